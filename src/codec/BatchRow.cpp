@@ -1,0 +1,67 @@
+#include "BatchRow.h"
+
+#include "Errors.h"
+#include "FileIO.h"
+#include "Transforms.h"
+
+namespace quillon {
+
+std::string BatchOutputPath(const std::string& outputFolder, const std::string& prefix,
+                            const std::string& input) {
+    return outputFolder + "/" + prefix + FileNameOf(input);
+}
+
+namespace {
+
+// Keeps BatchSilent set for one row, whatever leaves the scope.
+class SilentScope {
+public:
+    SilentScope() : previous_(BatchSilent) { BatchSilent = true; }
+    ~SilentScope() {
+        BatchSilent = previous_;
+        BatchDiskFull = false;
+    }
+    SilentScope(const SilentScope&) = delete;
+    SilentScope& operator=(const SilentScope&) = delete;
+
+private:
+    bool previous_;
+};
+
+} // namespace
+
+BatchRowResult ProcessBatchRow(BatchKind kind, const std::string& input, const std::string& target,
+                               int level) {
+    BatchRowResult result;
+    if (FileExists(target)) {
+        result.status = StatusExist;
+        return result;
+    }
+    SilentScope silent;
+    try {
+        bool inflateFailed = false;
+        const WriteResult written = kind == BatchKind::Compress
+                                        ? CompressSwfFile(input, target, level)
+                                        : DecompressSwfFile(input, target, inflateFailed);
+        if (written == WriteResult::NothingWritten) {
+            throw EEmptyFileError(input);
+        }
+        // A failed write left nothing behind, so that is reported before the inflate
+        // result: a "Skip" row always names a file that exists.
+        if (BatchDiskFull) {
+            result.status = StatusDiskFull;
+        } else if (inflateFailed) {
+            result.status = StatusSkip;
+            result.outputWritten = true;
+        } else {
+            result.status = StatusOk;
+            result.outputWritten = true;
+        }
+    } catch (const QuillonError& error) {
+        result.status = StatusError;
+        result.error = error.what();
+    }
+    return result;
+}
+
+} // namespace quillon

@@ -1,0 +1,217 @@
+#include "FileIO.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <mutex>
+
+#include "Errors.h"
+
+namespace quillon {
+
+namespace {
+
+std::mutex hookMutex;
+WriteFaultHook faultHook;
+
+int InjectedFault(WriteStep step) {
+    std::lock_guard lock(hookMutex);
+    return faultHook ? faultHook(step) : 0;
+}
+
+// Closes a descriptor once, whatever path leaves the scope.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+    // Closes now and tells whether the close succeeded.
+    bool close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+// A replaced target keeps its permissions; a new one gets the usual ones.
+mode_t ModeForTarget(const struct stat* existing) {
+    if (existing) {
+        return existing->st_mode & 07777;
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// The file a write really goes to: a link is followed, so that the link stays.
+std::string ResolveTarget(const std::string& path) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+            std::string result(resolved);
+            std::free(resolved);
+            return result;
+        }
+    }
+    return path;
+}
+
+bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        if (const int fault = InjectedFault(WriteStep::Write)) {
+            errno = fault;
+            return false;
+        }
+        const std::size_t chunk = std::min<std::size_t>(bytes.size() - done, 1 << 30);
+        const ssize_t n = ::write(fd, bytes.data() + done, chunk);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (n == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+void SetWriteFaultHook(WriteFaultHook hook) {
+    std::lock_guard lock(hookMutex);
+    faultHook = std::move(hook);
+}
+
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        throw EFOpenError(path, errno);
+    }
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0) {
+        throw EFOpenError(path, errno);
+    }
+    if (S_ISDIR(st.st_mode)) {
+        throw EFOpenError(path, EISDIR);
+    }
+    std::vector<std::uint8_t> bytes;
+    if (S_ISREG(st.st_mode)) {
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
+    }
+    // Read to the end rather than to the size seen, in case the file changes meanwhile.
+    std::size_t used = 0;
+    for (;;) {
+        if (bytes.size() - used < 65536) {
+            bytes.resize(std::max<std::size_t>(used + 65536, bytes.capacity()));
+        }
+        const ssize_t n = ::read(fd.get(), bytes.data() + used, bytes.size() - used);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw EReadError();
+        }
+        if (n == 0) {
+            break;
+        }
+        used += static_cast<std::size_t>(n);
+    }
+    bytes.resize(used);
+    return bytes;
+}
+
+bool WriteFileReplacing(const std::string& requestedPath, std::span<const std::uint8_t> bytes) {
+    const std::string path = ResolveTarget(requestedPath);
+    struct stat existing;
+    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode)) {
+        throw EFCreateError(requestedPath, EISDIR);
+    }
+    // A file the user may not write stays as it is, as a direct write would leave it.
+    if (exists && ::access(path.c_str(), W_OK) != 0) {
+        throw EFCreateError(requestedPath, errno);
+    }
+
+    std::string temporary = FolderOf(path) + "/." + FileNameOf(path) + ".quillon-XXXXXX";
+    if (const int fault = InjectedFault(WriteStep::Create)) {
+        throw EFCreateError(requestedPath, fault);
+    }
+    FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (fd.get() < 0) {
+        throw EFCreateError(requestedPath, errno);
+    }
+    const auto discard = [&] { ::unlink(temporary.c_str()); };
+    ::fchmod(fd.get(), ModeForTarget(exists ? &existing : nullptr));
+
+    if (!WriteAll(fd.get(), bytes)) {
+        discard();
+        return false;
+    }
+    if (const int fault = InjectedFault(WriteStep::Flush)) {
+        errno = fault;
+        discard();
+        return false;
+    }
+    // Late errors of network and quota-limited file systems show up here.
+    if (::fdatasync(fd.get()) != 0 && errno != EINVAL && errno != EROFS) {
+        discard();
+        return false;
+    }
+    const int closeFault = InjectedFault(WriteStep::Close);
+    if (!fd.close() || closeFault) {
+        discard();
+        return false;
+    }
+    if (InjectedFault(WriteStep::Rename) || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        discard();
+        return false;
+    }
+    return true;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+std::int64_t FileSizeOrMinusOne(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode) ||
+        ::access(path.c_str(), R_OK) != 0) {
+        return -1;
+    }
+    return st.st_size;
+}
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string FileNameOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace quillon

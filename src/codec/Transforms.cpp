@@ -1,0 +1,107 @@
+#include "Transforms.h"
+
+#include <mutex>
+#include <vector>
+
+#include "Errors.h"
+#include "FileIO.h"
+#include "SwfImage.h"
+
+namespace quillon {
+
+thread_local bool BatchSilent = false;
+thread_local bool BatchDiskFull = false;
+
+namespace {
+
+std::mutex noticeMutex;
+std::function<void()> diskFullNotice;
+
+WriteResult WriteTarget(const std::string& target, std::span<const std::uint8_t> output) {
+    if (WriteFileReplacing(target, output)) {
+        return WriteResult::Written;
+    }
+    if (BatchSilent) {
+        BatchDiskFull = true;
+    } else {
+        std::function<void()> notice;
+        {
+            std::lock_guard lock(noticeMutex);
+            notice = diskFullNotice;
+        }
+        if (notice) {
+            notice();
+        }
+    }
+    return WriteResult::DiskFull;
+}
+
+} // namespace
+
+void SetDiskFullNotice(std::function<void()> notice) {
+    std::lock_guard lock(noticeMutex);
+    diskFullNotice = std::move(notice);
+}
+
+WriteResult CompressSwfFile(const std::string& source, const std::string& target, int level) {
+    std::vector<std::uint8_t> input = ReadWholeFile(source);
+    if (input.empty()) {
+        return WriteResult::NothingWritten;
+    }
+    if (input.size() < 8) {
+        throw EReadError();
+    }
+    std::vector<std::uint8_t> output = CompressSwfImage(input, level);
+    input = {}; // the source is not needed while writing
+    return WriteTarget(target, output);
+}
+
+namespace {
+
+struct DecompressRun {
+    InflateOutcome outcome = InflateOutcome::Complete;
+    bool lengthBelowHeader = false; // the declared length is below 8
+};
+
+// Both decompress forms: the output is written before any error passes on.
+WriteResult Decompress(const std::string& source, const std::string& target, DecompressRun& run) {
+    std::vector<std::uint8_t> input = ReadWholeFile(source);
+    if (input.empty()) {
+        return WriteResult::NothingWritten;
+    }
+    if (input.size() < 8) {
+        const std::uint8_t plainSignature = 'F';
+        WriteTarget(target, std::span(&plainSignature, 1));
+        throw EReadError();
+    }
+    run.lengthBelowHeader = input[4] < 8 && input[5] == 0 && input[6] == 0 && input[7] == 0;
+    std::vector<std::uint8_t> output;
+    run.outcome = DecompressSwfImage(input, output);
+    input = {};
+    return WriteTarget(target, output);
+}
+
+} // namespace
+
+WriteResult DecompressSwfFile(const std::string& source, const std::string& target,
+                              bool& inflateFailed) {
+    inflateFailed = false;
+    DecompressRun run;
+    const WriteResult result = Decompress(source, target, run);
+    inflateFailed = run.outcome != InflateOutcome::Complete;
+    return result;
+}
+
+WriteResult DecompressSwfFile(const std::string& source, const std::string& target) {
+    DecompressRun run;
+    const WriteResult result = Decompress(source, target, run);
+    if (run.outcome == InflateOutcome::OtherError) {
+        if (run.lengthBelowHeader) {
+            throw EWriteError();
+        }
+        throw ECompressionError("Decompression error");
+    }
+    return result;
+}
+
+} // namespace quillon

@@ -1,0 +1,36 @@
+#pragma once
+// The whole-file transforms: compress a movie, decompress it (reporting and plain).
+
+#include <functional>
+#include <string>
+
+namespace quillon {
+
+// Per thread, so a batch worker's silence never hides a full disk from a command on
+// the UI thread. A run sets BatchSilent for its duration; a transform whose write fails
+// part-way while it is set raises BatchDiskFull instead of the "Disk full!" notice.
+extern thread_local bool BatchSilent;
+extern thread_local bool BatchDiskFull;
+
+// The one notice the codec shows itself: "Disk full!". The program installs it (a
+// message box in the window, a line on stderr in the command-line tool); it runs on the
+// calling thread and the transform waits for it.
+void SetDiskFullNotice(std::function<void()> notice);
+inline constexpr const char* DiskFullText = "Disk full!";
+
+// What a transform did with its target.
+enum class WriteResult {
+    NothingWritten, // the source was empty
+    Written,        // the target holds the output
+    DiskFull,       // writing failed part-way; the target is as it was
+};
+
+WriteResult CompressSwfFile(const std::string& source, const std::string& target, int level);
+// Reporting form: inflateFailed tells whether inflating the body failed.
+WriteResult DecompressSwfFile(const std::string& source, const std::string& target,
+                              bool& inflateFailed);
+// Plain form: a declared length below 8 ends it with EWriteError, another decoder error
+// with ECompressionError, after the output has been written.
+WriteResult DecompressSwfFile(const std::string& source, const std::string& target);
+
+} // namespace quillon

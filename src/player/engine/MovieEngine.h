@@ -1,0 +1,68 @@
+#pragma once
+// The movie engine: loads a movie, runs its timeline frame by frame and draws the
+// current frame. Widget-free; the player component and `quillon-cli render` use it.
+
+#include <QColor>
+#include <QRectF>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QPainter;
+
+namespace quillon::engine {
+
+// How a view rectangle is mapped into the drawing area.
+enum class ScaleMode {
+    ShowAll = 0,  // the whole view fits, proportions kept, background around it
+    ExactFit = 2, // the view is stretched to the area
+};
+
+class MovieEngine {
+public:
+    MovieEngine();
+    ~MovieEngine();
+    MovieEngine(const MovieEngine&) = delete;
+    MovieEngine& operator=(const MovieEngine&) = delete;
+
+    // Loads a movie file (plain or compressed), replacing the current one. Throws a
+    // QuillonError when the file cannot be read or holds no movie at all; damage past
+    // the header is tolerated and noted in warnings().
+    void load(const std::string& path);
+    // The same from the bytes of a movie file.
+    void loadBytes(std::vector<std::uint8_t> fileBytes);
+    bool isLoaded() const;
+
+    // The frames the main timeline really has (at least 1 once loaded).
+    int frameCount() const;
+    // The frame rate in 8.8 fixed point, as the header stores it.
+    std::uint16_t frameRate8_8() const;
+    // The frame rectangle in twips.
+    QRectF frameRect() const;
+    // The movie's own background colour (white when it sets none).
+    QColor backgroundColor() const;
+
+    // The frame on show, 0-based.
+    int currentFrame() const;
+    // Runs one frame: the timeline moves on and loops after its last frame, as a Flash
+    // player does; simple frame actions of the movie run at the end of each frame.
+    void advance();
+    // Shows frame n (0-based), as a seek does.
+    void gotoFrame(int frame);
+
+    // Draws the current frame: the view rectangle (twips) mapped into target (device
+    // pixels) by mode, over background (the movie's own colour when none is given).
+    void render(QPainter& painter, const QRectF& target, const QRectF& viewTwips,
+                ScaleMode mode, std::optional<QColor> background = std::nullopt) const;
+
+    // What was skipped or could not be read while loading and running.
+    const std::vector<std::string>& warnings() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+} // namespace quillon::engine
