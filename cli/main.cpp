@@ -1,1 +1,52 @@
-int main() { return 0; }
+// quillon-cli: the codec, the batch run and the movie engine for scripts and archives.
+
+#include <cstdio>
+#include <iostream>
+#include <map>
+
+#include "Commands.h"
+#include "codec/Errors.h"
+#include "codec/Transforms.h"
+
+using namespace quillon::cli;
+
+namespace {
+
+constexpr const char* Usage = R"(usage: quillon-cli COMMAND ...
+  info [--json] FILE...                 show what opening each movie shows
+  compress [--level N] SOURCE TARGET    write the zlib-compressed movie
+  decompress SOURCE TARGET              write the plain movie
+  estimate SOURCE                       print the size the compressed movie would have
+  batch compress|decompress FOLDER --output DIR [--prefix TEXT] [--jobs N]
+                                        transform every movie below FOLDER
+  render SOURCE --frame N --output OUT.png [--size WxH] [--all-frames DIR]
+                                        draw a frame of a movie
+)";
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::map<std::string, int (*)(const Args&)> commands = {
+        {"info", RunInfoCommand},         {"compress", RunCompressCommand},
+        {"decompress", RunDecompressCommand}, {"estimate", RunEstimateCommand},
+        {"batch", RunBatchCommand},       {"render", RunRenderCommand},
+    };
+    if (argc < 2 || !commands.contains(argv[1])) {
+        std::fputs(Usage, stderr);
+        return ExitUsage;
+    }
+    quillon::SetDiskFullNotice([] { std::fputs("quillon-cli: Disk full!\n", stderr); });
+    const Args args(argv + 2, argv + argc);
+    try {
+        return commands.at(argv[1])(args);
+    } catch (const UsageError& error) {
+        std::cerr << "quillon-cli: " << error.message << "\n" << Usage;
+        return ExitUsage;
+    } catch (const quillon::QuillonError& error) {
+        std::cerr << "quillon-cli: " << error.what() << "\n";
+        return ExitError;
+    } catch (const std::exception& error) {
+        std::cerr << "quillon-cli: " << error.what() << "\n";
+        return ExitError;
+    }
+}

@@ -1,0 +1,4 @@
+#include "Commands.h"
+namespace quillon::cli {
+int RunBatchCommand(const Args&) { throw UsageError{"not yet"}; }
+} // namespace quillon::cli
