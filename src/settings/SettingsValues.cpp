@@ -1,0 +1,11 @@
+#include "SettingsValues.h"
+
+namespace quillon {
+
+std::string LanguageCode;
+std::string OutputFolder;
+std::string CompressedPrefix;
+std::string DecompressedPrefix;
+std::string ModeName;
+
+} // namespace quillon
