@@ -191,7 +191,8 @@ IniFile::Location IniFile::locate(std::string_view section, std::string_view key
 
 std::string IniFile::readString(std::string_view section, std::string_view key,
                                 std::string_view fallback) const {
-    const Location where = locate(section, key);
+    // An empty name (an empty language code, say) names no key, not a "=value" line.
+    const Location where = Trim(key).empty() ? Location{} : locate(section, key);
     if (!where.keyLine) {
         return std::string(fallback);
     }

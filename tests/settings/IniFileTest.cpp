@@ -100,6 +100,7 @@ TEST(IniFileRead, FindsValuesByTheFormatsRules) {
         {"equals in value", "[C]\nK=a=b\n", "C", "K", "a=b"},
         {"crlf lines", "[C]\r\nK=v\r\n", "C", "K", "v"},
         {"no final line break", "[C]\nK=v", "C", "K", "v"},
+        {"empty key finds nothing", "[C]\n=v\n", "C", "", "dflt"},
         {"utf-8 value", "[MFile]\nFRA=Fichier à ouvrir\n", "MFile", "fra", "Fichier à ouvrir"},
     };
     TempFolder folder;
