@@ -1,15 +1,14 @@
 #include "FileIO.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "Errors.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <fcntl.h>
 #include <mutex>
-
-#include "Errors.h"
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quillon {
 

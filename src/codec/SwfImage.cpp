@@ -1,11 +1,10 @@
 #include "SwfImage.h"
 
-#include <zlib.h>
+#include "Errors.h"
 
 #include <algorithm>
 #include <climits>
-
-#include "Errors.h"
+#include <zlib.h>
 
 namespace quillon {
 
