@@ -1,8 +1,9 @@
 #include "settings/ConfigFile.h"
 
 #include "codec/FileIO.h"
+#include "fixtures/TempDir.h"
 #include "settings/SettingsValues.h"
-#include "settings/TempFolder.h"
+#include "settings/TextFile.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>
@@ -12,7 +13,7 @@ namespace quillon {
 namespace {
 
 using test::ReadText;
-using test::TempFolder;
+using test::TempDir;
 using test::WriteText;
 
 // What the main window would be told by a load, in the order it was told.
@@ -50,7 +51,7 @@ protected:
     static void ResetValues(const std::string& text) {
         LanguageCode = OutputFolder = CompressedPrefix = DecompressedPrefix = ModeName = text;
     }
-    TempFolder folder_;
+    TempDir folder_;
     const std::string path_ = ConfigPath(folder_.path());
 };
 

@@ -1,7 +1,8 @@
 #include "settings/IniFile.h"
 
 #include "codec/FileIO.h"
-#include "settings/TempFolder.h"
+#include "fixtures/TempDir.h"
+#include "settings/TextFile.h"
 
 #include <cerrno>
 #include <climits>
@@ -13,7 +14,7 @@ namespace quillon {
 namespace {
 
 using test::ReadText;
-using test::TempFolder;
+using test::TempDir;
 using test::WriteText;
 
 struct IntegerCase {
@@ -103,7 +104,7 @@ TEST(IniFileRead, FindsValuesByTheFormatsRules) {
         {"empty key finds nothing", "[C]\n=v\n", "C", "", "dflt"},
         {"utf-8 value", "[MFile]\nFRA=Fichier à ouvrir\n", "MFile", "fra", "Fichier à ouvrir"},
     };
-    TempFolder folder;
+    TempDir folder;
     for (const auto& c : cases) {
         const std::string path = folder.file("case.ini");
         WriteText(path, c.file);
@@ -112,7 +113,7 @@ TEST(IniFileRead, FindsValuesByTheFormatsRules) {
 }
 
 TEST(IniFileRead, MissingFileGivesDefaults) {
-    TempFolder folder;
+    TempDir folder;
     const IniFile ini(folder.file("absent.ini"));
     EXPECT_EQ(ini.readString("Configuration", "Mode", "fallback"), "fallback");
     EXPECT_EQ(ini.readInteger("Size", "Top", 100), 100);
@@ -121,13 +122,13 @@ TEST(IniFileRead, MissingFileGivesDefaults) {
 }
 
 TEST(IniFileRead, FolderInPlaceOfTheFileGivesDefaults) {
-    TempFolder folder;
+    TempDir folder;
     std::filesystem::create_directory(folder.file("config.ini"));
     EXPECT_EQ(IniFile(folder.file("config.ini")).readString("S", "K", "d"), "d");
 }
 
 TEST(IniFileRead, CutsLongValuesAt2047Characters) {
-    TempFolder folder;
+    TempDir folder;
     const std::string path = folder.file("long.ini");
     const std::string value(2048, 'a');
     WriteText(path, "[S]\nK=" + value + "x\nShort=" + std::string(2047, 'b') + "\n");
@@ -137,7 +138,7 @@ TEST(IniFileRead, CutsLongValuesAt2047Characters) {
 }
 
 TEST(IniFileRead, CutsByCharactersNotInsideOne) {
-    TempFolder folder;
+    TempDir folder;
     const std::string path = folder.file("long.ini");
     std::string value;
     for (int i = 0; i < 2050; ++i) {
@@ -160,7 +161,7 @@ TEST(IniFileRead, IntegersAndBooleans) {
     const IntegerReadCase integers[] = {
         {"0x20", 32}, {"$20", 32}, {"20", 20}, {" 20 ", 20}, {"20abc", 7}, {"abc", 7}, {"", 7},
     };
-    TempFolder folder;
+    TempDir folder;
     const std::string path = folder.file("n.ini");
     for (const auto& c : integers) {
         WriteText(path, std::string("[Size]\nTop=") + c.value + "\n");
@@ -210,7 +211,7 @@ TEST(IniFileWrite, ChangesOnlyTheKeysLine) {
         {"keeps crlf", "[Size]\r\nTop=1\r\n", "Size", "Left", "5", "[Size]\r\nTop=1\r\nLeft=5\r\n"},
         {"first of duplicates", "[C]\nK=1\nK=2\n", "C", "K", "3", "[C]\nK=3\nK=2\n"},
     };
-    TempFolder folder;
+    TempDir folder;
     for (const auto& c : cases) {
         const std::string path = folder.file("w.ini");
         std::filesystem::remove(path);
@@ -226,7 +227,7 @@ TEST(IniFileWrite, ChangesOnlyTheKeysLine) {
 }
 
 TEST(IniFileWrite, IntegersInDecimalAndBooleansAsDigits) {
-    TempFolder folder;
+    TempDir folder;
     const std::string path = folder.file("w.ini");
     IniFile ini(path);
     ini.writeInteger("Size", "Top", -0x20);
@@ -245,7 +246,7 @@ protected:
 };
 
 TEST_F(IniFileWriteFailure, EveryFailedStepKeepsTheOldFile) {
-    TempFolder folder;
+    TempDir folder;
     const std::string path = folder.file("config.ini");
     const std::string before = "[Size]\nTop=1\nLeft=2\n";
     for (const WriteStep step : {WriteStep::Create, WriteStep::Write, WriteStep::Flush,
@@ -269,7 +270,7 @@ TEST_F(IniFileWriteFailure, EveryFailedStepKeepsTheOldFile) {
 }
 
 TEST_F(IniFileWriteFailure, UnwritablePlaces) {
-    TempFolder folder;
+    TempDir folder;
     // A folder where the file should be, and a file in a folder that does not exist.
     std::filesystem::create_directory(folder.file("config.ini"));
     for (const std::string& path : {folder.file("config.ini"), folder.file("none/config.ini")}) {
@@ -280,7 +281,7 @@ TEST_F(IniFileWriteFailure, UnwritablePlaces) {
 }
 
 TEST_F(IniFileWriteFailure, TextsThatWouldBreakTheLinesAreRefused) {
-    TempFolder folder;
+    TempDir folder;
     const std::string path = folder.file("config.ini");
     const std::string before = "[Configuration]\nOutputFolder=/old\n";
     WriteText(path, before);
@@ -300,7 +301,7 @@ TEST_F(IniFileWriteFailure, AnUnreadableFileIsNotReplaced) {
     if (::geteuid() == 0) {
         GTEST_SKIP() << "root reads every file";
     }
-    TempFolder folder;
+    TempDir folder;
     const std::string path = folder.file("config.ini");
     WriteText(path, "[Size]\nTop=1\n");
     std::filesystem::permissions(path, std::filesystem::perms::none);

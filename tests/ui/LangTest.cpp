@@ -1,8 +1,9 @@
 #include "ui/Lang.h"
 
+#include "fixtures/TempDir.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsValues.h"
-#include "settings/TempFolder.h"
+#include "settings/TextFile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,7 +24,7 @@
 namespace quillon::ui {
 namespace {
 
-using test::TempFolder;
+using test::TempDir;
 using test::WriteText;
 
 QApplication& App() {
@@ -142,7 +143,7 @@ protected:
         LanguageCode = "FRA";
         WriteText(path_, kLangIni);
     }
-    TempFolder folder_;
+    TempDir folder_;
     const std::string path_ = folder_.file("Lang.ini");
 };
 
