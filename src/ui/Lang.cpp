@@ -7,12 +7,14 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDockWidget>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QStringList>
 #include <QVariant>
+#include <iterator>
 
 namespace quillon::ui {
 
@@ -20,6 +22,82 @@ namespace {
 
 constexpr const char* kKindProperty = "quillonTextKind";
 constexpr const char* kColumnsProperty = "quillonColumnSections";
+
+struct TranslatedComponent {
+    const char* name;
+    TextKind kind;
+};
+
+// The program's translated components, by object name, with the kind of text each
+// takes. Everything else keeps its built-in text: plain labels, pop-up menu items, the
+// commands themselves, the Options dialog's buttons and edits, the About dialog's body.
+constexpr TranslatedComponent kProgramTexts[] = {
+    // Main window: toolbar and menu items.
+    {"Open", TextKind::HintThenCaption},
+    {"buttonModeSingle", TextKind::HintThenCaption},
+    {"buttonModeBatch", TextKind::HintThenCaption},
+    {"Options", TextKind::HintThenCaption},
+    {"LanguageEnglish", TextKind::HintThenCaption},
+    {"LanguageFrench", TextKind::HintThenCaption},
+    {"About", TextKind::HintThenCaption},
+    {"Exit", TextKind::HintThenCaption},
+    {"MOpen", TextKind::HintThenCaption},
+    {"MOptions", TextKind::HintThenCaption},
+    {"MLanguageEnglish", TextKind::HintThenCaption},
+    {"MLanguageFrench", TextKind::HintThenCaption},
+    {"MClose", TextKind::HintThenCaption},
+    {"MSMovie", TextKind::HintThenCaption},
+    {"MHome", TextKind::HintThenCaption},
+    {"MHlp", TextKind::HintThenCaption},
+    {"MAbout", TextKind::HintThenCaption},
+    {"PlaySource", TextKind::HintThenCaption},
+    {"Stop", TextKind::HintThenCaption},
+    {"ZoomIn", TextKind::HintThenCaption},
+    {"ZoomOut", TextKind::HintThenCaption},
+    {"Expand", TextKind::HintThenCaption},
+    {"Fit", TextKind::HintThenCaption},
+    {"SS", TextKind::HintThenCaption},
+    {"Comp", TextKind::HintThenCaption},
+    {"Decomp", TextKind::HintThenCaption},
+    // Main window: submenus, the batch panel, buttons, the information headings.
+    {"MFile", TextKind::Caption},
+    {"MLanguage", TextKind::Caption},
+    {"MWindow", TextKind::Caption},
+    {"MHelp", TextKind::Caption},
+    {"TBXDPBatchOp", TextKind::Title},
+    {"BatchCompress", TextKind::Caption},
+    {"BatchClear", TextKind::Caption},
+    {"BatchSelect", TextKind::Caption},
+    {"BatchDecompress", TextKind::Caption},
+    {"Estimate", TextKind::Caption},
+    {"TBXLFLen", TextKind::Caption},
+    {"TBXLCompStat", TextKind::Caption},
+    {"TBXLFRate", TextKind::Caption},
+    {"TBXLFStat", TextKind::Caption},
+    {"TBXLFVer", TextKind::Caption},
+    // Message dialog.
+    {"MesLoad", TextKind::Caption},
+    {"MesComp", TextKind::Caption},
+    {"MesDecomp", TextKind::Caption},
+    {"MesDam", TextKind::Caption},
+    {"MesSS", TextKind::Caption},
+    // Help-error dialog.
+    {"buttonCloseHelpError", TextKind::Caption},
+    {"labelErrorText", TextKind::Caption},
+    {"labelAdobeLink", TextKind::Caption},
+    // Options dialog.
+    {"mbTBXGroupBox1", TextKind::Title},
+    {"mbTBXGroupBox2", TextKind::Title},
+    {"TBXLabel1", TextKind::Caption},
+    {"labelCurrent", TextKind::Caption},
+    {"labelPrefixComp", TextKind::Caption},
+    {"labelPrefixDecomp", TextKind::Caption},
+};
+
+// The batch grid and the sections of its column headers, in column order.
+constexpr const char* kBatchGrid = "NG";
+constexpr const char* kBatchGridColumns[] = {"NxProceed",     "NxFileName", "NxStatus",
+                                             "NxEndFileName", "NxFileSize", "NxEndFileSize"};
 
 class LangTexts {
 public:
@@ -94,16 +172,35 @@ void TranslateComponent(QObject* component, const LangTexts& texts) {
     }
 }
 
-// Every component a window owns, in the order of creation, but not what belongs to
-// another window parented to it (a dialog); pop-up menus are part of their window.
-void TranslateOwned(QObject* owner, const LangTexts& texts) {
+// Marks a component of the program's table that carries no mark of its own yet.
+void MarkFromTable(QObject* component) {
+    if (component->property(kKindProperty).isValid()) {
+        return;
+    }
+    const QString name = component->objectName();
+    for (const auto& entry : kProgramTexts) {
+        if (name == QLatin1String(entry.name)) {
+            MarkTranslated(component, entry.kind);
+            return;
+        }
+    }
+    if (auto* grid = qobject_cast<QAbstractItemView*>(component);
+        grid && name == QLatin1String(kBatchGrid) && !grid->property(kColumnsProperty).isValid()) {
+        for (int column = 0; column < static_cast<int>(std::size(kBatchGridColumns)); ++column) {
+            MarkTranslatedColumn(grid, column, QLatin1String(kBatchGridColumns[column]));
+        }
+    }
+}
+
+// Every component a window owns, in the order of creation, but not what belongs to a
+// dialog parented to it: that is a window of its own, translated on its own.
+template <typename Visit> void ForEachOwned(QObject* owner, const Visit& visit) {
     for (QObject* child : owner->children()) {
-        if (auto* widget = qobject_cast<QWidget*>(child);
-            widget && widget->isWindow() && !qobject_cast<QMenu*>(widget)) {
+        if (qobject_cast<QDialog*>(child)) {
             continue;
         }
-        TranslateComponent(child, texts);
-        TranslateOwned(child, texts);
+        visit(child);
+        ForEachOwned(child, visit);
     }
 }
 
@@ -143,7 +240,10 @@ void TranslateForm(QWidget* window) {
 
 void TranslateForm(QWidget* window, const std::string& langIniPath) {
     const LangTexts texts(langIniPath);
-    TranslateOwned(window, texts);
+    ForEachOwned(window, [&texts](QObject* component) {
+        MarkFromTable(component);
+        TranslateComponent(component, texts);
+    });
     window->setWindowTitle(texts.text(window->objectName()));
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Interface texts from Lang.ini: section = a component's object name (or a window's, for
 // its caption), key = LanguageCode. Which components take a text, and as what, is marked
-// on each component when its window builds it; everything unmarked keeps its own text.
+// on each component: the program's own components are listed in a table by object name,
+// and a window may mark further ones itself. Everything unmarked keeps its own text.
 
 #include <QString>
 #include <string>

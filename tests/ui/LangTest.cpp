@@ -176,6 +176,37 @@ TEST_F(LangTest, MarkedComponentsTakeTheirTextsAndOthersKeepTheirs) {
     EXPECT_EQ(t.optionsOk->text(), "Ok");
 }
 
+TEST_F(LangTest, ProgramComponentsAreKnownByNameWithoutMarks) {
+    QMainWindow window;
+    window.setObjectName("FMain");
+    auto* toolbar = window.addToolBar("Main");
+    QAction* open = Named("Open", toolbar->addAction("Open file"));
+    QMenu* menu = Named("MFile", window.menuBar()->addMenu("File"));
+    auto* central = new QWidget(&window);
+    window.setCentralWidget(central);
+    auto* estimate = Named("Estimate", new QPushButton("Estimate", central));
+    auto* other = Named("Label1", new QPushButton("0", central));
+    auto* dock = Named("TBXDPBatchOp", new QDockWidget("Batch operations", &window));
+    window.addDockWidget(Qt::BottomDockWidgetArea, dock);
+    auto* grid = Named("NG", new QTableWidget(0, 3, dock));
+    grid->setHorizontalHeaderLabels({"x", "Input file name", "Status"});
+    dock->setWidget(grid);
+
+    TranslateForm(&window, path_);
+    EXPECT_EQ(open->text(), "Ouvrir un fichier");
+    EXPECT_EQ(open->toolTip(), "Ouvrir un fichier");
+    EXPECT_EQ(menu->title(), "Fichier");
+    EXPECT_EQ(estimate->text(), "Estimer");
+    EXPECT_EQ(other->text(), "0");
+    EXPECT_EQ(dock->windowTitle(), "Traitement par lots");
+    const auto header = [grid](int column) {
+        return grid->model()->headerData(column, Qt::Horizontal).toString();
+    };
+    EXPECT_EQ(header(0), "");
+    EXPECT_EQ(header(1), "Fichier d'entree");
+    EXPECT_EQ(header(2), "Etat");
+}
+
 TEST_F(LangTest, MissingFileSectionOrKeyEmptiesTheTexts) {
     struct Case {
         const char* name;
