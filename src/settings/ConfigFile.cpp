@@ -13,7 +13,8 @@ constexpr const char* kForm = "Form";
 } // namespace
 
 std::string ConfigPath(const std::string& programFolder) {
-    return programFolder + "/config.ini";
+    const bool separated = !programFolder.empty() && programFolder.back() == '/';
+    return programFolder + (separated ? "" : "/") + "config.ini";
 }
 
 void LoadLanguage(const IniFile& config) {

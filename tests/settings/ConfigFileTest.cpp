@@ -57,6 +57,8 @@ protected:
 
 TEST_F(ConfigFileTest, PathIsBesideTheProgram) {
     EXPECT_EQ(ConfigPath("/opt/quillon"), "/opt/quillon/config.ini");
+    EXPECT_EQ(ConfigPath("/opt/quillon/"), "/opt/quillon/config.ini");
+    EXPECT_EQ(ConfigPath("/"), "/config.ini");
 }
 
 TEST_F(ConfigFileTest, FirstStartGivesDefaultsAndFirstCloseWritesAllButOutputFolder) {
