@@ -1,14 +1,20 @@
 #include "Lang.h"
 
+#include "About.h"
+#include "Forms.h"
+#include "HelpError.h"
+#include "MainWindow.h"
+#include "Messages.h"
+#include "Shared.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsValues.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAction>
-#include <QCoreApplication>
 #include <QDialog>
 #include <QDockWidget>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -231,7 +237,7 @@ void MarkTranslatedColumn(QAbstractItemView* grid, int column, const QString& se
 }
 
 std::string LangIniPath() {
-    return QCoreApplication::applicationDirPath().toStdString() + "/Lang.ini";
+    return QFile::encodeName(ExeFolder() + QStringLiteral("Lang.ini")).toStdString();
 }
 
 void TranslateForm(QWidget* window) {
@@ -245,6 +251,10 @@ void TranslateForm(QWidget* window, const std::string& langIniPath) {
         TranslateComponent(component, texts);
     });
     window->setWindowTitle(texts.text(window->objectName()));
+}
+
+void ApplyLanguage() {
+    ApplyLanguage(LanguageWindows{FMain, FMessages, FAbout, FHelpError}, LangIniPath());
 }
 
 void ApplyLanguage(const LanguageWindows& windows, const std::string& langIniPath) {

@@ -43,6 +43,10 @@ struct LanguageWindows {
     QWidget* helpError = nullptr;
 };
 
+// The same for the program's own windows (FMain, FMessages, FAbout, FHelpError) and the
+// Lang.ini beside the executable.
+void ApplyLanguage();
+
 // Switches the interface to LanguageCode: the toolbar offers the language not in use,
 // the main window is translated, the seven player toolbar items are left with their
 // images (the text stays their tooltip), then the three dialogs are translated.

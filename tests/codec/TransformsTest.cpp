@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <thread>
+#include <unistd.h>
 #include <zlib.h>
 
 using namespace quillon;
@@ -329,6 +330,55 @@ TEST_F(FailingWriteTest, ABatchRunHearsOfAFullDiskThroughItsFlagOnItsOwnThread) 
     EXPECT_EQ(CompressSwfFile(source, target, 9), WriteResult::DiskFull);
     EXPECT_EQ(notices, 1);
     EXPECT_FALSE(BatchDiskFull);
+}
+
+} // namespace
+
+namespace {
+
+// A 64 KiB file system of its own, where the superuser may mount one.
+class SmallFileSystem {
+public:
+    explicit SmallFileSystem(const std::string& where) : where_(where) {
+        std::filesystem::create_directories(where);
+        const std::string command = "mount -t tmpfs -o size=64k tmpfs '" + where + "' 2>/dev/null";
+        mounted_ = ::geteuid() == 0 && std::system(command.c_str()) == 0;
+    }
+    ~SmallFileSystem() {
+        if (mounted_) {
+            (void)std::system(("umount '" + where_ + "'").c_str());
+        }
+    }
+    bool mounted() const { return mounted_; }
+
+private:
+    std::string where_;
+    bool mounted_ = false;
+};
+
+TEST(SmallFileSystemTest, ARealFullDiskKeepsTheOldTargetAndLeavesNothing) {
+    TempDir dir;
+    SmallFileSystem small(dir.file("small"));
+    if (!small.mounted()) {
+        GTEST_SKIP() << "cannot mount a small file system here";
+    }
+    Bytes noise(200000);
+    std::uint32_t state = 1;
+    for (auto& byte : noise) {
+        state = state * 1664525 + 1013904223;
+        byte = static_cast<std::uint8_t>(state >> 24);
+    }
+    const std::string source = dir.file("source.swf");
+    const std::string target = dir.file("small/target.swf");
+    WriteFile(source, PlainMovie(noise));
+    WriteFile(target, {'o', 'l', 'd'});
+    int notices = 0;
+    SetDiskFullNotice([&] { ++notices; });
+    EXPECT_EQ(CompressSwfFile(source, target, 9), WriteResult::DiskFull);
+    SetDiskFullNotice(nullptr);
+    EXPECT_EQ(notices, 1);
+    EXPECT_EQ(ReadFile(target), (Bytes{'o', 'l', 'd'}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("small")), {}), 1);
 }
 
 } // namespace
