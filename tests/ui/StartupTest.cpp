@@ -10,6 +10,7 @@
 #include "ui/MainWindow.h"
 #include "ui/Messages.h"
 #include "ui/Modal.h"
+#include "ui/QtApp.h"
 #include "ui/Shared.h"
 
 #include <QAction>
@@ -31,14 +32,6 @@ using test::ReadText;
 using test::TempDir;
 using test::WriteText;
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "startup_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
-
 class RecordingModal : public ModalSeam {
 public:
     std::vector<QString> plainMessages;
@@ -54,7 +47,7 @@ public:
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        App();
+        test::TestApplication();
         SetModal(&modal_);
         SetExeFolder(QString::fromStdString(folder_.path()));
         LanguageCode = OutputFolder = CompressedPrefix = DecompressedPrefix = ModeName = "stale";
