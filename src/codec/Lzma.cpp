@@ -18,7 +18,9 @@ using OptionsPtr = std::unique_ptr<void, FreeOptions>;
 
 class LzmaDecoder final : public BodyDecoder {
 public:
-    LzmaDecoder(std::span<const std::uint8_t> data, const lzma_options_lzma& options) {
+    LzmaDecoder(std::span<const std::uint8_t> data, std::size_t lengthHint,
+                const lzma_options_lzma& options)
+        : size_(data.size()), lengthHint_(lengthHint) {
         lzma_filter filters[2] = {{LZMA_FILTER_LZMA1, const_cast<lzma_options_lzma*>(&options)},
                                   {LZMA_VLI_UNKNOWN, nullptr}};
         if (lzma_raw_decoder(&stream_, filters) != LZMA_OK) {
@@ -48,7 +50,10 @@ public:
             return DecodeStatus::Exhausted;
         case LZMA_DATA_ERROR:
         case LZMA_OPTIONS_ERROR:
-            return DecodeStatus::Corrupt;
+            // Data without an end marker has no end of its own: failing only beyond the
+            // length the header gives means the data ended there and other bytes follow.
+            return size_ - stream_.avail_in > lengthHint_ ? DecodeStatus::Exhausted
+                                                          : DecodeStatus::Corrupt;
         default:
             return DecodeStatus::Failed;
         }
@@ -57,6 +62,8 @@ public:
 
 private:
     lzma_stream stream_ = LZMA_STREAM_INIT;
+    std::size_t size_;
+    std::size_t lengthHint_;
 };
 
 // The smallest dictionary size of the usual form (2^n or 3 * 2^(n-1)) that holds size
@@ -91,7 +98,11 @@ std::unique_ptr<BodyDecoder> MakeLzmaDecoder(std::span<const std::uint8_t> after
     // A hostile header may ask for a dictionary of 4 GiB for a tiny movie.
     options.dict_size = static_cast<std::uint32_t>(std::min<std::uint64_t>(
         options.dict_size, std::max<std::uint64_t>(maxOutput, LZMA_DICT_SIZE_MIN)));
-    return std::make_unique<LzmaDecoder>(afterHeader.subspan(LzmaDataOffset - 8), options);
+    const std::size_t lengthHint = std::size_t(afterHeader[0]) | std::size_t(afterHeader[1]) << 8 |
+                                   std::size_t(afterHeader[2]) << 16 |
+                                   std::size_t(afterHeader[3]) << 24;
+    return std::make_unique<LzmaDecoder>(afterHeader.subspan(LzmaDataOffset - 8), lengthHint,
+                                         options);
 }
 
 std::vector<std::uint8_t> LzmaBody(std::span<const std::uint8_t> body) {

@@ -186,13 +186,15 @@ WholeBody DecodeWholeBody(std::span<const std::uint8_t> source) {
         result.trailingBytes = decoder->inputLeft();
         break;
     case DecodeStatus::Exhausted:
-        // Without an end marker an LZMA stream ends where its input does; bytes decoded
-        // past the declared length are then the range coder's flush, not the movie.
+    case DecodeStatus::Corrupt:
+        // Without an end marker an LZMA stream ends where its input does, and decoding
+        // on from there meets the range coder's flush or whatever follows: once the
+        // declared length is reached, that is the end of the movie.
         if (IsLzmaMovie(source) && produced >= declaredBody) {
             result.image.resize(8 + declaredBody);
             break;
         }
-        result.outcome = InflateOutcome::RanOut;
+        result.outcome = OutcomeOf(status);
         break;
     case DecodeStatus::Progress:
         break;
