@@ -105,7 +105,7 @@ std::unique_ptr<BodyDecoder> MakeLzmaDecoder(std::span<const std::uint8_t> after
                                          options);
 }
 
-std::vector<std::uint8_t> LzmaBody(std::span<const std::uint8_t> body) {
+void AppendLzmaBody(std::span<const std::uint8_t> body, std::vector<std::uint8_t>& output) {
     lzma_options_lzma options;
     if (lzma_lzma_preset(&options, 9)) {
         throw ECompressionError("Compression error");
@@ -113,9 +113,10 @@ std::vector<std::uint8_t> LzmaBody(std::span<const std::uint8_t> body) {
     options.dict_size = DictionaryFor(body.size(), options.dict_size);
     lzma_filter filters[2] = {{LZMA_FILTER_LZMA1, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
 
-    const std::size_t start = LzmaDataOffset - 8;
-    std::vector<std::uint8_t> output(start + body.size() + body.size() / 8 + 4096);
-    if (lzma_properties_encode(&filters[0], output.data() + 4) != LZMA_OK) {
+    const std::size_t lengthAt = output.size();
+    const std::size_t dataAt = lengthAt + LzmaDataOffset - 8;
+    output.resize(dataAt);
+    if (lzma_properties_encode(&filters[0], output.data() + lengthAt + 4) != LZMA_OK) {
         throw ECompressionError("Compression error");
     }
     lzma_stream stream = LZMA_STREAM_INIT;
@@ -125,24 +126,22 @@ std::vector<std::uint8_t> LzmaBody(std::span<const std::uint8_t> body) {
     }
     stream.next_in = body.data();
     stream.avail_in = body.size();
-    std::size_t used = start;
+    // Output grows as it arrives, so memory follows the real compressed size.
     lzma_ret status = LZMA_OK;
     while (status == LZMA_OK) {
-        if (used == output.size()) {
-            output.resize(output.size() * 2);
-        }
+        const std::size_t used = output.size();
+        const std::size_t room = std::clamp<std::size_t>(used, 4096, std::size_t(1) << 20);
+        output.resize(used + room);
         stream.next_out = output.data() + used;
-        stream.avail_out = output.size() - used;
+        stream.avail_out = room;
         status = lzma_code(&stream, LZMA_FINISH);
-        used = output.size() - stream.avail_out;
+        output.resize(used + room - stream.avail_out);
     }
     lzma_end(&stream);
     if (status != LZMA_STREAM_END) {
         throw ECompressionError("Compression error");
     }
-    output.resize(used);
-    PutLe32(output.data(), static_cast<std::uint32_t>(used - start));
-    return output;
+    PutLe32(output.data() + lengthAt, static_cast<std::uint32_t>(output.size() - dataAt));
 }
 
 } // namespace quillon

@@ -24,9 +24,9 @@ inline constexpr std::size_t LzmaPropertiesSize = 5;
 std::unique_ptr<BodyDecoder> MakeLzmaDecoder(std::span<const std::uint8_t> afterHeader,
                                              std::uint64_t maxOutput);
 
-// What follows the eight header bytes of a "ZWS" movie for this body: the length of the
-// LZMA data, the properties, then LZMA1 data with an end marker, from a dictionary no
-// larger than the body needs.
-std::vector<std::uint8_t> LzmaBody(std::span<const std::uint8_t> body);
+// Appends what follows the eight header bytes of a "ZWS" movie for this body: the
+// length of the LZMA data, the properties, then LZMA1 data with an end marker, from a
+// dictionary no larger than the body needs.
+void AppendLzmaBody(std::span<const std::uint8_t> body, std::vector<std::uint8_t>& output);
 
 } // namespace quillon

@@ -143,18 +143,21 @@ std::vector<std::uint8_t> CompressSwfImage(std::span<const std::uint8_t> source,
 std::vector<std::uint8_t> CompressSwfImage(std::span<const std::uint8_t> source,
                                            CompressionMethod method, int level) {
     const std::span<const std::uint8_t> body = source.subspan(8);
-    const std::vector<std::uint8_t> packed = method == CompressionMethod::Lzma ? LzmaBody(body)
-                                             : method == CompressionMethod::ZlibSmallest
-                                                 ? DeflateBodySmallest(body)
-                                                 : DeflateBody(body, level);
     std::vector<std::uint8_t> output;
-    output.reserve(8 + packed.size());
     output.push_back(method == CompressionMethod::Lzma ? 'Z' : 'C');
     output.insert(output.end(), source.begin() + 1, source.begin() + 8);
-    if (method == CompressionMethod::Lzma) {
+    switch (method) {
+    case CompressionMethod::ZlibLevel:
+        AppendDeflated(body, level, output);
+        break;
+    case CompressionMethod::ZlibSmallest:
+        AppendDeflatedSmallest(body, output);
+        break;
+    case CompressionMethod::Lzma:
         output[3] = std::max(output[3], LzmaMinimumVersion);
+        AppendLzmaBody(body, output);
+        break;
     }
-    output.insert(output.end(), packed.begin(), packed.end());
     return output;
 }
 

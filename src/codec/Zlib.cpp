@@ -66,35 +66,42 @@ std::unique_ptr<BodyDecoder> MakeZlibDecoder(std::span<const std::uint8_t> input
     return std::make_unique<ZlibDecoder>(input);
 }
 
-std::vector<std::uint8_t> DeflateBody(std::span<const std::uint8_t> body, int level) {
+void AppendDeflated(std::span<const std::uint8_t> body, int level,
+                    std::vector<std::uint8_t>& output) {
     z_stream stream{};
     if (deflateInit2(&stream, level, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
         throw ECompressionError("Compression error");
     }
-    std::vector<std::uint8_t> output(deflateBound(&stream, static_cast<uLong>(body.size())));
+    // Room for the worst case is reserved but only touched as output arrives, so memory
+    // follows the real compressed size.
+    const std::size_t bound =
+        output.size() + deflateBound(&stream, static_cast<uLong>(body.size()));
+    output.reserve(bound);
     stream.next_in = const_cast<Bytef*>(body.data());
-    stream.next_out = output.data();
     std::size_t inputLeft = body.size();
-    std::size_t outputLeft = output.size();
     int status = Z_OK;
     while (status == Z_OK) {
+        const std::size_t used = output.size();
+        const std::size_t room = std::min<std::size_t>(bound - used, std::size_t(1) << 20);
+        output.resize(used + room);
         const uInt feed = static_cast<uInt>(std::min<std::size_t>(inputLeft, UINT_MAX));
-        const uInt room = static_cast<uInt>(std::min<std::size_t>(outputLeft, UINT_MAX));
         stream.avail_in = feed;
-        stream.avail_out = room;
+        stream.next_out = output.data() + used;
+        stream.avail_out = static_cast<uInt>(room);
         status = deflate(&stream, feed == inputLeft ? Z_FINISH : Z_NO_FLUSH);
         inputLeft -= feed - stream.avail_in;
-        outputLeft -= room - stream.avail_out;
+        output.resize(used + room - stream.avail_out);
+        if (status == Z_BUF_ERROR && output.size() < bound) {
+            status = Z_OK; // no room was left in this round; the next has some
+        }
     }
     deflateEnd(&stream);
     if (status != Z_STREAM_END) {
         throw ECompressionError("Compression error");
     }
-    output.resize(output.size() - outputLeft);
-    return output;
 }
 
-std::vector<std::uint8_t> DeflateBodySmallest(std::span<const std::uint8_t> body) {
+void AppendDeflatedSmallest(std::span<const std::uint8_t> body, std::vector<std::uint8_t>& output) {
     ZopfliOptions options;
     ZopfliInitOptions(&options);
     options.numiterations = ZopfliIterations(body.size());
@@ -104,9 +111,9 @@ std::vector<std::uint8_t> DeflateBodySmallest(std::span<const std::uint8_t> body
     if (!out) {
         throw ECompressionError("Compression error");
     }
-    std::vector<std::uint8_t> output(out, out + outSize);
-    std::free(out);
-    return output;
+    // Zopfli hands back memory of its own; it is released whatever the append does.
+    const std::unique_ptr<unsigned char, decltype(&std::free)> owner(out, &std::free);
+    output.insert(output.end(), out, out + outSize);
 }
 
 } // namespace quillon

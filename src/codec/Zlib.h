@@ -13,12 +13,13 @@ namespace quillon {
 // zlib cannot be set up.
 std::unique_ptr<BodyDecoder> MakeZlibDecoder(std::span<const std::uint8_t> input);
 
-// One complete zlib stream of body at the given level: 15-bit window, memory level 8,
-// the default strategy.
-std::vector<std::uint8_t> DeflateBody(std::span<const std::uint8_t> body, int level);
+// Appends one complete zlib stream of body at the given level: 15-bit window, memory
+// level 8, the default strategy.
+void AppendDeflated(std::span<const std::uint8_t> body, int level,
+                    std::vector<std::uint8_t>& output);
 
-// The smallest zlib stream we know how to make for body; still a standard stream that
-// every inflater reads.
-std::vector<std::uint8_t> DeflateBodySmallest(std::span<const std::uint8_t> body);
+// Appends the smallest zlib stream we know how to make for body; still a standard
+// stream that every inflater reads.
+void AppendDeflatedSmallest(std::span<const std::uint8_t> body, std::vector<std::uint8_t>& output);
 
 } // namespace quillon

@@ -44,8 +44,8 @@ CliRun Cli(const test::TempDir& dir, const std::string& words) {
 class CliFormats : public testing::Test {
 protected:
     void SetUp() override {
-        test::WriteFile(dir_.file("old.swf"), test::PlainMovie({.version = 9, .filler = 9000}));
-        test::WriteFile(dir_.file("new.swf"), test::PlainMovie({.version = 20, .filler = 9000}));
+        test::WriteFile(dir_.file("old.swf"), test::TaggedMovie({.version = 9, .filler = 9000}));
+        test::WriteFile(dir_.file("new.swf"), test::TaggedMovie({.version = 20, .filler = 9000}));
     }
     std::string Path(const std::string& name) const { return "'" + dir_.file(name) + "'"; }
     test::TempDir dir_;
@@ -91,7 +91,8 @@ TEST_F(CliFormats, EstimateAndBatchUseTheChosenMethod) {
     std::filesystem::create_directory(dir_.file("in"));
     std::filesystem::create_directory(dir_.file("out"));
     test::WriteFile(dir_.file("in/a.swf"), plain);
-    const CliRun run = Cli(dir_, "batch compress --lzma " + Path("in") + " --output " + Path("out"));
+    const CliRun run =
+        Cli(dir_, "batch compress --lzma " + Path("in") + " --output " + Path("out"));
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(test::ReadFile(dir_.file("out/a.swf")),
               CompressSwfImage(plain, CompressionMethod::Lzma));

@@ -15,7 +15,7 @@ using test::Bytes;
 
 // A movie of about 200,000 body bytes: more than three blocks.
 Bytes LargePlain() {
-    return test::PlainMovie({.filler = 200000});
+    return test::TaggedMovie({.filler = 200000});
 }
 
 // The plain image DecompressSwfImage should build from its first n body bytes.
@@ -85,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(EndMarker, LzmaReadTest, testing::Bool(),
                          [](const auto& info) { return info.param ? "With" : "Without"; });
 
 TEST(LzmaRead, FileEndingInsideTheLzmaHeaderRunsOut) {
-    const Bytes zws = test::LzmaMovie(test::PlainMovie());
+    const Bytes zws = test::LzmaMovie(test::TaggedMovie());
     for (const std::size_t size : {8u, 12u, 16u}) {
         Bytes out;
         EXPECT_EQ(DecompressSwfImage(std::span(zws).first(size), out), InflateOutcome::RanOut);
@@ -109,7 +109,7 @@ TEST(LzmaRead, CorruptDataAppendsTheRawBodyAfterTheCompletedBlocks) {
 }
 
 TEST(LzmaRead, PropertiesThatCannotBeDecodedAreCorrupt) {
-    Bytes zws = test::LzmaMovie(test::PlainMovie());
+    Bytes zws = test::LzmaMovie(test::TaggedMovie());
     zws[12] = 0xFF; // lc/lp/pb out of range
     Bytes out;
     EXPECT_EQ(DecompressSwfImage(zws, out), InflateOutcome::Corrupt);
@@ -119,7 +119,7 @@ TEST(LzmaRead, PropertiesThatCannotBeDecodedAreCorrupt) {
 }
 
 TEST(LzmaRead, DeclaredLengthBelowTheHeaderIsAnotherError) {
-    const Bytes zws = test::LzmaMovie(test::PlainMovie(), {.declaredLength = 1});
+    const Bytes zws = test::LzmaMovie(test::TaggedMovie(), {.declaredLength = 1});
     Bytes out;
     EXPECT_EQ(DecompressSwfImage(zws, out), InflateOutcome::OtherError);
     EXPECT_EQ(out.size(), 8u);

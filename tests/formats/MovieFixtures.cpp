@@ -1,12 +1,7 @@
 #include "MovieFixtures.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <lzma.h>
 #include <stdexcept>
-#include <zlib.h>
 
 namespace quillon::test {
 
@@ -36,7 +31,7 @@ void PutLe32(Bytes& bytes, std::size_t at, std::uint32_t value) {
     }
 }
 
-Bytes PlainMovie(const PlainMovieShape& shape) {
+Bytes TaggedMovie(const PlainMovieShape& shape) {
     // 550 x 400 pixels: Nbits 15, 9 rectangle bytes; 24 fps.
     Bytes out = {'F',
                  'W',
@@ -81,15 +76,9 @@ Bytes PlainMovie(const PlainMovieShape& shape) {
     return out;
 }
 
-Bytes ZlibMovie(std::span<const std::uint8_t> plain) {
-    uLongf size = compressBound(static_cast<uLong>(plain.size() - 8));
-    Bytes out(8 + size);
-    if (compress2(out.data() + 8, &size, plain.data() + 8, static_cast<uLong>(plain.size() - 8),
-                  6) != Z_OK) {
-        throw std::runtime_error("compress2 failed");
-    }
-    out.resize(8 + size);
-    std::copy(plain.begin(), plain.begin() + 8, out.begin());
+Bytes ZlibMovie(const Bytes& plain) {
+    Bytes out = Zlib(Bytes(plain.begin() + 8, plain.end()));
+    out.insert(out.begin(), plain.begin(), plain.begin() + 8);
     out[0] = 'C';
     return out;
 }
@@ -120,54 +109,6 @@ Bytes LzmaMovie(std::span<const std::uint8_t> plain, const ZwsShape& shape) {
         PutLe32(out, 4, static_cast<std::uint32_t>(shape.declaredLength));
     }
     return out;
-}
-
-Bytes InflateAll(std::span<const std::uint8_t> stream) {
-    z_stream z{};
-    if (inflateInit(&z) != Z_OK) {
-        throw std::runtime_error("inflateInit failed");
-    }
-    Bytes out;
-    z.next_in = const_cast<Bytef*>(stream.data());
-    z.avail_in = static_cast<uInt>(stream.size());
-    int status = Z_OK;
-    std::uint8_t chunk[16384];
-    while (status == Z_OK) {
-        z.next_out = chunk;
-        z.avail_out = sizeof chunk;
-        status = inflate(&z, Z_NO_FLUSH);
-        out.insert(out.end(), chunk, chunk + (sizeof chunk - z.avail_out));
-    }
-    const bool whole = status == Z_STREAM_END && z.avail_in == 0;
-    inflateEnd(&z);
-    if (!whole) {
-        throw std::runtime_error("not one whole zlib stream");
-    }
-    return out;
-}
-
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quillon-test-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-void WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
-
-Bytes ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), {});
 }
 
 } // namespace quillon::test

@@ -22,7 +22,7 @@ std::string OnlyProblem(const Bytes& file) {
 }
 
 TEST(Verify, SoundMovieInEveryForm) {
-    const Bytes plain = test::PlainMovie({.frameCount = 4, .showFrames = 4, .filler = 70000});
+    const Bytes plain = test::TaggedMovie({.frameCount = 4, .showFrames = 4, .filler = 70000});
     const Bytes forms[] = {plain, test::ZlibMovie(plain), test::LzmaMovie(plain),
                            test::LzmaMovie(plain, {.endMarker = false}),
                            CompressSwfImage(plain, CompressionMethod::ZlibSmallest)};
@@ -45,15 +45,15 @@ TEST(Verify, SignatureAndHeader) {
 }
 
 TEST(Verify, DeclaredLengthUnlikeThePlainLength) {
-    Bytes plain = test::PlainMovie();
+    Bytes plain = test::TaggedMovie();
     test::PutLe32(plain, 4, static_cast<std::uint32_t>(plain.size() + 3));
     EXPECT_THAT(OnlyProblem(plain), HasSubstr("declared length"));
-    EXPECT_THAT(OnlyProblem(test::LzmaMovie(test::PlainMovie(), {.declaredLength = 9999})),
+    EXPECT_THAT(OnlyProblem(test::LzmaMovie(test::TaggedMovie(), {.declaredLength = 9999})),
                 HasSubstr("declared length is 9999"));
 }
 
 TEST(Verify, CompressedDataEndingEarlyCorruptOrFollowed) {
-    const Bytes plain = test::PlainMovie({.filler = 30000});
+    const Bytes plain = test::TaggedMovie({.filler = 30000});
     for (const Bytes& good : {test::ZlibMovie(plain), test::LzmaMovie(plain)}) {
         Bytes cut(good.begin(), good.begin() + good.size() / 2);
         EXPECT_THAT(CheckMovie(cut).problems.front(), HasSubstr("ends early"));
@@ -71,7 +71,7 @@ TEST(Verify, CompressedDataEndingEarlyCorruptOrFollowed) {
 }
 
 TEST(Verify, TagStreamRunningPastTheEndOrWithoutEnd) {
-    Bytes plain = test::PlainMovie({.frameCount = 3, .showFrames = 3});
+    Bytes plain = test::TaggedMovie({.frameCount = 3, .showFrames = 3});
     // The last tag before End claims more bytes than there are.
     Bytes past = plain;
     past.resize(past.size() - 2); // drop End
@@ -82,13 +82,13 @@ TEST(Verify, TagStreamRunningPastTheEndOrWithoutEnd) {
     ASSERT_FALSE(pastCheck.problems.empty());
     EXPECT_THAT(pastCheck.problems.front(), HasSubstr("runs past the end"));
 
-    const Bytes noEnd = test::PlainMovie({.frameCount = 3, .showFrames = 3, .endTag = false});
+    const Bytes noEnd = test::TaggedMovie({.frameCount = 3, .showFrames = 3, .endTag = false});
     EXPECT_EQ(OnlyProblem(noEnd), "the tag stream has no End tag");
     EXPECT_EQ(OnlyProblem(test::LzmaMovie(noEnd)), "the tag stream has no End tag");
 }
 
 TEST(Verify, FrameCountUnlikeTheShowFrameTags) {
-    const Bytes plain = test::PlainMovie({.frameCount = 1, .showFrames = 3});
+    const Bytes plain = test::TaggedMovie({.frameCount = 1, .showFrames = 3});
     EXPECT_EQ(OnlyProblem(test::ZlibMovie(plain)),
               "the header's frame count is 1 but there are 3 ShowFrame tags");
 }
