@@ -34,7 +34,9 @@ inline void WriteBytes(const QString& path, const std::vector<std::uint8_t>& byt
     file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
 }
 
-inline qint64 SizeOf(const QString& path) { return QFileInfo(path).exists() ? QFileInfo(path).size() : -1; }
+inline qint64 SizeOf(const QString& path) {
+    return QFileInfo(path).exists() ? QFileInfo(path).size() : -1;
+}
 
 inline QByteArray ReadBytes(const QString& path) {
     QFile file(path);

@@ -1,10 +1,11 @@
 // The grid's model, the file list and the scan's progress rule.
 
-#include <gtest/gtest.h>
-
 #include "batch/BatchList.h"
+
 #include "batch/BatchListModel.h"
 #include "batch/ScanProgress.h"
+
+#include <gtest/gtest.h>
 
 namespace quillon {
 namespace {
@@ -17,8 +18,8 @@ TEST(BatchListModel, ColumnsHeadersAndWidths) {
     BatchListModel model;
     ASSERT_EQ(model.columnCount(), 6);
     const int widths[] = {26, 362, 50, 303, 80, 80};
-    const char* headers[] = {"", "Input file name", "Status", "Output file name",
-                             "Input file size", "Output file size"};
+    const char* headers[] = {
+        "", "Input file name", "Status", "Output file name", "Input file size", "Output file size"};
     for (int column = 0; column < 6; ++column) {
         EXPECT_EQ(BatchListModel::defaultColumnWidth(column), widths[column]);
         EXPECT_EQ(model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(),
@@ -35,8 +36,8 @@ TEST(BatchListModel, SizesShowTheirUnitAndStandRight) {
     EXPECT_EQ(Shown(model, 0, NxFileSize), "1234 bytes");
     EXPECT_EQ(Shown(model, 0, NxEndFileSize), "0 bytes");
     EXPECT_EQ(model.cellText(NxFileSize, 0), "1234");
-    const auto alignment = model.data(model.index(0, NxFileSize), Qt::TextAlignmentRole)
-                               .value<Qt::Alignment>();
+    const auto alignment =
+        model.data(model.index(0, NxFileSize), Qt::TextAlignmentRole).value<Qt::Alignment>();
     EXPECT_TRUE(alignment & Qt::AlignRight);
     EXPECT_FALSE(model.data(model.index(0, NxFileName), Qt::TextAlignmentRole).isValid());
     // A size that could not be read leaves both cells empty, without a unit.
@@ -107,10 +108,10 @@ TEST(BatchList, RemoveBatchFileShiftsLaterEntries) {
 }
 
 TEST(ScanProgress, HalvesGoToTheEvenNeighbour) {
-    EXPECT_EQ(ScanBarPosition(300), 2);  // 1.5
-    EXPECT_EQ(ScanBarPosition(100), 0);  // 0.5
-    EXPECT_EQ(ScanBarPosition(500), 2);  // 2.5
-    EXPECT_EQ(ScanBarPosition(700), 4);  // 3.5
+    EXPECT_EQ(ScanBarPosition(300), 2); // 1.5
+    EXPECT_EQ(ScanBarPosition(100), 0); // 0.5
+    EXPECT_EQ(ScanBarPosition(500), 2); // 2.5
+    EXPECT_EQ(ScanBarPosition(700), 4); // 3.5
     EXPECT_EQ(ScanBarPosition(299), 1);
     EXPECT_EQ(ScanBarPosition(301), 2);
     EXPECT_EQ(ScanBarPosition(19850), 99);

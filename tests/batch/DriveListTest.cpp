@@ -1,27 +1,26 @@
 // The drive box's roots on Linux.
 
-#include <gtest/gtest.h>
+#include "batch/DriveList.h"
+
+#include "BatchFixtures.h"
 
 #include <QDir>
 #include <QTemporaryDir>
-
-#include "BatchFixtures.h"
-#include "batch/DriveList.h"
+#include <gtest/gtest.h>
 
 namespace quillon {
 namespace {
 
 TEST(DriveList, OnlyRealVolumesFromTheMountTable) {
-    const QString table = QStringLiteral(
-        "sysfs /sys sysfs rw 0 0\n"
-        "proc /proc proc rw 0 0\n"
-        "/dev/sda1 / ext4 rw 0 0\n"
-        "tmpfs /run tmpfs rw 0 0\n"
-        "/dev/sdb1 /media/usb\\040stick vfat rw 0 0\n"
-        "/dev/loop3 /snap/core/1 squashfs ro 0 0\n"
-        "server:/export /mnt/share nfs4 rw 0 0\n"
-        "cgroup2 /sys/fs/cgroup cgroup2 rw 0 0\n"
-        "/dev/nvme0n1p2 /data btrfs rw 0 0\n");
+    const QString table = QStringLiteral("sysfs /sys sysfs rw 0 0\n"
+                                         "proc /proc proc rw 0 0\n"
+                                         "/dev/sda1 / ext4 rw 0 0\n"
+                                         "tmpfs /run tmpfs rw 0 0\n"
+                                         "/dev/sdb1 /media/usb\\040stick vfat rw 0 0\n"
+                                         "/dev/loop3 /snap/core/1 squashfs ro 0 0\n"
+                                         "server:/export /mnt/share nfs4 rw 0 0\n"
+                                         "cgroup2 /sys/fs/cgroup cgroup2 rw 0 0\n"
+                                         "/dev/nvme0n1p2 /data btrfs rw 0 0\n");
     EXPECT_EQ(VolumeMountPoints(table),
               (QStringList{"/", "/media/usb stick", "/mnt/share", "/data"}));
 }

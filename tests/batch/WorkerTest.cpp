@@ -1,20 +1,19 @@
 // The scan and run workers against recorded controls: the order of their steps, what
 // they find and what they write.
 
-#include <gtest/gtest.h>
-
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QPointer>
-#include <QTemporaryDir>
-#include <QTimer>
-
 #include "BatchFixtures.h"
 #include "batch/BatchList.h"
 #include "batch/BatchListModel.h"
 #include "batch/ScanProgress.h"
 #include "batch/Threads.h"
 #include "codec/FileIO.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
 
 namespace quillon {
 namespace {
@@ -57,7 +56,8 @@ const char* Name(BatchControl control) {
 class RecordedControls : public QObject, public BatchControls {
 public:
     RecordedControls() {
-        QObject::connect(&model, &QAbstractItemModel::modelReset, [this] { log.push_back("rows removed"); });
+        QObject::connect(&model, &QAbstractItemModel::modelReset,
+                         [this] { log.push_back("rows removed"); });
         QObject::connect(&model, &QAbstractItemModel::rowsInserted,
                          [this](const QModelIndex&, int first, int last) {
                              log.push_back("rows " + std::to_string(first) + ".." +
@@ -138,14 +138,26 @@ TEST_F(WorkerTest, ScanStepsComeInOrder) {
     make("a.swf");
     make("sub/b.swf");
     scan(root);
-    const std::vector<std::string> expected{
-        "off buttonModeBatch", "off buttonModeSingle", "rows removed", "off tree",
-        "off BatchCompress",   "off BatchClear",       "off BatchSelect",
-        "off BatchDecompress", "off menu",             "off bar",
-        "off wait",            "rows 0..1",            "on BatchClear",
-        "on BatchCompress",    "on BatchSelect",       "on BatchDecompress",
-        "on menu",             "on tree",              "on buttonModeBatch",
-        "on buttonModeSingle"};
+    const std::vector<std::string> expected{"off buttonModeBatch",
+                                            "off buttonModeSingle",
+                                            "rows removed",
+                                            "off tree",
+                                            "off BatchCompress",
+                                            "off BatchClear",
+                                            "off BatchSelect",
+                                            "off BatchDecompress",
+                                            "off menu",
+                                            "off bar",
+                                            "off wait",
+                                            "rows 0..1",
+                                            "on BatchClear",
+                                            "on BatchCompress",
+                                            "on BatchSelect",
+                                            "on BatchDecompress",
+                                            "on menu",
+                                            "on tree",
+                                            "on buttonModeBatch",
+                                            "on buttonModeSingle"};
     EXPECT_EQ(controls.log, expected);
     EXPECT_EQ(BatchFileCount, 2);
     EXPECT_GE(controls.waitUpdates, 1);
@@ -174,9 +186,9 @@ TEST_F(WorkerTest, ScanMatchesExactlySwfInDepthFirstOrder) {
     for (int r = 0; r < controls.model.rowCount(); ++r) {
         found << cell(NxFileName, r);
     }
-    EXPECT_EQ(found, (QStringList{root + "/.hidden/h.swf", root + "/.swf", root + "/a/z.swf",
-                                  root + "/b.swf", root + "/clips.swf/inner.swf",
-                                  root + "/d.swf"}));
+    EXPECT_EQ(found,
+              (QStringList{root + "/.hidden/h.swf", root + "/.swf", root + "/a/z.swf",
+                           root + "/b.swf", root + "/clips.swf/inner.swf", root + "/d.swf"}));
     ASSERT_EQ(BatchFiles.size(), 6u);
     EXPECT_EQ(BatchFiles[2], PathBytes(root + "/a/z.swf"));
 }
@@ -223,13 +235,24 @@ TEST_F(WorkerTest, RunStepsComeInOrderAndWriteTheRows) {
     controls.model.setMarked(0, true);
     controls.log.clear();
     run(BatchKind::Compress, root + "/out", "c_");
-    const std::vector<std::string> expected{
-        "off buttonModeBatch", "off buttonModeSingle", "off BatchCompress",
-        "off BatchClear",      "off BatchSelect",      "off BatchDecompress",
-        "off tree",            "off menu",             "off wait",
-        "off bar",             "on BatchCompress",     "on BatchClear",
-        "on BatchSelect",      "on BatchDecompress",   "on tree",
-        "on buttonModeBatch",  "on buttonModeSingle",  "on menu"};
+    const std::vector<std::string> expected{"off buttonModeBatch",
+                                            "off buttonModeSingle",
+                                            "off BatchCompress",
+                                            "off BatchClear",
+                                            "off BatchSelect",
+                                            "off BatchDecompress",
+                                            "off tree",
+                                            "off menu",
+                                            "off wait",
+                                            "off bar",
+                                            "on BatchCompress",
+                                            "on BatchClear",
+                                            "on BatchSelect",
+                                            "on BatchDecompress",
+                                            "on tree",
+                                            "on buttonModeBatch",
+                                            "on buttonModeSingle",
+                                            "on menu"};
     EXPECT_EQ(controls.log, expected);
     const QString target = root + "/out/c_a.swf";
     EXPECT_EQ(cell(NxStatus, 0), "Ok");
