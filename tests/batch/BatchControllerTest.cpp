@@ -36,8 +36,9 @@ QApplication& App() {
     static char name[] = "batch_gui_tests";
     static char* argv[] = {name, nullptr};
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
+    // Left to the process's end: destroying it among the exit handlers races Qt's own.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 class ControllerTest : public ::testing::Test {
