@@ -1,12 +1,12 @@
 // quillon-cli: the codec, the batch run and the movie engine for scripts and archives.
 
-#include <cstdio>
-#include <iostream>
-#include <map>
-
 #include "Commands.h"
 #include "codec/Errors.h"
 #include "codec/Transforms.h"
+
+#include <cstdio>
+#include <iostream>
+#include <map>
 
 using namespace quillon::cli;
 
@@ -27,9 +27,12 @@ constexpr const char* Usage = R"(usage: quillon-cli COMMAND ...
 
 int main(int argc, char** argv) {
     const std::map<std::string, int (*)(const Args&)> commands = {
-        {"info", RunInfoCommand},         {"compress", RunCompressCommand},
-        {"decompress", RunDecompressCommand}, {"estimate", RunEstimateCommand},
-        {"batch", RunBatchCommand},       {"render", RunRenderCommand},
+        {"info", RunInfoCommand},
+        {"compress", RunCompressCommand},
+        {"decompress", RunDecompressCommand},
+        {"estimate", RunEstimateCommand},
+        {"batch", RunBatchCommand},
+        {"render", RunRenderCommand},
     };
     if (argc < 2 || !commands.contains(argv[1])) {
         std::fputs(Usage, stderr);

@@ -20,16 +20,16 @@ std::string BatchOutputPath(const std::string& outputFolder, const std::string& 
 enum class BatchKind { Compress, Decompress };
 
 struct BatchRowResult {
-    std::string status;     // one of the status texts
+    std::string status;         // one of the status texts
     bool outputWritten = false; // the row's output name becomes the target
-    std::string error;      // the message behind "Error"
+    std::string error;          // the message behind "Error"
 };
 
 // Handles one marked row as a run does: an existing target is "Exist!" and never
 // replaced; then the transform, "Ok", "Disk full!" or (decompress) "Skip". An error the
 // transform raises, or an empty input, gives "Error" with its message. Sets BatchSilent
 // for its own duration and leaves BatchDiskFull cleared.
-BatchRowResult ProcessBatchRow(BatchKind kind, const std::string& input,
-                               const std::string& target, int level = 9);
+BatchRowResult ProcessBatchRow(BatchKind kind, const std::string& input, const std::string& target,
+                               int level = 9);
 
 } // namespace quillon

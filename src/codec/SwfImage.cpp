@@ -1,11 +1,10 @@
 #include "SwfImage.h"
 
-#include <zlib.h>
+#include "Errors.h"
 
 #include <algorithm>
 #include <climits>
-
-#include "Errors.h"
+#include <zlib.h>
 
 namespace quillon {
 
@@ -110,29 +109,36 @@ std::vector<std::uint8_t> CompressSwfImage(std::span<const std::uint8_t> source,
     if (deflateInit2(&stream, level, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
         throw ECompressionError("Compression error");
     }
-    std::vector<std::uint8_t> output(8 + deflateBound(&stream, static_cast<uLong>(body.size())));
-    output[0] = 'C';
-    std::copy(source.begin() + 1, source.begin() + 8, output.begin() + 1);
+    // Room for the worst case is reserved but only touched as output arrives, so memory
+    // follows the real compressed size.
+    const std::size_t bound = 8 + deflateBound(&stream, static_cast<uLong>(body.size()));
+    std::vector<std::uint8_t> output;
+    output.reserve(bound);
+    output.push_back('C');
+    output.insert(output.end(), source.begin() + 1, source.begin() + 8);
 
     stream.next_in = const_cast<Bytef*>(body.data());
-    stream.next_out = output.data() + 8;
     std::size_t inputLeft = body.size();
-    std::size_t outputLeft = output.size() - 8;
     int status = Z_OK;
     while (status == Z_OK) {
+        const std::size_t used = output.size();
+        const std::size_t room = std::min<std::size_t>(bound - used, std::size_t(1) << 20);
+        output.resize(used + room);
         const uInt feed = static_cast<uInt>(std::min<std::size_t>(inputLeft, UINT_MAX));
-        const uInt room = static_cast<uInt>(std::min<std::size_t>(outputLeft, UINT_MAX));
         stream.avail_in = feed;
-        stream.avail_out = room;
+        stream.next_out = output.data() + used;
+        stream.avail_out = static_cast<uInt>(room);
         status = deflate(&stream, feed == inputLeft ? Z_FINISH : Z_NO_FLUSH);
         inputLeft -= feed - stream.avail_in;
-        outputLeft -= room - stream.avail_out;
+        output.resize(used + room - stream.avail_out);
+        if (status == Z_BUF_ERROR && output.size() < bound) {
+            status = Z_OK; // no room was left in this round; the next has some
+        }
     }
     deflateEnd(&stream);
     if (status != Z_STREAM_END) {
         throw ECompressionError("Compression error");
     }
-    output.resize(output.size() - outputLeft);
     return output;
 }
 

@@ -1,11 +1,11 @@
 #include "Transforms.h"
 
-#include <mutex>
-#include <vector>
-
 #include "Errors.h"
 #include "FileIO.h"
 #include "SwfImage.h"
+
+#include <mutex>
+#include <vector>
 
 namespace quillon {
 
