@@ -202,12 +202,18 @@ bool BatchController::gridAcceptsDragFrom(const QObject* source) const {
 }
 
 bool BatchController::workerRunning() const {
-    return worker_ && !worker_->isFinished();
+    return busy_;
 }
 
 void BatchController::startWorker(BatchWorker* worker) {
     worker_ = worker;
-    connect(worker, &BatchWorker::done, this, &BatchController::workerFinished);
+    busy_ = true;
+    // Done once its last step is carried out, although its thread may still be winding
+    // down: the next command may start at once.
+    connect(worker, &BatchWorker::done, this, [this] {
+        busy_ = false;
+        emit workerFinished();
+    });
     worker->launch();
 }
 

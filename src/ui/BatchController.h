@@ -135,6 +135,7 @@ private:
     FolderPanel* folders_ = nullptr;
     QPointer<BatchWorker> worker_;
     bool contextMenuOn_ = false;
+    bool busy_ = false; // a worker has not yet carried out its last step
 };
 
 } // namespace quillon::ui

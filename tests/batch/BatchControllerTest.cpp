@@ -180,7 +180,12 @@ TEST_F(ControllerTest, DragsAreTakenOnlyFromTheTreeIntoAnEnabledGrid) {
 TEST_F(ControllerTest, ScanFillsTheGridAndSwitchesTheCommandsOn) {
     const QString a = make("clips/a.swf", 10);
     make("clips/b.swf", 0);
+    // The next command may start as soon as the scan's last step is done.
+    bool freeAtEnd = false;
+    QObject::connect(c, &ui::BatchController::workerFinished,
+                     [this, &freeAtEnd] { freeAtEnd = !c->workerRunning(); });
     scan(root + "/clips");
+    EXPECT_TRUE(freeAtEnd);
     ASSERT_EQ(c->grid().rowCount(), 2);
     EXPECT_EQ(cell(NxFileName, 0), a);
     auto* grid = w<QTableView>("NG");
