@@ -31,20 +31,10 @@
 namespace quillon {
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "batch_gui_tests";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Left to the process's end: destroying it among the exit handlers races Qt's own.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
 class ControllerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        App();
+        test::TestApplication<QApplication>();
         ASSERT_TRUE(dir.isValid());
         root = dir.path();
         savedHome = qgetenv("HOME");

@@ -38,6 +38,17 @@ inline qint64 SizeOf(const QString& path) {
     return QFileInfo(path).exists() ? QFileInfo(path).size() : -1;
 }
 
+// The one application object of a test program, made on first use and left to the
+// process's end: destroying it among the exit handlers races Qt's own clean-up.
+template <typename App> App& TestApplication() {
+    static int argc = 1;
+    static char name[] = "quillon_batch_tests";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static App* app = new App(argc, argv);
+    return *app;
+}
+
 inline QByteArray ReadBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

@@ -18,14 +18,6 @@
 namespace quillon {
 namespace {
 
-QCoreApplication& App() {
-    static int argc = 1;
-    static char name[] = "batch_core_tests";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    return app;
-}
-
 const char* Name(BatchControl control) {
     switch (control) {
     case BatchControl::ModeBatch:
@@ -105,7 +97,7 @@ void RunToEnd(BatchWorker* worker) {
 class WorkerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        App();
+        test::TestApplication<QCoreApplication>();
         ASSERT_TRUE(dir.isValid());
         root = dir.path();
     }
