@@ -11,6 +11,7 @@
 #include "ui/Messages.h"
 #include "ui/Modal.h"
 #include "ui/QtApp.h"
+#include "ui/RecordingModal.h"
 #include "ui/Shared.h"
 
 #include <QAction>
@@ -31,18 +32,6 @@ namespace {
 using test::ReadText;
 using test::TempDir;
 using test::WriteText;
-
-class RecordingModal : public ModalSeam {
-public:
-    std::vector<QString> plainMessages;
-    std::vector<QString> errorBoxes;
-    QString openFileName(QWidget*, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&) override { return {}; }
-    void plainMessage(QWidget*, const QString& text) override { plainMessages.push_back(text); }
-    void errorBox(QWidget*, const QString& text) override { errorBoxes.push_back(text); }
-    int execDialog(QDialog*) override { return QDialog::Rejected; }
-    bool openUrl(const QUrl&, QString*) override { return true; }
-};
 
 class StartupTest : public ::testing::Test {
 protected:
@@ -72,7 +61,7 @@ protected:
     std::string ConfigFile() const { return folder_.file("config.ini"); }
 
     TempDir folder_;
-    RecordingModal modal_;
+    test::RecordingModal modal_;
 };
 
 TEST_F(StartupTest, FirstStartUsesTheDefaultsAndTheFirstCloseWritesConfig) {
@@ -229,6 +218,18 @@ TEST_F(StartupTest, LanguageCommandsSwitchTheInterfaceAndWriteNothing) {
     main->AFrench->trigger();
     EXPECT_EQ(main->Estimate->text(), "Calculer");
     EXPECT_EQ(main->Open->text(), "");
+}
+
+TEST_F(StartupTest, OnlyTheToolbarsOptionsAsksTheFolderTreeToFollow) {
+    TFMain* main = Start();
+    int followed = 0;
+    QObject::connect(main, &TFMain::optionsClosed, [&followed] { ++followed; });
+    main->MOptions->trigger();
+    EXPECT_EQ(modal_.dialogs, std::vector<QString>{"FOutFolder"});
+    EXPECT_EQ(followed, 0);
+    main->Options->trigger();
+    EXPECT_EQ(modal_.dialogs.size(), 2u);
+    EXPECT_EQ(followed, 1);
 }
 
 TEST_F(StartupTest, WithoutAPlayerTheProgramEndsAndWritesNothing) {
