@@ -1,0 +1,200 @@
+#include "ShapePainter.h"
+
+#include <QLinearGradient>
+#include <QRadialGradient>
+#include <cmath>
+
+namespace quillon::engine {
+
+namespace {
+
+constexpr double GradientHalf = 16384.0;
+
+double ToLinear(double v) {
+    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+}
+double FromLinear(double v) {
+    return v <= 0.0031308 ? v * 12.92 : 1.055 * std::pow(v, 1 / 2.4) - 0.055;
+}
+
+QColor MixLinear(const QColor& a, const QColor& b, double t) {
+    const auto mix = [&](double x, double y) {
+        return FromLinear(ToLinear(x) + (ToLinear(y) - ToLinear(x)) * t);
+    };
+    return QColor::fromRgbF(static_cast<float>(mix(a.redF(), b.redF())),
+                            static_cast<float>(mix(a.greenF(), b.greenF())),
+                            static_cast<float>(mix(a.blueF(), b.blueF())),
+                            static_cast<float>(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
+}
+
+QGradientStops StopsFor(const FillStyle& style, const ColorTransform& cx) {
+    QGradientStops stops;
+    double last = -1;
+    for (std::size_t i = 0; i < style.stops.size(); ++i) {
+        // ratios must rise; a ratio below its predecessor is taken as equal
+        double at = std::max<double>(style.stops[i].ratio, last);
+        if (at <= last) {
+            at = std::min(1.0, last + 1e-6);
+        }
+        const QColor color = cx.apply(style.stops[i].color);
+        if (style.interpolation == 1 && !stops.isEmpty()) {
+            const QColor from = stops.back().second;
+            const double start = stops.back().first;
+            for (int k = 1; k < 8; ++k) {
+                const double t = k / 8.0;
+                stops.append({start + (at - start) * t, MixLinear(from, color, t)});
+            }
+        }
+        stops.append({at, color});
+        last = at;
+    }
+    if (stops.isEmpty()) {
+        stops.append({0.0, QColor(0, 0, 0, 0)});
+    }
+    return stops;
+}
+
+QGradient::Spread SpreadOf(int spread) {
+    return spread == 1 ? QGradient::ReflectSpread
+                       : (spread == 2 ? QGradient::RepeatSpread : QGradient::PadSpread);
+}
+
+Qt::PenCapStyle CapOf(int cap) {
+    return cap == 1 ? Qt::FlatCap : (cap == 2 ? Qt::SquareCap : Qt::RoundCap);
+}
+
+Qt::PenJoinStyle JoinOf(int join) {
+    return join == 1 ? Qt::BevelJoin : (join == 2 ? Qt::MiterJoin : Qt::RoundJoin);
+}
+
+// Scale of a transform: how long a twip becomes on the device, on average.
+double ScaleOf(const QTransform& t) {
+    return std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21()));
+}
+
+} // namespace
+
+const QImage& ShapePainter::transformed(const QImage& image, const ColorTransform& cx) {
+    if (cx.isIdentity()) {
+        return image;
+    }
+    for (const CachedImage& c : cache_) {
+        if (c.key == image.cacheKey() && c.cx == cx) {
+            return c.image;
+        }
+    }
+    QImage out = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < out.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            line[x] = cx.apply(QColor::fromRgba(line[x])).rgba();
+        }
+    }
+    if (cache_.size() >= 16) {
+        cache_.erase(cache_.begin());
+    }
+    cache_.push_back(
+        {image.cacheKey(), cx, out.convertToFormat(QImage::Format_ARGB32_Premultiplied)});
+    return cache_.back().image;
+}
+
+QBrush ShapePainter::brushFor(const FillStyle& style, const ColorTransform& cx,
+                              const BitmapLookup& bitmaps) {
+    switch (style.kind) {
+    case FillStyle::Kind::Solid:
+        return QBrush(cx.apply(style.color));
+    case FillStyle::Kind::Linear: {
+        QLinearGradient gradient(-GradientHalf, 0, GradientHalf, 0);
+        gradient.setStops(StopsFor(style, cx));
+        gradient.setSpread(SpreadOf(style.spread));
+        QBrush brush(gradient);
+        brush.setTransform(style.matrix);
+        return brush;
+    }
+    case FillStyle::Kind::Radial:
+    case FillStyle::Kind::Focal: {
+        const double focal = std::clamp<double>(style.focal, -0.98, 0.98) * GradientHalf;
+        QRadialGradient gradient(QPointF(0, 0), GradientHalf, QPointF(focal, 0));
+        gradient.setStops(StopsFor(style, cx));
+        gradient.setSpread(SpreadOf(style.spread));
+        QBrush brush(gradient);
+        brush.setTransform(style.matrix);
+        return brush;
+    }
+    case FillStyle::Kind::Bitmap: {
+        const QImage* image = bitmaps(style.bitmapId);
+        if (!image || image->isNull()) {
+            return QBrush(Qt::NoBrush);
+        }
+        QBrush brush(transformed(*image, cx));
+        brush.setTransform(style.matrix);
+        return brush;
+    }
+    }
+    return QBrush();
+}
+
+void ShapePainter::fillBitmap(QPainter& painter, const QPainterPath& path, const FillStyle& style,
+                              const ColorTransform& cx, const BitmapLookup& bitmaps) {
+    const QImage* image = bitmaps(style.bitmapId);
+    if (!image || image->isNull()) {
+        // a missing bitmap fills with nothing rather than a default colour
+        return;
+    }
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, style.smooth);
+    if (style.repeat) {
+        painter.fillPath(path, brushFor(style, cx, bitmaps));
+        return;
+    }
+    // A clipped bitmap: the picture once, inside the shape.
+    painter.save();
+    painter.setClipPath(path, Qt::IntersectClip);
+    painter.setTransform(style.matrix * painter.transform());
+    painter.drawImage(QPointF(0, 0), transformed(*image, cx));
+    painter.restore();
+}
+
+void ShapePainter::stroke(QPainter& painter, const QPainterPath& path, const LineStyle& style,
+                          const ColorTransform& cx, const BitmapLookup& bitmaps) {
+    QPen pen;
+    if (style.hasFill && style.fill.kind != FillStyle::Kind::Solid) {
+        pen.setBrush(brushFor(style.fill, cx, bitmaps));
+    } else {
+        pen.setColor(cx.apply(style.hasFill ? style.fill.color : style.color));
+    }
+    pen.setCapStyle(CapOf(style.startCap));
+    pen.setJoinStyle(JoinOf(style.join));
+    pen.setMiterLimit(style.miterLimit);
+    const double scale = ScaleOf(painter.transform());
+    const bool fixedWidth = style.noHScale || style.noVScale;
+    const double deviceWidth = fixedWidth ? style.width / 20.0 : style.width * scale;
+    if (deviceWidth < 1.0) {
+        // hairlines and lines thinner than a pixel are drawn one pixel wide
+        pen.setCosmetic(true);
+        pen.setWidthF(1.0);
+    } else if (fixedWidth) {
+        pen.setCosmetic(true);
+        pen.setWidthF(deviceWidth);
+    } else {
+        pen.setWidthF(style.width);
+    }
+    painter.strokePath(path, pen);
+}
+
+void ShapePainter::draw(QPainter& painter, const Shape& shape, const ColorTransform& cx,
+                        const BitmapLookup& bitmaps) {
+    for (const ShapeLayer& layer : shape.layers) {
+        for (const auto& [style, path] : layer.fills) {
+            if (style.kind == FillStyle::Kind::Bitmap) {
+                fillBitmap(painter, path, style, cx, bitmaps);
+            } else {
+                painter.fillPath(path, brushFor(style, cx, bitmaps));
+            }
+        }
+        for (const auto& [style, path] : layer.lines) {
+            stroke(painter, path, style, cx, bitmaps);
+        }
+    }
+}
+
+} // namespace quillon::engine
