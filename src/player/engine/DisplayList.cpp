@@ -82,10 +82,9 @@ void ClipRunner::tick(const std::shared_ptr<Clip>& clip) {
         gotoFrame(clip, next >= FrameCountOf(*clip) ? 0 : next);
     }
     for (auto& [depth, instance] : clip->list) {
-        if (instance.clip && !instance.fresh) {
+        if (instance.clip && instance.placedInFrame != frameNumber_) {
             tick(instance.clip);
         }
-        instance.fresh = false;
     }
 }
 
@@ -115,7 +114,7 @@ bool ClipRunner::makeInstance(Instance& instance, std::uint16_t id, std::uint32_
     instance.epoch = epoch;
     instance.character = character;
     instance.clip.reset();
-    instance.fresh = true;
+    instance.placedInFrame = frameNumber_;
     if (nesting_ >= MaxClipNesting) {
         warn("clips nested deeper than " + std::to_string(MaxClipNesting) +
              " levels are not drawn");
@@ -168,7 +167,7 @@ void ClipRunner::apply(Clip& clip, const PlaceCommand& command) {
                 instance->characterId = replaced.characterId;
                 instance->epoch = replaced.epoch;
                 instance->clip = replaced.clip;
-                instance->fresh = true;
+                instance->placedInFrame = frameNumber_;
             }
         }
     } else {

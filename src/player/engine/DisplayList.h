@@ -30,8 +30,8 @@ struct Instance {
     std::vector<Filter> filters;
     bool visible = true;
     std::string name;
-    std::shared_ptr<Clip> clip; // sprites and buttons
-    bool fresh = false;         // placed during the current frame
+    std::shared_ptr<Clip> clip;      // sprites and buttons
+    std::uint64_t placedInFrame = 0; // the runner's frame number at placement
 };
 
 struct Clip {
@@ -49,6 +49,8 @@ public:
 
     // Starts a clip on its first frame.
     void start(const std::shared_ptr<Clip>& clip);
+    // Starts a new frame of the movie: clips placed from now on skip this frame's tick.
+    void beginFrame() { ++frameNumber_; }
     // One frame for clip and everything inside it; their frame actions are queued.
     void tick(const std::shared_ptr<Clip>& clip);
     // Moves the playhead of a clip to frame (clamped), rebuilding its display list when
@@ -68,6 +70,7 @@ private:
     std::vector<std::string>& warnings_;
     std::deque<std::pair<std::weak_ptr<Clip>, const std::vector<std::uint8_t>*>> queue_;
     int nesting_ = 0;
+    std::uint64_t frameNumber_ = 0;
 };
 
 } // namespace quillon::engine

@@ -100,6 +100,7 @@ void MovieEngine::advance() {
     if (!state_->loaded) {
         return;
     }
+    state_->runner->beginFrame();
     state_->runner->tick(state_->root);
     state_->runner->runQueuedActions();
 }

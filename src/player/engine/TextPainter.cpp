@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QString>
 #include <cstring>
 
@@ -98,6 +99,9 @@ void DrawEditText(QPainter& painter, const EditTextCharacter& text, const ColorT
     }
     const FontCharacter* font = text.hasFont ? fonts(text.fontId) : nullptr;
     const bool outlines = font && !font->glyphs.empty() && text.useOutlines;
+    if (!outlines && !qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        return; // system fonts need a GUI application; without one only outlines draw
+    }
     const double scale = font ? text.height / font->emSize : 1.0;
     QFont system(font && !font->name.empty() ? QString::fromStdString(font->name)
                                              : QString("Times New Roman"));
