@@ -11,6 +11,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <cstdlib>
 
 namespace quillon::engine {
 
@@ -119,7 +120,7 @@ void MovieEngine::render(QPainter& painter, const QRectF& target, const QRectF& 
     painter.setClipRect(target, Qt::IntersectClip);
     painter.fillRect(target, background.value_or(backgroundColor()));
     if (state_->loaded) {
-        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setRenderHint(QPainter::Antialiasing, std::getenv("QAA") != nullptr);
         painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
         const QTransform view =
             Renderer::ViewTransform(target, viewTwips, mode == ScaleMode::ShowAll);

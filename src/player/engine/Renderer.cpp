@@ -42,6 +42,7 @@ QTransform Renderer::ViewTransform(const QRectF& target, const QRectF& view, boo
 }
 
 void Renderer::draw(QPainter& painter, const Clip& clip, const QTransform& transform) {
+    viewScale_ = ScaleOf(transform);
     drawList(painter, clip, transform, ColorTransform{}, 0);
 }
 
@@ -127,9 +128,9 @@ void Renderer::drawLayered(QPainter& painter, const Instance& instance, const QT
         layerPainter.setRenderHints(painter.renderHints());
         drawContent(layerPainter, instance, m, inner, nesting);
     }
-    // Filter sizes are in pixels of the stage, so they grow with the view's scale.
-    ApplyFilters(layer, instance.filters,
-                 20.0 * ScaleOf(m) / std::max(ScaleOf(instance.matrix), 1e-9));
+    // Filter sizes are in pixels of the stage: they grow with the view's scale, not with
+    // the transforms of the clips around them.
+    ApplyFilters(layer, instance.filters, 20.0 * viewScale_);
     CompositeLayer(painter, layer, instance.blendMode, opacity);
 }
 

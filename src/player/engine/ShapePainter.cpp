@@ -27,29 +27,57 @@ QColor MixLinear(const QColor& a, const QColor& b, double t) {
                             static_cast<float>(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
 }
 
+QColor Mix(const QColor& a, const QColor& b, double t, bool linear) {
+    if (linear) {
+        return MixLinear(a, b, t);
+    }
+    const auto mix = [&](int x, int y) { return static_cast<int>(std::lround(x + (y - x) * t)); };
+    return QColor(mix(a.red(), b.red()), mix(a.green(), b.green()), mix(a.blue(), b.blue()),
+                  mix(a.alpha(), b.alpha()));
+}
+
+// The colour at t as movies expect it even when ratios repeat or fall: the first pair of
+// stops whose ratios enclose t decides; before the first stop its colour, past all of
+// them the last one's.
+QColor ColorAt(const std::vector<GradientStop>& stops, double t, bool linear) {
+    if (t <= stops.front().ratio) {
+        return stops.front().color;
+    }
+    for (std::size_t i = 0; i + 1 < stops.size(); ++i) {
+        const double a = stops[i].ratio, b = stops[i + 1].ratio;
+        if (a <= t && t <= b) {
+            return b == a ? stops[i + 1].color : Mix(stops[i].color, stops[i + 1].color, (t - a) / (b - a), linear);
+        }
+    }
+    return stops.back().color;
+}
+
+bool StrictlyRising(const std::vector<GradientStop>& stops) {
+    for (std::size_t i = 1; i < stops.size(); ++i) {
+        if (stops[i].ratio <= stops[i - 1].ratio) {
+            return false;
+        }
+    }
+    return true;
+}
+
 QGradientStops StopsFor(const FillStyle& style, const ColorTransform& cx) {
     QGradientStops stops;
-    double last = -1;
-    for (std::size_t i = 0; i < style.stops.size(); ++i) {
-        // ratios must rise; a ratio below its predecessor is taken as equal
-        double at = std::max<double>(style.stops[i].ratio, last);
-        if (at <= last) {
-            at = std::min(1.0, last + 1e-6);
-        }
-        const QColor color = cx.apply(style.stops[i].color);
-        if (style.interpolation == 1 && !stops.isEmpty()) {
-            const QColor from = stops.back().second;
-            const double start = stops.back().first;
-            for (int k = 1; k < 8; ++k) {
-                const double t = k / 8.0;
-                stops.append({start + (at - start) * t, MixLinear(from, color, t)});
-            }
-        }
-        stops.append({at, color});
-        last = at;
-    }
-    if (stops.isEmpty()) {
+    if (style.stops.empty()) {
         stops.append({0.0, QColor(0, 0, 0, 0)});
+        return stops;
+    }
+    const bool linear = style.interpolation == 1;
+    if (StrictlyRising(style.stops) && !linear) {
+        for (const GradientStop& stop : style.stops) {
+            stops.append({stop.ratio, cx.apply(stop.color)});
+        }
+        return stops;
+    }
+    constexpr int Samples = 256;
+    for (int i = 0; i < Samples; ++i) {
+        const double t = i / double(Samples - 1);
+        stops.append({t, cx.apply(ColorAt(style.stops, t, linear))});
     }
     return stops;
 }
