@@ -31,6 +31,9 @@ struct RenderOptions {
     std::string output;
     std::optional<QSize> size;
     std::string allFramesDir;
+    // Hard edges by default, as the reference pictures of player test suites are drawn;
+    // --quality high smooths them.
+    bool antialiasing = false;
 };
 
 long ParseNumber(const std::string& text, const std::string& what) {
@@ -74,6 +77,12 @@ RenderOptions ParseOptions(const Args& args) {
             options.output = value();
         } else if (word == "--size") {
             options.size = ParseSize(value());
+        } else if (word == "--quality") {
+            const std::string& quality = value();
+            if (quality != "low" && quality != "high") {
+                throw UsageError{"render: --quality is low or high, not \"" + quality + "\""};
+            }
+            options.antialiasing = quality == "high";
         } else if (word == "--all-frames") {
             options.allFramesDir = value();
         } else if (word.starts_with("--")) {
@@ -156,6 +165,7 @@ int RunRenderCommand(const Args& args) {
     const RenderOptions options = ParseOptions(args);
     const auto gui = StartGui();
     engine::MovieEngine movie;
+    movie.setAntialiasing(options.antialiasing);
     movie.load(options.source);
     if (!options.allFramesDir.empty()) {
         if (!QDir().mkpath(QString::fromStdString(options.allFramesDir))) {

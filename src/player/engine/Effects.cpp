@@ -73,25 +73,38 @@ QImage Tinted(const QImage& source, const QColor& color, double strength) {
     return out;
 }
 
-// Shadows and glows: the layer's alpha, tinted, blurred, moved, under the layer.
-void ShadowOrGlow(QImage& layer, const Filter& f, double scale, bool shadow) {
-    if (f.inner) {
-        return; // inner shadows and glows are not drawn; the layer shows as it is
+QImage Moved(const QImage& image, QPointF offset) {
+    if (offset.isNull()) {
+        return image;
     }
-    QImage glow = Tinted(layer, f.color, 1.0);
-    BoxBlur(glow, f.blurX * scale, f.blurY * scale, std::max(1, f.passes));
-    if (f.strength != 1.0) {
-        for (int y = 0; y < glow.height(); ++y) {
-            auto* line = reinterpret_cast<QRgb*>(glow.scanLine(y));
-            for (int x = 0; x < glow.width(); ++x) {
-                const QRgb p = line[x];
-                const auto s = [&](int v) {
-                    return std::clamp(static_cast<int>(v * f.strength), 0, 255);
-                };
-                line[x] = qRgba(s(qRed(p)), s(qGreen(p)), s(qBlue(p)), s(qAlpha(p)));
-            }
+    QImage out(image.size(), QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    QPainter p(&out);
+    p.drawImage(offset, image);
+    return out;
+}
+
+// Inner shadows and glows: the tint where the blurred layer thins out, inside the layer.
+QImage InnerGlow(const QImage& layer, const QImage& blurred, const QColor& color, double strength) {
+    QImage out(layer.size(), QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < layer.height(); ++y) {
+        const auto* src = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
+        const auto* blur = reinterpret_cast<const QRgb*>(blurred.constScanLine(y));
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < layer.width(); ++x) {
+            const double inside = qAlpha(src[x]) / 255.0;
+            const double edge = std::clamp((1.0 - qAlpha(blur[x]) / 255.0) * strength, 0.0, 1.0);
+            const int a = static_cast<int>(std::lround(inside * edge * color.alpha()));
+            line[x] =
+                qRgba(color.red() * a / 255, color.green() * a / 255, color.blue() * a / 255, a);
         }
     }
+    return out;
+}
+
+// Shadows and glows: the layer's alpha, tinted, blurred, moved, under the layer (or inside
+// it for the inner kinds); knockout keeps the effect alone.
+void ShadowOrGlow(QImage& layer, const Filter& f, double scale, bool shadow) {
     QPointF offset;
     if (shadow) {
         offset = QPointF(std::cos(f.angle), std::sin(f.angle)) * f.distance * scale;
@@ -99,16 +112,37 @@ void ShadowOrGlow(QImage& layer, const Filter& f, double scale, bool shadow) {
     QImage out(layer.size(), QImage::Format_ARGB32_Premultiplied);
     out.fill(Qt::transparent);
     QPainter p(&out);
-    {
-        p.drawImage(offset, glow);
-        if (f.knockout) {
-            p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+    if (f.inner) {
+        QImage blurred = Moved(layer, offset);
+        BoxBlur(blurred, f.blurX * scale, f.blurY * scale, std::max(1, f.passes));
+        const QImage glow = InnerGlow(layer, blurred, f.color, f.strength);
+        if (!f.knockout) {
+            p.drawImage(0, 0, layer);
         }
-        if (!f.knockout && !f.compositeSource) {
-            p.end();
-            layer = out;
-            return;
+        p.drawImage(0, 0, glow);
+        p.end();
+        layer = out;
+        return;
+    }
+    QImage glow = Tinted(layer, f.color, 1.0);
+    BoxBlur(glow, f.blurX * scale, f.blurY * scale, std::max(1, f.passes));
+    if (f.strength != 1.0) {
+        for (int y = 0; y < glow.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(glow.scanLine(y));
+            for (int x = 0; x < glow.width(); ++x) {
+                const QRgb px = line[x];
+                const auto st = [&](int v) {
+                    return std::clamp(static_cast<int>(v * f.strength), 0, 255);
+                };
+                line[x] = qRgba(st(qRed(px)), st(qGreen(px)), st(qBlue(px)), st(qAlpha(px)));
+            }
         }
+    }
+    p.drawImage(offset, glow);
+    if (f.knockout) {
+        p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+        p.drawImage(0, 0, layer);
+    } else if (f.compositeSource) {
         p.drawImage(0, 0, layer);
     }
     p.end();

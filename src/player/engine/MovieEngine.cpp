@@ -11,7 +11,6 @@
 
 #include <QPainter>
 #include <algorithm>
-#include <cstdlib>
 
 namespace quillon::engine {
 
@@ -120,13 +119,20 @@ void MovieEngine::render(QPainter& painter, const QRectF& target, const QRectF& 
     painter.setClipRect(target, Qt::IntersectClip);
     painter.fillRect(target, background.value_or(backgroundColor()));
     if (state_->loaded) {
-        painter.setRenderHint(QPainter::Antialiasing, std::getenv("QAA") != nullptr);
+        painter.setRenderHint(QPainter::Antialiasing, antialiasing_);
         painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
         const QTransform view =
             Renderer::ViewTransform(target, viewTwips, mode == ScaleMode::ShowAll);
         state_->renderer->draw(painter, *state_->root, view);
     }
     painter.restore();
+}
+
+void MovieEngine::setAntialiasing(bool on) {
+    antialiasing_ = on;
+}
+bool MovieEngine::antialiasing() const {
+    return antialiasing_;
 }
 
 const std::vector<std::string>& MovieEngine::warnings() const {

@@ -60,12 +60,18 @@ public:
     void render(QPainter& painter, const QRectF& target, const QRectF& viewTwips, ScaleMode mode,
                 std::optional<QColor> background = std::nullopt) const;
 
+    // Smooth (anti-aliased) edges, as a player's high quality; off draws hard edges, as
+    // its low quality. On by default.
+    void setAntialiasing(bool on);
+    bool antialiasing() const;
+
     // What was skipped or could not be read while loading and running.
     const std::vector<std::string>& warnings() const;
 
 private:
     struct State;
     std::unique_ptr<State> state_;
+    bool antialiasing_ = true;
 };
 
 } // namespace quillon::engine

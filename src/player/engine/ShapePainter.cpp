@@ -46,7 +46,8 @@ QColor ColorAt(const std::vector<GradientStop>& stops, double t, bool linear) {
     for (std::size_t i = 0; i + 1 < stops.size(); ++i) {
         const double a = stops[i].ratio, b = stops[i + 1].ratio;
         if (a <= t && t <= b) {
-            return b == a ? stops[i + 1].color : Mix(stops[i].color, stops[i + 1].color, (t - a) / (b - a), linear);
+            return b == a ? stops[i + 1].color
+                          : Mix(stops[i].color, stops[i + 1].color, (t - a) / (b - a), linear);
         }
     }
     return stops.back().color;
