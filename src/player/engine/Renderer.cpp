@@ -43,6 +43,7 @@ QTransform Renderer::ViewTransform(const QRectF& target, const QRectF& view, boo
 
 void Renderer::draw(QPainter& painter, const Clip& clip, const QTransform& transform) {
     viewScale_ = ScaleOf(transform);
+    shapes_.setViewScale(viewScale_);
     drawList(painter, clip, transform, ColorTransform{}, 0);
 }
 

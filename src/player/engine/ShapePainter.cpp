@@ -96,11 +96,6 @@ Qt::PenJoinStyle JoinOf(int join) {
     return join == 1 ? Qt::BevelJoin : (join == 2 ? Qt::MiterJoin : Qt::RoundJoin);
 }
 
-// Scale of a transform: how long a twip becomes on the device, on average.
-double ScaleOf(const QTransform& t) {
-    return std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21()));
-}
-
 } // namespace
 
 const QImage& ShapePainter::transformed(const QImage& image, const ColorTransform& cx) {
@@ -194,19 +189,22 @@ void ShapePainter::stroke(QPainter& painter, const QPainterPath& path, const Lin
     pen.setCapStyle(CapOf(style.startCap));
     pen.setJoinStyle(JoinOf(style.join));
     pen.setMiterLimit(style.miterLimit);
-    const double scale = ScaleOf(painter.transform());
-    const bool fixedWidth = style.noHScale || style.noVScale;
-    const double deviceWidth = fixedWidth ? style.width / 20.0 : style.width * scale;
-    if (deviceWidth < 1.0) {
-        // hairlines and lines thinner than a pixel are drawn one pixel wide
-        pen.setCosmetic(true);
-        pen.setWidthF(1.0);
-    } else if (fixedWidth) {
-        pen.setCosmetic(true);
-        pen.setWidthF(deviceWidth);
-    } else {
-        pen.setWidthF(style.width);
+    // Strokes keep one width along the whole outline however the shape is stretched:
+    // the width follows the mean scale, or one axis, or none (stage pixels) as the style
+    // asks; nothing is thinner than a pixel.
+    const QTransform t = painter.transform();
+    const double sx = std::hypot(t.m11(), t.m12());
+    const double sy = std::hypot(t.m21(), t.m22());
+    double scale = std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21()));
+    if (style.noHScale && style.noVScale) {
+        scale = viewScale_;
+    } else if (style.noHScale) {
+        scale = sy;
+    } else if (style.noVScale) {
+        scale = sx;
     }
+    pen.setCosmetic(true);
+    pen.setWidthF(std::max(1.0, style.width * scale));
     painter.strokePath(path, pen);
 }
 

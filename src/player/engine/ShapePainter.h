@@ -17,6 +17,8 @@ public:
     // Draws shape with the painter's current transform (shape twips to device).
     void draw(QPainter& painter, const Shape& shape, const ColorTransform& cx,
               const BitmapLookup& bitmaps);
+    // Device pixels per twip of the stage, for strokes that do not scale.
+    void setViewScale(double scale) { viewScale_ = scale; }
     // A bitmap with a colour transform applied, cached while the same pair recurs.
     const QImage& transformed(const QImage& image, const ColorTransform& cx);
 
@@ -33,6 +35,7 @@ private:
         QImage image;
     };
     std::vector<CachedImage> cache_;
+    double viewScale_ = 1.0 / 20;
 };
 
 } // namespace quillon::engine
