@@ -56,8 +56,14 @@ public:
         filters.push_back(filter);
         return Next(openAnswers);
     }
+    // Runs while the save dialog is up.
+    std::function<void()> onSave;
+
     QString saveFileName(QWidget*, const QString& filter) override {
         filters.push_back(filter);
+        if (onSave) {
+            onSave();
+        }
         return Next(saveAnswers);
     }
     void plainMessage(QWidget*, const QString& text) override { plainMessages.push_back(text); }
