@@ -3,6 +3,7 @@
 // answers every dialog from a script and records what the program showed.
 
 #include "codec/SwfHeader.h"
+#include "player/ShockwaveFlash.h"
 #include "settings/SettingsValues.h"
 #include "ui/Forms.h"
 #include "ui/MainWindow.h"
@@ -151,6 +152,28 @@ protected:
     ScriptedModal modal;
     ui::TFMain* main = nullptr;
     std::filesystem::path folder;
+};
+
+// The windows of a machine where the player cannot be created.
+class NoPlayerTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        player::SetPlayerFactory({});
+        ui::DestroyForms();
+        ui::SetModal(nullptr);
+    }
+    // Creates and shows the windows with a factory that fails.
+    ui::TFMain* Start(player::PlayerFactory failing) {
+        App();
+        ui::SetModal(&modal);
+        player::SetPlayerFactory(std::move(failing));
+        ui::CreateForms();
+        ui::FMain->show();
+        return ui::FMain;
+    }
+    static player::TSF* NoPlayer(QWidget*) { return nullptr; }
+
+    ScriptedModal modal;
 };
 
 } // namespace quillon::test

@@ -12,6 +12,7 @@
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -320,6 +321,11 @@ TEST_F(GuiTest, HelpErrorClosesOnlyByItsButton) {
     EXPECT_TRUE(dialog->isVisible());
     dialog->reject();
     EXPECT_TRUE(dialog->isVisible());
+    // The vendor's link opens the PDF reader's site.
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(dialog->labelAdobeLink, &release);
+    EXPECT_EQ(modal.urls, std::vector<QUrl>{QUrl(QString::fromLatin1(ui::PdfReaderUrl))});
     dialog->buttonCloseHelpError->click();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Error"));
@@ -366,25 +372,12 @@ TEST_F(GuiTest, ErrorInACommandReachesTheErrorBoxAndTheProgramGoesOn) {
     EXPECT_TRUE(main->isVisible());
 }
 
-class FailingPlayerTest : public ::testing::Test {
-protected:
-    void TearDown() override {
-        player::SetPlayerFactory({});
-        ui::DestroyForms();
-        ui::SetModal(nullptr);
-    }
-    ScriptedModal modal;
-};
-
-TEST_F(FailingPlayerTest, MissingPlayerAsksToInstallItAndEndsTheProgram) {
-    for (auto factory : std::vector<player::PlayerFactory>{
-             [](QWidget*) -> player::TSF* { return nullptr; },
-             [](QWidget*) -> player::TSF* { throw std::runtime_error("not installed"); }}) {
-        App();
-        ui::SetModal(&modal);
-        player::SetPlayerFactory(factory);
-        ui::CreateForms();
-        ui::FMain->show();
+TEST_F(NoPlayerTest, MissingPlayerAsksToInstallItAndEndsTheProgram) {
+    for (auto factory :
+         std::vector<player::PlayerFactory>{NoPlayer, [](QWidget*) -> player::TSF* {
+                                                throw std::runtime_error("not installed");
+                                            }}) {
+        Start(factory);
         EXPECT_EQ(modal.plainMessages.back(), QStringLiteral("PLEASE, INSTALL FLASH ACTIVEX!!!"));
         EXPECT_TRUE(ui::FMain->TerminationRequested());
         EXPECT_EQ(ui::FMain->FlashPlayer, nullptr);

@@ -223,22 +223,8 @@ TEST_F(ScreenshotTest, UnwritableFolderReachesTheErrorBox) {
     EXPECT_TRUE(modal.visibleMessages.empty());
 }
 
-class NoPlayerZoomTest : public ::testing::Test {
-protected:
-    void TearDown() override {
-        player::SetPlayerFactory({});
-        ui::DestroyForms();
-        ui::SetModal(nullptr);
-    }
-    ScriptedModal modal;
-};
-
-TEST_F(NoPlayerZoomTest, CommandsReportFailuresTheBoxAndThePanSwallowThem) {
-    App();
-    ui::SetModal(&modal);
-    player::SetPlayerFactory([](QWidget*) -> player::TSF* { return nullptr; });
-    ui::CreateForms();
-    ui::FMain->show();
+TEST_F(NoPlayerTest, ZoomCommandsReportFailuresTheBoxAndThePanSwallowThem) {
+    Start(NoPlayer);
     ui::FMain->AZoomIn->setEnabled(true);
     ui::FMain->AZoomIn->trigger();
     EXPECT_EQ(modal.errorBoxes.size(), 1u);
