@@ -31,7 +31,7 @@ inline QApplication& App() {
     static char* argv[] = {name, nullptr};
     static QApplication* app = [] {
         auto* created = new QApplication(argc, argv);
-        QApplication::setApplicationDisplayName(QStringLiteral("Quillon"));
+        QApplication::setApplicationName(QStringLiteral("Quillon"));
         return created;
     }();
     return *app;
