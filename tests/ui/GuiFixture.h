@@ -109,16 +109,26 @@ class GuiTest : public ::testing::Test {
 protected:
     void SetUp() override {
         App();
-        ui::SetModal(&modal);
-        ui::CreateForms();
-        main = ui::FMain;
-        main->resize(913, 593);
-        main->show();
-        QCoreApplication::processEvents();
         folder = std::filesystem::temp_directory_path() /
                  ("quillon-ui-" + std::to_string(QCoreApplication::applicationPid()) + "-" +
                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(folder);
+        // The program's own files (config.ini, Lang.ini, scratch files) go to a folder
+        // of the test's own: none there, so the start-up applies the defaults.
+        ui::SetExeFolder(QString::fromStdString(folder.string()));
+        ui::SetModal(&modal);
+        ui::CreateForms();
+        main = ui::FMain;
+        main->show();
+        QCoreApplication::processEvents();
+        main->resize(913, 593);
+        QCoreApplication::processEvents();
+    }
+    // Windows as created, before the first showing translates them.
+    void Recreate() {
+        ui::DestroyForms();
+        ui::CreateForms();
+        main = ui::FMain;
     }
     void TearDown() override {
         ui::DestroyForms();
@@ -128,6 +138,7 @@ protected:
         ZoomFactor = 1.0;
         LanguageCode.clear();
         ModeName.clear();
+        ui::SetExeFolder(QString());
         std::filesystem::remove_all(folder);
     }
 
