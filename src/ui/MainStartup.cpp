@@ -1,8 +1,11 @@
 // The main window's start-up and close handlers.
 
+#include "Lang.h"
 #include "MainWindow.h"
 #include "Modal.h"
+#include "Shared.h"
 #include "player/ShockwaveFlash.h"
+#include "settings/ConfigFile.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -11,6 +14,24 @@
 #include <QTimer>
 
 namespace quillon::ui {
+
+namespace {
+
+// The saved geometry is the window's frame position and its size; for a maximised
+// window these are its maximised bounds, restored before it is maximised again.
+void ApplyWindowState(QWidget* window, const WindowState& state) {
+    window->move(state.left, state.top);
+    window->resize(state.width, state.height);
+    window->setWindowState(state.maximised ? window->windowState() | Qt::WindowMaximized
+                                           : window->windowState() & ~Qt::WindowMaximized);
+}
+
+WindowState CurrentWindowState(const QWidget* window) {
+    return WindowState{window->y(), window->x(), window->width(), window->height(),
+                       window->isMaximized()};
+}
+
+} // namespace
 
 void TFMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
@@ -30,16 +51,27 @@ void TFMain::closeEvent(QCloseEvent* event) {
 void TFMain::FormShow() {
     RunGuarded(this, [this] { CreateFlashPlayer(); });
     RunGuarded(this, [this] {
-        // The rest of the start-up goes here, in this order: the drive list, the
-        // language code from config.ini, the language, then the window's geometry, the
-        // mode and the batch settings from config.ini.
+        const IniFile config(ProgramConfigPath());
+        LoadLanguage(config);
+        ApplyLanguage();
+        LoadRest(
+            config, [this](const WindowState& state) { ApplyWindowState(this, state); },
+            [this](bool single) { single ? AModeSingleExecute() : AModeBatchExecute(); });
     });
 }
 
-// Runs however the window is closed: by AClose, the close box or the system.
+// Runs however the window is closed: by AClose, the close box or the system. A run
+// whose start-up could not create the player ends without touching config.ini.
 void TFMain::FormClose() {
     Timer1->stop();
-    // The settings are saved here.
+    if (terminationRequested_) {
+        return;
+    }
+    // A failed save is reported; the window closes all the same, as the user asked.
+    RunGuarded(this, [this] {
+        IniFile config(ProgramConfigPath());
+        SaveSettings(config, CurrentWindowState(this));
+    });
 }
 
 void TFMain::CreateFlashPlayer() {

@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "Icons.h"
+#include "Lang.h"
 #include "Modal.h"
 #include "player/ShockwaveFlash.h"
 #include "settings/SettingsValues.h"
@@ -592,11 +593,13 @@ void TFMain::ACloseExecute() {
 
 void TFMain::AEnglishExecute() {
     LanguageCode = "ENG";
+    ApplyLanguage();
     emit languageChanged();
 }
 
 void TFMain::AFrenchExecute() {
     LanguageCode = "FRA";
+    ApplyLanguage();
     emit languageChanged();
 }
 

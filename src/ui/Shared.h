@@ -15,6 +15,10 @@ namespace ui {
 // The executable's folder, with a trailing "/": config.ini, Lang.ini, the help
 // documents and the scratch files live there.
 QString ExeFolder();
+// The folder of the executable + "config.ini".
+std::string ProgramConfigPath();
+// Tests put the program's files in a folder of their own; empty: the executable's.
+void SetExeFolder(const QString& folder);
 } // namespace ui
 
 } // namespace quillon
