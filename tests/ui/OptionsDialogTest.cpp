@@ -8,8 +8,7 @@
 #include "settings/SettingsValues.h"
 #include "settings/TextFile.h"
 #include "ui/FolderPanel.h"
-#include "ui/QtApp.h"
-#include "ui/RecordingModal.h"
+#include "ui/GuiFixture.h"
 #include "ui/Shared.h"
 
 #include <QComboBox>
@@ -35,7 +34,7 @@ using test::WriteText;
 class OptionsDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        test::TestApplication();
+        test::App();
         SetModal(&modal_);
         SetExeFolder(QString::fromStdString(folder_.path()));
         LanguageCode = "FRA";
@@ -65,7 +64,7 @@ protected:
     std::string ConfigFile() const { return folder_.file("config.ini"); }
 
     TempDir folder_;
-    test::RecordingModal modal_;
+    test::ScriptedModal modal_;
     std::unique_ptr<TFOutFolder> dialog_;
 };
 

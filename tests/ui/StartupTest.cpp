@@ -7,11 +7,10 @@
 #include "settings/SettingsValues.h"
 #include "settings/TextFile.h"
 #include "ui/Forms.h"
+#include "ui/GuiFixture.h"
 #include "ui/MainWindow.h"
 #include "ui/Messages.h"
 #include "ui/Modal.h"
-#include "ui/QtApp.h"
-#include "ui/RecordingModal.h"
 #include "ui/Shared.h"
 
 #include <QAction>
@@ -36,7 +35,7 @@ using test::WriteText;
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        test::TestApplication();
+        test::App();
         SetModal(&modal_);
         SetExeFolder(QString::fromStdString(folder_.path()));
         LanguageCode = OutputFolder = CompressedPrefix = DecompressedPrefix = ModeName = "stale";
@@ -61,7 +60,7 @@ protected:
     std::string ConfigFile() const { return folder_.file("config.ini"); }
 
     TempDir folder_;
-    test::RecordingModal modal_;
+    test::ScriptedModal modal_;
 };
 
 TEST_F(StartupTest, FirstStartUsesTheDefaultsAndTheFirstCloseWritesConfig) {
