@@ -168,11 +168,15 @@ protected:
         engine::MovieEngine reference;
         reference.load(Path("movie.swf"));
         reference.gotoFrame(main->FlashPlayer->CurrentFrame());
-        QImage picture(main->FlashPlayer->size(), QImage::Format_RGB32);
-        QPainter painter(&picture);
-        reference.render(painter, QRectF(picture.rect()), main->FlashPlayer->ViewRect(),
-                         engine::ScaleMode::ShowAll, QColor(Qt::white));
-        return picture;
+        // Drawn on the kind of surface the widget draws on, so blending is the same.
+        const QImage::Format surface = main->FlashPlayer->grab().toImage().format();
+        QImage picture(main->FlashPlayer->size(), surface);
+        {
+            QPainter painter(&picture);
+            reference.render(painter, QRectF(picture.rect()), main->FlashPlayer->ViewRect(),
+                             engine::ScaleMode::ShowAll, QColor(Qt::white));
+        }
+        return picture.convertToFormat(QImage::Format_RGB32);
     }
     void Shoot(const std::string& chosen) {
         modal.saveAnswers.push_back(QString::fromStdString(chosen));
