@@ -193,7 +193,7 @@ void TFMain::BuildMenus() {
     MOpen = MakeMenuItem(MFile, "MOpen", QStringLiteral("Open"), AOpen);
     MOptions = MakeAction(MFile, "MOptions", QStringLiteral("Options"));
     connect(MOptions, &QAction::triggered, this,
-            [this] { RunGuarded(this, [this] { OptionsExecute(); }); });
+            [this] { RunGuarded(this, [this] { MOptionsClick(); }); });
     MFile->addAction(MOptions);
     MLanguage = MFile->addMenu(QStringLiteral("Set language"));
     MLanguage->setObjectName(QStringLiteral("MLanguage"));
