@@ -8,7 +8,7 @@
 #include "WaitCursor.h"
 #include "codec/Errors.h"
 #include "codec/FileIO.h"
-#include "codec/Inspect.h"
+#include "codec/MovieInfo.h"
 #include "codec/Transforms.h"
 
 #include <QAction>
