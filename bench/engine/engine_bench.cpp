@@ -5,6 +5,11 @@
 //   3. heap taken by the parsed movie and its shape caches against the inflated movie
 //      size plus decoded bitmaps (target: at most 4x), for the largest corpus movies.
 
+#include "codec/FileIO.h"
+#include "codec/SwfImage.h"
+#include "player/engine/MovieEngine.h"
+#include "support/MovieWriter.h"
+
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
@@ -18,11 +23,6 @@
 #include <string>
 #include <vector>
 
-#include "codec/FileIO.h"
-#include "codec/SwfImage.h"
-#include "player/engine/MovieEngine.h"
-#include "support/MovieWriter.h"
-
 namespace fs = std::filesystem;
 using quillon::engine::MovieEngine;
 using quillon::engine::ScaleMode;
@@ -30,7 +30,9 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 double Median(std::vector<double> v) {
     if (v.empty()) {
@@ -87,8 +89,10 @@ void BenchVisualTests(const fs::path& corpus) {
             engine.advance();
         }
     }
-    std::printf("visual-test frames drawn: %zu; median draw %.2f ms, slowest %.2f ms (target <= 4 ms median)\n",
-                times.size(), Median(times), times.empty() ? 0.0 : *std::max_element(times.begin(), times.end()));
+    std::printf("visual-test frames drawn: %zu; median draw %.2f ms, slowest %.2f ms (target <= 4 "
+                "ms median)\n",
+                times.size(), Median(times),
+                times.empty() ? 0.0 : *std::max_element(times.begin(), times.end()));
 }
 
 void BenchManyShapes() {
@@ -159,8 +163,8 @@ void BenchMemory(const fs::path& corpus) {
         const std::size_t parsed = used - std::min(used, engine.bitmapBytes());
         std::printf("%-80s inflated %8zu B, engine heap %9zu B, of which bitmaps %9zu B; "
                     "the rest %.2fx the movie (target <= 4x)\n",
-                    fs::relative(path, corpus).string().c_str(), inflated, used, engine.bitmapBytes(),
-                    double(parsed) / double(inflated));
+                    fs::relative(path, corpus).string().c_str(), inflated, used,
+                    engine.bitmapBytes(), double(parsed) / double(inflated));
     }
 }
 
