@@ -247,6 +247,10 @@ bool BlendNeedsLayer(int blendMode) {
     return blendMode >= Layer && blendMode <= HardLight;
 }
 
+bool BlendActsOnLayerOnly(int blendMode) {
+    return blendMode == Alpha || blendMode == Erase;
+}
+
 void CompositeLayer(QPainter& painter, const QImage& layer, int blendMode, double opacity) {
     painter.save();
     painter.resetTransform();
