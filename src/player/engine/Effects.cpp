@@ -184,9 +184,11 @@ void ManualBlend(QImage& target, const QImage& layer, int mode) {
             const QRgb s = src[x];
             int r, g, b;
             if (mode == Subtract) {
-                r = std::max(0, qRed(d) - qRed(s));
-                g = std::max(0, qGreen(d) - qGreen(s));
-                b = std::max(0, qBlue(d) - qBlue(s));
+                // the layer is premultiplied: its own colour is taken away where it covers
+                const QRgb straight = qUnpremultiply(s);
+                r = std::max(0, qRed(d) - qRed(straight));
+                g = std::max(0, qGreen(d) - qGreen(straight));
+                b = std::max(0, qBlue(d) - qBlue(straight));
             } else { // invert
                 r = qAlpha(d) - qRed(d);
                 g = qAlpha(d) - qGreen(d);
