@@ -116,7 +116,7 @@ void ShadowOrGlow(QImage& layer, const Filter& f, double scale, bool shadow) {
         QImage blurred = Moved(layer, offset);
         BoxBlur(blurred, f.blurX * scale, f.blurY * scale, std::max(1, f.passes));
         const QImage glow = InnerGlow(layer, blurred, f.color, f.strength);
-        if (!f.knockout) {
+        if (!f.knockout && f.compositeSource) {
             p.drawImage(0, 0, layer);
         }
         p.drawImage(0, 0, glow);
