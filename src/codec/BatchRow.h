@@ -2,6 +2,8 @@
 // What a batch run does with one movie: naming its output, the status texts, and the
 // transform with its result. Shared by the window's workers and the command-line tool.
 
+#include "Compression.h"
+
 #include <string>
 
 namespace quillon {
@@ -20,16 +22,19 @@ std::string BatchOutputPath(const std::string& outputFolder, const std::string& 
 enum class BatchKind { Compress, Decompress };
 
 struct BatchRowResult {
-    std::string status;     // one of the status texts
+    std::string status;         // one of the status texts
     bool outputWritten = false; // the row's output name becomes the target
-    std::string error;      // the message behind "Error"
+    std::string error;          // the message behind "Error"
 };
 
 // Handles one marked row as a run does: an existing target is "Exist!" and never
 // replaced; then the transform, "Ok", "Disk full!" or (decompress) "Skip". An error the
 // transform raises, or an empty input, gives "Error" with its message. Sets BatchSilent
 // for its own duration and leaves BatchDiskFull cleared.
-BatchRowResult ProcessBatchRow(BatchKind kind, const std::string& input,
-                               const std::string& target, int level = 9);
+BatchRowResult ProcessBatchRow(BatchKind kind, const std::string& input, const std::string& target,
+                               int level = DefaultZlibLevel);
+// The same with a chosen compression method (level counts for ZlibLevel only).
+BatchRowResult ProcessBatchRow(BatchKind kind, const std::string& input, const std::string& target,
+                               CompressionMethod method, int level = DefaultZlibLevel);
 
 } // namespace quillon

@@ -1,15 +1,14 @@
 #include "FileIO.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "Errors.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <fcntl.h>
 #include <mutex>
-
-#include "Errors.h"
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quillon {
 
@@ -112,15 +111,14 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
     if (S_ISDIR(st.st_mode)) {
         throw EFOpenError(path, EISDIR);
     }
-    std::vector<std::uint8_t> bytes;
-    if (S_ISREG(st.st_mode)) {
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
-    }
-    // Read to the end rather than to the size seen, in case the file changes meanwhile.
+    // One byte more than the size seen, so the read that finds the end needs no room;
+    // the buffer grows only when the file changes meanwhile or has no size.
+    std::vector<std::uint8_t> bytes(S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) + 1
+                                                        : 65536);
     std::size_t used = 0;
     for (;;) {
-        if (bytes.size() - used < 65536) {
-            bytes.resize(std::max<std::size_t>(used + 65536, bytes.capacity()));
+        if (used == bytes.size()) {
+            bytes.resize(bytes.size() * 2);
         }
         const ssize_t n = ::read(fd.get(), bytes.data() + used, bytes.size() - used);
         if (n < 0) {

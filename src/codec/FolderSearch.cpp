@@ -1,11 +1,10 @@
 #include "FolderSearch.h"
 
+#include <algorithm>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-
-#include <algorithm>
-#include <cstring>
 
 namespace quillon {
 
@@ -59,8 +58,8 @@ bool ListFolder(const std::string& folder, std::vector<Entry>& entries, ScanObse
         bool isFolder = e->d_type == DT_DIR;
         if (e->d_type == DT_UNKNOWN) {
             struct stat st;
-            isFolder = ::fstatat(dirFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                       S_ISDIR(st.st_mode);
+            isFolder =
+                ::fstatat(dirFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
         }
         entries.push_back({e->d_name, isFolder});
     }

@@ -1,10 +1,10 @@
 #include "Inspect.h"
 
-#include <cstdio>
-
 #include "Errors.h"
 #include "FileIO.h"
 #include "Transforms.h"
+
+#include <cstdio>
 
 namespace quillon {
 
@@ -57,8 +57,7 @@ MovieInspection InspectMovie(const std::string& source, const std::string& scrat
         result.fileStatus = header.declaredLength == result.imageSize ? "Ok" : "File is damaged";
     } else {
         result.fileLength = std::to_string(result.fileSize) + " bytes";
-        result.fileStatus =
-            header.declaredLength == result.fileSize ? "Ok" : "File is damaged!";
+        result.fileStatus = header.declaredLength == result.fileSize ? "Ok" : "File is damaged!";
     }
     return result;
 }

@@ -3,11 +3,11 @@
 // compressed, and the header values come from the source or the inflated image. The
 // window's information panel and `quillon-cli info` both show this.
 
+#include "SwfHeader.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
-
-#include "SwfHeader.h"
 
 namespace quillon {
 
@@ -23,9 +23,9 @@ struct MovieInspection {
     std::string fileLength; // "1234 bytes"
     std::string frameRate;  // "24 fps"
     // Further facts for the command-line tool.
-    SwfHeaderFields fields;      // of the image the header was read from
-    std::int64_t fileSize = 0;   // of the source
-    std::int64_t imageSize = 0;  // of the image the header was read from
+    SwfHeaderFields fields;     // of the image the header was read from
+    std::int64_t fileSize = 0;  // of the source
+    std::int64_t imageSize = 0; // of the image the header was read from
 };
 
 // Inflates source into scratch with the reporting decompress, reads the header, and

@@ -50,7 +50,9 @@ SwfHeaderInfo ReadSwfHeader(MemoryStream& image);
 std::array<std::int32_t, 4> ReadFrameRect(MemoryStream& image);
 
 // The length in bytes of a rectangle whose fields are nbits wide.
-constexpr std::size_t FrameRectBytes(unsigned nbits) { return (5 + 4 * nbits + 7) / 8; }
+constexpr std::size_t FrameRectBytes(unsigned nbits) {
+    return (5 + 4 * nbits + 7) / 8;
+}
 
 // Header fields that the rest of the system reads without touching the globals.
 struct SwfHeaderFields {
@@ -58,9 +60,9 @@ struct SwfHeaderFields {
     std::uint8_t version = 0;
     std::uint32_t declaredLength = 0;
     std::array<std::int32_t, 4> frameRect{}; // Xmin, Xmax, Ymin, Ymax
-    std::uint16_t frameRate8_8 = 0;         // 8.8 fixed point
+    std::uint16_t frameRate8_8 = 0;          // 8.8 fixed point
     std::uint16_t frameCount = 0;
-    std::size_t bodyStart = 0;              // offset of the first tag
+    std::size_t bodyStart = 0; // offset of the first tag
 };
 SwfHeaderFields ParseSwfHeaderFields(std::span<const std::uint8_t> image);
 

@@ -64,7 +64,9 @@ ModalSeam& Modal() {
     return installed ? *installed : desktop;
 }
 
-void SetModal(ModalSeam* seam) { installed = seam; }
+void SetModal(ModalSeam* seam) {
+    installed = seam;
+}
 
 QString ErrorBoxText(const QString& message) {
     if (!message.isEmpty() && message.back().unicode() > u'.') {

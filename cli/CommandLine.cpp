@@ -1,0 +1,109 @@
+#include "CommandLine.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+namespace quillon::cli {
+
+bool CommandLine::flag(const std::string& name) {
+    for (auto it = args_.begin(); it != args_.end(); ++it) {
+        if (*it == "--") {
+            break;
+        }
+        if (*it == name) {
+            args_.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string CommandLine::option(const std::string& name, const std::string& fallback) {
+    for (auto it = args_.begin(); it != args_.end(); ++it) {
+        if (*it == "--") {
+            break;
+        }
+        if (*it == name) {
+            if (it + 1 == args_.end()) {
+                throw UsageError{name + " needs a value"};
+            }
+            std::string value = *(it + 1);
+            args_.erase(it, it + 2);
+            return value;
+        }
+        if (it->starts_with(name + "=")) {
+            std::string value = it->substr(name.size() + 1);
+            args_.erase(it);
+            return value;
+        }
+    }
+    return fallback;
+}
+
+int CommandLine::intOption(const std::string& name, int fallback, int min, int max) {
+    const std::string text = option(name, "");
+    if (text.empty()) {
+        return fallback;
+    }
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < min || value > max) {
+        throw UsageError{name + " takes a whole number from " + std::to_string(min) + " to " +
+                         std::to_string(max)};
+    }
+    return value;
+}
+
+std::vector<std::string> CommandLine::positionals(int min, int max, const std::string& usage) {
+    std::vector<std::string> words;
+    bool optionsEnded = false;
+    for (const auto& word : args_) {
+        if (!optionsEnded && word == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (!optionsEnded && word.size() > 1 && word[0] == '-') {
+            throw UsageError{"unknown option " + word};
+        }
+        words.push_back(word);
+    }
+    const int n = static_cast<int>(words.size());
+    if (n < min || (max >= 0 && n > max)) {
+        throw UsageError{usage};
+    }
+    return words;
+}
+
+CompressionMethod CompressionOptions(CommandLine& line, int& level) {
+    const bool lzma = line.flag("--lzma");
+    const bool best = line.flag("--best");
+    level = line.intOption("--level", -1, 0, 9);
+    const bool hasLevel = level >= 0;
+    if (int(lzma) + int(best) + int(hasLevel) > 1) {
+        throw UsageError{"--lzma, --best and --level exclude one another"};
+    }
+    if (!hasLevel) {
+        level = DefaultZlibLevel;
+    }
+    return lzma   ? CompressionMethod::Lzma
+           : best ? CompressionMethod::ZlibSmallest
+                  : CompressionMethod::ZlibLevel;
+}
+
+ScratchFolder::ScratchFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "quillon-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) {
+        throw std::runtime_error("Cannot create a temporary folder in " +
+                                 std::filesystem::temp_directory_path().string());
+    }
+    path_ = pattern;
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+} // namespace quillon::cli

@@ -1,0 +1,476 @@
+#include "BatchController.h"
+
+#include "FolderPanel.h"
+#include "Modal.h"
+#include "batch/BatchList.h"
+#include "batch/Threads.h"
+#include "codec/BatchRow.h"
+#include "codec/Errors.h"
+#include "codec/FileIO.h"
+#include "settings/SettingsValues.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QDir>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QTableView>
+#include <QTreeView>
+#include <algorithm>
+
+namespace quillon::ui {
+
+namespace {
+
+void SetObjectEnabled(QObject* object, bool enabled) {
+    if (auto* action = qobject_cast<QAction*>(object)) {
+        action->setEnabled(enabled);
+    } else if (auto* widget = qobject_cast<QWidget*>(object)) {
+        widget->setEnabled(enabled);
+    }
+}
+
+QAction* MenuItem(QMenu* menu, const char* name, const QString& caption) {
+    QAction* item = menu->findChild<QAction*>(QString::fromLatin1(name));
+    if (!item) {
+        item = new QAction(caption, menu);
+        item->setObjectName(QString::fromLatin1(name));
+        menu->addAction(item);
+    }
+    return item;
+}
+
+} // namespace
+
+BatchController::BatchController(const BatchWidgets& widgets, BatchCallbacks callbacks,
+                                 QObject* parent)
+    : QObject(parent), gridView_(widgets.grid), compress_(widgets.compress),
+      decompress_(widgets.decompress), select_(widgets.select), clear_(widgets.clear),
+      compressAction_(widgets.compressAction), decompressAction_(widgets.decompressAction),
+      selectAllAction_(widgets.selectAllAction), clearAction_(widgets.clearAction),
+      bar_(widgets.progressBar), wait_(widgets.wait), tree_(widgets.tree),
+      modeSingle_(widgets.modeSingle), modeBatch_(widgets.modeBatch), menu_(widgets.popupMenu),
+      window_(widgets.grid->window()), callbacks_(std::move(callbacks)) {
+    folders_ = new FolderPanel(widgets.driveBox, widgets.tree, this);
+    connect(folders_, &FolderPanel::movieChosen, this,
+            [this](const QString& path) { guarded([this, path] { chooseMovieFromTree(path); }); });
+    setUpGrid();
+    setUpCommands();
+
+    bar_->setRange(0, 100);
+    bar_->setValue(0);
+    bar_->setTextVisible(false);
+    bar_->hide();
+    wait_->clear();
+    wait_->hide();
+    for (BatchControl control :
+         {BatchControl::Compress, BatchControl::Decompress, BatchControl::Select,
+          BatchControl::Clear, BatchControl::ContextMenu}) {
+        setControlEnabled(control, false);
+    }
+    window_->installEventFilter(this);
+}
+
+BatchController::~BatchController() {
+    shutdown();
+}
+
+void BatchController::setUpGrid() {
+    QTableView* grid = gridView_;
+    grid->setModel(&model_);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    grid->setShowGrid(true);
+    grid->setWordWrap(false);
+    grid->setSortingEnabled(false);
+    grid->verticalHeader()->hide();
+    // Fixed row heights keep a grid of 100,000 rows quick to fill and to scroll.
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 4);
+
+    QHeaderView* header = grid->horizontalHeader();
+    header->setFixedHeight(20);
+    header->setSectionsMovable(false);
+    header->setSectionsClickable(false);
+    header->setHighlightSections(false);
+    // A descending mark on the names, though rows keep the order they were added in.
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(NxFileName, Qt::DescendingOrder);
+    header->setStretchLastSection(false);
+    for (int column = 0; column < BatchColumnCount; ++column) {
+        header->resizeSection(column, BatchListModel::defaultColumnWidth(column));
+    }
+    header->setSectionResizeMode(NxProceed, QHeaderView::Fixed);
+
+    grid->setAcceptDrops(true);
+    grid->viewport()->setAcceptDrops(true);
+    grid->viewport()->installEventFilter(this);
+
+    if (!menu_) {
+        menu_ = new QMenu(grid);
+        menu_->setObjectName(QStringLiteral("PopupMenu1"));
+    }
+    grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(grid, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        if (contextMenuOn_ && menu_ && gridView_) {
+            menu_->popup(gridView_->viewport()->mapToGlobal(pos));
+        }
+    });
+}
+
+void BatchController::guarded(const std::function<void()>& handler) {
+    RunGuarded(window(), handler);
+}
+
+QWidget* BatchController::window() const {
+    return window_;
+}
+
+QMenu* BatchController::popupMenu() const {
+    return menu_;
+}
+
+void BatchController::setUpCommands() {
+    const auto bind = [this](QAction* action, QAbstractButton* button,
+                             void (BatchController::*f)()) {
+        if (action) {
+            connect(action, &QAction::triggered, this,
+                    [this, f] { guarded([this, f] { (this->*f)(); }); });
+            if (button) {
+                connect(button, &QAbstractButton::clicked, action, &QAction::trigger);
+            }
+        } else if (button) {
+            connect(button, &QAbstractButton::clicked, this,
+                    [this, f] { guarded([this, f] { (this->*f)(); }); });
+        }
+    };
+    bind(compressAction_, compress_, &BatchController::batchCompress);
+    bind(decompressAction_, decompress_, &BatchController::batchDecompress);
+    bind(selectAllAction_, select_, &BatchController::selectAll);
+    bind(clearAction_, clear_, &BatchController::clear);
+
+    // Fixed English captions, untouched by the language switch.
+    bind(MenuItem(menu_, "Play1", QStringLiteral("Play")), nullptr, &BatchController::play);
+    bind(MenuItem(menu_, "Compress1", QStringLiteral("Compress")), nullptr,
+         &BatchController::compressRow);
+    bind(MenuItem(menu_, "Decompress1", QStringLiteral("Decompress")), nullptr,
+         &BatchController::decompressRow);
+    bind(MenuItem(menu_, "Remove1", QStringLiteral("Remove")), nullptr,
+         &BatchController::removeRow);
+}
+
+bool BatchController::eventFilter(QObject* watched, QEvent* event) {
+    if (gridView_ && watched == gridView_->viewport()) {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDropEvent*>(event);
+            if (gridAcceptsDragFrom(drag->source())) {
+                drag->acceptProposedAction();
+            } else {
+                drag->ignore();
+            }
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            if (gridAcceptsDragFrom(drop->source())) {
+                drop->acceptProposedAction();
+                guarded([this] { dropFolder(); });
+            } else {
+                drop->ignore();
+            }
+            return true;
+        }
+        default:
+            break;
+        }
+    } else if (watched == window_ && event->type() == QEvent::Close) {
+        shutdown();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool BatchController::gridAcceptsDragFrom(const QObject* source) const {
+    return source && source == tree_ && gridView_ && gridView_->isEnabled() && !workerRunning();
+}
+
+bool BatchController::workerRunning() const {
+    return busy_;
+}
+
+void BatchController::startWorker(BatchWorker* worker) {
+    worker_ = worker;
+    busy_ = true;
+    // Done once its last step is carried out, although its thread may still be winding
+    // down: the next command may start at once.
+    connect(worker, &BatchWorker::done, this, [this] {
+        busy_ = false;
+        emit workerFinished();
+    });
+    worker->launch();
+}
+
+void BatchController::shutdown() {
+    if (worker_) {
+        worker_->stopAndWait();
+    }
+}
+
+void BatchController::dropFolder() {
+    if (workerRunning()) {
+        return;
+    }
+    setControlEnabled(BatchControl::ProgressBar, true);
+    setControlEnabled(BatchControl::Wait, true);
+    startWorker(new TSearchThread(*this, *this));
+}
+
+void BatchController::checkOutputFolder() {
+    const QString folder = PathText(OutputFolder);
+    if (!folder.isEmpty() && QFileInfo(folder).isDir()) {
+        return;
+    }
+    // The fallback lasts for this run of the program; only the Options dialog saves.
+    const QString home = QDir::homePath();
+    Modal().plainMessage(window(), QStringLiteral("Directory ") + folder +
+                                       QStringLiteral(" does not exist.\nNew output directory ") +
+                                       home);
+    OutputFolder = PathBytes(home);
+}
+
+void BatchController::batchCompress() {
+    if (workerRunning()) {
+        return;
+    }
+    setControlEnabled(BatchControl::ProgressBar, true);
+    setControlEnabled(BatchControl::Wait, true);
+    checkOutputFolder();
+    startWorker(new TCompressThread(*this, *this, OutputFolder, CompressedPrefix));
+}
+
+void BatchController::batchDecompress() {
+    if (workerRunning()) {
+        return;
+    }
+    setControlEnabled(BatchControl::Wait, true);
+    setControlEnabled(BatchControl::ProgressBar, true);
+    checkOutputFolder();
+    startWorker(new TDecompressThread(*this, *this, OutputFolder, DecompressedPrefix));
+}
+
+void BatchController::selectAll() {
+    model_.setAllMarked(!BatchAllMarked);
+    BatchAllMarked = !BatchAllMarked;
+}
+
+void BatchController::clear() {
+    ClearBatchFiles();
+    setControlEnabled(BatchControl::Compress, false);
+    setControlEnabled(BatchControl::Clear, false);
+    setControlEnabled(BatchControl::Select, false);
+    setControlEnabled(BatchControl::Decompress, false);
+    setControlEnabled(BatchControl::ContextMenu, false);
+    model_.removeAllRows();
+}
+
+void BatchController::disableBatchCommandsIfEmpty() {
+    if (model_.rowCount() > 0) {
+        return;
+    }
+    setControlEnabled(BatchControl::Clear, false);
+    setControlEnabled(BatchControl::Compress, false);
+    setControlEnabled(BatchControl::Select, false);
+    setControlEnabled(BatchControl::Decompress, false);
+    setControlEnabled(BatchControl::ContextMenu, false);
+}
+
+int BatchController::selectedRow() const {
+    if (!gridView_ || !gridView_->selectionModel()) {
+        return -1;
+    }
+    const QModelIndex current = gridView_->selectionModel()->currentIndex();
+    if (!current.isValid() || current.column() != NxFileName ||
+        current.row() >= model_.rowCount()) {
+        return -1;
+    }
+    return current.row();
+}
+
+void BatchController::play() {
+    const int row = selectedRow();
+    if (row < 0) {
+        return;
+    }
+    const QString input = model_.cellText(NxFileName, row);
+    if (callbacks_.openMovie) {
+        callbacks_.openMovie(input);
+    }
+    if (callbacks_.playSource) {
+        callbacks_.playSource();
+    }
+}
+
+void BatchController::compressRow() {
+    const int row = selectedRow();
+    if (row < 0) {
+        return;
+    }
+    const std::string input = PathBytes(model_.cellText(NxFileName, row));
+    const std::string target = BatchOutputPath(OutputFolder, CompressedPrefix, input);
+    const WriteResult written = CompressSwfFile(input, target, 9);
+    finishRowCommand(row, input, target, written, false);
+}
+
+void BatchController::decompressRow() {
+    const int row = selectedRow();
+    if (row < 0) {
+        return;
+    }
+    const std::string input = PathBytes(model_.cellText(NxFileName, row));
+    const std::string target = BatchOutputPath(OutputFolder, DecompressedPrefix, input);
+    bool inflateFailed = false;
+    const WriteResult written = DecompressSwfFile(input, target, inflateFailed);
+    finishRowCommand(row, input, target, written, inflateFailed);
+}
+
+void BatchController::finishRowCommand(int row, const std::string& input, const std::string& target,
+                                       WriteResult written, bool inflateFailed) {
+    // An empty input writes nothing: reporting "Ok" for it would claim an output that
+    // is not there.
+    if (written == WriteResult::NothingWritten) {
+        throw EEmptyFileError(input);
+    }
+    model_.setStatusTip(row, {});
+    // The transform has shown "Disk full!" itself; the row says so as a run's row does.
+    if (written == WriteResult::DiskFull) {
+        model_.setCellText(NxStatus, row, QString::fromLatin1(StatusDiskFull));
+        return;
+    }
+    if (inflateFailed) {
+        model_.setCellText(NxStatus, row, QString::fromLatin1(StatusError));
+        return;
+    }
+    model_.setCellText(NxStatus, row, QString::fromLatin1(StatusOk));
+    model_.setCellText(NxEndFileName, row, PathText(target));
+    const std::int64_t size = FileSizeOrMinusOne(target);
+    if (size < 0) {
+        throw QuillonError("File not found");
+    }
+    model_.setCellNumber(NxEndFileSize, row, size);
+}
+
+void BatchController::removeRow() {
+    const int row = selectedRow();
+    if (row < 0) {
+        return;
+    }
+    model_.deleteRow(row);
+    RemoveBatchFile(row);
+    disableBatchCommandsIfEmpty();
+}
+
+void BatchController::chooseMovieFromTree(const QString& path) {
+    model_.removeAllRows();
+    model_.insertEmptyRow(0);
+    model_.setMarked(0, true);
+    model_.setCellText(NxFileName, 0, path);
+    if (callbacks_.openMovie) {
+        callbacks_.openMovie(path);
+    }
+}
+
+void BatchController::applySingleMode() {
+    folders_->setListsFiles(true);
+    if (gridView_) {
+        gridView_->setEnabled(false);
+    }
+    model_.removeAllRows();
+}
+
+void BatchController::applyBatchMode() {
+    folders_->setListsFiles(false);
+    if (gridView_) {
+        gridView_->setEnabled(true);
+    }
+    model_.removeAllRows();
+}
+
+void BatchController::setControlEnabled(BatchControl control, bool enabled) {
+    const auto both = [enabled](QAbstractButton* button, QAction* action) {
+        if (button) {
+            button->setEnabled(enabled);
+        }
+        if (action) {
+            action->setEnabled(enabled);
+        }
+    };
+    switch (control) {
+    case BatchControl::ModeBatch:
+        SetObjectEnabled(modeBatch_, enabled);
+        break;
+    case BatchControl::ModeSingle:
+        SetObjectEnabled(modeSingle_, enabled);
+        break;
+    case BatchControl::Tree:
+        SetObjectEnabled(tree_, enabled);
+        break;
+    case BatchControl::Compress:
+        both(compress_, compressAction_);
+        break;
+    case BatchControl::Clear:
+        both(clear_, clearAction_);
+        break;
+    case BatchControl::Select:
+        both(select_, selectAllAction_);
+        break;
+    case BatchControl::Decompress:
+        both(decompress_, decompressAction_);
+        break;
+    case BatchControl::ContextMenu:
+        contextMenuOn_ = enabled;
+        break;
+    case BatchControl::ProgressBar:
+        if (bar_) {
+            bar_->setVisible(enabled);
+        }
+        break;
+    case BatchControl::Wait:
+        if (wait_) {
+            wait_->setVisible(enabled);
+        }
+        break;
+    }
+}
+
+void BatchController::setWaitText(const QString& text) {
+    if (wait_) {
+        wait_->setText(text);
+    }
+}
+
+int BatchController::progressPosition() const {
+    return bar_ ? bar_->value() : 0;
+}
+
+void BatchController::setProgressPosition(int position) {
+    if (!bar_) {
+        return;
+    }
+    bar_->setValue(std::clamp(position, bar_->minimum(), bar_->maximum()));
+    if (bar_->isVisible()) {
+        bar_->repaint();
+    }
+}
+
+QString BatchController::selectedFolder() const {
+    return folders_->selectedPath();
+}
+
+} // namespace quillon::ui

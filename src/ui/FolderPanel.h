@@ -1,0 +1,48 @@
+#pragma once
+// The folder panel: the drive box and the folder tree beside the player.
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QComboBox;
+class QFileSystemModel;
+class QTreeView;
+
+namespace quillon::ui {
+
+// Appends the roots that exist ("/", home, mounted volumes) to a drive box's list.
+void FillDriveList(QComboBox* box);
+
+class FolderPanel : public QObject {
+    Q_OBJECT
+public:
+    // Gives the tree a file-system model (it follows changes on disk) unless it has one,
+    // roots it at "/" and makes it a drag source.
+    FolderPanel(QComboBox* driveBox, QTreeView* tree, QObject* parent = nullptr);
+
+    QString rootPath() const;
+    // The drive box's text changed: roots the tree there. Throws QuillonError
+    // "Error setting path: "TEXT"" when the text names no folder; the root stays.
+    void setRootFromText(const QString& text);
+    // The path of the tree's selected item, empty when nothing is selected.
+    QString selectedPath() const;
+    // Single-file mode lists folders, files and hidden items; batch mode folders only.
+    void setListsFiles(bool files);
+    bool listsFiles() const { return listsFiles_; }
+    QFileSystemModel* model() const { return model_; }
+    // The tree's double click: a movie file is chosen.
+    void treeDoubleClick();
+
+signals:
+    void movieChosen(const QString& path);
+
+private:
+    QPointer<QComboBox> driveBox_;
+    QPointer<QTreeView> tree_;
+    QFileSystemModel* model_ = nullptr;
+    QString root_;
+    bool listsFiles_ = true;
+};
+
+} // namespace quillon::ui

@@ -1,0 +1,66 @@
+#include "BatchTestWindow.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QToolBar>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace quillon::test {
+
+namespace {
+
+template <typename T> T* Named(QWidget* parent, const char* name) {
+    auto* widget = new T(parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    parent->layout()->addWidget(widget);
+    return widget;
+}
+
+QAction* NamedAction(QObject* parent, const char* name) {
+    auto* action = new QAction(QString::fromLatin1(name), parent);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+} // namespace
+
+BatchTestWindow::BatchTestWindow() {
+    auto* central = new QWidget(this);
+    central->setLayout(new QVBoxLayout);
+    setCentralWidget(central);
+    auto* toolbar = addToolBar(QStringLiteral("Main"));
+
+    ui::BatchWidgets w;
+    w.driveBox = Named<QComboBox>(central, "mbTBXComboBox1");
+    w.tree = Named<QTreeView>(central, "ShellTreeView1");
+    w.tree->setModel(new QFileSystemModel(w.tree));
+    w.grid = Named<QTableView>(central, "NG");
+    w.compress = Named<QPushButton>(central, "BatchCompress");
+    w.decompress = Named<QPushButton>(central, "BatchDecompress");
+    w.select = Named<QPushButton>(central, "BatchSelect");
+    w.clear = Named<QPushButton>(central, "BatchClear");
+    w.compressAction = NamedAction(this, "ABatchCompress");
+    w.decompressAction = NamedAction(this, "ABatchDecompress");
+    w.selectAllAction = NamedAction(this, "ABatchSelAll");
+    w.clearAction = NamedAction(this, "ABatchClear");
+    w.progressBar = Named<QProgressBar>(central, "ProgressBar1");
+    w.wait = Named<QLabel>(central, "wait");
+    w.modeSingle = NamedAction(this, "buttonModeSingle");
+    w.modeBatch = NamedAction(this, "buttonModeBatch");
+    toolbar->addAction(static_cast<QAction*>(w.modeSingle));
+    toolbar->addAction(static_cast<QAction*>(w.modeBatch));
+
+    ui::BatchCallbacks callbacks;
+    callbacks.openMovie = [this](const QString& path) { opened << path; };
+    callbacks.playSource = [this] { ++plays; };
+    controller = new ui::BatchController(w, callbacks, this);
+    resize(913, 593);
+}
+
+} // namespace quillon::test

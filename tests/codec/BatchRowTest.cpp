@@ -1,0 +1,96 @@
+#include "codec/BatchRow.h"
+
+#include "codec/FileIO.h"
+#include "codec/Transforms.h"
+#include "fixtures/Bytes.h"
+#include "fixtures/TempDir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace quillon;
+using namespace quillon::test;
+
+namespace {
+
+TEST(BatchOutputPath, FolderSlashPrefixAndTheInputsName) {
+    EXPECT_EQ(BatchOutputPath("/out", "compressed_", "/clips/intro.swf"),
+              "/out/compressed_intro.swf");
+    EXPECT_EQ(BatchOutputPath("/", "c_", "/clips/intro.swf"), "//c_intro.swf");
+    EXPECT_EQ(BatchOutputPath("/out/", "", "intro.swf"), "/out//intro.swf");
+    EXPECT_EQ(BatchOutputPath("", "p", "/a/b/c.swf"), "/pc.swf");
+}
+
+class BatchRowTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string input = dir.file("in.swf");
+    std::string target = dir.file("out.swf");
+    void TearDown() override { SetWriteFaultHook(nullptr); }
+};
+
+TEST_F(BatchRowTest, AnExistingOutputIsNeverReplaced) {
+    WriteFile(input, PlainMovie(MovieBody(100)));
+    WriteFile(target, {'x'});
+    const BatchRowResult result = ProcessBatchRow(BatchKind::Compress, input, target);
+    EXPECT_EQ(result.status, "Exist!");
+    EXPECT_FALSE(result.outputWritten);
+    EXPECT_EQ(ReadFile(target), Bytes{'x'});
+    // An empty prefix into the input's own folder names the input itself.
+    EXPECT_EQ(ProcessBatchRow(BatchKind::Decompress, input, BatchOutputPath(dir.path(), "", input))
+                  .status,
+              "Exist!");
+}
+
+TEST_F(BatchRowTest, StatusesOfTheTransforms) {
+    const Bytes body = MovieBody(1000);
+    struct Case {
+        const char* name;
+        BatchKind kind;
+        Bytes movie;
+        const char* status;
+        bool written;
+    } cases[] = {
+        {"compress", BatchKind::Compress, PlainMovie(body), "Ok", true},
+        {"decompress", BatchKind::Decompress, CompressedMovie(body), "Ok", true},
+        {"decompress a plain movie", BatchKind::Decompress, PlainMovie(body), "Skip", true},
+        {"an empty input", BatchKind::Compress, {}, "Error", false},
+        {"a short input", BatchKind::Compress, {'F', 'W'}, "Error", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(target);
+        WriteFile(input, c.movie);
+        const BatchRowResult result = ProcessBatchRow(c.kind, input, target);
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(result.outputWritten, c.written);
+        EXPECT_EQ(FileExists(target), c.written);
+        EXPECT_EQ(result.error.empty(), std::string(c.status) != "Error");
+        EXPECT_FALSE(BatchDiskFull);
+        EXPECT_FALSE(BatchSilent);
+    }
+}
+
+TEST_F(BatchRowTest, AFullDiskIsReportedInTheRowNotInABox) {
+    int notices = 0;
+    SetDiskFullNotice([&] { ++notices; });
+    SetWriteFaultHook([](WriteStep s) { return s == WriteStep::Write ? ENOSPC : 0; });
+    WriteFile(input, PlainMovie(MovieBody(100)));
+    const BatchRowResult result = ProcessBatchRow(BatchKind::Decompress, input, target);
+    EXPECT_EQ(result.status, "Disk full!");
+    EXPECT_FALSE(result.outputWritten);
+    EXPECT_FALSE(FileExists(target));
+    EXPECT_EQ(notices, 0);
+    EXPECT_FALSE(BatchDiskFull);
+    SetDiskFullNotice(nullptr);
+}
+
+TEST_F(BatchRowTest, AnUnwritableOutputIsAnErrorWithItsMessage) {
+    WriteFile(input, PlainMovie(MovieBody(100)));
+    const BatchRowResult result =
+        ProcessBatchRow(BatchKind::Compress, input, dir.file("none/x.swf"));
+    EXPECT_EQ(result.status, "Error");
+    EXPECT_NE(result.error.find("Cannot create file"), std::string::npos);
+}
+
+} // namespace
