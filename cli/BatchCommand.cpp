@@ -3,21 +3,17 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
+#include "Parallel.h"
 #include "codec/BatchRow.h"
 #include "codec/Errors.h"
 #include "codec/FileIO.h"
 #include "codec/FolderSearch.h"
 
 #include <algorithm>
-#include <atomic>
-#include <condition_variable>
 #include <filesystem>
 #include <iostream>
-#include <mutex>
 #include <numeric>
-#include <optional>
 #include <sys/stat.h>
-#include <thread>
 #include <unordered_map>
 
 namespace quillon::cli {
@@ -84,8 +80,9 @@ int RunBatchCommand(const Args& args) {
     CommandLine line(args);
     const std::string output = line.option("--output", "");
     const std::string prefix = line.option("--prefix", "");
-    const int jobs = line.intOption(
-        "--jobs", static_cast<int>(std::max(1u, std::thread::hardware_concurrency())), 1, 256);
+    const int jobs = line.intOption("--jobs", DefaultJobs(), 1, 256);
+    int level = DefaultZlibLevel;
+    const CompressionMethod method = CompressionOptions(line, level);
     const auto words = line.positionals(2, 2, "batch needs compress|decompress and FOLDER");
     if (words[0] != "compress" && words[0] != "decompress") {
         throw UsageError{"batch needs compress or decompress, not " + words[0]};
@@ -94,6 +91,9 @@ int RunBatchCommand(const Args& args) {
         throw UsageError{"batch needs --output DIR"};
     }
     const BatchKind kind = words[0] == "compress" ? BatchKind::Compress : BatchKind::Decompress;
+    if (kind == BatchKind::Decompress && method != CompressionMethod::ZlibLevel) {
+        throw UsageError{"--lzma and --best are for batch compress"};
+    }
     if (!IsFolder(words[1])) {
         throw QuillonError("Directory " + words[1] + " does not exist.");
     }
@@ -110,43 +110,24 @@ int RunBatchCommand(const Args& args) {
         rows.push_back({std::move(input), std::move(target)});
     }
 
-    const auto chains = Chains(rows);
-    std::vector<std::optional<BatchRowResult>> results(rows.size());
-    std::mutex mutex;
-    std::condition_variable ready;
-    std::atomic<std::size_t> nextChain = 0;
-    const auto work = [&] {
-        for (std::size_t c; (c = nextChain++) < chains.size();) {
-            for (const std::size_t i : chains[c]) {
-                BatchRowResult result = ProcessBatchRow(kind, rows[i].input, rows[i].target);
-                std::lock_guard lock(mutex);
-                results[i] = std::move(result);
-                ready.notify_all();
-            }
-        }
-    };
-    std::vector<std::jthread> workers;
-    for (int i = 0; i < std::min<int>(jobs, static_cast<int>(chains.size())); ++i) {
-        workers.emplace_back(work);
-    }
-
     bool anyError = false, anyDiskFull = false, anySkip = false;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        std::unique_lock lock(mutex);
-        ready.wait(lock, [&] { return results[i].has_value(); });
-        const BatchRowResult result = *results[i];
-        lock.unlock();
-        anyError |= result.status == StatusError;
-        anyDiskFull |= result.status == StatusDiskFull;
-        anySkip |= result.status == StatusSkip;
-        if (!result.error.empty()) {
-            std::cerr << "quillon-cli: " << rows[i].input << ": " << result.error << "\n";
-        }
-        const std::string written = result.outputWritten ? rows[i].target : std::string();
-        std::cout << result.status << '\t' << rows[i].input << '\t' << written << '\t'
-                  << SizeText(rows[i].input) << '\t'
-                  << (written.empty() ? std::string() : SizeText(written)) << '\n';
-    }
+    RunInOrder<BatchRowResult>(
+        Chains(rows), rows.size(), jobs,
+        [&](std::size_t i) {
+            return ProcessBatchRow(kind, rows[i].input, rows[i].target, method, level);
+        },
+        [&](std::size_t i, const BatchRowResult& result) {
+            anyError |= result.status == StatusError;
+            anyDiskFull |= result.status == StatusDiskFull;
+            anySkip |= result.status == StatusSkip;
+            if (!result.error.empty()) {
+                std::cerr << "quillon-cli: " << rows[i].input << ": " << result.error << "\n";
+            }
+            const std::string written = result.outputWritten ? rows[i].target : std::string();
+            std::cout << result.status << '\t' << rows[i].input << '\t' << written << '\t'
+                      << SizeText(rows[i].input) << '\t'
+                      << (written.empty() ? std::string() : SizeText(written)) << '\n';
+        });
     std::cout.flush();
     return anyError      ? ExitError
            : anyDiskFull ? ExitWriteFailed

@@ -76,6 +76,22 @@ std::vector<std::string> CommandLine::positionals(int min, int max, const std::s
     return words;
 }
 
+CompressionMethod CompressionOptions(CommandLine& line, int& level) {
+    const bool lzma = line.flag("--lzma");
+    const bool best = line.flag("--best");
+    level = line.intOption("--level", -1, 0, 9);
+    const bool hasLevel = level >= 0;
+    if (int(lzma) + int(best) + int(hasLevel) > 1) {
+        throw UsageError{"--lzma, --best and --level exclude one another"};
+    }
+    if (!hasLevel) {
+        level = DefaultZlibLevel;
+    }
+    return lzma   ? CompressionMethod::Lzma
+           : best ? CompressionMethod::ZlibSmallest
+                  : CompressionMethod::ZlibLevel;
+}
+
 ScratchFolder::ScratchFolder() {
     std::string pattern = (std::filesystem::temp_directory_path() / "quillon-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) {

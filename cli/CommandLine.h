@@ -2,6 +2,7 @@
 // The small word parser the subcommands share, and a private scratch folder.
 
 #include "Commands.h"
+#include "codec/Compression.h"
 
 #include <string>
 #include <vector>
@@ -22,6 +23,10 @@ public:
 private:
     Args args_;
 };
+
+// The compression method of the words "--lzma", "--best" or "--level N" (at most one of
+// them; none is zlib at level 9). level receives the zlib level.
+CompressionMethod CompressionOptions(CommandLine& line, int& level);
 
 // A folder of its own under the system's temporary folder, removed with its contents.
 class ScratchFolder {

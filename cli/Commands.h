@@ -15,6 +15,7 @@ inline constexpr int ExitError = 1;
 inline constexpr int ExitUsage = 2;
 inline constexpr int ExitInflateFailed = 3;
 inline constexpr int ExitWriteFailed = 4;
+inline constexpr int ExitDamaged = 5; // verify found a movie with problems
 
 int RunInfoCommand(const Args& args);
 int RunCompressCommand(const Args& args);
@@ -22,6 +23,7 @@ int RunDecompressCommand(const Args& args);
 int RunEstimateCommand(const Args& args);
 int RunBatchCommand(const Args& args);
 int RunRenderCommand(const Args& args);
+int RunVerifyCommand(const Args& args);
 
 // Thrown for words the command does not understand; main prints usage.
 struct UsageError {

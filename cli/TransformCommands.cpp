@@ -30,9 +30,18 @@ int ExitFor(WriteResult result, const std::string& source) {
 
 int RunCompressCommand(const Args& args) {
     CommandLine line(args);
-    const int level = line.intOption("--level", 9, 0, 9);
+    int level = DefaultZlibLevel;
+    const CompressionMethod method = CompressionOptions(line, level);
     const auto paths = line.positionals(2, 2, "compress needs SOURCE and TARGET");
-    return ExitFor(CompressSwfFile(paths[0], paths[1], level), paths[0]);
+    CompressNotes notes;
+    const int status =
+        ExitFor(CompressSwfFile(paths[0], paths[1], method, level, &notes), paths[0]);
+    if (notes.versionRaised) {
+        std::cerr << "quillon-cli: warning: " << paths[0] << ": version "
+                  << int(notes.sourceVersion) << " raised to " << int(LzmaMinimumVersion)
+                  << ", the first that reads LZMA movies\n";
+    }
+    return status;
 }
 
 int RunDecompressCommand(const Args& args) {
@@ -51,12 +60,13 @@ int RunDecompressCommand(const Args& args) {
 
 int RunEstimateCommand(const Args& args) {
     CommandLine line(args);
-    const int level = line.intOption("--level", 9, 0, 9);
+    int level = DefaultZlibLevel;
+    const CompressionMethod method = CompressionOptions(line, level);
     const auto paths = line.positionals(1, 1, "estimate needs SOURCE");
     // The estimate is the size of the file compress would write, so it writes one.
     const ScratchFolder scratch;
     const std::string target = scratch.path() + "/estimate.swf";
-    const int status = ExitFor(CompressSwfFile(paths[0], target, level), paths[0]);
+    const int status = ExitFor(CompressSwfFile(paths[0], target, method, level), paths[0]);
     if (status == ExitOk) {
         std::cout << FileSizeOrMinusOne(target) << " bytes\n";
     }

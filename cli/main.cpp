@@ -14,13 +14,18 @@ namespace {
 
 constexpr const char* Usage = R"(usage: quillon-cli COMMAND ...
   info [--json] FILE...                 show what opening each movie shows
-  compress [--level N] SOURCE TARGET    write the zlib-compressed movie
+  compress [--level N|--best|--lzma] SOURCE TARGET
+                                        write the compressed movie (zlib at level N,
+                                        the smallest zlib, or LZMA)
   decompress SOURCE TARGET              write the plain movie
-  estimate SOURCE                       print the size the compressed movie would have
+  estimate [--level N|--best|--lzma] SOURCE
+                                        print the size the compressed movie would have
   batch compress|decompress FOLDER --output DIR [--prefix TEXT] [--jobs N]
-                                        transform every movie below FOLDER
+        [--level N|--best|--lzma]       transform every movie below FOLDER
   render SOURCE --frame N --output OUT.png [--size WxH] [--all-frames DIR]
                                         draw a frame of a movie
+  verify [--json|--csv] [--jobs N] FILE...
+                                        check movies for damage (exit 5 when any is)
 )";
 
 } // namespace
@@ -33,6 +38,7 @@ int main(int argc, char** argv) {
         {"estimate", RunEstimateCommand},
         {"batch", RunBatchCommand},
         {"render", RunRenderCommand},
+        {"verify", RunVerifyCommand},
     };
     if (argc < 2 || !commands.contains(argv[1])) {
         std::fputs(Usage, stderr);

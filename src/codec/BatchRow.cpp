@@ -32,6 +32,11 @@ private:
 
 BatchRowResult ProcessBatchRow(BatchKind kind, const std::string& input, const std::string& target,
                                int level) {
+    return ProcessBatchRow(kind, input, target, CompressionMethod::ZlibLevel, level);
+}
+
+BatchRowResult ProcessBatchRow(BatchKind kind, const std::string& input, const std::string& target,
+                               CompressionMethod method, int level) {
     BatchRowResult result;
     if (FileExists(target)) {
         result.status = StatusExist;
@@ -41,7 +46,7 @@ BatchRowResult ProcessBatchRow(BatchKind kind, const std::string& input, const s
     try {
         bool inflateFailed = false;
         const WriteResult written = kind == BatchKind::Compress
-                                        ? CompressSwfFile(input, target, level)
+                                        ? CompressSwfFile(input, target, method, level)
                                         : DecompressSwfFile(input, target, inflateFailed);
         if (written == WriteResult::NothingWritten) {
             throw EEmptyFileError(input);

@@ -2,6 +2,8 @@
 // What a batch run does with one movie: naming its output, the status texts, and the
 // transform with its result. Shared by the window's workers and the command-line tool.
 
+#include "Compression.h"
+
 #include <string>
 
 namespace quillon {
@@ -30,6 +32,9 @@ struct BatchRowResult {
 // transform raises, or an empty input, gives "Error" with its message. Sets BatchSilent
 // for its own duration and leaves BatchDiskFull cleared.
 BatchRowResult ProcessBatchRow(BatchKind kind, const std::string& input, const std::string& target,
-                               int level = 9);
+                               int level = DefaultZlibLevel);
+// The same with a chosen compression method (level counts for ZlibLevel only).
+BatchRowResult ProcessBatchRow(BatchKind kind, const std::string& input, const std::string& target,
+                               CompressionMethod method, int level = DefaultZlibLevel);
 
 } // namespace quillon

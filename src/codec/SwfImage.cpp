@@ -1,10 +1,11 @@
 #include "SwfImage.h"
 
 #include "Errors.h"
+#include "Lzma.h"
+#include "Zlib.h"
 
 #include <algorithm>
-#include <climits>
-#include <zlib.h>
+#include <limits>
 
 namespace quillon {
 
@@ -13,6 +14,10 @@ namespace {
 std::uint32_t DeclaredLength(std::span<const std::uint8_t> source) {
     return std::uint32_t(source[4]) | std::uint32_t(source[5]) << 8 |
            std::uint32_t(source[6]) << 16 | std::uint32_t(source[7]) << 24;
+}
+
+bool IsLzmaMovie(std::span<const std::uint8_t> source) {
+    return source[0] == 'Z';
 }
 
 // Room for the output before it has to grow: the declared size when the compressed
@@ -29,14 +34,88 @@ void EnsureSize(std::vector<std::uint8_t>& output, std::size_t size, std::size_t
     output.resize(size);
 }
 
+// The plain output starts with "F" and the seven header bytes after the signature.
+void BeginPlain(std::span<const std::uint8_t> source, std::vector<std::uint8_t>& output) {
+    output.clear();
+    output.push_back('F');
+    output.insert(output.end(), source.begin() + 1, source.begin() + 8);
+}
+
+// The decoder of a movie's body. When there is none, `failure` says how decoding ended
+// before it began: a "ZWS" file that ends inside its LZMA header has run out, LZMA
+// properties that make no sense are corrupt data, a decoder that cannot be set up is
+// another error. maxOutput bounds what will be asked of the decoder.
+struct BodyDecoderSetup {
+    std::unique_ptr<BodyDecoder> decoder;
+    InflateOutcome failure = InflateOutcome::OtherError;
+};
+
+BodyDecoderSetup MakeDecoder(std::span<const std::uint8_t> source, std::uint64_t maxOutput) {
+    BodyDecoderSetup setup;
+    try {
+        if (!IsLzmaMovie(source)) {
+            setup.decoder = MakeZlibDecoder(source.subspan(8));
+        } else if (source.size() < LzmaDataOffset) {
+            setup.failure = InflateOutcome::RanOut;
+        } else {
+            setup.decoder = MakeLzmaDecoder(source.subspan(8), maxOutput);
+            setup.failure = InflateOutcome::Corrupt;
+        }
+    } catch (const ECompressionError&) {
+        setup.failure = InflateOutcome::OtherError;
+    }
+    return setup;
+}
+
+InflateOutcome OutcomeOf(DecodeStatus status) {
+    switch (status) {
+    case DecodeStatus::StreamEnd:
+    case DecodeStatus::Exhausted:
+        return InflateOutcome::RanOut;
+    case DecodeStatus::Corrupt:
+        return InflateOutcome::Corrupt;
+    default:
+        return InflateOutcome::OtherError;
+    }
+}
+
+// Decodes body bytes after output's eight header bytes, block by block: only blocks
+// filled completely stay in the output.
+InflateOutcome DecodeInBlocks(BodyDecoder& decoder, std::size_t body,
+                              std::vector<std::uint8_t>& output) {
+    std::size_t produced = 0;  // bytes decoded into the output so far
+    std::size_t completed = 0; // bytes of the blocks filled completely
+    InflateOutcome outcome = InflateOutcome::Complete;
+    while (produced < body) {
+        const std::size_t blockEnd = std::min(produced + InflateBlockSize, body);
+        EnsureSize(output, 8 + blockEnd, 8 + body);
+        DecodeStatus status = DecodeStatus::Progress;
+        while (produced < blockEnd && status == DecodeStatus::Progress) {
+            status = decoder.decode(output.data() + 8 + produced, blockEnd - produced, produced);
+        }
+        // A block counts once all its bytes are there, even when the decoder reported
+        // an error in the same call; reaching the declared length is success whatever
+        // follows, a bad checksum included.
+        if (produced == blockEnd) {
+            completed = produced;
+        }
+        if (produced == body) {
+            break;
+        }
+        if (status != DecodeStatus::Progress) {
+            outcome = OutcomeOf(status);
+            break;
+        }
+    }
+    output.resize(8 + completed);
+    return outcome;
+}
+
 } // namespace
 
 InflateOutcome DecompressSwfImage(std::span<const std::uint8_t> source,
                                   std::vector<std::uint8_t>& output) {
-    output.clear();
-    output.push_back('F');
-    output.insert(output.end(), source.begin() + 1, source.begin() + 8);
-
+    BeginPlain(source, output);
     const std::uint32_t declared = DeclaredLength(source);
     if (declared < 8) {
         return InflateOutcome::OtherError;
@@ -48,55 +127,9 @@ InflateOutcome DecompressSwfImage(std::span<const std::uint8_t> source,
     const std::span<const std::uint8_t> input = source.subspan(8);
     output.reserve(InitialCapacity(body, input.size()));
 
-    z_stream stream{};
-    if (inflateInit(&stream) != Z_OK) {
-        return InflateOutcome::OtherError;
-    }
-    stream.next_in = const_cast<Bytef*>(input.data());
-    std::size_t inputLeft = input.size();
-    std::size_t produced = 0;  // bytes inflated into the output so far
-    std::size_t completed = 0; // bytes of the blocks filled completely
-    InflateOutcome outcome = InflateOutcome::Complete;
-
-    while (produced < body) {
-        const std::size_t blockEnd = std::min(produced + InflateBlockSize, body);
-        EnsureSize(output, 8 + blockEnd, 8 + body);
-        int status = Z_OK;
-        while (produced < blockEnd) {
-            const uInt feed = static_cast<uInt>(std::min<std::size_t>(inputLeft, UINT_MAX));
-            stream.avail_in = feed;
-            stream.next_out = output.data() + 8 + produced;
-            stream.avail_out = static_cast<uInt>(blockEnd - produced);
-            status = inflate(&stream, Z_NO_FLUSH);
-            inputLeft -= feed - stream.avail_in;
-            produced = blockEnd - stream.avail_out;
-            if (status != Z_OK) {
-                break;
-            }
-        }
-        // A block counts once all its bytes are there, even when the decoder reported
-        // an error in the same call; reaching the declared length is success whatever
-        // follows, a bad checksum included.
-        if (produced == blockEnd) {
-            completed = produced;
-        }
-        if (produced == body) {
-            break;
-        }
-        if (status == Z_STREAM_END || (status == Z_BUF_ERROR && inputLeft == 0)) {
-            outcome = InflateOutcome::RanOut;
-        } else if (status == Z_DATA_ERROR) {
-            outcome = InflateOutcome::Corrupt;
-        } else if (status != Z_OK) {
-            outcome = InflateOutcome::OtherError;
-        } else {
-            continue;
-        }
-        break;
-    }
-    inflateEnd(&stream);
-
-    output.resize(8 + completed);
+    const BodyDecoderSetup setup = MakeDecoder(source, body);
+    const InflateOutcome outcome =
+        setup.decoder ? DecodeInBlocks(*setup.decoder, body, output) : setup.failure;
     if (outcome == InflateOutcome::Corrupt) {
         output.insert(output.end(), input.begin(), input.end());
     }
@@ -104,42 +137,75 @@ InflateOutcome DecompressSwfImage(std::span<const std::uint8_t> source,
 }
 
 std::vector<std::uint8_t> CompressSwfImage(std::span<const std::uint8_t> source, int level) {
-    const std::span<const std::uint8_t> body = source.subspan(8);
-    z_stream stream{};
-    if (deflateInit2(&stream, level, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
-        throw ECompressionError("Compression error");
-    }
-    // Room for the worst case is reserved but only touched as output arrives, so memory
-    // follows the real compressed size.
-    const std::size_t bound = 8 + deflateBound(&stream, static_cast<uLong>(body.size()));
-    std::vector<std::uint8_t> output;
-    output.reserve(bound);
-    output.push_back('C');
-    output.insert(output.end(), source.begin() + 1, source.begin() + 8);
+    return CompressSwfImage(source, CompressionMethod::ZlibLevel, level);
+}
 
-    stream.next_in = const_cast<Bytef*>(body.data());
-    std::size_t inputLeft = body.size();
-    int status = Z_OK;
-    while (status == Z_OK) {
-        const std::size_t used = output.size();
-        const std::size_t room = std::min<std::size_t>(bound - used, std::size_t(1) << 20);
-        output.resize(used + room);
-        const uInt feed = static_cast<uInt>(std::min<std::size_t>(inputLeft, UINT_MAX));
-        stream.avail_in = feed;
-        stream.next_out = output.data() + used;
-        stream.avail_out = static_cast<uInt>(room);
-        status = deflate(&stream, feed == inputLeft ? Z_FINISH : Z_NO_FLUSH);
-        inputLeft -= feed - stream.avail_in;
-        output.resize(used + room - stream.avail_out);
-        if (status == Z_BUF_ERROR && output.size() < bound) {
-            status = Z_OK; // no room was left in this round; the next has some
-        }
-    }
-    deflateEnd(&stream);
-    if (status != Z_STREAM_END) {
-        throw ECompressionError("Compression error");
+std::vector<std::uint8_t> CompressSwfImage(std::span<const std::uint8_t> source,
+                                           CompressionMethod method, int level) {
+    const std::span<const std::uint8_t> body = source.subspan(8);
+    std::vector<std::uint8_t> output;
+    output.push_back(method == CompressionMethod::Lzma ? 'Z' : 'C');
+    output.insert(output.end(), source.begin() + 1, source.begin() + 8);
+    switch (method) {
+    case CompressionMethod::ZlibLevel:
+        AppendDeflated(body, level, output);
+        break;
+    case CompressionMethod::ZlibSmallest:
+        AppendDeflatedSmallest(body, output);
+        break;
+    case CompressionMethod::Lzma:
+        output[3] = std::max(output[3], LzmaMinimumVersion);
+        AppendLzmaBody(body, output);
+        break;
     }
     return output;
+}
+
+WholeBody DecodeWholeBody(std::span<const std::uint8_t> source) {
+    WholeBody result;
+    BeginPlain(source, result.image);
+    // No movie is longer than its 32-bit length field can say.
+    constexpr std::size_t Limit = std::numeric_limits<std::uint32_t>::max() - 8;
+    const std::size_t declaredBody = std::max<std::uint32_t>(DeclaredLength(source), 8) - 8;
+    // An honest movie decodes to about its declared length; a dictionary beyond that
+    // (and a generous margin) is only ever a hostile header's request for memory.
+    const BodyDecoderSetup setup =
+        MakeDecoder(source, std::max<std::size_t>(declaredBody, std::size_t(1) << 28));
+    if (!setup.decoder) {
+        result.outcome = setup.failure;
+        return result;
+    }
+    BodyDecoder* decoder = setup.decoder.get();
+    std::size_t produced = 0;
+    DecodeStatus status = DecodeStatus::Progress;
+    while (status == DecodeStatus::Progress && produced < Limit) {
+        const std::size_t end = std::min(produced + InflateBlockSize, Limit);
+        result.image.resize(8 + end);
+        status = decoder->decode(result.image.data() + 8 + produced, end - produced, produced);
+    }
+    result.image.resize(8 + produced);
+    switch (status) {
+    case DecodeStatus::StreamEnd:
+        result.trailingBytes = decoder->inputLeft();
+        break;
+    case DecodeStatus::Exhausted:
+    case DecodeStatus::Corrupt:
+        // Without an end marker an LZMA stream ends where its input does, and decoding
+        // on from there meets the range coder's flush or whatever follows: once the
+        // declared length is reached, that is the end of the movie.
+        if (IsLzmaMovie(source) && produced >= declaredBody) {
+            result.image.resize(8 + declaredBody);
+            break;
+        }
+        result.outcome = OutcomeOf(status);
+        break;
+    case DecodeStatus::Progress:
+        break;
+    default:
+        result.outcome = OutcomeOf(status);
+        break;
+    }
+    return result;
 }
 
 } // namespace quillon

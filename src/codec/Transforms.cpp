@@ -44,6 +44,11 @@ void SetDiskFullNotice(std::function<void()> notice) {
 }
 
 WriteResult CompressSwfFile(const std::string& source, const std::string& target, int level) {
+    return CompressSwfFile(source, target, CompressionMethod::ZlibLevel, level);
+}
+
+WriteResult CompressSwfFile(const std::string& source, const std::string& target,
+                            CompressionMethod method, int level, CompressNotes* notes) {
     std::vector<std::uint8_t> input = ReadWholeFile(source);
     if (input.empty()) {
         return WriteResult::NothingWritten;
@@ -51,7 +56,11 @@ WriteResult CompressSwfFile(const std::string& source, const std::string& target
     if (input.size() < 8) {
         throw EReadError();
     }
-    std::vector<std::uint8_t> output = CompressSwfImage(input, level);
+    std::vector<std::uint8_t> output = CompressSwfImage(input, method, level);
+    if (notes) {
+        notes->sourceVersion = input[3];
+        notes->versionRaised = output[3] != input[3];
+    }
     input = {}; // the source is not needed while writing
     return WriteTarget(target, output);
 }

@@ -1,6 +1,9 @@
 #pragma once
 // The whole-file transforms: compress a movie, decompress it (reporting and plain).
 
+#include "Compression.h"
+
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -26,6 +29,16 @@ enum class WriteResult {
 };
 
 WriteResult CompressSwfFile(const std::string& source, const std::string& target, int level);
+
+// What a compress with a chosen method changed beyond the body, for the caller to tell.
+struct CompressNotes {
+    bool versionRaised = false; // an LZMA movie needed a newer version byte
+    std::uint8_t sourceVersion = 0;
+};
+// The same with a chosen method; level counts for ZlibLevel only.
+WriteResult CompressSwfFile(const std::string& source, const std::string& target,
+                            CompressionMethod method, int level = DefaultZlibLevel,
+                            CompressNotes* notes = nullptr);
 // Reporting form: inflateFailed tells whether inflating the body failed.
 WriteResult DecompressSwfFile(const std::string& source, const std::string& target,
                               bool& inflateFailed);

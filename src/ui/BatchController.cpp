@@ -139,12 +139,10 @@ QMenu* BatchController::popupMenu() const {
 void BatchController::setUpCommands() {
     const auto bind = [this](QAction* action, QAbstractButton* button,
                              void (BatchController::*f)()) {
+        // A button with a command already runs it (the window links the two).
         if (action) {
             connect(action, &QAction::triggered, this,
                     [this, f] { guarded([this, f] { (this->*f)(); }); });
-            if (button) {
-                connect(button, &QAbstractButton::clicked, action, &QAction::trigger);
-            }
         } else if (button) {
             connect(button, &QAbstractButton::clicked, this,
                     [this, f] { guarded([this, f] { (this->*f)(); }); });

@@ -1,0 +1,49 @@
+// The program entry: the application, its five windows, the message loop.
+
+#include "ui/Forms.h"
+#include "ui/MainWindow.h"
+#include "ui/Modal.h"
+#include "ui/Shared.h"
+#include "ui/Theme.h"
+
+#include <QApplication>
+#include <QStringList>
+#include <QTimer>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillon"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Quillon"));
+    quillon::ui::ApplyAluminumLook(app);
+
+    quillon::ui::CreateForms();
+    using quillon::ui::FMain;
+    FMain->show();
+    if (FMain->TerminationRequested()) {
+        // Without a player there is nothing to run; the settings stay untouched.
+        quillon::ui::DestroyForms();
+        return 1;
+    }
+    // A movie named on the command line is opened as if chosen in the open dialog.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) {
+        const QString movie = arguments.at(1);
+        QTimer::singleShot(0, FMain, [movie] {
+            quillon::ui::RunGuarded(FMain, [&movie] {
+                quillon::SourceFileName = movie.toStdString();
+                FMain->OpenSWFFile();
+            });
+        });
+    }
+    // The screenshot script asks for a picture of the window, a moment after start.
+    const QString picture = qEnvironmentVariable("QUILLON_SCREENSHOT");
+    if (!picture.isEmpty()) {
+        QTimer::singleShot(2000, FMain, [picture] {
+            FMain->grab().save(picture, "PNG");
+            QApplication::quit();
+        });
+    }
+    const int code = QApplication::exec();
+    quillon::ui::DestroyForms();
+    return code;
+}

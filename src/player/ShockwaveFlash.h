@@ -1,0 +1,86 @@
+#pragma once
+// The movie player component: a widget that plays one movie with the movie engine and
+// offers the members the window drives (load, play, stop, frame position, zoom
+// rectangle, scale mode, background colour).
+
+#include <QColor>
+#include <QRect>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace quillon::engine {
+class MovieEngine;
+}
+
+namespace quillon::player {
+
+class TShockwaveFlash : public QWidget {
+    Q_OBJECT
+public:
+    explicit TShockwaveFlash(QWidget* parent = nullptr);
+    ~TShockwaveFlash() override;
+
+    // Replaces the current movie; throws a QuillonError when the file holds no movie.
+    // The view goes back to the whole movie; the scale mode stays.
+    void LoadMovie(int layer, const QString& path);
+    // The frame count of the loaded movie (0 before any).
+    int TotalFrames() const;
+    // Runs the timeline at the movie's own frame rate, looping after the last frame.
+    void Play();
+    // Halts the timeline; the picture stays.
+    void StopPlay();
+    // The frame on show (0-based).
+    int CurrentFrame() const;
+    // Shows that rectangle of the movie (twips) in the player's area.
+    void SetZoomRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
+    // 0: the view fits whole, proportions kept; 2: it is stretched to the area.
+    void ScaleMode(int mode);
+    int scaleMode() const { return scaleMode_; }
+    // The colour behind the movie, as 0xRRGGBB.
+    void BackgroundColor(int rgb);
+    // The seek's members: halt, then show a given frame.
+    void Stop();
+    void FrameNum(int frame);
+
+    bool IsPlaying() const { return timer_.isActive(); }
+    // The rectangle of the movie being shown, in twips.
+    QRectF ViewRect() const;
+    // The timer interval in milliseconds for the loaded movie's frame rate.
+    int FrameInterval() const;
+    const engine::MovieEngine& Engine() const { return *engine_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void nextFrame();
+
+    std::unique_ptr<engine::MovieEngine> engine_;
+    QTimer timer_;
+    QRectF zoomRect_; // empty: the whole movie
+    int scaleMode_ = 0;
+    QColor background_ = Qt::white;
+};
+
+// The program's player: swallows left and right button presses so the movie never
+// receives a click; everything else passes.
+class TSF : public TShockwaveFlash {
+    Q_OBJECT
+public:
+    using TShockwaveFlash::TShockwaveFlash;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+// Creates the player owned by a window. Tests install a factory that fails (throws or
+// returns nullptr) to see the program's reaction to a missing player.
+using PlayerFactory = std::function<TSF*(QWidget* owner)>;
+TSF* CreatePlayer(QWidget* owner);
+void SetPlayerFactory(PlayerFactory factory); // empty: the real player
+
+} // namespace quillon::player

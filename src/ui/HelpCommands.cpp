@@ -1,0 +1,54 @@
+// About, help, the maker's home page and the Options dialog.
+
+#include "About.h"
+#include "Forms.h"
+#include "HelpError.h"
+#include "MainWindow.h"
+#include "Modal.h"
+#include "OptionsDialog.h"
+#include "Shared.h"
+#include "settings/SettingsValues.h"
+
+#include <QToolBar>
+#include <QUrl>
+
+namespace quillon::ui {
+
+void TFMain::AAboutExecute() {
+    Modal().execDialog(FAbout);
+}
+
+void TFMain::AHelpExecute() {
+    try {
+        QString document;
+        if (LanguageCode == "ENG") {
+            document = ExeFolder() + QStringLiteral("Help_eng.pdf");
+        } else if (LanguageCode == "FRA") {
+            document = ExeFolder() + QStringLiteral("Help_fra.pdf");
+        }
+        bool opened = false;
+        if (!document.isEmpty()) {
+            QString reason;
+            opened = Modal().openUrl(QUrl::fromLocalFile(document), &reason);
+            if (!opened) {
+                Modal().errorBox(this, ErrorBoxText(reason));
+            }
+        }
+        if (!opened) {
+            Modal().execDialog(FHelpError);
+        }
+    } catch (const std::exception&) {
+        // Help never fails loudly: its own dialog already said what was wrong.
+    }
+}
+
+void TFMain::MHomeClick() {
+    OpenLink(QString::fromLatin1(HomePageUrl));
+}
+
+void TFMain::OptionsExecute() {
+    Modal().execDialog(FOutFolder);
+    emit optionsClosed();
+}
+
+} // namespace quillon::ui

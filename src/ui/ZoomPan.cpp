@@ -1,0 +1,121 @@
+// Zoom and pan of the preview.
+
+#include "MainWindow.h"
+#include "Shared.h"
+#include "codec/SwfHeader.h"
+#include "player/ShockwaveFlash.h"
+
+#include <QDoubleSpinBox>
+#include <QScrollBar>
+#include <cmath>
+#include <limits>
+
+namespace quillon::ui {
+
+namespace {
+
+constexpr double ZoomStep = 0.3;
+constexpr double ZoomFloor = 0.1;
+constexpr double ZoomFloorValue = 0.3;
+
+// Divides in floating point and rounds to the nearest integer, a half to the even
+// neighbour; a view far larger than any movie is held at the integer range.
+std::int32_t ScaledEdge(std::int32_t edge, double factor) {
+    const double scaled = std::nearbyint(static_cast<double>(edge) / factor);
+    constexpr double lowest = std::numeric_limits<std::int32_t>::min();
+    constexpr double highest = std::numeric_limits<std::int32_t>::max();
+    if (std::isnan(scaled)) {
+        return edge;
+    }
+    return static_cast<std::int32_t>(std::fmin(std::fmax(scaled, lowest), highest));
+}
+
+// A negative maximum leaves the old one in place.
+void SetMaximumUnlessNegative(QScrollBar* bar, std::int64_t maximum) {
+    if (maximum >= 0 && maximum <= std::numeric_limits<int>::max()) {
+        bar->setMaximum(static_cast<int>(maximum));
+    }
+}
+
+player::TSF& Player(player::TSF* player) {
+    if (!player) {
+        throw std::runtime_error("The movie player is not available");
+    }
+    return *player;
+}
+
+} // namespace
+
+void TFMain::RecomputeView() {
+    {
+        const QSignalBlocker quietHor(SBHor);
+        const QSignalBlocker quietVer(SBVer);
+        SBHor->setValue(0);
+        SBVer->setValue(0);
+    }
+    ViewRight = ScaledEdge(FrameXMax, ZoomFactor);
+    ViewBottom = ScaledEdge(FrameYMax, ZoomFactor);
+    const bool magnified = ZoomFactor > 1.0;
+    SBVer->setEnabled(magnified);
+    SBHor->setEnabled(magnified);
+    Player(FlashPlayer).SetZoomRect(ViewLeft, ViewTop, ViewRight, ViewBottom);
+    SetMaximumUnlessNegative(SBHor, std::int64_t{FrameXMax} - ViewRight);
+    SetMaximumUnlessNegative(SBVer, std::int64_t{FrameYMax} - ViewBottom);
+}
+
+void TFMain::AZoomInExecute() {
+    Player(FlashPlayer).ScaleMode(0);
+    ZoomFactor = ZoomFactor + ZoomStep;
+    if (ZoomFactor <= ZoomFloor) {
+        ZoomFactor = ZoomFloorValue;
+    }
+    RecomputeView();
+}
+
+void TFMain::AZoomOutExecute() {
+    Player(FlashPlayer).ScaleMode(0);
+    ZoomFactor = ZoomFactor - ZoomStep;
+    if (ZoomFactor <= ZoomFloor) {
+        ZoomFactor = ZoomFloorValue;
+    }
+    RecomputeView();
+}
+
+void TFMain::ZoomSpinChange(double value) {
+    try {
+        ZoomFactor = value;
+        Player(FlashPlayer).ScaleMode(0);
+        RecomputeView();
+    } catch (...) {
+        // Typing in the box never brings up an error.
+    }
+}
+
+void TFMain::ShowFitted(int scaleMode) {
+    ZoomFactor = 1.0;
+    SBVer->setEnabled(false);
+    SBHor->setEnabled(false);
+    player::TSF& player = Player(FlashPlayer);
+    player.SetZoomRect(FrameXMin, FrameYMin, FrameXMax, FrameYMax);
+    player.ScaleMode(scaleMode);
+}
+
+void TFMain::AExpandExecute() {
+    ShowFitted(2);
+}
+
+void TFMain::AFitExecute() {
+    ShowFitted(0);
+}
+
+void TFMain::ScrollBarScroll() {
+    try {
+        const std::int32_t h = SBHor->value();
+        const std::int32_t v = SBVer->value();
+        Player(FlashPlayer).SetZoomRect(ViewLeft + h, ViewTop + v, ViewRight + h, ViewBottom + v);
+    } catch (...) {
+        // Panning never brings up an error.
+    }
+}
+
+} // namespace quillon::ui
