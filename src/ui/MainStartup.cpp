@@ -1,5 +1,6 @@
 // The main window's start-up and close handlers.
 
+#include "FolderPanel.h"
 #include "Lang.h"
 #include "MainWindow.h"
 #include "Modal.h"
@@ -50,6 +51,7 @@ void TFMain::closeEvent(QCloseEvent* event) {
 // reported and the window is shown all the same.
 void TFMain::FormShow() {
     RunGuarded(this, [this] { CreateFlashPlayer(); });
+    FillDriveList(mbTBXComboBox1);
     RunGuarded(this, [this] {
         const IniFile config(ProgramConfigPath());
         LoadLanguage(config);

@@ -1,8 +1,10 @@
 #include "MainWindow.h"
 
+#include "BatchController.h"
 #include "Icons.h"
 #include "Lang.h"
 #include "Modal.h"
+#include "Shared.h"
 #include "player/ShockwaveFlash.h"
 #include "settings/SettingsValues.h"
 
@@ -11,6 +13,7 @@
 #include <QDockWidget>
 #include <QDoubleSpinBox>
 #include <QEvent>
+#include <QFile>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLabel>
@@ -117,6 +120,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     BuildPlayerPanel();
     BuildInfoPanel();
     BuildBatchPanel();
+    WireBatch();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -564,20 +568,41 @@ void TFMain::ApplyHeightRule() {
     TBXAlignmentPanel1->move(0, std::max(0, panelHeight - ControlStripHeight));
 }
 
+void TFMain::WireBatch() {
+    BatchWidgets widgets;
+    widgets.grid = NG;
+    widgets.compress = BatchCompress;
+    widgets.decompress = BatchDecompress;
+    widgets.select = BatchSelect;
+    widgets.clear = BatchClear;
+    widgets.compressAction = ABatchCompress;
+    widgets.decompressAction = ABatchDecompress;
+    widgets.selectAllAction = ABatchSelAll;
+    widgets.clearAction = ABatchClear;
+    widgets.progressBar = ProgressBar1;
+    widgets.wait = wait;
+    widgets.driveBox = mbTBXComboBox1;
+    widgets.tree = ShellTreeView1;
+    widgets.modeSingle = buttonModeSingle;
+    widgets.modeBatch = buttonModeBatch;
+    BatchCallbacks callbacks;
+    callbacks.openMovie = [this](const QString& path) {
+        SourceFileName = QFile::encodeName(path).toStdString();
+        OpenSWFFile();
+    };
+    callbacks.playSource = [this] { APlaySourceExecute(); };
+    Batch = new BatchController(widgets, std::move(callbacks), this);
+}
+
 void TFMain::AModeSingleExecute() {
-    ShellTreeModel->setFilter(QDir::AllDirs | QDir::Files | QDir::Hidden | QDir::System |
-                              QDir::NoDotAndDotDot);
-    NG->setEnabled(false);
-    NG->model()->removeRows(0, NG->model()->rowCount());
+    Batch->applySingleMode();
     buttonModeSingle->setVisible(false);
     buttonModeBatch->setVisible(true);
     ModeName = "Single";
 }
 
 void TFMain::AModeBatchExecute() {
-    ShellTreeModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    NG->setEnabled(true);
-    NG->model()->removeRows(0, NG->model()->rowCount());
+    Batch->applyBatchMode();
     buttonModeSingle->setVisible(true);
     buttonModeBatch->setVisible(false);
     ModeName = "Batch";

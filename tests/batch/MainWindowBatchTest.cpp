@@ -1,0 +1,55 @@
+// The batch panel as the main window wires it.
+
+#include "BatchFixtures.h"
+#include "batch/BatchList.h"
+#include "batch/BatchListModel.h"
+#include "ui/BatchController.h"
+#include "ui/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileSystemModel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+namespace quillon {
+namespace {
+
+TEST(MainWindowBatch, TheWindowsGridAndModeCommandsGoThroughTheController) {
+    test::TestApplication<QApplication>();
+    ui::TFMain window;
+    auto* grid = window.findChild<QTableView*>("NG");
+    ASSERT_NE(grid, nullptr);
+    auto* model = qobject_cast<BatchListModel*>(grid->model());
+    ASSERT_NE(model, nullptr);
+    EXPECT_NE(window.findChild<QMenu*>("PopupMenu1"), nullptr);
+    EXPECT_FALSE(window.findChild<QPushButton*>("BatchSelect")->isEnabled());
+
+    window.findChild<QAction*>("AModeBatch")->trigger();
+    model->appendRows({"/a.swf"});
+    BatchFiles = {"/a.swf"};
+    window.findChild<QAction*>("AModeSingle")->trigger();
+    EXPECT_EQ(model->rowCount(), 0);
+    EXPECT_EQ(BatchFiles.size(), 1u);
+    EXPECT_FALSE(grid->isEnabled());
+    auto* tree = window.findChild<QTreeView*>("ShellTreeView1");
+    EXPECT_TRUE(static_cast<QFileSystemModel*>(tree->model())->filter() & QDir::Files);
+
+    window.findChild<QAction*>("AModeBatch")->trigger();
+    EXPECT_TRUE(grid->isEnabled());
+    EXPECT_FALSE(static_cast<QFileSystemModel*>(tree->model())->filter() & QDir::Files);
+
+    // One click on "Select all" runs the command once.
+    model->appendRows({"/a.swf"});
+    window.Batch->setControlEnabled(BatchControl::Select, true);
+    const bool before = BatchAllMarked;
+    window.findChild<QPushButton*>("BatchSelect")->click();
+    EXPECT_NE(BatchAllMarked, before);
+    EXPECT_EQ(model->marked(0), !before);
+}
+
+} // namespace
+} // namespace quillon
