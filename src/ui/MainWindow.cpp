@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "BatchController.h"
+#include "FolderPanel.h"
 #include "Icons.h"
 #include "Lang.h"
 #include "Modal.h"
@@ -592,6 +593,15 @@ void TFMain::WireBatch() {
     };
     callbacks.playSource = [this] { APlaySourceExecute(); };
     Batch = new BatchController(widgets, std::move(callbacks), this);
+    // After the Options dialog the tree passes through the output folder and comes back
+    // to the drive box's root.
+    connect(this, &TFMain::optionsClosed, this, [this] {
+        RunGuarded(this, [this] {
+            Batch->folderPanel().setRootFromText(QFile::decodeName(OutputFolder.c_str()));
+        });
+        RunGuarded(this,
+                   [this] { Batch->folderPanel().setRootFromText(mbTBXComboBox1->currentText()); });
+    });
 }
 
 void TFMain::AModeSingleExecute() {

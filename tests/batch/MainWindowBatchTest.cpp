@@ -1,9 +1,13 @@
 // The batch panel as the main window wires it.
 
 #include "BatchFixtures.h"
+#include "BatchTestWindow.h"
 #include "batch/BatchList.h"
 #include "batch/BatchListModel.h"
+#include "batch/Threads.h"
+#include "settings/SettingsValues.h"
 #include "ui/BatchController.h"
+#include "ui/FolderPanel.h"
 #include "ui/MainWindow.h"
 
 #include <QAction>
@@ -12,6 +16,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
@@ -49,6 +54,24 @@ TEST(MainWindowBatch, TheWindowsGridAndModeCommandsGoThroughTheController) {
     window.findChild<QPushButton*>("BatchSelect")->click();
     EXPECT_NE(BatchAllMarked, before);
     EXPECT_EQ(model->marked(0), !before);
+}
+
+TEST(MainWindowBatch, AfterOptionsTheTreeComesBackToTheDriveBoxRoot) {
+    test::TestApplication<QApplication>();
+    test::ScriptedModal modal;
+    ui::TFMain window;
+    ui::FolderPanel& folders = window.Batch->folderPanel();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    OutputFolder = PathBytes(dir.path());
+    emit window.optionsClosed();
+    EXPECT_TRUE(modal.errors.isEmpty());
+    EXPECT_EQ(folders.rootPath(), "/");
+
+    OutputFolder = PathBytes(dir.path() + "/gone");
+    emit window.optionsClosed();
+    EXPECT_EQ(modal.errors, QStringList{"Error setting path: \"" + dir.path() + "/gone\""});
+    EXPECT_EQ(folders.rootPath(), "/");
 }
 
 } // namespace
