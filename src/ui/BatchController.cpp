@@ -198,7 +198,9 @@ bool BatchController::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::DragMove: {
             auto* drag = static_cast<QDropEvent*>(event);
             if (gridAcceptsDragFrom(drag->source())) {
-                drag->acceptProposedAction();
+                // A copy: the tree must never take a dropped folder as moved away.
+                drag->setDropAction(Qt::CopyAction);
+                drag->accept();
             } else {
                 drag->ignore();
             }
@@ -207,7 +209,8 @@ bool BatchController::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::Drop: {
             auto* drop = static_cast<QDropEvent*>(event);
             if (gridAcceptsDragFrom(drop->source())) {
-                drop->acceptProposedAction();
+                drop->setDropAction(Qt::CopyAction);
+                drop->accept();
                 guarded([this] { dropFolder(); });
             } else {
                 drop->ignore();
