@@ -20,7 +20,7 @@ cp -f samples/*.swf "$out/seeds/" 2>/dev/null || true
 corpus=${QUILLON_CORPUS:-$top/../shared/corpus}
 if [ -d "$corpus" ]; then
     find "$corpus" -name '*.swf' -size -64k -print0 | head -z -n 400 |
-        xargs -0 -I{} sh -c 'cp "$1" "$2/$(sha1sum "$1" | cut -c1-16).swf"' _ {} "$out/seeds"
+        xargs -0 -I{} sh -c 'cp "$1" "$2/$(sha1sum "$1" | cut -c1-16).swf"' _ {} "$out/seeds" || true
 fi
 if [ -d "tests/fuzz-regressions/${target#fuzz_}" ]; then
     cp -f "tests/fuzz-regressions/${target#fuzz_}"/* "$out/seeds/" 2>/dev/null || true

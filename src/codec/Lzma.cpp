@@ -95,9 +95,15 @@ std::unique_ptr<BodyDecoder> MakeLzmaDecoder(std::span<const std::uint8_t> after
     }
     const OptionsPtr owner(filter.options);
     auto& options = *static_cast<lzma_options_lzma*>(filter.options);
-    // A hostile header may ask for a dictionary of 4 GiB for a tiny movie.
+    // A hostile header may ask for a dictionary of 4 GiB for a tiny movie. No match
+    // reaches further back than the output, and LZMA1 cannot give much more than 7,600
+    // bytes for each byte of data (a longest repeat match at the likeliest odds), so
+    // the dictionary need not be larger than either bound.
+    const std::uint64_t dataSize = afterHeader.size() - (LzmaDataOffset - 8);
+    const std::uint64_t reachable = dataSize * 32768 + (std::uint64_t(1) << 20);
     options.dict_size = static_cast<std::uint32_t>(std::min<std::uint64_t>(
-        options.dict_size, std::max<std::uint64_t>(maxOutput, LZMA_DICT_SIZE_MIN)));
+        options.dict_size,
+        std::max<std::uint64_t>(std::min(maxOutput, reachable), LZMA_DICT_SIZE_MIN)));
     const std::size_t lengthHint = std::size_t(afterHeader[0]) | std::size_t(afterHeader[1]) << 8 |
                                    std::size_t(afterHeader[2]) << 16 |
                                    std::size_t(afterHeader[3]) << 24;

@@ -51,8 +51,8 @@ void TFMain::closeEvent(QCloseEvent* event) {
 // reported and the window is shown all the same.
 void TFMain::FormShow() {
     RunGuarded(this, [this] { CreateFlashPlayer(); });
-    FillDriveList(mbTBXComboBox1);
     RunGuarded(this, [this] {
+        FillDriveList(mbTBXComboBox1);
         const IniFile config(ProgramConfigPath());
         LoadLanguage(config);
         ApplyLanguage();

@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QFileSystemModel>
 #include <QMenu>
 #include <QPushButton>
@@ -69,6 +70,11 @@ TEST(MainWindowBatch, AfterOptionsTheTreeComesBackToTheDriveBoxRoot) {
     EXPECT_EQ(folders.rootPath(), "/");
 
     OutputFolder = PathBytes(dir.path() + "/gone");
+    emit window.optionsClosed();
+    EXPECT_TRUE(modal.errors.isEmpty()); // a missing output folder is passed over
+    EXPECT_EQ(folders.rootPath(), "/");
+
+    window.findChild<QComboBox*>("mbTBXComboBox1")->setEditText(dir.path() + "/gone");
     emit window.optionsClosed();
     EXPECT_EQ(modal.errors, QStringList{"Error setting path: \"" + dir.path() + "/gone\""});
     EXPECT_EQ(folders.rootPath(), "/");
