@@ -11,6 +11,25 @@ program="$build/quillon"
 work=$(mktemp -d)
 trap 'kill "${xvfb:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
 
+# The program keeps its settings beside itself: run a copy in a folder of its own, with
+# English texts, the single-file mode and the laid-out window size, so the user's
+# config.ini is left alone.
+cp "$program" "$work/quillon"
+[ -f "$build/Lang.ini" ] && cp "$build/Lang.ini" "$work/"
+cat >"$work/config.ini" <<'INI'
+[Configuration]
+DefaultLanguage=ENG
+Mode=Single
+[Size]
+Top=0
+Left=0
+Width=913
+Heigth=593
+[Form]
+InitMax=0
+INI
+program="$work/quillon"
+
 movie="$top/samples/shapes.swf"
 if [ ! -f "$movie" ]; then
     # A one-frame 550 x 400 movie with a blue background stands in for the sample.

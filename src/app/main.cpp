@@ -12,8 +12,9 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // The title of every message box; not set as the display name, which the
+    // desktop would append to every window's caption.
     QApplication::setApplicationName(QStringLiteral("Quillon"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quillon"));
     quillon::ui::ApplyAluminumLook(app);
 
     quillon::ui::CreateForms();

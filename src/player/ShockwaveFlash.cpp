@@ -97,7 +97,13 @@ QRectF TShockwaveFlash::ViewRect() const {
 }
 
 void TShockwaveFlash::nextFrame() {
-    engine_->advance();
+    // Runs from the timer, where no caller could handle an error: a movie that fails
+    // to run on simply halts, keeping its last picture.
+    try {
+        engine_->advance();
+    } catch (const std::exception&) {
+        timer_.stop();
+    }
     update();
 }
 

@@ -51,4 +51,8 @@ void TFMain::OptionsExecute() {
     emit optionsClosed();
 }
 
+void TFMain::MOptionsClick() {
+    Modal().execDialog(FOutFolder);
+}
+
 } // namespace quillon::ui

@@ -1,5 +1,6 @@
 // The main window's start-up and close handlers.
 
+#include "FolderPanel.h"
 #include "Lang.h"
 #include "MainWindow.h"
 #include "Modal.h"
@@ -51,6 +52,7 @@ void TFMain::closeEvent(QCloseEvent* event) {
 void TFMain::FormShow() {
     RunGuarded(this, [this] { CreateFlashPlayer(); });
     RunGuarded(this, [this] {
+        FillDriveList(mbTBXComboBox1);
         const IniFile config(ProgramConfigPath());
         LoadLanguage(config);
         ApplyLanguage();

@@ -49,26 +49,28 @@ QAction* MakeAction(QObject* owner, const char* name, const QString& caption) {
     return action;
 }
 
-// A menu or toolbar item that runs a command: it follows the command's enabled state,
-// while its caption, hint and visibility are its own.
+// Makes a widget or item run a command and follow the command's enabled state, while
+// its caption, hint and visibility stay its own.
+template <typename Control, typename Signal>
+void LinkToCommand(Control* control, Signal signal, QAction* command) {
+    control->setEnabled(command->isEnabled());
+    QObject::connect(control, signal, command, [command] { command->trigger(); });
+    QObject::connect(command, &QAction::changed, control,
+                     [control, command] { control->setEnabled(command->isEnabled()); });
+}
+
 QAction* MakeItem(QObject* owner, const char* name, const QString& caption, QAction* command,
                   IconKind icon) {
     QAction* item = MakeAction(owner, name, caption);
     item->setToolTip(caption);
     item->setIcon(ToolIcon(icon));
-    item->setEnabled(command->isEnabled());
-    QObject::connect(item, &QAction::triggered, command, [command] { command->trigger(); });
-    QObject::connect(command, &QAction::changed, item,
-                     [item, command] { item->setEnabled(command->isEnabled()); });
+    LinkToCommand(item, &QAction::triggered, command);
     return item;
 }
 
 QAction* MakeMenuItem(QMenu* menu, const char* name, const QString& caption, QAction* command) {
-    auto* item = MakeAction(menu, name, caption);
-    item->setEnabled(command->isEnabled());
-    QObject::connect(item, &QAction::triggered, command, [command] { command->trigger(); });
-    QObject::connect(command, &QAction::changed, item,
-                     [item, command] { item->setEnabled(command->isEnabled()); });
+    QAction* item = MakeAction(menu, name, caption);
+    LinkToCommand(item, &QAction::triggered, command);
     menu->addAction(item);
     return item;
 }
@@ -77,10 +79,7 @@ QPushButton* MakeCommandButton(QWidget* parent, const char* name, const QString&
                                QAction* command) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
-    button->setEnabled(command->isEnabled());
-    QObject::connect(button, &QPushButton::clicked, command, [command] { command->trigger(); });
-    QObject::connect(command, &QAction::changed, button,
-                     [button, command] { button->setEnabled(command->isEnabled()); });
+    LinkToCommand(button, &QPushButton::clicked, command);
     return button;
 }
 
@@ -194,7 +193,7 @@ void TFMain::BuildMenus() {
     MOpen = MakeMenuItem(MFile, "MOpen", QStringLiteral("Open"), AOpen);
     MOptions = MakeAction(MFile, "MOptions", QStringLiteral("Options"));
     connect(MOptions, &QAction::triggered, this,
-            [this] { RunGuarded(this, [this] { OptionsExecute(); }); });
+            [this] { RunGuarded(this, [this] { MOptionsClick(); }); });
     MFile->addAction(MOptions);
     MLanguage = MFile->addMenu(QStringLiteral("Set language"));
     MLanguage->setObjectName(QStringLiteral("MLanguage"));

@@ -65,7 +65,10 @@ public:
     void AFrenchExecute();
     void AModeSingleExecute();
     void AModeBatchExecute();
+    // The toolbar's Options: the dialog, then optionsClosed (the folder tree follows).
     void OptionsExecute();
+    // The File menu's Options: the dialog and nothing else.
+    void MOptionsClick();
     void MHomeClick();
     void MSMovieClick();
     void Timer1Timer();

@@ -1,10 +1,143 @@
 #include "OptionsDialog.h"
 
+#include "FolderPanel.h"
+#include "Lang.h"
+#include "Modal.h"
+#include "Shared.h"
+#include "batch/Threads.h"
+#include "codec/Errors.h"
+#include "settings/ConfigFile.h"
+#include "settings/SettingsValues.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTreeView>
+
 namespace quillon::ui {
+
+namespace {
+
+template <typename T> T* Named(T* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& place) {
+    auto* label = Named(new QLabel(text, parent), name);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setGeometry(place);
+    return label;
+}
+
+} // namespace
 
 TFOutFolder::TFOutFolder(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FOutFolder"));
     setWindowTitle(QStringLiteral("Options"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                   Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFixedSize(484, 323);
+
+    mbTBXGroupBox1 =
+        Named(new QGroupBox(QStringLiteral("Select output folder"), this), "mbTBXGroupBox1");
+    mbTBXGroupBox1->setGeometry(8, 6, 230, 278);
+    MarkTranslated(mbTBXGroupBox1, TextKind::Title);
+    mbTBXComboBox1 = Named(new QComboBox(mbTBXGroupBox1), "mbTBXComboBox1");
+    mbTBXComboBox1->setGeometry(8, 22, 214, 22);
+    Tree = Named(new QTreeView(mbTBXGroupBox1), "Tree");
+    Tree->setGeometry(8, 50, 214, 170);
+    labelCurrent = MakeLabel(mbTBXGroupBox1, "labelCurrent", QStringLiteral("Current"),
+                             QRect(8, 224, 214, 16));
+    TBXLabel1 =
+        MakeLabel(mbTBXGroupBox1, "TBXLabel1", QStringLiteral("Current"), QRect(8, 242, 214, 32));
+
+    mbTBXGroupBox2 = Named(new QGroupBox(QStringLiteral("Files prefix"), this), "mbTBXGroupBox2");
+    mbTBXGroupBox2->setGeometry(246, 6, 230, 278);
+    labelPrefixComp = MakeLabel(
+        mbTBXGroupBox2, "labelPrefixComp",
+        QStringLiteral("Select prefix for compressed files (if you select \"compressed\", your "
+                       "file \"my.swf\" will be \"compressedmy.swf\"):"),
+        QRect(8, 22, 214, 64));
+    mbTBXEdit2 = Named(new QLineEdit(QStringLiteral("compressed_"), mbTBXGroupBox2), "mbTBXEdit2");
+    mbTBXEdit2->setGeometry(8, 90, 214, 22);
+    labelPrefixDecomp = MakeLabel(
+        mbTBXGroupBox2, "labelPrefixDecomp",
+        QStringLiteral("Select prefix for decompressed files (if you select \"decompressed\", "
+                       "your file \"my.swf\" will be \"decompressedmy.swf\"):"),
+        QRect(8, 124, 214, 64));
+    mbTBXEdit3 =
+        Named(new QLineEdit(QStringLiteral("decompressed_"), mbTBXGroupBox2), "mbTBXEdit3");
+    mbTBXEdit3->setGeometry(8, 192, 214, 22);
+    for (QLabel* label : {labelCurrent, TBXLabel1, labelPrefixComp, labelPrefixDecomp}) {
+        MarkTranslated(label, TextKind::Caption);
+    }
+    MarkTranslated(mbTBXGroupBox2, TextKind::Title);
+
+    tbxOk = Named(new QPushButton(QStringLiteral("Ok"), this), "tbxOk");
+    tbxOk->setGeometry(316, 292, 75, 25);
+    tbxOk->setDefault(true);
+    tbxCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), "tbxCancel");
+    tbxCancel->setGeometry(400, 292, 75, 25);
+
+    folders_ = new FolderPanel(mbTBXComboBox1, Tree, this);
+    // The output folder may be a hidden one; files are never offered, and nothing is
+    // dragged or opened from here.
+    folders_->model()->setFilter(QDir::AllDirs | QDir::Hidden | QDir::NoDotAndDotDot |
+                                 QDir::Drives);
+    Tree->setDragEnabled(false);
+    Tree->setDragDropMode(QAbstractItemView::NoDragDrop);
+    // Typing re-roots the tree at once, key by key, as choosing from the list does.
+    connect(mbTBXComboBox1, &QComboBox::editTextChanged, this, [this](const QString& text) {
+        RunGuarded(this, [this, &text] { folders_->setRootFromText(text); });
+    });
+    connect(tbxOk, &QPushButton::clicked, this,
+            [this] { RunGuarded(this, [this] { tbxOkClick(); }); });
+    connect(tbxCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TFOutFolder::showEvent(QShowEvent* event) {
+    RunGuarded(this, [this] { FormShow(); });
+    QDialog::showEvent(event);
+}
+
+void TFOutFolder::FormShow() {
+    TranslateForm(this);
+    {
+        // Refilling the list keeps the box's text and must not re-root the tree.
+        const QSignalBlocker blocker(mbTBXComboBox1);
+        const QString text = mbTBXComboBox1->currentText();
+        mbTBXComboBox1->clear();
+        FillDriveList(mbTBXComboBox1);
+        mbTBXComboBox1->setEditText(text);
+    }
+    mbTBXEdit2->setText(QString::fromStdString(CompressedPrefix));
+    mbTBXEdit3->setText(QString::fromStdString(DecompressedPrefix));
+    TBXLabel1->setText(PathText(OutputFolder));
+}
+
+void TFOutFolder::tbxOkClick() {
+    OutputFolder = PathBytes(folders_->selectedPath());
+    IniFile config(ProgramConfigPath());
+    StoreOutputFolder(config);
+    CompressedPrefix = mbTBXEdit2->text().toStdString();
+    DecompressedPrefix = mbTBXEdit3->text().toStdString();
+    accept();
+}
+
+void RerootAfterOptions(FolderPanel& folders, const QString& driveText) {
+    try {
+        folders.setRootFromText(PathText(OutputFolder));
+    } catch (const QuillonError&) {
+    }
+    folders.setRootFromText(driveText);
 }
 
 } // namespace quillon::ui

@@ -4,6 +4,7 @@
 #include "settings/IniFile.h"
 #include "settings/SettingsValues.h"
 #include "settings/TextFile.h"
+#include "ui/QtApp.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,14 +27,6 @@ namespace {
 
 using test::TempDir;
 using test::WriteText;
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "lang_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
 
 template <typename T> T* Named(const char* name, T* object) {
     object->setObjectName(QString::fromLatin1(name));
@@ -139,7 +132,7 @@ const char* const kLangIni = "[FMain]\nENG=Quillon\nFRA=Quillon FR\n"
 class LangTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        App();
+        test::TestApplication();
         LanguageCode = "FRA";
         WriteText(path_, kLangIni);
     }

@@ -49,13 +49,21 @@ public:
     // Runs one frame: the timeline moves on and loops after its last frame, as a Flash
     // player does; simple frame actions of the movie run at the end of each frame.
     void advance();
-    // Shows frame n (0-based), as a seek does.
+    // Shows frame n (0-based), as a seek does; the frame's actions do not run.
     void gotoFrame(int frame);
+    // False once the movie's own actions have stopped its main timeline; advance() then
+    // keeps the frame while the clips inside it go on.
+    bool isPlaying() const;
 
     // Draws the current frame: the view rectangle (twips) mapped into target (device
     // pixels) by mode, over background (the movie's own colour when none is given).
-    void render(QPainter& painter, const QRectF& target, const QRectF& viewTwips,
-                ScaleMode mode, std::optional<QColor> background = std::nullopt) const;
+    void render(QPainter& painter, const QRectF& target, const QRectF& viewTwips, ScaleMode mode,
+                std::optional<QColor> background = std::nullopt) const;
+
+    // Smooth (anti-aliased) edges, as a player's high quality; off draws hard edges, as
+    // its low quality. On by default.
+    void setAntialiasing(bool on);
+    bool antialiasing() const;
 
     // What was skipped or could not be read while loading and running.
     const std::vector<std::string>& warnings() const;
@@ -63,6 +71,7 @@ public:
 private:
     struct State;
     std::unique_ptr<State> state_;
+    bool antialiasing_ = true;
 };
 
 } // namespace quillon::engine

@@ -1,0 +1,54 @@
+#include "Characters.h"
+#include "ParseContext.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace quillon::engine {
+
+void Dictionary::define(std::uint16_t id, std::shared_ptr<Character> character) {
+    entries_[id].emplace_back(++epoch_, std::move(character));
+}
+
+std::shared_ptr<Character> Dictionary::find(std::uint16_t id, std::uint32_t epoch) const {
+    const auto it = entries_.find(id);
+    if (it == entries_.end()) {
+        return nullptr;
+    }
+    std::shared_ptr<Character> found;
+    for (const auto& [when, character] : it->second) {
+        if (when > epoch) {
+            break;
+        }
+        found = character;
+    }
+    // A character placed before its definition (seen in real files) takes the first one.
+    return found ? found : it->second.front().second;
+}
+
+int FontCharacter::glyphFor(std::uint16_t code) const {
+    const auto it = std::find(codes.begin(), codes.end(), code);
+    return it == codes.end() ? -1 : static_cast<int>(it - codes.begin());
+}
+
+void ParseContext::warn(const std::string& text) {
+    constexpr std::size_t MaxWarnings = 100;
+    if (warnings.size() < MaxWarnings && warned.insert(text).second) {
+        warnings.push_back(text);
+    }
+}
+
+int Timeline::frameOfLabel(const std::string& label) const {
+    const auto same = [&](const std::string& other) {
+        return std::equal(label.begin(), label.end(), other.begin(), other.end(),
+                          [](char a, char b) { return std::tolower(a) == std::tolower(b); });
+    };
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        if (!frames[i].label.empty() && same(frames[i].label)) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+} // namespace quillon::engine

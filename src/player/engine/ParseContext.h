@@ -1,0 +1,38 @@
+#pragma once
+// What the tag parsers share while one movie is read.
+
+#include "Characters.h"
+
+#include <QColor>
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace quillon::engine {
+
+// Nesting of sprites and buttons deeper than this is not followed.
+inline constexpr int MaxNestingDepth = 32;
+// Bitmaps larger than this many pixels are not decoded.
+inline constexpr std::int64_t MaxBitmapPixels = 64LL * 1024 * 1024;
+
+struct ParseContext {
+    Dictionary dictionary;
+    int version = 10;
+    std::vector<std::uint8_t> jpegTables;
+    std::optional<QColor> background;
+    std::vector<std::string> warnings;
+    std::set<std::string> warned;
+
+    // Records a warning once per text; the list stays short on badly damaged files.
+    void warn(const std::string& text);
+};
+
+struct Tag {
+    int code = 0;
+    std::span<const std::uint8_t> body;
+};
+
+} // namespace quillon::engine

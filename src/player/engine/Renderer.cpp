@@ -1,0 +1,180 @@
+#include "Renderer.h"
+
+#include "Effects.h"
+#include "TextPainter.h"
+
+#include <cmath>
+
+namespace quillon::engine {
+
+namespace {
+
+const Shape* ShapeOf(const Instance& instance, std::shared_ptr<const Shape>& keep) {
+    if (auto* shape = dynamic_cast<const ShapeCharacter*>(instance.character.get())) {
+        return &shape->shape;
+    }
+    if (auto* morph = dynamic_cast<const MorphCharacter*>(instance.character.get())) {
+        keep = morph->at(instance.ratio);
+        return keep.get();
+    }
+    return nullptr;
+}
+
+double ScaleOf(const QTransform& t) {
+    return std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21()));
+}
+
+} // namespace
+
+QTransform Renderer::ViewTransform(const QRectF& target, const QRectF& view, bool keepAspect) {
+    if (view.width() <= 0 || view.height() <= 0) {
+        return QTransform::fromTranslate(target.x(), target.y());
+    }
+    double sx = target.width() / view.width();
+    double sy = target.height() / view.height();
+    double ox = target.x(), oy = target.y();
+    if (keepAspect) {
+        sx = sy = std::min(sx, sy);
+        ox += (target.width() - view.width() * sx) / 2;
+        oy += (target.height() - view.height() * sy) / 2;
+    }
+    return QTransform(sx, 0, 0, sy, ox - view.x() * sx, oy - view.y() * sy);
+}
+
+void Renderer::draw(QPainter& painter, const Clip& clip, const QTransform& transform) {
+    viewScale_ = ScaleOf(transform);
+    shapes_.setViewScale(viewScale_);
+    drawList(painter, clip, transform, ColorTransform{}, 0);
+}
+
+void Renderer::drawList(QPainter& painter, const Clip& clip, const QTransform& m,
+                        const ColorTransform& cx, int nesting) {
+    std::vector<int> masks; // clip depths of the masks in force, innermost last
+    for (const auto& [depth, instance] : clip.list) {
+        while (!masks.empty() && depth > masks.back()) {
+            masks.pop_back();
+            painter.restore();
+        }
+        if (instance.clipDepth > 0) {
+            const QPainterPath path = maskPath(instance, m, nesting);
+            painter.save();
+            painter.resetTransform();
+            painter.setClipPath(path, Qt::IntersectClip);
+            masks.push_back(instance.clipDepth);
+            continue;
+        }
+        if (instance.visible) {
+            drawInstance(painter, instance, m, cx, nesting);
+        }
+    }
+    while (!masks.empty()) {
+        masks.pop_back();
+        painter.restore();
+    }
+}
+
+QPainterPath Renderer::maskPath(const Instance& instance, const QTransform& parent, int nesting) {
+    const QTransform m = instance.matrix * parent;
+    std::shared_ptr<const Shape> keep;
+    if (const Shape* shape = ShapeOf(instance, keep)) {
+        return m.map(ShapeOutline(*shape));
+    }
+    QPainterPath out;
+    if (instance.clip && nesting < MaxClipNesting) {
+        for (const auto& [depth, child] : instance.clip->list) {
+            if (child.clipDepth == 0) {
+                out.addPath(maskPath(child, m, nesting + 1));
+            }
+        }
+    } else if (auto* text = dynamic_cast<const TextCharacter*>(instance.character.get())) {
+        out.addRect(m.mapRect(text->bounds));
+    } else if (auto* bitmap = dynamic_cast<const BitmapCharacter*>(instance.character.get())) {
+        out.addPolygon(m.map(
+            QPolygonF(QRectF(0, 0, bitmap->image.width() * 20.0, bitmap->image.height() * 20.0))));
+    }
+    return out;
+}
+
+void Renderer::drawInstance(QPainter& painter, const Instance& instance, const QTransform& parent,
+                            const ColorTransform& parentCx, int nesting) {
+    const QTransform m = instance.matrix * parent;
+    const ColorTransform cx = parentCx.after(instance.colorTransform);
+    if (cx.am <= 0 && cx.aa <= 0) {
+        return; // fully transparent
+    }
+    if (!instance.filters.empty() || BlendNeedsLayer(instance.blendMode)) {
+        drawLayered(painter, instance, m, cx, nesting);
+        return;
+    }
+    drawContent(painter, instance, m, cx, nesting);
+}
+
+void Renderer::drawLayered(QPainter& painter, const Instance& instance, const QTransform& m,
+                           const ColorTransform& cx, int nesting) {
+    const QPaintDevice* device = painter.device();
+    QImage layer(device->width(), device->height(), QImage::Format_ARGB32_Premultiplied);
+    if (layer.isNull()) {
+        return;
+    }
+    layer.fill(Qt::transparent);
+    // A layer of its own takes the group's alpha as a whole.
+    ColorTransform inner = cx;
+    double opacity = 1.0;
+    if (instance.blendMode == 2 || !instance.filters.empty()) {
+        opacity = std::clamp<double>(cx.am, 0.0, 1.0);
+        inner.am = 1;
+    }
+    {
+        QPainter layerPainter(&layer);
+        layerPainter.setRenderHints(painter.renderHints());
+        drawContent(layerPainter, instance, m, inner, nesting);
+    }
+    // Filter sizes are in pixels of the stage: they grow with the view's scale, not with
+    // the transforms of the clips around them.
+    ApplyFilters(layer, instance.filters, 20.0 * viewScale_);
+    CompositeLayer(painter, layer, instance.blendMode, opacity);
+}
+
+void Renderer::drawContent(QPainter& painter, const Instance& instance, const QTransform& m,
+                           const ColorTransform& cx, int nesting) {
+    if (instance.clip) {
+        if (nesting < MaxClipNesting) {
+            drawList(painter, *instance.clip, m, cx, nesting + 1);
+        }
+        return;
+    }
+    const Character* character = instance.character.get();
+    if (!character) {
+        return;
+    }
+    painter.setTransform(m);
+    std::shared_ptr<const Shape> keep;
+    if (const Shape* shape = ShapeOf(instance, keep)) {
+        const BitmapLookup bitmaps = [&](std::uint16_t id) -> const QImage* {
+            auto bitmap = dictionary_.findAs<BitmapCharacter>(id, instance.epoch);
+            return bitmap ? &bitmap->image : nullptr;
+        };
+        shapes_.draw(painter, *shape, cx, bitmaps);
+        return;
+    }
+    const FontLookup fonts = [&](std::uint16_t id) -> const FontCharacter* {
+        return dictionary_.findAs<FontCharacter>(id, instance.epoch).get();
+    };
+    if (auto* text = dynamic_cast<const TextCharacter*>(character)) {
+        DrawStaticText(painter, *text, cx, fonts);
+    } else if (auto* edit = dynamic_cast<const EditTextCharacter*>(character)) {
+        DrawEditText(painter, *edit, cx, fonts);
+    } else if (auto* bitmap = dynamic_cast<const BitmapCharacter*>(character)) {
+        painter.setTransform(QTransform::fromScale(20, 20) * m);
+        painter.drawImage(QPointF(0, 0), shapes_.transformed(bitmap->image, cx));
+    } else if (auto* video = dynamic_cast<const VideoCharacter*>(character)) {
+        const QImage frame = video->frame(instance.ratio);
+        if (!frame.isNull()) {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, video->smoothing);
+            painter.drawImage(QRectF(0, 0, video->width * 20.0, video->height * 20.0),
+                              shapes_.transformed(frame, cx));
+        }
+    }
+}
+
+} // namespace quillon::engine

@@ -1,0 +1,86 @@
+#pragma once
+// Shapes as parsed (styles and edge records) and as built (filled and stroked paths
+// per drawing layer).
+
+#include <QColor>
+#include <QPainterPath>
+#include <QPointF>
+#include <QRectF>
+#include <QTransform>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace quillon::engine {
+
+struct GradientStop {
+    float ratio = 0; // 0..1
+    QColor color;
+};
+
+struct FillStyle {
+    enum class Kind { Solid, Linear, Radial, Focal, Bitmap } kind = Kind::Solid;
+    QColor color = Qt::black;
+    QTransform matrix; // gradient square or bitmap pixels to shape twips
+    std::vector<GradientStop> stops;
+    int spread = 0;        // 0 pad, 1 reflect, 2 repeat
+    int interpolation = 0; // 0 normal, 1 linear RGB
+    float focal = 0;
+    std::uint16_t bitmapId = 0;
+    bool repeat = true;
+    bool smooth = true;
+};
+
+struct LineStyle {
+    double width = 20; // twips
+    QColor color = Qt::black;
+    int startCap = 0; // 0 round, 1 none, 2 square
+    int endCap = 0;
+    int join = 0; // 0 round, 1 bevel, 2 miter
+    double miterLimit = 3;
+    bool hasFill = false;
+    FillStyle fill;
+    bool noHScale = false, noVScale = false;
+    bool noClose = false;
+};
+
+struct StyleSet {
+    std::vector<FillStyle> fills;
+    std::vector<LineStyle> lines;
+};
+
+// One record with absolute coordinates in twips.
+struct ShapeRecord {
+    enum class Type { Style, Straight, Curve } type = Type::Style;
+    // Style change: -1 keeps the current value; styleSet >= 0 starts new styles.
+    bool moveTo = false;
+    int fill0 = -1, fill1 = -1, line = -1;
+    int styleSet = -1;
+    QPointF control; // curves only
+    QPointF to;      // move target or edge end
+};
+
+struct ShapeData {
+    QRectF bounds;
+    std::vector<StyleSet> styleSets; // [0] is the shape's first style set
+    std::vector<ShapeRecord> records;
+};
+
+struct ShapeLayer {
+    std::vector<std::pair<FillStyle, QPainterPath>> fills;
+    std::vector<std::pair<LineStyle, QPainterPath>> lines;
+};
+
+struct Shape {
+    QRectF bounds;
+    std::vector<ShapeLayer> layers;
+    std::size_t edgeCount = 0;
+};
+
+// Links the edges of each fill style into closed contours and collects the strokes.
+Shape BuildShape(const ShapeData& data);
+
+// The outline of everything a shape fills, for glyphs and masks.
+QPainterPath ShapeOutline(const Shape& shape);
+
+} // namespace quillon::engine

@@ -1,0 +1,169 @@
+// The player component: loading, the frame timer, looping, the zoom rectangle, the
+// scale modes and the swallowed button presses.
+
+#include "codec/Errors.h"
+#include "player/ShockwaveFlash.h"
+#include "player/engine/MovieEngine.h"
+#include "ui/MovieBytes.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace quillon::test {
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "quillon-player-tests";
+    static char* argv[] = {name, nullptr};
+    // Never destroyed: Qt's own statics are gone by the time static objects die.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+class PlayerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        App();
+        folder = std::filesystem::temp_directory_path() /
+                 ("quillon-player-" + std::to_string(QCoreApplication::applicationPid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(folder);
+        flash = std::make_unique<player::TSF>();
+        flash->resize(200, 150);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    QString Movie(const MovieSpec& spec, const char* name = "movie.swf") {
+        const auto path = folder / name;
+        WriteBytes(path, PlainMovie(spec));
+        return QString::fromStdString(path.string());
+    }
+
+    std::filesystem::path folder;
+    std::unique_ptr<player::TSF> flash;
+};
+
+TEST_F(PlayerTest, LoadReadsTheFrameCountAndTheRate) {
+    EXPECT_EQ(flash->TotalFrames(), 0);
+    flash->LoadMovie(0, Movie({.frameRate8_8 = 25 * 256, .frameCount = 7}));
+    EXPECT_EQ(flash->TotalFrames(), 7);
+    EXPECT_EQ(flash->FrameInterval(), 40);
+    EXPECT_EQ(flash->CurrentFrame(), 0);
+    flash->LoadMovie(0, Movie({.frameRate8_8 = 0, .frameCount = 3}, "slow.swf"));
+    EXPECT_EQ(flash->TotalFrames(), 3);
+    EXPECT_GT(flash->FrameInterval(), 0);
+}
+
+TEST_F(PlayerTest, LoadOfSomethingElseFails) {
+    const auto path = folder / "text.swf";
+    WriteBytes(path, {'h', 'i'});
+    EXPECT_THROW(flash->LoadMovie(0, QString::fromStdString(path.string())), QuillonError);
+    EXPECT_THROW(flash->LoadMovie(0, QString::fromStdString((folder / "none.swf").string())),
+                 EFOpenError);
+}
+
+TEST_F(PlayerTest, PlayAdvancesAndLoopsStopPlayHalts) {
+    flash->LoadMovie(0, Movie({.frameRate8_8 = 120 * 256, .frameCount = 3}));
+    flash->Play();
+    EXPECT_TRUE(flash->IsPlaying());
+    // At 120 frames a second the three frames come round again well within a second.
+    bool looped = false;
+    int previous = flash->CurrentFrame();
+    QElapsedTimer clock;
+    clock.start();
+    while (!looped && clock.elapsed() < 2000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        const int now = flash->CurrentFrame();
+        looped = now < previous;
+        previous = now;
+    }
+    EXPECT_TRUE(looped);
+    flash->StopPlay();
+    EXPECT_FALSE(flash->IsPlaying());
+    const int halted = flash->CurrentFrame();
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(flash->CurrentFrame(), halted);
+}
+
+TEST_F(PlayerTest, StopAndFrameNumSeek) {
+    flash->LoadMovie(0, Movie({.frameCount = 30}));
+    flash->Play();
+    flash->Stop();
+    EXPECT_FALSE(flash->IsPlaying());
+    flash->FrameNum(12);
+    EXPECT_EQ(flash->CurrentFrame(), 12);
+}
+
+TEST_F(PlayerTest, ZoomRectAndScaleModeReachTheDrawing) {
+    flash->LoadMovie(0, Movie({.xmax = 11000, .ymax = 8000}));
+    EXPECT_EQ(flash->ViewRect(), QRectF(0, 0, 11000, 8000));
+    flash->SetZoomRect(100, 200, 5500, 4000);
+    EXPECT_EQ(flash->ViewRect(), QRectF(100, 200, 5400, 3800));
+    flash->ScaleMode(2);
+    EXPECT_EQ(flash->scaleMode(), 2);
+    // The widget's picture is the engine's picture of the same view and mode.
+    engine::MovieEngine reference;
+    reference.load((folder / "movie.swf").string());
+    QImage expected(flash->size(), QImage::Format_RGB32);
+    {
+        QPainter painter(&expected);
+        reference.render(painter, QRectF(expected.rect()), QRectF(100, 200, 5400, 3800),
+                         engine::ScaleMode::ExactFit, QColor(Qt::white));
+    }
+    EXPECT_EQ(flash->grab().toImage().convertToFormat(QImage::Format_RGB32), expected);
+    // A new movie shows whole again; the scale mode stays.
+    flash->LoadMovie(0, Movie({.xmax = 4000, .ymax = 3000}, "other.swf"));
+    EXPECT_EQ(flash->ViewRect(), QRectF(0, 0, 4000, 3000));
+    EXPECT_EQ(flash->scaleMode(), 2);
+}
+
+TEST_F(PlayerTest, BackgroundColourFillsAnEmptyPlayer) {
+    flash->BackgroundColor(0x336699);
+    const QImage picture = flash->grab().toImage();
+    EXPECT_EQ(picture.pixelColor(10, 10), QColor(0x33, 0x66, 0x99));
+}
+
+// Records the presses that get past the flash->
+class PressRecorder : public QWidget {
+public:
+    int presses = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent*) override { ++presses; }
+};
+
+TEST_F(PlayerTest, LeftAndRightPressesAreSwallowed) {
+    PressRecorder parent;
+    auto* inner = new player::TSF(&parent);
+    int expected = 0;
+    for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), button, button,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(inner, &press);
+        // A press the player does not use goes on to its parent, as any widget's does.
+        expected += button == Qt::MiddleButton ? 1 : 0;
+        EXPECT_EQ(parent.presses, expected);
+    }
+}
+
+TEST_F(PlayerTest, FactoryCanBeReplaced) {
+    bool asked = false;
+    player::SetPlayerFactory([&asked](QWidget*) -> player::TSF* {
+        asked = true;
+        return nullptr;
+    });
+    EXPECT_EQ(player::CreatePlayer(nullptr), nullptr);
+    EXPECT_TRUE(asked);
+    player::SetPlayerFactory({});
+    std::unique_ptr<player::TSF> real(player::CreatePlayer(nullptr));
+    EXPECT_NE(real, nullptr);
+}
+
+} // namespace
+} // namespace quillon::test

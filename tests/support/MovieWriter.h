@@ -1,0 +1,226 @@
+#pragma once
+// Builds movies tag by tag, for tests, benchmarks and the sample movies.
+//
+//   MovieWriter movie(200, 100);               // stage in pixels, 12 fps
+//   ShapeBuilder square;
+//   square.setFill1(square.addSolidFill({255, 0, 0}));
+//   square.rectangle(0, 0, 400, 400);          // twips
+//   const auto id = movie.defineShape(square);
+//   movie.place(Place{1, id}.at(100, 100));
+//   movie.showFrame();
+//   auto bytes = movie.bytes();                // plain movie; compressedBytes() for CWS
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quillon::testing {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct Rgba {
+    std::uint8_t r = 0, g = 0, b = 0, a = 255;
+};
+
+// x' = a*x + c*y + tx, y' = b*x + d*y + ty; tx and ty in twips.
+struct Matrix {
+    double a = 1, b = 0, c = 0, d = 1;
+    std::int32_t tx = 0, ty = 0;
+    static Matrix translate(std::int32_t x, std::int32_t y) { return {1, 0, 0, 1, x, y}; }
+    static Matrix scale(double sx, double sy, std::int32_t x = 0, std::int32_t y = 0) {
+        return {sx, 0, 0, sy, x, y};
+    }
+};
+
+// Colour = colour * mult / 256 + add, per channel.
+struct ColorXf {
+    std::int16_t rm = 256, gm = 256, bm = 256, am = 256;
+    std::int16_t ra = 0, ga = 0, ba = 0, aa = 0;
+};
+
+// Writes bit fields most significant bit first, and little-endian bytes.
+class BitWriter {
+public:
+    void ub(std::uint32_t value, unsigned bits);
+    void sb(std::int32_t value, unsigned bits) { ub(static_cast<std::uint32_t>(value), bits); }
+    void align();
+    void u8(std::uint8_t v);
+    void u16(std::uint16_t v);
+    void u32(std::uint32_t v);
+    void bytes(std::span<const std::uint8_t> data);
+    void string(const std::string& text); // zero-terminated
+    void rect(std::int32_t xmin, std::int32_t xmax, std::int32_t ymin, std::int32_t ymax);
+    void matrix(const Matrix& m);
+    void colorXf(const ColorXf& cx, bool withAlpha);
+    void rgb(const Rgba& c);
+    void rgba(const Rgba& c);
+    const Bytes& data() const { return data_; }
+    Bytes take();
+
+    // Bits a signed value needs, sign included.
+    static unsigned SignedBits(std::int64_t value);
+
+private:
+    Bytes data_;
+    unsigned bitCount_ = 0;
+};
+
+// A shape: its styles and the outline drawn with them, in twips.
+class ShapeBuilder {
+public:
+    // Each returns the 1-based style index.
+    int addSolidFill(Rgba color);
+    int addLinearGradient(const Matrix& m, std::vector<std::pair<std::uint8_t, Rgba>> stops,
+                          int spread = 0);
+    int addRadialGradient(const Matrix& m, std::vector<std::pair<std::uint8_t, Rgba>> stops,
+                          int spread = 0);
+    int addBitmapFill(std::uint16_t bitmapId, const Matrix& m, bool repeat = true,
+                      bool smooth = false);
+    int addLineStyle(std::uint16_t widthTwips, Rgba color);
+
+    // Style changes take effect for the edges that follow; 0 means none.
+    void setFill0(int index);
+    void setFill1(int index);
+    void setLine(int index);
+    void moveTo(std::int32_t x, std::int32_t y);
+    void lineTo(std::int32_t x, std::int32_t y);
+    void curveTo(std::int32_t cx, std::int32_t cy, std::int32_t x, std::int32_t y);
+    // A closed rectangle, clockwise, with the current styles.
+    void rectangle(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h);
+
+    // The body of DefineShape (version 1..4) with the given character id.
+    Bytes body(std::uint16_t id, int version) const;
+    // The edges alone, as a font glyph (fill style 1 is the glyph's fill).
+    Bytes glyphBody() const;
+
+private:
+    void writeRecords(BitWriter& w, std::size_t fillCount, std::size_t lineCount) const;
+    struct Fill {
+        int type = 0;
+        Rgba color;
+        Matrix matrix;
+        std::vector<std::pair<std::uint8_t, Rgba>> stops;
+        int spread = 0;
+        std::uint16_t bitmapId = 0;
+    };
+    struct Line {
+        std::uint16_t width = 20;
+        Rgba color;
+    };
+    struct Record {
+        enum Kind { Style, Straight, Curve } kind = Style;
+        std::optional<std::pair<std::int32_t, std::int32_t>> move;
+        std::optional<int> fill0, fill1, line;
+        std::int32_t cx = 0, cy = 0, x = 0, y = 0; // absolute
+    };
+    Record& styleRecord();
+    void widen(std::int32_t x, std::int32_t y);
+
+    std::vector<Fill> fills_;
+    std::vector<Line> lines_;
+    std::vector<Record> records_;
+    std::int32_t penX_ = 0, penY_ = 0;
+    std::int32_t minX_ = 0, minY_ = 0, maxX_ = 0, maxY_ = 0;
+    bool hasBounds_ = false;
+};
+
+// How an object is put on the display list (PlaceObject2/3).
+struct Place {
+    Place() = default;
+    Place(int placeDepth, std::optional<std::uint16_t> character)
+        : depth(placeDepth), characterId(character) {}
+
+    int depth = 1;
+    std::optional<std::uint16_t> characterId;
+    bool move = false;
+    std::optional<Matrix> matrix;
+    std::optional<ColorXf> colorXf;
+    std::optional<std::uint16_t> ratio;
+    std::optional<std::uint16_t> clipDepth;
+    std::optional<std::string> name;
+    std::optional<std::uint8_t> blendMode; // written as PlaceObject3
+    Place& at(std::int32_t x, std::int32_t y) {
+        matrix = Matrix::translate(x, y);
+        return *this;
+    }
+};
+
+// Frame actions that need no script engine.
+namespace actions {
+Bytes Stop();
+Bytes Play();
+Bytes NextFrame();
+Bytes PreviousFrame();
+Bytes GotoFrame(std::uint16_t frame); // 0-based
+Bytes GotoLabel(const std::string& label);
+// Joins actions into one DoAction body (with the end marker).
+Bytes Block(std::initializer_list<Bytes> parts);
+} // namespace actions
+
+// A stream of control tags: the main timeline or a sprite's.
+class TagStream {
+public:
+    void tag(int code, std::span<const std::uint8_t> body);
+    void place(const Place& place);
+    void remove(int depth);
+    void showFrame();
+    void frameLabel(const std::string& name);
+    void doAction(const Bytes& body);
+    int frameCount() const { return frames_; }
+    const Bytes& tags() const { return tags_.data(); }
+
+private:
+    BitWriter tags_;
+    int frames_ = 0;
+};
+
+class MovieWriter : public TagStream {
+public:
+    MovieWriter(int widthPx, int heightPx, double fps = 12, int version = 10);
+
+    void setBackground(Rgba color);
+    // Each define returns the character id it used (ids count up from 1).
+    std::uint16_t defineShape(const ShapeBuilder& shape, int version = 3);
+    std::uint16_t defineRectangle(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
+                                  Rgba fill);
+    // Straight ARGB pixels, row by row.
+    std::uint16_t defineBitmap(int width, int height, const std::vector<std::uint32_t>& argb);
+    std::uint16_t defineJpeg(const Bytes& jpegData);
+    std::uint16_t defineSprite(const TagStream& timeline);
+    // A font of glyph outlines (1024 units to the em) and a static text run using it:
+    // glyphs are (index, advance in twips), drawn from baseline point (x, y).
+    std::uint16_t defineFont(const std::vector<ShapeBuilder>& glyphs);
+    std::uint16_t defineText(std::uint16_t fontId, std::uint16_t heightTwips, Rgba color,
+                             std::int32_t x, std::int32_t y,
+                             const std::vector<std::pair<int, int>>& glyphs);
+    std::uint16_t nextId() const { return nextId_; }
+    // Reserves an id for definitions written with tag() directly.
+    std::uint16_t takeId() { return nextId_++; }
+
+    // A frame count for the header other than the real one (real files get it wrong).
+    void setHeaderFrameCount(std::uint16_t count) { headerFrames_ = count; }
+
+    // The plain movie with an End tag appended.
+    Bytes bytes() const;
+    // The same movie zlib-compressed (CWS).
+    Bytes compressedBytes() const;
+
+private:
+    int width_, height_;
+    double fps_;
+    int version_;
+    std::uint16_t nextId_ = 1;
+    std::optional<std::uint16_t> headerFrames_;
+};
+
+// A baseline JPEG of straight RGB pixels (0xRRGGBB), for bitmap tags.
+Bytes EncodeJpeg(int width, int height, const std::vector<std::uint32_t>& rgb, int quality = 90);
+
+// A small valid movie: coloured shapes that move across the stage over the frames
+// (a red square, a blue circle, a green bar), on a white background.
+Bytes MakeShapesMovie(int widthPx = 200, int heightPx = 150, double fps = 12, int frames = 4);
+
+} // namespace quillon::testing

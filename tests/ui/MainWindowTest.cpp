@@ -1,0 +1,403 @@
+// The main window's objects, start states, modes, layout rules, dialogs and guards.
+
+#include "GuiFixture.h"
+#include "player/ShockwaveFlash.h"
+#include "ui/About.h"
+#include "ui/HelpError.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDockWidget>
+#include <QDoubleSpinBox>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeView>
+
+namespace quillon::test {
+namespace {
+
+using ui::FMain;
+
+TEST_F(GuiTest, EveryCommandAndItemExistsWithItsBuiltInCaption) {
+    Recreate();
+    const std::vector<std::pair<const char*, const char*>> captions = {
+        {"AOpen", "Open"},
+        {"ACompress", "Compress"},
+        {"ADecompress", "Decompress"},
+        {"AEstimate", "Estimate"},
+        {"APlaySource", "PlaySource"},
+        {"AStop", "Stop"},
+        {"AZoomIn", "ZoomIn"},
+        {"AZoomOut", "ZoomOut"},
+        {"AExpand", "Expand"},
+        {"AFit", "Fit"},
+        {"AScreenShot", "ScreenShot"},
+        {"AAbout", "About"},
+        {"AHelp", "Help"},
+        {"AClose", "Close"},
+        {"AEnglish", "English"},
+        {"AFrench", "French"},
+        {"ABatchCompress", "ABatchCompress"},
+        {"ABatchDecompress", "ABatchDecompress"},
+        {"ABatchSelAll", "ABatchSelAll"},
+        {"ABatchClear", "ABatchClear"},
+        {"AModeSingle", "Single file mode"},
+        {"AModeBatch", "Batch mode"},
+        // Items with their own captions.
+        {"Open", "Open file"},
+        {"buttonModeSingle", "Single file mode"},
+        {"buttonModeBatch", "Batch mode"},
+        {"Options", "Options"},
+        {"LanguageEnglish", "English"},
+        {"LanguageFrench", "French"},
+        {"About", "About"},
+        {"Exit", "Close"},
+        {"MOpen", "Open"},
+        {"MOptions", "Options"},
+        {"MLanguageEnglish", "English"},
+        {"MLanguageFrench", "French"},
+        {"MClose", "Close"},
+        {"MSMovie", "Show Movie panel"},
+        {"MHome", "Visit Morvane home page"},
+        {"MHlp", "Help"},
+        {"MAbout", "About"},
+        {"PlaySource", "PlaySource"},
+        {"Stop", "Stop"},
+        {"ZoomIn", "ZoomIn"},
+        {"ZoomOut", "ZoomOut"},
+        {"Expand", "Expand"},
+        {"Fit", "Fit"},
+        {"SS", "ScreenShot"},
+        {"Comp", "Compress"},
+        {"Decomp", "Decompress"}};
+    for (const auto& [name, caption] : captions) {
+        auto* action = Find<QAction>(name);
+        ASSERT_NE(action, nullptr);
+        EXPECT_EQ(action->text(), QString::fromUtf8(caption)) << name;
+    }
+    const std::vector<std::pair<const char*, const char*>> menus = {
+        {"MFile", "File"}, {"MLanguage", "Set language"}, {"MWindow", "Window"}, {"MHelp", "Help"}};
+    for (const auto& [name, title] : menus) {
+        auto* menu = Find<QMenu>(name);
+        ASSERT_NE(menu, nullptr);
+        EXPECT_EQ(menu->title(), QString::fromUtf8(title));
+    }
+    EXPECT_EQ(main->windowTitle(), QStringLiteral("Quillon"));
+    EXPECT_EQ(Find<QToolBar>("TBXMOVIE")->windowTitle(), QStringLiteral("Main"));
+    EXPECT_EQ(Find<QDockWidget>("TBXDPBatchOp")->windowTitle(), QStringLiteral("Batch operations"));
+    for (const char* name :
+         {"TBXLFLen", "TBXLCompStat", "TBXLFRate", "TBXLFStat", "TBXLFVer", "CStatus", "Ver",
+          "FStatus", "FLen", "FR", "Est", "Label1", "Label2", "LabelZoom", "wait"}) {
+        Find<QLabel>(name);
+    }
+    for (const char* name : {"TBXDock3", "TBXToolWindow1", "TBXToolWindow5", "TBXToolWindow3",
+                             "TBXAlignmentPanel1", "TBXAlignmentPanel2", "TBXAlignmentPanel3"}) {
+        Find<QWidget>(name);
+    }
+    Find<QComboBox>("mbTBXComboBox1");
+    Find<QTreeView>("ShellTreeView1");
+    Find<QTableView>("NG");
+    Find<QTimer>("Timer1");
+    Find<QToolBar>("TBXToolbar1");
+    EXPECT_EQ(Find<QPushButton>("BatchSelect")->text(), QStringLiteral("Select all"));
+    auto* grid = main->NG;
+    EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(),
+              QStringLiteral("Input file name"));
+    EXPECT_EQ(grid->model()->headerData(5, Qt::Horizontal).toString(),
+              QStringLiteral("Output file size"));
+    main->show();
+    ASSERT_NE(main->FlashPlayer, nullptr);
+    EXPECT_EQ(main->FlashPlayer->objectName(), QStringLiteral("FlashPlayer"));
+    EXPECT_EQ(main->FlashPlayer->parentWidget(), Find<QWidget>("TBXAlignmentPanel2"));
+}
+
+TEST_F(GuiTest, StartStates) {
+    for (const char* name :
+         {"PlaySource", "Stop", "ZoomIn", "ZoomOut", "Expand", "Fit", "SS", "Comp", "Decomp",
+          "ABatchCompress", "ABatchDecompress", "ABatchSelAll", "ABatchClear"}) {
+        EXPECT_FALSE(Find<QAction>(name)->isEnabled()) << name;
+    }
+    for (const char* name : {"Open", "MOpen", "About", "Exit", "MSMovie", "MHlp", "AModeBatch"}) {
+        EXPECT_TRUE(Find<QAction>(name)->isEnabled()) << name;
+    }
+    EXPECT_FALSE(Find<QAction>("Decomp")->isVisible());
+    EXPECT_TRUE(Find<QAction>("Comp")->isVisible());
+    for (const char* name :
+         {"BatchCompress", "BatchDecompress", "BatchSelect", "BatchClear", "Estimate"}) {
+        EXPECT_FALSE(Find<QPushButton>(name)->isEnabled()) << name;
+    }
+    EXPECT_FALSE(Find<QDoubleSpinBox>("SpinZoom")->isEnabled());
+    EXPECT_DOUBLE_EQ(Find<QDoubleSpinBox>("SpinZoom")->value(), 1.0);
+    EXPECT_FALSE(Find<QLabel>("LabelZoom")->isEnabled());
+    EXPECT_TRUE(Find<QProgressBar>("ProgressBar1")->isHidden());
+    auto* slider = Find<QSlider>("TrackBar1");
+    EXPECT_FALSE(slider->isEnabled());
+    EXPECT_EQ(slider->value(), 0);
+    EXPECT_EQ(slider->tickInterval(), 10);
+    EXPECT_EQ(Find<QLabel>("Label1")->text(), QStringLiteral("0"));
+    EXPECT_EQ(Find<QLabel>("Label2")->text(), QStringLiteral("0"));
+    EXPECT_FALSE(Find<QTimer>("Timer1")->isActive());
+    EXPECT_EQ(Find<QTimer>("Timer1")->interval(), 1000);
+    for (const char* name : {"SBHor", "SBVer"}) {
+        auto* bar = Find<QScrollBar>(name);
+        EXPECT_FALSE(bar->isEnabled());
+        EXPECT_EQ(bar->maximum(), 100);
+        EXPECT_EQ(bar->singleStep(), 1);
+    }
+    EXPECT_EQ(Find<QScrollBar>("SBHor")->pageStep(), 100);
+    EXPECT_EQ(Find<QScrollBar>("SBVer")->pageStep(), 10);
+    for (const char* name : {"CStatus", "Ver", "FStatus", "FLen", "FR", "Est"}) {
+        EXPECT_TRUE(Find<QLabel>(name)->text().isEmpty()) << name;
+    }
+    auto* dock = Find<QDockWidget>("TBXDPBatchOp");
+    EXPECT_EQ(dock->features(), QDockWidget::NoDockWidgetFeatures);
+    EXPECT_EQ(dock->height(), 133);
+    auto* grid = Find<QTableView>("NG");
+    ASSERT_EQ(grid->model()->columnCount(), 6);
+    // The four dialogs exist hidden, created after the main window.
+    for (QDialog* dialog : std::initializer_list<QDialog*>{
+             reinterpret_cast<QDialog*>(ui::FAbout), reinterpret_cast<QDialog*>(ui::FMessages),
+             reinterpret_cast<QDialog*>(ui::FOutFolder),
+             reinterpret_cast<QDialog*>(ui::FHelpError)}) {
+        EXPECT_TRUE(dialog->isHidden());
+    }
+}
+
+TEST_F(GuiTest, ModeSwitchEmptiesTheGridAndSwapsTheItems) {
+    auto* grid = Find<QTableView>("NG");
+    auto* model = qobject_cast<QStandardItemModel*>(grid->model());
+    ASSERT_NE(model, nullptr);
+    main->ABatchSelAll->setEnabled(true);
+
+    main->AModeBatch->trigger();
+    EXPECT_EQ(ModeName, "Batch");
+    EXPECT_TRUE(grid->isEnabled());
+    EXPECT_TRUE(main->buttonModeSingle->isVisible());
+    EXPECT_FALSE(main->buttonModeBatch->isVisible());
+    EXPECT_FALSE(main->ShellTreeModel->filter() & QDir::Files);
+    model->appendRow(new QStandardItem(QStringLiteral("a.swf")));
+    model->appendRow(new QStandardItem(QStringLiteral("b.swf")));
+
+    main->AModeSingle->trigger();
+    EXPECT_EQ(ModeName, "Single");
+    EXPECT_FALSE(grid->isEnabled());
+    EXPECT_EQ(model->rowCount(), 0);
+    EXPECT_FALSE(main->buttonModeSingle->isVisible());
+    EXPECT_TRUE(main->buttonModeBatch->isVisible());
+    EXPECT_TRUE(main->ShellTreeModel->filter() & QDir::Files);
+    EXPECT_TRUE(main->ShellTreeModel->filter() & QDir::Hidden);
+    // The batch buttons keep their states; switching back brings no rows back.
+    EXPECT_TRUE(main->BatchSelect->isEnabled());
+    main->AModeBatch->trigger();
+    EXPECT_EQ(model->rowCount(), 0);
+}
+
+void ExpectLayoutForWidth(ui::TFMain* main, int outer) {
+    // The rule works on the outer width, frame included.
+    const int frame = main->frameGeometry().width() - main->width();
+    main->resize(outer - frame, 593);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(main->frameGeometry().width(), outer);
+    EXPECT_EQ(main->NG->width(), outer - 122);
+    for (QPushButton* button :
+         {main->BatchCompress, main->BatchDecompress, main->BatchSelect, main->BatchClear}) {
+        EXPECT_EQ(button->x(), outer - 120);
+        EXPECT_EQ(button->size(), QSize(105, 21));
+    }
+    EXPECT_EQ(main->TBXToolWindow5->width(), outer - 408);
+    EXPECT_EQ(main->TBXAlignmentPanel2->width(), outer - 412);
+    EXPECT_EQ(main->TBXToolbar1->width(), outer - 412);
+    EXPECT_EQ(main->TBXAlignmentPanel3->width(), outer - 408);
+    EXPECT_EQ(main->Label2->x(), outer - 408 - main->Label2->width() - 15);
+    EXPECT_EQ(main->TBXToolWindow1->width(), 200);
+    EXPECT_EQ(main->TBXToolWindow3->width(), 200);
+    EXPECT_EQ(main->TBXAlignmentPanel2->height(), main->TBXToolWindow5->height() - 78);
+    // The player fills its area beside the scroll bars and has the focus.
+    EXPECT_EQ(main->FlashPlayer->width(), outer - 412 - main->SBVer->width());
+    EXPECT_EQ(main->FlashPlayer->height(),
+              main->TBXAlignmentPanel2->height() - main->SBHor->height());
+}
+
+TEST_F(GuiTest, ResizeRuleAtTwoWidths) {
+    ExpectLayoutForWidth(main, 913);
+    EXPECT_EQ(main->NG->width(), 791);
+    EXPECT_EQ(main->BatchCompress->x(), 793);
+    EXPECT_EQ(main->TBXToolWindow5->width(), 505);
+    EXPECT_EQ(main->TBXAlignmentPanel2->width(), 501);
+    ExpectLayoutForWidth(main, 1200);
+}
+
+TEST_F(GuiTest, HeightRuleFollowsTheMainToolbar) {
+    QCoreApplication::processEvents();
+    const int withToolbar = main->TBXAlignmentPanel2->height();
+    EXPECT_EQ(withToolbar, main->TBXToolWindow5->height() - 78);
+
+    main->TBXMOVIEClose->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(main->TBXMOVIE->isHidden());
+    EXPECT_GT(main->TBXAlignmentPanel2->height(), withToolbar);
+    EXPECT_EQ(main->TBXAlignmentPanel2->height(), main->TBXToolWindow5->height() - 78);
+
+    main->MSMovie->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(main->TBXMOVIE->isHidden());
+    EXPECT_EQ(main->TBXAlignmentPanel2->height(), withToolbar);
+
+    main->addToolBar(Qt::BottomToolBarArea, main->TBXMOVIE);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(main->toolBarArea(main->TBXMOVIE), Qt::BottomToolBarArea);
+    EXPECT_EQ(main->TBXAlignmentPanel2->height(), main->TBXToolWindow5->height() - 78);
+}
+
+TEST_F(GuiTest, MessageDialogShowsOnlyTheLabelAsked) {
+    Recreate();
+    ui::FMessages->ShowMessage(ui::FMessages->MesComp);
+    ui::FMessages->ShowMessage(ui::FMessages->MesSS);
+    ASSERT_EQ(modal.visibleMessages.size(), 2u);
+    EXPECT_EQ(modal.visibleMessages[0], std::vector<QString>{QStringLiteral("MesComp")});
+    EXPECT_EQ(modal.visibleMessages[1], std::vector<QString>{QStringLiteral("MesSS")});
+    EXPECT_TRUE(ui::FMessages->MesSS->isHidden());
+    EXPECT_EQ(ui::FMessages->MesLoad->text(), QStringLiteral("               You must load file!"));
+    EXPECT_EQ(ui::FMessages->MesComp->text(),
+              QStringLiteral("   File was compressed successfully!"));
+    EXPECT_EQ(ui::FMessages->MesDecomp->text(),
+              QStringLiteral(" File was decompressed successfully!"));
+    EXPECT_EQ(ui::FMessages->MesDam->text(), QStringLiteral("                  File is damaged!"));
+    EXPECT_EQ(ui::FMessages->MesSS->text(), QStringLiteral("            Screenshot was saved!"));
+    // An "&" is shown as itself.
+    for (QLabel* label : ui::FMessages->findChildren<QLabel*>()) {
+        EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
+    }
+    EXPECT_EQ(ui::FMessages->windowTitle(), QStringLiteral("Message"));
+    EXPECT_EQ(ui::FMessages->size(), QSize(315, 109));
+}
+
+TEST_F(GuiTest, HelpOpensTheDocumentOfTheLanguage) {
+    LanguageCode = "ENG";
+    main->AHelp->trigger();
+    ASSERT_EQ(modal.urls.size(), 1u);
+    EXPECT_EQ(modal.urls[0], QUrl::fromLocalFile(ui::ExeFolder() + "Help_eng.pdf"));
+    EXPECT_TRUE(modal.dialogs.empty());
+
+    LanguageCode = "FRA";
+    main->AHelp->trigger();
+    ASSERT_EQ(modal.urls.size(), 2u);
+    EXPECT_EQ(modal.urls[1], QUrl::fromLocalFile(ui::ExeFolder() + "Help_fra.pdf"));
+    EXPECT_TRUE(modal.errorBoxes.empty());
+}
+
+TEST_F(GuiTest, HelpForAnotherCodeGoesStraightToTheHelpError) {
+    for (const char* code : {"", "eng", "DEU"}) {
+        LanguageCode = code;
+        modal.dialogs.clear();
+        main->AHelp->trigger();
+        EXPECT_TRUE(modal.urls.empty()) << code;
+        EXPECT_TRUE(modal.errorBoxes.empty()) << code;
+        EXPECT_EQ(modal.dialogs, std::vector<QString>{QStringLiteral("FHelpError")}) << code;
+    }
+}
+
+TEST_F(GuiTest, MissingHelpDocumentGivesTheReasonThenTheHelpError) {
+    LanguageCode = "FRA";
+    modal.urlResult = false;
+    modal.urlReason = QStringLiteral("The system cannot find the file specified");
+    main->AHelp->trigger();
+    EXPECT_EQ(modal.errorBoxes,
+              std::vector<QString>{QStringLiteral("The system cannot find the file specified.")});
+    EXPECT_EQ(modal.dialogs, std::vector<QString>{QStringLiteral("FHelpError")});
+}
+
+TEST_F(GuiTest, HelpErrorClosesOnlyByItsButton) {
+    Recreate();
+    auto* dialog = ui::FHelpError;
+    EXPECT_FALSE(dialog->windowFlags() & Qt::WindowCloseButtonHint);
+    dialog->show();
+    dialog->close();
+    EXPECT_TRUE(dialog->isVisible());
+    dialog->reject();
+    EXPECT_TRUE(dialog->isVisible());
+    // The vendor's link opens the PDF reader's site.
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(dialog->labelAdobeLink, &release);
+    EXPECT_EQ(modal.urls, std::vector<QUrl>{QUrl(QString::fromLatin1(ui::PdfReaderUrl))});
+    dialog->buttonCloseHelpError->click();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Error"));
+    EXPECT_EQ(dialog->buttonCloseHelpError->text(), QStringLiteral("Ok"));
+}
+
+TEST_F(GuiTest, AboutShowsItsPictureAndOpensItsLinks) {
+    main->AAbout->trigger();
+    EXPECT_EQ(modal.dialogs, std::vector<QString>{QStringLiteral("FAbout")});
+    const QPixmap picture = ui::FAbout->Picture->pixmap();
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_EQ(picture.size(), QSize(233, 81));
+    EXPECT_EQ(ui::FAbout->Picture->size(), QSize(233, 81));
+    emit ui::FAbout->WebSite->linkActivated(QString::fromLatin1(ui::WebSiteUrl));
+    main->MHome->trigger();
+    ASSERT_EQ(modal.urls.size(), 2u);
+    EXPECT_EQ(modal.urls[0], QUrl(QString::fromLatin1(ui::WebSiteUrl)));
+    EXPECT_EQ(modal.urls[1], QUrl(QString::fromLatin1(ui::HomePageUrl)));
+    bool hasBuild = false;
+    for (QLabel* label : ui::FAbout->findChildren<QLabel*>()) {
+        hasBuild = hasBuild || label->text() == QStringLiteral("Build 2.01");
+    }
+    EXPECT_TRUE(hasBuild);
+}
+
+TEST(ErrorBoxText, FullStopOnlyAfterCharactersAboveTheFullStop) {
+    EXPECT_EQ(ui::ErrorBoxText(QStringLiteral("Stream read error")),
+              QStringLiteral("Stream read error."));
+    EXPECT_EQ(ui::ErrorBoxText(QStringLiteral("Done.")), QStringLiteral("Done."));
+    EXPECT_EQ(ui::ErrorBoxText(QStringLiteral("Really!")), QStringLiteral("Really!"));
+    EXPECT_EQ(ui::ErrorBoxText(QStringLiteral("path/")), QStringLiteral("path/."));
+    EXPECT_EQ(ui::ErrorBoxText(QStringLiteral("size 12")), QStringLiteral("size 12."));
+    EXPECT_EQ(ui::ErrorBoxText(QStringLiteral("a-")), QStringLiteral("a-"));
+    EXPECT_EQ(ui::ErrorBoxText(QString()), QString());
+}
+
+TEST_F(GuiTest, ErrorInACommandReachesTheErrorBoxAndTheProgramGoesOn) {
+    SourceFileName = Path("missing.swf");
+    main->AEstimate->setEnabled(true);
+    main->AEstimate->trigger();
+    ASSERT_EQ(modal.errorBoxes.size(), 1u);
+    EXPECT_TRUE(modal.errorBoxes[0].startsWith(QStringLiteral("Cannot open file \"")));
+    EXPECT_TRUE(modal.errorBoxes[0].endsWith(u'.'));
+    EXPECT_TRUE(main->isVisible());
+}
+
+TEST_F(NoPlayerTest, MissingPlayerAsksToInstallItAndEndsTheProgram) {
+    for (auto factory :
+         std::vector<player::PlayerFactory>{NoPlayer, [](QWidget*) -> player::TSF* {
+                                                throw std::runtime_error("not installed");
+                                            }}) {
+        Start(factory);
+        EXPECT_EQ(modal.plainMessages.back(), QStringLiteral("PLEASE, INSTALL FLASH ACTIVEX!!!"));
+        EXPECT_TRUE(ui::FMain->TerminationRequested());
+        EXPECT_EQ(ui::FMain->FlashPlayer, nullptr);
+        // Playing then says a movie must be loaded; nothing else changes.
+        ui::FMain->APlaySource->setEnabled(true);
+        ui::FMain->APlaySource->trigger();
+        ASSERT_EQ(modal.visibleMessages.size(), 1u);
+        EXPECT_EQ(modal.visibleMessages[0], std::vector<QString>{QStringLiteral("MesLoad")});
+        EXPECT_TRUE(ui::FMain->APlaySource->isEnabled());
+        EXPECT_FALSE(ui::FMain->Timer1->isActive());
+        ui::DestroyForms();
+        modal.visibleMessages.clear();
+    }
+    EXPECT_EQ(modal.plainMessages.size(), 2u);
+}
+
+} // namespace
+} // namespace quillon::test

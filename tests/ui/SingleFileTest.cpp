@@ -1,0 +1,301 @@
+// Opening and inspecting a movie; Compress, Decompress and Estimate with their mends.
+
+#include "GuiFixture.h"
+#include "MovieBytes.h"
+#include "codec/FileIO.h"
+#include "codec/Transforms.h"
+
+#include <QAction>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace quillon::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Panel {
+    QString status, version, fileStatus, length, rate, estimate;
+};
+
+class SingleFileTest : public GuiTest {
+protected:
+    void TearDown() override {
+        SetWriteFaultHook({});
+        EXPECT_FALSE(ScratchLeft("$test.swf"));
+        EXPECT_FALSE(ScratchLeft("$test2.swf"));
+        GuiTest::TearDown();
+    }
+    std::string Movie(const std::vector<std::uint8_t>& bytes, const char* name = "movie.swf") {
+        WriteBytes(Path(name), bytes);
+        return Path(name);
+    }
+    Panel Texts() const {
+        return {main->CStatus->text(), main->Ver->text(), main->FStatus->text(),
+                main->FLen->text(),    main->FR->text(),  main->Est->text()};
+    }
+    void ExpectPlainItems() {
+        EXPECT_TRUE(main->Comp->isVisible());
+        EXPECT_TRUE(main->Comp->isEnabled());
+        EXPECT_FALSE(main->Decomp->isVisible());
+        EXPECT_FALSE(main->Decomp->isEnabled());
+        EXPECT_TRUE(main->Estimate->isEnabled());
+    }
+    void ExpectCompressedItems() {
+        EXPECT_FALSE(main->Comp->isVisible());
+        EXPECT_FALSE(main->Comp->isEnabled());
+        EXPECT_TRUE(main->Decomp->isVisible());
+        EXPECT_TRUE(main->Decomp->isEnabled());
+        EXPECT_FALSE(main->Estimate->isEnabled());
+    }
+    void Save(QAction* command, const std::string& chosen) {
+        modal.saveAnswers.push_back(QString::fromStdString(chosen));
+        command->trigger();
+    }
+    std::vector<QString> Messages() const {
+        std::vector<QString> shown;
+        for (const auto& labels : modal.visibleMessages) {
+            shown.insert(shown.end(), labels.begin(), labels.end());
+        }
+        return shown;
+    }
+};
+
+TEST_F(SingleFileTest, PlainMovie) {
+    const auto bytes = PlainMovie({.version = 6, .frameRate8_8 = 12 * 256, .frameCount = 3});
+    OpenMovie(Movie(bytes));
+    EXPECT_EQ(SourceFileName, Path("movie.swf"));
+    EXPECT_EQ(modal.filters, std::vector<QString>{QStringLiteral("SWF File (*.swf)")});
+    const Panel panel = Texts();
+    EXPECT_EQ(panel.status, QStringLiteral("Uncompressed"));
+    EXPECT_EQ(panel.version, QStringLiteral("v6"));
+    EXPECT_EQ(panel.fileStatus, QStringLiteral("Ok"));
+    EXPECT_EQ(panel.length, QString::number(bytes.size()) + QStringLiteral(" bytes"));
+    EXPECT_EQ(panel.rate, QStringLiteral("12 fps"));
+    EXPECT_EQ(panel.estimate, QStringLiteral("Click \"Estimate\""));
+    ExpectPlainItems();
+    // The player runs the movie and its items are on.
+    for (QAction* item :
+         {main->Expand, main->Fit, main->SS, main->Stop, main->ZoomIn, main->ZoomOut}) {
+        EXPECT_TRUE(item->isEnabled()) << item->objectName().toStdString();
+    }
+    EXPECT_FALSE(main->PlaySource->isEnabled());
+    EXPECT_TRUE(main->SpinZoom->isEnabled());
+    EXPECT_TRUE(main->LabelZoom->isEnabled());
+    EXPECT_EQ(main->Label2->text(), QStringLiteral("3"));
+    EXPECT_TRUE(modal.errorBoxes.empty());
+}
+
+TEST_F(SingleFileTest, CompressedMovieShowsTheDeclaredPlainLength) {
+    const auto plain = PlainMovie({.padding = 400});
+    const auto packed = CompressSwfImage(plain, 9);
+    ASSERT_LT(packed.size(), plain.size());
+    OpenMovie(Movie(packed));
+    const Panel panel = Texts();
+    EXPECT_EQ(panel.status, QStringLiteral("Compressed"));
+    EXPECT_EQ(panel.fileStatus, QStringLiteral("Ok"));
+    EXPECT_EQ(panel.length, QString::number(plain.size()) + QStringLiteral(" bytes"));
+    EXPECT_EQ(panel.estimate, QStringLiteral("File is compressed"));
+    ExpectCompressedItems();
+}
+
+TEST_F(SingleFileTest, CompressedMovieDeclaringTooMuchCountsAsUncompressed) {
+    auto packed = CompressedMovie({.version = 9});
+    const std::uint32_t realLength = static_cast<std::uint32_t>(PlainMovie({.version = 9}).size());
+    SetDeclaredLength(packed, realLength * 2);
+    OpenMovie(Movie(packed));
+    const Panel panel = Texts();
+    EXPECT_EQ(panel.status, QStringLiteral("Uncompressed"));
+    EXPECT_EQ(panel.version, QStringLiteral("v9"));
+    EXPECT_EQ(panel.length, QString::number(packed.size()) + QStringLiteral(" bytes"));
+    EXPECT_EQ(panel.fileStatus, QStringLiteral("File is damaged!"));
+    ExpectPlainItems();
+}
+
+TEST_F(SingleFileTest, CorruptZlibDataCountsAsUncompressed) {
+    auto packed = CompressedMovie({.padding = 50});
+    for (std::size_t i = 10; i < packed.size(); ++i) {
+        packed[i] = 0xFF;
+    }
+    OpenMovie(Movie(packed));
+    EXPECT_EQ(main->CStatus->text(), QStringLiteral("Uncompressed"));
+    EXPECT_EQ(main->FStatus->text(), QStringLiteral("File is damaged!"));
+    ExpectPlainItems();
+}
+
+TEST_F(SingleFileTest, PlainMovieWithWrongLengthIsDamaged) {
+    auto bytes = PlainMovie();
+    SetDeclaredLength(bytes, static_cast<std::uint32_t>(bytes.size() + 5));
+    OpenMovie(Movie(bytes));
+    EXPECT_EQ(main->CStatus->text(), QStringLiteral("Uncompressed"));
+    EXPECT_EQ(main->FStatus->text(), QStringLiteral("File is damaged!"));
+    // A stored length of 2^31 or more never matches.
+    SetDeclaredLength(bytes, 0x80000000u);
+    OpenMovie(Movie(bytes, "huge.swf"));
+    EXPECT_EQ(main->FStatus->text(), QStringLiteral("File is damaged!"));
+}
+
+TEST_F(SingleFileTest, VersionTenAndAFractionalRate) {
+    OpenMovie(Movie(PlainMovie({.version = 10, .frameRate8_8 = 24 * 256 + 128})));
+    EXPECT_EQ(main->Ver->text(), QStringLiteral("v10"));
+    EXPECT_EQ(main->FR->text(), QStringLiteral("24 fps"));
+}
+
+TEST_F(SingleFileTest, EmptyMovieCountsAsCompressedAndKeepsTheHeaderTexts) {
+    OpenMovie(Movie(PlainMovie({.version = 7})));
+    const Panel before = Texts();
+    OpenMovie(Movie({}, "empty.swf"));
+    const Panel after = Texts();
+    EXPECT_EQ(after.status, QStringLiteral("Compressed"));
+    EXPECT_EQ(after.estimate, QStringLiteral("File is compressed"));
+    EXPECT_EQ(after.version, before.version);
+    EXPECT_EQ(after.rate, before.rate);
+    EXPECT_EQ(after.length, before.length);
+    EXPECT_EQ(after.fileStatus, before.fileStatus);
+    ExpectCompressedItems();
+    EXPECT_TRUE(modal.errorBoxes.empty());
+    EXPECT_TRUE(modal.plainMessages.empty());
+}
+
+TEST_F(SingleFileTest, ShortMovieReachesTheErrorBoxAndKeepsThePanel) {
+    OpenMovie(Movie(PlainMovie()));
+    const Panel before = Texts();
+    OpenMovie(Movie({'F', 'W', 'S', 1}, "short.swf"));
+    EXPECT_EQ(modal.errorBoxes, std::vector<QString>{QStringLiteral("Stream read error.")});
+    const Panel after = Texts();
+    EXPECT_EQ(after.status, before.status);
+    EXPECT_EQ(after.length, before.length);
+}
+
+TEST_F(SingleFileTest, MovieThatCannotBeOpenedIsSilent) {
+    SourceFileName = Path("gone.swf");
+    main->OpenSWFFile();
+    EXPECT_TRUE(modal.errorBoxes.empty());
+    EXPECT_TRUE(main->CStatus->text().isEmpty());
+}
+
+TEST_F(SingleFileTest, OpeningResetsTheZoomFactor) {
+    ZoomFactor = 2.5;
+    OpenMovie(Movie(PlainMovie({.xmax = 4400, .ymax = 2200})));
+    EXPECT_EQ(ZoomFactor, 1.0);
+    EXPECT_EQ(FrameXMax, 4400);
+    EXPECT_EQ(ViewRight, 4400);
+    EXPECT_EQ(ViewBottom, 2200);
+}
+
+TEST_F(SingleFileTest, CompressAppendsTheExtensionAlways) {
+    OpenMovie(Movie(PlainMovie({.padding = 200})));
+    Save(main->ACompress, Path("out"));
+    EXPECT_EQ(TargetFileName, Path("out.swf"));
+    ASSERT_TRUE(fs::exists(Path("out.swf")));
+    EXPECT_EQ(ReadBytes(Path("out.swf"))[0], 'C');
+    Save(main->ACompress, Path("out.swf"));
+    EXPECT_TRUE(fs::exists(Path("out.swf.swf")));
+    EXPECT_EQ(Messages(),
+              (std::vector<QString>{QStringLiteral("MesComp"), QStringLiteral("MesComp")}));
+    EXPECT_EQ(modal.filters.back(), QStringLiteral("Flash File (*.swf)"));
+}
+
+TEST_F(SingleFileTest, CompressOntoTheSourceReplacesIt) {
+    const auto plain = PlainMovie({.padding = 100});
+    OpenMovie(Movie(plain));
+    Save(main->ACompress, Path("movie"));
+    const auto written = ReadBytes(Path("movie.swf"));
+    EXPECT_EQ(written, CompressSwfImage(plain, 9));
+    // The panel still describes the movie as it was opened.
+    EXPECT_EQ(main->CStatus->text(), QStringLiteral("Uncompressed"));
+}
+
+TEST_F(SingleFileTest, CancelledSaveWritesNothing) {
+    OpenMovie(Movie(PlainMovie()));
+    main->ACompress->trigger();
+    EXPECT_TRUE(modal.visibleMessages.empty());
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
+TEST_F(SingleFileTest, DecompressWritesThePlainMovie) {
+    const auto plain = PlainMovie({.padding = 80});
+    OpenMovie(Movie(CompressSwfImage(plain, 9)));
+    Save(main->ADecompress, Path("plain"));
+    EXPECT_EQ(TargetFileName, Path("plain.swf"));
+    EXPECT_EQ(ReadBytes(Path("plain.swf")), plain);
+    EXPECT_EQ(Messages(), std::vector<QString>{QStringLiteral("MesDecomp")});
+}
+
+TEST_F(SingleFileTest, DecompressOfDamagedDataSaysSoAndStillWrites) {
+    auto packed = CompressedMovie({.padding = 300});
+    for (std::size_t i = packed.size() / 2; i < packed.size(); ++i) {
+        packed[i] ^= 0x5A;
+    }
+    OpenMovie(Movie(CompressedMovie()));
+    SourceFileName = Movie(packed, "damaged.swf");
+    Save(main->ADecompress, Path("out"));
+    EXPECT_TRUE(fs::exists(Path("out.swf")));
+    EXPECT_EQ(Messages(), std::vector<QString>{QStringLiteral("MesDam")});
+}
+
+TEST_F(SingleFileTest, SourceGoneSaysLoadFirstAndWritesNothing) {
+    OpenMovie(Movie(PlainMovie()));
+    fs::remove(Path("movie.swf"));
+    Save(main->ACompress, Path("out"));
+    EXPECT_FALSE(fs::exists(Path("out.swf")));
+    EXPECT_EQ(Messages(), std::vector<QString>{QStringLiteral("MesLoad")});
+}
+
+TEST_F(SingleFileTest, EmptySourceIsReportedNotPraised) {
+    OpenMovie(Movie({}, "empty.swf"));
+    // The player cannot show an empty file and says so; that is not under test here.
+    EXPECT_EQ(Messages(), std::vector<QString>{QStringLiteral("MesPlay")});
+    modal.visibleMessages.clear();
+    Save(main->ADecompress, Path("out"));
+    main->AEstimate->setEnabled(true);
+    main->Est->setText(QStringLiteral("before"));
+    main->AEstimate->trigger();
+    EXPECT_FALSE(fs::exists(Path("out.swf")));
+    EXPECT_TRUE(Messages().empty());
+    ASSERT_EQ(modal.errorBoxes.size(), 2u);
+    for (const QString& text : modal.errorBoxes) {
+        EXPECT_TRUE(text.contains(QString::fromStdString(Path("empty.swf")))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("empty"))) << text.toStdString();
+    }
+    EXPECT_EQ(main->Est->text(), QStringLiteral("before"));
+}
+
+TEST_F(SingleFileTest, FullDiskGivesNoSuccessMessage) {
+    OpenMovie(Movie(PlainMovie({.padding = 100})));
+    SetWriteFaultHook([](WriteStep step) { return step == WriteStep::Write ? ENOSPC : 0; });
+    Save(main->ACompress, Path("out"));
+    EXPECT_EQ(modal.plainMessages, std::vector<QString>{QStringLiteral("Disk full!")});
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_FALSE(fs::exists(Path("out.swf")));
+}
+
+TEST_F(SingleFileTest, EstimateIsTheSizeCompressWrites) {
+    OpenMovie(Movie(PlainMovie({.padding = 500})));
+    main->AEstimate->trigger();
+    Save(main->ACompress, Path("out"));
+    EXPECT_EQ(main->Est->text(),
+              QString::number(fs::file_size(Path("out.swf"))) + QStringLiteral(" bytes"));
+    EXPECT_FALSE(main->Estimate->isEnabled());
+}
+
+TEST_F(SingleFileTest, FailedEstimateLeavesNothingAndShowsNoSize) {
+    OpenMovie(Movie(PlainMovie({.padding = 500})));
+    SetWriteFaultHook([](WriteStep step) { return step == WriteStep::Flush ? ENOSPC : 0; });
+    main->AEstimate->trigger();
+    EXPECT_EQ(modal.plainMessages, std::vector<QString>{QStringLiteral("Disk full!")});
+    EXPECT_EQ(main->Est->text(), QStringLiteral("Click \"Estimate\""));
+    EXPECT_TRUE(main->Estimate->isEnabled());
+}
+
+TEST_F(SingleFileTest, UnwritableTargetReachesTheErrorBox) {
+    OpenMovie(Movie(PlainMovie()));
+    Save(main->ACompress, Path("no-such-folder/out"));
+    ASSERT_EQ(modal.errorBoxes.size(), 1u);
+    EXPECT_TRUE(modal.errorBoxes[0].startsWith(QStringLiteral("Cannot create file")));
+    EXPECT_TRUE(Messages().empty());
+}
+
+} // namespace
+} // namespace quillon::test
