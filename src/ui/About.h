@@ -11,7 +11,7 @@ namespace quillon::ui {
 inline constexpr const char* HomePageUrl = "https://morvane.example.com/";
 inline constexpr const char* WebSiteUrl = "https://www.morvane.example.com/";
 inline constexpr const char* SupportUrl = "mailto:support@morvane.example.com";
-inline constexpr const char* PdfReaderUrl = "https://get.adobe.com/reader/";
+inline constexpr const char* PdfReaderUrl = "https://pdfreaders.org/";
 
 // Opens a link through the desktop; failures are not reported.
 void OpenLink(const QString& address);

@@ -8,6 +8,8 @@
 #include "OptionsDialog.h"
 #include "codec/Transforms.h"
 
+#include <QApplication>
+
 namespace quillon::ui {
 
 TFMain* FMain = nullptr;

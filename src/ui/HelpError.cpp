@@ -27,7 +27,7 @@ TFHelpError::TFHelpError(QWidget* parent) : QDialog(parent) {
     labelAdobeLink = new QLabel(this);
     labelAdobeLink->setObjectName(QStringLiteral("labelAdobeLink"));
     labelAdobeLink->setTextFormat(Qt::PlainText);
-    labelAdobeLink->setText(QStringLiteral("www.adobe.com"));
+    labelAdobeLink->setText(QStringLiteral("pdfreaders.org"));
     labelAdobeLink->setGeometry(8, 46, 420, 20);
     labelAdobeLink->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     labelAdobeLink->setStyleSheet(QStringLiteral("color:#0000ff; text-decoration:underline"));

@@ -4,7 +4,10 @@
 #include "codec/Errors.h"
 #include "player/ShockwaveFlash.h"
 #include "player/engine/MovieEngine.h"
+#include "support/MovieWriter.h"
 #include "ui/MovieBytes.h"
+#include "ui/Pictures.h"
+#include "ui/QtApp.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -17,19 +20,10 @@
 namespace quillon::test {
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "quillon-player-tests";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: Qt's own statics are gone by the time static objects die.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
 class PlayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        App();
+        TestApplication();
         folder = std::filesystem::temp_directory_path() /
                  ("quillon-player-" + std::to_string(QCoreApplication::applicationPid()) + "-" +
                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -110,17 +104,49 @@ TEST_F(PlayerTest, ZoomRectAndScaleModeReachTheDrawing) {
     // The widget's picture is the engine's picture of the same view and mode.
     engine::MovieEngine reference;
     reference.load((folder / "movie.swf").string());
-    QImage expected(flash->size(), QImage::Format_RGB32);
+    const QImage drawn = flash->grab().toImage();
+    QImage expected(flash->size(), drawn.format());
     {
         QPainter painter(&expected);
         reference.render(painter, QRectF(expected.rect()), QRectF(100, 200, 5400, 3800),
                          engine::ScaleMode::ExactFit, QColor(Qt::white));
     }
-    EXPECT_EQ(flash->grab().toImage().convertToFormat(QImage::Format_RGB32), expected);
+    EXPECT_EQ(drawn, expected);
     // A new movie shows whole again; the scale mode stays.
     flash->LoadMovie(0, Movie({.xmax = 4000, .ymax = 3000}, "other.swf"));
     EXPECT_EQ(flash->ViewRect(), QRectF(0, 0, 4000, 3000));
     EXPECT_EQ(flash->scaleMode(), 2);
+}
+
+TEST_F(PlayerTest, ZoomAndScaleModeChangeWhatIsDrawn) {
+    const auto path = folder / "shapes.swf";
+    WriteBytes(path, testing::MakeShapesMovie(200, 150, 12, 4));
+    flash->resize(300, 150); // wider than the movie, so the two modes differ
+    flash->LoadMovie(0, QString::fromStdString(path.string()));
+    flash->FrameNum(1);
+    const QImage whole = flash->grab().toImage();
+    ASSERT_TRUE(HasSeveralColours(whole));
+
+    engine::MovieEngine reference;
+    reference.load(path.string());
+    reference.gotoFrame(1);
+    auto expected = [&](const QRectF& view, engine::ScaleMode mode) {
+        QImage picture(flash->size(), whole.format());
+        QPainter painter(&picture);
+        reference.render(painter, QRectF(picture.rect()), view, mode, QColor(Qt::white));
+        return picture;
+    };
+    EXPECT_EQ(whole, expected(QRectF(0, 0, 4000, 3000), engine::ScaleMode::ShowAll));
+
+    flash->SetZoomRect(0, 0, 2000, 1500);
+    const QImage zoomed = flash->grab().toImage();
+    EXPECT_NE(zoomed, whole);
+    EXPECT_EQ(zoomed, expected(QRectF(0, 0, 2000, 1500), engine::ScaleMode::ShowAll));
+
+    flash->ScaleMode(2);
+    const QImage stretched = flash->grab().toImage();
+    EXPECT_NE(stretched, zoomed);
+    EXPECT_EQ(stretched, expected(QRectF(0, 0, 2000, 1500), engine::ScaleMode::ExactFit));
 }
 
 TEST_F(PlayerTest, BackgroundColourFillsAnEmptyPlayer) {

@@ -9,6 +9,7 @@
 #include "ui/MainWindow.h"
 #include "ui/Messages.h"
 #include "ui/Modal.h"
+#include "ui/QtApp.h"
 #include "ui/Shared.h"
 
 #include <QApplication>
@@ -26,15 +27,7 @@
 namespace quillon::test {
 
 inline QApplication& App() {
-    static int argc = 1;
-    static char name[] = "quillon-ui-tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        auto* created = new QApplication(argc, argv);
-        QApplication::setApplicationName(QStringLiteral("Quillon"));
-        return created;
-    }();
-    return *app;
+    return TestApplication();
 }
 
 class ScriptedModal : public ui::ModalSeam {

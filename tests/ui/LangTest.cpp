@@ -4,7 +4,7 @@
 #include "settings/IniFile.h"
 #include "settings/SettingsValues.h"
 #include "settings/TextFile.h"
-#include "ui/QtApp.h"
+#include "ui/GuiFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -132,7 +132,7 @@ const char* const kLangIni = "[FMain]\nENG=Quillon\nFRA=Quillon FR\n"
 class LangTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        test::TestApplication();
+        test::App();
         LanguageCode = "FRA";
         WriteText(path_, kLangIni);
     }

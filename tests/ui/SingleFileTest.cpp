@@ -6,6 +6,7 @@
 #include "codec/Transforms.h"
 
 #include <QAction>
+#include <QCursor>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QPushButton>
@@ -269,6 +270,22 @@ TEST_F(SingleFileTest, FullDiskGivesNoSuccessMessage) {
     EXPECT_EQ(modal.plainMessages, std::vector<QString>{QStringLiteral("Disk full!")});
     EXPECT_TRUE(Messages().empty());
     EXPECT_FALSE(fs::exists(Path("out.swf")));
+}
+
+TEST_F(SingleFileTest, WaitCursorWhileTheTransformRunsOnly) {
+    OpenMovie(Movie(PlainMovie()));
+    std::vector<Qt::CursorShape> during;
+    SetWriteFaultHook([&during](WriteStep step) {
+        if (step == WriteStep::Write) {
+            const QCursor* cursor = QApplication::overrideCursor();
+            during.push_back(cursor ? cursor->shape() : Qt::ArrowCursor);
+        }
+        return 0;
+    });
+    Save(main->ACompress, Path("out"));
+    main->AEstimate->trigger();
+    EXPECT_EQ(during, (std::vector<Qt::CursorShape>{Qt::WaitCursor, Qt::WaitCursor}));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(SingleFileTest, EstimateIsTheSizeCompressWrites) {

@@ -7,10 +7,10 @@
 #include "settings/SettingsValues.h"
 #include "settings/TextFile.h"
 #include "ui/Forms.h"
+#include "ui/GuiFixture.h"
 #include "ui/MainWindow.h"
 #include "ui/Messages.h"
 #include "ui/Modal.h"
-#include "ui/QtApp.h"
 #include "ui/Shared.h"
 
 #include <QAction>
@@ -32,22 +32,10 @@ using test::ReadText;
 using test::TempDir;
 using test::WriteText;
 
-class RecordingModal : public ModalSeam {
-public:
-    std::vector<QString> plainMessages;
-    std::vector<QString> errorBoxes;
-    QString openFileName(QWidget*, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&) override { return {}; }
-    void plainMessage(QWidget*, const QString& text) override { plainMessages.push_back(text); }
-    void errorBox(QWidget*, const QString& text) override { errorBoxes.push_back(text); }
-    int execDialog(QDialog*) override { return QDialog::Rejected; }
-    bool openUrl(const QUrl&, QString*) override { return true; }
-};
-
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        test::TestApplication();
+        test::App();
         SetModal(&modal_);
         SetExeFolder(QString::fromStdString(folder_.path()));
         LanguageCode = OutputFolder = CompressedPrefix = DecompressedPrefix = ModeName = "stale";
@@ -72,7 +60,7 @@ protected:
     std::string ConfigFile() const { return folder_.file("config.ini"); }
 
     TempDir folder_;
-    RecordingModal modal_;
+    test::ScriptedModal modal_;
 };
 
 TEST_F(StartupTest, FirstStartUsesTheDefaultsAndTheFirstCloseWritesConfig) {
@@ -229,6 +217,18 @@ TEST_F(StartupTest, LanguageCommandsSwitchTheInterfaceAndWriteNothing) {
     main->AFrench->trigger();
     EXPECT_EQ(main->Estimate->text(), "Calculer");
     EXPECT_EQ(main->Open->text(), "");
+}
+
+TEST_F(StartupTest, OnlyTheToolbarsOptionsAsksTheFolderTreeToFollow) {
+    TFMain* main = Start();
+    int followed = 0;
+    QObject::connect(main, &TFMain::optionsClosed, [&followed] { ++followed; });
+    main->MOptions->trigger();
+    EXPECT_EQ(modal_.dialogs, std::vector<QString>{"FOutFolder"});
+    EXPECT_EQ(followed, 0);
+    main->Options->trigger();
+    EXPECT_EQ(modal_.dialogs.size(), 2u);
+    EXPECT_EQ(followed, 1);
 }
 
 TEST_F(StartupTest, WithoutAPlayerTheProgramEndsAndWritesNothing) {
