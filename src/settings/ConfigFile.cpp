@@ -59,8 +59,13 @@ void StoreOutputFolder(IniFile& config) {
 }
 
 void StoreCompressionChoice(IniFile& config) {
-    config.writeString(CompressionSection, CompressionKey,
-                       CompressionMethodText(CompressionChoice));
+    // While the file already reads as the choice nothing is written, so that with the
+    // default a configuration stays exactly as it was.
+    const std::string stored = config.readString(CompressionSection, CompressionKey, "");
+    if (CompressionMethodFromText(stored) != CompressionChoice) {
+        config.writeString(CompressionSection, CompressionKey,
+                           CompressionMethodText(CompressionChoice));
+    }
 }
 
 } // namespace quillon

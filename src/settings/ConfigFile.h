@@ -38,7 +38,8 @@ void SaveSettings(IniFile& config, const WindowState& window);
 void StoreOutputFolder(IniFile& config);
 
 // The Options dialog's confirmation of the compression method: its own key, written
-// only there, so that a configuration that never chose one stays as it was.
+// only there and only when the file does not already read as the choice, so that a
+// configuration that never chose one stays as it was.
 void StoreCompressionChoice(IniFile& config);
 
 } // namespace quillon

@@ -257,10 +257,14 @@ TEST_F(ConfigFileTest, CompressionChoiceHasAKeyOfItsOwnWrittenOnlyWhenStored) {
     Load(path_);
     EXPECT_EQ(CompressionChoice, CompressionMethod::ZlibLevel);
 
-    // Shutdown leaves it alone; the Options dialog's confirmation writes it.
+    // Shutdown leaves it alone, and so does confirming the default that the file
+    // already reads as; confirming another method writes it.
     WriteText(path_, "[Configuration]\nMode=Single\n");
-    CompressionChoice = CompressionMethod::ZlibSmallest;
+    CompressionChoice = CompressionMethod::ZlibLevel;
     IniFile config(path_);
+    StoreCompressionChoice(config);
+    EXPECT_EQ(ReadText(path_), "[Configuration]\nMode=Single\n");
+    CompressionChoice = CompressionMethod::ZlibSmallest;
     SaveSettings(config, WindowState{});
     EXPECT_EQ(ReadText(path_).find("Compression="), std::string::npos);
     StoreCompressionChoice(config);
