@@ -281,7 +281,8 @@ void BatchController::batchCompress() {
     setControlEnabled(BatchControl::ProgressBar, true);
     setControlEnabled(BatchControl::Wait, true);
     checkOutputFolder();
-    startWorker(new TCompressThread(*this, *this, OutputFolder, CompressedPrefix));
+    startWorker(
+        new TCompressThread(*this, *this, OutputFolder, CompressedPrefix, CompressionChoice));
 }
 
 void BatchController::batchDecompress() {
@@ -353,7 +354,7 @@ void BatchController::compressRow() {
     }
     const std::string input = PathBytes(model_.cellText(NxFileName, row));
     const std::string target = BatchOutputPath(OutputFolder, CompressedPrefix, input);
-    const WriteResult written = CompressSwfFile(input, target, 9);
+    const WriteResult written = CompressSwfFile(input, target, CompressionChoice);
     finishRowCommand(row, input, target, written, false);
 }
 
