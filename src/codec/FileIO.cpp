@@ -185,6 +185,10 @@ bool WriteFileReplacing(const std::string& requestedPath, std::span<const std::u
     return true;
 }
 
+RemoveFileOnExit::~RemoveFileOnExit() {
+    ::unlink(path_.c_str());
+}
+
 bool FileExists(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);

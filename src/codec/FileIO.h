@@ -30,6 +30,18 @@ std::int64_t FileSizeOrMinusOne(const std::string& path);
 std::string FolderOf(const std::string& path);
 std::string FileNameOf(const std::string& path);
 
+// Deletes a scratch file whatever leaves the scope.
+class RemoveFileOnExit {
+public:
+    explicit RemoveFileOnExit(std::string path) : path_(std::move(path)) {}
+    ~RemoveFileOnExit();
+    RemoveFileOnExit(const RemoveFileOnExit&) = delete;
+    RemoveFileOnExit& operator=(const RemoveFileOnExit&) = delete;
+
+private:
+    std::string path_;
+};
+
 // Test seam: the steps of a safe write that can be made to fail.
 enum class WriteStep { Create, Write, Flush, Close, Rename };
 // Called before each step; a non-zero result makes the step fail with that errno.

@@ -4,29 +4,12 @@
 #include "FileIO.h"
 #include "Transforms.h"
 
-#include <cstdio>
 
 namespace quillon {
 
-namespace {
-
-// Deletes the scratch file whatever leaves the scope.
-class ScratchFile {
-public:
-    explicit ScratchFile(std::string path) : path_(std::move(path)) {}
-    ~ScratchFile() { std::remove(path_.c_str()); }
-    ScratchFile(const ScratchFile&) = delete;
-    ScratchFile& operator=(const ScratchFile&) = delete;
-
-private:
-    std::string path_;
-};
-
-} // namespace
-
 MovieInspection InspectMovie(const std::string& source, const std::string& scratch) {
     MovieInspection result;
-    ScratchFile guard(scratch);
+    RemoveFileOnExit guard(scratch);
     bool inflateFailed = false;
     DecompressSwfFile(source, scratch, inflateFailed);
     result.compressed = !inflateFailed;

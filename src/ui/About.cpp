@@ -1,8 +1,8 @@
 #include "About.h"
 
 #include "AboutPicture.h"
-#include "JpegImage.h"
 #include "Modal.h"
+#include "player/engine/JpegDecoder.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -65,7 +65,9 @@ TFAbout::TFAbout(QWidget* parent) : QDialog(parent) {
     Picture->setObjectName(QStringLiteral("Image1"));
     Picture->setGeometry(76, 12, 233, 81);
     Picture->setScaledContents(true);
-    const QImage picture = DecodeJpeg(std::span(AboutPictureJpeg, AboutPictureJpegSize));
+    std::string error;
+    const QImage picture =
+        engine::DecodeJpeg(std::span(AboutPictureJpeg, AboutPictureJpegSize), {}, error);
     Picture->setPixmap(QPixmap::fromImage(picture));
 
     AddLine(panel, QStringLiteral("Quillon"), 100, 19, true);

@@ -2,8 +2,12 @@
 // The main window: menu bar, main toolbar, the band of folder, player and information
 // panels, and the batch panel. It carries every command of the program.
 
+#include "codec/Transforms.h"
+
 #include <QMainWindow>
 #include <QString>
+#include <functional>
+#include <string>
 
 class QAction;
 class QComboBox;
@@ -169,6 +173,11 @@ private:
     void RecomputeView();
     void ShowFitted(int scaleMode);
     void ShowMessage(QLabel* label);
+    // Compress and Decompress: the target from SaveDialog1, the transform under a wait
+    // cursor, then the message for what the transform really did.
+    using SaveTransform =
+        std::function<WriteResult(const std::string& target, bool& inflateFailed)>;
+    void RunSaveCommand(const SaveTransform& transform, QLabel* success);
 
     bool shown_ = false;
     bool terminationRequested_ = false;

@@ -25,18 +25,6 @@ std::string ScratchPath(const char* name) {
     return (ExeFolder() + QString::fromLatin1(name)).toStdString();
 }
 
-// Deletes a scratch file whatever leaves the scope.
-class RemoveAfter {
-public:
-    explicit RemoveAfter(std::string path) : path_(std::move(path)) {}
-    ~RemoveAfter() { std::remove(path_.c_str()); }
-    RemoveAfter(const RemoveAfter&) = delete;
-    RemoveAfter& operator=(const RemoveAfter&) = delete;
-
-private:
-    std::string path_;
-};
-
 } // namespace
 
 void TFMain::AOpenExecute() {
@@ -90,30 +78,7 @@ void TFMain::OpenSWFFile() {
     FStatus->setText(QString::fromStdString(movie.fileStatus));
 }
 
-void TFMain::ACompressExecute() {
-    try {
-        const QString chosen = Modal().saveFileName(this, QStringLiteral("Flash File (*.swf)"));
-        if (chosen.isEmpty()) {
-            return;
-        }
-        TargetFileName = chosen.toStdString() + ".swf";
-        WriteResult result;
-        {
-            WaitCursor busy;
-            result = CompressSwfFile(SourceFileName, TargetFileName, CompressionChoice);
-        }
-        if (result == WriteResult::NothingWritten) {
-            throw EEmptyFileError(SourceFileName);
-        }
-        if (result == WriteResult::Written) {
-            ShowMessage(FMessages->MesComp);
-        }
-    } catch (const EFOpenError&) {
-        ShowMessage(FMessages->MesLoad);
-    }
-}
-
-void TFMain::ADecompressExecute() {
+void TFMain::RunSaveCommand(const SaveTransform& transform, QLabel* success) {
     try {
         const QString chosen = Modal().saveFileName(this, QStringLiteral("Flash File (*.swf)"));
         if (chosen.isEmpty()) {
@@ -124,22 +89,36 @@ void TFMain::ADecompressExecute() {
         bool inflateFailed = false;
         {
             WaitCursor busy;
-            result = DecompressSwfFile(SourceFileName, TargetFileName, inflateFailed);
+            result = transform(TargetFileName, inflateFailed);
         }
         if (result == WriteResult::NothingWritten) {
             throw EEmptyFileError(SourceFileName);
         }
         if (result == WriteResult::Written) {
-            ShowMessage(inflateFailed ? FMessages->MesDam : FMessages->MesDecomp);
+            ShowMessage(inflateFailed ? FMessages->MesDam : success);
         }
     } catch (const EFOpenError&) {
         ShowMessage(FMessages->MesLoad);
     }
 }
 
+void TFMain::ACompressExecute() {
+    RunSaveCommand([](const std::string& target,
+                      bool&) { return CompressSwfFile(SourceFileName, target, CompressionChoice); },
+                   FMessages->MesComp);
+}
+
+void TFMain::ADecompressExecute() {
+    RunSaveCommand(
+        [](const std::string& target, bool& inflateFailed) {
+            return DecompressSwfFile(SourceFileName, target, inflateFailed);
+        },
+        FMessages->MesDecomp);
+}
+
 void TFMain::AEstimateExecute() {
     const std::string scratch = ScratchPath("$test2.swf");
-    RemoveAfter remove(scratch);
+    RemoveFileOnExit remove(scratch);
     WriteResult result;
     {
         WaitCursor busy;
