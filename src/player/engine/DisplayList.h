@@ -5,10 +5,12 @@
 #include "Characters.h"
 #include "Timeline.h"
 
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quillon::engine {
@@ -17,6 +19,35 @@ struct Clip;
 
 // Clips inside clips deeper than this (a sprite that holds itself) are left out.
 inline constexpr int MaxClipNesting = 64;
+// Characters on show at once, in all clips together; more are left out. Sprites that
+// each place the one before twice would otherwise need 2^64 of them.
+inline constexpr std::int64_t MaxLiveInstances = 50000;
+
+// Counts the instances alive in one movie: each copy counts, a moved-from one not.
+class LiveCount {
+public:
+    LiveCount() = default;
+    explicit LiveCount(std::shared_ptr<std::int64_t> count) : count_(std::move(count)) { add(); }
+    LiveCount(const LiveCount& other) : count_(other.count_) { add(); }
+    LiveCount(LiveCount&& other) noexcept = default;
+    LiveCount& operator=(LiveCount other) noexcept {
+        std::swap(count_, other.count_);
+        return *this;
+    }
+    ~LiveCount() {
+        if (count_) {
+            --*count_;
+        }
+    }
+
+private:
+    void add() {
+        if (count_) {
+            ++*count_;
+        }
+    }
+    std::shared_ptr<std::int64_t> count_;
+};
 
 struct Instance {
     std::uint16_t characterId = 0;
@@ -32,6 +63,7 @@ struct Instance {
     std::string name;
     std::shared_ptr<Clip> clip;      // sprites and buttons
     std::uint64_t placedInFrame = 0; // the runner's frame number at placement
+    LiveCount counted;               // against MaxLiveInstances while it has a character
 };
 
 struct Clip {
@@ -71,6 +103,7 @@ private:
     std::deque<std::pair<std::weak_ptr<Clip>, const std::vector<std::uint8_t>*>> queue_;
     int nesting_ = 0;
     std::uint64_t frameNumber_ = 0;
+    std::shared_ptr<std::int64_t> liveInstances_ = std::make_shared<std::int64_t>(0);
 };
 
 } // namespace quillon::engine
