@@ -5,7 +5,7 @@
 #include "Json.h"
 #include "codec/Errors.h"
 #include "codec/FileIO.h"
-#include "codec/Inspect.h"
+#include "codec/MovieInfo.h"
 
 #include <fstream>
 #include <iomanip>

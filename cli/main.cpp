@@ -22,7 +22,7 @@ constexpr const char* Usage = R"(usage: quillon-cli COMMAND ...
                                         print the size the compressed movie would have
   batch compress|decompress FOLDER --output DIR [--prefix TEXT] [--jobs N]
         [--level N|--best|--lzma]       transform every movie below FOLDER
-  render SOURCE --frame N --output OUT.png [--size WxH] [--all-frames DIR]
+  render SOURCE (--frame N --output OUT.png | --all-frames DIR) [--size WxH] [--quality low|high]
                                         draw a frame of a movie
   verify [--json|--csv] [--jobs N] FILE...
                                         check movies for damage (exit 5 when any is)

@@ -123,6 +123,16 @@ QVariant BatchListModel::headerData(int section, Qt::Orientation orientation, in
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
+bool BatchListModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
+                                   int role) {
+    if (orientation != Qt::Horizontal || (role != Qt::EditRole && role != Qt::DisplayRole) ||
+        section < 0 || section >= BatchColumnCount) {
+        return false;
+    }
+    setHeaderCaption(section, value.toString());
+    return true;
+}
+
 Qt::ItemFlags BatchListModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) {
         return Qt::NoItemFlags;

@@ -217,9 +217,10 @@ void TSearchThread::run() {
 }
 
 TBatchRunThread::TBatchRunThread(BatchControls& controls, QObject& context, BatchKind kind,
-                                 std::string outputFolder, std::string prefix)
+                                 std::string outputFolder, std::string prefix,
+                                 CompressionMethod method)
     : BatchWorker(controls, context), kind_(kind), outputFolder_(std::move(outputFolder)),
-      prefix_(std::move(prefix)) {}
+      prefix_(std::move(prefix)), method_(method) {}
 
 void TBatchRunThread::run() {
     struct Row {
@@ -256,7 +257,7 @@ void TBatchRunThread::run() {
         const int gridRow = static_cast<int>(r);
         post([input = PathText(row.input)](BatchControls& c) { c.setWaitText(input); });
         const std::string target = BatchOutputPath(outputFolder_, prefix_, row.input);
-        const BatchRowResult result = ProcessBatchRow(kind_, row.input, target);
+        const BatchRowResult result = ProcessBatchRow(kind_, row.input, target, method_);
         if (result.outputWritten) {
             row.output = target;
         }

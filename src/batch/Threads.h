@@ -62,13 +62,14 @@ protected:
     void run() override;
 };
 
-// One run over the grid's marked rows; the output folder and prefix are the copies taken
-// when the run was started.
+// One run over the grid's marked rows; the output folder, prefix and compression method
+// are the copies taken when the run was started.
 class TBatchRunThread : public BatchWorker {
     Q_OBJECT
 public:
     TBatchRunThread(BatchControls& controls, QObject& context, BatchKind kind,
-                    std::string outputFolder, std::string prefix);
+                    std::string outputFolder, std::string prefix,
+                    CompressionMethod method = CompressionMethod::ZlibLevel);
 
 protected:
     void run() override;
@@ -77,15 +78,16 @@ private:
     BatchKind kind_;
     std::string outputFolder_;
     std::string prefix_;
+    CompressionMethod method_;
 };
 
 class TCompressThread : public TBatchRunThread {
     Q_OBJECT
 public:
     TCompressThread(BatchControls& controls, QObject& context, std::string outputFolder,
-                    std::string prefix)
+                    std::string prefix, CompressionMethod method = CompressionMethod::ZlibLevel)
         : TBatchRunThread(controls, context, BatchKind::Compress, std::move(outputFolder),
-                          std::move(prefix)) {}
+                          std::move(prefix), method) {}
 };
 
 class TDecompressThread : public TBatchRunThread {

@@ -38,6 +38,8 @@ void LoadRest(const IniFile& config, const std::function<void(const WindowState&
 
     CompressedPrefix = config.readString(kConfiguration, "Prefix for compressed", "");
     DecompressedPrefix = config.readString(kConfiguration, "Prefix for decompressed", "");
+    CompressionChoice =
+        CompressionMethodFromText(config.readString(CompressionSection, CompressionKey, ""));
 }
 
 void SaveSettings(IniFile& config, const WindowState& window) {
@@ -54,6 +56,16 @@ void SaveSettings(IniFile& config, const WindowState& window) {
 
 void StoreOutputFolder(IniFile& config) {
     config.writeString(kConfiguration, "OutputFolder", OutputFolder);
+}
+
+void StoreCompressionChoice(IniFile& config) {
+    // While the file already reads as the choice nothing is written, so that with the
+    // default a configuration stays exactly as it was.
+    const std::string stored = config.readString(CompressionSection, CompressionKey, "");
+    if (CompressionMethodFromText(stored) != CompressionChoice) {
+        config.writeString(CompressionSection, CompressionKey,
+                           CompressionMethodText(CompressionChoice));
+    }
 }
 
 } // namespace quillon

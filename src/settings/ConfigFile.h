@@ -25,7 +25,7 @@ std::string ConfigPath(const std::string& programFolder);
 
 // The start-up reads: LanguageCode first; then the output folder, the window (applied
 // geometry first, state second), the mode (runModeCommand(true) for exactly "Single",
-// false for anything else) and the two prefixes.
+// false for anything else), the two prefixes and the compression method.
 void LoadLanguage(const IniFile& config);
 void LoadRest(const IniFile& config, const std::function<void(const WindowState&)>& applyWindow,
               const std::function<void(bool single)>& runModeCommand);
@@ -36,5 +36,10 @@ void SaveSettings(IniFile& config, const WindowState& window);
 
 // The Options dialog's confirmation: "OutputFolder" from OutputFolder.
 void StoreOutputFolder(IniFile& config);
+
+// The Options dialog's confirmation of the compression method: its own key, written
+// only there and only when the file does not already read as the choice, so that a
+// configuration that never chose one stays as it was.
+void StoreCompressionChoice(IniFile& config);
 
 } // namespace quillon

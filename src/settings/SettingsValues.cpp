@@ -7,5 +7,6 @@ std::string OutputFolder;
 std::string CompressedPrefix;
 std::string DecompressedPrefix;
 std::string ModeName;
+CompressionMethod CompressionChoice = CompressionMethod::ZlibLevel;
 
 } // namespace quillon

@@ -2,6 +2,8 @@
 // The settings values held from start-up to exit. Only the UI thread changes them; a
 // batch run takes its own copy when it starts.
 
+#include "codec/Compression.h"
+
 #include <string>
 
 namespace quillon {
@@ -11,5 +13,7 @@ extern std::string OutputFolder;       // batch output folder, possibly empty
 extern std::string CompressedPrefix;   // put before batch-compressed file names
 extern std::string DecompressedPrefix; // put before batch-decompressed file names
 extern std::string ModeName;           // "Single" or "Batch"
+// How Compress, Estimate, a batch compress run and the one-row Compress compress.
+extern CompressionMethod CompressionChoice;
 
 } // namespace quillon

@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -18,7 +19,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QProgressBar>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTreeView>
 #include <algorithm>
@@ -34,6 +38,29 @@ void SetObjectEnabled(QObject* object, bool enabled) {
         widget->setEnabled(enabled);
     }
 }
+
+// The mark column shows its check box in the middle of the cell.
+class CentredCheckDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem cell(option);
+        initStyleOption(&cell, index);
+        const QWidget* widget = option.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        QStyleOptionViewItem check(cell);
+        cell.features &= ~QStyleOptionViewItem::HasCheckIndicator;
+        style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
+        const QRect box =
+            style->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &check, widget);
+        check.rect =
+            QStyle::alignedRect(option.direction, Qt::AlignCenter, box.size(), option.rect);
+        check.state = (check.state & ~(QStyle::State_On | QStyle::State_Off)) |
+                      (check.checkState == Qt::Checked ? QStyle::State_On : QStyle::State_Off);
+        style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &check, painter, widget);
+    }
+};
 
 QAction* MenuItem(QMenu* menu, const char* name, const QString& caption) {
     QAction* item = menu->findChild<QAction*>(QString::fromLatin1(name));
@@ -107,6 +134,7 @@ void BatchController::setUpGrid() {
         header->resizeSection(column, BatchListModel::defaultColumnWidth(column));
     }
     header->setSectionResizeMode(NxProceed, QHeaderView::Fixed);
+    grid->setItemDelegateForColumn(NxProceed, new CentredCheckDelegate(grid));
 
     grid->setAcceptDrops(true);
     grid->viewport()->setAcceptDrops(true);
@@ -139,12 +167,10 @@ QMenu* BatchController::popupMenu() const {
 void BatchController::setUpCommands() {
     const auto bind = [this](QAction* action, QAbstractButton* button,
                              void (BatchController::*f)()) {
+        // A button with a command already runs it (the window links the two).
         if (action) {
             connect(action, &QAction::triggered, this,
                     [this, f] { guarded([this, f] { (this->*f)(); }); });
-            if (button) {
-                connect(button, &QAbstractButton::clicked, action, &QAction::trigger);
-            }
         } else if (button) {
             connect(button, &QAbstractButton::clicked, this,
                     [this, f] { guarded([this, f] { (this->*f)(); }); });
@@ -172,7 +198,9 @@ bool BatchController::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::DragMove: {
             auto* drag = static_cast<QDropEvent*>(event);
             if (gridAcceptsDragFrom(drag->source())) {
-                drag->acceptProposedAction();
+                // A copy: the tree must never take a dropped folder as moved away.
+                drag->setDropAction(Qt::CopyAction);
+                drag->accept();
             } else {
                 drag->ignore();
             }
@@ -181,7 +209,8 @@ bool BatchController::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::Drop: {
             auto* drop = static_cast<QDropEvent*>(event);
             if (gridAcceptsDragFrom(drop->source())) {
-                drop->acceptProposedAction();
+                drop->setDropAction(Qt::CopyAction);
+                drop->accept();
                 guarded([this] { dropFolder(); });
             } else {
                 drop->ignore();
@@ -252,7 +281,8 @@ void BatchController::batchCompress() {
     setControlEnabled(BatchControl::ProgressBar, true);
     setControlEnabled(BatchControl::Wait, true);
     checkOutputFolder();
-    startWorker(new TCompressThread(*this, *this, OutputFolder, CompressedPrefix));
+    startWorker(
+        new TCompressThread(*this, *this, OutputFolder, CompressedPrefix, CompressionChoice));
 }
 
 void BatchController::batchDecompress() {
@@ -324,7 +354,7 @@ void BatchController::compressRow() {
     }
     const std::string input = PathBytes(model_.cellText(NxFileName, row));
     const std::string target = BatchOutputPath(OutputFolder, CompressedPrefix, input);
-    const WriteResult written = CompressSwfFile(input, target, 9);
+    const WriteResult written = CompressSwfFile(input, target, CompressionChoice);
     finishRowCommand(row, input, target, written, false);
 }
 

@@ -1,8 +1,12 @@
 #include "MainWindow.h"
 
+#include "BatchController.h"
+#include "FolderPanel.h"
 #include "Icons.h"
 #include "Lang.h"
 #include "Modal.h"
+#include "OptionsDialog.h"
+#include "Shared.h"
 #include "player/ShockwaveFlash.h"
 #include "settings/SettingsValues.h"
 
@@ -11,6 +15,7 @@
 #include <QDockWidget>
 #include <QDoubleSpinBox>
 #include <QEvent>
+#include <QFile>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLabel>
@@ -116,6 +121,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     BuildPlayerPanel();
     BuildInfoPanel();
     BuildBatchPanel();
+    WireBatch();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -563,20 +569,48 @@ void TFMain::ApplyHeightRule() {
     TBXAlignmentPanel1->move(0, std::max(0, panelHeight - ControlStripHeight));
 }
 
+void TFMain::WireBatch() {
+    BatchWidgets widgets;
+    widgets.grid = NG;
+    widgets.compress = BatchCompress;
+    widgets.decompress = BatchDecompress;
+    widgets.select = BatchSelect;
+    widgets.clear = BatchClear;
+    widgets.compressAction = ABatchCompress;
+    widgets.decompressAction = ABatchDecompress;
+    widgets.selectAllAction = ABatchSelAll;
+    widgets.clearAction = ABatchClear;
+    widgets.progressBar = ProgressBar1;
+    widgets.wait = wait;
+    widgets.driveBox = mbTBXComboBox1;
+    widgets.tree = ShellTreeView1;
+    widgets.modeSingle = buttonModeSingle;
+    widgets.modeBatch = buttonModeBatch;
+    BatchCallbacks callbacks;
+    callbacks.openMovie = [this](const QString& path) {
+        SourceFileName = QFile::encodeName(path).toStdString();
+        OpenSWFFile();
+    };
+    callbacks.playSource = [this] { APlaySourceExecute(); };
+    Batch = new BatchController(widgets, std::move(callbacks), this);
+    // After the Options dialog the tree passes through the output folder and comes back
+    // to the drive box's root.
+    connect(this, &TFMain::optionsClosed, this, [this] {
+        RunGuarded(this, [this] {
+            RerootAfterOptions(Batch->folderPanel(), mbTBXComboBox1->currentText());
+        });
+    });
+}
+
 void TFMain::AModeSingleExecute() {
-    ShellTreeModel->setFilter(QDir::AllDirs | QDir::Files | QDir::Hidden | QDir::System |
-                              QDir::NoDotAndDotDot);
-    NG->setEnabled(false);
-    NG->model()->removeRows(0, NG->model()->rowCount());
+    Batch->applySingleMode();
     buttonModeSingle->setVisible(false);
     buttonModeBatch->setVisible(true);
     ModeName = "Single";
 }
 
 void TFMain::AModeBatchExecute() {
-    ShellTreeModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    NG->setEnabled(true);
-    NG->model()->removeRows(0, NG->model()->rowCount());
+    Batch->applyBatchMode();
     buttonModeSingle->setVisible(true);
     buttonModeBatch->setVisible(false);
     ModeName = "Batch";

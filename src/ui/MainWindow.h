@@ -30,6 +30,7 @@ class TSF;
 
 namespace quillon::ui {
 
+class BatchController;
 class TFMessages;
 
 class TFMain : public QMainWindow {
@@ -128,6 +129,9 @@ public:
 
     QTimer* Timer1;
 
+    // The batch grid, the batch commands, the folder scan and runs, the folder panel.
+    BatchController* Batch = nullptr;
+
 signals:
     // A language command changed LanguageCode; the interface follows it.
     void languageChanged();
@@ -149,6 +153,7 @@ private:
     void BuildPlayerToolbar();
     void BuildInfoPanel();
     void BuildBatchPanel();
+    void WireBatch();
     void Wire(QAction* command, void (TFMain::*handler)());
 
     // The first showing's start-up sequence and the close handler.

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTreeView>
+#include <algorithm>
 
 namespace quillon::ui {
 
@@ -76,6 +77,14 @@ TFOutFolder::TFOutFolder(QWidget* parent) : QDialog(parent) {
     mbTBXEdit3 =
         Named(new QLineEdit(QStringLiteral("decompressed_"), mbTBXGroupBox2), "mbTBXEdit3");
     mbTBXEdit3->setGeometry(8, 192, 214, 22);
+    // A fixed English text like the status texts: Lang.ini has no entry for it.
+    labelCompression = MakeLabel(mbTBXGroupBox2, "labelCompression", QStringLiteral("Compression"),
+                                 QRect(8, 224, 214, 16));
+    cbCompression = Named(new QComboBox(mbTBXGroupBox2), "cbCompression");
+    cbCompression->setGeometry(8, 242, 214, 22);
+    for (const auto& choice : CompressionChoices) {
+        cbCompression->addItem(QString::fromLatin1(choice.caption));
+    }
     for (QLabel* label : {labelCurrent, TBXLabel1, labelPrefixComp, labelPrefixDecomp}) {
         MarkTranslated(label, TextKind::Caption);
     }
@@ -121,12 +130,21 @@ void TFOutFolder::FormShow() {
     mbTBXEdit2->setText(QString::fromStdString(CompressedPrefix));
     mbTBXEdit3->setText(QString::fromStdString(DecompressedPrefix));
     TBXLabel1->setText(PathText(OutputFolder));
+    for (std::size_t i = 0; i < CompressionChoices.size(); ++i) {
+        if (CompressionChoices[i].method == CompressionChoice) {
+            cbCompression->setCurrentIndex(static_cast<int>(i));
+        }
+    }
 }
 
 void TFOutFolder::tbxOkClick() {
     OutputFolder = PathBytes(folders_->selectedPath());
     IniFile config(ProgramConfigPath());
     StoreOutputFolder(config);
+    CompressionChoice =
+        CompressionChoices[static_cast<std::size_t>(std::max(0, cbCompression->currentIndex()))]
+            .method;
+    StoreCompressionChoice(config);
     CompressedPrefix = mbTBXEdit2->text().toStdString();
     DecompressedPrefix = mbTBXEdit3->text().toStdString();
     accept();

@@ -1,5 +1,6 @@
 #pragma once
-// The Options dialog: the batch output folder and the file-name prefixes. Created once,
+// The Options dialog: the batch output folder, the file-name prefixes and the compression
+// method. Created once,
 // shown modally; the drive box, the tree's root and its selection persist between
 // showings, the edits and the folder label are refilled at each.
 
@@ -32,17 +33,21 @@ public:
     QLineEdit* mbTBXEdit2; // CompressedPrefix
     QLabel* labelPrefixDecomp;
     QLineEdit* mbTBXEdit3; // DecompressedPrefix
+    QLabel* labelCompression;
+    QComboBox* cbCompression; // CompressionChoice, in the order of CompressionChoices
     QPushButton* tbxOk;
     QPushButton* tbxCancel;
 
     // The tree with its drive box.
     FolderPanel* folders() const { return folders_; }
 
-    // Each showing: translation, the drive list, the edits and the folder label.
+    // Each showing: translation, the drive list, the edits, the folder label and the
+    // compression method.
     void FormShow();
-    // Takes over the folder (stored in config.ini at once) and the prefixes, then closes.
-    // When config.ini cannot be written the error passes on: the folder has changed in
-    // memory, the prefixes have not, and the dialog stays open.
+    // Takes over the folder and the compression method (each stored in config.ini at
+    // once) and the prefixes, then closes. When config.ini cannot be written the error
+    // passes on: what was stored before has changed in memory, the prefixes have not,
+    // and the dialog stays open.
     void tbxOkClick();
 
 protected:

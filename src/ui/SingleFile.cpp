@@ -8,8 +8,9 @@
 #include "WaitCursor.h"
 #include "codec/Errors.h"
 #include "codec/FileIO.h"
-#include "codec/Inspect.h"
+#include "codec/MovieInfo.h"
 #include "codec/Transforms.h"
+#include "settings/SettingsValues.h"
 
 #include <QAction>
 #include <QDoubleSpinBox>
@@ -19,8 +20,6 @@
 namespace quillon::ui {
 
 namespace {
-
-constexpr int CompressionLevel = 9;
 
 std::string ScratchPath(const char* name) {
     return (ExeFolder() + QString::fromLatin1(name)).toStdString();
@@ -101,7 +100,7 @@ void TFMain::ACompressExecute() {
         WriteResult result;
         {
             WaitCursor busy;
-            result = CompressSwfFile(SourceFileName, TargetFileName, CompressionLevel);
+            result = CompressSwfFile(SourceFileName, TargetFileName, CompressionChoice);
         }
         if (result == WriteResult::NothingWritten) {
             throw EEmptyFileError(SourceFileName);
@@ -144,7 +143,7 @@ void TFMain::AEstimateExecute() {
     WriteResult result;
     {
         WaitCursor busy;
-        result = CompressSwfFile(SourceFileName, scratch, CompressionLevel);
+        result = CompressSwfFile(SourceFileName, scratch, CompressionChoice);
     }
     if (result == WriteResult::NothingWritten) {
         throw EEmptyFileError(SourceFileName);

@@ -6,6 +6,7 @@
 #include "batch/BatchList.h"
 #include "batch/Threads.h"
 #include "codec/FileIO.h"
+#include "codec/SwfImage.h"
 #include "settings/SettingsValues.h"
 #include "ui/FolderPanel.h"
 
@@ -204,7 +205,7 @@ TEST_F(ControllerTest, SelectAllFlipsAcrossScansAndClear) {
     make("clips/a.swf");
     make("clips/b.swf");
     scan(root + "/clips");
-    trigger("ABatchSelAll");
+    w<QPushButton>("BatchSelect")->click(); // runs the command once
     EXPECT_TRUE(c->grid().marked(0) && c->grid().marked(1));
     trigger("ABatchSelAll");
     EXPECT_FALSE(c->grid().marked(0) || c->grid().marked(1));
@@ -341,6 +342,33 @@ TEST_F(ControllerTest, RowCompressReplacesAndRowDecompressReportsErrors) {
     EXPECT_EQ(cell(NxEndFileName, 0), root + "/out/d_c_a.swf");
     EXPECT_EQ(test::ReadBytes(root + "/out/d_c_a.swf"), test::ReadBytes(input));
     EXPECT_TRUE(modal.errors.isEmpty());
+}
+
+TEST_F(ControllerTest, TheChosenCompressionReachesRunsAndTheRowCommand) {
+    struct Restore {
+        ~Restore() { CompressionChoice = CompressionMethod::ZlibLevel; }
+    } restore;
+    make("clips/a.swf", 3000);
+    scan(root + "/clips");
+    c->selectAll();
+    CompressionChoice = CompressionMethod::Lzma;
+    // The run takes the method it starts with, as it takes the folder.
+    QObject::connect(&c->grid(), &QAbstractItemModel::dataChanged,
+                     [] { CompressionChoice = CompressionMethod::ZlibLevel; });
+    trigger("ABatchCompress");
+    EXPECT_EQ(cell(NxStatus, 0), "Ok");
+    EXPECT_EQ(test::ReadBytes(root + "/out/c_a.swf").left(3), "ZWS");
+
+    QObject::disconnect(&c->grid(), &QAbstractItemModel::dataChanged, nullptr, nullptr);
+    CompressionChoice = CompressionMethod::ZlibSmallest;
+    selectCell(0, NxFileName);
+    trigger("Compress1");
+    const QByteArray written = test::ReadBytes(root + "/out/c_a.swf");
+    EXPECT_EQ(written.left(3), "CWS");
+    const QByteArray input = test::ReadBytes(root + "/clips/a.swf");
+    const std::vector<std::uint8_t> plain(input.begin(), input.end());
+    EXPECT_EQ(std::vector<std::uint8_t>(written.begin(), written.end()),
+              CompressSwfImage(plain, CompressionMethod::ZlibSmallest));
 }
 
 TEST_F(ControllerTest, RowCommandFailuresLeaveTheRowAndShowTheError) {

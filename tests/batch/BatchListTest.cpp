@@ -25,8 +25,10 @@ TEST(BatchListModel, ColumnsHeadersAndWidths) {
         EXPECT_EQ(model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(),
                   QString::fromLatin1(headers[column]));
     }
-    model.setHeaderCaption(NxStatus, QStringLiteral("Statut"));
+    EXPECT_TRUE(model.setHeaderData(NxStatus, Qt::Horizontal, QStringLiteral("Statut")));
     EXPECT_EQ(model.headerData(NxStatus, Qt::Horizontal, Qt::DisplayRole).toString(), "Statut");
+    EXPECT_FALSE(model.setHeaderData(0, Qt::Vertical, QStringLiteral("x")));
+    EXPECT_FALSE(model.setHeaderData(6, Qt::Horizontal, QStringLiteral("x")));
 }
 
 TEST(BatchListModel, SizesShowTheirUnitAndStandRight) {

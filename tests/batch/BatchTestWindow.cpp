@@ -56,6 +56,15 @@ BatchTestWindow::BatchTestWindow() {
     toolbar->addAction(static_cast<QAction*>(w.modeSingle));
     toolbar->addAction(static_cast<QAction*>(w.modeBatch));
 
+    // As the main window does: each batch button runs its command.
+    const std::pair<QAbstractButton*, QAction*> commands[] = {{w.compress, w.compressAction},
+                                                              {w.decompress, w.decompressAction},
+                                                              {w.select, w.selectAllAction},
+                                                              {w.clear, w.clearAction}};
+    for (const auto& [button, action] : commands) {
+        QObject::connect(button, &QAbstractButton::clicked, action, &QAction::trigger);
+    }
+
     ui::BatchCallbacks callbacks;
     callbacks.openMovie = [this](const QString& path) { opened << path; };
     callbacks.playSource = [this] { ++plays; };

@@ -2,8 +2,8 @@
 // A small stand-in for the main window: the batch and folder panels' widgets under
 // their object names, with the controller wired to them as the main window does.
 
-#include "Modal.h"
 #include "ui/BatchController.h"
+#include "ui/Modal.h"
 
 #include <QMainWindow>
 #include <QString>

@@ -7,6 +7,7 @@
 #include "batch/ScanProgress.h"
 #include "batch/Threads.h"
 #include "codec/FileIO.h"
+#include "codec/SwfImage.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -110,10 +111,12 @@ protected:
         controls.folder = folder;
         RunToEnd(new TSearchThread(controls, controls));
     }
-    void run(BatchKind kind, const QString& outputFolder, const std::string& prefix) {
+    void run(BatchKind kind, const QString& outputFolder, const std::string& prefix,
+             CompressionMethod method = CompressionMethod::ZlibLevel) {
         BatchWorker* worker = nullptr;
         if (kind == BatchKind::Compress) {
-            worker = new TCompressThread(controls, controls, PathBytes(outputFolder), prefix);
+            worker =
+                new TCompressThread(controls, controls, PathBytes(outputFolder), prefix, method);
         } else {
             worker = new TDecompressThread(controls, controls, PathBytes(outputFolder), prefix);
         }
@@ -289,6 +292,27 @@ TEST_F(WorkerTest, DecompressingAPlainMovieSkipsWithACopy) {
     EXPECT_EQ(cell(NxEndFileName, 0), target);
     EXPECT_EQ(test::ReadBytes(target), test::ReadBytes(input));
     EXPECT_EQ(cell(NxEndFileSize, 0), QString::number(test::SizeOf(input)));
+}
+
+TEST_F(WorkerTest, CompressRunUsesTheMethodItWasStartedWith) {
+    const QString input = make("in/movie.swf", 5000);
+    QDir().mkpath(root + "/lzma");
+    QDir().mkpath(root + "/best");
+    scan(root + "/in");
+    controls.model.setAllMarked(true);
+    run(BatchKind::Compress, root + "/lzma", "", CompressionMethod::Lzma);
+    run(BatchKind::Compress, root + "/best", "", CompressionMethod::ZlibSmallest);
+    EXPECT_EQ(cell(NxStatus, 0), "Ok");
+
+    const QByteArray source = test::ReadBytes(input);
+    const auto bytes = [](const QByteArray& data) {
+        return std::vector<std::uint8_t>(data.begin(), data.end());
+    };
+    const auto plain = bytes(source);
+    EXPECT_EQ(bytes(test::ReadBytes(root + "/lzma/movie.swf")),
+              CompressSwfImage(plain, CompressionMethod::Lzma));
+    EXPECT_EQ(bytes(test::ReadBytes(root + "/best/movie.swf")),
+              CompressSwfImage(plain, CompressionMethod::ZlibSmallest));
 }
 
 TEST_F(WorkerTest, ARowThatFailsReadsErrorAndTheRunGoesOn) {

@@ -1,6 +1,6 @@
 // Every movie of the shared corpus of real files, when it is there.
 
-#include "codec/Inspect.h"
+#include "codec/MovieInfo.h"
 #include "codec/SwfImage.h"
 #include "fixtures/Bytes.h"
 #include "fixtures/TempDir.h"

@@ -167,3 +167,61 @@ TEST(EngineDraw, LaterDepthsDrawOverEarlierOnes) {
     EXPECT_PIXEL(image, 25, 25, Blue);
     EXPECT_PIXEL(image, 75, 75, Red);
 }
+
+TEST(EngineDraw, AntialiasingSwitchGivesSoftOrHardEdges) {
+    MovieWriter movie(20, 20);
+    movie.setBackground({255, 255, 255});
+    // the square's left edge falls in the middle of pixel column 5
+    movie.place(Place{1, movie.defineRectangle(110, 0, 200, 400, {255, 0, 0})});
+    movie.showFrame();
+    engine::MovieEngine engine;
+    LoadAndRun(engine, movie.bytes());
+    EXPECT_TRUE(engine.antialiasing());
+    const QColor soft = Draw(engine).pixelColor(5, 10);
+    EXPECT_GT(soft.green(), 40);
+    EXPECT_LT(soft.green(), 215);
+    engine.setAntialiasing(false);
+    const QColor hard = Draw(engine).pixelColor(5, 10);
+    EXPECT_TRUE(hard == QColor(255, 0, 0) || hard == QColor(255, 255, 255))
+        << hard.name().toStdString();
+}
+
+TEST(EngineDraw, MorphShapeIsDrawnAtThePlacedRatio) {
+    MovieWriter movie(100, 20);
+    movie.setBackground({255, 255, 255});
+    ShapeBuilder start, end; // a 20 px square moving from x=0 to x=80 px
+    start.setFill0(1);
+    start.rectangle(0, 0, 400, 400);
+    end.rectangle(1600, 0, 400, 400);
+    const Bytes startEdges = start.glyphBody(), endEdges = end.glyphBody();
+    const std::uint16_t id = movie.takeId();
+    BitWriter body;
+    body.u16(id);
+    body.rect(0, 400, 0, 400);
+    body.rect(1600, 2000, 0, 400);
+    body.u32(static_cast<std::uint32_t>(1 + 1 + 4 + 4 + 1 + startEdges.size())); // to end edges
+    body.u8(1);                                                                  // one fill
+    body.u8(0x00);
+    body.rgba({255, 0, 0, 255});
+    body.rgba({0, 0, 255, 255});
+    body.u8(0); // no lines
+    body.bytes(startEdges);
+    body.bytes(endEdges);
+    movie.tag(46, body.data());
+    for (std::uint16_t ratio : {0, 32768, 65535}) {
+        Place place{1, id};
+        place.ratio = ratio;
+        movie.remove(1);
+        movie.place(place);
+        movie.showFrame();
+    }
+    engine::MovieEngine engine;
+    LoadAndRun(engine, movie.bytes());
+    EXPECT_PIXEL(Draw(engine), 10, 10, QColor(255, 0, 0));
+    engine.advance();
+    const QImage middle = Draw(engine);
+    EXPECT_PIXEL(middle, 10, 10, White);
+    EXPECT_TRUE(PixelIs(middle, 50, 10, QColor(128, 0, 127), 12)) << Describe(middle, 50, 10);
+    engine.advance();
+    EXPECT_PIXEL(Draw(engine), 90, 10, Blue);
+}

@@ -2,7 +2,7 @@
 
 #include "MovieFixtures.h"
 #include "codec/BatchRow.h"
-#include "codec/Inspect.h"
+#include "codec/MovieInfo.h"
 #include "codec/SwfImage.h"
 #include "codec/Transforms.h"
 

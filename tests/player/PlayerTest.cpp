@@ -33,9 +33,9 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(folder); }
 
-    QString Movie(const MovieSpec& spec, const char* name = "movie.swf") {
+    QString Movie(const MovieParams& params, const char* name = "movie.swf") {
         const auto path = folder / name;
-        WriteBytes(path, PlainMovie(spec));
+        WriteBytes(path, PlainMovie(params));
         return QString::fromStdString(path.string());
     }
 

@@ -247,6 +247,39 @@ TEST_F(ConfigFileTest, SaveStopsAtTheFirstKeyThatCannotBeWritten) {
     EXPECT_EQ(ReadText(path_), "[Configuration]\nDefaultLanguage=ENG\n[Size]\nTop=1\n");
 }
 
+TEST_F(ConfigFileTest, CompressionChoiceHasAKeyOfItsOwnWrittenOnlyWhenStored) {
+    // Absent, and unknown values, read as zlib at level 9.
+    CompressionChoice = CompressionMethod::Lzma;
+    Load(path_);
+    EXPECT_EQ(CompressionChoice, CompressionMethod::ZlibLevel);
+    WriteText(path_, "[Configuration]\nCompression=bogus\n");
+    CompressionChoice = CompressionMethod::Lzma;
+    Load(path_);
+    EXPECT_EQ(CompressionChoice, CompressionMethod::ZlibLevel);
+
+    // Shutdown leaves it alone, and so does confirming the default that the file
+    // already reads as; confirming another method writes it.
+    WriteText(path_, "[Configuration]\nMode=Single\n");
+    CompressionChoice = CompressionMethod::ZlibLevel;
+    IniFile config(path_);
+    StoreCompressionChoice(config);
+    EXPECT_EQ(ReadText(path_), "[Configuration]\nMode=Single\n");
+    CompressionChoice = CompressionMethod::ZlibSmallest;
+    SaveSettings(config, WindowState{});
+    EXPECT_EQ(ReadText(path_).find("Compression="), std::string::npos);
+    StoreCompressionChoice(config);
+    EXPECT_EQ(IniFile(path_).readString("Configuration", "Compression", ""), "zlib-smallest");
+    for (const auto& choice : CompressionChoices) {
+        CompressionChoice = choice.method;
+        StoreCompressionChoice(config);
+        CompressionChoice = CompressionMethod::ZlibLevel == choice.method
+                                ? CompressionMethod::Lzma
+                                : CompressionMethod::ZlibLevel;
+        Load(path_);
+        EXPECT_EQ(CompressionChoice, choice.method) << choice.caption;
+    }
+}
+
 TEST_F(ConfigFileTest, StoreOutputFolderFailureKeepsTheFile) {
     const std::string before = "[Configuration]\nOutputFolder=/old\n";
     WriteText(path_, before);

@@ -1,6 +1,7 @@
 // The main window's objects, start states, modes, layout rules, dialogs and guards.
 
 #include "GuiFixture.h"
+#include "batch/BatchListModel.h"
 #include "player/ShockwaveFlash.h"
 #include "ui/About.h"
 #include "ui/HelpError.h"
@@ -17,7 +18,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
-#include <QStandardItemModel>
 #include <QTableView>
 #include <QTimer>
 #include <QToolBar>
@@ -175,7 +175,7 @@ TEST_F(GuiTest, StartStates) {
 
 TEST_F(GuiTest, ModeSwitchEmptiesTheGridAndSwapsTheItems) {
     auto* grid = Find<QTableView>("NG");
-    auto* model = qobject_cast<QStandardItemModel*>(grid->model());
+    auto* model = qobject_cast<BatchListModel*>(grid->model());
     ASSERT_NE(model, nullptr);
     main->ABatchSelAll->setEnabled(true);
 
@@ -185,8 +185,7 @@ TEST_F(GuiTest, ModeSwitchEmptiesTheGridAndSwapsTheItems) {
     EXPECT_TRUE(main->buttonModeSingle->isVisible());
     EXPECT_FALSE(main->buttonModeBatch->isVisible());
     EXPECT_FALSE(main->ShellTreeModel->filter() & QDir::Files);
-    model->appendRow(new QStandardItem(QStringLiteral("a.swf")));
-    model->appendRow(new QStandardItem(QStringLiteral("b.swf")));
+    model->appendRows({QStringLiteral("a.swf"), QStringLiteral("b.swf")});
 
     main->AModeSingle->trigger();
     EXPECT_EQ(ModeName, "Single");

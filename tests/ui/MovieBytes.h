@@ -11,7 +11,7 @@
 
 namespace quillon::test {
 
-struct MovieSpec {
+struct MovieParams {
     std::uint8_t version = 10;
     std::uint16_t frameRate8_8 = 24 * 256;
     std::uint16_t frameCount = 1;
@@ -22,14 +22,14 @@ struct MovieSpec {
 
 // A plain movie: header, frame rectangle (15-bit fields), rate, count, ShowFrame tags
 // and an End tag; the declared length is the real one.
-inline std::vector<std::uint8_t> PlainMovie(const MovieSpec& spec = {}) {
-    std::vector<std::uint8_t> bytes = {'F', 'W', 'S', spec.version, 0, 0, 0, 0};
+inline std::vector<std::uint8_t> PlainMovie(const MovieParams& params = {}) {
+    std::vector<std::uint8_t> bytes = {'F', 'W', 'S', params.version, 0, 0, 0, 0};
     const unsigned nbits = 15;
     std::vector<bool> stream;
     for (int i = 4; i >= 0; --i) {
         stream.push_back((nbits >> i) & 1u);
     }
-    for (std::int32_t field : {0, spec.xmax, 0, spec.ymax}) {
+    for (std::int32_t field : {0, params.xmax, 0, params.ymax}) {
         for (int i = static_cast<int>(nbits) - 1; i >= 0; --i) {
             stream.push_back((static_cast<std::uint32_t>(field) >> i) & 1u);
         }
@@ -44,15 +44,15 @@ inline std::vector<std::uint8_t> PlainMovie(const MovieSpec& spec = {}) {
         }
         bytes.push_back(byte);
     }
-    bytes.push_back(static_cast<std::uint8_t>(spec.frameRate8_8 & 0xFF));
-    bytes.push_back(static_cast<std::uint8_t>(spec.frameRate8_8 >> 8));
-    bytes.push_back(static_cast<std::uint8_t>(spec.frameCount & 0xFF));
-    bytes.push_back(static_cast<std::uint8_t>(spec.frameCount >> 8));
-    for (int frame = 0; frame < spec.frameCount; ++frame) {
+    bytes.push_back(static_cast<std::uint8_t>(params.frameRate8_8 & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>(params.frameRate8_8 >> 8));
+    bytes.push_back(static_cast<std::uint8_t>(params.frameCount & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>(params.frameCount >> 8));
+    for (int frame = 0; frame < params.frameCount; ++frame) {
         bytes.push_back(0x40); // ShowFrame
         bytes.push_back(0x00);
     }
-    for (std::size_t i = 0; i < spec.padding + 1; ++i) {
+    for (std::size_t i = 0; i < params.padding + 1; ++i) {
         bytes.push_back(0x00); // End
         bytes.push_back(0x00);
     }
@@ -63,8 +63,8 @@ inline std::vector<std::uint8_t> PlainMovie(const MovieSpec& spec = {}) {
     return bytes;
 }
 
-inline std::vector<std::uint8_t> CompressedMovie(const MovieSpec& spec = {}) {
-    return CompressSwfImage(PlainMovie(spec), 9);
+inline std::vector<std::uint8_t> CompressedMovie(const MovieParams& params = {}) {
+    return CompressSwfImage(PlainMovie(params), 9);
 }
 
 inline void SetDeclaredLength(std::vector<std::uint8_t>& movie, std::uint32_t length) {

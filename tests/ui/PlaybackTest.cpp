@@ -14,8 +14,8 @@ namespace {
 
 class PlaybackTest : public GuiTest {
 protected:
-    void LoadForPlay(const MovieSpec& spec, const char* name = "movie.swf") {
-        WriteBytes(Path(name), PlainMovie(spec));
+    void LoadForPlay(const MovieParams& params, const char* name = "movie.swf") {
+        WriteBytes(Path(name), PlainMovie(params));
         SourceFileName = Path(name);
     }
     void ExpectPlaying() {

@@ -198,6 +198,7 @@ void ParseBitmapTag(const Tag& tag, ParseContext& context) {
     if (!error.empty()) {
         context.warn("bitmap " + std::to_string(id) + ": " + error);
     }
+    context.bitmapBytes += static_cast<std::size_t>(image.sizeInBytes());
     auto character = std::make_shared<BitmapCharacter>();
     character->image = std::move(image);
     context.dictionary.define(id, std::move(character));

@@ -116,7 +116,7 @@ void ShadowOrGlow(QImage& layer, const Filter& f, double scale, bool shadow) {
         QImage blurred = Moved(layer, offset);
         BoxBlur(blurred, f.blurX * scale, f.blurY * scale, std::max(1, f.passes));
         const QImage glow = InnerGlow(layer, blurred, f.color, f.strength);
-        if (!f.knockout) {
+        if (!f.knockout && f.compositeSource) {
             p.drawImage(0, 0, layer);
         }
         p.drawImage(0, 0, glow);
@@ -184,9 +184,11 @@ void ManualBlend(QImage& target, const QImage& layer, int mode) {
             const QRgb s = src[x];
             int r, g, b;
             if (mode == Subtract) {
-                r = std::max(0, qRed(d) - qRed(s));
-                g = std::max(0, qGreen(d) - qGreen(s));
-                b = std::max(0, qBlue(d) - qBlue(s));
+                // the layer is premultiplied: its own colour is taken away where it covers
+                const QRgb straight = qUnpremultiply(s);
+                r = std::max(0, qRed(d) - qRed(straight));
+                g = std::max(0, qGreen(d) - qGreen(straight));
+                b = std::max(0, qBlue(d) - qBlue(straight));
             } else { // invert
                 r = qAlpha(d) - qRed(d);
                 g = qAlpha(d) - qGreen(d);
@@ -245,6 +247,10 @@ void ApplyFilters(QImage& layer, const std::vector<Filter>& filters, double scal
 
 bool BlendNeedsLayer(int blendMode) {
     return blendMode >= Layer && blendMode <= HardLight;
+}
+
+bool BlendActsOnLayerOnly(int blendMode) {
+    return blendMode == Alpha || blendMode == Erase;
 }
 
 void CompositeLayer(QPainter& painter, const QImage& layer, int blendMode, double opacity) {

@@ -21,5 +21,7 @@ void CompositeLayer(QPainter& painter, const QImage& layer, int blendMode, doubl
 
 // True when an instance with this blend mode needs a layer of its own.
 bool BlendNeedsLayer(int blendMode);
+// True for the modes (alpha, erase) that work on the layer below them.
+bool BlendActsOnLayerOnly(int blendMode);
 
 } // namespace quillon::engine

@@ -128,6 +128,10 @@ void MovieEngine::render(QPainter& painter, const QRectF& target, const QRectF& 
     painter.restore();
 }
 
+std::size_t MovieEngine::bitmapBytes() const {
+    return state_->context.bitmapBytes;
+}
+
 void MovieEngine::setAntialiasing(bool on) {
     antialiasing_ = on;
 }

@@ -65,6 +65,9 @@ public:
     void setAntialiasing(bool on);
     bool antialiasing() const;
 
+    // Bytes of decoded bitmap pixels the movie holds (for memory figures).
+    std::size_t bitmapBytes() const;
+
     // What was skipped or could not be read while loading and running.
     const std::vector<std::string>& warnings() const;
 

@@ -26,6 +26,7 @@ struct ParseContext {
     int version = 10;
     std::vector<std::uint8_t> jpegTables;
     std::optional<QColor> background;
+    std::size_t bitmapBytes = 0; // decoded pixels held by bitmap characters
     std::vector<std::string> warnings;
     std::set<std::string> warned;
     std::int64_t bitmapPixels = 0; // decoded so far, against MaxMovieBitmapPixels

@@ -111,6 +111,9 @@ void Renderer::drawInstance(QPainter& painter, const Instance& instance, const Q
 
 void Renderer::drawLayered(QPainter& painter, const Instance& instance, const QTransform& m,
                            const ColorTransform& cx, int nesting) {
+    if (BlendActsOnLayerOnly(instance.blendMode) && layers_ == 0) {
+        return; // alpha and erase need a layer below them; on the stage they show nothing
+    }
     const QPaintDevice* device = painter.device();
     QImage layer(device->width(), device->height(), QImage::Format_ARGB32_Premultiplied);
     if (layer.isNull()) {
@@ -127,7 +130,9 @@ void Renderer::drawLayered(QPainter& painter, const Instance& instance, const QT
     {
         QPainter layerPainter(&layer);
         layerPainter.setRenderHints(painter.renderHints());
+        ++layers_;
         drawContent(layerPainter, instance, m, inner, nesting);
+        --layers_;
     }
     // Filter sizes are in pixels of the stage: they grow with the view's scale, not with
     // the transforms of the clips around them.

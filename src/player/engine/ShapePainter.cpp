@@ -131,6 +131,7 @@ QBrush ShapePainter::brushFor(const FillStyle& style, const ColorTransform& cx,
         QLinearGradient gradient(-GradientHalf, 0, GradientHalf, 0);
         gradient.setStops(StopsFor(style, cx));
         gradient.setSpread(SpreadOf(style.spread));
+        gradient.setInterpolationMode(QGradient::ComponentInterpolation);
         QBrush brush(gradient);
         brush.setTransform(style.matrix);
         return brush;
@@ -141,6 +142,7 @@ QBrush ShapePainter::brushFor(const FillStyle& style, const ColorTransform& cx,
         QRadialGradient gradient(QPointF(0, 0), GradientHalf, QPointF(focal, 0));
         gradient.setStops(StopsFor(style, cx));
         gradient.setSpread(SpreadOf(style.spread));
+        gradient.setInterpolationMode(QGradient::ComponentInterpolation);
         QBrush brush(gradient);
         brush.setTransform(style.matrix);
         return brush;

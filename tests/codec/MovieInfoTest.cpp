@@ -1,4 +1,4 @@
-#include "codec/Inspect.h"
+#include "codec/MovieInfo.h"
 
 #include "codec/Errors.h"
 #include "fixtures/Bytes.h"

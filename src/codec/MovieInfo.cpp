@@ -1,4 +1,4 @@
-#include "Inspect.h"
+#include "MovieInfo.h"
 
 #include "Errors.h"
 #include "FileIO.h"

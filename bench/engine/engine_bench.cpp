@@ -1,0 +1,183 @@
+// engine-bench [CORPUS]: the movie engine's speed and memory figures.
+//   1. median time to draw one frame of each visual-test movie at its stage size
+//      (movies listed in CORPUS/visual_tests.tsv; target: at most 4 ms);
+//   2. time to draw a movie with 10,000 placed shapes (target: at most 50 ms);
+//   3. heap taken by the parsed movie and its shape caches against the inflated movie
+//      size plus decoded bitmaps (target: at most 4x), for the largest corpus movies.
+
+#include "codec/FileIO.h"
+#include "codec/SwfImage.h"
+#include "player/engine/MovieEngine.h"
+#include "support/MovieWriter.h"
+
+#include <QImage>
+#include <QPainter>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <malloc.h>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using quillon::engine::MovieEngine;
+using quillon::engine::ScaleMode;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double Milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+double Median(std::vector<double> v) {
+    if (v.empty()) {
+        return 0;
+    }
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Draws the current frame at stage size and returns the milliseconds it took (best of 3).
+double DrawTime(const MovieEngine& engine) {
+    const QRectF stage = engine.frameRect();
+    const QSize size(std::clamp(static_cast<int>(stage.width() / 20), 1, 4096),
+                     std::clamp(static_cast<int>(stage.height() / 20), 1, 4096));
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    double best = 1e9;
+    for (int i = 0; i < 3; ++i) {
+        QPainter painter(&image);
+        const auto start = Clock::now();
+        engine.render(painter, QRectF(QPointF(0, 0), QSizeF(size)), stage, ScaleMode::ShowAll);
+        painter.end();
+        best = std::min(best, Milliseconds(Clock::now() - start));
+    }
+    return best;
+}
+
+std::vector<fs::path> VisualTestMovies(const fs::path& corpus) {
+    std::ifstream list(corpus / "visual_tests.tsv");
+    std::set<std::string> seen;
+    std::vector<fs::path> out;
+    std::string line;
+    std::getline(list, line);
+    while (std::getline(list, line)) {
+        const std::string path = line.substr(0, line.find('\t'));
+        if (seen.insert(path).second) {
+            out.push_back(corpus / path);
+        }
+    }
+    return out;
+}
+
+void BenchVisualTests(const fs::path& corpus) {
+    std::vector<double> times;
+    for (const fs::path& movie : VisualTestMovies(corpus)) {
+        MovieEngine engine;
+        engine.setAntialiasing(false);
+        try {
+            engine.load(movie.string());
+        } catch (const std::exception&) {
+            continue;
+        }
+        for (int frame = 0; frame < 5; ++frame) {
+            times.push_back(DrawTime(engine));
+            engine.advance();
+        }
+    }
+    std::printf("visual-test frames drawn: %zu; median draw %.2f ms, slowest %.2f ms (target <= 4 "
+                "ms median)\n",
+                times.size(), Median(times),
+                times.empty() ? 0.0 : *std::max_element(times.begin(), times.end()));
+}
+
+void BenchManyShapes() {
+    using namespace quillon::testing;
+    MovieWriter movie(1000, 1000);
+    const auto square = movie.defineRectangle(0, 0, 100, 100, {200, 40, 40});
+    ShapeBuilder disc;
+    disc.setFill1(disc.addSolidFill({40, 40, 200}));
+    disc.moveTo(60, 0);
+    disc.curveTo(60, 60, 0, 60);
+    disc.curveTo(-60, 60, -60, 0);
+    disc.curveTo(-60, -60, 0, -60);
+    disc.curveTo(60, -60, 60, 0);
+    const auto round = movie.defineShape(disc);
+    for (int i = 0; i < 10000; ++i) {
+        movie.place(Place{i + 1, i % 2 ? square : round}.at((i % 100) * 200, (i / 100) * 200));
+    }
+    movie.showFrame();
+    MovieEngine engine;
+    engine.loadBytes(movie.bytes());
+    std::vector<double> times;
+    for (bool smooth : {false, true}) {
+        engine.setAntialiasing(smooth);
+        times.clear();
+        for (int i = 0; i < 5; ++i) {
+            times.push_back(DrawTime(engine));
+        }
+        std::printf("10,000 placed shapes (%s): median draw %.2f ms (target <= 50 ms)\n",
+                    smooth ? "smooth edges" : "hard edges", Median(times));
+    }
+}
+
+std::size_t HeapInUse() {
+    const auto info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+void BenchMemory(const fs::path& corpus) {
+    std::vector<std::pair<std::uintmax_t, fs::path>> movies;
+    for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
+        if (entry.is_regular_file() && entry.path().extension() == ".swf") {
+            movies.emplace_back(entry.file_size(), entry.path());
+        }
+    }
+    std::sort(movies.rbegin(), movies.rend());
+    movies.resize(std::min<std::size_t>(movies.size(), 8));
+    for (const auto& [size, path] : movies) {
+        const auto bytes = quillon::ReadWholeFile(path.string());
+        std::vector<std::uint8_t> image;
+        if (bytes.size() > 8 && bytes[0] == 'C') {
+            quillon::DecompressSwfImage(bytes, image);
+        }
+        const std::size_t inflated = std::max(bytes.size(), image.size());
+        image.clear();
+        image.shrink_to_fit();
+        const std::size_t before = HeapInUse();
+        MovieEngine engine;
+        try {
+            engine.loadBytes(bytes);
+        } catch (const std::exception&) {
+            continue;
+        }
+        for (int i = 0; i < 10; ++i) {
+            DrawTime(engine);
+            engine.advance();
+        }
+        const std::size_t used = HeapInUse() - std::min(before, HeapInUse());
+        const std::size_t parsed = used - std::min(used, engine.bitmapBytes());
+        std::printf("%-80s inflated %8zu B, engine heap %9zu B, of which bitmaps %9zu B; "
+                    "the rest %.2fx the movie (target <= 4x)\n",
+                    fs::relative(path, corpus).string().c_str(), inflated, used,
+                    engine.bitmapBytes(), double(parsed) / double(inflated));
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const fs::path corpus = argc > 1 ? fs::path(argv[1]) : fs::path("/work/shared/corpus");
+    BenchManyShapes();
+    if (fs::is_directory(corpus)) {
+        BenchVisualTests(corpus);
+        BenchMemory(corpus);
+    } else {
+        std::printf("no corpus at %s: only the synthetic figures\n", corpus.string().c_str());
+    }
+    return 0;
+}
