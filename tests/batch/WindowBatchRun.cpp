@@ -6,6 +6,7 @@
 #include "codec/BatchRow.h"
 #include "settings/SettingsValues.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileSystemModel>
@@ -43,9 +44,9 @@ WindowRunResult RunBatchFromWindow(BatchTestWindow& window, const QString& folde
     result.scanSeconds = Seconds(timer);
     result.rows = controller.grid().rowCount();
 
-    if (!BatchAllMarked) {
-        controller.selectAll();
-    }
+    // Select All flips one flag that outlives a scan: start it from "none marked".
+    BatchAllMarked = false;
+    controller.selectAll();
     OutputFolder = PathBytes(outputFolder);
     timer.restart();
     compress ? controller.batchCompress() : controller.batchDecompress();

@@ -36,6 +36,24 @@ ShapeBuilder Zigzag(std::size_t n) {
     return shape;
 }
 
+// A 40 x 40 pixel movie: a 20-pixel rectangle inside levels of sprites, each placing the
+// level below `copies` times (each copy half a pixel further down and right).
+Bytes SpriteTower(int levels, int copies, Rgba color) {
+    MovieWriter movie(40, 40);
+    std::uint16_t below = movie.defineRectangle(0, 0, 400, 400, color);
+    for (int level = 0; level < levels; ++level) {
+        TagStream inner;
+        for (int copy = 0; copy < copies; ++copy) {
+            inner.place(Place{1 + copy, below}.at(10 * copy, 10 * copy));
+        }
+        inner.showFrame();
+        below = movie.defineSprite(inner);
+    }
+    movie.place(Place{1, below});
+    movie.showFrame();
+    return movie.bytes();
+}
+
 } // namespace
 
 TEST(EngineLimits, MillionsOfEdgesAreCutAtTheShapeLimit) {
@@ -57,19 +75,8 @@ TEST(EngineLimits, MillionsOfEdgesAreCutAtTheShapeLimit) {
 
 TEST(EngineLimits, SpritesThatDoubleAtEveryLevelStopAtTheInstanceLimit) {
     // Level k places level k-1 twice: 2^40 rectangles if nothing stopped it.
-    MovieWriter movie(40, 40);
-    std::uint16_t below = movie.defineRectangle(0, 0, 400, 400, {0, 0, 255});
-    for (int level = 0; level < 40; ++level) {
-        TagStream inner;
-        inner.place(Place{1, below});
-        inner.place(Place{2, below}.at(10, 10));
-        inner.showFrame();
-        below = movie.defineSprite(inner);
-    }
-    movie.place(Place{1, below});
-    movie.showFrame();
     engine::MovieEngine engine;
-    engine.loadBytes(movie.bytes());
+    engine.loadBytes(SpriteTower(40, 2, {0, 0, 255}));
     engine.advance();
     engine.advance();
     const QImage image = Draw(engine, QSize(40, 40));
@@ -80,18 +87,8 @@ TEST(EngineLimits, SpritesThatDoubleAtEveryLevelStopAtTheInstanceLimit) {
 }
 
 TEST(EngineLimits, DeeplyNestedSpritesStopAtTheNestingLimit) {
-    MovieWriter movie(40, 40);
-    std::uint16_t below = movie.defineRectangle(0, 0, 400, 400, {0, 255, 0});
-    for (int level = 0; level < 5000; ++level) {
-        TagStream inner;
-        inner.place(Place{1, below});
-        inner.showFrame();
-        below = movie.defineSprite(inner);
-    }
-    movie.place(Place{1, below});
-    movie.showFrame();
     engine::MovieEngine engine;
-    engine.loadBytes(movie.bytes());
+    engine.loadBytes(SpriteTower(5000, 1, {0, 255, 0}));
     engine.advance();
     const QImage image = Draw(engine, QSize(40, 40));
     EXPECT_TRUE(Warned(engine, "nested deeper than " + std::to_string(engine::MaxClipNesting)));

@@ -19,8 +19,9 @@ struct Clip;
 
 // Clips inside clips deeper than this (a sprite that holds itself) are left out.
 inline constexpr int MaxClipNesting = 64;
-// Characters on show at once, in all clips together; more are left out. Sprites that
-// each place the one before twice would otherwise need 2^64 of them.
+// Characters on show at once in all clips together, and characters placed in one frame
+// step; more are left out. Sprites or buttons that each hold the one before twice would
+// otherwise need 2^64 of them.
 inline constexpr std::int64_t MaxLiveInstances = 50000;
 
 // Counts the instances alive in one movie: each copy counts, a moved-from one not.
@@ -82,7 +83,12 @@ public:
     // Starts a clip on its first frame.
     void start(const std::shared_ptr<Clip>& clip);
     // Starts a new frame of the movie: clips placed from now on skip this frame's tick.
-    void beginFrame() { ++frameNumber_; }
+    void beginFrame() {
+        ++frameNumber_;
+        resetBudget();
+    }
+    // Starts a new step (a frame or a seek) with a fresh count of characters placed.
+    void resetBudget() { placed_ = 0; }
     // One frame for clip and everything inside it; their frame actions are queued.
     void tick(const std::shared_ptr<Clip>& clip);
     // Moves the playhead of a clip to frame (clamped), rebuilding its display list when
@@ -104,6 +110,7 @@ private:
     int nesting_ = 0;
     std::uint64_t frameNumber_ = 0;
     std::shared_ptr<std::int64_t> liveInstances_ = std::make_shared<std::int64_t>(0);
+    std::int64_t placed_ = 0; // in this step
 };
 
 } // namespace quillon::engine
