@@ -1,4 +1,4 @@
-// Movies built to exhaust the engine: shapes of millions of edges, sprites that multiply
+// Movies built to exhaust the engine: shapes past the edge limit, sprites that multiply
 // at every level, bitmaps declared huge over a few bytes. Each loads and draws within
 // the engine's limits and says what it left out.
 
@@ -56,13 +56,10 @@ Bytes SpriteTower(int levels, int copies, Rgba color) {
 
 } // namespace
 
-TEST(EngineLimits, MillionsOfEdgesAreCutAtTheShapeLimit) {
+TEST(EngineLimits, EdgesPastTheShapeLimitAreCut) {
     MovieWriter movie(50, 50);
-    // One shape past the limit, and more under it: millions of edges in all.
+    // Reading stops at the limit, so a shape of millions of edges costs no more than this.
     movie.place(Place{1, movie.defineShape(Zigzag(engine::MaxShapeEdges + 1000))});
-    for (int i = 0; i < 4; ++i) {
-        movie.place(Place{2 + i, movie.defineShape(Zigzag(engine::MaxShapeEdges - 1))});
-    }
     movie.showFrame();
     engine::MovieEngine engine;
     engine.loadBytes(movie.bytes());
