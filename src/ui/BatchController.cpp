@@ -139,6 +139,7 @@ void BatchController::setUpGrid() {
     grid->setAcceptDrops(true);
     grid->viewport()->setAcceptDrops(true);
     grid->viewport()->installEventFilter(this);
+    gridViewport_ = grid->viewport();
 
     if (!menu_) {
         menu_ = new QMenu(grid);
@@ -192,7 +193,9 @@ void BatchController::setUpCommands() {
 }
 
 bool BatchController::eventFilter(QObject* watched, QEvent* event) {
-    if (gridView_ && watched == gridView_->viewport()) {
+    // The viewport is compared as a plain object: while the grid is being destroyed it
+    // still sends events, but is no longer a table view.
+    if (gridViewport_ && watched == gridViewport_) {
         switch (event->type()) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {

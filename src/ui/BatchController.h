@@ -123,6 +123,7 @@ private:
 
     BatchListModel model_;
     QPointer<QTableView> gridView_;
+    QPointer<QWidget> gridViewport_; // the one whose events the controller watches
     QPointer<QAbstractButton> compress_, decompress_, select_, clear_;
     QPointer<QAction> compressAction_, decompressAction_, selectAllAction_, clearAction_;
     QPointer<QProgressBar> bar_;

@@ -87,8 +87,16 @@ QImage DecodeLossless(BitReader& in, bool withAlpha, std::string& error) {
         return QImage();
     }
     const std::size_t paletteBytes = static_cast<std::size_t>(paletteSize) * (withAlpha ? 4 : 3);
+    // zlib gives at most about 1,032 bytes for each byte it reads: a bitmap declared far
+    // larger than its data can fill is damage, and is not worth its memory.
+    const std::size_t wanted = paletteBytes + stride * height;
+    if (wanted > in.rest().size() * 1032 + 4096) {
+        error = "bitmap of " + std::to_string(width) + " x " + std::to_string(height) +
+                " pixels holds only " + std::to_string(in.rest().size()) + " bytes of data";
+        return QImage();
+    }
     std::vector<std::uint8_t> data;
-    const bool complete = Inflate(in.rest(), paletteBytes + stride * height, data);
+    const bool complete = Inflate(in.rest(), wanted, data);
     if (!complete) {
         error = "bitmap data ends early";
     }
@@ -178,6 +186,15 @@ void ParseBitmapTag(const Tag& tag, ParseContext& context) {
     default:
         return;
     }
+    const std::int64_t pixels = static_cast<std::int64_t>(image.width()) * image.height();
+    if (pixels > MaxBitmapPixels) {
+        error = "bitmap larger than the limit";
+        image = QImage();
+    } else if (context.bitmapPixels + pixels > MaxMovieBitmapPixels) {
+        error = "the movie's bitmaps pass the memory limit; this one is not drawn";
+        image = QImage();
+    }
+    context.bitmapPixels += image.width() * static_cast<std::int64_t>(image.height());
     if (!error.empty()) {
         context.warn("bitmap " + std::to_string(id) + ": " + error);
     }

@@ -115,6 +115,15 @@ bool ClipRunner::makeInstance(Instance& instance, std::uint16_t id, std::uint32_
     instance.character = character;
     instance.clip.reset();
     instance.placedInFrame = frameNumber_;
+    instance.counted = LiveCount();
+    if (*liveInstances_ >= MaxLiveInstances || placed_ >= MaxLiveInstances) {
+        warn("more than " + std::to_string(MaxLiveInstances) +
+             " characters on show or placed in one frame; the rest are not drawn");
+        instance.character.reset();
+        return true;
+    }
+    ++placed_;
+    instance.counted = LiveCount(liveInstances_);
     if (nesting_ >= MaxClipNesting) {
         warn("clips nested deeper than " + std::to_string(MaxClipNesting) +
              " levels are not drawn");

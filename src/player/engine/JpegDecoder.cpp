@@ -1,5 +1,7 @@
 #include "JpegDecoder.h"
 
+#include "ParseContext.h"
+
 #include <csetjmp>
 #include <cstdio>
 #include <jpeglib.h>
@@ -61,7 +63,7 @@ bool Decode(jpeg_decompress_struct& info, ErrorManager& errors,
     jpeg_read_header(&info, TRUE);
     info.out_color_space = JCS_RGB;
     jpeg_start_decompress(&info);
-    if (static_cast<std::uint64_t>(info.output_width) * info.output_height > (1u << 26)) {
+    if (static_cast<std::uint64_t>(info.output_width) * info.output_height > MaxBitmapPixels) {
         std::snprintf(errors.message, sizeof errors.message, "picture too large");
         return false;
     }

@@ -109,6 +109,7 @@ void MovieEngine::gotoFrame(int frame) {
     if (!state_->loaded) {
         return;
     }
+    state_->runner->resetBudget();
     state_->runner->gotoFrame(state_->root, std::clamp(frame, 0, frameCount() - 1));
     state_->runner->dropQueuedActions();
 }
