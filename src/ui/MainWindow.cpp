@@ -26,7 +26,6 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QSlider>
-#include <QStandardItemModel>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -452,20 +451,11 @@ void TFMain::BuildBatchPanel() {
 
     NG = new QTableView(content);
     NG->setObjectName(QStringLiteral("NG"));
-    NGModel = new QStandardItemModel(0, 6, NG);
-    NGModel->setHorizontalHeaderLabels(
-        {QString(), QStringLiteral("Input file name"), QStringLiteral("Status"),
-         QStringLiteral("Output file name"), QStringLiteral("Input file size"),
-         QStringLiteral("Output file size")});
-    NG->setModel(NGModel);
+    // The batch controller installs the grid's model, headers and column widths.
     NG->setEditTriggers(QAbstractItemView::NoEditTriggers);
     NG->horizontalHeader()->setSectionsMovable(false);
     NG->horizontalHeader()->setFixedHeight(20);
     NG->verticalHeader()->hide();
-    const int widths[] = {26, 362, 50, 303, 80, 80};
-    for (int column = 0; column < 6; ++column) {
-        NG->setColumnWidth(column, widths[column]);
-    }
     NG->move(0, 2);
     NG->setFixedHeight(89);
 

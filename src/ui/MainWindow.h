@@ -21,7 +21,6 @@ class QProgressBar;
 class QPushButton;
 class QScrollBar;
 class QSlider;
-class QStandardItemModel;
 class QTableView;
 class QTimer;
 class QToolBar;
@@ -126,7 +125,6 @@ public:
     // Batch panel.
     QDockWidget* TBXDPBatchOp;
     QTableView* NG;
-    QStandardItemModel* NGModel; // placeholder model until the batch list takes over
     QPushButton *BatchCompress, *BatchDecompress, *BatchSelect, *BatchClear;
     QProgressBar* ProgressBar1;
     QLabel* wait;
