@@ -30,8 +30,8 @@ const FontCharacter* Dictionary::findFont(const std::string& name, bool bold, bo
         if (!font || !sameName(font->name)) {
             continue;
         }
-        const int score = (font->bold == bold) * 4 + (font->italic == italic) * 2 +
-                          !font->glyphs.empty();
+        const int score =
+            (font->bold == bold) * 4 + (font->italic == italic) * 2 + !font->glyphs.empty();
         if (score > bestScore) {
             best = font.get();
             bestScore = score;

@@ -111,7 +111,8 @@ std::size_t DecodeEntity(const std::string& html, std::size_t i, std::string& ou
     } else if (name.size() > 1 && name[0] == '#') {
         const bool hex = name[1] == 'x';
         const char* from = name.data() + (hex ? 2 : 1);
-        const auto [ptr, ec] = std::from_chars(from, name.data() + name.size(), code, hex ? 16 : 10);
+        const auto [ptr, ec] =
+            std::from_chars(from, name.data() + name.size(), code, hex ? 16 : 10);
         if (ec != std::errc{} || ptr != name.data() + name.size() || from == ptr) {
             return 0;
         }
@@ -304,8 +305,7 @@ std::vector<TextParagraph> ParseHtmlText(const std::string& html, const TextStyl
 std::vector<TextParagraph> PlainTextParagraphs(const std::string& text, const TextStyle& base,
                                                int align) {
     std::vector<TextParagraph> paragraphs;
-    const QString content =
-        QString::fromUtf8(text).replace("\r\n", "\n").replace('\r', '\n');
+    const QString content = QString::fromUtf8(text).replace("\r\n", "\n").replace('\r', '\n');
     for (const QString& line : content.split('\n')) {
         TextParagraph paragraph;
         paragraph.align = align;

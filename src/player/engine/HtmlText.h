@@ -29,8 +29,7 @@ struct TextParagraph {
 };
 
 // Markup starts from base; unknown tags are ignored and their text kept.
-std::vector<TextParagraph> ParseHtmlText(const std::string& html, const TextStyle& base,
-                                         int align);
+std::vector<TextParagraph> ParseHtmlText(const std::string& html, const TextStyle& base, int align);
 std::vector<TextParagraph> PlainTextParagraphs(const std::string& text, const TextStyle& base,
                                                int align);
 

@@ -141,8 +141,8 @@ private:
         emitLine(chars, start, chars.size(), align, first, true, baseFace);
     }
 
-    void emitLine(const std::vector<PlacedChar>& chars, std::size_t from, std::size_t to,
-                  int align, bool first, bool last, std::size_t baseFace) {
+    void emitLine(const std::vector<PlacedChar>& chars, std::size_t from, std::size_t to, int align,
+                  bool first, bool last, std::size_t baseFace) {
         TextLine line;
         line.chars.assign(chars.begin() + static_cast<std::ptrdiff_t>(from),
                           chars.begin() + static_cast<std::ptrdiff_t>(to));

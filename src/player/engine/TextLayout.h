@@ -45,7 +45,6 @@ struct TextLayout {
 };
 
 // systemFonts: whether system fonts can be measured and drawn (a GUI application runs).
-TextLayout LayOutEditText(const EditTextCharacter& text, const FontSource& fonts,
-                          bool systemFonts);
+TextLayout LayOutEditText(const EditTextCharacter& text, const FontSource& fonts, bool systemFonts);
 
 } // namespace quillon::engine

@@ -47,8 +47,7 @@ void DrawEditText(QPainter& painter, const EditTextCharacter& text, const ColorT
             if (face.font) {
                 const double scale = face.style.size / face.font->emSize;
                 if (c.glyph >= 0 && c.glyph < static_cast<int>(face.font->glyphs.size())) {
-                    painter.setTransform(QTransform(scale, 0, 0, scale, c.x, line.baseline) *
-                                         base);
+                    painter.setTransform(QTransform(scale, 0, 0, scale, c.x, line.baseline) * base);
                     painter.fillPath(face.font->glyphs[static_cast<std::size_t>(c.glyph)], color);
                 }
                 ++i;
