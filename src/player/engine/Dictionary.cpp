@@ -15,9 +15,13 @@ void Dictionary::define(std::uint16_t id, std::shared_ptr<Character> character) 
 
 const FontCharacter* Dictionary::findFont(const std::string& name, bool bold, bool italic,
                                           std::uint32_t epoch) const {
+    if (name.empty()) {
+        return nullptr; // unnamed fonts are only ever used by id
+    }
     const auto sameName = [&](const std::string& other) {
-        return std::equal(name.begin(), name.end(), other.begin(), other.end(),
-                          [](char a, char b) { return std::tolower(a) == std::tolower(b); });
+        return std::equal(
+            name.begin(), name.end(), other.begin(), other.end(),
+            [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); });
     };
     const FontCharacter* best = nullptr;
     int bestScore = -1;
