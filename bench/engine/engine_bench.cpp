@@ -3,7 +3,9 @@
 //      (movies listed in CORPUS/visual_tests.tsv; target: at most 4 ms);
 //   2. time to draw a movie with 10,000 placed shapes (target: at most 50 ms);
 //   3. heap taken by the parsed movie and its shape caches against the inflated movie
-//      size plus decoded bitmaps (target: at most 4x), for the largest corpus movies.
+//      size plus decoded bitmaps (target: at most 4x), for the largest corpus movies;
+//   4. every corpus movie loaded and its first ten frames drawn at stage size: the
+//      slowest single draw and the movies whose draws took over 2 s (target: none).
 
 #include "codec/FileIO.h"
 #include "codec/SwfImage.h"
@@ -168,6 +170,51 @@ void BenchMemory(const fs::path& corpus) {
     }
 }
 
+void BenchCorpusSweep(const fs::path& corpus) {
+    int movies = 0, refused = 0, slow = 0;
+    double slowest = 0;
+    fs::path slowestMovie;
+    for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
+        if (!entry.is_regular_file() || entry.path().extension() != ".swf") {
+            continue;
+        }
+        ++movies;
+        MovieEngine engine;
+        try {
+            engine.load(entry.path().string());
+        } catch (const std::exception&) {
+            ++refused;
+            continue;
+        }
+        const QRectF stage = engine.frameRect();
+        QImage image(std::clamp(static_cast<int>(stage.width() / 20), 1, 4096),
+                     std::clamp(static_cast<int>(stage.height() / 20), 1, 4096),
+                     QImage::Format_ARGB32_Premultiplied);
+        double worst = 0;
+        for (int frame = 0; frame < 10; ++frame) {
+            QPainter painter(&image);
+            const auto start = Clock::now();
+            engine.render(painter, QRectF(image.rect()), stage, ScaleMode::ShowAll);
+            painter.end();
+            worst = std::max(worst, Milliseconds(Clock::now() - start));
+            engine.advance();
+        }
+        if (worst > 2000) {
+            ++slow;
+            std::printf("over 2 s: %s (%.0f ms)\n",
+                        fs::relative(entry.path(), corpus).string().c_str(), worst);
+        }
+        if (worst > slowest) {
+            slowest = worst;
+            slowestMovie = entry.path();
+        }
+    }
+    std::printf("corpus sweep: %d movies, %d refused as not movies, %d with a draw over 2 s; "
+                "slowest draw %.0f ms (%s)\n",
+                movies, refused, slow, slowest,
+                fs::relative(slowestMovie, corpus).string().c_str());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -176,6 +223,7 @@ int main(int argc, char** argv) {
     if (fs::is_directory(corpus)) {
         BenchVisualTests(corpus);
         BenchMemory(corpus);
+        BenchCorpusSweep(corpus);
     } else {
         std::printf("no corpus at %s: only the synthetic figures\n", corpus.string().c_str());
     }
