@@ -1,8 +1,8 @@
 #include "HtmlText.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <cstring>
 #include <map>
 
 namespace quillon::engine {
