@@ -1,0 +1,120 @@
+// Blend modes that work on a layer: a "layer" sprite groups its children, and children
+// drawn with alpha or erase change only that layer, and only where they are.
+
+#include "EngineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillon;
+using namespace quillon::testing;
+
+namespace {
+
+const QColor Red(255, 0, 0);
+const QColor Blue(0, 0, 255);
+const QColor White(255, 255, 255);
+
+constexpr std::uint8_t LayerMode = 2;
+constexpr std::uint8_t AlphaMode = 11;
+constexpr std::uint8_t EraseMode = 12;
+
+// A 40x20 pixel strip of three 40/3-ish bands: see-through, half, opaque (left to right).
+std::uint16_t DefineAlphaStrip(MovieWriter& movie) {
+    ShapeBuilder strip;
+    strip.setFill1(strip.addSolidFill({0, 0, 0, 0}));
+    strip.rectangle(0, 0, 240, 400);
+    strip.setFill1(strip.addSolidFill({0, 0, 0, 128}));
+    strip.rectangle(240, 0, 240, 400);
+    strip.setFill1(strip.addSolidFill({0, 0, 0, 255}));
+    strip.rectangle(480, 0, 320, 400);
+    return movie.defineShape(strip);
+}
+
+// A 100x100 white stage with a layer sprite at the origin holding a red 80x80 square at
+// (10,10), a child in the given mode at childAt (pixels), and a blue 10x10 square at
+// (75,75) drawn after that child.
+Bytes LayerMovie(std::uint8_t childMode, std::uint16_t (*defineChild)(MovieWriter&),
+                 std::pair<int, int> childAt, std::optional<std::uint8_t> spriteMode) {
+    MovieWriter movie(100, 100);
+    movie.setBackground({255, 255, 255});
+    const auto red = movie.defineRectangle(0, 0, 1600, 1600, {255, 0, 0});
+    const auto blue = movie.defineRectangle(0, 0, 200, 200, {0, 0, 255});
+    const auto child = defineChild(movie);
+    TagStream inner;
+    inner.place(Place{1, red}.at(200, 200));
+    Place placeChild = Place{2, child}.at(childAt.first * 20, childAt.second * 20);
+    placeChild.blendMode = childMode;
+    inner.place(placeChild);
+    inner.place(Place{3, blue}.at(1500, 1500));
+    inner.showFrame();
+    const auto sprite = movie.defineSprite(inner);
+    Place placeSprite = Place{1, sprite}.at(0, 0);
+    placeSprite.blendMode = spriteMode;
+    movie.place(placeSprite);
+    movie.showFrame();
+    return movie.bytes();
+}
+
+} // namespace
+
+TEST(EngineBlend, AlphaChildCutsTheLayerOnlyWithinItsBounds) {
+    const QImage image = RenderFrame(LayerMovie(AlphaMode, DefineAlphaStrip, {30, 30}, LayerMode));
+    // outside the strip's bounds the layer keeps its pixels
+    EXPECT_PIXEL(image, 20, 20, Red);
+    EXPECT_PIXEL(image, 80, 40, Red);
+    EXPECT_PIXEL(image, 40, 60, Red);
+    EXPECT_PIXEL(image, 5, 5, White);
+    // inside them the layer takes the strip's alpha: gone, half, whole
+    EXPECT_PIXEL(image, 35, 40, White);
+    EXPECT_PIXEL(image, 48, 40, QColor(255, 127, 127));
+    EXPECT_PIXEL(image, 65, 40, Red);
+    // children after the alpha child draw as usual
+    EXPECT_PIXEL(image, 80, 80, Blue);
+}
+
+TEST(EngineBlend, EraseChildPunchesAHoleInItsLayer) {
+    const auto square = [](MovieWriter& movie) {
+        return movie.defineRectangle(0, 0, 400, 400, {0, 255, 0});
+    };
+    const QImage image = RenderFrame(LayerMovie(EraseMode, square, {40, 40}, LayerMode));
+    EXPECT_PIXEL(image, 45, 45, White); // the stage shows through the hole
+    EXPECT_PIXEL(image, 35, 45, Red);
+    EXPECT_PIXEL(image, 65, 45, Red);
+    EXPECT_PIXEL(image, 80, 80, Blue);
+}
+
+TEST(EngineBlend, AlphaAndEraseWithoutALayerShowNothing) {
+    const auto square = [](MovieWriter& movie) {
+        return movie.defineRectangle(0, 0, 400, 400, {0, 255, 0});
+    };
+    for (std::uint8_t mode : {AlphaMode, EraseMode}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        const QImage image = RenderFrame(LayerMovie(mode, square, {40, 40}, std::nullopt));
+        // no layer to act on: the red square and the stage stay as they were
+        EXPECT_PIXEL(image, 45, 45, Red);
+        EXPECT_PIXEL(image, 20, 20, Red);
+        EXPECT_PIXEL(image, 5, 5, White);
+    }
+}
+
+TEST(EngineBlend, LayerSpriteFadesAsOneGroup) {
+    MovieWriter movie(100, 100);
+    movie.setBackground({255, 255, 255});
+    const auto red = movie.defineRectangle(0, 0, 800, 800, {255, 0, 0});
+    TagStream inner;
+    inner.place(Place{1, red}.at(200, 200));
+    inner.place(Place{2, red}.at(600, 600)); // overlaps the first from (30,30) to (50,50)
+    inner.showFrame();
+    const auto sprite = movie.defineSprite(inner);
+    Place half = Place{1, sprite}.at(0, 0);
+    half.colorXf = ColorXf{256, 256, 256, 128};
+    half.blendMode = LayerMode;
+    movie.place(half);
+    movie.showFrame();
+    const QImage image = RenderFrame(movie.bytes());
+    const QColor pink(255, 127, 127);
+    EXPECT_PIXEL(image, 20, 20, pink);
+    EXPECT_PIXEL(image, 40, 40, pink); // the overlap is no darker than either square
+    EXPECT_PIXEL(image, 60, 60, pink);
+    EXPECT_PIXEL(image, 80, 80, White);
+}
