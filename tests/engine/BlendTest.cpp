@@ -18,15 +18,15 @@ constexpr std::uint8_t LayerMode = 2;
 constexpr std::uint8_t AlphaMode = 11;
 constexpr std::uint8_t EraseMode = 12;
 
-// A 40x20 pixel strip of three 40/3-ish bands: see-through, half, opaque (left to right).
+// A 40x20 pixel strip of four 10 pixel bands, left to right: alpha 0, 1, 128 and 255.
 std::uint16_t DefineAlphaStrip(MovieWriter& movie) {
     ShapeBuilder strip;
-    strip.setFill1(strip.addSolidFill({0, 0, 0, 0}));
-    strip.rectangle(0, 0, 240, 400);
-    strip.setFill1(strip.addSolidFill({0, 0, 0, 128}));
-    strip.rectangle(240, 0, 240, 400);
-    strip.setFill1(strip.addSolidFill({0, 0, 0, 255}));
-    strip.rectangle(480, 0, 320, 400);
+    int x = 0;
+    for (std::uint8_t alpha : {0, 1, 128, 255}) {
+        strip.setFill1(strip.addSolidFill({0, 0, 0, alpha}));
+        strip.rectangle(x, 0, 200, 400);
+        x += 200;
+    }
     return movie.defineShape(strip);
 }
 
@@ -57,16 +57,18 @@ Bytes LayerMovie(std::uint8_t childMode, std::uint16_t (*defineChild)(MovieWrite
 
 } // namespace
 
-TEST(EngineBlend, AlphaChildCutsTheLayerOnlyWithinItsBounds) {
+TEST(EngineBlend, AlphaChildCutsTheLayerOnlyWhereItDraws) {
     const QImage image = RenderFrame(LayerMovie(AlphaMode, DefineAlphaStrip, {30, 30}, LayerMode));
-    // outside the strip's bounds the layer keeps its pixels
+    // away from the strip the layer keeps its pixels
     EXPECT_PIXEL(image, 20, 20, Red);
     EXPECT_PIXEL(image, 80, 40, Red);
     EXPECT_PIXEL(image, 40, 60, Red);
     EXPECT_PIXEL(image, 5, 5, White);
-    // inside them the layer takes the strip's alpha: gone, half, whole
-    EXPECT_PIXEL(image, 35, 40, White);
-    EXPECT_PIXEL(image, 48, 40, QColor(255, 127, 127));
+    // the fully see-through band draws nothing and leaves the layer alone
+    EXPECT_PIXEL(image, 35, 40, Red);
+    // the others give the layer their alpha: almost none, half, whole
+    EXPECT_PIXEL(image, 45, 40, White);
+    EXPECT_PIXEL(image, 55, 40, QColor(255, 127, 127));
     EXPECT_PIXEL(image, 65, 40, Red);
     // children after the alpha child draw as usual
     EXPECT_PIXEL(image, 80, 80, Blue);

@@ -95,32 +95,6 @@ QPainterPath Renderer::maskPath(const Instance& instance, const QTransform& pare
     return out;
 }
 
-QRectF Renderer::boundsOf(const Instance& instance, const QTransform& m, int nesting) {
-    std::shared_ptr<const Shape> keep;
-    if (const Shape* shape = ShapeOf(instance, keep)) {
-        return m.mapRect(shape->bounds);
-    }
-    QRectF out;
-    if (instance.clip) {
-        if (nesting < MaxClipNesting) {
-            for (const auto& [depth, child] : instance.clip->list) {
-                if (child.clipDepth == 0 && child.visible) {
-                    out |= boundsOf(child, child.matrix * m, nesting + 1);
-                }
-            }
-        }
-    } else if (auto* text = dynamic_cast<const TextCharacter*>(instance.character.get())) {
-        out = m.mapRect(text->bounds);
-    } else if (auto* edit = dynamic_cast<const EditTextCharacter*>(instance.character.get())) {
-        out = m.mapRect(edit->bounds);
-    } else if (auto* bitmap = dynamic_cast<const BitmapCharacter*>(instance.character.get())) {
-        out = m.mapRect(QRectF(0, 0, bitmap->image.width() * 20.0, bitmap->image.height() * 20.0));
-    } else if (auto* video = dynamic_cast<const VideoCharacter*>(instance.character.get())) {
-        out = m.mapRect(QRectF(0, 0, video->width * 20.0, video->height * 20.0));
-    }
-    return out;
-}
-
 void Renderer::drawInstance(QPainter& painter, const Instance& instance, const QTransform& parent,
                             const ColorTransform& parentCx, int nesting) {
     const QTransform m = instance.matrix * parent;
@@ -163,16 +137,6 @@ void Renderer::drawLayered(QPainter& painter, const Instance& instance, const QT
     // Filter sizes are in pixels of the stage: they grow with the view's scale, not with
     // the transforms of the clips around them.
     ApplyFilters(layer, instance.filters, 20.0 * viewScale_);
-    if (instance.blendMode == 11) {
-        // Alpha works on the layer below only where the object is: the layer outside its
-        // bounds keeps its pixels, rather than being cut away.
-        painter.save();
-        painter.resetTransform();
-        painter.setClipRect(boundsOf(instance, m, nesting).toAlignedRect(), Qt::IntersectClip);
-        CompositeLayer(painter, layer, instance.blendMode, opacity);
-        painter.restore();
-        return;
-    }
     CompositeLayer(painter, layer, instance.blendMode, opacity);
 }
 
