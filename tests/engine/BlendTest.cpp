@@ -10,10 +10,6 @@ using namespace quillon::testing;
 
 namespace {
 
-const QColor Red(255, 0, 0);
-const QColor Blue(0, 0, 255);
-const QColor White(255, 255, 255);
-
 constexpr std::uint8_t LayerMode = 2;
 constexpr std::uint8_t AlphaMode = 11;
 constexpr std::uint8_t EraseMode = 12;
@@ -59,19 +55,25 @@ Bytes LayerMovie(std::uint8_t childMode, std::uint16_t (*defineChild)(MovieWrite
 
 TEST(EngineBlend, AlphaChildCutsTheLayerOnlyWhereItDraws) {
     const QImage image = RenderFrame(LayerMovie(AlphaMode, DefineAlphaStrip, {30, 30}, LayerMode));
-    // away from the strip the layer keeps its pixels
-    EXPECT_PIXEL(image, 20, 20, Red);
-    EXPECT_PIXEL(image, 80, 40, Red);
-    EXPECT_PIXEL(image, 40, 60, Red);
-    EXPECT_PIXEL(image, 5, 5, White);
-    // the fully see-through band draws nothing and leaves the layer alone
-    EXPECT_PIXEL(image, 35, 40, Red);
-    // the others give the layer their alpha: almost none, half, whole
-    EXPECT_PIXEL(image, 45, 40, White);
-    EXPECT_PIXEL(image, 55, 40, QColor(255, 127, 127));
-    EXPECT_PIXEL(image, 65, 40, Red);
-    // children after the alpha child draw as usual
-    EXPECT_PIXEL(image, 80, 80, Blue);
+    const struct {
+        int x, y;
+        QColor color;
+        const char* why;
+    } spots[] = {
+        {20, 20, Red, "away from the strip the layer keeps its pixels"},
+        {80, 40, Red, "right of the strip"},
+        {40, 60, Red, "below the strip"},
+        {5, 5, White, "the stage outside the layer"},
+        {35, 40, Red, "the fully see-through band draws nothing and leaves the layer alone"},
+        {45, 40, White, "alpha 1 leaves almost nothing of the layer"},
+        {55, 40, QColor(255, 127, 127), "half alpha halves the layer"},
+        {65, 40, Red, "full alpha keeps the layer"},
+        {80, 80, Blue, "children after the alpha child draw as usual"},
+    };
+    for (const auto& spot : spots) {
+        SCOPED_TRACE(spot.why);
+        EXPECT_PIXEL(image, spot.x, spot.y, spot.color);
+    }
 }
 
 TEST(EngineBlend, EraseChildPunchesAHoleInItsLayer) {
