@@ -11,7 +11,6 @@ using namespace quillon::testing;
 
 namespace {
 
-const QColor White(255, 255, 255);
 const QColor Ink(0, 0, 200);
 
 // Glyphs of 20480 units to the em, drawn at 400 twips (20 px): 1 px is 1024 units.
