@@ -1,5 +1,5 @@
 #pragma once
-// Filters (blur, drop shadow, glow, colour matrix) on a drawn layer, and the blend
+// Filters (blur, drop shadow, glow, bevel, colour matrix) on a drawn layer, and the blend
 // modes a layer is put onto the picture with.
 
 #include "Records.h"
@@ -13,7 +13,7 @@ namespace quillon::engine {
 // Applies filters to a premultiplied layer; scale turns filter pixels into device pixels.
 void ApplyFilters(QImage& layer, const std::vector<Filter>& filters, double scale);
 
-// Box blur over all four channels, radii in device pixels.
+// Box blur over all four channels, sizes in device pixels.
 void BoxBlur(QImage& image, double blurX, double blurY, int passes);
 
 // Draws a layer onto the painter's device (already in device coordinates) with a blend mode.
