@@ -1,0 +1,184 @@
+// Filters drawn on placed objects: bevels (inner, outer, full, knockout, gradient), glows and
+// shadows (solid and through a colour ramp), and the size of the blur box at any view scale.
+
+#include "EngineTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <numbers>
+
+using namespace quillon;
+using namespace quillon::testing;
+
+namespace {
+
+const QColor Red(255, 0, 0);
+const QColor Blue(0, 0, 255);
+const QColor White(255, 255, 255);
+const QColor Grey(128, 128, 128);
+const QColor Black(0, 0, 0);
+
+// An 80x80 white stage with one 40x40 square at (20,20) (pixels 20..59) carrying filters.
+Bytes FilteredSquare(const Bytes& filterList, Rgba fill = {128, 128, 128}) {
+    MovieWriter movie(80, 80);
+    movie.setBackground({255, 255, 255});
+    Place place{1, movie.defineRectangle(0, 0, 800, 800, fill)};
+    place.at(400, 400);
+    place.filters = filterList;
+    movie.place(place);
+    movie.showFrame();
+    return movie.bytes();
+}
+
+// Red lit side, blue dark side, light from the top left (angle 45 degrees), two pixels each
+// way along both axes, a box of one pixel (no blur).
+filters::Bevel RedBlueBevel() {
+    filters::Bevel b;
+    b.highlight = {255, 0, 0};
+    b.shadow = {0, 0, 255};
+    b.angle = std::numbers::pi / 4;
+    b.distance = 3;
+    b.blurX = b.blurY = 2;
+    return b;
+}
+
+} // namespace
+
+TEST(EngineFilters, InnerBevelLightsTheTopLeftEdgesAndShadesTheBottomRight) {
+    const QImage image =
+        RenderFrame(FilteredSquare(filters::List({filters::BevelFilter(RedBlueBevel())})));
+    EXPECT_PIXEL(image, 21, 40, Red);
+    EXPECT_PIXEL(image, 40, 21, Red);
+    EXPECT_PIXEL(image, 58, 40, Blue);
+    EXPECT_PIXEL(image, 40, 58, Blue);
+    EXPECT_PIXEL(image, 40, 40, Grey);
+    EXPECT_PIXEL(image, 23, 40, Grey); // past the distance
+    // an inner bevel stays inside the shape
+    EXPECT_PIXEL(image, 18, 40, White);
+    EXPECT_PIXEL(image, 61, 40, White);
+}
+
+TEST(EngineFilters, OuterAndFullBevelsReachOutsideTheShape) {
+    filters::Bevel outer = RedBlueBevel();
+    outer.inner = false;
+    const QImage out = RenderFrame(FilteredSquare(filters::List({filters::BevelFilter(outer)})));
+    EXPECT_PIXEL(out, 18, 40, Red);
+    EXPECT_PIXEL(out, 40, 18, Red);
+    EXPECT_PIXEL(out, 61, 40, Blue);
+    EXPECT_PIXEL(out, 40, 61, Blue);
+    EXPECT_PIXEL(out, 21, 40, Grey); // the source stays above an outer bevel
+    EXPECT_PIXEL(out, 58, 40, Grey);
+
+    filters::Bevel full = RedBlueBevel();
+    full.onTop = true;
+    const QImage both = RenderFrame(FilteredSquare(filters::List({filters::BevelFilter(full)})));
+    EXPECT_PIXEL(both, 18, 40, Red);
+    EXPECT_PIXEL(both, 21, 40, Red);
+    EXPECT_PIXEL(both, 58, 40, Blue);
+    EXPECT_PIXEL(both, 61, 40, Blue);
+    EXPECT_PIXEL(both, 40, 40, Grey);
+    EXPECT_PIXEL(both, 10, 40, White);
+}
+
+TEST(EngineFilters, BevelStrengthAlphaBlurAndKnockout) {
+    filters::Bevel knockout = RedBlueBevel();
+    knockout.knockout = true;
+    const QImage ko = RenderFrame(FilteredSquare(filters::List({filters::BevelFilter(knockout)})));
+    EXPECT_PIXEL(ko, 21, 40, Red);
+    EXPECT_PIXEL(ko, 40, 40, White); // the shape itself is knocked out
+
+    // half-transparent colours at half strength: a quarter of the colour over the shape
+    filters::Bevel faint = RedBlueBevel();
+    faint.highlight.a = 128;
+    faint.strength = 0.5;
+    const QImage soft = RenderFrame(FilteredSquare(filters::List({filters::BevelFilter(faint)})));
+    EXPECT_PIXEL(soft, 21, 40, QColor(160, 96, 96));
+
+    // a blur of 4 pixels: a box of 3 softens the band, which fades out a pixel further in
+    filters::Bevel blurred = RedBlueBevel();
+    blurred.blurX = blurred.blurY = 4;
+    const QImage ramp = RenderFrame(FilteredSquare(filters::List({filters::BevelFilter(blurred)})));
+    EXPECT_PIXEL(ramp, 20, 40, Red);
+    EXPECT_PIXEL(ramp, 22, 40, QColor(170, 85, 85)); // a third of the highlight
+    EXPECT_PIXEL(ramp, 23, 40, Grey);
+}
+
+TEST(EngineFilters, GradientBevelTakesItsColoursFromTheRamp) {
+    filters::Bevel b = RedBlueBevel();
+    const QImage image = RenderFrame(FilteredSquare(filters::List({filters::GradientFilter(
+        7, {{0, {255, 0, 0, 255}}, {128, {0, 255, 0, 0}}, {255, {0, 0, 255, 255}}}, b)})));
+    EXPECT_PIXEL(image, 21, 40, Red);
+    EXPECT_PIXEL(image, 58, 40, Blue);
+    EXPECT_PIXEL(image, 40, 40, Grey); // the middle of the ramp is clear
+    EXPECT_PIXEL(image, 18, 40, White);
+}
+
+TEST(EngineFilters, BlurBoxIsTheWidestOddBoxWithinTheSize) {
+    // blur 4: a box of 3, so the edge spreads one pixel each way
+    const QImage image =
+        RenderFrame(FilteredSquare(filters::List({filters::Blur(4, 4)}), {0, 0, 0}));
+    EXPECT_PIXEL(image, 18, 40, White);
+    EXPECT_PIXEL(image, 19, 40, QColor(170, 170, 170));
+    EXPECT_PIXEL(image, 20, 40, QColor(85, 85, 85));
+    EXPECT_PIXEL(image, 21, 40, Black);
+}
+
+TEST(EngineFilters, BlurGrowsWithTheViewScale) {
+    engine::MovieEngine engine;
+    // blur 2 at twice the stage size is 4 device pixels: a box of 3 around the edge at 40
+    LoadAndRun(engine, FilteredSquare(filters::List({filters::Blur(2, 2)}), {0, 0, 0}));
+    const QImage twice = Draw(engine, QSize(160, 160));
+    EXPECT_PIXEL(twice, 38, 80, White);
+    EXPECT_PIXEL(twice, 39, 80, QColor(170, 170, 170));
+    EXPECT_PIXEL(twice, 40, 80, QColor(85, 85, 85));
+    // blur 1 is 2 device pixels there: too small for any box, the edge stays hard
+    LoadAndRun(engine, FilteredSquare(filters::List({filters::Blur(1, 1)}), {0, 0, 0}));
+    const QImage hard = Draw(engine, QSize(160, 160));
+    EXPECT_PIXEL(hard, 39, 80, White);
+    EXPECT_PIXEL(hard, 40, 80, Black);
+}
+
+TEST(EngineFilters, GlowBoxCoversItsSizeAndShadowsMoveAlongTheAngle) {
+    filters::Shadow glow;
+    glow.color = {255, 0, 0};
+    glow.blurX = glow.blurY = 4; // a box of 5: 2/5 and 1/5 of the colour outside the edge
+    const QImage glowing = RenderFrame(FilteredSquare(filters::List({filters::Glow(glow)})));
+    EXPECT_PIXEL(glowing, 19, 40, QColor(255, 153, 153));
+    EXPECT_PIXEL(glowing, 18, 40, QColor(255, 204, 204));
+    EXPECT_PIXEL(glowing, 17, 40, White);
+    EXPECT_PIXEL(glowing, 40, 40, Grey);
+
+    filters::Shadow shadow;
+    shadow.color = {0, 0, 255};
+    shadow.distance = 3;
+    shadow.blurX = shadow.blurY = 2; // a box of one pixel: a hard shadow three pixels wide
+    const QImage shaded = RenderFrame(FilteredSquare(filters::List({filters::DropShadow(shadow)})));
+    EXPECT_PIXEL(shaded, 60, 40, Blue);
+    EXPECT_PIXEL(shaded, 62, 40, Blue);
+    EXPECT_PIXEL(shaded, 63, 40, White);
+    EXPECT_PIXEL(shaded, 19, 40, White);
+}
+
+TEST(EngineFilters, GradientGlowMapsTheGlowThroughItsRamp) {
+    filters::Bevel b;
+    b.inner = false;
+    b.distance = 0;
+    b.blurX = b.blurY = 4;
+    const auto ramp = std::vector<std::pair<std::uint8_t, Rgba>>{
+        {0, {255, 0, 0, 0}}, {128, {255, 0, 0, 255}}, {255, {0, 0, 255, 255}}};
+    const QImage image =
+        RenderFrame(FilteredSquare(filters::List({filters::GradientFilter(4, ramp, b)})));
+    // glow of 2/5 sits at ratio 102 of the ramp: red, four fifths opaque
+    EXPECT_PIXEL(image, 19, 40, QColor(255, 52, 52));
+    EXPECT_PIXEL(image, 17, 40, White);
+    // three times as strong, the glow reaches the blue end of the ramp
+    b.strength = 3;
+    const QImage strong =
+        RenderFrame(FilteredSquare(filters::List({filters::GradientFilter(4, ramp, b)})));
+    EXPECT_PIXEL(strong, 19, 40, Blue);
+
+    // a ramp without colours draws no glow and leaves the shape alone
+    const QImage empty =
+        RenderFrame(FilteredSquare(filters::List({filters::GradientFilter(4, {}, b)})));
+    EXPECT_PIXEL(empty, 19, 40, White);
+    EXPECT_PIXEL(empty, 40, 40, Grey);
+}
