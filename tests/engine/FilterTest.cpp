@@ -11,11 +11,19 @@ using namespace quillon::testing;
 
 namespace {
 
-const QColor Red(255, 0, 0);
-const QColor Blue(0, 0, 255);
-const QColor White(255, 255, 255);
-const QColor Grey(128, 128, 128);
-const QColor Black(0, 0, 0);
+const QColor Grey(128, 128, 128); // the filtered square
+
+struct Spot {
+    int x, y;
+    QColor color;
+};
+
+// Checks a picture at each spot.
+void ExpectSpots(const QImage& image, std::initializer_list<Spot> spots) {
+    for (const Spot& s : spots) {
+        EXPECT_PIXEL(image, s.x, s.y, s.color);
+    }
+}
 
 // An 80x80 white stage with one 40x40 square at (20,20) (pixels 20..59) carrying filters.
 Bytes FilteredSquare(const Bytes& filterList, Rgba fill = {128, 128, 128}) {
@@ -46,45 +54,46 @@ filters::Bevel RedBlueBevel() {
 TEST(EngineFilters, InnerBevelLightsTheTopLeftEdgesAndShadesTheBottomRight) {
     const QImage image =
         RenderFrame(FilteredSquare(filters::List({filters::BevelFilter(RedBlueBevel())})));
-    EXPECT_PIXEL(image, 21, 40, Red);
-    EXPECT_PIXEL(image, 40, 21, Red);
-    EXPECT_PIXEL(image, 58, 40, Blue);
-    EXPECT_PIXEL(image, 40, 58, Blue);
-    EXPECT_PIXEL(image, 40, 40, Grey);
-    EXPECT_PIXEL(image, 23, 40, Grey); // past the distance
+    // the band is as deep as the distance along each axis (two pixels), then the shape
+    ExpectSpots(image, {{21, 40, Qt::red},
+                        {40, 21, Qt::red},
+                        {58, 40, Qt::blue},
+                        {40, 58, Qt::blue},
+                        {40, 40, Grey},
+                        {23, 40, Grey}});
     // an inner bevel stays inside the shape
-    EXPECT_PIXEL(image, 18, 40, White);
-    EXPECT_PIXEL(image, 61, 40, White);
+    ExpectSpots(image, {{18, 40, Qt::white}, {61, 40, Qt::white}});
 }
 
 TEST(EngineFilters, OuterAndFullBevelsReachOutsideTheShape) {
     filters::Bevel outer = RedBlueBevel();
     outer.inner = false;
     const QImage out = RenderFrame(FilteredSquare(filters::List({filters::BevelFilter(outer)})));
-    EXPECT_PIXEL(out, 18, 40, Red);
-    EXPECT_PIXEL(out, 40, 18, Red);
-    EXPECT_PIXEL(out, 61, 40, Blue);
-    EXPECT_PIXEL(out, 40, 61, Blue);
-    EXPECT_PIXEL(out, 21, 40, Grey); // the source stays above an outer bevel
-    EXPECT_PIXEL(out, 58, 40, Grey);
+    // outside the edges; the source stays above an outer bevel
+    ExpectSpots(out, {{18, 40, Qt::red},
+                      {40, 18, Qt::red},
+                      {61, 40, Qt::blue},
+                      {40, 61, Qt::blue},
+                      {21, 40, Grey},
+                      {58, 40, Grey}});
 
     filters::Bevel full = RedBlueBevel();
     full.onTop = true;
     const QImage both = RenderFrame(FilteredSquare(filters::List({filters::BevelFilter(full)})));
-    EXPECT_PIXEL(both, 18, 40, Red);
-    EXPECT_PIXEL(both, 21, 40, Red);
-    EXPECT_PIXEL(both, 58, 40, Blue);
-    EXPECT_PIXEL(both, 61, 40, Blue);
-    EXPECT_PIXEL(both, 40, 40, Grey);
-    EXPECT_PIXEL(both, 10, 40, White);
+    ExpectSpots(both, {{18, 40, Qt::red},
+                       {21, 40, Qt::red},
+                       {58, 40, Qt::blue},
+                       {61, 40, Qt::blue},
+                       {40, 40, Grey},
+                       {10, 40, Qt::white}});
 }
 
 TEST(EngineFilters, BevelStrengthAlphaBlurAndKnockout) {
     filters::Bevel knockout = RedBlueBevel();
     knockout.knockout = true;
     const QImage ko = RenderFrame(FilteredSquare(filters::List({filters::BevelFilter(knockout)})));
-    EXPECT_PIXEL(ko, 21, 40, Red);
-    EXPECT_PIXEL(ko, 40, 40, White); // the shape itself is knocked out
+    // the bevel alone: the shape itself is knocked out
+    ExpectSpots(ko, {{21, 40, Qt::red}, {40, 40, Qt::white}});
 
     // half-transparent colours at half strength: a quarter of the colour over the shape
     filters::Bevel faint = RedBlueBevel();
@@ -97,29 +106,25 @@ TEST(EngineFilters, BevelStrengthAlphaBlurAndKnockout) {
     filters::Bevel blurred = RedBlueBevel();
     blurred.blurX = blurred.blurY = 4;
     const QImage ramp = RenderFrame(FilteredSquare(filters::List({filters::BevelFilter(blurred)})));
-    EXPECT_PIXEL(ramp, 20, 40, Red);
-    EXPECT_PIXEL(ramp, 22, 40, QColor(170, 85, 85)); // a third of the highlight
-    EXPECT_PIXEL(ramp, 23, 40, Grey);
+    ExpectSpots(ramp, {{20, 40, Qt::red}, {22, 40, QColor(170, 85, 85)}, {23, 40, Grey}});
 }
 
 TEST(EngineFilters, GradientBevelTakesItsColoursFromTheRamp) {
     filters::Bevel b = RedBlueBevel();
     const QImage image = RenderFrame(FilteredSquare(filters::List({filters::GradientFilter(
         7, {{0, {255, 0, 0, 255}}, {128, {0, 255, 0, 0}}, {255, {0, 0, 255, 255}}}, b)})));
-    EXPECT_PIXEL(image, 21, 40, Red);
-    EXPECT_PIXEL(image, 58, 40, Blue);
-    EXPECT_PIXEL(image, 40, 40, Grey); // the middle of the ramp is clear
-    EXPECT_PIXEL(image, 18, 40, White);
+    ExpectSpots(image,
+                {{21, 40, Qt::red}, {58, 40, Qt::blue}, {40, 40, Grey}, {18, 40, Qt::white}});
 }
 
 TEST(EngineFilters, BlurBoxIsTheWidestOddBoxWithinTheSize) {
     // blur 4: a box of 3, so the edge spreads one pixel each way
     const QImage image =
         RenderFrame(FilteredSquare(filters::List({filters::Blur(4, 4)}), {0, 0, 0}));
-    EXPECT_PIXEL(image, 18, 40, White);
-    EXPECT_PIXEL(image, 19, 40, QColor(170, 170, 170));
-    EXPECT_PIXEL(image, 20, 40, QColor(85, 85, 85));
-    EXPECT_PIXEL(image, 21, 40, Black);
+    ExpectSpots(image, {{18, 40, Qt::white},
+                        {19, 40, QColor(170, 170, 170)},
+                        {20, 40, QColor(85, 85, 85)},
+                        {21, 40, Qt::black}});
 }
 
 TEST(EngineFilters, BlurGrowsWithTheViewScale) {
@@ -127,14 +132,13 @@ TEST(EngineFilters, BlurGrowsWithTheViewScale) {
     // blur 2 at twice the stage size is 4 device pixels: a box of 3 around the edge at 40
     LoadAndRun(engine, FilteredSquare(filters::List({filters::Blur(2, 2)}), {0, 0, 0}));
     const QImage twice = Draw(engine, QSize(160, 160));
-    EXPECT_PIXEL(twice, 38, 80, White);
-    EXPECT_PIXEL(twice, 39, 80, QColor(170, 170, 170));
-    EXPECT_PIXEL(twice, 40, 80, QColor(85, 85, 85));
+    ExpectSpots(
+        twice,
+        {{38, 80, Qt::white}, {39, 80, QColor(170, 170, 170)}, {40, 80, QColor(85, 85, 85)}});
     // blur 1 is 2 device pixels there: too small for any box, the edge stays hard
     LoadAndRun(engine, FilteredSquare(filters::List({filters::Blur(1, 1)}), {0, 0, 0}));
     const QImage hard = Draw(engine, QSize(160, 160));
-    EXPECT_PIXEL(hard, 39, 80, White);
-    EXPECT_PIXEL(hard, 40, 80, Black);
+    ExpectSpots(hard, {{39, 80, Qt::white}, {40, 80, Qt::black}});
 }
 
 TEST(EngineFilters, GlowBoxCoversItsSizeAndShadowsMoveAlongTheAngle) {
@@ -142,20 +146,18 @@ TEST(EngineFilters, GlowBoxCoversItsSizeAndShadowsMoveAlongTheAngle) {
     glow.color = {255, 0, 0};
     glow.blurX = glow.blurY = 4; // a box of 5: 2/5 and 1/5 of the colour outside the edge
     const QImage glowing = RenderFrame(FilteredSquare(filters::List({filters::Glow(glow)})));
-    EXPECT_PIXEL(glowing, 19, 40, QColor(255, 153, 153));
-    EXPECT_PIXEL(glowing, 18, 40, QColor(255, 204, 204));
-    EXPECT_PIXEL(glowing, 17, 40, White);
-    EXPECT_PIXEL(glowing, 40, 40, Grey);
+    ExpectSpots(glowing, {{19, 40, QColor(255, 153, 153)},
+                          {18, 40, QColor(255, 204, 204)},
+                          {17, 40, Qt::white},
+                          {40, 40, Grey}});
 
     filters::Shadow shadow;
     shadow.color = {0, 0, 255};
     shadow.distance = 3;
     shadow.blurX = shadow.blurY = 2; // a box of one pixel: a hard shadow three pixels wide
     const QImage shaded = RenderFrame(FilteredSquare(filters::List({filters::DropShadow(shadow)})));
-    EXPECT_PIXEL(shaded, 60, 40, Blue);
-    EXPECT_PIXEL(shaded, 62, 40, Blue);
-    EXPECT_PIXEL(shaded, 63, 40, White);
-    EXPECT_PIXEL(shaded, 19, 40, White);
+    ExpectSpots(shaded,
+                {{60, 40, Qt::blue}, {62, 40, Qt::blue}, {63, 40, Qt::white}, {19, 40, Qt::white}});
 }
 
 TEST(EngineFilters, GradientGlowMapsTheGlowThroughItsRamp) {
@@ -168,17 +170,15 @@ TEST(EngineFilters, GradientGlowMapsTheGlowThroughItsRamp) {
     const QImage image =
         RenderFrame(FilteredSquare(filters::List({filters::GradientFilter(4, ramp, b)})));
     // glow of 2/5 sits at ratio 102 of the ramp: red, four fifths opaque
-    EXPECT_PIXEL(image, 19, 40, QColor(255, 52, 52));
-    EXPECT_PIXEL(image, 17, 40, White);
+    ExpectSpots(image, {{19, 40, QColor(255, 52, 52)}, {17, 40, Qt::white}});
     // three times as strong, the glow reaches the blue end of the ramp
     b.strength = 3;
     const QImage strong =
         RenderFrame(FilteredSquare(filters::List({filters::GradientFilter(4, ramp, b)})));
-    EXPECT_PIXEL(strong, 19, 40, Blue);
+    EXPECT_PIXEL(strong, 19, 40, Qt::blue);
 
     // a ramp without colours draws no glow and leaves the shape alone
     const QImage empty =
         RenderFrame(FilteredSquare(filters::List({filters::GradientFilter(4, {}, b)})));
-    EXPECT_PIXEL(empty, 19, 40, White);
-    EXPECT_PIXEL(empty, 40, 40, Grey);
+    ExpectSpots(empty, {{19, 40, Qt::white}, {40, 40, Grey}});
 }
