@@ -182,3 +182,20 @@ TEST(EngineFilters, GradientGlowMapsTheGlowThroughItsRamp) {
         RenderFrame(FilteredSquare(filters::List({filters::GradientFilter(4, {}, b)})));
     ExpectSpots(empty, {{19, 40, Qt::white}, {40, 40, Grey}});
 }
+
+TEST(EngineFilters, FiltersReachAsFarAsTheirDistanceAndPasses) {
+    filters::Shadow shadow;
+    shadow.color = {0, 0, 255};
+    shadow.distance = 12;
+    shadow.blurX = shadow.blurY = 2;
+    const QImage far = RenderFrame(FilteredSquare(filters::List({filters::DropShadow(shadow)})));
+    ExpectSpots(far, {{71, 40, Qt::blue}, {72, 40, Qt::white}, {40, 40, Grey}});
+
+    // three passes of a box of 7 spread the edge nine pixels out, and no further
+    const QImage wide =
+        RenderFrame(FilteredSquare(filters::List({filters::Blur(8, 8, 3)}), {0, 0, 0}));
+    EXPECT_LT(qRed(wide.pixel(12, 40)), 255);
+    EXPECT_LT(qRed(wide.pixel(40, 12)), 255);
+    EXPECT_EQ(qRed(wide.pixel(10, 40)), 255);
+    EXPECT_GT(qRed(wide.pixel(20, 40)), qRed(wide.pixel(21, 40)));
+}

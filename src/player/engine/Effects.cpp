@@ -98,27 +98,87 @@ void BoxBlur(QImage& image, double blurX, double blurY, int passes) {
                  BlurRadius(blurX, false), BlurRadius(blurY, false), std::clamp(passes, 1, 15));
 }
 
+namespace {
+
+// The smallest rectangle holding every pixel with some alpha.
+QRect DrawnBounds(const QImage& layer) {
+    const int width = layer.width();
+    int left = width, right = -1, top = -1, bottom = -1;
+    for (int y = 0; y < layer.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
+        int x = 0;
+        while (x < width && qAlpha(line[x]) == 0) {
+            ++x;
+        }
+        if (x == width) {
+            continue;
+        }
+        int last = width - 1;
+        while (qAlpha(line[last]) == 0) {
+            --last;
+        }
+        left = std::min(left, x);
+        right = std::max(right, last);
+        top = top < 0 ? y : top;
+        bottom = y;
+    }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+// The part of the layer a filter can change: what is drawn, grown by the blur and the
+// distance. Colour matrices may colour clear pixels too, so they get the whole layer.
+QRect Reach(const QImage& layer, const Filter& f, double scale) {
+    if (f.kind == FilterKind::ColorMatrix) {
+        return layer.rect();
+    }
+    const int passes = std::clamp(f.passes, 1, 15);
+    const double d = std::isfinite(f.distance) ? std::abs(f.distance * scale) : 0.0;
+    const int shift = static_cast<int>(std::ceil(std::min(d, 1e5))) + 1;
+    const int mx = (BlurRadius(f.blurX * scale, true) + 1) * passes + shift;
+    const int my = (BlurRadius(f.blurY * scale, true) + 1) * passes + shift;
+    return DrawnBounds(layer).adjusted(-mx, -my, mx, my).intersected(layer.rect());
+}
+
+void ApplyFilter(QImage& layer, const Filter& f, double scale) {
+    switch (f.kind) {
+    case FilterKind::Blur:
+        BoxBlur(layer, f.blurX * scale, f.blurY * scale, f.passes);
+        break;
+    case FilterKind::DropShadow:
+    case FilterKind::Glow:
+    case FilterKind::GradientGlow:
+        ApplyShadowOrGlow(layer, f, scale);
+        break;
+    case FilterKind::Bevel:
+    case FilterKind::GradientBevel:
+        ApplyBevel(layer, f, scale);
+        break;
+    case FilterKind::ColorMatrix:
+        ColorMatrix(layer, f.matrix);
+        break;
+    default:
+        break; // convolutions: the layer is shown unfiltered
+    }
+}
+
+} // namespace
+
 void ApplyFilters(QImage& layer, const std::vector<Filter>& filters, double scale) {
     for (const Filter& f : filters) {
-        switch (f.kind) {
-        case FilterKind::Blur:
-            BoxBlur(layer, f.blurX * scale, f.blurY * scale, f.passes);
-            break;
-        case FilterKind::DropShadow:
-        case FilterKind::Glow:
-        case FilterKind::GradientGlow:
-            ApplyShadowOrGlow(layer, f, scale);
-            break;
-        case FilterKind::Bevel:
-        case FilterKind::GradientBevel:
-            ApplyBevel(layer, f, scale);
-            break;
-        case FilterKind::ColorMatrix:
-            ColorMatrix(layer, f.matrix);
-            break;
-        default:
-            break; // convolutions: the layer is shown unfiltered
+        // Layers cover the whole picture; filter only the part that can change.
+        const QRect reach = Reach(layer, f, scale);
+        if (reach.isEmpty()) {
+            continue;
         }
+        if (reach == layer.rect()) {
+            ApplyFilter(layer, f, scale);
+            continue;
+        }
+        QImage part = layer.copy(reach);
+        ApplyFilter(part, f, scale);
+        QPainter p(&layer);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(reach.topLeft(), part);
     }
 }
 
