@@ -199,3 +199,31 @@ TEST(EngineFilters, FiltersReachAsFarAsTheirDistanceAndPasses) {
     EXPECT_EQ(qRed(wide.pixel(10, 40)), 255);
     EXPECT_GT(qRed(wide.pixel(20, 40)), qRed(wide.pixel(21, 40)));
 }
+
+TEST(EngineFilters, FilteredObjectSitsOnWholePixels) {
+    // a 40.3 pixel wide square at x = 20.4: drawn as it is it covers pixel 60 (centre 60.5
+    // left of its edge at 60.7); filtered, its corner moves to 20 and the edge to 60.3
+    const auto movie = [](bool filtered) {
+        MovieWriter movie(80, 80);
+        movie.setBackground({255, 255, 255});
+        Place place{1, movie.defineRectangle(0, 0, 806, 800, {128, 128, 128})};
+        place.at(408, 400);
+        if (filtered) {
+            place.filters = filters::List({filters::Blur(1, 1)}); // too small to blur
+        }
+        movie.place(place);
+        movie.showFrame();
+        return movie.bytes();
+    };
+    const auto hardEdged = [](const Bytes& bytes) {
+        engine::MovieEngine engine;
+        engine.setAntialiasing(false);
+        LoadAndRun(engine, bytes);
+        return Draw(engine);
+    };
+    const QImage plain = hardEdged(movie(false));
+    ExpectSpots(plain, {{20, 40, Grey}, {60, 40, Grey}, {61, 40, Qt::white}});
+    const QImage snapped = hardEdged(movie(true));
+    ExpectSpots(snapped,
+                {{19, 40, Qt::white}, {20, 40, Grey}, {59, 40, Grey}, {60, 40, Qt::white}});
+}

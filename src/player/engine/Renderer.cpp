@@ -95,6 +95,30 @@ QPainterPath Renderer::maskPath(const Instance& instance, const QTransform& pare
     return out;
 }
 
+QRectF Renderer::boundsOf(const Instance& instance, const QTransform& m, int nesting) const {
+    std::shared_ptr<const Shape> keep;
+    if (const Shape* shape = ShapeOf(instance, keep)) {
+        return m.mapRect(shape->bounds);
+    }
+    QRectF out;
+    if (instance.clip) {
+        for (const auto& [depth, child] : instance.clip->list) {
+            if (child.clipDepth == 0 && child.visible && nesting < MaxClipNesting) {
+                out = out.united(boundsOf(child, child.matrix * m, nesting + 1));
+            }
+        }
+    } else if (auto* text = dynamic_cast<const TextCharacter*>(instance.character.get())) {
+        out = m.mapRect(text->bounds);
+    } else if (auto* edit = dynamic_cast<const EditTextCharacter*>(instance.character.get())) {
+        out = m.mapRect(edit->bounds);
+    } else if (auto* bitmap = dynamic_cast<const BitmapCharacter*>(instance.character.get())) {
+        out = m.mapRect(QRectF(0, 0, bitmap->image.width() * 20.0, bitmap->image.height() * 20.0));
+    } else if (auto* video = dynamic_cast<const VideoCharacter*>(instance.character.get())) {
+        out = m.mapRect(QRectF(0, 0, video->width * 20.0, video->height * 20.0));
+    }
+    return out;
+}
+
 void Renderer::drawInstance(QPainter& painter, const Instance& instance, const QTransform& parent,
                             const ColorTransform& parentCx, int nesting) {
     const QTransform m = instance.matrix * parent;
@@ -127,11 +151,21 @@ void Renderer::drawLayered(QPainter& painter, const Instance& instance, const QT
         opacity = std::clamp<double>(cx.am, 0.0, 1.0);
         inner.am = 1;
     }
+    // A filtered object is drawn as a bitmap of its own that sits on whole pixels: the
+    // corner of its bounds moves to the nearest pixel corner.
+    QTransform placed = m;
+    if (!instance.filters.empty()) {
+        const QRectF bounds = boundsOf(instance, m, nesting);
+        if (!bounds.isEmpty() && std::isfinite(bounds.left()) && std::isfinite(bounds.top())) {
+            placed *= QTransform::fromTranslate(std::floor(bounds.left() + 0.5) - bounds.left(),
+                                                std::floor(bounds.top() + 0.5) - bounds.top());
+        }
+    }
     {
         QPainter layerPainter(&layer);
         layerPainter.setRenderHints(painter.renderHints());
         ++layers_;
-        drawContent(layerPainter, instance, m, inner, nesting);
+        drawContent(layerPainter, instance, placed, inner, nesting);
         --layers_;
     }
     // Filter sizes are in pixels of the stage: they grow with the view's scale, not with
