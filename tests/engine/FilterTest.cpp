@@ -227,3 +227,32 @@ TEST(EngineFilters, FilteredObjectSitsOnWholePixels) {
     ExpectSpots(snapped,
                 {{19, 40, Qt::white}, {20, 40, Grey}, {59, 40, Grey}, {60, 40, Qt::white}});
 }
+
+TEST(EngineFilters, FilteredSpriteKeepsAllItsChildrenAndTheirShadows) {
+    // a sprite with squares at its two far corners, moved by a fraction of a pixel
+    MovieWriter movie(80, 80);
+    movie.setBackground({255, 255, 255});
+    const auto square = movie.defineRectangle(0, 0, 200, 200, {128, 128, 128});
+    TagStream inside;
+    inside.place(Place{1, square}.at(0, 0));
+    inside.place(Place{2, square}.at(1000, 1000));
+    inside.showFrame();
+    const auto sprite = movie.defineSprite(inside);
+    filters::Shadow shadow;
+    shadow.color = {0, 0, 255};
+    shadow.distance = 4;
+    shadow.blurX = shadow.blurY = 2;
+    Place place{1, sprite};
+    place.at(207, 207); // 10.35 pixels
+    place.filters = filters::List({filters::DropShadow(shadow)});
+    movie.place(place);
+    movie.showFrame();
+    const QImage image = RenderFrame(movie.bytes());
+    // squares at 10..19 and 60..69 (the corner rounds to 10), shadows four pixels right
+    ExpectSpots(image, {{12, 12, Grey},
+                        {67, 67, Grey},
+                        {22, 14, Qt::blue},
+                        {72, 64, Qt::blue},
+                        {74, 64, Qt::white},
+                        {40, 40, Qt::white}});
+}

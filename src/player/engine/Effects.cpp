@@ -125,18 +125,14 @@ QRect DrawnBounds(const QImage& layer) {
     return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
-// The part of the layer a filter can change: what is drawn, grown by the blur and the
-// distance. Colour matrices may colour clear pixels too, so they get the whole layer.
+// The part of the layer a filter can change: what is drawn, grown by the filter's margin.
+// Colour matrices may colour clear pixels too, so they get the whole layer.
 QRect Reach(const QImage& layer, const Filter& f, double scale) {
     if (f.kind == FilterKind::ColorMatrix) {
         return layer.rect();
     }
-    const int passes = std::clamp(f.passes, 1, 15);
-    const double d = std::isfinite(f.distance) ? std::abs(f.distance * scale) : 0.0;
-    const int shift = static_cast<int>(std::ceil(std::min(d, 1e5))) + 1;
-    const int mx = (BlurRadius(f.blurX * scale, true) + 1) * passes + shift;
-    const int my = (BlurRadius(f.blurY * scale, true) + 1) * passes + shift;
-    return DrawnBounds(layer).adjusted(-mx, -my, mx, my).intersected(layer.rect());
+    const int m = FilterMargin(f, scale);
+    return DrawnBounds(layer).adjusted(-m, -m, m, m).intersected(layer.rect());
 }
 
 void ApplyFilter(QImage& layer, const Filter& f, double scale) {
@@ -162,6 +158,14 @@ void ApplyFilter(QImage& layer, const Filter& f, double scale) {
 }
 
 } // namespace
+
+int FilterMargin(const Filter& f, double scale) {
+    const int passes = std::clamp(f.passes, 1, 15);
+    const double d = std::isfinite(f.distance) ? std::abs(f.distance * scale) : 0.0;
+    const int shift = static_cast<int>(std::ceil(std::min(d, 1e5))) + 1;
+    const int blur = std::max(BlurRadius(f.blurX * scale, true), BlurRadius(f.blurY * scale, true));
+    return (blur + 1) * passes + shift;
+}
 
 void ApplyFilters(QImage& layer, const std::vector<Filter>& filters, double scale) {
     for (const Filter& f : filters) {
@@ -190,7 +194,12 @@ bool BlendActsOnLayerOnly(int blendMode) {
     return blendMode == Alpha || blendMode == Erase;
 }
 
-void CompositeLayer(QPainter& painter, const QImage& layer, int blendMode, double opacity) {
+bool BlendWorksPerPixel(int blendMode) {
+    return blendMode == Subtract || blendMode == Invert;
+}
+
+void CompositeLayer(QPainter& painter, const QImage& layer, int blendMode, double opacity,
+                    QPoint at) {
     painter.save();
     painter.resetTransform();
     painter.setOpacity(painter.opacity() * opacity);
@@ -228,7 +237,8 @@ void CompositeLayer(QPainter& painter, const QImage& layer, int blendMode, doubl
         break;
     case Subtract:
     case Invert:
-        if (auto* image = dynamic_cast<QImage*>(painter.device())) {
+        // worked on the device picture, which a whole-device layer lines up with
+        if (auto* image = dynamic_cast<QImage*>(painter.device()); image && at.isNull()) {
             painter.restore();
             ManualBlend(*image, layer, blendMode);
             return;
@@ -238,7 +248,7 @@ void CompositeLayer(QPainter& painter, const QImage& layer, int blendMode, doubl
         break;
     }
     painter.setCompositionMode(mode);
-    painter.drawImage(0, 0, layer);
+    painter.drawImage(at, layer);
     painter.restore();
 }
 

@@ -138,12 +138,6 @@ void Renderer::drawLayered(QPainter& painter, const Instance& instance, const QT
     if (BlendActsOnLayerOnly(instance.blendMode) && layers_ == 0) {
         return; // alpha and erase need a layer below them; on the stage they show nothing
     }
-    const QPaintDevice* device = painter.device();
-    QImage layer(device->width(), device->height(), QImage::Format_ARGB32_Premultiplied);
-    if (layer.isNull()) {
-        return;
-    }
-    layer.fill(Qt::transparent);
     // A layer of its own takes the group's alpha as a whole.
     ColorTransform inner = cx;
     double opacity = 1.0;
@@ -151,16 +145,41 @@ void Renderer::drawLayered(QPainter& painter, const Instance& instance, const QT
         opacity = std::clamp<double>(cx.am, 0.0, 1.0);
         inner.am = 1;
     }
-    // A filtered object is drawn as a bitmap of its own that sits on whole pixels: the
-    // corner of its bounds moves to the nearest pixel corner.
+    const QPaintDevice* device = painter.device();
+    QRect area(0, 0, device->width(), device->height());
     QTransform placed = m;
     if (!instance.filters.empty()) {
         const QRectF bounds = boundsOf(instance, m, nesting);
-        if (!bounds.isEmpty() && std::isfinite(bounds.left()) && std::isfinite(bounds.top())) {
-            placed *= QTransform::fromTranslate(std::floor(bounds.left() + 0.5) - bounds.left(),
-                                                std::floor(bounds.top() + 0.5) - bounds.top());
+        if (!bounds.isEmpty() && std::abs(bounds.left()) < 1e7 && std::abs(bounds.top()) < 1e7) {
+            // A filtered object is drawn as a bitmap of its own that sits on whole pixels:
+            // the corner of its bounds moves to the nearest pixel corner.
+            const QPointF snap(std::floor(bounds.left() + 0.5) - bounds.left(),
+                               std::floor(bounds.top() + 0.5) - bounds.top());
+            placed *= QTransform::fromTranslate(snap.x(), snap.y());
+            if (!BlendActsOnLayerOnly(instance.blendMode) &&
+                !BlendWorksPerPixel(instance.blendMode)) {
+                // the layer needs to hold only what the filters can reach (and a little
+                // slack for glyphs poking out of their text's bounds)
+                int margin = 2;
+                for (const Filter& f : instance.filters) {
+                    margin += FilterMargin(f, 20.0 * viewScale_);
+                }
+                area = bounds.translated(snap)
+                           .toAlignedRect()
+                           .adjusted(-margin, -margin, margin, margin)
+                           .intersected(area);
+                if (area.isEmpty()) {
+                    return; // nothing of it can show on the picture
+                }
+                placed *= QTransform::fromTranslate(-area.x(), -area.y());
+            }
         }
     }
+    QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+    if (layer.isNull()) {
+        return;
+    }
+    layer.fill(Qt::transparent);
     {
         QPainter layerPainter(&layer);
         layerPainter.setRenderHints(painter.renderHints());
@@ -171,7 +190,7 @@ void Renderer::drawLayered(QPainter& painter, const Instance& instance, const QT
     // Filter sizes are in pixels of the stage: they grow with the view's scale, not with
     // the transforms of the clips around them.
     ApplyFilters(layer, instance.filters, 20.0 * viewScale_);
-    CompositeLayer(painter, layer, instance.blendMode, opacity);
+    CompositeLayer(painter, layer, instance.blendMode, opacity, area.topLeft());
 }
 
 void Renderer::drawContent(QPainter& painter, const Instance& instance, const QTransform& m,
