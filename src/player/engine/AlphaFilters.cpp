@@ -122,8 +122,11 @@ void Composite(QImage& layer, const std::vector<QRgb>& effect, bool onTop, bool 
 }
 
 QPoint Offset(const Filter& f, double scale) {
-    return QPoint(static_cast<int>(std::lround(std::cos(f.angle) * f.distance * scale)),
-                  static_cast<int>(std::lround(std::sin(f.angle) * f.distance * scale)));
+    const double d =
+        std::isfinite(f.distance * scale) ? std::clamp(f.distance * scale, -1e5, 1e5) : 0.0;
+    const double a = std::isfinite(f.angle) ? f.angle : 0.0;
+    return QPoint(static_cast<int>(std::lround(std::cos(a) * d)),
+                  static_cast<int>(std::lround(std::sin(a) * d)));
 }
 
 } // namespace
@@ -135,7 +138,7 @@ void ApplyShadowOrGlow(QImage& layer, const Filter& f, double scale) {
     // The shape moved along the angle and blurred; inner kinds use the uncovered part.
     Plane cover = AlphaOf(layer, Offset(f, scale));
     Blur(cover, f, scale, f.kind != FilterKind::DropShadow);
-    const Plane source = f.inner ? AlphaOf(layer) : Plane{};
+    const Plane source = f.inner || f.knockout ? AlphaOf(layer) : Plane{};
     const int w = layer.width();
     std::vector<QRgb> effect(static_cast<std::size_t>(w) * layer.height(), 0);
     for (int y = 0; y < layer.height(); ++y) {
@@ -157,7 +160,6 @@ void ApplyShadowOrGlow(QImage& layer, const Filter& f, double scale) {
         return;
     }
     if (f.knockout) {
-        const Plane source = AlphaOf(layer);
         for (std::size_t i = 0; i < effect.size(); ++i) {
             effect[i] = Scaled(effect[i], 255 - source.values[i]);
         }
