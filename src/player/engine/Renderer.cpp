@@ -150,7 +150,9 @@ void Renderer::drawLayered(QPainter& painter, const Instance& instance, const QT
     QTransform placed = m;
     if (!instance.filters.empty()) {
         const QRectF bounds = boundsOf(instance, m, nesting);
-        if (!bounds.isEmpty() && std::abs(bounds.left()) < 1e7 && std::abs(bounds.top()) < 1e7) {
+        const auto sane = [](double v) { return std::abs(v) < 1e7; }; // also false for NaN
+        if (!bounds.isEmpty() && sane(bounds.left()) && sane(bounds.top()) &&
+            sane(bounds.right()) && sane(bounds.bottom())) {
             // A filtered object is drawn as a bitmap of its own that sits on whole pixels:
             // the corner of its bounds moves to the nearest pixel corner.
             const QPointF snap(std::floor(bounds.left() + 0.5) - bounds.left(),
