@@ -408,7 +408,7 @@ void TagStream::tag(int code, std::span<const std::uint8_t> body) {
 
 void TagStream::place(const Place& p) {
     BitWriter w;
-    const bool three = p.blendMode.has_value();
+    const bool three = p.blendMode.has_value() || p.filters.has_value();
     std::uint8_t flags = 0;
     flags |= p.move ? 0x01 : 0;
     flags |= p.characterId ? 0x02 : 0;
@@ -419,7 +419,7 @@ void TagStream::place(const Place& p) {
     flags |= p.clipDepth ? 0x40 : 0;
     w.u8(flags);
     if (three) {
-        w.u8(0x02);
+        w.u8(static_cast<std::uint8_t>((p.filters ? 0x01 : 0) | (p.blendMode ? 0x02 : 0)));
     }
     w.u16(static_cast<std::uint16_t>(p.depth));
     if (p.characterId) {
@@ -440,11 +440,118 @@ void TagStream::place(const Place& p) {
     if (p.clipDepth) {
         w.u16(*p.clipDepth);
     }
-    if (three) {
+    if (p.filters) {
+        w.bytes(*p.filters);
+    }
+    if (p.blendMode) {
         w.u8(*p.blendMode);
     }
     tag(three ? 70 : 26, w.data());
 }
+
+namespace filters {
+
+namespace {
+
+void Fixed16(BitWriter& w, double v) {
+    w.u32(static_cast<std::uint32_t>(static_cast<std::int32_t>(std::lround(v * 65536))));
+}
+
+void Fixed8(BitWriter& w, double v) {
+    w.u16(static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(v * 256))));
+}
+
+void BlurAngleStrength(BitWriter& w, double blurX, double blurY, double angle, double distance,
+                       double strength) {
+    Fixed16(w, blurX);
+    Fixed16(w, blurY);
+    Fixed16(w, angle);
+    Fixed16(w, distance);
+    Fixed8(w, strength);
+}
+
+Bytes ShadowRecord(int kind, const Shadow& s) {
+    BitWriter w;
+    w.u8(static_cast<std::uint8_t>(kind));
+    w.rgba(s.color);
+    Fixed16(w, s.blurX);
+    Fixed16(w, s.blurY);
+    if (kind == 0) {
+        Fixed16(w, s.angle);
+        Fixed16(w, s.distance);
+    }
+    Fixed8(w, s.strength);
+    w.ub(s.inner, 1);
+    w.ub(s.knockout, 1);
+    w.ub(s.compositeSource, 1);
+    w.ub(static_cast<std::uint32_t>(s.passes), 5);
+    return w.take();
+}
+
+void BevelFlags(BitWriter& w, const Bevel& b) {
+    w.ub(b.inner, 1);
+    w.ub(b.knockout, 1);
+    w.ub(1, 1); // composite source
+    w.ub(b.onTop, 1);
+    w.ub(static_cast<std::uint32_t>(b.passes), 4);
+}
+
+} // namespace
+
+Bytes Blur(double blurX, double blurY, int passes) {
+    BitWriter w;
+    w.u8(1);
+    Fixed16(w, blurX);
+    Fixed16(w, blurY);
+    w.ub(static_cast<std::uint32_t>(passes), 5);
+    w.ub(0, 3);
+    return w.take();
+}
+
+Bytes DropShadow(const Shadow& s) {
+    return ShadowRecord(0, s);
+}
+
+Bytes Glow(const Shadow& s) {
+    return ShadowRecord(2, s);
+}
+
+Bytes BevelFilter(const Bevel& b) {
+    BitWriter w;
+    w.u8(3);
+    w.rgba(b.highlight); // the lit side's colour is written first
+    w.rgba(b.shadow);
+    BlurAngleStrength(w, b.blurX, b.blurY, b.angle, b.distance, b.strength);
+    BevelFlags(w, b);
+    return w.take();
+}
+
+Bytes GradientFilter(int kind, const std::vector<std::pair<std::uint8_t, Rgba>>& ramp,
+                     const Bevel& b) {
+    BitWriter w;
+    w.u8(static_cast<std::uint8_t>(kind));
+    w.u8(static_cast<std::uint8_t>(ramp.size()));
+    for (const auto& stop : ramp) {
+        w.rgba(stop.second);
+    }
+    for (const auto& stop : ramp) {
+        w.u8(stop.first);
+    }
+    BlurAngleStrength(w, b.blurX, b.blurY, b.angle, b.distance, b.strength);
+    BevelFlags(w, b);
+    return w.take();
+}
+
+Bytes List(std::initializer_list<Bytes> records) {
+    BitWriter w;
+    w.u8(static_cast<std::uint8_t>(records.size()));
+    for (const Bytes& r : records) {
+        w.bytes(r);
+    }
+    return w.take();
+}
+
+} // namespace filters
 
 void TagStream::remove(int depth) {
     BitWriter w;

@@ -142,11 +142,41 @@ struct Place {
     std::optional<std::uint16_t> clipDepth;
     std::optional<std::string> name;
     std::optional<std::uint8_t> blendMode; // written as PlaceObject3
+    std::optional<Bytes> filters;          // a filter list (see filters::List), PlaceObject3
     Place& at(std::int32_t x, std::int32_t y) {
         matrix = Matrix::translate(x, y);
         return *this;
     }
 };
+
+// Filter records for Place::filters; sizes and distances in pixels, angles in radians.
+namespace filters {
+struct Shadow {
+    Rgba color;
+    double blurX = 4, blurY = 4;
+    double angle = 0, distance = 0;
+    double strength = 1;
+    bool inner = false, knockout = false, compositeSource = true;
+    int passes = 1;
+};
+struct Bevel {
+    Rgba highlight, shadow;
+    double blurX = 4, blurY = 4;
+    double angle = 0, distance = 4;
+    double strength = 1;
+    bool inner = true, knockout = false, onTop = false; // inner, outer (!inner) or full (onTop)
+    int passes = 1;
+};
+Bytes Blur(double blurX, double blurY, int passes = 1);
+Bytes DropShadow(const Shadow& s);
+Bytes Glow(const Shadow& s);
+Bytes BevelFilter(const Bevel& b);
+// Gradient glow (kind 4) or bevel (kind 7) with a colour ramp of (ratio, colour) stops; the
+// other fields as in bevel (highlight and shadow unused).
+Bytes GradientFilter(int kind, const std::vector<std::pair<std::uint8_t, Rgba>>& ramp,
+                     const Bevel& b);
+Bytes List(std::initializer_list<Bytes> records);
+} // namespace filters
 
 // Frame actions that need no script engine.
 namespace actions {

@@ -1,8 +1,10 @@
 #include "Effects.h"
 
+#include "AlphaFilters.h"
+#include "BoxBlur.h"
+
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 namespace quillon::engine {
 
@@ -24,130 +26,6 @@ enum Blend {
     Overlay = 13,
     HardLight = 14,
 };
-
-// One pass of a box blur along rows (horizontal) of a premultiplied image.
-void BlurLine(QRgb* line, int count, std::ptrdiff_t step, int radius, std::vector<QRgb>& scratch) {
-    if (radius <= 0 || count <= 0) {
-        return;
-    }
-    scratch.resize(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        scratch[static_cast<std::size_t>(i)] = line[i * step];
-    }
-    const int window = 2 * radius + 1;
-    long sums[4] = {0, 0, 0, 0};
-    const auto add = [&](int i, int sign) {
-        if (i < 0 || i >= count) {
-            return;
-        }
-        const QRgb p = scratch[static_cast<std::size_t>(i)];
-        sums[0] += sign * static_cast<long>(qAlpha(p));
-        sums[1] += sign * static_cast<long>(qRed(p));
-        sums[2] += sign * static_cast<long>(qGreen(p));
-        sums[3] += sign * static_cast<long>(qBlue(p));
-    };
-    for (int i = -radius; i <= radius; ++i) {
-        add(i, 1);
-    }
-    for (int i = 0; i < count; ++i) {
-        line[i * step] =
-            qRgba(static_cast<int>(sums[1] / window), static_cast<int>(sums[2] / window),
-                  static_cast<int>(sums[3] / window), static_cast<int>(sums[0] / window));
-        add(i - radius, -1);
-        add(i + radius + 1, 1);
-    }
-}
-
-QImage Tinted(const QImage& source, const QColor& color, double strength) {
-    QImage out(source.size(), QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < source.height(); ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(y));
-        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < source.width(); ++x) {
-            const int a =
-                std::clamp(static_cast<int>(qAlpha(in[x]) * color.alphaF() * strength), 0, 255);
-            line[x] =
-                qRgba(color.red() * a / 255, color.green() * a / 255, color.blue() * a / 255, a);
-        }
-    }
-    return out;
-}
-
-QImage Moved(const QImage& image, QPointF offset) {
-    if (offset.isNull()) {
-        return image;
-    }
-    QImage out(image.size(), QImage::Format_ARGB32_Premultiplied);
-    out.fill(Qt::transparent);
-    QPainter p(&out);
-    p.drawImage(offset, image);
-    return out;
-}
-
-// Inner shadows and glows: the tint where the blurred layer thins out, inside the layer.
-QImage InnerGlow(const QImage& layer, const QImage& blurred, const QColor& color, double strength) {
-    QImage out(layer.size(), QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < layer.height(); ++y) {
-        const auto* src = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
-        const auto* blur = reinterpret_cast<const QRgb*>(blurred.constScanLine(y));
-        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < layer.width(); ++x) {
-            const double inside = qAlpha(src[x]) / 255.0;
-            const double edge = std::clamp((1.0 - qAlpha(blur[x]) / 255.0) * strength, 0.0, 1.0);
-            const int a = static_cast<int>(std::lround(inside * edge * color.alpha()));
-            line[x] =
-                qRgba(color.red() * a / 255, color.green() * a / 255, color.blue() * a / 255, a);
-        }
-    }
-    return out;
-}
-
-// Shadows and glows: the layer's alpha, tinted, blurred, moved, under the layer (or inside
-// it for the inner kinds); knockout keeps the effect alone.
-void ShadowOrGlow(QImage& layer, const Filter& f, double scale, bool shadow) {
-    QPointF offset;
-    if (shadow) {
-        offset = QPointF(std::cos(f.angle), std::sin(f.angle)) * f.distance * scale;
-    }
-    QImage out(layer.size(), QImage::Format_ARGB32_Premultiplied);
-    out.fill(Qt::transparent);
-    QPainter p(&out);
-    if (f.inner) {
-        QImage blurred = Moved(layer, offset);
-        BoxBlur(blurred, f.blurX * scale, f.blurY * scale, std::max(1, f.passes));
-        const QImage glow = InnerGlow(layer, blurred, f.color, f.strength);
-        if (!f.knockout && f.compositeSource) {
-            p.drawImage(0, 0, layer);
-        }
-        p.drawImage(0, 0, glow);
-        p.end();
-        layer = out;
-        return;
-    }
-    QImage glow = Tinted(layer, f.color, 1.0);
-    BoxBlur(glow, f.blurX * scale, f.blurY * scale, std::max(1, f.passes));
-    if (f.strength != 1.0) {
-        for (int y = 0; y < glow.height(); ++y) {
-            auto* line = reinterpret_cast<QRgb*>(glow.scanLine(y));
-            for (int x = 0; x < glow.width(); ++x) {
-                const QRgb px = line[x];
-                const auto st = [&](int v) {
-                    return std::clamp(static_cast<int>(v * f.strength), 0, 255);
-                };
-                line[x] = qRgba(st(qRed(px)), st(qGreen(px)), st(qBlue(px)), st(qAlpha(px)));
-            }
-        }
-    }
-    p.drawImage(offset, glow);
-    if (f.knockout) {
-        p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
-        p.drawImage(0, 0, layer);
-    } else if (f.compositeSource) {
-        p.drawImage(0, 0, layer);
-    }
-    p.end();
-    layer = out;
-}
 
 void ColorMatrix(QImage& layer, const std::array<float, 20>& m) {
     for (int y = 0; y < layer.height(); ++y) {
@@ -218,45 +96,108 @@ QImage AlphaSource(const QImage& layer) {
 
 } // namespace
 
+int BlurRadius(double size, bool cover) {
+    if (!(size > 1)) {
+        return 0; // also for NaN
+    }
+    const double half = (std::min(size, 511.0) - 1) / 2;
+    // a hair of slack so sizes that are whole numbers after scaling stay whole
+    return static_cast<int>(cover ? std::ceil(half - 1e-6) : std::floor(half + 1e-6));
+}
+
 void BoxBlur(QImage& image, double blurX, double blurY, int passes) {
     if (image.format() != QImage::Format_ARGB32_Premultiplied) {
         image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     }
-    const int rx = std::clamp(static_cast<int>(std::lround((blurX - 1) / 2)), 0, 255);
-    const int ry = std::clamp(static_cast<int>(std::lround((blurY - 1) / 2)), 0, 255);
-    passes = std::clamp(passes, 1, 15);
-    std::vector<QRgb> scratch;
-    const std::ptrdiff_t stride = image.bytesPerLine() / 4;
-    auto* bits = reinterpret_cast<QRgb*>(image.bits());
-    for (int pass = 0; pass < passes; ++pass) {
-        for (int y = 0; y < image.height() && rx > 0; ++y) {
-            BlurLine(bits + y * stride, image.width(), 1, rx, scratch);
+    BlurPlane<4>(image.bits(), image.width(), image.height(), image.bytesPerLine(),
+                 BlurRadius(blurX, false), BlurRadius(blurY, false), std::clamp(passes, 1, 15));
+}
+
+namespace {
+
+// The smallest rectangle holding every pixel with some alpha.
+QRect DrawnBounds(const QImage& layer) {
+    const int width = layer.width();
+    int left = width, right = -1, top = -1, bottom = -1;
+    for (int y = 0; y < layer.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
+        int x = 0;
+        while (x < width && qAlpha(line[x]) == 0) {
+            ++x;
         }
-        for (int x = 0; x < image.width() && ry > 0; ++x) {
-            BlurLine(bits + x, image.height(), stride, ry, scratch);
+        if (x == width) {
+            continue;
         }
+        int last = width - 1;
+        while (qAlpha(line[last]) == 0) {
+            --last;
+        }
+        left = std::min(left, x);
+        right = std::max(right, last);
+        top = top < 0 ? y : top;
+        bottom = y;
     }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+// The part of the layer a filter can change: what is drawn, grown by the filter's margin.
+// Colour matrices may colour clear pixels too, so they get the whole layer.
+QRect Reach(const QImage& layer, const Filter& f, double scale) {
+    if (f.kind == FilterKind::ColorMatrix) {
+        return layer.rect();
+    }
+    const int m = FilterMargin(f, scale);
+    return DrawnBounds(layer).adjusted(-m, -m, m, m).intersected(layer.rect());
+}
+
+void ApplyFilter(QImage& layer, const Filter& f, double scale) {
+    switch (f.kind) {
+    case FilterKind::Blur:
+        BoxBlur(layer, f.blurX * scale, f.blurY * scale, f.passes);
+        break;
+    case FilterKind::DropShadow:
+    case FilterKind::Glow:
+    case FilterKind::GradientGlow:
+        ApplyShadowOrGlow(layer, f, scale);
+        break;
+    case FilterKind::Bevel:
+    case FilterKind::GradientBevel:
+        ApplyBevel(layer, f, scale);
+        break;
+    case FilterKind::ColorMatrix:
+        ColorMatrix(layer, f.matrix);
+        break;
+    default:
+        break; // convolutions: the layer is shown unfiltered
+    }
+}
+
+} // namespace
+
+int FilterMargin(const Filter& f, double scale) {
+    const int passes = std::clamp(f.passes, 1, 15);
+    const double d = std::isfinite(f.distance) ? std::abs(f.distance * scale) : 0.0;
+    const int shift = static_cast<int>(std::ceil(std::min(d, 1e5))) + 1;
+    const int blur = std::max(BlurRadius(f.blurX * scale, true), BlurRadius(f.blurY * scale, true));
+    return (blur + 1) * passes + shift;
 }
 
 void ApplyFilters(QImage& layer, const std::vector<Filter>& filters, double scale) {
     for (const Filter& f : filters) {
-        switch (f.kind) {
-        case FilterKind::Blur:
-            BoxBlur(layer, f.blurX * scale, f.blurY * scale, f.passes);
-            break;
-        case FilterKind::DropShadow:
-            ShadowOrGlow(layer, f, scale, true);
-            break;
-        case FilterKind::Glow:
-        case FilterKind::GradientGlow:
-            ShadowOrGlow(layer, f, scale, false);
-            break;
-        case FilterKind::ColorMatrix:
-            ColorMatrix(layer, f.matrix);
-            break;
-        default:
-            break; // bevels and convolutions: the layer is shown unfiltered
+        // Layers cover the whole picture; filter only the part that can change.
+        const QRect reach = Reach(layer, f, scale);
+        if (reach.isEmpty()) {
+            continue;
         }
+        if (reach == layer.rect()) {
+            ApplyFilter(layer, f, scale);
+            continue;
+        }
+        QImage part = layer.copy(reach);
+        ApplyFilter(part, f, scale);
+        QPainter p(&layer);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(reach.topLeft(), part);
     }
 }
 
@@ -268,7 +209,12 @@ bool BlendActsOnLayerOnly(int blendMode) {
     return blendMode == Alpha || blendMode == Erase;
 }
 
-void CompositeLayer(QPainter& painter, const QImage& layer, int blendMode, double opacity) {
+bool BlendWorksPerPixel(int blendMode) {
+    return blendMode == Subtract || blendMode == Invert;
+}
+
+void CompositeLayer(QPainter& painter, const QImage& layer, int blendMode, double opacity,
+                    QPoint at) {
     painter.save();
     painter.resetTransform();
     painter.setOpacity(painter.opacity() * opacity);
@@ -308,7 +254,8 @@ void CompositeLayer(QPainter& painter, const QImage& layer, int blendMode, doubl
         break;
     case Subtract:
     case Invert:
-        if (auto* image = dynamic_cast<QImage*>(painter.device())) {
+        // worked on the device picture, which a whole-device layer lines up with
+        if (auto* image = dynamic_cast<QImage*>(painter.device()); image && at.isNull()) {
             painter.restore();
             ManualBlend(*image, layer, blendMode);
             return;
@@ -318,7 +265,7 @@ void CompositeLayer(QPainter& painter, const QImage& layer, int blendMode, doubl
         break;
     }
     painter.setCompositionMode(mode);
-    painter.drawImage(0, 0, layer);
+    painter.drawImage(at, layer);
     painter.restore();
 }
 

@@ -102,7 +102,7 @@ void ReadFilterFlags(BitReader& in, Filter& f, bool fourBitPasses) {
     f.knockout = in.flag();
     f.compositeSource = in.flag();
     if (fourBitPasses) {
-        in.flag(); // on top
+        f.onTop = in.flag();
         f.passes = static_cast<int>(in.ub(4));
     } else {
         f.passes = static_cast<int>(in.ub(5));
@@ -146,8 +146,9 @@ std::vector<Filter> ReadFilterList(BitReader& in) {
             ReadFilterFlags(in, f, false);
             break;
         case FilterKind::Bevel:
-            f.color = ReadRgba(in);
+            // the lit side's colour comes first, whatever some write-ups of the format say
             f.highlight = ReadRgba(in);
+            f.color = ReadRgba(in);
             ReadBlurAngle(in, f, true);
             f.strength = in.fixed8();
             ReadFilterFlags(in, f, true);
@@ -155,13 +156,13 @@ std::vector<Filter> ReadFilterList(BitReader& in) {
         case FilterKind::GradientGlow:
         case FilterKind::GradientBevel: {
             const int n = in.u8();
-            for (int k = 0; k < n; ++k) {
-                const QColor c = ReadRgba(in);
-                if (k == n - 1) {
-                    f.color = c; // the outer colour stands in for the whole gradient
-                }
+            f.ramp.resize(static_cast<std::size_t>(n));
+            for (FilterStop& stop : f.ramp) {
+                stop.color = ReadRgba(in);
             }
-            in.skip(static_cast<std::size_t>(n));
+            for (FilterStop& stop : f.ramp) {
+                stop.ratio = in.u8();
+            }
             ReadBlurAngle(in, f, true);
             f.strength = in.fixed8();
             ReadFilterFlags(in, f, true);

@@ -37,16 +37,25 @@ enum class FilterKind : std::uint8_t {
     GradientBevel = 7
 };
 
+// A colour ramp of the gradient glow and bevel: colours at ratios 0..255.
+struct FilterStop {
+    int ratio = 0;
+    QColor color;
+    bool operator==(const FilterStop&) const = default;
+};
+
 struct Filter {
     FilterKind kind = FilterKind::Blur;
-    QColor color;
-    QColor highlight;
+    QColor color;     // shadows and glows; the dark side of a bevel
+    QColor highlight; // the lit side of a bevel
     double blurX = 0, blurY = 0;
     double angle = 0, distance = 0;
     double strength = 1;
     bool inner = false, knockout = false, compositeSource = true;
+    bool onTop = false; // bevels drawn both inside and outside the edge
     int passes = 1;
     std::array<float, 20> matrix{};
+    std::vector<FilterStop> ramp; // gradient glow and bevel
 };
 
 QRectF ReadRect(BitReader& in);

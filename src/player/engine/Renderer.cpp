@@ -95,6 +95,30 @@ QPainterPath Renderer::maskPath(const Instance& instance, const QTransform& pare
     return out;
 }
 
+QRectF Renderer::boundsOf(const Instance& instance, const QTransform& m, int nesting) const {
+    std::shared_ptr<const Shape> keep;
+    if (const Shape* shape = ShapeOf(instance, keep)) {
+        return m.mapRect(shape->bounds);
+    }
+    QRectF out;
+    if (instance.clip) {
+        for (const auto& [depth, child] : instance.clip->list) {
+            if (child.clipDepth == 0 && child.visible && nesting < MaxClipNesting) {
+                out = out.united(boundsOf(child, child.matrix * m, nesting + 1));
+            }
+        }
+    } else if (auto* text = dynamic_cast<const TextCharacter*>(instance.character.get())) {
+        out = m.mapRect(text->bounds);
+    } else if (auto* edit = dynamic_cast<const EditTextCharacter*>(instance.character.get())) {
+        out = m.mapRect(edit->bounds);
+    } else if (auto* bitmap = dynamic_cast<const BitmapCharacter*>(instance.character.get())) {
+        out = m.mapRect(QRectF(0, 0, bitmap->image.width() * 20.0, bitmap->image.height() * 20.0));
+    } else if (auto* video = dynamic_cast<const VideoCharacter*>(instance.character.get())) {
+        out = m.mapRect(QRectF(0, 0, video->width * 20.0, video->height * 20.0));
+    }
+    return out;
+}
+
 void Renderer::drawInstance(QPainter& painter, const Instance& instance, const QTransform& parent,
                             const ColorTransform& parentCx, int nesting) {
     const QTransform m = instance.matrix * parent;
@@ -114,12 +138,6 @@ void Renderer::drawLayered(QPainter& painter, const Instance& instance, const QT
     if (BlendActsOnLayerOnly(instance.blendMode) && layers_ == 0) {
         return; // alpha and erase need a layer below them; on the stage they show nothing
     }
-    const QPaintDevice* device = painter.device();
-    QImage layer(device->width(), device->height(), QImage::Format_ARGB32_Premultiplied);
-    if (layer.isNull()) {
-        return;
-    }
-    layer.fill(Qt::transparent);
     // A layer of its own takes the group's alpha as a whole.
     ColorTransform inner = cx;
     double opacity = 1.0;
@@ -127,17 +145,54 @@ void Renderer::drawLayered(QPainter& painter, const Instance& instance, const QT
         opacity = std::clamp<double>(cx.am, 0.0, 1.0);
         inner.am = 1;
     }
+    const QPaintDevice* device = painter.device();
+    QRect area(0, 0, device->width(), device->height());
+    QTransform placed = m;
+    if (!instance.filters.empty()) {
+        const QRectF bounds = boundsOf(instance, m, nesting);
+        const auto sane = [](double v) { return std::abs(v) < 1e7; }; // also false for NaN
+        if (!bounds.isEmpty() && sane(bounds.left()) && sane(bounds.top()) &&
+            sane(bounds.right()) && sane(bounds.bottom())) {
+            // A filtered object is drawn as a bitmap of its own that sits on whole pixels:
+            // the corner of its bounds moves to the nearest pixel corner.
+            const QPointF snap(std::floor(bounds.left() + 0.5) - bounds.left(),
+                               std::floor(bounds.top() + 0.5) - bounds.top());
+            placed *= QTransform::fromTranslate(snap.x(), snap.y());
+            if (!BlendActsOnLayerOnly(instance.blendMode) &&
+                !BlendWorksPerPixel(instance.blendMode)) {
+                // the layer needs to hold only what the filters can reach (and a little
+                // slack for glyphs poking out of their text's bounds)
+                int margin = 2;
+                for (const Filter& f : instance.filters) {
+                    margin += FilterMargin(f, 20.0 * viewScale_);
+                }
+                area = bounds.translated(snap)
+                           .toAlignedRect()
+                           .adjusted(-margin, -margin, margin, margin)
+                           .intersected(area);
+                if (area.isEmpty()) {
+                    return; // nothing of it can show on the picture
+                }
+                placed *= QTransform::fromTranslate(-area.x(), -area.y());
+            }
+        }
+    }
+    QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+    if (layer.isNull()) {
+        return;
+    }
+    layer.fill(Qt::transparent);
     {
         QPainter layerPainter(&layer);
         layerPainter.setRenderHints(painter.renderHints());
         ++layers_;
-        drawContent(layerPainter, instance, m, inner, nesting);
+        drawContent(layerPainter, instance, placed, inner, nesting);
         --layers_;
     }
     // Filter sizes are in pixels of the stage: they grow with the view's scale, not with
     // the transforms of the clips around them.
     ApplyFilters(layer, instance.filters, 20.0 * viewScale_);
-    CompositeLayer(painter, layer, instance.blendMode, opacity);
+    CompositeLayer(painter, layer, instance.blendMode, opacity, area.topLeft());
 }
 
 void Renderer::drawContent(QPainter& painter, const Instance& instance, const QTransform& m,

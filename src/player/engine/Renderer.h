@@ -29,10 +29,12 @@ private:
     void drawLayered(QPainter& painter, const Instance& instance, const QTransform& m,
                      const ColorTransform& cx, int nesting);
     QPainterPath maskPath(const Instance& instance, const QTransform& m, int nesting);
+    // The device rectangle an instance covers (drawn parts only, masks left out).
+    QRectF boundsOf(const Instance& instance, const QTransform& m, int nesting) const;
 
     const Dictionary& dictionary_;
     ShapePainter shapes_;
-    int layers_ = 0; // layers being drawn into, outermost first
+    int layers_ = 0;              // layers being drawn into, outermost first
     double viewScale_ = 1.0 / 20; // device pixels per twip of the stage
 };
 
