@@ -16,6 +16,7 @@ namespace quillon::engine {
 struct GradientStop {
     float ratio = 0; // 0..1
     QColor color;
+    bool operator==(const GradientStop&) const = default;
 };
 
 struct FillStyle {
