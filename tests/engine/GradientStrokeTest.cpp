@@ -168,10 +168,15 @@ TEST(EngineGradient, ColoursAreTakenAtEachPixelsTopLeftCorner) {
     shape.rectangle(0, 0, 5120, 200);
     movie.place(Place{1, movie.defineShape(shape)});
     movie.showFrame();
-    const QImage image = RenderFrame(movie.bytes());
-    EXPECT_PIXEL(image, 127, 5, Red);
-    EXPECT_PIXEL(image, 128, 5, Red);
-    EXPECT_PIXEL(image, 129, 5, Blue);
+    engine::MovieEngine engine;
+    LoadAndRun(engine, movie.bytes());
+    for (const bool smooth : {true, false}) {
+        engine.setAntialiasing(smooth);
+        const QImage image = Draw(engine);
+        EXPECT_PIXEL(image, 127, 5, Red);
+        EXPECT_PIXEL(image, 128, 5, Red);
+        EXPECT_PIXEL(image, 129, 5, Blue);
+    }
 }
 
 TEST(EngineStroke, NonScalingFlagsKeepTheWidthAlongTheirAxis) {

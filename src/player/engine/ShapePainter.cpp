@@ -12,9 +12,12 @@ namespace {
 
 constexpr double GradientHalf = 16384.0;
 
-// Players take a gradient's colour at each pixel's top-left corner rather than its centre:
+// Players take a gradient's colour at each pixel's top-left corner rather than its centre, so
 // in device space the ramp sits half a pixel further right and down than the geometry says.
-QTransform CornerSampling(const QTransform& device) {
+// (Reference pictures drawn at low quality sample at centres; the standard quality's corners
+// are kept for both, as the quality a movie was meant for is not known here.)
+QTransform GradientSampling(const QPainter& painter) {
+    const QTransform device = painter.transform();
     bool invertible = false;
     const QTransform inverse = device.inverted(&invertible);
     if (!invertible) {
@@ -83,7 +86,7 @@ const QGradientStops& ShapePainter::stopsFor(const FillStyle& style, const Color
 }
 
 QBrush ShapePainter::brushFor(const FillStyle& style, const ColorTransform& cx,
-                              const BitmapLookup& bitmaps, const QTransform& device) {
+                              const BitmapLookup& bitmaps, const QPainter& painter) {
     switch (style.kind) {
     case FillStyle::Kind::Solid:
         return QBrush(cx.apply(style.color));
@@ -93,7 +96,7 @@ QBrush ShapePainter::brushFor(const FillStyle& style, const ColorTransform& cx,
         gradient.setSpread(SpreadOf(style.spread));
         gradient.setInterpolationMode(QGradient::ComponentInterpolation);
         QBrush brush(gradient);
-        brush.setTransform(style.matrix * CornerSampling(device));
+        brush.setTransform(style.matrix * GradientSampling(painter));
         return brush;
     }
     case FillStyle::Kind::Radial:
@@ -104,7 +107,7 @@ QBrush ShapePainter::brushFor(const FillStyle& style, const ColorTransform& cx,
         gradient.setSpread(SpreadOf(style.spread));
         gradient.setInterpolationMode(QGradient::ComponentInterpolation);
         QBrush brush(gradient);
-        brush.setTransform(style.matrix * CornerSampling(device));
+        brush.setTransform(style.matrix * GradientSampling(painter));
         return brush;
     }
     case FillStyle::Kind::Bitmap: {
@@ -129,7 +132,7 @@ void ShapePainter::fillBitmap(QPainter& painter, const QPainterPath& path, const
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform, style.smooth);
     if (style.repeat) {
-        painter.fillPath(path, brushFor(style, cx, bitmaps, painter.transform()));
+        painter.fillPath(path, brushFor(style, cx, bitmaps, painter));
         return;
     }
     // A clipped bitmap: the picture once, inside the shape.
@@ -144,7 +147,7 @@ void ShapePainter::stroke(QPainter& painter, const QPainterPath& path, const Lin
                           const ColorTransform& cx, const BitmapLookup& bitmaps) {
     QPen pen;
     if (style.hasFill && style.fill.kind != FillStyle::Kind::Solid) {
-        pen.setBrush(brushFor(style.fill, cx, bitmaps, painter.transform()));
+        pen.setBrush(brushFor(style.fill, cx, bitmaps, painter));
     } else {
         pen.setColor(cx.apply(style.hasFill ? style.fill.color : style.color));
     }
@@ -177,7 +180,7 @@ void ShapePainter::draw(QPainter& painter, const Shape& shape, const ColorTransf
             if (style.kind == FillStyle::Kind::Bitmap) {
                 fillBitmap(painter, path, style, cx, bitmaps);
             } else {
-                painter.fillPath(path, brushFor(style, cx, bitmaps, painter.transform()));
+                painter.fillPath(path, brushFor(style, cx, bitmaps, painter));
             }
         }
         for (const auto& [style, path] : layer.lines) {

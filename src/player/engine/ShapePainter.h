@@ -23,9 +23,9 @@ public:
     const QImage& transformed(const QImage& image, const ColorTransform& cx);
 
 private:
-    // device: the painter's transform the brush will be used with.
+    // painter: the painter (transform and hints) the brush will be used with.
     QBrush brushFor(const FillStyle& style, const ColorTransform& cx, const BitmapLookup& bitmaps,
-                    const QTransform& device);
+                    const QPainter& painter);
     void fillBitmap(QPainter& painter, const QPainterPath& path, const FillStyle& style,
                     const ColorTransform& cx, const BitmapLookup& bitmaps);
     void stroke(QPainter& painter, const QPainterPath& path, const LineStyle& style,
