@@ -9,8 +9,6 @@ using namespace quillon::testing;
 
 namespace {
 
-const QColor White(255, 255, 255);
-
 // A 2x2 bitmap: red, green / blue, half-transparent black.
 std::vector<std::uint32_t> FourPixels() {
     return {0xffff0000u, 0xff00ff00u, 0xff0000ffu, 0x80000000u};

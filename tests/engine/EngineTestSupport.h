@@ -11,6 +11,11 @@
 
 namespace quillon::testing {
 
+inline const QColor Red(255, 0, 0);
+inline const QColor Green(0, 255, 0);
+inline const QColor Blue(0, 0, 255);
+inline const QColor White(255, 255, 255);
+
 // Loads bytes into engine (frames counted from 1, as the command line does).
 void LoadAndRun(engine::MovieEngine& engine, const Bytes& movie, int frames = 1);
 

@@ -12,11 +12,6 @@ using namespace quillon::testing;
 
 namespace {
 
-const QColor Red(255, 0, 0);
-const QColor Green(0, 255, 0);
-const QColor Blue(0, 0, 255);
-const QColor White(255, 255, 255);
-
 std::vector<engine::GradientStop> Stops(std::vector<std::pair<int, QColor>> records) {
     std::vector<engine::GradientStop> stops;
     for (const auto& [ratio, color] : records) {
@@ -62,6 +57,21 @@ Place PlaceWith(int depth, std::uint16_t id, const Matrix& m) {
     Place place{depth, id};
     place.matrix = m;
     return place;
+}
+
+// A stage widthPx wide and 10 px tall filled with a linear gradient whose whole ramp is
+// rampTwips long, its centre at x = centreTwips.
+Bytes LinearGradientStrip(int widthPx, double rampTwips, std::int32_t centreTwips,
+                          std::vector<std::pair<std::uint8_t, Rgba>> stops) {
+    MovieWriter movie(widthPx, 10);
+    ShapeBuilder shape;
+    const double s = rampTwips / 32768.0;
+    shape.setFill1(
+        shape.addLinearGradient(Matrix::scale(s, s, centreTwips, 100), std::move(stops)));
+    shape.rectangle(0, 0, widthPx * 20, 200);
+    movie.place(Place{1, movie.defineShape(shape)});
+    movie.showFrame();
+    return movie.bytes();
 }
 
 } // namespace
@@ -135,17 +145,10 @@ TEST(GradientRamp, StopsStepHardBetweenRunsOfOneColour) {
 }
 
 TEST(EngineGradient, RepeatedRatiosDrawThinBandsBeforeTheLastColourPads) {
-    MovieWriter movie(100, 10);
-    ShapeBuilder shape;
     // 1024 px for the whole ramp (4 px an entry); entry 100 starts at x = 40.25
-    const double s = 20480.0 / 32768.0;
-    shape.setFill1(shape.addLinearGradient(
-        Matrix::scale(s, s, 3045, 100),
+    const QImage image = RenderFrame(LinearGradientStrip(
+        100, 20480, 3045,
         {{0, {255, 0, 0}}, {100, {0, 255, 0}}, {100, {0, 0, 255}}, {100, {255, 255, 255}}}));
-    shape.rectangle(0, 0, 2000, 200);
-    movie.place(Place{1, movie.defineShape(shape)});
-    movie.showFrame();
-    const QImage image = RenderFrame(movie.bytes());
     EXPECT_PIXEL(image, 42, 5, Green); // entry 100
     EXPECT_PIXEL(image, 46, 5, Green); // entry 101
     EXPECT_PIXEL(image, 50, 5, Blue);  // entry 102
@@ -157,19 +160,13 @@ TEST(EngineGradient, RepeatedRatiosDrawThinBandsBeforeTheLastColourPads) {
 }
 
 TEST(EngineGradient, ColoursAreTakenAtEachPixelsTopLeftCorner) {
-    MovieWriter movie(256, 10);
-    ShapeBuilder shape;
     // one pixel an entry, the ramp starting a quarter pixel right of the stage edge: the
     // step from entry 127 to 128 lies at x = 128.25, between pixel 128's corner and centre
-    const double s = 5120.0 / 32768.0;
-    shape.setFill1(shape.addLinearGradient(
-        Matrix::scale(s, s, 2565, 100),
-        {{0, {255, 0, 0}}, {127, {255, 0, 0}}, {128, {0, 0, 255}}, {255, {0, 0, 255}}}));
-    shape.rectangle(0, 0, 5120, 200);
-    movie.place(Place{1, movie.defineShape(shape)});
-    movie.showFrame();
     engine::MovieEngine engine;
-    LoadAndRun(engine, movie.bytes());
+    LoadAndRun(engine,
+               LinearGradientStrip(
+                   256, 5120, 2565,
+                   {{0, {255, 0, 0}}, {127, {255, 0, 0}}, {128, {0, 0, 255}}, {255, {0, 0, 255}}}));
     for (const bool smooth : {true, false}) {
         engine.setAntialiasing(smooth);
         const QImage image = Draw(engine);

@@ -11,10 +11,6 @@ using namespace quillon::testing;
 
 namespace {
 
-const QColor Red(255, 0, 0);
-const QColor Blue(0, 0, 255);
-const QColor White(255, 255, 255);
-
 // A 100x100 stage with a red 40x40 square at (20,20).
 Bytes RedSquareMovie() {
     MovieWriter movie(100, 100);

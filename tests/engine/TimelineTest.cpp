@@ -10,11 +10,6 @@ using namespace quillon::testing;
 
 namespace {
 
-const QColor Red(255, 0, 0);
-const QColor Green(0, 255, 0);
-const QColor Blue(0, 0, 255);
-const QColor White(255, 255, 255);
-
 // Three frames; a red square at x = 0, 40, 80 px, then removed in a fourth frame.
 Bytes MovingSquareMovie() {
     MovieWriter movie(120, 40);
