@@ -217,3 +217,22 @@ TEST(EngineStroke, LinesNeverDrawThinnerThanOnePixel) {
     EXPECT_PIXEL(image, 60, 6, QColor(0, 0, 0)); // 3 px long from y = 5
     EXPECT_NEAR(InkAcross(image, 6, 40, 100), 1, 0.3);
 }
+
+TEST(EngineStroke, OutlinesThatComeBackJoinWhereTheyStart) {
+    MovieWriter movie(100, 100);
+    movie.setBackground({255, 255, 255});
+    // a square 60 px wide with a 10 px line, flat caps and bevel joins, drawn from its
+    // top-left corner round and back to it
+    ShapeBuilder shape;
+    shape.setLine(shape.addLineStyle(200, {0, 0, 0}, LineFlags{.cap = 1, .join = 1}));
+    shape.rectangle(400, 400, 1200, 1200);
+    movie.place(Place{1, movie.defineShape(shape, 4)});
+    movie.showFrame();
+    const QImage image = RenderFrame(movie.bytes());
+    // a bevel fills the inner half of each outer corner, the first one too: no flat ends
+    // leave it empty
+    EXPECT_PIXEL(image, 81, 18, QColor(0, 0, 0));
+    EXPECT_PIXEL(image, 18, 18, QColor(0, 0, 0));
+    EXPECT_PIXEL(image, 16, 16, White); // the corner's outer half stays cut off
+    EXPECT_PIXEL(image, 83, 16, White);
+}
