@@ -236,3 +236,30 @@ TEST(EngineStroke, OutlinesThatComeBackJoinWhereTheyStart) {
     EXPECT_PIXEL(image, 16, 16, White); // the corner's outer half stays cut off
     EXPECT_PIXEL(image, 83, 16, White);
 }
+
+TEST(EngineStroke, HintedLinesCoverWholePixels) {
+    MovieWriter movie(100, 60);
+    movie.setBackground({255, 255, 255});
+    // vertical lines at x = 10.3 px: one pixel wide, then one and a half
+    const std::uint16_t plain = VerticalLine(movie, 20);
+    const std::uint16_t hinted = VerticalLine(movie, 20, LineFlags{.pixelHinting = true});
+    const std::uint16_t wider = VerticalLine(movie, 30, LineFlags{.pixelHinting = true});
+    movie.place(PlaceWith(1, plain, Matrix::translate(206, 100)));
+    movie.place(PlaceWith(2, hinted, Matrix::translate(806, 100)));
+    movie.place(PlaceWith(3, wider, Matrix::translate(1406, 100)));
+    movie.showFrame();
+    const QImage image = RenderFrame(movie.bytes());
+    // unhinted, the line straddles pixels 9 and 10
+    EXPECT_GT(qGray(image.pixel(9, 30)), 20);
+    EXPECT_GT(qGray(image.pixel(10, 30)), 20);
+    EXPECT_NEAR(InkAcross(image, 30, 0, 20), 1, 0.3);
+    // hinted, an odd width fills the pixel the line's centre falls in
+    EXPECT_PIXEL(image, 40, 30, QColor(0, 0, 0));
+    EXPECT_PIXEL(image, 39, 30, White);
+    EXPECT_PIXEL(image, 41, 30, White);
+    // and a width rounded up to two pixels lies on the nearest pixel edge
+    EXPECT_PIXEL(image, 69, 30, QColor(0, 0, 0));
+    EXPECT_PIXEL(image, 70, 30, QColor(0, 0, 0));
+    EXPECT_PIXEL(image, 68, 30, White);
+    EXPECT_PIXEL(image, 71, 30, White);
+}

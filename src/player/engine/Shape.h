@@ -42,6 +42,7 @@ struct LineStyle {
     bool hasFill = false;
     FillStyle fill;
     bool noHScale = false, noVScale = false;
+    bool pixelHinting = false; // whole-pixel widths, ends on the pixel grid
     bool noClose = false;
 };
 

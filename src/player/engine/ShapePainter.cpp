@@ -35,6 +35,25 @@ Qt::PenCapStyle CapOf(int cap) {
     return cap == 1 ? Qt::FlatCap : (cap == 2 ? Qt::SquareCap : Qt::RoundCap);
 }
 
+// A device-space outline with its on-curve points moved onto the pixel grid, so a line of
+// the (whole) width covers whole pixels: odd widths centre on pixel centres, even ones on
+// pixel edges. Curve controls stay where they are.
+QPainterPath SnappedToPixels(QPainterPath path, double width) {
+    const bool odd = static_cast<long>(width) % 2 == 1;
+    const auto snap = [odd](double v) { return odd ? std::floor(v) + 0.5 : std::round(v); };
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        const bool onCurve = e.type == QPainterPath::MoveToElement ||
+                             e.type == QPainterPath::LineToElement ||
+                             (e.type == QPainterPath::CurveToDataElement &&
+                              path.elementAt(i - 1).type == QPainterPath::CurveToDataElement);
+        if (onCurve) {
+            path.setElementPositionAt(i, snap(e.x), snap(e.y));
+        }
+    }
+    return path;
+}
+
 Qt::PenJoinStyle JoinOf(int join) {
     return join == 1 ? Qt::BevelJoin : (join == 2 ? Qt::MiterJoin : Qt::RoundJoin);
 }
@@ -169,8 +188,22 @@ void ShapePainter::stroke(QPainter& painter, const QPainterPath& path, const Lin
         scale = sx;
     }
     pen.setCosmetic(true);
-    pen.setWidthF(std::max(1.0, style.width * scale));
-    painter.strokePath(path, pen);
+    const double width = std::max(1.0, style.width * scale);
+    if (!style.pixelHinting) {
+        pen.setWidthF(width);
+        painter.strokePath(path, pen);
+        return;
+    }
+    // Hinted lines are placed in device pixels: the outline goes to the device and the
+    // brush comes along with it.
+    pen.setWidthF(std::round(width));
+    QBrush brush = pen.brush();
+    brush.setTransform(brush.transform() * t);
+    pen.setBrush(brush);
+    painter.save();
+    painter.resetTransform();
+    painter.strokePath(SnappedToPixels(t.map(path), pen.widthF()), pen);
+    painter.restore();
 }
 
 void ShapePainter::draw(QPainter& painter, const Shape& shape, const ColorTransform& cx,
