@@ -3,7 +3,9 @@
 //      (movies listed in CORPUS/visual_tests.tsv; target: at most 4 ms);
 //   2. time to draw a movie with 10,000 placed shapes (target: at most 50 ms);
 //   3. heap taken by the parsed movie and its shape caches against the inflated movie
-//      size plus decoded bitmaps (target: at most 4x), for the largest corpus movies.
+//      size plus decoded bitmaps (target: at most 4x), for the largest corpus movies;
+//   4. every corpus movie loaded and its first ten frames drawn at stage size: the
+//      slowest single draw and the movies whose draws took over 2 s (target: none).
 
 #include "codec/FileIO.h"
 #include "codec/SwfImage.h"
@@ -59,40 +61,83 @@ double DrawTime(const MovieEngine& engine) {
     return best;
 }
 
-std::vector<fs::path> VisualTestMovies(const fs::path& corpus) {
-    std::ifstream list(corpus / "visual_tests.tsv");
-    std::set<std::string> seen;
-    std::vector<fs::path> out;
+std::vector<std::string> Fields(const std::string& line) {
+    std::vector<std::string> out;
+    std::stringstream in(line);
+    for (std::string field; std::getline(in, field, '\t');) {
+        out.push_back(field);
+    }
+    return out;
+}
+
+// The manifest's movies that carry scripts, which draw little or nothing without them.
+std::set<std::string> ScriptedMovies(const fs::path& corpus) {
+    std::ifstream list(corpus / "manifest.tsv");
     std::string line;
     std::getline(list, line);
+    const std::vector<std::string> header = Fields(line);
+    const auto column = [&](const char* name) {
+        return std::find(header.begin(), header.end(), name) - header.begin();
+    };
+    const auto avm1 = column("has_avm1"), avm2 = column("has_avm2");
+    std::set<std::string> out;
     while (std::getline(list, line)) {
-        const std::string path = line.substr(0, line.find('\t'));
-        if (seen.insert(path).second) {
-            out.push_back(corpus / path);
+        const std::vector<std::string> f = Fields(line);
+        const auto flag = [&](std::ptrdiff_t i) {
+            return i < static_cast<std::ptrdiff_t>(f.size()) &&
+                   f[static_cast<std::size_t>(i)] == "1";
+        };
+        if (!f.empty() && (flag(avm1) || flag(avm2))) {
+            out.insert(f[0]);
         }
     }
     return out;
 }
 
+std::vector<std::string> VisualTestMovies(const fs::path& corpus) {
+    std::ifstream list(corpus / "visual_tests.tsv");
+    std::set<std::string> seen;
+    std::vector<std::string> out;
+    std::string line;
+    std::getline(list, line);
+    while (std::getline(list, line)) {
+        const std::string path = line.substr(0, line.find('\t'));
+        if (seen.insert(path).second) {
+            out.push_back(path);
+        }
+    }
+    return out;
+}
+
+void PrintMedian(const char* what, const std::vector<double>& times) {
+    std::printf("%s: %zu frames drawn; median draw %.2f ms, slowest %.2f ms (target <= 4 ms "
+                "median)\n",
+                what, times.size(), Median(times),
+                times.empty() ? 0.0 : *std::max_element(times.begin(), times.end()));
+}
+
 void BenchVisualTests(const fs::path& corpus) {
-    std::vector<double> times;
-    for (const fs::path& movie : VisualTestMovies(corpus)) {
+    const std::set<std::string> scripted = ScriptedMovies(corpus);
+    std::vector<double> all, unscripted;
+    for (const std::string& movie : VisualTestMovies(corpus)) {
         MovieEngine engine;
         engine.setAntialiasing(false);
         try {
-            engine.load(movie.string());
+            engine.load((corpus / movie).string());
         } catch (const std::exception&) {
             continue;
         }
         for (int frame = 0; frame < 5; ++frame) {
-            times.push_back(DrawTime(engine));
+            const double ms = DrawTime(engine);
+            all.push_back(ms);
+            if (!scripted.contains(movie)) {
+                unscripted.push_back(ms);
+            }
             engine.advance();
         }
     }
-    std::printf("visual-test frames drawn: %zu; median draw %.2f ms, slowest %.2f ms (target <= 4 "
-                "ms median)\n",
-                times.size(), Median(times),
-                times.empty() ? 0.0 : *std::max_element(times.begin(), times.end()));
+    PrintMedian("visual-test movies", all);
+    PrintMedian("visual-test movies without scripts", unscripted);
 }
 
 void BenchManyShapes() {
@@ -168,6 +213,51 @@ void BenchMemory(const fs::path& corpus) {
     }
 }
 
+void BenchCorpusSweep(const fs::path& corpus) {
+    int movies = 0, refused = 0, slow = 0;
+    double slowest = 0;
+    fs::path slowestMovie;
+    for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
+        if (!entry.is_regular_file() || entry.path().extension() != ".swf") {
+            continue;
+        }
+        ++movies;
+        MovieEngine engine;
+        try {
+            engine.load(entry.path().string());
+        } catch (const std::exception&) {
+            ++refused;
+            continue;
+        }
+        const QRectF stage = engine.frameRect();
+        QImage image(std::clamp(static_cast<int>(stage.width() / 20), 1, 4096),
+                     std::clamp(static_cast<int>(stage.height() / 20), 1, 4096),
+                     QImage::Format_ARGB32_Premultiplied);
+        double worst = 0;
+        for (int frame = 0; frame < 10; ++frame) {
+            QPainter painter(&image);
+            const auto start = Clock::now();
+            engine.render(painter, QRectF(image.rect()), stage, ScaleMode::ShowAll);
+            painter.end();
+            worst = std::max(worst, Milliseconds(Clock::now() - start));
+            engine.advance();
+        }
+        if (worst > 2000) {
+            ++slow;
+            std::printf("over 2 s: %s (%.0f ms)\n",
+                        fs::relative(entry.path(), corpus).string().c_str(), worst);
+        }
+        if (worst > slowest) {
+            slowest = worst;
+            slowestMovie = entry.path();
+        }
+    }
+    std::printf("corpus sweep: %d movies, %d refused as not movies, %d with a draw over 2 s; "
+                "slowest draw %.0f ms (%s)\n",
+                movies, refused, slow, slowest,
+                fs::relative(slowestMovie, corpus).string().c_str());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -176,6 +266,7 @@ int main(int argc, char** argv) {
     if (fs::is_directory(corpus)) {
         BenchVisualTests(corpus);
         BenchMemory(corpus);
+        BenchCorpusSweep(corpus);
     } else {
         std::printf("no corpus at %s: only the synthetic figures\n", corpus.string().c_str());
     }

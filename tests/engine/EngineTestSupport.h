@@ -11,6 +11,7 @@
 
 namespace quillon::testing {
 
+// Colours the drawing tests look for.
 inline const QColor Red(255, 0, 0);
 inline const QColor Green(0, 255, 0);
 inline const QColor Blue(0, 0, 255);

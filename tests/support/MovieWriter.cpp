@@ -571,6 +571,75 @@ std::uint16_t MovieWriter::defineFont(const std::vector<ShapeBuilder>& glyphs) {
     return id;
 }
 
+std::uint16_t MovieWriter::defineFont(const FontSpec& font) {
+    std::vector<Bytes> shapes;
+    for (const FontGlyph& g : font.glyphs) {
+        shapes.push_back(g.outline.glyphBody());
+    }
+    const std::uint16_t id = takeId();
+    BitWriter w;
+    w.u16(id);
+    // layout, wide offsets, wide codes, italic, bold
+    w.u8(static_cast<std::uint8_t>(0x80 | 0x08 | 0x04 | (font.italic ? 0x02 : 0) |
+                                   (font.bold ? 0x01 : 0)));
+    w.u8(0); // language
+    w.u8(static_cast<std::uint8_t>(font.name.size()));
+    w.bytes(std::span(reinterpret_cast<const std::uint8_t*>(font.name.data()), font.name.size()));
+    w.u16(static_cast<std::uint16_t>(shapes.size()));
+    std::size_t offset = (shapes.size() + 1) * 4;
+    for (const Bytes& shape : shapes) {
+        w.u32(static_cast<std::uint32_t>(offset));
+        offset += shape.size();
+    }
+    w.u32(static_cast<std::uint32_t>(offset)); // the code table
+    for (const Bytes& shape : shapes) {
+        w.bytes(shape);
+    }
+    for (const FontGlyph& g : font.glyphs) {
+        w.u16(g.code);
+    }
+    w.u16(font.ascent);
+    w.u16(font.descent);
+    w.u16(static_cast<std::uint16_t>(font.leading));
+    for (const FontGlyph& g : font.glyphs) {
+        w.u16(static_cast<std::uint16_t>(g.advance));
+    }
+    for (std::size_t i = 0; i < font.glyphs.size(); ++i) {
+        w.rect(0, 0, 0, 0);
+    }
+    w.u16(0); // no kerning
+    tag(font.version == 2 ? 48 : 75, w.data());
+    return id;
+}
+
+std::uint16_t MovieWriter::defineEditText(const EditTextSpec& field) {
+    const std::uint16_t id = takeId();
+    BitWriter w;
+    w.u16(id);
+    w.rect(field.xmin, field.xmax, field.ymin, field.ymax);
+    // has text, word wrap, multiline, read-only, has colour, has font
+    w.u8(static_cast<std::uint8_t>(0x80 | (field.wordWrap ? 0x40 : 0) |
+                                   (field.multiline ? 0x20 : 0) | 0x08 | 0x04 |
+                                   (field.fontId ? 0x01 : 0)));
+    // has layout, html, outlines
+    w.u8(
+        static_cast<std::uint8_t>(0x20 | (field.html ? 0x02 : 0) | (field.useOutlines ? 0x01 : 0)));
+    if (field.fontId) {
+        w.u16(*field.fontId);
+        w.u16(field.height);
+    }
+    w.rgba(field.color);
+    w.u8(field.align);
+    w.u16(field.leftMargin);
+    w.u16(field.rightMargin);
+    w.u16(field.indent);
+    w.u16(static_cast<std::uint16_t>(field.leading));
+    w.string(""); // variable name
+    w.string(field.text);
+    tag(37, w.data());
+    return id;
+}
+
 std::uint16_t MovieWriter::defineText(std::uint16_t fontId, std::uint16_t heightTwips, Rgba color,
                                       std::int32_t x, std::int32_t y,
                                       const std::vector<std::pair<int, int>>& glyphs) {

@@ -188,6 +188,35 @@ private:
     int frames_ = 0;
 };
 
+// An embedded font with a name, a style and a layout (DefineFont3: 20480 units to the
+// em; version 2 writes DefineFont2 with 1024).
+struct FontGlyph {
+    std::uint16_t code = 0;
+    ShapeBuilder outline;
+    std::int16_t advance = 0;
+};
+struct FontSpec {
+    std::string name;
+    bool bold = false, italic = false;
+    int version = 3;
+    std::vector<FontGlyph> glyphs;
+    std::uint16_t ascent = 0, descent = 0;
+    std::int16_t leading = 0;
+};
+
+// An edit field (DefineEditText); bounds in twips.
+struct EditTextSpec {
+    std::int32_t xmin = 0, xmax = 2000, ymin = 0, ymax = 400;
+    std::optional<std::uint16_t> fontId;
+    std::uint16_t height = 240;
+    Rgba color;
+    std::string text;
+    bool html = false, multiline = false, wordWrap = false, useOutlines = true;
+    std::uint8_t align = 0; // 0 left, 1 right, 2 centre, 3 justify
+    std::uint16_t leftMargin = 0, rightMargin = 0, indent = 0;
+    std::int16_t leading = 0;
+};
+
 class MovieWriter : public TagStream {
 public:
     MovieWriter(int widthPx, int heightPx, double fps = 12, int version = 10);
@@ -207,6 +236,8 @@ public:
     std::uint16_t defineText(std::uint16_t fontId, std::uint16_t heightTwips, Rgba color,
                              std::int32_t x, std::int32_t y,
                              const std::vector<std::pair<int, int>>& glyphs);
+    std::uint16_t defineFont(const FontSpec& font);
+    std::uint16_t defineEditText(const EditTextSpec& field);
     std::uint16_t nextId() const { return nextId_; }
     // Reserves an id for definitions written with tag() directly.
     std::uint16_t takeId() { return nextId_++; }

@@ -131,11 +131,16 @@ public:
     template <class T> std::shared_ptr<T> findAs(std::uint16_t id, std::uint32_t epoch) const {
         return std::dynamic_pointer_cast<T>(find(id, epoch));
     }
+    // The font seen from a position whose name matches (ignoring case) with the closest
+    // style: bold and italic as asked first, then bold alone; nullptr when none has the name.
+    const FontCharacter* findFont(const std::string& name, bool bold, bool italic,
+                                  std::uint32_t epoch) const;
 
 private:
     std::unordered_map<std::uint16_t,
                        std::vector<std::pair<std::uint32_t, std::shared_ptr<Character>>>>
         entries_;
+    std::vector<std::pair<std::uint32_t, std::uint16_t>> fonts_; // when and which ids
     std::uint32_t epoch_ = 0;
 };
 

@@ -7,7 +7,41 @@
 namespace quillon::engine {
 
 void Dictionary::define(std::uint16_t id, std::shared_ptr<Character> character) {
+    if (dynamic_cast<const FontCharacter*>(character.get())) {
+        fonts_.emplace_back(epoch_ + 1, id);
+    }
     entries_[id].emplace_back(++epoch_, std::move(character));
+}
+
+const FontCharacter* Dictionary::findFont(const std::string& name, bool bold, bool italic,
+                                          std::uint32_t epoch) const {
+    if (name.empty()) {
+        return nullptr; // unnamed fonts are only ever used by id
+    }
+    const auto sameName = [&](const std::string& other) {
+        return std::equal(
+            name.begin(), name.end(), other.begin(), other.end(),
+            [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); });
+    };
+    const FontCharacter* best = nullptr;
+    int bestScore = -1;
+    for (const auto& [when, id] : fonts_) {
+        if (when > epoch) {
+            break;
+        }
+        // only the definition of the id in force then counts
+        const auto font = std::dynamic_pointer_cast<const FontCharacter>(find(id, epoch));
+        if (!font || !sameName(font->name)) {
+            continue;
+        }
+        const int score =
+            (font->bold == bold) * 4 + (font->italic == italic) * 2 + !font->glyphs.empty();
+        if (score > bestScore) {
+            best = font.get();
+            bestScore = score;
+        }
+    }
+    return best;
 }
 
 std::shared_ptr<Character> Dictionary::find(std::uint16_t id, std::uint32_t epoch) const {

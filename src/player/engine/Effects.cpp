@@ -201,6 +201,21 @@ void ManualBlend(QImage& target, const QImage& layer, int mode) {
     }
 }
 
+// The alpha mode's source: pixels the object leaves fully see-through become opaque, so
+// that they keep the layer below as it is; only what the object draws cuts the layer.
+QImage AlphaSource(const QImage& layer) {
+    QImage out = layer.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < out.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            if (qAlpha(line[x]) == 0) {
+                line[x] = 0xffffffffu;
+            }
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 void BoxBlur(QImage& image, double blurX, double blurY, int passes) {
@@ -281,8 +296,10 @@ void CompositeLayer(QPainter& painter, const QImage& layer, int blendMode, doubl
         mode = QPainter::CompositionMode_DestinationOut;
         break;
     case Alpha:
-        mode = QPainter::CompositionMode_DestinationIn;
-        break;
+        painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        painter.drawImage(0, 0, AlphaSource(layer));
+        painter.restore();
+        return;
     case Overlay:
         mode = QPainter::CompositionMode_Overlay;
         break;

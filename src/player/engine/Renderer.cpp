@@ -162,9 +162,12 @@ void Renderer::drawContent(QPainter& painter, const Instance& instance, const QT
         shapes_.draw(painter, *shape, cx, bitmaps);
         return;
     }
-    const FontLookup fonts = [&](std::uint16_t id) -> const FontCharacter* {
-        return dictionary_.findAs<FontCharacter>(id, instance.epoch).get();
-    };
+    const FontSource fonts{[&](std::uint16_t id) -> const FontCharacter* {
+                               return dictionary_.findAs<FontCharacter>(id, instance.epoch).get();
+                           },
+                           [&](const std::string& name, bool bold, bool italic) {
+                               return dictionary_.findFont(name, bold, italic, instance.epoch);
+                           }};
     if (auto* text = dynamic_cast<const TextCharacter*>(character)) {
         DrawStaticText(painter, *text, cx, fonts);
     } else if (auto* edit = dynamic_cast<const EditTextCharacter*>(character)) {

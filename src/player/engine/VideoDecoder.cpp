@@ -2,12 +2,14 @@
 
 #include "Characters.h"
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
 
@@ -33,6 +35,23 @@ AVCodecID CodecIdOf(int codec) {
 }
 
 } // namespace
+
+void ClampToAlpha(QImage& image) {
+    if (image.format() != QImage::Format_ARGB32_Premultiplied) {
+        return;
+    }
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = line[x];
+            const int a = qAlpha(p);
+            if (a == 255) {
+                continue;
+            }
+            line[x] = qRgba(std::min(qRed(p), a), std::min(qGreen(p), a), std::min(qBlue(p), a), a);
+        }
+    }
+}
 
 struct VideoDecoder::Impl {
     AVCodecContext* context = nullptr;
@@ -62,13 +81,19 @@ struct VideoDecoder::Impl {
             return QImage();
         }
         sws_scale(scaler, frame->data, frame->linesize, 0, h, planes, strides);
-        QImage image(w, h, QImage::Format_ARGB32);
+        // Colour streams that carry an alpha stream are stored premultiplied already.
+        QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
         for (int y = 0; y < h && !image.isNull(); ++y) {
             std::memcpy(image.scanLine(y), planes[0] + static_cast<std::ptrdiff_t>(y) * strides[0],
                         static_cast<std::size_t>(w) * 4);
         }
         av_freep(&planes[0]);
-        return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const AVPixFmtDescriptor* desc =
+            av_pix_fmt_desc_get(static_cast<AVPixelFormat>(frame->format));
+        if (desc && (desc->flags & AV_PIX_FMT_FLAG_ALPHA)) {
+            ClampToAlpha(image);
+        }
+        return image;
     }
 };
 

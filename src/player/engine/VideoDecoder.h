@@ -10,6 +10,11 @@
 
 namespace quillon::engine {
 
+// Makes a premultiplied picture valid: no colour channel above the alpha. Decoded video
+// with an alpha stream is premultiplied by its encoder, but lossy coding lets colours
+// stray above their alpha.
+void ClampToAlpha(QImage& image);
+
 class VideoDecoder {
 public:
     // codec is the stream's codec number from DefineVideoStream.
