@@ -44,6 +44,12 @@ double InkAcross(const QImage& image, int y, int fromX, int toX) {
     return ink;
 }
 
+MovieWriter WhiteStage(int widthPx, int heightPx) {
+    MovieWriter movie(widthPx, heightPx);
+    movie.setBackground({255, 255, 255});
+    return movie;
+}
+
 // A vertical line 1000 twips long at x=0, in a DefineShape4.
 std::uint16_t VerticalLine(MovieWriter& movie, std::uint16_t width, LineFlags flags = {}) {
     ShapeBuilder shape;
@@ -177,8 +183,7 @@ TEST(EngineGradient, ColoursAreTakenAtEachPixelsTopLeftCorner) {
 }
 
 TEST(EngineStroke, NonScalingFlagsKeepTheWidthAlongTheirAxis) {
-    MovieWriter movie(200, 60);
-    movie.setBackground({255, 255, 255});
+    MovieWriter movie = WhiteStage(200, 60);
     const std::uint16_t plain = VerticalLine(movie, 100);
     const std::uint16_t noH = VerticalLine(movie, 100, LineFlags{.noHScale = true});
     const std::uint16_t noV = VerticalLine(movie, 100, LineFlags{.noVScale = true});
@@ -201,8 +206,7 @@ TEST(EngineStroke, NonScalingFlagsKeepTheWidthAlongTheirAxis) {
 }
 
 TEST(EngineStroke, LinesNeverDrawThinnerThanOnePixel) {
-    MovieWriter movie(100, 60);
-    movie.setBackground({255, 255, 255});
+    MovieWriter movie = WhiteStage(100, 60);
     const std::uint16_t thin = VerticalLine(movie, 2);    // a tenth of a pixel
     const std::uint16_t shrunk = VerticalLine(movie, 80); // four pixels, drawn at a sixteenth
     movie.place(PlaceWith(1, thin, Matrix::translate(410, 100)));
@@ -219,8 +223,7 @@ TEST(EngineStroke, LinesNeverDrawThinnerThanOnePixel) {
 }
 
 TEST(EngineStroke, OutlinesThatComeBackJoinWhereTheyStart) {
-    MovieWriter movie(100, 100);
-    movie.setBackground({255, 255, 255});
+    MovieWriter movie = WhiteStage(100, 100);
     // a square 60 px wide with a 10 px line, flat caps and bevel joins, drawn from its
     // top-left corner round and back to it
     ShapeBuilder shape;
@@ -238,15 +241,15 @@ TEST(EngineStroke, OutlinesThatComeBackJoinWhereTheyStart) {
 }
 
 TEST(EngineStroke, HintedLinesCoverWholePixels) {
-    MovieWriter movie(100, 60);
-    movie.setBackground({255, 255, 255});
-    // vertical lines at x = 10.3 px: one pixel wide, then one and a half
-    const std::uint16_t plain = VerticalLine(movie, 20);
-    const std::uint16_t hinted = VerticalLine(movie, 20, LineFlags{.pixelHinting = true});
-    const std::uint16_t wider = VerticalLine(movie, 30, LineFlags{.pixelHinting = true});
-    movie.place(PlaceWith(1, plain, Matrix::translate(206, 100)));
-    movie.place(PlaceWith(2, hinted, Matrix::translate(806, 100)));
-    movie.place(PlaceWith(3, wider, Matrix::translate(1406, 100)));
+    MovieWriter movie = WhiteStage(100, 60);
+    // vertical lines at x = 10.3, 40.3 and 70.3 px: one pixel wide unhinted and hinted,
+    // then one and a half hinted
+    const LineFlags hinting{.pixelHinting = true};
+    const std::uint16_t lines[] = {VerticalLine(movie, 20), VerticalLine(movie, 20, hinting),
+                                   VerticalLine(movie, 30, hinting)};
+    for (int i = 0; i < 3; ++i) {
+        movie.place(PlaceWith(i + 1, lines[i], Matrix::translate(206 + 600 * i, 100)));
+    }
     movie.showFrame();
     const QImage image = RenderFrame(movie.bytes());
     // unhinted, the line straddles pixels 9 and 10
