@@ -39,7 +39,7 @@ Qt::PenCapStyle CapOf(int cap) {
 // the (whole) width covers whole pixels: odd widths centre on pixel centres, even ones on
 // pixel edges. Curve controls stay where they are.
 QPainterPath SnappedToPixels(QPainterPath path, double width) {
-    const bool odd = static_cast<long>(width) % 2 == 1;
+    const bool odd = std::fmod(width, 2.0) == 1.0; // width is whole
     const auto snap = [odd](double v) { return odd ? std::floor(v) + 0.5 : std::round(v); };
     for (int i = 0; i < path.elementCount(); ++i) {
         const QPainterPath::Element e = path.elementAt(i);
