@@ -147,8 +147,9 @@ int ShapeBuilder::addSolidFill(Rgba color) {
 }
 
 int ShapeBuilder::addLinearGradient(const Matrix& m,
-                                    std::vector<std::pair<std::uint8_t, Rgba>> stops, int spread) {
-    fills_.push_back({0x10, {}, m, std::move(stops), spread, 0});
+                                    std::vector<std::pair<std::uint8_t, Rgba>> stops, int spread,
+                                    int interpolation) {
+    fills_.push_back({0x10, {}, m, std::move(stops), spread, 0, interpolation});
     return static_cast<int>(fills_.size());
 }
 
@@ -164,8 +165,8 @@ int ShapeBuilder::addBitmapFill(std::uint16_t bitmapId, const Matrix& m, bool re
     return static_cast<int>(fills_.size());
 }
 
-int ShapeBuilder::addLineStyle(std::uint16_t widthTwips, Rgba color) {
-    lines_.push_back({widthTwips, color});
+int ShapeBuilder::addLineStyle(std::uint16_t widthTwips, Rgba color, LineFlags flags) {
+    lines_.push_back({widthTwips, color, flags});
     return static_cast<int>(lines_.size());
 }
 
@@ -259,7 +260,7 @@ Bytes ShapeBuilder::body(std::uint16_t id, int version) const {
         } else if (f.type == 0x10 || f.type == 0x12) {
             w.matrix(f.matrix);
             w.ub(static_cast<std::uint32_t>(f.spread), 2);
-            w.ub(0, 2);
+            w.ub(static_cast<std::uint32_t>(f.interpolation), 2);
             w.ub(static_cast<std::uint32_t>(f.stops.size()), 4);
             for (const auto& [ratio, color] : f.stops) {
                 w.u8(ratio);
@@ -274,7 +275,16 @@ Bytes ShapeBuilder::body(std::uint16_t id, int version) const {
     for (const Line& l : lines_) {
         w.u16(l.width);
         if (version >= 4) {
-            w.u16(0); // round caps and joins, no fill
+            const LineFlags& f = l.flags;
+            w.ub(static_cast<std::uint32_t>(f.cap), 2);
+            w.ub(static_cast<std::uint32_t>(f.join), 2);
+            w.ub(0, 1); // no fill
+            w.ub(f.noHScale ? 1 : 0, 1);
+            w.ub(f.noVScale ? 1 : 0, 1);
+            w.ub(f.pixelHinting ? 1 : 0, 1);
+            w.ub(0, 5);
+            w.ub(0, 1); // closed
+            w.ub(static_cast<std::uint32_t>(f.cap), 2);
         }
         alpha ? w.rgba(l.color) : w.rgb(l.color);
     }

@@ -68,18 +68,27 @@ private:
     unsigned bitCount_ = 0;
 };
 
+// The DefineShape4 extras of a line style (older shapes ignore them).
+struct LineFlags {
+    int cap = 0;  // 0 round, 1 none, 2 square
+    int join = 0; // 0 round, 1 bevel (miter joins are not written)
+    bool noHScale = false, noVScale = false;
+    bool pixelHinting = false;
+};
+
 // A shape: its styles and the outline drawn with them, in twips.
 class ShapeBuilder {
 public:
     // Each returns the 1-based style index.
     int addSolidFill(Rgba color);
+    // interpolation: 0 normal RGB, 1 linear RGB.
     int addLinearGradient(const Matrix& m, std::vector<std::pair<std::uint8_t, Rgba>> stops,
-                          int spread = 0);
+                          int spread = 0, int interpolation = 0);
     int addRadialGradient(const Matrix& m, std::vector<std::pair<std::uint8_t, Rgba>> stops,
                           int spread = 0);
     int addBitmapFill(std::uint16_t bitmapId, const Matrix& m, bool repeat = true,
                       bool smooth = false);
-    int addLineStyle(std::uint16_t widthTwips, Rgba color);
+    int addLineStyle(std::uint16_t widthTwips, Rgba color, LineFlags flags = {});
 
     // Style changes take effect for the edges that follow; 0 means none.
     void setFill0(int index);
@@ -105,10 +114,12 @@ private:
         std::vector<std::pair<std::uint8_t, Rgba>> stops;
         int spread = 0;
         std::uint16_t bitmapId = 0;
+        int interpolation = 0;
     };
     struct Line {
         std::uint16_t width = 20;
         Rgba color;
+        LineFlags flags;
     };
     struct Record {
         enum Kind { Style, Straight, Curve } kind = Style;

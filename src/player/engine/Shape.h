@@ -16,6 +16,7 @@ namespace quillon::engine {
 struct GradientStop {
     float ratio = 0; // 0..1
     QColor color;
+    bool operator==(const GradientStop&) const = default;
 };
 
 struct FillStyle {
@@ -41,6 +42,7 @@ struct LineStyle {
     bool hasFill = false;
     FillStyle fill;
     bool noHScale = false, noVScale = false;
+    bool pixelHinting = false; // whole-pixel widths, ends on the pixel grid
     bool noClose = false;
 };
 

@@ -1,5 +1,7 @@
 #include "ShapePainter.h"
 
+#include "GradientRamp.h"
+
 #include <QLinearGradient>
 #include <QRadialGradient>
 #include <cmath>
@@ -10,77 +12,18 @@ namespace {
 
 constexpr double GradientHalf = 16384.0;
 
-double ToLinear(double v) {
-    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-}
-double FromLinear(double v) {
-    return v <= 0.0031308 ? v * 12.92 : 1.055 * std::pow(v, 1 / 2.4) - 0.055;
-}
-
-QColor MixLinear(const QColor& a, const QColor& b, double t) {
-    const auto mix = [&](double x, double y) {
-        return FromLinear(ToLinear(x) + (ToLinear(y) - ToLinear(x)) * t);
-    };
-    return QColor::fromRgbF(static_cast<float>(mix(a.redF(), b.redF())),
-                            static_cast<float>(mix(a.greenF(), b.greenF())),
-                            static_cast<float>(mix(a.blueF(), b.blueF())),
-                            static_cast<float>(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
-}
-
-QColor Mix(const QColor& a, const QColor& b, double t, bool linear) {
-    if (linear) {
-        return MixLinear(a, b, t);
+// Players take a gradient's colour at each pixel's top-left corner rather than its centre, so
+// in device space the ramp sits half a pixel further right and down than the geometry says.
+// (Reference pictures drawn at low quality sample at centres; the standard quality's corners
+// are kept for both, as the quality a movie was meant for is not known here.)
+QTransform GradientSampling(const QPainter& painter) {
+    const QTransform device = painter.transform();
+    bool invertible = false;
+    const QTransform inverse = device.inverted(&invertible);
+    if (!invertible) {
+        return {};
     }
-    const auto mix = [&](int x, int y) { return static_cast<int>(std::lround(x + (y - x) * t)); };
-    return QColor(mix(a.red(), b.red()), mix(a.green(), b.green()), mix(a.blue(), b.blue()),
-                  mix(a.alpha(), b.alpha()));
-}
-
-// The colour at t as movies expect it even when ratios repeat or fall: the first pair of
-// stops whose ratios enclose t decides; before the first stop its colour, past all of
-// them the last one's.
-QColor ColorAt(const std::vector<GradientStop>& stops, double t, bool linear) {
-    if (t <= stops.front().ratio) {
-        return stops.front().color;
-    }
-    for (std::size_t i = 0; i + 1 < stops.size(); ++i) {
-        const double a = stops[i].ratio, b = stops[i + 1].ratio;
-        if (a <= t && t <= b) {
-            return b == a ? stops[i + 1].color
-                          : Mix(stops[i].color, stops[i + 1].color, (t - a) / (b - a), linear);
-        }
-    }
-    return stops.back().color;
-}
-
-bool StrictlyRising(const std::vector<GradientStop>& stops) {
-    for (std::size_t i = 1; i < stops.size(); ++i) {
-        if (stops[i].ratio <= stops[i - 1].ratio) {
-            return false;
-        }
-    }
-    return true;
-}
-
-QGradientStops StopsFor(const FillStyle& style, const ColorTransform& cx) {
-    QGradientStops stops;
-    if (style.stops.empty()) {
-        stops.append({0.0, QColor(0, 0, 0, 0)});
-        return stops;
-    }
-    const bool linear = style.interpolation == 1;
-    if (StrictlyRising(style.stops) && !linear) {
-        for (const GradientStop& stop : style.stops) {
-            stops.append({stop.ratio, cx.apply(stop.color)});
-        }
-        return stops;
-    }
-    constexpr int Samples = 256;
-    for (int i = 0; i < Samples; ++i) {
-        const double t = i / double(Samples - 1);
-        stops.append({t, cx.apply(ColorAt(style.stops, t, linear))});
-    }
-    return stops;
+    return device * QTransform::fromTranslate(0.5, 0.5) * inverse;
 }
 
 QGradient::Spread SpreadOf(int spread) {
@@ -90,6 +33,25 @@ QGradient::Spread SpreadOf(int spread) {
 
 Qt::PenCapStyle CapOf(int cap) {
     return cap == 1 ? Qt::FlatCap : (cap == 2 ? Qt::SquareCap : Qt::RoundCap);
+}
+
+// A device-space outline with its on-curve points moved onto the pixel grid, so a line of
+// the (whole) width covers whole pixels: odd widths centre on pixel centres, even ones on
+// pixel edges. Curve controls stay where they are.
+QPainterPath SnappedToPixels(QPainterPath path, double width) {
+    const bool odd = std::fmod(width, 2.0) == 1.0; // width is whole
+    const auto snap = [odd](double v) { return odd ? std::floor(v) + 0.5 : std::round(v); };
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        const bool onCurve = e.type == QPainterPath::MoveToElement ||
+                             e.type == QPainterPath::LineToElement ||
+                             (e.type == QPainterPath::CurveToDataElement &&
+                              path.elementAt(i - 1).type == QPainterPath::CurveToDataElement);
+        if (onCurve) {
+            path.setElementPositionAt(i, snap(e.x), snap(e.y));
+        }
+    }
+    return path;
 }
 
 Qt::PenJoinStyle JoinOf(int join) {
@@ -122,29 +84,49 @@ const QImage& ShapePainter::transformed(const QImage& image, const ColorTransfor
     return cache_.back().image;
 }
 
+const QGradientStops& ShapePainter::stopsFor(const FillStyle& style, const ColorTransform& cx) {
+    const bool linear = style.interpolation == 1;
+    for (const CachedStops& c : stopsCache_) {
+        if (c.linear == linear && c.cx == cx && c.stops == style.stops) {
+            return c.result;
+        }
+    }
+    GradientRamp ramp = BuildGradientRamp(style.stops, linear);
+    if (!cx.isIdentity()) {
+        for (QRgb& entry : ramp) {
+            entry = cx.apply(QColor::fromRgba(entry)).rgba();
+        }
+    }
+    if (stopsCache_.size() >= 32) {
+        stopsCache_.erase(stopsCache_.begin());
+    }
+    stopsCache_.push_back({style.stops, linear, cx, RampStops(ramp)});
+    return stopsCache_.back().result;
+}
+
 QBrush ShapePainter::brushFor(const FillStyle& style, const ColorTransform& cx,
-                              const BitmapLookup& bitmaps) {
+                              const BitmapLookup& bitmaps, const QPainter& painter) {
     switch (style.kind) {
     case FillStyle::Kind::Solid:
         return QBrush(cx.apply(style.color));
     case FillStyle::Kind::Linear: {
         QLinearGradient gradient(-GradientHalf, 0, GradientHalf, 0);
-        gradient.setStops(StopsFor(style, cx));
+        gradient.setStops(stopsFor(style, cx));
         gradient.setSpread(SpreadOf(style.spread));
         gradient.setInterpolationMode(QGradient::ComponentInterpolation);
         QBrush brush(gradient);
-        brush.setTransform(style.matrix);
+        brush.setTransform(style.matrix * GradientSampling(painter));
         return brush;
     }
     case FillStyle::Kind::Radial:
     case FillStyle::Kind::Focal: {
         const double focal = std::clamp<double>(style.focal, -0.98, 0.98) * GradientHalf;
         QRadialGradient gradient(QPointF(0, 0), GradientHalf, QPointF(focal, 0));
-        gradient.setStops(StopsFor(style, cx));
+        gradient.setStops(stopsFor(style, cx));
         gradient.setSpread(SpreadOf(style.spread));
         gradient.setInterpolationMode(QGradient::ComponentInterpolation);
         QBrush brush(gradient);
-        brush.setTransform(style.matrix);
+        brush.setTransform(style.matrix * GradientSampling(painter));
         return brush;
     }
     case FillStyle::Kind::Bitmap: {
@@ -169,7 +151,7 @@ void ShapePainter::fillBitmap(QPainter& painter, const QPainterPath& path, const
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform, style.smooth);
     if (style.repeat) {
-        painter.fillPath(path, brushFor(style, cx, bitmaps));
+        painter.fillPath(path, brushFor(style, cx, bitmaps, painter));
         return;
     }
     // A clipped bitmap: the picture once, inside the shape.
@@ -184,7 +166,7 @@ void ShapePainter::stroke(QPainter& painter, const QPainterPath& path, const Lin
                           const ColorTransform& cx, const BitmapLookup& bitmaps) {
     QPen pen;
     if (style.hasFill && style.fill.kind != FillStyle::Kind::Solid) {
-        pen.setBrush(brushFor(style.fill, cx, bitmaps));
+        pen.setBrush(brushFor(style.fill, cx, bitmaps, painter));
     } else {
         pen.setColor(cx.apply(style.hasFill ? style.fill.color : style.color));
     }
@@ -206,8 +188,22 @@ void ShapePainter::stroke(QPainter& painter, const QPainterPath& path, const Lin
         scale = sx;
     }
     pen.setCosmetic(true);
-    pen.setWidthF(std::max(1.0, style.width * scale));
-    painter.strokePath(path, pen);
+    const double width = std::max(1.0, style.width * scale);
+    if (!style.pixelHinting) {
+        pen.setWidthF(width);
+        painter.strokePath(path, pen);
+        return;
+    }
+    // Hinted lines are placed in device pixels: the outline goes to the device and the
+    // brush comes along with it.
+    pen.setWidthF(std::round(width));
+    QBrush brush = pen.brush();
+    brush.setTransform(brush.transform() * t);
+    pen.setBrush(brush);
+    painter.save();
+    painter.resetTransform();
+    painter.strokePath(SnappedToPixels(t.map(path), pen.widthF()), pen);
+    painter.restore();
 }
 
 void ShapePainter::draw(QPainter& painter, const Shape& shape, const ColorTransform& cx,
@@ -217,7 +213,7 @@ void ShapePainter::draw(QPainter& painter, const Shape& shape, const ColorTransf
             if (style.kind == FillStyle::Kind::Bitmap) {
                 fillBitmap(painter, path, style, cx, bitmaps);
             } else {
-                painter.fillPath(path, brushFor(style, cx, bitmaps));
+                painter.fillPath(path, brushFor(style, cx, bitmaps, painter));
             }
         }
         for (const auto& [style, path] : layer.lines) {

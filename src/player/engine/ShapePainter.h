@@ -23,12 +23,24 @@ public:
     const QImage& transformed(const QImage& image, const ColorTransform& cx);
 
 private:
-    QBrush brushFor(const FillStyle& style, const ColorTransform& cx, const BitmapLookup& bitmaps);
+    // painter: the painter (transform and hints) the brush will be used with.
+    QBrush brushFor(const FillStyle& style, const ColorTransform& cx, const BitmapLookup& bitmaps,
+                    const QPainter& painter);
     void fillBitmap(QPainter& painter, const QPainterPath& path, const FillStyle& style,
                     const ColorTransform& cx, const BitmapLookup& bitmaps);
     void stroke(QPainter& painter, const QPainterPath& path, const LineStyle& style,
                 const ColorTransform& cx, const BitmapLookup& bitmaps);
 
+    // A gradient's ramp as painter stops, kept while the same records and transform recur.
+    const QGradientStops& stopsFor(const FillStyle& style, const ColorTransform& cx);
+
+    struct CachedStops {
+        std::vector<GradientStop> stops;
+        bool linear = false;
+        ColorTransform cx;
+        QGradientStops result;
+    };
+    std::vector<CachedStops> stopsCache_;
     struct CachedImage {
         qint64 key = 0;
         ColorTransform cx;

@@ -60,7 +60,7 @@ LineStyle ReadLineStyle(BitReader& in, const ShapeReadOptions& opt, LineStyle* e
         s.hasFill = in.flag();
         s.noHScale = in.flag();
         s.noVScale = in.flag();
-        in.flag(); // pixel hinting
+        s.pixelHinting = in.flag();
         in.ub(5);
         s.noClose = in.flag();
         s.endCap = static_cast<int>(in.ub(2));
