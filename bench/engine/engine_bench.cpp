@@ -116,12 +116,12 @@ void PrintMedian(const char* what, const std::vector<double>& times) {
                 times.empty() ? 0.0 : *std::max_element(times.begin(), times.end()));
 }
 
-void BenchVisualTests(const fs::path& corpus) {
+void BenchVisualTests(const fs::path& corpus, bool smooth) {
     const std::set<std::string> scripted = ScriptedMovies(corpus);
     std::vector<double> all, unscripted;
     for (const std::string& movie : VisualTestMovies(corpus)) {
         MovieEngine engine;
-        engine.setAntialiasing(false);
+        engine.setAntialiasing(smooth);
         try {
             engine.load((corpus / movie).string());
         } catch (const std::exception&) {
@@ -136,8 +136,11 @@ void BenchVisualTests(const fs::path& corpus) {
             engine.advance();
         }
     }
-    PrintMedian("visual-test movies", all);
-    PrintMedian("visual-test movies without scripts", unscripted);
+    PrintMedian(smooth ? "visual-test movies, smooth edges" : "visual-test movies, hard edges",
+                all);
+    PrintMedian(smooth ? "visual-test movies without scripts, smooth edges"
+                       : "visual-test movies without scripts, hard edges",
+                unscripted);
 }
 
 void BenchManyShapes() {
@@ -264,7 +267,8 @@ int main(int argc, char** argv) {
     const fs::path corpus = argc > 1 ? fs::path(argv[1]) : fs::path("/work/shared/corpus");
     BenchManyShapes();
     if (fs::is_directory(corpus)) {
-        BenchVisualTests(corpus);
+        BenchVisualTests(corpus, false);
+        BenchVisualTests(corpus, true);
         BenchMemory(corpus);
         BenchCorpusSweep(corpus);
     } else {
