@@ -104,6 +104,16 @@ const QGradientStops& ShapePainter::stopsFor(const FillStyle& style, const Color
     return stopsCache_.back().result;
 }
 
+QBrush ShapePainter::gradientBrush(QGradient& gradient, const FillStyle& style,
+                                   const ColorTransform& cx, const QPainter& painter) {
+    gradient.setStops(stopsFor(style, cx));
+    gradient.setSpread(SpreadOf(style.spread));
+    gradient.setInterpolationMode(QGradient::ComponentInterpolation);
+    QBrush brush(gradient);
+    brush.setTransform(style.matrix * GradientSampling(painter));
+    return brush;
+}
+
 QBrush ShapePainter::brushFor(const FillStyle& style, const ColorTransform& cx,
                               const BitmapLookup& bitmaps, const QPainter& painter) {
     switch (style.kind) {
@@ -111,23 +121,13 @@ QBrush ShapePainter::brushFor(const FillStyle& style, const ColorTransform& cx,
         return QBrush(cx.apply(style.color));
     case FillStyle::Kind::Linear: {
         QLinearGradient gradient(-GradientHalf, 0, GradientHalf, 0);
-        gradient.setStops(stopsFor(style, cx));
-        gradient.setSpread(SpreadOf(style.spread));
-        gradient.setInterpolationMode(QGradient::ComponentInterpolation);
-        QBrush brush(gradient);
-        brush.setTransform(style.matrix * GradientSampling(painter));
-        return brush;
+        return gradientBrush(gradient, style, cx, painter);
     }
     case FillStyle::Kind::Radial:
     case FillStyle::Kind::Focal: {
         const double focal = std::clamp<double>(style.focal, -0.98, 0.98) * GradientHalf;
         QRadialGradient gradient(QPointF(0, 0), GradientHalf, QPointF(focal, 0));
-        gradient.setStops(stopsFor(style, cx));
-        gradient.setSpread(SpreadOf(style.spread));
-        gradient.setInterpolationMode(QGradient::ComponentInterpolation);
-        QBrush brush(gradient);
-        brush.setTransform(style.matrix * GradientSampling(painter));
-        return brush;
+        return gradientBrush(gradient, style, cx, painter);
     }
     case FillStyle::Kind::Bitmap: {
         const QImage* image = bitmaps(style.bitmapId);

@@ -26,6 +26,9 @@ private:
     // painter: the painter (transform and hints) the brush will be used with.
     QBrush brushFor(const FillStyle& style, const ColorTransform& cx, const BitmapLookup& bitmaps,
                     const QPainter& painter);
+    // A linear or radial gradient finished with the style's ramp, spread and matrix.
+    QBrush gradientBrush(QGradient& gradient, const FillStyle& style, const ColorTransform& cx,
+                         const QPainter& painter);
     void fillBitmap(QPainter& painter, const QPainterPath& path, const FillStyle& style,
                     const ColorTransform& cx, const BitmapLookup& bitmaps);
     void stroke(QPainter& painter, const QPainterPath& path, const LineStyle& style,
