@@ -2,7 +2,7 @@
 
 #include "AboutPicture.h"
 #include "Modal.h"
-#include "player/engine/JpegDecoder.h"
+#include "player/engine/parse/JpegDecoder.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -2,7 +2,7 @@
 // breaks and wrapping, alignment, clipping to the field, and advances in whole twips.
 
 #include "EngineTestSupport.h"
-#include "player/engine/HtmlText.h"
+#include "player/engine/render/HtmlText.h"
 
 #include <gtest/gtest.h>
 

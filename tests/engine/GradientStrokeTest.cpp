@@ -2,7 +2,7 @@
 // sampled, and how line widths follow scaling (non-scaling lines, the one-pixel minimum).
 
 #include "EngineTestSupport.h"
-#include "player/engine/GradientRamp.h"
+#include "player/engine/render/GradientRamp.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>

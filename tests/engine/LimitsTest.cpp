@@ -3,9 +3,9 @@
 // the engine's limits and says what it left out.
 
 #include "EngineTestSupport.h"
-#include "player/engine/DisplayList.h"
-#include "player/engine/ParseContext.h"
-#include "player/engine/ShapeParser.h"
+#include "player/engine/display/DisplayList.h"
+#include "player/engine/parse/ParseContext.h"
+#include "player/engine/parse/ShapeParser.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

@@ -1,13 +1,13 @@
-#include "MovieEngine.h"
+#include "player/engine/MovieEngine.h"
 
-#include "DisplayList.h"
-#include "ParseContext.h"
-#include "Renderer.h"
-#include "TimelineParser.h"
 #include "codec/Errors.h"
 #include "codec/FileIO.h"
 #include "codec/SwfHeader.h"
 #include "codec/SwfImage.h"
+#include "player/engine/display/DisplayList.h"
+#include "player/engine/parse/ParseContext.h"
+#include "player/engine/parse/TimelineParser.h"
+#include "player/engine/render/Renderer.h"
 
 #include <QPainter>
 #include <algorithm>

@@ -1,0 +1,147 @@
+#pragma once
+// The dictionary: every character a movie defines, by id. An id may be freed and
+// defined again, so each definition keeps the position where it was made and a
+// lookup names the position it looks from.
+
+#include "player/engine/characters/Shape.h"
+#include "player/engine/characters/Timeline.h"
+#include "player/engine/characters/VideoDecoder.h"
+#include "player/engine/parse/Records.h"
+
+#include <QImage>
+#include <QPainterPath>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace quillon::engine {
+
+struct Character {
+    virtual ~Character() = default;
+};
+
+struct ShapeCharacter : Character {
+    Shape shape;
+};
+
+struct MorphCharacter : Character {
+    QRectF startBounds, endBounds;
+    ShapeData start;                 // start styles and records
+    std::vector<StyleSet> endStyles; // parallel to start.styleSets
+    std::vector<ShapeRecord> endRecords;
+    // The shape at one ratio (0..65535), built on demand.
+    std::shared_ptr<const Shape> at(int ratio) const;
+
+private:
+    mutable std::mutex mutex_;
+    mutable std::map<int, std::shared_ptr<const Shape>> cache_;
+};
+
+struct BitmapCharacter : Character {
+    QImage image; // premultiplied ARGB
+};
+
+struct FontCharacter : Character {
+    std::string name;
+    double emSize = 1024; // glyph units per em: 1024, or 20480 for DefineFont3
+    std::vector<QPainterPath> glyphs;
+    std::vector<std::uint16_t> codes;
+    std::vector<double> advances;
+    double ascent = 0, descent = 0, leading = 0;
+    bool bold = false, italic = false;
+    bool hasLayout = false;
+    int glyphFor(std::uint16_t code) const;
+};
+
+struct TextRun {
+    std::uint16_t fontId = 0;
+    QColor color = Qt::black;
+    double x = 0, y = 0, height = 240;
+    std::vector<std::pair<int, double>> glyphs; // glyph index, advance (twips)
+};
+
+struct TextCharacter : Character {
+    QRectF bounds;
+    QTransform matrix;
+    std::vector<TextRun> runs;
+};
+
+struct EditTextCharacter : Character {
+    QRectF bounds;
+    bool wordWrap = false, multiline = false, html = false, useOutlines = false;
+    bool border = false;
+    std::uint16_t fontId = 0;
+    bool hasFont = false;
+    double height = 240;
+    QColor color = Qt::black;
+    int align = 0; // 0 left, 1 right, 2 centre, 3 justify
+    double leftMargin = 0, rightMargin = 0, indent = 0, leading = 0;
+    std::string text;
+};
+
+struct ButtonRecord {
+    std::uint16_t characterId = 0;
+    int depth = 0;
+    QTransform matrix;
+    ColorTransform colorTransform;
+    int blendMode = 0;
+    std::vector<Filter> filters;
+};
+
+struct ButtonCharacter : Character {
+    std::vector<ButtonRecord> upState;
+};
+
+struct SpriteCharacter : Character {
+    Timeline timeline;
+};
+
+struct VideoCharacter : Character {
+    int width = 0, height = 0;
+    int codec = 0;
+    bool smoothing = false;
+    int deblocking = 0;
+    std::map<int, std::vector<std::uint8_t>> frames; // frame number -> packet
+    // The picture of a frame (the latest one at or before it), empty when none decodes.
+    // Decoding runs forwards from the last frame asked for, or from the start.
+    QImage frame(int number) const;
+
+private:
+    struct DecodeState {
+        std::mutex mutex;
+        std::unique_ptr<VideoDecoder> decoder;
+        int decoded = -1;
+        QImage picture;
+    };
+    std::shared_ptr<DecodeState> state_ = std::make_shared<DecodeState>();
+};
+
+class Dictionary {
+public:
+    // Adds a definition at the current position.
+    void define(std::uint16_t id, std::shared_ptr<Character> character);
+    // The position after the last definition: what a tag parsed now sees.
+    std::uint32_t epoch() const { return epoch_; }
+    // The definition of id as seen from a position, or nullptr.
+    std::shared_ptr<Character> find(std::uint16_t id, std::uint32_t epoch) const;
+    template <class T> std::shared_ptr<T> findAs(std::uint16_t id, std::uint32_t epoch) const {
+        return std::dynamic_pointer_cast<T>(find(id, epoch));
+    }
+    // The font seen from a position whose name matches (ignoring case) with the closest
+    // style: bold and italic as asked first, then bold alone; nullptr when none has the name.
+    const FontCharacter* findFont(const std::string& name, bool bold, bool italic,
+                                  std::uint32_t epoch) const;
+
+private:
+    std::unordered_map<std::uint16_t,
+                       std::vector<std::pair<std::uint32_t, std::shared_ptr<Character>>>>
+        entries_;
+    std::vector<std::pair<std::uint32_t, std::uint16_t>> fonts_; // when and which ids
+    std::uint32_t epoch_ = 0;
+};
+
+} // namespace quillon::engine

@@ -1,0 +1,116 @@
+#pragma once
+// The running movie: each clip (the main timeline, every placed sprite and button)
+// holds its display list, keyed by depth, and its own playhead.
+
+#include "player/engine/characters/Characters.h"
+#include "player/engine/characters/Timeline.h"
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quillon::engine {
+
+struct Clip;
+
+// Clips inside clips deeper than this (a sprite that holds itself) are left out.
+inline constexpr int MaxClipNesting = 64;
+// Characters on show at once in all clips together, and characters placed in one frame
+// step; more are left out. Sprites or buttons that each hold the one before twice would
+// otherwise need 2^64 of them.
+inline constexpr std::int64_t MaxLiveInstances = 50000;
+
+// Counts the instances alive in one movie: each copy counts, a moved-from one not.
+class LiveCount {
+public:
+    LiveCount() = default;
+    explicit LiveCount(std::shared_ptr<std::int64_t> count) : count_(std::move(count)) { add(); }
+    LiveCount(const LiveCount& other) : count_(other.count_) { add(); }
+    LiveCount(LiveCount&& other) noexcept = default;
+    LiveCount& operator=(LiveCount other) noexcept {
+        std::swap(count_, other.count_);
+        return *this;
+    }
+    ~LiveCount() {
+        if (count_) {
+            --*count_;
+        }
+    }
+
+private:
+    void add() {
+        if (count_) {
+            ++*count_;
+        }
+    }
+    std::shared_ptr<std::int64_t> count_;
+};
+
+struct Instance {
+    std::uint16_t characterId = 0;
+    std::uint32_t epoch = 0;
+    std::shared_ptr<Character> character;
+    QTransform matrix;
+    ColorTransform colorTransform;
+    int ratio = 0;
+    int clipDepth = 0;
+    int blendMode = 0;
+    std::vector<Filter> filters;
+    bool visible = true;
+    std::string name;
+    std::shared_ptr<Clip> clip;      // sprites and buttons
+    std::uint64_t placedInFrame = 0; // the runner's frame number at placement
+    LiveCount counted;               // against MaxLiveInstances while it has a character
+};
+
+struct Clip {
+    const Timeline* timeline = nullptr; // none for buttons
+    int frame = -1;
+    bool playing = true;
+    std::map<int, Instance> list;
+};
+
+// Runs clips against a dictionary: frame moves, placement, and the frame actions.
+class ClipRunner {
+public:
+    ClipRunner(const Dictionary& dictionary, std::vector<std::string>& warnings)
+        : dictionary_(dictionary), warnings_(warnings) {}
+
+    // Starts a clip on its first frame.
+    void start(const std::shared_ptr<Clip>& clip);
+    // Starts a new frame of the movie: clips placed from now on skip this frame's tick.
+    void beginFrame() {
+        ++frameNumber_;
+        resetBudget();
+    }
+    // Starts a new step (a frame or a seek) with a fresh count of characters placed.
+    void resetBudget() { placed_ = 0; }
+    // One frame for clip and everything inside it; their frame actions are queued.
+    void tick(const std::shared_ptr<Clip>& clip);
+    // Moves the playhead of a clip to frame (clamped), rebuilding its display list when
+    // it goes back; the frame's actions are queued.
+    void gotoFrame(const std::shared_ptr<Clip>& clip, int frame);
+    // Runs the actions queued by frames entered so far.
+    void runQueuedActions();
+    // Drops queued actions (a seek shows a frame without running its script).
+    void dropQueuedActions() { queue_.clear(); }
+
+private:
+    void apply(Clip& clip, const PlaceCommand& command);
+    bool makeInstance(Instance& instance, std::uint16_t id, std::uint32_t epoch);
+    void warn(const std::string& text);
+
+    const Dictionary& dictionary_;
+    std::vector<std::string>& warnings_;
+    std::deque<std::pair<std::weak_ptr<Clip>, const std::vector<std::uint8_t>*>> queue_;
+    int nesting_ = 0;
+    std::uint64_t frameNumber_ = 0;
+    std::shared_ptr<std::int64_t> liveInstances_ = std::make_shared<std::int64_t>(0);
+    std::int64_t placed_ = 0; // in this step
+};
+
+} // namespace quillon::engine

@@ -1,0 +1,220 @@
+#include "player/engine/parse/DefinitionParsers.h"
+#include "player/engine/parse/Records.h"
+#include "player/engine/parse/ShapeParser.h"
+#include "player/engine/parse/TagCodes.h"
+
+namespace quillon::engine {
+
+namespace {
+
+QPainterPath ReadGlyph(std::span<const std::uint8_t> bytes) {
+    BitReader in(bytes);
+    ShapeReadOptions opt;
+    opt.hasStyles = false;
+    ShapeData data;
+    data.styleSets.emplace_back();
+    data.styleSets[0].fills.emplace_back();
+    ReadShapeRecords(in, opt, data);
+    return ShapeOutline(BuildShape(data));
+}
+
+// Glyphs stored one after another, found through a table of offsets from tableStart.
+void ReadGlyphs(std::span<const std::uint8_t> body, std::size_t tableStart,
+                const std::vector<std::uint32_t>& offsets, std::uint32_t end, FontCharacter& font) {
+    for (std::size_t i = 0; i < offsets.size(); ++i) {
+        const std::size_t from = tableStart + offsets[i];
+        const std::size_t to = tableStart + (i + 1 < offsets.size() ? offsets[i + 1] : end);
+        if (from >= body.size() || to > body.size() || to < from) {
+            font.glyphs.emplace_back();
+            continue;
+        }
+        font.glyphs.push_back(ReadGlyph(body.subspan(from, to - from)));
+    }
+}
+
+void ParseFont1(BitReader& in, const Tag& tag, FontCharacter& font) {
+    const std::size_t tableStart = in.position();
+    const std::uint16_t first = in.u16();
+    const std::size_t count = first / 2;
+    std::vector<std::uint32_t> offsets{first};
+    for (std::size_t i = 1; i < count && !in.overrun(); ++i) {
+        offsets.push_back(in.u16());
+    }
+    if (count == 0) {
+        offsets.clear();
+    }
+    ReadGlyphs(tag.body, tableStart, offsets,
+               static_cast<std::uint32_t>(tag.body.size() - tableStart), font);
+}
+
+void ParseFont2(BitReader& in, const Tag& tag, FontCharacter& font) {
+    const std::uint8_t flags = in.u8();
+    const bool hasLayout = flags & 0x80;
+    const bool wideOffsets = flags & 0x08;
+    const bool wideCodes = flags & 0x04;
+    font.italic = flags & 0x02;
+    font.bold = flags & 0x01;
+    in.u8(); // language
+    const int nameLength = in.u8();
+    const auto name = in.take(static_cast<std::size_t>(nameLength));
+    font.name.assign(name.begin(), name.end());
+    while (!font.name.empty() && font.name.back() == '\0') {
+        font.name.pop_back();
+    }
+    const int count = in.u16();
+    const std::size_t tableStart = in.position();
+    std::vector<std::uint32_t> offsets;
+    for (int i = 0; i < count && !in.overrun(); ++i) {
+        offsets.push_back(wideOffsets ? in.u32() : in.u16());
+    }
+    const std::uint32_t codeTable = wideOffsets ? in.u32() : in.u16();
+    ReadGlyphs(tag.body, tableStart, offsets, codeTable, font);
+    in.seek(tableStart + codeTable);
+    for (int i = 0; i < count && !in.overrun(); ++i) {
+        font.codes.push_back(wideCodes ? in.u16() : in.u8());
+    }
+    if (hasLayout) {
+        font.hasLayout = true;
+        font.ascent = in.u16();
+        font.descent = in.u16();
+        font.leading = in.s16();
+        for (int i = 0; i < count && !in.overrun(); ++i) {
+            font.advances.push_back(in.s16());
+        }
+    }
+}
+
+} // namespace
+
+void ParseFontTag(const Tag& tag, ParseContext& context) {
+    BitReader in(tag.body);
+    const std::uint16_t id = in.u16();
+    if (tag.code == tags::DefineFontInfo || tag.code == tags::DefineFontInfo2) {
+        auto font = context.dictionary.findAs<FontCharacter>(id, context.dictionary.epoch());
+        if (!font) {
+            return;
+        }
+        const int nameLength = in.u8();
+        const auto name = in.take(static_cast<std::size_t>(nameLength));
+        font->name.assign(name.begin(), name.end());
+        const std::uint8_t flags = in.u8();
+        font->italic = flags & 0x04;
+        font->bold = flags & 0x02;
+        if (tag.code == tags::DefineFontInfo2) {
+            in.u8();
+        }
+        font->codes.clear();
+        for (std::size_t i = 0; i < font->glyphs.size() && !in.atEnd(); ++i) {
+            font->codes.push_back((flags & 0x01) ? in.u16() : in.u8());
+        }
+        return;
+    }
+    auto font = std::make_shared<FontCharacter>();
+    if (tag.code == tags::DefineFont) {
+        ParseFont1(in, tag, *font);
+    } else {
+        ParseFont2(in, tag, *font);
+        if (tag.code == tags::DefineFont3) {
+            font->emSize = 20480;
+        }
+    }
+    if (in.overrun()) {
+        context.warn("font " + std::to_string(id) + " is damaged");
+    }
+    context.dictionary.define(id, std::move(font));
+}
+
+void ParseTextTag(const Tag& tag, ParseContext& context) {
+    BitReader in(tag.body);
+    const std::uint16_t id = in.u16();
+    auto text = std::make_shared<TextCharacter>();
+    text->bounds = ReadRect(in);
+    text->matrix = ReadMatrix(in);
+    const unsigned glyphBits = in.u8();
+    const unsigned advanceBits = in.u8();
+    TextRun state;
+    while (!in.atEnd()) {
+        const std::uint8_t flags = in.u8();
+        if (flags == 0) {
+            break;
+        }
+        TextRun run = state;
+        run.glyphs.clear();
+        if (flags & 0x08) {
+            run.fontId = in.u16();
+        }
+        if (flags & 0x04) {
+            run.color = tag.code == tags::DefineText2 ? ReadRgba(in) : ReadRgb(in);
+        }
+        if (flags & 0x01) {
+            run.x = in.s16();
+        }
+        if (flags & 0x02) {
+            run.y = in.s16();
+        }
+        if (flags & 0x08) {
+            run.height = in.u16();
+        }
+        const int count = in.u8();
+        double x = run.x;
+        for (int i = 0; i < count && !in.overrun(); ++i) {
+            const int index = static_cast<int>(in.ub(glyphBits));
+            const double advance = in.sb(advanceBits);
+            run.glyphs.emplace_back(index, advance);
+            x += advance;
+        }
+        in.align();
+        text->runs.push_back(run);
+        state = run;
+        state.x = x;
+        if (in.overrun()) {
+            context.warn("text " + std::to_string(id) + " is damaged");
+            break;
+        }
+    }
+    context.dictionary.define(id, std::move(text));
+}
+
+void ParseEditTextTag(const Tag& tag, ParseContext& context) {
+    BitReader in(tag.body);
+    const std::uint16_t id = in.u16();
+    auto edit = std::make_shared<EditTextCharacter>();
+    edit->bounds = ReadRect(in);
+    const std::uint8_t f1 = in.u8();
+    const std::uint8_t f2 = in.u8();
+    edit->wordWrap = f1 & 0x40;
+    edit->multiline = f1 & 0x20;
+    edit->border = f2 & 0x08;
+    edit->html = f2 & 0x02;
+    edit->useOutlines = f2 & 0x01;
+    if (f1 & 0x01) {
+        edit->fontId = in.u16();
+        edit->hasFont = true;
+    }
+    if (f2 & 0x80) {
+        in.string(); // font class
+    }
+    if ((f1 & 0x01) || (f2 & 0x80)) {
+        edit->height = in.u16();
+    }
+    if (f1 & 0x04) {
+        edit->color = ReadRgba(in);
+    }
+    if (f1 & 0x02) {
+        in.u16();
+    }
+    if (f2 & 0x20) {
+        edit->align = in.u8();
+        edit->leftMargin = in.u16();
+        edit->rightMargin = in.u16();
+        edit->indent = in.u16();
+        edit->leading = in.s16();
+    }
+    in.string(); // variable name
+    if (f1 & 0x80) {
+        edit->text = in.string();
+    }
+    context.dictionary.define(id, std::move(edit));
+}
+
+} // namespace quillon::engine

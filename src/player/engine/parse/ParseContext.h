@@ -1,0 +1,43 @@
+#pragma once
+// What the tag parsers share while one movie is read.
+
+#include "player/engine/characters/Characters.h"
+
+#include <QColor>
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace quillon::engine {
+
+// Nesting of sprites and buttons deeper than this is not followed.
+inline constexpr int MaxNestingDepth = 32;
+// Bitmaps larger than this many pixels are not decoded: the most a player ever showed.
+inline constexpr std::int64_t MaxBitmapPixels = 16777215;
+// The bitmaps of one movie together hold at most this many pixels (512 MiB); any past it
+// are dropped, so a movie of many huge bitmaps cannot take all the memory.
+inline constexpr std::int64_t MaxMovieBitmapPixels = 128LL * 1024 * 1024;
+
+struct ParseContext {
+    Dictionary dictionary;
+    int version = 10;
+    std::vector<std::uint8_t> jpegTables;
+    std::optional<QColor> background;
+    std::size_t bitmapBytes = 0; // decoded pixels held by bitmap characters
+    std::vector<std::string> warnings;
+    std::set<std::string> warned;
+    std::int64_t bitmapPixels = 0; // decoded so far, against MaxMovieBitmapPixels
+
+    // Records a warning once per text; the list stays short on badly damaged files.
+    void warn(const std::string& text);
+};
+
+struct Tag {
+    int code = 0;
+    std::span<const std::uint8_t> body;
+};
+
+} // namespace quillon::engine

@@ -1,0 +1,19 @@
+#pragma once
+// Filters made from a layer's coverage: drop shadows, glows and bevels, in one colour or
+// through a colour ramp (the gradient glow and bevel).
+
+#include "player/engine/parse/Records.h"
+
+#include <QImage>
+
+namespace quillon::engine {
+
+// Drop shadow, glow and gradient glow, outer or inner; scale turns filter pixels into
+// device pixels. The layer is premultiplied ARGB.
+void ApplyShadowOrGlow(QImage& layer, const Filter& filter, double scale);
+
+// Bevel and gradient bevel: inner, outer or both (on top), lit side towards the angle's
+// opposite, dark side along it.
+void ApplyBevel(QImage& layer, const Filter& filter, double scale);
+
+} // namespace quillon::engine

@@ -1,0 +1,243 @@
+#include "player/engine/render/Renderer.h"
+
+#include "player/engine/render/Effects.h"
+#include "player/engine/render/TextPainter.h"
+
+#include <cmath>
+
+namespace quillon::engine {
+
+namespace {
+
+const Shape* ShapeOf(const Instance& instance, std::shared_ptr<const Shape>& keep) {
+    if (auto* shape = dynamic_cast<const ShapeCharacter*>(instance.character.get())) {
+        return &shape->shape;
+    }
+    if (auto* morph = dynamic_cast<const MorphCharacter*>(instance.character.get())) {
+        keep = morph->at(instance.ratio);
+        return keep.get();
+    }
+    return nullptr;
+}
+
+double ScaleOf(const QTransform& t) {
+    return std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21()));
+}
+
+} // namespace
+
+QTransform Renderer::ViewTransform(const QRectF& target, const QRectF& view, bool keepAspect) {
+    if (view.width() <= 0 || view.height() <= 0) {
+        return QTransform::fromTranslate(target.x(), target.y());
+    }
+    double sx = target.width() / view.width();
+    double sy = target.height() / view.height();
+    double ox = target.x(), oy = target.y();
+    if (keepAspect) {
+        sx = sy = std::min(sx, sy);
+        ox += (target.width() - view.width() * sx) / 2;
+        oy += (target.height() - view.height() * sy) / 2;
+    }
+    return QTransform(sx, 0, 0, sy, ox - view.x() * sx, oy - view.y() * sy);
+}
+
+void Renderer::draw(QPainter& painter, const Clip& clip, const QTransform& transform) {
+    viewScale_ = ScaleOf(transform);
+    shapes_.setViewScale(viewScale_);
+    drawList(painter, clip, transform, ColorTransform{}, 0);
+}
+
+void Renderer::drawList(QPainter& painter, const Clip& clip, const QTransform& m,
+                        const ColorTransform& cx, int nesting) {
+    std::vector<int> masks; // clip depths of the masks in force, innermost last
+    for (const auto& [depth, instance] : clip.list) {
+        while (!masks.empty() && depth > masks.back()) {
+            masks.pop_back();
+            painter.restore();
+        }
+        if (instance.clipDepth > 0) {
+            const QPainterPath path = maskPath(instance, m, nesting);
+            painter.save();
+            painter.resetTransform();
+            painter.setClipPath(path, Qt::IntersectClip);
+            masks.push_back(instance.clipDepth);
+            continue;
+        }
+        if (instance.visible) {
+            drawInstance(painter, instance, m, cx, nesting);
+        }
+    }
+    while (!masks.empty()) {
+        masks.pop_back();
+        painter.restore();
+    }
+}
+
+QPainterPath Renderer::maskPath(const Instance& instance, const QTransform& parent, int nesting) {
+    const QTransform m = instance.matrix * parent;
+    std::shared_ptr<const Shape> keep;
+    if (const Shape* shape = ShapeOf(instance, keep)) {
+        return m.map(ShapeOutline(*shape));
+    }
+    QPainterPath out;
+    if (instance.clip && nesting < MaxClipNesting) {
+        for (const auto& [depth, child] : instance.clip->list) {
+            if (child.clipDepth == 0) {
+                out.addPath(maskPath(child, m, nesting + 1));
+            }
+        }
+    } else if (auto* text = dynamic_cast<const TextCharacter*>(instance.character.get())) {
+        out.addRect(m.mapRect(text->bounds));
+    } else if (auto* bitmap = dynamic_cast<const BitmapCharacter*>(instance.character.get())) {
+        out.addPolygon(m.map(
+            QPolygonF(QRectF(0, 0, bitmap->image.width() * 20.0, bitmap->image.height() * 20.0))));
+    }
+    return out;
+}
+
+QRectF Renderer::boundsOf(const Instance& instance, const QTransform& m, int nesting) const {
+    std::shared_ptr<const Shape> keep;
+    if (const Shape* shape = ShapeOf(instance, keep)) {
+        return m.mapRect(shape->bounds);
+    }
+    QRectF out;
+    if (instance.clip) {
+        for (const auto& [depth, child] : instance.clip->list) {
+            if (child.clipDepth == 0 && child.visible && nesting < MaxClipNesting) {
+                out = out.united(boundsOf(child, child.matrix * m, nesting + 1));
+            }
+        }
+    } else if (auto* text = dynamic_cast<const TextCharacter*>(instance.character.get())) {
+        out = m.mapRect(text->bounds);
+    } else if (auto* edit = dynamic_cast<const EditTextCharacter*>(instance.character.get())) {
+        out = m.mapRect(edit->bounds);
+    } else if (auto* bitmap = dynamic_cast<const BitmapCharacter*>(instance.character.get())) {
+        out = m.mapRect(QRectF(0, 0, bitmap->image.width() * 20.0, bitmap->image.height() * 20.0));
+    } else if (auto* video = dynamic_cast<const VideoCharacter*>(instance.character.get())) {
+        out = m.mapRect(QRectF(0, 0, video->width * 20.0, video->height * 20.0));
+    }
+    return out;
+}
+
+void Renderer::drawInstance(QPainter& painter, const Instance& instance, const QTransform& parent,
+                            const ColorTransform& parentCx, int nesting) {
+    const QTransform m = instance.matrix * parent;
+    const ColorTransform cx = parentCx.after(instance.colorTransform);
+    if (cx.am <= 0 && cx.aa <= 0) {
+        return; // fully transparent
+    }
+    if (!instance.filters.empty() || BlendNeedsLayer(instance.blendMode)) {
+        drawLayered(painter, instance, m, cx, nesting);
+        return;
+    }
+    drawContent(painter, instance, m, cx, nesting);
+}
+
+void Renderer::drawLayered(QPainter& painter, const Instance& instance, const QTransform& m,
+                           const ColorTransform& cx, int nesting) {
+    if (BlendActsOnLayerOnly(instance.blendMode) && layers_ == 0) {
+        return; // alpha and erase need a layer below them; on the stage they show nothing
+    }
+    // A layer of its own takes the group's alpha as a whole.
+    ColorTransform inner = cx;
+    double opacity = 1.0;
+    if (instance.blendMode == 2 || !instance.filters.empty()) {
+        opacity = std::clamp<double>(cx.am, 0.0, 1.0);
+        inner.am = 1;
+    }
+    const QPaintDevice* device = painter.device();
+    QRect area(0, 0, device->width(), device->height());
+    QTransform placed = m;
+    if (!instance.filters.empty()) {
+        const QRectF bounds = boundsOf(instance, m, nesting);
+        const auto sane = [](double v) { return std::abs(v) < 1e7; }; // also false for NaN
+        if (!bounds.isEmpty() && sane(bounds.left()) && sane(bounds.top()) &&
+            sane(bounds.right()) && sane(bounds.bottom())) {
+            // A filtered object is drawn as a bitmap of its own that sits on whole pixels:
+            // the corner of its bounds moves to the nearest pixel corner.
+            const QPointF snap(std::floor(bounds.left() + 0.5) - bounds.left(),
+                               std::floor(bounds.top() + 0.5) - bounds.top());
+            placed *= QTransform::fromTranslate(snap.x(), snap.y());
+            if (!BlendActsOnLayerOnly(instance.blendMode) &&
+                !BlendWorksPerPixel(instance.blendMode)) {
+                // the layer needs to hold only what the filters can reach (and a little
+                // slack for glyphs poking out of their text's bounds)
+                int margin = 2;
+                for (const Filter& f : instance.filters) {
+                    margin += FilterMargin(f, 20.0 * viewScale_);
+                }
+                area = bounds.translated(snap)
+                           .toAlignedRect()
+                           .adjusted(-margin, -margin, margin, margin)
+                           .intersected(area);
+                if (area.isEmpty()) {
+                    return; // nothing of it can show on the picture
+                }
+                placed *= QTransform::fromTranslate(-area.x(), -area.y());
+            }
+        }
+    }
+    QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+    if (layer.isNull()) {
+        return;
+    }
+    layer.fill(Qt::transparent);
+    {
+        QPainter layerPainter(&layer);
+        layerPainter.setRenderHints(painter.renderHints());
+        ++layers_;
+        drawContent(layerPainter, instance, placed, inner, nesting);
+        --layers_;
+    }
+    // Filter sizes are in pixels of the stage: they grow with the view's scale, not with
+    // the transforms of the clips around them.
+    ApplyFilters(layer, instance.filters, 20.0 * viewScale_);
+    CompositeLayer(painter, layer, instance.blendMode, opacity, area.topLeft());
+}
+
+void Renderer::drawContent(QPainter& painter, const Instance& instance, const QTransform& m,
+                           const ColorTransform& cx, int nesting) {
+    if (instance.clip) {
+        if (nesting < MaxClipNesting) {
+            drawList(painter, *instance.clip, m, cx, nesting + 1);
+        }
+        return;
+    }
+    const Character* character = instance.character.get();
+    if (!character) {
+        return;
+    }
+    painter.setTransform(m);
+    std::shared_ptr<const Shape> keep;
+    if (const Shape* shape = ShapeOf(instance, keep)) {
+        const BitmapLookup bitmaps = [&](std::uint16_t id) -> const QImage* {
+            auto bitmap = dictionary_.findAs<BitmapCharacter>(id, instance.epoch);
+            return bitmap ? &bitmap->image : nullptr;
+        };
+        shapes_.draw(painter, *shape, cx, bitmaps);
+        return;
+    }
+    const FontSource fonts{[&](std::uint16_t id) -> const FontCharacter* {
+                               return dictionary_.findAs<FontCharacter>(id, instance.epoch).get();
+                           },
+                           [&](const std::string& name, bool bold, bool italic) {
+                               return dictionary_.findFont(name, bold, italic, instance.epoch);
+                           }};
+    if (auto* text = dynamic_cast<const TextCharacter*>(character)) {
+        DrawStaticText(painter, *text, cx, fonts);
+    } else if (auto* edit = dynamic_cast<const EditTextCharacter*>(character)) {
+        DrawEditText(painter, *edit, cx, fonts);
+    } else if (auto* bitmap = dynamic_cast<const BitmapCharacter*>(character)) {
+        painter.setTransform(QTransform::fromScale(20, 20) * m);
+        painter.drawImage(QPointF(0, 0), shapes_.transformed(bitmap->image, cx));
+    } else if (auto* video = dynamic_cast<const VideoCharacter*>(character)) {
+        const QImage frame = video->frame(instance.ratio);
+        if (!frame.isNull()) {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, video->smoothing);
+            painter.drawImage(QRectF(0, 0, video->width * 20.0, video->height * 20.0),
+                              shapes_.transformed(frame, cx));
+        }
+    }
+}
+
+} // namespace quillon::engine
