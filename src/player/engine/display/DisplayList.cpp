@@ -1,7 +1,5 @@
 #include "player/engine/display/DisplayList.h"
 
-#include "player/engine/script/ActionRunner.h"
-
 #include <algorithm>
 
 namespace quillon::engine {
@@ -14,31 +12,6 @@ constexpr int MaxActionsPerFrame = 1000;
 int FrameCountOf(const Clip& clip) {
     return clip.timeline ? static_cast<int>(clip.timeline->frames.size()) : 1;
 }
-
-class ClipControl : public TimelineControl {
-public:
-    ClipControl(ClipRunner& runner, const std::shared_ptr<Clip>& clip)
-        : runner_(runner), clip_(clip) {}
-    void play() override { clip_->playing = true; }
-    void stop() override { clip_->playing = false; }
-    void nextFrame() override { go(clip_->frame + 1); }
-    void prevFrame() override { go(clip_->frame - 1); }
-    void gotoFrame(int frame) override { go(frame); }
-    void gotoLabel(const std::string& label) override {
-        const int frame = clip_->timeline ? clip_->timeline->frameOfLabel(label) : -1;
-        if (frame >= 0) {
-            go(frame);
-        }
-    }
-
-private:
-    void go(int frame) {
-        clip_->playing = false;
-        runner_.gotoFrame(clip_, frame);
-    }
-    ClipRunner& runner_;
-    std::shared_ptr<Clip> clip_;
-};
 
 } // namespace
 
@@ -94,8 +67,9 @@ void ClipRunner::runQueuedActions() {
         auto [weak, code] = queue_.front();
         queue_.pop_front();
         if (auto clip = weak.lock()) {
-            ClipControl control(*this, clip);
-            RunSimpleActions(*code, control);
+            if (script_) {
+                script_(*this, clip, *code);
+            }
         }
     }
     if (!queue_.empty()) {

@@ -1,5 +1,6 @@
 #include "player/engine/parse/BitmapParser.h"
 
+#include "codec/swf/TagCodes.h"
 #include "player/engine/parse/JpegDecoder.h"
 
 #include <zlib.h>
@@ -8,15 +9,7 @@ namespace quillon::engine {
 
 namespace {
 
-enum TagCode {
-    DefineBits = 6,
-    JpegTables = 8,
-    DefineBitsLossless = 20,
-    DefineBitsJpeg2 = 21,
-    DefineBitsJpeg3 = 35,
-    DefineBitsLossless2 = 36,
-    DefineBitsJpeg4 = 90,
-};
+using namespace swf::tags;
 
 // Inflates a zlib stream up to limit bytes; false when it holds fewer than wanted.
 bool Inflate(std::span<const std::uint8_t> in, std::size_t wanted, std::vector<std::uint8_t>& out) {
@@ -63,7 +56,7 @@ QImage ApplyAlphaPlane(QImage image, std::span<const std::uint8_t> compressed) {
     return image;
 }
 
-QImage DecodeLossless(BitReader& in, bool withAlpha, std::string& error) {
+QImage DecodeLossless(swf::BitReader& in, bool withAlpha, std::string& error) {
     const int format = in.u8();
     const int width = in.u16();
     const int height = in.u16();
@@ -151,7 +144,7 @@ QImage DecodeImageData(std::span<const std::uint8_t> data, std::span<const std::
 }
 
 void ParseBitmapTag(const Tag& tag, ParseContext& context) {
-    BitReader in(tag.body);
+    swf::BitReader in(tag.body);
     if (tag.code == JpegTables) {
         context.jpegTables.assign(tag.body.begin(), tag.body.end());
         return;

@@ -1,14 +1,14 @@
+#include "codec/swf/TagCodes.h"
 #include "player/engine/parse/DefinitionParsers.h"
-#include "player/engine/parse/Records.h"
+#include "player/engine/parse/RecordReaders.h"
 #include "player/engine/parse/ShapeParser.h"
-#include "player/engine/parse/TagCodes.h"
 
 namespace quillon::engine {
 
 namespace {
 
 QPainterPath ReadGlyph(std::span<const std::uint8_t> bytes) {
-    BitReader in(bytes);
+    swf::BitReader in(bytes);
     ShapeReadOptions opt;
     opt.hasStyles = false;
     ShapeData data;
@@ -32,7 +32,7 @@ void ReadGlyphs(std::span<const std::uint8_t> body, std::size_t tableStart,
     }
 }
 
-void ParseFont1(BitReader& in, const Tag& tag, FontCharacter& font) {
+void ParseFont1(swf::BitReader& in, const Tag& tag, FontCharacter& font) {
     const std::size_t tableStart = in.position();
     const std::uint16_t first = in.u16();
     const std::size_t count = first / 2;
@@ -47,7 +47,7 @@ void ParseFont1(BitReader& in, const Tag& tag, FontCharacter& font) {
                static_cast<std::uint32_t>(tag.body.size() - tableStart), font);
 }
 
-void ParseFont2(BitReader& in, const Tag& tag, FontCharacter& font) {
+void ParseFont2(swf::BitReader& in, const Tag& tag, FontCharacter& font) {
     const std::uint8_t flags = in.u8();
     const bool hasLayout = flags & 0x80;
     const bool wideOffsets = flags & 0x08;
@@ -87,9 +87,9 @@ void ParseFont2(BitReader& in, const Tag& tag, FontCharacter& font) {
 } // namespace
 
 void ParseFontTag(const Tag& tag, ParseContext& context) {
-    BitReader in(tag.body);
+    swf::BitReader in(tag.body);
     const std::uint16_t id = in.u16();
-    if (tag.code == tags::DefineFontInfo || tag.code == tags::DefineFontInfo2) {
+    if (tag.code == swf::tags::DefineFontInfo || tag.code == swf::tags::DefineFontInfo2) {
         auto font = context.dictionary.findAs<FontCharacter>(id, context.dictionary.epoch());
         if (!font) {
             return;
@@ -100,7 +100,7 @@ void ParseFontTag(const Tag& tag, ParseContext& context) {
         const std::uint8_t flags = in.u8();
         font->italic = flags & 0x04;
         font->bold = flags & 0x02;
-        if (tag.code == tags::DefineFontInfo2) {
+        if (tag.code == swf::tags::DefineFontInfo2) {
             in.u8();
         }
         font->codes.clear();
@@ -110,11 +110,11 @@ void ParseFontTag(const Tag& tag, ParseContext& context) {
         return;
     }
     auto font = std::make_shared<FontCharacter>();
-    if (tag.code == tags::DefineFont) {
+    if (tag.code == swf::tags::DefineFont) {
         ParseFont1(in, tag, *font);
     } else {
         ParseFont2(in, tag, *font);
-        if (tag.code == tags::DefineFont3) {
+        if (tag.code == swf::tags::DefineFont3) {
             font->emSize = 20480;
         }
     }
@@ -125,10 +125,10 @@ void ParseFontTag(const Tag& tag, ParseContext& context) {
 }
 
 void ParseTextTag(const Tag& tag, ParseContext& context) {
-    BitReader in(tag.body);
+    swf::BitReader in(tag.body);
     const std::uint16_t id = in.u16();
     auto text = std::make_shared<TextCharacter>();
-    text->bounds = ReadRect(in);
+    text->area = ReadRect(in);
     text->matrix = ReadMatrix(in);
     const unsigned glyphBits = in.u8();
     const unsigned advanceBits = in.u8();
@@ -144,7 +144,7 @@ void ParseTextTag(const Tag& tag, ParseContext& context) {
             run.fontId = in.u16();
         }
         if (flags & 0x04) {
-            run.color = tag.code == tags::DefineText2 ? ReadRgba(in) : ReadRgb(in);
+            run.color = tag.code == swf::tags::DefineText2 ? ReadRgba(in) : ReadRgb(in);
         }
         if (flags & 0x01) {
             run.x = in.s16();
@@ -176,10 +176,10 @@ void ParseTextTag(const Tag& tag, ParseContext& context) {
 }
 
 void ParseEditTextTag(const Tag& tag, ParseContext& context) {
-    BitReader in(tag.body);
+    swf::BitReader in(tag.body);
     const std::uint16_t id = in.u16();
     auto edit = std::make_shared<EditTextCharacter>();
-    edit->bounds = ReadRect(in);
+    edit->area = ReadRect(in);
     const std::uint8_t f1 = in.u8();
     const std::uint8_t f2 = in.u8();
     edit->wordWrap = f1 & 0x40;

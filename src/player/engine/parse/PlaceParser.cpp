@@ -1,15 +1,15 @@
-#include "player/engine/parse/Records.h"
-#include "player/engine/parse/TagCodes.h"
+#include "codec/swf/TagCodes.h"
+#include "player/engine/parse/RecordReaders.h"
 #include "player/engine/parse/TimelineParser.h"
 
 namespace quillon::engine {
 
 namespace {
 
-void ReadPlace2Flags(BitReader& in, const Tag& tag, PlaceCommand& cmd) {
+void ReadPlace2Flags(swf::BitReader& in, const Tag& tag, PlaceCommand& cmd) {
     const std::uint8_t flags = in.u8();
     std::uint8_t flags2 = 0;
-    if (tag.code == tags::PlaceObject3) {
+    if (tag.code == swf::tags::PlaceObject3) {
         flags2 = in.u8();
     }
     cmd.depth = in.u16();
@@ -54,11 +54,11 @@ void ReadPlace2Flags(BitReader& in, const Tag& tag, PlaceCommand& cmd) {
 } // namespace
 
 PlaceCommand ParsePlaceCommand(const Tag& tag, const ParseContext& context) {
-    BitReader in(tag.body);
+    swf::BitReader in(tag.body);
     PlaceCommand cmd;
     cmd.epoch = context.dictionary.epoch();
     switch (tag.code) {
-    case tags::PlaceObject:
+    case swf::tags::PlaceObject:
         cmd.characterId = in.u16();
         cmd.depth = in.u16();
         cmd.matrix = ReadMatrix(in);
@@ -66,12 +66,12 @@ PlaceCommand ParsePlaceCommand(const Tag& tag, const ParseContext& context) {
             cmd.colorTransform = ReadColorTransform(in, false);
         }
         break;
-    case tags::RemoveObject:
+    case swf::tags::RemoveObject:
         cmd.remove = true;
         in.u16();
         cmd.depth = in.u16();
         break;
-    case tags::RemoveObject2:
+    case swf::tags::RemoveObject2:
         cmd.remove = true;
         cmd.depth = in.u16();
         break;

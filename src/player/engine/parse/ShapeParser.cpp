@@ -1,16 +1,30 @@
 #include "player/engine/parse/ShapeParser.h"
 
-#include "player/engine/parse/Records.h"
+#include "player/engine/parse/RecordReaders.h"
 
 namespace quillon::engine {
 
+// The fill style types of shape records.
+namespace fill {
+enum : int {
+    Solid = 0x00,
+    LinearGradient = 0x10,
+    RadialGradient = 0x12,
+    FocalGradient = 0x13,
+    RepeatingBitmap = 0x40,
+    ClippedBitmap = 0x41,
+    HardRepeatingBitmap = 0x42, // not smoothed
+    HardClippedBitmap = 0x43,
+};
+} // namespace fill
+
 namespace {
 
-QColor ReadColor(BitReader& in, const ShapeReadOptions& opt) {
+QColor ReadColor(swf::BitReader& in, const ShapeReadOptions& opt) {
     return (opt.version >= 3 || opt.morph) ? ReadRgba(in) : ReadRgb(in);
 }
 
-void ReadGradient(BitReader& in, const ShapeReadOptions& opt, FillStyle& s, FillStyle* end) {
+void ReadGradient(swf::BitReader& in, const ShapeReadOptions& opt, FillStyle& s, FillStyle* end) {
     in.align();
     s.spread = static_cast<int>(in.ub(2));
     s.interpolation = static_cast<int>(in.ub(2));
@@ -39,7 +53,7 @@ void ReadGradient(BitReader& in, const ShapeReadOptions& opt, FillStyle& s, Fill
     }
 }
 
-int ReadCount(BitReader& in, const ShapeReadOptions& opt) {
+int ReadCount(swf::BitReader& in, const ShapeReadOptions& opt) {
     int count = in.u8();
     if (count == 0xff && (opt.version >= 2 || opt.morph)) {
         count = in.u16();
@@ -47,7 +61,7 @@ int ReadCount(BitReader& in, const ShapeReadOptions& opt) {
     return count;
 }
 
-LineStyle ReadLineStyle(BitReader& in, const ShapeReadOptions& opt, LineStyle* end) {
+LineStyle ReadLineStyle(swf::BitReader& in, const ShapeReadOptions& opt, LineStyle* end) {
     LineStyle s;
     s.width = in.u16();
     if (end) {
@@ -92,22 +106,22 @@ LineStyle ReadLineStyle(BitReader& in, const ShapeReadOptions& opt, LineStyle* e
 
 } // namespace
 
-FillStyle ReadFillStyle(BitReader& in, const ShapeReadOptions& opt, FillStyle* end) {
+FillStyle ReadFillStyle(swf::BitReader& in, const ShapeReadOptions& opt, FillStyle* end) {
     FillStyle s;
     const int type = in.u8();
     switch (type) {
-    case 0x00:
+    case fill::Solid:
         s.color = ReadColor(in, opt);
         if (end) {
             end->color = ReadRgba(in);
         }
         break;
-    case 0x10:
-    case 0x12:
-    case 0x13:
-        s.kind = type == 0x10   ? FillStyle::Kind::Linear
-                 : type == 0x12 ? FillStyle::Kind::Radial
-                                : FillStyle::Kind::Focal;
+    case fill::LinearGradient:
+    case fill::RadialGradient:
+    case fill::FocalGradient:
+        s.kind = type == fill::LinearGradient   ? FillStyle::Kind::Linear
+                 : type == fill::RadialGradient ? FillStyle::Kind::Radial
+                                                : FillStyle::Kind::Focal;
         s.matrix = ReadMatrix(in);
         if (end) {
             end->kind = s.kind;
@@ -115,15 +129,15 @@ FillStyle ReadFillStyle(BitReader& in, const ShapeReadOptions& opt, FillStyle* e
         }
         ReadGradient(in, opt, s, end);
         break;
-    case 0x40:
-    case 0x41:
-    case 0x42:
-    case 0x43:
+    case fill::RepeatingBitmap:
+    case fill::ClippedBitmap:
+    case fill::HardRepeatingBitmap:
+    case fill::HardClippedBitmap:
         s.kind = FillStyle::Kind::Bitmap;
         s.bitmapId = in.u16();
         s.matrix = ReadMatrix(in);
-        s.repeat = type == 0x40 || type == 0x42;
-        s.smooth = type == 0x40 || type == 0x41;
+        s.repeat = type == fill::RepeatingBitmap || type == fill::HardRepeatingBitmap;
+        s.smooth = type == fill::RepeatingBitmap || type == fill::ClippedBitmap;
         if (end) {
             *end = s;
             end->matrix = ReadMatrix(in);
@@ -139,7 +153,8 @@ FillStyle ReadFillStyle(BitReader& in, const ShapeReadOptions& opt, FillStyle* e
     return s;
 }
 
-void ReadStyleSet(BitReader& in, const ShapeReadOptions& opt, StyleSet& set, StyleSet* endSet) {
+void ReadStyleSet(swf::BitReader& in, const ShapeReadOptions& opt, StyleSet& set,
+                  StyleSet* endSet) {
     const int fills = ReadCount(in, opt);
     for (int i = 0; i < fills && !in.overrun(); ++i) {
         FillStyle end;
@@ -158,7 +173,7 @@ void ReadStyleSet(BitReader& in, const ShapeReadOptions& opt, StyleSet& set, Sty
     }
 }
 
-bool ReadShapeRecords(BitReader& in, const ShapeReadOptions& opt, ShapeData& data,
+bool ReadShapeRecords(swf::BitReader& in, const ShapeReadOptions& opt, ShapeData& data,
                       std::vector<StyleSet>* morphEndSets) {
     in.align();
     unsigned fillBits = in.ub(4);
@@ -238,7 +253,7 @@ bool ReadShapeRecords(BitReader& in, const ShapeReadOptions& opt, ShapeData& dat
     }
 }
 
-ShapeData ReadDefineShape(BitReader& in, int version, bool& complete) {
+ShapeData ReadDefineShape(swf::BitReader& in, int version, bool& complete) {
     ShapeData data;
     ShapeReadOptions opt;
     opt.version = version;

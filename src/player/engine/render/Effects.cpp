@@ -10,22 +10,7 @@ namespace quillon::engine {
 
 namespace {
 
-enum Blend {
-    Normal = 1,
-    Layer = 2,
-    Multiply = 3,
-    Screen = 4,
-    Lighten = 5,
-    Darken = 6,
-    Difference = 7,
-    Add = 8,
-    Subtract = 9,
-    Invert = 10,
-    Alpha = 11,
-    Erase = 12,
-    Overlay = 13,
-    HardLight = 14,
-};
+using namespace blend;
 
 void ColorMatrix(QImage& layer, const std::array<float, 20>& m) {
     for (int y = 0; y < layer.height(); ++y) {

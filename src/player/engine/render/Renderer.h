@@ -34,8 +34,8 @@ private:
 
     const Dictionary& dictionary_;
     ShapePainter shapes_;
-    int layers_ = 0;              // layers being drawn into, outermost first
-    double viewScale_ = 1.0 / 20; // device pixels per twip of the stage
+    int layers_ = 0;                         // layers being drawn into, outermost first
+    double viewScale_ = 1.0 / TwipsPerPixel; // device pixels per twip of the stage
 };
 
 } // namespace quillon::engine

@@ -1,45 +1,15 @@
-#include "player/engine/parse/Records.h"
+#include "player/engine/parse/RecordReaders.h"
 
 #include <algorithm>
 
 namespace quillon::engine {
 
-namespace {
-int Clamp255(float v) {
-    return std::clamp(static_cast<int>(v), 0, 255);
-}
-} // namespace
-
-QColor ColorTransform::apply(const QColor& c) const {
-    if (isIdentity()) {
-        return c;
-    }
-    return QColor(Clamp255(c.red() * rm + ra), Clamp255(c.green() * gm + ga),
-                  Clamp255(c.blue() * bm + ba), Clamp255(c.alpha() * am + aa));
+QRectF ReadRect(swf::BitReader& in) {
+    const swf::Rect r = in.rect();
+    return QRectF(QPointF(r.xMin, r.yMin), QPointF(r.xMax, r.yMax));
 }
 
-ColorTransform ColorTransform::after(const ColorTransform& in) const {
-    ColorTransform out;
-    out.rm = rm * in.rm;
-    out.gm = gm * in.gm;
-    out.bm = bm * in.bm;
-    out.am = am * in.am;
-    out.ra = rm * in.ra + ra;
-    out.ga = gm * in.ga + ga;
-    out.ba = bm * in.ba + ba;
-    out.aa = am * in.aa + aa;
-    return out;
-}
-
-QRectF ReadRect(BitReader& in) {
-    in.align();
-    const unsigned bits = in.ub(5);
-    const double xmin = in.sb(bits), xmax = in.sb(bits), ymin = in.sb(bits), ymax = in.sb(bits);
-    in.align();
-    return QRectF(QPointF(xmin, ymin), QPointF(xmax, ymax));
-}
-
-QTransform ReadMatrix(BitReader& in) {
+QTransform ReadMatrix(swf::BitReader& in) {
     in.align();
     double a = 1, d = 1, b = 0, c = 0;
     if (in.flag()) {
@@ -59,17 +29,17 @@ QTransform ReadMatrix(BitReader& in) {
     return QTransform(a, b, c, d, tx, ty);
 }
 
-QColor ReadRgb(BitReader& in) {
+QColor ReadRgb(swf::BitReader& in) {
     const int r = in.u8(), g = in.u8(), b = in.u8();
     return QColor(r, g, b);
 }
 
-QColor ReadRgba(BitReader& in) {
+QColor ReadRgba(swf::BitReader& in) {
     const int r = in.u8(), g = in.u8(), b = in.u8(), a = in.u8();
     return QColor(r, g, b, a);
 }
 
-ColorTransform ReadColorTransform(BitReader& in, bool withAlpha) {
+ColorTransform ReadColorTransform(swf::BitReader& in, bool withAlpha) {
     in.align();
     ColorTransform cx;
     const bool hasAdd = in.flag();
@@ -97,7 +67,7 @@ ColorTransform ReadColorTransform(BitReader& in, bool withAlpha) {
 
 namespace {
 
-void ReadFilterFlags(BitReader& in, Filter& f, bool fourBitPasses) {
+void ReadFilterFlags(swf::BitReader& in, Filter& f, bool fourBitPasses) {
     f.inner = in.flag();
     f.knockout = in.flag();
     f.compositeSource = in.flag();
@@ -110,7 +80,7 @@ void ReadFilterFlags(BitReader& in, Filter& f, bool fourBitPasses) {
     in.align();
 }
 
-void ReadBlurAngle(BitReader& in, Filter& f, bool withAngle) {
+void ReadBlurAngle(swf::BitReader& in, Filter& f, bool withAngle) {
     f.blurX = in.fixed16();
     f.blurY = in.fixed16();
     if (withAngle) {
@@ -121,7 +91,7 @@ void ReadBlurAngle(BitReader& in, Filter& f, bool withAngle) {
 
 } // namespace
 
-std::vector<Filter> ReadFilterList(BitReader& in) {
+std::vector<Filter> ReadFilterList(swf::BitReader& in) {
     std::vector<Filter> out;
     const int count = in.u8();
     for (int i = 0; i < count && !in.overrun(); ++i) {
