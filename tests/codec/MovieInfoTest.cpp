@@ -1,8 +1,8 @@
 #include "codec/MovieInfo.h"
 
 #include "codec/Errors.h"
-#include "fixtures/Bytes.h"
-#include "fixtures/TempDir.h"
+#include "support/Bytes.h"
+#include "support/TempDir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

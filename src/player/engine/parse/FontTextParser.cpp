@@ -124,6 +124,26 @@ void ParseFontTag(const Tag& tag, ParseContext& context) {
     context.dictionary.define(id, std::move(font));
 }
 
+namespace {
+
+// The style a text record sets, over the style of the record before it.
+TextRun ReadRunStyle(swf::BitReader& in, std::uint8_t flags, const TextRun& before,
+                     bool withAlpha) {
+    enum : std::uint8_t { HasX = 0x01, HasY = 0x02, HasColor = 0x04, HasFont = 0x08 };
+    TextRun run = before;
+    run.glyphs.clear();
+    run.fontId = (flags & HasFont) ? in.u16() : run.fontId;
+    if (flags & HasColor) {
+        run.color = withAlpha ? ReadRgba(in) : ReadRgb(in);
+    }
+    run.x = (flags & HasX) ? in.s16() : run.x;
+    run.y = (flags & HasY) ? in.s16() : run.y;
+    run.height = (flags & HasFont) ? in.u16() : run.height;
+    return run;
+}
+
+} // namespace
+
 void ParseTextTag(const Tag& tag, ParseContext& context) {
     swf::BitReader in(tag.body);
     const std::uint16_t id = in.u16();
@@ -138,23 +158,7 @@ void ParseTextTag(const Tag& tag, ParseContext& context) {
         if (flags == 0) {
             break;
         }
-        TextRun run = state;
-        run.glyphs.clear();
-        if (flags & 0x08) {
-            run.fontId = in.u16();
-        }
-        if (flags & 0x04) {
-            run.color = tag.code == swf::tags::DefineText2 ? ReadRgba(in) : ReadRgb(in);
-        }
-        if (flags & 0x01) {
-            run.x = in.s16();
-        }
-        if (flags & 0x02) {
-            run.y = in.s16();
-        }
-        if (flags & 0x08) {
-            run.height = in.u16();
-        }
+        TextRun run = ReadRunStyle(in, flags, state, tag.code == swf::tags::DefineText2);
         const int count = in.u8();
         double x = run.x;
         for (int i = 0; i < count && !in.overrun(); ++i) {

@@ -8,9 +8,9 @@
 namespace quillon::engine {
 
 void ParseMorphShapeTag(const Tag& tag, ParseContext& context) {
+    auto morph = std::make_shared<MorphCharacter>();
     swf::BitReader in(tag.body);
     const std::uint16_t id = in.u16();
-    auto morph = std::make_shared<MorphCharacter>();
     morph->startBounds = ReadRect(in);
     morph->endBounds = ReadRect(in);
     ShapeReadOptions opt;

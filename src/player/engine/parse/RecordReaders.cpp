@@ -91,65 +91,76 @@ void ReadBlurAngle(swf::BitReader& in, Filter& f, bool withAngle) {
 
 } // namespace
 
+namespace {
+
+// What shadows, glows and bevels end with: blur (and angle), strength, flags.
+void ReadShadowRest(swf::BitReader& in, Filter& f, bool withAngle, bool fourBitPasses) {
+    ReadBlurAngle(in, f, withAngle);
+    f.strength = in.fixed8();
+    ReadFilterFlags(in, f, fourBitPasses);
+}
+
+// One filter after its kind; false for a kind not known, after which nothing can be found.
+bool ReadFilter(swf::BitReader& in, Filter& f) {
+    switch (f.kind) {
+    case FilterKind::DropShadow:
+        f.color = ReadRgba(in);
+        ReadShadowRest(in, f, true, false);
+        break;
+    case FilterKind::Blur:
+        ReadBlurAngle(in, f, false);
+        f.passes = static_cast<int>(in.ub(5));
+        in.align();
+        break;
+    case FilterKind::Glow:
+        f.color = ReadRgba(in);
+        ReadShadowRest(in, f, false, false);
+        break;
+    case FilterKind::Bevel:
+        // the lit side's colour comes first, whatever some write-ups of the format say
+        f.highlight = ReadRgba(in);
+        f.color = ReadRgba(in);
+        ReadShadowRest(in, f, true, true);
+        break;
+    case FilterKind::GradientGlow:
+    case FilterKind::GradientBevel: {
+        const int n = in.u8();
+        f.ramp.resize(static_cast<std::size_t>(n));
+        for (FilterStop& stop : f.ramp) {
+            stop.color = ReadRgba(in);
+        }
+        for (FilterStop& stop : f.ramp) {
+            stop.ratio = in.u8();
+        }
+        ReadShadowRest(in, f, true, true);
+        break;
+    }
+    case FilterKind::Convolution: {
+        const int w = in.u8(), h = in.u8();
+        in.skip(8 + static_cast<std::size_t>(w * h) * 4 + 4 + 1);
+        break;
+    }
+    case FilterKind::ColorMatrix:
+        for (float& v : f.matrix) {
+            v = in.f32();
+        }
+        break;
+    default:
+        return false; // unknown filter: the rest cannot be found
+    }
+    return true;
+}
+
+} // namespace
+
 std::vector<Filter> ReadFilterList(swf::BitReader& in) {
     std::vector<Filter> out;
     const int count = in.u8();
     for (int i = 0; i < count && !in.overrun(); ++i) {
         Filter f;
         f.kind = static_cast<FilterKind>(in.u8());
-        switch (f.kind) {
-        case FilterKind::DropShadow:
-            f.color = ReadRgba(in);
-            ReadBlurAngle(in, f, true);
-            f.strength = in.fixed8();
-            ReadFilterFlags(in, f, false);
-            break;
-        case FilterKind::Blur:
-            ReadBlurAngle(in, f, false);
-            f.passes = static_cast<int>(in.ub(5));
-            in.align();
-            break;
-        case FilterKind::Glow:
-            f.color = ReadRgba(in);
-            ReadBlurAngle(in, f, false);
-            f.strength = in.fixed8();
-            ReadFilterFlags(in, f, false);
-            break;
-        case FilterKind::Bevel:
-            // the lit side's colour comes first, whatever some write-ups of the format say
-            f.highlight = ReadRgba(in);
-            f.color = ReadRgba(in);
-            ReadBlurAngle(in, f, true);
-            f.strength = in.fixed8();
-            ReadFilterFlags(in, f, true);
-            break;
-        case FilterKind::GradientGlow:
-        case FilterKind::GradientBevel: {
-            const int n = in.u8();
-            f.ramp.resize(static_cast<std::size_t>(n));
-            for (FilterStop& stop : f.ramp) {
-                stop.color = ReadRgba(in);
-            }
-            for (FilterStop& stop : f.ramp) {
-                stop.ratio = in.u8();
-            }
-            ReadBlurAngle(in, f, true);
-            f.strength = in.fixed8();
-            ReadFilterFlags(in, f, true);
-            break;
-        }
-        case FilterKind::Convolution: {
-            const int w = in.u8(), h = in.u8();
-            in.skip(8 + static_cast<std::size_t>(w * h) * 4 + 4 + 1);
-            break;
-        }
-        case FilterKind::ColorMatrix:
-            for (float& v : f.matrix) {
-                v = in.f32();
-            }
-            break;
-        default:
-            return out; // unknown filter: the rest cannot be found
+        if (!ReadFilter(in, f)) {
+            return out;
         }
         out.push_back(f);
     }

@@ -4,18 +4,13 @@
 
 namespace quillon::engine {
 
-// The fill style types of shape records.
+// The fill style types of shape records: solid, three gradients, and bitmaps repeated
+// or clipped, smoothed or hard.
 namespace fill {
-enum : int {
-    Solid = 0x00,
-    LinearGradient = 0x10,
-    RadialGradient = 0x12,
-    FocalGradient = 0x13,
-    RepeatingBitmap = 0x40,
-    ClippedBitmap = 0x41,
-    HardRepeatingBitmap = 0x42, // not smoothed
-    HardClippedBitmap = 0x43,
-};
+constexpr int Solid = 0x00;
+constexpr int LinearGradient = 0x10, RadialGradient = 0x12, FocalGradient = 0x13;
+constexpr int RepeatingBitmap = 0x40, ClippedBitmap = 0x41;
+constexpr int HardRepeatingBitmap = 0x42, HardClippedBitmap = 0x43;
 } // namespace fill
 
 namespace {
@@ -153,31 +148,117 @@ FillStyle ReadFillStyle(swf::BitReader& in, const ShapeReadOptions& opt, FillSty
     return s;
 }
 
-void ReadStyleSet(swf::BitReader& in, const ShapeReadOptions& opt, StyleSet& set,
-                  StyleSet* endSet) {
-    const int fills = ReadCount(in, opt);
-    for (int i = 0; i < fills && !in.overrun(); ++i) {
-        FillStyle end;
-        set.fills.push_back(ReadFillStyle(in, opt, endSet ? &end : nullptr));
-        if (endSet) {
-            endSet->fills.push_back(end);
-        }
-    }
-    const int lines = ReadCount(in, opt);
-    for (int i = 0; i < lines && !in.overrun(); ++i) {
-        LineStyle end;
-        set.lines.push_back(ReadLineStyle(in, opt, endSet ? &end : nullptr));
-        if (endSet) {
-            endSet->lines.push_back(end);
+namespace {
+
+// A counted array of styles, and beside it the end styles of a morph shape.
+template <class Style, class Reader>
+void ReadStyles(swf::BitReader& in, const ShapeReadOptions& opt, std::vector<Style>& styles,
+                std::vector<Style>* ends, Reader read) {
+    const int count = ReadCount(in, opt);
+    for (int i = 0; i < count && !in.overrun(); ++i) {
+        Style end;
+        styles.push_back(read(in, opt, ends ? &end : nullptr));
+        if (ends) {
+            ends->push_back(end);
         }
     }
 }
 
+} // namespace
+
+void ReadStyleSet(swf::BitReader& in, const ShapeReadOptions& opt, StyleSet& set,
+                  StyleSet* endSet) {
+    ReadStyles(in, opt, set.fills, endSet ? &endSet->fills : nullptr, ReadFillStyle);
+    ReadStyles(in, opt, set.lines, endSet ? &endSet->lines : nullptr, ReadLineStyle);
+}
+
+namespace {
+
+// The flags of a style-change record.
+enum StyleChange : unsigned {
+    MoveTo = 0x01,
+    NewFill0 = 0x02,
+    NewFill1 = 0x04,
+    NewLine = 0x08,
+    NewStyles = 0x10,
+};
+
+// An edge record after its first flag bit: a straight edge or a curve from the pen.
+ShapeRecord ReadEdge(swf::BitReader& in, QPointF pen) {
+    ShapeRecord r;
+    const bool straight = in.flag();
+    const unsigned bits = in.ub(4) + 2;
+    if (straight) {
+        r.type = ShapeRecord::Type::Straight;
+        double dx = 0, dy = 0;
+        if (in.flag()) {
+            dx = in.sb(bits);
+            dy = in.sb(bits);
+        } else if (in.flag()) {
+            dy = in.sb(bits);
+        } else {
+            dx = in.sb(bits);
+        }
+        r.to = pen + QPointF(dx, dy);
+        r.control = (pen + r.to) / 2;
+    } else {
+        r.type = ShapeRecord::Type::Curve;
+        const double cx = in.sb(bits), cy = in.sb(bits);
+        const double ax = in.sb(bits), ay = in.sb(bits);
+        r.control = pen + QPointF(cx, cy);
+        r.to = r.control + QPointF(ax, ay);
+    }
+    return r;
+}
+
+struct StyleBits {
+    unsigned fill = 0, line = 0;
+    void read(swf::BitReader& in) {
+        in.align();
+        fill = in.ub(4);
+        line = in.ub(4);
+    }
+};
+
+// A style-change record after its flags: a move, new style indices, new style arrays.
+ShapeRecord ReadStyleChange(swf::BitReader& in, unsigned flags, const ShapeReadOptions& opt,
+                            StyleBits& bits, ShapeData& data, std::vector<StyleSet>* morphEndSets) {
+    ShapeRecord r;
+    if (flags & MoveTo) {
+        const unsigned moveBits = in.ub(5);
+        const double x = in.sb(moveBits), y = in.sb(moveBits);
+        r.moveTo = true;
+        r.to = QPointF(x, y);
+    }
+    if (flags & NewFill0) {
+        r.fill0 = static_cast<int>(in.ub(bits.fill));
+    }
+    if (flags & NewFill1) {
+        r.fill1 = static_cast<int>(in.ub(bits.fill));
+    }
+    if (flags & NewLine) {
+        r.line = static_cast<int>(in.ub(bits.line));
+    }
+    if ((flags & NewStyles) && opt.hasStyles && opt.version >= 2) {
+        StyleSet set;
+        StyleSet endSet;
+        ReadStyleSet(in, opt, set, morphEndSets ? &endSet : nullptr);
+        data.styleSets.push_back(std::move(set));
+        if (morphEndSets) {
+            morphEndSets->push_back(std::move(endSet));
+        }
+        r.styleSet = static_cast<int>(data.styleSets.size()) - 1;
+        bits.read(in);
+    }
+    return r;
+}
+
+} // namespace
+
 bool ReadShapeRecords(swf::BitReader& in, const ShapeReadOptions& opt, ShapeData& data,
                       std::vector<StyleSet>* morphEndSets) {
-    in.align();
-    unsigned fillBits = in.ub(4);
-    unsigned lineBits = in.ub(4);
+    StyleBits bits;
+    bits.read(in);
     QPointF pen;
     std::size_t edges = 0;
     while (true) {
@@ -188,29 +269,7 @@ bool ReadShapeRecords(swf::BitReader& in, const ShapeReadOptions& opt, ShapeData
             if (++edges > MaxShapeEdges) {
                 return false;
             }
-            ShapeRecord r;
-            const bool straight = in.flag();
-            const unsigned bits = in.ub(4) + 2;
-            if (straight) {
-                r.type = ShapeRecord::Type::Straight;
-                double dx = 0, dy = 0;
-                if (in.flag()) {
-                    dx = in.sb(bits);
-                    dy = in.sb(bits);
-                } else if (in.flag()) {
-                    dy = in.sb(bits);
-                } else {
-                    dx = in.sb(bits);
-                }
-                r.to = pen + QPointF(dx, dy);
-                r.control = (pen + r.to) / 2;
-            } else {
-                r.type = ShapeRecord::Type::Curve;
-                const double cx = in.sb(bits), cy = in.sb(bits);
-                const double ax = in.sb(bits), ay = in.sb(bits);
-                r.control = pen + QPointF(cx, cy);
-                r.to = r.control + QPointF(ax, ay);
-            }
+            const ShapeRecord r = ReadEdge(in, pen);
             pen = r.to;
             data.records.push_back(r);
             continue;
@@ -219,35 +278,9 @@ bool ReadShapeRecords(swf::BitReader& in, const ShapeReadOptions& opt, ShapeData
         if (flags == 0) {
             return true;
         }
-        ShapeRecord r;
-        if (flags & 0x01) {
-            const unsigned bits = in.ub(5);
-            const double x = in.sb(bits), y = in.sb(bits);
-            r.moveTo = true;
-            r.to = QPointF(x, y);
+        const ShapeRecord r = ReadStyleChange(in, flags, opt, bits, data, morphEndSets);
+        if (r.moveTo) {
             pen = r.to;
-        }
-        if (flags & 0x02) {
-            r.fill0 = static_cast<int>(in.ub(fillBits));
-        }
-        if (flags & 0x04) {
-            r.fill1 = static_cast<int>(in.ub(fillBits));
-        }
-        if (flags & 0x08) {
-            r.line = static_cast<int>(in.ub(lineBits));
-        }
-        if ((flags & 0x10) && opt.hasStyles && opt.version >= 2) {
-            StyleSet set;
-            StyleSet endSet;
-            ReadStyleSet(in, opt, set, morphEndSets ? &endSet : nullptr);
-            data.styleSets.push_back(std::move(set));
-            if (morphEndSets) {
-                morphEndSets->push_back(std::move(endSet));
-            }
-            r.styleSet = static_cast<int>(data.styleSets.size()) - 1;
-            in.align();
-            fillBits = in.ub(4);
-            lineBits = in.ub(4);
         }
         data.records.push_back(r);
     }

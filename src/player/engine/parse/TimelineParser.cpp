@@ -4,6 +4,7 @@
 #include "player/engine/parse/BitmapParser.h"
 #include "player/engine/parse/DefinitionParsers.h"
 
+#include <map>
 #include <set>
 
 namespace quillon::engine {
@@ -12,46 +13,45 @@ namespace {
 
 // Tags the engine has no use for; skipped without a word.
 namespace t = swf::tags;
+// clang-format off
 const std::set<int> QuietTags = {
-    t::DefineSound,
-    t::StartSound,
-    t::SoundStreamHead,
-    t::SoundStreamBlock,
-    t::Protect,
-    t::ProductInfo,
-    t::SoundStreamHead2,
-    t::ExportAssets,
-    t::ImportAssets,
-    t::EnableDebugger,
-    t::DebugId,
-    t::EnableDebugger2,
-    t::ScriptLimits,
-    t::SetTabIndex,
-    t::FileAttributes,
-    t::ImportAssets2,
-    t::DoAbcDefine,
-    t::DefineFontAlignZones,
-    t::TextSettings,
-    t::SymbolClass,
-    t::Metadata,
-    t::DefineScalingGrid,
-    t::DoAbc,
-    t::DefineSceneAndFrameLabels,
-    t::DefineBinaryData,
-    t::DefineFontName,
-    t::StartSound2,
-    t::DefineFont4,
-    t::EnableTelemetry,
-    t::FreeCharacter,
-    t::DoInitAction,
-    t::DefineButtonSound,
-    t::DefineButtonColorTransform,
-    t::PathsArePostScript,
-    t::StopSound,
-    t::NameCharacter,
-    t::GeneratorText,
-    t::ToolMarker,
-};
+    t::DefineSound, t::StartSound, t::SoundStreamHead, t::SoundStreamBlock, t::Protect,
+    t::ProductInfo, t::SoundStreamHead2, t::ExportAssets, t::ImportAssets, t::EnableDebugger,
+    t::DebugId, t::EnableDebugger2, t::ScriptLimits, t::SetTabIndex, t::FileAttributes,
+    t::ImportAssets2, t::DoAbcDefine, t::DefineFontAlignZones, t::TextSettings, t::SymbolClass,
+    t::Metadata, t::DefineScalingGrid, t::DoAbc, t::DefineSceneAndFrameLabels,
+    t::DefineBinaryData, t::DefineFontName, t::StartSound2, t::DefineFont4, t::EnableTelemetry,
+    t::FreeCharacter, t::DoInitAction, t::DefineButtonSound, t::DefineButtonColorTransform,
+    t::PathsArePostScript, t::StopSound, t::NameCharacter, t::GeneratorText, t::ToolMarker};
+// clang-format on
+
+using DefinitionParser = void (*)(const Tag&, ParseContext&);
+
+// The parser of each definition tag but DefineSprite, which nests.
+const std::map<int, DefinitionParser>& DefinitionParsers() {
+    static const std::map<int, DefinitionParser> parsers = [] {
+        std::map<int, DefinitionParser> out;
+        const auto route = [&](std::initializer_list<int> codes, DefinitionParser parse) {
+            for (int code : codes) {
+                out[code] = parse;
+            }
+        };
+        route({t::DefineShape, t::DefineShape2, t::DefineShape3, t::DefineShape4}, ParseShapeTag);
+        route({t::DefineMorphShape, t::DefineMorphShape2}, ParseMorphShapeTag);
+        route({t::DefineBits, t::JpegTables, t::DefineBitsJpeg2, t::DefineBitsJpeg3,
+               t::DefineBitsJpeg4, t::DefineBitsLossless, t::DefineBitsLossless2},
+              ParseBitmapTag);
+        route(
+            {t::DefineFont, t::DefineFont2, t::DefineFont3, t::DefineFontInfo, t::DefineFontInfo2},
+            ParseFontTag);
+        route({t::DefineText, t::DefineText2}, ParseTextTag);
+        route({t::DefineEditText}, ParseEditTextTag);
+        route({t::DefineButton, t::DefineButton2}, ParseButtonTag);
+        route({t::DefineVideoStream, t::VideoFrame}, ParseVideoTag);
+        return out;
+    }();
+    return parsers;
+}
 
 void ParseSprite(const Tag& tag, ParseContext& context, int depth) {
     swf::BitReader in(tag.body);
@@ -68,56 +68,13 @@ void ParseSprite(const Tag& tag, ParseContext& context, int depth) {
 }
 
 void ParseDefinition(const Tag& tag, ParseContext& context, int depth) {
-    switch (tag.code) {
-    case swf::tags::DefineShape:
-    case swf::tags::DefineShape2:
-    case swf::tags::DefineShape3:
-    case swf::tags::DefineShape4:
-        ParseShapeTag(tag, context);
-        break;
-    case swf::tags::DefineMorphShape:
-    case swf::tags::DefineMorphShape2:
-        ParseMorphShapeTag(tag, context);
-        break;
-    case swf::tags::DefineBits:
-    case swf::tags::JpegTables:
-    case swf::tags::DefineBitsJpeg2:
-    case swf::tags::DefineBitsJpeg3:
-    case swf::tags::DefineBitsJpeg4:
-    case swf::tags::DefineBitsLossless:
-    case swf::tags::DefineBitsLossless2:
-        ParseBitmapTag(tag, context);
-        break;
-    case swf::tags::DefineFont:
-    case swf::tags::DefineFont2:
-    case swf::tags::DefineFont3:
-    case swf::tags::DefineFontInfo:
-    case swf::tags::DefineFontInfo2:
-        ParseFontTag(tag, context);
-        break;
-    case swf::tags::DefineText:
-    case swf::tags::DefineText2:
-        ParseTextTag(tag, context);
-        break;
-    case swf::tags::DefineEditText:
-        ParseEditTextTag(tag, context);
-        break;
-    case swf::tags::DefineButton:
-    case swf::tags::DefineButton2:
-        ParseButtonTag(tag, context);
-        break;
-    case swf::tags::DefineSprite:
+    if (tag.code == t::DefineSprite) {
         ParseSprite(tag, context, depth);
-        break;
-    case swf::tags::DefineVideoStream:
-    case swf::tags::VideoFrame:
-        ParseVideoTag(tag, context);
-        break;
-    default:
-        if (!QuietTags.contains(tag.code)) {
-            context.warn("skipped unknown tag " + std::to_string(tag.code));
-        }
-        break;
+    } else if (const auto it = DefinitionParsers().find(tag.code);
+               it != DefinitionParsers().end()) {
+        it->second(tag, context);
+    } else if (!QuietTags.contains(tag.code)) {
+        context.warn("skipped unknown tag " + std::to_string(tag.code));
     }
 }
 

@@ -156,6 +156,37 @@ void Renderer::drawInstance(QPainter& painter, const Instance& instance, const Q
     drawContent(painter, instance, m, cx, nesting);
 }
 
+bool Renderer::fitFilterLayer(const Instance& instance, const QTransform& m, int nesting,
+                              QRect& area, QTransform& placed) const {
+    const QRectF bounds = boundsOf(instance, m, nesting);
+    const auto sane = [](double v) { return std::abs(v) < 1e7; }; // also false for NaN
+    if (!bounds.isEmpty() && sane(bounds.left()) && sane(bounds.top()) && sane(bounds.right()) &&
+        sane(bounds.bottom())) {
+        // A filtered object is drawn as a bitmap of its own that sits on whole pixels:
+        // the corner of its bounds moves to the nearest pixel corner.
+        const QPointF snap(std::floor(bounds.left() + 0.5) - bounds.left(),
+                           std::floor(bounds.top() + 0.5) - bounds.top());
+        placed *= QTransform::fromTranslate(snap.x(), snap.y());
+        if (!BlendActsOnLayerOnly(instance.blendMode) && !BlendWorksPerPixel(instance.blendMode)) {
+            // the layer needs to hold only what the filters can reach (and a little
+            // slack for glyphs poking out of their text's bounds)
+            int margin = 2;
+            for (const Filter& f : instance.filters) {
+                margin += FilterMargin(f, TwipsPerPixel * viewScale_);
+            }
+            area = bounds.translated(snap)
+                       .toAlignedRect()
+                       .adjusted(-margin, -margin, margin, margin)
+                       .intersected(area);
+            if (area.isEmpty()) {
+                return false;
+            }
+            placed *= QTransform::fromTranslate(-area.x(), -area.y());
+        }
+    }
+    return true;
+}
+
 void Renderer::drawLayered(QPainter& painter, const Instance& instance, const QTransform& m,
                            const ColorTransform& cx, int nesting) {
     if (BlendActsOnLayerOnly(instance.blendMode) && layers_ == 0) {
@@ -171,34 +202,8 @@ void Renderer::drawLayered(QPainter& painter, const Instance& instance, const QT
     const QPaintDevice* device = painter.device();
     QRect area(0, 0, device->width(), device->height());
     QTransform placed = m;
-    if (!instance.filters.empty()) {
-        const QRectF bounds = boundsOf(instance, m, nesting);
-        const auto sane = [](double v) { return std::abs(v) < 1e7; }; // also false for NaN
-        if (!bounds.isEmpty() && sane(bounds.left()) && sane(bounds.top()) &&
-            sane(bounds.right()) && sane(bounds.bottom())) {
-            // A filtered object is drawn as a bitmap of its own that sits on whole pixels:
-            // the corner of its bounds moves to the nearest pixel corner.
-            const QPointF snap(std::floor(bounds.left() + 0.5) - bounds.left(),
-                               std::floor(bounds.top() + 0.5) - bounds.top());
-            placed *= QTransform::fromTranslate(snap.x(), snap.y());
-            if (!BlendActsOnLayerOnly(instance.blendMode) &&
-                !BlendWorksPerPixel(instance.blendMode)) {
-                // the layer needs to hold only what the filters can reach (and a little
-                // slack for glyphs poking out of their text's bounds)
-                int margin = 2;
-                for (const Filter& f : instance.filters) {
-                    margin += FilterMargin(f, TwipsPerPixel * viewScale_);
-                }
-                area = bounds.translated(snap)
-                           .toAlignedRect()
-                           .adjusted(-margin, -margin, margin, margin)
-                           .intersected(area);
-                if (area.isEmpty()) {
-                    return; // nothing of it can show on the picture
-                }
-                placed *= QTransform::fromTranslate(-area.x(), -area.y());
-            }
-        }
+    if (!instance.filters.empty() && !fitFilterLayer(instance, m, nesting, area, placed)) {
+        return; // nothing of it can show on the picture
     }
     QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
     if (layer.isNull()) {

@@ -28,6 +28,10 @@ private:
                      const ColorTransform& cx, int nesting);
     void drawLayered(QPainter& painter, const Instance& instance, const QTransform& m,
                      const ColorTransform& cx, int nesting);
+    // Shrinks the layer of a filtered instance to what its filters can reach, on whole
+    // pixels; false when nothing of it can show.
+    bool fitFilterLayer(const Instance& instance, const QTransform& m, int nesting, QRect& area,
+                        QTransform& placed) const;
     QPainterPath maskPath(const Instance& instance, const QTransform& m, int nesting);
     // The device rectangle an instance covers (drawn parts only, masks left out).
     QRectF boundsOf(const Instance& instance, const QTransform& m, int nesting) const;

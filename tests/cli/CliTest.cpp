@@ -1,7 +1,7 @@
 // quillon-cli as scripts use it: its output lines and exit statuses.
 
-#include "fixtures/Bytes.h"
-#include "fixtures/TempDir.h"
+#include "support/Bytes.h"
+#include "support/TempDir.h"
 
 #include <cstdio>
 #include <filesystem>
