@@ -6,6 +6,7 @@
 #include "codec/Errors.h"
 #include "codec/FileIO.h"
 #include "codec/MovieInfo.h"
+#include "codec/Transforms.h"
 
 #include <fstream>
 #include <iomanip>
@@ -95,6 +96,11 @@ int RunInfoCommand(const Args& args) {
             std::cout << (i ? ",\n " : "") << objects[i];
         }
         std::cout << "]\n";
+    }
+    // What was asked for is the output itself: a redirect to a full disk is a failure.
+    if (!std::cout.flush()) {
+        std::cerr << "quillon-cli: cannot write the output: " << DiskFullText << "\n";
+        return ExitWriteFailed;
     }
     return status;
 }

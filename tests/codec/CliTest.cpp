@@ -75,6 +75,14 @@ TEST_F(CliTest, InfoWritesNothingSoAFullDiskCannotSpoilIt) {
         << run.out;
 }
 
+// Output redirected to a full disk: the values never reach the file, so it is no success.
+TEST_F(CliTest, InfoOutputThatCannotBeWrittenIsAFailure) {
+    const std::string path = Movie("m.swf", CompressedMovie(MovieBody(5000), 9));
+    const CliRun run = Cli("info " + Quote(path) + " >" + Quote(dir.file("out.txt")),
+                           "trap '' XFSZ; ulimit -f 0; ");
+    EXPECT_EQ(run.status, 4);
+}
+
 TEST_F(CliTest, InfoJsonGivesTheExactFrameRate) {
     Bytes body = MovieBody(100);
     body[7] = 5; // 224 + 5/256 frames per second
