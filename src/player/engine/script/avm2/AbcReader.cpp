@@ -55,7 +55,7 @@ AbcFile Reader::read() {
 void Reader::readConstantPool() {
     // Each pool's count includes the implied entry 0, so 0 and 1 both mean "empty".
     const auto poolCount = [&](const char* what, std::size_t minBytes) {
-        const std::uint32_t n = in_.count(what, minBytes);
+        const std::uint32_t n = in_.poolCount(what, minBytes);
         return n == 0 ? 0u : n - 1;
     };
     for (std::uint32_t n = poolCount("int", 1); n > 0; --n) {
@@ -76,7 +76,7 @@ void Reader::readConstantPool() {
 }
 
 void Reader::readNamespaces() {
-    std::uint32_t n = in_.count("namespace", 2);
+    std::uint32_t n = in_.poolCount("namespace", 2);
     for (std::uint32_t i = 1; i < n; ++i) {
         AbcNamespace ns;
         const std::uint8_t kind = in_.u8();
@@ -90,7 +90,7 @@ void Reader::readNamespaces() {
         ns.name = index(abc_.strings.size(), "namespace name string");
         abc_.namespaces.push_back(ns);
     }
-    n = in_.count("namespace set", 1);
+    n = in_.poolCount("namespace set", 1);
     for (std::uint32_t i = 1; i < n; ++i) {
         std::vector<std::uint32_t> set(in_.count("namespace set entry", 1));
         for (auto& ns : set) {
@@ -104,7 +104,7 @@ void Reader::readNamespaces() {
 }
 
 void Reader::readMultinames() {
-    const std::uint32_t n = in_.count("multiname", 1);
+    const std::uint32_t n = in_.poolCount("multiname", 1);
     for (std::uint32_t i = 1; i < n; ++i) {
         abc_.multinames.push_back(readMultiname());
     }

@@ -83,3 +83,16 @@ std::uint32_t AbcStream::count(const char* what, std::size_t minBytes) {
 }
 
 } // namespace quillon::avm2
+
+namespace quillon::avm2 {
+
+std::uint32_t AbcStream::poolCount(const char* what, std::size_t minBytes) {
+    const std::uint32_t n = u30();
+    const std::uint64_t entries = n ? n - 1 : 0;
+    if (entries * minBytes > remaining()) {
+        fail(std::string(what) + " count " + std::to_string(n) + " larger than the data");
+    }
+    return n;
+}
+
+} // namespace quillon::avm2

@@ -32,6 +32,8 @@ public:
     // A count read from the file, refused when it could not fit in what is left
     // (each entry takes at least minBytes), so a damaged count cannot reserve memory.
     std::uint32_t count(const char* what, std::size_t minBytes = 1);
+    // A constant pool's count, which includes the implied entry 0.
+    std::uint32_t poolCount(const char* what, std::size_t minBytes = 1);
     [[noreturn]] void fail(const std::string& what) const;
 
 private:

@@ -113,6 +113,7 @@ Value NewNamespace(Vm& vm, const Value&, std::span<const Value> args) {
     ns->uri = ToString(vm, Arg(args, args.size() > 1 ? 1 : 0));
     ns->ns = vm.internNs(NsKind::Namespace, ns->uri);
     ns->cls = vm.core.ns;
+    ns->traits = vm.core.ns->instanceTraits.get();
     ns->proto = vm.core.ns->prototype;
     return Value::object(ns);
 }

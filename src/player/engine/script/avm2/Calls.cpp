@@ -29,10 +29,11 @@ private:
 
 Value InvokeMethod(Vm& vm, const MethodRef& method, const Value& thisv, std::span<const Value> args,
                    const std::shared_ptr<const ScopeChain>& scope) {
-    DepthGuard guard(vm);
+    // Only script calls count: every unbounded recursion passes through one.
     if (method.native) {
         return method.native(vm, thisv, args);
     }
+    DepthGuard guard(vm);
     const MethodInfo& info = *method.abc;
     return RunMethod(vm, info, thisv, args, scope ? scope : info.scope);
 }

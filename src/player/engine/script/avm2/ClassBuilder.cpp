@@ -77,6 +77,7 @@ Value ConstantValue(Vm& vm, const AbcUnit& unit, const AbcConstant& c) {
         ns->ns = unit.namespaces[c.index];
         ns->uri = vm.nsUri(ns->ns);
         ns->cls = vm.core.ns;
+        ns->traits = vm.core.ns->instanceTraits.get();
         return Value::object(ns);
     }
     }

@@ -113,6 +113,7 @@ void PushNamespace(Frame& f, const Instr& in) {
     ns->ns = f.method.unit->namespaces[in.a];
     ns->uri = f.vm.nsUri(ns->ns);
     ns->cls = f.vm.core.ns;
+    ns->traits = f.vm.core.ns->instanceTraits.get();
     f.push(Value::object(ns));
 }
 void Pop(Frame& f, const Instr&) { f.pop(); }

@@ -38,7 +38,10 @@ void Vm::limitReached(const std::string& what) {
 Object* Vm::newObject() {
     Object* obj = make<Object>();
     obj->cls = core.object;
-    obj->proto = core.object ? core.object->prototype : nullptr;
+    if (core.object) {
+        obj->proto = core.object->prototype;
+        obj->traits = core.object->instanceTraits.get();
+    }
     return obj;
 }
 
@@ -49,6 +52,7 @@ ArrayObject* Vm::newArray(std::vector<Value> items) {
     auto* array = make<ArrayObject>();
     array->cls = core.array;
     array->proto = core.array->prototype;
+    array->traits = core.array->instanceTraits.get();
     array->items = std::move(items);
     return array;
 }
