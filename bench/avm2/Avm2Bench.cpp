@@ -51,7 +51,8 @@ int main() {
         const double cpuStart = CpuMilliseconds();
         vm.runAbc(bytes);
         cpu.push_back(CpuMilliseconds() - cpuStart);
-        const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+        const std::chrono::duration<double, std::milli> took =
+            std::chrono::steady_clock::now() - start;
         times.push_back(took.count());
     }
     std::sort(times.begin(), times.end());

@@ -1,8 +1,9 @@
 // The ABC reader on damaged input: every truncation and each kind of bad index fails
 // with a clear error, never a crash; and the decoder's checks on method bodies.
 
-#include "Avm2TestSupport.h"
 #include "player/engine/script/avm2/AbcReader.h"
+
+#include "Avm2TestSupport.h"
 #include "player/engine/script/avm2/DoAbcTag.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +29,8 @@ std::vector<std::uint8_t> FullFile() {
     code.branch(0x10, end);
     const std::size_t target = code.position();
     code.op(0x29).place(end).op(0x47);
-    const std::uint32_t method = abc.method(1, 0x04, {{abc.integer(3), 0x03}}, "f", {abc.name("int")});
+    const std::uint32_t method =
+        abc.method(1, 0x04, {{abc.integer(3), 0x03}}, "f", {abc.name("int")});
     abc.body(method, code, 8, {{from, to, target, abc.name("Error"), abc.name("e")}},
              {{abc.name("local"), 0, 1, abc.name("int"), 0, 0}});
     AbcClassSpec spec;
@@ -118,7 +120,8 @@ TEST(AbcReader, DoAbcBodies) {
     EXPECT_EQ(tag.name, "main");
     EXPECT_EQ(tag.abc.size(), 4u);
     EXPECT_EQ(avm2::ReadDoAbcBody(avm2::kDoAbcTag, body).abc.size(), body.size());
-    EXPECT_THROW(avm2::ReadDoAbcBody(avm2::kDoAbc2Tag, std::vector<std::uint8_t>{1, 0}), avm2::AbcError);
+    EXPECT_THROW(avm2::ReadDoAbcBody(avm2::kDoAbc2Tag, std::vector<std::uint8_t>{1, 0}),
+                 avm2::AbcError);
     EXPECT_THROW(avm2::ReadDoAbcBody(avm2::kDoAbc2Tag, std::vector<std::uint8_t>{0, 0, 0, 0, 'x'}),
                  avm2::AbcError);
 }

@@ -24,7 +24,8 @@ ScriptRun RunMain(AbcWriter& abc, const AbcCode& code, const avm2::Limits& limit
     return RunBytes(abc.bytes(), limits);
 }
 
-std::uint32_t AddMethod(AbcWriter& abc, const AbcCode& code, std::uint32_t params, std::uint8_t flags,
+std::uint32_t AddMethod(AbcWriter& abc, const AbcCode& code, std::uint32_t params,
+                        std::uint8_t flags,
                         const std::vector<std::pair<std::uint32_t, std::uint8_t>>& optional,
                         const std::vector<AbcTraitSpec>& traits,
                         const std::vector<AbcExceptionSpec>& exceptions) {

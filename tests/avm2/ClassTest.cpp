@@ -33,7 +33,11 @@ struct Hierarchy {
         who = abc.name("who");
         AbcCode hello(abc);
         hello.pushThisScope().nameOp(0x5d, abc.name("trace")).pushString("hello from ");
-        hello.getLocal(0).callProperty(0x46, who, 0).op(0xa0).callProperty(0x4f, abc.name("trace"), 1).op(0x47);
+        hello.getLocal(0)
+            .callProperty(0x46, who, 0)
+            .op(0xa0)
+            .callProperty(0x4f, abc.name("trace"), 1)
+            .op(0x47);
         AbcCode size(abc);
         size.pushInt(3).op(0x48);
         AbcCode baseInit(abc);
@@ -56,13 +60,19 @@ struct Hierarchy {
         derivedSpec.superName = base;
         derivedSpec.iinit = AddMethod(abc, derivedInit);
         derivedSpec.cinit = Empty(abc);
-        derivedSpec.instanceTraits = {{who, 1, 0, 0, 0, 0, ReturnString(abc, "derived"), 0x2},
-                                      {abc.name("superWho"), 1, 0, 0, 0, 0, AddMethod(abc, superWho)}};
+        derivedSpec.instanceTraits = {
+            {who, 1, 0, 0, 0, 0, ReturnString(abc, "derived"), 0x2},
+            {abc.name("superWho"), 1, 0, 0, 0, 0, AddMethod(abc, superWho)}};
         derivedIndex = abc.addClass(derivedSpec);
     }
     // Defines both classes on the global object, as compiled script initialisers do.
     void define(AbcCode& code, AbcWriter& abc) const {
-        code.op(0x65).u8(0).nameOp(0x60, abc.name("Object")).op(0x58).u30(baseIndex).nameOp(0x68, base);
+        code.op(0x65)
+            .u8(0)
+            .nameOp(0x60, abc.name("Object"))
+            .op(0x58)
+            .u30(baseIndex)
+            .nameOp(0x68, base);
         code.op(0x65).u8(0).nameOp(0x60, base).op(0x58).u30(derivedIndex).nameOp(0x68, derived);
     }
     std::vector<AbcTraitSpec> traits() const {
@@ -81,16 +91,16 @@ TEST(Avm2Class, OverridingSuperAndTypeTests) {
     main.getLocal(1).callProperty(0x4f, abc.name("hello"), 0);
     main.getLocal(1).callProperty(0x46, abc.name("superWho"), 0).traceTop();
     main.getLocal(1).nameOp(0x66, abc.name("size")).traceTop();
-    main.getLocal(1).nameOp(0xb2, h.base).traceTop();                       // is Base
-    main.getLocal(1).nameOp(0x60, h.derived).op(0xb1).traceTop();          // instanceof Derived
+    main.getLocal(1).nameOp(0xb2, h.base).traceTop();             // is Base
+    main.getLocal(1).nameOp(0x60, h.derived).op(0xb1).traceTop(); // instanceof Derived
     main.nameOp(0x5d, h.base).callProperty(0x4a, h.base, 0).nameOp(0xb2, h.derived).traceTop();
     main.getLocal(1).nameOp(0x66, abc.name("who")).op(0x20).op(0x41).u30(0).traceTop(); // bound
     main.getLocal(1).op(0x70).traceTop();
     main.op(0x47);
     const ScriptRun run = RunMain(abc, main, {}, {}, h.traits());
     EXPECT_EQ(run.error, "");
-    EXPECT_EQ(run.lines, (Lines{"hello from derived", "base", "3", "true", "true", "false", "derived",
-                                "[object Derived]"}));
+    EXPECT_EQ(run.lines, (Lines{"hello from derived", "base", "3", "true", "true", "false",
+                                "derived", "[object Derived]"}));
 }
 
 TEST(Avm2Class, SealedInstancesRefuseNewProperties) {
@@ -99,7 +109,10 @@ TEST(Avm2Class, SealedInstancesRefuseNewProperties) {
     AbcCode main(abc);
     main.pushThisScope();
     h.define(main, abc);
-    main.nameOp(0x5d, h.base).callProperty(0x4a, h.base, 0).pushInt(1).nameOp(0x61, abc.name("extra"));
+    main.nameOp(0x5d, h.base)
+        .callProperty(0x4a, h.base, 0)
+        .pushInt(1)
+        .nameOp(0x61, abc.name("extra"));
     main.op(0x47);
     const ScriptRun run = RunMain(abc, main, {}, {}, h.traits());
     EXPECT_EQ(run.error, "ReferenceError: Error #1056: Cannot create property extra on Base.");
@@ -122,8 +135,8 @@ TEST(Avm2Class, NamespacesKeepEqualNamesApart) {
     main.nameOp(0x60, abc.multiname("x", abc.nsSet({custom, priv}))).traceTop();
     main.op(0x65).u8(0).op(0x31).u30(custom).nameOp(0x66, abc.rtqname("x")).traceTop();
     main.op(0x47);
-    const ScriptRun run = RunMain(abc, main, {}, {},
-                                  {{publicX, 0, 1}, {customX, 0, 2}, {privateX, 0, 3}});
+    const ScriptRun run =
+        RunMain(abc, main, {}, {}, {{publicX, 0, 1}, {customX, 0, 2}, {privateX, 0, 3}});
     EXPECT_EQ(run.error, "");
     EXPECT_EQ(run.lines, (Lines{"public", "custom", "private", "custom", "custom"}));
 }
@@ -152,16 +165,22 @@ TEST(Avm2Class, StaticsAndInterfaces) {
     AbcCode main(abc);
     main.pushThisScope();
     main.op(0x65).u8(0).op(0x20).op(0x58).u30(ifaceIndex).nameOp(0x68, shape);
-    main.op(0x65).u8(0).nameOp(0x60, abc.name("Object")).op(0x58).u30(squareIndex).nameOp(0x68, square);
+    main.op(0x65)
+        .u8(0)
+        .nameOp(0x60, abc.name("Object"))
+        .op(0x58)
+        .u30(squareIndex)
+        .nameOp(0x68, square);
     main.nameOp(0x60, square).nameOp(0x66, count).traceTop();
-    main.nameOp(0x60, square).pushDouble(2.75).nameOp(0x61, count);  // an int slot truncates
+    main.nameOp(0x60, square).pushDouble(2.75).nameOp(0x61, count); // an int slot truncates
     main.nameOp(0x60, square).nameOp(0x66, count).traceTop();
     main.nameOp(0x5d, square).callProperty(0x4a, square, 0).nameOp(0xb2, shape).traceTop();
     main.nameOp(0x5d, square).callProperty(0x4a, square, 0).nameOp(0x86, shape).op(0x95).traceTop();
     main.nameOp(0x60, square).op(0x70).traceTop();
     main.op(0x47);
-    const ScriptRun run = RunMain(abc, main, {}, {}, {{shape, 4, 1, 0, 0, 0, ifaceIndex},
-                                                     {square, 4, 2, 0, 0, 0, squareIndex}});
+    const ScriptRun run =
+        RunMain(abc, main, {}, {},
+                {{shape, 4, 1, 0, 0, 0, ifaceIndex}, {square, 4, 2, 0, 0, 0, squareIndex}});
     EXPECT_EQ(run.error, "");
     EXPECT_EQ(run.lines, (Lines{"7", "2", "true", "object", "[class Square]"}));
 }

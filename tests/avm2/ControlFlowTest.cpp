@@ -42,7 +42,10 @@ TEST(Avm2Control, ExceptionsCrossCallsToTheirHandler) {
     const std::uint32_t typeError = abc.name("TypeError");
     // function thrower() { throw new TypeError("bad input"); }
     AbcCode thrower(abc);
-    thrower.nameOp(0x5d, typeError).pushString("bad input").callProperty(0x4a, typeError, 1).op(0x03);
+    thrower.nameOp(0x5d, typeError)
+        .pushString("bad input")
+        .callProperty(0x4a, typeError, 1)
+        .op(0x03);
     const std::uint32_t throwerMethod = AddMethod(abc, thrower);
     // try { thrower(); } catch (e:TypeError) { trace(e.message) }
     // try { null.x } catch (e:Error) { trace(e) }
@@ -66,9 +69,9 @@ TEST(Avm2Control, ExceptionsCrossCallsToTheirHandler) {
     main.pushThisScope().traceTop();
     main.place(after2);
     main.op(0x47);
-    const ScriptRun run = RunMain(abc, main, {},
-                                  {{from1, to1, target1, typeError, 0},
-                                   {from2, to2, target2, abc.name("Error"), 0}});
+    const ScriptRun run =
+        RunMain(abc, main, {},
+                {{from1, to1, target1, typeError, 0}, {from2, to2, target2, abc.name("Error"), 0}});
     EXPECT_EQ(run.error, "");
     EXPECT_EQ(run.lines,
               (Lines{"bad input", "between",
@@ -90,9 +93,9 @@ TEST(Avm2Control, EnumerationFollowsInsertionOrder) {
     AbcCode main(abc);
     main.pushThisScope();
     main.pushString("a").pushInt(1).pushString("b").pushInt(2).pushString("c").pushInt(3);
-    main.op(0x55).u30(3).setLocal(1);                                   // {a:1, b:2, c:3}
-    main.getLocal(1).pushInt(4).nameOp(0x61, abc.name("d"));          // o.d = 4
-    main.getLocal(1).nameOp(0x6a, abc.name("b")).op(0x29);            // delete o.b
+    main.op(0x55).u30(3).setLocal(1);                        // {a:1, b:2, c:3}
+    main.getLocal(1).pushInt(4).nameOp(0x61, abc.name("d")); // o.d = 4
+    main.getLocal(1).nameOp(0x6a, abc.name("b")).op(0x29);   // delete o.b
     // for (k in o) trace(k, o[k])
     main.pushInt(0).setLocal(2);
     const auto test = main.label(), body = main.label();
@@ -179,7 +182,9 @@ TEST(Avm2Control, TooFewArgumentsIsAnArgumentError) {
     AbcCode main(abc);
     main.op(0x40).u30(method).op(0x20).pushInt(1).op(0x41).u30(1).op(0x47);
     const ScriptRun run = RunMain(abc, main);
-    EXPECT_EQ(run.error, "ArgumentError: Error #1063: Argument count mismatch on needsTwo. Expected 2, got 1.");
+    EXPECT_EQ(
+        run.error,
+        "ArgumentError: Error #1063: Argument count mismatch on needsTwo. Expected 2, got 1.");
 }
 
 TEST(Avm2Control, DomainMemoryLoadsStoresAndChecksRange) {
@@ -188,22 +193,80 @@ TEST(Avm2Control, DomainMemoryLoadsStoresAndChecksRange) {
     const std::uint32_t utilsNs = abc.ns(0x16, "flash.utils");
     AbcCode main(abc);
     main.pushThisScope();
-    main.nameOp(0x5d, abc.qname(utilsNs, "ByteArray")).callProperty(0x4a, abc.qname(utilsNs, "ByteArray"), 0);
+    main.nameOp(0x5d, abc.qname(utilsNs, "ByteArray"))
+        .callProperty(0x4a, abc.qname(utilsNs, "ByteArray"), 0);
     main.op(0x2a).pushInt(16).nameOp(0x61, abc.name("length")).setLocal(1);
-    main.nameOp(0x60, abc.qname(domainNs, "ApplicationDomain")).nameOp(0x66, abc.name("currentDomain"));
+    main.nameOp(0x60, abc.qname(domainNs, "ApplicationDomain"))
+        .nameOp(0x66, abc.name("currentDomain"));
     main.getLocal(1).nameOp(0x61, abc.name("domainMemory"));
-    main.pushInt(-2).pushInt(4).op(0x3c);               // si32(-2, 4)
-    main.pushInt(4).op(0x37).traceTop();                 // li32(4)
-    main.pushInt(4).op(0x35).traceTop();                 // li8(4): 0xfe
-    main.pushInt(4).op(0x35).op(0x51).traceTop();        // sxi8
-    main.pushDouble(1.5).pushInt(8).op(0x3e);           // sf64(1.5, 8)
+    main.pushInt(-2).pushInt(4).op(0x3c);         // si32(-2, 4)
+    main.pushInt(4).op(0x37).traceTop();          // li32(4)
+    main.pushInt(4).op(0x35).traceTop();          // li8(4): 0xfe
+    main.pushInt(4).op(0x35).op(0x51).traceTop(); // sxi8
+    main.pushDouble(1.5).pushInt(8).op(0x3e);     // sf64(1.5, 8)
     main.pushInt(8).op(0x39).traceTop();
-    main.pushInt(1).op(0x50).traceTop();                 // sxi1(1) = -1
-    main.pushInt(13).op(0x37).traceTop();                // out of range
+    main.pushInt(1).op(0x50).traceTop();  // sxi1(1) = -1
+    main.pushInt(13).op(0x37).traceTop(); // out of range
     main.op(0x47);
     const ScriptRun run = RunMain(abc, main);
     EXPECT_EQ(run.lines, (Lines{"-2", "254", "-2", "1.5", "-1"}));
     EXPECT_EQ(run.error, "RangeError: Error #1506: The specified range is invalid.");
+}
+
+// The fused loop instructions give the same answers as the plain ones, on ints, on
+// other values (the slow path) and when a branch lands inside a fusable run.
+TEST(Avm2Control, FusedLoopsMatchThePlainInstructions) {
+    AbcWriter abc;
+    AbcCode main(abc);
+    main.pushThisScope();
+    // i:int = 2147483646; i++ twice wraps.
+    main.pushInt(2147483646).setLocal(1);
+    for (int k = 0; k < 2; ++k) {
+        main.getLocal(1).op(0xc0).setLocal(1);
+    }
+    main.getLocal(1).traceTop();
+    // x = 0.5; while (x < 3) x = x + 1  (a Number: the slow path)
+    main.pushDouble(0.5).setLocal(2);
+    const auto body = main.label(), test = main.label();
+    main.branch(0x10, test);
+    main.place(body).getLocal(2).op(0xc0).setLocal(2);
+    main.place(test).getLocal(2).pushInt(3).branch(0x15, body);
+    main.getLocal(2).traceTop();
+    // A jump into the middle of "getlocal; pushint; ifge".
+    main.pushInt(7).setLocal(3);
+    const auto middle = main.label(), done = main.label();
+    main.pushInt(1).pushInt(1).branch(0x11, middle);
+    main.getLocal(3);
+    main.place(middle).pushInt(5).branch(0x18, done); // ifge: 1 >= 5 is false
+    main.trace("not taken");
+    main.place(done).op(0x47);
+    const ScriptRun run = RunMain(abc, main);
+    EXPECT_EQ(run.error, "");
+    EXPECT_EQ(run.lines, (Lines{"-2147483648", "3", "not taken"}));
+}
+
+TEST(Avm2Control, WithScopesAndCatchScopes) {
+    AbcWriter abc;
+    const std::uint32_t x = abc.name("x"), e = abc.name("e");
+    AbcCode main(abc);
+    main.pushThisScope();
+    main.pushString("x").pushInt(5).op(0x55).u30(1).op(0x1c); // with ({x: 5})
+    main.nameOp(0x60, x).traceTop();
+    main.nameOp(0x5e, x).pushInt(6).nameOp(0x61, x); // x = 6 inside with
+    main.nameOp(0x60, x).traceTop();
+    main.op(0x1d);
+    // try { throw "oops" } catch (e) { trace(e) } with e in a catch scope
+    const std::size_t from = main.position();
+    main.pushString("oops").op(0x03);
+    const std::size_t to = main.position();
+    const std::size_t target = main.position();
+    main.pushThisScope().op(0x5a).u30(0).op(0x2a).setLocal(1).op(0x2a).op(0x30);
+    main.op(0x2b).op(0x6d).u30(1); // catch scope slot 1 = error
+    main.nameOp(0x60, e).traceTop();
+    main.op(0x1d).op(0x47);
+    const ScriptRun run = RunMain(abc, main, {}, {{from, to, target, 0, e}});
+    EXPECT_EQ(run.error, "");
+    EXPECT_EQ(run.lines, (Lines{"5", "6", "oops"}));
 }
 
 } // namespace

@@ -68,9 +68,9 @@ TEST(Avm2Conversion, IntUintNumberStringBooleanRules) {
         {Then(Str(""), 0x76), "false"},
         {Then(Str("0"), 0x76), "true"},
         {Then(Double(nan), 0x76), "false"},
-        {[](AbcCode& c) { c.op(0x20).op(0x85); }, "null"},     // coerce_s keeps null
-        {[](AbcCode& c) { c.op(0x20).op(0x70); }, "null"},     // convert_s makes "null"
-        {[](AbcCode& c) { c.op(0x21).op(0x75); }, "NaN"},      // undefined to Number
+        {[](AbcCode& c) { c.op(0x20).op(0x85); }, "null"}, // coerce_s keeps null
+        {[](AbcCode& c) { c.op(0x20).op(0x70); }, "null"}, // convert_s makes "null"
+        {[](AbcCode& c) { c.op(0x21).op(0x75); }, "NaN"},  // undefined to Number
         {[](AbcCode& c) { c.op(0x21).op(0x95); }, "undefined"},
         {[](AbcCode& c) { c.op(0x20).op(0x95); }, "object"},
         {Then(Int(3), 0x95), "number"},

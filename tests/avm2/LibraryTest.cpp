@@ -128,7 +128,11 @@ TEST(Avm2Library, ErrorsCarryTheirIds) {
     // A radix out of range is a RangeError with the player's text.
     AbcWriter bad;
     AbcCode code(bad);
-    code.pushThisScope().pushInt(5).pushInt(99).callProperty(0x46, bad.name("toString"), 1).op(0x47);
+    code.pushThisScope()
+        .pushInt(5)
+        .pushInt(99)
+        .callProperty(0x46, bad.name("toString"), 1)
+        .op(0x47);
     EXPECT_EQ(RunMain(bad, code).error,
               "RangeError: Error #1003: The radix argument must be between 2 and 36; got 99.");
 }
@@ -137,7 +141,13 @@ TEST(Avm2Library, FunctionCallAndApply) {
     AbcWriter abc;
     // function add(a, b) { return this.base + a + b }
     AbcCode add(abc);
-    add.getLocal(0).nameOp(0x66, abc.name("base")).getLocal(1).op(0xa0).getLocal(2).op(0xa0).op(0x48);
+    add.getLocal(0)
+        .nameOp(0x66, abc.name("base"))
+        .getLocal(1)
+        .op(0xa0)
+        .getLocal(2)
+        .op(0xa0)
+        .op(0x48);
     const std::uint32_t method = AddMethod(abc, add, 2);
     const Emit fn = [=](AbcCode& c) { c.op(0x40).u30(method); };
     const std::uint32_t baseName = abc.name("base");

@@ -22,16 +22,20 @@ void Append(std::vector<std::uint8_t>& out, const std::vector<std::uint8_t>& mor
     out.insert(out.end(), more.begin(), more.end());
 }
 
-std::string Key(const std::vector<std::uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string Key(const std::vector<std::uint8_t>& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
 
-void AppendPool(std::vector<std::uint8_t>& out, const std::vector<std::vector<std::uint8_t>>& pool) {
+void AppendPool(std::vector<std::uint8_t>& out,
+                const std::vector<std::vector<std::uint8_t>>& pool) {
     AppendU30(out, pool.empty() ? 0 : static_cast<std::uint32_t>(pool.size() + 1));
     for (const auto& entry : pool) {
         Append(out, entry);
     }
 }
 
-void AppendList(std::vector<std::uint8_t>& out, const std::vector<std::vector<std::uint8_t>>& list) {
+void AppendList(std::vector<std::uint8_t>& out,
+                const std::vector<std::vector<std::uint8_t>>& list) {
     AppendU30(out, static_cast<std::uint32_t>(list.size()));
     for (const auto& entry : list) {
         Append(out, entry);
@@ -60,7 +64,9 @@ std::vector<std::uint8_t> EncodeTraits(const std::vector<AbcTraitSpec>& traits) 
     return out;
 }
 
-AbcCode& AbcCode::op(std::uint8_t opcode) { return u8(opcode); }
+AbcCode& AbcCode::op(std::uint8_t opcode) {
+    return u8(opcode);
+}
 AbcCode& AbcCode::u8(std::uint8_t value) {
     bytes_.push_back(value);
     return *this;
@@ -107,15 +113,27 @@ AbcCode& AbcCode::pushInt(std::int32_t value) {
     }
     return op(0x2d).u30(abc_.integer(value));
 }
-AbcCode& AbcCode::pushDouble(double value) { return op(0x2f).u30(abc_.number(value)); }
-AbcCode& AbcCode::pushString(const std::string& text) { return op(0x2c).u30(abc_.string(text)); }
-AbcCode& AbcCode::getLocal(std::uint32_t reg) { return reg < 4 ? op(0xd0 + reg) : op(0x62).u30(reg); }
-AbcCode& AbcCode::setLocal(std::uint32_t reg) { return reg < 4 ? op(0xd4 + reg) : op(0x63).u30(reg); }
-AbcCode& AbcCode::nameOp(std::uint8_t opcode, std::uint32_t multiname) { return op(opcode).u30(multiname); }
+AbcCode& AbcCode::pushDouble(double value) {
+    return op(0x2f).u30(abc_.number(value));
+}
+AbcCode& AbcCode::pushString(const std::string& text) {
+    return op(0x2c).u30(abc_.string(text));
+}
+AbcCode& AbcCode::getLocal(std::uint32_t reg) {
+    return reg < 4 ? op(0xd0 + reg) : op(0x62).u30(reg);
+}
+AbcCode& AbcCode::setLocal(std::uint32_t reg) {
+    return reg < 4 ? op(0xd4 + reg) : op(0x63).u30(reg);
+}
+AbcCode& AbcCode::nameOp(std::uint8_t opcode, std::uint32_t multiname) {
+    return op(opcode).u30(multiname);
+}
 AbcCode& AbcCode::callProperty(std::uint8_t opcode, std::uint32_t multiname, std::uint32_t args) {
     return op(opcode).u30(multiname).u30(args);
 }
-AbcCode& AbcCode::pushThisScope() { return op(0xd0).op(0x30); }
+AbcCode& AbcCode::pushThisScope() {
+    return op(0xd0).op(0x30);
+}
 AbcCode& AbcCode::trace(const std::string& text) {
     nameOp(0x5d, abc_.name("trace"));
     pushString(text);
@@ -134,7 +152,8 @@ std::vector<std::uint8_t> AbcCode::finish() const {
         if (labels_.at(f.target) < 0) {
             throw std::logic_error("label never placed");
         }
-        const auto offset = static_cast<std::int32_t>(labels_[f.target] - static_cast<std::int64_t>(f.base));
+        const auto offset =
+            static_cast<std::int32_t>(labels_[f.target] - static_cast<std::int64_t>(f.base));
         for (int i = 0; i < 3; ++i) {
             out[f.at + i] = static_cast<std::uint8_t>(offset >> (8 * i));
         }
@@ -258,8 +277,9 @@ void AbcWriter::body(std::uint32_t method, const AbcCode& code, std::uint32_t lo
     Append(entry, bytes);
     AppendU30(entry, static_cast<std::uint32_t>(exceptions.size()));
     for (const AbcExceptionSpec& e : exceptions) {
-        for (std::uint32_t v : {static_cast<std::uint32_t>(e.from), static_cast<std::uint32_t>(e.to),
-                                static_cast<std::uint32_t>(e.target), e.type, e.varName}) {
+        for (std::uint32_t v :
+             {static_cast<std::uint32_t>(e.from), static_cast<std::uint32_t>(e.to),
+              static_cast<std::uint32_t>(e.target), e.type, e.varName}) {
             AppendU30(entry, v);
         }
     }

@@ -21,8 +21,8 @@ public:
     AbcCode& u8(std::uint8_t value);
     AbcCode& u30(std::uint32_t value);
     AbcCode& s24(std::int32_t value);
-    Label label();                       // a new, unplaced label
-    AbcCode& place(Label label);         // the label is here
+    Label label();               // a new, unplaced label
+    AbcCode& place(Label label); // the label is here
     AbcCode& branch(std::uint8_t opcode, Label target);
     AbcCode& lookupSwitch(Label fallback, const std::vector<Label>& cases);
     std::size_t position() const { return bytes_.size(); }
@@ -111,8 +111,8 @@ private:
                          std::vector<std::vector<std::uint8_t>>& pool,
                          const std::vector<std::uint8_t>& entry);
 
-    std::map<std::string, std::uint32_t> intIndex_, uintIndex_, doubleIndex_, stringIndex_, nsIndex_,
-        nsSetIndex_, nameIndex_;
+    std::map<std::string, std::uint32_t> intIndex_, uintIndex_, doubleIndex_, stringIndex_,
+        nsIndex_, nsSetIndex_, nameIndex_;
     std::vector<std::vector<std::uint8_t>> ints_, uints_, doubles_, strings_, namespaces_, nsSets_,
         names_;
     std::vector<std::vector<std::uint8_t>> methods_, bodies_, instances_, classes_, scripts_;

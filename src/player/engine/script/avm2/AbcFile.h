@@ -40,10 +40,10 @@ enum class MultinameKind : std::uint8_t {
 
 struct AbcMultiname {
     MultinameKind kind = MultinameKind::QName;
-    std::uint32_t name = 0;  // string index (QName, RTQName, Multiname)
-    std::uint32_t ns = 0;    // namespace index (QName)
-    std::uint32_t nsSet = 0; // namespace set index (Multiname, MultinameL)
-    std::uint32_t typeBase = 0;             // TypeName: the generic's multiname
+    std::uint32_t name = 0;                // string index (QName, RTQName, Multiname)
+    std::uint32_t ns = 0;                  // namespace index (QName)
+    std::uint32_t nsSet = 0;               // namespace set index (Multiname, MultinameL)
+    std::uint32_t typeBase = 0;            // TypeName: the generic's multiname
     std::vector<std::uint32_t> typeParams; // TypeName: parameter multinames
 };
 

@@ -81,7 +81,13 @@ void Reader::readNamespaces() {
         AbcNamespace ns;
         const std::uint8_t kind = in_.u8();
         switch (kind) {
-        case 0x05: case 0x08: case 0x16: case 0x17: case 0x18: case 0x19: case 0x1a:
+        case 0x05:
+        case 0x08:
+        case 0x16:
+        case 0x17:
+        case 0x18:
+        case 0x19:
+        case 0x1a:
             break;
         default:
             in_.fail("unknown namespace kind " + std::to_string(kind));
@@ -201,13 +207,30 @@ AbcMethod Reader::readMethod() {
 AbcConstant Reader::readConstant(std::uint8_t kind, std::uint32_t value) {
     std::size_t pool = 1;
     switch (kind) {
-    case 0x00: case 0x0a: case 0x0b: case 0x0c:
+    case 0x00:
+    case 0x0a:
+    case 0x0b:
+    case 0x0c:
         return AbcConstant{kind, 0};
-    case 0x01: pool = abc_.strings.size(); break;
-    case 0x03: pool = abc_.ints.size(); break;
-    case 0x04: pool = abc_.uints.size(); break;
-    case 0x06: pool = abc_.doubles.size(); break;
-    case 0x05: case 0x08: case 0x16: case 0x17: case 0x18: case 0x19: case 0x1a:
+    case 0x01:
+        pool = abc_.strings.size();
+        break;
+    case 0x03:
+        pool = abc_.ints.size();
+        break;
+    case 0x04:
+        pool = abc_.uints.size();
+        break;
+    case 0x06:
+        pool = abc_.doubles.size();
+        break;
+    case 0x05:
+    case 0x08:
+    case 0x16:
+    case 0x17:
+    case 0x18:
+    case 0x19:
+    case 0x1a:
         pool = abc_.namespaces.size();
         break;
     default:
@@ -357,6 +380,8 @@ AbcBody Reader::readBody() {
 
 } // namespace
 
-AbcFile ReadAbc(std::span<const std::uint8_t> bytes) { return Reader(bytes).read(); }
+AbcFile ReadAbc(std::span<const std::uint8_t> bytes) {
+    return Reader(bytes).read();
+}
 
 } // namespace quillon::avm2

@@ -48,7 +48,9 @@ std::uint32_t AbcStream::u32() {
     return value;
 }
 
-std::uint32_t AbcStream::u30() { return u32() & 0x3fffffffu; }
+std::uint32_t AbcStream::u30() {
+    return u32() & 0x3fffffffu;
+}
 
 double AbcStream::d64() {
     need(8);

@@ -12,27 +12,27 @@
 namespace quillon::avm2 {
 namespace {
 
-enum SortFlags { CaseInsensitive = 1, Descending = 2, UniqueSort = 4, ReturnIndexedArray = 8, Numeric = 16 };
+enum SortFlags {
+    CaseInsensitive = 1,
+    Descending = 2,
+    UniqueSort = 4,
+    ReturnIndexedArray = 8,
+    Numeric = 16
+};
 
 ArrayObject* Self(Vm& vm, const Value& self) {
     if (!self.isObject() || self.asObject()->kind != ObjectKind::Array) {
-        vm.throwError(ErrorKind::TypeError, 1034, "Type Coercion failed: cannot convert " +
-                                                      ClassName(vm, self) + " to Array.");
+        vm.throwError(ErrorKind::TypeError, 1034,
+                      "Type Coercion failed: cannot convert " + ClassName(vm, self) + " to Array.");
     }
     return static_cast<ArrayObject*>(self.asObject());
 }
-std::vector<Value>& Items(Vm& vm, const Value& self) { return Self(vm, self)->items; }
+std::vector<Value>& Items(Vm& vm, const Value& self) {
+    return Self(vm, self)->items;
+}
 
-// A relative index argument (negative counts from the end), clamped to 0..length.
 std::size_t Relative(Vm& vm, const Value& v, std::size_t length, double fallback) {
-    double d = v.isUndefined() ? fallback : ToNumber(vm, v);
-    if (std::isnan(d)) {
-        d = 0;
-    }
-    if (d < 0) {
-        d = std::max(0.0, d + static_cast<double>(length));
-    }
-    return std::min(static_cast<double>(length), d) == d ? static_cast<std::size_t>(d) : length;
+    return IndexArgument(vm, v, length, fallback, true);
 }
 
 void Grow(Vm& vm, std::size_t length) {
@@ -96,15 +96,15 @@ Value Slice(Vm& vm, const Value& self, std::span<const Value> args) {
     const auto& items = Items(vm, self);
     const std::size_t a = Relative(vm, Arg(args, 0), items.size(), 0);
     const std::size_t b = Relative(vm, Arg(args, 1), items.size(), 4294967295.0);
-    return Value::object(vm.newArray(b > a ? std::vector<Value>(items.begin() + a, items.begin() + b)
-                                           : std::vector<Value>{}));
+    return Value::object(vm.newArray(
+        b > a ? std::vector<Value>(items.begin() + a, items.begin() + b) : std::vector<Value>{}));
 }
 Value Splice(Vm& vm, const Value& self, std::span<const Value> args) {
     auto& items = Items(vm, self);
     const std::size_t start = Relative(vm, Arg(args, 0), items.size(), 0);
     const double countArg = args.size() < 2 ? 4294967295.0 : ToNumber(vm, args[1]);
-    const std::size_t count = static_cast<std::size_t>(
-        std::clamp(std::isnan(countArg) ? 0.0 : countArg, 0.0, static_cast<double>(items.size() - start)));
+    const std::size_t count = static_cast<std::size_t>(std::clamp(
+        std::isnan(countArg) ? 0.0 : countArg, 0.0, static_cast<double>(items.size() - start)));
     std::vector<Value> removed(items.begin() + start, items.begin() + start + count);
     items.erase(items.begin() + start, items.begin() + start + count);
     if (args.size() > 2) {
@@ -130,7 +130,9 @@ Value Join(Vm& vm, const Value& self, std::span<const Value> args) {
     }
     return Value::string(std::move(out));
 }
-Value ToStringMethod(Vm& vm, const Value& self, std::span<const Value>) { return Join(vm, self, {}); }
+Value ToStringMethod(Vm& vm, const Value& self, std::span<const Value>) {
+    return Join(vm, self, {});
+}
 Value Concat(Vm& vm, const Value& self, std::span<const Value> args) {
     std::vector<Value> out = Items(vm, self);
     for (const Value& v : args) {
@@ -198,14 +200,25 @@ void InstallArrayClass(Vm& vm) {
     NativeClass array(vm, "Array", vm.core.object);
     array.construct(NewArray).call(NewArray);
     array.getter("length", GetLength).setter("length", SetLength);
-    const std::pair<const char*, NativeFn> methods[] = {
-        {"push", Push},       {"pop", Pop},         {"shift", Shift},
-        {"unshift", Unshift}, {"slice", Slice},     {"splice", Splice},
-        {"join", Join},       {"toString", ToStringMethod}, {"toLocaleString", ToStringMethod},
-        {"concat", Concat},   {"reverse", Reverse}, {"indexOf", Find<false>},
-        {"lastIndexOf", Find<true>}, {"forEach", Iterate<Each::ForEach>}, {"map", Iterate<Each::Map>},
-        {"filter", Iterate<Each::Filter>}, {"some", Iterate<Each::Some>},
-        {"every", Iterate<Each::Every>}, {"sort", ArraySort}};
+    const std::pair<const char*, NativeFn> methods[] = {{"push", Push},
+                                                        {"pop", Pop},
+                                                        {"shift", Shift},
+                                                        {"unshift", Unshift},
+                                                        {"slice", Slice},
+                                                        {"splice", Splice},
+                                                        {"join", Join},
+                                                        {"toString", ToStringMethod},
+                                                        {"toLocaleString", ToStringMethod},
+                                                        {"concat", Concat},
+                                                        {"reverse", Reverse},
+                                                        {"indexOf", Find<false>},
+                                                        {"lastIndexOf", Find<true>},
+                                                        {"forEach", Iterate<Each::ForEach>},
+                                                        {"map", Iterate<Each::Map>},
+                                                        {"filter", Iterate<Each::Filter>},
+                                                        {"some", Iterate<Each::Some>},
+                                                        {"every", Iterate<Each::Every>},
+                                                        {"sort", ArraySort}};
     for (const auto& [name, fn] : methods) {
         array.method(name, fn);
     }

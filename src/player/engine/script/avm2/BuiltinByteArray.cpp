@@ -12,13 +12,16 @@ namespace {
 
 ByteArrayObject* Bytes(Vm& vm, const Value& self) {
     if (!self.isObject() || self.asObject()->kind != ObjectKind::ByteArray) {
-        vm.throwError(ErrorKind::TypeError, 1034, "Type Coercion failed: cannot convert " +
-                                                      ClassName(vm, self) + " to flash.utils.ByteArray.");
+        vm.throwError(ErrorKind::TypeError, 1034,
+                      "Type Coercion failed: cannot convert " + ClassName(vm, self) +
+                          " to flash.utils.ByteArray.");
     }
     return static_cast<ByteArrayObject*>(self.asObject());
 }
 
-Object* Allocate(Vm& vm) { return vm.make<ByteArrayObject>(); }
+Object* Allocate(Vm& vm) {
+    return vm.make<ByteArrayObject>();
+}
 
 Value GetLength(Vm& vm, const Value& self, std::span<const Value>) {
     return Value::unsignedInt(static_cast<std::uint32_t>(Bytes(vm, self)->bytes.size()));

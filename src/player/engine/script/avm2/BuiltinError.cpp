@@ -15,10 +15,9 @@
 namespace quillon::avm2 {
 namespace {
 
-constexpr const char* kErrorNames[] = {"Error",         "TypeError",    "RangeError",
-                                       "ReferenceError", "ArgumentError", "VerifyError",
-                                       "EvalError",     "SecurityError", "SyntaxError",
-                                       "URIError",      "DefinitionError"};
+constexpr const char* kErrorNames[] = {
+    "Error",     "TypeError",     "RangeError",  "ReferenceError", "ArgumentError",  "VerifyError",
+    "EvalError", "SecurityError", "SyntaxError", "URIError",       "DefinitionError"};
 
 Value ErrorInit(Vm& vm, const Value& self, std::span<const Value> args) {
     Object* o = self.asObject();
@@ -30,7 +29,8 @@ Value ErrorInit(Vm& vm, const Value& self, std::span<const Value> args) {
             }
         }
     }
-    SetPublic(vm, self, "message", Arg(args, 0).isUndefined() ? Value::string("") : ToStringValue(vm, args[0]));
+    SetPublic(vm, self, "message",
+              Arg(args, 0).isUndefined() ? Value::string("") : ToStringValue(vm, args[0]));
     SetPublic(vm, self, "name", Value::string(name));
     o->primitive = Value::integer(ToInt32(vm, Arg(args, 1)));
     return Value();
@@ -43,7 +43,9 @@ Value ErrorToString(Vm& vm, const Value& self, std::span<const Value>) {
     const std::string name = ToString(vm, GetPublic(vm, self, "name"));
     return Value::string(message.empty() ? name : name + ": " + message);
 }
-Value StackTrace(Vm&, const Value&, std::span<const Value>) { return Value::null(); }
+Value StackTrace(Vm&, const Value&, std::span<const Value>) {
+    return Value::null();
+}
 
 Value Trace(Vm& vm, const Value&, std::span<const Value> args) {
     std::string line;
@@ -91,14 +93,17 @@ Value ParseInt(Vm& vm, const Value&, std::span<const Value> args) {
     std::size_t used = 0;
     for (char c : s) {
         const int lower = c | 0x20;
-        const int digit = c >= '0' && c <= '9' ? c - '0' : lower >= 'a' && lower <= 'z' ? lower - 'a' + 10 : 99;
+        const int digit = c >= '0' && c <= '9'           ? c - '0'
+                          : lower >= 'a' && lower <= 'z' ? lower - 'a' + 10
+                                                         : 99;
         if (digit >= radix) {
             break;
         }
         value = value * radix + digit;
         ++used;
     }
-    return used ? NumberValue(sign * value) : Value::number(std::numeric_limits<double>::quiet_NaN());
+    return used ? NumberValue(sign * value)
+                : Value::number(std::numeric_limits<double>::quiet_NaN());
 }
 Value ParseFloat(Vm& vm, const Value&, std::span<const Value> args) {
     const std::string text = ToString(vm, Arg(args, 0));

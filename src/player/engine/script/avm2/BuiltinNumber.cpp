@@ -30,11 +30,14 @@ Value NumToString(Vm& vm, const Value& self, std::span<const Value> args) {
     const double radix = radixArg.isUndefined() ? 10 : ToNumber(vm, radixArg);
     if (!(radix >= 2 && radix <= 36)) {
         vm.throwError(ErrorKind::RangeError, 1003,
-                      "The radix argument must be between 2 and 36; got " + ToString(vm, radixArg) + ".");
+                      "The radix argument must be between 2 and 36; got " + ToString(vm, radixArg) +
+                          ".");
     }
     return Value::string(NumberToRadix(ToNumber(vm, self), static_cast<int>(radix)));
 }
-Value NumValueOf(Vm& vm, const Value& self, std::span<const Value>) { return ToNumeric(vm, self); }
+Value NumValueOf(Vm& vm, const Value& self, std::span<const Value>) {
+    return ToNumeric(vm, self);
+}
 Value ToFixed(Vm& vm, const Value& self, std::span<const Value> args) {
     return Value::string(NumberToFixed(ToNumber(vm, self), DigitsArg(vm, Arg(args, 0), 0, 20)));
 }
@@ -88,18 +91,42 @@ double Round(double x) {
     }
     return x < 0 && x >= -0.5 ? -0.0 : std::floor(x + 0.5);
 }
-double Abs(double x) { return std::fabs(x); }
-double Floor(double x) { return std::floor(x); }
-double Ceil(double x) { return std::ceil(x); }
-double Sqrt(double x) { return std::sqrt(x); }
-double Sin(double x) { return std::sin(x); }
-double Cos(double x) { return std::cos(x); }
-double Tan(double x) { return std::tan(x); }
-double Asin(double x) { return std::asin(x); }
-double Acos(double x) { return std::acos(x); }
-double Atan(double x) { return std::atan(x); }
-double Exp(double x) { return std::exp(x); }
-double Log(double x) { return std::log(x); }
+double Abs(double x) {
+    return std::fabs(x);
+}
+double Floor(double x) {
+    return std::floor(x);
+}
+double Ceil(double x) {
+    return std::ceil(x);
+}
+double Sqrt(double x) {
+    return std::sqrt(x);
+}
+double Sin(double x) {
+    return std::sin(x);
+}
+double Cos(double x) {
+    return std::cos(x);
+}
+double Tan(double x) {
+    return std::tan(x);
+}
+double Asin(double x) {
+    return std::asin(x);
+}
+double Acos(double x) {
+    return std::acos(x);
+}
+double Atan(double x) {
+    return std::atan(x);
+}
+double Exp(double x) {
+    return std::exp(x);
+}
+double Log(double x) {
+    return std::log(x);
+}
 
 Value Atan2(Vm& vm, const Value&, std::span<const Value> args) {
     return NumberValue(std::atan2(Num(vm, args, 0), Num(vm, args, 1)));
@@ -157,8 +184,8 @@ void InstallMath(Vm& vm) {
     NativeClass math(vm, "Math", vm.core.object);
     math.construct(NotConstructible).call(NotConstructible).sealed();
     const std::pair<const char*, double> constants[] = {
-        {"E", M_E},         {"LN10", M_LN10},     {"LN2", M_LN2},     {"LOG10E", M_LOG10E},
-        {"LOG2E", M_LOG2E}, {"PI", M_PI},         {"SQRT1_2", M_SQRT1_2}, {"SQRT2", M_SQRT2}};
+        {"E", M_E},         {"LN10", M_LN10}, {"LN2", M_LN2},         {"LOG10E", M_LOG10E},
+        {"LOG2E", M_LOG2E}, {"PI", M_PI},     {"SQRT1_2", M_SQRT1_2}, {"SQRT2", M_SQRT2}};
     for (const auto& [name, value] : constants) {
         math.constant(name, Value::number(value));
     }

@@ -24,7 +24,9 @@ Value ObjectToString(Vm& vm, const Value& self, std::span<const Value>) {
     }
     return Value::string("[object " + ClassName(vm, self) + "]");
 }
-Value ValueOf(Vm&, const Value& self, std::span<const Value>) { return self; }
+Value ValueOf(Vm&, const Value& self, std::span<const Value>) {
+    return self;
+}
 Value HasOwn(Vm& vm, const Value& self, std::span<const Value> args) {
     return Value::boolean(HasOwnProperty(vm, self, NameFromValue(vm, Arg(args, 0))));
 }
@@ -89,10 +91,12 @@ Value FunctionApply(Vm& vm, const Value& self, std::span<const Value> args) {
 }
 Value FunctionLength(Vm&, const Value& self, std::span<const Value>) {
     const auto* fn = static_cast<FunctionObject*>(self.asObject());
-    return Value::integer(fn->method.abc ? static_cast<std::int32_t>(fn->method.abc->params.size()) : 0);
+    return Value::integer(fn->method.abc ? static_cast<std::int32_t>(fn->method.abc->params.size())
+                                         : 0);
 }
 Value NewFunction(Vm& vm, const Value&, std::span<const Value>) {
-    vm.throwError(ErrorKind::EvalError, 1066, "The form function('function body') is not supported.");
+    vm.throwError(ErrorKind::EvalError, 1066,
+                  "The form function('function body') is not supported.");
 }
 
 Value BooleanCall(Vm&, const Value&, std::span<const Value> args) {
@@ -125,7 +129,8 @@ void InstallObjectClasses(Vm& vm) {
     vm.builtins->traits = &vm.builtinTraits;
     ClassObject* object = NativeClass(vm, "Object", nullptr).construct(NewPlainObject).get();
     vm.core.object = object;
-    ClassObject* cls = NativeClass(vm, "Class", object).getter("prototype", ClassPrototype).sealed().get();
+    ClassObject* cls =
+        NativeClass(vm, "Class", object).getter("prototype", ClassPrototype).sealed().get();
     vm.core.classClass = cls;
     for (ClassObject* c : {object, cls}) {
         c->cls = cls;
@@ -139,9 +144,13 @@ void InstallObjectClasses(Vm& vm) {
     vm.builtins->proto = object->prototype;
     // Object's own methods live on its prototype, where scripts may replace them.
     const std::pair<const char*, NativeFn> protoMethods[] = {
-        {"toString", ObjectToString}, {"toLocaleString", ObjectToString}, {"valueOf", ValueOf},
-        {"hasOwnProperty", HasOwn}, {"propertyIsEnumerable", IsEnumerable},
-        {"setPropertyIsEnumerable", SetEnumerable}, {"isPrototypeOf", IsPrototypeOf}};
+        {"toString", ObjectToString},
+        {"toLocaleString", ObjectToString},
+        {"valueOf", ValueOf},
+        {"hasOwnProperty", HasOwn},
+        {"propertyIsEnumerable", IsEnumerable},
+        {"setPropertyIsEnumerable", SetEnumerable},
+        {"isPrototypeOf", IsPrototypeOf}};
     for (const auto& [name, fn] : protoMethods) {
         object->prototype->props().set(
             vm.intern(name), Value::object(vm.newFunction(MethodRef{nullptr, fn}, nullptr)), false);

@@ -12,41 +12,31 @@
 namespace quillon::avm2 {
 namespace {
 
-std::u16string Units(Vm& vm, const Value& self) { return ToUtf16(ToString(vm, self)); }
-Value Str(std::u16string_view units) { return Value::string(ToUtf8(units)); }
-
-// An index argument clamped to 0..length; NaN and undefined give fallback.
-std::size_t Position(Vm& vm, const Value& v, std::size_t length, double fallback) {
-    double d = v.isUndefined() ? fallback : ToNumber(vm, v);
-    if (std::isnan(d)) {
-        d = 0;
-    }
-    if (d < 0) {
-        d = 0;
-    }
-    return d > static_cast<double>(length) ? length : static_cast<std::size_t>(d);
+std::u16string Units(Vm& vm, const Value& self) {
+    return ToUtf16(ToString(vm, self));
 }
-// Like Position, but negative values count from the end (slice, substr).
+Value Str(std::u16string_view units) {
+    return Value::string(ToUtf8(units));
+}
+
+std::size_t Position(Vm& vm, const Value& v, std::size_t length, double fallback) {
+    return IndexArgument(vm, v, length, fallback, false);
+}
 std::size_t FromEnd(Vm& vm, const Value& v, std::size_t length, double fallback) {
-    double d = v.isUndefined() ? fallback : ToNumber(vm, v);
-    if (std::isnan(d)) {
-        d = 0;
-    }
-    if (d < 0) {
-        d = std::max(0.0, d + static_cast<double>(length));
-    }
-    return d > static_cast<double>(length) ? length : static_cast<std::size_t>(d);
+    return IndexArgument(vm, v, length, fallback, true);
 }
 
 Value Length(Vm& vm, const Value& self, std::span<const Value>) {
     const std::string text = ToString(vm, self);
-    return Value::integer(static_cast<std::int32_t>(IsAscii(text) ? text.size() : ToUtf16(text).size()));
+    return Value::integer(
+        static_cast<std::int32_t>(IsAscii(text) ? text.size() : ToUtf16(text).size()));
 }
 Value CharAt(Vm& vm, const Value& self, std::span<const Value> args) {
     const std::u16string s = Units(vm, self);
     const double i = Arg(args, 0).isUndefined() ? 0 : ToNumber(vm, args[0]);
-    return i >= 0 && i < static_cast<double>(s.size()) ? Str(s.substr(static_cast<std::size_t>(i), 1))
-                                                       : Value::string("");
+    return i >= 0 && i < static_cast<double>(s.size())
+               ? Str(s.substr(static_cast<std::size_t>(i), 1))
+               : Value::string("");
 }
 Value CharCodeAt(Vm& vm, const Value& self, std::span<const Value> args) {
     const std::u16string s = Units(vm, self);
@@ -100,7 +90,8 @@ template <bool Upper> Value ChangeCase(Vm& vm, const Value& self, std::span<cons
     }
     return Str(s);
 }
-std::vector<Value> SplitUnits(const std::u16string& s, const std::u16string& sep, std::size_t limit) {
+std::vector<Value> SplitUnits(const std::u16string& s, const std::u16string& sep,
+                              std::size_t limit) {
     std::vector<Value> parts;
     if (sep.empty()) {
         for (std::size_t i = 0; i < s.size() && parts.size() < limit; ++i) {
@@ -143,7 +134,8 @@ Value Replace(Vm& vm, const Value& self, std::span<const Value> args) {
     if (at == std::string::npos) {
         return Value::string(s);
     }
-    return Value::string(s.substr(0, at) + ToString(vm, Arg(args, 1)) + s.substr(at + pattern.size()));
+    return Value::string(s.substr(0, at) + ToString(vm, Arg(args, 1)) +
+                         s.substr(at + pattern.size()));
 }
 Value LocaleCompare(Vm& vm, const Value& self, std::span<const Value> args) {
     const int c = ToUtf16(ToString(vm, self)).compare(ToUtf16(ToString(vm, Arg(args, 0))));
@@ -159,7 +151,9 @@ Value FromCharCode(Vm& vm, const Value&, std::span<const Value> args) {
 Value StringCall(Vm& vm, const Value&, std::span<const Value> args) {
     return args.empty() ? Value::string("") : ToStringValue(vm, args[0]);
 }
-Value Self(Vm& vm, const Value& self, std::span<const Value>) { return ToStringValue(vm, self); }
+Value Self(Vm& vm, const Value& self, std::span<const Value>) {
+    return ToStringValue(vm, self);
+}
 
 } // namespace
 
@@ -167,16 +161,23 @@ void InstallStringClass(Vm& vm) {
     NativeClass string(vm, "String", vm.core.object);
     string.getter("length", Length).construct(StringCall).call(StringCall).sealed();
     string.staticMethod("fromCharCode", FromCharCode);
-    const std::pair<const char*, NativeFn> methods[] = {
-        {"charAt", CharAt},         {"charCodeAt", CharCodeAt},
-        {"indexOf", IndexOf},       {"lastIndexOf", LastIndexOf},
-        {"substring", Substring},   {"substr", Substr},
-        {"slice", Slice},           {"toUpperCase", ChangeCase<true>},
-        {"toLowerCase", ChangeCase<false>}, {"toLocaleUpperCase", ChangeCase<true>},
-        {"toLocaleLowerCase", ChangeCase<false>}, {"split", Split},
-        {"concat", Concat},         {"replace", Replace},
-        {"localeCompare", LocaleCompare}, {"toString", Self},
-        {"valueOf", Self}};
+    const std::pair<const char*, NativeFn> methods[] = {{"charAt", CharAt},
+                                                        {"charCodeAt", CharCodeAt},
+                                                        {"indexOf", IndexOf},
+                                                        {"lastIndexOf", LastIndexOf},
+                                                        {"substring", Substring},
+                                                        {"substr", Substr},
+                                                        {"slice", Slice},
+                                                        {"toUpperCase", ChangeCase<true>},
+                                                        {"toLowerCase", ChangeCase<false>},
+                                                        {"toLocaleUpperCase", ChangeCase<true>},
+                                                        {"toLocaleLowerCase", ChangeCase<false>},
+                                                        {"split", Split},
+                                                        {"concat", Concat},
+                                                        {"replace", Replace},
+                                                        {"localeCompare", LocaleCompare},
+                                                        {"toString", Self},
+                                                        {"valueOf", Self}};
     for (const auto& [name, fn] : methods) {
         string.method(name, fn);
     }

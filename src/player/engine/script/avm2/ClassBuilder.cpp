@@ -13,12 +13,17 @@ namespace {
 Value DefaultFor(Coercion coercion, std::uint32_t typeName) {
     switch (coercion) {
     case Coercion::Int:
-    case Coercion::Uint: return Value::integer(0);
-    case Coercion::Number: return Value::number(std::numeric_limits<double>::quiet_NaN());
-    case Coercion::Boolean: return Value::boolean(false);
+    case Coercion::Uint:
+        return Value::integer(0);
+    case Coercion::Number:
+        return Value::number(std::numeric_limits<double>::quiet_NaN());
+    case Coercion::Boolean:
+        return Value::boolean(false);
     case Coercion::String:
-    case Coercion::Object: return Value::null();
-    case Coercion::Any: return typeName == 0 ? Value() : Value::null();
+    case Coercion::Object:
+        return Value::null();
+    case Coercion::Any:
+        return typeName == 0 ? Value() : Value::null();
     }
     return Value();
 }
@@ -64,14 +69,22 @@ void AddMethodTrait(AbcUnit& unit, Traits& traits, std::uint64_t key, const AbcT
 Value ConstantValue(Vm& vm, const AbcUnit& unit, const AbcConstant& c) {
     const AbcFile& f = unit.file;
     switch (c.kind) {
-    case 0x01: return unit.strings[c.index];
-    case 0x03: return Value::integer(f.ints[c.index]);
-    case 0x04: return Value::unsignedInt(f.uints[c.index]);
-    case 0x06: return Value::number(f.doubles[c.index]);
-    case 0x0a: return Value::boolean(false);
-    case 0x0b: return Value::boolean(true);
-    case 0x0c: return Value::null();
-    case 0x00: return Value();
+    case 0x01:
+        return unit.strings[c.index];
+    case 0x03:
+        return Value::integer(f.ints[c.index]);
+    case 0x04:
+        return Value::unsignedInt(f.uints[c.index]);
+    case 0x06:
+        return Value::number(f.doubles[c.index]);
+    case 0x0a:
+        return Value::boolean(false);
+    case 0x0b:
+        return Value::boolean(true);
+    case 0x0c:
+        return Value::null();
+    case 0x00:
+        return Value();
     default: {
         auto* ns = vm.make<NamespaceObject>();
         ns->ns = unit.namespaces[c.index];
@@ -92,11 +105,16 @@ Coercion CoercionOf(Vm& vm, const AbcUnit& unit, std::uint32_t multiname) {
         return Coercion::Object;
     }
     const std::string& text = vm.atomText(name.atom);
-    if (text == "int") return Coercion::Int;
-    if (text == "uint") return Coercion::Uint;
-    if (text == "Number") return Coercion::Number;
-    if (text == "String") return Coercion::String;
-    if (text == "Boolean") return Coercion::Boolean;
+    if (text == "int")
+        return Coercion::Int;
+    if (text == "uint")
+        return Coercion::Uint;
+    if (text == "Number")
+        return Coercion::Number;
+    if (text == "String")
+        return Coercion::String;
+    if (text == "Boolean")
+        return Coercion::Boolean;
     return text == "*" ? Coercion::Any : Coercion::Object;
 }
 
@@ -124,7 +142,8 @@ void AddTraits(Vm& vm, AbcUnit& unit, Traits& traits, const AbcTraits& list,
                               : DefaultFor(def.coercion, trait.typeName);
             if (trait.kind == TraitKind::Function) {
                 MethodInfo* method = unit.methods[trait.index].get();
-                def.initial = Value::object(vm.newFunction(MethodRef{method, nullptr}, context.scope));
+                def.initial =
+                    Value::object(vm.newFunction(MethodRef{method, nullptr}, context.scope));
             }
             traits.bindings[key] = Binding{Binding::Kind::Slot, slot, {}, {}, {}};
         }
@@ -156,11 +175,13 @@ ClassObject* BaseClass(Vm& vm, const Value& base, const std::string& name) {
         return nullptr;
     }
     if (!base.isObject() || base.asObject()->kind != ObjectKind::Class) {
-        vm.throwError(ErrorKind::VerifyError, 1014, "Class " + name + " has a base that is not a class.");
+        vm.throwError(ErrorKind::VerifyError, 1014,
+                      "Class " + name + " has a base that is not a class.");
     }
     auto* cls = static_cast<ClassObject*>(base.asObject());
     if (!cls->instanceTraits || cls->isInterface) {
-        vm.throwError(ErrorKind::VerifyError, 1103, "Class " + name + " cannot extend " + cls->name + ".");
+        vm.throwError(ErrorKind::VerifyError, 1103,
+                      "Class " + name + " cannot extend " + cls->name + ".");
     }
     return cls;
 }

@@ -28,14 +28,14 @@ struct Instr {
 
 struct ExceptionHandler {
     std::int32_t from = 0, to = 0, target = 0; // instruction indexes, to is exclusive
-    const Name* type = nullptr;                 // nullptr catches everything
+    const Name* type = nullptr;                // nullptr catches everything
     const Name* var = nullptr;
 };
 
 struct MethodCode {
     std::vector<Instr> instrs;
     std::vector<ExceptionHandler> handlers;
-    std::vector<std::vector<std::int32_t>> switches; // default first, then the cases
+    std::vector<std::vector<std::int32_t>> switches;          // default first, then the cases
     mutable std::vector<std::shared_ptr<Traits>> catchScopes; // newcatch, made on first use
 };
 
@@ -51,9 +51,13 @@ struct MethodInfo {
     // Decoded on first call; a body that does not decode keeps its error.
     mutable std::unique_ptr<MethodCode> code;
     mutable std::string invalid;
-    ClassObject* home = nullptr; // the class whose method this is, for super
+    ClassObject* home = nullptr;             // the class whose method this is, for super
     std::shared_ptr<const ScopeChain> scope; // where a method (not a closure) runs
 };
+
+// Fuses common runs into one dispatch; entered marks the instructions that must stay
+// reachable on their own (branch targets, exception range edges).
+void FuseInstructions(const AbcUnit& unit, MethodCode& code, const std::vector<bool>& entered);
 
 // Decodes a body; throws AbcError with the reason when the code is not valid.
 std::unique_ptr<MethodCode> DecodeBody(const AbcUnit& unit, const AbcBody& body);

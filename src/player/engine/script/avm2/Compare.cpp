@@ -10,16 +10,21 @@ namespace quillon::avm2 {
 ClassObject* ClassOf(Vm& vm, const Value& v) {
     switch (v.kind()) {
     case Kind::Undefined:
-    case Kind::Null: return nullptr;
-    case Kind::Boolean: return vm.core.boolean;
-    case Kind::Int: return vm.core.intClass;
+    case Kind::Null:
+        return nullptr;
+    case Kind::Boolean:
+        return vm.core.boolean;
+    case Kind::Int:
+        return vm.core.intClass;
     case Kind::Number: {
         const double d = v.asNumber();
         return std::trunc(d) == d && d >= -2147483648.0 && d <= 2147483647.0 ? vm.core.intClass
-                                                                           : vm.core.number;
+                                                                             : vm.core.number;
     }
-    case Kind::String: return vm.core.string;
-    case Kind::Object: return v.asObject()->cls;
+    case Kind::String:
+        return vm.core.string;
+    case Kind::Object:
+        return v.asObject()->cls;
     }
     return nullptr;
 }
@@ -66,13 +71,19 @@ Value CoerceToClass(Vm& vm, const Value& v, ClassObject* cls) {
 
 std::string TypeOf(const Value& v) {
     switch (v.kind()) {
-    case Kind::Undefined: return "undefined";
-    case Kind::Null: return "object";
-    case Kind::Boolean: return "boolean";
+    case Kind::Undefined:
+        return "undefined";
+    case Kind::Null:
+        return "object";
+    case Kind::Boolean:
+        return "boolean";
     case Kind::Int:
-    case Kind::Number: return "number";
-    case Kind::String: return "string";
-    case Kind::Object: return v.asObject()->kind == ObjectKind::Function ? "function" : "object";
+    case Kind::Number:
+        return "number";
+    case Kind::String:
+        return "string";
+    case Kind::Object:
+        return v.asObject()->kind == ObjectKind::Function ? "function" : "object";
     }
     return "object";
 }
@@ -100,11 +111,16 @@ bool StrictEquals(const Value& a, const Value& b) {
     }
     switch (a.kind()) {
     case Kind::Undefined:
-    case Kind::Null: return true;
-    case Kind::Boolean: return a.asBool() == b.asBool();
-    case Kind::String: return a.stringData() == b.stringData() || a.asString() == b.asString();
-    case Kind::Object: return a.asObject() == b.asObject();
-    default: return false;
+    case Kind::Null:
+        return true;
+    case Kind::Boolean:
+        return a.asBool() == b.asBool();
+    case Kind::String:
+        return a.stringData() == b.stringData() || a.asString() == b.asString();
+    case Kind::Object:
+        return a.asObject() == b.asObject();
+    default:
+        return false;
     }
 }
 
@@ -142,8 +158,9 @@ int LessThan(Vm& vm, const Value& a, const Value& b) {
 Value Add(Vm& vm, const Value& a, const Value& b) {
     if (a.isInt() && b.isInt()) {
         const std::int64_t sum = static_cast<std::int64_t>(a.asInt()) + b.asInt();
-        return sum == static_cast<std::int32_t>(sum) ? Value::integer(static_cast<std::int32_t>(sum))
-                                                     : Value::number(static_cast<double>(sum));
+        return sum == static_cast<std::int32_t>(sum)
+                   ? Value::integer(static_cast<std::int32_t>(sum))
+                   : Value::number(static_cast<double>(sum));
     }
     if (a.isNumeric() && b.isNumeric()) {
         return Value::number(a.asNumber() + b.asNumber());

@@ -5,6 +5,7 @@
 #include "player/engine/script/avm2/Properties.h"
 #include "player/engine/script/avm2/Vm.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -14,7 +15,9 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool IsSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 double ParseHex(std::string_view text) {
     if (text.empty()) {
@@ -105,18 +108,26 @@ Value ToPrimitive(Vm& vm, const Value& v, Hint hint) {
             }
         }
     }
-    vm.throwError(ErrorKind::TypeError, 1050, "Cannot convert " + ClassName(vm, v) + " to primitive.");
+    vm.throwError(ErrorKind::TypeError, 1050,
+                  "Cannot convert " + ClassName(vm, v) + " to primitive.");
 }
 
 double ToNumber(Vm& vm, const Value& v) {
     switch (v.kind()) {
-    case Kind::Undefined: return kNaN;
-    case Kind::Null: return 0;
-    case Kind::Boolean: return v.asBool() ? 1 : 0;
-    case Kind::Int: return v.asInt();
-    case Kind::Number: return v.asNumber();
-    case Kind::String: return StringToNumber(v.asString());
-    case Kind::Object: return ToNumber(vm, ToPrimitive(vm, v, Hint::Number));
+    case Kind::Undefined:
+        return kNaN;
+    case Kind::Null:
+        return 0;
+    case Kind::Boolean:
+        return v.asBool() ? 1 : 0;
+    case Kind::Int:
+        return v.asInt();
+    case Kind::Number:
+        return v.asNumber();
+    case Kind::String:
+        return StringToNumber(v.asString());
+    case Kind::Object:
+        return ToNumber(vm, ToPrimitive(vm, v, Hint::Number));
     }
     return kNaN;
 }
@@ -125,30 +136,45 @@ std::int32_t ToInt32(Vm& vm, const Value& v) {
     return v.isInt() ? v.asInt() : NumberToInt32(ToNumber(vm, v));
 }
 
-std::uint32_t ToUint32(Vm& vm, const Value& v) { return static_cast<std::uint32_t>(ToInt32(vm, v)); }
+std::uint32_t ToUint32(Vm& vm, const Value& v) {
+    return static_cast<std::uint32_t>(ToInt32(vm, v));
+}
 
 bool ToBoolean(const Value& v) {
     switch (v.kind()) {
     case Kind::Undefined:
-    case Kind::Null: return false;
-    case Kind::Boolean: return v.asBool();
-    case Kind::Int: return v.asInt() != 0;
-    case Kind::Number: return !(v.asNumber() == 0 || std::isnan(v.asNumber()));
-    case Kind::String: return !v.asString().empty();
-    case Kind::Object: return true;
+    case Kind::Null:
+        return false;
+    case Kind::Boolean:
+        return v.asBool();
+    case Kind::Int:
+        return v.asInt() != 0;
+    case Kind::Number:
+        return !(v.asNumber() == 0 || std::isnan(v.asNumber()));
+    case Kind::String:
+        return !v.asString().empty();
+    case Kind::Object:
+        return true;
     }
     return false;
 }
 
 std::string ToString(Vm& vm, const Value& v) {
     switch (v.kind()) {
-    case Kind::Undefined: return "undefined";
-    case Kind::Null: return "null";
-    case Kind::Boolean: return v.asBool() ? "true" : "false";
-    case Kind::Int: return std::to_string(v.asInt());
-    case Kind::Number: return NumberToString(v.asNumber());
-    case Kind::String: return v.asString();
-    case Kind::Object: return ToString(vm, ToPrimitive(vm, v, Hint::String));
+    case Kind::Undefined:
+        return "undefined";
+    case Kind::Null:
+        return "null";
+    case Kind::Boolean:
+        return v.asBool() ? "true" : "false";
+    case Kind::Int:
+        return std::to_string(v.asInt());
+    case Kind::Number:
+        return NumberToString(v.asNumber());
+    case Kind::String:
+        return v.asString();
+    case Kind::Object:
+        return ToString(vm, ToPrimitive(vm, v, Hint::String));
     }
     return {};
 }
@@ -159,6 +185,18 @@ Value ToStringValue(Vm& vm, const Value& v) {
 
 Value ToNumeric(Vm& vm, const Value& v) {
     return v.isNumeric() ? v : Value::number(ToNumber(vm, v));
+}
+
+std::size_t IndexArgument(Vm& vm, const Value& v, std::size_t length, double fallback,
+                          bool fromEnd) {
+    double d = v.isUndefined() ? fallback : ToNumber(vm, v);
+    if (std::isnan(d)) {
+        d = 0;
+    }
+    if (d < 0) {
+        d = fromEnd ? std::max(0.0, d + static_cast<double>(length)) : 0.0;
+    }
+    return d >= static_cast<double>(length) ? length : static_cast<std::size_t>(d);
 }
 
 Value NumberValue(double d) {
@@ -177,13 +215,20 @@ Value CoerceString(Vm& vm, const Value& v) {
 
 Value Coerce(Vm& vm, const Value& v, Coercion coercion) {
     switch (coercion) {
-    case Coercion::Any: return v;
-    case Coercion::Int: return Value::integer(ToInt32(vm, v));
-    case Coercion::Uint: return Value::unsignedInt(ToUint32(vm, v));
-    case Coercion::Number: return v.isNumeric() ? v : Value::number(ToNumber(vm, v));
-    case Coercion::String: return CoerceString(vm, v);
-    case Coercion::Boolean: return Value::boolean(ToBoolean(v));
-    case Coercion::Object: return v.isUndefined() ? Value::null() : v;
+    case Coercion::Any:
+        return v;
+    case Coercion::Int:
+        return Value::integer(ToInt32(vm, v));
+    case Coercion::Uint:
+        return Value::unsignedInt(ToUint32(vm, v));
+    case Coercion::Number:
+        return v.isNumeric() ? v : Value::number(ToNumber(vm, v));
+    case Coercion::String:
+        return CoerceString(vm, v);
+    case Coercion::Boolean:
+        return Value::boolean(ToBoolean(v));
+    case Coercion::Object:
+        return v.isUndefined() ? Value::null() : v;
     }
     return v;
 }

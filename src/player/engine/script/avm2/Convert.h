@@ -14,7 +14,9 @@ class Vm;
 
 double StringToNumber(std::string_view text);
 std::int32_t NumberToInt32(double d);
-inline std::uint32_t NumberToUint32(double d) { return static_cast<std::uint32_t>(NumberToInt32(d)); }
+inline std::uint32_t NumberToUint32(double d) {
+    return static_cast<std::uint32_t>(NumberToInt32(d));
+}
 
 enum class Hint : std::uint8_t { Number, String };
 Value ToPrimitive(Vm& vm, const Value& v, Hint hint = Hint::Number);
@@ -31,6 +33,11 @@ Value CoerceString(Vm& vm, const Value& v);
 Value Coerce(Vm& vm, const Value& v, Coercion coercion);
 // coerce to a class: null passes, anything else must be an instance (TypeError #1034).
 Value CoerceToClass(Vm& vm, const Value& v, ClassObject* cls);
+
+// An index argument of a String or Array method, clamped to 0..length; NaN is 0,
+// undefined is fallback, and with fromEnd a negative index counts from the end.
+std::size_t IndexArgument(Vm& vm, const Value& v, std::size_t length, double fallback,
+                          bool fromEnd);
 
 ClassObject* ClassOf(Vm& vm, const Value& v);
 bool IsType(Vm& vm, const Value& v, const ClassObject* cls);

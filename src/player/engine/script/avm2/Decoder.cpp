@@ -29,6 +29,7 @@ private:
     void resolveTargets();
     void resolveHandlers();
     std::int32_t target(std::int64_t offset);
+    std::vector<bool> entered() const;
 
     const AbcUnit& unit_;
     const AbcBody& body_;
@@ -71,28 +72,43 @@ std::unique_ptr<MethodCode> Decoder::decode() {
     code_->instrs.push_back(end);
     resolveTargets();
     resolveHandlers();
+    FuseInstructions(unit_, *code_, entered());
     return std::move(code_);
 }
 
 void Decoder::decodeOne(const OpInfo& info, Instr& in, std::size_t start) {
     const AbcFile& f = unit_.file;
     switch (info.operands) {
-    case Operands::None: break;
-    case Operands::U30: in.a = static_cast<std::int32_t>(in_.u30()); break;
+    case Operands::None:
+        break;
+    case Operands::U30:
+        in.a = static_cast<std::int32_t>(in_.u30());
+        break;
     case Operands::U30U30:
         in.a = static_cast<std::int32_t>(in_.u30());
         in.b = static_cast<std::int32_t>(in_.u30());
         break;
-    case Operands::U8: in.a = in_.u8(); break;
-    case Operands::S8: in.a = static_cast<std::int8_t>(in_.u8()); break;
-    case Operands::Short: in.a = static_cast<std::int16_t>(in_.u32()); break;
-    case Operands::Local: in.a = checked(in_.u30(), locals_, "register"); break;
+    case Operands::U8:
+        in.a = in_.u8();
+        break;
+    case Operands::S8:
+        in.a = static_cast<std::int8_t>(in_.u8());
+        break;
+    case Operands::Short:
+        in.a = static_cast<std::int16_t>(in_.u32());
+        break;
+    case Operands::Local:
+        in.a = checked(in_.u30(), locals_, "register");
+        break;
     case Operands::Branch: {
         const std::int32_t offset = in_.s24();
-        pending_.push_back({code_->instrs.size(), static_cast<std::int64_t>(in_.position()) + offset});
+        pending_.push_back(
+            {code_->instrs.size(), static_cast<std::int64_t>(in_.position()) + offset});
         break;
     }
-    case Operands::Switch: readSwitch(in, start); break;
+    case Operands::Switch:
+        readSwitch(in, start);
+        break;
     case Operands::Debug:
         in_.u8(), in_.u30(), in_.u8(), in_.u30();
         break;
@@ -107,15 +123,32 @@ void Decoder::decodeOne(const OpInfo& info, Instr& in, std::size_t start) {
         in.a = checked(in_.u30(), locals_, "register");
         in.b = checked(in_.u30(), locals_, "register");
         break;
-    case Operands::String: in.a = checked(in_.u30(), f.strings.size(), "string"); break;
-    case Operands::Int: in.a = checked(in_.u30(), f.ints.size(), "int constant"); break;
-    case Operands::Uint: in.a = checked(in_.u30(), f.uints.size(), "uint constant"); break;
-    case Operands::Double: in.a = checked(in_.u30(), f.doubles.size(), "double constant"); break;
-    case Operands::Namespace: in.a = checked(in_.u30(), f.namespaces.size(), "namespace"); break;
-    case Operands::Method: in.a = checked(in_.u30(), f.methods.size(), "method"); break;
-    case Operands::Class: in.a = checked(in_.u30(), f.classes.size(), "class"); break;
-    case Operands::Catch: in.a = checked(in_.u30(), body_.exceptions.size(), "exception"); break;
-    case Operands::Invalid: break;
+    case Operands::String:
+        in.a = checked(in_.u30(), f.strings.size(), "string");
+        break;
+    case Operands::Int:
+        in.a = checked(in_.u30(), f.ints.size(), "int constant");
+        break;
+    case Operands::Uint:
+        in.a = checked(in_.u30(), f.uints.size(), "uint constant");
+        break;
+    case Operands::Double:
+        in.a = checked(in_.u30(), f.doubles.size(), "double constant");
+        break;
+    case Operands::Namespace:
+        in.a = checked(in_.u30(), f.namespaces.size(), "namespace");
+        break;
+    case Operands::Method:
+        in.a = checked(in_.u30(), f.methods.size(), "method");
+        break;
+    case Operands::Class:
+        in.a = checked(in_.u30(), f.classes.size(), "class");
+        break;
+    case Operands::Catch:
+        in.a = checked(in_.u30(), body_.exceptions.size(), "exception");
+        break;
+    case Operands::Invalid:
+        break;
     }
 }
 
@@ -175,6 +208,26 @@ void Decoder::resolveHandlers() {
         h.var = ex.varName ? &unit_.names[ex.varName] : nullptr;
         code_->handlers.push_back(h);
     }
+}
+
+// The instructions reached other than by falling through, and the edges of the
+// exception ranges: fusion must not swallow any of them.
+std::vector<bool> Decoder::entered() const {
+    std::vector<bool> marks(code_->instrs.size() + 1, false);
+    for (const Pending& p : pending_) {
+        const Instr& in = code_->instrs[p.instr];
+        if (p.offset >= 0) {
+            marks[in.a] = true;
+            continue;
+        }
+        for (std::int32_t t : code_->switches[in.a]) {
+            marks[t] = true;
+        }
+    }
+    for (const ExceptionHandler& h : code_->handlers) {
+        marks[h.from] = marks[h.to] = marks[h.target] = true;
+    }
+    return marks;
 }
 
 } // namespace

@@ -30,9 +30,9 @@ const MethodCode& CodeOf(Vm& vm, const MethodInfo& method) {
 [[noreturn]] void ArgumentMismatch(Vm& vm, const MethodInfo& m, std::size_t expected,
                                    std::size_t got) {
     vm.throwError(ErrorKind::ArgumentError, 1063,
-                  "Argument count mismatch on " + (m.name.empty() ? "Function/<anonymous>()" : m.name) +
-                      ". Expected " + std::to_string(expected) + ", got " + std::to_string(got) +
-                      ".");
+                  "Argument count mismatch on " +
+                      (m.name.empty() ? "Function/<anonymous>()" : m.name) + ". Expected " +
+                      std::to_string(expected) + ", got " + std::to_string(got) + ".");
 }
 
 void BindArguments(Frame& f, const Value& thisv, std::span<const Value> args) {
@@ -137,7 +137,8 @@ Value RunMethod(Vm& vm, const MethodInfo& method, const Value& thisv, std::span<
         body.maxScopeDepth > body.initScopeDepth ? body.maxScopeDepth - body.initScopeDepth : 0;
     const std::uint64_t total = std::uint64_t(locals) + body.maxStack + 1 + scopeCap;
     if (total > vm.limits().maxFrameValues) {
-        vm.throwError(ErrorKind::VerifyError, 1107, "Method " + method.name + " asks for too large a frame.");
+        vm.throwError(ErrorKind::VerifyError, 1107,
+                      "Method " + method.name + " asks for too large a frame.");
     }
     std::vector<Value> storage(locals + body.maxStack + 1);
     std::vector<ScopeEntry> scopes(scopeCap + 1);

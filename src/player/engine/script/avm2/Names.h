@@ -36,7 +36,8 @@ struct PropName {
     bool attribute = false;
     std::int64_t index = -1; // set when the name is an array index
     std::span<const std::uint32_t> ns() const {
-        return set ? std::span<const std::uint32_t>(*set) : std::span<const std::uint32_t>(&single, 1);
+        return set ? std::span<const std::uint32_t>(*set)
+                   : std::span<const std::uint32_t>(&single, 1);
     }
 };
 

@@ -9,7 +9,8 @@ void DefineGlobal(Vm& vm, std::string_view name, const Value& value, std::string
     const std::uint32_t ns = package.empty() ? kPublicNs : vm.internNs(NsKind::Package, package);
     const auto slot = static_cast<std::uint32_t>(vm.builtinTraits.slots.size());
     vm.builtinTraits.slots.push_back(SlotDef{value, Coercion::Any, true});
-    vm.builtinTraits.bindings[PropKey(ns, vm.intern(name))] = Binding{Binding::Kind::Slot, slot, {}, {}, {}};
+    vm.builtinTraits.bindings[PropKey(ns, vm.intern(name))] =
+        Binding{Binding::Kind::Slot, slot, {}, {}, {}};
     vm.builtins->slots.push_back(value);
 }
 
@@ -19,7 +20,8 @@ void DefineGlobalFunction(Vm& vm, std::string_view name, NativeFn fn, std::strin
 
 NativeClass::NativeClass(Vm& vm, std::string_view name, ClassObject* base, std::string_view package)
     : vm_(vm), cls_(vm.make<ClassObject>()) {
-    cls_->name = package.empty() ? std::string(name) : std::string(package) + "." + std::string(name);
+    cls_->name =
+        package.empty() ? std::string(name) : std::string(package) + "." + std::string(name);
     cls_->base = base;
     cls_->cls = vm.core.classClass;
     cls_->proto = vm.core.classClass ? vm.core.classClass->prototype : nullptr;
@@ -56,17 +58,20 @@ void NativeClass::bind(Traits& traits, std::string_view name, const Binding& b, 
 }
 
 NativeClass& NativeClass::method(std::string_view name, NativeFn fn) {
-    bind(*cls_->instanceTraits, name, Binding{Binding::Kind::Method, 0, {nullptr, fn}, {}, {}}, true);
+    bind(*cls_->instanceTraits, name, Binding{Binding::Kind::Method, 0, {nullptr, fn}, {}, {}},
+         true);
     return *this;
 }
 
 NativeClass& NativeClass::getter(std::string_view name, NativeFn fn) {
-    bind(*cls_->instanceTraits, name, Binding{Binding::Kind::Accessor, 0, {}, {nullptr, fn}, {}}, false);
+    bind(*cls_->instanceTraits, name, Binding{Binding::Kind::Accessor, 0, {}, {nullptr, fn}, {}},
+         false);
     return *this;
 }
 
 NativeClass& NativeClass::setter(std::string_view name, NativeFn fn) {
-    bind(*cls_->instanceTraits, name, Binding{Binding::Kind::Accessor, 0, {}, {}, {nullptr, fn}}, false);
+    bind(*cls_->instanceTraits, name, Binding{Binding::Kind::Accessor, 0, {}, {}, {nullptr, fn}},
+         false);
     return *this;
 }
 
@@ -84,7 +89,8 @@ NativeClass& NativeClass::staticMethod(std::string_view name, NativeFn fn) {
 }
 
 NativeClass& NativeClass::staticGetter(std::string_view name, NativeFn fn) {
-    bind(*cls_->staticTraits, name, Binding{Binding::Kind::Accessor, 0, {}, {nullptr, fn}, {}}, false);
+    bind(*cls_->staticTraits, name, Binding{Binding::Kind::Accessor, 0, {}, {nullptr, fn}, {}},
+         false);
     return *this;
 }
 

@@ -19,7 +19,8 @@ inline const Value& Arg(std::span<const Value> args, std::size_t i) {
 }
 
 void DefineGlobal(Vm& vm, std::string_view name, const Value& value, std::string_view package = "");
-void DefineGlobalFunction(Vm& vm, std::string_view name, NativeFn fn, std::string_view package = "");
+void DefineGlobalFunction(Vm& vm, std::string_view name, NativeFn fn,
+                          std::string_view package = "");
 
 class NativeClass {
 public:

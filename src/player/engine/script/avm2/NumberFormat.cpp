@@ -1,10 +1,10 @@
 #include "player/engine/script/avm2/NumberFormat.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <vector>
 
 namespace quillon::avm2 {
@@ -91,7 +91,9 @@ std::string Special(double d) {
     return d > 0 ? "Infinity" : "-Infinity";
 }
 
-std::string Exponent(int e) { return std::string(e < 0 ? "e-" : "e+") + std::to_string(std::abs(e)); }
+std::string Exponent(int e) {
+    return std::string(e < 0 ? "e-" : "e+") + std::to_string(std::abs(e));
+}
 
 std::string Fixed(const Decimal& dec, int fraction) {
     std::string out;

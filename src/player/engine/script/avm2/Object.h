@@ -127,7 +127,7 @@ public:
     std::shared_ptr<Traits> instanceTraits;
     std::shared_ptr<Traits> staticTraits;
     Object* prototype = nullptr;
-    MethodRef init;          // the instance initializer
+    MethodRef init;                     // the instance initializer
     NativeFn nativeConstruct = nullptr; // built-ins that make their own kind of object
     NativeFn nativeCall = nullptr;      // what calling the class as a function does
     NativeAlloc alloc = nullptr;        // makes instances of a built-in's own kind

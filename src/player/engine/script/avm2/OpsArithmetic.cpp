@@ -33,7 +33,8 @@ template <int Delta> void IncrementInt(Frame& f, const Instr&) {
 }
 template <int Delta> void IncLocalInt(Frame& f, const Instr& in) {
     Value& local = f.locals[in.a];
-    const std::uint32_t v = static_cast<std::uint32_t>(local.isInt() ? local.asInt() : ToInt32(f.vm, local));
+    const std::uint32_t v =
+        static_cast<std::uint32_t>(local.isInt() ? local.asInt() : ToInt32(f.vm, local));
     local = Value::integer(static_cast<std::int32_t>(v + Delta));
 }
 
@@ -47,7 +48,8 @@ void Negate(Frame& f, const Instr&) {
 }
 void NegateInt(Frame& f, const Instr&) {
     Value& top = f.top();
-    top = Value::integer(static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(ToInt32(f.vm, top))));
+    top = Value::integer(
+        static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(ToInt32(f.vm, top))));
 }
 void Not(Frame& f, const Instr&) {
     Value& top = f.top();
@@ -75,7 +77,9 @@ template <Arith A> Value IntArith(std::int32_t x, std::int32_t y, bool& ok) {
     const std::int64_t a = x, b = y;
     std::int64_t r = 0;
     switch (A) {
-    case Arith::Sub: r = a - b; break;
+    case Arith::Sub:
+        r = a - b;
+        break;
     case Arith::Mul:
         r = a * b;
         ok = !(r == 0 && (a < 0 || b < 0)); // the product is -0
@@ -84,7 +88,9 @@ template <Arith A> Value IntArith(std::int32_t x, std::int32_t y, bool& ok) {
         ok = b != 0 && !(a < 0 && a % b == 0);
         r = ok ? a % b : 0;
         break;
-    case Arith::Div: ok = false; break;
+    case Arith::Div:
+        ok = false;
+        break;
     }
     ok = ok && r == static_cast<std::int32_t>(r);
     return Value::integer(static_cast<std::int32_t>(r));
@@ -103,10 +109,18 @@ template <Arith A> void ArithOp(Frame& f, const Instr&) {
     }
     const double a = ToNumber(f.vm, av), b = ToNumber(f.vm, bv);
     switch (A) {
-    case Arith::Sub: av = Value::number(a - b); break;
-    case Arith::Mul: av = Value::number(a * b); break;
-    case Arith::Div: av = Value::number(a / b); break;
-    case Arith::Mod: av = Value::number(std::fmod(a, b)); break;
+    case Arith::Sub:
+        av = Value::number(a - b);
+        break;
+    case Arith::Mul:
+        av = Value::number(a * b);
+        break;
+    case Arith::Div:
+        av = Value::number(a / b);
+        break;
+    case Arith::Mod:
+        av = Value::number(std::fmod(a, b));
+        break;
     }
 }
 
@@ -119,15 +133,33 @@ template <Bits B> void BitOp(Frame& f, const Instr&) {
     const std::int32_t b = ToInt32(f.vm, bv);
     const std::uint32_t ua = static_cast<std::uint32_t>(a), ub = static_cast<std::uint32_t>(b);
     switch (B) {
-    case Bits::Shl: av = Value::integer(static_cast<std::int32_t>(ua << (ub & 31))); break;
-    case Bits::Shr: av = Value::integer(a >> (ub & 31)); break;
-    case Bits::Ushr: av = Value::unsignedInt(ua >> (ub & 31)); break;
-    case Bits::And: av = Value::integer(a & b); break;
-    case Bits::Or: av = Value::integer(a | b); break;
-    case Bits::Xor: av = Value::integer(a ^ b); break;
-    case Bits::AddI: av = Value::integer(static_cast<std::int32_t>(ua + ub)); break;
-    case Bits::SubI: av = Value::integer(static_cast<std::int32_t>(ua - ub)); break;
-    case Bits::MulI: av = Value::integer(static_cast<std::int32_t>(ua * ub)); break;
+    case Bits::Shl:
+        av = Value::integer(static_cast<std::int32_t>(ua << (ub & 31)));
+        break;
+    case Bits::Shr:
+        av = Value::integer(a >> (ub & 31));
+        break;
+    case Bits::Ushr:
+        av = Value::unsignedInt(ua >> (ub & 31));
+        break;
+    case Bits::And:
+        av = Value::integer(a & b);
+        break;
+    case Bits::Or:
+        av = Value::integer(a | b);
+        break;
+    case Bits::Xor:
+        av = Value::integer(a ^ b);
+        break;
+    case Bits::AddI:
+        av = Value::integer(static_cast<std::int32_t>(ua + ub));
+        break;
+    case Bits::SubI:
+        av = Value::integer(static_cast<std::int32_t>(ua - ub));
+        break;
+    case Bits::MulI:
+        av = Value::integer(static_cast<std::int32_t>(ua * ub));
+        break;
     }
 }
 
@@ -157,7 +189,9 @@ void ConvertObject(Frame& f, const Instr&) {
         ThrowNullAccess(f.vm, f.top());
     }
 }
-void PopOne(Frame& f, const Instr&) { f.pop(); }
+void PopOne(Frame& f, const Instr&) {
+    f.pop();
+}
 
 const OpEntry kEntries[] = {
     {0x07, PopOne, Operands::None, "dxnslate"},
@@ -214,6 +248,8 @@ const OpEntry kEntries[] = {
 
 } // namespace
 
-void RegisterArithmeticOps(OpTable& table) { Register(table, kEntries); }
+void RegisterArithmeticOps(OpTable& table) {
+    Register(table, kEntries);
+}
 
 } // namespace quillon::avm2

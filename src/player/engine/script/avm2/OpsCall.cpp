@@ -21,7 +21,9 @@ void ConstructOp(Frame& f, const Instr& in) {
     const Value ctor = f.pop();
     f.push(Construct(f.vm, ctor, args));
 }
-void CallMethod(Frame& f, const Instr&) { VerifyFailure(f, "callmethod is not supported"); }
+void CallMethod(Frame& f, const Instr&) {
+    VerifyFailure(f, "callmethod is not supported");
+}
 void CallStatic(Frame& f, const Instr& in) {
     const auto args = f.popArgs(in.b);
     const Value receiver = f.pop();
@@ -42,7 +44,8 @@ template <bool Void> void CallSuper(Frame& f, const Instr& in) {
     if (b && b->kind == Binding::Kind::Method) {
         result = InvokeMethod(f.vm, b->method, receiver, args);
     } else {
-        const Value fn = b ? ReadBinding(f.vm, receiver, *b, name) : GetProperty(f.vm, receiver, name);
+        const Value fn =
+            b ? ReadBinding(f.vm, receiver, *b, name) : GetProperty(f.vm, receiver, name);
         result = CallValue(f.vm, fn, receiver, args);
     }
     if (!Void) {
@@ -131,6 +134,8 @@ const OpEntry kEntries[] = {
 
 } // namespace
 
-void RegisterCallOps(OpTable& table) { Register(table, kEntries); }
+void RegisterCallOps(OpTable& table) {
+    Register(table, kEntries);
+}
 
 } // namespace quillon::avm2

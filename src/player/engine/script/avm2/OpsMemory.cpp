@@ -66,6 +66,8 @@ const OpEntry kEntries[] = {
 
 } // namespace
 
-void RegisterMemoryOps(OpTable& table) { Register(table, kEntries); }
+void RegisterMemoryOps(OpTable& table) {
+    Register(table, kEntries);
+}
 
 } // namespace quillon::avm2

@@ -101,7 +101,9 @@ Value GlobalObject(Frame& f) {
 void GetGlobalSlot(Frame& f, const Instr& in) {
     f.push(SlotHolder(f, GlobalObject(f), in.a)->slots[in.a - 1]);
 }
-void SetGlobalSlot(Frame& f, const Instr& in) { SetSlotOn(f, GlobalObject(f), in.a, f.pop()); }
+void SetGlobalSlot(Frame& f, const Instr& in) {
+    SetSlotOn(f, GlobalObject(f), in.a, f.pop());
+}
 
 void NewActivation(Frame& f, const Instr&) {
     Object* obj = f.vm.newObject();
@@ -135,13 +137,15 @@ void NewCatch(Frame& f, const Instr& in) {
 ClassObject* ClassFor(Frame& f, const Name& name) {
     const Value type = FindDefinition(f.vm, name);
     if (!type.isObject() || type.asObject()->kind != ObjectKind::Class) {
-        f.vm.throwError(ErrorKind::ReferenceError, 1065, "Variable " + name.text + " is not defined.");
+        f.vm.throwError(ErrorKind::ReferenceError, 1065,
+                        "Variable " + name.text + " is not defined.");
     }
     return static_cast<ClassObject*>(type.asObject());
 }
 ClassObject* ClassFromValue(Frame& f, const Value& v) {
     if (!v.isObject() || v.asObject()->kind != ObjectKind::Class) {
-        f.vm.throwError(ErrorKind::TypeError, 1041, "The right-hand side of operator must be a class.");
+        f.vm.throwError(ErrorKind::TypeError, 1041,
+                        "The right-hand side of operator must be a class.");
     }
     return static_cast<ClassObject*>(v.asObject());
 }
@@ -204,7 +208,8 @@ void GetDescendants(Frame& f, const Instr& in) {
     ReadName(f, *in.name);
     const Value obj = f.pop();
     f.vm.throwError(ErrorKind::TypeError, 1016,
-                    "Descendants operator (..) not supported on type " + ClassName(f.vm, obj) + ".");
+                    "Descendants operator (..) not supported on type " + ClassName(f.vm, obj) +
+                        ".");
 }
 
 const OpEntry kEntries[] = {
@@ -236,6 +241,8 @@ const OpEntry kEntries[] = {
 
 } // namespace
 
-void RegisterPropertyOps(OpTable& table) { Register(table, kEntries); }
+void RegisterPropertyOps(OpTable& table) {
+    Register(table, kEntries);
+}
 
 } // namespace quillon::avm2

@@ -49,10 +49,18 @@ void VerifyFailure(Frame& f, const std::string& what) {
 namespace {
 
 void Nop(Frame&, const Instr&) {}
-void EndOfCode(Frame& f, const Instr&) { VerifyFailure(f, "Code runs off the end"); }
-void Throw(Frame& f, const Instr&) { throw ScriptException{f.pop()}; }
-void Kill(Frame& f, const Instr& in) { f.locals[in.a] = Value(); }
-void Jump(Frame& f, const Instr& in) { f.pc = in.a; }
+void EndOfCode(Frame& f, const Instr&) {
+    VerifyFailure(f, "Code runs off the end");
+}
+void Throw(Frame& f, const Instr&) {
+    throw ScriptException{f.pop()};
+}
+void Kill(Frame& f, const Instr& in) {
+    f.locals[in.a] = Value();
+}
+void Jump(Frame& f, const Instr& in) {
+    f.pc = in.a;
+}
 void IfTrue(Frame& f, const Instr& in) {
     if (ToBoolean(f.pop())) {
         f.pc = in.a;
@@ -96,18 +104,36 @@ void LookupSwitch(Frame& f, const Instr& in) {
                                                                               : table[0];
 }
 
-void PushNull(Frame& f, const Instr&) { f.push(Value::null()); }
-void PushUndefined(Frame& f, const Instr&) { f.push(Value()); }
-void PushInt(Frame& f, const Instr& in) { f.push(Value::integer(in.a)); }
-void PushTrue(Frame& f, const Instr&) { f.push(Value::boolean(true)); }
-void PushFalse(Frame& f, const Instr&) { f.push(Value::boolean(false)); }
-void PushNaN(Frame& f, const Instr&) { f.push(Value::number(std::numeric_limits<double>::quiet_NaN())); }
-void PushString(Frame& f, const Instr& in) { f.push(f.method.unit->strings[in.a]); }
-void PushIntConst(Frame& f, const Instr& in) { f.push(Value::integer(f.method.unit->file.ints[in.a])); }
+void PushNull(Frame& f, const Instr&) {
+    f.push(Value::null());
+}
+void PushUndefined(Frame& f, const Instr&) {
+    f.push(Value());
+}
+void PushInt(Frame& f, const Instr& in) {
+    f.push(Value::integer(in.a));
+}
+void PushTrue(Frame& f, const Instr&) {
+    f.push(Value::boolean(true));
+}
+void PushFalse(Frame& f, const Instr&) {
+    f.push(Value::boolean(false));
+}
+void PushNaN(Frame& f, const Instr&) {
+    f.push(Value::number(std::numeric_limits<double>::quiet_NaN()));
+}
+void PushString(Frame& f, const Instr& in) {
+    f.push(f.method.unit->strings[in.a]);
+}
+void PushIntConst(Frame& f, const Instr& in) {
+    f.push(Value::integer(f.method.unit->file.ints[in.a]));
+}
 void PushUintConst(Frame& f, const Instr& in) {
     f.push(Value::unsignedInt(f.method.unit->file.uints[in.a]));
 }
-void PushDouble(Frame& f, const Instr& in) { f.push(Value::number(f.method.unit->file.doubles[in.a])); }
+void PushDouble(Frame& f, const Instr& in) {
+    f.push(Value::number(f.method.unit->file.doubles[in.a]));
+}
 void PushNamespace(Frame& f, const Instr& in) {
     auto* ns = f.vm.make<NamespaceObject>();
     ns->ns = f.method.unit->namespaces[in.a];
@@ -116,18 +142,30 @@ void PushNamespace(Frame& f, const Instr& in) {
     ns->traits = f.vm.core.ns->instanceTraits.get();
     f.push(Value::object(ns));
 }
-void Pop(Frame& f, const Instr&) { f.pop(); }
-void Dup(Frame& f, const Instr&) { f.push(Value(f.top())); }
+void Pop(Frame& f, const Instr&) {
+    f.pop();
+}
+void Dup(Frame& f, const Instr&) {
+    f.push(Value(f.top()));
+}
 void Swap(Frame& f, const Instr&) {
     Value b = f.pop();
     Value a = f.pop();
     f.push(std::move(b));
     f.push(std::move(a));
 }
-void GetLocal(Frame& f, const Instr& in) { f.push(f.locals[in.a]); }
-void SetLocal(Frame& f, const Instr& in) { f.locals[in.a] = f.pop(); }
-template <int N> void GetLocalN(Frame& f, const Instr&) { f.push(f.locals[N]); }
-template <int N> void SetLocalN(Frame& f, const Instr&) { f.locals[N] = f.pop(); }
+void GetLocal(Frame& f, const Instr& in) {
+    f.push(f.locals[in.a]);
+}
+void SetLocal(Frame& f, const Instr& in) {
+    f.locals[in.a] = f.pop();
+}
+template <int N> void GetLocalN(Frame& f, const Instr&) {
+    f.push(f.locals[N]);
+}
+template <int N> void SetLocalN(Frame& f, const Instr&) {
+    f.locals[N] = f.pop();
+}
 void ReturnVoid(Frame& f, const Instr&) {
     f.result = Value();
     f.done = true;
@@ -147,8 +185,12 @@ void PushScopeEntry(Frame& f, bool isWith) {
     }
     f.scopes[f.scopeTop++] = ScopeEntry{std::move(v), isWith};
 }
-void PushScope(Frame& f, const Instr&) { PushScopeEntry(f, false); }
-void PushWith(Frame& f, const Instr&) { PushScopeEntry(f, true); }
+void PushScope(Frame& f, const Instr&) {
+    PushScopeEntry(f, false);
+}
+void PushWith(Frame& f, const Instr&) {
+    PushScopeEntry(f, true);
+}
 void PopScope(Frame& f, const Instr&) {
     if (f.scopeTop == 0) {
         VerifyFailure(f, "Scope stack underflow");
@@ -284,7 +326,9 @@ const OpEntry kEntries[] = {
 
 } // namespace
 
-void RegisterStackOps(OpTable& table) { Register(table, kEntries); }
+void RegisterStackOps(OpTable& table) {
+    Register(table, kEntries);
+}
 
 const OpTable& Ops() {
     static const OpTable table = [] {

@@ -44,7 +44,8 @@ Object* LookupStart(Vm& vm, const Value& v) {
 
 [[noreturn]] void CannotCreate(Vm& vm, const Value& obj, PropName& name) {
     vm.throwError(ErrorKind::ReferenceError, 1056,
-                  "Cannot create property " + NameText(vm, name) + " on " + ClassName(vm, obj) + ".");
+                  "Cannot create property " + NameText(vm, name) + " on " + ClassName(vm, obj) +
+                      ".");
 }
 
 } // namespace
@@ -80,7 +81,9 @@ std::uint32_t NameAtom(Vm& vm, PropName& name) {
     return name.atom;
 }
 
-std::string NameText(Vm& vm, PropName name) { return vm.atomText(NameAtom(vm, name)); }
+std::string NameText(Vm& vm, PropName name) {
+    return vm.atomText(NameAtom(vm, name));
+}
 
 const Binding* FindBinding(const Traits* traits, const PropName& name) {
     if (!traits || name.atom == 0) {
@@ -268,8 +271,8 @@ Value CallProperty(Vm& vm, const Value& obj, PropName name, std::span<const Valu
         return InvokeMethod(vm, b->method, obj, args);
     }
     const Value fn = GetProperty(vm, obj, name);
-    if (!fn.isObject() || (fn.asObject()->kind != ObjectKind::Function &&
-                           fn.asObject()->kind != ObjectKind::Class)) {
+    if (!fn.isObject() ||
+        (fn.asObject()->kind != ObjectKind::Function && fn.asObject()->kind != ObjectKind::Class)) {
         vm.throwError(ErrorKind::TypeError, 1006, NameText(vm, name) + " is not a function.");
     }
     return CallValue(vm, fn, lex ? Value::null() : obj, args);

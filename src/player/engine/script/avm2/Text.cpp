@@ -17,7 +17,10 @@ std::u16string ToUtf16(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         const unsigned char c = text[i];
         const int extra = c < 0x80 ? 0 : c >= 0xf0 ? 3 : c >= 0xe0 ? 2 : c >= 0xc0 ? 1 : -1;
-        char32_t cp = extra == 0 ? c : extra == 1 ? (c & 0x1f) : extra == 2 ? (c & 0x0f) : (c & 0x07);
+        char32_t cp = extra == 0   ? c
+                      : extra == 1 ? (c & 0x1f)
+                      : extra == 2 ? (c & 0x0f)
+                                   : (c & 0x07);
         bool valid = extra >= 0 && i + extra < text.size() + (extra == 0 ? 1 : 0);
         for (int k = 1; valid && k <= extra; ++k) {
             const unsigned char next = text[i + k];

@@ -15,7 +15,8 @@ std::int64_t IndexText(const std::string& text) {
     std::uint32_t value = 0;
     const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
     const bool whole = r.ec == std::errc() && r.ptr == text.data() + text.size();
-    return whole && !text.empty() && (text == "0" || text[0] != '0') && value != 0xffffffffu ? value : -1;
+    return whole && !text.empty() && (text == "0" || text[0] != '0') && value != 0xffffffffu ? value
+                                                                                             : -1;
 }
 
 void ResolveNamespaces(Vm& vm, AbcUnit& unit) {
@@ -43,7 +44,8 @@ void ResolveName(Vm& vm, AbcUnit& unit, const AbcMultiname& m, Name& name) {
     const K k = m.kind;
     name.attribute = k == K::QNameA || k == K::RTQNameA || k == K::RTQNameLA ||
                      k == K::MultinameA || k == K::MultinameLA;
-    name.runtimeName = k == K::RTQNameL || k == K::RTQNameLA || k == K::MultinameL || k == K::MultinameLA;
+    name.runtimeName =
+        k == K::RTQNameL || k == K::RTQNameLA || k == K::MultinameL || k == K::MultinameLA;
     name.runtimeNs = k == K::RTQName || k == K::RTQNameA || k == K::RTQNameL || k == K::RTQNameLA;
     if (k == K::TypeName) {
         name.typeBase = &unit.names[m.typeBase];
@@ -59,7 +61,8 @@ void ResolveName(Vm& vm, AbcUnit& unit, const AbcMultiname& m, Name& name) {
     }
     if (k == K::QName || k == K::QNameA) {
         name.ns = {unit.namespaces[m.ns]};
-    } else if (k == K::Multiname || k == K::MultinameA || k == K::MultinameL || k == K::MultinameLA) {
+    } else if (k == K::Multiname || k == K::MultinameA || k == K::MultinameL ||
+               k == K::MultinameLA) {
         for (std::uint32_t ns : unit.file.nsSets[m.nsSet]) {
             name.ns.push_back(unit.namespaces[ns]);
         }

@@ -102,12 +102,22 @@ std::uint32_t Vm::atomOf(const Value& string) {
 std::uint32_t Vm::internNs(NsKind kind, std::string_view uri) {
     char tag = 'P';
     switch (kind) {
-    case NsKind::PackageInternal: tag = 'I'; break;
-    case NsKind::Protected: tag = 'T'; break;
-    case NsKind::Explicit: tag = 'E'; break;
-    case NsKind::StaticProtected: tag = 'S'; break;
-    case NsKind::Private: return newPrivateNs();
-    default: break;
+    case NsKind::PackageInternal:
+        tag = 'I';
+        break;
+    case NsKind::Protected:
+        tag = 'T';
+        break;
+    case NsKind::Explicit:
+        tag = 'E';
+        break;
+    case NsKind::StaticProtected:
+        tag = 'S';
+        break;
+    case NsKind::Private:
+        return newPrivateNs();
+    default:
+        break;
     }
     const std::string key = tag + std::string(uri);
     const auto it = namespaces_.find(key);

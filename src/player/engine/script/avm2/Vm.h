@@ -37,8 +37,18 @@ struct ScriptException {
 };
 
 enum class ErrorKind : std::uint8_t {
-    Error, TypeError, RangeError, ReferenceError, ArgumentError, VerifyError, EvalError,
-    SecurityError, SyntaxError, URIError, DefinitionError, Count
+    Error,
+    TypeError,
+    RangeError,
+    ReferenceError,
+    ArgumentError,
+    VerifyError,
+    EvalError,
+    SecurityError,
+    SyntaxError,
+    URIError,
+    DefinitionError,
+    Count
 };
 
 // The classes the machine itself refers to.
