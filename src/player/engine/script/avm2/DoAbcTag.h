@@ -2,14 +2,16 @@
 // The body of a DoABC2 tag (flags, name, ABC bytes) or of the older DoABC tag (the
 // ABC bytes alone).
 
+#include "codec/swf/TagCodes.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
 
 namespace quillon::avm2 {
 
-inline constexpr std::uint16_t kDoAbcTag = 72;
-inline constexpr std::uint16_t kDoAbc2Tag = 82;
+inline constexpr std::uint16_t kDoAbcTag = swf::tags::DoAbcDefine;
+inline constexpr std::uint16_t kDoAbc2Tag = swf::tags::DoAbc;
 inline constexpr std::uint32_t kDoAbcLazyInitialize = 1;
 
 struct DoAbcBody {
