@@ -2,8 +2,8 @@
 
 #include "codec/MovieInfo.h"
 #include "codec/SwfImage.h"
-#include "fixtures/Bytes.h"
-#include "fixtures/TempDir.h"
+#include "support/Bytes.h"
+#include "support/TempDir.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -3,8 +3,8 @@
 #include "codec/Errors.h"
 #include "codec/FileIO.h"
 #include "codec/SwfImage.h"
-#include "fixtures/Bytes.h"
-#include "fixtures/TempDir.h"
+#include "support/Bytes.h"
+#include "support/TempDir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Reading "ZWS" movies: the zlib path's rules for blocks, running out and corrupt data.
 
-#include "MovieFixtures.h"
+#include "support/MovieFixtures.h"
 #include "codec/BatchRow.h"
 #include "codec/MovieInfo.h"
 #include "codec/SwfImage.h"

@@ -1,7 +1,7 @@
 #include "settings/IniFile.h"
 
 #include "codec/FileIO.h"
-#include "fixtures/TempDir.h"
+#include "support/TempDir.h"
 #include "settings/TextFile.h"
 
 #include <cerrno>

@@ -1,7 +1,7 @@
 // Opening and inspecting a movie; Compress, Decompress and Estimate with their mends.
 
 #include "GuiFixture.h"
-#include "MovieBytes.h"
+#include "support/MovieBytes.h"
 #include "codec/FileIO.h"
 #include "codec/Transforms.h"
 
