@@ -28,6 +28,9 @@ FileInfo Inspect(const std::string& path, const ScratchFolder& scratch) {
         throw EEmptyFileError(path);
     }
     FileInfo info{path, "", InspectMovie(path, scratch.path() + "/inspect.swf")};
+    if (info.inspection.scratchDiskFull) {
+        PrintDiskFull();
+    }
     std::ifstream file(path, std::ios::binary);
     info.signature.resize(3);
     file.read(info.signature.data(), 3);

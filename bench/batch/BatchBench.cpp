@@ -16,7 +16,7 @@
 #include "codec/BatchRow.h"
 #include "codec/FileIO.h"
 #include "codec/FolderSearch.h"
-#include "settings/SettingsValues.h"
+#include "ui/ProgramSettings.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -4,14 +4,14 @@
 #include "FileIO.h"
 #include "Transforms.h"
 
-
 namespace quillon {
 
 MovieInspection InspectMovie(const std::string& source, const std::string& scratch) {
     MovieInspection result;
     RemoveFileOnExit guard(scratch);
     bool inflateFailed = false;
-    DecompressSwfFile(source, scratch, inflateFailed);
+    result.scratchDiskFull =
+        DecompressSwfFile(source, scratch, inflateFailed) == WriteResult::DiskFull;
     result.compressed = !inflateFailed;
     result.compressionStatus = result.compressed ? "Compressed" : "Uncompressed";
     result.estimate = result.compressed ? "File is compressed" : "Click \"Estimate\"";

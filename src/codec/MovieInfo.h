@@ -12,7 +12,8 @@
 namespace quillon {
 
 struct MovieInspection {
-    bool compressed = false; // inflating did not fail
+    bool compressed = false;      // inflating did not fail
+    bool scratchDiskFull = false; // the inflated image could not be written whole
     // The information panel's texts. The header-derived ones are empty when no image
     // could be read (an empty source writes no inflated image).
     std::string compressionStatus; // "Compressed" / "Uncompressed"
@@ -30,8 +31,8 @@ struct MovieInspection {
 
 // Inflates source into scratch with the reporting decompress, reads the header, and
 // deletes scratch whatever happens. An EFOpenError for the source passes on; so does
-// every other error, after scratch is gone. Reads the header with ReadSwfHeader, so it
-// sets the frame and view rectangles: call it on the UI thread.
+// every other error, after scratch is gone. Keeps no state: it runs on any thread, each
+// caller with a scratch path of its own.
 MovieInspection InspectMovie(const std::string& source, const std::string& scratch);
 
 } // namespace quillon

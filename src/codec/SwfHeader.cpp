@@ -2,9 +2,6 @@
 
 namespace quillon {
 
-std::int32_t FrameXMin = 0, FrameXMax = 0, FrameYMin = 0, FrameYMax = 0;
-std::int32_t ViewLeft = 0, ViewTop = 0, ViewRight = 0, ViewBottom = 0;
-
 namespace {
 
 std::uint32_t ReadLe32(const MemoryStream& image, std::size_t offset) {
@@ -45,15 +42,6 @@ SwfHeaderInfo ReadSwfHeader(MemoryStream& image) {
     info.Xmax = rect[1];
     info.Ymin = rect[2];
     info.Ymax = rect[3];
-
-    FrameXMin = info.Xmin;
-    FrameXMax = info.Xmax;
-    FrameYMin = info.Ymin;
-    FrameYMax = info.Ymax;
-    ViewLeft = FrameXMin;
-    ViewRight = FrameXMax;
-    ViewTop = FrameYMin;
-    ViewBottom = FrameYMax;
     image.seek(0);
     return info;
 }

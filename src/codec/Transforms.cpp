@@ -4,44 +4,17 @@
 #include "FileIO.h"
 #include "SwfImage.h"
 
-#include <mutex>
 #include <vector>
 
 namespace quillon {
 
-thread_local bool BatchSilent = false;
-thread_local bool BatchDiskFull = false;
-
 namespace {
 
-std::mutex noticeMutex;
-std::function<void()> diskFullNotice;
-
 WriteResult WriteTarget(const std::string& target, std::span<const std::uint8_t> output) {
-    if (WriteFileReplacing(target, output)) {
-        return WriteResult::Written;
-    }
-    if (BatchSilent) {
-        BatchDiskFull = true;
-    } else {
-        std::function<void()> notice;
-        {
-            std::lock_guard lock(noticeMutex);
-            notice = diskFullNotice;
-        }
-        if (notice) {
-            notice();
-        }
-    }
-    return WriteResult::DiskFull;
+    return WriteFileReplacing(target, output) ? WriteResult::Written : WriteResult::DiskFull;
 }
 
 } // namespace
-
-void SetDiskFullNotice(std::function<void()> notice) {
-    std::lock_guard lock(noticeMutex);
-    diskFullNotice = std::move(notice);
-}
 
 WriteResult CompressSwfFile(const std::string& source, const std::string& target, int level) {
     return CompressSwfFile(source, target, CompressionMethod::ZlibLevel, level);

@@ -1,16 +1,18 @@
 // Opening and inspecting a movie, and the compress, decompress and estimate commands.
 
+#include "DiskFull.h"
 #include "Forms.h"
 #include "MainWindow.h"
 #include "Messages.h"
 #include "Modal.h"
 #include "Shared.h"
 #include "WaitCursor.h"
+#include "ZoomView.h"
 #include "codec/Errors.h"
-#include "codec/FileIO.h"
+#include "codec/Estimate.h"
 #include "codec/MovieInfo.h"
 #include "codec/Transforms.h"
-#include "settings/SettingsValues.h"
+#include "ProgramSettings.h"
 
 #include <QAction>
 #include <QDoubleSpinBox>
@@ -52,6 +54,9 @@ void TFMain::OpenSWFFile() {
     } catch (const EFOpenError&) {
         return; // a movie that cannot be opened leaves the panel as it was
     }
+    if (movie.scratchDiskFull) {
+        DiskFullNotice(this);
+    }
     if (!movie.compressed) {
         Decomp->setVisible(false);
         ADecompress->setEnabled(false);
@@ -72,6 +77,7 @@ void TFMain::OpenSWFFile() {
     if (!movie.header) {
         return; // an empty movie has no header: its texts stay as they were
     }
+    Zoom.showFrame(*movie.header);
     Ver->setText(QString::fromStdString(movie.version));
     FR->setText(QString::fromStdString(movie.frameRate));
     FLen->setText(QString::fromStdString(movie.fileLength));
@@ -94,7 +100,9 @@ void TFMain::RunSaveCommand(const SaveTransform& transform, QLabel* success) {
         if (result == WriteResult::NothingWritten) {
             throw EEmptyFileError(SourceFileName);
         }
-        if (result == WriteResult::Written) {
+        if (result == WriteResult::DiskFull) {
+            DiskFullNotice(this);
+        } else {
             ShowMessage(inflateFailed ? FMessages->MesDam : success);
         }
     } catch (const EFOpenError&) {
@@ -117,24 +125,17 @@ void TFMain::ADecompressExecute() {
 }
 
 void TFMain::AEstimateExecute() {
-    const std::string scratch = ScratchPath("$test2.swf");
-    RemoveFileOnExit remove(scratch);
-    WriteResult result;
+    EstimateResult estimate;
     {
         WaitCursor busy;
-        result = CompressSwfFile(SourceFileName, scratch, CompressionChoice);
+        estimate = EstimateCompressedSize(SourceFileName, ScratchPath("$test2.swf"),
+                                          CompressionChoice);
     }
-    if (result == WriteResult::NothingWritten) {
-        throw EEmptyFileError(SourceFileName);
+    if (estimate.written == WriteResult::DiskFull) {
+        DiskFullNotice(this);
+        return; // there is no size to show
     }
-    if (result == WriteResult::DiskFull) {
-        return; // "Disk full!" has been said; there is no size to show
-    }
-    const std::int64_t size = FileSizeOrMinusOne(scratch);
-    if (size < 0) {
-        throw EFOpenError(scratch, ENOENT);
-    }
-    Est->setText(QString::number(size) + QStringLiteral(" bytes"));
+    Est->setText(QString::number(estimate.size) + QStringLiteral(" bytes"));
     AEstimate->setEnabled(false);
 }
 

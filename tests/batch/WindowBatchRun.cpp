@@ -4,7 +4,7 @@
 #include "batch/BatchListModel.h"
 #include "batch/Threads.h"
 #include "codec/BatchRow.h"
-#include "settings/SettingsValues.h"
+#include "ui/ProgramSettings.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
