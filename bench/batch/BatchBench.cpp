@@ -13,7 +13,7 @@
 #include "batch/BatchList.h"
 #include "batch/BatchTestWindow.h"
 #include "batch/Threads.h"
-#include "codec/BatchRow.h"
+#include "batch/BatchRow.h"
 #include "codec/FileIO.h"
 #include "codec/FolderSearch.h"
 #include "ui/ProgramSettings.h"

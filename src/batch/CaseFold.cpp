@@ -24,7 +24,8 @@ std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& codePoint
         }
         codePoint = codePoint << 6 | (byte(i + k) & 0x3F);
     }
-    const bool overlong = (length == 3 && codePoint < 0x800) || (length == 4 && codePoint < 0x10000);
+    const bool overlong =
+        (length == 3 && codePoint < 0x800) || (length == 4 && codePoint < 0x10000);
     return overlong || codePoint > 0x10FFFF ? 0 : length;
 }
 

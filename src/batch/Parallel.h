@@ -80,15 +80,15 @@ void RunInOrder(const Chains& chains, std::size_t count, int jobs,
         }
         return;
     }
-    detail::OrderedSlots<Result> slots(count);
+    detail::OrderedSlots<Result> pending(count);
     std::atomic<std::size_t> nextChain = 0;
     const auto worker = [&] {
-        for (std::size_t c; !slots.stop && (c = nextChain++) < chains.size();) {
+        for (std::size_t c; !pending.stop && (c = nextChain++) < chains.size();) {
             for (const std::size_t i : chains[c]) {
                 try {
-                    slots.put(i, work(i), nullptr);
+                    pending.put(i, work(i), nullptr);
                 } catch (...) {
-                    slots.put(i, std::nullopt, std::current_exception());
+                    pending.put(i, std::nullopt, std::current_exception());
                 }
             }
         }
@@ -99,11 +99,11 @@ void RunInOrder(const Chains& chains, std::size_t count, int jobs,
     }
     try {
         for (std::size_t i = 0; i < count; ++i) {
-            emit(i, slots.take(i));
+            emit(i, pending.take(i));
         }
     } catch (...) {
-        slots.stop = true;
-        workers.clear(); // joins, so nothing outlives the slots
+        pending.stop = true;
+        workers.clear(); // joins, so nothing outlives the pending
         throw;
     }
 }

@@ -249,8 +249,8 @@ void TBatchRunThread::runRows(std::vector<GridRow>& rows) {
     std::vector<int> gridRowOf;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         if (rows[r].marked) {
-            jobs.push_back(
-                {rows[r].input, BatchOutputPath(setup_.outputFolder, setup_.prefix, rows[r].input)});
+            jobs.push_back({rows[r].input,
+                            BatchOutputPath(setup_.outputFolder, setup_.prefix, rows[r].input)});
             gridRowOf.push_back(static_cast<int>(r));
         }
     }

@@ -81,8 +81,7 @@ struct BatchRunSetup {
 class TBatchRunThread : public BatchWorker {
     Q_OBJECT
 public:
-    TBatchRunThread(BatchControls& controls, QObject& context, BatchKind kind,
-                    BatchRunSetup setup);
+    TBatchRunThread(BatchControls& controls, QObject& context, BatchKind kind, BatchRunSetup setup);
 
 protected:
     void run() override;

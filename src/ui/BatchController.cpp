@@ -3,13 +3,13 @@
 #include "DiskFull.h"
 #include "FolderPanel.h"
 #include "Modal.h"
+#include "ProgramSettings.h"
 #include "batch/BatchList.h"
 #include "batch/BatchRow.h"
 #include "batch/ControlSequences.h"
 #include "batch/Threads.h"
 #include "codec/Errors.h"
 #include "codec/FileIO.h"
-#include "ProgramSettings.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -2,7 +2,7 @@
 // The window's one set of settings values, held from start-up to exit and changed only
 // on the UI thread, under the names the rest of the window uses.
 
-#include "ProgramSettings.h"
+#include "settings/SettingsValues.h"
 
 namespace quillon {
 

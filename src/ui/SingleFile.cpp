@@ -5,6 +5,7 @@
 #include "MainWindow.h"
 #include "Messages.h"
 #include "Modal.h"
+#include "ProgramSettings.h"
 #include "Shared.h"
 #include "WaitCursor.h"
 #include "ZoomView.h"
@@ -12,7 +13,6 @@
 #include "codec/Estimate.h"
 #include "codec/MovieInfo.h"
 #include "codec/Transforms.h"
-#include "ProgramSettings.h"
 
 #include <QAction>
 #include <QDoubleSpinBox>
@@ -128,8 +128,8 @@ void TFMain::AEstimateExecute() {
     EstimateResult estimate;
     {
         WaitCursor busy;
-        estimate = EstimateCompressedSize(SourceFileName, ScratchPath("$test2.swf"),
-                                          CompressionChoice);
+        estimate =
+            EstimateCompressedSize(SourceFileName, ScratchPath("$test2.swf"), CompressionChoice);
     }
     if (estimate.written == WriteResult::DiskFull) {
         DiskFullNotice(this);

@@ -114,7 +114,9 @@ void TFMain::ScrollBarScroll() {
     try {
         const std::int32_t h = SBHor->value();
         const std::int32_t v = SBVer->value();
-        Player(FlashPlayer).SetZoomRect(Zoom.ViewLeft + h, Zoom.ViewTop + v, Zoom.ViewRight + h, Zoom.ViewBottom + v);
+        Player(FlashPlayer)
+            .SetZoomRect(Zoom.ViewLeft + h, Zoom.ViewTop + v, Zoom.ViewRight + h,
+                         Zoom.ViewBottom + v);
     } catch (...) {
         // Panning never brings up an error.
     }

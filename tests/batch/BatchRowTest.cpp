@@ -7,9 +7,9 @@
 
 #include <filesystem>
 #include <functional>
+#include <gtest/gtest.h>
 #include <new>
 #include <stdexcept>
-#include <gtest/gtest.h>
 
 using namespace quillon;
 using namespace quillon::test;
@@ -40,9 +40,10 @@ TEST_F(BatchRowTest, AnExistingOutputIsNeverReplaced) {
     EXPECT_FALSE(result.outputWritten);
     EXPECT_EQ(ReadFile(target), Bytes{'x'});
     // An empty prefix into the input's own folder names the input itself.
-    EXPECT_EQ(ProcessBatchRow({BatchKind::Decompress}, input, BatchOutputPath(dir.path(), "", input))
-                  .status,
-              "Exist!");
+    EXPECT_EQ(
+        ProcessBatchRow({BatchKind::Decompress}, input, BatchOutputPath(dir.path(), "", input))
+            .status,
+        "Exist!");
 }
 
 TEST_F(BatchRowTest, StatusesOfTheTransforms) {

@@ -2,6 +2,7 @@
 // the rows of one, failures included.
 
 #include "batch/BatchRun.h"
+
 #include "batch/CaseFold.h"
 #include "codec/FileIO.h"
 #include "fixtures/Bytes.h"

@@ -3,7 +3,7 @@
 #include "batch/BatchList.h"
 #include "batch/BatchListModel.h"
 #include "batch/Threads.h"
-#include "codec/BatchRow.h"
+#include "batch/BatchRow.h"
 #include "ui/ProgramSettings.h"
 
 #include <QCoreApplication>

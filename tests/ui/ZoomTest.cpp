@@ -4,9 +4,9 @@
 #include "MovieBytes.h"
 #include "Pictures.h"
 #include "player/ShockwaveFlash.h"
-#include "ui/ZoomView.h"
 #include "player/engine/MovieEngine.h"
 #include "support/MovieWriter.h"
+#include "ui/ZoomView.h"
 
 #include <QAction>
 #include <QDoubleSpinBox>
@@ -132,11 +132,14 @@ TEST_F(ZoomTest, PanReachesTheFrameEdges) {
 TEST_F(ZoomTest, ExpandAndFitLeaveTheViewAlone) {
     Type(2.0);
     main->SBHor->setValue(300);
-    const auto view = std::tuple(ui::Zoom.ViewLeft, ui::Zoom.ViewTop, ui::Zoom.ViewRight, ui::Zoom.ViewBottom);
+    const auto view =
+        std::tuple(ui::Zoom.ViewLeft, ui::Zoom.ViewTop, ui::Zoom.ViewRight, ui::Zoom.ViewBottom);
     for (QAction* command : {main->AExpand, main->AFit}) {
         command->trigger();
         EXPECT_EQ(ZoomFactor, 1.0);
-        EXPECT_EQ(std::tuple(ui::Zoom.ViewLeft, ui::Zoom.ViewTop, ui::Zoom.ViewRight, ui::Zoom.ViewBottom), view);
+        EXPECT_EQ(std::tuple(ui::Zoom.ViewLeft, ui::Zoom.ViewTop, ui::Zoom.ViewRight,
+                             ui::Zoom.ViewBottom),
+                  view);
         EXPECT_EQ(main->SBHor->value(), 300);
         EXPECT_EQ(main->SBHor->maximum(), 5500);
         EXPECT_FALSE(main->SBHor->isEnabled());
@@ -159,7 +162,9 @@ TEST_F(ZoomTest, OpeningResetsFactorAndViewButNotTheBox) {
     Type(3.0);
     Open(4000, 3000, "other.swf");
     EXPECT_EQ(ZoomFactor, 1.0);
-    EXPECT_EQ(std::tuple(ui::Zoom.ViewLeft, ui::Zoom.ViewTop, ui::Zoom.ViewRight, ui::Zoom.ViewBottom), std::tuple(0, 0, 4000, 3000));
+    EXPECT_EQ(
+        std::tuple(ui::Zoom.ViewLeft, ui::Zoom.ViewTop, ui::Zoom.ViewRight, ui::Zoom.ViewBottom),
+        std::tuple(0, 0, 4000, 3000));
     EXPECT_DOUBLE_EQ(main->SpinZoom->value(), 3.0);
     EXPECT_TRUE(main->SBHor->isEnabled()); // still on from the zoom before
     EXPECT_EQ(main->SBHor->maximum(), 11000 - 3667);
