@@ -4,6 +4,7 @@
 #include "Commands.h"
 #include "codec/Errors.h"
 #include "codec/Estimate.h"
+#include "codec/FileIO.h"
 #include "codec/Transforms.h"
 
 #include <cstdio>
@@ -65,8 +66,8 @@ int RunEstimateCommand(const Args& args) {
     const CompressionMethod method = CompressionOptions(line, level);
     const auto paths = line.positionals(1, 1, "estimate needs SOURCE");
     const ScratchFolder scratch;
-    const EstimateResult estimate =
-        EstimateCompressedSize(paths[0], scratch.path() + "/estimate.swf", method, level);
+    ScratchFile file(scratch.path() + "/estimate.swf");
+    const EstimateResult estimate = EstimateCompressedSize(paths[0], file, method, level);
     const int status = ExitFor(estimate.written, paths[0]);
     if (status == ExitOk) {
         std::cout << estimate.size << " bytes\n";

@@ -5,6 +5,7 @@
 
 #include "BatchControls.h"
 #include "BatchRow.h"
+#include "PathText.h"
 
 #include <QObject>
 #include <QThread>
@@ -108,9 +109,5 @@ public:
     TDecompressThread(BatchControls& controls, QObject& context, BatchRunSetup setup)
         : TBatchRunThread(controls, context, BatchKind::Decompress, std::move(setup)) {}
 };
-
-// Path text between the file system (bytes) and the grid (text).
-QString PathText(const std::string& path);
-std::string PathBytes(const QString& path);
 
 } // namespace quillon

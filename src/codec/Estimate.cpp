@@ -7,18 +7,17 @@
 
 namespace quillon {
 
-EstimateResult EstimateCompressedSize(const std::string& source, const std::string& scratch,
+EstimateResult EstimateCompressedSize(const std::string& source, ScratchFile& scratch,
                                       CompressionMethod method, int level) {
-    RemoveFileOnExit remove(scratch);
     EstimateResult result;
-    result.written = CompressSwfFile(source, scratch, method, level);
+    result.written = CompressSwfToScratch(source, scratch, method, level);
     if (result.written == WriteResult::NothingWritten) {
         throw EEmptyFileError(source);
     }
     if (result.written == WriteResult::Written) {
-        result.size = FileSizeOrMinusOne(scratch);
+        result.size = FileSizeOrMinusOne(scratch.path());
         if (result.size < 0) {
-            throw EFOpenError(scratch, ENOENT);
+            throw EFOpenError(scratch.path(), ENOENT);
         }
     }
     return result;

@@ -15,11 +15,13 @@ struct EstimateResult {
     std::int64_t size = -1;                            // when written
 };
 
-// Compresses source into scratch exactly as CompressSwfFile writes a target, takes that
-// file's size and removes scratch whatever happens. An empty source raises
+class ScratchFile;
+
+// Compresses source into scratch exactly as CompressSwfFile writes a target and takes
+// that file's size; the scratch file goes with its owner. An empty source raises
 // EEmptyFileError, a scratch file that cannot be read back EFOpenError; the transform's
 // own errors pass on.
-EstimateResult EstimateCompressedSize(const std::string& source, const std::string& scratch,
+EstimateResult EstimateCompressedSize(const std::string& source, ScratchFile& scratch,
                                       CompressionMethod method, int level = DefaultZlibLevel);
 
 } // namespace quillon

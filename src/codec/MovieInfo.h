@@ -13,7 +13,7 @@ namespace quillon {
 
 struct MovieInspection {
     bool compressed = false;      // inflating did not fail
-    bool scratchDiskFull = false; // the inflated image could not be written whole
+    bool scratchDiskFull = false; // the scratch copy could not be written whole
     // The information panel's texts. The header-derived ones are empty when no image
     // could be read (an empty source writes no inflated image).
     std::string compressionStatus; // "Compressed" / "Uncompressed"
@@ -29,10 +29,17 @@ struct MovieInspection {
     std::int64_t imageSize = 0; // of the image the header was read from
 };
 
-// Inflates source into scratch with the reporting decompress, reads the header, and
-// deletes scratch whatever happens. An EFOpenError for the source passes on; so does
-// every other error, after scratch is gone. Keeps no state: it runs on any thread, each
-// caller with a scratch path of its own.
-MovieInspection InspectMovie(const std::string& source, const std::string& scratch);
+class ScratchFile;
+
+// Inflates source in memory as the reporting decompress does and reads the header from
+// the source or the inflated image; writes nothing. An EFOpenError for the source
+// passes on, and so does EReadError for a source of 1 to 7 bytes. Keeps no state: it
+// runs on any thread.
+MovieInspection InspectMovie(const std::string& source);
+
+// The same, and the inflated image is also written to scratch as opening a movie does,
+// so that a full disk is reported (scratchDiskFull); the values never depend on that
+// write.
+MovieInspection InspectMovie(const std::string& source, ScratchFile& scratch);
 
 } // namespace quillon

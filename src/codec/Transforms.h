@@ -4,9 +4,12 @@
 #include "Compression.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace quillon {
+
+class ScratchFile;
 
 // What a transform did with its target. A full disk is told only here: the caller
 // decides what to show (the window a notice, a batch row its status, the command line a
@@ -32,6 +35,12 @@ WriteResult CompressSwfFile(const std::string& source, const std::string& target
 // Reporting form: inflateFailed tells whether inflating the body failed.
 WriteResult DecompressSwfFile(const std::string& source, const std::string& target,
                               bool& inflateFailed);
+// The estimate: the compressed form written to scratch, which the caller removes.
+WriteResult CompressSwfToScratch(const std::string& source, ScratchFile& scratch,
+                                 CompressionMethod method, int level = DefaultZlibLevel);
+// Writes a scratch copy, reporting a write that fails part-way as the transforms do.
+WriteResult WriteScratchCopy(ScratchFile& scratch, std::span<const std::uint8_t> bytes);
+
 // Plain form: a declared length below 8 ends it with EWriteError, another decoder error
 // with ECompressionError, after the output has been written.
 WriteResult DecompressSwfFile(const std::string& source, const std::string& target);

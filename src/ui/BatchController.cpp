@@ -331,7 +331,7 @@ void BatchController::play() {
     if (row < 0) {
         return;
     }
-    const QString input = model_.cellText(NxFileName, row);
+    const std::string input = model_.pathCell(NxFileName, row);
     if (callbacks_.openMovie) {
         callbacks_.openMovie(input);
     }
@@ -354,7 +354,7 @@ void BatchController::runRowCommand(const RowTransform& transform, const std::st
     if (row < 0) {
         return;
     }
-    const std::string input = PathBytes(model_.cellText(NxFileName, row));
+    const std::string input = model_.pathCell(NxFileName, row);
     const std::string target = BatchOutputPath(OutputFolder, prefix, input);
     const RowWrite written = TransformRow(transform, input, target);
     // An empty input writes nothing: reporting "Ok" for it would claim an output that
@@ -374,7 +374,7 @@ void BatchController::runRowCommand(const RowTransform& transform, const std::st
         return;
     }
     model_.setCellText(NxStatus, row, QString::fromLatin1(StatusOk));
-    model_.setCellText(NxEndFileName, row, PathText(target));
+    model_.setPathCell(NxEndFileName, row, target);
     const std::int64_t size = FileSizeOrMinusOne(target);
     if (size < 0) {
         throw QuillonError("File not found");
@@ -393,12 +393,14 @@ void BatchController::removeRow() {
 }
 
 void BatchController::chooseMovieFromTree(const QString& path) {
+    // The tree's text may have lost a name's bytes; they are found again on disk.
+    const std::string bytes = PathBytes(path);
     model_.removeAllRows();
     model_.insertEmptyRow(0);
     model_.setMarked(0, true);
-    model_.setCellText(NxFileName, 0, path);
+    model_.setPathCell(NxFileName, 0, bytes);
     if (callbacks_.openMovie) {
-        callbacks_.openMovie(path);
+        callbacks_.openMovie(bytes);
     }
 }
 

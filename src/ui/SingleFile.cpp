@@ -11,6 +11,7 @@
 #include "ZoomView.h"
 #include "codec/Errors.h"
 #include "codec/Estimate.h"
+#include "codec/FileIO.h"
 #include "codec/MovieInfo.h"
 #include "codec/Transforms.h"
 
@@ -50,7 +51,8 @@ void TFMain::OpenSWFFile() {
     MovieInspection movie;
     try {
         WaitCursor busy;
-        movie = InspectMovie(SourceFileName, ScratchPath("$test.swf"));
+        ScratchFile scratch(ScratchPath("$test.swf"));
+        movie = InspectMovie(SourceFileName, scratch);
     } catch (const EFOpenError&) {
         return; // a movie that cannot be opened leaves the panel as it was
     }
@@ -125,11 +127,11 @@ void TFMain::ADecompressExecute() {
 }
 
 void TFMain::AEstimateExecute() {
+    ScratchFile scratch(ScratchPath("$test2.swf"));
     EstimateResult estimate;
     {
         WaitCursor busy;
-        estimate =
-            EstimateCompressedSize(SourceFileName, ScratchPath("$test2.swf"), CompressionChoice);
+        estimate = EstimateCompressedSize(SourceFileName, scratch, CompressionChoice);
     }
     if (estimate.written == WriteResult::DiskFull) {
         DiskFullNotice(this);

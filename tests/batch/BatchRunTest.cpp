@@ -5,8 +5,8 @@
 
 #include "batch/CaseFold.h"
 #include "codec/FileIO.h"
-#include "fixtures/Bytes.h"
-#include "fixtures/TempDir.h"
+#include "support/Bytes.h"
+#include "support/TempDir.h"
 
 #include <algorithm>
 #include <atomic>

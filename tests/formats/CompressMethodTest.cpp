@@ -1,8 +1,8 @@
 // Writing movies with a chosen method: LZMA ("ZWS"), the smallest zlib, and the
 // method's text in config.ini.
 
-#include "MovieFixtures.h"
 #include "batch/BatchRow.h"
+#include "support/MovieFixtures.h"
 #include "codec/Compression.h"
 #include "codec/SwfImage.h"
 #include "codec/Transforms.h"
