@@ -3,18 +3,13 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
-#include "Parallel.h"
-#include "codec/BatchRow.h"
+#include "batch/BatchRun.h"
 #include "codec/Errors.h"
 #include "codec/FileIO.h"
 #include "codec/FolderSearch.h"
 
-#include <algorithm>
-#include <filesystem>
 #include <iostream>
-#include <numeric>
 #include <sys/stat.h>
-#include <unordered_map>
 
 namespace quillon::cli {
 
@@ -25,114 +20,93 @@ bool IsFolder(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-struct Row {
-    std::string input;
-    std::string target;
-};
-
-// Rows that touch the same file (as input or output) must run in scan order, one after
-// another, for the outcome to match a single-threaded run: the first of two inputs with
-// the same name wins the output name. Returns the chains, each in scan order, ordered by
-// their first row.
-std::vector<std::vector<std::size_t>> Chains(const std::vector<Row>& rows) {
-    std::vector<std::size_t> parent(rows.size());
-    std::iota(parent.begin(), parent.end(), 0);
-    const auto find = [&](std::size_t i) {
-        while (parent[i] != i) {
-            i = parent[i] = parent[parent[i]];
-        }
-        return i;
-    };
-    std::unordered_map<std::string, std::size_t> owner;
-    const auto claim = [&](const std::string& path, std::size_t row) {
-        std::error_code ignored;
-        const std::string key = std::filesystem::weakly_canonical(path, ignored).string();
-        const auto [it, fresh] = owner.try_emplace(key.empty() ? path : key, row);
-        if (!fresh) {
-            const std::size_t a = find(it->second), b = find(row);
-            parent[std::max(a, b)] = std::min(a, b);
-        }
-    };
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        claim(rows[i].input, i);
-        claim(rows[i].target, i);
-    }
-    std::vector<std::vector<std::size_t>> chains;
-    std::unordered_map<std::size_t, std::size_t> chainOf;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const auto [it, fresh] = chainOf.try_emplace(find(i), chains.size());
-        if (fresh) {
-            chains.emplace_back();
-        }
-        chains[it->second].push_back(i);
-    }
-    return chains;
-}
-
 std::string SizeText(const std::string& path) {
     const std::int64_t size = FileSizeOrMinusOne(path);
     return size < 0 ? std::string() : std::to_string(size);
 }
 
-} // namespace
+struct BatchRequest {
+    RowTransform transform;
+    std::string folder;
+    std::string output;
+    std::string prefix;
+    int jobs = 1;
+};
 
-int RunBatchCommand(const Args& args) {
+BatchRequest ParseBatchRequest(const Args& args) {
     CommandLine line(args);
-    const std::string output = line.option("--output", "");
-    const std::string prefix = line.option("--prefix", "");
-    const int jobs = line.intOption("--jobs", DefaultJobs(), 1, 256);
-    int level = DefaultZlibLevel;
-    const CompressionMethod method = CompressionOptions(line, level);
+    BatchRequest request;
+    request.output = line.option("--output", "");
+    request.prefix = line.option("--prefix", "");
+    request.jobs = line.intOption("--jobs", CoreCount(), 1, 256);
+    request.transform.method = CompressionOptions(line, request.transform.level);
     const auto words = line.positionals(2, 2, "batch needs compress|decompress and FOLDER");
     if (words[0] != "compress" && words[0] != "decompress") {
         throw UsageError{"batch needs compress or decompress, not " + words[0]};
     }
-    if (output.empty()) {
+    if (request.output.empty()) {
         throw UsageError{"batch needs --output DIR"};
     }
-    const BatchKind kind = words[0] == "compress" ? BatchKind::Compress : BatchKind::Decompress;
-    if (kind == BatchKind::Decompress && method != CompressionMethod::ZlibLevel) {
+    request.transform.kind = words[0] == "compress" ? BatchKind::Compress : BatchKind::Decompress;
+    if (request.transform.kind == BatchKind::Decompress &&
+        request.transform.method != CompressionMethod::ZlibLevel) {
         throw UsageError{"--lzma and --best are for batch compress"};
     }
-    if (!IsFolder(words[1])) {
-        throw QuillonError("Directory " + words[1] + " does not exist.");
+    request.folder = words[1];
+    for (const std::string* folder : {&request.folder, &request.output}) {
+        if (!IsFolder(*folder)) {
+            throw QuillonError("Directory " + *folder + " does not exist.");
+        }
     }
-    if (!IsFolder(output)) {
-        throw QuillonError("Directory " + output + " does not exist.");
-    }
+    return request;
+}
 
+// The exit status of a run: the worst of its rows.
+struct Outcome {
+    bool anyError = false, anyDiskFull = false, anySkip = false;
+    void add(const std::string& status) {
+        anyError |= status == StatusError;
+        anyDiskFull |= status == StatusDiskFull;
+        anySkip |= status == StatusSkip;
+    }
+    int exitStatus() const {
+        return anyError      ? ExitError
+               : anyDiskFull ? ExitWriteFailed
+               : anySkip     ? ExitInflateFailed
+                             : ExitOk;
+    }
+};
+
+void PrintRow(const BatchRowJob& row, const BatchRowResult& result) {
+    if (!result.error.empty()) {
+        std::cerr << "quillon-cli: " << row.input << ": " << result.error << "\n";
+    }
+    const std::string written = result.outputWritten ? row.target : std::string();
+    std::cout << result.status << '\t' << row.input << '\t' << written << '\t'
+              << SizeText(row.input) << '\t'
+              << (written.empty() ? std::string() : SizeText(written)) << '\n';
+}
+
+} // namespace
+
+int RunBatchCommand(const Args& args) {
+    const BatchRequest request = ParseBatchRequest(args);
     std::vector<std::string> found;
-    SearchSwfFiles(words[1], found);
-    std::vector<Row> rows;
+    SearchSwfFiles(request.folder, found);
+    std::vector<BatchRowJob> rows;
     rows.reserve(found.size());
     for (auto& input : found) {
-        std::string target = BatchOutputPath(output, prefix, input);
+        std::string target = BatchOutputPath(request.output, request.prefix, input);
         rows.push_back({std::move(input), std::move(target)});
     }
-
-    bool anyError = false, anyDiskFull = false, anySkip = false;
-    RunInOrder<BatchRowResult>(
-        Chains(rows), rows.size(), jobs,
-        [&](std::size_t i) {
-            return ProcessBatchRow(kind, rows[i].input, rows[i].target, method, level);
-        },
-        [&](std::size_t i, const BatchRowResult& result) {
-            anyError |= result.status == StatusError;
-            anyDiskFull |= result.status == StatusDiskFull;
-            anySkip |= result.status == StatusSkip;
-            if (!result.error.empty()) {
-                std::cerr << "quillon-cli: " << rows[i].input << ": " << result.error << "\n";
-            }
-            const std::string written = result.outputWritten ? rows[i].target : std::string();
-            std::cout << result.status << '\t' << rows[i].input << '\t' << written << '\t'
-                      << SizeText(rows[i].input) << '\t'
-                      << (written.empty() ? std::string() : SizeText(written)) << '\n';
-        });
+    Outcome outcome;
+    RunBatch(rows, request.transform, request.jobs, {},
+             [&](std::size_t i, const BatchRowResult& result) {
+                 outcome.add(result.status);
+                 PrintRow(rows[i], result);
+             });
     std::cout.flush();
-    return anyError      ? ExitError
-           : anyDiskFull ? ExitWriteFailed
-           : anySkip     ? ExitInflateFailed
-                         : ExitOk;
+    return outcome.exitStatus();
 }
 
 } // namespace quillon::cli

@@ -1,8 +1,11 @@
 #include "CommandLine.h"
 
+#include "codec/Transforms.h"
+
 #include <charconv>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <stdexcept>
 
 namespace quillon::cli {
@@ -90,6 +93,10 @@ CompressionMethod CompressionOptions(CommandLine& line, int& level) {
     return lzma   ? CompressionMethod::Lzma
            : best ? CompressionMethod::ZlibSmallest
                   : CompressionMethod::ZlibLevel;
+}
+
+void PrintDiskFull() {
+    std::cerr << "quillon-cli: " << DiskFullText << "\n";
 }
 
 ScratchFolder::ScratchFolder() {

@@ -28,6 +28,9 @@ private:
 // them; none is zlib at level 9). level receives the zlib level.
 CompressionMethod CompressionOptions(CommandLine& line, int& level);
 
+// The line a full disk gets on stderr.
+void PrintDiskFull();
+
 // A folder of its own under the system's temporary folder, removed with its contents.
 class ScratchFolder {
 public:

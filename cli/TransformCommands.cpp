@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "codec/Errors.h"
+#include "codec/Estimate.h"
 #include "codec/FileIO.h"
 #include "codec/Transforms.h"
 
@@ -19,6 +20,7 @@ int ExitFor(WriteResult result, const std::string& source) {
     case WriteResult::NothingWritten:
         throw EEmptyFileError(source);
     case WriteResult::DiskFull:
+        PrintDiskFull();
         return ExitWriteFailed;
     case WriteResult::Written:
         break;
@@ -63,12 +65,12 @@ int RunEstimateCommand(const Args& args) {
     int level = DefaultZlibLevel;
     const CompressionMethod method = CompressionOptions(line, level);
     const auto paths = line.positionals(1, 1, "estimate needs SOURCE");
-    // The estimate is the size of the file compress would write, so it writes one.
     const ScratchFolder scratch;
-    const std::string target = scratch.path() + "/estimate.swf";
-    const int status = ExitFor(CompressSwfFile(paths[0], target, method, level), paths[0]);
+    ScratchFile file(scratch.path() + "/estimate.swf");
+    const EstimateResult estimate = EstimateCompressedSize(paths[0], file, method, level);
+    const int status = ExitFor(estimate.written, paths[0]);
     if (status == ExitOk) {
-        std::cout << FileSizeOrMinusOne(target) << " bytes\n";
+        std::cout << estimate.size << " bytes\n";
     }
     return status;
 }

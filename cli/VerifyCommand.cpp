@@ -3,7 +3,7 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Json.h"
-#include "Parallel.h"
+#include "batch/Parallel.h"
 #include "codec/Verify.h"
 
 #include <iostream>
@@ -70,7 +70,7 @@ int RunVerifyCommand(const Args& args) {
     CommandLine line(args);
     const bool json = line.flag("--json");
     const bool csv = line.flag("--csv");
-    const int jobs = line.intOption("--jobs", DefaultJobs(), 1, 256);
+    const int jobs = line.intOption("--jobs", CoreCount(), 1, 256);
     if (json && csv) {
         throw UsageError{"--json and --csv exclude one another"};
     }

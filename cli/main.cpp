@@ -2,7 +2,6 @@
 
 #include "Commands.h"
 #include "codec/Errors.h"
-#include "codec/Transforms.h"
 
 #include <cstdio>
 #include <iostream>
@@ -44,7 +43,6 @@ int main(int argc, char** argv) {
         std::fputs(Usage, stderr);
         return ExitUsage;
     }
-    quillon::SetDiskFullNotice([] { std::fputs("quillon-cli: Disk full!\n", stderr); });
     const Args args(argv + 2, argv + argc);
     try {
         return commands.at(argv[1])(args);

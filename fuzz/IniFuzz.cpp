@@ -45,9 +45,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
     quillon::IniFile ini(path);
-    quillon::LoadLanguage(ini);
+    quillon::SettingsValues values;
+    quillon::LoadLanguage(ini, values);
     quillon::LoadRest(
-        ini, [](const quillon::WindowState&) {}, [](bool) {});
+        ini, values, [](const quillon::WindowState&) {}, [](bool) {});
+    if (values.BatchJobs < 1) {
+        __builtin_trap();
+    }
 
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const auto [section, key] = FirstNames(text);

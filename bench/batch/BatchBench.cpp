@@ -13,10 +13,10 @@
 #include "batch/BatchList.h"
 #include "batch/BatchTestWindow.h"
 #include "batch/Threads.h"
-#include "codec/BatchRow.h"
+#include "batch/BatchRow.h"
 #include "codec/FileIO.h"
 #include "codec/FolderSearch.h"
-#include "settings/SettingsValues.h"
+#include "ui/ProgramSettings.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

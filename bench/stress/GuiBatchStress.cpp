@@ -9,7 +9,7 @@
 #include "batch/BatchList.h"
 #include "batch/WindowBatchRun.h"
 #include "support/StressMovies.h"
-#include "settings/SettingsValues.h"
+#include "ui/ProgramSettings.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,10 +2,11 @@
 
 #include "BatchList.h"
 #include "BatchListModel.h"
+#include "BatchRun.h"
+#include "ControlSequences.h"
 #include "ScanProgress.h"
 #include "codec/FileIO.h"
 #include "codec/FolderSearch.h"
-#include "codec/Transforms.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -91,19 +92,6 @@ void BatchWorker::postDone() {
 
 namespace {
 
-// The scan's orders: it disables Compress first and enables Clear first.
-void SetBatchButtons(BatchControls& c, bool enabled) {
-    if (enabled) {
-        c.setControlEnabled(BatchControl::Clear, true);
-        c.setControlEnabled(BatchControl::Compress, true);
-    } else {
-        c.setControlEnabled(BatchControl::Compress, false);
-        c.setControlEnabled(BatchControl::Clear, false);
-    }
-    c.setControlEnabled(BatchControl::Select, enabled);
-    c.setControlEnabled(BatchControl::Decompress, enabled);
-}
-
 // The bar position and the folder shown while a scan walks. Only the latest values
 // matter to the eye, so one update at a time waits on the UI thread and takes whatever
 // is newest when it runs; anything posted later still runs after it.
@@ -160,28 +148,40 @@ void TSearchThread::run() {
     std::string root;
     int barPosition = 0;
     callOpening([&](BatchControls& c) {
-        c.setControlEnabled(BatchControl::ModeBatch, false);
-        c.setControlEnabled(BatchControl::ModeSingle, false);
+        ApplySteps(c, BatchMoment::ScanLock);
         c.grid().removeAllRows();
-        c.setControlEnabled(BatchControl::Tree, false);
-        SetBatchButtons(c, false);
-        c.setControlEnabled(BatchControl::ContextMenu, false);
+        ApplySteps(c, BatchMoment::ScanLockRest);
         root = PathBytes(c.selectedFolder());
         barPosition = c.progressPosition();
     });
-    BatchFiles.clear();
-
-    ScanWalk walk(*this, barPosition,
-                  [this](std::function<void(BatchControls&)> step) { post(std::move(step)); });
-    SearchSwfFiles(root, BatchFiles, &walk);
-
-    post([](BatchControls& c) {
-        c.setControlEnabled(BatchControl::ProgressBar, false);
-        c.setControlEnabled(BatchControl::Wait, false);
-    });
+    bool walked = false;
+    try {
+        BatchFiles.clear();
+        ScanWalk walk(*this, barPosition,
+                      [this](std::function<void(BatchControls&)> step) { post(std::move(step)); });
+        SearchSwfFiles(root, BatchFiles, &walk);
+        walked = true;
+    } catch (...) {
+        // Out of memory or worse: nothing is listed, and the end sequence still runs.
+    }
+    post([](BatchControls& c) { ApplySteps(c, BatchMoment::ScanHide); });
+    if (walked && !isInterruptionRequested()) {
+        listRows();
+    } else if (!walked) {
+        BatchFiles.clear();
+    }
     BatchFileCount = static_cast<int>(BatchFiles.size());
+    post([](BatchControls& c) {
+        if (c.grid().rowCount() > 0) {
+            ApplySteps(c, BatchMoment::ScanFoundRows);
+        }
+        ApplySteps(c, BatchMoment::ScanUnlock);
+    });
+    postDone();
+}
 
-    if (!isInterruptionRequested()) {
+void TSearchThread::listRows() {
+    try {
         // Sizes are read here so the UI thread only takes them in.
         auto paths = std::make_shared<std::vector<std::string>>(BatchFiles);
         auto sizes = std::make_shared<std::vector<BatchSizes>>();
@@ -192,39 +192,25 @@ void TSearchThread::run() {
         }
         post([paths](BatchControls& c) { c.grid().appendPaths(*paths); });
         post([sizes](BatchControls& c) { c.grid().writeSizes(*sizes); });
+    } catch (...) {
+        BatchFiles.clear(); // the list keeps only what the grid shows
     }
-
-    post([](BatchControls& c) {
-        if (c.grid().rowCount() > 0) {
-            SetBatchButtons(c, true);
-            c.setControlEnabled(BatchControl::ContextMenu, true);
-        }
-        c.setControlEnabled(BatchControl::Tree, true);
-        c.setControlEnabled(BatchControl::ModeBatch, true);
-        c.setControlEnabled(BatchControl::ModeSingle, true);
-    });
-    postDone();
 }
 
+struct TBatchRunThread::GridRow {
+    bool marked;
+    std::string input;
+    std::string output;
+};
+
 TBatchRunThread::TBatchRunThread(BatchControls& controls, QObject& context, BatchKind kind,
-                                 std::string outputFolder, std::string prefix,
-                                 CompressionMethod method)
-    : BatchWorker(controls, context), kind_(kind), outputFolder_(std::move(outputFolder)),
-      prefix_(std::move(prefix)), method_(method) {}
+                                 BatchRunSetup setup)
+    : BatchWorker(controls, context), kind_(kind), setup_(std::move(setup)) {}
 
 void TBatchRunThread::run() {
-    struct Row {
-        bool marked;
-        std::string input;
-        std::string output;
-    };
-    std::vector<Row> rows;
+    std::vector<GridRow> rows;
     callOpening([&](BatchControls& c) {
-        c.setControlEnabled(BatchControl::ModeBatch, false);
-        c.setControlEnabled(BatchControl::ModeSingle, false);
-        SetBatchButtons(c, false);
-        c.setControlEnabled(BatchControl::Tree, false);
-        c.setControlEnabled(BatchControl::ContextMenu, false);
+        ApplySteps(c, BatchMoment::RunLock);
         // The rows cannot change while the run works: every command that adds, removes
         // or marks rows is disabled above.
         const BatchListModel& grid = c.grid();
@@ -233,32 +219,55 @@ void TBatchRunThread::run() {
             rows.push_back({grid.marked(r), grid.row(r).filePath, grid.row(r).endFilePath});
         }
     });
-    BatchSilent = true;
+    // A failure outside any row (no room for the run's own lists) ends the rows there;
+    // every row failure is already the row's "Error". The end sequence always runs.
+    try {
+        runRows(rows);
+    } catch (...) {
+    }
+    try {
+        postSizes(rows);
+    } catch (...) {
+    }
+    post([](BatchControls& c) { ApplySteps(c, BatchMoment::RunEnd); });
+    postDone();
+}
 
+void TBatchRunThread::runRows(std::vector<GridRow>& rows) {
+    std::vector<BatchRowJob> jobs;
+    std::vector<int> gridRowOf;
     for (std::size_t r = 0; r < rows.size(); ++r) {
-        if (isInterruptionRequested()) {
-            break;
+        if (rows[r].marked) {
+            jobs.push_back({rows[r].input,
+                            BatchOutputPath(setup_.outputFolder, setup_.prefix, rows[r].input)});
+            gridRowOf.push_back(static_cast<int>(r));
         }
-        Row& row = rows[r];
-        if (!row.marked) {
-            continue;
+    }
+    BatchRunHooks hooks;
+    hooks.stopRequested = [this] { return isInterruptionRequested(); };
+    hooks.rowStarted = [this, &jobs](std::size_t i) {
+        post([input = PathText(jobs[i].input)](BatchControls& c) { c.setWaitText(input); });
+    };
+    const RowTransform transform{kind_, setup_.method, DefaultZlibLevel};
+    RunBatch(jobs, transform, setup_.jobs, hooks, [&](std::size_t i, const BatchRowResult& result) {
+        if (result.status.empty()) {
+            return; // not run: the run was stopped
         }
-        const int gridRow = static_cast<int>(r);
-        post([input = PathText(row.input)](BatchControls& c) { c.setWaitText(input); });
-        const std::string target = BatchOutputPath(outputFolder_, prefix_, row.input);
-        const BatchRowResult result = ProcessBatchRow(kind_, row.input, target, method_);
+        const int gridRow = gridRowOf[i];
         if (result.outputWritten) {
-            row.output = target;
+            rows[static_cast<std::size_t>(gridRow)].output = jobs[i].target;
         }
-        post([gridRow, result, target](BatchControls& c) {
+        post([gridRow, result, target = jobs[i].target](BatchControls& c) {
             c.grid().setCellText(NxStatus, gridRow, QString::fromStdString(result.status));
             c.grid().setStatusTip(gridRow, QString::fromStdString(result.error));
             if (result.outputWritten) {
                 c.grid().setPathCell(NxEndFileName, gridRow, target);
             }
         });
-    }
+    });
+}
 
+void TBatchRunThread::postSizes(const std::vector<GridRow>& rows) {
     auto sizes = std::make_shared<std::vector<BatchSizes>>(rows.size());
     for (std::size_t r = 0; r < rows.size(); ++r) {
         if (!rows[r].output.empty()) {
@@ -266,23 +275,6 @@ void TBatchRunThread::run() {
         }
     }
     post([sizes](BatchControls& c) { c.grid().writeSizes(*sizes); });
-
-    BatchSilent = false;
-    post([](BatchControls& c) {
-        c.setControlEnabled(BatchControl::Wait, false);
-        c.setControlEnabled(BatchControl::ProgressBar, false);
-    });
-    post([](BatchControls& c) {
-        c.setControlEnabled(BatchControl::Compress, true);
-        c.setControlEnabled(BatchControl::Clear, true);
-        c.setControlEnabled(BatchControl::Select, true);
-        c.setControlEnabled(BatchControl::Decompress, true);
-        c.setControlEnabled(BatchControl::Tree, true);
-        c.setControlEnabled(BatchControl::ModeBatch, true);
-        c.setControlEnabled(BatchControl::ModeSingle, true);
-        c.setControlEnabled(BatchControl::ContextMenu, true);
-    });
-    postDone();
 }
 
 } // namespace quillon

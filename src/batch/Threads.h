@@ -4,13 +4,14 @@
 // the UI thread, in its steps' order, through queued calls to the context object.
 
 #include "BatchControls.h"
+#include "BatchRow.h"
 #include "PathText.h"
-#include "codec/BatchRow.h"
 
 #include <QObject>
 #include <QThread>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QEventLoop;
 
@@ -61,43 +62,52 @@ public:
 
 protected:
     void run() override;
+
+private:
+    // Hands BatchFiles to the grid with their sizes.
+    void listRows();
 };
 
-// One run over the grid's marked rows; the output folder, prefix and compression method
-// are the copies taken when the run was started.
+// What a run was started with: the copies of the output folder, the prefix and the
+// compression method taken at its start, and how many rows it handles at once.
+struct BatchRunSetup {
+    std::string outputFolder;
+    std::string prefix;
+    CompressionMethod method = CompressionMethod::ZlibLevel;
+    int jobs = 1;
+};
+
+// One run over the grid's marked rows, through the shared batch engine: with any number
+// of jobs the rows get the statuses of one job, written in row order.
 class TBatchRunThread : public BatchWorker {
     Q_OBJECT
 public:
-    TBatchRunThread(BatchControls& controls, QObject& context, BatchKind kind,
-                    std::string outputFolder, std::string prefix,
-                    CompressionMethod method = CompressionMethod::ZlibLevel);
+    TBatchRunThread(BatchControls& controls, QObject& context, BatchKind kind, BatchRunSetup setup);
 
 protected:
     void run() override;
 
 private:
+    struct GridRow;
+    void runRows(std::vector<GridRow>& rows);
+    void postSizes(const std::vector<GridRow>& rows);
+
     BatchKind kind_;
-    std::string outputFolder_;
-    std::string prefix_;
-    CompressionMethod method_;
+    BatchRunSetup setup_;
 };
 
 class TCompressThread : public TBatchRunThread {
     Q_OBJECT
 public:
-    TCompressThread(BatchControls& controls, QObject& context, std::string outputFolder,
-                    std::string prefix, CompressionMethod method = CompressionMethod::ZlibLevel)
-        : TBatchRunThread(controls, context, BatchKind::Compress, std::move(outputFolder),
-                          std::move(prefix), method) {}
+    TCompressThread(BatchControls& controls, QObject& context, BatchRunSetup setup)
+        : TBatchRunThread(controls, context, BatchKind::Compress, std::move(setup)) {}
 };
 
 class TDecompressThread : public TBatchRunThread {
     Q_OBJECT
 public:
-    TDecompressThread(BatchControls& controls, QObject& context, std::string outputFolder,
-                      std::string prefix)
-        : TBatchRunThread(controls, context, BatchKind::Decompress, std::move(outputFolder),
-                          std::move(prefix)) {}
+    TDecompressThread(BatchControls& controls, QObject& context, BatchRunSetup setup)
+        : TBatchRunThread(controls, context, BatchKind::Decompress, std::move(setup)) {}
 };
 
 } // namespace quillon

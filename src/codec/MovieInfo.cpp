@@ -52,8 +52,8 @@ MovieInspection Inspect(const std::string& source, ScratchFile* scratch) {
         return result; // an empty source has no header: its texts stay unknown
     }
     if (scratch) {
-        // A full disk is said here ("Disk full!"); the values come from memory all the same.
-        WriteScratchCopy(*scratch, inflated);
+        // The caller tells of a full disk; the values come from memory all the same.
+        result.scratchDiskFull = WriteScratchCopy(*scratch, inflated) == WriteResult::DiskFull;
     }
     DescribeImage(result, result.compressed ? std::span<const std::uint8_t>(inflated)
                                             : std::span<const std::uint8_t>(input));

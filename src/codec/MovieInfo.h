@@ -12,7 +12,8 @@
 namespace quillon {
 
 struct MovieInspection {
-    bool compressed = false; // inflating did not fail
+    bool compressed = false;      // inflating did not fail
+    bool scratchDiskFull = false; // the scratch copy could not be written whole
     // The information panel's texts. The header-derived ones are empty when no image
     // could be read (an empty source writes no inflated image).
     std::string compressionStatus; // "Compressed" / "Uncompressed"
@@ -32,12 +33,13 @@ class ScratchFile;
 
 // Inflates source in memory as the reporting decompress does and reads the header from
 // the source or the inflated image; writes nothing. An EFOpenError for the source
-// passes on, and so does EReadError for a source of 1 to 7 bytes. Reads the header with
-// ReadSwfHeader, so it sets the frame and view rectangles: call it on the UI thread.
+// passes on, and so does EReadError for a source of 1 to 7 bytes. Keeps no state: it
+// runs on any thread.
 MovieInspection InspectMovie(const std::string& source);
 
 // The same, and the inflated image is also written to scratch as opening a movie does,
-// so that a full disk is reported; the values never depend on that write.
+// so that a full disk is reported (scratchDiskFull); the values never depend on that
+// write.
 MovieInspection InspectMovie(const std::string& source, ScratchFile& scratch);
 
 } // namespace quillon

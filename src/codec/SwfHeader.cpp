@@ -4,9 +4,6 @@
 
 namespace quillon {
 
-std::int32_t FrameXMin = 0, FrameXMax = 0, FrameYMin = 0, FrameYMax = 0;
-std::int32_t ViewLeft = 0, ViewTop = 0, ViewRight = 0, ViewBottom = 0;
-
 namespace {
 
 // The bytes of a plain image from offset 8, where the frame rectangle begins.
@@ -44,15 +41,6 @@ SwfHeaderInfo ReadSwfHeader(MemoryStream& image) {
     info.Xmax = rect[1];
     info.Ymin = rect[2];
     info.Ymax = rect[3];
-
-    FrameXMin = info.Xmin;
-    FrameXMax = info.Xmax;
-    FrameYMin = info.Ymin;
-    FrameYMax = info.Ymax;
-    ViewLeft = FrameXMin;
-    ViewRight = FrameXMax;
-    ViewTop = FrameYMin;
-    ViewBottom = FrameYMax;
     image.seek(0);
     return info;
 }

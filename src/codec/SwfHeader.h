@@ -38,14 +38,8 @@ struct SwfHeaderInfo {
     std::int32_t Ymax = 0;
 };
 
-// The frame rectangle of the movie whose header was read last, and the part of it
-// that the player shows. Both in twips; only the UI thread touches them.
-extern std::int32_t FrameXMin, FrameXMax, FrameYMin, FrameYMax;
-extern std::int32_t ViewLeft, ViewTop, ViewRight, ViewBottom;
-
-// Reads the header of a plain movie image, publishes its frame rectangle and resets
-// the view rectangle to it, and leaves the stream at position 0. Never fails: bytes
-// past the end read as 0.
+// Reads the header of a plain movie image and leaves the stream at position 0. A pure
+// function of the bytes, safe on any thread. Never fails: bytes past the end read as 0.
 SwfHeaderInfo ReadSwfHeader(MemoryStream& image);
 
 // The four rectangle fields from offset 8, in the order Xmin, Xmax, Ymin, Ymax.
@@ -56,7 +50,7 @@ constexpr std::size_t FrameRectBytes(unsigned nbits) {
     return swf::RectBytes(nbits);
 }
 
-// Header fields that the rest of the system reads without touching the globals.
+// Every header field, as the command-line tool and the movie check read them.
 struct SwfHeaderFields {
     std::array<char, 3> signature{};
     std::uint8_t version = 0;

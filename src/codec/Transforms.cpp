@@ -4,36 +4,14 @@
 #include "FileIO.h"
 #include "SwfImage.h"
 
-#include <mutex>
 #include <vector>
 
 namespace quillon {
 
-thread_local bool BatchSilent = false;
-thread_local bool BatchDiskFull = false;
-
 namespace {
 
-std::mutex noticeMutex;
-std::function<void()> diskFullNotice;
-
 WriteResult ReportWrite(bool written) {
-    if (written) {
-        return WriteResult::Written;
-    }
-    if (BatchSilent) {
-        BatchDiskFull = true;
-    } else {
-        std::function<void()> notice;
-        {
-            std::lock_guard lock(noticeMutex);
-            notice = diskFullNotice;
-        }
-        if (notice) {
-            notice();
-        }
-    }
-    return WriteResult::DiskFull;
+    return written ? WriteResult::Written : WriteResult::DiskFull;
 }
 
 WriteResult WriteTarget(const std::string& target, std::span<const std::uint8_t> output) {
@@ -44,11 +22,6 @@ WriteResult WriteTarget(const std::string& target, std::span<const std::uint8_t>
 
 WriteResult WriteScratchCopy(ScratchFile& scratch, std::span<const std::uint8_t> bytes) {
     return ReportWrite(scratch.write(bytes));
-}
-
-void SetDiskFullNotice(std::function<void()> notice) {
-    std::lock_guard lock(noticeMutex);
-    diskFullNotice = std::move(notice);
 }
 
 WriteResult CompressSwfFile(const std::string& source, const std::string& target, int level) {

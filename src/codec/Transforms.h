@@ -4,7 +4,6 @@
 #include "Compression.h"
 
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string>
 
@@ -12,24 +11,15 @@ namespace quillon {
 
 class ScratchFile;
 
-// Per thread, so a batch worker's silence never hides a full disk from a command on
-// the UI thread. A run sets BatchSilent for its duration; a transform whose write fails
-// part-way while it is set raises BatchDiskFull instead of the "Disk full!" notice.
-extern thread_local bool BatchSilent;
-extern thread_local bool BatchDiskFull;
-
-// The one notice the codec shows itself: "Disk full!". The program installs it (a
-// message box in the window, a line on stderr in the command-line tool); it runs on the
-// calling thread and the transform waits for it.
-void SetDiskFullNotice(std::function<void()> notice);
-inline constexpr const char* DiskFullText = "Disk full!";
-
-// What a transform did with its target.
+// What a transform did with its target. A full disk is told only here: the caller
+// decides what to show (the window a notice, a batch row its status, the command line a
+// line on stderr and its exit status). The transforms keep no state and run on any thread.
 enum class WriteResult {
     NothingWritten, // the source was empty
     Written,        // the target holds the output
     DiskFull,       // writing failed part-way; the target is as it was
 };
+inline constexpr const char* DiskFullText = "Disk full!";
 
 WriteResult CompressSwfFile(const std::string& source, const std::string& target, int level);
 

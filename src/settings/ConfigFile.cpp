@@ -1,6 +1,7 @@
 #include "ConfigFile.h"
 
-#include "settings/SettingsValues.h"
+#include <algorithm>
+#include <thread>
 
 namespace quillon {
 
@@ -17,13 +18,14 @@ std::string ConfigPath(const std::string& programFolder) {
     return programFolder + (separated ? "" : "/") + "config.ini";
 }
 
-void LoadLanguage(const IniFile& config) {
-    LanguageCode = config.readString(kConfiguration, "DefaultLanguage", "");
+void LoadLanguage(const IniFile& config, SettingsValues& values) {
+    values.LanguageCode = config.readString(kConfiguration, "DefaultLanguage", "");
 }
 
-void LoadRest(const IniFile& config, const std::function<void(const WindowState&)>& applyWindow,
+void LoadRest(const IniFile& config, SettingsValues& values,
+              const std::function<void(const WindowState&)>& applyWindow,
               const std::function<void(bool single)>& runModeCommand) {
-    OutputFolder = config.readString(kConfiguration, "OutputFolder", "");
+    values.OutputFolder = config.readString(kConfiguration, "OutputFolder", "");
 
     WindowState window;
     window.top = config.readInteger(kSize, "Top", window.top);
@@ -33,38 +35,44 @@ void LoadRest(const IniFile& config, const std::function<void(const WindowState&
     window.maximised = config.readBool(kForm, "InitMax", window.maximised);
     applyWindow(window);
 
-    ModeName = config.readString(kConfiguration, "Mode", "");
-    runModeCommand(ModeName == "Single");
+    values.ModeName = config.readString(kConfiguration, "Mode", "");
+    runModeCommand(values.ModeName == "Single");
 
-    CompressedPrefix = config.readString(kConfiguration, "Prefix for compressed", "");
-    DecompressedPrefix = config.readString(kConfiguration, "Prefix for decompressed", "");
-    CompressionChoice =
+    values.CompressedPrefix = config.readString(kConfiguration, "Prefix for compressed", "");
+    values.DecompressedPrefix = config.readString(kConfiguration, "Prefix for decompressed", "");
+    values.CompressionChoice =
         CompressionMethodFromText(config.readString(CompressionSection, CompressionKey, ""));
+    const unsigned cores = std::thread::hardware_concurrency();
+    values.BatchJobs = ReadBatchJobs(config, cores == 0 ? 1 : static_cast<int>(cores));
 }
 
-void SaveSettings(IniFile& config, const WindowState& window) {
-    config.writeString(kConfiguration, "DefaultLanguage", LanguageCode);
+int ReadBatchJobs(const IniFile& config, int cores) {
+    return std::clamp(config.readInteger(kConfiguration, "BatchJobs", 1), 1, std::max(1, cores));
+}
+
+void SaveSettings(IniFile& config, const SettingsValues& values, const WindowState& window) {
+    config.writeString(kConfiguration, "DefaultLanguage", values.LanguageCode);
     config.writeInteger(kSize, "Top", window.top);
     config.writeInteger(kSize, "Left", window.left);
     config.writeInteger(kSize, "Width", window.width);
     config.writeInteger(kSize, "Heigth", window.height);
     config.writeBool(kForm, "InitMax", window.maximised);
-    config.writeString(kConfiguration, "Mode", ModeName);
-    config.writeString(kConfiguration, "Prefix for compressed", CompressedPrefix);
-    config.writeString(kConfiguration, "Prefix for decompressed", DecompressedPrefix);
+    config.writeString(kConfiguration, "Mode", values.ModeName);
+    config.writeString(kConfiguration, "Prefix for compressed", values.CompressedPrefix);
+    config.writeString(kConfiguration, "Prefix for decompressed", values.DecompressedPrefix);
 }
 
-void StoreOutputFolder(IniFile& config) {
-    config.writeString(kConfiguration, "OutputFolder", OutputFolder);
+void StoreOutputFolder(IniFile& config, const SettingsValues& values) {
+    config.writeString(kConfiguration, "OutputFolder", values.OutputFolder);
 }
 
-void StoreCompressionChoice(IniFile& config) {
+void StoreCompressionChoice(IniFile& config, const SettingsValues& values) {
     // While the file already reads as the choice nothing is written, so that with the
     // default a configuration stays exactly as it was.
     const std::string stored = config.readString(CompressionSection, CompressionKey, "");
-    if (CompressionMethodFromText(stored) != CompressionChoice) {
+    if (CompressionMethodFromText(stored) != values.CompressionChoice) {
         config.writeString(CompressionSection, CompressionKey,
-                           CompressionMethodText(CompressionChoice));
+                           CompressionMethodText(values.CompressionChoice));
     }
 }
 

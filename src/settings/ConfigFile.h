@@ -4,6 +4,7 @@
 // shutdown writes it once; the Options dialog stores the output folder on its own.
 
 #include "settings/IniFile.h"
+#include "settings/SettingsValues.h"
 
 #include <functional>
 #include <string>
@@ -23,23 +24,29 @@ struct WindowState {
 // The folder of the executable + "config.ini".
 std::string ConfigPath(const std::string& programFolder);
 
-// The start-up reads: LanguageCode first; then the output folder, the window (applied
-// geometry first, state second), the mode (runModeCommand(true) for exactly "Single",
-// false for anything else), the two prefixes and the compression method.
-void LoadLanguage(const IniFile& config);
-void LoadRest(const IniFile& config, const std::function<void(const WindowState&)>& applyWindow,
+// The start-up reads into values: LanguageCode first; then the output folder, the window
+// (applied geometry first, state second), the mode (runModeCommand(true) for exactly
+// "Single", false for anything else), the two prefixes, the compression method and the
+// number of batch jobs.
+void LoadLanguage(const IniFile& config, SettingsValues& values);
+void LoadRest(const IniFile& config, SettingsValues& values,
+              const std::function<void(const WindowState&)>& applyWindow,
               const std::function<void(bool single)>& runModeCommand);
+
+// "BatchJobs" in [Configuration]: absent, unreadable or below 1 reads as 1, and it is
+// held at the number of cores. Never written: a user sets it by hand.
+int ReadBatchJobs(const IniFile& config, int cores);
 
 // The shutdown writes: every key but "OutputFolder". Throws EIniWriteError at the first
 // key that cannot be written; the keys after it are not written.
-void SaveSettings(IniFile& config, const WindowState& window);
+void SaveSettings(IniFile& config, const SettingsValues& values, const WindowState& window);
 
-// The Options dialog's confirmation: "OutputFolder" from OutputFolder.
-void StoreOutputFolder(IniFile& config);
+// The Options dialog's confirmation: "OutputFolder" from values.
+void StoreOutputFolder(IniFile& config, const SettingsValues& values);
 
 // The Options dialog's confirmation of the compression method: its own key, written
 // only there and only when the file does not already read as the choice, so that a
 // configuration that never chose one stays as it was.
-void StoreCompressionChoice(IniFile& config);
+void StoreCompressionChoice(IniFile& config, const SettingsValues& values);
 
 } // namespace quillon

@@ -1,13 +1,15 @@
 #include "BatchController.h"
 
+#include "DiskFull.h"
 #include "FolderPanel.h"
 #include "Modal.h"
+#include "ProgramSettings.h"
 #include "batch/BatchList.h"
+#include "batch/BatchRow.h"
+#include "batch/ControlSequences.h"
 #include "batch/Threads.h"
-#include "codec/BatchRow.h"
 #include "codec/Errors.h"
 #include "codec/FileIO.h"
-#include "settings/SettingsValues.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -95,11 +97,7 @@ BatchController::BatchController(const BatchWidgets& widgets, BatchCallbacks cal
     bar_->hide();
     wait_->clear();
     wait_->hide();
-    for (BatchControl control :
-         {BatchControl::Compress, BatchControl::Decompress, BatchControl::Select,
-          BatchControl::Clear, BatchControl::ContextMenu}) {
-        setControlEnabled(control, false);
-    }
+    ApplySteps(*this, BatchMoment::Idle);
     window_->installEventFilter(this);
 }
 
@@ -259,8 +257,7 @@ void BatchController::dropFolder() {
     if (workerRunning()) {
         return;
     }
-    setControlEnabled(BatchControl::ProgressBar, true);
-    setControlEnabled(BatchControl::Wait, true);
+    ApplySteps(*this, BatchMoment::ScanStart);
     startWorker(new TSearchThread(*this, *this));
 }
 
@@ -281,21 +278,23 @@ void BatchController::batchCompress() {
     if (workerRunning()) {
         return;
     }
-    setControlEnabled(BatchControl::ProgressBar, true);
-    setControlEnabled(BatchControl::Wait, true);
+    ApplySteps(*this, BatchMoment::CompressStart);
     checkOutputFolder();
-    startWorker(
-        new TCompressThread(*this, *this, OutputFolder, CompressedPrefix, CompressionChoice));
+    startWorker(new TCompressThread(*this, *this, runSetup(CompressedPrefix)));
 }
 
 void BatchController::batchDecompress() {
     if (workerRunning()) {
         return;
     }
-    setControlEnabled(BatchControl::Wait, true);
-    setControlEnabled(BatchControl::ProgressBar, true);
+    ApplySteps(*this, BatchMoment::DecompressStart);
     checkOutputFolder();
-    startWorker(new TDecompressThread(*this, *this, OutputFolder, DecompressedPrefix));
+    startWorker(new TDecompressThread(*this, *this, runSetup(DecompressedPrefix)));
+}
+
+BatchRunSetup BatchController::runSetup(const std::string& prefix) const {
+    // BatchJobs comes from config.ini, already held between 1 and the number of cores.
+    return {OutputFolder, prefix, CompressionChoice, std::max(1, BatchJobs)};
 }
 
 void BatchController::selectAll() {
@@ -305,23 +304,14 @@ void BatchController::selectAll() {
 
 void BatchController::clear() {
     ClearBatchFiles();
-    setControlEnabled(BatchControl::Compress, false);
-    setControlEnabled(BatchControl::Clear, false);
-    setControlEnabled(BatchControl::Select, false);
-    setControlEnabled(BatchControl::Decompress, false);
-    setControlEnabled(BatchControl::ContextMenu, false);
+    ApplySteps(*this, BatchMoment::Clear);
     model_.removeAllRows();
 }
 
 void BatchController::disableBatchCommandsIfEmpty() {
-    if (model_.rowCount() > 0) {
-        return;
+    if (model_.rowCount() == 0) {
+        ApplySteps(*this, BatchMoment::Emptied);
     }
-    setControlEnabled(BatchControl::Clear, false);
-    setControlEnabled(BatchControl::Compress, false);
-    setControlEnabled(BatchControl::Select, false);
-    setControlEnabled(BatchControl::Decompress, false);
-    setControlEnabled(BatchControl::ContextMenu, false);
 }
 
 int BatchController::selectedRow() const {
@@ -351,42 +341,35 @@ void BatchController::play() {
 }
 
 void BatchController::compressRow() {
-    const int row = selectedRow();
-    if (row < 0) {
-        return;
-    }
-    const std::string input = model_.pathCell(NxFileName, row);
-    const std::string target = BatchOutputPath(OutputFolder, CompressedPrefix, input);
-    const WriteResult written = CompressSwfFile(input, target, CompressionChoice);
-    finishRowCommand(row, input, target, written, false);
+    runRowCommand({BatchKind::Compress, CompressionChoice, DefaultZlibLevel}, CompressedPrefix);
 }
 
 void BatchController::decompressRow() {
+    runRowCommand({BatchKind::Decompress}, DecompressedPrefix);
+}
+
+// The batch row's transform without its existence test: an existing output is replaced.
+void BatchController::runRowCommand(const RowTransform& transform, const std::string& prefix) {
     const int row = selectedRow();
     if (row < 0) {
         return;
     }
     const std::string input = model_.pathCell(NxFileName, row);
-    const std::string target = BatchOutputPath(OutputFolder, DecompressedPrefix, input);
-    bool inflateFailed = false;
-    const WriteResult written = DecompressSwfFile(input, target, inflateFailed);
-    finishRowCommand(row, input, target, written, inflateFailed);
-}
-
-void BatchController::finishRowCommand(int row, const std::string& input, const std::string& target,
-                                       WriteResult written, bool inflateFailed) {
+    const std::string target = BatchOutputPath(OutputFolder, prefix, input);
+    const RowWrite written = TransformRow(transform, input, target);
     // An empty input writes nothing: reporting "Ok" for it would claim an output that
     // is not there.
-    if (written == WriteResult::NothingWritten) {
+    if (written.written == WriteResult::NothingWritten) {
         throw EEmptyFileError(input);
     }
     model_.setStatusTip(row, {});
-    // The transform has shown "Disk full!" itself; the row says so as a run's row does.
-    if (written == WriteResult::DiskFull) {
+    // Told as the window tells a full disk, then in the row as a run's row tells it.
+    if (written.written == WriteResult::DiskFull) {
+        DiskFullNotice(window());
         model_.setCellText(NxStatus, row, QString::fromLatin1(StatusDiskFull));
         return;
     }
-    if (inflateFailed) {
+    if (written.inflateFailed) {
         model_.setCellText(NxStatus, row, QString::fromLatin1(StatusError));
         return;
     }

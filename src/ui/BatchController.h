@@ -5,7 +5,7 @@
 
 #include "batch/BatchControls.h"
 #include "batch/BatchListModel.h"
-#include "codec/Transforms.h"
+#include "batch/BatchRow.h"
 
 #include <QObject>
 #include <QPointer>
@@ -24,7 +24,8 @@ class QWidget;
 
 namespace quillon {
 class BatchWorker;
-}
+struct BatchRunSetup;
+} // namespace quillon
 
 namespace quillon::ui {
 
@@ -116,8 +117,8 @@ private:
     void startWorker(BatchWorker* worker);
     void checkOutputFolder();
     void chooseMovieFromTree(const QString& path);
-    void finishRowCommand(int row, const std::string& input, const std::string& target,
-                          WriteResult written, bool inflateFailed);
+    void runRowCommand(const RowTransform& transform, const std::string& prefix);
+    BatchRunSetup runSetup(const std::string& prefix) const;
     QWidget* window() const;
     void guarded(const std::function<void()>& handler);
 

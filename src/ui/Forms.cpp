@@ -6,7 +6,6 @@
 #include "Messages.h"
 #include "Modal.h"
 #include "OptionsDialog.h"
-#include "codec/Transforms.h"
 
 #include <QApplication>
 
@@ -25,11 +24,9 @@ void CreateForms() {
     FMessages = new TFMessages(FMain);
     FOutFolder = new TFOutFolder(FMain);
     FHelpError = new TFHelpError(FMain);
-    SetDiskFullNotice([] { Modal().plainMessage(FMain, QString::fromLatin1(DiskFullText)); });
 }
 
 void DestroyForms() {
-    SetDiskFullNotice({});
     delete FMain;
     FMain = nullptr;
     FAbout = nullptr;

@@ -7,7 +7,7 @@
 #include "Modal.h"
 #include "OptionsDialog.h"
 #include "Shared.h"
-#include "settings/SettingsValues.h"
+#include "ProgramSettings.h"
 
 #include <QToolBar>
 #include <QUrl>

@@ -7,7 +7,7 @@
 #include "Messages.h"
 #include "Shared.h"
 #include "settings/IniFile.h"
-#include "settings/SettingsValues.h"
+#include "ProgramSettings.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

@@ -4,6 +4,7 @@
 #include "Lang.h"
 #include "MainWindow.h"
 #include "Modal.h"
+#include "ProgramSettings.h"
 #include "Shared.h"
 #include "player/ShockwaveFlash.h"
 #include "settings/ConfigFile.h"
@@ -54,10 +55,10 @@ void TFMain::FormShow() {
     RunGuarded(this, [this] {
         FillDriveList(mbTBXComboBox1);
         const IniFile config(ProgramConfigPath());
-        LoadLanguage(config);
+        LoadLanguage(config, Settings);
         ApplyLanguage();
         LoadRest(
-            config, [this](const WindowState& state) { ApplyWindowState(this, state); },
+            config, Settings, [this](const WindowState& state) { ApplyWindowState(this, state); },
             [this](bool single) { single ? AModeSingleExecute() : AModeBatchExecute(); });
     });
 }
@@ -72,7 +73,7 @@ void TFMain::FormClose() {
     // A failed save is reported; the window closes all the same, as the user asked.
     RunGuarded(this, [this] {
         IniFile config(ProgramConfigPath());
-        SaveSettings(config, CurrentWindowState(this));
+        SaveSettings(config, Settings, CurrentWindowState(this));
     });
 }
 

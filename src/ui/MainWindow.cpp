@@ -8,7 +8,7 @@
 #include "OptionsDialog.h"
 #include "Shared.h"
 #include "player/ShockwaveFlash.h"
-#include "settings/SettingsValues.h"
+#include "ProgramSettings.h"
 
 #include <QAction>
 #include <QComboBox>

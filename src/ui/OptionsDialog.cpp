@@ -7,7 +7,7 @@
 #include "batch/Threads.h"
 #include "codec/Errors.h"
 #include "settings/ConfigFile.h"
-#include "settings/SettingsValues.h"
+#include "ProgramSettings.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -140,11 +140,11 @@ void TFOutFolder::FormShow() {
 void TFOutFolder::tbxOkClick() {
     OutputFolder = PathBytes(folders_->selectedPath());
     IniFile config(ProgramConfigPath());
-    StoreOutputFolder(config);
+    StoreOutputFolder(config, Settings);
     CompressionChoice =
         CompressionChoices[static_cast<std::size_t>(std::max(0, cbCompression->currentIndex()))]
             .method;
-    StoreCompressionChoice(config);
+    StoreCompressionChoice(config, Settings);
     CompressedPrefix = mbTBXEdit2->text().toStdString();
     DecompressedPrefix = mbTBXEdit3->text().toStdString();
     accept();

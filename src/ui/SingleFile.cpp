@@ -1,16 +1,19 @@
 // Opening and inspecting a movie, and the compress, decompress and estimate commands.
 
+#include "DiskFull.h"
 #include "Forms.h"
 #include "MainWindow.h"
 #include "Messages.h"
 #include "Modal.h"
+#include "ProgramSettings.h"
 #include "Shared.h"
 #include "WaitCursor.h"
+#include "ZoomView.h"
 #include "codec/Errors.h"
+#include "codec/Estimate.h"
 #include "codec/FileIO.h"
 #include "codec/MovieInfo.h"
 #include "codec/Transforms.h"
-#include "settings/SettingsValues.h"
 
 #include <QAction>
 #include <QDoubleSpinBox>
@@ -53,6 +56,9 @@ void TFMain::OpenSWFFile() {
     } catch (const EFOpenError&) {
         return; // a movie that cannot be opened leaves the panel as it was
     }
+    if (movie.scratchDiskFull) {
+        DiskFullNotice(this);
+    }
     if (!movie.compressed) {
         Decomp->setVisible(false);
         ADecompress->setEnabled(false);
@@ -73,6 +79,7 @@ void TFMain::OpenSWFFile() {
     if (!movie.header) {
         return; // an empty movie has no header: its texts stay as they were
     }
+    Zoom.showFrame(*movie.header);
     Ver->setText(QString::fromStdString(movie.version));
     FR->setText(QString::fromStdString(movie.frameRate));
     FLen->setText(QString::fromStdString(movie.fileLength));
@@ -95,7 +102,9 @@ void TFMain::RunSaveCommand(const SaveTransform& transform, QLabel* success) {
         if (result == WriteResult::NothingWritten) {
             throw EEmptyFileError(SourceFileName);
         }
-        if (result == WriteResult::Written) {
+        if (result == WriteResult::DiskFull) {
+            DiskFullNotice(this);
+        } else {
             ShowMessage(inflateFailed ? FMessages->MesDam : success);
         }
     } catch (const EFOpenError&) {
@@ -119,22 +128,16 @@ void TFMain::ADecompressExecute() {
 
 void TFMain::AEstimateExecute() {
     ScratchFile scratch(ScratchPath("$test2.swf"));
-    WriteResult result;
+    EstimateResult estimate;
     {
         WaitCursor busy;
-        result = CompressSwfToScratch(SourceFileName, scratch, CompressionChoice);
+        estimate = EstimateCompressedSize(SourceFileName, scratch, CompressionChoice);
     }
-    if (result == WriteResult::NothingWritten) {
-        throw EEmptyFileError(SourceFileName);
+    if (estimate.written == WriteResult::DiskFull) {
+        DiskFullNotice(this);
+        return; // there is no size to show
     }
-    if (result == WriteResult::DiskFull) {
-        return; // "Disk full!" has been said; there is no size to show
-    }
-    const std::int64_t size = FileSizeOrMinusOne(scratch.path());
-    if (size < 0) {
-        throw EFOpenError(scratch.path(), ENOENT);
-    }
-    Est->setText(QString::number(size) + QStringLiteral(" bytes"));
+    Est->setText(QString::number(estimate.size) + QStringLiteral(" bytes"));
     AEstimate->setEnabled(false);
 }
 

@@ -2,7 +2,7 @@
 
 #include "MainWindow.h"
 #include "Shared.h"
-#include "codec/SwfHeader.h"
+#include "ZoomView.h"
 #include "player/ShockwaveFlash.h"
 
 #include <QDoubleSpinBox>
@@ -11,6 +11,8 @@
 #include <limits>
 
 namespace quillon::ui {
+
+ZoomView Zoom;
 
 namespace {
 
@@ -53,14 +55,14 @@ void TFMain::RecomputeView() {
         SBHor->setValue(0);
         SBVer->setValue(0);
     }
-    ViewRight = ScaledEdge(FrameXMax, ZoomFactor);
-    ViewBottom = ScaledEdge(FrameYMax, ZoomFactor);
+    Zoom.ViewRight = ScaledEdge(Zoom.FrameXMax, ZoomFactor);
+    Zoom.ViewBottom = ScaledEdge(Zoom.FrameYMax, ZoomFactor);
     const bool magnified = ZoomFactor > 1.0;
     SBVer->setEnabled(magnified);
     SBHor->setEnabled(magnified);
-    Player(FlashPlayer).SetZoomRect(ViewLeft, ViewTop, ViewRight, ViewBottom);
-    SetMaximumUnlessNegative(SBHor, std::int64_t{FrameXMax} - ViewRight);
-    SetMaximumUnlessNegative(SBVer, std::int64_t{FrameYMax} - ViewBottom);
+    Player(FlashPlayer).SetZoomRect(Zoom.ViewLeft, Zoom.ViewTop, Zoom.ViewRight, Zoom.ViewBottom);
+    SetMaximumUnlessNegative(SBHor, std::int64_t{Zoom.FrameXMax} - Zoom.ViewRight);
+    SetMaximumUnlessNegative(SBVer, std::int64_t{Zoom.FrameYMax} - Zoom.ViewBottom);
 }
 
 void TFMain::AZoomInExecute() {
@@ -96,7 +98,7 @@ void TFMain::ShowFitted(int scaleMode) {
     SBVer->setEnabled(false);
     SBHor->setEnabled(false);
     player::TSF& player = Player(FlashPlayer);
-    player.SetZoomRect(FrameXMin, FrameYMin, FrameXMax, FrameYMax);
+    player.SetZoomRect(Zoom.FrameXMin, Zoom.FrameYMin, Zoom.FrameXMax, Zoom.FrameYMax);
     player.ScaleMode(scaleMode);
 }
 
@@ -112,7 +114,9 @@ void TFMain::ScrollBarScroll() {
     try {
         const std::int32_t h = SBHor->value();
         const std::int32_t v = SBVer->value();
-        Player(FlashPlayer).SetZoomRect(ViewLeft + h, ViewTop + v, ViewRight + h, ViewBottom + v);
+        Player(FlashPlayer)
+            .SetZoomRect(Zoom.ViewLeft + h, Zoom.ViewTop + v, Zoom.ViewRight + h,
+                         Zoom.ViewBottom + v);
     } catch (...) {
         // Panning never brings up an error.
     }

@@ -7,7 +7,7 @@
 #include "batch/Threads.h"
 #include "codec/FileIO.h"
 #include "codec/SwfImage.h"
-#include "settings/SettingsValues.h"
+#include "ui/ProgramSettings.h"
 #include "ui/FolderPanel.h"
 
 #include <QAction>

@@ -6,7 +6,7 @@
 #include "WindowBatchRun.h"
 #include "batch/BatchList.h"
 #include "support/StressMovies.h"
-#include "settings/SettingsValues.h"
+#include "ui/ProgramSettings.h"
 
 #include <QApplication>
 #include <QDir>

@@ -5,7 +5,7 @@
 #include "batch/BatchList.h"
 #include "batch/BatchListModel.h"
 #include "batch/Threads.h"
-#include "settings/SettingsValues.h"
+#include "ui/ProgramSettings.h"
 #include "ui/BatchController.h"
 #include "ui/FolderPanel.h"
 #include "ui/MainWindow.h"

@@ -3,8 +3,8 @@
 #include "batch/BatchList.h"
 #include "batch/BatchListModel.h"
 #include "batch/Threads.h"
-#include "codec/BatchRow.h"
-#include "settings/SettingsValues.h"
+#include "batch/BatchRow.h"
+#include "ui/ProgramSettings.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

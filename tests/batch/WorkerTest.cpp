@@ -14,7 +14,9 @@
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <new>
 
 namespace quillon {
 namespace {
@@ -113,12 +115,12 @@ protected:
     }
     void run(BatchKind kind, const QString& outputFolder, const std::string& prefix,
              CompressionMethod method = CompressionMethod::ZlibLevel) {
+        const BatchRunSetup setup{PathBytes(outputFolder), prefix, method, jobs};
         BatchWorker* worker = nullptr;
         if (kind == BatchKind::Compress) {
-            worker =
-                new TCompressThread(controls, controls, PathBytes(outputFolder), prefix, method);
+            worker = new TCompressThread(controls, controls, setup);
         } else {
-            worker = new TDecompressThread(controls, controls, PathBytes(outputFolder), prefix);
+            worker = new TDecompressThread(controls, controls, setup);
         }
         RunToEnd(worker);
     }
@@ -127,7 +129,18 @@ protected:
     QTemporaryDir dir;
     QString root;
     RecordedControls controls;
+    int jobs = 1;
 };
+
+// The runs give the same rows and the same control sequences with one job or two.
+class WorkerRunTest : public WorkerTest, public ::testing::WithParamInterface<int> {
+protected:
+    void SetUp() override {
+        WorkerTest::SetUp();
+        jobs = GetParam();
+    }
+};
+INSTANTIATE_TEST_SUITE_P(Jobs, WorkerRunTest, ::testing::Values(1, 2));
 
 TEST_F(WorkerTest, ScanStepsComeInOrder) {
     make("a.swf");
@@ -222,7 +235,7 @@ TEST_F(WorkerTest, SecondScanGoesOnFromTheCounter) {
     EXPECT_EQ(ScanCounter, 4); // restarted at 1, then three reads
 }
 
-TEST_F(WorkerTest, RunStepsComeInOrderAndWriteTheRows) {
+TEST_P(WorkerRunTest, RunStepsComeInOrderAndWriteTheRows) {
     const QString a = make("in/a.swf");
     make("in/b.swf");
     QDir().mkpath(root + "/out");
@@ -260,7 +273,7 @@ TEST_F(WorkerTest, RunStepsComeInOrderAndWriteTheRows) {
     EXPECT_FALSE(QFileInfo::exists(root + "/out/c_b.swf"));
 }
 
-TEST_F(WorkerTest, ExistingOutputsAndSharedNamesReadExist) {
+TEST_P(WorkerRunTest, ExistingOutputsAndSharedNamesReadExist) {
     make("x/intro.swf");
     make("y/intro.swf");
     QDir().mkpath(root + "/out");
@@ -281,7 +294,7 @@ TEST_F(WorkerTest, ExistingOutputsAndSharedNamesReadExist) {
     EXPECT_EQ(cell(NxEndFileSize, 0), size);
 }
 
-TEST_F(WorkerTest, DecompressingAPlainMovieSkipsWithACopy) {
+TEST_P(WorkerRunTest, DecompressingAPlainMovieSkipsWithACopy) {
     const QString input = make("in/plain.swf", 100);
     QDir().mkpath(root + "/out");
     scan(root + "/in");
@@ -294,7 +307,7 @@ TEST_F(WorkerTest, DecompressingAPlainMovieSkipsWithACopy) {
     EXPECT_EQ(cell(NxEndFileSize, 0), QString::number(test::SizeOf(input)));
 }
 
-TEST_F(WorkerTest, CompressRunUsesTheMethodItWasStartedWith) {
+TEST_P(WorkerRunTest, CompressRunUsesTheMethodItWasStartedWith) {
     const QString input = make("in/movie.swf", 5000);
     QDir().mkpath(root + "/lzma");
     QDir().mkpath(root + "/best");
@@ -315,7 +328,7 @@ TEST_F(WorkerTest, CompressRunUsesTheMethodItWasStartedWith) {
               CompressSwfImage(plain, CompressionMethod::ZlibSmallest));
 }
 
-TEST_F(WorkerTest, ARowThatFailsReadsErrorAndTheRunGoesOn) {
+TEST_P(WorkerRunTest, ARowThatFailsReadsErrorAndTheRunGoesOn) {
     make("in/a_short.swf");
     test::WriteBytes(root + "/in/a_short.swf", {'F', 'W', 'S'});
     make("in/b_good.swf");
@@ -332,7 +345,7 @@ TEST_F(WorkerTest, ARowThatFailsReadsErrorAndTheRunGoesOn) {
               "");
 }
 
-TEST_F(WorkerTest, AFullDiskKeepsTheRowsOutput) {
+TEST_P(WorkerRunTest, AFullDiskKeepsTheRowsOutput) {
     make("in/a.swf");
     QDir().mkpath(root + "/out");
     scan(root + "/in");
@@ -349,7 +362,7 @@ TEST_F(WorkerTest, AFullDiskKeepsTheRowsOutput) {
     EXPECT_FALSE(QFileInfo::exists(root + "/out/a.swf"));
 }
 
-TEST_F(WorkerTest, RunWithoutMarkedRowsOnlyRefreshesSizes) {
+TEST_P(WorkerRunTest, RunWithoutMarkedRowsOnlyRefreshesSizes) {
     make("in/a.swf");
     make("in/b.swf");
     scan(root + "/in");
@@ -368,6 +381,39 @@ TEST_F(WorkerTest, RunWithoutMarkedRowsOnlyRefreshesSizes) {
     EXPECT_EQ(controls.log.back(), "on menu");
     EXPECT_NE(std::find(controls.log.begin(), controls.log.end(), "on BatchCompress"),
               controls.log.end());
+}
+
+TEST_P(WorkerRunTest, RunningOutOfMemoryEndsTheRowAndTheRunEndsAsUsual) {
+    for (const char* name : {"in/a.swf", "in/b.swf", "in/c.swf"}) {
+        make(name, 3000);
+    }
+    QDir().mkpath(root + "/out");
+    scan(root + "/in");
+    controls.model.setAllMarked(true);
+    controls.log.clear();
+    std::atomic<int> creates = 0;
+    SetWriteFaultHook([&creates](WriteStep step) -> int {
+        if (step == WriteStep::Create && ++creates == 2) {
+            throw std::bad_alloc();
+        }
+        return 0;
+    });
+    run(BatchKind::Compress, root + "/out", "");
+    SetWriteFaultHook(nullptr);
+    QStringList statuses;
+    for (int r = 0; r < 3; ++r) {
+        statuses << cell(NxStatus, r);
+    }
+    EXPECT_EQ(statuses.count("Error"), 1);
+    EXPECT_EQ(statuses.count("Ok"), 2);
+    const int failed = static_cast<int>(statuses.indexOf("Error"));
+    EXPECT_EQ(controls.model.data(controls.model.index(failed, NxStatus), Qt::ToolTipRole),
+              "Out of memory");
+    ASSERT_GE(controls.log.size(), 10u);
+    EXPECT_EQ(std::vector<std::string>(controls.log.end() - 10, controls.log.end()),
+              (std::vector<std::string>{"off wait", "off bar", "on BatchCompress", "on BatchClear",
+                                        "on BatchSelect", "on BatchDecompress", "on tree",
+                                        "on buttonModeBatch", "on buttonModeSingle", "on menu"}));
 }
 
 TEST_F(WorkerTest, StoppedScanStillEndsItsSequence) {

@@ -4,9 +4,13 @@
 #include "support/TempDir.h"
 
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 using namespace quillon::test;
 namespace fs = std::filesystem;
@@ -156,6 +160,73 @@ TEST_F(CliTest, BatchLinesAndStatuses) {
         Cli("batch compress " + Quote(dir.file("in")) + " --output " + Quote(dir.file("nowhere")))
             .status,
         1);
+}
+
+} // namespace
+
+namespace {
+
+// quillon-cli run in a child whose address space is held at `limit` bytes, as on a small
+// machine; stdout and stderr go to files.
+struct LimitedRun {
+    int status = -1;
+    std::string out, err;
+};
+
+LimitedRun CliWithAddressLimit(const std::vector<std::string>& words, rlim_t limit,
+                               const std::string& folder) {
+    const std::string outPath = folder + "/stdout", errPath = folder + "/stderr";
+    const std::string program = QUILLON_BUILD_DIR "/quillon-cli";
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& word : words) {
+        argv.push_back(const_cast<char*>(word.c_str()));
+    }
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const rlimit cap{limit, limit};
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (::setrlimit(RLIMIT_AS, &cap) != 0 || out < 0 || err < 0 || ::dup2(out, 1) < 0 ||
+            ::dup2(err, 2) < 0) {
+            ::_exit(99);
+        }
+        ::execv(program.c_str(), argv.data());
+        ::_exit(98);
+    }
+    LimitedRun run;
+    int status = 0;
+    if (child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status)) {
+        run.status = WEXITSTATUS(status);
+    }
+    const auto text = [](const std::string& path) {
+        const Bytes bytes = ReadFile(path);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    run.out = text(outPath);
+    run.err = text(errPath);
+    return run;
+}
+
+TEST_F(CliTest, RunningOutOfMemoryIsOneRowsErrorAndExitsOne) {
+    Movie("in/a.swf", PlainMovie(MovieBody(5000)));
+    Movie("in/c.swf", PlainMovie(MovieBody(5000)));
+    // Three sparse gigabytes: reading the movie whole cannot fit in the address space.
+    const std::string big = Movie("in/b.swf", PlainMovie(MovieBody(100)));
+    fs::resize_file(big, std::uintmax_t(3) << 30);
+    for (const char* jobs : {"1", "2"}) {
+        SCOPED_TRACE(jobs);
+        fs::remove_all(dir.file("out"));
+        fs::create_directories(dir.file("out"));
+        const LimitedRun run = CliWithAddressLimit(
+            {"batch", "compress", dir.file("in"), "--output", dir.file("out"), "--jobs", jobs},
+            rlim_t(1) << 30, dir.path());
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_EQ(run.out.substr(0, 3), "Ok\t") << run.out;
+        EXPECT_NE(run.out.find("\nError\t" + big + "\t\t"), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("\nOk\t" + dir.file("in/c.swf")), std::string::npos) << run.out;
+        EXPECT_NE(run.err.find(big + ": Out of memory"), std::string::npos) << run.err;
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "support/Bytes.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace quillon;
 using quillon::test::Bytes;
@@ -113,22 +114,19 @@ TEST(SwfHeader, DeclaredLengthOfTwoToThe31ReadsNegative) {
     EXPECT_LT(ReadSwfHeader(stream).declaredLength, 0);
 }
 
-TEST(SwfHeader, ReadingResetsTheViewToTheNewFrame) {
-    ViewLeft = 1;
-    ViewTop = 2;
-    ViewRight = 3;
-    ViewBottom = 4;
-    const Bytes image = ImageWithRect(15, {-20, 11000, 40, 8000}, 0, 12);
-    MemoryStream stream(image);
-    ReadSwfHeader(stream);
-    EXPECT_EQ(FrameXMin, -20);
-    EXPECT_EQ(FrameXMax, 11000);
-    EXPECT_EQ(FrameYMin, 40);
-    EXPECT_EQ(FrameYMax, 8000);
-    EXPECT_EQ(ViewLeft, FrameXMin);
-    EXPECT_EQ(ViewTop, FrameYMin);
-    EXPECT_EQ(ViewRight, FrameXMax);
-    EXPECT_EQ(ViewBottom, FrameYMax);
+TEST(SwfHeader, ReadingDependsOnTheBytesAlone) {
+    const Bytes first = ImageWithRect(15, {-20, 11000, 40, 8000}, 0, 12);
+    const Bytes second = ImageWithRect(12, {0, 2000, 0, 2000}, 0, 30);
+    MemoryStream a(first), b(second);
+    a.seek(5);
+    const SwfHeaderInfo before = ReadSwfHeader(a);
+    ReadSwfHeader(b);
+    const SwfHeaderInfo again = ReadSwfHeader(a);
+    EXPECT_EQ(a.position(), 0u);
+    EXPECT_EQ(std::tuple(before.Xmin, before.Xmax, before.Ymin, before.Ymax, before.frameRate),
+              std::tuple(-20, 11000, 40, 8000, 12));
+    EXPECT_EQ(std::tuple(again.Xmin, again.Xmax, again.Ymin, again.Ymax, again.frameRate),
+              std::tuple(before.Xmin, before.Xmax, before.Ymin, before.Ymax, before.frameRate));
 }
 
 TEST(SwfHeader, FieldsForTheToolsIncludeFrameCountAndExactRate) {

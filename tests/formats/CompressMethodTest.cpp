@@ -1,8 +1,8 @@
 // Writing movies with a chosen method: LZMA ("ZWS"), the smallest zlib, and the
 // method's text in config.ini.
 
+#include "batch/BatchRow.h"
 #include "support/MovieFixtures.h"
-#include "codec/BatchRow.h"
 #include "codec/Compression.h"
 #include "codec/SwfImage.h"
 #include "codec/Transforms.h"
@@ -119,7 +119,7 @@ TEST(CompressionMethodFiles, EachMethodWritesItsFormAndTheDefaultIsUnchanged) {
     for (const auto& c : cases) {
         const std::string target = dir.file("row" + CompressionMethodText(c.method) + ".swf");
         const BatchRowResult row =
-            ProcessBatchRow(BatchKind::Compress, dir.file("in.swf"), target, c.method);
+            ProcessBatchRow({BatchKind::Compress, c.method}, dir.file("in.swf"), target);
         EXPECT_EQ(row.status, StatusOk);
         const Bytes written = test::ReadFile(target);
         EXPECT_EQ(written, CompressSwfImage(plain, c.method));

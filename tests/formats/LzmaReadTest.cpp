@@ -1,7 +1,7 @@
 // Reading "ZWS" movies: the zlib path's rules for blocks, running out and corrupt data.
 
+#include "batch/BatchRow.h"
 #include "support/MovieFixtures.h"
-#include "codec/BatchRow.h"
 #include "codec/MovieInfo.h"
 #include "codec/SwfImage.h"
 #include "codec/Transforms.h"
@@ -136,7 +136,7 @@ TEST(LzmaRead, OpeningInfoAndBatchTreatItAsCompressed) {
     EXPECT_EQ(inspection.fileLength, std::to_string(plain.size()) + " bytes");
 
     const BatchRowResult row =
-        ProcessBatchRow(BatchKind::Decompress, dir.file("movie.swf"), dir.file("out.swf"));
+        ProcessBatchRow({BatchKind::Decompress}, dir.file("movie.swf"), dir.file("out.swf"));
     EXPECT_EQ(row.status, StatusOk);
     EXPECT_EQ(test::ReadFile(dir.file("out.swf")), plain);
 

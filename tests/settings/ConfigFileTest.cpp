@@ -5,8 +5,10 @@
 #include "settings/SettingsValues.h"
 #include "settings/TextFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <gtest/gtest.h>
+#include <thread>
 #include <vector>
 
 namespace quillon {
@@ -15,6 +17,15 @@ namespace {
 using test::ReadText;
 using test::TempDir;
 using test::WriteText;
+
+// The values the loads fill and the saves write, under the names the window uses.
+SettingsValues values;
+std::string& LanguageCode = values.LanguageCode;
+std::string& OutputFolder = values.OutputFolder;
+std::string& CompressedPrefix = values.CompressedPrefix;
+std::string& DecompressedPrefix = values.DecompressedPrefix;
+std::string& ModeName = values.ModeName;
+CompressionMethod& CompressionChoice = values.CompressionChoice;
 
 // What the main window would be told by a load, in the order it was told.
 struct LoadResult {
@@ -27,10 +38,10 @@ struct LoadResult {
 LoadResult Load(const std::string& path) {
     LoadResult result;
     const IniFile config(path);
-    LoadLanguage(config);
+    LoadLanguage(config, values);
     result.calls.push_back("language");
     LoadRest(
-        config,
+        config, values,
         [&](const WindowState& window) {
             result.window = window;
             result.calls.push_back("window");
@@ -78,7 +89,7 @@ TEST_F(ConfigFileTest, FirstStartGivesDefaultsAndFirstCloseWritesAllButOutputFol
     EXPECT_FALSE(FileExists(path_)) << "loading must not create the file";
 
     IniFile config(path_);
-    SaveSettings(config, loaded.window);
+    SaveSettings(config, values, loaded.window);
     EXPECT_EQ(ReadText(path_), "[Configuration]\n"
                                "DefaultLanguage=\n"
                                "Mode=Batch\n"
@@ -100,8 +111,8 @@ TEST_F(ConfigFileTest, SavedValuesComeBack) {
     DecompressedPrefix = "d_";
     OutputFolder = "/out";
     IniFile config(path_);
-    StoreOutputFolder(config);
-    SaveSettings(config, WindowState{12, -3, 913, 593, false});
+    StoreOutputFolder(config, values);
+    SaveSettings(config, values, WindowState{12, -3, 913, 593, false});
 
     ResetValues("stale");
     const LoadResult loaded = Load(path_);
@@ -119,7 +130,7 @@ TEST_F(ConfigFileTest, SavedValuesComeBack) {
 
 TEST_F(ConfigFileTest, MaximisedWindowKeepsItsBoundsAndState) {
     IniFile config(path_);
-    SaveSettings(config, WindowState{0, 0, 1280, 1024, true});
+    SaveSettings(config, values, WindowState{0, 0, 1280, 1024, true});
     const IniFile written(path_);
     EXPECT_EQ(written.readString("Form", "InitMax", ""), "1");
     EXPECT_EQ(written.readString("Size", "Heigth", ""), "1024");
@@ -200,7 +211,7 @@ TEST_F(ConfigFileTest, LanguageCodeKeepsItsCase) {
 TEST_F(ConfigFileTest, LongPrefixReadsBackCut) {
     CompressedPrefix = std::string(2048, 'p');
     IniFile config(path_);
-    SaveSettings(config, WindowState{});
+    SaveSettings(config, values, WindowState{});
     Load(path_);
     EXPECT_EQ(CompressedPrefix, std::string(2047, 'p'));
 }
@@ -210,7 +221,7 @@ TEST_F(ConfigFileTest, SaveLeavesOtherKeysAndOutputFolderAlone) {
                      "[Extra]\nA=b\n");
     OutputFolder = "/changed in memory";
     IniFile config(path_);
-    SaveSettings(config, WindowState{});
+    SaveSettings(config, values, WindowState{});
     const std::string text = ReadText(path_);
     EXPECT_EQ(text.rfind("; hand-written\n[Configuration]\nOutputFolder=/kept\nUnknown=yes\n", 0),
               0u)
@@ -223,7 +234,7 @@ TEST_F(ConfigFileTest, StoringAnEmptyOutputFolderWritesAnEmptyValue) {
     WriteText(path_, "[Configuration]\nOutputFolder=/old\nMode=Single\n");
     OutputFolder = "";
     IniFile config(path_);
-    StoreOutputFolder(config);
+    StoreOutputFolder(config, values);
     EXPECT_EQ(ReadText(path_), "[Configuration]\nOutputFolder=\nMode=Single\n");
     OutputFolder = "stale";
     Load(path_);
@@ -238,7 +249,7 @@ TEST_F(ConfigFileTest, SaveStopsAtTheFirstKeyThatCannotBeWritten) {
     LanguageCode = "ENG";
     IniFile config(path_);
     try {
-        SaveSettings(config, WindowState{1, 2, 3, 4, true});
+        SaveSettings(config, values, WindowState{1, 2, 3, 4, true});
         ADD_FAILURE() << "no error";
     } catch (const EIniWriteError& error) {
         EXPECT_EQ(std::string(error.what()), "Unable to write to " + path_);
@@ -262,16 +273,16 @@ TEST_F(ConfigFileTest, CompressionChoiceHasAKeyOfItsOwnWrittenOnlyWhenStored) {
     WriteText(path_, "[Configuration]\nMode=Single\n");
     CompressionChoice = CompressionMethod::ZlibLevel;
     IniFile config(path_);
-    StoreCompressionChoice(config);
+    StoreCompressionChoice(config, values);
     EXPECT_EQ(ReadText(path_), "[Configuration]\nMode=Single\n");
     CompressionChoice = CompressionMethod::ZlibSmallest;
-    SaveSettings(config, WindowState{});
+    SaveSettings(config, values, WindowState{});
     EXPECT_EQ(ReadText(path_).find("Compression="), std::string::npos);
-    StoreCompressionChoice(config);
+    StoreCompressionChoice(config, values);
     EXPECT_EQ(IniFile(path_).readString("Configuration", "Compression", ""), "zlib-smallest");
     for (const auto& choice : CompressionChoices) {
         CompressionChoice = choice.method;
-        StoreCompressionChoice(config);
+        StoreCompressionChoice(config, values);
         CompressionChoice = CompressionMethod::ZlibLevel == choice.method
                                 ? CompressionMethod::Lzma
                                 : CompressionMethod::ZlibLevel;
@@ -280,13 +291,43 @@ TEST_F(ConfigFileTest, CompressionChoiceHasAKeyOfItsOwnWrittenOnlyWhenStored) {
     }
 }
 
+TEST_F(ConfigFileTest, BatchJobsIsReadHeldAtTheCoresAndNeverWritten) {
+    const struct {
+        const char* line;
+        int jobs;
+    } cases[] = {
+        {"", 1},
+        {"BatchJobs=2", 2},
+        {"BatchJobs=4", 4},
+        {"BatchJobs=9", 4},
+        {"BatchJobs=0", 1},
+        {"BatchJobs=-3", 1},
+        {"BatchJobs=two", 1},
+        {"batchjobs=3", 3},
+    };
+    for (const auto& c : cases) {
+        WriteText(path_, std::string("[Configuration]\n") + c.line + "\n");
+        EXPECT_EQ(ReadBatchJobs(IniFile(path_), 4), c.jobs) << c.line;
+    }
+    WriteText(path_, "[Configuration]\nBatchJobs=1000\n");
+    values.BatchJobs = 0;
+    Load(path_);
+    EXPECT_GE(values.BatchJobs, 1);
+    EXPECT_LE(values.BatchJobs,
+              static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
+    // A save leaves the hand-written key as it was.
+    IniFile config(path_);
+    SaveSettings(config, values, WindowState{});
+    EXPECT_EQ(IniFile(path_).readString("Configuration", "BatchJobs", ""), "1000");
+}
+
 TEST_F(ConfigFileTest, StoreOutputFolderFailureKeepsTheFile) {
     const std::string before = "[Configuration]\nOutputFolder=/old\n";
     WriteText(path_, before);
     SetWriteFaultHook([](WriteStep step) { return step == WriteStep::Write ? ENOSPC : 0; });
     OutputFolder = "/new";
     IniFile config(path_);
-    EXPECT_THROW(StoreOutputFolder(config), EIniWriteError);
+    EXPECT_THROW(StoreOutputFolder(config, values), EIniWriteError);
     SetWriteFaultHook(nullptr);
     EXPECT_EQ(ReadText(path_), before);
 }

@@ -4,7 +4,7 @@
 
 #include "codec/SwfHeader.h"
 #include "player/ShockwaveFlash.h"
-#include "settings/SettingsValues.h"
+#include "ui/ProgramSettings.h"
 #include "ui/Forms.h"
 #include "ui/MainWindow.h"
 #include "ui/Messages.h"

@@ -2,7 +2,7 @@
 
 #include "support/TempDir.h"
 #include "settings/IniFile.h"
-#include "settings/SettingsValues.h"
+#include "ui/ProgramSettings.h"
 #include "settings/TextFile.h"
 #include "ui/GuiFixture.h"
 

@@ -4,6 +4,7 @@
 #include "support/MovieBytes.h"
 #include "codec/FileIO.h"
 #include "codec/Transforms.h"
+#include "ui/ZoomView.h"
 
 #include <QAction>
 #include <QCursor>
@@ -209,11 +210,15 @@ TEST_F(SingleFileTest, MovieThatCannotBeOpenedIsSilent) {
 
 TEST_F(SingleFileTest, OpeningResetsTheZoomFactor) {
     ZoomFactor = 2.5;
+    ui::Zoom.ViewLeft = 7;
+    ui::Zoom.ViewTop = 8;
     OpenMovie(Movie(PlainMovie({.xmax = 4400, .ymax = 2200})));
     EXPECT_EQ(ZoomFactor, 1.0);
-    EXPECT_EQ(FrameXMax, 4400);
-    EXPECT_EQ(ViewRight, 4400);
-    EXPECT_EQ(ViewBottom, 2200);
+    EXPECT_EQ(ui::Zoom.FrameXMax, 4400);
+    EXPECT_EQ(ui::Zoom.ViewRight, 4400);
+    EXPECT_EQ(ui::Zoom.ViewBottom, 2200);
+    EXPECT_EQ(ui::Zoom.ViewLeft, 0);
+    EXPECT_EQ(ui::Zoom.ViewTop, 0);
 }
 
 TEST_F(SingleFileTest, CompressAppendsTheExtensionAlways) {

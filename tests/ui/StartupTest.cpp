@@ -4,7 +4,7 @@
 #include "support/TempDir.h"
 #include "player/ShockwaveFlash.h"
 #include "settings/IniFile.h"
-#include "settings/SettingsValues.h"
+#include "ui/ProgramSettings.h"
 #include "settings/TextFile.h"
 #include "ui/Forms.h"
 #include "ui/GuiFixture.h"

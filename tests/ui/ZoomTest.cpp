@@ -6,6 +6,7 @@
 #include "player/ShockwaveFlash.h"
 #include "player/engine/MovieEngine.h"
 #include "support/MovieWriter.h"
+#include "ui/ZoomView.h"
 
 #include <QAction>
 #include <QDoubleSpinBox>
@@ -80,8 +81,8 @@ TEST_F(ZoomTest, ZoomInHasNoLimitAndEnablesTheBarsAboveOne) {
 
 TEST_F(ZoomTest, MaximaBelowAtAndAboveOne) {
     Type(2.0);
-    EXPECT_EQ(ViewRight, 5500);
-    EXPECT_EQ(ViewBottom, 4000);
+    EXPECT_EQ(ui::Zoom.ViewRight, 5500);
+    EXPECT_EQ(ui::Zoom.ViewBottom, 4000);
     EXPECT_EQ(main->SBHor->maximum(), 5500);
     EXPECT_EQ(main->SBVer->maximum(), 4000);
     EXPECT_EQ(Shown(), QRectF(0, 0, 5500, 4000));
@@ -96,7 +97,7 @@ TEST_F(ZoomTest, MaximaBelowAtAndAboveOne) {
     Type(2.0);
     Type(0.5);
     // The view is larger than the movie: negative maxima are ignored.
-    EXPECT_EQ(ViewRight, 22000);
+    EXPECT_EQ(ui::Zoom.ViewRight, 22000);
     EXPECT_EQ(main->SBHor->maximum(), 5500);
     EXPECT_EQ(main->SBVer->maximum(), 4000);
     EXPECT_FALSE(main->SBHor->isEnabled());
@@ -104,14 +105,14 @@ TEST_F(ZoomTest, MaximaBelowAtAndAboveOne) {
 
     Type(1.1);
     EXPECT_TRUE(main->SBHor->isEnabled());
-    EXPECT_EQ(ViewRight, 10000);
+    EXPECT_EQ(ui::Zoom.ViewRight, 10000);
 }
 
 TEST_F(ZoomTest, HalvesRoundToTheEvenNeighbour) {
     Open(11001, 8003, "odd.swf");
     Type(2.0);
-    EXPECT_EQ(ViewRight, 5500);  // 5500.5
-    EXPECT_EQ(ViewBottom, 4002); // 4001.5
+    EXPECT_EQ(ui::Zoom.ViewRight, 5500);  // 5500.5
+    EXPECT_EQ(ui::Zoom.ViewBottom, 4002); // 4001.5
 }
 
 TEST_F(ZoomTest, PanReachesTheFrameEdges) {
@@ -125,17 +126,20 @@ TEST_F(ZoomTest, PanReachesTheFrameEdges) {
     main->AZoomIn->trigger();
     EXPECT_EQ(main->SBHor->value(), 0);
     EXPECT_EQ(main->SBVer->value(), 0);
-    EXPECT_EQ(Shown(), QRectF(QPointF(0, 0), QPointF(ViewRight, ViewBottom)));
+    EXPECT_EQ(Shown(), QRectF(QPointF(0, 0), QPointF(ui::Zoom.ViewRight, ui::Zoom.ViewBottom)));
 }
 
 TEST_F(ZoomTest, ExpandAndFitLeaveTheViewAlone) {
     Type(2.0);
     main->SBHor->setValue(300);
-    const auto view = std::tuple(ViewLeft, ViewTop, ViewRight, ViewBottom);
+    const auto view =
+        std::tuple(ui::Zoom.ViewLeft, ui::Zoom.ViewTop, ui::Zoom.ViewRight, ui::Zoom.ViewBottom);
     for (QAction* command : {main->AExpand, main->AFit}) {
         command->trigger();
         EXPECT_EQ(ZoomFactor, 1.0);
-        EXPECT_EQ(std::tuple(ViewLeft, ViewTop, ViewRight, ViewBottom), view);
+        EXPECT_EQ(std::tuple(ui::Zoom.ViewLeft, ui::Zoom.ViewTop, ui::Zoom.ViewRight,
+                             ui::Zoom.ViewBottom),
+                  view);
         EXPECT_EQ(main->SBHor->value(), 300);
         EXPECT_EQ(main->SBHor->maximum(), 5500);
         EXPECT_FALSE(main->SBHor->isEnabled());
@@ -158,7 +162,9 @@ TEST_F(ZoomTest, OpeningResetsFactorAndViewButNotTheBox) {
     Type(3.0);
     Open(4000, 3000, "other.swf");
     EXPECT_EQ(ZoomFactor, 1.0);
-    EXPECT_EQ(std::tuple(ViewLeft, ViewTop, ViewRight, ViewBottom), std::tuple(0, 0, 4000, 3000));
+    EXPECT_EQ(
+        std::tuple(ui::Zoom.ViewLeft, ui::Zoom.ViewTop, ui::Zoom.ViewRight, ui::Zoom.ViewBottom),
+        std::tuple(0, 0, 4000, 3000));
     EXPECT_DOUBLE_EQ(main->SpinZoom->value(), 3.0);
     EXPECT_TRUE(main->SBHor->isEnabled()); // still on from the zoom before
     EXPECT_EQ(main->SBHor->maximum(), 11000 - 3667);

@@ -1,4 +1,4 @@
-#include "codec/BatchRow.h"
+#include "batch/BatchRow.h"
 
 #include "codec/FileIO.h"
 #include "codec/Transforms.h"
@@ -6,7 +6,10 @@
 #include "support/TempDir.h"
 
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <new>
+#include <stdexcept>
 
 using namespace quillon;
 using namespace quillon::test;
@@ -32,14 +35,15 @@ protected:
 TEST_F(BatchRowTest, AnExistingOutputIsNeverReplaced) {
     WriteFile(input, PlainMovie(MovieBody(100)));
     WriteFile(target, {'x'});
-    const BatchRowResult result = ProcessBatchRow(BatchKind::Compress, input, target);
+    const BatchRowResult result = ProcessBatchRow({BatchKind::Compress}, input, target);
     EXPECT_EQ(result.status, "Exist!");
     EXPECT_FALSE(result.outputWritten);
     EXPECT_EQ(ReadFile(target), Bytes{'x'});
     // An empty prefix into the input's own folder names the input itself.
-    EXPECT_EQ(ProcessBatchRow(BatchKind::Decompress, input, BatchOutputPath(dir.path(), "", input))
-                  .status,
-              "Exist!");
+    EXPECT_EQ(
+        ProcessBatchRow({BatchKind::Decompress}, input, BatchOutputPath(dir.path(), "", input))
+            .status,
+        "Exist!");
 }
 
 TEST_F(BatchRowTest, StatusesOfTheTransforms) {
@@ -61,34 +65,52 @@ TEST_F(BatchRowTest, StatusesOfTheTransforms) {
         SCOPED_TRACE(c.name);
         std::filesystem::remove(target);
         WriteFile(input, c.movie);
-        const BatchRowResult result = ProcessBatchRow(c.kind, input, target);
+        const BatchRowResult result = ProcessBatchRow({c.kind}, input, target);
         EXPECT_EQ(result.status, c.status);
         EXPECT_EQ(result.outputWritten, c.written);
         EXPECT_EQ(FileExists(target), c.written);
         EXPECT_EQ(result.error.empty(), std::string(c.status) != "Error");
-        EXPECT_FALSE(BatchDiskFull);
-        EXPECT_FALSE(BatchSilent);
     }
 }
 
-TEST_F(BatchRowTest, AFullDiskIsReportedInTheRowNotInABox) {
-    int notices = 0;
-    SetDiskFullNotice([&] { ++notices; });
+TEST_F(BatchRowTest, AFullDiskIsReportedInTheRow) {
     SetWriteFaultHook([](WriteStep s) { return s == WriteStep::Write ? ENOSPC : 0; });
     WriteFile(input, PlainMovie(MovieBody(100)));
-    const BatchRowResult result = ProcessBatchRow(BatchKind::Decompress, input, target);
+    const BatchRowResult result = ProcessBatchRow({BatchKind::Decompress}, input, target);
     EXPECT_EQ(result.status, "Disk full!");
     EXPECT_FALSE(result.outputWritten);
     EXPECT_FALSE(FileExists(target));
-    EXPECT_EQ(notices, 0);
-    EXPECT_FALSE(BatchDiskFull);
-    SetDiskFullNotice(nullptr);
+    // The one-row commands get the same report from the shared transform.
+    EXPECT_EQ(TransformRow({BatchKind::Compress}, input, target).written, WriteResult::DiskFull);
+}
+
+TEST_F(BatchRowTest, AnyExceptionEndsTheRowAsErrorWithItsMessage) {
+    WriteFile(input, PlainMovie(MovieBody(100)));
+    struct Case {
+        std::function<void()> raise;
+        const char* message;
+    } cases[] = {
+        {[] { throw std::bad_alloc(); }, "Out of memory"},
+        {[] { throw std::runtime_error("odd failure"); }, "odd failure"},
+        {[] { throw 42; }, "Unknown error"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        SetWriteFaultHook([&c](WriteStep) -> int {
+            c.raise();
+            return 0;
+        });
+        const BatchRowResult result = ProcessBatchRow({BatchKind::Compress}, input, target);
+        EXPECT_EQ(result.status, "Error");
+        EXPECT_EQ(result.error, c.message);
+        EXPECT_FALSE(result.outputWritten);
+    }
 }
 
 TEST_F(BatchRowTest, AnUnwritableOutputIsAnErrorWithItsMessage) {
     WriteFile(input, PlainMovie(MovieBody(100)));
     const BatchRowResult result =
-        ProcessBatchRow(BatchKind::Compress, input, dir.file("none/x.swf"));
+        ProcessBatchRow({BatchKind::Compress}, input, dir.file("none/x.swf"));
     EXPECT_EQ(result.status, "Error");
     EXPECT_NE(result.error.find("Cannot create file"), std::string::npos);
 }

@@ -1,0 +1,7 @@
+#include "ProgramSettings.h"
+
+namespace quillon {
+
+SettingsValues Settings;
+
+} // namespace quillon
