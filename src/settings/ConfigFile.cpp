@@ -40,6 +40,7 @@ void LoadRest(const IniFile& config, const std::function<void(const WindowState&
     DecompressedPrefix = config.readString(kConfiguration, "Prefix for decompressed", "");
     CompressionChoice =
         CompressionMethodFromText(config.readString(CompressionSection, CompressionKey, ""));
+    SoundEnabled = config.readBool(kConfiguration, "Sound", true);
 }
 
 void SaveSettings(IniFile& config, const WindowState& window) {

@@ -25,7 +25,8 @@ std::string ConfigPath(const std::string& programFolder);
 
 // The start-up reads: LanguageCode first; then the output folder, the window (applied
 // geometry first, state second), the mode (runModeCommand(true) for exactly "Single",
-// false for anything else), the two prefixes and the compression method.
+// false for anything else), the two prefixes, the compression method and whether the
+// preview plays sound.
 void LoadLanguage(const IniFile& config);
 void LoadRest(const IniFile& config, const std::function<void(const WindowState&)>& applyWindow,
               const std::function<void(bool single)>& runModeCommand);

@@ -8,5 +8,6 @@ std::string CompressedPrefix;
 std::string DecompressedPrefix;
 std::string ModeName;
 CompressionMethod CompressionChoice = CompressionMethod::ZlibLevel;
+bool SoundEnabled = true;
 
 } // namespace quillon

@@ -15,5 +15,7 @@ extern std::string DecompressedPrefix; // put before batch-decompressed file nam
 extern std::string ModeName;           // "Single" or "Batch"
 // How Compress, Estimate, a batch compress run and the one-row Compress compress.
 extern CompressionMethod CompressionChoice;
+// Whether the preview plays the movie's sound ("Sound" in config.ini; absent: on).
+extern bool SoundEnabled;
 
 } // namespace quillon

@@ -59,6 +59,9 @@ void TFMain::FormShow() {
         LoadRest(
             config, [this](const WindowState& state) { ApplyWindowState(this, state); },
             [this](bool single) { single ? AModeSingleExecute() : AModeBatchExecute(); });
+        if (FlashPlayer) {
+            FlashPlayer->SetSoundEnabled(SoundEnabled);
+        }
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include "player/engine/parse/BitmapParser.h"
 #include "player/engine/parse/DefinitionParsers.h"
+#include "player/engine/parse/SoundParser.h"
 #include "player/engine/parse/TagCodes.h"
 
 #include <set>
@@ -26,6 +27,9 @@ void ParseSprite(const Tag& tag, ParseContext& context, int depth) {
                      " levels are left empty");
     } else {
         ParseTimeline(in.rest(), context, sprite->timeline, depth + 1);
+    }
+    if (sprite->timeline.stream) {
+        context.sounds.streams.emplace_back(id, sprite->timeline.stream);
     }
     context.dictionary.define(id, std::move(sprite));
 }
@@ -140,6 +144,10 @@ void ParseTimeline(std::span<const std::uint8_t> body, ParseContext& context, Ti
                 }
                 break;
             default:
+                if (IsSoundTag(tag.code)) {
+                    ParseSoundTag(tag, context, timeline, frame);
+                    break;
+                }
                 ParseDefinition(tag, context, depth);
                 break;
             }
@@ -148,8 +156,12 @@ void ParseTimeline(std::span<const std::uint8_t> body, ParseContext& context, Ti
             context.warn("tag " + std::to_string(tag.code) + " skipped: " + error.what());
         }
     }
-    if (!frame.commands.empty() || !frame.actions.empty() || timeline.frames.empty()) {
+    if (!frame.commands.empty() || !frame.actions.empty() || !frame.sounds.empty() ||
+        timeline.frames.empty()) {
         timeline.frames.push_back(std::move(frame));
+    }
+    if (depth == 0 && timeline.stream) {
+        context.sounds.streams.emplace_back(0, timeline.stream);
     }
     if (!ended && depth == 0) {
         context.warn("the movie has no End tag");
