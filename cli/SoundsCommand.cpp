@@ -24,7 +24,7 @@ using namespace quillon::engine;
 constexpr const char* SoundsUsage = "sounds SOURCE [--json] [--extract DIR]";
 
 struct Entry {
-    std::string name; // "sound-ID" or "stream-main" / "stream-ID"
+    std::string name;  // "sound-ID" or "stream-main" / "stream-ID"
     std::string label; // what the listing shows in its first column
     const SoundCharacter* sound = nullptr;
     const StreamSound* stream = nullptr;
@@ -45,8 +45,8 @@ std::vector<Entry> Entries(const SoundLibrary& library) {
         Entry entry{"stream-" + owner, "stream " + owner, nullptr, stream.get(), stream->format};
         const bool mp3 = stream->format.codec == static_cast<int>(SoundCodec::Mp3);
         for (const auto& block : stream->blocks) {
-            entry.samples += static_cast<std::uint64_t>(mp3 ? block.sampleCount
-                                                            : stream->samplesPerFrame);
+            entry.samples +=
+                static_cast<std::uint64_t>(mp3 ? block.sampleCount : stream->samplesPerFrame);
             entry.bytes += block.data.size();
         }
         entries.push_back(std::move(entry));
@@ -98,7 +98,8 @@ bool Extract(const Entry& e, const std::string& folder, const std::string& sourc
         bytes = StoredMp3(e);
         file += ".mp3";
     } else {
-        const Pcm pcm = e.sound ? DecodeSound(*e.sound, warnings) : DecodeStream(*e.stream, warnings).pcm;
+        const Pcm pcm =
+            e.sound ? DecodeSound(*e.sound, warnings) : DecodeStream(*e.stream, warnings).pcm;
         bytes = EncodeWav(pcm);
         file += ".wav";
     }

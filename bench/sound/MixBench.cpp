@@ -5,7 +5,6 @@
 #include "player/engine/sound/SoundMixer.h"
 
 #include <benchmark/benchmark.h>
-
 #include <cmath>
 
 using namespace quillon::engine;

@@ -9,6 +9,7 @@
 //    for sample after the stream's start, and the stream's length against the
 //    timeline's.
 
+#include "codec/FolderSearch.h"
 #include "player/engine/MovieEngine.h"
 #include "player/engine/characters/Sound.h"
 #include "player/engine/sound/SoundDecoder.h"
@@ -33,12 +34,7 @@ namespace {
 
 std::vector<std::string> Movies(const std::string& folder) {
     std::vector<std::string> paths;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-        if (entry.is_regular_file() && entry.path().extension() == ".swf") {
-            paths.push_back(entry.path().string());
-        }
-    }
-    std::sort(paths.begin(), paths.end());
+    quillon::SearchSwfFiles(folder, paths);
     return paths;
 }
 
@@ -51,7 +47,8 @@ void Count(std::map<std::string, Tally>& tallies, int codec, const Pcm& pcm,
            const std::vector<std::string>& warnings) {
     Tally& t = tallies[SoundCodecName(codec)];
     const bool missing = std::any_of(warnings.begin(), warnings.end(), [](const auto& w) {
-        return w.find("cannot decode") != std::string::npos || w.find("unknown") != std::string::npos;
+        return w.find("cannot decode") != std::string::npos ||
+               w.find("unknown") != std::string::npos;
     });
     const bool damaged = std::any_of(warnings.begin(), warnings.end(), [](const auto& w) {
         return w.find("damaged") != std::string::npos;
@@ -176,13 +173,16 @@ void CompareMp3Stream(const std::string& path) {
     }
     Pcm direct = DirectMp3(bytes);
     const std::size_t skip = std::min<std::size_t>(stream->latencySeek, direct.frames());
-    direct.samples.erase(direct.samples.begin(), direct.samples.begin() + static_cast<std::ptrdiff_t>(skip * direct.channels));
+    direct.samples.erase(direct.samples.begin(),
+                         direct.samples.begin() +
+                             static_cast<std::ptrdiff_t>(skip * direct.channels));
     const Pcm expected = ToMixFormat(direct);
     const double fps = movie.frameRate8_8() / 256.0;
     const auto start = static_cast<std::size_t>(stream->blocks.front().frame * MixRate / fps) * 2;
     std::size_t compared = 0, differing = 0;
     int worst = 0;
-    for (std::size_t i = 0; start + i < audio.size() && i < expected.samples.size(); ++i, ++compared) {
+    for (std::size_t i = 0; start + i < audio.size() && i < expected.samples.size();
+         ++i, ++compared) {
         const int diff = std::abs(audio[start + i] - expected.samples[i]);
         differing += diff != 0;
         worst = std::max(worst, diff);

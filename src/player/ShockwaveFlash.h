@@ -83,7 +83,7 @@ private:
     QColor background_ = Qt::white;
     AudioOutput audio_;
     bool soundEnabled_ = true;
-    QElapsedTimer clock_;     // since Play
+    QElapsedTimer clock_;        // since Play
     std::int64_t framesRun_ = 0; // since Play
     std::vector<std::int16_t> frameSound_;
 };

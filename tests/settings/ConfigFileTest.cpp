@@ -301,8 +301,8 @@ TEST(SoundSetting, AbsentIsOnZeroSilencesAndShutdownLeavesItAlone) {
     const struct {
         const char* line;
         bool on;
-    } cases[] = {{nullptr, true}, {"Sound=1", true}, {"Sound=0", false}, {"sound=0", false},
-                 {"Sound=2", true}, {"Sound=off", true}};
+    } cases[] = {{nullptr, true},    {"Sound=1", true}, {"Sound=0", false},
+                 {"sound=0", false}, {"Sound=2", true}, {"Sound=off", true}};
     for (const auto& c : cases) {
         test::TempDir folder;
         const std::string path = ConfigPath(folder.path());

@@ -5,9 +5,8 @@
 #include "player/engine/sound/SoundDecoder.h"
 #include "sound/SoundFixtures.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 namespace quillon::testing {
 namespace {
@@ -40,6 +39,8 @@ const FormatCase Cases[] = {
     {"nellymoser-16k", {4, 0, true, false}, "nellymoser", 16000, 16000, true},
     {"nellymoser-8k", {5, 0, true, false}, "nellymoser", 8000, 8000, true},
     {"nellymoser-22k", {6, 2, true, false}, "nellymoser", 22050, 22050, true},
+    {"g711-alaw-11k", {7, 1, false, false}, "pcm_alaw", 11025, 11025, true},
+    {"g711-mulaw-22k-stereo", {8, 2, false, true}, "pcm_mulaw", 22050, 22050, true},
 };
 
 class DecodeFormat : public ::testing::TestWithParam<FormatCase> {};
@@ -90,7 +91,8 @@ TEST_P(DecodeFormat, LengthPitchLevelAndChannels) {
     const double measured = static_cast<double>(pcm.frames() - 2 * skip) / pcm.rate;
     const auto tones = Tones(c.format.stereo);
     for (int channel = 0; channel < channels; ++channel) {
-        const int crossings = ZeroCrossings(pcm.samples, channels, channel, skip, pcm.frames() - skip);
+        const int crossings =
+            ZeroCrossings(pcm.samples, channels, channel, skip, pcm.frames() - skip);
         EXPECT_NEAR(crossings / measured / 2, tones[static_cast<std::size_t>(channel)],
                     tones[static_cast<std::size_t>(channel)] * 0.03)
             << "channel " << channel;
@@ -106,12 +108,11 @@ TEST_P(DecodeFormat, LengthPitchLevelAndChannels) {
     EXPECT_NEAR(mixedCrossings, ZeroCrossings(pcm.samples, channels, 0), 4);
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, DecodeFormat, ::testing::ValuesIn(Cases),
-                         [](const auto& info) {
-                             std::string name = info.param.name;
-                             std::replace(name.begin(), name.end(), '-', '_');
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Formats, DecodeFormat, ::testing::ValuesIn(Cases), [](const auto& info) {
+    std::string name = info.param.name;
+    std::replace(name.begin(), name.end(), '-', '_');
+    return name;
+});
 
 TEST(DecodeSound, SpeexFrameDecodesAtSixteenKilohertz) {
     const auto samples = Sine(16000, 320, {1000});
@@ -155,7 +156,8 @@ TEST(DecodeSound, ClicksKeepTheirPlaceThroughResampling) {
     engine::MovieEngine movie;
     movie.loadBytes(writer.bytes());
     std::vector<std::string> warnings;
-    const Pcm mixed = engine::ToMixFormat(engine::DecodeSound(*movie.sounds().sounds.front(), warnings));
+    const Pcm mixed =
+        engine::ToMixFormat(engine::DecodeSound(*movie.sounds().sounds.front(), warnings));
     ASSERT_EQ(mixed.frames(), 44100u);
     for (std::size_t click = 1000; click < 11025; click += 1000) {
         std::size_t peak = click * 4 - 8;

@@ -2,6 +2,7 @@
 // the engine renders at 10 frames a second (4410 samples a frame).
 
 #include "player/engine/MovieEngine.h"
+#include "player/engine/characters/Sound.h"
 #include "sound/SoundFixtures.h"
 
 #include <gtest/gtest.h>
@@ -148,6 +149,26 @@ TEST(EventSound, SoundOffPlaysNothing) {
     writer.showFrame();
     const Rendered out = Play(writer, 1, false);
     EXPECT_EQ(out.left(50), 0);
+}
+
+TEST(EventSound, ButtonsSoundTheirRollOverAndRollOut) {
+    MovieWriter writer(100, 100, 10);
+    const auto over = writer.defineSound(Mono44k, 100, Samples(100, [](auto) { return 300; }));
+    const auto out = writer.defineSound(Mono44k, 100, Samples(100, [](auto) { return 50; }));
+    const std::uint16_t button = 40;
+    writer.defineButtonSound(button, {{out, {}}, {over, {}}, {0, {}}, {0, {}}});
+    writer.showFrame();
+    engine::MovieEngine movie;
+    movie.loadBytes(writer.bytes());
+    const auto levelAfter = [&](engine::ButtonTransition transition) {
+        movie.buttonStateChanged(button, transition);
+        std::vector<std::int16_t> samples;
+        movie.renderSound(samples);
+        return static_cast<int>(samples.at(10));
+    };
+    EXPECT_EQ(levelAfter(engine::ButtonTransition::UpToOver), 300);
+    EXPECT_EQ(levelAfter(engine::ButtonTransition::OverToUp), 50);
+    EXPECT_EQ(levelAfter(engine::ButtonTransition::OverToDown), 0);
 }
 
 // A timeline of frames whose stream blocks hold the level 1000 * (frame + 1).

@@ -19,7 +19,8 @@ std::vector<std::int16_t> Sine(int rate, std::size_t frames, const std::vector<d
     for (std::size_t i = 0; i < frames; ++i) {
         for (std::size_t c = 0; c < channels; ++c) {
             const double phase = 2 * std::numbers::pi * hertz[c] * static_cast<double>(i) / rate;
-            out[i * channels + c] = static_cast<std::int16_t>(std::lround(amplitude * std::sin(phase)));
+            out[i * channels + c] =
+                static_cast<std::int16_t>(std::lround(amplitude * std::sin(phase)));
         }
     }
     return out;
@@ -84,7 +85,8 @@ std::optional<Encoded> Encode(const std::string& encoder, int rate, int channels
     AVFrame* frame = av_frame_alloc();
     AVPacket* packet = av_packet_alloc();
     const std::size_t total = samples.size() / static_cast<std::size_t>(channels);
-    const std::size_t step = context->frame_size > 0 ? static_cast<std::size_t>(context->frame_size) : 1024;
+    const std::size_t step =
+        context->frame_size > 0 ? static_cast<std::size_t>(context->frame_size) : 1024;
     for (std::size_t at = 0; at < total; at += step) {
         frame->nb_samples = static_cast<int>(std::min(step, total - at));
         if (!(codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE) && context->frame_size > 0) {
@@ -95,8 +97,10 @@ std::optional<Encoded> Encode(const std::string& encoder, int rate, int channels
         frame->sample_rate = rate;
         av_frame_get_buffer(frame, 0);
         std::vector<std::int16_t> chunk(static_cast<std::size_t>(frame->nb_samples * channels), 0);
-        std::copy_n(samples.begin() + static_cast<std::ptrdiff_t>(at * static_cast<std::size_t>(channels)),
-                    std::min(chunk.size(), (total - at) * static_cast<std::size_t>(channels)), chunk.begin());
+        std::copy_n(samples.begin() +
+                        static_cast<std::ptrdiff_t>(at * static_cast<std::size_t>(channels)),
+                    std::min(chunk.size(), (total - at) * static_cast<std::size_t>(channels)),
+                    chunk.begin());
         const auto* in = reinterpret_cast<const std::uint8_t*>(chunk.data());
         swr_convert(swr, frame->data, frame->nb_samples, &in, frame->nb_samples);
         avcodec_send_frame(context, frame);
@@ -119,7 +123,8 @@ int ZeroCrossings(const std::vector<std::int16_t>& samples, int channels, int ch
     int count = 0;
     int previous = 0;
     for (std::size_t i = first; i < last; ++i) {
-        const int s = samples[i * static_cast<std::size_t>(channels) + static_cast<std::size_t>(channel)];
+        const int s =
+            samples[i * static_cast<std::size_t>(channels) + static_cast<std::size_t>(channel)];
         const int sign = s > 0 ? 1 : (s < 0 ? -1 : 0);
         if (sign != 0 && previous != 0 && sign != previous) {
             ++count;
@@ -140,7 +145,8 @@ double Rms(const std::vector<std::int16_t>& samples, int channels, int channel, 
     }
     double sum = 0;
     for (std::size_t i = first; i < last; ++i) {
-        const double s = samples[i * static_cast<std::size_t>(channels) + static_cast<std::size_t>(channel)];
+        const double s =
+            samples[i * static_cast<std::size_t>(channels) + static_cast<std::size_t>(channel)];
         sum += s * s;
     }
     return std::sqrt(sum / static_cast<double>(last - first));

@@ -18,9 +18,9 @@ std::vector<std::int16_t> Sine(int rate, std::size_t frames, const std::vector<d
 std::vector<std::int16_t> Clicks(int channels, std::size_t frames, std::size_t period);
 
 struct Encoded {
-    Bytes data;                // the packets one after another
+    Bytes data; // the packets one after another
     std::vector<Bytes> packets;
-    int padding = 0;           // samples of encoder delay at the start
+    int padding = 0; // samples of encoder delay at the start
 };
 // Encodes with the named libavcodec encoder; nothing when the build lacks it.
 std::optional<Encoded> Encode(const std::string& encoder, int rate, int channels,

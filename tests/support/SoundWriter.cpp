@@ -4,19 +4,9 @@
 
 namespace quillon::testing {
 
-namespace {
-
-enum : int {
-    DefineSound = 14,
-    StartSound = 15,
-    DefineButtonSound = 17,
-    SoundStreamBlock = 19,
-    SoundStreamHead2 = 45,
-    ExportAssets = 56,
-    StartSound2 = 89,
-};
-
-} // namespace
+// Tag codes of the sound tags.
+constexpr int DefineSound = 14, StartSound = 15, DefineButtonSound = 17, SoundStreamBlock = 19,
+              SoundStreamHead2 = 45, ExportAssets = 56, StartSound2 = 89;
 
 Bytes SoundInfoSpec::bytes() const {
     BitWriter w;

@@ -164,6 +164,10 @@ const SoundLibrary& MovieEngine::sounds() const {
     return state_->context.sounds;
 }
 
+void MovieEngine::buttonStateChanged(std::uint16_t buttonId, ButtonTransition transition) {
+    state_->sound.buttonTransition(buttonId, transition);
+}
+
 ScriptSound& MovieEngine::scriptSound() {
     return state_->sound;
 }

@@ -16,6 +16,7 @@ namespace quillon::engine {
 
 class ScriptSound;
 struct SoundLibrary;
+enum class ButtonTransition;
 
 // How a view rectangle is mapped into the drawing area.
 enum class ScaleMode {
@@ -82,6 +83,9 @@ public:
     void stopSounds();
     // Every sound the movie holds (empty before a movie is loaded).
     const SoundLibrary& sounds() const;
+    // A button's state changed under the pointer: plays the sound its DefineButtonSound
+    // names for that change, if any.
+    void buttonStateChanged(std::uint16_t buttonId, ButtonTransition transition);
     // What the script interpreters drive the sound through.
     ScriptSound& scriptSound();
 

@@ -10,7 +10,8 @@
 
 namespace quillon::engine {
 
-// The codec numbers of the movie format.
+// The codec numbers of the movie format (7 and 8, G.711, come from the video container
+// format that shares these numbers; some movies hold them all the same).
 enum class SoundCodec : int {
     PcmNative = 0, // uncompressed, written in the authoring machine's byte order
     Adpcm = 1,
@@ -19,11 +20,13 @@ enum class SoundCodec : int {
     Nellymoser16k = 4,
     Nellymoser8k = 5,
     Nellymoser = 6,
+    G711ALaw = 7,
+    G711MuLaw = 8,
     Speex = 11,
 };
 
 struct SoundFormat {
-    int codec = 0;  // a SoundCodec value, or an unknown number as stored
+    int codec = 0;   // a SoundCodec value, or an unknown number as stored
     int rate = 5512; // samples a second of the data as stored
     int bits = 16;
     int channels = 1;
@@ -35,7 +38,7 @@ int SoundRateOfCode(int code);
 std::string SoundCodecName(int codec);
 
 struct EnvelopePoint {
-    std::uint32_t position = 0; // in samples at 44.1 kHz from the start of playback
+    std::uint32_t position = 0;                // in samples at 44.1 kHz from the start of playback
     std::uint16_t left = 32768, right = 32768; // 32768 is full level
 };
 
@@ -62,7 +65,7 @@ struct StreamSound {
     int latencySeek = 0;     // MP3: samples to skip at the start of the stream
     struct Block {
         int frame = 0;
-        int sampleCount = 0; // MP3: as the block declares; 0 when unknown
+        int sampleCount = 0;            // MP3: as the block declares; 0 when unknown
         std::vector<std::uint8_t> data; // for MP3 the frames alone
     };
     std::vector<Block> blocks;

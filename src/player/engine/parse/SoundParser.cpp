@@ -1,22 +1,12 @@
 #include "player/engine/parse/SoundParser.h"
 
+#include "player/engine/parse/TagCodes.h"
+
 #include <algorithm>
 
 namespace quillon::engine {
 
 namespace {
-
-enum : int {
-    DefineSound = 14,
-    StartSound = 15,
-    DefineButtonSound = 17,
-    SoundStreamHead = 18,
-    SoundStreamBlock = 19,
-    SoundStreamHead2 = 45,
-    ExportAssets = 56,
-    SymbolClass = 76,
-    StartSound2 = 89,
-};
 
 // A name table claims at most this many entries (its count is 16 bits).
 constexpr std::size_t MaxNames = 65535;
@@ -118,7 +108,7 @@ void ParseButtonSound(const Tag& tag, ParseContext& context) {
 void ParseStartSound(const Tag& tag, ParseContext& context, Frame& frame) {
     BitReader in(tag.body);
     SoundStart start;
-    if (tag.code == StartSound2) {
+    if (tag.code == tags::StartSound2) {
         start.className = in.string();
     } else {
         start.soundId = in.u16();
@@ -150,15 +140,15 @@ void ParseNames(const Tag& tag, ParseContext& context) {
 
 bool IsSoundTag(int code) {
     switch (code) {
-    case DefineSound:
-    case StartSound:
-    case DefineButtonSound:
-    case SoundStreamHead:
-    case SoundStreamBlock:
-    case SoundStreamHead2:
-    case ExportAssets:
-    case SymbolClass:
-    case StartSound2:
+    case tags::DefineSound:
+    case tags::StartSound:
+    case tags::DefineButtonSound:
+    case tags::SoundStreamHead:
+    case tags::SoundStreamBlock:
+    case tags::SoundStreamHead2:
+    case tags::ExportAssets:
+    case tags::SymbolClass:
+    case tags::StartSound2:
         return true;
     default:
         return false;
@@ -198,21 +188,21 @@ SoundInfo ReadSoundInfo(BitReader& in) {
 
 void ParseSoundTag(const Tag& tag, ParseContext& context, Timeline& timeline, Frame& frame) {
     switch (tag.code) {
-    case DefineSound:
+    case tags::DefineSound:
         ParseDefineSound(tag, context);
         break;
-    case StartSound:
-    case StartSound2:
+    case tags::StartSound:
+    case tags::StartSound2:
         ParseStartSound(tag, context, frame);
         break;
-    case DefineButtonSound:
+    case tags::DefineButtonSound:
         ParseButtonSound(tag, context);
         break;
-    case SoundStreamHead:
-    case SoundStreamHead2:
+    case tags::SoundStreamHead:
+    case tags::SoundStreamHead2:
         ParseStreamHead(tag, context, timeline);
         break;
-    case SoundStreamBlock:
+    case tags::SoundStreamBlock:
         ParseStreamBlock(tag, context, timeline);
         break;
     default:
@@ -242,6 +232,10 @@ std::string SoundCodecName(int codec) {
         return "nellymoser-8k";
     case SoundCodec::Nellymoser:
         return "nellymoser";
+    case SoundCodec::G711ALaw:
+        return "g711-alaw";
+    case SoundCodec::G711MuLaw:
+        return "g711-mulaw";
     case SoundCodec::Speex:
         return "speex";
     }

@@ -28,7 +28,7 @@ void ParseSprite(const Tag& tag, ParseContext& context, int depth) {
     } else {
         ParseTimeline(in.rest(), context, sprite->timeline, depth + 1);
     }
-    if (sprite->timeline.stream) {
+    if (sprite->timeline.stream && !sprite->timeline.stream->blocks.empty()) {
         context.sounds.streams.emplace_back(id, sprite->timeline.stream);
     }
     context.dictionary.define(id, std::move(sprite));
@@ -160,7 +160,7 @@ void ParseTimeline(std::span<const std::uint8_t> body, ParseContext& context, Ti
         timeline.frames.empty()) {
         timeline.frames.push_back(std::move(frame));
     }
-    if (depth == 0 && timeline.stream) {
+    if (depth == 0 && timeline.stream && !timeline.stream->blocks.empty()) {
         context.sounds.streams.emplace_back(0, timeline.stream);
     }
     if (!ended && depth == 0) {

@@ -42,6 +42,12 @@ CodecChoice ChooseCodec(const SoundFormat& format) {
     case SoundCodec::Nellymoser:
         choice = {AV_CODEC_ID_NELLYMOSER, format.rate, 1};
         break;
+    case SoundCodec::G711ALaw:
+        choice.id = AV_CODEC_ID_PCM_ALAW;
+        break;
+    case SoundCodec::G711MuLaw:
+        choice.id = AV_CODEC_ID_PCM_MULAW;
+        break;
     case SoundCodec::Speex:
         choice = {AV_CODEC_ID_SPEEX, 16000, 1};
         break;
@@ -101,6 +107,10 @@ bool PacketDecoder::open(const SoundFormat& format, std::string& reason) {
     }
     d.context->sample_rate = std::max(1, choice.rate);
     av_channel_layout_default(&d.context->ch_layout, choice.channels);
+    if (choice.id == AV_CODEC_ID_PCM_ALAW || choice.id == AV_CODEC_ID_PCM_MULAW) {
+        d.blockAlign = choice.channels;
+        d.context->block_align = d.blockAlign;
+    }
     if (choice.id == AV_CODEC_ID_PCM_U8 || choice.id == AV_CODEC_ID_PCM_S16LE) {
         d.blockAlign = choice.channels * (format.bits == 8 ? 1 : 2);
         d.context->block_align = d.blockAlign;
@@ -125,7 +135,8 @@ void PacketDecoder::decode(std::span<const std::uint8_t> bytes, Pcm& out, std::s
         size -= size % static_cast<std::size_t>(d.blockAlign);
     }
     // The parser and decoders read a little past the end of what they are given.
-    std::vector<std::uint8_t> padded(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size));
+    std::vector<std::uint8_t> padded(bytes.begin(),
+                                     bytes.begin() + static_cast<std::ptrdiff_t>(size));
     padded.resize(size + AV_INPUT_BUFFER_PADDING_SIZE, 0);
     const std::uint8_t* data = padded.data();
     int left = static_cast<int>(std::min<std::size_t>(size, INT32_MAX / 2));
@@ -210,9 +221,9 @@ void PacketDecoder::Impl::append(Pcm& out, std::size_t maxFrames) {
         out.channels = channels;
         AVChannelLayout layout;
         av_channel_layout_default(&layout, channels);
-        if (swr_alloc_set_opts2(&converter, &layout, AV_SAMPLE_FMT_S16, out.rate,
-                                &frame->ch_layout, static_cast<AVSampleFormat>(frame->format),
-                                out.rate, 0, nullptr) < 0 ||
+        if (swr_alloc_set_opts2(&converter, &layout, AV_SAMPLE_FMT_S16, out.rate, &frame->ch_layout,
+                                static_cast<AVSampleFormat>(frame->format), out.rate, 0,
+                                nullptr) < 0 ||
             swr_init(converter) < 0) {
             swr_free(&converter);
             errors = true;
@@ -227,16 +238,15 @@ void PacketDecoder::Impl::append(Pcm& out, std::size_t maxFrames) {
     if (have >= maxFrames || frame->nb_samples <= 0) {
         return;
     }
-    const int count =
-        static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(frame->nb_samples),
-                                               maxFrames - have));
+    const int count = static_cast<int>(
+        std::min<std::size_t>(static_cast<std::size_t>(frame->nb_samples), maxFrames - have));
     out.samples.resize((have + static_cast<std::size_t>(count)) *
                        static_cast<std::size_t>(out.channels));
     auto* target = reinterpret_cast<std::uint8_t*>(out.samples.data() +
                                                    have * static_cast<std::size_t>(out.channels));
     const int converted =
-        swr_convert(converter, &target, count, const_cast<const std::uint8_t**>(frame->extended_data),
-                    frame->nb_samples);
+        swr_convert(converter, &target, count,
+                    const_cast<const std::uint8_t**>(frame->extended_data), frame->nb_samples);
     out.samples.resize((have + static_cast<std::size_t>(std::max(0, converted))) *
                        static_cast<std::size_t>(out.channels));
 }

@@ -126,7 +126,8 @@ Pcm Resample(const Pcm& pcm) {
     auto* target = reinterpret_cast<std::uint8_t*>(out.samples.data());
     const auto* source = reinterpret_cast<const std::uint8_t*>(pcm.samples.data());
     int made = std::max(0, swr_convert(swr, &target, capacity, &source, inFrames));
-    target = reinterpret_cast<std::uint8_t*>(out.samples.data() + static_cast<std::size_t>(made) * width);
+    target = reinterpret_cast<std::uint8_t*>(out.samples.data() +
+                                             static_cast<std::size_t>(made) * width);
     made += std::max(0, swr_convert(swr, &target, capacity - made, nullptr, 0));
     swr_free(&swr);
     // Without the resampler's tail: exactly as many samples as the sound lasts.

@@ -24,9 +24,9 @@ std::uint64_t FrameStart(std::uint64_t n, std::uint16_t rate8_8) {
 } // namespace
 
 struct SoundDirector::StreamPcm {
-    std::shared_ptr<const Pcm> pcm;      // mix format
-    std::vector<int> frames;             // per block, its timeline frame
-    std::vector<std::int64_t> starts;    // per block, its first sample in pcm
+    std::shared_ptr<const Pcm> pcm;   // mix format
+    std::vector<int> frames;          // per block, its timeline frame
+    std::vector<std::int64_t> starts; // per block, its first sample in pcm
 };
 
 SoundDirector::SoundDirector(ParseContext& context) : context_(context) {}
@@ -190,7 +190,8 @@ std::shared_ptr<const Pcm> SoundDirector::eventPcm(const SoundCharacter& sound) 
             total += held ? BytesOf(*held) : 0;
         }
         if (total + BytesOf(*pcm) > MaxDecodedBytes) {
-            context_.warn("the movie's sounds take more than 512 MiB decoded; the rest stay silent");
+            context_.warn(
+                "the movie's sounds take more than 512 MiB decoded; the rest stay silent");
             pcm = std::make_shared<const Pcm>();
         }
         cached = std::move(pcm);
@@ -198,7 +199,8 @@ std::shared_ptr<const Pcm> SoundDirector::eventPcm(const SoundCharacter& sound) 
     return cached;
 }
 
-std::shared_ptr<const SoundDirector::StreamPcm> SoundDirector::streamPcm(const StreamSound& stream) {
+std::shared_ptr<const SoundDirector::StreamPcm>
+SoundDirector::streamPcm(const StreamSound& stream) {
     auto& cached = streams_[&stream];
     if (!cached) {
         std::vector<std::string> warnings;
@@ -222,7 +224,8 @@ std::shared_ptr<const SoundCharacter> SoundDirector::findSound(const std::string
     if (it == context_.sounds.exports.end()) {
         return nullptr;
     }
-    return context_.dictionary.findAs<const SoundCharacter>(it->second, context_.dictionary.epoch());
+    return context_.dictionary.findAs<const SoundCharacter>(it->second,
+                                                            context_.dictionary.epoch());
 }
 
 double SoundDirector::duration(const SoundCharacter& sound) {

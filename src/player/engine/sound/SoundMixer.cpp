@@ -43,8 +43,8 @@ std::pair<float, float> EnvelopeLevel(const std::vector<EnvelopePoint>& envelope
         return {a.left / FullLevel, a.right / FullLevel};
     }
     const EnvelopePoint& b = *after;
-    const float t = static_cast<float>(position - a.position) /
-                    static_cast<float>(b.position - a.position);
+    const float t =
+        static_cast<float>(position - a.position) / static_cast<float>(b.position - a.position);
     return {(a.left + (b.left - a.left) * t) / FullLevel,
             (a.right + (b.right - a.right) * t) / FullLevel};
 }
@@ -140,7 +140,8 @@ bool SoundMixer::mixChannel(Playing& p, std::span<float> buffer) const {
         for (std::size_t k = 0; k < run; ++k) {
             float left = in[2 * k], right = in[2 * k + 1];
             if (shaped) {
-                const auto [gl, gr] = EnvelopeLevel(r.envelope, p.elapsed + static_cast<std::int64_t>(k));
+                const auto [gl, gr] =
+                    EnvelopeLevel(r.envelope, p.elapsed + static_cast<std::int64_t>(k));
                 left *= gl;
                 right *= gr;
             }

@@ -24,12 +24,12 @@ struct SoundTransform {
 SoundTransform VolumePanTransform(double volume, double pan);
 
 struct PlayRequest {
-    std::shared_ptr<const Pcm> pcm;          // at the mix rate, stereo
-    const void* key = nullptr;               // what stopKey and isKeyPlaying match
-    std::int64_t start = 0;                  // first sample played
-    std::int64_t end = -1;                   // past the last one; -1: the sound's end
-    int loops = 1;                           // plays in all
-    std::vector<EnvelopePoint> envelope;     // over the samples played, loops included
+    std::shared_ptr<const Pcm> pcm;      // at the mix rate, stereo
+    const void* key = nullptr;           // what stopKey and isKeyPlaying match
+    std::int64_t start = 0;              // first sample played
+    std::int64_t end = -1;               // past the last one; -1: the sound's end
+    int loops = 1;                       // plays in all
+    std::vector<EnvelopePoint> envelope; // over the samples played, loops included
     SoundTransform transform;
 };
 
