@@ -2,8 +2,8 @@
 // Timelines as parsed: per frame, the display-list commands, the frame actions, the
 // label and the sounds started; the stream sound of the whole timeline.
 
+#include "player/engine/characters/Records.h"
 #include "player/engine/characters/SoundData.h"
-#include "player/engine/parse/Records.h"
 
 #include <QTransform>
 #include <cstdint>

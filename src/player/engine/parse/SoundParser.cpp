@@ -1,6 +1,6 @@
 #include "player/engine/parse/SoundParser.h"
 
-#include "player/engine/parse/TagCodes.h"
+#include "codec/swf/TagCodes.h"
 
 #include <algorithm>
 
@@ -11,7 +11,7 @@ namespace {
 // A name table claims at most this many entries (its count is 16 bits).
 constexpr std::size_t MaxNames = 65535;
 
-SoundFormat ReadFormat(BitReader& in) {
+SoundFormat ReadFormat(swf::BitReader& in) {
     SoundFormat format;
     format.codec = static_cast<int>(in.ub(4));
     format.rate = SoundRateOfCode(static_cast<int>(in.ub(2)));
@@ -21,7 +21,7 @@ SoundFormat ReadFormat(BitReader& in) {
 }
 
 void ParseDefineSound(const Tag& tag, ParseContext& context) {
-    BitReader in(tag.body);
+    swf::BitReader in(tag.body);
     auto sound = std::make_shared<SoundCharacter>();
     sound->id = in.u16();
     sound->format = ReadFormat(in);
@@ -41,7 +41,7 @@ void ParseDefineSound(const Tag& tag, ParseContext& context) {
 }
 
 void ParseStreamHead(const Tag& tag, ParseContext& context, Timeline& timeline) {
-    BitReader in(tag.body);
+    swf::BitReader in(tag.body);
     in.u8(); // the playback format: a hint for the player's mixer only
     auto stream = std::make_shared<StreamSound>();
     stream->format = ReadFormat(in);
@@ -67,7 +67,7 @@ void ParseStreamBlock(const Tag& tag, ParseContext& context, Timeline& timeline)
     }
     StreamSound::Block block;
     block.frame = static_cast<int>(timeline.frames.size());
-    BitReader in(tag.body);
+    swf::BitReader in(tag.body);
     if (timeline.stream->format.codec == static_cast<int>(SoundCodec::Mp3)) {
         block.sampleCount = in.u16();
         in.s16(); // seek samples of this block: where a seek into this frame would start
@@ -83,7 +83,7 @@ void ParseStreamBlock(const Tag& tag, ParseContext& context, Timeline& timeline)
 }
 
 void ParseButtonSound(const Tag& tag, ParseContext& context) {
-    BitReader in(tag.body);
+    swf::BitReader in(tag.body);
     const std::uint16_t buttonId = in.u16();
     ButtonSounds sounds;
     for (auto& slot : sounds.sounds) {
@@ -106,9 +106,9 @@ void ParseButtonSound(const Tag& tag, ParseContext& context) {
 }
 
 void ParseStartSound(const Tag& tag, ParseContext& context, Frame& frame) {
-    BitReader in(tag.body);
+    swf::BitReader in(tag.body);
     SoundStart start;
-    if (tag.code == tags::StartSound2) {
+    if (tag.code == swf::tags::StartSound2) {
         start.className = in.string();
     } else {
         start.soundId = in.u16();
@@ -124,7 +124,7 @@ void ParseStartSound(const Tag& tag, ParseContext& context, Frame& frame) {
 
 // ExportAssets and SymbolClass: a count, then (id, name) pairs.
 void ParseNames(const Tag& tag, ParseContext& context) {
-    BitReader in(tag.body);
+    swf::BitReader in(tag.body);
     const std::size_t count = std::min<std::size_t>(in.u16(), MaxNames);
     for (std::size_t i = 0; i < count && !in.atEnd(); ++i) {
         const std::uint16_t id = in.u16();
@@ -140,22 +140,22 @@ void ParseNames(const Tag& tag, ParseContext& context) {
 
 bool IsSoundTag(int code) {
     switch (code) {
-    case tags::DefineSound:
-    case tags::StartSound:
-    case tags::DefineButtonSound:
-    case tags::SoundStreamHead:
-    case tags::SoundStreamBlock:
-    case tags::SoundStreamHead2:
-    case tags::ExportAssets:
-    case tags::SymbolClass:
-    case tags::StartSound2:
+    case swf::tags::DefineSound:
+    case swf::tags::StartSound:
+    case swf::tags::DefineButtonSound:
+    case swf::tags::SoundStreamHead:
+    case swf::tags::SoundStreamBlock:
+    case swf::tags::SoundStreamHead2:
+    case swf::tags::ExportAssets:
+    case swf::tags::SymbolClass:
+    case swf::tags::StartSound2:
         return true;
     default:
         return false;
     }
 }
 
-SoundInfo ReadSoundInfo(BitReader& in) {
+SoundInfo ReadSoundInfo(swf::BitReader& in) {
     SoundInfo info;
     in.ub(2);
     info.syncStop = in.flag();
@@ -188,21 +188,21 @@ SoundInfo ReadSoundInfo(BitReader& in) {
 
 void ParseSoundTag(const Tag& tag, ParseContext& context, Timeline& timeline, Frame& frame) {
     switch (tag.code) {
-    case tags::DefineSound:
+    case swf::tags::DefineSound:
         ParseDefineSound(tag, context);
         break;
-    case tags::StartSound:
-    case tags::StartSound2:
+    case swf::tags::StartSound:
+    case swf::tags::StartSound2:
         ParseStartSound(tag, context, frame);
         break;
-    case tags::DefineButtonSound:
+    case swf::tags::DefineButtonSound:
         ParseButtonSound(tag, context);
         break;
-    case tags::SoundStreamHead:
-    case tags::SoundStreamHead2:
+    case swf::tags::SoundStreamHead:
+    case swf::tags::SoundStreamHead2:
         ParseStreamHead(tag, context, timeline);
         break;
-    case tags::SoundStreamBlock:
+    case swf::tags::SoundStreamBlock:
         ParseStreamBlock(tag, context, timeline);
         break;
     default:

@@ -2,7 +2,7 @@
 // The sound tags: DefineSound, StartSound and StartSound2, the stream head and blocks,
 // DefineButtonSound, and the export names scripts attach sounds by.
 
-#include "player/engine/parse/BitReader.h"
+#include "codec/swf/BitReader.h"
 #include "player/engine/parse/ParseContext.h"
 
 namespace quillon::engine {
@@ -13,6 +13,6 @@ bool IsSoundTag(int code);
 // movie's sound library.
 void ParseSoundTag(const Tag& tag, ParseContext& context, Timeline& timeline, Frame& frame);
 // The sound info record that follows a sound id.
-SoundInfo ReadSoundInfo(BitReader& in);
+SoundInfo ReadSoundInfo(swf::BitReader& in);
 
 } // namespace quillon::engine
