@@ -24,6 +24,8 @@ int RunEstimateCommand(const Args& args);
 int RunBatchCommand(const Args& args);
 int RunRenderCommand(const Args& args);
 int RunVerifyCommand(const Args& args);
+int RunAudioCommand(const Args& args);
+int RunSoundsCommand(const Args& args);
 
 // Thrown for words the command does not understand; main prints usage.
 struct UsageError {

@@ -25,6 +25,9 @@ constexpr const char* Usage = R"(usage: quillon-cli COMMAND ...
                                         draw a frame of a movie
   verify [--json|--csv] [--jobs N] FILE...
                                         check movies for damage (exit 5 when any is)
+  audio SOURCE OUT.wav [--frames N]     write the mixed sound of N frames as a WAV file
+  sounds SOURCE [--json] [--extract DIR]
+                                        list the sounds of a movie, or write each to DIR
 )";
 
 } // namespace
@@ -38,6 +41,8 @@ int main(int argc, char** argv) {
         {"batch", RunBatchCommand},
         {"render", RunRenderCommand},
         {"verify", RunVerifyCommand},
+        {"audio", RunAudioCommand},
+        {"sounds", RunSoundsCommand},
     };
     if (argc < 2 || !commands.contains(argv[1])) {
         std::fputs(Usage, stderr);

@@ -15,6 +15,8 @@ namespace {
 // A movie that declares no frame rate still has to move; twelve frames a second is
 // what authoring tools default to.
 constexpr int FallbackFrameRate8_8 = 12 * 256;
+// A player that falls further behind than this many frames gives up catching up.
+constexpr std::int64_t MaxCatchUpFrames = 8;
 
 PlayerFactory& Factory() {
     static PlayerFactory factory;
@@ -39,6 +41,7 @@ void TShockwaveFlash::LoadMovie(int layer, const QString& path) {
 
 void TShockwaveFlash::LoadMovie(int /*layer*/, const std::string& path) {
     timer_.stop();
+    silence();
     engine_->load(path);
     zoomRect_ = QRectF();
     update();
@@ -61,11 +64,48 @@ void TShockwaveFlash::Play() {
     if (!engine_->isLoaded()) {
         return;
     }
+    if (soundEnabled_ && !audio_.active()) {
+        audio_.start();
+    }
+    // Without a device nothing is mixed: the timeline runs the same, silently.
+    engine_->setSoundEnabled(soundEnabled_ && audio_.active());
+    startClock();
     timer_.start(FrameInterval());
 }
 
 void TShockwaveFlash::StopPlay() {
     timer_.stop();
+    silence();
+}
+
+void TShockwaveFlash::SetSoundEnabled(bool on) {
+    soundEnabled_ = on;
+    if (!on) {
+        silence();
+        engine_->setSoundEnabled(false);
+    }
+}
+
+void TShockwaveFlash::silence() {
+    audio_.stop();
+    engine_->stopSounds();
+}
+
+void TShockwaveFlash::startClock() {
+    clock_.start();
+    framesRun_ = 0;
+    // The frame on show sounds first.
+    frameSound_.clear();
+    engine_->renderSound(frameSound_);
+    audio_.write(frameSound_);
+}
+
+double TShockwaveFlash::SoundDriftFrames() const {
+    if (!audio_.active() || !clock_.isValid()) {
+        return 0;
+    }
+    const double frameUs = 1000.0 * FrameInterval();
+    return static_cast<double>(framesRun_ + 1) - audio_.playedMicroseconds() / frameUs;
 }
 
 int TShockwaveFlash::CurrentFrame() const {
@@ -90,6 +130,7 @@ void TShockwaveFlash::BackgroundColor(int rgb) {
 
 void TShockwaveFlash::Stop() {
     timer_.stop();
+    silence();
 }
 
 void TShockwaveFlash::FrameNum(int frame) {
@@ -102,14 +143,34 @@ QRectF TShockwaveFlash::ViewRect() const {
 }
 
 void TShockwaveFlash::nextFrame() {
+    // The frames due by the clock run, each with its sound, and only the last is drawn:
+    // when drawing falls behind, frames are skipped rather than the sound stretched.
+    const double rate = 1000.0 / FrameInterval();
+    const auto due = static_cast<std::int64_t>(clock_.elapsed() * rate / 1000.0);
+    std::int64_t steps = due - framesRun_;
+    if (steps > MaxCatchUpFrames) {
+        framesRun_ = due - 1; // hopelessly late: start afresh from now
+        steps = 1;
+    }
     // Runs from the timer, where no caller could handle an error: a movie that fails
     // to run on simply halts, keeping its last picture.
     try {
-        engine_->advance();
+        for (; steps > 0; --steps) {
+            runFrame();
+        }
     } catch (const std::exception&) {
         timer_.stop();
+        silence();
     }
     update();
+}
+
+void TShockwaveFlash::runFrame() {
+    engine_->advance();
+    ++framesRun_;
+    frameSound_.clear();
+    engine_->renderSound(frameSound_);
+    audio_.write(frameSound_);
 }
 
 void TShockwaveFlash::paintEvent(QPaintEvent*) {

@@ -3,7 +3,10 @@
 // offers the members the window drives (load, play, stop, frame position, zoom
 // rectangle, scale mode, background colour).
 
+#include "player/AudioOutput.h"
+
 #include <QColor>
+#include <QElapsedTimer>
 #include <QRect>
 #include <QString>
 #include <QTimer>
@@ -12,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace quillon::engine {
 class MovieEngine;
@@ -48,6 +52,15 @@ public:
     // The seek's members: halt, then show a given frame.
     void Stop();
     void FrameNum(int frame);
+    // Whether the movie's sound is played (config.ini's "Sound"); on by default. Without
+    // an audio device the movie plays silently all the same.
+    void SetSoundEnabled(bool on);
+    bool SoundEnabled() const { return soundEnabled_; }
+    // True while sound goes to a device.
+    bool SoundPlaying() const { return audio_.active(); }
+    // Frames run since Play, against the sound the device has played, in frames: the
+    // player's own measure of how far picture and sound have drifted apart.
+    double SoundDriftFrames() const;
 
     bool IsPlaying() const { return timer_.isActive(); }
     // The rectangle of the movie being shown, in twips.
@@ -61,12 +74,21 @@ protected:
 
 private:
     void nextFrame();
+    // Runs one frame of the movie and queues its sound.
+    void runFrame();
+    void startClock();
+    void silence();
 
     std::unique_ptr<engine::MovieEngine> engine_;
     QTimer timer_;
     QRectF zoomRect_; // empty: the whole movie
     int scaleMode_ = 0;
     QColor background_ = Qt::white;
+    AudioOutput audio_;
+    bool soundEnabled_ = true;
+    QElapsedTimer clock_;        // since Play
+    std::int64_t framesRun_ = 0; // since Play
+    std::vector<std::int16_t> frameSound_;
 };
 
 // The program's player: swallows left and right button presses so the movie never

@@ -44,6 +44,7 @@ void LoadRest(const IniFile& config, SettingsValues& values,
         CompressionMethodFromText(config.readString(CompressionSection, CompressionKey, ""));
     const unsigned cores = std::thread::hardware_concurrency();
     values.BatchJobs = ReadBatchJobs(config, cores == 0 ? 1 : static_cast<int>(cores));
+    values.SoundEnabled = config.readBool(kConfiguration, "Sound", true);
 }
 
 int ReadBatchJobs(const IniFile& config, int cores) {

@@ -26,8 +26,8 @@ std::string ConfigPath(const std::string& programFolder);
 
 // The start-up reads into values: LanguageCode first; then the output folder, the window
 // (applied geometry first, state second), the mode (runModeCommand(true) for exactly
-// "Single", false for anything else), the two prefixes, the compression method and the
-// number of batch jobs.
+// "Single", false for anything else), the two prefixes, the compression method, the
+// number of batch jobs and whether the preview plays sound.
 void LoadLanguage(const IniFile& config, SettingsValues& values);
 void LoadRest(const IniFile& config, SettingsValues& values,
               const std::function<void(const WindowState&)>& applyWindow,

@@ -18,6 +18,8 @@ struct SettingsValues {
     CompressionMethod CompressionChoice = CompressionMethod::ZlibLevel;
     // How many rows the window's batch runs handle at once (config.ini only).
     int BatchJobs = 1;
+    // Whether the preview plays the movie's sound ("Sound" in config.ini; absent: on).
+    bool SoundEnabled = true;
 };
 
 } // namespace quillon

@@ -60,6 +60,9 @@ void TFMain::FormShow() {
         LoadRest(
             config, Settings, [this](const WindowState& state) { ApplyWindowState(this, state); },
             [this](bool single) { single ? AModeSingleExecute() : AModeBatchExecute(); });
+        if (FlashPlayer) {
+            FlashPlayer->SetSoundEnabled(SoundEnabled);
+        }
     });
 }
 

@@ -15,5 +15,6 @@ inline std::string& DecompressedPrefix = Settings.DecompressedPrefix;
 inline std::string& ModeName = Settings.ModeName;
 inline CompressionMethod& CompressionChoice = Settings.CompressionChoice;
 inline int& BatchJobs = Settings.BatchJobs;
+inline bool& SoundEnabled = Settings.SoundEnabled;
 
 } // namespace quillon

@@ -92,6 +92,59 @@ TEST_F(PlayerTest, StopAndFrameNumSeek) {
     EXPECT_EQ(flash->CurrentFrame(), 12);
 }
 
+// A movie at 50 frames a second that starts a sound and streams one.
+QString SoundMovie(const std::filesystem::path& folder) {
+    quillon::testing::MovieWriter writer(100, 100, 50);
+    const quillon::testing::SoundFormatSpec format{3, 3, true, false};
+    const quillon::testing::Bytes tone(1764, 0x40);
+    writer.startSound(writer.defineSound(format, 882, tone));
+    writer.soundStreamHead(format, 882);
+    for (int f = 0; f < 5; ++f) {
+        writer.soundStreamBlock(tone);
+        writer.showFrame();
+    }
+    const auto path = folder / "sound.swf";
+    WriteBytes(path, writer.bytes());
+    return QString::fromStdString(path.string());
+}
+
+TEST_F(PlayerTest, SoundOffPlaysTheMovieSilently) {
+    flash->SetSoundEnabled(false);
+    flash->LoadMovie(0, SoundMovie(folder));
+    flash->Play();
+    EXPECT_FALSE(flash->Engine().soundEnabled());
+    EXPECT_FALSE(flash->SoundPlaying());
+    QElapsedTimer clock;
+    clock.start();
+    while (flash->CurrentFrame() < 2 && clock.elapsed() < 2000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    EXPECT_GE(flash->CurrentFrame(), 2);
+}
+
+TEST_F(PlayerTest, PlaysWithoutAnAudioDevice) {
+    // The tests run with no sound server: the movie must play on, silently.
+    flash->LoadMovie(0, SoundMovie(folder));
+    EXPECT_NO_THROW(flash->Play());
+    EXPECT_TRUE(flash->IsPlaying());
+    EXPECT_EQ(flash->SoundPlaying(), player::AudioOutput::DeviceAvailable());
+    EXPECT_EQ(flash->Engine().soundEnabled(), flash->SoundPlaying());
+    QElapsedTimer clock;
+    clock.start();
+    bool looped = false;
+    int previous = 0;
+    while (!looped && clock.elapsed() < 3000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        looped = flash->CurrentFrame() < previous;
+        previous = flash->CurrentFrame();
+    }
+    EXPECT_TRUE(looped);
+    flash->StopPlay();
+    EXPECT_FALSE(flash->SoundPlaying());
+    flash->FrameNum(3);
+    EXPECT_EQ(flash->CurrentFrame(), 3);
+}
+
 TEST_F(PlayerTest, ZoomRectAndScaleModeReachTheDrawing) {
     flash->LoadMovie(0, Movie({.xmax = 11000, .ymax = 8000}));
     EXPECT_EQ(flash->ViewRect(), QRectF(0, 0, 11000, 8000));

@@ -334,3 +334,30 @@ TEST_F(ConfigFileTest, StoreOutputFolderFailureKeepsTheFile) {
 
 } // namespace
 } // namespace quillon
+
+namespace quillon {
+namespace {
+
+TEST(SoundSetting, AbsentIsOnZeroSilencesAndShutdownLeavesItAlone) {
+    const struct {
+        const char* line;
+        bool on;
+    } cases[] = {{nullptr, true},    {"Sound=1", true}, {"Sound=0", false},
+                 {"sound=0", false}, {"Sound=2", true}, {"Sound=off", true}};
+    for (const auto& c : cases) {
+        test::TempDir folder;
+        const std::string path = ConfigPath(folder.path());
+        const std::string text = std::string("[Configuration]\n") + (c.line ? c.line : "") + "\n";
+        test::WriteText(path, text);
+        values.SoundEnabled = !c.on;
+        Load(path);
+        EXPECT_EQ(values.SoundEnabled, c.on) << (c.line ? c.line : "(none)");
+        IniFile config(path);
+        SaveSettings(config, values, WindowState{});
+        EXPECT_EQ(IniFile(path).readString("Configuration", "Sound", "absent"),
+                  c.line ? std::string(c.line).substr(6) : "absent");
+    }
+}
+
+} // namespace
+} // namespace quillon

@@ -201,6 +201,29 @@ Bytes GotoLabel(const std::string& label);
 Bytes Block(std::initializer_list<Bytes> parts);
 } // namespace actions
 
+// How a sound is started (the sound info record); positions in samples at 44.1 kHz.
+struct SoundInfoSpec {
+    bool syncStop = false, noMultiple = false;
+    std::optional<std::uint32_t> inPoint, outPoint;
+    std::optional<std::uint16_t> loops;
+    struct Point {
+        std::uint32_t position = 0;
+        std::uint16_t left = 32768, right = 32768;
+    };
+    std::vector<Point> envelope;
+    Bytes bytes() const;
+};
+
+// The format of a sound: codec number (0 native, 1 ADPCM, 2 MP3, 3 little-endian PCM,
+// 4..6 Nellymoser, 11 Speex), rate code (0 5.5, 1 11, 2 22, 3 44 kHz), size, channels.
+struct SoundFormatSpec {
+    int codec = 3;
+    int rateCode = 3;
+    bool sixteenBit = true;
+    bool stereo = false;
+    std::uint8_t byte() const;
+};
+
 // A stream of control tags: the main timeline or a sprite's.
 class TagStream {
 public:
@@ -210,6 +233,16 @@ public:
     void showFrame();
     void frameLabel(const std::string& name);
     void doAction(const Bytes& body);
+    // Sound: a start of a defined sound, by id or (StartSound2) by class name; the stream
+    // head (SoundStreamHead2; latency for MP3) and one block (for MP3 its sample count and
+    // seek samples go before the frames).
+    void startSound(std::uint16_t soundId, const SoundInfoSpec& info = {});
+    void startSound2(const std::string& className, const SoundInfoSpec& info = {});
+    void soundStreamHead(const SoundFormatSpec& format, std::uint16_t samplesPerFrame,
+                         std::int16_t latencySeek = 0);
+    void soundStreamBlock(const Bytes& data);
+    void soundStreamBlockMp3(std::uint16_t sampleCount, std::int16_t seekSamples,
+                             const Bytes& frames);
     int frameCount() const { return frames_; }
     const Bytes& tags() const { return tags_.data(); }
 
@@ -268,6 +301,15 @@ public:
                              const std::vector<std::pair<int, int>>& glyphs);
     std::uint16_t defineFont(const FontSpec& font);
     std::uint16_t defineEditText(const EditTextSpec& field);
+    // An event sound of sampleCount samples; MP3 data gets its seek samples in front.
+    std::uint16_t defineSound(const SoundFormatSpec& format, std::uint32_t sampleCount,
+                              const Bytes& data, std::int16_t mp3SeekSamples = 0);
+    // The sounds of a button's four state changes (0 over to up, 1 up to over, 2 over to
+    // down, 3 down to over); a sound id of 0 plays nothing.
+    void defineButtonSound(std::uint16_t buttonId,
+                           const std::vector<std::pair<std::uint16_t, SoundInfoSpec>>& sounds);
+    // ExportAssets of one character under a name.
+    void exportAsset(std::uint16_t id, const std::string& name);
     std::uint16_t nextId() const { return nextId_; }
     // Reserves an id for definitions written with tag() directly.
     std::uint16_t takeId() { return nextId_++; }

@@ -9,6 +9,7 @@
 #include "player/engine/parse/TimelineParser.h"
 #include "player/engine/render/Renderer.h"
 #include "player/engine/script/FrameActions.h"
+#include "player/engine/sound/SoundDirector.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -23,6 +24,7 @@ struct MovieEngine::State {
     std::shared_ptr<Clip> root;
     std::unique_ptr<ClipRunner> runner;
     std::unique_ptr<Renderer> renderer;
+    SoundDirector sound{context};
 };
 
 MovieEngine::MovieEngine() : state_(std::make_unique<State>()) {}
@@ -63,8 +65,11 @@ void MovieEngine::loadBytes(std::vector<std::uint8_t> fileBytes) {
     next->runner = std::make_unique<ClipRunner>(next->context.dictionary, next->context.warnings);
     next->runner->setFrameScript(RunFrameActions);
     next->renderer = std::make_unique<Renderer>(next->context.dictionary);
+    next->sound.setFrameRate(next->header.frameRate8_8);
+    next->sound.setEnabled(soundEnabled_);
     next->runner->start(next->root);
     next->runner->runQueuedActions();
+    next->sound.frameDone(next->root, false);
     next->loaded = true;
     state_ = std::move(next);
 }
@@ -105,6 +110,7 @@ void MovieEngine::advance() {
     state_->runner->beginFrame();
     state_->runner->tick(state_->root);
     state_->runner->runQueuedActions();
+    state_->sound.frameDone(state_->root, false);
 }
 
 void MovieEngine::gotoFrame(int frame) {
@@ -114,6 +120,7 @@ void MovieEngine::gotoFrame(int frame) {
     state_->runner->resetBudget();
     state_->runner->gotoFrame(state_->root, std::clamp(frame, 0, frameCount() - 1));
     state_->runner->dropQueuedActions();
+    state_->sound.frameDone(state_->root, true);
 }
 
 void MovieEngine::render(QPainter& painter, const QRectF& target, const QRectF& viewTwips,
@@ -140,6 +147,31 @@ void MovieEngine::setAntialiasing(bool on) {
 }
 bool MovieEngine::antialiasing() const {
     return antialiasing_;
+}
+
+void MovieEngine::renderSound(std::vector<std::int16_t>& out) {
+    state_->sound.renderFrame(out);
+}
+
+void MovieEngine::setSoundEnabled(bool on) {
+    soundEnabled_ = on;
+    state_->sound.setEnabled(on);
+}
+
+void MovieEngine::stopSounds() {
+    state_->sound.stopAll();
+}
+
+const SoundLibrary& MovieEngine::sounds() const {
+    return state_->context.sounds;
+}
+
+void MovieEngine::buttonStateChanged(std::uint16_t buttonId, ButtonTransition transition) {
+    state_->sound.buttonTransition(buttonId, transition);
+}
+
+ScriptSound& MovieEngine::scriptSound() {
+    return state_->sound;
 }
 
 const std::vector<std::string>& MovieEngine::warnings() const {

@@ -14,6 +14,10 @@ class QPainter;
 
 namespace quillon::engine {
 
+class ScriptSound;
+struct SoundLibrary;
+enum class ButtonTransition;
+
 // How a view rectangle is mapped into the drawing area.
 enum class ScaleMode {
     ShowAll = 0,  // the whole view fits, proportions kept, background around it
@@ -68,6 +72,23 @@ public:
     // Bytes of decoded bitmap pixels the movie holds (for memory figures).
     std::size_t bitmapBytes() const;
 
+    // The sound of the frame on show, on the movie's own clock: 44.1 kHz stereo samples,
+    // as many as the frame lasts, appended to out. Call once after each frame runs.
+    void renderSound(std::vector<std::int16_t>& out);
+    // Off: no sound is started or decoded and every frame is silent. On by default; the
+    // choice holds across loads.
+    void setSoundEnabled(bool on);
+    bool soundEnabled() const { return soundEnabled_; }
+    // Silences everything playing (the timelines start their sounds again as they run).
+    void stopSounds();
+    // Every sound the movie holds (empty before a movie is loaded).
+    const SoundLibrary& sounds() const;
+    // A button's state changed under the pointer: plays the sound its DefineButtonSound
+    // names for that change, if any.
+    void buttonStateChanged(std::uint16_t buttonId, ButtonTransition transition);
+    // What the script interpreters drive the sound through.
+    ScriptSound& scriptSound();
+
     // What was skipped or could not be read while loading and running.
     const std::vector<std::string>& warnings() const;
 
@@ -75,6 +96,7 @@ private:
     struct State;
     std::unique_ptr<State> state_;
     bool antialiasing_ = true;
+    bool soundEnabled_ = true;
 };
 
 } // namespace quillon::engine

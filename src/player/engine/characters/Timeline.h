@@ -1,11 +1,13 @@
 #pragma once
-// Timelines as parsed: per frame, the display-list commands, the frame actions and the
-// label.
+// Timelines as parsed: per frame, the display-list commands, the frame actions, the
+// label and the sounds started; the stream sound of the whole timeline.
 
 #include "player/engine/characters/Records.h"
+#include "player/engine/characters/SoundData.h"
 
 #include <QTransform>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,10 +34,12 @@ struct Frame {
     std::vector<PlaceCommand> commands;
     std::vector<std::vector<std::uint8_t>> actions;
     std::string label;
+    std::vector<SoundStart> sounds; // StartSound and StartSound2
 };
 
 struct Timeline {
     std::vector<Frame> frames;
+    std::shared_ptr<StreamSound> stream; // none when it streams no sound
     int frameOfLabel(const std::string& label) const;
 };
 

@@ -3,6 +3,7 @@
 
 #include "codec/swf/TagStream.h"
 #include "player/engine/characters/Characters.h"
+#include "player/engine/characters/Sound.h"
 
 #include <QColor>
 #include <cstdint>
@@ -31,6 +32,7 @@ struct ParseContext {
     std::vector<std::string> warnings;
     std::set<std::string> warned;
     std::int64_t bitmapPixels = 0; // decoded so far, against MaxMovieBitmapPixels
+    SoundLibrary sounds;
 
     // Records a warning once per text; the list stays short on badly damaged files.
     void warn(const std::string& text);

@@ -3,6 +3,7 @@
 #include "codec/swf/TagCodes.h"
 #include "player/engine/parse/BitmapParser.h"
 #include "player/engine/parse/DefinitionParsers.h"
+#include "player/engine/parse/SoundParser.h"
 
 #include <map>
 #include <set>
@@ -64,6 +65,9 @@ void ParseSprite(const Tag& tag, ParseContext& context, int depth) {
     } else {
         ParseTimeline(in.rest(), context, sprite->timeline, depth + 1);
     }
+    if (sprite->timeline.stream && !sprite->timeline.stream->blocks.empty()) {
+        context.sounds.streams.emplace_back(id, sprite->timeline.stream);
+    }
     context.dictionary.define(id, std::move(sprite));
 }
 
@@ -108,7 +112,11 @@ void ParseFrameTag(const Tag& tag, ParseContext& context, Frame& frame, Timeline
         }
         break;
     default:
-        ParseDefinition(tag, context, depth);
+        if (IsSoundTag(tag.code)) {
+            ParseSoundTag(tag, context, timeline, frame);
+        } else {
+            ParseDefinition(tag, context, depth);
+        }
         break;
     }
 }
@@ -140,8 +148,12 @@ void ParseTimeline(std::span<const std::uint8_t> body, ParseContext& context, Ti
             context.warn("tag " + std::to_string(tag.code) + " skipped: " + error.what());
         }
     }
-    if (!frame.commands.empty() || !frame.actions.empty() || timeline.frames.empty()) {
+    if (!frame.commands.empty() || !frame.actions.empty() || !frame.sounds.empty() ||
+        timeline.frames.empty()) {
         timeline.frames.push_back(std::move(frame));
+    }
+    if (depth == 0 && timeline.stream && !timeline.stream->blocks.empty()) {
+        context.sounds.streams.emplace_back(0, timeline.stream);
     }
     if (!ended && depth == 0) {
         context.warn("the movie has no End tag");

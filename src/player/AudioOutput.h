@@ -1,0 +1,39 @@
+#pragma once
+// The sound device the player writes its mixed sound to: 44.1 kHz stereo 16-bit through
+// Qt Multimedia. Without a device (a server, CI) everything written is dropped quietly.
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+class QAudioSink;
+class QIODevice;
+
+namespace quillon::player {
+
+class AudioOutput {
+public:
+    AudioOutput();
+    ~AudioOutput();
+    AudioOutput(const AudioOutput&) = delete;
+    AudioOutput& operator=(const AudioOutput&) = delete;
+
+    // Whether the system offers an output device at all.
+    static bool DeviceAvailable();
+    // Opens the default device; false, and silent until the next start, when there is
+    // none or it fails to open.
+    bool start();
+    // Drops what is queued and closes the device.
+    void stop();
+    bool active() const { return device_ != nullptr; }
+    // Queues interleaved stereo samples; what does not fit the device's buffer is dropped.
+    void write(std::span<const std::int16_t> samples);
+    // Microseconds of sound the device has played since start.
+    std::int64_t playedMicroseconds() const;
+
+private:
+    std::unique_ptr<QAudioSink> sink_;
+    QIODevice* device_ = nullptr;
+};
+
+} // namespace quillon::player
