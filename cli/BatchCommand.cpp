@@ -1,9 +1,13 @@
 // batch: the folder scan, then every movie found handled as a batch run handles a
 // marked row, on several threads with the same results as one.
 
+#include "BatchLine.h"
 #include "CommandLine.h"
 #include "Commands.h"
+#include "FileList.h"
+#include "OutputForm.h"
 #include "Parallel.h"
+#include "Progress.h"
 #include "codec/BatchRow.h"
 #include "codec/Errors.h"
 #include "codec/FileIO.h"
@@ -74,6 +78,39 @@ std::string SizeText(const std::string& path) {
     return size < 0 ? std::string() : std::to_string(size);
 }
 
+BatchKind KindOf(const std::string& word, CompressionMethod method) {
+    if (word != "compress" && word != "decompress") {
+        throw UsageError{"batch needs compress or decompress, not " + word};
+    }
+    if (word == "decompress" && method != CompressionMethod::ZlibLevel) {
+        throw UsageError{"--lzma and --best are for batch compress"};
+    }
+    return word == "compress" ? BatchKind::Compress : BatchKind::Decompress;
+}
+
+void RequireFolder(const std::string& path) {
+    if (!IsFolder(path)) {
+        throw QuillonError("Directory " + path + " does not exist.");
+    }
+}
+
+std::vector<std::string> FolderMovies(const std::string& folder) {
+    std::vector<std::string> found;
+    SearchSwfFiles(folder, found);
+    return found;
+}
+
+std::vector<Row> Rows(std::vector<std::string> inputs, const std::string& output,
+                      const std::string& prefix) {
+    std::vector<Row> rows;
+    rows.reserve(inputs.size());
+    for (auto& input : inputs) {
+        std::string target = BatchOutputPath(output, prefix, input);
+        rows.push_back({std::move(input), std::move(target)});
+    }
+    return rows;
+}
+
 } // namespace
 
 int RunBatchCommand(const Args& args) {
@@ -83,34 +120,26 @@ int RunBatchCommand(const Args& args) {
     const int jobs = line.intOption("--jobs", DefaultJobs(), 1, 256);
     int level = DefaultZlibLevel;
     const CompressionMethod method = CompressionOptions(line, level);
-    const auto words = line.positionals(2, 2, "batch needs compress|decompress and FOLDER");
-    if (words[0] != "compress" && words[0] != "decompress") {
-        throw UsageError{"batch needs compress or decompress, not " + words[0]};
-    }
+    const bool jsonLines = OutputFormOption(line, false) == OutputForm::JsonLines;
+    const bool quiet = line.flag("--quiet");
+    const ListSource listed = ListSourceOption(line);
+    const int folders = listed.given() ? 0 : 1;
+    const auto words = line.positionals(
+        1 + folders, 1 + folders, "batch needs compress|decompress and FOLDER or --files-from");
+    const BatchKind kind = KindOf(words[0], method);
     if (output.empty()) {
         throw UsageError{"batch needs --output DIR"};
     }
-    const BatchKind kind = words[0] == "compress" ? BatchKind::Compress : BatchKind::Decompress;
-    if (kind == BatchKind::Decompress && method != CompressionMethod::ZlibLevel) {
-        throw UsageError{"--lzma and --best are for batch compress"};
+    if (!listed.given()) {
+        RequireFolder(words[1]);
     }
-    if (!IsFolder(words[1])) {
-        throw QuillonError("Directory " + words[1] + " does not exist.");
-    }
-    if (!IsFolder(output)) {
-        throw QuillonError("Directory " + output + " does not exist.");
-    }
+    RequireFolder(output);
 
-    std::vector<std::string> found;
-    SearchSwfFiles(words[1], found);
-    std::vector<Row> rows;
-    rows.reserve(found.size());
-    for (auto& input : found) {
-        std::string target = BatchOutputPath(output, prefix, input);
-        rows.push_back({std::move(input), std::move(target)});
-    }
+    const std::vector<Row> rows =
+        Rows(listed.given() ? ReadListedPaths(listed) : FolderMovies(words[1]), output, prefix);
 
     bool anyError = false, anyDiskFull = false, anySkip = false;
+    ProgressLine progress(rows.size(), quiet);
     RunInOrder<BatchRowResult>(
         Chains(rows), rows.size(), jobs,
         [&](std::size_t i) {
@@ -121,12 +150,21 @@ int RunBatchCommand(const Args& args) {
             anyDiskFull |= result.status == StatusDiskFull;
             anySkip |= result.status == StatusSkip;
             if (!result.error.empty()) {
+                progress.clear();
                 std::cerr << "quillon-cli: " << rows[i].input << ": " << result.error << "\n";
             }
             const std::string written = result.outputWritten ? rows[i].target : std::string();
-            std::cout << result.status << '\t' << rows[i].input << '\t' << written << '\t'
-                      << SizeText(rows[i].input) << '\t'
-                      << (written.empty() ? std::string() : SizeText(written)) << '\n';
+            const BatchLine out{result.status,
+                                rows[i].input,
+                                written,
+                                SizeText(rows[i].input),
+                                written.empty() ? std::string() : SizeText(written),
+                                result.error};
+            std::cout << (jsonLines ? BatchJsonLine(out) + "\n" : BatchTextLine(out));
+            if (jsonLines) {
+                std::cout.flush();
+            }
+            progress.fileDone();
         });
     std::cout.flush();
     return anyError      ? ExitError
