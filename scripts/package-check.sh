@@ -43,7 +43,7 @@ in_home() {
 expect() { grep -qF -- "$1" <<<"$2" || { echo "missing \"$1\" in:"; echo "$2"; exit 1; }; }
 
 # First start: no settings yet, so no language; closing writes config.ini.
-first=$(in_home QUILLON_SELF_CHECK="$user/first.swf" timeout 60 "${run[@]}" "$root/usr/bin/quillon" "$user/movie.swf")
+first=$(in_home QUILLON_SELF_CHECK="$user/first" timeout 60 "${run[@]}" "$root/usr/bin/quillon" "$user/movie.swf")
 expect "mode: installed" "$first"
 expect "config: $user/config/quillon/config.ini" "$first"
 expect "texts: $root/usr/share/quillon/Lang.ini found" "$first"
@@ -51,7 +51,7 @@ expect "dialog: FMessages MesComp" "$first"
 [ -s "$user/config/quillon/config.ini" ] || { echo "config.ini was not written"; exit 1; }
 # Second start in English: the texts and the English help are found.
 sed -i 's/^DefaultLanguage=.*/DefaultLanguage=ENG/' "$user/config/quillon/config.ini"
-second=$(in_home QUILLON_SELF_CHECK="$user/second.swf" timeout 60 "${run[@]}" "$root/usr/bin/quillon" "$user/movie.swf")
+second=$(in_home QUILLON_SELF_CHECK="$user/second" timeout 60 "${run[@]}" "$root/usr/bin/quillon" "$user/movie.swf")
 expect "caption: Quillon" "$second"
 expect "help: $root/usr/share/quillon/Help_eng.pdf found" "$second"
 expect "dialog: FMessages MesComp" "$second"

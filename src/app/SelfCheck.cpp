@@ -34,7 +34,7 @@ public:
     int execDialog(QDialog* dialog) override {
         QString shown;
         for (const QLabel* label : dialog->findChildren<QLabel*>()) {
-            if (label->isVisibleTo(dialog) && !label->text().trimmed().isEmpty()) {
+            if (label->isVisibleTo(dialog) && !label->objectName().isEmpty()) {
                 shown += " " + label->objectName();
             }
         }
