@@ -1,6 +1,6 @@
 #include "settings/AppPaths.h"
 
-#include "fixtures/TempDir.h"
+#include "support/TempDir.h"
 
 #include <filesystem>
 #include <fstream>
