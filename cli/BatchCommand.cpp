@@ -1,8 +1,12 @@
-// batch: the folder scan, then every movie found handled as a batch run handles a
-// marked row, on several threads with the same results as one.
+// batch: the folder scan (or a list of paths), then every movie handled as a batch run
+// handles a marked row, on several threads with the same results as one.
 
+#include "BatchLine.h"
 #include "CommandLine.h"
 #include "Commands.h"
+#include "FileList.h"
+#include "OutputForm.h"
+#include "Progress.h"
 #include "batch/BatchRun.h"
 #include "codec/Errors.h"
 #include "codec/FileIO.h"
@@ -20,6 +24,12 @@ bool IsFolder(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+void RequireFolder(const std::string& path) {
+    if (!IsFolder(path)) {
+        throw QuillonError("Directory " + path + " does not exist.");
+    }
+}
+
 std::string SizeText(const std::string& path) {
     const std::int64_t size = FileSizeOrMinusOne(path);
     return size < 0 ? std::string() : std::to_string(size);
@@ -27,11 +37,24 @@ std::string SizeText(const std::string& path) {
 
 struct BatchRequest {
     RowTransform transform;
-    std::string folder;
+    ListSource listed;
+    std::string folder; // empty when the paths are listed
     std::string output;
     std::string prefix;
     int jobs = 1;
+    bool jsonLines = false;
+    bool quiet = false;
 };
+
+BatchKind KindOf(const std::string& word, CompressionMethod method) {
+    if (word != "compress" && word != "decompress") {
+        throw UsageError{"batch needs compress or decompress, not " + word};
+    }
+    if (word == "decompress" && method != CompressionMethod::ZlibLevel) {
+        throw UsageError{"--lzma and --best are for batch compress"};
+    }
+    return word == "compress" ? BatchKind::Compress : BatchKind::Decompress;
+}
 
 BatchRequest ParseBatchRequest(const Args& args) {
     CommandLine line(args);
@@ -40,25 +63,38 @@ BatchRequest ParseBatchRequest(const Args& args) {
     request.prefix = line.option("--prefix", "");
     request.jobs = line.intOption("--jobs", CoreCount(), 1, 256);
     request.transform.method = CompressionOptions(line, request.transform.level);
-    const auto words = line.positionals(2, 2, "batch needs compress|decompress and FOLDER");
-    if (words[0] != "compress" && words[0] != "decompress") {
-        throw UsageError{"batch needs compress or decompress, not " + words[0]};
-    }
+    request.jsonLines = OutputFormOption(line, false) == OutputForm::JsonLines;
+    request.quiet = line.flag("--quiet");
+    request.listed = ListSourceOption(line);
+    const int folders = request.listed.given() ? 0 : 1;
+    const auto words = line.positionals(
+        1 + folders, 1 + folders, "batch needs compress|decompress and FOLDER or --files-from");
+    request.transform.kind = KindOf(words[0], request.transform.method);
     if (request.output.empty()) {
         throw UsageError{"batch needs --output DIR"};
     }
-    request.transform.kind = words[0] == "compress" ? BatchKind::Compress : BatchKind::Decompress;
-    if (request.transform.kind == BatchKind::Decompress &&
-        request.transform.method != CompressionMethod::ZlibLevel) {
-        throw UsageError{"--lzma and --best are for batch compress"};
+    if (!request.listed.given()) {
+        request.folder = words[1];
+        RequireFolder(request.folder);
     }
-    request.folder = words[1];
-    for (const std::string* folder : {&request.folder, &request.output}) {
-        if (!IsFolder(*folder)) {
-            throw QuillonError("Directory " + *folder + " does not exist.");
-        }
-    }
+    RequireFolder(request.output);
     return request;
+}
+
+std::vector<BatchRowJob> Rows(const BatchRequest& request) {
+    std::vector<std::string> inputs;
+    if (request.listed.given()) {
+        inputs = ReadListedPaths(request.listed);
+    } else {
+        SearchSwfFiles(request.folder, inputs);
+    }
+    std::vector<BatchRowJob> rows;
+    rows.reserve(inputs.size());
+    for (auto& input : inputs) {
+        std::string target = BatchOutputPath(request.output, request.prefix, input);
+        rows.push_back({std::move(input), std::move(target)});
+    }
+    return rows;
 }
 
 // The exit status of a run: the worst of its rows.
@@ -77,33 +113,36 @@ struct Outcome {
     }
 };
 
-void PrintRow(const BatchRowJob& row, const BatchRowResult& result) {
-    if (!result.error.empty()) {
-        std::cerr << "quillon-cli: " << row.input << ": " << result.error << "\n";
-    }
+void PrintRow(const BatchRowJob& row, const BatchRowResult& result, bool jsonLines) {
     const std::string written = result.outputWritten ? row.target : std::string();
-    std::cout << result.status << '\t' << row.input << '\t' << written << '\t'
-              << SizeText(row.input) << '\t'
-              << (written.empty() ? std::string() : SizeText(written)) << '\n';
+    const BatchLine out{result.status,
+                        row.input,
+                        written,
+                        SizeText(row.input),
+                        written.empty() ? std::string() : SizeText(written),
+                        result.error};
+    std::cout << (jsonLines ? BatchJsonLine(out) + "\n" : BatchTextLine(out));
+    if (jsonLines) {
+        std::cout.flush();
+    }
 }
 
 } // namespace
 
 int RunBatchCommand(const Args& args) {
     const BatchRequest request = ParseBatchRequest(args);
-    std::vector<std::string> found;
-    SearchSwfFiles(request.folder, found);
-    std::vector<BatchRowJob> rows;
-    rows.reserve(found.size());
-    for (auto& input : found) {
-        std::string target = BatchOutputPath(request.output, request.prefix, input);
-        rows.push_back({std::move(input), std::move(target)});
-    }
+    const std::vector<BatchRowJob> rows = Rows(request);
     Outcome outcome;
+    ProgressLine progress(rows.size(), request.quiet);
     RunBatch(rows, request.transform, request.jobs, {},
              [&](std::size_t i, const BatchRowResult& result) {
                  outcome.add(result.status);
-                 PrintRow(rows[i], result);
+                 if (!result.error.empty()) {
+                     progress.clear();
+                     std::cerr << "quillon-cli: " << rows[i].input << ": " << result.error << "\n";
+                 }
+                 PrintRow(rows[i], result, request.jsonLines);
+                 progress.fileDone();
              });
     std::cout.flush();
     return outcome.exitStatus();

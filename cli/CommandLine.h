@@ -31,7 +31,8 @@ CompressionMethod CompressionOptions(CommandLine& line, int& level);
 // The line a full disk gets on stderr.
 void PrintDiskFull();
 
-// A folder of its own under the system's temporary folder, removed with its contents.
+// A private folder of its own for scratch files (memory-backed where the system has
+// one), removed with its contents.
 class ScratchFolder {
 public:
     ScratchFolder();

@@ -2,7 +2,10 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
+#include "FileList.h"
 #include "Json.h"
+#include "OutputForm.h"
+#include "Progress.h"
 #include "codec/Errors.h"
 #include "codec/FileIO.h"
 #include "codec/MovieInfo.h"
@@ -66,31 +69,45 @@ std::string ToJson(const FileInfo& info) {
     return out.str();
 }
 
+// One movie's report in the form asked for; the JSON array is written at the end.
+void Report(const FileInfo& info, OutputForm form, std::vector<std::string>& objects, bool first) {
+    if (form == OutputForm::Json) {
+        objects.push_back(ToJson(info));
+    } else if (form == OutputForm::JsonLines) {
+        std::cout << ToJson(info) << std::endl;
+    } else {
+        if (!first) {
+            std::cout << "\n";
+        }
+        PrintText(info);
+    }
+}
+
 } // namespace
 
 int RunInfoCommand(const Args& args) {
     CommandLine line(args);
-    const bool json = line.flag("--json");
-    const auto paths = line.positionals(1, -1, "info needs at least one FILE");
+    const OutputForm form = OutputFormOption(line, false);
+    const bool quiet = line.flag("--quiet");
+    const auto paths = InputPaths(line, "info needs at least one FILE");
     int status = ExitOk;
     std::vector<std::string> objects;
+    ProgressLine progress(paths.size(), quiet);
     for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::string& path = paths[i];
         try {
-            const FileInfo info = Inspect(paths[i]);
-            if (json) {
-                objects.push_back(ToJson(info));
-            } else {
-                if (i > 0) {
-                    std::cout << "\n";
-                }
-                PrintText(info);
-            }
+            Report(Inspect(path), form, objects, i == 0);
         } catch (const QuillonError& error) {
-            std::cerr << "quillon-cli: " << paths[i] << ": " << error.what() << "\n";
+            progress.clear();
+            std::cerr << "quillon-cli: " << path << ": " << error.what() << "\n";
+            if (form == OutputForm::JsonLines) {
+                std::cout << JsonErrorLine(path, error.what()) << std::endl;
+            }
             status = ExitError;
         }
+        progress.fileDone();
     }
-    if (json) {
+    if (form == OutputForm::Json) {
         std::cout << "[";
         for (std::size_t i = 0; i < objects.size(); ++i) {
             std::cout << (i ? ",\n " : "") << objects[i];

@@ -2,7 +2,10 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
+#include "FileList.h"
 #include "Json.h"
+#include "OutputForm.h"
+#include "Progress.h"
 #include "batch/Parallel.h"
 #include "codec/Verify.h"
 
@@ -68,34 +71,35 @@ void PrintText(const std::string& path, const MovieCheck& check) {
 
 int RunVerifyCommand(const Args& args) {
     CommandLine line(args);
-    const bool json = line.flag("--json");
-    const bool csv = line.flag("--csv");
+    const OutputForm form = OutputFormOption(line, true);
+    const bool quiet = line.flag("--quiet");
     const int jobs = line.intOption("--jobs", CoreCount(), 1, 256);
-    if (json && csv) {
-        throw UsageError{"--json and --csv exclude one another"};
-    }
-    const auto paths = line.positionals(1, -1, "verify needs at least one FILE");
+    const auto paths = InputPaths(line, "verify needs at least one FILE");
 
     bool allSound = true;
-    if (json) {
+    if (form == OutputForm::Json) {
         std::cout << "[";
-    } else if (csv) {
+    } else if (form == OutputForm::Csv) {
         std::cout << "path,signature,version,declared_length,real_length,frame_count,problems\n";
     }
+    ProgressLine progress(paths.size(), quiet);
     RunInOrder<MovieCheck>(
         SingleChains(paths.size()), paths.size(), jobs,
         [&](std::size_t i) { return CheckMovieFile(paths[i]); },
         [&](std::size_t i, const MovieCheck& check) {
             allSound &= check.sound();
-            if (json) {
+            if (form == OutputForm::Json) {
                 std::cout << (i ? ",\n " : "") << JsonRow(paths[i], check);
-            } else if (csv) {
+            } else if (form == OutputForm::JsonLines) {
+                std::cout << JsonRow(paths[i], check) << std::endl;
+            } else if (form == OutputForm::Csv) {
                 std::cout << CsvRow(paths[i], check) << "\n";
             } else {
                 PrintText(paths[i], check);
             }
+            progress.fileDone();
         });
-    if (json) {
+    if (form == OutputForm::Json) {
         std::cout << "]\n";
     }
     std::cout.flush();

@@ -1,10 +1,10 @@
-// quillon-cli: the codec, the batch run and the movie engine for scripts and archives.
+// quillon-cli-engine: every quillon-cli command, the ones that draw or play included.
+// quillon-cli hands it the commands it does not run itself, with the same words.
 
 #include "Commands.h"
-#include "codec/Errors.h"
+#include "Run.h"
 
 #include <cstdio>
-#include <iostream>
 #include <map>
 
 using namespace quillon::cli;
@@ -12,18 +12,20 @@ using namespace quillon::cli;
 namespace {
 
 constexpr const char* Usage = R"(usage: quillon-cli COMMAND ...
-  info [--json] FILE...                 show what opening each movie shows
+  info [--json|--jsonl] [--quiet] FILE...|--files-from LIST [--null]
+                                        show what opening each movie shows
   compress [--level N|--best|--lzma] SOURCE TARGET
                                         write the compressed movie (zlib at level N,
                                         the smallest zlib, or LZMA)
   decompress SOURCE TARGET              write the plain movie
   estimate [--level N|--best|--lzma] SOURCE
                                         print the size the compressed movie would have
-  batch compress|decompress FOLDER --output DIR [--prefix TEXT] [--jobs N]
-        [--level N|--best|--lzma]       transform every movie below FOLDER
+  batch compress|decompress FOLDER|--files-from LIST [--null] --output DIR
+        [--prefix TEXT] [--jobs N] [--level N|--best|--lzma] [--jsonl] [--quiet]
+                                        transform every movie below FOLDER (or listed)
   render SOURCE (--frame N --output OUT.png | --all-frames DIR) [--size WxH] [--quality low|high]
                                         draw a frame of a movie
-  verify [--json|--csv] [--jobs N] FILE...
+  verify [--json|--jsonl|--csv] [--jobs N] [--quiet] FILE...|--files-from LIST [--null]
                                         check movies for damage (exit 5 when any is)
   audio SOURCE OUT.wav [--frames N]     write the mixed sound of N frames as a WAV file
   sounds SOURCE [--json] [--extract DIR]
@@ -48,17 +50,5 @@ int main(int argc, char** argv) {
         std::fputs(Usage, stderr);
         return ExitUsage;
     }
-    const Args args(argv + 2, argv + argc);
-    try {
-        return commands.at(argv[1])(args);
-    } catch (const UsageError& error) {
-        std::cerr << "quillon-cli: " << error.message << "\n" << Usage;
-        return ExitUsage;
-    } catch (const quillon::QuillonError& error) {
-        std::cerr << "quillon-cli: " << error.what() << "\n";
-        return ExitError;
-    } catch (const std::exception& error) {
-        std::cerr << "quillon-cli: " << error.what() << "\n";
-        return ExitError;
-    }
+    return RunCommand(commands.at(argv[1]), Args(argv + 2, argv + argc), Usage);
 }

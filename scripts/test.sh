@@ -13,6 +13,9 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j "$jobs"
 
+# The Debian package, built, validated and run from a read-only prefix.
+bash scripts/package-check.sh build
+
 # Light optimisation keeps the instrumented suite quick; the system libraries are used
 # as installed.
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \

@@ -1,5 +1,6 @@
 // The program entry: the application, its five windows, the message loop.
 
+#include "SelfCheck.h"
 #include "ui/Forms.h"
 #include "ui/MainWindow.h"
 #include "ui/Modal.h"
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
             });
         });
     }
+    quillon::app::StartSelfCheck();
     // The screenshot script asks for a picture of the window, a moment after start.
     const QString picture = qEnvironmentVariable("QUILLON_SCREENSHOT");
     if (!picture.isEmpty()) {

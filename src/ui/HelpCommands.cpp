@@ -9,6 +9,7 @@
 #include "Shared.h"
 #include "ProgramSettings.h"
 
+#include <QFile>
 #include <QToolBar>
 #include <QUrl>
 
@@ -20,12 +21,7 @@ void TFMain::AAboutExecute() {
 
 void TFMain::AHelpExecute() {
     try {
-        QString document;
-        if (LanguageCode == "ENG") {
-            document = ExeFolder() + QStringLiteral("Help_eng.pdf");
-        } else if (LanguageCode == "FRA") {
-            document = ExeFolder() + QStringLiteral("Help_fra.pdf");
-        }
+        const QString document = QFile::decodeName(Paths().helpDocument(LanguageCode).c_str());
         bool opened = false;
         if (!document.isEmpty()) {
             QString reason;

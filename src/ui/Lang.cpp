@@ -237,7 +237,7 @@ void MarkTranslatedColumn(QAbstractItemView* grid, int column, const QString& se
 }
 
 std::string LangIniPath() {
-    return QFile::encodeName(ExeFolder() + QStringLiteral("Lang.ini")).toStdString();
+    return Paths().langIni();
 }
 
 void TranslateForm(QWidget* window) {

@@ -26,7 +26,7 @@ void MarkTranslated(QObject* component, TextKind kind);
 // Marks a grid column's header as taking its text from the section given.
 void MarkTranslatedColumn(QAbstractItemView* grid, int column, const QString& section);
 
-// The folder of the executable + "Lang.ini".
+// Lang.ini in the data folder (beside the executable when portable).
 std::string LangIniPath();
 
 // Applies the current language's texts to one window: every marked component it owns
@@ -44,7 +44,7 @@ struct LanguageWindows {
 };
 
 // The same for the program's own windows (FMain, FMessages, FAbout, FHelpError) and the
-// Lang.ini beside the executable.
+// Lang.ini of the data folder.
 void ApplyLanguage();
 
 // Switches the interface to LanguageCode: the toolbar offers the language not in use,

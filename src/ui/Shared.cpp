@@ -13,7 +13,8 @@ double ZoomFactor = 1.0;
 
 namespace {
 QString exeFolderOverride;
-}
+AppPaths overridePaths;
+} // namespace
 
 QString ui::ExeFolder() {
     return exeFolderOverride.isEmpty() ? QCoreApplication::applicationDirPath() + u'/'
@@ -22,10 +23,19 @@ QString ui::ExeFolder() {
 
 void ui::SetExeFolder(const QString& folder) {
     exeFolderOverride = folder.isEmpty() || folder.endsWith(u'/') ? folder : folder + u'/';
+    PathFacts facts;
+    facts.programFolder = QFile::encodeName(exeFolderOverride).toStdString();
+    overridePaths = DecideAppPaths(facts);
+}
+
+const AppPaths& ui::Paths() {
+    static const AppPaths decided = PrepareAppPaths(DecideAppPaths(
+        GatherPathFacts(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString())));
+    return exeFolderOverride.isEmpty() ? decided : overridePaths;
 }
 
 std::string ui::ProgramConfigPath() {
-    return ConfigPath(QFile::encodeName(ExeFolder()).toStdString());
+    return Paths().configFile();
 }
 
 } // namespace quillon

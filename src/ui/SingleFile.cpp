@@ -25,7 +25,7 @@ namespace quillon::ui {
 namespace {
 
 std::string ScratchPath(const char* name) {
-    return (ExeFolder() + QString::fromLatin1(name)).toStdString();
+    return Paths().scratchFolder + name;
 }
 
 } // namespace
