@@ -24,6 +24,7 @@ int RunEstimateCommand(const Args& args);
 int RunBatchCommand(const Args& args);
 int RunRenderCommand(const Args& args);
 int RunVerifyCommand(const Args& args);
+int RunRunCommand(const Args& args);
 
 // Thrown for words the command does not understand; main prints usage.
 struct UsageError {

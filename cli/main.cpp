@@ -24,6 +24,9 @@ constexpr const char* Usage = R"(usage: quillon-cli COMMAND ...
         [--level N|--best|--lzma]       transform every movie below FOLDER
   render SOURCE (--frame N --output OUT.png | --all-frames DIR) [--size WxH] [--quality low|high]
                                         draw a frame of a movie
+  run SOURCE --frames N [--seed S] [--date YYYY-MM-DD[THH:MM:SS]] [--verbose]
+                                        run a movie's scripts without drawing, printing
+                                        its trace() lines
   verify [--json|--csv] [--jobs N] FILE...
                                         check movies for damage (exit 5 when any is)
 )";
@@ -39,6 +42,7 @@ int main(int argc, char** argv) {
         {"batch", RunBatchCommand},
         {"render", RunRenderCommand},
         {"verify", RunVerifyCommand},
+        {"run", RunRunCommand},
     };
     if (argc < 2 || !commands.contains(argv[1])) {
         std::fputs(Usage, stderr);

@@ -1,7 +1,5 @@
 #include "player/engine/display/DisplayList.h"
 
-#include "player/engine/script/ActionRunner.h"
-
 #include <algorithm>
 
 namespace quillon::engine {
@@ -9,36 +7,35 @@ namespace quillon::engine {
 namespace {
 
 // A script that keeps jumping must not hold the frame forever.
-constexpr int MaxActionsPerFrame = 1000;
+constexpr int MaxActionsPerFrame = 100000;
 
 int FrameCountOf(const Clip& clip) {
     return clip.timeline ? static_cast<int>(clip.timeline->frames.size()) : 1;
 }
 
-class ClipControl : public TimelineControl {
-public:
-    ClipControl(ClipRunner& runner, const std::shared_ptr<Clip>& clip)
-        : runner_(runner), clip_(clip) {}
-    void play() override { clip_->playing = true; }
-    void stop() override { clip_->playing = false; }
-    void nextFrame() override { go(clip_->frame + 1); }
-    void prevFrame() override { go(clip_->frame - 1); }
-    void gotoFrame(int frame) override { go(frame); }
-    void gotoLabel(const std::string& label) override {
-        const int frame = clip_->timeline ? clip_->timeline->frameOfLabel(label) : -1;
-        if (frame >= 0) {
-            go(frame);
+std::vector<const std::vector<std::uint8_t>*> Matching(const ClipActions& actions,
+                                                       std::uint32_t bit) {
+    std::vector<const std::vector<std::uint8_t>*> out;
+    if (actions) {
+        for (const ClipAction& action : *actions) {
+            if (action.events & bit) {
+                out.push_back(&action.code);
+            }
         }
     }
+    return out;
+}
 
-private:
-    void go(int frame) {
-        clip_->playing = false;
-        runner_.gotoFrame(clip_, frame);
+std::uint32_t BitOf(ClipEvent event) {
+    switch (event) {
+    case ClipEvent::Construct: return EventConstruct;
+    case ClipEvent::Initialize: return EventInitialize;
+    case ClipEvent::Load: return EventLoad;
+    case ClipEvent::EnterFrame: return EventEnterFrame;
+    case ClipEvent::Unload: return EventUnload;
     }
-    ClipRunner& runner_;
-    std::shared_ptr<Clip> clip_;
-};
+    return 0;
+}
 
 } // namespace
 
@@ -49,10 +46,72 @@ void ClipRunner::warn(const std::string& text) {
     }
 }
 
+ClipId ClipRunner::idOf(Clip& clip) {
+    if (&clip == root_.get()) {
+        return 1;
+    }
+    if (!clip.scriptId) {
+        auto parent = clip.parent.lock();
+        if (!parent) {
+            return 0;
+        }
+        return idOf(*parent, clip.depth);
+    }
+    return clip.scriptId;
+}
+
+ClipId ClipRunner::idOf(Clip& parent, int depth) {
+    auto it = parent.list.find(depth);
+    if (it == parent.list.end()) {
+        return 0;
+    }
+    Instance& instance = it->second;
+    if (!instance.scriptId) {
+        instance.scriptId = nextId_++;
+        ids_[instance.scriptId] = Registered{parent.weak_from_this(), depth};
+        if (instance.clip) {
+            instance.clip->scriptId = instance.scriptId;
+        }
+    }
+    return instance.scriptId;
+}
+
+Placed ClipRunner::resolve(ClipId id) {
+    if (id == 1) {
+        return Placed{nullptr, nullptr, root_.get()};
+    }
+    auto it = ids_.find(id);
+    if (it == ids_.end()) {
+        return {};
+    }
+    auto parent = it->second.parent.lock();
+    if (!parent) {
+        ids_.erase(it);
+        return {};
+    }
+    auto found = parent->list.find(it->second.depth);
+    if (found == parent->list.end() || found->second.scriptId != id) {
+        ids_.erase(it);
+        return {};
+    }
+    return Placed{parent.get(), &found->second, found->second.clip.get()};
+}
+
 void ClipRunner::start(const std::shared_ptr<Clip>& clip) {
     clip->list.clear();
     clip->frame = -1;
     gotoFrame(clip, 0);
+}
+
+std::size_t ClipRunner::queueInitActions(const Frame& frame, std::size_t position) {
+    for (const InitAction& init : frame.initActions) {
+        if (root_ && initDone_.insert(init.spriteId).second) {
+            queue_.insert(queue_.begin() + static_cast<long>(std::min(position, queue_.size())),
+                          Queued{root_, &init.code, std::nullopt, nullptr});
+            ++position;
+        }
+    }
+    return position;
 }
 
 void ClipRunner::gotoFrame(const std::shared_ptr<Clip>& clip, int frame) {
@@ -61,19 +120,29 @@ void ClipRunner::gotoFrame(const std::shared_ptr<Clip>& clip, int frame) {
         return;
     }
     if (frame < clip->frame) {
+        for (auto& [depth, instance] : clip->list) {
+            unloadEvents(instance);
+        }
         clip->list.clear();
         clip->frame = -1;
     }
+    std::size_t position = queue_.size();
     for (int f = clip->frame + 1; f <= frame; ++f) {
-        for (const PlaceCommand& command :
-             clip->timeline->frames[static_cast<std::size_t>(f)].commands) {
+        const Frame& data = clip->timeline->frames[static_cast<std::size_t>(f)];
+        position = queueInitActions(data, position);
+        for (const PlaceCommand& command : data.commands) {
             apply(*clip, command);
         }
     }
     clip->frame = frame;
-    for (const auto& code : clip->timeline->frames[static_cast<std::size_t>(frame)].actions) {
-        queue_.emplace_back(clip, &code);
+    // the clip's own script runs before those of the clips it just placed
+    const auto& actions = clip->timeline->frames[static_cast<std::size_t>(frame)].actions;
+    std::vector<Queued> mine;
+    for (const auto& code : actions) {
+        mine.push_back(Queued{clip, &code, std::nullopt, nullptr});
     }
+    queue_.insert(queue_.begin() + static_cast<long>(std::min(position, queue_.size())),
+                  mine.begin(), mine.end());
 }
 
 void ClipRunner::tick(const std::shared_ptr<Clip>& clip) {
@@ -81,27 +150,144 @@ void ClipRunner::tick(const std::shared_ptr<Clip>& clip) {
         const int next = clip->frame + 1;
         gotoFrame(clip, next >= FrameCountOf(*clip) ? 0 : next);
     }
+    std::vector<std::shared_ptr<Clip>> children;
     for (auto& [depth, instance] : clip->list) {
         if (instance.clip && instance.placedInFrame != frameNumber_) {
-            tick(instance.clip);
+            children.push_back(instance.clip);
         }
+    }
+    for (const auto& child : children) {
+        tick(child);
+    }
+}
+
+void ClipRunner::queueEnterFrame(const std::shared_ptr<Clip>& clip) {
+    std::vector<std::pair<std::shared_ptr<Clip>, ClipActions>> children;
+    for (auto& [depth, instance] : clip->list) {
+        if (instance.clip && instance.clip->timeline) {
+            children.emplace_back(instance.clip, instance.clipActions);
+        }
+    }
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        queueEnterFrame(it->first);
+        queue_.push_back(Queued{it->first, nullptr, ClipEvent::EnterFrame, it->second});
+    }
+    if (clip == root_) {
+        queue_.push_back(Queued{clip, nullptr, ClipEvent::EnterFrame, nullptr});
     }
 }
 
 void ClipRunner::runQueuedActions() {
     int budget = MaxActionsPerFrame;
     while (!queue_.empty() && budget-- > 0) {
-        auto [weak, code] = queue_.front();
+        Queued item = std::move(queue_.front());
         queue_.pop_front();
-        if (auto clip = weak.lock()) {
-            ClipControl control(*this, clip);
-            RunSimpleActions(*code, control);
+        auto clip = item.clip.lock();
+        if (!clip || !events_) {
+            continue;
+        }
+        const ClipId id = idOf(*clip);
+        if (!id) {
+            continue;
+        }
+        if (item.code) {
+            events_->runActions(id, *item.code);
+        } else if (item.event) {
+            events_->clipEvent(id, *item.event, Matching(item.actions, BitOf(*item.event)));
         }
     }
     if (!queue_.empty()) {
         warn("frame actions kept jumping; the rest were dropped");
         queue_.clear();
     }
+}
+
+void ClipRunner::runNow(Clip& clip, const std::vector<std::uint8_t>& code) {
+    if (events_) {
+        if (const ClipId id = idOf(clip)) {
+            events_->runActions(id, code);
+        }
+    }
+}
+
+void ClipRunner::unloadEvents(Instance& instance) {
+    if (!instance.clip) {
+        return;
+    }
+    for (auto& [depth, child] : instance.clip->list) {
+        unloadEvents(child);
+    }
+    if (events_ && instance.scriptId) {
+        events_->clipEvent(instance.scriptId, ClipEvent::Unload,
+                           Matching(instance.clipActions, EventUnload));
+        events_->clipRemoved(instance.scriptId);
+    } else if (events_ && instance.clipActions) {
+        // reached by no script yet, but it has unload actions of its own
+        if (auto parent = instance.clip->parent.lock()) {
+            if (const ClipId id = idOf(*parent, instance.clip->depth)) {
+                events_->clipEvent(id, ClipEvent::Unload,
+                                   Matching(instance.clipActions, EventUnload));
+                events_->clipRemoved(id);
+            }
+        }
+    }
+}
+
+void ClipRunner::removeAt(Clip& clip, int depth) {
+    auto it = clip.list.find(depth);
+    if (it == clip.list.end()) {
+        return;
+    }
+    unloadEvents(it->second);
+    clip.list.erase(depth);
+}
+
+void ClipRunner::moveDepth(Clip& clip, int from, int to) {
+    auto a = clip.list.find(from);
+    if (a == clip.list.end() || from == to) {
+        return;
+    }
+    auto b = clip.list.find(to);
+    Instance moving = std::move(a->second);
+    clip.list.erase(a);
+    if (b != clip.list.end()) {
+        Instance other = std::move(b->second);
+        clip.list.erase(b);
+        adopt(clip, from, other);
+        clip.list.emplace(from, std::move(other));
+    }
+    adopt(clip, to, moving);
+    clip.list.emplace(to, std::move(moving));
+}
+
+void ClipRunner::adopt(Clip& parent, int depth, Instance& instance) {
+    if (instance.clip) {
+        instance.clip->parent = parent.weak_from_this();
+        instance.clip->depth = depth;
+    }
+    if (instance.scriptId) {
+        ids_[instance.scriptId] = Registered{parent.weak_from_this(), depth};
+    }
+}
+
+void ClipRunner::queueLoad(Instance& instance, std::size_t position) {
+    if (!instance.clip || !instance.clip->timeline) {
+        return;
+    }
+    std::vector<Queued> events;
+    for (ClipEvent e : {ClipEvent::Initialize, ClipEvent::Construct, ClipEvent::Load}) {
+        events.push_back(Queued{instance.clip, nullptr, e, instance.clipActions});
+    }
+    queue_.insert(queue_.begin() + static_cast<long>(std::min(position, queue_.size())),
+                  events.begin(), events.end());
+}
+
+Instance* ClipRunner::place(Clip& clip, int depth, Instance fresh, const std::string& name) {
+    removeAt(clip, depth);
+    fresh.name = name;
+    adopt(clip, depth, fresh);
+    auto [it, inserted] = clip.list.emplace(depth, std::move(fresh));
+    return &it->second;
 }
 
 bool ClipRunner::makeInstance(Instance& instance, std::uint16_t id, std::uint32_t epoch) {
@@ -138,7 +324,9 @@ bool ClipRunner::makeInstance(Instance& instance, std::uint16_t id, std::uint32_
     if (auto sprite = std::dynamic_pointer_cast<SpriteCharacter>(character)) {
         instance.clip = std::make_shared<Clip>();
         instance.clip->timeline = &sprite->timeline;
+        const std::size_t position = queue_.size();
         start(instance.clip);
+        queueLoad(instance, position);
     } else if (auto button = std::dynamic_pointer_cast<ButtonCharacter>(character)) {
         instance.clip = std::make_shared<Clip>();
         instance.clip->frame = 0;
@@ -151,6 +339,7 @@ bool ClipRunner::makeInstance(Instance& instance, std::uint16_t id, std::uint32_
             child.colorTransform = record.colorTransform;
             child.blendMode = record.blendMode;
             child.filters = record.filters;
+            adopt(*instance.clip, record.depth, child);
             instance.clip->list[record.depth] = std::move(child);
         }
     }
@@ -159,7 +348,7 @@ bool ClipRunner::makeInstance(Instance& instance, std::uint16_t id, std::uint32_
 
 void ClipRunner::apply(Clip& clip, const PlaceCommand& command) {
     if (command.remove) {
-        clip.list.erase(command.depth);
+        removeAt(clip, command.depth);
         return;
     }
     auto it = clip.list.find(command.depth);
@@ -177,6 +366,7 @@ void ClipRunner::apply(Clip& clip, const PlaceCommand& command) {
                 instance->epoch = replaced.epoch;
                 instance->clip = replaced.clip;
                 instance->placedInFrame = frameNumber_;
+                adopt(clip, command.depth, *instance);
             }
         }
     } else {
@@ -184,11 +374,11 @@ void ClipRunner::apply(Clip& clip, const PlaceCommand& command) {
             return;
         }
         Instance fresh;
+        fresh.clipActions = command.clipActions;
         if (!makeInstance(fresh, *command.characterId, command.epoch)) {
             return;
         }
-        clip.list[command.depth] = std::move(fresh);
-        instance = &clip.list[command.depth];
+        instance = place(clip, command.depth, std::move(fresh), command.name);
     }
     if (command.matrix) {
         instance->matrix = *command.matrix;

@@ -4,10 +4,14 @@
 
 #include "player/engine/characters/Characters.h"
 #include "player/engine/characters/Timeline.h"
+#include "player/engine/script/ScriptEvents.h"
 
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <optional>
+#include <set>
+#include <unordered_map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -65,13 +69,25 @@ struct Instance {
     std::shared_ptr<Clip> clip;      // sprites and buttons
     std::uint64_t placedInFrame = 0; // the runner's frame number at placement
     LiveCount counted;               // against MaxLiveInstances while it has a character
+    ClipId scriptId = 0;             // given when scripts first reach it
+    ClipActions clipActions;
 };
 
-struct Clip {
+struct Clip : std::enable_shared_from_this<Clip> {
     const Timeline* timeline = nullptr; // none for buttons
     int frame = -1;
     bool playing = true;
     std::map<int, Instance> list;
+    std::weak_ptr<Clip> parent;
+    int depth = 0;
+    ClipId scriptId = 0;
+};
+
+// Where a script id leads: the clip holding it, the instance and its own clip (if any).
+struct Placed {
+    Clip* parent = nullptr;
+    Instance* instance = nullptr;
+    Clip* clip = nullptr;
 };
 
 // Runs clips against a dictionary: frame moves, placement, and the frame actions.
@@ -99,14 +115,48 @@ public:
     // Drops queued actions (a seek shows a frame without running its script).
     void dropQueuedActions() { queue_.clear(); }
 
-private:
-    void apply(Clip& clip, const PlaceCommand& command);
+    // Scripts: who runs them, and the ids scripts know clips and instances by.
+    void setScripts(ScriptEvents* events) { events_ = events; }
+    void queueEnterFrame(const std::shared_ptr<Clip>& clip);
+    ClipId idOf(Clip& clip);
+    ClipId idOf(Clip& parent, int depth);
+    Placed resolve(ClipId id);
+    void setRoot(const std::shared_ptr<Clip>& root) { root_ = root; }
+    const std::shared_ptr<Clip>& root() const { return root_; }
+    const Dictionary& dictionary() const { return dictionary_; }
+    // Places a character (or a prepared instance) at a depth of a clip, as a script does.
+    Instance* place(Clip& clip, int depth, Instance fresh, const std::string& name);
     bool makeInstance(Instance& instance, std::uint16_t id, std::uint32_t epoch);
+    void removeAt(Clip& clip, int depth);
+    void moveDepth(Clip& clip, int from, int to);
+    void runNow(Clip& clip, const std::vector<std::uint8_t>& code);
+
+private:
+    struct Queued {
+        std::weak_ptr<Clip> clip;
+        const std::vector<std::uint8_t>* code = nullptr; // a frame script, or
+        std::optional<ClipEvent> event;                  // a clip event
+        ClipActions actions;
+    };
+    struct Registered {
+        std::weak_ptr<Clip> parent;
+        int depth = 0;
+    };
+    void apply(Clip& clip, const PlaceCommand& command);
     void warn(const std::string& text);
+    void adopt(Clip& parent, int depth, Instance& instance);
+    void queueLoad(Instance& instance, std::size_t position);
+    void unloadEvents(Instance& instance);
+    std::size_t queueInitActions(const Frame& frame, std::size_t position);
 
     const Dictionary& dictionary_;
     std::vector<std::string>& warnings_;
-    std::deque<std::pair<std::weak_ptr<Clip>, const std::vector<std::uint8_t>*>> queue_;
+    std::deque<Queued> queue_;
+    ScriptEvents* events_ = nullptr;
+    std::shared_ptr<Clip> root_;
+    std::unordered_map<ClipId, Registered> ids_;
+    ClipId nextId_ = 2; // 1 is the main timeline
+    std::set<std::uint16_t> initDone_;
     int nesting_ = 0;
     std::uint64_t frameNumber_ = 0;
     std::shared_ptr<std::int64_t> liveInstances_ = std::make_shared<std::int64_t>(0);

@@ -86,3 +86,16 @@ int Timeline::frameOfLabel(const std::string& label) const {
 }
 
 } // namespace quillon::engine
+
+namespace quillon::engine {
+
+std::string AsciiLowerName(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c + 32);
+        }
+    }
+    return text;
+}
+
+} // namespace quillon::engine

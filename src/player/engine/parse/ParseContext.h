@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <set>
 #include <span>
@@ -30,10 +31,14 @@ struct ParseContext {
     std::vector<std::string> warnings;
     std::set<std::string> warned;
     std::int64_t bitmapPixels = 0; // decoded so far, against MaxMovieBitmapPixels
+    std::map<std::string, std::uint16_t> exports; // lower-cased export name -> character id
 
     // Records a warning once per text; the list stays short on badly damaged files.
     void warn(const std::string& text);
 };
+
+// Export names are matched without regard to case.
+std::string AsciiLowerName(std::string text);
 
 struct Tag {
     int code = 0;

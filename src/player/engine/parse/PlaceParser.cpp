@@ -6,7 +6,32 @@ namespace quillon::engine {
 
 namespace {
 
-void ReadPlace2Flags(BitReader& in, const Tag& tag, PlaceCommand& cmd) {
+// The clip actions at the end of PlaceObject2/3: event masks are 16 bits before
+// version 6, 32 bits from then on.
+ClipActions ReadClipActions(BitReader& in, int version) {
+    auto actions = std::make_shared<std::vector<ClipAction>>();
+    in.u16();
+    const auto eventMask = [&] { return version >= 6 ? in.u32() : std::uint32_t{in.u16()}; };
+    eventMask();
+    while (!in.atEnd() && !in.overrun()) {
+        ClipAction action;
+        action.events = eventMask();
+        if (action.events == 0 || in.overrun()) {
+            break;
+        }
+        std::size_t size = in.u32();
+        if (action.events & (1u << 17)) {
+            in.u8(); // key code of a key press
+            size = size > 0 ? size - 1 : 0;
+        }
+        const auto code = in.take(std::min(size, in.remaining()));
+        action.code.assign(code.begin(), code.end());
+        actions->push_back(std::move(action));
+    }
+    return actions;
+}
+
+void ReadPlace2Flags(BitReader& in, const Tag& tag, PlaceCommand& cmd, int version) {
     const std::uint8_t flags = in.u8();
     std::uint8_t flags2 = 0;
     if (tag.code == tags::PlaceObject3) {
@@ -49,6 +74,12 @@ void ReadPlace2Flags(BitReader& in, const Tag& tag, PlaceCommand& cmd) {
     if (flags2 & 0x20) {
         cmd.visible = in.u8() != 0;
     }
+    if (flags2 & 0x40) {
+        in.u32(); // opaque background colour
+    }
+    if ((flags & 0x80) && !in.overrun()) {
+        cmd.clipActions = ReadClipActions(in, version);
+    }
 }
 
 } // namespace
@@ -76,7 +107,7 @@ PlaceCommand ParsePlaceCommand(const Tag& tag, const ParseContext& context) {
         cmd.depth = in.u16();
         break;
     default:
-        ReadPlace2Flags(in, tag, cmd);
+        ReadPlace2Flags(in, tag, cmd, context.version);
         break;
     }
     return cmd;

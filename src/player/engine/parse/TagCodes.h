@@ -33,6 +33,7 @@ enum : int {
     FrameLabel = 43,
     DefineMorphShape = 46,
     DefineFont2 = 48,
+    ExportAssets = 56,
     DoInitAction = 59,
     DefineVideoStream = 60,
     VideoFrame = 61,

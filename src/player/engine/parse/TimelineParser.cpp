@@ -12,9 +12,22 @@ namespace {
 
 // Tags the engine has no use for; skipped without a word.
 const std::set<int> QuietTags = {
-    14, 15, 18, 19, 24, 41, 45, 56, 57, 58, 63, 64, 65, 66, 69, 71, 72, 73, 74,
-    76, 77, 78, 82, 86, 87, 88, 89, 91, 93, 3,  59, 17, 23, 25, 16, 40, 42, 255,
+    14, 15, 18, 19, 24, 41, 45, 57, 58, 63, 64, 65, 66, 69, 71, 72, 73, 74,
+    76, 77, 78, 82, 86, 87, 88, 89, 91, 93, 3,  17, 23, 25, 16, 40, 42, 255,
 };
+
+// Names under which attachMovie finds symbols.
+void ReadExports(const Tag& tag, ParseContext& context) {
+    BitReader in(tag.body);
+    const std::uint16_t count = in.u16();
+    for (std::uint16_t i = 0; i < count && !in.overrun(); ++i) {
+        const std::uint16_t id = in.u16();
+        const std::string name = in.string();
+        if (!in.overrun()) {
+            context.exports[AsciiLowerName(name)] = id;
+        }
+    }
+}
 
 void ParseSprite(const Tag& tag, ParseContext& context, int depth) {
     BitReader in(tag.body);
@@ -134,6 +147,16 @@ void ParseTimeline(std::span<const std::uint8_t> body, ParseContext& context, Ti
             case tags::DoAction:
                 frame.actions.emplace_back(tag.body.begin(), tag.body.end());
                 break;
+            case tags::DoInitAction:
+                if (tag.body.size() >= 2) {
+                    frame.initActions.push_back(
+                        InitAction{static_cast<std::uint16_t>(tag.body[0] | (tag.body[1] << 8)),
+                                   std::vector<std::uint8_t>(tag.body.begin() + 2, tag.body.end())});
+                }
+                break;
+            case tags::ExportAssets:
+                ReadExports(tag, context);
+                break;
             case tags::SetBackgroundColor:
                 if (depth == 0 && tag.body.size() >= 3 && !context.background) {
                     context.background = QColor(tag.body[0], tag.body[1], tag.body[2]);
@@ -148,7 +171,8 @@ void ParseTimeline(std::span<const std::uint8_t> body, ParseContext& context, Ti
             context.warn("tag " + std::to_string(tag.code) + " skipped: " + error.what());
         }
     }
-    if (!frame.commands.empty() || !frame.actions.empty() || timeline.frames.empty()) {
+    if (!frame.commands.empty() || !frame.actions.empty() || !frame.initActions.empty() ||
+        timeline.frames.empty()) {
         timeline.frames.push_back(std::move(frame));
     }
     if (!ended && depth == 0) {
