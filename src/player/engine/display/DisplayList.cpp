@@ -177,25 +177,37 @@ void ClipRunner::queueEnterFrame(const std::shared_ptr<Clip>& clip) {
     }
 }
 
+void ClipRunner::runItem(Queued& item) {
+    auto clip = item.clip.lock();
+    if (!clip || !events_) {
+        return;
+    }
+    const ClipId id = idOf(*clip);
+    if (!id) {
+        return;
+    }
+    if (item.code) {
+        events_->runActions(id, *item.code);
+    } else if (item.event) {
+        events_->clipEvent(id, *item.event, Matching(item.actions, BitOf(*item.event)));
+    }
+}
+
 void ClipRunner::runQueuedActions() {
     int budget = MaxActionsPerFrame;
-    while (!queue_.empty() && budget-- > 0) {
-        Queued item = std::move(queue_.front());
-        queue_.pop_front();
-        auto clip = item.clip.lock();
-        if (!clip || !events_) {
-            continue;
+    while (budget-- > 0) {
+        std::deque<Queued>& from = !initialize_.empty() ? initialize_
+                                   : !construct_.empty() ? construct_
+                                                         : queue_;
+        if (from.empty()) {
+            break;
         }
-        const ClipId id = idOf(*clip);
-        if (!id) {
-            continue;
-        }
-        if (item.code) {
-            events_->runActions(id, *item.code);
-        } else if (item.event) {
-            events_->clipEvent(id, *item.event, Matching(item.actions, BitOf(*item.event)));
-        }
+        Queued item = std::move(from.front());
+        from.pop_front();
+        runItem(item);
     }
+    initialize_.clear();
+    construct_.clear();
     if (!queue_.empty()) {
         warn("frame actions kept jumping; the rest were dropped");
         queue_.clear();
@@ -270,16 +282,17 @@ void ClipRunner::adopt(Clip& parent, int depth, Instance& instance) {
     }
 }
 
-void ClipRunner::queueLoad(Instance& instance, std::size_t position) {
+void ClipRunner::queueLoad(Instance& instance, const Positions& at) {
     if (!instance.clip || !instance.clip->timeline) {
         return;
     }
-    std::vector<Queued> events;
-    for (ClipEvent e : {ClipEvent::Initialize, ClipEvent::Construct, ClipEvent::Load}) {
-        events.push_back(Queued{instance.clip, nullptr, e, instance.clipActions});
-    }
-    queue_.insert(queue_.begin() + static_cast<long>(std::min(position, queue_.size())),
-                  events.begin(), events.end());
+    const auto insert = [&](std::deque<Queued>& queue, std::size_t position, ClipEvent event) {
+        queue.insert(queue.begin() + static_cast<long>(std::min(position, queue.size())),
+                     Queued{instance.clip, nullptr, event, instance.clipActions});
+    };
+    insert(initialize_, at.initialize, ClipEvent::Initialize);
+    insert(construct_, at.construct, ClipEvent::Construct);
+    insert(queue_, at.queue, ClipEvent::Load);
 }
 
 Instance* ClipRunner::place(Clip& clip, int depth, Instance fresh, const std::string& name) {
@@ -324,9 +337,9 @@ bool ClipRunner::makeInstance(Instance& instance, std::uint16_t id, std::uint32_
     if (auto sprite = std::dynamic_pointer_cast<SpriteCharacter>(character)) {
         instance.clip = std::make_shared<Clip>();
         instance.clip->timeline = &sprite->timeline;
-        const std::size_t position = queue_.size();
+        const Positions at = positions();
         start(instance.clip);
-        queueLoad(instance, position);
+        queueLoad(instance, at);
     } else if (auto button = std::dynamic_pointer_cast<ButtonCharacter>(character)) {
         instance.clip = std::make_shared<Clip>();
         instance.clip->frame = 0;

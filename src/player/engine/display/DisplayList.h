@@ -113,7 +113,11 @@ public:
     // Runs the actions queued by frames entered so far.
     void runQueuedActions();
     // Drops queued actions (a seek shows a frame without running its script).
-    void dropQueuedActions() { queue_.clear(); }
+    void dropQueuedActions() {
+        queue_.clear();
+        initialize_.clear();
+        construct_.clear();
+    }
 
     // Scripts: who runs them, and the ids scripts know clips and instances by.
     void setScripts(ScriptEvents* events) { events_ = events; }
@@ -145,13 +149,19 @@ private:
     void apply(Clip& clip, const PlaceCommand& command);
     void warn(const std::string& text);
     void adopt(Clip& parent, int depth, Instance& instance);
-    void queueLoad(Instance& instance, std::size_t position);
+    struct Positions {
+        std::size_t queue, initialize, construct;
+    };
+    Positions positions() const { return {queue_.size(), initialize_.size(), construct_.size()}; }
+    void queueLoad(Instance& instance, const Positions& at);
+    void runItem(Queued& item);
     void unloadEvents(Instance& instance);
     std::size_t queueInitActions(const Frame& frame, std::size_t position);
 
     const Dictionary& dictionary_;
     std::vector<std::string>& warnings_;
     std::deque<Queued> queue_;
+    std::deque<Queued> initialize_, construct_; // run before the queue, in placement order
     ScriptEvents* events_ = nullptr;
     std::shared_ptr<Clip> root_;
     std::unordered_map<ClipId, Registered> ids_;

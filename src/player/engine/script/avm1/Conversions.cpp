@@ -19,11 +19,11 @@ double Vm::toNumber(const Value& v) {
     case Type::Number: return v.n;
     case Type::String: return StringToNumber(*v.s, version_);
     case Type::Object: {
-        if (v.o->kind == Kind::Clip && !v.o->native) {
-            return NaN;
-        }
         const Value p = toPrimitive(v);
-        return p.isObject() ? NaN : toNumber(p);
+        if (p.isObject()) {
+            return version_ >= 7 ? NaN : 0.0;
+        }
+        return toNumber(p);
     }
     }
     return NaN;
@@ -73,6 +73,9 @@ bool Vm::toBool(const Value& v) {
 Value Vm::toPrimitive(const Value& v, bool preferString) {
     if (!v.isObject()) {
         return v;
+    }
+    if (v.o->kind == Kind::Clip && host_.exists(v.o->clip)) {
+        return Value(targetPath(v.o->clip, false));
     }
     const char* first = preferString || v.o->kind == Kind::Date ? "toString" : "valueOf";
     const char* second = preferString || v.o->kind == Kind::Date ? "valueOf" : "toString";

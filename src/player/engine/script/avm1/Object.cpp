@@ -29,14 +29,34 @@ Property* Object::find(std::string_view name) {
 const Property* Object::find(std::string_view name) const {
     if (index_) {
         auto it = index_->find(key(name));
-        return it == index_->end() ? nullptr : &properties_[it->second];
+        return it == index_->end() || hidden(properties_[it->second]) ? nullptr
+                                                                      : &properties_[it->second];
     }
     for (const Property& p : properties_) {
+        if (caseSensitive_ ? p.name == name : EqualsIgnoringCase(p.name, name)) {
+            return hidden(p) ? nullptr : &p;
+        }
+    }
+    return nullptr;
+}
+
+Property* Object::findAny(std::string_view name) {
+    for (Property& p : properties_) {
         if (caseSensitive_ ? p.name == name : EqualsIgnoringCase(p.name, name)) {
             return &p;
         }
     }
     return nullptr;
+}
+
+std::uint16_t HiddenFlagsFor(int version) {
+    std::uint16_t mask = 0;
+    if (version < 6) mask |= FromVersion6;
+    if (version < 7) mask |= FromVersion7;
+    if (version < 8) mask |= FromVersion8;
+    if (version < 9) mask |= FromVersion9;
+    if (version < 10) mask |= FromVersion10;
+    return mask;
 }
 
 void Object::put(std::string_view name, Value value) {
@@ -49,8 +69,8 @@ void Object::put(std::string_view name, Value value) {
     define(name, std::move(value), 0);
 }
 
-void Object::define(std::string_view name, Value value, std::uint8_t flags) {
-    if (Property* p = find(name)) {
+void Object::define(std::string_view name, Value value, std::uint16_t flags) {
+    if (Property* p = findAny(name)) {
         p->value = std::move(value);
         p->flags = flags;
         p->getter = p->setter = nullptr;

@@ -14,18 +14,26 @@
 
 namespace quillon::engine::avm1 {
 
-enum PropertyFlag : std::uint8_t {
+enum PropertyFlag : std::uint16_t {
     DontEnum = 1,
     DontDelete = 2,
     ReadOnly = 4,
+    // Seen only from a version on: hidden below 6, 7, 8, 9 and 10.
+    FromVersion6 = 0x80,
+    FromVersion7 = 0x100,
+    FromVersion8 = 0x1000,
+    FromVersion9 = 0x2000,
+    FromVersion10 = 0x4000,
 };
+// The version flags that hide a property from movies of a version.
+std::uint16_t HiddenFlagsFor(int version);
 
 struct Property {
     std::string name;
     Value value;
     Object* getter = nullptr; // from addProperty
     Object* setter = nullptr;
-    std::uint8_t flags = 0;
+    std::uint16_t flags = 0;
 };
 
 enum class Kind : std::uint8_t { Plain, Function, Array, Boxed, Date, Clip, Super, Activation };
@@ -51,7 +59,8 @@ using NativeFn = Value (*)(Vm&, CallInfo&);
 
 class Object {
 public:
-    explicit Object(bool caseSensitive) : caseSensitive_(caseSensitive) {}
+    Object(bool caseSensitive, std::uint16_t hidden)
+        : caseSensitive_(caseSensitive), hidden_(hidden) {}
 
     Kind kind = Kind::Plain;
     Object* proto = nullptr;
@@ -80,9 +89,13 @@ public:
 
     Property* find(std::string_view name);
     const Property* find(std::string_view name) const;
+    // The same, hidden ones included.
+    Property* findAny(std::string_view name);
     // Sets an own property, creating it at the end when missing; read-only ones stay.
     void put(std::string_view name, Value value);
-    void define(std::string_view name, Value value, std::uint8_t flags = DontEnum);
+    void define(std::string_view name, Value value, std::uint16_t flags = DontEnum);
+    // A property the version flags hide is not there for this movie.
+    bool hidden(const Property& p) const { return (p.flags & hidden_) != 0; }
     bool remove(std::string_view name);
     std::vector<Property>& properties() { return properties_; }
     const std::vector<Property>& properties() const { return properties_; }
@@ -96,6 +109,7 @@ private:
     void reindex();
 
     bool caseSensitive_;
+    std::uint16_t hidden_;
     std::vector<Property> properties_;
     std::unique_ptr<std::unordered_map<std::string, std::uint32_t>> index_;
 };

@@ -275,7 +275,7 @@ std::vector<std::string> Vm::enumerate(Object* obj) {
     for (Object* p = obj; p && guard < MaxChain; p = p->proto, ++guard) {
         const auto& props = p->properties();
         for (auto it = props.rbegin(); it != props.rend(); ++it) {
-            add(it->name, it->flags & DontEnum);
+            add(it->name, (it->flags & DontEnum) || p->hidden(*it));
         }
         if (p->kind == Kind::Array) {
             for (std::size_t i = p->elements.size(); i-- > 0;) {

@@ -125,6 +125,15 @@ double StringToNumber(std::string_view text, int version) {
         }
         return value;
     }
+    // A leading zero with octal digits only reads as octal, as the player does.
+    if (text.size() > 1 && text[0] == '0' &&
+        text.find_first_not_of("01234567") == std::string_view::npos) {
+        double value = 0;
+        for (char c : text) {
+            value = value * 8 + (c - '0');
+        }
+        return value;
+    }
     // Only plain decimal forms: no "inf", "nan" or hex floats.
     for (char c : text) {
         if (!((c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' ||

@@ -25,7 +25,7 @@ Object* Vm::allocate() {
                               " objects"};
         }
     }
-    objects_.push_back(std::make_unique<Object>(caseSensitive()));
+    objects_.push_back(std::make_unique<Object>(caseSensitive(), HiddenFlagsFor(version_)));
     return objects_.back().get();
 }
 

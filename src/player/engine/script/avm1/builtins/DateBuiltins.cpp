@@ -106,8 +106,8 @@ Value DateUtc(Vm& vm, CallInfo& c) {
 
 Value DateGet(Vm&, CallInfo& c) {
     const double t = TimeOf(c);
-    if (std::isnan(t)) {
-        return Value(t);
+    if (!(std::fabs(t) <= 8.64e15)) {
+        return Value(std::nan(""));
     }
     const Parts p = Split(t);
     switch (c.callee->magic) {
@@ -147,7 +147,7 @@ Value DateSet(Vm& vm, CallInfo& c) {
 
 Value DateToString(Vm&, CallInfo& c) {
     const double t = TimeOf(c);
-    if (std::isnan(t)) {
+    if (!(std::fabs(t) <= 8.64e15)) {
         return Value("Invalid Date");
     }
     static const char* days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};

@@ -241,7 +241,7 @@ void InstallGlobalFunctions(Vm& vm) {
     vm.method(g, "updateAfterEvent", Nothing);
     g->define("NaN", Value(NaN), DontEnum);
     g->define("Infinity", Value(std::numeric_limits<double>::infinity()), DontEnum);
-    Object* broadcaster = vm.newObject();
+    Object* broadcaster = vm.newNative(Nothing);
     g->define("AsBroadcaster", Value(broadcaster), DontEnum);
     vm.method(broadcaster, "initialize", BroadcasterInitialize);
     vm.method(broadcaster, "addListener", AddListener);

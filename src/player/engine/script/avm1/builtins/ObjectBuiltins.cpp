@@ -146,8 +146,8 @@ Value ErrorToString(Vm& vm, CallInfo& c) {
 }
 
 void SetFlagsOn(Object* o, const std::string& name, int set, int clear) {
-    if (Property* p = o->find(name)) {
-        p->flags = static_cast<std::uint8_t>((p->flags & ~clear | set) & 7);
+    if (Property* p = o->findAny(name)) {
+        p->flags = static_cast<std::uint16_t>((p->flags & ~clear) | set);
     }
 }
 
@@ -162,7 +162,7 @@ Value SetPropFlags(Vm& vm, CallInfo& c) {
     const Value names = c.arg(1);
     if (names.isNull() || names.isUndefined()) {
         for (Property& p : o->properties()) {
-            p.flags = static_cast<std::uint8_t>((p.flags & ~clear | set) & 7);
+            p.flags = static_cast<std::uint16_t>((p.flags & ~clear) | set);
         }
     } else if (names.isObject() && names.o->kind == Kind::Array) {
         for (const Value& n : names.o->elements) {
@@ -227,7 +227,7 @@ void InstallObjectBuiltins(Vm& vm) {
 void InstallBuiltins(Vm& vm) {
     vm.objectProto = vm.newObject(nullptr);
     vm.functionProto = vm.newObject(vm.objectProto);
-    vm.global = vm.newObject(vm.objectProto);
+    vm.global = vm.newObject(nullptr); // bare: no Object.prototype behind it
     InstallObjectBuiltins(vm);
     InstallGlobalFunctions(vm);
     InstallNumberBuiltins(vm);
