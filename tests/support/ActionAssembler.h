@@ -40,6 +40,9 @@ struct Null {};
 using PushValue = std::variant<std::string, const char*, double, int, bool, Null, Undefined, Register>;
 
 struct FunctionSpec {
+    FunctionSpec(std::string n = {}, std::vector<std::pair<std::uint8_t, std::string>> p = {},
+                 std::uint8_t regs = 0, std::uint16_t f = 0, bool two = false)
+        : name(std::move(n)), params(std::move(p)), registerCount(regs), flags(f), v2(two) {}
     std::string name;
     std::vector<std::pair<std::uint8_t, std::string>> params; // register (0: by name), name
     std::uint8_t registerCount = 0;

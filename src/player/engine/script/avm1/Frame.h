@@ -37,6 +37,8 @@ Outcome RunRange(Vm& vm, Frame& frame, std::uint32_t pc, std::uint32_t end);
 
 // Helpers the loop uses, grouped by what they act on.
 Value GetVariable(Vm& vm, Frame& frame, std::string_view name);
+// A function by name for CallFunction, and the `this` it runs with.
+Value GetFunction(Vm& vm, Frame& frame, std::string_view name, Value& thisValue);
 void SetVariable(Vm& vm, Frame& frame, std::string_view name, Value value);
 void DefineLocal(Vm& vm, Frame& frame, std::string_view name, Value value);
 bool DeleteVariable(Vm& vm, Frame& frame, std::string_view name);

@@ -199,11 +199,12 @@ bool ExecObjectAction(Vm& vm, Frame& frame, const Instr& in) {
         const Value name = vm.pop();
         const std::vector<Value> args = PopArgs(vm);
         const std::string key = vm.toString(name);
-        const Value fn = GetVariable(vm, frame, key);
+        Value thisValue;
+        const Value fn = GetFunction(vm, frame, key, thisValue);
         if (!fn.isObject() || !fn.o->isFunction()) {
             vm.warn("called " + key + ", which is not a function");
         }
-        vm.push(vm.call(fn, Value(), args));
+        vm.push(vm.call(fn, thisValue, args));
         return true;
     }
     case 0x52: CallMethodAction(vm); return true;

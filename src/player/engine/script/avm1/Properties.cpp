@@ -273,19 +273,17 @@ std::vector<std::string> Vm::enumerate(Object* obj) {
     };
     int guard = 0;
     for (Object* p = obj; p && guard < MaxChain; p = p->proto, ++guard) {
-        const auto& props = p->properties();
-        for (auto it = props.rbegin(); it != props.rend(); ++it) {
-            add(it->name, (it->flags & DontEnum) || p->hidden(*it));
-        }
         if (p->kind == Kind::Array) {
-            for (std::size_t i = p->elements.size(); i-- > 0;) {
+            for (std::size_t i = 0; i < p->elements.size(); ++i) {
                 add(std::to_string(i), false);
             }
         }
+        for (const Property& prop : p->properties()) {
+            add(prop.name, (prop.flags & DontEnum) || p->hidden(prop));
+        }
         if (p == obj && p->kind == Kind::Clip && host_.exists(p->clip)) {
-            const std::vector<ClipId> children = host_.children(p->clip);
-            for (auto it = children.rbegin(); it != children.rend(); ++it) {
-                add(host_.name(*it), false);
+            for (const ClipId child : host_.children(p->clip)) {
+                add(host_.name(child), false);
             }
         }
     }

@@ -103,6 +103,27 @@ bool SplitPath(Vm& vm, Frame& frame, std::string_view name, Value& object, std::
 
 } // namespace
 
+Value GetFunction(Vm& vm, Frame& frame, std::string_view name, Value& thisValue) {
+    thisValue = Value();
+    if (name.find_first_of(":./") != std::string_view::npos) {
+        return GetVariable(vm, frame, name);
+    }
+    Value out;
+    if (SpecialName(vm, frame, name, out)) {
+        return out;
+    }
+    for (const Scope* s = frame.scope.get(); s; s = s->parent.get()) {
+        if (s->object && vm.has(s->object, name)) {
+            // a function found on a clip or a with-object runs with it as `this`
+            if (s->object != vm.global && s->object->kind != Kind::Activation) {
+                thisValue = Value(s->object);
+            }
+            return vm.getOf(s->object, name, Value(s->object));
+        }
+    }
+    return Value();
+}
+
 Value GetVariable(Vm& vm, Frame& frame, std::string_view name) {
     if (name.find_first_of(":./") == std::string_view::npos) {
         return LookupSimple(vm, frame, name);

@@ -26,7 +26,7 @@ struct ScriptAbort {
 };
 
 struct VmLimits {
-    std::int64_t stepsPerFrame = 20'000'000; // about a second here
+    std::int64_t stepsPerFrame = 100'000'000; // about a second here
     int maxCallDepth = 256;
     std::size_t maxStringLength = 16u << 20;
     std::size_t maxArrayLength = 4u << 20;
