@@ -32,7 +32,11 @@ struct MovieEngine::State {
 void MovieEngine::startScripts(State& state) const {
     const ScriptOptions& options = scriptOptions_;
     state.stage = std::make_unique<ScriptStage>(*state.runner, state.context.exports);
-    state.scripts = std::make_unique<avm1::Runner>(*state.stage, state.header.version);
+    avm1::VmLimits limits;
+    if (options.stepsPerFrame > 0) {
+        limits.stepsPerFrame = options.stepsPerFrame;
+    }
+    state.scripts = std::make_unique<avm1::Runner>(*state.stage, state.header.version, limits);
     avm1::Vm& vm = state.scripts->vm();
     vm.random.seed(options.seed);
     vm.dateMs = options.dateMs;
