@@ -95,7 +95,7 @@ void InitObject(Vm& vm) {
 }
 
 void EnumerateAction(Vm& vm, const Value& target) {
-    vm.push(Value::null());
+    vm.push(Value()); // the end marker the loop stops at
     Object* object = target.isObject() ? target.o : nullptr;
     if (!object) {
         return;
