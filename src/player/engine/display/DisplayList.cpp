@@ -9,6 +9,13 @@ namespace {
 // A script that keeps jumping must not hold the frame forever.
 constexpr int MaxActionsPerFrame = 100000;
 
+// A placement sets what it gives and leaves the rest as it was.
+template <class T> void Take(T& field, const std::optional<T>& given) {
+    if (given) {
+        field = *given;
+    }
+}
+
 int FrameCountOf(const Clip& clip) {
     return clip.timeline ? static_cast<int>(clip.timeline->frames.size()) : 1;
 }
@@ -393,27 +400,13 @@ void ClipRunner::apply(Clip& clip, const PlaceCommand& command) {
         }
         instance = place(clip, command.depth, std::move(fresh), command.name);
     }
-    if (command.matrix) {
-        instance->matrix = *command.matrix;
-    }
-    if (command.colorTransform) {
-        instance->colorTransform = *command.colorTransform;
-    }
-    if (command.ratio) {
-        instance->ratio = *command.ratio;
-    }
-    if (command.clipDepth) {
-        instance->clipDepth = *command.clipDepth;
-    }
-    if (command.blendMode) {
-        instance->blendMode = *command.blendMode;
-    }
-    if (command.filters) {
-        instance->filters = *command.filters;
-    }
-    if (command.visible) {
-        instance->visible = *command.visible;
-    }
+    Take(instance->matrix, command.matrix);
+    Take(instance->colorTransform, command.colorTransform);
+    Take(instance->ratio, command.ratio);
+    Take(instance->clipDepth, command.clipDepth);
+    Take(instance->blendMode, command.blendMode);
+    Take(instance->filters, command.filters);
+    Take(instance->visible, command.visible);
     if (!command.name.empty()) {
         instance->name = command.name;
     }

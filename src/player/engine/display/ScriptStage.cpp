@@ -33,20 +33,7 @@ QRectF LocalBounds(const Instance& instance, int nesting) {
     if (instance.clip) {
         return ListBounds(*instance.clip, nesting);
     }
-    const Character* c = instance.character.get();
-    if (auto* shape = dynamic_cast<const ShapeCharacter*>(c)) {
-        return shape->shape.bounds;
-    }
-    if (auto* edit = dynamic_cast<const EditTextCharacter*>(c)) {
-        return edit->bounds;
-    }
-    if (auto* text = dynamic_cast<const TextCharacter*>(c)) {
-        return text->matrix.mapRect(text->bounds);
-    }
-    if (auto* morph = dynamic_cast<const MorphCharacter*>(c)) {
-        return morph->startBounds;
-    }
-    return {};
+    return instance.character ? instance.character->bounds(instance.ratio) : QRectF();
 }
 
 struct Decomposed {
@@ -287,7 +274,7 @@ ClipId ScriptStage::createEmpty(ClipId parent, const std::string& name, int dept
 ClipId ScriptStage::createText(ClipId parent, const std::string& name, int depth,
                                const ClipBounds& bounds) {
     auto edit = std::make_shared<EditTextCharacter>();
-    edit->bounds = QRectF(0, 0, bounds.xMax - bounds.xMin, bounds.yMax - bounds.yMin);
+    edit->area = QRectF(0, 0, bounds.xMax - bounds.xMin, bounds.yMax - bounds.yMin);
     Instance fresh;
     fresh.character = edit;
     fresh.matrix = QTransform::fromTranslate(bounds.xMin, bounds.yMin);

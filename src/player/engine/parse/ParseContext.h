@@ -1,6 +1,7 @@
 #pragma once
 // What the tag parsers share while one movie is read.
 
+#include "codec/swf/TagStream.h"
 #include "player/engine/characters/Characters.h"
 
 #include <QColor>
@@ -37,12 +38,9 @@ struct ParseContext {
     void warn(const std::string& text);
 };
 
+using swf::Tag;
+
 // Export names are matched without regard to case.
 std::string AsciiLowerName(std::string text);
-
-struct Tag {
-    int code = 0;
-    std::span<const std::uint8_t> body;
-};
 
 } // namespace quillon::engine

@@ -1,14 +1,24 @@
-#include "player/engine/parse/Records.h"
-#include "player/engine/parse/TagCodes.h"
+#include "codec/swf/TagCodes.h"
+#include "player/engine/parse/RecordReaders.h"
 #include "player/engine/parse/TimelineParser.h"
 
 namespace quillon::engine {
 
 namespace {
 
+// The flags of PlaceObject2, and the second flag byte of PlaceObject3.
+constexpr std::uint8_t Move = 0x01, HasCharacter = 0x02, HasMatrix = 0x04;
+constexpr std::uint8_t HasColorTransform = 0x08, HasRatio = 0x10, HasName = 0x20;
+constexpr std::uint8_t HasClipDepth = 0x40;
+constexpr std::uint8_t HasFilters = 0x01, HasBlendMode = 0x02, HasCacheAsBitmap = 0x04;
+constexpr std::uint8_t HasClassName = 0x08, HasImage = 0x10, HasVisible = 0x20;
+
+constexpr std::uint8_t HasClipActions = 0x80, HasOpaqueBackground = 0x40;
+constexpr std::uint32_t KeyPressEvent = 1u << 17;
+
 // The clip actions at the end of PlaceObject2/3: event masks are 16 bits before
 // version 6, 32 bits from then on.
-ClipActions ReadClipActions(BitReader& in, int version) {
+ClipActions ReadClipActions(swf::BitReader& in, int version) {
     auto actions = std::make_shared<std::vector<ClipAction>>();
     in.u16();
     const auto eventMask = [&] { return version >= 6 ? in.u32() : std::uint32_t{in.u16()}; };
@@ -20,7 +30,7 @@ ClipActions ReadClipActions(BitReader& in, int version) {
             break;
         }
         std::size_t size = in.u32();
-        if (action.events & (1u << 17)) {
+        if (action.events & KeyPressEvent) {
             in.u8(); // key code of a key press
             size = size > 0 ? size - 1 : 0;
         }
@@ -31,53 +41,48 @@ ClipActions ReadClipActions(BitReader& in, int version) {
     return actions;
 }
 
-void ReadPlace2Flags(BitReader& in, const Tag& tag, PlaceCommand& cmd, int version) {
+void ReadPlace2Flags(swf::BitReader& in, const Tag& tag, PlaceCommand& cmd, int version) {
     const std::uint8_t flags = in.u8();
-    std::uint8_t flags2 = 0;
-    if (tag.code == tags::PlaceObject3) {
-        flags2 = in.u8();
-    }
+    const std::uint8_t flags3 = tag.code == swf::tags::PlaceObject3 ? in.u8() : 0;
     cmd.depth = in.u16();
-    cmd.move = flags & 0x01;
-    const bool hasClassName = flags2 & 0x08;
-    const bool hasImage = flags2 & 0x10;
-    if (hasClassName || (hasImage && (flags & 0x02))) {
+    cmd.move = flags & Move;
+    if ((flags3 & HasClassName) || ((flags3 & HasImage) && (flags & HasCharacter))) {
         in.string();
     }
-    if (flags & 0x02) {
+    if (flags & HasCharacter) {
         cmd.characterId = in.u16();
     }
-    if (flags & 0x04) {
+    if (flags & HasMatrix) {
         cmd.matrix = ReadMatrix(in);
     }
-    if (flags & 0x08) {
+    if (flags & HasColorTransform) {
         cmd.colorTransform = ReadColorTransform(in, true);
     }
-    if (flags & 0x10) {
+    if (flags & HasRatio) {
         cmd.ratio = in.u16();
     }
-    if (flags & 0x20) {
+    if (flags & HasName) {
         cmd.name = in.string();
     }
-    if (flags & 0x40) {
+    if (flags & HasClipDepth) {
         cmd.clipDepth = in.u16();
     }
-    if (flags2 & 0x01) {
+    if (flags3 & HasFilters) {
         cmd.filters = ReadFilterList(in);
     }
-    if (flags2 & 0x02) {
+    if (flags3 & HasBlendMode) {
         cmd.blendMode = in.u8();
     }
-    if (flags2 & 0x04) {
-        in.u8(); // cache as bitmap
+    if (flags3 & HasCacheAsBitmap) {
+        in.u8();
     }
-    if (flags2 & 0x20) {
+    if (flags3 & HasVisible) {
         cmd.visible = in.u8() != 0;
     }
-    if (flags2 & 0x40) {
-        in.u32(); // opaque background colour
+    if (flags3 & HasOpaqueBackground) {
+        in.u32();
     }
-    if ((flags & 0x80) && !in.overrun()) {
+    if ((flags & HasClipActions) && !in.overrun()) {
         cmd.clipActions = ReadClipActions(in, version);
     }
 }
@@ -85,11 +90,11 @@ void ReadPlace2Flags(BitReader& in, const Tag& tag, PlaceCommand& cmd, int versi
 } // namespace
 
 PlaceCommand ParsePlaceCommand(const Tag& tag, const ParseContext& context) {
-    BitReader in(tag.body);
+    swf::BitReader in(tag.body);
     PlaceCommand cmd;
     cmd.epoch = context.dictionary.epoch();
     switch (tag.code) {
-    case tags::PlaceObject:
+    case swf::tags::PlaceObject:
         cmd.characterId = in.u16();
         cmd.depth = in.u16();
         cmd.matrix = ReadMatrix(in);
@@ -97,12 +102,12 @@ PlaceCommand ParsePlaceCommand(const Tag& tag, const ParseContext& context) {
             cmd.colorTransform = ReadColorTransform(in, false);
         }
         break;
-    case tags::RemoveObject:
+    case swf::tags::RemoveObject:
         cmd.remove = true;
         in.u16();
         cmd.depth = in.u16();
         break;
-    case tags::RemoveObject2:
+    case swf::tags::RemoveObject2:
         cmd.remove = true;
         cmd.depth = in.u16();
         break;

@@ -43,6 +43,8 @@ void Compare(Vm& vm, bool swapped) {
     vm.push(swapped ? vm.lessThan(b, a) : vm.lessThan(a, b));
 }
 
+bool CompareAction(Vm& vm, const Instr& in);
+
 } // namespace
 
 bool ExecArithmeticAction(Vm& vm, const Instr& in) {
@@ -89,6 +91,14 @@ bool ExecArithmeticAction(Vm& vm, const Instr& in) {
     case 0x4a: vm.push(vm.toNumber(vm.pop())); return true;
     case 0x50: vm.push(vm.toNumber(vm.pop()) + 1); return true;
     case 0x51: vm.push(vm.toNumber(vm.pop()) - 1); return true;
+    default: return CompareAction(vm, in);
+    }
+}
+
+namespace {
+
+bool CompareAction(Vm& vm, const Instr& in) {
+    switch (in.op) {
     case 0x47: {
         const Value b = vm.pop();
         const Value a = vm.pop();
@@ -123,5 +133,7 @@ bool ExecArithmeticAction(Vm& vm, const Instr& in) {
     default: return false;
     }
 }
+
+} // namespace
 
 } // namespace quillon::engine::avm1

@@ -87,19 +87,8 @@ Value Vm::callScript(Object* fn, const Value& thisValue, std::span<const Value> 
     return execute(frame);
 }
 
-void Vm::mark() {
-    std::vector<Object*> work;
-    auto push = [&work](Object* o) {
-        if (o && !o->marked) {
-            o->marked = true;
-            work.push_back(o);
-        }
-    };
-    auto pushValue = [&push](const Value& v) {
-        if (v.isObject()) {
-            push(v.o);
-        }
-    };
+void Vm::markRoots(const std::function<void(Object*)>& push,
+                   const std::function<void(const Value&)>& pushValue) {
     for (Object* root : {global, objectProto, functionProto, arrayProto, stringProto, numberProto,
                          booleanProto, dateProto, errorProto, movieClipProto, textFieldProto,
                          buttonProto, soundProto}) {
@@ -121,6 +110,22 @@ void Vm::mark() {
     for (const Value& v : stack) {
         pushValue(v);
     }
+}
+
+void Vm::mark() {
+    std::vector<Object*> work;
+    auto push = [&work](Object* o) {
+        if (o && !o->marked) {
+            o->marked = true;
+            work.push_back(o);
+        }
+    };
+    auto pushValue = [&push](const Value& v) {
+        if (v.isObject()) {
+            push(v.o);
+        }
+    };
+    markRoots(push, pushValue);
     while (!work.empty()) {
         Object* o = work.back();
         work.pop_back();

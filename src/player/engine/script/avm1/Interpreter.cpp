@@ -83,6 +83,40 @@ void StoreRegister(Vm& vm, Frame& frame, std::uint32_t index) {
     }
 }
 
+// Pushes, pops and registers; false when the instruction is another kind.
+bool StackAction(Vm& vm, Frame& frame, const Instr& in) {
+    switch (in.op) {
+    case PushLiteral: vm.stack.push_back(frame.block->literals[in.a]); return true;
+    case PushRegister:
+        vm.stack.push_back(in.a < frame.registers.size() ? frame.registers[in.a] : Value());
+        return true;
+    case PushPoolItem:
+        vm.stack.push_back(frame.pool && in.a < frame.pool->size() ? Value((*frame.pool)[in.a])
+                                                                  : Value());
+        return true;
+    case 0x17: vm.pop(); return true;
+    case 0x4c: vm.stack.push_back(vm.stack.empty() ? Value() : vm.stack.back()); return true;
+    case 0x4d:
+        if (vm.stack.size() >= 2) {
+            std::swap(vm.stack[vm.stack.size() - 1], vm.stack[vm.stack.size() - 2]);
+        }
+        return true;
+    case 0x87: StoreRegister(vm, frame, in.a); return true;
+    case 0x88: frame.pool = frame.block->pools[in.a]; return true;
+    case 0x8a: return true; // everything is loaded: never skip
+    case 0x8d: vm.pop(); return true;
+    case 0: return true;
+    default: return false;
+    }
+}
+
+void OtherAction(Vm& vm, Frame& frame, const Instr& in) {
+    if (!ExecArithmeticAction(vm, in) && !ExecStringAction(vm, frame, in) &&
+        !ExecObjectAction(vm, frame, in)) {
+        ExecTimelineAction(vm, frame, in);
+    }
+}
+
 } // namespace
 
 Value Vm::pop() {
@@ -111,26 +145,12 @@ Outcome RunRange(Vm& vm, Frame& frame, std::uint32_t pc, std::uint32_t end) {
             throw ScriptAbort{"a script ran too long; it was stopped"};
         }
         const Instr& in = code[pc++];
+        if (StackAction(vm, frame, in)) {
+            continue;
+        }
         Outcome out;
         switch (in.op) {
-        case PushLiteral: vm.stack.push_back(frame.block->literals[in.a]); break;
-        case PushRegister:
-            vm.stack.push_back(in.a < frame.registers.size() ? frame.registers[in.a] : Value());
-            break;
-        case PushPoolItem:
-            vm.stack.push_back(frame.pool && in.a < frame.pool->size() ? Value((*frame.pool)[in.a])
-                                                                      : Value());
-            break;
         case BadAction: return Outcome{Flow::Jumped, static_cast<std::uint32_t>(code.size()), {}};
-        case 0x17: vm.pop(); break;
-        case 0x4c: vm.stack.push_back(vm.stack.empty() ? Value() : vm.stack.back()); break;
-        case 0x4d:
-            if (vm.stack.size() >= 2) {
-                std::swap(vm.stack[vm.stack.size() - 1], vm.stack[vm.stack.size() - 2]);
-            }
-            break;
-        case 0x87: StoreRegister(vm, frame, in.a); break;
-        case 0x88: frame.pool = frame.block->pools[in.a]; break;
         case 0x99:
             if (jump(in.a, out)) {
                 return out;
@@ -153,15 +173,7 @@ Outcome RunRange(Vm& vm, Frame& frame, std::uint32_t pc, std::uint32_t end) {
                 return out;
             }
             break;
-        case 0x8a: break; // everything is loaded: never skip
-        case 0x8d: vm.pop(); break;
-        case 0: break;
-        default:
-            if (!ExecArithmeticAction(vm, in) && !ExecStringAction(vm, frame, in) &&
-                !ExecObjectAction(vm, frame, in)) {
-                ExecTimelineAction(vm, frame, in);
-            }
-            break;
+        default: OtherAction(vm, frame, in); break;
         }
     }
     return Outcome{Flow::Fell, pc, Value()};

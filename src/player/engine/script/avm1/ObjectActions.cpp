@@ -188,35 +188,9 @@ bool MemberActions(Vm& vm, Frame& frame, const Instr& in) {
     }
 }
 
-} // namespace
-
-bool ExecObjectAction(Vm& vm, Frame& frame, const Instr& in) {
-    if (MemberActions(vm, frame, in)) {
-        return true;
-    }
+// Delete, Enumerate, InstanceOf, CastOp, ImplementsOp and Extends.
+bool TypeActions(Vm& vm, Frame& frame, const Instr& in) {
     switch (in.op) {
-    case 0x3d: {
-        const Value name = vm.pop();
-        const std::vector<Value> args = PopArgs(vm);
-        const std::string key = vm.toString(name);
-        Value thisValue;
-        const Value fn = GetFunction(vm, frame, key, thisValue);
-        if (!fn.isObject() || !fn.o->isFunction()) {
-            vm.warn("called " + key + ", which is not a function");
-        }
-        vm.push(vm.call(fn, thisValue, args));
-        return true;
-    }
-    case 0x52: CallMethodAction(vm); return true;
-    case 0x40: NewAction(vm, frame, false); return true;
-    case 0x53: NewAction(vm, frame, true); return true;
-    case 0x42: {
-        std::vector<Value> elements = PopArgs(vm);
-        vm.push(Value(vm.newArray(std::move(elements))));
-        return true;
-    }
-    case 0x43: InitObject(vm); return true;
-    case 0x44: vm.push(vm.typeOf(vm.pop())); return true;
     case 0x3a: {
         const Value name = vm.pop();
         const Value object = vm.pop();
@@ -249,6 +223,39 @@ bool ExecObjectAction(Vm& vm, Frame& frame, const Instr& in) {
     }
     case 0x2c: ImplementsAction(vm); return true;
     case 0x69: ExtendsAction(vm); return true;
+    default: return false;
+    }
+}
+
+} // namespace
+
+bool ExecObjectAction(Vm& vm, Frame& frame, const Instr& in) {
+    if (MemberActions(vm, frame, in) || TypeActions(vm, frame, in)) {
+        return true;
+    }
+    switch (in.op) {
+    case 0x3d: {
+        const Value name = vm.pop();
+        const std::vector<Value> args = PopArgs(vm);
+        const std::string key = vm.toString(name);
+        Value thisValue;
+        const Value fn = GetFunction(vm, frame, key, thisValue);
+        if (!fn.isObject() || !fn.o->isFunction()) {
+            vm.warn("called " + key + ", which is not a function");
+        }
+        vm.push(vm.call(fn, thisValue, args));
+        return true;
+    }
+    case 0x52: CallMethodAction(vm); return true;
+    case 0x40: NewAction(vm, frame, false); return true;
+    case 0x53: NewAction(vm, frame, true); return true;
+    case 0x42: {
+        std::vector<Value> elements = PopArgs(vm);
+        vm.push(Value(vm.newArray(std::move(elements))));
+        return true;
+    }
+    case 0x43: InitObject(vm); return true;
+    case 0x44: vm.push(vm.typeOf(vm.pop())); return true;
     case 0x8e:
     case 0x9b: DefineFunctionAction(vm, frame, in); return true;
     case 0x45: {

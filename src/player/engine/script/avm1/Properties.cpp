@@ -85,6 +85,38 @@ void SetArrayLength(Vm& vm, Object* o, double length) {
     o->elements.resize(static_cast<std::size_t>(length));
 }
 
+// Clip properties, text and array elements; false for ordinary properties.
+bool SetSpecial(Vm& vm, Object* o, std::string_view name, Value& value) {
+    DisplayHost& host = vm.host();
+    if (o->kind == Kind::Clip && host.exists(o->clip)) {
+        const int index = name.empty() || name[0] != '_' ? -1 : ClipPropertyIndex(name);
+        if (index >= 0) {
+            SetClipProperty(vm, o->clip, index, value);
+            return true;
+        }
+        if (host.kind(o->clip) == ClipKind::Text && (name == "text" || name == "htmlText")) {
+            host.setText(o->clip, vm.toString(value), name == "htmlText");
+            return true;
+        }
+    }
+    if (o->kind != Kind::Array) {
+        return false;
+    }
+    std::size_t index = 0;
+    if (name == "length") {
+        SetArrayLength(vm, o, vm.toNumber(value));
+        return true;
+    }
+    if (!ArrayIndex(name, index)) {
+        return false;
+    }
+    if (index >= o->elements.size()) {
+        SetArrayLength(vm, o, static_cast<double>(index) + 1);
+    }
+    o->elements[index] = std::move(value);
+    return true;
+}
+
 } // namespace
 
 Value Vm::get(const Value& obj, std::string_view name) {
@@ -193,30 +225,8 @@ void Vm::set(const Value& target, std::string_view name, Value value) {
             break;
         }
     }
-    if (o->kind == Kind::Clip && host_.exists(o->clip)) {
-        const int index = name.empty() || name[0] != '_' ? -1 : ClipPropertyIndex(name);
-        if (index >= 0) {
-            SetClipProperty(*this, o->clip, index, value);
-            return;
-        }
-        if (host_.kind(o->clip) == ClipKind::Text && (name == "text" || name == "htmlText")) {
-            host_.setText(o->clip, toString(value), name == "htmlText");
-            return;
-        }
-    }
-    if (o->kind == Kind::Array) {
-        std::size_t index = 0;
-        if (name == "length") {
-            SetArrayLength(*this, o, toNumber(value));
-            return;
-        }
-        if (ArrayIndex(name, index)) {
-            if (index >= o->elements.size()) {
-                SetArrayLength(*this, o, static_cast<double>(index) + 1);
-            }
-            o->elements[index] = std::move(value);
-            return;
-        }
+    if (SetSpecial(*this, o, name, value)) {
+        return;
     }
     int guard = 0;
     for (Object* p = o; p && guard < MaxChain; p = p->proto, ++guard) {

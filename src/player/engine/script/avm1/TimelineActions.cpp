@@ -50,6 +50,42 @@ void StartDrag(Vm& vm) {
     }
 }
 
+// GetProperty, SetProperty, CloneSprite and RemoveSprite.
+bool ClipListActions(Vm& vm, Frame& frame, const Instr& in, ClipId clip) {
+    DisplayHost& host = vm.host();
+    switch (in.op) {
+    case 0x22: {
+        const int index = static_cast<int>(vm.toNumber(vm.pop()));
+        const Value target = vm.pop();
+        const ClipId of = target.isString() && target.str().empty() ? clip : TargetOf(vm, frame, target);
+        vm.push(GetClipProperty(vm, of, index));
+        return true;
+    }
+    case 0x23: {
+        const Value value = vm.pop();
+        const int index = static_cast<int>(vm.toNumber(vm.pop()));
+        const Value target = vm.pop();
+        const ClipId of = target.isString() && target.str().empty() ? clip : TargetOf(vm, frame, target);
+        SetClipProperty(vm, of, index, value);
+        return true;
+    }
+    case 0x24: {
+        const int depth = static_cast<int>(vm.toNumber(vm.pop()));
+        const std::string name = vm.toString(vm.pop());
+        if (const ClipId source = TargetOf(vm, frame, vm.pop())) {
+            host.duplicate(source, name, depth);
+        }
+        return true;
+    }
+    case 0x25:
+        if (const ClipId target = TargetOf(vm, frame, vm.pop())) {
+            host.remove(target);
+        }
+        return true;
+    default: return false;
+    }
+}
+
 } // namespace
 
 int ClipPropertyIndex(std::string_view name) {
@@ -139,6 +175,9 @@ void GotoFrame2(Vm& vm, Frame& frame, const Value& where, bool play, int bias) {
 Value ExecTimelineAction(Vm& vm, Frame& frame, const Instr& in) {
     DisplayHost& host = vm.host();
     const ClipId clip = frame.target && host.exists(frame.target) ? frame.target : 0;
+    if (ClipListActions(vm, frame, in, clip)) {
+        return Value();
+    }
     switch (in.op) {
     case 0x04: if (clip) { Goto(vm, clip, static_cast<int>(host.property(clip, ClipProperty::CurrentFrame)), false); } break;
     case 0x05: if (clip) { Goto(vm, clip, static_cast<int>(host.property(clip, ClipProperty::CurrentFrame)) - 2, false); } break;
@@ -162,34 +201,6 @@ Value ExecTimelineAction(Vm& vm, Frame& frame, const Instr& in) {
         GetUrl(vm, frame, vm.toString(vm.pop()), target);
         break;
     }
-    case 0x22: {
-        const int index = static_cast<int>(vm.toNumber(vm.pop()));
-        const Value target = vm.pop();
-        const ClipId of = target.isString() && target.str().empty() ? clip : TargetOf(vm, frame, target);
-        vm.push(GetClipProperty(vm, of, index));
-        break;
-    }
-    case 0x23: {
-        const Value value = vm.pop();
-        const int index = static_cast<int>(vm.toNumber(vm.pop()));
-        const Value target = vm.pop();
-        const ClipId of = target.isString() && target.str().empty() ? clip : TargetOf(vm, frame, target);
-        SetClipProperty(vm, of, index, value);
-        break;
-    }
-    case 0x24: {
-        const int depth = static_cast<int>(vm.toNumber(vm.pop()));
-        const std::string name = vm.toString(vm.pop());
-        if (const ClipId source = TargetOf(vm, frame, vm.pop())) {
-            host.duplicate(source, name, depth);
-        }
-        break;
-    }
-    case 0x25:
-        if (const ClipId target = TargetOf(vm, frame, vm.pop())) {
-            host.remove(target);
-        }
-        break;
     case 0x27: StartDrag(vm); break;
     case 0x9e: {
         const Value where = vm.pop();

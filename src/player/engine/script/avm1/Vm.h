@@ -164,6 +164,8 @@ private:
         bool once;
     };
     void mark();
+    void markRoots(const std::function<void(Object*)>& push,
+                   const std::function<void(const Value&)>& pushValue);
     Object* allocate();
 
     DisplayHost& host_;

@@ -1,0 +1,21 @@
+#include "player/engine/parse/ParseContext.h"
+
+namespace quillon::engine {
+
+void ParseContext::warn(const std::string& text) {
+    constexpr std::size_t MaxWarnings = 100;
+    if (warnings.size() < MaxWarnings && warned.insert(text).second) {
+        warnings.push_back(text);
+    }
+}
+
+std::string AsciiLowerName(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c + 32);
+        }
+    }
+    return text;
+}
+
+} // namespace quillon::engine
