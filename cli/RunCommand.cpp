@@ -46,7 +46,8 @@ double ParseDate(const std::string& text) {
     int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
     const int read = std::sscanf(text.c_str(), "%d-%d-%dT%d:%d:%d", &y, &mo, &d, &h, &mi, &s);
     if (read != 3 && read != 6) {
-        throw UsageError{"run: --date takes YYYY-MM-DD or YYYY-MM-DDTHH:MM:SS, not \"" + text + "\""};
+        throw UsageError{"run: --date takes YYYY-MM-DD or YYYY-MM-DDTHH:MM:SS, not \"" + text +
+                         "\""};
     }
     if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 60) {
         throw UsageError{"run: --date \"" + text + "\" is not a date"};

@@ -13,14 +13,24 @@ namespace {
 Bytes LoopMovie() {
     // function loop() { var r1 = 0; do { r1++; } while (r1 < 1000000); return r1; }
     ActionAssembler body;
-    body.push({0}).storeRegister(1).op(Action::Pop)
+    body.push({0})
+        .storeRegister(1)
+        .op(Action::Pop)
         .label("top")
-        .push({Register{1}}).op(Action::Increment).storeRegister(1).op(Action::Pop)
-        .push({Register{1}, 1000000}).op(Action::Less2).ifTrue("top")
-        .push({Register{1}}).op(Action::Return);
+        .push({Register{1}})
+        .op(Action::Increment)
+        .storeRegister(1)
+        .op(Action::Pop)
+        .push({Register{1}, 1000000})
+        .op(Action::Less2)
+        .ifTrue("top")
+        .push({Register{1}})
+        .op(Action::Return);
     ActionAssembler a;
     a.function(FunctionSpec("loop", {}, 2, 0x02 | 0x08 | 0x20, true), body)
-        .push({0, "loop"}).op(Action::CallFunction).op(Action::Trace);
+        .push({0, "loop"})
+        .op(Action::CallFunction)
+        .op(Action::Trace);
     MovieWriter movie(100, 100);
     movie.doAction(a.block());
     movie.showFrame();

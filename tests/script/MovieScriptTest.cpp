@@ -33,7 +33,9 @@ TEST(ScriptMovie, NestedClipsRunParentScriptsFirst) {
     movie.place(place);
     movie.doAction(ActionAssembler()
                        .trace("root frame 1")
-                       .push({"outer.inner"}).op(Action::GetVariable).op(Action::Trace)
+                       .push({"outer.inner"})
+                       .op(Action::GetVariable)
+                       .op(Action::Trace)
                        .block());
     movie.showFrame();
     movie.doAction(ActionAssembler().trace("root frame 2").op(Action::Stop).block());
@@ -50,17 +52,35 @@ TEST(ScriptMovie, DuplicateAndRemoveKeepDepths) {
     movie.place(place);
     ActionAssembler a;
     // a.duplicateMovieClip("b", 5); trace(b.getDepth()); trace(a.getDepth());
-    a.push({5, "b", 2, "a"}).op(Action::GetVariable).push({"duplicateMovieClip"})
-        .op(Action::CallMethod).op(Action::Pop)
-        .push({0, "b"}).op(Action::GetVariable).push({"getDepth"}).op(Action::CallMethod)
+    a.push({5, "b", 2, "a"})
+        .op(Action::GetVariable)
+        .push({"duplicateMovieClip"})
+        .op(Action::CallMethod)
+        .op(Action::Pop)
+        .push({0, "b"})
+        .op(Action::GetVariable)
+        .push({"getDepth"})
+        .op(Action::CallMethod)
         .op(Action::Trace)
-        .push({0, "a"}).op(Action::GetVariable).push({"getDepth"}).op(Action::CallMethod)
+        .push({0, "a"})
+        .op(Action::GetVariable)
+        .push({"getDepth"})
+        .op(Action::CallMethod)
         .op(Action::Trace)
         // b.removeMovieClip(); trace(typeof b);
-        .push({0, "b"}).op(Action::GetVariable).push({"removeMovieClip"}).op(Action::CallMethod)
+        .push({0, "b"})
+        .op(Action::GetVariable)
+        .push({"removeMovieClip"})
+        .op(Action::CallMethod)
         .op(Action::Pop)
-        .push({"b"}).op(Action::GetVariable).op(Action::TypeOf).op(Action::Trace)
-        .push({"a"}).op(Action::GetVariable).op(Action::TypeOf).op(Action::Trace);
+        .push({"b"})
+        .op(Action::GetVariable)
+        .op(Action::TypeOf)
+        .op(Action::Trace)
+        .push({"a"})
+        .op(Action::GetVariable)
+        .op(Action::TypeOf)
+        .op(Action::Trace);
     movie.doAction(a.block());
     movie.showFrame();
     const std::string out = RunMovie(movie.bytes()).joined();
@@ -76,12 +96,25 @@ TEST(ScriptMovie, PropertiesMoveTheClip) {
     place.matrix = Matrix::translate(200, 400);
     movie.place(place);
     ActionAssembler b;
-    b.push({"a._x"}).op(Action::GetVariable).op(Action::Trace)
-        .push({"a._y"}).op(Action::GetVariable).op(Action::Trace)
-        .push({"a"}).op(Action::GetVariable).push({"_x", 30}).op(Action::SetMember)
-        .push({"a", 0}).op(Action::GetProperty).op(Action::Trace)
-        .push({"a", 2, 50}).op(Action::SetProperty)
-        .push({"a"}).op(Action::GetVariable).push({"_xscale"}).op(Action::GetMember)
+    b.push({"a._x"})
+        .op(Action::GetVariable)
+        .op(Action::Trace)
+        .push({"a._y"})
+        .op(Action::GetVariable)
+        .op(Action::Trace)
+        .push({"a"})
+        .op(Action::GetVariable)
+        .push({"_x", 30})
+        .op(Action::SetMember)
+        .push({"a", 0})
+        .op(Action::GetProperty)
+        .op(Action::Trace)
+        .push({"a", 2, 50})
+        .op(Action::SetProperty)
+        .push({"a"})
+        .op(Action::GetVariable)
+        .push({"_xscale"})
+        .op(Action::GetMember)
         .op(Action::Trace);
     movie.doAction(b.block());
     movie.showFrame();
@@ -103,12 +136,20 @@ TEST(ScriptMovie, EndlessLoopEndsAsAWarningAndTheNextFrameRuns) {
 TEST(ScriptMovie, RunawayRecursionStopsAt256Levels) {
     // function f(n) { trace(n) at the depth limit only; return f(n + 1); }
     ActionAssembler body;
-    body.push({"depth", "depth"}).op(Action::GetVariable).op(Action::Increment)
+    body.push({"depth", "depth"})
+        .op(Action::GetVariable)
+        .op(Action::Increment)
         .op(Action::SetVariable)
-        .push({0, "f"}).op(Action::CallFunction).op(Action::Return);
+        .push({0, "f"})
+        .op(Action::CallFunction)
+        .op(Action::Return);
     ActionAssembler a;
-    a.set("depth", 0).function({"f"}, body).push({0, "f"}).op(Action::CallFunction)
-        .op(Action::Pop).trace("not reached");
+    a.set("depth", 0)
+        .function({"f"}, body)
+        .push({0, "f"})
+        .op(Action::CallFunction)
+        .op(Action::Pop)
+        .trace("not reached");
     MovieWriter movie(100, 100);
     movie.doAction(a.block());
     movie.showFrame();
@@ -123,9 +164,15 @@ TEST(ScriptMovie, RunawayRecursionStopsAt256Levels) {
 TEST(ScriptMovie, HugeStringsAreCapped) {
     // s = "x"; loop { s = s + s; }
     ActionAssembler a;
-    a.set("s", "xxxxxxxxxxxxxxxx").label("top")
-        .push({"s", "s"}).op(Action::GetVariable).push({"s"}).op(Action::GetVariable)
-        .op(Action::Add2).op(Action::SetVariable).jump("top");
+    a.set("s", "xxxxxxxxxxxxxxxx")
+        .label("top")
+        .push({"s", "s"})
+        .op(Action::GetVariable)
+        .push({"s"})
+        .op(Action::GetVariable)
+        .op(Action::Add2)
+        .op(Action::SetVariable)
+        .jump("top");
     const ScriptRun run = RunMovie(OneScriptMovie(a));
     ASSERT_FALSE(run.warnings.empty());
     EXPECT_NE(run.warnings[0].find("string"), std::string::npos);
@@ -136,7 +183,10 @@ TEST(ScriptMovie, IntervalsFollowTheVirtualClock) {
     ActionAssembler tick;
     tick.push({0, "getTimer"}).op(Action::CallFunction).op(Action::Trace);
     ActionAssembler a;
-    a.push({100}).function({}, tick).push({2, "setInterval"}).op(Action::CallFunction)
+    a.push({100})
+        .function({}, tick)
+        .push({2, "setInterval"})
+        .op(Action::CallFunction)
         .op(Action::Pop);
     MovieWriter movie(100, 100, 10);
     movie.doAction(a.block());

@@ -141,8 +141,8 @@ Bytes ActionAssembler::code() const {
         if (it == labels_.end()) {
             throw std::logic_error("jump to unknown label " + name);
         }
-        const auto offset = static_cast<std::int16_t>(static_cast<long>(it->second) -
-                                                      static_cast<long>(at + 2));
+        const auto offset =
+            static_cast<std::int16_t>(static_cast<long>(it->second) - static_cast<long>(at + 2));
         out[at] = static_cast<std::uint8_t>(offset & 0xff);
         out[at + 1] = static_cast<std::uint8_t>((offset >> 8) & 0xff);
     }

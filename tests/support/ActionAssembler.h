@@ -20,15 +20,50 @@ namespace quillon::testing {
 
 namespace Action {
 enum : std::uint8_t {
-    Add = 0x0a, Subtract = 0x0b, Multiply = 0x0c, Divide = 0x0d, Equals = 0x0e, Less = 0x0f,
-    And = 0x10, Or = 0x11, Not = 0x12, Pop = 0x17, GetVariable = 0x1c, SetVariable = 0x1d,
-    StringAdd = 0x21, GetProperty = 0x22, SetProperty = 0x23, CloneSprite = 0x24,
-    RemoveSprite = 0x25, Trace = 0x26, Throw = 0x2a, DefineLocal = 0x3c, CallFunction = 0x3d,
-    Return = 0x3e, Modulo = 0x3f, NewObject = 0x40, InitArray = 0x42, InitObject = 0x43,
-    TypeOf = 0x44, Add2 = 0x47, Less2 = 0x48, Equals2 = 0x49, PushDuplicate = 0x4c,
-    GetMember = 0x4e, SetMember = 0x4f, Increment = 0x50, Decrement = 0x51, CallMethod = 0x52,
-    NewMethod = 0x53, InstanceOf = 0x54, Enumerate2 = 0x55, StrictEquals = 0x66, Greater = 0x67,
-    Extends = 0x69, Stop = 0x07, Play = 0x06,
+    Add = 0x0a,
+    Subtract = 0x0b,
+    Multiply = 0x0c,
+    Divide = 0x0d,
+    Equals = 0x0e,
+    Less = 0x0f,
+    And = 0x10,
+    Or = 0x11,
+    Not = 0x12,
+    Pop = 0x17,
+    GetVariable = 0x1c,
+    SetVariable = 0x1d,
+    StringAdd = 0x21,
+    GetProperty = 0x22,
+    SetProperty = 0x23,
+    CloneSprite = 0x24,
+    RemoveSprite = 0x25,
+    Trace = 0x26,
+    Throw = 0x2a,
+    DefineLocal = 0x3c,
+    CallFunction = 0x3d,
+    Return = 0x3e,
+    Modulo = 0x3f,
+    NewObject = 0x40,
+    InitArray = 0x42,
+    InitObject = 0x43,
+    TypeOf = 0x44,
+    Add2 = 0x47,
+    Less2 = 0x48,
+    Equals2 = 0x49,
+    PushDuplicate = 0x4c,
+    GetMember = 0x4e,
+    SetMember = 0x4f,
+    Increment = 0x50,
+    Decrement = 0x51,
+    CallMethod = 0x52,
+    NewMethod = 0x53,
+    InstanceOf = 0x54,
+    Enumerate2 = 0x55,
+    StrictEquals = 0x66,
+    Greater = 0x67,
+    Extends = 0x69,
+    Stop = 0x07,
+    Play = 0x06,
 };
 }
 
@@ -37,7 +72,8 @@ struct Register {
 };
 struct Undefined {};
 struct Null {};
-using PushValue = std::variant<std::string, const char*, double, int, bool, Null, Undefined, Register>;
+using PushValue =
+    std::variant<std::string, const char*, double, int, bool, Null, Undefined, Register>;
 
 struct FunctionSpec {
     FunctionSpec(std::string n = {}, std::vector<std::pair<std::uint8_t, std::string>> p = {},

@@ -43,7 +43,8 @@ void MovieEngine::startScripts(State& state) const {
     vm.onTrace = options.trace;
     std::vector<std::string>& warnings = state.context.warnings;
     vm.onWarning = options.warning ? options.warning : [&warnings](const std::string& text) {
-        if (warnings.size() < 100 && std::find(warnings.begin(), warnings.end(), text) == warnings.end()) {
+        if (warnings.size() < 100 &&
+            std::find(warnings.begin(), warnings.end(), text) == warnings.end()) {
             warnings.push_back(text);
         }
     };

@@ -29,7 +29,7 @@ struct ScriptOptions {
     std::function<void(const std::string&)> trace;
     std::function<void(const std::string&)> warning; // also kept in warnings() when unset
     std::function<void(const std::string& url, const std::string& target)> request;
-    bool scripts = true; // false: frames play without running any script
+    bool scripts = true;            // false: frames play without running any script
     std::int64_t stepsPerFrame = 0; // 0: about a second of script steps a frame
 };
 

@@ -35,11 +35,16 @@ std::vector<const std::vector<std::uint8_t>*> Matching(const ClipActions& action
 
 std::uint32_t BitOf(ClipEvent event) {
     switch (event) {
-    case ClipEvent::Construct: return EventConstruct;
-    case ClipEvent::Initialize: return EventInitialize;
-    case ClipEvent::Load: return EventLoad;
-    case ClipEvent::EnterFrame: return EventEnterFrame;
-    case ClipEvent::Unload: return EventUnload;
+    case ClipEvent::Construct:
+        return EventConstruct;
+    case ClipEvent::Initialize:
+        return EventInitialize;
+    case ClipEvent::Load:
+        return EventLoad;
+    case ClipEvent::EnterFrame:
+        return EventEnterFrame;
+    case ClipEvent::Unload:
+        return EventUnload;
     }
     return 0;
 }
@@ -203,7 +208,7 @@ void ClipRunner::runItem(Queued& item) {
 void ClipRunner::runQueuedActions() {
     int budget = MaxActionsPerFrame;
     while (budget-- > 0) {
-        std::deque<Queued>& from = !initialize_.empty() ? initialize_
+        std::deque<Queued>& from = !initialize_.empty()  ? initialize_
                                    : !construct_.empty() ? construct_
                                                          : queue_;
         if (from.empty()) {

@@ -9,11 +9,11 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
-#include <unordered_map>
-#include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 

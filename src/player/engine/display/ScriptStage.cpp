@@ -146,17 +146,26 @@ double ScriptStage::property(ClipId clip, ClipProperty which) {
     const Instance* i = p.instance;
     const Decomposed d = i ? Decompose(i->matrix) : Decomposed{1, 1, 0};
     switch (which) {
-    case ClipProperty::X: return i ? i->matrix.dx() / 20 : 0;
-    case ClipProperty::Y: return i ? i->matrix.dy() / 20 : 0;
-    case ClipProperty::XScale: return d.xScale * 100;
-    case ClipProperty::YScale: return d.yScale * 100;
-    case ClipProperty::Rotation: return d.rotation * 180 / std::numbers::pi;
-    case ClipProperty::Alpha: return i ? i->colorTransform.am * 100 : 100;
-    case ClipProperty::Visible: return i ? (i->visible ? 1 : 0) : 1;
-    case ClipProperty::CurrentFrame: return p.clip ? std::max(1, p.clip->frame + 1) : 1;
+    case ClipProperty::X:
+        return i ? i->matrix.dx() / 20 : 0;
+    case ClipProperty::Y:
+        return i ? i->matrix.dy() / 20 : 0;
+    case ClipProperty::XScale:
+        return d.xScale * 100;
+    case ClipProperty::YScale:
+        return d.yScale * 100;
+    case ClipProperty::Rotation:
+        return d.rotation * 180 / std::numbers::pi;
+    case ClipProperty::Alpha:
+        return i ? i->colorTransform.am * 100 : 100;
+    case ClipProperty::Visible:
+        return i ? (i->visible ? 1 : 0) : 1;
+    case ClipProperty::CurrentFrame:
+        return p.clip ? std::max(1, p.clip->frame + 1) : 1;
     case ClipProperty::TotalFrames:
     case ClipProperty::FramesLoaded:
-        return p.clip && p.clip->timeline ? static_cast<double>(p.clip->timeline->frames.size()) : 1;
+        return p.clip && p.clip->timeline ? static_cast<double>(p.clip->timeline->frames.size())
+                                          : 1;
     case ClipProperty::Width:
     case ClipProperty::Height: {
         if (!i && !p.clip) {
@@ -166,9 +175,12 @@ double ScriptStage::property(ClipId clip, ClipProperty which) {
         const QRectF b = i ? i->matrix.mapRect(local) : local;
         return (which == ClipProperty::Width ? b.width() : b.height()) / 20;
     }
-    case ClipProperty::HighQuality: return 1;
-    case ClipProperty::SoundBufTime: return 5;
-    default: return 0;
+    case ClipProperty::HighQuality:
+        return 1;
+    case ClipProperty::SoundBufTime:
+        return 5;
+    default:
+        return 0;
     }
 }
 
@@ -180,13 +192,30 @@ void ScriptStage::setProperty(ClipId clip, ClipProperty which, double value) {
     QTransform& m = i->matrix;
     Decomposed d = Decompose(m);
     switch (which) {
-    case ClipProperty::X: m = QTransform(m.m11(), m.m12(), m.m21(), m.m22(), value * 20, m.dy()); break;
-    case ClipProperty::Y: m = QTransform(m.m11(), m.m12(), m.m21(), m.m22(), m.dx(), value * 20); break;
-    case ClipProperty::XScale: d.xScale = value / 100; m = Compose(m, d); break;
-    case ClipProperty::YScale: d.yScale = value / 100; m = Compose(m, d); break;
-    case ClipProperty::Rotation: d.rotation = value * std::numbers::pi / 180; m = Compose(m, d); break;
-    case ClipProperty::Alpha: i->colorTransform.am = static_cast<float>(value / 100); break;
-    case ClipProperty::Visible: i->visible = value != 0; break;
+    case ClipProperty::X:
+        m = QTransform(m.m11(), m.m12(), m.m21(), m.m22(), value * 20, m.dy());
+        break;
+    case ClipProperty::Y:
+        m = QTransform(m.m11(), m.m12(), m.m21(), m.m22(), m.dx(), value * 20);
+        break;
+    case ClipProperty::XScale:
+        d.xScale = value / 100;
+        m = Compose(m, d);
+        break;
+    case ClipProperty::YScale:
+        d.yScale = value / 100;
+        m = Compose(m, d);
+        break;
+    case ClipProperty::Rotation:
+        d.rotation = value * std::numbers::pi / 180;
+        m = Compose(m, d);
+        break;
+    case ClipProperty::Alpha:
+        i->colorTransform.am = static_cast<float>(value / 100);
+        break;
+    case ClipProperty::Visible:
+        i->visible = value != 0;
+        break;
     case ClipProperty::Width:
     case ClipProperty::Height: {
         const QRectF local = LocalBounds(*i, 0);
@@ -197,7 +226,8 @@ void ScriptStage::setProperty(ClipId clip, ClipProperty which, double value) {
         }
         break;
     }
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -325,7 +355,9 @@ QTransform ScriptStage::toStage(ClipId id) {
 
 ClipBounds ScriptStage::bounds(ClipId clip, ClipId space) {
     const Placed p = runner_.resolve(clip);
-    QRectF local = p.instance ? LocalBounds(*p.instance, 0) : p.clip ? ListBounds(*p.clip, 0) : QRectF();
+    QRectF local = p.instance ? LocalBounds(*p.instance, 0)
+                   : p.clip   ? ListBounds(*p.clip, 0)
+                              : QRectF();
     if (local.isNull()) {
         return ClipBounds{6710886.4 * 20, 6710886.4 * 20, 6710886.4 * 20, 6710886.4 * 20};
     }
@@ -350,7 +382,8 @@ void ScriptStage::globalToLocal(ClipId clip, double& x, double& y) {
 
 std::string ScriptStage::text(ClipId clip) {
     const Placed p = runner_.resolve(clip);
-    auto* edit = p.instance ? dynamic_cast<const EditTextCharacter*>(p.instance->character.get()) : nullptr;
+    auto* edit =
+        p.instance ? dynamic_cast<const EditTextCharacter*>(p.instance->character.get()) : nullptr;
     return edit ? edit->text : std::string();
 }
 

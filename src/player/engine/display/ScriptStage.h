@@ -15,7 +15,9 @@ public:
         : runner_(runner), exports_(exports) {}
 
     ClipId root() override { return 1; }
-    bool exists(ClipId clip) override { return runner_.resolve(clip).clip || runner_.resolve(clip).instance; }
+    bool exists(ClipId clip) override {
+        return runner_.resolve(clip).clip || runner_.resolve(clip).instance;
+    }
     ClipKind kind(ClipId clip) override;
     ClipId parent(ClipId clip) override;
     ClipId childByName(ClipId clip, const std::string& name, bool caseSensitive) override;

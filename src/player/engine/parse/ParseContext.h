@@ -31,7 +31,7 @@ struct ParseContext {
     std::size_t bitmapBytes = 0; // decoded pixels held by bitmap characters
     std::vector<std::string> warnings;
     std::set<std::string> warned;
-    std::int64_t bitmapPixels = 0; // decoded so far, against MaxMovieBitmapPixels
+    std::int64_t bitmapPixels = 0;                // decoded so far, against MaxMovieBitmapPixels
     std::map<std::string, std::uint16_t> exports; // lower-cased export name -> character id
 
     // Records a warning once per text; the list stays short on badly damaged files.

@@ -28,12 +28,24 @@ void Bits(Vm& vm, std::uint8_t op) {
     const auto ua = static_cast<std::uint32_t>(a);
     const unsigned shift = static_cast<unsigned>(b) & 31;
     switch (op) {
-    case 0x60: vm.push(static_cast<double>(a & b)); break;
-    case 0x61: vm.push(static_cast<double>(a | b)); break;
-    case 0x62: vm.push(static_cast<double>(a ^ b)); break;
-    case 0x63: vm.push(static_cast<double>(static_cast<std::int32_t>(ua << shift))); break;
-    case 0x64: vm.push(static_cast<double>(a >> shift)); break;
-    default: vm.push(static_cast<double>(ua >> shift)); break;
+    case 0x60:
+        vm.push(static_cast<double>(a & b));
+        break;
+    case 0x61:
+        vm.push(static_cast<double>(a | b));
+        break;
+    case 0x62:
+        vm.push(static_cast<double>(a ^ b));
+        break;
+    case 0x63:
+        vm.push(static_cast<double>(static_cast<std::int32_t>(ua << shift)));
+        break;
+    case 0x64:
+        vm.push(static_cast<double>(a >> shift));
+        break;
+    default:
+        vm.push(static_cast<double>(ua >> shift));
+        break;
     }
 }
 
@@ -49,9 +61,15 @@ bool CompareAction(Vm& vm, const Instr& in);
 
 bool ExecArithmeticAction(Vm& vm, const Instr& in) {
     switch (in.op) {
-    case 0x0a: Binary(vm, [](double a, double b) { return a + b; }); return true;
-    case 0x0b: Binary(vm, [](double a, double b) { return a - b; }); return true;
-    case 0x0c: Binary(vm, [](double a, double b) { return a * b; }); return true;
+    case 0x0a:
+        Binary(vm, [](double a, double b) { return a + b; });
+        return true;
+    case 0x0b:
+        Binary(vm, [](double a, double b) { return a - b; });
+        return true;
+    case 0x0c:
+        Binary(vm, [](double a, double b) { return a * b; });
+        return true;
     case 0x0d: {
         const double b = vm.toNumber(vm.pop());
         const double a = vm.toNumber(vm.pop());
@@ -62,7 +80,9 @@ bool ExecArithmeticAction(Vm& vm, const Instr& in) {
         }
         return true;
     }
-    case 0x3f: Binary(vm, [](double a, double b) { return std::fmod(a, b); }); return true;
+    case 0x3f:
+        Binary(vm, [](double a, double b) { return std::fmod(a, b); });
+        return true;
     case 0x0e: {
         const double b = vm.toNumber(vm.pop());
         const double a = vm.toNumber(vm.pop());
@@ -82,16 +102,25 @@ bool ExecArithmeticAction(Vm& vm, const Instr& in) {
         vm.push(Truth(vm, in.op == 0x10 ? (a && b) : (a || b)));
         return true;
     }
-    case 0x12: vm.push(Truth(vm, !vm.toBool(vm.pop()))); return true;
+    case 0x12:
+        vm.push(Truth(vm, !vm.toBool(vm.pop())));
+        return true;
     case 0x18: {
         const double v = vm.toNumber(vm.pop());
         vm.push(std::isnan(v) ? 0.0 : std::trunc(v));
         return true;
     }
-    case 0x4a: vm.push(vm.toNumber(vm.pop())); return true;
-    case 0x50: vm.push(vm.toNumber(vm.pop()) + 1); return true;
-    case 0x51: vm.push(vm.toNumber(vm.pop()) - 1); return true;
-    default: return CompareAction(vm, in);
+    case 0x4a:
+        vm.push(vm.toNumber(vm.pop()));
+        return true;
+    case 0x50:
+        vm.push(vm.toNumber(vm.pop()) + 1);
+        return true;
+    case 0x51:
+        vm.push(vm.toNumber(vm.pop()) - 1);
+        return true;
+    default:
+        return CompareAction(vm, in);
     }
 }
 
@@ -105,8 +134,12 @@ bool CompareAction(Vm& vm, const Instr& in) {
         vm.push(vm.add(a, b));
         return true;
     }
-    case 0x48: Compare(vm, false); return true;
-    case 0x67: Compare(vm, true); return true;
+    case 0x48:
+        Compare(vm, false);
+        return true;
+    case 0x67:
+        Compare(vm, true);
+        return true;
     case 0x49: {
         const Value b = vm.pop();
         const Value a = vm.pop();
@@ -119,7 +152,12 @@ bool CompareAction(Vm& vm, const Instr& in) {
         vm.push(vm.strictEquals(a, b));
         return true;
     }
-    case 0x60: case 0x61: case 0x62: case 0x63: case 0x64: case 0x65:
+    case 0x60:
+    case 0x61:
+    case 0x62:
+    case 0x63:
+    case 0x64:
+    case 0x65:
         Bits(vm, in.op);
         return true;
     case 0x30: {
@@ -129,8 +167,11 @@ bool CompareAction(Vm& vm, const Instr& in) {
                           : 0.0);
         return true;
     }
-    case 0x34: vm.push(std::floor(vm.timerMs)); return true;
-    default: return false;
+    case 0x34:
+        vm.push(std::floor(vm.timerMs));
+        return true;
+    default:
+        return false;
     }
 }
 

@@ -89,9 +89,9 @@ Value Vm::callScript(Object* fn, const Value& thisValue, std::span<const Value> 
 
 void Vm::markRoots(const std::function<void(Object*)>& push,
                    const std::function<void(const Value&)>& pushValue) {
-    for (Object* root : {global, objectProto, functionProto, arrayProto, stringProto, numberProto,
-                         booleanProto, dateProto, errorProto, movieClipProto, textFieldProto,
-                         buttonProto, soundProto}) {
+    for (Object* root :
+         {global, objectProto, functionProto, arrayProto, stringProto, numberProto, booleanProto,
+          dateProto, errorProto, movieClipProto, textFieldProto, buttonProto, soundProto}) {
         push(root);
     }
     for (auto& [name, cls] : registeredClasses) {

@@ -14,10 +14,14 @@ constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 double Vm::toNumber(const Value& v) {
     switch (v.type) {
     case Type::Undefined:
-    case Type::Null: return version_ >= 7 ? NaN : 0.0;
-    case Type::Boolean: return v.b ? 1.0 : 0.0;
-    case Type::Number: return v.n;
-    case Type::String: return StringToNumber(*v.s, version_);
+    case Type::Null:
+        return version_ >= 7 ? NaN : 0.0;
+    case Type::Boolean:
+        return v.b ? 1.0 : 0.0;
+    case Type::Number:
+        return v.n;
+    case Type::String:
+        return StringToNumber(*v.s, version_);
     case Type::Object: {
         const Value p = toPrimitive(v);
         if (p.isObject()) {
@@ -33,11 +37,16 @@ Str Vm::toStr(const Value& v) {
     static const Str undefinedText = MakeStr("undefined"), nullText = MakeStr("null"),
                      trueText = MakeStr("true"), falseText = MakeStr("false");
     switch (v.type) {
-    case Type::Undefined: return version_ >= 7 ? undefinedText : EmptyStr();
-    case Type::Null: return nullText;
-    case Type::Boolean: return v.b ? trueText : falseText;
-    case Type::Number: return MakeStr(NumberToString(v.n));
-    case Type::String: return v.s;
+    case Type::Undefined:
+        return version_ >= 7 ? undefinedText : EmptyStr();
+    case Type::Null:
+        return nullText;
+    case Type::Boolean:
+        return v.b ? trueText : falseText;
+    case Type::Number:
+        return MakeStr(NumberToString(v.n));
+    case Type::String:
+        return v.s;
     case Type::Object: {
         if (v.o->kind == Kind::Clip) {
             return MakeStr(targetPath(v.o->clip, false));
@@ -55,9 +64,12 @@ Str Vm::toStr(const Value& v) {
 bool Vm::toBool(const Value& v) {
     switch (v.type) {
     case Type::Undefined:
-    case Type::Null: return false;
-    case Type::Boolean: return v.b;
-    case Type::Number: return v.n != 0 && !std::isnan(v.n);
+    case Type::Null:
+        return false;
+    case Type::Boolean:
+        return v.b;
+    case Type::Number:
+        return v.n != 0 && !std::isnan(v.n);
     case Type::String:
         if (version_ >= 7) {
             return !v.s->empty();
@@ -65,7 +77,8 @@ bool Vm::toBool(const Value& v) {
             const double n = StringToNumber(*v.s, version_);
             return n != 0 && !std::isnan(n);
         }
-    case Type::Object: return true;
+    case Type::Object:
+        return true;
     }
     return false;
 }
@@ -93,7 +106,8 @@ Value Vm::toPrimitive(const Value& v, bool preferString) {
 
 Object* Vm::toObject(const Value& v) {
     switch (v.type) {
-    case Type::Object: return v.o;
+    case Type::Object:
+        return v.o;
     case Type::String:
     case Type::Number:
     case Type::Boolean: {
@@ -105,17 +119,23 @@ Object* Vm::toObject(const Value& v) {
         box->className = v.isString() ? "String" : v.isNumber() ? "Number" : "Boolean";
         return box;
     }
-    default: return nullptr;
+    default:
+        return nullptr;
     }
 }
 
 std::string Vm::typeOf(const Value& v) {
     switch (v.type) {
-    case Type::Undefined: return "undefined";
-    case Type::Null: return "null";
-    case Type::Boolean: return "boolean";
-    case Type::Number: return "number";
-    case Type::String: return "string";
+    case Type::Undefined:
+        return "undefined";
+    case Type::Null:
+        return "null";
+    case Type::Boolean:
+        return "boolean";
+    case Type::Number:
+        return "number";
+    case Type::String:
+        return "string";
     case Type::Object:
         if (v.o->kind == Kind::Clip) {
             return host_.kind(v.o->clip) == ClipKind::Text ? "object" : "movieclip";
@@ -131,11 +151,16 @@ bool Vm::strictEquals(const Value& a, const Value& b) {
     }
     switch (a.type) {
     case Type::Undefined:
-    case Type::Null: return true;
-    case Type::Boolean: return a.b == b.b;
-    case Type::Number: return a.n == b.n;
-    case Type::String: return *a.s == *b.s;
-    case Type::Object: return a.o == b.o;
+    case Type::Null:
+        return true;
+    case Type::Boolean:
+        return a.b == b.b;
+    case Type::Number:
+        return a.n == b.n;
+    case Type::String:
+        return *a.s == *b.s;
+    case Type::Object:
+        return a.o == b.o;
     }
     return false;
 }

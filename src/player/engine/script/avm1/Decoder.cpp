@@ -86,7 +86,9 @@ private:
         block_->literals.push_back(std::move(value));
         return static_cast<std::uint32_t>(block_->literals.size() - 1);
     }
-    void fix(int field, std::int64_t offset) { fixups_.push_back({block_->code.size() - 1, field, offset}); }
+    void fix(int field, std::int64_t offset) {
+        fixups_.push_back({block_->code.size() - 1, field, offset});
+    }
     void resolve();
 
     std::span<const std::uint8_t> bytes_;
@@ -163,17 +165,40 @@ void Decoder::decodePush(Reader& args) {
     while (args.remaining() > 0) {
         const std::uint8_t type = args.u8();
         switch (type) {
-        case 0: emit(PushLiteral, literal(Value(args.string()))); break;
-        case 1: emit(PushLiteral, literal(Value(args.f32()))); break;
-        case 2: emit(PushLiteral, literal(Value::null())); break;
-        case 3: emit(PushLiteral, literal(Value())); break;
-        case 4: emit(PushRegister, args.u8()); break;
-        case 5: emit(PushLiteral, literal(Value(args.u8() != 0))); break;
-        case 6: emit(PushLiteral, literal(Value(args.f64()))); break;
-        case 7: emit(PushLiteral, literal(Value(static_cast<double>(static_cast<std::int32_t>(args.u32()))))); break;
-        case 8: emit(PushPoolItem, args.u8()); break;
-        case 9: emit(PushPoolItem, args.u16()); break;
-        default: emit(BadAction); return;
+        case 0:
+            emit(PushLiteral, literal(Value(args.string())));
+            break;
+        case 1:
+            emit(PushLiteral, literal(Value(args.f32())));
+            break;
+        case 2:
+            emit(PushLiteral, literal(Value::null()));
+            break;
+        case 3:
+            emit(PushLiteral, literal(Value()));
+            break;
+        case 4:
+            emit(PushRegister, args.u8());
+            break;
+        case 5:
+            emit(PushLiteral, literal(Value(args.u8() != 0)));
+            break;
+        case 6:
+            emit(PushLiteral, literal(Value(args.f64())));
+            break;
+        case 7:
+            emit(PushLiteral,
+                 literal(Value(static_cast<double>(static_cast<std::int32_t>(args.u32())))));
+            break;
+        case 8:
+            emit(PushPoolItem, args.u8());
+            break;
+        case 9:
+            emit(PushPoolItem, args.u16());
+            break;
+        default:
+            emit(BadAction);
+            return;
         }
         if (!args.ok()) {
             block_->code.back().op = BadAction;
@@ -198,9 +223,9 @@ void Decoder::decodeFunction(std::uint8_t op, Reader& args, std::size_t end) {
     const std::size_t size = args.u16();
     const std::size_t bodySize = std::min(size, bytes_.size() - std::min(end, bytes_.size()));
     if (nesting_ < MaxFunctionNesting) {
-        fn->body = Decoder(bytes_.subspan(std::min(end, bytes_.size()), bodySize), version_,
-                           nesting_ + 1)
-                       .run();
+        fn->body =
+            Decoder(bytes_.subspan(std::min(end, bytes_.size()), bodySize), version_, nesting_ + 1)
+                .run();
     } else {
         fn->body = std::make_shared<Block>();
     }
@@ -233,14 +258,20 @@ void Decoder::decodeTry(Reader& args, std::size_t end) {
 void Decoder::decodeAction(std::uint8_t op, Reader& args, std::size_t end) {
     const auto here = static_cast<std::int64_t>(end);
     switch (op) {
-    case 0x96: decodePush(args); return;
-    case 0x81: emit(op, args.u16()); return;
+    case 0x96:
+        decodePush(args);
+        return;
+    case 0x81:
+        emit(op, args.u16());
+        return;
     case 0x83: {
         const std::string url = args.string();
         emit(op, literal(Value(url)), literal(Value(args.string())));
         return;
     }
-    case 0x87: emit(op, args.u8()); return;
+    case 0x87:
+        emit(op, args.u8());
+        return;
     case 0x88: {
         auto pool = std::make_shared<std::vector<Str>>();
         const std::uint16_t count = args.u16();
@@ -257,22 +288,41 @@ void Decoder::decodeAction(std::uint8_t op, Reader& args, std::size_t end) {
         skips_.emplace_back(block_->code.size() - 1, args.u8());
         return;
     }
-    case 0x8d: emit(op); skips_.emplace_back(block_->code.size() - 1, args.u8()); return;
+    case 0x8d:
+        emit(op);
+        skips_.emplace_back(block_->code.size() - 1, args.u8());
+        return;
     case 0x8b:
-    case 0x8c: emit(op, literal(Value(args.string()))); return;
+    case 0x8c:
+        emit(op, literal(Value(args.string())));
+        return;
     case 0x8e:
-    case 0x9b: decodeFunction(op, args, end); return;
-    case 0x8f: decodeTry(args, end); return;
-    case 0x94: emit(op); fix(0, here + args.u16()); return;
+    case 0x9b:
+        decodeFunction(op, args, end);
+        return;
+    case 0x8f:
+        decodeTry(args, end);
+        return;
+    case 0x94:
+        emit(op);
+        fix(0, here + args.u16());
+        return;
     case 0x99:
-    case 0x9d: emit(op); fix(0, here + static_cast<std::int16_t>(args.u16())); return;
-    case 0x9a: emit(op, args.u8()); return;
+    case 0x9d:
+        emit(op);
+        fix(0, here + static_cast<std::int16_t>(args.u16()));
+        return;
+    case 0x9a:
+        emit(op, args.u8());
+        return;
     case 0x9f: {
         const std::uint8_t flags = args.u8();
         emit(op, (flags & 2) ? args.u16() : 0, 0, flags);
         return;
     }
-    default: emit(op); return;
+    default:
+        emit(op);
+        return;
     }
 }
 

@@ -86,27 +86,42 @@ void StoreRegister(Vm& vm, Frame& frame, std::uint32_t index) {
 // Pushes, pops and registers; false when the instruction is another kind.
 bool StackAction(Vm& vm, Frame& frame, const Instr& in) {
     switch (in.op) {
-    case PushLiteral: vm.stack.push_back(frame.block->literals[in.a]); return true;
+    case PushLiteral:
+        vm.stack.push_back(frame.block->literals[in.a]);
+        return true;
     case PushRegister:
         vm.stack.push_back(in.a < frame.registers.size() ? frame.registers[in.a] : Value());
         return true;
     case PushPoolItem:
         vm.stack.push_back(frame.pool && in.a < frame.pool->size() ? Value((*frame.pool)[in.a])
-                                                                  : Value());
+                                                                   : Value());
         return true;
-    case 0x17: vm.pop(); return true;
-    case 0x4c: vm.stack.push_back(vm.stack.empty() ? Value() : vm.stack.back()); return true;
+    case 0x17:
+        vm.pop();
+        return true;
+    case 0x4c:
+        vm.stack.push_back(vm.stack.empty() ? Value() : vm.stack.back());
+        return true;
     case 0x4d:
         if (vm.stack.size() >= 2) {
             std::swap(vm.stack[vm.stack.size() - 1], vm.stack[vm.stack.size() - 2]);
         }
         return true;
-    case 0x87: StoreRegister(vm, frame, in.a); return true;
-    case 0x88: frame.pool = frame.block->pools[in.a]; return true;
-    case 0x8a: return true; // everything is loaded: never skip
-    case 0x8d: vm.pop(); return true;
-    case 0: return true;
-    default: return false;
+    case 0x87:
+        StoreRegister(vm, frame, in.a);
+        return true;
+    case 0x88:
+        frame.pool = frame.block->pools[in.a];
+        return true;
+    case 0x8a:
+        return true; // everything is loaded: never skip
+    case 0x8d:
+        vm.pop();
+        return true;
+    case 0:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -150,7 +165,8 @@ Outcome RunRange(Vm& vm, Frame& frame, std::uint32_t pc, std::uint32_t end) {
         }
         Outcome out;
         switch (in.op) {
-        case BadAction: return Outcome{Flow::Jumped, static_cast<std::uint32_t>(code.size()), {}};
+        case BadAction:
+            return Outcome{Flow::Jumped, static_cast<std::uint32_t>(code.size()), {}};
         case 0x99:
             if (jump(in.a, out)) {
                 return out;
@@ -161,8 +177,10 @@ Outcome RunRange(Vm& vm, Frame& frame, std::uint32_t pc, std::uint32_t end) {
                 return out;
             }
             break;
-        case 0x3e: return Outcome{Flow::Returned, pc, vm.pop()};
-        case 0x2a: throw ScriptThrow{vm.pop()};
+        case 0x3e:
+            return Outcome{Flow::Returned, pc, vm.pop()};
+        case 0x2a:
+            throw ScriptThrow{vm.pop()};
         case 0x94:
         case 0x8f:
             out = in.op == 0x94 ? RunWith(vm, frame, pc, in.a) : RunTry(vm, frame, in, pc);
@@ -173,7 +191,9 @@ Outcome RunRange(Vm& vm, Frame& frame, std::uint32_t pc, std::uint32_t end) {
                 return out;
             }
             break;
-        default: OtherAction(vm, frame, in); break;
+        default:
+            OtherAction(vm, frame, in);
+            break;
         }
     }
     return Outcome{Flow::Fell, pc, Value()};
@@ -181,7 +201,8 @@ Outcome RunRange(Vm& vm, Frame& frame, std::uint32_t pc, std::uint32_t end) {
 
 Value Vm::execute(Frame& frame) {
     frame.stackBase = stack.size();
-    Outcome outcome = RunRange(*this, frame, 0, static_cast<std::uint32_t>(frame.block->code.size()));
+    Outcome outcome =
+        RunRange(*this, frame, 0, static_cast<std::uint32_t>(frame.block->code.size()));
     stack.resize(std::min(stack.size(), frame.stackBase));
     return outcome.flow == Flow::Returned ? outcome.value : Value();
 }

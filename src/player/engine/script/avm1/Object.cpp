@@ -51,11 +51,16 @@ Property* Object::findAny(std::string_view name) {
 
 std::uint16_t HiddenFlagsFor(int version) {
     std::uint16_t mask = 0;
-    if (version < 6) mask |= FromVersion6;
-    if (version < 7) mask |= FromVersion7;
-    if (version < 8) mask |= FromVersion8;
-    if (version < 9) mask |= FromVersion9;
-    if (version < 10) mask |= FromVersion10;
+    if (version < 6)
+        mask |= FromVersion6;
+    if (version < 7)
+        mask |= FromVersion7;
+    if (version < 8)
+        mask |= FromVersion8;
+    if (version < 9)
+        mask |= FromVersion9;
+    if (version < 10)
+        mask |= FromVersion10;
     return mask;
 }
 

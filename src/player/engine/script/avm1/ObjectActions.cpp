@@ -35,8 +35,9 @@ void CallMethodAction(Vm& vm) {
         Object* super = target.o;
         Object* from = super->superHome ? super->superHome->proto : nullptr;
         if (noName) {
-            Value ctor = from ? vm.getOf(super->superHome, "__constructor__", Value(super->superThis))
-                              : Value();
+            Value ctor =
+                from ? vm.getOf(super->superHome, "__constructor__", Value(super->superThis))
+                     : Value();
             if (!ctor.isObject() && from) {
                 ctor = vm.getOf(from, "constructor", Value(super->superThis));
             }
@@ -184,7 +185,8 @@ bool MemberActions(Vm& vm, Frame& frame, const Instr& in) {
         vm.set(object, vm.toString(name), std::move(value));
         return true;
     }
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -208,7 +210,9 @@ bool TypeActions(Vm& vm, Frame& frame, const Instr& in) {
         EnumerateAction(vm, GetVariable(vm, frame, vm.toString(name)));
         return true;
     }
-    case 0x55: EnumerateAction(vm, vm.pop()); return true;
+    case 0x55:
+        EnumerateAction(vm, vm.pop());
+        return true;
     case 0x54: {
         const Value ctor = vm.pop();
         const Value object = vm.pop();
@@ -221,9 +225,14 @@ bool TypeActions(Vm& vm, Frame& frame, const Instr& in) {
         vm.push(ctor.isObject() && vm.instanceOf(object, ctor.o) ? object : Value::null());
         return true;
     }
-    case 0x2c: ImplementsAction(vm); return true;
-    case 0x69: ExtendsAction(vm); return true;
-    default: return false;
+    case 0x2c:
+        ImplementsAction(vm);
+        return true;
+    case 0x69:
+        ExtendsAction(vm);
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -246,18 +255,30 @@ bool ExecObjectAction(Vm& vm, Frame& frame, const Instr& in) {
         vm.push(vm.call(fn, thisValue, args));
         return true;
     }
-    case 0x52: CallMethodAction(vm); return true;
-    case 0x40: NewAction(vm, frame, false); return true;
-    case 0x53: NewAction(vm, frame, true); return true;
+    case 0x52:
+        CallMethodAction(vm);
+        return true;
+    case 0x40:
+        NewAction(vm, frame, false);
+        return true;
+    case 0x53:
+        NewAction(vm, frame, true);
+        return true;
     case 0x42: {
         std::vector<Value> elements = PopArgs(vm);
         vm.push(Value(vm.newArray(std::move(elements))));
         return true;
     }
-    case 0x43: InitObject(vm); return true;
-    case 0x44: vm.push(vm.typeOf(vm.pop())); return true;
+    case 0x43:
+        InitObject(vm);
+        return true;
+    case 0x44:
+        vm.push(vm.typeOf(vm.pop()));
+        return true;
     case 0x8e:
-    case 0x9b: DefineFunctionAction(vm, frame, in); return true;
+    case 0x9b:
+        DefineFunctionAction(vm, frame, in);
+        return true;
     case 0x45: {
         const Value v = vm.pop();
         const ClipId clip = vm.clipOf(v);
@@ -271,7 +292,8 @@ bool ExecObjectAction(Vm& vm, Frame& frame, const Instr& in) {
         }
         return true;
     }
-    default: return false;
+    default:
+        return false;
     }
 }
 

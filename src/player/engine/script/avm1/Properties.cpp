@@ -121,15 +121,19 @@ bool SetSpecial(Vm& vm, Object* o, std::string_view name, Value& value) {
 
 Value Vm::get(const Value& obj, std::string_view name) {
     switch (obj.type) {
-    case Type::Object: return getOf(obj.o, name, obj);
+    case Type::Object:
+        return getOf(obj.o, name, obj);
     case Type::String:
         if (name == "length") {
             return Value(static_cast<double>(CharLength(*obj.s)));
         }
         return getOf(stringProto, name, obj);
-    case Type::Number: return getOf(numberProto, name, obj);
-    case Type::Boolean: return getOf(booleanProto, name, obj);
-    default: return Value();
+    case Type::Number:
+        return getOf(numberProto, name, obj);
+    case Type::Boolean:
+        return getOf(booleanProto, name, obj);
+    default:
+        return Value();
     }
 }
 
@@ -189,11 +193,13 @@ bool Vm::hasOwn(Object* obj, std::string_view name) {
         return false;
     }
     std::size_t index = 0;
-    if (obj->kind == Kind::Array && (name == "length" || (ArrayIndex(name, index) && index < obj->elements.size()))) {
+    if (obj->kind == Kind::Array &&
+        (name == "length" || (ArrayIndex(name, index) && index < obj->elements.size()))) {
         return true;
     }
     Value out;
-    if (obj->kind == Kind::Clip && (ClipOwnValue(*this, obj, name, out) || ClipChild(*this, obj, name, out))) {
+    if (obj->kind == Kind::Clip &&
+        (ClipOwnValue(*this, obj, name, out) || ClipChild(*this, obj, name, out))) {
         return true;
     }
     return obj->find(name) != nullptr;
@@ -269,7 +275,9 @@ std::size_t Vm::arrayLength(Object* obj) {
         return obj->elements.size();
     }
     const double n = toNumber(getOf(obj, "length", Value(obj)));
-    return n > 0 ? static_cast<std::size_t>(std::min(n, static_cast<double>(limits_.maxArrayLength))) : 0;
+    return n > 0
+               ? static_cast<std::size_t>(std::min(n, static_cast<double>(limits_.maxArrayLength)))
+               : 0;
 }
 
 std::vector<std::string> Vm::enumerate(Object* obj) {

@@ -129,7 +129,9 @@ bool ExecStringAction(Vm& vm, Frame&, const Instr& in) {
         return true;
     }
     case 0x14:
-    case 0x31: vm.push(static_cast<double>(CharLength(vm.toString(vm.pop())))); return true;
+    case 0x31:
+        vm.push(static_cast<double>(CharLength(vm.toString(vm.pop()))));
+        return true;
     case 0x15:
     case 0x35: {
         const Value count = vm.pop();
@@ -155,8 +157,11 @@ bool ExecStringAction(Vm& vm, Frame&, const Instr& in) {
         vm.push(code == 0 ? std::string() : CodeToString(code));
         return true;
     }
-    case 0x4b: vm.push(vm.toStr(vm.pop())); return true;
-    default: return false;
+    case 0x4b:
+        vm.push(vm.toStr(vm.pop()));
+        return true;
+    default:
+        return false;
     }
 }
 

@@ -11,10 +11,11 @@ namespace quillon::engine::avm1 {
 namespace {
 
 constexpr std::array<const char*, ClipPropertyCount> PropertyNames = {
-    "_x",         "_y",      "_xscale",      "_yscale",     "_currentframe", "_totalframes",
-    "_alpha",     "_visible", "_width",      "_height",     "_rotation",     "_target",
-    "_framesloaded", "_name", "_droptarget", "_url",        "_highquality",  "_focusrect",
-    "_soundbuftime", "_quality", "_xmouse",  "_ymouse"};
+    "_x",           "_y",           "_xscale",       "_yscale",       "_currentframe",
+    "_totalframes", "_alpha",       "_visible",      "_width",        "_height",
+    "_rotation",    "_target",      "_framesloaded", "_name",         "_droptarget",
+    "_url",         "_highquality", "_focusrect",    "_soundbuftime", "_quality",
+    "_xmouse",      "_ymouse"};
 
 void Goto(Vm& vm, ClipId clip, int frame, bool play) {
     if (clip) {
@@ -57,7 +58,8 @@ bool ClipListActions(Vm& vm, Frame& frame, const Instr& in, ClipId clip) {
     case 0x22: {
         const int index = static_cast<int>(vm.toNumber(vm.pop()));
         const Value target = vm.pop();
-        const ClipId of = target.isString() && target.str().empty() ? clip : TargetOf(vm, frame, target);
+        const ClipId of =
+            target.isString() && target.str().empty() ? clip : TargetOf(vm, frame, target);
         vm.push(GetClipProperty(vm, of, index));
         return true;
     }
@@ -65,7 +67,8 @@ bool ClipListActions(Vm& vm, Frame& frame, const Instr& in, ClipId clip) {
         const Value value = vm.pop();
         const int index = static_cast<int>(vm.toNumber(vm.pop()));
         const Value target = vm.pop();
-        const ClipId of = target.isString() && target.str().empty() ? clip : TargetOf(vm, frame, target);
+        const ClipId of =
+            target.isString() && target.str().empty() ? clip : TargetOf(vm, frame, target);
         SetClipProperty(vm, of, index, value);
         return true;
     }
@@ -82,7 +85,8 @@ bool ClipListActions(Vm& vm, Frame& frame, const Instr& in, ClipId clip) {
             host.remove(target);
         }
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -106,14 +110,22 @@ Value GetClipProperty(Vm& vm, ClipId clip, int index) {
     }
     DisplayHost& host = vm.host();
     switch (static_cast<ClipProperty>(index)) {
-    case ClipProperty::Target: return Value(vm.targetPath(clip, true));
-    case ClipProperty::Name: return Value(host.name(clip));
-    case ClipProperty::DropTarget: return Value("");
-    case ClipProperty::Url: return Value("");
-    case ClipProperty::Quality: return Value("HIGH");
-    case ClipProperty::Visible: return Value(host.property(clip, ClipProperty::Visible) != 0);
-    case ClipProperty::FocusRect: return Value(true);
-    default: return Value(host.property(clip, static_cast<ClipProperty>(index)));
+    case ClipProperty::Target:
+        return Value(vm.targetPath(clip, true));
+    case ClipProperty::Name:
+        return Value(host.name(clip));
+    case ClipProperty::DropTarget:
+        return Value("");
+    case ClipProperty::Url:
+        return Value("");
+    case ClipProperty::Quality:
+        return Value("HIGH");
+    case ClipProperty::Visible:
+        return Value(host.property(clip, ClipProperty::Visible) != 0);
+    case ClipProperty::FocusRect:
+        return Value(true);
+    default:
+        return Value(host.property(clip, static_cast<ClipProperty>(index)));
     }
 }
 
@@ -122,7 +134,9 @@ void SetClipProperty(Vm& vm, ClipId clip, int index, const Value& value) {
         return;
     }
     switch (static_cast<ClipProperty>(index)) {
-    case ClipProperty::Name: vm.host().setName(clip, vm.toString(value)); return;
+    case ClipProperty::Name:
+        vm.host().setName(clip, vm.toString(value));
+        return;
     case ClipProperty::Target:
     case ClipProperty::CurrentFrame:
     case ClipProperty::TotalFrames:
@@ -160,7 +174,7 @@ void GotoFrame2(Vm& vm, Frame& frame, const Value& where, bool play, int bias) {
         }
         const double number = StringToNumber(text, vm.version());
         const int frameIndex = std::isfinite(number) ? static_cast<int>(number) - 1 + bias
-                                                      : vm.host().frameOfLabel(clip, text);
+                                                     : vm.host().frameOfLabel(clip, text);
         if (frameIndex >= 0) {
             Goto(vm, clip, frameIndex, play);
         }
@@ -179,11 +193,33 @@ Value ExecTimelineAction(Vm& vm, Frame& frame, const Instr& in) {
         return Value();
     }
     switch (in.op) {
-    case 0x04: if (clip) { Goto(vm, clip, static_cast<int>(host.property(clip, ClipProperty::CurrentFrame)), false); } break;
-    case 0x05: if (clip) { Goto(vm, clip, static_cast<int>(host.property(clip, ClipProperty::CurrentFrame)) - 2, false); } break;
-    case 0x06: if (clip) { host.setPlaying(clip, true); } break;
-    case 0x07: if (clip) { host.setPlaying(clip, false); } break;
-    case 0x81: if (clip) { Goto(vm, clip, static_cast<int>(in.a), host.playing(clip)); } break;
+    case 0x04:
+        if (clip) {
+            Goto(vm, clip, static_cast<int>(host.property(clip, ClipProperty::CurrentFrame)),
+                 false);
+        }
+        break;
+    case 0x05:
+        if (clip) {
+            Goto(vm, clip, static_cast<int>(host.property(clip, ClipProperty::CurrentFrame)) - 2,
+                 false);
+        }
+        break;
+    case 0x06:
+        if (clip) {
+            host.setPlaying(clip, true);
+        }
+        break;
+    case 0x07:
+        if (clip) {
+            host.setPlaying(clip, false);
+        }
+        break;
+    case 0x81:
+        if (clip) {
+            Goto(vm, clip, static_cast<int>(in.a), host.playing(clip));
+        }
+        break;
     case 0x8c:
         if (clip) {
             const int frameIndex = host.frameOfLabel(clip, frame.block->literals[in.a].str());
@@ -192,16 +228,26 @@ Value ExecTimelineAction(Vm& vm, Frame& frame, const Instr& in) {
             }
         }
         break;
-    case 0x9f: GotoFrame2(vm, frame, vm.pop(), in.flags & 1, static_cast<int>(in.a)); break;
-    case 0x8b: SetTarget(vm, frame, frame.block->literals[in.a]); break;
-    case 0x20: SetTarget(vm, frame, vm.pop()); break;
-    case 0x83: GetUrl(vm, frame, frame.block->literals[in.a].str(), frame.block->literals[in.b].str()); break;
+    case 0x9f:
+        GotoFrame2(vm, frame, vm.pop(), in.flags & 1, static_cast<int>(in.a));
+        break;
+    case 0x8b:
+        SetTarget(vm, frame, frame.block->literals[in.a]);
+        break;
+    case 0x20:
+        SetTarget(vm, frame, vm.pop());
+        break;
+    case 0x83:
+        GetUrl(vm, frame, frame.block->literals[in.a].str(), frame.block->literals[in.b].str());
+        break;
     case 0x9a: {
         const std::string target = vm.toString(vm.pop());
         GetUrl(vm, frame, vm.toString(vm.pop()), target);
         break;
     }
-    case 0x27: StartDrag(vm); break;
+    case 0x27:
+        StartDrag(vm);
+        break;
     case 0x9e: {
         const Value where = vm.pop();
         ClipId of = clip;
@@ -213,14 +259,16 @@ Value ExecTimelineAction(Vm& vm, Frame& frame, const Instr& in) {
         }
         if (of) {
             const double number = StringToNumber(text, vm.version());
-            const int index = std::isfinite(number) ? static_cast<int>(number) - 1 : host.frameOfLabel(of, text);
+            const int index =
+                std::isfinite(number) ? static_cast<int>(number) - 1 : host.frameOfLabel(of, text);
             if (index >= 0) {
                 host.callFrame(of, index);
             }
         }
         break;
     }
-    default: break; // ToggleQuality, StopSounds, EndDrag and unknown actions do nothing here
+    default:
+        break; // ToggleQuality, StopSounds, EndDrag and unknown actions do nothing here
     }
     return Value();
 }

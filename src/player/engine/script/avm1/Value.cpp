@@ -89,9 +89,8 @@ std::string NumberToRadix(double number, int radix) {
         return NumberToString(number);
     }
     const bool negative = number < 0;
-    auto value = static_cast<std::uint64_t>(std::fabs(std::trunc(number)) > 9.0e18
-                                                ? 0
-                                                : std::fabs(std::trunc(number)));
+    auto value = static_cast<std::uint64_t>(
+        std::fabs(std::trunc(number)) > 9.0e18 ? 0 : std::fabs(std::trunc(number)));
     std::string out;
     do {
         const int digit = static_cast<int>(value % static_cast<unsigned>(radix));
@@ -136,8 +135,7 @@ double StringToNumber(std::string_view text, int version) {
     }
     // Only plain decimal forms: no "inf", "nan" or hex floats.
     for (char c : text) {
-        if (!((c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' ||
-              c == '-')) {
+        if (!((c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-')) {
             return std::numeric_limits<double>::quiet_NaN();
         }
     }

@@ -17,8 +17,8 @@ bool IsLevel(Vm& vm, std::string_view name) {
 }
 
 bool SpecialName(Vm& vm, Frame& frame, std::string_view name, Value& out) {
-    if (name.empty() || (name[0] != '_' && name[0] != 't' && name[0] != 'T' && name[0] != 's' &&
-                         name[0] != 'S')) {
+    if (name.empty() ||
+        (name[0] != '_' && name[0] != 't' && name[0] != 'T' && name[0] != 's' && name[0] != 'S')) {
         return false;
     }
     if (Same(vm, name, "this")) {
@@ -205,8 +205,8 @@ Object* MakeSuper(Vm& vm, Frame& frame) {
     Object* super = vm.newObject(nullptr);
     super->kind = Kind::Super;
     super->superThis = frame.thisValue.isObject() ? frame.thisValue.o : nullptr;
-    super->superHome = frame.home ? frame.home
-                                  : (super->superThis ? super->superThis->proto : nullptr);
+    super->superHome =
+        frame.home ? frame.home : (super->superThis ? super->superThis->proto : nullptr);
     return super;
 }
 
@@ -256,7 +256,8 @@ Value Vm::resolvePath(std::string_view path, ClipId base) {
             continue;
         }
         const ClipId here = clipOf(current);
-        if (part == ".." || (caseSensitive() ? part == "_parent" : EqualsIgnoringCase(part, "_parent"))) {
+        if (part == ".." ||
+            (caseSensitive() ? part == "_parent" : EqualsIgnoringCase(part, "_parent"))) {
             current = here ? Value(clipObject(host_.parent(here))) : Value();
         } else if (EqualsIgnoringCase(part, "_root") ||
                    (part.size() > 6 && EqualsIgnoringCase(part.substr(0, 6), "_level"))) {

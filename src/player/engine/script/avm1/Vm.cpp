@@ -199,8 +199,8 @@ int Vm::addInterval(Value fn, Value thisValue, std::string methodName, std::vect
     }
     const double period = std::isfinite(periodMs) && periodMs > 0 ? periodMs : 0;
     intervals_.push_back(Interval{nextInterval_, std::move(fn), std::move(thisValue),
-                                  std::move(methodName), std::move(args), period,
-                                  timerMs + period, once});
+                                  std::move(methodName), std::move(args), period, timerMs + period,
+                                  once});
     return nextInterval_++;
 }
 

@@ -149,8 +149,7 @@ public:
     void push(Value v) { stack.push_back(std::move(v)); }
     Value pop();
     Value execute(Frame& frame);
-    Value callScript(Object* fn, const Value& thisValue, std::span<const Value> args,
-                     Object* home);
+    Value callScript(Object* fn, const Value& thisValue, std::span<const Value> args, Object* home);
     int callDepth = 0;
     std::int64_t steps_ = 0;
 

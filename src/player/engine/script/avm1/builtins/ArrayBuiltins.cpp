@@ -10,7 +10,13 @@ namespace quillon::engine::avm1 {
 
 namespace {
 
-enum SortFlag { CaseInsensitive = 1, Descending = 2, UniqueSort = 4, ReturnIndexed = 8, Numeric = 16 };
+enum SortFlag {
+    CaseInsensitive = 1,
+    Descending = 2,
+    UniqueSort = 4,
+    ReturnIndexed = 8,
+    Numeric = 16
+};
 
 // Elements of any array-like `this`.
 std::vector<Value> Elements(Vm& vm, CallInfo& c) {
@@ -133,7 +139,8 @@ Value SliceArray(Vm& vm, CallInfo& c) {
     const std::vector<Value> e = Elements(vm, c);
     const std::size_t start = Index(vm, c.arg(0), e.size(), 0);
     const std::size_t end = Index(vm, c.arg(1), e.size(), e.size());
-    return Value(vm.newArray(start < end ? std::vector<Value>(e.begin() + static_cast<long>(start), e.begin() + static_cast<long>(end))
+    return Value(vm.newArray(start < end ? std::vector<Value>(e.begin() + static_cast<long>(start),
+                                                              e.begin() + static_cast<long>(end))
                                          : std::vector<Value>{}));
 }
 
@@ -191,8 +198,10 @@ int CompareByFlags(Vm& vm, const Value& a, const Value& b, int flags) {
         }
     } else {
         std::string x = vm.toString(a), y = vm.toString(b);
-        if (a.isUndefined()) x = "undefined";
-        if (b.isUndefined()) y = "undefined";
+        if (a.isUndefined())
+            x = "undefined";
+        if (b.isUndefined())
+            y = "undefined";
         if (flags & CaseInsensitive) {
             x = AsciiLower(x);
             y = AsciiLower(y);
@@ -245,14 +254,19 @@ Value Sort(Vm& vm, CallInfo& c) {
         flags = IntArg(vm, c, 0, 0);
     }
     if (fn.isObject()) {
-        return SortWith(vm, c, [&](const Value& a, const Value& b) {
-            const Value args[] = {a, b};
-            const double r = vm.toNumber(vm.call(fn, Value(), args));
-            const int s = r < 0 ? -1 : r > 0 ? 1 : 0;
-            return (flags & Descending) ? -s : s;
-        }, flags);
+        return SortWith(
+            vm, c,
+            [&](const Value& a, const Value& b) {
+                const Value args[] = {a, b};
+                const double r = vm.toNumber(vm.call(fn, Value(), args));
+                const int s = r < 0 ? -1 : r > 0 ? 1 : 0;
+                return (flags & Descending) ? -s : s;
+            },
+            flags);
     }
-    return SortWith(vm, c, [&](const Value& a, const Value& b) { return CompareByFlags(vm, a, b, flags); }, flags);
+    return SortWith(
+        vm, c, [&](const Value& a, const Value& b) { return CompareByFlags(vm, a, b, flags); },
+        flags);
 }
 
 Value SortOn(Vm& vm, CallInfo& c) {
@@ -273,15 +287,19 @@ Value SortOn(Vm& vm, CallInfo& c) {
         fieldFlags.push_back(IntArg(vm, c, 1, 0));
     }
     const int flags = fieldFlags.empty() ? 0 : fieldFlags[0];
-    return SortWith(vm, c, [&](const Value& a, const Value& b) {
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            const int r = CompareByFlags(vm, vm.get(a, fields[i]), vm.get(b, fields[i]), fieldFlags[i]);
-            if (r != 0) {
-                return r;
+    return SortWith(
+        vm, c,
+        [&](const Value& a, const Value& b) {
+            for (std::size_t i = 0; i < fields.size(); ++i) {
+                const int r =
+                    CompareByFlags(vm, vm.get(a, fields[i]), vm.get(b, fields[i]), fieldFlags[i]);
+                if (r != 0) {
+                    return r;
+                }
             }
-        }
-        return 0;
-    }, flags);
+            return 0;
+        },
+        flags);
 }
 
 } // namespace

@@ -32,8 +32,12 @@ Value Timeline(Vm& vm, CallInfo& c) {
     DisplayHost& host = vm.host();
     const int current = static_cast<int>(host.property(clip, ClipProperty::CurrentFrame)) - 1;
     switch (c.callee->magic) {
-    case 0: host.setPlaying(clip, true); break;
-    case 1: host.setPlaying(clip, false); break;
+    case 0:
+        host.setPlaying(clip, true);
+        break;
+    case 1:
+        host.setPlaying(clip, false);
+        break;
     case 2:
     case 3: {
         const int frame = FrameArg(vm, clip, c.arg(0));
@@ -42,8 +46,12 @@ Value Timeline(Vm& vm, CallInfo& c) {
         }
         break;
     }
-    case 4: host.gotoFrame(clip, current + 1, false); break;
-    default: host.gotoFrame(clip, current - 1, false); break;
+    case 4:
+        host.gotoFrame(clip, current + 1, false);
+        break;
+    default:
+        host.gotoFrame(clip, current - 1, false);
+        break;
     }
     return Value();
 }
@@ -64,8 +72,8 @@ Value AttachMovie(Vm& vm, CallInfo& c) {
         return Value();
     }
     const std::string symbol = vm.toString(c.arg(0));
-    const ClipId made = vm.host().attach(clip, symbol, vm.toString(c.arg(1)),
-                                         IntArg(vm, c, 2, 0) + DepthOffset);
+    const ClipId made =
+        vm.host().attach(clip, symbol, vm.toString(c.arg(1)), IntArg(vm, c, 2, 0) + DepthOffset);
     if (!made) {
         return Value();
     }
@@ -86,7 +94,8 @@ Value Duplicate(Vm& vm, CallInfo& c) {
     if (!clip || c.args.size() < 2) {
         return Value();
     }
-    const ClipId made = vm.host().duplicate(clip, vm.toString(c.arg(0)), IntArg(vm, c, 1, 0) + DepthOffset);
+    const ClipId made =
+        vm.host().duplicate(clip, vm.toString(c.arg(0)), IntArg(vm, c, 1, 0) + DepthOffset);
     return made ? NewClip(vm, made, c.arg(2).isObject() ? c.arg(2).o : nullptr) : Value();
 }
 
@@ -95,7 +104,8 @@ Value CreateEmpty(Vm& vm, CallInfo& c) {
     if (!clip || c.args.size() < 2) {
         return Value();
     }
-    const ClipId made = vm.host().createEmpty(clip, vm.toString(c.arg(0)), IntArg(vm, c, 1, 0) + DepthOffset);
+    const ClipId made =
+        vm.host().createEmpty(clip, vm.toString(c.arg(0)), IntArg(vm, c, 1, 0) + DepthOffset);
     return made ? NewClip(vm, made, nullptr) : Value();
 }
 
@@ -109,7 +119,8 @@ Value CreateText(Vm& vm, CallInfo& c) {
     b.yMin = vm.toNumber(c.arg(3)) * 20;
     b.xMax = b.xMin + vm.toNumber(c.arg(4)) * 20;
     b.yMax = b.yMin + vm.toNumber(c.arg(5)) * 20;
-    const ClipId made = vm.host().createText(clip, vm.toString(c.arg(0)), IntArg(vm, c, 1, 0) + DepthOffset, b);
+    const ClipId made =
+        vm.host().createText(clip, vm.toString(c.arg(0)), IntArg(vm, c, 1, 0) + DepthOffset, b);
     return made && vm.version() >= 8 ? NewClip(vm, made, nullptr) : Value();
 }
 
@@ -140,8 +151,11 @@ Value Depths(Vm& vm, CallInfo& c) {
         return Value();
     }
     switch (c.callee->magic) {
-    case 0: return Value(static_cast<double>(vm.host().depth(clip) - DepthOffset));
-    case 1: return Value(static_cast<double>(std::max(0, vm.host().nextHighestDepth(clip) - DepthOffset)));
+    case 0:
+        return Value(static_cast<double>(vm.host().depth(clip) - DepthOffset));
+    case 1:
+        return Value(
+            static_cast<double>(std::max(0, vm.host().nextHighestDepth(clip) - DepthOffset)));
     default: {
         const ClipId at = vm.host().atDepth(clip, IntArg(vm, c, 0, 0) + DepthOffset);
         return at ? Value(vm.clipObject(at)) : Value();
@@ -183,9 +197,12 @@ Value Convert(Vm& vm, CallInfo& c) {
 
 Value Constant(Vm&, CallInfo& c) {
     switch (c.callee->magic) {
-    case 1: return Value(false);
-    case 2: return Value(1000.0);
-    default: return Value();
+    case 1:
+        return Value(false);
+    case 2:
+        return Value(1000.0);
+    default:
+        return Value();
     }
 }
 
@@ -197,10 +214,11 @@ Value SwfVersion(Vm& vm, CallInfo&) {
 
 void InstallClipBuiltins(Vm& vm) {
     vm.movieClipProto = vm.newObject();
-    vm.newClass(vm.global, "MovieClip", [](Vm&, CallInfo& c) { return c.thisValue; },
-                vm.movieClipProto);
+    vm.newClass(
+        vm.global, "MovieClip", [](Vm&, CallInfo& c) { return c.thisValue; }, vm.movieClipProto);
     Object* p = vm.movieClipProto;
-    const char* timeline[] = {"play", "stop", "gotoAndPlay", "gotoAndStop", "nextFrame", "prevFrame"};
+    const char* timeline[] = {"play",        "stop",      "gotoAndPlay",
+                              "gotoAndStop", "nextFrame", "prevFrame"};
     for (int i = 0; i < 6; ++i) {
         vm.method(p, timeline[i], Timeline, i);
     }
@@ -221,18 +239,19 @@ void InstallClipBuiltins(Vm& vm) {
     vm.method(p, "getBytesLoaded", Constant, 2);
     vm.method(p, "getBytesTotal", Constant, 2);
     vm.method(p, "getSWFVersion", SwfVersion);
-    for (const char* name : {"startDrag", "stopDrag", "setMask", "beginFill", "beginGradientFill",
-                             "beginBitmapFill", "lineStyle", "lineGradientStyle", "moveTo",
-                             "lineTo", "curveTo", "endFill", "clear", "getURL", "loadMovie",
-                             "loadVariables", "unloadMovie"}) {
+    for (const char* name :
+         {"startDrag", "stopDrag", "setMask", "beginFill", "beginGradientFill", "beginBitmapFill",
+          "lineStyle", "lineGradientStyle", "moveTo", "lineTo", "curveTo", "endFill", "clear",
+          "getURL", "loadMovie", "loadVariables", "unloadMovie"}) {
         vm.method(p, name, Constant, 0);
     }
     vm.buttonProto = vm.newObject();
-    vm.newClass(vm.global, "Button", [](Vm&, CallInfo& c) { return c.thisValue; }, vm.buttonProto);
+    vm.newClass(
+        vm.global, "Button", [](Vm&, CallInfo& c) { return c.thisValue; }, vm.buttonProto);
     vm.method(vm.buttonProto, "getDepth", Depths, 0);
     vm.textFieldProto = vm.newObject();
-    vm.newClass(vm.global, "TextField", [](Vm&, CallInfo& c) { return c.thisValue; },
-                vm.textFieldProto);
+    vm.newClass(
+        vm.global, "TextField", [](Vm&, CallInfo& c) { return c.thisValue; }, vm.textFieldProto);
     vm.method(vm.textFieldProto, "getDepth", Depths, 0);
     vm.method(vm.textFieldProto, "removeTextField", RemoveClip);
     vm.method(vm.textFieldProto, "swapDepths", SwapDepths);

@@ -37,7 +37,8 @@ Parts Split(double t) {
     const double z = days + 719468;
     const double era = std::floor(z / 146097);
     const double doe = z - era * 146097;
-    const double yoe = std::floor((doe - std::floor(doe / 1460) + std::floor(doe / 36524) - std::floor(doe / 146096)) / 365);
+    const double yoe = std::floor(
+        (doe - std::floor(doe / 1460) + std::floor(doe / 36524) - std::floor(doe / 146096)) / 365);
     const double doy = doe - (365 * yoe + std::floor(yoe / 4) - std::floor(yoe / 100));
     const double mp = std::floor((5 * doy + 2) / 153);
     const double d = doy - std::floor((153 * mp + 2) / 5) + 1;
@@ -58,8 +59,8 @@ Parts Split(double t) {
 }
 
 double Make(const Parts& p) {
-    return DaysFromCivil(p.year, p.month, p.day) * MsPerDay + p.hours * 3600000 + p.minutes * 60000 +
-           p.seconds * 1000 + p.ms;
+    return DaysFromCivil(p.year, p.month, p.day) * MsPerDay + p.hours * 3600000 +
+           p.minutes * 60000 + p.seconds * 1000 + p.ms;
 }
 
 double TimeOf(CallInfo& c) {
@@ -111,17 +112,28 @@ Value DateGet(Vm&, CallInfo& c) {
     }
     const Parts p = Split(t);
     switch (c.callee->magic) {
-    case 0: return Value(t);
-    case 1: return Value(p.year);
-    case 2: return Value(p.year - 1900);
-    case 3: return Value(p.month);
-    case 4: return Value(p.day);
-    case 5: return Value(p.weekday);
-    case 6: return Value(p.hours);
-    case 7: return Value(p.minutes);
-    case 8: return Value(p.seconds);
-    case 9: return Value(p.ms);
-    default: return Value(0.0); // the time zone offset
+    case 0:
+        return Value(t);
+    case 1:
+        return Value(p.year);
+    case 2:
+        return Value(p.year - 1900);
+    case 3:
+        return Value(p.month);
+    case 4:
+        return Value(p.day);
+    case 5:
+        return Value(p.weekday);
+    case 6:
+        return Value(p.hours);
+    case 7:
+        return Value(p.minutes);
+    case 8:
+        return Value(p.seconds);
+    case 9:
+        return Value(p.ms);
+    default:
+        return Value(0.0); // the time zone offset
     }
 }
 
@@ -173,9 +185,9 @@ void InstallDateBuiltins(Vm& vm) {
     Object* date = vm.newClass(vm.global, "Date", DateCtor, vm.dateProto);
     vm.method(date, "UTC", DateUtc);
     Object* p = vm.dateProto;
-    const char* getters[] = {"getTime", "getFullYear", "getYear", "getMonth", "getDate", "getDay",
-                             "getHours", "getMinutes", "getSeconds", "getMilliseconds",
-                             "getTimezoneOffset"};
+    const char* getters[] = {"getTime",    "getFullYear",     "getYear",          "getMonth",
+                             "getDate",    "getDay",          "getHours",         "getMinutes",
+                             "getSeconds", "getMilliseconds", "getTimezoneOffset"};
     for (int i = 0; i < 11; ++i) {
         vm.method(p, getters[i], DateGet, i);
         std::string name = getters[i];
@@ -183,8 +195,8 @@ void InstallDateBuiltins(Vm& vm) {
             vm.method(p, ("getUTC" + name.substr(3)).c_str(), DateGet, i);
         }
     }
-    const char* setters[] = {"setTime", "setFullYear", "setMonth", "setDate", "setHours",
-                             "setMinutes", "setSeconds", "setMilliseconds"};
+    const char* setters[] = {"setTime",  "setFullYear", "setMonth",   "setDate",
+                             "setHours", "setMinutes",  "setSeconds", "setMilliseconds"};
     for (int i = 0; i < 8; ++i) {
         vm.method(p, setters[i], DateSet, i);
         if (i >= 1) {

@@ -128,8 +128,8 @@ Value Unescape(Vm& vm, CallInfo& c) {
     const std::string text = vm.toString(c.arg(0));
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() &&
-            DigitOf(text[i + 1]) < 16 && DigitOf(text[i + 2]) < 16) {
+        if (text[i] == '%' && i + 2 < text.size() && DigitOf(text[i + 1]) < 16 &&
+            DigitOf(text[i + 2]) < 16) {
             out += static_cast<char>(DigitOf(text[i + 1]) * 16 + DigitOf(text[i + 2]));
             i += 2;
         } else if (text[i] == '+') {
@@ -149,8 +149,10 @@ Value SetInterval(Vm& vm, CallInfo& c) {
     const bool once = c.callee->magic == 1;
     const Value first = c.arg(0);
     if (first.isObject() && first.o->isFunction()) {
-        std::vector<Value> args(c.args.begin() + std::min<std::size_t>(2, c.args.size()), c.args.end());
-        return Value(vm.addInterval(first, Value(), "", std::move(args), vm.toNumber(c.arg(1)), once));
+        std::vector<Value> args(c.args.begin() + std::min<std::size_t>(2, c.args.size()),
+                                c.args.end());
+        return Value(
+            vm.addInterval(first, Value(), "", std::move(args), vm.toNumber(c.arg(1)), once));
     }
     if (first.isObject() && c.args.size() >= 3) {
         std::vector<Value> args(c.args.begin() + 3, c.args.end());

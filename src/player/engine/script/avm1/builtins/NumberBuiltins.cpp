@@ -62,28 +62,44 @@ double Arg(Vm& vm, CallInfo& c, std::size_t i) {
 Value MathUnary(Vm& vm, CallInfo& c) {
     const double x = Arg(vm, c, 0);
     switch (c.callee->magic) {
-    case 0: return Value(std::fabs(x));
-    case 1: return Value(std::acos(x));
-    case 2: return Value(std::asin(x));
-    case 3: return Value(std::atan(x));
-    case 4: return Value(std::ceil(x));
-    case 5: return Value(std::cos(x));
-    case 6: return Value(std::exp(x));
-    case 7: return Value(std::floor(x));
-    case 8: return Value(std::log(x));
-    case 9: return Value(std::floor(x + 0.5));
-    case 10: return Value(std::sin(x));
-    case 11: return Value(std::sqrt(x));
-    default: return Value(std::tan(x));
+    case 0:
+        return Value(std::fabs(x));
+    case 1:
+        return Value(std::acos(x));
+    case 2:
+        return Value(std::asin(x));
+    case 3:
+        return Value(std::atan(x));
+    case 4:
+        return Value(std::ceil(x));
+    case 5:
+        return Value(std::cos(x));
+    case 6:
+        return Value(std::exp(x));
+    case 7:
+        return Value(std::floor(x));
+    case 8:
+        return Value(std::log(x));
+    case 9:
+        return Value(std::floor(x + 0.5));
+    case 10:
+        return Value(std::sin(x));
+    case 11:
+        return Value(std::sqrt(x));
+    default:
+        return Value(std::tan(x));
     }
 }
 
 Value MathBinary(Vm& vm, CallInfo& c) {
     const double x = Arg(vm, c, 0), y = Arg(vm, c, 1);
     switch (c.callee->magic) {
-    case 0: return Value(std::atan2(x, y));
-    case 1: return Value(std::isnan(y) ? y : std::pow(x, y));
-    default: return Value();
+    case 0:
+        return Value(std::atan2(x, y));
+    case 1:
+        return Value(std::isnan(y) ? y : std::pow(x, y));
+    default:
+        return Value();
     }
 }
 
@@ -93,8 +109,8 @@ Value MathMinMax(Vm& vm, CallInfo& c) {
         return Value(max ? -std::numeric_limits<double>::infinity()
                          : std::numeric_limits<double>::infinity());
     }
-    double result = max ? -std::numeric_limits<double>::infinity()
-                        : std::numeric_limits<double>::infinity();
+    double result =
+        max ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
     for (const Value& v : c.args) {
         const double n = vm.toNumber(v);
         if (std::isnan(n)) {
@@ -132,8 +148,8 @@ void InstallNumberBuiltins(Vm& vm) {
 void InstallMathBuiltins(Vm& vm) {
     Object* math = vm.newObject();
     vm.global->define("Math", Value(math), DontEnum);
-    const char* unary[] = {"abs", "acos", "asin", "atan", "ceil", "cos", "exp",
-                           "floor", "log", "round", "sin", "sqrt", "tan"};
+    const char* unary[] = {"abs",   "acos", "asin",  "atan", "ceil", "cos", "exp",
+                           "floor", "log",  "round", "sin",  "sqrt", "tan"};
     for (int i = 0; i < 13; ++i) {
         vm.method(math, unary[i], MathUnary, i);
     }

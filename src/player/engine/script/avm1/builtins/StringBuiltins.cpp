@@ -116,7 +116,7 @@ Value Substr(Vm& vm, CallInfo& c) {
     const std::u16string s = ThisText(vm, c);
     const std::size_t start = Position(vm, c, 0, s.size(), 0, true);
     double count = c.args.size() > 1 && !c.args[1].isUndefined() ? vm.toNumber(c.args[1])
-                                                                   : static_cast<double>(s.size());
+                                                                 : static_cast<double>(s.size());
     if (std::isnan(count) || count < 0) {
         count = 0;
     }
@@ -126,10 +126,10 @@ Value Substr(Vm& vm, CallInfo& c) {
 Value Split(Vm& vm, CallInfo& c) {
     const std::u16string s = ThisText(vm, c);
     Object* out = vm.newArray();
-    const double limitValue = c.args.size() > 1 && !c.args[1].isUndefined()
-                                  ? vm.toNumber(c.args[1])
-                                  : 4294967295.0;
-    const auto limit = static_cast<std::size_t>(std::isnan(limitValue) || limitValue < 0 ? 0 : std::min(limitValue, 1e9));
+    const double limitValue =
+        c.args.size() > 1 && !c.args[1].isUndefined() ? vm.toNumber(c.args[1]) : 4294967295.0;
+    const auto limit = static_cast<std::size_t>(
+        std::isnan(limitValue) || limitValue < 0 ? 0 : std::min(limitValue, 1e9));
     if (c.arg(0).isUndefined()) {
         out->elements.push_back(Out(vm, s));
         return Value(out);
