@@ -26,6 +26,7 @@ int RunRenderCommand(const Args& args);
 int RunVerifyCommand(const Args& args);
 int RunAudioCommand(const Args& args);
 int RunSoundsCommand(const Args& args);
+int RunRunCommand(const Args& args);
 
 // Thrown for words the command does not understand; main prints usage.
 struct UsageError {

@@ -25,6 +25,9 @@ constexpr const char* Usage = R"(usage: quillon-cli COMMAND ...
                                         transform every movie below FOLDER (or listed)
   render SOURCE (--frame N --output OUT.png | --all-frames DIR) [--size WxH] [--quality low|high]
                                         draw a frame of a movie
+  run SOURCE --frames N [--seed S] [--date YYYY-MM-DD[THH:MM:SS]] [--verbose]
+                                        run a movie's scripts without drawing, printing
+                                        its trace() lines
   verify [--json|--jsonl|--csv] [--jobs N] [--quiet] FILE...|--files-from LIST [--null]
                                         check movies for damage (exit 5 when any is)
   audio SOURCE OUT.wav [--frames N]     write the mixed sound of N frames as a WAV file
@@ -45,6 +48,7 @@ int main(int argc, char** argv) {
         {"verify", RunVerifyCommand},
         {"audio", RunAudioCommand},
         {"sounds", RunSoundsCommand},
+        {"run", RunRunCommand},
     };
     if (argc < 2 || !commands.contains(argv[1])) {
         std::fputs(Usage, stderr);

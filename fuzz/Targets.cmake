@@ -7,4 +7,5 @@ set(QUILLON_FUZZ_TARGETS
     "verify VerifyFuzz.cpp quillon_codec"
     "ini IniFuzz.cpp quillon_settings"
     "engine EngineFuzz.cpp quillon_engine"
+    "script ScriptFuzz.cpp quillon_engine"
     "avm2 Avm2Fuzz.cpp quillon_avm2")

@@ -5,10 +5,11 @@
 #include "codec/SwfHeader.h"
 #include "codec/SwfImage.h"
 #include "player/engine/display/DisplayList.h"
+#include "player/engine/display/ScriptStage.h"
 #include "player/engine/parse/ParseContext.h"
 #include "player/engine/parse/TimelineParser.h"
 #include "player/engine/render/Renderer.h"
-#include "player/engine/script/FrameActions.h"
+#include "player/engine/script/avm1/Runner.h"
 #include "player/engine/sound/SoundDirector.h"
 
 #include <QPainter>
@@ -25,7 +26,36 @@ struct MovieEngine::State {
     std::unique_ptr<ClipRunner> runner;
     std::unique_ptr<Renderer> renderer;
     SoundDirector sound{context};
+    std::unique_ptr<ScriptStage> stage;
+    std::unique_ptr<avm1::Runner> scripts;
+    double frameMs = 1000.0 / 12;
 };
+
+void MovieEngine::startScripts(State& state) const {
+    const ScriptOptions& options = scriptOptions_;
+    state.stage = std::make_unique<ScriptStage>(*state.runner, state.context.exports);
+    avm1::VmLimits limits;
+    if (options.stepsPerFrame > 0) {
+        limits.stepsPerFrame = options.stepsPerFrame;
+    }
+    state.scripts = std::make_unique<avm1::Runner>(*state.stage, state.header.version, limits);
+    avm1::Vm& vm = state.scripts->vm();
+    vm.random.seed(options.seed);
+    vm.dateMs = options.dateMs;
+    vm.onTrace = options.trace;
+    std::vector<std::string>& warnings = state.context.warnings;
+    vm.onWarning = options.warning ? options.warning : [&warnings](const std::string& text) {
+        if (warnings.size() < 100 &&
+            std::find(warnings.begin(), warnings.end(), text) == warnings.end()) {
+            warnings.push_back(text);
+        }
+    };
+    if (options.request) {
+        vm.onGetUrl = [request = options.request](const std::string& url, const std::string& target,
+                                                  ClipId) { request(url, target); };
+    }
+    state.runner->setScripts(state.scripts.get());
+}
 
 MovieEngine::MovieEngine() : state_(std::make_unique<State>()) {}
 MovieEngine::~MovieEngine() = default;
@@ -63,10 +93,15 @@ void MovieEngine::loadBytes(std::vector<std::uint8_t> fileBytes) {
     next->root = std::make_shared<Clip>();
     next->root->timeline = &next->timeline;
     next->runner = std::make_unique<ClipRunner>(next->context.dictionary, next->context.warnings);
-    next->runner->setFrameScript(RunFrameActions);
+    next->runner->setRoot(next->root);
     next->renderer = std::make_unique<Renderer>(next->context.dictionary);
     next->sound.setFrameRate(next->header.frameRate8_8);
     next->sound.setEnabled(soundEnabled_);
+    const double rate = next->header.frameRate8_8 / 256.0;
+    next->frameMs = rate > 0 ? 1000.0 / rate : 1000.0 / 12;
+    if (scriptOptions_.scripts) {
+        startScripts(*next);
+    }
     next->runner->start(next->root);
     next->runner->runQueuedActions();
     next->sound.frameDone(next->root, false);
@@ -108,9 +143,21 @@ void MovieEngine::advance() {
         return;
     }
     state_->runner->beginFrame();
+    if (state_->scripts) {
+        state_->scripts->beginFrame();
+    }
+    state_->runner->queueEnterFrame(state_->root);
     state_->runner->tick(state_->root);
     state_->runner->runQueuedActions();
+    if (state_->scripts) {
+        state_->scripts->endFrame(state_->frameMs);
+        state_->runner->runQueuedActions();
+    }
     state_->sound.frameDone(state_->root, false);
+}
+
+void MovieEngine::setScriptOptions(ScriptOptions options) {
+    scriptOptions_ = std::move(options);
 }
 
 void MovieEngine::gotoFrame(int frame) {

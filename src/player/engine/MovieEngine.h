@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QRectF>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,12 +25,26 @@ enum class ScaleMode {
     ExactFit = 2, // the view is stretched to the area
 };
 
+// How scripts run: the seeded random source, the date they see, and where their trace()
+// lines and warnings go. Set before load().
+struct ScriptOptions {
+    std::uint32_t seed = 0;
+    double dateMs = 1262304000000.0; // the start of 2010, UTC
+    std::function<void(const std::string&)> trace;
+    std::function<void(const std::string&)> warning; // also kept in warnings() when unset
+    std::function<void(const std::string& url, const std::string& target)> request;
+    bool scripts = true;            // false: frames play without running any script
+    std::int64_t stepsPerFrame = 0; // 0: about a second of script steps a frame
+};
+
 class MovieEngine {
 public:
     MovieEngine();
     ~MovieEngine();
     MovieEngine(const MovieEngine&) = delete;
     MovieEngine& operator=(const MovieEngine&) = delete;
+
+    void setScriptOptions(ScriptOptions options);
 
     // Loads a movie file (plain or compressed), replacing the current one. Throws a
     // QuillonError when the file cannot be read or holds no movie at all; damage past
@@ -50,8 +65,9 @@ public:
 
     // The frame on show, 0-based.
     int currentFrame() const;
-    // Runs one frame: the timeline moves on and loops after its last frame, as a Flash
-    // player does; simple frame actions of the movie run at the end of each frame.
+    // Runs one frame: enterFrame events, the timelines move on (looping after the last
+    // frame, as a Flash player does), then the frame scripts and clip events in the
+    // player's order; the script clock moves on by one frame.
     void advance();
     // Shows frame n (0-based), as a seek does; the frame's actions do not run.
     void gotoFrame(int frame);
@@ -94,9 +110,11 @@ public:
 
 private:
     struct State;
+    void startScripts(State& state) const;
     std::unique_ptr<State> state_;
     bool antialiasing_ = true;
     bool soundEnabled_ = true;
+    ScriptOptions scriptOptions_;
 };
 
 } // namespace quillon::engine

@@ -14,6 +14,27 @@
 
 namespace quillon::engine {
 
+// Clip event bits of PlaceObject2/3 clip actions, as the format numbers them.
+enum ClipEventBit : std::uint32_t {
+    EventLoad = 1u << 0,
+    EventEnterFrame = 1u << 1,
+    EventUnload = 1u << 2,
+    EventMouseMove = 1u << 3,
+    EventMouseDown = 1u << 4,
+    EventMouseUp = 1u << 5,
+    EventKeyDown = 1u << 6,
+    EventKeyUp = 1u << 7,
+    EventData = 1u << 8,
+    EventInitialize = 1u << 9,
+    EventConstruct = 1u << 18,
+};
+
+struct ClipAction {
+    std::uint32_t events = 0;
+    std::vector<std::uint8_t> code;
+};
+using ClipActions = std::shared_ptr<const std::vector<ClipAction>>;
+
 struct PlaceCommand {
     bool remove = false;
     int depth = 0;
@@ -28,11 +49,19 @@ struct PlaceCommand {
     std::optional<std::vector<Filter>> filters;
     std::optional<bool> visible;
     std::string name;
+    ClipActions clipActions;
+};
+
+// A DoInitAction: the sprite it belongs to and its actions.
+struct InitAction {
+    std::uint16_t spriteId = 0;
+    std::vector<std::uint8_t> code;
 };
 
 struct Frame {
     std::vector<PlaceCommand> commands;
     std::vector<std::vector<std::uint8_t>> actions;
+    std::vector<InitAction> initActions;
     std::string label;
     std::vector<SoundStart> sounds; // StartSound and StartSound2
 };

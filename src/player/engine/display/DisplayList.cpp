@@ -7,7 +7,7 @@ namespace quillon::engine {
 namespace {
 
 // A script that keeps jumping must not hold the frame forever.
-constexpr int MaxActionsPerFrame = 1000;
+constexpr int MaxActionsPerFrame = 100000;
 
 // A placement sets what it gives and leaves the rest as it was.
 template <class T> void Take(T& field, const std::optional<T>& given) {
@@ -20,6 +20,35 @@ int FrameCountOf(const Clip& clip) {
     return clip.timeline ? static_cast<int>(clip.timeline->frames.size()) : 1;
 }
 
+std::vector<const std::vector<std::uint8_t>*> Matching(const ClipActions& actions,
+                                                       std::uint32_t bit) {
+    std::vector<const std::vector<std::uint8_t>*> out;
+    if (actions) {
+        for (const ClipAction& action : *actions) {
+            if (action.events & bit) {
+                out.push_back(&action.code);
+            }
+        }
+    }
+    return out;
+}
+
+std::uint32_t BitOf(ClipEvent event) {
+    switch (event) {
+    case ClipEvent::Construct:
+        return EventConstruct;
+    case ClipEvent::Initialize:
+        return EventInitialize;
+    case ClipEvent::Load:
+        return EventLoad;
+    case ClipEvent::EnterFrame:
+        return EventEnterFrame;
+    case ClipEvent::Unload:
+        return EventUnload;
+    }
+    return 0;
+}
+
 } // namespace
 
 void ClipRunner::warn(const std::string& text) {
@@ -29,10 +58,72 @@ void ClipRunner::warn(const std::string& text) {
     }
 }
 
+ClipId ClipRunner::idOf(Clip& clip) {
+    if (&clip == root_.get()) {
+        return 1;
+    }
+    if (!clip.scriptId) {
+        auto parent = clip.parent.lock();
+        if (!parent) {
+            return 0;
+        }
+        return idOf(*parent, clip.depth);
+    }
+    return clip.scriptId;
+}
+
+ClipId ClipRunner::idOf(Clip& parent, int depth) {
+    auto it = parent.list.find(depth);
+    if (it == parent.list.end()) {
+        return 0;
+    }
+    Instance& instance = it->second;
+    if (!instance.scriptId) {
+        instance.scriptId = nextId_++;
+        ids_[instance.scriptId] = Registered{parent.weak_from_this(), depth};
+        if (instance.clip) {
+            instance.clip->scriptId = instance.scriptId;
+        }
+    }
+    return instance.scriptId;
+}
+
+Placed ClipRunner::resolve(ClipId id) {
+    if (id == 1) {
+        return Placed{nullptr, nullptr, root_.get()};
+    }
+    auto it = ids_.find(id);
+    if (it == ids_.end()) {
+        return {};
+    }
+    auto parent = it->second.parent.lock();
+    if (!parent) {
+        ids_.erase(it);
+        return {};
+    }
+    auto found = parent->list.find(it->second.depth);
+    if (found == parent->list.end() || found->second.scriptId != id) {
+        ids_.erase(it);
+        return {};
+    }
+    return Placed{parent.get(), &found->second, found->second.clip.get()};
+}
+
 void ClipRunner::start(const std::shared_ptr<Clip>& clip) {
     clip->list.clear();
     clip->frame = -1;
     gotoFrame(clip, 0);
+}
+
+std::size_t ClipRunner::queueInitActions(const Frame& frame, std::size_t position) {
+    for (const InitAction& init : frame.initActions) {
+        if (root_ && initDone_.insert(init.spriteId).second) {
+            queue_.insert(queue_.begin() + static_cast<long>(std::min(position, queue_.size())),
+                          Queued{root_, &init.code, std::nullopt, nullptr});
+            ++position;
+        }
+    }
+    return position;
 }
 
 void ClipRunner::gotoFrame(const std::shared_ptr<Clip>& clip, int frame) {
@@ -41,19 +132,29 @@ void ClipRunner::gotoFrame(const std::shared_ptr<Clip>& clip, int frame) {
         return;
     }
     if (frame < clip->frame) {
+        for (auto& [depth, instance] : clip->list) {
+            unloadEvents(instance);
+        }
         clip->list.clear();
         clip->frame = -1;
     }
+    std::size_t position = queue_.size();
     for (int f = clip->frame + 1; f <= frame; ++f) {
-        for (const PlaceCommand& command :
-             clip->timeline->frames[static_cast<std::size_t>(f)].commands) {
+        const Frame& data = clip->timeline->frames[static_cast<std::size_t>(f)];
+        position = queueInitActions(data, position);
+        for (const PlaceCommand& command : data.commands) {
             apply(*clip, command);
         }
     }
     clip->frame = frame;
-    for (const auto& code : clip->timeline->frames[static_cast<std::size_t>(frame)].actions) {
-        queue_.emplace_back(clip, &code);
+    // the clip's own script runs before those of the clips it just placed
+    const auto& actions = clip->timeline->frames[static_cast<std::size_t>(frame)].actions;
+    std::vector<Queued> mine;
+    for (const auto& code : actions) {
+        mine.push_back(Queued{clip, &code, std::nullopt, nullptr});
     }
+    queue_.insert(queue_.begin() + static_cast<long>(std::min(position, queue_.size())),
+                  mine.begin(), mine.end());
 }
 
 void ClipRunner::tick(const std::shared_ptr<Clip>& clip) {
@@ -61,28 +162,157 @@ void ClipRunner::tick(const std::shared_ptr<Clip>& clip) {
         const int next = clip->frame + 1;
         gotoFrame(clip, next >= FrameCountOf(*clip) ? 0 : next);
     }
+    std::vector<std::shared_ptr<Clip>> children;
     for (auto& [depth, instance] : clip->list) {
         if (instance.clip && instance.placedInFrame != frameNumber_) {
-            tick(instance.clip);
+            children.push_back(instance.clip);
         }
+    }
+    for (const auto& child : children) {
+        tick(child);
+    }
+}
+
+void ClipRunner::queueEnterFrame(const std::shared_ptr<Clip>& clip) {
+    std::vector<std::pair<std::shared_ptr<Clip>, ClipActions>> children;
+    for (auto& [depth, instance] : clip->list) {
+        if (instance.clip && instance.clip->timeline) {
+            children.emplace_back(instance.clip, instance.clipActions);
+        }
+    }
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        queueEnterFrame(it->first);
+        queue_.push_back(Queued{it->first, nullptr, ClipEvent::EnterFrame, it->second});
+    }
+    if (clip == root_) {
+        queue_.push_back(Queued{clip, nullptr, ClipEvent::EnterFrame, nullptr});
+    }
+}
+
+void ClipRunner::runItem(Queued& item) {
+    auto clip = item.clip.lock();
+    if (!clip || !events_) {
+        return;
+    }
+    const ClipId id = idOf(*clip);
+    if (!id) {
+        return;
+    }
+    if (item.code) {
+        events_->runActions(id, *item.code);
+    } else if (item.event) {
+        events_->clipEvent(id, *item.event, Matching(item.actions, BitOf(*item.event)));
     }
 }
 
 void ClipRunner::runQueuedActions() {
     int budget = MaxActionsPerFrame;
-    while (!queue_.empty() && budget-- > 0) {
-        auto [weak, code] = queue_.front();
-        queue_.pop_front();
-        if (auto clip = weak.lock()) {
-            if (script_) {
-                script_(*this, clip, *code);
-            }
+    while (budget-- > 0) {
+        std::deque<Queued>& from = !initialize_.empty()  ? initialize_
+                                   : !construct_.empty() ? construct_
+                                                         : queue_;
+        if (from.empty()) {
+            break;
         }
+        Queued item = std::move(from.front());
+        from.pop_front();
+        runItem(item);
     }
+    initialize_.clear();
+    construct_.clear();
     if (!queue_.empty()) {
         warn("frame actions kept jumping; the rest were dropped");
         queue_.clear();
     }
+}
+
+void ClipRunner::runNow(Clip& clip, const std::vector<std::uint8_t>& code) {
+    if (events_) {
+        if (const ClipId id = idOf(clip)) {
+            events_->runActions(id, code);
+        }
+    }
+}
+
+void ClipRunner::unloadEvents(Instance& instance) {
+    if (!instance.clip) {
+        return;
+    }
+    for (auto& [depth, child] : instance.clip->list) {
+        unloadEvents(child);
+    }
+    if (events_ && instance.scriptId) {
+        events_->clipEvent(instance.scriptId, ClipEvent::Unload,
+                           Matching(instance.clipActions, EventUnload));
+        events_->clipRemoved(instance.scriptId);
+    } else if (events_ && instance.clipActions) {
+        // reached by no script yet, but it has unload actions of its own
+        if (auto parent = instance.clip->parent.lock()) {
+            if (const ClipId id = idOf(*parent, instance.clip->depth)) {
+                events_->clipEvent(id, ClipEvent::Unload,
+                                   Matching(instance.clipActions, EventUnload));
+                events_->clipRemoved(id);
+            }
+        }
+    }
+}
+
+void ClipRunner::removeAt(Clip& clip, int depth) {
+    auto it = clip.list.find(depth);
+    if (it == clip.list.end()) {
+        return;
+    }
+    unloadEvents(it->second);
+    clip.list.erase(depth);
+}
+
+void ClipRunner::moveDepth(Clip& clip, int from, int to) {
+    auto a = clip.list.find(from);
+    if (a == clip.list.end() || from == to) {
+        return;
+    }
+    auto b = clip.list.find(to);
+    Instance moving = std::move(a->second);
+    clip.list.erase(a);
+    if (b != clip.list.end()) {
+        Instance other = std::move(b->second);
+        clip.list.erase(b);
+        adopt(clip, from, other);
+        clip.list.emplace(from, std::move(other));
+    }
+    adopt(clip, to, moving);
+    clip.list.emplace(to, std::move(moving));
+}
+
+void ClipRunner::adopt(Clip& parent, int depth, Instance& instance) {
+    if (instance.clip) {
+        instance.clip->parent = parent.weak_from_this();
+        instance.clip->depth = depth;
+    }
+    if (instance.scriptId) {
+        ids_[instance.scriptId] = Registered{parent.weak_from_this(), depth};
+    }
+}
+
+void ClipRunner::queueLoad(Instance& instance, const Positions& at) {
+    if (!instance.clip || !instance.clip->timeline) {
+        return;
+    }
+    const auto insert = [&](std::deque<Queued>& queue, std::size_t position, ClipEvent event) {
+        queue.insert(queue.begin() + static_cast<long>(std::min(position, queue.size())),
+                     Queued{instance.clip, nullptr, event, instance.clipActions});
+    };
+    insert(initialize_, at.initialize, ClipEvent::Initialize);
+    insert(construct_, at.construct, ClipEvent::Construct);
+    insert(queue_, at.queue, ClipEvent::Load);
+}
+
+Instance* ClipRunner::place(Clip& clip, int depth, Instance fresh, const std::string& name) {
+    removeAt(clip, depth);
+    fresh.name = name;
+    adopt(clip, depth, fresh);
+    auto [it, inserted] = clip.list.emplace(depth, std::move(fresh));
+    return &it->second;
 }
 
 bool ClipRunner::makeInstance(Instance& instance, std::uint16_t id, std::uint32_t epoch) {
@@ -119,7 +349,9 @@ bool ClipRunner::makeInstance(Instance& instance, std::uint16_t id, std::uint32_
     if (auto sprite = std::dynamic_pointer_cast<SpriteCharacter>(character)) {
         instance.clip = std::make_shared<Clip>();
         instance.clip->timeline = &sprite->timeline;
+        const Positions at = positions();
         start(instance.clip);
+        queueLoad(instance, at);
     } else if (auto button = std::dynamic_pointer_cast<ButtonCharacter>(character)) {
         instance.clip = std::make_shared<Clip>();
         instance.clip->frame = 0;
@@ -132,6 +364,7 @@ bool ClipRunner::makeInstance(Instance& instance, std::uint16_t id, std::uint32_
             child.colorTransform = record.colorTransform;
             child.blendMode = record.blendMode;
             child.filters = record.filters;
+            adopt(*instance.clip, record.depth, child);
             instance.clip->list[record.depth] = std::move(child);
         }
     }
@@ -140,7 +373,7 @@ bool ClipRunner::makeInstance(Instance& instance, std::uint16_t id, std::uint32_
 
 void ClipRunner::apply(Clip& clip, const PlaceCommand& command) {
     if (command.remove) {
-        clip.list.erase(command.depth);
+        removeAt(clip, command.depth);
         return;
     }
     auto it = clip.list.find(command.depth);
@@ -158,6 +391,7 @@ void ClipRunner::apply(Clip& clip, const PlaceCommand& command) {
                 instance->epoch = replaced.epoch;
                 instance->clip = replaced.clip;
                 instance->placedInFrame = frameNumber_;
+                adopt(clip, command.depth, *instance);
             }
         }
     } else {
@@ -165,11 +399,11 @@ void ClipRunner::apply(Clip& clip, const PlaceCommand& command) {
             return;
         }
         Instance fresh;
+        fresh.clipActions = command.clipActions;
         if (!makeInstance(fresh, *command.characterId, command.epoch)) {
             return;
         }
-        clip.list[command.depth] = std::move(fresh);
-        instance = &clip.list[command.depth];
+        instance = place(clip, command.depth, std::move(fresh), command.name);
     }
     Take(instance->matrix, command.matrix);
     Take(instance->colorTransform, command.colorTransform);

@@ -4,14 +4,16 @@
 
 #include "player/engine/characters/Characters.h"
 #include "player/engine/characters/Timeline.h"
+#include "player/engine/script/ScriptEvents.h"
 
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <map>
 #include <memory>
-#include <span>
+#include <optional>
+#include <set>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -67,21 +69,26 @@ struct Instance {
     std::shared_ptr<Clip> clip;      // sprites and buttons
     std::uint64_t placedInFrame = 0; // the runner's frame number at placement
     LiveCount counted;               // against MaxLiveInstances while it has a character
+    ClipId scriptId = 0;             // given when scripts first reach it
+    ClipActions clipActions;
 };
 
-struct Clip {
+struct Clip : std::enable_shared_from_this<Clip> {
     const Timeline* timeline = nullptr; // none for buttons
     int frame = -1;
     bool playing = true;
     std::map<int, Instance> list;
+    std::weak_ptr<Clip> parent;
+    int depth = 0;
+    ClipId scriptId = 0;
 };
 
-class ClipRunner;
-
-// Runs one frame's action block on the clip whose frame it is. The script layer supplies
-// it, so the display list knows nothing of scripts; without one, actions are passed over.
-using FrameScript = std::function<void(ClipRunner& runner, const std::shared_ptr<Clip>& clip,
-                                       std::span<const std::uint8_t> code)>;
+// Where a script id leads: the clip holding it, the instance and its own clip (if any).
+struct Placed {
+    Clip* parent = nullptr;
+    Instance* instance = nullptr;
+    Clip* clip = nullptr;
+};
 
 // Runs clips against a dictionary: frame moves, placement, and the frame actions.
 class ClipRunner {
@@ -106,18 +113,60 @@ public:
     // Runs the actions queued by frames entered so far.
     void runQueuedActions();
     // Drops queued actions (a seek shows a frame without running its script).
-    void dropQueuedActions() { queue_.clear(); }
-    void setFrameScript(FrameScript script) { script_ = std::move(script); }
+    void dropQueuedActions() {
+        queue_.clear();
+        initialize_.clear();
+        construct_.clear();
+    }
+
+    // Scripts: who runs them, and the ids scripts know clips and instances by.
+    void setScripts(ScriptEvents* events) { events_ = events; }
+    void queueEnterFrame(const std::shared_ptr<Clip>& clip);
+    ClipId idOf(Clip& clip);
+    ClipId idOf(Clip& parent, int depth);
+    Placed resolve(ClipId id);
+    void setRoot(const std::shared_ptr<Clip>& root) { root_ = root; }
+    const std::shared_ptr<Clip>& root() const { return root_; }
+    const Dictionary& dictionary() const { return dictionary_; }
+    // Places a character (or a prepared instance) at a depth of a clip, as a script does.
+    Instance* place(Clip& clip, int depth, Instance fresh, const std::string& name);
+    bool makeInstance(Instance& instance, std::uint16_t id, std::uint32_t epoch);
+    void removeAt(Clip& clip, int depth);
+    void moveDepth(Clip& clip, int from, int to);
+    void runNow(Clip& clip, const std::vector<std::uint8_t>& code);
 
 private:
+    struct Queued {
+        std::weak_ptr<Clip> clip;
+        const std::vector<std::uint8_t>* code = nullptr; // a frame script, or
+        std::optional<ClipEvent> event;                  // a clip event
+        ClipActions actions;
+    };
+    struct Registered {
+        std::weak_ptr<Clip> parent;
+        int depth = 0;
+    };
     void apply(Clip& clip, const PlaceCommand& command);
-    bool makeInstance(Instance& instance, std::uint16_t id, std::uint32_t epoch);
     void warn(const std::string& text);
+    void adopt(Clip& parent, int depth, Instance& instance);
+    struct Positions {
+        std::size_t queue, initialize, construct;
+    };
+    Positions positions() const { return {queue_.size(), initialize_.size(), construct_.size()}; }
+    void queueLoad(Instance& instance, const Positions& at);
+    void runItem(Queued& item);
+    void unloadEvents(Instance& instance);
+    std::size_t queueInitActions(const Frame& frame, std::size_t position);
 
     const Dictionary& dictionary_;
     std::vector<std::string>& warnings_;
-    FrameScript script_;
-    std::deque<std::pair<std::weak_ptr<Clip>, const std::vector<std::uint8_t>*>> queue_;
+    std::deque<Queued> queue_;
+    std::deque<Queued> initialize_, construct_; // run before the queue, in placement order
+    ScriptEvents* events_ = nullptr;
+    std::shared_ptr<Clip> root_;
+    std::unordered_map<ClipId, Registered> ids_;
+    ClipId nextId_ = 2; // 1 is the main timeline
+    std::set<std::uint16_t> initDone_;
     int nesting_ = 0;
     std::uint64_t frameNumber_ = 0;
     std::shared_ptr<std::int64_t> liveInstances_ = std::make_shared<std::int64_t>(0);

@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <set>
 #include <span>
@@ -33,11 +34,15 @@ struct ParseContext {
     std::set<std::string> warned;
     std::int64_t bitmapPixels = 0; // decoded so far, against MaxMovieBitmapPixels
     SoundLibrary sounds;
+    std::map<std::string, std::uint16_t> exports; // lower-cased export name -> character id
 
     // Records a warning once per text; the list stays short on badly damaged files.
     void warn(const std::string& text);
 };
 
 using swf::Tag;
+
+// Export names are matched without regard to case.
+std::string AsciiLowerName(std::string text);
 
 } // namespace quillon::engine

@@ -13,7 +13,35 @@ constexpr std::uint8_t HasClipDepth = 0x40;
 constexpr std::uint8_t HasFilters = 0x01, HasBlendMode = 0x02, HasCacheAsBitmap = 0x04;
 constexpr std::uint8_t HasClassName = 0x08, HasImage = 0x10, HasVisible = 0x20;
 
-void ReadPlace2Flags(swf::BitReader& in, const Tag& tag, PlaceCommand& cmd) {
+constexpr std::uint8_t HasClipActions = 0x80, HasOpaqueBackground = 0x40;
+constexpr std::uint32_t KeyPressEvent = 1u << 17;
+
+// The clip actions at the end of PlaceObject2/3: event masks are 16 bits before
+// version 6, 32 bits from then on.
+ClipActions ReadClipActions(swf::BitReader& in, int version) {
+    auto actions = std::make_shared<std::vector<ClipAction>>();
+    in.u16();
+    const auto eventMask = [&] { return version >= 6 ? in.u32() : std::uint32_t{in.u16()}; };
+    eventMask();
+    while (!in.atEnd() && !in.overrun()) {
+        ClipAction action;
+        action.events = eventMask();
+        if (action.events == 0 || in.overrun()) {
+            break;
+        }
+        std::size_t size = in.u32();
+        if (action.events & KeyPressEvent) {
+            in.u8(); // key code of a key press
+            size = size > 0 ? size - 1 : 0;
+        }
+        const auto code = in.take(std::min(size, in.remaining()));
+        action.code.assign(code.begin(), code.end());
+        actions->push_back(std::move(action));
+    }
+    return actions;
+}
+
+void ReadPlace2Flags(swf::BitReader& in, const Tag& tag, PlaceCommand& cmd, int version) {
     const std::uint8_t flags = in.u8();
     const std::uint8_t flags3 = tag.code == swf::tags::PlaceObject3 ? in.u8() : 0;
     cmd.depth = in.u16();
@@ -51,6 +79,12 @@ void ReadPlace2Flags(swf::BitReader& in, const Tag& tag, PlaceCommand& cmd) {
     if (flags3 & HasVisible) {
         cmd.visible = in.u8() != 0;
     }
+    if (flags3 & HasOpaqueBackground) {
+        in.u32();
+    }
+    if ((flags & HasClipActions) && !in.overrun()) {
+        cmd.clipActions = ReadClipActions(in, version);
+    }
 }
 
 } // namespace
@@ -78,7 +112,7 @@ PlaceCommand ParsePlaceCommand(const Tag& tag, const ParseContext& context) {
         cmd.depth = in.u16();
         break;
     default:
-        ReadPlace2Flags(in, tag, cmd);
+        ReadPlace2Flags(in, tag, cmd, context.version);
         break;
     }
     return cmd;

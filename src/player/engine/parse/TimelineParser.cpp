@@ -17,14 +17,27 @@ namespace t = swf::tags;
 // clang-format off
 const std::set<int> QuietTags = {
     t::DefineSound, t::StartSound, t::SoundStreamHead, t::SoundStreamBlock, t::Protect,
-    t::ProductInfo, t::SoundStreamHead2, t::ExportAssets, t::ImportAssets, t::EnableDebugger,
+    t::ProductInfo, t::SoundStreamHead2, t::ImportAssets, t::EnableDebugger,
     t::DebugId, t::EnableDebugger2, t::ScriptLimits, t::SetTabIndex, t::FileAttributes,
     t::ImportAssets2, t::DoAbcDefine, t::DefineFontAlignZones, t::TextSettings, t::SymbolClass,
     t::Metadata, t::DefineScalingGrid, t::DoAbc, t::DefineSceneAndFrameLabels,
     t::DefineBinaryData, t::DefineFontName, t::StartSound2, t::DefineFont4, t::EnableTelemetry,
-    t::FreeCharacter, t::DoInitAction, t::DefineButtonSound, t::DefineButtonColorTransform,
+    t::FreeCharacter, t::DefineButtonSound, t::DefineButtonColorTransform,
     t::PathsArePostScript, t::StopSound, t::NameCharacter, t::GeneratorText, t::ToolMarker};
 // clang-format on
+
+// Names under which attachMovie finds symbols.
+void ReadExports(const Tag& tag, ParseContext& context) {
+    swf::BitReader in(tag.body);
+    const std::uint16_t count = in.u16();
+    for (std::uint16_t i = 0; i < count && !in.overrun(); ++i) {
+        const std::uint16_t id = in.u16();
+        const std::string name = in.string();
+        if (!in.overrun()) {
+            context.exports[AsciiLowerName(name)] = id;
+        }
+    }
+}
 
 using DefinitionParser = void (*)(const Tag&, ParseContext&);
 
@@ -106,6 +119,16 @@ void ParseFrameTag(const Tag& tag, ParseContext& context, Frame& frame, Timeline
     case swf::tags::DoAction:
         frame.actions.emplace_back(tag.body.begin(), tag.body.end());
         break;
+    case swf::tags::DoInitAction:
+        if (tag.body.size() >= 2) {
+            frame.initActions.push_back(
+                InitAction{static_cast<std::uint16_t>(tag.body[0] | (tag.body[1] << 8)),
+                           std::vector<std::uint8_t>(tag.body.begin() + 2, tag.body.end())});
+        }
+        break;
+    case swf::tags::ExportAssets:
+        ReadExports(tag, context);
+        break;
     case swf::tags::SetBackgroundColor:
         if (depth == 0 && tag.body.size() >= 3 && !context.background) {
             context.background = QColor(tag.body[0], tag.body[1], tag.body[2]);
@@ -149,7 +172,7 @@ void ParseTimeline(std::span<const std::uint8_t> body, ParseContext& context, Ti
         }
     }
     if (!frame.commands.empty() || !frame.actions.empty() || !frame.sounds.empty() ||
-        timeline.frames.empty()) {
+        !frame.initActions.empty() || timeline.frames.empty()) {
         timeline.frames.push_back(std::move(frame));
     }
     if (depth == 0 && timeline.stream && !timeline.stream->blocks.empty()) {

@@ -1,0 +1,422 @@
+#include "player/engine/display/ScriptStage.h"
+
+#include "player/engine/parse/ParseContext.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace quillon::engine {
+
+namespace {
+
+// Script-made depths stay in the range the player allows.
+constexpr int MaxScriptDepth = 2130706428;
+
+QRectF LocalBounds(const Instance& instance, int nesting);
+
+QRectF ListBounds(const Clip& clip, int nesting) {
+    QRectF out;
+    for (const auto& [depth, child] : clip.list) {
+        const QRectF b = LocalBounds(child, nesting + 1);
+        if (!b.isNull()) {
+            const QRectF mapped = child.matrix.mapRect(b);
+            out = out.isNull() ? mapped : out.united(mapped);
+        }
+    }
+    return out;
+}
+
+QRectF LocalBounds(const Instance& instance, int nesting) {
+    if (nesting > MaxClipNesting) {
+        return {};
+    }
+    if (instance.clip) {
+        return ListBounds(*instance.clip, nesting);
+    }
+    return instance.character ? instance.character->bounds(instance.ratio) : QRectF();
+}
+
+struct Decomposed {
+    double xScale, yScale, rotation;
+};
+
+Decomposed Decompose(const QTransform& m) {
+    return {std::hypot(m.m11(), m.m12()), std::hypot(m.m21(), m.m22()),
+            std::atan2(m.m12(), m.m11())};
+}
+
+QTransform Compose(const QTransform& old, const Decomposed& d) {
+    const double c = std::cos(d.rotation), s = std::sin(d.rotation);
+    return QTransform(d.xScale * c, d.xScale * s, -d.yScale * s, d.yScale * c, old.dx(), old.dy());
+}
+
+const std::shared_ptr<SpriteCharacter>& EmptySprite() {
+    static const auto sprite = [] {
+        auto s = std::make_shared<SpriteCharacter>();
+        s->timeline.frames.resize(1);
+        return s;
+    }();
+    return sprite;
+}
+
+} // namespace
+
+std::shared_ptr<Clip> ScriptStage::clipOf(ClipId id) {
+    const Placed p = runner_.resolve(id);
+    if (!p.clip) {
+        return nullptr;
+    }
+    return p.clip->shared_from_this();
+}
+
+ClipKind ScriptStage::kind(ClipId clip) {
+    const Placed p = runner_.resolve(clip);
+    if (p.clip) {
+        return p.clip->timeline ? ClipKind::Sprite : ClipKind::Button;
+    }
+    if (p.instance && dynamic_cast<const EditTextCharacter*>(p.instance->character.get())) {
+        return ClipKind::Text;
+    }
+    return ClipKind::Other;
+}
+
+ClipId ScriptStage::parent(ClipId clip) {
+    const Placed p = runner_.resolve(clip);
+    return p.parent ? runner_.idOf(*p.parent) : 0;
+}
+
+ClipId ScriptStage::childByName(ClipId clip, const std::string& name, bool caseSensitive) {
+    const Placed p = runner_.resolve(clip);
+    if (!p.clip) {
+        return 0;
+    }
+    for (auto& [depth, instance] : p.clip->list) {
+        const bool same = caseSensitive ? instance.name == name
+                                        : AsciiLowerName(instance.name) == AsciiLowerName(name);
+        if (!instance.name.empty() && same) {
+            return runner_.idOf(*p.clip, depth);
+        }
+    }
+    return 0;
+}
+
+std::vector<ClipId> ScriptStage::children(ClipId clip) {
+    std::vector<ClipId> out;
+    const Placed p = runner_.resolve(clip);
+    if (p.clip) {
+        std::vector<int> depths;
+        for (auto& [depth, instance] : p.clip->list) {
+            if (!instance.name.empty()) {
+                depths.push_back(depth);
+            }
+        }
+        for (int depth : depths) {
+            out.push_back(runner_.idOf(*p.clip, depth));
+        }
+    }
+    return out;
+}
+
+std::string ScriptStage::name(ClipId clip) {
+    const Placed p = runner_.resolve(clip);
+    return p.instance ? p.instance->name : std::string();
+}
+
+void ScriptStage::setName(ClipId clip, const std::string& name) {
+    if (Instance* instance = runner_.resolve(clip).instance) {
+        instance->name = name;
+    }
+}
+
+int ScriptStage::depth(ClipId clip) {
+    const Placed p = runner_.resolve(clip);
+    if (!p.parent) {
+        return -16384;
+    }
+    for (auto& [depth, instance] : p.parent->list) {
+        if (&instance == p.instance) {
+            return depth;
+        }
+    }
+    return 0;
+}
+
+double ScriptStage::property(ClipId clip, ClipProperty which) {
+    const Placed p = runner_.resolve(clip);
+    const Instance* i = p.instance;
+    const Decomposed d = i ? Decompose(i->matrix) : Decomposed{1, 1, 0};
+    switch (which) {
+    case ClipProperty::X:
+        return i ? i->matrix.dx() / 20 : 0;
+    case ClipProperty::Y:
+        return i ? i->matrix.dy() / 20 : 0;
+    case ClipProperty::XScale:
+        return d.xScale * 100;
+    case ClipProperty::YScale:
+        return d.yScale * 100;
+    case ClipProperty::Rotation:
+        return d.rotation * 180 / std::numbers::pi;
+    case ClipProperty::Alpha:
+        return i ? i->colorTransform.am * 100 : 100;
+    case ClipProperty::Visible:
+        return i ? (i->visible ? 1 : 0) : 1;
+    case ClipProperty::CurrentFrame:
+        return p.clip ? std::max(1, p.clip->frame + 1) : 1;
+    case ClipProperty::TotalFrames:
+    case ClipProperty::FramesLoaded:
+        return p.clip && p.clip->timeline ? static_cast<double>(p.clip->timeline->frames.size())
+                                          : 1;
+    case ClipProperty::Width:
+    case ClipProperty::Height: {
+        if (!i && !p.clip) {
+            return 0;
+        }
+        const QRectF local = i ? LocalBounds(*i, 0) : ListBounds(*p.clip, 0);
+        const QRectF b = i ? i->matrix.mapRect(local) : local;
+        return (which == ClipProperty::Width ? b.width() : b.height()) / 20;
+    }
+    case ClipProperty::HighQuality:
+        return 1;
+    case ClipProperty::SoundBufTime:
+        return 5;
+    default:
+        return 0;
+    }
+}
+
+void ScriptStage::setProperty(ClipId clip, ClipProperty which, double value) {
+    Instance* i = runner_.resolve(clip).instance;
+    if (!i) {
+        return;
+    }
+    QTransform& m = i->matrix;
+    Decomposed d = Decompose(m);
+    switch (which) {
+    case ClipProperty::X:
+        m = QTransform(m.m11(), m.m12(), m.m21(), m.m22(), value * 20, m.dy());
+        break;
+    case ClipProperty::Y:
+        m = QTransform(m.m11(), m.m12(), m.m21(), m.m22(), m.dx(), value * 20);
+        break;
+    case ClipProperty::XScale:
+        d.xScale = value / 100;
+        m = Compose(m, d);
+        break;
+    case ClipProperty::YScale:
+        d.yScale = value / 100;
+        m = Compose(m, d);
+        break;
+    case ClipProperty::Rotation:
+        d.rotation = value * std::numbers::pi / 180;
+        m = Compose(m, d);
+        break;
+    case ClipProperty::Alpha:
+        i->colorTransform.am = static_cast<float>(value / 100);
+        break;
+    case ClipProperty::Visible:
+        i->visible = value != 0;
+        break;
+    case ClipProperty::Width:
+    case ClipProperty::Height: {
+        const QRectF local = LocalBounds(*i, 0);
+        const double size = which == ClipProperty::Width ? local.width() : local.height();
+        if (size > 0) {
+            (which == ClipProperty::Width ? d.xScale : d.yScale) = value * 20 / size;
+            m = Compose(m, d);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void ScriptStage::gotoFrame(ClipId clip, int frame, bool play) {
+    if (auto c = clipOf(clip)) {
+        runner_.gotoFrame(c, frame);
+        c->playing = play;
+    }
+}
+
+int ScriptStage::frameOfLabel(ClipId clip, const std::string& label) {
+    auto c = clipOf(clip);
+    return c && c->timeline ? c->timeline->frameOfLabel(label) : -1;
+}
+
+void ScriptStage::setPlaying(ClipId clip, bool playing) {
+    if (auto c = clipOf(clip)) {
+        c->playing = playing;
+    }
+}
+
+bool ScriptStage::playing(ClipId clip) {
+    auto c = clipOf(clip);
+    return c && c->playing;
+}
+
+ClipId ScriptStage::placeNew(ClipId parent, int depth, Instance instance, const std::string& name) {
+    auto c = clipOf(parent);
+    if (!c || depth < -16384 || depth > MaxScriptDepth) {
+        return 0;
+    }
+    runner_.place(*c, depth, std::move(instance), name);
+    return runner_.idOf(*c, depth);
+}
+
+ClipId ScriptStage::attach(ClipId parent, const std::string& exportName, const std::string& name,
+                           int depth) {
+    auto it = exports_.find(AsciiLowerName(exportName));
+    if (it == exports_.end()) {
+        return 0;
+    }
+    Instance fresh;
+    if (!runner_.makeInstance(fresh, it->second, UINT32_MAX)) {
+        return 0;
+    }
+    return placeNew(parent, depth, std::move(fresh), name);
+}
+
+ClipId ScriptStage::duplicate(ClipId clip, const std::string& name, int depth) {
+    const Placed p = runner_.resolve(clip);
+    if (!p.instance || !p.parent) {
+        return 0;
+    }
+    Instance fresh;
+    if (!runner_.makeInstance(fresh, p.instance->characterId, p.instance->epoch)) {
+        return 0;
+    }
+    fresh.matrix = p.instance->matrix;
+    fresh.colorTransform = p.instance->colorTransform;
+    fresh.clipActions = p.instance->clipActions;
+    fresh.visible = p.instance->visible;
+    return placeNew(runner_.idOf(*p.parent), depth, std::move(fresh), name);
+}
+
+ClipId ScriptStage::createEmpty(ClipId parent, const std::string& name, int depth) {
+    Instance fresh;
+    fresh.character = EmptySprite();
+    fresh.clip = std::make_shared<Clip>();
+    fresh.clip->timeline = &EmptySprite()->timeline;
+    fresh.clip->frame = 0;
+    return placeNew(parent, depth, std::move(fresh), name);
+}
+
+ClipId ScriptStage::createText(ClipId parent, const std::string& name, int depth,
+                               const ClipBounds& bounds) {
+    auto edit = std::make_shared<EditTextCharacter>();
+    edit->area = QRectF(0, 0, bounds.xMax - bounds.xMin, bounds.yMax - bounds.yMin);
+    Instance fresh;
+    fresh.character = edit;
+    fresh.matrix = QTransform::fromTranslate(bounds.xMin, bounds.yMin);
+    return placeNew(parent, depth, std::move(fresh), name);
+}
+
+bool ScriptStage::remove(ClipId clip) {
+    const Placed p = runner_.resolve(clip);
+    if (!p.parent) {
+        return false;
+    }
+    runner_.removeAt(*p.parent, depth(clip));
+    return true;
+}
+
+void ScriptStage::swapDepths(ClipId clip, int depth) {
+    const Placed p = runner_.resolve(clip);
+    if (p.parent && depth >= -16384 && depth <= MaxScriptDepth) {
+        runner_.moveDepth(*p.parent, this->depth(clip), depth);
+    }
+}
+
+int ScriptStage::nextHighestDepth(ClipId clip) {
+    auto c = clipOf(clip);
+    if (!c || c->list.empty()) {
+        return 16384;
+    }
+    return std::max(16384, c->list.rbegin()->first + 1);
+}
+
+ClipId ScriptStage::atDepth(ClipId parent, int depth) {
+    auto c = clipOf(parent);
+    return c && c->list.contains(depth) ? runner_.idOf(*c, depth) : 0;
+}
+
+QTransform ScriptStage::toStage(ClipId id) {
+    QTransform m;
+    for (int guard = 0; id && guard < 256; ++guard) {
+        const Placed p = runner_.resolve(id);
+        if (!p.instance) {
+            break;
+        }
+        m = m * p.instance->matrix;
+        id = p.parent ? runner_.idOf(*p.parent) : 0;
+    }
+    return m;
+}
+
+ClipBounds ScriptStage::bounds(ClipId clip, ClipId space) {
+    const Placed p = runner_.resolve(clip);
+    QRectF local = p.instance ? LocalBounds(*p.instance, 0)
+                   : p.clip   ? ListBounds(*p.clip, 0)
+                              : QRectF();
+    if (local.isNull()) {
+        return ClipBounds{6710886.4 * 20, 6710886.4 * 20, 6710886.4 * 20, 6710886.4 * 20};
+    }
+    if (space != clip) {
+        const QTransform m = toStage(clip) * toStage(space).inverted();
+        local = m.mapRect(local);
+    }
+    return ClipBounds{local.left(), local.top(), local.right(), local.bottom()};
+}
+
+void ScriptStage::localToGlobal(ClipId clip, double& x, double& y) {
+    const QPointF p = toStage(clip).map(QPointF(x, y));
+    x = p.x();
+    y = p.y();
+}
+
+void ScriptStage::globalToLocal(ClipId clip, double& x, double& y) {
+    const QPointF p = toStage(clip).inverted().map(QPointF(x, y));
+    x = p.x();
+    y = p.y();
+}
+
+std::string ScriptStage::text(ClipId clip) {
+    const Placed p = runner_.resolve(clip);
+    auto* edit =
+        p.instance ? dynamic_cast<const EditTextCharacter*>(p.instance->character.get()) : nullptr;
+    return edit ? edit->text : std::string();
+}
+
+void ScriptStage::setText(ClipId clip, const std::string& text, bool html) {
+    Instance* i = runner_.resolve(clip).instance;
+    auto* edit = i ? dynamic_cast<const EditTextCharacter*>(i->character.get()) : nullptr;
+    if (!edit) {
+        return;
+    }
+    auto copy = std::make_shared<EditTextCharacter>(*edit);
+    copy->text = text;
+    copy->html = html && edit->html;
+    i->character = copy;
+}
+
+std::string ScriptStage::variableOf(ClipId) {
+    return {};
+}
+
+void ScriptStage::setVariable(ClipId, const std::string&) {}
+
+void ScriptStage::callFrame(ClipId clip, int frame) {
+    auto c = clipOf(clip);
+    if (!c || !c->timeline || frame < 0 || frame >= static_cast<int>(c->timeline->frames.size())) {
+        return;
+    }
+    for (const auto& code : c->timeline->frames[static_cast<std::size_t>(frame)].actions) {
+        runner_.runNow(*c, code);
+    }
+}
+
+bool ScriptStage::hasSymbol(const std::string& exportName) {
+    return exports_.contains(AsciiLowerName(exportName));
+}
+
+} // namespace quillon::engine

@@ -1,0 +1,63 @@
+#pragma once
+// The display list as scripts see it: DisplayHost carried out on a ClipRunner's clips.
+
+#include "player/engine/display/DisplayList.h"
+#include "player/engine/script/DisplayHost.h"
+
+#include <map>
+#include <string>
+
+namespace quillon::engine {
+
+class ScriptStage : public DisplayHost {
+public:
+    ScriptStage(ClipRunner& runner, const std::map<std::string, std::uint16_t>& exports)
+        : runner_(runner), exports_(exports) {}
+
+    ClipId root() override { return 1; }
+    bool exists(ClipId clip) override {
+        return runner_.resolve(clip).clip || runner_.resolve(clip).instance;
+    }
+    ClipKind kind(ClipId clip) override;
+    ClipId parent(ClipId clip) override;
+    ClipId childByName(ClipId clip, const std::string& name, bool caseSensitive) override;
+    std::vector<ClipId> children(ClipId clip) override;
+    std::string name(ClipId clip) override;
+    void setName(ClipId clip, const std::string& name) override;
+    int depth(ClipId clip) override;
+    double property(ClipId clip, ClipProperty which) override;
+    void setProperty(ClipId clip, ClipProperty which, double value) override;
+    void gotoFrame(ClipId clip, int frame, bool play) override;
+    int frameOfLabel(ClipId clip, const std::string& label) override;
+    void setPlaying(ClipId clip, bool playing) override;
+    bool playing(ClipId clip) override;
+    ClipId attach(ClipId parent, const std::string& exportName, const std::string& name,
+                  int depth) override;
+    ClipId duplicate(ClipId clip, const std::string& name, int depth) override;
+    ClipId createEmpty(ClipId parent, const std::string& name, int depth) override;
+    ClipId createText(ClipId parent, const std::string& name, int depth,
+                      const ClipBounds& bounds) override;
+    bool remove(ClipId clip) override;
+    void swapDepths(ClipId clip, int depth) override;
+    int nextHighestDepth(ClipId clip) override;
+    ClipId atDepth(ClipId parent, int depth) override;
+    ClipBounds bounds(ClipId clip, ClipId space) override;
+    void localToGlobal(ClipId clip, double& x, double& y) override;
+    void globalToLocal(ClipId clip, double& x, double& y) override;
+    std::string text(ClipId clip) override;
+    void setText(ClipId clip, const std::string& text, bool html) override;
+    std::string variableOf(ClipId clip) override;
+    void setVariable(ClipId clip, const std::string& variable) override;
+    void callFrame(ClipId clip, int frame) override;
+    bool hasSymbol(const std::string& exportName) override;
+
+private:
+    std::shared_ptr<Clip> clipOf(ClipId id);
+    QTransform toStage(ClipId id);
+    ClipId placeNew(ClipId parent, int depth, Instance instance, const std::string& name);
+
+    ClipRunner& runner_;
+    const std::map<std::string, std::uint16_t>& exports_;
+};
+
+} // namespace quillon::engine

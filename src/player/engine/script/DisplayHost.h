@@ -1,0 +1,101 @@
+#pragma once
+// The one way scripts reach the display list. The script interpreter knows clips only
+// by their ids; the display side implements this interface and keeps the clips.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillon::engine {
+
+using ClipId = std::uint64_t; // 0: no clip
+
+// The properties that GetProperty/SetProperty number, in the format's order.
+enum class ClipProperty : int {
+    X = 0,
+    Y,
+    XScale,
+    YScale,
+    CurrentFrame,
+    TotalFrames,
+    Alpha,
+    Visible,
+    Width,
+    Height,
+    Rotation,
+    Target,
+    FramesLoaded,
+    Name,
+    DropTarget,
+    Url,
+    HighQuality,
+    FocusRect,
+    SoundBufTime,
+    Quality,
+    XMouse,
+    YMouse,
+};
+inline constexpr int ClipPropertyCount = 22;
+
+enum class ClipKind { Sprite, Button, Text, Other };
+
+struct ClipBounds {
+    double xMin = 0, yMin = 0, xMax = 0, yMax = 0; // twips
+};
+
+class DisplayHost {
+public:
+    virtual ~DisplayHost() = default;
+
+    virtual ClipId root() = 0;
+    virtual bool exists(ClipId clip) = 0;
+    virtual ClipKind kind(ClipId clip) = 0;
+    virtual ClipId parent(ClipId clip) = 0;
+    virtual ClipId childByName(ClipId clip, const std::string& name, bool caseSensitive) = 0;
+    // Named children in depth order (for enumeration).
+    virtual std::vector<ClipId> children(ClipId clip) = 0;
+    virtual std::string name(ClipId clip) = 0;
+    virtual void setName(ClipId clip, const std::string& name) = 0;
+    virtual int depth(ClipId clip) = 0;
+
+    // Numeric properties (every ClipProperty but Target, Name, DropTarget, Url).
+    virtual double property(ClipId clip, ClipProperty which) = 0;
+    virtual void setProperty(ClipId clip, ClipProperty which, double value) = 0;
+
+    // Timeline control; frames count from 0.
+    virtual void gotoFrame(ClipId clip, int frame, bool play) = 0;
+    virtual int frameOfLabel(ClipId clip, const std::string& label) = 0;
+    virtual void setPlaying(ClipId clip, bool playing) = 0;
+    virtual bool playing(ClipId clip) = 0;
+
+    // Display list changes; each returns the new clip or 0.
+    virtual ClipId attach(ClipId parent, const std::string& exportName, const std::string& name,
+                          int depth) = 0;
+    virtual ClipId duplicate(ClipId clip, const std::string& name, int depth) = 0;
+    virtual ClipId createEmpty(ClipId parent, const std::string& name, int depth) = 0;
+    virtual ClipId createText(ClipId parent, const std::string& name, int depth,
+                              const ClipBounds& bounds) = 0;
+    virtual bool remove(ClipId clip) = 0;
+    virtual void swapDepths(ClipId clip, int depth) = 0;
+    virtual int nextHighestDepth(ClipId clip) = 0;
+    virtual ClipId atDepth(ClipId parent, int depth) = 0;
+
+    // Bounds of the clip in the space of another clip (0: its own space).
+    virtual ClipBounds bounds(ClipId clip, ClipId space) = 0;
+    // A point from one clip's space to the stage and back.
+    virtual void localToGlobal(ClipId clip, double& x, double& y) = 0;
+    virtual void globalToLocal(ClipId clip, double& x, double& y) = 0;
+
+    // Text fields.
+    virtual std::string text(ClipId clip) = 0;
+    virtual void setText(ClipId clip, const std::string& text, bool html) = 0;
+    virtual std::string variableOf(ClipId clip) = 0;
+    virtual void setVariable(ClipId clip, const std::string& variable) = 0;
+    // Runs the actions of one frame of a clip's timeline now (the Call action).
+    virtual void callFrame(ClipId clip, int frame) = 0;
+    // The name of the frame's label, the frame count of a symbol and similar lookups.
+    virtual bool hasSymbol(const std::string& exportName) = 0;
+};
+
+} // namespace quillon::engine

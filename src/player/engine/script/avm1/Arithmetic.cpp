@@ -1,0 +1,180 @@
+// Numbers, comparisons and bits.
+
+#include "player/engine/script/avm1/Frame.h"
+
+#include <cmath>
+#include <limits>
+
+namespace quillon::engine::avm1 {
+
+namespace {
+
+Value Truth(Vm& vm, bool value) {
+    // version 4 movies push 1 and 0
+    return vm.version() >= 5 ? Value(value) : Value(value ? 1.0 : 0.0);
+}
+
+void Binary(Vm& vm, double (*op)(double, double)) {
+    const double b = vm.toNumber(vm.pop());
+    const double a = vm.toNumber(vm.pop());
+    vm.push(op(a, b));
+}
+
+void Bits(Vm& vm, std::uint8_t op) {
+    const Value bv = vm.pop();
+    const Value av = vm.pop();
+    const std::int32_t a = ToInt32(vm.toNumber(av));
+    const std::int32_t b = ToInt32(vm.toNumber(bv));
+    const auto ua = static_cast<std::uint32_t>(a);
+    const unsigned shift = static_cast<unsigned>(b) & 31;
+    switch (op) {
+    case 0x60:
+        vm.push(static_cast<double>(a & b));
+        break;
+    case 0x61:
+        vm.push(static_cast<double>(a | b));
+        break;
+    case 0x62:
+        vm.push(static_cast<double>(a ^ b));
+        break;
+    case 0x63:
+        vm.push(static_cast<double>(static_cast<std::int32_t>(ua << shift)));
+        break;
+    case 0x64:
+        vm.push(static_cast<double>(a >> shift));
+        break;
+    default:
+        vm.push(static_cast<double>(ua >> shift));
+        break;
+    }
+}
+
+void Compare(Vm& vm, bool swapped) {
+    const Value b = vm.pop();
+    const Value a = vm.pop();
+    vm.push(swapped ? vm.lessThan(b, a) : vm.lessThan(a, b));
+}
+
+bool CompareAction(Vm& vm, const Instr& in);
+
+} // namespace
+
+bool ExecArithmeticAction(Vm& vm, const Instr& in) {
+    switch (in.op) {
+    case 0x0a:
+        Binary(vm, [](double a, double b) { return a + b; });
+        return true;
+    case 0x0b:
+        Binary(vm, [](double a, double b) { return a - b; });
+        return true;
+    case 0x0c:
+        Binary(vm, [](double a, double b) { return a * b; });
+        return true;
+    case 0x0d: {
+        const double b = vm.toNumber(vm.pop());
+        const double a = vm.toNumber(vm.pop());
+        if (b == 0 && vm.version() < 5) {
+            vm.push("#ERROR#");
+        } else {
+            vm.push(a / b);
+        }
+        return true;
+    }
+    case 0x3f:
+        Binary(vm, [](double a, double b) { return std::fmod(a, b); });
+        return true;
+    case 0x0e: {
+        const double b = vm.toNumber(vm.pop());
+        const double a = vm.toNumber(vm.pop());
+        vm.push(Truth(vm, a == b));
+        return true;
+    }
+    case 0x0f: {
+        const double b = vm.toNumber(vm.pop());
+        const double a = vm.toNumber(vm.pop());
+        vm.push(Truth(vm, a < b));
+        return true;
+    }
+    case 0x10:
+    case 0x11: {
+        const bool b = vm.toBool(vm.pop());
+        const bool a = vm.toBool(vm.pop());
+        vm.push(Truth(vm, in.op == 0x10 ? (a && b) : (a || b)));
+        return true;
+    }
+    case 0x12:
+        vm.push(Truth(vm, !vm.toBool(vm.pop())));
+        return true;
+    case 0x18: {
+        const double v = vm.toNumber(vm.pop());
+        vm.push(std::isnan(v) ? 0.0 : std::trunc(v));
+        return true;
+    }
+    case 0x4a:
+        vm.push(vm.toNumber(vm.pop()));
+        return true;
+    case 0x50:
+        vm.push(vm.toNumber(vm.pop()) + 1);
+        return true;
+    case 0x51:
+        vm.push(vm.toNumber(vm.pop()) - 1);
+        return true;
+    default:
+        return CompareAction(vm, in);
+    }
+}
+
+namespace {
+
+bool CompareAction(Vm& vm, const Instr& in) {
+    switch (in.op) {
+    case 0x47: {
+        const Value b = vm.pop();
+        const Value a = vm.pop();
+        vm.push(vm.add(a, b));
+        return true;
+    }
+    case 0x48:
+        Compare(vm, false);
+        return true;
+    case 0x67:
+        Compare(vm, true);
+        return true;
+    case 0x49: {
+        const Value b = vm.pop();
+        const Value a = vm.pop();
+        vm.push(vm.looseEquals(a, b));
+        return true;
+    }
+    case 0x66: {
+        const Value b = vm.pop();
+        const Value a = vm.pop();
+        vm.push(vm.strictEquals(a, b));
+        return true;
+    }
+    case 0x60:
+    case 0x61:
+    case 0x62:
+    case 0x63:
+    case 0x64:
+    case 0x65:
+        Bits(vm, in.op);
+        return true;
+    case 0x30: {
+        const double max = vm.toNumber(vm.pop());
+        const auto limit = static_cast<std::int64_t>(std::isfinite(max) ? max : 0);
+        vm.push(limit > 0 ? static_cast<double>(vm.random() % static_cast<std::uint64_t>(limit))
+                          : 0.0);
+        return true;
+    }
+    case 0x34:
+        vm.push(std::floor(vm.timerMs));
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+} // namespace quillon::engine::avm1

@@ -1,0 +1,170 @@
+// Calls of script functions: the activation, `this`, `arguments`, `super` and the
+// registers DefineFunction2 preloads.
+
+#include "player/engine/script/avm1/Frame.h"
+
+namespace quillon::engine::avm1 {
+
+namespace {
+
+Object* MakeArguments(Vm& vm, Object* callee, std::span<const Value> args) {
+    Object* arguments = vm.newArray(std::vector<Value>(args.begin(), args.end()));
+    arguments->define("callee", Value(callee), DontEnum);
+    arguments->define("caller", Value::null(), DontEnum);
+    return arguments;
+}
+
+void Preload(Vm& vm, Frame& frame, const FunctionCode& code, std::span<const Value> args) {
+    std::size_t reg = 1;
+    const auto put = [&](Value v) {
+        if (reg < frame.registers.size()) {
+            frame.registers[reg] = std::move(v);
+        }
+        ++reg;
+    };
+    const std::uint16_t flags = code.flags;
+    if (flags & PreloadThis) {
+        put(frame.thisValue);
+    }
+    if (flags & PreloadArguments) {
+        frame.argumentsObject = MakeArguments(vm, frame.callee, args);
+        put(Value(frame.argumentsObject));
+    } else if (!(flags & SuppressArguments)) {
+        frame.activation->put("arguments", Value(MakeArguments(vm, frame.callee, args)));
+    }
+    if (flags & PreloadSuper) {
+        put(Value(MakeSuper(vm, frame)));
+    }
+    if (flags & PreloadRoot) {
+        put(Value(vm.clipObject(vm.host().root())));
+    }
+    if (flags & PreloadParent) {
+        const ClipId parent = frame.target ? vm.host().parent(frame.target) : 0;
+        put(parent ? Value(vm.clipObject(parent)) : Value());
+    }
+    if (flags & PreloadGlobal) {
+        put(Value(vm.global));
+    }
+}
+
+} // namespace
+
+Value Vm::callScript(Object* fn, const Value& thisValue, std::span<const Value> args,
+                     Object* home) {
+    const FunctionCode& code = *fn->code;
+    if (!code.body) {
+        return Value();
+    }
+    Frame frame;
+    frame.block = code.body.get();
+    frame.keep = code.body;
+    frame.pool = fn->pool;
+    frame.target = frame.original = host_.exists(fn->target) ? fn->target : host_.root();
+    frame.thisValue = thisValue;
+    frame.callee = fn;
+    frame.home = home;
+    frame.activation = newObject(nullptr);
+    frame.activation->kind = Kind::Activation;
+    frame.scope = std::make_shared<const Scope>(Scope{frame.activation, fn->scope});
+    frame.baseScope = frame.scope;
+    if (code.isFunction2) {
+        frame.registers.assign(std::max<std::size_t>(code.registerCount, 1), Value());
+        Preload(*this, frame, code, args);
+    } else {
+        frame.activation->put("arguments", Value(MakeArguments(*this, fn, args)));
+    }
+    for (std::size_t i = 0; i < code.params.size(); ++i) {
+        const Value arg = i < args.size() ? args[i] : Value();
+        const auto& [reg, name] = code.params[i];
+        if (code.isFunction2 && reg != 0) {
+            if (reg < frame.registers.size()) {
+                frame.registers[reg] = arg;
+            }
+        } else {
+            frame.activation->put(name, arg);
+        }
+    }
+    return execute(frame);
+}
+
+void Vm::markRoots(const std::function<void(Object*)>& push,
+                   const std::function<void(const Value&)>& pushValue) {
+    for (Object* root :
+         {global, objectProto, functionProto, arrayProto, stringProto, numberProto, booleanProto,
+          dateProto, errorProto, movieClipProto, textFieldProto, buttonProto, soundProto}) {
+        push(root);
+    }
+    for (auto& [name, cls] : registeredClasses) {
+        push(cls);
+    }
+    for (auto& [clip, object] : clips_) {
+        push(object);
+    }
+    for (const Interval& i : intervals_) {
+        pushValue(i.fn);
+        pushValue(i.thisValue);
+        for (const Value& a : i.args) {
+            pushValue(a);
+        }
+    }
+    for (const Value& v : stack) {
+        pushValue(v);
+    }
+}
+
+void Vm::mark() {
+    std::vector<Object*> work;
+    auto push = [&work](Object* o) {
+        if (o && !o->marked) {
+            o->marked = true;
+            work.push_back(o);
+        }
+    };
+    auto pushValue = [&push](const Value& v) {
+        if (v.isObject()) {
+            push(v.o);
+        }
+    };
+    markRoots(push, pushValue);
+    while (!work.empty()) {
+        Object* o = work.back();
+        work.pop_back();
+        push(o->proto);
+        for (const Property& p : o->properties()) {
+            pushValue(p.value);
+            push(p.getter);
+            push(p.setter);
+        }
+        for (const Value& v : o->elements) {
+            pushValue(v);
+        }
+        pushValue(o->primitive);
+        push(o->superThis);
+        push(o->superHome);
+        for (const Scope* s = o->scope.get(); s; s = s->parent.get()) {
+            push(s->object);
+        }
+        for (auto& [name, callback] : o->watchers) {
+            pushValue(callback.first);
+            pushValue(callback.second);
+        }
+        for (Object* i : o->interfaces) {
+            push(i);
+        }
+    }
+}
+
+void Vm::collectGarbage() {
+    // Only between blocks: frames of running code are not roots.
+    if (callDepth > 0) {
+        return;
+    }
+    std::erase_if(clips_, [this](const auto& entry) { return !host_.exists(entry.first); });
+    mark();
+    std::erase_if(objects_, [](const std::unique_ptr<Object>& o) { return !o->marked; });
+    for (auto& o : objects_) {
+        o->marked = false;
+    }
+}
+
+} // namespace quillon::engine::avm1

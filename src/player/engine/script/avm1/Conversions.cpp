@@ -1,0 +1,259 @@
+// Conversions and comparisons, with the version differences of the player.
+
+#include "player/engine/script/avm1/Vm.h"
+
+#include <cmath>
+#include <limits>
+
+namespace quillon::engine::avm1 {
+
+namespace {
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+}
+
+double Vm::toNumber(const Value& v) {
+    switch (v.type) {
+    case Type::Undefined:
+    case Type::Null:
+        return version_ >= 7 ? NaN : 0.0;
+    case Type::Boolean:
+        return v.b ? 1.0 : 0.0;
+    case Type::Number:
+        return v.n;
+    case Type::String:
+        return StringToNumber(*v.s, version_);
+    case Type::Object: {
+        const Value p = toPrimitive(v);
+        if (p.isObject()) {
+            return version_ >= 7 ? NaN : 0.0;
+        }
+        return toNumber(p);
+    }
+    }
+    return NaN;
+}
+
+Str Vm::toStr(const Value& v) {
+    static const Str undefinedText = MakeStr("undefined"), nullText = MakeStr("null"),
+                     trueText = MakeStr("true"), falseText = MakeStr("false");
+    switch (v.type) {
+    case Type::Undefined:
+        return version_ >= 7 ? undefinedText : EmptyStr();
+    case Type::Null:
+        return nullText;
+    case Type::Boolean:
+        return v.b ? trueText : falseText;
+    case Type::Number:
+        return MakeStr(NumberToString(v.n));
+    case Type::String:
+        return v.s;
+    case Type::Object: {
+        if (v.o->kind == Kind::Clip) {
+            return MakeStr(targetPath(v.o->clip, false));
+        }
+        const Value p = toPrimitive(v, true);
+        if (p.isObject()) {
+            return MakeStr(p.o->isFunction() ? "[type Function]" : "[type Object]");
+        }
+        return toStr(p);
+    }
+    }
+    return EmptyStr();
+}
+
+bool Vm::toBool(const Value& v) {
+    switch (v.type) {
+    case Type::Undefined:
+    case Type::Null:
+        return false;
+    case Type::Boolean:
+        return v.b;
+    case Type::Number:
+        return v.n != 0 && !std::isnan(v.n);
+    case Type::String:
+        if (version_ >= 7) {
+            return !v.s->empty();
+        } else {
+            const double n = StringToNumber(*v.s, version_);
+            return n != 0 && !std::isnan(n);
+        }
+    case Type::Object:
+        return true;
+    }
+    return false;
+}
+
+Value Vm::toPrimitive(const Value& v, bool preferString) {
+    if (!v.isObject()) {
+        return v;
+    }
+    if (v.o->kind == Kind::Clip && host_.exists(v.o->clip)) {
+        return Value(targetPath(v.o->clip, false));
+    }
+    const char* first = preferString || v.o->kind == Kind::Date ? "toString" : "valueOf";
+    const char* second = preferString || v.o->kind == Kind::Date ? "valueOf" : "toString";
+    for (const char* name : {first, second}) {
+        const Value fn = getOf(v.o, name, v);
+        if (fn.isObject() && fn.o->isFunction()) {
+            Value result = call(fn, v, {});
+            if (!result.isObject()) {
+                return result;
+            }
+        }
+    }
+    return v;
+}
+
+Object* Vm::toObject(const Value& v) {
+    switch (v.type) {
+    case Type::Object:
+        return v.o;
+    case Type::String:
+    case Type::Number:
+    case Type::Boolean: {
+        Object* box = newObject(v.isString()   ? stringProto
+                                : v.isNumber() ? numberProto
+                                               : booleanProto);
+        box->kind = Kind::Boxed;
+        box->primitive = v;
+        box->className = v.isString() ? "String" : v.isNumber() ? "Number" : "Boolean";
+        return box;
+    }
+    default:
+        return nullptr;
+    }
+}
+
+std::string Vm::typeOf(const Value& v) {
+    switch (v.type) {
+    case Type::Undefined:
+        return "undefined";
+    case Type::Null:
+        return "null";
+    case Type::Boolean:
+        return "boolean";
+    case Type::Number:
+        return "number";
+    case Type::String:
+        return "string";
+    case Type::Object:
+        if (v.o->kind == Kind::Clip) {
+            return host_.kind(v.o->clip) == ClipKind::Text ? "object" : "movieclip";
+        }
+        return v.o->isFunction() ? "function" : "object";
+    }
+    return "undefined";
+}
+
+bool Vm::strictEquals(const Value& a, const Value& b) {
+    if (a.type != b.type) {
+        return false;
+    }
+    switch (a.type) {
+    case Type::Undefined:
+    case Type::Null:
+        return true;
+    case Type::Boolean:
+        return a.b == b.b;
+    case Type::Number:
+        return a.n == b.n;
+    case Type::String:
+        return *a.s == *b.s;
+    case Type::Object:
+        return a.o == b.o;
+    }
+    return false;
+}
+
+bool Vm::looseEquals(const Value& a, const Value& b) {
+    if (a.type == b.type) {
+        return strictEquals(a, b);
+    }
+    if (a.isNullish() && b.isNullish()) {
+        return true;
+    }
+    if (a.isNullish() || b.isNullish()) {
+        return false;
+    }
+    if (a.isNumber() && b.isString()) {
+        return a.n == toNumber(b);
+    }
+    if (a.isString() && b.isNumber()) {
+        return toNumber(a) == b.n;
+    }
+    if (a.isBool()) {
+        return looseEquals(Value(a.b ? 1.0 : 0.0), b);
+    }
+    if (b.isBool()) {
+        return looseEquals(a, Value(b.b ? 1.0 : 0.0));
+    }
+    if (a.isObject() && !b.isObject()) {
+        const Value p = toPrimitive(a);
+        return !p.isObject() && looseEquals(p, b);
+    }
+    if (b.isObject() && !a.isObject()) {
+        const Value p = toPrimitive(b);
+        return !p.isObject() && looseEquals(a, p);
+    }
+    return false;
+}
+
+Value Vm::lessThan(const Value& a, const Value& b) {
+    const Value pa = toPrimitive(a);
+    const Value pb = toPrimitive(b);
+    if (pa.isString() && pb.isString()) {
+        return Value(*pa.s < *pb.s);
+    }
+    const double x = toNumber(pa), y = toNumber(pb);
+    if (std::isnan(x) || std::isnan(y)) {
+        return Value();
+    }
+    return Value(x < y);
+}
+
+Value Vm::add(const Value& a, const Value& b) {
+    if (a.isNumber() && b.isNumber()) {
+        return Value(a.n + b.n);
+    }
+    const Value pa = toPrimitive(a);
+    const Value pb = toPrimitive(b);
+    if (pa.isString() || pb.isString()) {
+        const Str x = toStr(pa), y = toStr(pb);
+        return makeString(*x + *y);
+    }
+    return Value(toNumber(pa) + toNumber(pb));
+}
+
+bool Vm::instanceOf(const Value& v, Object* ctor) {
+    if (!v.isObject()) {
+        return false;
+    }
+    const Value protoValue = getOf(ctor, "prototype", Value(ctor));
+    if (!protoValue.isObject()) {
+        return false;
+    }
+    Object* target = protoValue.o;
+    int guard = 0;
+    for (Object* p = v.o->proto; p && guard < 256; p = p->proto, ++guard) {
+        if (p == target) {
+            return true;
+        }
+        for (Object* i : p->interfaces) {
+            const Value ip = getOf(i, "prototype", Value(i));
+            if (ip.isObject() && ip.o == target) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+Value Vm::makeString(std::string text) {
+    if (text.size() > limits_.maxStringLength) {
+        throw ScriptAbort{"a string grew past " + std::to_string(limits_.maxStringLength) +
+                          " bytes"};
+    }
+    return Value(std::move(text));
+}
+
+} // namespace quillon::engine::avm1

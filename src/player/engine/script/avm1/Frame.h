@@ -1,0 +1,68 @@
+#pragma once
+// One running block: a frame script or a function call, with its registers, scope
+// chain, `this`, target clip and constant pool.
+
+#include "player/engine/script/avm1/Code.h"
+#include "player/engine/script/avm1/Vm.h"
+
+namespace quillon::engine::avm1 {
+
+struct Frame {
+    const Block* block = nullptr;
+    std::shared_ptr<const Block> keep;
+    Pool pool;
+    ScopeRef scope;
+    ScopeRef baseScope; // before SetTarget changed the target
+    Value thisValue;
+    ClipId target = 0;
+    ClipId original = 0;
+    std::vector<Value> registers = std::vector<Value>(4);
+    Object* activation = nullptr; // locals of a function call; none in frame scripts
+    Object* callee = nullptr;
+    Object* home = nullptr; // the prototype the running method was found on
+    Object* argumentsObject = nullptr;
+    std::size_t stackBase = 0;
+};
+
+// What became of a run over a range of instructions.
+enum class Flow { Fell, Returned, Jumped };
+struct Outcome {
+    Flow flow = Flow::Fell;
+    std::uint32_t pc = 0;
+    Value value;
+};
+
+// The loop over [pc, end) of the frame's block.
+Outcome RunRange(Vm& vm, Frame& frame, std::uint32_t pc, std::uint32_t end);
+
+// Helpers the loop uses, grouped by what they act on.
+Value GetVariable(Vm& vm, Frame& frame, std::string_view name);
+// A function by name for CallFunction, and the `this` it runs with.
+Value GetFunction(Vm& vm, Frame& frame, std::string_view name, Value& thisValue);
+void SetVariable(Vm& vm, Frame& frame, std::string_view name, Value value);
+void DefineLocal(Vm& vm, Frame& frame, std::string_view name, Value value);
+bool DeleteVariable(Vm& vm, Frame& frame, std::string_view name);
+Object* MakeFunction(Vm& vm, Frame& frame, const std::shared_ptr<const FunctionCode>& code);
+Object* MakeSuper(Vm& vm, Frame& frame);
+void SetTarget(Vm& vm, Frame& frame, const Value& target);
+void GotoFrame2(Vm& vm, Frame& frame, const Value& where, bool play, int bias);
+Value GetClipProperty(Vm& vm, ClipId clip, int index);
+void SetClipProperty(Vm& vm, ClipId clip, int index, const Value& value);
+Value ExecTimelineAction(Vm& vm, Frame& frame, const Instr& in);
+bool ExecStringAction(Vm& vm, Frame& frame, const Instr& in);
+bool ExecObjectAction(Vm& vm, Frame& frame, const Instr& in);
+bool ExecArithmeticAction(Vm& vm, const Instr& in);
+
+// Text measured in characters (the strings hold UTF-8).
+std::size_t CharLength(const std::string& text);
+std::string CharSubstr(const std::string& text, std::size_t start, std::size_t count);
+std::u16string ToUtf16(const std::string& text);
+std::string FromUtf16(const std::u16string& text);
+std::string CodeToString(std::uint32_t code);
+
+} // namespace quillon::engine::avm1
+
+namespace quillon::engine::avm1 {
+// The GetProperty index of a clip property name such as "_x" (any case), or -1.
+int ClipPropertyIndex(std::string_view name);
+} // namespace quillon::engine::avm1

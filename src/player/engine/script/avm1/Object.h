@@ -1,0 +1,117 @@
+#pragma once
+// The object model: objects with ordered properties and their flags, a prototype, and
+// the extra state of functions, arrays, boxed primitives, clips and `super`.
+
+#include "player/engine/script/DisplayHost.h"
+#include "player/engine/script/avm1/Value.h"
+
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace quillon::engine::avm1 {
+
+enum PropertyFlag : std::uint16_t {
+    DontEnum = 1,
+    DontDelete = 2,
+    ReadOnly = 4,
+    // Seen only from a version on: hidden below 6, 7, 8, 9 and 10.
+    FromVersion6 = 0x80,
+    FromVersion7 = 0x100,
+    FromVersion8 = 0x1000,
+    FromVersion9 = 0x2000,
+    FromVersion10 = 0x4000,
+};
+// The version flags that hide a property from movies of a version.
+std::uint16_t HiddenFlagsFor(int version);
+
+struct Property {
+    std::string name;
+    Value value;
+    Object* getter = nullptr; // from addProperty
+    Object* setter = nullptr;
+    std::uint16_t flags = 0;
+};
+
+enum class Kind : std::uint8_t { Plain, Function, Array, Boxed, Date, Clip, Super, Activation };
+
+struct FunctionCode;
+class Vm;
+
+struct Scope {
+    Object* object = nullptr;
+    std::shared_ptr<const Scope> parent;
+};
+using ScopeRef = std::shared_ptr<const Scope>;
+using Pool = std::shared_ptr<const std::vector<Str>>;
+
+struct CallInfo {
+    Value thisValue;
+    std::span<const Value> args;
+    Object* callee = nullptr;
+    bool construct = false;
+    Value arg(std::size_t i) const { return i < args.size() ? args[i] : Value(); }
+};
+using NativeFn = Value (*)(Vm&, CallInfo&);
+
+class Object {
+public:
+    Object(bool caseSensitive, std::uint16_t hidden)
+        : caseSensitive_(caseSensitive), hidden_(hidden) {}
+
+    Kind kind = Kind::Plain;
+    Object* proto = nullptr;
+    const char* className = "Object";
+
+    // Functions: native ones, or script code with the scope and pool they were made in.
+    NativeFn native = nullptr;
+    int magic = 0;
+    std::shared_ptr<const FunctionCode> code;
+    ScopeRef scope;
+    Pool pool;
+    ClipId target = 0;
+    // Arrays.
+    std::vector<Value> elements;
+    // Boxed primitives and dates.
+    Value primitive;
+    // Clips (and text fields) on the display list.
+    ClipId clip = 0;
+    // `super`: the object it stands for and where the running method was found.
+    Object* superThis = nullptr;
+    Object* superHome = nullptr;
+    // `watch`: property name -> callback and its extra argument.
+    std::vector<std::pair<std::string, std::pair<Value, Value>>> watchers;
+    // Interfaces a class prototype implements (ImplementsOp).
+    std::vector<Object*> interfaces;
+
+    Property* find(std::string_view name);
+    const Property* find(std::string_view name) const;
+    // The same, hidden ones included.
+    Property* findAny(std::string_view name);
+    // Sets an own property, creating it at the end when missing; read-only ones stay.
+    void put(std::string_view name, Value value);
+    void define(std::string_view name, Value value, std::uint16_t flags = DontEnum);
+    // A property the version flags hide is not there for this movie.
+    bool hidden(const Property& p) const { return (p.flags & hidden_) != 0; }
+    bool remove(std::string_view name);
+    std::vector<Property>& properties() { return properties_; }
+    const std::vector<Property>& properties() const { return properties_; }
+    bool caseSensitive() const { return caseSensitive_; }
+    bool isFunction() const { return kind == Kind::Function; }
+
+    bool marked = false;
+
+private:
+    std::string key(std::string_view name) const;
+    void reindex();
+
+    bool caseSensitive_;
+    std::uint16_t hidden_;
+    std::vector<Property> properties_;
+    std::unique_ptr<std::unordered_map<std::string, std::uint32_t>> index_;
+};
+
+} // namespace quillon::engine::avm1

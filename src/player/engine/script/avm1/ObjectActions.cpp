@@ -1,0 +1,300 @@
+// Variables, members, calls and the object actions.
+
+#include "player/engine/script/avm1/Frame.h"
+
+#include <cmath>
+
+namespace quillon::engine::avm1 {
+
+namespace {
+
+// Argument counts past this are taken as damage: the stack holds no more.
+std::size_t ArgCount(Vm& vm) {
+    const double n = vm.toNumber(vm.pop());
+    if (!(n > 0)) {
+        return 0;
+    }
+    return std::min(static_cast<std::size_t>(std::min(n, 1.0e9)), vm.stack.size());
+}
+
+std::vector<Value> PopArgs(Vm& vm) {
+    const std::size_t count = ArgCount(vm);
+    std::vector<Value> args(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        args[i] = vm.pop();
+    }
+    return args;
+}
+
+void CallMethodAction(Vm& vm) {
+    const Value name = vm.pop();
+    const Value target = vm.pop();
+    const std::vector<Value> args = PopArgs(vm);
+    const bool noName = name.isUndefined() || (name.isString() && name.str().empty());
+    if (target.isObject() && target.o->kind == Kind::Super) {
+        Object* super = target.o;
+        Object* from = super->superHome ? super->superHome->proto : nullptr;
+        if (noName) {
+            Value ctor =
+                from ? vm.getOf(super->superHome, "__constructor__", Value(super->superThis))
+                     : Value();
+            if (!ctor.isObject() && from) {
+                ctor = vm.getOf(from, "constructor", Value(super->superThis));
+            }
+            vm.push(vm.call(ctor, Value(super->superThis), args, from));
+            return;
+        }
+        const std::string key = vm.toString(name);
+        Object* holder = from ? vm.holderOf(from, key) : nullptr;
+        const Value fn = from ? vm.getOf(from, key, Value(super->superThis)) : Value();
+        vm.push(vm.call(fn, Value(super->superThis), args, holder));
+        return;
+    }
+    if (noName) {
+        vm.push(vm.call(target, Value(), args));
+        return;
+    }
+    const std::string key = vm.toString(name);
+    Object* object = vm.toObject(target);
+    if (!object) {
+        vm.push(Value());
+        return;
+    }
+    const Value fn = vm.getOf(object, key, target);
+    if (!fn.isObject() || !fn.o->isFunction()) {
+        vm.warn("called " + key + ", which is not a function");
+    }
+    vm.push(vm.call(fn, target, args, vm.holderOf(object, key)));
+}
+
+void NewAction(Vm& vm, Frame& frame, bool method) {
+    const Value name = vm.pop();
+    Value ctor;
+    if (method) {
+        const Value target = vm.pop();
+        const bool noName = name.isUndefined() || (name.isString() && name.str().empty());
+        ctor = noName ? target : vm.get(target, vm.toString(name));
+    } else {
+        ctor = GetVariable(vm, frame, vm.toString(name));
+    }
+    const std::vector<Value> args = PopArgs(vm);
+    vm.push(vm.construct(ctor, args));
+}
+
+void InitObject(Vm& vm) {
+    const std::size_t count = std::min(ArgCount(vm), vm.stack.size() / 2);
+    Object* object = vm.newObject();
+    std::vector<std::pair<Value, Value>> pairs(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        pairs[i].second = vm.pop();
+        pairs[i].first = vm.pop();
+    }
+    for (auto it = pairs.rbegin(); it != pairs.rend(); ++it) {
+        vm.set(Value(object), vm.toString(it->first), it->second);
+    }
+    vm.push(Value(object));
+}
+
+void EnumerateAction(Vm& vm, const Value& target) {
+    vm.push(Value()); // the end marker the loop stops at
+    Object* object = target.isObject() ? target.o : nullptr;
+    if (!object) {
+        return;
+    }
+    const std::vector<std::string> names = vm.enumerate(object);
+    for (auto it = names.rbegin(); it != names.rend(); ++it) {
+        vm.push(Value(*it));
+    }
+}
+
+void DefineFunctionAction(Vm& vm, Frame& frame, const Instr& in) {
+    const auto& code = frame.block->functions[in.a];
+    Object* fn = MakeFunction(vm, frame, code);
+    if (code->name.empty()) {
+        vm.push(Value(fn));
+    } else {
+        DefineLocal(vm, frame, code->name, Value(fn));
+    }
+}
+
+void ExtendsAction(Vm& vm) {
+    const Value superclass = vm.pop();
+    const Value subclass = vm.pop();
+    if (!superclass.isObject() || !subclass.isObject()) {
+        return;
+    }
+    Object* proto = vm.newObject();
+    const Value superProto = vm.get(superclass, "prototype");
+    proto->proto = superProto.isObject() ? superProto.o : nullptr;
+    proto->define("__constructor__", superclass, DontEnum);
+    vm.set(subclass, "prototype", Value(proto));
+}
+
+void ImplementsAction(Vm& vm) {
+    const Value ctor = vm.pop();
+    const std::vector<Value> interfaces = PopArgs(vm);
+    const Value proto = ctor.isObject() ? vm.get(ctor, "prototype") : Value();
+    if (!proto.isObject()) {
+        return;
+    }
+    for (const Value& i : interfaces) {
+        if (i.isObject()) {
+            proto.o->interfaces.push_back(i.o);
+        }
+    }
+}
+
+bool MemberActions(Vm& vm, Frame& frame, const Instr& in) {
+    switch (in.op) {
+    case 0x1c: {
+        const Value name = vm.pop();
+        vm.push(GetVariable(vm, frame, vm.toString(name)));
+        return true;
+    }
+    case 0x1d: {
+        Value value = vm.pop();
+        const Value name = vm.pop();
+        SetVariable(vm, frame, vm.toString(name), std::move(value));
+        return true;
+    }
+    case 0x3c: {
+        Value value = vm.pop();
+        const Value name = vm.pop();
+        DefineLocal(vm, frame, vm.toString(name), std::move(value));
+        return true;
+    }
+    case 0x41: {
+        const Value name = vm.pop();
+        const std::string key = vm.toString(name);
+        Object* scope = frame.activation ? frame.activation : vm.clipObject(frame.target);
+        if (scope && !vm.hasOwn(scope, key)) {
+            scope->put(key, Value());
+        }
+        return true;
+    }
+    case 0x4e: {
+        const Value name = vm.pop();
+        const Value object = vm.pop();
+        vm.push(vm.get(object, vm.toString(name)));
+        return true;
+    }
+    case 0x4f: {
+        Value value = vm.pop();
+        const Value name = vm.pop();
+        const Value object = vm.pop();
+        vm.set(object, vm.toString(name), std::move(value));
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+// Delete, Enumerate, InstanceOf, CastOp, ImplementsOp and Extends.
+bool TypeActions(Vm& vm, Frame& frame, const Instr& in) {
+    switch (in.op) {
+    case 0x3a: {
+        const Value name = vm.pop();
+        const Value object = vm.pop();
+        Object* o = object.isObject() ? object.o : nullptr;
+        vm.push(o ? vm.removeProperty(o, vm.toString(name)) : false);
+        return true;
+    }
+    case 0x3b: {
+        const Value name = vm.pop();
+        vm.push(DeleteVariable(vm, frame, vm.toString(name)));
+        return true;
+    }
+    case 0x46: {
+        const Value name = vm.pop();
+        EnumerateAction(vm, GetVariable(vm, frame, vm.toString(name)));
+        return true;
+    }
+    case 0x55:
+        EnumerateAction(vm, vm.pop());
+        return true;
+    case 0x54: {
+        const Value ctor = vm.pop();
+        const Value object = vm.pop();
+        vm.push(ctor.isObject() && vm.instanceOf(object, ctor.o));
+        return true;
+    }
+    case 0x2b: {
+        const Value object = vm.pop();
+        const Value ctor = vm.pop();
+        vm.push(ctor.isObject() && vm.instanceOf(object, ctor.o) ? object : Value::null());
+        return true;
+    }
+    case 0x2c:
+        ImplementsAction(vm);
+        return true;
+    case 0x69:
+        ExtendsAction(vm);
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+bool ExecObjectAction(Vm& vm, Frame& frame, const Instr& in) {
+    if (MemberActions(vm, frame, in) || TypeActions(vm, frame, in)) {
+        return true;
+    }
+    switch (in.op) {
+    case 0x3d: {
+        const Value name = vm.pop();
+        const std::vector<Value> args = PopArgs(vm);
+        const std::string key = vm.toString(name);
+        Value thisValue;
+        const Value fn = GetFunction(vm, frame, key, thisValue);
+        if (!fn.isObject() || !fn.o->isFunction()) {
+            vm.warn("called " + key + ", which is not a function");
+        }
+        vm.push(vm.call(fn, thisValue, args));
+        return true;
+    }
+    case 0x52:
+        CallMethodAction(vm);
+        return true;
+    case 0x40:
+        NewAction(vm, frame, false);
+        return true;
+    case 0x53:
+        NewAction(vm, frame, true);
+        return true;
+    case 0x42: {
+        std::vector<Value> elements = PopArgs(vm);
+        vm.push(Value(vm.newArray(std::move(elements))));
+        return true;
+    }
+    case 0x43:
+        InitObject(vm);
+        return true;
+    case 0x44:
+        vm.push(vm.typeOf(vm.pop()));
+        return true;
+    case 0x8e:
+    case 0x9b:
+        DefineFunctionAction(vm, frame, in);
+        return true;
+    case 0x45: {
+        const Value v = vm.pop();
+        const ClipId clip = vm.clipOf(v);
+        vm.push(clip ? Value(vm.targetPath(clip, false)) : Value());
+        return true;
+    }
+    case 0x26: {
+        const Value v = vm.pop();
+        if (vm.onTrace) {
+            vm.onTrace(v.isUndefined() ? std::string("undefined") : vm.toString(v));
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+} // namespace quillon::engine::avm1

@@ -1,0 +1,311 @@
+// Property access along prototype chains: getters and setters, watchers, array
+// elements, clip properties and child clips by name.
+
+#include "player/engine/script/avm1/Frame.h"
+
+#include <algorithm>
+#include <set>
+
+namespace quillon::engine::avm1 {
+
+namespace {
+
+constexpr int MaxChain = 256;
+
+// "0", "17": an array index; "01", "-1", "1.5": a plain name.
+bool ArrayIndex(std::string_view name, std::size_t& index) {
+    if (name.empty() || name.size() > 10 || (name.size() > 1 && name[0] == '0')) {
+        return false;
+    }
+    std::uint64_t value = 0;
+    for (char c : name) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (value >= 0x7fffffff) {
+        return false;
+    }
+    index = static_cast<std::size_t>(value);
+    return true;
+}
+
+bool SameName(const Vm& vm, std::string_view a, std::string_view b) {
+    return vm.caseSensitive() ? a == b : EqualsIgnoringCase(a, b);
+}
+
+bool ClipOwnValue(Vm& vm, Object* o, std::string_view name, Value& out) {
+    DisplayHost& host = vm.host();
+    if (!host.exists(o->clip)) {
+        return false;
+    }
+    if (!name.empty() && name[0] == '_') {
+        const int index = ClipPropertyIndex(name);
+        if (index >= 0) {
+            out = GetClipProperty(vm, o->clip, index);
+            return true;
+        }
+        if (EqualsIgnoringCase(name, "_parent")) {
+            const ClipId parent = host.parent(o->clip);
+            out = parent ? Value(vm.clipObject(parent)) : Value();
+            return true;
+        }
+        if (EqualsIgnoringCase(name, "_root") || EqualsIgnoringCase(name, "_level0")) {
+            out = Value(vm.clipObject(host.root()));
+            return true;
+        }
+    }
+    if (host.kind(o->clip) == ClipKind::Text && (name == "text" || name == "htmlText")) {
+        out = Value(host.text(o->clip));
+        return true;
+    }
+    return false;
+}
+
+bool ClipChild(Vm& vm, Object* o, std::string_view name, Value& out) {
+    if (o->kind != Kind::Clip || !vm.host().exists(o->clip)) {
+        return false;
+    }
+    const ClipId child = vm.host().childByName(o->clip, std::string(name), vm.caseSensitive());
+    if (!child) {
+        return false;
+    }
+    out = Value(vm.clipObject(child));
+    return true;
+}
+
+void SetArrayLength(Vm& vm, Object* o, double length) {
+    if (!(length >= 0)) {
+        return;
+    }
+    if (length > static_cast<double>(vm.limits().maxArrayLength)) {
+        throw ScriptAbort{"an array grew past its size cap"};
+    }
+    o->elements.resize(static_cast<std::size_t>(length));
+}
+
+// Clip properties, text and array elements; false for ordinary properties.
+bool SetSpecial(Vm& vm, Object* o, std::string_view name, Value& value) {
+    DisplayHost& host = vm.host();
+    if (o->kind == Kind::Clip && host.exists(o->clip)) {
+        const int index = name.empty() || name[0] != '_' ? -1 : ClipPropertyIndex(name);
+        if (index >= 0) {
+            SetClipProperty(vm, o->clip, index, value);
+            return true;
+        }
+        if (host.kind(o->clip) == ClipKind::Text && (name == "text" || name == "htmlText")) {
+            host.setText(o->clip, vm.toString(value), name == "htmlText");
+            return true;
+        }
+    }
+    if (o->kind != Kind::Array) {
+        return false;
+    }
+    std::size_t index = 0;
+    if (name == "length") {
+        SetArrayLength(vm, o, vm.toNumber(value));
+        return true;
+    }
+    if (!ArrayIndex(name, index)) {
+        return false;
+    }
+    if (index >= o->elements.size()) {
+        SetArrayLength(vm, o, static_cast<double>(index) + 1);
+    }
+    o->elements[index] = std::move(value);
+    return true;
+}
+
+} // namespace
+
+Value Vm::get(const Value& obj, std::string_view name) {
+    switch (obj.type) {
+    case Type::Object:
+        return getOf(obj.o, name, obj);
+    case Type::String:
+        if (name == "length") {
+            return Value(static_cast<double>(CharLength(*obj.s)));
+        }
+        return getOf(stringProto, name, obj);
+    case Type::Number:
+        return getOf(numberProto, name, obj);
+    case Type::Boolean:
+        return getOf(booleanProto, name, obj);
+    default:
+        return Value();
+    }
+}
+
+Value Vm::getOf(Object* obj, std::string_view name, const Value& thisValue) {
+    if (!obj) {
+        return Value();
+    }
+    if (name == "__proto__") {
+        return obj->proto ? Value(obj->proto) : Value();
+    }
+    Value out;
+    if (obj->kind == Kind::Clip && ClipOwnValue(*this, obj, name, out)) {
+        return out;
+    }
+    int guard = 0;
+    for (Object* p = obj; p && guard < MaxChain; p = p->proto, ++guard) {
+        if (p->kind == Kind::Array) {
+            std::size_t index = 0;
+            if (name == "length") {
+                return Value(static_cast<double>(p->elements.size()));
+            }
+            if (ArrayIndex(name, index)) {
+                return index < p->elements.size() ? p->elements[index] : Value();
+            }
+        }
+        if (p->kind == Kind::Boxed && p->primitive.isString() && name == "length") {
+            return Value(static_cast<double>(CharLength(p->primitive.str())));
+        }
+        if (const Property* prop = p->find(name)) {
+            if (prop->getter) {
+                return call(Value(prop->getter), thisValue, {});
+            }
+            if (prop->setter) {
+                return Value();
+            }
+            return prop->value;
+        }
+        if (p == obj && ClipChild(*this, p, name, out)) {
+            return out;
+        }
+    }
+    return Value();
+}
+
+Object* Vm::holderOf(Object* obj, std::string_view name) {
+    int guard = 0;
+    for (Object* p = obj; p && guard < MaxChain; p = p->proto, ++guard) {
+        if (p->find(name)) {
+            return p;
+        }
+    }
+    return nullptr;
+}
+
+bool Vm::hasOwn(Object* obj, std::string_view name) {
+    if (!obj) {
+        return false;
+    }
+    std::size_t index = 0;
+    if (obj->kind == Kind::Array &&
+        (name == "length" || (ArrayIndex(name, index) && index < obj->elements.size()))) {
+        return true;
+    }
+    Value out;
+    if (obj->kind == Kind::Clip &&
+        (ClipOwnValue(*this, obj, name, out) || ClipChild(*this, obj, name, out))) {
+        return true;
+    }
+    return obj->find(name) != nullptr;
+}
+
+bool Vm::has(Object* obj, std::string_view name) {
+    int guard = 0;
+    for (Object* p = obj; p && guard < MaxChain; p = p->proto, ++guard) {
+        if (hasOwn(p, name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void Vm::set(const Value& target, std::string_view name, Value value) {
+    if (!target.isObject()) {
+        return;
+    }
+    Object* o = target.o;
+    if (name == "__proto__") {
+        o->proto = value.isObject() ? value.o : nullptr;
+        return;
+    }
+    for (auto& [watched, callback] : o->watchers) {
+        if (SameName(*this, watched, name)) {
+            const Value args[] = {Value(watched), getOf(o, name, target), value, callback.second};
+            value = call(callback.first, target, args);
+            break;
+        }
+    }
+    if (SetSpecial(*this, o, name, value)) {
+        return;
+    }
+    int guard = 0;
+    for (Object* p = o; p && guard < MaxChain; p = p->proto, ++guard) {
+        Property* prop = p->find(name);
+        if (!prop) {
+            continue;
+        }
+        if (prop->setter || prop->getter) {
+            if (prop->setter) {
+                const Value args[] = {value};
+                call(Value(prop->setter), target, args);
+            }
+            return;
+        }
+        if (p == o) {
+            if (!(prop->flags & ReadOnly)) {
+                prop->value = std::move(value);
+            }
+            return;
+        }
+        break;
+    }
+    o->define(name, std::move(value), 0);
+}
+
+bool Vm::removeProperty(Object* obj, std::string_view name) {
+    std::size_t index = 0;
+    if (obj->kind == Kind::Array && ArrayIndex(name, index)) {
+        if (index < obj->elements.size()) {
+            obj->elements[index] = Value();
+            return true;
+        }
+        return false;
+    }
+    return obj->remove(name);
+}
+
+std::size_t Vm::arrayLength(Object* obj) {
+    if (obj->kind == Kind::Array) {
+        return obj->elements.size();
+    }
+    const double n = toNumber(getOf(obj, "length", Value(obj)));
+    return n > 0
+               ? static_cast<std::size_t>(std::min(n, static_cast<double>(limits_.maxArrayLength)))
+               : 0;
+}
+
+std::vector<std::string> Vm::enumerate(Object* obj) {
+    std::vector<std::string> names;
+    std::set<std::string> seen;
+    auto add = [&](const std::string& name, bool hidden) {
+        const std::string key = caseSensitive() ? name : AsciiLower(name);
+        if (seen.insert(key).second && !hidden) {
+            names.push_back(name);
+        }
+    };
+    int guard = 0;
+    for (Object* p = obj; p && guard < MaxChain; p = p->proto, ++guard) {
+        if (p->kind == Kind::Array) {
+            for (std::size_t i = 0; i < p->elements.size(); ++i) {
+                add(std::to_string(i), false);
+            }
+        }
+        for (const Property& prop : p->properties()) {
+            add(prop.name, (prop.flags & DontEnum) || p->hidden(prop));
+        }
+        if (p == obj && p->kind == Kind::Clip && host_.exists(p->clip)) {
+            for (const ClipId child : host_.children(p->clip)) {
+                add(host_.name(child), false);
+            }
+        }
+    }
+    return names;
+}
+
+} // namespace quillon::engine::avm1

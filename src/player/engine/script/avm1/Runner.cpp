@@ -1,0 +1,51 @@
+#include "player/engine/script/avm1/Runner.h"
+
+namespace quillon::engine::avm1 {
+
+Runner::Runner(DisplayHost& host, int version, VmLimits limits) : vm_(host, version, limits) {}
+
+std::shared_ptr<const Block> Runner::decoded(const std::vector<std::uint8_t>& code) {
+    auto it = blocks_.find(code.data());
+    if (it != blocks_.end()) {
+        return it->second;
+    }
+    auto block = DecodeActions(code, vm_.version());
+    blocks_.emplace(code.data(), block);
+    return block;
+}
+
+void Runner::runActions(ClipId clip, const std::vector<std::uint8_t>& code) {
+    if (!code.empty()) {
+        vm_.runBlock(decoded(code), clip);
+    }
+}
+
+void Runner::clipEvent(ClipId clip, ClipEvent event,
+                       const std::vector<const std::vector<std::uint8_t>*>& actions) {
+    for (const auto* code : actions) {
+        runActions(clip, *code);
+    }
+    const char* handler = event == ClipEvent::Load         ? "onLoad"
+                          : event == ClipEvent::EnterFrame ? "onEnterFrame"
+                          : event == ClipEvent::Unload     ? "onUnload"
+                                                           : nullptr;
+    Object* object = handler ? vm_.clipObject(clip) : nullptr;
+    if (object) {
+        const Value fn = vm_.getOf(object, handler, Value(object));
+        if (fn.isObject() && fn.o->isFunction()) {
+            vm_.callMethodSafely(Value(object), handler, {});
+        }
+    }
+}
+
+void Runner::endFrame(double frameMs) {
+    vm_.resetBudgetIfSpent();
+    vm_.advanceClock(frameMs);
+    // Collect once the heap has doubled since the last collection.
+    if (vm_.objectCount() > 2 * lastCollected_ + 10000) {
+        vm_.collectGarbage();
+        lastCollected_ = vm_.objectCount();
+    }
+}
+
+} // namespace quillon::engine::avm1

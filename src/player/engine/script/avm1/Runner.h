@@ -1,0 +1,35 @@
+#pragma once
+// The interpreter behind ScriptEvents: decodes each action block once, runs frame
+// scripts and clip events in the order the display side hands them over, and keeps the
+// clock.
+
+#include "player/engine/script/ScriptEvents.h"
+#include "player/engine/script/avm1/Vm.h"
+
+#include <unordered_map>
+
+namespace quillon::engine::avm1 {
+
+class Runner : public ScriptEvents {
+public:
+    Runner(DisplayHost& host, int version, VmLimits limits = {});
+
+    Vm& vm() { return vm_; }
+    void runActions(ClipId clip, const std::vector<std::uint8_t>& code) override;
+    void clipEvent(ClipId clip, ClipEvent event,
+                   const std::vector<const std::vector<std::uint8_t>*>& actions) override;
+    void clipRemoved(ClipId clip) override { vm_.forgetClip(clip); }
+    // A new frame: a fresh step budget.
+    void beginFrame() { vm_.resetBudget(); }
+    // The frame is over: the clock moves on by its length, intervals fire, garbage goes.
+    void endFrame(double frameMs);
+
+private:
+    std::shared_ptr<const Block> decoded(const std::vector<std::uint8_t>& code);
+
+    Vm vm_;
+    std::unordered_map<const std::uint8_t*, std::shared_ptr<const Block>> blocks_;
+    std::size_t lastCollected_ = 0;
+};
+
+} // namespace quillon::engine::avm1

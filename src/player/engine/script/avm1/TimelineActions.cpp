@@ -1,0 +1,276 @@
+// Timeline control, clip properties by index, targets and the requests scripts may not
+// carry out themselves (getURL, fscommand, loads).
+
+#include "player/engine/script/avm1/Frame.h"
+
+#include <array>
+#include <cmath>
+
+namespace quillon::engine::avm1 {
+
+namespace {
+
+constexpr std::array<const char*, ClipPropertyCount> PropertyNames = {
+    "_x",           "_y",           "_xscale",       "_yscale",       "_currentframe",
+    "_totalframes", "_alpha",       "_visible",      "_width",        "_height",
+    "_rotation",    "_target",      "_framesloaded", "_name",         "_droptarget",
+    "_url",         "_highquality", "_focusrect",    "_soundbuftime", "_quality",
+    "_xmouse",      "_ymouse"};
+
+void Goto(Vm& vm, ClipId clip, int frame, bool play) {
+    if (clip) {
+        vm.host().gotoFrame(clip, frame, play);
+    }
+}
+
+void GetUrl(Vm& vm, Frame& frame, const std::string& url, const std::string& target) {
+    if (vm.onGetUrl) {
+        vm.onGetUrl(url, target, frame.target);
+    }
+}
+
+ClipId TargetOf(Vm& vm, Frame& frame, const Value& v) {
+    if (const ClipId clip = vm.clipOf(v)) {
+        return clip;
+    }
+    const std::string path = vm.toString(v);
+    Value found = vm.resolvePath(path, frame.target);
+    if (found.isUndefined()) {
+        found = GetVariable(vm, frame, path);
+    }
+    return vm.clipOf(found);
+}
+
+void StartDrag(Vm& vm) {
+    vm.pop();
+    vm.pop();
+    if (vm.toBool(vm.pop())) {
+        for (int i = 0; i < 4; ++i) {
+            vm.pop();
+        }
+    }
+}
+
+// GetProperty, SetProperty, CloneSprite and RemoveSprite.
+bool ClipListActions(Vm& vm, Frame& frame, const Instr& in, ClipId clip) {
+    DisplayHost& host = vm.host();
+    switch (in.op) {
+    case 0x22: {
+        const int index = static_cast<int>(vm.toNumber(vm.pop()));
+        const Value target = vm.pop();
+        const ClipId of =
+            target.isString() && target.str().empty() ? clip : TargetOf(vm, frame, target);
+        vm.push(GetClipProperty(vm, of, index));
+        return true;
+    }
+    case 0x23: {
+        const Value value = vm.pop();
+        const int index = static_cast<int>(vm.toNumber(vm.pop()));
+        const Value target = vm.pop();
+        const ClipId of =
+            target.isString() && target.str().empty() ? clip : TargetOf(vm, frame, target);
+        SetClipProperty(vm, of, index, value);
+        return true;
+    }
+    case 0x24: {
+        const int depth = static_cast<int>(vm.toNumber(vm.pop()));
+        const std::string name = vm.toString(vm.pop());
+        if (const ClipId source = TargetOf(vm, frame, vm.pop())) {
+            host.duplicate(source, name, depth);
+        }
+        return true;
+    }
+    case 0x25:
+        if (const ClipId target = TargetOf(vm, frame, vm.pop())) {
+            host.remove(target);
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+int ClipPropertyIndex(std::string_view name) {
+    if (name.size() < 2 || name[0] != '_') {
+        return -1;
+    }
+    for (std::size_t i = 0; i < PropertyNames.size(); ++i) {
+        if (EqualsIgnoringCase(name, PropertyNames[i])) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+Value GetClipProperty(Vm& vm, ClipId clip, int index) {
+    if (!clip || index < 0 || index >= ClipPropertyCount) {
+        return Value();
+    }
+    DisplayHost& host = vm.host();
+    switch (static_cast<ClipProperty>(index)) {
+    case ClipProperty::Target:
+        return Value(vm.targetPath(clip, true));
+    case ClipProperty::Name:
+        return Value(host.name(clip));
+    case ClipProperty::DropTarget:
+        return Value("");
+    case ClipProperty::Url:
+        return Value("");
+    case ClipProperty::Quality:
+        return Value("HIGH");
+    case ClipProperty::Visible:
+        return Value(host.property(clip, ClipProperty::Visible) != 0);
+    case ClipProperty::FocusRect:
+        return Value(true);
+    default:
+        return Value(host.property(clip, static_cast<ClipProperty>(index)));
+    }
+}
+
+void SetClipProperty(Vm& vm, ClipId clip, int index, const Value& value) {
+    if (!clip || index < 0 || index >= ClipPropertyCount) {
+        return;
+    }
+    switch (static_cast<ClipProperty>(index)) {
+    case ClipProperty::Name:
+        vm.host().setName(clip, vm.toString(value));
+        return;
+    case ClipProperty::Target:
+    case ClipProperty::CurrentFrame:
+    case ClipProperty::TotalFrames:
+    case ClipProperty::FramesLoaded:
+    case ClipProperty::DropTarget:
+    case ClipProperty::Url:
+    case ClipProperty::XMouse:
+    case ClipProperty::YMouse:
+    case ClipProperty::Quality:
+        return;
+    case ClipProperty::Visible:
+        vm.host().setProperty(clip, ClipProperty::Visible, vm.toBool(value) ? 1 : 0);
+        return;
+    default: {
+        const double number = vm.toNumber(value);
+        if (std::isfinite(number)) {
+            vm.host().setProperty(clip, static_cast<ClipProperty>(index), number);
+        }
+        return;
+    }
+    }
+}
+
+void GotoFrame2(Vm& vm, Frame& frame, const Value& where, bool play, int bias) {
+    ClipId clip = frame.target;
+    if (where.isString()) {
+        std::string text = where.str();
+        const std::size_t colon = text.rfind(':');
+        if (colon != std::string::npos) {
+            clip = TargetOf(vm, frame, Value(text.substr(0, colon)));
+            text = text.substr(colon + 1);
+        }
+        if (!clip) {
+            return;
+        }
+        const double number = StringToNumber(text, vm.version());
+        const int frameIndex = std::isfinite(number) ? static_cast<int>(number) - 1 + bias
+                                                     : vm.host().frameOfLabel(clip, text);
+        if (frameIndex >= 0) {
+            Goto(vm, clip, frameIndex, play);
+        }
+        return;
+    }
+    const double number = vm.toNumber(where);
+    if (std::isfinite(number)) {
+        Goto(vm, clip, static_cast<int>(number) - 1 + bias, play);
+    }
+}
+
+Value ExecTimelineAction(Vm& vm, Frame& frame, const Instr& in) {
+    DisplayHost& host = vm.host();
+    const ClipId clip = frame.target && host.exists(frame.target) ? frame.target : 0;
+    if (ClipListActions(vm, frame, in, clip)) {
+        return Value();
+    }
+    switch (in.op) {
+    case 0x04:
+        if (clip) {
+            Goto(vm, clip, static_cast<int>(host.property(clip, ClipProperty::CurrentFrame)),
+                 false);
+        }
+        break;
+    case 0x05:
+        if (clip) {
+            Goto(vm, clip, static_cast<int>(host.property(clip, ClipProperty::CurrentFrame)) - 2,
+                 false);
+        }
+        break;
+    case 0x06:
+        if (clip) {
+            host.setPlaying(clip, true);
+        }
+        break;
+    case 0x07:
+        if (clip) {
+            host.setPlaying(clip, false);
+        }
+        break;
+    case 0x81:
+        if (clip) {
+            Goto(vm, clip, static_cast<int>(in.a), host.playing(clip));
+        }
+        break;
+    case 0x8c:
+        if (clip) {
+            const int frameIndex = host.frameOfLabel(clip, frame.block->literals[in.a].str());
+            if (frameIndex >= 0) {
+                Goto(vm, clip, frameIndex, host.playing(clip));
+            }
+        }
+        break;
+    case 0x9f:
+        GotoFrame2(vm, frame, vm.pop(), in.flags & 1, static_cast<int>(in.a));
+        break;
+    case 0x8b:
+        SetTarget(vm, frame, frame.block->literals[in.a]);
+        break;
+    case 0x20:
+        SetTarget(vm, frame, vm.pop());
+        break;
+    case 0x83:
+        GetUrl(vm, frame, frame.block->literals[in.a].str(), frame.block->literals[in.b].str());
+        break;
+    case 0x9a: {
+        const std::string target = vm.toString(vm.pop());
+        GetUrl(vm, frame, vm.toString(vm.pop()), target);
+        break;
+    }
+    case 0x27:
+        StartDrag(vm);
+        break;
+    case 0x9e: {
+        const Value where = vm.pop();
+        ClipId of = clip;
+        std::string text = vm.toString(where);
+        const std::size_t colon = text.rfind(':');
+        if (colon != std::string::npos) {
+            of = TargetOf(vm, frame, Value(text.substr(0, colon)));
+            text = text.substr(colon + 1);
+        }
+        if (of) {
+            const double number = StringToNumber(text, vm.version());
+            const int index =
+                std::isfinite(number) ? static_cast<int>(number) - 1 : host.frameOfLabel(of, text);
+            if (index >= 0) {
+                host.callFrame(of, index);
+            }
+        }
+        break;
+    }
+    default:
+        break; // ToggleQuality, StopSounds, EndDrag and unknown actions do nothing here
+    }
+    return Value();
+}
+
+} // namespace quillon::engine::avm1

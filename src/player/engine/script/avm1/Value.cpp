@@ -1,0 +1,192 @@
+#include "player/engine/script/avm1/Value.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+namespace quillon::engine::avm1 {
+
+Str MakeStr(std::string text) {
+    return std::make_shared<const std::string>(std::move(text));
+}
+
+const Str& EmptyStr() {
+    static const Str empty = MakeStr("");
+    return empty;
+}
+
+namespace {
+
+std::string Exponential(const std::string& digits, int exponent, bool negative) {
+    std::string out = negative ? "-" : "";
+    out += digits[0];
+    if (digits.size() > 1) {
+        out += '.';
+        out += digits.substr(1);
+    }
+    out += exponent < 0 ? "e-" : "e+";
+    out += std::to_string(std::abs(exponent));
+    return out;
+}
+
+std::string Positional(const std::string& digits, int exponent, bool negative) {
+    std::string out = negative ? "-" : "";
+    if (exponent < 0) {
+        out += "0.";
+        out.append(static_cast<std::size_t>(-exponent - 1), '0');
+        out += digits;
+        return out;
+    }
+    const auto whole = static_cast<std::size_t>(exponent + 1);
+    if (digits.size() <= whole) {
+        out += digits;
+        out.append(whole - digits.size(), '0');
+    } else {
+        out += digits.substr(0, whole);
+        out += '.';
+        out += digits.substr(whole);
+    }
+    return out;
+}
+
+} // namespace
+
+std::string NumberToString(double number) {
+    if (std::isnan(number)) {
+        return "NaN";
+    }
+    if (std::isinf(number)) {
+        return number > 0 ? "Infinity" : "-Infinity";
+    }
+    if (number == 0) {
+        return "0";
+    }
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(number));
+    std::string digits;
+    const char* p = buffer;
+    for (; *p && *p != 'e'; ++p) {
+        if (*p >= '0' && *p <= '9') {
+            digits += *p;
+        }
+    }
+    const int exponent = *p == 'e' ? std::atoi(p + 1) : 0;
+    while (digits.size() > 1 && digits.back() == '0') {
+        digits.pop_back();
+    }
+    if (exponent < -5 || exponent >= 15) {
+        return Exponential(digits, exponent, number < 0);
+    }
+    return Positional(digits, exponent, number < 0);
+}
+
+std::string NumberToRadix(double number, int radix) {
+    if (radix == 10 || radix < 2 || radix > 36) {
+        return NumberToString(number);
+    }
+    if (!std::isfinite(number)) {
+        return NumberToString(number);
+    }
+    const bool negative = number < 0;
+    auto value = static_cast<std::uint64_t>(
+        std::fabs(std::trunc(number)) > 9.0e18 ? 0 : std::fabs(std::trunc(number)));
+    std::string out;
+    do {
+        const int digit = static_cast<int>(value % static_cast<unsigned>(radix));
+        out.insert(out.begin(), static_cast<char>(digit < 10 ? '0' + digit : 'a' + digit - 10));
+        value /= static_cast<unsigned>(radix);
+    } while (value);
+    return negative ? "-" + out : out;
+}
+
+double StringToNumber(std::string_view text, int version) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' ||
+                               text[i] == '\r' || text[i] == '\f' || text[i] == '\v')) {
+        ++i;
+    }
+    text.remove_prefix(i);
+    if (text.empty()) {
+        return version >= 5 ? std::numeric_limits<double>::quiet_NaN() : 0.0;
+    }
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        double value = 0;
+        for (char c : text.substr(2)) {
+            int digit = c >= '0' && c <= '9'   ? c - '0'
+                        : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                        : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                               : -1;
+            if (digit < 0) {
+                return std::numeric_limits<double>::quiet_NaN();
+            }
+            value = value * 16 + digit;
+        }
+        return value;
+    }
+    // A leading zero with octal digits only reads as octal, as the player does.
+    if (text.size() > 1 && text[0] == '0' &&
+        text.find_first_not_of("01234567") == std::string_view::npos) {
+        double value = 0;
+        for (char c : text) {
+            value = value * 8 + (c - '0');
+        }
+        return value;
+    }
+    // Only plain decimal forms: no "inf", "nan" or hex floats.
+    for (char c : text) {
+        if (!((c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-')) {
+            return std::numeric_limits<double>::quiet_NaN();
+        }
+    }
+    const std::string copy(text);
+    char* end = nullptr;
+    const double value = std::strtod(copy.c_str(), &end);
+    if (end != copy.c_str() + copy.size() || end == copy.c_str()) {
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+    return value;
+}
+
+std::uint32_t ToUint32(double number) {
+    if (!std::isfinite(number)) {
+        return 0;
+    }
+    const double m = std::fmod(std::trunc(number), 4294967296.0);
+    return static_cast<std::uint32_t>(static_cast<std::int64_t>(m < 0 ? m + 4294967296.0 : m));
+}
+
+std::int32_t ToInt32(double number) {
+    return static_cast<std::int32_t>(ToUint32(number));
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') {
+            x = static_cast<char>(x + 32);
+        }
+        if (y >= 'A' && y <= 'Z') {
+            y = static_cast<char>(y + 32);
+        }
+        if (x != y) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string AsciiLower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c + 32);
+        }
+    }
+    return out;
+}
+
+} // namespace quillon::engine::avm1

@@ -1,0 +1,65 @@
+#pragma once
+// One value representation for the whole interpreter: a tagged value that is undefined,
+// null, a boolean, a number, a shared immutable string or an object.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace quillon::engine::avm1 {
+
+class Object;
+using Str = std::shared_ptr<const std::string>;
+
+Str MakeStr(std::string text);
+const Str& EmptyStr();
+
+enum class Type : std::uint8_t { Undefined, Null, Boolean, Number, String, Object };
+
+struct Value {
+    Type type = Type::Undefined;
+    bool b = false;
+    double n = 0;
+    Object* o = nullptr;
+    Str s;
+
+    Value() = default;
+    static Value null() {
+        Value v;
+        v.type = Type::Null;
+        return v;
+    }
+    Value(bool flag) : type(Type::Boolean), b(flag) {}
+    Value(double number) : type(Type::Number), n(number) {}
+    Value(int number) : type(Type::Number), n(number) {}
+    Value(Str text) : type(Type::String), s(std::move(text)) {}
+    Value(std::string text) : type(Type::String), s(MakeStr(std::move(text))) {}
+    Value(const char* text) : type(Type::String), s(MakeStr(text)) {}
+    Value(Object* object) : type(object ? Type::Object : Type::Null), o(object) {}
+
+    bool isUndefined() const { return type == Type::Undefined; }
+    bool isNull() const { return type == Type::Null; }
+    bool isNullish() const { return type == Type::Undefined || type == Type::Null; }
+    bool isNumber() const { return type == Type::Number; }
+    bool isString() const { return type == Type::String; }
+    bool isObject() const { return type == Type::Object; }
+    bool isBool() const { return type == Type::Boolean; }
+    const std::string& str() const { return *s; }
+};
+
+// The player's number to text: 15 significant digits, exponent form below 1e-5 and from
+// 1e15 on, "NaN", "Infinity", "-Infinity".
+std::string NumberToString(double number);
+// Number to text in a radix from 2 to 36 (integers only, as the player).
+std::string NumberToRadix(double number, int radix);
+// Text to number as the player reads it: blanks before, decimal or 0x hex; NaN otherwise.
+double StringToNumber(std::string_view text, int version);
+// ECMAScript ToInt32 / ToUint32 on a number.
+std::int32_t ToInt32(double number);
+std::uint32_t ToUint32(double number);
+// Text equal ignoring ASCII case.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+std::string AsciiLower(std::string_view text);
+
+} // namespace quillon::engine::avm1

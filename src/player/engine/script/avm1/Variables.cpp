@@ -1,0 +1,292 @@
+// Variables and target paths: scope chains, `this`, `_root`, `_parent`, `_levelN`,
+// slash paths and dotted paths with a variable after a colon.
+
+#include "player/engine/script/avm1/Frame.h"
+
+namespace quillon::engine::avm1 {
+
+namespace {
+
+bool Same(Vm& vm, std::string_view a, std::string_view b) {
+    return vm.caseSensitive() ? a == b : EqualsIgnoringCase(a, b);
+}
+
+bool IsLevel(Vm& vm, std::string_view name) {
+    return name.size() > 6 && Same(vm, name.substr(0, 6), "_level") &&
+           name.find_first_not_of("0123456789", 6) == std::string_view::npos;
+}
+
+bool SpecialName(Vm& vm, Frame& frame, std::string_view name, Value& out) {
+    if (name.empty() ||
+        (name[0] != '_' && name[0] != 't' && name[0] != 'T' && name[0] != 's' && name[0] != 'S')) {
+        return false;
+    }
+    if (Same(vm, name, "this")) {
+        out = frame.thisValue.isUndefined() ? Value(vm.clipObject(frame.target)) : frame.thisValue;
+        return true;
+    }
+    if (Same(vm, name, "_global") && vm.version() >= 6) {
+        out = Value(vm.global);
+        return true;
+    }
+    if (Same(vm, name, "_root") || IsLevel(vm, name)) {
+        out = Value(vm.clipObject(vm.host().root()));
+        return true;
+    }
+    if (Same(vm, name, "super") && frame.activation && !vm.hasOwn(frame.activation, "super")) {
+        out = Value(MakeSuper(vm, frame));
+        return true;
+    }
+    return false;
+}
+
+Value LookupSimple(Vm& vm, Frame& frame, std::string_view name) {
+    Value out;
+    if (SpecialName(vm, frame, name, out)) {
+        return out;
+    }
+    for (const Scope* s = frame.scope.get(); s; s = s->parent.get()) {
+        if (s->object && vm.has(s->object, name)) {
+            return vm.getOf(s->object, name, Value(s->object));
+        }
+    }
+    return Value();
+}
+
+// The object a dotted path names, its first part looked up through the scopes.
+Value ResolveDotted(Vm& vm, Frame& frame, std::string_view path) {
+    std::size_t start = 0;
+    Value current;
+    bool first = true;
+    while (start <= path.size()) {
+        std::size_t dot = path.find('.', start);
+        if (dot == std::string_view::npos) {
+            dot = path.size();
+        }
+        const std::string_view part = path.substr(start, dot - start);
+        if (first) {
+            current = LookupSimple(vm, frame, part);
+            first = false;
+        } else if (Same(vm, part, "_parent") || part == "..") {
+            const ClipId clip = vm.clipOf(current);
+            current = clip ? Value(vm.clipObject(vm.host().parent(clip))) : Value();
+        } else {
+            current = vm.get(current, part);
+        }
+        if (current.isNullish()) {
+            return Value();
+        }
+        start = dot + 1;
+    }
+    return current;
+}
+
+// Splits "path:var", "a.b.var" and "/a/b/var" into the object and the variable name.
+bool SplitPath(Vm& vm, Frame& frame, std::string_view name, Value& object, std::string_view& var) {
+    const std::size_t colon = name.rfind(':');
+    if (colon != std::string_view::npos) {
+        var = name.substr(colon + 1);
+        const std::string_view path = name.substr(0, colon);
+        object = path.find('/') != std::string_view::npos || path.empty()
+                     ? vm.resolvePath(path, frame.target)
+                     : ResolveDotted(vm, frame, path);
+        return true;
+    }
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string_view::npos && dot > 0 && dot + 1 < name.size()) {
+        var = name.substr(dot + 1);
+        object = ResolveDotted(vm, frame, name.substr(0, dot));
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+Value GetFunction(Vm& vm, Frame& frame, std::string_view name, Value& thisValue) {
+    thisValue = Value();
+    if (name.find_first_of(":./") != std::string_view::npos) {
+        return GetVariable(vm, frame, name);
+    }
+    Value out;
+    if (SpecialName(vm, frame, name, out)) {
+        return out;
+    }
+    for (const Scope* s = frame.scope.get(); s; s = s->parent.get()) {
+        if (s->object && vm.has(s->object, name)) {
+            // a function found on a clip or a with-object runs with it as `this`
+            if (s->object != vm.global && s->object->kind != Kind::Activation) {
+                thisValue = Value(s->object);
+            }
+            return vm.getOf(s->object, name, Value(s->object));
+        }
+    }
+    return Value();
+}
+
+Value GetVariable(Vm& vm, Frame& frame, std::string_view name) {
+    if (name.find_first_of(":./") == std::string_view::npos) {
+        return LookupSimple(vm, frame, name);
+    }
+    Value object;
+    std::string_view var;
+    if (name.find(':') == std::string_view::npos && name.find('/') != std::string_view::npos) {
+        return vm.resolvePath(name, frame.target);
+    }
+    if (SplitPath(vm, frame, name, object, var)) {
+        if (Same(vm, var, "_parent")) {
+            const ClipId clip = vm.clipOf(object);
+            return clip ? Value(vm.clipObject(vm.host().parent(clip))) : Value();
+        }
+        return object.isNullish() ? Value() : vm.get(object, var);
+    }
+    return LookupSimple(vm, frame, name);
+}
+
+void SetVariable(Vm& vm, Frame& frame, std::string_view name, Value value) {
+    if (name.find_first_of(":./") != std::string_view::npos) {
+        Value object;
+        std::string_view var;
+        if (name.find(':') == std::string_view::npos && name.find('.') == std::string_view::npos) {
+            const std::size_t slash = name.rfind('/');
+            object = vm.resolvePath(name.substr(0, slash == 0 ? 1 : slash), frame.target);
+            var = name.substr(slash + 1);
+        } else if (!SplitPath(vm, frame, name, object, var)) {
+            object = Value();
+        }
+        if (!object.isNullish()) {
+            vm.set(object, var, std::move(value));
+        }
+        return;
+    }
+    for (const Scope* s = frame.scope.get(); s && s->parent; s = s->parent.get()) {
+        if (s->object && vm.has(s->object, name)) {
+            vm.set(Value(s->object), name, std::move(value));
+            return;
+        }
+    }
+    if (Object* clip = vm.clipObject(frame.target)) {
+        vm.set(Value(clip), name, std::move(value));
+    }
+}
+
+void DefineLocal(Vm& vm, Frame& frame, std::string_view name, Value value) {
+    if (frame.activation) {
+        frame.activation->put(name, std::move(value));
+    } else if (Object* clip = vm.clipObject(frame.target)) {
+        vm.set(Value(clip), name, std::move(value));
+    }
+}
+
+bool DeleteVariable(Vm& vm, Frame& frame, std::string_view name) {
+    for (const Scope* s = frame.scope.get(); s; s = s->parent.get()) {
+        if (s->object && vm.hasOwn(s->object, name)) {
+            return vm.removeProperty(s->object, name);
+        }
+    }
+    return false;
+}
+
+Object* MakeFunction(Vm& vm, Frame& frame, const std::shared_ptr<const FunctionCode>& code) {
+    Object* fn = vm.newObject(vm.functionProto);
+    fn->kind = Kind::Function;
+    fn->className = "Function";
+    fn->code = code;
+    fn->scope = frame.scope;
+    fn->pool = frame.pool;
+    fn->target = frame.target;
+    Object* proto = vm.newObject();
+    proto->define("constructor", Value(fn), DontEnum);
+    fn->define("prototype", Value(proto), DontEnum);
+    return fn;
+}
+
+Object* MakeSuper(Vm& vm, Frame& frame) {
+    Object* super = vm.newObject(nullptr);
+    super->kind = Kind::Super;
+    super->superThis = frame.thisValue.isObject() ? frame.thisValue.o : nullptr;
+    super->superHome =
+        frame.home ? frame.home : (super->superThis ? super->superThis->proto : nullptr);
+    return super;
+}
+
+void SetTarget(Vm& vm, Frame& frame, const Value& target) {
+    if (target.isString() && target.str().empty()) {
+        frame.target = frame.original;
+        frame.scope = frame.baseScope;
+        return;
+    }
+    ClipId clip = vm.clipOf(target);
+    if (!clip && !target.isObject()) {
+        const std::string path = vm.toString(target);
+        Value found = vm.resolvePath(path, frame.target);
+        if (found.isUndefined() && path.find('.') != std::string::npos) {
+            found = GetVariable(vm, frame, path);
+        }
+        clip = vm.clipOf(found);
+    }
+    frame.target = clip;
+    if (Object* object = vm.clipObject(clip)) {
+        frame.scope = std::make_shared<const Scope>(Scope{object, frame.baseScope});
+    } else {
+        vm.warn("SetTarget to a clip that is not there: " + vm.toString(target));
+    }
+}
+
+Value Vm::resolvePath(std::string_view path, ClipId base) {
+    ClipId clip = base;
+    if (path.empty()) {
+        return Value(clipObject(clip));
+    }
+    const char separator = path.find('/') != std::string_view::npos ? '/' : '.';
+    std::size_t start = 0;
+    if (path[0] == '/') {
+        clip = host_.root();
+        start = 1;
+    }
+    Value current(clipObject(clip));
+    while (start < path.size() && !current.isNullish()) {
+        std::size_t end = path.find(separator, start);
+        if (end == std::string_view::npos) {
+            end = path.size();
+        }
+        const std::string_view part = path.substr(start, end - start);
+        start = end + 1;
+        if (part.empty()) {
+            continue;
+        }
+        const ClipId here = clipOf(current);
+        if (part == ".." ||
+            (caseSensitive() ? part == "_parent" : EqualsIgnoringCase(part, "_parent"))) {
+            current = here ? Value(clipObject(host_.parent(here))) : Value();
+        } else if (EqualsIgnoringCase(part, "_root") ||
+                   (part.size() > 6 && EqualsIgnoringCase(part.substr(0, 6), "_level"))) {
+            current = Value(clipObject(host_.root()));
+        } else if (EqualsIgnoringCase(part, "this")) {
+            continue;
+        } else {
+            current = get(current, part);
+        }
+    }
+    return current.isObject() ? current : Value();
+}
+
+ClipId Vm::clipOf(const Value& v) {
+    return v.isObject() && v.o->kind == Kind::Clip && host_.exists(v.o->clip) ? v.o->clip : 0;
+}
+
+std::string Vm::targetPath(ClipId clip, bool slashes) {
+    std::vector<std::string> names;
+    for (int guard = 0; clip && clip != host_.root() && guard < 256; ++guard) {
+        names.push_back(host_.name(clip));
+        clip = host_.parent(clip);
+    }
+    std::string out = slashes ? "" : "_level0";
+    for (auto it = names.rbegin(); it != names.rend(); ++it) {
+        out += slashes ? "/" : ".";
+        out += *it;
+    }
+    return slashes && out.empty() ? "/" : out;
+}
+
+} // namespace quillon::engine::avm1

@@ -1,0 +1,249 @@
+// The interpreter's state: objects and their collection, calls, the clock and intervals.
+
+#include "player/engine/script/avm1/Vm.h"
+
+#include "player/engine/script/avm1/Frame.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace quillon::engine::avm1 {
+
+Vm::Vm(DisplayHost& host, int version, VmLimits limits)
+    : host_(host), version_(version), limits_(limits) {
+    steps_ = limits_.stepsPerFrame;
+    InstallBuiltins(*this);
+}
+
+Vm::~Vm() = default;
+
+Object* Vm::allocate() {
+    if (objects_.size() >= limits_.maxObjects) {
+        collectGarbage();
+        if (objects_.size() >= limits_.maxObjects) {
+            throw ScriptAbort{"scripts made more than " + std::to_string(limits_.maxObjects) +
+                              " objects"};
+        }
+    }
+    objects_.push_back(std::make_unique<Object>(caseSensitive(), HiddenFlagsFor(version_)));
+    return objects_.back().get();
+}
+
+Object* Vm::newObject(Object* proto) {
+    Object* o = allocate();
+    o->proto = proto;
+    return o;
+}
+
+Object* Vm::newArray(std::vector<Value> elements) {
+    Object* o = newObject(arrayProto);
+    o->kind = Kind::Array;
+    o->className = "Array";
+    o->elements = std::move(elements);
+    return o;
+}
+
+Object* Vm::newNative(NativeFn fn, int magic) {
+    Object* o = newObject(functionProto);
+    o->kind = Kind::Function;
+    o->className = "Function";
+    o->native = fn;
+    o->magic = magic;
+    return o;
+}
+
+void Vm::method(Object* holder, const char* name, NativeFn fn, int magic) {
+    holder->define(name, Value(newNative(fn, magic)), DontEnum);
+}
+
+Object* Vm::newClass(Object* holder, const char* name, NativeFn ctor, Object* proto) {
+    Object* fn = newNative(ctor);
+    if (!proto) {
+        proto = newObject();
+    }
+    fn->define("prototype", Value(proto), DontEnum | DontDelete);
+    proto->define("constructor", Value(fn), DontEnum);
+    if (holder) {
+        holder->define(name, Value(fn), DontEnum);
+    }
+    return fn;
+}
+
+Object* Vm::clipObject(ClipId clip) {
+    if (!clip || !host_.exists(clip)) {
+        return nullptr;
+    }
+    auto it = clips_.find(clip);
+    if (it != clips_.end()) {
+        return it->second;
+    }
+    const ClipKind kind = host_.kind(clip);
+    Object* o = newObject(kind == ClipKind::Text     ? textFieldProto
+                          : kind == ClipKind::Button ? buttonProto
+                                                     : movieClipProto);
+    o->kind = Kind::Clip;
+    o->className = kind == ClipKind::Text ? "TextField" : "MovieClip";
+    o->clip = clip;
+    clips_.emplace(clip, o);
+    return o;
+}
+
+void Vm::forgetClip(ClipId clip) {
+    clips_.erase(clip);
+}
+
+void Vm::warn(const std::string& text) {
+    if (onWarning && warnings_ < 1000) {
+        ++warnings_;
+        onWarning(text);
+    }
+}
+
+Value Vm::call(const Value& fn, const Value& thisValue, std::span<const Value> args, Object* home) {
+    if (!fn.isObject() || !fn.o->isFunction()) {
+        return Value();
+    }
+    Object* f = fn.o;
+    if (callDepth >= limits_.maxCallDepth) {
+        throw ScriptAbort{"scripts called deeper than " + std::to_string(limits_.maxCallDepth) +
+                          " levels"};
+    }
+    struct Depth {
+        int& d;
+        explicit Depth(int& v) : d(v) { ++d; }
+        ~Depth() { --d; }
+    } depth(callDepth);
+    if (f->native) {
+        CallInfo info{thisValue, args, f, false};
+        return f->native(*this, info);
+    }
+    return callScript(f, thisValue, args, home);
+}
+
+Value Vm::construct(const Value& ctor, std::span<const Value> args) {
+    if (!ctor.isObject() || !ctor.o->isFunction()) {
+        return Value();
+    }
+    const Value protoValue = getOf(ctor.o, "prototype", ctor);
+    Object* object = newObject(protoValue.isObject() ? protoValue.o : objectProto);
+    object->define("__constructor__", ctor, DontEnum);
+    if (version_ < 7) {
+        object->define("constructor", ctor, DontEnum);
+    }
+    if (ctor.o->native) {
+        if (callDepth >= limits_.maxCallDepth) {
+            throw ScriptAbort{"scripts called too deep"};
+        }
+        CallInfo info{Value(object), args, ctor.o, true};
+        const Value result = ctor.o->native(*this, info);
+        return result.isObject() ? result : Value(object);
+    }
+    call(ctor, Value(object), args, protoValue.isObject() ? protoValue.o : nullptr);
+    return Value(object);
+}
+
+Value Vm::callMethod(const Value& obj, std::string_view name, std::span<const Value> args) {
+    Object* o = toObject(obj);
+    if (!o) {
+        return Value();
+    }
+    return call(getOf(o, name, obj), obj, args, holderOf(o, name));
+}
+
+void Vm::callMethodSafely(const Value& obj, std::string_view name, std::span<const Value> args) {
+    const std::size_t depth = stack.size();
+    try {
+        callMethod(obj, name, args);
+    } catch (const ScriptThrow& thrown) {
+        warn("a script threw " + toString(thrown.value) + " and nothing caught it");
+    } catch (const ScriptAbort& abort) {
+        warn(abort.reason);
+    }
+    stack.resize(std::min(depth, stack.size()));
+}
+
+void Vm::runBlock(const std::shared_ptr<const Block>& block, ClipId target) {
+    Object* clip = clipObject(target);
+    if (!block || !clip) {
+        return;
+    }
+    Frame frame;
+    frame.block = block.get();
+    frame.keep = block;
+    frame.target = frame.original = target;
+    frame.scope = std::make_shared<const Scope>(
+        Scope{clip, std::make_shared<const Scope>(Scope{global, nullptr})});
+    frame.baseScope = frame.scope;
+    frame.thisValue = Value(clip);
+    const std::size_t depth = stack.size();
+    ++callDepth; // the block's registers and scopes are not garbage-collector roots
+    try {
+        execute(frame);
+    } catch (const ScriptThrow& thrown) {
+        warn("a script threw " + toString(thrown.value) + " and nothing caught it");
+    } catch (const ScriptAbort& abort) {
+        warn(abort.reason);
+    }
+    --callDepth;
+    stack.resize(std::min(depth, stack.size()));
+}
+
+void Vm::runBytes(std::span<const std::uint8_t> code, ClipId target) {
+    runBlock(DecodeActions(code, version_), target);
+}
+
+int Vm::addInterval(Value fn, Value thisValue, std::string methodName, std::vector<Value> args,
+                    double periodMs, bool once) {
+    if (intervals_.size() >= 10000) {
+        return 0;
+    }
+    const double period = std::isfinite(periodMs) && periodMs > 0 ? periodMs : 0;
+    intervals_.push_back(Interval{nextInterval_, std::move(fn), std::move(thisValue),
+                                  std::move(methodName), std::move(args), period, timerMs + period,
+                                  once});
+    return nextInterval_++;
+}
+
+void Vm::clearInterval(int id) {
+    std::erase_if(intervals_, [id](const Interval& i) { return i.id == id; });
+}
+
+void Vm::advanceClock(double ms) {
+    timerMs += ms;
+    dateMs += ms;
+    // Each interval fires at most once a frame, as the player's timers do.
+    std::vector<int> due;
+    for (const Interval& i : intervals_) {
+        if (i.next <= timerMs) {
+            due.push_back(i.id);
+        }
+    }
+    for (int id : due) {
+        auto it = std::find_if(intervals_.begin(), intervals_.end(),
+                               [id](const Interval& i) { return i.id == id; });
+        if (it == intervals_.end()) {
+            continue;
+        }
+        it->next = std::max(it->next + std::max(it->period, 1.0), timerMs);
+        const Interval copy = *it;
+        if (copy.once) {
+            intervals_.erase(it);
+        }
+        resetBudgetIfSpent();
+        if (copy.method.empty()) {
+            const std::size_t depth = stack.size();
+            try {
+                call(copy.fn, copy.thisValue, copy.args);
+            } catch (const ScriptThrow& thrown) {
+                warn("a script threw " + toString(thrown.value) + " and nothing caught it");
+            } catch (const ScriptAbort& abort) {
+                warn(abort.reason);
+            }
+            stack.resize(std::min(depth, stack.size()));
+        } else {
+            callMethodSafely(copy.fn, copy.method, copy.args);
+        }
+    }
+}
+
+} // namespace quillon::engine::avm1

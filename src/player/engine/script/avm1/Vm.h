@@ -1,0 +1,183 @@
+#pragma once
+// The interpreter: runs decoded action blocks against the objects of one movie and
+// reaches the display list only through DisplayHost.
+
+#include "player/engine/script/DisplayHost.h"
+#include "player/engine/script/avm1/Code.h"
+#include "player/engine/script/avm1/Object.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace quillon::engine::avm1 {
+
+// A value thrown by a script (Throw), caught by Try.
+struct ScriptThrow {
+    Value value;
+};
+// The script is stopped (step budget, recursion); scripts cannot catch this.
+struct ScriptAbort {
+    std::string reason;
+};
+
+struct VmLimits {
+    std::int64_t stepsPerFrame = 100'000'000; // about a second here
+    int maxCallDepth = 256;
+    std::size_t maxStringLength = 16u << 20;
+    std::size_t maxArrayLength = 4u << 20;
+    std::size_t maxObjects = 4'000'000;
+};
+
+struct Frame; // one running block: a frame script or a function call
+
+class Vm {
+public:
+    Vm(DisplayHost& host, int version, VmLimits limits = {});
+    ~Vm();
+    Vm(const Vm&) = delete;
+    Vm& operator=(const Vm&) = delete;
+
+    std::function<void(const std::string&)> onTrace;
+    std::function<void(const std::string&)> onWarning;
+    // A getURL, fscommand or load request; the caller decides what to do with it.
+    std::function<void(const std::string& url, const std::string& target, ClipId from)> onGetUrl;
+
+    int version() const { return version_; }
+    bool caseSensitive() const { return version_ >= 7; }
+    DisplayHost& host() { return host_; }
+    const VmLimits& limits() const { return limits_; }
+
+    // Running code. Errors thrown by scripts end the block with a warning.
+    void runBlock(const std::shared_ptr<const Block>& block, ClipId target);
+    void runBytes(std::span<const std::uint8_t> code, ClipId target);
+    // Calls a function value; returns undefined when it is not callable.
+    Value call(const Value& fn, const Value& thisValue, std::span<const Value> args,
+               Object* home = nullptr);
+    Value construct(const Value& ctor, std::span<const Value> args);
+    // Calls obj[name](args) when it is a function; the outcome of a thrown error is a warning.
+    Value callMethod(const Value& obj, std::string_view name, std::span<const Value> args);
+    void callMethodSafely(const Value& obj, std::string_view name, std::span<const Value> args);
+    // A new step budget (each frame starts one).
+    void resetBudget() { steps_ = limits_.stepsPerFrame; }
+    void resetBudgetIfSpent() {
+        if (steps_ <= 0) {
+            resetBudget();
+        }
+    }
+
+    // Objects.
+    Object* newObject(Object* proto);
+    Object* newObject() { return newObject(objectProto); }
+    Object* newArray(std::vector<Value> elements = {});
+    Object* newNative(NativeFn fn, int magic = 0);
+    Object* newClass(Object* holder, const char* name, NativeFn ctor, Object* proto);
+    void method(Object* holder, const char* name, NativeFn fn, int magic = 0);
+    Object* clipObject(ClipId clip);
+    void forgetClip(ClipId clip);
+    void collectGarbage();
+    std::size_t objectCount() const { return objects_.size(); }
+
+    // Conversions.
+    double toNumber(const Value& v);
+    Str toStr(const Value& v);
+    std::string toString(const Value& v) { return *toStr(v); }
+    bool toBool(const Value& v);
+    Value toPrimitive(const Value& v, bool preferString = false);
+    Object* toObject(const Value& v);
+    std::string typeOf(const Value& v);
+    bool looseEquals(const Value& a, const Value& b);
+    bool strictEquals(const Value& a, const Value& b);
+    Value lessThan(const Value& a, const Value& b);
+    Value add(const Value& a, const Value& b);
+    bool instanceOf(const Value& v, Object* ctor);
+
+    // Properties with prototype chains, getters and setters, clips and arrays.
+    Value get(const Value& obj, std::string_view name);
+    Value getOf(Object* obj, std::string_view name, const Value& thisValue);
+    void set(const Value& obj, std::string_view name, Value value);
+    bool has(Object* obj, std::string_view name);
+    bool hasOwn(Object* obj, std::string_view name);
+    bool removeProperty(Object* obj, std::string_view name);
+    std::vector<std::string> enumerate(Object* obj);
+    std::size_t arrayLength(Object* obj);
+    // Where a property is found along the chain (for super).
+    Object* holderOf(Object* obj, std::string_view name);
+
+    // Target paths and variables, relative to a clip.
+    Value resolvePath(std::string_view path, ClipId base);
+    ClipId clipOf(const Value& v);
+    std::string targetPath(ClipId clip, bool slashes);
+
+    // Strings limited by the size cap.
+    Value makeString(std::string text);
+
+    // The virtual clock and the seeded random source.
+    double timerMs = 0;
+    double dateMs = 1262304000000.0; // start of 2010 UTC
+    std::mt19937 random{0};
+    void advanceClock(double ms);
+    void warn(const std::string& text);
+
+    // Intervals and timeouts by the clock.
+    int addInterval(Value fn, Value thisValue, std::string method, std::vector<Value> args,
+                    double periodMs, bool once);
+    void clearInterval(int id);
+
+    // Well-known objects.
+    Object* global = nullptr;
+    Object* objectProto = nullptr;
+    Object* functionProto = nullptr;
+    Object* arrayProto = nullptr;
+    Object* stringProto = nullptr;
+    Object* numberProto = nullptr;
+    Object* booleanProto = nullptr;
+    Object* dateProto = nullptr;
+    Object* errorProto = nullptr;
+    Object* movieClipProto = nullptr;
+    Object* textFieldProto = nullptr;
+    Object* buttonProto = nullptr;
+    Object* soundProto = nullptr;
+    std::unordered_map<std::string, Object*> registeredClasses; // attachMovie symbol -> class
+
+    // Interpreter internals shared by the loop's helpers.
+    std::vector<Value> stack;
+    void push(Value v) { stack.push_back(std::move(v)); }
+    Value pop();
+    Value execute(Frame& frame);
+    Value callScript(Object* fn, const Value& thisValue, std::span<const Value> args, Object* home);
+    int callDepth = 0;
+    std::int64_t steps_ = 0;
+
+private:
+    struct Interval {
+        int id;
+        Value fn, thisValue;
+        std::string method;
+        std::vector<Value> args;
+        double period, next;
+        bool once;
+    };
+    void mark();
+    void markRoots(const std::function<void(Object*)>& push,
+                   const std::function<void(const Value&)>& pushValue);
+    Object* allocate();
+
+    DisplayHost& host_;
+    int version_;
+    VmLimits limits_;
+    std::vector<std::unique_ptr<Object>> objects_;
+    std::unordered_map<ClipId, Object*> clips_;
+    std::vector<Interval> intervals_;
+    int nextInterval_ = 1;
+    std::size_t warnings_ = 0;
+};
+
+// Builds the global object and the built-in classes.
+void InstallBuiltins(Vm& vm);
+
+} // namespace quillon::engine::avm1

@@ -1,0 +1,331 @@
+// Array, with sort and sortOn and their flags.
+
+#include "player/engine/script/avm1/builtins/Helpers.h"
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+namespace quillon::engine::avm1 {
+
+namespace {
+
+enum SortFlag {
+    CaseInsensitive = 1,
+    Descending = 2,
+    UniqueSort = 4,
+    ReturnIndexed = 8,
+    Numeric = 16
+};
+
+// Elements of any array-like `this`.
+std::vector<Value> Elements(Vm& vm, CallInfo& c) {
+    Object* o = ThisObject(c);
+    if (!o) {
+        return {};
+    }
+    if (o->kind == Kind::Array) {
+        return o->elements;
+    }
+    std::vector<Value> out;
+    const std::size_t n = vm.arrayLength(o);
+    for (std::size_t i = 0; i < n; ++i) {
+        out.push_back(vm.getOf(o, std::to_string(i), c.thisValue));
+    }
+    return out;
+}
+
+void Store(Vm& vm, CallInfo& c, std::vector<Value> elements) {
+    Object* o = ThisObject(c);
+    if (!o) {
+        return;
+    }
+    if (elements.size() > vm.limits().maxArrayLength) {
+        throw ScriptAbort{"an array grew past its size cap"};
+    }
+    if (o->kind == Kind::Array) {
+        o->elements = std::move(elements);
+        return;
+    }
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+        vm.set(c.thisValue, std::to_string(i), elements[i]);
+    }
+    vm.set(c.thisValue, "length", Value(static_cast<double>(elements.size())));
+}
+
+Value ArrayCtor(Vm& vm, CallInfo& c) {
+    Object* o = c.construct ? ThisObject(c) : vm.newArray();
+    o->kind = Kind::Array;
+    o->className = "Array";
+    if (c.args.size() == 1 && c.args[0].isNumber()) {
+        const double n = c.args[0].n;
+        if (n >= 0 && n <= static_cast<double>(vm.limits().maxArrayLength) && n == std::trunc(n)) {
+            o->elements.assign(static_cast<std::size_t>(n), Value());
+        }
+        return Value(o);
+    }
+    o->elements.assign(c.args.begin(), c.args.end());
+    return Value(o);
+}
+
+Value Join(Vm& vm, CallInfo& c) {
+    const std::string separator = c.arg(0).isUndefined() ? "," : vm.toString(c.arg(0));
+    std::string out;
+    const std::vector<Value> elements = Elements(vm, c);
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+        if (i) {
+            out += separator;
+        }
+        if (!elements[i].isUndefined()) {
+            out += vm.toString(elements[i]);
+        } else if (vm.version() >= 7) {
+            out += "undefined";
+        }
+        if (out.size() > vm.limits().maxStringLength) {
+            throw ScriptAbort{"a string grew past its size cap"};
+        }
+    }
+    return vm.makeString(std::move(out));
+}
+
+Value Push(Vm& vm, CallInfo& c) {
+    std::vector<Value> e = Elements(vm, c);
+    e.insert(e.end(), c.args.begin(), c.args.end());
+    const double size = static_cast<double>(e.size());
+    Store(vm, c, std::move(e));
+    return Value(size);
+}
+
+Value Unshift(Vm& vm, CallInfo& c) {
+    std::vector<Value> e = Elements(vm, c);
+    e.insert(e.begin(), c.args.begin(), c.args.end());
+    const double size = static_cast<double>(e.size());
+    Store(vm, c, std::move(e));
+    return Value(size);
+}
+
+Value PopShift(Vm& vm, CallInfo& c) {
+    std::vector<Value> e = Elements(vm, c);
+    if (e.empty()) {
+        return Value();
+    }
+    Value out;
+    if (c.callee->magic == 0) {
+        out = e.back();
+        e.pop_back();
+    } else {
+        out = e.front();
+        e.erase(e.begin());
+    }
+    Store(vm, c, std::move(e));
+    return out;
+}
+
+std::size_t Index(Vm& vm, const Value& v, std::size_t length, std::size_t fallback) {
+    if (v.isUndefined()) {
+        return fallback;
+    }
+    double n = std::trunc(vm.toNumber(v));
+    if (std::isnan(n)) {
+        n = 0;
+    }
+    if (n < 0) {
+        n = std::max(0.0, static_cast<double>(length) + n);
+    }
+    return static_cast<std::size_t>(std::min(n, static_cast<double>(length)));
+}
+
+Value SliceArray(Vm& vm, CallInfo& c) {
+    const std::vector<Value> e = Elements(vm, c);
+    const std::size_t start = Index(vm, c.arg(0), e.size(), 0);
+    const std::size_t end = Index(vm, c.arg(1), e.size(), e.size());
+    return Value(vm.newArray(start < end ? std::vector<Value>(e.begin() + static_cast<long>(start),
+                                                              e.begin() + static_cast<long>(end))
+                                         : std::vector<Value>{}));
+}
+
+Value Splice(Vm& vm, CallInfo& c) {
+    std::vector<Value> e = Elements(vm, c);
+    if (c.args.empty()) {
+        return Value();
+    }
+    const std::size_t start = Index(vm, c.arg(0), e.size(), 0);
+    std::size_t count = e.size() - start;
+    if (c.args.size() > 1) {
+        const double n = std::trunc(vm.toNumber(c.arg(1)));
+        count = n > 0 ? std::min(count, static_cast<std::size_t>(std::min(n, 1e9))) : 0;
+    }
+    const auto first = e.begin() + static_cast<long>(start);
+    std::vector<Value> removed(first, first + static_cast<long>(count));
+    e.erase(first, first + static_cast<long>(count));
+    if (c.args.size() > 2) {
+        e.insert(e.begin() + static_cast<long>(start), c.args.begin() + 2, c.args.end());
+    }
+    Store(vm, c, std::move(e));
+    return Value(vm.newArray(std::move(removed)));
+}
+
+Value Concat(Vm& vm, CallInfo& c) {
+    std::vector<Value> e = Elements(vm, c);
+    for (const Value& v : c.args) {
+        if (v.isObject() && v.o->kind == Kind::Array) {
+            e.insert(e.end(), v.o->elements.begin(), v.o->elements.end());
+        } else {
+            e.push_back(v);
+        }
+        if (e.size() > vm.limits().maxArrayLength) {
+            throw ScriptAbort{"an array grew past its size cap"};
+        }
+    }
+    return Value(vm.newArray(std::move(e)));
+}
+
+Value Reverse(Vm& vm, CallInfo& c) {
+    std::vector<Value> e = Elements(vm, c);
+    std::reverse(e.begin(), e.end());
+    Store(vm, c, std::move(e));
+    return c.thisValue;
+}
+
+// -1, 0, 1 as the flags order two values.
+int CompareByFlags(Vm& vm, const Value& a, const Value& b, int flags) {
+    int result;
+    if (flags & Numeric) {
+        const double x = vm.toNumber(a), y = vm.toNumber(b);
+        result = x < y ? -1 : x > y ? 1 : 0;
+        if (std::isnan(x) || std::isnan(y)) {
+            result = std::isnan(x) ? (std::isnan(y) ? 0 : 1) : -1;
+        }
+    } else {
+        std::string x = vm.toString(a), y = vm.toString(b);
+        if (a.isUndefined())
+            x = "undefined";
+        if (b.isUndefined())
+            y = "undefined";
+        if (flags & CaseInsensitive) {
+            x = AsciiLower(x);
+            y = AsciiLower(y);
+        }
+        result = x < y ? -1 : x > y ? 1 : 0;
+    }
+    return (flags & Descending) ? -result : result;
+}
+
+Value SortWith(Vm& vm, CallInfo& c, const std::function<int(const Value&, const Value&)>& compare,
+               int flags) {
+    std::vector<Value> e = Elements(vm, c);
+    std::vector<std::size_t> order(e.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
+    }
+    bool duplicate = false;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
+        const int r = compare(e[x], e[y]);
+        if (r == 0 && x != y) {
+            duplicate = true;
+        }
+        return r < 0;
+    });
+    if ((flags & UniqueSort) && duplicate) {
+        return Value(0.0);
+    }
+    if (flags & ReturnIndexed) {
+        std::vector<Value> indices;
+        for (std::size_t i : order) {
+            indices.push_back(Value(static_cast<double>(i)));
+        }
+        return Value(vm.newArray(std::move(indices)));
+    }
+    std::vector<Value> sorted;
+    for (std::size_t i : order) {
+        sorted.push_back(e[i]);
+    }
+    Store(vm, c, std::move(sorted));
+    return c.thisValue;
+}
+
+Value Sort(Vm& vm, CallInfo& c) {
+    Value fn;
+    int flags = 0;
+    if (c.arg(0).isObject() && c.arg(0).o->isFunction()) {
+        fn = c.arg(0);
+        flags = IntArg(vm, c, 1, 0);
+    } else {
+        flags = IntArg(vm, c, 0, 0);
+    }
+    if (fn.isObject()) {
+        return SortWith(
+            vm, c,
+            [&](const Value& a, const Value& b) {
+                const Value args[] = {a, b};
+                const double r = vm.toNumber(vm.call(fn, Value(), args));
+                const int s = r < 0 ? -1 : r > 0 ? 1 : 0;
+                return (flags & Descending) ? -s : s;
+            },
+            flags);
+    }
+    return SortWith(
+        vm, c, [&](const Value& a, const Value& b) { return CompareByFlags(vm, a, b, flags); },
+        flags);
+}
+
+Value SortOn(Vm& vm, CallInfo& c) {
+    std::vector<std::string> fields;
+    std::vector<int> fieldFlags;
+    const Value names = c.arg(0);
+    const Value flagsValue = c.arg(1);
+    if (names.isObject() && names.o->kind == Kind::Array) {
+        for (std::size_t i = 0; i < names.o->elements.size(); ++i) {
+            fields.push_back(vm.toString(names.o->elements[i]));
+            const bool perField = flagsValue.isObject() && flagsValue.o->kind == Kind::Array &&
+                                  i < flagsValue.o->elements.size();
+            fieldFlags.push_back(perField ? ToInt32(vm.toNumber(flagsValue.o->elements[i]))
+                                          : IntArg(vm, c, 1, 0));
+        }
+    } else {
+        fields.push_back(vm.toString(names));
+        fieldFlags.push_back(IntArg(vm, c, 1, 0));
+    }
+    const int flags = fieldFlags.empty() ? 0 : fieldFlags[0];
+    return SortWith(
+        vm, c,
+        [&](const Value& a, const Value& b) {
+            for (std::size_t i = 0; i < fields.size(); ++i) {
+                const int r =
+                    CompareByFlags(vm, vm.get(a, fields[i]), vm.get(b, fields[i]), fieldFlags[i]);
+                if (r != 0) {
+                    return r;
+                }
+            }
+            return 0;
+        },
+        flags);
+}
+
+} // namespace
+
+void InstallArrayBuiltins(Vm& vm) {
+    vm.arrayProto = vm.newObject();
+    Object* array = vm.newClass(vm.global, "Array", ArrayCtor, vm.arrayProto);
+    const std::uint8_t fixed = DontEnum | DontDelete | ReadOnly;
+    array->define("CASEINSENSITIVE", Value(1.0), fixed);
+    array->define("DESCENDING", Value(2.0), fixed);
+    array->define("UNIQUESORT", Value(4.0), fixed);
+    array->define("RETURNINDEXEDARRAY", Value(8.0), fixed);
+    array->define("NUMERIC", Value(16.0), fixed);
+    Object* p = vm.arrayProto;
+    vm.method(p, "join", Join);
+    vm.method(p, "toString", Join);
+    vm.method(p, "push", Push);
+    vm.method(p, "unshift", Unshift);
+    vm.method(p, "pop", PopShift, 0);
+    vm.method(p, "shift", PopShift, 1);
+    vm.method(p, "slice", SliceArray);
+    vm.method(p, "splice", Splice);
+    vm.method(p, "concat", Concat);
+    vm.method(p, "reverse", Reverse);
+    vm.method(p, "sort", Sort);
+    vm.method(p, "sortOn", SortOn);
+}
+
+} // namespace quillon::engine::avm1

@@ -1,0 +1,260 @@
+// MovieClip, Button and TextField methods: timeline control and the display list.
+
+#include "player/engine/script/avm1/builtins/Helpers.h"
+
+#include <cmath>
+
+namespace quillon::engine::avm1 {
+
+namespace {
+
+// Scripts see depths shifted by this from the depths the timeline places at.
+constexpr int DepthOffset = 16384;
+
+ClipId ThisClip(Vm& vm, CallInfo& c) {
+    return vm.clipOf(c.thisValue);
+}
+
+int FrameArg(Vm& vm, ClipId clip, const Value& v) {
+    if (v.isString()) {
+        const double n = StringToNumber(v.str(), vm.version());
+        return std::isfinite(n) ? static_cast<int>(n) - 1 : vm.host().frameOfLabel(clip, v.str());
+    }
+    const double n = vm.toNumber(v);
+    return std::isfinite(n) ? static_cast<int>(n) - 1 : -1;
+}
+
+Value Timeline(Vm& vm, CallInfo& c) {
+    const ClipId clip = ThisClip(vm, c);
+    if (!clip) {
+        return Value();
+    }
+    DisplayHost& host = vm.host();
+    const int current = static_cast<int>(host.property(clip, ClipProperty::CurrentFrame)) - 1;
+    switch (c.callee->magic) {
+    case 0:
+        host.setPlaying(clip, true);
+        break;
+    case 1:
+        host.setPlaying(clip, false);
+        break;
+    case 2:
+    case 3: {
+        const int frame = FrameArg(vm, clip, c.arg(0));
+        if (frame >= 0) {
+            host.gotoFrame(clip, frame, c.callee->magic == 2);
+        }
+        break;
+    }
+    case 4:
+        host.gotoFrame(clip, current + 1, false);
+        break;
+    default:
+        host.gotoFrame(clip, current - 1, false);
+        break;
+    }
+    return Value();
+}
+
+Value NewClip(Vm& vm, ClipId clip, Object* init) {
+    Object* o = vm.clipObject(clip);
+    if (o && init) {
+        for (const Property& p : init->properties()) {
+            vm.set(Value(o), p.name, p.value);
+        }
+    }
+    return o ? Value(o) : Value();
+}
+
+Value AttachMovie(Vm& vm, CallInfo& c) {
+    const ClipId clip = ThisClip(vm, c);
+    if (!clip || c.args.size() < 3) {
+        return Value();
+    }
+    const std::string symbol = vm.toString(c.arg(0));
+    const ClipId made =
+        vm.host().attach(clip, symbol, vm.toString(c.arg(1)), IntArg(vm, c, 2, 0) + DepthOffset);
+    if (!made) {
+        return Value();
+    }
+    Object* o = vm.clipObject(made);
+    auto registered = vm.registeredClasses.find(symbol);
+    if (o && registered != vm.registeredClasses.end()) {
+        const Value proto = vm.get(Value(registered->second), "prototype");
+        o->proto = proto.isObject() ? proto.o : vm.movieClipProto;
+        NewClip(vm, made, c.arg(3).isObject() ? c.arg(3).o : nullptr);
+        vm.call(Value(registered->second), Value(o), {}, o->proto);
+        return Value(o);
+    }
+    return NewClip(vm, made, c.arg(3).isObject() ? c.arg(3).o : nullptr);
+}
+
+Value Duplicate(Vm& vm, CallInfo& c) {
+    const ClipId clip = ThisClip(vm, c);
+    if (!clip || c.args.size() < 2) {
+        return Value();
+    }
+    const ClipId made =
+        vm.host().duplicate(clip, vm.toString(c.arg(0)), IntArg(vm, c, 1, 0) + DepthOffset);
+    return made ? NewClip(vm, made, c.arg(2).isObject() ? c.arg(2).o : nullptr) : Value();
+}
+
+Value CreateEmpty(Vm& vm, CallInfo& c) {
+    const ClipId clip = ThisClip(vm, c);
+    if (!clip || c.args.size() < 2) {
+        return Value();
+    }
+    const ClipId made =
+        vm.host().createEmpty(clip, vm.toString(c.arg(0)), IntArg(vm, c, 1, 0) + DepthOffset);
+    return made ? NewClip(vm, made, nullptr) : Value();
+}
+
+Value CreateText(Vm& vm, CallInfo& c) {
+    const ClipId clip = ThisClip(vm, c);
+    if (!clip || c.args.size() < 6) {
+        return Value();
+    }
+    ClipBounds b;
+    b.xMin = vm.toNumber(c.arg(2)) * 20;
+    b.yMin = vm.toNumber(c.arg(3)) * 20;
+    b.xMax = b.xMin + vm.toNumber(c.arg(4)) * 20;
+    b.yMax = b.yMin + vm.toNumber(c.arg(5)) * 20;
+    const ClipId made =
+        vm.host().createText(clip, vm.toString(c.arg(0)), IntArg(vm, c, 1, 0) + DepthOffset, b);
+    return made && vm.version() >= 8 ? NewClip(vm, made, nullptr) : Value();
+}
+
+Value RemoveClip(Vm& vm, CallInfo& c) {
+    const ClipId clip = ThisClip(vm, c);
+    if (clip && vm.host().depth(clip) >= 0) {
+        vm.host().remove(clip);
+    }
+    return Value();
+}
+
+Value SwapDepths(Vm& vm, CallInfo& c) {
+    const ClipId clip = ThisClip(vm, c);
+    if (!clip) {
+        return Value();
+    }
+    if (const ClipId other = vm.clipOf(c.arg(0))) {
+        vm.host().swapDepths(clip, vm.host().depth(other));
+    } else if (!c.arg(0).isUndefined()) {
+        vm.host().swapDepths(clip, IntArg(vm, c, 0, 0) + DepthOffset);
+    }
+    return Value();
+}
+
+Value Depths(Vm& vm, CallInfo& c) {
+    const ClipId clip = ThisClip(vm, c);
+    if (!clip) {
+        return Value();
+    }
+    switch (c.callee->magic) {
+    case 0:
+        return Value(static_cast<double>(vm.host().depth(clip) - DepthOffset));
+    case 1:
+        return Value(
+            static_cast<double>(std::max(0, vm.host().nextHighestDepth(clip) - DepthOffset)));
+    default: {
+        const ClipId at = vm.host().atDepth(clip, IntArg(vm, c, 0, 0) + DepthOffset);
+        return at ? Value(vm.clipObject(at)) : Value();
+    }
+    }
+}
+
+Value Bounds(Vm& vm, CallInfo& c) {
+    const ClipId clip = ThisClip(vm, c);
+    if (!clip) {
+        return Value();
+    }
+    const ClipId space = c.arg(0).isUndefined() ? clip : vm.clipOf(c.arg(0));
+    const ClipBounds b = vm.host().bounds(clip, space);
+    Object* o = vm.newObject();
+    o->put("xMin", Value(b.xMin / 20));
+    o->put("xMax", Value(b.xMax / 20));
+    o->put("yMin", Value(b.yMin / 20));
+    o->put("yMax", Value(b.yMax / 20));
+    return Value(o);
+}
+
+Value Convert(Vm& vm, CallInfo& c) {
+    const ClipId clip = ThisClip(vm, c);
+    const Value point = c.arg(0);
+    if (!clip || !point.isObject()) {
+        return Value();
+    }
+    double x = vm.toNumber(vm.get(point, "x")) * 20, y = vm.toNumber(vm.get(point, "y")) * 20;
+    if (c.callee->magic == 0) {
+        vm.host().localToGlobal(clip, x, y);
+    } else {
+        vm.host().globalToLocal(clip, x, y);
+    }
+    vm.set(point, "x", Value(x / 20));
+    vm.set(point, "y", Value(y / 20));
+    return Value();
+}
+
+Value Constant(Vm&, CallInfo& c) {
+    switch (c.callee->magic) {
+    case 1:
+        return Value(false);
+    case 2:
+        return Value(1000.0);
+    default:
+        return Value();
+    }
+}
+
+Value SwfVersion(Vm& vm, CallInfo&) {
+    return Value(static_cast<double>(vm.version()));
+}
+
+} // namespace
+
+void InstallClipBuiltins(Vm& vm) {
+    vm.movieClipProto = vm.newObject();
+    vm.newClass(
+        vm.global, "MovieClip", [](Vm&, CallInfo& c) { return c.thisValue; }, vm.movieClipProto);
+    Object* p = vm.movieClipProto;
+    const char* timeline[] = {"play",        "stop",      "gotoAndPlay",
+                              "gotoAndStop", "nextFrame", "prevFrame"};
+    for (int i = 0; i < 6; ++i) {
+        vm.method(p, timeline[i], Timeline, i);
+    }
+    vm.method(p, "attachMovie", AttachMovie);
+    vm.method(p, "duplicateMovieClip", Duplicate);
+    vm.method(p, "createEmptyMovieClip", CreateEmpty);
+    vm.method(p, "createTextField", CreateText);
+    vm.method(p, "removeMovieClip", RemoveClip);
+    vm.method(p, "swapDepths", SwapDepths);
+    vm.method(p, "getDepth", Depths, 0);
+    vm.method(p, "getNextHighestDepth", Depths, 1);
+    vm.method(p, "getInstanceAtDepth", Depths, 2);
+    vm.method(p, "getBounds", Bounds);
+    vm.method(p, "getRect", Bounds);
+    vm.method(p, "localToGlobal", Convert, 0);
+    vm.method(p, "globalToLocal", Convert, 1);
+    vm.method(p, "hitTest", Constant, 1);
+    vm.method(p, "getBytesLoaded", Constant, 2);
+    vm.method(p, "getBytesTotal", Constant, 2);
+    vm.method(p, "getSWFVersion", SwfVersion);
+    for (const char* name :
+         {"startDrag", "stopDrag", "setMask", "beginFill", "beginGradientFill", "beginBitmapFill",
+          "lineStyle", "lineGradientStyle", "moveTo", "lineTo", "curveTo", "endFill", "clear",
+          "getURL", "loadMovie", "loadVariables", "unloadMovie"}) {
+        vm.method(p, name, Constant, 0);
+    }
+    vm.buttonProto = vm.newObject();
+    vm.newClass(
+        vm.global, "Button", [](Vm&, CallInfo& c) { return c.thisValue; }, vm.buttonProto);
+    vm.method(vm.buttonProto, "getDepth", Depths, 0);
+    vm.textFieldProto = vm.newObject();
+    vm.newClass(
+        vm.global, "TextField", [](Vm&, CallInfo& c) { return c.thisValue; }, vm.textFieldProto);
+    vm.method(vm.textFieldProto, "getDepth", Depths, 0);
+    vm.method(vm.textFieldProto, "removeTextField", RemoveClip);
+    vm.method(vm.textFieldProto, "swapDepths", SwapDepths);
+}
+
+} // namespace quillon::engine::avm1

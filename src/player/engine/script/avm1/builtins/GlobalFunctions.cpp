@@ -1,0 +1,254 @@
+// The global functions: numbers from text, escape, timers, intervals, AsBroadcaster.
+
+#include "player/engine/script/avm1/builtins/Helpers.h"
+
+#include <cmath>
+#include <limits>
+
+namespace quillon::engine::avm1 {
+
+namespace {
+
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+
+int DigitOf(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'z') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'Z') {
+        return c - 'A' + 10;
+    }
+    return 99;
+}
+
+Value ParseInt(Vm& vm, CallInfo& c) {
+    const std::string text = vm.toString(c.arg(0));
+    int radix = IntArg(vm, c, 1, 0);
+    std::size_t i = text.find_first_not_of(" \t\n\r\f\v");
+    if (i == std::string::npos) {
+        return Value(NaN);
+    }
+    bool negative = false;
+    if (text[i] == '-' || text[i] == '+') {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if ((radix == 0 || radix == 16) && i + 1 < text.size() && text[i] == '0' &&
+        (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        radix = 16;
+        i += 2;
+    } else if (radix == 0 && i + 1 < text.size() && text[i] == '0') {
+        radix = 8; // a leading zero reads as octal
+    }
+    if (radix == 0) {
+        radix = 10;
+    }
+    if (radix < 2 || radix > 36) {
+        return Value(NaN);
+    }
+    double value = 0;
+    bool any = false;
+    for (; i < text.size() && DigitOf(text[i]) < radix; ++i) {
+        value = value * radix + DigitOf(text[i]);
+        any = true;
+    }
+    return Value(any ? (negative ? -value : value) : NaN);
+}
+
+Value ParseFloat(Vm& vm, CallInfo& c) {
+    const std::string text = vm.toString(c.arg(0));
+    std::size_t i = text.find_first_not_of(" \t\n\r\f\v");
+    if (i == std::string::npos) {
+        return Value(NaN);
+    }
+    std::size_t end = i;
+    if (end < text.size() && (text[end] == '-' || text[end] == '+')) {
+        ++end;
+    }
+    bool digits = false, dot = false, exponent = false;
+    for (; end < text.size(); ++end) {
+        const char ch = text[end];
+        if (ch >= '0' && ch <= '9') {
+            digits = true;
+        } else if (ch == '.' && !dot && !exponent) {
+            dot = true;
+        } else if ((ch == 'e' || ch == 'E') && digits && !exponent && end + 1 < text.size() &&
+                   (std::isdigit(static_cast<unsigned char>(text[end + 1])) ||
+                    ((text[end + 1] == '-' || text[end + 1] == '+') && end + 2 < text.size() &&
+                     std::isdigit(static_cast<unsigned char>(text[end + 2]))))) {
+            exponent = true;
+            if (text[end + 1] == '-' || text[end + 1] == '+') {
+                ++end;
+            }
+        } else {
+            break;
+        }
+    }
+    if (!digits) {
+        return Value(NaN);
+    }
+    return Value(std::strtod(text.substr(i, end - i).c_str(), nullptr));
+}
+
+Value IsNaN(Vm& vm, CallInfo& c) {
+    return Value(std::isnan(vm.toNumber(c.arg(0))));
+}
+
+Value IsFinite(Vm& vm, CallInfo& c) {
+    return Value(std::isfinite(vm.toNumber(c.arg(0))));
+}
+
+Value Escape(Vm& vm, CallInfo& c) {
+    static const char* hex = "0123456789ABCDEF";
+    const std::string text = vm.toString(c.arg(0));
+    std::string out;
+    for (unsigned char ch : text) {
+        if (std::isalnum(ch) || ch == '@' || ch == '*' || ch == '_' || ch == '+' || ch == '-' ||
+            ch == '.' || ch == '/') {
+            if (ch == '@' || ch == '*' || ch == '+' || ch == '/') {
+                out += '%';
+                out += hex[ch >> 4];
+                out += hex[ch & 15];
+            } else {
+                out += static_cast<char>(ch);
+            }
+        } else {
+            out += '%';
+            out += hex[ch >> 4];
+            out += hex[ch & 15];
+        }
+    }
+    return vm.makeString(out);
+}
+
+Value Unescape(Vm& vm, CallInfo& c) {
+    const std::string text = vm.toString(c.arg(0));
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && DigitOf(text[i + 1]) < 16 &&
+            DigitOf(text[i + 2]) < 16) {
+            out += static_cast<char>(DigitOf(text[i + 1]) * 16 + DigitOf(text[i + 2]));
+            i += 2;
+        } else if (text[i] == '+') {
+            out += ' ';
+        } else {
+            out += text[i];
+        }
+    }
+    return vm.makeString(out);
+}
+
+Value GetTimer(Vm& vm, CallInfo&) {
+    return Value(std::floor(vm.timerMs));
+}
+
+Value SetInterval(Vm& vm, CallInfo& c) {
+    const bool once = c.callee->magic == 1;
+    const Value first = c.arg(0);
+    if (first.isObject() && first.o->isFunction()) {
+        std::vector<Value> args(c.args.begin() + std::min<std::size_t>(2, c.args.size()),
+                                c.args.end());
+        return Value(
+            vm.addInterval(first, Value(), "", std::move(args), vm.toNumber(c.arg(1)), once));
+    }
+    if (first.isObject() && c.args.size() >= 3) {
+        std::vector<Value> args(c.args.begin() + 3, c.args.end());
+        return Value(vm.addInterval(first, Value(), vm.toString(c.arg(1)), std::move(args),
+                                    vm.toNumber(c.arg(2)), once));
+    }
+    return Value();
+}
+
+Value ClearInterval(Vm& vm, CallInfo& c) {
+    vm.clearInterval(IntArg(vm, c, 0, 0));
+    return Value();
+}
+
+Value Nothing(Vm&, CallInfo&) {
+    return Value();
+}
+
+Value AddListener(Vm& vm, CallInfo& c) {
+    const Value list = vm.get(c.thisValue, "_listeners");
+    if (list.isObject() && list.o->kind == Kind::Array) {
+        for (const Value& v : list.o->elements) {
+            if (vm.strictEquals(v, c.arg(0))) {
+                return Value(true);
+            }
+        }
+        list.o->elements.push_back(c.arg(0));
+    }
+    return Value(true);
+}
+
+Value RemoveListener(Vm& vm, CallInfo& c) {
+    const Value list = vm.get(c.thisValue, "_listeners");
+    if (list.isObject() && list.o->kind == Kind::Array) {
+        auto& e = list.o->elements;
+        for (auto it = e.begin(); it != e.end(); ++it) {
+            if (vm.strictEquals(*it, c.arg(0))) {
+                e.erase(it);
+                return Value(true);
+            }
+        }
+    }
+    return Value(false);
+}
+
+Value BroadcastMessage(Vm& vm, CallInfo& c) {
+    const Value list = vm.get(c.thisValue, "_listeners");
+    if (!list.isObject() || list.o->kind != Kind::Array || c.args.empty()) {
+        return Value();
+    }
+    const std::string name = vm.toString(c.arg(0));
+    const std::vector<Value> listeners = list.o->elements;
+    const std::span<const Value> rest = c.args.subspan(1);
+    for (const Value& l : listeners) {
+        vm.callMethod(l, name, rest);
+    }
+    return Value(!listeners.empty());
+}
+
+Value BroadcasterInitialize(Vm& vm, CallInfo& c) {
+    const Value target = c.arg(0);
+    if (!target.isObject()) {
+        return Value();
+    }
+    Object* self = ThisObject(c);
+    for (const char* name : {"addListener", "removeListener", "broadcastMessage"}) {
+        target.o->define(name, self ? vm.getOf(self, name, c.thisValue) : Value(), DontEnum);
+    }
+    target.o->define("_listeners", Value(vm.newArray()), DontEnum);
+    return Value();
+}
+
+} // namespace
+
+void InstallGlobalFunctions(Vm& vm) {
+    Object* g = vm.global;
+    vm.method(g, "parseInt", ParseInt);
+    vm.method(g, "parseFloat", ParseFloat);
+    vm.method(g, "isNaN", IsNaN);
+    vm.method(g, "isFinite", IsFinite);
+    vm.method(g, "escape", Escape);
+    vm.method(g, "unescape", Unescape);
+    vm.method(g, "getTimer", GetTimer);
+    vm.method(g, "setInterval", SetInterval, 0);
+    vm.method(g, "setTimeout", SetInterval, 1);
+    vm.method(g, "clearInterval", ClearInterval);
+    vm.method(g, "clearTimeout", ClearInterval);
+    vm.method(g, "updateAfterEvent", Nothing);
+    g->define("NaN", Value(NaN), DontEnum);
+    g->define("Infinity", Value(std::numeric_limits<double>::infinity()), DontEnum);
+    Object* broadcaster = vm.newNative(Nothing);
+    g->define("AsBroadcaster", Value(broadcaster), DontEnum);
+    vm.method(broadcaster, "initialize", BroadcasterInitialize);
+    vm.method(broadcaster, "addListener", AddListener);
+    vm.method(broadcaster, "removeListener", RemoveListener);
+    vm.method(broadcaster, "broadcastMessage", BroadcastMessage);
+}
+
+} // namespace quillon::engine::avm1

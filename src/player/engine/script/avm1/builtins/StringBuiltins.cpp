@@ -1,0 +1,214 @@
+// String: its methods count in characters (UTF-16 units, as the player).
+
+#include "player/engine/script/avm1/builtins/Helpers.h"
+
+#include <cmath>
+
+namespace quillon::engine::avm1 {
+
+namespace {
+
+std::u16string ThisText(Vm& vm, CallInfo& c) {
+    Object* o = ThisObject(c);
+    if (o && o->kind == Kind::Boxed) {
+        return ToUtf16(vm.toString(o->primitive));
+    }
+    return ToUtf16(vm.toString(c.thisValue));
+}
+
+Value Out(Vm& vm, const std::u16string& text) {
+    return vm.makeString(FromUtf16(text));
+}
+
+// A position argument clamped to [0, length]; negative counts from the end when asked.
+std::size_t Position(Vm& vm, CallInfo& c, std::size_t i, std::size_t length, double fallback,
+                     bool fromEnd) {
+    double n = i < c.args.size() && !c.args[i].isUndefined() ? vm.toNumber(c.args[i]) : fallback;
+    if (std::isnan(n)) {
+        n = 0;
+    }
+    n = std::trunc(n);
+    if (n < 0) {
+        n = fromEnd ? std::max(0.0, static_cast<double>(length) + n) : 0;
+    }
+    return static_cast<std::size_t>(std::min(n, static_cast<double>(length)));
+}
+
+Value StringCtor(Vm& vm, CallInfo& c) {
+    const Str text = c.args.empty() ? EmptyStr() : vm.toStr(c.arg(0));
+    if (c.construct) {
+        if (Object* o = ThisObject(c)) {
+            o->kind = Kind::Boxed;
+            o->className = "String";
+            o->primitive = Value(text);
+        }
+        return c.thisValue;
+    }
+    return Value(text);
+}
+
+Value StringValue(Vm& vm, CallInfo& c) {
+    Object* o = ThisObject(c);
+    if (o && o->kind == Kind::Boxed) {
+        return Value(vm.toStr(o->primitive));
+    }
+    return Value(vm.toStr(c.thisValue));
+}
+
+Value CharAt(Vm& vm, CallInfo& c) {
+    const std::u16string s = ThisText(vm, c);
+    const double n = c.args.empty() ? 0 : std::trunc(vm.toNumber(c.arg(0)));
+    if (!(n >= 0) || n >= static_cast<double>(s.size())) {
+        return Value("");
+    }
+    return Out(vm, s.substr(static_cast<std::size_t>(n), 1));
+}
+
+Value CharCodeAt(Vm& vm, CallInfo& c) {
+    const std::u16string s = ThisText(vm, c);
+    const double n = c.args.empty() ? 0 : std::trunc(vm.toNumber(c.arg(0)));
+    if (!(n >= 0) || n >= static_cast<double>(s.size())) {
+        return Value(std::nan(""));
+    }
+    return Value(static_cast<double>(s[static_cast<std::size_t>(n)]));
+}
+
+Value Concat(Vm& vm, CallInfo& c) {
+    std::string out = FromUtf16(ThisText(vm, c));
+    for (const Value& v : c.args) {
+        out += vm.toString(v);
+    }
+    return vm.makeString(std::move(out));
+}
+
+Value IndexOf(Vm& vm, CallInfo& c) {
+    const std::u16string s = ThisText(vm, c);
+    const std::u16string what = ToUtf16(vm.toString(c.arg(0)));
+    const bool last = c.callee->magic == 1;
+    if (last) {
+        const std::size_t from = Position(vm, c, 1, s.size(), static_cast<double>(s.size()), false);
+        const std::size_t at = s.rfind(what, from);
+        return Value(at == std::u16string::npos ? -1.0 : static_cast<double>(at));
+    }
+    const std::size_t from = Position(vm, c, 1, s.size(), 0, false);
+    const std::size_t at = s.find(what, from);
+    return Value(at == std::u16string::npos ? -1.0 : static_cast<double>(at));
+}
+
+Value Slice(Vm& vm, CallInfo& c) {
+    const std::u16string s = ThisText(vm, c);
+    const std::size_t start = Position(vm, c, 0, s.size(), 0, true);
+    const std::size_t end = Position(vm, c, 1, s.size(), static_cast<double>(s.size()), true);
+    return Out(vm, start < end ? s.substr(start, end - start) : std::u16string());
+}
+
+Value Substring(Vm& vm, CallInfo& c) {
+    const std::u16string s = ThisText(vm, c);
+    std::size_t start = Position(vm, c, 0, s.size(), 0, false);
+    std::size_t end = Position(vm, c, 1, s.size(), static_cast<double>(s.size()), false);
+    if (start > end) {
+        std::swap(start, end);
+    }
+    return Out(vm, s.substr(start, end - start));
+}
+
+Value Substr(Vm& vm, CallInfo& c) {
+    const std::u16string s = ThisText(vm, c);
+    const std::size_t start = Position(vm, c, 0, s.size(), 0, true);
+    double count = c.args.size() > 1 && !c.args[1].isUndefined() ? vm.toNumber(c.args[1])
+                                                                 : static_cast<double>(s.size());
+    if (std::isnan(count) || count < 0) {
+        count = 0;
+    }
+    return Out(vm, s.substr(start, static_cast<std::size_t>(std::min(count, 1e9))));
+}
+
+Value Split(Vm& vm, CallInfo& c) {
+    const std::u16string s = ThisText(vm, c);
+    Object* out = vm.newArray();
+    const double limitValue =
+        c.args.size() > 1 && !c.args[1].isUndefined() ? vm.toNumber(c.args[1]) : 4294967295.0;
+    const auto limit = static_cast<std::size_t>(
+        std::isnan(limitValue) || limitValue < 0 ? 0 : std::min(limitValue, 1e9));
+    if (c.arg(0).isUndefined()) {
+        out->elements.push_back(Out(vm, s));
+        return Value(out);
+    }
+    const std::u16string sep = ToUtf16(vm.toString(c.arg(0)));
+    if (sep.empty()) {
+        for (std::size_t i = 0; i < s.size() && out->elements.size() < limit; ++i) {
+            out->elements.push_back(Out(vm, s.substr(i, 1)));
+        }
+        return Value(out);
+    }
+    std::size_t start = 0;
+    while (out->elements.size() < limit) {
+        const std::size_t at = s.find(sep, start);
+        if (at == std::u16string::npos) {
+            out->elements.push_back(Out(vm, s.substr(start)));
+            break;
+        }
+        out->elements.push_back(Out(vm, s.substr(start, at - start)));
+        start = at + sep.size();
+        if (out->elements.size() > vm.limits().maxArrayLength) {
+            throw ScriptAbort{"an array grew past its size cap"};
+        }
+    }
+    return Value(out);
+}
+
+Value ChangeCase(Vm& vm, CallInfo& c) {
+    std::u16string s = ThisText(vm, c);
+    const bool upper = c.callee->magic == 1;
+    for (char16_t& ch : s) {
+        if (upper && ch >= 'a' && ch <= 'z') {
+            ch = static_cast<char16_t>(ch - 32);
+        } else if (!upper && ch >= 'A' && ch <= 'Z') {
+            ch = static_cast<char16_t>(ch + 32);
+        } else if (ch >= 0xc0 && ch < 0x180) {
+            // Latin-1 and Latin Extended-A letters
+            if (ch >= 0x100) {
+                ch = static_cast<char16_t>(upper ? (ch & ~1u) : (ch | 1u));
+            } else if (ch != 0xd7 && ch != 0xf7 && ch != 0xdf && ch != 0xff) {
+                ch = static_cast<char16_t>(upper ? (ch & ~0x20u) : (ch | 0x20u));
+            }
+        }
+    }
+    return Out(vm, s);
+}
+
+Value FromCharCode(Vm& vm, CallInfo& c) {
+    std::u16string s;
+    for (const Value& v : c.args) {
+        const auto code = static_cast<char16_t>(ToUint32(vm.toNumber(v)) & 0xffff);
+        if (code == 0) {
+            break;
+        }
+        s += code;
+    }
+    return Out(vm, s);
+}
+
+} // namespace
+
+void InstallStringBuiltins(Vm& vm) {
+    vm.stringProto = vm.newObject();
+    Object* string = vm.newClass(vm.global, "String", StringCtor, vm.stringProto);
+    vm.method(string, "fromCharCode", FromCharCode);
+    Object* p = vm.stringProto;
+    vm.method(p, "toString", StringValue);
+    vm.method(p, "valueOf", StringValue);
+    vm.method(p, "charAt", CharAt);
+    vm.method(p, "charCodeAt", CharCodeAt);
+    vm.method(p, "concat", Concat);
+    vm.method(p, "indexOf", IndexOf, 0);
+    vm.method(p, "lastIndexOf", IndexOf, 1);
+    vm.method(p, "slice", Slice);
+    vm.method(p, "substring", Substring);
+    vm.method(p, "substr", Substr);
+    vm.method(p, "split", Split);
+    vm.method(p, "toLowerCase", ChangeCase, 0);
+    vm.method(p, "toUpperCase", ChangeCase, 1);
+}
+
+} // namespace quillon::engine::avm1

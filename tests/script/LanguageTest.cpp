@@ -1,0 +1,179 @@
+// The language as movies of each version see it: conversions, operators, number text,
+// identifiers, scopes, closures, prototypes and super.
+
+#include "script/ScriptTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillon::testing;
+
+namespace {
+
+struct VersionCase {
+    int version;
+    std::string expected;
+};
+
+// undefined + "x" and undefined as a number differ between versions 6 and 7.
+TEST(ScriptLanguage, UndefinedConvertsByVersion) {
+    for (const VersionCase& c :
+         {VersionCase{6, "x|0|false"}, VersionCase{7, "undefinedx|NaN|false"}}) {
+        ActionAssembler a;
+        a.push({Undefined{}, "x"})
+            .op(Action::Add2)
+            .push({"|"})
+            .op(Action::Add2)
+            .push({Undefined{}})
+            .op(0x4a) // ToNumber
+            .op(Action::Add2)
+            .push({"|"})
+            .op(Action::Add2)
+            .push({"0", Undefined{}})
+            .op(Action::Equals2)
+            .op(Action::Add2)
+            .op(Action::Trace);
+        EXPECT_EQ(RunMovie(OneScriptMovie(a, c.version)).joined(), c.expected + "\n")
+            << "version " << c.version;
+    }
+}
+
+TEST(ScriptLanguage, NumbersPrintAsThePlayerPrintsThem) {
+    const std::vector<std::pair<double, std::string>> cases = {
+        {0.1 + 0.2, "0.3"},  {1.0 / 3, "0.333333333333333"},
+        {1e21, "1e+21"},     {123456789012345680000.0, "1.23456789012346e+20"},
+        {0.000001, "1e-6"},  {0.00001, "0.00001"},
+        {0.0000001, "1e-7"}, {-2.5, "-2.5"},
+        {1e15, "1e+15"},     {999999999999999.0, "999999999999999"},
+    };
+    for (const auto& [value, text] : cases) {
+        ActionAssembler a;
+        a.trace(value);
+        EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), text + "\n") << value;
+    }
+}
+
+TEST(ScriptLanguage, IdentifiersIgnoreCaseUpToVersion6) {
+    for (const VersionCase& c : {VersionCase{6, "5"}, VersionCase{7, "undefined"}}) {
+        ActionAssembler a;
+        a.set("Speed", 5).traceVariable("speed");
+        EXPECT_EQ(RunMovie(OneScriptMovie(a, c.version)).joined(), c.expected + "\n");
+    }
+}
+
+TEST(ScriptLanguage, MixedComparisons) {
+    ActionAssembler a;
+    a.push({"10", 9}).op(Action::Less2).op(Action::Trace);      // "10" < 9 -> false
+    a.push({"10", "9"}).op(Action::Less2).op(Action::Trace);    // text order -> true
+    a.push({"abc", 1}).op(Action::Less2).op(Action::Trace);     // NaN -> undefined
+    a.push({"0x10", 16}).op(Action::Equals2).op(Action::Trace); // hex text -> true
+    a.push({Null{}, Undefined{}}).op(Action::Equals2).op(Action::Trace);
+    a.push({Null{}, Undefined{}}).op(Action::StrictEquals).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "false\ntrue\nundefined\ntrue\ntrue\nfalse\n");
+}
+
+// function make() { var n = 0; return function () { return ++n; }; }
+TEST(ScriptLanguage, ClosuresKeepTheirScope) {
+    ActionAssembler inner;
+    inner.push({"n", "n"})
+        .op(Action::GetVariable)
+        .op(Action::Increment)
+        .op(Action::SetVariable)
+        .push({"n"})
+        .op(Action::GetVariable)
+        .op(Action::Return);
+    ActionAssembler make;
+    make.push({"n", 0}).op(Action::DefineLocal).function({}, inner).op(Action::Return);
+    ActionAssembler a;
+    a.function({"make"}, make)
+        .push({"c", 0, "make"})
+        .op(Action::CallFunction)
+        .op(Action::SetVariable)
+        .push({"d", 0, "make"})
+        .op(Action::CallFunction)
+        .op(Action::SetVariable);
+    for (const char* name : {"c", "c", "d", "c"}) {
+        a.push({0, name}).op(Action::CallFunction).op(Action::Trace);
+    }
+    a.traceVariable("n"); // the closure's n never leaks out
+    EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "1\n2\n1\n3\nundefined\n");
+}
+
+// Base.prototype.who = function () { return "base"; };
+// Derived extends Base; Derived.prototype.who = function () { return "derived+" + super.who(); }
+TEST(ScriptLanguage, PrototypesAndSuper) {
+    ActionAssembler baseWho;
+    baseWho.push({"base"}).op(Action::Return);
+    ActionAssembler derivedWho;
+    derivedWho.push({"derived+", 0, Register{1}, "who"})
+        .op(Action::CallMethod)
+        .op(Action::Add2)
+        .op(Action::Return);
+    ActionAssembler empty;
+    ActionAssembler a;
+    a.function({"Base"}, empty)
+        .function({"Derived"}, empty)
+        .push({"Base"})
+        .op(Action::GetVariable)
+        .push({"prototype"})
+        .op(Action::GetMember)
+        .push({"who"})
+        .function({}, baseWho)
+        .op(Action::SetMember)
+        .push({"Derived"})
+        .op(Action::GetVariable)
+        .push({"Base"})
+        .op(Action::GetVariable)
+        .op(Action::Extends)
+        .push({"Derived"})
+        .op(Action::GetVariable)
+        .push({"prototype"})
+        .op(Action::GetMember)
+        .push({"who"})
+        .function({"", {}, 2, 0x10 | 0x02 | 0x08, true}, derivedWho) // preload super in r1
+        .op(Action::SetMember)
+        .push({"o", 0, "Derived"})
+        .op(Action::NewObject)
+        .op(Action::SetVariable)
+        .push({0, "o"})
+        .op(Action::GetVariable)
+        .push({"who"})
+        .op(Action::CallMethod)
+        .op(Action::Trace)
+        .push({"o"})
+        .op(Action::GetVariable)
+        .push({"Base"})
+        .op(Action::GetVariable)
+        .op(Action::InstanceOf)
+        .op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "derived+base\ntrue\n");
+}
+
+TEST(ScriptLanguage, TryCatchFinally) {
+    ActionAssembler a;
+    // try { throw "boom"; } catch (e) { trace(e); } finally { trace("done"); }
+    ActionAssembler tryBody, catchBody, finallyBody;
+    tryBody.push({"boom"}).op(Action::Throw);
+    catchBody.traceVariable("e");
+    finallyBody.trace("done");
+    const Bytes t = tryBody.code(), c = catchBody.code(), f = finallyBody.code();
+    BitWriter w;
+    w.u8(0x8f);
+    w.u16(static_cast<std::uint16_t>(7 + 2));
+    w.u8(3); // catch and finally blocks
+    w.u16(static_cast<std::uint16_t>(t.size()));
+    w.u16(static_cast<std::uint16_t>(c.size()));
+    w.u16(static_cast<std::uint16_t>(f.size()));
+    w.string("e");
+    Bytes block = w.take();
+    for (const Bytes* part : {&t, &c, &f}) {
+        block.insert(block.end(), part->begin(), part->end());
+    }
+    const Bytes tail = ActionAssembler().trace("after").block();
+    block.insert(block.end(), tail.begin(), tail.end());
+    MovieWriter movie(100, 100);
+    movie.doAction(block);
+    movie.showFrame();
+    EXPECT_EQ(RunMovie(movie.bytes()).joined(), "boom\ndone\nafter\n");
+}
+
+} // namespace

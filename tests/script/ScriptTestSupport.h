@@ -1,0 +1,47 @@
+#pragma once
+// Runs test movies with scripts and collects what they trace and warn.
+
+#include "player/engine/MovieEngine.h"
+#include "support/ActionAssembler.h"
+
+#include <string>
+#include <vector>
+
+namespace quillon::testing {
+
+struct ScriptRun {
+    std::vector<std::string> traces;
+    std::vector<std::string> warnings;
+    std::string joined() const {
+        std::string out;
+        for (const std::string& t : traces) {
+            out += t + "\n";
+        }
+        return out;
+    }
+};
+
+// Loads the movie and runs it for `frames` frames (the first frame runs at load).
+inline ScriptRun RunMovie(const Bytes& movie, int frames = 1) {
+    ScriptRun run;
+    engine::MovieEngine engine;
+    engine::ScriptOptions options;
+    options.trace = [&run](const std::string& line) { run.traces.push_back(line); };
+    options.warning = [&run](const std::string& line) { run.warnings.push_back(line); };
+    engine.setScriptOptions(options);
+    engine.loadBytes(movie);
+    for (int i = 1; i < frames; ++i) {
+        engine.advance();
+    }
+    return run;
+}
+
+// A movie of one frame holding one action block, of a version.
+inline Bytes OneScriptMovie(const ActionAssembler& code, int version = 10) {
+    MovieWriter movie(100, 100, 12, version);
+    movie.doAction(code.block());
+    movie.showFrame();
+    return movie.bytes();
+}
+
+} // namespace quillon::testing
