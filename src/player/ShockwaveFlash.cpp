@@ -33,8 +33,10 @@ TShockwaveFlash::TShockwaveFlash(QWidget* parent)
 TShockwaveFlash::~TShockwaveFlash() = default;
 
 void TShockwaveFlash::LoadMovie(int /*layer*/, const QString& path) {
-    timer_.stop();
+    // The engine keeps its movie when the new one fails, so the timer runs on until the
+    // new one is in: a failed load never halts what plays behind the window's back.
     engine_->load(path.toStdString());
+    timer_.stop();
     zoomRect_ = QRectF();
     update();
 }

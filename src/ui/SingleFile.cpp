@@ -1,9 +1,11 @@
 // Opening and inspecting a movie, and the compress, decompress and estimate commands.
 
 #include "Forms.h"
+#include "InfoPanel.h"
 #include "MainWindow.h"
 #include "Messages.h"
 #include "Modal.h"
+#include "PlayerPanel.h"
 #include "Shared.h"
 #include "WaitCursor.h"
 #include "codec/Errors.h"
@@ -13,7 +15,6 @@
 #include "settings/SettingsValues.h"
 
 #include <QAction>
-#include <QDoubleSpinBox>
 #include <QLabel>
 #include <cstdio>
 
@@ -28,20 +29,21 @@ std::string ScratchPath(const char* name) {
 } // namespace
 
 void TFMain::AOpenExecute() {
-    const QString chosen = Modal().openFileName(this, QStringLiteral("SWF File (*.swf)"));
+    const QString chosen =
+        Modal().openFileName(this, QStringLiteral("SWF File (*.swf)"), openPlace_.start());
     if (chosen.isEmpty()) {
         return;
     }
+    openPlace_.remember(chosen);
     SourceFileName = chosen.toStdString();
     OpenSWFFile();
 }
 
 void TFMain::OpenSWFFile() {
-    for (QAction* command : {AExpand, AFit, AScreenShot, AStop, AZoomIn, AZoomOut}) {
-        command->setEnabled(true);
+    for (const char* name : {"AExpand", "AFit", "AScreenShot", "AStop", "AZoomIn", "AZoomOut"}) {
+        Command(name)->setEnabled(true);
     }
-    SpinZoom->setEnabled(true);
-    LabelZoom->setEnabled(true);
+    player_->enableZoomBox();
     APlaySourceExecute();
     ZoomFactor = 1.0;
 
@@ -52,38 +54,33 @@ void TFMain::OpenSWFFile() {
     } catch (const EFOpenError&) {
         return; // a movie that cannot be opened leaves the panel as it was
     }
-    if (!movie.compressed) {
-        Decomp->setVisible(false);
-        ADecompress->setEnabled(false);
-        ACompress->setEnabled(true);
-        Comp->setVisible(true);
-        CStatus->setText(QString::fromStdString(movie.compressionStatus));
-        AEstimate->setEnabled(true);
-        Est->setText(QString::fromStdString(movie.estimate));
-    } else {
-        ADecompress->setEnabled(true);
-        Decomp->setVisible(true);
-        ACompress->setEnabled(false);
-        Comp->setVisible(false);
-        AEstimate->setEnabled(false);
-        Est->setText(QString::fromStdString(movie.estimate));
-        CStatus->setText(QString::fromStdString(movie.compressionStatus));
-    }
+    ShowInspection(movie);
+}
+
+void TFMain::ShowInspection(const MovieInspection& movie) {
+    // A compressed movie offers Decompress, a plain one Compress and Estimate.
+    player_->showTransformItem(movie.compressed);
+    Command("ADecompress")->setEnabled(movie.compressed);
+    Command("ACompress")->setEnabled(!movie.compressed);
+    Command("AEstimate")->setEnabled(!movie.compressed);
+    info_->showCompression(QString::fromStdString(movie.compressionStatus),
+                           QString::fromStdString(movie.estimate));
     if (!movie.header) {
         return; // an empty movie has no header: its texts stay as they were
     }
-    Ver->setText(QString::fromStdString(movie.version));
-    FR->setText(QString::fromStdString(movie.frameRate));
-    FLen->setText(QString::fromStdString(movie.fileLength));
-    FStatus->setText(QString::fromStdString(movie.fileStatus));
+    info_->showHeader(
+        QString::fromStdString(movie.version), QString::fromStdString(movie.frameRate),
+        QString::fromStdString(movie.fileLength), QString::fromStdString(movie.fileStatus));
 }
 
 void TFMain::RunSaveCommand(const SaveTransform& transform, QLabel* success) {
     try {
-        const QString chosen = Modal().saveFileName(this, QStringLiteral("Flash File (*.swf)"));
+        const QString chosen =
+            Modal().saveFileName(this, QStringLiteral("Flash File (*.swf)"), savePlace_.start());
         if (chosen.isEmpty()) {
             return;
         }
+        savePlace_.remember(chosen);
         TargetFileName = chosen.toStdString() + ".swf";
         WriteResult result;
         bool inflateFailed = false;
@@ -134,8 +131,8 @@ void TFMain::AEstimateExecute() {
     if (size < 0) {
         throw EFOpenError(scratch, ENOENT);
     }
-    Est->setText(QString::number(size) + QStringLiteral(" bytes"));
-    AEstimate->setEnabled(false);
+    info_->showEstimate(QString::number(size) + QStringLiteral(" bytes"));
+    Command("AEstimate")->setEnabled(false);
 }
 
 } // namespace quillon::ui

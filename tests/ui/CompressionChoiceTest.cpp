@@ -63,13 +63,14 @@ TEST_F(CompressionChoiceTest, CompressAndEstimateUseTheChosenMethod) {
     for (const auto& choice : CompressionChoices) {
         CompressionChoice = choice.method;
         OpenMovie(Path("movie.swf"));
-        main->AEstimate->trigger();
+        Child<QAction>(main, "AEstimate")->trigger();
         const std::string out = Path("out" + std::to_string(n++));
         modal.saveAnswers.push_back(QString::fromStdString(out));
-        main->ACompress->trigger();
+        Child<QAction>(main, "ACompress")->trigger();
         const auto written = ReadBytes(out + ".swf");
         EXPECT_EQ(written, CompressSwfImage(plain, choice.method)) << choice.caption;
-        EXPECT_EQ(main->Est->text(), QString::number(written.size()) + QStringLiteral(" bytes"));
+        EXPECT_EQ(Child<QLabel>(main, "Est")->text(),
+                  QString::number(written.size()) + QStringLiteral(" bytes"));
     }
 }
 
@@ -77,11 +78,11 @@ TEST_F(CompressionChoiceTest, LzmaMovieOpensAsCompressedAndDecompresses) {
     const auto plain = PlainMovie({.version = 15, .padding = 300});
     WriteBytes(Path("movie.swf"), CompressSwfImage(plain, CompressionMethod::Lzma));
     OpenMovie(Path("movie.swf"));
-    EXPECT_EQ(main->CStatus->text(), QStringLiteral("Compressed"));
-    EXPECT_EQ(main->FStatus->text(), QStringLiteral("Ok"));
-    EXPECT_TRUE(main->Decomp->isEnabled());
+    EXPECT_EQ(Child<QLabel>(main, "CStatus")->text(), QStringLiteral("Compressed"));
+    EXPECT_EQ(Child<QLabel>(main, "FStatus")->text(), QStringLiteral("Ok"));
+    EXPECT_TRUE(Child<QAction>(main, "Decomp")->isEnabled());
     modal.saveAnswers.push_back(QString::fromStdString(Path("back")));
-    main->ADecompress->trigger();
+    Child<QAction>(main, "ADecompress")->trigger();
     EXPECT_EQ(ReadBytes(Path("back.swf")), plain);
 }
 

@@ -33,22 +33,23 @@ protected:
         return Path(name);
     }
     Panel Texts() const {
-        return {main->CStatus->text(), main->Ver->text(), main->FStatus->text(),
-                main->FLen->text(),    main->FR->text(),  main->Est->text()};
+        return {Child<QLabel>(main, "CStatus")->text(), Child<QLabel>(main, "Ver")->text(),
+                Child<QLabel>(main, "FStatus")->text(), Child<QLabel>(main, "FLen")->text(),
+                Child<QLabel>(main, "FR")->text(),      Child<QLabel>(main, "Est")->text()};
     }
     void ExpectPlainItems() {
-        EXPECT_TRUE(main->Comp->isVisible());
-        EXPECT_TRUE(main->Comp->isEnabled());
-        EXPECT_FALSE(main->Decomp->isVisible());
-        EXPECT_FALSE(main->Decomp->isEnabled());
-        EXPECT_TRUE(main->Estimate->isEnabled());
+        EXPECT_TRUE(Child<QAction>(main, "Comp")->isVisible());
+        EXPECT_TRUE(Child<QAction>(main, "Comp")->isEnabled());
+        EXPECT_FALSE(Child<QAction>(main, "Decomp")->isVisible());
+        EXPECT_FALSE(Child<QAction>(main, "Decomp")->isEnabled());
+        EXPECT_TRUE(Child<QPushButton>(main, "Estimate")->isEnabled());
     }
     void ExpectCompressedItems() {
-        EXPECT_FALSE(main->Comp->isVisible());
-        EXPECT_FALSE(main->Comp->isEnabled());
-        EXPECT_TRUE(main->Decomp->isVisible());
-        EXPECT_TRUE(main->Decomp->isEnabled());
-        EXPECT_FALSE(main->Estimate->isEnabled());
+        EXPECT_FALSE(Child<QAction>(main, "Comp")->isVisible());
+        EXPECT_FALSE(Child<QAction>(main, "Comp")->isEnabled());
+        EXPECT_TRUE(Child<QAction>(main, "Decomp")->isVisible());
+        EXPECT_TRUE(Child<QAction>(main, "Decomp")->isEnabled());
+        EXPECT_FALSE(Child<QPushButton>(main, "Estimate")->isEnabled());
     }
     void Save(QAction* command, const std::string& chosen) {
         modal.saveAnswers.push_back(QString::fromStdString(chosen));
@@ -77,14 +78,15 @@ TEST_F(SingleFileTest, PlainMovie) {
     EXPECT_EQ(panel.estimate, QStringLiteral("Click \"Estimate\""));
     ExpectPlainItems();
     // The player runs the movie and its items are on.
-    for (QAction* item :
-         {main->Expand, main->Fit, main->SS, main->Stop, main->ZoomIn, main->ZoomOut}) {
+    for (QAction* item : {Child<QAction>(main, "Expand"), Child<QAction>(main, "Fit"),
+                          Child<QAction>(main, "SS"), Child<QAction>(main, "Stop"),
+                          Child<QAction>(main, "ZoomIn"), Child<QAction>(main, "ZoomOut")}) {
         EXPECT_TRUE(item->isEnabled()) << item->objectName().toStdString();
     }
-    EXPECT_FALSE(main->PlaySource->isEnabled());
-    EXPECT_TRUE(main->SpinZoom->isEnabled());
-    EXPECT_TRUE(main->LabelZoom->isEnabled());
-    EXPECT_EQ(main->Label2->text(), QStringLiteral("3"));
+    EXPECT_FALSE(Child<QAction>(main, "PlaySource")->isEnabled());
+    EXPECT_TRUE(Child<QDoubleSpinBox>(main, "SpinZoom")->isEnabled());
+    EXPECT_TRUE(Child<QLabel>(main, "LabelZoom")->isEnabled());
+    EXPECT_EQ(Child<QLabel>(main, "Label2")->text(), QStringLiteral("3"));
     EXPECT_TRUE(modal.errorBoxes.empty());
 }
 
@@ -120,8 +122,8 @@ TEST_F(SingleFileTest, CorruptZlibDataCountsAsUncompressed) {
         packed[i] = 0xFF;
     }
     OpenMovie(Movie(packed));
-    EXPECT_EQ(main->CStatus->text(), QStringLiteral("Uncompressed"));
-    EXPECT_EQ(main->FStatus->text(), QStringLiteral("File is damaged!"));
+    EXPECT_EQ(Child<QLabel>(main, "CStatus")->text(), QStringLiteral("Uncompressed"));
+    EXPECT_EQ(Child<QLabel>(main, "FStatus")->text(), QStringLiteral("File is damaged!"));
     ExpectPlainItems();
 }
 
@@ -129,18 +131,18 @@ TEST_F(SingleFileTest, PlainMovieWithWrongLengthIsDamaged) {
     auto bytes = PlainMovie();
     SetDeclaredLength(bytes, static_cast<std::uint32_t>(bytes.size() + 5));
     OpenMovie(Movie(bytes));
-    EXPECT_EQ(main->CStatus->text(), QStringLiteral("Uncompressed"));
-    EXPECT_EQ(main->FStatus->text(), QStringLiteral("File is damaged!"));
+    EXPECT_EQ(Child<QLabel>(main, "CStatus")->text(), QStringLiteral("Uncompressed"));
+    EXPECT_EQ(Child<QLabel>(main, "FStatus")->text(), QStringLiteral("File is damaged!"));
     // A stored length of 2^31 or more never matches.
     SetDeclaredLength(bytes, 0x80000000u);
     OpenMovie(Movie(bytes, "huge.swf"));
-    EXPECT_EQ(main->FStatus->text(), QStringLiteral("File is damaged!"));
+    EXPECT_EQ(Child<QLabel>(main, "FStatus")->text(), QStringLiteral("File is damaged!"));
 }
 
 TEST_F(SingleFileTest, VersionTenAndAFractionalRate) {
     OpenMovie(Movie(PlainMovie({.version = 10, .frameRate8_8 = 24 * 256 + 128})));
-    EXPECT_EQ(main->Ver->text(), QStringLiteral("v10"));
-    EXPECT_EQ(main->FR->text(), QStringLiteral("24 fps"));
+    EXPECT_EQ(Child<QLabel>(main, "Ver")->text(), QStringLiteral("v10"));
+    EXPECT_EQ(Child<QLabel>(main, "FR")->text(), QStringLiteral("24 fps"));
 }
 
 TEST_F(SingleFileTest, EmptyMovieCountsAsCompressedAndKeepsTheHeaderTexts) {
@@ -173,7 +175,7 @@ TEST_F(SingleFileTest, MovieThatCannotBeOpenedIsSilent) {
     SourceFileName = Path("gone.swf");
     main->OpenSWFFile();
     EXPECT_TRUE(modal.errorBoxes.empty());
-    EXPECT_TRUE(main->CStatus->text().isEmpty());
+    EXPECT_TRUE(Child<QLabel>(main, "CStatus")->text().isEmpty());
 }
 
 TEST_F(SingleFileTest, OpeningResetsTheZoomFactor) {
@@ -187,11 +189,11 @@ TEST_F(SingleFileTest, OpeningResetsTheZoomFactor) {
 
 TEST_F(SingleFileTest, CompressAppendsTheExtensionAlways) {
     OpenMovie(Movie(PlainMovie({.padding = 200})));
-    Save(main->ACompress, Path("out"));
+    Save(Child<QAction>(main, "ACompress"), Path("out"));
     EXPECT_EQ(TargetFileName, Path("out.swf"));
     ASSERT_TRUE(fs::exists(Path("out.swf")));
     EXPECT_EQ(ReadBytes(Path("out.swf"))[0], 'C');
-    Save(main->ACompress, Path("out.swf"));
+    Save(Child<QAction>(main, "ACompress"), Path("out.swf"));
     EXPECT_TRUE(fs::exists(Path("out.swf.swf")));
     EXPECT_EQ(Messages(),
               (std::vector<QString>{QStringLiteral("MesComp"), QStringLiteral("MesComp")}));
@@ -201,16 +203,40 @@ TEST_F(SingleFileTest, CompressAppendsTheExtensionAlways) {
 TEST_F(SingleFileTest, CompressOntoTheSourceReplacesIt) {
     const auto plain = PlainMovie({.padding = 100});
     OpenMovie(Movie(plain));
-    Save(main->ACompress, Path("movie"));
+    Save(Child<QAction>(main, "ACompress"), Path("movie"));
     const auto written = ReadBytes(Path("movie.swf"));
     EXPECT_EQ(written, CompressSwfImage(plain, 9));
     // The panel still describes the movie as it was opened.
-    EXPECT_EQ(main->CStatus->text(), QStringLiteral("Uncompressed"));
+    EXPECT_EQ(Child<QLabel>(main, "CStatus")->text(), QStringLiteral("Uncompressed"));
+}
+
+// Each dialog opens where the user left it: the open dialog in the folder of the last
+// movie, the save and screenshot dialogs at the last name given in each.
+TEST_F(SingleFileTest, EachFileDialogKeepsItsPlaceForTheSession) {
+    fs::create_directories(Path("in"));
+    fs::create_directories(Path("out"));
+    fs::create_directories(Path("shots"));
+    const std::string movie = Movie(PlainMovie(), "in/movie.swf");
+    OpenMovie(movie);
+    Save(Child<QAction>(main, "ACompress"), Path("out/small"));
+    modal.saveAnswers.push_back(QString::fromStdString(Path("shots/frame")));
+    Child<QAction>(main, "AScreenShot")->trigger();
+    modal.saveAnswers.push_back(QString()); // cancelled: the place stays
+    Child<QAction>(main, "AScreenShot")->trigger();
+    OpenMovie(movie);
+    Save(Child<QAction>(main, "ACompress"), Path("out/again"));
+    Child<QAction>(main, "AScreenShot")->trigger();
+
+    const auto text = [](const std::string& path) { return QString::fromStdString(path); };
+    EXPECT_EQ(modal.starts,
+              (std::vector<QString>{QString(), QString(), QString(), text(Path("shots/frame")),
+                                    text(Path("in")), text(Path("out/small")),
+                                    text(Path("shots/frame"))}));
 }
 
 TEST_F(SingleFileTest, CancelledSaveWritesNothing) {
     OpenMovie(Movie(PlainMovie()));
-    main->ACompress->trigger();
+    Child<QAction>(main, "ACompress")->trigger();
     EXPECT_TRUE(modal.visibleMessages.empty());
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
@@ -218,7 +244,7 @@ TEST_F(SingleFileTest, CancelledSaveWritesNothing) {
 TEST_F(SingleFileTest, DecompressWritesThePlainMovie) {
     const auto plain = PlainMovie({.padding = 80});
     OpenMovie(Movie(CompressSwfImage(plain, 9)));
-    Save(main->ADecompress, Path("plain"));
+    Save(Child<QAction>(main, "ADecompress"), Path("plain"));
     EXPECT_EQ(TargetFileName, Path("plain.swf"));
     EXPECT_EQ(ReadBytes(Path("plain.swf")), plain);
     EXPECT_EQ(Messages(), std::vector<QString>{QStringLiteral("MesDecomp")});
@@ -231,7 +257,7 @@ TEST_F(SingleFileTest, DecompressOfDamagedDataSaysSoAndStillWrites) {
     }
     OpenMovie(Movie(CompressedMovie()));
     SourceFileName = Movie(packed, "damaged.swf");
-    Save(main->ADecompress, Path("out"));
+    Save(Child<QAction>(main, "ADecompress"), Path("out"));
     EXPECT_TRUE(fs::exists(Path("out.swf")));
     EXPECT_EQ(Messages(), std::vector<QString>{QStringLiteral("MesDam")});
 }
@@ -239,7 +265,7 @@ TEST_F(SingleFileTest, DecompressOfDamagedDataSaysSoAndStillWrites) {
 TEST_F(SingleFileTest, SourceGoneSaysLoadFirstAndWritesNothing) {
     OpenMovie(Movie(PlainMovie()));
     fs::remove(Path("movie.swf"));
-    Save(main->ACompress, Path("out"));
+    Save(Child<QAction>(main, "ACompress"), Path("out"));
     EXPECT_FALSE(fs::exists(Path("out.swf")));
     EXPECT_EQ(Messages(), std::vector<QString>{QStringLiteral("MesLoad")});
 }
@@ -249,10 +275,10 @@ TEST_F(SingleFileTest, EmptySourceIsReportedNotPraised) {
     // The player cannot show an empty file and says so; that is not under test here.
     EXPECT_EQ(Messages(), std::vector<QString>{QStringLiteral("MesPlay")});
     modal.visibleMessages.clear();
-    Save(main->ADecompress, Path("out"));
-    main->AEstimate->setEnabled(true);
-    main->Est->setText(QStringLiteral("before"));
-    main->AEstimate->trigger();
+    Save(Child<QAction>(main, "ADecompress"), Path("out"));
+    Child<QAction>(main, "AEstimate")->setEnabled(true);
+    Child<QLabel>(main, "Est")->setText(QStringLiteral("before"));
+    Child<QAction>(main, "AEstimate")->trigger();
     EXPECT_FALSE(fs::exists(Path("out.swf")));
     EXPECT_TRUE(Messages().empty());
     ASSERT_EQ(modal.errorBoxes.size(), 2u);
@@ -260,13 +286,13 @@ TEST_F(SingleFileTest, EmptySourceIsReportedNotPraised) {
         EXPECT_TRUE(text.contains(QString::fromStdString(Path("empty.swf")))) << text.toStdString();
         EXPECT_TRUE(text.contains(QStringLiteral("empty"))) << text.toStdString();
     }
-    EXPECT_EQ(main->Est->text(), QStringLiteral("before"));
+    EXPECT_EQ(Child<QLabel>(main, "Est")->text(), QStringLiteral("before"));
 }
 
 TEST_F(SingleFileTest, FullDiskGivesNoSuccessMessage) {
     OpenMovie(Movie(PlainMovie({.padding = 100})));
     SetWriteFaultHook([](WriteStep step) { return step == WriteStep::Write ? ENOSPC : 0; });
-    Save(main->ACompress, Path("out"));
+    Save(Child<QAction>(main, "ACompress"), Path("out"));
     EXPECT_EQ(modal.plainMessages, std::vector<QString>{QStringLiteral("Disk full!")});
     EXPECT_TRUE(Messages().empty());
     EXPECT_FALSE(fs::exists(Path("out.swf")));
@@ -282,33 +308,33 @@ TEST_F(SingleFileTest, WaitCursorWhileTheTransformRunsOnly) {
         }
         return 0;
     });
-    Save(main->ACompress, Path("out"));
-    main->AEstimate->trigger();
+    Save(Child<QAction>(main, "ACompress"), Path("out"));
+    Child<QAction>(main, "AEstimate")->trigger();
     EXPECT_EQ(during, (std::vector<Qt::CursorShape>{Qt::WaitCursor, Qt::WaitCursor}));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(SingleFileTest, EstimateIsTheSizeCompressWrites) {
     OpenMovie(Movie(PlainMovie({.padding = 500})));
-    main->AEstimate->trigger();
-    Save(main->ACompress, Path("out"));
-    EXPECT_EQ(main->Est->text(),
+    Child<QAction>(main, "AEstimate")->trigger();
+    Save(Child<QAction>(main, "ACompress"), Path("out"));
+    EXPECT_EQ(Child<QLabel>(main, "Est")->text(),
               QString::number(fs::file_size(Path("out.swf"))) + QStringLiteral(" bytes"));
-    EXPECT_FALSE(main->Estimate->isEnabled());
+    EXPECT_FALSE(Child<QPushButton>(main, "Estimate")->isEnabled());
 }
 
 TEST_F(SingleFileTest, FailedEstimateLeavesNothingAndShowsNoSize) {
     OpenMovie(Movie(PlainMovie({.padding = 500})));
     SetWriteFaultHook([](WriteStep step) { return step == WriteStep::Flush ? ENOSPC : 0; });
-    main->AEstimate->trigger();
+    Child<QAction>(main, "AEstimate")->trigger();
     EXPECT_EQ(modal.plainMessages, std::vector<QString>{QStringLiteral("Disk full!")});
-    EXPECT_EQ(main->Est->text(), QStringLiteral("Click \"Estimate\""));
-    EXPECT_TRUE(main->Estimate->isEnabled());
+    EXPECT_EQ(Child<QLabel>(main, "Est")->text(), QStringLiteral("Click \"Estimate\""));
+    EXPECT_TRUE(Child<QPushButton>(main, "Estimate")->isEnabled());
 }
 
 TEST_F(SingleFileTest, UnwritableTargetReachesTheErrorBox) {
     OpenMovie(Movie(PlainMovie()));
-    Save(main->ACompress, Path("no-such-folder/out"));
+    Save(Child<QAction>(main, "ACompress"), Path("no-such-folder/out"));
     ASSERT_EQ(modal.errorBoxes.size(), 1u);
     EXPECT_TRUE(modal.errorBoxes[0].startsWith(QStringLiteral("Cannot create file")));
     EXPECT_TRUE(Messages().empty());
