@@ -6,4 +6,5 @@ set(QUILLON_FUZZ_TARGETS
     "transforms TransformsFuzz.cpp quillon_codec"
     "verify VerifyFuzz.cpp quillon_codec"
     "ini IniFuzz.cpp quillon_settings"
-    "engine EngineFuzz.cpp quillon_engine")
+    "engine EngineFuzz.cpp quillon_engine"
+    "avm2 Avm2Fuzz.cpp quillon_avm2")

@@ -2,6 +2,7 @@
 
 #include "player/engine/MovieEngine.h"
 
+#include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
@@ -32,10 +33,14 @@ TShockwaveFlash::TShockwaveFlash(QWidget* parent)
 
 TShockwaveFlash::~TShockwaveFlash() = default;
 
-void TShockwaveFlash::LoadMovie(int /*layer*/, const QString& path) {
+void TShockwaveFlash::LoadMovie(int layer, const QString& path) {
+    LoadMovie(layer, QFile::encodeName(path).toStdString());
+}
+
+void TShockwaveFlash::LoadMovie(int /*layer*/, const std::string& path) {
     // The engine keeps its movie when the new one fails, so the timer runs on until the
     // new one is in: a failed load never halts what plays behind the window's back.
-    engine_->load(path.toStdString());
+    engine_->load(path);
     timer_.stop();
     zoomRect_ = QRectF();
     update();

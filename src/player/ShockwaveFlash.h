@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace quillon::engine {
 class MovieEngine;
@@ -28,6 +29,8 @@ public:
     // movie, and the current one stays as it was, playing or not. The view goes back to
     // the whole movie; the scale mode stays.
     void LoadMovie(int layer, const QString& path);
+    // The same for a path as the file system gives it (a name need not be UTF-8).
+    void LoadMovie(int layer, const std::string& path);
     // The frame count of the loaded movie (0 before any).
     int TotalFrames() const;
     // Runs the timeline at the movie's own frame rate, looping after the last frame.

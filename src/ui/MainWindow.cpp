@@ -15,7 +15,6 @@
 
 #include <QAction>
 #include <QEvent>
-#include <QFile>
 #include <QMenuBar>
 #include <QResizeEvent>
 #include <QToolBar>
@@ -117,8 +116,8 @@ void TFMain::BuildPanels() {
     info_ = new InfoPanel(TBXDock3, *commands_);
 
     BatchCallbacks callbacks;
-    callbacks.openMovie = [this](const QString& path) {
-        SourceFileName = QFile::encodeName(path).toStdString();
+    callbacks.openMovie = [this](const std::string& path) {
+        SourceFileName = path;
         OpenSWFFile();
     };
     callbacks.playSource = [this] { APlaySourceExecute(); };

@@ -17,7 +17,7 @@
 namespace quillon::ui {
 
 void PlayerPanel::play(const std::string& path) {
-    FlashPlayer->LoadMovie(0, QString::fromStdString(path));
+    FlashPlayer->LoadMovie(0, path);
     TrackBar1->setMaximum(FlashPlayer->TotalFrames());
     TrackBar1->setEnabled(true);
     Label2->setText(QString::number(FlashPlayer->TotalFrames()));

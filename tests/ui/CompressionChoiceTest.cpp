@@ -2,9 +2,9 @@
 // Compress and Estimate; LZMA movies open as compressed ones.
 
 #include "GuiFixture.h"
-#include "MovieBytes.h"
 #include "codec/SwfImage.h"
 #include "settings/IniFile.h"
+#include "support/MovieBytes.h"
 #include "ui/OptionsDialog.h"
 
 #include <QAction>

@@ -5,11 +5,11 @@
 #include "codec/SwfHeader.h"
 #include "player/ShockwaveFlash.h"
 #include "settings/SettingsValues.h"
+#include "support/TestApplication.h"
 #include "ui/Forms.h"
 #include "ui/MainWindow.h"
 #include "ui/Messages.h"
 #include "ui/Modal.h"
-#include "ui/QtApp.h"
 #include "ui/Shared.h"
 
 #include <QApplication>
@@ -27,7 +27,7 @@
 namespace quillon::test {
 
 inline QApplication& App() {
-    return TestApplication();
+    return TestApplication<QApplication>();
 }
 
 // A component of a window by its object name; a missing one fails the test.

@@ -1,9 +1,9 @@
 #include "ui/Lang.h"
 
-#include "fixtures/TempDir.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsValues.h"
 #include "settings/TextFile.h"
+#include "support/TempDir.h"
 #include "ui/CommandTable.h"
 #include "ui/GuiFixture.h"
 

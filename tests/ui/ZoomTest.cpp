@@ -1,10 +1,10 @@
 // Zoom, pan and the screenshot.
 
 #include "GuiFixture.h"
-#include "MovieBytes.h"
 #include "Pictures.h"
 #include "player/ShockwaveFlash.h"
 #include "player/engine/MovieEngine.h"
+#include "support/MovieBytes.h"
 #include "support/MovieWriter.h"
 
 #include <QAction>

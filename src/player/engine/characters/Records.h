@@ -1,0 +1,87 @@
+#pragma once
+// The small records that many tags share: colour transforms, filters, blend modes, and
+// the twips that every length of a movie is counted in.
+
+#include <QColor>
+#include <QRectF>
+#include <QTransform>
+#include <array>
+#include <vector>
+
+namespace quillon::engine {
+
+// Lengths in a movie are in twips, twenty to a pixel.
+inline constexpr double TwipsPerPixel = 20.0;
+
+// The pixel rectangle of a bitmap or video picture of this size, in twips.
+inline QRectF PictureRect(int width, int height) {
+    return QRectF(0, 0, width * TwipsPerPixel, height * TwipsPerPixel);
+}
+
+// The blend modes a placed object is put onto what lies below with (0 reads as Normal).
+namespace blend {
+enum : int {
+    Normal = 1,
+    Layer = 2,
+    Multiply = 3,
+    Screen = 4,
+    Lighten = 5,
+    Darken = 6,
+    Difference = 7,
+    Add = 8,
+    Subtract = 9,
+    Invert = 10,
+    Alpha = 11,
+    Erase = 12,
+    Overlay = 13,
+    HardLight = 14,
+};
+} // namespace blend
+
+// Colour = colour * mult + add, per channel, adds in 0..255 units.
+struct ColorTransform {
+    float rm = 1, gm = 1, bm = 1, am = 1;
+    float ra = 0, ga = 0, ba = 0, aa = 0;
+
+    bool isIdentity() const {
+        return rm == 1 && gm == 1 && bm == 1 && am == 1 && ra == 0 && ga == 0 && ba == 0 && aa == 0;
+    }
+    QColor apply(const QColor& color) const;
+    // This transform applied after inner.
+    ColorTransform after(const ColorTransform& inner) const;
+    bool operator==(const ColorTransform&) const = default;
+};
+
+enum class FilterKind : std::uint8_t {
+    DropShadow = 0,
+    Blur = 1,
+    Glow = 2,
+    Bevel = 3,
+    GradientGlow = 4,
+    Convolution = 5,
+    ColorMatrix = 6,
+    GradientBevel = 7
+};
+
+// A colour ramp of the gradient glow and bevel: colours at ratios 0..255.
+struct FilterStop {
+    int ratio = 0;
+    QColor color;
+    bool operator==(const FilterStop&) const = default;
+};
+
+struct Filter {
+    FilterKind kind = FilterKind::Blur;
+    QColor color;     // shadows and glows; the dark side of a bevel
+    QColor highlight; // the lit side of a bevel
+    double blurX = 0, blurY = 0;
+    double angle = 0, distance = 0;
+    double strength = 1;
+    bool inner = false, knockout = false, compositeSource = true;
+    bool onTop = false; // bevels drawn both inside and outside the edge
+    int passes = 1;
+    std::array<float, 20> matrix{};
+    std::vector<FilterStop> ramp; // gradient glow and bevel
+};
+
+} // namespace quillon::engine

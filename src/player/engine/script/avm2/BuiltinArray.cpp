@@ -1,0 +1,236 @@
+// Array: the common methods and sort with its flags.
+
+#include "player/engine/script/avm2/BuiltinParts.h"
+#include "player/engine/script/avm2/Calls.h"
+#include "player/engine/script/avm2/Convert.h"
+#include "player/engine/script/avm2/NativeClass.h"
+#include "player/engine/script/avm2/Vm.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace quillon::avm2 {
+namespace {
+
+enum SortFlags {
+    CaseInsensitive = 1,
+    Descending = 2,
+    UniqueSort = 4,
+    ReturnIndexedArray = 8,
+    Numeric = 16
+};
+
+ArrayObject* Self(Vm& vm, const Value& self) {
+    if (!self.isObject() || self.asObject()->kind != ObjectKind::Array) {
+        vm.throwError(ErrorKind::TypeError, 1034,
+                      "Type Coercion failed: cannot convert " + ClassName(vm, self) + " to Array.");
+    }
+    return static_cast<ArrayObject*>(self.asObject());
+}
+std::vector<Value>& Items(Vm& vm, const Value& self) {
+    return Self(vm, self)->items;
+}
+
+std::size_t Relative(Vm& vm, const Value& v, std::size_t length, double fallback) {
+    return IndexArgument(vm, v, length, fallback, true);
+}
+
+void Grow(Vm& vm, std::size_t length) {
+    if (length > vm.limits().maxArrayLength) {
+        vm.limitReached("an array longer than the limit");
+    }
+}
+
+Value NewArray(Vm& vm, const Value&, std::span<const Value> args) {
+    if (args.size() == 1 && args[0].isNumeric()) {
+        const double n = args[0].asNumber();
+        if (!(n >= 0 && n <= 4294967295.0 && std::trunc(n) == n)) {
+            vm.throwError(ErrorKind::RangeError, 1005,
+                          "Array index is not a positive integer (" + ToString(vm, args[0]) + ").");
+        }
+        Grow(vm, static_cast<std::size_t>(n));
+        return Value::object(vm.newArray(std::vector<Value>(static_cast<std::size_t>(n))));
+    }
+    return Value::object(vm.newArray(std::vector<Value>(args.begin(), args.end())));
+}
+Value GetLength(Vm& vm, const Value& self, std::span<const Value>) {
+    return Value::unsignedInt(static_cast<std::uint32_t>(Items(vm, self).size()));
+}
+Value SetLength(Vm& vm, const Value& self, std::span<const Value> args) {
+    const std::uint32_t n = ToUint32(vm, Arg(args, 0));
+    Grow(vm, n);
+    Items(vm, self).resize(n);
+    return Value();
+}
+Value Push(Vm& vm, const Value& self, std::span<const Value> args) {
+    auto& items = Items(vm, self);
+    Grow(vm, items.size() + args.size());
+    items.insert(items.end(), args.begin(), args.end());
+    return Value::unsignedInt(static_cast<std::uint32_t>(items.size()));
+}
+Value Pop(Vm& vm, const Value& self, std::span<const Value>) {
+    auto& items = Items(vm, self);
+    if (items.empty()) {
+        return Value();
+    }
+    Value last = std::move(items.back());
+    items.pop_back();
+    return last;
+}
+Value Shift(Vm& vm, const Value& self, std::span<const Value>) {
+    auto& items = Items(vm, self);
+    if (items.empty()) {
+        return Value();
+    }
+    Value first = std::move(items.front());
+    items.erase(items.begin());
+    return first;
+}
+Value Unshift(Vm& vm, const Value& self, std::span<const Value> args) {
+    auto& items = Items(vm, self);
+    Grow(vm, items.size() + args.size());
+    items.insert(items.begin(), args.begin(), args.end());
+    return Value::unsignedInt(static_cast<std::uint32_t>(items.size()));
+}
+Value Slice(Vm& vm, const Value& self, std::span<const Value> args) {
+    const auto& items = Items(vm, self);
+    const std::size_t a = Relative(vm, Arg(args, 0), items.size(), 0);
+    const std::size_t b = Relative(vm, Arg(args, 1), items.size(), 4294967295.0);
+    return Value::object(vm.newArray(
+        b > a ? std::vector<Value>(items.begin() + a, items.begin() + b) : std::vector<Value>{}));
+}
+Value Splice(Vm& vm, const Value& self, std::span<const Value> args) {
+    auto& items = Items(vm, self);
+    const std::size_t start = Relative(vm, Arg(args, 0), items.size(), 0);
+    const double countArg = args.size() < 2 ? 4294967295.0 : ToNumber(vm, args[1]);
+    const std::size_t count = static_cast<std::size_t>(std::clamp(
+        std::isnan(countArg) ? 0.0 : countArg, 0.0, static_cast<double>(items.size() - start)));
+    std::vector<Value> removed(items.begin() + start, items.begin() + start + count);
+    items.erase(items.begin() + start, items.begin() + start + count);
+    if (args.size() > 2) {
+        Grow(vm, items.size() + args.size() - 2);
+        items.insert(items.begin() + start, args.begin() + 2, args.end());
+    }
+    return Value::object(vm.newArray(std::move(removed)));
+}
+Value Join(Vm& vm, const Value& self, std::span<const Value> args) {
+    const std::vector<Value> items = Items(vm, self);
+    const std::string sep = Arg(args, 0).isUndefined() ? "," : ToString(vm, args[0]);
+    std::string out;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i) {
+            out += sep;
+        }
+        if (!items[i].isNullish()) {
+            out += ToString(vm, items[i]);
+        }
+        if (out.size() > vm.limits().maxStringLength) {
+            vm.limitReached("a string longer than the limit");
+        }
+    }
+    return Value::string(std::move(out));
+}
+Value ToStringMethod(Vm& vm, const Value& self, std::span<const Value>) {
+    return Join(vm, self, {});
+}
+Value Concat(Vm& vm, const Value& self, std::span<const Value> args) {
+    std::vector<Value> out = Items(vm, self);
+    for (const Value& v : args) {
+        if (v.isObject() && v.asObject()->kind == ObjectKind::Array) {
+            const auto& more = static_cast<ArrayObject*>(v.asObject())->items;
+            Grow(vm, out.size() + more.size());
+            out.insert(out.end(), more.begin(), more.end());
+        } else {
+            out.push_back(v);
+        }
+    }
+    return Value::object(vm.newArray(std::move(out)));
+}
+Value Reverse(Vm& vm, const Value& self, std::span<const Value>) {
+    auto& items = Items(vm, self);
+    std::reverse(items.begin(), items.end());
+    return self;
+}
+template <bool Last> Value Find(Vm& vm, const Value& self, std::span<const Value> args) {
+    const auto& items = Items(vm, self);
+    const std::int64_t n = static_cast<std::int64_t>(items.size());
+    double from = Arg(args, 1).isUndefined() ? (Last ? n - 1 : 0) : ToNumber(vm, args[1]);
+    if (from < 0) {
+        from += n;
+    }
+    for (std::int64_t i = Last ? std::min<std::int64_t>(n - 1, static_cast<std::int64_t>(from))
+                               : std::max<std::int64_t>(0, static_cast<std::int64_t>(from));
+         Last ? i >= 0 : i < n; Last ? --i : ++i) {
+        if (StrictEquals(items[i], Arg(args, 0))) {
+            return Value::integer(static_cast<std::int32_t>(i));
+        }
+    }
+    return Value::integer(-1);
+}
+
+enum class Each { ForEach, Map, Filter, Some, Every };
+
+template <Each E> Value Iterate(Vm& vm, const Value& self, std::span<const Value> args) {
+    const std::vector<Value> items = Items(vm, self);
+    std::vector<Value> out;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const Value call[3] = {items[i], Value::integer(static_cast<std::int32_t>(i)), self};
+        const Value r = CallValue(vm, Arg(args, 0), Arg(args, 1), call);
+        if (E == Each::Map) {
+            out.push_back(r);
+        } else if (E == Each::Filter && ToBoolean(r)) {
+            out.push_back(items[i]);
+        } else if (E == Each::Some && ToBoolean(r)) {
+            return Value::boolean(true);
+        } else if (E == Each::Every && !ToBoolean(r)) {
+            return Value::boolean(false);
+        }
+    }
+    if (E == Each::Map || E == Each::Filter) {
+        return Value::object(vm.newArray(std::move(out)));
+    }
+    return E == Each::ForEach ? Value() : Value::boolean(E == Each::Every);
+}
+
+} // namespace
+
+Value ArraySort(Vm& vm, const Value& self, std::span<const Value> args);
+
+void InstallArrayClass(Vm& vm) {
+    NativeClass array(vm, "Array", vm.core.object);
+    array.construct(NewArray).call(NewArray);
+    array.getter("length", GetLength).setter("length", SetLength);
+    const std::pair<const char*, NativeFn> methods[] = {{"push", Push},
+                                                        {"pop", Pop},
+                                                        {"shift", Shift},
+                                                        {"unshift", Unshift},
+                                                        {"slice", Slice},
+                                                        {"splice", Splice},
+                                                        {"join", Join},
+                                                        {"toString", ToStringMethod},
+                                                        {"toLocaleString", ToStringMethod},
+                                                        {"concat", Concat},
+                                                        {"reverse", Reverse},
+                                                        {"indexOf", Find<false>},
+                                                        {"lastIndexOf", Find<true>},
+                                                        {"forEach", Iterate<Each::ForEach>},
+                                                        {"map", Iterate<Each::Map>},
+                                                        {"filter", Iterate<Each::Filter>},
+                                                        {"some", Iterate<Each::Some>},
+                                                        {"every", Iterate<Each::Every>},
+                                                        {"sort", ArraySort}};
+    for (const auto& [name, fn] : methods) {
+        array.method(name, fn);
+    }
+    const std::pair<const char*, int> flags[] = {{"CASEINSENSITIVE", CaseInsensitive},
+                                                 {"DESCENDING", Descending},
+                                                 {"UNIQUESORT", UniqueSort},
+                                                 {"RETURNINDEXEDARRAY", ReturnIndexedArray},
+                                                 {"NUMERIC", Numeric}};
+    for (const auto& [name, value] : flags) {
+        array.constant(name, Value::integer(value));
+    }
+    vm.core.array = array.get();
+}
+
+} // namespace quillon::avm2

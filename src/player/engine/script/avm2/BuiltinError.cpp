@@ -1,0 +1,163 @@
+// The Error family, the global functions and trace.
+
+#include "player/engine/script/avm2/BuiltinParts.h"
+#include "player/engine/script/avm2/Builtins.h"
+#include "player/engine/script/avm2/Convert.h"
+#include "player/engine/script/avm2/NativeClass.h"
+#include "player/engine/script/avm2/NumberFormat.h"
+#include "player/engine/script/avm2/Properties.h"
+#include "player/engine/script/avm2/Vm.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace quillon::avm2 {
+namespace {
+
+constexpr const char* kErrorNames[] = {
+    "Error",     "TypeError",     "RangeError",  "ReferenceError", "ArgumentError",  "VerifyError",
+    "EvalError", "SecurityError", "SyntaxError", "URIError",       "DefinitionError"};
+
+Value ErrorInit(Vm& vm, const Value& self, std::span<const Value> args) {
+    Object* o = self.asObject();
+    std::string name = "Error";
+    for (const ClassObject* c = o->cls; c; c = c->base) {
+        for (int i = 0; i < static_cast<int>(ErrorKind::Count); ++i) {
+            if (c == vm.core.errors[i] && name == "Error") {
+                name = kErrorNames[i];
+            }
+        }
+    }
+    SetPublic(vm, self, "message",
+              Arg(args, 0).isUndefined() ? Value::string("") : ToStringValue(vm, args[0]));
+    SetPublic(vm, self, "name", Value::string(name));
+    o->primitive = Value::integer(ToInt32(vm, Arg(args, 1)));
+    return Value();
+}
+Value ErrorId(Vm&, const Value& self, std::span<const Value>) {
+    return self.asObject()->primitive.isInt() ? self.asObject()->primitive : Value::integer(0);
+}
+Value ErrorToString(Vm& vm, const Value& self, std::span<const Value>) {
+    const std::string message = ToString(vm, GetPublic(vm, self, "message"));
+    const std::string name = ToString(vm, GetPublic(vm, self, "name"));
+    return Value::string(message.empty() ? name : name + ": " + message);
+}
+Value StackTrace(Vm&, const Value&, std::span<const Value>) {
+    return Value::null();
+}
+
+Value Trace(Vm& vm, const Value&, std::span<const Value> args) {
+    std::string line;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        line += (i ? " " : "") + ToString(vm, args[i]);
+    }
+    vm.trace(line);
+    return Value();
+}
+Value IsNaN(Vm& vm, const Value&, std::span<const Value> args) {
+    return Value::boolean(std::isnan(ToNumber(vm, Arg(args, 0))));
+}
+Value IsFinite(Vm& vm, const Value&, std::span<const Value> args) {
+    return Value::boolean(std::isfinite(ToNumber(vm, Arg(args, 0))));
+}
+
+std::string_view TrimStart(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || (s.front() >= '\t' && s.front() <= '\r'))) {
+        s.remove_prefix(1);
+    }
+    return s;
+}
+double Sign(std::string_view& s) {
+    if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
+        const double sign = s.front() == '-' ? -1 : 1;
+        s.remove_prefix(1);
+        return sign;
+    }
+    return 1;
+}
+Value ParseInt(Vm& vm, const Value&, std::span<const Value> args) {
+    const std::string text = ToString(vm, Arg(args, 0));
+    std::string_view s = TrimStart(text);
+    const double sign = Sign(s);
+    int radix = ToInt32(vm, Arg(args, 1));
+    if ((radix == 0 || radix == 16) && s.size() > 1 && s[0] == '0' && (s[1] | 0x20) == 'x') {
+        s.remove_prefix(2);
+        radix = 16;
+    }
+    radix = radix == 0 ? 10 : radix;
+    if (radix < 2 || radix > 36) {
+        return Value::number(std::numeric_limits<double>::quiet_NaN());
+    }
+    double value = 0;
+    std::size_t used = 0;
+    for (char c : s) {
+        const int lower = c | 0x20;
+        const int digit = c >= '0' && c <= '9'           ? c - '0'
+                          : lower >= 'a' && lower <= 'z' ? lower - 'a' + 10
+                                                         : 99;
+        if (digit >= radix) {
+            break;
+        }
+        value = value * radix + digit;
+        ++used;
+    }
+    return used ? NumberValue(sign * value)
+                : Value::number(std::numeric_limits<double>::quiet_NaN());
+}
+Value ParseFloat(Vm& vm, const Value&, std::span<const Value> args) {
+    const std::string text = ToString(vm, Arg(args, 0));
+    std::string_view s = TrimStart(text);
+    const double sign = Sign(s);
+    if (s.substr(0, 8) == "Infinity") {
+        return Value::number(sign * std::numeric_limits<double>::infinity());
+    }
+    double value = 0;
+    if (s.empty() || !(std::isdigit(static_cast<unsigned char>(s[0])) || s[0] == '.') ||
+        std::from_chars(s.data(), s.data() + s.size(), value).ec != std::errc()) {
+        return Value::number(std::numeric_limits<double>::quiet_NaN());
+    }
+    return NumberValue(sign * value);
+}
+
+} // namespace
+
+void InstallErrorClasses(Vm& vm) {
+    ClassObject* error = NativeClass(vm, "Error", vm.core.object)
+                             .slot("message", Value::string(""))
+                             .slot("name", Value::string("Error"))
+                             .getter("errorID", ErrorId)
+                             .method("toString", ErrorToString)
+                             .method("getStackTrace", StackTrace)
+                             .init(ErrorInit)
+                             .get();
+    vm.core.errors[0] = error;
+    for (int i = 1; i < static_cast<int>(ErrorKind::Count); ++i) {
+        vm.core.errors[i] = NativeClass(vm, kErrorNames[i], error).init(ErrorInit).get();
+    }
+}
+
+void InstallGlobalFunctions(Vm& vm) {
+    DefineGlobalFunction(vm, "trace", Trace);
+    DefineGlobalFunction(vm, "isNaN", IsNaN);
+    DefineGlobalFunction(vm, "isFinite", IsFinite);
+    DefineGlobalFunction(vm, "parseInt", ParseInt);
+    DefineGlobalFunction(vm, "parseFloat", ParseFloat);
+    DefineGlobal(vm, "NaN", Value::number(std::numeric_limits<double>::quiet_NaN()));
+    DefineGlobal(vm, "Infinity", Value::number(std::numeric_limits<double>::infinity()));
+    DefineGlobal(vm, "undefined", Value());
+}
+
+void InstallBuiltins(Vm& vm) {
+    InstallObjectClasses(vm);
+    InstallBooleanAndNamespace(vm);
+    InstallNumberClasses(vm);
+    InstallMath(vm);
+    InstallStringClass(vm);
+    InstallArrayClass(vm);
+    InstallErrorClasses(vm);
+    InstallByteArray(vm);
+    InstallGlobalFunctions(vm);
+}
+
+} // namespace quillon::avm2

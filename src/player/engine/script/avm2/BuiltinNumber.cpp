@@ -1,0 +1,204 @@
+// Number, int, uint and Math.
+
+#include "player/engine/script/avm2/BuiltinParts.h"
+#include "player/engine/script/avm2/Convert.h"
+#include "player/engine/script/avm2/NativeClass.h"
+#include "player/engine/script/avm2/NumberFormat.h"
+#include "player/engine/script/avm2/Vm.h"
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+namespace quillon::avm2 {
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+int DigitsArg(Vm& vm, const Value& v, int low, int high) {
+    const double d = v.isUndefined() ? low : ToNumber(vm, v);
+    if (!(d >= low && d <= high)) {
+        vm.throwError(ErrorKind::RangeError, 1002,
+                      "The precision argument must be between " + std::to_string(low) + " and " +
+                          std::to_string(high) + "; got " + ToString(vm, v) + ".");
+    }
+    return static_cast<int>(d);
+}
+
+Value NumToString(Vm& vm, const Value& self, std::span<const Value> args) {
+    const Value& radixArg = Arg(args, 0);
+    const double radix = radixArg.isUndefined() ? 10 : ToNumber(vm, radixArg);
+    if (!(radix >= 2 && radix <= 36)) {
+        vm.throwError(ErrorKind::RangeError, 1003,
+                      "The radix argument must be between 2 and 36; got " + ToString(vm, radixArg) +
+                          ".");
+    }
+    return Value::string(NumberToRadix(ToNumber(vm, self), static_cast<int>(radix)));
+}
+Value NumValueOf(Vm& vm, const Value& self, std::span<const Value>) {
+    return ToNumeric(vm, self);
+}
+Value ToFixed(Vm& vm, const Value& self, std::span<const Value> args) {
+    return Value::string(NumberToFixed(ToNumber(vm, self), DigitsArg(vm, Arg(args, 0), 0, 20)));
+}
+Value ToPrecision(Vm& vm, const Value& self, std::span<const Value> args) {
+    if (Arg(args, 0).isUndefined()) {
+        return ToStringValue(vm, ToNumeric(vm, self));
+    }
+    return Value::string(NumberToPrecision(ToNumber(vm, self), DigitsArg(vm, Arg(args, 0), 1, 21)));
+}
+Value ToExponential(Vm& vm, const Value& self, std::span<const Value> args) {
+    const int digits = Arg(args, 0).isUndefined() ? -1 : DigitsArg(vm, Arg(args, 0), 0, 20);
+    return Value::string(NumberToExponential(ToNumber(vm, self), digits));
+}
+
+Value NumberCall(Vm& vm, const Value&, std::span<const Value> args) {
+    return args.empty() ? Value::integer(0) : ToNumeric(vm, args[0]);
+}
+Value IntCall(Vm& vm, const Value&, std::span<const Value> args) {
+    return Value::integer(ToInt32(vm, Arg(args, 0)));
+}
+Value UintCall(Vm& vm, const Value&, std::span<const Value> args) {
+    return Value::unsignedInt(ToUint32(vm, Arg(args, 0)));
+}
+
+ClassObject* NumberClass(Vm& vm, const char* name, NativeFn make, Coercion coercion) {
+    ClassObject* cls = NativeClass(vm, name, vm.core.object)
+                           .method("toString", NumToString)
+                           .method("toLocaleString", NumToString)
+                           .method("valueOf", NumValueOf)
+                           .method("toFixed", ToFixed)
+                           .method("toPrecision", ToPrecision)
+                           .method("toExponential", ToExponential)
+                           .construct(make)
+                           .call(make)
+                           .sealed()
+                           .get();
+    cls->coercion = coercion;
+    return cls;
+}
+
+double Num(Vm& vm, std::span<const Value> args, std::size_t i) {
+    return i < args.size() ? ToNumber(vm, args[i]) : std::numeric_limits<double>::quiet_NaN();
+}
+
+template <double (*F)(double)> Value Unary(Vm& vm, const Value&, std::span<const Value> args) {
+    return NumberValue(F(Num(vm, args, 0)));
+}
+double Round(double x) {
+    if (!std::isfinite(x) || x == 0) {
+        return x;
+    }
+    return x < 0 && x >= -0.5 ? -0.0 : std::floor(x + 0.5);
+}
+double Abs(double x) {
+    return std::fabs(x);
+}
+double Floor(double x) {
+    return std::floor(x);
+}
+double Ceil(double x) {
+    return std::ceil(x);
+}
+double Sqrt(double x) {
+    return std::sqrt(x);
+}
+double Sin(double x) {
+    return std::sin(x);
+}
+double Cos(double x) {
+    return std::cos(x);
+}
+double Tan(double x) {
+    return std::tan(x);
+}
+double Asin(double x) {
+    return std::asin(x);
+}
+double Acos(double x) {
+    return std::acos(x);
+}
+double Atan(double x) {
+    return std::atan(x);
+}
+double Exp(double x) {
+    return std::exp(x);
+}
+double Log(double x) {
+    return std::log(x);
+}
+
+Value Atan2(Vm& vm, const Value&, std::span<const Value> args) {
+    return NumberValue(std::atan2(Num(vm, args, 0), Num(vm, args, 1)));
+}
+Value Pow(Vm& vm, const Value&, std::span<const Value> args) {
+    const double base = Num(vm, args, 0), exponent = Num(vm, args, 1);
+    if (std::isnan(exponent) || (std::fabs(base) == 1 && std::isinf(exponent))) {
+        return Value::number(std::numeric_limits<double>::quiet_NaN());
+    }
+    return NumberValue(std::pow(base, exponent));
+}
+template <bool Max> Value Extreme(Vm& vm, const Value&, std::span<const Value> args) {
+    double result = Max ? -kInf : kInf;
+    for (const Value& v : args) {
+        const double d = ToNumber(vm, v);
+        if (std::isnan(d)) {
+            return Value::number(d);
+        }
+        if (Max ? (d > result || (d == 0 && result == 0 && !std::signbit(d)))
+                : (d < result || (d == 0 && result == 0 && std::signbit(d)))) {
+            result = d;
+        }
+    }
+    return NumberValue(result);
+}
+Value Random(Vm&, const Value&, std::span<const Value>) {
+    thread_local std::mt19937_64 engine(std::random_device{}());
+    return Value::number(std::uniform_real_distribution<double>(0.0, 1.0)(engine));
+}
+Value NotConstructible(Vm& vm, const Value&, std::span<const Value>) {
+    vm.throwError(ErrorKind::TypeError, 1075, "Math is not a function.");
+}
+
+} // namespace
+
+void InstallNumberClasses(Vm& vm) {
+    vm.core.number = NumberClass(vm, "Number", NumberCall, Coercion::Number);
+    NativeClass(vm, vm.core.number)
+        .constant("MAX_VALUE", Value::number(std::numeric_limits<double>::max()))
+        .constant("MIN_VALUE", Value::number(std::numeric_limits<double>::denorm_min()))
+        .constant("NaN", Value::number(std::numeric_limits<double>::quiet_NaN()))
+        .constant("NEGATIVE_INFINITY", Value::number(-kInf))
+        .constant("POSITIVE_INFINITY", Value::number(kInf));
+    vm.core.intClass = NumberClass(vm, "int", IntCall, Coercion::Int);
+    NativeClass(vm, vm.core.intClass)
+        .constant("MAX_VALUE", Value::integer(std::numeric_limits<std::int32_t>::max()))
+        .constant("MIN_VALUE", Value::integer(std::numeric_limits<std::int32_t>::min()));
+    vm.core.uintClass = NumberClass(vm, "uint", UintCall, Coercion::Uint);
+    NativeClass(vm, vm.core.uintClass)
+        .constant("MAX_VALUE", Value::unsignedInt(0xffffffffu))
+        .constant("MIN_VALUE", Value::integer(0));
+}
+
+void InstallMath(Vm& vm) {
+    NativeClass math(vm, "Math", vm.core.object);
+    math.construct(NotConstructible).call(NotConstructible).sealed();
+    const std::pair<const char*, double> constants[] = {
+        {"E", M_E},         {"LN10", M_LN10}, {"LN2", M_LN2},         {"LOG10E", M_LOG10E},
+        {"LOG2E", M_LOG2E}, {"PI", M_PI},     {"SQRT1_2", M_SQRT1_2}, {"SQRT2", M_SQRT2}};
+    for (const auto& [name, value] : constants) {
+        math.constant(name, Value::number(value));
+    }
+    const std::pair<const char*, NativeFn> functions[] = {
+        {"abs", Unary<Abs>},     {"floor", Unary<Floor>}, {"ceil", Unary<Ceil>},
+        {"round", Unary<Round>}, {"sqrt", Unary<Sqrt>},   {"sin", Unary<Sin>},
+        {"cos", Unary<Cos>},     {"tan", Unary<Tan>},     {"asin", Unary<Asin>},
+        {"acos", Unary<Acos>},   {"atan", Unary<Atan>},   {"exp", Unary<Exp>},
+        {"log", Unary<Log>},     {"atan2", Atan2},        {"pow", Pow},
+        {"max", Extreme<true>},  {"min", Extreme<false>}, {"random", Random}};
+    for (const auto& [name, fn] : functions) {
+        math.staticMethod(name, fn);
+    }
+}
+
+} // namespace quillon::avm2

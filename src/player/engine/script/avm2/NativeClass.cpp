@@ -1,0 +1,131 @@
+#include "player/engine/script/avm2/NativeClass.h"
+
+#include "player/engine/script/avm2/Calls.h"
+#include "player/engine/script/avm2/Vm.h"
+
+namespace quillon::avm2 {
+
+void DefineGlobal(Vm& vm, std::string_view name, const Value& value, std::string_view package) {
+    const std::uint32_t ns = package.empty() ? kPublicNs : vm.internNs(NsKind::Package, package);
+    const auto slot = static_cast<std::uint32_t>(vm.builtinTraits.slots.size());
+    vm.builtinTraits.slots.push_back(SlotDef{value, Coercion::Any, true});
+    vm.builtinTraits.bindings[PropKey(ns, vm.intern(name))] =
+        Binding{Binding::Kind::Slot, slot, {}, {}, {}};
+    vm.builtins->slots.push_back(value);
+}
+
+void DefineGlobalFunction(Vm& vm, std::string_view name, NativeFn fn, std::string_view package) {
+    DefineGlobal(vm, name, Value::object(vm.newFunction(MethodRef{nullptr, fn}, nullptr)), package);
+}
+
+NativeClass::NativeClass(Vm& vm, std::string_view name, ClassObject* base, std::string_view package)
+    : vm_(vm), cls_(vm.make<ClassObject>()) {
+    cls_->name =
+        package.empty() ? std::string(name) : std::string(package) + "." + std::string(name);
+    cls_->base = base;
+    cls_->cls = vm.core.classClass;
+    cls_->proto = vm.core.classClass ? vm.core.classClass->prototype : nullptr;
+    cls_->instanceTraits = std::make_shared<Traits>(base ? *base->instanceTraits : Traits{});
+    cls_->staticTraits = std::make_shared<Traits>(
+        vm.core.classClass ? *vm.core.classClass->instanceTraits : Traits{});
+    cls_->traits = cls_->staticTraits.get();
+    cls_->prototype = vm.make<Object>();
+    cls_->prototype->proto = base ? base->prototype : nullptr;
+    cls_->prototype->cls = vm.core.object;
+    cls_->coercion = Coercion::Object;
+    if (vm.builtins) {
+        DefineGlobal(vm, name, Value::object(cls_), package);
+    }
+}
+
+void NativeClass::bind(Traits& traits, std::string_view name, const Binding& b, bool as3) {
+    const std::uint32_t atom = vm_.intern(name);
+    for (std::uint32_t ns : {kPublicNs, vm_.as3Ns()}) {
+        if (ns == kPublicNs || as3) {
+            Binding& target = traits.bindings[PropKey(ns, atom)];
+            if (b.kind == Binding::Kind::Accessor && target.kind == Binding::Kind::Accessor) {
+                if (b.getter) {
+                    target.getter = b.getter;
+                }
+                if (b.setter) {
+                    target.setter = b.setter;
+                }
+            } else {
+                target = b;
+            }
+        }
+    }
+}
+
+NativeClass& NativeClass::method(std::string_view name, NativeFn fn) {
+    bind(*cls_->instanceTraits, name, Binding{Binding::Kind::Method, 0, {nullptr, fn}, {}, {}},
+         true);
+    return *this;
+}
+
+NativeClass& NativeClass::getter(std::string_view name, NativeFn fn) {
+    bind(*cls_->instanceTraits, name, Binding{Binding::Kind::Accessor, 0, {}, {nullptr, fn}, {}},
+         false);
+    return *this;
+}
+
+NativeClass& NativeClass::setter(std::string_view name, NativeFn fn) {
+    bind(*cls_->instanceTraits, name, Binding{Binding::Kind::Accessor, 0, {}, {}, {nullptr, fn}},
+         false);
+    return *this;
+}
+
+NativeClass& NativeClass::slot(std::string_view name, const Value& initial) {
+    Traits& traits = *cls_->instanceTraits;
+    const auto index = static_cast<std::uint32_t>(traits.slots.size());
+    traits.slots.push_back(SlotDef{initial, Coercion::Any, false});
+    bind(traits, name, Binding{Binding::Kind::Slot, index, {}, {}, {}}, false);
+    return *this;
+}
+
+NativeClass& NativeClass::staticMethod(std::string_view name, NativeFn fn) {
+    bind(*cls_->staticTraits, name, Binding{Binding::Kind::Method, 0, {nullptr, fn}, {}, {}}, true);
+    return *this;
+}
+
+NativeClass& NativeClass::staticGetter(std::string_view name, NativeFn fn) {
+    bind(*cls_->staticTraits, name, Binding{Binding::Kind::Accessor, 0, {}, {nullptr, fn}, {}},
+         false);
+    return *this;
+}
+
+NativeClass& NativeClass::constant(std::string_view name, const Value& value) {
+    Traits& traits = *cls_->staticTraits;
+    const auto index = static_cast<std::uint32_t>(traits.slots.size());
+    traits.slots.push_back(SlotDef{value, Coercion::Any, true});
+    bind(traits, name, Binding{Binding::Kind::Slot, index, {}, {}, {}}, false);
+    cls_->slots.push_back(value);
+    return *this;
+}
+
+NativeClass& NativeClass::init(NativeFn fn) {
+    cls_->init = MethodRef{nullptr, fn};
+    return *this;
+}
+
+NativeClass& NativeClass::construct(NativeFn fn) {
+    cls_->nativeConstruct = fn;
+    return *this;
+}
+
+NativeClass& NativeClass::call(NativeFn fn) {
+    cls_->nativeCall = fn;
+    return *this;
+}
+
+NativeClass& NativeClass::alloc(NativeAlloc fn) {
+    cls_->alloc = fn;
+    return *this;
+}
+
+NativeClass& NativeClass::sealed() {
+    cls_->sealed = true;
+    return *this;
+}
+
+} // namespace quillon::avm2

@@ -1,0 +1,51 @@
+#pragma once
+// Builds a built-in class: its traits in the public namespace (and the AS3 one, where
+// compiled code looks for methods of the core classes), its prototype, and its entry
+// among the global definitions.
+
+#include "player/engine/script/avm2/Object.h"
+
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace quillon::avm2 {
+
+class Vm;
+
+inline const Value& Arg(std::span<const Value> args, std::size_t i) {
+    static const Value undefined;
+    return i < args.size() ? args[i] : undefined;
+}
+
+void DefineGlobal(Vm& vm, std::string_view name, const Value& value, std::string_view package = "");
+void DefineGlobalFunction(Vm& vm, std::string_view name, NativeFn fn,
+                          std::string_view package = "");
+
+class NativeClass {
+public:
+    NativeClass(Vm& vm, std::string_view name, ClassObject* base, std::string_view package = "");
+    explicit NativeClass(Vm& vm, ClassObject* existing) : vm_(vm), cls_(existing) {}
+
+    NativeClass& method(std::string_view name, NativeFn fn);
+    NativeClass& getter(std::string_view name, NativeFn fn);
+    NativeClass& setter(std::string_view name, NativeFn fn);
+    NativeClass& slot(std::string_view name, const Value& initial);
+    NativeClass& staticMethod(std::string_view name, NativeFn fn);
+    NativeClass& staticGetter(std::string_view name, NativeFn fn);
+    NativeClass& constant(std::string_view name, const Value& value);
+    NativeClass& init(NativeFn fn);
+    NativeClass& construct(NativeFn fn);
+    NativeClass& call(NativeFn fn);
+    NativeClass& alloc(NativeAlloc fn);
+    NativeClass& sealed();
+    ClassObject* get() const { return cls_; }
+
+private:
+    void bind(Traits& traits, std::string_view name, const Binding& b, bool as3);
+
+    Vm& vm_;
+    ClassObject* cls_;
+};
+
+} // namespace quillon::avm2

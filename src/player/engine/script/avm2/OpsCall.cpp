@@ -1,0 +1,141 @@
+// Calls, construction and the instructions that make functions, classes, objects
+// and arrays.
+
+#include "player/engine/script/avm2/Calls.h"
+#include "player/engine/script/avm2/ClassBuilder.h"
+#include "player/engine/script/avm2/Convert.h"
+#include "player/engine/script/avm2/OpsSupport.h"
+#include "player/engine/script/avm2/Properties.h"
+
+namespace quillon::avm2 {
+namespace {
+
+void Call(Frame& f, const Instr& in) {
+    const auto args = f.popArgs(in.a);
+    const Value receiver = f.pop();
+    const Value fn = f.pop();
+    f.push(CallValue(f.vm, fn, receiver, args));
+}
+void ConstructOp(Frame& f, const Instr& in) {
+    const auto args = f.popArgs(in.a);
+    const Value ctor = f.pop();
+    f.push(Construct(f.vm, ctor, args));
+}
+void CallMethod(Frame& f, const Instr&) {
+    VerifyFailure(f, "callmethod is not supported");
+}
+void CallStatic(Frame& f, const Instr& in) {
+    const auto args = f.popArgs(in.b);
+    const Value receiver = f.pop();
+    const MethodInfo* method = f.method.unit->methods[in.a].get();
+    f.push(InvokeMethod(f.vm, MethodRef{method, nullptr}, receiver, args));
+}
+
+template <bool Void> void CallSuper(Frame& f, const Instr& in) {
+    const auto args = f.popArgs(in.b);
+    PropName name = ReadName(f, *in.name);
+    const Value receiver = f.pop();
+    const ClassObject* home = f.method.home;
+    if (!home || !home->base) {
+        VerifyFailure(f, "super used outside a subclass method");
+    }
+    const Binding* b = FindBinding(home->base->instanceTraits.get(), name);
+    Value result;
+    if (b && b->kind == Binding::Kind::Method) {
+        result = InvokeMethod(f.vm, b->method, receiver, args);
+    } else {
+        const Value fn =
+            b ? ReadBinding(f.vm, receiver, *b, name) : GetProperty(f.vm, receiver, name);
+        result = CallValue(f.vm, fn, receiver, args);
+    }
+    if (!Void) {
+        f.push(std::move(result));
+    }
+}
+
+template <bool Lex, bool Void> void CallPropertyOp(Frame& f, const Instr& in) {
+    const auto args = f.popArgs(in.b);
+    PropName name = ReadName(f, *in.name);
+    const Value receiver = f.pop();
+    Value result = CallProperty(f.vm, receiver, name, args, Lex);
+    if (!Void) {
+        f.push(std::move(result));
+    }
+}
+
+void ConstructSuper(Frame& f, const Instr& in) {
+    const auto args = f.popArgs(in.a);
+    const Value receiver = f.pop();
+    const ClassObject* home = f.method.home;
+    if (!home) {
+        VerifyFailure(f, "constructsuper outside a constructor");
+    }
+    if (home->base) {
+        RunInstanceInit(f.vm, home->base, receiver, args);
+    }
+}
+void ConstructProp(Frame& f, const Instr& in) {
+    const auto args = f.popArgs(in.b);
+    PropName name = ReadName(f, *in.name);
+    const Value obj = f.pop();
+    const Value ctor = GetProperty(f.vm, obj, name);
+    f.push(Construct(f.vm, ctor, args));
+}
+void ApplyType(Frame& f, const Instr& in) {
+    f.popArgs(in.a); // Vector.<T> is its untyped generic for now
+}
+
+void NewFunction(Frame& f, const Instr& in) {
+    const MethodInfo* method = f.method.unit->methods[in.a].get();
+    FunctionObject* fn = f.vm.newFunction(MethodRef{method, nullptr}, CaptureScope(f));
+    Object* proto = f.vm.newObject();
+    SetPublic(f.vm, Value::object(proto), "constructor", Value::object(fn));
+    fn->props().set(f.vm.intern("prototype"), Value::object(proto));
+    f.push(Value::object(fn));
+}
+void NewClassOp(Frame& f, const Instr& in) {
+    const Value base = f.pop();
+    f.push(Value::object(NewClass(f.vm, *f.method.unit, in.a, base, CaptureScope(f))));
+}
+void NewObject(Frame& f, const Instr& in) {
+    if (in.a < 0 || static_cast<std::int64_t>(in.a) * 2 > f.sp - f.stack) {
+        f.underflow();
+    }
+    const auto pairs = f.popArgs(in.a * 2);
+    Object* obj = f.vm.newObject();
+    for (std::size_t i = 0; i < pairs.size(); i += 2) {
+        obj->props().set(f.vm.atomOf(ToStringValue(f.vm, pairs[i])), pairs[i + 1]);
+    }
+    f.push(Value::object(obj));
+}
+void NewArray(Frame& f, const Instr& in) {
+    const auto items = f.popArgs(in.a);
+    f.push(Value::object(f.vm.newArray(std::vector<Value>(items.begin(), items.end()))));
+}
+
+const OpEntry kEntries[] = {
+    {0x40, NewFunction, Operands::Method, "newfunction"},
+    {0x41, Call, Operands::U30, "call"},
+    {0x42, ConstructOp, Operands::U30, "construct"},
+    {0x43, CallMethod, Operands::U30U30, "callmethod"},
+    {0x44, CallStatic, Operands::U30U30, "callstatic"},
+    {0x45, CallSuper<false>, Operands::NameArgs, "callsuper"},
+    {0x46, CallPropertyOp<false, false>, Operands::NameArgs, "callproperty"},
+    {0x49, ConstructSuper, Operands::U30, "constructsuper"},
+    {0x4a, ConstructProp, Operands::NameArgs, "constructprop"},
+    {0x4c, CallPropertyOp<true, false>, Operands::NameArgs, "callproplex"},
+    {0x4e, CallSuper<true>, Operands::NameArgs, "callsupervoid"},
+    {0x4f, CallPropertyOp<false, true>, Operands::NameArgs, "callpropvoid"},
+    {0x53, ApplyType, Operands::U30, "applytype"},
+    {0x55, NewObject, Operands::U30, "newobject"},
+    {0x56, NewArray, Operands::U30, "newarray"},
+    {0x58, NewClassOp, Operands::Class, "newclass"},
+};
+
+} // namespace
+
+void RegisterCallOps(OpTable& table) {
+    Register(table, kEntries);
+}
+
+} // namespace quillon::avm2

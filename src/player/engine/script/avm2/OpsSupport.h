@@ -1,0 +1,30 @@
+#pragma once
+// What the instruction handlers share.
+
+#include "player/engine/script/avm2/AbcUnit.h"
+#include "player/engine/script/avm2/Interpreter.h"
+#include "player/engine/script/avm2/Opcodes.h"
+#include "player/engine/script/avm2/Vm.h"
+
+namespace quillon::avm2 {
+
+struct OpEntry {
+    std::uint8_t op;
+    Handler handler;
+    Operands operands;
+    const char* name;
+};
+
+template <std::size_t N> void Register(OpTable& table, const OpEntry (&entries)[N]) {
+    for (const OpEntry& e : entries) {
+        table[e.op] = OpInfo{e.handler, e.operands, e.name};
+    }
+}
+
+// The name of an instruction with its run-time parts taken off the stack.
+PropName ReadName(Frame& f, const Name& name);
+// The scope chain a closure or class made here captures.
+std::shared_ptr<const ScopeChain> CaptureScope(const Frame& f);
+[[noreturn]] void VerifyFailure(Frame& f, const std::string& what);
+
+} // namespace quillon::avm2

@@ -1,0 +1,90 @@
+#include "Avm2TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace quillon::test {
+
+ScriptRun RunBytes(const std::vector<std::uint8_t>& bytes, const avm2::Limits& limits) {
+    ScriptRun run;
+    avm2::Vm vm([&](const std::string& line) { run.lines.push_back(line); }, limits);
+    try {
+        vm.runAbc(bytes);
+    } catch (const QuillonError& e) {
+        run.error = e.what();
+    }
+    return run;
+}
+
+ScriptRun RunMain(AbcWriter& abc, const AbcCode& code, const avm2::Limits& limits,
+                  const std::vector<AbcExceptionSpec>& exceptions,
+                  const std::vector<AbcTraitSpec>& scriptTraits) {
+    const std::uint32_t init = abc.method();
+    abc.body(init, code, 8, exceptions);
+    abc.script(init, scriptTraits);
+    return RunBytes(abc.bytes(), limits);
+}
+
+std::uint32_t AddMethod(AbcWriter& abc, const AbcCode& code, std::uint32_t params,
+                        std::uint8_t flags,
+                        const std::vector<std::pair<std::uint32_t, std::uint8_t>>& optional,
+                        const std::vector<AbcTraitSpec>& traits,
+                        const std::vector<AbcExceptionSpec>& exceptions) {
+    const std::uint32_t method = abc.method(params, flags, optional);
+    abc.body(method, code, params + 8, exceptions, traits);
+    return method;
+}
+
+void ExpectTraces(AbcWriter& abc, const std::vector<TraceCase>& cases) {
+    AbcCode code(abc);
+    code.pushThisScope();
+    for (const TraceCase& c : cases) {
+        c.emit(code);
+        code.traceTop();
+    }
+    code.op(0x47);
+    const ScriptRun run = RunMain(abc, code);
+    ASSERT_EQ(run.error, "");
+    ASSERT_EQ(run.lines.size(), cases.size());
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        EXPECT_EQ(run.lines[i], cases[i].expected) << "case " << i;
+    }
+}
+
+Emit Double(double d) {
+    return [d](AbcCode& c) { c.pushDouble(d); };
+}
+Emit Str(const std::string& s) {
+    return [s](AbcCode& c) { c.pushString(s); };
+}
+Emit Int(std::int32_t i) {
+    return [i](AbcCode& c) { c.pushInt(i); };
+}
+Emit Then(Emit value, std::uint8_t op) {
+    return [=](AbcCode& c) {
+        value(c);
+        c.op(op);
+    };
+}
+Emit Lex(AbcWriter& abc, const std::string& name) {
+    const std::uint32_t multiname = abc.name(name);
+    return [=](AbcCode& c) { c.nameOp(0x60, multiname); };
+}
+Emit Call(AbcWriter& abc, Emit value, const std::string& name, std::vector<Emit> args) {
+    const std::uint32_t multiname = abc.name(name);
+    return [=](AbcCode& c) {
+        value(c);
+        for (const Emit& a : args) {
+            a(c);
+        }
+        c.callProperty(0x46, multiname, static_cast<std::uint32_t>(args.size()));
+    };
+}
+Emit Get(AbcWriter& abc, Emit value, const std::string& name) {
+    const std::uint32_t multiname = abc.name(name);
+    return [=](AbcCode& c) {
+        value(c);
+        c.nameOp(0x66, multiname);
+    };
+}
+
+} // namespace quillon::test

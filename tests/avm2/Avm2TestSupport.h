@@ -1,0 +1,47 @@
+#pragma once
+// Runs assembled ABC scripts and collects what they trace.
+
+#include "player/engine/script/avm2/Vm.h"
+#include "support/AbcWriter.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace quillon::test {
+
+struct ScriptRun {
+    std::vector<std::string> lines; // trace output
+    std::string error;              // the error that ended the run, if any
+};
+
+// Makes code the initialiser of the file's entry script and runs the file.
+ScriptRun RunMain(AbcWriter& abc, const AbcCode& code, const avm2::Limits& limits = {},
+                  const std::vector<AbcExceptionSpec>& exceptions = {},
+                  const std::vector<AbcTraitSpec>& scriptTraits = {});
+ScriptRun RunBytes(const std::vector<std::uint8_t>& bytes, const avm2::Limits& limits = {});
+
+// A method with a body in one call: returns the method index.
+std::uint32_t AddMethod(AbcWriter& abc, const AbcCode& code, std::uint32_t params = 0,
+                        std::uint8_t flags = 0,
+                        const std::vector<std::pair<std::uint32_t, std::uint8_t>>& optional = {},
+                        const std::vector<AbcTraitSpec>& traits = {},
+                        const std::vector<AbcExceptionSpec>& exceptions = {});
+
+// Table-driven trace checks: each case leaves one value on the stack, which is traced.
+using Emit = std::function<void(AbcCode&)>;
+struct TraceCase {
+    Emit emit;
+    std::string expected;
+};
+void ExpectTraces(AbcWriter& abc, const std::vector<TraceCase>& cases);
+Emit Double(double d);
+Emit Str(const std::string& s);
+Emit Int(std::int32_t i);
+Emit Then(Emit value, std::uint8_t op);
+Emit Lex(AbcWriter& abc, const std::string& name);
+// value.name(args...)
+Emit Call(AbcWriter& abc, Emit value, const std::string& name, std::vector<Emit> args = {});
+Emit Get(AbcWriter& abc, Emit value, const std::string& name);
+
+} // namespace quillon::test

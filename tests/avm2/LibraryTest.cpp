@@ -1,0 +1,165 @@
+// The core classes as scripts use them: Array, String, Math, Function, Error and the
+// global functions.
+
+#include "Avm2TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace quillon::test {
+namespace {
+
+// new Array(items...) built with newarray.
+Emit ArrayOf(std::vector<Emit> items) {
+    return [=](AbcCode& c) {
+        for (const Emit& e : items) {
+            e(c);
+        }
+        c.op(0x56).u30(static_cast<std::uint32_t>(items.size()));
+    };
+}
+
+TEST(Avm2Library, ArrayMethods) {
+    AbcWriter abc;
+    const Emit abc3 = ArrayOf({Str("b"), Str("c"), Str("a")});
+    const Emit numbers = ArrayOf({Int(10), Int(9), Int(100), Int(1)});
+    const std::vector<TraceCase> cases = {
+        {abc3, "b,c,a"},
+        {Call(abc, abc3, "join", {Str("-")}), "b-c-a"},
+        {Call(abc, abc3, "sort"), "a,b,c"},
+        {Call(abc, numbers, "sort"), "1,10,100,9"},
+        {Call(abc, numbers, "sort", {Int(16)}), "1,9,10,100"},
+        {Call(abc, numbers, "sort", {Int(16 | 2)}), "100,10,9,1"},
+        {Call(abc, numbers, "sort", {Int(16 | 8)}), "3,1,0,2"},
+        {Call(abc, abc3, "reverse"), "a,c,b"},
+        {Call(abc, abc3, "slice", {Int(-2)}), "c,a"},
+        {Call(abc, abc3, "indexOf", {Str("c")}), "1"},
+        {Call(abc, abc3, "lastIndexOf", {Str("z")}), "-1"},
+        {Call(abc, abc3, "concat", {ArrayOf({Int(1), Int(2)}), Int(3)}), "b,c,a,1,2,3"},
+        {Call(abc, abc3, "push", {Str("d")}), "4"},
+        {Call(abc, abc3, "pop"), "a"},
+        {Call(abc, abc3, "shift"), "b"},
+        {Call(abc, abc3, "splice", {Int(1), Int(1), Str("x"), Str("y")}), "c"},
+        {Get(abc, ArrayOf({Int(1), Int(2)}), "length"), "2"},
+        {ArrayOf({Int(1), [](AbcCode& c) { c.op(0x20); }, Int(3)}), "1,,3"},
+    };
+    ExpectTraces(abc, cases);
+}
+
+TEST(Avm2Library, StringMethods) {
+    AbcWriter abc;
+    const Emit text = Str("Hello, World");
+    const Emit accented = Str("h\xc3\xa9llo \xf0\x9f\x98\x80");
+    const std::vector<TraceCase> cases = {
+        {Get(abc, text, "length"), "12"},
+        {Get(abc, accented, "length"), "8"},
+        {Call(abc, accented, "charCodeAt", {Int(1)}), "233"},
+        {Call(abc, accented, "charAt", {Int(1)}), "\xc3\xa9"},
+        {Call(abc, text, "indexOf", {Str("o")}), "4"},
+        {Call(abc, text, "lastIndexOf", {Str("o")}), "8"},
+        {Call(abc, text, "substring", {Int(7), Int(0)}), "Hello, "},
+        {Call(abc, text, "substr", {Int(-5), Int(3)}), "Wor"},
+        {Call(abc, text, "slice", {Int(-5), Int(-1)}), "Worl"},
+        {Call(abc, text, "toUpperCase"), "HELLO, WORLD"},
+        {Call(abc, text, "split", {Str(", ")}), "Hello,World"},
+        {Get(abc, Call(abc, Str("a,b,,c"), "split", {Str(",")}), "length"), "4"},
+        {Call(abc, Str("abc"), "split", {Str("")}), "a,b,c"},
+        {Call(abc, text, "replace", {Str("World"), Str("there")}), "Hello, there"},
+        {Call(abc, Lex(abc, "String"), "fromCharCode", {Int(72), Int(105)}), "Hi"},
+        {Call(abc, Int(5), "toString"), "5"},
+    };
+    ExpectTraces(abc, cases);
+}
+
+TEST(Avm2Library, MathAndGlobals) {
+    AbcWriter abc;
+    const Emit math = Lex(abc, "Math");
+    // parseInt(args...) through the scope chain, as compiled code calls globals.
+    const auto global = [&](const std::string& name, std::vector<Emit> args) -> Emit {
+        const std::uint32_t multiname = abc.name(name);
+        return [=](AbcCode& c) {
+            c.nameOp(0x5d, multiname);
+            for (const Emit& a : args) {
+                a(c);
+            }
+            c.callProperty(0x46, multiname, static_cast<std::uint32_t>(args.size()));
+        };
+    };
+    const std::vector<TraceCase> cases = {
+        {Call(abc, math, "max", {Int(3), Int(9), Int(4)}), "9"},
+        {Call(abc, math, "min"), "Infinity"},
+        {Call(abc, math, "round", {Double(-2.5)}), "-2"},
+        {Call(abc, math, "round", {Double(2.5)}), "3"},
+        {Call(abc, math, "floor", {Double(-0.5)}), "-1"},
+        {Call(abc, math, "pow", {Int(2), Int(10)}), "1024"},
+        {Call(abc, math, "sqrt", {Int(-1)}), "NaN"},
+        {Get(abc, math, "PI"), "3.141592653589793"},
+        {global("parseInt", {Str("0x1f")}), "31"},
+        {global("parseInt", {Str("  42px")}), "42"},
+        {global("parseInt", {Str("z"), Int(36)}), "35"},
+        {global("parseFloat", {Str("3.5e2abc")}), "350"},
+        {global("isNaN", {Str("x")}), "true"},
+        {Get(abc, Lex(abc, "int"), "MAX_VALUE"), "2147483647"},
+        {Get(abc, Lex(abc, "uint"), "MAX_VALUE"), "4294967295"},
+    };
+    ExpectTraces(abc, cases);
+}
+
+TEST(Avm2Library, ErrorsCarryTheirIds) {
+    AbcWriter abc;
+    const auto make = [&](const std::string& cls, std::vector<Emit> args) -> Emit {
+        const std::uint32_t name = abc.name(cls);
+        return [=](AbcCode& c) {
+            c.nameOp(0x5d, name);
+            for (const Emit& a : args) {
+                a(c);
+            }
+            c.callProperty(0x4a, name, static_cast<std::uint32_t>(args.size()));
+        };
+    };
+    const std::vector<TraceCase> cases = {
+        {make("Error", {Str("plain")}), "Error: plain"},
+        {make("RangeError", {Str("far"), Int(1125)}), "RangeError: far"},
+        {Get(abc, make("RangeError", {Str("far"), Int(1125)}), "errorID"), "1125"},
+        {Get(abc, make("TypeError", {}), "message"), ""},
+        {Then(make("ArgumentError", {}), 0x95), "object"},
+        {Call(abc, Double(1.5), "toFixed", {Int(1)}), "1.5"},
+    };
+    ExpectTraces(abc, cases);
+    // A radix out of range is a RangeError with the player's text.
+    AbcWriter bad;
+    AbcCode code(bad);
+    code.pushThisScope()
+        .pushInt(5)
+        .pushInt(99)
+        .callProperty(0x46, bad.name("toString"), 1)
+        .op(0x47);
+    EXPECT_EQ(RunMain(bad, code).error,
+              "RangeError: Error #1003: The radix argument must be between 2 and 36; got 99.");
+}
+
+TEST(Avm2Library, FunctionCallAndApply) {
+    AbcWriter abc;
+    // function add(a, b) { return this.base + a + b }
+    AbcCode add(abc);
+    add.getLocal(0)
+        .nameOp(0x66, abc.name("base"))
+        .getLocal(1)
+        .op(0xa0)
+        .getLocal(2)
+        .op(0xa0)
+        .op(0x48);
+    const std::uint32_t method = AddMethod(abc, add, 2);
+    const Emit fn = [=](AbcCode& c) { c.op(0x40).u30(method); };
+    const std::uint32_t baseName = abc.name("base");
+    const Emit target = [=](AbcCode& c) { c.pushString("base").pushInt(100).op(0x55).u30(1); };
+    (void)baseName;
+    const std::vector<TraceCase> cases = {
+        {Call(abc, fn, "call", {target, Int(1), Int(2)}), "103"},
+        {Call(abc, fn, "apply", {target, ArrayOf({Int(10), Int(20)})}), "130"},
+        {Get(abc, fn, "length"), "2"},
+    };
+    ExpectTraces(abc, cases);
+}
+
+} // namespace
+} // namespace quillon::test
