@@ -3,6 +3,7 @@
 #include "BatchController.h"
 #include "CommandTable.h"
 #include "FolderFrame.h"
+#include "Layout.h"
 #include "PanelParts.h"
 
 #include <QHeaderView>
@@ -14,22 +15,13 @@
 
 namespace quillon::ui {
 
-namespace {
-
-// The panel's height, and the space the grid and the buttons leave at the right.
-constexpr int BatchPanelHeight = 133;
-constexpr int GridMargin = 122;
-constexpr int ButtonsMargin = 120;
-
-} // namespace
-
 BatchPanel::BatchPanel(QWidget* window, const CommandSet& commands, const FolderFrame& folders,
                        QObject* modeSingle, QObject* modeBatch, BatchCallbacks callbacks)
     : QDockWidget(QStringLiteral("Batch operations"), window) {
     setObjectName(QStringLiteral("TBXDPBatchOp"));
     setFeatures(QDockWidget::NoDockWidgetFeatures);
     setAllowedAreas(Qt::BottomDockWidgetArea);
-    setFixedHeight(BatchPanelHeight);
+    setFixedHeight(layout::BatchPanelHeight);
     auto* content = new QWidget(this);
     content->setObjectName(QStringLiteral("TBXDPBatchOpContent"));
     setWidget(content);
@@ -86,9 +78,9 @@ void BatchPanel::buildStatusStrip(QWidget* content) {
 }
 
 void BatchPanel::applyWidth(int outerWidth) {
-    NG->setFixedWidth(std::max(0, outerWidth - GridMargin));
+    NG->setFixedWidth(std::max(0, outerWidth - layout::GridMargin));
     for (QPushButton* button : {BatchCompress, BatchDecompress, BatchSelect, BatchClear}) {
-        button->move(outerWidth - ButtonsMargin, button->y());
+        button->move(outerWidth - layout::ButtonsMargin, button->y());
     }
     TBXStatusBar1->setFixedWidth(std::max(0, outerWidth - 8));
 }

@@ -2,6 +2,7 @@
 
 #include "BatchController.h"
 #include "FolderPanel.h"
+#include "Layout.h"
 
 #include <QComboBox>
 #include <QFileSystemModel>
@@ -11,7 +12,6 @@ namespace quillon::ui {
 
 namespace {
 
-constexpr int FolderPanelWidth = 200;
 constexpr int TreeTop = 25;
 
 } // namespace
@@ -24,7 +24,7 @@ FolderFrame::FolderFrame(QWidget* parent) : QFrame(parent) {
     mbTBXComboBox1->setEditable(true);
     mbTBXComboBox1->setMaxVisibleItems(20);
     mbTBXComboBox1->setEditText(QStringLiteral("/"));
-    mbTBXComboBox1->setGeometry(2, 2, FolderPanelWidth - 5, 21);
+    mbTBXComboBox1->setGeometry(2, 2, layout::FolderPanelWidth - 5, 21);
     ShellTreeView1 = new QTreeView(this);
     ShellTreeView1->setObjectName(QStringLiteral("ShellTreeView1"));
     ShellTreeModel = new QFileSystemModel(ShellTreeView1);
@@ -53,8 +53,8 @@ void FolderFrame::fillDriveList() {
 }
 
 void FolderFrame::applyHeight(int bandHeight) {
-    resize(FolderPanelWidth, bandHeight);
-    ShellTreeView1->setGeometry(2, TreeTop, FolderPanelWidth - 4,
+    resize(layout::FolderPanelWidth, bandHeight);
+    ShellTreeView1->setGeometry(2, TreeTop, layout::FolderPanelWidth - 4,
                                 std::max(0, bandHeight - TreeTop - 2));
 }
 

@@ -7,6 +7,7 @@
 #include "FolderPanel.h"
 #include "InfoPanel.h"
 #include "Lang.h"
+#include "Layout.h"
 #include "Modal.h"
 #include "OptionsDialog.h"
 #include "PlayerPanel.h"
@@ -21,15 +22,6 @@
 #include <QToolButton>
 
 namespace quillon::ui {
-
-namespace {
-
-// The fixed widths of the layout: the folder and information panels together.
-constexpr int SidePanelsWidth = 408;
-constexpr int FolderPanelWidth = 200;
-constexpr int InfoPanelWidth = 200;
-
-} // namespace
 
 TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("FMain"));
@@ -146,14 +138,15 @@ void TFMain::resizeEvent(QResizeEvent* event) {
 
 void TFMain::ApplyResizeRule() {
     const int outer = frameGeometry().width();
-    const int panelWidth = std::max(0, outer - SidePanelsWidth);
+    const int panelWidth = std::max(0, outer - layout::SidePanelsWidth);
     const int bandHeight = TBXDock3->height();
     batch_->applyWidth(outer);
     folders_->move(0, 0);
     folders_->applyHeight(bandHeight);
-    player_->setGeometry(FolderPanelWidth, 0, panelWidth, bandHeight);
-    info_->setGeometry(FolderPanelWidth + panelWidth, 0, InfoPanelWidth, bandHeight);
-    player_->applyWidth(outer - SidePanelsWidth);
+    player_->setGeometry(layout::FolderPanelWidth, 0, panelWidth, bandHeight);
+    info_->setGeometry(layout::FolderPanelWidth + panelWidth, 0, layout::InfoPanelWidth,
+                       bandHeight);
+    player_->applyWidth(outer - layout::SidePanelsWidth);
 }
 
 void TFMain::ApplyHeightRule() {

@@ -1,5 +1,6 @@
 #include "PanelParts.h"
 
+#include <QDialog>
 #include <QFrame>
 #include <QLabel>
 
@@ -16,6 +17,14 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
     label->setObjectName(QString::fromLatin1(name));
     label->setTextFormat(Qt::PlainText);
     return label;
+}
+
+void SetUpFixedDialog(QDialog* dialog, const char* name, const QString& title, const QSize& size) {
+    dialog->setObjectName(QString::fromLatin1(name));
+    dialog->setWindowTitle(title);
+    dialog->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    dialog->setFixedSize(size);
 }
 
 } // namespace quillon::ui
