@@ -2,9 +2,9 @@
 // Compress and Estimate; LZMA movies open as compressed ones.
 
 #include "GuiFixture.h"
+#include "support/MovieBytes.h"
 #include "codec/SwfImage.h"
 #include "settings/IniFile.h"
-#include "support/MovieBytes.h"
 #include "ui/OptionsDialog.h"
 
 #include <QAction>
@@ -57,7 +57,7 @@ TEST_F(CompressionChoiceTest, OptionsOffersTheThreeMethodsAndOkKeepsTheChoice) {
 }
 
 TEST_F(CompressionChoiceTest, CompressAndEstimateUseTheChosenMethod) {
-    const auto plain = PlainMovie({.version = 9, .padding = 3000});
+    const auto plain = PlainMovie(MovieParams{.version = 9, .padding = 3000});
     WriteBytes(Path("movie.swf"), plain);
     int n = 0;
     for (const auto& choice : CompressionChoices) {
@@ -75,7 +75,7 @@ TEST_F(CompressionChoiceTest, CompressAndEstimateUseTheChosenMethod) {
 }
 
 TEST_F(CompressionChoiceTest, LzmaMovieOpensAsCompressedAndDecompresses) {
-    const auto plain = PlainMovie({.version = 15, .padding = 300});
+    const auto plain = PlainMovie(MovieParams{.version = 15, .padding = 300});
     WriteBytes(Path("movie.swf"), CompressSwfImage(plain, CompressionMethod::Lzma));
     OpenMovie(Path("movie.swf"));
     EXPECT_EQ(Child<QLabel>(main, "CStatus")->text(), QStringLiteral("Compressed"));

@@ -5,11 +5,11 @@
 #include "codec/SwfHeader.h"
 #include "player/ShockwaveFlash.h"
 #include "settings/SettingsValues.h"
-#include "support/TestApplication.h"
 #include "ui/Forms.h"
 #include "ui/MainWindow.h"
 #include "ui/Messages.h"
 #include "ui/Modal.h"
+#include "support/TestApplication.h"
 #include "ui/Shared.h"
 
 #include <QApplication>

@@ -1,10 +1,10 @@
 #include "ui/Lang.h"
+#include "ui/CommandTable.h"
 
+#include "support/TempDir.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsValues.h"
 #include "settings/TextFile.h"
-#include "support/TempDir.h"
-#include "ui/CommandTable.h"
 #include "ui/GuiFixture.h"
 
 #include <QAction>

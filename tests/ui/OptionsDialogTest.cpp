@@ -3,10 +3,10 @@
 
 #include "ui/OptionsDialog.h"
 
+#include "support/TempDir.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsValues.h"
 #include "settings/TextFile.h"
-#include "support/TempDir.h"
 #include "ui/FolderPanel.h"
 #include "ui/GuiFixture.h"
 #include "ui/Shared.h"

@@ -1,8 +1,8 @@
 // Play, stop, the follow timer and the seek on the frame slider.
 
 #include "GuiFixture.h"
-#include "player/ShockwaveFlash.h"
 #include "support/MovieBytes.h"
+#include "player/ShockwaveFlash.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,9 +1,10 @@
 // Opening and inspecting a movie; Compress, Decompress and Estimate with their mends.
 
 #include "GuiFixture.h"
-#include "codec/FileIO.h"
-#include "codec/Transforms.h"
 #include "support/MovieBytes.h"
+#include "codec/FileIO.h"
+#include "codec/SwfImage.h"
+#include "codec/Transforms.h"
 
 #include <QAction>
 #include <QCursor>
@@ -65,7 +66,7 @@ protected:
 };
 
 TEST_F(SingleFileTest, PlainMovie) {
-    const auto bytes = PlainMovie({.version = 6, .frameRate8_8 = 12 * 256, .frameCount = 3});
+    const auto bytes = PlainMovie(MovieParams{.version = 6, .frameRate8_8 = 12 * 256, .frameCount = 3});
     OpenMovie(Movie(bytes));
     EXPECT_EQ(SourceFileName, Path("movie.swf"));
     EXPECT_EQ(modal.filters, std::vector<QString>{QStringLiteral("SWF File (*.swf)")});
@@ -91,7 +92,7 @@ TEST_F(SingleFileTest, PlainMovie) {
 }
 
 TEST_F(SingleFileTest, CompressedMovieShowsTheDeclaredPlainLength) {
-    const auto plain = PlainMovie({.padding = 400});
+    const auto plain = PlainMovie(MovieParams{.padding = 400});
     const auto packed = CompressSwfImage(plain, 9);
     ASSERT_LT(packed.size(), plain.size());
     OpenMovie(Movie(packed));
@@ -104,8 +105,8 @@ TEST_F(SingleFileTest, CompressedMovieShowsTheDeclaredPlainLength) {
 }
 
 TEST_F(SingleFileTest, CompressedMovieDeclaringTooMuchCountsAsUncompressed) {
-    auto packed = CompressedMovie({.version = 9});
-    const std::uint32_t realLength = static_cast<std::uint32_t>(PlainMovie({.version = 9}).size());
+    auto packed = CompressedMovie(MovieParams{.version = 9});
+    const std::uint32_t realLength = static_cast<std::uint32_t>(PlainMovie(MovieParams{.version = 9}).size());
     SetDeclaredLength(packed, realLength * 2);
     OpenMovie(Movie(packed));
     const Panel panel = Texts();
@@ -117,7 +118,7 @@ TEST_F(SingleFileTest, CompressedMovieDeclaringTooMuchCountsAsUncompressed) {
 }
 
 TEST_F(SingleFileTest, CorruptZlibDataCountsAsUncompressed) {
-    auto packed = CompressedMovie({.padding = 50});
+    auto packed = CompressedMovie(MovieParams{.padding = 50});
     for (std::size_t i = 10; i < packed.size(); ++i) {
         packed[i] = 0xFF;
     }
@@ -140,13 +141,13 @@ TEST_F(SingleFileTest, PlainMovieWithWrongLengthIsDamaged) {
 }
 
 TEST_F(SingleFileTest, VersionTenAndAFractionalRate) {
-    OpenMovie(Movie(PlainMovie({.version = 10, .frameRate8_8 = 24 * 256 + 128})));
+    OpenMovie(Movie(PlainMovie(MovieParams{.version = 10, .frameRate8_8 = 24 * 256 + 128})));
     EXPECT_EQ(Child<QLabel>(main, "Ver")->text(), QStringLiteral("v10"));
     EXPECT_EQ(Child<QLabel>(main, "FR")->text(), QStringLiteral("24 fps"));
 }
 
 TEST_F(SingleFileTest, EmptyMovieCountsAsCompressedAndKeepsTheHeaderTexts) {
-    OpenMovie(Movie(PlainMovie({.version = 7})));
+    OpenMovie(Movie(PlainMovie(MovieParams{.version = 7})));
     const Panel before = Texts();
     OpenMovie(Movie({}, "empty.swf"));
     const Panel after = Texts();
@@ -174,7 +175,7 @@ TEST_F(SingleFileTest, ShortMovieReachesTheErrorBoxAndKeepsThePanel) {
 // The inflated copy cannot be written: "Disk full!", and the panel still describes this
 // movie, never the one opened before.
 TEST_F(SingleFileTest, FullDiskOnOpeningShowsThisMoviesOwnValues) {
-    OpenMovie(Movie(PlainMovie({.version = 6, .frameRate8_8 = 12 * 256})));
+    OpenMovie(Movie(PlainMovie(MovieParams{.version = 6, .frameRate8_8 = 12 * 256})));
     const MovieParams params{.version = 9, .frameRate8_8 = 30 * 256, .padding = 50};
     SetWriteFaultHook([](WriteStep step) { return step == WriteStep::Write ? ENOSPC : 0; });
     OpenMovie(Movie(CompressedMovie(params), "packed.swf"));
@@ -196,7 +197,7 @@ TEST_F(SingleFileTest, ScratchNamesNeverWriteThroughALink) {
     for (const char* name : {"$test.swf", "$test2.swf"}) {
         fs::create_symlink(victim, (ui::ExeFolder() + QString::fromLatin1(name)).toStdString());
     }
-    OpenMovie(Movie(PlainMovie({.padding = 300})));
+    OpenMovie(Movie(PlainMovie(MovieParams{.padding = 300})));
     Child<QAction>(main, "AEstimate")->trigger();
     EXPECT_TRUE(Child<QLabel>(main, "Est")->text().endsWith(QStringLiteral(" bytes")));
     EXPECT_EQ(ReadBytes(victim), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
@@ -211,7 +212,7 @@ TEST_F(SingleFileTest, MovieThatCannotBeOpenedIsSilent) {
 
 TEST_F(SingleFileTest, OpeningResetsTheZoomFactor) {
     ZoomFactor = 2.5;
-    OpenMovie(Movie(PlainMovie({.xmax = 4400, .ymax = 2200})));
+    OpenMovie(Movie(PlainMovie(MovieParams{.xmax = 4400, .ymax = 2200})));
     EXPECT_EQ(ZoomFactor, 1.0);
     EXPECT_EQ(FrameXMax, 4400);
     EXPECT_EQ(ViewRight, 4400);
@@ -219,7 +220,7 @@ TEST_F(SingleFileTest, OpeningResetsTheZoomFactor) {
 }
 
 TEST_F(SingleFileTest, CompressAppendsTheExtensionAlways) {
-    OpenMovie(Movie(PlainMovie({.padding = 200})));
+    OpenMovie(Movie(PlainMovie(MovieParams{.padding = 200})));
     Save(Child<QAction>(main, "ACompress"), Path("out"));
     EXPECT_EQ(TargetFileName, Path("out.swf"));
     ASSERT_TRUE(fs::exists(Path("out.swf")));
@@ -232,7 +233,7 @@ TEST_F(SingleFileTest, CompressAppendsTheExtensionAlways) {
 }
 
 TEST_F(SingleFileTest, CompressOntoTheSourceReplacesIt) {
-    const auto plain = PlainMovie({.padding = 100});
+    const auto plain = PlainMovie(MovieParams{.padding = 100});
     OpenMovie(Movie(plain));
     Save(Child<QAction>(main, "ACompress"), Path("movie"));
     const auto written = ReadBytes(Path("movie.swf"));
@@ -273,7 +274,7 @@ TEST_F(SingleFileTest, CancelledSaveWritesNothing) {
 }
 
 TEST_F(SingleFileTest, DecompressWritesThePlainMovie) {
-    const auto plain = PlainMovie({.padding = 80});
+    const auto plain = PlainMovie(MovieParams{.padding = 80});
     OpenMovie(Movie(CompressSwfImage(plain, 9)));
     Save(Child<QAction>(main, "ADecompress"), Path("plain"));
     EXPECT_EQ(TargetFileName, Path("plain.swf"));
@@ -282,7 +283,7 @@ TEST_F(SingleFileTest, DecompressWritesThePlainMovie) {
 }
 
 TEST_F(SingleFileTest, DecompressOfDamagedDataSaysSoAndStillWrites) {
-    auto packed = CompressedMovie({.padding = 300});
+    auto packed = CompressedMovie(MovieParams{.padding = 300});
     for (std::size_t i = packed.size() / 2; i < packed.size(); ++i) {
         packed[i] ^= 0x5A;
     }
@@ -321,7 +322,7 @@ TEST_F(SingleFileTest, EmptySourceIsReportedNotPraised) {
 }
 
 TEST_F(SingleFileTest, FullDiskGivesNoSuccessMessage) {
-    OpenMovie(Movie(PlainMovie({.padding = 100})));
+    OpenMovie(Movie(PlainMovie(MovieParams{.padding = 100})));
     SetWriteFaultHook([](WriteStep step) { return step == WriteStep::Write ? ENOSPC : 0; });
     Save(Child<QAction>(main, "ACompress"), Path("out"));
     EXPECT_EQ(modal.plainMessages, std::vector<QString>{QStringLiteral("Disk full!")});
@@ -346,7 +347,7 @@ TEST_F(SingleFileTest, WaitCursorWhileTheTransformRunsOnly) {
 }
 
 TEST_F(SingleFileTest, EstimateIsTheSizeCompressWrites) {
-    OpenMovie(Movie(PlainMovie({.padding = 500})));
+    OpenMovie(Movie(PlainMovie(MovieParams{.padding = 500})));
     Child<QAction>(main, "AEstimate")->trigger();
     Save(Child<QAction>(main, "ACompress"), Path("out"));
     EXPECT_EQ(Child<QLabel>(main, "Est")->text(),
@@ -355,7 +356,7 @@ TEST_F(SingleFileTest, EstimateIsTheSizeCompressWrites) {
 }
 
 TEST_F(SingleFileTest, FailedEstimateLeavesNothingAndShowsNoSize) {
-    OpenMovie(Movie(PlainMovie({.padding = 500})));
+    OpenMovie(Movie(PlainMovie(MovieParams{.padding = 500})));
     SetWriteFaultHook([](WriteStep step) { return step == WriteStep::Flush ? ENOSPC : 0; });
     Child<QAction>(main, "AEstimate")->trigger();
     EXPECT_EQ(modal.plainMessages, std::vector<QString>{QStringLiteral("Disk full!")});

@@ -1,11 +1,11 @@
 // The program's start-up and shutdown with the real windows: config.ini and Lang.ini in
 // a folder of the test's own, the modal seam answering every box.
 
+#include "support/TempDir.h"
 #include "player/ShockwaveFlash.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsValues.h"
 #include "settings/TextFile.h"
-#include "support/TempDir.h"
 #include "ui/Forms.h"
 #include "ui/GuiFixture.h"
 #include "ui/MainWindow.h"

@@ -1,10 +1,10 @@
 // Zoom, pan and the screenshot.
 
 #include "GuiFixture.h"
+#include "support/MovieBytes.h"
 #include "Pictures.h"
 #include "player/ShockwaveFlash.h"
 #include "player/engine/MovieEngine.h"
-#include "support/MovieBytes.h"
 #include "support/MovieWriter.h"
 
 #include <QAction>
@@ -26,7 +26,7 @@ protected:
         Open(11000, 8000);
     }
     void Open(std::int32_t xmax, std::int32_t ymax, const char* name = "movie.swf") {
-        WriteBytes(Path(name), PlainMovie({.frameCount = 20, .xmax = xmax, .ymax = ymax}));
+        WriteBytes(Path(name), PlainMovie(MovieParams{.frameCount = 20, .xmax = xmax, .ymax = ymax}));
         OpenMovie(Path(name));
         Child<QAction>(main, "AStop")->trigger(); // a still picture
     }
