@@ -40,9 +40,11 @@ void TShockwaveFlash::LoadMovie(int layer, const QString& path) {
 }
 
 void TShockwaveFlash::LoadMovie(int /*layer*/, const std::string& path) {
+    // The engine keeps its movie when the new one fails, so the timer runs on until the
+    // new one is in: a failed load never halts what plays behind the window's back.
+    engine_->load(path);
     timer_.stop();
     silence();
-    engine_->load(path);
     zoomRect_ = QRectF();
     update();
 }

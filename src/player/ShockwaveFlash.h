@@ -29,8 +29,9 @@ public:
     explicit TShockwaveFlash(QWidget* parent = nullptr);
     ~TShockwaveFlash() override;
 
-    // Replaces the current movie; throws a QuillonError when the file holds no movie.
-    // The view goes back to the whole movie; the scale mode stays.
+    // Replaces the current movie, halted; throws a QuillonError when the file holds no
+    // movie, and the current one stays as it was, playing or not. The view goes back to
+    // the whole movie; the scale mode stays.
     void LoadMovie(int layer, const QString& path);
     // The same for a path as the file system gives it (a name need not be UTF-8).
     void LoadMovie(int layer, const std::string& path);

@@ -2,6 +2,7 @@
 
 #include "AboutPicture.h"
 #include "Modal.h"
+#include "PanelParts.h"
 #include "player/engine/parse/JpegDecoder.h"
 
 #include <QFrame>
@@ -51,11 +52,7 @@ QLabel* AddLink(QWidget* parent, const char* name, const QString& heading, const
 } // namespace
 
 TFAbout::TFAbout(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("FAbout"));
-    setWindowTitle(QStringLiteral("About"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
-    setFixedSize(386, 271);
+    SetUpFixedDialog(this, "FAbout", QStringLiteral("About"), QSize(386, 271));
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("TBXAlignmentPanel1"));
     panel->setFrameShape(QFrame::StyledPanel);

@@ -318,8 +318,10 @@ int BatchController::selectedRow() const {
     if (!gridView_ || !gridView_->selectionModel()) {
         return -1;
     }
-    const QModelIndex current = gridView_->selectionModel()->currentIndex();
-    if (!current.isValid() || current.column() != NxFileName ||
+    // The current cell counts only while selected: Ctrl+click deselects it in place.
+    const QItemSelectionModel* selection = gridView_->selectionModel();
+    const QModelIndex current = selection->currentIndex();
+    if (!current.isValid() || current.column() != NxFileName || !selection->isSelected(current) ||
         current.row() >= model_.rowCount()) {
         return -1;
     }

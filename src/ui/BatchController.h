@@ -84,7 +84,7 @@ public:
     void removeRow();       // Remove1
     void disableBatchCommandsIfEmpty();
 
-    // The row whose "Input file name" cell is the grid's current cell, or -1.
+    // The row whose "Input file name" cell is the grid's current and selected cell, or -1.
     int selectedRow() const;
     bool contextMenuOn() const { return contextMenuOn_; }
     // A drag over the grid is taken only from the folder tree.

@@ -6,8 +6,8 @@
 #include "MainWindow.h"
 #include "Modal.h"
 #include "OptionsDialog.h"
-#include "Shared.h"
 #include "ProgramSettings.h"
+#include "Shared.h"
 
 #include <QFile>
 #include <QToolBar>

@@ -54,6 +54,8 @@ QIcon Magnifier(const QString& sign) {
 
 QIcon ToolIcon(IconKind kind) {
     switch (kind) {
+    case IconKind::None:
+        return {};
     case IconKind::Open:
         return Standard(QStyle::SP_DialogOpenButton);
     case IconKind::ModeSingle:

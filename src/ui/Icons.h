@@ -6,6 +6,7 @@
 namespace quillon::ui {
 
 enum class IconKind {
+    None, // no picture
     Open,
     ModeSingle,
     ModeBatch,

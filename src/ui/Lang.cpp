@@ -1,13 +1,14 @@
 #include "Lang.h"
 
 #include "About.h"
+#include "CommandTable.h"
 #include "Forms.h"
 #include "HelpError.h"
 #include "MainWindow.h"
 #include "Messages.h"
+#include "ProgramSettings.h"
 #include "Shared.h"
 #include "settings/IniFile.h"
-#include "ProgramSettings.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -34,48 +35,13 @@ struct TranslatedComponent {
     TextKind kind;
 };
 
-// The program's translated components, by object name, with the kind of text each
-// takes. Everything else keeps its built-in text: plain labels, pop-up menu items, the
-// commands themselves, the Options dialog's buttons and edits, the About dialog's body.
+// The program's translated components besides the command table's, by object name,
+// with the kind of text each takes. Everything else keeps its built-in text: plain
+// labels, pop-up menu items, the commands themselves, the Options dialog's buttons and
+// edits, the About dialog's body.
 constexpr TranslatedComponent kProgramTexts[] = {
-    // Main window: toolbar and menu items.
-    {"Open", TextKind::HintThenCaption},
-    {"buttonModeSingle", TextKind::HintThenCaption},
-    {"buttonModeBatch", TextKind::HintThenCaption},
-    {"Options", TextKind::HintThenCaption},
-    {"LanguageEnglish", TextKind::HintThenCaption},
-    {"LanguageFrench", TextKind::HintThenCaption},
-    {"About", TextKind::HintThenCaption},
-    {"Exit", TextKind::HintThenCaption},
-    {"MOpen", TextKind::HintThenCaption},
-    {"MOptions", TextKind::HintThenCaption},
-    {"MLanguageEnglish", TextKind::HintThenCaption},
-    {"MLanguageFrench", TextKind::HintThenCaption},
-    {"MClose", TextKind::HintThenCaption},
-    {"MSMovie", TextKind::HintThenCaption},
-    {"MHome", TextKind::HintThenCaption},
-    {"MHlp", TextKind::HintThenCaption},
-    {"MAbout", TextKind::HintThenCaption},
-    {"PlaySource", TextKind::HintThenCaption},
-    {"Stop", TextKind::HintThenCaption},
-    {"ZoomIn", TextKind::HintThenCaption},
-    {"ZoomOut", TextKind::HintThenCaption},
-    {"Expand", TextKind::HintThenCaption},
-    {"Fit", TextKind::HintThenCaption},
-    {"SS", TextKind::HintThenCaption},
-    {"Comp", TextKind::HintThenCaption},
-    {"Decomp", TextKind::HintThenCaption},
-    // Main window: submenus, the batch panel, buttons, the information headings.
-    {"MFile", TextKind::Caption},
-    {"MLanguage", TextKind::Caption},
-    {"MWindow", TextKind::Caption},
-    {"MHelp", TextKind::Caption},
+    // Main window: the panels' own components (the command table names the rest).
     {"TBXDPBatchOp", TextKind::Title},
-    {"BatchCompress", TextKind::Caption},
-    {"BatchClear", TextKind::Caption},
-    {"BatchSelect", TextKind::Caption},
-    {"BatchDecompress", TextKind::Caption},
-    {"Estimate", TextKind::Caption},
     {"TBXLFLen", TextKind::Caption},
     {"TBXLCompStat", TextKind::Caption},
     {"TBXLFRate", TextKind::Caption},
@@ -166,6 +132,8 @@ void TranslateComponent(QObject* component, const LangTexts& texts) {
         case TextKind::Title:
             SetTitle(component, text);
             break;
+        case TextKind::Own:
+            break;
         }
     }
     const QStringList columns = component->property(kColumnsProperty).toStringList();
@@ -184,6 +152,10 @@ void MarkFromTable(QObject* component) {
         return;
     }
     const QString name = component->objectName();
+    if (const CommandEntry* entry = FindCommandEntry(name); entry && entry->text != TextKind::Own) {
+        MarkTranslated(component, entry->text);
+        return;
+    }
     for (const auto& entry : kProgramTexts) {
         if (name == QLatin1String(entry.name)) {
             MarkTranslated(component, entry.kind);
@@ -262,8 +234,11 @@ void ApplyLanguage(const LanguageWindows& windows, const std::string& langIniPat
     SetVisible(windows.main->findChild<QObject*>(QStringLiteral("LanguageEnglish")), !english);
     SetVisible(windows.main->findChild<QObject*>(QStringLiteral("LanguageFrench")), english);
     TranslateForm(windows.main, langIniPath);
-    for (const char* name : {"PlaySource", "Stop", "ZoomIn", "ZoomOut", "Expand", "Fit", "SS"}) {
-        if (QObject* item = windows.main->findChild<QObject*>(QString::fromLatin1(name))) {
+    for (const CommandEntry& entry : CommandTable()) {
+        QObject* item = (entry.flags & IconOnly)
+                            ? windows.main->findChild<QObject*>(QString::fromLatin1(entry.name))
+                            : nullptr;
+        if (item) {
             SetCaption(item, QString());
         }
     }

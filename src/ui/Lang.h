@@ -17,6 +17,7 @@ enum class TextKind {
     Caption,         // buttons, labels, submenus: their text
     HintThenCaption, // toolbar and menu items: tooltip, then text, both the same
     Title,           // group boxes and dockable panels: their frame or panel title
+    Own,             // not translated: keeps its built-in text
 };
 
 // Marks a component (a widget or an action) as taking its text from Lang.ini, in the

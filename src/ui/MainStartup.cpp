@@ -1,19 +1,16 @@
 // The main window's start-up and close handlers.
 
-#include "FolderPanel.h"
+#include "FolderFrame.h"
 #include "Lang.h"
 #include "MainWindow.h"
 #include "Modal.h"
+#include "PlayerPanel.h"
 #include "ProgramSettings.h"
 #include "Shared.h"
-#include "player/ShockwaveFlash.h"
 #include "settings/ConfigFile.h"
 
 #include <QCloseEvent>
-#include <QFrame>
-#include <QScrollBar>
 #include <QShowEvent>
-#include <QTimer>
 
 namespace quillon::ui {
 
@@ -53,7 +50,7 @@ void TFMain::closeEvent(QCloseEvent* event) {
 void TFMain::FormShow() {
     RunGuarded(this, [this] { CreateFlashPlayer(); });
     RunGuarded(this, [this] {
-        FillDriveList(mbTBXComboBox1);
+        folders_->fillDriveList();
         const IniFile config(ProgramConfigPath());
         LoadLanguage(config, Settings);
         ApplyLanguage();
@@ -69,7 +66,7 @@ void TFMain::FormShow() {
 // Runs however the window is closed: by AClose, the close box or the system. A run
 // whose start-up could not create the player ends without touching config.ini.
 void TFMain::FormClose() {
-    Timer1->stop();
+    player_->stop();
     if (terminationRequested_) {
         return;
     }
@@ -81,23 +78,7 @@ void TFMain::FormClose() {
 }
 
 void TFMain::CreateFlashPlayer() {
-    try {
-        player::TSF* created = player::CreatePlayer(this);
-        if (!created) {
-            throw std::runtime_error("no player");
-        }
-        FlashPlayer = created;
-        FlashPlayer->setObjectName(QStringLiteral("FlashPlayer"));
-        FlashPlayer->setParent(TBXAlignmentPanel2);
-        const QSize area = TBXAlignmentPanel2->size();
-        FlashPlayer->setGeometry(0, 0, std::max(0, area.width() - SBVer->width()),
-                                 std::max(0, area.height() - SBHor->height()));
-        FlashPlayer->BackgroundColor(0xFFFFFF);
-        FlashPlayer->show();
-        FlashPlayer->setFocus();
-    } catch (const std::exception&) {
-        delete FlashPlayer;
-        FlashPlayer = nullptr;
+    if (!player_->createPlayer()) {
         Modal().plainMessage(this, QStringLiteral("PLEASE, INSTALL FLASH ACTIVEX!!!"));
         terminationRequested_ = true;
     }

@@ -1,40 +1,34 @@
 #pragma once
-// The main window: menu bar, main toolbar, the band of folder, player and information
-// panels, and the batch panel. It carries every command of the program.
+// The main window: a frame for the menu bar, the main toolbar, the band of folder,
+// player and information panels, and the batch panel. It runs the program's commands,
+// handing the work to the panels.
 
+#include "DialogPlace.h"
 #include "codec/Transforms.h"
 
 #include <QMainWindow>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <string>
 
 class QAction;
-class QComboBox;
-class QDockWidget;
-class QDoubleSpinBox;
-class QFrame;
 class QLabel;
-class QMenu;
 class QMenuBar;
-class QProgressBar;
-class QPushButton;
-class QScrollBar;
-class QSlider;
-class QTableView;
-class QTimer;
 class QToolBar;
-class QTreeView;
-class QFileSystemModel;
 
-namespace quillon::player {
-class TSF;
+namespace quillon {
+struct MovieInspection;
 }
 
 namespace quillon::ui {
 
 class BatchController;
-class TFMessages;
+class BatchPanel;
+class CommandSet;
+class FolderFrame;
+class InfoPanel;
+class PlayerPanel;
 
 class TFMain : public QMainWindow {
     Q_OBJECT
@@ -49,6 +43,9 @@ public:
     // True when the start-up sequence could not create the player: the program ends
     // as soon as the start-up sequence is over.
     bool TerminationRequested() const { return terminationRequested_; }
+
+    // The batch grid, the batch commands, the folder scan and runs, the folder panel.
+    BatchController& Batch() const;
 
     // Command handlers, each run inside the standard error box guard by its action.
     void AOpenExecute();
@@ -81,59 +78,6 @@ public:
     void ZoomSpinChange(double value);
     void ScrollBarScroll();
 
-    // Commands.
-    QAction *AOpen, *ACompress, *ADecompress, *AEstimate, *APlaySource, *AStop;
-    QAction *AZoomIn, *AZoomOut, *AExpand, *AFit, *AScreenShot, *AAbout, *AHelp, *AClose;
-    QAction *AEnglish, *AFrench, *ABatchCompress, *ABatchDecompress, *ABatchSelAll;
-    QAction *ABatchClear, *AModeSingle, *AModeBatch;
-
-    // Menu bar and its items.
-    QMenuBar* TBXMENU;
-    QMenu *MFile, *MLanguage, *MWindow, *MHelp;
-    QAction *MOpen, *MOptions, *MLanguageEnglish, *MLanguageFrench, *MClose, *MSMovie;
-    QAction *MHome, *MHlp, *MAbout;
-
-    // Main toolbar and its items.
-    QToolBar* TBXMOVIE;
-    QAction *Open, *buttonModeSingle, *buttonModeBatch, *Options, *LanguageEnglish;
-    QAction *LanguageFrench, *About, *Exit;
-    QAction* TBXMOVIEClose; // the close button shown while docked
-
-    // Middle band.
-    QWidget* TBXDock3;
-    QFrame* TBXToolWindow1;
-    QComboBox* mbTBXComboBox1;
-    QTreeView* ShellTreeView1;
-    QFileSystemModel* ShellTreeModel;
-    QFrame* TBXToolWindow5;
-    QFrame* TBXAlignmentPanel2; // the player area
-    QScrollBar *SBHor, *SBVer;
-    player::TSF* FlashPlayer = nullptr;
-    QFrame* TBXAlignmentPanel1; // the control strip
-    QFrame* TBXAlignmentPanel3; // the slider strip
-    QSlider* TrackBar1;
-    QLabel *Label1, *Label2;
-    QToolBar* TBXToolbar1;
-    QAction *PlaySource, *Stop, *ZoomIn, *ZoomOut, *Expand, *Fit, *SS, *Comp, *Decomp;
-    QLabel* LabelZoom;
-    QDoubleSpinBox* SpinZoom;
-    QFrame* TBXToolWindow3;
-    QLabel *TBXLCompStat, *TBXLFVer, *TBXLFStat, *TBXLFLen, *TBXLFRate;
-    QLabel *CStatus, *Ver, *FStatus, *FLen, *FR, *Est;
-    QPushButton* Estimate;
-
-    // Batch panel.
-    QDockWidget* TBXDPBatchOp;
-    QTableView* NG;
-    QPushButton *BatchCompress, *BatchDecompress, *BatchSelect, *BatchClear;
-    QProgressBar* ProgressBar1;
-    QLabel* wait;
-
-    QTimer* Timer1;
-
-    // The batch grid, the batch commands, the folder scan and runs, the folder panel.
-    BatchController* Batch = nullptr;
-
 signals:
     // A language command changed LanguageCode; the interface follows it.
     void languageChanged();
@@ -147,16 +91,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildActions();
     void BuildMenus();
     void BuildMainToolbar();
-    void BuildFolderPanel();
-    void BuildPlayerPanel();
-    void BuildPlayerToolbar();
-    void BuildInfoPanel();
-    void BuildBatchPanel();
-    void WireBatch();
-    void Wire(QAction* command, void (TFMain::*handler)());
+    void BuildPanels();
+    void WireHandlers();
+    QAction* Command(const char* name) const;
+    QAction* Item(const char* name) const;
 
     // The first showing's start-up sequence and the close handler.
     void FormShow();
@@ -167,19 +107,31 @@ private:
     void ApplyResizeRule();
     void ApplyHeightRule();
 
-    // Zoom: the shared steps of the view recomputation (3 to 7).
-    void RecomputeView();
-    void ShowFitted(int scaleMode);
     void ShowMessage(QLabel* label);
+    void ShowInspection(const MovieInspection& movie);
     // Compress and Decompress: the target from SaveDialog1, the transform under a wait
     // cursor, then the message for what the transform really did.
     using SaveTransform =
         std::function<WriteResult(const std::string& target, bool& inflateFailed)>;
     void RunSaveCommand(const SaveTransform& transform, QLabel* success);
 
+    std::unique_ptr<CommandSet> commands_;
+    QMenuBar* TBXMENU = nullptr;
+    QToolBar* TBXMOVIE = nullptr;
+    QAction* TBXMOVIEClose = nullptr; // the close button shown while docked
+    QWidget* TBXDock3 = nullptr;      // the middle band
+    FolderFrame* folders_ = nullptr;
+    PlayerPanel* player_ = nullptr;
+    InfoPanel* info_ = nullptr;
+    BatchPanel* batch_ = nullptr;
+
+    // Each file dialog opens where the user last left it.
+    DialogPlace openPlace_{DialogPlace::Keeps::Folder};
+    DialogPlace savePlace_{DialogPlace::Keeps::FolderAndName};
+    DialogPlace screenshotPlace_{DialogPlace::Keeps::FolderAndName};
+
     bool shown_ = false;
     bool terminationRequested_ = false;
-    bool settingBars_ = false; // the zoom moves the scroll bars, not the user
 };
 
 } // namespace quillon::ui

@@ -1,6 +1,7 @@
 #include "Messages.h"
 
 #include "Modal.h"
+#include "PanelParts.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -39,11 +40,7 @@ private:
 } // namespace
 
 TFMessages::TFMessages(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("FMessages"));
-    setWindowTitle(QStringLiteral("Message"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
-    setFixedSize(315, 109);
+    SetUpFixedDialog(this, "FMessages", QStringLiteral("Message"), QSize(315, 109));
     MesLoad =
         MakeMessageLabel(this, "MesLoad", QStringLiteral("               You must load file!"));
     MesComp =

@@ -13,17 +13,33 @@ namespace quillon::ui {
 
 namespace {
 
+// Puts a dialog in the start folder and offers the start name, if any.
+void PlaceDialog(QFileDialog& dialog, const QString& start) {
+    if (start.isEmpty()) {
+        return;
+    }
+    const QFileInfo place(start);
+    if (place.isDir()) {
+        dialog.setDirectory(start);
+        return;
+    }
+    dialog.setDirectory(place.absolutePath());
+    dialog.selectFile(place.fileName());
+}
+
 class DesktopModal : public ModalSeam {
 public:
-    QString openFileName(QWidget* parent, const QString& filter) override {
+    QString openFileName(QWidget* parent, const QString& filter, const QString& start) override {
         QFileDialog dialog(parent, QString(), QString(), filter);
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        PlaceDialog(dialog, start);
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     }
-    QString saveFileName(QWidget* parent, const QString& filter) override {
+    QString saveFileName(QWidget* parent, const QString& filter, const QString& start) override {
         QFileDialog dialog(parent, QString(), QString(), filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
+        PlaceDialog(dialog, start);
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     }

@@ -14,11 +14,13 @@ namespace quillon::ui {
 class ModalSeam {
 public:
     virtual ~ModalSeam() = default;
-    // An existing file to open; empty when cancelled.
-    virtual QString openFileName(QWidget* parent, const QString& filter) = 0;
+    // An existing file to open; empty when cancelled. The dialog opens in the folder
+    // start names (empty: the working folder).
+    virtual QString openFileName(QWidget* parent, const QString& filter, const QString& start) = 0;
     // A file name to save to (no default extension, no question before replacing);
-    // empty when cancelled.
-    virtual QString saveFileName(QWidget* parent, const QString& filter) = 0;
+    // empty when cancelled. The dialog opens at start: a folder, or a folder and the
+    // name it offers.
+    virtual QString saveFileName(QWidget* parent, const QString& filter, const QString& start) = 0;
     // A plain message box titled with the application title, with an OK button.
     virtual void plainMessage(QWidget* parent, const QString& text) = 0;
     // The standard error box: application title, error icon, OK button.

@@ -3,11 +3,12 @@
 #include "FolderPanel.h"
 #include "Lang.h"
 #include "Modal.h"
+#include "PanelParts.h"
+#include "ProgramSettings.h"
 #include "Shared.h"
 #include "batch/Threads.h"
 #include "codec/Errors.h"
 #include "settings/ConfigFile.h"
-#include "ProgramSettings.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -41,54 +42,9 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const 
 } // namespace
 
 TFOutFolder::TFOutFolder(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("FOutFolder"));
-    setWindowTitle(QStringLiteral("Options"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                   Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(484, 323);
-
-    mbTBXGroupBox1 =
-        Named(new QGroupBox(QStringLiteral("Select output folder"), this), "mbTBXGroupBox1");
-    mbTBXGroupBox1->setGeometry(8, 6, 230, 278);
-    MarkTranslated(mbTBXGroupBox1, TextKind::Title);
-    mbTBXComboBox1 = Named(new QComboBox(mbTBXGroupBox1), "mbTBXComboBox1");
-    mbTBXComboBox1->setGeometry(8, 22, 214, 22);
-    Tree = Named(new QTreeView(mbTBXGroupBox1), "Tree");
-    Tree->setGeometry(8, 50, 214, 170);
-    labelCurrent = MakeLabel(mbTBXGroupBox1, "labelCurrent", QStringLiteral("Current"),
-                             QRect(8, 224, 214, 16));
-    TBXLabel1 =
-        MakeLabel(mbTBXGroupBox1, "TBXLabel1", QStringLiteral("Current"), QRect(8, 242, 214, 32));
-
-    mbTBXGroupBox2 = Named(new QGroupBox(QStringLiteral("Files prefix"), this), "mbTBXGroupBox2");
-    mbTBXGroupBox2->setGeometry(246, 6, 230, 278);
-    labelPrefixComp = MakeLabel(
-        mbTBXGroupBox2, "labelPrefixComp",
-        QStringLiteral("Select prefix for compressed files (if you select \"compressed\", your "
-                       "file \"my.swf\" will be \"compressedmy.swf\"):"),
-        QRect(8, 22, 214, 64));
-    mbTBXEdit2 = Named(new QLineEdit(QStringLiteral("compressed_"), mbTBXGroupBox2), "mbTBXEdit2");
-    mbTBXEdit2->setGeometry(8, 90, 214, 22);
-    labelPrefixDecomp = MakeLabel(
-        mbTBXGroupBox2, "labelPrefixDecomp",
-        QStringLiteral("Select prefix for decompressed files (if you select \"decompressed\", "
-                       "your file \"my.swf\" will be \"decompressedmy.swf\"):"),
-        QRect(8, 124, 214, 64));
-    mbTBXEdit3 =
-        Named(new QLineEdit(QStringLiteral("decompressed_"), mbTBXGroupBox2), "mbTBXEdit3");
-    mbTBXEdit3->setGeometry(8, 192, 214, 22);
-    // A fixed English text like the status texts: Lang.ini has no entry for it.
-    labelCompression = MakeLabel(mbTBXGroupBox2, "labelCompression", QStringLiteral("Compression"),
-                                 QRect(8, 224, 214, 16));
-    cbCompression = Named(new QComboBox(mbTBXGroupBox2), "cbCompression");
-    cbCompression->setGeometry(8, 242, 214, 22);
-    for (const auto& choice : CompressionChoices) {
-        cbCompression->addItem(QString::fromLatin1(choice.caption));
-    }
-    for (QLabel* label : {labelCurrent, TBXLabel1, labelPrefixComp, labelPrefixDecomp}) {
-        MarkTranslated(label, TextKind::Caption);
-    }
-    MarkTranslated(mbTBXGroupBox2, TextKind::Title);
+    SetUpFixedDialog(this, "FOutFolder", QStringLiteral("Options"), QSize(484, 323));
+    buildFolderGroup();
+    buildPrefixGroup();
 
     tbxOk = Named(new QPushButton(QStringLiteral("Ok"), this), "tbxOk");
     tbxOk->setGeometry(316, 292, 75, 25);
@@ -110,6 +66,60 @@ TFOutFolder::TFOutFolder(QWidget* parent) : QDialog(parent) {
     connect(tbxOk, &QPushButton::clicked, this,
             [this] { RunGuarded(this, [this] { tbxOkClick(); }); });
     connect(tbxCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TFOutFolder::buildFolderGroup() {
+    mbTBXGroupBox1 =
+        Named(new QGroupBox(QStringLiteral("Select output folder"), this), "mbTBXGroupBox1");
+    mbTBXGroupBox1->setGeometry(8, 6, 230, 278);
+    MarkTranslated(mbTBXGroupBox1, TextKind::Title);
+    mbTBXComboBox1 = Named(new QComboBox(mbTBXGroupBox1), "mbTBXComboBox1");
+    mbTBXComboBox1->setGeometry(8, 22, 214, 22);
+    Tree = Named(new QTreeView(mbTBXGroupBox1), "Tree");
+    Tree->setGeometry(8, 50, 214, 170);
+    labelCurrent = MakeLabel(mbTBXGroupBox1, "labelCurrent", QStringLiteral("Current"),
+                             QRect(8, 224, 214, 16));
+    TBXLabel1 =
+        MakeLabel(mbTBXGroupBox1, "TBXLabel1", QStringLiteral("Current"), QRect(8, 242, 214, 32));
+    for (QLabel* label : {labelCurrent, TBXLabel1}) {
+        MarkTranslated(label, TextKind::Caption);
+    }
+}
+
+// A prefix's explanation above its edit.
+QLineEdit* TFOutFolder::addPrefixRow(const char* labelName, const QString& text,
+                                     const char* editName, const QString& prefix, int y) {
+    QLabel* label = MakeLabel(mbTBXGroupBox2, labelName, text, QRect(8, y, 214, 64));
+    MarkTranslated(label, TextKind::Caption);
+    auto* edit = Named(new QLineEdit(prefix, mbTBXGroupBox2), editName);
+    edit->setGeometry(8, y + 68, 214, 22);
+    return edit;
+}
+
+void TFOutFolder::buildPrefixGroup() {
+    mbTBXGroupBox2 = Named(new QGroupBox(QStringLiteral("Files prefix"), this), "mbTBXGroupBox2");
+    mbTBXGroupBox2->setGeometry(246, 6, 230, 278);
+    MarkTranslated(mbTBXGroupBox2, TextKind::Title);
+    mbTBXEdit2 = addPrefixRow(
+        "labelPrefixComp",
+        QStringLiteral("Select prefix for compressed files (if you select \"compressed\", your "
+                       "file \"my.swf\" will be \"compressedmy.swf\"):"),
+        "mbTBXEdit2", QStringLiteral("compressed_"), 22);
+    mbTBXEdit3 = addPrefixRow(
+        "labelPrefixDecomp",
+        QStringLiteral("Select prefix for decompressed files (if you select \"decompressed\", "
+                       "your file \"my.swf\" will be \"decompressedmy.swf\"):"),
+        "mbTBXEdit3", QStringLiteral("decompressed_"), 124);
+    labelPrefixComp = mbTBXGroupBox2->findChild<QLabel*>(QStringLiteral("labelPrefixComp"));
+    labelPrefixDecomp = mbTBXGroupBox2->findChild<QLabel*>(QStringLiteral("labelPrefixDecomp"));
+    // A fixed English text like the status texts: Lang.ini has no entry for it.
+    labelCompression = MakeLabel(mbTBXGroupBox2, "labelCompression", QStringLiteral("Compression"),
+                                 QRect(8, 224, 214, 16));
+    cbCompression = Named(new QComboBox(mbTBXGroupBox2), "cbCompression");
+    cbCompression->setGeometry(8, 242, 214, 22);
+    for (const auto& choice : CompressionChoices) {
+        cbCompression->addItem(QString::fromLatin1(choice.caption));
+    }
 }
 
 void TFOutFolder::showEvent(QShowEvent* event) {

@@ -54,6 +54,11 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void buildFolderGroup();
+    void buildPrefixGroup();
+    QLineEdit* addPrefixRow(const char* labelName, const QString& text, const char* editName,
+                            const QString& prefix, int y);
+
     FolderPanel* folders_;
 };
 

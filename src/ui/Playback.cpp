@@ -1,8 +1,10 @@
 // Playback and the frame slider.
 
+#include "CommandTable.h"
 #include "Forms.h"
 #include "MainWindow.h"
 #include "Messages.h"
+#include "PlayerPanel.h"
 #include "Shared.h"
 #include "codec/Errors.h"
 #include "player/ShockwaveFlash.h"
@@ -14,48 +16,30 @@
 
 namespace quillon::ui {
 
-void TFMain::ShowMessage(QLabel* label) {
-    FMessages->ShowMessage(label);
-}
-
-void TFMain::APlaySourceExecute() {
-    if (!FlashPlayer) {
-        ShowMessage(FMessages->MesLoad);
-        return;
-    }
-    try {
-        FlashPlayer->LoadMovie(0, SourceFileName);
-        TrackBar1->setMaximum(FlashPlayer->TotalFrames());
-        TrackBar1->setEnabled(true);
-        Label2->setText(QString::number(FlashPlayer->TotalFrames()));
-        FlashPlayer->Play();
-    } catch (const QuillonError& error) {
-        // The player could not take the movie: say why, and leave the states alone.
-        FMessages->ShowPlayFailure(QString::fromStdString(error.what()));
-        return;
-    }
+void PlayerPanel::play(const std::string& path) {
+    FlashPlayer->LoadMovie(0, path);
+    TrackBar1->setMaximum(FlashPlayer->TotalFrames());
+    TrackBar1->setEnabled(true);
+    Label2->setText(QString::number(FlashPlayer->TotalFrames()));
+    FlashPlayer->Play();
     Timer1->start();
-    APlaySource->setEnabled(false);
-    AStop->setEnabled(true);
 }
 
-void TFMain::AStopExecute() {
+void PlayerPanel::stop() {
     Timer1->stop();
     if (FlashPlayer) {
         FlashPlayer->StopPlay();
     }
-    AStop->setEnabled(false);
-    APlaySource->setEnabled(true);
 }
 
-void TFMain::Timer1Timer() {
+void PlayerPanel::followFrame() {
     // While the user holds the slider it stays where the hand puts it.
     if (FlashPlayer && !TrackBar1->isSliderDown()) {
         TrackBar1->setValue(FlashPlayer->CurrentFrame());
     }
 }
 
-void TFMain::TrackBar1Seek() {
+void PlayerPanel::seek() {
     if (!FlashPlayer || !TrackBar1->isEnabled()) {
         return;
     }
@@ -67,6 +51,40 @@ void TFMain::TrackBar1Seek() {
         FlashPlayer->Play();
         Timer1->start();
     }
+}
+
+void TFMain::ShowMessage(QLabel* label) {
+    FMessages->ShowMessage(label);
+}
+
+void TFMain::APlaySourceExecute() {
+    if (!player_->hasPlayer()) {
+        ShowMessage(FMessages->MesLoad);
+        return;
+    }
+    try {
+        player_->play(SourceFileName);
+    } catch (const QuillonError& error) {
+        // The player could not take the movie: say why, and leave the states alone.
+        FMessages->ShowPlayFailure(QString::fromStdString(error.what()));
+        return;
+    }
+    Command("APlaySource")->setEnabled(false);
+    Command("AStop")->setEnabled(true);
+}
+
+void TFMain::AStopExecute() {
+    player_->stop();
+    Command("AStop")->setEnabled(false);
+    Command("APlaySource")->setEnabled(true);
+}
+
+void TFMain::Timer1Timer() {
+    player_->followFrame();
+}
+
+void TFMain::TrackBar1Seek() {
+    player_->seek();
 }
 
 } // namespace quillon::ui

@@ -4,26 +4,17 @@
 #include "MainWindow.h"
 #include "Messages.h"
 #include "Modal.h"
+#include "PlayerPanel.h"
 #include "codec/Errors.h"
 #include "codec/FileIO.h"
-#include "player/ShockwaveFlash.h"
 
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
-#include <QPixmap>
 
 namespace quillon::ui {
 
 namespace {
-
-// The player's picture as it stands: its own size, without the scroll bars.
-QImage CopyPlayerPicture(QWidget* player) {
-    if (!player || player->width() == 0 || player->height() == 0) {
-        return {};
-    }
-    return player->grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
 
 std::vector<std::uint8_t> EncodeBmp(const QImage& picture) {
     QByteArray bytes;
@@ -40,11 +31,13 @@ std::vector<std::uint8_t> EncodeBmp(const QImage& picture) {
 
 void TFMain::AScreenShotExecute() {
     // Taken before the dialog opens, so the dialog is never in the picture.
-    const QImage picture = CopyPlayerPicture(FlashPlayer);
-    const QString chosen = Modal().saveFileName(this, QStringLiteral("Pictures (*.bmp)"));
+    const QImage picture = player_->picture();
+    const QString chosen =
+        Modal().saveFileName(this, QStringLiteral("Pictures (*.bmp)"), screenshotPlace_.start());
     if (chosen.isEmpty()) {
         return;
     }
+    screenshotPlace_.remember(chosen);
     const std::string target = chosen.toStdString() + ".bmp";
     if (!WriteFileReplacing(target, EncodeBmp(picture))) {
         throw EWriteError();

@@ -2,9 +2,11 @@
 
 #include "DiskFull.h"
 #include "Forms.h"
+#include "InfoPanel.h"
 #include "MainWindow.h"
 #include "Messages.h"
 #include "Modal.h"
+#include "PlayerPanel.h"
 #include "ProgramSettings.h"
 #include "Shared.h"
 #include "WaitCursor.h"
@@ -16,7 +18,6 @@
 #include "codec/Transforms.h"
 
 #include <QAction>
-#include <QDoubleSpinBox>
 #include <QLabel>
 #include <cstdio>
 
@@ -31,20 +32,21 @@ std::string ScratchPath(const char* name) {
 } // namespace
 
 void TFMain::AOpenExecute() {
-    const QString chosen = Modal().openFileName(this, QStringLiteral("SWF File (*.swf)"));
+    const QString chosen =
+        Modal().openFileName(this, QStringLiteral("SWF File (*.swf)"), openPlace_.start());
     if (chosen.isEmpty()) {
         return;
     }
+    openPlace_.remember(chosen);
     SourceFileName = chosen.toStdString();
     OpenSWFFile();
 }
 
 void TFMain::OpenSWFFile() {
-    for (QAction* command : {AExpand, AFit, AScreenShot, AStop, AZoomIn, AZoomOut}) {
-        command->setEnabled(true);
+    for (const char* name : {"AExpand", "AFit", "AScreenShot", "AStop", "AZoomIn", "AZoomOut"}) {
+        Command(name)->setEnabled(true);
     }
-    SpinZoom->setEnabled(true);
-    LabelZoom->setEnabled(true);
+    player_->enableZoomBox();
     APlaySourceExecute();
     ZoomFactor = 1.0;
 
@@ -59,39 +61,34 @@ void TFMain::OpenSWFFile() {
     if (movie.scratchDiskFull) {
         DiskFullNotice(this);
     }
-    if (!movie.compressed) {
-        Decomp->setVisible(false);
-        ADecompress->setEnabled(false);
-        ACompress->setEnabled(true);
-        Comp->setVisible(true);
-        CStatus->setText(QString::fromStdString(movie.compressionStatus));
-        AEstimate->setEnabled(true);
-        Est->setText(QString::fromStdString(movie.estimate));
-    } else {
-        ADecompress->setEnabled(true);
-        Decomp->setVisible(true);
-        ACompress->setEnabled(false);
-        Comp->setVisible(false);
-        AEstimate->setEnabled(false);
-        Est->setText(QString::fromStdString(movie.estimate));
-        CStatus->setText(QString::fromStdString(movie.compressionStatus));
-    }
+    ShowInspection(movie);
+}
+
+void TFMain::ShowInspection(const MovieInspection& movie) {
+    // A compressed movie offers Decompress, a plain one Compress and Estimate.
+    player_->showTransformItem(movie.compressed);
+    Command("ADecompress")->setEnabled(movie.compressed);
+    Command("ACompress")->setEnabled(!movie.compressed);
+    Command("AEstimate")->setEnabled(!movie.compressed);
+    info_->showCompression(QString::fromStdString(movie.compressionStatus),
+                           QString::fromStdString(movie.estimate));
     if (!movie.header) {
         return; // an empty movie has no header: its texts stay as they were
     }
     Zoom.showFrame(*movie.header);
-    Ver->setText(QString::fromStdString(movie.version));
-    FR->setText(QString::fromStdString(movie.frameRate));
-    FLen->setText(QString::fromStdString(movie.fileLength));
-    FStatus->setText(QString::fromStdString(movie.fileStatus));
+    info_->showHeader(
+        QString::fromStdString(movie.version), QString::fromStdString(movie.frameRate),
+        QString::fromStdString(movie.fileLength), QString::fromStdString(movie.fileStatus));
 }
 
 void TFMain::RunSaveCommand(const SaveTransform& transform, QLabel* success) {
     try {
-        const QString chosen = Modal().saveFileName(this, QStringLiteral("Flash File (*.swf)"));
+        const QString chosen =
+            Modal().saveFileName(this, QStringLiteral("Flash File (*.swf)"), savePlace_.start());
         if (chosen.isEmpty()) {
             return;
         }
+        savePlace_.remember(chosen);
         TargetFileName = chosen.toStdString() + ".swf";
         WriteResult result;
         bool inflateFailed = false;
@@ -137,8 +134,8 @@ void TFMain::AEstimateExecute() {
         DiskFullNotice(this);
         return; // there is no size to show
     }
-    Est->setText(QString::number(estimate.size) + QStringLiteral(" bytes"));
-    AEstimate->setEnabled(false);
+    info_->showEstimate(QString::number(estimate.size) + QStringLiteral(" bytes"));
+    Command("AEstimate")->setEnabled(false);
 }
 
 } // namespace quillon::ui

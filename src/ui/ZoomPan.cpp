@@ -1,6 +1,7 @@
 // Zoom and pan of the preview.
 
 #include "MainWindow.h"
+#include "PlayerPanel.h"
 #include "Shared.h"
 #include "ZoomView.h"
 #include "player/ShockwaveFlash.h"
@@ -46,9 +47,17 @@ player::TSF& Player(player::TSF* player) {
     return *player;
 }
 
+// The zoom factor after a step, never at or below the floor.
+void StepZoom(double step) {
+    ZoomFactor = ZoomFactor + step;
+    if (ZoomFactor <= ZoomFloor) {
+        ZoomFactor = ZoomFloorValue;
+    }
+}
+
 } // namespace
 
-void TFMain::RecomputeView() {
+void PlayerPanel::recomputeView() {
     {
         const QSignalBlocker quietHor(SBHor);
         const QSignalBlocker quietVer(SBVer);
@@ -65,35 +74,29 @@ void TFMain::RecomputeView() {
     SetMaximumUnlessNegative(SBVer, std::int64_t{Zoom.FrameYMax} - Zoom.ViewBottom);
 }
 
-void TFMain::AZoomInExecute() {
+void PlayerPanel::zoomIn() {
     Player(FlashPlayer).ScaleMode(0);
-    ZoomFactor = ZoomFactor + ZoomStep;
-    if (ZoomFactor <= ZoomFloor) {
-        ZoomFactor = ZoomFloorValue;
-    }
-    RecomputeView();
+    StepZoom(ZoomStep);
+    recomputeView();
 }
 
-void TFMain::AZoomOutExecute() {
+void PlayerPanel::zoomOut() {
     Player(FlashPlayer).ScaleMode(0);
-    ZoomFactor = ZoomFactor - ZoomStep;
-    if (ZoomFactor <= ZoomFloor) {
-        ZoomFactor = ZoomFloorValue;
-    }
-    RecomputeView();
+    StepZoom(-ZoomStep);
+    recomputeView();
 }
 
-void TFMain::ZoomSpinChange(double value) {
+void PlayerPanel::zoomTo(double factor) {
     try {
-        ZoomFactor = value;
+        ZoomFactor = factor;
         Player(FlashPlayer).ScaleMode(0);
-        RecomputeView();
+        recomputeView();
     } catch (...) {
         // Typing in the box never brings up an error.
     }
 }
 
-void TFMain::ShowFitted(int scaleMode) {
+void PlayerPanel::showFitted(int scaleMode) {
     ZoomFactor = 1.0;
     SBVer->setEnabled(false);
     SBHor->setEnabled(false);
@@ -102,15 +105,7 @@ void TFMain::ShowFitted(int scaleMode) {
     player.ScaleMode(scaleMode);
 }
 
-void TFMain::AExpandExecute() {
-    ShowFitted(2);
-}
-
-void TFMain::AFitExecute() {
-    ShowFitted(0);
-}
-
-void TFMain::ScrollBarScroll() {
+void PlayerPanel::scroll() {
     try {
         const std::int32_t h = SBHor->value();
         const std::int32_t v = SBVer->value();
@@ -120,6 +115,30 @@ void TFMain::ScrollBarScroll() {
     } catch (...) {
         // Panning never brings up an error.
     }
+}
+
+void TFMain::AZoomInExecute() {
+    player_->zoomIn();
+}
+
+void TFMain::AZoomOutExecute() {
+    player_->zoomOut();
+}
+
+void TFMain::ZoomSpinChange(double value) {
+    player_->zoomTo(value);
+}
+
+void TFMain::AExpandExecute() {
+    player_->showFitted(2);
+}
+
+void TFMain::AFitExecute() {
+    player_->showFitted(0);
+}
+
+void TFMain::ScrollBarScroll() {
+    player_->scroll();
 }
 
 } // namespace quillon::ui

@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
@@ -254,6 +255,35 @@ TEST_F(ControllerTest, RemoveTakesTheSelectedRowOnly) {
     EXPECT_EQ(c->grid().rowCount(), 0);
     EXPECT_FALSE(batchButtonsEnabled());
     EXPECT_FALSE(c->contextMenuOn());
+}
+
+// Ctrl+click on the selected name cell deselects it while it stays the current cell:
+// the row is then no longer selected, and no row command touches it.
+TEST_F(ControllerTest, RowCommandsSkipADeselectedCurrentCell) {
+    const QString a = make("clips/a.swf");
+    make("clips/b.swf");
+    scan(root + "/clips");
+    selectCell(0, NxFileName);
+    auto* grid = w<QTableView>("NG");
+    const QModelIndex name = grid->model()->index(0, NxFileName);
+    const QPoint centre = grid->visualRect(name).center();
+    QMouseEvent press(QEvent::MouseButtonPress, centre, grid->viewport()->mapToGlobal(centre),
+                      Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, centre, grid->viewport()->mapToGlobal(centre),
+                        Qt::LeftButton, Qt::NoButton, Qt::ControlModifier);
+    QApplication::sendEvent(grid->viewport(), &press);
+    QApplication::sendEvent(grid->viewport(), &release);
+    ASSERT_EQ(grid->currentIndex(), name);
+    ASSERT_FALSE(grid->selectionModel()->isSelected(name));
+
+    EXPECT_EQ(c->selectedRow(), -1);
+    for (const char* command : {"Remove1", "Play1", "Compress1"}) {
+        trigger(command);
+    }
+    EXPECT_EQ(c->grid().rowCount(), 2);
+    EXPECT_TRUE(window->opened.isEmpty());
+    EXPECT_EQ(cell(NxStatus, 0), QString());
+    EXPECT_EQ(cell(NxFileName, 0), a);
 }
 
 TEST_F(ControllerTest, ModeSwitchEmptiesTheGridOnly) {

@@ -32,8 +32,8 @@ class ScriptedModal : public ui::ModalSeam {
 public:
     ScriptedModal() { ui::SetModal(this); }
     ~ScriptedModal() override { ui::SetModal(nullptr); }
-    QString openFileName(QWidget*, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&) override { return {}; }
+    QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }
+    QString saveFileName(QWidget*, const QString&, const QString&) override { return {}; }
     void plainMessage(QWidget*, const QString& text) override { messages << text; }
     void errorBox(QWidget*, const QString& text) override { errors << text; }
     int execDialog(QDialog*) override { return 0; }

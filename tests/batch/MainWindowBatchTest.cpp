@@ -50,7 +50,7 @@ TEST(MainWindowBatch, TheWindowsGridAndModeCommandsGoThroughTheController) {
 
     // One click on "Select all" runs the command once.
     model->appendRows({"/a.swf"});
-    window.Batch->setControlEnabled(BatchControl::Select, true);
+    window.Batch().setControlEnabled(BatchControl::Select, true);
     const bool before = BatchAllMarked;
     window.findChild<QPushButton*>("BatchSelect")->click();
     EXPECT_NE(BatchAllMarked, before);
@@ -61,7 +61,7 @@ TEST(MainWindowBatch, AfterOptionsTheTreeComesBackToTheDriveBoxRoot) {
     test::TestApplication<QApplication>();
     test::ScriptedModal modal;
     ui::TFMain window;
-    ui::FolderPanel& folders = window.Batch->folderPanel();
+    ui::FolderPanel& folders = window.Batch().folderPanel();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     OutputFolder = PathBytes(dir.path());

@@ -2,9 +2,9 @@
 // Compress and Estimate; LZMA movies open as compressed ones.
 
 #include "GuiFixture.h"
-#include "support/MovieBytes.h"
 #include "codec/SwfImage.h"
 #include "settings/IniFile.h"
+#include "support/MovieBytes.h"
 #include "ui/OptionsDialog.h"
 
 #include <QAction>
@@ -57,31 +57,32 @@ TEST_F(CompressionChoiceTest, OptionsOffersTheThreeMethodsAndOkKeepsTheChoice) {
 }
 
 TEST_F(CompressionChoiceTest, CompressAndEstimateUseTheChosenMethod) {
-    const auto plain = PlainMovie({.version = 9, .padding = 3000});
+    const auto plain = PlainMovie(MovieParams{.version = 9, .padding = 3000});
     WriteBytes(Path("movie.swf"), plain);
     int n = 0;
     for (const auto& choice : CompressionChoices) {
         CompressionChoice = choice.method;
         OpenMovie(Path("movie.swf"));
-        main->AEstimate->trigger();
+        Child<QAction>(main, "AEstimate")->trigger();
         const std::string out = Path("out" + std::to_string(n++));
         modal.saveAnswers.push_back(QString::fromStdString(out));
-        main->ACompress->trigger();
+        Child<QAction>(main, "ACompress")->trigger();
         const auto written = ReadBytes(out + ".swf");
         EXPECT_EQ(written, CompressSwfImage(plain, choice.method)) << choice.caption;
-        EXPECT_EQ(main->Est->text(), QString::number(written.size()) + QStringLiteral(" bytes"));
+        EXPECT_EQ(Child<QLabel>(main, "Est")->text(),
+                  QString::number(written.size()) + QStringLiteral(" bytes"));
     }
 }
 
 TEST_F(CompressionChoiceTest, LzmaMovieOpensAsCompressedAndDecompresses) {
-    const auto plain = PlainMovie({.version = 15, .padding = 300});
+    const auto plain = PlainMovie(MovieParams{.version = 15, .padding = 300});
     WriteBytes(Path("movie.swf"), CompressSwfImage(plain, CompressionMethod::Lzma));
     OpenMovie(Path("movie.swf"));
-    EXPECT_EQ(main->CStatus->text(), QStringLiteral("Compressed"));
-    EXPECT_EQ(main->FStatus->text(), QStringLiteral("Ok"));
-    EXPECT_TRUE(main->Decomp->isEnabled());
+    EXPECT_EQ(Child<QLabel>(main, "CStatus")->text(), QStringLiteral("Compressed"));
+    EXPECT_EQ(Child<QLabel>(main, "FStatus")->text(), QStringLiteral("Ok"));
+    EXPECT_TRUE(Child<QAction>(main, "Decomp")->isEnabled());
     modal.saveAnswers.push_back(QString::fromStdString(Path("back")));
-    main->ADecompress->trigger();
+    Child<QAction>(main, "ADecompress")->trigger();
     EXPECT_EQ(ReadBytes(Path("back.swf")), plain);
 }
 

@@ -30,11 +30,19 @@ inline QApplication& App() {
     return TestApplication<QApplication>();
 }
 
+// A component of a window by its object name; a missing one fails the test.
+template <typename T> T* Child(const QObject* owner, const char* name) {
+    T* found = owner->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
 class ScriptedModal : public ui::ModalSeam {
 public:
     std::deque<QString> openAnswers;
     std::deque<QString> saveAnswers;
     std::vector<QString> filters;
+    std::vector<QString> starts; // where each file dialog opened
     std::vector<QString> plainMessages;
     std::vector<QString> errorBoxes;
     std::vector<QString> dialogs; // object names of the dialogs shown
@@ -46,15 +54,17 @@ public:
     // Runs while a dialog is shown (a test looks at the window then).
     std::function<void(QDialog*)> onDialog;
 
-    QString openFileName(QWidget*, const QString& filter) override {
+    QString openFileName(QWidget*, const QString& filter, const QString& start) override {
         filters.push_back(filter);
+        starts.push_back(start);
         return Next(openAnswers);
     }
     // Runs while the save dialog is up.
     std::function<void()> onSave;
 
-    QString saveFileName(QWidget*, const QString& filter) override {
+    QString saveFileName(QWidget*, const QString& filter, const QString& start) override {
         filters.push_back(filter);
+        starts.push_back(start);
         if (onSave) {
             onSave();
         }
@@ -146,7 +156,7 @@ protected:
     // Opens a movie as the open dialog would.
     void OpenMovie(const std::string& path) {
         modal.openAnswers.push_back(QString::fromStdString(path));
-        main->AOpen->trigger();
+        Child<QAction>(main, "AOpen")->trigger();
     }
 
     static bool ScratchLeft(const char* name) {

@@ -1,10 +1,11 @@
 #include "ui/Lang.h"
 
-#include "support/TempDir.h"
 #include "settings/IniFile.h"
-#include "ui/ProgramSettings.h"
 #include "settings/TextFile.h"
+#include "support/TempDir.h"
+#include "ui/CommandTable.h"
 #include "ui/GuiFixture.h"
+#include "ui/ProgramSettings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,6 +22,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace quillon::ui {
 namespace {
@@ -306,72 +309,24 @@ TEST_F(LangTest, SwitchingBackAndForth) {
 // and window.
 TEST(LangIniResource, HasEveryTextInBothLanguages) {
     const IniFile lang(std::string(QUILLON_SOURCE_DIR) + "/resources/Lang.ini");
-    const char* const sections[] = {"FMain",
-                                    "Open",
-                                    "buttonModeSingle",
-                                    "buttonModeBatch",
-                                    "Options",
-                                    "LanguageEnglish",
-                                    "LanguageFrench",
-                                    "About",
-                                    "Exit",
-                                    "MOpen",
-                                    "MOptions",
-                                    "MLanguageEnglish",
-                                    "MLanguageFrench",
-                                    "MClose",
-                                    "MSMovie",
-                                    "MHome",
-                                    "MHlp",
-                                    "MAbout",
-                                    "PlaySource",
-                                    "Stop",
-                                    "ZoomIn",
-                                    "ZoomOut",
-                                    "Expand",
-                                    "Fit",
-                                    "SS",
-                                    "Comp",
-                                    "Decomp",
-                                    "MFile",
-                                    "MLanguage",
-                                    "MWindow",
-                                    "MHelp",
-                                    "TBXDPBatchOp",
-                                    "NxFileName",
-                                    "NxStatus",
-                                    "NxEndFileName",
-                                    "NxFileSize",
-                                    "NxEndFileSize",
-                                    "BatchCompress",
-                                    "BatchClear",
-                                    "BatchSelect",
-                                    "BatchDecompress",
-                                    "Estimate",
-                                    "TBXLFLen",
-                                    "TBXLCompStat",
-                                    "TBXLFRate",
-                                    "TBXLFStat",
-                                    "TBXLFVer",
-                                    "FMessages",
-                                    "MesLoad",
-                                    "MesComp",
-                                    "MesDecomp",
-                                    "MesDam",
-                                    "MesSS",
-                                    "FAbout",
-                                    "FHelpError",
-                                    "buttonCloseHelpError",
-                                    "labelErrorText",
-                                    "labelAdobeLink",
-                                    "FOutFolder",
-                                    "mbTBXGroupBox1",
-                                    "mbTBXGroupBox2",
-                                    "TBXLabel1",
-                                    "labelCurrent",
-                                    "labelPrefixComp",
-                                    "labelPrefixDecomp"};
-    for (const char* section : sections) {
+    std::vector<std::string> sections = {
+        "FMain",          "TBXDPBatchOp",    "NxFileName",
+        "NxStatus",       "NxEndFileName",   "NxFileSize",
+        "NxEndFileSize",  "TBXLFLen",        "TBXLCompStat",
+        "TBXLFRate",      "TBXLFStat",       "TBXLFVer",
+        "FMessages",      "MesLoad",         "MesComp",
+        "MesDecomp",      "MesDam",          "MesSS",
+        "FAbout",         "FHelpError",      "buttonCloseHelpError",
+        "labelErrorText", "labelAdobeLink",  "FOutFolder",
+        "mbTBXGroupBox1", "mbTBXGroupBox2",  "TBXLabel1",
+        "labelCurrent",   "labelPrefixComp", "labelPrefixDecomp"};
+    for (const CommandEntry& entry : CommandTable()) {
+        if (entry.text != TextKind::Own) {
+            sections.emplace_back(entry.name);
+        }
+    }
+    EXPECT_GT(sections.size(), 60u);
+    for (const std::string& section : sections) {
         for (const char* code : {"ENG", "FRA"}) {
             EXPECT_NE(lang.readString(section, code, "<missing>"), "<missing>")
                 << section << " " << code;

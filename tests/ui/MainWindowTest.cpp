@@ -4,6 +4,7 @@
 #include "batch/BatchListModel.h"
 #include "player/ShockwaveFlash.h"
 #include "ui/About.h"
+#include "ui/CommandTable.h"
 #include "ui/HelpError.h"
 
 #include <QAction>
@@ -28,70 +29,82 @@ namespace {
 
 using ui::FMain;
 
-TEST_F(GuiTest, EveryCommandAndItemExistsWithItsBuiltInCaption) {
+// Where a table row's component sits: the object of its parent's name holds it.
+bool SitsIn(const QObject* component, const char* parent) {
+    for (const QObject* owner = component->parent(); owner; owner = owner->parent()) {
+        if (owner->objectName() == QLatin1String(parent)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// An item or button follows its command's enabled state (a hidden item stays off).
+template <typename Control>
+void ExpectFollows(ui::TFMain* main, Control* control, const char* command, bool shown = true) {
+    auto* action = Child<QAction>(main, command);
+    const bool was = action->isEnabled();
+    for (const bool state : {!was, was}) {
+        action->setEnabled(state);
+        EXPECT_EQ(control->isEnabled(), state && shown) << command;
+    }
+}
+
+void ExpectTableRow(ui::TFMain* main, const ui::CommandEntry& entry) {
+    SCOPED_TRACE(entry.name);
+    const QString caption = QString::fromLatin1(entry.caption);
+    switch (entry.kind) {
+    case ui::EntryKind::Command: {
+        auto* command = Child<QAction>(main, entry.name);
+        EXPECT_EQ(command->text(), caption);
+        EXPECT_EQ(command->isEnabled(), !(entry.flags & ui::OffAtStart));
+        break;
+    }
+    case ui::EntryKind::Menu: {
+        auto* menu = Child<QMenu>(main, entry.name);
+        EXPECT_EQ(menu->title(), caption);
+        EXPECT_TRUE(SitsIn(menu, entry.parent));
+        break;
+    }
+    case ui::EntryKind::Item: {
+        auto* item = Child<QAction>(main, entry.name);
+        EXPECT_EQ(item->text(), caption);
+        EXPECT_TRUE(SitsIn(item, entry.parent));
+        EXPECT_EQ(item->icon().isNull(), entry.icon == ui::IconKind::None);
+        EXPECT_EQ(item->isVisible(), !(entry.flags & ui::StartsHidden));
+        if (entry.command) {
+            ExpectFollows(main, item, entry.command, !(entry.flags & ui::StartsHidden));
+        }
+        break;
+    }
+    case ui::EntryKind::Button: {
+        auto* button = Child<QPushButton>(main, entry.name);
+        EXPECT_EQ(button->text(), caption);
+        EXPECT_TRUE(SitsIn(button, entry.parent));
+        ExpectFollows(main, button, entry.command);
+        break;
+    }
+    case ui::EntryKind::Slot:
+        EXPECT_TRUE(SitsIn(Child<QWidget>(main, entry.name), entry.parent));
+        break;
+    case ui::EntryKind::Separator:
+        break;
+    }
+}
+
+// Every row of the command table is in the window as built, before the first showing
+// translates it.
+TEST_F(GuiTest, EveryCommandTableRowIsInTheWindow) {
     Recreate();
-    const std::vector<std::pair<const char*, const char*>> captions = {
-        {"AOpen", "Open"},
-        {"ACompress", "Compress"},
-        {"ADecompress", "Decompress"},
-        {"AEstimate", "Estimate"},
-        {"APlaySource", "PlaySource"},
-        {"AStop", "Stop"},
-        {"AZoomIn", "ZoomIn"},
-        {"AZoomOut", "ZoomOut"},
-        {"AExpand", "Expand"},
-        {"AFit", "Fit"},
-        {"AScreenShot", "ScreenShot"},
-        {"AAbout", "About"},
-        {"AHelp", "Help"},
-        {"AClose", "Close"},
-        {"AEnglish", "English"},
-        {"AFrench", "French"},
-        {"ABatchCompress", "ABatchCompress"},
-        {"ABatchDecompress", "ABatchDecompress"},
-        {"ABatchSelAll", "ABatchSelAll"},
-        {"ABatchClear", "ABatchClear"},
-        {"AModeSingle", "Single file mode"},
-        {"AModeBatch", "Batch mode"},
-        // Items with their own captions.
-        {"Open", "Open file"},
-        {"buttonModeSingle", "Single file mode"},
-        {"buttonModeBatch", "Batch mode"},
-        {"Options", "Options"},
-        {"LanguageEnglish", "English"},
-        {"LanguageFrench", "French"},
-        {"About", "About"},
-        {"Exit", "Close"},
-        {"MOpen", "Open"},
-        {"MOptions", "Options"},
-        {"MLanguageEnglish", "English"},
-        {"MLanguageFrench", "French"},
-        {"MClose", "Close"},
-        {"MSMovie", "Show Movie panel"},
-        {"MHome", "Visit Morvane home page"},
-        {"MHlp", "Help"},
-        {"MAbout", "About"},
-        {"PlaySource", "PlaySource"},
-        {"Stop", "Stop"},
-        {"ZoomIn", "ZoomIn"},
-        {"ZoomOut", "ZoomOut"},
-        {"Expand", "Expand"},
-        {"Fit", "Fit"},
-        {"SS", "ScreenShot"},
-        {"Comp", "Compress"},
-        {"Decomp", "Decompress"}};
-    for (const auto& [name, caption] : captions) {
-        auto* action = Find<QAction>(name);
-        ASSERT_NE(action, nullptr);
-        EXPECT_EQ(action->text(), QString::fromUtf8(caption)) << name;
+    for (const ui::CommandEntry& entry : ui::CommandTable()) {
+        ExpectTableRow(main, entry);
     }
-    const std::vector<std::pair<const char*, const char*>> menus = {
-        {"MFile", "File"}, {"MLanguage", "Set language"}, {"MWindow", "Window"}, {"MHelp", "Help"}};
-    for (const auto& [name, title] : menus) {
-        auto* menu = Find<QMenu>(name);
-        ASSERT_NE(menu, nullptr);
-        EXPECT_EQ(menu->title(), QString::fromUtf8(title));
-    }
+    // An item runs its command.
+    int opens = 0;
+    QObject::connect(Child<QAction>(main, "AOpen"), &QAction::triggered, [&opens] { ++opens; });
+    Child<QAction>(main, "MOpen")->trigger();
+    Child<QAction>(main, "Open")->trigger();
+    EXPECT_EQ(opens, 2);
     EXPECT_EQ(main->windowTitle(), QStringLiteral("Quillon"));
     EXPECT_EQ(Find<QToolBar>("TBXMOVIE")->windowTitle(), QStringLiteral("Main"));
     EXPECT_EQ(Find<QDockWidget>("TBXDPBatchOp")->windowTitle(), QStringLiteral("Batch operations"));
@@ -110,15 +123,16 @@ TEST_F(GuiTest, EveryCommandAndItemExistsWithItsBuiltInCaption) {
     Find<QTimer>("Timer1");
     Find<QToolBar>("TBXToolbar1");
     EXPECT_EQ(Find<QPushButton>("BatchSelect")->text(), QStringLiteral("Select all"));
-    auto* grid = main->NG;
+    auto* grid = Child<QTableView>(main, "NG");
     EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(),
               QStringLiteral("Input file name"));
     EXPECT_EQ(grid->model()->headerData(5, Qt::Horizontal).toString(),
               QStringLiteral("Output file size"));
     main->show();
-    ASSERT_NE(main->FlashPlayer, nullptr);
-    EXPECT_EQ(main->FlashPlayer->objectName(), QStringLiteral("FlashPlayer"));
-    EXPECT_EQ(main->FlashPlayer->parentWidget(), Find<QWidget>("TBXAlignmentPanel2"));
+    ASSERT_NE(Child<player::TSF>(main, "FlashPlayer"), nullptr);
+    EXPECT_EQ(Child<player::TSF>(main, "FlashPlayer")->objectName(), QStringLiteral("FlashPlayer"));
+    EXPECT_EQ(Child<player::TSF>(main, "FlashPlayer")->parentWidget(),
+              Find<QWidget>("TBXAlignmentPanel2"));
 }
 
 TEST_F(GuiTest, StartStates) {
@@ -177,27 +191,27 @@ TEST_F(GuiTest, ModeSwitchEmptiesTheGridAndSwapsTheItems) {
     auto* grid = Find<QTableView>("NG");
     auto* model = qobject_cast<BatchListModel*>(grid->model());
     ASSERT_NE(model, nullptr);
-    main->ABatchSelAll->setEnabled(true);
+    Child<QAction>(main, "ABatchSelAll")->setEnabled(true);
 
-    main->AModeBatch->trigger();
+    Child<QAction>(main, "AModeBatch")->trigger();
     EXPECT_EQ(ModeName, "Batch");
     EXPECT_TRUE(grid->isEnabled());
-    EXPECT_TRUE(main->buttonModeSingle->isVisible());
-    EXPECT_FALSE(main->buttonModeBatch->isVisible());
-    EXPECT_FALSE(main->ShellTreeModel->filter() & QDir::Files);
+    EXPECT_TRUE(Child<QAction>(main, "buttonModeSingle")->isVisible());
+    EXPECT_FALSE(Child<QAction>(main, "buttonModeBatch")->isVisible());
+    EXPECT_FALSE(Child<QFileSystemModel>(main, "ShellTreeModel")->filter() & QDir::Files);
     model->appendRows({QStringLiteral("a.swf"), QStringLiteral("b.swf")});
 
-    main->AModeSingle->trigger();
+    Child<QAction>(main, "AModeSingle")->trigger();
     EXPECT_EQ(ModeName, "Single");
     EXPECT_FALSE(grid->isEnabled());
     EXPECT_EQ(model->rowCount(), 0);
-    EXPECT_FALSE(main->buttonModeSingle->isVisible());
-    EXPECT_TRUE(main->buttonModeBatch->isVisible());
-    EXPECT_TRUE(main->ShellTreeModel->filter() & QDir::Files);
-    EXPECT_TRUE(main->ShellTreeModel->filter() & QDir::Hidden);
+    EXPECT_FALSE(Child<QAction>(main, "buttonModeSingle")->isVisible());
+    EXPECT_TRUE(Child<QAction>(main, "buttonModeBatch")->isVisible());
+    EXPECT_TRUE(Child<QFileSystemModel>(main, "ShellTreeModel")->filter() & QDir::Files);
+    EXPECT_TRUE(Child<QFileSystemModel>(main, "ShellTreeModel")->filter() & QDir::Hidden);
     // The batch buttons keep their states; switching back brings no rows back.
-    EXPECT_TRUE(main->BatchSelect->isEnabled());
-    main->AModeBatch->trigger();
+    EXPECT_TRUE(Child<QPushButton>(main, "BatchSelect")->isEnabled());
+    Child<QAction>(main, "AModeBatch")->trigger();
     EXPECT_EQ(model->rowCount(), 0);
 }
 
@@ -207,55 +221,62 @@ void ExpectLayoutForWidth(ui::TFMain* main, int outer) {
     main->resize(outer - frame, 593);
     QCoreApplication::processEvents();
     ASSERT_EQ(main->frameGeometry().width(), outer);
-    EXPECT_EQ(main->NG->width(), outer - 122);
+    EXPECT_EQ(Child<QTableView>(main, "NG")->width(), outer - 122);
     for (QPushButton* button :
-         {main->BatchCompress, main->BatchDecompress, main->BatchSelect, main->BatchClear}) {
+         {Child<QPushButton>(main, "BatchCompress"), Child<QPushButton>(main, "BatchDecompress"),
+          Child<QPushButton>(main, "BatchSelect"), Child<QPushButton>(main, "BatchClear")}) {
         EXPECT_EQ(button->x(), outer - 120);
         EXPECT_EQ(button->size(), QSize(105, 21));
     }
-    EXPECT_EQ(main->TBXToolWindow5->width(), outer - 408);
-    EXPECT_EQ(main->TBXAlignmentPanel2->width(), outer - 412);
-    EXPECT_EQ(main->TBXToolbar1->width(), outer - 412);
-    EXPECT_EQ(main->TBXAlignmentPanel3->width(), outer - 408);
-    EXPECT_EQ(main->Label2->x(), outer - 408 - main->Label2->width() - 15);
-    EXPECT_EQ(main->TBXToolWindow1->width(), 200);
-    EXPECT_EQ(main->TBXToolWindow3->width(), 200);
-    EXPECT_EQ(main->TBXAlignmentPanel2->height(), main->TBXToolWindow5->height() - 78);
+    EXPECT_EQ(Child<QWidget>(main, "TBXToolWindow5")->width(), outer - 408);
+    EXPECT_EQ(Child<QWidget>(main, "TBXAlignmentPanel2")->width(), outer - 412);
+    EXPECT_EQ(Child<QToolBar>(main, "TBXToolbar1")->width(), outer - 412);
+    EXPECT_EQ(Child<QWidget>(main, "TBXAlignmentPanel3")->width(), outer - 408);
+    EXPECT_EQ(Child<QLabel>(main, "Label2")->x(),
+              outer - 408 - Child<QLabel>(main, "Label2")->width() - 15);
+    EXPECT_EQ(Child<QWidget>(main, "TBXToolWindow1")->width(), 200);
+    EXPECT_EQ(Child<QWidget>(main, "TBXToolWindow3")->width(), 200);
+    EXPECT_EQ(Child<QWidget>(main, "TBXAlignmentPanel2")->height(),
+              Child<QWidget>(main, "TBXToolWindow5")->height() - 78);
     // The player fills its area beside the scroll bars and has the focus.
-    EXPECT_EQ(main->FlashPlayer->width(), outer - 412 - main->SBVer->width());
-    EXPECT_EQ(main->FlashPlayer->height(),
-              main->TBXAlignmentPanel2->height() - main->SBHor->height());
+    EXPECT_EQ(Child<player::TSF>(main, "FlashPlayer")->width(),
+              outer - 412 - Child<QScrollBar>(main, "SBVer")->width());
+    EXPECT_EQ(Child<player::TSF>(main, "FlashPlayer")->height(),
+              Child<QWidget>(main, "TBXAlignmentPanel2")->height() -
+                  Child<QScrollBar>(main, "SBHor")->height());
 }
 
 TEST_F(GuiTest, ResizeRuleAtTwoWidths) {
     ExpectLayoutForWidth(main, 913);
-    EXPECT_EQ(main->NG->width(), 791);
-    EXPECT_EQ(main->BatchCompress->x(), 793);
-    EXPECT_EQ(main->TBXToolWindow5->width(), 505);
-    EXPECT_EQ(main->TBXAlignmentPanel2->width(), 501);
+    EXPECT_EQ(Child<QTableView>(main, "NG")->width(), 791);
+    EXPECT_EQ(Child<QPushButton>(main, "BatchCompress")->x(), 793);
+    EXPECT_EQ(Child<QWidget>(main, "TBXToolWindow5")->width(), 505);
+    EXPECT_EQ(Child<QWidget>(main, "TBXAlignmentPanel2")->width(), 501);
     ExpectLayoutForWidth(main, 1200);
 }
 
 TEST_F(GuiTest, HeightRuleFollowsTheMainToolbar) {
     QCoreApplication::processEvents();
-    const int withToolbar = main->TBXAlignmentPanel2->height();
-    EXPECT_EQ(withToolbar, main->TBXToolWindow5->height() - 78);
+    const int withToolbar = Child<QWidget>(main, "TBXAlignmentPanel2")->height();
+    EXPECT_EQ(withToolbar, Child<QWidget>(main, "TBXToolWindow5")->height() - 78);
 
-    main->TBXMOVIEClose->trigger();
+    Child<QAction>(main, "TBXMOVIEClose")->trigger();
     QCoreApplication::processEvents();
-    EXPECT_TRUE(main->TBXMOVIE->isHidden());
-    EXPECT_GT(main->TBXAlignmentPanel2->height(), withToolbar);
-    EXPECT_EQ(main->TBXAlignmentPanel2->height(), main->TBXToolWindow5->height() - 78);
+    EXPECT_TRUE(Child<QToolBar>(main, "TBXMOVIE")->isHidden());
+    EXPECT_GT(Child<QWidget>(main, "TBXAlignmentPanel2")->height(), withToolbar);
+    EXPECT_EQ(Child<QWidget>(main, "TBXAlignmentPanel2")->height(),
+              Child<QWidget>(main, "TBXToolWindow5")->height() - 78);
 
-    main->MSMovie->trigger();
+    Child<QAction>(main, "MSMovie")->trigger();
     QCoreApplication::processEvents();
-    EXPECT_FALSE(main->TBXMOVIE->isHidden());
-    EXPECT_EQ(main->TBXAlignmentPanel2->height(), withToolbar);
+    EXPECT_FALSE(Child<QToolBar>(main, "TBXMOVIE")->isHidden());
+    EXPECT_EQ(Child<QWidget>(main, "TBXAlignmentPanel2")->height(), withToolbar);
 
-    main->addToolBar(Qt::BottomToolBarArea, main->TBXMOVIE);
+    main->addToolBar(Qt::BottomToolBarArea, Child<QToolBar>(main, "TBXMOVIE"));
     QCoreApplication::processEvents();
-    EXPECT_EQ(main->toolBarArea(main->TBXMOVIE), Qt::BottomToolBarArea);
-    EXPECT_EQ(main->TBXAlignmentPanel2->height(), main->TBXToolWindow5->height() - 78);
+    EXPECT_EQ(main->toolBarArea(Child<QToolBar>(main, "TBXMOVIE")), Qt::BottomToolBarArea);
+    EXPECT_EQ(Child<QWidget>(main, "TBXAlignmentPanel2")->height(),
+              Child<QWidget>(main, "TBXToolWindow5")->height() - 78);
 }
 
 TEST_F(GuiTest, MessageDialogShowsOnlyTheLabelAsked) {
@@ -283,13 +304,13 @@ TEST_F(GuiTest, MessageDialogShowsOnlyTheLabelAsked) {
 
 TEST_F(GuiTest, HelpOpensTheDocumentOfTheLanguage) {
     LanguageCode = "ENG";
-    main->AHelp->trigger();
+    Child<QAction>(main, "AHelp")->trigger();
     ASSERT_EQ(modal.urls.size(), 1u);
     EXPECT_EQ(modal.urls[0], QUrl::fromLocalFile(ui::ExeFolder() + "Help_eng.pdf"));
     EXPECT_TRUE(modal.dialogs.empty());
 
     LanguageCode = "FRA";
-    main->AHelp->trigger();
+    Child<QAction>(main, "AHelp")->trigger();
     ASSERT_EQ(modal.urls.size(), 2u);
     EXPECT_EQ(modal.urls[1], QUrl::fromLocalFile(ui::ExeFolder() + "Help_fra.pdf"));
     EXPECT_TRUE(modal.errorBoxes.empty());
@@ -299,7 +320,7 @@ TEST_F(GuiTest, HelpForAnotherCodeGoesStraightToTheHelpError) {
     for (const char* code : {"", "eng", "DEU"}) {
         LanguageCode = code;
         modal.dialogs.clear();
-        main->AHelp->trigger();
+        Child<QAction>(main, "AHelp")->trigger();
         EXPECT_TRUE(modal.urls.empty()) << code;
         EXPECT_TRUE(modal.errorBoxes.empty()) << code;
         EXPECT_EQ(modal.dialogs, std::vector<QString>{QStringLiteral("FHelpError")}) << code;
@@ -310,7 +331,7 @@ TEST_F(GuiTest, MissingHelpDocumentGivesTheReasonThenTheHelpError) {
     LanguageCode = "FRA";
     modal.urlResult = false;
     modal.urlReason = QStringLiteral("The system cannot find the file specified");
-    main->AHelp->trigger();
+    Child<QAction>(main, "AHelp")->trigger();
     EXPECT_EQ(modal.errorBoxes,
               std::vector<QString>{QStringLiteral("The system cannot find the file specified.")});
     EXPECT_EQ(modal.dialogs, std::vector<QString>{QStringLiteral("FHelpError")});
@@ -337,14 +358,14 @@ TEST_F(GuiTest, HelpErrorClosesOnlyByItsButton) {
 }
 
 TEST_F(GuiTest, AboutShowsItsPictureAndOpensItsLinks) {
-    main->AAbout->trigger();
+    Child<QAction>(main, "AAbout")->trigger();
     EXPECT_EQ(modal.dialogs, std::vector<QString>{QStringLiteral("FAbout")});
     const QPixmap picture = ui::FAbout->Picture->pixmap();
     ASSERT_FALSE(picture.isNull());
     EXPECT_EQ(picture.size(), QSize(233, 81));
     EXPECT_EQ(ui::FAbout->Picture->size(), QSize(233, 81));
     emit ui::FAbout->WebSite->linkActivated(QString::fromLatin1(ui::WebSiteUrl));
-    main->MHome->trigger();
+    Child<QAction>(main, "MHome")->trigger();
     ASSERT_EQ(modal.urls.size(), 2u);
     EXPECT_EQ(modal.urls[0], QUrl(QString::fromLatin1(ui::WebSiteUrl)));
     EXPECT_EQ(modal.urls[1], QUrl(QString::fromLatin1(ui::HomePageUrl)));
@@ -368,8 +389,8 @@ TEST(ErrorBoxText, FullStopOnlyAfterCharactersAboveTheFullStop) {
 
 TEST_F(GuiTest, ErrorInACommandReachesTheErrorBoxAndTheProgramGoesOn) {
     SourceFileName = Path("missing.swf");
-    main->AEstimate->setEnabled(true);
-    main->AEstimate->trigger();
+    Child<QAction>(main, "AEstimate")->setEnabled(true);
+    Child<QAction>(main, "AEstimate")->trigger();
     ASSERT_EQ(modal.errorBoxes.size(), 1u);
     EXPECT_TRUE(modal.errorBoxes[0].startsWith(QStringLiteral("Cannot open file \"")));
     EXPECT_TRUE(modal.errorBoxes[0].endsWith(u'.'));
@@ -384,14 +405,14 @@ TEST_F(NoPlayerTest, MissingPlayerAsksToInstallItAndEndsTheProgram) {
         Start(factory);
         EXPECT_EQ(modal.plainMessages.back(), QStringLiteral("PLEASE, INSTALL FLASH ACTIVEX!!!"));
         EXPECT_TRUE(ui::FMain->TerminationRequested());
-        EXPECT_EQ(ui::FMain->FlashPlayer, nullptr);
+        EXPECT_EQ(ui::FMain->findChild<player::TSF*>("FlashPlayer"), nullptr);
         // Playing then says a movie must be loaded; nothing else changes.
-        ui::FMain->APlaySource->setEnabled(true);
-        ui::FMain->APlaySource->trigger();
+        Child<QAction>(ui::FMain, "APlaySource")->setEnabled(true);
+        Child<QAction>(ui::FMain, "APlaySource")->trigger();
         ASSERT_EQ(modal.visibleMessages.size(), 1u);
         EXPECT_EQ(modal.visibleMessages[0], std::vector<QString>{QStringLiteral("MesLoad")});
-        EXPECT_TRUE(ui::FMain->APlaySource->isEnabled());
-        EXPECT_FALSE(ui::FMain->Timer1->isActive());
+        EXPECT_TRUE(Child<QAction>(ui::FMain, "APlaySource")->isEnabled());
+        EXPECT_FALSE(Child<QTimer>(ui::FMain, "Timer1")->isActive());
         ui::DestroyForms();
         modal.visibleMessages.clear();
     }

@@ -3,12 +3,12 @@
 
 #include "ui/OptionsDialog.h"
 
-#include "support/TempDir.h"
 #include "settings/IniFile.h"
-#include "ui/ProgramSettings.h"
 #include "settings/TextFile.h"
+#include "support/TempDir.h"
 #include "ui/FolderPanel.h"
 #include "ui/GuiFixture.h"
+#include "ui/ProgramSettings.h"
 #include "ui/Shared.h"
 
 #include <QComboBox>

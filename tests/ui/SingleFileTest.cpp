@@ -1,9 +1,10 @@
 // Opening and inspecting a movie; Compress, Decompress and Estimate with their mends.
 
 #include "GuiFixture.h"
-#include "support/MovieBytes.h"
 #include "codec/FileIO.h"
+#include "codec/SwfImage.h"
 #include "codec/Transforms.h"
+#include "support/MovieBytes.h"
 #include "ui/ZoomView.h"
 
 #include <QAction>
@@ -34,22 +35,23 @@ protected:
         return Path(name);
     }
     Panel Texts() const {
-        return {main->CStatus->text(), main->Ver->text(), main->FStatus->text(),
-                main->FLen->text(),    main->FR->text(),  main->Est->text()};
+        return {Child<QLabel>(main, "CStatus")->text(), Child<QLabel>(main, "Ver")->text(),
+                Child<QLabel>(main, "FStatus")->text(), Child<QLabel>(main, "FLen")->text(),
+                Child<QLabel>(main, "FR")->text(),      Child<QLabel>(main, "Est")->text()};
     }
     void ExpectPlainItems() {
-        EXPECT_TRUE(main->Comp->isVisible());
-        EXPECT_TRUE(main->Comp->isEnabled());
-        EXPECT_FALSE(main->Decomp->isVisible());
-        EXPECT_FALSE(main->Decomp->isEnabled());
-        EXPECT_TRUE(main->Estimate->isEnabled());
+        EXPECT_TRUE(Child<QAction>(main, "Comp")->isVisible());
+        EXPECT_TRUE(Child<QAction>(main, "Comp")->isEnabled());
+        EXPECT_FALSE(Child<QAction>(main, "Decomp")->isVisible());
+        EXPECT_FALSE(Child<QAction>(main, "Decomp")->isEnabled());
+        EXPECT_TRUE(Child<QPushButton>(main, "Estimate")->isEnabled());
     }
     void ExpectCompressedItems() {
-        EXPECT_FALSE(main->Comp->isVisible());
-        EXPECT_FALSE(main->Comp->isEnabled());
-        EXPECT_TRUE(main->Decomp->isVisible());
-        EXPECT_TRUE(main->Decomp->isEnabled());
-        EXPECT_FALSE(main->Estimate->isEnabled());
+        EXPECT_FALSE(Child<QAction>(main, "Comp")->isVisible());
+        EXPECT_FALSE(Child<QAction>(main, "Comp")->isEnabled());
+        EXPECT_TRUE(Child<QAction>(main, "Decomp")->isVisible());
+        EXPECT_TRUE(Child<QAction>(main, "Decomp")->isEnabled());
+        EXPECT_FALSE(Child<QPushButton>(main, "Estimate")->isEnabled());
     }
     void Save(QAction* command, const std::string& chosen) {
         modal.saveAnswers.push_back(QString::fromStdString(chosen));
@@ -65,7 +67,8 @@ protected:
 };
 
 TEST_F(SingleFileTest, PlainMovie) {
-    const auto bytes = PlainMovie({.version = 6, .frameRate8_8 = 12 * 256, .frameCount = 3});
+    const auto bytes =
+        PlainMovie(MovieParams{.version = 6, .frameRate8_8 = 12 * 256, .frameCount = 3});
     OpenMovie(Movie(bytes));
     EXPECT_EQ(SourceFileName, Path("movie.swf"));
     EXPECT_EQ(modal.filters, std::vector<QString>{QStringLiteral("SWF File (*.swf)")});
@@ -78,19 +81,20 @@ TEST_F(SingleFileTest, PlainMovie) {
     EXPECT_EQ(panel.estimate, QStringLiteral("Click \"Estimate\""));
     ExpectPlainItems();
     // The player runs the movie and its items are on.
-    for (QAction* item :
-         {main->Expand, main->Fit, main->SS, main->Stop, main->ZoomIn, main->ZoomOut}) {
+    for (QAction* item : {Child<QAction>(main, "Expand"), Child<QAction>(main, "Fit"),
+                          Child<QAction>(main, "SS"), Child<QAction>(main, "Stop"),
+                          Child<QAction>(main, "ZoomIn"), Child<QAction>(main, "ZoomOut")}) {
         EXPECT_TRUE(item->isEnabled()) << item->objectName().toStdString();
     }
-    EXPECT_FALSE(main->PlaySource->isEnabled());
-    EXPECT_TRUE(main->SpinZoom->isEnabled());
-    EXPECT_TRUE(main->LabelZoom->isEnabled());
-    EXPECT_EQ(main->Label2->text(), QStringLiteral("3"));
+    EXPECT_FALSE(Child<QAction>(main, "PlaySource")->isEnabled());
+    EXPECT_TRUE(Child<QDoubleSpinBox>(main, "SpinZoom")->isEnabled());
+    EXPECT_TRUE(Child<QLabel>(main, "LabelZoom")->isEnabled());
+    EXPECT_EQ(Child<QLabel>(main, "Label2")->text(), QStringLiteral("3"));
     EXPECT_TRUE(modal.errorBoxes.empty());
 }
 
 TEST_F(SingleFileTest, CompressedMovieShowsTheDeclaredPlainLength) {
-    const auto plain = PlainMovie({.padding = 400});
+    const auto plain = PlainMovie(MovieParams{.padding = 400});
     const auto packed = CompressSwfImage(plain, 9);
     ASSERT_LT(packed.size(), plain.size());
     OpenMovie(Movie(packed));
@@ -103,8 +107,9 @@ TEST_F(SingleFileTest, CompressedMovieShowsTheDeclaredPlainLength) {
 }
 
 TEST_F(SingleFileTest, CompressedMovieDeclaringTooMuchCountsAsUncompressed) {
-    auto packed = CompressedMovie({.version = 9});
-    const std::uint32_t realLength = static_cast<std::uint32_t>(PlainMovie({.version = 9}).size());
+    auto packed = CompressedMovie(MovieParams{.version = 9});
+    const std::uint32_t realLength =
+        static_cast<std::uint32_t>(PlainMovie(MovieParams{.version = 9}).size());
     SetDeclaredLength(packed, realLength * 2);
     OpenMovie(Movie(packed));
     const Panel panel = Texts();
@@ -116,13 +121,13 @@ TEST_F(SingleFileTest, CompressedMovieDeclaringTooMuchCountsAsUncompressed) {
 }
 
 TEST_F(SingleFileTest, CorruptZlibDataCountsAsUncompressed) {
-    auto packed = CompressedMovie({.padding = 50});
+    auto packed = CompressedMovie(MovieParams{.padding = 50});
     for (std::size_t i = 10; i < packed.size(); ++i) {
         packed[i] = 0xFF;
     }
     OpenMovie(Movie(packed));
-    EXPECT_EQ(main->CStatus->text(), QStringLiteral("Uncompressed"));
-    EXPECT_EQ(main->FStatus->text(), QStringLiteral("File is damaged!"));
+    EXPECT_EQ(Child<QLabel>(main, "CStatus")->text(), QStringLiteral("Uncompressed"));
+    EXPECT_EQ(Child<QLabel>(main, "FStatus")->text(), QStringLiteral("File is damaged!"));
     ExpectPlainItems();
 }
 
@@ -130,22 +135,22 @@ TEST_F(SingleFileTest, PlainMovieWithWrongLengthIsDamaged) {
     auto bytes = PlainMovie();
     SetDeclaredLength(bytes, static_cast<std::uint32_t>(bytes.size() + 5));
     OpenMovie(Movie(bytes));
-    EXPECT_EQ(main->CStatus->text(), QStringLiteral("Uncompressed"));
-    EXPECT_EQ(main->FStatus->text(), QStringLiteral("File is damaged!"));
+    EXPECT_EQ(Child<QLabel>(main, "CStatus")->text(), QStringLiteral("Uncompressed"));
+    EXPECT_EQ(Child<QLabel>(main, "FStatus")->text(), QStringLiteral("File is damaged!"));
     // A stored length of 2^31 or more never matches.
     SetDeclaredLength(bytes, 0x80000000u);
     OpenMovie(Movie(bytes, "huge.swf"));
-    EXPECT_EQ(main->FStatus->text(), QStringLiteral("File is damaged!"));
+    EXPECT_EQ(Child<QLabel>(main, "FStatus")->text(), QStringLiteral("File is damaged!"));
 }
 
 TEST_F(SingleFileTest, VersionTenAndAFractionalRate) {
-    OpenMovie(Movie(PlainMovie({.version = 10, .frameRate8_8 = 24 * 256 + 128})));
-    EXPECT_EQ(main->Ver->text(), QStringLiteral("v10"));
-    EXPECT_EQ(main->FR->text(), QStringLiteral("24 fps"));
+    OpenMovie(Movie(PlainMovie(MovieParams{.version = 10, .frameRate8_8 = 24 * 256 + 128})));
+    EXPECT_EQ(Child<QLabel>(main, "Ver")->text(), QStringLiteral("v10"));
+    EXPECT_EQ(Child<QLabel>(main, "FR")->text(), QStringLiteral("24 fps"));
 }
 
 TEST_F(SingleFileTest, EmptyMovieCountsAsCompressedAndKeepsTheHeaderTexts) {
-    OpenMovie(Movie(PlainMovie({.version = 7})));
+    OpenMovie(Movie(PlainMovie(MovieParams{.version = 7})));
     const Panel before = Texts();
     OpenMovie(Movie({}, "empty.swf"));
     const Panel after = Texts();
@@ -173,7 +178,7 @@ TEST_F(SingleFileTest, ShortMovieReachesTheErrorBoxAndKeepsThePanel) {
 // The inflated copy cannot be written: "Disk full!", and the panel still describes this
 // movie, never the one opened before.
 TEST_F(SingleFileTest, FullDiskOnOpeningShowsThisMoviesOwnValues) {
-    OpenMovie(Movie(PlainMovie({.version = 6, .frameRate8_8 = 12 * 256})));
+    OpenMovie(Movie(PlainMovie(MovieParams{.version = 6, .frameRate8_8 = 12 * 256})));
     const MovieParams params{.version = 9, .frameRate8_8 = 30 * 256, .padding = 50};
     SetWriteFaultHook([](WriteStep step) { return step == WriteStep::Write ? ENOSPC : 0; });
     OpenMovie(Movie(CompressedMovie(params), "packed.swf"));
@@ -195,9 +200,9 @@ TEST_F(SingleFileTest, ScratchNamesNeverWriteThroughALink) {
     for (const char* name : {"$test.swf", "$test2.swf"}) {
         fs::create_symlink(victim, (ui::ExeFolder() + QString::fromLatin1(name)).toStdString());
     }
-    OpenMovie(Movie(PlainMovie({.padding = 300})));
-    main->AEstimate->trigger();
-    EXPECT_TRUE(main->Est->text().endsWith(QStringLiteral(" bytes")));
+    OpenMovie(Movie(PlainMovie(MovieParams{.padding = 300})));
+    Child<QAction>(main, "AEstimate")->trigger();
+    EXPECT_TRUE(Child<QLabel>(main, "Est")->text().endsWith(QStringLiteral(" bytes")));
     EXPECT_EQ(ReadBytes(victim), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
 }
 
@@ -205,14 +210,14 @@ TEST_F(SingleFileTest, MovieThatCannotBeOpenedIsSilent) {
     SourceFileName = Path("gone.swf");
     main->OpenSWFFile();
     EXPECT_TRUE(modal.errorBoxes.empty());
-    EXPECT_TRUE(main->CStatus->text().isEmpty());
+    EXPECT_TRUE(Child<QLabel>(main, "CStatus")->text().isEmpty());
 }
 
 TEST_F(SingleFileTest, OpeningResetsTheZoomFactor) {
     ZoomFactor = 2.5;
     ui::Zoom.ViewLeft = 7;
     ui::Zoom.ViewTop = 8;
-    OpenMovie(Movie(PlainMovie({.xmax = 4400, .ymax = 2200})));
+    OpenMovie(Movie(PlainMovie(MovieParams{.xmax = 4400, .ymax = 2200})));
     EXPECT_EQ(ZoomFactor, 1.0);
     EXPECT_EQ(ui::Zoom.FrameXMax, 4400);
     EXPECT_EQ(ui::Zoom.ViewRight, 4400);
@@ -222,12 +227,12 @@ TEST_F(SingleFileTest, OpeningResetsTheZoomFactor) {
 }
 
 TEST_F(SingleFileTest, CompressAppendsTheExtensionAlways) {
-    OpenMovie(Movie(PlainMovie({.padding = 200})));
-    Save(main->ACompress, Path("out"));
+    OpenMovie(Movie(PlainMovie(MovieParams{.padding = 200})));
+    Save(Child<QAction>(main, "ACompress"), Path("out"));
     EXPECT_EQ(TargetFileName, Path("out.swf"));
     ASSERT_TRUE(fs::exists(Path("out.swf")));
     EXPECT_EQ(ReadBytes(Path("out.swf"))[0], 'C');
-    Save(main->ACompress, Path("out.swf"));
+    Save(Child<QAction>(main, "ACompress"), Path("out.swf"));
     EXPECT_TRUE(fs::exists(Path("out.swf.swf")));
     EXPECT_EQ(Messages(),
               (std::vector<QString>{QStringLiteral("MesComp"), QStringLiteral("MesComp")}));
@@ -235,39 +240,63 @@ TEST_F(SingleFileTest, CompressAppendsTheExtensionAlways) {
 }
 
 TEST_F(SingleFileTest, CompressOntoTheSourceReplacesIt) {
-    const auto plain = PlainMovie({.padding = 100});
+    const auto plain = PlainMovie(MovieParams{.padding = 100});
     OpenMovie(Movie(plain));
-    Save(main->ACompress, Path("movie"));
+    Save(Child<QAction>(main, "ACompress"), Path("movie"));
     const auto written = ReadBytes(Path("movie.swf"));
     EXPECT_EQ(written, CompressSwfImage(plain, 9));
     // The panel still describes the movie as it was opened.
-    EXPECT_EQ(main->CStatus->text(), QStringLiteral("Uncompressed"));
+    EXPECT_EQ(Child<QLabel>(main, "CStatus")->text(), QStringLiteral("Uncompressed"));
+}
+
+// Each dialog opens where the user left it: the open dialog in the folder of the last
+// movie, the save and screenshot dialogs at the last name given in each.
+TEST_F(SingleFileTest, EachFileDialogKeepsItsPlaceForTheSession) {
+    fs::create_directories(Path("in"));
+    fs::create_directories(Path("out"));
+    fs::create_directories(Path("shots"));
+    const std::string movie = Movie(PlainMovie(), "in/movie.swf");
+    OpenMovie(movie);
+    Save(Child<QAction>(main, "ACompress"), Path("out/small"));
+    modal.saveAnswers.push_back(QString::fromStdString(Path("shots/frame")));
+    Child<QAction>(main, "AScreenShot")->trigger();
+    modal.saveAnswers.push_back(QString()); // cancelled: the place stays
+    Child<QAction>(main, "AScreenShot")->trigger();
+    OpenMovie(movie);
+    Save(Child<QAction>(main, "ACompress"), Path("out/again"));
+    Child<QAction>(main, "AScreenShot")->trigger();
+
+    const auto text = [](const std::string& path) { return QString::fromStdString(path); };
+    EXPECT_EQ(modal.starts,
+              (std::vector<QString>{QString(), QString(), QString(), text(Path("shots/frame")),
+                                    text(Path("in")), text(Path("out/small")),
+                                    text(Path("shots/frame"))}));
 }
 
 TEST_F(SingleFileTest, CancelledSaveWritesNothing) {
     OpenMovie(Movie(PlainMovie()));
-    main->ACompress->trigger();
+    Child<QAction>(main, "ACompress")->trigger();
     EXPECT_TRUE(modal.visibleMessages.empty());
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
 
 TEST_F(SingleFileTest, DecompressWritesThePlainMovie) {
-    const auto plain = PlainMovie({.padding = 80});
+    const auto plain = PlainMovie(MovieParams{.padding = 80});
     OpenMovie(Movie(CompressSwfImage(plain, 9)));
-    Save(main->ADecompress, Path("plain"));
+    Save(Child<QAction>(main, "ADecompress"), Path("plain"));
     EXPECT_EQ(TargetFileName, Path("plain.swf"));
     EXPECT_EQ(ReadBytes(Path("plain.swf")), plain);
     EXPECT_EQ(Messages(), std::vector<QString>{QStringLiteral("MesDecomp")});
 }
 
 TEST_F(SingleFileTest, DecompressOfDamagedDataSaysSoAndStillWrites) {
-    auto packed = CompressedMovie({.padding = 300});
+    auto packed = CompressedMovie(MovieParams{.padding = 300});
     for (std::size_t i = packed.size() / 2; i < packed.size(); ++i) {
         packed[i] ^= 0x5A;
     }
     OpenMovie(Movie(CompressedMovie()));
     SourceFileName = Movie(packed, "damaged.swf");
-    Save(main->ADecompress, Path("out"));
+    Save(Child<QAction>(main, "ADecompress"), Path("out"));
     EXPECT_TRUE(fs::exists(Path("out.swf")));
     EXPECT_EQ(Messages(), std::vector<QString>{QStringLiteral("MesDam")});
 }
@@ -275,7 +304,7 @@ TEST_F(SingleFileTest, DecompressOfDamagedDataSaysSoAndStillWrites) {
 TEST_F(SingleFileTest, SourceGoneSaysLoadFirstAndWritesNothing) {
     OpenMovie(Movie(PlainMovie()));
     fs::remove(Path("movie.swf"));
-    Save(main->ACompress, Path("out"));
+    Save(Child<QAction>(main, "ACompress"), Path("out"));
     EXPECT_FALSE(fs::exists(Path("out.swf")));
     EXPECT_EQ(Messages(), std::vector<QString>{QStringLiteral("MesLoad")});
 }
@@ -285,10 +314,10 @@ TEST_F(SingleFileTest, EmptySourceIsReportedNotPraised) {
     // The player cannot show an empty file and says so; that is not under test here.
     EXPECT_EQ(Messages(), std::vector<QString>{QStringLiteral("MesPlay")});
     modal.visibleMessages.clear();
-    Save(main->ADecompress, Path("out"));
-    main->AEstimate->setEnabled(true);
-    main->Est->setText(QStringLiteral("before"));
-    main->AEstimate->trigger();
+    Save(Child<QAction>(main, "ADecompress"), Path("out"));
+    Child<QAction>(main, "AEstimate")->setEnabled(true);
+    Child<QLabel>(main, "Est")->setText(QStringLiteral("before"));
+    Child<QAction>(main, "AEstimate")->trigger();
     EXPECT_FALSE(fs::exists(Path("out.swf")));
     EXPECT_TRUE(Messages().empty());
     ASSERT_EQ(modal.errorBoxes.size(), 2u);
@@ -296,13 +325,13 @@ TEST_F(SingleFileTest, EmptySourceIsReportedNotPraised) {
         EXPECT_TRUE(text.contains(QString::fromStdString(Path("empty.swf")))) << text.toStdString();
         EXPECT_TRUE(text.contains(QStringLiteral("empty"))) << text.toStdString();
     }
-    EXPECT_EQ(main->Est->text(), QStringLiteral("before"));
+    EXPECT_EQ(Child<QLabel>(main, "Est")->text(), QStringLiteral("before"));
 }
 
 TEST_F(SingleFileTest, FullDiskGivesNoSuccessMessage) {
-    OpenMovie(Movie(PlainMovie({.padding = 100})));
+    OpenMovie(Movie(PlainMovie(MovieParams{.padding = 100})));
     SetWriteFaultHook([](WriteStep step) { return step == WriteStep::Write ? ENOSPC : 0; });
-    Save(main->ACompress, Path("out"));
+    Save(Child<QAction>(main, "ACompress"), Path("out"));
     EXPECT_EQ(modal.plainMessages, std::vector<QString>{QStringLiteral("Disk full!")});
     EXPECT_TRUE(Messages().empty());
     EXPECT_FALSE(fs::exists(Path("out.swf")));
@@ -318,33 +347,33 @@ TEST_F(SingleFileTest, WaitCursorWhileTheTransformRunsOnly) {
         }
         return 0;
     });
-    Save(main->ACompress, Path("out"));
-    main->AEstimate->trigger();
+    Save(Child<QAction>(main, "ACompress"), Path("out"));
+    Child<QAction>(main, "AEstimate")->trigger();
     EXPECT_EQ(during, (std::vector<Qt::CursorShape>{Qt::WaitCursor, Qt::WaitCursor}));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(SingleFileTest, EstimateIsTheSizeCompressWrites) {
-    OpenMovie(Movie(PlainMovie({.padding = 500})));
-    main->AEstimate->trigger();
-    Save(main->ACompress, Path("out"));
-    EXPECT_EQ(main->Est->text(),
+    OpenMovie(Movie(PlainMovie(MovieParams{.padding = 500})));
+    Child<QAction>(main, "AEstimate")->trigger();
+    Save(Child<QAction>(main, "ACompress"), Path("out"));
+    EXPECT_EQ(Child<QLabel>(main, "Est")->text(),
               QString::number(fs::file_size(Path("out.swf"))) + QStringLiteral(" bytes"));
-    EXPECT_FALSE(main->Estimate->isEnabled());
+    EXPECT_FALSE(Child<QPushButton>(main, "Estimate")->isEnabled());
 }
 
 TEST_F(SingleFileTest, FailedEstimateLeavesNothingAndShowsNoSize) {
-    OpenMovie(Movie(PlainMovie({.padding = 500})));
+    OpenMovie(Movie(PlainMovie(MovieParams{.padding = 500})));
     SetWriteFaultHook([](WriteStep step) { return step == WriteStep::Flush ? ENOSPC : 0; });
-    main->AEstimate->trigger();
+    Child<QAction>(main, "AEstimate")->trigger();
     EXPECT_EQ(modal.plainMessages, std::vector<QString>{QStringLiteral("Disk full!")});
-    EXPECT_EQ(main->Est->text(), QStringLiteral("Click \"Estimate\""));
-    EXPECT_TRUE(main->Estimate->isEnabled());
+    EXPECT_EQ(Child<QLabel>(main, "Est")->text(), QStringLiteral("Click \"Estimate\""));
+    EXPECT_TRUE(Child<QPushButton>(main, "Estimate")->isEnabled());
 }
 
 TEST_F(SingleFileTest, UnwritableTargetReachesTheErrorBox) {
     OpenMovie(Movie(PlainMovie()));
-    Save(main->ACompress, Path("no-such-folder/out"));
+    Save(Child<QAction>(main, "ACompress"), Path("no-such-folder/out"));
     ASSERT_EQ(modal.errorBoxes.size(), 1u);
     EXPECT_TRUE(modal.errorBoxes[0].startsWith(QStringLiteral("Cannot create file")));
     EXPECT_TRUE(Messages().empty());

@@ -1,16 +1,16 @@
 // The program's start-up and shutdown with the real windows: config.ini and Lang.ini in
 // a folder of the test's own, the modal seam answering every box.
 
-#include "support/TempDir.h"
 #include "player/ShockwaveFlash.h"
 #include "settings/IniFile.h"
-#include "ui/ProgramSettings.h"
 #include "settings/TextFile.h"
+#include "support/TempDir.h"
 #include "ui/Forms.h"
 #include "ui/GuiFixture.h"
 #include "ui/MainWindow.h"
 #include "ui/Messages.h"
 #include "ui/Modal.h"
+#include "ui/ProgramSettings.h"
 #include "ui/Shared.h"
 
 #include <QAction>
@@ -70,8 +70,8 @@ TEST_F(StartupTest, FirstStartUsesTheDefaultsAndTheFirstCloseWritesConfig) {
     EXPECT_EQ(CompressedPrefix, "");
     EXPECT_EQ(DecompressedPrefix, "");
     EXPECT_EQ(ModeName, "Batch");
-    EXPECT_TRUE(main->buttonModeSingle->isVisible());
-    EXPECT_FALSE(main->buttonModeBatch->isVisible());
+    EXPECT_TRUE(test::Child<QAction>(main, "buttonModeSingle")->isVisible());
+    EXPECT_FALSE(test::Child<QAction>(main, "buttonModeBatch")->isVisible());
     EXPECT_EQ(main->pos(), QPoint(100, 100));
     // 100 x 100, or as near as the window's layout lets it get.
     // The window cannot be made smaller than its content allows.
@@ -81,10 +81,10 @@ TEST_F(StartupTest, FirstStartUsesTheDefaultsAndTheFirstCloseWritesConfig) {
     EXPECT_FALSE(main->isMaximized());
     // No language code: every translated text is empty, the toolbar offers English.
     EXPECT_EQ(main->windowTitle(), "");
-    EXPECT_EQ(main->Open->text(), "");
-    EXPECT_EQ(main->Estimate->text(), "");
-    EXPECT_TRUE(main->LanguageEnglish->isVisible());
-    EXPECT_FALSE(main->LanguageFrench->isVisible());
+    EXPECT_EQ(test::Child<QAction>(main, "Open")->text(), "");
+    EXPECT_EQ(test::Child<QPushButton>(main, "Estimate")->text(), "");
+    EXPECT_TRUE(test::Child<QAction>(main, "LanguageEnglish")->isVisible());
+    EXPECT_FALSE(test::Child<QAction>(main, "LanguageFrench")->isVisible());
     EXPECT_TRUE(modal_.errorBoxes.empty());
     EXPECT_FALSE(std::filesystem::exists(ConfigFile())) << "the start must not write";
 
@@ -118,28 +118,35 @@ TEST_F(StartupTest, SavedSettingsComeBackInOrder) {
     EXPECT_EQ(CompressedPrefix, "c_");
     EXPECT_EQ(DecompressedPrefix, "d_");
     EXPECT_EQ(ModeName, "Single");
-    EXPECT_FALSE(main->buttonModeSingle->isVisible());
-    EXPECT_TRUE(main->buttonModeBatch->isVisible());
-    EXPECT_FALSE(main->NG->isEnabled());
+    EXPECT_FALSE(test::Child<QAction>(main, "buttonModeSingle")->isVisible());
+    EXPECT_TRUE(test::Child<QAction>(main, "buttonModeBatch")->isVisible());
+    EXPECT_FALSE(test::Child<QTableView>(main, "NG")->isEnabled());
     EXPECT_EQ(main->pos(), QPoint(0x30, 0x20));
     EXPECT_EQ(main->size(), QSize(913, 593));
     // The language came before the rest and reached the dialogs too.
     const IniFile lang(folder_.file("Lang.ini"));
-    EXPECT_EQ(main->Open->text().toStdString(), lang.readString("Open", "FRA", ""));
-    EXPECT_EQ(main->MFile->title().toStdString(), lang.readString("MFile", "FRA", ""));
+    EXPECT_EQ(test::Child<QAction>(main, "Open")->text().toStdString(),
+              lang.readString("Open", "FRA", ""));
+    EXPECT_EQ(test::Child<QMenu>(main, "MFile")->title().toStdString(),
+              lang.readString("MFile", "FRA", ""));
     EXPECT_EQ(FMessages->MesLoad->text().toStdString(), lang.readString("MesLoad", "FRA", ""));
     EXPECT_EQ(FMessages->windowTitle().toStdString(), lang.readString("FMessages", "FRA", ""));
-    EXPECT_TRUE(main->LanguageEnglish->isVisible());
-    EXPECT_FALSE(main->LanguageFrench->isVisible());
+    EXPECT_TRUE(test::Child<QAction>(main, "LanguageEnglish")->isVisible());
+    EXPECT_FALSE(test::Child<QAction>(main, "LanguageFrench")->isVisible());
     // The seven player items show their picture; the text is their tooltip.
-    for (QAction* item : {main->PlaySource, main->Stop, main->ZoomIn, main->ZoomOut, main->Expand,
-                          main->Fit, main->SS}) {
+    for (QAction* item :
+         {test::Child<QAction>(main, "PlaySource"), test::Child<QAction>(main, "Stop"),
+          test::Child<QAction>(main, "ZoomIn"), test::Child<QAction>(main, "ZoomOut"),
+          test::Child<QAction>(main, "Expand"), test::Child<QAction>(main, "Fit"),
+          test::Child<QAction>(main, "SS")}) {
         EXPECT_EQ(item->text(), "") << item->objectName().toStdString();
         EXPECT_EQ(item->toolTip().toStdString(),
                   lang.readString(item->objectName().toStdString(), "FRA", ""));
     }
-    EXPECT_EQ(main->Comp->text().toStdString(), lang.readString("Comp", "FRA", ""));
-    EXPECT_EQ(main->Comp->toolTip(), main->Comp->text());
+    EXPECT_EQ(test::Child<QAction>(main, "Comp")->text().toStdString(),
+              lang.readString("Comp", "FRA", ""));
+    EXPECT_EQ(test::Child<QAction>(main, "Comp")->toolTip(),
+              test::Child<QAction>(main, "Comp")->text());
 
     main->close();
     const IniFile saved(ConfigFile());
@@ -159,7 +166,7 @@ TEST_F(StartupTest, OnlySingleInThatSpellingStartsInSingleFileMode) {
                               ModeCase{"", false}, ModeCase{"Batch", false}}) {
         WriteText(ConfigFile(), std::string("[Configuration]\nMode=") + c.mode + "\n");
         TFMain* main = Start();
-        EXPECT_EQ(main->buttonModeBatch->isVisible(), c.single) << c.mode;
+        EXPECT_EQ(test::Child<QAction>(main, "buttonModeBatch")->isVisible(), c.single) << c.mode;
         EXPECT_EQ(ModeName, c.single ? "Single" : "Batch") << c.mode;
         DestroyForms();
     }
@@ -187,11 +194,12 @@ TEST_F(StartupTest, LowerCaseCodeFindsTheTextsButNotTheButtons) {
     TFMain* main = Start();
     EXPECT_EQ(LanguageCode, "eng");
     const IniFile lang(folder_.file("Lang.ini"));
-    EXPECT_EQ(main->Open->text().toStdString(), lang.readString("Open", "ENG", ""));
-    EXPECT_FALSE(main->Open->text().isEmpty());
+    EXPECT_EQ(test::Child<QAction>(main, "Open")->text().toStdString(),
+              lang.readString("Open", "ENG", ""));
+    EXPECT_FALSE(test::Child<QAction>(main, "Open")->text().isEmpty());
     // Not "ENG": the toolbar offers English still.
-    EXPECT_TRUE(main->LanguageEnglish->isVisible());
-    EXPECT_FALSE(main->LanguageFrench->isVisible());
+    EXPECT_TRUE(test::Child<QAction>(main, "LanguageEnglish")->isVisible());
+    EXPECT_FALSE(test::Child<QAction>(main, "LanguageFrench")->isVisible());
     main->close();
     EXPECT_EQ(IniFile(ConfigFile()).readString("Configuration", "DefaultLanguage", ""), "eng");
 }
@@ -200,33 +208,35 @@ TEST_F(StartupTest, LanguageCommandsSwitchTheInterfaceAndWriteNothing) {
     InstallLangIni();
     TFMain* main = Start();
     const IniFile lang(folder_.file("Lang.ini"));
-    main->AFrench->trigger();
+    test::Child<QAction>(main, "AFrench")->trigger();
     EXPECT_EQ(LanguageCode, "FRA");
-    EXPECT_EQ(main->Estimate->text().toStdString(), lang.readString("Estimate", "FRA", ""));
-    EXPECT_TRUE(main->LanguageEnglish->isVisible());
-    EXPECT_FALSE(main->LanguageFrench->isVisible());
-    main->AEnglish->trigger();
+    EXPECT_EQ(test::Child<QPushButton>(main, "Estimate")->text().toStdString(),
+              lang.readString("Estimate", "FRA", ""));
+    EXPECT_TRUE(test::Child<QAction>(main, "LanguageEnglish")->isVisible());
+    EXPECT_FALSE(test::Child<QAction>(main, "LanguageFrench")->isVisible());
+    test::Child<QAction>(main, "AEnglish")->trigger();
     EXPECT_EQ(LanguageCode, "ENG");
-    EXPECT_EQ(main->Estimate->text().toStdString(), lang.readString("Estimate", "ENG", ""));
-    EXPECT_FALSE(main->LanguageEnglish->isVisible());
-    EXPECT_TRUE(main->LanguageFrench->isVisible());
+    EXPECT_EQ(test::Child<QPushButton>(main, "Estimate")->text().toStdString(),
+              lang.readString("Estimate", "ENG", ""));
+    EXPECT_FALSE(test::Child<QAction>(main, "LanguageEnglish")->isVisible());
+    EXPECT_TRUE(test::Child<QAction>(main, "LanguageFrench")->isVisible());
     EXPECT_FALSE(std::filesystem::exists(ConfigFile()));
 
     // An edited Lang.ini takes effect at the next language command.
     WriteText(folder_.file("Lang.ini"), "[Estimate]\nFRA=Calculer\n");
-    main->AFrench->trigger();
-    EXPECT_EQ(main->Estimate->text(), "Calculer");
-    EXPECT_EQ(main->Open->text(), "");
+    test::Child<QAction>(main, "AFrench")->trigger();
+    EXPECT_EQ(test::Child<QPushButton>(main, "Estimate")->text(), "Calculer");
+    EXPECT_EQ(test::Child<QAction>(main, "Open")->text(), "");
 }
 
 TEST_F(StartupTest, OnlyTheToolbarsOptionsAsksTheFolderTreeToFollow) {
     TFMain* main = Start();
     int followed = 0;
     QObject::connect(main, &TFMain::optionsClosed, [&followed] { ++followed; });
-    main->MOptions->trigger();
+    test::Child<QAction>(main, "MOptions")->trigger();
     EXPECT_EQ(modal_.dialogs, std::vector<QString>{"FOutFolder"});
     EXPECT_EQ(followed, 0);
-    main->Options->trigger();
+    test::Child<QAction>(main, "Options")->trigger();
     EXPECT_EQ(modal_.dialogs.size(), 2u);
     EXPECT_EQ(followed, 1);
 }
