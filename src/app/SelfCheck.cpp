@@ -27,8 +27,8 @@ void Say(const QString& line) {
 class ScriptedModal : public ui::ModalSeam {
 public:
     explicit ScriptedModal(QString target) : target_(std::move(target)) {}
-    QString openFileName(QWidget*, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&) override { return target_; }
+    QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }
+    QString saveFileName(QWidget*, const QString&, const QString&) override { return target_; }
     void plainMessage(QWidget*, const QString& text) override { Say("notice: " + text); }
     void errorBox(QWidget*, const QString& text) override { Say("error: " + text); }
     int execDialog(QDialog* dialog) override {
@@ -64,8 +64,8 @@ void RunCheck() {
     Say("texts: " + texts + (QFileInfo::exists(texts) ? " found" : " missing"));
     Say("scratch: " + QString::fromStdString(paths.scratchFolder));
     Say("caption: " + ui::FMain->windowTitle());
-    ui::FMain->ACompress->trigger();
-    ui::FMain->AHelp->trigger();
+    ui::FMain->findChild<QAction*>(QStringLiteral("ACompress"))->trigger();
+    ui::FMain->findChild<QAction*>(QStringLiteral("AHelp"))->trigger();
     ui::FMain->close();
 }
 

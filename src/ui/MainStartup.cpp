@@ -57,9 +57,7 @@ void TFMain::FormShow() {
         LoadRest(
             config, Settings, [this](const WindowState& state) { ApplyWindowState(this, state); },
             [this](bool single) { single ? AModeSingleExecute() : AModeBatchExecute(); });
-        if (FlashPlayer) {
-            FlashPlayer->SetSoundEnabled(SoundEnabled);
-        }
+        player_->setSoundEnabled(SoundEnabled);
     });
 }
 

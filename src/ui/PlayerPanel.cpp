@@ -205,4 +205,10 @@ void PlayerPanel::applyHeight(int bandHeight) {
     TBXAlignmentPanel1->move(0, std::max(0, bandHeight - ControlStripHeight));
 }
 
+void PlayerPanel::setSoundEnabled(bool on) {
+    if (FlashPlayer) {
+        FlashPlayer->SetSoundEnabled(on);
+    }
+}
+
 } // namespace quillon::ui

@@ -39,6 +39,8 @@ public:
     void followFrame();
     // The slider was released: the movie goes to its position.
     void seek();
+    // Whether the preview plays the movie's sound.
+    void setSoundEnabled(bool on);
     // The zoom box and its label take input once a movie is open.
     void enableZoomBox();
     // A compressed movie offers Decompress, a plain one Compress.

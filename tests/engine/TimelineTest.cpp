@@ -174,15 +174,15 @@ TEST(EngineTimeline, GotoFrameThenPlayKeepsPlaying) {
     EXPECT_EQ(engine.currentFrame(), 1);
 }
 
-TEST(EngineTimeline, ScriptsBeyondSimpleActionsAreIgnored) {
-    // push "x"; getVariable; if (...) stop  -- needs a script engine: nothing runs
+TEST(EngineTimeline, ConditionalScriptsRunThroughTheInterpreter) {
+    // push "x"; getVariable; if (x) skip the stop; stop -- x is undefined, so it stops
     const Bytes script = {0x96, 3, 0, 0, 'x', 0, 0x1c, 0x9d, 2, 0, 1, 0, 0x07, 0};
     engine::MovieEngine engine;
     LoadAndRun(engine, ScriptedMovie(script, actions::Block({})));
     EXPECT_EQ(engine.currentFrame(), 0);
     engine.advance();
-    EXPECT_EQ(engine.currentFrame(), 1);
-    EXPECT_TRUE(engine.isPlaying());
+    EXPECT_EQ(engine.currentFrame(), 0);
+    EXPECT_FALSE(engine.isPlaying());
 }
 
 TEST(EngineTimeline, NextAndPreviousFrameActionsStepAndStop) {

@@ -4,7 +4,7 @@
 
 #include "player/engine/characters/Characters.h"
 #include "player/engine/characters/Timeline.h"
-#include "player/engine/script/ScriptEvents.h"
+#include "player/engine/display/ScriptEvents.h"
 
 #include <cstdint>
 #include <deque>

@@ -1,6 +1,6 @@
 #include "player/engine/display/ScriptStage.h"
 
-#include "player/engine/parse/ParseContext.h"
+#include "player/engine/characters/ExportNames.h"
 
 #include <cmath>
 #include <numbers>

@@ -1,8 +1,8 @@
 #pragma once
 // The display list as scripts see it: DisplayHost carried out on a ClipRunner's clips.
 
+#include "player/engine/display/DisplayHost.h"
 #include "player/engine/display/DisplayList.h"
-#include "player/engine/script/DisplayHost.h"
 
 #include <map>
 #include <string>

@@ -9,13 +9,4 @@ void ParseContext::warn(const std::string& text) {
     }
 }
 
-std::string AsciiLowerName(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c + 32);
-        }
-    }
-    return text;
-}
-
 } // namespace quillon::engine

@@ -3,6 +3,7 @@
 
 #include "codec/swf/TagStream.h"
 #include "player/engine/characters/Characters.h"
+#include "player/engine/characters/ExportNames.h"
 #include "player/engine/characters/Sound.h"
 
 #include <QColor>
@@ -41,8 +42,5 @@ struct ParseContext {
 };
 
 using swf::Tag;
-
-// Export names are matched without regard to case.
-std::string AsciiLowerName(std::string text);
 
 } // namespace quillon::engine

@@ -127,7 +127,9 @@ void ParseFrameTag(const Tag& tag, ParseContext& context, Frame& frame, Timeline
         }
         break;
     case swf::tags::ExportAssets:
+        // Scripts attach clips by these names, and sounds are started by them.
         ReadExports(tag, context);
+        ParseSoundTag(tag, context, timeline, frame);
         break;
     case swf::tags::SetBackgroundColor:
         if (depth == 0 && tag.body.size() >= 3 && !context.background) {

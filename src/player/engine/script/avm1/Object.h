@@ -2,7 +2,7 @@
 // The object model: objects with ordered properties and their flags, a prototype, and
 // the extra state of functions, arrays, boxed primitives, clips and `super`.
 
-#include "player/engine/script/DisplayHost.h"
+#include "player/engine/display/DisplayHost.h"
 #include "player/engine/script/avm1/Value.h"
 
 #include <memory>

@@ -3,7 +3,7 @@
 // scripts and clip events in the order the display side hands them over, and keeps the
 // clock.
 
-#include "player/engine/script/ScriptEvents.h"
+#include "player/engine/display/ScriptEvents.h"
 #include "player/engine/script/avm1/Vm.h"
 
 #include <unordered_map>

@@ -2,7 +2,7 @@
 // The interpreter: runs decoded action blocks against the objects of one movie and
 // reaches the display list only through DisplayHost.
 
-#include "player/engine/script/DisplayHost.h"
+#include "player/engine/display/DisplayHost.h"
 #include "player/engine/script/avm1/Code.h"
 #include "player/engine/script/avm1/Object.h"
 

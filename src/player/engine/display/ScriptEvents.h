@@ -2,7 +2,7 @@
 // What the display side tells the script interpreter: frame scripts to run, clip events,
 // clips that went away. Implemented by the interpreter's runner.
 
-#include "player/engine/script/DisplayHost.h"
+#include "player/engine/display/DisplayHost.h"
 
 #include <cstdint>
 #include <vector>
