@@ -8,6 +8,7 @@ build=${1:-$top/build}
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
+build=$(cd "$build" && pwd)
 cmake --build "$build" -j "$(nproc)" >&2
 rm -rf "$build/package"
 (cd "$build" && cpack -G DEB -B "$build/package" >&2)
