@@ -238,19 +238,28 @@ void ClipRunner::unloadEvents(Instance& instance) {
     if (!instance.clip) {
         return;
     }
-    for (auto& [depth, child] : instance.clip->list) {
-        unloadEvents(child);
+    // Unload scripts may change the display list, even remove this instance: work from
+    // copies and look each child up again.
+    const std::shared_ptr<Clip> clip = instance.clip;
+    const auto scriptId = instance.scriptId;
+    const auto clipActions = instance.clipActions;
+    std::vector<int> depths;
+    for (const auto& entry : clip->list) {
+        depths.push_back(entry.first);
     }
-    if (events_ && instance.scriptId) {
-        events_->clipEvent(instance.scriptId, ClipEvent::Unload,
-                           Matching(instance.clipActions, EventUnload));
-        events_->clipRemoved(instance.scriptId);
-    } else if (events_ && instance.clipActions) {
+    for (const int depth : depths) {
+        if (auto it = clip->list.find(depth); it != clip->list.end()) {
+            unloadEvents(it->second);
+        }
+    }
+    if (events_ && scriptId) {
+        events_->clipEvent(scriptId, ClipEvent::Unload, Matching(clipActions, EventUnload));
+        events_->clipRemoved(scriptId);
+    } else if (events_ && clipActions) {
         // reached by no script yet, but it has unload actions of its own
-        if (auto parent = instance.clip->parent.lock()) {
-            if (const ClipId id = idOf(*parent, instance.clip->depth)) {
-                events_->clipEvent(id, ClipEvent::Unload,
-                                   Matching(instance.clipActions, EventUnload));
+        if (auto parent = clip->parent.lock()) {
+            if (const ClipId id = idOf(*parent, clip->depth)) {
+                events_->clipEvent(id, ClipEvent::Unload, Matching(clipActions, EventUnload));
                 events_->clipRemoved(id);
             }
         }

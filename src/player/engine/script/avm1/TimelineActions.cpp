@@ -173,8 +173,8 @@ void GotoFrame2(Vm& vm, Frame& frame, const Value& where, bool play, int bias) {
             return;
         }
         const double number = StringToNumber(text, vm.version());
-        const int frameIndex = std::isfinite(number) ? static_cast<int>(number) - 1 + bias
-                                                     : vm.host().frameOfLabel(clip, text);
+        const int frameIndex =
+            std::isfinite(number) ? FrameIndex(number) + bias : vm.host().frameOfLabel(clip, text);
         if (frameIndex >= 0) {
             Goto(vm, clip, frameIndex, play);
         }
@@ -182,7 +182,9 @@ void GotoFrame2(Vm& vm, Frame& frame, const Value& where, bool play, int bias) {
     }
     const double number = vm.toNumber(where);
     if (std::isfinite(number)) {
-        Goto(vm, clip, static_cast<int>(number) - 1 + bias, play);
+        if (FrameIndex(number) >= 0) {
+            Goto(vm, clip, FrameIndex(number) + bias, play);
+        }
     }
 }
 
@@ -259,8 +261,9 @@ Value ExecTimelineAction(Vm& vm, Frame& frame, const Instr& in) {
         }
         if (of) {
             const double number = StringToNumber(text, vm.version());
+            // Frame numbers outside 1..INT_MAX name no frame.
             const int index =
-                std::isfinite(number) ? static_cast<int>(number) - 1 : host.frameOfLabel(of, text);
+                !std::isfinite(number) ? host.frameOfLabel(of, text) : FrameIndex(number);
             if (index >= 0) {
                 host.callFrame(of, index);
             }

@@ -9,6 +9,12 @@
 
 namespace quillon::engine::avm1 {
 
+// A 1-based frame number as a 0-based index; -1 for a number that names no frame (out of
+// range numbers would overflow an int).
+inline int FrameIndex(double number) {
+    return number >= 1 && number <= 1e9 ? static_cast<int>(number) - 1 : -1;
+}
+
 class Object;
 using Str = std::shared_ptr<const std::string>;
 

@@ -18,10 +18,10 @@ ClipId ThisClip(Vm& vm, CallInfo& c) {
 int FrameArg(Vm& vm, ClipId clip, const Value& v) {
     if (v.isString()) {
         const double n = StringToNumber(v.str(), vm.version());
-        return std::isfinite(n) ? static_cast<int>(n) - 1 : vm.host().frameOfLabel(clip, v.str());
+        return std::isfinite(n) ? FrameIndex(n) : vm.host().frameOfLabel(clip, v.str());
     }
     const double n = vm.toNumber(v);
-    return std::isfinite(n) ? static_cast<int>(n) - 1 : -1;
+    return FrameIndex(n);
 }
 
 Value Timeline(Vm& vm, CallInfo& c) {
