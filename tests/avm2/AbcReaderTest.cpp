@@ -33,15 +33,15 @@ std::vector<std::uint8_t> FullFile() {
         abc.method(1, 0x04, {{abc.integer(3), 0x03}}, "f", {abc.name("int")});
     abc.body(method, code, 8, {{from, to, target, abc.name("Error"), abc.name("e")}},
              {{abc.name("local"), 0, 1, abc.name("int"), 0, 0}});
-    AbcClassSpec spec;
-    spec.name = abc.name("C");
-    spec.superName = abc.name("Object");
-    spec.protectedNs = abc.ns(0x18, "C");
-    spec.iinit = method;
-    spec.cinit = method;
-    spec.instanceTraits = {{abc.name("v"), 6, 1, abc.name("Number"), abc.number(2.5), 0x06}};
-    spec.classTraits = {{abc.name("g"), 2, 0, 0, 0, 0, method}};
-    const std::uint32_t cls = abc.addClass(spec);
+    AbcClassSpec klass;
+    klass.name = abc.name("C");
+    klass.superName = abc.name("Object");
+    klass.protectedNs = abc.ns(0x18, "C");
+    klass.iinit = method;
+    klass.cinit = method;
+    klass.instanceTraits = {{abc.name("v"), 6, 1, abc.name("Number"), abc.number(2.5), 0x06}};
+    klass.classTraits = {{abc.name("g"), 2, 0, 0, 0, 0, method}};
+    const std::uint32_t cls = abc.addClass(klass);
     abc.script(method, {{abc.name("C"), 4, 1, 0, 0, 0, cls}});
     return abc.bytes();
 }

@@ -154,14 +154,14 @@ TEST(Avm2Class, StaticsAndInterfaces) {
     // class Square implements IShape { static var count = 7 }
     AbcCode init(abc);
     init.getLocal(0).op(0x49).u30(0).op(0x47);
-    AbcClassSpec spec;
-    spec.name = square;
-    spec.superName = abc.name("Object");
-    spec.interfaces = {shape};
-    spec.iinit = AddMethod(abc, init);
-    spec.cinit = Empty(abc);
-    spec.classTraits = {{count, 0, 0, abc.name("int"), abc.integer(7), 0x03}};
-    const std::uint32_t squareIndex = abc.addClass(spec);
+    AbcClassSpec klass;
+    klass.name = square;
+    klass.superName = abc.name("Object");
+    klass.interfaces = {shape};
+    klass.iinit = AddMethod(abc, init);
+    klass.cinit = Empty(abc);
+    klass.classTraits = {{count, 0, 0, abc.name("int"), abc.integer(7), 0x03}};
+    const std::uint32_t squareIndex = abc.addClass(klass);
     AbcCode main(abc);
     main.pushThisScope();
     main.op(0x65).u8(0).op(0x20).op(0x58).u30(ifaceIndex).nameOp(0x68, shape);

@@ -287,24 +287,24 @@ void AbcWriter::body(std::uint32_t method, const AbcCode& code, std::uint32_t lo
     bodies_.push_back(entry);
 }
 
-std::uint32_t AbcWriter::addClass(const AbcClassSpec& spec) {
+std::uint32_t AbcWriter::addClass(const AbcClassSpec& klass) {
     std::vector<std::uint8_t> inst;
-    AppendU30(inst, spec.name);
-    AppendU30(inst, spec.superName);
-    inst.push_back(static_cast<std::uint8_t>(spec.flags | (spec.protectedNs ? 0x08 : 0)));
-    if (spec.protectedNs) {
-        AppendU30(inst, spec.protectedNs);
+    AppendU30(inst, klass.name);
+    AppendU30(inst, klass.superName);
+    inst.push_back(static_cast<std::uint8_t>(klass.flags | (klass.protectedNs ? 0x08 : 0)));
+    if (klass.protectedNs) {
+        AppendU30(inst, klass.protectedNs);
     }
-    AppendU30(inst, static_cast<std::uint32_t>(spec.interfaces.size()));
-    for (std::uint32_t i : spec.interfaces) {
+    AppendU30(inst, static_cast<std::uint32_t>(klass.interfaces.size()));
+    for (std::uint32_t i : klass.interfaces) {
         AppendU30(inst, i);
     }
-    AppendU30(inst, spec.iinit);
-    Append(inst, EncodeTraits(spec.instanceTraits));
+    AppendU30(inst, klass.iinit);
+    Append(inst, EncodeTraits(klass.instanceTraits));
     instances_.push_back(inst);
     std::vector<std::uint8_t> cls;
-    AppendU30(cls, spec.cinit);
-    Append(cls, EncodeTraits(spec.classTraits));
+    AppendU30(cls, klass.cinit);
+    Append(cls, EncodeTraits(klass.classTraits));
     classes_.push_back(cls);
     return static_cast<std::uint32_t>(classes_.size() - 1);
 }

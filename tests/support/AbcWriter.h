@@ -101,7 +101,7 @@ public:
     void body(std::uint32_t method, const AbcCode& code, std::uint32_t locals = 8,
               const std::vector<AbcExceptionSpec>& exceptions = {},
               const std::vector<AbcTraitSpec>& traits = {}, std::uint32_t maxStack = 32);
-    std::uint32_t addClass(const AbcClassSpec& spec);
+    std::uint32_t addClass(const AbcClassSpec& klass);
     void script(std::uint32_t init, const std::vector<AbcTraitSpec>& traits = {});
 
     std::vector<std::uint8_t> bytes() const;

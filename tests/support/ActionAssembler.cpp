@@ -92,23 +92,23 @@ ActionAssembler& ActionAssembler::ifTrue(const std::string& label) {
     return *this;
 }
 
-ActionAssembler& ActionAssembler::function(const FunctionSpec& spec, const ActionAssembler& body) {
+ActionAssembler& ActionAssembler::function(const FunctionSpec& fn, const ActionAssembler& body) {
     const Bytes code = body.code();
     BitWriter w;
-    w.string(spec.name);
-    w.u16(static_cast<std::uint16_t>(spec.params.size()));
-    if (spec.v2) {
-        w.u8(spec.registerCount);
-        w.u16(spec.flags);
+    w.string(fn.name);
+    w.u16(static_cast<std::uint16_t>(fn.params.size()));
+    if (fn.v2) {
+        w.u8(fn.registerCount);
+        w.u16(fn.flags);
     }
-    for (const auto& [reg, name] : spec.params) {
-        if (spec.v2) {
+    for (const auto& [reg, name] : fn.params) {
+        if (fn.v2) {
             w.u8(reg);
         }
         w.string(name);
     }
     w.u16(static_cast<std::uint16_t>(code.size()));
-    record(spec.v2 ? 0x8e : 0x9b, w.take());
+    record(fn.v2 ? 0x8e : 0x9b, w.take());
     out_.insert(out_.end(), code.begin(), code.end());
     return *this;
 }

@@ -96,7 +96,7 @@ public:
     ActionAssembler& label(const std::string& name);
     ActionAssembler& jump(const std::string& label);
     ActionAssembler& ifTrue(const std::string& label);
-    ActionAssembler& function(const FunctionSpec& spec, const ActionAssembler& body);
+    ActionAssembler& function(const FunctionSpec& fn, const ActionAssembler& body);
     ActionAssembler& gotoFrame2(bool play);
     // trace(value) and name = value, the two things tests write most.
     ActionAssembler& trace(PushValue value);
