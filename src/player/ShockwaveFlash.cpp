@@ -29,6 +29,7 @@ TShockwaveFlash::TShockwaveFlash(QWidget* parent)
     : QWidget(parent), engine_(std::make_unique<engine::MovieEngine>()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &TShockwaveFlash::nextFrame);
 }
@@ -183,8 +184,32 @@ void TShockwaveFlash::paintEvent(QPaintEvent*) {
         painter.fillRect(target, background_);
         return;
     }
-    const auto mode = scaleMode_ == 2 ? engine::ScaleMode::ExactFit : engine::ScaleMode::ShowAll;
-    engine_->render(painter, target, view, mode, background_);
+    engine_->render(painter, target, view, engineMode(), background_);
+}
+
+engine::ScaleMode TShockwaveFlash::engineMode() const {
+    return scaleMode_ == 2 ? engine::ScaleMode::ExactFit : engine::ScaleMode::ShowAll;
+}
+
+void TShockwaveFlash::mouseMoveEvent(QMouseEvent* event) {
+    const QRectF view = ViewRect();
+    if (engine_->isLoaded() && view.width() > 0 && view.height() > 0) {
+        bool invertible = false;
+        const QTransform toMovie =
+            engine::MovieEngine::viewTransform(QRectF(rect()), view, engineMode())
+                .inverted(&invertible);
+        if (invertible) {
+            engine_->pointerMoved(toMovie.map(event->position()));
+            update();
+        }
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void TShockwaveFlash::leaveEvent(QEvent* event) {
+    engine_->pointerLeft();
+    update();
+    QWidget::leaveEvent(event);
 }
 
 void TSF::mousePressEvent(QMouseEvent* event) {

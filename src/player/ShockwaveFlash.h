@@ -19,7 +19,8 @@
 
 namespace quillon::engine {
 class MovieEngine;
-}
+enum class ScaleMode;
+} // namespace quillon::engine
 
 namespace quillon::player {
 
@@ -72,8 +73,12 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // The pointer reaches the movie's buttons (roll over and out), never its presses.
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
+    engine::ScaleMode engineMode() const;
     void nextFrame();
     // Runs one frame of the movie and queues its sound.
     void runFrame();

@@ -229,6 +229,33 @@ TEST_F(PlayerTest, LeftAndRightPressesAreSwallowed) {
     }
 }
 
+// The pointer reaches the movie through the view: a 100 x 100 pixel stage shown whole in
+// 200 x 150 is 150 pixels square from x = 25; zoomed on its top left 50 x 50 pixels (the
+// button), that quarter fills the same square.
+TEST_F(PlayerTest, PointerMovesReachTheButtonsThroughTheZoom) {
+    testing::MovieWriter writer(100, 100);
+    const auto shape = writer.defineRectangle(0, 0, 1000, 1000, {255, 0, 0});
+    const auto button = writer.defineButton2({{1 | 2 | 8, shape, 1, {}}});
+    writer.place(testing::Place{1, button});
+    writer.showFrame();
+    const auto path = folder / "button.swf";
+    WriteBytes(path, writer.bytes());
+    flash->LoadMovie(0, QString::fromStdString(path.string()));
+    const auto moveTo = [&](double x, double y) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(x, y), QPointF(x, y), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(flash.get(), &move);
+        return flash->Engine().buttonUnderPointer();
+    };
+    EXPECT_EQ(moveTo(60, 40), button);
+    EXPECT_EQ(moveTo(120, 40), 0);
+    flash->SetZoomRect(0, 0, 1000, 1000);
+    EXPECT_EQ(moveTo(120, 40), button);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(flash.get(), &leave);
+    EXPECT_EQ(flash->Engine().buttonUnderPointer(), 0);
+}
+
 TEST_F(PlayerTest, FactoryCanBeReplaced) {
     bool asked = false;
     player::SetPlayerFactory([&asked](QWidget*) -> player::TSF* {
