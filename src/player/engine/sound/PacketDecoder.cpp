@@ -1,5 +1,7 @@
 #include "player/engine/sound/PacketDecoder.h"
 
+#include "player/engine/sound/SpeexFrames.h"
+
 #include <algorithm>
 
 extern "C" {
@@ -64,6 +66,7 @@ struct PacketDecoder::Impl {
     AVFrame* frame = nullptr;
     SwrContext* converter = nullptr;
     int blockAlign = 0;
+    bool speex = false; // a block of several frames, sent one frame a packet
     bool errors = false;
 
     ~Impl() {
@@ -118,6 +121,7 @@ bool PacketDecoder::open(const SoundFormat& format, std::string& reason) {
     if (choice.id == AV_CODEC_ID_MP3) {
         d.parser = av_parser_init(AV_CODEC_ID_MP3);
     }
+    d.speex = choice.id == AV_CODEC_ID_SPEEX;
     if (avcodec_open2(d.context, codec, nullptr) < 0) {
         reason = "the " + SoundCodecName(format.codec) + " decoder could not be opened";
         return false;
@@ -128,6 +132,14 @@ bool PacketDecoder::open(const SoundFormat& format, std::string& reason) {
 void PacketDecoder::decode(std::span<const std::uint8_t> bytes, Pcm& out, std::size_t maxFrames) {
     Impl& d = *impl_;
     if (!d.context) {
+        return;
+    }
+    if (d.speex) {
+        for (std::vector<std::uint8_t>& frame : SplitSpeexFrames(bytes)) {
+            frame.resize(frame.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+            d.send(frame.data(), static_cast<int>(frame.size() - AV_INPUT_BUFFER_PADDING_SIZE), out,
+                   maxFrames);
+        }
         return;
     }
     std::size_t size = bytes.size();
