@@ -46,6 +46,7 @@ TEST_F(PlayerTest, LoadReadsTheFrameCountAndTheRate) {
     flash->LoadMovie(0, Movie({.frameRate8_8 = 25 * 256, .frameCount = 7}));
     EXPECT_EQ(flash->TotalFrames(), 7);
     EXPECT_EQ(flash->FrameInterval(), 40);
+    EXPECT_DOUBLE_EQ(flash->FrameMs(), 40.0);
     EXPECT_EQ(flash->CurrentFrame(), 0);
     flash->LoadMovie(0, Movie({.frameRate8_8 = 0, .frameCount = 3}, "slow.swf"));
     EXPECT_EQ(flash->TotalFrames(), 3);
