@@ -15,8 +15,6 @@ class AudioOutput {
 public:
     AudioOutput();
     ~AudioOutput();
-    AudioOutput(const AudioOutput&) = delete;
-    AudioOutput& operator=(const AudioOutput&) = delete;
 
     // Whether the system offers an output device at all.
     static bool DeviceAvailable();

@@ -102,7 +102,7 @@ public:
     void setWaitText(const QString& text) override;
     int progressPosition() const override;
     void setProgressPosition(int position) override;
-    QString selectedFolder() const override;
+    std::string selectedFolder() const override;
 
 signals:
     // A scan or run has carried out its last step.
@@ -116,7 +116,7 @@ private:
     void setUpCommands();
     void startWorker(BatchWorker* worker);
     void checkOutputFolder();
-    void chooseMovieFromTree(const QString& path);
+    void chooseMovieFromTree(const std::string& bytes);
     void runRowCommand(const RowTransform& transform, const std::string& prefix);
     BatchRunSetup runSetup(const std::string& prefix) const;
     QWidget* window() const;

@@ -1,5 +1,6 @@
 #include "OptionsDialog.h"
 
+#include "FolderModel.h"
 #include "FolderPanel.h"
 #include "Lang.h"
 #include "Modal.h"
@@ -148,7 +149,7 @@ void TFOutFolder::FormShow() {
 }
 
 void TFOutFolder::tbxOkClick() {
-    OutputFolder = PathBytes(folders_->selectedPath());
+    OutputFolder = folders_->selectedPathBytes();
     IniFile config(ProgramConfigPath());
     StoreOutputFolder(config, Settings);
     CompressionChoice =
