@@ -64,6 +64,20 @@ protected:
         test::WriteBytes(path, test::PlainMovie(body));
         return path;
     }
+    // clips/vid\xe9os/f\xeate.swf ("vidéos/fête.swf" in Latin-1) by its bytes; empty when
+    // the file system takes no such name.
+    std::string makeLatin1Movie() {
+        QDir().mkpath(root + "/clips");
+        const std::string folder = PathBytes(root) + "/clips/vid\xe9os";
+        if (::mkdir(folder.c_str(), 0700) != 0) {
+            return {};
+        }
+        const std::string movie = folder + "/f\xeate.swf";
+        const auto plain = test::PlainMovie(40);
+        std::ofstream(movie, std::ios::binary)
+            .write(reinterpret_cast<const char*>(plain.data()), std::streamsize(plain.size()));
+        return movie;
+    }
     template <typename T> T* w(const char* name) const { return window->child<T>(name); }
     bool enabled(const char* name) const {
         if (auto* action = window->child<QAction>(name)) {
@@ -455,15 +469,10 @@ TEST_F(ControllerTest, PlayOpensTheRowsMovieAndKeepsTheRows) {
 // Names from old archives are Latin-1, not UTF-8: the grid shows them readably and hands
 // their very bytes to the run, the row commands and Play.
 TEST_F(ControllerTest, NamesThatAreNotUtf8KeepTheirBytes) {
-    QDir().mkpath(root + "/clips");
-    const std::string folder = PathBytes(root) + "/clips/vid\xe9os"; // "vidéos" in Latin-1
-    const std::string movie = folder + "/f\xeate.swf";               // "fête.swf"
-    if (::mkdir(folder.c_str(), 0700) != 0) {
+    const std::string movie = makeLatin1Movie();
+    if (movie.empty()) {
         GTEST_SKIP() << "this file system takes no such name";
     }
-    const auto plain = test::PlainMovie(40);
-    std::ofstream(movie, std::ios::binary)
-        .write(reinterpret_cast<const char*>(plain.data()), std::streamsize(plain.size()));
     // A text that lost the name's bytes finds them again on disk.
     EXPECT_EQ(PathBytes(QFile::decodeName(QByteArray::fromStdString(movie))), movie);
 
@@ -491,15 +500,11 @@ TEST_F(ControllerTest, NamesThatAreNotUtf8KeepTheirBytes) {
 // keeps its bytes: dragging it scans its movies, a double click opens one by its bytes,
 // and the drag carries the bytes too.
 TEST_F(ControllerTest, TreeKeepsTheBytesOfANameThatIsNotUtf8) {
-    QDir().mkpath(root + "/clips");
-    const std::string folder = PathBytes(root) + "/clips/vid\xe9os"; // "vidéos" in Latin-1
-    const std::string movie = folder + "/f\xeate.swf";               // "fête.swf"
-    if (::mkdir(folder.c_str(), 0700) != 0) {
+    const std::string movie = makeLatin1Movie();
+    if (movie.empty()) {
         GTEST_SKIP() << "this file system takes no such name";
     }
-    const auto plain = test::PlainMovie(40);
-    std::ofstream(movie, std::ios::binary)
-        .write(reinterpret_cast<const char*>(plain.data()), std::streamsize(plain.size()));
+    const std::string folder = movie.substr(0, movie.rfind('/'));
     auto* tree = w<QTreeView>("ShellTreeView1");
     auto* model = static_cast<ui::FolderModel*>(tree->model());
     const QModelIndex item = model->indexOfBytes(folder);

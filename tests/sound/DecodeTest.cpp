@@ -114,20 +114,26 @@ INSTANTIATE_TEST_SUITE_P(Formats, DecodeFormat, ::testing::ValuesIn(Cases), [](c
     return name;
 });
 
+// A 16 kHz Speex event sound of these bytes as a movie holds it, decoded without a warning.
+Pcm DecodeSpeexSound(const Bytes& data, std::uint32_t samples) {
+    MovieWriter writer(100, 100);
+    writer.defineSound({11, 0, true, false}, samples, data);
+    writer.showFrame();
+    engine::MovieEngine movie;
+    movie.loadBytes(writer.bytes());
+    std::vector<std::string> warnings;
+    Pcm pcm = engine::DecodeSound(*movie.sounds().sounds.front(), warnings);
+    EXPECT_TRUE(warnings.empty());
+    return pcm;
+}
+
 TEST(DecodeSound, SpeexFrameDecodesAtSixteenKilohertz) {
     const auto samples = Sine(16000, 320, {1000});
     const auto encoded = Encode("libspeex", 16000, 1, samples);
     if (!encoded) {
         GTEST_SKIP() << "this build has no Speex encoder";
     }
-    MovieWriter writer(100, 100);
-    writer.defineSound({11, 0, true, false}, 320, encoded->packets.front());
-    writer.showFrame();
-    engine::MovieEngine movie;
-    movie.loadBytes(writer.bytes());
-    std::vector<std::string> warnings;
-    const Pcm pcm = engine::DecodeSound(*movie.sounds().sounds.front(), warnings);
-    EXPECT_TRUE(warnings.empty());
+    const Pcm pcm = DecodeSpeexSound(encoded->packets.front(), 320);
     EXPECT_EQ(pcm.rate, 16000);
     EXPECT_EQ(pcm.frames(), 320u);
     EXPECT_GT(Rms(pcm.samples, 1, 0), 1000);
@@ -152,14 +158,7 @@ TEST(DecodeSound, EverySpeexFrameOfABlockDecodes) {
     ASSERT_EQ(single->packets.size(), 5u);
     blocks.push_back(single->data);
     for (const Bytes& block : blocks) {
-        MovieWriter writer(100, 100);
-        writer.defineSound({11, 0, true, false}, 5 * 320, block);
-        writer.showFrame();
-        engine::MovieEngine movie;
-        movie.loadBytes(writer.bytes());
-        std::vector<std::string> warnings;
-        const Pcm pcm = engine::DecodeSound(*movie.sounds().sounds.front(), warnings);
-        EXPECT_TRUE(warnings.empty());
+        const Pcm pcm = DecodeSpeexSound(block, 5 * 320);
         EXPECT_EQ(pcm.frames(), 5u * 320) << block.size() << " bytes";
         // The tone lasts to the end (faint at the lowest rate): the last frame is no silence.
         EXPECT_GT(Rms(pcm.samples, 1, 0, 4 * 320), 200) << block.size() << " bytes";
