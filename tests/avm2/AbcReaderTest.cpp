@@ -80,8 +80,14 @@ struct Damage {
 };
 
 std::vector<std::uint8_t> Header(std::initializer_list<std::uint8_t> pools) {
-    std::vector<std::uint8_t> out{16, 0, 46, 0};
-    out.insert(out.end(), pools);
+    std::vector<std::uint8_t> out;
+    out.reserve(4 + pools.size());
+    for (const std::uint8_t b : {16, 0, 46, 0}) {
+        out.push_back(b);
+    }
+    for (const std::uint8_t b : pools) {
+        out.push_back(b);
+    }
     return out;
 }
 
