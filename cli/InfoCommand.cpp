@@ -6,6 +6,7 @@
 #include "codec/Errors.h"
 #include "codec/FileIO.h"
 #include "codec/MovieInfo.h"
+#include "codec/Transforms.h"
 
 #include <fstream>
 #include <iomanip>
@@ -22,12 +23,13 @@ struct FileInfo {
     MovieInspection inspection;
 };
 
-FileInfo Inspect(const std::string& path, const ScratchFolder& scratch) {
+// In memory only: inspecting writes nothing, so a full disk cannot spoil it.
+FileInfo Inspect(const std::string& path) {
     const std::int64_t size = FileSizeOrMinusOne(path);
     if (size == 0) {
         throw EEmptyFileError(path);
     }
-    FileInfo info{path, "", InspectMovie(path, scratch.path() + "/inspect.swf")};
+    FileInfo info{path, "", InspectMovie(path)};
     std::ifstream file(path, std::ios::binary);
     info.signature.resize(3);
     file.read(info.signature.data(), 3);
@@ -56,8 +58,10 @@ std::string ToJson(const FileInfo& info) {
         << ", \"frameRate\": " << JsonString(m.frameRate)
         << ", \"signature\": " << JsonString(info.signature)
         << ", \"declaredLength\": " << m.fields.declaredLength << ", \"fileSize\": " << m.fileSize
-        << ", \"frameRect\": [" << r[0] << ", " << r[1] << ", " << r[2] << ", " << r[3] << "]"
-        << ", \"frameRateExact\": " << std::setprecision(10) << m.fields.frameRate8_8 / 256.0
+        << ", \"frameRect\": [" << r[0] << ", " << r[1] << ", " << r[2] << ", " << r[3]
+        << "]"
+        // An 8.8 value has at most 11 significant digits, all of them exact in a double.
+        << ", \"frameRateExact\": " << std::setprecision(12) << m.fields.frameRate8_8 / 256.0
         << ", \"frameCount\": " << m.fields.frameCount << "}";
     return out.str();
 }
@@ -68,12 +72,11 @@ int RunInfoCommand(const Args& args) {
     CommandLine line(args);
     const bool json = line.flag("--json");
     const auto paths = line.positionals(1, -1, "info needs at least one FILE");
-    const ScratchFolder scratch;
     int status = ExitOk;
     std::vector<std::string> objects;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         try {
-            const FileInfo info = Inspect(paths[i], scratch);
+            const FileInfo info = Inspect(paths[i]);
             if (json) {
                 objects.push_back(ToJson(info));
             } else {
@@ -93,6 +96,11 @@ int RunInfoCommand(const Args& args) {
             std::cout << (i ? ",\n " : "") << objects[i];
         }
         std::cout << "]\n";
+    }
+    // What was asked for is the output itself: a redirect to a full disk is a failure.
+    if (!std::cout.flush()) {
+        std::cerr << "quillon-cli: cannot write the output: " << DiskFullText << "\n";
+        return ExitWriteFailed;
     }
     return status;
 }

@@ -8,7 +8,7 @@
 #include "batch/BatchFixtures.h"
 #include "batch/BatchList.h"
 #include "batch/WindowBatchRun.h"
-#include "fixtures/StressMovies.h"
+#include "support/StressMovies.h"
 #include "settings/SettingsValues.h"
 
 #include <QApplication>

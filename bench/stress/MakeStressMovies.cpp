@@ -3,7 +3,7 @@
 //
 //   make_stress_movies FOLDER [N]
 
-#include "fixtures/StressMovies.h"
+#include "support/StressMovies.h"
 
 #include <cstdio>
 #include <cstdlib>

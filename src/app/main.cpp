@@ -7,8 +7,8 @@
 #include "ui/Theme.h"
 
 #include <QApplication>
-#include <QStringList>
 #include <QTimer>
+#include <string>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -25,13 +25,14 @@ int main(int argc, char** argv) {
         quillon::ui::DestroyForms();
         return 1;
     }
-    // A movie named on the command line is opened as if chosen in the open dialog.
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1) {
-        const QString movie = arguments.at(1);
+    // A movie named on the command line is opened as if chosen in the open dialog. Its
+    // bytes are taken as given (Qt's own options are gone from argv by now), so a name
+    // that is not UTF-8 opens too.
+    if (argc > 1) {
+        const std::string movie = argv[1];
         QTimer::singleShot(0, FMain, [movie] {
             quillon::ui::RunGuarded(FMain, [&movie] {
-                quillon::SourceFileName = movie.toStdString();
+                quillon::SourceFileName = movie;
                 FMain->OpenSWFFile();
             });
         });

@@ -1,5 +1,8 @@
 #include "BatchListModel.h"
 
+#include "PathText.h"
+
+#include <QFile>
 #include <algorithm>
 
 namespace quillon {
@@ -23,6 +26,12 @@ QString* Cell(BatchRowCells& cells, int column) {
     default:
         return nullptr;
     }
+}
+
+std::string* PathOf(BatchRowCells& cells, int column) {
+    return column == NxFileName      ? &cells.filePath
+           : column == NxEndFileName ? &cells.endFilePath
+                                     : nullptr;
 }
 
 bool IsSizeColumn(int column) {
@@ -173,6 +182,23 @@ void BatchListModel::appendRows(const QStringList& fileNames) {
     for (const QString& name : fileNames) {
         BatchRowCells cells;
         cells.fileName = name;
+        cells.filePath = QFile::encodeName(name).toStdString();
+        rows_.push_back(std::move(cells));
+    }
+    endInsertRows();
+}
+
+void BatchListModel::appendPaths(const std::vector<std::string>& paths) {
+    if (paths.empty()) {
+        return;
+    }
+    const int first = rowCount();
+    beginInsertRows({}, first, first + static_cast<int>(paths.size()) - 1);
+    rows_.reserve(rows_.size() + paths.size());
+    for (const std::string& path : paths) {
+        BatchRowCells cells;
+        cells.fileName = PathText(path);
+        cells.filePath = path;
         rows_.push_back(std::move(cells));
     }
     endInsertRows();
@@ -208,10 +234,32 @@ void BatchListModel::setCellText(int column, int row, const QString& text) {
     if (row < 0 || row >= rowCount()) {
         return;
     }
-    QString* cell = Cell(rows_[static_cast<std::size_t>(row)], column);
+    BatchRowCells& cells = rows_[static_cast<std::size_t>(row)];
+    if (std::string* path = PathOf(cells, column)) {
+        *path = QFile::encodeName(text).toStdString();
+    }
+    QString* cell = Cell(cells, column);
     if (cell) {
         *cell = text;
         changed(row, column, column);
+    }
+}
+
+std::string BatchListModel::pathCell(int column, int row) const {
+    if (row < 0 || row >= rowCount()) {
+        return {};
+    }
+    const std::string* path =
+        PathOf(const_cast<BatchRowCells&>(rows_[static_cast<std::size_t>(row)]), column);
+    return path ? *path : std::string();
+}
+
+void BatchListModel::setPathCell(int column, int row, const std::string& path) {
+    setCellText(column, row, PathText(path));
+    if (row >= 0 && row < rowCount()) {
+        if (std::string* bytes = PathOf(rows_[static_cast<std::size_t>(row)], column)) {
+            *bytes = path;
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <string>
 #include <vector>
 
 namespace quillon {
@@ -21,9 +22,12 @@ enum BatchColumn {
 
 struct BatchRowCells {
     bool marked = false;
-    QString fileName;
+    QString fileName; // the readable form of filePath
     QString status;
-    QString endFileName;
+    QString endFileName; // the readable form of endFilePath
+    // The paths themselves: a name need not be UTF-8, so the commands use these bytes.
+    std::string filePath;
+    std::string endFilePath;
     QString fileSize;    // decimal digits, or empty
     QString endFileSize; // decimal digits, or empty
     QString statusTip;   // why a row reads "Error"
@@ -60,12 +64,17 @@ public:
     void deleteRow(int row);
     // Adds one row per name at the end, in one go.
     void appendRows(const QStringList& fileNames);
+    // The same for paths as the file system gives them.
+    void appendPaths(const std::vector<std::string>& paths);
     // Writes the sizes of the rows from the first on, one entry per row.
     void writeSizes(const std::vector<BatchSizes>& sizes);
 
     const BatchRowCells& row(int row) const { return rows_[static_cast<std::size_t>(row)]; }
     QString cellText(int column, int row) const;
     void setCellText(int column, int row, const QString& text);
+    // The input and output name cells: the path's bytes, shown in a readable form.
+    std::string pathCell(int column, int row) const;
+    void setPathCell(int column, int row, const std::string& path);
     void setCellNumber(int column, int row, qint64 value);
     bool marked(int r) const { return row(r).marked; }
     void setMarked(int row, bool marked);

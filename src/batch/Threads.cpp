@@ -17,14 +17,6 @@
 
 namespace quillon {
 
-QString PathText(const std::string& path) {
-    return QFile::decodeName(path.c_str());
-}
-
-std::string PathBytes(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
 BatchWorker::BatchWorker(BatchControls& controls, QObject& context)
     : controls_(controls), context_(context) {
     connect(this, &QThread::finished, this, &QObject::deleteLater);
@@ -190,17 +182,15 @@ void TSearchThread::run() {
     BatchFileCount = static_cast<int>(BatchFiles.size());
 
     if (!isInterruptionRequested()) {
-        // Names and sizes are made here so the UI thread only takes them in.
-        auto names = std::make_shared<QStringList>();
+        // Sizes are read here so the UI thread only takes them in.
+        auto paths = std::make_shared<std::vector<std::string>>(BatchFiles);
         auto sizes = std::make_shared<std::vector<BatchSizes>>();
-        names->reserve(static_cast<qsizetype>(BatchFiles.size()));
         sizes->reserve(BatchFiles.size());
         for (const std::string& path : BatchFiles) {
-            names->append(PathText(path));
             const std::int64_t size = FileSizeOrMinusOne(path);
             sizes->push_back(size < 0 ? BatchSizes{} : BatchSizes{size, 0});
         }
-        post([names](BatchControls& c) { c.grid().appendRows(*names); });
+        post([paths](BatchControls& c) { c.grid().appendPaths(*paths); });
         post([sizes](BatchControls& c) { c.grid().writeSizes(*sizes); });
     }
 
@@ -240,8 +230,7 @@ void TBatchRunThread::run() {
         const BatchListModel& grid = c.grid();
         rows.reserve(static_cast<std::size_t>(grid.rowCount()));
         for (int r = 0; r < grid.rowCount(); ++r) {
-            rows.push_back({grid.marked(r), PathBytes(grid.row(r).fileName),
-                            PathBytes(grid.row(r).endFileName)});
+            rows.push_back({grid.marked(r), grid.row(r).filePath, grid.row(r).endFilePath});
         }
     });
     BatchSilent = true;
@@ -261,11 +250,11 @@ void TBatchRunThread::run() {
         if (result.outputWritten) {
             row.output = target;
         }
-        post([gridRow, result, target = PathText(target)](BatchControls& c) {
+        post([gridRow, result, target](BatchControls& c) {
             c.grid().setCellText(NxStatus, gridRow, QString::fromStdString(result.status));
             c.grid().setStatusTip(gridRow, QString::fromStdString(result.error));
             if (result.outputWritten) {
-                c.grid().setCellText(NxEndFileName, gridRow, target);
+                c.grid().setPathCell(NxEndFileName, gridRow, target);
             }
         });
     }

@@ -4,6 +4,7 @@
 // the UI thread, in its steps' order, through queued calls to the context object.
 
 #include "BatchControls.h"
+#include "PathText.h"
 #include "codec/BatchRow.h"
 
 #include <QObject>
@@ -98,9 +99,5 @@ public:
         : TBatchRunThread(controls, context, BatchKind::Decompress, std::move(outputFolder),
                           std::move(prefix)) {}
 };
-
-// Path text between the file system (bytes) and the grid (text).
-QString PathText(const std::string& path);
-std::string PathBytes(const QString& path);
 
 } // namespace quillon

@@ -16,12 +16,20 @@ public:
 class EFOpenError : public QuillonError {
 public:
     EFOpenError(const std::string& path, int errnum);
+    EFOpenError(const std::string& path, const std::string& reason);
 };
 
 // A file cannot be created or replaced.
 class EFCreateError : public QuillonError {
 public:
     EFCreateError(const std::string& path, int errnum);
+};
+
+// A target rewritten in place (its folder allows no temporary file) could not be
+// written whole, so it may now be incomplete.
+class EInPlaceWriteError : public QuillonError {
+public:
+    EInPlaceWriteError(const std::string& path, int errnum);
 };
 
 // Fewer bytes than asked for.

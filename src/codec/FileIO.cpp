@@ -99,22 +99,39 @@ void SetWriteFaultHook(WriteFaultHook hook) {
     faultHook = std::move(hook);
 }
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        throw EFOpenError(path, errno);
-    }
-    struct stat st;
-    if (::fstat(fd.get(), &st) != 0) {
-        throw EFOpenError(path, errno);
-    }
+namespace {
+
+// Only regular files are movies: a FIFO, device or socket would block a read or never
+// end it.
+void RequireRegularFile(const std::string& path, const struct stat& st) {
     if (S_ISDIR(st.st_mode)) {
         throw EFOpenError(path, EISDIR);
     }
+    if (!S_ISREG(st.st_mode)) {
+        throw EFOpenError(path, "It is not a regular file.");
+    }
+}
+
+} // namespace
+
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
+    struct stat st;
+    // Checked before opening, so that no device is opened at all, and again after, as
+    // the name may have changed meanwhile; the open itself never waits for a writer.
+    if (::stat(path.c_str(), &st) == 0) {
+        RequireRegularFile(path, st);
+    }
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) {
+        throw EFOpenError(path, errno);
+    }
+    if (::fstat(fd.get(), &st) != 0) {
+        throw EFOpenError(path, errno);
+    }
+    RequireRegularFile(path, st);
     // One byte more than the size seen, so the read that finds the end needs no room;
-    // the buffer grows only when the file changes meanwhile or has no size.
-    std::vector<std::uint8_t> bytes(S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) + 1
-                                                        : 65536);
+    // the buffer grows only when the file changes meanwhile.
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.st_size) + 1);
     std::size_t used = 0;
     for (;;) {
         if (used == bytes.size()) {
@@ -136,6 +153,45 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
     return bytes;
 }
 
+namespace {
+
+// The temporary file's last steps: flushed, closed, renamed over the target.
+bool FinishTemporary(FileDescriptor& fd, const std::string& temporary, const std::string& path) {
+    if (const int fault = InjectedFault(WriteStep::Flush)) {
+        errno = fault;
+        return false;
+    }
+    // Late errors of network and quota-limited file systems show up here.
+    if (::fdatasync(fd.get()) != 0 && errno != EINVAL && errno != EROFS) {
+        return false;
+    }
+    const int closeFault = InjectedFault(WriteStep::Close);
+    if (!fd.close() || closeFault) {
+        return false;
+    }
+    return !InjectedFault(WriteStep::Rename) && ::rename(temporary.c_str(), path.c_str()) == 0;
+}
+
+// A folder that allows no new file, holding a target that may be written: the target is
+// rewritten where it is, the one way left to replace it.
+bool RewriteInPlace(const std::string& path, const std::string& requestedPath,
+                    std::span<const std::uint8_t> bytes) {
+    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC));
+    if (fd.get() < 0) {
+        throw EFCreateError(requestedPath, errno);
+    }
+    if (!WriteAll(fd.get(), bytes) || !fd.close()) {
+        throw EInPlaceWriteError(requestedPath, errno);
+    }
+    return true;
+}
+
+bool FolderRefusesNewFiles(int error) {
+    return error == EACCES || error == EPERM;
+}
+
+} // namespace
+
 bool WriteFileReplacing(const std::string& requestedPath, std::span<const std::uint8_t> bytes) {
     const std::string path = ResolveTarget(requestedPath);
     struct stat existing;
@@ -149,44 +205,67 @@ bool WriteFileReplacing(const std::string& requestedPath, std::span<const std::u
     }
 
     std::string temporary = FolderOf(path) + "/." + FileNameOf(path) + ".quillon-XXXXXX";
-    if (const int fault = InjectedFault(WriteStep::Create)) {
-        throw EFCreateError(requestedPath, fault);
-    }
-    FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    int fault = InjectedFault(WriteStep::Create);
+    FileDescriptor fd(fault ? -1 : ::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.get() < 0) {
-        throw EFCreateError(requestedPath, errno);
+        const int error = fault ? fault : errno;
+        if (exists && FolderRefusesNewFiles(error)) {
+            return RewriteInPlace(path, requestedPath, bytes);
+        }
+        throw EFCreateError(requestedPath, error);
     }
-    const auto discard = [&] { ::unlink(temporary.c_str()); };
+    if (exists) {
+        // Only root may give a file away; for anyone else this keeps what it can.
+        (void)!::fchown(fd.get(), existing.st_uid, existing.st_gid);
+    }
     ::fchmod(fd.get(), ModeForTarget(exists ? &existing : nullptr));
-
-    if (!WriteAll(fd.get(), bytes)) {
-        discard();
-        return false;
-    }
-    if (const int fault = InjectedFault(WriteStep::Flush)) {
-        errno = fault;
-        discard();
-        return false;
-    }
-    // Late errors of network and quota-limited file systems show up here.
-    if (::fdatasync(fd.get()) != 0 && errno != EINVAL && errno != EROFS) {
-        discard();
-        return false;
-    }
-    const int closeFault = InjectedFault(WriteStep::Close);
-    if (!fd.close() || closeFault) {
-        discard();
-        return false;
-    }
-    if (InjectedFault(WriteStep::Rename) || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        discard();
+    if (!WriteAll(fd.get(), bytes) || !FinishTemporary(fd, temporary, path)) {
+        ::unlink(temporary.c_str());
         return false;
     }
     return true;
 }
 
-RemoveFileOnExit::~RemoveFileOnExit() {
+bool ScratchFile::write(std::span<const std::uint8_t> bytes) {
+    remove();
+    // Whatever lies under that name (a stale copy, or a link planted there) goes; the
+    // link's target is never touched.
     ::unlink(path_.c_str());
+    const int fault = InjectedFault(WriteStep::Create);
+    FileDescriptor fd(
+        fault ? -1
+              : ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (fd.get() < 0) {
+        throw EFCreateError(path_, fault ? fault : errno);
+    }
+    struct stat st;
+    if (::fstat(fd.get(), &st) == 0) {
+        created_ = true;
+        device_ = st.st_dev;
+        inode_ = st.st_ino;
+    }
+    bool written = WriteAll(fd.get(), bytes);
+    // A scratch copy is read back at once or not at all, so it needs no flush to disk.
+    written = written && !InjectedFault(WriteStep::Flush);
+    written = written && !InjectedFault(WriteStep::Close);
+    if (!fd.close() || !written) {
+        remove();
+        return false;
+    }
+    return true;
+}
+
+void ScratchFile::remove() {
+    struct stat st;
+    if (created_ && ::lstat(path_.c_str(), &st) == 0 && st.st_dev == device_ &&
+        st.st_ino == inode_) {
+        ::unlink(path_.c_str());
+    }
+    created_ = false;
+}
+
+ScratchFile::~ScratchFile() {
+    remove();
 }
 
 bool FileExists(const std::string& path) {

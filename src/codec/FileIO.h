@@ -9,15 +9,19 @@
 
 namespace quillon {
 
-// Reads a file whole. Throws EFOpenError when it cannot be opened, EReadError when
-// reading fails part-way.
+// Reads a file whole. Only a regular file (or a link to one) is read, and opening
+// never waits: a FIFO, device or socket is refused. Throws EFOpenError when it cannot
+// be opened, EReadError when reading fails part-way.
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path);
 
 // Writes a file whole through a temporary file in the target's folder and a rename, so
 // a failure never leaves a truncated target and whatever the target held survives.
 // Throws EFCreateError (naming the target) when the target cannot be created or
 // replaced. Returns false when writing failed part-way (a full disk and its kin); the
-// temporary file is then gone and the target is as it was.
+// temporary file is then gone and the target is as it was. A replaced target keeps its
+// permissions, and its owner and group where the process may set them. When the folder
+// allows no temporary file but the target itself is writable, the target is rewritten
+// in place; a failure of that write throws EInPlaceWriteError.
 bool WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes);
 
 // True when a file (not a folder) of that path exists.
@@ -30,16 +34,29 @@ std::int64_t FileSizeOrMinusOne(const std::string& path);
 std::string FolderOf(const std::string& path);
 std::string FileNameOf(const std::string& path);
 
-// Deletes a scratch file whatever leaves the scope.
-class RemoveFileOnExit {
+// A scratch file of a fixed name ($test.swf, $test2.swf) that this object creates
+// itself and removes when it leaves the scope, but only while the name still holds the
+// very file it created.
+class ScratchFile {
 public:
-    explicit RemoveFileOnExit(std::string path) : path_(std::move(path)) {}
-    ~RemoveFileOnExit();
-    RemoveFileOnExit(const RemoveFileOnExit&) = delete;
-    RemoveFileOnExit& operator=(const RemoveFileOnExit&) = delete;
+    explicit ScratchFile(std::string path) : path_(std::move(path)) {}
+    ~ScratchFile();
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+
+    const std::string& path() const { return path_; }
+    // Removes a stale file or link of that name (a link is never written through),
+    // creates the file exclusively and writes bytes. Throws EFCreateError when it cannot
+    // be created; returns false when writing failed part-way, the file then removed.
+    bool write(std::span<const std::uint8_t> bytes);
 
 private:
+    void remove();
+
     std::string path_;
+    bool created_ = false;
+    std::uint64_t device_ = 0;
+    std::uint64_t inode_ = 0;
 };
 
 // Test seam: the steps of a safe write that can be made to fail.

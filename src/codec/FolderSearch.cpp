@@ -10,9 +10,11 @@ namespace quillon {
 
 namespace {
 
+enum class EntryKind { Folder, Movie, Other };
+
 struct Entry {
     std::string name;
-    bool isFolder;
+    EntryKind kind;
 };
 
 int CompareIgnoringCase(const std::string& a, const std::string& b) {
@@ -32,6 +34,31 @@ int CompareIgnoringCase(const std::string& a, const std::string& b) {
 bool EntryBefore(const Entry& a, const Entry& b) {
     const int c = CompareIgnoringCase(a.name, b.name);
     return c != 0 ? c < 0 : a.name < b.name;
+}
+
+// A folder is walked (never through a link); a movie is a regular file or a link to
+// one whose name ends in ".swf". FIFOs, devices and sockets would block a run.
+EntryKind KindOf(int dirFd, const dirent& e) {
+    unsigned char type = e.d_type;
+    struct stat st;
+    if (type == DT_UNKNOWN) {
+        if (::fstatat(dirFd, e.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            return EntryKind::Other;
+        }
+        type = static_cast<unsigned char>(IFTODT(st.st_mode));
+    }
+    if (type == DT_DIR) {
+        return EntryKind::Folder;
+    }
+    if (!HasSwfExtension(e.d_name)) {
+        return EntryKind::Other;
+    }
+    if (type == DT_REG) {
+        return EntryKind::Movie;
+    }
+    const bool linkToFile =
+        type == DT_LNK && ::fstatat(dirFd, e.d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+    return linkToFile ? EntryKind::Movie : EntryKind::Other;
 }
 
 // Reads a folder's entries, "." and ".." left out. Returns false when it cannot be
@@ -55,13 +82,7 @@ bool ListFolder(const std::string& folder, std::vector<Entry>& entries, ScanObse
         if (observer) {
             observer->listingRead();
         }
-        bool isFolder = e->d_type == DT_DIR;
-        if (e->d_type == DT_UNKNOWN) {
-            struct stat st;
-            isFolder =
-                ::fstatat(dirFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
-        }
-        entries.push_back({e->d_name, isFolder});
+        entries.push_back({e->d_name, KindOf(dirFd, *e)});
     }
     ::closedir(dir);
     return true;
@@ -81,9 +102,9 @@ void Walk(const std::string& folder, std::vector<std::string>& found, ScanObserv
             return;
         }
         std::string path = folder + "/" + entry.name;
-        if (entry.isFolder) {
+        if (entry.kind == EntryKind::Folder) {
             Walk(path, found, observer);
-        } else if (HasSwfExtension(entry.name)) {
+        } else if (entry.kind == EntryKind::Movie) {
             found.push_back(std::move(path));
         }
     }

@@ -22,10 +22,11 @@ public:
 // True when the last four characters of a name are exactly ".swf".
 bool HasSwfExtension(const std::string& name);
 
-// Depth first from folder: every file whose name ends in ".swf" (hidden entries
+// Depth first from folder: every regular file whose name ends in ".swf" (hidden entries
 // included) is appended to found as folder + "/" + name. Each folder's entries are
-// taken in name order, case-insensitively, ties by bytes. Links to folders are not
-// followed; a link to a file counts as a file. An unreadable folder adds nothing.
+// taken in name order, case-insensitively, ties by bytes. Links to folders are neither
+// followed nor listed; a link to a regular file counts as one. FIFOs, devices and
+// sockets are left out. An unreadable folder adds nothing.
 void SearchSwfFiles(const std::string& folder, std::vector<std::string>& found,
                     ScanObserver* observer = nullptr);
 

@@ -2,32 +2,17 @@
 
 #include "Errors.h"
 #include "FileIO.h"
+#include "SwfImage.h"
 #include "Transforms.h"
 
+#include <vector>
 
 namespace quillon {
 
-MovieInspection InspectMovie(const std::string& source, const std::string& scratch) {
-    MovieInspection result;
-    RemoveFileOnExit guard(scratch);
-    bool inflateFailed = false;
-    DecompressSwfFile(source, scratch, inflateFailed);
-    result.compressed = !inflateFailed;
-    result.compressionStatus = result.compressed ? "Compressed" : "Uncompressed";
-    result.estimate = result.compressed ? "File is compressed" : "Click \"Estimate\"";
-    result.fileSize = FileSizeOrMinusOne(source);
+namespace {
 
-    const std::string& imagePath = result.compressed ? scratch : source;
-    std::vector<std::uint8_t> image;
-    try {
-        image = ReadWholeFile(imagePath);
-    } catch (const EFOpenError&) {
-        // An empty source writes no inflated image: the header texts stay unknown.
-        if (result.compressed) {
-            return result;
-        }
-        throw;
-    }
+// The panel's values from the image the header is read from.
+void DescribeImage(MovieInspection& result, std::span<const std::uint8_t> image) {
     MemoryStream stream(image);
     const SwfHeaderInfo header = ReadSwfHeader(stream);
     result.header = header;
@@ -42,7 +27,47 @@ MovieInspection InspectMovie(const std::string& source, const std::string& scrat
         result.fileLength = std::to_string(result.fileSize) + " bytes";
         result.fileStatus = header.declaredLength == result.fileSize ? "Ok" : "File is damaged!";
     }
+}
+
+MovieInspection Inspect(const std::string& source, ScratchFile* scratch) {
+    const std::vector<std::uint8_t> input = ReadWholeFile(source);
+    MovieInspection result;
+    result.fileSize = static_cast<std::int64_t>(input.size());
+    std::vector<std::uint8_t> inflated;
+    InflateOutcome outcome = InflateOutcome::Complete;
+    if (input.size() >= 8) {
+        outcome = DecompressSwfImage(input, inflated);
+    } else if (!input.empty()) {
+        // What the reporting decompress leaves of a source shorter than its header.
+        const std::uint8_t plainSignature = 'F';
+        if (scratch) {
+            WriteScratchCopy(*scratch, std::span(&plainSignature, 1));
+        }
+        throw EReadError();
+    }
+    result.compressed = outcome == InflateOutcome::Complete;
+    result.compressionStatus = result.compressed ? "Compressed" : "Uncompressed";
+    result.estimate = result.compressed ? "File is compressed" : "Click \"Estimate\"";
+    if (input.empty()) {
+        return result; // an empty source has no header: its texts stay unknown
+    }
+    if (scratch) {
+        // A full disk is said here ("Disk full!"); the values come from memory all the same.
+        WriteScratchCopy(*scratch, inflated);
+    }
+    DescribeImage(result, result.compressed ? std::span<const std::uint8_t>(inflated)
+                                            : std::span<const std::uint8_t>(input));
     return result;
+}
+
+} // namespace
+
+MovieInspection InspectMovie(const std::string& source) {
+    return Inspect(source, nullptr);
+}
+
+MovieInspection InspectMovie(const std::string& source, ScratchFile& scratch) {
+    return Inspect(source, &scratch);
 }
 
 } // namespace quillon

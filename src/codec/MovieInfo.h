@@ -28,10 +28,16 @@ struct MovieInspection {
     std::int64_t imageSize = 0; // of the image the header was read from
 };
 
-// Inflates source into scratch with the reporting decompress, reads the header, and
-// deletes scratch whatever happens. An EFOpenError for the source passes on; so does
-// every other error, after scratch is gone. Reads the header with ReadSwfHeader, so it
-// sets the frame and view rectangles: call it on the UI thread.
-MovieInspection InspectMovie(const std::string& source, const std::string& scratch);
+class ScratchFile;
+
+// Inflates source in memory as the reporting decompress does and reads the header from
+// the source or the inflated image; writes nothing. An EFOpenError for the source
+// passes on, and so does EReadError for a source of 1 to 7 bytes. Reads the header with
+// ReadSwfHeader, so it sets the frame and view rectangles: call it on the UI thread.
+MovieInspection InspectMovie(const std::string& source);
+
+// The same, and the inflated image is also written to scratch as opening a movie does,
+// so that a full disk is reported; the values never depend on that write.
+MovieInspection InspectMovie(const std::string& source, ScratchFile& scratch);
 
 } // namespace quillon

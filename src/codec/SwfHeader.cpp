@@ -1,5 +1,7 @@
 #include "SwfHeader.h"
 
+#include "codec/swf/BitReader.h"
+
 namespace quillon {
 
 std::int32_t FrameXMin = 0, FrameXMax = 0, FrameYMin = 0, FrameYMax = 0;
@@ -7,31 +9,28 @@ std::int32_t ViewLeft = 0, ViewTop = 0, ViewRight = 0, ViewBottom = 0;
 
 namespace {
 
+// The bytes of a plain image from offset 8, where the frame rectangle begins.
+swf::BitReader BodyReader(const MemoryStream& image) {
+    swf::BitReader in(image.bytes());
+    in.seek(8);
+    return in;
+}
+
+std::array<std::int32_t, 4> FieldsOf(const swf::Rect& rect) {
+    return {rect.xMin, rect.xMax, rect.yMin, rect.yMax};
+}
+
 std::uint32_t ReadLe32(const MemoryStream& image, std::size_t offset) {
-    return std::uint32_t(image.at(offset)) | std::uint32_t(image.at(offset + 1)) << 8 |
-           std::uint32_t(image.at(offset + 2)) << 16 | std::uint32_t(image.at(offset + 3)) << 24;
+    swf::BitReader in(image.bytes());
+    in.seek(offset);
+    return in.u32();
 }
 
 } // namespace
 
 std::array<std::int32_t, 4> ReadFrameRect(MemoryStream& image) {
-    const unsigned nbits = image.at(8) >> 3;
-    std::array<std::int32_t, 4> fields{};
-    std::size_t bitPosition = 8 * 8 + 5; // the first field starts after Nbits
-    for (auto& field : fields) {
-        std::uint64_t value = 0;
-        for (unsigned i = 0; i < nbits; ++i, ++bitPosition) {
-            const unsigned bit = (image.at(bitPosition / 8) >> (7 - bitPosition % 8)) & 1;
-            value = value << 1 | bit;
-        }
-        if (nbits > 0 && (value >> (nbits - 1)) & 1) {
-            field = static_cast<std::int32_t>(static_cast<std::int64_t>(value) -
-                                              (std::int64_t(1) << nbits));
-        } else {
-            field = static_cast<std::int32_t>(value);
-        }
-    }
-    return fields;
+    swf::BitReader in = BodyReader(image);
+    return FieldsOf(in.rect());
 }
 
 SwfHeaderInfo ReadSwfHeader(MemoryStream& image) {
@@ -66,11 +65,11 @@ SwfHeaderFields ParseSwfHeaderFields(std::span<const std::uint8_t> bytes) {
     }
     fields.version = image.at(3);
     fields.declaredLength = ReadLe32(image, 4);
-    fields.frameRect = ReadFrameRect(image);
-    const std::size_t r = FrameRectBytes(image.at(8) >> 3);
-    fields.frameRate8_8 = static_cast<std::uint16_t>(image.at(8 + r) | image.at(9 + r) << 8);
-    fields.frameCount = static_cast<std::uint16_t>(image.at(10 + r) | image.at(11 + r) << 8);
-    fields.bodyStart = 12 + r;
+    swf::BitReader in = BodyReader(image);
+    fields.frameRect = FieldsOf(in.rect());
+    fields.frameRate8_8 = in.u16();
+    fields.frameCount = in.u16();
+    fields.bodyStart = 8 + FrameRectBytes(image.at(8) >> 3) + 4;
     return fields;
 }
 

@@ -2,6 +2,8 @@
 // The SWF file header: signature, version, declared length, and at the start of the
 // plain body the frame rectangle and the frame rate.
 
+#include "codec/swf/BitReader.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -51,7 +53,7 @@ std::array<std::int32_t, 4> ReadFrameRect(MemoryStream& image);
 
 // The length in bytes of a rectangle whose fields are nbits wide.
 constexpr std::size_t FrameRectBytes(unsigned nbits) {
-    return (5 + 4 * nbits + 7) / 8;
+    return swf::RectBytes(nbits);
 }
 
 // Header fields that the rest of the system reads without touching the globals.

@@ -3,6 +3,7 @@
 #include "Errors.h"
 #include "Lzma.h"
 #include "Zlib.h"
+#include "codec/swf/BitReader.h"
 
 #include <algorithm>
 #include <limits>
@@ -12,8 +13,9 @@ namespace quillon {
 namespace {
 
 std::uint32_t DeclaredLength(std::span<const std::uint8_t> source) {
-    return std::uint32_t(source[4]) | std::uint32_t(source[5]) << 8 |
-           std::uint32_t(source[6]) << 16 | std::uint32_t(source[7]) << 24;
+    swf::BitReader in(source);
+    in.seek(4);
+    return in.u32();
 }
 
 bool IsLzmaMovie(std::span<const std::uint8_t> source) {

@@ -17,8 +17,8 @@ namespace {
 std::mutex noticeMutex;
 std::function<void()> diskFullNotice;
 
-WriteResult WriteTarget(const std::string& target, std::span<const std::uint8_t> output) {
-    if (WriteFileReplacing(target, output)) {
+WriteResult ReportWrite(bool written) {
+    if (written) {
         return WriteResult::Written;
     }
     if (BatchSilent) {
@@ -36,7 +36,15 @@ WriteResult WriteTarget(const std::string& target, std::span<const std::uint8_t>
     return WriteResult::DiskFull;
 }
 
+WriteResult WriteTarget(const std::string& target, std::span<const std::uint8_t> output) {
+    return ReportWrite(WriteFileReplacing(target, output));
+}
+
 } // namespace
+
+WriteResult WriteScratchCopy(ScratchFile& scratch, std::span<const std::uint8_t> bytes) {
+    return ReportWrite(scratch.write(bytes));
+}
 
 void SetDiskFullNotice(std::function<void()> notice) {
     std::lock_guard lock(noticeMutex);
@@ -47,11 +55,14 @@ WriteResult CompressSwfFile(const std::string& source, const std::string& target
     return CompressSwfFile(source, target, CompressionMethod::ZlibLevel, level);
 }
 
-WriteResult CompressSwfFile(const std::string& source, const std::string& target,
-                            CompressionMethod method, int level, CompressNotes* notes) {
-    std::vector<std::uint8_t> input = ReadWholeFile(source);
+namespace {
+
+// The compressed form of a source file; empty for an empty source.
+std::vector<std::uint8_t> CompressedForm(const std::string& source, CompressionMethod method,
+                                         int level, CompressNotes* notes) {
+    const std::vector<std::uint8_t> input = ReadWholeFile(source);
     if (input.empty()) {
-        return WriteResult::NothingWritten;
+        return {};
     }
     if (input.size() < 8) {
         throw EReadError();
@@ -61,8 +72,21 @@ WriteResult CompressSwfFile(const std::string& source, const std::string& target
         notes->sourceVersion = input[3];
         notes->versionRaised = output[3] != input[3];
     }
-    input = {}; // the source is not needed while writing
-    return WriteTarget(target, output);
+    return output;
+}
+
+} // namespace
+
+WriteResult CompressSwfFile(const std::string& source, const std::string& target,
+                            CompressionMethod method, int level, CompressNotes* notes) {
+    const std::vector<std::uint8_t> output = CompressedForm(source, method, level, notes);
+    return output.empty() ? WriteResult::NothingWritten : WriteTarget(target, output);
+}
+
+WriteResult CompressSwfToScratch(const std::string& source, ScratchFile& scratch,
+                                 CompressionMethod method, int level) {
+    const std::vector<std::uint8_t> output = CompressedForm(source, method, level, nullptr);
+    return output.empty() ? WriteResult::NothingWritten : WriteScratchCopy(scratch, output);
 }
 
 namespace {

@@ -5,9 +5,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 
 namespace quillon {
+
+class ScratchFile;
 
 // Per thread, so a batch worker's silence never hides a full disk from a command on
 // the UI thread. A run sets BatchSilent for its duration; a transform whose write fails
@@ -42,6 +45,12 @@ WriteResult CompressSwfFile(const std::string& source, const std::string& target
 // Reporting form: inflateFailed tells whether inflating the body failed.
 WriteResult DecompressSwfFile(const std::string& source, const std::string& target,
                               bool& inflateFailed);
+// The estimate: the compressed form written to scratch, which the caller removes.
+WriteResult CompressSwfToScratch(const std::string& source, ScratchFile& scratch,
+                                 CompressionMethod method, int level = DefaultZlibLevel);
+// Writes a scratch copy, reporting a write that fails part-way as the transforms do.
+WriteResult WriteScratchCopy(ScratchFile& scratch, std::span<const std::uint8_t> bytes);
+
 // Plain form: a declared length below 8 ends it with EWriteError, another decoder error
 // with ECompressionError, after the output has been written.
 WriteResult DecompressSwfFile(const std::string& source, const std::string& target);

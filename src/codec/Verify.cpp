@@ -4,24 +4,14 @@
 #include "FileIO.h"
 #include "SwfHeader.h"
 #include "SwfImage.h"
+#include "codec/swf/TagCodes.h"
+#include "codec/swf/TagStream.h"
 
 #include <algorithm>
 
 namespace quillon {
 
 namespace {
-
-constexpr unsigned EndTag = 0;
-constexpr unsigned ShowFrameTag = 1;
-constexpr unsigned LongLength = 0x3f; // a tag length of 63 means a 32-bit length follows
-
-std::uint32_t ReadLe(std::span<const std::uint8_t> bytes, std::size_t at, int count) {
-    std::uint32_t value = 0;
-    for (int i = count - 1; i >= 0; --i) {
-        value = value << 8 | bytes[at + i];
-    }
-    return value;
-}
 
 std::string At(std::size_t offset) {
     return " at offset " + std::to_string(offset);
@@ -34,28 +24,17 @@ std::string WalkTags(std::span<const std::uint8_t> image, std::size_t bodyStart,
     if (image.size() < bodyStart) {
         return "the header runs past the end of the movie";
     }
-    for (std::size_t pos = bodyStart; pos != image.size();) {
-        const std::size_t left = image.size() - pos;
-        std::uint64_t length = 0;
-        std::size_t headerSize = 2;
-        unsigned code = 0;
-        if (left >= 2) {
-            const std::uint32_t word = ReadLe(image, pos, 2);
-            code = word >> 6;
-            length = word & LongLength;
-            if (length == LongLength) {
-                headerSize = 6;
-                length = left >= 6 ? ReadLe(image, pos + 2, 4) : 0;
-            }
+    swf::TagStream stream(image, bodyStart);
+    swf::Tag tag;
+    for (swf::TagRead read; (read = stream.next(tag)) != swf::TagRead::NoMore;) {
+        if (read != swf::TagRead::Ok) {
+            return "tag " + std::to_string(tag.code) + At(tag.offset) +
+                   " runs past the end of the movie";
         }
-        if (left < headerSize || left - headerSize < length) {
-            return "tag " + std::to_string(code) + At(pos) + " runs past the end of the movie";
-        }
-        if (code == EndTag) {
+        if (tag.code == swf::tags::End) {
             return {};
         }
-        showFrames += code == ShowFrameTag;
-        pos += headerSize + length;
+        showFrames += tag.code == swf::tags::ShowFrame;
     }
     return "the tag stream has no End tag";
 }
@@ -108,7 +87,7 @@ MovieCheck CheckMovie(std::span<const std::uint8_t> file) {
         return check;
     }
     check.version = file[3];
-    check.declaredLength = ReadLe(file, 4, 4);
+    check.declaredLength = ParseSwfHeaderFields(file).declaredLength;
 
     WholeBody whole;
     std::span<const std::uint8_t> image = file;

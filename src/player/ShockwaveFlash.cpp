@@ -2,6 +2,7 @@
 
 #include "player/engine/MovieEngine.h"
 
+#include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
@@ -32,9 +33,13 @@ TShockwaveFlash::TShockwaveFlash(QWidget* parent)
 
 TShockwaveFlash::~TShockwaveFlash() = default;
 
-void TShockwaveFlash::LoadMovie(int /*layer*/, const QString& path) {
+void TShockwaveFlash::LoadMovie(int layer, const QString& path) {
+    LoadMovie(layer, QFile::encodeName(path).toStdString());
+}
+
+void TShockwaveFlash::LoadMovie(int /*layer*/, const std::string& path) {
     timer_.stop();
-    engine_->load(path.toStdString());
+    engine_->load(path);
     zoomRect_ = QRectF();
     update();
 }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace quillon::engine {
 class MovieEngine;
@@ -27,6 +28,8 @@ public:
     // Replaces the current movie; throws a QuillonError when the file holds no movie.
     // The view goes back to the whole movie; the scale mode stays.
     void LoadMovie(int layer, const QString& path);
+    // The same for a path as the file system gives it (a name need not be UTF-8).
+    void LoadMovie(int layer, const std::string& path);
     // The frame count of the loaded movie (0 before any).
     int TotalFrames() const;
     // Runs the timeline at the movie's own frame rate, looping after the last frame.

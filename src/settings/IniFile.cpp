@@ -83,6 +83,20 @@ std::string_view FirstChars(std::string_view text, std::size_t max) {
     return text;
 }
 
+// Blanks around a value are trimmed on reading, so a value that has them is written
+// in double quotes, and so is one that is itself quoted, for reading strips one pair.
+bool NeedsQuotes(std::string_view value) {
+    return !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) ||
+                              (value.size() >= 2 && value.front() == '"' && value.back() == '"'));
+}
+
+std::string_view Unquoted(std::string_view value) {
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+        return value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
 // A text that would break the line structure cannot be written as a name or value.
 bool FitsOnOneLine(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
@@ -196,7 +210,8 @@ std::string IniFile::readString(std::string_view section, std::string_view key,
     if (!where.keyLine) {
         return std::string(fallback);
     }
-    return std::string(FirstChars(KeyLine(lines_[*where.keyLine])->value, kMaxIniValueChars));
+    return std::string(
+        FirstChars(Unquoted(KeyLine(lines_[*where.keyLine])->value), kMaxIniValueChars));
 }
 
 std::int32_t IniFile::readInteger(std::string_view section, std::string_view key,
@@ -217,7 +232,9 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     const std::string ending = crlf_ ? "\r" : "";
     std::vector<std::string> lines = lines_;
     const Location where = locate(section, key);
-    const std::string entry = std::string(key) + "=" + std::string(value) + ending;
+    const std::string stored =
+        NeedsQuotes(value) ? "\"" + std::string(value) + "\"" : std::string(value);
+    const std::string entry = std::string(key) + "=" + stored + ending;
     if (where.keyLine) {
         lines[*where.keyLine] = entry;
     } else if (where.sectionLine) {

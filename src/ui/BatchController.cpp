@@ -341,7 +341,7 @@ void BatchController::play() {
     if (row < 0) {
         return;
     }
-    const QString input = model_.cellText(NxFileName, row);
+    const std::string input = model_.pathCell(NxFileName, row);
     if (callbacks_.openMovie) {
         callbacks_.openMovie(input);
     }
@@ -355,7 +355,7 @@ void BatchController::compressRow() {
     if (row < 0) {
         return;
     }
-    const std::string input = PathBytes(model_.cellText(NxFileName, row));
+    const std::string input = model_.pathCell(NxFileName, row);
     const std::string target = BatchOutputPath(OutputFolder, CompressedPrefix, input);
     const WriteResult written = CompressSwfFile(input, target, CompressionChoice);
     finishRowCommand(row, input, target, written, false);
@@ -366,7 +366,7 @@ void BatchController::decompressRow() {
     if (row < 0) {
         return;
     }
-    const std::string input = PathBytes(model_.cellText(NxFileName, row));
+    const std::string input = model_.pathCell(NxFileName, row);
     const std::string target = BatchOutputPath(OutputFolder, DecompressedPrefix, input);
     bool inflateFailed = false;
     const WriteResult written = DecompressSwfFile(input, target, inflateFailed);
@@ -391,7 +391,7 @@ void BatchController::finishRowCommand(int row, const std::string& input, const 
         return;
     }
     model_.setCellText(NxStatus, row, QString::fromLatin1(StatusOk));
-    model_.setCellText(NxEndFileName, row, PathText(target));
+    model_.setPathCell(NxEndFileName, row, target);
     const std::int64_t size = FileSizeOrMinusOne(target);
     if (size < 0) {
         throw QuillonError("File not found");
@@ -410,12 +410,14 @@ void BatchController::removeRow() {
 }
 
 void BatchController::chooseMovieFromTree(const QString& path) {
+    // The tree's text may have lost a name's bytes; they are found again on disk.
+    const std::string bytes = PathBytes(path);
     model_.removeAllRows();
     model_.insertEmptyRow(0);
     model_.setMarked(0, true);
-    model_.setCellText(NxFileName, 0, path);
+    model_.setPathCell(NxFileName, 0, bytes);
     if (callbacks_.openMovie) {
-        callbacks_.openMovie(path);
+        callbacks_.openMovie(bytes);
     }
 }
 

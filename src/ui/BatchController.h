@@ -50,8 +50,8 @@ struct BatchWidgets {
 };
 
 struct BatchCallbacks {
-    // Sets SourceFileName to the path, then runs OpenSWFFile.
-    std::function<void(const QString&)> openMovie;
+    // Sets SourceFileName to the path (its bytes), then runs OpenSWFFile.
+    std::function<void(const std::string&)> openMovie;
     // Runs APlaySource.
     std::function<void()> playSource;
 };

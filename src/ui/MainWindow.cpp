@@ -577,8 +577,8 @@ void TFMain::WireBatch() {
     widgets.modeSingle = buttonModeSingle;
     widgets.modeBatch = buttonModeBatch;
     BatchCallbacks callbacks;
-    callbacks.openMovie = [this](const QString& path) {
-        SourceFileName = QFile::encodeName(path).toStdString();
+    callbacks.openMovie = [this](const std::string& path) {
+        SourceFileName = path;
         OpenSWFFile();
     };
     callbacks.playSource = [this] { APlaySourceExecute(); };

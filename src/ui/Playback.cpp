@@ -24,7 +24,7 @@ void TFMain::APlaySourceExecute() {
         return;
     }
     try {
-        FlashPlayer->LoadMovie(0, QString::fromStdString(SourceFileName));
+        FlashPlayer->LoadMovie(0, SourceFileName);
         TrackBar1->setMaximum(FlashPlayer->TotalFrames());
         TrackBar1->setEnabled(true);
         Label2->setText(QString::number(FlashPlayer->TotalFrames()));

@@ -48,7 +48,8 @@ void TFMain::OpenSWFFile() {
     MovieInspection movie;
     try {
         WaitCursor busy;
-        movie = InspectMovie(SourceFileName, ScratchPath("$test.swf"));
+        ScratchFile scratch(ScratchPath("$test.swf"));
+        movie = InspectMovie(SourceFileName, scratch);
     } catch (const EFOpenError&) {
         return; // a movie that cannot be opened leaves the panel as it was
     }
@@ -117,12 +118,11 @@ void TFMain::ADecompressExecute() {
 }
 
 void TFMain::AEstimateExecute() {
-    const std::string scratch = ScratchPath("$test2.swf");
-    RemoveFileOnExit remove(scratch);
+    ScratchFile scratch(ScratchPath("$test2.swf"));
     WriteResult result;
     {
         WaitCursor busy;
-        result = CompressSwfFile(SourceFileName, scratch, CompressionChoice);
+        result = CompressSwfToScratch(SourceFileName, scratch, CompressionChoice);
     }
     if (result == WriteResult::NothingWritten) {
         throw EEmptyFileError(SourceFileName);
@@ -130,9 +130,9 @@ void TFMain::AEstimateExecute() {
     if (result == WriteResult::DiskFull) {
         return; // "Disk full!" has been said; there is no size to show
     }
-    const std::int64_t size = FileSizeOrMinusOne(scratch);
+    const std::int64_t size = FileSizeOrMinusOne(scratch.path());
     if (size < 0) {
-        throw EFOpenError(scratch, ENOENT);
+        throw EFOpenError(scratch.path(), ENOENT);
     }
     Est->setText(QString::number(size) + QStringLiteral(" bytes"));
     AEstimate->setEnabled(false);

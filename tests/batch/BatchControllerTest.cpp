@@ -27,7 +27,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace quillon {
 namespace {
@@ -418,6 +420,38 @@ TEST_F(ControllerTest, PlayOpensTheRowsMovieAndKeepsTheRows) {
     EXPECT_EQ(window->opened, QStringList{b});
     EXPECT_EQ(window->plays, 1);
     EXPECT_EQ(c->grid().rowCount(), 2);
+}
+
+// Names from old archives are Latin-1, not UTF-8: the grid shows them readably and hands
+// their very bytes to the scan, the run, the row commands and Play.
+TEST_F(ControllerTest, NamesThatAreNotUtf8KeepTheirBytes) {
+    const std::string folder = PathBytes(root) + "/vid\xe9os"; // "vidéos" in Latin-1
+    const std::string movie = folder + "/f\xeate.swf";         // "fête.swf"
+    if (::mkdir(folder.c_str(), 0700) != 0) {
+        GTEST_SKIP() << "this file system takes no such name";
+    }
+    const auto plain = test::PlainMovie(40);
+    std::ofstream(movie, std::ios::binary)
+        .write(reinterpret_cast<const char*>(plain.data()), std::streamsize(plain.size()));
+    // The tree shows the folder with its own decoding of the name.
+    scan(QFile::decodeName(QByteArray::fromStdString(folder)));
+    ASSERT_EQ(c->grid().rowCount(), 1);
+    EXPECT_EQ(cell(NxFileName, 0), root + QString::fromUtf8("/vidéos/fête.swf"));
+    EXPECT_EQ(c->grid().pathCell(NxFileName, 0), movie);
+
+    trigger("ABatchSelAll");
+    trigger("ABatchCompress");
+    const std::string out = PathBytes(root) + "/out/c_f\xeate.swf";
+    EXPECT_EQ(cell(NxStatus, 0), "Ok");
+    EXPECT_TRUE(FileExists(out));
+    EXPECT_EQ(c->grid().pathCell(NxEndFileName, 0), out);
+    EXPECT_EQ(cell(NxEndFileName, 0), root + QString::fromUtf8("/out/c_fête.swf"));
+
+    selectCell(0, NxFileName);
+    trigger("Decompress1");
+    EXPECT_TRUE(FileExists(PathBytes(root) + "/out/d_f\xeate.swf"));
+    trigger("Play1");
+    EXPECT_EQ(window->openedPaths, std::vector<std::string>{movie});
 }
 
 TEST_F(ControllerTest, TreeDoubleClickOpensOnlyMovieFiles) {

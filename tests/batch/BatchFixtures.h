@@ -1,6 +1,9 @@
 #pragma once
 // Movies and folder trees made on the spot for the batch tests.
 
+#include "support/Bytes.h"
+#include "support/TestApplication.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -14,15 +17,11 @@ namespace quillon::test {
 
 // A plain movie: "FWS", version 6, the total length, then body bytes.
 inline std::vector<std::uint8_t> PlainMovie(std::size_t bodySize) {
-    const std::uint32_t total = static_cast<std::uint32_t>(8 + bodySize);
-    std::vector<std::uint8_t> bytes{'F', 'W', 'S', 6};
-    for (int shift = 0; shift < 32; shift += 8) {
-        bytes.push_back(static_cast<std::uint8_t>(total >> shift));
-    }
+    Bytes body(bodySize);
     for (std::size_t i = 0; i < bodySize; ++i) {
-        bytes.push_back(static_cast<std::uint8_t>(i % 7));
+        body[i] = static_cast<std::uint8_t>(i % 7);
     }
-    return bytes;
+    return PlainMovie(body, 6);
 }
 
 inline void WriteBytes(const QString& path, const std::vector<std::uint8_t>& bytes) {
@@ -36,17 +35,6 @@ inline void WriteBytes(const QString& path, const std::vector<std::uint8_t>& byt
 
 inline qint64 SizeOf(const QString& path) {
     return QFileInfo(path).exists() ? QFileInfo(path).size() : -1;
-}
-
-// The one application object of a test program, made on first use and left to the
-// process's end: destroying it among the exit handlers races Qt's own clean-up.
-template <typename App> App& TestApplication() {
-    static int argc = 1;
-    static char name[] = "quillon_batch_tests";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static App* app = new App(argc, argv);
-    return *app;
 }
 
 inline QByteArray ReadBytes(const QString& path) {

@@ -3,6 +3,7 @@
 #include "batch/BatchList.h"
 
 #include "batch/BatchListModel.h"
+#include "batch/PathText.h"
 #include "batch/ScanProgress.h"
 
 #include <gtest/gtest.h>
@@ -29,6 +30,34 @@ TEST(BatchListModel, ColumnsHeadersAndWidths) {
     EXPECT_EQ(model.headerData(NxStatus, Qt::Horizontal, Qt::DisplayRole).toString(), "Statut");
     EXPECT_FALSE(model.setHeaderData(0, Qt::Vertical, QStringLiteral("x")));
     EXPECT_FALSE(model.setHeaderData(6, Qt::Horizontal, QStringLiteral("x")));
+}
+
+// Each name of a path reads as UTF-8 where it is valid, as Latin-1 where it is not; the
+// model keeps the bytes themselves for the commands.
+TEST(BatchListModel, PathsKeepTheirBytesAndShowReadably) {
+    const struct {
+        std::string bytes;
+        QString shown;
+    } cases[] = {
+        {"/plain/a.swf", QStringLiteral("/plain/a.swf")},
+        {"/caf\xc3\xa9/b.swf", QString::fromUtf8("/café/b.swf")},
+        {"/caf\xe9/f\xeate.swf", QString::fromUtf8("/café/fête.swf")},
+        {"/caf\xc3\xa9/f\xeate.swf", QString::fromUtf8("/café/fête.swf")},
+    };
+    BatchListModel model;
+    std::vector<std::string> paths;
+    for (const auto& c : cases) {
+        EXPECT_EQ(PathText(c.bytes), c.shown) << c.bytes;
+        paths.push_back(c.bytes);
+    }
+    model.appendPaths(paths);
+    for (int r = 0; r < model.rowCount(); ++r) {
+        EXPECT_EQ(Shown(model, r, NxFileName), cases[r].shown);
+        EXPECT_EQ(model.pathCell(NxFileName, r), cases[r].bytes);
+    }
+    model.setPathCell(NxEndFileName, 2, "/out/c_f\xeate.swf");
+    EXPECT_EQ(model.pathCell(NxEndFileName, 2), "/out/c_f\xeate.swf");
+    EXPECT_EQ(Shown(model, 2, NxEndFileName), QString::fromUtf8("/out/c_fête.swf"));
 }
 
 TEST(BatchListModel, SizesShowTheirUnitAndStandRight) {

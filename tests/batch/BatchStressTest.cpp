@@ -5,7 +5,7 @@
 #include "BatchFixtures.h"
 #include "WindowBatchRun.h"
 #include "batch/BatchList.h"
-#include "fixtures/StressMovies.h"
+#include "support/StressMovies.h"
 #include "settings/SettingsValues.h"
 
 #include <QApplication>

@@ -1,5 +1,7 @@
 #include "BatchTestWindow.h"
 
+#include "batch/PathText.h"
+
 #include <QAction>
 #include <QComboBox>
 #include <QFileSystemModel>
@@ -66,7 +68,10 @@ BatchTestWindow::BatchTestWindow() {
     }
 
     ui::BatchCallbacks callbacks;
-    callbacks.openMovie = [this](const QString& path) { opened << path; };
+    callbacks.openMovie = [this](const std::string& path) {
+        opened << PathText(path);
+        openedPaths.push_back(path);
+    };
     callbacks.playSource = [this] { ++plays; };
     controller = new ui::BatchController(w, callbacks, this);
     resize(913, 593);

@@ -1,4 +1,7 @@
 #pragma once
+
+#include <string>
+#include <vector>
 // A small stand-in for the main window: the batch and folder panels' widgets under
 // their object names, with the controller wired to them as the main window does.
 
@@ -19,8 +22,9 @@ public:
         return findChild<T*>(QString::fromLatin1(name));
     }
     ui::BatchController* controller = nullptr;
-    QStringList opened; // movies handed to OpenSWFFile
-    int plays = 0;      // APlaySource runs
+    QStringList opened;                   // movies handed to OpenSWFFile
+    std::vector<std::string> openedPaths; // the same, as bytes
+    int plays = 0;                        // APlaySource runs
 };
 
 // Answers every modal interaction and remembers what was shown.

@@ -2,8 +2,8 @@
 
 #include "codec/FileIO.h"
 #include "codec/Transforms.h"
-#include "fixtures/Bytes.h"
-#include "fixtures/TempDir.h"
+#include "support/Bytes.h"
+#include "support/TempDir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

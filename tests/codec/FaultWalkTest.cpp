@@ -6,8 +6,8 @@
 #include "codec/Errors.h"
 #include "codec/FileIO.h"
 #include "codec/Transforms.h"
-#include "fixtures/Bytes.h"
-#include "fixtures/TempDir.h"
+#include "support/Bytes.h"
+#include "support/TempDir.h"
 
 #include <filesystem>
 #include <functional>

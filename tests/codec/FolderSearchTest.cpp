@@ -1,10 +1,11 @@
 #include "codec/FolderSearch.h"
 
-#include "fixtures/Bytes.h"
-#include "fixtures/TempDir.h"
+#include "support/Bytes.h"
+#include "support/TempDir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace quillon;
@@ -54,6 +55,20 @@ TEST_F(FolderSearchTest, LinksToFoldersAreNotFollowedButLinksToFilesCount) {
     fs::create_directory_symlink(dir.path(), dir.file("real/loop"));
     fs::create_symlink(dir.file("real/movie.swf"), dir.file("link.swf"));
     EXPECT_EQ(Found(), (std::vector<std::string>{"/link.swf", "/real/movie.swf"}));
+}
+
+// Only regular files are movies: a FIFO would block a run that opens it, and a link to
+// a folder named like a movie is neither a movie nor a folder to walk.
+TEST_F(FolderSearchTest, SpecialFilesAndLinksToFoldersAreNotListed) {
+    Touch("real/movie.swf");
+    Touch("folder.swf/inside.swf");
+    fs::create_directory_symlink(dir.file("folder.swf"), dir.file("x.swf"));
+    fs::create_symlink(dir.file("nowhere.swf"), dir.file("broken.swf"));
+    if (::mkfifo(dir.file("pipe.swf").c_str(), 0600) != 0) {
+        GTEST_SKIP() << "this machine cannot make a FIFO here";
+    }
+    fs::create_symlink(dir.file("pipe.swf"), dir.file("pipelink.swf"));
+    EXPECT_EQ(Found(), (std::vector<std::string>{"/folder.swf/inside.swf", "/real/movie.swf"}));
 }
 
 TEST_F(FolderSearchTest, AFolderRootGetsASlashAnyway) {

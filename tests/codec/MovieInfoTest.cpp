@@ -1,8 +1,10 @@
 #include "codec/MovieInfo.h"
 
 #include "codec/Errors.h"
-#include "fixtures/Bytes.h"
-#include "fixtures/TempDir.h"
+#include "codec/FileIO.h"
+#include "codec/Transforms.h"
+#include "support/Bytes.h"
+#include "support/TempDir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -20,8 +22,13 @@ protected:
 
     MovieInspection Inspect(const Bytes& bytes) {
         WriteFile(movie, bytes);
-        MovieInspection result = InspectMovie(movie, scratch);
+        MovieInspection result;
+        {
+            ScratchFile file(scratch);
+            result = InspectMovie(movie, file);
+        }
         EXPECT_FALSE(std::filesystem::exists(scratch));
+        EXPECT_EQ(InspectMovie(movie).fileStatus, result.fileStatus);
         return result;
     }
 };
@@ -76,11 +83,43 @@ TEST_F(InspectTest, AnEmptyFileCountsAsCompressedWithNoHeader) {
 
 TEST_F(InspectTest, ErrorsPassOnAndTheScratchFileIsGone) {
     WriteFile(movie, {'F', 'W', 'S'});
-    EXPECT_THROW(InspectMovie(movie, scratch), EReadError);
+    {
+        ScratchFile file(scratch);
+        EXPECT_THROW(InspectMovie(movie, file), EReadError);
+        EXPECT_THROW(InspectMovie(dir.file("missing.swf"), file), EFOpenError);
+    }
     EXPECT_FALSE(std::filesystem::exists(scratch));
-    EXPECT_THROW(InspectMovie(dir.file("missing.swf"), scratch), EFOpenError);
     WriteFile(movie, PlainMovie(MovieBody(10)));
-    EXPECT_THROW(InspectMovie(movie, dir.file("no/folder/$test.swf")), EFCreateError);
+    ScratchFile nowhere(dir.file("no/folder/$test.swf"));
+    EXPECT_THROW(InspectMovie(movie, nowhere), EFCreateError);
+}
+
+// A full disk while the inflated copy is written: "Disk full!" is said, and the values
+// are still this movie's own, from the image in memory.
+TEST_F(InspectTest, AFullDiskStillGivesThisMoviesValues) {
+    int notices = 0;
+    SetDiskFullNotice([&] { ++notices; });
+    SetWriteFaultHook([](WriteStep step) { return step == WriteStep::Write ? ENOSPC : 0; });
+    const MovieInspection m = Inspect(CompressedMovie(MovieBody(3000), 7));
+    SetWriteFaultHook({});
+    SetDiskFullNotice({});
+    EXPECT_EQ(notices, 1);
+    EXPECT_EQ(m.compressionStatus, "Compressed");
+    EXPECT_EQ(m.version, "v7");
+    EXPECT_EQ(m.fileLength, "3008 bytes");
+    EXPECT_EQ(m.fileStatus, "Ok");
+}
+
+// Inspecting without a scratch copy writes nothing at all.
+TEST_F(InspectTest, InspectingInMemoryWritesNothing) {
+    WriteFile(movie, CompressedMovie(MovieBody(3000), 8));
+    int writes = 0;
+    SetWriteFaultHook([&](WriteStep) { return ++writes, ENOSPC; });
+    const MovieInspection m = InspectMovie(movie);
+    SetWriteFaultHook({});
+    EXPECT_EQ(writes, 0);
+    EXPECT_EQ(m.version, "v8");
+    EXPECT_EQ(m.fileStatus, "Ok");
 }
 
 } // namespace

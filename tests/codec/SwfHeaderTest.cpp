@@ -1,6 +1,6 @@
 #include "codec/SwfHeader.h"
 
-#include "fixtures/Bytes.h"
+#include "support/Bytes.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "codec/Errors.h"
 #include "codec/FileIO.h"
 #include "codec/SwfImage.h"
-#include "fixtures/Bytes.h"
-#include "fixtures/TempDir.h"
+#include "support/Bytes.h"
+#include "support/TempDir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -306,7 +306,9 @@ TEST_F(FailingWriteTest, EveryFailingStepKeepsTheOldTarget) {
     }
     EXPECT_EQ(notices, 4);
 
-    SetWriteFaultHook([](WriteStep s) { return s == WriteStep::Create ? EACCES : 0; });
+    // No room for the temporary file. (A folder that refuses it, EACCES, has the target
+    // rewritten in place instead: FileSafetyTest.)
+    SetWriteFaultHook([](WriteStep s) { return s == WriteStep::Create ? ENOSPC : 0; });
     EXPECT_THROW(CompressSwfFile(source, target, 9), EFCreateError);
     EXPECT_EQ(ReadFile(target), old);
 }

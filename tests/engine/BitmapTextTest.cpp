@@ -1,6 +1,6 @@
 // Bitmaps (lossless with alpha, JPEG), bitmap fills, and static text with embedded glyphs.
 
-#include "EngineTestSupport.h"
+#include "support/EngineTestSupport.h"
 
 #include <gtest/gtest.h>
 

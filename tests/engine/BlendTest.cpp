@@ -1,7 +1,7 @@
 // Blend modes that work on a layer: a "layer" sprite groups its children, and children
 // drawn with alpha or erase change only that layer, and only where they are.
 
-#include "EngineTestSupport.h"
+#include "support/EngineTestSupport.h"
 
 #include <gtest/gtest.h>
 

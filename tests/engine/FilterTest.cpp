@@ -1,7 +1,7 @@
 // Filters drawn on placed objects: bevels (inner, outer, full, knockout, gradient), glows and
 // shadows (solid and through a colour ramp), and the size of the blur box at any view scale.
 
-#include "EngineTestSupport.h"
+#include "support/EngineTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <numbers>

@@ -2,7 +2,7 @@
 // at every level, bitmaps declared huge over a few bytes. Each loads and draws within
 // the engine's limits and says what it left out.
 
-#include "EngineTestSupport.h"
+#include "support/EngineTestSupport.h"
 #include "player/engine/display/DisplayList.h"
 #include "player/engine/parse/ParseContext.h"
 #include "player/engine/parse/ShapeParser.h"

@@ -1,7 +1,7 @@
 // Loading movies: header values, the real frame count, plain and compressed forms, and
 // the errors for files that hold no movie.
 
-#include "EngineTestSupport.h"
+#include "support/EngineTestSupport.h"
 #include "codec/Errors.h"
 
 #include <gtest/gtest.h>

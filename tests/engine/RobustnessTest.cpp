@@ -1,7 +1,7 @@
 // Damaged movies: truncated, with broken tags, or nested without end, load what they
 // can with warnings and never crash or hang.
 
-#include "EngineTestSupport.h"
+#include "support/EngineTestSupport.h"
 #include "codec/Errors.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Drawing shapes: solid fills, gradients, lines, colour transforms, masks, and the view
 // rectangle with both scale modes.
 
-#include "EngineTestSupport.h"
+#include "support/EngineTestSupport.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The timeline: frames, moves and removals, looping, sprites with their own timeline,
 // seeking, and the simple frame actions.
 
-#include "EngineTestSupport.h"
+#include "support/EngineTestSupport.h"
 
 #include <gtest/gtest.h>
 

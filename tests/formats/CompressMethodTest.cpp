@@ -1,7 +1,7 @@
 // Writing movies with a chosen method: LZMA ("ZWS"), the smallest zlib, and the
 // method's text in config.ini.
 
-#include "MovieFixtures.h"
+#include "support/MovieFixtures.h"
 #include "codec/BatchRow.h"
 #include "codec/Compression.h"
 #include "codec/SwfImage.h"

@@ -2,7 +2,7 @@
 // lengths the manifest found, the check finds the damage the manifest notes, and LZMA
 // round trips are exact.
 
-#include "MovieFixtures.h"
+#include "support/MovieFixtures.h"
 #include "codec/SwfImage.h"
 #include "codec/Verify.h"
 

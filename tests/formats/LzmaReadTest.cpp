@@ -1,6 +1,6 @@
 // Reading "ZWS" movies: the zlib path's rules for blocks, running out and corrupt data.
 
-#include "MovieFixtures.h"
+#include "support/MovieFixtures.h"
 #include "codec/BatchRow.h"
 #include "codec/MovieInfo.h"
 #include "codec/SwfImage.h"
@@ -130,7 +130,7 @@ TEST(LzmaRead, OpeningInfoAndBatchTreatItAsCompressed) {
     const Bytes plain = LargePlain();
     test::WriteFile(dir.file("movie.swf"), test::LzmaMovie(plain));
 
-    const MovieInspection inspection = InspectMovie(dir.file("movie.swf"), dir.file("$test.swf"));
+    const MovieInspection inspection = InspectMovie(dir.file("movie.swf"));
     EXPECT_EQ(inspection.compressionStatus, "Compressed");
     EXPECT_EQ(inspection.fileStatus, "Ok");
     EXPECT_EQ(inspection.fileLength, std::to_string(plain.size()) + " bytes");
@@ -146,8 +146,7 @@ TEST(LzmaRead, OpeningInfoAndBatchTreatItAsCompressed) {
     bool inflateFailed = false;
     DecompressSwfFile(dir.file("damaged.swf"), dir.file("plain.swf"), inflateFailed);
     EXPECT_TRUE(inflateFailed);
-    EXPECT_EQ(InspectMovie(dir.file("damaged.swf"), dir.file("$test.swf")).compressionStatus,
-              "Uncompressed");
+    EXPECT_EQ(InspectMovie(dir.file("damaged.swf")).compressionStatus, "Uncompressed");
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 
 #include "codec/Verify.h"
 
-#include "MovieFixtures.h"
+#include "support/MovieFixtures.h"
 #include "codec/SwfImage.h"
 
 #include <gmock/gmock.h>

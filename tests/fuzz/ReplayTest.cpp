@@ -1,7 +1,7 @@
 // Replays the inputs that once broke a fuzz target, kept under tests/fuzz-regressions,
 // through the same target code under the ordinary test run.
 
-#include "fixtures/Bytes.h"
+#include "support/Bytes.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -4,10 +4,11 @@
 #include "codec/Errors.h"
 #include "player/ShockwaveFlash.h"
 #include "player/engine/MovieEngine.h"
+#include "support/MovieBytes.h"
 #include "support/MovieWriter.h"
-#include "ui/MovieBytes.h"
+#include "support/TempDir.h"
+#include "support/TestApplication.h"
 #include "ui/Pictures.h"
-#include "ui/QtApp.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -23,15 +24,11 @@ namespace {
 class PlayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        TestApplication();
-        folder = std::filesystem::temp_directory_path() /
-                 ("quillon-player-" + std::to_string(QCoreApplication::applicationPid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(folder);
+        TestApplication<QApplication>();
+        folder = scratch.path();
         flash = std::make_unique<player::TSF>();
         flash->resize(200, 150);
     }
-    void TearDown() override { std::filesystem::remove_all(folder); }
 
     QString Movie(const MovieParams& params, const char* name = "movie.swf") {
         const auto path = folder / name;
@@ -39,6 +36,7 @@ protected:
         return QString::fromStdString(path.string());
     }
 
+    TempDir scratch;
     std::filesystem::path folder;
     std::unique_ptr<player::TSF> flash;
 };

@@ -1,7 +1,7 @@
 #include "settings/ConfigFile.h"
 
 #include "codec/FileIO.h"
-#include "fixtures/TempDir.h"
+#include "support/TempDir.h"
 #include "settings/SettingsValues.h"
 #include "settings/TextFile.h"
 

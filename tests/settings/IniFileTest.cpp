@@ -1,7 +1,7 @@
 #include "settings/IniFile.h"
 
 #include "codec/FileIO.h"
-#include "fixtures/TempDir.h"
+#include "support/TempDir.h"
 #include "settings/TextFile.h"
 
 #include <cerrno>
@@ -103,6 +103,9 @@ TEST(IniFileRead, FindsValuesByTheFormatsRules) {
         {"no final line break", "[C]\nK=v", "C", "K", "v"},
         {"empty key finds nothing", "[C]\n=v\n", "C", "", "dflt"},
         {"utf-8 value", "[MFile]\nFRA=Fichier à ouvrir\n", "MFile", "fra", "Fichier à ouvrir"},
+        {"one pair of quotes stripped", "[C]\nK=\" a \"\n", "C", "K", " a "},
+        {"only one pair", "[C]\nK=\"\"a\"\"\n", "C", "K", "\"a\""},
+        {"a lone quote stays", "[C]\nK=\"a\n", "C", "K", "\"a"},
     };
     TempDir folder;
     for (const auto& c : cases) {
@@ -210,6 +213,12 @@ TEST(IniFileWrite, ChangesOnlyTheKeysLine) {
          "[C]\nOutputFolder=\n"},
         {"keeps crlf", "[Size]\r\nTop=1\r\n", "Size", "Left", "5", "[Size]\r\nTop=1\r\nLeft=5\r\n"},
         {"first of duplicates", "[C]\nK=1\nK=2\n", "C", "K", "3", "[C]\nK=3\nK=2\n"},
+        // Blanks at either end would be trimmed on reading: the value goes in quotes.
+        {"leading blank", nullptr, "C", "OutputFolder", " archive",
+         "[C]\nOutputFolder=\" archive\"\n"},
+        {"trailing tab", nullptr, "C", "P", "x\t", "[C]\nP=\"x\t\"\n"},
+        {"quoted value", nullptr, "C", "P", "\"q\"", "[C]\nP=\"\"q\"\"\n"},
+        {"inner blanks bare", nullptr, "C", "P", "a b", "[C]\nP=a b\n"},
     };
     TempDir folder;
     for (const auto& c : cases) {

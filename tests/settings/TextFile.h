@@ -1,7 +1,7 @@
 #pragma once
 // Settings files as text, for tests that write and compare them whole.
 
-#include "fixtures/Bytes.h"
+#include "support/Bytes.h"
 
 #include <string>
 

@@ -1,6 +1,7 @@
-#include "MovieWriter.h"
+#include "support/MovieWriter.h"
 
 #include "codec/SwfImage.h"
+#include "codec/swf/TagCodes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,6 +9,8 @@
 #include <zlib.h>
 
 namespace quillon::testing {
+
+namespace tags = swf::tags;
 
 // ---- BitWriter
 
@@ -407,10 +410,10 @@ Bytes Block(std::initializer_list<Bytes> parts) {
 // ---- TagStream
 
 void TagStream::tag(int code, std::span<const std::uint8_t> body) {
-    if (body.size() < 0x3f) {
-        tags_.u16(static_cast<std::uint16_t>((code << 6) | static_cast<int>(body.size())));
+    if (body.size() < tags::LongLengthMark) {
+        tags_.u16(static_cast<std::uint16_t>((code << tags::CodeShift) | body.size()));
     } else {
-        tags_.u16(static_cast<std::uint16_t>((code << 6) | 0x3f));
+        tags_.u16(static_cast<std::uint16_t>((code << tags::CodeShift) | tags::LongLengthMark));
         tags_.u32(static_cast<std::uint32_t>(body.size()));
     }
     tags_.bytes(body);
@@ -456,7 +459,7 @@ void TagStream::place(const Place& p) {
     if (p.blendMode) {
         w.u8(*p.blendMode);
     }
-    tag(three ? 70 : 26, w.data());
+    tag(three ? tags::PlaceObject3 : tags::PlaceObject2, w.data());
 }
 
 namespace filters {
@@ -566,37 +569,38 @@ Bytes List(std::initializer_list<Bytes> records) {
 void TagStream::remove(int depth) {
     BitWriter w;
     w.u16(static_cast<std::uint16_t>(depth));
-    tag(28, w.data());
+    tag(tags::RemoveObject2, w.data());
 }
 
 void TagStream::showFrame() {
-    tag(1, {});
+    tag(tags::ShowFrame, {});
     ++frames_;
 }
 
 void TagStream::frameLabel(const std::string& name) {
     BitWriter w;
     w.string(name);
-    tag(43, w.data());
+    tag(tags::FrameLabel, w.data());
 }
 
 void TagStream::doAction(const Bytes& body) {
-    tag(12, body);
+    tag(tags::DoAction, body);
 }
 
 // ---- MovieWriter
 
 MovieWriter::MovieWriter(int widthPx, int heightPx, double fps, int version)
-    : width_(widthPx), height_(heightPx), fps_(fps), version_(version) {}
+    : widthTwips_(widthPx * 20), heightTwips_(heightPx * 20), fps_(fps), version_(version) {}
 
 void MovieWriter::setBackground(Rgba color) {
     BitWriter w;
     w.rgb(color);
-    tag(9, w.data());
+    tag(tags::SetBackgroundColor, w.data());
 }
 
 std::uint16_t MovieWriter::defineShape(const ShapeBuilder& shape, int version) {
-    static constexpr int Codes[] = {2, 2, 22, 32, 83};
+    static constexpr int Codes[] = {tags::DefineShape, tags::DefineShape, tags::DefineShape2,
+                                    tags::DefineShape3, tags::DefineShape4};
     const std::uint16_t id = takeId();
     tag(Codes[std::clamp(version, 1, 4)], shape.body(id, version));
     return id;
@@ -634,7 +638,7 @@ std::uint16_t MovieWriter::defineBitmap(int width, int height,
     w.u16(static_cast<std::uint16_t>(width));
     w.u16(static_cast<std::uint16_t>(height));
     w.bytes(packed);
-    tag(36, w.data());
+    tag(tags::DefineBitsLossless2, w.data());
     return id;
 }
 
@@ -643,7 +647,7 @@ std::uint16_t MovieWriter::defineJpeg(const Bytes& jpegData) {
     BitWriter w;
     w.u16(id);
     w.bytes(jpegData);
-    tag(21, w.data());
+    tag(tags::DefineBitsJpeg2, w.data());
     return id;
 }
 
@@ -654,7 +658,7 @@ std::uint16_t MovieWriter::defineSprite(const TagStream& timeline) {
     w.u16(static_cast<std::uint16_t>(timeline.frameCount()));
     w.bytes(timeline.tags());
     w.u16(0); // End
-    tag(39, w.data());
+    tag(tags::DefineSprite, w.data());
     return id;
 }
 
@@ -674,7 +678,7 @@ std::uint16_t MovieWriter::defineFont(const std::vector<ShapeBuilder>& glyphs) {
     for (const Bytes& shape : shapes) {
         w.bytes(shape);
     }
-    tag(10, w.data());
+    tag(tags::DefineFont, w.data());
     return id;
 }
 
@@ -715,7 +719,7 @@ std::uint16_t MovieWriter::defineFont(const FontSpec& font) {
         w.rect(0, 0, 0, 0);
     }
     w.u16(0); // no kerning
-    tag(font.version == 2 ? 48 : 75, w.data());
+    tag(font.version == 2 ? tags::DefineFont2 : tags::DefineFont3, w.data());
     return id;
 }
 
@@ -743,7 +747,7 @@ std::uint16_t MovieWriter::defineEditText(const EditTextSpec& field) {
     w.u16(static_cast<std::uint16_t>(field.leading));
     w.string(""); // variable name
     w.string(field.text);
-    tag(37, w.data());
+    tag(tags::DefineEditText, w.data());
     return id;
 }
 
@@ -753,7 +757,7 @@ std::uint16_t MovieWriter::defineText(std::uint16_t fontId, std::uint16_t height
     const std::uint16_t id = takeId();
     BitWriter w;
     w.u16(id);
-    w.rect(0, width_ * 20, 0, height_ * 20);
+    w.rect(0, widthTwips_, 0, heightTwips_);
     w.matrix(Matrix{});
     w.u8(8);  // glyph index bits
     w.u8(16); // advance bits
@@ -770,18 +774,20 @@ std::uint16_t MovieWriter::defineText(std::uint16_t fontId, std::uint16_t height
     }
     w.align();
     w.u8(0);
-    tag(33, w.data());
+    tag(tags::DefineText2, w.data());
     return id;
 }
 
 Bytes MovieWriter::bytes() const {
     BitWriter body;
-    body.rect(0, width_ * 20, 0, height_ * 20);
+    body.rect(0, widthTwips_, 0, heightTwips_);
     const int rate = static_cast<int>(std::lround(fps_ * 256));
     body.u16(static_cast<std::uint16_t>(rate));
     body.u16(headerFrames_.value_or(static_cast<std::uint16_t>(frameCount())));
     body.bytes(tags());
-    body.u16(0); // End
+    if (endTag_) {
+        body.u16(0); // End
+    }
     const Bytes& b = body.data();
     Bytes out = {'F', 'W', 'S', static_cast<std::uint8_t>(version_)};
     const std::uint32_t length = static_cast<std::uint32_t>(b.size() + 8);

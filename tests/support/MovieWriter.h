@@ -274,6 +274,13 @@ public:
 
     // A frame count for the header other than the real one (real files get it wrong).
     void setHeaderFrameCount(std::uint16_t count) { headerFrames_ = count; }
+    // The stage in twips, for sizes that are no whole number of pixels.
+    void setStageTwips(std::int32_t width, std::int32_t height) {
+        widthTwips_ = width;
+        heightTwips_ = height;
+    }
+    // Leaves the End tag out, as damaged movies do.
+    void leaveOutEndTag() { endTag_ = false; }
 
     // The plain movie with an End tag appended.
     Bytes bytes() const;
@@ -281,8 +288,9 @@ public:
     Bytes compressedBytes() const;
 
 private:
-    int width_, height_;
+    std::int32_t widthTwips_, heightTwips_;
     double fps_;
+    bool endTag_ = true;
     int version_;
     std::uint16_t nextId_ = 1;
     std::optional<std::uint16_t> headerFrames_;

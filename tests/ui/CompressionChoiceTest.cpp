@@ -2,7 +2,7 @@
 // Compress and Estimate; LZMA movies open as compressed ones.
 
 #include "GuiFixture.h"
-#include "MovieBytes.h"
+#include "support/MovieBytes.h"
 #include "codec/SwfImage.h"
 #include "settings/IniFile.h"
 #include "ui/OptionsDialog.h"

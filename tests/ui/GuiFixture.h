@@ -9,7 +9,7 @@
 #include "ui/MainWindow.h"
 #include "ui/Messages.h"
 #include "ui/Modal.h"
-#include "ui/QtApp.h"
+#include "support/TestApplication.h"
 #include "ui/Shared.h"
 
 #include <QApplication>
@@ -27,7 +27,7 @@
 namespace quillon::test {
 
 inline QApplication& App() {
-    return TestApplication();
+    return TestApplication<QApplication>();
 }
 
 class ScriptedModal : public ui::ModalSeam {

@@ -1,6 +1,6 @@
 #include "ui/Lang.h"
 
-#include "fixtures/TempDir.h"
+#include "support/TempDir.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsValues.h"
 #include "settings/TextFile.h"

@@ -3,7 +3,7 @@
 
 #include "ui/OptionsDialog.h"
 
-#include "fixtures/TempDir.h"
+#include "support/TempDir.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsValues.h"
 #include "settings/TextFile.h"

@@ -1,7 +1,7 @@
 // Play, stop, the follow timer and the seek on the frame slider.
 
 #include "GuiFixture.h"
-#include "MovieBytes.h"
+#include "support/MovieBytes.h"
 #include "player/ShockwaveFlash.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 // Opening and inspecting a movie; Compress, Decompress and Estimate with their mends.
 
 #include "GuiFixture.h"
-#include "MovieBytes.h"
+#include "support/MovieBytes.h"
 #include "codec/FileIO.h"
 #include "codec/Transforms.h"
 
@@ -167,6 +167,37 @@ TEST_F(SingleFileTest, ShortMovieReachesTheErrorBoxAndKeepsThePanel) {
     const Panel after = Texts();
     EXPECT_EQ(after.status, before.status);
     EXPECT_EQ(after.length, before.length);
+}
+
+// The inflated copy cannot be written: "Disk full!", and the panel still describes this
+// movie, never the one opened before.
+TEST_F(SingleFileTest, FullDiskOnOpeningShowsThisMoviesOwnValues) {
+    OpenMovie(Movie(PlainMovie({.version = 6, .frameRate8_8 = 12 * 256})));
+    const MovieParams params{.version = 9, .frameRate8_8 = 30 * 256, .padding = 50};
+    SetWriteFaultHook([](WriteStep step) { return step == WriteStep::Write ? ENOSPC : 0; });
+    OpenMovie(Movie(CompressedMovie(params), "packed.swf"));
+    SetWriteFaultHook({});
+    EXPECT_EQ(modal.plainMessages, std::vector<QString>{QStringLiteral("Disk full!")});
+    const Panel panel = Texts();
+    EXPECT_EQ(panel.status, QStringLiteral("Compressed"));
+    EXPECT_EQ(panel.version, QStringLiteral("v9"));
+    EXPECT_EQ(panel.rate, QStringLiteral("30 fps"));
+    EXPECT_EQ(panel.fileStatus, QStringLiteral("Ok"));
+    EXPECT_EQ(panel.length, QString::number(PlainMovie(params).size()) + QStringLiteral(" bytes"));
+}
+
+// A link planted under the scratch names beside the program is removed, never written
+// through, by opening and by Estimate.
+TEST_F(SingleFileTest, ScratchNamesNeverWriteThroughALink) {
+    const std::string victim = Path("victim.txt");
+    WriteBytes(victim, std::vector<std::uint8_t>{'k', 'e', 'e', 'p'});
+    for (const char* name : {"$test.swf", "$test2.swf"}) {
+        fs::create_symlink(victim, (ui::ExeFolder() + QString::fromLatin1(name)).toStdString());
+    }
+    OpenMovie(Movie(PlainMovie({.padding = 300})));
+    main->AEstimate->trigger();
+    EXPECT_TRUE(main->Est->text().endsWith(QStringLiteral(" bytes")));
+    EXPECT_EQ(ReadBytes(victim), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
 }
 
 TEST_F(SingleFileTest, MovieThatCannotBeOpenedIsSilent) {

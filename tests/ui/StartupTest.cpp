@@ -1,7 +1,7 @@
 // The program's start-up and shutdown with the real windows: config.ini and Lang.ini in
 // a folder of the test's own, the modal seam answering every box.
 
-#include "fixtures/TempDir.h"
+#include "support/TempDir.h"
 #include "player/ShockwaveFlash.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsValues.h"

@@ -1,7 +1,7 @@
 // Zoom, pan and the screenshot.
 
 #include "GuiFixture.h"
-#include "MovieBytes.h"
+#include "support/MovieBytes.h"
 #include "Pictures.h"
 #include "player/ShockwaveFlash.h"
 #include "player/engine/MovieEngine.h"

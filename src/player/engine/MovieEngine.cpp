@@ -8,6 +8,7 @@
 #include "player/engine/parse/ParseContext.h"
 #include "player/engine/parse/TimelineParser.h"
 #include "player/engine/render/Renderer.h"
+#include "player/engine/script/FrameActions.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -60,6 +61,7 @@ void MovieEngine::loadBytes(std::vector<std::uint8_t> fileBytes) {
     next->root = std::make_shared<Clip>();
     next->root->timeline = &next->timeline;
     next->runner = std::make_unique<ClipRunner>(next->context.dictionary, next->context.warnings);
+    next->runner->setFrameScript(RunFrameActions);
     next->renderer = std::make_unique<Renderer>(next->context.dictionary);
     next->runner->start(next->root);
     next->runner->runQueuedActions();

@@ -3,10 +3,10 @@
 // defined again, so each definition keeps the position where it was made and a
 // lookup names the position it looks from.
 
+#include "player/engine/characters/Records.h"
 #include "player/engine/characters/Shape.h"
 #include "player/engine/characters/Timeline.h"
 #include "player/engine/characters/VideoDecoder.h"
-#include "player/engine/parse/Records.h"
 
 #include <QImage>
 #include <QPainterPath>
@@ -20,12 +20,41 @@
 
 namespace quillon::engine {
 
+struct TextCharacter;
+struct EditTextCharacter;
+
+// What characters draw themselves onto. The drawing layer implements it for one placed
+// instance (its transform, colour transform and dictionary position), so a character
+// says how it is drawn without knowing how the painting is done.
+class CharacterCanvas {
+public:
+    virtual ~CharacterCanvas() = default;
+    virtual void drawShape(const Shape& shape) = 0;
+    virtual void drawStaticText(const TextCharacter& text) = 0;
+    virtual void drawEditText(const EditTextCharacter& text) = 0;
+    // A bitmap, one pixel to TwipsPerPixel twips from the origin.
+    virtual void drawBitmap(const QImage& image) = 0;
+    // A video picture stretched over area (twips).
+    virtual void drawVideoFrame(const QImage& picture, const QRectF& area, bool smooth) = 0;
+};
+
+// Every definition answers for itself: what it covers, what it masks with, how it is
+// drawn. ratio is the morph ratio or the video frame of the placed instance. Sprites and
+// buttons cover and draw nothing of their own: their clips do.
 struct Character {
     virtual ~Character() = default;
+    // The area covered, in the character's twips; null when it draws nothing itself.
+    virtual QRectF bounds(int ratio) const;
+    // The device area the character masks with when placed as a mask under m.
+    virtual QPainterPath maskArea(const QTransform& m, int ratio) const;
+    virtual void draw(CharacterCanvas& canvas, int ratio) const;
 };
 
 struct ShapeCharacter : Character {
     Shape shape;
+    QRectF bounds(int ratio) const override;
+    QPainterPath maskArea(const QTransform& m, int ratio) const override;
+    void draw(CharacterCanvas& canvas, int ratio) const override;
 };
 
 struct MorphCharacter : Character {
@@ -35,6 +64,9 @@ struct MorphCharacter : Character {
     std::vector<ShapeRecord> endRecords;
     // The shape at one ratio (0..65535), built on demand.
     std::shared_ptr<const Shape> at(int ratio) const;
+    QRectF bounds(int ratio) const override;
+    QPainterPath maskArea(const QTransform& m, int ratio) const override;
+    void draw(CharacterCanvas& canvas, int ratio) const override;
 
 private:
     mutable std::mutex mutex_;
@@ -43,6 +75,9 @@ private:
 
 struct BitmapCharacter : Character {
     QImage image; // premultiplied ARGB
+    QRectF bounds(int ratio) const override;
+    QPainterPath maskArea(const QTransform& m, int ratio) const override;
+    void draw(CharacterCanvas& canvas, int ratio) const override;
 };
 
 struct FontCharacter : Character {
@@ -65,13 +100,17 @@ struct TextRun {
 };
 
 struct TextCharacter : Character {
-    QRectF bounds;
+    QRectF area; // the bounds the tag gives
     QTransform matrix;
     std::vector<TextRun> runs;
+    QRectF bounds(int ratio) const override;
+    // Masks with the device rectangle around its area.
+    QPainterPath maskArea(const QTransform& m, int ratio) const override;
+    void draw(CharacterCanvas& canvas, int ratio) const override;
 };
 
 struct EditTextCharacter : Character {
-    QRectF bounds;
+    QRectF area; // the bounds the tag gives
     bool wordWrap = false, multiline = false, html = false, useOutlines = false;
     bool border = false;
     std::uint16_t fontId = 0;
@@ -81,6 +120,8 @@ struct EditTextCharacter : Character {
     int align = 0; // 0 left, 1 right, 2 centre, 3 justify
     double leftMargin = 0, rightMargin = 0, indent = 0, leading = 0;
     std::string text;
+    QRectF bounds(int ratio) const override;
+    void draw(CharacterCanvas& canvas, int ratio) const override;
 };
 
 struct ButtonRecord {
@@ -109,6 +150,8 @@ struct VideoCharacter : Character {
     // The picture of a frame (the latest one at or before it), empty when none decodes.
     // Decoding runs forwards from the last frame asked for, or from the start.
     QImage frame(int number) const;
+    QRectF bounds(int ratio) const override;
+    void draw(CharacterCanvas& canvas, int ratio) const override;
 
 private:
     struct DecodeState {

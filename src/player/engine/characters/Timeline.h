@@ -2,7 +2,7 @@
 // Timelines as parsed: per frame, the display-list commands, the frame actions and the
 // label.
 
-#include "player/engine/parse/Records.h"
+#include "player/engine/characters/Records.h"
 
 #include <QTransform>
 #include <cstdint>

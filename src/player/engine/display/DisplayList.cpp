@@ -1,7 +1,5 @@
 #include "player/engine/display/DisplayList.h"
 
-#include "player/engine/script/ActionRunner.h"
-
 #include <algorithm>
 
 namespace quillon::engine {
@@ -11,34 +9,16 @@ namespace {
 // A script that keeps jumping must not hold the frame forever.
 constexpr int MaxActionsPerFrame = 1000;
 
+// A placement sets what it gives and leaves the rest as it was.
+template <class T> void Take(T& field, const std::optional<T>& given) {
+    if (given) {
+        field = *given;
+    }
+}
+
 int FrameCountOf(const Clip& clip) {
     return clip.timeline ? static_cast<int>(clip.timeline->frames.size()) : 1;
 }
-
-class ClipControl : public TimelineControl {
-public:
-    ClipControl(ClipRunner& runner, const std::shared_ptr<Clip>& clip)
-        : runner_(runner), clip_(clip) {}
-    void play() override { clip_->playing = true; }
-    void stop() override { clip_->playing = false; }
-    void nextFrame() override { go(clip_->frame + 1); }
-    void prevFrame() override { go(clip_->frame - 1); }
-    void gotoFrame(int frame) override { go(frame); }
-    void gotoLabel(const std::string& label) override {
-        const int frame = clip_->timeline ? clip_->timeline->frameOfLabel(label) : -1;
-        if (frame >= 0) {
-            go(frame);
-        }
-    }
-
-private:
-    void go(int frame) {
-        clip_->playing = false;
-        runner_.gotoFrame(clip_, frame);
-    }
-    ClipRunner& runner_;
-    std::shared_ptr<Clip> clip_;
-};
 
 } // namespace
 
@@ -94,8 +74,9 @@ void ClipRunner::runQueuedActions() {
         auto [weak, code] = queue_.front();
         queue_.pop_front();
         if (auto clip = weak.lock()) {
-            ClipControl control(*this, clip);
-            RunSimpleActions(*code, control);
+            if (script_) {
+                script_(*this, clip, *code);
+            }
         }
     }
     if (!queue_.empty()) {
@@ -190,27 +171,13 @@ void ClipRunner::apply(Clip& clip, const PlaceCommand& command) {
         clip.list[command.depth] = std::move(fresh);
         instance = &clip.list[command.depth];
     }
-    if (command.matrix) {
-        instance->matrix = *command.matrix;
-    }
-    if (command.colorTransform) {
-        instance->colorTransform = *command.colorTransform;
-    }
-    if (command.ratio) {
-        instance->ratio = *command.ratio;
-    }
-    if (command.clipDepth) {
-        instance->clipDepth = *command.clipDepth;
-    }
-    if (command.blendMode) {
-        instance->blendMode = *command.blendMode;
-    }
-    if (command.filters) {
-        instance->filters = *command.filters;
-    }
-    if (command.visible) {
-        instance->visible = *command.visible;
-    }
+    Take(instance->matrix, command.matrix);
+    Take(instance->colorTransform, command.colorTransform);
+    Take(instance->ratio, command.ratio);
+    Take(instance->clipDepth, command.clipDepth);
+    Take(instance->blendMode, command.blendMode);
+    Take(instance->filters, command.filters);
+    Take(instance->visible, command.visible);
     if (!command.name.empty()) {
         instance->name = command.name;
     }

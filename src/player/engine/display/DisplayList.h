@@ -7,8 +7,10 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -74,6 +76,13 @@ struct Clip {
     std::map<int, Instance> list;
 };
 
+class ClipRunner;
+
+// Runs one frame's action block on the clip whose frame it is. The script layer supplies
+// it, so the display list knows nothing of scripts; without one, actions are passed over.
+using FrameScript = std::function<void(ClipRunner& runner, const std::shared_ptr<Clip>& clip,
+                                       std::span<const std::uint8_t> code)>;
+
 // Runs clips against a dictionary: frame moves, placement, and the frame actions.
 class ClipRunner {
 public:
@@ -98,6 +107,7 @@ public:
     void runQueuedActions();
     // Drops queued actions (a seek shows a frame without running its script).
     void dropQueuedActions() { queue_.clear(); }
+    void setFrameScript(FrameScript script) { script_ = std::move(script); }
 
 private:
     void apply(Clip& clip, const PlaceCommand& command);
@@ -106,6 +116,7 @@ private:
 
     const Dictionary& dictionary_;
     std::vector<std::string>& warnings_;
+    FrameScript script_;
     std::deque<std::pair<std::weak_ptr<Clip>, const std::vector<std::uint8_t>*>> queue_;
     int nesting_ = 0;
     std::uint64_t frameNumber_ = 0;

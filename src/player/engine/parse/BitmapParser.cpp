@@ -1,5 +1,6 @@
 #include "player/engine/parse/BitmapParser.h"
 
+#include "codec/swf/TagCodes.h"
 #include "player/engine/parse/JpegDecoder.h"
 
 #include <zlib.h>
@@ -8,15 +9,7 @@ namespace quillon::engine {
 
 namespace {
 
-enum TagCode {
-    DefineBits = 6,
-    JpegTables = 8,
-    DefineBitsLossless = 20,
-    DefineBitsJpeg2 = 21,
-    DefineBitsJpeg3 = 35,
-    DefineBitsLossless2 = 36,
-    DefineBitsJpeg4 = 90,
-};
+using namespace swf::tags;
 
 // Inflates a zlib stream up to limit bytes; false when it holds fewer than wanted.
 bool Inflate(std::span<const std::uint8_t> in, std::size_t wanted, std::vector<std::uint8_t>& out) {
@@ -63,7 +56,57 @@ QImage ApplyAlphaPlane(QImage image, std::span<const std::uint8_t> compressed) {
     return image;
 }
 
-QImage DecodeLossless(BitReader& in, bool withAlpha, std::string& error) {
+// The pixel formats of lossless bitmaps.
+enum LosslessFormat : int {
+    ColorMapped = 3, // 8-bit palette indices
+    Rgb15 = 4,       // 15-bit colours, lossless (version 1) only
+    Rgb32 = 5,       // 32-bit colours
+};
+
+// Bytes from one row of pixels to the next: rows are padded to 32 bits.
+std::size_t RowStride(int format, int width) {
+    const auto w = static_cast<std::size_t>(width);
+    switch (format) {
+    case ColorMapped:
+        return (w + 3) & ~std::size_t{3};
+    case Rgb15:
+        return (w * 2 + 3) & ~std::size_t{3};
+    case Rgb32:
+        return w * 4;
+    default:
+        return 0;
+    }
+}
+
+std::vector<QRgb> ReadPalette(const std::uint8_t* data, int size, bool withAlpha) {
+    std::vector<QRgb> palette(256, qRgba(0, 0, 0, 0));
+    for (int i = 0; i < size; ++i) {
+        const std::uint8_t* p = data + static_cast<std::size_t>(i) * (withAlpha ? 4 : 3);
+        // Palette alpha is straight alpha; the pixels are stored premultiplied.
+        const int a = withAlpha ? p[3] : 255;
+        palette[static_cast<std::size_t>(i)] =
+            qRgba(p[0] * a / 255, p[1] * a / 255, p[2] * a / 255, a);
+    }
+    return palette;
+}
+
+QRgb PixelAt(const std::uint8_t* row, int x, int format, bool withAlpha,
+             const std::vector<QRgb>& palette) {
+    if (format == ColorMapped) {
+        return palette[row[x]];
+    }
+    if (format == Rgb15) {
+        const int v = (row[2 * x] << 8) | row[2 * x + 1];
+        const int r = (v >> 10) & 31, g = (v >> 5) & 31, b = v & 31;
+        return qRgb(r * 255 / 31, g * 255 / 31, b * 255 / 31);
+    }
+    const std::uint8_t* p = row + 4 * x;
+    const int a = withAlpha ? p[0] : 255;
+    // premultiplied already; clamp damaged values so the image stays valid
+    return qRgba(std::min<int>(p[1], a), std::min<int>(p[2], a), std::min<int>(p[3], a), a);
+}
+
+QImage DecodeLossless(swf::BitReader& in, bool withAlpha, std::string& error) {
     const int format = in.u8();
     const int width = in.u16();
     const int height = in.u16();
@@ -71,21 +114,12 @@ QImage DecodeLossless(BitReader& in, bool withAlpha, std::string& error) {
         error = "bitmap larger than the limit";
         return QImage();
     }
-    int paletteSize = 0;
-    if (format == 3) {
-        paletteSize = in.u8() + 1;
-    }
-    std::size_t stride = 0;
-    if (format == 3) {
-        stride = (static_cast<std::size_t>(width) + 3) & ~std::size_t{3};
-    } else if (format == 4) {
-        stride = (static_cast<std::size_t>(width) * 2 + 3) & ~std::size_t{3};
-    } else if (format == 5) {
-        stride = static_cast<std::size_t>(width) * 4;
-    } else {
+    const int paletteSize = format == ColorMapped ? in.u8() + 1 : 0;
+    if (format != ColorMapped && format != Rgb15 && format != Rgb32) {
         error = "unknown lossless bitmap format " + std::to_string(format);
         return QImage();
     }
+    const std::size_t stride = RowStride(format, width);
     const std::size_t paletteBytes = static_cast<std::size_t>(paletteSize) * (withAlpha ? 4 : 3);
     // zlib gives at most about 1,032 bytes for each byte it reads: a bitmap declared far
     // larger than its data can fill is damage, and is not worth its memory.
@@ -96,40 +130,20 @@ QImage DecodeLossless(BitReader& in, bool withAlpha, std::string& error) {
         return QImage();
     }
     std::vector<std::uint8_t> data;
-    const bool complete = Inflate(in.rest(), wanted, data);
-    if (!complete) {
+    if (!Inflate(in.rest(), wanted, data)) {
         error = "bitmap data ends early";
     }
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) {
         return image;
     }
-    std::vector<QRgb> palette(256, qRgba(0, 0, 0, 0));
-    for (int i = 0; i < paletteSize; ++i) {
-        const std::uint8_t* p = data.data() + static_cast<std::size_t>(i) * (withAlpha ? 4 : 3);
-        // Palette alpha is straight alpha; the pixels are stored premultiplied.
-        const int a = withAlpha ? p[3] : 255;
-        palette[static_cast<std::size_t>(i)] =
-            qRgba(p[0] * a / 255, p[1] * a / 255, p[2] * a / 255, a);
-    }
+    const std::vector<QRgb> palette = ReadPalette(data.data(), paletteSize, withAlpha);
     const std::uint8_t* pixels = data.data() + paletteBytes;
     for (int y = 0; y < height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         const std::uint8_t* row = pixels + stride * y;
         for (int x = 0; x < width; ++x) {
-            if (format == 3) {
-                line[x] = palette[row[x]];
-            } else if (format == 4) {
-                const int v = (row[2 * x] << 8) | row[2 * x + 1];
-                const int r = (v >> 10) & 31, g = (v >> 5) & 31, b = v & 31;
-                line[x] = qRgb(r * 255 / 31, g * 255 / 31, b * 255 / 31);
-            } else {
-                const std::uint8_t* p = row + 4 * x;
-                const int a = withAlpha ? p[0] : 255;
-                // premultiplied already; clamp damaged values so the image stays valid
-                line[x] = qRgba(std::min<int>(p[1], a), std::min<int>(p[2], a),
-                                std::min<int>(p[3], a), a);
-            }
+            line[x] = PixelAt(row, x, format, withAlpha, palette);
         }
     }
     return image;
@@ -151,7 +165,7 @@ QImage DecodeImageData(std::span<const std::uint8_t> data, std::span<const std::
 }
 
 void ParseBitmapTag(const Tag& tag, ParseContext& context) {
-    BitReader in(tag.body);
+    swf::BitReader in(tag.body);
     if (tag.code == JpegTables) {
         context.jpegTables.assign(tag.body.begin(), tag.body.end());
         return;

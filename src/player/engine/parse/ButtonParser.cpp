@@ -1,13 +1,13 @@
+#include "codec/swf/TagCodes.h"
 #include "player/engine/parse/DefinitionParsers.h"
-#include "player/engine/parse/Records.h"
-#include "player/engine/parse/TagCodes.h"
+#include "player/engine/parse/RecordReaders.h"
 
 namespace quillon::engine {
 
 void ParseButtonTag(const Tag& tag, ParseContext& context) {
-    BitReader in(tag.body);
+    swf::BitReader in(tag.body);
     const std::uint16_t id = in.u16();
-    const bool second = tag.code == tags::DefineButton2;
+    const bool second = tag.code == swf::tags::DefineButton2;
     if (second) {
         in.u8();  // track as menu
         in.u16(); // action offset

@@ -1,14 +1,14 @@
+#include "codec/swf/TagCodes.h"
 #include "player/engine/parse/DefinitionParsers.h"
-#include "player/engine/parse/Records.h"
+#include "player/engine/parse/RecordReaders.h"
 #include "player/engine/parse/ShapeParser.h"
-#include "player/engine/parse/TagCodes.h"
 
 namespace quillon::engine {
 
 namespace {
 
 QPainterPath ReadGlyph(std::span<const std::uint8_t> bytes) {
-    BitReader in(bytes);
+    swf::BitReader in(bytes);
     ShapeReadOptions opt;
     opt.hasStyles = false;
     ShapeData data;
@@ -32,7 +32,7 @@ void ReadGlyphs(std::span<const std::uint8_t> body, std::size_t tableStart,
     }
 }
 
-void ParseFont1(BitReader& in, const Tag& tag, FontCharacter& font) {
+void ParseFont1(swf::BitReader& in, const Tag& tag, FontCharacter& font) {
     const std::size_t tableStart = in.position();
     const std::uint16_t first = in.u16();
     const std::size_t count = first / 2;
@@ -47,7 +47,7 @@ void ParseFont1(BitReader& in, const Tag& tag, FontCharacter& font) {
                static_cast<std::uint32_t>(tag.body.size() - tableStart), font);
 }
 
-void ParseFont2(BitReader& in, const Tag& tag, FontCharacter& font) {
+void ParseFont2(swf::BitReader& in, const Tag& tag, FontCharacter& font) {
     const std::uint8_t flags = in.u8();
     const bool hasLayout = flags & 0x80;
     const bool wideOffsets = flags & 0x08;
@@ -87,9 +87,9 @@ void ParseFont2(BitReader& in, const Tag& tag, FontCharacter& font) {
 } // namespace
 
 void ParseFontTag(const Tag& tag, ParseContext& context) {
-    BitReader in(tag.body);
+    swf::BitReader in(tag.body);
     const std::uint16_t id = in.u16();
-    if (tag.code == tags::DefineFontInfo || tag.code == tags::DefineFontInfo2) {
+    if (tag.code == swf::tags::DefineFontInfo || tag.code == swf::tags::DefineFontInfo2) {
         auto font = context.dictionary.findAs<FontCharacter>(id, context.dictionary.epoch());
         if (!font) {
             return;
@@ -100,7 +100,7 @@ void ParseFontTag(const Tag& tag, ParseContext& context) {
         const std::uint8_t flags = in.u8();
         font->italic = flags & 0x04;
         font->bold = flags & 0x02;
-        if (tag.code == tags::DefineFontInfo2) {
+        if (tag.code == swf::tags::DefineFontInfo2) {
             in.u8();
         }
         font->codes.clear();
@@ -110,11 +110,11 @@ void ParseFontTag(const Tag& tag, ParseContext& context) {
         return;
     }
     auto font = std::make_shared<FontCharacter>();
-    if (tag.code == tags::DefineFont) {
+    if (tag.code == swf::tags::DefineFont) {
         ParseFont1(in, tag, *font);
     } else {
         ParseFont2(in, tag, *font);
-        if (tag.code == tags::DefineFont3) {
+        if (tag.code == swf::tags::DefineFont3) {
             font->emSize = 20480;
         }
     }
@@ -124,11 +124,31 @@ void ParseFontTag(const Tag& tag, ParseContext& context) {
     context.dictionary.define(id, std::move(font));
 }
 
+namespace {
+
+// The style a text record sets, over the style of the record before it.
+TextRun ReadRunStyle(swf::BitReader& in, std::uint8_t flags, const TextRun& before,
+                     bool withAlpha) {
+    enum : std::uint8_t { HasX = 0x01, HasY = 0x02, HasColor = 0x04, HasFont = 0x08 };
+    TextRun run = before;
+    run.glyphs.clear();
+    run.fontId = (flags & HasFont) ? in.u16() : run.fontId;
+    if (flags & HasColor) {
+        run.color = withAlpha ? ReadRgba(in) : ReadRgb(in);
+    }
+    run.x = (flags & HasX) ? in.s16() : run.x;
+    run.y = (flags & HasY) ? in.s16() : run.y;
+    run.height = (flags & HasFont) ? in.u16() : run.height;
+    return run;
+}
+
+} // namespace
+
 void ParseTextTag(const Tag& tag, ParseContext& context) {
-    BitReader in(tag.body);
+    swf::BitReader in(tag.body);
     const std::uint16_t id = in.u16();
     auto text = std::make_shared<TextCharacter>();
-    text->bounds = ReadRect(in);
+    text->area = ReadRect(in);
     text->matrix = ReadMatrix(in);
     const unsigned glyphBits = in.u8();
     const unsigned advanceBits = in.u8();
@@ -138,23 +158,7 @@ void ParseTextTag(const Tag& tag, ParseContext& context) {
         if (flags == 0) {
             break;
         }
-        TextRun run = state;
-        run.glyphs.clear();
-        if (flags & 0x08) {
-            run.fontId = in.u16();
-        }
-        if (flags & 0x04) {
-            run.color = tag.code == tags::DefineText2 ? ReadRgba(in) : ReadRgb(in);
-        }
-        if (flags & 0x01) {
-            run.x = in.s16();
-        }
-        if (flags & 0x02) {
-            run.y = in.s16();
-        }
-        if (flags & 0x08) {
-            run.height = in.u16();
-        }
+        TextRun run = ReadRunStyle(in, flags, state, tag.code == swf::tags::DefineText2);
         const int count = in.u8();
         double x = run.x;
         for (int i = 0; i < count && !in.overrun(); ++i) {
@@ -176,10 +180,10 @@ void ParseTextTag(const Tag& tag, ParseContext& context) {
 }
 
 void ParseEditTextTag(const Tag& tag, ParseContext& context) {
-    BitReader in(tag.body);
+    swf::BitReader in(tag.body);
     const std::uint16_t id = in.u16();
     auto edit = std::make_shared<EditTextCharacter>();
-    edit->bounds = ReadRect(in);
+    edit->area = ReadRect(in);
     const std::uint8_t f1 = in.u8();
     const std::uint8_t f2 = in.u8();
     edit->wordWrap = f1 & 0x40;

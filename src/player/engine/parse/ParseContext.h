@@ -1,6 +1,7 @@
 #pragma once
 // What the tag parsers share while one movie is read.
 
+#include "codec/swf/TagStream.h"
 #include "player/engine/characters/Characters.h"
 
 #include <QColor>
@@ -35,9 +36,6 @@ struct ParseContext {
     void warn(const std::string& text);
 };
 
-struct Tag {
-    int code = 0;
-    std::span<const std::uint8_t> body;
-};
+using swf::Tag;
 
 } // namespace quillon::engine

@@ -1,52 +1,54 @@
-#include "player/engine/parse/Records.h"
-#include "player/engine/parse/TagCodes.h"
+#include "codec/swf/TagCodes.h"
+#include "player/engine/parse/RecordReaders.h"
 #include "player/engine/parse/TimelineParser.h"
 
 namespace quillon::engine {
 
 namespace {
 
-void ReadPlace2Flags(BitReader& in, const Tag& tag, PlaceCommand& cmd) {
+// The flags of PlaceObject2, and the second flag byte of PlaceObject3.
+constexpr std::uint8_t Move = 0x01, HasCharacter = 0x02, HasMatrix = 0x04;
+constexpr std::uint8_t HasColorTransform = 0x08, HasRatio = 0x10, HasName = 0x20;
+constexpr std::uint8_t HasClipDepth = 0x40;
+constexpr std::uint8_t HasFilters = 0x01, HasBlendMode = 0x02, HasCacheAsBitmap = 0x04;
+constexpr std::uint8_t HasClassName = 0x08, HasImage = 0x10, HasVisible = 0x20;
+
+void ReadPlace2Flags(swf::BitReader& in, const Tag& tag, PlaceCommand& cmd) {
     const std::uint8_t flags = in.u8();
-    std::uint8_t flags2 = 0;
-    if (tag.code == tags::PlaceObject3) {
-        flags2 = in.u8();
-    }
+    const std::uint8_t flags3 = tag.code == swf::tags::PlaceObject3 ? in.u8() : 0;
     cmd.depth = in.u16();
-    cmd.move = flags & 0x01;
-    const bool hasClassName = flags2 & 0x08;
-    const bool hasImage = flags2 & 0x10;
-    if (hasClassName || (hasImage && (flags & 0x02))) {
+    cmd.move = flags & Move;
+    if ((flags3 & HasClassName) || ((flags3 & HasImage) && (flags & HasCharacter))) {
         in.string();
     }
-    if (flags & 0x02) {
+    if (flags & HasCharacter) {
         cmd.characterId = in.u16();
     }
-    if (flags & 0x04) {
+    if (flags & HasMatrix) {
         cmd.matrix = ReadMatrix(in);
     }
-    if (flags & 0x08) {
+    if (flags & HasColorTransform) {
         cmd.colorTransform = ReadColorTransform(in, true);
     }
-    if (flags & 0x10) {
+    if (flags & HasRatio) {
         cmd.ratio = in.u16();
     }
-    if (flags & 0x20) {
+    if (flags & HasName) {
         cmd.name = in.string();
     }
-    if (flags & 0x40) {
+    if (flags & HasClipDepth) {
         cmd.clipDepth = in.u16();
     }
-    if (flags2 & 0x01) {
+    if (flags3 & HasFilters) {
         cmd.filters = ReadFilterList(in);
     }
-    if (flags2 & 0x02) {
+    if (flags3 & HasBlendMode) {
         cmd.blendMode = in.u8();
     }
-    if (flags2 & 0x04) {
-        in.u8(); // cache as bitmap
+    if (flags3 & HasCacheAsBitmap) {
+        in.u8();
     }
-    if (flags2 & 0x20) {
+    if (flags3 & HasVisible) {
         cmd.visible = in.u8() != 0;
     }
 }
@@ -54,11 +56,11 @@ void ReadPlace2Flags(BitReader& in, const Tag& tag, PlaceCommand& cmd) {
 } // namespace
 
 PlaceCommand ParsePlaceCommand(const Tag& tag, const ParseContext& context) {
-    BitReader in(tag.body);
+    swf::BitReader in(tag.body);
     PlaceCommand cmd;
     cmd.epoch = context.dictionary.epoch();
     switch (tag.code) {
-    case tags::PlaceObject:
+    case swf::tags::PlaceObject:
         cmd.characterId = in.u16();
         cmd.depth = in.u16();
         cmd.matrix = ReadMatrix(in);
@@ -66,12 +68,12 @@ PlaceCommand ParsePlaceCommand(const Tag& tag, const ParseContext& context) {
             cmd.colorTransform = ReadColorTransform(in, false);
         }
         break;
-    case tags::RemoveObject:
+    case swf::tags::RemoveObject:
         cmd.remove = true;
         in.u16();
         cmd.depth = in.u16();
         break;
-    case tags::RemoveObject2:
+    case swf::tags::RemoveObject2:
         cmd.remove = true;
         cmd.depth = in.u16();
         break;

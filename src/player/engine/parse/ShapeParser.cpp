@@ -1,16 +1,25 @@
 #include "player/engine/parse/ShapeParser.h"
 
-#include "player/engine/parse/Records.h"
+#include "player/engine/parse/RecordReaders.h"
 
 namespace quillon::engine {
 
+// The fill style types of shape records: solid, three gradients, and bitmaps repeated
+// or clipped, smoothed or hard.
+namespace fill {
+constexpr int Solid = 0x00;
+constexpr int LinearGradient = 0x10, RadialGradient = 0x12, FocalGradient = 0x13;
+constexpr int RepeatingBitmap = 0x40, ClippedBitmap = 0x41;
+constexpr int HardRepeatingBitmap = 0x42, HardClippedBitmap = 0x43;
+} // namespace fill
+
 namespace {
 
-QColor ReadColor(BitReader& in, const ShapeReadOptions& opt) {
+QColor ReadColor(swf::BitReader& in, const ShapeReadOptions& opt) {
     return (opt.version >= 3 || opt.morph) ? ReadRgba(in) : ReadRgb(in);
 }
 
-void ReadGradient(BitReader& in, const ShapeReadOptions& opt, FillStyle& s, FillStyle* end) {
+void ReadGradient(swf::BitReader& in, const ShapeReadOptions& opt, FillStyle& s, FillStyle* end) {
     in.align();
     s.spread = static_cast<int>(in.ub(2));
     s.interpolation = static_cast<int>(in.ub(2));
@@ -39,7 +48,7 @@ void ReadGradient(BitReader& in, const ShapeReadOptions& opt, FillStyle& s, Fill
     }
 }
 
-int ReadCount(BitReader& in, const ShapeReadOptions& opt) {
+int ReadCount(swf::BitReader& in, const ShapeReadOptions& opt) {
     int count = in.u8();
     if (count == 0xff && (opt.version >= 2 || opt.morph)) {
         count = in.u16();
@@ -47,7 +56,7 @@ int ReadCount(BitReader& in, const ShapeReadOptions& opt) {
     return count;
 }
 
-LineStyle ReadLineStyle(BitReader& in, const ShapeReadOptions& opt, LineStyle* end) {
+LineStyle ReadLineStyle(swf::BitReader& in, const ShapeReadOptions& opt, LineStyle* end) {
     LineStyle s;
     s.width = in.u16();
     if (end) {
@@ -92,22 +101,22 @@ LineStyle ReadLineStyle(BitReader& in, const ShapeReadOptions& opt, LineStyle* e
 
 } // namespace
 
-FillStyle ReadFillStyle(BitReader& in, const ShapeReadOptions& opt, FillStyle* end) {
+FillStyle ReadFillStyle(swf::BitReader& in, const ShapeReadOptions& opt, FillStyle* end) {
     FillStyle s;
     const int type = in.u8();
     switch (type) {
-    case 0x00:
+    case fill::Solid:
         s.color = ReadColor(in, opt);
         if (end) {
             end->color = ReadRgba(in);
         }
         break;
-    case 0x10:
-    case 0x12:
-    case 0x13:
-        s.kind = type == 0x10   ? FillStyle::Kind::Linear
-                 : type == 0x12 ? FillStyle::Kind::Radial
-                                : FillStyle::Kind::Focal;
+    case fill::LinearGradient:
+    case fill::RadialGradient:
+    case fill::FocalGradient:
+        s.kind = type == fill::LinearGradient   ? FillStyle::Kind::Linear
+                 : type == fill::RadialGradient ? FillStyle::Kind::Radial
+                                                : FillStyle::Kind::Focal;
         s.matrix = ReadMatrix(in);
         if (end) {
             end->kind = s.kind;
@@ -115,15 +124,15 @@ FillStyle ReadFillStyle(BitReader& in, const ShapeReadOptions& opt, FillStyle* e
         }
         ReadGradient(in, opt, s, end);
         break;
-    case 0x40:
-    case 0x41:
-    case 0x42:
-    case 0x43:
+    case fill::RepeatingBitmap:
+    case fill::ClippedBitmap:
+    case fill::HardRepeatingBitmap:
+    case fill::HardClippedBitmap:
         s.kind = FillStyle::Kind::Bitmap;
         s.bitmapId = in.u16();
         s.matrix = ReadMatrix(in);
-        s.repeat = type == 0x40 || type == 0x42;
-        s.smooth = type == 0x40 || type == 0x41;
+        s.repeat = type == fill::RepeatingBitmap || type == fill::HardRepeatingBitmap;
+        s.smooth = type == fill::RepeatingBitmap || type == fill::ClippedBitmap;
         if (end) {
             *end = s;
             end->matrix = ReadMatrix(in);
@@ -139,30 +148,117 @@ FillStyle ReadFillStyle(BitReader& in, const ShapeReadOptions& opt, FillStyle* e
     return s;
 }
 
-void ReadStyleSet(BitReader& in, const ShapeReadOptions& opt, StyleSet& set, StyleSet* endSet) {
-    const int fills = ReadCount(in, opt);
-    for (int i = 0; i < fills && !in.overrun(); ++i) {
-        FillStyle end;
-        set.fills.push_back(ReadFillStyle(in, opt, endSet ? &end : nullptr));
-        if (endSet) {
-            endSet->fills.push_back(end);
-        }
-    }
-    const int lines = ReadCount(in, opt);
-    for (int i = 0; i < lines && !in.overrun(); ++i) {
-        LineStyle end;
-        set.lines.push_back(ReadLineStyle(in, opt, endSet ? &end : nullptr));
-        if (endSet) {
-            endSet->lines.push_back(end);
+namespace {
+
+// A counted array of styles, and beside it the end styles of a morph shape.
+template <class Style, class Reader>
+void ReadStyles(swf::BitReader& in, const ShapeReadOptions& opt, std::vector<Style>& styles,
+                std::vector<Style>* ends, Reader read) {
+    const int count = ReadCount(in, opt);
+    for (int i = 0; i < count && !in.overrun(); ++i) {
+        Style end;
+        styles.push_back(read(in, opt, ends ? &end : nullptr));
+        if (ends) {
+            ends->push_back(end);
         }
     }
 }
 
-bool ReadShapeRecords(BitReader& in, const ShapeReadOptions& opt, ShapeData& data,
+} // namespace
+
+void ReadStyleSet(swf::BitReader& in, const ShapeReadOptions& opt, StyleSet& set,
+                  StyleSet* endSet) {
+    ReadStyles(in, opt, set.fills, endSet ? &endSet->fills : nullptr, ReadFillStyle);
+    ReadStyles(in, opt, set.lines, endSet ? &endSet->lines : nullptr, ReadLineStyle);
+}
+
+namespace {
+
+// The flags of a style-change record.
+enum StyleChange : unsigned {
+    MoveTo = 0x01,
+    NewFill0 = 0x02,
+    NewFill1 = 0x04,
+    NewLine = 0x08,
+    NewStyles = 0x10,
+};
+
+// An edge record after its first flag bit: a straight edge or a curve from the pen.
+ShapeRecord ReadEdge(swf::BitReader& in, QPointF pen) {
+    ShapeRecord r;
+    const bool straight = in.flag();
+    const unsigned bits = in.ub(4) + 2;
+    if (straight) {
+        r.type = ShapeRecord::Type::Straight;
+        double dx = 0, dy = 0;
+        if (in.flag()) {
+            dx = in.sb(bits);
+            dy = in.sb(bits);
+        } else if (in.flag()) {
+            dy = in.sb(bits);
+        } else {
+            dx = in.sb(bits);
+        }
+        r.to = pen + QPointF(dx, dy);
+        r.control = (pen + r.to) / 2;
+    } else {
+        r.type = ShapeRecord::Type::Curve;
+        const double cx = in.sb(bits), cy = in.sb(bits);
+        const double ax = in.sb(bits), ay = in.sb(bits);
+        r.control = pen + QPointF(cx, cy);
+        r.to = r.control + QPointF(ax, ay);
+    }
+    return r;
+}
+
+struct StyleBits {
+    unsigned fill = 0, line = 0;
+    void read(swf::BitReader& in) {
+        in.align();
+        fill = in.ub(4);
+        line = in.ub(4);
+    }
+};
+
+// A style-change record after its flags: a move, new style indices, new style arrays.
+ShapeRecord ReadStyleChange(swf::BitReader& in, unsigned flags, const ShapeReadOptions& opt,
+                            StyleBits& bits, ShapeData& data, std::vector<StyleSet>* morphEndSets) {
+    ShapeRecord r;
+    if (flags & MoveTo) {
+        const unsigned moveBits = in.ub(5);
+        const double x = in.sb(moveBits), y = in.sb(moveBits);
+        r.moveTo = true;
+        r.to = QPointF(x, y);
+    }
+    if (flags & NewFill0) {
+        r.fill0 = static_cast<int>(in.ub(bits.fill));
+    }
+    if (flags & NewFill1) {
+        r.fill1 = static_cast<int>(in.ub(bits.fill));
+    }
+    if (flags & NewLine) {
+        r.line = static_cast<int>(in.ub(bits.line));
+    }
+    if ((flags & NewStyles) && opt.hasStyles && opt.version >= 2) {
+        StyleSet set;
+        StyleSet endSet;
+        ReadStyleSet(in, opt, set, morphEndSets ? &endSet : nullptr);
+        data.styleSets.push_back(std::move(set));
+        if (morphEndSets) {
+            morphEndSets->push_back(std::move(endSet));
+        }
+        r.styleSet = static_cast<int>(data.styleSets.size()) - 1;
+        bits.read(in);
+    }
+    return r;
+}
+
+} // namespace
+
+bool ReadShapeRecords(swf::BitReader& in, const ShapeReadOptions& opt, ShapeData& data,
                       std::vector<StyleSet>* morphEndSets) {
-    in.align();
-    unsigned fillBits = in.ub(4);
-    unsigned lineBits = in.ub(4);
+    StyleBits bits;
+    bits.read(in);
     QPointF pen;
     std::size_t edges = 0;
     while (true) {
@@ -173,29 +269,7 @@ bool ReadShapeRecords(BitReader& in, const ShapeReadOptions& opt, ShapeData& dat
             if (++edges > MaxShapeEdges) {
                 return false;
             }
-            ShapeRecord r;
-            const bool straight = in.flag();
-            const unsigned bits = in.ub(4) + 2;
-            if (straight) {
-                r.type = ShapeRecord::Type::Straight;
-                double dx = 0, dy = 0;
-                if (in.flag()) {
-                    dx = in.sb(bits);
-                    dy = in.sb(bits);
-                } else if (in.flag()) {
-                    dy = in.sb(bits);
-                } else {
-                    dx = in.sb(bits);
-                }
-                r.to = pen + QPointF(dx, dy);
-                r.control = (pen + r.to) / 2;
-            } else {
-                r.type = ShapeRecord::Type::Curve;
-                const double cx = in.sb(bits), cy = in.sb(bits);
-                const double ax = in.sb(bits), ay = in.sb(bits);
-                r.control = pen + QPointF(cx, cy);
-                r.to = r.control + QPointF(ax, ay);
-            }
+            const ShapeRecord r = ReadEdge(in, pen);
             pen = r.to;
             data.records.push_back(r);
             continue;
@@ -204,41 +278,15 @@ bool ReadShapeRecords(BitReader& in, const ShapeReadOptions& opt, ShapeData& dat
         if (flags == 0) {
             return true;
         }
-        ShapeRecord r;
-        if (flags & 0x01) {
-            const unsigned bits = in.ub(5);
-            const double x = in.sb(bits), y = in.sb(bits);
-            r.moveTo = true;
-            r.to = QPointF(x, y);
+        const ShapeRecord r = ReadStyleChange(in, flags, opt, bits, data, morphEndSets);
+        if (r.moveTo) {
             pen = r.to;
-        }
-        if (flags & 0x02) {
-            r.fill0 = static_cast<int>(in.ub(fillBits));
-        }
-        if (flags & 0x04) {
-            r.fill1 = static_cast<int>(in.ub(fillBits));
-        }
-        if (flags & 0x08) {
-            r.line = static_cast<int>(in.ub(lineBits));
-        }
-        if ((flags & 0x10) && opt.hasStyles && opt.version >= 2) {
-            StyleSet set;
-            StyleSet endSet;
-            ReadStyleSet(in, opt, set, morphEndSets ? &endSet : nullptr);
-            data.styleSets.push_back(std::move(set));
-            if (morphEndSets) {
-                morphEndSets->push_back(std::move(endSet));
-            }
-            r.styleSet = static_cast<int>(data.styleSets.size()) - 1;
-            in.align();
-            fillBits = in.ub(4);
-            lineBits = in.ub(4);
         }
         data.records.push_back(r);
     }
 }
 
-ShapeData ReadDefineShape(BitReader& in, int version, bool& complete) {
+ShapeData ReadDefineShape(swf::BitReader& in, int version, bool& complete) {
     ShapeData data;
     ShapeReadOptions opt;
     opt.version = version;

@@ -1,8 +1,8 @@
 #pragma once
 // Reading shape tags: fill and line styles and the edge records.
 
+#include "codec/swf/BitReader.h"
 #include "player/engine/characters/Shape.h"
-#include "player/engine/parse/BitReader.h"
 
 namespace quillon::engine {
 
@@ -16,15 +16,15 @@ struct ShapeReadOptions {
     bool hasStyles = true; // glyph shapes carry no style arrays
 };
 
-FillStyle ReadFillStyle(BitReader& in, const ShapeReadOptions& opt, FillStyle* morphEnd);
+FillStyle ReadFillStyle(swf::BitReader& in, const ShapeReadOptions& opt, FillStyle* morphEnd);
 // Reads a style array pair into set (and the end values of morph styles into endSet).
-void ReadStyleSet(BitReader& in, const ShapeReadOptions& opt, StyleSet& set, StyleSet* endSet);
+void ReadStyleSet(swf::BitReader& in, const ShapeReadOptions& opt, StyleSet& set, StyleSet* endSet);
 // Reads the edge records after the style arrays; style arrays met on the way are
 // appended to data.styleSets. Returns false when the records were cut short.
-bool ReadShapeRecords(BitReader& in, const ShapeReadOptions& opt, ShapeData& data,
+bool ReadShapeRecords(swf::BitReader& in, const ShapeReadOptions& opt, ShapeData& data,
                       std::vector<StyleSet>* morphEndSets = nullptr);
 
 // DefineShape 1..4 body after the character id.
-ShapeData ReadDefineShape(BitReader& in, int version, bool& complete);
+ShapeData ReadDefineShape(swf::BitReader& in, int version, bool& complete);
 
 } // namespace quillon::engine

@@ -1,9 +1,10 @@
 #include "player/engine/parse/TimelineParser.h"
 
+#include "codec/swf/TagCodes.h"
 #include "player/engine/parse/BitmapParser.h"
 #include "player/engine/parse/DefinitionParsers.h"
-#include "player/engine/parse/TagCodes.h"
 
+#include <map>
 #include <set>
 
 namespace quillon::engine {
@@ -11,13 +12,49 @@ namespace quillon::engine {
 namespace {
 
 // Tags the engine has no use for; skipped without a word.
+namespace t = swf::tags;
+// clang-format off
 const std::set<int> QuietTags = {
-    14, 15, 18, 19, 24, 41, 45, 56, 57, 58, 63, 64, 65, 66, 69, 71, 72, 73, 74,
-    76, 77, 78, 82, 86, 87, 88, 89, 91, 93, 3,  59, 17, 23, 25, 16, 40, 42, 255,
-};
+    t::DefineSound, t::StartSound, t::SoundStreamHead, t::SoundStreamBlock, t::Protect,
+    t::ProductInfo, t::SoundStreamHead2, t::ExportAssets, t::ImportAssets, t::EnableDebugger,
+    t::DebugId, t::EnableDebugger2, t::ScriptLimits, t::SetTabIndex, t::FileAttributes,
+    t::ImportAssets2, t::DoAbcDefine, t::DefineFontAlignZones, t::TextSettings, t::SymbolClass,
+    t::Metadata, t::DefineScalingGrid, t::DoAbc, t::DefineSceneAndFrameLabels,
+    t::DefineBinaryData, t::DefineFontName, t::StartSound2, t::DefineFont4, t::EnableTelemetry,
+    t::FreeCharacter, t::DoInitAction, t::DefineButtonSound, t::DefineButtonColorTransform,
+    t::PathsArePostScript, t::StopSound, t::NameCharacter, t::GeneratorText, t::ToolMarker};
+// clang-format on
+
+using DefinitionParser = void (*)(const Tag&, ParseContext&);
+
+// The parser of each definition tag but DefineSprite, which nests.
+const std::map<int, DefinitionParser>& DefinitionParsers() {
+    static const std::map<int, DefinitionParser> parsers = [] {
+        std::map<int, DefinitionParser> out;
+        const auto route = [&](std::initializer_list<int> codes, DefinitionParser parse) {
+            for (int code : codes) {
+                out[code] = parse;
+            }
+        };
+        route({t::DefineShape, t::DefineShape2, t::DefineShape3, t::DefineShape4}, ParseShapeTag);
+        route({t::DefineMorphShape, t::DefineMorphShape2}, ParseMorphShapeTag);
+        route({t::DefineBits, t::JpegTables, t::DefineBitsJpeg2, t::DefineBitsJpeg3,
+               t::DefineBitsJpeg4, t::DefineBitsLossless, t::DefineBitsLossless2},
+              ParseBitmapTag);
+        route(
+            {t::DefineFont, t::DefineFont2, t::DefineFont3, t::DefineFontInfo, t::DefineFontInfo2},
+            ParseFontTag);
+        route({t::DefineText, t::DefineText2}, ParseTextTag);
+        route({t::DefineEditText}, ParseEditTextTag);
+        route({t::DefineButton, t::DefineButton2}, ParseButtonTag);
+        route({t::DefineVideoStream, t::VideoFrame}, ParseVideoTag);
+        return out;
+    }();
+    return parsers;
+}
 
 void ParseSprite(const Tag& tag, ParseContext& context, int depth) {
-    BitReader in(tag.body);
+    swf::BitReader in(tag.body);
     const std::uint16_t id = in.u16();
     in.u16(); // frame count: a hint only
     auto sprite = std::make_shared<SpriteCharacter>();
@@ -31,55 +68,47 @@ void ParseSprite(const Tag& tag, ParseContext& context, int depth) {
 }
 
 void ParseDefinition(const Tag& tag, ParseContext& context, int depth) {
-    switch (tag.code) {
-    case tags::DefineShape:
-    case tags::DefineShape2:
-    case tags::DefineShape3:
-    case tags::DefineShape4:
-        ParseShapeTag(tag, context);
-        break;
-    case tags::DefineMorphShape:
-    case tags::DefineMorphShape2:
-        ParseMorphShapeTag(tag, context);
-        break;
-    case tags::DefineBits:
-    case tags::JpegTables:
-    case tags::DefineBitsJpeg2:
-    case tags::DefineBitsJpeg3:
-    case tags::DefineBitsJpeg4:
-    case tags::DefineBitsLossless:
-    case tags::DefineBitsLossless2:
-        ParseBitmapTag(tag, context);
-        break;
-    case tags::DefineFont:
-    case tags::DefineFont2:
-    case tags::DefineFont3:
-    case tags::DefineFontInfo:
-    case tags::DefineFontInfo2:
-        ParseFontTag(tag, context);
-        break;
-    case tags::DefineText:
-    case tags::DefineText2:
-        ParseTextTag(tag, context);
-        break;
-    case tags::DefineEditText:
-        ParseEditTextTag(tag, context);
-        break;
-    case tags::DefineButton:
-    case tags::DefineButton2:
-        ParseButtonTag(tag, context);
-        break;
-    case tags::DefineSprite:
+    if (tag.code == t::DefineSprite) {
         ParseSprite(tag, context, depth);
+    } else if (const auto it = DefinitionParsers().find(tag.code);
+               it != DefinitionParsers().end()) {
+        it->second(tag, context);
+    } else if (!QuietTags.contains(tag.code)) {
+        context.warn("skipped unknown tag " + std::to_string(tag.code));
+    }
+}
+
+// One tag of a timeline: a frame ends, a frame's contents, or a definition.
+void ParseFrameTag(const Tag& tag, ParseContext& context, Frame& frame, Timeline& timeline,
+                   int depth) {
+    switch (tag.code) {
+    case swf::tags::ShowFrame:
+        timeline.frames.push_back(std::move(frame));
+        frame = Frame{};
         break;
-    case tags::DefineVideoStream:
-    case tags::VideoFrame:
-        ParseVideoTag(tag, context);
+    case swf::tags::PlaceObject:
+    case swf::tags::PlaceObject2:
+    case swf::tags::PlaceObject3:
+    case swf::tags::RemoveObject:
+    case swf::tags::RemoveObject2:
+        frame.commands.push_back(ParsePlaceCommand(tag, context));
+        break;
+    case swf::tags::FrameLabel:
+        if (frame.label.empty()) {
+            swf::BitReader label(tag.body);
+            frame.label = label.string();
+        }
+        break;
+    case swf::tags::DoAction:
+        frame.actions.emplace_back(tag.body.begin(), tag.body.end());
+        break;
+    case swf::tags::SetBackgroundColor:
+        if (depth == 0 && tag.body.size() >= 3 && !context.background) {
+            context.background = QColor(tag.body[0], tag.body[1], tag.body[2]);
+        }
         break;
     default:
-        if (!QuietTags.contains(tag.code)) {
-            context.warn("skipped unknown tag " + std::to_string(tag.code));
-        }
+        ParseDefinition(tag, context, depth);
         break;
     }
 }
@@ -88,61 +117,24 @@ void ParseDefinition(const Tag& tag, ParseContext& context, int depth) {
 
 void ParseTimeline(std::span<const std::uint8_t> body, ParseContext& context, Timeline& timeline,
                    int depth) {
-    BitReader in(body);
+    swf::TagStream stream(body);
     Frame frame;
     bool ended = false;
-    while (!in.atEnd()) {
-        const std::uint16_t header = in.u16();
-        Tag tag;
-        tag.code = header >> 6;
-        std::size_t length = header & 0x3f;
-        if (length == 0x3f) {
-            length = in.u32();
-        }
-        if (in.overrun()) {
+    Tag tag;
+    for (swf::TagRead read; (read = stream.next(tag)) != swf::TagRead::NoMore;) {
+        if (read == swf::TagRead::HeaderCut) {
             context.warn("a tag header runs past the end of the movie");
             break;
         }
-        if (length > in.remaining()) {
+        if (read == swf::TagRead::BodyCut) {
             context.warn("tag " + std::to_string(tag.code) + " runs past the end; read in part");
-            length = in.remaining();
         }
-        tag.body = in.take(length);
-        if (tag.code == tags::End) {
+        if (tag.code == swf::tags::End) {
             ended = true;
             break;
         }
         try {
-            switch (tag.code) {
-            case tags::ShowFrame:
-                timeline.frames.push_back(std::move(frame));
-                frame = Frame{};
-                break;
-            case tags::PlaceObject:
-            case tags::PlaceObject2:
-            case tags::PlaceObject3:
-            case tags::RemoveObject:
-            case tags::RemoveObject2:
-                frame.commands.push_back(ParsePlaceCommand(tag, context));
-                break;
-            case tags::FrameLabel:
-                if (frame.label.empty()) {
-                    BitReader label(tag.body);
-                    frame.label = label.string();
-                }
-                break;
-            case tags::DoAction:
-                frame.actions.emplace_back(tag.body.begin(), tag.body.end());
-                break;
-            case tags::SetBackgroundColor:
-                if (depth == 0 && tag.body.size() >= 3 && !context.background) {
-                    context.background = QColor(tag.body[0], tag.body[1], tag.body[2]);
-                }
-                break;
-            default:
-                ParseDefinition(tag, context, depth);
-                break;
-            }
+            ParseFrameTag(tag, context, frame, timeline, depth);
         } catch (const std::exception& error) {
             // a definition that cannot be built (out of memory and the like) is skipped
             context.warn("tag " + std::to_string(tag.code) + " skipped: " + error.what());

@@ -1,12 +1,12 @@
+#include "codec/swf/TagCodes.h"
 #include "player/engine/parse/DefinitionParsers.h"
-#include "player/engine/parse/TagCodes.h"
 
 namespace quillon::engine {
 
 void ParseVideoTag(const Tag& tag, ParseContext& context) {
-    BitReader in(tag.body);
+    swf::BitReader in(tag.body);
     const std::uint16_t id = in.u16();
-    if (tag.code == tags::VideoFrame) {
+    if (tag.code == swf::tags::VideoFrame) {
         auto video = context.dictionary.findAs<VideoCharacter>(id, context.dictionary.epoch());
         if (!video) {
             context.warn("video frame for an unknown stream " + std::to_string(id));

@@ -2,7 +2,7 @@
 // Filters made from a layer's coverage: drop shadows, glows and bevels, in one colour or
 // through a colour ramp (the gradient glow and bevel).
 
-#include "player/engine/parse/Records.h"
+#include "player/engine/characters/Records.h"
 
 #include <QImage>
 

@@ -5,27 +5,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace quillon::engine {
 
 namespace {
 
-enum Blend {
-    Normal = 1,
-    Layer = 2,
-    Multiply = 3,
-    Screen = 4,
-    Lighten = 5,
-    Darken = 6,
-    Difference = 7,
-    Add = 8,
-    Subtract = 9,
-    Invert = 10,
-    Alpha = 11,
-    Erase = 12,
-    Overlay = 13,
-    HardLight = 14,
-};
+using namespace blend;
 
 void ColorMatrix(QImage& layer, const std::array<float, 20>& m) {
     for (int y = 0; y < layer.height(); ++y) {
@@ -213,58 +199,44 @@ bool BlendWorksPerPixel(int blendMode) {
     return blendMode == Subtract || blendMode == Invert;
 }
 
+namespace {
+
+// The painter's composition for a blend mode; modes it has no composition for draw
+// normally unless handled on their own.
+QPainter::CompositionMode CompositionFor(int blendMode) {
+    using Mode = QPainter::CompositionMode;
+    static const std::map<int, Mode> Modes = {
+        {Multiply, Mode::CompositionMode_Multiply},     {Screen, Mode::CompositionMode_Screen},
+        {Lighten, Mode::CompositionMode_Lighten},       {Darken, Mode::CompositionMode_Darken},
+        {Difference, Mode::CompositionMode_Difference}, {Add, Mode::CompositionMode_Plus},
+        {Erase, Mode::CompositionMode_DestinationOut},  {Overlay, Mode::CompositionMode_Overlay},
+        {HardLight, Mode::CompositionMode_HardLight}};
+    const auto it = Modes.find(blendMode);
+    return it == Modes.end() ? Mode::CompositionMode_SourceOver : it->second;
+}
+
+} // namespace
+
 void CompositeLayer(QPainter& painter, const QImage& layer, int blendMode, double opacity,
                     QPoint at) {
     painter.save();
     painter.resetTransform();
     painter.setOpacity(painter.opacity() * opacity);
-    QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
-    switch (blendMode) {
-    case Multiply:
-        mode = QPainter::CompositionMode_Multiply;
-        break;
-    case Screen:
-        mode = QPainter::CompositionMode_Screen;
-        break;
-    case Lighten:
-        mode = QPainter::CompositionMode_Lighten;
-        break;
-    case Darken:
-        mode = QPainter::CompositionMode_Darken;
-        break;
-    case Difference:
-        mode = QPainter::CompositionMode_Difference;
-        break;
-    case Add:
-        mode = QPainter::CompositionMode_Plus;
-        break;
-    case Erase:
-        mode = QPainter::CompositionMode_DestinationOut;
-        break;
-    case Alpha:
+    if (blendMode == Alpha) {
         painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
         painter.drawImage(0, 0, AlphaSource(layer));
         painter.restore();
         return;
-    case Overlay:
-        mode = QPainter::CompositionMode_Overlay;
-        break;
-    case HardLight:
-        mode = QPainter::CompositionMode_HardLight;
-        break;
-    case Subtract:
-    case Invert:
-        // worked on the device picture, which a whole-device layer lines up with
-        if (auto* image = dynamic_cast<QImage*>(painter.device()); image && at.isNull()) {
-            painter.restore();
-            ManualBlend(*image, layer, blendMode);
-            return;
-        }
-        break;
-    default:
-        break;
     }
-    painter.setCompositionMode(mode);
+    // Subtract and invert work on the device picture, which a whole-device layer lines
+    // up with.
+    auto* image = dynamic_cast<QImage*>(painter.device());
+    if (BlendWorksPerPixel(blendMode) && image && at.isNull()) {
+        painter.restore();
+        ManualBlend(*image, layer, blendMode);
+        return;
+    }
+    painter.setCompositionMode(CompositionFor(blendMode));
     painter.drawImage(at, layer);
     painter.restore();
 }

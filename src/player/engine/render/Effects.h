@@ -2,7 +2,7 @@
 // Filters (blur, drop shadow, glow, bevel, colour matrix) on a drawn layer, and the blend
 // modes a layer is put onto the picture with.
 
-#include "player/engine/parse/Records.h"
+#include "player/engine/characters/Records.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,5 +1,7 @@
 #include "player/engine/render/HtmlText.h"
 
+#include "player/engine/characters/Records.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -162,7 +164,7 @@ TextStyle FontTagStyle(const Tag& tag, TextStyle style) {
     if (const auto* size = attr("size"); size && ParseNumber(*size, number)) {
         // "+2" and "-2" are relative to the size in force; sizes are in pixels
         const bool relative = !size->empty() && ((*size)[0] == '+' || (*size)[0] == '-');
-        style.size = std::max(0.0, (relative ? style.size : 0) + number * 20);
+        style.size = std::max(0.0, (relative ? style.size : 0) + number * TwipsPerPixel);
     }
     if (const auto* color = attr("color"); color && color->size() == 7 && (*color)[0] == '#') {
         const QColor parsed(QString::fromStdString(*color));
@@ -171,7 +173,7 @@ TextStyle FontTagStyle(const Tag& tag, TextStyle style) {
         }
     }
     if (const auto* spacing = attr("letterspacing"); spacing && ParseNumber(*spacing, number)) {
-        style.letterSpacing = number * 20;
+        style.letterSpacing = number * TwipsPerPixel;
     }
     return style;
 }

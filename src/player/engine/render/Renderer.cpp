@@ -9,16 +9,53 @@ namespace quillon::engine {
 
 namespace {
 
-const Shape* ShapeOf(const Instance& instance, std::shared_ptr<const Shape>& keep) {
-    if (auto* shape = dynamic_cast<const ShapeCharacter*>(instance.character.get())) {
-        return &shape->shape;
+// Draws the characters of one placed instance with its colour transform, looking up
+// bitmaps and fonts from where the instance was placed.
+class InstanceCanvas : public CharacterCanvas {
+public:
+    InstanceCanvas(QPainter& painter, ShapePainter& shapes, const Dictionary& dictionary,
+                   const ColorTransform& cx, std::uint32_t epoch)
+        : painter_(painter), shapes_(shapes), dictionary_(dictionary), cx_(cx), epoch_(epoch) {}
+
+    void drawShape(const Shape& shape) override {
+        const BitmapLookup bitmaps = [&](std::uint16_t id) -> const QImage* {
+            auto bitmap = dictionary_.findAs<BitmapCharacter>(id, epoch_);
+            return bitmap ? &bitmap->image : nullptr;
+        };
+        shapes_.draw(painter_, shape, cx_, bitmaps);
     }
-    if (auto* morph = dynamic_cast<const MorphCharacter*>(instance.character.get())) {
-        keep = morph->at(instance.ratio);
-        return keep.get();
+    void drawStaticText(const TextCharacter& text) override {
+        DrawStaticText(painter_, text, cx_, fonts());
     }
-    return nullptr;
-}
+    void drawEditText(const EditTextCharacter& text) override {
+        DrawEditText(painter_, text, cx_, fonts());
+    }
+    void drawBitmap(const QImage& image) override {
+        painter_.setTransform(QTransform::fromScale(TwipsPerPixel, TwipsPerPixel) *
+                              painter_.transform());
+        painter_.drawImage(QPointF(0, 0), shapes_.transformed(image, cx_));
+    }
+    void drawVideoFrame(const QImage& picture, const QRectF& area, bool smooth) override {
+        painter_.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+        painter_.drawImage(area, shapes_.transformed(picture, cx_));
+    }
+
+private:
+    FontSource fonts() const {
+        return {[this](std::uint16_t id) -> const FontCharacter* {
+                    return dictionary_.findAs<FontCharacter>(id, epoch_).get();
+                },
+                [this](const std::string& name, bool bold, bool italic) {
+                    return dictionary_.findFont(name, bold, italic, epoch_);
+                }};
+    }
+
+    QPainter& painter_;
+    ShapePainter& shapes_;
+    const Dictionary& dictionary_;
+    const ColorTransform& cx_;
+    std::uint32_t epoch_;
+};
 
 double ScaleOf(const QTransform& t) {
     return std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21()));
@@ -75,46 +112,32 @@ void Renderer::drawList(QPainter& painter, const Clip& clip, const QTransform& m
 
 QPainterPath Renderer::maskPath(const Instance& instance, const QTransform& parent, int nesting) {
     const QTransform m = instance.matrix * parent;
-    std::shared_ptr<const Shape> keep;
-    if (const Shape* shape = ShapeOf(instance, keep)) {
-        return m.map(ShapeOutline(*shape));
+    if (!instance.clip) {
+        return instance.character ? instance.character->maskArea(m, instance.ratio)
+                                  : QPainterPath();
     }
     QPainterPath out;
-    if (instance.clip && nesting < MaxClipNesting) {
+    if (nesting < MaxClipNesting) {
         for (const auto& [depth, child] : instance.clip->list) {
             if (child.clipDepth == 0) {
                 out.addPath(maskPath(child, m, nesting + 1));
             }
         }
-    } else if (auto* text = dynamic_cast<const TextCharacter*>(instance.character.get())) {
-        out.addRect(m.mapRect(text->bounds));
-    } else if (auto* bitmap = dynamic_cast<const BitmapCharacter*>(instance.character.get())) {
-        out.addPolygon(m.map(
-            QPolygonF(QRectF(0, 0, bitmap->image.width() * 20.0, bitmap->image.height() * 20.0))));
     }
     return out;
 }
 
 QRectF Renderer::boundsOf(const Instance& instance, const QTransform& m, int nesting) const {
-    std::shared_ptr<const Shape> keep;
-    if (const Shape* shape = ShapeOf(instance, keep)) {
-        return m.mapRect(shape->bounds);
+    if (!instance.clip) {
+        const QRectF own =
+            instance.character ? instance.character->bounds(instance.ratio) : QRectF();
+        return own.isNull() ? QRectF() : m.mapRect(own);
     }
     QRectF out;
-    if (instance.clip) {
-        for (const auto& [depth, child] : instance.clip->list) {
-            if (child.clipDepth == 0 && child.visible && nesting < MaxClipNesting) {
-                out = out.united(boundsOf(child, child.matrix * m, nesting + 1));
-            }
+    for (const auto& [depth, child] : instance.clip->list) {
+        if (child.clipDepth == 0 && child.visible && nesting < MaxClipNesting) {
+            out = out.united(boundsOf(child, child.matrix * m, nesting + 1));
         }
-    } else if (auto* text = dynamic_cast<const TextCharacter*>(instance.character.get())) {
-        out = m.mapRect(text->bounds);
-    } else if (auto* edit = dynamic_cast<const EditTextCharacter*>(instance.character.get())) {
-        out = m.mapRect(edit->bounds);
-    } else if (auto* bitmap = dynamic_cast<const BitmapCharacter*>(instance.character.get())) {
-        out = m.mapRect(QRectF(0, 0, bitmap->image.width() * 20.0, bitmap->image.height() * 20.0));
-    } else if (auto* video = dynamic_cast<const VideoCharacter*>(instance.character.get())) {
-        out = m.mapRect(QRectF(0, 0, video->width * 20.0, video->height * 20.0));
     }
     return out;
 }
@@ -133,6 +156,37 @@ void Renderer::drawInstance(QPainter& painter, const Instance& instance, const Q
     drawContent(painter, instance, m, cx, nesting);
 }
 
+bool Renderer::fitFilterLayer(const Instance& instance, const QTransform& m, int nesting,
+                              QRect& area, QTransform& placed) const {
+    const QRectF bounds = boundsOf(instance, m, nesting);
+    const auto sane = [](double v) { return std::abs(v) < 1e7; }; // also false for NaN
+    if (!bounds.isEmpty() && sane(bounds.left()) && sane(bounds.top()) && sane(bounds.right()) &&
+        sane(bounds.bottom())) {
+        // A filtered object is drawn as a bitmap of its own that sits on whole pixels:
+        // the corner of its bounds moves to the nearest pixel corner.
+        const QPointF snap(std::floor(bounds.left() + 0.5) - bounds.left(),
+                           std::floor(bounds.top() + 0.5) - bounds.top());
+        placed *= QTransform::fromTranslate(snap.x(), snap.y());
+        if (!BlendActsOnLayerOnly(instance.blendMode) && !BlendWorksPerPixel(instance.blendMode)) {
+            // the layer needs to hold only what the filters can reach (and a little
+            // slack for glyphs poking out of their text's bounds)
+            int margin = 2;
+            for (const Filter& f : instance.filters) {
+                margin += FilterMargin(f, TwipsPerPixel * viewScale_);
+            }
+            area = bounds.translated(snap)
+                       .toAlignedRect()
+                       .adjusted(-margin, -margin, margin, margin)
+                       .intersected(area);
+            if (area.isEmpty()) {
+                return false;
+            }
+            placed *= QTransform::fromTranslate(-area.x(), -area.y());
+        }
+    }
+    return true;
+}
+
 void Renderer::drawLayered(QPainter& painter, const Instance& instance, const QTransform& m,
                            const ColorTransform& cx, int nesting) {
     if (BlendActsOnLayerOnly(instance.blendMode) && layers_ == 0) {
@@ -141,41 +195,15 @@ void Renderer::drawLayered(QPainter& painter, const Instance& instance, const QT
     // A layer of its own takes the group's alpha as a whole.
     ColorTransform inner = cx;
     double opacity = 1.0;
-    if (instance.blendMode == 2 || !instance.filters.empty()) {
+    if (instance.blendMode == blend::Layer || !instance.filters.empty()) {
         opacity = std::clamp<double>(cx.am, 0.0, 1.0);
         inner.am = 1;
     }
     const QPaintDevice* device = painter.device();
     QRect area(0, 0, device->width(), device->height());
     QTransform placed = m;
-    if (!instance.filters.empty()) {
-        const QRectF bounds = boundsOf(instance, m, nesting);
-        const auto sane = [](double v) { return std::abs(v) < 1e7; }; // also false for NaN
-        if (!bounds.isEmpty() && sane(bounds.left()) && sane(bounds.top()) &&
-            sane(bounds.right()) && sane(bounds.bottom())) {
-            // A filtered object is drawn as a bitmap of its own that sits on whole pixels:
-            // the corner of its bounds moves to the nearest pixel corner.
-            const QPointF snap(std::floor(bounds.left() + 0.5) - bounds.left(),
-                               std::floor(bounds.top() + 0.5) - bounds.top());
-            placed *= QTransform::fromTranslate(snap.x(), snap.y());
-            if (!BlendActsOnLayerOnly(instance.blendMode) &&
-                !BlendWorksPerPixel(instance.blendMode)) {
-                // the layer needs to hold only what the filters can reach (and a little
-                // slack for glyphs poking out of their text's bounds)
-                int margin = 2;
-                for (const Filter& f : instance.filters) {
-                    margin += FilterMargin(f, 20.0 * viewScale_);
-                }
-                area = bounds.translated(snap)
-                           .toAlignedRect()
-                           .adjusted(-margin, -margin, margin, margin)
-                           .intersected(area);
-                if (area.isEmpty()) {
-                    return; // nothing of it can show on the picture
-                }
-                placed *= QTransform::fromTranslate(-area.x(), -area.y());
-            }
-        }
+    if (!instance.filters.empty() && !fitFilterLayer(instance, m, nesting, area, placed)) {
+        return; // nothing of it can show on the picture
     }
     QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
     if (layer.isNull()) {
@@ -191,7 +219,7 @@ void Renderer::drawLayered(QPainter& painter, const Instance& instance, const QT
     }
     // Filter sizes are in pixels of the stage: they grow with the view's scale, not with
     // the transforms of the clips around them.
-    ApplyFilters(layer, instance.filters, 20.0 * viewScale_);
+    ApplyFilters(layer, instance.filters, TwipsPerPixel * viewScale_);
     CompositeLayer(painter, layer, instance.blendMode, opacity, area.topLeft());
 }
 
@@ -203,41 +231,12 @@ void Renderer::drawContent(QPainter& painter, const Instance& instance, const QT
         }
         return;
     }
-    const Character* character = instance.character.get();
-    if (!character) {
+    if (!instance.character) {
         return;
     }
     painter.setTransform(m);
-    std::shared_ptr<const Shape> keep;
-    if (const Shape* shape = ShapeOf(instance, keep)) {
-        const BitmapLookup bitmaps = [&](std::uint16_t id) -> const QImage* {
-            auto bitmap = dictionary_.findAs<BitmapCharacter>(id, instance.epoch);
-            return bitmap ? &bitmap->image : nullptr;
-        };
-        shapes_.draw(painter, *shape, cx, bitmaps);
-        return;
-    }
-    const FontSource fonts{[&](std::uint16_t id) -> const FontCharacter* {
-                               return dictionary_.findAs<FontCharacter>(id, instance.epoch).get();
-                           },
-                           [&](const std::string& name, bool bold, bool italic) {
-                               return dictionary_.findFont(name, bold, italic, instance.epoch);
-                           }};
-    if (auto* text = dynamic_cast<const TextCharacter*>(character)) {
-        DrawStaticText(painter, *text, cx, fonts);
-    } else if (auto* edit = dynamic_cast<const EditTextCharacter*>(character)) {
-        DrawEditText(painter, *edit, cx, fonts);
-    } else if (auto* bitmap = dynamic_cast<const BitmapCharacter*>(character)) {
-        painter.setTransform(QTransform::fromScale(20, 20) * m);
-        painter.drawImage(QPointF(0, 0), shapes_.transformed(bitmap->image, cx));
-    } else if (auto* video = dynamic_cast<const VideoCharacter*>(character)) {
-        const QImage frame = video->frame(instance.ratio);
-        if (!frame.isNull()) {
-            painter.setRenderHint(QPainter::SmoothPixmapTransform, video->smoothing);
-            painter.drawImage(QRectF(0, 0, video->width * 20.0, video->height * 20.0),
-                              shapes_.transformed(frame, cx));
-        }
-    }
+    InstanceCanvas canvas(painter, shapes_, dictionary_, cx, instance.epoch);
+    instance.character->draw(canvas, instance.ratio);
 }
 
 } // namespace quillon::engine

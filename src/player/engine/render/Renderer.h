@@ -28,14 +28,18 @@ private:
                      const ColorTransform& cx, int nesting);
     void drawLayered(QPainter& painter, const Instance& instance, const QTransform& m,
                      const ColorTransform& cx, int nesting);
+    // Shrinks the layer of a filtered instance to what its filters can reach, on whole
+    // pixels; false when nothing of it can show.
+    bool fitFilterLayer(const Instance& instance, const QTransform& m, int nesting, QRect& area,
+                        QTransform& placed) const;
     QPainterPath maskPath(const Instance& instance, const QTransform& m, int nesting);
     // The device rectangle an instance covers (drawn parts only, masks left out).
     QRectF boundsOf(const Instance& instance, const QTransform& m, int nesting) const;
 
     const Dictionary& dictionary_;
     ShapePainter shapes_;
-    int layers_ = 0;              // layers being drawn into, outermost first
-    double viewScale_ = 1.0 / 20; // device pixels per twip of the stage
+    int layers_ = 0;                         // layers being drawn into, outermost first
+    double viewScale_ = 1.0 / TwipsPerPixel; // device pixels per twip of the stage
 };
 
 } // namespace quillon::engine

@@ -1,8 +1,8 @@
 #pragma once
 // Draws built shapes: fills with solid colours, gradients and bitmaps, and strokes.
 
+#include "player/engine/characters/Records.h"
 #include "player/engine/characters/Shape.h"
-#include "player/engine/parse/Records.h"
 
 #include <QPainter>
 #include <functional>
@@ -50,7 +50,7 @@ private:
         QImage image;
     };
     std::vector<CachedImage> cache_;
-    double viewScale_ = 1.0 / 20;
+    double viewScale_ = 1.0 / TwipsPerPixel;
 };
 
 } // namespace quillon::engine

@@ -114,7 +114,7 @@ private:
     // Breaks a paragraph into lines: at its width when words wrap, after the last space.
     void breakLines(std::vector<PlacedChar>& chars, int align, std::size_t baseFace) {
         const double fullWidth =
-            text_.bounds.width() - 2 * Gutter - text_.leftMargin - text_.rightMargin;
+            text_.area.width() - 2 * Gutter - text_.leftMargin - text_.rightMargin;
         std::size_t start = 0;
         std::optional<std::size_t> lastSpace;
         double width = 0;
@@ -157,9 +157,9 @@ private:
             spaces += line.chars[i].c == ' ';
         }
         const double indent = first ? text_.indent : 0;
-        const double free = text_.bounds.width() - 2 * Gutter - text_.leftMargin -
-                            text_.rightMargin - indent - width;
-        double x = text_.bounds.left() + Gutter + text_.leftMargin + indent;
+        const double free =
+            text_.area.width() - 2 * Gutter - text_.leftMargin - text_.rightMargin - indent - width;
+        double x = text_.area.left() + Gutter + text_.leftMargin + indent;
         double stretch = 0; // justified lines widen their spaces, all but the last line
         if (align == 1) {
             x += free;
@@ -180,7 +180,7 @@ private:
             descent = layout_.faces[baseFace].descent;
         }
         line.baseline = layout_.lines.empty()
-                            ? text_.bounds.top() + Gutter + ascent
+                            ? text_.area.top() + Gutter + ascent
                             : layout_.lines.back().baseline + lastDescent_ + text_.leading + ascent;
         lastDescent_ = descent;
         layout_.lines.push_back(std::move(line));

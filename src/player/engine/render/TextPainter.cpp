@@ -29,15 +29,15 @@ void DrawStaticText(QPainter& painter, const TextCharacter& text, const ColorTra
 void DrawEditText(QPainter& painter, const EditTextCharacter& text, const ColorTransform& cx,
                   const FontSource& fonts) {
     if (text.border) {
-        painter.fillRect(text.bounds, cx.apply(Qt::white));
+        painter.fillRect(text.area, cx.apply(Qt::white));
         painter.setPen(QPen(cx.apply(Qt::black), 0));
-        painter.drawRect(text.bounds);
+        painter.drawRect(text.area);
     }
     // system fonts need a GUI application; without one only outlines draw
     const bool systemFonts = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
     const TextLayout layout = LayOutEditText(text, fonts, systemFonts);
     painter.save();
-    painter.setClipRect(text.bounds, Qt::IntersectClip);
+    painter.setClipRect(text.area, Qt::IntersectClip);
     const QTransform base = painter.transform();
     for (const TextLine& line : layout.lines) {
         for (std::size_t i = 0; i < line.chars.size();) {

@@ -1,6 +1,6 @@
 #include "player/engine/script/ActionRunner.h"
 
-#include "player/engine/parse/BitReader.h"
+#include "codec/swf/BitReader.h"
 
 namespace quillon::engine {
 
@@ -24,7 +24,7 @@ enum Action : std::uint8_t {
 } // namespace
 
 bool RunSimpleActions(std::span<const std::uint8_t> code, TimelineControl& timeline) {
-    BitReader in(code);
+    swf::BitReader in(code);
     bool otherTarget = false; // actions aimed at another clip are not ours to run
     while (!in.atEnd()) {
         const std::uint8_t action = in.u8();
@@ -38,7 +38,7 @@ bool RunSimpleActions(std::span<const std::uint8_t> code, TimelineControl& timel
         if (in.overrun()) {
             return false;
         }
-        BitReader args(body);
+        swf::BitReader args(body);
         switch (action) {
         case SetTarget:
             otherTarget = !args.string().empty();

@@ -1,9 +1,9 @@
-#include "player/engine/parse/BitReader.h"
+#include "codec/swf/BitReader.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace quillon::engine {
+namespace quillon::swf {
 
 void BitReader::seek(std::size_t pos) {
     align();
@@ -110,4 +110,16 @@ std::int32_t BitReader::sb(unsigned bits) {
     return static_cast<std::int32_t>(raw);
 }
 
-} // namespace quillon::engine
+Rect BitReader::rect() {
+    align();
+    const unsigned nbits = ub(5);
+    Rect out;
+    out.xMin = sb(nbits);
+    out.xMax = sb(nbits);
+    out.yMin = sb(nbits);
+    out.yMax = sb(nbits);
+    align();
+    return out;
+}
+
+} // namespace quillon::swf

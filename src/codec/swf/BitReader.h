@@ -1,14 +1,21 @@
 #pragma once
-// Reads the bytes and bit fields of tag bodies. Reading past the end never fails: it
-// yields zeros and marks the reader as overrun, so damaged records end early instead
-// of throwing from deep inside a parser.
+// Reads the bytes and bit fields of a movie: the header, tag headers and tag bodies.
+// Integers are little-endian, bit fields most significant bit first. Reading past the
+// end never fails: it yields zeros and marks the reader as overrun, so damaged records
+// end early instead of throwing from deep inside a parser.
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
 
-namespace quillon::engine {
+namespace quillon::swf {
+
+// A rectangle as a movie stores it, in twips.
+struct Rect {
+    std::int32_t xMin = 0, xMax = 0, yMin = 0, yMax = 0;
+    bool operator==(const Rect&) const = default;
+};
 
 class BitReader {
 public:
@@ -44,6 +51,9 @@ public:
     bool flag() { return ub(1) != 0; }
     void align() { bitCount_ = 0; }
 
+    // A rectangle: five bits of field width, then Xmin, Xmax, Ymin, Ymax.
+    Rect rect();
+
 private:
     std::span<const std::uint8_t> bytes_;
     std::size_t pos_ = 0;
@@ -52,4 +62,9 @@ private:
     bool overrun_ = false;
 };
 
-} // namespace quillon::engine
+// The length in bytes of a rectangle whose fields are nbits wide.
+constexpr std::size_t RectBytes(unsigned nbits) {
+    return (5 + 4 * nbits + 7) / 8;
+}
+
+} // namespace quillon::swf

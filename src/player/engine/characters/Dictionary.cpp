@@ -1,5 +1,4 @@
 #include "player/engine/characters/Characters.h"
-#include "player/engine/parse/ParseContext.h"
 
 #include <algorithm>
 #include <cctype>
@@ -63,13 +62,6 @@ std::shared_ptr<Character> Dictionary::find(std::uint16_t id, std::uint32_t epoc
 int FontCharacter::glyphFor(std::uint16_t code) const {
     const auto it = std::find(codes.begin(), codes.end(), code);
     return it == codes.end() ? -1 : static_cast<int>(it - codes.begin());
-}
-
-void ParseContext::warn(const std::string& text) {
-    constexpr std::size_t MaxWarnings = 100;
-    if (warnings.size() < MaxWarnings && warned.insert(text).second) {
-        warnings.push_back(text);
-    }
 }
 
 int Timeline::frameOfLabel(const std::string& label) const {

@@ -1,29 +1,12 @@
-#include "MovieFixtures.h"
+#include "support/MovieFixtures.h"
+
+#include "codec/swf/TagCodes.h"
+#include "support/MovieWriter.h"
 
 #include <lzma.h>
 #include <stdexcept>
 
 namespace quillon::test {
-
-namespace {
-
-void PutTag(Bytes& out, unsigned code, std::span<const std::uint8_t> data) {
-    if (data.size() < 0x3f) {
-        const unsigned word = code << 6 | static_cast<unsigned>(data.size());
-        out.push_back(static_cast<std::uint8_t>(word));
-        out.push_back(static_cast<std::uint8_t>(word >> 8));
-    } else {
-        const unsigned word = code << 6 | 0x3f;
-        out.push_back(static_cast<std::uint8_t>(word));
-        out.push_back(static_cast<std::uint8_t>(word >> 8));
-        const std::size_t at = out.size();
-        out.resize(at + 4);
-        PutLe32(out, at, static_cast<std::uint32_t>(data.size()));
-    }
-    out.insert(out.end(), data.begin(), data.end());
-}
-
-} // namespace
 
 void PutLe32(Bytes& bytes, std::size_t at, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) {
@@ -32,30 +15,9 @@ void PutLe32(Bytes& bytes, std::size_t at, std::uint32_t value) {
 }
 
 Bytes TaggedMovie(const PlainMovieShape& shape) {
-    // 550 x 400 pixels: Nbits 15, 9 rectangle bytes; 24 fps.
-    Bytes out = {'F',
-                 'W',
-                 'S',
-                 shape.version,
-                 0,
-                 0,
-                 0,
-                 0,
-                 0x78,
-                 0x00,
-                 0x05,
-                 0x5F,
-                 0x00,
-                 0x00,
-                 0x0F,
-                 0xA0,
-                 0x00,
-                 0x00,
-                 24,
-                 static_cast<std::uint8_t>(shape.frameCount),
-                 static_cast<std::uint8_t>(shape.frameCount >> 8)};
-    const std::uint8_t background[] = {0x20, 0x40, 0x60};
-    PutTag(out, 9, background);
+    testing::MovieWriter movie(550, 400, 24, shape.version);
+    movie.setHeaderFrameCount(shape.frameCount);
+    movie.setBackground({0x20, 0x40, 0x60});
     if (shape.filler > 0) {
         Bytes filler(shape.filler);
         std::uint32_t state = 12345;
@@ -64,16 +26,15 @@ Bytes TaggedMovie(const PlainMovieShape& shape) {
             // Words from a small alphabet: compressible, yet not trivially so.
             filler[i] = static_cast<std::uint8_t>("abcdefgh ijklmnop"[(state >> 16) % 17]);
         }
-        PutTag(out, 87, filler);
+        movie.tag(swf::tags::DefineBinaryData, filler);
     }
     for (unsigned i = 0; i < shape.showFrames; ++i) {
-        PutTag(out, 1, {});
+        movie.showFrame();
     }
-    if (shape.endTag) {
-        PutTag(out, 0, {});
+    if (!shape.endTag) {
+        movie.leaveOutEndTag();
     }
-    PutLe32(out, 4, static_cast<std::uint32_t>(out.size()));
-    return out;
+    return movie.bytes();
 }
 
 Bytes ZlibMovie(const Bytes& plain) {

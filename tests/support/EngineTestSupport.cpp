@@ -1,4 +1,4 @@
-#include "EngineTestSupport.h"
+#include "support/EngineTestSupport.h"
 
 #include <QPainter>
 #include <cmath>

@@ -1,7 +1,7 @@
 // quillon-cli as scripts use it: its output lines and exit statuses.
 
-#include "fixtures/Bytes.h"
-#include "fixtures/TempDir.h"
+#include "support/Bytes.h"
+#include "support/TempDir.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -18,8 +18,9 @@ struct CliRun {
     std::string out;
 };
 
-CliRun Cli(const std::string& words) {
-    const std::string command = QUILLON_BUILD_DIR "/quillon-cli " + words + " 2>/dev/null";
+CliRun Cli(const std::string& words, const std::string& shellPrefix = "") {
+    const std::string command =
+        shellPrefix + QUILLON_BUILD_DIR "/quillon-cli " + words + " 2>/dev/null";
     FILE* pipe = ::popen(command.c_str(), "r");
     CliRun run{-1, ""};
     char buffer[4096];
@@ -61,6 +62,33 @@ TEST_F(CliTest, InfoPrintsThePanelValues) {
           "\"frameRateExact\": 24", "\"frameCount\": 1", "\"fileStatus\": \"Ok\""}) {
         EXPECT_NE(json.out.find(part), std::string::npos) << part;
     }
+}
+
+// info inspects in memory: with no room to write a single byte (a file size limit of
+// zero, its signal ignored, stands for a full disk) it still gives every value.
+TEST_F(CliTest, InfoWritesNothingSoAFullDiskCannotSpoilIt) {
+    const std::string path = Movie("m.swf", CompressedMovie(MovieBody(5000), 9));
+    const CliRun run = Cli("info " + Quote(path), "trap '' XFSZ; ulimit -f 0; ");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("Flash version: v9\nFile status: Ok\nFile length: 5008 bytes"),
+              std::string::npos)
+        << run.out;
+}
+
+// Output redirected to a full disk: the values never reach the file, so it is no success.
+TEST_F(CliTest, InfoOutputThatCannotBeWrittenIsAFailure) {
+    const std::string path = Movie("m.swf", CompressedMovie(MovieBody(5000), 9));
+    const CliRun run = Cli("info " + Quote(path) + " >" + Quote(dir.file("out.txt")),
+                           "trap '' XFSZ; ulimit -f 0; ");
+    EXPECT_EQ(run.status, 4);
+}
+
+TEST_F(CliTest, InfoJsonGivesTheExactFrameRate) {
+    Bytes body = MovieBody(100);
+    body[7] = 5; // 224 + 5/256 frames per second
+    body[8] = 224;
+    const CliRun json = Cli("info --json " + Quote(Movie("m.swf", PlainMovie(body))));
+    EXPECT_NE(json.out.find("\"frameRateExact\": 224.01953125,"), std::string::npos) << json.out;
 }
 
 TEST_F(CliTest, InfoRefusesFilesShorterThanAHeader) {

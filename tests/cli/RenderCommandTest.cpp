@@ -1,7 +1,7 @@
 // quillon-cli render: pictures of frames, fitting into a size, all frames of a pass, and
 // its exit statuses.
 
-#include "EngineTestSupport.h"
+#include "support/EngineTestSupport.h"
 #include "codec/FileIO.h"
 
 #include <QDir>

@@ -2,8 +2,8 @@
 // Movies made in code for the format tests: plain movies with a real tag stream, and
 // their "CWS" and "ZWS" forms made directly with zlib and liblzma.
 
-#include "fixtures/Bytes.h"
-#include "fixtures/TempDir.h"
+#include "support/Bytes.h"
+#include "support/TempDir.h"
 
 #include <cstdint>
 #include <span>

@@ -1,6 +1,6 @@
 // quillon-cli's compress/estimate/batch methods and verify, run as a script would.
 
-#include "MovieFixtures.h"
+#include "support/MovieFixtures.h"
 #include "codec/SwfImage.h"
 
 #include <cstdio>

@@ -1,8 +1,6 @@
 #pragma once
-// The small records that many tags share: rectangles, matrices, colours, colour
-// transforms and filters, with their readers.
-
-#include "player/engine/parse/BitReader.h"
+// The small records that many tags share: colour transforms, filters, blend modes, and
+// the twips that every length of a movie is counted in.
 
 #include <QColor>
 #include <QRectF>
@@ -11,6 +9,34 @@
 #include <vector>
 
 namespace quillon::engine {
+
+// Lengths in a movie are in twips, twenty to a pixel.
+inline constexpr double TwipsPerPixel = 20.0;
+
+// The pixel rectangle of a bitmap or video picture of this size, in twips.
+inline QRectF PictureRect(int width, int height) {
+    return QRectF(0, 0, width * TwipsPerPixel, height * TwipsPerPixel);
+}
+
+// The blend modes a placed object is put onto what lies below with (0 reads as Normal).
+namespace blend {
+enum : int {
+    Normal = 1,
+    Layer = 2,
+    Multiply = 3,
+    Screen = 4,
+    Lighten = 5,
+    Darken = 6,
+    Difference = 7,
+    Add = 8,
+    Subtract = 9,
+    Invert = 10,
+    Alpha = 11,
+    Erase = 12,
+    Overlay = 13,
+    HardLight = 14,
+};
+} // namespace blend
 
 // Colour = colour * mult + add, per channel, adds in 0..255 units.
 struct ColorTransform {
@@ -57,12 +83,5 @@ struct Filter {
     std::array<float, 20> matrix{};
     std::vector<FilterStop> ramp; // gradient glow and bevel
 };
-
-QRectF ReadRect(BitReader& in);
-QTransform ReadMatrix(BitReader& in);
-QColor ReadRgb(BitReader& in);
-QColor ReadRgba(BitReader& in);
-ColorTransform ReadColorTransform(BitReader& in, bool withAlpha);
-std::vector<Filter> ReadFilterList(BitReader& in);
 
 } // namespace quillon::engine
