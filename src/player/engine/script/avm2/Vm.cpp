@@ -73,7 +73,7 @@ Value Vm::newError(ErrorKind kind, int id, const std::string& message) {
     // Made without a call, so an error about the call depth can itself be made.
     ClassObject* cls = core.errors[static_cast<int>(kind)];
     const Value error = Value::object(AllocateInstance(*this, cls));
-    cls->init.native(*this, error, args);
+    cls->init.native(*this, error, std::span<const Value>(args));
     return error;
 }
 
