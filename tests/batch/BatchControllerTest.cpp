@@ -7,6 +7,7 @@
 #include "batch/Threads.h"
 #include "codec/FileIO.h"
 #include "codec/SwfImage.h"
+#include "support/WriteFaults.h"
 #include "ui/FolderModel.h"
 #include "ui/FolderPanel.h"
 #include "ui/ProgramSettings.h"
