@@ -4,10 +4,7 @@ namespace quillon::engine {
 
 bool ButtonPointer::inHitArea(const Instance& instance, const QTransform& m, QPointF point,
                               const Dictionary& dictionary) {
-    const auto* button = dynamic_cast<const ButtonCharacter*>(instance.character.get());
-    if (!button) {
-        return false;
-    }
+    const auto* button = static_cast<const ButtonCharacter*>(instance.character.get());
     for (const ButtonRecord& record : button->records) {
         if (!(record.states & ButtonHit)) {
             continue;
@@ -30,7 +27,7 @@ std::optional<ButtonPointer::Hit> ButtonPointer::hitTest(Clip& clip, const QTran
             continue;
         }
         const QTransform m = instance.matrix * parent;
-        if (instance.clip->timeline == nullptr) {
+        if (dynamic_cast<const ButtonCharacter*>(instance.character.get())) {
             if (inHitArea(instance, m, *point_, runner_.dictionary())) {
                 found = Hit{&clip, depth};
             }
