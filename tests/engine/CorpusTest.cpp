@@ -110,8 +110,6 @@ TEST(EngineCorpus, EveryMovieLoadsAndDrawsItsFirstTenFrames) {
         }
         ++movies;
         engine::MovieEngine engine;
-        // The drawing sweep; the interpreter's own sweep is still to come.
-        engine.setScriptOptions({.scripts = false});
         try {
             engine.load(entry.path().string());
         } catch (const QuillonError&) {

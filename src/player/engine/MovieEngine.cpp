@@ -4,6 +4,7 @@
 #include "codec/FileIO.h"
 #include "codec/SwfHeader.h"
 #include "codec/SwfImage.h"
+#include "player/engine/MovieFiles.h"
 #include "player/engine/display/DisplayList.h"
 #include "player/engine/display/ScriptStage.h"
 #include "player/engine/parse/ParseContext.h"
@@ -14,6 +15,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <filesystem>
 
 namespace quillon::engine {
 
@@ -31,7 +33,7 @@ struct MovieEngine::State {
     double frameMs = 1000.0 / 12;
 };
 
-void MovieEngine::startScripts(State& state) const {
+void MovieEngine::startScripts(State& state, const std::string& folder) const {
     const ScriptOptions& options = scriptOptions_;
     state.stage = std::make_unique<ScriptStage>(*state.runner, state.context.exports);
     avm1::VmLimits limits;
@@ -54,6 +56,9 @@ void MovieEngine::startScripts(State& state) const {
         vm.onGetUrl = [request = options.request](const std::string& url, const std::string& target,
                                                   ClipId) { request(url, target); };
     }
+    if (!folder.empty()) {
+        vm.readFile = [folder](const std::string& url) { return ReadBesideMovie(folder, url); };
+    }
     state.runner->setScripts(state.scripts.get());
 }
 
@@ -61,10 +66,11 @@ MovieEngine::MovieEngine() : state_(std::make_unique<State>()) {}
 MovieEngine::~MovieEngine() = default;
 
 void MovieEngine::load(const std::string& path) {
-    loadBytes(ReadWholeFile(path));
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    loadBytes(ReadWholeFile(path), folder.empty() ? std::string(".") : folder.string());
 }
 
-void MovieEngine::loadBytes(std::vector<std::uint8_t> fileBytes) {
+void MovieEngine::loadBytes(std::vector<std::uint8_t> fileBytes, const std::string& folder) {
     if (fileBytes.size() < 8) {
         throw QuillonError("Not a movie: the file is shorter than its header");
     }
@@ -100,7 +106,7 @@ void MovieEngine::loadBytes(std::vector<std::uint8_t> fileBytes) {
     const double rate = next->header.frameRate8_8 / 256.0;
     next->frameMs = rate > 0 ? 1000.0 / rate : 1000.0 / 12;
     if (scriptOptions_.scripts) {
-        startScripts(*next);
+        startScripts(*next, folder);
     }
     next->runner->start(next->root);
     next->runner->runQueuedActions();

@@ -44,16 +44,20 @@ public:
     ClipBounds bounds(ClipId clip, ClipId space) override;
     void localToGlobal(ClipId clip, double& x, double& y) override;
     void globalToLocal(ClipId clip, double& x, double& y) override;
+    ClipColor color(ClipId clip) override;
+    void setColor(ClipId clip, const ClipColor& color) override;
     std::string text(ClipId clip) override;
     void setText(ClipId clip, const std::string& text, bool html) override;
     std::string variableOf(ClipId clip) override;
     void setVariable(ClipId clip, const std::string& variable) override;
+    std::vector<ClipId> boundTextFields() override;
     void callFrame(ClipId clip, int frame) override;
     bool hasSymbol(const std::string& exportName) override;
 
 private:
     std::shared_ptr<Clip> clipOf(ClipId id);
     QTransform toStage(ClipId id);
+    void collectBoundFields(Clip& clip, int nesting, std::vector<ClipId>& out);
     ClipId placeNew(ClipId parent, int depth, Instance instance, const std::string& name);
 
     ClipRunner& runner_;

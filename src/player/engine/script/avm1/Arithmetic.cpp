@@ -57,6 +57,41 @@ void Compare(Vm& vm, bool swapped) {
 
 bool CompareAction(Vm& vm, const Instr& in);
 
+// The version 4 division, comparisons and logic, which answer 1 and 0 there.
+bool Swf4Action(Vm& vm, const Instr& in) {
+    switch (in.op) {
+    case 0x0d: {
+        const double b = vm.toNumber(vm.pop());
+        const double a = vm.toNumber(vm.pop());
+        if (b == 0 && vm.version() < 5) {
+            vm.push("#ERROR#");
+        } else {
+            vm.push(a / b);
+        }
+        return true;
+    }
+    case 0x0e:
+    case 0x0f: {
+        const double b = vm.toNumber(vm.pop());
+        const double a = vm.toNumber(vm.pop());
+        vm.push(Truth(vm, in.op == 0x0e ? a == b : a < b));
+        return true;
+    }
+    case 0x10:
+    case 0x11: {
+        const bool b = vm.toBool(vm.pop());
+        const bool a = vm.toBool(vm.pop());
+        vm.push(Truth(vm, in.op == 0x10 ? (a && b) : (a || b)));
+        return true;
+    }
+    case 0x12:
+        vm.push(Truth(vm, !vm.toBool(vm.pop())));
+        return true;
+    default:
+        return CompareAction(vm, in);
+    }
+}
+
 } // namespace
 
 bool ExecArithmeticAction(Vm& vm, const Instr& in) {
@@ -70,40 +105,8 @@ bool ExecArithmeticAction(Vm& vm, const Instr& in) {
     case 0x0c:
         Binary(vm, [](double a, double b) { return a * b; });
         return true;
-    case 0x0d: {
-        const double b = vm.toNumber(vm.pop());
-        const double a = vm.toNumber(vm.pop());
-        if (b == 0 && vm.version() < 5) {
-            vm.push("#ERROR#");
-        } else {
-            vm.push(a / b);
-        }
-        return true;
-    }
     case 0x3f:
         Binary(vm, [](double a, double b) { return std::fmod(a, b); });
-        return true;
-    case 0x0e: {
-        const double b = vm.toNumber(vm.pop());
-        const double a = vm.toNumber(vm.pop());
-        vm.push(Truth(vm, a == b));
-        return true;
-    }
-    case 0x0f: {
-        const double b = vm.toNumber(vm.pop());
-        const double a = vm.toNumber(vm.pop());
-        vm.push(Truth(vm, a < b));
-        return true;
-    }
-    case 0x10:
-    case 0x11: {
-        const bool b = vm.toBool(vm.pop());
-        const bool a = vm.toBool(vm.pop());
-        vm.push(Truth(vm, in.op == 0x10 ? (a && b) : (a || b)));
-        return true;
-    }
-    case 0x12:
-        vm.push(Truth(vm, !vm.toBool(vm.pop())));
         return true;
     case 0x18: {
         const double v = vm.toNumber(vm.pop());
@@ -114,13 +117,11 @@ bool ExecArithmeticAction(Vm& vm, const Instr& in) {
         vm.push(vm.toNumber(vm.pop()));
         return true;
     case 0x50:
-        vm.push(vm.toNumber(vm.pop()) + 1);
-        return true;
     case 0x51:
-        vm.push(vm.toNumber(vm.pop()) - 1);
+        vm.push(vm.toNumber(vm.pop()) + (in.op == 0x50 ? 1 : -1));
         return true;
     default:
-        return CompareAction(vm, in);
+        return Swf4Action(vm, in);
     }
 }
 
@@ -162,7 +163,8 @@ bool CompareAction(Vm& vm, const Instr& in) {
         return true;
     case 0x30: {
         const double max = vm.toNumber(vm.pop());
-        const auto limit = static_cast<std::int64_t>(std::isfinite(max) ? max : 0);
+        // Limits past 2^31 would overflow the conversion; the player takes an int too.
+        const auto limit = static_cast<std::int64_t>(ToInt32(max));
         vm.push(limit > 0 ? static_cast<double>(vm.random() % static_cast<std::uint64_t>(limit))
                           : 0.0);
         return true;

@@ -56,11 +56,7 @@ bool ClipOwnValue(Vm& vm, Object* o, std::string_view name, Value& out) {
             return true;
         }
     }
-    if (host.kind(o->clip) == ClipKind::Text && (name == "text" || name == "htmlText")) {
-        out = Value(host.text(o->clip));
-        return true;
-    }
-    return false;
+    return host.kind(o->clip) == ClipKind::Text && GetTextFieldProperty(vm, o->clip, name, out);
 }
 
 bool ClipChild(Vm& vm, Object* o, std::string_view name, Value& out) {
@@ -94,8 +90,8 @@ bool SetSpecial(Vm& vm, Object* o, std::string_view name, Value& value) {
             SetClipProperty(vm, o->clip, index, value);
             return true;
         }
-        if (host.kind(o->clip) == ClipKind::Text && (name == "text" || name == "htmlText")) {
-            host.setText(o->clip, vm.toString(value), name == "htmlText");
+        if (host.kind(o->clip) == ClipKind::Text &&
+            SetTextFieldProperty(vm, o->clip, name, value)) {
             return true;
         }
     }

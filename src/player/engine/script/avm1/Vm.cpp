@@ -56,6 +56,12 @@ void Vm::method(Object* holder, const char* name, NativeFn fn, int magic) {
     holder->define(name, Value(newNative(fn, magic)), DontEnum);
 }
 
+void Vm::methods(Object* holder, std::initializer_list<MethodEntry> table) {
+    for (const MethodEntry& entry : table) {
+        method(holder, entry.name, entry.fn, entry.magic);
+    }
+}
+
 Object* Vm::newClass(Object* holder, const char* name, NativeFn ctor, Object* proto) {
     Object* fn = newNative(ctor);
     if (!proto) {

@@ -1,0 +1,141 @@
+// The built-ins that reach past the interpreter: Color on a clip's colour transform, text
+// fields bound to variables, and loads, which read only files below the movie's folder.
+
+#include "player/engine/MovieFiles.h"
+#include "script/ScriptTestSupport.h"
+#include "support/TempDir.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+using namespace quillon::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+// obj.method(args...) with the arguments pushed last to first, result left on the stack.
+ActionAssembler& CallOn(ActionAssembler& a, const std::string& object, const std::string& method,
+                        std::initializer_list<PushValue> argsLastFirst) {
+    a.push(argsLastFirst)
+        .push({static_cast<int>(argsLastFirst.size()), object})
+        .op(Action::GetVariable)
+        .push({method})
+        .op(Action::CallMethod);
+    return a;
+}
+
+TEST(HostObjects, ColorTintsTheClipInFixedPoint) {
+    MovieWriter movie(100, 100);
+    TagStream inner;
+    inner.showFrame();
+    Place place(1, movie.defineSprite(inner));
+    place.name = "mc";
+    movie.place(place);
+    ActionAssembler a;
+    // c = new Color(mc); c.setRGB(0xff0066); t = c.getTransform();
+    a.push({"c", "mc"}).op(Action::GetVariable).push({1, "Color"}).op(Action::NewObject);
+    a.op(Action::SetVariable);
+    CallOn(a, "c", "setRGB", {0xff0066}).op(Action::Pop);
+    CallOn(a, "c", "getRGB", {}).op(Action::Trace);
+    // c.setTransform({ra: 1, ab: 70000}): 1% is 2/256; offsets wrap at 16 bits
+    a.push({"ra", 1, "ab", 70000, 2}).op(Action::InitObject).push({1, "c"});
+    a.op(Action::GetVariable).push({"setTransform"}).op(Action::CallMethod).op(Action::Pop);
+    a.push({"t"});
+    CallOn(a, "c", "getTransform", {}).op(Action::SetVariable);
+    for (const char* key : {"t.ra", "t.ga", "t.rb", "t.bb", "t.ab"}) {
+        a.traceVariable(key);
+    }
+    movie.doAction(a.block());
+    movie.showFrame();
+    EXPECT_EQ(RunMovie(movie.bytes()).joined(), "16711782\n0.78125\n0\n255\n102\n4464\n");
+}
+
+TEST(HostObjects, BoundTextFieldFollowsItsVariable) {
+    MovieWriter movie(100, 100);
+    EditTextSpec field;
+    field.text = "start";
+    field.variable = "score";
+    Place place(1, movie.defineEditText(field));
+    place.name = "field";
+    movie.place(place);
+    // the field gives its text to the unset variable; then the variable drives the field
+    ActionAssembler a;
+    a.traceVariable("score").traceVariable("field.text").set("score", 42);
+    a.traceVariable("field.text").push({"field"}).op(Action::GetVariable);
+    a.push({"text", "typed"}).op(Action::SetMember);
+    a.traceVariable("score").traceVariable("field.variable").traceVariable("field.length");
+    movie.doAction(a.block());
+    movie.showFrame();
+    EXPECT_EQ(RunMovie(movie.bytes()).joined(), "start\nstart\n42\ntyped\nscore\n5\n");
+}
+
+class ScriptLoads : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(folder() + "/data");
+        Write(folder() + "/vars.txt", "a=1&b=two+words%21");
+        Write(folder() + "/data/more.txt", "c=3");
+        Write(outside_.file("secret.txt"), "secret=1");
+        fs::create_symlink(outside_.file("secret.txt"), folder() + "/link.txt");
+    }
+    static void Write(const std::string& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    std::string folder() const { return movieDir_.file("movie"); }
+
+    quillon::test::TempDir movieDir_, outside_;
+};
+
+TEST_F(ScriptLoads, OnlyFilesBelowTheMovieFolderAreRead) {
+    using quillon::engine::ReadBesideMovie;
+    EXPECT_EQ(ReadBesideMovie(folder(), "vars.txt"), "a=1&b=two+words%21");
+    EXPECT_EQ(ReadBesideMovie(folder(), "data/more.txt?x=1"), "c=3");
+    EXPECT_EQ(ReadBesideMovie(folder(), "./data/../vars.txt"), std::nullopt);
+    for (const std::string& refused :
+         {std::string("../movie/vars.txt"), outside_.file("secret.txt"),
+          "file://" + folder() + "/vars.txt", std::string("link.txt"), std::string("data"),
+          std::string("missing.txt"), std::string("")}) {
+        EXPECT_EQ(ReadBesideMovie(folder(), refused), std::nullopt) << refused;
+    }
+    EXPECT_EQ(ReadBesideMovie("", "vars.txt"), std::nullopt);
+}
+
+TEST_F(ScriptLoads, LoadVarsAndLoadVariablesFinishAfterTheFrame) {
+    // lv = new LoadVars(); lv.onLoad = function (ok) { trace(ok); trace(this.b); };
+    // lv.load("vars.txt"); bad = new LoadVars(); bad.onLoad = same; bad.load("../x.txt");
+    // _root.loadVariables("data/more.txt"); trace(c) now and on frame 2
+    ActionAssembler onLoad;
+    onLoad.push({"ok"}).op(Action::GetVariable).op(Action::Trace);
+    onLoad.push({"this"}).op(Action::GetVariable).push({"b"}).op(Action::GetMember);
+    onLoad.op(Action::Trace);
+    ActionAssembler a;
+    for (const char* name : {"lv", "bad"}) {
+        a.push({name, 0, "LoadVars"}).op(Action::NewObject).op(Action::SetVariable);
+        a.push({name}).op(Action::GetVariable).push({"onLoad"});
+        a.function(FunctionSpec("", {{0, "ok"}}), onLoad).op(Action::SetMember);
+    }
+    CallOn(a, "lv", "load", {"vars.txt"}).op(Action::Trace);
+    CallOn(a, "bad", "load", {"../x.txt"}).op(Action::Pop);
+    CallOn(a, "_root", "loadVariables", {"data/more.txt"}).op(Action::Pop);
+    a.traceVariable("c");
+    MovieWriter movie(100, 100);
+    movie.doAction(a.block());
+    movie.showFrame();
+    movie.doAction(ActionAssembler().traceVariable("c").op(Action::Stop).block());
+    movie.showFrame();
+    const std::string path = folder() + "/test.swf";
+    const Bytes bytes = movie.bytes();
+    Write(path, std::string(bytes.begin(), bytes.end()));
+
+    std::string out;
+    quillon::engine::MovieEngine engine;
+    quillon::engine::ScriptOptions options;
+    options.trace = [&out](const std::string& line) { out += line + "\n"; };
+    engine.setScriptOptions(options);
+    engine.load(path);
+    engine.advance();
+    EXPECT_EQ(out, "true\nundefined\ntrue\ntwo words!\nfalse\nundefined\n3\n");
+}
+
+} // namespace
