@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <variant>
 
 using namespace quillon::testing;
 namespace fs = std::filesystem;
@@ -136,6 +137,69 @@ TEST_F(ScriptLoads, LoadVarsAndLoadVariablesFinishAfterTheFrame) {
     engine.load(path);
     engine.advance();
     EXPECT_EQ(out, "true\nundefined\ntrue\ntwo words!\nfalse\nundefined\n3\n");
+}
+
+// A tag body of 16-bit numbers and strings, as the import and export tags are made.
+Bytes TagBody(std::initializer_list<std::variant<int, std::string>> parts) {
+    Bytes out;
+    for (const auto& part : parts) {
+        if (const int* number = std::get_if<int>(&part)) {
+            out.push_back(static_cast<std::uint8_t>(*number & 0xff));
+            out.push_back(static_cast<std::uint8_t>(*number >> 8));
+        } else {
+            const std::string& text = std::get<std::string>(part);
+            out.insert(out.end(), text.begin(), text.end());
+            out.push_back(0);
+        }
+    }
+    return out;
+}
+
+TEST_F(ScriptLoads, ImportedSymbolsComeFromALibraryBelowTheFolder) {
+    MovieWriter library(100, 100);
+    TagStream inner;
+    inner.doAction(ActionAssembler().trace("lib frame 1").op(Action::Stop).block());
+    inner.showFrame();
+    const std::uint16_t sprite = library.defineSprite(inner);
+    library.tag(56, TagBody({1, sprite, std::string("shared")})); // ExportAssets
+    Bytes init = TagBody({sprite});
+    const Bytes code = ActionAssembler().trace("lib init").block();
+    init.insert(init.end(), code.begin(), code.end());
+    library.tag(59, init); // DoInitAction
+    library.showFrame();
+    const Bytes libraryBytes = library.bytes();
+    Write(folder() + "/data/lib.swf", std::string(libraryBytes.begin(), libraryBytes.end()));
+
+    MovieWriter movie(100, 100);
+    movie.tag(57, TagBody({std::string("data/lib.swf"), 1, 1, std::string("shared")}));
+    movie.tag(57, TagBody({std::string("../movie/data/lib.swf"), 1, 2, std::string("shared")}));
+    for (int id : {1, 2}) {
+        Place place(id, static_cast<std::uint16_t>(id));
+        place.name = id == 1 ? "imp" : "bad";
+        movie.place(place);
+    }
+    ActionAssembler a;
+    CallOn(a, "_root", "attachMovie", {5, "b", "shared"}).op(Action::Pop);
+    for (const char* name : {"imp", "b", "bad"}) {
+        a.push({name}).op(Action::GetVariable).op(Action::TypeOf).op(Action::Trace);
+    }
+    movie.doAction(a.block());
+    movie.showFrame();
+    const Bytes bytes = movie.bytes();
+    Write(folder() + "/test.swf", std::string(bytes.begin(), bytes.end()));
+
+    std::string out;
+    quillon::engine::MovieEngine engine;
+    quillon::engine::ScriptOptions options;
+    options.trace = [&out](const std::string& line) { out += line + "\n"; };
+    engine.setScriptOptions(options);
+    engine.load(folder() + "/test.swf");
+    EXPECT_EQ(out.rfind("lib init\n", 0), 0u) << out;
+    EXPECT_NE(out.find("movieclip\nmovieclip\nundefined\n"), std::string::npos) << out;
+    const std::size_t first = out.find("lib frame 1");
+    ASSERT_NE(first, std::string::npos) << out;
+    EXPECT_NE(out.find("lib frame 1", first + 1), std::string::npos)
+        << "both clips run it: " << out;
 }
 
 } // namespace

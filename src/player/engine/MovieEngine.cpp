@@ -93,6 +93,7 @@ void MovieEngine::loadBytes(std::vector<std::uint8_t> fileBytes, const std::stri
     }
     next->header = ParseSwfHeaderFields(image);
     next->context.version = next->header.version;
+    next->context.folder = folder;
     const std::size_t start = std::min(next->header.bodyStart, image.size());
     ParseTimeline(std::span<const std::uint8_t>(image).subspan(start), next->context,
                   next->timeline, 0);

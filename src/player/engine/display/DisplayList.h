@@ -130,7 +130,9 @@ public:
     const Dictionary& dictionary() const { return dictionary_; }
     // Places a character (or a prepared instance) at a depth of a clip, as a script does.
     Instance* place(Clip& clip, int depth, Instance fresh, const std::string& name);
-    bool makeInstance(Instance& instance, std::uint16_t id, std::uint32_t epoch);
+    // from: an imported library's dictionary; none for the movie's own.
+    bool makeInstance(Instance& instance, std::uint16_t id, std::uint32_t epoch,
+                      const Dictionary* from = nullptr);
     void removeAt(Clip& clip, int depth);
     void moveDepth(Clip& clip, int from, int to);
     void runNow(Clip& clip, const std::vector<std::uint8_t>& code);
