@@ -202,4 +202,43 @@ TEST_F(ScriptLoads, ImportedSymbolsComeFromALibraryBelowTheFolder) {
         << "both clips run it: " << out;
 }
 
+TEST_F(ScriptLoads, LoadMovieReplacesAClipWithAMovieBelowTheFolder) {
+    MovieWriter child(100, 100);
+    child.doAction(ActionAssembler().trace("child frame 1").op(Action::Stop).block());
+    child.showFrame();
+    const Bytes childBytes = child.bytes();
+    Write(folder() + "/data/child.swf", std::string(childBytes.begin(), childBytes.end()));
+    Write(outside_.file("child.swf"), std::string(childBytes.begin(), childBytes.end()));
+
+    // good = createEmptyMovieClip("good", 1); bad likewise; good.loadMovie("data/child.swf");
+    // bad.loadMovie(<the copy outside>); then on frame 2: trace(good._totalframes)
+    ActionAssembler a;
+    CallOn(a, "_root", "createEmptyMovieClip", {1, "good"}).op(Action::Pop);
+    CallOn(a, "_root", "createEmptyMovieClip", {2, "bad"}).op(Action::Pop);
+    CallOn(a, "good", "loadMovie", {"data/child.swf"}).op(Action::Pop);
+    CallOn(a, "bad", "loadMovie",
+           {"../" + fs::path(outside_.path()).filename().string() + "/child.swf"})
+        .op(Action::Pop);
+    MovieWriter movie(100, 100);
+    movie.doAction(a.block());
+    movie.showFrame();
+    movie.doAction(ActionAssembler().traceVariable("bad._totalframes").op(Action::Stop).block());
+    movie.showFrame();
+    const Bytes bytes = movie.bytes();
+    Write(folder() + "/test.swf", std::string(bytes.begin(), bytes.end()));
+
+    std::string out;
+    std::vector<std::string> warnings;
+    quillon::engine::MovieEngine engine;
+    quillon::engine::ScriptOptions options;
+    options.trace = [&out](const std::string& line) { out += line + "\n"; };
+    options.warning = [&warnings](const std::string& line) { warnings.push_back(line); };
+    engine.setScriptOptions(options);
+    engine.load(folder() + "/test.swf");
+    engine.advance();
+    EXPECT_EQ(out, "child frame 1\n1\n");
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("child.swf"), std::string::npos) << warnings[0];
+}
+
 } // namespace

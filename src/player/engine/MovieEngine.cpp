@@ -7,6 +7,7 @@
 #include "player/engine/MovieFiles.h"
 #include "player/engine/display/DisplayList.h"
 #include "player/engine/display/ScriptStage.h"
+#include "player/engine/parse/ImportParser.h"
 #include "player/engine/parse/ParseContext.h"
 #include "player/engine/parse/TimelineParser.h"
 #include "player/engine/render/Renderer.h"
@@ -36,6 +37,16 @@ struct MovieEngine::State {
 void MovieEngine::startScripts(State& state, const std::string& folder) const {
     const ScriptOptions& options = scriptOptions_;
     state.stage = std::make_unique<ScriptStage>(*state.runner, state.context.exports);
+    const ParseContext& context = state.context;
+    state.stage->setMovieLoader(
+        [&context](const std::string& url,
+                   const Timeline*& timeline) -> std::shared_ptr<const void> {
+            auto movie = ReadMovieBeside(url, context);
+            if (movie) {
+                timeline = &movie->timeline;
+            }
+            return movie;
+        });
     avm1::VmLimits limits;
     if (options.stepsPerFrame > 0) {
         limits.stepsPerFrame = options.stepsPerFrame;

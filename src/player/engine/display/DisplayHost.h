@@ -105,6 +105,9 @@ public:
     virtual void setVariable(ClipId clip, const std::string& variable) = 0;
     // Every text field on the display list that follows a variable.
     virtual std::vector<ClipId> boundTextFields() = 0;
+    // Replaces what a clip plays with the movie at url (beside the movie or below its
+    // folder); an empty url empties the clip. False when nothing could be loaded.
+    virtual bool loadMovie(ClipId clip, const std::string& url) = 0;
     // Runs the actions of one frame of a clip's timeline now (the Call action).
     virtual void callFrame(ClipId clip, int frame) = 0;
     // The name of the frame's label, the frame count of a symbol and similar lookups.

@@ -4,7 +4,9 @@
 #include "player/engine/display/DisplayHost.h"
 #include "player/engine/display/DisplayList.h"
 
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 namespace quillon::engine {
@@ -52,6 +54,12 @@ public:
     void setVariable(ClipId clip, const std::string& variable) override;
     std::vector<ClipId> boundTextFields() override;
     void callFrame(ClipId clip, int frame) override;
+    bool loadMovie(ClipId clip, const std::string& url) override;
+    // Where loadMovie finds movies: the timeline of the movie at a url, kept alive by the
+    // returned owner, or nullptr.
+    using MovieLoader = std::function<std::shared_ptr<const void>(const std::string& url,
+                                                                  const Timeline*& timeline)>;
+    void setMovieLoader(MovieLoader loader) { loader_ = std::move(loader); }
     bool hasSymbol(const std::string& exportName) override;
 
 private:
@@ -61,6 +69,8 @@ private:
     ClipId placeNew(ClipId parent, int depth, Instance instance, const std::string& name);
 
     ClipRunner& runner_;
+    MovieLoader loader_;
+    std::vector<std::shared_ptr<const void>> loaded_; // movies loaded into clips
     const std::map<std::string, std::uint16_t>& exports_;
 };
 

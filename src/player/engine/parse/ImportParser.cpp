@@ -17,7 +17,10 @@ namespace {
 constexpr int MaxImportNesting = 4;
 constexpr std::size_t MaxLibraries = 16;
 
-std::shared_ptr<ImportedLibrary> ReadLibrary(const std::string& url, const ParseContext& context) {
+} // namespace
+
+std::shared_ptr<ImportedLibrary> ReadMovieBeside(const std::string& url,
+                                                 const ParseContext& context) {
     std::optional<std::string> file = ReadBesideMovie(context.folder, url);
     if (!file || file->size() < 8 || (*file)[1] != 'W' || (*file)[2] != 'S') {
         return nullptr;
@@ -39,16 +42,13 @@ std::shared_ptr<ImportedLibrary> ReadLibrary(const std::string& url, const Parse
     library->context.folder = context.folder;
     library->context.library = true;
     library->context.importNesting = context.importNesting + 1;
-    Timeline timeline;
     ParseTimeline(
         std::span<const std::uint8_t>(image).subspan(std::min(header.bodyStart, image.size())),
-        library->context, timeline, 0);
-    for (Frame& frame : timeline.frames) {
-        std::move(frame.initActions.begin(), frame.initActions.end(),
-                  std::back_inserter(library->initActions));
-    }
+        library->context, library->timeline, 0);
     return library;
 }
+
+namespace {
 
 std::shared_ptr<ImportedLibrary> LibraryFor(const std::string& url, ParseContext& context) {
     if (const auto it = context.libraries.find(url); it != context.libraries.end()) {
@@ -58,7 +58,7 @@ std::shared_ptr<ImportedLibrary> LibraryFor(const std::string& url, ParseContext
         context.warn("too many libraries imported; " + url + " is not read");
         return nullptr;
     }
-    auto library = ReadLibrary(url, context);
+    auto library = ReadMovieBeside(url, context);
     if (!library) {
         context.warn("the library " + url + " is not beside the movie or cannot be read");
     }
@@ -91,9 +91,11 @@ void ParseImportTag(const Tag& tag, ParseContext& context, Frame& frame) {
         }
         context.dictionary.define(id, std::move(character));
         context.exports[name] = id;
-        for (const InitAction& init : library->initActions) {
-            if (init.spriteId == exported->second) {
-                frame.initActions.push_back(InitAction{id, init.code});
+        for (const Frame& from : library->timeline.frames) {
+            for (const InitAction& init : from.initActions) {
+                if (init.spriteId == exported->second) {
+                    frame.initActions.push_back(InitAction{id, init.code});
+                }
             }
         }
     }

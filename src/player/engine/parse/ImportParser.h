@@ -7,11 +7,17 @@
 
 namespace quillon::engine {
 
-// A library movie read for its exports, with the init actions of its sprites.
+// A movie read for another: a library for its exports, or a movie loaded into a clip.
+// Its characters place from its own dictionary.
 struct ImportedLibrary {
     ParseContext context;
-    std::vector<InitAction> initActions;
+    Timeline timeline;
 };
+
+// The movie a script or an import names by url, beside the movie of context or below
+// its folder; nullptr when it is not there, lies elsewhere or holds no movie.
+std::shared_ptr<ImportedLibrary> ReadMovieBeside(const std::string& url,
+                                                 const ParseContext& context);
 
 // Defines the imported characters in context's dictionary and adds their init actions
 // to frame. A library that is missing, outside the folder or damaged imports nothing.

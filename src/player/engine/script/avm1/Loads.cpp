@@ -30,24 +30,31 @@ void DecodeVariables(Vm& vm, const Value& into, const std::string& text) {
     }
 }
 
-void Vm::queueLoad(Value into, std::string url, bool loadVars) {
+void Vm::queueLoad(Value into, std::string url, Load kind) {
     if (loads_.size() >= MaxPendingLoads) {
         warn("too many loads waiting; " + url + " is not loaded");
         return;
     }
-    loads_.push_back(PendingLoad{std::move(into), std::move(url), loadVars});
+    loads_.push_back(PendingLoad{std::move(into), std::move(url), kind});
 }
 
 void Vm::finishLoads() {
     std::vector<PendingLoad> loads;
     loads.swap(loads_);
     for (const PendingLoad& load : loads) {
+        if (load.kind == Load::Movie) {
+            const ClipId clip = clipOf(load.into);
+            if (clip && !host_.loadMovie(clip, load.url)) {
+                warn("not loaded (only movies beside the movie load): " + load.url);
+            }
+            continue;
+        }
         std::optional<std::string> text = readFile ? readFile(load.url) : std::nullopt;
         if (!text) {
             warn("not loaded (only files beside the movie load): " + load.url);
         }
         try {
-            if (load.loadVars) {
+            if (load.kind == Load::LoadVars) {
                 const Value arg = text ? makeString(std::move(*text)) : Value();
                 callMethodSafely(load.into, "onData", std::span<const Value>(&arg, 1));
             } else if (text) {

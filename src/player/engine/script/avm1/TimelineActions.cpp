@@ -35,12 +35,18 @@ ClipId TargetOf(Vm& vm, Frame& frame, const Value& v) {
     return vm.clipOf(found);
 }
 
-// GetURL and GetURL2; flag 0x80 asks for the url's variables to load into the target.
+// GetURL and GetURL2. Flag 0x80 loads the url's variables into the target, 0x40 (or a
+// target "_levelN") loads a movie there; other levels than the first are not kept.
 void GetUrl(Vm& vm, Frame& frame, const std::string& url, const std::string& target,
             std::uint32_t flags = 0) {
-    if (flags & 0x80) {
-        if (const ClipId clip = TargetOf(vm, frame, Value(target))) {
-            vm.queueLoad(Value(vm.clipObject(clip)), url, false);
+    const bool level = target.size() > 6 && EqualsIgnoringCase(target.substr(0, 6), "_level");
+    if ((flags & 0xc0) || level) {
+        const ClipId clip = level && target != "_level0" ? 0 : TargetOf(vm, frame, Value(target));
+        if (clip) {
+            vm.queueLoad(Value(vm.clipObject(clip)), url,
+                         (flags & 0x80) ? Vm::Load::Variables : Vm::Load::Movie);
+        } else {
+            vm.warn("loads into levels other than _level0 are not kept: " + url);
         }
         return;
     }

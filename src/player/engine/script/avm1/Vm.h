@@ -51,9 +51,10 @@ public:
 
     // Reads a file the movie may load (beside it or below its folder); unset, nothing loads.
     std::function<std::optional<std::string>(const std::string& url)> readFile;
-    // loadVariables and LoadVars.load (loadVars): they finish before the next frame, as
+    // loadVariables, LoadVars.load and loadMovie: they finish before the next frame, as
     // the player finishes them a little after the call.
-    void queueLoad(Value into, std::string url, bool loadVars);
+    enum class Load { Variables, LoadVars, Movie };
+    void queueLoad(Value into, std::string url, Load kind);
     void finishLoads();
 
     int version() const { return version_; }
@@ -184,7 +185,7 @@ private:
     struct PendingLoad {
         Value into;
         std::string url;
-        bool loadVars;
+        Load kind;
     };
     std::vector<PendingLoad> loads_;
     int nextInterval_ = 1;

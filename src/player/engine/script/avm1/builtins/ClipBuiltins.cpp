@@ -165,9 +165,12 @@ Value Depths(Vm& vm, CallInfo& c) {
     }
 }
 
-Value LoadVariables(Vm& vm, CallInfo& c) {
-    if (ThisClip(vm, c) && !c.args.empty()) {
-        vm.queueLoad(c.thisValue, vm.toString(c.arg(0)), false);
+// loadVariables (magic 0), loadMovie (1) and unloadMovie (2) on this clip.
+Value LoadIntoClip(Vm& vm, CallInfo& c) {
+    const int magic = c.callee->magic;
+    if (ThisClip(vm, c) && (magic == 2 || !c.args.empty())) {
+        vm.queueLoad(c.thisValue, magic == 2 ? std::string() : vm.toString(c.arg(0)),
+                     magic == 0 ? Vm::Load::Variables : Vm::Load::Movie);
     }
     return Value();
 }
@@ -248,11 +251,12 @@ void InstallClipBuiltins(Vm& vm) {
                    {"getBytesLoaded", Constant, 2},
                    {"getBytesTotal", Constant, 2},
                    {"getSWFVersion", SwfVersion},
-                   {"loadVariables", LoadVariables}});
-    for (const char* name :
-         {"startDrag", "stopDrag", "setMask", "beginFill", "beginGradientFill", "beginBitmapFill",
-          "lineStyle", "lineGradientStyle", "moveTo", "lineTo", "curveTo", "endFill", "clear",
-          "getURL", "loadMovie", "unloadMovie"}) {
+                   {"loadVariables", LoadIntoClip, 0},
+                   {"loadMovie", LoadIntoClip, 1},
+                   {"unloadMovie", LoadIntoClip, 2}});
+    for (const char* name : {"startDrag", "stopDrag", "setMask", "beginFill", "beginGradientFill",
+                             "beginBitmapFill", "lineStyle", "lineGradientStyle", "moveTo",
+                             "lineTo", "curveTo", "endFill", "clear", "getURL"}) {
         vm.method(p, name, Constant, 0);
     }
     vm.buttonProto = vm.newObject();

@@ -16,7 +16,7 @@ Value Load(Vm& vm, CallInfo& c) {
         return Value(false);
     }
     vm.set(c.thisValue, "loaded", Value(false));
-    vm.queueLoad(c.thisValue, vm.toString(c.arg(0)), true);
+    vm.queueLoad(c.thisValue, vm.toString(c.arg(0)), Vm::Load::LoadVars);
     return Value(true);
 }
 
