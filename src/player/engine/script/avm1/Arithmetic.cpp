@@ -49,10 +49,11 @@ void Bits(Vm& vm, std::uint8_t op) {
     }
 }
 
-void Compare(Vm& vm, bool swapped) {
+// Pops b, then a, and pushes op(a, b).
+template <class Op> void OnPair(Vm& vm, Op op) {
     const Value b = vm.pop();
     const Value a = vm.pop();
-    vm.push(swapped ? vm.lessThan(b, a) : vm.lessThan(a, b));
+    vm.push(op(a, b));
 }
 
 bool CompareAction(Vm& vm, const Instr& in);
@@ -108,18 +109,16 @@ bool ExecArithmeticAction(Vm& vm, const Instr& in) {
     case 0x3f:
         Binary(vm, [](double a, double b) { return std::fmod(a, b); });
         return true;
-    case 0x18: {
+    case 0x18: // ToInteger, ToNumber, Increment, Decrement
+    case 0x4a:
+    case 0x50:
+    case 0x51: {
         const double v = vm.toNumber(vm.pop());
-        vm.push(std::isnan(v) ? 0.0 : std::trunc(v));
+        vm.push(in.op == 0x18   ? (std::isnan(v) ? 0.0 : std::trunc(v))
+                : in.op == 0x4a ? v
+                                : v + (in.op == 0x50 ? 1 : -1));
         return true;
     }
-    case 0x4a:
-        vm.push(vm.toNumber(vm.pop()));
-        return true;
-    case 0x50:
-    case 0x51:
-        vm.push(vm.toNumber(vm.pop()) + (in.op == 0x50 ? 1 : -1));
-        return true;
     default:
         return Swf4Action(vm, in);
     }
@@ -129,30 +128,21 @@ namespace {
 
 bool CompareAction(Vm& vm, const Instr& in) {
     switch (in.op) {
-    case 0x47: {
-        const Value b = vm.pop();
-        const Value a = vm.pop();
-        vm.push(vm.add(a, b));
+    case 0x47:
+        OnPair(vm, [&vm](const Value& a, const Value& b) { return vm.add(a, b); });
         return true;
-    }
-    case 0x48:
-        Compare(vm, false);
-        return true;
+    case 0x48: // Less2, and Greater with the operands swapped
     case 0x67:
-        Compare(vm, true);
+        OnPair(vm, [&vm, &in](const Value& a, const Value& b) {
+            return in.op == 0x48 ? vm.lessThan(a, b) : vm.lessThan(b, a);
+        });
         return true;
-    case 0x49: {
-        const Value b = vm.pop();
-        const Value a = vm.pop();
-        vm.push(vm.looseEquals(a, b));
+    case 0x49:
+    case 0x66:
+        OnPair(vm, [&vm, &in](const Value& a, const Value& b) {
+            return Value(in.op == 0x49 ? vm.looseEquals(a, b) : vm.strictEquals(a, b));
+        });
         return true;
-    }
-    case 0x66: {
-        const Value b = vm.pop();
-        const Value a = vm.pop();
-        vm.push(vm.strictEquals(a, b));
-        return true;
-    }
     case 0x60:
     case 0x61:
     case 0x62:

@@ -28,18 +28,13 @@ struct Instr {
 
 struct Block;
 
-// DefineFunction2 preload and suppress flags: the flag word's bits, from the lowest.
+// DefineFunction2 preload and suppress flags.
+// clang-format off
 enum FunctionFlag : std::uint16_t {
-    PreloadThis = 1u << 0,
-    SuppressThis = 1u << 1,
-    PreloadArguments = 1u << 2,
-    SuppressArguments = 1u << 3,
-    PreloadSuper = 1u << 4,
-    SuppressSuper = 1u << 5,
-    PreloadRoot = 1u << 6,
-    PreloadParent = 1u << 7,
-    PreloadGlobal = 1u << 8,
-};
+    PreloadThis = 0x01, SuppressThis = 0x02, PreloadArguments = 0x04, SuppressArguments = 0x08,
+    PreloadSuper = 0x10, SuppressSuper = 0x20, PreloadRoot = 0x40, PreloadParent = 0x80,
+    PreloadGlobal = 0x100};
+// clang-format on
 
 struct FunctionCode {
     std::string name;

@@ -62,6 +62,14 @@ void Vm::methods(Object* holder, std::initializer_list<MethodEntry> table) {
     }
 }
 
+Object* Vm::defineClass(const char* name, NativeFn ctor, std::initializer_list<MethodEntry> table,
+                        std::initializer_list<MethodEntry> statics) {
+    Object* proto = newObject();
+    methods(newClass(global, name, ctor, proto), statics);
+    methods(proto, table);
+    return proto;
+}
+
 Object* Vm::newClass(Object* holder, const char* name, NativeFn ctor, Object* proto) {
     Object* fn = newNative(ctor);
     if (!proto) {

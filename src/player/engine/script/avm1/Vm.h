@@ -94,6 +94,10 @@ public:
         int magic = 0;
     };
     void methods(Object* holder, std::initializer_list<MethodEntry> table);
+    // A global class on a fresh prototype holding the methods of table, with statics on
+    // the class itself; the prototype.
+    Object* defineClass(const char* name, NativeFn ctor, std::initializer_list<MethodEntry> table,
+                        std::initializer_list<MethodEntry> statics = {});
     Object* clipObject(ClipId clip);
     void forgetClip(ClipId clip);
     void collectGarbage();

@@ -306,18 +306,13 @@ void InstallArrayBuiltins(Vm& vm) {
                             {"RETURNINDEXEDARRAY", 8},
                             {"NUMERIC", 16}});
     Object* p = vm.arrayProto;
-    vm.methods(p, {{"join", Join},
-                   {"toString", Join},
-                   {"push", PushUnshift, 0},
-                   {"unshift", PushUnshift, 1},
-                   {"pop", PopShift, 0},
-                   {"shift", PopShift, 1},
-                   {"slice", SliceArray},
-                   {"splice", Splice},
-                   {"concat", Concat},
-                   {"reverse", Reverse},
-                   {"sort", Sort},
-                   {"sortOn", SortOn}});
+    // clang-format off
+    vm.methods(p, {
+        {"join", Join}, {"toString", Join}, {"push", PushUnshift, 0},
+        {"unshift", PushUnshift, 1}, {"pop", PopShift, 0}, {"shift", PopShift, 1},
+        {"slice", SliceArray}, {"splice", Splice}, {"concat", Concat}, {"reverse", Reverse},
+        {"sort", Sort}, {"sortOn", SortOn}});
+    // clang-format on
 }
 
 } // namespace quillon::engine::avm1

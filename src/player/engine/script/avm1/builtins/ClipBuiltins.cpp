@@ -234,26 +234,18 @@ void InstallClipBuiltins(Vm& vm) {
     for (int i = 0; i < 6; ++i) {
         vm.method(p, timeline[i], Timeline, i);
     }
-    vm.methods(p, {{"attachMovie", AttachMovie},
-                   {"duplicateMovieClip", DuplicateOrCreate, 0},
-                   {"createEmptyMovieClip", DuplicateOrCreate, 1},
-                   {"createTextField", CreateText},
-                   {"removeMovieClip", RemoveClip},
-                   {"swapDepths", SwapDepths},
-                   {"getDepth", Depths, 0},
-                   {"getNextHighestDepth", Depths, 1},
-                   {"getInstanceAtDepth", Depths, 2},
-                   {"getBounds", Bounds},
-                   {"getRect", Bounds},
-                   {"localToGlobal", Convert, 0},
-                   {"globalToLocal", Convert, 1},
-                   {"hitTest", Constant, 1},
-                   {"getBytesLoaded", Constant, 2},
-                   {"getBytesTotal", Constant, 2},
-                   {"getSWFVersion", SwfVersion},
-                   {"loadVariables", LoadIntoClip, 0},
-                   {"loadMovie", LoadIntoClip, 1},
-                   {"unloadMovie", LoadIntoClip, 2}});
+    // clang-format off
+    vm.methods(p, {
+        {"attachMovie", AttachMovie}, {"duplicateMovieClip", DuplicateOrCreate, 0},
+        {"createEmptyMovieClip", DuplicateOrCreate, 1}, {"createTextField", CreateText},
+        {"removeMovieClip", RemoveClip}, {"swapDepths", SwapDepths}, {"getDepth", Depths, 0},
+        {"getNextHighestDepth", Depths, 1}, {"getInstanceAtDepth", Depths, 2},
+        {"getBounds", Bounds}, {"getRect", Bounds}, {"localToGlobal", Convert, 0},
+        {"globalToLocal", Convert, 1}, {"hitTest", Constant, 1},
+        {"getBytesLoaded", Constant, 2}, {"getBytesTotal", Constant, 2},
+        {"getSWFVersion", SwfVersion}, {"loadVariables", LoadIntoClip, 0},
+        {"loadMovie", LoadIntoClip, 1}, {"unloadMovie", LoadIntoClip, 2}});
+    // clang-format on
     for (const char* name : {"startDrag", "stopDrag", "setMask", "beginFill", "beginGradientFill",
                              "beginBitmapFill", "lineStyle", "lineGradientStyle", "moveTo",
                              "lineTo", "curveTo", "endFill", "clear", "getURL"}) {

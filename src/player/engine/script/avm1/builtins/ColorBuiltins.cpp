@@ -38,19 +38,24 @@ Value ColorCtor(Vm&, CallInfo& c) {
     return c.thisValue;
 }
 
-Value SetRgb(Vm& vm, CallInfo& c) {
-    const ClipId clip = TargetClip(vm, c);
-    if (!clip) {
-        return Value();
+// Changes the target's colour transform with change(color); nothing without a target.
+template <class Change> Value ChangeColor(Vm& vm, CallInfo& c, Change change) {
+    if (const ClipId clip = TargetClip(vm, c)) {
+        ClipColor color = vm.host().color(clip);
+        change(color);
+        vm.host().setColor(clip, color);
     }
-    const std::uint32_t rgb = ToUint32(vm.toNumber(c.arg(0)));
-    ClipColor color = vm.host().color(clip);
-    for (int channel = 0; channel < 3; ++channel) {
-        color.multiply[channel] = 0;
-        color.add[channel] = (rgb >> (16 - 8 * channel)) & 0xff;
-    }
-    vm.host().setColor(clip, color);
     return Value();
+}
+
+Value SetRgb(Vm& vm, CallInfo& c) {
+    const std::uint32_t rgb = ToUint32(vm.toNumber(c.arg(0)));
+    return ChangeColor(vm, c, [rgb](ClipColor& color) {
+        for (int channel = 0; channel < 3; ++channel) {
+            color.multiply[channel] = 0;
+            color.add[channel] = (rgb >> (16 - 8 * channel)) & 0xff;
+        }
+    });
 }
 
 Value GetRgb(Vm& vm, CallInfo& c) {
@@ -65,23 +70,21 @@ Value GetRgb(Vm& vm, CallInfo& c) {
 }
 
 Value SetTransform(Vm& vm, CallInfo& c) {
-    const ClipId clip = TargetClip(vm, c);
-    Object* from = c.arg(0).isObject() ? c.arg(0).o : nullptr;
-    if (!clip || !from) {
+    if (!c.arg(0).isObject()) {
         return Value();
     }
-    ClipColor color = vm.host().color(clip);
-    for (int channel = 0; channel < 4; ++channel) {
-        if (vm.has(from, MultiplyKeys[channel])) {
-            const double percent = vm.toNumber(vm.get(c.arg(0), MultiplyKeys[channel]));
-            color.multiply[channel] = Wrap16(percent * 256 / 100) / 256;
+    const Value from = c.arg(0);
+    return ChangeColor(vm, c, [&vm, &from](ClipColor& color) {
+        for (int channel = 0; channel < 4; ++channel) {
+            if (vm.has(from.o, MultiplyKeys[channel])) {
+                const double percent = vm.toNumber(vm.get(from, MultiplyKeys[channel]));
+                color.multiply[channel] = Wrap16(percent * 256 / 100) / 256;
+            }
+            if (vm.has(from.o, AddKeys[channel])) {
+                color.add[channel] = Wrap16(vm.toNumber(vm.get(from, AddKeys[channel])));
+            }
         }
-        if (vm.has(from, AddKeys[channel])) {
-            color.add[channel] = Wrap16(vm.toNumber(vm.get(c.arg(0), AddKeys[channel])));
-        }
-    }
-    vm.host().setColor(clip, color);
-    return Value();
+    });
 }
 
 Value GetTransform(Vm& vm, CallInfo& c) {
@@ -101,12 +104,11 @@ Value GetTransform(Vm& vm, CallInfo& c) {
 } // namespace
 
 void InstallColorBuiltins(Vm& vm) {
-    Object* proto = vm.newObject();
-    vm.newClass(vm.global, "Color", ColorCtor, proto);
-    vm.methods(proto, {{"setRGB", SetRgb},
-                       {"getRGB", GetRgb},
-                       {"setTransform", SetTransform},
-                       {"getTransform", GetTransform}});
+    vm.defineClass("Color", ColorCtor,
+                   {{"setRGB", SetRgb},
+                    {"getRGB", GetRgb},
+                    {"setTransform", SetTransform},
+                    {"getTransform", GetTransform}});
 }
 
 } // namespace quillon::engine::avm1

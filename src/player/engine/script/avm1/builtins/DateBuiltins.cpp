@@ -162,9 +162,7 @@ Value DateValueOf(Vm&, CallInfo& c) {
 } // namespace
 
 void InstallDateBuiltins(Vm& vm) {
-    vm.dateProto = vm.newObject();
-    Object* date = vm.newClass(vm.global, "Date", DateCtor, vm.dateProto);
-    vm.method(date, "UTC", DateUtc);
+    vm.dateProto = vm.defineClass("Date", DateCtor, {}, {{"UTC", DateUtc}});
     Object* p = vm.dateProto;
     const char* getters[] = {"getTime",    "getFullYear",     "getYear",          "getMonth",
                              "getDate",    "getDay",          "getHours",         "getMinutes",

@@ -225,26 +225,23 @@ std::string UnescapeText(const std::string& text) {
 
 void InstallGlobalFunctions(Vm& vm) {
     Object* g = vm.global;
-    vm.methods(g, {{"parseInt", ParseInt},
-                   {"parseFloat", ParseFloat},
-                   {"isNaN", IsNaN},
-                   {"isFinite", IsFinite},
-                   {"escape", Escape},
-                   {"unescape", Unescape},
-                   {"getTimer", GetTimer},
-                   {"setInterval", SetInterval, 0},
-                   {"setTimeout", SetInterval, 1},
-                   {"clearInterval", ClearInterval},
-                   {"clearTimeout", ClearInterval},
-                   {"updateAfterEvent", Nothing}});
+    // clang-format off
+    vm.methods(g, {
+        {"parseInt", ParseInt}, {"parseFloat", ParseFloat}, {"isNaN", IsNaN},
+        {"isFinite", IsFinite}, {"escape", Escape}, {"unescape", Unescape},
+        {"getTimer", GetTimer}, {"setInterval", SetInterval, 0}, {"setTimeout", SetInterval, 1},
+        {"clearInterval", ClearInterval}, {"clearTimeout", ClearInterval},
+        {"updateAfterEvent", Nothing}});
+    // clang-format on
     g->define("NaN", Value(NaN), DontEnum);
     g->define("Infinity", Value(std::numeric_limits<double>::infinity()), DontEnum);
     Object* broadcaster = vm.newNative(Nothing);
     g->define("AsBroadcaster", Value(broadcaster), DontEnum);
-    vm.methods(broadcaster, {{"initialize", BroadcasterInitialize},
-                             {"addListener", AddListener},
-                             {"removeListener", RemoveListener},
-                             {"broadcastMessage", BroadcastMessage}});
+    // clang-format off
+    vm.methods(broadcaster, {
+        {"initialize", BroadcasterInitialize}, {"addListener", AddListener},
+        {"removeListener", RemoveListener}, {"broadcastMessage", BroadcastMessage}});
+    // clang-format on
 }
 
 } // namespace quillon::engine::avm1

@@ -62,16 +62,15 @@ Value Refused(Vm&, CallInfo&) {
 } // namespace
 
 void InstallLoadVarsBuiltins(Vm& vm) {
-    Object* proto = vm.newObject();
-    vm.newClass(vm.global, "LoadVars", LoadVarsCtor, proto);
-    vm.methods(proto, {{"load", Load},
-                       {"onData", OnData},
-                       {"decode", Decode},
-                       {"toString", ToText},
-                       {"send", Refused},
-                       {"sendAndLoad", Refused},
-                       {"getBytesLoaded", Refused},
-                       {"getBytesTotal", Refused}});
+    Object* proto = vm.defineClass("LoadVars", LoadVarsCtor,
+                                   {{"load", Load},
+                                    {"onData", OnData},
+                                    {"decode", Decode},
+                                    {"toString", ToText},
+                                    {"send", Refused},
+                                    {"sendAndLoad", Refused},
+                                    {"getBytesLoaded", Refused},
+                                    {"getBytesTotal", Refused}});
     proto->define("contentType", Value("application/x-www-form-urlencoded"), DontEnum);
 }
 

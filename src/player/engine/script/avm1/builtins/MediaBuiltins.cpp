@@ -73,12 +73,11 @@ void InstallSound(Vm& vm) {
     vm.soundProto = vm.newObject();
     vm.newClass(vm.global, "Sound", SoundCtor, vm.soundProto);
     Object* p = vm.soundProto;
-    vm.methods(p, {{"setVolume", SoundSet, 0},
-                   {"setPan", SoundSet, 1},
-                   {"setTransform", SoundSet, 2},
-                   {"getVolume", SoundGet, 0},
-                   {"getPan", SoundGet, 1},
-                   {"getTransform", SoundGet, 2}});
+    // clang-format off
+    vm.methods(p, {
+        {"setVolume", SoundSet, 0}, {"setPan", SoundSet, 1}, {"setTransform", SoundSet, 2},
+        {"getVolume", SoundGet, 0}, {"getPan", SoundGet, 1}, {"getTransform", SoundGet, 2}});
+    // clang-format on
     for (const char* name : {"attachSound", "start", "stop", "loadSound"}) {
         vm.method(p, name, Nothing);
     }

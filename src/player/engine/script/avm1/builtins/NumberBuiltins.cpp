@@ -117,11 +117,11 @@ void InstallMathBuiltins(Vm& vm) {
     for (int i = 0; i < static_cast<int>(std::size(MathUnaryNames)); ++i) {
         vm.method(math, MathUnaryNames[i], MathUnary, i);
     }
-    vm.methods(math, {{"atan2", MathBinary, 0},
-                      {"pow", MathBinary, 1},
-                      {"min", MathMinMax, 0},
-                      {"max", MathMinMax, 1},
-                      {"random", MathRandom}});
+    // clang-format off
+    vm.methods(math, {
+        {"atan2", MathBinary, 0}, {"pow", MathBinary, 1}, {"min", MathMinMax, 0},
+        {"max", MathMinMax, 1}, {"random", MathRandom}});
+    // clang-format on
     DefineConstants(math, {{"E", M_E},
                            {"LN10", M_LN10},
                            {"LN2", M_LN2},

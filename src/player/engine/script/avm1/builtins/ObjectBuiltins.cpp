@@ -200,15 +200,13 @@ void InstallObjectBuiltins(Vm& vm) {
     Object* object = vm.newClass(vm.global, "Object", ObjectCtor, vm.objectProto);
     vm.method(object, "registerClass", RegisterClass);
     Object* p = vm.objectProto;
-    vm.methods(p, {{"toString", ObjectToString},
-                   {"toLocaleString", ObjectToString},
-                   {"valueOf", ObjectValueOf},
-                   {"hasOwnProperty", HasOwnProperty},
-                   {"isPropertyEnumerable", IsPropertyEnumerable},
-                   {"isPrototypeOf", IsPrototypeOf},
-                   {"addProperty", AddProperty},
-                   {"watch", Watch},
-                   {"unwatch", Unwatch}});
+    // clang-format off
+    vm.methods(p, {
+        {"toString", ObjectToString}, {"toLocaleString", ObjectToString},
+        {"valueOf", ObjectValueOf}, {"hasOwnProperty", HasOwnProperty},
+        {"isPropertyEnumerable", IsPropertyEnumerable}, {"isPrototypeOf", IsPrototypeOf},
+        {"addProperty", AddProperty}, {"watch", Watch}, {"unwatch", Unwatch}});
+    // clang-format on
 
     Object* function = vm.newClass(vm.global, "Function", FunctionCtor, vm.functionProto);
     (void)function;

@@ -184,23 +184,14 @@ Value FromCharCode(Vm& vm, CallInfo& c) {
 } // namespace
 
 void InstallStringBuiltins(Vm& vm) {
-    vm.stringProto = vm.newObject();
-    Object* string = vm.newClass(vm.global, "String", StringCtor, vm.stringProto);
-    vm.method(string, "fromCharCode", FromCharCode);
-    Object* p = vm.stringProto;
-    vm.methods(p, {{"toString", StringValue},
-                   {"valueOf", StringValue},
-                   {"charAt", CharAt},
-                   {"charCodeAt", CharCodeAt},
-                   {"concat", Concat},
-                   {"indexOf", IndexOf, 0},
-                   {"lastIndexOf", IndexOf, 1},
-                   {"slice", Slice},
-                   {"substring", Substring},
-                   {"substr", Substr},
-                   {"split", Split},
-                   {"toLowerCase", ChangeCase, 0},
-                   {"toUpperCase", ChangeCase, 1}});
+    // clang-format off
+    vm.stringProto = vm.defineClass("String", StringCtor, {
+        {"toString", StringValue}, {"valueOf", StringValue}, {"charAt", CharAt},
+        {"charCodeAt", CharCodeAt}, {"concat", Concat}, {"indexOf", IndexOf, 0},
+        {"lastIndexOf", IndexOf, 1}, {"slice", Slice}, {"substring", Substring},
+        {"substr", Substr}, {"split", Split}, {"toLowerCase", ChangeCase, 0},
+        {"toUpperCase", ChangeCase, 1}}, {{"fromCharCode", FromCharCode}});
+    // clang-format on
 }
 
 } // namespace quillon::engine::avm1
