@@ -161,5 +161,16 @@ TEST(Avm2Library, FunctionCallAndApply) {
     ExpectTraces(abc, cases);
 }
 
+// Natives count against the call depth too, so a cycle through them ends cleanly.
+TEST(Avm2Library, AnArrayHoldingItselfDoesNotRecurseForever) {
+    AbcWriter abc;
+    AbcCode code(abc);
+    code.pushThisScope().pushString("a").op(0x56).u30(1).setLocal(1);
+    code.getLocal(1).pushInt(1).getLocal(1).nameOp(0x61,
+                                                   abc.multinameL(abc.nsSet({abc.publicNs()})));
+    code.getLocal(1).callProperty(0x46, abc.name("join"), 0).traceTop().op(0x47);
+    EXPECT_EQ(RunMain(abc, code).error, "Error: Error #1023: Stack overflow occurred.");
+}
+
 } // namespace
 } // namespace quillon::test

@@ -29,11 +29,10 @@ private:
 
 Value InvokeMethod(Vm& vm, const MethodRef& method, const Value& thisv, std::span<const Value> args,
                    const std::shared_ptr<const ScopeChain>& scope) {
-    // Only script calls count: every unbounded recursion passes through one.
+    DepthGuard guard(vm);
     if (method.native) {
         return method.native(vm, thisv, args);
     }
-    DepthGuard guard(vm);
     const MethodInfo& info = *method.abc;
     return RunMethod(vm, info, thisv, args, scope ? scope : info.scope);
 }

@@ -13,7 +13,8 @@ namespace {
 // An instruction whose target is still a byte offset.
 struct Pending {
     std::size_t instr;
-    std::int64_t offset; // -1 for switches, whose offsets are in the table
+    std::int64_t offset; // a branch's target byte (may be out of range)
+    bool isSwitch;       // switches keep their offsets in switchOffsets_
 };
 
 class Decoder {
@@ -24,6 +25,7 @@ public:
 
 private:
     void decodeOne(const OpInfo& info, Instr& in, std::size_t start);
+    void decodeIndex(const OpInfo& info, Instr& in);
     std::uint32_t checked(std::uint32_t value, std::size_t limit, const char* what);
     void readSwitch(Instr& in, std::size_t start);
     void resolveTargets();
@@ -77,9 +79,9 @@ std::unique_ptr<MethodCode> Decoder::decode() {
 }
 
 void Decoder::decodeOne(const OpInfo& info, Instr& in, std::size_t start) {
-    const AbcFile& f = unit_.file;
     switch (info.operands) {
     case Operands::None:
+    case Operands::Invalid:
         break;
     case Operands::U30:
         in.a = static_cast<std::int32_t>(in_.u30());
@@ -103,7 +105,7 @@ void Decoder::decodeOne(const OpInfo& info, Instr& in, std::size_t start) {
     case Operands::Branch: {
         const std::int32_t offset = in_.s24();
         pending_.push_back(
-            {code_->instrs.size(), static_cast<std::int64_t>(in_.position()) + offset});
+            {code_->instrs.size(), static_cast<std::int64_t>(in_.position()) + offset, false});
         break;
     }
     case Operands::Switch:
@@ -112,16 +114,25 @@ void Decoder::decodeOne(const OpInfo& info, Instr& in, std::size_t start) {
     case Operands::Debug:
         in_.u8(), in_.u30(), in_.u8(), in_.u30();
         break;
+    case Operands::Hasnext2:
+        in.a = checked(in_.u30(), locals_, "register");
+        in.b = checked(in_.u30(), locals_, "register");
+        break;
+    default:
+        decodeIndex(info, in);
+    }
+}
+
+// The operands that index a pool of the file or of the body.
+void Decoder::decodeIndex(const OpInfo& info, Instr& in) {
+    const AbcFile& f = unit_.file;
+    switch (info.operands) {
     case Operands::Name:
     case Operands::NameArgs:
         in.name = &unit_.names[checked(in_.u30(), unit_.names.size(), "multiname")];
         if (info.operands == Operands::NameArgs) {
             in.b = static_cast<std::int32_t>(in_.u30());
         }
-        break;
-    case Operands::Hasnext2:
-        in.a = checked(in_.u30(), locals_, "register");
-        in.b = checked(in_.u30(), locals_, "register");
         break;
     case Operands::String:
         in.a = checked(in_.u30(), f.strings.size(), "string");
@@ -147,7 +158,7 @@ void Decoder::decodeOne(const OpInfo& info, Instr& in, std::size_t start) {
     case Operands::Catch:
         in.a = checked(in_.u30(), body_.exceptions.size(), "exception");
         break;
-    case Operands::Invalid:
+    default:
         break;
     }
 }
@@ -164,7 +175,7 @@ void Decoder::readSwitch(Instr& in, std::size_t start) {
     }
     in.a = static_cast<std::int32_t>(switchOffsets_.size());
     switchOffsets_.push_back(std::move(offsets));
-    pending_.push_back({code_->instrs.size(), -1});
+    pending_.push_back({code_->instrs.size(), -1, true});
 }
 
 std::int32_t Decoder::target(std::int64_t offset) {
@@ -178,7 +189,7 @@ std::int32_t Decoder::target(std::int64_t offset) {
 void Decoder::resolveTargets() {
     for (const Pending& p : pending_) {
         Instr& in = code_->instrs[p.instr];
-        if (p.offset >= 0) {
+        if (!p.isSwitch) {
             in.a = target(p.offset);
             continue;
         }
@@ -216,7 +227,7 @@ std::vector<bool> Decoder::entered() const {
     std::vector<bool> marks(code_->instrs.size() + 1, false);
     for (const Pending& p : pending_) {
         const Instr& in = code_->instrs[p.instr];
-        if (p.offset >= 0) {
+        if (!p.isSwitch) {
             marks[in.a] = true;
             continue;
         }

@@ -70,7 +70,11 @@ FunctionObject* Vm::newFunction(MethodRef method, std::shared_ptr<const ScopeCha
 Value Vm::newError(ErrorKind kind, int id, const std::string& message) {
     const Value args[2] = {Value::string("Error #" + std::to_string(id) + ": " + message),
                            Value::integer(id)};
-    return ConstructClass(*this, core.errors[static_cast<int>(kind)], args);
+    // Made without a call, so an error about the call depth can itself be made.
+    ClassObject* cls = core.errors[static_cast<int>(kind)];
+    const Value error = Value::object(AllocateInstance(*this, cls));
+    cls->init.native(*this, error, std::span<const Value>(args));
+    return error;
 }
 
 void Vm::throwError(ErrorKind kind, int id, const std::string& message) {

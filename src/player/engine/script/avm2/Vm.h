@@ -22,9 +22,9 @@ namespace quillon::avm2 {
 struct Limits {
     std::uint64_t steps = 200'000'000; // per run, about a second of work
     int maxDepth = 256;                // nested calls
-    std::size_t maxObjects = 4'000'000;
-    std::size_t maxStringLength = 64u << 20;
-    std::size_t maxArrayLength = 16u << 20;
+    std::size_t maxObjects = 1'000'000;
+    std::size_t maxStringLength = 16u << 20;
+    std::size_t maxArrayLength = 4u << 20;
     std::size_t maxAtoms = 2'000'000;
     std::size_t maxFrameValues = 1u << 20; // locals, stack and scopes of one call
 };
