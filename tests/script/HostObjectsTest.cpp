@@ -15,17 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// obj.method(args...) with the arguments pushed last to first, result left on the stack.
-ActionAssembler& CallOn(ActionAssembler& a, const std::string& object, const std::string& method,
-                        std::initializer_list<PushValue> argsLastFirst) {
-    a.push(argsLastFirst)
-        .push({static_cast<int>(argsLastFirst.size()), object})
-        .op(Action::GetVariable)
-        .push({method})
-        .op(Action::CallMethod);
-    return a;
-}
-
 TEST(HostObjects, ColorTintsTheClipInFixedPoint) {
     MovieWriter movie(100, 100);
     TagStream inner;

@@ -207,21 +207,9 @@ TEST(ScriptMovie, FarOffDepthsNeitherOverflowNorMoveTheClip) {
         place.name = "a";
         movie.place(place);
         ActionAssembler a;
-        a.push({c.depth, 1, "a"})
-            .op(Action::GetVariable)
-            .push({"swapDepths"})
-            .op(Action::CallMethod)
-            .op(Action::Pop)
-            .push({0, "a"})
-            .op(Action::GetVariable)
-            .push({"getDepth"})
-            .op(Action::CallMethod)
-            .op(Action::Trace)
-            .push({2147483647.0, 1, "a"})
-            .op(Action::GetVariable)
-            .push({"getInstanceAtDepth"})
-            .op(Action::CallMethod)
-            .op(Action::Trace);
+        CallOn(a, "a", "swapDepths", {c.depth}).op(Action::Pop);
+        CallOn(a, "a", "getDepth", {}).op(Action::Trace);
+        CallOn(a, "a", "getInstanceAtDepth", {2147483647.0}).op(Action::Trace);
         movie.doAction(a.block());
         movie.showFrame();
         EXPECT_EQ(RunMovie(movie.bytes()).joined(),

@@ -222,7 +222,12 @@ void Vm::set(const Value& target, std::string_view name, Value value) {
     }
     for (auto& [watched, callback] : o->watchers) {
         if (SameName(*this, watched, name)) {
-            const Value args[] = {Value(watched), getOf(o, name, target), value, callback.second};
+            // a clip's built-in properties are not stored ones: the watcher sees no old value
+            const Property* own = o->kind == Kind::Clip ? o->find(name) : nullptr;
+            const Value old = o->kind != Kind::Clip ? getOf(o, name, target)
+                              : own                 ? own->value
+                                                    : Value();
+            const Value args[] = {Value(watched), old, value, callback.second};
             value = call(callback.first, target, args);
             break;
         }
