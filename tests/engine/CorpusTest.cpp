@@ -110,10 +110,6 @@ TEST(EngineCorpus, EveryMovieLoadsAndDrawsItsFirstTenFrames) {
         }
         ++movies;
         engine::MovieEngine engine;
-        // The drawing sweep; the interpreter's own sweep is still to come.
-        engine::ScriptOptions options;
-        options.scripts = false;
-        engine.setScriptOptions(options);
         try {
             engine.load(entry.path().string());
         } catch (const QuillonError&) {

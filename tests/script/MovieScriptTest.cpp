@@ -194,4 +194,28 @@ TEST(ScriptMovie, IntervalsFollowTheVirtualClock) {
     EXPECT_EQ(RunMovie(movie.bytes(), 4).joined(), "100\n200\n300\n");
 }
 
+TEST(ScriptMovie, FarOffDepthsNeitherOverflowNorMoveTheClip) {
+    // a.swapDepths(d); trace(a.getDepth()); for depths past every limit a clip can take
+    struct Case {
+        double depth;
+        const char* expected;
+    };
+    for (const Case& c : {Case{2147483647.0, "-16383"}, Case{-2147483648.0, "-16383"},
+                          Case{1e300, "-16383"}, Case{100, "100"}}) {
+        MovieWriter movie(100, 100);
+        Place place(1, TracingSprite(movie, "clip"));
+        place.name = "a";
+        movie.place(place);
+        ActionAssembler a;
+        CallOn(a, "a", "swapDepths", {c.depth}).op(Action::Pop);
+        CallOn(a, "a", "getDepth", {}).op(Action::Trace);
+        CallOn(a, "a", "getInstanceAtDepth", {2147483647.0}).op(Action::Trace);
+        movie.doAction(a.block());
+        movie.showFrame();
+        EXPECT_EQ(RunMovie(movie.bytes()).joined(),
+                  std::string(c.expected) + "\nundefined\nclip frame 1\n")
+            << c.depth;
+    }
+}
+
 } // namespace

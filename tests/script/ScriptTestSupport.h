@@ -36,6 +36,18 @@ inline ScriptRun RunMovie(const Bytes& movie, int frames = 1) {
     return run;
 }
 
+// object.method(args...), the arguments given last to first; the result stays on the stack.
+inline ActionAssembler& CallOn(ActionAssembler& a, const std::string& object,
+                               const std::string& method,
+                               std::initializer_list<PushValue> argsLastFirst) {
+    a.push(argsLastFirst)
+        .push({static_cast<int>(argsLastFirst.size()), object})
+        .op(Action::GetVariable)
+        .push({method})
+        .op(Action::CallMethod);
+    return a;
+}
+
 // A movie of one frame holding one action block, of a version.
 inline Bytes OneScriptMovie(const ActionAssembler& code, int version = 10) {
     MovieWriter movie(100, 100, 12, version);

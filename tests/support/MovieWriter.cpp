@@ -745,7 +745,7 @@ std::uint16_t MovieWriter::defineEditText(const EditTextSpec& field) {
     w.u16(field.rightMargin);
     w.u16(field.indent);
     w.u16(static_cast<std::uint16_t>(field.leading));
-    w.string(""); // variable name
+    w.string(field.variable);
     w.string(field.text);
     tag(tags::DefineEditText, w.data());
     return id;

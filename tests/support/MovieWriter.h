@@ -274,6 +274,7 @@ struct EditTextSpec {
     std::uint16_t height = 240;
     Rgba color;
     std::string text;
+    std::string variable; // the script variable the field follows, if any
     bool html = false, multiline = false, wordWrap = false, useOutlines = true;
     std::uint8_t align = 0; // 0 left, 1 right, 2 centre, 3 justify
     std::uint16_t leftMargin = 0, rightMargin = 0, indent = 0;

@@ -4,9 +4,11 @@
 #include "codec/FileIO.h"
 #include "codec/SwfHeader.h"
 #include "codec/SwfImage.h"
+#include "player/engine/MovieFiles.h"
 #include "player/engine/display/ButtonPointer.h"
 #include "player/engine/display/DisplayList.h"
 #include "player/engine/display/ScriptStage.h"
+#include "player/engine/parse/ImportParser.h"
 #include "player/engine/parse/ParseContext.h"
 #include "player/engine/parse/TimelineParser.h"
 #include "player/engine/render/Renderer.h"
@@ -15,6 +17,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <filesystem>
 
 namespace quillon::engine {
 
@@ -33,9 +36,19 @@ struct MovieEngine::State {
     double frameMs = 1000.0 / 12;
 };
 
-void MovieEngine::startScripts(State& state) const {
+void MovieEngine::startScripts(State& state, const std::string& folder) const {
     const ScriptOptions& options = scriptOptions_;
     state.stage = std::make_unique<ScriptStage>(*state.runner, state.context.exports);
+    const ParseContext& context = state.context;
+    state.stage->setMovieLoader(
+        [&context](const std::string& url,
+                   const Timeline*& timeline) -> std::shared_ptr<const void> {
+            auto movie = ReadMovieBeside(url, context);
+            if (movie) {
+                timeline = &movie->timeline;
+            }
+            return movie;
+        });
     avm1::VmLimits limits;
     if (options.stepsPerFrame > 0) {
         limits.stepsPerFrame = options.stepsPerFrame;
@@ -56,6 +69,9 @@ void MovieEngine::startScripts(State& state) const {
         vm.onGetUrl = [request = options.request](const std::string& url, const std::string& target,
                                                   ClipId) { request(url, target); };
     }
+    if (!folder.empty()) {
+        vm.readFile = [folder](const std::string& url) { return ReadBesideMovie(folder, url); };
+    }
     state.runner->setScripts(state.scripts.get());
 }
 
@@ -63,10 +79,11 @@ MovieEngine::MovieEngine() : state_(std::make_unique<State>()) {}
 MovieEngine::~MovieEngine() = default;
 
 void MovieEngine::load(const std::string& path) {
-    loadBytes(ReadWholeFile(path));
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    loadBytes(ReadWholeFile(path), folder.empty() ? std::string(".") : folder.string());
 }
 
-void MovieEngine::loadBytes(std::vector<std::uint8_t> fileBytes) {
+void MovieEngine::loadBytes(std::vector<std::uint8_t> fileBytes, const std::string& folder) {
     if (fileBytes.size() < 8) {
         throw QuillonError("Not a movie: the file is shorter than its header");
     }
@@ -89,6 +106,7 @@ void MovieEngine::loadBytes(std::vector<std::uint8_t> fileBytes) {
     }
     next->header = ParseSwfHeaderFields(image);
     next->context.version = next->header.version;
+    next->context.folder = folder;
     const std::size_t start = std::min(next->header.bodyStart, image.size());
     ParseTimeline(std::span<const std::uint8_t>(image).subspan(start), next->context,
                   next->timeline, 0);
@@ -103,7 +121,7 @@ void MovieEngine::loadBytes(std::vector<std::uint8_t> fileBytes) {
     const double rate = next->header.frameRate8_8 / 256.0;
     next->frameMs = rate > 0 ? 1000.0 / rate : 1000.0 / 12;
     if (scriptOptions_.scripts) {
-        startScripts(*next);
+        startScripts(*next, folder);
     }
     next->runner->start(next->root);
     next->runner->runQueuedActions();

@@ -52,8 +52,9 @@ public:
     // QuillonError when the file cannot be read or holds no movie at all; damage past
     // the header is tolerated and noted in warnings().
     void load(const std::string& path);
-    // The same from the bytes of a movie file.
-    void loadBytes(std::vector<std::uint8_t> fileBytes);
+    // The same from the bytes of a movie file. Scripts may read files below folder (none
+    // when it is empty).
+    void loadBytes(std::vector<std::uint8_t> fileBytes, const std::string& folder = {});
     bool isLoaded() const;
 
     // The frames the main timeline really has (at least 1 once loaded).
@@ -125,7 +126,7 @@ public:
 
 private:
     struct State;
-    void startScripts(State& state) const;
+    void startScripts(State& state, const std::string& folder) const;
     void followRolls(const std::vector<ButtonRoll>& rolls);
     std::unique_ptr<State> state_;
     bool antialiasing_ = true;

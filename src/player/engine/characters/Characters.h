@@ -120,6 +120,7 @@ struct EditTextCharacter : Character {
     int align = 0; // 0 left, 1 right, 2 centre, 3 justify
     double leftMargin = 0, rightMargin = 0, indent = 0, leading = 0;
     std::string text;
+    std::string variable; // the script variable the text follows, if any
     QRectF bounds(int ratio) const override;
     void draw(CharacterCanvas& canvas, int ratio) const override;
 };

@@ -35,12 +35,16 @@ struct ClipAction {
 };
 using ClipActions = std::shared_ptr<const std::vector<ClipAction>>;
 
+class Dictionary;
+
 struct PlaceCommand {
     bool remove = false;
     int depth = 0;
     bool move = false;
     std::optional<std::uint16_t> characterId;
     std::uint32_t epoch = 0; // dictionary position the character is looked up from
+    // The dictionary of an imported library the command comes from; none: the movie's.
+    const Dictionary* dictionary = nullptr;
     std::optional<QTransform> matrix;
     std::optional<ColorTransform> colorTransform;
     std::optional<int> ratio;

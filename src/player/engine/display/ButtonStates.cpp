@@ -3,13 +3,13 @@
 namespace quillon::engine {
 
 void ClipRunner::fillButton(Clip& clip, const ButtonCharacter& button, std::uint32_t epoch,
-                            std::uint8_t state) {
+                            std::uint8_t state, const Dictionary* from) {
     for (const ButtonRecord& record : button.records) {
         if (!(record.states & state)) {
             continue;
         }
         Instance child;
-        if (!makeInstance(child, record.characterId, epoch)) {
+        if (!makeInstance(child, record.characterId, epoch, from)) {
             continue;
         }
         child.matrix = record.matrix;

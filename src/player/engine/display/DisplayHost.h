@@ -44,6 +44,13 @@ struct ClipBounds {
     double xMin = 0, yMin = 0, xMax = 0, yMax = 0; // twips
 };
 
+// A clip's colour transform in the order red, green, blue, alpha: multipliers (1 keeps a
+// channel) and offsets added after them (-255 to 255 for the usual range).
+struct ClipColor {
+    double multiply[4] = {1, 1, 1, 1};
+    double add[4] = {0, 0, 0, 0};
+};
+
 class DisplayHost {
 public:
     virtual ~DisplayHost() = default;
@@ -87,11 +94,20 @@ public:
     virtual void localToGlobal(ClipId clip, double& x, double& y) = 0;
     virtual void globalToLocal(ClipId clip, double& x, double& y) = 0;
 
+    // The colour transform a clip is placed with (Color, transform.colorTransform).
+    virtual ClipColor color(ClipId clip) = 0;
+    virtual void setColor(ClipId clip, const ClipColor& color) = 0;
+
     // Text fields.
     virtual std::string text(ClipId clip) = 0;
     virtual void setText(ClipId clip, const std::string& text, bool html) = 0;
     virtual std::string variableOf(ClipId clip) = 0;
     virtual void setVariable(ClipId clip, const std::string& variable) = 0;
+    // Every text field on the display list that follows a variable.
+    virtual std::vector<ClipId> boundTextFields() = 0;
+    // Replaces what a clip plays with the movie at url (beside the movie or below its
+    // folder); an empty url empties the clip. False when nothing could be loaded.
+    virtual bool loadMovie(ClipId clip, const std::string& url) = 0;
     // Runs the actions of one frame of a clip's timeline now (the Call action).
     virtual void callFrame(ClipId clip, int frame) = 0;
     // The name of the frame's label, the frame count of a symbol and similar lookups.

@@ -324,8 +324,9 @@ Instance* ClipRunner::place(Clip& clip, int depth, Instance fresh, const std::st
     return &it->second;
 }
 
-bool ClipRunner::makeInstance(Instance& instance, std::uint16_t id, std::uint32_t epoch) {
-    auto character = dictionary_.find(id, epoch);
+bool ClipRunner::makeInstance(Instance& instance, std::uint16_t id, std::uint32_t epoch,
+                              const Dictionary* from) {
+    auto character = (from ? *from : dictionary_).find(id, epoch);
     if (!character) {
         warn("placed character " + std::to_string(id) + " is not defined");
         return false;
@@ -364,7 +365,7 @@ bool ClipRunner::makeInstance(Instance& instance, std::uint16_t id, std::uint32_
     } else if (auto button = std::dynamic_pointer_cast<ButtonCharacter>(character)) {
         instance.clip = std::make_shared<Clip>();
         instance.clip->frame = 0;
-        fillButton(*instance.clip, *button, epoch, ButtonUp);
+        fillButton(*instance.clip, *button, epoch, ButtonUp, from);
     }
     return true;
 }
@@ -383,7 +384,7 @@ void ClipRunner::apply(Clip& clip, const PlaceCommand& command) {
         instance = &it->second;
         if (command.characterId && *command.characterId != instance->characterId) {
             Instance replaced;
-            if (makeInstance(replaced, *command.characterId, command.epoch)) {
+            if (makeInstance(replaced, *command.characterId, command.epoch, command.dictionary)) {
                 instance->character = replaced.character;
                 instance->characterId = replaced.characterId;
                 instance->epoch = replaced.epoch;
@@ -398,7 +399,7 @@ void ClipRunner::apply(Clip& clip, const PlaceCommand& command) {
         }
         Instance fresh;
         fresh.clipActions = command.clipActions;
-        if (!makeInstance(fresh, *command.characterId, command.epoch)) {
+        if (!makeInstance(fresh, *command.characterId, command.epoch, command.dictionary)) {
             return;
         }
         instance = place(clip, command.depth, std::move(fresh), command.name);

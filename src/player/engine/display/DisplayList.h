@@ -130,7 +130,9 @@ public:
     const Dictionary& dictionary() const { return dictionary_; }
     // Places a character (or a prepared instance) at a depth of a clip, as a script does.
     Instance* place(Clip& clip, int depth, Instance fresh, const std::string& name);
-    bool makeInstance(Instance& instance, std::uint16_t id, std::uint32_t epoch);
+    // from: an imported library's dictionary; none for the movie's own.
+    bool makeInstance(Instance& instance, std::uint16_t id, std::uint32_t epoch,
+                      const Dictionary* from = nullptr);
     void removeAt(Clip& clip, int depth);
     void moveDepth(Clip& clip, int from, int to);
     void runNow(Clip& clip, const std::vector<std::uint8_t>& code);
@@ -151,7 +153,7 @@ private:
     };
     void apply(Clip& clip, const PlaceCommand& command);
     void fillButton(Clip& clip, const ButtonCharacter& button, std::uint32_t epoch,
-                    std::uint8_t state);
+                    std::uint8_t state, const Dictionary* from = nullptr);
     void warn(const std::string& text);
     void adopt(Clip& parent, int depth, Instance& instance);
     struct Positions {

@@ -11,6 +11,12 @@ namespace {
 
 // Script-made depths stay in the range the player allows.
 constexpr int MaxScriptDepth = 2130706428;
+// The search for text fields bound to variables goes no deeper than this.
+constexpr int MaxFieldNesting = 64;
+
+const EditTextCharacter* EditTextOf(const Instance* instance) {
+    return instance ? dynamic_cast<const EditTextCharacter*>(instance->character.get()) : nullptr;
+}
 
 QRectF LocalBounds(const Instance& instance, int nesting);
 
@@ -380,16 +386,32 @@ void ScriptStage::globalToLocal(ClipId clip, double& x, double& y) {
     y = p.y();
 }
 
+ClipColor ScriptStage::color(ClipId clip) {
+    ClipColor out;
+    if (const Instance* i = runner_.resolve(clip).instance) {
+        const ColorTransform& c = i->colorTransform;
+        out = ClipColor{{c.rm, c.gm, c.bm, c.am}, {c.ra, c.ga, c.ba, c.aa}};
+    }
+    return out;
+}
+
+void ScriptStage::setColor(ClipId clip, const ClipColor& color) {
+    if (Instance* i = runner_.resolve(clip).instance) {
+        const auto f = [](double v) { return static_cast<float>(v); };
+        i->colorTransform = ColorTransform{
+            f(color.multiply[0]), f(color.multiply[1]), f(color.multiply[2]), f(color.multiply[3]),
+            f(color.add[0]),      f(color.add[1]),      f(color.add[2]),      f(color.add[3])};
+    }
+}
+
 std::string ScriptStage::text(ClipId clip) {
-    const Placed p = runner_.resolve(clip);
-    auto* edit =
-        p.instance ? dynamic_cast<const EditTextCharacter*>(p.instance->character.get()) : nullptr;
+    const EditTextCharacter* edit = EditTextOf(runner_.resolve(clip).instance);
     return edit ? edit->text : std::string();
 }
 
 void ScriptStage::setText(ClipId clip, const std::string& text, bool html) {
     Instance* i = runner_.resolve(clip).instance;
-    auto* edit = i ? dynamic_cast<const EditTextCharacter*>(i->character.get()) : nullptr;
+    const EditTextCharacter* edit = EditTextOf(i);
     if (!edit) {
         return;
     }
@@ -399,11 +421,43 @@ void ScriptStage::setText(ClipId clip, const std::string& text, bool html) {
     i->character = copy;
 }
 
-std::string ScriptStage::variableOf(ClipId) {
-    return {};
+std::string ScriptStage::variableOf(ClipId clip) {
+    const EditTextCharacter* edit = EditTextOf(runner_.resolve(clip).instance);
+    return edit ? edit->variable : std::string();
 }
 
-void ScriptStage::setVariable(ClipId, const std::string&) {}
+void ScriptStage::setVariable(ClipId clip, const std::string& variable) {
+    Instance* i = runner_.resolve(clip).instance;
+    if (const EditTextCharacter* edit = EditTextOf(i)) {
+        auto copy = std::make_shared<EditTextCharacter>(*edit);
+        copy->variable = variable;
+        i->character = copy;
+    }
+}
+
+void ScriptStage::collectBoundFields(Clip& clip, int nesting, std::vector<ClipId>& out) {
+    // Bounded like every walk of the tree: nesting and the number of fields.
+    constexpr std::size_t MaxBoundFields = 4096;
+    for (auto& [depth, instance] : clip.list) {
+        if (out.size() >= MaxBoundFields) {
+            return;
+        }
+        const EditTextCharacter* edit = EditTextOf(&instance);
+        if (edit && !edit->variable.empty()) {
+            out.push_back(runner_.idOf(clip, depth));
+        } else if (instance.clip && nesting < MaxFieldNesting) {
+            collectBoundFields(*instance.clip, nesting + 1, out);
+        }
+    }
+}
+
+std::vector<ClipId> ScriptStage::boundTextFields() {
+    std::vector<ClipId> out;
+    if (auto top = clipOf(root())) {
+        collectBoundFields(*top, 0, out);
+    }
+    return out;
+}
 
 void ScriptStage::callFrame(ClipId clip, int frame) {
     auto c = clipOf(clip);
@@ -413,6 +467,28 @@ void ScriptStage::callFrame(ClipId clip, int frame) {
     for (const auto& code : c->timeline->frames[static_cast<std::size_t>(frame)].actions) {
         runner_.runNow(*c, code);
     }
+}
+
+bool ScriptStage::loadMovie(ClipId clip, const std::string& url) {
+    // A bound on the movies a script may load in one run; each holds a whole movie.
+    constexpr std::size_t MaxLoadedMovies = 64;
+    static const Timeline Empty{std::vector<Frame>(1), nullptr};
+    auto c = clipOf(clip);
+    if (!c) {
+        return false;
+    }
+    const Timeline* timeline = &Empty;
+    if (!url.empty()) {
+        std::shared_ptr<const void> movie =
+            loader_ && loaded_.size() < MaxLoadedMovies ? loader_(url, timeline) : nullptr;
+        if (!movie) {
+            return false;
+        }
+        loaded_.push_back(std::move(movie));
+    }
+    c->timeline = timeline;
+    runner_.start(c);
+    return true;
 }
 
 bool ScriptStage::hasSymbol(const std::string& exportName) {

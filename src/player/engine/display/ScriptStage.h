@@ -4,7 +4,9 @@
 #include "player/engine/display/DisplayHost.h"
 #include "player/engine/display/DisplayList.h"
 
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 namespace quillon::engine {
@@ -44,19 +46,31 @@ public:
     ClipBounds bounds(ClipId clip, ClipId space) override;
     void localToGlobal(ClipId clip, double& x, double& y) override;
     void globalToLocal(ClipId clip, double& x, double& y) override;
+    ClipColor color(ClipId clip) override;
+    void setColor(ClipId clip, const ClipColor& color) override;
     std::string text(ClipId clip) override;
     void setText(ClipId clip, const std::string& text, bool html) override;
     std::string variableOf(ClipId clip) override;
     void setVariable(ClipId clip, const std::string& variable) override;
+    std::vector<ClipId> boundTextFields() override;
     void callFrame(ClipId clip, int frame) override;
+    bool loadMovie(ClipId clip, const std::string& url) override;
+    // Where loadMovie finds movies: the timeline of the movie at a url, kept alive by the
+    // returned owner, or nullptr.
+    using MovieLoader = std::function<std::shared_ptr<const void>(const std::string& url,
+                                                                  const Timeline*& timeline)>;
+    void setMovieLoader(MovieLoader loader) { loader_ = std::move(loader); }
     bool hasSymbol(const std::string& exportName) override;
 
 private:
     std::shared_ptr<Clip> clipOf(ClipId id);
     QTransform toStage(ClipId id);
+    void collectBoundFields(Clip& clip, int nesting, std::vector<ClipId>& out);
     ClipId placeNew(ClipId parent, int depth, Instance instance, const std::string& name);
 
     ClipRunner& runner_;
+    MovieLoader loader_;
+    std::vector<std::shared_ptr<const void>> loaded_; // movies loaded into clips
     const std::map<std::string, std::uint16_t>& exports_;
 };
 

@@ -214,7 +214,7 @@ void ParseEditTextTag(const Tag& tag, ParseContext& context) {
         edit->indent = in.u16();
         edit->leading = in.s16();
     }
-    in.string(); // variable name
+    edit->variable = in.string();
     if (f1 & 0x80) {
         edit->text = in.string();
     }

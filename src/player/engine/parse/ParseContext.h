@@ -9,6 +9,7 @@
 #include <QColor>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <span>
@@ -25,6 +26,8 @@ inline constexpr std::int64_t MaxBitmapPixels = 16777215;
 // are dropped, so a movie of many huge bitmaps cannot take all the memory.
 inline constexpr std::int64_t MaxMovieBitmapPixels = 128LL * 1024 * 1024;
 
+struct ImportedLibrary;
+
 struct ParseContext {
     Dictionary dictionary;
     int version = 10;
@@ -36,6 +39,13 @@ struct ParseContext {
     std::int64_t bitmapPixels = 0; // decoded so far, against MaxMovieBitmapPixels
     SoundLibrary sounds;
     std::map<std::string, std::uint16_t> exports; // lower-cased export name -> character id
+    // Imports: the movie's folder (libraries load only from below it), whether this is a
+    // library read for another movie and how deep libraries import libraries, and the
+    // libraries read by url, kept for their dictionaries.
+    std::string folder;
+    bool library = false;
+    int importNesting = 0;
+    std::map<std::string, std::shared_ptr<ImportedLibrary>> libraries;
 
     // Records a warning once per text; the list stays short on badly damaged files.
     void warn(const std::string& text);

@@ -93,6 +93,7 @@ PlaceCommand ParsePlaceCommand(const Tag& tag, const ParseContext& context) {
     swf::BitReader in(tag.body);
     PlaceCommand cmd;
     cmd.epoch = context.dictionary.epoch();
+    cmd.dictionary = context.library ? &context.dictionary : nullptr;
     switch (tag.code) {
     case swf::tags::PlaceObject:
         cmd.characterId = in.u16();

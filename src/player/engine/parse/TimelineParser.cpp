@@ -3,6 +3,7 @@
 #include "codec/swf/TagCodes.h"
 #include "player/engine/parse/BitmapParser.h"
 #include "player/engine/parse/DefinitionParsers.h"
+#include "player/engine/parse/ImportParser.h"
 #include "player/engine/parse/SoundParser.h"
 
 #include <map>
@@ -125,6 +126,10 @@ void ParseFrameTag(const Tag& tag, ParseContext& context, Frame& frame, Timeline
                 InitAction{static_cast<std::uint16_t>(tag.body[0] | (tag.body[1] << 8)),
                            std::vector<std::uint8_t>(tag.body.begin() + 2, tag.body.end())});
         }
+        break;
+    case swf::tags::ImportAssets:
+    case swf::tags::ImportAssets2:
+        ParseImportTag(tag, context, frame);
         break;
     case swf::tags::ExportAssets:
         // Scripts attach clips by these names, and sounds are started by them.

@@ -49,13 +49,49 @@ void Bits(Vm& vm, std::uint8_t op) {
     }
 }
 
-void Compare(Vm& vm, bool swapped) {
+// Pops b, then a, and pushes op(a, b).
+template <class Op> void OnPair(Vm& vm, Op op) {
     const Value b = vm.pop();
     const Value a = vm.pop();
-    vm.push(swapped ? vm.lessThan(b, a) : vm.lessThan(a, b));
+    vm.push(op(a, b));
 }
 
 bool CompareAction(Vm& vm, const Instr& in);
+
+// The version 4 division, comparisons and logic, which answer 1 and 0 there.
+bool Swf4Action(Vm& vm, const Instr& in) {
+    switch (in.op) {
+    case 0x0d: {
+        const double b = vm.toNumber(vm.pop());
+        const double a = vm.toNumber(vm.pop());
+        if (b == 0 && vm.version() < 5) {
+            vm.push("#ERROR#");
+        } else {
+            vm.push(a / b);
+        }
+        return true;
+    }
+    case 0x0e:
+    case 0x0f: {
+        const double b = vm.toNumber(vm.pop());
+        const double a = vm.toNumber(vm.pop());
+        vm.push(Truth(vm, in.op == 0x0e ? a == b : a < b));
+        return true;
+    }
+    case 0x10:
+    case 0x11: {
+        const bool b = vm.toBool(vm.pop());
+        const bool a = vm.toBool(vm.pop());
+        vm.push(Truth(vm, in.op == 0x10 ? (a && b) : (a || b)));
+        return true;
+    }
+    case 0x12:
+        vm.push(Truth(vm, !vm.toBool(vm.pop())));
+        return true;
+    default:
+        return CompareAction(vm, in);
+    }
+}
 
 } // namespace
 
@@ -70,57 +106,21 @@ bool ExecArithmeticAction(Vm& vm, const Instr& in) {
     case 0x0c:
         Binary(vm, [](double a, double b) { return a * b; });
         return true;
-    case 0x0d: {
-        const double b = vm.toNumber(vm.pop());
-        const double a = vm.toNumber(vm.pop());
-        if (b == 0 && vm.version() < 5) {
-            vm.push("#ERROR#");
-        } else {
-            vm.push(a / b);
-        }
-        return true;
-    }
     case 0x3f:
         Binary(vm, [](double a, double b) { return std::fmod(a, b); });
         return true;
-    case 0x0e: {
-        const double b = vm.toNumber(vm.pop());
-        const double a = vm.toNumber(vm.pop());
-        vm.push(Truth(vm, a == b));
-        return true;
-    }
-    case 0x0f: {
-        const double b = vm.toNumber(vm.pop());
-        const double a = vm.toNumber(vm.pop());
-        vm.push(Truth(vm, a < b));
-        return true;
-    }
-    case 0x10:
-    case 0x11: {
-        const bool b = vm.toBool(vm.pop());
-        const bool a = vm.toBool(vm.pop());
-        vm.push(Truth(vm, in.op == 0x10 ? (a && b) : (a || b)));
-        return true;
-    }
-    case 0x12:
-        vm.push(Truth(vm, !vm.toBool(vm.pop())));
-        return true;
-    case 0x18: {
-        const double v = vm.toNumber(vm.pop());
-        vm.push(std::isnan(v) ? 0.0 : std::trunc(v));
-        return true;
-    }
+    case 0x18: // ToInteger, ToNumber, Increment, Decrement
     case 0x4a:
-        vm.push(vm.toNumber(vm.pop()));
-        return true;
     case 0x50:
-        vm.push(vm.toNumber(vm.pop()) + 1);
+    case 0x51: {
+        const double v = vm.toNumber(vm.pop());
+        vm.push(in.op == 0x18   ? (std::isnan(v) ? 0.0 : std::trunc(v))
+                : in.op == 0x4a ? v
+                                : v + (in.op == 0x50 ? 1 : -1));
         return true;
-    case 0x51:
-        vm.push(vm.toNumber(vm.pop()) - 1);
-        return true;
+    }
     default:
-        return CompareAction(vm, in);
+        return Swf4Action(vm, in);
     }
 }
 
@@ -128,30 +128,21 @@ namespace {
 
 bool CompareAction(Vm& vm, const Instr& in) {
     switch (in.op) {
-    case 0x47: {
-        const Value b = vm.pop();
-        const Value a = vm.pop();
-        vm.push(vm.add(a, b));
+    case 0x47:
+        OnPair(vm, [&vm](const Value& a, const Value& b) { return vm.add(a, b); });
         return true;
-    }
-    case 0x48:
-        Compare(vm, false);
-        return true;
+    case 0x48: // Less2, and Greater with the operands swapped
     case 0x67:
-        Compare(vm, true);
+        OnPair(vm, [&vm, &in](const Value& a, const Value& b) {
+            return in.op == 0x48 ? vm.lessThan(a, b) : vm.lessThan(b, a);
+        });
         return true;
-    case 0x49: {
-        const Value b = vm.pop();
-        const Value a = vm.pop();
-        vm.push(vm.looseEquals(a, b));
+    case 0x49:
+    case 0x66:
+        OnPair(vm, [&vm, &in](const Value& a, const Value& b) {
+            return Value(in.op == 0x49 ? vm.looseEquals(a, b) : vm.strictEquals(a, b));
+        });
         return true;
-    }
-    case 0x66: {
-        const Value b = vm.pop();
-        const Value a = vm.pop();
-        vm.push(vm.strictEquals(a, b));
-        return true;
-    }
     case 0x60:
     case 0x61:
     case 0x62:
@@ -162,7 +153,8 @@ bool CompareAction(Vm& vm, const Instr& in) {
         return true;
     case 0x30: {
         const double max = vm.toNumber(vm.pop());
-        const auto limit = static_cast<std::int64_t>(std::isfinite(max) ? max : 0);
+        // Limits past 2^31 would overflow the conversion; the player takes an int too.
+        const auto limit = static_cast<std::int64_t>(ToInt32(max));
         vm.push(limit > 0 ? static_cast<double>(vm.random() % static_cast<std::uint64_t>(limit))
                           : 0.0);
         return true;

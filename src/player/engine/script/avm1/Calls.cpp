@@ -110,6 +110,9 @@ void Vm::markRoots(const std::function<void(Object*)>& push,
     for (const Value& v : stack) {
         pushValue(v);
     }
+    for (const PendingLoad& load : loads_) {
+        pushValue(load.into);
+    }
 }
 
 void Vm::mark() {

@@ -29,17 +29,12 @@ struct Instr {
 struct Block;
 
 // DefineFunction2 preload and suppress flags.
+// clang-format off
 enum FunctionFlag : std::uint16_t {
-    PreloadThis = 0x01,
-    SuppressThis = 0x02,
-    PreloadArguments = 0x04,
-    SuppressArguments = 0x08,
-    PreloadSuper = 0x10,
-    SuppressSuper = 0x20,
-    PreloadRoot = 0x40,
-    PreloadParent = 0x80,
-    PreloadGlobal = 0x100,
-};
+    PreloadThis = 0x01, SuppressThis = 0x02, PreloadArguments = 0x04, SuppressArguments = 0x08,
+    PreloadSuper = 0x10, SuppressSuper = 0x20, PreloadRoot = 0x40, PreloadParent = 0x80,
+    PreloadGlobal = 0x100};
+// clang-format on
 
 struct FunctionCode {
     std::string name;

@@ -138,7 +138,8 @@ std::string Vm::typeOf(const Value& v) {
         return "string";
     case Type::Object:
         if (v.o->kind == Kind::Clip) {
-            return host_.kind(v.o->clip) == ClipKind::Text ? "object" : "movieclip";
+            // buttons and text fields are objects to typeof
+            return host_.kind(v.o->clip) == ClipKind::Sprite ? "movieclip" : "object";
         }
         return v.o->isFunction() ? "function" : "object";
     }

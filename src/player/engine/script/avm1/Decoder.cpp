@@ -79,6 +79,7 @@ private:
     void decodePush(Reader& args);
     void decodeFunction(std::uint8_t op, Reader& args, std::size_t end);
     void decodeTry(Reader& args, std::size_t end);
+    void decodeConstantPool(Reader& args);
     void emit(std::uint8_t op, std::uint32_t a = 0, std::uint32_t b = 0, std::uint8_t flags = 0) {
         block_->code.push_back(Instr{op, flags, a, b, 0});
     }
@@ -255,6 +256,16 @@ void Decoder::decodeTry(Reader& args, std::size_t end) {
     block_->code.back().op = 0; // a placeholder the loop never reaches as an action
 }
 
+void Decoder::decodeConstantPool(Reader& args) {
+    auto pool = std::make_shared<std::vector<Str>>();
+    const std::uint16_t count = args.u16();
+    for (std::uint16_t i = 0; i < count && args.ok(); ++i) {
+        pool->push_back(MakeStr(args.string()));
+    }
+    block_->pools.push_back(std::move(pool));
+    emit(0x88, static_cast<std::uint32_t>(block_->pools.size() - 1));
+}
+
 void Decoder::decodeAction(std::uint8_t op, Reader& args, std::size_t end) {
     const auto here = static_cast<std::int64_t>(end);
     switch (op) {
@@ -269,27 +280,16 @@ void Decoder::decodeAction(std::uint8_t op, Reader& args, std::size_t end) {
         emit(op, literal(Value(url)), literal(Value(args.string())));
         return;
     }
-    case 0x87:
+    case 0x87: // StoreRegister and GetURL2: one byte
+    case 0x9a:
         emit(op, args.u8());
         return;
-    case 0x88: {
-        auto pool = std::make_shared<std::vector<Str>>();
-        const std::uint16_t count = args.u16();
-        for (std::uint16_t i = 0; i < count && args.ok(); ++i) {
-            pool->push_back(MakeStr(args.string()));
-        }
-        block_->pools.push_back(std::move(pool));
-        emit(op, static_cast<std::uint32_t>(block_->pools.size() - 1));
+    case 0x88:
+        decodeConstantPool(args);
         return;
-    }
-    case 0x8a: {
-        const std::uint16_t frame = args.u16();
-        emit(op, frame);
-        skips_.emplace_back(block_->code.size() - 1, args.u8());
-        return;
-    }
-    case 0x8d:
-        emit(op);
+    case 0x8a:
+    case 0x8d: // WaitForFrame and WaitForFrame2: a frame (the first only), then a skip count
+        emit(op, op == 0x8a ? args.u16() : 0);
         skips_.emplace_back(block_->code.size() - 1, args.u8());
         return;
     case 0x8b:
@@ -311,9 +311,6 @@ void Decoder::decodeAction(std::uint8_t op, Reader& args, std::size_t end) {
     case 0x9d:
         emit(op);
         fix(0, here + static_cast<std::int16_t>(args.u16()));
-        return;
-    case 0x9a:
-        emit(op, args.u8());
         return;
     case 0x9f: {
         const std::uint8_t flags = args.u8();

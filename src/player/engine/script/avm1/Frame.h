@@ -53,6 +53,13 @@ bool ExecStringAction(Vm& vm, Frame& frame, const Instr& in);
 bool ExecObjectAction(Vm& vm, Frame& frame, const Instr& in);
 bool ExecArithmeticAction(Vm& vm, const Instr& in);
 
+// Text fields: their script properties, and the fields bound to variables brought up to
+// date with them.
+bool GetTextFieldProperty(Vm& vm, ClipId field, std::string_view name, Value& out);
+bool SetTextFieldProperty(Vm& vm, ClipId field, std::string_view name, const Value& value);
+void SyncTextField(Vm& vm, ClipId field);
+void SyncTextFields(Vm& vm);
+
 // Text measured in characters (the strings hold UTF-8).
 std::size_t CharLength(const std::string& text);
 std::string CharSubstr(const std::string& text, std::size_t start, std::size_t count);

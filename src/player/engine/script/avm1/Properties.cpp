@@ -56,11 +56,7 @@ bool ClipOwnValue(Vm& vm, Object* o, std::string_view name, Value& out) {
             return true;
         }
     }
-    if (host.kind(o->clip) == ClipKind::Text && (name == "text" || name == "htmlText")) {
-        out = Value(host.text(o->clip));
-        return true;
-    }
-    return false;
+    return host.kind(o->clip) == ClipKind::Text && GetTextFieldProperty(vm, o->clip, name, out);
 }
 
 bool ClipChild(Vm& vm, Object* o, std::string_view name, Value& out) {
@@ -94,8 +90,8 @@ bool SetSpecial(Vm& vm, Object* o, std::string_view name, Value& value) {
             SetClipProperty(vm, o->clip, index, value);
             return true;
         }
-        if (host.kind(o->clip) == ClipKind::Text && (name == "text" || name == "htmlText")) {
-            host.setText(o->clip, vm.toString(value), name == "htmlText");
+        if (host.kind(o->clip) == ClipKind::Text &&
+            SetTextFieldProperty(vm, o->clip, name, value)) {
             return true;
         }
     }
@@ -226,7 +222,12 @@ void Vm::set(const Value& target, std::string_view name, Value value) {
     }
     for (auto& [watched, callback] : o->watchers) {
         if (SameName(*this, watched, name)) {
-            const Value args[] = {Value(watched), getOf(o, name, target), value, callback.second};
+            // a clip's built-in properties are not stored ones: the watcher sees no old value
+            const Property* own = o->kind == Kind::Clip ? o->find(name) : nullptr;
+            const Value old = o->kind != Kind::Clip ? getOf(o, name, target)
+                              : own                 ? own->value
+                                                    : Value();
+            const Value args[] = {Value(watched), old, value, callback.second};
             value = call(callback.first, target, args);
             break;
         }

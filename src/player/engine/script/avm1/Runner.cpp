@@ -1,5 +1,7 @@
 #include "player/engine/script/avm1/Runner.h"
 
+#include "player/engine/script/avm1/Frame.h"
+
 namespace quillon::engine::avm1 {
 
 Runner::Runner(DisplayHost& host, int version, VmLimits limits) : vm_(host, version, limits) {}
@@ -15,6 +17,11 @@ std::shared_ptr<const Block> Runner::decoded(const std::vector<std::uint8_t>& co
 }
 
 void Runner::runActions(ClipId clip, const std::vector<std::uint8_t>& code) {
+    if (!fieldsSynced_) {
+        // fields placed this frame give their text to unset variables before scripts run
+        fieldsSynced_ = true;
+        SyncTextFields(vm_);
+    }
     if (!code.empty()) {
         vm_.runBlock(decoded(code), clip);
     }
@@ -40,6 +47,8 @@ void Runner::clipEvent(ClipId clip, ClipEvent event,
 
 void Runner::endFrame(double frameMs) {
     vm_.resetBudgetIfSpent();
+    SyncTextFields(vm_);
+    fieldsSynced_ = false;
     vm_.advanceClock(frameMs);
     // Collect once the heap has doubled since the last collection.
     if (vm_.objectCount() > 2 * lastCollected_ + 10000) {

@@ -19,8 +19,12 @@ public:
     void clipEvent(ClipId clip, ClipEvent event,
                    const std::vector<const std::vector<std::uint8_t>*>& actions) override;
     void clipRemoved(ClipId clip) override { vm_.forgetClip(clip); }
-    // A new frame: a fresh step budget.
-    void beginFrame() { vm_.resetBudget(); }
+    // A new frame: a fresh step budget; the loads the last frame asked for finish first.
+    void beginFrame() {
+        vm_.resetBudget();
+        vm_.finishLoads();
+        fieldsSynced_ = false;
+    }
     // The frame is over: the clock moves on by its length, intervals fire, garbage goes.
     void endFrame(double frameMs);
 
@@ -30,6 +34,7 @@ private:
     Vm vm_;
     std::unordered_map<const std::uint8_t*, std::shared_ptr<const Block>> blocks_;
     std::size_t lastCollected_ = 0;
+    bool fieldsSynced_ = false; // bound text fields are up to date for this frame's scripts
 };
 
 } // namespace quillon::engine::avm1

@@ -23,12 +23,6 @@ void Goto(Vm& vm, ClipId clip, int frame, bool play) {
     }
 }
 
-void GetUrl(Vm& vm, Frame& frame, const std::string& url, const std::string& target) {
-    if (vm.onGetUrl) {
-        vm.onGetUrl(url, target, frame.target);
-    }
-}
-
 ClipId TargetOf(Vm& vm, Frame& frame, const Value& v) {
     if (const ClipId clip = vm.clipOf(v)) {
         return clip;
@@ -39,6 +33,26 @@ ClipId TargetOf(Vm& vm, Frame& frame, const Value& v) {
         found = GetVariable(vm, frame, path);
     }
     return vm.clipOf(found);
+}
+
+// GetURL and GetURL2. Flag 0x80 loads the url's variables into the target, 0x40 (or a
+// target "_levelN") loads a movie there; other levels than the first are not kept.
+void GetUrl(Vm& vm, Frame& frame, const std::string& url, const std::string& target,
+            std::uint32_t flags = 0) {
+    const bool level = target.size() > 6 && EqualsIgnoringCase(target.substr(0, 6), "_level");
+    if ((flags & 0xc0) || level) {
+        const ClipId clip = level && target != "_level0" ? 0 : TargetOf(vm, frame, Value(target));
+        if (clip) {
+            vm.queueLoad(Value(vm.clipObject(clip)), url,
+                         (flags & 0x80) ? Vm::Load::Variables : Vm::Load::Movie);
+        } else {
+            vm.warn("loads into levels other than _level0 are not kept: " + url);
+        }
+        return;
+    }
+    if (vm.onGetUrl) {
+        vm.onGetUrl(url, target, frame.target);
+    }
 }
 
 void StartDrag(Vm& vm) {
@@ -160,76 +174,98 @@ void SetClipProperty(Vm& vm, ClipId clip, int index, const Value& value) {
     }
 }
 
+namespace {
+
+// A frame named "path:frame" or "frame": the clip the path names (the frame's target
+// without one) and the frame index, by number or label; -1 for none.
+int FrameOfText(Vm& vm, Frame& frame, std::string text, ClipId& clip) {
+    clip = frame.target;
+    const std::size_t colon = text.rfind(':');
+    if (colon != std::string::npos) {
+        clip = TargetOf(vm, frame, Value(text.substr(0, colon)));
+        text = text.substr(colon + 1);
+    }
+    if (!clip) {
+        return -1;
+    }
+    const double number = StringToNumber(text, vm.version());
+    // Frame numbers outside 1..INT_MAX name no frame.
+    return std::isfinite(number) ? FrameIndex(number) : vm.host().frameOfLabel(clip, text);
+}
+
+} // namespace
+
 void GotoFrame2(Vm& vm, Frame& frame, const Value& where, bool play, int bias) {
     ClipId clip = frame.target;
+    int index = -1;
     if (where.isString()) {
-        std::string text = where.str();
-        const std::size_t colon = text.rfind(':');
-        if (colon != std::string::npos) {
-            clip = TargetOf(vm, frame, Value(text.substr(0, colon)));
-            text = text.substr(colon + 1);
-        }
-        if (!clip) {
-            return;
-        }
-        const double number = StringToNumber(text, vm.version());
-        const int frameIndex =
-            std::isfinite(number) ? FrameIndex(number) + bias : vm.host().frameOfLabel(clip, text);
-        if (frameIndex >= 0) {
-            Goto(vm, clip, frameIndex, play);
-        }
-        return;
+        const bool label = !std::isfinite(StringToNumber(where.str(), vm.version()));
+        index = FrameOfText(vm, frame, where.str(), clip);
+        // the scene bias moves numbered frames only
+        index = index >= 0 && !label ? index + bias : index;
+    } else if (const double number = vm.toNumber(where); std::isfinite(number)) {
+        index = FrameIndex(number) >= 0 ? FrameIndex(number) + bias : -1;
     }
-    const double number = vm.toNumber(where);
-    if (std::isfinite(number)) {
-        if (FrameIndex(number) >= 0) {
-            Goto(vm, clip, FrameIndex(number) + bias, play);
-        }
+    if (clip && index >= 0) {
+        Goto(vm, clip, index, play);
     }
 }
+
+namespace {
+
+// The actions that move one clip's playhead: NextFrame, PreviousFrame, Play, Stop,
+// GotoFrame and GotoLabel; without a clip they do nothing. False for any other action.
+bool PlayheadActions(Vm& vm, Frame& frame, const Instr& in, ClipId clip) {
+    DisplayHost& host = vm.host();
+    const bool playhead = in.op == 0x04 || in.op == 0x05 || in.op == 0x06 || in.op == 0x07 ||
+                          in.op == 0x81 || in.op == 0x8c;
+    if (!playhead || !clip) {
+        return playhead;
+    }
+    switch (in.op) {
+    case 0x04:
+    case 0x05: {
+        const int current = static_cast<int>(host.property(clip, ClipProperty::CurrentFrame));
+        Goto(vm, clip, in.op == 0x04 ? current : current - 2, false);
+        return true;
+    }
+    case 0x06:
+    case 0x07:
+        host.setPlaying(clip, in.op == 0x06);
+        return true;
+    case 0x81:
+        Goto(vm, clip, static_cast<int>(in.a), host.playing(clip));
+        return true;
+    case 0x8c: {
+        const int frameIndex = host.frameOfLabel(clip, frame.block->literals[in.a].str());
+        if (frameIndex >= 0) {
+            Goto(vm, clip, frameIndex, host.playing(clip));
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+// Call: runs a frame's actions, named "path:frame", by number or label.
+void CallFrameAction(Vm& vm, Frame& frame) {
+    ClipId of = 0;
+    const int index = FrameOfText(vm, frame, vm.toString(vm.pop()), of);
+    if (of && index >= 0) {
+        vm.host().callFrame(of, index);
+    }
+}
+
+} // namespace
 
 Value ExecTimelineAction(Vm& vm, Frame& frame, const Instr& in) {
     DisplayHost& host = vm.host();
     const ClipId clip = frame.target && host.exists(frame.target) ? frame.target : 0;
-    if (ClipListActions(vm, frame, in, clip)) {
+    if (ClipListActions(vm, frame, in, clip) || PlayheadActions(vm, frame, in, clip)) {
         return Value();
     }
     switch (in.op) {
-    case 0x04:
-        if (clip) {
-            Goto(vm, clip, static_cast<int>(host.property(clip, ClipProperty::CurrentFrame)),
-                 false);
-        }
-        break;
-    case 0x05:
-        if (clip) {
-            Goto(vm, clip, static_cast<int>(host.property(clip, ClipProperty::CurrentFrame)) - 2,
-                 false);
-        }
-        break;
-    case 0x06:
-        if (clip) {
-            host.setPlaying(clip, true);
-        }
-        break;
-    case 0x07:
-        if (clip) {
-            host.setPlaying(clip, false);
-        }
-        break;
-    case 0x81:
-        if (clip) {
-            Goto(vm, clip, static_cast<int>(in.a), host.playing(clip));
-        }
-        break;
-    case 0x8c:
-        if (clip) {
-            const int frameIndex = host.frameOfLabel(clip, frame.block->literals[in.a].str());
-            if (frameIndex >= 0) {
-                Goto(vm, clip, frameIndex, host.playing(clip));
-            }
-        }
-        break;
     case 0x9f:
         GotoFrame2(vm, frame, vm.pop(), in.flags & 1, static_cast<int>(in.a));
         break;
@@ -244,32 +280,15 @@ Value ExecTimelineAction(Vm& vm, Frame& frame, const Instr& in) {
         break;
     case 0x9a: {
         const std::string target = vm.toString(vm.pop());
-        GetUrl(vm, frame, vm.toString(vm.pop()), target);
+        GetUrl(vm, frame, vm.toString(vm.pop()), target, in.a);
         break;
     }
     case 0x27:
         StartDrag(vm);
         break;
-    case 0x9e: {
-        const Value where = vm.pop();
-        ClipId of = clip;
-        std::string text = vm.toString(where);
-        const std::size_t colon = text.rfind(':');
-        if (colon != std::string::npos) {
-            of = TargetOf(vm, frame, Value(text.substr(0, colon)));
-            text = text.substr(colon + 1);
-        }
-        if (of) {
-            const double number = StringToNumber(text, vm.version());
-            // Frame numbers outside 1..INT_MAX name no frame.
-            const int index =
-                !std::isfinite(number) ? host.frameOfLabel(of, text) : FrameIndex(number);
-            if (index >= 0) {
-                host.callFrame(of, index);
-            }
-        }
+    case 0x9e:
+        CallFrameAction(vm, frame);
         break;
-    }
     default:
         break; // ToggleQuality, StopSounds, EndDrag and unknown actions do nothing here
     }

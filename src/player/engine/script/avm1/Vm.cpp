@@ -56,6 +56,20 @@ void Vm::method(Object* holder, const char* name, NativeFn fn, int magic) {
     holder->define(name, Value(newNative(fn, magic)), DontEnum);
 }
 
+void Vm::methods(Object* holder, std::initializer_list<MethodEntry> table) {
+    for (const MethodEntry& entry : table) {
+        method(holder, entry.name, entry.fn, entry.magic);
+    }
+}
+
+Object* Vm::defineClass(const char* name, NativeFn ctor, std::initializer_list<MethodEntry> table,
+                        std::initializer_list<MethodEntry> statics) {
+    Object* proto = newObject();
+    methods(newClass(global, name, ctor, proto), statics);
+    methods(proto, table);
+    return proto;
+}
+
 Object* Vm::newClass(Object* holder, const char* name, NativeFn ctor, Object* proto) {
     Object* fn = newNative(ctor);
     if (!proto) {

@@ -8,7 +8,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <unordered_map>
@@ -47,6 +49,14 @@ public:
     // A getURL, fscommand or load request; the caller decides what to do with it.
     std::function<void(const std::string& url, const std::string& target, ClipId from)> onGetUrl;
 
+    // Reads a file the movie may load (beside it or below its folder); unset, nothing loads.
+    std::function<std::optional<std::string>(const std::string& url)> readFile;
+    // loadVariables, LoadVars.load and loadMovie: they finish before the next frame, as
+    // the player finishes them a little after the call.
+    enum class Load { Variables, LoadVars, Movie };
+    void queueLoad(Value into, std::string url, Load kind);
+    void finishLoads();
+
     int version() const { return version_; }
     bool caseSensitive() const { return version_ >= 7; }
     DisplayHost& host() { return host_; }
@@ -77,6 +87,17 @@ public:
     Object* newNative(NativeFn fn, int magic = 0);
     Object* newClass(Object* holder, const char* name, NativeFn ctor, Object* proto);
     void method(Object* holder, const char* name, NativeFn fn, int magic = 0);
+    // Many methods at once, from a table.
+    struct MethodEntry {
+        const char* name;
+        NativeFn fn;
+        int magic = 0;
+    };
+    void methods(Object* holder, std::initializer_list<MethodEntry> table);
+    // A global class on a fresh prototype holding the methods of table, with statics on
+    // the class itself; the prototype.
+    Object* defineClass(const char* name, NativeFn ctor, std::initializer_list<MethodEntry> table,
+                        std::initializer_list<MethodEntry> statics = {});
     Object* clipObject(ClipId clip);
     void forgetClip(ClipId clip);
     void collectGarbage();
@@ -129,18 +150,10 @@ public:
     void clearInterval(int id);
 
     // Well-known objects.
-    Object* global = nullptr;
-    Object* objectProto = nullptr;
-    Object* functionProto = nullptr;
-    Object* arrayProto = nullptr;
-    Object* stringProto = nullptr;
-    Object* numberProto = nullptr;
-    Object* booleanProto = nullptr;
-    Object* dateProto = nullptr;
-    Object* errorProto = nullptr;
-    Object* movieClipProto = nullptr;
-    Object* textFieldProto = nullptr;
-    Object* buttonProto = nullptr;
+    Object *global = nullptr, *objectProto = nullptr, *functionProto = nullptr;
+    Object *arrayProto = nullptr, *stringProto = nullptr, *numberProto = nullptr;
+    Object *booleanProto = nullptr, *dateProto = nullptr, *errorProto = nullptr;
+    Object *movieClipProto = nullptr, *textFieldProto = nullptr, *buttonProto = nullptr;
     Object* soundProto = nullptr;
     std::unordered_map<std::string, Object*> registeredClasses; // attachMovie symbol -> class
 
@@ -173,6 +186,12 @@ private:
     std::vector<std::unique_ptr<Object>> objects_;
     std::unordered_map<ClipId, Object*> clips_;
     std::vector<Interval> intervals_;
+    struct PendingLoad {
+        Value into;
+        std::string url;
+        Load kind;
+    };
+    std::vector<PendingLoad> loads_;
     int nextInterval_ = 1;
     std::size_t warnings_ = 0;
 };

@@ -88,17 +88,10 @@ Value Join(Vm& vm, CallInfo& c) {
     return vm.makeString(std::move(out));
 }
 
-Value Push(Vm& vm, CallInfo& c) {
+// push (magic 0) and unshift (1): the arguments at the end or the start; the new length.
+Value PushUnshift(Vm& vm, CallInfo& c) {
     std::vector<Value> e = Elements(vm, c);
-    e.insert(e.end(), c.args.begin(), c.args.end());
-    const double size = static_cast<double>(e.size());
-    Store(vm, c, std::move(e));
-    return Value(size);
-}
-
-Value Unshift(Vm& vm, CallInfo& c) {
-    std::vector<Value> e = Elements(vm, c);
-    e.insert(e.begin(), c.args.begin(), c.args.end());
+    e.insert(c.callee->magic == 0 ? e.end() : e.begin(), c.args.begin(), c.args.end());
     const double size = static_cast<double>(e.size());
     Store(vm, c, std::move(e));
     return Value(size);
@@ -307,25 +300,19 @@ Value SortOn(Vm& vm, CallInfo& c) {
 void InstallArrayBuiltins(Vm& vm) {
     vm.arrayProto = vm.newObject();
     Object* array = vm.newClass(vm.global, "Array", ArrayCtor, vm.arrayProto);
-    const std::uint8_t fixed = DontEnum | DontDelete | ReadOnly;
-    array->define("CASEINSENSITIVE", Value(1.0), fixed);
-    array->define("DESCENDING", Value(2.0), fixed);
-    array->define("UNIQUESORT", Value(4.0), fixed);
-    array->define("RETURNINDEXEDARRAY", Value(8.0), fixed);
-    array->define("NUMERIC", Value(16.0), fixed);
+    DefineConstants(array, {{"CASEINSENSITIVE", 1},
+                            {"DESCENDING", 2},
+                            {"UNIQUESORT", 4},
+                            {"RETURNINDEXEDARRAY", 8},
+                            {"NUMERIC", 16}});
     Object* p = vm.arrayProto;
-    vm.method(p, "join", Join);
-    vm.method(p, "toString", Join);
-    vm.method(p, "push", Push);
-    vm.method(p, "unshift", Unshift);
-    vm.method(p, "pop", PopShift, 0);
-    vm.method(p, "shift", PopShift, 1);
-    vm.method(p, "slice", SliceArray);
-    vm.method(p, "splice", Splice);
-    vm.method(p, "concat", Concat);
-    vm.method(p, "reverse", Reverse);
-    vm.method(p, "sort", Sort);
-    vm.method(p, "sortOn", SortOn);
+    // clang-format off
+    vm.methods(p, {
+        {"join", Join}, {"toString", Join}, {"push", PushUnshift, 0},
+        {"unshift", PushUnshift, 1}, {"pop", PopShift, 0}, {"shift", PopShift, 1},
+        {"slice", SliceArray}, {"splice", Splice}, {"concat", Concat}, {"reverse", Reverse},
+        {"sort", Sort}, {"sortOn", SortOn}});
+    // clang-format on
 }
 
 } // namespace quillon::engine::avm1

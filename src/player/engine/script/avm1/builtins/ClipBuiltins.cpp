@@ -2,7 +2,10 @@
 
 #include "player/engine/script/avm1/builtins/Helpers.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 
 namespace quillon::engine::avm1 {
 
@@ -10,6 +13,12 @@ namespace {
 
 // Scripts see depths shifted by this from the depths the timeline places at.
 constexpr int DepthOffset = 16384;
+
+// A script depth as a timeline depth; far-off depths saturate rather than overflow.
+int DepthArg(Vm& vm, CallInfo& c, std::size_t i) {
+    const std::int64_t depth = std::int64_t{IntArg(vm, c, i, 0)} + DepthOffset;
+    return static_cast<int>(std::clamp<std::int64_t>(depth, INT_MIN, INT_MAX));
+}
 
 ClipId ThisClip(Vm& vm, CallInfo& c) {
     return vm.clipOf(c.thisValue);
@@ -72,8 +81,7 @@ Value AttachMovie(Vm& vm, CallInfo& c) {
         return Value();
     }
     const std::string symbol = vm.toString(c.arg(0));
-    const ClipId made =
-        vm.host().attach(clip, symbol, vm.toString(c.arg(1)), IntArg(vm, c, 2, 0) + DepthOffset);
+    const ClipId made = vm.host().attach(clip, symbol, vm.toString(c.arg(1)), DepthArg(vm, c, 2));
     if (!made) {
         return Value();
     }
@@ -89,24 +97,19 @@ Value AttachMovie(Vm& vm, CallInfo& c) {
     return NewClip(vm, made, c.arg(3).isObject() ? c.arg(3).o : nullptr);
 }
 
-Value Duplicate(Vm& vm, CallInfo& c) {
+// duplicateMovieClip (magic 0: name, depth, init object) and createEmptyMovieClip (1:
+// name, depth).
+Value DuplicateOrCreate(Vm& vm, CallInfo& c) {
     const ClipId clip = ThisClip(vm, c);
     if (!clip || c.args.size() < 2) {
         return Value();
     }
-    const ClipId made =
-        vm.host().duplicate(clip, vm.toString(c.arg(0)), IntArg(vm, c, 1, 0) + DepthOffset);
-    return made ? NewClip(vm, made, c.arg(2).isObject() ? c.arg(2).o : nullptr) : Value();
-}
-
-Value CreateEmpty(Vm& vm, CallInfo& c) {
-    const ClipId clip = ThisClip(vm, c);
-    if (!clip || c.args.size() < 2) {
-        return Value();
-    }
-    const ClipId made =
-        vm.host().createEmpty(clip, vm.toString(c.arg(0)), IntArg(vm, c, 1, 0) + DepthOffset);
-    return made ? NewClip(vm, made, nullptr) : Value();
+    const std::string name = vm.toString(c.arg(0));
+    const bool copy = c.callee->magic == 0;
+    const ClipId made = copy ? vm.host().duplicate(clip, name, DepthArg(vm, c, 1))
+                             : vm.host().createEmpty(clip, name, DepthArg(vm, c, 1));
+    Object* init = copy && c.arg(2).isObject() ? c.arg(2).o : nullptr;
+    return made ? NewClip(vm, made, init) : Value();
 }
 
 Value CreateText(Vm& vm, CallInfo& c) {
@@ -119,8 +122,7 @@ Value CreateText(Vm& vm, CallInfo& c) {
     b.yMin = vm.toNumber(c.arg(3)) * 20;
     b.xMax = b.xMin + vm.toNumber(c.arg(4)) * 20;
     b.yMax = b.yMin + vm.toNumber(c.arg(5)) * 20;
-    const ClipId made =
-        vm.host().createText(clip, vm.toString(c.arg(0)), IntArg(vm, c, 1, 0) + DepthOffset, b);
+    const ClipId made = vm.host().createText(clip, vm.toString(c.arg(0)), DepthArg(vm, c, 1), b);
     return made && vm.version() >= 8 ? NewClip(vm, made, nullptr) : Value();
 }
 
@@ -140,7 +142,7 @@ Value SwapDepths(Vm& vm, CallInfo& c) {
     if (const ClipId other = vm.clipOf(c.arg(0))) {
         vm.host().swapDepths(clip, vm.host().depth(other));
     } else if (!c.arg(0).isUndefined()) {
-        vm.host().swapDepths(clip, IntArg(vm, c, 0, 0) + DepthOffset);
+        vm.host().swapDepths(clip, DepthArg(vm, c, 0));
     }
     return Value();
 }
@@ -152,15 +154,25 @@ Value Depths(Vm& vm, CallInfo& c) {
     }
     switch (c.callee->magic) {
     case 0:
-        return Value(static_cast<double>(vm.host().depth(clip) - DepthOffset));
+        return Value(static_cast<double>(vm.host().depth(clip)) - DepthOffset);
     case 1:
         return Value(
-            static_cast<double>(std::max(0, vm.host().nextHighestDepth(clip) - DepthOffset)));
+            std::max(0.0, static_cast<double>(vm.host().nextHighestDepth(clip)) - DepthOffset));
     default: {
-        const ClipId at = vm.host().atDepth(clip, IntArg(vm, c, 0, 0) + DepthOffset);
+        const ClipId at = vm.host().atDepth(clip, DepthArg(vm, c, 0));
         return at ? Value(vm.clipObject(at)) : Value();
     }
     }
+}
+
+// loadVariables (magic 0), loadMovie (1) and unloadMovie (2) on this clip.
+Value LoadIntoClip(Vm& vm, CallInfo& c) {
+    const int magic = c.callee->magic;
+    if (ThisClip(vm, c) && (magic == 2 || !c.args.empty())) {
+        vm.queueLoad(c.thisValue, magic == 2 ? std::string() : vm.toString(c.arg(0)),
+                     magic == 0 ? Vm::Load::Variables : Vm::Load::Movie);
+    }
+    return Value();
 }
 
 Value Bounds(Vm& vm, CallInfo& c) {
@@ -222,27 +234,21 @@ void InstallClipBuiltins(Vm& vm) {
     for (int i = 0; i < 6; ++i) {
         vm.method(p, timeline[i], Timeline, i);
     }
-    vm.method(p, "attachMovie", AttachMovie);
-    vm.method(p, "duplicateMovieClip", Duplicate);
-    vm.method(p, "createEmptyMovieClip", CreateEmpty);
-    vm.method(p, "createTextField", CreateText);
-    vm.method(p, "removeMovieClip", RemoveClip);
-    vm.method(p, "swapDepths", SwapDepths);
-    vm.method(p, "getDepth", Depths, 0);
-    vm.method(p, "getNextHighestDepth", Depths, 1);
-    vm.method(p, "getInstanceAtDepth", Depths, 2);
-    vm.method(p, "getBounds", Bounds);
-    vm.method(p, "getRect", Bounds);
-    vm.method(p, "localToGlobal", Convert, 0);
-    vm.method(p, "globalToLocal", Convert, 1);
-    vm.method(p, "hitTest", Constant, 1);
-    vm.method(p, "getBytesLoaded", Constant, 2);
-    vm.method(p, "getBytesTotal", Constant, 2);
-    vm.method(p, "getSWFVersion", SwfVersion);
-    for (const char* name :
-         {"startDrag", "stopDrag", "setMask", "beginFill", "beginGradientFill", "beginBitmapFill",
-          "lineStyle", "lineGradientStyle", "moveTo", "lineTo", "curveTo", "endFill", "clear",
-          "getURL", "loadMovie", "loadVariables", "unloadMovie"}) {
+    // clang-format off
+    vm.methods(p, {
+        {"attachMovie", AttachMovie}, {"duplicateMovieClip", DuplicateOrCreate, 0},
+        {"createEmptyMovieClip", DuplicateOrCreate, 1}, {"createTextField", CreateText},
+        {"removeMovieClip", RemoveClip}, {"swapDepths", SwapDepths}, {"getDepth", Depths, 0},
+        {"getNextHighestDepth", Depths, 1}, {"getInstanceAtDepth", Depths, 2},
+        {"getBounds", Bounds}, {"getRect", Bounds}, {"localToGlobal", Convert, 0},
+        {"globalToLocal", Convert, 1}, {"hitTest", Constant, 1},
+        {"getBytesLoaded", Constant, 2}, {"getBytesTotal", Constant, 2},
+        {"getSWFVersion", SwfVersion}, {"loadVariables", LoadIntoClip, 0},
+        {"loadMovie", LoadIntoClip, 1}, {"unloadMovie", LoadIntoClip, 2}});
+    // clang-format on
+    for (const char* name : {"startDrag", "stopDrag", "setMask", "beginFill", "beginGradientFill",
+                             "beginBitmapFill", "lineStyle", "lineGradientStyle", "moveTo",
+                             "lineTo", "curveTo", "endFill", "clear", "getURL"}) {
         vm.method(p, name, Constant, 0);
     }
     vm.buttonProto = vm.newObject();
@@ -252,9 +258,9 @@ void InstallClipBuiltins(Vm& vm) {
     vm.textFieldProto = vm.newObject();
     vm.newClass(
         vm.global, "TextField", [](Vm&, CallInfo& c) { return c.thisValue; }, vm.textFieldProto);
-    vm.method(vm.textFieldProto, "getDepth", Depths, 0);
-    vm.method(vm.textFieldProto, "removeTextField", RemoveClip);
-    vm.method(vm.textFieldProto, "swapDepths", SwapDepths);
+    vm.methods(
+        vm.textFieldProto,
+        {{"getDepth", Depths, 0}, {"removeTextField", RemoveClip}, {"swapDepths", SwapDepths}});
 }
 
 } // namespace quillon::engine::avm1

@@ -2,6 +2,7 @@
 
 #include "player/engine/script/avm1/builtins/Helpers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -111,30 +112,10 @@ Value DateGet(Vm&, CallInfo& c) {
         return Value(std::nan(""));
     }
     const Parts p = Split(t);
-    switch (c.callee->magic) {
-    case 0:
-        return Value(t);
-    case 1:
-        return Value(p.year);
-    case 2:
-        return Value(p.year - 1900);
-    case 3:
-        return Value(p.month);
-    case 4:
-        return Value(p.day);
-    case 5:
-        return Value(p.weekday);
-    case 6:
-        return Value(p.hours);
-    case 7:
-        return Value(p.minutes);
-    case 8:
-        return Value(p.seconds);
-    case 9:
-        return Value(p.ms);
-    default:
-        return Value(0.0); // the time zone offset
-    }
+    // by magic: the time, the parts, and last the time zone offset (UTC here)
+    const double fields[] = {t,       p.year,    p.year - 1900, p.month, p.day, p.weekday,
+                             p.hours, p.minutes, p.seconds,     p.ms,    0.0};
+    return Value(fields[std::clamp(c.callee->magic, 0, 10)]);
 }
 
 Value DateSet(Vm& vm, CallInfo& c) {
@@ -181,9 +162,7 @@ Value DateValueOf(Vm&, CallInfo& c) {
 } // namespace
 
 void InstallDateBuiltins(Vm& vm) {
-    vm.dateProto = vm.newObject();
-    Object* date = vm.newClass(vm.global, "Date", DateCtor, vm.dateProto);
-    vm.method(date, "UTC", DateUtc);
+    vm.dateProto = vm.defineClass("Date", DateCtor, {}, {{"UTC", DateUtc}});
     Object* p = vm.dateProto;
     const char* getters[] = {"getTime",    "getFullYear",     "getYear",          "getMonth",
                              "getDate",    "getDay",          "getHours",         "getMinutes",
@@ -203,9 +182,7 @@ void InstallDateBuiltins(Vm& vm) {
             vm.method(p, ("setUTC" + std::string(setters[i]).substr(3)).c_str(), DateSet, i);
         }
     }
-    vm.method(p, "setYear", DateSet, 1);
-    vm.method(p, "toString", DateToString);
-    vm.method(p, "valueOf", DateValueOf);
+    vm.methods(p, {{"setYear", DateSet, 1}, {"toString", DateToString}, {"valueOf", DateValueOf}});
 }
 
 } // namespace quillon::engine::avm1

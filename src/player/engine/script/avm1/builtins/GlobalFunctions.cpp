@@ -2,6 +2,7 @@
 
 #include "player/engine/script/avm1/builtins/Helpers.h"
 
+#include <cctype>
 #include <cmath>
 #include <limits>
 
@@ -11,17 +12,13 @@ namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
+// A digit's value in any radix up to 36; 99 for a character that is no digit.
 int DigitOf(char c) {
-    if (c >= '0' && c <= '9') {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 128 && std::isdigit(u)) {
         return c - '0';
     }
-    if (c >= 'a' && c <= 'z') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'Z') {
-        return c - 'A' + 10;
-    }
-    return 99;
+    return u < 128 && std::isalpha(u) ? std::tolower(u) - 'a' + 10 : 99;
 }
 
 Value ParseInt(Vm& vm, CallInfo& c) {
@@ -102,43 +99,11 @@ Value IsFinite(Vm& vm, CallInfo& c) {
 }
 
 Value Escape(Vm& vm, CallInfo& c) {
-    static const char* hex = "0123456789ABCDEF";
-    const std::string text = vm.toString(c.arg(0));
-    std::string out;
-    for (unsigned char ch : text) {
-        if (std::isalnum(ch) || ch == '@' || ch == '*' || ch == '_' || ch == '+' || ch == '-' ||
-            ch == '.' || ch == '/') {
-            if (ch == '@' || ch == '*' || ch == '+' || ch == '/') {
-                out += '%';
-                out += hex[ch >> 4];
-                out += hex[ch & 15];
-            } else {
-                out += static_cast<char>(ch);
-            }
-        } else {
-            out += '%';
-            out += hex[ch >> 4];
-            out += hex[ch & 15];
-        }
-    }
-    return vm.makeString(out);
+    return vm.makeString(EscapeText(vm.toString(c.arg(0))));
 }
 
 Value Unescape(Vm& vm, CallInfo& c) {
-    const std::string text = vm.toString(c.arg(0));
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && DigitOf(text[i + 1]) < 16 &&
-            DigitOf(text[i + 2]) < 16) {
-            out += static_cast<char>(DigitOf(text[i + 1]) * 16 + DigitOf(text[i + 2]));
-            i += 2;
-        } else if (text[i] == '+') {
-            out += ' ';
-        } else {
-            out += text[i];
-        }
-    }
-    return vm.makeString(out);
+    return vm.makeString(UnescapeText(vm.toString(c.arg(0))));
 }
 
 Value GetTimer(Vm& vm, CallInfo&) {
@@ -227,28 +192,56 @@ Value BroadcasterInitialize(Vm& vm, CallInfo& c) {
 
 } // namespace
 
+std::string EscapeText(const std::string& text) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char ch : text) {
+        if (ch < 128 && (std::isalnum(ch) || ch == '_' || ch == '-' || ch == '.')) {
+            out += static_cast<char>(ch);
+        } else {
+            out += '%';
+            out += hex[ch >> 4];
+            out += hex[ch & 15];
+        }
+    }
+    return out;
+}
+
+std::string UnescapeText(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && DigitOf(text[i + 1]) < 16 &&
+            DigitOf(text[i + 2]) < 16) {
+            out += static_cast<char>(DigitOf(text[i + 1]) * 16 + DigitOf(text[i + 2]));
+            i += 2;
+        } else if (text[i] == '+') {
+            out += ' ';
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 void InstallGlobalFunctions(Vm& vm) {
     Object* g = vm.global;
-    vm.method(g, "parseInt", ParseInt);
-    vm.method(g, "parseFloat", ParseFloat);
-    vm.method(g, "isNaN", IsNaN);
-    vm.method(g, "isFinite", IsFinite);
-    vm.method(g, "escape", Escape);
-    vm.method(g, "unescape", Unescape);
-    vm.method(g, "getTimer", GetTimer);
-    vm.method(g, "setInterval", SetInterval, 0);
-    vm.method(g, "setTimeout", SetInterval, 1);
-    vm.method(g, "clearInterval", ClearInterval);
-    vm.method(g, "clearTimeout", ClearInterval);
-    vm.method(g, "updateAfterEvent", Nothing);
+    // clang-format off
+    vm.methods(g, {
+        {"parseInt", ParseInt}, {"parseFloat", ParseFloat}, {"isNaN", IsNaN},
+        {"isFinite", IsFinite}, {"escape", Escape}, {"unescape", Unescape},
+        {"getTimer", GetTimer}, {"setInterval", SetInterval, 0}, {"setTimeout", SetInterval, 1},
+        {"clearInterval", ClearInterval}, {"clearTimeout", ClearInterval},
+        {"updateAfterEvent", Nothing}});
+    // clang-format on
     g->define("NaN", Value(NaN), DontEnum);
     g->define("Infinity", Value(std::numeric_limits<double>::infinity()), DontEnum);
     Object* broadcaster = vm.newNative(Nothing);
     g->define("AsBroadcaster", Value(broadcaster), DontEnum);
-    vm.method(broadcaster, "initialize", BroadcasterInitialize);
-    vm.method(broadcaster, "addListener", AddListener);
-    vm.method(broadcaster, "removeListener", RemoveListener);
-    vm.method(broadcaster, "broadcastMessage", BroadcastMessage);
+    // clang-format off
+    vm.methods(broadcaster, {
+        {"initialize", BroadcasterInitialize}, {"addListener", AddListener},
+        {"removeListener", RemoveListener}, {"broadcastMessage", BroadcastMessage}});
+    // clang-format on
 }
 
 } // namespace quillon::engine::avm1

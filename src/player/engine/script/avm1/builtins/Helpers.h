@@ -3,6 +3,9 @@
 
 #include "player/engine/script/avm1/Frame.h"
 
+#include <initializer_list>
+#include <utility>
+
 namespace quillon::engine::avm1 {
 
 void InstallObjectBuiltins(Vm& vm);
@@ -14,11 +17,39 @@ void InstallArrayBuiltins(Vm& vm);
 void InstallDateBuiltins(Vm& vm);
 void InstallClipBuiltins(Vm& vm);
 void InstallMediaBuiltins(Vm& vm);
+void InstallColorBuiltins(Vm& vm);
+void InstallLoadVarsBuiltins(Vm& vm);
 
 // `this` as an object, or nullptr.
 inline Object* ThisObject(CallInfo& c) {
     return c.thisValue.isObject() ? c.thisValue.o : nullptr;
 }
+// A constructor of a boxed primitive: with `new` it fills `this`, called plainly it
+// converts.
+inline Value BoxOrConvert(CallInfo& c, const char* className, Value primitive) {
+    if (!c.construct) {
+        return primitive;
+    }
+    if (Object* o = ThisObject(c)) {
+        o->kind = Kind::Boxed;
+        o->className = className;
+        o->primitive = std::move(primitive);
+    }
+    return c.thisValue;
+}
+// Fixed numbers on a class (Math.PI, Array.NUMERIC and the like).
+inline void DefineConstants(Object* holder,
+                            std::initializer_list<std::pair<const char*, double>> table) {
+    for (const auto& [name, number] : table) {
+        holder->define(name, Value(number), DontEnum | DontDelete | ReadOnly);
+    }
+}
+// escape and unescape: %XX for every byte but letters, digits and "_-."; back again,
+// with "+" read as a blank.
+std::string EscapeText(const std::string& text);
+std::string UnescapeText(const std::string& text);
+// "a=1&b=two" as properties of an object or variables of a clip.
+void DecodeVariables(Vm& vm, const Value& into, const std::string& text);
 // A whole number from an argument, defaulting when it is missing or NaN.
 int IntArg(Vm& vm, CallInfo& c, std::size_t i, int fallback);
 

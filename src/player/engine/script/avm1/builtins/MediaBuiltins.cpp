@@ -1,4 +1,4 @@
-// Key, Mouse, Stage, System, Color and Sound. Sound is silent: it keeps what scripts set
+// Key, Mouse, Stage, System and Sound. Sound is silent: it keeps what scripts set
 // (volume, pan, transform) and hands calls to the mixer hook once one is attached.
 
 #include "player/engine/script/avm1/builtins/Helpers.h"
@@ -69,37 +69,15 @@ Value SoundGet(Vm& vm, CallInfo& c) {
     return v;
 }
 
-Value ColorCtor(Vm&, CallInfo& c) {
-    if (Object* o = ThisObject(c)) {
-        o->define("__target", c.arg(0), DontEnum);
-    }
-    return c.thisValue;
-}
-
-Value ColorSetRgb(Vm& vm, CallInfo& c) {
-    if (Object* o = ThisObject(c)) {
-        o->define("__rgb", Value(static_cast<double>(ToUint32(vm.toNumber(c.arg(0))) & 0xffffff)),
-                  DontEnum);
-    }
-    return Value();
-}
-
-Value ColorGetRgb(Vm& vm, CallInfo& c) {
-    Object* o = ThisObject(c);
-    const Value v = o ? vm.getOf(o, "__rgb", c.thisValue) : Value();
-    return v.isUndefined() ? Value(0.0) : v;
-}
-
 void InstallSound(Vm& vm) {
     vm.soundProto = vm.newObject();
     vm.newClass(vm.global, "Sound", SoundCtor, vm.soundProto);
     Object* p = vm.soundProto;
-    vm.method(p, "setVolume", SoundSet, 0);
-    vm.method(p, "setPan", SoundSet, 1);
-    vm.method(p, "setTransform", SoundSet, 2);
-    vm.method(p, "getVolume", SoundGet, 0);
-    vm.method(p, "getPan", SoundGet, 1);
-    vm.method(p, "getTransform", SoundGet, 2);
+    // clang-format off
+    vm.methods(p, {
+        {"setVolume", SoundSet, 0}, {"setPan", SoundSet, 1}, {"setTransform", SoundSet, 2},
+        {"getVolume", SoundGet, 0}, {"getPan", SoundGet, 1}, {"getTransform", SoundGet, 2}});
+    // clang-format on
     for (const char* name : {"attachSound", "start", "stop", "loadSound"}) {
         vm.method(p, name, Nothing);
     }
@@ -110,21 +88,17 @@ void InstallSound(Vm& vm) {
 
 void InstallKeyAndMouse(Vm& vm) {
     Object* key = Broadcaster(vm, "Key");
-    vm.method(key, "isDown", False);
-    vm.method(key, "isToggled", False);
-    vm.method(key, "getCode", Zero);
-    vm.method(key, "getAscii", Zero);
-    const std::pair<const char*, double> codes[] = {
+    vm.methods(key,
+               {{"isDown", False}, {"isToggled", False}, {"getCode", Zero}, {"getAscii", Zero}});
+    // clang-format off
+    DefineConstants(key, {
         {"BACKSPACE", 8}, {"CAPSLOCK", 20}, {"CONTROL", 17}, {"DELETEKEY", 46}, {"DOWN", 40},
         {"END", 35},      {"ENTER", 13},    {"ESCAPE", 27},  {"HOME", 36},      {"INSERT", 45},
         {"LEFT", 37},     {"PGDN", 34},     {"PGUP", 33},    {"RIGHT", 39},     {"SHIFT", 16},
-        {"SPACE", 32},    {"TAB", 9},       {"UP", 38},      {"ALT", 18}};
-    for (const auto& [name, code] : codes) {
-        key->define(name, Value(code), DontEnum | DontDelete | ReadOnly);
-    }
+        {"SPACE", 32},    {"TAB", 9},       {"UP", 38},      {"ALT", 18}});
+    // clang-format on
     Object* mouse = Broadcaster(vm, "Mouse");
-    vm.method(mouse, "show", Zero);
-    vm.method(mouse, "hide", Zero);
+    vm.methods(mouse, {{"show", Zero}, {"hide", Zero}});
 }
 
 void InstallStageAndSystem(Vm& vm) {
@@ -145,9 +119,9 @@ void InstallStageAndSystem(Vm& vm) {
     capabilities->put("screenResolutionY", Value(768.0));
     Object* security = vm.newObject();
     system->put("security", Value(security));
-    vm.method(security, "allowDomain", Nothing);
-    vm.method(security, "allowInsecureDomain", Nothing);
-    vm.method(security, "loadPolicyFile", Nothing);
+    vm.methods(
+        security,
+        {{"allowDomain", Nothing}, {"allowInsecureDomain", Nothing}, {"loadPolicyFile", Nothing}});
     system->put("useCodepage", Value(false));
 }
 
@@ -157,12 +131,8 @@ void InstallMediaBuiltins(Vm& vm) {
     InstallSound(vm);
     InstallKeyAndMouse(vm);
     InstallStageAndSystem(vm);
-    Object* colorProto = vm.newObject();
-    vm.newClass(vm.global, "Color", ColorCtor, colorProto);
-    vm.method(colorProto, "setRGB", ColorSetRgb);
-    vm.method(colorProto, "getRGB", ColorGetRgb);
-    vm.method(colorProto, "setTransform", Nothing);
-    vm.method(colorProto, "getTransform", Nothing);
+    InstallColorBuiltins(vm);
+    InstallLoadVarsBuiltins(vm);
 }
 
 } // namespace quillon::engine::avm1

@@ -16,15 +16,7 @@ Value Primitive(CallInfo& c) {
 
 Value NumberCtor(Vm& vm, CallInfo& c) {
     const double n = c.args.empty() ? 0.0 : vm.toNumber(c.arg(0));
-    if (c.construct) {
-        if (Object* o = ThisObject(c)) {
-            o->kind = Kind::Boxed;
-            o->className = "Number";
-            o->primitive = Value(n);
-        }
-        return c.thisValue;
-    }
-    return Value(n);
+    return BoxOrConvert(c, "Number", Value(n));
 }
 
 Value NumberToStringMethod(Vm& vm, CallInfo& c) {
@@ -40,15 +32,7 @@ Value PrimitiveValue(Vm&, CallInfo& c) {
 
 Value BooleanCtor(Vm& vm, CallInfo& c) {
     const bool b = !c.args.empty() && vm.toBool(c.arg(0));
-    if (c.construct) {
-        if (Object* o = ThisObject(c)) {
-            o->kind = Kind::Boxed;
-            o->className = "Boolean";
-            o->primitive = Value(b);
-        }
-        return c.thisValue;
-    }
-    return Value(b);
+    return BoxOrConvert(c, "Boolean", Value(b));
 }
 
 Value BooleanToString(Vm& vm, CallInfo& c) {
@@ -59,36 +43,21 @@ double Arg(Vm& vm, CallInfo& c, std::size_t i) {
     return i < c.args.size() ? vm.toNumber(c.args[i]) : std::numeric_limits<double>::quiet_NaN();
 }
 
+using UnaryFn = double (*)(double);
+// Math's one-argument functions, in the order InstallMathBuiltins names them.
+constexpr UnaryFn MathUnaryFunctions[] = {
+    [](double x) { return std::fabs(x); }, [](double x) { return std::acos(x); },
+    [](double x) { return std::asin(x); }, [](double x) { return std::atan(x); },
+    [](double x) { return std::ceil(x); }, [](double x) { return std::cos(x); },
+    [](double x) { return std::exp(x); },  [](double x) { return std::floor(x); },
+    [](double x) { return std::log(x); },  [](double x) { return std::floor(x + 0.5); },
+    [](double x) { return std::sin(x); },  [](double x) { return std::sqrt(x); },
+    [](double x) { return std::tan(x); }};
+constexpr const char* MathUnaryNames[] = {"abs",   "acos", "asin",  "atan", "ceil", "cos", "exp",
+                                          "floor", "log",  "round", "sin",  "sqrt", "tan"};
+
 Value MathUnary(Vm& vm, CallInfo& c) {
-    const double x = Arg(vm, c, 0);
-    switch (c.callee->magic) {
-    case 0:
-        return Value(std::fabs(x));
-    case 1:
-        return Value(std::acos(x));
-    case 2:
-        return Value(std::asin(x));
-    case 3:
-        return Value(std::atan(x));
-    case 4:
-        return Value(std::ceil(x));
-    case 5:
-        return Value(std::cos(x));
-    case 6:
-        return Value(std::exp(x));
-    case 7:
-        return Value(std::floor(x));
-    case 8:
-        return Value(std::log(x));
-    case 9:
-        return Value(std::floor(x + 0.5));
-    case 10:
-        return Value(std::sin(x));
-    case 11:
-        return Value(std::sqrt(x));
-    default:
-        return Value(std::tan(x));
-    }
+    return Value(MathUnaryFunctions[c.callee->magic](Arg(vm, c, 0)));
 }
 
 Value MathBinary(Vm& vm, CallInfo& c) {
@@ -130,43 +99,37 @@ Value MathRandom(Vm& vm, CallInfo&) {
 void InstallNumberBuiltins(Vm& vm) {
     vm.numberProto = vm.newObject();
     Object* number = vm.newClass(vm.global, "Number", NumberCtor, vm.numberProto);
-    vm.method(vm.numberProto, "toString", NumberToStringMethod);
-    vm.method(vm.numberProto, "valueOf", PrimitiveValue);
-    const std::uint8_t fixed = DontEnum | DontDelete | ReadOnly;
-    number->define("MAX_VALUE", Value(std::numeric_limits<double>::max()), fixed);
-    number->define("MIN_VALUE", Value(std::numeric_limits<double>::denorm_min()), fixed);
-    number->define("NaN", Value(std::numeric_limits<double>::quiet_NaN()), fixed);
-    number->define("NEGATIVE_INFINITY", Value(-std::numeric_limits<double>::infinity()), fixed);
-    number->define("POSITIVE_INFINITY", Value(std::numeric_limits<double>::infinity()), fixed);
+    vm.methods(vm.numberProto, {{"toString", NumberToStringMethod}, {"valueOf", PrimitiveValue}});
+    DefineConstants(number, {{"MAX_VALUE", std::numeric_limits<double>::max()},
+                             {"MIN_VALUE", std::numeric_limits<double>::denorm_min()},
+                             {"NaN", std::numeric_limits<double>::quiet_NaN()},
+                             {"NEGATIVE_INFINITY", -std::numeric_limits<double>::infinity()},
+                             {"POSITIVE_INFINITY", std::numeric_limits<double>::infinity()}});
 
     vm.booleanProto = vm.newObject();
     vm.newClass(vm.global, "Boolean", BooleanCtor, vm.booleanProto);
-    vm.method(vm.booleanProto, "toString", BooleanToString);
-    vm.method(vm.booleanProto, "valueOf", PrimitiveValue);
+    vm.methods(vm.booleanProto, {{"toString", BooleanToString}, {"valueOf", PrimitiveValue}});
 }
 
 void InstallMathBuiltins(Vm& vm) {
     Object* math = vm.newObject();
     vm.global->define("Math", Value(math), DontEnum);
-    const char* unary[] = {"abs",   "acos", "asin",  "atan", "ceil", "cos", "exp",
-                           "floor", "log",  "round", "sin",  "sqrt", "tan"};
-    for (int i = 0; i < 13; ++i) {
-        vm.method(math, unary[i], MathUnary, i);
+    for (int i = 0; i < static_cast<int>(std::size(MathUnaryNames)); ++i) {
+        vm.method(math, MathUnaryNames[i], MathUnary, i);
     }
-    vm.method(math, "atan2", MathBinary, 0);
-    vm.method(math, "pow", MathBinary, 1);
-    vm.method(math, "min", MathMinMax, 0);
-    vm.method(math, "max", MathMinMax, 1);
-    vm.method(math, "random", MathRandom);
-    const std::uint8_t fixed = DontEnum | DontDelete | ReadOnly;
-    math->define("E", Value(M_E), fixed);
-    math->define("LN10", Value(M_LN10), fixed);
-    math->define("LN2", Value(M_LN2), fixed);
-    math->define("LOG10E", Value(M_LOG10E), fixed);
-    math->define("LOG2E", Value(M_LOG2E), fixed);
-    math->define("PI", Value(M_PI), fixed);
-    math->define("SQRT1_2", Value(M_SQRT1_2), fixed);
-    math->define("SQRT2", Value(M_SQRT2), fixed);
+    // clang-format off
+    vm.methods(math, {
+        {"atan2", MathBinary, 0}, {"pow", MathBinary, 1}, {"min", MathMinMax, 0},
+        {"max", MathMinMax, 1}, {"random", MathRandom}});
+    // clang-format on
+    DefineConstants(math, {{"E", M_E},
+                           {"LN10", M_LN10},
+                           {"LN2", M_LN2},
+                           {"LOG10E", M_LOG10E},
+                           {"LOG2E", M_LOG2E},
+                           {"PI", M_PI},
+                           {"SQRT1_2", M_SQRT1_2},
+                           {"SQRT2", M_SQRT2}});
 }
 
 } // namespace quillon::engine::avm1

@@ -200,20 +200,17 @@ void InstallObjectBuiltins(Vm& vm) {
     Object* object = vm.newClass(vm.global, "Object", ObjectCtor, vm.objectProto);
     vm.method(object, "registerClass", RegisterClass);
     Object* p = vm.objectProto;
-    vm.method(p, "toString", ObjectToString);
-    vm.method(p, "toLocaleString", ObjectToString);
-    vm.method(p, "valueOf", ObjectValueOf);
-    vm.method(p, "hasOwnProperty", HasOwnProperty);
-    vm.method(p, "isPropertyEnumerable", IsPropertyEnumerable);
-    vm.method(p, "isPrototypeOf", IsPrototypeOf);
-    vm.method(p, "addProperty", AddProperty);
-    vm.method(p, "watch", Watch);
-    vm.method(p, "unwatch", Unwatch);
+    // clang-format off
+    vm.methods(p, {
+        {"toString", ObjectToString}, {"toLocaleString", ObjectToString},
+        {"valueOf", ObjectValueOf}, {"hasOwnProperty", HasOwnProperty},
+        {"isPropertyEnumerable", IsPropertyEnumerable}, {"isPrototypeOf", IsPrototypeOf},
+        {"addProperty", AddProperty}, {"watch", Watch}, {"unwatch", Unwatch}});
+    // clang-format on
 
     Object* function = vm.newClass(vm.global, "Function", FunctionCtor, vm.functionProto);
     (void)function;
-    vm.method(vm.functionProto, "call", FunctionCall);
-    vm.method(vm.functionProto, "apply", FunctionApply);
+    vm.methods(vm.functionProto, {{"call", FunctionCall}, {"apply", FunctionApply}});
 
     vm.errorProto = vm.newObject();
     vm.newClass(vm.global, "Error", ErrorCtor, vm.errorProto);

@@ -36,15 +36,7 @@ std::size_t Position(Vm& vm, CallInfo& c, std::size_t i, std::size_t length, dou
 
 Value StringCtor(Vm& vm, CallInfo& c) {
     const Str text = c.args.empty() ? EmptyStr() : vm.toStr(c.arg(0));
-    if (c.construct) {
-        if (Object* o = ThisObject(c)) {
-            o->kind = Kind::Boxed;
-            o->className = "String";
-            o->primitive = Value(text);
-        }
-        return c.thisValue;
-    }
-    return Value(text);
+    return BoxOrConvert(c, "String", Value(text));
 }
 
 Value StringValue(Vm& vm, CallInfo& c) {
@@ -192,23 +184,14 @@ Value FromCharCode(Vm& vm, CallInfo& c) {
 } // namespace
 
 void InstallStringBuiltins(Vm& vm) {
-    vm.stringProto = vm.newObject();
-    Object* string = vm.newClass(vm.global, "String", StringCtor, vm.stringProto);
-    vm.method(string, "fromCharCode", FromCharCode);
-    Object* p = vm.stringProto;
-    vm.method(p, "toString", StringValue);
-    vm.method(p, "valueOf", StringValue);
-    vm.method(p, "charAt", CharAt);
-    vm.method(p, "charCodeAt", CharCodeAt);
-    vm.method(p, "concat", Concat);
-    vm.method(p, "indexOf", IndexOf, 0);
-    vm.method(p, "lastIndexOf", IndexOf, 1);
-    vm.method(p, "slice", Slice);
-    vm.method(p, "substring", Substring);
-    vm.method(p, "substr", Substr);
-    vm.method(p, "split", Split);
-    vm.method(p, "toLowerCase", ChangeCase, 0);
-    vm.method(p, "toUpperCase", ChangeCase, 1);
+    // clang-format off
+    vm.stringProto = vm.defineClass("String", StringCtor, {
+        {"toString", StringValue}, {"valueOf", StringValue}, {"charAt", CharAt},
+        {"charCodeAt", CharCodeAt}, {"concat", Concat}, {"indexOf", IndexOf, 0},
+        {"lastIndexOf", IndexOf, 1}, {"slice", Slice}, {"substring", Substring},
+        {"substr", Substr}, {"split", Split}, {"toLowerCase", ChangeCase, 0},
+        {"toUpperCase", ChangeCase, 1}}, {{"fromCharCode", FromCharCode}});
+    // clang-format on
 }
 
 } // namespace quillon::engine::avm1

@@ -1,0 +1,77 @@
+// LoadVars: variables loaded from a file beside the movie, and written back as text.
+// Sending goes nowhere: scripts never reach the network.
+
+#include "player/engine/script/avm1/builtins/Helpers.h"
+
+namespace quillon::engine::avm1 {
+
+namespace {
+
+Value LoadVarsCtor(Vm&, CallInfo& c) {
+    return c.thisValue;
+}
+
+Value Load(Vm& vm, CallInfo& c) {
+    if (!ThisObject(c) || c.args.empty()) {
+        return Value(false);
+    }
+    vm.set(c.thisValue, "loaded", Value(false));
+    vm.queueLoad(c.thisValue, vm.toString(c.arg(0)), Vm::Load::LoadVars);
+    return Value(true);
+}
+
+// The default onData: decodes what came and tells onLoad whether anything did.
+Value OnData(Vm& vm, CallInfo& c) {
+    const bool loaded = !c.arg(0).isUndefined();
+    if (loaded) {
+        DecodeVariables(vm, c.thisValue, vm.toString(c.arg(0)));
+        vm.set(c.thisValue, "loaded", Value(true));
+    }
+    const Value success(loaded);
+    vm.callMethod(c.thisValue, "onLoad", std::span<const Value>(&success, 1));
+    return Value();
+}
+
+Value Decode(Vm& vm, CallInfo& c) {
+    if (ThisObject(c)) {
+        DecodeVariables(vm, c.thisValue, vm.toString(c.arg(0)));
+    }
+    return Value();
+}
+
+Value ToText(Vm& vm, CallInfo& c) {
+    Object* o = ThisObject(c);
+    if (!o) {
+        return Value();
+    }
+    std::string out;
+    for (const std::string& name : vm.enumerate(o)) {
+        const Value v = vm.get(c.thisValue, name);
+        if (v.isObject() && v.o->isFunction()) {
+            continue;
+        }
+        out += (out.empty() ? "" : "&") + EscapeText(name) + "=" + EscapeText(vm.toString(v));
+    }
+    return vm.makeString(std::move(out));
+}
+
+Value Refused(Vm&, CallInfo&) {
+    return Value(false);
+}
+
+} // namespace
+
+void InstallLoadVarsBuiltins(Vm& vm) {
+    Object* proto = vm.defineClass("LoadVars", LoadVarsCtor,
+                                   {{"load", Load},
+                                    {"onData", OnData},
+                                    {"decode", Decode},
+                                    {"toString", ToText},
+                                    {"send", Refused},
+                                    {"sendAndLoad", Refused},
+                                    {"getBytesLoaded", Refused},
+                                    {"getBytesTotal", Refused}});
+    proto->define("contentType", Value("application/x-www-form-urlencoded"), DontEnum);
+}
+
+} // namespace quillon::engine::avm1

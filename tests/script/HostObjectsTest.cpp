@@ -1,0 +1,233 @@
+// The built-ins that reach past the interpreter: Color on a clip's colour transform, text
+// fields bound to variables, and loads, which read only files below the movie's folder.
+
+#include "player/engine/MovieFiles.h"
+#include "script/ScriptTestSupport.h"
+#include "support/TempDir.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <variant>
+
+using namespace quillon::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST(HostObjects, ColorTintsTheClipInFixedPoint) {
+    MovieWriter movie(100, 100);
+    TagStream inner;
+    inner.showFrame();
+    Place place(1, movie.defineSprite(inner));
+    place.name = "mc";
+    movie.place(place);
+    ActionAssembler a;
+    // c = new Color(mc); c.setRGB(0xff0066); t = c.getTransform();
+    a.push({"c", "mc"}).op(Action::GetVariable).push({1, "Color"}).op(Action::NewObject);
+    a.op(Action::SetVariable);
+    CallOn(a, "c", "setRGB", {0xff0066}).op(Action::Pop);
+    CallOn(a, "c", "getRGB", {}).op(Action::Trace);
+    // c.setTransform({ra: 1, ab: 70000}): 1% is 2/256; offsets wrap at 16 bits
+    a.push({"ra", 1, "ab", 70000, 2}).op(Action::InitObject).push({1, "c"});
+    a.op(Action::GetVariable).push({"setTransform"}).op(Action::CallMethod).op(Action::Pop);
+    a.push({"t"});
+    CallOn(a, "c", "getTransform", {}).op(Action::SetVariable);
+    for (const char* key : {"t.ra", "t.ga", "t.rb", "t.bb", "t.ab"}) {
+        a.traceVariable(key);
+    }
+    movie.doAction(a.block());
+    movie.showFrame();
+    EXPECT_EQ(RunMovie(movie.bytes()).joined(), "16711782\n0.78125\n0\n255\n102\n4464\n");
+}
+
+TEST(HostObjects, BoundTextFieldFollowsItsVariable) {
+    MovieWriter movie(100, 100);
+    EditTextSpec field;
+    field.text = "start";
+    field.variable = "score";
+    Place place(1, movie.defineEditText(field));
+    place.name = "field";
+    movie.place(place);
+    // the field gives its text to the unset variable; then the variable drives the field
+    ActionAssembler a;
+    a.traceVariable("score").traceVariable("field.text").set("score", 42);
+    a.traceVariable("field.text").push({"field"}).op(Action::GetVariable);
+    a.push({"text", "typed"}).op(Action::SetMember);
+    a.traceVariable("score").traceVariable("field.variable").traceVariable("field.length");
+    movie.doAction(a.block());
+    movie.showFrame();
+    EXPECT_EQ(RunMovie(movie.bytes()).joined(), "start\nstart\n42\ntyped\nscore\n5\n");
+}
+
+class ScriptLoads : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(folder() + "/data");
+        Write(folder() + "/vars.txt", "a=1&b=two+words%21");
+        Write(folder() + "/data/more.txt", "c=3");
+        Write(outside_.file("secret.txt"), "secret=1");
+        fs::create_symlink(outside_.file("secret.txt"), folder() + "/link.txt");
+    }
+    static void Write(const std::string& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    std::string folder() const { return movieDir_.file("movie"); }
+
+    quillon::test::TempDir movieDir_, outside_;
+};
+
+TEST_F(ScriptLoads, OnlyFilesBelowTheMovieFolderAreRead) {
+    using quillon::engine::ReadBesideMovie;
+    EXPECT_EQ(ReadBesideMovie(folder(), "vars.txt"), "a=1&b=two+words%21");
+    EXPECT_EQ(ReadBesideMovie(folder(), "data/more.txt?x=1"), "c=3");
+    EXPECT_EQ(ReadBesideMovie(folder(), "./data/../vars.txt"), std::nullopt);
+    for (const std::string& refused :
+         {std::string("../movie/vars.txt"), outside_.file("secret.txt"),
+          "file://" + folder() + "/vars.txt", std::string("link.txt"), std::string("data"),
+          std::string("missing.txt"), std::string("")}) {
+        EXPECT_EQ(ReadBesideMovie(folder(), refused), std::nullopt) << refused;
+    }
+    EXPECT_EQ(ReadBesideMovie("", "vars.txt"), std::nullopt);
+}
+
+TEST_F(ScriptLoads, LoadVarsAndLoadVariablesFinishAfterTheFrame) {
+    // lv = new LoadVars(); lv.onLoad = function (ok) { trace(ok); trace(this.b); };
+    // lv.load("vars.txt"); bad = new LoadVars(); bad.onLoad = same; bad.load("../x.txt");
+    // _root.loadVariables("data/more.txt"); trace(c) now and on frame 2
+    ActionAssembler onLoad;
+    onLoad.push({"ok"}).op(Action::GetVariable).op(Action::Trace);
+    onLoad.push({"this"}).op(Action::GetVariable).push({"b"}).op(Action::GetMember);
+    onLoad.op(Action::Trace);
+    ActionAssembler a;
+    for (const char* name : {"lv", "bad"}) {
+        a.push({name, 0, "LoadVars"}).op(Action::NewObject).op(Action::SetVariable);
+        a.push({name}).op(Action::GetVariable).push({"onLoad"});
+        a.function(FunctionSpec("", {{0, "ok"}}), onLoad).op(Action::SetMember);
+    }
+    CallOn(a, "lv", "load", {"vars.txt"}).op(Action::Trace);
+    CallOn(a, "bad", "load", {"../x.txt"}).op(Action::Pop);
+    CallOn(a, "_root", "loadVariables", {"data/more.txt"}).op(Action::Pop);
+    a.traceVariable("c");
+    MovieWriter movie(100, 100);
+    movie.doAction(a.block());
+    movie.showFrame();
+    movie.doAction(ActionAssembler().traceVariable("c").op(Action::Stop).block());
+    movie.showFrame();
+    const std::string path = folder() + "/test.swf";
+    const Bytes bytes = movie.bytes();
+    Write(path, std::string(bytes.begin(), bytes.end()));
+
+    std::string out;
+    quillon::engine::MovieEngine engine;
+    quillon::engine::ScriptOptions options;
+    options.trace = [&out](const std::string& line) { out += line + "\n"; };
+    engine.setScriptOptions(options);
+    engine.load(path);
+    engine.advance();
+    EXPECT_EQ(out, "true\nundefined\ntrue\ntwo words!\nfalse\nundefined\n3\n");
+}
+
+// A tag body of 16-bit numbers and strings, as the import and export tags are made.
+Bytes TagBody(std::initializer_list<std::variant<int, std::string>> parts) {
+    Bytes out;
+    for (const auto& part : parts) {
+        if (const int* number = std::get_if<int>(&part)) {
+            out.push_back(static_cast<std::uint8_t>(*number & 0xff));
+            out.push_back(static_cast<std::uint8_t>(*number >> 8));
+        } else {
+            const std::string& text = std::get<std::string>(part);
+            out.insert(out.end(), text.begin(), text.end());
+            out.push_back(0);
+        }
+    }
+    return out;
+}
+
+TEST_F(ScriptLoads, ImportedSymbolsComeFromALibraryBelowTheFolder) {
+    MovieWriter library(100, 100);
+    TagStream inner;
+    inner.doAction(ActionAssembler().trace("lib frame 1").op(Action::Stop).block());
+    inner.showFrame();
+    const std::uint16_t sprite = library.defineSprite(inner);
+    library.tag(56, TagBody({1, sprite, std::string("shared")})); // ExportAssets
+    Bytes init = TagBody({sprite});
+    const Bytes code = ActionAssembler().trace("lib init").block();
+    init.insert(init.end(), code.begin(), code.end());
+    library.tag(59, init); // DoInitAction
+    library.showFrame();
+    const Bytes libraryBytes = library.bytes();
+    Write(folder() + "/data/lib.swf", std::string(libraryBytes.begin(), libraryBytes.end()));
+
+    MovieWriter movie(100, 100);
+    movie.tag(57, TagBody({std::string("data/lib.swf"), 1, 1, std::string("shared")}));
+    movie.tag(57, TagBody({std::string("../movie/data/lib.swf"), 1, 2, std::string("shared")}));
+    for (int id : {1, 2}) {
+        Place place(id, static_cast<std::uint16_t>(id));
+        place.name = id == 1 ? "imp" : "bad";
+        movie.place(place);
+    }
+    ActionAssembler a;
+    CallOn(a, "_root", "attachMovie", {5, "b", "shared"}).op(Action::Pop);
+    for (const char* name : {"imp", "b", "bad"}) {
+        a.push({name}).op(Action::GetVariable).op(Action::TypeOf).op(Action::Trace);
+    }
+    movie.doAction(a.block());
+    movie.showFrame();
+    const Bytes bytes = movie.bytes();
+    Write(folder() + "/test.swf", std::string(bytes.begin(), bytes.end()));
+
+    std::string out;
+    quillon::engine::MovieEngine engine;
+    quillon::engine::ScriptOptions options;
+    options.trace = [&out](const std::string& line) { out += line + "\n"; };
+    engine.setScriptOptions(options);
+    engine.load(folder() + "/test.swf");
+    EXPECT_EQ(out.rfind("lib init\n", 0), 0u) << out;
+    EXPECT_NE(out.find("movieclip\nmovieclip\nundefined\n"), std::string::npos) << out;
+    const std::size_t first = out.find("lib frame 1");
+    ASSERT_NE(first, std::string::npos) << out;
+    EXPECT_NE(out.find("lib frame 1", first + 1), std::string::npos)
+        << "both clips run it: " << out;
+}
+
+TEST_F(ScriptLoads, LoadMovieReplacesAClipWithAMovieBelowTheFolder) {
+    MovieWriter child(100, 100);
+    child.doAction(ActionAssembler().trace("child frame 1").op(Action::Stop).block());
+    child.showFrame();
+    const Bytes childBytes = child.bytes();
+    Write(folder() + "/data/child.swf", std::string(childBytes.begin(), childBytes.end()));
+    Write(outside_.file("child.swf"), std::string(childBytes.begin(), childBytes.end()));
+
+    // good = createEmptyMovieClip("good", 1); bad likewise; good.loadMovie("data/child.swf");
+    // bad.loadMovie(<the copy outside>); then on frame 2: trace(good._totalframes)
+    ActionAssembler a;
+    CallOn(a, "_root", "createEmptyMovieClip", {1, "good"}).op(Action::Pop);
+    CallOn(a, "_root", "createEmptyMovieClip", {2, "bad"}).op(Action::Pop);
+    CallOn(a, "good", "loadMovie", {"data/child.swf"}).op(Action::Pop);
+    CallOn(a, "bad", "loadMovie",
+           {"../" + fs::path(outside_.path()).filename().string() + "/child.swf"})
+        .op(Action::Pop);
+    MovieWriter movie(100, 100);
+    movie.doAction(a.block());
+    movie.showFrame();
+    movie.doAction(ActionAssembler().traceVariable("bad._totalframes").op(Action::Stop).block());
+    movie.showFrame();
+    const Bytes bytes = movie.bytes();
+    Write(folder() + "/test.swf", std::string(bytes.begin(), bytes.end()));
+
+    std::string out;
+    std::vector<std::string> warnings;
+    quillon::engine::MovieEngine engine;
+    quillon::engine::ScriptOptions options;
+    options.trace = [&out](const std::string& line) { out += line + "\n"; };
+    options.warning = [&warnings](const std::string& line) { warnings.push_back(line); };
+    engine.setScriptOptions(options);
+    engine.load(folder() + "/test.swf");
+    engine.advance();
+    EXPECT_EQ(out, "child frame 1\n1\n");
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("child.swf"), std::string::npos) << warnings[0];
+}
+
+} // namespace
