@@ -111,6 +111,8 @@ public:
 private:
     struct State;
     void startScripts(State& state) const;
+    void startAs3Scripts(State& state) const;
+    void startDocument(State& state) const;
     std::unique_ptr<State> state_;
     bool antialiasing_ = true;
     bool soundEnabled_ = true;

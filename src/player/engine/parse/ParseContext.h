@@ -25,6 +25,15 @@ inline constexpr std::int64_t MaxBitmapPixels = 16777215;
 // are dropped, so a movie of many huge bitmaps cannot take all the memory.
 inline constexpr std::int64_t MaxMovieBitmapPixels = 128LL * 1024 * 1024;
 
+// A DoABC or DoABC2 tag of the main timeline: its flags (lazy initialisation), name and
+// ABC bytes, and the frame it sits in.
+struct AbcBlock {
+    std::uint32_t flags = 0;
+    std::string name;
+    std::vector<std::uint8_t> abc;
+    int frame = 0;
+};
+
 struct ParseContext {
     Dictionary dictionary;
     int version = 10;
@@ -36,6 +45,11 @@ struct ParseContext {
     std::int64_t bitmapPixels = 0; // decoded so far, against MaxMovieBitmapPixels
     SoundLibrary sounds;
     std::map<std::string, std::uint16_t> exports; // lower-cased export name -> character id
+    // ActionScript 3: the FileAttributes flag, the ABC blocks in tag order and the
+    // SymbolClass bindings (character id -> class name; 0 is the main timeline).
+    bool actionScript3 = false;
+    std::vector<AbcBlock> abcBlocks;
+    std::map<std::uint16_t, std::string> symbolClasses;
 
     // Records a warning once per text; the list stays short on badly damaged files.
     void warn(const std::string& text);

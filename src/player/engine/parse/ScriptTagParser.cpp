@@ -1,0 +1,62 @@
+#include "player/engine/parse/ScriptTagParser.h"
+
+#include "codec/swf/BitReader.h"
+#include "codec/swf/TagCodes.h"
+#include "player/engine/script/avm2/AbcError.h"
+#include "player/engine/script/avm2/DoAbcTag.h"
+
+namespace quillon::engine {
+
+namespace {
+
+constexpr std::uint8_t ActionScript3Flag = 0x08;
+// More classes than this in one movie's SymbolClass tags are ignored.
+constexpr std::size_t MaxSymbolClasses = 65536;
+
+void ReadSymbolClasses(const Tag& tag, ParseContext& context) {
+    swf::BitReader in(tag.body);
+    const std::uint16_t count = in.u16();
+    for (std::uint16_t i = 0; i < count && !in.overrun(); ++i) {
+        const std::uint16_t id = in.u16();
+        std::string name = in.string();
+        if (in.overrun()) {
+            context.warn("a SymbolClass tag is cut off");
+        } else if (context.symbolClasses.size() < MaxSymbolClasses) {
+            context.symbolClasses[id] = std::move(name);
+        }
+    }
+}
+
+void ReadAbc(const Tag& tag, ParseContext& context, int frame) {
+    try {
+        const avm2::DoAbcBody body = avm2::ReadDoAbcBody(tag.code, tag.body);
+        context.abcBlocks.push_back(
+            AbcBlock{body.flags, body.name,
+                     std::vector<std::uint8_t>(body.abc.begin(), body.abc.end()), frame});
+    } catch (const avm2::AbcError& error) {
+        context.warn(error.what());
+    }
+}
+
+} // namespace
+
+bool IsScriptTag(std::uint16_t code) {
+    namespace t = swf::tags;
+    return code == t::FileAttributes || code == t::DoAbcDefine || code == t::DoAbc ||
+           code == t::SymbolClass;
+}
+
+void ParseScriptTag(const Tag& tag, ParseContext& context, int frame, int depth) {
+    namespace t = swf::tags;
+    if (tag.code == t::FileAttributes) {
+        if (depth == 0 && !tag.body.empty()) {
+            context.actionScript3 = (tag.body[0] & ActionScript3Flag) != 0;
+        }
+    } else if (tag.code == t::SymbolClass) {
+        ReadSymbolClasses(tag, context);
+    } else if (depth == 0) {
+        ReadAbc(tag, context, frame);
+    }
+}
+
+} // namespace quillon::engine
