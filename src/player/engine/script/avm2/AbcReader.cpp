@@ -129,42 +129,46 @@ void Reader::readMultinames() {
     }
 }
 
+// What each plain kind of multiname holds after its kind byte, in this order.
+struct MultinameLayout {
+    MultinameKind kind;
+    bool ns, name, nsSet;
+};
+constexpr MultinameLayout MultinameLayouts[] = {
+    {MultinameKind::QName, true, true, false},
+    {MultinameKind::QNameA, true, true, false},
+    {MultinameKind::RTQName, false, true, false},
+    {MultinameKind::RTQNameA, false, true, false},
+    {MultinameKind::RTQNameL, false, false, false},
+    {MultinameKind::RTQNameLA, false, false, false},
+    {MultinameKind::Multiname, false, true, true},
+    {MultinameKind::MultinameA, false, true, true},
+    {MultinameKind::MultinameL, false, false, true},
+    {MultinameKind::MultinameLA, false, false, true},
+};
+
 AbcMultiname Reader::readMultiname() {
     AbcMultiname name;
     const std::uint8_t kind = in_.u8();
     name.kind = static_cast<MultinameKind>(kind);
-    switch (name.kind) {
-    case MultinameKind::QName:
-    case MultinameKind::QNameA:
-        name.ns = index(abc_.namespaces.size(), "namespace");
-        name.name = index(abc_.strings.size(), "string");
-        break;
-    case MultinameKind::RTQName:
-    case MultinameKind::RTQNameA:
-        name.name = index(abc_.strings.size(), "string");
-        break;
-    case MultinameKind::RTQNameL:
-    case MultinameKind::RTQNameLA:
-        break;
-    case MultinameKind::Multiname:
-    case MultinameKind::MultinameA:
-        name.name = index(abc_.strings.size(), "string");
-        name.nsSet = index(abc_.nsSets.size(), "namespace set");
-        break;
-    case MultinameKind::MultinameL:
-    case MultinameKind::MultinameLA:
-        name.nsSet = index(abc_.nsSets.size(), "namespace set");
-        break;
-    case MultinameKind::TypeName:
+    if (name.kind == MultinameKind::TypeName) {
         name.typeBase = in_.u30();
         name.typeParams.resize(in_.count("type parameter", 1));
         for (auto& param : name.typeParams) {
             param = in_.u30();
         }
-        break;
-    default:
-        in_.fail("unknown multiname kind " + std::to_string(kind));
+        return name;
     }
+    for (const MultinameLayout& layout : MultinameLayouts) {
+        if (layout.kind != name.kind) {
+            continue;
+        }
+        name.ns = layout.ns ? index(abc_.namespaces.size(), "namespace") : 0;
+        name.name = layout.name ? index(abc_.strings.size(), "string") : 0;
+        name.nsSet = layout.nsSet ? index(abc_.nsSets.size(), "namespace set") : 0;
+        return name;
+    }
+    in_.fail("unknown multiname kind " + std::to_string(kind));
     return name;
 }
 

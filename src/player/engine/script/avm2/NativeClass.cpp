@@ -63,6 +63,20 @@ NativeClass& NativeClass::method(std::string_view name, NativeFn fn) {
     return *this;
 }
 
+NativeClass& NativeClass::methods(Entries entries) {
+    for (const auto& [name, fn] : entries) {
+        method(name, fn);
+    }
+    return *this;
+}
+
+NativeClass& NativeClass::getters(Entries entries) {
+    for (const auto& [name, fn] : entries) {
+        getter(name, fn);
+    }
+    return *this;
+}
+
 NativeClass& NativeClass::getter(std::string_view name, NativeFn fn) {
     bind(*cls_->instanceTraits, name, Binding{Binding::Kind::Accessor, 0, {}, {nullptr, fn}, {}},
          false);

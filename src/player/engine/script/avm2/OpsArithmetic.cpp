@@ -193,9 +193,9 @@ void PopOne(Frame& f, const Instr&) {
     f.pop();
 }
 
+// clang-format off
 const OpEntry kEntries[] = {
-    {0x07, PopOne, Operands::None, "dxnslate"},
-    {0x70, ConvertString, Operands::None, "convert_s"},
+    {0x07, PopOne, Operands::None, "dxnslate"}, {0x70, ConvertString, Operands::None, "convert_s"},
     {0x71, ConvertString, Operands::None, "esc_xelem"},
     {0x72, ConvertString, Operands::None, "esc_xattr"},
     {0x73, CoerceOp<Coercion::Int>, Operands::None, "convert_i"},
@@ -211,16 +211,12 @@ const OpEntry kEntries[] = {
     {0x85, CoerceOp<Coercion::String>, Operands::None, "coerce_s"},
     {0x88, CoerceOp<Coercion::Uint>, Operands::None, "coerce_u"},
     {0x89, CoerceOp<Coercion::Object>, Operands::None, "coerce_o"},
-    {0x90, Negate, Operands::None, "negate"},
-    {0x91, Increment<1>, Operands::None, "increment"},
+    {0x90, Negate, Operands::None, "negate"}, {0x91, Increment<1>, Operands::None, "increment"},
     {0x92, IncLocal<1>, Operands::Local, "inclocal"},
     {0x93, Increment<-1>, Operands::None, "decrement"},
-    {0x94, IncLocal<-1>, Operands::Local, "declocal"},
-    {0x95, TypeOfOp, Operands::None, "typeof"},
-    {0x96, Not, Operands::None, "not"},
-    {0x97, BitNot, Operands::None, "bitnot"},
-    {0xa0, AddOp, Operands::None, "add"},
-    {0xa1, ArithOp<Arith::Sub>, Operands::None, "subtract"},
+    {0x94, IncLocal<-1>, Operands::Local, "declocal"}, {0x95, TypeOfOp, Operands::None, "typeof"},
+    {0x96, Not, Operands::None, "not"}, {0x97, BitNot, Operands::None, "bitnot"},
+    {0xa0, AddOp, Operands::None, "add"}, {0xa1, ArithOp<Arith::Sub>, Operands::None, "subtract"},
     {0xa2, ArithOp<Arith::Mul>, Operands::None, "multiply"},
     {0xa3, ArithOp<Arith::Div>, Operands::None, "divide"},
     {0xa4, ArithOp<Arith::Mod>, Operands::None, "modulo"},
@@ -245,6 +241,7 @@ const OpEntry kEntries[] = {
     {0xc6, BitOp<Bits::SubI>, Operands::None, "subtract_i"},
     {0xc7, BitOp<Bits::MulI>, Operands::None, "multiply_i"},
 };
+// clang-format on
 
 } // namespace
 

@@ -113,9 +113,9 @@ void NewArray(Frame& f, const Instr& in) {
     f.push(Value::object(f.vm.newArray(std::vector<Value>(items.begin(), items.end()))));
 }
 
+// clang-format off
 const OpEntry kEntries[] = {
-    {0x40, NewFunction, Operands::Method, "newfunction"},
-    {0x41, Call, Operands::U30, "call"},
+    {0x40, NewFunction, Operands::Method, "newfunction"}, {0x41, Call, Operands::U30, "call"},
     {0x42, ConstructOp, Operands::U30, "construct"},
     {0x43, CallMethod, Operands::U30U30, "callmethod"},
     {0x44, CallStatic, Operands::U30U30, "callstatic"},
@@ -126,11 +126,10 @@ const OpEntry kEntries[] = {
     {0x4c, CallPropertyOp<true, false>, Operands::NameArgs, "callproplex"},
     {0x4e, CallSuper<true>, Operands::NameArgs, "callsupervoid"},
     {0x4f, CallPropertyOp<false, true>, Operands::NameArgs, "callpropvoid"},
-    {0x53, ApplyType, Operands::U30, "applytype"},
-    {0x55, NewObject, Operands::U30, "newobject"},
-    {0x56, NewArray, Operands::U30, "newarray"},
-    {0x58, NewClassOp, Operands::Class, "newclass"},
+    {0x53, ApplyType, Operands::U30, "applytype"}, {0x55, NewObject, Operands::U30, "newobject"},
+    {0x56, NewArray, Operands::U30, "newarray"}, {0x58, NewClassOp, Operands::Class, "newclass"},
 };
+// clang-format on
 
 } // namespace
 

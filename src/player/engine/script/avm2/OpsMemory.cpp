@@ -48,6 +48,7 @@ template <int Bits> void SignExtend(Frame& f, const Instr&) {
     top = Value::integer(static_cast<std::int32_t>(v) >> (32 - Bits));
 }
 
+// clang-format off
 const OpEntry kEntries[] = {
     {0x35, LoadInt<std::uint8_t>, Operands::None, "li8"},
     {0x36, LoadInt<std::uint16_t>, Operands::None, "li16"},
@@ -59,10 +60,10 @@ const OpEntry kEntries[] = {
     {0x3c, StoreInt<std::int32_t>, Operands::None, "si32"},
     {0x3d, StoreFloat<float>, Operands::None, "sf32"},
     {0x3e, StoreFloat<double>, Operands::None, "sf64"},
-    {0x50, SignExtend<1>, Operands::None, "sxi1"},
-    {0x51, SignExtend<8>, Operands::None, "sxi8"},
+    {0x50, SignExtend<1>, Operands::None, "sxi1"}, {0x51, SignExtend<8>, Operands::None, "sxi8"},
     {0x52, SignExtend<16>, Operands::None, "sxi16"},
 };
+// clang-format on
 
 } // namespace
 

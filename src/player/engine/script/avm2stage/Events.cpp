@@ -38,18 +38,13 @@ Value EventInit(Vm& vm, const Value& self, std::span<const Value> args) {
 Value EventType(Vm& vm, const Value& self, std::span<const Value>) {
     return Value::string(EventOf(vm, self).type);
 }
-Value EventBubbles(Vm& vm, const Value& self, std::span<const Value>) {
-    return Value::boolean(EventOf(vm, self).bubbles);
+template <bool EventRecord::*Flag>
+Value EventFlag(Vm& vm, const Value& self, std::span<const Value>) {
+    return Value::boolean(EventOf(vm, self).*Flag);
 }
-Value EventCancelable(Vm& vm, const Value& self, std::span<const Value>) {
-    return Value::boolean(EventOf(vm, self).cancelable);
-}
-Value EventTarget(Vm& vm, const Value& self, std::span<const Value>) {
-    const Value& t = EventOf(vm, self).target;
-    return t.isUndefined() ? Value::null() : t;
-}
-Value EventCurrentTarget(Vm& vm, const Value& self, std::span<const Value>) {
-    const Value& t = EventOf(vm, self).currentTarget;
+template <Value EventRecord::*Field>
+Value EventObject(Vm& vm, const Value& self, std::span<const Value>) {
+    const Value& t = EventOf(vm, self).*Field;
     return t.isUndefined() ? Value::null() : t;
 }
 Value EventPhase(Vm& vm, const Value& self, std::span<const Value>) {
@@ -265,19 +260,19 @@ void InstallEventClasses(Vm& vm) {
         .method("willTrigger", WillTrigger);
     NativeClass event(vm, "Event", vm.core.object, "flash.events");
     event.init(EventInit)
-        .getter("type", EventType)
-        .getter("bubbles", EventBubbles)
-        .getter("cancelable", EventCancelable)
-        .getter("target", EventTarget)
-        .getter("currentTarget", EventCurrentTarget)
-        .getter("eventPhase", EventPhase)
-        .method("stopPropagation", StopPropagation)
-        .method("stopImmediatePropagation", StopImmediatePropagation)
-        .method("preventDefault", PreventDefault)
-        .method("isDefaultPrevented", IsDefaultPrevented)
-        .method("clone", EventClone)
-        .method("toString", EventToString)
-        .method("formatToString", FormatToString);
+        .getters({{"type", EventType},
+                  {"bubbles", EventFlag<&EventRecord::bubbles>},
+                  {"cancelable", EventFlag<&EventRecord::cancelable>},
+                  {"target", EventObject<&EventRecord::target>},
+                  {"currentTarget", EventObject<&EventRecord::currentTarget>},
+                  {"eventPhase", EventPhase}})
+        .methods({{"stopPropagation", StopPropagation},
+                  {"stopImmediatePropagation", StopImmediatePropagation},
+                  {"preventDefault", PreventDefault},
+                  {"isDefaultPrevented", IsDefaultPrevented},
+                  {"clone", EventClone},
+                  {"toString", EventToString},
+                  {"formatToString", FormatToString}});
     for (const char* name : {"ENTER_FRAME=enterFrame",
                              "EXIT_FRAME=exitFrame",
                              "FRAME_CONSTRUCTED=frameConstructed",

@@ -148,38 +148,36 @@ constexpr char Normal[] = "normal";
 void InstallMovieClipClass(Vm& vm, ClassObject* sprite) {
     NativeClass(vm, "MovieClip", sprite, "flash.display")
         .init(sprite->init.native)
-        .getter("currentFrame", CurrentFrame)
-        .getter("totalFrames", TotalFrames)
-        .getter("framesLoaded", TotalFrames)
-        .getter("currentLabel", NullValue)
-        .getter("currentFrameLabel", NullValue)
-        .getter("isPlaying", IsPlaying)
-        .method("play", Play)
-        .method("stop", Stop)
-        .method("gotoAndStop", GotoAndStop)
-        .method("gotoAndPlay", GotoAndPlay)
-        .method("nextFrame", NextFrame)
-        .method("prevFrame", PrevFrame)
-        .method("addFrameScript", AddFrameScript);
+        .getters({{"currentFrame", CurrentFrame},
+                  {"totalFrames", TotalFrames},
+                  {"framesLoaded", TotalFrames},
+                  {"currentLabel", NullValue},
+                  {"currentFrameLabel", NullValue},
+                  {"isPlaying", IsPlaying}})
+        .methods({{"play", Play},
+                  {"stop", Stop},
+                  {"gotoAndStop", GotoAndStop},
+                  {"gotoAndPlay", GotoAndPlay},
+                  {"nextFrame", NextFrame},
+                  {"prevFrame", PrevFrame},
+                  {"addFrameScript", AddFrameScript}});
 }
 
 void InstallStageClass(Vm& vm, ClassObject* container) {
-    NativeClass(vm, "Stage", container, "flash.display")
-        .init(container->init.native)
-        .getter("stageWidth", StageWidth)
-        .getter("stageHeight", StageHeight)
-        .getter("frameRate", FrameRate)
-        .setter("frameRate", SetFrameRate)
-        .getter("scaleMode", Constant<NoScale>)
-        .setter("scaleMode", Ignore)
-        .getter("align", Constant<TopLeft>)
-        .setter("align", Ignore)
-        .getter("quality", Constant<High>)
-        .setter("quality", Ignore)
-        .getter("displayState", Constant<Normal>)
-        .setter("displayState", Ignore)
-        .getter("focus", NullValue)
-        .setter("focus", Ignore);
+    NativeClass stage(vm, "Stage", container, "flash.display");
+    stage.init(container->init.native)
+        .getters({{"stageWidth", StageWidth},
+                  {"stageHeight", StageHeight},
+                  {"frameRate", FrameRate},
+                  {"scaleMode", Constant<NoScale>},
+                  {"align", Constant<TopLeft>},
+                  {"quality", Constant<High>},
+                  {"displayState", Constant<Normal>},
+                  {"focus", NullValue}})
+        .setter("frameRate", SetFrameRate);
+    for (const char* ignored : {"scaleMode", "align", "quality", "displayState", "focus"}) {
+        stage.setter(ignored, Ignore);
+    }
 }
 
 } // namespace quillon::engine::avm2stage

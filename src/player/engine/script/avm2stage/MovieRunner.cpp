@@ -26,7 +26,9 @@ Limits LimitsFor(const RunnerSetup& setup) {
     return limits;
 }
 
-Name NameOfClass(Vm& vm, const std::string& text) {
+} // namespace
+
+Name NameFromText(Vm& vm, const std::string& text) {
     const auto dot = text.rfind('.');
     const auto colons = text.rfind("::");
     std::string package, local = text;
@@ -43,8 +45,6 @@ Name NameOfClass(Vm& vm, const std::string& text) {
     name.text = text;
     return name;
 }
-
-} // namespace
 
 StageState& StateOf(Vm& vm) {
     return *static_cast<StageState*>(vm.embedder);
@@ -117,7 +117,7 @@ void MovieRunner::startDocument(const std::string& className) {
         if (className.empty()) {
             return;
         }
-        const Value found = FindDefinition(*vm_, NameOfClass(*vm_, className));
+        const Value found = FindDefinition(*vm_, NameFromText(*vm_, className));
         if (found.isObject() && found.asObject()->kind == ObjectKind::Class) {
             cls = static_cast<ClassObject*>(found.asObject());
         } else {

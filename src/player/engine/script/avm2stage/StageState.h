@@ -80,6 +80,8 @@ struct StageState : avm2::Embedder {
 };
 
 StageState& StateOf(avm2::Vm& vm);
+// "pkg.Name" or "pkg::Name" as a name to look up.
+avm2::Name NameFromText(avm2::Vm& vm, const std::string& text);
 // A built-in class by package and name.
 avm2::ClassObject* BuiltinClass(avm2::Vm& vm, const char* package, const char* name);
 DisplayRecord* DisplayOf(avm2::Vm& vm, const Value& v);

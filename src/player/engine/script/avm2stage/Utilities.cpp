@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 namespace quillon::engine::avm2stage {
 
@@ -57,21 +58,17 @@ Value TimerReset(Vm& vm, const Value& self, std::span<const Value>) {
     t.currentCount = 0;
     return Value();
 }
-Value TimerRunning(Vm& vm, const Value& self, std::span<const Value>) {
-    return Value::boolean(TimerOf(vm, self).running);
-}
-Value TimerCount(Vm& vm, const Value& self, std::span<const Value>) {
-    return Value::integer(TimerOf(vm, self).currentCount);
-}
-Value TimerDelay(Vm& vm, const Value& self, std::span<const Value>) {
-    return NumberValue(TimerOf(vm, self).delay);
+template <auto Field> Value TimerField(Vm& vm, const Value& self, std::span<const Value>) {
+    const auto value = TimerOf(vm, self).*Field;
+    if constexpr (std::is_same_v<decltype(value), const bool>) {
+        return Value::boolean(value);
+    } else {
+        return NumberValue(value);
+    }
 }
 Value TimerSetDelay(Vm& vm, const Value& self, std::span<const Value> args) {
     TimerOf(vm, self).delay = std::max(0.0, ToNumber(vm, Arg(args, 0)));
     return Value();
-}
-Value TimerRepeat(Vm& vm, const Value& self, std::span<const Value>) {
-    return Value::integer(TimerOf(vm, self).repeatCount);
 }
 Value TimerSetRepeat(Vm& vm, const Value& self, std::span<const Value> args) {
     TimerOf(vm, self).repeatCount = ToInt32(vm, Arg(args, 0));
@@ -140,19 +137,7 @@ Value QualifiedSuperclassName(Vm& vm, const Value&, std::span<const Value> args)
 
 Value DefinitionByName(Vm& vm, const Value&, std::span<const Value> args) {
     const std::string text = ToString(vm, Arg(args, 0));
-    std::string package, local = text;
-    const auto colons = text.rfind("::");
-    const auto dot = text.rfind('.');
-    if (colons != std::string::npos) {
-        package = text.substr(0, colons);
-        local = text.substr(colons + 2);
-    } else if (dot != std::string::npos) {
-        package = text.substr(0, dot);
-        local = text.substr(dot + 1);
-    }
-    Name name;
-    name.atom = vm.intern(local);
-    name.ns = {package.empty() ? kPublicNs : vm.internNs(NsKind::Package, package)};
+    const Name name = NameFromText(vm, text);
     const Value found = FindDefinition(vm, name);
     if (found.isUndefined()) {
         vm.throwError(ErrorKind::ReferenceError, 1065, "Variable " + text + " is not defined.");
@@ -182,14 +167,12 @@ namespace {
 void InstallTimerClass(Vm& vm, ClassObject* dispatcher) {
     NativeClass(vm, "Timer", dispatcher, "flash.utils")
         .init(TimerInit)
-        .method("start", TimerStart)
-        .method("stop", TimerStop)
-        .method("reset", TimerReset)
-        .getter("running", TimerRunning)
-        .getter("currentCount", TimerCount)
-        .getter("delay", TimerDelay)
+        .methods({{"start", TimerStart}, {"stop", TimerStop}, {"reset", TimerReset}})
+        .getters({{"running", TimerField<&TimerRecord::running>},
+                  {"currentCount", TimerField<&TimerRecord::currentCount>},
+                  {"delay", TimerField<&TimerRecord::delay>},
+                  {"repeatCount", TimerField<&TimerRecord::repeatCount>}})
         .setter("delay", TimerSetDelay)
-        .getter("repeatCount", TimerRepeat)
         .setter("repeatCount", TimerSetRepeat);
 }
 
