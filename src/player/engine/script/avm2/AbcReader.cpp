@@ -2,8 +2,15 @@
 
 #include "player/engine/script/avm2/AbcStream.h"
 
+#include <algorithm>
+
 namespace quillon::avm2 {
 namespace {
+
+bool IsNamespaceKind(std::uint8_t kind) {
+    constexpr std::uint8_t kinds[] = {0x05, 0x08, 0x16, 0x17, 0x18, 0x19, 0x1a};
+    return std::find(std::begin(kinds), std::end(kinds), kind) != std::end(kinds);
+}
 
 class Reader {
 public:
@@ -80,16 +87,7 @@ void Reader::readNamespaces() {
     for (std::uint32_t i = 1; i < n; ++i) {
         AbcNamespace ns;
         const std::uint8_t kind = in_.u8();
-        switch (kind) {
-        case 0x05:
-        case 0x08:
-        case 0x16:
-        case 0x17:
-        case 0x18:
-        case 0x19:
-        case 0x1a:
-            break;
-        default:
+        if (!IsNamespaceKind(kind)) {
             in_.fail("unknown namespace kind " + std::to_string(kind));
         }
         ns.kind = static_cast<NsKind>(kind);
@@ -228,17 +226,11 @@ AbcConstant Reader::readConstant(std::uint8_t kind, std::uint32_t value) {
     case 0x06:
         pool = abc_.doubles.size();
         break;
-    case 0x05:
-    case 0x08:
-    case 0x16:
-    case 0x17:
-    case 0x18:
-    case 0x19:
-    case 0x1a:
-        pool = abc_.namespaces.size();
-        break;
     default:
-        in_.fail("unknown constant kind " + std::to_string(kind));
+        if (!IsNamespaceKind(kind)) {
+            in_.fail("unknown constant kind " + std::to_string(kind));
+        }
+        pool = abc_.namespaces.size();
     }
     if (value >= pool) {
         in_.fail("constant index " + std::to_string(value) + " out of range");

@@ -48,6 +48,9 @@ public:
 
 private:
     void bind(Traits& traits, std::string_view name, const Binding& b, bool as3);
+    NativeClass& add(Traits& traits, std::string_view name, Binding::Kind kind, MethodRef method,
+                     MethodRef getter, MethodRef setter);
+    std::uint32_t addSlot(Traits& traits, std::string_view name, const Value& value, bool constant);
 
     Vm& vm_;
     ClassObject* cls_;
