@@ -207,30 +207,20 @@ AbcMethod Reader::readMethod() {
 }
 
 AbcConstant Reader::readConstant(std::uint8_t kind, std::uint32_t value) {
-    std::size_t pool = 1;
-    switch (kind) {
-    case 0x00:
-    case 0x0a:
-    case 0x0b:
-    case 0x0c:
-        return AbcConstant{kind, 0};
-    case 0x01:
-        pool = abc_.strings.size();
-        break;
-    case 0x03:
-        pool = abc_.ints.size();
-        break;
-    case 0x04:
-        pool = abc_.uints.size();
-        break;
-    case 0x06:
-        pool = abc_.doubles.size();
-        break;
-    default:
-        if (!IsNamespaceKind(kind)) {
-            in_.fail("unknown constant kind " + std::to_string(kind));
-        }
-        pool = abc_.namespaces.size();
+    if (kind == 0x00 || kind == 0x0a || kind == 0x0b || kind == 0x0c) {
+        return AbcConstant{kind, 0}; // undefined, false, true, null
+    }
+    const std::pair<std::uint8_t, std::size_t> pools[] = {{0x01, abc_.strings.size()},
+                                                          {0x03, abc_.ints.size()},
+                                                          {0x04, abc_.uints.size()},
+                                                          {0x06, abc_.doubles.size()}};
+    std::size_t pool = abc_.namespaces.size();
+    const auto it = std::find_if(std::begin(pools), std::end(pools),
+                                 [kind](const auto& p) { return p.first == kind; });
+    if (it != std::end(pools)) {
+        pool = it->second;
+    } else if (!IsNamespaceKind(kind)) {
+        in_.fail("unknown constant kind " + std::to_string(kind));
     }
     if (value >= pool) {
         in_.fail("constant index " + std::to_string(value) + " out of range");

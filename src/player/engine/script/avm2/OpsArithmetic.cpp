@@ -245,8 +245,6 @@ const OpEntry kEntries[] = {
 
 } // namespace
 
-void RegisterArithmeticOps(OpTable& table) {
-    Register(table, kEntries);
-}
+extern const std::span<const OpEntry> ArithmeticOps = kEntries;
 
 } // namespace quillon::avm2

@@ -133,8 +133,6 @@ const OpEntry kEntries[] = {
 
 } // namespace
 
-void RegisterCallOps(OpTable& table) {
-    Register(table, kEntries);
-}
+extern const std::span<const OpEntry> CallOps = kEntries;
 
 } // namespace quillon::avm2

@@ -67,8 +67,6 @@ const OpEntry kEntries[] = {
 
 } // namespace
 
-void RegisterMemoryOps(OpTable& table) {
-    Register(table, kEntries);
-}
+extern const std::span<const OpEntry> MemoryOps = kEntries;
 
 } // namespace quillon::avm2

@@ -237,8 +237,6 @@ const OpEntry kEntries[] = {
 
 } // namespace
 
-void RegisterPropertyOps(OpTable& table) {
-    Register(table, kEntries);
-}
+extern const std::span<const OpEntry> PropertyOps = kEntries;
 
 } // namespace quillon::avm2

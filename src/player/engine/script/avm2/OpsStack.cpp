@@ -313,18 +313,16 @@ const OpEntry kEntries[] = {
 
 } // namespace
 
-void RegisterStackOps(OpTable& table) {
-    Register(table, kEntries);
-}
+extern const std::span<const OpEntry> StackOps = kEntries;
 
 const OpTable& Ops() {
     static const OpTable table = [] {
         OpTable t{};
-        RegisterStackOps(t);
-        RegisterArithmeticOps(t);
-        RegisterPropertyOps(t);
-        RegisterCallOps(t);
-        RegisterMemoryOps(t);
+        for (const auto& entries : {StackOps, ArithmeticOps, PropertyOps, CallOps, MemoryOps}) {
+            for (const OpEntry& e : entries) {
+                t[e.op] = OpInfo{e.handler, e.operands, e.name};
+            }
+        }
         return t;
     }();
     return table;
