@@ -85,11 +85,9 @@ void Decoder::decodeOne(const OpInfo& info, Instr& in, std::size_t start) {
     case Operands::Invalid:
         break;
     case Operands::U30:
-        in.a = static_cast<std::int32_t>(in_.u30());
-        break;
     case Operands::U30U30:
         in.a = static_cast<std::int32_t>(in_.u30());
-        in.b = static_cast<std::int32_t>(in_.u30());
+        in.b = info.operands == Operands::U30U30 ? static_cast<std::int32_t>(in_.u30()) : in.b;
         break;
     case Operands::U8:
         in.a = in_.u8();
@@ -101,7 +99,9 @@ void Decoder::decodeOne(const OpInfo& info, Instr& in, std::size_t start) {
         in.a = static_cast<std::int16_t>(in_.u32());
         break;
     case Operands::Local:
+    case Operands::Hasnext2:
         in.a = checked(in_.u30(), locals_, "register");
+        in.b = info.operands == Operands::Hasnext2 ? checked(in_.u30(), locals_, "register") : in.b;
         break;
     case Operands::Branch: {
         const std::int32_t offset = in_.s24();
@@ -114,10 +114,6 @@ void Decoder::decodeOne(const OpInfo& info, Instr& in, std::size_t start) {
         break;
     case Operands::Debug:
         in_.u8(), in_.u30(), in_.u8(), in_.u30();
-        break;
-    case Operands::Hasnext2:
-        in.a = checked(in_.u30(), locals_, "register");
-        in.b = checked(in_.u30(), locals_, "register");
         break;
     default:
         decodeIndex(info, in);

@@ -13,8 +13,8 @@ namespace quillon::avm2 {
 struct OpEntry {
     std::uint8_t op;
     Handler handler;
-    Operands operands;
     const char* name;
+    Operands operands = Operands::None;
 };
 
 // The instructions of each Ops file, entered into the table by Ops().
