@@ -76,9 +76,9 @@ Value EventClone(Vm& vm, const Value& self, std::span<const Value>) {
 }
 
 std::string ShortClassName(Vm& vm, const Value& v) {
-    std::string name = ClassName(vm, v);
-    const auto colon = name.rfind("::");
-    return colon == std::string::npos ? name : name.substr(colon + 2);
+    const std::string name = ClassName(vm, v);
+    const auto end = name.find_last_of(".:");
+    return end == std::string::npos ? name : name.substr(end + 1);
 }
 
 Value EventToString(Vm& vm, const Value& self, std::span<const Value>) {
@@ -136,10 +136,11 @@ Value AddListener(Vm& vm, const Value& self, std::span<const Value> args) {
     const auto at = std::find_if(list.begin(), list.end(),
                                  [&](const Listener& l) { return l.priority < priority; });
     list.insert(at, Listener{fn, capture, priority});
-    if (type == "enterFrame" &&
-        std::find(state.enterFrameOrder.begin(), state.enterFrameOrder.end(), self.asObject()) ==
-            state.enterFrameOrder.end()) {
-        state.enterFrameOrder.push_back(self.asObject());
+    if (type == "enterFrame" || type == "exitFrame" || type == "frameConstructed") {
+        auto& targets = state.broadcasters[type];
+        if (std::find(targets.begin(), targets.end(), self.asObject()) == targets.end()) {
+            targets.push_back(self.asObject());
+        }
     }
     return Value();
 }
@@ -208,7 +209,7 @@ void Deliver(Vm& vm, Object* at, const Value& event, EventRecord& e, int phase) 
         e.phase = phase;
         e.currentTarget = Value::object(at);
         const Value args[1] = {event};
-        CallValue(vm, l.fn, Value::null(), args);
+        CallHandler(vm, l.fn, args);
     }
 }
 
@@ -221,6 +222,17 @@ Value DispatchEvent(Vm& vm, const Value& self, std::span<const Value> args) {
 }
 
 } // namespace
+
+Value CallHandler(Vm& vm, const Value& fn, std::span<const Value> args) {
+    Value self = Value::null();
+    if (fn.isObject() && fn.asObject()->kind == ObjectKind::Function) {
+        const auto* closure = static_cast<const FunctionObject*>(fn.asObject());
+        if (!closure->bound && closure->scope && !closure->scope->entries.empty()) {
+            self = closure->scope->entries.front().value;
+        }
+    }
+    return CallValue(vm, fn, self, args);
+}
 
 bool Dispatch(Vm& vm, Object* target, const Value& given) {
     StageState& state = StateOf(vm);

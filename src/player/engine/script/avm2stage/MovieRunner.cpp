@@ -132,18 +132,26 @@ void MovieRunner::startDocument(const std::string& className) {
     r.name = "root1";
     state.displays[state.stage].children.push_back(root);
     guarded([&] { RunInstanceInit(*vm_, cls, Value::object(root), {}); });
-    runFrameScripts();
+    frameScriptsAndExit();
 }
 
 void MovieRunner::beginFrame() {
     vm_->resetBudget();
 }
 
-void MovieRunner::broadcastEnterFrame() {
-    const std::vector<Object*> targets = state_->enterFrameOrder;
+void MovieRunner::broadcast(const char* type) {
+    const std::vector<Object*> targets = state_->broadcasters[type];
     for (Object* target : targets) {
-        guarded([&] { Dispatch(*vm_, target, NewEvent(*vm_, "Event", "enterFrame")); });
+        if (state_->displays.contains(target)) {
+            guarded([&] { Dispatch(*vm_, target, NewEvent(*vm_, "Event", type)); });
+        }
     }
+}
+
+void MovieRunner::frameScriptsAndExit() {
+    broadcast("frameConstructed");
+    runFrameScripts();
+    broadcast("exitFrame");
 }
 
 void MovieRunner::runFrameScripts() {
@@ -215,13 +223,13 @@ void MovieRunner::fireCallbacks() {
         } else {
             state.callbacks.erase(it);
         }
-        guarded([&] { CallValue(*vm_, callback.fn, Value::null(), callback.args); });
+        guarded([&] { CallHandler(*vm_, callback.fn, callback.args); });
     }
 }
 
 void MovieRunner::endFrame(double frameMs) {
-    broadcastEnterFrame();
-    runFrameScripts();
+    broadcast("enterFrame");
+    frameScriptsAndExit();
     state_->clockMs += frameMs;
     fireTimers();
     fireCallbacks();

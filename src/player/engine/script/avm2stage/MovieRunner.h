@@ -55,7 +55,8 @@ public:
 
 private:
     template <class Body> void guarded(Body&& body);
-    void broadcastEnterFrame();
+    void broadcast(const char* type);
+    void frameScriptsAndExit();
     void runFrameScripts();
     void fireTimers();
     void fireCallbacks();

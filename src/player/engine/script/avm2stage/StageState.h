@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <map>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -74,7 +75,9 @@ struct StageState : avm2::Embedder {
     std::unordered_map<Object*, TimerRecord> timers;
     std::vector<Object*> timerOrder;
     std::unordered_map<Object*, std::map<std::string, std::vector<Listener>>> listeners;
-    std::vector<Object*> enterFrameOrder; // objects that listened for enterFrame
+    // Display objects that listened for enterFrame, frameConstructed or exitFrame, which
+    // every display object hears whether on the stage or not.
+    std::map<std::string, std::vector<Object*>> broadcasters;
     std::map<int, Callback> callbacks;
     int nextCallback = 1;
 };
@@ -94,5 +97,8 @@ void InstallUtilityClasses(avm2::Vm& vm);
 // Makes an Event of a built-in class (Event, TimerEvent) and sends it to target.
 Value NewEvent(avm2::Vm& vm, const char* className, const std::string& type, bool bubbles = false);
 bool Dispatch(avm2::Vm& vm, Object* target, const Value& event);
+// Calls a listener or callback as the player does: a plain closure gets its global
+// object as this.
+Value CallHandler(avm2::Vm& vm, const Value& fn, std::span<const Value> args);
 
 } // namespace quillon::engine::avm2stage
