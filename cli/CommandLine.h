@@ -37,8 +37,7 @@ class ScratchFolder {
 public:
     ScratchFolder();
     ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    ScratchFolder(ScratchFolder&&) = delete; // so neither copied nor moved
     const std::string& path() const { return path_; }
 
 private:

@@ -1,6 +1,6 @@
 #include "ControlSequences.h"
 
-#include <array>
+#include <iterator>
 
 namespace quillon {
 
@@ -10,71 +10,45 @@ using C = BatchControl;
 constexpr bool On = true;
 constexpr bool Off = false;
 
+// Controls switched the same way, in the order given.
+template <bool enabled, BatchControl... controls>
+constexpr ControlStep All[] = {{controls, enabled}...};
+
 // The four batch buttons and the context menu, off in the order Clear and the start use.
-constexpr ControlStep IdleSteps[] = {{C::Compress, Off},
-                                     {C::Decompress, Off},
-                                     {C::Select, Off},
-                                     {C::Clear, Off},
-                                     {C::ContextMenu, Off}};
-constexpr ControlStep ScanStartSteps[] = {{C::ProgressBar, On}, {C::Wait, On}};
-constexpr ControlStep CompressStartSteps[] = {{C::ProgressBar, On}, {C::Wait, On}};
-constexpr ControlStep DecompressStartSteps[] = {{C::Wait, On}, {C::ProgressBar, On}};
-constexpr ControlStep ScanLockSteps[] = {{C::ModeBatch, Off}, {C::ModeSingle, Off}};
-constexpr ControlStep ScanLockRestSteps[] = {{C::Tree, Off},       {C::Compress, Off},
-                                             {C::Clear, Off},      {C::Select, Off},
-                                             {C::Decompress, Off}, {C::ContextMenu, Off}};
-constexpr ControlStep RunLockSteps[] = {
-    {C::ModeBatch, Off}, {C::ModeSingle, Off}, {C::Compress, Off}, {C::Clear, Off},
-    {C::Select, Off},    {C::Decompress, Off}, {C::Tree, Off},     {C::ContextMenu, Off}};
-constexpr ControlStep ScanHideSteps[] = {{C::ProgressBar, Off}, {C::Wait, Off}};
-constexpr ControlStep ScanFoundRowsSteps[] = {
-    {C::Clear, On}, {C::Compress, On}, {C::Select, On}, {C::Decompress, On}, {C::ContextMenu, On}};
-constexpr ControlStep ScanUnlockSteps[] = {{C::Tree, On}, {C::ModeBatch, On}, {C::ModeSingle, On}};
+constexpr auto& IdleSteps =
+    All<Off, C::Compress, C::Decompress, C::Select, C::Clear, C::ContextMenu>;
+constexpr auto& ScanStartSteps = All<On, C::ProgressBar, C::Wait>;
+constexpr auto& CompressStartSteps = All<On, C::ProgressBar, C::Wait>;
+constexpr auto& DecompressStartSteps = All<On, C::Wait, C::ProgressBar>;
+constexpr auto& ScanLockSteps = All<Off, C::ModeBatch, C::ModeSingle>;
+constexpr auto& ScanLockRestSteps =
+    All<Off, C::Tree, C::Compress, C::Clear, C::Select, C::Decompress, C::ContextMenu>;
+constexpr auto& RunLockSteps = All<Off, C::ModeBatch, C::ModeSingle, C::Compress, C::Clear,
+                                   C::Select, C::Decompress, C::Tree, C::ContextMenu>;
+constexpr auto& ScanHideSteps = All<Off, C::ProgressBar, C::Wait>;
+constexpr auto& ScanFoundRowsSteps =
+    All<On, C::Clear, C::Compress, C::Select, C::Decompress, C::ContextMenu>;
+constexpr auto& ScanUnlockSteps = All<On, C::Tree, C::ModeBatch, C::ModeSingle>;
 constexpr ControlStep RunEndSteps[] = {
     {C::Wait, Off},      {C::ProgressBar, Off}, {C::Compress, On}, {C::Clear, On},
     {C::Select, On},     {C::Decompress, On},   {C::Tree, On},     {C::ModeBatch, On},
     {C::ModeSingle, On}, {C::ContextMenu, On}};
-constexpr ControlStep ClearSteps[] = {{C::Compress, Off},
-                                      {C::Clear, Off},
-                                      {C::Select, Off},
-                                      {C::Decompress, Off},
-                                      {C::ContextMenu, Off}};
-constexpr ControlStep EmptiedSteps[] = {{C::Clear, Off},
-                                        {C::Compress, Off},
-                                        {C::Select, Off},
-                                        {C::Decompress, Off},
-                                        {C::ContextMenu, Off}};
+constexpr auto& ClearSteps =
+    All<Off, C::Compress, C::Clear, C::Select, C::Decompress, C::ContextMenu>;
+constexpr auto& EmptiedSteps =
+    All<Off, C::Clear, C::Compress, C::Select, C::Decompress, C::ContextMenu>;
 
-struct MomentSteps {
-    BatchMoment moment;
-    std::span<const ControlStep> steps;
-};
-
-constexpr std::array<MomentSteps, 13> Table = {{
-    {BatchMoment::Idle, IdleSteps},
-    {BatchMoment::ScanStart, ScanStartSteps},
-    {BatchMoment::CompressStart, CompressStartSteps},
-    {BatchMoment::DecompressStart, DecompressStartSteps},
-    {BatchMoment::ScanLock, ScanLockSteps},
-    {BatchMoment::ScanLockRest, ScanLockRestSteps},
-    {BatchMoment::RunLock, RunLockSteps},
-    {BatchMoment::ScanHide, ScanHideSteps},
-    {BatchMoment::ScanFoundRows, ScanFoundRowsSteps},
-    {BatchMoment::ScanUnlock, ScanUnlockSteps},
-    {BatchMoment::RunEnd, RunEndSteps},
-    {BatchMoment::Clear, ClearSteps},
-    {BatchMoment::Emptied, EmptiedSteps},
-}};
+// Each moment's steps, in BatchMoment's order.
+constexpr std::span<const ControlStep> Table[] = {
+    IdleSteps,         ScanStartSteps, CompressStartSteps, DecompressStartSteps, ScanLockSteps,
+    ScanLockRestSteps, RunLockSteps,   ScanHideSteps,      ScanFoundRowsSteps,   ScanUnlockSteps,
+    RunEndSteps,       ClearSteps,     EmptiedSteps};
+static_assert(std::size(Table) == static_cast<std::size_t>(BatchMoment::Emptied) + 1);
 
 } // namespace
 
 std::span<const ControlStep> StepsOf(BatchMoment moment) {
-    for (const MomentSteps& entry : Table) {
-        if (entry.moment == moment) {
-            return entry.steps;
-        }
-    }
-    return {};
+    return Table[static_cast<std::size_t>(moment)];
 }
 
 void ApplySteps(BatchControls& controls, BatchMoment moment) {

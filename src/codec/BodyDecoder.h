@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <span>
 
 namespace quillon {
 
@@ -14,6 +16,22 @@ enum class DecodeStatus {
     Corrupt,   // the decoder found the data corrupt
     Failed,    // any other decoder error
 };
+
+// A library's status code that always means the same thing.
+struct LibraryStatus {
+    int code;
+    DecodeStatus meaning;
+};
+
+// The meaning of `code` in `table`, or nothing when the decoder must judge it itself.
+inline std::optional<DecodeStatus> Lookup(std::span<const LibraryStatus> table, int code) {
+    for (const LibraryStatus& entry : table) {
+        if (entry.code == code) {
+            return entry.meaning;
+        }
+    }
+    return std::nullopt;
+}
 
 class BodyDecoder {
 public:

@@ -6,7 +6,6 @@
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
-#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,12 +13,8 @@ namespace quillon {
 
 namespace {
 
-std::mutex hookMutex;
-WriteFaultHook faultHook;
-
 int InjectedFault(WriteStep step) {
-    std::lock_guard lock(hookMutex);
-    return faultHook ? faultHook(step) : 0;
+    return InjectedWriteFault ? InjectedWriteFault(step) : 0;
 }
 
 // Closes a descriptor once, whatever path leaves the scope.
@@ -91,15 +86,6 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
     }
     return true;
 }
-
-} // namespace
-
-void SetWriteFaultHook(WriteFaultHook hook) {
-    std::lock_guard lock(hookMutex);
-    faultHook = std::move(hook);
-}
-
-namespace {
 
 // Only regular files are movies: a FIFO, device or socket would block a read or never
 // end it.

@@ -2,7 +2,6 @@
 // Whole-file reading and the safe whole-file write that every target goes through.
 
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -61,8 +60,9 @@ private:
 
 // Test seam: the steps of a safe write that can be made to fail.
 enum class WriteStep { Create, Write, Flush, Close, Rename };
-// Called before each step; a non-zero result makes the step fail with that errno.
-using WriteFaultHook = std::function<int(WriteStep)>;
-void SetWriteFaultHook(WriteFaultHook hook);
+// Asked before each step; a non-zero result makes the step fail with that errno. Only the
+// test support library defines it (a link-time seam, so the codec keeps no hook of its
+// own); in the programs it stays undefined and every step runs as written.
+[[gnu::weak]] int InjectedWriteFault(WriteStep step);
 
 } // namespace quillon

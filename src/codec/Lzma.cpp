@@ -16,6 +16,11 @@ struct FreeOptions {
 };
 using OptionsPtr = std::unique_ptr<void, FreeOptions>;
 
+// The library's statuses that mean the same whatever the input.
+constexpr LibraryStatus kLzmaStatuses[] = {{LZMA_OK, DecodeStatus::Progress},
+                                           {LZMA_STREAM_END, DecodeStatus::StreamEnd},
+                                           {LZMA_BUF_ERROR, DecodeStatus::Exhausted}};
+
 class LzmaDecoder final : public BodyDecoder {
 public:
     LzmaDecoder(std::span<const std::uint8_t> data, std::size_t lengthHint,
@@ -41,22 +46,16 @@ public:
         // means the data has run out.
         const lzma_ret status = lzma_code(&stream_, LZMA_RUN);
         written += room - stream_.avail_out;
-        switch (status) {
-        case LZMA_OK:
-            return DecodeStatus::Progress;
-        case LZMA_STREAM_END:
-            return DecodeStatus::StreamEnd;
-        case LZMA_BUF_ERROR:
-            return DecodeStatus::Exhausted;
-        case LZMA_DATA_ERROR:
-        case LZMA_OPTIONS_ERROR:
-            // Data without an end marker has no end of its own: failing only beyond the
-            // length the header gives means the data ended there and other bytes follow.
-            return size_ - stream_.avail_in > lengthHint_ ? DecodeStatus::Exhausted
-                                                          : DecodeStatus::Corrupt;
-        default:
+        if (const auto meaning = Lookup(kLzmaStatuses, status)) {
+            return *meaning;
+        }
+        if (status != LZMA_DATA_ERROR && status != LZMA_OPTIONS_ERROR) {
             return DecodeStatus::Failed;
         }
+        // Data without an end marker has no end of its own: failing only beyond the
+        // length the header gives means the data ended there and other bytes follow.
+        return size_ - stream_.avail_in > lengthHint_ ? DecodeStatus::Exhausted
+                                                      : DecodeStatus::Corrupt;
     }
     std::size_t inputLeft() const override { return stream_.avail_in; }
 

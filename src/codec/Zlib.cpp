@@ -12,6 +12,11 @@ namespace quillon {
 
 namespace {
 
+// The library's statuses that mean the same whatever the input.
+constexpr LibraryStatus kZlibStatuses[] = {{Z_OK, DecodeStatus::Progress},
+                                           {Z_STREAM_END, DecodeStatus::StreamEnd},
+                                           {Z_DATA_ERROR, DecodeStatus::Corrupt}};
+
 class ZlibDecoder final : public BodyDecoder {
 public:
     explicit ZlibDecoder(std::span<const std::uint8_t> input) : inputLeft_(input.size()) {
@@ -33,18 +38,12 @@ public:
         const int status = inflate(&stream_, Z_NO_FLUSH);
         inputLeft_ -= feed - stream_.avail_in;
         written += space - stream_.avail_out;
-        switch (status) {
-        case Z_OK:
-            return DecodeStatus::Progress;
-        case Z_STREAM_END:
-            return DecodeStatus::StreamEnd;
-        case Z_DATA_ERROR:
-            return DecodeStatus::Corrupt;
-        case Z_BUF_ERROR:
-            return inputLeft_ == 0 ? DecodeStatus::Exhausted : DecodeStatus::Failed;
-        default:
-            return DecodeStatus::Failed;
+        if (const auto meaning = Lookup(kZlibStatuses, status)) {
+            return *meaning;
         }
+        // zlib's "no progress possible" is the end of the data only when none is left.
+        const bool outOfInput = status == Z_BUF_ERROR && inputLeft_ == 0;
+        return outOfInput ? DecodeStatus::Exhausted : DecodeStatus::Failed;
     }
     std::size_t inputLeft() const override { return inputLeft_; }
 

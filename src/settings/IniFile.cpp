@@ -2,6 +2,7 @@
 
 #include "codec/FileIO.h"
 
+#include <cctype>
 #include <cerrno>
 #include <limits>
 
@@ -102,17 +103,12 @@ bool FitsOnOneLine(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }
 
+// The value of a hexadecimal digit, -1 for any other character.
 int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
+    constexpr std::string_view kDigits = "0123456789abcdef";
+    const auto lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::size_t at = kDigits.find(lower);
+    return at == std::string_view::npos ? -1 : static_cast<int>(at);
 }
 
 } // namespace

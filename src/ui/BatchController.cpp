@@ -28,6 +28,8 @@
 #include <QTableView>
 #include <QTreeView>
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace quillon::ui {
 
@@ -274,22 +276,24 @@ void BatchController::checkOutputFolder() {
     OutputFolder = PathBytes(home);
 }
 
-void BatchController::batchCompress() {
+// A batch run: Compress and Decompress differ only in their worker, start sequence and
+// file-name prefix.
+template <class Worker>
+void BatchController::startRun(BatchMoment start, const std::string& prefix) {
     if (workerRunning()) {
         return;
     }
-    ApplySteps(*this, BatchMoment::CompressStart);
+    ApplySteps(*this, start);
     checkOutputFolder();
-    startWorker(new TCompressThread(*this, *this, runSetup(CompressedPrefix)));
+    startWorker(new Worker(*this, *this, runSetup(prefix)));
+}
+
+void BatchController::batchCompress() {
+    startRun<TCompressThread>(BatchMoment::CompressStart, CompressedPrefix);
 }
 
 void BatchController::batchDecompress() {
-    if (workerRunning()) {
-        return;
-    }
-    ApplySteps(*this, BatchMoment::DecompressStart);
-    checkOutputFolder();
-    startWorker(new TDecompressThread(*this, *this, runSetup(DecompressedPrefix)));
+    startRun<TDecompressThread>(BatchMoment::DecompressStart, DecompressedPrefix);
 }
 
 BatchRunSetup BatchController::runSetup(const std::string& prefix) const {
@@ -423,49 +427,36 @@ void BatchController::applyBatchMode() {
 }
 
 void BatchController::setControlEnabled(BatchControl control, bool enabled) {
-    const auto both = [enabled](QAbstractButton* button, QAction* action) {
-        if (button) {
-            button->setEnabled(enabled);
-        }
-        if (action) {
-            action->setEnabled(enabled);
-        }
-    };
-    switch (control) {
-    case BatchControl::ModeBatch:
-        SetObjectEnabled(modeBatch_, enabled);
-        break;
-    case BatchControl::ModeSingle:
-        SetObjectEnabled(modeSingle_, enabled);
-        break;
-    case BatchControl::Tree:
-        SetObjectEnabled(tree_, enabled);
-        break;
-    case BatchControl::Compress:
-        both(compress_, compressAction_);
-        break;
-    case BatchControl::Clear:
-        both(clear_, clearAction_);
-        break;
-    case BatchControl::Select:
-        both(select_, selectAllAction_);
-        break;
-    case BatchControl::Decompress:
-        both(decompress_, decompressAction_);
-        break;
-    case BatchControl::ContextMenu:
+    if (control == BatchControl::ContextMenu) {
         contextMenuOn_ = enabled;
-        break;
-    case BatchControl::ProgressBar:
-        if (bar_) {
-            bar_->setVisible(enabled);
+        return;
+    }
+    // Each control with the window objects it stands for: a button with its menu action.
+    const std::pair<BatchControl, std::vector<QObject*>> switched[] = {
+        {BatchControl::ModeBatch, {modeBatch_}},
+        {BatchControl::ModeSingle, {modeSingle_}},
+        {BatchControl::Tree, {tree_}},
+        {BatchControl::Compress, {compress_, compressAction_}},
+        {BatchControl::Clear, {clear_, clearAction_}},
+        {BatchControl::Select, {select_, selectAllAction_}},
+        {BatchControl::Decompress, {decompress_, decompressAction_}},
+        {BatchControl::ProgressBar, {bar_}},
+        {BatchControl::Wait, {wait_}},
+    };
+    // The progress bar and the wait text are shown and hidden rather than enabled.
+    const bool shown = control == BatchControl::ProgressBar || control == BatchControl::Wait;
+    for (const auto& [which, objects] : switched) {
+        if (which != control) {
+            continue;
         }
-        break;
-    case BatchControl::Wait:
-        if (wait_) {
-            wait_->setVisible(enabled);
+        for (QObject* object : objects) {
+            auto* widget = qobject_cast<QWidget*>(object);
+            if (shown && widget) {
+                widget->setVisible(enabled);
+            } else if (object) {
+                SetObjectEnabled(object, enabled);
+            }
         }
-        break;
     }
 }
 

@@ -6,6 +6,7 @@
 #include "batch/BatchControls.h"
 #include "batch/BatchListModel.h"
 #include "batch/BatchRow.h"
+#include "batch/ControlSequences.h"
 
 #include <QObject>
 #include <QPointer>
@@ -119,6 +120,7 @@ private:
     void chooseMovieFromTree(const QString& path);
     void runRowCommand(const RowTransform& transform, const std::string& prefix);
     BatchRunSetup runSetup(const std::string& prefix) const;
+    template <class Worker> void startRun(BatchMoment start, const std::string& prefix);
     QWidget* window() const;
     void guarded(const std::function<void()>& handler);
 

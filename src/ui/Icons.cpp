@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QStyle>
+#include <utility>
 
 namespace quillon::ui {
 
@@ -31,8 +32,8 @@ QIcon Glyph(const QString& text, const QColor& colour) {
     return QIcon(pixmap);
 }
 
-// A magnifying glass with a sign in its lens.
-QIcon Magnifier(const QString& sign) {
+// A magnifying glass with a plus or a minus in its lens.
+QIcon Magnifier(bool plus) {
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -44,7 +45,7 @@ QIcon Magnifier(const QString& sign) {
     painter.drawLine(QPointF(9.5, 9.5), QPointF(14.5, 14.5));
     painter.setPen(QPen(QColor(0x10, 0x40, 0x90), 1.4));
     painter.drawLine(QPointF(3.5, 6), QPointF(8.5, 6));
-    if (sign == QStringLiteral("+")) {
+    if (plus) {
         painter.drawLine(QPointF(6, 3.5), QPointF(6, 8.5));
     }
     return QIcon(pixmap);
@@ -53,43 +54,40 @@ QIcon Magnifier(const QString& sign) {
 } // namespace
 
 QIcon ToolIcon(IconKind kind) {
-    switch (kind) {
-    case IconKind::None:
-        return {};
-    case IconKind::Open:
-        return Standard(QStyle::SP_DialogOpenButton);
-    case IconKind::ModeSingle:
-        return Standard(QStyle::SP_FileIcon);
-    case IconKind::ModeBatch:
-        return Standard(QStyle::SP_DirIcon);
-    case IconKind::Options:
-        return Standard(QStyle::SP_FileDialogDetailedView);
-    case IconKind::English:
-        return Glyph(QStringLiteral("EN"), QColor(0x10, 0x30, 0x90));
-    case IconKind::French:
-        return Glyph(QStringLiteral("FR"), QColor(0x90, 0x10, 0x20));
-    case IconKind::About:
-        return Standard(QStyle::SP_MessageBoxInformation);
-    case IconKind::Close:
-        return Standard(QStyle::SP_DialogCloseButton);
-    case IconKind::Play:
-        return Standard(QStyle::SP_MediaPlay);
-    case IconKind::Stop:
-        return Standard(QStyle::SP_MediaStop);
-    case IconKind::ZoomIn:
-        return Magnifier(QStringLiteral("+"));
-    case IconKind::ZoomOut:
-        return Magnifier(QStringLiteral("-"));
-    case IconKind::Expand:
-        return Standard(QStyle::SP_TitleBarMaxButton);
-    case IconKind::Fit:
-        return Standard(QStyle::SP_TitleBarNormalButton);
-    case IconKind::ScreenShot:
-        return Glyph(QStringLiteral("\u25A3"), QColor(0x20, 0x50, 0x20));
-    case IconKind::Compress:
-        return Standard(QStyle::SP_ArrowDown);
-    case IconKind::Decompress:
-        return Standard(QStyle::SP_ArrowUp);
+    // The commands the style has an icon for.
+    static constexpr std::pair<IconKind, QStyle::StandardPixmap> kStandard[] = {
+        {IconKind::Open, QStyle::SP_DialogOpenButton},
+        {IconKind::ModeSingle, QStyle::SP_FileIcon},
+        {IconKind::ModeBatch, QStyle::SP_DirIcon},
+        {IconKind::Options, QStyle::SP_FileDialogDetailedView},
+        {IconKind::About, QStyle::SP_MessageBoxInformation},
+        {IconKind::Close, QStyle::SP_DialogCloseButton},
+        {IconKind::Play, QStyle::SP_MediaPlay},
+        {IconKind::Stop, QStyle::SP_MediaStop},
+        {IconKind::Expand, QStyle::SP_TitleBarMaxButton},
+        {IconKind::Fit, QStyle::SP_TitleBarNormalButton},
+        {IconKind::Compress, QStyle::SP_ArrowDown},
+        {IconKind::Decompress, QStyle::SP_ArrowUp}};
+    // The ones drawn as a glyph on a plate.
+    static constexpr struct {
+        IconKind kind;
+        const char16_t* text;
+        QRgb colour;
+    } kGlyphs[] = {{IconKind::English, u"EN", qRgb(0x10, 0x30, 0x90)},
+                   {IconKind::French, u"FR", qRgb(0x90, 0x10, 0x20)},
+                   {IconKind::ScreenShot, u"\u25A3", qRgb(0x20, 0x50, 0x20)}};
+    for (const auto& [which, pixmap] : kStandard) {
+        if (which == kind) {
+            return Standard(pixmap);
+        }
+    }
+    for (const auto& glyph : kGlyphs) {
+        if (glyph.kind == kind) {
+            return Glyph(QString::fromUtf16(glyph.text), QColor(glyph.colour));
+        }
+    }
+    if (kind == IconKind::ZoomIn || kind == IconKind::ZoomOut) {
+        return Magnifier(kind == IconKind::ZoomIn);
     }
     return {};
 }

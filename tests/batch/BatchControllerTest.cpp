@@ -7,8 +7,9 @@
 #include "batch/Threads.h"
 #include "codec/FileIO.h"
 #include "codec/SwfImage.h"
-#include "ui/ProgramSettings.h"
+#include "support/WriteFaults.h"
 #include "ui/FolderPanel.h"
+#include "ui/ProgramSettings.h"
 
 #include <QAction>
 #include <QApplication>

@@ -7,6 +7,7 @@
 #include "codec/FileIO.h"
 #include "support/Bytes.h"
 #include "support/TempDir.h"
+#include "support/WriteFaults.h"
 
 #include <algorithm>
 #include <atomic>

@@ -8,6 +8,7 @@
 #include "batch/Threads.h"
 #include "codec/FileIO.h"
 #include "codec/SwfImage.h"
+#include "support/WriteFaults.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -8,6 +8,7 @@
 #include "codec/Transforms.h"
 #include "support/Bytes.h"
 #include "support/TempDir.h"
+#include "support/WriteFaults.h"
 
 #include <filesystem>
 #include <functional>

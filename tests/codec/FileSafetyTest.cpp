@@ -7,6 +7,7 @@
 #include "codec/Transforms.h"
 #include "support/Bytes.h"
 #include "support/TempDir.h"
+#include "support/WriteFaults.h"
 
 #include <cerrno>
 #include <filesystem>

@@ -5,6 +5,7 @@
 #include "codec/SwfImage.h"
 #include "support/Bytes.h"
 #include "support/TempDir.h"
+#include "support/WriteFaults.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

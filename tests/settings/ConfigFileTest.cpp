@@ -1,9 +1,10 @@
 #include "settings/ConfigFile.h"
 
 #include "codec/FileIO.h"
-#include "support/TempDir.h"
 #include "settings/SettingsValues.h"
 #include "settings/TextFile.h"
+#include "support/TempDir.h"
+#include "support/WriteFaults.h"
 
 #include <algorithm>
 #include <cerrno>

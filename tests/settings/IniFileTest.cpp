@@ -1,8 +1,9 @@
 #include "settings/IniFile.h"
 
 #include "codec/FileIO.h"
-#include "support/TempDir.h"
 #include "settings/TextFile.h"
+#include "support/TempDir.h"
+#include "support/WriteFaults.h"
 
 #include <cerrno>
 #include <climits>

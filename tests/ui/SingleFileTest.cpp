@@ -5,6 +5,7 @@
 #include "codec/SwfImage.h"
 #include "codec/Transforms.h"
 #include "support/MovieBytes.h"
+#include "support/WriteFaults.h"
 #include "ui/ZoomView.h"
 
 #include <QAction>

@@ -41,8 +41,7 @@ class MovieEngine {
 public:
     MovieEngine();
     ~MovieEngine();
-    MovieEngine(const MovieEngine&) = delete;
-    MovieEngine& operator=(const MovieEngine&) = delete;
+    MovieEngine(MovieEngine&&) = delete; // so neither copied nor moved
 
     void setScriptOptions(ScriptOptions options);
 

@@ -20,21 +20,22 @@ inline QRectF PictureRect(int width, int height) {
 
 // The blend modes a placed object is put onto what lies below with (0 reads as Normal).
 namespace blend {
+// Numbered as the file numbers them, from 1.
 enum : int {
     Normal = 1,
-    Layer = 2,
-    Multiply = 3,
-    Screen = 4,
-    Lighten = 5,
-    Darken = 6,
-    Difference = 7,
-    Add = 8,
-    Subtract = 9,
-    Invert = 10,
-    Alpha = 11,
-    Erase = 12,
-    Overlay = 13,
-    HardLight = 14,
+    Layer,
+    Multiply,
+    Screen,
+    Lighten,
+    Darken,
+    Difference,
+    Add,
+    Subtract,
+    Invert,
+    Alpha,
+    Erase,
+    Overlay,
+    HardLight
 };
 } // namespace blend
 
@@ -52,15 +53,16 @@ struct ColorTransform {
     bool operator==(const ColorTransform&) const = default;
 };
 
+// Numbered as the file numbers them, from 0.
 enum class FilterKind : std::uint8_t {
-    DropShadow = 0,
-    Blur = 1,
-    Glow = 2,
-    Bevel = 3,
-    GradientGlow = 4,
-    Convolution = 5,
-    ColorMatrix = 6,
-    GradientBevel = 7
+    DropShadow,
+    Blur,
+    Glow,
+    Bevel,
+    GradientGlow,
+    Convolution,
+    ColorMatrix,
+    GradientBevel
 };
 
 // A colour ramp of the gradient glow and bevel: colours at ratios 0..255.
