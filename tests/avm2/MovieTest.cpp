@@ -6,6 +6,7 @@
 #include "support/MovieWriter.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace quillon::test {
 namespace {
@@ -114,62 +115,64 @@ Bytes DocumentMovie(const std::vector<std::vector<std::uint8_t>>& blocks, int fr
     return movie.bytes();
 }
 
+// A movie loaded (its first frame run) that collects its traces and warnings.
 struct MovieRun {
+    explicit MovieRun(Bytes bytes) {
+        engine::ScriptOptions options;
+        options.trace = [this](const std::string& line) { traces.push_back(line); };
+        options.warning = [this](const std::string& line) { warnings.push_back(line); };
+        movie.setScriptOptions(std::move(options));
+        movie.loadBytes(std::move(bytes));
+    }
     Lines traces, warnings;
-    int lastFrame = 0;
+    engine::MovieEngine movie;
 };
 
-MovieRun Play(Bytes movieBytes, int frames) {
-    MovieRun run;
-    engine::MovieEngine movie;
-    engine::ScriptOptions options;
-    options.trace = [&run](const std::string& line) { run.traces.push_back(line); };
-    options.warning = [&run](const std::string& line) { run.warnings.push_back(line); };
-    movie.setScriptOptions(options);
-    movie.loadBytes(std::move(movieBytes));
-    for (int i = 1; i < frames; ++i) {
-        movie.advance();
+// Runs the movie for `frames` frames in all.
+std::unique_ptr<MovieRun> Play(Bytes movieBytes, int frames) {
+    auto run = std::make_unique<MovieRun>(std::move(movieBytes));
+    while (--frames > 0) {
+        run->movie.advance();
     }
-    run.lastFrame = movie.currentFrame();
     return run;
 }
 
 TEST(Avm2Movie, DocumentClassIsConstructedWithTheFirstFrame) {
-    const MovieRun run = Play(DocumentMovie({DocumentAbc({})}, 2), 1);
-    EXPECT_EQ(run.traces, Lines{"constructed"});
-    EXPECT_EQ(run.warnings, Lines{});
+    const auto run = Play(DocumentMovie({DocumentAbc({})}, 2), 1);
+    EXPECT_EQ(run->traces, Lines{"constructed"});
+    EXPECT_EQ(run->warnings, Lines{});
 }
 
 TEST(Avm2Movie, FrameScriptsRunAsTheirFramesAreEntered) {
-    const MovieRun run = Play(DocumentMovie({DocumentAbc({{"one", "two", "three"}})}, 3), 5);
-    EXPECT_EQ(run.traces, (Lines{"constructed", "one", "two", "three", "one", "two"}));
+    const auto run = Play(DocumentMovie({DocumentAbc({{"one", "two", "three"}})}, 3), 5);
+    EXPECT_EQ(run->traces, (Lines{"constructed", "one", "two", "three", "one", "two"}));
 }
 
 TEST(Avm2Movie, StopInAFrameScriptHoldsTheFrameAndItsScriptRunsOnce) {
-    const MovieRun run = Play(DocumentMovie({DocumentAbc({{"one", "two"}, true})}, 3), 4);
-    EXPECT_EQ(run.traces, (Lines{"constructed", "one", "two"}));
-    EXPECT_EQ(run.lastFrame, 1);
+    const auto run = Play(DocumentMovie({DocumentAbc({{"one", "two"}, true})}, 3), 4);
+    EXPECT_EQ(run->traces, (Lines{"constructed", "one", "two"}));
+    EXPECT_EQ(run->movie.currentFrame(), 1);
 }
 
 TEST(Avm2Movie, EnterFrameListenersHearEveryFrameAfterTheFirst) {
-    const MovieRun run = Play(DocumentMovie({DocumentAbc({{}, false, true})}, 2), 4);
-    EXPECT_EQ(run.traces, (Lines{"constructed", "enter 2", "enter 1", "enter 2"}));
+    const auto run = Play(DocumentMovie({DocumentAbc({{}, false, true})}, 2), 4);
+    EXPECT_EQ(run->traces, (Lines{"constructed", "enter 2", "enter 1", "enter 2"}));
 }
 
 TEST(Avm2Movie, ADamagedAbcBlockIsAWarningAndTheMoviePlaysOn) {
     std::vector<std::uint8_t> damaged = DocumentAbc({{"one", "two"}});
     damaged.resize(damaged.size() / 2);
-    const MovieRun run = Play(DocumentMovie({damaged}, 3), 3);
-    EXPECT_EQ(run.traces, Lines{});
-    ASSERT_FALSE(run.warnings.empty());
-    EXPECT_EQ(run.lastFrame, 2);
+    const auto run = Play(DocumentMovie({damaged}, 3), 3);
+    EXPECT_EQ(run->traces, Lines{});
+    ASSERT_FALSE(run->warnings.empty());
+    EXPECT_EQ(run->movie.currentFrame(), 2);
 }
 
 TEST(Avm2Movie, AnotherBlockStillLoadsAfterADamagedOne) {
     const std::vector<std::uint8_t> garbage = {0x10, 0x00, 0x2e, 0x00, 0xff, 0xff};
-    const MovieRun run = Play(DocumentMovie({garbage, DocumentAbc({{"one"}})}, 1), 1);
-    EXPECT_EQ(run.traces, (Lines{"constructed", "one"}));
-    EXPECT_EQ(run.warnings.size(), 1u);
+    const auto run = Play(DocumentMovie({garbage, DocumentAbc({{"one"}})}, 1), 1);
+    EXPECT_EQ(run->traces, (Lines{"constructed", "one"}));
+    EXPECT_EQ(run->warnings.size(), 1u);
 }
 
 } // namespace
