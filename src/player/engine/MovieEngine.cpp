@@ -92,7 +92,7 @@ void MovieEngine::startScripts(State& state) const {
 
 void MovieEngine::startDocument(State& state) const {
     for (const AbcBlock& block : state.context.abcBlocks) {
-        state.as3->loadAbc(block.abc, block.flags & 1);
+        state.as3->loadAbcTag(block.tagCode, block.body);
     }
     const auto document = state.context.symbolClasses.find(0);
     state.as3->startDocument(document == state.context.symbolClasses.end() ? std::string()

@@ -25,12 +25,11 @@ inline constexpr std::int64_t MaxBitmapPixels = 16777215;
 // are dropped, so a movie of many huge bitmaps cannot take all the memory.
 inline constexpr std::int64_t MaxMovieBitmapPixels = 128LL * 1024 * 1024;
 
-// A DoABC or DoABC2 tag of the main timeline: its flags (lazy initialisation), name and
-// ABC bytes, and the frame it sits in.
+// A DoABC or DoABC2 tag of the main timeline as it stands (the script side reads its
+// flags, name and ABC bytes), and the frame it sits in.
 struct AbcBlock {
-    std::uint32_t flags = 0;
-    std::string name;
-    std::vector<std::uint8_t> abc;
+    std::uint16_t tagCode = 0;
+    std::vector<std::uint8_t> body;
     int frame = 0;
 };
 

@@ -2,8 +2,6 @@
 
 #include "codec/swf/BitReader.h"
 #include "codec/swf/TagCodes.h"
-#include "player/engine/script/avm2/AbcError.h"
-#include "player/engine/script/avm2/DoAbcTag.h"
 
 namespace quillon::engine {
 
@@ -28,14 +26,9 @@ void ReadSymbolClasses(const Tag& tag, ParseContext& context) {
 }
 
 void ReadAbc(const Tag& tag, ParseContext& context, int frame) {
-    try {
-        const avm2::DoAbcBody body = avm2::ReadDoAbcBody(tag.code, tag.body);
-        context.abcBlocks.push_back(
-            AbcBlock{body.flags, body.name,
-                     std::vector<std::uint8_t>(body.abc.begin(), body.abc.end()), frame});
-    } catch (const avm2::AbcError& error) {
-        context.warn(error.what());
-    }
+    context.abcBlocks.push_back(
+        AbcBlock{static_cast<std::uint16_t>(tag.code),
+                 std::vector<std::uint8_t>(tag.body.begin(), tag.body.end()), frame});
 }
 
 } // namespace

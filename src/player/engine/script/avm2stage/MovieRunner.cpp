@@ -2,6 +2,7 @@
 
 #include "player/engine/script/avm2/Calls.h"
 #include "player/engine/script/avm2/Convert.h"
+#include "player/engine/script/avm2/DoAbcTag.h"
 #include "player/engine/script/avm2/Globals.h"
 #include "player/engine/script/avm2/Properties.h"
 #include "player/engine/script/avm2stage/StageState.h"
@@ -98,10 +99,11 @@ template <class Body> void MovieRunner::guarded(Body&& body) {
     }
 }
 
-void MovieRunner::loadAbc(std::span<const std::uint8_t> abc, bool lazy) {
+void MovieRunner::loadAbcTag(std::uint16_t tagCode, std::span<const std::uint8_t> body) {
     guarded([&] {
-        AbcUnit& unit = vm_->load(abc);
-        if (!lazy && !unit.scripts.empty()) {
+        const DoAbcBody tag = ReadDoAbcBody(tagCode, body);
+        AbcUnit& unit = vm_->load(tag.abc);
+        if (!tag.lazy() && !unit.scripts.empty()) {
             vm_->runScript(unit, unit.scripts.size() - 1);
         }
     });

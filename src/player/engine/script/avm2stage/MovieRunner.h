@@ -33,9 +33,9 @@ public:
     MovieRunner(DisplayHost& host, const RunnerSetup& setup);
     ~MovieRunner() override;
 
-    // One DoABC block: read, and unless lazy its entry script run. A damaged block is
-    // a warning; the movie goes on.
-    void loadAbc(std::span<const std::uint8_t> abc, bool lazy);
+    // The body of a DoABC or DoABC2 tag: its ABC read, and unless marked lazy its entry
+    // script run. A damaged block is a warning; the movie goes on.
+    void loadAbcTag(std::uint16_t tagCode, std::span<const std::uint8_t> body);
     // Builds the stage and the main timeline's object, of the class named (a plain
     // MovieClip when empty or unknown), and runs the first frame's scripts.
     void startDocument(const std::string& className);
