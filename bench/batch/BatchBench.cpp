@@ -21,7 +21,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFileSystemModel>
+#include "ui/FolderModel.h"
 #include <QTableView>
 #include <QTreeView>
 #include <algorithm>
@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
     auto* controller = window.controller;
     controller->applyBatchMode();
     auto* treeView = window.child<QTreeView>("ShellTreeView1");
-    auto* treeModel = static_cast<QFileSystemModel*>(treeView->model());
+    auto* treeModel = static_cast<quillon::ui::FolderModel*>(treeView->model());
 
     const auto scanFromWindow = [&](const std::string& folder) {
         treeView->setCurrentIndex(treeModel->index(QString::fromStdString(folder)));

@@ -3,6 +3,7 @@
 // never calls it directly but has each call carried out there, in order.
 
 #include <QString>
+#include <string>
 
 namespace quillon {
 
@@ -30,7 +31,7 @@ public:
     // Clamps to 0..100 and repaints the bar at once.
     virtual void setProgressPosition(int position) = 0;
     // The path of the folder tree's selected item, empty when none.
-    virtual QString selectedFolder() const = 0;
+    virtual std::string selectedFolder() const = 0;
     virtual BatchListModel& grid() = 0;
 };
 

@@ -151,7 +151,7 @@ void TSearchThread::run() {
         ApplySteps(c, BatchMoment::ScanLock);
         c.grid().removeAllRows();
         ApplySteps(c, BatchMoment::ScanLockRest);
-        root = PathBytes(c.selectedFolder());
+        root = c.selectedFolder();
         barPosition = c.progressPosition();
     });
     bool walked = false;

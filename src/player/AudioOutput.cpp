@@ -56,22 +56,34 @@ void AudioOutput::stop() {
     }
     device_ = nullptr;
     sink_.reset();
+    writtenBytes_ = 0;
+    droppedBytes_ = 0;
 }
 
-void AudioOutput::write(std::span<const std::int16_t> samples) {
+void AudioOutput::write(std::span<const std::int16_t> samples, std::int64_t maxQueuedUs) {
     if (!device_) {
         return;
     }
     const auto bytes = static_cast<qint64>(samples.size_bytes());
-    const qint64 room = sink_->bytesFree();
-    const qint64 fits = std::min(bytes, room) & ~qint64{3};
+    const qint64 free = sink_->bytesFree();
+    const qint64 queued = std::max<qint64>(0, sink_->bufferSize() - free);
+    const qint64 room = std::min(free, maxQueuedUs * BytesPerSecond / 1000000 - queued);
+    const qint64 fits = std::clamp<qint64>(room, 0, bytes) & ~qint64{3};
     if (fits > 0) {
         device_->write(reinterpret_cast<const char*>(samples.data()), fits);
     }
+    writtenBytes_ += std::max<qint64>(0, fits);
+    droppedBytes_ += bytes - std::max<qint64>(0, fits);
 }
 
 std::int64_t AudioOutput::playedMicroseconds() const {
-    return sink_ ? sink_->processedUSecs() : 0;
+    if (!sink_) {
+        return 0;
+    }
+    // What was written less what still waits in the buffer: the sink's own count of
+    // processed sound includes the buffer.
+    const qint64 queued = std::max<qint64>(0, sink_->bufferSize() - sink_->bytesFree());
+    return std::max<std::int64_t>(0, writtenBytes_ - queued) * 1000000 / BytesPerSecond;
 }
 
 } // namespace quillon::player

@@ -15,6 +15,9 @@ namespace {
 // A movie that declares no frame rate still has to move; twelve frames a second is
 // what authoring tools default to.
 constexpr int FallbackFrameRate8_8 = 12 * 256;
+// Sound queued ahead of the frame on show, beyond the frame's own: enough to ride out a
+// late timer, little enough that the sound heard stays with the picture.
+constexpr double SoundLeadMs = 30;
 // A player that falls further behind than this many frames gives up catching up.
 constexpr std::int64_t MaxCatchUpFrames = 8;
 
@@ -29,6 +32,7 @@ TShockwaveFlash::TShockwaveFlash(QWidget* parent)
     : QWidget(parent), engine_(std::make_unique<engine::MovieEngine>()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &TShockwaveFlash::nextFrame);
 }
@@ -53,13 +57,19 @@ int TShockwaveFlash::TotalFrames() const {
     return engine_->frameCount();
 }
 
-int TShockwaveFlash::FrameInterval() const {
+double TShockwaveFlash::FrameMs() const {
     int rate = engine_->frameRate8_8();
     if (rate == 0) {
         rate = FallbackFrameRate8_8;
     }
-    const double ms = 1000.0 * 256.0 / rate;
-    return std::clamp(static_cast<int>(std::lround(ms)), 1, 60000);
+    return 1000.0 * 256.0 / rate;
+}
+
+int TShockwaveFlash::FrameInterval() const {
+    // Rounded down: the timer wakes a little early rather than late, and the frames due
+    // are counted on the exact rate, so the timeline neither drifts from its sound nor
+    // runs frames in pairs.
+    return std::clamp(static_cast<int>(std::floor(FrameMs())), 1, 60000);
 }
 
 void TShockwaveFlash::Play() {
@@ -98,16 +108,23 @@ void TShockwaveFlash::startClock() {
     framesRun_ = 0;
     // The frame on show sounds first.
     frameSound_.clear();
+    queueSound();
+}
+
+void TShockwaveFlash::queueSound() {
+    frameSound_.clear();
     engine_->renderSound(frameSound_);
-    audio_.write(frameSound_);
+    audio_.write(frameSound_, std::llround(1000.0 * (FrameMs() + SoundLeadMs)));
 }
 
 double TShockwaveFlash::SoundDriftFrames() const {
     if (!audio_.active() || !clock_.isValid()) {
         return 0;
     }
-    const double frameUs = 1000.0 * FrameInterval();
-    return static_cast<double>(framesRun_ + 1) - audio_.playedMicroseconds() / frameUs;
+    // Sound dropped to keep up counts as heard: the device has moved past it.
+    const double heardUs =
+        static_cast<double>(audio_.playedMicroseconds() + audio_.droppedMicroseconds());
+    return static_cast<double>(framesRun_) - heardUs / (1000.0 * FrameMs());
 }
 
 int TShockwaveFlash::CurrentFrame() const {
@@ -147,12 +164,14 @@ QRectF TShockwaveFlash::ViewRect() const {
 void TShockwaveFlash::nextFrame() {
     // The frames due by the clock run, each with its sound, and only the last is drawn:
     // when drawing falls behind, frames are skipped rather than the sound stretched.
-    const double rate = 1000.0 / FrameInterval();
-    const auto due = static_cast<std::int64_t>(clock_.elapsed() * rate / 1000.0);
+    const auto due = static_cast<std::int64_t>(static_cast<double>(clock_.elapsed()) / FrameMs());
     std::int64_t steps = due - framesRun_;
     if (steps > MaxCatchUpFrames) {
         framesRun_ = due - 1; // hopelessly late: start afresh from now
         steps = 1;
+    }
+    if (steps <= 0) {
+        return; // woke early: the frame on show is still due
     }
     // Runs from the timer, where no caller could handle an error: a movie that fails
     // to run on simply halts, keeping its last picture.
@@ -170,9 +189,7 @@ void TShockwaveFlash::nextFrame() {
 void TShockwaveFlash::runFrame() {
     engine_->advance();
     ++framesRun_;
-    frameSound_.clear();
-    engine_->renderSound(frameSound_);
-    audio_.write(frameSound_);
+    queueSound();
 }
 
 void TShockwaveFlash::paintEvent(QPaintEvent*) {
@@ -183,8 +200,32 @@ void TShockwaveFlash::paintEvent(QPaintEvent*) {
         painter.fillRect(target, background_);
         return;
     }
-    const auto mode = scaleMode_ == 2 ? engine::ScaleMode::ExactFit : engine::ScaleMode::ShowAll;
-    engine_->render(painter, target, view, mode, background_);
+    engine_->render(painter, target, view, engineMode(), background_);
+}
+
+engine::ScaleMode TShockwaveFlash::engineMode() const {
+    return scaleMode_ == 2 ? engine::ScaleMode::ExactFit : engine::ScaleMode::ShowAll;
+}
+
+void TShockwaveFlash::mouseMoveEvent(QMouseEvent* event) {
+    const QRectF view = ViewRect();
+    if (engine_->isLoaded() && view.width() > 0 && view.height() > 0) {
+        bool invertible = false;
+        const QTransform toMovie =
+            engine::MovieEngine::viewTransform(QRectF(rect()), view, engineMode())
+                .inverted(&invertible);
+        if (invertible) {
+            engine_->pointerMoved(toMovie.map(event->position()));
+            update();
+        }
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void TShockwaveFlash::leaveEvent(QEvent* event) {
+    engine_->pointerLeft();
+    update();
+    QWidget::leaveEvent(event);
 }
 
 void TSF::mousePressEvent(QMouseEvent* event) {

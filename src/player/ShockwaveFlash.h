@@ -19,7 +19,8 @@
 
 namespace quillon::engine {
 class MovieEngine;
-}
+enum class ScaleMode;
+} // namespace quillon::engine
 
 namespace quillon::player {
 
@@ -59,8 +60,9 @@ public:
     bool SoundEnabled() const { return soundEnabled_; }
     // True while sound goes to a device.
     bool SoundPlaying() const { return audio_.active(); }
-    // Frames run since Play, against the sound the device has played, in frames: the
-    // player's own measure of how far picture and sound have drifted apart.
+    // The frame on show less the frame whose sound the device plays (frames since Play,
+    // sound dropped to keep up counted as played): the player's own measure of how far
+    // picture and sound have drifted apart. Near 0 in step; positive when sound lags.
     double SoundDriftFrames() const;
 
     bool IsPlaying() const { return timer_.isActive(); }
@@ -68,15 +70,23 @@ public:
     QRectF ViewRect() const;
     // The timer interval in milliseconds for the loaded movie's frame rate.
     int FrameInterval() const;
+    // The exact length of one frame in milliseconds.
+    double FrameMs() const;
     const engine::MovieEngine& Engine() const { return *engine_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // The pointer reaches the movie's buttons (roll over and out), never its presses.
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
+    engine::ScaleMode engineMode() const;
     void nextFrame();
     // Runs one frame of the movie and queues its sound.
     void runFrame();
+    // Renders the frame's sound and queues it, never more than a frame and a little ahead.
+    void queueSound();
     void startClock();
     void silence();
 

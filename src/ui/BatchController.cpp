@@ -88,8 +88,9 @@ BatchController::BatchController(const BatchWidgets& widgets, BatchCallbacks cal
       modeSingle_(widgets.modeSingle), modeBatch_(widgets.modeBatch), menu_(widgets.popupMenu),
       window_(widgets.grid->window()), callbacks_(std::move(callbacks)) {
     folders_ = new FolderPanel(widgets.driveBox, widgets.tree, this);
-    connect(folders_, &FolderPanel::movieChosen, this,
-            [this](const QString& path) { guarded([this, path] { chooseMovieFromTree(path); }); });
+    connect(folders_, &FolderPanel::movieChosen, this, [this](const std::string& path) {
+        guarded([this, path] { chooseMovieFromTree(path); });
+    });
     setUpGrid();
     setUpCommands();
 
@@ -398,9 +399,7 @@ void BatchController::removeRow() {
     disableBatchCommandsIfEmpty();
 }
 
-void BatchController::chooseMovieFromTree(const QString& path) {
-    // The tree's text may have lost a name's bytes; they are found again on disk.
-    const std::string bytes = PathBytes(path);
+void BatchController::chooseMovieFromTree(const std::string& bytes) {
     model_.removeAllRows();
     model_.insertEmptyRow(0);
     model_.setMarked(0, true);
@@ -480,8 +479,8 @@ void BatchController::setProgressPosition(int position) {
     }
 }
 
-QString BatchController::selectedFolder() const {
-    return folders_->selectedPath();
+std::string BatchController::selectedFolder() const {
+    return folders_->selectedPathBytes();
 }
 
 } // namespace quillon::ui

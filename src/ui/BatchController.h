@@ -103,7 +103,7 @@ public:
     void setWaitText(const QString& text) override;
     int progressPosition() const override;
     void setProgressPosition(int position) override;
-    QString selectedFolder() const override;
+    std::string selectedFolder() const override;
 
 signals:
     // A scan or run has carried out its last step.
@@ -117,7 +117,7 @@ private:
     void setUpCommands();
     void startWorker(BatchWorker* worker);
     void checkOutputFolder();
-    void chooseMovieFromTree(const QString& path);
+    void chooseMovieFromTree(const std::string& bytes);
     void runRowCommand(const RowTransform& transform, const std::string& prefix);
     BatchRunSetup runSetup(const std::string& prefix) const;
     template <class Worker> void startRun(BatchMoment start, const std::string& prefix);

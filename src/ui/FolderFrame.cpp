@@ -1,11 +1,11 @@
 #include "FolderFrame.h"
 
 #include "BatchController.h"
+#include "FolderModel.h"
 #include "FolderPanel.h"
 #include "Layout.h"
 
 #include <QComboBox>
-#include <QFileSystemModel>
 #include <QTreeView>
 
 namespace quillon::ui {
@@ -27,9 +27,8 @@ FolderFrame::FolderFrame(QWidget* parent) : QFrame(parent) {
     mbTBXComboBox1->setGeometry(2, 2, layout::FolderPanelWidth - 5, 21);
     ShellTreeView1 = new QTreeView(this);
     ShellTreeView1->setObjectName(QStringLiteral("ShellTreeView1"));
-    ShellTreeModel = new QFileSystemModel(ShellTreeView1);
+    ShellTreeModel = new FolderModel(ShellTreeView1);
     ShellTreeModel->setObjectName(QStringLiteral("ShellTreeModel"));
-    ShellTreeModel->setRootPath(QStringLiteral("/"));
     ShellTreeView1->setModel(ShellTreeModel);
     ShellTreeView1->setRootIndex(ShellTreeModel->index(QStringLiteral("/")));
     for (int column = 1; column < ShellTreeModel->columnCount(); ++column) {

@@ -5,12 +5,12 @@
 #include <QFrame>
 
 class QComboBox;
-class QFileSystemModel;
 class QTreeView;
 
 namespace quillon::ui {
 
 struct BatchWidgets;
+class FolderModel;
 
 class FolderFrame : public QFrame {
     Q_OBJECT
@@ -28,7 +28,7 @@ private:
     // Named as their objects are.
     QComboBox* mbTBXComboBox1;
     QTreeView* ShellTreeView1;
-    QFileSystemModel* ShellTreeModel;
+    FolderModel* ShellTreeModel;
 };
 
 } // namespace quillon::ui

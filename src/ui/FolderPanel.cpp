@@ -1,5 +1,6 @@
 #include "FolderPanel.h"
 
+#include "FolderModel.h"
 #include "Modal.h"
 #include "batch/DriveList.h"
 #include "batch/Threads.h"
@@ -10,7 +11,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QFileSystemModel>
 #include <QTreeView>
 
 namespace quillon::ui {
@@ -23,15 +23,13 @@ void FillDriveList(QComboBox* box) {
 
 FolderPanel::FolderPanel(QComboBox* driveBox, QTreeView* tree, QObject* parent)
     : QObject(parent), driveBox_(driveBox), tree_(tree) {
-    model_ = qobject_cast<QFileSystemModel*>(tree->model());
+    model_ = qobject_cast<FolderModel*>(tree->model());
     if (!model_) {
-        model_ = new QFileSystemModel(tree);
+        model_ = new FolderModel(tree);
         tree->setModel(model_);
     }
-    model_->setReadOnly(true);
     setListsFiles(true);
     root_ = QStringLiteral("/");
-    model_->setRootPath(root_);
     tree->setRootIndex(model_->index(root_));
     tree->setCurrentIndex(tree->rootIndex());
     tree->setDragEnabled(true);
@@ -43,6 +41,7 @@ FolderPanel::FolderPanel(QComboBox* driveBox, QTreeView* tree, QObject* parent)
         tree->setColumnHidden(column, true);
     }
     tree->setHeaderHidden(true);
+    connect(tree, &QTreeView::expanded, model_, &FolderModel::refresh);
     connect(tree, &QTreeView::doubleClicked, this, [this] {
         RunGuarded(tree_ ? tree_->window() : nullptr, [this] { treeDoubleClick(); });
     });
@@ -72,7 +71,6 @@ void FolderPanel::setRootFromText(const QString& text) {
         throw QuillonError("Error setting path: \"" + PathBytes(text) + "\"");
     }
     root_ = QDir::cleanPath(info.absoluteFilePath());
-    model_->setRootPath(root_);
     if (tree_) {
         tree_->setRootIndex(model_->index(root_));
         tree_->setCurrentIndex(tree_->rootIndex());
@@ -83,8 +81,11 @@ QString FolderPanel::selectedPath() const {
     if (!tree_) {
         return {};
     }
-    const QModelIndex current = tree_->currentIndex();
-    return current.isValid() ? model_->filePath(current) : QString();
+    return model_->filePath(tree_->currentIndex());
+}
+
+std::string FolderPanel::selectedPathBytes() const {
+    return tree_ ? model_->pathBytes(tree_->currentIndex()) : std::string();
 }
 
 void FolderPanel::setListsFiles(bool files) {
@@ -94,9 +95,9 @@ void FolderPanel::setListsFiles(bool files) {
 }
 
 void FolderPanel::treeDoubleClick() {
-    const QString path = selectedPath();
+    const std::string path = selectedPathBytes();
     // A folder named like a movie is searched, never opened.
-    if (!HasSwfExtension(PathBytes(QFileInfo(path).fileName())) || QFileInfo(path).isDir()) {
+    if (path.empty() || !HasSwfExtension(path) || model_->isDir(tree_->currentIndex())) {
         return;
     }
     emit movieChosen(path);

@@ -1,5 +1,6 @@
 #include "OptionsDialog.h"
 
+#include "FolderModel.h"
 #include "FolderPanel.h"
 #include "Lang.h"
 #include "Modal.h"
@@ -12,7 +13,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QFileSystemModel>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -148,7 +148,7 @@ void TFOutFolder::FormShow() {
 }
 
 void TFOutFolder::tbxOkClick() {
-    OutputFolder = PathBytes(folders_->selectedPath());
+    OutputFolder = folders_->selectedPathBytes();
     IniFile config(ProgramConfigPath());
     StoreOutputFolder(config, Settings);
     CompressionChoice =

@@ -8,6 +8,7 @@
 #include "codec/FileIO.h"
 #include "codec/SwfImage.h"
 #include "support/WriteFaults.h"
+#include "ui/FolderModel.h"
 #include "ui/FolderPanel.h"
 #include "ui/ProgramSettings.h"
 
@@ -16,7 +17,6 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QEventLoop>
-#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -65,6 +65,20 @@ protected:
         test::WriteBytes(path, test::PlainMovie(body));
         return path;
     }
+    // clips/vid\xe9os/f\xeate.swf ("vidéos/fête.swf" in Latin-1) by its bytes; empty when
+    // the file system takes no such name.
+    std::string makeLatin1Movie() {
+        QDir().mkpath(root + "/clips");
+        const std::string folder = PathBytes(root) + "/clips/vid\xe9os";
+        if (::mkdir(folder.c_str(), 0700) != 0) {
+            return {};
+        }
+        const std::string movie = folder + "/f\xeate.swf";
+        const auto plain = test::PlainMovie(40);
+        std::ofstream(movie, std::ios::binary)
+            .write(reinterpret_cast<const char*>(plain.data()), std::streamsize(plain.size()));
+        return movie;
+    }
     template <typename T> T* w(const char* name) const { return window->child<T>(name); }
     bool enabled(const char* name) const {
         if (auto* action = window->child<QAction>(name)) {
@@ -92,7 +106,7 @@ protected:
     }
     void selectTreePath(const QString& path) {
         auto* tree = w<QTreeView>("ShellTreeView1");
-        auto* model = static_cast<QFileSystemModel*>(tree->model());
+        auto* model = static_cast<ui::FolderModel*>(tree->model());
         tree->setCurrentIndex(model->index(path));
     }
     void scan(const QString& folder) {
@@ -454,18 +468,12 @@ TEST_F(ControllerTest, PlayOpensTheRowsMovieAndKeepsTheRows) {
 }
 
 // Names from old archives are Latin-1, not UTF-8: the grid shows them readably and hands
-// their very bytes to the run, the row commands and Play. (The folder tree does not show
-// such names at all, so they are met inside a dropped folder.)
+// their very bytes to the run, the row commands and Play.
 TEST_F(ControllerTest, NamesThatAreNotUtf8KeepTheirBytes) {
-    QDir().mkpath(root + "/clips");
-    const std::string folder = PathBytes(root) + "/clips/vid\xe9os"; // "vidéos" in Latin-1
-    const std::string movie = folder + "/f\xeate.swf";               // "fête.swf"
-    if (::mkdir(folder.c_str(), 0700) != 0) {
+    const std::string movie = makeLatin1Movie();
+    if (movie.empty()) {
         GTEST_SKIP() << "this file system takes no such name";
     }
-    const auto plain = test::PlainMovie(40);
-    std::ofstream(movie, std::ios::binary)
-        .write(reinterpret_cast<const char*>(plain.data()), std::streamsize(plain.size()));
     // A text that lost the name's bytes finds them again on disk.
     EXPECT_EQ(PathBytes(QFile::decodeName(QByteArray::fromStdString(movie))), movie);
 
@@ -487,6 +495,48 @@ TEST_F(ControllerTest, NamesThatAreNotUtf8KeepTheirBytes) {
     EXPECT_TRUE(FileExists(PathBytes(root) + "/out/d_f\xeate.swf"));
     trigger("Play1");
     EXPECT_EQ(window->openedPaths, std::vector<std::string>{movie});
+}
+
+// The folder tree lists a folder whose own name is Latin-1 under its readable name and
+// keeps its bytes: dragging it scans its movies, a double click opens one by its bytes,
+// and the drag carries the bytes too.
+TEST_F(ControllerTest, TreeKeepsTheBytesOfANameThatIsNotUtf8) {
+    const std::string movie = makeLatin1Movie();
+    if (movie.empty()) {
+        GTEST_SKIP() << "this file system takes no such name";
+    }
+    const std::string folder = movie.substr(0, movie.rfind('/'));
+    auto* tree = w<QTreeView>("ShellTreeView1");
+    auto* model = static_cast<ui::FolderModel*>(tree->model());
+    const QModelIndex item = model->indexOfBytes(folder);
+    ASSERT_TRUE(item.isValid()) << "the tree lists the folder";
+    EXPECT_EQ(item.data().toString(), QString::fromUtf8("vidéos"));
+    EXPECT_EQ(item, model->index(root + QString::fromUtf8("/clips/vidéos")));
+    std::unique_ptr<QMimeData> drag(model->mimeData({item}));
+    EXPECT_EQ(drag->data("application/x-quillon-path-bytes").toStdString(), folder + "\n");
+
+    tree->setCurrentIndex(item);
+    c->dropFolder();
+    waitForWorker();
+    ASSERT_EQ(c->grid().rowCount(), 1);
+    EXPECT_EQ(c->grid().pathCell(NxFileName, 0), movie);
+
+    c->applySingleMode();
+    tree->setCurrentIndex(model->indexOfBytes(movie));
+    c->folderPanel().treeDoubleClick();
+    EXPECT_EQ(window->openedPaths, std::vector<std::string>{movie});
+}
+
+// A folder made after its parent was listed is found all the same.
+TEST_F(ControllerTest, TreeFindsAFolderMadeAfterItsParentWasListed) {
+    make("late/a.swf");
+    auto* model = static_cast<ui::FolderModel*>(w<QTreeView>("ShellTreeView1")->model());
+    ASSERT_TRUE(model->index(root + "/late").isValid());
+    make("late/new/b.swf");
+    const QModelIndex late = model->index(root + "/late/new");
+    ASSERT_TRUE(late.isValid());
+    EXPECT_EQ(model->filePath(late), root + "/late/new");
+    EXPECT_FALSE(model->index(root + "/late/none").isValid());
 }
 
 TEST_F(ControllerTest, TreeDoubleClickOpensOnlyMovieFiles) {

@@ -1,10 +1,10 @@
 #include "BatchTestWindow.h"
 
 #include "batch/PathText.h"
+#include "ui/FolderModel.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QFileSystemModel>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -41,7 +41,7 @@ BatchTestWindow::BatchTestWindow() {
     ui::BatchWidgets w;
     w.driveBox = Named<QComboBox>(central, "mbTBXComboBox1");
     w.tree = Named<QTreeView>(central, "ShellTreeView1");
-    w.tree->setModel(new QFileSystemModel(w.tree));
+    w.tree->setModel(new ui::FolderModel(w.tree));
     w.grid = Named<QTableView>(central, "NG");
     w.compress = Named<QPushButton>(central, "BatchCompress");
     w.decompress = Named<QPushButton>(central, "BatchDecompress");

@@ -5,15 +5,15 @@
 #include "batch/BatchList.h"
 #include "batch/BatchListModel.h"
 #include "batch/Threads.h"
-#include "ui/ProgramSettings.h"
 #include "ui/BatchController.h"
+#include "ui/FolderModel.h"
 #include "ui/FolderPanel.h"
 #include "ui/MainWindow.h"
+#include "ui/ProgramSettings.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QFileSystemModel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
@@ -42,11 +42,11 @@ TEST(MainWindowBatch, TheWindowsGridAndModeCommandsGoThroughTheController) {
     EXPECT_EQ(BatchFiles.size(), 1u);
     EXPECT_FALSE(grid->isEnabled());
     auto* tree = window.findChild<QTreeView*>("ShellTreeView1");
-    EXPECT_TRUE(static_cast<QFileSystemModel*>(tree->model())->filter() & QDir::Files);
+    EXPECT_TRUE(static_cast<ui::FolderModel*>(tree->model())->filter() & QDir::Files);
 
     window.findChild<QAction*>("AModeBatch")->trigger();
     EXPECT_TRUE(grid->isEnabled());
-    EXPECT_FALSE(static_cast<QFileSystemModel*>(tree->model())->filter() & QDir::Files);
+    EXPECT_FALSE(static_cast<ui::FolderModel*>(tree->model())->filter() & QDir::Files);
 
     // One click on "Select all" runs the command once.
     model->appendRows({"/a.swf"});

@@ -2,14 +2,14 @@
 
 #include "batch/BatchList.h"
 #include "batch/BatchListModel.h"
-#include "batch/Threads.h"
 #include "batch/BatchRow.h"
+#include "batch/Threads.h"
+#include "ui/FolderModel.h"
 #include "ui/ProgramSettings.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFileSystemModel>
 #include <QTreeView>
 
 namespace quillon::test {
@@ -38,7 +38,7 @@ WindowRunResult RunBatchFromWindow(BatchTestWindow& window, const QString& folde
     QElapsedTimer timer;
     timer.start();
     auto* tree = window.child<QTreeView>("ShellTreeView1");
-    tree->setCurrentIndex(static_cast<QFileSystemModel*>(tree->model())->index(folder));
+    tree->setCurrentIndex(static_cast<ui::FolderModel*>(tree->model())->index(folder));
     controller.dropFolder();
     WaitForWorker(controller);
     result.scanSeconds = Seconds(timer);

@@ -74,7 +74,7 @@ public:
         bar = position;
         positions.push_back(position);
     }
-    QString selectedFolder() const override { return folder; }
+    std::string selectedFolder() const override { return PathBytes(folder); }
     BatchListModel& grid() override { return model; }
 
     // The log without the entries that the walk repeats.

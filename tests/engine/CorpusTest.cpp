@@ -111,7 +111,9 @@ TEST(EngineCorpus, EveryMovieLoadsAndDrawsItsFirstTenFrames) {
         ++movies;
         engine::MovieEngine engine;
         // The drawing sweep; the interpreter's own sweep is still to come.
-        engine.setScriptOptions({.scripts = false});
+        engine::ScriptOptions options;
+        options.scripts = false;
+        engine.setScriptOptions(options);
         try {
             engine.load(entry.path().string());
         } catch (const QuillonError&) {

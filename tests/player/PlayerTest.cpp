@@ -46,6 +46,7 @@ TEST_F(PlayerTest, LoadReadsTheFrameCountAndTheRate) {
     flash->LoadMovie(0, Movie({.frameRate8_8 = 25 * 256, .frameCount = 7}));
     EXPECT_EQ(flash->TotalFrames(), 7);
     EXPECT_EQ(flash->FrameInterval(), 40);
+    EXPECT_DOUBLE_EQ(flash->FrameMs(), 40.0);
     EXPECT_EQ(flash->CurrentFrame(), 0);
     flash->LoadMovie(0, Movie({.frameRate8_8 = 0, .frameCount = 3}, "slow.swf"));
     EXPECT_EQ(flash->TotalFrames(), 3);
@@ -227,6 +228,33 @@ TEST_F(PlayerTest, LeftAndRightPressesAreSwallowed) {
         expected += button == Qt::MiddleButton ? 1 : 0;
         EXPECT_EQ(parent.presses, expected);
     }
+}
+
+// The pointer reaches the movie through the view: a 100 x 100 pixel stage shown whole in
+// 200 x 150 is 150 pixels square from x = 25; zoomed on its top left 50 x 50 pixels (the
+// button), that quarter fills the same square.
+TEST_F(PlayerTest, PointerMovesReachTheButtonsThroughTheZoom) {
+    testing::MovieWriter writer(100, 100);
+    const auto shape = writer.defineRectangle(0, 0, 1000, 1000, {255, 0, 0});
+    const auto button = writer.defineButton2({{1 | 2 | 8, shape, 1, {}}});
+    writer.place(testing::Place{1, button});
+    writer.showFrame();
+    const auto path = folder / "button.swf";
+    WriteBytes(path, writer.bytes());
+    flash->LoadMovie(0, QString::fromStdString(path.string()));
+    const auto moveTo = [&](double x, double y) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(x, y), QPointF(x, y), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(flash.get(), &move);
+        return flash->Engine().buttonUnderPointer();
+    };
+    EXPECT_EQ(moveTo(60, 40), button);
+    EXPECT_EQ(moveTo(120, 40), 0);
+    flash->SetZoomRect(0, 0, 1000, 1000);
+    EXPECT_EQ(moveTo(120, 40), button);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(flash.get(), &leave);
+    EXPECT_EQ(flash->Engine().buttonUnderPointer(), 0);
 }
 
 TEST_F(PlayerTest, FactoryCanBeReplaced) {

@@ -7,6 +7,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/dict.h>
 #include <libswresample/swresample.h>
 }
 
@@ -62,7 +63,8 @@ void Drain(AVCodecContext* context, AVPacket* packet, Encoded& out) {
 } // namespace
 
 std::optional<Encoded> Encode(const std::string& encoder, int rate, int channels,
-                              const std::vector<std::int16_t>& samples) {
+                              const std::vector<std::int16_t>& samples,
+                              const std::string& options) {
     const AVCodec* codec = avcodec_find_encoder_by_name(encoder.c_str());
     if (!codec) {
         return std::nullopt;
@@ -72,7 +74,11 @@ std::optional<Encoded> Encode(const std::string& encoder, int rate, int channels
     av_channel_layout_default(&context->ch_layout, channels);
     context->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
     context->bit_rate = 64000;
-    if (avcodec_open2(context, codec, nullptr) < 0) {
+    AVDictionary* settings = nullptr;
+    av_dict_parse_string(&settings, options.c_str(), "=", ":", 0);
+    const int opened = avcodec_open2(context, codec, &settings);
+    av_dict_free(&settings);
+    if (opened < 0) {
         avcodec_free_context(&context);
         return std::nullopt;
     }

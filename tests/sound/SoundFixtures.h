@@ -22,9 +22,11 @@ struct Encoded {
     std::vector<Bytes> packets;
     int padding = 0; // samples of encoder delay at the start
 };
-// Encodes with the named libavcodec encoder; nothing when the build lacks it.
+// Encodes with the named libavcodec encoder and its options ("key=value:...");
+// nothing when the build lacks it.
 std::optional<Encoded> Encode(const std::string& encoder, int rate, int channels,
-                              const std::vector<std::int16_t>& samples);
+                              const std::vector<std::int16_t>& samples,
+                              const std::string& options = {});
 // The 16-bit PCM bytes of samples: little-endian, or unsigned 8-bit.
 Bytes PcmBytes(const std::vector<std::int16_t>& samples, bool eightBit);
 

@@ -280,6 +280,19 @@ struct EditTextSpec {
     std::int16_t leading = 0;
 };
 
+// One record of a button: the states it shows in (1 up, 2 over, 4 down, 8 hit area).
+struct ButtonRecordSpec {
+    std::uint8_t states = 1;
+    std::uint16_t characterId = 0;
+    std::uint16_t depth = 1;
+    Matrix matrix;
+};
+// A condition action of DefineButton2 (1 roll over, 2 roll out, 8 release): a DoAction body.
+struct ButtonActionSpec {
+    std::uint16_t conditions = 0;
+    Bytes actions;
+};
+
 class MovieWriter : public TagStream {
 public:
     MovieWriter(int widthPx, int heightPx, double fps = 12, int version = 10);
@@ -308,6 +321,9 @@ public:
     // down, 3 down to over); a sound id of 0 plays nothing.
     void defineButtonSound(std::uint16_t buttonId,
                            const std::vector<std::pair<std::uint16_t, SoundInfoSpec>>& sounds);
+    // A DefineButton2 of these records and condition actions.
+    std::uint16_t defineButton2(const std::vector<ButtonRecordSpec>& records,
+                                const std::vector<ButtonActionSpec>& actions = {});
     // ExportAssets of one character under a name.
     void exportAsset(std::uint16_t id, const std::string& name);
     std::uint16_t nextId() const { return nextId_; }

@@ -6,6 +6,7 @@
 #include "settings/IniFile.h"
 #include "settings/TextFile.h"
 #include "support/TempDir.h"
+#include "ui/FolderModel.h"
 #include "ui/FolderPanel.h"
 #include "ui/GuiFixture.h"
 #include "ui/ProgramSettings.h"
@@ -13,7 +14,6 @@
 
 #include <QComboBox>
 #include <QFileInfo>
-#include <QFileSystemModel>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -161,7 +161,7 @@ TEST_F(OptionsDialogTest, CancelChangesNoSettingButKeepsTheTree) {
 TEST_F(OptionsDialogTest, TreeOffersFoldersAndHiddenFoldersOnly) {
     Show();
     ChooseRoot(folder_.file("movies"));
-    QFileSystemModel* model = dialog_->folders()->model();
+    ui::FolderModel* model = dialog_->folders()->model();
     EXPECT_TRUE(model->filter().testFlag(QDir::AllDirs));
     EXPECT_TRUE(model->filter().testFlag(QDir::Hidden));
     EXPECT_FALSE(model->filter().testFlag(QDir::Files));

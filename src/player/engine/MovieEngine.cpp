@@ -4,6 +4,7 @@
 #include "codec/FileIO.h"
 #include "codec/SwfHeader.h"
 #include "codec/SwfImage.h"
+#include "player/engine/display/ButtonPointer.h"
 #include "player/engine/display/DisplayList.h"
 #include "player/engine/display/ScriptStage.h"
 #include "player/engine/parse/ParseContext.h"
@@ -30,6 +31,7 @@ struct MovieEngine::State {
     std::unique_ptr<ScriptStage> stage;
     std::unique_ptr<avm1::Runner> scripts;
     std::unique_ptr<avm2stage::MovieRunner> as3;
+    std::unique_ptr<ButtonPointer> pointer;
     double frameMs = 1000.0 / 12;
 };
 
@@ -136,6 +138,7 @@ void MovieEngine::loadBytes(std::vector<std::uint8_t> fileBytes) {
     next->root->timeline = &next->timeline;
     next->runner = std::make_unique<ClipRunner>(next->context.dictionary, next->context.warnings);
     next->runner->setRoot(next->root);
+    next->pointer = std::make_unique<ButtonPointer>(*next->runner);
     next->renderer = std::make_unique<Renderer>(next->context.dictionary);
     next->sound.setFrameRate(next->header.frameRate8_8);
     next->sound.setEnabled(soundEnabled_);
@@ -204,6 +207,7 @@ void MovieEngine::advance() {
     if (state_->as3) {
         state_->as3->endFrame(state_->frameMs);
     }
+    followRolls(state_->pointer->refresh());
     state_->sound.frameDone(state_->root, false);
 }
 
@@ -218,6 +222,7 @@ void MovieEngine::gotoFrame(int frame) {
     state_->runner->resetBudget();
     state_->runner->gotoFrame(state_->root, std::clamp(frame, 0, frameCount() - 1));
     state_->runner->dropQueuedActions();
+    followRolls(state_->pointer->refresh());
     state_->sound.frameDone(state_->root, true);
 }
 
@@ -229,11 +234,51 @@ void MovieEngine::render(QPainter& painter, const QRectF& target, const QRectF& 
     if (state_->loaded) {
         painter.setRenderHint(QPainter::Antialiasing, antialiasing_);
         painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-        const QTransform view =
-            Renderer::ViewTransform(target, viewTwips, mode == ScaleMode::ShowAll);
-        state_->renderer->draw(painter, *state_->root, view);
+        state_->renderer->draw(painter, *state_->root, viewTransform(target, viewTwips, mode));
     }
     painter.restore();
+}
+
+QTransform MovieEngine::viewTransform(const QRectF& target, const QRectF& viewTwips,
+                                      ScaleMode mode) {
+    return Renderer::ViewTransform(target, viewTwips, mode == ScaleMode::ShowAll);
+}
+
+void MovieEngine::pointerMoved(QPointF twips) {
+    if (state_->loaded) {
+        followRolls(state_->pointer->moveTo(twips));
+    }
+}
+
+void MovieEngine::pointerLeft() {
+    if (state_->loaded) {
+        followRolls(state_->pointer->moveTo(std::nullopt));
+    }
+}
+
+std::uint16_t MovieEngine::buttonUnderPointer() const {
+    return state_->loaded ? state_->pointer->overButton() : 0;
+}
+
+// Each roll sounds, then its actions run with the button's parent as their target.
+void MovieEngine::followRolls(const std::vector<ButtonRoll>& rolls) {
+    for (const ButtonRoll& roll : rolls) {
+        state_->sound.buttonTransition(roll.buttonId, roll.entered ? ButtonTransition::UpToOver
+                                                                   : ButtonTransition::OverToUp);
+        const std::uint16_t condition = roll.entered ? IdleToOverUp : OverUpToIdle;
+        auto parent = roll.parent.lock();
+        if (!parent || !roll.button) {
+            continue;
+        }
+        for (const ButtonAction& action : roll.button->actions) {
+            if (action.conditions & condition) {
+                state_->runner->runNow(*parent, action.code);
+            }
+        }
+    }
+    if (!rolls.empty()) {
+        state_->runner->runQueuedActions();
+    }
 }
 
 std::size_t MovieEngine::bitmapBytes() const {

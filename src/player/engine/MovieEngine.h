@@ -3,7 +3,9 @@
 // current frame. Widget-free; the player component and `quillon-cli render` use it.
 
 #include <QColor>
+#include <QPointF>
 #include <QRectF>
+#include <QTransform>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -18,6 +20,7 @@ namespace quillon::engine {
 class ScriptSound;
 struct SoundLibrary;
 enum class ButtonTransition;
+struct ButtonRoll;
 
 // How a view rectangle is mapped into the drawing area.
 enum class ScaleMode {
@@ -79,6 +82,19 @@ public:
     void render(QPainter& painter, const QRectF& target, const QRectF& viewTwips, ScaleMode mode,
                 std::optional<QColor> background = std::nullopt) const;
 
+    // The transform render() uses from movie twips to the target's pixels; its inverse
+    // takes a point of the drawing area into the movie.
+    static QTransform viewTransform(const QRectF& target, const QRectF& viewTwips, ScaleMode mode);
+
+    // The pointer over the movie at a point in twips, or gone from it. The button under
+    // it shows its over state, plays its roll-over sound and runs its roll-over actions;
+    // the one it leaves goes back to up with its roll-out sound and actions. Each frame
+    // hit-tests the same point again. Presses never reach the movie.
+    void pointerMoved(QPointF twips);
+    void pointerLeft();
+    // The character id of the button under the pointer, 0 when none.
+    std::uint16_t buttonUnderPointer() const;
+
     // Smooth (anti-aliased) edges, as a player's high quality; off draws hard edges, as
     // its low quality. On by default.
     void setAntialiasing(bool on);
@@ -112,6 +128,7 @@ private:
     void startScripts(State& state) const;
     void startAs3Scripts(State& state) const;
     void startDocument(State& state) const;
+    void followRolls(const std::vector<ButtonRoll>& rolls);
     std::unique_ptr<State> state_;
     bool antialiasing_ = true;
     bool soundEnabled_ = true;

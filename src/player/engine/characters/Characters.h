@@ -124,7 +124,13 @@ struct EditTextCharacter : Character {
     void draw(CharacterCanvas& canvas, int ratio) const override;
 };
 
+// The states a button record is shown in (its flags), and the hit area.
+enum ButtonStates : std::uint8_t { ButtonUp = 1, ButtonOver = 2, ButtonDown = 4, ButtonHit = 8 };
+// Conditions of DefineButton2's actions: roll over and roll out with no press.
+enum ButtonConditions : std::uint16_t { IdleToOverUp = 0x0001, OverUpToIdle = 0x0002 };
+
 struct ButtonRecord {
+    std::uint8_t states = 0; // ButtonStates
     std::uint16_t characterId = 0;
     int depth = 0;
     QTransform matrix;
@@ -133,8 +139,14 @@ struct ButtonRecord {
     std::vector<Filter> filters;
 };
 
+struct ButtonAction {
+    std::uint16_t conditions = 0; // ButtonConditions and the press conditions
+    std::vector<std::uint8_t> code;
+};
+
 struct ButtonCharacter : Character {
-    std::vector<ButtonRecord> upState;
+    std::vector<ButtonRecord> records;
+    std::vector<ButtonAction> actions;
 };
 
 struct SpriteCharacter : Character {

@@ -364,18 +364,7 @@ bool ClipRunner::makeInstance(Instance& instance, std::uint16_t id, std::uint32_
     } else if (auto button = std::dynamic_pointer_cast<ButtonCharacter>(character)) {
         instance.clip = std::make_shared<Clip>();
         instance.clip->frame = 0;
-        for (const ButtonRecord& record : button->upState) {
-            Instance child;
-            if (!makeInstance(child, record.characterId, epoch)) {
-                continue;
-            }
-            child.matrix = record.matrix;
-            child.colorTransform = record.colorTransform;
-            child.blendMode = record.blendMode;
-            child.filters = record.filters;
-            adopt(*instance.clip, record.depth, child);
-            instance.clip->list[record.depth] = std::move(child);
-        }
+        fillButton(*instance.clip, *button, epoch, ButtonUp);
     }
     return true;
 }

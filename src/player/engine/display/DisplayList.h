@@ -134,6 +134,9 @@ public:
     void removeAt(Clip& clip, int depth);
     void moveDepth(Clip& clip, int from, int to);
     void runNow(Clip& clip, const std::vector<std::uint8_t>& code);
+    // Shows a placed button's records of one state (ButtonUp, ButtonOver), replacing
+    // the ones on show.
+    void showButtonState(Instance& button, std::uint8_t state);
 
 private:
     struct Queued {
@@ -147,6 +150,8 @@ private:
         int depth = 0;
     };
     void apply(Clip& clip, const PlaceCommand& command);
+    void fillButton(Clip& clip, const ButtonCharacter& button, std::uint32_t epoch,
+                    std::uint8_t state);
     void warn(const std::string& text);
     void adopt(Clip& parent, int depth, Instance& instance);
     struct Positions {

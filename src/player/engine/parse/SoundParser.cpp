@@ -3,6 +3,7 @@
 #include "codec/swf/TagCodes.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace quillon::engine {
 
@@ -20,7 +21,7 @@ SoundFormat ReadFormat(swf::BitReader& in) {
     return format;
 }
 
-void ParseDefineSound(const Tag& tag, ParseContext& context) {
+void ParseDefineSound(const Tag& tag, ParseContext& context, Timeline&, Frame&) {
     swf::BitReader in(tag.body);
     auto sound = std::make_shared<SoundCharacter>();
     sound->id = in.u16();
@@ -40,7 +41,7 @@ void ParseDefineSound(const Tag& tag, ParseContext& context) {
     context.dictionary.define(id, std::move(sound));
 }
 
-void ParseStreamHead(const Tag& tag, ParseContext& context, Timeline& timeline) {
+void ParseStreamHead(const Tag& tag, ParseContext& context, Timeline& timeline, Frame&) {
     swf::BitReader in(tag.body);
     in.u8(); // the playback format: a hint for the player's mixer only
     auto stream = std::make_shared<StreamSound>();
@@ -60,7 +61,7 @@ void ParseStreamHead(const Tag& tag, ParseContext& context, Timeline& timeline) 
     timeline.stream = std::move(stream);
 }
 
-void ParseStreamBlock(const Tag& tag, ParseContext& context, Timeline& timeline) {
+void ParseStreamBlock(const Tag& tag, ParseContext& context, Timeline& timeline, Frame&) {
     if (!timeline.stream) {
         context.warn("sound stream blocks without a stream head stay silent");
         return;
@@ -82,7 +83,7 @@ void ParseStreamBlock(const Tag& tag, ParseContext& context, Timeline& timeline)
     blocks.push_back(std::move(block));
 }
 
-void ParseButtonSound(const Tag& tag, ParseContext& context) {
+void ParseButtonSound(const Tag& tag, ParseContext& context, Timeline&, Frame&) {
     swf::BitReader in(tag.body);
     const std::uint16_t buttonId = in.u16();
     ButtonSounds sounds;
@@ -105,7 +106,7 @@ void ParseButtonSound(const Tag& tag, ParseContext& context) {
     context.sounds.buttons[buttonId] = std::move(sounds);
 }
 
-void ParseStartSound(const Tag& tag, ParseContext& context, Frame& frame) {
+void ParseStartSound(const Tag& tag, ParseContext& context, Timeline&, Frame& frame) {
     swf::BitReader in(tag.body);
     SoundStart start;
     if (tag.code == swf::tags::StartSound2) {
@@ -123,7 +124,7 @@ void ParseStartSound(const Tag& tag, ParseContext& context, Frame& frame) {
 }
 
 // ExportAssets and SymbolClass: a count, then (id, name) pairs.
-void ParseNames(const Tag& tag, ParseContext& context) {
+void ParseNames(const Tag& tag, ParseContext& context, Timeline&, Frame&) {
     swf::BitReader in(tag.body);
     const std::size_t count = std::min<std::size_t>(in.u16(), MaxNames);
     for (std::size_t i = 0; i < count && !in.atEnd(); ++i) {
@@ -186,29 +187,26 @@ SoundInfo ReadSoundInfo(swf::BitReader& in) {
     return info;
 }
 
+// Each sound tag's reader; the rest of the tags this reader is given carry names.
+using SoundTagReader = void (*)(const Tag&, ParseContext&, Timeline&, Frame&);
+constexpr std::pair<int, SoundTagReader> SoundTagReaders[] = {
+    {swf::tags::DefineSound, ParseDefineSound},
+    {swf::tags::StartSound, ParseStartSound},
+    {swf::tags::StartSound2, ParseStartSound},
+    {swf::tags::DefineButtonSound, ParseButtonSound},
+    {swf::tags::SoundStreamHead, ParseStreamHead},
+    {swf::tags::SoundStreamHead2, ParseStreamHead},
+    {swf::tags::SoundStreamBlock, ParseStreamBlock},
+};
+
 void ParseSoundTag(const Tag& tag, ParseContext& context, Timeline& timeline, Frame& frame) {
-    switch (tag.code) {
-    case swf::tags::DefineSound:
-        ParseDefineSound(tag, context);
-        break;
-    case swf::tags::StartSound:
-    case swf::tags::StartSound2:
-        ParseStartSound(tag, context, frame);
-        break;
-    case swf::tags::DefineButtonSound:
-        ParseButtonSound(tag, context);
-        break;
-    case swf::tags::SoundStreamHead:
-    case swf::tags::SoundStreamHead2:
-        ParseStreamHead(tag, context, timeline);
-        break;
-    case swf::tags::SoundStreamBlock:
-        ParseStreamBlock(tag, context, timeline);
-        break;
-    default:
-        ParseNames(tag, context);
-        break;
+    for (const auto& [code, read] : SoundTagReaders) {
+        if (code == tag.code) {
+            read(tag, context, timeline, frame);
+            return;
+        }
     }
+    ParseNames(tag, context, timeline, frame);
 }
 
 int SoundRateOfCode(int code) {

@@ -1,5 +1,7 @@
 #include "player/engine/sound/PacketDecoder.h"
 
+#include "player/engine/sound/SpeexFrames.h"
+
 #include <algorithm>
 
 extern "C" {
@@ -19,60 +21,61 @@ struct CodecChoice {
     int channels = 1;
 };
 
+// The decoder of each coded format, and the rate and channels it decodes at where the
+// format fixes them (0: as the sound's header says). Uncompressed sound is chosen by its
+// sample size.
+struct CodecRow {
+    SoundCodec codec;
+    AVCodecID id;
+    int rate, channels;
+};
+constexpr CodecRow CodecTable[] = {
+    {SoundCodec::Adpcm, AV_CODEC_ID_ADPCM_SWF, 0, 0},
+    {SoundCodec::Mp3, AV_CODEC_ID_MP3, 0, 0},
+    {SoundCodec::Nellymoser16k, AV_CODEC_ID_NELLYMOSER, 16000, 1},
+    {SoundCodec::Nellymoser8k, AV_CODEC_ID_NELLYMOSER, 8000, 1},
+    {SoundCodec::Nellymoser, AV_CODEC_ID_NELLYMOSER, 0, 1},
+    {SoundCodec::G711ALaw, AV_CODEC_ID_PCM_ALAW, 0, 0},
+    {SoundCodec::G711MuLaw, AV_CODEC_ID_PCM_MULAW, 0, 0},
+    {SoundCodec::Speex, AV_CODEC_ID_SPEEX, 16000, 1},
+};
+
 CodecChoice ChooseCodec(const SoundFormat& format) {
-    CodecChoice choice{AV_CODEC_ID_NONE, format.rate, format.channels};
-    switch (static_cast<SoundCodec>(format.codec)) {
-    case SoundCodec::PcmNative:
-    case SoundCodec::PcmLittle:
+    const auto codec = static_cast<SoundCodec>(format.codec);
+    if (codec == SoundCodec::PcmNative || codec == SoundCodec::PcmLittle) {
         // The native order is the authoring machine's, which was little-endian.
-        choice.id = format.bits == 8 ? AV_CODEC_ID_PCM_U8 : AV_CODEC_ID_PCM_S16LE;
-        break;
-    case SoundCodec::Adpcm:
-        choice.id = AV_CODEC_ID_ADPCM_SWF;
-        break;
-    case SoundCodec::Mp3:
-        choice.id = AV_CODEC_ID_MP3;
-        break;
-    case SoundCodec::Nellymoser16k:
-        choice = {AV_CODEC_ID_NELLYMOSER, 16000, 1};
-        break;
-    case SoundCodec::Nellymoser8k:
-        choice = {AV_CODEC_ID_NELLYMOSER, 8000, 1};
-        break;
-    case SoundCodec::Nellymoser:
-        choice = {AV_CODEC_ID_NELLYMOSER, format.rate, 1};
-        break;
-    case SoundCodec::G711ALaw:
-        choice.id = AV_CODEC_ID_PCM_ALAW;
-        break;
-    case SoundCodec::G711MuLaw:
-        choice.id = AV_CODEC_ID_PCM_MULAW;
-        break;
-    case SoundCodec::Speex:
-        choice = {AV_CODEC_ID_SPEEX, 16000, 1};
-        break;
+        return {format.bits == 8 ? AV_CODEC_ID_PCM_U8 : AV_CODEC_ID_PCM_S16LE, format.rate,
+                format.channels};
     }
-    return choice;
+    for (const CodecRow& row : CodecTable) {
+        if (row.codec == codec) {
+            return {row.id, row.rate ? row.rate : format.rate,
+                    row.channels ? row.channels : format.channels};
+        }
+    }
+    return {AV_CODEC_ID_NONE, format.rate, format.channels};
 }
+
+// Frees a libavcodec object through its function that takes the pointer's address.
+template <auto Free> struct AvFree {
+    template <class T> void operator()(T* object) const { Free(&object); }
+};
+template <class T, auto Free> using AvPtr = std::unique_ptr<T, AvFree<Free>>;
+struct ParserClose {
+    void operator()(AVCodecParserContext* parser) const { av_parser_close(parser); }
+};
 
 } // namespace
 
 struct PacketDecoder::Impl {
-    AVCodecContext* context = nullptr;
-    AVCodecParserContext* parser = nullptr;
-    AVPacket* packet = nullptr;
-    AVFrame* frame = nullptr;
-    SwrContext* converter = nullptr;
+    AvPtr<AVCodecContext, avcodec_free_context> context;
+    std::unique_ptr<AVCodecParserContext, ParserClose> parser;
+    AvPtr<AVPacket, av_packet_free> packet;
+    AvPtr<AVFrame, av_frame_free> frame;
+    AvPtr<SwrContext, swr_free> converter;
     int blockAlign = 0;
+    bool speex = false; // a block of several frames, sent one frame a packet
     bool errors = false;
-
-    ~Impl() {
-        swr_free(&converter);
-        av_frame_free(&frame);
-        av_packet_free(&packet);
-        av_parser_close(parser);
-        avcodec_free_context(&context);
-    }
 
     void send(const std::uint8_t* data, int size, Pcm& out, std::size_t maxFrames);
     void receive(Pcm& out, std::size_t maxFrames);
@@ -98,9 +101,9 @@ bool PacketDecoder::open(const SoundFormat& format, std::string& reason) {
         return false;
     }
     Impl& d = *impl_;
-    d.context = avcodec_alloc_context3(codec);
-    d.packet = av_packet_alloc();
-    d.frame = av_frame_alloc();
+    d.context.reset(avcodec_alloc_context3(codec));
+    d.packet.reset(av_packet_alloc());
+    d.frame.reset(av_frame_alloc());
     if (!d.context || !d.packet || !d.frame) {
         reason = "not enough memory for a sound decoder";
         return false;
@@ -116,9 +119,10 @@ bool PacketDecoder::open(const SoundFormat& format, std::string& reason) {
         d.context->block_align = d.blockAlign;
     }
     if (choice.id == AV_CODEC_ID_MP3) {
-        d.parser = av_parser_init(AV_CODEC_ID_MP3);
+        d.parser.reset(av_parser_init(AV_CODEC_ID_MP3));
     }
-    if (avcodec_open2(d.context, codec, nullptr) < 0) {
+    d.speex = choice.id == AV_CODEC_ID_SPEEX;
+    if (avcodec_open2(d.context.get(), codec, nullptr) < 0) {
         reason = "the " + SoundCodecName(format.codec) + " decoder could not be opened";
         return false;
     }
@@ -128,6 +132,14 @@ bool PacketDecoder::open(const SoundFormat& format, std::string& reason) {
 void PacketDecoder::decode(std::span<const std::uint8_t> bytes, Pcm& out, std::size_t maxFrames) {
     Impl& d = *impl_;
     if (!d.context) {
+        return;
+    }
+    if (d.speex) {
+        for (std::vector<std::uint8_t>& frame : SplitSpeexFrames(bytes)) {
+            frame.resize(frame.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+            d.send(frame.data(), static_cast<int>(frame.size() - AV_INPUT_BUFFER_PADDING_SIZE), out,
+                   maxFrames);
+        }
         return;
     }
     std::size_t size = bytes.size();
@@ -147,8 +159,8 @@ void PacketDecoder::decode(std::span<const std::uint8_t> bytes, Pcm& out, std::s
     while (left > 0) {
         std::uint8_t* frameData = nullptr;
         int frameSize = 0;
-        const int used = av_parser_parse2(d.parser, d.context, &frameData, &frameSize, data, left,
-                                          AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+        const int used = av_parser_parse2(d.parser.get(), d.context.get(), &frameData, &frameSize,
+                                          data, left, AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
         if (used < 0) {
             d.errors = true;
             return;
@@ -172,13 +184,13 @@ void PacketDecoder::flush(Pcm& out, std::size_t maxFrames) {
     if (d.parser) {
         std::uint8_t* frameData = nullptr;
         int frameSize = 0;
-        av_parser_parse2(d.parser, d.context, &frameData, &frameSize, nullptr, 0, AV_NOPTS_VALUE,
-                         AV_NOPTS_VALUE, 0);
+        av_parser_parse2(d.parser.get(), d.context.get(), &frameData, &frameSize, nullptr, 0,
+                         AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
         if (frameSize > 0) {
             d.send(frameData, frameSize, out, maxFrames);
         }
     }
-    if (avcodec_send_packet(d.context, nullptr) >= 0) {
+    if (avcodec_send_packet(d.context.get(), nullptr) >= 0) {
         d.receive(out, maxFrames);
     }
 }
@@ -190,8 +202,8 @@ void PacketDecoder::Impl::send(const std::uint8_t* data, int size, Pcm& out,
     }
     packet->data = const_cast<std::uint8_t*>(data);
     packet->size = size;
-    const int sent = avcodec_send_packet(context, packet);
-    av_packet_unref(packet);
+    const int sent = avcodec_send_packet(context.get(), packet.get());
+    av_packet_unref(packet.get());
     if (sent < 0) {
         errors = true; // a damaged packet: the next one starts afresh
         return;
@@ -201,7 +213,7 @@ void PacketDecoder::Impl::send(const std::uint8_t* data, int size, Pcm& out,
 
 void PacketDecoder::Impl::receive(Pcm& out, std::size_t maxFrames) {
     for (;;) {
-        const int got = avcodec_receive_frame(context, frame);
+        const int got = avcodec_receive_frame(context.get(), frame.get());
         if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) {
             return;
         }
@@ -210,7 +222,7 @@ void PacketDecoder::Impl::receive(Pcm& out, std::size_t maxFrames) {
             return;
         }
         append(out, maxFrames);
-        av_frame_unref(frame);
+        av_frame_unref(frame.get());
     }
 }
 
@@ -221,11 +233,16 @@ void PacketDecoder::Impl::append(Pcm& out, std::size_t maxFrames) {
         out.channels = channels;
         AVChannelLayout layout;
         av_channel_layout_default(&layout, channels);
-        if (swr_alloc_set_opts2(&converter, &layout, AV_SAMPLE_FMT_S16, out.rate, &frame->ch_layout,
+        SwrContext* made = nullptr;
+        if (swr_alloc_set_opts2(&made, &layout, AV_SAMPLE_FMT_S16, out.rate, &frame->ch_layout,
                                 static_cast<AVSampleFormat>(frame->format), out.rate, 0,
-                                nullptr) < 0 ||
-            swr_init(converter) < 0) {
-            swr_free(&converter);
+                                nullptr) < 0) {
+            errors = true;
+            return;
+        }
+        converter.reset(made);
+        if (swr_init(converter.get()) < 0) {
+            converter.reset();
             errors = true;
             return;
         }
@@ -245,7 +262,7 @@ void PacketDecoder::Impl::append(Pcm& out, std::size_t maxFrames) {
     auto* target = reinterpret_cast<std::uint8_t*>(out.samples.data() +
                                                    have * static_cast<std::size_t>(out.channels));
     const int converted =
-        swr_convert(converter, &target, count,
+        swr_convert(converter.get(), &target, count,
                     const_cast<const std::uint8_t**>(frame->extended_data), frame->nb_samples);
     out.samples.resize((have + static_cast<std::size_t>(std::max(0, converted))) *
                        static_cast<std::size_t>(out.channels));

@@ -16,8 +16,6 @@ class PacketDecoder {
 public:
     PacketDecoder();
     ~PacketDecoder();
-    PacketDecoder(const PacketDecoder&) = delete;
-    PacketDecoder& operator=(const PacketDecoder&) = delete;
 
     // Opens the decoder for a format; false, with the reason, when the installed
     // libavcodec lacks it or the format is unknown.
