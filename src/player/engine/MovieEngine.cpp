@@ -13,6 +13,7 @@
 #include "player/engine/parse/TimelineParser.h"
 #include "player/engine/render/Renderer.h"
 #include "player/engine/script/avm1/Runner.h"
+#include "player/engine/script/avm2stage/MovieRunner.h"
 #include "player/engine/sound/SoundDirector.h"
 
 #include <QPainter>
@@ -32,9 +33,43 @@ struct MovieEngine::State {
     SoundDirector sound{context};
     std::unique_ptr<ScriptStage> stage;
     std::unique_ptr<avm1::Runner> scripts;
+    std::unique_ptr<avm2stage::MovieRunner> as3;
     std::unique_ptr<ButtonPointer> pointer;
     double frameMs = 1000.0 / 12;
 };
+
+namespace {
+
+std::function<void(const std::string&)> WarningSink(const ScriptOptions& options,
+                                                    std::vector<std::string>& warnings) {
+    if (options.warning) {
+        return options.warning;
+    }
+    return [&warnings](const std::string& text) {
+        if (warnings.size() < 100 &&
+            std::find(warnings.begin(), warnings.end(), text) == warnings.end()) {
+            warnings.push_back(text);
+        }
+    };
+}
+
+} // namespace
+
+// ActionScript 3 runs on its own machine; its ABC blocks load in tag order.
+void MovieEngine::startAs3Scripts(State& state) const {
+    const ScriptOptions& options = scriptOptions_;
+    avm2stage::RunnerSetup setup;
+    setup.seed = options.seed;
+    setup.trace = options.trace;
+    setup.warning = WarningSink(options, state.context.warnings);
+    setup.stepsPerFrame = options.stepsPerFrame;
+    const auto& r = state.header.frameRect;
+    setup.stageWidth = (r[1] - r[0]) / 20.0;
+    setup.stageHeight = (r[3] - r[2]) / 20.0;
+    setup.frameRate = state.header.frameRate8_8 / 256.0;
+    state.as3 = std::make_unique<avm2stage::MovieRunner>(*state.stage, setup);
+    state.runner->setScripts(state.as3.get());
+}
 
 void MovieEngine::startScripts(State& state, const std::string& folder) const {
     const ScriptOptions& options = scriptOptions_;
@@ -49,6 +84,10 @@ void MovieEngine::startScripts(State& state, const std::string& folder) const {
             }
             return movie;
         });
+    if (state.context.actionScript3) {
+        startAs3Scripts(state);
+        return;
+    }
     avm1::VmLimits limits;
     if (options.stepsPerFrame > 0) {
         limits.stepsPerFrame = options.stepsPerFrame;
@@ -58,13 +97,7 @@ void MovieEngine::startScripts(State& state, const std::string& folder) const {
     vm.random.seed(options.seed);
     vm.dateMs = options.dateMs;
     vm.onTrace = options.trace;
-    std::vector<std::string>& warnings = state.context.warnings;
-    vm.onWarning = options.warning ? options.warning : [&warnings](const std::string& text) {
-        if (warnings.size() < 100 &&
-            std::find(warnings.begin(), warnings.end(), text) == warnings.end()) {
-            warnings.push_back(text);
-        }
-    };
+    vm.onWarning = WarningSink(options, state.context.warnings);
     if (options.request) {
         vm.onGetUrl = [request = options.request](const std::string& url, const std::string& target,
                                                   ClipId) { request(url, target); };
@@ -73,6 +106,15 @@ void MovieEngine::startScripts(State& state, const std::string& folder) const {
         vm.readFile = [folder](const std::string& url) { return ReadBesideMovie(folder, url); };
     }
     state.runner->setScripts(state.scripts.get());
+}
+
+void MovieEngine::startDocument(State& state) const {
+    for (const AbcBlock& block : state.context.abcBlocks) {
+        state.as3->loadAbcTag(block.tagCode, block.body);
+    }
+    const auto document = state.context.symbolClasses.find(0);
+    state.as3->startDocument(document == state.context.symbolClasses.end() ? std::string()
+                                                                           : document->second);
 }
 
 MovieEngine::MovieEngine() : state_(std::make_unique<State>()) {}
@@ -125,6 +167,9 @@ void MovieEngine::loadBytes(std::vector<std::uint8_t> fileBytes, const std::stri
     }
     next->runner->start(next->root);
     next->runner->runQueuedActions();
+    if (next->as3) {
+        startDocument(*next);
+    }
     next->sound.frameDone(next->root, false);
     next->loaded = true;
     state_ = std::move(next);
@@ -167,12 +212,18 @@ void MovieEngine::advance() {
     if (state_->scripts) {
         state_->scripts->beginFrame();
     }
+    if (state_->as3) {
+        state_->as3->beginFrame();
+    }
     state_->runner->queueEnterFrame(state_->root);
     state_->runner->tick(state_->root);
     state_->runner->runQueuedActions();
     if (state_->scripts) {
         state_->scripts->endFrame(state_->frameMs);
         state_->runner->runQueuedActions();
+    }
+    if (state_->as3) {
+        state_->as3->endFrame(state_->frameMs);
     }
     followRolls(state_->pointer->refresh());
     state_->sound.frameDone(state_->root, false);

@@ -127,6 +127,8 @@ public:
 private:
     struct State;
     void startScripts(State& state, const std::string& folder) const;
+    void startAs3Scripts(State& state) const;
+    void startDocument(State& state) const;
     void followRolls(const std::vector<ButtonRoll>& rolls);
     std::unique_ptr<State> state_;
     bool antialiasing_ = true;

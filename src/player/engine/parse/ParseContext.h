@@ -28,6 +28,14 @@ inline constexpr std::int64_t MaxMovieBitmapPixels = 128LL * 1024 * 1024;
 
 struct ImportedLibrary;
 
+// A DoABC or DoABC2 tag of the main timeline as it stands (the script side reads its
+// flags, name and ABC bytes), and the frame it sits in.
+struct AbcBlock {
+    std::uint16_t tagCode = 0;
+    std::vector<std::uint8_t> body;
+    int frame = 0;
+};
+
 struct ParseContext {
     Dictionary dictionary;
     int version = 10;
@@ -46,6 +54,12 @@ struct ParseContext {
     bool library = false;
     int importNesting = 0;
     std::map<std::string, std::shared_ptr<ImportedLibrary>> libraries;
+
+    // ActionScript 3: the FileAttributes flag, the ABC blocks in tag order and the
+    // SymbolClass bindings (character id -> class name; 0 is the main timeline).
+    bool actionScript3 = false;
+    std::vector<AbcBlock> abcBlocks;
+    std::map<std::uint16_t, std::string> symbolClasses;
 
     // Records a warning once per text; the list stays short on badly damaged files.
     void warn(const std::string& text);

@@ -4,6 +4,7 @@
 #include "player/engine/parse/BitmapParser.h"
 #include "player/engine/parse/DefinitionParsers.h"
 #include "player/engine/parse/ImportParser.h"
+#include "player/engine/parse/ScriptTagParser.h"
 #include "player/engine/parse/SoundParser.h"
 
 #include <map>
@@ -142,7 +143,9 @@ void ParseFrameTag(const Tag& tag, ParseContext& context, Frame& frame, Timeline
         }
         break;
     default:
-        if (IsSoundTag(tag.code)) {
+        if (IsScriptTag(tag.code)) {
+            ParseScriptTag(tag, context, static_cast<int>(timeline.frames.size()), depth);
+        } else if (IsSoundTag(tag.code)) {
             ParseSoundTag(tag, context, timeline, frame);
         } else {
             ParseDefinition(tag, context, depth);

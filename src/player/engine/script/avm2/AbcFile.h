@@ -9,34 +9,25 @@
 
 namespace quillon::avm2 {
 
+// clang-format off
 enum class NsKind : std::uint8_t {
-    Private = 0x05,
-    Namespace = 0x08,
-    Package = 0x16,
-    PackageInternal = 0x17,
-    Protected = 0x18,
-    Explicit = 0x19,
-    StaticProtected = 0x1a,
+    Private = 0x05, Namespace = 0x08, Package = 0x16, PackageInternal = 0x17, Protected = 0x18,
+    Explicit = 0x19, StaticProtected = 0x1a,
 };
+// clang-format on
 
 struct AbcNamespace {
     NsKind kind = NsKind::Package;
     std::uint32_t name = 0; // string index, 0 = ""
 };
 
+// clang-format off
 enum class MultinameKind : std::uint8_t {
-    QName = 0x07,
-    QNameA = 0x0d,
-    RTQName = 0x0f,
-    RTQNameA = 0x10,
-    RTQNameL = 0x11,
-    RTQNameLA = 0x12,
-    Multiname = 0x09,
-    MultinameA = 0x0e,
-    MultinameL = 0x1b,
-    MultinameLA = 0x1c,
+    QName = 0x07, QNameA = 0x0d, RTQName = 0x0f, RTQNameA = 0x10, RTQNameL = 0x11,
+    RTQNameLA = 0x12, Multiname = 0x09, MultinameA = 0x0e, MultinameL = 0x1b, MultinameLA = 0x1c,
     TypeName = 0x1d,
 };
+// clang-format on
 
 struct AbcMultiname {
     MultinameKind kind = MultinameKind::QName;
@@ -48,30 +39,24 @@ struct AbcMultiname {
 };
 
 // Kinds of a constant value (optional parameters, slot defaults).
+// clang-format off
 enum class ConstKind : std::uint8_t {
-    Undefined = 0x00,
-    Utf8 = 0x01,
-    Int = 0x03,
-    UInt = 0x04,
-    Double = 0x06,
-    False = 0x0a,
-    True = 0x0b,
-    Null = 0x0c,
+    Undefined = 0x00, Utf8 = 0x01, Int = 0x03, UInt = 0x04, Double = 0x06, False = 0x0a,
+    True = 0x0b, Null = 0x0c,
 };
+// clang-format on
 
 struct AbcConstant {
     std::uint8_t kind = 0; // ConstKind or an NsKind
     std::uint32_t index = 0;
 };
 
+// clang-format off
 enum MethodFlags : std::uint8_t {
-    NeedArguments = 0x01,
-    NeedActivation = 0x02,
-    NeedRest = 0x04,
-    HasOptional = 0x08,
-    SetDxns = 0x40,
-    HasParamNames = 0x80,
+    NeedArguments = 0x01, NeedActivation = 0x02, NeedRest = 0x04, HasOptional = 0x08,
+    SetDxns = 0x40, HasParamNames = 0x80,
 };
+// clang-format on
 
 struct AbcMethod {
     std::vector<std::uint32_t> paramTypes; // multiname indexes, 0 = any
@@ -82,15 +67,11 @@ struct AbcMethod {
     int body = -1;                     // index into bodies, -1 for none
 };
 
+// clang-format off
 enum class TraitKind : std::uint8_t {
-    Slot = 0,
-    Method = 1,
-    Getter = 2,
-    Setter = 3,
-    Class = 4,
-    Function = 5,
-    Const = 6,
+    Slot = 0, Method = 1, Getter = 2, Setter = 3, Class = 4, Function = 5, Const = 6,
 };
+// clang-format on
 
 enum TraitAttributes : std::uint8_t { TraitFinal = 0x1, TraitOverride = 0x2, TraitMetadata = 0x4 };
 
@@ -106,12 +87,11 @@ struct AbcTrait {
 
 using AbcTraits = std::vector<AbcTrait>;
 
+// clang-format off
 enum InstanceFlags : std::uint8_t {
-    ClassSealed = 0x01,
-    ClassFinal = 0x02,
-    ClassInterface = 0x04,
-    ClassProtectedNs = 0x08,
+    ClassSealed = 0x01, ClassFinal = 0x02, ClassInterface = 0x04, ClassProtectedNs = 0x08,
 };
+// clang-format on
 
 struct AbcInstance {
     std::uint32_t name = 0;

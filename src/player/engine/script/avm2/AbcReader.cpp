@@ -2,8 +2,15 @@
 
 #include "player/engine/script/avm2/AbcStream.h"
 
+#include <algorithm>
+
 namespace quillon::avm2 {
 namespace {
+
+bool IsNamespaceKind(std::uint8_t kind) {
+    constexpr std::uint8_t kinds[] = {0x05, 0x08, 0x16, 0x17, 0x18, 0x19, 0x1a};
+    return std::find(std::begin(kinds), std::end(kinds), kind) != std::end(kinds);
+}
 
 class Reader {
 public:
@@ -80,16 +87,7 @@ void Reader::readNamespaces() {
     for (std::uint32_t i = 1; i < n; ++i) {
         AbcNamespace ns;
         const std::uint8_t kind = in_.u8();
-        switch (kind) {
-        case 0x05:
-        case 0x08:
-        case 0x16:
-        case 0x17:
-        case 0x18:
-        case 0x19:
-        case 0x1a:
-            break;
-        default:
+        if (!IsNamespaceKind(kind)) {
             in_.fail("unknown namespace kind " + std::to_string(kind));
         }
         ns.kind = static_cast<NsKind>(kind);
@@ -129,42 +127,46 @@ void Reader::readMultinames() {
     }
 }
 
+// What each plain kind of multiname holds after its kind byte, in this order.
+struct MultinameLayout {
+    MultinameKind kind;
+    bool ns, name, nsSet;
+};
+constexpr MultinameLayout MultinameLayouts[] = {
+    {MultinameKind::QName, true, true, false},
+    {MultinameKind::QNameA, true, true, false},
+    {MultinameKind::RTQName, false, true, false},
+    {MultinameKind::RTQNameA, false, true, false},
+    {MultinameKind::RTQNameL, false, false, false},
+    {MultinameKind::RTQNameLA, false, false, false},
+    {MultinameKind::Multiname, false, true, true},
+    {MultinameKind::MultinameA, false, true, true},
+    {MultinameKind::MultinameL, false, false, true},
+    {MultinameKind::MultinameLA, false, false, true},
+};
+
 AbcMultiname Reader::readMultiname() {
     AbcMultiname name;
     const std::uint8_t kind = in_.u8();
     name.kind = static_cast<MultinameKind>(kind);
-    switch (name.kind) {
-    case MultinameKind::QName:
-    case MultinameKind::QNameA:
-        name.ns = index(abc_.namespaces.size(), "namespace");
-        name.name = index(abc_.strings.size(), "string");
-        break;
-    case MultinameKind::RTQName:
-    case MultinameKind::RTQNameA:
-        name.name = index(abc_.strings.size(), "string");
-        break;
-    case MultinameKind::RTQNameL:
-    case MultinameKind::RTQNameLA:
-        break;
-    case MultinameKind::Multiname:
-    case MultinameKind::MultinameA:
-        name.name = index(abc_.strings.size(), "string");
-        name.nsSet = index(abc_.nsSets.size(), "namespace set");
-        break;
-    case MultinameKind::MultinameL:
-    case MultinameKind::MultinameLA:
-        name.nsSet = index(abc_.nsSets.size(), "namespace set");
-        break;
-    case MultinameKind::TypeName:
+    if (name.kind == MultinameKind::TypeName) {
         name.typeBase = in_.u30();
         name.typeParams.resize(in_.count("type parameter", 1));
         for (auto& param : name.typeParams) {
             param = in_.u30();
         }
-        break;
-    default:
-        in_.fail("unknown multiname kind " + std::to_string(kind));
+        return name;
     }
+    for (const MultinameLayout& layout : MultinameLayouts) {
+        if (layout.kind != name.kind) {
+            continue;
+        }
+        name.ns = layout.ns ? index(abc_.namespaces.size(), "namespace") : 0;
+        name.name = layout.name ? index(abc_.strings.size(), "string") : 0;
+        name.nsSet = layout.nsSet ? index(abc_.nsSets.size(), "namespace set") : 0;
+        return name;
+    }
+    in_.fail("unknown multiname kind " + std::to_string(kind));
     return name;
 }
 
@@ -205,35 +207,19 @@ AbcMethod Reader::readMethod() {
 }
 
 AbcConstant Reader::readConstant(std::uint8_t kind, std::uint32_t value) {
-    std::size_t pool = 1;
-    switch (kind) {
-    case 0x00:
-    case 0x0a:
-    case 0x0b:
-    case 0x0c:
-        return AbcConstant{kind, 0};
-    case 0x01:
-        pool = abc_.strings.size();
-        break;
-    case 0x03:
-        pool = abc_.ints.size();
-        break;
-    case 0x04:
-        pool = abc_.uints.size();
-        break;
-    case 0x06:
-        pool = abc_.doubles.size();
-        break;
-    case 0x05:
-    case 0x08:
-    case 0x16:
-    case 0x17:
-    case 0x18:
-    case 0x19:
-    case 0x1a:
-        pool = abc_.namespaces.size();
-        break;
-    default:
+    if (kind == 0x00 || kind == 0x0a || kind == 0x0b || kind == 0x0c) {
+        return AbcConstant{kind, 0}; // undefined, false, true, null
+    }
+    const std::pair<std::uint8_t, std::size_t> pools[] = {{0x01, abc_.strings.size()},
+                                                          {0x03, abc_.ints.size()},
+                                                          {0x04, abc_.uints.size()},
+                                                          {0x06, abc_.doubles.size()}};
+    std::size_t pool = abc_.namespaces.size();
+    const auto it = std::find_if(std::begin(pools), std::end(pools),
+                                 [kind](const auto& p) { return p.first == kind; });
+    if (it != std::end(pools)) {
+        pool = it->second;
+    } else if (!IsNamespaceKind(kind)) {
         in_.fail("unknown constant kind " + std::to_string(kind));
     }
     if (value >= pool) {

@@ -200,28 +200,15 @@ void InstallArrayClass(Vm& vm) {
     NativeClass array(vm, "Array", vm.core.object);
     array.construct(NewArray).call(NewArray);
     array.getter("length", GetLength).setter("length", SetLength);
-    const std::pair<const char*, NativeFn> methods[] = {{"push", Push},
-                                                        {"pop", Pop},
-                                                        {"shift", Shift},
-                                                        {"unshift", Unshift},
-                                                        {"slice", Slice},
-                                                        {"splice", Splice},
-                                                        {"join", Join},
-                                                        {"toString", ToStringMethod},
-                                                        {"toLocaleString", ToStringMethod},
-                                                        {"concat", Concat},
-                                                        {"reverse", Reverse},
-                                                        {"indexOf", Find<false>},
-                                                        {"lastIndexOf", Find<true>},
-                                                        {"forEach", Iterate<Each::ForEach>},
-                                                        {"map", Iterate<Each::Map>},
-                                                        {"filter", Iterate<Each::Filter>},
-                                                        {"some", Iterate<Each::Some>},
-                                                        {"every", Iterate<Each::Every>},
-                                                        {"sort", ArraySort}};
-    for (const auto& [name, fn] : methods) {
-        array.method(name, fn);
-    }
+    // clang-format off
+    array.methods({
+        {"push", Push}, {"pop", Pop}, {"shift", Shift}, {"unshift", Unshift}, {"slice", Slice},
+        {"splice", Splice}, {"join", Join}, {"toString", ToStringMethod},
+        {"toLocaleString", ToStringMethod}, {"concat", Concat}, {"reverse", Reverse},
+        {"indexOf", Find<false>}, {"lastIndexOf", Find<true>}, {"forEach", Iterate<Each::ForEach>},
+        {"map", Iterate<Each::Map>}, {"filter", Iterate<Each::Filter>},
+        {"some", Iterate<Each::Some>}, {"every", Iterate<Each::Every>}, {"sort", ArraySort}});
+    // clang-format on
     const std::pair<const char*, int> flags[] = {{"CASEINSENSITIVE", CaseInsensitive},
                                                  {"DESCENDING", Descending},
                                                  {"UNIQUESORT", UniqueSort},

@@ -152,9 +152,8 @@ template <bool Max> Value Extreme(Vm& vm, const Value&, std::span<const Value> a
     }
     return NumberValue(result);
 }
-Value Random(Vm&, const Value&, std::span<const Value>) {
-    thread_local std::mt19937_64 engine(std::random_device{}());
-    return Value::number(std::uniform_real_distribution<double>(0.0, 1.0)(engine));
+Value Random(Vm& vm, const Value&, std::span<const Value>) {
+    return Value::number(std::uniform_real_distribution<double>(0.0, 1.0)(vm.random));
 }
 Value NotConstructible(Vm& vm, const Value&, std::span<const Value>) {
     vm.throwError(ErrorKind::TypeError, 1075, "Math is not a function.");

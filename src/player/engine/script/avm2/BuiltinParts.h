@@ -5,14 +5,9 @@ namespace quillon::avm2 {
 
 class Vm;
 
-void InstallObjectClasses(Vm& vm);
-void InstallBooleanAndNamespace(Vm& vm);
-void InstallNumberClasses(Vm& vm);
-void InstallMath(Vm& vm);
-void InstallStringClass(Vm& vm);
-void InstallArrayClass(Vm& vm);
-void InstallErrorClasses(Vm& vm);
-void InstallGlobalFunctions(Vm& vm);
-void InstallByteArray(Vm& vm);
+// One declaration for the lot: each part installs its classes.
+void InstallObjectClasses(Vm&), InstallBooleanAndNamespace(Vm&), InstallNumberClasses(Vm&),
+    InstallMath(Vm&), InstallStringClass(Vm&), InstallArrayClass(Vm&), InstallErrorClasses(Vm&),
+    InstallGlobalFunctions(Vm&), InstallByteArray(Vm&);
 
 } // namespace quillon::avm2

@@ -161,26 +161,15 @@ void InstallStringClass(Vm& vm) {
     NativeClass string(vm, "String", vm.core.object);
     string.getter("length", Length).construct(StringCall).call(StringCall).sealed();
     string.staticMethod("fromCharCode", FromCharCode);
-    const std::pair<const char*, NativeFn> methods[] = {{"charAt", CharAt},
-                                                        {"charCodeAt", CharCodeAt},
-                                                        {"indexOf", IndexOf},
-                                                        {"lastIndexOf", LastIndexOf},
-                                                        {"substring", Substring},
-                                                        {"substr", Substr},
-                                                        {"slice", Slice},
-                                                        {"toUpperCase", ChangeCase<true>},
-                                                        {"toLowerCase", ChangeCase<false>},
-                                                        {"toLocaleUpperCase", ChangeCase<true>},
-                                                        {"toLocaleLowerCase", ChangeCase<false>},
-                                                        {"split", Split},
-                                                        {"concat", Concat},
-                                                        {"replace", Replace},
-                                                        {"localeCompare", LocaleCompare},
-                                                        {"toString", Self},
-                                                        {"valueOf", Self}};
-    for (const auto& [name, fn] : methods) {
-        string.method(name, fn);
-    }
+    // clang-format off
+    string.methods({
+        {"charAt", CharAt}, {"charCodeAt", CharCodeAt}, {"indexOf", IndexOf},
+        {"lastIndexOf", LastIndexOf}, {"substring", Substring}, {"substr", Substr},
+        {"slice", Slice}, {"toUpperCase", ChangeCase<true>}, {"toLowerCase", ChangeCase<false>},
+        {"toLocaleUpperCase", ChangeCase<true>}, {"toLocaleLowerCase", ChangeCase<false>},
+        {"split", Split}, {"concat", Concat}, {"replace", Replace},
+        {"localeCompare", LocaleCompare}, {"toString", Self}, {"valueOf", Self}});
+    // clang-format on
     string.get()->coercion = Coercion::String;
     vm.core.string = string.get();
 }

@@ -70,22 +70,13 @@ Value CoerceToClass(Vm& vm, const Value& v, ClassObject* cls) {
 }
 
 std::string TypeOf(const Value& v) {
-    switch (v.kind()) {
-    case Kind::Undefined:
-        return "undefined";
-    case Kind::Null:
-        return "object";
-    case Kind::Boolean:
-        return "boolean";
-    case Kind::Int:
-    case Kind::Number:
-        return "number";
-    case Kind::String:
-        return "string";
-    case Kind::Object:
+    if (v.isObject()) {
         return v.asObject()->kind == ObjectKind::Function ? "function" : "object";
     }
-    return "object";
+    // By Kind: Undefined, Null, Boolean, Int, Number, String.
+    constexpr const char* names[] = {"undefined", "object", "boolean",
+                                     "number",    "number", "string"};
+    return names[static_cast<int>(v.kind())];
 }
 
 std::string ClassName(Vm& vm, const Value& v) {

@@ -26,6 +26,7 @@ public:
 private:
     void decodeOne(const OpInfo& info, Instr& in, std::size_t start);
     void decodeIndex(const OpInfo& info, Instr& in);
+    void decodePoolIndex(Operands operands, Instr& in);
     std::uint32_t checked(std::uint32_t value, std::size_t limit, const char* what);
     void readSwitch(Instr& in, std::size_t start);
     void resolveTargets();
@@ -84,11 +85,9 @@ void Decoder::decodeOne(const OpInfo& info, Instr& in, std::size_t start) {
     case Operands::Invalid:
         break;
     case Operands::U30:
-        in.a = static_cast<std::int32_t>(in_.u30());
-        break;
     case Operands::U30U30:
         in.a = static_cast<std::int32_t>(in_.u30());
-        in.b = static_cast<std::int32_t>(in_.u30());
+        in.b = info.operands == Operands::U30U30 ? static_cast<std::int32_t>(in_.u30()) : in.b;
         break;
     case Operands::U8:
         in.a = in_.u8();
@@ -100,7 +99,9 @@ void Decoder::decodeOne(const OpInfo& info, Instr& in, std::size_t start) {
         in.a = static_cast<std::int16_t>(in_.u32());
         break;
     case Operands::Local:
+    case Operands::Hasnext2:
         in.a = checked(in_.u30(), locals_, "register");
+        in.b = info.operands == Operands::Hasnext2 ? checked(in_.u30(), locals_, "register") : in.b;
         break;
     case Operands::Branch: {
         const std::int32_t offset = in_.s24();
@@ -114,10 +115,6 @@ void Decoder::decodeOne(const OpInfo& info, Instr& in, std::size_t start) {
     case Operands::Debug:
         in_.u8(), in_.u30(), in_.u8(), in_.u30();
         break;
-    case Operands::Hasnext2:
-        in.a = checked(in_.u30(), locals_, "register");
-        in.b = checked(in_.u30(), locals_, "register");
-        break;
     default:
         decodeIndex(info, in);
     }
@@ -125,7 +122,6 @@ void Decoder::decodeOne(const OpInfo& info, Instr& in, std::size_t start) {
 
 // The operands that index a pool of the file or of the body.
 void Decoder::decodeIndex(const OpInfo& info, Instr& in) {
-    const AbcFile& f = unit_.file;
     switch (info.operands) {
     case Operands::Name:
     case Operands::NameArgs:
@@ -134,32 +130,31 @@ void Decoder::decodeIndex(const OpInfo& info, Instr& in) {
             in.b = static_cast<std::int32_t>(in_.u30());
         }
         break;
-    case Operands::String:
-        in.a = checked(in_.u30(), f.strings.size(), "string");
-        break;
-    case Operands::Int:
-        in.a = checked(in_.u30(), f.ints.size(), "int constant");
-        break;
-    case Operands::Uint:
-        in.a = checked(in_.u30(), f.uints.size(), "uint constant");
-        break;
-    case Operands::Double:
-        in.a = checked(in_.u30(), f.doubles.size(), "double constant");
-        break;
-    case Operands::Namespace:
-        in.a = checked(in_.u30(), f.namespaces.size(), "namespace");
-        break;
-    case Operands::Method:
-        in.a = checked(in_.u30(), f.methods.size(), "method");
-        break;
-    case Operands::Class:
-        in.a = checked(in_.u30(), f.classes.size(), "class");
-        break;
-    case Operands::Catch:
-        in.a = checked(in_.u30(), body_.exceptions.size(), "exception");
-        break;
     default:
+        decodePoolIndex(info.operands, in);
         break;
+    }
+}
+
+void Decoder::decodePoolIndex(Operands operands, Instr& in) {
+    const AbcFile& f = unit_.file;
+    struct Pool {
+        Operands operands;
+        std::size_t size;
+        const char* what;
+    };
+    const Pool pools[] = {{Operands::String, f.strings.size(), "string"},
+                          {Operands::Int, f.ints.size(), "int constant"},
+                          {Operands::Uint, f.uints.size(), "uint constant"},
+                          {Operands::Double, f.doubles.size(), "double constant"},
+                          {Operands::Namespace, f.namespaces.size(), "namespace"},
+                          {Operands::Method, f.methods.size(), "method"},
+                          {Operands::Class, f.classes.size(), "class"},
+                          {Operands::Catch, body_.exceptions.size(), "exception"}};
+    for (const Pool& pool : pools) {
+        if (pool.operands == operands) {
+            in.a = checked(in_.u30(), pool.size, pool.what);
+        }
     }
 }
 

@@ -57,48 +57,61 @@ void NativeClass::bind(Traits& traits, std::string_view name, const Binding& b, 
     }
 }
 
+NativeClass& NativeClass::add(Traits& traits, std::string_view name, Binding::Kind kind,
+                              MethodRef method, MethodRef getter, MethodRef setter) {
+    bind(traits, name, Binding{kind, 0, method, getter, setter}, kind == Binding::Kind::Method);
+    return *this;
+}
+
 NativeClass& NativeClass::method(std::string_view name, NativeFn fn) {
-    bind(*cls_->instanceTraits, name, Binding{Binding::Kind::Method, 0, {nullptr, fn}, {}, {}},
-         true);
+    return add(*cls_->instanceTraits, name, Binding::Kind::Method, {nullptr, fn}, {}, {});
+}
+
+NativeClass& NativeClass::methods(Entries entries) {
+    for (const auto& [name, fn] : entries) {
+        method(name, fn);
+    }
+    return *this;
+}
+
+NativeClass& NativeClass::getters(Entries entries) {
+    for (const auto& [name, fn] : entries) {
+        getter(name, fn);
+    }
     return *this;
 }
 
 NativeClass& NativeClass::getter(std::string_view name, NativeFn fn) {
-    bind(*cls_->instanceTraits, name, Binding{Binding::Kind::Accessor, 0, {}, {nullptr, fn}, {}},
-         false);
-    return *this;
+    return add(*cls_->instanceTraits, name, Binding::Kind::Accessor, {}, {nullptr, fn}, {});
 }
 
 NativeClass& NativeClass::setter(std::string_view name, NativeFn fn) {
-    bind(*cls_->instanceTraits, name, Binding{Binding::Kind::Accessor, 0, {}, {}, {nullptr, fn}},
-         false);
-    return *this;
-}
-
-NativeClass& NativeClass::slot(std::string_view name, const Value& initial) {
-    Traits& traits = *cls_->instanceTraits;
-    const auto index = static_cast<std::uint32_t>(traits.slots.size());
-    traits.slots.push_back(SlotDef{initial, Coercion::Any, false});
-    bind(traits, name, Binding{Binding::Kind::Slot, index, {}, {}, {}}, false);
-    return *this;
+    return add(*cls_->instanceTraits, name, Binding::Kind::Accessor, {}, {}, {nullptr, fn});
 }
 
 NativeClass& NativeClass::staticMethod(std::string_view name, NativeFn fn) {
-    bind(*cls_->staticTraits, name, Binding{Binding::Kind::Method, 0, {nullptr, fn}, {}, {}}, true);
-    return *this;
+    return add(*cls_->staticTraits, name, Binding::Kind::Method, {nullptr, fn}, {}, {});
 }
 
 NativeClass& NativeClass::staticGetter(std::string_view name, NativeFn fn) {
-    bind(*cls_->staticTraits, name, Binding{Binding::Kind::Accessor, 0, {}, {nullptr, fn}, {}},
-         false);
+    return add(*cls_->staticTraits, name, Binding::Kind::Accessor, {}, {nullptr, fn}, {});
+}
+
+std::uint32_t NativeClass::addSlot(Traits& traits, std::string_view name, const Value& value,
+                                   bool constant) {
+    const auto index = static_cast<std::uint32_t>(traits.slots.size());
+    traits.slots.push_back(SlotDef{value, Coercion::Any, constant});
+    bind(traits, name, Binding{Binding::Kind::Slot, index, {}, {}, {}}, false);
+    return index;
+}
+
+NativeClass& NativeClass::slot(std::string_view name, const Value& initial) {
+    addSlot(*cls_->instanceTraits, name, initial, false);
     return *this;
 }
 
 NativeClass& NativeClass::constant(std::string_view name, const Value& value) {
-    Traits& traits = *cls_->staticTraits;
-    const auto index = static_cast<std::uint32_t>(traits.slots.size());
-    traits.slots.push_back(SlotDef{value, Coercion::Any, true});
-    bind(traits, name, Binding{Binding::Kind::Slot, index, {}, {}, {}}, false);
+    addSlot(*cls_->staticTraits, name, value, true);
     cls_->slots.push_back(value);
     return *this;
 }

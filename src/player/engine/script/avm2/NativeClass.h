@@ -5,9 +5,11 @@
 
 #include "player/engine/script/avm2/Object.h"
 
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace quillon::avm2 {
 
@@ -27,7 +29,10 @@ public:
     NativeClass(Vm& vm, std::string_view name, ClassObject* base, std::string_view package = "");
     explicit NativeClass(Vm& vm, ClassObject* existing) : vm_(vm), cls_(existing) {}
 
+    using Entries = std::initializer_list<std::pair<std::string_view, NativeFn>>;
     NativeClass& method(std::string_view name, NativeFn fn);
+    NativeClass& methods(Entries entries);
+    NativeClass& getters(Entries entries);
     NativeClass& getter(std::string_view name, NativeFn fn);
     NativeClass& setter(std::string_view name, NativeFn fn);
     NativeClass& slot(std::string_view name, const Value& initial);
@@ -43,6 +48,9 @@ public:
 
 private:
     void bind(Traits& traits, std::string_view name, const Binding& b, bool as3);
+    NativeClass& add(Traits& traits, std::string_view name, Binding::Kind kind, MethodRef method,
+                     MethodRef getter, MethodRef setter);
+    std::uint32_t addSlot(Traits& traits, std::string_view name, const Value& value, bool constant);
 
     Vm& vm_;
     ClassObject* cls_;

@@ -43,11 +43,6 @@ struct OpInfo {
 using OpTable = std::array<OpInfo, 256>;
 
 const OpTable& Ops();
-void RegisterStackOps(OpTable& table);
-void RegisterArithmeticOps(OpTable& table);
-void RegisterPropertyOps(OpTable& table);
-void RegisterCallOps(OpTable& table);
-void RegisterMemoryOps(OpTable& table);
 
 // Local register count of a body: what it declares, enough for its arguments.
 std::uint32_t LocalCount(const AbcUnit& unit, const AbcBody& body);

@@ -113,29 +113,26 @@ void NewArray(Frame& f, const Instr& in) {
     f.push(Value::object(f.vm.newArray(std::vector<Value>(items.begin(), items.end()))));
 }
 
+// clang-format off
 const OpEntry kEntries[] = {
-    {0x40, NewFunction, Operands::Method, "newfunction"},
-    {0x41, Call, Operands::U30, "call"},
-    {0x42, ConstructOp, Operands::U30, "construct"},
-    {0x43, CallMethod, Operands::U30U30, "callmethod"},
-    {0x44, CallStatic, Operands::U30U30, "callstatic"},
-    {0x45, CallSuper<false>, Operands::NameArgs, "callsuper"},
-    {0x46, CallPropertyOp<false, false>, Operands::NameArgs, "callproperty"},
-    {0x49, ConstructSuper, Operands::U30, "constructsuper"},
-    {0x4a, ConstructProp, Operands::NameArgs, "constructprop"},
-    {0x4c, CallPropertyOp<true, false>, Operands::NameArgs, "callproplex"},
-    {0x4e, CallSuper<true>, Operands::NameArgs, "callsupervoid"},
-    {0x4f, CallPropertyOp<false, true>, Operands::NameArgs, "callpropvoid"},
-    {0x53, ApplyType, Operands::U30, "applytype"},
-    {0x55, NewObject, Operands::U30, "newobject"},
-    {0x56, NewArray, Operands::U30, "newarray"},
-    {0x58, NewClassOp, Operands::Class, "newclass"},
+    {0x40, NewFunction, "newfunction", Operands::Method}, {0x41, Call, "call", Operands::U30},
+    {0x42, ConstructOp, "construct", Operands::U30},
+    {0x43, CallMethod, "callmethod", Operands::U30U30},
+    {0x44, CallStatic, "callstatic", Operands::U30U30},
+    {0x45, CallSuper<false>, "callsuper", Operands::NameArgs},
+    {0x46, CallPropertyOp<false, false>, "callproperty", Operands::NameArgs},
+    {0x49, ConstructSuper, "constructsuper", Operands::U30},
+    {0x4a, ConstructProp, "constructprop", Operands::NameArgs},
+    {0x4c, CallPropertyOp<true, false>, "callproplex", Operands::NameArgs},
+    {0x4e, CallSuper<true>, "callsupervoid", Operands::NameArgs},
+    {0x4f, CallPropertyOp<false, true>, "callpropvoid", Operands::NameArgs},
+    {0x53, ApplyType, "applytype", Operands::U30}, {0x55, NewObject, "newobject", Operands::U30},
+    {0x56, NewArray, "newarray", Operands::U30}, {0x58, NewClassOp, "newclass", Operands::Class},
 };
+// clang-format on
 
 } // namespace
 
-void RegisterCallOps(OpTable& table) {
-    Register(table, kEntries);
-}
+extern const std::span<const OpEntry> CallOps = kEntries;
 
 } // namespace quillon::avm2

@@ -48,26 +48,19 @@ template <int Bits> void SignExtend(Frame& f, const Instr&) {
     top = Value::integer(static_cast<std::int32_t>(v) >> (32 - Bits));
 }
 
+// clang-format off
 const OpEntry kEntries[] = {
-    {0x35, LoadInt<std::uint8_t>, Operands::None, "li8"},
-    {0x36, LoadInt<std::uint16_t>, Operands::None, "li16"},
-    {0x37, LoadInt<std::int32_t>, Operands::None, "li32"},
-    {0x38, LoadFloat<float>, Operands::None, "lf32"},
-    {0x39, LoadFloat<double>, Operands::None, "lf64"},
-    {0x3a, StoreInt<std::uint8_t>, Operands::None, "si8"},
-    {0x3b, StoreInt<std::uint16_t>, Operands::None, "si16"},
-    {0x3c, StoreInt<std::int32_t>, Operands::None, "si32"},
-    {0x3d, StoreFloat<float>, Operands::None, "sf32"},
-    {0x3e, StoreFloat<double>, Operands::None, "sf64"},
-    {0x50, SignExtend<1>, Operands::None, "sxi1"},
-    {0x51, SignExtend<8>, Operands::None, "sxi8"},
-    {0x52, SignExtend<16>, Operands::None, "sxi16"},
+    {0x35, LoadInt<std::uint8_t>, "li8"}, {0x36, LoadInt<std::uint16_t>, "li16"},
+    {0x37, LoadInt<std::int32_t>, "li32"}, {0x38, LoadFloat<float>, "lf32"},
+    {0x39, LoadFloat<double>, "lf64"}, {0x3a, StoreInt<std::uint8_t>, "si8"},
+    {0x3b, StoreInt<std::uint16_t>, "si16"}, {0x3c, StoreInt<std::int32_t>, "si32"},
+    {0x3d, StoreFloat<float>, "sf32"}, {0x3e, StoreFloat<double>, "sf64"},
+    {0x50, SignExtend<1>, "sxi1"}, {0x51, SignExtend<8>, "sxi8"}, {0x52, SignExtend<16>, "sxi16"},
 };
+// clang-format on
 
 } // namespace
 
-void RegisterMemoryOps(OpTable& table) {
-    Register(table, kEntries);
-}
+extern const std::span<const OpEntry> MemoryOps = kEntries;
 
 } // namespace quillon::avm2

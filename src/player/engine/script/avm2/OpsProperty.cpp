@@ -212,37 +212,30 @@ void GetDescendants(Frame& f, const Instr& in) {
                         ".");
 }
 
+// clang-format off
 const OpEntry kEntries[] = {
-    {0x04, GetSuper, Operands::Name, "getsuper"},
-    {0x05, SetSuper, Operands::Name, "setsuper"},
-    {0x57, NewActivation, Operands::None, "newactivation"},
-    {0x59, GetDescendants, Operands::Name, "getdescendants"},
-    {0x5a, NewCatch, Operands::Catch, "newcatch"},
-    {0x5d, FindPropertyOp<true>, Operands::Name, "findpropstrict"},
-    {0x5e, FindPropertyOp<false>, Operands::Name, "findproperty"},
-    {0x5f, FindDef, Operands::Name, "finddef"},
-    {0x60, GetLex, Operands::Name, "getlex"},
-    {0x61, SetPropertyOp<false>, Operands::Name, "setproperty"},
-    {0x66, GetPropertyOp, Operands::Name, "getproperty"},
-    {0x68, SetPropertyOp<true>, Operands::Name, "initproperty"},
-    {0x6a, DeletePropertyOp, Operands::Name, "deleteproperty"},
-    {0x6c, GetSlot, Operands::U30, "getslot"},
-    {0x6d, SetSlot, Operands::U30, "setslot"},
-    {0x6e, GetGlobalSlot, Operands::U30, "getglobalslot"},
-    {0x6f, SetGlobalSlot, Operands::U30, "setglobalslot"},
-    {0x80, CoerceName, Operands::Name, "coerce"},
-    {0x86, AsTypeOp, Operands::Name, "astype"},
-    {0x87, AsTypeLate, Operands::None, "astypelate"},
-    {0xb1, InstanceOf, Operands::None, "instanceof"},
-    {0xb2, IsTypeOp, Operands::Name, "istype"},
-    {0xb3, IsTypeLate, Operands::None, "istypelate"},
-    {0xb4, In, Operands::None, "in"},
+    {0x04, GetSuper, "getsuper", Operands::Name}, {0x05, SetSuper, "setsuper", Operands::Name},
+    {0x57, NewActivation, "newactivation"},
+    {0x59, GetDescendants, "getdescendants", Operands::Name},
+    {0x5a, NewCatch, "newcatch", Operands::Catch},
+    {0x5d, FindPropertyOp<true>, "findpropstrict", Operands::Name},
+    {0x5e, FindPropertyOp<false>, "findproperty", Operands::Name},
+    {0x5f, FindDef, "finddef", Operands::Name}, {0x60, GetLex, "getlex", Operands::Name},
+    {0x61, SetPropertyOp<false>, "setproperty", Operands::Name},
+    {0x66, GetPropertyOp, "getproperty", Operands::Name},
+    {0x68, SetPropertyOp<true>, "initproperty", Operands::Name},
+    {0x6a, DeletePropertyOp, "deleteproperty", Operands::Name},
+    {0x6c, GetSlot, "getslot", Operands::U30}, {0x6d, SetSlot, "setslot", Operands::U30},
+    {0x6e, GetGlobalSlot, "getglobalslot", Operands::U30},
+    {0x6f, SetGlobalSlot, "setglobalslot", Operands::U30},
+    {0x80, CoerceName, "coerce", Operands::Name}, {0x86, AsTypeOp, "astype", Operands::Name},
+    {0x87, AsTypeLate, "astypelate"}, {0xb1, InstanceOf, "instanceof"},
+    {0xb2, IsTypeOp, "istype", Operands::Name}, {0xb3, IsTypeLate, "istypelate"}, {0xb4, In, "in"},
 };
+// clang-format on
 
 } // namespace
 
-void RegisterPropertyOps(OpTable& table) {
-    Register(table, kEntries);
-}
+extern const std::span<const OpEntry> PropertyOps = kEntries;
 
 } // namespace quillon::avm2

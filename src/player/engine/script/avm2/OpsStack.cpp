@@ -256,88 +256,62 @@ template <bool Names> void Next(Frame& f, const Instr&) {
     f.push(Names ? NameAt(f.vm, o, index) : ValueAt(f.vm, o, index));
 }
 
+// clang-format off
 const OpEntry kEntries[] = {
-    {0x00, EndOfCode, Operands::Invalid, "end"},
-    {0x01, Nop, Operands::None, "bkpt"},
-    {0x02, Nop, Operands::None, "nop"},
-    {0x03, Throw, Operands::None, "throw"},
-    {0x06, Nop, Operands::String, "dxns"},
-    {0x08, Kill, Operands::Local, "kill"},
-    {0x09, Nop, Operands::None, "label"},
-    {0x0c, IfCompare<false, 1, true>, Operands::Branch, "ifnlt"},
-    {0x0d, IfCompare<true, 0, true>, Operands::Branch, "ifnle"},
-    {0x0e, IfCompare<true, 1, true>, Operands::Branch, "ifngt"},
-    {0x0f, IfCompare<false, 0, true>, Operands::Branch, "ifnge"},
-    {0x10, Jump, Operands::Branch, "jump"},
-    {0x11, IfTrue, Operands::Branch, "iftrue"},
-    {0x12, IfFalse, Operands::Branch, "iffalse"},
-    {0x13, IfEquals<false, true>, Operands::Branch, "ifeq"},
-    {0x14, IfEquals<false, false>, Operands::Branch, "ifne"},
-    {0x15, IfCompare<false, 1, false>, Operands::Branch, "iflt"},
-    {0x16, IfCompare<true, 0, false>, Operands::Branch, "ifle"},
-    {0x17, IfCompare<true, 1, false>, Operands::Branch, "ifgt"},
-    {0x18, IfCompare<false, 0, false>, Operands::Branch, "ifge"},
-    {0x19, IfEquals<true, true>, Operands::Branch, "ifstricteq"},
-    {0x1a, IfEquals<true, false>, Operands::Branch, "ifstrictne"},
-    {0x1b, LookupSwitch, Operands::Switch, "lookupswitch"},
-    {0x1c, PushWith, Operands::None, "pushwith"},
-    {0x1d, PopScope, Operands::None, "popscope"},
-    {0x1e, Next<true>, Operands::None, "nextname"},
-    {0x1f, HasNext, Operands::None, "hasnext"},
-    {0x20, PushNull, Operands::None, "pushnull"},
-    {0x21, PushUndefined, Operands::None, "pushundefined"},
-    {0x23, Next<false>, Operands::None, "nextvalue"},
-    {0x24, PushInt, Operands::S8, "pushbyte"},
-    {0x25, PushInt, Operands::Short, "pushshort"},
-    {0x26, PushTrue, Operands::None, "pushtrue"},
-    {0x27, PushFalse, Operands::None, "pushfalse"},
-    {0x28, PushNaN, Operands::None, "pushnan"},
-    {0x29, Pop, Operands::None, "pop"},
-    {0x2a, Dup, Operands::None, "dup"},
-    {0x2b, Swap, Operands::None, "swap"},
-    {0x2c, PushString, Operands::String, "pushstring"},
-    {0x2d, PushIntConst, Operands::Int, "pushint"},
-    {0x2e, PushUintConst, Operands::Uint, "pushuint"},
-    {0x2f, PushDouble, Operands::Double, "pushdouble"},
-    {0x30, PushScope, Operands::None, "pushscope"},
-    {0x31, PushNamespace, Operands::Namespace, "pushnamespace"},
-    {0x32, HasNext2, Operands::Hasnext2, "hasnext2"},
-    {0x47, ReturnVoid, Operands::None, "returnvoid"},
-    {0x48, ReturnValue, Operands::None, "returnvalue"},
-    {0x62, GetLocal, Operands::Local, "getlocal"},
-    {0x63, SetLocal, Operands::Local, "setlocal"},
-    {0x64, GetGlobalScope, Operands::None, "getglobalscope"},
-    {0x65, GetScopeObject, Operands::U8, "getscopeobject"},
-    {0x67, GetOuterScope, Operands::U30, "getouterscope"},
-    {0xd0, GetLocalN<0>, Operands::None, "getlocal0"},
-    {0xd1, GetLocalN<1>, Operands::None, "getlocal1"},
-    {0xd2, GetLocalN<2>, Operands::None, "getlocal2"},
-    {0xd3, GetLocalN<3>, Operands::None, "getlocal3"},
-    {0xd4, SetLocalN<0>, Operands::None, "setlocal0"},
-    {0xd5, SetLocalN<1>, Operands::None, "setlocal1"},
-    {0xd6, SetLocalN<2>, Operands::None, "setlocal2"},
-    {0xd7, SetLocalN<3>, Operands::None, "setlocal3"},
-    {0xef, Nop, Operands::Debug, "debug"},
-    {0xf0, Nop, Operands::U30, "debugline"},
-    {0xf1, Nop, Operands::String, "debugfile"},
-    {0xf2, Nop, Operands::U30, "bkptline"},
-    {0xf3, Nop, Operands::None, "timestamp"},
+    {0x00, EndOfCode, "end", Operands::Invalid}, {0x01, Nop, "bkpt"}, {0x02, Nop, "nop"},
+    {0x03, Throw, "throw"}, {0x06, Nop, "dxns", Operands::String},
+    {0x08, Kill, "kill", Operands::Local}, {0x09, Nop, "label"},
+    {0x0c, IfCompare<false, 1, true>, "ifnlt", Operands::Branch},
+    {0x0d, IfCompare<true, 0, true>, "ifnle", Operands::Branch},
+    {0x0e, IfCompare<true, 1, true>, "ifngt", Operands::Branch},
+    {0x0f, IfCompare<false, 0, true>, "ifnge", Operands::Branch},
+    {0x10, Jump, "jump", Operands::Branch}, {0x11, IfTrue, "iftrue", Operands::Branch},
+    {0x12, IfFalse, "iffalse", Operands::Branch},
+    {0x13, IfEquals<false, true>, "ifeq", Operands::Branch},
+    {0x14, IfEquals<false, false>, "ifne", Operands::Branch},
+    {0x15, IfCompare<false, 1, false>, "iflt", Operands::Branch},
+    {0x16, IfCompare<true, 0, false>, "ifle", Operands::Branch},
+    {0x17, IfCompare<true, 1, false>, "ifgt", Operands::Branch},
+    {0x18, IfCompare<false, 0, false>, "ifge", Operands::Branch},
+    {0x19, IfEquals<true, true>, "ifstricteq", Operands::Branch},
+    {0x1a, IfEquals<true, false>, "ifstrictne", Operands::Branch},
+    {0x1b, LookupSwitch, "lookupswitch", Operands::Switch}, {0x1c, PushWith, "pushwith"},
+    {0x1d, PopScope, "popscope"}, {0x1e, Next<true>, "nextname"}, {0x1f, HasNext, "hasnext"},
+    {0x20, PushNull, "pushnull"}, {0x21, PushUndefined, "pushundefined"},
+    {0x23, Next<false>, "nextvalue"}, {0x24, PushInt, "pushbyte", Operands::S8},
+    {0x25, PushInt, "pushshort", Operands::Short}, {0x26, PushTrue, "pushtrue"},
+    {0x27, PushFalse, "pushfalse"}, {0x28, PushNaN, "pushnan"}, {0x29, Pop, "pop"},
+    {0x2a, Dup, "dup"}, {0x2b, Swap, "swap"}, {0x2c, PushString, "pushstring", Operands::String},
+    {0x2d, PushIntConst, "pushint", Operands::Int},
+    {0x2e, PushUintConst, "pushuint", Operands::Uint},
+    {0x2f, PushDouble, "pushdouble", Operands::Double}, {0x30, PushScope, "pushscope"},
+    {0x31, PushNamespace, "pushnamespace", Operands::Namespace},
+    {0x32, HasNext2, "hasnext2", Operands::Hasnext2}, {0x47, ReturnVoid, "returnvoid"},
+    {0x48, ReturnValue, "returnvalue"}, {0x62, GetLocal, "getlocal", Operands::Local},
+    {0x63, SetLocal, "setlocal", Operands::Local}, {0x64, GetGlobalScope, "getglobalscope"},
+    {0x65, GetScopeObject, "getscopeobject", Operands::U8},
+    {0x67, GetOuterScope, "getouterscope", Operands::U30}, {0xd0, GetLocalN<0>, "getlocal0"},
+    {0xd1, GetLocalN<1>, "getlocal1"}, {0xd2, GetLocalN<2>, "getlocal2"},
+    {0xd3, GetLocalN<3>, "getlocal3"}, {0xd4, SetLocalN<0>, "setlocal0"},
+    {0xd5, SetLocalN<1>, "setlocal1"}, {0xd6, SetLocalN<2>, "setlocal2"},
+    {0xd7, SetLocalN<3>, "setlocal3"}, {0xef, Nop, "debug", Operands::Debug},
+    {0xf0, Nop, "debugline", Operands::U30}, {0xf1, Nop, "debugfile", Operands::String},
+    {0xf2, Nop, "bkptline", Operands::U30}, {0xf3, Nop, "timestamp"},
 };
+// clang-format on
 
 } // namespace
 
-void RegisterStackOps(OpTable& table) {
-    Register(table, kEntries);
-}
+extern const std::span<const OpEntry> StackOps = kEntries;
 
 const OpTable& Ops() {
     static const OpTable table = [] {
         OpTable t{};
-        RegisterStackOps(t);
-        RegisterArithmeticOps(t);
-        RegisterPropertyOps(t);
-        RegisterCallOps(t);
-        RegisterMemoryOps(t);
+        for (const auto& entries : {StackOps, ArithmeticOps, PropertyOps, CallOps, MemoryOps}) {
+            for (const OpEntry& e : entries) {
+                t[e.op] = OpInfo{e.handler, e.operands, e.name};
+            }
+        }
         return t;
     }();
     return table;

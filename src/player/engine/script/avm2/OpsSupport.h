@@ -6,20 +6,19 @@
 #include "player/engine/script/avm2/Opcodes.h"
 #include "player/engine/script/avm2/Vm.h"
 
+#include <span>
+
 namespace quillon::avm2 {
 
 struct OpEntry {
     std::uint8_t op;
     Handler handler;
-    Operands operands;
     const char* name;
+    Operands operands = Operands::None;
 };
 
-template <std::size_t N> void Register(OpTable& table, const OpEntry (&entries)[N]) {
-    for (const OpEntry& e : entries) {
-        table[e.op] = OpInfo{e.handler, e.operands, e.name};
-    }
-}
+// The instructions of each Ops file, entered into the table by Ops().
+extern const std::span<const OpEntry> StackOps, ArithmeticOps, PropertyOps, CallOps, MemoryOps;
 
 // The name of an instruction with its run-time parts taken off the stack.
 PropName ReadName(Frame& f, const Name& name);

@@ -44,6 +44,23 @@ std::u16string ToUtf16(std::string_view text) {
     return out;
 }
 
+namespace {
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+        return;
+    }
+    const int extra = cp < 0x800 ? 1 : cp < 0x10000 ? 2 : 3;
+    constexpr unsigned lead[] = {0, 0xc0, 0xe0, 0xf0};
+    out.push_back(static_cast<char>(lead[extra] | (cp >> (6 * extra))));
+    for (int shift = 6 * (extra - 1); shift >= 0; shift -= 6) {
+        out.push_back(static_cast<char>(0x80 | ((cp >> shift) & 0x3f)));
+    }
+}
+
+} // namespace
+
 std::string ToUtf8(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());
@@ -53,21 +70,7 @@ std::string ToUtf8(std::u16string_view text) {
             text[i + 1] < 0xe000) {
             cp = 0x10000 + ((cp - 0xd800) << 10) + (text[++i] - 0xdc00);
         }
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xc0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3f)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xe0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3f)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3f)));
-        } else {
-            out.push_back(static_cast<char>(0xf0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3f)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3f)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3f)));
-        }
+        AppendUtf8(out, cp);
     }
     return out;
 }

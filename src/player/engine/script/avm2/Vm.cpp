@@ -104,24 +104,17 @@ std::uint32_t Vm::atomOf(const Value& string) {
 }
 
 std::uint32_t Vm::internNs(NsKind kind, std::string_view uri) {
-    char tag = 'P';
-    switch (kind) {
-    case NsKind::PackageInternal:
-        tag = 'I';
-        break;
-    case NsKind::Protected:
-        tag = 'T';
-        break;
-    case NsKind::Explicit:
-        tag = 'E';
-        break;
-    case NsKind::StaticProtected:
-        tag = 'S';
-        break;
-    case NsKind::Private:
+    if (kind == NsKind::Private) {
         return newPrivateNs();
-    default:
-        break;
+    }
+    // Namespaces of the same kind and URI are one; the kinds that differ get a tag.
+    constexpr std::pair<NsKind, char> tags[] = {{NsKind::PackageInternal, 'I'},
+                                                {NsKind::Protected, 'T'},
+                                                {NsKind::Explicit, 'E'},
+                                                {NsKind::StaticProtected, 'S'}};
+    char tag = 'P';
+    for (const auto& [k, t] : tags) {
+        tag = k == kind ? t : tag;
     }
     const std::string key = tag + std::string(uri);
     const auto it = namespaces_.find(key);

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <random>
 #include <span>
 #include <string>
 #include <string_view>
@@ -57,6 +58,12 @@ struct CoreClasses {
     ClassObject *array = nullptr, *string = nullptr, *number = nullptr, *intClass = nullptr;
     ClassObject *uintClass = nullptr, *boolean = nullptr, *ns = nullptr, *byteArray = nullptr;
     ClassObject* errors[static_cast<int>(ErrorKind::Count)] = {};
+};
+
+// What a program embedding the machine hangs on it: the movie's display side.
+class Embedder {
+public:
+    virtual ~Embedder() = default;
 };
 
 class Vm {
@@ -108,6 +115,8 @@ public:
     Traits builtinTraits;
     ByteArrayObject* domainMemory = nullptr;
     std::vector<std::unique_ptr<AbcUnit>> units;
+    std::mt19937_64 random{0}; // Math.random: seeded, so runs repeat
+    Embedder* embedder = nullptr;
 
 private:
     void checkHeap();

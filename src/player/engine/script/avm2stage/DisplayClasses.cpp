@@ -1,0 +1,346 @@
+// flash.display as far as scripts need it without drawing: DisplayObject and its
+// place in the tree, DisplayObjectContainer's child list, Sprite, MovieClip with its
+// timeline (through the display host) and addFrameScript, Stage, and Graphics calls
+// that are accepted and ignored.
+
+#include "player/engine/script/avm2/Calls.h"
+#include "player/engine/script/avm2/Convert.h"
+#include "player/engine/script/avm2/NativeClass.h"
+#include "player/engine/script/avm2/Properties.h"
+#include "player/engine/script/avm2stage/StageState.h"
+
+#include <algorithm>
+
+namespace quillon::engine::avm2stage {
+
+using namespace avm2;
+
+namespace {
+
+constexpr std::size_t MaxChildren = 100000;
+
+DisplayRecord& Rec(Vm& vm, const Value& self) {
+    DisplayRecord* r = DisplayOf(vm, self);
+    if (!r) {
+        vm.throwError(ErrorKind::TypeError, 1009,
+                      "Cannot access a property or method of a null object reference.");
+    }
+    return *r;
+}
+
+Value DisplayInit(Vm& vm, const Value& self, std::span<const Value>) {
+    StageState& state = StateOf(vm);
+    const bool known = state.displays.contains(self.asObject());
+    DisplayRecord& r = state.displays[self.asObject()];
+    if (!known) {
+        r.name = "instance" + std::to_string(state.displays.size());
+    }
+    return Value();
+}
+
+Value ValueOrNull(Object* o) {
+    return o ? Value::object(o) : Value::null();
+}
+
+bool OnStage(StageState& state, Object* o) {
+    for (int guard = 0; o && guard < 10000; ++guard) {
+        if (o == state.stage) {
+            return true;
+        }
+        const auto it = state.displays.find(o);
+        o = it == state.displays.end() ? nullptr : it->second.parent;
+    }
+    return false;
+}
+
+Value GetName(Vm& vm, const Value& self, std::span<const Value>) {
+    return Value::string(Rec(vm, self).name);
+}
+Value SetName(Vm& vm, const Value& self, std::span<const Value> args) {
+    Rec(vm, self).name = ToString(vm, Arg(args, 0));
+    return Value();
+}
+Value GetParent(Vm& vm, const Value& self, std::span<const Value>) {
+    return ValueOrNull(Rec(vm, self).parent);
+}
+Value GetStage(Vm& vm, const Value& self, std::span<const Value>) {
+    StageState& state = StateOf(vm);
+    return OnStage(state, self.asObject()) ? Value::object(state.stage) : Value::null();
+}
+Value GetRoot(Vm& vm, const Value& self, std::span<const Value>) {
+    StageState& state = StateOf(vm);
+    return OnStage(state, self.asObject()) ? ValueOrNull(state.root) : Value::null();
+}
+
+// Numeric properties: the host's value for a clip, the record's for the others.
+struct NumericProperty {
+    const char* name;
+    ClipProperty host;
+    double DisplayRecord::*field;
+    double scale; // host units per script unit
+};
+constexpr NumericProperty NumericProperties[] = {
+    {"x", ClipProperty::X, &DisplayRecord::x, 1},
+    {"y", ClipProperty::Y, &DisplayRecord::y, 1},
+    {"scaleX", ClipProperty::XScale, &DisplayRecord::scaleX, 100},
+    {"scaleY", ClipProperty::YScale, &DisplayRecord::scaleY, 100},
+    {"rotation", ClipProperty::Rotation, &DisplayRecord::rotation, 1},
+    {"alpha", ClipProperty::Alpha, &DisplayRecord::alpha, 100},
+};
+
+template <int N> Value GetNumeric(Vm& vm, const Value& self, std::span<const Value>) {
+    const NumericProperty& p = NumericProperties[N];
+    DisplayRecord& r = Rec(vm, self);
+    if (r.clip) {
+        return NumberValue(StateOf(vm).host.property(r.clip, p.host) / p.scale);
+    }
+    return NumberValue(r.*p.field);
+}
+template <int N> Value SetNumeric(Vm& vm, const Value& self, std::span<const Value> args) {
+    const NumericProperty& p = NumericProperties[N];
+    DisplayRecord& r = Rec(vm, self);
+    const double v = ToNumber(vm, Arg(args, 0));
+    if (r.clip) {
+        StateOf(vm).host.setProperty(r.clip, p.host, v * p.scale);
+    } else {
+        r.*p.field = v;
+    }
+    return Value();
+}
+template <int N> void BindNumeric(NativeClass& cls) {
+    cls.getter(NumericProperties[N].name, GetNumeric<N>)
+        .setter(NumericProperties[N].name, SetNumeric<N>);
+    if constexpr (N + 1 < static_cast<int>(std::size(NumericProperties))) {
+        BindNumeric<N + 1>(cls);
+    }
+}
+
+Value GetVisible(Vm& vm, const Value& self, std::span<const Value>) {
+    DisplayRecord& r = Rec(vm, self);
+    return Value::boolean(r.clip ? StateOf(vm).host.property(r.clip, ClipProperty::Visible) != 0
+                                 : r.visible);
+}
+Value SetVisible(Vm& vm, const Value& self, std::span<const Value> args) {
+    DisplayRecord& r = Rec(vm, self);
+    r.visible = ToBoolean(Arg(args, 0));
+    if (r.clip) {
+        StateOf(vm).host.setProperty(r.clip, ClipProperty::Visible, r.visible ? 1 : 0);
+    }
+    return Value();
+}
+Value GetZero(Vm&, const Value&, std::span<const Value>) {
+    return Value::integer(0);
+}
+Value Ignore(Vm&, const Value&, std::span<const Value>) {
+    return Value();
+}
+
+std::vector<Object*>& ChildrenOf(Vm& vm, const Value& self) {
+    return Rec(vm, self).children;
+}
+
+Object* ChildArg(Vm& vm, std::span<const Value> args) {
+    const Value& child = Arg(args, 0);
+    if (!DisplayOf(vm, child)) {
+        vm.throwError(ErrorKind::TypeError, 2007, "Parameter child must be non-null.");
+    }
+    return child.asObject();
+}
+
+void Notify(Vm& vm, Object* child, const char* type, const char* stageType, bool onStage) {
+    Dispatch(vm, child, NewEvent(vm, "Event", type, true));
+    if (onStage) {
+        Dispatch(vm, child, NewEvent(vm, "Event", stageType));
+    }
+}
+
+void Detach(Vm& vm, Object* child) {
+    StageState& state = StateOf(vm);
+    DisplayRecord& r = state.displays[child];
+    if (!r.parent) {
+        return;
+    }
+    Notify(vm, child, "removed", "removedFromStage", OnStage(state, child));
+    std::erase(state.displays[r.parent].children, child);
+    r.parent = nullptr;
+}
+
+Value InsertChild(Vm& vm, const Value& self, Object* child, std::size_t index) {
+    StageState& state = StateOf(vm);
+    for (Object* o = self.asObject(); o; o = state.displays[o].parent) {
+        if (o == child) {
+            vm.throwError(ErrorKind::ArgumentError, 2150,
+                          "An object cannot be added as a child to one of it's children "
+                          "(or children's children, etc.).");
+        }
+    }
+    Detach(vm, child);
+    auto& children = ChildrenOf(vm, self);
+    if (children.size() >= MaxChildren) {
+        vm.limitReached("the limit of children of one display object");
+    }
+    children.insert(
+        children.begin() + static_cast<std::ptrdiff_t>(std::min(index, children.size())), child);
+    state.displays[child].parent = self.asObject();
+    Notify(vm, child, "added", "addedToStage", OnStage(state, child));
+    return Value::object(child);
+}
+
+std::size_t IndexArg(Vm& vm, std::span<const Value> args, std::size_t at, std::size_t size) {
+    const double i = ToNumber(vm, Arg(args, at));
+    if (!(i >= 0 && i < static_cast<double>(size))) {
+        vm.throwError(ErrorKind::RangeError, 2006, "The supplied index is out of bounds.");
+    }
+    return static_cast<std::size_t>(i);
+}
+
+Value AddChild(Vm& vm, const Value& self, std::span<const Value> args) {
+    return InsertChild(vm, self, ChildArg(vm, args), ChildrenOf(vm, self).size());
+}
+Value AddChildAt(Vm& vm, const Value& self, std::span<const Value> args) {
+    Object* child = ChildArg(vm, args);
+    return InsertChild(vm, self, child, IndexArg(vm, args, 1, ChildrenOf(vm, self).size() + 1));
+}
+Value RemoveChild(Vm& vm, const Value& self, std::span<const Value> args) {
+    Object* child = ChildArg(vm, args);
+    if (StateOf(vm).displays[child].parent != self.asObject()) {
+        vm.throwError(ErrorKind::ArgumentError, 2025,
+                      "The supplied DisplayObject must be a child of the caller.");
+    }
+    Detach(vm, child);
+    return Value::object(child);
+}
+Value RemoveChildAt(Vm& vm, const Value& self, std::span<const Value> args) {
+    auto& children = ChildrenOf(vm, self);
+    Object* child = children[IndexArg(vm, args, 0, children.size())];
+    Detach(vm, child);
+    return Value::object(child);
+}
+Value GetChildAt(Vm& vm, const Value& self, std::span<const Value> args) {
+    auto& children = ChildrenOf(vm, self);
+    return Value::object(children[IndexArg(vm, args, 0, children.size())]);
+}
+Value GetChildIndex(Vm& vm, const Value& self, std::span<const Value> args) {
+    auto& children = ChildrenOf(vm, self);
+    const auto it = std::find(children.begin(), children.end(), ChildArg(vm, args));
+    if (it == children.end()) {
+        vm.throwError(ErrorKind::ArgumentError, 2025,
+                      "The supplied DisplayObject must be a child of the caller.");
+    }
+    return Value::integer(static_cast<std::int32_t>(it - children.begin()));
+}
+Value GetChildByName(Vm& vm, const Value& self, std::span<const Value> args) {
+    const std::string name = ToString(vm, Arg(args, 0));
+    for (Object* child : ChildrenOf(vm, self)) {
+        if (StateOf(vm).displays[child].name == name) {
+            return Value::object(child);
+        }
+    }
+    return Value::null();
+}
+Value NumChildren(Vm& vm, const Value& self, std::span<const Value>) {
+    return Value::integer(static_cast<std::int32_t>(ChildrenOf(vm, self).size()));
+}
+Value Contains(Vm& vm, const Value& self, std::span<const Value> args) {
+    StageState& state = StateOf(vm);
+    Object* o = DisplayOf(vm, Arg(args, 0)) ? Arg(args, 0).asObject() : nullptr;
+    for (int guard = 0; o && guard < 10000; ++guard, o = state.displays[o].parent) {
+        if (o == self.asObject()) {
+            return Value::boolean(true);
+        }
+    }
+    return Value::boolean(false);
+}
+Value SetChildIndex(Vm& vm, const Value& self, std::span<const Value> args) {
+    Object* child = ChildArg(vm, args);
+    auto& children = ChildrenOf(vm, self);
+    const std::size_t index = IndexArg(vm, args, 1, children.size());
+    std::erase(children, child);
+    children.insert(children.begin() + static_cast<std::ptrdiff_t>(index), child);
+    return Value();
+}
+
+void InstallDisplayObject(Vm& vm, NativeClass& cls) {
+    cls.init(DisplayInit)
+        .getter("name", GetName)
+        .setter("name", SetName)
+        .getter("parent", GetParent)
+        .getter("stage", GetStage)
+        .getter("root", GetRoot)
+        .getter("visible", GetVisible)
+        .setter("visible", SetVisible)
+        .getter("mouseX", GetZero)
+        .getter("mouseY", GetZero)
+        .getter("width", GetZero)
+        .setter("width", Ignore)
+        .getter("height", GetZero)
+        .setter("height", Ignore);
+    BindNumeric<0>(cls);
+    (void)vm;
+}
+
+void InstallContainer(NativeClass& cls) {
+    cls.init(DisplayInit)
+        .method("addChild", AddChild)
+        .method("addChildAt", AddChildAt)
+        .method("removeChild", RemoveChild)
+        .method("removeChildAt", RemoveChildAt)
+        .method("getChildAt", GetChildAt)
+        .method("getChildIndex", GetChildIndex)
+        .method("getChildByName", GetChildByName)
+        .method("setChildIndex", SetChildIndex)
+        .method("contains", Contains)
+        .getter("numChildren", NumChildren);
+}
+
+void InstallGraphics(Vm& vm) {
+    NativeClass graphics(vm, "Graphics", vm.core.object, "flash.display");
+    for (const char* name :
+         {"beginFill", "beginGradientFill", "beginBitmapFill", "endFill", "lineStyle",
+          "lineGradientStyle", "moveTo", "lineTo", "curveTo", "cubicCurveTo", "drawRect",
+          "drawRoundRect", "drawCircle", "drawEllipse", "clear", "drawPath", "drawTriangles"}) {
+        graphics.method(name, Ignore);
+    }
+}
+
+Value GetGraphics(Vm& vm, const Value& self, std::span<const Value>) {
+    const Value existing = GetPublic(vm, self, "$graphics");
+    if (existing.isObject()) {
+        return existing;
+    }
+    const Value made = ConstructClass(vm, BuiltinClass(vm, "flash.display", "Graphics"), {});
+    self.asObject()->props().set(vm.intern("$graphics"), made, false);
+    return made;
+}
+
+} // namespace
+
+void InstallMovieClipClass(Vm& vm, ClassObject* sprite);
+void InstallStageClass(Vm& vm, ClassObject* container);
+
+void InstallDisplayClasses(Vm& vm) {
+    ClassObject* base = BuiltinClass(vm, "flash.events", "EventDispatcher");
+    NativeClass object(vm, "DisplayObject", base, "flash.display");
+    InstallDisplayObject(vm, object);
+    NativeClass interactive(vm, "InteractiveObject", object.get(), "flash.display");
+    interactive.init(DisplayInit);
+    NativeClass(vm, "Shape", object.get(), "flash.display")
+        .init(DisplayInit)
+        .getter("graphics", GetGraphics);
+    NativeClass(vm, "Bitmap", object.get(), "flash.display").init(DisplayInit);
+    NativeClass container(vm, "DisplayObjectContainer", interactive.get(), "flash.display");
+    InstallContainer(container);
+    NativeClass(vm, "SimpleButton", interactive.get(), "flash.display").init(DisplayInit);
+    NativeClass sprite(vm, "Sprite", container.get(), "flash.display");
+    sprite.init(DisplayInit)
+        .getter("graphics", GetGraphics)
+        .getter("buttonMode", GetZero)
+        .setter("buttonMode", Ignore)
+        .method("startDrag", Ignore)
+        .method("stopDrag", Ignore);
+    InstallGraphics(vm);
+    InstallMovieClipClass(vm, sprite.get());
+    InstallStageClass(vm, container.get());
+}
+
+} // namespace quillon::engine::avm2stage

@@ -1,0 +1,248 @@
+#include "player/engine/script/avm2stage/MovieRunner.h"
+
+#include "player/engine/script/avm2/Calls.h"
+#include "player/engine/script/avm2/Convert.h"
+#include "player/engine/script/avm2/DoAbcTag.h"
+#include "player/engine/script/avm2/Globals.h"
+#include "player/engine/script/avm2/Properties.h"
+#include "player/engine/script/avm2stage/StageState.h"
+
+#include <algorithm>
+
+namespace quillon::engine::avm2stage {
+
+using namespace avm2;
+
+namespace {
+
+// gotoAndStop inside frame scripts can move the playhead again; this many rounds a
+// frame at most.
+constexpr int MaxFrameScriptRounds = 16;
+
+Limits LimitsFor(const RunnerSetup& setup) {
+    Limits limits;
+    if (setup.stepsPerFrame > 0) {
+        limits.steps = static_cast<std::uint64_t>(setup.stepsPerFrame);
+    }
+    return limits;
+}
+
+} // namespace
+
+Name NameFromText(Vm& vm, const std::string& text) {
+    const auto dot = text.rfind('.');
+    const auto colons = text.rfind("::");
+    std::string package, local = text;
+    if (colons != std::string::npos) {
+        package = text.substr(0, colons);
+        local = text.substr(colons + 2);
+    } else if (dot != std::string::npos) {
+        package = text.substr(0, dot);
+        local = text.substr(dot + 1);
+    }
+    Name name;
+    name.atom = vm.intern(local);
+    name.ns = {package.empty() ? kPublicNs : vm.internNs(NsKind::Package, package)};
+    name.text = text;
+    return name;
+}
+
+StageState& StateOf(Vm& vm) {
+    return *static_cast<StageState*>(vm.embedder);
+}
+
+DisplayRecord* DisplayOf(Vm& vm, const Value& v) {
+    if (!v.isObject()) {
+        return nullptr;
+    }
+    StageState& state = StateOf(vm);
+    const auto it = state.displays.find(v.asObject());
+    return it == state.displays.end() ? nullptr : &it->second;
+}
+
+ClassObject* BuiltinClass(Vm& vm, const char* package, const char* name) {
+    const Value cls =
+        GetProperty(vm, Value::object(vm.builtins),
+                    PropName{vm.intern(name), nullptr, vm.internNs(NsKind::Package, package)});
+    return static_cast<ClassObject*>(cls.asObject());
+}
+
+MovieRunner::MovieRunner(DisplayHost& host, const RunnerSetup& setup)
+    : state_(std::make_unique<StageState>(host)),
+      vm_(std::make_unique<Vm>(setup.trace, LimitsFor(setup))) {
+    state_->warning = setup.warning;
+    state_->stageWidth = setup.stageWidth;
+    state_->stageHeight = setup.stageHeight;
+    state_->frameRate = setup.frameRate;
+    vm_->embedder = state_.get();
+    vm_->random.seed(setup.seed);
+    InstallEventClasses(*vm_);
+    InstallDisplayClasses(*vm_);
+    InstallUtilityClasses(*vm_);
+}
+
+MovieRunner::~MovieRunner() = default;
+
+template <class Body> void MovieRunner::guarded(Body&& body) {
+    try {
+        body();
+    } catch (const ScriptException& e) {
+        std::string text = "Error";
+        try {
+            text = ToString(*vm_, e.value);
+        } catch (const ScriptException&) {
+        } catch (const QuillonError&) {
+        }
+        state_->warning("uncaught exception: " + text);
+    } catch (const QuillonError& e) {
+        state_->warning(e.what());
+    }
+}
+
+void MovieRunner::loadAbcTag(std::uint16_t tagCode, std::span<const std::uint8_t> body) {
+    guarded([&] {
+        const DoAbcBody tag = ReadDoAbcBody(tagCode, body);
+        AbcUnit& unit = vm_->load(tag.abc);
+        if (!tag.lazy() && !unit.scripts.empty()) {
+            vm_->runScript(unit, unit.scripts.size() - 1);
+        }
+    });
+}
+
+void MovieRunner::startDocument(const std::string& className) {
+    StageState& state = *state_;
+    ClassObject* stageClass = BuiltinClass(*vm_, "flash.display", "Stage");
+    state.stage = AllocateInstance(*vm_, stageClass);
+    state.displays[state.stage].name = "";
+    ClassObject* cls = BuiltinClass(*vm_, "flash.display", "MovieClip");
+    guarded([&] {
+        if (className.empty()) {
+            return;
+        }
+        const Value found = FindDefinition(*vm_, NameFromText(*vm_, className));
+        if (found.isObject() && found.asObject()->kind == ObjectKind::Class) {
+            cls = static_cast<ClassObject*>(found.asObject());
+        } else {
+            state_->warning("the document class " + className + " is not defined");
+        }
+    });
+    Object* root = AllocateInstance(*vm_, cls);
+    state.root = root;
+    DisplayRecord& r = state.displays[root];
+    r.clip = state.host.root();
+    r.parent = state.stage;
+    r.name = "root1";
+    state.displays[state.stage].children.push_back(root);
+    guarded([&] { RunInstanceInit(*vm_, cls, Value::object(root), {}); });
+    frameScriptsAndExit();
+}
+
+void MovieRunner::beginFrame() {
+    vm_->resetBudget();
+}
+
+void MovieRunner::broadcast(const char* type) {
+    const std::vector<Object*> targets = state_->broadcasters[type];
+    for (Object* target : targets) {
+        if (state_->displays.contains(target)) {
+            guarded([&] { Dispatch(*vm_, target, NewEvent(*vm_, "Event", type)); });
+        }
+    }
+}
+
+void MovieRunner::frameScriptsAndExit() {
+    broadcast("frameConstructed");
+    runFrameScripts();
+    broadcast("exitFrame");
+}
+
+void MovieRunner::runFrameScripts() {
+    for (int round = 0; round < MaxFrameScriptRounds; ++round) {
+        std::vector<std::pair<Object*, Value>> due;
+        for (auto& [object, record] : state_->displays) {
+            if (!record.clip || record.frameScripts.empty()) {
+                continue;
+            }
+            const int frame =
+                static_cast<int>(state_->host.property(record.clip, ClipProperty::CurrentFrame)) -
+                1;
+            if (frame == record.scriptedFrame) {
+                continue;
+            }
+            record.scriptedFrame = frame;
+            const auto script = record.frameScripts.find(frame);
+            if (script != record.frameScripts.end()) {
+                due.emplace_back(object, script->second);
+            }
+        }
+        if (due.empty()) {
+            return;
+        }
+        for (const auto& [object, fn] : due) {
+            guarded([&] { CallValue(*vm_, fn, Value::object(object), {}); });
+        }
+    }
+}
+
+void MovieRunner::fireTimers() {
+    StageState& state = *state_;
+    const std::vector<Object*> timers = state.timerOrder;
+    for (Object* timer : timers) {
+        TimerRecord& t = state.timers[timer];
+        if (!t.running || t.due > state.clockMs) {
+            continue;
+        }
+        ++t.currentCount;
+        t.due = std::max(t.due + t.delay, state.clockMs - t.delay);
+        const bool last = t.repeatCount > 0 && t.currentCount >= t.repeatCount;
+        if (last) {
+            t.running = false;
+        }
+        guarded([&] { Dispatch(*vm_, timer, NewEvent(*vm_, "TimerEvent", "timer")); });
+        if (last) {
+            guarded([&] { Dispatch(*vm_, timer, NewEvent(*vm_, "TimerEvent", "timerComplete")); });
+        }
+    }
+}
+
+void MovieRunner::fireCallbacks() {
+    StageState& state = *state_;
+    std::vector<std::pair<double, int>> due;
+    for (const auto& [id, callback] : state.callbacks) {
+        if (callback.due <= state.clockMs) {
+            due.emplace_back(callback.due, id);
+        }
+    }
+    std::sort(due.begin(), due.end());
+    for (const auto& [when, id] : due) {
+        const auto it = state.callbacks.find(id);
+        if (it == state.callbacks.end()) {
+            continue;
+        }
+        const Callback callback = it->second;
+        if (callback.repeat) {
+            it->second.due = std::max(when + callback.interval, state.clockMs);
+        } else {
+            state.callbacks.erase(it);
+        }
+        guarded([&] { CallHandler(*vm_, callback.fn, callback.args); });
+    }
+}
+
+void MovieRunner::endFrame(double frameMs) {
+    broadcast("enterFrame");
+    frameScriptsAndExit();
+    state_->clockMs += frameMs;
+    fireTimers();
+    fireCallbacks();
+}
+
+void MovieRunner::clipRemoved(ClipId clip) {
+    for (auto& [object, record] : state_->displays) {
+        if (record.clip == clip) {
+            record.clip = 0;
+        }
+    }
+}
+
+} // namespace quillon::engine::avm2stage

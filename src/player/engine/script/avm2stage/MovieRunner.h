@@ -1,0 +1,68 @@
+#pragma once
+// Runs a movie's ActionScript 3: loads its ABC blocks, constructs the document class on
+// the main timeline, and drives the frame cycle (enterFrame, frame scripts, exitFrame,
+// timers on the virtual clock). Reaches the display list through DisplayHost only. The
+// machine's headers stay out of here: Qt's keyword macros would clash with them.
+
+#include "player/engine/display/ScriptEvents.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+
+namespace quillon::avm2 {
+class Vm;
+}
+
+namespace quillon::engine::avm2stage {
+
+struct StageState;
+
+struct RunnerSetup {
+    std::uint32_t seed = 0;
+    std::function<void(const std::string&)> trace;
+    std::function<void(const std::string&)> warning;
+    std::int64_t stepsPerFrame = 0; // 0: the machine's own budget
+    double stageWidth = 550, stageHeight = 400, frameRate = 24;
+};
+
+class MovieRunner : public ScriptEvents {
+public:
+    MovieRunner(DisplayHost& host, const RunnerSetup& setup);
+    ~MovieRunner() override;
+
+    // The body of a DoABC or DoABC2 tag: its ABC read, and unless marked lazy its entry
+    // script run. A damaged block is a warning; the movie goes on.
+    void loadAbcTag(std::uint16_t tagCode, std::span<const std::uint8_t> body);
+    // Builds the stage and the main timeline's object, of the class named (a plain
+    // MovieClip when empty or unknown), and runs the first frame's scripts.
+    void startDocument(const std::string& className);
+    // A new frame begins: a fresh step budget.
+    void beginFrame();
+    // The timeline has moved: enterFrame, the frame scripts, exitFrame, then the clock
+    // moves on by frameMs and due timers fire.
+    void endFrame(double frameMs);
+
+    // ActionScript 3 movies have no action blocks; clips that go are forgotten.
+    void runActions(ClipId, const std::vector<std::uint8_t>&) override {}
+    void clipEvent(ClipId, ClipEvent,
+                   const std::vector<const std::vector<std::uint8_t>*>&) override {}
+    void clipRemoved(ClipId clip) override;
+
+    avm2::Vm& vm() { return *vm_; }
+
+private:
+    template <class Body> void guarded(Body&& body);
+    void broadcast(const char* type);
+    void frameScriptsAndExit();
+    void runFrameScripts();
+    void fireTimers();
+    void fireCallbacks();
+
+    std::unique_ptr<StageState> state_;
+    std::unique_ptr<avm2::Vm> vm_;
+};
+
+} // namespace quillon::engine::avm2stage

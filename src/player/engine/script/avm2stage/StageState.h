@@ -1,0 +1,104 @@
+#pragma once
+// What the display and event classes of ActionScript 3 keep beside the machine: the
+// display objects and the clips behind them, event listeners, timers and the virtual
+// clock. Hung on the machine as its embedder.
+
+#include "player/engine/display/DisplayHost.h"
+#include "player/engine/script/avm2/Vm.h"
+
+#include <functional>
+#include <map>
+#include <span>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace quillon::engine::avm2stage {
+
+using avm2::Object;
+using avm2::Value;
+
+struct Listener {
+    Value fn;
+    bool capture = false;
+    int priority = 0;
+};
+
+// A display object: the clip behind it (0 for one made by a script and never shown),
+// its place in the script-side tree and its frame scripts.
+struct DisplayRecord {
+    ClipId clip = 0;
+    Object* parent = nullptr;
+    std::vector<Object*> children;
+    std::string name;
+    std::map<int, Value> frameScripts; // frame (0-based) -> function
+    int scriptedFrame = -1;            // the frame whose script ran last
+    double x = 0, y = 0, scaleX = 1, scaleY = 1, rotation = 0, alpha = 1;
+    bool visible = true;
+};
+
+struct EventRecord {
+    std::string type;
+    bool bubbles = false, cancelable = false;
+    bool stopped = false, stoppedNow = false, prevented = false;
+    Value target, currentTarget;
+    int phase = 2;
+};
+
+struct TimerRecord {
+    double delay = 0;
+    int repeatCount = 0;
+    int currentCount = 0;
+    bool running = false;
+    double due = 0;
+};
+
+// setTimeout and setInterval.
+struct Callback {
+    Value fn;
+    std::vector<Value> args;
+    double interval = 0;
+    double due = 0;
+    bool repeat = false;
+};
+
+struct StageState : avm2::Embedder {
+    explicit StageState(DisplayHost& host) : host(host) {}
+    DisplayHost& host;
+    double clockMs = 0; // virtual time since the movie started
+    double stageWidth = 550, stageHeight = 400, frameRate = 24;
+    std::function<void(const std::string&)> warning;
+    Object* stage = nullptr;
+    Object* root = nullptr;
+    std::unordered_map<Object*, DisplayRecord> displays;
+    std::unordered_map<Object*, EventRecord> events;
+    std::unordered_map<Object*, TimerRecord> timers;
+    std::vector<Object*> timerOrder;
+    std::unordered_map<Object*, std::map<std::string, std::vector<Listener>>> listeners;
+    // Display objects that listened for enterFrame, frameConstructed or exitFrame, which
+    // every display object hears whether on the stage or not.
+    std::map<std::string, std::vector<Object*>> broadcasters;
+    std::map<int, Callback> callbacks;
+    int nextCallback = 1;
+};
+
+StageState& StateOf(avm2::Vm& vm);
+// "pkg.Name" or "pkg::Name" as a name to look up.
+avm2::Name NameFromText(avm2::Vm& vm, const std::string& text);
+// A built-in class by package and name.
+avm2::ClassObject* BuiltinClass(avm2::Vm& vm, const char* package, const char* name);
+DisplayRecord* DisplayOf(avm2::Vm& vm, const Value& v);
+
+// Installs flash.events, flash.display and the flash.utils timing functions.
+void InstallEventClasses(avm2::Vm& vm);
+void InstallDisplayClasses(avm2::Vm& vm);
+void InstallUtilityClasses(avm2::Vm& vm);
+
+// Makes an Event of a built-in class (Event, TimerEvent) and sends it to target.
+Value NewEvent(avm2::Vm& vm, const char* className, const std::string& type, bool bubbles = false);
+bool Dispatch(avm2::Vm& vm, Object* target, const Value& event);
+// Calls a listener or callback as the player does: a plain closure gets its global
+// object as this.
+Value CallHandler(avm2::Vm& vm, const Value& fn, std::span<const Value> args);
+
+} // namespace quillon::engine::avm2stage

@@ -1,0 +1,181 @@
+// flash.utils on the virtual clock: Timer, setTimeout/setInterval and getTimer; and the
+// class-name functions getQualifiedClassName, getQualifiedSuperclassName and
+// getDefinitionByName.
+
+#include "player/engine/script/avm2/Calls.h"
+#include "player/engine/script/avm2/Convert.h"
+#include "player/engine/script/avm2/Globals.h"
+#include "player/engine/script/avm2/NativeClass.h"
+#include "player/engine/script/avm2stage/StageState.h"
+
+#include <algorithm>
+#include <cmath>
+#include <type_traits>
+
+namespace quillon::engine::avm2stage {
+
+using namespace avm2;
+
+namespace {
+
+constexpr std::size_t MaxCallbacks = 10000;
+constexpr std::size_t MaxTimers = 10000;
+
+TimerRecord& TimerOf(Vm& vm, const Value& self) {
+    return StateOf(vm).timers[self.asObject()];
+}
+
+Value TimerInit(Vm& vm, const Value& self, std::span<const Value> args) {
+    StageState& state = StateOf(vm);
+    if (state.timerOrder.size() >= MaxTimers) {
+        vm.limitReached("the limit of timers");
+    }
+    TimerRecord& t = state.timers[self.asObject()];
+    t.delay = ToNumber(vm, Arg(args, 0));
+    if (!(t.delay >= 0) || std::isinf(t.delay)) {
+        vm.throwError(ErrorKind::RangeError, 2066, "The Timer delay specified is out of range.");
+    }
+    t.repeatCount = args.size() > 1 ? ToInt32(vm, args[1]) : 0;
+    state.timerOrder.push_back(self.asObject());
+    return Value();
+}
+
+Value TimerStart(Vm& vm, const Value& self, std::span<const Value>) {
+    TimerRecord& t = TimerOf(vm, self);
+    if (!t.running) {
+        t.running = true;
+        t.due = StateOf(vm).clockMs + t.delay;
+    }
+    return Value();
+}
+Value TimerStop(Vm& vm, const Value& self, std::span<const Value>) {
+    TimerOf(vm, self).running = false;
+    return Value();
+}
+Value TimerReset(Vm& vm, const Value& self, std::span<const Value>) {
+    TimerRecord& t = TimerOf(vm, self);
+    t.running = false;
+    t.currentCount = 0;
+    return Value();
+}
+template <auto Field> Value TimerField(Vm& vm, const Value& self, std::span<const Value>) {
+    const auto value = TimerOf(vm, self).*Field;
+    if constexpr (std::is_same_v<decltype(value), const bool>) {
+        return Value::boolean(value);
+    } else {
+        return NumberValue(value);
+    }
+}
+Value TimerSetDelay(Vm& vm, const Value& self, std::span<const Value> args) {
+    TimerOf(vm, self).delay = std::max(0.0, ToNumber(vm, Arg(args, 0)));
+    return Value();
+}
+Value TimerSetRepeat(Vm& vm, const Value& self, std::span<const Value> args) {
+    TimerOf(vm, self).repeatCount = ToInt32(vm, Arg(args, 0));
+    return Value();
+}
+
+Value AddCallback(Vm& vm, std::span<const Value> args, bool repeat) {
+    StageState& state = StateOf(vm);
+    if (state.callbacks.size() >= MaxCallbacks) {
+        vm.limitReached("the limit of pending timeouts");
+    }
+    Callback c;
+    c.fn = Arg(args, 0);
+    c.interval = std::max(0.0, ToNumber(vm, Arg(args, 1)));
+    if (std::isnan(c.interval)) {
+        c.interval = 0;
+    }
+    c.args.assign(args.begin() + std::min<std::size_t>(2, args.size()), args.end());
+    c.due = state.clockMs + c.interval;
+    c.repeat = repeat;
+    const int id = state.nextCallback++;
+    state.callbacks[id] = std::move(c);
+    return Value::unsignedInt(static_cast<std::uint32_t>(id));
+}
+Value SetTimeout(Vm& vm, const Value&, std::span<const Value> args) {
+    return AddCallback(vm, args, false);
+}
+Value SetInterval(Vm& vm, const Value&, std::span<const Value> args) {
+    return AddCallback(vm, args, true);
+}
+Value ClearCallback(Vm& vm, const Value&, std::span<const Value> args) {
+    StateOf(vm).callbacks.erase(ToInt32(vm, Arg(args, 0)));
+    return Value();
+}
+Value GetTimer(Vm& vm, const Value&, std::span<const Value>) {
+    return Value::integer(static_cast<std::int32_t>(StateOf(vm).clockMs));
+}
+
+std::string QualifiedName(const std::string& name) {
+    const auto dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot) + "::" + name.substr(dot + 1);
+}
+
+Value QualifiedClassName(Vm& vm, const Value&, std::span<const Value> args) {
+    const Value& v = Arg(args, 0);
+    if (v.isObject() && v.asObject()->kind == ObjectKind::Class) {
+        return Value::string(QualifiedName(static_cast<ClassObject*>(v.asObject())->name));
+    }
+    if (v.isNullish()) {
+        return Value::string(v.isNull() ? "null" : "void");
+    }
+    const ClassObject* cls = ClassOf(vm, v);
+    return Value::string(cls ? QualifiedName(cls->name) : "Object");
+}
+
+Value QualifiedSuperclassName(Vm& vm, const Value&, std::span<const Value> args) {
+    const Value& v = Arg(args, 0);
+    const ClassObject* cls = v.isObject() && v.asObject()->kind == ObjectKind::Class
+                                 ? static_cast<ClassObject*>(v.asObject())
+                                 : ClassOf(vm, v);
+    if (!cls || !cls->base) {
+        return Value::null();
+    }
+    return Value::string(QualifiedName(cls->base->name));
+}
+
+Value DefinitionByName(Vm& vm, const Value&, std::span<const Value> args) {
+    const std::string text = ToString(vm, Arg(args, 0));
+    const Name name = NameFromText(vm, text);
+    const Value found = FindDefinition(vm, name);
+    if (found.isUndefined()) {
+        vm.throwError(ErrorKind::ReferenceError, 1065, "Variable " + text + " is not defined.");
+    }
+    return found;
+}
+
+void InstallTimerClass(Vm& vm, ClassObject* dispatcher);
+
+} // namespace
+
+void InstallUtilityClasses(Vm& vm) {
+    InstallTimerClass(vm, BuiltinClass(vm, "flash.events", "EventDispatcher"));
+    const char* utils = "flash.utils";
+    DefineGlobalFunction(vm, "setTimeout", SetTimeout, utils);
+    DefineGlobalFunction(vm, "setInterval", SetInterval, utils);
+    DefineGlobalFunction(vm, "clearTimeout", ClearCallback, utils);
+    DefineGlobalFunction(vm, "clearInterval", ClearCallback, utils);
+    DefineGlobalFunction(vm, "getTimer", GetTimer, utils);
+    DefineGlobalFunction(vm, "getQualifiedClassName", QualifiedClassName, utils);
+    DefineGlobalFunction(vm, "getQualifiedSuperclassName", QualifiedSuperclassName, utils);
+    DefineGlobalFunction(vm, "getDefinitionByName", DefinitionByName, utils);
+}
+
+namespace {
+
+void InstallTimerClass(Vm& vm, ClassObject* dispatcher) {
+    NativeClass(vm, "Timer", dispatcher, "flash.utils")
+        .init(TimerInit)
+        .methods({{"start", TimerStart}, {"stop", TimerStop}, {"reset", TimerReset}})
+        .getters({{"running", TimerField<&TimerRecord::running>},
+                  {"currentCount", TimerField<&TimerRecord::currentCount>},
+                  {"delay", TimerField<&TimerRecord::delay>},
+                  {"repeatCount", TimerField<&TimerRecord::repeatCount>}})
+        .setter("delay", TimerSetDelay)
+        .setter("repeatCount", TimerSetRepeat);
+}
+
+} // namespace
+
+} // namespace quillon::engine::avm2stage

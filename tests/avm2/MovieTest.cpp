@@ -1,0 +1,179 @@
+// ActionScript 3 in movies: the document class built on the main timeline, frame
+// scripts in the frame cycle, enterFrame listeners, and damaged ABC blocks.
+
+#include "Avm2TestSupport.h"
+#include "player/engine/MovieEngine.h"
+#include "support/MovieWriter.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace quillon::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+using testing::Bytes;
+using testing::MovieWriter;
+
+constexpr int FileAttributesTag = 69;
+constexpr int DoAbc2Tag = 82;
+constexpr int SymbolClassTag = 76;
+
+// The parts of a document class "Main extends flash.display.MovieClip" a test chooses.
+struct DocumentSpec {
+    std::vector<std::string> frameTraces; // frame script i traces frameTraces[i]
+    bool stopInLastFrameScript = false;
+    bool listenEnterFrame = false; // onEnter traces "enter " + currentFrame
+};
+
+std::uint32_t Method(AbcWriter& abc, const AbcCode& code, std::uint32_t params = 0) {
+    return AddMethod(abc, code, params);
+}
+
+std::uint32_t FrameScript(AbcWriter& abc, const std::string& text, bool stop) {
+    AbcCode code(abc);
+    code.pushThisScope().trace(text);
+    if (stop) {
+        code.getLocal(0).callProperty(0x4f, abc.name("stop"), 0);
+    }
+    code.op(0x47);
+    return Method(abc, code);
+}
+
+std::uint32_t EnterFrameHandler(AbcWriter& abc) {
+    AbcCode code(abc);
+    code.pushThisScope().pushString("enter ");
+    code.getLocal(0).nameOp(0x66, abc.name("currentFrame")).op(0xa0).traceTop().op(0x47);
+    return Method(abc, code, 1);
+}
+
+AbcCode Constructor(AbcWriter& abc, const DocumentSpec& spec) {
+    AbcCode code(abc);
+    code.pushThisScope().getLocal(0).op(0x49).u30(0).trace("constructed");
+    if (!spec.frameTraces.empty()) {
+        code.getLocal(0);
+        for (std::size_t i = 0; i < spec.frameTraces.size(); ++i) {
+            code.pushInt(static_cast<std::int32_t>(i));
+            code.getLocal(0).nameOp(0x66, abc.name("frame" + std::to_string(i)));
+        }
+        code.callProperty(0x4f, abc.name("addFrameScript"),
+                          static_cast<std::uint32_t>(2 * spec.frameTraces.size()));
+    }
+    if (spec.listenEnterFrame) {
+        code.getLocal(0).pushString("enterFrame");
+        code.getLocal(0).nameOp(0x66, abc.name("onEnter"));
+        code.callProperty(0x4f, abc.name("addEventListener"), 2);
+    }
+    code.op(0x47);
+    return code;
+}
+
+std::vector<std::uint8_t> DocumentAbc(const DocumentSpec& spec) {
+    AbcWriter abc;
+    const std::uint32_t movieClip = abc.qname(abc.ns(0x16, "flash.display"), "MovieClip");
+    const std::uint32_t main = abc.name("Main");
+    AbcClassSpec klass;
+    klass.name = main;
+    klass.superName = movieClip;
+    klass.iinit = Method(abc, Constructor(abc, spec));
+    AbcCode empty(abc);
+    empty.op(0x47);
+    klass.cinit = Method(abc, empty);
+    for (std::size_t i = 0; i < spec.frameTraces.size(); ++i) {
+        const bool stop = spec.stopInLastFrameScript && i + 1 == spec.frameTraces.size();
+        klass.instanceTraits.push_back({abc.name("frame" + std::to_string(i)), 1, 0, 0, 0, 0,
+                                        FrameScript(abc, spec.frameTraces[i], stop)});
+    }
+    if (spec.listenEnterFrame) {
+        klass.instanceTraits.push_back(
+            {abc.name("onEnter"), 1, 0, 0, 0, 0, EnterFrameHandler(abc)});
+    }
+    const std::uint32_t index = abc.addClass(klass);
+    AbcCode init(abc);
+    init.pushThisScope().op(0x65).u8(0).nameOp(0x60, movieClip).op(0x58).u30(index);
+    init.nameOp(0x68, main).op(0x47);
+    abc.script(Method(abc, init), {{main, 4, 1, 0, 0, 0, index}});
+    return abc.bytes();
+}
+
+void DoAbc2(MovieWriter& movie, const std::vector<std::uint8_t>& abc, std::uint32_t flags) {
+    Bytes body = {static_cast<std::uint8_t>(flags), 0, 0, 0, 'f', '1', 0};
+    body.insert(body.end(), abc.begin(), abc.end());
+    movie.tag(DoAbc2Tag, body);
+}
+
+Bytes DocumentMovie(const std::vector<std::vector<std::uint8_t>>& blocks, int frames) {
+    MovieWriter movie(100, 100, 10, 10);
+    movie.tag(FileAttributesTag, Bytes{0x08, 0, 0, 0});
+    for (const auto& abc : blocks) {
+        DoAbc2(movie, abc, 1);
+    }
+    movie.tag(SymbolClassTag, Bytes{1, 0, 0, 0, 'M', 'a', 'i', 'n', 0});
+    for (int i = 0; i < frames; ++i) {
+        movie.showFrame();
+    }
+    return movie.bytes();
+}
+
+// A movie loaded (its first frame run) that collects its traces and warnings.
+struct MovieRun {
+    explicit MovieRun(Bytes bytes) {
+        engine::ScriptOptions options;
+        options.trace = [this](const std::string& line) { traces.push_back(line); };
+        options.warning = [this](const std::string& line) { warnings.push_back(line); };
+        movie.setScriptOptions(std::move(options));
+        movie.loadBytes(std::move(bytes));
+    }
+    Lines traces, warnings;
+    engine::MovieEngine movie;
+};
+
+// Runs the movie for `frames` frames in all.
+std::unique_ptr<MovieRun> Play(Bytes movieBytes, int frames) {
+    auto run = std::make_unique<MovieRun>(std::move(movieBytes));
+    while (--frames > 0) {
+        run->movie.advance();
+    }
+    return run;
+}
+
+TEST(Avm2Movie, DocumentClassIsConstructedWithTheFirstFrame) {
+    const auto run = Play(DocumentMovie({DocumentAbc({})}, 2), 1);
+    EXPECT_EQ(run->traces, Lines{"constructed"});
+    EXPECT_EQ(run->warnings, Lines{});
+}
+
+TEST(Avm2Movie, FrameScriptsRunAsTheirFramesAreEntered) {
+    const auto run = Play(DocumentMovie({DocumentAbc({{"one", "two", "three"}})}, 3), 5);
+    EXPECT_EQ(run->traces, (Lines{"constructed", "one", "two", "three", "one", "two"}));
+}
+
+TEST(Avm2Movie, StopInAFrameScriptHoldsTheFrameAndItsScriptRunsOnce) {
+    const auto run = Play(DocumentMovie({DocumentAbc({{"one", "two"}, true})}, 3), 4);
+    EXPECT_EQ(run->traces, (Lines{"constructed", "one", "two"}));
+    EXPECT_EQ(run->movie.currentFrame(), 1);
+}
+
+TEST(Avm2Movie, EnterFrameListenersHearEveryFrameAfterTheFirst) {
+    const auto run = Play(DocumentMovie({DocumentAbc({{}, false, true})}, 2), 4);
+    EXPECT_EQ(run->traces, (Lines{"constructed", "enter 2", "enter 1", "enter 2"}));
+}
+
+TEST(Avm2Movie, ADamagedAbcBlockIsAWarningAndTheMoviePlaysOn) {
+    std::vector<std::uint8_t> damaged = DocumentAbc({{"one", "two"}});
+    damaged.resize(damaged.size() / 2);
+    const auto run = Play(DocumentMovie({damaged}, 3), 3);
+    EXPECT_EQ(run->traces, Lines{});
+    ASSERT_FALSE(run->warnings.empty());
+    EXPECT_EQ(run->movie.currentFrame(), 2);
+}
+
+TEST(Avm2Movie, AnotherBlockStillLoadsAfterADamagedOne) {
+    const std::vector<std::uint8_t> garbage = {0x10, 0x00, 0x2e, 0x00, 0xff, 0xff};
+    const auto run = Play(DocumentMovie({garbage, DocumentAbc({{"one"}})}, 1), 1);
+    EXPECT_EQ(run->traces, (Lines{"constructed", "one"}));
+    EXPECT_EQ(run->warnings.size(), 1u);
+}
+
+} // namespace
+} // namespace quillon::test
