@@ -11,17 +11,17 @@
 
 #include "batch/BatchFixtures.h" // the tests' movies and stand-in window
 #include "batch/BatchList.h"
+#include "batch/BatchRow.h"
 #include "batch/BatchTestWindow.h"
 #include "batch/Threads.h"
-#include "batch/BatchRow.h"
 #include "codec/FileIO.h"
 #include "codec/FolderSearch.h"
+#include "ui/FolderModel.h"
 #include "ui/ProgramSettings.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include "ui/FolderModel.h"
 #include <QTableView>
 #include <QTreeView>
 #include <algorithm>

@@ -47,19 +47,19 @@ std::uint32_t EnterFrameHandler(AbcWriter& abc) {
     return Method(abc, code, 1);
 }
 
-AbcCode Constructor(AbcWriter& abc, const DocumentSpec& spec) {
+AbcCode Constructor(AbcWriter& abc, const DocumentSpec& document) {
     AbcCode code(abc);
     code.pushThisScope().getLocal(0).op(0x49).u30(0).trace("constructed");
-    if (!spec.frameTraces.empty()) {
+    if (!document.frameTraces.empty()) {
         code.getLocal(0);
-        for (std::size_t i = 0; i < spec.frameTraces.size(); ++i) {
+        for (std::size_t i = 0; i < document.frameTraces.size(); ++i) {
             code.pushInt(static_cast<std::int32_t>(i));
             code.getLocal(0).nameOp(0x66, abc.name("frame" + std::to_string(i)));
         }
         code.callProperty(0x4f, abc.name("addFrameScript"),
-                          static_cast<std::uint32_t>(2 * spec.frameTraces.size()));
+                          static_cast<std::uint32_t>(2 * document.frameTraces.size()));
     }
-    if (spec.listenEnterFrame) {
+    if (document.listenEnterFrame) {
         code.getLocal(0).pushString("enterFrame");
         code.getLocal(0).nameOp(0x66, abc.name("onEnter"));
         code.callProperty(0x4f, abc.name("addEventListener"), 2);
@@ -68,23 +68,23 @@ AbcCode Constructor(AbcWriter& abc, const DocumentSpec& spec) {
     return code;
 }
 
-std::vector<std::uint8_t> DocumentAbc(const DocumentSpec& spec) {
+std::vector<std::uint8_t> DocumentAbc(const DocumentSpec& document) {
     AbcWriter abc;
     const std::uint32_t movieClip = abc.qname(abc.ns(0x16, "flash.display"), "MovieClip");
     const std::uint32_t main = abc.name("Main");
     AbcClassSpec klass;
     klass.name = main;
     klass.superName = movieClip;
-    klass.iinit = Method(abc, Constructor(abc, spec));
+    klass.iinit = Method(abc, Constructor(abc, document));
     AbcCode empty(abc);
     empty.op(0x47);
     klass.cinit = Method(abc, empty);
-    for (std::size_t i = 0; i < spec.frameTraces.size(); ++i) {
-        const bool stop = spec.stopInLastFrameScript && i + 1 == spec.frameTraces.size();
+    for (std::size_t i = 0; i < document.frameTraces.size(); ++i) {
+        const bool stop = document.stopInLastFrameScript && i + 1 == document.frameTraces.size();
         klass.instanceTraits.push_back({abc.name("frame" + std::to_string(i)), 1, 0, 0, 0, 0,
-                                        FrameScript(abc, spec.frameTraces[i], stop)});
+                                        FrameScript(abc, document.frameTraces[i], stop)});
     }
-    if (spec.listenEnterFrame) {
+    if (document.listenEnterFrame) {
         klass.instanceTraits.push_back(
             {abc.name("onEnter"), 1, 0, 0, 0, 0, EnterFrameHandler(abc)});
     }
