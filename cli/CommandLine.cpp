@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -78,6 +79,46 @@ std::vector<std::string> CommandLine::positionals(int min, int max, const std::s
         throw UsageError{usage};
     }
     return words;
+}
+
+long WholeNumber(const std::string& command, const std::string& text, const std::string& what) {
+    long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size()) {
+        throw UsageError{command + ": " + what + " must be a whole number, not \"" + text + "\""};
+    }
+    return value;
+}
+
+const std::string& OptionWords::value() {
+    if (at_ + 1 >= args_.size()) {
+        throw error(args_[at_] + " needs a value");
+    }
+    return args_[++at_];
+}
+
+std::string OptionWords::read(const std::function<bool(const std::string& option)>& option) {
+    std::optional<std::string> source;
+    for (at_ = 0; at_ < args_.size(); ++at_) {
+        const std::string& word = args_[at_];
+        if (word.starts_with("--")) {
+            if (!option(word)) {
+                throw error("unknown option " + word);
+            }
+        } else if (source) {
+            throw error("more than one source given");
+        } else {
+            source = word;
+        }
+    }
+    if (!source) {
+        throw error("no source movie given");
+    }
+    return *source;
+}
+
+UsageError OptionWords::error(const std::string& text) const {
+    return UsageError{command_ + ": " + text};
 }
 
 CompressionMethod CompressionOptions(CommandLine& line, int& level) {

@@ -4,6 +4,7 @@
 #include "Commands.h"
 #include "codec/Compression.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,28 @@ public:
 
 private:
     Args args_;
+};
+
+// text as a whole number; a usage error of the command naming `what` otherwise.
+long WholeNumber(const std::string& command, const std::string& text, const std::string& what);
+
+// The words of a command that takes its options in any order and one source movie.
+class OptionWords {
+public:
+    OptionWords(const Args& args, std::string command)
+        : args_(args), command_(std::move(command)) {}
+    // The word after the option being read; a usage error when there is none.
+    const std::string& value();
+    // Hands each option word to `option`, which reads its value through value() and
+    // returns false for a word it does not know; returns the one source.
+    std::string read(const std::function<bool(const std::string& option)>& option);
+    // A usage error of this command: "COMMAND: TEXT".
+    UsageError error(const std::string& text) const;
+
+private:
+    const Args& args_;
+    std::string command_;
+    std::size_t at_ = 0;
 };
 
 // The compression method of the words "--lzma", "--best" or "--level N" (at most one of

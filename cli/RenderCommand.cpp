@@ -1,5 +1,6 @@
 // quillon-cli render: draws frames of a movie into PNG files with the movie engine.
 
+#include "CommandLine.h"
 #include "Commands.h"
 #include "codec/Errors.h"
 #include "codec/FileIO.h"
@@ -36,22 +37,13 @@ struct RenderOptions {
     bool antialiasing = false;
 };
 
-long ParseNumber(const std::string& text, const std::string& what) {
-    long value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size()) {
-        throw UsageError{"render: " + what + " must be a whole number, not \"" + text + "\""};
-    }
-    return value;
-}
-
 QSize ParseSize(const std::string& text) {
     const auto x = text.find_first_of("xX");
     if (x == std::string::npos) {
         throw UsageError{"render: --size takes WxH, not \"" + text + "\""};
     }
-    const long w = ParseNumber(text.substr(0, x), "the width");
-    const long h = ParseNumber(text.substr(x + 1), "the height");
+    const long w = WholeNumber("render", text.substr(0, x), "the width");
+    const long h = WholeNumber("render", text.substr(x + 1), "the height");
     if (w < 1 || h < 1 || w > MaxPictureSide || h > MaxPictureSide) {
         throw UsageError{"render: --size must be between 1x1 and 8192x8192"};
     }
@@ -60,42 +52,30 @@ QSize ParseSize(const std::string& text) {
 
 RenderOptions ParseOptions(const Args& args) {
     RenderOptions options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& word = args[i];
-        const auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size()) {
-                throw UsageError{"render: " + word + " needs a value"};
-            }
-            return args[++i];
-        };
-        if (word == "--frame") {
-            options.frame = ParseNumber(value(), "--frame");
+    OptionWords words(args, "render");
+    options.source = words.read([&](const std::string& option) {
+        if (option == "--frame") {
+            options.frame = WholeNumber("render", words.value(), "--frame");
             if (options.frame < 1 || options.frame > MaxFrameNumber) {
-                throw UsageError{"render: --frame counts from 1 (at most 1000000)"};
+                throw words.error("--frame counts from 1 (at most 1000000)");
             }
-        } else if (word == "--output") {
-            options.output = value();
-        } else if (word == "--size") {
-            options.size = ParseSize(value());
-        } else if (word == "--quality") {
-            const std::string& quality = value();
+        } else if (option == "--output") {
+            options.output = words.value();
+        } else if (option == "--size") {
+            options.size = ParseSize(words.value());
+        } else if (option == "--quality") {
+            const std::string& quality = words.value();
             if (quality != "low" && quality != "high") {
-                throw UsageError{"render: --quality is low or high, not \"" + quality + "\""};
+                throw words.error("--quality is low or high, not \"" + quality + "\"");
             }
             options.antialiasing = quality == "high";
-        } else if (word == "--all-frames") {
-            options.allFramesDir = value();
-        } else if (word.starts_with("--")) {
-            throw UsageError{"render: unknown option " + word};
-        } else if (options.source.empty()) {
-            options.source = word;
+        } else if (option == "--all-frames") {
+            options.allFramesDir = words.value();
         } else {
-            throw UsageError{"render: more than one source given"};
+            return false;
         }
-    }
-    if (options.source.empty()) {
-        throw UsageError{"render: no source movie given"};
-    }
+        return true;
+    });
     if (options.allFramesDir.empty() && (options.frame == 0 || options.output.empty())) {
         throw UsageError{"render: give --frame N and --output OUT.png, or --all-frames DIR"};
     }

@@ -1,6 +1,7 @@
 // quillon-cli run: runs a movie's frames and scripts without drawing, printing its
 // trace() lines on standard output and its warnings on standard error.
 
+#include "CommandLine.h"
 #include "Commands.h"
 #include "codec/Errors.h"
 #include "player/engine/MovieEngine.h"
@@ -22,15 +23,6 @@ struct RunOptions {
     double dateMs = 1262304000000.0;
     bool verbose = false;
 };
-
-long Number(const std::string& text, const std::string& what) {
-    long value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size()) {
-        throw UsageError{"run: " + what + " must be a whole number, not \"" + text + "\""};
-    }
-    return value;
-}
 
 long long DaysFromCivil(long long y, unsigned m, unsigned d) {
     y -= m <= 2;
@@ -58,38 +50,24 @@ double ParseDate(const std::string& text) {
 
 RunOptions ParseOptions(const Args& args) {
     RunOptions options;
-    bool haveSource = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& word = args[i];
-        const auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size()) {
-                throw UsageError{"run: " + word + " needs a value"};
-            }
-            return args[++i];
-        };
-        if (word == "--frames") {
-            options.frames = Number(value(), "--frames");
+    OptionWords words(args, "run");
+    options.source = words.read([&](const std::string& option) {
+        if (option == "--frames") {
+            options.frames = WholeNumber("run", words.value(), "--frames");
             if (options.frames < 1 || options.frames > MaxFrames) {
-                throw UsageError{"run: --frames is between 1 and 1000000"};
+                throw words.error("--frames is between 1 and 1000000");
             }
-        } else if (word == "--seed") {
-            options.seed = static_cast<std::uint32_t>(Number(value(), "--seed"));
-        } else if (word == "--date") {
-            options.dateMs = ParseDate(value());
-        } else if (word == "--verbose") {
+        } else if (option == "--seed") {
+            options.seed = static_cast<std::uint32_t>(WholeNumber("run", words.value(), "--seed"));
+        } else if (option == "--date") {
+            options.dateMs = ParseDate(words.value());
+        } else if (option == "--verbose") {
             options.verbose = true;
-        } else if (word.starts_with("--")) {
-            throw UsageError{"run: unknown option " + word};
-        } else if (haveSource) {
-            throw UsageError{"run: more than one source given"};
         } else {
-            options.source = word;
-            haveSource = true;
+            return false;
         }
-    }
-    if (!haveSource) {
-        throw UsageError{"run: no source movie given"};
-    }
+        return true;
+    });
     return options;
 }
 
