@@ -5,6 +5,7 @@
 #include "codec/SwfHeader.h"
 #include "codec/SwfImage.h"
 #include "player/engine/MovieFiles.h"
+#include "player/engine/characters/Records.h"
 #include "player/engine/display/ButtonPointer.h"
 #include "player/engine/display/DisplayList.h"
 #include "player/engine/display/ScriptStage.h"
@@ -64,8 +65,8 @@ void MovieEngine::startAs3Scripts(State& state) const {
     setup.warning = WarningSink(options, state.context.warnings);
     setup.stepsPerFrame = options.stepsPerFrame;
     const auto& r = state.header.frameRect;
-    setup.stageWidth = (r[1] - r[0]) / 20.0;
-    setup.stageHeight = (r[3] - r[2]) / 20.0;
+    setup.stageWidth = (r[1] - r[0]) / TwipsPerPixel;
+    setup.stageHeight = (r[3] - r[2]) / TwipsPerPixel;
     setup.frameRate = state.header.frameRate8_8 / 256.0;
     state.as3 = std::make_unique<avm2stage::MovieRunner>(*state.stage, setup);
     state.runner->setScripts(state.as3.get());
