@@ -44,15 +44,22 @@ Rendered Play(MovieWriter& writer, int frames, bool soundOn = true) {
     return out;
 }
 
-TEST(EventSound, InAndOutPointsCutTheSound) {
+// A movie of one frame that starts a mono 44.1 kHz sound with this sound info, played
+// for the frames given.
+Rendered PlayStarted(const Bytes& samples, const SoundInfoSpec& info, int frames) {
     MovieWriter writer(100, 100, 10);
-    const auto id = writer.defineSound(Mono44k, 8000, Samples(8000, [](auto i) { return i; }));
+    const auto id =
+        writer.defineSound(Mono44k, static_cast<std::uint32_t>(samples.size() / 2), samples);
+    writer.startSound(id, info);
+    writer.showFrame();
+    return Play(writer, frames);
+}
+
+TEST(EventSound, InAndOutPointsCutTheSound) {
     SoundInfoSpec info;
     info.inPoint = 1000;
     info.outPoint = 3000;
-    writer.startSound(id, info);
-    writer.showFrame();
-    const Rendered out = Play(writer, 1);
+    const Rendered out = PlayStarted(Samples(8000, [](auto i) { return i; }), info, 1);
     EXPECT_EQ(out.left(0), 1000);
     EXPECT_EQ(out.right(1999), 2999);
     EXPECT_EQ(out.left(2000), 0);
@@ -60,13 +67,9 @@ TEST(EventSound, InAndOutPointsCutTheSound) {
 }
 
 TEST(EventSound, LoopsPlayTheSoundAgain) {
-    MovieWriter writer(100, 100, 10);
-    const auto id = writer.defineSound(Mono44k, 1000, Samples(1000, [](auto i) { return 1 + i; }));
     SoundInfoSpec info;
     info.loops = 3;
-    writer.startSound(id, info);
-    writer.showFrame();
-    const Rendered out = Play(writer, 1);
+    const Rendered out = PlayStarted(Samples(1000, [](auto i) { return 1 + i; }), info, 1);
     EXPECT_EQ(out.left(0), 1);
     EXPECT_EQ(out.left(1000), 1);
     EXPECT_EQ(out.left(2999), 1000);
@@ -74,13 +77,9 @@ TEST(EventSound, LoopsPlayTheSoundAgain) {
 }
 
 TEST(EventSound, EnvelopeShapesEachSide) {
-    MovieWriter writer(100, 100, 10);
-    const auto id = writer.defineSound(Mono44k, 8000, Samples(8000, [](auto) { return 20000; }));
     SoundInfoSpec info;
     info.envelope = {{0, 0, 32768}, {4000, 32768, 0}};
-    writer.startSound(id, info);
-    writer.showFrame();
-    const Rendered out = Play(writer, 2);
+    const Rendered out = PlayStarted(Samples(8000, [](auto) { return 20000; }), info, 2);
     EXPECT_EQ(out.left(0), 0);
     EXPECT_EQ(out.right(0), 20000);
     EXPECT_NEAR(out.left(2000), 10000, 2);
