@@ -16,6 +16,7 @@
 #include "batch/Threads.h"
 #include "codec/FileIO.h"
 #include "codec/FolderSearch.h"
+#include "support/QuietApplication.h"
 #include "ui/FolderModel.h"
 #include "ui/ProgramSettings.h"
 
@@ -62,10 +63,7 @@ void WaitForWorker(quillon::ui::BatchController* controller) {
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The offscreen platform notes every size-hint change of the wait label.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    QApplication app(argc, argv);
+    quillon::test::QuietOffscreenApplication();
     const int files = argc > 1 ? std::atoi(argv[1]) : 100000;
     const int movies = argc > 2 ? std::atoi(argv[2]) : 200;
     const std::string cli = argc > 3 ? argv[3] : "build/quillon-cli";

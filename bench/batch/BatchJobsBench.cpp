@@ -8,6 +8,7 @@
 #include "batch/BatchFixtures.h"
 #include "batch/BatchTestWindow.h"
 #include "batch/WindowBatchRun.h"
+#include "support/QuietApplication.h"
 #include "ui/ProgramSettings.h"
 
 #include <QApplication>
@@ -64,9 +65,7 @@ std::string CliStatuses(const std::string& cli, const std::string& in, const std
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    QApplication app(argc, argv);
+    quillon::test::QuietOffscreenApplication();
     const int movies = argc > 1 ? std::atoi(argv[1]) : 200;
     const std::size_t kb = argc > 2 ? static_cast<std::size_t>(std::atoi(argv[2])) : 1024;
     const std::string cli = argc > 3 ? argv[3] : "build/quillon-cli";

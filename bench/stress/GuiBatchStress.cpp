@@ -8,6 +8,7 @@
 #include "batch/BatchFixtures.h"
 #include "batch/BatchList.h"
 #include "batch/WindowBatchRun.h"
+#include "support/QuietApplication.h"
 #include "support/StressMovies.h"
 #include "ui/ProgramSettings.h"
 
@@ -40,9 +41,7 @@ bool Report(const char* kind, int count, const quillon::test::WindowRunResult& r
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    QApplication app(argc, argv);
+    quillon::test::QuietOffscreenApplication();
     const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
     QTemporaryDir dir;
     const auto tree = quillon::test::MakeStressMovies((dir.path() + "/in").toStdString(), count);
