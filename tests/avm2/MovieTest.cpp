@@ -175,5 +175,69 @@ TEST(Avm2Movie, AnotherBlockStillLoadsAfterADamagedOne) {
     EXPECT_EQ(run->warnings.size(), 1u);
 }
 
+// Main's constructor traces what it sees of its timeline children, the named one also
+// through its property; Kid, bound to the sprite, traces its own construction.
+std::vector<std::uint8_t> ChildrenAbc() {
+    AbcWriter abc;
+    const std::uint32_t movieClip = abc.qname(abc.ns(0x16, "flash.display"), "MovieClip");
+    const auto makeClass = [&](const std::string& name, const AbcCode& body, bool holdsKid) {
+        AbcClassSpec klass;
+        klass.name = abc.name(name);
+        if (holdsKid) {
+            klass.instanceTraits.push_back({abc.name("kid"), 0, 0, 0, 0, 0, 0});
+        }
+        klass.superName = movieClip;
+        klass.iinit = Method(abc, body);
+        AbcCode empty(abc);
+        empty.op(0x47);
+        klass.cinit = Method(abc, empty);
+        return abc.addClass(klass);
+    };
+    AbcCode kid(abc);
+    kid.pushThisScope().getLocal(0).op(0x49).u30(0).trace("kid constructed").op(0x47);
+    AbcCode main(abc);
+    main.pushThisScope().getLocal(0).op(0x49).u30(0);
+    main.pushString("children ").getLocal(0).nameOp(0x66, abc.name("numChildren"));
+    main.op(0xa0).traceTop();
+    for (int i = 0; i < 2; ++i) {
+        main.getLocal(0).pushInt(i).callProperty(0x46, abc.name("getChildAt"), 1);
+        main.nameOp(0x66, abc.name("name")).traceTop();
+    }
+    main.getLocal(0).nameOp(0x66, abc.name("kid")).nameOp(0x66, abc.name("name")).traceTop();
+    main.op(0x47);
+    const std::uint32_t kidIndex = makeClass("Kid", kid, false);
+    const std::uint32_t mainIndex = makeClass("Main", main, true);
+    AbcCode init(abc);
+    init.pushThisScope();
+    for (const auto& [name, index] : {std::pair{"Kid", kidIndex}, std::pair{"Main", mainIndex}}) {
+        init.op(0x65).u8(0).nameOp(0x60, movieClip).op(0x58).u30(index);
+        init.nameOp(0x68, abc.name(name));
+    }
+    init.op(0x47);
+    abc.script(Method(abc, init), {{abc.name("Kid"), 4, 1, 0, 0, 0, kidIndex},
+                                   {abc.name("Main"), 4, 2, 0, 0, 0, mainIndex}});
+    return abc.bytes();
+}
+
+TEST(Avm2Movie, TimelineChildrenAreBoundToTheirClassesBeforeTheDocumentIsBuilt) {
+    MovieWriter movie(100, 100, 10, 10);
+    movie.tag(FileAttributesTag, Bytes{0x08, 0, 0, 0});
+    DoAbc2(movie, ChildrenAbc(), 1);
+    testing::TagStream empty;
+    empty.showFrame();
+    const std::uint16_t sprite = movie.defineSprite(empty);
+    movie.tag(SymbolClassTag, Bytes{2, 0, 0, 0, 'M', 'a', 'i', 'n', 0,
+                                    static_cast<std::uint8_t>(sprite), 0, 'K', 'i', 'd', 0});
+    testing::Place named{1, sprite};
+    named.name = "kid";
+    movie.place(named);
+    movie.place(testing::Place{2, sprite});
+    movie.showFrame();
+    const auto run = Play(movie.bytes(), 1);
+    EXPECT_EQ(run->traces, (Lines{"kid constructed", "kid constructed", "children 2", "kid",
+                                  "instance2", "kid"}));
+    EXPECT_EQ(run->warnings, Lines{});
+}
+
 } // namespace
 } // namespace quillon::test

@@ -113,9 +113,7 @@ void MovieEngine::startDocument(State& state) const {
     for (const AbcBlock& block : state.context.abcBlocks) {
         state.as3->loadAbcTag(block.tagCode, block.body);
     }
-    const auto document = state.context.symbolClasses.find(0);
-    state.as3->startDocument(document == state.context.symbolClasses.end() ? std::string()
-                                                                           : document->second);
+    state.as3->startDocument(state.context.symbolClasses);
 }
 
 MovieEngine::MovieEngine() : state_(std::make_unique<State>()) {}

@@ -62,6 +62,10 @@ public:
     virtual ClipId childByName(ClipId clip, const std::string& name, bool caseSensitive) = 0;
     // Named children in depth order (for enumeration).
     virtual std::vector<ClipId> children(ClipId clip) = 0;
+    // Every child in depth order, named or not: ActionScript 3's child list.
+    virtual std::vector<ClipId> allChildren(ClipId clip) = 0;
+    // The character a clip was placed from; 0 for one a script made.
+    virtual std::uint16_t characterId(ClipId clip) = 0;
     virtual std::string name(ClipId clip) = 0;
     virtual void setName(ClipId clip, const std::string& name) = 0;
     virtual int depth(ClipId clip) = 0;

@@ -106,13 +106,14 @@ ClipId ScriptStage::childByName(ClipId clip, const std::string& name, bool caseS
     return 0;
 }
 
-std::vector<ClipId> ScriptStage::children(ClipId clip) {
+std::vector<ClipId> ScriptStage::childrenOf(ClipId clip, bool namedOnly) {
     std::vector<ClipId> out;
     const Placed p = runner_.resolve(clip);
     if (p.clip) {
+        // Depths first: giving an id can touch the list.
         std::vector<int> depths;
         for (auto& [depth, instance] : p.clip->list) {
-            if (!instance.name.empty()) {
+            if (!namedOnly || !instance.name.empty()) {
                 depths.push_back(depth);
             }
         }
@@ -121,6 +122,19 @@ std::vector<ClipId> ScriptStage::children(ClipId clip) {
         }
     }
     return out;
+}
+
+std::vector<ClipId> ScriptStage::children(ClipId clip) {
+    return childrenOf(clip, true);
+}
+
+std::vector<ClipId> ScriptStage::allChildren(ClipId clip) {
+    return childrenOf(clip, false);
+}
+
+std::uint16_t ScriptStage::characterId(ClipId clip) {
+    const Placed p = runner_.resolve(clip);
+    return p.instance ? p.instance->characterId : 0;
 }
 
 std::string ScriptStage::name(ClipId clip) {

@@ -24,6 +24,8 @@ public:
     ClipId parent(ClipId clip) override;
     ClipId childByName(ClipId clip, const std::string& name, bool caseSensitive) override;
     std::vector<ClipId> children(ClipId clip) override;
+    std::vector<ClipId> allChildren(ClipId clip) override;
+    std::uint16_t characterId(ClipId clip) override;
     std::string name(ClipId clip) override;
     void setName(ClipId clip, const std::string& name) override;
     int depth(ClipId clip) override;
@@ -64,6 +66,7 @@ public:
 
 private:
     std::shared_ptr<Clip> clipOf(ClipId id);
+    std::vector<ClipId> childrenOf(ClipId clip, bool namedOnly);
     QTransform toStage(ClipId id);
     void collectBoundFields(Clip& clip, int nesting, std::vector<ClipId>& out);
     ClipId placeNew(ClipId parent, int depth, Instance instance, const std::string& name);

@@ -28,29 +28,8 @@ DisplayRecord& Rec(Vm& vm, const Value& self) {
     return *r;
 }
 
-Value DisplayInit(Vm& vm, const Value& self, std::span<const Value>) {
-    StageState& state = StateOf(vm);
-    const bool known = state.displays.contains(self.asObject());
-    DisplayRecord& r = state.displays[self.asObject()];
-    if (!known) {
-        r.name = "instance" + std::to_string(state.displays.size());
-    }
-    return Value();
-}
-
 Value ValueOrNull(Object* o) {
     return o ? Value::object(o) : Value::null();
-}
-
-bool OnStage(StageState& state, Object* o) {
-    for (int guard = 0; o && guard < 10000; ++guard) {
-        if (o == state.stage) {
-            return true;
-        }
-        const auto it = state.displays.find(o);
-        o = it == state.displays.end() ? nullptr : it->second.parent;
-    }
-    return false;
 }
 
 Value GetName(Vm& vm, const Value& self, std::span<const Value>) {
@@ -147,20 +126,13 @@ Object* ChildArg(Vm& vm, std::span<const Value> args) {
     return child.asObject();
 }
 
-void Notify(Vm& vm, Object* child, const char* type, const char* stageType, bool onStage) {
-    Dispatch(vm, child, NewEvent(vm, "Event", type, true));
-    if (onStage) {
-        Dispatch(vm, child, NewEvent(vm, "Event", stageType));
-    }
-}
-
 void Detach(Vm& vm, Object* child) {
     StageState& state = StateOf(vm);
     DisplayRecord& r = state.displays[child];
     if (!r.parent) {
         return;
     }
-    Notify(vm, child, "removed", "removedFromStage", OnStage(state, child));
+    NotifyArrival(vm, child, "removed", "removedFromStage");
     std::erase(state.displays[r.parent].children, child);
     r.parent = nullptr;
 }
@@ -182,7 +154,7 @@ Value InsertChild(Vm& vm, const Value& self, Object* child, std::size_t index) {
     children.insert(
         children.begin() + static_cast<std::ptrdiff_t>(std::min(index, children.size())), child);
     state.displays[child].parent = self.asObject();
-    Notify(vm, child, "added", "addedToStage", OnStage(state, child));
+    NotifyArrival(vm, child, "added", "addedToStage");
     return Value::object(child);
 }
 
@@ -315,8 +287,38 @@ Value GetGraphics(Vm& vm, const Value& self, std::span<const Value>) {
 
 } // namespace
 
+Value DisplayInit(Vm& vm, const Value& self, std::span<const Value>) {
+    StageState& state = StateOf(vm);
+    const bool known = state.displays.contains(self.asObject());
+    DisplayRecord& r = state.displays[self.asObject()];
+    if (!known) {
+        r.name = "instance" + std::to_string(++state.instanceNames);
+    }
+    return Value();
+}
+
+bool OnStage(StageState& state, Object* o) {
+    for (int guard = 0; o && guard < 10000; ++guard) {
+        if (o == state.stage) {
+            return true;
+        }
+        const auto it = state.displays.find(o);
+        o = it == state.displays.end() ? nullptr : it->second.parent;
+    }
+    return false;
+}
+
+void NotifyArrival(Vm& vm, Object* child, const char* type, const char* stageType) {
+    const bool onStage = OnStage(StateOf(vm), child);
+    Dispatch(vm, child, NewEvent(vm, "Event", type, true));
+    if (onStage) {
+        Dispatch(vm, child, NewEvent(vm, "Event", stageType));
+    }
+}
+
 void InstallMovieClipClass(Vm& vm, ClassObject* sprite);
 void InstallStageClass(Vm& vm, ClassObject* container);
+void InstallTextFieldClass(Vm& vm, ClassObject* interactive);
 
 void InstallDisplayClasses(Vm& vm) {
     ClassObject* base = BuiltinClass(vm, "flash.events", "EventDispatcher");
@@ -341,6 +343,7 @@ void InstallDisplayClasses(Vm& vm) {
     InstallGraphics(vm);
     InstallMovieClipClass(vm, sprite.get());
     InstallStageClass(vm, container.get());
+    InstallTextFieldClass(vm, interactive.get());
 }
 
 } // namespace quillon::engine::avm2stage

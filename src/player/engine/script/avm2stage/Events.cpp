@@ -258,6 +258,52 @@ bool Dispatch(Vm& vm, Object* target, const Value& given) {
     return !e.prevented;
 }
 
+namespace {
+
+// Class constants written "NAME=value".
+void Constants(NativeClass& cls, std::initializer_list<const char*> pairs) {
+    for (const char* text : pairs) {
+        const std::string pair = text;
+        const auto eq = pair.find('=');
+        cls.constant(pair.substr(0, eq), Value::string(pair.substr(eq + 1)));
+    }
+}
+
+// The pointer and keys reach a movie only as positions and roll states, so these events
+// are made by scripts alone; their input fields read as at rest.
+void InstallInputEvents(Vm& vm, ClassObject* event) {
+    NativeClass mouse(vm, "MouseEvent", event, "flash.events");
+    mouse.init(EventInit);
+    Constants(mouse, {"CLICK=click", "DOUBLE_CLICK=doubleClick", "MOUSE_DOWN=mouseDown",
+                      "MOUSE_UP=mouseUp", "MOUSE_MOVE=mouseMove", "MOUSE_OVER=mouseOver",
+                      "MOUSE_OUT=mouseOut", "ROLL_OVER=rollOver", "ROLL_OUT=rollOut",
+                      "MOUSE_WHEEL=mouseWheel", "RIGHT_CLICK=rightClick",
+                      "MIDDLE_CLICK=middleClick", "RELEASE_OUTSIDE=releaseOutside"});
+    for (const char* name : {"localX", "localY", "stageX", "stageY", "delta"}) {
+        mouse.getter(name,
+                     [](Vm&, const Value&, std::span<const Value>) { return Value::integer(0); });
+    }
+    for (const char* name : {"buttonDown", "ctrlKey", "altKey", "shiftKey"}) {
+        mouse.getter(
+            name, [](Vm&, const Value&, std::span<const Value>) { return Value::boolean(false); });
+    }
+    mouse.method("updateAfterEvent",
+                 [](Vm&, const Value&, std::span<const Value>) { return Value(); });
+    NativeClass keys(vm, "KeyboardEvent", event, "flash.events");
+    keys.init(EventInit);
+    Constants(keys, {"KEY_DOWN=keyDown", "KEY_UP=keyUp"});
+    for (const char* name : {"keyCode", "charCode", "keyLocation"}) {
+        keys.getter(name,
+                    [](Vm&, const Value&, std::span<const Value>) { return Value::integer(0); });
+    }
+    NativeClass focus(vm, "FocusEvent", event, "flash.events");
+    focus.init(EventInit);
+    Constants(focus, {"FOCUS_IN=focusIn", "FOCUS_OUT=focusOut", "KEY_FOCUS_CHANGE=keyFocusChange",
+                      "MOUSE_FOCUS_CHANGE=mouseFocusChange"});
+}
+
+} // namespace
+
 Value NewEvent(Vm& vm, const char* className, const std::string& type, bool bubbles) {
     const Value args[2] = {Value::string(type), Value::boolean(bubbles)};
     return ConstructClass(vm, BuiltinClass(vm, "flash.events", className), args);
@@ -285,34 +331,31 @@ void InstallEventClasses(Vm& vm) {
                   {"clone", EventClone},
                   {"toString", EventToString},
                   {"formatToString", FormatToString}});
-    for (const char* name : {"ENTER_FRAME=enterFrame",
-                             "EXIT_FRAME=exitFrame",
-                             "FRAME_CONSTRUCTED=frameConstructed",
-                             "ADDED=added",
-                             "ADDED_TO_STAGE=addedToStage",
-                             "REMOVED=removed",
-                             "REMOVED_FROM_STAGE=removedFromStage",
-                             "COMPLETE=complete",
-                             "CHANGE=change",
-                             "INIT=init",
-                             "OPEN=open",
-                             "CLOSE=close",
-                             "RENDER=render",
-                             "RESIZE=resize",
-                             "ACTIVATE=activate",
-                             "DEACTIVATE=deactivate",
-                             "SELECT=select",
-                             "CANCEL=cancel",
-                             "UNLOAD=unload",
-                             "SOUND_COMPLETE=soundComplete",
-                             "ID3=id3",
-                             "SCROLL=scroll",
-                             "TAB_CHILDREN_CHANGE=tabChildrenChange",
-                             "FULLSCREEN=fullScreen"}) {
-        const std::string pair = name;
-        const auto eq = pair.find('=');
-        event.constant(pair.substr(0, eq), Value::string(pair.substr(eq + 1)));
-    }
+    Constants(event, {"ENTER_FRAME=enterFrame",
+                      "EXIT_FRAME=exitFrame",
+                      "FRAME_CONSTRUCTED=frameConstructed",
+                      "ADDED=added",
+                      "ADDED_TO_STAGE=addedToStage",
+                      "REMOVED=removed",
+                      "REMOVED_FROM_STAGE=removedFromStage",
+                      "COMPLETE=complete",
+                      "CHANGE=change",
+                      "INIT=init",
+                      "OPEN=open",
+                      "CLOSE=close",
+                      "RENDER=render",
+                      "RESIZE=resize",
+                      "ACTIVATE=activate",
+                      "DEACTIVATE=deactivate",
+                      "SELECT=select",
+                      "CANCEL=cancel",
+                      "UNLOAD=unload",
+                      "SOUND_COMPLETE=soundComplete",
+                      "ID3=id3",
+                      "SCROLL=scroll",
+                      "TAB_CHILDREN_CHANGE=tabChildrenChange",
+                      "FULLSCREEN=fullScreen"});
+    InstallInputEvents(vm, event.get());
     NativeClass(vm, "TimerEvent", event.get(), "flash.events")
         .init(EventInit)
         .constant("TIMER", Value::string("timer"))

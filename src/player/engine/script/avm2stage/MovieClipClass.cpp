@@ -70,6 +70,8 @@ Value Goto(Vm& vm, const Value& self, const Value& frame, bool play) {
                       "Frame label " + ToString(vm, frame) + " not found in scene Scene 1.");
     }
     StateOf(vm).host.gotoFrame(clip, target, play);
+    // The new frame's children are there for the next line of the script.
+    BindTimeline(vm);
     return Value();
 }
 Value GotoAndStop(Vm& vm, const Value& self, std::span<const Value> args) {
@@ -88,6 +90,7 @@ Value Step(Vm& vm, const Value& self, int by) {
     const int total = static_cast<int>(host.property(clip, ClipProperty::TotalFrames));
     if (frame >= 1 && frame <= total) {
         host.gotoFrame(clip, frame - 1, false);
+        BindTimeline(vm);
     } else {
         host.setPlaying(clip, false);
     }

@@ -109,8 +109,11 @@ void MovieRunner::loadAbcTag(std::uint16_t tagCode, std::span<const std::uint8_t
     });
 }
 
-void MovieRunner::startDocument(const std::string& className) {
+void MovieRunner::startDocument(const std::map<std::uint16_t, std::string>& symbolClasses) {
     StageState& state = *state_;
+    state.symbolClasses = symbolClasses;
+    const auto document = symbolClasses.find(0);
+    const std::string className = document == symbolClasses.end() ? "" : document->second;
     ClassObject* stageClass = BuiltinClass(*vm_, "flash.display", "Stage");
     state.stage = AllocateInstance(*vm_, stageClass);
     state.displays[state.stage].name = "";
@@ -132,7 +135,9 @@ void MovieRunner::startDocument(const std::string& className) {
     r.clip = state.host.root();
     r.parent = state.stage;
     r.name = "root1";
+    state.objectsByClip[r.clip] = root;
     state.displays[state.stage].children.push_back(root);
+    BindTimeline(*vm_);
     guarded([&] { RunInstanceInit(*vm_, cls, Value::object(root), {}); });
     frameScriptsAndExit();
 }
@@ -151,6 +156,7 @@ void MovieRunner::broadcast(const char* type) {
 }
 
 void MovieRunner::frameScriptsAndExit() {
+    BindTimeline(*vm_);
     broadcast("frameConstructed");
     runFrameScripts();
     broadcast("exitFrame");
@@ -181,6 +187,7 @@ void MovieRunner::runFrameScripts() {
         for (const auto& [object, fn] : due) {
             guarded([&] { CallValue(*vm_, fn, Value::object(object), {}); });
         }
+        BindTimeline(*vm_);
     }
 }
 
@@ -238,6 +245,7 @@ void MovieRunner::endFrame(double frameMs) {
 }
 
 void MovieRunner::clipRemoved(ClipId clip) {
+    state_->objectsByClip.erase(clip);
     for (auto& [object, record] : state_->displays) {
         if (record.clip == clip) {
             record.clip = 0;

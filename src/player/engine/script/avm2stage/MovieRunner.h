@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <span>
 #include <string>
@@ -36,9 +37,10 @@ public:
     // The body of a DoABC or DoABC2 tag: its ABC read, and unless marked lazy its entry
     // script run. A damaged block is a warning; the movie goes on.
     void loadAbcTag(std::uint16_t tagCode, std::span<const std::uint8_t> body);
-    // Builds the stage and the main timeline's object, of the class named (a plain
-    // MovieClip when empty or unknown), and runs the first frame's scripts.
-    void startDocument(const std::string& className);
+    // Builds the stage and the main timeline's object, of the class bound to character
+    // 0 (a plain MovieClip when none or unknown), binds the timeline's clips to the
+    // classes of their characters, and runs the first frame's scripts.
+    void startDocument(const std::map<std::uint16_t, std::string>& symbolClasses);
     // A new frame begins: a fresh step budget.
     void beginFrame();
     // The timeline has moved: enterFrame, the frame scripts, exitFrame, then the clock

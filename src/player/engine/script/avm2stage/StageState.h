@@ -33,6 +33,8 @@ struct DisplayRecord {
     std::string name;
     std::map<int, Value> frameScripts; // frame (0-based) -> function
     int scriptedFrame = -1;            // the frame whose script ran last
+    bool fromTimeline = false;         // placed by the timeline, not made by a script
+    std::string text;                  // a script-made text field's text
     double x = 0, y = 0, scaleX = 1, scaleY = 1, rotation = 0, alpha = 1;
     bool visible = true;
 };
@@ -80,6 +82,11 @@ struct StageState : avm2::Embedder {
     std::map<std::string, std::vector<Object*>> broadcasters;
     std::map<int, Callback> callbacks;
     int nextCallback = 1;
+    // Timeline children met so far, and the classes the movie binds to its characters.
+    std::unordered_map<ClipId, Object*> objectsByClip;
+    std::map<std::uint16_t, std::string> symbolClasses;
+    int instanceNames = 0; // the N of the last "instanceN" given
+    bool binding = false;  // BindTimeline is running
 };
 
 StageState& StateOf(avm2::Vm& vm);
@@ -93,6 +100,21 @@ DisplayRecord* DisplayOf(avm2::Vm& vm, const Value& v);
 void InstallEventClasses(avm2::Vm& vm);
 void InstallDisplayClasses(avm2::Vm& vm);
 void InstallUtilityClasses(avm2::Vm& vm);
+
+// Gives every clip on the timeline below the root that has no object yet one of its
+// symbol's class (constructed after its own children), names it on its parent and
+// brings the parents' child lists in line with the display list.
+void BindTimeline(avm2::Vm& vm);
+
+// The instance constructor every display class shares: gives a script-made object its
+// record and an "instanceN" name.
+avm2::Value DisplayInit(avm2::Vm& vm, const avm2::Value& self, std::span<const avm2::Value>);
+
+// True when the object is below the stage.
+bool OnStage(StageState& state, Object* o);
+// Tells a child it arrived or left: type ("added", "removed") bubbles, and stageType
+// ("addedToStage", "removedFromStage") follows when it is on the stage.
+void NotifyArrival(avm2::Vm& vm, Object* child, const char* type, const char* stageType);
 
 // Makes an Event of a built-in class (Event, TimerEvent) and sends it to target.
 Value NewEvent(avm2::Vm& vm, const char* className, const std::string& type, bool bubbles = false);

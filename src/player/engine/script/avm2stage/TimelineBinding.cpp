@@ -1,0 +1,153 @@
+// The timeline's side of the display tree: clips the timeline places get objects of
+// their symbols' classes, named on their parents, in the parents' child lists.
+
+#include "player/engine/script/avm2/Calls.h"
+#include "player/engine/script/avm2/Convert.h"
+#include "player/engine/script/avm2/Globals.h"
+#include "player/engine/script/avm2/Properties.h"
+#include "player/engine/script/avm2stage/StageState.h"
+
+#include <algorithm>
+
+namespace quillon::engine::avm2stage {
+
+using namespace avm2;
+
+namespace {
+
+// Nesting past this (a sprite that holds itself) is not bound.
+constexpr int MaxBindNesting = 64;
+
+ClassObject* SymbolClass(Vm& vm, std::uint16_t character) {
+    StageState& state = StateOf(vm);
+    const auto named = state.symbolClasses.find(character);
+    if (named == state.symbolClasses.end()) {
+        return nullptr;
+    }
+    try {
+        const Value found = FindDefinition(vm, NameFromText(vm, named->second));
+        if (found.isObject() && found.asObject()->kind == ObjectKind::Class) {
+            return static_cast<ClassObject*>(found.asObject());
+        }
+    } catch (const ScriptException&) {
+        // A class whose script fails to start binds as the plain kind.
+    }
+    return nullptr;
+}
+
+ClassObject* ClassFor(Vm& vm, ClipId clip) {
+    StageState& state = StateOf(vm);
+    if (ClassObject* cls = SymbolClass(vm, state.host.characterId(clip))) {
+        return cls;
+    }
+    switch (state.host.kind(clip)) {
+    case ClipKind::Sprite:
+        return BuiltinClass(vm, "flash.display", "MovieClip");
+    case ClipKind::Button:
+        return BuiltinClass(vm, "flash.display", "SimpleButton");
+    case ClipKind::Text:
+        return BuiltinClass(vm, "flash.text", "TextField");
+    case ClipKind::Other:
+        break;
+    }
+    return BuiltinClass(vm, "flash.display", "Shape");
+}
+
+// Runs one step of binding so that a script error in one child's constructor leaves the
+// others bound.
+template <class Body> void Guarded(Vm& vm, Body&& body) {
+    try {
+        body();
+    } catch (const ScriptException& e) {
+        std::string text = "Error";
+        try {
+            text = ToString(vm, e.value);
+        } catch (const ScriptException&) {
+        }
+        StateOf(vm).warning("uncaught exception: " + text);
+    } catch (const QuillonError& e) {
+        StateOf(vm).warning(e.what());
+    }
+}
+
+void BindChildren(Vm& vm, Object* parent, int nesting);
+
+// A new object for a clip the timeline placed: its record first, its children, then
+// its constructor, then its arrival on the parent.
+Object* Adopt(Vm& vm, Object* parent, ClipId clip, int nesting) {
+    StageState& state = StateOf(vm);
+    ClassObject* cls = ClassFor(vm, clip);
+    Object* child = AllocateInstance(vm, cls);
+    state.objectsByClip[clip] = child;
+    DisplayRecord& r = state.displays[child];
+    r.clip = clip;
+    r.fromTimeline = true;
+    // Every display object takes a number, named or not.
+    const std::string automatic = "instance" + std::to_string(++state.instanceNames);
+    r.name = state.host.name(clip);
+    if (r.name.empty()) {
+        r.name = automatic;
+    }
+    const Value value = Value::object(child);
+    Guarded(vm, [&] {
+        // A sealed parent without a property of that name simply does not get one.
+        const Value parentValue = Value::object(parent);
+        if (!state.host.name(clip).empty()) {
+            SetPublic(vm, parentValue, r.name, value);
+        }
+    });
+    BindChildren(vm, child, nesting + 1);
+    Guarded(vm, [&] { RunInstanceInit(vm, cls, value, {}); });
+    return child;
+}
+
+void BindChildren(Vm& vm, Object* parent, int nesting) {
+    StageState& state = StateOf(vm);
+    const ClipId clip = state.displays[parent].clip;
+    if (!clip || nesting > MaxBindNesting) {
+        return;
+    }
+    std::vector<Object*> timeline;
+    std::vector<Object*> arrived;
+    for (ClipId childClip : state.host.allChildren(clip)) {
+        const auto known = state.objectsByClip.find(childClip);
+        if (known != state.objectsByClip.end()) {
+            timeline.push_back(known->second);
+            BindChildren(vm, known->second, nesting + 1);
+        } else {
+            timeline.push_back(Adopt(vm, parent, childClip, nesting));
+            arrived.push_back(timeline.back());
+        }
+    }
+    // The timeline's children in depth order, then those a script added.
+    std::vector<Object*>& children = state.displays[parent].children;
+    for (Object* old : children) {
+        DisplayRecord& r = state.displays[old];
+        if (!r.fromTimeline) {
+            timeline.push_back(old);
+        } else if (std::find(timeline.begin(), timeline.end(), old) == timeline.end()) {
+            r.parent = nullptr;
+        }
+    }
+    for (Object* child : timeline) {
+        state.displays[child].parent = parent;
+    }
+    state.displays[parent].children = std::move(timeline);
+    for (Object* child : arrived) {
+        Guarded(vm, [&] { NotifyArrival(vm, child, "added", "addedToStage"); });
+    }
+}
+
+} // namespace
+
+void BindTimeline(Vm& vm) {
+    StageState& state = StateOf(vm);
+    // A constructor that moves a playhead is bound with the rest of the pass.
+    if (state.root && !state.binding) {
+        state.binding = true;
+        BindChildren(vm, state.root, 0);
+        state.binding = false;
+    }
+}
+
+} // namespace quillon::engine::avm2stage
