@@ -17,10 +17,15 @@ constexpr LibraryStatus kZlibStatuses[] = {{Z_OK, DecodeStatus::Progress},
                                            {Z_STREAM_END, DecodeStatus::StreamEnd},
                                            {Z_DATA_ERROR, DecodeStatus::Corrupt}};
 
+int WindowBits(ZlibFraming framing) {
+    return framing == ZlibFraming::Raw ? -MAX_WBITS : MAX_WBITS;
+}
+
 class ZlibDecoder final : public BodyDecoder {
 public:
-    explicit ZlibDecoder(std::span<const std::uint8_t> input) : inputLeft_(input.size()) {
-        if (inflateInit(&stream_) != Z_OK) {
+    ZlibDecoder(std::span<const std::uint8_t> input, ZlibFraming framing)
+        : inputLeft_(input.size()) {
+        if (inflateInit2(&stream_, WindowBits(framing)) != Z_OK) {
             throw ECompressionError("Decompression error");
         }
         stream_.next_in = const_cast<Bytef*>(input.data());
@@ -61,14 +66,16 @@ int ZopfliIterations(std::size_t bodySize) {
 
 } // namespace
 
-std::unique_ptr<BodyDecoder> MakeZlibDecoder(std::span<const std::uint8_t> input) {
-    return std::make_unique<ZlibDecoder>(input);
+std::unique_ptr<BodyDecoder> MakeZlibDecoder(std::span<const std::uint8_t> input,
+                                             ZlibFraming framing) {
+    return std::make_unique<ZlibDecoder>(input, framing);
 }
 
 void AppendDeflated(std::span<const std::uint8_t> body, int level,
-                    std::vector<std::uint8_t>& output) {
+                    std::vector<std::uint8_t>& output, ZlibFraming framing) {
     z_stream stream{};
-    if (deflateInit2(&stream, level, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+    if (deflateInit2(&stream, level, Z_DEFLATED, WindowBits(framing), 8, Z_DEFAULT_STRATEGY) !=
+        Z_OK) {
         throw ECompressionError("Compression error");
     }
     // Room for the worst case is reserved but only touched as output arrives, so memory

@@ -172,5 +172,46 @@ TEST(Avm2Library, AnArrayHoldingItselfDoesNotRecurseForever) {
     EXPECT_EQ(RunMain(abc, code).error, "Error: Error #1023: Stack overflow occurred.");
 }
 
+// A byte array written in one byte order and read in the other, text through a zlib round
+// trip, and reading past the end.
+TEST(Avm2Library, ByteArrayOrdersCompressesAndStopsAtItsEnd) {
+    AbcWriter abc;
+    const std::uint32_t byteArray = abc.qname(abc.ns(0x16, "flash.utils"), "ByteArray");
+    AbcCode code(abc);
+    const auto set = [&](const char* name, auto push) {
+        code.getLocal(1);
+        push();
+        code.nameOp(0x61, abc.name(name));
+    };
+    const auto call = [&](const char* name, std::uint32_t args) {
+        code.callProperty(0x46, abc.name(name), args);
+    };
+    code.pushThisScope().nameOp(0x60, byteArray).op(0x42).u30(0).setLocal(1);
+    set("endian", [&] { code.pushString("littleEndian"); });
+    code.getLocal(1).pushInt(0x01020304).callProperty(0x4f, abc.name("writeInt"), 1);
+    set("position", [&] { code.pushInt(0); });
+    code.getLocal(1);
+    call("readUnsignedByte", 0);
+    code.traceTop();
+    set("endian", [&] { code.pushString("bigEndian"); });
+    set("position", [&] { code.pushInt(0); });
+    code.getLocal(1);
+    call("readInt", 0);
+    code.traceTop();
+    code.getLocal(1).pushString("h\xC3\xA9llo").callProperty(0x4f, abc.name("writeUTF"), 1);
+    code.getLocal(1).callProperty(0x4f, abc.name("compress"), 0);
+    code.getLocal(1).callProperty(0x4f, abc.name("uncompress"), 0);
+    set("position", [&] { code.pushInt(4); });
+    code.getLocal(1);
+    call("readUTF", 0);
+    code.traceTop();
+    code.getLocal(1);
+    call("readByte", 0);
+    code.op(0x47);
+    const ScriptRun run = RunMain(abc, code);
+    EXPECT_EQ(run.lines, (std::vector<std::string>{"4", "67305985", "h\xC3\xA9llo"}));
+    EXPECT_NE(run.error.find("2030"), std::string::npos) << run.error;
+}
+
 } // namespace
 } // namespace quillon::test
