@@ -71,7 +71,11 @@ Value CoerceToClass(Vm& vm, const Value& v, ClassObject* cls) {
 
 std::string TypeOf(const Value& v) {
     if (v.isObject()) {
-        return v.asObject()->kind == ObjectKind::Function ? "function" : "object";
+        const ObjectKind kind = v.asObject()->kind;
+        if (kind == ObjectKind::Xml || kind == ObjectKind::XmlList) {
+            return "xml";
+        }
+        return kind == ObjectKind::Function ? "function" : "object";
     }
     // By Kind: Undefined, Null, Boolean, Int, Number, String.
     constexpr const char* names[] = {"undefined", "object", "boolean",
@@ -91,6 +95,25 @@ std::string ClassName(Vm& vm, const Value& v) {
     }
     const ClassObject* cls = ClassOf(vm, v);
     return cls ? cls->name : "Object";
+}
+
+namespace {
+
+std::size_t PackageDot(const std::string& dotted) {
+    return dotted.substr(0, dotted.find(".<")).rfind('.');
+}
+
+} // namespace
+
+std::string QualifiedClassName(const std::string& dotted) {
+    const std::size_t dot = PackageDot(dotted);
+    return dot == std::string::npos ? dotted
+                                    : dotted.substr(0, dot) + "::" + dotted.substr(dot + 1);
+}
+
+std::string LocalClassName(const std::string& dotted) {
+    const std::size_t dot = PackageDot(dotted);
+    return dot == std::string::npos ? dotted : dotted.substr(dot + 1);
 }
 
 bool StrictEquals(const Value& a, const Value& b) {

@@ -97,6 +97,10 @@ NativeClass& NativeClass::staticGetter(std::string_view name, NativeFn fn) {
     return add(*cls_->staticTraits, name, Binding::Kind::Accessor, {}, {nullptr, fn}, {});
 }
 
+NativeClass& NativeClass::staticSetter(std::string_view name, NativeFn fn) {
+    return add(*cls_->staticTraits, name, Binding::Kind::Accessor, {}, {}, {nullptr, fn});
+}
+
 std::uint32_t NativeClass::addSlot(Traits& traits, std::string_view name, const Value& value,
                                    bool constant) {
     const auto index = static_cast<std::uint32_t>(traits.slots.size());

@@ -38,6 +38,7 @@ public:
     NativeClass& slot(std::string_view name, const Value& initial);
     NativeClass& staticMethod(std::string_view name, NativeFn fn);
     NativeClass& staticGetter(std::string_view name, NativeFn fn);
+    NativeClass& staticSetter(std::string_view name, NativeFn fn);
     NativeClass& constant(std::string_view name, const Value& value);
     NativeClass& init(NativeFn fn);
     NativeClass& construct(NativeFn fn);
