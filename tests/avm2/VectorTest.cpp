@@ -54,17 +54,6 @@ Emit SetIndex(AbcWriter& abc, Emit value, Emit index, Emit item) {
     };
 }
 
-// value.name = item, leaving value on the stack.
-Emit SetNamed(AbcWriter& abc, Emit value, const std::string& name, Emit item) {
-    const std::uint32_t multiname = abc.name(name);
-    return [=](AbcCode& c) {
-        value(c);
-        c.op(0x2a);
-        item(c);
-        c.nameOp(0x61, multiname);
-    };
-}
-
 Emit Null() {
     return [](AbcCode& c) { c.op(0x20); };
 }
@@ -124,11 +113,6 @@ TEST(Avm2Vector, MethodsKeepTheType) {
     ExpectTraces(abc, cases);
 }
 
-struct ErrorCase {
-    std::function<Emit(AbcWriter&)> emit;
-    std::string error;
-};
-
 TEST(Avm2Vector, RangeAndTypeErrors) {
     const Emit three = [](AbcCode& c) { c.pushInt(3); };
     const std::vector<ErrorCase> cases = {
@@ -169,13 +153,7 @@ TEST(Avm2Vector, RangeAndTypeErrors) {
          "there is no default value."},
     };
     for (const ErrorCase& e : cases) {
-        AbcWriter abc;
-        AbcCode code(abc);
-        code.pushThisScope();
-        e.emit(abc)(code);
-        code.traceTop();
-        code.op(0x47);
-        EXPECT_EQ(RunMain(abc, code).error, e.error);
+        EXPECT_EQ(ErrorOf(e.emit), e.error);
     }
 }
 

@@ -60,7 +60,7 @@ Value GetIndent(Vm& vm, const Value&, std::span<const Value>) {
     return Value::integer(SettingsOf(vm).prettyIndent);
 }
 Value SetIndent(Vm& vm, const Value&, std::span<const Value> args) {
-    SettingsOf(vm).prettyIndent = std::clamp(ToInt32(vm, Arg(args, 0)), 0, 64);
+    SettingsOf(vm).prettyIndent = ToInt32(vm, Arg(args, 0));
     return Value();
 }
 
@@ -100,7 +100,7 @@ Value SetSettings(Vm& vm, const Value&, std::span<const Value> args) {
     }
     const Value indent = GetPublic(vm, from, "prettyIndent");
     if (indent.isNumeric()) {
-        settings.prettyIndent = std::clamp(ToInt32(vm, indent), 0, 64);
+        settings.prettyIndent = ToInt32(vm, indent);
     }
     return Value();
 }

@@ -287,7 +287,13 @@ Value CallProperty(Vm& vm, const Value& obj, PropName name, std::span<const Valu
     if (b && b->kind == Binding::Kind::Method) {
         return InvokeMethod(vm, b->method, obj, args);
     }
-    const Value fn = GetProperty(vm, obj, name);
+    // XML reads names as children: its calls find the prototypes' methods first.
+    Value* inherited = nullptr;
+    for (Object* o = obj.isObject() && obj.asObject()->exotic ? obj.asObject()->proto : nullptr;
+         o && !inherited && name.hasPublic; o = o->proto) {
+        inherited = o->dyn ? o->dyn->find(NameAtom(vm, name)) : nullptr;
+    }
+    const Value fn = inherited ? *inherited : GetProperty(vm, obj, name);
     if (!fn.isObject() ||
         (fn.asObject()->kind != ObjectKind::Function && fn.asObject()->kind != ObjectKind::Class)) {
         vm.throwError(ErrorKind::TypeError, 1006, NameText(vm, name) + " is not a function.");

@@ -85,6 +85,20 @@ void CollectDescendants(Vm& vm, const XmlObject& node, PropName& name, XmlListOb
 
 } // namespace
 
+PropName AttributeSpelled(Vm& vm, const PropName& name) {
+    if (name.attribute || name.index >= 0 || name.atom == 0) {
+        return name;
+    }
+    const std::string& text = vm.atomText(name.atom);
+    if (text.empty() || text[0] != '@') {
+        return name;
+    }
+    PropName attribute = name;
+    attribute.atom = vm.intern(text.substr(1));
+    attribute.attribute = true;
+    return attribute;
+}
+
 bool IsXml(const Value& v) {
     return v.isObject() &&
            (v.asObject()->kind == ObjectKind::Xml || v.asObject()->kind == ObjectKind::XmlList);
@@ -109,7 +123,8 @@ bool XmlNameMatches(Vm& vm, const XmlObject& node, PropName& name) {
     return false;
 }
 
-XmlListObject* XmlChildren(Vm& vm, const Value& obj, PropName& name) {
+XmlListObject* XmlChildren(Vm& vm, const Value& obj, PropName& given) {
+    PropName name = AttributeSpelled(vm, given);
     XmlListObject* list = NewXmlList(vm);
     for (XmlObject* node : Nodes(obj)) {
         for (XmlObject* child : name.attribute ? node->attributes : node->children) {
@@ -147,6 +162,17 @@ void XmlAppend(Vm& vm, XmlObject& parent, const Value& value, bool prepend) {
         added.push_back(StoredNode(vm, value));
     }
     for (XmlObject* node : added) {
+        for (const XmlObject* up = &parent; up; up = up->parent) {
+            if (up == node) {
+                vm.throwError(ErrorKind::TypeError, 1118, "Illegal cyclical loop between nodes.");
+            }
+        }
+    }
+    for (XmlObject* node : added) {
+        if (XmlObject* old = node->parent; old && old != &parent) {
+            auto& siblings = old->children; // a node lives in one place: it moves
+            siblings.erase(std::remove(siblings.begin(), siblings.end(), node), siblings.end());
+        }
         node->parent = &parent;
     }
     parent.children.insert(prepend ? parent.children.begin() : parent.children.end(), added.begin(),
@@ -162,7 +188,8 @@ bool XmlObject::getOwn(Vm& vm, PropName& name, Value& out) {
     return true;
 }
 
-bool XmlObject::setOwn(Vm& vm, PropName& name, const Value& value) {
+bool XmlObject::setOwn(Vm& vm, PropName& given, const Value& value) {
+    PropName name = AttributeSpelled(vm, given);
     if (name.attribute) {
         SetAttribute(vm, *this, name, value);
         return true;
@@ -188,7 +215,8 @@ bool XmlObject::setOwn(Vm& vm, PropName& name, const Value& value) {
     return true;
 }
 
-bool XmlObject::deleteOwn(Vm& vm, PropName& name, bool& deleted) {
+bool XmlObject::deleteOwn(Vm& vm, PropName& given, bool& deleted) {
+    PropName name = AttributeSpelled(vm, given);
     auto& list = name.attribute ? attributes : children;
     list.erase(std::remove_if(list.begin(), list.end(),
                               [&](XmlObject* c) { return XmlNameMatches(vm, *c, name); }),

@@ -78,6 +78,8 @@ std::string EscapeAttributeText(const std::string& text);
 Value XmlDescendants(Vm& vm, const Value& obj, PropName& name);
 XmlListObject* XmlChildren(Vm& vm, const Value& obj, PropName& name); // x.name, x.@name
 bool XmlNameMatches(Vm& vm, const XmlObject& node, PropName& name);
+// A name written "@a" (as a string key) stands for the attribute a.
+PropName AttributeSpelled(Vm& vm, const PropName& name);
 void XmlAppend(Vm& vm, XmlObject& parent, const Value& value, bool prepend = false);
 
 class NativeClass;

@@ -12,7 +12,7 @@
 namespace quillon::avm2 {
 namespace {
 
-constexpr std::size_t kMaxDepth = 512;
+constexpr std::size_t kMaxDepth = 200; // printing recurses; keep well inside its limit
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -266,7 +266,7 @@ void Parser::special() {
         if (!settings_.ignoreProcessingInstructions && target != "xml") {
             node = NewXmlNode(vm_, XmlKind::Instruction);
             node->local = target;
-            node->text = space == std::string::npos ? "" : Trimmed(body.substr(space));
+            node->text = space == std::string::npos ? "" : body.substr(space + 1);
         }
         pos_ = end + 2;
     } else {

@@ -1,9 +1,12 @@
 // toXMLString and toString of XML and XMLList, pretty printed or not as the XML
 // settings say.
 
+#include "player/engine/script/avm2/Calls.h"
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/Vm.h"
 #include "player/engine/script/avm2/XmlObject.h"
+
+#include <algorithm>
 
 namespace quillon::avm2 {
 namespace {
@@ -106,6 +109,7 @@ std::string XmlToXmlString(Vm& vm, const XmlObject& node, int indent) {
     case XmlKind::Element:
         break;
     }
+    const DepthGuard nesting(vm); // printing recurses once per level
     std::string s = pad + StartTag(node);
     if (node.children.empty()) {
         return s + "/>";
@@ -114,7 +118,8 @@ std::string XmlToXmlString(Vm& vm, const XmlObject& node, int indent) {
     const bool block =
         pretty && (node.children.size() > 1 || node.children[0]->nodeKind != XmlKind::Text);
     for (const XmlObject* child : node.children) {
-        s += block ? "\n" + XmlToXmlString(vm, *child, indent + settings.prettyIndent)
+        s += block ? "\n" + XmlToXmlString(vm, *child,
+                                           indent + std::clamp(settings.prettyIndent, 0, 64))
                    : XmlToXmlString(vm, *child, 0);
         CheckLength(vm, s);
     }
@@ -124,7 +129,7 @@ std::string XmlToXmlString(Vm& vm, const XmlObject& node, int indent) {
 std::string XmlListToXmlString(Vm& vm, const XmlListObject& list) {
     std::string s;
     for (std::size_t i = 0; i < list.items.size(); ++i) {
-        s += (i && SettingsOf(vm).prettyPrinting ? "\n" : "") + XmlToXmlString(vm, *list.items[i]);
+        s += (i ? "\n" : "") + XmlToXmlString(vm, *list.items[i]);
         CheckLength(vm, s);
     }
     return s;
