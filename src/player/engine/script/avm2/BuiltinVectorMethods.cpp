@@ -13,12 +13,8 @@ namespace quillon::avm2 {
 namespace {
 
 VectorObject* Self(Vm& vm, const Value& self) {
-    if (!self.isObject() || self.asObject()->kind != ObjectKind::Vector) {
-        vm.throwError(ErrorKind::TypeError, 1034,
-                      "Type Coercion failed: cannot convert " + ClassName(vm, self) +
-                          " to __AS3__.vec.Vector.");
-    }
-    return static_cast<VectorObject*>(self.asObject());
+    return static_cast<VectorObject*>(
+        SelfOfKind(vm, self, ObjectKind::Vector, "__AS3__.vec.Vector"));
 }
 
 // A new vector of the same type as self holding items converted to T.

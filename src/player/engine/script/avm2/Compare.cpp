@@ -2,6 +2,7 @@
 
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/Vm.h"
+#include "player/engine/script/avm2/XmlObject.h"
 
 #include <cmath>
 
@@ -142,6 +143,9 @@ bool LooseEquals(Vm& vm, const Value& a, const Value& b) {
     if (a.isNullish() || b.isNullish()) {
         return a.isNullish() && b.isNullish();
     }
+    if (IsXml(a) && IsXml(b)) {
+        return a.asObject() == b.asObject() || XmlEquals(vm, a, b);
+    }
     if (a.kind() == b.kind() || (a.isNumeric() && b.isNumeric())) {
         return StrictEquals(a, b);
     }
@@ -175,6 +179,9 @@ Value Add(Vm& vm, const Value& a, const Value& b) {
         return sum == static_cast<std::int32_t>(sum)
                    ? Value::integer(static_cast<std::int32_t>(sum))
                    : Value::number(static_cast<double>(sum));
+    }
+    if (IsXml(a) && IsXml(b)) {
+        return XmlConcat(vm, a, b);
     }
     if (a.isNumeric() && b.isNumeric()) {
         return Value::number(a.asNumber() + b.asNumber());

@@ -141,6 +141,17 @@ XmlListObject* XmlChildren(Vm& vm, const Value& obj, PropName& given) {
     return list;
 }
 
+Value XmlConcat(Vm& vm, const Value& a, const Value& b) {
+    XmlListObject* list = NewXmlList(vm);
+    list->items = Nodes(a);
+    const std::vector<XmlObject*> more = Nodes(b);
+    if (list->items.size() + more.size() > vm.limits().maxArrayLength) {
+        vm.limitReached("an XMLList longer than the limit");
+    }
+    list->items.insert(list->items.end(), more.begin(), more.end());
+    return Value::object(list);
+}
+
 Value XmlDescendants(Vm& vm, const Value& obj, PropName& name) {
     if (!IsXml(obj)) {
         vm.throwError(ErrorKind::TypeError, 1016,

@@ -76,6 +76,9 @@ std::string EscapeAttributeText(const std::string& text);
 
 // The E4X operators compiled code uses.
 Value XmlDescendants(Vm& vm, const Value& obj, PropName& name);
+// == between XML values: the same text when either has simple content, else the same markup.
+bool XmlEquals(Vm& vm, const Value& a, const Value& b);
+Value XmlConcat(Vm& vm, const Value& a, const Value& b);              // a + b: one list of both
 XmlListObject* XmlChildren(Vm& vm, const Value& obj, PropName& name); // x.name, x.@name
 bool XmlNameMatches(Vm& vm, const XmlObject& node, PropName& name);
 // A name written "@a" (as a string key) stands for the attribute a.

@@ -45,8 +45,11 @@ private:
     void add(XmlObject* node);
     void text();
     void startTag();
+    void attributes(XmlObject& element);
     void endTag();
     void special();
+    std::string section(std::string_view open, std::string_view close, int id, const char* what);
+    XmlObject* node(XmlKind kind, std::string text);
     void resolve(XmlObject& element);
 
     Vm& vm_;
@@ -135,47 +138,14 @@ void Parser::text() {
             return;
         }
     }
-    XmlObject* node = NewXmlNode(vm_, XmlKind::Text);
-    node->text = std::move(value);
-    add(node);
+    add(node(XmlKind::Text, std::move(value)));
 }
 
 void Parser::startTag() {
     ++pos_;
     XmlObject* element = NewXmlNode(vm_, XmlKind::Element);
     element->local = name();
-    while (true) {
-        while (pos_ < s_.size() && IsSpace(s_[pos_])) {
-            ++pos_;
-        }
-        if (pos_ >= s_.size()) {
-            fail(1090, "XML parser failure: element is malformed.");
-        }
-        if (at("/>") || at(">")) {
-            break;
-        }
-        const std::string attr = name();
-        if (!at("=") || pos_ + 1 >= s_.size() || (s_[pos_ + 1] != '"' && s_[pos_ + 1] != '\'')) {
-            fail(1090, "XML parser failure: element is malformed.");
-        }
-        const char quote = s_[pos_ + 1];
-        pos_ += 2;
-        const std::size_t end = s_.find(quote, pos_);
-        if (end == std::string::npos) {
-            fail(1095, "XML parser failure: Unterminated attribute.");
-        }
-        std::string value = decoded(std::string_view(s_).substr(pos_, end - pos_));
-        pos_ = end + 1;
-        if (attr == "xmlns" || attr.rfind("xmlns:", 0) == 0) {
-            element->namespaces.emplace_back(attr.size() > 5 ? attr.substr(6) : "", value);
-            continue;
-        }
-        XmlObject* a = NewXmlNode(vm_, XmlKind::Attribute);
-        a->local = attr;
-        a->text = std::move(value);
-        a->parent = element;
-        element->attributes.push_back(a);
-    }
+    attributes(*element);
     add(element);
     if (at("/>")) {
         pos_ += 2;
@@ -190,33 +160,63 @@ void Parser::startTag() {
     resolve(*element);
 }
 
-// Splits prefixed names into prefix, local name and the namespace in scope.
+// The attributes and namespace declarations of a start tag, up to its end.
+void Parser::attributes(XmlObject& element) {
+    while (true) {
+        while (pos_ < s_.size() && IsSpace(s_[pos_])) {
+            ++pos_;
+        }
+        if (pos_ >= s_.size()) {
+            fail(1090, "XML parser failure: element is malformed.");
+        }
+        if (at("/>") || at(">")) {
+            return;
+        }
+        const std::string attr = name();
+        if (!at("=") || pos_ + 1 >= s_.size() || (s_[pos_ + 1] != '"' && s_[pos_ + 1] != '\'')) {
+            fail(1090, "XML parser failure: element is malformed.");
+        }
+        const char quote = s_[pos_ + 1];
+        pos_ += 2;
+        const std::size_t end = s_.find(quote, pos_);
+        if (end == std::string::npos) {
+            fail(1095, "XML parser failure: Unterminated attribute.");
+        }
+        std::string value = decoded(std::string_view(s_).substr(pos_, end - pos_));
+        pos_ = end + 1;
+        if (attr == "xmlns" || attr.rfind("xmlns:", 0) == 0) {
+            element.namespaces.emplace_back(attr.size() > 5 ? attr.substr(6) : "", value);
+            continue;
+        }
+        XmlObject* a = node(XmlKind::Attribute, std::move(value));
+        a->local = attr;
+        a->parent = &element;
+        element.attributes.push_back(a);
+    }
+}
+
+// Splits prefixed names into prefix and local name and finds the namespace in scope.
 void Parser::resolve(XmlObject& element) {
-    const auto uriOf = [&](const std::string& prefix) -> std::string {
+    const auto split = [&](XmlObject& node, bool unprefixedHasDefault) {
+        const std::size_t colon = node.local.find(':');
+        if (colon != std::string::npos) {
+            node.prefix = node.local.substr(0, colon);
+            node.local = node.local.substr(colon + 1);
+        } else if (!unprefixedHasDefault) {
+            return;
+        }
         for (const XmlObject* e = &element; e; e = e->parent) {
-            for (const auto& [p, uri] : e->namespaces) {
-                if (p == prefix) {
-                    return uri;
+            for (const auto& [prefix, uri] : e->namespaces) {
+                if (prefix == node.prefix) {
+                    node.uri = uri;
+                    return;
                 }
             }
         }
-        return "";
     };
-    for (XmlObject* node : {&element}) {
-        const std::size_t colon = node->local.find(':');
-        if (colon != std::string::npos) {
-            node->prefix = node->local.substr(0, colon);
-            node->local = node->local.substr(colon + 1);
-        }
-        node->uri = uriOf(node->prefix);
-    }
+    split(element, true);
     for (XmlObject* a : element.attributes) {
-        const std::size_t colon = a->local.find(':');
-        if (colon != std::string::npos) {
-            a->prefix = a->local.substr(0, colon);
-            a->local = a->local.substr(colon + 1);
-            a->uri = uriOf(a->prefix);
-        }
+        split(*a, false);
     }
 }
 
@@ -240,40 +240,44 @@ void Parser::endTag() {
     open_.pop_back();
 }
 
+// The body of a section from here (at its opening) to its closing, which it passes.
+std::string Parser::section(std::string_view open, std::string_view close, int id,
+                            const char* what) {
+    pos_ += open.size();
+    const std::size_t end = until(close, id, what);
+    std::string body = s_.substr(pos_, end - pos_);
+    pos_ = end + close.size();
+    return body;
+}
+
+XmlObject* Parser::node(XmlKind kind, std::string text) {
+    XmlObject* made = NewXmlNode(vm_, kind);
+    made->text = std::move(text);
+    return made;
+}
+
 // Comments, CDATA sections, processing instructions and declarations.
 void Parser::special() {
-    XmlObject* node = nullptr;
+    XmlObject* made = nullptr;
     if (at("<!--")) {
-        pos_ += 4;
-        const std::size_t end = until("-->", 1094, "comment");
-        if (!settings_.ignoreComments) {
-            node = NewXmlNode(vm_, XmlKind::Comment);
-            node->text = s_.substr(pos_, end - pos_);
-        }
-        pos_ = end + 3;
+        std::string body = section("<!--", "-->", 1094, "comment");
+        made = settings_.ignoreComments ? nullptr : node(XmlKind::Comment, std::move(body));
     } else if (at("<![CDATA[")) {
-        pos_ += 9;
-        const std::size_t end = until("]]>", 1091, "CDATA section");
-        node = NewXmlNode(vm_, XmlKind::Text);
-        node->text = s_.substr(pos_, end - pos_);
-        pos_ = end + 3;
+        made = node(XmlKind::Text, section("<![CDATA[", "]]>", 1091, "CDATA section"));
     } else if (at("<?")) {
-        pos_ += 2;
-        const std::size_t end = until("?>", 1097, "processing instruction");
-        const std::string body = s_.substr(pos_, end - pos_);
+        const std::string body = section("<?", "?>", 1097, "processing instruction");
         const std::size_t space = body.find_first_of(" \t\r\n");
         const std::string target = body.substr(0, space);
         if (!settings_.ignoreProcessingInstructions && target != "xml") {
-            node = NewXmlNode(vm_, XmlKind::Instruction);
-            node->local = target;
-            node->text = space == std::string::npos ? "" : body.substr(space + 1);
+            made = node(XmlKind::Instruction,
+                        space == std::string::npos ? "" : body.substr(space + 1));
+            made->local = target;
         }
-        pos_ = end + 2;
     } else {
         pos_ = until(">", 1090, "declaration") + 1;
     }
-    if (node) {
-        add(node);
+    if (made) {
+        add(made);
     }
 }
 

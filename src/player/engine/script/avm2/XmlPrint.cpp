@@ -7,37 +7,29 @@
 #include "player/engine/script/avm2/XmlObject.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace quillon::avm2 {
 namespace {
 
+struct Escape {
+    char c;
+    const char* inElement;
+    const char* inAttribute;
+};
+constexpr Escape kEscapes[] = {
+    {'&', "&amp;", "&amp;"}, {'<', "&lt;", "&lt;"}, {'>', "&gt;", ">"},   {'"', "\"", "&quot;"},
+    {'\n', "\n", "&#xA;"},   {'\r', "\r", "&#xD;"}, {'\t', "\t", "&#x9;"}};
+
 std::string Escaped(const std::string& text, bool attribute) {
     std::string out;
     for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += attribute ? ">" : "&gt;";
-            break;
-        case '"':
-            out += attribute ? "&quot;" : "\"";
-            break;
-        case '\n':
-            out += attribute ? "&#xA;" : "\n";
-            break;
-        case '\r':
-            out += attribute ? "&#xD;" : "\r";
-            break;
-        case '\t':
-            out += attribute ? "&#x9;" : "\t";
-            break;
-        default:
+        const auto* e = std::find_if(std::begin(kEscapes), std::end(kEscapes),
+                                     [c](const Escape& x) { return x.c == c; });
+        if (e == std::end(kEscapes)) {
             out += c;
+        } else {
+            out += attribute ? e->inAttribute : e->inElement;
         }
     }
     return out;
@@ -133,6 +125,21 @@ std::string XmlListToXmlString(Vm& vm, const XmlListObject& list) {
         CheckLength(vm, s);
     }
     return s;
+}
+
+bool XmlEquals(Vm& vm, const Value& a, const Value& b) {
+    const auto simple = [](const Value& v) {
+        const Object* o = v.asObject();
+        if (o->kind == ObjectKind::Xml) {
+            return HasSimpleContent(*static_cast<const XmlObject*>(o));
+        }
+        const auto& items = static_cast<const XmlListObject*>(o)->items;
+        return items.size() == 1 && HasSimpleContent(*items[0]);
+    };
+    if (simple(a) || simple(b)) {
+        return XmlToString(vm, a) == XmlToString(vm, b);
+    }
+    return XmlMarkup(vm, a) == XmlMarkup(vm, b);
 }
 
 std::string XmlMarkup(Vm& vm, const Value& v) {
