@@ -66,6 +66,7 @@ TEST(Avm2Vector, StoresConvertToTheElementType) {
         {VectorOf(abc, "Number", {}, {Int(2)}), "0,0"},
         {VectorOf(abc, "String", {Int(1), Null(), Str("b")}), "1,,b"},
         {VectorOf(abc, "Boolean", {Str("x"), Int(0)}), "true,false"},
+        {SetNamed(abc, VectorOf(abc, "Boolean", {}), "length", Int(2)), ","},
         {VectorOf(abc, "*", {Str("x"), Int(0)}), "x,0"},
         {SetNamed(abc, VectorOf(abc, "int", {Int(7)}), "length", Int(3)), "7,0,0"},
         {SetNamed(abc, VectorOf(abc, "int", {Int(7), Int(8)}), "length", Int(1)), "7"},

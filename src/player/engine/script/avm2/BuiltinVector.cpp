@@ -55,7 +55,8 @@ ClassObject* VectorClassOf(Vm& vm, const Value& self) {
 
 Value Construct(Vm& vm, const Value& self, std::span<const Value> args) {
     VectorObject* v = NewVector(vm, VectorClassOf(vm, self));
-    const double length = args.empty() ? 0 : ToNumber(vm, args[0]);
+    const Value& given = Arg(args, 0);
+    const double length = given.isNumeric() ? given.asNumber() : ToUint32(vm, given);
     if (!(length >= 0 && std::trunc(length) == length)) {
         vm.throwError(ErrorKind::RangeError, 1005,
                       "Array index is not a positive integer (" + ToString(vm, args[0]) + ").");
@@ -127,7 +128,7 @@ Value VectorDefault(const ClassObject* type) {
     if (c == Coercion::Int || c == Coercion::Uint || c == Coercion::Number) {
         return Value::integer(0);
     }
-    return c == Coercion::Boolean ? Value::boolean(false) : Value::null();
+    return Value::null(); // Boolean too: the player fills new places of a Vector.<Boolean> so
 }
 
 Value VectorStore(Vm& vm, const VectorObject& v, const Value& value) {
