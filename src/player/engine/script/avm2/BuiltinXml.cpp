@@ -141,6 +141,7 @@ XmlObject* CopyNode(Vm& vm, const XmlObject& node, XmlObject* parent, int depth)
     copy->local = node.local;
     copy->text = node.text;
     copy->namespaces = node.namespaces;
+    copy->cdata = node.cdata;
     copy->parent = parent;
     CopyInto(vm, node.attributes, copy->attributes, copy, depth);
     CopyInto(vm, node.children, copy->children, copy, depth);

@@ -20,6 +20,7 @@ public:
     std::vector<XmlObject*> attributes, children;
     std::vector<std::pair<std::string, std::string>> namespaces; // declared: prefix, uri
     XmlObject* parent = nullptr;
+    bool cdata = false; // a text node from a CDATA section prints as one
 
     bool getOwn(Vm& vm, PropName& name, Value& out) override;
     bool setOwn(Vm& vm, PropName& name, const Value& value) override;

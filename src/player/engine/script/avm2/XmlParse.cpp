@@ -264,6 +264,7 @@ void Parser::special() {
         made = settings_.ignoreComments ? nullptr : node(XmlKind::Comment, std::move(body));
     } else if (at("<![CDATA[")) {
         made = node(XmlKind::Text, section("<![CDATA[", "]]>", 1091, "CDATA section"));
+        made->cdata = true;
     } else if (at("<?")) {
         const std::string body = section("<?", "?>", 1097, "processing instruction");
         const std::size_t space = body.find_first_of(" \t\r\n");

@@ -91,6 +91,9 @@ std::string XmlToXmlString(Vm& vm, const XmlObject& node, int indent) {
     const std::string pad = pretty ? std::string(static_cast<std::size_t>(indent), ' ') : "";
     switch (node.nodeKind) {
     case XmlKind::Text:
+        if (node.cdata) {
+            return pad + "<![CDATA[" + node.text + "]]>";
+        }
         return pad + EscapeElementText(pretty ? TrimmedText(node.text) : node.text);
     case XmlKind::Attribute:
         return pad + EscapeAttributeText(node.text);
