@@ -87,4 +87,24 @@ Emit Get(AbcWriter& abc, Emit value, const std::string& name) {
     };
 }
 
+Emit SetNamed(AbcWriter& abc, Emit value, const std::string& name, Emit item) {
+    const std::uint32_t multiname = abc.name(name);
+    return [=](AbcCode& c) {
+        value(c);
+        c.op(0x2a);
+        item(c);
+        c.nameOp(0x61, multiname);
+    };
+}
+
+std::string ErrorOf(const std::function<Emit(AbcWriter&)>& emit) {
+    AbcWriter abc;
+    AbcCode code(abc);
+    code.pushThisScope();
+    emit(abc)(code);
+    code.traceTop();
+    code.op(0x47);
+    return RunMain(abc, code).error;
+}
+
 } // namespace quillon::test

@@ -43,5 +43,13 @@ Emit Lex(AbcWriter& abc, const std::string& name);
 // value.name(args...)
 Emit Call(AbcWriter& abc, Emit value, const std::string& name, std::vector<Emit> args = {});
 Emit Get(AbcWriter& abc, Emit value, const std::string& name);
+// value.name = item, leaving value on the stack.
+Emit SetNamed(AbcWriter& abc, Emit value, const std::string& name, Emit item);
+struct ErrorCase {
+    std::function<Emit(AbcWriter&)> emit;
+    std::string error;
+};
+// The error that ends a script made of the emitted value, traced ("" when none).
+std::string ErrorOf(const std::function<Emit(AbcWriter&)>& emit);
 
 } // namespace quillon::test

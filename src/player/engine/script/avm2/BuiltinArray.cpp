@@ -3,6 +3,7 @@
 #include "player/engine/script/avm2/BuiltinParts.h"
 #include "player/engine/script/avm2/Calls.h"
 #include "player/engine/script/avm2/Convert.h"
+#include "player/engine/script/avm2/ItemAlgorithms.h"
 #include "player/engine/script/avm2/NativeClass.h"
 #include "player/engine/script/avm2/Vm.h"
 
@@ -29,10 +30,6 @@ ArrayObject* Self(Vm& vm, const Value& self) {
 }
 std::vector<Value>& Items(Vm& vm, const Value& self) {
     return Self(vm, self)->items;
-}
-
-std::size_t Relative(Vm& vm, const Value& v, std::size_t length, double fallback) {
-    return IndexArgument(vm, v, length, fallback, true);
 }
 
 void Grow(Vm& vm, std::size_t length) {
@@ -94,41 +91,24 @@ Value Unshift(Vm& vm, const Value& self, std::span<const Value> args) {
 }
 Value Slice(Vm& vm, const Value& self, std::span<const Value> args) {
     const auto& items = Items(vm, self);
-    const std::size_t a = Relative(vm, Arg(args, 0), items.size(), 0);
-    const std::size_t b = Relative(vm, Arg(args, 1), items.size(), 4294967295.0);
+    const ItemRange r = SliceRange(vm, items.size(), args);
     return Value::object(vm.newArray(
-        b > a ? std::vector<Value>(items.begin() + a, items.begin() + b) : std::vector<Value>{}));
+        std::vector<Value>(items.begin() + r.start, items.begin() + r.start + r.count)));
 }
 Value Splice(Vm& vm, const Value& self, std::span<const Value> args) {
     auto& items = Items(vm, self);
-    const std::size_t start = Relative(vm, Arg(args, 0), items.size(), 0);
-    const double countArg = args.size() < 2 ? 4294967295.0 : ToNumber(vm, args[1]);
-    const std::size_t count = static_cast<std::size_t>(std::clamp(
-        std::isnan(countArg) ? 0.0 : countArg, 0.0, static_cast<double>(items.size() - start)));
-    std::vector<Value> removed(items.begin() + start, items.begin() + start + count);
-    items.erase(items.begin() + start, items.begin() + start + count);
+    const ItemRange r = SpliceRange(vm, items.size(), args);
+    const auto first = items.begin() + r.start, end = first + r.count;
+    std::vector<Value> removed(first, end);
+    items.erase(first, end);
     if (args.size() > 2) {
         Grow(vm, items.size() + args.size() - 2);
-        items.insert(items.begin() + start, args.begin() + 2, args.end());
+        items.insert(items.begin() + r.start, args.begin() + 2, args.end());
     }
     return Value::object(vm.newArray(std::move(removed)));
 }
 Value Join(Vm& vm, const Value& self, std::span<const Value> args) {
-    const std::vector<Value> items = Items(vm, self);
-    const std::string sep = Arg(args, 0).isUndefined() ? "," : ToString(vm, args[0]);
-    std::string out;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (i) {
-            out += sep;
-        }
-        if (!items[i].isNullish()) {
-            out += ToString(vm, items[i]);
-        }
-        if (out.size() > vm.limits().maxStringLength) {
-            vm.limitReached("a string longer than the limit");
-        }
-    }
-    return Value::string(std::move(out));
+    return Value::string(JoinItems(vm, Items(vm, self), Arg(args, 0)));
 }
 Value ToStringMethod(Vm& vm, const Value& self, std::span<const Value>) {
     return Join(vm, self, {});
@@ -152,49 +132,19 @@ Value Reverse(Vm& vm, const Value& self, std::span<const Value>) {
     return self;
 }
 template <bool Last> Value Find(Vm& vm, const Value& self, std::span<const Value> args) {
-    const auto& items = Items(vm, self);
-    const std::int64_t n = static_cast<std::int64_t>(items.size());
-    double from = Arg(args, 1).isUndefined() ? (Last ? n - 1 : 0) : ToNumber(vm, args[1]);
-    if (from < 0) {
-        from += n;
-    }
-    for (std::int64_t i = Last ? std::min<std::int64_t>(n - 1, static_cast<std::int64_t>(from))
-                               : std::max<std::int64_t>(0, static_cast<std::int64_t>(from));
-         Last ? i >= 0 : i < n; Last ? --i : ++i) {
-        if (StrictEquals(items[i], Arg(args, 0))) {
-            return Value::integer(static_cast<std::int32_t>(i));
-        }
-    }
-    return Value::integer(-1);
+    return Value::integer(FindItem(vm, Items(vm, self), args, Last));
 }
 
-enum class Each { ForEach, Map, Filter, Some, Every };
-
 template <Each E> Value Iterate(Vm& vm, const Value& self, std::span<const Value> args) {
-    const std::vector<Value> items = Items(vm, self);
     std::vector<Value> out;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const Value call[3] = {items[i], Value::integer(static_cast<std::int32_t>(i)), self};
-        const Value r = CallValue(vm, Arg(args, 0), Arg(args, 1), call);
-        if (E == Each::Map) {
-            out.push_back(r);
-        } else if (E == Each::Filter && ToBoolean(r)) {
-            out.push_back(items[i]);
-        } else if (E == Each::Some && ToBoolean(r)) {
-            return Value::boolean(true);
-        } else if (E == Each::Every && !ToBoolean(r)) {
-            return Value::boolean(false);
-        }
-    }
-    if (E == Each::Map || E == Each::Filter) {
-        return Value::object(vm.newArray(std::move(out)));
-    }
-    return E == Each::ForEach ? Value() : Value::boolean(E == Each::Every);
+    const Value r = EachItem(vm, E, Items(vm, self), self, args, out);
+    return E == Each::Map || E == Each::Filter ? Value::object(vm.newArray(std::move(out))) : r;
+}
+Value Sort(Vm& vm, const Value& self, std::span<const Value> args) {
+    return SortItems(vm, Items(vm, self), self, args);
 }
 
 } // namespace
-
-Value ArraySort(Vm& vm, const Value& self, std::span<const Value> args);
 
 void InstallArrayClass(Vm& vm) {
     NativeClass array(vm, "Array", vm.core.object);
@@ -207,7 +157,7 @@ void InstallArrayClass(Vm& vm) {
         {"toLocaleString", ToStringMethod}, {"concat", Concat}, {"reverse", Reverse},
         {"indexOf", Find<false>}, {"lastIndexOf", Find<true>}, {"forEach", Iterate<Each::ForEach>},
         {"map", Iterate<Each::Map>}, {"filter", Iterate<Each::Filter>},
-        {"some", Iterate<Each::Some>}, {"every", Iterate<Each::Every>}, {"sort", ArraySort}});
+        {"some", Iterate<Each::Some>}, {"every", Iterate<Each::Every>}, {"sort", Sort}});
     // clang-format on
     const std::pair<const char*, int> flags[] = {{"CASEINSENSITIVE", CaseInsensitive},
                                                  {"DESCENDING", Descending},

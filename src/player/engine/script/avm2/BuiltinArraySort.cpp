@@ -1,8 +1,9 @@
-// Array.sort: a merge sort, which stays in bounds whatever a script's compare
+// Array and Vector sort: a merge sort, which stays in bounds whatever a script's compare
 // function answers.
 
 #include "player/engine/script/avm2/Calls.h"
 #include "player/engine/script/avm2/Convert.h"
+#include "player/engine/script/avm2/ItemAlgorithms.h"
 #include "player/engine/script/avm2/NativeClass.h"
 #include "player/engine/script/avm2/Vm.h"
 
@@ -68,15 +69,12 @@ int CompareItems(Vm& vm, const Value& a, const Value& b, const Value& fn, int fl
 
 } // namespace
 
-Value ArraySort(Vm& vm, const Value& self, std::span<const Value> args) {
-    if (!self.isObject() || self.asObject()->kind != ObjectKind::Array) {
-        return self;
-    }
-    auto* array = static_cast<ArrayObject*>(self.asObject());
+Value SortItems(Vm& vm, std::vector<Value>& target, const Value& self,
+                std::span<const Value> args) {
     const bool fnFirst = Arg(args, 0).isObject();
     const Value fn = fnFirst ? args[0] : Value();
     const int flags = ToInt32(vm, fnFirst ? Arg(args, 1) : Arg(args, 0));
-    const std::vector<Value> items = array->items;
+    const std::vector<Value> items = target;
     std::vector<std::size_t> order(items.size()), buffer(items.size());
     for (std::size_t i = 0; i < order.size(); ++i) {
         order[i] = i;
@@ -99,7 +97,7 @@ Value ArraySort(Vm& vm, const Value& self, std::span<const Value> args) {
     if (flags & 8) {
         return Value::object(vm.newArray(std::move(sorted)));
     }
-    array->items = std::move(sorted);
+    target = std::move(sorted);
     return self;
 }
 

@@ -20,12 +20,8 @@ namespace {
 constexpr int CompressLevel = 9; // the player compresses at zlib's best
 
 ByteArrayObject* Bytes(Vm& vm, const Value& self) {
-    if (!self.isObject() || self.asObject()->kind != ObjectKind::ByteArray) {
-        vm.throwError(ErrorKind::TypeError, 1034,
-                      "Type Coercion failed: cannot convert " + ClassName(vm, self) +
-                          " to flash.utils.ByteArray.");
-    }
-    return static_cast<ByteArrayObject*>(self.asObject());
+    return static_cast<ByteArrayObject*>(
+        SelfOfKind(vm, self, ObjectKind::ByteArray, "flash.utils.ByteArray"));
 }
 
 Object* Allocate(Vm& vm) {

@@ -17,7 +17,8 @@ namespace {
 
 Value ObjectToString(Vm& vm, const Value& self, std::span<const Value>) {
     if (self.isObject() && self.asObject()->kind == ObjectKind::Class) {
-        return Value::string("[class " + static_cast<ClassObject*>(self.asObject())->name + "]");
+        return Value::string(
+            "[class " + LocalClassName(static_cast<ClassObject*>(self.asObject())->name) + "]");
     }
     if (self.isObject() && self.asObject()->kind == ObjectKind::Function) {
         return Value::string("function Function() {}");

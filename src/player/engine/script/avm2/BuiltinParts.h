@@ -9,5 +9,7 @@ class Vm;
 void InstallObjectClasses(Vm&), InstallBooleanAndNamespace(Vm&), InstallNumberClasses(Vm&),
     InstallMath(Vm&), InstallStringClass(Vm&), InstallArrayClass(Vm&), InstallErrorClasses(Vm&),
     InstallGlobalFunctions(Vm&), InstallByteArray(Vm&);
+void InstallVectorClasses(Vm&);
+void InstallXmlClasses(Vm&);
 
 } // namespace quillon::avm2

@@ -6,26 +6,12 @@
 #include "player/engine/script/avm2/Vm.h"
 
 namespace quillon::avm2 {
-namespace {
-
-// Counts the native and script calls in progress against the recursion cap.
-class DepthGuard {
-public:
-    explicit DepthGuard(Vm& vm) : depth_(vm.depth()) {
-        if (++depth_ > vm.limits().maxDepth) {
-            --depth_;
-            vm.throwError(ErrorKind::Error, 1023, "Stack overflow occurred.");
-        }
+DepthGuard::DepthGuard(Vm& vm) : depth_(vm.depth()) {
+    if (++depth_ > vm.limits().maxDepth) {
+        --depth_;
+        vm.throwError(ErrorKind::Error, 1023, "Stack overflow occurred.");
     }
-    ~DepthGuard() { --depth_; }
-    DepthGuard(const DepthGuard&) = delete;
-    DepthGuard& operator=(const DepthGuard&) = delete;
-
-private:
-    int& depth_;
-};
-
-} // namespace
+}
 
 Value InvokeMethod(Vm& vm, const MethodRef& method, const Value& thisv, std::span<const Value> args,
                    const std::shared_ptr<const ScopeChain>& scope) {

@@ -10,6 +10,19 @@ namespace quillon::avm2 {
 
 class Vm;
 
+// Counts the native and script calls in progress (and other recursion, such as
+// printing nested XML) against the recursion cap.
+class DepthGuard {
+public:
+    explicit DepthGuard(Vm& vm);
+    ~DepthGuard() { --depth_; }
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+
+private:
+    int& depth_;
+};
+
 Value CallValue(Vm& vm, const Value& fn, const Value& thisv, std::span<const Value> args);
 Value InvokeMethod(Vm& vm, const MethodRef& method, const Value& thisv, std::span<const Value> args,
                    const std::shared_ptr<const ScopeChain>& scope = nullptr);

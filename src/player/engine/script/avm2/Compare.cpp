@@ -2,6 +2,7 @@
 
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/Vm.h"
+#include "player/engine/script/avm2/XmlObject.h"
 
 #include <cmath>
 
@@ -71,7 +72,11 @@ Value CoerceToClass(Vm& vm, const Value& v, ClassObject* cls) {
 
 std::string TypeOf(const Value& v) {
     if (v.isObject()) {
-        return v.asObject()->kind == ObjectKind::Function ? "function" : "object";
+        const ObjectKind kind = v.asObject()->kind;
+        if (kind == ObjectKind::Xml || kind == ObjectKind::XmlList) {
+            return "xml";
+        }
+        return kind == ObjectKind::Function ? "function" : "object";
     }
     // By Kind: Undefined, Null, Boolean, Int, Number, String.
     constexpr const char* names[] = {"undefined", "object", "boolean",
@@ -91,6 +96,25 @@ std::string ClassName(Vm& vm, const Value& v) {
     }
     const ClassObject* cls = ClassOf(vm, v);
     return cls ? cls->name : "Object";
+}
+
+namespace {
+
+std::size_t PackageDot(const std::string& dotted) {
+    return dotted.substr(0, dotted.find(".<")).rfind('.');
+}
+
+} // namespace
+
+std::string QualifiedClassName(const std::string& dotted) {
+    const std::size_t dot = PackageDot(dotted);
+    return dot == std::string::npos ? dotted
+                                    : dotted.substr(0, dot) + "::" + dotted.substr(dot + 1);
+}
+
+std::string LocalClassName(const std::string& dotted) {
+    const std::size_t dot = PackageDot(dotted);
+    return dot == std::string::npos ? dotted : dotted.substr(dot + 1);
 }
 
 bool StrictEquals(const Value& a, const Value& b) {
@@ -118,6 +142,9 @@ bool StrictEquals(const Value& a, const Value& b) {
 bool LooseEquals(Vm& vm, const Value& a, const Value& b) {
     if (a.isNullish() || b.isNullish()) {
         return a.isNullish() && b.isNullish();
+    }
+    if (IsXml(a) && IsXml(b)) {
+        return a.asObject() == b.asObject() || XmlEquals(vm, a, b);
     }
     if (a.kind() == b.kind() || (a.isNumeric() && b.isNumeric())) {
         return StrictEquals(a, b);
@@ -152,6 +179,9 @@ Value Add(Vm& vm, const Value& a, const Value& b) {
         return sum == static_cast<std::int32_t>(sum)
                    ? Value::integer(static_cast<std::int32_t>(sum))
                    : Value::number(static_cast<double>(sum));
+    }
+    if (IsXml(a) && IsXml(b)) {
+        return XmlConcat(vm, a, b);
     }
     if (a.isNumeric() && b.isNumeric()) {
         return Value::number(a.asNumber() + b.asNumber());

@@ -100,7 +100,11 @@ Value ToPrimitive(Vm& vm, const Value& v, Hint hint) {
         std::swap(order[0], order[1]);
     }
     for (const char* method : order) {
-        const Value fn = GetPublic(vm, v, method);
+        // Methods first: on XML a plain read would look for child elements.
+        PropName name = PublicName(vm, method);
+        const Binding* b = FindBinding(TraitsOf(vm, v), name);
+        const Value fn = b && b->kind == Binding::Kind::Method ? ReadBinding(vm, v, *b, name)
+                                                               : GetProperty(vm, v, name);
         if (fn.isObject() && fn.asObject()->kind == ObjectKind::Function) {
             Value result = CallValue(vm, fn, v, {});
             if (!result.isObject()) {

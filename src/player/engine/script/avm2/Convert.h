@@ -43,6 +43,10 @@ ClassObject* ClassOf(Vm& vm, const Value& v);
 bool IsType(Vm& vm, const Value& v, const ClassObject* cls);
 std::string TypeOf(const Value& v);
 std::string ClassName(Vm& vm, const Value& v); // for messages: "Object", "Foo"...
+// A class's dotted name as "package::Local", and its local part alone; a vector's
+// type parameter stays whole ("__AS3__.vec::Vector.<a.b::C>").
+std::string QualifiedClassName(const std::string& dotted);
+std::string LocalClassName(const std::string& dotted);
 
 bool StrictEquals(const Value& a, const Value& b);
 bool LooseEquals(Vm& vm, const Value& a, const Value& b);

@@ -2,6 +2,7 @@
 
 #include "player/engine/script/avm2/Interpreter.h"
 #include "player/engine/script/avm2/Properties.h"
+#include "player/engine/script/avm2/VectorObject.h"
 #include "player/engine/script/avm2/Vm.h"
 
 namespace quillon::avm2 {
@@ -47,7 +48,11 @@ Object* FindGlobalFor(Vm& vm, const PropName& name) {
 
 Value FindDefinition(Vm& vm, const Name& name) {
     if (name.typeBase) {
-        return FindDefinition(vm, *name.typeBase); // Vector.<T> is its generic here
+        std::vector<Value> params;
+        for (const Name* param : name.typeParams) {
+            params.push_back(param->atom == kAnyAtom ? Value::null() : FindDefinition(vm, *param));
+        }
+        return ApplyType(vm, FindDefinition(vm, *name.typeBase), params);
     }
     PropName p = NameOf(name);
     Object* global = FindGlobalFor(vm, p);

@@ -1,6 +1,7 @@
 #include "player/engine/script/avm2/NativeClass.h"
 
 #include "player/engine/script/avm2/Calls.h"
+#include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/Vm.h"
 
 namespace quillon::avm2 {
@@ -12,6 +13,15 @@ void DefineGlobal(Vm& vm, std::string_view name, const Value& value, std::string
     vm.builtinTraits.bindings[PropKey(ns, vm.intern(name))] =
         Binding{Binding::Kind::Slot, slot, {}, {}, {}};
     vm.builtins->slots.push_back(value);
+}
+
+Object* SelfOfKind(Vm& vm, const Value& self, ObjectKind kind, std::string_view className) {
+    if (!self.isObject() || self.asObject()->kind != kind) {
+        vm.throwError(ErrorKind::TypeError, 1034,
+                      "Type Coercion failed: cannot convert " + ClassName(vm, self) + " to " +
+                          std::string(className) + ".");
+    }
+    return self.asObject();
 }
 
 void DefineGlobalFunction(Vm& vm, std::string_view name, NativeFn fn, std::string_view package) {
@@ -95,6 +105,10 @@ NativeClass& NativeClass::staticMethod(std::string_view name, NativeFn fn) {
 
 NativeClass& NativeClass::staticGetter(std::string_view name, NativeFn fn) {
     return add(*cls_->staticTraits, name, Binding::Kind::Accessor, {}, {nullptr, fn}, {});
+}
+
+NativeClass& NativeClass::staticSetter(std::string_view name, NativeFn fn) {
+    return add(*cls_->staticTraits, name, Binding::Kind::Accessor, {}, {}, {nullptr, fn});
 }
 
 std::uint32_t NativeClass::addSlot(Traits& traits, std::string_view name, const Value& value,

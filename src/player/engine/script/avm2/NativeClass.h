@@ -24,6 +24,9 @@ void DefineGlobal(Vm& vm, std::string_view name, const Value& value, std::string
 void DefineGlobalFunction(Vm& vm, std::string_view name, NativeFn fn,
                           std::string_view package = "");
 
+// self as a built-in's own kind of object, or TypeError #1034 naming the class.
+Object* SelfOfKind(Vm& vm, const Value& self, ObjectKind kind, std::string_view className);
+
 class NativeClass {
 public:
     NativeClass(Vm& vm, std::string_view name, ClassObject* base, std::string_view package = "");
@@ -38,6 +41,7 @@ public:
     NativeClass& slot(std::string_view name, const Value& initial);
     NativeClass& staticMethod(std::string_view name, NativeFn fn);
     NativeClass& staticGetter(std::string_view name, NativeFn fn);
+    NativeClass& staticSetter(std::string_view name, NativeFn fn);
     NativeClass& constant(std::string_view name, const Value& value);
     NativeClass& init(NativeFn fn);
     NativeClass& construct(NativeFn fn);

@@ -43,3 +43,11 @@ bool ClassObject::isSubclassOf(const ClassObject* other) const {
 }
 
 } // namespace quillon::avm2
+
+namespace quillon::avm2 {
+
+Value Object::elementName(Vm&, std::uint32_t i) const {
+    return Value::string(std::to_string(i));
+}
+
+} // namespace quillon::avm2

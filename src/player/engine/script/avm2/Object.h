@@ -3,6 +3,7 @@
 // those inherited), slots, dynamic properties in insertion order, and the kinds of
 // object the machine itself needs (functions, classes, arrays, byte arrays).
 
+#include "player/engine/script/avm2/Names.h"
 #include "player/engine/script/avm2/Value.h"
 
 #include <cstdint>
@@ -73,7 +74,17 @@ struct DynamicProps {
     bool erase(std::uint32_t atom);
 };
 
-enum class ObjectKind : std::uint8_t { Plain, Function, Class, Array, ByteArray, Namespace };
+enum class ObjectKind : std::uint8_t {
+    Plain,
+    Function,
+    Class,
+    Array,
+    ByteArray,
+    Namespace,
+    Vector,
+    Xml,
+    XmlList
+};
 
 class Object {
 public:
@@ -89,6 +100,18 @@ public:
     std::unique_ptr<DynamicProps> dyn;
     // Error objects remember their id and the native data of built-ins lives here.
     Value primitive;
+
+    // Objects whose own properties are neither slots nor dynamic ones (typed vectors,
+    // XML) set exotic and answer these before the usual lookup; false leaves a name to it.
+    bool exotic = false;
+    virtual bool getOwn(Vm&, PropName&, Value&) { return false; }
+    virtual bool setOwn(Vm&, PropName&, const Value&) { return false; }
+    virtual bool deleteOwn(Vm&, PropName&, bool& /*deleted*/) { return false; }
+    virtual bool hasOwn(Vm&, PropName&, bool& /*has*/) { return false; }
+    // Elements enumerated before the dynamic properties: their count, names and values.
+    virtual std::uint32_t elementCount() const { return 0; }
+    virtual Value elementName(Vm&, std::uint32_t i) const;
+    virtual Value elementValue(Vm&, std::uint32_t) const { return {}; }
 
     DynamicProps& props() {
         if (!dyn) {
@@ -144,6 +167,8 @@ class ArrayObject : public Object {
 public:
     ArrayObject() : Object(ObjectKind::Array) {}
     std::vector<Value> items;
+    std::uint32_t elementCount() const override { return static_cast<std::uint32_t>(items.size()); }
+    Value elementValue(Vm&, std::uint32_t i) const override { return items[i]; }
 };
 
 class ByteArrayObject : public Object {

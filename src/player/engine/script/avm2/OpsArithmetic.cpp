@@ -3,6 +3,7 @@
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/OpsSupport.h"
 #include "player/engine/script/avm2/Properties.h"
+#include "player/engine/script/avm2/XmlObject.h"
 
 #include <cmath>
 
@@ -189,6 +190,23 @@ void ConvertObject(Frame& f, const Instr&) {
         ThrowNullAccess(f.vm, f.top());
     }
 }
+// esc_xelem and esc_xattr: the text of a value put into XML markup.
+template <bool Attribute> void EscapeXml(Frame& f, const Instr&) {
+    Value& top = f.top();
+    if (IsXml(top)) {
+        top = Value::string(Attribute ? EscapeAttributeText(XmlToString(f.vm, top))
+                                      : XmlMarkup(f.vm, top));
+        return;
+    }
+    const std::string text = ToString(f.vm, top);
+    top = Value::string(Attribute ? EscapeAttributeText(text) : EscapeElementText(text));
+}
+void CheckFilter(Frame& f, const Instr&) {
+    if (!IsXml(f.top())) {
+        f.vm.throwError(ErrorKind::TypeError, 1123,
+                        "Filter operator not supported on type " + ClassName(f.vm, f.top()) + ".");
+    }
+}
 void PopOne(Frame& f, const Instr&) {
     f.pop();
 }
@@ -196,11 +214,11 @@ void PopOne(Frame& f, const Instr&) {
 // clang-format off
 const OpEntry kEntries[] = {
     {0x07, PopOne, "dxnslate"}, {0x70, ConvertString, "convert_s"},
-    {0x71, ConvertString, "esc_xelem"}, {0x72, ConvertString, "esc_xattr"},
+    {0x71, EscapeXml<false>, "esc_xelem"}, {0x72, EscapeXml<true>, "esc_xattr"},
     {0x73, CoerceOp<Coercion::Int>, "convert_i"}, {0x74, CoerceOp<Coercion::Uint>, "convert_u"},
     {0x75, CoerceOp<Coercion::Number>, "convert_d"},
     {0x76, CoerceOp<Coercion::Boolean>, "convert_b"}, {0x77, ConvertObject, "convert_o"},
-    {0x78, ConvertObject, "checkfilter"}, {0x81, CoerceOp<Coercion::Boolean>, "coerce_b"},
+    {0x78, CheckFilter, "checkfilter"}, {0x81, CoerceOp<Coercion::Boolean>, "coerce_b"},
     {0x82, CoerceOp<Coercion::Any>, "coerce_a"}, {0x83, CoerceOp<Coercion::Int>, "coerce_i"},
     {0x84, CoerceOp<Coercion::Number>, "coerce_d"}, {0x85, CoerceOp<Coercion::String>, "coerce_s"},
     {0x88, CoerceOp<Coercion::Uint>, "coerce_u"}, {0x89, CoerceOp<Coercion::Object>, "coerce_o"},

@@ -6,6 +6,7 @@
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/OpsSupport.h"
 #include "player/engine/script/avm2/Properties.h"
+#include "player/engine/script/avm2/VectorObject.h"
 
 namespace quillon::avm2 {
 namespace {
@@ -81,8 +82,10 @@ void ConstructProp(Frame& f, const Instr& in) {
     const Value ctor = GetProperty(f.vm, obj, name);
     f.push(Construct(f.vm, ctor, args));
 }
-void ApplyType(Frame& f, const Instr& in) {
-    f.popArgs(in.a); // Vector.<T> is its untyped generic for now
+void ApplyTypeOp(Frame& f, const Instr& in) {
+    const auto params = f.popArgs(in.a);
+    const Value generic = f.pop();
+    f.push(ApplyType(f.vm, generic, params));
 }
 
 void NewFunction(Frame& f, const Instr& in) {
@@ -126,7 +129,7 @@ const OpEntry kEntries[] = {
     {0x4c, CallPropertyOp<true, false>, "callproplex", Operands::NameArgs},
     {0x4e, CallSuper<true>, "callsupervoid", Operands::NameArgs},
     {0x4f, CallPropertyOp<false, true>, "callpropvoid", Operands::NameArgs},
-    {0x53, ApplyType, "applytype", Operands::U30}, {0x55, NewObject, "newobject", Operands::U30},
+    {0x53, ApplyTypeOp, "applytype", Operands::U30}, {0x55, NewObject, "newobject", Operands::U30},
     {0x56, NewArray, "newarray", Operands::U30}, {0x58, NewClassOp, "newclass", Operands::Class},
 };
 // clang-format on

@@ -5,6 +5,7 @@
 #include "player/engine/script/avm2/Globals.h"
 #include "player/engine/script/avm2/OpsSupport.h"
 #include "player/engine/script/avm2/Properties.h"
+#include "player/engine/script/avm2/XmlObject.h"
 
 namespace quillon::avm2 {
 namespace {
@@ -205,11 +206,9 @@ void In(Frame& f, const Instr&) {
     name = Value::boolean(HasProperty(f.vm, obj, NameFromValue(f.vm, name)));
 }
 void GetDescendants(Frame& f, const Instr& in) {
-    ReadName(f, *in.name);
-    const Value obj = f.pop();
-    f.vm.throwError(ErrorKind::TypeError, 1016,
-                    "Descendants operator (..) not supported on type " + ClassName(f.vm, obj) +
-                        ".");
+    PropName name = ReadName(f, *in.name);
+    Value& obj = f.top();
+    obj = XmlDescendants(f.vm, obj, name);
 }
 
 // clang-format off

@@ -163,6 +163,12 @@ Value GetProperty(Vm& vm, const Value& obj, PropName name) {
     if (obj.isNullish()) {
         ThrowNullAccess(vm, obj);
     }
+    if (obj.isObject() && obj.asObject()->exotic) {
+        Value out;
+        if (obj.asObject()->getOwn(vm, name, out)) {
+            return out;
+        }
+    }
     if (name.index >= 0) {
         if (ArrayObject* array = AsArray(obj)) {
             if (static_cast<std::uint64_t>(name.index) < array->items.size()) {
@@ -193,6 +199,9 @@ void SetProperty(Vm& vm, const Value& obj, PropName name, const Value& value, bo
     if (obj.isNullish()) {
         ThrowNullAccess(vm, obj);
     }
+    if (obj.isObject() && obj.asObject()->exotic && obj.asObject()->setOwn(vm, name, value)) {
+        return;
+    }
     if (ArrayObject* array = AsArray(obj); array && name.index >= 0) {
         if (static_cast<std::uint64_t>(name.index) >= vm.limits().maxArrayLength) {
             vm.limitReached("an array longer than the limit");
@@ -220,6 +229,10 @@ bool DeleteProperty(Vm& vm, const Value& obj, PropName name) {
     if (!obj.isObject()) {
         return false;
     }
+    if (bool deleted = false;
+        obj.asObject()->exotic && obj.asObject()->deleteOwn(vm, name, deleted)) {
+        return deleted;
+    }
     if (ArrayObject* array = AsArray(obj); array && name.index >= 0) {
         if (static_cast<std::uint64_t>(name.index) < array->items.size()) {
             array->items[name.index] = Value();
@@ -237,6 +250,10 @@ bool DeleteProperty(Vm& vm, const Value& obj, PropName name) {
 }
 
 bool HasOwnProperty(Vm& vm, const Value& obj, PropName name) {
+    if (bool has = false;
+        obj.isObject() && obj.asObject()->exotic && obj.asObject()->hasOwn(vm, name, has)) {
+        return has;
+    }
     if (ArrayObject* array = AsArray(obj); array && name.index >= 0) {
         return static_cast<std::uint64_t>(name.index) < array->items.size();
     }
@@ -270,7 +287,13 @@ Value CallProperty(Vm& vm, const Value& obj, PropName name, std::span<const Valu
     if (b && b->kind == Binding::Kind::Method) {
         return InvokeMethod(vm, b->method, obj, args);
     }
-    const Value fn = GetProperty(vm, obj, name);
+    // XML reads names as children: its calls find the prototypes' methods first.
+    Value* inherited = nullptr;
+    for (Object* o = obj.isObject() && obj.asObject()->exotic ? obj.asObject()->proto : nullptr;
+         o && !inherited && name.hasPublic; o = o->proto) {
+        inherited = o->dyn ? o->dyn->find(NameAtom(vm, name)) : nullptr;
+    }
+    const Value fn = inherited ? *inherited : GetProperty(vm, obj, name);
     if (!fn.isObject() ||
         (fn.asObject()->kind != ObjectKind::Function && fn.asObject()->kind != ObjectKind::Class)) {
         vm.throwError(ErrorKind::TypeError, 1006, NameText(vm, name) + " is not a function.");
@@ -287,55 +310,49 @@ void SetPublic(Vm& vm, const Value& obj, std::string_view name, const Value& val
 }
 
 int NextIndex(Object* obj, int index) {
-    int arrayCount = 0;
-    if (obj->kind == ObjectKind::Array) {
-        arrayCount = static_cast<int>(static_cast<ArrayObject*>(obj)->items.size());
-        if (index < arrayCount) {
-            return index + 1;
-        }
+    const int elements = static_cast<int>(obj->elementCount());
+    if (index < elements) {
+        return index + 1;
     }
     if (!obj->dyn) {
         return 0;
     }
     const auto& entries = obj->dyn->entries;
-    for (int i = index - arrayCount; i < static_cast<int>(entries.size()); ++i) {
+    for (int i = index - elements; i < static_cast<int>(entries.size()); ++i) {
         if (entries[i].live && entries[i].enumerable) {
-            return arrayCount + i + 1;
+            return elements + i + 1;
         }
     }
     return 0;
 }
 
-Value NameAt(Vm& vm, Object* obj, int index) {
-    int arrayCount = 0;
-    if (obj->kind == ObjectKind::Array) {
-        arrayCount = static_cast<int>(static_cast<ArrayObject*>(obj)->items.size());
-        if (index >= 1 && index <= arrayCount) {
-            return Value::string(std::to_string(index - 1));
-        }
-    }
-    const int entry = index - arrayCount - 1;
+namespace {
+
+// The dynamic property an enumeration index past the elements stands for.
+const DynamicProps::Entry* EntryAt(Object* obj, int index) {
+    const int entry = index - static_cast<int>(obj->elementCount()) - 1;
     if (!obj->dyn || entry < 0 || entry >= static_cast<int>(obj->dyn->entries.size())) {
-        return Value();
+        return nullptr;
     }
-    return Value::string(vm.atomText(obj->dyn->entries[entry].atom));
+    return &obj->dyn->entries[entry];
+}
+
+} // namespace
+
+Value NameAt(Vm& vm, Object* obj, int index) {
+    if (index >= 1 && index <= static_cast<int>(obj->elementCount())) {
+        return obj->elementName(vm, static_cast<std::uint32_t>(index - 1));
+    }
+    const DynamicProps::Entry* entry = EntryAt(obj, index);
+    return entry ? Value::string(vm.atomText(entry->atom)) : Value();
 }
 
 Value ValueAt(Vm& vm, Object* obj, int index) {
-    (void)vm;
-    int arrayCount = 0;
-    if (obj->kind == ObjectKind::Array) {
-        const auto& items = static_cast<ArrayObject*>(obj)->items;
-        arrayCount = static_cast<int>(items.size());
-        if (index >= 1 && index <= arrayCount) {
-            return items[index - 1];
-        }
+    if (index >= 1 && index <= static_cast<int>(obj->elementCount())) {
+        return obj->elementValue(vm, static_cast<std::uint32_t>(index - 1));
     }
-    const int entry = index - arrayCount - 1;
-    if (!obj->dyn || entry < 0 || entry >= static_cast<int>(obj->dyn->entries.size())) {
-        return Value();
-    }
-    return obj->dyn->entries[entry].value;
+    const DynamicProps::Entry* entry = EntryAt(obj, index);
+    return entry ? entry->value : Value();
 }
 
 } // namespace quillon::avm2

@@ -15,8 +15,10 @@ std::int64_t IndexText(const std::string& text) {
     std::uint32_t value = 0;
     const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
     const bool whole = r.ec == std::errc() && r.ptr == text.data() + text.size();
-    return whole && !text.empty() && (text == "0" || text[0] != '0') && value != 0xffffffffu ? value
-                                                                                             : -1;
+    // Both arms as int64: a uint32 arm would turn the -1 of a plain name into 4294967295.
+    return whole && !text.empty() && (text == "0" || text[0] != '0') && value != 0xffffffffu
+               ? static_cast<std::int64_t>(value)
+               : std::int64_t{-1};
 }
 
 void ResolveNamespaces(Vm& vm, AbcUnit& unit) {

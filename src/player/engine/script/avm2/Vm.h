@@ -117,6 +117,8 @@ public:
     std::vector<std::unique_ptr<AbcUnit>> units;
     std::mt19937_64 random{0}; // Math.random: seeded, so runs repeat
     Embedder* embedder = nullptr;
+    std::unordered_map<const Object*, ClassObject*> vectorTypes; // Vector.<T> by T, * as null
+    Object* xmlState = nullptr;                                  // the XML class's settings
 
 private:
     void checkHeap();

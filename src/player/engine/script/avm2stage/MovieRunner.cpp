@@ -123,8 +123,16 @@ void MovieRunner::startDocument(const std::map<std::uint16_t, std::string>& symb
             return;
         }
         const Value found = FindDefinition(*vm_, NameFromText(*vm_, className));
-        if (found.isObject() && found.asObject()->kind == ObjectKind::Class) {
-            cls = static_cast<ClassObject*>(found.asObject());
+        ClassObject* sprite = BuiltinClass(*vm_, "flash.display", "Sprite");
+        const auto* foundClass = found.isObject() && found.asObject()->kind == ObjectKind::Class
+                                     ? static_cast<ClassObject*>(found.asObject())
+                                     : nullptr;
+        if (foundClass && !foundClass->isSubclassOf(sprite)) {
+            // The player reports this in the movie's log and keeps a plain timeline.
+            vm_->trace("TypeError: Error #2023: Class " + foundClass->name +
+                       "$ must inherit from Sprite to link to the root.");
+        } else if (foundClass) {
+            cls = const_cast<ClassObject*>(foundClass);
         } else {
             state_->warning("the document class " + className + " is not defined");
         }

@@ -107,21 +107,16 @@ Value GetTimer(Vm& vm, const Value&, std::span<const Value>) {
     return Value::integer(static_cast<std::int32_t>(StateOf(vm).clockMs));
 }
 
-std::string QualifiedName(const std::string& name) {
-    const auto dot = name.rfind('.');
-    return dot == std::string::npos ? name : name.substr(0, dot) + "::" + name.substr(dot + 1);
-}
-
-Value QualifiedClassName(Vm& vm, const Value&, std::span<const Value> args) {
+Value GetQualifiedClassName(Vm& vm, const Value&, std::span<const Value> args) {
     const Value& v = Arg(args, 0);
     if (v.isObject() && v.asObject()->kind == ObjectKind::Class) {
-        return Value::string(QualifiedName(static_cast<ClassObject*>(v.asObject())->name));
+        return Value::string(QualifiedClassName(static_cast<ClassObject*>(v.asObject())->name));
     }
     if (v.isNullish()) {
         return Value::string(v.isNull() ? "null" : "void");
     }
     const ClassObject* cls = ClassOf(vm, v);
-    return Value::string(cls ? QualifiedName(cls->name) : "Object");
+    return Value::string(cls ? QualifiedClassName(cls->name) : "Object");
 }
 
 Value QualifiedSuperclassName(Vm& vm, const Value&, std::span<const Value> args) {
@@ -132,7 +127,7 @@ Value QualifiedSuperclassName(Vm& vm, const Value&, std::span<const Value> args)
     if (!cls || !cls->base) {
         return Value::null();
     }
-    return Value::string(QualifiedName(cls->base->name));
+    return Value::string(QualifiedClassName(cls->base->name));
 }
 
 Value DefinitionByName(Vm& vm, const Value&, std::span<const Value> args) {
@@ -157,7 +152,7 @@ void InstallUtilityClasses(Vm& vm) {
     DefineGlobalFunction(vm, "clearTimeout", ClearCallback, utils);
     DefineGlobalFunction(vm, "clearInterval", ClearCallback, utils);
     DefineGlobalFunction(vm, "getTimer", GetTimer, utils);
-    DefineGlobalFunction(vm, "getQualifiedClassName", QualifiedClassName, utils);
+    DefineGlobalFunction(vm, "getQualifiedClassName", GetQualifiedClassName, utils);
     DefineGlobalFunction(vm, "getQualifiedSuperclassName", QualifiedSuperclassName, utils);
     DefineGlobalFunction(vm, "getDefinitionByName", DefinitionByName, utils);
 }
