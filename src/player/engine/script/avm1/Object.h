@@ -34,6 +34,7 @@ struct Property {
     Object* getter = nullptr; // from addProperty
     Object* setter = nullptr;
     std::uint16_t flags = 0;
+    std::uint32_t stamp = 0; // when it was added: enumeration lists the newest first
 };
 
 enum class Kind : std::uint8_t { Plain, Function, Array, Boxed, Date, Clip, Super, Activation };
@@ -73,8 +74,18 @@ public:
     ScopeRef scope;
     Pool pool;
     ClipId target = 0;
-    // Arrays.
+    // Arrays: the values, and when each was written (0 for a hole, which enumeration skips).
     std::vector<Value> elements;
+    std::vector<std::uint32_t> elementStamps;
+    std::uint32_t nextStamp = 0;
+    // Writes an element, growing the array with holes.
+    void setElement(std::size_t index, Value value);
+    // A new length: new places are holes.
+    void resizeElements(std::size_t length);
+    // Restamps elements in the order given (indices within the array).
+    void stampElements(std::span<const std::size_t> order);
+    // Elements added without a stamp count as written in index order now.
+    void syncStamps();
     // Boxed primitives and dates.
     Value primitive;
     // Clips (and text fields) on the display list.

@@ -89,8 +89,9 @@ void InitObject(Vm& vm) {
         pairs[i].second = vm.pop();
         pairs[i].first = vm.pop();
     }
-    for (auto it = pairs.rbegin(); it != pairs.rend(); ++it) {
-        vm.set(Value(object), vm.toString(it->first), it->second);
+    // written as popped, so the first pair written in the source is the newest
+    for (const auto& [name, value] : pairs) {
+        vm.set(Value(object), vm.toString(name), value);
     }
     vm.push(Value(object));
 }
