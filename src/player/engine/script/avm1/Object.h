@@ -41,6 +41,17 @@ enum class Kind : std::uint8_t { Plain, Function, Array, Boxed, Date, Clip, Supe
 
 struct FunctionCode;
 class Vm;
+class Object;
+
+// An XML node: its kind (1 element, 3 text), name or value, and its place in a tree.
+struct XmlNode {
+    int type = 1;
+    Value name, value;
+    Object* parent = nullptr;
+    std::vector<Object*> children;
+    Object* attributes = nullptr;
+    Object* childArray = nullptr; // childNodes, rebuilt when the children change
+};
 
 struct Scope {
     Object* object = nullptr;
@@ -95,6 +106,7 @@ public:
     Object* superHome = nullptr;
     // `watch`: property name -> callback and its extra argument.
     std::vector<std::pair<std::string, std::pair<Value, Value>>> watchers;
+    std::unique_ptr<XmlNode> xml;
     // Interfaces a class prototype implements (ImplementsOp).
     std::vector<Object*> interfaces;
 

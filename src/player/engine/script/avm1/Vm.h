@@ -155,6 +155,7 @@ public:
     Object *booleanProto = nullptr, *dateProto = nullptr, *errorProto = nullptr;
     Object *movieClipProto = nullptr, *textFieldProto = nullptr, *buttonProto = nullptr;
     Object* soundProto = nullptr;
+    Object* xmlNodeProto = nullptr;
     std::unordered_map<std::string, Object*> registeredClasses; // attachMovie symbol -> class
 
     // Interpreter internals shared by the loop's helpers.

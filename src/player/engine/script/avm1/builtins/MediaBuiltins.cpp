@@ -133,6 +133,7 @@ void InstallMediaBuiltins(Vm& vm) {
     InstallStageAndSystem(vm);
     InstallColorBuiltins(vm);
     InstallLoadVarsBuiltins(vm);
+    InstallXmlBuiltins(vm);
 }
 
 } // namespace quillon::engine::avm1
