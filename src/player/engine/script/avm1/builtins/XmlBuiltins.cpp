@@ -121,8 +121,14 @@ Value XmlNodeCtor(Vm& vm, CallInfo& c) {
     return c.thisValue;
 }
 
+// A node already in a tree stays where it is: scripts remove it first to move it.
+bool Free(const Value& node) {
+    const XmlNode* x = XmlOf(node);
+    return x && !x->parent;
+}
+
 Value AppendChild(Vm& vm, CallInfo& c) {
-    if (ThisXml(c) && XmlOf(c.arg(0))) {
+    if (ThisXml(c) && Free(c.arg(0))) {
         AttachXml(vm, c.thisValue.o, c.arg(0).o, nullptr);
     }
     return Value();
@@ -130,7 +136,7 @@ Value AppendChild(Vm& vm, CallInfo& c) {
 
 Value InsertBefore(Vm& vm, CallInfo& c) {
     XmlNode* x = ThisXml(c);
-    if (x && XmlOf(c.arg(0)) && XmlOf(c.arg(1)) &&
+    if (x && Free(c.arg(0)) && XmlOf(c.arg(1)) &&
         std::ranges::find(x->children, c.arg(1).o) != x->children.end()) {
         AttachXml(vm, c.thisValue.o, c.arg(0).o, c.arg(1).o);
     }
