@@ -2,6 +2,7 @@
 
 #include "player/engine/script/avm1/Frame.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quillon::engine::avm1 {
@@ -289,7 +290,9 @@ bool ExecObjectAction(Vm& vm, Frame& frame, const Instr& in) {
     case 0x26: {
         const Value v = vm.pop();
         if (vm.onTrace) {
-            vm.onTrace(v.isUndefined() ? std::string("undefined") : vm.toString(v));
+            std::string line = v.isUndefined() ? std::string("undefined") : vm.toString(v);
+            std::replace(line.begin(), line.end(), '\r', '\n'); // the log ends lines at CR too
+            vm.onTrace(line);
         }
         return true;
     }
