@@ -136,6 +136,10 @@ Value GetTimer(Vm& vm, CallInfo&) {
 Value SetInterval(Vm& vm, CallInfo& c) {
     const bool once = c.callee->magic == 1;
     const Value first = c.arg(0);
+    const bool method = first.isObject() && !first.o->isFunction();
+    if (!once && c.arg(method ? 2 : 1).isUndefined()) {
+        return Value(); // an interval needs its period
+    }
     if (first.isObject() && first.o->isFunction()) {
         std::vector<Value> args(c.args.begin() + std::min<std::size_t>(2, c.args.size()),
                                 c.args.end());
