@@ -37,8 +37,8 @@ Value ParseInt(Vm& vm, CallInfo& c) {
         (text[i + 1] == 'x' || text[i + 1] == 'X')) {
         radix = 16;
         i += 2;
-    } else if (radix == 0 && i + 1 < text.size() && text[i] == '0') {
-        radix = 8; // a leading zero reads as octal
+    } else if (radix == 0 && vm.version() >= 6 && i + 1 < text.size() && text[i] == '0') {
+        radix = 8; // a leading zero reads as octal from version 6 on
     }
     if (radix == 0) {
         radix = 10;
