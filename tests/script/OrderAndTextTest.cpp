@@ -163,3 +163,23 @@ TEST(ScriptLog, UncaughtThrowsAndCarriageReturnsShowAsThePlayerShowsThem) {
 }
 
 } // namespace
+
+namespace {
+
+// A local movie's sandbox follows its FileAttributes network flag.
+TEST(ScriptSystem, LocalSandboxFollowsTheNetworkFlag) {
+    for (const bool network : {false, true}) {
+        MovieWriter movie(100, 100, 12, 8);
+        const std::uint8_t attributes[] = {static_cast<std::uint8_t>(network ? 1 : 0), 0, 0, 0};
+        movie.tag(69, attributes);
+        ActionAssembler a;
+        a.push({"System"}).op(Action::GetVariable).push({"security"}).op(Action::GetMember);
+        a.push({"sandboxType"}).op(Action::GetMember).op(Action::Trace);
+        movie.doAction(a.block());
+        movie.showFrame();
+        EXPECT_EQ(RunMovie(movie.bytes()).joined(),
+                  network ? "localWithNetwork\n" : "localWithFile\n");
+    }
+}
+
+} // namespace

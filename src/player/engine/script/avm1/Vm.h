@@ -143,6 +143,8 @@ public:
     std::mt19937 random{0};
     void advanceClock(double ms);
     void warn(const std::string& text);
+    // System.security.sandboxType of a movie read from a local file.
+    void setLocalSandbox(bool useNetwork);
     // Runs script code to its end: what it throws and nobody catches is reported as the
     // player reports it (a log line), and a stopped script as a warning.
     template <typename Run> void runGuarded(Run&& run) {

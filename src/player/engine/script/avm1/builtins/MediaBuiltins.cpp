@@ -127,6 +127,14 @@ void InstallStageAndSystem(Vm& vm) {
 
 } // namespace
 
+void Vm::setLocalSandbox(bool useNetwork) {
+    const Value security = get(get(Value(global), "System"), "security");
+    if (security.isObject()) {
+        security.o->define("sandboxType", Value(useNetwork ? "localWithNetwork" : "localWithFile"),
+                           DontDelete | ReadOnly);
+    }
+}
+
 void InstallMediaBuiltins(Vm& vm) {
     InstallSound(vm);
     InstallKeyAndMouse(vm);
