@@ -168,6 +168,9 @@ bool MemberActions(Vm& vm, Frame& frame, const Instr& in) {
     case 0x41: {
         const Value name = vm.pop();
         const std::string key = vm.toString(name);
+        if (!frame.activation && SetByPath(vm, frame, key, Value(), true)) {
+            return true;
+        }
         Object* scope = frame.activation ? frame.activation : vm.clipObject(frame.target);
         if (scope && !vm.hasOwn(scope, key)) {
             scope->put(key, Value());

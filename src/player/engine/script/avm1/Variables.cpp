@@ -143,20 +143,27 @@ Value GetVariable(Vm& vm, Frame& frame, std::string_view name) {
     return LookupSimple(vm, frame, name);
 }
 
+bool SetByPath(Vm& vm, Frame& frame, std::string_view name, Value value, bool declareOnly) {
+    if (name.find_first_of(":./") == std::string_view::npos) {
+        return false;
+    }
+    Value object;
+    std::string_view var;
+    if (name.find(':') == std::string_view::npos && name.find('.') == std::string_view::npos) {
+        const std::size_t slash = name.rfind('/');
+        object = vm.resolvePath(name.substr(0, slash == 0 ? 1 : slash), frame.target);
+        var = name.substr(slash + 1);
+    } else if (!SplitPath(vm, frame, name, object, var)) {
+        object = Value();
+    }
+    if (object.isObject() && !(declareOnly && vm.hasOwn(object.o, var))) {
+        vm.set(object, var, std::move(value));
+    }
+    return true;
+}
+
 void SetVariable(Vm& vm, Frame& frame, std::string_view name, Value value) {
-    if (name.find_first_of(":./") != std::string_view::npos) {
-        Value object;
-        std::string_view var;
-        if (name.find(':') == std::string_view::npos && name.find('.') == std::string_view::npos) {
-            const std::size_t slash = name.rfind('/');
-            object = vm.resolvePath(name.substr(0, slash == 0 ? 1 : slash), frame.target);
-            var = name.substr(slash + 1);
-        } else if (!SplitPath(vm, frame, name, object, var)) {
-            object = Value();
-        }
-        if (!object.isNullish()) {
-            vm.set(object, var, std::move(value));
-        }
+    if (SetByPath(vm, frame, name, value, false)) {
         return;
     }
     for (const Scope* s = frame.scope.get(); s && s->parent; s = s->parent.get()) {
@@ -172,7 +179,10 @@ void SetVariable(Vm& vm, Frame& frame, std::string_view name, Value value) {
 
 void DefineLocal(Vm& vm, Frame& frame, std::string_view name, Value value) {
     if (frame.activation) {
+        // in a function even a path is just the name of a local
         frame.activation->put(name, std::move(value));
+    } else if (SetByPath(vm, frame, name, value, false)) {
+        return;
     } else if (Object* clip = vm.clipObject(frame.target)) {
         vm.set(Value(clip), name, std::move(value));
     }
