@@ -177,3 +177,29 @@ TEST(ScriptLanguage, TryCatchFinally) {
 }
 
 } // namespace
+
+namespace {
+
+// var /:abc = "ABC"; var /:def; outside a function the path names the variable's clip.
+TEST(ScriptLanguage, VarWithAPathSetsWhatThePathNames) {
+    ActionAssembler a;
+    a.push({"/:abc", "ABC"}).op(Action::DefineLocal);
+    a.push({"/:def"}).op(0x41); // DefineLocal2
+    a.traceVariable("abc");
+    CallOn(a, "_root", "hasOwnProperty", {"def"}).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "ABC\ntrue\n");
+}
+
+// _global.a = {b: {c: "global"}}; a = {b: "root"}: a.b.c falls through to the next scope
+// holding `a` when the rest of the path leads nowhere from the first.
+TEST(ScriptLanguage, DottedNamesTryEachScopeHoldingTheirFirstPart) {
+    ActionAssembler a;
+    a.push({"_global"}).op(Action::GetVariable);
+    a.push({"a", "b", "c", "global", 1}).op(Action::InitObject);
+    a.push({1}).op(Action::InitObject).op(Action::SetMember);
+    a.push({"a", "b", "root", 1}).op(Action::InitObject).op(Action::SetVariable);
+    a.traceVariable("a.b.c").traceVariable("a.b").traceVariable("a.x.y");
+    EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "global\nroot\nundefined\n");
+}
+
+} // namespace

@@ -53,32 +53,44 @@ Value LookupSimple(Vm& vm, Frame& frame, std::string_view name) {
     return Value();
 }
 
-// The object a dotted path names, its first part looked up through the scopes.
-Value ResolveDotted(Vm& vm, Frame& frame, std::string_view path) {
-    std::size_t start = 0;
-    Value current;
-    bool first = true;
-    while (start <= path.size()) {
+// The rest of a dotted path from the object its first part named.
+Value FollowDotted(Vm& vm, Value current, std::string_view path, std::size_t start) {
+    while (start <= path.size() && !current.isNullish()) {
         std::size_t dot = path.find('.', start);
         if (dot == std::string_view::npos) {
             dot = path.size();
         }
         const std::string_view part = path.substr(start, dot - start);
-        if (first) {
-            current = LookupSimple(vm, frame, part);
-            first = false;
-        } else if (Same(vm, part, "_parent") || part == "..") {
+        if (Same(vm, part, "_parent") || part == "..") {
             const ClipId clip = vm.clipOf(current);
             current = clip ? Value(vm.clipObject(vm.host().parent(clip))) : Value();
         } else {
             current = vm.get(current, part);
         }
-        if (current.isNullish()) {
-            return Value();
-        }
         start = dot + 1;
     }
-    return current;
+    return start <= path.size() ? Value() : current;
+}
+
+// The object a dotted path names: each scope holding its first part is tried in turn,
+// the next one when the rest of the path leads nowhere from there.
+Value ResolveDotted(Vm& vm, Frame& frame, std::string_view path) {
+    const std::size_t dot = path.find('.');
+    const std::string_view first = path.substr(0, dot);
+    const std::size_t rest = dot == std::string_view::npos ? path.size() + 1 : dot + 1;
+    Value out;
+    if (SpecialName(vm, frame, first, out)) {
+        return FollowDotted(vm, out, path, rest);
+    }
+    for (const Scope* s = frame.scope.get(); s; s = s->parent.get()) {
+        if (s->object && vm.has(s->object, first)) {
+            out = FollowDotted(vm, vm.getOf(s->object, first, Value(s->object)), path, rest);
+            if (!out.isUndefined()) {
+                return out;
+            }
+        }
+    }
+    return Value();
 }
 
 // Splits "path:var", "a.b.var" and "/a/b/var" into the object and the variable name.
@@ -132,6 +144,9 @@ Value GetVariable(Vm& vm, Frame& frame, std::string_view name) {
     std::string_view var;
     if (name.find(':') == std::string_view::npos && name.find('/') != std::string_view::npos) {
         return vm.resolvePath(name, frame.target);
+    }
+    if (name.find(':') == std::string_view::npos && name.front() != '.' && name.back() != '.') {
+        return ResolveDotted(vm, frame, name);
     }
     if (SplitPath(vm, frame, name, object, var)) {
         if (Same(vm, var, "_parent")) {
