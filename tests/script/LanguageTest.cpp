@@ -203,3 +203,48 @@ TEST(ScriptLanguage, DottedNamesTryEachScopeHoldingTheirFirstPart) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ScriptLanguage, TextToNumberByVersion) {
+    struct Case {
+        int version;
+        const char* text;
+        const char* number;
+    };
+    const Case cases[] = {
+        {4, "150a", "150"},   {4, "ab", "0"},     {4, "0x96", "0"},   {4, "010", "10"},
+        {4, "1.5e2x", "150"}, {4, "-.5", "-0.5"}, {5, "0x96", "NaN"}, {5, "010", "10"},
+        {6, "0x96", "150"},   {6, "010", "8"},    {6, "150a", "NaN"},
+    };
+    for (const Case& c : cases) {
+        ActionAssembler a;
+        a.push({c.text}).op(0x4a).op(Action::Trace); // ToNumber
+        EXPECT_EQ(RunMovie(OneScriptMovie(a, c.version)).joined(), std::string(c.number) + "\n")
+            << c.version << " " << c.text;
+    }
+}
+
+// o1 and o2 trace their names from valueOf: each numeric action converts in its own order.
+TEST(ScriptLanguage, NumericActionsConvertInThePlayersOrder) {
+    const std::pair<std::uint8_t, const char*> cases[] = {
+        {Action::Add, "1\n2\n"},    {Action::Subtract, "2\n1\n"}, {Action::Multiply, "1\n2\n"},
+        {Action::Divide, "2\n1\n"}, {Action::Equals, "2\n1\n"},   {Action::Less, "1\n2\n"},
+    };
+    for (const auto& [code, order] : cases) {
+        ActionAssembler a;
+        for (const char* name : {"1", "2"}) {
+            ActionAssembler valueOf;
+            valueOf.trace(name).push({1}).op(Action::Return);
+            a.push({std::string("o") + name, 0, "Object"}).op(Action::NewObject);
+            a.op(Action::SetVariable);
+            a.push({std::string("o") + name}).op(Action::GetVariable).push({"valueOf"});
+            a.function(FunctionSpec(), valueOf).op(Action::SetMember);
+        }
+        a.push({"o1"}).op(Action::GetVariable).push({"o2"}).op(Action::GetVariable);
+        a.op(code).op(Action::Pop);
+        EXPECT_EQ(RunMovie(OneScriptMovie(a, 6)).joined(), order) << int(code);
+    }
+}
+
+} // namespace
