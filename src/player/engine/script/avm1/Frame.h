@@ -60,6 +60,9 @@ bool ExecArithmeticAction(Vm& vm, const Instr& in);
 // date with them.
 bool GetTextFieldProperty(Vm& vm, ClipId field, std::string_view name, Value& out);
 bool SetTextFieldProperty(Vm& vm, ClipId field, std::string_view name, const Value& value);
+// The settings of a text field only scripts see (colours, kind, flags); false for others.
+bool GetTextFieldSetting(Vm& vm, Object* field, std::string_view name, Value& out);
+bool SetTextFieldSetting(Vm& vm, Object* field, std::string_view name, const Value& value);
 void SyncTextField(Vm& vm, ClipId field);
 void SyncTextFields(Vm& vm);
 

@@ -107,6 +107,8 @@ public:
     // `watch`: property name -> callback and its extra argument.
     std::vector<std::pair<std::string, std::pair<Value, Value>>> watchers;
     std::unique_ptr<XmlNode> xml;
+    // Text fields: the settings scripts changed (primitives only), by name.
+    std::unique_ptr<std::unordered_map<std::string, Value>> fieldSettings;
     // Interfaces a class prototype implements (ImplementsOp).
     std::vector<Object*> interfaces;
 
