@@ -248,3 +248,35 @@ TEST(ScriptLanguage, NumericActionsConvertInThePlayersOrder) {
 }
 
 } // namespace
+
+namespace {
+
+// tellTarget("c"), tellTarget(undefined) back to the script's own clip, and a target that
+// names no clip falls back to the root.
+TEST(ScriptLanguage, TellTargetFallsBackToTheRoot) {
+    ActionAssembler a;
+    CallOn(a, "_root", "createEmptyMovieClip", {1, "c"}).op(Action::Pop);
+    const auto traceTarget = [&a] {
+        a.push({"", 11}).op(Action::GetProperty).op(Action::Trace); // _target
+    };
+    a.push({"c"}).op(0x20); // SetTarget2
+    traceTarget();
+    a.push({Undefined{}}).op(0x20);
+    traceTarget();
+    a.push({"c"}).op(0x20).push({"nowhere"}).op(0x20);
+    traceTarget();
+    a.push({12}).op(0x20);
+    traceTarget();
+    EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "/c\n/\n/\n/\n");
+}
+
+TEST(ScriptLanguage, FunctionCalledPlainlyGivesBackItsArgument) {
+    ActionAssembler a;
+    a.push({"text", 1, "Function"}).op(Action::CallFunction).op(Action::Trace);
+    a.push({0, "Function"}).op(Action::CallFunction).op(Action::TypeOf).op(Action::Trace);
+    a.push({0, "Function"}).op(Action::CallFunction).push({"__proto__"});
+    a.op(Action::GetMember).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "text\nobject\nundefined\n");
+}
+
+} // namespace

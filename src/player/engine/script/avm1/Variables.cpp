@@ -236,7 +236,7 @@ Object* MakeSuper(Vm& vm, Frame& frame) {
 }
 
 void SetTarget(Vm& vm, Frame& frame, const Value& target) {
-    if (target.isString() && target.str().empty()) {
+    if (target.isUndefined() || (target.isString() && target.str().empty())) {
         frame.target = frame.original;
         frame.scope = frame.baseScope;
         return;
@@ -250,11 +250,19 @@ void SetTarget(Vm& vm, Frame& frame, const Value& target) {
         }
         clip = vm.clipOf(found);
     }
+    if (!vm.clipObject(clip)) {
+        vm.warn("SetTarget to a clip that is not there: " + vm.toString(target));
+        if ((target.isObject() && target.o->kind == Kind::Clip) ||
+            !vm.host().exists(frame.original)) {
+            // a removed clip, or code of a removed clip: nothing to act on
+            frame.target = 0;
+            return;
+        }
+        clip = vm.host().root(); // a value that names no clip falls back to the root
+    }
     frame.target = clip;
     if (Object* object = vm.clipObject(clip)) {
         frame.scope = std::make_shared<const Scope>(Scope{object, frame.baseScope});
-    } else {
-        vm.warn("SetTarget to a clip that is not there: " + vm.toString(target));
     }
 }
 
