@@ -183,3 +183,28 @@ TEST(ScriptSystem, LocalSandboxFollowsTheNetworkFlag) {
 }
 
 } // namespace
+
+namespace {
+
+// [2, 3, 1].sort(args...): what is sorted and what comes back.
+TEST(ScriptOrder, SortTakesFlagsOnlyFromNumbers) {
+    const std::vector<std::pair<std::vector<PushValue>, std::string>> cases = {
+        {{true}, "undefined|2,3,1"},
+        {{0, Null{}}, "undefined|2,3,1"},
+        {{16, 2}, "1,2,3|1,2,3"},          // the second number holds the flags
+        {{Undefined{}, 2}, "3,2,1|3,2,1"}, // the first does when the second is no number
+    };
+    for (const auto& [argsLastFirst, expected] : cases) {
+        ActionAssembler a;
+        a.push({"s", 1, 3, 2, 3}).op(Action::InitArray).op(Action::SetVariable);
+        for (const PushValue& v : argsLastFirst) {
+            a.push({v});
+        }
+        a.push({static_cast<int>(argsLastFirst.size()), "s"}).op(Action::GetVariable);
+        a.push({"sort"}).op(Action::CallMethod).push({"|"}).op(Action::Add2);
+        a.push({"s"}).op(Action::GetVariable).op(Action::Add2).op(Action::Trace);
+        EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), expected + "\n") << expected;
+    }
+}
+
+} // namespace

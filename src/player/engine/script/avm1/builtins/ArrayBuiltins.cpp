@@ -274,8 +274,11 @@ Value Sort(Vm& vm, CallInfo& c) {
     if (c.arg(0).isObject() && c.arg(0).o->isFunction()) {
         fn = c.arg(0);
         flags = IntArg(vm, c, 1, 0);
+    } else if (!c.args.empty() && !c.arg(0).isNumber() && !c.arg(0).isObject()) {
+        return Value(); // neither a compare function nor flags: nothing is sorted
     } else {
-        flags = IntArg(vm, c, 0, 0);
+        // with two numbers the second holds the flags
+        flags = IntArg(vm, c, c.args.size() > 1 && c.arg(1).isNumber() ? 1 : 0, 0);
     }
     if (fn.isObject()) {
         return SortWith(
