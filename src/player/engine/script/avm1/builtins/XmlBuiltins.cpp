@@ -199,14 +199,15 @@ void FillIdMap(Vm& vm, Object* document) {
 }
 
 void InstallXmlNodeBuiltins(Vm& vm) {
-    Object* proto = vm.defineClass("XMLNode", XmlNodeCtor,
-                                   {{"appendChild", AppendChild},
-                                    {"insertBefore", InsertBefore},
-                                    {"removeNode", RemoveNode},
-                                    {"cloneNode", CloneNode},
-                                    {"hasChildNodes", HasChildNodes},
-                                    {"toString", NodeToString}});
+    Object* proto = vm.newObject();
+    vm.newClass(vm.global, "XMLNode", XmlNodeCtor, proto);
     vm.xmlNodeProto = proto;
+    vm.methods(proto, {{"appendChild", AppendChild},
+                       {"insertBefore", InsertBefore},
+                       {"removeNode", RemoveNode},
+                       {"cloneNode", CloneNode},
+                       {"hasChildNodes", HasChildNodes},
+                       {"toString", NodeToString}});
     static constexpr std::pair<const char*, int> Links[] = {{"parentNode", Parent},
                                                             {"firstChild", First},
                                                             {"lastChild", Last},

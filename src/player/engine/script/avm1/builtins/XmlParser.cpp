@@ -27,24 +27,6 @@ bool Blank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-void AppendUtf8(std::string& out, std::uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xc0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3f));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xe0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3f));
-        out += static_cast<char>(0x80 | (code & 0x3f));
-    } else {
-        out += static_cast<char>(0xf0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3f));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3f));
-        out += static_cast<char>(0x80 | (code & 0x3f));
-    }
-}
-
 // "&#65;" or "&#x41;" as a character; false when it is no such reference.
 bool NumericEntity(std::string_view entity, std::string& out) {
     if (entity.size() < 2 || entity[0] != '#') {
@@ -69,7 +51,7 @@ bool NumericEntity(std::string_view entity, std::string& out) {
     if (code == 0 || code > 0x10ffff) {
         return false;
     }
-    AppendUtf8(out, code);
+    out += CodeToString(code);
     return true;
 }
 

@@ -125,25 +125,14 @@ std::string XmlToString(Vm& vm, Object* node, int depth) {
 }
 
 std::string EscapeXml(const std::string& text) {
+    static constexpr std::pair<char, const char*> Entities[] = {
+        {'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}, {'\'', "&apos;"}};
     std::string out;
     for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&apos;";
-            break;
-        default:
+        const auto* entity = std::ranges::find(Entities, c, &std::pair<char, const char*>::first);
+        if (entity != std::end(Entities)) {
+            out += entity->second;
+        } else {
             out += c;
         }
     }
