@@ -231,3 +231,40 @@ TEST_F(ScriptLoads, LoadMovieReplacesAClipWithAMovieBelowTheFolder) {
 }
 
 } // namespace
+
+namespace {
+
+// tf.name = value; trace(tf.name) for each case on a new field; then the defaults.
+TEST(ScriptTextFields, SettingsKeepThePlayersDefaultsAndCoercions) {
+    struct Case {
+        const char* name;
+        PushValue value;
+        const char* read;
+    };
+    const std::vector<Case> cases = {
+        {"backgroundColor", -1, "16777215"},
+        {"backgroundColor", 4210752, "4210752"},
+        {"borderColor", 2164260863.0, "16777215"},
+        {"type", "INPUT", "input"},
+        {"type", "invalid", "dynamic"},
+        {"border", "yes", "true"},
+        {"gridFitType", "subpixel", "subpixel"},
+    };
+    for (const Case& c : cases) {
+        ActionAssembler a;
+        CallOn(a, "_root", "createTextField", {100, 100, 0, 0, 1, "tf"}).op(Action::Pop);
+        a.push({"tf"}).op(Action::GetVariable).push({c.name, c.value}).op(Action::SetMember);
+        a.push({"tf"}).op(Action::GetVariable).push({c.name}).op(Action::GetMember);
+        a.op(Action::Trace);
+        EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), std::string(c.read) + "\n") << c.name;
+    }
+    ActionAssembler a;
+    CallOn(a, "_root", "createTextField", {100, 100, 0, 0, 1, "tf"}).op(Action::Pop);
+    for (const char* name : {"backgroundColor", "borderColor", "type", "condenseWhite"}) {
+        a.push({"tf"}).op(Action::GetVariable).push({name}).op(Action::GetMember);
+        a.op(Action::Trace);
+    }
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "16777215\n0\ndynamic\nfalse\n");
+}
+
+} // namespace

@@ -177,3 +177,106 @@ TEST(ScriptLanguage, TryCatchFinally) {
 }
 
 } // namespace
+
+namespace {
+
+// var /:abc = "ABC"; var /:def; outside a function the path names the variable's clip.
+TEST(ScriptLanguage, VarWithAPathSetsWhatThePathNames) {
+    ActionAssembler a;
+    a.push({"/:abc", "ABC"}).op(Action::DefineLocal);
+    a.push({"/:def"}).op(0x41); // DefineLocal2
+    a.traceVariable("abc");
+    CallOn(a, "_root", "hasOwnProperty", {"def"}).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "ABC\ntrue\n");
+}
+
+// _global.a = {b: {c: "global"}}; a = {b: "root"}: a.b.c falls through to the next scope
+// holding `a` when the rest of the path leads nowhere from the first.
+TEST(ScriptLanguage, DottedNamesTryEachScopeHoldingTheirFirstPart) {
+    ActionAssembler a;
+    a.push({"_global"}).op(Action::GetVariable);
+    a.push({"a", "b", "c", "global", 1}).op(Action::InitObject);
+    a.push({1}).op(Action::InitObject).op(Action::SetMember);
+    a.push({"a", "b", "root", 1}).op(Action::InitObject).op(Action::SetVariable);
+    a.traceVariable("a.b.c").traceVariable("a.b").traceVariable("a.x.y");
+    EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "global\nroot\nundefined\n");
+}
+
+} // namespace
+
+namespace {
+
+TEST(ScriptLanguage, TextToNumberByVersion) {
+    struct Case {
+        int version;
+        const char* text;
+        const char* number;
+    };
+    const Case cases[] = {
+        {4, "150a", "150"},   {4, "ab", "0"},     {4, "0x96", "0"},   {4, "010", "10"},
+        {4, "1.5e2x", "150"}, {4, "-.5", "-0.5"}, {5, "0x96", "NaN"}, {5, "010", "10"},
+        {6, "0x96", "150"},   {6, "010", "8"},    {6, "150a", "NaN"},
+    };
+    for (const Case& c : cases) {
+        ActionAssembler a;
+        a.push({c.text}).op(0x4a).op(Action::Trace); // ToNumber
+        EXPECT_EQ(RunMovie(OneScriptMovie(a, c.version)).joined(), std::string(c.number) + "\n")
+            << c.version << " " << c.text;
+    }
+}
+
+// o1 and o2 trace their names from valueOf: each numeric action converts in its own order.
+TEST(ScriptLanguage, NumericActionsConvertInThePlayersOrder) {
+    const std::pair<std::uint8_t, const char*> cases[] = {
+        {Action::Add, "1\n2\n"},    {Action::Subtract, "2\n1\n"}, {Action::Multiply, "1\n2\n"},
+        {Action::Divide, "2\n1\n"}, {Action::Equals, "2\n1\n"},   {Action::Less, "1\n2\n"},
+    };
+    for (const auto& [code, order] : cases) {
+        ActionAssembler a;
+        for (const char* name : {"1", "2"}) {
+            ActionAssembler valueOf;
+            valueOf.trace(name).push({1}).op(Action::Return);
+            a.push({std::string("o") + name, 0, "Object"}).op(Action::NewObject);
+            a.op(Action::SetVariable);
+            a.push({std::string("o") + name}).op(Action::GetVariable).push({"valueOf"});
+            a.function(FunctionSpec(), valueOf).op(Action::SetMember);
+        }
+        a.push({"o1"}).op(Action::GetVariable).push({"o2"}).op(Action::GetVariable);
+        a.op(code).op(Action::Pop);
+        EXPECT_EQ(RunMovie(OneScriptMovie(a, 6)).joined(), order) << int(code);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// tellTarget("c"), tellTarget(undefined) back to the script's own clip, and a target that
+// names no clip falls back to the root.
+TEST(ScriptLanguage, TellTargetFallsBackToTheRoot) {
+    ActionAssembler a;
+    CallOn(a, "_root", "createEmptyMovieClip", {1, "c"}).op(Action::Pop);
+    const auto traceTarget = [&a] {
+        a.push({"", 11}).op(Action::GetProperty).op(Action::Trace); // _target
+    };
+    a.push({"c"}).op(0x20); // SetTarget2
+    traceTarget();
+    a.push({Undefined{}}).op(0x20);
+    traceTarget();
+    a.push({"c"}).op(0x20).push({"nowhere"}).op(0x20);
+    traceTarget();
+    a.push({12}).op(0x20);
+    traceTarget();
+    EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "/c\n/\n/\n/\n");
+}
+
+TEST(ScriptLanguage, FunctionCalledPlainlyGivesBackItsArgument) {
+    ActionAssembler a;
+    a.push({"text", 1, "Function"}).op(Action::CallFunction).op(Action::Trace);
+    a.push({0, "Function"}).op(Action::CallFunction).op(Action::TypeOf).op(Action::Trace);
+    a.push({0, "Function"}).op(Action::CallFunction).push({"__proto__"});
+    a.op(Action::GetMember).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "text\nobject\nundefined\n");
+}
+
+} // namespace

@@ -98,6 +98,7 @@ void MovieEngine::startScripts(State& state, const std::string& folder) const {
     vm.random.seed(options.seed);
     vm.dateMs = options.dateMs;
     vm.onTrace = options.trace;
+    vm.setLocalSandbox(state.context.useNetwork);
     vm.onWarning = WarningSink(options, state.context.warnings);
     if (options.request) {
         vm.onGetUrl = [request = options.request](const std::string& url, const std::string& target,

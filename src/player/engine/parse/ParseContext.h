@@ -58,6 +58,8 @@ struct ParseContext {
     // ActionScript 3: the FileAttributes flag, the ABC blocks in tag order and the
     // SymbolClass bindings (character id -> class name; 0 is the main timeline).
     bool actionScript3 = false;
+    // A local movie that asks for the network rather than local files (FileAttributes).
+    bool useNetwork = false;
     std::vector<AbcBlock> abcBlocks;
     std::map<std::uint16_t, std::string> symbolClasses;
 

@@ -8,6 +8,7 @@ namespace quillon::engine {
 namespace {
 
 constexpr std::uint8_t ActionScript3Flag = 0x08;
+constexpr std::uint8_t UseNetworkFlag = 0x01;
 // More classes than this in one movie's SymbolClass tags are ignored.
 constexpr std::size_t MaxSymbolClasses = 65536;
 
@@ -44,6 +45,7 @@ void ParseScriptTag(const Tag& tag, ParseContext& context, int frame, int depth)
     if (tag.code == t::FileAttributes) {
         if (depth == 0 && !tag.body.empty()) {
             context.actionScript3 = (tag.body[0] & ActionScript3Flag) != 0;
+            context.useNetwork = (tag.body[0] & UseNetworkFlag) != 0;
         }
     } else if (tag.code == t::SymbolClass) {
         ReadSymbolClasses(tag, context);

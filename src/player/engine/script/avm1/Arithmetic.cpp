@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace quillon::engine::avm1 {
 
@@ -14,9 +15,23 @@ Value Truth(Vm& vm, bool value) {
     return vm.version() >= 5 ? Value(value) : Value(value ? 1.0 : 0.0);
 }
 
-void Binary(Vm& vm, double (*op)(double, double)) {
-    const double b = vm.toNumber(vm.pop());
-    const double a = vm.toNumber(vm.pop());
+enum class Order { LeftFirst, RightFirst };
+
+// Pops b, then a, and converts them to numbers in the order the player converts them for
+// the action: add, multiply and less the left first, the others as popped.
+std::pair<double, double> PopNumbers(Vm& vm, Order order) {
+    const Value bv = vm.pop();
+    const Value av = vm.pop();
+    if (order == Order::LeftFirst) {
+        const double a = vm.toNumber(av);
+        return {a, vm.toNumber(bv)};
+    }
+    const double b = vm.toNumber(bv);
+    return {vm.toNumber(av), b};
+}
+
+void Binary(Vm& vm, double (*op)(double, double), Order order) {
+    const auto [a, b] = PopNumbers(vm, order);
     vm.push(op(a, b));
 }
 
@@ -62,8 +77,7 @@ bool CompareAction(Vm& vm, const Instr& in);
 bool Swf4Action(Vm& vm, const Instr& in) {
     switch (in.op) {
     case 0x0d: {
-        const double b = vm.toNumber(vm.pop());
-        const double a = vm.toNumber(vm.pop());
+        const auto [a, b] = PopNumbers(vm, Order::RightFirst);
         if (b == 0 && vm.version() < 5) {
             vm.push("#ERROR#");
         } else {
@@ -73,8 +87,7 @@ bool Swf4Action(Vm& vm, const Instr& in) {
     }
     case 0x0e:
     case 0x0f: {
-        const double b = vm.toNumber(vm.pop());
-        const double a = vm.toNumber(vm.pop());
+        const auto [a, b] = PopNumbers(vm, in.op == 0x0f ? Order::LeftFirst : Order::RightFirst);
         vm.push(Truth(vm, in.op == 0x0e ? a == b : a < b));
         return true;
     }
@@ -98,16 +111,20 @@ bool Swf4Action(Vm& vm, const Instr& in) {
 bool ExecArithmeticAction(Vm& vm, const Instr& in) {
     switch (in.op) {
     case 0x0a:
-        Binary(vm, [](double a, double b) { return a + b; });
+        Binary(
+            vm, [](double a, double b) { return a + b; }, Order::LeftFirst);
         return true;
     case 0x0b:
-        Binary(vm, [](double a, double b) { return a - b; });
+        Binary(
+            vm, [](double a, double b) { return a - b; }, Order::RightFirst);
         return true;
     case 0x0c:
-        Binary(vm, [](double a, double b) { return a * b; });
+        Binary(
+            vm, [](double a, double b) { return a * b; }, Order::LeftFirst);
         return true;
     case 0x3f:
-        Binary(vm, [](double a, double b) { return std::fmod(a, b); });
+        Binary(
+            vm, [](double a, double b) { return std::fmod(a, b); }, Order::RightFirst);
         return true;
     case 0x18: // ToInteger, ToNumber, Increment, Decrement
     case 0x4a:

@@ -154,6 +154,16 @@ void Vm::mark() {
         for (Object* i : o->interfaces) {
             push(i);
         }
+        if (o->xml) {
+            pushValue(o->xml->name);
+            pushValue(o->xml->value);
+            push(o->xml->parent);
+            push(o->xml->attributes);
+            push(o->xml->childArray);
+            for (Object* child : o->xml->children) {
+                push(child);
+            }
+        }
     }
 }
 

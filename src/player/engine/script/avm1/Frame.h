@@ -39,6 +39,9 @@ Outcome RunRange(Vm& vm, Frame& frame, std::uint32_t pc, std::uint32_t end);
 Value GetVariable(Vm& vm, Frame& frame, std::string_view name);
 // A function by name for CallFunction, and the `this` it runs with.
 Value GetFunction(Vm& vm, Frame& frame, std::string_view name, Value& thisValue);
+// A name with a path ("/a:b", "a.b") set on the object it names (only when missing if
+// declareOnly); false for a plain name.
+bool SetByPath(Vm& vm, Frame& frame, std::string_view name, Value value, bool declareOnly);
 void SetVariable(Vm& vm, Frame& frame, std::string_view name, Value value);
 void DefineLocal(Vm& vm, Frame& frame, std::string_view name, Value value);
 bool DeleteVariable(Vm& vm, Frame& frame, std::string_view name);
@@ -57,6 +60,9 @@ bool ExecArithmeticAction(Vm& vm, const Instr& in);
 // date with them.
 bool GetTextFieldProperty(Vm& vm, ClipId field, std::string_view name, Value& out);
 bool SetTextFieldProperty(Vm& vm, ClipId field, std::string_view name, const Value& value);
+// The settings of a text field only scripts see (colours, kind, flags); false for others.
+bool GetTextFieldSetting(Vm& vm, Object* field, std::string_view name, Value& out);
+bool SetTextFieldSetting(Vm& vm, Object* field, std::string_view name, const Value& value);
 void SyncTextField(Vm& vm, ClipId field);
 void SyncTextFields(Vm& vm);
 

@@ -53,7 +53,7 @@ void Vm::finishLoads() {
         if (!text) {
             warn("not loaded (only files beside the movie load): " + load.url);
         }
-        try {
+        runGuarded([&] {
             if (load.kind == Load::LoadVars) {
                 const Value arg = text ? makeString(std::move(*text)) : Value();
                 callMethodSafely(load.into, "onData", std::span<const Value>(&arg, 1));
@@ -61,11 +61,7 @@ void Vm::finishLoads() {
                 DecodeVariables(*this, load.into, *text);
                 callMethodSafely(load.into, "onData", {});
             }
-        } catch (const ScriptThrow& thrown) {
-            warn("a script threw " + toString(thrown.value) + " and nothing caught it");
-        } catch (const ScriptAbort& abort) {
-            warn(abort.reason);
-        }
+        });
     }
 }
 

@@ -1,5 +1,7 @@
 #include "player/engine/script/avm1/Object.h"
 
+#include <algorithm>
+
 namespace quillon::engine::avm1 {
 
 namespace {
@@ -81,11 +83,45 @@ void Object::define(std::string_view name, Value value, std::uint16_t flags) {
         p->getter = p->setter = nullptr;
         return;
     }
-    properties_.push_back(Property{std::string(name), std::move(value), nullptr, nullptr, flags});
+    properties_.push_back(
+        Property{std::string(name), std::move(value), nullptr, nullptr, flags, ++nextStamp});
     if (index_) {
         index_->emplace(key(name), static_cast<std::uint32_t>(properties_.size() - 1));
     } else if (properties_.size() >= IndexFrom) {
         reindex();
+    }
+}
+
+void Object::syncStamps() {
+    elementStamps.resize(std::min(elementStamps.size(), elements.size()));
+    while (elementStamps.size() < elements.size()) {
+        elementStamps.push_back(++nextStamp);
+    }
+}
+
+void Object::resizeElements(std::size_t length) {
+    syncStamps();
+    elements.resize(length);
+    elementStamps.resize(length, 0);
+}
+
+void Object::setElement(std::size_t index, Value value) {
+    if (index >= elements.size()) {
+        resizeElements(index + 1);
+    }
+    syncStamps();
+    elements[index] = std::move(value);
+    if (elementStamps[index] == 0) {
+        elementStamps[index] = ++nextStamp;
+    }
+}
+
+void Object::stampElements(std::span<const std::size_t> order) {
+    syncStamps();
+    for (const std::size_t index : order) {
+        if (index < elementStamps.size()) {
+            elementStamps[index] = ++nextStamp;
+        }
     }
 }
 

@@ -34,12 +34,24 @@ struct Property {
     Object* getter = nullptr; // from addProperty
     Object* setter = nullptr;
     std::uint16_t flags = 0;
+    std::uint32_t stamp = 0; // when it was added: enumeration lists the newest first
 };
 
 enum class Kind : std::uint8_t { Plain, Function, Array, Boxed, Date, Clip, Super, Activation };
 
 struct FunctionCode;
 class Vm;
+class Object;
+
+// An XML node: its kind (1 element, 3 text), name or value, and its place in a tree.
+struct XmlNode {
+    int type = 1;
+    Value name, value;
+    Object* parent = nullptr;
+    std::vector<Object*> children;
+    Object* attributes = nullptr;
+    Object* childArray = nullptr; // childNodes, rebuilt when the children change
+};
 
 struct Scope {
     Object* object = nullptr;
@@ -73,8 +85,18 @@ public:
     ScopeRef scope;
     Pool pool;
     ClipId target = 0;
-    // Arrays.
+    // Arrays: the values, and when each was written (0 for a hole, which enumeration skips).
     std::vector<Value> elements;
+    std::vector<std::uint32_t> elementStamps;
+    std::uint32_t nextStamp = 0;
+    // Writes an element, growing the array with holes.
+    void setElement(std::size_t index, Value value);
+    // A new length: new places are holes.
+    void resizeElements(std::size_t length);
+    // Restamps elements in the order given (indices within the array).
+    void stampElements(std::span<const std::size_t> order);
+    // Elements added without a stamp count as written in index order now.
+    void syncStamps();
     // Boxed primitives and dates.
     Value primitive;
     // Clips (and text fields) on the display list.
@@ -84,6 +106,9 @@ public:
     Object* superHome = nullptr;
     // `watch`: property name -> callback and its extra argument.
     std::vector<std::pair<std::string, std::pair<Value, Value>>> watchers;
+    std::unique_ptr<XmlNode> xml;
+    // Text fields: the settings scripts changed (primitives only), by name.
+    std::unique_ptr<std::unordered_map<std::string, Value>> fieldSettings;
     // Interfaces a class prototype implements (ImplementsOp).
     std::vector<Object*> interfaces;
 

@@ -2,6 +2,7 @@
 
 #include "player/engine/script/avm1/Frame.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quillon::engine::avm1 {
@@ -89,8 +90,9 @@ void InitObject(Vm& vm) {
         pairs[i].second = vm.pop();
         pairs[i].first = vm.pop();
     }
-    for (auto it = pairs.rbegin(); it != pairs.rend(); ++it) {
-        vm.set(Value(object), vm.toString(it->first), it->second);
+    // written as popped, so the first pair written in the source is the newest
+    for (const auto& [name, value] : pairs) {
+        vm.set(Value(object), vm.toString(name), value);
     }
     vm.push(Value(object));
 }
@@ -166,6 +168,9 @@ bool MemberActions(Vm& vm, Frame& frame, const Instr& in) {
     case 0x41: {
         const Value name = vm.pop();
         const std::string key = vm.toString(name);
+        if (!frame.activation && SetByPath(vm, frame, key, Value(), true)) {
+            return true;
+        }
         Object* scope = frame.activation ? frame.activation : vm.clipObject(frame.target);
         if (scope && !vm.hasOwn(scope, key)) {
             scope->put(key, Value());
@@ -288,7 +293,9 @@ bool ExecObjectAction(Vm& vm, Frame& frame, const Instr& in) {
     case 0x26: {
         const Value v = vm.pop();
         if (vm.onTrace) {
-            vm.onTrace(v.isUndefined() ? std::string("undefined") : vm.toString(v));
+            std::string line = v.isUndefined() ? std::string("undefined") : vm.toString(v);
+            std::replace(line.begin(), line.end(), '\r', '\n'); // the log ends lines at CR too
+            vm.onTrace(line);
         }
         return true;
     }

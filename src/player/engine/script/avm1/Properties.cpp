@@ -4,6 +4,7 @@
 #include "player/engine/script/avm1/Frame.h"
 
 #include <algorithm>
+#include <functional>
 #include <set>
 
 namespace quillon::engine::avm1 {
@@ -78,7 +79,7 @@ void SetArrayLength(Vm& vm, Object* o, double length) {
     if (length > static_cast<double>(vm.limits().maxArrayLength)) {
         throw ScriptAbort{"an array grew past its size cap"};
     }
-    o->elements.resize(static_cast<std::size_t>(length));
+    o->resizeElements(static_cast<std::size_t>(length));
 }
 
 // Clip properties, text and array elements; false for ordinary properties.
@@ -109,8 +110,39 @@ bool SetSpecial(Vm& vm, Object* o, std::string_view name, Value& value) {
     if (index >= o->elements.size()) {
         SetArrayLength(vm, o, static_cast<double>(index) + 1);
     }
-    o->elements[index] = std::move(value);
+    o->setElement(index, std::move(value));
     return true;
+}
+
+bool ElementPresent(Object* o, std::size_t index) {
+    o->syncStamps();
+    return index < o->elements.size() && o->elementStamps[index] != 0;
+}
+
+// The own names of one object, the newest first, each with whether enumeration skips it.
+void OwnNamesNewestFirst(Object* p, const std::function<void(const std::string&, bool)>& add) {
+    struct Entry {
+        std::uint32_t stamp;
+        std::string name;
+        bool hidden;
+    };
+    std::vector<Entry> own;
+    if (p->kind == Kind::Array) {
+        p->syncStamps();
+        for (std::size_t i = 0; i < p->elements.size(); ++i) {
+            if (p->elementStamps[i] != 0) {
+                own.push_back({p->elementStamps[i], std::to_string(i), false});
+            }
+        }
+    }
+    for (const Property& prop : p->properties()) {
+        own.push_back({prop.stamp, prop.name, (prop.flags & DontEnum) || p->hidden(prop)});
+    }
+    std::stable_sort(own.begin(), own.end(),
+                     [](const Entry& a, const Entry& b) { return a.stamp > b.stamp; });
+    for (const Entry& entry : own) {
+        add(entry.name, entry.hidden);
+    }
 }
 
 } // namespace
@@ -190,7 +222,7 @@ bool Vm::hasOwn(Object* obj, std::string_view name) {
     }
     std::size_t index = 0;
     if (obj->kind == Kind::Array &&
-        (name == "length" || (ArrayIndex(name, index) && index < obj->elements.size()))) {
+        (name == "length" || (ArrayIndex(name, index) && ElementPresent(obj, index)))) {
         return true;
     }
     Value out;
@@ -262,11 +294,12 @@ void Vm::set(const Value& target, std::string_view name, Value value) {
 bool Vm::removeProperty(Object* obj, std::string_view name) {
     std::size_t index = 0;
     if (obj->kind == Kind::Array && ArrayIndex(name, index)) {
-        if (index < obj->elements.size()) {
-            obj->elements[index] = Value();
-            return true;
+        if (!ElementPresent(obj, index)) {
+            return false;
         }
-        return false;
+        obj->elements[index] = Value();
+        obj->elementStamps[index] = 0;
+        return true;
     }
     return obj->remove(name);
 }
@@ -292,17 +325,11 @@ std::vector<std::string> Vm::enumerate(Object* obj) {
     };
     int guard = 0;
     for (Object* p = obj; p && guard < MaxChain; p = p->proto, ++guard) {
-        if (p->kind == Kind::Array) {
-            for (std::size_t i = 0; i < p->elements.size(); ++i) {
-                add(std::to_string(i), false);
-            }
-        }
-        for (const Property& prop : p->properties()) {
-            add(prop.name, (prop.flags & DontEnum) || p->hidden(prop));
-        }
+        OwnNamesNewestFirst(p, add);
         if (p == obj && p->kind == Kind::Clip && host_.exists(p->clip)) {
-            for (const ClipId child : host_.children(p->clip)) {
-                add(host_.name(child), false);
+            const std::vector<ClipId> children = host_.children(p->clip);
+            for (auto it = children.rbegin(); it != children.rend(); ++it) {
+                add(host_.name(*it), false);
             }
         }
     }

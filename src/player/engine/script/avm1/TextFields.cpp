@@ -60,7 +60,7 @@ void SyncTextFields(Vm& vm) {
 
 bool GetTextFieldProperty(Vm& vm, ClipId field, std::string_view name, Value& out) {
     if (!IsTextName(name)) {
-        return false;
+        return GetTextFieldSetting(vm, vm.clipObject(field), name, out);
     }
     if (name == "variable") {
         const std::string variable = vm.host().variableOf(field);
@@ -74,8 +74,11 @@ bool GetTextFieldProperty(Vm& vm, ClipId field, std::string_view name, Value& ou
 }
 
 bool SetTextFieldProperty(Vm& vm, ClipId field, std::string_view name, const Value& value) {
-    if (!IsTextName(name) || name == "length") {
-        return name == "length"; // read-only
+    if (!IsTextName(name)) {
+        return SetTextFieldSetting(vm, vm.clipObject(field), name, value);
+    }
+    if (name == "length") {
+        return true; // read-only
     }
     if (name == "variable") {
         vm.host().setVariable(field, value.isNullish() ? std::string() : vm.toString(value));

@@ -100,6 +100,40 @@ std::string NumberToRadix(double number, int radix) {
     return negative ? "-" + out : out;
 }
 
+namespace {
+
+// Version 4 reads the longest decimal number the text starts with, and 0 for none.
+double LeadingNumber(std::string_view text) {
+    std::size_t end = 0;
+    end += end < text.size() && (text[end] == '-' || text[end] == '+') ? 1 : 0;
+    const auto digits = [&text, &end] {
+        const std::size_t start = end;
+        while (end < text.size() && text[end] >= '0' && text[end] <= '9') {
+            ++end;
+        }
+        return end > start;
+    };
+    bool any = digits();
+    if (end < text.size() && text[end] == '.') {
+        ++end;
+        any = digits() || any;
+    }
+    if (!any) {
+        return 0.0;
+    }
+    const std::size_t mantissaEnd = end;
+    if (end < text.size() && (text[end] == 'e' || text[end] == 'E')) {
+        ++end;
+        end += end < text.size() && (text[end] == '-' || text[end] == '+') ? 1 : 0;
+        if (!digits()) {
+            end = mantissaEnd;
+        }
+    }
+    return std::strtod(std::string(text.substr(0, end)).c_str(), nullptr);
+}
+
+} // namespace
+
 double StringToNumber(std::string_view text, int version) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' ||
@@ -110,7 +144,10 @@ double StringToNumber(std::string_view text, int version) {
     if (text.empty()) {
         return version >= 5 ? std::numeric_limits<double>::quiet_NaN() : 0.0;
     }
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    if (version < 5) {
+        return LeadingNumber(text);
+    }
+    if (version >= 6 && text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         double value = 0;
         for (char c : text.substr(2)) {
             int digit = c >= '0' && c <= '9'   ? c - '0'
@@ -125,7 +162,7 @@ double StringToNumber(std::string_view text, int version) {
         return value;
     }
     // A leading zero with octal digits only reads as octal, as the player does.
-    if (text.size() > 1 && text[0] == '0' &&
+    if (version >= 6 && text.size() > 1 && text[0] == '0' &&
         text.find_first_not_of("01234567") == std::string_view::npos) {
         double value = 0;
         for (char c : text) {

@@ -53,32 +53,44 @@ Value LookupSimple(Vm& vm, Frame& frame, std::string_view name) {
     return Value();
 }
 
-// The object a dotted path names, its first part looked up through the scopes.
-Value ResolveDotted(Vm& vm, Frame& frame, std::string_view path) {
-    std::size_t start = 0;
-    Value current;
-    bool first = true;
-    while (start <= path.size()) {
+// The rest of a dotted path from the object its first part named.
+Value FollowDotted(Vm& vm, Value current, std::string_view path, std::size_t start) {
+    while (start <= path.size() && !current.isNullish()) {
         std::size_t dot = path.find('.', start);
         if (dot == std::string_view::npos) {
             dot = path.size();
         }
         const std::string_view part = path.substr(start, dot - start);
-        if (first) {
-            current = LookupSimple(vm, frame, part);
-            first = false;
-        } else if (Same(vm, part, "_parent") || part == "..") {
+        if (Same(vm, part, "_parent") || part == "..") {
             const ClipId clip = vm.clipOf(current);
             current = clip ? Value(vm.clipObject(vm.host().parent(clip))) : Value();
         } else {
             current = vm.get(current, part);
         }
-        if (current.isNullish()) {
-            return Value();
-        }
         start = dot + 1;
     }
-    return current;
+    return start <= path.size() ? Value() : current;
+}
+
+// The object a dotted path names: each scope holding its first part is tried in turn,
+// the next one when the rest of the path leads nowhere from there.
+Value ResolveDotted(Vm& vm, Frame& frame, std::string_view path) {
+    const std::size_t dot = path.find('.');
+    const std::string_view first = path.substr(0, dot);
+    const std::size_t rest = dot == std::string_view::npos ? path.size() + 1 : dot + 1;
+    Value out;
+    if (SpecialName(vm, frame, first, out)) {
+        return FollowDotted(vm, out, path, rest);
+    }
+    for (const Scope* s = frame.scope.get(); s; s = s->parent.get()) {
+        if (s->object && vm.has(s->object, first)) {
+            out = FollowDotted(vm, vm.getOf(s->object, first, Value(s->object)), path, rest);
+            if (!out.isUndefined()) {
+                return out;
+            }
+        }
+    }
+    return Value();
 }
 
 // Splits "path:var", "a.b.var" and "/a/b/var" into the object and the variable name.
@@ -133,6 +145,9 @@ Value GetVariable(Vm& vm, Frame& frame, std::string_view name) {
     if (name.find(':') == std::string_view::npos && name.find('/') != std::string_view::npos) {
         return vm.resolvePath(name, frame.target);
     }
+    if (name.find(':') == std::string_view::npos && name.front() != '.' && name.back() != '.') {
+        return ResolveDotted(vm, frame, name);
+    }
     if (SplitPath(vm, frame, name, object, var)) {
         if (Same(vm, var, "_parent")) {
             const ClipId clip = vm.clipOf(object);
@@ -143,20 +158,27 @@ Value GetVariable(Vm& vm, Frame& frame, std::string_view name) {
     return LookupSimple(vm, frame, name);
 }
 
+bool SetByPath(Vm& vm, Frame& frame, std::string_view name, Value value, bool declareOnly) {
+    if (name.find_first_of(":./") == std::string_view::npos) {
+        return false;
+    }
+    Value object;
+    std::string_view var;
+    if (name.find(':') == std::string_view::npos && name.find('.') == std::string_view::npos) {
+        const std::size_t slash = name.rfind('/');
+        object = vm.resolvePath(name.substr(0, slash == 0 ? 1 : slash), frame.target);
+        var = name.substr(slash + 1);
+    } else if (!SplitPath(vm, frame, name, object, var)) {
+        object = Value();
+    }
+    if (object.isObject() && !(declareOnly && vm.hasOwn(object.o, var))) {
+        vm.set(object, var, std::move(value));
+    }
+    return true;
+}
+
 void SetVariable(Vm& vm, Frame& frame, std::string_view name, Value value) {
-    if (name.find_first_of(":./") != std::string_view::npos) {
-        Value object;
-        std::string_view var;
-        if (name.find(':') == std::string_view::npos && name.find('.') == std::string_view::npos) {
-            const std::size_t slash = name.rfind('/');
-            object = vm.resolvePath(name.substr(0, slash == 0 ? 1 : slash), frame.target);
-            var = name.substr(slash + 1);
-        } else if (!SplitPath(vm, frame, name, object, var)) {
-            object = Value();
-        }
-        if (!object.isNullish()) {
-            vm.set(object, var, std::move(value));
-        }
+    if (SetByPath(vm, frame, name, value, false)) {
         return;
     }
     for (const Scope* s = frame.scope.get(); s && s->parent; s = s->parent.get()) {
@@ -172,7 +194,10 @@ void SetVariable(Vm& vm, Frame& frame, std::string_view name, Value value) {
 
 void DefineLocal(Vm& vm, Frame& frame, std::string_view name, Value value) {
     if (frame.activation) {
+        // in a function even a path is just the name of a local
         frame.activation->put(name, std::move(value));
+    } else if (SetByPath(vm, frame, name, value, false)) {
+        return;
     } else if (Object* clip = vm.clipObject(frame.target)) {
         vm.set(Value(clip), name, std::move(value));
     }
@@ -211,7 +236,7 @@ Object* MakeSuper(Vm& vm, Frame& frame) {
 }
 
 void SetTarget(Vm& vm, Frame& frame, const Value& target) {
-    if (target.isString() && target.str().empty()) {
+    if (target.isUndefined() || (target.isString() && target.str().empty())) {
         frame.target = frame.original;
         frame.scope = frame.baseScope;
         return;
@@ -225,11 +250,19 @@ void SetTarget(Vm& vm, Frame& frame, const Value& target) {
         }
         clip = vm.clipOf(found);
     }
+    if (!vm.clipObject(clip)) {
+        vm.warn("SetTarget to a clip that is not there: " + vm.toString(target));
+        if ((target.isObject() && target.o->kind == Kind::Clip) ||
+            !vm.host().exists(frame.original)) {
+            // a removed clip, or code of a removed clip: nothing to act on
+            frame.target = 0;
+            return;
+        }
+        clip = vm.host().root(); // a value that names no clip falls back to the root
+    }
     frame.target = clip;
     if (Object* object = vm.clipObject(clip)) {
         frame.scope = std::make_shared<const Scope>(Scope{object, frame.baseScope});
-    } else {
-        vm.warn("SetTarget to a clip that is not there: " + vm.toString(target));
     }
 }
 

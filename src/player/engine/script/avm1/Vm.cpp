@@ -106,6 +106,21 @@ void Vm::forgetClip(ClipId clip) {
     clips_.erase(clip);
 }
 
+void Vm::reportUncaught(const Value& thrown) {
+    std::string text;
+    try {
+        text = toString(thrown);
+    } catch (const ScriptThrow&) {
+        text = "[object Object]"; // its toString threw in turn
+    } catch (const ScriptAbort& abort) {
+        text = abort.reason;
+    }
+    if (onTrace) {
+        onTrace("Warning: Uncaught exception, " + text);
+    }
+    warn("a script threw " + text + " and nothing caught it");
+}
+
 void Vm::warn(const std::string& text) {
     if (onWarning && warnings_ < 1000) {
         ++warnings_;
@@ -166,13 +181,7 @@ Value Vm::callMethod(const Value& obj, std::string_view name, std::span<const Va
 
 void Vm::callMethodSafely(const Value& obj, std::string_view name, std::span<const Value> args) {
     const std::size_t depth = stack.size();
-    try {
-        callMethod(obj, name, args);
-    } catch (const ScriptThrow& thrown) {
-        warn("a script threw " + toString(thrown.value) + " and nothing caught it");
-    } catch (const ScriptAbort& abort) {
-        warn(abort.reason);
-    }
+    runGuarded([&] { callMethod(obj, name, args); });
     stack.resize(std::min(depth, stack.size()));
 }
 
@@ -191,13 +200,7 @@ void Vm::runBlock(const std::shared_ptr<const Block>& block, ClipId target) {
     frame.thisValue = Value(clip);
     const std::size_t depth = stack.size();
     ++callDepth; // the block's registers and scopes are not garbage-collector roots
-    try {
-        execute(frame);
-    } catch (const ScriptThrow& thrown) {
-        warn("a script threw " + toString(thrown.value) + " and nothing caught it");
-    } catch (const ScriptAbort& abort) {
-        warn(abort.reason);
-    }
+    runGuarded([&] { execute(frame); });
     --callDepth;
     stack.resize(std::min(depth, stack.size()));
 }
@@ -246,13 +249,7 @@ void Vm::advanceClock(double ms) {
         resetBudgetIfSpent();
         if (copy.method.empty()) {
             const std::size_t depth = stack.size();
-            try {
-                call(copy.fn, copy.thisValue, copy.args);
-            } catch (const ScriptThrow& thrown) {
-                warn("a script threw " + toString(thrown.value) + " and nothing caught it");
-            } catch (const ScriptAbort& abort) {
-                warn(abort.reason);
-            }
+            runGuarded([&] { call(copy.fn, copy.thisValue, copy.args); });
             stack.resize(std::min(depth, stack.size()));
         } else {
             callMethodSafely(copy.fn, copy.method, copy.args);

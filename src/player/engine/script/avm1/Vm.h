@@ -143,6 +143,20 @@ public:
     std::mt19937 random{0};
     void advanceClock(double ms);
     void warn(const std::string& text);
+    // System.security.sandboxType of a movie read from a local file.
+    void setLocalSandbox(bool useNetwork);
+    // Runs script code to its end: what it throws and nobody catches is reported as the
+    // player reports it (a log line), and a stopped script as a warning.
+    template <typename Run> void runGuarded(Run&& run) {
+        try {
+            run();
+        } catch (const ScriptThrow& thrown) {
+            reportUncaught(thrown.value);
+        } catch (const ScriptAbort& abort) {
+            warn(abort.reason);
+        }
+    }
+    void reportUncaught(const Value& thrown);
 
     // Intervals and timeouts by the clock.
     int addInterval(Value fn, Value thisValue, std::string method, std::vector<Value> args,
@@ -155,6 +169,7 @@ public:
     Object *booleanProto = nullptr, *dateProto = nullptr, *errorProto = nullptr;
     Object *movieClipProto = nullptr, *textFieldProto = nullptr, *buttonProto = nullptr;
     Object* soundProto = nullptr;
+    Object* xmlNodeProto = nullptr;
     std::unordered_map<std::string, Object*> registeredClasses; // attachMovie symbol -> class
 
     // Interpreter internals shared by the loop's helpers.

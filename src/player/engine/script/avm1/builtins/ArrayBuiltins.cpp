@@ -35,7 +35,21 @@ std::vector<Value> Elements(Vm& vm, CallInfo& c) {
     return out;
 }
 
-void Store(Vm& vm, CallInfo& c, std::vector<Value> elements) {
+// Every index in order, as most methods write them.
+std::vector<std::size_t> IndexOrder(std::size_t length) {
+    std::vector<std::size_t> order(length);
+    for (std::size_t i = 0; i < length; ++i) {
+        order[i] = i;
+    }
+    return order;
+}
+
+// Writes the elements back in the order given (each index once); an array keeps the old
+// state of indices the order leaves out, which matters for holes and enumeration order.
+void Store(Vm& vm, CallInfo& c, std::vector<Value> elements, std::vector<std::size_t> order = {}) {
+    if (order.empty()) {
+        order = IndexOrder(elements.size());
+    }
     Object* o = ThisObject(c);
     if (!o) {
         return;
@@ -44,10 +58,13 @@ void Store(Vm& vm, CallInfo& c, std::vector<Value> elements) {
         throw ScriptAbort{"an array grew past its size cap"};
     }
     if (o->kind == Kind::Array) {
+        o->syncStamps();
+        o->elementStamps.resize(elements.size(), 0);
         o->elements = std::move(elements);
+        o->stampElements(order);
         return;
     }
-    for (std::size_t i = 0; i < elements.size(); ++i) {
+    for (const std::size_t i : order) {
         vm.set(c.thisValue, std::to_string(i), elements[i]);
     }
     vm.set(c.thisValue, "length", Value(static_cast<double>(elements.size())));
@@ -60,7 +77,7 @@ Value ArrayCtor(Vm& vm, CallInfo& c) {
     if (c.args.size() == 1 && c.args[0].isNumber()) {
         const double n = c.args[0].n;
         if (n >= 0 && n <= static_cast<double>(vm.limits().maxArrayLength) && n == std::trunc(n)) {
-            o->elements.assign(static_cast<std::size_t>(n), Value());
+            o->resizeElements(static_cast<std::size_t>(n));
         }
         return Value(o);
     }
@@ -92,9 +109,16 @@ Value Join(Vm& vm, CallInfo& c) {
 Value PushUnshift(Vm& vm, CallInfo& c) {
     std::vector<Value> e = Elements(vm, c);
     e.insert(c.callee->magic == 0 ? e.end() : e.begin(), c.args.begin(), c.args.end());
-    const double size = static_cast<double>(e.size());
-    Store(vm, c, std::move(e));
-    return Value(size);
+    const std::size_t size = e.size();
+    std::vector<std::size_t> order = IndexOrder(size);
+    if (c.callee->magic == 1) {
+        // unshift moves the old elements up from the top, then writes the new ones
+        const std::size_t added = c.args.size();
+        std::reverse(order.begin() + static_cast<long>(added), order.end());
+        std::rotate(order.begin(), order.begin() + static_cast<long>(added), order.end());
+    }
+    Store(vm, c, std::move(e), std::move(order));
+    return Value(static_cast<double>(size));
 }
 
 Value PopShift(Vm& vm, CallInfo& c) {
@@ -176,7 +200,14 @@ Value Concat(Vm& vm, CallInfo& c) {
 Value Reverse(Vm& vm, CallInfo& c) {
     std::vector<Value> e = Elements(vm, c);
     std::reverse(e.begin(), e.end());
-    Store(vm, c, std::move(e));
+    // swapped in pairs from the ends; an odd middle is left alone
+    std::vector<std::size_t> order;
+    for (std::size_t low = 0, high = e.size(); low + 1 < high; ++low) {
+        --high;
+        order.push_back(low);
+        order.push_back(high);
+    }
+    Store(vm, c, std::move(e), std::move(order));
     return c.thisValue;
 }
 
@@ -243,8 +274,11 @@ Value Sort(Vm& vm, CallInfo& c) {
     if (c.arg(0).isObject() && c.arg(0).o->isFunction()) {
         fn = c.arg(0);
         flags = IntArg(vm, c, 1, 0);
+    } else if (!c.args.empty() && !c.arg(0).isNumber() && !c.arg(0).isObject()) {
+        return Value(); // neither a compare function nor flags: nothing is sorted
     } else {
-        flags = IntArg(vm, c, 0, 0);
+        // with two numbers the second holds the flags
+        flags = IntArg(vm, c, c.args.size() > 1 && c.arg(1).isNumber() ? 1 : 0, 0);
     }
     if (fn.isObject()) {
         return SortWith(

@@ -37,8 +37,8 @@ Value ParseInt(Vm& vm, CallInfo& c) {
         (text[i + 1] == 'x' || text[i + 1] == 'X')) {
         radix = 16;
         i += 2;
-    } else if (radix == 0 && i + 1 < text.size() && text[i] == '0') {
-        radix = 8; // a leading zero reads as octal
+    } else if (radix == 0 && vm.version() >= 6 && i + 1 < text.size() && text[i] == '0') {
+        radix = 8; // a leading zero reads as octal from version 6 on
     }
     if (radix == 0) {
         radix = 10;
@@ -55,39 +55,62 @@ Value ParseInt(Vm& vm, CallInfo& c) {
     return Value(any ? (negative ? -value : value) : NaN);
 }
 
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// An exponent after "e" as the player reads it: sign and digits kept in 32 bits; no
+// digits leave the number as it was.
+double ReadExponent(const std::string& text, std::size_t i) {
+    const bool negative = i < text.size() && text[i] == '-';
+    i += i < text.size() && (text[i] == '-' || text[i] == '+') ? 1 : 0;
+    std::uint32_t exponent = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
+        exponent = exponent * 10 + static_cast<std::uint32_t>(text[i] - '0');
+    }
+    const double e = static_cast<double>(static_cast<std::int32_t>(exponent));
+    return negative ? -e : e;
+}
+
+// Digits are summed one by one (the fraction by falling powers of ten, as the player
+// does, with its rounding); a second point is skipped, and after one no exponent counts.
 Value ParseFloat(Vm& vm, CallInfo& c) {
+    if (c.args.empty()) {
+        return Value();
+    }
     const std::string text = vm.toString(c.arg(0));
     std::size_t i = text.find_first_not_of(" \t\n\r\f\v");
     if (i == std::string::npos) {
         return Value(NaN);
     }
-    std::size_t end = i;
-    if (end < text.size() && (text[end] == '-' || text[end] == '+')) {
-        ++end;
-    }
-    bool digits = false, dot = false, exponent = false;
-    for (; end < text.size(); ++end) {
-        const char ch = text[end];
-        if (ch >= '0' && ch <= '9') {
+    const bool negative = text[i] == '-';
+    i += text[i] == '-' || text[i] == '+' ? 1 : 0;
+    double value = 0, scale = 1;
+    int dots = 0;
+    bool digits = false;
+    for (; i < text.size(); ++i) {
+        const char ch = text[i];
+        if (IsDigit(ch)) {
             digits = true;
-        } else if (ch == '.' && !dot && !exponent) {
-            dot = true;
-        } else if ((ch == 'e' || ch == 'E') && digits && !exponent && end + 1 < text.size() &&
-                   (std::isdigit(static_cast<unsigned char>(text[end + 1])) ||
-                    ((text[end + 1] == '-' || text[end + 1] == '+') && end + 2 < text.size() &&
-                     std::isdigit(static_cast<unsigned char>(text[end + 2]))))) {
-            exponent = true;
-            if (text[end + 1] == '-' || text[end + 1] == '+') {
-                ++end;
+            if (dots == 0) {
+                value = value * 10 + (ch - '0');
+            } else {
+                scale /= 10;
+                value += (ch - '0') * scale;
             }
+        } else if (ch == '.') {
+            ++dots;
         } else {
+            if ((ch == 'e' || ch == 'E') && digits && dots < 2) {
+                value *= std::pow(10.0, ReadExponent(text, i + 1));
+            }
             break;
         }
     }
     if (!digits) {
         return Value(NaN);
     }
-    return Value(std::strtod(text.substr(i, end - i).c_str(), nullptr));
+    return Value(negative ? -value : value);
 }
 
 Value IsNaN(Vm& vm, CallInfo& c) {
@@ -113,6 +136,10 @@ Value GetTimer(Vm& vm, CallInfo&) {
 Value SetInterval(Vm& vm, CallInfo& c) {
     const bool once = c.callee->magic == 1;
     const Value first = c.arg(0);
+    const bool method = first.isObject() && !first.o->isFunction();
+    if (!once && c.arg(method ? 2 : 1).isUndefined()) {
+        return Value(); // an interval needs its period
+    }
     if (first.isObject() && first.o->isFunction()) {
         std::vector<Value> args(c.args.begin() + std::min<std::size_t>(2, c.args.size()),
                                 c.args.end());

@@ -19,6 +19,7 @@ void InstallClipBuiltins(Vm& vm);
 void InstallMediaBuiltins(Vm& vm);
 void InstallColorBuiltins(Vm& vm);
 void InstallLoadVarsBuiltins(Vm& vm);
+void InstallXmlBuiltins(Vm& vm);
 
 // `this` as an object, or nullptr.
 inline Object* ThisObject(CallInfo& c) {

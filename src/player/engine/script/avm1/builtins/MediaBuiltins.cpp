@@ -127,12 +127,21 @@ void InstallStageAndSystem(Vm& vm) {
 
 } // namespace
 
+void Vm::setLocalSandbox(bool useNetwork) {
+    const Value security = get(get(Value(global), "System"), "security");
+    if (security.isObject()) {
+        security.o->define("sandboxType", Value(useNetwork ? "localWithNetwork" : "localWithFile"),
+                           DontDelete | ReadOnly);
+    }
+}
+
 void InstallMediaBuiltins(Vm& vm) {
     InstallSound(vm);
     InstallKeyAndMouse(vm);
     InstallStageAndSystem(vm);
     InstallColorBuiltins(vm);
     InstallLoadVarsBuiltins(vm);
+    InstallXmlBuiltins(vm);
 }
 
 } // namespace quillon::engine::avm1

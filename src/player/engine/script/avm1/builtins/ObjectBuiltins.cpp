@@ -126,8 +126,12 @@ Value FunctionApply(Vm& vm, CallInfo& c) {
     return vm.call(c.thisValue, thisArg.isNullish() ? Value() : thisArg, args);
 }
 
-Value FunctionCtor(Vm&, CallInfo& c) {
-    return c.thisValue;
+// Function(x) called plainly gives back what it is given; with nothing, a bare object.
+Value FunctionCtor(Vm& vm, CallInfo& c) {
+    if (c.construct) {
+        return c.thisValue;
+    }
+    return c.args.empty() ? Value(vm.newObject(nullptr)) : c.arg(0);
 }
 
 Value ErrorCtor(Vm& vm, CallInfo& c) {

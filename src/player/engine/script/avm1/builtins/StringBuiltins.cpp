@@ -47,10 +47,15 @@ Value StringValue(Vm& vm, CallInfo& c) {
     return Value(vm.toStr(c.thisValue));
 }
 
+// A character index as the player takes it: a 32-bit integer (NaN is 0, large ones wrap).
+std::int64_t CharIndex(Vm& vm, CallInfo& c) {
+    return c.args.empty() ? 0 : ToInt32(vm.toNumber(c.arg(0)));
+}
+
 Value CharAt(Vm& vm, CallInfo& c) {
     const std::u16string s = ThisText(vm, c);
-    const double n = c.args.empty() ? 0 : std::trunc(vm.toNumber(c.arg(0)));
-    if (!(n >= 0) || n >= static_cast<double>(s.size())) {
+    const std::int64_t n = CharIndex(vm, c);
+    if (n < 0 || n >= static_cast<std::int64_t>(s.size())) {
         return Value("");
     }
     return Out(vm, s.substr(static_cast<std::size_t>(n), 1));
@@ -58,9 +63,10 @@ Value CharAt(Vm& vm, CallInfo& c) {
 
 Value CharCodeAt(Vm& vm, CallInfo& c) {
     const std::u16string s = ThisText(vm, c);
-    const double n = c.args.empty() ? 0 : std::trunc(vm.toNumber(c.arg(0)));
-    if (!(n >= 0) || n >= static_cast<double>(s.size())) {
-        return Value(std::nan(""));
+    const std::int64_t n = CharIndex(vm, c);
+    if (n < 0 || n >= static_cast<std::int64_t>(s.size())) {
+        // version 5 movies read 0 past the end
+        return Value(vm.version() < 6 && n >= 0 ? 0.0 : std::nan(""));
     }
     return Value(static_cast<double>(s[static_cast<std::size_t>(n)]));
 }
@@ -75,6 +81,9 @@ Value Concat(Vm& vm, CallInfo& c) {
 
 Value IndexOf(Vm& vm, CallInfo& c) {
     const std::u16string s = ThisText(vm, c);
+    if (c.args.empty()) {
+        return Value();
+    }
     const std::u16string what = ToUtf16(vm.toString(c.arg(0)));
     const bool last = c.callee->magic == 1;
     if (last) {
@@ -82,8 +91,11 @@ Value IndexOf(Vm& vm, CallInfo& c) {
         const std::size_t at = s.rfind(what, from);
         return Value(at == std::u16string::npos ? -1.0 : static_cast<double>(at));
     }
-    const std::size_t from = Position(vm, c, 1, s.size(), 0, false);
-    const std::size_t at = s.find(what, from);
+    const std::int64_t start = c.args.size() > 1 ? ToInt32(vm.toNumber(c.args[1])) : 0;
+    if (start > static_cast<std::int64_t>(s.size())) {
+        return Value(-1.0);
+    }
+    const std::size_t at = s.find(what, static_cast<std::size_t>(std::max<std::int64_t>(start, 0)));
     return Value(at == std::u16string::npos ? -1.0 : static_cast<double>(at));
 }
 
@@ -109,6 +121,13 @@ Value Substr(Vm& vm, CallInfo& c) {
     const std::size_t start = Position(vm, c, 0, s.size(), 0, true);
     double count = c.args.size() > 1 && !c.args[1].isUndefined() ? vm.toNumber(c.args[1])
                                                                  : static_cast<double>(s.size());
+    if (count < 0) {
+        // a negative count is taken from the length; reaching the end that way gives nothing
+        count += static_cast<double>(s.size());
+        if (static_cast<double>(start) + count >= static_cast<double>(s.size())) {
+            count = 0;
+        }
+    }
     if (std::isnan(count) || count < 0) {
         count = 0;
     }

@@ -1,0 +1,111 @@
+// Text field settings that only scripts see: colours of the background and border, the
+// field's kind and its anti-aliasing choices, kept on the field's object with the
+// player's defaults and its coercions.
+
+#include "player/engine/script/avm1/Frame.h"
+
+#include <array>
+
+namespace quillon::engine::avm1 {
+
+namespace {
+
+enum class Coerce { Color, Flag, Number, Choice };
+
+struct Setting {
+    const char* name;
+    Coerce coerce;
+    double number;                        // the default of colours, flags and numbers
+    std::array<const char*, 3> choices{}; // the first is the default
+};
+
+constexpr Setting Settings[] = {
+    {"backgroundColor", Coerce::Color, 0xffffff},
+    {"borderColor", Coerce::Color, 0},
+    {"background", Coerce::Flag, 0},
+    {"border", Coerce::Flag, 0},
+    {"condenseWhite", Coerce::Flag, 0},
+    {"mouseWheelEnabled", Coerce::Flag, 1},
+    {"thickness", Coerce::Number, 0},
+    {"sharpness", Coerce::Number, 0},
+    {"type", Coerce::Choice, 0, {"dynamic", "input"}},
+    {"antiAliasType", Coerce::Choice, 0, {"normal", "advanced"}},
+    {"gridFitType", Coerce::Choice, 0, {"pixel", "none", "subpixel"}},
+};
+
+const Setting* FindSetting(std::string_view name) {
+    for (const Setting& s : Settings) {
+        if (name == s.name) {
+            return &s;
+        }
+    }
+    return nullptr;
+}
+
+Value DefaultOf(const Setting& s) {
+    switch (s.coerce) {
+    case Coerce::Flag:
+        return Value(s.number != 0);
+    case Coerce::Choice:
+        return Value(s.choices[0]);
+    default:
+        return Value(s.number);
+    }
+}
+
+// The value as the field keeps it; undefined when the field ignores it.
+Value Coerced(Vm& vm, const Setting& s, const Value& value) {
+    switch (s.coerce) {
+    case Coerce::Color:
+        return Value(static_cast<double>(ToUint32(vm.toNumber(value)) & 0xffffff));
+    case Coerce::Flag:
+        return Value(vm.toBool(value));
+    case Coerce::Number:
+        return Value(vm.toNumber(value));
+    default:
+        break;
+    }
+    const std::string text = vm.toString(value);
+    for (const char* choice : s.choices) {
+        if (choice && EqualsIgnoringCase(text, choice)) {
+            return Value(choice);
+        }
+    }
+    return Value();
+}
+
+} // namespace
+
+bool GetTextFieldSetting(Vm&, Object* field, std::string_view name, Value& out) {
+    const Setting* s = FindSetting(name);
+    if (!s || !field) {
+        return false;
+    }
+    if (field->fieldSettings) {
+        const auto it = field->fieldSettings->find(s->name);
+        if (it != field->fieldSettings->end()) {
+            out = it->second;
+            return true;
+        }
+    }
+    out = DefaultOf(*s);
+    return true;
+}
+
+bool SetTextFieldSetting(Vm& vm, Object* field, std::string_view name, const Value& value) {
+    const Setting* s = FindSetting(name);
+    if (!s || !field) {
+        return false;
+    }
+    Value kept = Coerced(vm, *s, value);
+    if (kept.isUndefined()) {
+        return true; // an unknown choice leaves the setting as it was
+    }
+    if (!field->fieldSettings) {
+        field->fieldSettings = std::make_unique<std::unordered_map<std::string, Value>>();
+    }
+    (*field->fieldSettings)[s->name] = std::move(kept);
+    return true;
+}
+
+} // namespace quillon::engine::avm1
