@@ -157,6 +157,8 @@ void InstallBuiltins(Vm& vm) {
     InstallArrayClass(vm);
     InstallErrorClasses(vm);
     InstallByteArray(vm);
+    InstallDateClass(vm);
+    InstallRegExpClass(vm);
     InstallGlobalFunctions(vm);
 }
 

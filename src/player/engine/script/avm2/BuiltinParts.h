@@ -9,5 +9,6 @@ class Vm;
 void InstallObjectClasses(Vm&), InstallBooleanAndNamespace(Vm&), InstallNumberClasses(Vm&),
     InstallMath(Vm&), InstallStringClass(Vm&), InstallArrayClass(Vm&), InstallErrorClasses(Vm&),
     InstallGlobalFunctions(Vm&), InstallByteArray(Vm&);
+void InstallDateClass(Vm&), InstallRegExpClass(Vm&), InstallJsonClass(Vm&);
 
 } // namespace quillon::avm2

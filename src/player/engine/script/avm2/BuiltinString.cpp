@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cwctype>
+#include <locale.h>
 
 namespace quillon::avm2 {
 namespace {
@@ -79,47 +81,21 @@ Value Slice(Vm& vm, const Value& self, std::span<const Value> args) {
     const std::size_t b = FromEnd(vm, Arg(args, 1), s.size(), 1e300);
     return b > a ? Str(std::u16string_view(s).substr(a, b - a)) : Value::string("");
 }
+// Case mapping of every unit by the C library's Unicode tables; surrogates stay.
 template <bool Upper> Value ChangeCase(Vm& vm, const Value& self, std::span<const Value>) {
+    static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
     std::u16string s = Units(vm, self);
     for (char16_t& c : s) {
-        if (Upper && c >= u'a' && c <= u'z') {
-            c = static_cast<char16_t>(c - 32);
-        } else if (!Upper && c >= u'A' && c <= u'Z') {
-            c = static_cast<char16_t>(c + 32);
+        if (c >= 0xd800 && c <= 0xdfff) {
+            continue;
+        }
+        const wint_t mapped = unicode ? (Upper ? towupper_l(c, unicode) : towlower_l(c, unicode))
+                                      : (Upper ? towupper(c) : towlower(c));
+        if (mapped <= 0xffff) {
+            c = static_cast<char16_t>(mapped);
         }
     }
     return Str(s);
-}
-std::vector<Value> SplitUnits(const std::u16string& s, const std::u16string& sep,
-                              std::size_t limit) {
-    std::vector<Value> parts;
-    if (sep.empty()) {
-        for (std::size_t i = 0; i < s.size() && parts.size() < limit; ++i) {
-            parts.push_back(Str(s.substr(i, 1)));
-        }
-        return parts;
-    }
-    std::size_t start = 0;
-    while (parts.size() < limit) {
-        const std::size_t at = s.find(sep, start);
-        if (at == std::u16string::npos) {
-            parts.push_back(Str(std::u16string_view(s).substr(start)));
-            break;
-        }
-        parts.push_back(Str(std::u16string_view(s).substr(start, at - start)));
-        start = at + sep.size();
-    }
-    return parts;
-}
-Value Split(Vm& vm, const Value& self, std::span<const Value> args) {
-    const std::u16string s = Units(vm, self);
-    const double limitArg = Arg(args, 1).isUndefined() ? 4294967295.0 : ToNumber(vm, args[1]);
-    const std::size_t limit =
-        limitArg >= 0 ? static_cast<std::size_t>(std::min(limitArg, 4294967295.0)) : 0;
-    if (Arg(args, 0).isUndefined()) {
-        return Value::object(vm.newArray({Str(s)}));
-    }
-    return Value::object(vm.newArray(SplitUnits(s, ToUtf16(ToString(vm, args[0])), limit)));
 }
 Value Concat(Vm& vm, const Value& self, std::span<const Value> args) {
     Value result = ToStringValue(vm, self);
@@ -128,18 +104,14 @@ Value Concat(Vm& vm, const Value& self, std::span<const Value> args) {
     }
     return result;
 }
-Value Replace(Vm& vm, const Value& self, std::span<const Value> args) {
-    const std::string s = ToString(vm, self), pattern = ToString(vm, Arg(args, 0));
-    const auto at = s.find(pattern);
-    if (at == std::string::npos) {
-        return Value::string(s);
-    }
-    return Value::string(s.substr(0, at) + ToString(vm, Arg(args, 1)) +
-                         s.substr(at + pattern.size()));
-}
+// The difference of the first units that differ; else the shorter text sorts first.
 Value LocaleCompare(Vm& vm, const Value& self, std::span<const Value> args) {
-    const int c = ToUtf16(ToString(vm, self)).compare(ToUtf16(ToString(vm, Arg(args, 0))));
-    return Value::integer(c < 0 ? -1 : c > 0 ? 1 : 0);
+    const std::u16string a = Units(vm, self), b = Units(vm, Arg(args, 0));
+    const auto [i, j] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+    if (i != a.end() && j != b.end()) {
+        return Value::integer(static_cast<std::int32_t>(*i) - static_cast<std::int32_t>(*j));
+    }
+    return Value::integer(a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0);
 }
 Value FromCharCode(Vm& vm, const Value&, std::span<const Value> args) {
     std::u16string s;
@@ -167,7 +139,7 @@ void InstallStringClass(Vm& vm) {
         {"lastIndexOf", LastIndexOf}, {"substring", Substring}, {"substr", Substr},
         {"slice", Slice}, {"toUpperCase", ChangeCase<true>}, {"toLowerCase", ChangeCase<false>},
         {"toLocaleUpperCase", ChangeCase<true>}, {"toLocaleLowerCase", ChangeCase<false>},
-        {"split", Split}, {"concat", Concat}, {"replace", Replace},
+        {"concat", Concat},
         {"localeCompare", LocaleCompare}, {"toString", Self}, {"valueOf", Self}});
     // clang-format on
     string.get()->coercion = Coercion::String;

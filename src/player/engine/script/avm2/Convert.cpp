@@ -112,6 +112,17 @@ Value ToPrimitive(Vm& vm, const Value& v, Hint hint) {
                   "Cannot convert " + ClassName(vm, v) + " to primitive.");
 }
 
+Hint DefaultHint(const Value& v) {
+    if (v.isObject()) {
+        for (const ClassObject* c = v.asObject()->cls; c; c = c->base) {
+            if (c->stringHint) {
+                return Hint::String;
+            }
+        }
+    }
+    return Hint::Number;
+}
+
 double ToNumber(Vm& vm, const Value& v) {
     switch (v.kind()) {
     case Kind::Undefined:

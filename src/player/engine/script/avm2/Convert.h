@@ -20,6 +20,8 @@ inline std::uint32_t NumberToUint32(double d) {
 
 enum class Hint : std::uint8_t { Number, String };
 Value ToPrimitive(Vm& vm, const Value& v, Hint hint = Hint::Number);
+// The hint + and == use: String for dates, Number for the rest.
+Hint DefaultHint(const Value& v);
 double ToNumber(Vm& vm, const Value& v);
 std::int32_t ToInt32(Vm& vm, const Value& v);
 std::uint32_t ToUint32(Vm& vm, const Value& v);

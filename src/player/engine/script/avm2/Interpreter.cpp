@@ -40,7 +40,7 @@ void BindArguments(Frame& f, const Value& thisv, std::span<const Value> args) {
     const std::size_t count = m.params.size();
     const std::size_t required = count - m.defaults.size();
     const bool takesMore = m.flags & (NeedRest | NeedArguments);
-    if (args.size() < required) {
+    if (args.size() < required && !m.name.empty()) {
         ArgumentMismatch(f.vm, m, required, args.size());
     }
     if (args.size() > count && !takesMore) {
@@ -48,7 +48,10 @@ void BindArguments(Frame& f, const Value& thisv, std::span<const Value> args) {
     }
     f.locals[0] = thisv;
     for (std::size_t i = 0; i < count; ++i) {
-        const Value& v = i < args.size() ? args[i] : m.defaults[i - required];
+        static const Value undefined;
+        const Value& v = i < args.size() ? args[i]
+                         : i < required  ? undefined
+                                         : m.defaults[i - required];
         f.locals[i + 1] = Coerce(f.vm, v, m.params[i]);
     }
     if (m.flags & NeedRest) {

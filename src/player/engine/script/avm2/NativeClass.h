@@ -24,6 +24,10 @@ void DefineGlobal(Vm& vm, std::string_view name, const Value& value, std::string
 void DefineGlobalFunction(Vm& vm, std::string_view name, NativeFn fn,
                           std::string_view package = "");
 
+// Puts the public methods of a built-in on its prototype too, where ES3-style code
+// reads them (Date.prototype.getDay.length) and may replace them.
+void ExposeOnPrototype(Vm& vm, ClassObject* cls);
+
 class NativeClass {
 public:
     NativeClass(Vm& vm, std::string_view name, ClassObject* base, std::string_view package = "");

@@ -76,6 +76,7 @@ MovieRunner::MovieRunner(DisplayHost& host, const RunnerSetup& setup)
     state_->frameRate = setup.frameRate;
     vm_->embedder = state_.get();
     vm_->random.seed(setup.seed);
+    vm_->dateMs = setup.dateMs;
     InstallEventClasses(*vm_);
     InstallDisplayClasses(*vm_);
     InstallUtilityClasses(*vm_);
@@ -233,6 +234,7 @@ void MovieRunner::endFrame(double frameMs) {
     broadcast("enterFrame");
     frameScriptsAndExit();
     state_->clockMs += frameMs;
+    vm_->dateMs += frameMs;
     fireTimers();
     fireCallbacks();
 }
