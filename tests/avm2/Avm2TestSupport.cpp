@@ -87,4 +87,15 @@ Emit Get(AbcWriter& abc, Emit value, const std::string& name) {
     };
 }
 
+Emit New(AbcWriter& abc, const std::string& cls, std::vector<Emit> args) {
+    const std::uint32_t name = abc.name(cls);
+    return [=](AbcCode& c) {
+        c.nameOp(0x5d, name);
+        for (const Emit& a : args) {
+            a(c);
+        }
+        c.callProperty(0x4a, name, static_cast<std::uint32_t>(args.size()));
+    };
+}
+
 } // namespace quillon::test

@@ -43,5 +43,7 @@ Emit Lex(AbcWriter& abc, const std::string& name);
 // value.name(args...)
 Emit Call(AbcWriter& abc, Emit value, const std::string& name, std::vector<Emit> args = {});
 Emit Get(AbcWriter& abc, Emit value, const std::string& name);
+// new cls(args...)
+Emit New(AbcWriter& abc, const std::string& cls, std::vector<Emit> args = {});
 
 } // namespace quillon::test

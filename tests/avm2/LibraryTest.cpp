@@ -106,15 +106,8 @@ TEST(Avm2Library, MathAndGlobals) {
 
 TEST(Avm2Library, ErrorsCarryTheirIds) {
     AbcWriter abc;
-    const auto make = [&](const std::string& cls, std::vector<Emit> args) -> Emit {
-        const std::uint32_t name = abc.name(cls);
-        return [=](AbcCode& c) {
-            c.nameOp(0x5d, name);
-            for (const Emit& a : args) {
-                a(c);
-            }
-            c.callProperty(0x4a, name, static_cast<std::uint32_t>(args.size()));
-        };
+    const auto make = [&](const std::string& cls, std::vector<Emit> args) {
+        return New(abc, cls, std::move(args));
     };
     const std::vector<TraceCase> cases = {
         {make("Error", {Str("plain")}), "Error: plain"},

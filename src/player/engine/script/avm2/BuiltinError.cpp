@@ -159,6 +159,7 @@ void InstallBuiltins(Vm& vm) {
     InstallByteArray(vm);
     InstallDateClass(vm);
     InstallRegExpClass(vm);
+    InstallJsonClass(vm);
     InstallGlobalFunctions(vm);
 }
 

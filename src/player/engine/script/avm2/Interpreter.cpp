@@ -40,10 +40,13 @@ void BindArguments(Frame& f, const Value& thisv, std::span<const Value> args) {
     const std::size_t count = m.params.size();
     const std::size_t required = count - m.defaults.size();
     const bool takesMore = m.flags & (NeedRest | NeedArguments);
-    if (args.size() < required && !m.name.empty()) {
+    // Only class methods check their argument count; a free function takes what it is
+    // given, missing ones undefined, as ES3-style code calls its helpers.
+    const bool checked = m.home != nullptr;
+    if (args.size() < required && checked) {
         ArgumentMismatch(f.vm, m, required, args.size());
     }
-    if (args.size() > count && !takesMore) {
+    if (args.size() > count && !takesMore && checked) {
         ArgumentMismatch(f.vm, m, count, args.size());
     }
     f.locals[0] = thisv;
