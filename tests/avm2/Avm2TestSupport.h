@@ -43,6 +43,8 @@ Emit Lex(AbcWriter& abc, const std::string& name);
 // value.name(args...)
 Emit Call(AbcWriter& abc, Emit value, const std::string& name, std::vector<Emit> args = {});
 Emit Get(AbcWriter& abc, Emit value, const std::string& name);
+// name(args...) through the scope chain with op (callproperty 0x46, constructprop 0x4a).
+Emit Global(AbcWriter& abc, const std::string& name, std::vector<Emit> args, std::uint8_t op);
 // new cls(args...)
 Emit New(AbcWriter& abc, const std::string& cls, std::vector<Emit> args = {});
 

@@ -14,13 +14,6 @@
 namespace quillon::avm2 {
 namespace {
 
-std::u16string Units(Vm& vm, const Value& self) {
-    return ToUtf16(ToString(vm, self));
-}
-Value Str(std::u16string_view units) {
-    return Value::string(ToUtf8(units));
-}
-
 std::size_t Position(Vm& vm, const Value& v, std::size_t length, double fallback) {
     return IndexArgument(vm, v, length, fallback, false);
 }
@@ -34,14 +27,14 @@ Value Length(Vm& vm, const Value& self, std::span<const Value>) {
         static_cast<std::int32_t>(IsAscii(text) ? text.size() : ToUtf16(text).size()));
 }
 Value CharAt(Vm& vm, const Value& self, std::span<const Value> args) {
-    const std::u16string s = Units(vm, self);
+    const std::u16string s = ToUnits(vm, self);
     const double i = Arg(args, 0).isUndefined() ? 0 : ToNumber(vm, args[0]);
     return i >= 0 && i < static_cast<double>(s.size())
-               ? Str(s.substr(static_cast<std::size_t>(i), 1))
+               ? FromUnits(s.substr(static_cast<std::size_t>(i), 1))
                : Value::string("");
 }
 Value CharCodeAt(Vm& vm, const Value& self, std::span<const Value> args) {
-    const std::u16string s = Units(vm, self);
+    const std::u16string s = ToUnits(vm, self);
     const double i = Arg(args, 0).isUndefined() ? 0 : ToNumber(vm, args[0]);
     if (i >= 0 && i < static_cast<double>(s.size())) {
         return Value::integer(s[static_cast<std::size_t>(i)]);
@@ -49,42 +42,42 @@ Value CharCodeAt(Vm& vm, const Value& self, std::span<const Value> args) {
     return Value::number(std::numeric_limits<double>::quiet_NaN());
 }
 Value IndexOf(Vm& vm, const Value& self, std::span<const Value> args) {
-    const std::u16string s = Units(vm, self), needle = ToUtf16(ToString(vm, Arg(args, 0)));
+    const std::u16string s = ToUnits(vm, self), needle = ToUtf16(ToString(vm, Arg(args, 0)));
     const std::size_t from = Position(vm, Arg(args, 1), s.size(), 0);
     const auto at = s.find(needle, from);
     return Value::integer(at == std::u16string::npos ? -1 : static_cast<std::int32_t>(at));
 }
 Value LastIndexOf(Vm& vm, const Value& self, std::span<const Value> args) {
-    const std::u16string s = Units(vm, self), needle = ToUtf16(ToString(vm, Arg(args, 0)));
+    const std::u16string s = ToUnits(vm, self), needle = ToUtf16(ToString(vm, Arg(args, 0)));
     const std::size_t from = Position(vm, Arg(args, 1), s.size(), 1e300);
     const auto at = s.rfind(needle, from);
     return Value::integer(at == std::u16string::npos ? -1 : static_cast<std::int32_t>(at));
 }
 Value Substring(Vm& vm, const Value& self, std::span<const Value> args) {
-    const std::u16string s = Units(vm, self);
+    const std::u16string s = ToUnits(vm, self);
     std::size_t a = Position(vm, Arg(args, 0), s.size(), 0);
     std::size_t b = Position(vm, Arg(args, 1), s.size(), 1e300);
     if (a > b) {
         std::swap(a, b);
     }
-    return Str(std::u16string_view(s).substr(a, b - a));
+    return FromUnits(std::u16string_view(s).substr(a, b - a));
 }
 Value Substr(Vm& vm, const Value& self, std::span<const Value> args) {
-    const std::u16string s = Units(vm, self);
+    const std::u16string s = ToUnits(vm, self);
     const std::size_t start = FromEnd(vm, Arg(args, 0), s.size(), 0);
     const std::size_t count = Position(vm, Arg(args, 1), s.size() - start, 1e300);
-    return Str(std::u16string_view(s).substr(start, count));
+    return FromUnits(std::u16string_view(s).substr(start, count));
 }
 Value Slice(Vm& vm, const Value& self, std::span<const Value> args) {
-    const std::u16string s = Units(vm, self);
+    const std::u16string s = ToUnits(vm, self);
     const std::size_t a = FromEnd(vm, Arg(args, 0), s.size(), 0);
     const std::size_t b = FromEnd(vm, Arg(args, 1), s.size(), 1e300);
-    return b > a ? Str(std::u16string_view(s).substr(a, b - a)) : Value::string("");
+    return b > a ? FromUnits(std::u16string_view(s).substr(a, b - a)) : Value::string("");
 }
 // Case mapping of every unit by the C library's Unicode tables; surrogates stay.
 template <bool Upper> Value ChangeCase(Vm& vm, const Value& self, std::span<const Value>) {
     static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
-    std::u16string s = Units(vm, self);
+    std::u16string s = ToUnits(vm, self);
     for (char16_t& c : s) {
         if (c >= 0xd800 && c <= 0xdfff) {
             continue;
@@ -95,7 +88,7 @@ template <bool Upper> Value ChangeCase(Vm& vm, const Value& self, std::span<cons
             c = static_cast<char16_t>(mapped);
         }
     }
-    return Str(s);
+    return FromUnits(s);
 }
 Value Concat(Vm& vm, const Value& self, std::span<const Value> args) {
     Value result = ToStringValue(vm, self);
@@ -106,7 +99,7 @@ Value Concat(Vm& vm, const Value& self, std::span<const Value> args) {
 }
 // The difference of the first units that differ; else the shorter text sorts first.
 Value LocaleCompare(Vm& vm, const Value& self, std::span<const Value> args) {
-    const std::u16string a = Units(vm, self), b = Units(vm, Arg(args, 0));
+    const std::u16string a = ToUnits(vm, self), b = ToUnits(vm, Arg(args, 0));
     const auto [i, j] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
     if (i != a.end() && j != b.end()) {
         return Value::integer(static_cast<std::int32_t>(*i) - static_cast<std::int32_t>(*j));
@@ -118,7 +111,7 @@ Value FromCharCode(Vm& vm, const Value&, std::span<const Value> args) {
     for (const Value& v : args) {
         s.push_back(static_cast<char16_t>(ToUint32(vm, v) & 0xffff));
     }
-    return Str(s);
+    return FromUnits(s);
 }
 Value StringCall(Vm& vm, const Value&, std::span<const Value> args) {
     return args.empty() ? Value::string("") : ToStringValue(vm, args[0]);

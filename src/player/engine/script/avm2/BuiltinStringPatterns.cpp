@@ -13,12 +13,6 @@
 namespace quillon::avm2 {
 namespace {
 
-std::u16string Units(Vm& vm, const Value& v) {
-    return ToUtf16(ToString(vm, v));
-}
-Value Str(std::u16string_view units) {
-    return Value::string(ToUtf8(units));
-}
 std::u16string_view Part(const std::u16string& s, std::ptrdiff_t begin, std::ptrdiff_t end) {
     return begin < 0 ? std::u16string_view() : std::u16string_view(s).substr(begin, end - begin);
 }
@@ -50,7 +44,7 @@ std::vector<RegExpMatch> LiteralMatch(const std::u16string& s, const std::u16str
 }
 
 Value Match(Vm& vm, const Value& self, std::span<const Value> args) {
-    const std::u16string s = Units(vm, self);
+    const std::u16string s = ToUnits(vm, self);
     RegExpObject* re = ToRegExp(vm, Arg(args, 0));
     if (!re->flags.global) {
         RegExpMatch m;
@@ -59,13 +53,13 @@ Value Match(Vm& vm, const Value& self, std::span<const Value> args) {
     re->lastIndex = 0;
     std::vector<Value> items;
     for (const RegExpMatch& m : AllMatches(vm, *re, s, true)) {
-        items.push_back(Str(Part(s, m.begin(0), m.end(0))));
+        items.push_back(FromUnits(Part(s, m.begin(0), m.end(0))));
     }
     return items.empty() ? Value::null() : Value::object(vm.newArray(std::move(items)));
 }
 
 Value Search(Vm& vm, const Value& self, std::span<const Value> args) {
-    const std::u16string s = Units(vm, self);
+    const std::u16string s = ToUnits(vm, self);
     RegExpMatch m;
     const bool found = ToRegExp(vm, Arg(args, 0))->match(vm, s, 0, m);
     return Value::integer(found ? static_cast<std::int32_t>(m.begin(0)) : -1);
@@ -107,23 +101,24 @@ std::u16string Replacement(Vm& vm, const Value& with, const std::u16string& s,
                            const RegExpMatch& m) {
     if (!with.isObject() || with.asObject()->kind != ObjectKind::Function) {
         std::u16string out;
-        Expand(Units(vm, with), s, m, out);
+        Expand(ToUnits(vm, with), s, m, out);
         return out;
     }
     std::vector<Value> args;
     for (std::size_t g = 0; g < m.groups(); ++g) {
-        args.push_back(m.begin(g) < 0 ? Value::string("") : Str(Part(s, m.begin(g), m.end(g))));
+        args.push_back(m.begin(g) < 0 ? Value::string("")
+                                      : FromUnits(Part(s, m.begin(g), m.end(g))));
     }
     args.push_back(Value::integer(static_cast<std::int32_t>(m.begin(0))));
-    args.push_back(Str(s));
-    return Units(vm, CallValue(vm, with, Value::null(), args));
+    args.push_back(FromUnits(s));
+    return ToUnits(vm, CallValue(vm, with, Value::null(), args));
 }
 
 Value Replace(Vm& vm, const Value& self, std::span<const Value> args) {
-    const std::u16string s = Units(vm, self);
+    const std::u16string s = ToUnits(vm, self);
     RegExpObject* re = AsRegExp(Arg(args, 0));
     const std::vector<RegExpMatch> matches =
-        re ? AllMatches(vm, *re, s, re->flags.global) : LiteralMatch(s, Units(vm, Arg(args, 0)));
+        re ? AllMatches(vm, *re, s, re->flags.global) : LiteralMatch(s, ToUnits(vm, Arg(args, 0)));
     std::u16string out;
     std::size_t copied = 0;
     for (const RegExpMatch& m : matches) {
@@ -138,7 +133,7 @@ Value Replace(Vm& vm, const Value& self, std::span<const Value> args) {
     if (re && re->flags.global) {
         re->lastIndex = 0;
     }
-    return Str(out);
+    return FromUnits(out);
 }
 
 std::vector<Value> SplitLiteral(const std::u16string& s, const std::u16string& sep,
@@ -149,7 +144,7 @@ std::vector<Value> SplitLiteral(const std::u16string& s, const std::u16string& s
     }
     if (sep.empty()) {
         for (std::size_t i = 0; i < s.size() && parts.size() < limit; ++i) {
-            parts.push_back(Str(s.substr(i, 1)));
+            parts.push_back(FromUnits(s.substr(i, 1)));
         }
         return parts;
     }
@@ -157,10 +152,10 @@ std::vector<Value> SplitLiteral(const std::u16string& s, const std::u16string& s
     while (parts.size() < limit) {
         const std::size_t at = s.find(sep, start);
         if (at == std::u16string::npos) {
-            parts.push_back(Str(std::u16string_view(s).substr(start)));
+            parts.push_back(FromUnits(std::u16string_view(s).substr(start)));
             break;
         }
-        parts.push_back(Str(std::u16string_view(s).substr(start, at - start)));
+        parts.push_back(FromUnits(std::u16string_view(s).substr(start, at - start)));
         start = at + sep.size();
     }
     return parts;
@@ -174,7 +169,7 @@ std::vector<Value> SplitPattern(Vm& vm, const RegExpObject& re, const std::u16st
     if (s.empty()) {
         RegExpMatch m;
         if (!re.match(vm, s, 0, m)) {
-            parts.push_back(Str(s));
+            parts.push_back(FromUnits(s));
         }
         return parts;
     }
@@ -187,31 +182,31 @@ std::vector<Value> SplitPattern(Vm& vm, const RegExpObject& re, const std::u16st
             at = std::max(at, begin) + 1;
             continue;
         }
-        parts.push_back(Str(std::u16string_view(s).substr(piece, begin - piece)));
+        parts.push_back(FromUnits(std::u16string_view(s).substr(piece, begin - piece)));
         for (std::size_t g = 1; g < m.groups() && parts.size() < limit; ++g) {
-            parts.push_back(m.begin(g) < 0 ? Value() : Str(Part(s, m.begin(g), m.end(g))));
+            parts.push_back(m.begin(g) < 0 ? Value() : FromUnits(Part(s, m.begin(g), m.end(g))));
         }
         piece = at = end;
     }
     if (parts.size() < limit) {
-        parts.push_back(Str(std::u16string_view(s).substr(piece)));
+        parts.push_back(FromUnits(std::u16string_view(s).substr(piece)));
     }
     return parts;
 }
 
 Value Split(Vm& vm, const Value& self, std::span<const Value> args) {
-    const std::u16string s = Units(vm, self);
+    const std::u16string s = ToUnits(vm, self);
     const double limitArg = Arg(args, 1).isUndefined() ? 4294967295.0 : ToNumber(vm, args[1]);
     const std::size_t limit = std::min<std::size_t>(
         limitArg >= 0 ? static_cast<std::size_t>(std::min(limitArg, 4294967295.0)) : 0,
         vm.limits().maxArrayLength);
     if (Arg(args, 0).isUndefined()) {
-        return Value::object(vm.newArray({Str(s)}));
+        return Value::object(vm.newArray({FromUnits(s)}));
     }
     if (const RegExpObject* re = AsRegExp(args[0])) {
         return Value::object(vm.newArray(SplitPattern(vm, *re, s, limit)));
     }
-    return Value::object(vm.newArray(SplitLiteral(s, Units(vm, args[0]), limit)));
+    return Value::object(vm.newArray(SplitLiteral(s, ToUnits(vm, args[0]), limit)));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "player/engine/script/avm2/Calls.h"
 #include "player/engine/script/avm2/NumberFormat.h"
 #include "player/engine/script/avm2/Properties.h"
+#include "player/engine/script/avm2/Text.h"
 #include "player/engine/script/avm2/Vm.h"
 
 #include <algorithm>
@@ -242,6 +243,14 @@ Value Coerce(Vm& vm, const Value& v, Coercion coercion) {
         return v.isUndefined() ? Value::null() : v;
     }
     return v;
+}
+
+std::u16string ToUnits(Vm& vm, const Value& v) {
+    return ToUtf16(ToString(vm, v));
+}
+
+Value FromUnits(std::u16string_view units) {
+    return Value::string(ToUtf8(units));
 }
 
 } // namespace quillon::avm2

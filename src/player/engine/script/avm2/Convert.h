@@ -28,7 +28,10 @@ std::uint32_t ToUint32(Vm& vm, const Value& v);
 bool ToBoolean(const Value& v);
 std::string ToString(Vm& vm, const Value& v);
 Value ToStringValue(Vm& vm, const Value& v); // keeps a string as it is
-Value ToNumeric(Vm& vm, const Value& v);     // int stays int
+// The string form as UTF-16 units, which String's methods index, and back.
+std::u16string ToUnits(Vm& vm, const Value& v);
+Value FromUnits(std::u16string_view units);
+Value ToNumeric(Vm& vm, const Value& v); // int stays int
 
 // coerce_s and String-typed slots: null and undefined stay null.
 Value CoerceString(Vm& vm, const Value& v);
