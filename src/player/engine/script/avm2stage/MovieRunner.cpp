@@ -77,6 +77,9 @@ MovieRunner::MovieRunner(DisplayHost& host, const RunnerSetup& setup)
     vm_->embedder = state_.get();
     vm_->random.seed(setup.seed);
     vm_->dateMs = setup.dateMs;
+    if (setup.swfVersion < 13) {
+        vm_->builtinTraits.bindings.erase(PropKey(kPublicNs, vm_->intern("JSON")));
+    }
     InstallEventClasses(*vm_);
     InstallDisplayClasses(*vm_);
     InstallUtilityClasses(*vm_);
