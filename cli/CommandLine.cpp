@@ -2,6 +2,7 @@
 
 #include "codec/Transforms.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <filesystem>
@@ -97,14 +98,26 @@ const std::string& OptionWords::value() {
     return args_[++at_];
 }
 
-std::string OptionWords::read(const std::function<bool(const std::string& option)>& option) {
+long OptionWords::number(long min, long max, const std::string& range) {
+    const std::string& option = args_[at_];
+    const long n = WholeNumber(command_, value(), option);
+    if (n < min || n > max) {
+        throw error(range);
+    }
+    return n;
+}
+
+std::string OptionWords::read(Table options) {
     std::optional<std::string> source;
     for (at_ = 0; at_ < args_.size(); ++at_) {
         const std::string& word = args_[at_];
         if (word.starts_with("--")) {
-            if (!option(word)) {
+            const auto known = std::find_if(options.begin(), options.end(),
+                                            [&](const auto& entry) { return entry.first == word; });
+            if (known == options.end()) {
                 throw error("unknown option " + word);
             }
+            known->second();
         } else if (source) {
             throw error("more than one source given");
         } else {
@@ -141,8 +154,6 @@ void PrintDiskFull() {
     std::cerr << "quillon-cli: " << DiskFullText << "\n";
 }
 
-namespace {
-
 // Scratch images are thrown away at once, so a memory-backed folder suits them best: a
 // write there costs no disk flush, which would dominate a call on a small movie. TMPDIR
 // still wins when the user set it.
@@ -157,22 +168,6 @@ std::string ScratchBase() {
         return "/dev/shm";
     }
     return std::filesystem::temp_directory_path().string();
-}
-
-} // namespace
-
-ScratchFolder::ScratchFolder() {
-    const std::string base = ScratchBase();
-    std::string pattern = base + "/quillon-XXXXXX";
-    if (!::mkdtemp(pattern.data())) {
-        throw std::runtime_error("Cannot create a temporary folder in " + base);
-    }
-    path_ = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
 }
 
 } // namespace quillon::cli

@@ -1,11 +1,14 @@
 #pragma once
-// The small word parser the subcommands share, and a private scratch folder.
+// The small word parser the subcommands share, and where scratch files go.
 
 #include "Commands.h"
 #include "codec/Compression.h"
 
 #include <functional>
+#include <initializer_list>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quillon::cli {
@@ -31,13 +34,19 @@ long WholeNumber(const std::string& command, const std::string& text, const std:
 // The words of a command that takes its options in any order and one source movie.
 class OptionWords {
 public:
+    // An option word and what reading it does; the action reads its value through
+    // value() or number().
+    using Table = std::initializer_list<std::pair<std::string_view, std::function<void()>>>;
+
     OptionWords(const Args& args, std::string command)
         : args_(args), command_(std::move(command)) {}
     // The word after the option being read; a usage error when there is none.
     const std::string& value();
-    // Hands each option word to `option`, which reads its value through value() and
-    // returns false for a word it does not know; returns the one source.
-    std::string read(const std::function<bool(const std::string& option)>& option);
+    // That word as a whole number from min to max; a usage error saying `range` otherwise.
+    long number(long min, long max, const std::string& range);
+    // Hands each option word to its action in `options`; an unknown one is a usage error.
+    // Returns the one source.
+    std::string read(Table options);
     // A usage error of this command: "COMMAND: TEXT".
     UsageError error(const std::string& text) const;
 
@@ -54,17 +63,7 @@ CompressionMethod CompressionOptions(CommandLine& line, int& level);
 // The line a full disk gets on stderr.
 void PrintDiskFull();
 
-// A private folder of its own for scratch files (memory-backed where the system has
-// one), removed with its contents.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(ScratchFolder&&) = delete; // so neither copied nor moved
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
+// The base folder of scratch files: memory-backed where the system has one.
+std::string ScratchBase();
 
 } // namespace quillon::cli

@@ -53,28 +53,23 @@ QSize ParseSize(const std::string& text) {
 RenderOptions ParseOptions(const Args& args) {
     RenderOptions options;
     OptionWords words(args, "render");
-    options.source = words.read([&](const std::string& option) {
-        if (option == "--frame") {
-            options.frame = WholeNumber("render", words.value(), "--frame");
-            if (options.frame < 1 || options.frame > MaxFrameNumber) {
-                throw words.error("--frame counts from 1 (at most 1000000)");
-            }
-        } else if (option == "--output") {
-            options.output = words.value();
-        } else if (option == "--size") {
-            options.size = ParseSize(words.value());
-        } else if (option == "--quality") {
-            const std::string& quality = words.value();
-            if (quality != "low" && quality != "high") {
-                throw words.error("--quality is low or high, not \"" + quality + "\"");
-            }
-            options.antialiasing = quality == "high";
-        } else if (option == "--all-frames") {
-            options.allFramesDir = words.value();
-        } else {
-            return false;
-        }
-        return true;
+    options.source = words.read({
+        {"--frame",
+         [&] {
+             options.frame =
+                 words.number(1, MaxFrameNumber, "--frame counts from 1 (at most 1000000)");
+         }},
+        {"--output", [&] { options.output = words.value(); }},
+        {"--size", [&] { options.size = ParseSize(words.value()); }},
+        {"--quality",
+         [&] {
+             const std::string& quality = words.value();
+             if (quality != "low" && quality != "high") {
+                 throw words.error("--quality is low or high, not \"" + quality + "\"");
+             }
+             options.antialiasing = quality == "high";
+         }},
+        {"--all-frames", [&] { options.allFramesDir = words.value(); }},
     });
     if (options.allFramesDir.empty() && (options.frame == 0 || options.output.empty())) {
         throw UsageError{"render: give --frame N and --output OUT.png, or --all-frames DIR"};

@@ -51,22 +51,16 @@ double ParseDate(const std::string& text) {
 RunOptions ParseOptions(const Args& args) {
     RunOptions options;
     OptionWords words(args, "run");
-    options.source = words.read([&](const std::string& option) {
-        if (option == "--frames") {
-            options.frames = WholeNumber("run", words.value(), "--frames");
-            if (options.frames < 1 || options.frames > MaxFrames) {
-                throw words.error("--frames is between 1 and 1000000");
-            }
-        } else if (option == "--seed") {
-            options.seed = static_cast<std::uint32_t>(WholeNumber("run", words.value(), "--seed"));
-        } else if (option == "--date") {
-            options.dateMs = ParseDate(words.value());
-        } else if (option == "--verbose") {
-            options.verbose = true;
-        } else {
-            return false;
-        }
-        return true;
+    options.source = words.read({
+        {"--frames",
+         [&] { options.frames = words.number(1, MaxFrames, "--frames is between 1 and 1000000"); }},
+        {"--seed",
+         [&] {
+             options.seed = static_cast<std::uint32_t>(
+                 words.number(0, UINT32_MAX, "--seed is at most 4294967295"));
+         }},
+        {"--date", [&] { options.dateMs = ParseDate(words.value()); }},
+        {"--verbose", [&] { options.verbose = true; }},
     });
     return options;
 }

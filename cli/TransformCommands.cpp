@@ -5,6 +5,7 @@
 #include "codec/Errors.h"
 #include "codec/Estimate.h"
 #include "codec/FileIO.h"
+#include "codec/ScratchFolder.h"
 #include "codec/Transforms.h"
 
 #include <cstdio>
@@ -65,8 +66,8 @@ int RunEstimateCommand(const Args& args) {
     int level = DefaultZlibLevel;
     const CompressionMethod method = CompressionOptions(line, level);
     const auto paths = line.positionals(1, 1, "estimate needs SOURCE");
-    const ScratchFolder scratch;
-    ScratchFile file(scratch.path() + "/estimate.swf");
+    const ScratchFolder scratch(ScratchBase(), "quillon");
+    ScratchFile file(scratch.file("estimate.swf"));
     const EstimateResult estimate = EstimateCompressedSize(paths[0], file, method, level);
     const int status = ExitFor(estimate.written, paths[0]);
     if (status == ExitOk) {

@@ -66,16 +66,6 @@ public:
     }
 };
 
-QAction* MenuItem(QMenu* menu, const char* name, const QString& caption) {
-    QAction* item = menu->findChild<QAction*>(QString::fromLatin1(name));
-    if (!item) {
-        item = new QAction(caption, menu);
-        item->setObjectName(QString::fromLatin1(name));
-        menu->addAction(item);
-    }
-    return item;
-}
-
 } // namespace
 
 BatchController::BatchController(const BatchWidgets& widgets, BatchCallbacks callbacks,
@@ -142,10 +132,6 @@ void BatchController::setUpGrid() {
     grid->viewport()->installEventFilter(this);
     gridViewport_ = grid->viewport();
 
-    if (!menu_) {
-        menu_ = new QMenu(grid);
-        menu_->setObjectName(QStringLiteral("PopupMenu1"));
-    }
     grid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(grid, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         if (contextMenuOn_ && menu_ && gridView_) {
@@ -183,14 +169,13 @@ void BatchController::setUpCommands() {
     bind(selectAllAction_, select_, &BatchController::selectAll);
     bind(clearAction_, clear_, &BatchController::clear);
 
-    // Fixed English captions, untouched by the language switch.
-    bind(MenuItem(menu_, "Play1", QStringLiteral("Play")), nullptr, &BatchController::play);
-    bind(MenuItem(menu_, "Compress1", QStringLiteral("Compress")), nullptr,
-         &BatchController::compressRow);
-    bind(MenuItem(menu_, "Decompress1", QStringLiteral("Decompress")), nullptr,
-         &BatchController::decompressRow);
-    bind(MenuItem(menu_, "Remove1", QStringLiteral("Remove")), nullptr,
-         &BatchController::removeRow);
+    const auto item = [this](const char* name) {
+        return menu_->findChild<QAction*>(QString::fromLatin1(name));
+    };
+    bind(item("Play1"), nullptr, &BatchController::play);
+    bind(item("Compress1"), nullptr, &BatchController::compressRow);
+    bind(item("Decompress1"), nullptr, &BatchController::decompressRow);
+    bind(item("Remove1"), nullptr, &BatchController::removeRow);
 }
 
 bool BatchController::eventFilter(QObject* watched, QEvent* event) {

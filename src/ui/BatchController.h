@@ -48,7 +48,7 @@ struct BatchWidgets {
     QTreeView* tree = nullptr;     // ShellTreeView1
     QObject* modeSingle = nullptr; // buttonModeSingle: an action or a widget
     QObject* modeBatch = nullptr;  // buttonModeBatch
-    QMenu* popupMenu = nullptr;    // PopupMenu1; made when not given
+    QMenu* popupMenu = nullptr;    // PopupMenu1, with the items Play1 to Remove1
 };
 
 struct BatchCallbacks {

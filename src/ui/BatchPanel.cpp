@@ -53,6 +53,7 @@ BatchPanel::BatchPanel(QWidget* window, const CommandSet& commands, const Folder
     widgets.decompressAction = commands["ABatchDecompress"];
     widgets.selectAllAction = commands["ABatchSelAll"];
     widgets.clearAction = commands["ABatchClear"];
+    widgets.popupMenu = MakePopupMenu(NG, "PopupMenu1", commands);
     widgets.progressBar = ProgressBar1;
     widgets.wait = wait;
     folders.lend(widgets);

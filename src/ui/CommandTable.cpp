@@ -114,6 +114,15 @@ constexpr CommandEntry kTable[] = {
     {K::Item, "Decomp", "Decompress", "TBXToolbar1", "ADecompress", nullptr, I::Decompress, HT,
      StartsHidden},
 
+    // The grid's context menu; the batch panel runs its row commands itself, and their
+    // captions stay English whatever the language.
+    {K::Menu, "PopupMenu1", "", "NG", nullptr, nullptr, I::None, T::Own, NoFlags},
+    {K::Item, "Play1", "Play", "PopupMenu1", nullptr, nullptr, I::None, T::Own, NoFlags},
+    {K::Item, "Compress1", "Compress", "PopupMenu1", nullptr, nullptr, I::None, T::Own, NoFlags},
+    {K::Item, "Decompress1", "Decompress", "PopupMenu1", nullptr, nullptr, I::None, T::Own,
+     NoFlags},
+    {K::Item, "Remove1", "Remove", "PopupMenu1", nullptr, nullptr, I::None, T::Own, NoFlags},
+
     {K::Button, "Estimate", "Estimate", "TBXToolWindow3", "AEstimate", nullptr, I::None, T::Caption,
      NoFlags},
     {K::Button, "BatchCompress", "Compress", "TBXDPBatchOp", "ABatchCompress", nullptr, I::None,
@@ -212,6 +221,17 @@ QAction* CommandSet::operator[](const char* name) const {
 
 void FillMenuBar(QMenuBar* bar, const CommandSet& commands) {
     FillMenu(bar, commands);
+}
+
+QMenu* MakePopupMenu(QWidget* parent, const char* name, const CommandSet& commands) {
+    const CommandEntry* entry = FindCommandEntry(QString::fromLatin1(name));
+    if (!entry || entry->kind != EntryKind::Menu) {
+        throw std::out_of_range(name);
+    }
+    auto* menu = new QMenu(parent);
+    menu->setObjectName(QString::fromLatin1(name));
+    FillMenu(menu, commands);
+    return menu;
 }
 
 void FillToolbar(QToolBar* toolbar, const CommandSet& commands,

@@ -13,6 +13,7 @@
 #include <span>
 
 class QAction;
+class QMenu;
 class QMenuBar;
 class QObject;
 class QPushButton;
@@ -68,6 +69,8 @@ private:
 
 // Fills a menu bar with the table's menus and their entries.
 void FillMenuBar(QMenuBar* bar, const CommandSet& commands);
+// The table's popup menu of that name, with its entries.
+QMenu* MakePopupMenu(QWidget* parent, const char* name, const CommandSet& commands);
 // Fills a toolbar with the table's items for it; Slot rows take the widget of that
 // object name from placed.
 void FillToolbar(QToolBar* toolbar, const CommandSet& commands,

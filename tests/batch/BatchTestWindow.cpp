@@ -1,6 +1,7 @@
 #include "BatchTestWindow.h"
 
 #include "batch/PathText.h"
+#include "ui/CommandTable.h"
 #include "ui/FolderModel.h"
 
 #include <QAction>
@@ -51,6 +52,7 @@ BatchTestWindow::BatchTestWindow() {
     w.decompressAction = NamedAction(this, "ABatchDecompress");
     w.selectAllAction = NamedAction(this, "ABatchSelAll");
     w.clearAction = NamedAction(this, "ABatchClear");
+    w.popupMenu = ui::MakePopupMenu(w.grid, "PopupMenu1", ui::CommandSet(this));
     w.progressBar = Named<QProgressBar>(central, "ProgressBar1");
     w.wait = Named<QLabel>(central, "wait");
     w.modeSingle = NamedAction(this, "buttonModeSingle");

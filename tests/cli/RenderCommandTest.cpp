@@ -1,8 +1,8 @@
 // quillon-cli render: pictures of frames, fitting into a size, all frames of a pass, and
 // its exit statuses.
 
-#include "support/EngineTestSupport.h"
 #include "codec/FileIO.h"
+#include "support/EngineTestSupport.h"
 
 #include <QDir>
 #include <QImage>
@@ -20,9 +20,9 @@ struct CliResult {
     std::string errors;
 };
 
-CliResult RunCli(const QStringList& args) {
+CliResult RunCli(const QStringList& args, const QString& command = "render") {
     QProcess process;
-    process.start(QStringLiteral(QUILLON_BUILD_DIR "/quillon-cli"), QStringList{"render"} + args);
+    process.start(QStringLiteral(QUILLON_BUILD_DIR "/quillon-cli"), QStringList{command} + args);
     process.waitForFinished(30000);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             process.readAllStandardError().toStdString()};
@@ -95,6 +95,28 @@ TEST_F(RenderCommand, BadWordsAreUsageErrors) {
     EXPECT_EQ(RunCli({movie_, "--frame", "1", "--output", path("x.png"), "--loud"}).status, 2);
     EXPECT_EQ(RunCli({"--frame", "1", "--output", path("x.png")}).status, 2);
     EXPECT_FALSE(QFile::exists(path("x.png")));
+}
+
+// run reads its words through the same option table as render.
+TEST_F(RenderCommand, RunTakesItsOptionsInAnyOrderAndRefusesBadOnes) {
+    EXPECT_EQ(
+        RunCli({"--seed", "7", movie_, "--date", "2001-02-03", "--frames", "2"}, "run").status, 0);
+    const struct {
+        QStringList words;
+        const char* says;
+    } bad[] = {
+        {{movie_, "--frames", "0"}, "--frames is between 1 and 1000000"},
+        {{movie_, "--frames", "2", "--seed", "-1"}, "--seed is at most 4294967295"},
+        {{movie_, "--frames", "2", "--date", "2001-13-01"}, "is not a date"},
+        {{movie_, "--frames"}, "--frames needs a value"},
+        {{movie_, "--frames", "2", "--fast"}, "unknown option --fast"},
+        {{movie_, movie_, "--frames", "2"}, "more than one source given"},
+    };
+    for (const auto& [words, says] : bad) {
+        const CliResult result = RunCli(words, "run");
+        EXPECT_EQ(result.status, 2) << words.join(' ').toStdString();
+        EXPECT_NE(result.errors.find(says), std::string::npos) << result.errors;
+    }
 }
 
 TEST_F(RenderCommand, UnreadableSourceIsAnErrorAndDamageIsReported) {
