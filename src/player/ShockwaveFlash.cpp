@@ -2,6 +2,7 @@
 
 #include "player/engine/MovieEngine.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
@@ -46,6 +47,10 @@ void TShockwaveFlash::LoadMovie(int layer, const QString& path) {
 void TShockwaveFlash::LoadMovie(int /*layer*/, const std::string& path) {
     // The engine keeps its movie when the new one fails, so the timer runs on until the
     // new one is in: a failed load never halts what plays behind the window's back.
+    // Scripts in the window read the real clock, where the headless runs fix one.
+    engine::ScriptOptions scripts;
+    scripts.dateMs = static_cast<double>(QDateTime::currentMSecsSinceEpoch());
+    engine_->setScriptOptions(std::move(scripts));
     engine_->load(path);
     timer_.stop();
     silence();

@@ -107,4 +107,18 @@ std::string ErrorOf(const std::function<Emit(AbcWriter&)>& emit) {
     return RunMain(abc, code).error;
 }
 
+Emit Global(AbcWriter& abc, const std::string& name, std::vector<Emit> args, std::uint8_t op) {
+    const std::uint32_t multiname = abc.name(name);
+    return [=](AbcCode& c) {
+        c.nameOp(0x5d, multiname);
+        for (const Emit& a : args) {
+            a(c);
+        }
+        c.callProperty(op, multiname, static_cast<std::uint32_t>(args.size()));
+    };
+}
+Emit New(AbcWriter& abc, const std::string& cls, std::vector<Emit> args) {
+    return Global(abc, cls, std::move(args), 0x4a);
+}
+
 } // namespace quillon::test

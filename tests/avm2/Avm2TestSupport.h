@@ -51,5 +51,9 @@ struct ErrorCase {
 };
 // The error that ends a script made of the emitted value, traced ("" when none).
 std::string ErrorOf(const std::function<Emit(AbcWriter&)>& emit);
+// name(args...) through the scope chain with op (callproperty 0x46, constructprop 0x4a).
+Emit Global(AbcWriter& abc, const std::string& name, std::vector<Emit> args, std::uint8_t op);
+// new cls(args...)
+Emit New(AbcWriter& abc, const std::string& cls, std::vector<Emit> args = {});
 
 } // namespace quillon::test

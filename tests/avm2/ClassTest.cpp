@@ -101,6 +101,16 @@ TEST(Avm2Class, OverridingSuperAndTypeTests) {
     EXPECT_EQ(run.error, "");
     EXPECT_EQ(run.lines, (Lines{"hello from derived", "base", "3", "true", "true", "false",
                                 "derived", "[object Derived]"}));
+    // Unlike free functions, methods check their argument count.
+    AbcCode extra(abc);
+    extra.pushThisScope();
+    h.define(extra, abc);
+    extra.nameOp(0x5d, h.derived).callProperty(0x4a, h.derived, 0);
+    extra.pushInt(1).callProperty(0x46, h.who, 1).traceTop().op(0x47);
+    const std::string error = RunMain(abc, extra, {}, {}, h.traits()).error;
+    EXPECT_NE(error.find("ArgumentError: Error #1063: Argument count mismatch on "),
+              std::string::npos);
+    EXPECT_NE(error.find(". Expected 0, got 1."), std::string::npos);
 }
 
 TEST(Avm2Class, SealedInstancesRefuseNewProperties) {

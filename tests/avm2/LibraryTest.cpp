@@ -74,15 +74,8 @@ TEST(Avm2Library, MathAndGlobals) {
     AbcWriter abc;
     const Emit math = Lex(abc, "Math");
     // parseInt(args...) through the scope chain, as compiled code calls globals.
-    const auto global = [&](const std::string& name, std::vector<Emit> args) -> Emit {
-        const std::uint32_t multiname = abc.name(name);
-        return [=](AbcCode& c) {
-            c.nameOp(0x5d, multiname);
-            for (const Emit& a : args) {
-                a(c);
-            }
-            c.callProperty(0x46, multiname, static_cast<std::uint32_t>(args.size()));
-        };
+    const auto global = [&](const std::string& name, std::vector<Emit> args) {
+        return Global(abc, name, std::move(args), 0x46);
     };
     const std::vector<TraceCase> cases = {
         {Call(abc, math, "max", {Int(3), Int(9), Int(4)}), "9"},
@@ -106,15 +99,8 @@ TEST(Avm2Library, MathAndGlobals) {
 
 TEST(Avm2Library, ErrorsCarryTheirIds) {
     AbcWriter abc;
-    const auto make = [&](const std::string& cls, std::vector<Emit> args) -> Emit {
-        const std::uint32_t name = abc.name(cls);
-        return [=](AbcCode& c) {
-            c.nameOp(0x5d, name);
-            for (const Emit& a : args) {
-                a(c);
-            }
-            c.callProperty(0x4a, name, static_cast<std::uint32_t>(args.size()));
-        };
+    const auto make = [&](const std::string& cls, std::vector<Emit> args) {
+        return New(abc, cls, std::move(args));
     };
     const std::vector<TraceCase> cases = {
         {make("Error", {Str("plain")}), "Error: plain"},

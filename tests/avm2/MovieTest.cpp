@@ -117,8 +117,9 @@ Bytes DocumentMovie(const std::vector<std::vector<std::uint8_t>>& blocks, int fr
 
 // A movie loaded (its first frame run) that collects its traces and warnings.
 struct MovieRun {
-    explicit MovieRun(Bytes bytes) {
+    explicit MovieRun(Bytes bytes, double dateMs = engine::ScriptOptions{}.dateMs) {
         engine::ScriptOptions options;
+        options.dateMs = dateMs;
         options.trace = [this](const std::string& line) { traces.push_back(line); };
         options.warning = [this](const std::string& line) { warnings.push_back(line); };
         movie.setScriptOptions(std::move(options));
@@ -135,6 +136,22 @@ std::unique_ptr<MovieRun> Play(Bytes movieBytes, int frames) {
         run->movie.advance();
     }
     return run;
+}
+
+TEST(Avm2Movie, NewDateReadsTheRunsClock) {
+    AbcWriter abc;
+    AbcCode code(abc);
+    code.pushThisScope();
+    Get(abc, New(abc, "Date"), "time")(code);
+    code.traceTop().op(0x47);
+    const std::uint32_t init = abc.method();
+    abc.body(init, code, 8);
+    abc.script(init, {});
+    MovieWriter movie(100, 100, 10, 10);
+    movie.tag(FileAttributesTag, Bytes{0x08, 0, 0, 0});
+    DoAbc2(movie, abc.bytes(), 0);
+    const MovieRun run(movie.bytes(), 981173106007.0);
+    EXPECT_EQ(run.traces, Lines{"981173106007"});
 }
 
 TEST(Avm2Movie, DocumentClassIsConstructedWithTheFirstFrame) {

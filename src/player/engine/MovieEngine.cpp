@@ -61,6 +61,8 @@ void MovieEngine::startAs3Scripts(State& state) const {
     const ScriptOptions& options = scriptOptions_;
     avm2stage::RunnerSetup setup;
     setup.seed = options.seed;
+    setup.dateMs = options.dateMs;
+    setup.swfVersion = state.header.version;
     setup.trace = options.trace;
     setup.warning = WarningSink(options, state.context.warnings);
     setup.stepsPerFrame = options.stepsPerFrame;

@@ -159,6 +159,9 @@ void InstallBuiltins(Vm& vm) {
     InstallByteArray(vm);
     InstallVectorClasses(vm);
     InstallXmlClasses(vm);
+    InstallDateClass(vm);
+    InstallRegExpClass(vm);
+    InstallJsonClass(vm);
     InstallGlobalFunctions(vm);
 }
 

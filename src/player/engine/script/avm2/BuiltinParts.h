@@ -11,5 +11,6 @@ void InstallObjectClasses(Vm&), InstallBooleanAndNamespace(Vm&), InstallNumberCl
     InstallGlobalFunctions(Vm&), InstallByteArray(Vm&);
 void InstallVectorClasses(Vm&);
 void InstallXmlClasses(Vm&);
+void InstallDateClass(Vm&), InstallRegExpClass(Vm&), InstallJsonClass(Vm&);
 
 } // namespace quillon::avm2

@@ -153,7 +153,8 @@ bool LooseEquals(Vm& vm, const Value& a, const Value& b) {
         return a.asObject() == b.asObject();
     }
     if (a.isObject() || b.isObject()) {
-        return LooseEquals(vm, ToPrimitive(vm, a), ToPrimitive(vm, b));
+        return LooseEquals(vm, ToPrimitive(vm, a, DefaultHint(a)),
+                           ToPrimitive(vm, b, DefaultHint(b)));
     }
     return ToNumber(vm, a) == ToNumber(vm, b);
 }
@@ -186,7 +187,7 @@ Value Add(Vm& vm, const Value& a, const Value& b) {
     if (a.isNumeric() && b.isNumeric()) {
         return Value::number(a.asNumber() + b.asNumber());
     }
-    const Value pa = ToPrimitive(vm, a), pb = ToPrimitive(vm, b);
+    const Value pa = ToPrimitive(vm, a, DefaultHint(a)), pb = ToPrimitive(vm, b, DefaultHint(b));
     if (pa.isString() || pb.isString()) {
         std::string text = ToString(vm, pa);
         const std::string right = ToString(vm, pb);

@@ -3,6 +3,7 @@
 #include "player/engine/script/avm2/Calls.h"
 #include "player/engine/script/avm2/NumberFormat.h"
 #include "player/engine/script/avm2/Properties.h"
+#include "player/engine/script/avm2/Text.h"
 #include "player/engine/script/avm2/Vm.h"
 
 #include <algorithm>
@@ -114,6 +115,17 @@ Value ToPrimitive(Vm& vm, const Value& v, Hint hint) {
     }
     vm.throwError(ErrorKind::TypeError, 1050,
                   "Cannot convert " + ClassName(vm, v) + " to primitive.");
+}
+
+Hint DefaultHint(const Value& v) {
+    if (v.isObject()) {
+        for (const ClassObject* c = v.asObject()->cls; c; c = c->base) {
+            if (c->stringHint) {
+                return Hint::String;
+            }
+        }
+    }
+    return Hint::Number;
 }
 
 double ToNumber(Vm& vm, const Value& v) {
@@ -235,6 +247,14 @@ Value Coerce(Vm& vm, const Value& v, Coercion coercion) {
         return v.isUndefined() ? Value::null() : v;
     }
     return v;
+}
+
+std::u16string ToUnits(Vm& vm, const Value& v) {
+    return ToUtf16(ToString(vm, v));
+}
+
+Value FromUnits(std::u16string_view units) {
+    return Value::string(ToUtf8(units));
 }
 
 } // namespace quillon::avm2

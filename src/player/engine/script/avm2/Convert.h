@@ -20,13 +20,18 @@ inline std::uint32_t NumberToUint32(double d) {
 
 enum class Hint : std::uint8_t { Number, String };
 Value ToPrimitive(Vm& vm, const Value& v, Hint hint = Hint::Number);
+// The hint + and == use: String for dates, Number for the rest.
+Hint DefaultHint(const Value& v);
 double ToNumber(Vm& vm, const Value& v);
 std::int32_t ToInt32(Vm& vm, const Value& v);
 std::uint32_t ToUint32(Vm& vm, const Value& v);
 bool ToBoolean(const Value& v);
 std::string ToString(Vm& vm, const Value& v);
 Value ToStringValue(Vm& vm, const Value& v); // keeps a string as it is
-Value ToNumeric(Vm& vm, const Value& v);     // int stays int
+// The string form as UTF-16 units, which String's methods index, and back.
+std::u16string ToUnits(Vm& vm, const Value& v);
+Value FromUnits(std::u16string_view units);
+Value ToNumeric(Vm& vm, const Value& v); // int stays int
 
 // coerce_s and String-typed slots: null and undefined stay null.
 Value CoerceString(Vm& vm, const Value& v);

@@ -40,15 +40,21 @@ void BindArguments(Frame& f, const Value& thisv, std::span<const Value> args) {
     const std::size_t count = m.params.size();
     const std::size_t required = count - m.defaults.size();
     const bool takesMore = m.flags & (NeedRest | NeedArguments);
-    if (args.size() < required) {
+    // Only class methods check their argument count; a free function takes what it is
+    // given, missing ones undefined, as ES3-style code calls its helpers.
+    const bool checked = m.home != nullptr;
+    if (args.size() < required && checked) {
         ArgumentMismatch(f.vm, m, required, args.size());
     }
-    if (args.size() > count && !takesMore) {
+    if (args.size() > count && !takesMore && checked) {
         ArgumentMismatch(f.vm, m, count, args.size());
     }
     f.locals[0] = thisv;
     for (std::size_t i = 0; i < count; ++i) {
-        const Value& v = i < args.size() ? args[i] : m.defaults[i - required];
+        static const Value undefined;
+        const Value& v = i < args.size() ? args[i]
+                         : i < required  ? undefined
+                                         : m.defaults[i - required];
         f.locals[i + 1] = Coerce(f.vm, v, m.params[i]);
     }
     if (m.flags & NeedRest) {

@@ -28,6 +28,16 @@ void DefineGlobalFunction(Vm& vm, std::string_view name, NativeFn fn, std::strin
     DefineGlobal(vm, name, Value::object(vm.newFunction(MethodRef{nullptr, fn}, nullptr)), package);
 }
 
+void ExposeOnPrototype(Vm& vm, ClassObject* cls) {
+    for (const auto& [key, binding] : cls->instanceTraits->bindings) {
+        if (binding.kind == Binding::Kind::Method && (key >> 32) == kPublicNs) {
+            const auto atom = static_cast<std::uint32_t>(key & 0xffffffffu);
+            cls->prototype->props().set(
+                atom, Value::object(vm.newFunction(binding.method, nullptr)), false);
+        }
+    }
+}
+
 NativeClass::NativeClass(Vm& vm, std::string_view name, ClassObject* base, std::string_view package)
     : vm_(vm), cls_(vm.make<ClassObject>()) {
     cls_->name =

@@ -26,6 +26,9 @@ void DefineGlobalFunction(Vm& vm, std::string_view name, NativeFn fn,
 
 // self as a built-in's own kind of object, or TypeError #1034 naming the class.
 Object* SelfOfKind(Vm& vm, const Value& self, ObjectKind kind, std::string_view className);
+// Puts the public methods of a built-in on its prototype too, where ES3-style code
+// reads them (Date.prototype.getDay.length) and may replace them.
+void ExposeOnPrototype(Vm& vm, ClassObject* cls);
 
 class NativeClass {
 public:

@@ -158,6 +158,7 @@ public:
     std::uint32_t protectedNs = 0;
     bool isInterface = false;
     bool sealed = false;
+    bool stringHint = false; // Date: + and == take its string form, not its number
     Coercion coercion = Coercion::Object;
 
     bool isSubclassOf(const ClassObject* other) const;

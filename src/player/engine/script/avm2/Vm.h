@@ -58,6 +58,7 @@ struct CoreClasses {
     ClassObject *array = nullptr, *string = nullptr, *number = nullptr, *intClass = nullptr;
     ClassObject *uintClass = nullptr, *boolean = nullptr, *ns = nullptr, *byteArray = nullptr;
     ClassObject* errors[static_cast<int>(ErrorKind::Count)] = {};
+    ClassObject* regExp = nullptr;
 };
 
 // What a program embedding the machine hangs on it: the movie's display side.
@@ -115,7 +116,8 @@ public:
     Traits builtinTraits;
     ByteArrayObject* domainMemory = nullptr;
     std::vector<std::unique_ptr<AbcUnit>> units;
-    std::mt19937_64 random{0}; // Math.random: seeded, so runs repeat
+    std::mt19937_64 random{0};       // Math.random: seeded, so runs repeat
+    double dateMs = 1262304000000.0; // what new Date() reads: the run's clock, in ms UTC
     Embedder* embedder = nullptr;
     std::unordered_map<const Object*, ClassObject*> vectorTypes; // Vector.<T> by T, * as null
     Object* xmlState = nullptr;                                  // the XML class's settings

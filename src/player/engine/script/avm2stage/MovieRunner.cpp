@@ -76,6 +76,10 @@ MovieRunner::MovieRunner(DisplayHost& host, const RunnerSetup& setup)
     state_->frameRate = setup.frameRate;
     vm_->embedder = state_.get();
     vm_->random.seed(setup.seed);
+    vm_->dateMs = setup.dateMs;
+    if (setup.swfVersion < 13) {
+        vm_->builtinTraits.bindings.erase(PropKey(kPublicNs, vm_->intern("JSON")));
+    }
     InstallEventClasses(*vm_);
     InstallDisplayClasses(*vm_);
     InstallUtilityClasses(*vm_);
@@ -248,6 +252,7 @@ void MovieRunner::endFrame(double frameMs) {
     broadcast("enterFrame");
     frameScriptsAndExit();
     state_->clockMs += frameMs;
+    vm_->dateMs += frameMs;
     fireTimers();
     fireCallbacks();
 }

@@ -27,6 +27,8 @@ struct RunnerSetup {
     std::function<void(const std::string&)> warning;
     std::int64_t stepsPerFrame = 0; // 0: the machine's own budget
     double stageWidth = 550, stageHeight = 400, frameRate = 24;
+    int swfVersion = 13;             // JSON came with version 13: older movies do not see it
+    double dateMs = 1262304000000.0; // the clock new Date() reads, moved on frame by frame
 };
 
 class MovieRunner : public ScriptEvents {
