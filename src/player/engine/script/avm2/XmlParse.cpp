@@ -6,6 +6,7 @@
 #include "player/engine/script/avm2/Text.h"
 #include "player/engine/script/avm2/Vm.h"
 #include "player/engine/script/avm2/XmlObject.h"
+#include "player/engine/script/common/XmlEntities.h"
 
 #include <charconv>
 
@@ -80,43 +81,7 @@ std::string Parser::name() {
 }
 
 std::string Parser::decoded(std::string_view raw) {
-    static const std::pair<std::string_view, char> named[] = {
-        {"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"apos", '\''}};
-    std::string out;
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        const std::size_t semi = raw[i] == '&' ? raw.find(';', i) : std::string_view::npos;
-        if (semi == std::string_view::npos || semi - i > 10) {
-            out += raw[i];
-            continue;
-        }
-        const std::string_view entity = raw.substr(i + 1, semi - i - 1);
-        std::uint32_t code = 0;
-        bool known = false;
-        for (const auto& [n, c] : named) {
-            known = known || (entity == n && (code = static_cast<unsigned char>(c), true));
-        }
-        if (!known && entity.size() > 1 && entity[0] == '#') {
-            const bool hex = entity[1] == 'x';
-            const auto r = std::from_chars(entity.data() + (hex ? 2 : 1),
-                                           entity.data() + entity.size(), code, hex ? 16 : 10);
-            known =
-                r.ec == std::errc() && r.ptr == entity.data() + entity.size() && code < 0x110000;
-        }
-        if (!known) {
-            out += raw[i];
-            continue;
-        }
-        std::u16string units;
-        if (code < 0x10000) {
-            units += static_cast<char16_t>(code);
-        } else {
-            units += static_cast<char16_t>(0xd800 + ((code - 0x10000) >> 10));
-            units += static_cast<char16_t>(0xdc00 + ((code - 0x10000) & 0x3ff));
-        }
-        out += ToUtf8(units);
-        i = semi;
-    }
-    return out;
+    return engine::DecodeXmlEntities(raw);
 }
 
 void Parser::add(XmlObject* node) {

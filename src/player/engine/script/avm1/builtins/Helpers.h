@@ -8,18 +8,11 @@
 
 namespace quillon::engine::avm1 {
 
-void InstallObjectBuiltins(Vm& vm);
-void InstallGlobalFunctions(Vm& vm);
-void InstallNumberBuiltins(Vm& vm);
-void InstallMathBuiltins(Vm& vm);
-void InstallStringBuiltins(Vm& vm);
-void InstallArrayBuiltins(Vm& vm);
-void InstallDateBuiltins(Vm& vm);
-void InstallClipBuiltins(Vm& vm);
-void InstallMediaBuiltins(Vm& vm);
-void InstallColorBuiltins(Vm& vm);
-void InstallLoadVarsBuiltins(Vm& vm);
-void InstallXmlBuiltins(Vm& vm);
+// Each part installs its classes.
+void InstallObjectBuiltins(Vm&), InstallGlobalFunctions(Vm&), InstallNumberBuiltins(Vm&),
+    InstallMathBuiltins(Vm&), InstallStringBuiltins(Vm&), InstallArrayBuiltins(Vm&),
+    InstallDateBuiltins(Vm&), InstallClipBuiltins(Vm&), InstallMediaBuiltins(Vm&),
+    InstallColorBuiltins(Vm&), InstallLoadVarsBuiltins(Vm&), InstallXmlBuiltins(Vm&);
 
 // `this` as an object, or nullptr.
 inline Object* ThisObject(CallInfo& c) {

@@ -3,6 +3,7 @@
 // status code while what was read so far stays.
 
 #include "player/engine/script/avm1/builtins/XmlTree.h"
+#include "player/engine/script/common/XmlEntities.h"
 
 #include <cstdint>
 #include <string_view>
@@ -28,33 +29,6 @@ bool Blank(char c) {
 }
 
 // "&#65;" or "&#x41;" as a character; false when it is no such reference.
-bool NumericEntity(std::string_view entity, std::string& out) {
-    if (entity.size() < 2 || entity[0] != '#') {
-        return false;
-    }
-    const bool hex = entity[1] == 'x' || entity[1] == 'X';
-    std::uint32_t code = 0;
-    std::string_view digits = entity.substr(hex ? 2 : 1);
-    if (digits.empty() || digits.size() > 8) {
-        return false;
-    }
-    for (const char c : digits) {
-        const int d = c >= '0' && c <= '9'          ? c - '0'
-                      : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
-                      : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                    : -1;
-        if (d < 0) {
-            return false;
-        }
-        code = code * (hex ? 16 : 10) + static_cast<std::uint32_t>(d);
-    }
-    if (code == 0 || code > 0x10ffff) {
-        return false;
-    }
-    out += CodeToString(code);
-    return true;
-}
-
 class Reader {
 public:
     Reader(Vm& vm, Object* document, const std::string& text, bool ignoreWhite)
@@ -232,30 +206,7 @@ private:
 } // namespace
 
 std::string UnescapeXml(const std::string& text) {
-    static constexpr std::pair<std::string_view, char> Named[] = {
-        {"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"apos", '\''}};
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const std::size_t semicolon = text[i] == '&' ? text.find(';', i) : std::string::npos;
-        if (semicolon == std::string::npos || semicolon - i > 10) {
-            out += text[i];
-            continue;
-        }
-        const std::string_view entity(text.data() + i + 1, semicolon - i - 1);
-        bool known = NumericEntity(entity, out);
-        for (const auto& [key, c] : Named) {
-            if (!known && entity == key) {
-                out += c;
-                known = true;
-            }
-        }
-        if (known) {
-            i = semicolon;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
+    return DecodeXmlEntities(text);
 }
 
 int ParseXml(Vm& vm, Object* document, const std::string& text, bool ignoreWhite) {
