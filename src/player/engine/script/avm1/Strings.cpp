@@ -1,6 +1,7 @@
 // The version 4 string actions and text counted in characters.
 
 #include "player/engine/script/avm1/Frame.h"
+#include "player/engine/script/common/Utf8.h"
 
 #include <cmath>
 
@@ -72,21 +73,7 @@ std::u16string ToUtf16(const std::string& text) {
 
 std::string CodeToString(std::uint32_t code) {
     std::string out;
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xc0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3f));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xe0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3f));
-        out += static_cast<char>(0x80 | (code & 0x3f));
-    } else {
-        out += static_cast<char>(0xf0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3f));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3f));
-        out += static_cast<char>(0x80 | (code & 0x3f));
-    }
+    AppendUtf8(code, out);
     return out;
 }
 
