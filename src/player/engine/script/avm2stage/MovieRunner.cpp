@@ -67,6 +67,16 @@ ClassObject* BuiltinClass(Vm& vm, const char* package, const char* name) {
     return static_cast<ClassObject*>(cls.asObject());
 }
 
+void ReportUncaught(Vm& vm, const ScriptException& e) {
+    std::string text = "Error";
+    try {
+        text = ToString(vm, e.value);
+    } catch (const ScriptException&) {
+    } catch (const QuillonError&) {
+    }
+    StateOf(vm).warning("uncaught exception: " + text);
+}
+
 MovieRunner::MovieRunner(DisplayHost& host, const RunnerSetup& setup)
     : state_(std::make_unique<StageState>(host)),
       vm_(std::make_unique<Vm>(setup.trace, LimitsFor(setup))) {
@@ -88,19 +98,7 @@ MovieRunner::MovieRunner(DisplayHost& host, const RunnerSetup& setup)
 MovieRunner::~MovieRunner() = default;
 
 template <class Body> void MovieRunner::guarded(Body&& body) {
-    try {
-        body();
-    } catch (const ScriptException& e) {
-        std::string text = "Error";
-        try {
-            text = ToString(*vm_, e.value);
-        } catch (const ScriptException&) {
-        } catch (const QuillonError&) {
-        }
-        state_->warning("uncaught exception: " + text);
-    } catch (const QuillonError& e) {
-        state_->warning(e.what());
-    }
+    Guarded(*vm_, std::forward<Body>(body));
 }
 
 void MovieRunner::loadAbcTag(std::uint16_t tagCode, std::span<const std::uint8_t> body) {

@@ -3,6 +3,7 @@
 // display objects and the clips behind them, event listeners, timers and the virtual
 // clock. Hung on the machine as its embedder.
 
+#include "codec/Errors.h"
 #include "player/engine/display/DisplayHost.h"
 #include "player/engine/script/avm2/Vm.h"
 
@@ -115,6 +116,21 @@ bool OnStage(StageState& state, Object* o);
 // Tells a child it arrived or left: type ("added", "removed") bubbles, and stageType
 // ("addedToStage", "removedFromStage") follows when it is on the stage.
 void NotifyArrival(avm2::Vm& vm, Object* child, const char* type, const char* stageType);
+
+// Reports a script error that no handler caught as the movie's warning.
+void ReportUncaught(avm2::Vm& vm, const avm2::ScriptException& e);
+
+// Runs one piece of a movie's scripts so that its failure is a warning and the movie
+// goes on.
+template <class Body> void Guarded(avm2::Vm& vm, Body&& body) {
+    try {
+        body();
+    } catch (const avm2::ScriptException& e) {
+        ReportUncaught(vm, e);
+    } catch (const QuillonError& e) {
+        StateOf(vm).warning(e.what());
+    }
+}
 
 // Makes an Event of a built-in class (Event, TimerEvent) and sends it to target.
 Value NewEvent(avm2::Vm& vm, const char* className, const std::string& type, bool bubbles = false);

@@ -2,7 +2,6 @@
 // their symbols' classes, named on their parents, in the parents' child lists.
 
 #include "player/engine/script/avm2/Calls.h"
-#include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/Globals.h"
 #include "player/engine/script/avm2/Properties.h"
 #include "player/engine/script/avm2stage/StageState.h"
@@ -51,23 +50,6 @@ ClassObject* ClassFor(Vm& vm, ClipId clip) {
         break;
     }
     return BuiltinClass(vm, "flash.display", "Shape");
-}
-
-// Runs one step of binding so that a script error in one child's constructor leaves the
-// others bound.
-template <class Body> void Guarded(Vm& vm, Body&& body) {
-    try {
-        body();
-    } catch (const ScriptException& e) {
-        std::string text = "Error";
-        try {
-            text = ToString(vm, e.value);
-        } catch (const ScriptException&) {
-        }
-        StateOf(vm).warning("uncaught exception: " + text);
-    } catch (const QuillonError& e) {
-        StateOf(vm).warning(e.what());
-    }
 }
 
 void BindChildren(Vm& vm, Object* parent, int nesting);
