@@ -199,5 +199,26 @@ TEST(Avm2Library, ByteArrayOrdersCompressesAndStopsAtItsEnd) {
     EXPECT_NE(run.error.find("2030"), std::string::npos) << run.error;
 }
 
+// Raw deflate round trips, shorter than a zlib stream of the same text would be; data
+// that is no zlib stream is the player's error 2058.
+TEST(Avm2Library, ByteArrayDeflateRoundTripsAndDamageIsError2058) {
+    AbcWriter abc;
+    const std::uint32_t byteArray = abc.qname(abc.ns(0x16, "flash.utils"), "ByteArray");
+    AbcCode code(abc);
+    code.pushThisScope().nameOp(0x60, byteArray).op(0x42).u30(0).setLocal(1);
+    code.getLocal(1).pushString("abcabcabcabc").callProperty(0x4f, abc.name("writeUTFBytes"), 1);
+    code.getLocal(1).callProperty(0x4f, abc.name("deflate"), 0);
+    code.getLocal(1).nameOp(0x66, abc.name("length")).traceTop();
+    code.getLocal(1).callProperty(0x4f, abc.name("inflate"), 0);
+    code.getLocal(1).callProperty(0x46, abc.name("toString"), 0).traceTop();
+    code.getLocal(1).callProperty(0x4f, abc.name("uncompress"), 0);
+    code.op(0x47);
+    const ScriptRun run = RunMain(abc, code);
+    ASSERT_EQ(run.lines.size(), 2u);
+    EXPECT_LT(std::stoi(run.lines[0]), 12); // compressed, and raw: no zlib header
+    EXPECT_EQ(run.lines[1], "abcabcabcabc");
+    EXPECT_NE(run.error.find("2058"), std::string::npos) << run.error;
+}
+
 } // namespace
 } // namespace quillon::test

@@ -2,6 +2,7 @@
 // descendants, printing, and the errors malformed or cyclic markup gives.
 
 #include "Avm2TestSupport.h"
+#include "player/engine/script/common/XmlEntities.h"
 
 #include <gtest/gtest.h>
 
@@ -139,6 +140,27 @@ TEST(Avm2Xml, MalformedOrCyclicMarkupFailsCleanly) {
     }
     const std::string error = ErrorOf([&](AbcWriter& abc) { return XmlOf(abc, deep); });
     EXPECT_NE(error.find("limit"), std::string::npos) << error;
+}
+
+// The decoder both interpreters' XML parsers share: references that name a character
+// become it in UTF-8, and anything else stays exactly as written.
+TEST(XmlEntities, KnownReferencesDecodeAndTheRestStaysAsWritten) {
+    const struct {
+        const char* text;
+        const char* decoded;
+    } cases[] = {
+        {"a &lt;b&gt; &amp; &quot;c&quot; &apos;", "a <b> & \"c\" '"},
+        {"&#65;&#x42;&#X43;", "ABC"},
+        {"&#233;&#x20AC;&#x1F600;", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
+        {"&nbsp; &unknown; & alone", "&nbsp; &unknown; & alone"},
+        {"&#0; &#x110000; &#xZZ; &#; &#12a;", "&#0; &#x110000; &#xZZ; &#; &#12a;"},
+        {"&#99999999999;", "&#99999999999;"}, // longer than any reference
+        {"tail &amp", "tail &amp"},
+        {"", ""},
+    };
+    for (const auto& [text, decoded] : cases) {
+        EXPECT_EQ(engine::DecodeXmlEntities(text), decoded) << text;
+    }
 }
 
 } // namespace
