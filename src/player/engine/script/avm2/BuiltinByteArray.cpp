@@ -352,6 +352,7 @@ void InstallByteArray(Vm& vm) {
         .sealed();
     NativeClass(vm, "ApplicationDomain", vm.core.object, "flash.system")
         .staticGetter("currentDomain", CurrentDomain)
+        .constant("MIN_DOMAIN_MEMORY_LENGTH", Value::unsignedInt(1024))
         .getter("domainMemory", GetDomainMemory)
         .setter("domainMemory", SetDomainMemory)
         .sealed();

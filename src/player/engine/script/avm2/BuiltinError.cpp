@@ -21,12 +21,12 @@ constexpr const char* kErrorNames[] = {
 
 Value ErrorInit(Vm& vm, const Value& self, std::span<const Value> args) {
     Object* o = self.asObject();
+    // The name is the nearest built-in error class's; script subclasses keep it.
     std::string name = "Error";
     for (const ClassObject* c = o->cls; c; c = c->base) {
-        for (int i = 0; i < static_cast<int>(ErrorKind::Count); ++i) {
-            if (c == vm.core.errors[i] && name == "Error") {
-                name = kErrorNames[i];
-            }
+        if (c->init.native == ErrorInit) {
+            name = LocalClassName(c->name);
+            break;
         }
     }
     SetPublic(vm, self, "message",
@@ -135,6 +135,13 @@ void InstallErrorClasses(Vm& vm) {
     for (int i = 1; i < static_cast<int>(ErrorKind::Count); ++i) {
         vm.core.errors[i] = NativeClass(vm, kErrorNames[i], error).init(ErrorInit).get();
     }
+    NativeClass(vm, "UninitializedError", error).init(ErrorInit);
+    for (const char* name : {"IllegalOperationError", "MemoryError", "InvalidSWFError",
+                             "ScriptTimeoutError", "StackOverflowError"}) {
+        NativeClass(vm, name, error, "flash.errors").init(ErrorInit);
+    }
+    ClassObject* io = NativeClass(vm, "IOError", error, "flash.errors").init(ErrorInit).get();
+    NativeClass(vm, "EOFError", io, "flash.errors").init(ErrorInit);
 }
 
 void InstallGlobalFunctions(Vm& vm) {
@@ -157,6 +164,7 @@ void InstallBuiltins(Vm& vm) {
     InstallArrayClass(vm);
     InstallErrorClasses(vm);
     InstallByteArray(vm);
+    InstallDictionary(vm);
     InstallVectorClasses(vm);
     InstallXmlClasses(vm);
     InstallDateClass(vm);

@@ -4,6 +4,7 @@
 #include "player/engine/script/avm2/Calls.h"
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/NativeClass.h"
+#include "player/engine/script/avm2/NativeLengths.h"
 #include "player/engine/script/avm2/NumberFormat.h"
 #include "player/engine/script/avm2/Properties.h"
 #include "player/engine/script/avm2/Vm.h"
@@ -93,9 +94,17 @@ Value FunctionApply(Vm& vm, const Value& self, std::span<const Value> args) {
 Value FunctionLength(Vm&, const Value& self, std::span<const Value>) {
     const auto* fn = static_cast<FunctionObject*>(self.asObject());
     return Value::integer(fn->method.abc ? static_cast<std::int32_t>(fn->method.abc->params.size())
-                                         : 0);
+                                         : fn->method.length);
 }
-Value NewFunction(Vm& vm, const Value&, std::span<const Value>) {
+Value ReturnUndefined(Vm&, const Value&, std::span<const Value>) {
+    return Value();
+}
+// Function() and new Function() make an empty function; compiling a body from text is
+// not something this machine does.
+Value NewFunction(Vm& vm, const Value&, std::span<const Value> args) {
+    if (args.empty()) {
+        return Value::object(vm.newFunction(MethodRef{nullptr, ReturnUndefined}, nullptr));
+    }
     vm.throwError(ErrorKind::EvalError, 1066,
                   "The form function('function body') is not supported.");
 }
@@ -143,6 +152,13 @@ void InstallObjectClasses(Vm& vm) {
     object->nativeCall = NewPlainObject;
     vm.builtins->cls = object;
     vm.builtins->proto = object->prototype;
+    vm.core.function = NativeClass(vm, "Function", object)
+                           .method("call", FunctionCall)
+                           .method("apply", FunctionApply)
+                           .getter("length", FunctionLength)
+                           .construct(NewFunction)
+                           .call(NewFunction)
+                           .get();
     // Object's own methods live on its prototype, where scripts may replace them.
     const std::pair<const char*, NativeFn> protoMethods[] = {
         {"toString", ObjectToString},
@@ -154,15 +170,11 @@ void InstallObjectClasses(Vm& vm) {
         {"isPrototypeOf", IsPrototypeOf}};
     for (const auto& [name, fn] : protoMethods) {
         object->prototype->props().set(
-            vm.intern(name), Value::object(vm.newFunction(MethodRef{nullptr, fn}, nullptr)), false);
+            vm.intern(name),
+            Value::object(
+                vm.newFunction(MethodRef{nullptr, fn, NativeLength("Object", name)}, nullptr)),
+            false);
     }
-    vm.core.function = NativeClass(vm, "Function", object)
-                           .method("call", FunctionCall)
-                           .method("apply", FunctionApply)
-                           .getter("length", FunctionLength)
-                           .construct(NewFunction)
-                           .call(NewFunction)
-                           .get();
 }
 
 void InstallBooleanAndNamespace(Vm& vm) {

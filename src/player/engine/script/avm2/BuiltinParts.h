@@ -8,9 +8,9 @@ class Vm;
 // One declaration for the lot: each part installs its classes.
 void InstallObjectClasses(Vm&), InstallBooleanAndNamespace(Vm&), InstallNumberClasses(Vm&),
     InstallMath(Vm&), InstallStringClass(Vm&), InstallArrayClass(Vm&), InstallErrorClasses(Vm&),
-    InstallGlobalFunctions(Vm&), InstallByteArray(Vm&);
+    InstallGlobalFunctions(Vm&), InstallByteArray(Vm&), InstallDictionary(Vm&);
 void InstallVectorClasses(Vm&);
-void InstallXmlClasses(Vm&);
+void InstallXmlClasses(Vm&), InstallQName(Vm&);
 void InstallDateClass(Vm&), InstallRegExpClass(Vm&), InstallJsonClass(Vm&);
 
 } // namespace quillon::avm2

@@ -222,6 +222,7 @@ void InstallXmlClasses(Vm& vm) {
     state->xml = xml.get();
     state->list = list.get();
     AddXmlMethods(xml, list);
+    InstallQName(vm);
 }
 
 } // namespace quillon::avm2

@@ -212,6 +212,7 @@ ClassObject* NewClass(Vm& vm, AbcUnit& unit, std::uint32_t index, const Value& b
     cls->protectedNs = (inst.flags & ClassProtectedNs) ? unit.namespaces[inst.protectedNs] : 0;
     cls->prototype = vm.newObject();
     cls->prototype->proto = base ? base->prototype : vm.core.object->prototype;
+    cls->prototype->props().set(vm.intern("constructor"), Value::object(cls), false);
     ResolveInterfaces(vm, unit, cls, inst);
     InheritTraits(cls, base);
     auto classScope = std::make_shared<ScopeChain>(*scope);

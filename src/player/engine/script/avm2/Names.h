@@ -9,6 +9,8 @@
 
 namespace quillon::avm2 {
 
+class Object;
+
 inline constexpr std::uint32_t kAnyNs = 0;    // "*" as a namespace
 inline constexpr std::uint32_t kPublicNs = 1; // the public namespace ""
 inline constexpr std::uint32_t kAnyAtom = 1;  // "*" as a name
@@ -35,6 +37,7 @@ struct PropName {
     bool hasPublic = true;
     bool attribute = false;
     std::int64_t index = -1; // set when the name is an array index
+    Object* key = nullptr;   // the object a run-time name came from, for Dictionary keys
     std::span<const std::uint32_t> ns() const {
         return set ? std::span<const std::uint32_t>(*set)
                    : std::span<const std::uint32_t>(&single, 1);

@@ -2,6 +2,7 @@
 
 #include "player/engine/script/avm2/Calls.h"
 #include "player/engine/script/avm2/Convert.h"
+#include "player/engine/script/avm2/NativeLengths.h"
 #include "player/engine/script/avm2/Vm.h"
 
 namespace quillon::avm2 {
@@ -25,7 +26,8 @@ Object* SelfOfKind(Vm& vm, const Value& self, ObjectKind kind, std::string_view 
 }
 
 void DefineGlobalFunction(Vm& vm, std::string_view name, NativeFn fn, std::string_view package) {
-    DefineGlobal(vm, name, Value::object(vm.newFunction(MethodRef{nullptr, fn}, nullptr)), package);
+    const MethodRef method{nullptr, fn, NativeLength("", name)};
+    DefineGlobal(vm, name, Value::object(vm.newFunction(method, nullptr)), package);
 }
 
 void ExposeOnPrototype(Vm& vm, ClassObject* cls) {
@@ -53,8 +55,12 @@ NativeClass::NativeClass(Vm& vm, std::string_view name, ClassObject* base, std::
     cls_->prototype->proto = base ? base->prototype : nullptr;
     cls_->prototype->cls = vm.core.object;
     cls_->coercion = Coercion::Object;
+    cls_->prototype->props().set(vm.intern("constructor"), Value::object(cls_), false);
     if (vm.builtins) {
         DefineGlobal(vm, name, Value::object(cls_), package);
+    }
+    if (const int length = NativeLength(name, "")) {
+        constant("length", Value::integer(length));
     }
 }
 
@@ -83,8 +89,12 @@ NativeClass& NativeClass::add(Traits& traits, std::string_view name, Binding::Ki
     return *this;
 }
 
+MethodRef NativeClass::declared(std::string_view name, NativeFn fn) const {
+    return MethodRef{nullptr, fn, NativeLength(LocalClassName(cls_->name), name)};
+}
+
 NativeClass& NativeClass::method(std::string_view name, NativeFn fn) {
-    return add(*cls_->instanceTraits, name, Binding::Kind::Method, {nullptr, fn}, {}, {});
+    return add(*cls_->instanceTraits, name, Binding::Kind::Method, declared(name, fn), {}, {});
 }
 
 NativeClass& NativeClass::methods(Entries entries) {
@@ -110,7 +120,7 @@ NativeClass& NativeClass::setter(std::string_view name, NativeFn fn) {
 }
 
 NativeClass& NativeClass::staticMethod(std::string_view name, NativeFn fn) {
-    return add(*cls_->staticTraits, name, Binding::Kind::Method, {nullptr, fn}, {}, {});
+    return add(*cls_->staticTraits, name, Binding::Kind::Method, declared(name, fn), {}, {});
 }
 
 NativeClass& NativeClass::staticGetter(std::string_view name, NativeFn fn) {

@@ -54,6 +54,7 @@ public:
     ClassObject* get() const { return cls_; }
 
 private:
+    MethodRef declared(std::string_view name, NativeFn fn) const;
     void bind(Traits& traits, std::string_view name, const Binding& b, bool as3);
     NativeClass& add(Traits& traits, std::string_view name, Binding::Kind kind, MethodRef method,
                      MethodRef getter, MethodRef setter);

@@ -26,6 +26,7 @@ using NativeAlloc = Object* (*)(Vm& vm);
 struct MethodRef {
     const MethodInfo* abc = nullptr;
     NativeFn native = nullptr;
+    std::int32_t length = 0; // a built-in's declared arguments, as `length` reads them
     explicit operator bool() const { return abc || native; }
 };
 

@@ -3,6 +3,7 @@
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/OpsSupport.h"
 #include "player/engine/script/avm2/Properties.h"
+#include "player/engine/script/avm2/QName.h"
 
 #include <limits>
 
@@ -12,6 +13,12 @@ PropName ReadName(Frame& f, const Name& name) {
     PropName p;
     if (name.runtimeName) {
         const Value v = f.pop();
+        if (const QNameObject* q = AsQName(v); q && !name.runtimeNs) {
+            // A QName brings its own namespace.
+            p = QNamePropName(f.vm, *q);
+            p.attribute = name.attribute;
+            return p;
+        }
         p = NameFromValue(f.vm, v);
     } else {
         p.atom = name.atom;

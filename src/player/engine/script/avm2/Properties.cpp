@@ -2,6 +2,7 @@
 
 #include "player/engine/script/avm2/Calls.h"
 #include "player/engine/script/avm2/Convert.h"
+#include "player/engine/script/avm2/QName.h"
 #include "player/engine/script/avm2/Vm.h"
 
 #include <charconv>
@@ -67,6 +68,12 @@ PropName NameFromValue(Vm& vm, const Value& name) {
         static_cast<double>(static_cast<std::int64_t>(name.asNumber())) == name.asNumber()) {
         result.index = static_cast<std::int64_t>(name.asNumber());
         return result;
+    }
+    if (const QNameObject* q = AsQName(name)) {
+        return QNamePropName(vm, *q);
+    }
+    if (name.isObject()) {
+        result.key = name.asObject();
     }
     const Value text = ToStringValue(vm, name);
     result.atom = vm.atomOf(text);

@@ -11,6 +11,7 @@ public:
     XmlSettings settings;
     ClassObject* xml = nullptr;
     ClassObject* list = nullptr;
+    ClassObject* qname = nullptr;
 };
 
 XmlState& XmlStateOf(Vm& vm);

@@ -152,9 +152,12 @@ void InstallUtilityClasses(Vm& vm) {
     DefineGlobalFunction(vm, "clearTimeout", ClearCallback, utils);
     DefineGlobalFunction(vm, "clearInterval", ClearCallback, utils);
     DefineGlobalFunction(vm, "getTimer", GetTimer, utils);
-    DefineGlobalFunction(vm, "getQualifiedClassName", GetQualifiedClassName, utils);
-    DefineGlobalFunction(vm, "getQualifiedSuperclassName", QualifiedSuperclassName, utils);
-    DefineGlobalFunction(vm, "getDefinitionByName", DefinitionByName, utils);
+    // The shell's avmplus package holds the same class-name functions.
+    for (const char* package : {utils, "avmplus"}) {
+        DefineGlobalFunction(vm, "getQualifiedClassName", GetQualifiedClassName, package);
+        DefineGlobalFunction(vm, "getQualifiedSuperclassName", QualifiedSuperclassName, package);
+        DefineGlobalFunction(vm, "getDefinitionByName", DefinitionByName, package);
+    }
 }
 
 namespace {
