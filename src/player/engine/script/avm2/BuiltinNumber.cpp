@@ -25,6 +25,12 @@ int DigitsArg(Vm& vm, const Value& v, int low, int high) {
     return static_cast<int>(d);
 }
 
+Value NumberSelf(Vm& vm, const Value& self, std::string_view method) {
+    const CoreClasses& c = vm.core;
+    return PrimitiveSelf(vm, self, {c.number, c.intClass, c.uintClass}, Value::integer(0),
+                         "Number.prototype." + std::string(method));
+}
+
 Value NumToString(Vm& vm, const Value& self, std::span<const Value> args) {
     const Value& radixArg = Arg(args, 0);
     const double radix = radixArg.isUndefined() ? 10 : ToNumber(vm, radixArg);
@@ -33,10 +39,11 @@ Value NumToString(Vm& vm, const Value& self, std::span<const Value> args) {
                       "The radix argument must be between 2 and 36; got " + ToString(vm, radixArg) +
                           ".");
     }
-    return Value::string(NumberToRadix(ToNumber(vm, self), static_cast<int>(radix)));
+    const double value = ToNumber(vm, NumberSelf(vm, self, "toString"));
+    return Value::string(NumberToRadix(value, static_cast<int>(radix)));
 }
 Value NumValueOf(Vm& vm, const Value& self, std::span<const Value>) {
-    return ToNumeric(vm, self);
+    return NumberSelf(vm, self, "valueOf");
 }
 Value ToFixed(Vm& vm, const Value& self, std::span<const Value> args) {
     return Value::string(NumberToFixed(ToNumber(vm, self), DigitsArg(vm, Arg(args, 0), 0, 20)));
@@ -155,8 +162,11 @@ template <bool Max> Value Extreme(Vm& vm, const Value&, std::span<const Value> a
 Value Random(Vm& vm, const Value&, std::span<const Value>) {
     return Value::number(std::uniform_real_distribution<double>(0.0, 1.0)(vm.random));
 }
-Value NotConstructible(Vm& vm, const Value&, std::span<const Value>) {
+Value NotCallable(Vm& vm, const Value&, std::span<const Value>) {
     vm.throwError(ErrorKind::TypeError, 1075, "Math is not a function.");
+}
+Value NotConstructible(Vm& vm, const Value&, std::span<const Value>) {
+    vm.throwError(ErrorKind::TypeError, 1076, "Math is not a constructor.");
 }
 
 } // namespace
@@ -181,12 +191,16 @@ void InstallNumberClasses(Vm& vm) {
 
 void InstallMath(Vm& vm) {
     NativeClass math(vm, "Math", vm.core.object);
-    math.construct(NotConstructible).call(NotConstructible).sealed();
+    math.construct(NotConstructible).call(NotCallable).sealed();
     const std::pair<const char*, double> constants[] = {
         {"E", M_E},         {"LN10", M_LN10}, {"LN2", M_LN2},         {"LOG10E", M_LOG10E},
         {"LOG2E", M_LOG2E}, {"PI", M_PI},     {"SQRT1_2", M_SQRT1_2}, {"SQRT2", M_SQRT2}};
     for (const auto& [name, value] : constants) {
         math.constant(name, Value::number(value));
+    }
+    NativeClass number(vm, vm.core.number); // Number repeats Math's constants and functions
+    for (const auto& [name, value] : constants) {
+        number.constant(name, Value::number(value));
     }
     const std::pair<const char*, NativeFn> functions[] = {
         {"abs", Unary<Abs>},     {"floor", Unary<Floor>}, {"ceil", Unary<Ceil>},
@@ -197,6 +211,7 @@ void InstallMath(Vm& vm) {
         {"max", Extreme<true>},  {"min", Extreme<false>}, {"random", Random}};
     for (const auto& [name, fn] : functions) {
         math.staticMethod(name, fn);
+        number.staticMethod(name, fn);
     }
 }
 

@@ -112,8 +112,14 @@ Value NewFunction(Vm& vm, const Value&, std::span<const Value> args) {
 Value BooleanCall(Vm&, const Value&, std::span<const Value> args) {
     return Value::boolean(ToBoolean(Arg(args, 0)));
 }
+Value BooleanValueOf(Vm& vm, const Value& self, std::span<const Value>) {
+    return PrimitiveSelf(vm, self, {vm.core.boolean}, Value::boolean(false),
+                         "Boolean.prototype.valueOf");
+}
 Value BooleanToString(Vm& vm, const Value& self, std::span<const Value>) {
-    return Value::string(ToString(vm, Value::boolean(ToBoolean(self))));
+    return Value::string(
+        ToString(vm, PrimitiveSelf(vm, self, {vm.core.boolean}, Value::boolean(false),
+                                   "Boolean.prototype.toString")));
 }
 
 Value NamespaceUri(Vm&, const Value& self, std::span<const Value>) {
@@ -180,7 +186,7 @@ void InstallObjectClasses(Vm& vm) {
 void InstallBooleanAndNamespace(Vm& vm) {
     ClassObject* boolean = NativeClass(vm, "Boolean", vm.core.object)
                                .method("toString", BooleanToString)
-                               .method("valueOf", BooleanCall)
+                               .method("valueOf", BooleanValueOf)
                                .construct(BooleanCall)
                                .call(BooleanCall)
                                .sealed()

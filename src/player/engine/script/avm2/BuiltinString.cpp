@@ -117,7 +117,8 @@ Value StringCall(Vm& vm, const Value&, std::span<const Value> args) {
     return args.empty() ? Value::string("") : ToStringValue(vm, args[0]);
 }
 Value Self(Vm& vm, const Value& self, std::span<const Value>) {
-    return ToStringValue(vm, self);
+    return PrimitiveSelf(vm, self, {vm.core.string}, Value::string(""),
+                         "String.prototype.toString");
 }
 
 } // namespace

@@ -115,7 +115,7 @@ Coercion CoercionOf(Vm& vm, const AbcUnit& unit, std::uint32_t multiname) {
         return Coercion::String;
     if (text == "Boolean")
         return Coercion::Boolean;
-    return text == "*" ? Coercion::Any : Coercion::Object;
+    return text == "*" || text == "void" ? Coercion::Any : Coercion::Object;
 }
 
 void AddTraits(Vm& vm, AbcUnit& unit, Traits& traits, const AbcTraits& list,

@@ -46,7 +46,8 @@ struct MethodInfo {
     std::string name;
     std::uint8_t flags = 0;
     std::vector<Coercion> params;
-    std::vector<Value> defaults; // for the last params
+    Coercion returns = Coercion::Any; // what returnvalue converts its value to
+    std::vector<Value> defaults;      // for the last params
     std::shared_ptr<Traits> activation;
     // Decoded on first call; a body that does not decode keeps its error.
     mutable std::unique_ptr<MethodCode> code;

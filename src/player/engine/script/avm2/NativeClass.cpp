@@ -30,6 +30,20 @@ void DefineGlobalFunction(Vm& vm, std::string_view name, NativeFn fn, std::strin
     DefineGlobal(vm, name, Value::object(vm.newFunction(method, nullptr)), package);
 }
 
+Value PrimitiveSelf(Vm& vm, const Value& self, std::initializer_list<const ClassObject*> classes,
+                    const Value& fallback, std::string_view method) {
+    if (fallback.isNumeric() ? self.isNumeric() : self.kind() == fallback.kind()) {
+        return self;
+    }
+    for (const ClassObject* cls : classes) {
+        if (self.isObject() && cls && self.asObject() == cls->prototype) {
+            return fallback;
+        }
+    }
+    vm.throwError(ErrorKind::TypeError, 1004,
+                  "Method " + std::string(method) + " was invoked on an incompatible object.");
+}
+
 void ExposeOnPrototype(Vm& vm, ClassObject* cls) {
     for (const auto& [key, binding] : cls->instanceTraits->bindings) {
         if (binding.kind == Binding::Kind::Method && (key >> 32) == kPublicNs) {

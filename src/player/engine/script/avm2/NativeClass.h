@@ -26,6 +26,11 @@ void DefineGlobalFunction(Vm& vm, std::string_view name, NativeFn fn,
 
 // self as a built-in's own kind of object, or TypeError #1034 naming the class.
 Object* SelfOfKind(Vm& vm, const Value& self, ObjectKind kind, std::string_view className);
+// self as the primitive a method of Number, Boolean or String works on: a value of
+// fallback's kind stays, one of the classes' prototypes reads as fallback (the
+// prototype's own value) and anything else is TypeError #1004.
+Value PrimitiveSelf(Vm& vm, const Value& self, std::initializer_list<const ClassObject*> classes,
+                    const Value& fallback, std::string_view method);
 // Puts the public methods of a built-in on its prototype too, where ES3-style code
 // reads them (Date.prototype.getDay.length) and may replace them.
 void ExposeOnPrototype(Vm& vm, ClassObject* cls);

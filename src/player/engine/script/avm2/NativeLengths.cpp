@@ -64,6 +64,8 @@ constexpr LengthEntry Lengths[] = {{"", "decodeURI", 1},
                                    {"Function", "", 1},
                                    {"Function", "apply", 2},
                                    {"Function", "call", 1},
+                                   {"JSON", "parse", 2},
+                                   {"JSON", "stringify", 3},
                                    {"Math", "abs", 1},
                                    {"Math", "acos", 1},
                                    {"Math", "asin", 1},
@@ -141,6 +143,9 @@ static_assert(Ordered(), "the lengths are looked up by binary search");
 int NativeLength(std::string_view owner, std::string_view method) {
     // A typed vector's name carries its element type: Vector.<int> reads as Vector.
     owner = owner.substr(0, owner.find(".<"));
+    if (owner == "Number" && !method.empty() && method.substr(0, 2) != "to") {
+        owner = "Math"; // Number's statics are Math's functions
+    }
     const auto* it = std::lower_bound(
         std::begin(Lengths), std::end(Lengths), LengthEntry{owner, method, 0},
         [](const LengthEntry& a, const LengthEntry& b) {

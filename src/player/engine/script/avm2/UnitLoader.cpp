@@ -83,6 +83,7 @@ void DescribeMethods(Vm& vm, AbcUnit& unit) {
         info->name = f.strings[abc.name];
         info->flags = abc.flags;
         info->body = abc.body >= 0 ? &f.bodies[abc.body] : nullptr;
+        info->returns = CoercionOf(vm, unit, abc.returnType);
         for (std::uint32_t type : abc.paramTypes) {
             info->params.push_back(CoercionOf(vm, unit, type));
         }
