@@ -244,11 +244,12 @@ std::uint32_t AbcWriter::typeName(std::uint32_t base, const std::vector<std::uin
 
 std::uint32_t AbcWriter::method(std::uint32_t params, std::uint8_t flags,
                                 const std::vector<std::pair<std::uint32_t, std::uint8_t>>& optional,
-                                const std::string& name, std::vector<std::uint32_t> types) {
+                                const std::string& name, std::vector<std::uint32_t> types,
+                                std::uint32_t returnType) {
     types.resize(params, 0);
     std::vector<std::uint8_t> entry;
     AppendU30(entry, params);
-    AppendU30(entry, 0);
+    AppendU30(entry, returnType);
     for (std::uint32_t t : types) {
         AppendU30(entry, t);
     }

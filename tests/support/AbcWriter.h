@@ -97,7 +97,8 @@ public:
 
     std::uint32_t method(std::uint32_t params = 0, std::uint8_t flags = 0,
                          const std::vector<std::pair<std::uint32_t, std::uint8_t>>& optional = {},
-                         const std::string& name = "", std::vector<std::uint32_t> types = {});
+                         const std::string& name = "", std::vector<std::uint32_t> types = {},
+                         std::uint32_t returnType = 0);
     void body(std::uint32_t method, const AbcCode& code, std::uint32_t locals = 8,
               const std::vector<AbcExceptionSpec>& exceptions = {},
               const std::vector<AbcTraitSpec>& traits = {}, std::uint32_t maxStack = 32);

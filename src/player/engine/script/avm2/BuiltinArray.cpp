@@ -168,6 +168,7 @@ void InstallArrayClass(Vm& vm) {
         array.constant(name, Value::integer(value));
     }
     vm.core.array = array.get();
+    ExposeOnPrototype(vm, array.get());
 }
 
 } // namespace quillon::avm2

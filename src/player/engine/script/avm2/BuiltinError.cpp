@@ -2,6 +2,7 @@
 
 #include "player/engine/script/avm2/BuiltinParts.h"
 #include "player/engine/script/avm2/Builtins.h"
+#include "player/engine/script/avm2/Calls.h"
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/NativeClass.h"
 #include "player/engine/script/avm2/NumberFormat.h"
@@ -34,6 +35,10 @@ Value ErrorInit(Vm& vm, const Value& self, std::span<const Value> args) {
     SetPublic(vm, self, "name", Value::string(name));
     o->primitive = Value::integer(ToInt32(vm, Arg(args, 1)));
     return Value();
+}
+// Calling an error class as a function makes a new error, as new would.
+Value ErrorCall(Vm& vm, const Value& self, std::span<const Value> args) {
+    return ConstructClass(vm, static_cast<ClassObject*>(self.asObject()), args);
 }
 Value ErrorId(Vm&, const Value& self, std::span<const Value>) {
     return self.asObject()->primitive.isInt() ? self.asObject()->primitive : Value::integer(0);
@@ -130,18 +135,21 @@ void InstallErrorClasses(Vm& vm) {
                              .method("toString", ErrorToString)
                              .method("getStackTrace", StackTrace)
                              .init(ErrorInit)
+                             .call(ErrorCall)
                              .get();
+    const auto subclass = [&vm](const char* name, ClassObject* base, const char* package = "") {
+        return NativeClass(vm, name, base, package).init(ErrorInit).call(ErrorCall).get();
+    };
     vm.core.errors[0] = error;
     for (int i = 1; i < static_cast<int>(ErrorKind::Count); ++i) {
-        vm.core.errors[i] = NativeClass(vm, kErrorNames[i], error).init(ErrorInit).get();
+        vm.core.errors[i] = subclass(kErrorNames[i], error);
     }
-    NativeClass(vm, "UninitializedError", error).init(ErrorInit);
+    subclass("UninitializedError", error);
     for (const char* name : {"IllegalOperationError", "MemoryError", "InvalidSWFError",
                              "ScriptTimeoutError", "StackOverflowError"}) {
-        NativeClass(vm, name, error, "flash.errors").init(ErrorInit);
+        subclass(name, error, "flash.errors");
     }
-    ClassObject* io = NativeClass(vm, "IOError", error, "flash.errors").init(ErrorInit).get();
-    NativeClass(vm, "EOFError", io, "flash.errors").init(ErrorInit);
+    subclass("EOFError", subclass("IOError", error, "flash.errors"), "flash.errors");
 }
 
 void InstallGlobalFunctions(Vm& vm) {

@@ -82,6 +82,7 @@ ClassObject* NumberClass(Vm& vm, const char* name, NativeFn make, Coercion coerc
                            .sealed()
                            .get();
     cls->coercion = coercion;
+    ExposeOnPrototype(vm, cls);
     return cls;
 }
 

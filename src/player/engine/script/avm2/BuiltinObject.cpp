@@ -192,6 +192,7 @@ void InstallBooleanAndNamespace(Vm& vm) {
                                .sealed()
                                .get();
     boolean->coercion = Coercion::Boolean;
+    ExposeOnPrototype(vm, boolean);
     vm.core.boolean = boolean;
     vm.core.ns = NativeClass(vm, "Namespace", vm.core.object)
                      .getter("uri", NamespaceUri)

@@ -104,6 +104,7 @@ ClassObject* MakeVectorClass(Vm& vm, ClassObject* type) {
     NativeClass cls(vm, "Vector.<" + param + ">", vm.core.object, kPackage);
     cls.construct(Construct).call(ConvertTo).sealed();
     AddVectorMethods(cls);
+    ExposeOnPrototype(vm, cls.get());
     cls.get()->primitive = type ? Value::object(type) : Value::null();
     vm.vectorTypes[type] = cls.get();
     return cls.get();

@@ -1,0 +1,159 @@
+// The core language details scripts test for: the length of built-in functions, the
+// receivers of the primitive classes' methods, Dictionary, QName and the error classes.
+
+#include "Avm2TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace quillon::test {
+namespace {
+
+Emit Proto(AbcWriter& abc, const std::string& cls, const std::string& method) {
+    return Get(abc, Get(abc, Lex(abc, cls), "prototype"), method);
+}
+
+TEST(Avm2Language, BuiltinFunctionsDeclareTheirLength) {
+    AbcWriter abc;
+    const std::vector<TraceCase> cases = {
+        {Get(abc, Proto(abc, "String", "slice"), "length"), "2"},
+        {Get(abc, Proto(abc, "String", "charAt"), "length"), "1"},
+        {Get(abc, Proto(abc, "String", "toUpperCase"), "length"), "0"},
+        {Get(abc, Proto(abc, "Object", "hasOwnProperty"), "length"), "1"},
+        {Get(abc, Proto(abc, "Object", "valueOf"), "length"), "0"},
+        {Get(abc, Proto(abc, "Date", "setHours"), "length"), "4"},
+        {Get(abc, Lex(abc, "parseInt"), "length"), "2"},
+        {Get(abc, Lex(abc, "isFinite"), "length"), "1"},
+        {Get(abc, Get(abc, Lex(abc, "Math"), "max"), "length"), "2"},
+        {Get(abc, Get(abc, Lex(abc, "Number"), "atan2"), "length"), "2"},
+        {Get(abc, Lex(abc, "Array"), "length"), "1"},
+        {Get(abc, Lex(abc, "Date"), "length"), "7"},
+    };
+    ExpectTraces(abc, cases);
+}
+
+TEST(Avm2Language, FunctionAndClassObjects) {
+    AbcWriter abc;
+    const std::vector<TraceCase> cases = {
+        {Then(New(abc, "Function"), 0x95), "function"},                // typeof
+        {Global(abc, "Function", {}, 0x46), "function Function() {}"}, // Function() too
+        {Get(abc, Get(abc, Lex(abc, "Array"), "prototype"), "constructor"), "[class Array]"},
+        {Get(abc, Lex(abc, "Boolean"), "constructor"), "[class Class]"},
+        {Get(abc, Lex(abc, "Number"), "PI"), "3.141592653589793"},
+        {Call(abc, Lex(abc, "Number"), "abs", {Int(-3)}), "3"},
+    };
+    ExpectTraces(abc, cases);
+    EXPECT_EQ(ErrorOf([](AbcWriter& a) { return Global(a, "Function", {Str("return 1")}, 0x4a); }),
+              "EvalError: Error #1066: The form function('function body') is not supported.");
+    EXPECT_EQ(ErrorOf([](AbcWriter& a) { return New(a, "Math"); }),
+              "TypeError: Error #1076: Math is not a constructor.");
+}
+
+TEST(Avm2Language, PrimitiveMethodsCheckTheirReceiver) {
+    AbcWriter abc;
+    const Emit yes = [](AbcCode& c) { c.op(0x26); }; // pushtrue
+    const std::vector<TraceCase> cases = {
+        {Call(abc, yes, "valueOf"), "true"},
+        {Call(abc, yes, "toString"), "true"},
+        {Call(abc, New(abc, "Boolean", {Int(1)}), "valueOf"), "true"},
+        {Call(abc, Get(abc, Lex(abc, "Boolean"), "prototype"), "valueOf"), "false"},
+        {Call(abc, Get(abc, Lex(abc, "Number"), "prototype"), "valueOf"), "0"},
+        {Call(abc, Get(abc, Lex(abc, "Number"), "prototype"), "toString"), "0"},
+        {Call(abc, Get(abc, Lex(abc, "String"), "prototype"), "toString"), ""},
+        {Call(abc, Double(2.5), "valueOf"), "2.5"},
+    };
+    ExpectTraces(abc, cases);
+    const std::string incompatible = "TypeError: Error #1004: Method Number.prototype.valueOf "
+                                     "was invoked on an incompatible object.";
+    EXPECT_EQ(ErrorOf([](AbcWriter& a) {
+                  const Emit valueOf = Proto(a, "Number", "valueOf");
+                  return Call(a, SetNamed(a, New(a, "Object"), "v", valueOf), "v");
+              }),
+              incompatible);
+}
+
+TEST(Avm2Language, DictionaryKeysObjectsByIdentity) {
+    AbcWriter abc;
+    const std::uint32_t late = abc.multinameL(abc.nsSet({abc.publicNs()}));
+    const std::uint32_t dictionary = abc.qname(abc.ns(0x16, "flash.utils"), "Dictionary");
+    AbcCode code(abc);
+    code.pushThisScope();
+    code.nameOp(0x5d, dictionary).callProperty(0x4a, dictionary, 0).setLocal(1);
+    code.op(0x55).u30(0).setLocal(2); // two plain objects as keys
+    code.op(0x55).u30(0).setLocal(3);
+    const auto store = [&](std::uint32_t key, const std::string& text) {
+        code.getLocal(1).getLocal(key).pushString(text).nameOp(0x61, late);
+    };
+    const auto read = [&](std::uint32_t key) {
+        code.getLocal(1).getLocal(key).nameOp(0x66, late).traceTop();
+    };
+    store(2, "A");
+    store(3, "B");
+    read(2);
+    read(3);
+    code.getLocal(1).pushString("[object Object]").nameOp(0x66, late).traceTop();
+    code.getLocal(3).getLocal(1).op(0xb4).traceTop(); // in
+    code.getLocal(1).getLocal(2).nameOp(0x6a, late).traceTop();
+    read(2);
+    code.getLocal(2).getLocal(1).op(0xb4).traceTop();
+    code.op(0x47);
+    const ScriptRun run = RunMain(abc, code);
+    ASSERT_EQ(run.error, "");
+    const std::vector<std::string> expected = {"A",    "B",         "undefined", "true",
+                                               "true", "undefined", "false"};
+    EXPECT_EQ(run.lines, expected);
+}
+
+TEST(Avm2Language, QNameParts) {
+    AbcWriter abc;
+    const Emit two = New(abc, "QName", {Str("urn:x"), Str("item")});
+    const Emit any = New(abc, "QName", {[](AbcCode& c) { c.op(0x20); }, Str("item")});
+    const std::vector<TraceCase> cases = {
+        {two, "urn:x::item"},
+        {Get(abc, two, "uri"), "urn:x"},
+        {Get(abc, two, "localName"), "item"},
+        {any, "*::item"},
+        {Get(abc, any, "uri"), "null"},
+        {New(abc, "QName", {Str("plain")}), "plain"},
+        {New(abc, "QName", {two}), "urn:x::item"},
+        {Get(abc, New(abc, "QName", {Str("*")}), "uri"), "null"},
+    };
+    ExpectTraces(abc, cases);
+}
+
+TEST(Avm2Language, ReturnedValuesTakeTheDeclaredType) {
+    AbcWriter abc;
+    // A closure declared to return type, returning value, called at once.
+    const auto returning = [&abc](const std::string& type, Emit value) -> Emit {
+        AbcCode body(abc);
+        value(body);
+        body.op(0x48); // returnvalue
+        const std::uint32_t method = abc.method(0, 0, {}, "", {}, abc.name(type));
+        abc.body(method, body);
+        return [method](AbcCode& c) { c.op(0x40).u30(method).op(0x20).op(0x41).u30(0); };
+    };
+    const std::vector<TraceCase> cases = {
+        {returning("uint", Int(-10)), "4294967286"},
+        {returning("int", Double(3.7)), "3"},
+        {returning("Boolean", Int(1)), "true"},
+        {returning("String", [](AbcCode& c) { c.op(0x20); }), "null"},
+        {returning("Number", Str("2.5")), "2.5"},
+        {returning("*", Str("kept")), "kept"},
+        {returning("void", Int(4)), "4"},
+    };
+    ExpectTraces(abc, cases);
+}
+
+TEST(Avm2Language, ErrorClassesNameThemselves) {
+    AbcWriter abc;
+    const std::vector<TraceCase> cases = {
+        {Global(abc, "Error", {Str("called")}, 0x46), "Error: called"},
+        {Global(abc, "RangeError", {}, 0x46), "RangeError"},
+        {New(abc, "UninitializedError", {Str("m")}), "UninitializedError: m"},
+        {New(abc, "DefinitionError", {Str("d")}), "DefinitionError: d"},
+        {Get(abc, New(abc, "SecurityError"), "name"), "SecurityError"},
+    };
+    ExpectTraces(abc, cases);
+}
+
+} // namespace
+} // namespace quillon::test
