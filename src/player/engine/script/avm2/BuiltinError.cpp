@@ -163,6 +163,15 @@ void InstallGlobalFunctions(Vm& vm) {
     DefineGlobal(vm, "undefined", Value());
 }
 
+void HideNewerDefinitions(Vm& vm, int swfVersion) {
+    if (swfVersion < 13) {
+        vm.builtinTraits.bindings.erase(PropKey(kPublicNs, vm.intern("JSON")));
+    }
+    if (swfVersion <= 15) {
+        HideNumberMathStatics(vm);
+    }
+}
+
 void InstallBuiltins(Vm& vm) {
     InstallObjectClasses(vm);
     InstallBooleanAndNamespace(vm);

@@ -190,29 +190,47 @@ void InstallNumberClasses(Vm& vm) {
         .constant("MIN_VALUE", Value::integer(0));
 }
 
+namespace {
+
+const std::pair<const char*, double> kMathConstants[] = {
+    {"E", M_E},         {"LN10", M_LN10}, {"LN2", M_LN2},         {"LOG10E", M_LOG10E},
+    {"LOG2E", M_LOG2E}, {"PI", M_PI},     {"SQRT1_2", M_SQRT1_2}, {"SQRT2", M_SQRT2}};
+const std::pair<const char*, NativeFn> kMathFunctions[] = {
+    {"abs", Unary<Abs>},     {"floor", Unary<Floor>}, {"ceil", Unary<Ceil>},
+    {"round", Unary<Round>}, {"sqrt", Unary<Sqrt>},   {"sin", Unary<Sin>},
+    {"cos", Unary<Cos>},     {"tan", Unary<Tan>},     {"asin", Unary<Asin>},
+    {"acos", Unary<Acos>},   {"atan", Unary<Atan>},   {"exp", Unary<Exp>},
+    {"log", Unary<Log>},     {"atan2", Atan2},        {"pow", Pow},
+    {"max", Extreme<true>},  {"min", Extreme<false>}, {"random", Random}};
+
+} // namespace
+
 void InstallMath(Vm& vm) {
     NativeClass math(vm, "Math", vm.core.object);
     math.construct(NotConstructible).call(NotCallable).sealed();
-    const std::pair<const char*, double> constants[] = {
-        {"E", M_E},         {"LN10", M_LN10}, {"LN2", M_LN2},         {"LOG10E", M_LOG10E},
-        {"LOG2E", M_LOG2E}, {"PI", M_PI},     {"SQRT1_2", M_SQRT1_2}, {"SQRT2", M_SQRT2}};
-    for (const auto& [name, value] : constants) {
-        math.constant(name, Value::number(value));
-    }
     NativeClass number(vm, vm.core.number); // Number repeats Math's constants and functions
-    for (const auto& [name, value] : constants) {
+    for (const auto& [name, value] : kMathConstants) {
+        math.constant(name, Value::number(value));
         number.constant(name, Value::number(value));
     }
-    const std::pair<const char*, NativeFn> functions[] = {
-        {"abs", Unary<Abs>},     {"floor", Unary<Floor>}, {"ceil", Unary<Ceil>},
-        {"round", Unary<Round>}, {"sqrt", Unary<Sqrt>},   {"sin", Unary<Sin>},
-        {"cos", Unary<Cos>},     {"tan", Unary<Tan>},     {"asin", Unary<Asin>},
-        {"acos", Unary<Acos>},   {"atan", Unary<Atan>},   {"exp", Unary<Exp>},
-        {"log", Unary<Log>},     {"atan2", Atan2},        {"pow", Pow},
-        {"max", Extreme<true>},  {"min", Extreme<false>}, {"random", Random}};
-    for (const auto& [name, fn] : functions) {
+    for (const auto& [name, fn] : kMathFunctions) {
         math.staticMethod(name, fn);
         number.staticMethod(name, fn);
+    }
+}
+
+void HideNumberMathStatics(Vm& vm) {
+    auto& bindings = vm.core.number->staticTraits->bindings;
+    const auto hide = [&](const char* name) {
+        for (std::uint32_t ns : {kPublicNs, vm.as3Ns()}) {
+            bindings.erase(PropKey(ns, vm.intern(name)));
+        }
+    };
+    for (const auto& entry : kMathConstants) {
+        hide(entry.first);
+    }
+    for (const auto& entry : kMathFunctions) {
+        hide(entry.first);
     }
 }
 

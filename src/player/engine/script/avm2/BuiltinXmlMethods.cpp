@@ -194,6 +194,7 @@ void AddXmlMethods(NativeClass& xml, NativeClass& list) {
             {"setChildren", SetChildren}});
         // clang-format on
     }
+    AddXmlEditMethods(xml, list);
 }
 
 } // namespace quillon::avm2

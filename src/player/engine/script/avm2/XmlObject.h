@@ -89,5 +89,6 @@ void XmlAppend(Vm& vm, XmlObject& parent, const Value& value, bool prepend = fal
 class NativeClass;
 // The methods of XML and XMLList.
 void AddXmlMethods(NativeClass& xml, NativeClass& list);
+void AddXmlEditMethods(NativeClass& xml, NativeClass& list);
 
 } // namespace quillon::avm2

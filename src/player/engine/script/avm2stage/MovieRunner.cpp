@@ -1,5 +1,6 @@
 #include "player/engine/script/avm2stage/MovieRunner.h"
 
+#include "player/engine/script/avm2/Builtins.h"
 #include "player/engine/script/avm2/Calls.h"
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/DoAbcTag.h"
@@ -87,9 +88,7 @@ MovieRunner::MovieRunner(DisplayHost& host, const RunnerSetup& setup)
     vm_->embedder = state_.get();
     vm_->random.seed(setup.seed);
     vm_->dateMs = setup.dateMs;
-    if (setup.swfVersion < 13) {
-        vm_->builtinTraits.bindings.erase(PropKey(kPublicNs, vm_->intern("JSON")));
-    }
+    HideNewerDefinitions(*vm_, setup.swfVersion);
     InstallEventClasses(*vm_);
     InstallDisplayClasses(*vm_);
     InstallUtilityClasses(*vm_);
