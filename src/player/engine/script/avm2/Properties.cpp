@@ -4,8 +4,10 @@
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/QName.h"
 #include "player/engine/script/avm2/Vm.h"
+#include "player/engine/script/avm2/XmlObject.h"
 
 #include <charconv>
+#include <optional>
 
 namespace quillon::avm2 {
 namespace {
@@ -286,6 +288,26 @@ bool HasProperty(Vm& vm, const Value& obj, PropName name) {
     return false;
 }
 
+namespace {
+
+// E4X: a method an XML list of one lacks is its item's, and one that XML with simple
+// content lacks is its text's (x.name.toUpperCase()).
+std::optional<Value> DelegatedXmlCall(Vm& vm, const Value& obj, PropName& name,
+                                      std::span<const Value> args) {
+    Object* o = obj.asObject();
+    if (o->kind == ObjectKind::XmlList) {
+        const auto& items = static_cast<XmlListObject*>(o)->items;
+        if (items.size() == 1) {
+            return CallProperty(vm, Value::object(items[0]), name, args);
+        }
+    } else if (HasSimpleContent(*static_cast<XmlObject*>(o))) {
+        return CallProperty(vm, Value::string(XmlToString(vm, obj)), name, args);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 Value CallProperty(Vm& vm, const Value& obj, PropName name, std::span<const Value> args, bool lex) {
     if (obj.isNullish()) {
         ThrowNullAccess(vm, obj);
@@ -303,6 +325,11 @@ Value CallProperty(Vm& vm, const Value& obj, PropName name, std::span<const Valu
     const Value fn = inherited ? *inherited : GetProperty(vm, obj, name);
     if (!fn.isObject() ||
         (fn.asObject()->kind != ObjectKind::Function && fn.asObject()->kind != ObjectKind::Class)) {
+        if (IsXml(obj)) {
+            if (std::optional<Value> result = DelegatedXmlCall(vm, obj, name, args)) {
+                return *result;
+            }
+        }
         vm.throwError(ErrorKind::TypeError, 1006, NameText(vm, name) + " is not a function.");
     }
     return CallValue(vm, fn, lex ? Value::null() : obj, args);
