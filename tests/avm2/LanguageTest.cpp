@@ -155,5 +155,30 @@ TEST(Avm2Language, ErrorClassesNameThemselves) {
     ExpectTraces(abc, cases);
 }
 
+TEST(Avm2Language, UriAndEscapeFunctions) {
+    AbcWriter abc;
+    const auto call = [&abc](const std::string& fn, const std::string& text) {
+        return Global(abc, fn, {Str(text)}, 0x46);
+    };
+    const std::vector<TraceCase> cases = {
+        {call("encodeURIComponent", "a b&c/\xc3\xa9"), "a%20b%26c%2F%C3%A9"},
+        {call("encodeURI", "http://x.y/a b?c=d#e"), "http://x.y/a%20b?c=d#e"},
+        {call("encodeURIComponent", "\xf0\x9f\x98\x80"), "%F0%9F%98%80"}, // a surrogate pair
+        {call("decodeURIComponent", "a%20b%2F%C3%A9"), "a b/\xc3\xa9"},
+        {call("decodeURI", "a%20b%2F%3f"), "a b%2F%3f"}, // reserved ones stay escaped
+        {call("escape", "a b+\xc3\xa9\xe2\x82\xac"), "a%20b+%E9%u20AC"},
+        {call("unescape", "a%20b%E9%u20AC%zz"), "a b\xc3\xa9\xe2\x82\xac%zz"},
+        {Global(abc, "escape", {}, 0x46), "undefined"},
+    };
+    ExpectTraces(abc, cases);
+    for (const char* bad : {"%", "%E9", "%C0%80", "%ED%A0%80", "%F8%80%80%80%80"}) {
+        EXPECT_EQ(ErrorOf([bad](AbcWriter& a) {
+                      return Global(a, "decodeURIComponent", {Str(bad)}, 0x46);
+                  }),
+                  "URIError: Error #1052: Invalid URI passed to decodeURIComponent function.")
+            << bad;
+    }
+}
+
 } // namespace
 } // namespace quillon::test

@@ -188,6 +188,7 @@ void InstallBuiltins(Vm& vm) {
     InstallRegExpClass(vm);
     InstallJsonClass(vm);
     InstallGlobalFunctions(vm);
+    InstallUriFunctions(vm);
 }
 
 } // namespace quillon::avm2

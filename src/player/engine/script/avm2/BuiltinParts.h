@@ -12,6 +12,6 @@ void InstallObjectClasses(Vm&), InstallBooleanAndNamespace(Vm&), InstallNumberCl
 void InstallVectorClasses(Vm&);
 void InstallXmlClasses(Vm&), InstallQName(Vm&);
 void InstallDateClass(Vm&), InstallRegExpClass(Vm&), InstallJsonClass(Vm&);
-void HideNumberMathStatics(Vm&);
+void HideNumberMathStatics(Vm&), InstallUriFunctions(Vm&);
 
 } // namespace quillon::avm2
