@@ -71,6 +71,32 @@ TEST(ScriptLanguage, MixedComparisons) {
     EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "false\ntrue\nundefined\ntrue\ntrue\nfalse\n");
 }
 
+// An object meets a primitive through valueOf alone: one that stays an object is NaN in
+// arithmetic, text when the other side is text, and ends a comparison; clips count as NaN.
+TEST(ScriptLanguage, ObjectsMeetPrimitivesThroughValueOf) {
+    ActionAssembler a;
+    a.push({0}).op(Action::InitObject).push({1}).op(Action::Add2).op(Action::Trace);
+    a.push({0}).op(Action::InitObject).push({"a"}).op(Action::Add2).op(Action::Trace);
+    a.push({"this"}).op(Action::GetVariable).push({1}).op(Action::Add2).op(Action::Trace);
+    a.push({"this"}).op(Action::GetVariable).push({"x"}).op(Action::Less2).op(Action::Trace);
+    a.push({0}).op(Action::InitObject).push({5}).op(Action::Less2).op(Action::Trace);
+    a.push({"NaN"}).op(Action::GetVariable).push({"NaN"}).op(Action::GetVariable);
+    a.op(Action::Equals2).op(Action::Trace);
+    a.push({0, 0}).op(Action::Divide).push({"NaN"}).op(Action::GetVariable);
+    a.op(Action::Equals2).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(),
+              "NaN\n[object Object]a\nNaN\nundefined\nfalse\ntrue\nfalse\n");
+}
+
+// Up to version 6 a plain object on the right of Less2, or either side of Greater, counts as 0.
+TEST(ScriptLanguage, PlainObjectsCompareAsZeroUpToVersion6) {
+    ActionAssembler a;
+    a.push({-1}).push({0}).op(Action::InitObject).op(Action::Less2).op(Action::Trace);
+    a.push({0}).op(Action::InitObject).push({-1}).op(Action::Greater).op(Action::Trace);
+    a.push({0}).op(Action::InitObject).push({-1}).op(Action::Less2).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 6)).joined(), "true\ntrue\nfalse\n");
+}
+
 // function make() { var n = 0; return function () { return ++n; }; }
 TEST(ScriptLanguage, ClosuresKeepTheirScope) {
     ActionAssembler inner;

@@ -151,7 +151,7 @@ bool CompareAction(Vm& vm, const Instr& in) {
     case 0x48: // Less2, and Greater with the operands swapped
     case 0x67:
         OnPair(vm, [&vm, &in](const Value& a, const Value& b) {
-            return in.op == 0x48 ? vm.lessThan(a, b) : vm.lessThan(b, a);
+            return in.op == 0x48 ? vm.lessThan(a, b) : vm.lessThan(b, a, false);
         });
         return true;
     case 0x49:

@@ -113,7 +113,8 @@ public:
     std::string typeOf(const Value& v);
     bool looseEquals(const Value& a, const Value& b);
     bool strictEquals(const Value& a, const Value& b);
-    Value lessThan(const Value& a, const Value& b);
+    // Less2 stops at a left operand that stays an object; Greater compares b < a without that.
+    Value lessThan(const Value& a, const Value& b, bool leftObjectEnds = true);
     Value add(const Value& a, const Value& b);
     bool instanceOf(const Value& v, Object* ctor);
 
@@ -182,6 +183,7 @@ public:
     std::int64_t steps_ = 0;
 
 private:
+    std::optional<Value> comparable(const Value& v, Value& out, bool objectEnds);
     struct Interval {
         int id;
         Value fn, thisValue;
