@@ -97,6 +97,30 @@ TEST(ScriptLanguage, PlainObjectsCompareAsZeroUpToVersion6) {
     EXPECT_EQ(RunMovie(OneScriptMovie(a, 6)).joined(), "true\ntrue\nfalse\n");
 }
 
+// ASSetPropFlags(o, "p", bits): version bits hide o.p from reads of the movies they name,
+// while hasOwnProperty still finds it; 0x100 hides in version 6 alone. (undefined adds as
+// empty text up to version 6.)
+TEST(ScriptLanguage, VersionBitsHidePropertiesFromReads) {
+    struct Case {
+        int bits, version;
+        const char* expected;
+    };
+    for (const Case& c :
+         {Case{0x80, 5, "|true"}, Case{0x80, 6, "1|true"}, Case{0x100, 5, "1|true"},
+          Case{0x100, 6, "|true"}, Case{0x100, 7, "1|true"}, Case{0x400, 6, "|true"},
+          Case{0x400, 7, "1|true"}, Case{0x1000, 7, "undefined|true"}}) {
+        ActionAssembler a;
+        a.push({"o", "p", 1, 1}).op(Action::InitObject).op(Action::SetVariable);
+        a.push({c.bits, "p", "o"}).op(Action::GetVariable).push({3, "ASSetPropFlags"});
+        a.op(Action::CallFunction).op(Action::Pop);
+        a.push({"o"}).op(Action::GetVariable).push({"p"}).op(Action::GetMember);
+        a.push({"|"}).op(Action::Add2);
+        CallOn(a, "o", "hasOwnProperty", {"p"}).op(Action::Add2).op(Action::Trace);
+        EXPECT_EQ(RunMovie(OneScriptMovie(a, c.version)).joined(), std::string(c.expected) + "\n")
+            << c.bits << " in version " << c.version;
+    }
+}
+
 // function make() { var n = 0; return function () { return ++n; }; }
 TEST(ScriptLanguage, ClosuresKeepTheirScope) {
     ActionAssembler inner;

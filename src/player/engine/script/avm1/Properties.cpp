@@ -136,7 +136,8 @@ void OwnNamesNewestFirst(Object* p, const std::function<void(const std::string&,
         }
     }
     for (const Property& prop : p->properties()) {
-        own.push_back({prop.stamp, prop.name, (prop.flags & DontEnum) || p->hidden(prop)});
+        // a version hides a property from reads, not from enumeration
+        own.push_back({prop.stamp, prop.name, (prop.flags & DontEnum) != 0});
     }
     std::stable_sort(own.begin(), own.end(),
                      [](const Entry& a, const Entry& b) { return a.stamp > b.stamp; });
