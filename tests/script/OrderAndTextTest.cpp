@@ -152,6 +152,19 @@ TEST(ScriptText, ParseFloatReadsAsThePlayer) {
     EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "undefined\ntrue\n");
 }
 
+// escape() keeps letters and digits only; Math.min and max take two numbers, a missing one
+// being NaN, and nothing at all gives the infinity they start from.
+TEST(ScriptText, EscapeAndMinMaxAsThePlayer) {
+    ActionAssembler a;
+    TraceCall(a, "escape", {"a_-.@1"});
+    CallOn(a, "Math", "min", {1}).op(Action::Trace);
+    CallOn(a, "Math", "max", {}).op(Action::Trace);
+    CallOn(a, "Math", "min", {1, 3, 7}) // min(7, 3, 1) looks at 7 and 3.op(Action::Trace);
+        CallOn(a, "Math", "pow", {Undefined{}, 1})
+            .op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "a%5F%2D%2E%401\nNaN\n-Infinity\n3\n1\n");
+}
+
 TEST(ScriptText, LeadingZeroIsOctalFromVersion6) {
     for (const int version : {5, 6}) {
         ActionAssembler a;

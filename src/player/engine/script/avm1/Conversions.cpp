@@ -55,9 +55,8 @@ Str Vm::toStr(const Value& v) {
             return MakeStr(targetPath(v.o->clip, false));
         }
         const Value p = toPrimitive(v, true);
-        if (p.isObject() || p.isUndefined()) {
-            return MakeStr((p.isObject() ? p.o : v.o)->isFunction() ? "[type Function]"
-                                                                    : "[type Object]");
+        if (!p.isString()) { // a toString that gives no text
+            return MakeStr(v.o->isFunction() ? "[type Function]" : "[type Object]");
         }
         return toStr(p);
     }

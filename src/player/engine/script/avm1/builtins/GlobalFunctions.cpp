@@ -223,7 +223,7 @@ std::string EscapeText(const std::string& text) {
     static const char* hex = "0123456789ABCDEF";
     std::string out;
     for (unsigned char ch : text) {
-        if (ch < 128 && (std::isalnum(ch) || ch == '_' || ch == '-' || ch == '.')) {
+        if (ch < 128 && std::isalnum(ch)) { // every other character is escaped
             out += static_cast<char>(ch);
         } else {
             out += '%';
