@@ -159,9 +159,8 @@ TEST(ScriptText, EscapeAndMinMaxAsThePlayer) {
     TraceCall(a, "escape", {"a_-.@1"});
     CallOn(a, "Math", "min", {1}).op(Action::Trace);
     CallOn(a, "Math", "max", {}).op(Action::Trace);
-    CallOn(a, "Math", "min", {1, 3, 7}) // min(7, 3, 1) looks at 7 and 3.op(Action::Trace);
-        CallOn(a, "Math", "pow", {Undefined{}, 1})
-            .op(Action::Trace);
+    CallOn(a, "Math", "min", {1, 3, 7}).op(Action::Trace); // min(7, 3, 1) looks at 7 and 3
+    CallOn(a, "Math", "pow", {Undefined{}, 1}).op(Action::Trace);
     EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "a%5F%2D%2E%401\nNaN\n-Infinity\n3\n1\n");
 }
 
