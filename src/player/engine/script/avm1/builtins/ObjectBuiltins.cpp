@@ -11,7 +11,8 @@ namespace {
 Value ObjectCtor(Vm& vm, CallInfo& c) {
     const Value v = c.arg(0);
     if (v.isNullish()) {
-        return c.construct ? c.thisValue : Value(vm.newObject());
+        // called plainly it gives a bare object, without Object.prototype
+        return c.construct ? c.thisValue : Value(vm.newObject(nullptr));
     }
     return Value(vm.toObject(v));
 }
