@@ -52,6 +52,17 @@ TEST(ScriptLanguage, NumbersPrintAsThePlayerPrintsThem) {
     }
 }
 
+// Up to version 6 identifiers ignore the case of Latin, Greek and Cyrillic letters too.
+TEST(ScriptLanguage, IdentifiersIgnoreTheCaseOfLettersPastAscii) {
+    for (const VersionCase& c : {VersionCase{6, "5|5"}, VersionCase{7, "undefined|undefined"}}) {
+        ActionAssembler a;
+        a.set("\xc3\x84x", 5).set("\xd0\x96", 5); // Äx, Ж
+        a.push({"\xc3\xa4X"}).op(Action::GetVariable).push({"|"}).op(Action::Add2);
+        a.push({"\xd0\xb6"}).op(Action::GetVariable).op(Action::Add2).op(Action::Trace);
+        EXPECT_EQ(RunMovie(OneScriptMovie(a, c.version)).joined(), c.expected + "\n");
+    }
+}
+
 TEST(ScriptLanguage, IdentifiersIgnoreCaseUpToVersion6) {
     for (const VersionCase& c : {VersionCase{6, "5"}, VersionCase{7, "undefined"}}) {
         ActionAssembler a;

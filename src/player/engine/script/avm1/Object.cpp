@@ -10,7 +10,7 @@ constexpr std::size_t IndexFrom = 12;
 } // namespace
 
 std::string Object::key(std::string_view name) const {
-    return caseSensitive_ ? std::string(name) : AsciiLower(name);
+    return caseSensitive_ ? std::string(name) : FoldCase(name);
 }
 
 void Object::reindex() {

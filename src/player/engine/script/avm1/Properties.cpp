@@ -321,7 +321,7 @@ std::vector<std::string> Vm::enumerate(Object* obj) {
     std::vector<std::vector<std::string>> levels;
     std::set<std::string> seen;
     auto add = [&](const std::string& name, bool hidden) {
-        const std::string key = caseSensitive() ? name : AsciiLower(name);
+        const std::string key = caseSensitive() ? name : FoldCase(name);
         if (seen.insert(key).second && !hidden) {
             levels.back().push_back(name);
         }
