@@ -148,6 +148,20 @@ TEST(ScriptLanguage, DeleteWithAPathDeletesFromTheObjectItNames) {
               "true\ntrue\ntrue\nfalse\nundefined\nundefined\n");
 }
 
+// A version 4 movie answers 1 and "#ERROR#" in its frame scripts, but a function in it runs
+// by the later rules: true, and Infinity for a division by zero.
+TEST(ScriptLanguage, FunctionsInVersion4MoviesRunByLaterRules) {
+    ActionAssembler body;
+    body.push({1, 1}).op(Action::Equals).op(Action::Trace);
+    body.push({4, 0}).op(Action::Divide).op(Action::Trace);
+    ActionAssembler a;
+    a.function(FunctionSpec("f"), body);
+    a.push({1, 1}).op(Action::Equals).op(Action::Trace);
+    a.push({4, 0}).op(Action::Divide).op(Action::Trace);
+    a.push({0, "f"}).op(Action::CallFunction).op(Action::Pop);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 4)).joined(), "1\n#ERROR#\ntrue\nInfinity\n");
+}
+
 // function make() { var n = 0; return function () { return ++n; }; }
 TEST(ScriptLanguage, ClosuresKeepTheirScope) {
     ActionAssembler inner;

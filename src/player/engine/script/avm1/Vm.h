@@ -180,6 +180,10 @@ public:
     Value execute(Frame& frame);
     Value callScript(Object* fn, const Value& thisValue, std::span<const Value> args, Object* home);
     int callDepth = 0;
+    int functionDepth = 0; // script functions running
+    // Version 4's answers (1 and 0, "#ERROR#") hold in frame scripts only: a function is a
+    // later construct and runs by later rules.
+    bool versionFourRules() const { return version_ < 5 && functionDepth == 0; }
     std::int64_t steps_ = 0;
 
 private:
