@@ -4,6 +4,7 @@
 
 #include "player/engine/characters/Characters.h"
 #include "player/engine/characters/Timeline.h"
+#include "player/engine/display/ClipDrawing.h"
 #include "player/engine/display/ScriptEvents.h"
 
 #include <cstdint>
@@ -81,6 +82,7 @@ struct Clip : std::enable_shared_from_this<Clip> {
     std::weak_ptr<Clip> parent;
     int depth = 0;
     ClipId scriptId = 0;
+    std::shared_ptr<ClipDrawing> drawing; // what scripts drew, beneath the list
 };
 
 // Where a script id leads: the clip holding it, the instance and its own clip (if any).

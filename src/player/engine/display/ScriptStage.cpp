@@ -21,7 +21,7 @@ const EditTextCharacter* EditTextOf(const Instance* instance) {
 QRectF LocalBounds(const Instance& instance, int nesting);
 
 QRectF ListBounds(const Clip& clip, int nesting) {
-    QRectF out;
+    QRectF out = clip.drawing ? clip.drawing->bounds(true) : QRectF();
     for (const auto& [depth, child] : clip.list) {
         const QRectF b = LocalBounds(child, nesting + 1);
         if (!b.isNull()) {
@@ -309,6 +309,9 @@ ClipId ScriptStage::duplicate(ClipId clip, const std::string& name, int depth) {
     fresh.colorTransform = p.instance->colorTransform;
     fresh.clipActions = p.instance->clipActions;
     fresh.visible = p.instance->visible;
+    if (fresh.clip && p.clip) {
+        fresh.clip->drawing = copyOf(p.clip->drawing);
+    }
     return placeNew(runner_.idOf(*p.parent), depth, std::move(fresh), name);
 }
 

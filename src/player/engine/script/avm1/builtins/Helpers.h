@@ -13,6 +13,7 @@ void InstallObjectBuiltins(Vm&), InstallGlobalFunctions(Vm&), InstallNumberBuilt
     InstallMathBuiltins(Vm&), InstallStringBuiltins(Vm&), InstallArrayBuiltins(Vm&),
     InstallDateBuiltins(Vm&), InstallClipBuiltins(Vm&), InstallMediaBuiltins(Vm&),
     InstallColorBuiltins(Vm&), InstallLoadVarsBuiltins(Vm&), InstallXmlBuiltins(Vm&);
+void InstallDrawingBuiltins(Vm&); // after the clip builtins, whose MovieClip it extends
 
 // `this` as an object, or nullptr.
 inline Object* ThisObject(CallInfo& c) {

@@ -237,6 +237,7 @@ void InstallBuiltins(Vm& vm) {
     InstallArrayBuiltins(vm);
     InstallDateBuiltins(vm);
     InstallClipBuiltins(vm);
+    InstallDrawingBuiltins(vm);
     InstallMediaBuiltins(vm);
 }
 

@@ -1,0 +1,111 @@
+// The drawing scripts make on clips, and hit tests against what clips show.
+
+#include "player/engine/display/ScriptStage.h"
+
+#include <QPainterPathStroker>
+
+namespace quillon::engine {
+
+namespace {
+
+bool DrawingShows(const ClipDrawing& drawing, const QTransform& m, const QPointF& point) {
+    for (const ShapeLayer& layer : drawing.shape().layers) {
+        for (const auto& [style, path] : layer.fills) {
+            if (m.map(path).contains(point)) {
+                return true;
+            }
+        }
+        for (const auto& [style, path] : layer.lines) {
+            QPainterPathStroker stroker;
+            stroker.setWidth(std::max(style.width, 20.0));
+            if (m.map(stroker.createStroke(path)).contains(point)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool ClipShows(const Clip& clip, const QTransform& m, const QPointF& point, int nesting);
+
+// m: the instance's own matrix and everything above it.
+bool ContentShows(const Instance& instance, const QTransform& m, const QPointF& point,
+                  int nesting) {
+    if (nesting > MaxClipNesting) {
+        return false;
+    }
+    if (instance.clip) {
+        return ClipShows(*instance.clip, m, point, nesting + 1);
+    }
+    return instance.character && instance.character->maskArea(m, instance.ratio).contains(point);
+}
+
+bool InstanceShows(const Instance& instance, const QTransform& parent, const QPointF& point,
+                   int nesting) {
+    return instance.visible && instance.clipDepth == 0 &&
+           ContentShows(instance, instance.matrix * parent, point, nesting);
+}
+
+bool ClipShows(const Clip& clip, const QTransform& m, const QPointF& point, int nesting) {
+    if (clip.drawing && DrawingShows(*clip.drawing, m, point)) {
+        return true;
+    }
+    for (const auto& [depth, child] : clip.list) {
+        if (InstanceShows(child, m, point, nesting)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+bool ScriptStage::hitTest(ClipId clip, double x, double y, bool shapeFlag) {
+    const Placed p = runner_.resolve(clip);
+    if (!p.instance && !p.clip) {
+        return false;
+    }
+    const QPointF point(x, y);
+    if (!shapeFlag) {
+        const ClipBounds b = bounds(clip, 0);
+        return x >= b.xMin && x <= b.xMax && y >= b.yMin && y <= b.yMax;
+    }
+    const QTransform m = toStage(clip);
+    return p.instance ? ContentShows(*p.instance, m, point, 0) : ClipShows(*p.clip, m, point, 0);
+}
+
+bool ScriptStage::draw(ClipId clip, const DrawCommand& command) {
+    const Placed p = runner_.resolve(clip);
+    if (!p.clip) {
+        return false;
+    }
+    if (!p.clip->drawing) {
+        p.clip->drawing = std::make_shared<ClipDrawing>(drawingEdges_);
+    }
+    return p.clip->drawing->apply(command);
+}
+
+void ScriptStage::clearDrawing(ClipId clip) {
+    if (Clip* c = runner_.resolve(clip).clip) {
+        c->drawing.reset();
+    }
+}
+
+void ScriptStage::copyDrawing(ClipId from, ClipId to) {
+    const Clip* source = runner_.resolve(from).clip;
+    Clip* target = runner_.resolve(to).clip;
+    if (!source || !target || source == target) {
+        return;
+    }
+    target->drawing = copyOf(source->drawing);
+}
+
+std::shared_ptr<ClipDrawing> ScriptStage::copyOf(const std::shared_ptr<ClipDrawing>& drawing) {
+    // copies count against the movie's edges like drawings of their own
+    if (!drawing || *drawingEdges_ + drawing->edges() > MaxMovieDrawingEdges) {
+        return nullptr;
+    }
+    return std::make_shared<ClipDrawing>(*drawing);
+}
+
+} // namespace quillon::engine
