@@ -96,6 +96,9 @@ public:
 
     // Bounds of the clip in the space of another clip (0: its own space).
     virtual ClipBounds bounds(ClipId clip, ClipId space) = 0;
+    // A clip's matrix on its parent, its offset in twips.
+    virtual DrawMatrix matrix(ClipId clip) = 0;
+    virtual void setMatrix(ClipId clip, const DrawMatrix& matrix) = 0;
     // Whether a stage point (twips) falls on what a clip shows: its bounds, or with
     // shapeFlag its filled and stroked areas.
     virtual bool hitTest(ClipId clip, double x, double y, bool shapeFlag) = 0;

@@ -71,6 +71,7 @@ struct Instance {
     std::uint64_t placedInFrame = 0; // the runner's frame number at placement
     LiveCount counted;               // against MaxLiveInstances while it has a character
     ClipId scriptId = 0;             // given when scripts first reach it
+    bool scripted = false;           // made by a script: its timeline going back keeps it
     ClipActions clipActions;
 };
 

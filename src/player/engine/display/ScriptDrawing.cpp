@@ -1,8 +1,11 @@
-// The drawing scripts make on clips, and hit tests against what clips show.
+// The drawing scripts make on clips, their matrices, and hit tests against what clips
+// show.
 
 #include "player/engine/display/ScriptStage.h"
 
 #include <QPainterPathStroker>
+#include <algorithm>
+#include <cmath>
 
 namespace quillon::engine {
 
@@ -72,6 +75,23 @@ bool ScriptStage::hitTest(ClipId clip, double x, double y, bool shapeFlag) {
     }
     const QTransform m = toStage(clip);
     return p.instance ? ContentShows(*p.instance, m, point, 0) : ClipShows(*p.clip, m, point, 0);
+}
+
+DrawMatrix ScriptStage::matrix(ClipId clip) {
+    const Instance* i = runner_.resolve(clip).instance;
+    if (!i) {
+        return IdentityDrawMatrix;
+    }
+    const QTransform& m = i->matrix;
+    return {m.m11(), m.m12(), m.m21(), m.m22(), m.dx(), m.dy()};
+}
+
+void ScriptStage::setMatrix(ClipId clip, const DrawMatrix& m) {
+    Instance* i = runner_.resolve(clip).instance;
+    const bool finite = std::all_of(m.begin(), m.end(), [](double v) { return std::isfinite(v); });
+    if (i && finite) {
+        i->matrix = QTransform(m[0], m[1], m[2], m[3], m[4], m[5]);
+    }
 }
 
 bool ScriptStage::draw(ClipId clip, const DrawCommand& command) {

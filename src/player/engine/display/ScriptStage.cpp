@@ -279,6 +279,7 @@ ClipId ScriptStage::placeNew(ClipId parent, int depth, Instance instance, const 
     if (!c || depth < -16384 || depth > MaxScriptDepth) {
         return 0;
     }
+    instance.scripted = true;
     runner_.place(*c, depth, std::move(instance), name);
     return runner_.idOf(*c, depth);
 }

@@ -49,6 +49,8 @@ public:
     void localToGlobal(ClipId clip, double& x, double& y) override;
     void globalToLocal(ClipId clip, double& x, double& y) override;
     bool hitTest(ClipId clip, double x, double y, bool shapeFlag) override;
+    DrawMatrix matrix(ClipId clip) override;
+    void setMatrix(ClipId clip, const DrawMatrix& matrix) override;
     bool draw(ClipId clip, const DrawCommand& command) override;
     void clearDrawing(ClipId clip) override;
     void copyDrawing(ClipId from, ClipId to) override;
