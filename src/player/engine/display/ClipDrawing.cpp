@@ -145,6 +145,7 @@ void ClipDrawing::moveTo(const QPointF& to) {
 
 void ClipDrawing::beginFill(const DrawPaint& paint) {
     endFill();
+    flush(); // the lines drawn so far lie under the new fill
     pending_.filling = true;
     pending_.fill = FillStyleOf(paint);
     pending_.fillPath = QPainterPath();

@@ -65,6 +65,16 @@ const std::shared_ptr<SpriteCharacter>& EmptySprite() {
     return sprite;
 }
 
+// A clip of one empty frame, as createEmptyMovieClip makes.
+Instance EmptyClipInstance() {
+    Instance fresh;
+    fresh.character = EmptySprite();
+    fresh.clip = std::make_shared<Clip>();
+    fresh.clip->timeline = &EmptySprite()->timeline;
+    fresh.clip->frame = 0;
+    return fresh;
+}
+
 } // namespace
 
 std::shared_ptr<Clip> ScriptStage::clipOf(ClipId id) {
@@ -302,8 +312,10 @@ ClipId ScriptStage::duplicate(ClipId clip, const std::string& name, int depth) {
     if (!p.instance || !p.parent) {
         return 0;
     }
-    Instance fresh;
-    if (!runner_.makeInstance(fresh, p.instance->characterId, p.instance->epoch)) {
+    // a clip a script made empty has no character to make it from again
+    const bool scriptMade = p.instance->characterId == 0 && p.clip;
+    Instance fresh = scriptMade ? EmptyClipInstance() : Instance{};
+    if (!scriptMade && !runner_.makeInstance(fresh, p.instance->characterId, p.instance->epoch)) {
         return 0;
     }
     fresh.matrix = p.instance->matrix;
@@ -317,12 +329,7 @@ ClipId ScriptStage::duplicate(ClipId clip, const std::string& name, int depth) {
 }
 
 ClipId ScriptStage::createEmpty(ClipId parent, const std::string& name, int depth) {
-    Instance fresh;
-    fresh.character = EmptySprite();
-    fresh.clip = std::make_shared<Clip>();
-    fresh.clip->timeline = &EmptySprite()->timeline;
-    fresh.clip->frame = 0;
-    return placeNew(parent, depth, std::move(fresh), name);
+    return placeNew(parent, depth, EmptyClipInstance(), name);
 }
 
 ClipId ScriptStage::createText(ClipId parent, const std::string& name, int depth,
