@@ -6,8 +6,8 @@
 #include "support/EngineTestSupport.h"
 #include "support/MovieWriter.h"
 
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 
 namespace quillon::test {
 namespace {
@@ -77,8 +77,7 @@ void Draw(AbcCode& code, Names& n, std::uint32_t local, const std::string& metho
     code.callProperty(0x4f, n(method), static_cast<std::uint32_t>(args.size()));
 }
 
-void SetNumber(AbcCode& code, Names& n, std::uint32_t local, const std::string& name,
-               double v) {
+void SetNumber(AbcCode& code, Names& n, std::uint32_t local, const std::string& name, double v) {
     code.getLocal(local).pushDouble(v).nameOp(0x61, n(name));
 }
 
@@ -152,8 +151,7 @@ TEST(Avm2Graphics, MatricesAndPointsFollowTheGeometryClasses) {
     const Played run = Play(DocumentMovie([](AbcCode& code, Names& n) {
         const std::uint32_t matrix = n.geom("Matrix");
         Make(code, matrix, 1);
-        code.getLocal(1).pushDouble(100).pushDouble(50).pushDouble(0).pushDouble(10).pushDouble(
-            20);
+        code.getLocal(1).pushDouble(100).pushDouble(50).pushDouble(0).pushDouble(10).pushDouble(20);
         code.callProperty(0x4f, n("createGradientBox"), 5);
         code.getLocal(1).nameOp(0x66, n("tx")).traceTop();
         code.getLocal(1).callProperty(0x4f, n("identity"), 0);

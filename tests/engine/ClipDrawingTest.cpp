@@ -3,8 +3,8 @@
 
 #include "player/engine/display/ClipDrawing.h"
 
-#include <gtest/gtest.h>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 using namespace quillon::engine;

@@ -15,7 +15,8 @@ void MakeClip(ActionAssembler& a) {
     CallOn(a, "_root", "createEmptyMovieClip", {1, "c"}).op(Action::Pop);
 }
 
-// A red 50 by 40 pixel box (the arguments go last first) at (10, 10) with a black line 4 pixels wide.
+// A red 50 by 40 pixel box (the arguments go last first) at (10, 10) with a black line 4 pixels
+// wide.
 void RedBox(ActionAssembler& a) {
     CallOn(a, "c", "lineStyle", {100, 0, 4}).op(Action::Pop);
     CallOn(a, "c", "beginFill", {100, 0xff0000}).op(Action::Pop);
@@ -28,8 +29,7 @@ void RedBox(ActionAssembler& a) {
 }
 
 void TraceMember(ActionAssembler& a, const std::string& object, const std::string& member) {
-    a.push({object}).op(Action::GetVariable).push({member}).op(Action::GetMember).op(
-        Action::Trace);
+    a.push({object}).op(Action::GetVariable).push({member}).op(Action::GetMember).op(Action::Trace);
 }
 
 } // namespace

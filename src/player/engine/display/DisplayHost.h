@@ -114,6 +114,12 @@ public:
     // children). False when the command was dropped: no such clip, or the drawing is full.
     virtual bool draw(ClipId clip, const DrawCommand& command) = 0;
     virtual void clearDrawing(ClipId clip) = 0;
+    // A drawing that is on no clip (an object off the display list): the bounds it
+    // covers (empty when nothing), and whether a point falls on it with the matrix m
+    // placing it (twips).
+    virtual ClipBounds drawingBounds(const std::vector<DrawCommand>& drawing) = 0;
+    virtual bool drawingCovers(const std::vector<DrawCommand>& drawing, const DrawMatrix& m,
+                               double x, double y) = 0;
     // Replaces what one clip has drawn with a copy of another's drawing.
     virtual void copyDrawing(ClipId from, ClipId to) = 0;
 

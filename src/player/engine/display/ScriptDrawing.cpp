@@ -61,7 +61,27 @@ bool ClipShows(const Clip& clip, const QTransform& m, const QPointF& point, int 
     return false;
 }
 
+// A drawing made for a question and dropped again; it counts against its own budget.
+ClipDrawing Replayed(const std::vector<DrawCommand>& commands) {
+    ClipDrawing drawing(std::make_shared<std::int64_t>(0));
+    for (const DrawCommand& c : commands) {
+        drawing.apply(c);
+    }
+    return drawing;
+}
+
 } // namespace
+
+ClipBounds ScriptStage::drawingBounds(const std::vector<DrawCommand>& commands) {
+    const QRectF b = Replayed(commands).bounds(true);
+    return b.isNull() ? ClipBounds{} : ClipBounds{b.left(), b.top(), b.right(), b.bottom()};
+}
+
+bool ScriptStage::drawingCovers(const std::vector<DrawCommand>& commands, const DrawMatrix& m,
+                                double x, double y) {
+    const QTransform placed(m[0], m[1], m[2], m[3], m[4], m[5]);
+    return DrawingShows(Replayed(commands), placed, QPointF(x, y));
+}
 
 bool ScriptStage::hitTest(ClipId clip, double x, double y, bool shapeFlag) {
     const Placed p = runner_.resolve(clip);

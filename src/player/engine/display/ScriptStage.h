@@ -53,6 +53,9 @@ public:
     void setMatrix(ClipId clip, const DrawMatrix& matrix) override;
     bool draw(ClipId clip, const DrawCommand& command) override;
     void clearDrawing(ClipId clip) override;
+    ClipBounds drawingBounds(const std::vector<DrawCommand>& drawing) override;
+    bool drawingCovers(const std::vector<DrawCommand>& drawing, const DrawMatrix& m, double x,
+                       double y) override;
     void copyDrawing(ClipId from, ClipId to) override;
     ClipColor color(ClipId clip) override;
     void setColor(ClipId clip, const ClipColor& color) override;

@@ -111,7 +111,8 @@ Value SetVisible(Vm& vm, const Value& self, std::span<const Value> args) {
 // The size on the parent: only what has a clip has one.
 template <ClipProperty P> Value GetSize(Vm& vm, const Value& self, std::span<const Value>) {
     const DisplayRecord& r = Rec(vm, self);
-    return NumberValue(r.clip ? StateOf(vm).host.property(r.clip, P) : 0);
+    return NumberValue(r.clip ? StateOf(vm).host.property(r.clip, P)
+                              : OffListSize(vm, self.asObject(), P == ClipProperty::Width));
 }
 template <ClipProperty P> Value SetSize(Vm& vm, const Value& self, std::span<const Value> args) {
     const DisplayRecord& r = Rec(vm, self);
@@ -213,6 +214,25 @@ Value RemoveChildAt(Vm& vm, const Value& self, std::span<const Value> args) {
     Detach(vm, child);
     return Value::object(child);
 }
+Value RemoveChildren(Vm& vm, const Value& self, std::span<const Value> args) {
+    const std::size_t size = ChildrenOf(vm, self).size();
+    const double first = Arg(args, 0).isUndefined() ? 0 : ToNumber(vm, Arg(args, 0));
+    const double last = Arg(args, 1).isUndefined() ? 2147483647.0 : ToNumber(vm, Arg(args, 1));
+    if (size == 0 && first == 0) {
+        return Value();
+    }
+    if (!(first >= 0 && first < static_cast<double>(size)) ||
+        !(last >= first && (last < static_cast<double>(size) || last == 2147483647.0))) {
+        vm.throwError(ErrorKind::RangeError, 2006, "The supplied index is out of bounds.");
+    }
+    const auto from = static_cast<std::size_t>(first);
+    const std::size_t to = std::min(size - 1, static_cast<std::size_t>(last));
+    for (std::size_t i = from; i <= to && from < ChildrenOf(vm, self).size(); ++i) {
+        Detach(vm, ChildrenOf(vm, self)[from]);
+    }
+    return Value();
+}
+
 Value GetChildAt(Vm& vm, const Value& self, std::span<const Value> args) {
     auto& children = ChildrenOf(vm, self);
     return Value::object(children[IndexArg(vm, args, 0, children.size())]);
@@ -308,6 +328,7 @@ void InstallDisplayObject(Vm& vm, NativeClass& cls) {
         .setter("height", SetSize<ClipProperty::Height>);
     BindNumeric<0>(cls);
     InstallDisplayGeometry(vm, cls);
+    InstallStoredProperties(cls);
 }
 
 void InstallContainer(NativeClass& cls) {
@@ -321,6 +342,7 @@ void InstallContainer(NativeClass& cls) {
         .method("getChildByName", GetChildByName)
         .method("setChildIndex", SetChildIndex)
         .method("swapChildren", SwapChildren)
+        .method("removeChildren", RemoveChildren)
         .method("swapChildrenAt", SwapChildrenAt)
         .method("contains", Contains)
         .getter("numChildren", NumChildren);

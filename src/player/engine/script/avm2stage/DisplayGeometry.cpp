@@ -9,6 +9,7 @@
 #include "player/engine/script/avm2stage/Geom.h"
 #include "player/engine/script/avm2stage/StageState.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -59,6 +60,44 @@ Object* OwnerOf(Vm& vm, const Value& transform) {
     return DisplayOf(vm, owner) ? owner.asObject() : nullptr;
 }
 
+// The matrix from an object's space to the top of its tree (the stage, or the top of a
+// tree off the list).
+GeomMatrix ToTop(Vm& vm, Object* o) {
+    StageState& state = StateOf(vm);
+    GeomMatrix m;
+    for (int guard = 0; o && o != state.stage && guard < 256; ++guard) {
+        m = m.then(MatrixOf(vm, o));
+        o = state.displays[o].parent;
+    }
+    return m;
+}
+
+DrawMatrix InTwips(const GeomMatrix& m) {
+    return {m.a, m.b, m.c, m.d, m.tx * 20, m.ty * 20};
+}
+
+const std::vector<DrawCommand>& DrawingOf(Vm& vm, const DisplayRecord& r) {
+    static const std::vector<DrawCommand> none;
+    return r.graphics ? StateOf(vm).graphics[r.graphics].commands : none;
+}
+
+// The box (twips) an object off the list covers with its own drawing under m.
+ClipBounds OffListBounds(Vm& vm, const DisplayRecord& r, const GeomMatrix& m) {
+    const ClipBounds b = StateOf(vm).host.drawingBounds(DrawingOf(vm, r));
+    if (b.xMax <= b.xMin && b.yMax <= b.yMin) {
+        return b;
+    }
+    ClipBounds out{1e300, 1e300, -1e300, -1e300};
+    for (const double x : {b.xMin, b.xMax}) {
+        for (const double y : {b.yMin, b.yMax}) {
+            const double px = m.a * x + m.c * y + m.tx * 20, py = m.b * x + m.d * y + m.ty * 20;
+            out = {std::min(out.xMin, px), std::min(out.yMin, py), std::max(out.xMax, px),
+                   std::max(out.yMax, py)};
+        }
+    }
+    return out;
+}
+
 Value GetMatrix(Vm& vm, const Value& self, std::span<const Value>) {
     Object* owner = OwnerOf(vm, self);
     return owner ? NewMatrix(vm, MatrixOf(vm, owner)) : Value::null();
@@ -69,17 +108,6 @@ Value SetMatrix(Vm& vm, const Value& self, std::span<const Value> args) {
         SetMatrixOf(vm, owner, ReadMatrix(vm, Arg(args, 0)));
     }
     return Value();
-}
-
-Value GetConcatenated(Vm& vm, const Value& self, std::span<const Value>) {
-    StageState& state = StateOf(vm);
-    GeomMatrix m;
-    Object* o = OwnerOf(vm, self);
-    for (int guard = 0; o && o != state.stage && guard < 256; ++guard) {
-        m = m.then(MatrixOf(vm, o));
-        o = state.displays[o].parent;
-    }
-    return NewMatrix(vm, m);
 }
 
 constexpr const char* ColorFields[] = {"redMultiplier",   "greenMultiplier", "blueMultiplier",
@@ -143,7 +171,17 @@ ClipId ClipOfArg(Vm& vm, const Value& v) {
 Value GetBounds(Vm& vm, const Value& self, std::span<const Value> args) {
     const ClipId clip = ClipOfArg(vm, self);
     if (!clip) {
-        return NewGeom(vm, "Rectangle", {0, 0, 0, 0});
+        // off the list: in its own space, or on its parent for any other
+        const DisplayRecord* r = DisplayOf(vm, self);
+        const bool own = Arg(args, 0).isObject() && Arg(args, 0).asObject() == self.asObject();
+        const ClipBounds b =
+            r ? OffListBounds(vm, *r, own ? GeomMatrix{} : MatrixOf(vm, self.asObject()))
+              : ClipBounds{};
+        if (b.xMax < b.xMin) {
+            return NewGeom(vm, "Rectangle", {0, 0, 0, 0});
+        }
+        return NewGeom(vm, "Rectangle",
+                       {b.xMin / 20, b.yMin / 20, (b.xMax - b.xMin) / 20, (b.yMax - b.yMin) / 20});
     }
     const ClipId space = Arg(args, 0).isNullish() ? 0 : ClipOfArg(vm, Arg(args, 0));
     const ClipBounds b = StateOf(vm).host.bounds(clip, space);
@@ -168,10 +206,21 @@ template <bool Global> Value MapPoint(Vm& vm, const Value& self, std::span<const
 }
 
 Value HitTestPoint(Vm& vm, const Value& self, std::span<const Value> args) {
-    const ClipId clip = ClipOfArg(vm, self);
-    return Value::boolean(clip && StateOf(vm).host.hitTest(clip, ToNumber(vm, Arg(args, 0)) * 20,
-                                                           ToNumber(vm, Arg(args, 1)) * 20,
-                                                           ToBoolean(Arg(args, 2))));
+    const double x = ToNumber(vm, Arg(args, 0)) * 20, y = ToNumber(vm, Arg(args, 1)) * 20;
+    const bool shapeFlag = ToBoolean(Arg(args, 2));
+    const DisplayRecord* r = DisplayOf(vm, self);
+    if (!r) {
+        return Value::boolean(false);
+    }
+    if (r->clip) {
+        return Value::boolean(StateOf(vm).host.hitTest(r->clip, x, y, shapeFlag));
+    }
+    const GeomMatrix m = ToTop(vm, self.asObject());
+    if (shapeFlag) {
+        return Value::boolean(StateOf(vm).host.drawingCovers(DrawingOf(vm, *r), InTwips(m), x, y));
+    }
+    const ClipBounds b = OffListBounds(vm, *r, m);
+    return Value::boolean(x >= b.xMin && x <= b.xMax && y >= b.yMin && y <= b.yMax);
 }
 
 Value HitTestObject(Vm& vm, const Value& self, std::span<const Value> args) {
@@ -183,7 +232,22 @@ Value HitTestObject(Vm& vm, const Value& self, std::span<const Value> args) {
     return Value::boolean(p.xMin < q.xMax && q.xMin < p.xMax && p.yMin < q.yMax && q.yMin < p.yMax);
 }
 
+Value GetConcatenated(Vm& vm, const Value& self, std::span<const Value>) {
+    return NewMatrix(vm, ToTop(vm, OwnerOf(vm, self)));
+}
+
 } // namespace
+
+double OffListSize(Vm& vm, Object* o, bool width) {
+    const DisplayRecord* r = DisplayOf(vm, Value::object(o));
+    if (!r) {
+        return 0;
+    }
+    GeomMatrix m = MatrixOf(vm, o);
+    m.tx = m.ty = 0;
+    const ClipBounds b = OffListBounds(vm, *r, m);
+    return std::max(0.0, width ? b.xMax - b.xMin : b.yMax - b.yMin) / 20;
+}
 
 void InstallDisplayGeometry(Vm& vm, NativeClass& displayObject) {
     NativeClass(vm, "Transform", vm.core.object, "flash.geom")

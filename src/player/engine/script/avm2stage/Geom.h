@@ -35,5 +35,9 @@ std::string GeomText(avm2::Vm& vm, const avm2::Value& o,
 void InstallGeomClasses(avm2::Vm& vm);
 // DisplayObject's transform, bounds, point mapping and hit tests.
 void InstallDisplayGeometry(avm2::Vm& vm, avm2::NativeClass& displayObject);
+// The width or height (pixels) of what an object off the list draws itself.
+double OffListSize(avm2::Vm& vm, avm2::Object* o, bool width);
+// The properties DisplayObject keeps for scripts without drawing them (mask, blendMode...).
+void InstallStoredProperties(avm2::NativeClass& displayObject);
 
 } // namespace quillon::engine::avm2stage

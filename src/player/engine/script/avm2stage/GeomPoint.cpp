@@ -13,8 +13,9 @@ using namespace avm2;
 
 namespace {
 
+// A missing argument is 0; one given as undefined is NaN, as typed parameters make it.
 double Num(Vm& vm, std::span<const Value> args, std::size_t i) {
-    return i < args.size() && !args[i].isUndefined() ? ToNumber(vm, args[i]) : 0;
+    return i < args.size() ? ToNumber(vm, args[i]) : 0;
 }
 
 // Sets the named fields from the arguments in order (missing ones are 0).
@@ -57,7 +58,7 @@ template <int Sign> Value PointSum(Vm& vm, const Value& self, std::span<const Va
                     Field(vm, self, "y") + Sign * Field(vm, o, "y")});
 }
 Value PointClone(Vm& vm, const Value& self, std::span<const Value>) {
-    return PointSum<0>(vm, self, {});
+    return NewGeom(vm, "Point", {Field(vm, self, "x"), Field(vm, self, "y")});
 }
 Value PointEquals(Vm& vm, const Value& self, std::span<const Value> args) {
     const Value& o = Arg(args, 0);
@@ -81,6 +82,17 @@ Value PointNormalize(Vm& vm, const Value& self, std::span<const Value> args) {
 }
 Value PointSetTo(Vm& vm, const Value& self, std::span<const Value> args) {
     return PointInit(vm, self, args);
+}
+// copyFrom for both: the fields of another of the kind.
+template <std::size_t N>
+Value CopyFields(Vm& vm, const Value& self, const char* const (&names)[N], const Value& from) {
+    for (const char* k : names) {
+        PutField(vm, self, k, Field(vm, from, k));
+    }
+    return Value();
+}
+Value PointCopyFrom(Vm& vm, const Value& self, std::span<const Value> args) {
+    return CopyFields(vm, self, PointFields, Arg(args, 0));
 }
 Value PointText(Vm& vm, const Value& self, std::span<const Value>) {
     return Value::string(GeomText(vm, self, {{"x", "x"}, {"y", "y"}}));
@@ -179,6 +191,20 @@ template <bool Grow> Value RectMove(Vm& vm, const Value& self, std::span<const V
     }
     return Value();
 }
+Value RectCopyFrom(Vm& vm, const Value& self, std::span<const Value> args) {
+    return CopyFields(vm, self, RectFields, Arg(args, 0));
+}
+Value RectContainsRect(Vm& vm, const Value& self, std::span<const Value> args) {
+    const Box a = BoxOf(vm, self), b = BoxOf(vm, Arg(args, 0));
+    return Value::boolean(b.x >= a.x && b.y >= a.y && b.x + b.w <= a.x + a.w &&
+                          b.y + b.h <= a.y + a.h);
+}
+// offsetPoint and inflatePoint: offset and inflate by a point's x and y.
+template <bool Grow> Value RectMoveByPoint(Vm& vm, const Value& self, std::span<const Value> args) {
+    const Value xy[] = {NumberValue(Field(vm, Arg(args, 0), "x")),
+                        NumberValue(Field(vm, Arg(args, 0), "y"))};
+    return RectMove<Grow>(vm, self, xy);
+}
 Value RectSetEmpty(Vm& vm, const Value& self, std::span<const Value>) {
     return RectInit(vm, self, {});
 }
@@ -192,7 +218,7 @@ Value RectText(Vm& vm, const Value& self, std::span<const Value>) {
         GeomText(vm, self, {{"x", "x"}, {"y", "y"}, {"w", "width"}, {"h", "height"}}));
 }
 Value RectTopLeft(Vm& vm, const Value& self, std::span<const Value>) {
-    return NewGeom(vm, "Point", {Field(vm, self, "x"), Field(vm, self, "y")});
+    return PointClone(vm, self, {});
 }
 Value RectBottomRight(Vm& vm, const Value& self, std::span<const Value>) {
     const Box b = BoxOf(vm, self);
@@ -216,6 +242,7 @@ void InstallPointClasses(Vm& vm) {
                   {"offset", PointOffset},
                   {"normalize", PointNormalize},
                   {"setTo", PointSetTo},
+                  {"copyFrom", PointCopyFrom},
                   {"toString", PointText}})
         .staticMethod("distance", Distance)
         .staticMethod("interpolate", Interpolate)
@@ -244,6 +271,10 @@ void InstallPointClasses(Vm& vm) {
                   {"offset", RectMove<false>},
                   {"inflate", RectMove<true>},
                   {"setEmpty", RectSetEmpty},
+                  {"copyFrom", RectCopyFrom},
+                  {"containsRect", RectContainsRect},
+                  {"offsetPoint", RectMoveByPoint<false>},
+                  {"inflatePoint", RectMoveByPoint<true>},
                   {"setTo", RectInit},
                   {"equals", RectEquals},
                   {"toString", RectText}});

@@ -1,0 +1,64 @@
+// DisplayObject properties the engine does not act on yet: scripts read back what they
+// set, and the player's defaults before that.
+
+#include "player/engine/script/avm2/Vm.h"
+#include "player/engine/script/avm2stage/Geom.h"
+
+namespace quillon::engine::avm2stage {
+
+using namespace avm2;
+
+namespace {
+
+struct Stored {
+    const char* name;
+    const char* key; // the hidden property holding the value
+    enum class Default { Null, False, Normal } fallback;
+};
+
+constexpr Stored StoredProperties[] = {
+    {"mask", "$mask", Stored::Default::Null},
+    {"scrollRect", "$scrollRect", Stored::Default::Null},
+    {"opaqueBackground", "$opaqueBackground", Stored::Default::Null},
+    {"metaData", "$metaData", Stored::Default::Null},
+    {"scale9Grid", "$scale9Grid", Stored::Default::Null},
+    {"cacheAsBitmap", "$cacheAsBitmap", Stored::Default::False},
+    {"blendMode", "$blendMode", Stored::Default::Normal},
+};
+
+template <int N> Value GetStored(Vm& vm, const Value& self, std::span<const Value>) {
+    const Stored& s = StoredProperties[N];
+    if (const Value* v = self.asObject()->props().find(vm.intern(s.key))) {
+        return *v;
+    }
+    switch (s.fallback) {
+    case Stored::Default::False:
+        return Value::boolean(false);
+    case Stored::Default::Normal:
+        return Value::string("normal");
+    case Stored::Default::Null:
+        break;
+    }
+    return Value::null();
+}
+
+template <int N> Value SetStored(Vm& vm, const Value& self, std::span<const Value> args) {
+    self.asObject()->props().set(vm.intern(StoredProperties[N].key), Arg(args, 0), false);
+    return Value();
+}
+
+template <int N> void BindStored(NativeClass& cls) {
+    cls.getter(StoredProperties[N].name, GetStored<N>)
+        .setter(StoredProperties[N].name, SetStored<N>);
+    if constexpr (N + 1 < static_cast<int>(std::size(StoredProperties))) {
+        BindStored<N + 1>(cls);
+    }
+}
+
+} // namespace
+
+void InstallStoredProperties(NativeClass& displayObject) {
+    BindStored<0>(displayObject);
+}
+
+} // namespace quillon::engine::avm2stage
