@@ -58,13 +58,25 @@ bool GradientArgs(Vm& vm, CallInfo& c, DrawPaint& paint) {
         return false;
     }
     paint.kind = type == "linear" ? DrawPaint::Kind::Linear : DrawPaint::Kind::Radial;
-    const std::size_t count = std::min({vm.arrayLength(colors.o), vm.arrayLength(alphas.o),
-                                        vm.arrayLength(ratios.o), MaxDrawGradientStops});
+    const std::size_t count = std::min(vm.arrayLength(colors.o), MaxDrawGradientStops);
+    if (vm.arrayLength(alphas.o) != vm.arrayLength(colors.o) ||
+        vm.arrayLength(ratios.o) != vm.arrayLength(colors.o)) {
+        return false; // the lists must pair up
+    }
     for (std::size_t i = 0; i < count; ++i) {
-        paint.stops.push_back({vm.toNumber(Element(vm, ratios, i)),
+        // ratios count as whole numbers (a non-number as 0) and must stay in 0..255
+        const double ratio = std::trunc(vm.toNumber(Element(vm, ratios, i)));
+        if (ratio < 0 || ratio > 255) {
+            return false;
+        }
+        paint.stops.push_back({std::isnan(ratio) ? 0 : ratio,
                                Argb(vm, Element(vm, colors, i), Element(vm, alphas, i))});
     }
     paint.matrix = GradientMatrixArg(vm, c.arg(4));
+    if (!std::all_of(paint.matrix.begin(), paint.matrix.end(),
+                     [](double v) { return std::isfinite(v); })) {
+        return false; // a matrix with holes names no gradient
+    }
     paint.spread = SpreadArg(vm, c.arg(5));
     paint.interpolation = vm.toString(c.arg(6)) == "linearRGB" ? 1 : 0;
     paint.focal = c.arg(7).isUndefined() ? 0 : vm.toNumber(c.arg(7));
