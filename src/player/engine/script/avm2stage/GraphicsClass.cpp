@@ -95,11 +95,16 @@ DrawPaint GradientArgs(Vm& vm, std::span<const Value> args) {
     paint.kind =
         ToString(vm, Arg(args, 0)) == "radial" ? DrawPaint::Kind::Radial : DrawPaint::Kind::Linear;
     const Value colors = Arg(args, 1), alphas = Arg(args, 2), ratios = Arg(args, 3);
-    const std::size_t count = std::min(
-        {LengthOf(vm, colors), LengthOf(vm, alphas), LengthOf(vm, ratios), MaxDrawGradientStops});
+    // Missing alphas are opaque and missing ratios spread the colours evenly.
+    std::size_t count = std::min(LengthOf(vm, colors), MaxDrawGradientStops);
+    for (const Value* list : {&alphas, &ratios}) {
+        count = list->isNullish() ? count : std::min(count, LengthOf(vm, *list));
+    }
     for (std::size_t i = 0; i < count; ++i) {
+        const double even = count > 1 ? 255.0 * static_cast<double>(i) / (count - 1) : 0;
         paint.stops.push_back(
-            {ToNumber(vm, At(vm, ratios, i)), Argb(vm, At(vm, colors, i), At(vm, alphas, i))});
+            {ratios.isNullish() ? even : ToNumber(vm, At(vm, ratios, i)),
+             Argb(vm, At(vm, colors, i), alphas.isNullish() ? Value() : At(vm, alphas, i))});
     }
     paint.matrix = MatrixArg(vm, Arg(args, 4), false);
     const std::string spread = Arg(args, 5).isNullish() ? "" : ToString(vm, Arg(args, 5));

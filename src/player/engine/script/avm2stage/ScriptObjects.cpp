@@ -58,10 +58,19 @@ void PullState(StageState& state, DisplayRecord& r) {
     }
 }
 
+// The clip a parent's children go in: the stage has none of its own, so what a script
+// puts on the stage lies on the main timeline, above its content.
+ClipId ClipForChildren(StageState& state, Object* parent) {
+    if (parent && parent == state.stage) {
+        return state.host.root();
+    }
+    return parent ? state.displays[parent].clip : 0;
+}
+
 void RealizeAt(Vm& vm, Object* child, int nesting) {
     StageState& state = StateOf(vm);
     DisplayRecord& r = state.displays[child];
-    const ClipId parentClip = r.parent ? state.displays[r.parent].clip : 0;
+    const ClipId parentClip = ClipForChildren(state, r.parent);
     if (r.clip || !parentClip || nesting > MaxRealizeNesting) {
         return;
     }
@@ -115,7 +124,7 @@ void Unrealize(Vm& vm, Object* child) {
 void PlaceChildren(Vm& vm, Object* parent) {
     StageState& state = StateOf(vm);
     const std::vector<Object*> children = state.displays[parent].children;
-    if (!state.displays[parent].clip || children.size() > MaxReorderedChildren) {
+    if (!ClipForChildren(state, parent) || children.size() > MaxReorderedChildren) {
         return;
     }
     const auto scripted = [&](Object* o) {
