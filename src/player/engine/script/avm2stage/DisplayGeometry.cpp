@@ -250,12 +250,11 @@ double OffListSize(Vm& vm, Object* o, bool width) {
 }
 
 void InstallDisplayGeometry(Vm& vm, NativeClass& displayObject) {
-    NativeClass(vm, "Transform", vm.core.object, "flash.geom")
-        .getter("matrix", GetMatrix)
-        .setter("matrix", SetMatrix)
-        .getter("concatenatedMatrix", GetConcatenated)
-        .getter("colorTransform", GetColorTransform)
-        .setter("colorTransform", SetColorTransform);
+    NativeClass transform(vm, "Transform", vm.core.object, "flash.geom");
+    transform.getters({{"matrix", GetMatrix},
+                       {"concatenatedMatrix", GetConcatenated},
+                       {"colorTransform", GetColorTransform}});
+    transform.setter("matrix", SetMatrix).setter("colorTransform", SetColorTransform);
     displayObject.getter("transform", GetTransform)
         .setter("transform", SetTransform)
         .methods({{"getBounds", GetBounds},

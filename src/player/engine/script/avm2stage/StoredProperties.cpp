@@ -4,6 +4,9 @@
 #include "player/engine/script/avm2/Vm.h"
 #include "player/engine/script/avm2stage/Geom.h"
 
+#include <iterator>
+#include <utility>
+
 namespace quillon::engine::avm2stage {
 
 using namespace avm2;
@@ -26,7 +29,7 @@ constexpr Stored StoredProperties[] = {
     {"blendMode", "$blendMode", Stored::Default::Normal},
 };
 
-template <int N> Value GetStored(Vm& vm, const Value& self, std::span<const Value>) {
+template <std::size_t N> Value GetStored(Vm& vm, const Value& self, std::span<const Value>) {
     const Stored& s = StoredProperties[N];
     if (const Value* v = self.asObject()->props().find(vm.intern(s.key))) {
         return *v;
@@ -42,23 +45,21 @@ template <int N> Value GetStored(Vm& vm, const Value& self, std::span<const Valu
     return Value::null();
 }
 
-template <int N> Value SetStored(Vm& vm, const Value& self, std::span<const Value> args) {
+template <std::size_t N> Value SetStored(Vm& vm, const Value& self, std::span<const Value> args) {
     self.asObject()->props().set(vm.intern(StoredProperties[N].key), Arg(args, 0), false);
     return Value();
 }
 
-template <int N> void BindStored(NativeClass& cls) {
-    cls.getter(StoredProperties[N].name, GetStored<N>)
-        .setter(StoredProperties[N].name, SetStored<N>);
-    if constexpr (N + 1 < static_cast<int>(std::size(StoredProperties))) {
-        BindStored<N + 1>(cls);
-    }
+template <std::size_t... N> void BindStored(NativeClass& cls, std::index_sequence<N...>) {
+    (cls.getter(StoredProperties[N].name, GetStored<N>)
+         .setter(StoredProperties[N].name, SetStored<N>),
+     ...);
 }
 
 } // namespace
 
 void InstallStoredProperties(NativeClass& displayObject) {
-    BindStored<0>(displayObject);
+    BindStored(displayObject, std::make_index_sequence<std::size(StoredProperties)>());
 }
 
 } // namespace quillon::engine::avm2stage
