@@ -174,5 +174,58 @@ TEST(Avm2Graphics, MatricesAndPointsFollowTheGeometryClasses) {
     EXPECT_EQ(run.traces, (Lines{"60", "-5", "(x=6, y=2)", "true", "false"}));
 }
 
+// new <geom class>(numbers...) on the stack.
+void NewGeom(AbcCode& code, Names& n, const std::string& cls, std::initializer_list<double> args) {
+    code.nameOp(0x5d, n.geom(cls));
+    for (double v : args) {
+        code.pushDouble(v);
+    }
+    code.op(0x4a).u30(n.geom(cls)).u30(static_cast<std::uint32_t>(args.size()));
+}
+
+TEST(Avm2Graphics, RectanglesCombineAndObjectsOffTheListMeasureTheirDrawing) {
+    const Played run = Play(DocumentMovie([](AbcCode& code, Names& n) {
+        NewGeom(code, n, "Rectangle", {10, 20, 30, 40});
+        code.setLocal(1);
+        code.getLocal(1);
+        NewGeom(code, n, "Rectangle", {0, 0, 5, 5});
+        code.callProperty(0x46, n("union"), 1).traceTop();
+        code.getLocal(1);
+        NewGeom(code, n, "Rectangle", {20, 30, 100, 100});
+        code.callProperty(0x46, n("intersection"), 1).traceTop();
+        code.getLocal(1).nameOp(0x66, n("right")).traceTop();
+        code.getLocal(1).pushDouble(15).pushDouble(25).callProperty(0x46, n("contains"), 2);
+        code.traceTop();
+        // a circle never added: its size still counts, scaled by its own scale
+        Make(code, n.display("Shape"), 2);
+        Draw(code, n, 2, "beginFill", {0});
+        Draw(code, n, 2, "drawCircle", {0, 0, 10});
+        code.getLocal(2).nameOp(0x66, n("width")).traceTop();
+        SetNumber(code, n, 2, "scaleX", 2);
+        code.getLocal(2).nameOp(0x66, n("width")).traceTop();
+        code.getLocal(2).pushDouble(15).pushDouble(0).op(0x26);
+        code.callProperty(0x46, n("hitTestPoint"), 3).traceTop();
+    }));
+    EXPECT_EQ(run.warnings, Lines{});
+    EXPECT_EQ(run.traces, (Lines{"(x=0, y=0, w=40, h=60)", "(x=20, y=30, w=20, h=30)", "40", "true",
+                                 "20", "40", "true"}));
+}
+
+TEST(Avm2Graphics, ChildrenOfTheStageAreDrawnOverTheTimeline) {
+    const Played run = Play(DocumentMovie([](AbcCode& code, Names& n) {
+        RedShape(code, n, 1);
+        AddChild(code, n, 0, 1);
+        Make(code, n.display("Shape"), 2); // green, on the stage itself
+        Draw(code, n, 2, "beginFill", {0x00ff00});
+        Draw(code, n, 2, "drawRect", {0, 0, 30, 30});
+        code.getLocal(0).nameOp(0x66, n("stage")).getLocal(2);
+        code.callProperty(0x4f, n("addChild"), 1);
+    }));
+    EXPECT_TRUE(testing::PixelIs(run.image, 20, 20, QColor(0, 255, 0)))
+        << testing::Describe(run.image, 20, 20);
+    EXPECT_TRUE(testing::PixelIs(run.image, 40, 30, QColor(255, 0, 0)))
+        << testing::Describe(run.image, 40, 30);
+}
+
 } // namespace
 } // namespace quillon::test

@@ -89,3 +89,29 @@ TEST(DrawingScript, ABoxGradientRunsAcrossTheBox) {
     EXPECT_TRUE(PixelIs(image, 97, 50, QColor(5, 0, 250), 12)) << Describe(image, 97, 50);
     EXPECT_TRUE(PixelIs(image, 50, 50, QColor(128, 0, 127), 12)) << Describe(image, 50, 50);
 }
+
+// Gradients whose lists do not pair up or whose ratios leave 0..255 are no gradients: the
+// fill before them ends and nothing is filled.
+TEST(DrawingScript, BadGradientListsFillNothing) {
+    for (const int lastRatio : {256, -1}) {
+        ActionAssembler a;
+        MakeClip(a);
+        a.push({"r", 0, "h", 100, "w", 100, "y", 0, "x", 0, "matrixType", "box", 6})
+            .op(Action::InitObject)
+            .push({lastRatio, 0, 2})
+            .op(Action::InitArray)
+            .push({100, 100, 2})
+            .op(Action::InitArray)
+            .push({0x0000ff, 0xff0000, 2})
+            .op(Action::InitArray)
+            .push({"linear", 5, "c"})
+            .op(Action::GetVariable)
+            .push({"beginGradientFill"})
+            .op(Action::CallMethod)
+            .op(Action::Pop);
+        CallOn(a, "c", "lineTo", {0, 100}).op(Action::Pop);
+        CallOn(a, "c", "lineTo", {100, 100}).op(Action::Pop);
+        const QImage image = RenderFrame(OneScriptMovie(a));
+        EXPECT_TRUE(PixelIs(image, 70, 50, QColor(255, 255, 255))) << lastRatio;
+    }
+}
