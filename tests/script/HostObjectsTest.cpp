@@ -268,3 +268,30 @@ TEST(ScriptTextFields, SettingsKeepThePlayersDefaultsAndCoercions) {
 }
 
 } // namespace
+
+namespace {
+
+// No container hosts the preview: calls give null, and the XML helpers read back only the
+// five entities as written; nothing or empty text gives null.
+TEST(HostObjects, ExternalInterfaceIsUnavailableButEscapesXml) {
+    ActionAssembler a;
+    const std::string path = "flash.external.ExternalInterface";
+    a.push({path + ".available"}).op(Action::GetVariable).op(Action::Trace);
+    CallOn(a, path, "call", {"f"}).op(Action::Trace);
+    CallOn(a, path, "_escapeXML", {"a<b>&'\""}).op(Action::Trace);
+    CallOn(a, path, "_unescapeXML", {"&lt;&Amp;&amp;amp;"}).op(Action::Trace);
+    CallOn(a, path, "_escapeXML", {""}).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(),
+              "false\nnull\na&lt;b&gt;&amp;&apos;&quot;\n<&Amp;&amp;\nnull\n");
+}
+
+// isFinite() with nothing is NaN even where undefined is 0; Object() plainly is bare.
+TEST(HostObjects, GlobalsCalledWithNothing) {
+    ActionAssembler a;
+    a.push({0, "isFinite"}).op(Action::CallFunction).op(Action::Trace);
+    a.push({Undefined{}, 1, "isFinite"}).op(Action::CallFunction).op(Action::Trace);
+    a.push({0, "Object"}).op(Action::CallFunction).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 6)).joined(), "false\ntrue\n[type Object]\n");
+}
+
+} // namespace

@@ -52,6 +52,17 @@ TEST(ScriptLanguage, NumbersPrintAsThePlayerPrintsThem) {
     }
 }
 
+// Up to version 6 identifiers ignore the case of Latin, Greek and Cyrillic letters too.
+TEST(ScriptLanguage, IdentifiersIgnoreTheCaseOfLettersPastAscii) {
+    for (const VersionCase& c : {VersionCase{6, "5|5"}, VersionCase{7, "undefined|undefined"}}) {
+        ActionAssembler a;
+        a.set("\xc3\x84x", 5).set("\xd0\x96", 5); // Äx, Ж
+        a.push({"\xc3\xa4X"}).op(Action::GetVariable).push({"|"}).op(Action::Add2);
+        a.push({"\xd0\xb6"}).op(Action::GetVariable).op(Action::Add2).op(Action::Trace);
+        EXPECT_EQ(RunMovie(OneScriptMovie(a, c.version)).joined(), c.expected + "\n");
+    }
+}
+
 TEST(ScriptLanguage, IdentifiersIgnoreCaseUpToVersion6) {
     for (const VersionCase& c : {VersionCase{6, "5"}, VersionCase{7, "undefined"}}) {
         ActionAssembler a;
@@ -69,6 +80,86 @@ TEST(ScriptLanguage, MixedComparisons) {
     a.push({Null{}, Undefined{}}).op(Action::Equals2).op(Action::Trace);
     a.push({Null{}, Undefined{}}).op(Action::StrictEquals).op(Action::Trace);
     EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "false\ntrue\nundefined\ntrue\ntrue\nfalse\n");
+}
+
+// An object meets a primitive through valueOf alone: one that stays an object is NaN in
+// arithmetic, text when the other side is text, and ends a comparison; clips count as NaN.
+TEST(ScriptLanguage, ObjectsMeetPrimitivesThroughValueOf) {
+    ActionAssembler a;
+    a.push({0}).op(Action::InitObject).push({1}).op(Action::Add2).op(Action::Trace);
+    a.push({0}).op(Action::InitObject).push({"a"}).op(Action::Add2).op(Action::Trace);
+    a.push({"this"}).op(Action::GetVariable).push({1}).op(Action::Add2).op(Action::Trace);
+    a.push({"this"}).op(Action::GetVariable).push({"x"}).op(Action::Less2).op(Action::Trace);
+    a.push({0}).op(Action::InitObject).push({5}).op(Action::Less2).op(Action::Trace);
+    a.push({"NaN"}).op(Action::GetVariable).push({"NaN"}).op(Action::GetVariable);
+    a.op(Action::Equals2).op(Action::Trace);
+    a.push({0, 0}).op(Action::Divide).push({"NaN"}).op(Action::GetVariable);
+    a.op(Action::Equals2).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(),
+              "NaN\n[object Object]a\nNaN\nundefined\nfalse\ntrue\nfalse\n");
+}
+
+// Up to version 6 a plain object on the right of Less2, or either side of Greater, counts as 0.
+TEST(ScriptLanguage, PlainObjectsCompareAsZeroUpToVersion6) {
+    ActionAssembler a;
+    a.push({-1}).push({0}).op(Action::InitObject).op(Action::Less2).op(Action::Trace);
+    a.push({0}).op(Action::InitObject).push({-1}).op(Action::Greater).op(Action::Trace);
+    a.push({0}).op(Action::InitObject).push({-1}).op(Action::Less2).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 6)).joined(), "true\ntrue\nfalse\n");
+}
+
+// ASSetPropFlags(o, "p", bits): version bits hide o.p from reads of the movies they name,
+// while hasOwnProperty still finds it; 0x100 hides in version 6 alone. (undefined adds as
+// empty text up to version 6.)
+TEST(ScriptLanguage, VersionBitsHidePropertiesFromReads) {
+    struct Case {
+        int bits, version;
+        const char* expected;
+    };
+    for (const Case& c :
+         {Case{0x80, 5, "|true"}, Case{0x80, 6, "1|true"}, Case{0x100, 5, "1|true"},
+          Case{0x100, 6, "|true"}, Case{0x100, 7, "1|true"}, Case{0x400, 6, "|true"},
+          Case{0x400, 7, "1|true"}, Case{0x1000, 7, "undefined|true"}}) {
+        ActionAssembler a;
+        a.push({"o", "p", 1, 1}).op(Action::InitObject).op(Action::SetVariable);
+        a.push({c.bits, "p", "o"}).op(Action::GetVariable).push({3, "ASSetPropFlags"});
+        a.op(Action::CallFunction).op(Action::Pop);
+        a.push({"o"}).op(Action::GetVariable).push({"p"}).op(Action::GetMember);
+        a.push({"|"}).op(Action::Add2);
+        CallOn(a, "o", "hasOwnProperty", {"p"}).op(Action::Add2).op(Action::Trace);
+        EXPECT_EQ(RunMovie(OneScriptMovie(a, c.version)).joined(), std::string(c.expected) + "\n")
+            << c.bits << " in version " << c.version;
+    }
+}
+
+// Delete2 with a path deletes from the object the path names; of a colon and a dot the
+// later one splits, and a colon inside the object's path reads as a dot.
+TEST(ScriptLanguage, DeleteWithAPathDeletesFromTheObjectItNames) {
+    ActionAssembler a;
+    a.push({"o", "a", 1, "b", 2, 2}).op(Action::InitObject).op(Action::SetVariable);
+    a.push({"o"}).op(Action::GetVariable).push({"c", "f", 3, 1}).op(Action::InitObject);
+    a.op(Action::SetMember);
+    for (const char* path : {"o.a", "o:b", "o:c.f", "o.x"}) {
+        a.push({path}).op(0x3b).op(Action::Trace); // Delete2
+    }
+    a.push({"o.a"}).op(Action::GetVariable).op(Action::Trace);
+    a.push({"o.c.f"}).op(Action::GetVariable).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(),
+              "true\ntrue\ntrue\nfalse\nundefined\nundefined\n");
+}
+
+// A version 4 movie answers 1 and "#ERROR#" in its frame scripts, but a function in it runs
+// by the later rules: true, and Infinity for a division by zero.
+TEST(ScriptLanguage, FunctionsInVersion4MoviesRunByLaterRules) {
+    ActionAssembler body;
+    body.push({1, 1}).op(Action::Equals).op(Action::Trace);
+    body.push({4, 0}).op(Action::Divide).op(Action::Trace);
+    ActionAssembler a;
+    a.function(FunctionSpec("f"), body);
+    a.push({1, 1}).op(Action::Equals).op(Action::Trace);
+    a.push({4, 0}).op(Action::Divide).op(Action::Trace);
+    a.push({0, "f"}).op(Action::CallFunction).op(Action::Pop);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 4)).joined(), "1\n#ERROR#\ntrue\nInfinity\n");
 }
 
 // function make() { var n = 0; return function () { return ++n; }; }

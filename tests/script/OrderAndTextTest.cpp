@@ -43,6 +43,27 @@ TEST(ScriptOrder, NewestPropertiesEnumerateFirst) {
     EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "y\nx\na\nb\n");
 }
 
+// The prototype's names come before the object's own; a shadowed name shows once, as own.
+TEST(ScriptOrder, PrototypeNamesEnumerateBeforeOwnNames) {
+    ActionAssembler a;
+    a.push({"p", "a", 1, "b", 2, 2}).op(Action::InitObject).op(Action::SetVariable);
+    a.push({"o", "c", 3, "a", 4, 2}).op(Action::InitObject).op(Action::SetVariable);
+    a.push({"o"}).op(Action::GetVariable).push({"__proto__", "p"}).op(Action::GetVariable);
+    a.op(Action::SetMember);
+    TraceNames(a, "o");
+    EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "b\nc\na\n");
+}
+
+// A count of more values than the stack holds gives undefined and leaves the stack alone.
+TEST(ScriptOrder, InitActionsWithTooLargeACountBuildNothing) {
+    for (const std::uint8_t code : {Action::InitArray, Action::InitObject}) {
+        ActionAssembler a;
+        a.push({"a", "b", 5.0e9}).op(code).op(Action::Trace).op(Action::Trace);
+        a.op(Action::Trace);
+        EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "undefined\nb\na\n") << int(code);
+    }
+}
+
 TEST(ScriptOrder, HolesAreNotEnumerated) {
     ActionAssembler a;
     SparseArray(a, "s", 3);
@@ -129,6 +150,18 @@ TEST(ScriptText, ParseFloatReadsAsThePlayer) {
     a.push({0.14999990000000005, ".1499999", 1, "parseFloat"}).op(Action::CallFunction);
     a.op(Action::StrictEquals).op(Action::Trace);
     EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "undefined\ntrue\n");
+}
+
+// escape() keeps letters and digits only; Math.min and max take two numbers, a missing one
+// being NaN, and nothing at all gives the infinity they start from.
+TEST(ScriptText, EscapeAndMinMaxAsThePlayer) {
+    ActionAssembler a;
+    TraceCall(a, "escape", {"a_-.@1"});
+    CallOn(a, "Math", "min", {1}).op(Action::Trace);
+    CallOn(a, "Math", "max", {}).op(Action::Trace);
+    CallOn(a, "Math", "min", {1, 3, 7}).op(Action::Trace); // min(7, 3, 1) looks at 7 and 3
+    CallOn(a, "Math", "pow", {Undefined{}, 1}).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "a%5F%2D%2E%401\nNaN\n-Infinity\n3\n1\n");
 }
 
 TEST(ScriptText, LeadingZeroIsOctalFromVersion6) {

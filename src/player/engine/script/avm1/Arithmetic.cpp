@@ -12,7 +12,7 @@ namespace {
 
 Value Truth(Vm& vm, bool value) {
     // version 4 movies push 1 and 0
-    return vm.version() >= 5 ? Value(value) : Value(value ? 1.0 : 0.0);
+    return vm.versionFourRules() ? Value(value ? 1.0 : 0.0) : Value(value);
 }
 
 enum class Order { LeftFirst, RightFirst };
@@ -78,7 +78,7 @@ bool Swf4Action(Vm& vm, const Instr& in) {
     switch (in.op) {
     case 0x0d: {
         const auto [a, b] = PopNumbers(vm, Order::RightFirst);
-        if (b == 0 && vm.version() < 5) {
+        if (b == 0 && vm.versionFourRules()) {
             vm.push("#ERROR#");
         } else {
             vm.push(a / b);
@@ -151,7 +151,7 @@ bool CompareAction(Vm& vm, const Instr& in) {
     case 0x48: // Less2, and Greater with the operands swapped
     case 0x67:
         OnPair(vm, [&vm, &in](const Value& a, const Value& b) {
-            return in.op == 0x48 ? vm.lessThan(a, b) : vm.lessThan(b, a);
+            return in.op == 0x48 ? vm.lessThan(a, b) : vm.lessThan(b, a, false);
         });
         return true;
     case 0x49:

@@ -84,6 +84,11 @@ Value Vm::callScript(Object* fn, const Value& thisValue, std::span<const Value> 
             frame.activation->put(name, arg);
         }
     }
+    struct InFunction {
+        int& depth;
+        explicit InFunction(int& d) : depth(d) { ++depth; }
+        ~InFunction() { --depth; }
+    } inFunction(functionDepth);
     return execute(frame);
 }
 

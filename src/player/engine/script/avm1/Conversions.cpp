@@ -2,8 +2,11 @@
 
 #include "player/engine/script/avm1/Vm.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <optional>
 
 namespace quillon::engine::avm1 {
 
@@ -25,7 +28,7 @@ double Vm::toNumber(const Value& v) {
     case Type::Object: {
         const Value p = toPrimitive(v);
         if (p.isObject()) {
-            return version_ >= 7 ? NaN : 0.0;
+            return NaN;
         }
         return toNumber(p);
     }
@@ -52,8 +55,8 @@ Str Vm::toStr(const Value& v) {
             return MakeStr(targetPath(v.o->clip, false));
         }
         const Value p = toPrimitive(v, true);
-        if (p.isObject()) {
-            return MakeStr(p.o->isFunction() ? "[type Function]" : "[type Object]");
+        if (!p.isString()) { // a toString that gives no text
+            return MakeStr(v.o->isFunction() ? "[type Function]" : "[type Object]");
         }
         return toStr(p);
     }
@@ -87,21 +90,14 @@ Value Vm::toPrimitive(const Value& v, bool preferString) {
     if (!v.isObject()) {
         return v;
     }
-    if (v.o->kind == Kind::Clip && host_.exists(v.o->clip)) {
-        return Value(targetPath(v.o->clip, false));
+    // One method only: an object it returns (a clip, a plain object) stays an object, which
+    // counts as NaN in arithmetic; an object without valueOf reads as undefined.
+    const bool asText = preferString || v.o->kind == Kind::Date;
+    const Value fn = getOf(v.o, asText ? "toString" : "valueOf", v);
+    if (fn.isObject() && fn.o->isFunction()) {
+        return call(fn, v, {});
     }
-    const char* first = preferString || v.o->kind == Kind::Date ? "toString" : "valueOf";
-    const char* second = preferString || v.o->kind == Kind::Date ? "valueOf" : "toString";
-    for (const char* name : {first, second}) {
-        const Value fn = getOf(v.o, name, v);
-        if (fn.isObject() && fn.o->isFunction()) {
-            Value result = call(fn, v, {});
-            if (!result.isObject()) {
-                return result;
-            }
-        }
-    }
-    return v;
+    return asText ? v : Value();
 }
 
 Object* Vm::toObject(const Value& v) {
@@ -157,7 +153,11 @@ bool Vm::strictEquals(const Value& a, const Value& b) {
     case Type::Boolean:
         return a.b == b.b;
     case Type::Number:
-        return a.n == b.n;
+        // NaNs with the same bits (the NaN constant against itself) are equal; a NaN that
+        // arithmetic made has other bits and stays unequal to it.
+        return a.n == b.n ||
+               (std::isnan(a.n) && std::isnan(b.n) &&
+                std::bit_cast<std::uint64_t>(a.n) == std::bit_cast<std::uint64_t>(b.n));
     case Type::String:
         return *a.s == *b.s;
     case Type::Object:
@@ -170,11 +170,13 @@ bool Vm::looseEquals(const Value& a, const Value& b) {
     if (a.type == b.type) {
         return strictEquals(a, b);
     }
-    if (a.isNullish() && b.isNullish()) {
-        return true;
+    // An object meets a primitive (undefined and null too) through its valueOf.
+    if (a.isObject() != b.isObject()) {
+        const Value p = toPrimitive(a.isObject() ? a : b);
+        return !p.isObject() && (a.isObject() ? looseEquals(p, b) : looseEquals(a, p));
     }
     if (a.isNullish() || b.isNullish()) {
-        return false;
+        return a.isNullish() && b.isNullish();
     }
     if (a.isNumber() && b.isString()) {
         return a.n == toNumber(b);
@@ -188,20 +190,34 @@ bool Vm::looseEquals(const Value& a, const Value& b) {
     if (b.isBool()) {
         return looseEquals(a, Value(b.b ? 1.0 : 0.0));
     }
-    if (a.isObject() && !b.isObject()) {
-        const Value p = toPrimitive(a);
-        return !p.isObject() && looseEquals(p, b);
-    }
-    if (b.isObject() && !a.isObject()) {
-        const Value p = toPrimitive(b);
-        return !p.isObject() && looseEquals(a, p);
-    }
     return false;
 }
 
-Value Vm::lessThan(const Value& a, const Value& b) {
-    const Value pa = toPrimitive(a);
-    const Value pb = toPrimitive(b);
+std::optional<Value> Vm::comparable(const Value& v, Value& out, bool objectEnds) {
+    out = toPrimitive(v);
+    if (!v.isObject() || !out.isObject()) {
+        return std::nullopt;
+    }
+    // An object that stays an object: clips count as NaN; a plain object ends the comparison,
+    // false, before the other side converts, except where it counts as 0 (up to version 6).
+    if (out.o->kind == Kind::Clip) {
+        return Value();
+    }
+    if (objectEnds || version_ >= 7) {
+        return Value(false);
+    }
+    out = Value(0.0);
+    return std::nullopt;
+}
+
+Value Vm::lessThan(const Value& a, const Value& b, bool leftObjectEnds) {
+    Value pa, pb;
+    if (auto stop = comparable(a, pa, leftObjectEnds)) {
+        return *stop;
+    }
+    if (auto stop = comparable(b, pb, false)) {
+        return *stop;
+    }
     if (pa.isString() && pb.isString()) {
         return Value(*pa.s < *pb.s);
     }
@@ -216,13 +232,16 @@ Value Vm::add(const Value& a, const Value& b) {
     if (a.isNumber() && b.isNumber()) {
         return Value(a.n + b.n);
     }
-    const Value pa = toPrimitive(a);
     const Value pb = toPrimitive(b);
+    const Value pa = toPrimitive(a);
+    // A side whose valueOf gave an object converts again from the operand itself.
+    const Value& ua = pa.isObject() ? a : pa;
+    const Value& ub = pb.isObject() ? b : pb;
     if (pa.isString() || pb.isString()) {
-        const Str x = toStr(pa), y = toStr(pb);
+        const Str x = toStr(ua), y = toStr(ub);
         return makeString(*x + *y);
     }
-    return Value(toNumber(pa) + toNumber(pb));
+    return Value(toNumber(ua) + toNumber(ub));
 }
 
 bool Vm::instanceOf(const Value& v, Object* ctor) {

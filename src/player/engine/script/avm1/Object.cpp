@@ -10,7 +10,7 @@ constexpr std::size_t IndexFrom = 12;
 } // namespace
 
 std::string Object::key(std::string_view name) const {
-    return caseSensitive_ ? std::string(name) : AsciiLower(name);
+    return caseSensitive_ ? std::string(name) : FoldCase(name);
 }
 
 void Object::reindex() {
@@ -55,6 +55,8 @@ std::uint16_t HiddenFlagsFor(int version) {
     std::uint16_t mask = 0;
     if (version < 6)
         mask |= FromVersion6;
+    if (version == 6)
+        mask |= HiddenInVersion6;
     if (version < 7)
         mask |= FromVersion7;
     if (version < 8)
@@ -126,7 +128,7 @@ void Object::stampElements(std::span<const std::size_t> order) {
 }
 
 bool Object::remove(std::string_view name) {
-    Property* p = find(name);
+    Property* p = findAny(name);
     if (!p || (p->flags & DontDelete)) {
         return false;
     }

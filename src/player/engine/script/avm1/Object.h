@@ -18,9 +18,10 @@ enum PropertyFlag : std::uint16_t {
     DontEnum = 1,
     DontDelete = 2,
     ReadOnly = 4,
-    // Seen only from a version on: hidden below 6, 7, 8, 9 and 10.
+    // Seen only from a version on: hidden below 6, 7, 8, 9 and 10; one bit hides in 6 only.
     FromVersion6 = 0x80,
-    FromVersion7 = 0x100,
+    HiddenInVersion6 = 0x100,
+    FromVersion7 = 0x400,
     FromVersion8 = 0x1000,
     FromVersion9 = 0x2000,
     FromVersion10 = 0x4000,

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace quillon::engine::avm1 {
 
@@ -82,8 +83,38 @@ void NewAction(Vm& vm, Frame& frame, bool method) {
     vm.push(vm.construct(ctor, args));
 }
 
+// A count of more values than the stack holds builds nothing: the action gives undefined and
+// leaves the stack as it was.
+std::optional<std::size_t> InitCount(Vm& vm, std::size_t valuesEach) {
+    const double n = vm.toNumber(vm.pop());
+    if (!(n > 0)) {
+        return 0;
+    }
+    if (n * valuesEach > static_cast<double>(vm.stack.size())) {
+        vm.push(Value());
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(n);
+}
+
+void InitArray(Vm& vm) {
+    const std::optional<std::size_t> count = InitCount(vm, 1);
+    if (!count) {
+        return;
+    }
+    std::vector<Value> elements(*count);
+    for (Value& element : elements) {
+        element = vm.pop();
+    }
+    vm.push(Value(vm.newArray(std::move(elements))));
+}
+
 void InitObject(Vm& vm) {
-    const std::size_t count = std::min(ArgCount(vm), vm.stack.size() / 2);
+    const std::optional<std::size_t> found = InitCount(vm, 2);
+    if (!found) {
+        return;
+    }
+    const std::size_t count = *found;
     Object* object = vm.newObject();
     std::vector<std::pair<Value, Value>> pairs(count);
     for (std::size_t i = 0; i < count; ++i) {
@@ -269,11 +300,9 @@ bool ExecObjectAction(Vm& vm, Frame& frame, const Instr& in) {
     case 0x53:
         NewAction(vm, frame, true);
         return true;
-    case 0x42: {
-        std::vector<Value> elements = PopArgs(vm);
-        vm.push(Value(vm.newArray(std::move(elements))));
+    case 0x42:
+        InitArray(vm);
         return true;
-    }
     case 0x43:
         InitObject(vm);
         return true;

@@ -136,7 +136,8 @@ void OwnNamesNewestFirst(Object* p, const std::function<void(const std::string&,
         }
     }
     for (const Property& prop : p->properties()) {
-        own.push_back({prop.stamp, prop.name, (prop.flags & DontEnum) || p->hidden(prop)});
+        // a version hides a property from reads, not from enumeration
+        own.push_back({prop.stamp, prop.name, (prop.flags & DontEnum) != 0});
     }
     std::stable_sort(own.begin(), own.end(),
                      [](const Entry& a, const Entry& b) { return a.stamp > b.stamp; });
@@ -315,16 +316,19 @@ std::size_t Vm::arrayLength(Object* obj) {
 }
 
 std::vector<std::string> Vm::enumerate(Object* obj) {
-    std::vector<std::string> names;
+    // Each link of the chain lists its names newest first; the farthest prototype's come
+    // first, and a name is listed once, with the nearest object that holds it.
+    std::vector<std::vector<std::string>> levels;
     std::set<std::string> seen;
     auto add = [&](const std::string& name, bool hidden) {
-        const std::string key = caseSensitive() ? name : AsciiLower(name);
+        const std::string key = caseSensitive() ? name : FoldCase(name);
         if (seen.insert(key).second && !hidden) {
-            names.push_back(name);
+            levels.back().push_back(name);
         }
     };
     int guard = 0;
     for (Object* p = obj; p && guard < MaxChain; p = p->proto, ++guard) {
+        levels.emplace_back();
         OwnNamesNewestFirst(p, add);
         if (p == obj && p->kind == Kind::Clip && host_.exists(p->clip)) {
             const std::vector<ClipId> children = host_.children(p->clip);
@@ -332,6 +336,10 @@ std::vector<std::string> Vm::enumerate(Object* obj) {
                 add(host_.name(*it), false);
             }
         }
+    }
+    std::vector<std::string> names;
+    for (auto level = levels.rbegin(); level != levels.rend(); ++level) {
+        names.insert(names.end(), level->begin(), level->end());
     }
     return names;
 }

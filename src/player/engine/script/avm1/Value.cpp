@@ -197,12 +197,53 @@ std::int32_t ToInt32(double number) {
     return static_cast<std::int32_t>(ToUint32(number));
 }
 
+namespace {
+
+// Lowers the letter of one two-byte UTF-8 sequence in place: Latin-1 capitals (but the
+// multiplication sign), Greek and Cyrillic capitals, and Latin Extended-A pairs.
+void FoldPair(unsigned char& lead, unsigned char& next) {
+    const unsigned code = ((lead & 0x1fu) << 6) | (next & 0x3fu);
+    unsigned lower = code;
+    if ((code >= 0xc0 && code <= 0xde && code != 0xd7) || (code >= 0x391 && code <= 0x3a9) ||
+        (code >= 0x410 && code <= 0x42f)) {
+        lower = code + 0x20;
+    } else if (code >= 0x400 && code <= 0x40f) {
+        lower = code + 0x50;
+    } else if (code >= 0x100 && code <= 0x17f && code != 0x130 && code != 0x131 && code != 0x138 &&
+               code != 0x149 && code != 0x17f) {
+        const bool oddCapitals = (code >= 0x139 && code <= 0x148) || code >= 0x179;
+        lower = (code % 2 == (oddCapitals ? 1u : 0u)) ? code + 1 : code;
+    }
+    lead = static_cast<unsigned char>(0xc0 | (lower >> 6));
+    next = static_cast<unsigned char>(0x80 | (lower & 0x3f));
+}
+
+} // namespace
+
+std::string FoldCase(std::string_view text) {
+    std::string out(text);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        auto& c = reinterpret_cast<unsigned char&>(out[i]);
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<unsigned char>(c + 32);
+        } else if (c >= 0xc2 && c <= 0xdf && i + 1 < out.size() &&
+                   (static_cast<unsigned char>(out[i + 1]) & 0xc0) == 0x80) {
+            FoldPair(c, reinterpret_cast<unsigned char&>(out[i + 1]));
+            ++i;
+        }
+    }
+    return out;
+}
+
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
     }
     for (std::size_t i = 0; i < a.size(); ++i) {
         char x = a[i], y = b[i];
+        if ((x | y) & 0x80) {
+            return FoldCase(a.substr(i)) == FoldCase(b.substr(i)); // letters past ASCII
+        }
         if (x >= 'A' && x <= 'Z') {
             x = static_cast<char>(x + 32);
         }

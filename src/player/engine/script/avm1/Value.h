@@ -64,8 +64,11 @@ double StringToNumber(std::string_view text, int version);
 // ECMAScript ToInt32 / ToUint32 on a number.
 std::int32_t ToInt32(double number);
 std::uint32_t ToUint32(double number);
-// Text equal ignoring ASCII case.
+// Text equal ignoring case, as identifiers up to version 6 compare: ASCII letters and the
+// two-byte UTF-8 letters of Latin, Greek and Cyrillic.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+// The lower-case key EqualsIgnoringCase compares.
+std::string FoldCase(std::string_view text);
 std::string AsciiLower(std::string_view text);
 
 } // namespace quillon::engine::avm1

@@ -3,6 +3,8 @@
 
 #include "player/engine/script/avm1/Frame.h"
 
+#include <algorithm>
+
 namespace quillon::engine::avm1 {
 
 namespace {
@@ -93,21 +95,30 @@ Value ResolveDotted(Vm& vm, Frame& frame, std::string_view path) {
     return Value();
 }
 
-// Splits "path:var", "a.b.var" and "/a/b/var" into the object and the variable name.
+// The object a path before a variable names: slash paths from the target, others dotted,
+// where a colon separates as a dot does ("o:c").
+Value ResolveObjectPath(Vm& vm, Frame& frame, std::string_view path) {
+    if (path.find('/') != std::string_view::npos || path.empty()) {
+        return vm.resolvePath(path, frame.target);
+    }
+    std::string dotted(path);
+    std::replace(dotted.begin(), dotted.end(), ':', '.');
+    return ResolveDotted(vm, frame, dotted);
+}
+
+// Splits "path:var", "a.b.var" and "/a/b/var" into the object and the variable name; of a
+// colon and a dot the later one splits ("o:c.f" is f of o:c).
 bool SplitPath(Vm& vm, Frame& frame, std::string_view name, Value& object, std::string_view& var) {
     const std::size_t colon = name.rfind(':');
-    if (colon != std::string_view::npos) {
+    const std::size_t dot = name.rfind('.');
+    if (colon != std::string_view::npos && (dot == std::string_view::npos || dot < colon)) {
         var = name.substr(colon + 1);
-        const std::string_view path = name.substr(0, colon);
-        object = path.find('/') != std::string_view::npos || path.empty()
-                     ? vm.resolvePath(path, frame.target)
-                     : ResolveDotted(vm, frame, path);
+        object = ResolveObjectPath(vm, frame, name.substr(0, colon));
         return true;
     }
-    const std::size_t dot = name.rfind('.');
     if (dot != std::string_view::npos && dot > 0 && dot + 1 < name.size()) {
         var = name.substr(dot + 1);
-        object = ResolveDotted(vm, frame, name.substr(0, dot));
+        object = ResolveObjectPath(vm, frame, name.substr(0, dot));
         return true;
     }
     return false;
@@ -204,6 +215,12 @@ void DefineLocal(Vm& vm, Frame& frame, std::string_view name, Value value) {
 }
 
 bool DeleteVariable(Vm& vm, Frame& frame, std::string_view name) {
+    // a path ("o.a", "/clip:a") deletes from the object it names
+    Value object;
+    std::string_view var;
+    if (SplitPath(vm, frame, name, object, var)) {
+        return object.isObject() && vm.removeProperty(object.o, var);
+    }
     for (const Scope* s = frame.scope.get(); s; s = s->parent.get()) {
         if (s->object && vm.hasOwn(s->object, name)) {
             return vm.removeProperty(s->object, name);

@@ -113,7 +113,8 @@ public:
     std::string typeOf(const Value& v);
     bool looseEquals(const Value& a, const Value& b);
     bool strictEquals(const Value& a, const Value& b);
-    Value lessThan(const Value& a, const Value& b);
+    // Less2 stops at a left operand that stays an object; Greater compares b < a without that.
+    Value lessThan(const Value& a, const Value& b, bool leftObjectEnds = true);
     Value add(const Value& a, const Value& b);
     bool instanceOf(const Value& v, Object* ctor);
 
@@ -179,9 +180,14 @@ public:
     Value execute(Frame& frame);
     Value callScript(Object* fn, const Value& thisValue, std::span<const Value> args, Object* home);
     int callDepth = 0;
+    int functionDepth = 0; // script functions running
+    // Version 4's answers (1 and 0, "#ERROR#") hold in frame scripts only: a function is a
+    // later construct and runs by later rules.
+    bool versionFourRules() const { return version_ < 5 && functionDepth == 0; }
     std::int64_t steps_ = 0;
 
 private:
+    std::optional<Value> comparable(const Value& v, Value& out, bool objectEnds);
     struct Interval {
         int id;
         Value fn, thisValue;

@@ -113,12 +113,17 @@ Value ParseFloat(Vm& vm, CallInfo& c) {
     return Value(negative ? -value : value);
 }
 
+// No argument at all is NaN in every version (undefined is 0 up to version 6).
+double NumberArg(Vm& vm, CallInfo& c) {
+    return c.args.empty() ? NaN : vm.toNumber(c.arg(0));
+}
+
 Value IsNaN(Vm& vm, CallInfo& c) {
-    return Value(std::isnan(vm.toNumber(c.arg(0))));
+    return Value(std::isnan(NumberArg(vm, c)));
 }
 
 Value IsFinite(Vm& vm, CallInfo& c) {
-    return Value(std::isfinite(vm.toNumber(c.arg(0))));
+    return Value(std::isfinite(NumberArg(vm, c)));
 }
 
 Value Escape(Vm& vm, CallInfo& c) {
@@ -223,7 +228,7 @@ std::string EscapeText(const std::string& text) {
     static const char* hex = "0123456789ABCDEF";
     std::string out;
     for (unsigned char ch : text) {
-        if (ch < 128 && (std::isalnum(ch) || ch == '_' || ch == '-' || ch == '.')) {
+        if (ch < 128 && std::isalnum(ch)) { // every other character is escaped
             out += static_cast<char>(ch);
         } else {
             out += '%';

@@ -12,8 +12,11 @@ namespace quillon::engine::avm1 {
 void InstallObjectBuiltins(Vm&), InstallGlobalFunctions(Vm&), InstallNumberBuiltins(Vm&),
     InstallMathBuiltins(Vm&), InstallStringBuiltins(Vm&), InstallArrayBuiltins(Vm&),
     InstallDateBuiltins(Vm&), InstallClipBuiltins(Vm&), InstallMediaBuiltins(Vm&),
-    InstallColorBuiltins(Vm&), InstallLoadVarsBuiltins(Vm&), InstallXmlBuiltins(Vm&);
+    InstallColorBuiltins(Vm&), InstallLoadVarsBuiltins(Vm&), InstallXmlBuiltins(Vm&),
+    InstallExternalInterface(Vm&);
 void InstallDrawingBuiltins(Vm&); // after the clip builtins, whose MovieClip it extends
+// The package object flash.<name> (flash.external, flash.geom ...), made on first use.
+Object* FlashPackage(Vm& vm, const char* name);
 
 // `this` as an object, or nullptr.
 inline Object* ThisObject(CallInfo& c) {
@@ -39,7 +42,7 @@ inline void DefineConstants(Object* holder,
         holder->define(name, Value(number), DontEnum | DontDelete | ReadOnly);
     }
 }
-// escape and unescape: %XX for every byte but letters, digits and "_-."; back again,
+// escape and unescape: %XX for every byte but letters and digits; back again,
 // with "+" read as a blank.
 std::string EscapeText(const std::string& text);
 std::string UnescapeText(const std::string& text);

@@ -142,6 +142,7 @@ void InstallMediaBuiltins(Vm& vm) {
     InstallColorBuiltins(vm);
     InstallLoadVarsBuiltins(vm);
     InstallXmlBuiltins(vm);
+    InstallExternalInterface(vm);
 }
 
 } // namespace quillon::engine::avm1

@@ -56,8 +56,11 @@ constexpr UnaryFn MathUnaryFunctions[] = {
 constexpr const char* MathUnaryNames[] = {"abs",   "acos", "asin",  "atan", "ceil", "cos", "exp",
                                           "floor", "log",  "round", "sin",  "sqrt", "tan"};
 
+// Math's functions convert their first two arguments, whether they use the second or not.
 Value MathUnary(Vm& vm, CallInfo& c) {
-    return Value(MathUnaryFunctions[c.callee->magic](Arg(vm, c, 0)));
+    const double x = Arg(vm, c, 0);
+    (void)Arg(vm, c, 1);
+    return Value(MathUnaryFunctions[c.callee->magic](x));
 }
 
 Value MathBinary(Vm& vm, CallInfo& c) {
@@ -66,7 +69,7 @@ Value MathBinary(Vm& vm, CallInfo& c) {
     case 0:
         return Value(std::atan2(x, y));
     case 1:
-        return Value(std::isnan(y) ? y : std::pow(x, y));
+        return Value(std::pow(x, y));
     default:
         return Value();
     }
@@ -78,19 +81,16 @@ Value MathMinMax(Vm& vm, CallInfo& c) {
         return Value(max ? -std::numeric_limits<double>::infinity()
                          : std::numeric_limits<double>::infinity());
     }
-    double result =
-        max ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
-    for (const Value& v : c.args) {
-        const double n = vm.toNumber(v);
-        if (std::isnan(n)) {
-            return Value(n);
-        }
-        result = max ? std::max(result, n) : std::min(result, n);
+    const double x = Arg(vm, c, 0), y = Arg(vm, c, 1);
+    if (std::isnan(x) || std::isnan(y)) {
+        return Value(std::numeric_limits<double>::quiet_NaN());
     }
-    return Value(result);
+    return Value(max ? std::max(x, y) : std::min(x, y));
 }
 
-Value MathRandom(Vm& vm, CallInfo&) {
+Value MathRandom(Vm& vm, CallInfo& c) {
+    (void)Arg(vm, c, 0);
+    (void)Arg(vm, c, 1);
     return Value(std::uniform_real_distribution<double>(0.0, 1.0)(vm.random));
 }
 

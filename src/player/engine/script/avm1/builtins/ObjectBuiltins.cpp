@@ -11,7 +11,8 @@ namespace {
 Value ObjectCtor(Vm& vm, CallInfo& c) {
     const Value v = c.arg(0);
     if (v.isNullish()) {
-        return c.construct ? c.thisValue : Value(vm.newObject());
+        // called plainly it gives a bare object, without Object.prototype
+        return c.construct ? c.thisValue : Value(vm.newObject(nullptr));
     }
     return Value(vm.toObject(v));
 }
@@ -31,7 +32,9 @@ Value ObjectValueOf(Vm&, CallInfo& c) {
 
 Value HasOwnProperty(Vm& vm, CallInfo& c) {
     Object* o = ThisObject(c);
-    return Value(o && vm.hasOwn(o, vm.toString(c.arg(0))));
+    // properties hidden from this movie's version still count as present
+    const std::string name = vm.toString(c.arg(0));
+    return Value(o && (vm.hasOwn(o, name) || o->findAny(name)));
 }
 
 Value IsPropertyEnumerable(Vm& vm, CallInfo& c) {
@@ -164,7 +167,7 @@ Value SetPropFlags(Vm& vm, CallInfo& c) {
     const int set = ToInt32(vm.toNumber(c.arg(2)));
     const int clear = c.args.size() > 3 ? ToInt32(vm.toNumber(c.arg(3))) : 0;
     const Value names = c.arg(1);
-    if (names.isNull() || names.isUndefined()) {
+    if (names.isNull()) { // undefined names the property "undefined"
         for (Property& p : o->properties()) {
             p.flags = static_cast<std::uint16_t>((p.flags & ~clear) | set);
         }
