@@ -2,6 +2,8 @@
 // The one way scripts reach the display list. The script interpreter knows clips only
 // by their ids; the display side implements this interface and keeps the clips.
 
+#include "player/engine/display/DrawCommand.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -94,6 +96,12 @@ public:
 
     // Bounds of the clip in the space of another clip (0: its own space).
     virtual ClipBounds bounds(ClipId clip, ClipId space) = 0;
+    // A clip's matrix on its parent, its offset in twips.
+    virtual DrawMatrix matrix(ClipId clip) = 0;
+    virtual void setMatrix(ClipId clip, const DrawMatrix& matrix) = 0;
+    // Whether a stage point (twips) falls on what a clip shows: its bounds, or with
+    // shapeFlag its filled and stroked areas.
+    virtual bool hitTest(ClipId clip, double x, double y, bool shapeFlag) = 0;
     // A point from one clip's space to the stage and back.
     virtual void localToGlobal(ClipId clip, double& x, double& y) = 0;
     virtual void globalToLocal(ClipId clip, double& x, double& y) = 0;
@@ -101,6 +109,19 @@ public:
     // The colour transform a clip is placed with (Color, transform.colorTransform).
     virtual ClipColor color(ClipId clip) = 0;
     virtual void setColor(ClipId clip, const ClipColor& color) = 0;
+
+    // Drawing on a clip beneath its children (a script-made shape is a clip with no
+    // children). False when the command was dropped: no such clip, or the drawing is full.
+    virtual bool draw(ClipId clip, const DrawCommand& command) = 0;
+    virtual void clearDrawing(ClipId clip) = 0;
+    // A drawing that is on no clip (an object off the display list): the bounds it
+    // covers (empty when nothing), and whether a point falls on it with the matrix m
+    // placing it (twips).
+    virtual ClipBounds drawingBounds(const std::vector<DrawCommand>& drawing) = 0;
+    virtual bool drawingCovers(const std::vector<DrawCommand>& drawing, const DrawMatrix& m,
+                               double x, double y) = 0;
+    // Replaces what one clip has drawn with a copy of another's drawing.
+    virtual void copyDrawing(ClipId from, ClipId to) = 0;
 
     // Text fields.
     virtual std::string text(ClipId clip) = 0;

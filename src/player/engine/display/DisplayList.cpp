@@ -133,9 +133,11 @@ void ClipRunner::gotoFrame(const std::shared_ptr<Clip>& clip, int frame) {
     }
     if (frame < clip->frame) {
         for (auto& [depth, instance] : clip->list) {
-            unloadEvents(instance);
+            if (!instance.scripted) {
+                unloadEvents(instance);
+            }
         }
-        clip->list.clear();
+        std::erase_if(clip->list, [](const auto& entry) { return !entry.second.scripted; });
         clip->frame = -1;
     }
     std::size_t position = queue_.size();

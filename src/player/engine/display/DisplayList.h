@@ -4,6 +4,7 @@
 
 #include "player/engine/characters/Characters.h"
 #include "player/engine/characters/Timeline.h"
+#include "player/engine/display/ClipDrawing.h"
 #include "player/engine/display/ScriptEvents.h"
 
 #include <cstdint>
@@ -70,6 +71,7 @@ struct Instance {
     std::uint64_t placedInFrame = 0; // the runner's frame number at placement
     LiveCount counted;               // against MaxLiveInstances while it has a character
     ClipId scriptId = 0;             // given when scripts first reach it
+    bool scripted = false;           // made by a script: its timeline going back keeps it
     ClipActions clipActions;
 };
 
@@ -81,6 +83,7 @@ struct Clip : std::enable_shared_from_this<Clip> {
     std::weak_ptr<Clip> parent;
     int depth = 0;
     ClipId scriptId = 0;
+    std::shared_ptr<ClipDrawing> drawing; // what scripts drew, beneath the list
 };
 
 // Where a script id leads: the clip holding it, the instance and its own clip (if any).

@@ -21,7 +21,7 @@ const EditTextCharacter* EditTextOf(const Instance* instance) {
 QRectF LocalBounds(const Instance& instance, int nesting);
 
 QRectF ListBounds(const Clip& clip, int nesting) {
-    QRectF out;
+    QRectF out = clip.drawing ? clip.drawing->bounds(true) : QRectF();
     for (const auto& [depth, child] : clip.list) {
         const QRectF b = LocalBounds(child, nesting + 1);
         if (!b.isNull()) {
@@ -63,6 +63,16 @@ const std::shared_ptr<SpriteCharacter>& EmptySprite() {
         return s;
     }();
     return sprite;
+}
+
+// A clip of one empty frame, as createEmptyMovieClip makes.
+Instance EmptyClipInstance() {
+    Instance fresh;
+    fresh.character = EmptySprite();
+    fresh.clip = std::make_shared<Clip>();
+    fresh.clip->timeline = &EmptySprite()->timeline;
+    fresh.clip->frame = 0;
+    return fresh;
 }
 
 } // namespace
@@ -279,6 +289,7 @@ ClipId ScriptStage::placeNew(ClipId parent, int depth, Instance instance, const 
     if (!c || depth < -16384 || depth > MaxScriptDepth) {
         return 0;
     }
+    instance.scripted = true;
     runner_.place(*c, depth, std::move(instance), name);
     return runner_.idOf(*c, depth);
 }
@@ -301,24 +312,24 @@ ClipId ScriptStage::duplicate(ClipId clip, const std::string& name, int depth) {
     if (!p.instance || !p.parent) {
         return 0;
     }
-    Instance fresh;
-    if (!runner_.makeInstance(fresh, p.instance->characterId, p.instance->epoch)) {
+    // a clip a script made empty has no character to make it from again
+    const bool scriptMade = p.instance->characterId == 0 && p.clip;
+    Instance fresh = scriptMade ? EmptyClipInstance() : Instance{};
+    if (!scriptMade && !runner_.makeInstance(fresh, p.instance->characterId, p.instance->epoch)) {
         return 0;
     }
     fresh.matrix = p.instance->matrix;
     fresh.colorTransform = p.instance->colorTransform;
     fresh.clipActions = p.instance->clipActions;
     fresh.visible = p.instance->visible;
+    if (fresh.clip && p.clip) {
+        fresh.clip->drawing = copyOf(p.clip->drawing);
+    }
     return placeNew(runner_.idOf(*p.parent), depth, std::move(fresh), name);
 }
 
 ClipId ScriptStage::createEmpty(ClipId parent, const std::string& name, int depth) {
-    Instance fresh;
-    fresh.character = EmptySprite();
-    fresh.clip = std::make_shared<Clip>();
-    fresh.clip->timeline = &EmptySprite()->timeline;
-    fresh.clip->frame = 0;
-    return placeNew(parent, depth, std::move(fresh), name);
+    return placeNew(parent, depth, EmptyClipInstance(), name);
 }
 
 ClipId ScriptStage::createText(ClipId parent, const std::string& name, int depth,

@@ -48,6 +48,15 @@ public:
     ClipBounds bounds(ClipId clip, ClipId space) override;
     void localToGlobal(ClipId clip, double& x, double& y) override;
     void globalToLocal(ClipId clip, double& x, double& y) override;
+    bool hitTest(ClipId clip, double x, double y, bool shapeFlag) override;
+    DrawMatrix matrix(ClipId clip) override;
+    void setMatrix(ClipId clip, const DrawMatrix& matrix) override;
+    bool draw(ClipId clip, const DrawCommand& command) override;
+    void clearDrawing(ClipId clip) override;
+    ClipBounds drawingBounds(const std::vector<DrawCommand>& drawing) override;
+    bool drawingCovers(const std::vector<DrawCommand>& drawing, const DrawMatrix& m, double x,
+                       double y) override;
+    void copyDrawing(ClipId from, ClipId to) override;
     ClipColor color(ClipId clip) override;
     void setColor(ClipId clip, const ClipColor& color) override;
     std::string text(ClipId clip) override;
@@ -68,6 +77,8 @@ private:
     std::shared_ptr<Clip> clipOf(ClipId id);
     std::vector<ClipId> childrenOf(ClipId clip, bool namedOnly);
     QTransform toStage(ClipId id);
+    // A copy of a drawing for another clip; none when the movie's drawings are full.
+    std::shared_ptr<ClipDrawing> copyOf(const std::shared_ptr<ClipDrawing>& drawing);
     void collectBoundFields(Clip& clip, int nesting, std::vector<ClipId>& out);
     ClipId placeNew(ClipId parent, int depth, Instance instance, const std::string& name);
 
@@ -75,6 +86,8 @@ private:
     MovieLoader loader_;
     std::vector<std::shared_ptr<const void>> loaded_; // movies loaded into clips
     const std::map<std::string, std::uint16_t>& exports_;
+    // The edges of every drawing scripts made, against MaxMovieDrawingEdges.
+    std::shared_ptr<std::int64_t> drawingEdges_ = std::make_shared<std::int64_t>(0);
 };
 
 } // namespace quillon::engine

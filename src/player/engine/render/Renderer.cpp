@@ -86,6 +86,12 @@ void Renderer::draw(QPainter& painter, const Clip& clip, const QTransform& trans
 
 void Renderer::drawList(QPainter& painter, const Clip& clip, const QTransform& m,
                         const ColorTransform& cx, int nesting) {
+    if (clip.drawing) {
+        // what scripts drew lies beneath the children, with bitmaps of the whole movie
+        painter.setTransform(m);
+        InstanceCanvas canvas(painter, shapes_, dictionary_, cx, UINT32_MAX);
+        canvas.drawShape(clip.drawing->shape());
+    }
     std::vector<int> masks; // clip depths of the masks in force, innermost last
     for (const auto& [depth, instance] : clip.list) {
         while (!masks.empty() && depth > masks.back()) {
@@ -117,6 +123,9 @@ QPainterPath Renderer::maskPath(const Instance& instance, const QTransform& pare
                                   : QPainterPath();
     }
     QPainterPath out;
+    if (instance.clip->drawing) {
+        out.addPath(m.map(ShapeOutline(instance.clip->drawing->shape())));
+    }
     if (nesting < MaxClipNesting) {
         for (const auto& [depth, child] : instance.clip->list) {
             if (child.clipDepth == 0) {
@@ -133,7 +142,8 @@ QRectF Renderer::boundsOf(const Instance& instance, const QTransform& m, int nes
             instance.character ? instance.character->bounds(instance.ratio) : QRectF();
         return own.isNull() ? QRectF() : m.mapRect(own);
     }
-    QRectF out;
+    const ClipDrawing* drawing = instance.clip->drawing.get();
+    QRectF out = drawing && drawing->edges() > 0 ? m.mapRect(drawing->bounds(true)) : QRectF();
     for (const auto& [depth, child] : instance.clip->list) {
         if (child.clipDepth == 0 && child.visible && nesting < MaxClipNesting) {
             out = out.united(boundsOf(child, child.matrix * m, nesting + 1));

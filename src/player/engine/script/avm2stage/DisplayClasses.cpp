@@ -1,15 +1,16 @@
 // flash.display as far as scripts need it without drawing: DisplayObject and its
 // place in the tree, DisplayObjectContainer's child list, Sprite, MovieClip with its
-// timeline (through the display host) and addFrameScript, Stage, and Graphics calls
-// that are accepted and ignored.
+// timeline (through the display host) and addFrameScript, and Stage.
 
 #include "player/engine/script/avm2/Calls.h"
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/NativeClass.h"
 #include "player/engine/script/avm2/Properties.h"
+#include "player/engine/script/avm2stage/Geom.h"
 #include "player/engine/script/avm2stage/StageState.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace quillon::engine::avm2stage {
 
@@ -107,6 +108,21 @@ Value SetVisible(Vm& vm, const Value& self, std::span<const Value> args) {
     }
     return Value();
 }
+// The size on the parent: only what has a clip has one.
+template <ClipProperty P> Value GetSize(Vm& vm, const Value& self, std::span<const Value>) {
+    const DisplayRecord& r = Rec(vm, self);
+    return NumberValue(r.clip ? StateOf(vm).host.property(r.clip, P)
+                              : OffListSize(vm, self.asObject(), P == ClipProperty::Width));
+}
+template <ClipProperty P> Value SetSize(Vm& vm, const Value& self, std::span<const Value> args) {
+    const DisplayRecord& r = Rec(vm, self);
+    const double v = ToNumber(vm, Arg(args, 0));
+    if (r.clip && std::isfinite(v)) {
+        StateOf(vm).host.setProperty(r.clip, P, v);
+    }
+    return Value();
+}
+
 Value GetZero(Vm&, const Value&, std::span<const Value>) {
     return Value::integer(0);
 }
@@ -133,8 +149,13 @@ void Detach(Vm& vm, Object* child) {
         return;
     }
     NotifyArrival(vm, child, "removed", "removedFromStage");
-    std::erase(state.displays[r.parent].children, child);
-    r.parent = nullptr;
+    DisplayRecord& left = state.displays[child]; // the listeners may have added records
+    if (!left.parent) {
+        return;
+    }
+    Unrealize(vm, child);
+    std::erase(state.displays[left.parent].children, child);
+    left.parent = nullptr;
 }
 
 Value InsertChild(Vm& vm, const Value& self, Object* child, std::size_t index) {
@@ -151,9 +172,14 @@ Value InsertChild(Vm& vm, const Value& self, Object* child, std::size_t index) {
     if (children.size() >= MaxChildren) {
         vm.limitReached("the limit of children of one display object");
     }
+    const bool last = index >= children.size();
     children.insert(
         children.begin() + static_cast<std::ptrdiff_t>(std::min(index, children.size())), child);
     state.displays[child].parent = self.asObject();
+    Realize(vm, child);
+    if (!last) {
+        PlaceChildren(vm, self.asObject());
+    }
     NotifyArrival(vm, child, "added", "addedToStage");
     return Value::object(child);
 }
@@ -188,6 +214,25 @@ Value RemoveChildAt(Vm& vm, const Value& self, std::span<const Value> args) {
     Detach(vm, child);
     return Value::object(child);
 }
+Value RemoveChildren(Vm& vm, const Value& self, std::span<const Value> args) {
+    const std::size_t size = ChildrenOf(vm, self).size();
+    const double first = Arg(args, 0).isUndefined() ? 0 : ToNumber(vm, Arg(args, 0));
+    const double last = Arg(args, 1).isUndefined() ? 2147483647.0 : ToNumber(vm, Arg(args, 1));
+    if (size == 0 && first == 0) {
+        return Value();
+    }
+    if (!(first >= 0 && first < static_cast<double>(size)) ||
+        !(last >= first && (last < static_cast<double>(size) || last == 2147483647.0))) {
+        vm.throwError(ErrorKind::RangeError, 2006, "The supplied index is out of bounds.");
+    }
+    const auto from = static_cast<std::size_t>(first);
+    const std::size_t to = std::min(size - 1, static_cast<std::size_t>(last));
+    for (std::size_t i = from; i <= to && from < ChildrenOf(vm, self).size(); ++i) {
+        Detach(vm, ChildrenOf(vm, self)[from]);
+    }
+    return Value();
+}
+
 Value GetChildAt(Vm& vm, const Value& self, std::span<const Value> args) {
     auto& children = ChildrenOf(vm, self);
     return Value::object(children[IndexArg(vm, args, 0, children.size())]);
@@ -227,8 +272,42 @@ Value SetChildIndex(Vm& vm, const Value& self, std::span<const Value> args) {
     Object* child = ChildArg(vm, args);
     auto& children = ChildrenOf(vm, self);
     const std::size_t index = IndexArg(vm, args, 1, children.size());
+    if (std::find(children.begin(), children.end(), child) == children.end()) {
+        vm.throwError(ErrorKind::ArgumentError, 2025,
+                      "The supplied DisplayObject must be a child of the caller.");
+    }
     std::erase(children, child);
     children.insert(children.begin() + static_cast<std::ptrdiff_t>(index), child);
+    PlaceChildren(vm, self.asObject());
+    return Value();
+}
+
+void SwapAt(Vm& vm, const Value& self, std::size_t a, std::size_t b) {
+    auto& children = ChildrenOf(vm, self);
+    std::swap(children[a], children[b]);
+    PlaceChildren(vm, self.asObject());
+}
+
+Value SwapChildrenAt(Vm& vm, const Value& self, std::span<const Value> args) {
+    const std::size_t size = ChildrenOf(vm, self).size();
+    SwapAt(vm, self, IndexArg(vm, args, 0, size), IndexArg(vm, args, 1, size));
+    return Value();
+}
+
+Value SwapChildren(Vm& vm, const Value& self, std::span<const Value> args) {
+    auto& children = ChildrenOf(vm, self);
+    std::size_t at[2];
+    for (std::size_t k = 0; k < 2; ++k) {
+        const Value& child = Arg(args, k);
+        const auto it = std::find(children.begin(), children.end(),
+                                  DisplayOf(vm, child) ? child.asObject() : nullptr);
+        if (it == children.end()) {
+            vm.throwError(ErrorKind::ArgumentError, 2025,
+                          "The supplied DisplayObject must be a child of the caller.");
+        }
+        at[k] = static_cast<std::size_t>(it - children.begin());
+    }
+    SwapAt(vm, self, at[0], at[1]);
     return Value();
 }
 
@@ -243,12 +322,13 @@ void InstallDisplayObject(Vm& vm, NativeClass& cls) {
         .setter("visible", SetVisible)
         .getter("mouseX", GetZero)
         .getter("mouseY", GetZero)
-        .getter("width", GetZero)
-        .setter("width", Ignore)
-        .getter("height", GetZero)
-        .setter("height", Ignore);
+        .getter("width", GetSize<ClipProperty::Width>)
+        .setter("width", SetSize<ClipProperty::Width>)
+        .getter("height", GetSize<ClipProperty::Height>)
+        .setter("height", SetSize<ClipProperty::Height>);
     BindNumeric<0>(cls);
-    (void)vm;
+    InstallDisplayGeometry(vm, cls);
+    InstallStoredProperties(cls);
 }
 
 void InstallContainer(NativeClass& cls) {
@@ -261,28 +341,15 @@ void InstallContainer(NativeClass& cls) {
         .method("getChildIndex", GetChildIndex)
         .method("getChildByName", GetChildByName)
         .method("setChildIndex", SetChildIndex)
+        .method("swapChildren", SwapChildren)
+        .method("removeChildren", RemoveChildren)
+        .method("swapChildrenAt", SwapChildrenAt)
         .method("contains", Contains)
         .getter("numChildren", NumChildren);
 }
 
-void InstallGraphics(Vm& vm) {
-    NativeClass graphics(vm, "Graphics", vm.core.object, "flash.display");
-    for (const char* name :
-         {"beginFill", "beginGradientFill", "beginBitmapFill", "endFill", "lineStyle",
-          "lineGradientStyle", "moveTo", "lineTo", "curveTo", "cubicCurveTo", "drawRect",
-          "drawRoundRect", "drawCircle", "drawEllipse", "clear", "drawPath", "drawTriangles"}) {
-        graphics.method(name, Ignore);
-    }
-}
-
 Value GetGraphics(Vm& vm, const Value& self, std::span<const Value>) {
-    const Value existing = GetPublic(vm, self, "$graphics");
-    if (existing.isObject()) {
-        return existing;
-    }
-    const Value made = ConstructClass(vm, BuiltinClass(vm, "flash.display", "Graphics"), {});
-    self.asObject()->props().set(vm.intern("$graphics"), made, false);
-    return made;
+    return GraphicsFor(vm, self);
 }
 
 } // namespace
@@ -317,10 +384,13 @@ void NotifyArrival(Vm& vm, Object* child, const char* type, const char* stageTyp
 }
 
 void InstallMovieClipClass(Vm& vm, ClassObject* sprite);
+void InstallGraphicsClass(Vm& vm);
+void InstallDisplayConstants(Vm& vm);
 void InstallStageClass(Vm& vm, ClassObject* container);
 void InstallTextFieldClass(Vm& vm, ClassObject* interactive);
 
 void InstallDisplayClasses(Vm& vm) {
+    InstallGeomClasses(vm);
     ClassObject* base = BuiltinClass(vm, "flash.events", "EventDispatcher");
     NativeClass object(vm, "DisplayObject", base, "flash.display");
     InstallDisplayObject(vm, object);
@@ -340,7 +410,8 @@ void InstallDisplayClasses(Vm& vm) {
         .setter("buttonMode", Ignore)
         .method("startDrag", Ignore)
         .method("stopDrag", Ignore);
-    InstallGraphics(vm);
+    InstallGraphicsClass(vm);
+    InstallDisplayConstants(vm);
     InstallMovieClipClass(vm, sprite.get());
     InstallStageClass(vm, container.get());
     InstallTextFieldClass(vm, interactive.get());

@@ -35,9 +35,22 @@ struct DisplayRecord {
     std::map<int, Value> frameScripts; // frame (0-based) -> function
     int scriptedFrame = -1;            // the frame whose script ran last
     bool fromTimeline = false;         // placed by the timeline, not made by a script
+    bool textField = false;            // a TextField: its clip is a text field
+    Object* graphics = nullptr;        // its Graphics, once asked for
     std::string text;                  // a script-made text field's text
     double x = 0, y = 0, scaleX = 1, scaleY = 1, rotation = 0, alpha = 1;
     bool visible = true;
+};
+
+// Drawing commands one Graphics keeps, and all of a movie's together; more are dropped.
+inline constexpr std::size_t MaxGraphicsCommands = 100000;
+inline constexpr std::int64_t MaxStageDrawCommands = 1000000;
+
+// A Graphics: the display object it draws on and what it has drawn, replayed when the
+// object gets a clip.
+struct GraphicsRecord {
+    Object* owner = nullptr;
+    std::vector<DrawCommand> commands;
 };
 
 struct EventRecord {
@@ -75,6 +88,8 @@ struct StageState : avm2::Embedder {
     Object* root = nullptr;
     std::unordered_map<Object*, DisplayRecord> displays;
     std::unordered_map<Object*, EventRecord> events;
+    std::unordered_map<Object*, GraphicsRecord> graphics;
+    std::int64_t drawCommands = 0; // in every graphics together
     std::unordered_map<Object*, TimerRecord> timers;
     std::vector<Object*> timerOrder;
     std::unordered_map<Object*, std::map<std::string, std::vector<Listener>>> listeners;
@@ -106,6 +121,21 @@ void InstallUtilityClasses(avm2::Vm& vm);
 // symbol's class (constructed after its own children), names it on its parent and
 // brings the parents' child lists in line with the display list.
 void BindTimeline(avm2::Vm& vm);
+
+// Graphics: one drawing command, and the items of an Array or Vector argument.
+void SendDrawCommand(avm2::Vm& vm, const Value& graphics, const DrawCommand& command);
+std::size_t ListLength(avm2::Vm& vm, const Value& list);
+Value ListItem(avm2::Vm& vm, const Value& list, std::size_t i);
+// The Graphics of a display object, made on first use.
+Value GraphicsFor(avm2::Vm& vm, const Value& owner);
+
+// Script-made display objects on the display list: a child placed in a parent that has
+// a clip gets a clip of its own (its state and drawing put on it, its children after
+// it); one that leaves takes its state back and its clip goes. PlaceChildren brings
+// the depths of a parent's script-made children in line with their order.
+void Realize(avm2::Vm& vm, Object* child);
+void Unrealize(avm2::Vm& vm, Object* child);
+void PlaceChildren(avm2::Vm& vm, Object* parent);
 
 // The instance constructor every display class shares: gives a script-made object its
 // record and an "instanceN" name.

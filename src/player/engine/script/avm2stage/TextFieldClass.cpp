@@ -40,11 +40,19 @@ Value AppendText(Vm& vm, const Value& self, std::span<const Value> args) {
     return Value();
 }
 
+Value TextFieldInit(Vm& vm, const Value& self, std::span<const Value> args) {
+    DisplayInit(vm, self, args);
+    if (DisplayRecord* r = DisplayOf(vm, self); r && !r->clip) {
+        r->textField = true;
+    }
+    return Value();
+}
+
 } // namespace
 
 void InstallTextFieldClass(Vm& vm, ClassObject* interactive) {
     NativeClass(vm, "TextField", interactive, "flash.text")
-        .init(DisplayInit)
+        .init(TextFieldInit)
         .getter("text", GetText)
         .setter("text", SetText<false>)
         .getter("htmlText", GetText)

@@ -106,7 +106,10 @@ void BindChildren(Vm& vm, Object* parent, int nesting) {
     for (Object* old : children) {
         DisplayRecord& r = state.displays[old];
         if (!r.fromTimeline) {
-            timeline.push_back(old);
+            // one with a clip is in depth order already
+            if (!r.clip) {
+                timeline.push_back(old);
+            }
         } else if (std::find(timeline.begin(), timeline.end(), old) == timeline.end()) {
             r.parent = nullptr;
         }

@@ -240,6 +240,7 @@ void InstallBuiltins(Vm& vm) {
     InstallArrayBuiltins(vm);
     InstallDateBuiltins(vm);
     InstallClipBuiltins(vm);
+    InstallDrawingBuiltins(vm);
     InstallMediaBuiltins(vm);
 }
 

@@ -1,0 +1,151 @@
+// The drawing scripts make on clips, their matrices, and hit tests against what clips
+// show.
+
+#include "player/engine/display/ScriptStage.h"
+
+#include <QPainterPathStroker>
+#include <algorithm>
+#include <cmath>
+
+namespace quillon::engine {
+
+namespace {
+
+bool DrawingShows(const ClipDrawing& drawing, const QTransform& m, const QPointF& point) {
+    for (const ShapeLayer& layer : drawing.shape().layers) {
+        for (const auto& [style, path] : layer.fills) {
+            if (m.map(path).contains(point)) {
+                return true;
+            }
+        }
+        for (const auto& [style, path] : layer.lines) {
+            QPainterPathStroker stroker;
+            stroker.setWidth(std::max(style.width, 20.0));
+            if (m.map(stroker.createStroke(path)).contains(point)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool ClipShows(const Clip& clip, const QTransform& m, const QPointF& point, int nesting);
+
+// m: the instance's own matrix and everything above it.
+bool ContentShows(const Instance& instance, const QTransform& m, const QPointF& point,
+                  int nesting) {
+    if (nesting > MaxClipNesting) {
+        return false;
+    }
+    if (instance.clip) {
+        return ClipShows(*instance.clip, m, point, nesting + 1);
+    }
+    return instance.character && instance.character->maskArea(m, instance.ratio).contains(point);
+}
+
+bool InstanceShows(const Instance& instance, const QTransform& parent, const QPointF& point,
+                   int nesting) {
+    return instance.visible && instance.clipDepth == 0 &&
+           ContentShows(instance, instance.matrix * parent, point, nesting);
+}
+
+bool ClipShows(const Clip& clip, const QTransform& m, const QPointF& point, int nesting) {
+    if (clip.drawing && DrawingShows(*clip.drawing, m, point)) {
+        return true;
+    }
+    for (const auto& [depth, child] : clip.list) {
+        if (InstanceShows(child, m, point, nesting)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A drawing made for a question and dropped again; it counts against its own budget.
+ClipDrawing Replayed(const std::vector<DrawCommand>& commands) {
+    ClipDrawing drawing(std::make_shared<std::int64_t>(0));
+    for (const DrawCommand& c : commands) {
+        drawing.apply(c);
+    }
+    return drawing;
+}
+
+} // namespace
+
+ClipBounds ScriptStage::drawingBounds(const std::vector<DrawCommand>& commands) {
+    const QRectF b = Replayed(commands).bounds(true);
+    return b.isNull() ? ClipBounds{} : ClipBounds{b.left(), b.top(), b.right(), b.bottom()};
+}
+
+bool ScriptStage::drawingCovers(const std::vector<DrawCommand>& commands, const DrawMatrix& m,
+                                double x, double y) {
+    const QTransform placed(m[0], m[1], m[2], m[3], m[4], m[5]);
+    return DrawingShows(Replayed(commands), placed, QPointF(x, y));
+}
+
+bool ScriptStage::hitTest(ClipId clip, double x, double y, bool shapeFlag) {
+    const Placed p = runner_.resolve(clip);
+    if (!p.instance && !p.clip) {
+        return false;
+    }
+    const QPointF point(x, y);
+    if (!shapeFlag) {
+        const ClipBounds b = bounds(clip, 0);
+        return x >= b.xMin && x <= b.xMax && y >= b.yMin && y <= b.yMax;
+    }
+    const QTransform m = toStage(clip);
+    return p.instance ? ContentShows(*p.instance, m, point, 0) : ClipShows(*p.clip, m, point, 0);
+}
+
+DrawMatrix ScriptStage::matrix(ClipId clip) {
+    const Instance* i = runner_.resolve(clip).instance;
+    if (!i) {
+        return IdentityDrawMatrix;
+    }
+    const QTransform& m = i->matrix;
+    return {m.m11(), m.m12(), m.m21(), m.m22(), m.dx(), m.dy()};
+}
+
+void ScriptStage::setMatrix(ClipId clip, const DrawMatrix& m) {
+    Instance* i = runner_.resolve(clip).instance;
+    const bool finite = std::all_of(m.begin(), m.end(), [](double v) { return std::isfinite(v); });
+    if (i && finite) {
+        i->matrix = QTransform(m[0], m[1], m[2], m[3], m[4], m[5]);
+    }
+}
+
+bool ScriptStage::draw(ClipId clip, const DrawCommand& command) {
+    const Placed p = runner_.resolve(clip);
+    if (!p.clip) {
+        return false;
+    }
+    if (!p.clip->drawing) {
+        p.clip->drawing = std::make_shared<ClipDrawing>(drawingEdges_);
+    }
+    return p.clip->drawing->apply(command);
+}
+
+void ScriptStage::clearDrawing(ClipId clip) {
+    if (Clip* c = runner_.resolve(clip).clip) {
+        c->drawing.reset();
+    }
+}
+
+void ScriptStage::copyDrawing(ClipId from, ClipId to) {
+    const Clip* source = runner_.resolve(from).clip;
+    Clip* target = runner_.resolve(to).clip;
+    if (!source || !target || source == target) {
+        return;
+    }
+    target->drawing = copyOf(source->drawing);
+}
+
+std::shared_ptr<ClipDrawing> ScriptStage::copyOf(const std::shared_ptr<ClipDrawing>& drawing) {
+    // copies count against the movie's edges like drawings of their own
+    if (!drawing || *drawingEdges_ + drawing->edges() > MaxMovieDrawingEdges) {
+        return nullptr;
+    }
+    return std::make_shared<ClipDrawing>(*drawing);
+}
+
+} // namespace quillon::engine

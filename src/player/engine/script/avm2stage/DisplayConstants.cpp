@@ -1,0 +1,58 @@
+// The classes of flash.display that only name values: line scale modes, caps, joints,
+// gradient kinds and the commands of a drawn path.
+
+#include "player/engine/script/avm2/NativeClass.h"
+#include "player/engine/script/avm2/Vm.h"
+
+namespace quillon::engine::avm2stage {
+
+using namespace avm2;
+
+namespace {
+
+struct Named {
+    const char* name;
+    const char* value;
+};
+
+struct ConstantClass {
+    const char* name;
+    std::initializer_list<Named> strings;
+};
+
+const ConstantClass StringClasses[] = {
+    {"LineScaleMode",
+     {{"NORMAL", "normal"},
+      {"NONE", "none"},
+      {"VERTICAL", "vertical"},
+      {"HORIZONTAL", "horizontal"}}},
+    {"CapsStyle", {{"NONE", "none"}, {"ROUND", "round"}, {"SQUARE", "square"}}},
+    {"JointStyle", {{"BEVEL", "bevel"}, {"MITER", "miter"}, {"ROUND", "round"}}},
+    {"GradientType", {{"LINEAR", "linear"}, {"RADIAL", "radial"}}},
+    {"SpreadMethod", {{"PAD", "pad"}, {"REFLECT", "reflect"}, {"REPEAT", "repeat"}}},
+    {"InterpolationMethod", {{"RGB", "rgb"}, {"LINEAR_RGB", "linearRGB"}}},
+    {"GraphicsPathWinding", {{"EVEN_ODD", "evenOdd"}, {"NON_ZERO", "nonZero"}}},
+    {"TriangleCulling", {{"NONE", "none"}, {"POSITIVE", "positive"}, {"NEGATIVE", "negative"}}},
+};
+
+constexpr std::pair<const char*, int> PathCommands[] = {
+    {"NO_OP", 0},        {"MOVE_TO", 1},      {"LINE_TO", 2},        {"CURVE_TO", 3},
+    {"WIDE_MOVE_TO", 4}, {"WIDE_LINE_TO", 5}, {"CUBIC_CURVE_TO", 6},
+};
+
+} // namespace
+
+void InstallDisplayConstants(Vm& vm) {
+    for (const ConstantClass& c : StringClasses) {
+        NativeClass cls(vm, c.name, vm.core.object, "flash.display");
+        for (const Named& n : c.strings) {
+            cls.constant(n.name, Value::string(n.value));
+        }
+    }
+    NativeClass commands(vm, "GraphicsPathCommand", vm.core.object, "flash.display");
+    for (const auto& [name, code] : PathCommands) {
+        commands.constant(name, Value::integer(code));
+    }
+}
+
+} // namespace quillon::engine::avm2stage

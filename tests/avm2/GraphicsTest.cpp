@@ -1,0 +1,231 @@
+// Display objects that ActionScript 3 makes: drawn with Graphics, placed with addChild,
+// measured and moved, seen through traces and pixels.
+
+#include "Avm2TestSupport.h"
+#include "player/engine/MovieEngine.h"
+#include "support/EngineTestSupport.h"
+#include "support/MovieWriter.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace quillon::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+using testing::Bytes;
+using testing::MovieWriter;
+
+// The names a constructor body uses.
+struct Names {
+    AbcWriter& abc;
+    std::uint32_t display(const std::string& name) {
+        return abc.qname(abc.ns(0x16, "flash.display"), name);
+    }
+    std::uint32_t geom(const std::string& name) {
+        return abc.qname(abc.ns(0x16, "flash.geom"), name);
+    }
+    std::uint32_t operator()(const std::string& name) { return abc.name(name); }
+};
+
+// A movie whose document class Main (a MovieClip) runs body in its constructor, with
+// `this` in local 0 and locals 1 to 7 free.
+Bytes DocumentMovie(const std::function<void(AbcCode&, Names&)>& body) {
+    AbcWriter abc;
+    Names names{abc};
+    const std::uint32_t movieClip = names.display("MovieClip");
+    const std::uint32_t main = abc.name("Main");
+    AbcCode ctor(abc);
+    ctor.pushThisScope().getLocal(0).op(0x49).u30(0);
+    body(ctor, names);
+    ctor.op(0x47);
+    AbcClassSpec klass;
+    klass.name = main;
+    klass.superName = movieClip;
+    klass.iinit = AddMethod(abc, ctor);
+    AbcCode empty(abc);
+    empty.op(0x47);
+    klass.cinit = AddMethod(abc, empty);
+    const std::uint32_t index = abc.addClass(klass);
+    AbcCode init(abc);
+    init.pushThisScope().op(0x65).u8(0).nameOp(0x60, movieClip).op(0x58).u30(index);
+    init.nameOp(0x68, main).op(0x47);
+    abc.script(AddMethod(abc, init), {{main, 4, 1, 0, 0, 0, index}});
+    const std::vector<std::uint8_t> bytes = abc.bytes();
+    MovieWriter movie(100, 100, 10, 10);
+    movie.tag(69, Bytes{0x08, 0, 0, 0});
+    Bytes doAbc = {1, 0, 0, 0, 'f', '1', 0};
+    doAbc.insert(doAbc.end(), bytes.begin(), bytes.end());
+    movie.tag(82, doAbc);
+    movie.tag(76, Bytes{1, 0, 0, 0, 'M', 'a', 'i', 'n', 0});
+    movie.showFrame();
+    return movie.bytes();
+}
+
+// new <cls>() into a local.
+void Make(AbcCode& code, std::uint32_t cls, std::uint32_t local) {
+    code.nameOp(0x5d, cls).op(0x4a).u30(cls).u30(0).setLocal(local);
+}
+
+// local.graphics.<method>(numbers...)
+void Draw(AbcCode& code, Names& n, std::uint32_t local, const std::string& method,
+          std::initializer_list<double> args) {
+    code.getLocal(local).nameOp(0x66, n("graphics"));
+    for (double v : args) {
+        code.pushDouble(v);
+    }
+    code.callProperty(0x4f, n(method), static_cast<std::uint32_t>(args.size()));
+}
+
+void SetNumber(AbcCode& code, Names& n, std::uint32_t local, const std::string& name, double v) {
+    code.getLocal(local).pushDouble(v).nameOp(0x61, n(name));
+}
+
+void AddChild(AbcCode& code, Names& n, std::uint32_t parent, std::uint32_t child) {
+    code.getLocal(parent).getLocal(child).callProperty(0x4f, n("addChild"), 1);
+}
+
+struct Played {
+    Lines traces, warnings;
+    QImage image;
+};
+
+Played Play(const Bytes& movie) {
+    Played run;
+    engine::MovieEngine engine;
+    engine::ScriptOptions options;
+    options.trace = [&run](const std::string& line) { run.traces.push_back(line); };
+    options.warning = [&run](const std::string& line) { run.warnings.push_back(line); };
+    engine.setScriptOptions(options);
+    engine.loadBytes(movie);
+    run.image = testing::Draw(engine, {});
+    return run;
+}
+
+// s = new Shape() with a red 40 by 30 box at (10, 10) on its graphics.
+void RedShape(AbcCode& code, Names& n, std::uint32_t local) {
+    Make(code, n.display("Shape"), local);
+    Draw(code, n, local, "beginFill", {0xff0000});
+    Draw(code, n, local, "drawRect", {10, 10, 40, 30});
+}
+
+TEST(Avm2Graphics, AShapeAddedToTheStageIsDrawnWhereItsPropertiesSay) {
+    const Played run = Play(DocumentMovie([](AbcCode& code, Names& n) {
+        RedShape(code, n, 1);
+        SetNumber(code, n, 1, "x", 40); // set before it has a clip
+        AddChild(code, n, 0, 1);
+        code.getLocal(1).nameOp(0x66, n("width")).traceTop();
+        code.getLocal(1).getLocal(0).callProperty(0x46, n("getBounds"), 1).traceTop();
+    }));
+    EXPECT_EQ(run.warnings, Lines{});
+    EXPECT_EQ(run.traces, (Lines{"40", "(x=50, y=10, w=40, h=30)"}));
+    EXPECT_TRUE(testing::PixelIs(run.image, 60, 20, QColor(255, 0, 0)))
+        << testing::Describe(run.image, 60, 20);
+    EXPECT_TRUE(testing::PixelIs(run.image, 20, 20, QColor(255, 255, 255)))
+        << testing::Describe(run.image, 20, 20);
+}
+
+TEST(Avm2Graphics, RemovedObjectsKeepTheirStateAndChildOrderIsDepthOrder) {
+    const Played run = Play(DocumentMovie([](AbcCode& code, Names& n) {
+        RedShape(code, n, 1);
+        Make(code, n.display("Sprite"), 2); // a blue box over the red one
+        Draw(code, n, 2, "beginFill", {0x0000ff});
+        Draw(code, n, 2, "drawRect", {30, 10, 40, 30});
+        AddChild(code, n, 0, 1);
+        AddChild(code, n, 0, 2);
+        SetNumber(code, n, 2, "y", 20);
+        code.getLocal(0).getLocal(2).callProperty(0x4f, n("removeChild"), 1);
+        code.getLocal(2).nameOp(0x66, n("y")).traceTop();
+        code.getLocal(0).getLocal(2).pushInt(0).callProperty(0x4f, n("addChildAt"), 2);
+        code.getLocal(2).nameOp(0x66, n("y")).traceTop();
+    }));
+    EXPECT_EQ(run.traces, (Lines{"20", "20"}));
+    // the blue box went under the red one, 20 pixels lower
+    EXPECT_TRUE(testing::PixelIs(run.image, 40, 35, QColor(255, 0, 0)))
+        << testing::Describe(run.image, 40, 35);
+    EXPECT_TRUE(testing::PixelIs(run.image, 60, 45, QColor(0, 0, 255)))
+        << testing::Describe(run.image, 60, 45);
+}
+
+TEST(Avm2Graphics, MatricesAndPointsFollowTheGeometryClasses) {
+    const Played run = Play(DocumentMovie([](AbcCode& code, Names& n) {
+        const std::uint32_t matrix = n.geom("Matrix");
+        Make(code, matrix, 1);
+        code.getLocal(1).pushDouble(100).pushDouble(50).pushDouble(0).pushDouble(10).pushDouble(20);
+        code.callProperty(0x4f, n("createGradientBox"), 5);
+        code.getLocal(1).nameOp(0x66, n("tx")).traceTop();
+        code.getLocal(1).callProperty(0x4f, n("identity"), 0);
+        code.getLocal(1).pushDouble(2).pushDouble(4).callProperty(0x4f, n("scale"), 2);
+        code.getLocal(1).pushDouble(10).pushDouble(20).callProperty(0x4f, n("translate"), 2);
+        code.getLocal(1).callProperty(0x4f, n("invert"), 0);
+        code.getLocal(1).nameOp(0x66, n("ty")).traceTop();
+        RedShape(code, n, 2);
+        SetNumber(code, n, 2, "x", 5);
+        AddChild(code, n, 0, 2);
+        code.getLocal(2).nameOp(0x5d, n.geom("Point")).pushDouble(1).pushDouble(2);
+        code.op(0x4a).u30(n.geom("Point")).u30(2);
+        code.callProperty(0x46, n("localToGlobal"), 1).traceTop();
+        code.getLocal(2).pushDouble(20).pushDouble(20).op(0x26); // true
+        code.callProperty(0x46, n("hitTestPoint"), 3).traceTop();
+        code.getLocal(2).pushDouble(80).pushDouble(20).op(0x26); // true
+        code.callProperty(0x46, n("hitTestPoint"), 3).traceTop();
+    }));
+    EXPECT_EQ(run.warnings, Lines{});
+    EXPECT_EQ(run.traces, (Lines{"60", "-5", "(x=6, y=2)", "true", "false"}));
+}
+
+// new <geom class>(numbers...) on the stack.
+void NewGeom(AbcCode& code, Names& n, const std::string& cls, std::initializer_list<double> args) {
+    code.nameOp(0x5d, n.geom(cls));
+    for (double v : args) {
+        code.pushDouble(v);
+    }
+    code.op(0x4a).u30(n.geom(cls)).u30(static_cast<std::uint32_t>(args.size()));
+}
+
+TEST(Avm2Graphics, RectanglesCombineAndObjectsOffTheListMeasureTheirDrawing) {
+    const Played run = Play(DocumentMovie([](AbcCode& code, Names& n) {
+        NewGeom(code, n, "Rectangle", {10, 20, 30, 40});
+        code.setLocal(1);
+        code.getLocal(1);
+        NewGeom(code, n, "Rectangle", {0, 0, 5, 5});
+        code.callProperty(0x46, n("union"), 1).traceTop();
+        code.getLocal(1);
+        NewGeom(code, n, "Rectangle", {20, 30, 100, 100});
+        code.callProperty(0x46, n("intersection"), 1).traceTop();
+        code.getLocal(1).nameOp(0x66, n("right")).traceTop();
+        code.getLocal(1).pushDouble(15).pushDouble(25).callProperty(0x46, n("contains"), 2);
+        code.traceTop();
+        // a circle never added: its size still counts, scaled by its own scale
+        Make(code, n.display("Shape"), 2);
+        Draw(code, n, 2, "beginFill", {0});
+        Draw(code, n, 2, "drawCircle", {0, 0, 10});
+        code.getLocal(2).nameOp(0x66, n("width")).traceTop();
+        SetNumber(code, n, 2, "scaleX", 2);
+        code.getLocal(2).nameOp(0x66, n("width")).traceTop();
+        code.getLocal(2).pushDouble(15).pushDouble(0).op(0x26);
+        code.callProperty(0x46, n("hitTestPoint"), 3).traceTop();
+    }));
+    EXPECT_EQ(run.warnings, Lines{});
+    EXPECT_EQ(run.traces, (Lines{"(x=0, y=0, w=40, h=60)", "(x=20, y=30, w=20, h=30)", "40", "true",
+                                 "20", "40", "true"}));
+}
+
+TEST(Avm2Graphics, ChildrenOfTheStageAreDrawnOverTheTimeline) {
+    const Played run = Play(DocumentMovie([](AbcCode& code, Names& n) {
+        RedShape(code, n, 1);
+        AddChild(code, n, 0, 1);
+        Make(code, n.display("Shape"), 2); // green, on the stage itself
+        Draw(code, n, 2, "beginFill", {0x00ff00});
+        Draw(code, n, 2, "drawRect", {0, 0, 30, 30});
+        code.getLocal(0).nameOp(0x66, n("stage")).getLocal(2);
+        code.callProperty(0x4f, n("addChild"), 1);
+    }));
+    EXPECT_TRUE(testing::PixelIs(run.image, 20, 20, QColor(0, 255, 0)))
+        << testing::Describe(run.image, 20, 20);
+    EXPECT_TRUE(testing::PixelIs(run.image, 40, 30, QColor(255, 0, 0)))
+        << testing::Describe(run.image, 40, 30);
+}
+
+} // namespace
+} // namespace quillon::test
