@@ -133,19 +133,20 @@ TEST(ScriptLanguage, VersionBitsHidePropertiesFromReads) {
 }
 
 // Delete2 with a path deletes from the object the path names; of a colon and a dot the
-// later one splits, and a colon inside the object's path reads as a dot.
+// later one splits, and a colon inside the object's path reads as its separator.
 TEST(ScriptLanguage, DeleteWithAPathDeletesFromTheObjectItNames) {
     ActionAssembler a;
     a.push({"o", "a", 1, "b", 2, 2}).op(Action::InitObject).op(Action::SetVariable);
     a.push({"o"}).op(Action::GetVariable).push({"c", "f", 3, 1}).op(Action::InitObject);
     a.op(Action::SetMember);
+    a.push({"/o:c.f"}).op(Action::GetVariable).op(Action::Trace);
     for (const char* path : {"o.a", "o:b", "o:c.f", "o.x"}) {
         a.push({path}).op(0x3b).op(Action::Trace); // Delete2
     }
     a.push({"o.a"}).op(Action::GetVariable).op(Action::Trace);
     a.push({"o.c.f"}).op(Action::GetVariable).op(Action::Trace);
     EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(),
-              "true\ntrue\ntrue\nfalse\nundefined\nundefined\n");
+              "3\ntrue\ntrue\ntrue\nfalse\nundefined\nundefined\n");
 }
 
 // A version 4 movie answers 1 and "#ERROR#" in its frame scripts, but a function in it runs

@@ -95,15 +95,16 @@ Value ResolveDotted(Vm& vm, Frame& frame, std::string_view path) {
     return Value();
 }
 
-// The object a path before a variable names: slash paths from the target, others dotted,
-// where a colon separates as a dot does ("o:c").
+// The object a path before a variable names: slash paths from the target, others dotted;
+// inside either a colon separates as the path's own separator does ("/o:c", "o:c").
 Value ResolveObjectPath(Vm& vm, Frame& frame, std::string_view path) {
-    if (path.find('/') != std::string_view::npos || path.empty()) {
-        return vm.resolvePath(path, frame.target);
+    const bool slashes = path.find('/') != std::string_view::npos;
+    std::string joined(path);
+    std::replace(joined.begin(), joined.end(), ':', slashes ? '/' : '.');
+    if (slashes || path.empty()) {
+        return vm.resolvePath(joined, frame.target);
     }
-    std::string dotted(path);
-    std::replace(dotted.begin(), dotted.end(), ':', '.');
-    return ResolveDotted(vm, frame, dotted);
+    return ResolveDotted(vm, frame, joined);
 }
 
 // Splits "path:var", "a.b.var" and "/a/b/var" into the object and the variable name; of a
