@@ -119,10 +119,8 @@ TEST(Avm2Graphics, AShapeAddedToTheStageIsDrawnWhereItsPropertiesSay) {
     }));
     EXPECT_EQ(run.warnings, Lines{});
     EXPECT_EQ(run.traces, (Lines{"40", "(x=50, y=10, w=40, h=30)"}));
-    EXPECT_TRUE(testing::PixelIs(run.image, 60, 20, QColor(255, 0, 0)))
-        << testing::Describe(run.image, 60, 20);
-    EXPECT_TRUE(testing::PixelIs(run.image, 20, 20, QColor(255, 255, 255)))
-        << testing::Describe(run.image, 20, 20);
+    EXPECT_PIXEL(run.image, 60, 20, QColor(255, 0, 0));
+    EXPECT_PIXEL(run.image, 20, 20, QColor(255, 255, 255));
 }
 
 TEST(Avm2Graphics, RemovedObjectsKeepTheirStateAndChildOrderIsDepthOrder) {
@@ -141,10 +139,8 @@ TEST(Avm2Graphics, RemovedObjectsKeepTheirStateAndChildOrderIsDepthOrder) {
     }));
     EXPECT_EQ(run.traces, (Lines{"20", "20"}));
     // the blue box went under the red one, 20 pixels lower
-    EXPECT_TRUE(testing::PixelIs(run.image, 40, 35, QColor(255, 0, 0)))
-        << testing::Describe(run.image, 40, 35);
-    EXPECT_TRUE(testing::PixelIs(run.image, 60, 45, QColor(0, 0, 255)))
-        << testing::Describe(run.image, 60, 45);
+    EXPECT_PIXEL(run.image, 40, 35, QColor(255, 0, 0));
+    EXPECT_PIXEL(run.image, 60, 45, QColor(0, 0, 255));
 }
 
 TEST(Avm2Graphics, MatricesAndPointsFollowTheGeometryClasses) {
@@ -221,10 +217,8 @@ TEST(Avm2Graphics, ChildrenOfTheStageAreDrawnOverTheTimeline) {
         code.getLocal(0).nameOp(0x66, n("stage")).getLocal(2);
         code.callProperty(0x4f, n("addChild"), 1);
     }));
-    EXPECT_TRUE(testing::PixelIs(run.image, 20, 20, QColor(0, 255, 0)))
-        << testing::Describe(run.image, 20, 20);
-    EXPECT_TRUE(testing::PixelIs(run.image, 40, 30, QColor(255, 0, 0)))
-        << testing::Describe(run.image, 40, 30);
+    EXPECT_PIXEL(run.image, 20, 20, QColor(0, 255, 0));
+    EXPECT_PIXEL(run.image, 40, 30, QColor(255, 0, 0));
 }
 
 } // namespace

@@ -32,6 +32,23 @@ void TraceMember(ActionAssembler& a, const std::string& object, const std::strin
     a.push({object}).op(Action::GetVariable).push({member}).op(Action::GetMember).op(Action::Trace);
 }
 
+// c.beginGradientFill("linear", [red, blue], [100, 100], [0, lastRatio], box of 0,0,100,100)
+void RedToBlueBoxGradient(ActionAssembler& a, int lastRatio) {
+    a.push({"r", 0, "h", 100, "w", 100, "y", 0, "x", 0, "matrixType", "box", 6})
+        .op(Action::InitObject)
+        .push({lastRatio, 0, 2})
+        .op(Action::InitArray)
+        .push({100, 100, 2})
+        .op(Action::InitArray)
+        .push({0x0000ff, 0xff0000, 2})
+        .op(Action::InitArray)
+        .push({"linear", 5, "c"})
+        .op(Action::GetVariable)
+        .push({"beginGradientFill"})
+        .op(Action::CallMethod)
+        .op(Action::Pop);
+}
+
 } // namespace
 
 TEST(DrawingScript, AFilledBoxWithALineIsDrawnAndMeasured) {
@@ -43,9 +60,9 @@ TEST(DrawingScript, AFilledBoxWithALineIsDrawnAndMeasured) {
     const Bytes movie = OneScriptMovie(a);
     EXPECT_EQ(RunMovie(movie).joined(), "54\n44\n"); // the line's half width on each side
     const QImage image = RenderFrame(movie);
-    EXPECT_TRUE(PixelIs(image, 30, 30, QColor(255, 0, 0))) << Describe(image, 30, 30);
-    EXPECT_TRUE(PixelIs(image, 10, 30, QColor(0, 0, 0))) << Describe(image, 10, 30);
-    EXPECT_TRUE(PixelIs(image, 80, 80, QColor(255, 255, 255))) << Describe(image, 80, 80);
+    EXPECT_PIXEL(image, 30, 30, QColor(255, 0, 0));
+    EXPECT_PIXEL(image, 10, 30, QColor(0, 0, 0));
+    EXPECT_PIXEL(image, 80, 80, QColor(255, 255, 255));
 }
 
 TEST(DrawingScript, ClearRemovesTheDrawingAndDuplicatesKeepACopy) {
@@ -59,27 +76,14 @@ TEST(DrawingScript, ClearRemovesTheDrawingAndDuplicatesKeepACopy) {
     const Bytes movie = OneScriptMovie(a);
     EXPECT_EQ(RunMovie(movie).joined(), "0\n");
     const QImage image = RenderFrame(movie);
-    EXPECT_TRUE(PixelIs(image, 30, 30, QColor(255, 255, 255))) << Describe(image, 30, 30);
-    EXPECT_TRUE(PixelIs(image, 70, 30, QColor(255, 0, 0))) << Describe(image, 70, 30);
+    EXPECT_PIXEL(image, 30, 30, QColor(255, 255, 255));
+    EXPECT_PIXEL(image, 70, 30, QColor(255, 0, 0));
 }
 
 TEST(DrawingScript, ABoxGradientRunsAcrossTheBox) {
     ActionAssembler a;
     MakeClip(a);
-    // c.beginGradientFill("linear", [red, blue], [100, 100], [0, 255], box of 0,0,100,100)
-    a.push({"r", 0, "h", 100, "w", 100, "y", 0, "x", 0, "matrixType", "box", 6})
-        .op(Action::InitObject)
-        .push({255, 0, 2})
-        .op(Action::InitArray)
-        .push({100, 100, 2})
-        .op(Action::InitArray)
-        .push({0x0000ff, 0xff0000, 2})
-        .op(Action::InitArray)
-        .push({"linear", 5, "c"})
-        .op(Action::GetVariable)
-        .push({"beginGradientFill"})
-        .op(Action::CallMethod)
-        .op(Action::Pop);
+    RedToBlueBoxGradient(a, 255);
     CallOn(a, "c", "moveTo", {0, 0}).op(Action::Pop);
     CallOn(a, "c", "lineTo", {0, 100}).op(Action::Pop);
     CallOn(a, "c", "lineTo", {100, 100}).op(Action::Pop);
@@ -96,19 +100,7 @@ TEST(DrawingScript, BadGradientListsFillNothing) {
     for (const int lastRatio : {256, -1}) {
         ActionAssembler a;
         MakeClip(a);
-        a.push({"r", 0, "h", 100, "w", 100, "y", 0, "x", 0, "matrixType", "box", 6})
-            .op(Action::InitObject)
-            .push({lastRatio, 0, 2})
-            .op(Action::InitArray)
-            .push({100, 100, 2})
-            .op(Action::InitArray)
-            .push({0x0000ff, 0xff0000, 2})
-            .op(Action::InitArray)
-            .push({"linear", 5, "c"})
-            .op(Action::GetVariable)
-            .push({"beginGradientFill"})
-            .op(Action::CallMethod)
-            .op(Action::Pop);
+        RedToBlueBoxGradient(a, lastRatio);
         CallOn(a, "c", "lineTo", {0, 100}).op(Action::Pop);
         CallOn(a, "c", "lineTo", {100, 100}).op(Action::Pop);
         const QImage image = RenderFrame(OneScriptMovie(a));
