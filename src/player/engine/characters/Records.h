@@ -2,6 +2,8 @@
 // The small records that many tags share: colour transforms, filters, blend modes, and
 // the twips that every length of a movie is counted in.
 
+#include "player/engine/characters/Twips.h"
+
 #include <QColor>
 #include <QRectF>
 #include <QTransform>
@@ -9,9 +11,6 @@
 #include <vector>
 
 namespace quillon::engine {
-
-// Lengths in a movie are in twips, twenty to a pixel.
-inline constexpr double TwipsPerPixel = 20.0;
 
 // The pixel rectangle of a bitmap or video picture of this size, in twips.
 inline QRectF PictureRect(int width, int height) {

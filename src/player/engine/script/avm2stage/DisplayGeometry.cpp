@@ -2,6 +2,7 @@
 // points between spaces and hit tests. Objects without a clip keep their place on
 // their records and cover nothing.
 
+#include "player/engine/characters/Twips.h"
 #include "player/engine/script/avm2/Calls.h"
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/NativeClass.h"
@@ -28,7 +29,7 @@ GeomMatrix MatrixOf(Vm& vm, Object* o) {
     }
     if (r->clip) {
         const DrawMatrix m = StateOf(vm).host.matrix(r->clip);
-        return {m[0], m[1], m[2], m[3], m[4] / 20, m[5] / 20};
+        return {m[0], m[1], m[2], m[3], m[4] / TwipsPerPixel, m[5] / TwipsPerPixel};
     }
     const double q = r->rotation / Degrees;
     return {r->scaleX * std::cos(q),
@@ -45,7 +46,8 @@ void SetMatrixOf(Vm& vm, Object* o, const GeomMatrix& m) {
         return;
     }
     if (r->clip) {
-        StateOf(vm).host.setMatrix(r->clip, {m.a, m.b, m.c, m.d, m.tx * 20, m.ty * 20});
+        StateOf(vm).host.setMatrix(
+            r->clip, {m.a, m.b, m.c, m.d, m.tx * TwipsPerPixel, m.ty * TwipsPerPixel});
         return;
     }
     r->x = m.tx;
@@ -73,7 +75,7 @@ GeomMatrix ToTop(Vm& vm, Object* o) {
 }
 
 DrawMatrix InTwips(const GeomMatrix& m) {
-    return {m.a, m.b, m.c, m.d, m.tx * 20, m.ty * 20};
+    return {m.a, m.b, m.c, m.d, m.tx * TwipsPerPixel, m.ty * TwipsPerPixel};
 }
 
 const std::vector<DrawCommand>& DrawingOf(Vm& vm, const DisplayRecord& r) {
@@ -90,7 +92,8 @@ ClipBounds OffListBounds(Vm& vm, const DisplayRecord& r, const GeomMatrix& m) {
     ClipBounds out{1e300, 1e300, -1e300, -1e300};
     for (const double x : {b.xMin, b.xMax}) {
         for (const double y : {b.yMin, b.yMax}) {
-            const double px = m.a * x + m.c * y + m.tx * 20, py = m.b * x + m.d * y + m.ty * 20;
+            const double px = m.a * x + m.c * y + m.tx * TwipsPerPixel,
+                         py = m.b * x + m.d * y + m.ty * TwipsPerPixel;
             out = {std::min(out.xMin, px), std::min(out.yMin, py), std::max(out.xMax, px),
                    std::max(out.yMax, py)};
         }
@@ -181,7 +184,8 @@ Value GetBounds(Vm& vm, const Value& self, std::span<const Value> args) {
             return NewGeom(vm, "Rectangle", {0, 0, 0, 0});
         }
         return NewGeom(vm, "Rectangle",
-                       {b.xMin / 20, b.yMin / 20, (b.xMax - b.xMin) / 20, (b.yMax - b.yMin) / 20});
+                       {b.xMin / TwipsPerPixel, b.yMin / TwipsPerPixel,
+                        (b.xMax - b.xMin) / TwipsPerPixel, (b.yMax - b.yMin) / TwipsPerPixel});
     }
     const ClipId space = Arg(args, 0).isNullish() ? 0 : ClipOfArg(vm, Arg(args, 0));
     const ClipBounds b = StateOf(vm).host.bounds(clip, space);
@@ -189,12 +193,14 @@ Value GetBounds(Vm& vm, const Value& self, std::span<const Value> args) {
         return NewGeom(vm, "Rectangle", {0, 0, 0, 0}); // covers nothing
     }
     return NewGeom(vm, "Rectangle",
-                   {b.xMin / 20, b.yMin / 20, (b.xMax - b.xMin) / 20, (b.yMax - b.yMin) / 20});
+                   {b.xMin / TwipsPerPixel, b.yMin / TwipsPerPixel,
+                    (b.xMax - b.xMin) / TwipsPerPixel, (b.yMax - b.yMin) / TwipsPerPixel});
 }
 
 // localToGlobal (Global true) and globalToLocal.
 template <bool Global> Value MapPoint(Vm& vm, const Value& self, std::span<const Value> args) {
-    double x = Field(vm, Arg(args, 0), "x") * 20, y = Field(vm, Arg(args, 0), "y") * 20;
+    double x = Field(vm, Arg(args, 0), "x") * TwipsPerPixel,
+           y = Field(vm, Arg(args, 0), "y") * TwipsPerPixel;
     if (const ClipId clip = ClipOfArg(vm, self)) {
         if (Global) {
             StateOf(vm).host.localToGlobal(clip, x, y);
@@ -202,11 +208,12 @@ template <bool Global> Value MapPoint(Vm& vm, const Value& self, std::span<const
             StateOf(vm).host.globalToLocal(clip, x, y);
         }
     }
-    return NewGeom(vm, "Point", {x / 20, y / 20});
+    return NewGeom(vm, "Point", {x / TwipsPerPixel, y / TwipsPerPixel});
 }
 
 Value HitTestPoint(Vm& vm, const Value& self, std::span<const Value> args) {
-    const double x = ToNumber(vm, Arg(args, 0)) * 20, y = ToNumber(vm, Arg(args, 1)) * 20;
+    const double x = ToNumber(vm, Arg(args, 0)) * TwipsPerPixel,
+                 y = ToNumber(vm, Arg(args, 1)) * TwipsPerPixel;
     const bool shapeFlag = ToBoolean(Arg(args, 2));
     const DisplayRecord* r = DisplayOf(vm, self);
     if (!r) {
@@ -246,7 +253,7 @@ double OffListSize(Vm& vm, Object* o, bool width) {
     GeomMatrix m = MatrixOf(vm, o);
     m.tx = m.ty = 0;
     const ClipBounds b = OffListBounds(vm, *r, m);
-    return std::max(0.0, width ? b.xMax - b.xMin : b.yMax - b.yMin) / 20;
+    return std::max(0.0, width ? b.xMax - b.xMin : b.yMax - b.yMin) / TwipsPerPixel;
 }
 
 void InstallDisplayGeometry(Vm& vm, NativeClass& displayObject) {

@@ -2,6 +2,7 @@
 // (so a display object off the list keeps its drawing) and, while its owner has a clip,
 // handed to the display host. Coordinates are pixels here and twips on the host.
 
+#include "player/engine/characters/Twips.h"
 #include "player/engine/script/avm2/Calls.h"
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/NativeClass.h"
@@ -46,7 +47,7 @@ void SendPoints(Vm& vm, const Value& self, Op op, std::initializer_list<double> 
     command.op = op;
     std::size_t i = 0;
     for (double v : pixels) {
-        command.points[i++] = v * 20;
+        command.points[i++] = v * TwipsPerPixel;
     }
     Send(vm, self, command);
 }
@@ -58,7 +59,7 @@ template <int N> Value Pen(Vm& vm, const Value& self, std::span<const Value> arg
     DrawCommand command;
     command.op = Ops[N];
     for (std::size_t i = 0; i < Values[N]; ++i) {
-        command.points[i] = Num(vm, args, i) * 20;
+        command.points[i] = Num(vm, args, i) * TwipsPerPixel;
     }
     Send(vm, self, command);
     return Value();
@@ -160,7 +161,7 @@ Value LineStyle(Vm& vm, const Value& self, std::span<const Value> args) {
     DrawLine& line = command.line;
     const double thickness = Num(vm, args, 0);
     line.none = !std::isfinite(thickness);
-    line.width = line.none ? 0 : std::clamp(thickness, 0.0, 255.0) * 20;
+    line.width = line.none ? 0 : std::clamp(thickness, 0.0, 255.0) * TwipsPerPixel;
     line.argb = Argb(vm, Arg(args, 1), Arg(args, 2));
     line.pixelHinting = ToBoolean(Arg(args, 3));
     const int scale = Named(vm, Arg(args, 4), "vertical", "horizontal");

@@ -1,6 +1,7 @@
 // Graphics.drawPath and drawTriangles: lists of commands and coordinates read one item
 // at a time, as far as both lists reach.
 
+#include "player/engine/characters/Twips.h"
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/NativeClass.h"
 #include "player/engine/script/avm2stage/StageState.h"
@@ -19,9 +20,9 @@ class Coordinates {
 public:
     Coordinates(Vm& vm, const Value& list) : vm_(vm), list_(list), size_(ListLength(vm, list)) {}
     bool has(std::size_t count) const { return next_ + count <= size_; }
-    double take() { return ToNumber(vm_, ListItem(vm_, list_, next_++)) * 20; }
+    double take() { return ToNumber(vm_, ListItem(vm_, list_, next_++)) * TwipsPerPixel; }
     void skip(std::size_t count) { next_ += count; }
-    double at(std::size_t i) { return ToNumber(vm_, ListItem(vm_, list_, i)) * 20; }
+    double at(std::size_t i) { return ToNumber(vm_, ListItem(vm_, list_, i)) * TwipsPerPixel; }
     std::size_t size() const { return size_; }
 
 private:

@@ -246,9 +246,8 @@ void InstallClipBuiltins(Vm& vm) {
         {"getSWFVersion", SwfVersion}, {"loadVariables", LoadIntoClip, 0},
         {"loadMovie", LoadIntoClip, 1}, {"unloadMovie", LoadIntoClip, 2}});
     // clang-format on
-    for (const char* name : {"startDrag", "stopDrag", "setMask", "beginFill", "beginGradientFill",
-                             "beginBitmapFill", "lineStyle", "lineGradientStyle", "moveTo",
-                             "lineTo", "curveTo", "endFill", "clear", "getURL"}) {
+    // the drawing methods live in DrawingBuiltins
+    for (const char* name : {"startDrag", "stopDrag", "setMask", "getURL"}) {
         vm.method(p, name, Constant, 0);
     }
     vm.buttonProto = vm.newObject();

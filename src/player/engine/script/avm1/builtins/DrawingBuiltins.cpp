@@ -1,6 +1,7 @@
 // The MovieClip drawing methods: each call becomes one drawing command on the clip.
 // Coordinates are pixels here and twips on the display side; alphas are percentages.
 
+#include "player/engine/characters/Twips.h"
 #include "player/engine/script/avm1/builtins/Helpers.h"
 
 #include <algorithm>
@@ -121,7 +122,7 @@ Value Pen(Vm& vm, CallInfo& c) {
         return Value(); // the player ignores a short call
     }
     for (std::size_t i = 0; i < values; ++i) {
-        command.points[i] = vm.toNumber(c.arg(i)) * 20;
+        command.points[i] = vm.toNumber(c.arg(i)) * TwipsPerPixel;
     }
     Send(vm, c, command);
     return Value();
@@ -137,7 +138,7 @@ Value LineStyle(Vm& vm, CallInfo& c) {
     command.op = DrawCommand::Op::LineStyle;
     DrawLine& line = command.line;
     line.none = c.arg(0).isUndefined();
-    line.width = std::clamp(vm.toNumber(c.arg(0)), 0.0, 255.0) * 20;
+    line.width = std::clamp(vm.toNumber(c.arg(0)), 0.0, 255.0) * TwipsPerPixel;
     line.argb = Argb(vm, c.arg(1), c.arg(2));
     line.pixelHinting = vm.toBool(c.arg(3));
     const std::string scale = vm.toString(c.arg(4));
