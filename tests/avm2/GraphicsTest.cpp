@@ -207,6 +207,32 @@ TEST(Avm2Graphics, RectanglesCombineAndObjectsOffTheListMeasureTheirDrawing) {
                                  "20", "40", "true"}));
 }
 
+// Point.distance and interpolate (f = 1 gives the first point); concat applies the other
+// transform first; setting color keeps only offsets.
+TEST(Avm2Graphics, PointsAndColorTransformsFollowTheirClasses) {
+    const Played run = Play(DocumentMovie([](AbcCode& code, Names& n) {
+        code.nameOp(0x60, n.geom("Point"));
+        NewGeom(code, n, "Point", {0, 0});
+        NewGeom(code, n, "Point", {3, 4});
+        code.callProperty(0x46, n("distance"), 2).traceTop();
+        code.nameOp(0x60, n.geom("Point"));
+        NewGeom(code, n, "Point", {10, 0});
+        NewGeom(code, n, "Point", {0, 0});
+        code.pushDouble(0.25).callProperty(0x46, n("interpolate"), 3).traceTop();
+        NewGeom(code, n, "ColorTransform", {0.5, 1, 1, 1, 10, 0, 0, 0});
+        code.setLocal(1);
+        code.getLocal(1);
+        NewGeom(code, n, "ColorTransform", {1, 1, 1, 1, 20, 0, 0, 0});
+        code.callProperty(0x4f, n("concat"), 1);
+        code.getLocal(1).nameOp(0x66, n("redOffset")).traceTop();
+        code.getLocal(1).pushDouble(0xff8000).nameOp(0x61, n("color"));
+        code.getLocal(1).nameOp(0x66, n("color")).traceTop();
+        code.getLocal(1).nameOp(0x66, n("redMultiplier")).traceTop();
+    }));
+    EXPECT_EQ(run.warnings, Lines{});
+    EXPECT_EQ(run.traces, (Lines{"5", "(x=2.5, y=0)", "20", "16744448", "0"}));
+}
+
 TEST(Avm2Graphics, ChildrenOfTheStageAreDrawnOverTheTimeline) {
     const Played run = Play(DocumentMovie([](AbcCode& code, Names& n) {
         RedShape(code, n, 1);
