@@ -152,7 +152,7 @@ void InstallUtilityClasses(Vm& vm) {
     DefineGlobalFunction(vm, "clearTimeout", ClearCallback, utils);
     DefineGlobalFunction(vm, "clearInterval", ClearCallback, utils);
     DefineGlobalFunction(vm, "getTimer", GetTimer, utils);
-    // The shell's avmplus package holds the same class-name functions.
+    // Some movies look the class-name functions up in this second package.
     for (const char* package : {utils, "avmplus"}) {
         DefineGlobalFunction(vm, "getQualifiedClassName", GetQualifiedClassName, package);
         DefineGlobalFunction(vm, "getQualifiedSuperclassName", QualifiedSuperclassName, package);
