@@ -2,7 +2,7 @@
 // measured and moved, seen through traces and pixels.
 
 #include "Avm2TestSupport.h"
-#include "player/engine/MovieEngine.h"
+#include "script/ScriptTestSupport.h"
 #include "support/EngineTestSupport.h"
 #include "support/MovieWriter.h"
 
@@ -85,21 +85,13 @@ void AddChild(AbcCode& code, Names& n, std::uint32_t parent, std::uint32_t child
     code.getLocal(parent).getLocal(child).callProperty(0x4f, n("addChild"), 1);
 }
 
-struct Played {
-    Lines traces, warnings;
+// What a movie traced and warned on its first frame, and that frame drawn.
+struct Played : testing::ScriptRun {
     QImage image;
 };
 
 Played Play(const Bytes& movie) {
-    Played run;
-    engine::MovieEngine engine;
-    engine::ScriptOptions options;
-    options.trace = [&run](const std::string& line) { run.traces.push_back(line); };
-    options.warning = [&run](const std::string& line) { run.warnings.push_back(line); };
-    engine.setScriptOptions(options);
-    engine.loadBytes(movie);
-    run.image = testing::Draw(engine, {});
-    return run;
+    return Played{{testing::RunMovie(movie)}, testing::RenderFrame(movie)};
 }
 
 // s = new Shape() with a red 40 by 30 box at (10, 10) on its graphics.
