@@ -5,6 +5,7 @@
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/NativeClass.h"
 #include "player/engine/script/avm2/Vm.h"
+#include "player/engine/script/common/Utf8.h"
 
 #include <string>
 #include <string_view>
@@ -53,20 +54,6 @@ char32_t CodePointAt(Vm& vm, std::u16string_view units, std::size_t& i, const ch
     return 0x10000 + ((static_cast<char32_t>(unit) - 0xd800) << 10) + (units[i] - 0xdc00);
 }
 
-std::vector<unsigned> Utf8Bytes(char32_t cp) {
-    if (cp < 0x80) {
-        return {static_cast<unsigned>(cp)};
-    }
-    if (cp < 0x800) {
-        return {0xc0 | (cp >> 6), 0x80 | (cp & 0x3f)};
-    }
-    if (cp < 0x10000) {
-        return {0xe0 | (cp >> 12), 0x80 | ((cp >> 6) & 0x3f), 0x80 | (cp & 0x3f)};
-    }
-    return {0xf0 | (cp >> 18), 0x80 | ((cp >> 12) & 0x3f), 0x80 | ((cp >> 6) & 0x3f),
-            0x80 | (cp & 0x3f)};
-}
-
 Value Encode(Vm& vm, const Value& text, bool component, const char* function) {
     const std::u16string units = ToUnits(vm, text);
     std::u16string out;
@@ -75,9 +62,10 @@ Value Encode(Vm& vm, const Value& text, bool component, const char* function) {
             out += units[i];
             continue;
         }
-        const char32_t cp = CodePointAt(vm, units, i, function);
-        for (const unsigned byte : Utf8Bytes(cp)) {
-            AppendByte(out, byte);
+        std::string bytes;
+        engine::AppendUtf8(CodePointAt(vm, units, i, function), bytes);
+        for (const char byte : bytes) {
+            AppendByte(out, static_cast<unsigned char>(byte));
         }
     }
     return FromUnits(out);
