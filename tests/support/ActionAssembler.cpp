@@ -19,6 +19,11 @@ ActionAssembler& ActionAssembler::op(std::uint8_t code) {
     return *this;
 }
 
+ActionAssembler& ActionAssembler::getUrl2(std::uint8_t flags) {
+    record(0x9a, {flags});
+    return *this;
+}
+
 ActionAssembler& ActionAssembler::push(std::initializer_list<PushValue> values) {
     BitWriter w;
     for (const PushValue& v : values) {

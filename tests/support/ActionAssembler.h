@@ -98,6 +98,8 @@ public:
     ActionAssembler& ifTrue(const std::string& label);
     ActionAssembler& function(const FunctionSpec& fn, const ActionAssembler& body);
     ActionAssembler& gotoFrame2(bool play);
+    // GetURL2 with its flags (0x40 loads a movie, 0x80 variables): url and target popped.
+    ActionAssembler& getUrl2(std::uint8_t flags);
     // trace(value) and name = value, the two things tests write most.
     ActionAssembler& trace(PushValue value);
     ActionAssembler& set(const std::string& name, PushValue value);

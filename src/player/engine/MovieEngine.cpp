@@ -54,6 +54,13 @@ std::function<void(const std::string&)> WarningSink(const ScriptOptions& options
     };
 }
 
+// A file's url as scripts read it (_url, LoaderInfo.url).
+std::string FileUrl(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(path, error);
+    return "file://" + (error ? path : full.lexically_normal().string());
+}
+
 } // namespace
 
 // ActionScript 3 runs on its own machine; its ABC blocks load in tag order.
@@ -70,6 +77,9 @@ void MovieEngine::startAs3Scripts(State& state) const {
     setup.stageWidth = (r[1] - r[0]) / TwipsPerPixel;
     setup.stageHeight = (r[3] - r[2]) / TwipsPerPixel;
     setup.frameRate = state.header.frameRate8_8 / 256.0;
+    if (const std::string& folder = state.context.folder; !folder.empty()) {
+        setup.readFile = [folder](const std::string& url) { return ReadBesideMovie(folder, url); };
+    }
     state.as3 = std::make_unique<avm2stage::MovieRunner>(*state.stage, setup);
     state.runner->setScripts(state.as3.get());
 }
@@ -78,15 +88,18 @@ void MovieEngine::startScripts(State& state, const std::string& folder) const {
     const ScriptOptions& options = scriptOptions_;
     state.stage = std::make_unique<ScriptStage>(*state.runner, state.context.exports);
     const ParseContext& context = state.context;
-    state.stage->setMovieLoader(
-        [&context](const std::string& url,
-                   const Timeline*& timeline) -> std::shared_ptr<const void> {
-            auto movie = ReadMovieBeside(url, context);
-            if (movie) {
-                timeline = &movie->timeline;
-            }
-            return movie;
-        });
+    state.stage->setMovieLoader([&context](const std::string& url) {
+        ScriptStage::LoadedMovie loaded;
+        auto movie = ReadMovieBeside(url, context);
+        if (movie) {
+            loaded.timeline = &movie->timeline;
+            loaded.facts = std::make_shared<MovieFacts>(
+                MovieFacts{FileUrl(context.folder + "/" + url), movie->declaredLength,
+                           movie->context.version});
+            loaded.owner = std::move(movie);
+        }
+        return loaded;
+    });
     if (state.context.actionScript3) {
         startAs3Scripts(state);
         return;
@@ -124,10 +137,12 @@ MovieEngine::~MovieEngine() = default;
 
 void MovieEngine::load(const std::string& path) {
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    loadBytes(ReadWholeFile(path), folder.empty() ? std::string(".") : folder.string());
+    loadBytes(ReadWholeFile(path), folder.empty() ? std::string(".") : folder.string(),
+              FileUrl(path));
 }
 
-void MovieEngine::loadBytes(std::vector<std::uint8_t> fileBytes, const std::string& folder) {
+void MovieEngine::loadBytes(std::vector<std::uint8_t> fileBytes, const std::string& folder,
+                            const std::string& url) {
     if (fileBytes.size() < 8) {
         throw QuillonError("Not a movie: the file is shorter than its header");
     }
@@ -156,6 +171,8 @@ void MovieEngine::loadBytes(std::vector<std::uint8_t> fileBytes, const std::stri
                   next->timeline, 0);
     next->root = std::make_shared<Clip>();
     next->root->timeline = &next->timeline;
+    next->root->movie = std::make_shared<MovieFacts>(
+        MovieFacts{url, next->header.declaredLength, next->header.version});
     next->runner = std::make_unique<ClipRunner>(next->context.dictionary, next->context.warnings);
     next->runner->setRoot(next->root);
     next->pointer = std::make_unique<ButtonPointer>(*next->runner);
@@ -217,8 +234,13 @@ void MovieEngine::advance() {
     if (state_->as3) {
         state_->as3->beginFrame();
     }
-    state_->runner->queueEnterFrame(state_->root);
-    state_->runner->tick(state_->root);
+    const auto tops = state_->runner->tops();
+    for (const auto& top : tops) {
+        state_->runner->queueEnterFrame(top);
+    }
+    for (const auto& top : tops) {
+        state_->runner->tick(top);
+    }
     state_->runner->runQueuedActions();
     if (state_->scripts) {
         state_->scripts->endFrame(state_->frameMs);
@@ -254,7 +276,10 @@ void MovieEngine::render(QPainter& painter, const QRectF& target, const QRectF& 
     if (state_->loaded) {
         painter.setRenderHint(QPainter::Antialiasing, antialiasing_);
         painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-        state_->renderer->draw(painter, *state_->root, viewTransform(target, viewTwips, mode));
+        const QTransform view = viewTransform(target, viewTwips, mode);
+        for (const auto& top : state_->runner->tops()) {
+            state_->renderer->draw(painter, *top, view);
+        }
     }
     painter.restore();
 }

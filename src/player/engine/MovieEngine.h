@@ -53,8 +53,9 @@ public:
     // the header is tolerated and noted in warnings().
     void load(const std::string& path);
     // The same from the bytes of a movie file. Scripts may read files below folder (none
-    // when it is empty).
-    void loadBytes(std::vector<std::uint8_t> fileBytes, const std::string& folder = {});
+    // when it is empty) and see url as the movie's address.
+    void loadBytes(std::vector<std::uint8_t> fileBytes, const std::string& folder = {},
+                   const std::string& url = {});
     bool isLoaded() const;
 
     // The frames the main timeline really has (at least 1 once loaded).

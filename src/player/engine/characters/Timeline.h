@@ -70,9 +70,15 @@ struct Frame {
     std::vector<SoundStart> sounds; // StartSound and StartSound2
 };
 
+struct SceneStart {
+    int frame = 0;
+    std::string name;
+};
+
 struct Timeline {
     std::vector<Frame> frames;
     std::shared_ptr<StreamSound> stream; // none when it streams no sound
+    std::vector<SceneStart> scenes;      // from DefineSceneAndFrameLabelData; none: one scene
     int frameOfLabel(const std::string& label) const;
 };
 

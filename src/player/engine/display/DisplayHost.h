@@ -48,6 +48,25 @@ struct ClipBounds {
 
 // A clip's colour transform in the order red, green, blue, alpha: multipliers (1 keeps a
 // channel) and offsets added after them (-255 to 255 for the usual range).
+// The movie a clip's timeline came from: the main movie or one a script loaded.
+struct MovieFacts {
+    std::string url;
+    std::size_t bytes = 0; // the movie's declared (uncompressed) length
+    int version = 0;
+};
+
+// A scene of a timeline and the labels in it (frames count from 0 on the whole timeline).
+struct FrameLabelInfo {
+    std::string name;
+    int frame = 0;
+};
+struct SceneInfo {
+    std::string name;
+    int offset = 0;
+    int frames = 0;
+    std::vector<FrameLabelInfo> labels;
+};
+
 struct ClipColor {
     double multiply[4] = {1, 1, 1, 1};
     double add[4] = {0, 0, 0, 0};
@@ -79,6 +98,9 @@ public:
     // Timeline control; frames count from 0.
     virtual void gotoFrame(ClipId clip, int frame, bool play) = 0;
     virtual int frameOfLabel(ClipId clip, const std::string& label) = 0;
+    // The scenes of a clip's timeline in order: one "Scene 1" of every frame for a sprite
+    // or a movie that names none.
+    virtual std::vector<SceneInfo> scenes(ClipId clip) = 0;
     virtual void setPlaying(ClipId clip, bool playing) = 0;
     virtual bool playing(ClipId clip) = 0;
 
@@ -133,6 +155,16 @@ public:
     // Replaces what a clip plays with the movie at url (beside the movie or below its
     // folder); an empty url empties the clip. False when nothing could be loaded.
     virtual bool loadMovie(ClipId clip, const std::string& url) = 0;
+    // Levels: root() is _level0; a movie loaded into level n > 0 plays above it.
+    // level(n) is 0 while that level holds nothing; levelOf gives the level whose tree
+    // holds a clip (-1 for none). loadLevel with an empty url unloads the level.
+    virtual ClipId level(int number) = 0;
+    virtual int levelOf(ClipId clip) = 0;
+    virtual bool loadLevel(int number, const std::string& url) = 0;
+    // The movie of the nearest clip a movie was loaded into, or the main movie; movieRoot
+    // is that clip (a level's root or a clip loaded into).
+    virtual MovieFacts movieFacts(ClipId clip) = 0;
+    virtual ClipId movieRoot(ClipId clip) = 0;
     // Runs the actions of one frame of a clip's timeline now (the Call action).
     virtual void callFrame(ClipId clip, int frame) = 0;
     // The name of the frame's label, the frame count of a symbol and similar lookups.

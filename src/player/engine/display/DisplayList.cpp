@@ -92,6 +92,11 @@ Placed ClipRunner::resolve(ClipId id) {
     if (id == 1) {
         return Placed{nullptr, nullptr, root_.get()};
     }
+    for (const auto& [number, level] : levels_) {
+        if (level->scriptId == id) {
+            return Placed{nullptr, nullptr, level.get()};
+        }
+    }
     auto it = ids_.find(id);
     if (it == ids_.end()) {
         return {};
@@ -160,7 +165,7 @@ void ClipRunner::gotoFrame(const std::shared_ptr<Clip>& clip, int frame) {
 }
 
 void ClipRunner::tick(const std::shared_ptr<Clip>& clip) {
-    if (clip->playing && FrameCountOf(*clip) > 1) {
+    if (clip->playing && FrameCountOf(*clip) > 1 && clip->loadedInFrame != frameNumber_) {
         const int next = clip->frame + 1;
         gotoFrame(clip, next >= FrameCountOf(*clip) ? 0 : next);
     }
@@ -186,7 +191,7 @@ void ClipRunner::queueEnterFrame(const std::shared_ptr<Clip>& clip) {
         queueEnterFrame(it->first);
         queue_.push_back(Queued{it->first, nullptr, ClipEvent::EnterFrame, it->second});
     }
-    if (clip == root_) {
+    if (clip->parent.expired()) { // the main timeline or a level
         queue_.push_back(Queued{clip, nullptr, ClipEvent::EnterFrame, nullptr});
     }
 }

@@ -77,6 +77,9 @@ struct Instance {
 
 struct Clip : std::enable_shared_from_this<Clip> {
     const Timeline* timeline = nullptr; // none for buttons
+    // Set on the main timeline and on a clip a movie was loaded into.
+    std::shared_ptr<const MovieFacts> movie;
+    std::uint64_t loadedInFrame = 0; // a movie loaded in a frame starts on the next one
     int frame = -1;
     bool playing = true;
     std::map<int, Instance> list;
@@ -101,6 +104,12 @@ public:
 
     // Starts a clip on its first frame.
     void start(const std::shared_ptr<Clip>& clip);
+    // Starts a movie loaded into a clip or level: it shows its first frame now and moves
+    // on with the next frame of the movie.
+    void startLoaded(const std::shared_ptr<Clip>& clip) {
+        clip->loadedInFrame = frameNumber_;
+        start(clip);
+    }
     // Starts a new frame of the movie: clips placed from now on skip this frame's tick.
     void beginFrame() {
         ++frameNumber_;
@@ -129,6 +138,12 @@ public:
     ClipId idOf(Clip& parent, int depth);
     Placed resolve(ClipId id);
     void setRoot(const std::shared_ptr<Clip>& root) { root_ = root; }
+    // Movies loaded into levels above the main timeline (_level1 and up), by number.
+    void setLevel(int number, const std::shared_ptr<Clip>& clip);
+    void removeLevel(int number);
+    const std::map<int, std::shared_ptr<Clip>>& levels() const { return levels_; }
+    // The main timeline and then each level, bottom to top.
+    std::vector<std::shared_ptr<Clip>> tops() const;
     const std::shared_ptr<Clip>& root() const { return root_; }
     const Dictionary& dictionary() const { return dictionary_; }
     // Places a character (or a prepared instance) at a depth of a clip, as a script does.
@@ -175,6 +190,7 @@ private:
     ScriptEvents* events_ = nullptr;
     std::shared_ptr<Clip> root_;
     std::unordered_map<ClipId, Registered> ids_;
+    std::map<int, std::shared_ptr<Clip>> levels_;
     ClipId nextId_ = 2; // 1 is the main timeline
     std::set<std::uint16_t> initDone_;
     int nesting_ = 0;

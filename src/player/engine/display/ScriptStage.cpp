@@ -494,28 +494,6 @@ void ScriptStage::callFrame(ClipId clip, int frame) {
     }
 }
 
-bool ScriptStage::loadMovie(ClipId clip, const std::string& url) {
-    // A bound on the movies a script may load in one run; each holds a whole movie.
-    constexpr std::size_t MaxLoadedMovies = 64;
-    static const Timeline Empty{std::vector<Frame>(1), nullptr};
-    auto c = clipOf(clip);
-    if (!c) {
-        return false;
-    }
-    const Timeline* timeline = &Empty;
-    if (!url.empty()) {
-        std::shared_ptr<const void> movie =
-            loader_ && loaded_.size() < MaxLoadedMovies ? loader_(url, timeline) : nullptr;
-        if (!movie) {
-            return false;
-        }
-        loaded_.push_back(std::move(movie));
-    }
-    c->timeline = timeline;
-    runner_.start(c);
-    return true;
-}
-
 bool ScriptStage::hasSymbol(const std::string& exportName) {
     return exports_.contains(AsciiLowerName(exportName));
 }

@@ -33,6 +33,7 @@ public:
     void setProperty(ClipId clip, ClipProperty which, double value) override;
     void gotoFrame(ClipId clip, int frame, bool play) override;
     int frameOfLabel(ClipId clip, const std::string& label) override;
+    std::vector<SceneInfo> scenes(ClipId clip) override;
     void setPlaying(ClipId clip, bool playing) override;
     bool playing(ClipId clip) override;
     ClipId attach(ClipId parent, const std::string& exportName, const std::string& name,
@@ -66,10 +67,19 @@ public:
     std::vector<ClipId> boundTextFields() override;
     void callFrame(ClipId clip, int frame) override;
     bool loadMovie(ClipId clip, const std::string& url) override;
-    // Where loadMovie finds movies: the timeline of the movie at a url, kept alive by the
-    // returned owner, or nullptr.
-    using MovieLoader = std::function<std::shared_ptr<const void>(const std::string& url,
-                                                                  const Timeline*& timeline)>;
+    ClipId level(int number) override;
+    int levelOf(ClipId clip) override;
+    bool loadLevel(int number, const std::string& url) override;
+    MovieFacts movieFacts(ClipId clip) override;
+    ClipId movieRoot(ClipId clip) override;
+    // Where loadMovie finds movies: the timeline of the movie at a url, kept alive by
+    // owner; no timeline when there is none to load.
+    struct LoadedMovie {
+        std::shared_ptr<const void> owner;
+        const Timeline* timeline = nullptr;
+        std::shared_ptr<const MovieFacts> facts;
+    };
+    using MovieLoader = std::function<LoadedMovie(const std::string& url)>;
     void setMovieLoader(MovieLoader loader) { loader_ = std::move(loader); }
     bool hasSymbol(const std::string& exportName) override;
 
@@ -80,6 +90,10 @@ private:
     // A copy of a drawing for another clip; none when the movie's drawings are full.
     std::shared_ptr<ClipDrawing> copyOf(const std::shared_ptr<ClipDrawing>& drawing);
     void collectBoundFields(Clip& clip, int nesting, std::vector<ClipId>& out);
+    // The movie at url, counted against the cap on loaded movies; no timeline when it
+    // cannot be loaded.
+    LoadedMovie fetch(const std::string& url);
+    Clip* topOf(ClipId clip);
     ClipId placeNew(ClipId parent, int depth, Instance instance, const std::string& name);
 
     ClipRunner& runner_;

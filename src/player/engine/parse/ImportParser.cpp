@@ -39,6 +39,7 @@ std::shared_ptr<ImportedLibrary> ReadMovieBeside(const std::string& url,
     const SwfHeaderFields header = ParseSwfHeaderFields(image);
     auto library = std::make_shared<ImportedLibrary>();
     library->context.version = header.version;
+    library->declaredLength = header.declaredLength;
     library->context.folder = context.folder;
     library->context.library = true;
     library->context.importNesting = context.importNesting + 1;

@@ -12,6 +12,7 @@ namespace quillon::engine {
 struct ImportedLibrary {
     ParseContext context;
     Timeline timeline;
+    std::size_t declaredLength = 0; // from the movie's header
 };
 
 // The movie a script or an import names by url, beside the movie of context or below

@@ -97,6 +97,22 @@ void ParseDefinition(const Tag& tag, ParseContext& context, int depth) {
     }
 }
 
+// The scenes of DefineSceneAndFrameLabelData (its labels repeat the FrameLabel tags).
+void ReadScenes(const Tag& tag, Timeline& timeline) {
+    constexpr std::uint32_t MaxScenes = 16000;
+    swf::BitReader in(tag.body);
+    const std::uint32_t count = in.encodedU32();
+    std::vector<SceneStart> scenes;
+    for (std::uint32_t i = 0; i < count && i < MaxScenes && !in.overrun(); ++i) {
+        const std::uint32_t offset = in.encodedU32();
+        std::string name = in.string();
+        if (!in.overrun() && offset < MaxScenes * 1000) {
+            scenes.push_back(SceneStart{static_cast<int>(offset), std::move(name)});
+        }
+    }
+    timeline.scenes = std::move(scenes);
+}
+
 // One tag of a timeline: a frame ends, a frame's contents, or a definition.
 void ParseFrameTag(const Tag& tag, ParseContext& context, Frame& frame, Timeline& timeline,
                    int depth) {
@@ -117,6 +133,9 @@ void ParseFrameTag(const Tag& tag, ParseContext& context, Frame& frame, Timeline
             swf::BitReader label(tag.body);
             frame.label = label.string();
         }
+        break;
+    case swf::tags::DefineSceneAndFrameLabels:
+        ReadScenes(tag, timeline);
         break;
     case swf::tags::DoAction:
         frame.actions.emplace_back(tag.body.begin(), tag.body.end());

@@ -117,6 +117,10 @@ void Vm::markRoots(const std::function<void(Object*)>& push,
     }
     for (const PendingLoad& load : loads_) {
         pushValue(load.into);
+        pushValue(load.loader);
+    }
+    for (const auto& [loader, clip] : inits_) {
+        pushValue(loader);
     }
 }
 

@@ -52,8 +52,16 @@ bool ClipOwnValue(Vm& vm, Object* o, std::string_view name, Value& out) {
             out = parent ? Value(vm.clipObject(parent)) : Value();
             return true;
         }
-        if (EqualsIgnoringCase(name, "_root") || EqualsIgnoringCase(name, "_level0")) {
-            out = Value(vm.clipObject(host.root()));
+        if (EqualsIgnoringCase(name, "_root")) {
+            out = Value(vm.clipObject(vm.rootOf(o->clip)));
+            return true;
+        }
+        if (const int level = LevelNumber(name); level >= 0) {
+            out = vm.levelValue(level);
+            return true;
+        }
+        if (EqualsIgnoringCase(name, "_lockroot") && !o->find(name)) {
+            out = Value(false);
             return true;
         }
     }

@@ -46,6 +46,7 @@ void Runner::clipEvent(ClipId clip, ClipEvent event,
 }
 
 void Runner::endFrame(double frameMs) {
+    vm_.finishInits();
     vm_.resetBudgetIfSpent();
     SyncTextFields(vm_);
     fieldsSynced_ = false;

@@ -3,7 +3,9 @@
 
 #include "player/engine/script/avm1/Frame.h"
 
+#include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 
 namespace quillon::engine::avm1 {
@@ -36,17 +38,16 @@ ClipId TargetOf(Vm& vm, Frame& frame, const Value& v) {
 }
 
 // GetURL and GetURL2. Flag 0x80 loads the url's variables into the target, 0x40 (or a
-// target "_levelN") loads a movie there; other levels than the first are not kept.
+// target "_levelN") loads a movie there; an empty url unloads it.
 void GetUrl(Vm& vm, Frame& frame, const std::string& url, const std::string& target,
             std::uint32_t flags = 0) {
-    const bool level = target.size() > 6 && EqualsIgnoringCase(target.substr(0, 6), "_level");
-    if ((flags & 0xc0) || level) {
-        const ClipId clip = level && target != "_level0" ? 0 : TargetOf(vm, frame, Value(target));
-        if (clip) {
-            vm.queueLoad(Value(vm.clipObject(clip)), url,
-                         (flags & 0x80) ? Vm::Load::Variables : Vm::Load::Movie);
-        } else {
-            vm.warn("loads into levels other than _level0 are not kept: " + url);
+    const int level = LevelNumber(target);
+    if ((flags & 0xc0) || level >= 0) {
+        const Vm::Load kind = (flags & 0x80) ? Vm::Load::Variables : Vm::Load::Movie;
+        if (level >= 0) {
+            vm.queueLoad(Value(static_cast<double>(level)), url, kind);
+        } else if (const ClipId clip = TargetOf(vm, frame, Value(target))) {
+            vm.queueLoad(Value(vm.clipObject(clip)), url, kind);
         }
         return;
     }
@@ -131,7 +132,7 @@ Value GetClipProperty(Vm& vm, ClipId clip, int index) {
     case ClipProperty::DropTarget:
         return Value("");
     case ClipProperty::Url:
-        return Value("");
+        return Value(host.movieFacts(clip).url);
     case ClipProperty::Quality:
         return Value("HIGH");
     case ClipProperty::Visible:
@@ -189,8 +190,12 @@ int FrameOfText(Vm& vm, Frame& frame, std::string text, ClipId& clip) {
         return -1;
     }
     const double number = StringToNumber(text, vm.version());
-    // Frame numbers outside 1..INT_MAX name no frame.
     return std::isfinite(number) ? FrameIndex(number) : vm.host().frameOfLabel(clip, text);
+}
+
+// A frame index moved by a scene bias, kept within an int (the far end is past any frame).
+int Biased(int index, int bias) {
+    return static_cast<int>(std::min<std::int64_t>(INT_MAX, std::int64_t{index} + bias));
 }
 
 } // namespace
@@ -202,9 +207,9 @@ void GotoFrame2(Vm& vm, Frame& frame, const Value& where, bool play, int bias) {
         const bool label = !std::isfinite(StringToNumber(where.str(), vm.version()));
         index = FrameOfText(vm, frame, where.str(), clip);
         // the scene bias moves numbered frames only
-        index = index >= 0 && !label ? index + bias : index;
+        index = index >= 0 && !label ? Biased(index, bias) : index;
     } else if (const double number = vm.toNumber(where); std::isfinite(number)) {
-        index = FrameIndex(number) >= 0 ? FrameIndex(number) + bias : -1;
+        index = FrameIndex(number) >= 0 ? Biased(FrameIndex(number), bias) : -1;
     }
     if (clip && index >= 0) {
         Goto(vm, clip, index, play);

@@ -9,12 +9,6 @@
 
 namespace quillon::engine::avm1 {
 
-// A 1-based frame number as a 0-based index; -1 for a number that names no frame (out of
-// range numbers would overflow an int).
-inline int FrameIndex(double number) {
-    return number >= 1 && number <= 1e9 ? static_cast<int>(number) - 1 : -1;
-}
-
 class Object;
 using Str = std::shared_ptr<const std::string>;
 
@@ -64,6 +58,12 @@ double StringToNumber(std::string_view text, int version);
 // ECMAScript ToInt32 / ToUint32 on a number.
 std::int32_t ToInt32(double number);
 std::uint32_t ToUint32(double number);
+// A 1-based frame number as a 0-based index, negative for a number that names no frame:
+// the player takes the number as a 32-bit integer and subtracts one in 32 bits, so 0
+// names none and the lowest integer wraps round to past the last frame.
+inline int FrameIndex(double number) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(ToInt32(number)) - 1u);
+}
 // Text equal ignoring case, as identifiers up to version 6 compare: ASCII letters and the
 // two-byte UTF-8 letters of Latin, Greek and Cyrillic.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);

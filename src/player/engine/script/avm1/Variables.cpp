@@ -13,11 +13,6 @@ bool Same(Vm& vm, std::string_view a, std::string_view b) {
     return vm.caseSensitive() ? a == b : EqualsIgnoringCase(a, b);
 }
 
-bool IsLevel(Vm& vm, std::string_view name) {
-    return name.size() > 6 && Same(vm, name.substr(0, 6), "_level") &&
-           name.find_first_not_of("0123456789", 6) == std::string_view::npos;
-}
-
 bool SpecialName(Vm& vm, Frame& frame, std::string_view name, Value& out) {
     if (name.empty() ||
         (name[0] != '_' && name[0] != 't' && name[0] != 'T' && name[0] != 's' && name[0] != 'S')) {
@@ -31,8 +26,12 @@ bool SpecialName(Vm& vm, Frame& frame, std::string_view name, Value& out) {
         out = Value(vm.global);
         return true;
     }
-    if (Same(vm, name, "_root") || IsLevel(vm, name)) {
-        out = Value(vm.clipObject(vm.host().root()));
+    if (Same(vm, name, "_root")) {
+        out = Value(vm.clipObject(vm.rootOf(frame.target)));
+        return true;
+    }
+    if (const int level = LevelNumber(name); level >= 0 && Same(vm, name.substr(0, 6), "_level")) {
+        out = vm.levelValue(level);
         return true;
     }
     if (Same(vm, name, "super") && frame.activation && !vm.hasOwn(frame.activation, "super")) {
@@ -292,7 +291,7 @@ Value Vm::resolvePath(std::string_view path, ClipId base) {
     const char separator = path.find('/') != std::string_view::npos ? '/' : '.';
     std::size_t start = 0;
     if (path[0] == '/') {
-        clip = host_.root();
+        clip = rootOf(base);
         start = 1;
     }
     Value current(clipObject(clip));
@@ -310,9 +309,10 @@ Value Vm::resolvePath(std::string_view path, ClipId base) {
         if (part == ".." ||
             (caseSensitive() ? part == "_parent" : EqualsIgnoringCase(part, "_parent"))) {
             current = here ? Value(clipObject(host_.parent(here))) : Value();
-        } else if (EqualsIgnoringCase(part, "_root") ||
-                   (part.size() > 6 && EqualsIgnoringCase(part.substr(0, 6), "_level"))) {
-            current = Value(clipObject(host_.root()));
+        } else if (EqualsIgnoringCase(part, "_root")) {
+            current = Value(clipObject(rootOf(here ? here : clip)));
+        } else if (const int level = LevelNumber(part); level >= 0) {
+            current = levelValue(level);
         } else if (EqualsIgnoringCase(part, "this")) {
             continue;
         } else {
@@ -324,20 +324,6 @@ Value Vm::resolvePath(std::string_view path, ClipId base) {
 
 ClipId Vm::clipOf(const Value& v) {
     return v.isObject() && v.o->kind == Kind::Clip && host_.exists(v.o->clip) ? v.o->clip : 0;
-}
-
-std::string Vm::targetPath(ClipId clip, bool slashes) {
-    std::vector<std::string> names;
-    for (int guard = 0; clip && clip != host_.root() && guard < 256; ++guard) {
-        names.push_back(host_.name(clip));
-        clip = host_.parent(clip);
-    }
-    std::string out = slashes ? "" : "_level0";
-    for (auto it = names.rbegin(); it != names.rend(); ++it) {
-        out += slashes ? "/" : ".";
-        out += *it;
-    }
-    return slashes && out.empty() ? "/" : out;
 }
 
 } // namespace quillon::engine::avm1

@@ -53,9 +53,13 @@ public:
     std::function<std::optional<std::string>(const std::string& url)> readFile;
     // loadVariables, LoadVars.load and loadMovie: they finish before the next frame, as
     // the player finishes them a little after the call.
-    enum class Load { Variables, LoadVars, Movie };
-    void queueLoad(Value into, std::string url, Load kind);
+    enum class Load { Variables, LoadVars, Movie, Clip };
+    // into: the object or clip to load into, or a level's number (Movie, Variables and
+    // Clip); loader: the MovieClipLoader told of a Clip load.
+    bool queueLoad(Value into, std::string url, Load kind, Value loader = Value());
     void finishLoads();
+    // onLoadInit of the movies loaded this frame, once their first frame has run.
+    void finishInits();
 
     int version() const { return version_; }
     bool caseSensitive() const { return version_ >= 7; }
@@ -134,6 +138,9 @@ public:
     Value resolvePath(std::string_view path, ClipId base);
     ClipId clipOf(const Value& v);
     std::string targetPath(ClipId clip, bool slashes);
+    // What _root means in a clip's scripts, and the clip of _levelN (undefined when empty).
+    ClipId rootOf(ClipId clip);
+    Value levelValue(int number);
 
     // Strings limited by the size cap.
     Value makeString(std::string text);
@@ -211,11 +218,21 @@ private:
         Value into;
         std::string url;
         Load kind;
+        Value loader;
     };
+    void finishLoad(const PendingLoad& load);
+    // A clip a new movie was loaded into starts with none of the old one's variables.
+    void resetClipObject(ClipId clip);
+    void finishClipLoad(const PendingLoad& load);
     std::vector<PendingLoad> loads_;
+    std::vector<std::pair<Value, ClipId>> inits_; // loader and clip awaiting onLoadInit
+    int loadedMovies_ = 0;
     int nextInterval_ = 1;
     std::size_t warnings_ = 0;
 };
+
+// The N of "_levelN" (any case), or -1 for another name.
+int LevelNumber(std::string_view name);
 
 // Builds the global object and the built-in classes.
 void InstallBuiltins(Vm& vm);

@@ -27,14 +27,6 @@ EventRecord& EventOf(Vm& vm, const Value& self) {
     return StateOf(vm).events[self.asObject()];
 }
 
-Value EventInit(Vm& vm, const Value& self, std::span<const Value> args) {
-    EventRecord& e = EventOf(vm, self);
-    e.type = ToString(vm, Arg(args, 0));
-    e.bubbles = ToBoolean(Arg(args, 1));
-    e.cancelable = ToBoolean(Arg(args, 2));
-    return Value();
-}
-
 Value EventType(Vm& vm, const Value& self, std::span<const Value>) {
     return Value::string(EventOf(vm, self).type);
 }
@@ -303,6 +295,14 @@ void InstallInputEvents(Vm& vm, ClassObject* event) {
 }
 
 } // namespace
+
+Value EventInit(Vm& vm, const Value& self, std::span<const Value> args) {
+    EventRecord& e = EventOf(vm, self);
+    e.type = ToString(vm, Arg(args, 0));
+    e.bubbles = ToBoolean(Arg(args, 1));
+    e.cancelable = ToBoolean(Arg(args, 2));
+    return Value();
+}
 
 Value NewEvent(Vm& vm, const char* className, const std::string& type, bool bubbles) {
     const Value args[2] = {Value::string(type), Value::boolean(bubbles)};

@@ -3,7 +3,11 @@
 
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/NativeClass.h"
-#include "player/engine/script/avm2stage/StageState.h"
+#include "player/engine/script/avm2stage/SceneClasses.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
 
 namespace quillon::engine::avm2stage {
 
@@ -23,11 +27,60 @@ double ClipNumber(Vm& vm, const Value& self, ClipProperty which) {
     return clip ? StateOf(vm).host.property(clip, which) : 1;
 }
 
+// Where a clip's playhead stands: its scenes, the frame (0-based on the whole timeline)
+// and the scene holding it.
+struct Playhead {
+    std::vector<SceneInfo> scenes;
+    int frame = 0;
+    std::size_t scene = 0;
+    const SceneInfo& current() const { return scenes[scene]; }
+};
+
+Playhead PlayheadOf(Vm& vm, const Value& self) {
+    Playhead p;
+    if (const ClipId clip = ClipOf(vm, self)) {
+        p.scenes = StateOf(vm).host.scenes(clip);
+        p.frame = static_cast<int>(ClipNumber(vm, self, ClipProperty::CurrentFrame)) - 1;
+    }
+    if (p.scenes.empty()) {
+        p.scenes.push_back(SceneInfo{"Scene 1", 0, 1, {}});
+    }
+    p.scene = SceneAt(p.scenes, p.frame);
+    return p;
+}
+
 Value CurrentFrame(Vm& vm, const Value& self, std::span<const Value>) {
-    return NumberValue(ClipNumber(vm, self, ClipProperty::CurrentFrame));
+    const Playhead p = PlayheadOf(vm, self);
+    return Value::integer(p.frame - p.current().offset + 1);
 }
 Value TotalFrames(Vm& vm, const Value& self, std::span<const Value>) {
     return NumberValue(ClipNumber(vm, self, ClipProperty::TotalFrames));
+}
+Value CurrentScene(Vm& vm, const Value& self, std::span<const Value>) {
+    const Playhead p = PlayheadOf(vm, self);
+    return NewScene(vm, p.current());
+}
+Value Scenes(Vm& vm, const Value& self, std::span<const Value>) {
+    std::vector<Value> out;
+    for (const SceneInfo& scene : PlayheadOf(vm, self).scenes) {
+        out.push_back(NewScene(vm, scene));
+    }
+    return Value::object(vm.newArray(std::move(out)));
+}
+Value CurrentLabels(Vm& vm, const Value& self, std::span<const Value>) {
+    return NewLabels(vm, PlayheadOf(vm, self).current());
+}
+// currentLabel (Exact false: the last label at or before the playhead in its scene) and
+// currentFrameLabel (true: the label of this very frame); null when there is none.
+template <bool Exact> Value LabelHere(Vm& vm, const Value& self, std::span<const Value>) {
+    const Playhead p = PlayheadOf(vm, self);
+    Value found = Value::null();
+    for (const FrameLabelInfo& label : p.current().labels) {
+        if (Exact ? label.frame == p.frame : label.frame <= p.frame) {
+            found = Value::string(label.name);
+        }
+    }
+    return found;
 }
 Value NullValue(Vm&, const Value&, std::span<const Value>) {
     return Value::null();
@@ -50,35 +103,65 @@ Value IsPlaying(Vm& vm, const Value& self, std::span<const Value>) {
     return Value::boolean(clip && StateOf(vm).host.playing(clip));
 }
 
-// A frame given as a number (1-based) or a label; -1 when there is no such frame.
-int FrameArg(Vm& vm, ClipId clip, const Value& frame) {
-    if (frame.isString()) {
-        return StateOf(vm).host.frameOfLabel(clip, ToString(vm, frame));
+// The frame (0-based on the whole timeline) a goto names: a number counts from 1 in the
+// scene given, or the current one; a label is looked up in that scene first. Throws the
+// player's ArgumentError for an unknown scene or label.
+int FrameArg(Vm& vm, const Value& self, const Value& frame, const Value& sceneName) {
+    const Playhead p = PlayheadOf(vm, self);
+    std::size_t scene = p.scene;
+    if (!sceneName.isNullish()) {
+        const std::string name = ToString(vm, sceneName);
+        scene = p.scenes.size();
+        for (std::size_t i = 0; i < p.scenes.size() && scene == p.scenes.size(); ++i) {
+            scene = p.scenes[i].name == name ? i : scene;
+        }
+        if (scene == p.scenes.size()) {
+            vm.throwError(ErrorKind::ArgumentError, 2108, "Scene " + name + " was not found.");
+        }
     }
+    const SceneInfo& in = p.scenes[scene];
+    if (frame.isString()) {
+        const std::string label = ToString(vm, frame);
+        for (const FrameLabelInfo& l : in.labels) {
+            if (l.name == label) {
+                return l.frame;
+            }
+        }
+        const int anywhere = StateOf(vm).host.frameOfLabel(ClipOf(vm, self), label);
+        if (anywhere >= 0 && sceneName.isNullish()) {
+            return anywhere;
+        }
+        if (std::isnan(StringToNumber(label))) {
+            vm.throwError(ErrorKind::ArgumentError, 2109,
+                          "Frame label " + label + " not found in scene " + in.name + ".");
+        }
+    }
+    // The number is cut to 32 bits (saturating), less one in 32-bit arithmetic; what
+    // falls before the scene's first frame goes there, the rest is clamped at the end.
     const double n = ToNumber(vm, frame);
-    return n >= 1 && n <= 1e9 ? static_cast<int>(n) - 1 : -1;
+    const double cut = std::isnan(n) ? 0 : std::clamp(n, -2147483648.0, 2147483647.0);
+    const auto index =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::int32_t>(cut)) - 1u);
+    return static_cast<int>(
+        std::min<std::int64_t>(INT_MAX, std::int64_t{in.offset} + std::max(0, index)));
 }
 
-Value Goto(Vm& vm, const Value& self, const Value& frame, bool play) {
+Value Goto(Vm& vm, const Value& self, std::span<const Value> args, bool play) {
     const ClipId clip = ClipOf(vm, self);
     if (!clip) {
         return Value();
     }
-    const int target = FrameArg(vm, clip, frame);
-    if (target < 0) {
-        vm.throwError(ErrorKind::ArgumentError, 2109,
-                      "Frame label " + ToString(vm, frame) + " not found in scene Scene 1.");
-    }
+    const int target = FrameArg(vm, self, Arg(args, 0), Arg(args, 1));
     StateOf(vm).host.gotoFrame(clip, target, play);
     // The new frame's children are there for the next line of the script.
     BindTimeline(vm);
     return Value();
 }
 Value GotoAndStop(Vm& vm, const Value& self, std::span<const Value> args) {
-    return Goto(vm, self, Arg(args, 0), false);
+    return Goto(vm, self, args, false);
 }
 Value GotoAndPlay(Vm& vm, const Value& self, std::span<const Value> args) {
-    return Goto(vm, self, Arg(args, 0), true);
+    return Goto(vm, self, args, true);
 }
 Value Step(Vm& vm, const Value& self, int by) {
     const ClipId clip = ClipOf(vm, self);
@@ -101,6 +184,20 @@ Value NextFrame(Vm& vm, const Value& self, std::span<const Value>) {
 }
 Value PrevFrame(Vm& vm, const Value& self, std::span<const Value>) {
     return Step(vm, self, -1);
+}
+
+// nextScene (By 1) and prevScene (-1): the first frame of that scene, playing or not as
+// before; nothing past the first or the last scene.
+template <int By> Value StepScene(Vm& vm, const Value& self, std::span<const Value>) {
+    const ClipId clip = ClipOf(vm, self);
+    const Playhead p = PlayheadOf(vm, self);
+    const auto to = static_cast<std::ptrdiff_t>(p.scene) + By;
+    if (clip && to >= 0 && to < static_cast<std::ptrdiff_t>(p.scenes.size())) {
+        DisplayHost& host = StateOf(vm).host;
+        host.gotoFrame(clip, p.scenes[static_cast<std::size_t>(to)].offset, host.playing(clip));
+        BindTimeline(vm);
+    }
+    return Value();
 }
 
 Value AddFrameScript(Vm& vm, const Value& self, std::span<const Value> args) {
@@ -129,10 +226,9 @@ Value FrameRate(Vm& vm, const Value&, std::span<const Value>) {
     return NumberValue(StateOf(vm).frameRate);
 }
 Value SetFrameRate(Vm& vm, const Value&, std::span<const Value> args) {
+    // The player keeps the rate within 0.01 to 1000 and reports a NaN as it was given.
     const double rate = ToNumber(vm, Arg(args, 0));
-    if (rate >= 0.01 && rate <= 1000) {
-        StateOf(vm).frameRate = rate;
-    }
+    StateOf(vm).frameRate = std::isnan(rate) ? rate : std::clamp(rate, 0.01, 1000.0);
     return Value();
 }
 template <const char* Text> Value Constant(Vm&, const Value&, std::span<const Value>) {
@@ -149,13 +245,17 @@ constexpr char Normal[] = "normal";
 } // namespace
 
 void InstallMovieClipClass(Vm& vm, ClassObject* sprite) {
+    InstallSceneClasses(vm);
     NativeClass(vm, "MovieClip", sprite, "flash.display")
         .init(sprite->init.native)
         .getters({{"currentFrame", CurrentFrame},
                   {"totalFrames", TotalFrames},
                   {"framesLoaded", TotalFrames},
-                  {"currentLabel", NullValue},
-                  {"currentFrameLabel", NullValue},
+                  {"currentLabel", LabelHere<false>},
+                  {"currentFrameLabel", LabelHere<true>},
+                  {"currentLabels", CurrentLabels},
+                  {"currentScene", CurrentScene},
+                  {"scenes", Scenes},
                   {"isPlaying", IsPlaying}})
         .methods({{"play", Play},
                   {"stop", Stop},
@@ -163,6 +263,8 @@ void InstallMovieClipClass(Vm& vm, ClassObject* sprite) {
                   {"gotoAndPlay", GotoAndPlay},
                   {"nextFrame", NextFrame},
                   {"prevFrame", PrevFrame},
+                  {"nextScene", StepScene<1>},
+                  {"prevScene", StepScene<-1>},
                   {"addFrameScript", AddFrameScript}});
 }
 

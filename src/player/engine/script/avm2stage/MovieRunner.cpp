@@ -6,9 +6,10 @@
 #include "player/engine/script/avm2/DoAbcTag.h"
 #include "player/engine/script/avm2/Globals.h"
 #include "player/engine/script/avm2/Properties.h"
-#include "player/engine/script/avm2stage/StageState.h"
+#include "player/engine/script/avm2stage/NetClasses.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace quillon::engine::avm2stage {
 
@@ -92,6 +93,8 @@ MovieRunner::MovieRunner(DisplayHost& host, const RunnerSetup& setup)
     InstallEventClasses(*vm_);
     InstallDisplayClasses(*vm_);
     InstallUtilityClasses(*vm_);
+    InstallNetClasses(*vm_);
+    state_->readFile = setup.readFile;
 }
 
 MovieRunner::~MovieRunner() = default;
@@ -153,6 +156,7 @@ void MovieRunner::startDocument(const std::map<std::uint16_t, std::string>& symb
 
 void MovieRunner::beginFrame() {
     vm_->resetBudget();
+    FinishUrlLoads(*vm_);
 }
 
 void MovieRunner::broadcast(const char* type) {
@@ -171,10 +175,39 @@ void MovieRunner::frameScriptsAndExit() {
     broadcast("exitFrame");
 }
 
+namespace {
+
+// Display objects in the order frame scripts run: parents before their children, the
+// children in their list's order, from the stage down; then any off the list.
+std::vector<Object*> ScriptOrder(StageState& state) {
+    std::vector<Object*> order;
+    std::unordered_set<Object*> seen;
+    std::vector<Object*> work{state.stage};
+    while (!work.empty() && order.size() < state.displays.size()) {
+        Object* o = work.back();
+        work.pop_back();
+        const auto it = state.displays.find(o);
+        if (!o || it == state.displays.end() || !seen.insert(o).second) {
+            continue;
+        }
+        order.push_back(o);
+        work.insert(work.end(), it->second.children.rbegin(), it->second.children.rend());
+    }
+    for (auto& [object, record] : state.displays) {
+        if (!record.frameScripts.empty() && !seen.contains(object)) {
+            order.push_back(object);
+        }
+    }
+    return order;
+}
+
+} // namespace
+
 void MovieRunner::runFrameScripts() {
     for (int round = 0; round < MaxFrameScriptRounds; ++round) {
         std::vector<std::pair<Object*, Value>> due;
-        for (auto& [object, record] : state_->displays) {
+        for (Object* object : ScriptOrder(*state_)) {
+            DisplayRecord& record = state_->displays[object];
             if (!record.clip || record.frameScripts.empty()) {
                 continue;
             }

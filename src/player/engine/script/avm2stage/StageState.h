@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <unordered_map>
@@ -102,7 +103,10 @@ struct StageState : avm2::Embedder {
     std::unordered_map<ClipId, Object*> objectsByClip;
     std::map<std::uint16_t, std::string> symbolClasses;
     int instanceNames = 0; // the N of the last "instanceN" given
-    bool binding = false;  // BindTimeline is running
+    // URLLoader loads waiting for the next frame, and how files beside the movie are read.
+    std::vector<std::pair<Object*, std::string>> urlLoads;
+    std::function<std::optional<std::string>(const std::string&)> readFile;
+    bool binding = false; // BindTimeline is running
 };
 
 StageState& StateOf(avm2::Vm& vm);
@@ -161,6 +165,12 @@ template <class Body> void Guarded(avm2::Vm& vm, Body&& body) {
         StateOf(vm).warning(e.what());
     }
 }
+
+// Event's constructor (type, bubbles, cancelable), which its subclasses call first.
+Value EventInit(avm2::Vm& vm, const Value& self, std::span<const Value> args);
+// A value kept on an object out of the scripts' sight, null when never kept.
+Value HiddenValue(avm2::Vm& vm, const Value& self, const char* key);
+void KeepHidden(avm2::Vm& vm, const Value& self, const char* key, const Value& value);
 
 // Makes an Event of a built-in class (Event, TimerEvent) and sends it to target.
 Value NewEvent(avm2::Vm& vm, const char* className, const std::string& type, bool bubbles = false);

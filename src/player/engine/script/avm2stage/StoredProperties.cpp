@@ -3,6 +3,7 @@
 
 #include "player/engine/script/avm2/Vm.h"
 #include "player/engine/script/avm2stage/Geom.h"
+#include "player/engine/script/avm2stage/StageState.h"
 
 #include <iterator>
 #include <utility>
@@ -57,6 +58,17 @@ template <std::size_t... N> void BindStored(NativeClass& cls, std::index_sequenc
 }
 
 } // namespace
+
+Value HiddenValue(Vm& vm, const Value& self, const char* key) {
+    const Value* v = self.isObject() ? self.asObject()->props().find(vm.intern(key)) : nullptr;
+    return v ? *v : Value::null();
+}
+
+void KeepHidden(Vm& vm, const Value& self, const char* key, const Value& value) {
+    if (self.isObject()) {
+        self.asObject()->props().set(vm.intern(key), value, false);
+    }
+}
 
 void InstallStoredProperties(NativeClass& displayObject) {
     BindStored(displayObject, std::make_index_sequence<std::size(StoredProperties)>());

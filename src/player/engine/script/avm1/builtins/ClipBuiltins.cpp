@@ -24,7 +24,9 @@ ClipId ThisClip(Vm& vm, CallInfo& c) {
     return vm.clipOf(c.thisValue);
 }
 
-int FrameArg(Vm& vm, ClipId clip, const Value& v) {
+int FrameArg(Vm& vm, ClipId clip, const Value& given) {
+    // an object names the frame its primitive names: a label when that is a string
+    const Value v = given.isObject() ? vm.toPrimitive(given) : given;
     if (v.isString()) {
         const double n = StringToNumber(v.str(), vm.version());
         return std::isfinite(n) ? FrameIndex(n) : vm.host().frameOfLabel(clip, v.str());
@@ -211,15 +213,20 @@ Value Constant(Vm&, CallInfo& c) {
     switch (c.callee->magic) {
     case 1:
         return Value(false);
-    case 2:
-        return Value(1000.0);
     default:
         return Value();
     }
 }
 
-Value SwfVersion(Vm& vm, CallInfo&) {
-    return Value(static_cast<double>(vm.version()));
+// getSWFVersion (magic 0) and getBytesLoaded/getBytesTotal (1) of the clip's movie:
+// everything arrives at once, so both counts are its whole length.
+Value MovieFact(Vm& vm, CallInfo& c) {
+    const ClipId clip = ThisClip(vm, c);
+    if (!clip) {
+        return Value();
+    }
+    const MovieFacts facts = vm.host().movieFacts(clip);
+    return Value(static_cast<double>(c.callee->magic == 0 ? facts.version : facts.bytes));
 }
 
 } // namespace
@@ -242,8 +249,8 @@ void InstallClipBuiltins(Vm& vm) {
         {"getNextHighestDepth", Depths, 1}, {"getInstanceAtDepth", Depths, 2},
         {"getBounds", Bounds}, {"getRect", Bounds}, {"localToGlobal", Convert, 0},
         {"globalToLocal", Convert, 1}, {"hitTest", Constant, 1},
-        {"getBytesLoaded", Constant, 2}, {"getBytesTotal", Constant, 2},
-        {"getSWFVersion", SwfVersion}, {"loadVariables", LoadIntoClip, 0},
+        {"getBytesLoaded", MovieFact, 1}, {"getBytesTotal", MovieFact, 1},
+        {"getSWFVersion", MovieFact, 0}, {"loadVariables", LoadIntoClip, 0},
         {"loadMovie", LoadIntoClip, 1}, {"unloadMovie", LoadIntoClip, 2}});
     // clang-format on
     // the drawing methods live in DrawingBuiltins

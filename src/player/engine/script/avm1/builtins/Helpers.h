@@ -13,7 +13,7 @@ void InstallObjectBuiltins(Vm&), InstallGlobalFunctions(Vm&), InstallNumberBuilt
     InstallMathBuiltins(Vm&), InstallStringBuiltins(Vm&), InstallArrayBuiltins(Vm&),
     InstallDateBuiltins(Vm&), InstallClipBuiltins(Vm&), InstallMediaBuiltins(Vm&),
     InstallColorBuiltins(Vm&), InstallLoadVarsBuiltins(Vm&), InstallXmlBuiltins(Vm&),
-    InstallExternalInterface(Vm&);
+    InstallExternalInterface(Vm&), InstallClipLoaderBuiltins(Vm&);
 void InstallDrawingBuiltins(Vm&); // after the clip builtins, whose MovieClip it extends
 // The package object flash.<name> (flash.external, flash.geom ...), made on first use.
 Object* FlashPackage(Vm& vm, const char* name);
@@ -48,6 +48,12 @@ std::string EscapeText(const std::string& text);
 std::string UnescapeText(const std::string& text);
 // "a=1&b=two" as properties of an object or variables of a clip.
 void DecodeVariables(Vm& vm, const Value& into, const std::string& text);
+// LoadVars and XML: load(url) into an object (false when it cannot be queued),
+// sendAndLoad(url, target) reading the local file into target, and the byte counts.
+bool QueueDataLoad(Vm& vm, const Value& into, const std::string& url);
+Value SendAndLoad(Vm& vm, CallInfo& c);
+Value LoadedBytes(Vm& vm, CallInfo& c);
+
 // A whole number from an argument, defaulting when it is missing or NaN.
 int IntArg(Vm& vm, CallInfo& c, std::size_t i, int fallback);
 

@@ -12,12 +12,7 @@ Value LoadVarsCtor(Vm&, CallInfo& c) {
 }
 
 Value Load(Vm& vm, CallInfo& c) {
-    if (!ThisObject(c) || c.args.empty()) {
-        return Value(false);
-    }
-    vm.set(c.thisValue, "loaded", Value(false));
-    vm.queueLoad(c.thisValue, vm.toString(c.arg(0)), Vm::Load::LoadVars);
-    return Value(true);
+    return Value(!c.args.empty() && QueueDataLoad(vm, c.thisValue, vm.toString(c.arg(0))));
 }
 
 // The default onData: decodes what came and tells onLoad whether anything did.
@@ -61,6 +56,28 @@ Value Refused(Vm&, CallInfo&) {
 
 } // namespace
 
+bool QueueDataLoad(Vm& vm, const Value& into, const std::string& url) {
+    if (!into.isObject()) {
+        return false;
+    }
+    vm.set(into, "loaded", Value(false));
+    into.o->define("_bytesLoaded", Value(0.0), DontEnum);
+    into.o->define("_bytesTotal", Value(), DontEnum);
+    return vm.queueLoad(into, url, Vm::Load::LoadVars);
+}
+
+// sendAndLoad(url, target): nothing is sent anywhere; the target loads the local file.
+Value SendAndLoad(Vm& vm, CallInfo& c) {
+    return Value(c.args.size() >= 2 && QueueDataLoad(vm, c.arg(1), vm.toString(c.arg(0))));
+}
+
+// getBytesLoaded (magic 0) and getBytesTotal (1): undefined before a load starts.
+Value LoadedBytes(Vm& vm, CallInfo& c) {
+    Object* o = ThisObject(c);
+    return o ? vm.getOf(o, c.callee->magic == 0 ? "_bytesLoaded" : "_bytesTotal", c.thisValue)
+             : Value();
+}
+
 void InstallLoadVarsBuiltins(Vm& vm) {
     Object* proto = vm.defineClass("LoadVars", LoadVarsCtor,
                                    {{"load", Load},
@@ -68,9 +85,9 @@ void InstallLoadVarsBuiltins(Vm& vm) {
                                     {"decode", Decode},
                                     {"toString", ToText},
                                     {"send", Refused},
-                                    {"sendAndLoad", Refused},
-                                    {"getBytesLoaded", Refused},
-                                    {"getBytesTotal", Refused}});
+                                    {"sendAndLoad", SendAndLoad},
+                                    {"getBytesLoaded", LoadedBytes, 0},
+                                    {"getBytesTotal", LoadedBytes, 1}});
     proto->define("contentType", Value("application/x-www-form-urlencoded"), DontEnum);
 }
 

@@ -141,6 +141,7 @@ void InstallMediaBuiltins(Vm& vm) {
     InstallStageAndSystem(vm);
     InstallColorBuiltins(vm);
     InstallLoadVarsBuiltins(vm);
+    InstallClipLoaderBuiltins(vm);
     InstallXmlBuiltins(vm);
     InstallExternalInterface(vm);
 }

@@ -57,9 +57,7 @@ Value Load(Vm& vm, CallInfo& c) {
     if (!XmlOf(c.thisValue) || c.args.empty()) {
         return Value(false);
     }
-    vm.set(c.thisValue, "loaded", Value(false));
-    vm.queueLoad(c.thisValue, vm.toString(c.arg(0)), Vm::Load::LoadVars);
-    return Value(true);
+    return Value(QueueDataLoad(vm, c.thisValue, vm.toString(c.arg(0))));
 }
 
 // The default onData: reads what came and tells onLoad whether anything did.
@@ -89,10 +87,10 @@ void InstallXmlBuiltins(Vm& vm) {
                                     {"load", Load},
                                     {"onData", OnData},
                                     {"send", Refused},
-                                    {"sendAndLoad", Refused},
+                                    {"sendAndLoad", SendAndLoad},
                                     {"addRequestHeader", Refused},
-                                    {"getBytesLoaded", Refused},
-                                    {"getBytesTotal", Refused}});
+                                    {"getBytesLoaded", LoadedBytes, 0},
+                                    {"getBytesTotal", LoadedBytes, 1}});
     proto->proto = vm.xmlNodeProto;
     proto->define("contentType", Value("application/x-www-form-urlencoded"), DontEnum);
     proto->define("ignoreWhite", Value(false), DontEnum);

@@ -1,0 +1,176 @@
+// ActionScript 3 on scenes and labels of the main timeline, and URLLoader reading a file
+// beside the movie (and refusing one outside its folder).
+
+#include "Avm2TestSupport.h"
+#include "player/engine/MovieEngine.h"
+#include "support/MovieWriter.h"
+#include "support/TempDir.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace quillon::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+using testing::Bytes;
+using testing::MovieWriter;
+
+constexpr int FileAttributesTag = 69;
+constexpr int DoAbc2Tag = 82;
+constexpr int SymbolClassTag = 76;
+constexpr int FrameLabelTag = 43;
+constexpr int SceneTag = 86;
+
+// A document class Main extends MovieClip whose constructor traces each emitted value in
+// turn; onDone(e) traces e.target.data.
+std::vector<std::uint8_t> MainAbc(AbcWriter& abc, const std::vector<Emit>& traced) {
+    const std::uint32_t movieClip = abc.qname(abc.ns(0x16, "flash.display"), "MovieClip");
+    AbcCode ctor(abc);
+    ctor.pushThisScope().getLocal(0).op(0x49).u30(0);
+    for (const Emit& emit : traced) {
+        emit(ctor);
+        ctor.traceTop();
+    }
+    ctor.op(0x47);
+    AbcCode done(abc);
+    done.pushThisScope().getLocal(1).nameOp(0x66, abc.name("target"));
+    done.nameOp(0x66, abc.name("data")).traceTop().op(0x47);
+    AbcCode empty(abc);
+    empty.op(0x47);
+    AbcClassSpec klass;
+    klass.name = abc.name("Main");
+    klass.superName = movieClip;
+    klass.iinit = AddMethod(abc, ctor);
+    klass.cinit = AddMethod(abc, empty);
+    klass.instanceTraits.push_back({abc.name("onDone"), 1, 0, 0, 0, 0, AddMethod(abc, done, 1)});
+    const std::uint32_t index = abc.addClass(klass);
+    AbcCode init(abc);
+    init.pushThisScope().op(0x65).u8(0).nameOp(0x60, movieClip).op(0x58).u30(index);
+    init.nameOp(0x68, abc.name("Main")).op(0x47);
+    abc.script(AddMethod(abc, init), {{abc.name("Main"), 4, 1, 0, 0, 0, index}});
+    return abc.bytes();
+}
+
+void Begin(MovieWriter& movie, const std::vector<std::uint8_t>& abc) {
+    movie.tag(FileAttributesTag, Bytes{0x08, 0, 0, 0});
+    Bytes body = {1, 0, 0, 0, 'f', '1', 0};
+    body.insert(body.end(), abc.begin(), abc.end());
+    movie.tag(DoAbc2Tag, body);
+    movie.tag(SymbolClassTag, Bytes{1, 0, 0, 0, 'M', 'a', 'i', 'n', 0});
+}
+
+Bytes Text(const std::string& text) {
+    Bytes out(text.begin(), text.end());
+    out.push_back(0);
+    return out;
+}
+
+Emit This() {
+    return [](AbcCode& c) { c.getLocal(0); };
+}
+
+struct Run {
+    Lines traces, warnings;
+    engine::MovieEngine movie;
+    void start(const std::string& path, int frames) {
+        engine::ScriptOptions options;
+        options.trace = [this](const std::string& line) { traces.push_back(line); };
+        options.warning = [this](const std::string& line) { warnings.push_back(line); };
+        movie.setScriptOptions(std::move(options));
+        movie.load(path);
+        for (int i = 1; i < frames; ++i) {
+            movie.advance();
+        }
+    }
+};
+
+void Write(const std::string& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+
+TEST(Avm2Timeline, ScenesAndLabelsCountFramesWithinTheirScene) {
+    AbcWriter abc;
+    const Emit scene = Get(abc, This(), "currentScene");
+    const std::vector<Emit> traced = {
+        Get(abc, scene, "name"),
+        Get(abc, Get(abc, This(), "scenes"), "length"),
+        Get(abc, This(), "currentLabel"),
+        Call(abc, This(), "gotoAndStop", {Int(1), Str("Two")}),
+        Get(abc, This(), "currentFrame"),
+        Get(abc, Get(abc, This(), "currentScene"), "name"),
+        Get(abc, This(), "currentFrameLabel"),
+        Get(abc, Get(abc, Get(abc, This(), "currentScene"), "labels"), "length"),
+        Get(abc, Get(abc, This(), "currentScene"), "numFrames"),
+        Get(abc, This(), "totalFrames"),
+    };
+    MovieWriter movie(100, 100, 10, 10);
+    Begin(movie, MainAbc(abc, traced));
+    // scenes One (frames 1-2) and Two (frame 3); labels start and second
+    Bytes scenes = {2, 0};
+    for (const Bytes& part : {Text("One"), Bytes{2}, Text("Two"), Bytes{2, 0}, Text("start"),
+                              Bytes{2}, Text("second")}) {
+        scenes.insert(scenes.end(), part.begin(), part.end());
+    }
+    movie.tag(SceneTag, scenes);
+    movie.tag(FrameLabelTag, Text("start"));
+    movie.showFrame();
+    movie.showFrame();
+    movie.tag(FrameLabelTag, Text("second"));
+    movie.showFrame();
+    TempDir dir;
+    Write(dir.file("test.swf"), movie.bytes());
+    Run run;
+    run.start(dir.file("test.swf"), 1);
+    EXPECT_EQ(run.traces,
+              (Lines{"One", "2", "start", "undefined", "1", "Two", "second", "1", "1", "3"}));
+}
+
+// new URLLoader(); addEventListener("complete", onDone); load(new URLRequest(url))
+Emit LoadInto(AbcWriter& abc, const std::string& url, const std::string& format) {
+    const std::uint32_t loader = abc.qname(abc.ns(0x16, "flash.net"), "URLLoader");
+    const std::uint32_t request = abc.qname(abc.ns(0x16, "flash.net"), "URLRequest");
+    const std::uint32_t listen = abc.name("addEventListener"), load = abc.name("load");
+    const std::uint32_t dataFormat = abc.name("dataFormat"), onDone = abc.name("onDone");
+    return [=](AbcCode& c) {
+        c.nameOp(0x5d, loader).callProperty(0x4a, loader, 0).op(0x2a); // dup
+        c.pushString(format).nameOp(0x61, dataFormat).op(0x2a);
+        c.pushString("complete").getLocal(0).nameOp(0x66, onDone);
+        c.callProperty(0x4f, listen, 2);
+        c.nameOp(0x5d, request).pushString(url).callProperty(0x4a, request, 1);
+        c.callProperty(0x46, load, 1);
+    };
+}
+
+TEST(Avm2Timeline, UrlLoaderReadsFilesBesideTheMovieOnTheNextFrame) {
+    TempDir dir, outside;
+    std::filesystem::create_directories(dir.file("movie"));
+    std::ofstream(dir.file("movie/vars.txt")) << "a=x%7e";
+    std::ofstream(outside.file("vars.txt")) << "secret=1";
+    AbcWriter abc;
+    const std::string escaped =
+        "../" + std::filesystem::path(outside.path()).filename().string() + "/vars.txt";
+    const std::vector<Emit> traced = {LoadInto(abc, "vars.txt", "text"),
+                                      LoadInto(abc, "vars.txt", "variables"),
+                                      LoadInto(abc, escaped, "text")};
+    MovieWriter movie(100, 100, 10, 10);
+    Begin(movie, MainAbc(abc, traced));
+    movie.showFrame();
+    movie.showFrame();
+    Write(dir.file("movie/test.swf"), movie.bytes());
+    Run run;
+    run.start(dir.file("movie/test.swf"), 2);
+    // text as it is; variables decoded and written back; the refused file an ioError
+    EXPECT_EQ(run.traces,
+              (Lines{"undefined", "undefined", "undefined", "a=x%7e", "a=x%7E",
+                     "Error #2044: Unhandled ioError:. text=Error #2032: Stream Error. URL: " +
+                         escaped}));
+    ASSERT_EQ(run.warnings.size(), 1u);
+    EXPECT_NE(run.warnings[0].find("vars.txt"), std::string::npos);
+}
+
+} // namespace
+} // namespace quillon::test

@@ -1,0 +1,130 @@
+// Movies that scripts load into levels and through MovieClipLoader: when they arrive,
+// what _root, _levelN and _target mean inside them, and paths that are refused.
+
+#include "script/ScriptTestSupport.h"
+#include "support/TempDir.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+using namespace quillon::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+class LoadLevels : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(folder());
+        // child.swf: x = 5; trace(_root._target); stop()
+        MovieWriter child(100, 100);
+        ActionAssembler a;
+        a.set("x", 5).push({"_root"}).op(Action::GetVariable).push({"_target"});
+        a.op(Action::GetMember).op(Action::Trace).op(Action::Stop);
+        child.doAction(a.block());
+        child.showFrame();
+        child.showFrame();
+        childBytes_ = child.bytes();
+        Write(folder() + "/child.swf", childBytes_);
+        Write(outside_.file("child.swf"), childBytes_);
+    }
+    static void Write(const std::string& path, const Bytes& bytes) {
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+    }
+    std::string folder() const { return movieDir_.file("movie"); }
+    std::string outsidePath() const {
+        return "../" + fs::path(outside_.path()).filename().string() + "/child.swf";
+    }
+    ScriptRun Run(MovieWriter& movie, int frames) {
+        Write(folder() + "/test.swf", movie.bytes());
+        ScriptRun run;
+        quillon::engine::MovieEngine engine;
+        quillon::engine::ScriptOptions options;
+        options.trace = [&run](const std::string& line) { run.traces.push_back(line); };
+        options.warning = [&run](const std::string& line) { run.warnings.push_back(line); };
+        engine.setScriptOptions(options);
+        engine.load(folder() + "/test.swf");
+        for (int i = 1; i < frames; ++i) {
+            engine.advance();
+        }
+        return run;
+    }
+
+    quillon::test::TempDir movieDir_, outside_;
+    Bytes childBytes_;
+};
+
+ActionAssembler& TraceTypeOf(ActionAssembler& a, const std::string& name) {
+    return a.push({name}).op(Action::GetVariable).op(Action::TypeOf).op(Action::Trace);
+}
+
+TEST_F(LoadLevels, LoadMovieNumFillsALevelOnTheNextFrameAndUnloadEmptiesIt) {
+    MovieWriter movie(100, 100);
+    // loadMovieNum("child.swf", 1); loadMovieNum(<outside>, 2); trace(typeof _level1)
+    ActionAssembler first;
+    first.push({"child.swf", "_level1"}).getUrl2(0);
+    first.push({outsidePath(), "_level2"}).getUrl2(0);
+    TraceTypeOf(first, "_level1");
+    movie.doAction(first.block());
+    movie.showFrame();
+    // trace(_level1.x); trace(_level1._target); trace(typeof _level2); unloadMovieNum(1)
+    ActionAssembler second;
+    second.traceVariable("_level1.x");
+    second.push({"_level1"}).op(Action::GetVariable).push({"_target"}).op(Action::GetMember);
+    second.op(Action::Trace);
+    TraceTypeOf(second, "_level2");
+    second.push({"", "_level1"}).getUrl2(0);
+    movie.doAction(second.block());
+    movie.showFrame();
+    ActionAssembler third;
+    TraceTypeOf(third, "_level1").op(Action::Stop);
+    movie.doAction(third.block());
+    movie.showFrame();
+
+    const ScriptRun run = Run(movie, 3);
+    EXPECT_EQ(run.joined(), "undefined\n_level1\n5\n_level1\nundefined\nundefined\n");
+    ASSERT_EQ(run.warnings.size(), 1u);
+    EXPECT_NE(run.warnings[0].find("child.swf"), std::string::npos) << run.warnings[0];
+}
+
+// function () { trace(event); }
+ActionAssembler& Handler(ActionAssembler& a, const std::string& event) {
+    return a.function(FunctionSpec("", {}), ActionAssembler().trace(event));
+}
+
+TEST_F(LoadLevels, MovieClipLoaderTellsItsListenersInThePlayersOrder) {
+    MovieWriter movie(100, 100);
+    ActionAssembler a;
+    a.push({"l", 0, "Object"}).op(Action::NewObject).op(Action::SetVariable);
+    for (const char* event :
+         {"onLoadStart", "onLoadProgress", "onLoadComplete", "onLoadInit", "onLoadError"}) {
+        a.push({"l"}).op(Action::GetVariable).push({event});
+        Handler(a, event).op(Action::SetMember);
+    }
+    a.push({"mcl", 0, "MovieClipLoader"}).op(Action::NewObject).op(Action::SetVariable);
+    CallOn(a, "mcl", "addListener", {"l"}).op(Action::Pop);
+    CallOn(a, "_root", "createEmptyMovieClip", {1, "holder"}).op(Action::Pop);
+    CallOn(a, "mcl", "loadClip", {"holder", "child.swf?y=7"}).op(Action::Trace);
+    CallOn(a, "mcl", "loadClip", {3, outsidePath()}).op(Action::Trace);
+    movie.doAction(a.block());
+    movie.showFrame();
+    // holder.y; holder.getBytesTotal() == mcl.getProgress(holder).bytesLoaded
+    ActionAssembler second;
+    second.traceVariable("holder.y");
+    CallOn(second, "holder", "getBytesTotal", {});
+    CallOn(second, "mcl", "getProgress", {"holder"}).push({"bytesLoaded"}).op(Action::GetMember);
+    second.op(Action::Equals2).op(Action::Trace);
+    CallOn(second, "holder", "getBytesTotal", {}).op(Action::Trace).op(Action::Stop);
+    movie.doAction(second.block());
+    movie.showFrame();
+
+    const ScriptRun run = Run(movie, 2);
+    EXPECT_EQ(run.joined(), "true\ntrue\nonLoadStart\nonLoadProgress\nonLoadComplete\n"
+                            "onLoadError\n/\nonLoadInit\n7\ntrue\n" +
+                                std::to_string(childBytes_.size()) + "\n");
+}
+
+} // namespace
