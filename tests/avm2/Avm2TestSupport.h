@@ -10,6 +10,11 @@
 
 namespace quillon::test {
 
+// Tags of the ActionScript 3 movies tests write.
+inline constexpr int FileAttributesTag = 69;
+inline constexpr int DoAbc2Tag = 82;
+inline constexpr int SymbolClassTag = 76;
+
 struct ScriptRun {
     std::vector<std::string> lines; // trace output
     std::string error;              // the error that ended the run, if any

@@ -15,10 +15,6 @@ using Lines = std::vector<std::string>;
 using testing::Bytes;
 using testing::MovieWriter;
 
-constexpr int FileAttributesTag = 69;
-constexpr int DoAbc2Tag = 82;
-constexpr int SymbolClassTag = 76;
-
 // The parts of a document class "Main extends flash.display.MovieClip" a test chooses.
 struct DocumentSpec {
     std::vector<std::string> frameTraces; // frame script i traces frameTraces[i]

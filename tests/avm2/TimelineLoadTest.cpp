@@ -17,9 +17,6 @@ using Lines = std::vector<std::string>;
 using testing::Bytes;
 using testing::MovieWriter;
 
-constexpr int FileAttributesTag = 69;
-constexpr int DoAbc2Tag = 82;
-constexpr int SymbolClassTag = 76;
 constexpr int FrameLabelTag = 43;
 constexpr int SceneTag = 86;
 

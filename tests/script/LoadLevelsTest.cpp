@@ -127,4 +127,20 @@ TEST_F(LoadLevels, MovieClipLoaderTellsItsListenersInThePlayersOrder) {
                                 std::to_string(childBytes_.size()) + "\n");
 }
 
+TEST_F(LoadLevels, AMovieThatLoadsItselfStopsAtTheCap) {
+    // trace("in"); createEmptyMovieClip("c", 1); c.loadMovie("test.swf"); stop()
+    MovieWriter movie(100, 100);
+    ActionAssembler a;
+    a.trace("in");
+    CallOn(a, "this", "createEmptyMovieClip", {1, "c"}).op(Action::Pop);
+    CallOn(a, "c", "loadMovie", {"test.swf"}).op(Action::Pop).op(Action::Stop);
+    movie.doAction(a.block());
+    movie.showFrame();
+    const ScriptRun run = Run(movie, 100);
+    EXPECT_GT(run.traces.size(), 10u);
+    EXPECT_LE(run.traces.size(), 66u);
+    ASSERT_FALSE(run.warnings.empty());
+    EXPECT_NE(run.warnings.back().find("test.swf"), std::string::npos) << run.warnings.back();
+}
+
 } // namespace

@@ -95,7 +95,7 @@ void MovieEngine::startScripts(State& state, const std::string& folder) const {
             loaded.timeline = &movie->timeline;
             loaded.facts = std::make_shared<MovieFacts>(
                 MovieFacts{FileUrl(context.folder + "/" + url), movie->declaredLength,
-                           movie->context.version});
+                           movie->fileBytes, movie->context.version});
             loaded.owner = std::move(movie);
         }
         return loaded;
@@ -150,6 +150,7 @@ void MovieEngine::loadBytes(std::vector<std::uint8_t> fileBytes, const std::stri
         throw QuillonError("Not a movie: the file has no movie signature");
     }
     auto next = std::make_unique<State>();
+    const std::size_t fileSize = fileBytes.size();
     std::vector<std::uint8_t> image;
     if (fileBytes[0] == 'F') {
         image = std::move(fileBytes);
@@ -172,7 +173,7 @@ void MovieEngine::loadBytes(std::vector<std::uint8_t> fileBytes, const std::stri
     next->root = std::make_shared<Clip>();
     next->root->timeline = &next->timeline;
     next->root->movie = std::make_shared<MovieFacts>(
-        MovieFacts{url, next->header.declaredLength, next->header.version});
+        MovieFacts{url, next->header.declaredLength, fileSize, next->header.version});
     next->runner = std::make_unique<ClipRunner>(next->context.dictionary, next->context.warnings);
     next->runner->setRoot(next->root);
     next->pointer = std::make_unique<ButtonPointer>(*next->runner);

@@ -51,7 +51,8 @@ struct ClipBounds {
 // The movie a clip's timeline came from: the main movie or one a script loaded.
 struct MovieFacts {
     std::string url;
-    std::size_t bytes = 0; // the movie's declared (uncompressed) length
+    std::size_t bytes = 0;     // the movie's declared (uncompressed) length
+    std::size_t fileBytes = 0; // the size of its file, as it was read
     int version = 0;
 };
 

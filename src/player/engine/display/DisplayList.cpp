@@ -175,8 +175,9 @@ void ClipRunner::tick(const std::shared_ptr<Clip>& clip) {
             children.push_back(instance.clip);
         }
     }
-    for (const auto& child : children) {
-        tick(child);
+    // the player moves the highest depth on first, as it runs their enterFrame
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        tick(*it);
     }
 }
 

@@ -12,6 +12,16 @@ constexpr int MaxLevel = 1024;
 // How far a walk up the tree goes (clips nest at most MaxClipNesting deep per movie).
 constexpr int MaxWalk = 4096;
 
+// How many clips hold this one.
+int DepthInTree(const Clip& clip) {
+    int depth = 0;
+    for (auto parent = clip.parent.lock(); parent && depth < MaxWalk;
+         parent = parent->parent.lock()) {
+        ++depth;
+    }
+    return depth;
+}
+
 } // namespace
 
 ScriptStage::LoadedMovie ScriptStage::fetch(const std::string& url) {
@@ -35,8 +45,8 @@ bool ScriptStage::loadMovie(ClipId clip, const std::string& url) {
         return false; // the main timeline stays; only levels above it unload
     }
     auto c = clipOf(clip);
-    if (!c) {
-        return false;
+    if (!c || DepthInTree(*c) >= MaxClipNesting) {
+        return false; // a movie loaded into a movie loaded into ... stops here
     }
     LoadedMovie movie;
     if (!url.empty()) {

@@ -148,12 +148,17 @@ std::uint16_t ScriptStage::characterId(ClipId clip) {
 }
 
 std::string ScriptStage::name(ClipId clip) {
+    if (clip == root()) {
+        return rootName_;
+    }
     const Placed p = runner_.resolve(clip);
     return p.instance ? p.instance->name : std::string();
 }
 
 void ScriptStage::setName(ClipId clip, const std::string& name) {
-    if (Instance* instance = runner_.resolve(clip).instance) {
+    if (clip == root()) {
+        rootName_ = name; // the main timeline has no place of its own, but a name
+    } else if (Instance* instance = runner_.resolve(clip).instance) {
         instance->name = name;
     }
 }

@@ -98,6 +98,7 @@ private:
 
     ClipRunner& runner_;
     MovieLoader loader_;
+    std::string rootName_;
     std::vector<std::shared_ptr<const void>> loaded_; // movies loaded into clips
     const std::map<std::string, std::uint16_t>& exports_;
     // The edges of every drawing scripts made, against MaxMovieDrawingEdges.

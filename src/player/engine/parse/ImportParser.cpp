@@ -40,6 +40,7 @@ std::shared_ptr<ImportedLibrary> ReadMovieBeside(const std::string& url,
     auto library = std::make_shared<ImportedLibrary>();
     library->context.version = header.version;
     library->declaredLength = header.declaredLength;
+    library->fileBytes = file->size();
     library->context.folder = context.folder;
     library->context.library = true;
     library->context.importNesting = context.importNesting + 1;

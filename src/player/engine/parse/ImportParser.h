@@ -13,6 +13,7 @@ struct ImportedLibrary {
     ParseContext context;
     Timeline timeline;
     std::size_t declaredLength = 0; // from the movie's header
+    std::size_t fileBytes = 0;      // the size of the file read
 };
 
 // The movie a script or an import names by url, beside the movie of context or below

@@ -132,7 +132,7 @@ void Vm::finishClipLoad(const PendingLoad& load) {
     clip = level ? host_.level(number) : clip;
     const Value target(clipObject(clip));
     runGuarded([&] { DecodeVariables(*this, target, QueryOf(load.url)); });
-    const Value bytes(static_cast<double>(host_.movieFacts(clip).bytes));
+    const Value bytes(static_cast<double>(host_.movieFacts(clip).fileBytes));
     Broadcast(*this, load.loader, "onLoadStart", {target});
     Broadcast(*this, load.loader, "onLoadProgress", {target, bytes, bytes});
     Broadcast(*this, load.loader, "onLoadComplete", {target, Value(0.0)});

@@ -27,6 +27,11 @@ template <const char* Key> Value Set(Vm& vm, const Value& self, std::span<const 
     return Value();
 }
 
+// A property kept on the object and read back as written.
+template <const char* Key> NativeClass& Kept(NativeClass& cls, std::string_view name) {
+    return cls.getter(name, Get<Key>).setter(name, Set<Key>);
+}
+
 constexpr char UrlKey[] = "$url";
 constexpr char DataKey[] = "$data";
 constexpr char MethodKey[] = "$method";
@@ -127,15 +132,14 @@ Value ProgressInit(Vm& vm, const Value& self, std::span<const Value> args) {
 
 void InstallNetEvents(Vm& vm) {
     ClassObject* event = BuiltinClass(vm, "flash.events", "Event");
-    NativeClass(vm, "ProgressEvent", event, "flash.events")
-        .init(ProgressInit)
+    NativeClass progress(vm, "ProgressEvent", event, "flash.events");
+    progress.init(ProgressInit)
         .constant("PROGRESS", Value::string("progress"))
-        .constant("SOCKET_DATA", Value::string("socketData"))
-        .getters({{"bytesLoaded", Get<LoadedKey>}, {"bytesTotal", Get<TotalKey>}})
-        .setter("bytesLoaded", Set<LoadedKey>)
-        .setter("bytesTotal", Set<TotalKey>);
+        .constant("SOCKET_DATA", Value::string("socketData"));
+    Kept<LoadedKey>(progress, "bytesLoaded");
+    Kept<TotalKey>(progress, "bytesTotal");
     NativeClass text(vm, "TextEvent", event, "flash.events");
-    text.init(TextEventInit).getter("text", Get<TextKey>).setter("text", Set<TextKey>);
+    Kept<TextKey>(text.init(TextEventInit), "text");
     text.constant("LINK", Value::string("link")).constant("TEXT_INPUT", Value::string("textInput"));
     NativeClass error(vm, "ErrorEvent", text.get(), "flash.events");
     error.init(TextEventInit).getter("errorID", Get<IdKey>);
@@ -209,16 +213,12 @@ void FinishUrlLoads(Vm& vm) {
 
 void InstallNetClasses(Vm& vm) {
     InstallNetEvents(vm);
-    NativeClass(vm, "URLRequest", vm.core.object, "flash.net")
-        .init(RequestInit)
-        .getters({{"url", Get<UrlKey>},
-                  {"data", Get<DataKey>},
-                  {"method", Get<MethodKey>},
-                  {"contentType", Get<TypeKey>}})
-        .setter("url", Set<UrlKey>)
-        .setter("data", Set<DataKey>)
-        .setter("method", Set<MethodKey>)
-        .setter("contentType", Set<TypeKey>);
+    NativeClass request(vm, "URLRequest", vm.core.object, "flash.net");
+    request.init(RequestInit);
+    Kept<UrlKey>(request, "url");
+    Kept<DataKey>(request, "data");
+    Kept<MethodKey>(request, "method");
+    Kept<TypeKey>(request, "contentType");
     NativeClass(vm, "URLVariables", vm.core.object, "flash.net")
         .init(VariablesInit)
         .method("decode", VariablesDecode)
@@ -227,14 +227,12 @@ void InstallNetClasses(Vm& vm) {
         .constant("TEXT", Value::string("text"))
         .constant("BINARY", Value::string("binary"))
         .constant("VARIABLES", Value::string("variables"));
-    NativeClass(vm, "URLLoader", BuiltinClass(vm, "flash.events", "EventDispatcher"), "flash.net")
-        .init(LoaderInit)
-        .getters({{"data", Get<DataKey>},
-                  {"dataFormat", Get<FormatKey>},
-                  {"bytesLoaded", Get<LoadedKey>},
-                  {"bytesTotal", Get<TotalKey>}})
-        .setter("data", Set<DataKey>)
-        .setter("dataFormat", Set<FormatKey>)
+    NativeClass loader(vm, "URLLoader", BuiltinClass(vm, "flash.events", "EventDispatcher"),
+                       "flash.net");
+    Kept<DataKey>(loader, "data");
+    Kept<FormatKey>(loader, "dataFormat");
+    loader.init(LoaderInit)
+        .getters({{"bytesLoaded", Get<LoadedKey>}, {"bytesTotal", Get<TotalKey>}})
         .method("load", LoaderLoad)
         .method("close", [](Vm& vm, const Value& self, std::span<const Value>) {
             std::erase_if(StateOf(vm).urlLoads,

@@ -63,7 +63,8 @@ Value UnloadClip(Vm& vm, CallInfo& c) {
     return Value(true);
 }
 
-// {bytesLoaded, bytesTotal} of the movie in a clip or level: everything arrives at once.
+// {bytesLoaded, bytesTotal} of the movie in a clip or level, the bytes of its file as
+// they came: everything arrives at once.
 Value GetProgress(Vm& vm, CallInfo& c) {
     const Value arg = c.arg(0);
     if (!arg.isNumber() && !arg.isString() && !vm.clipOf(arg)) {
@@ -72,7 +73,7 @@ Value GetProgress(Vm& vm, CallInfo& c) {
     const ClipId clip = TargetClip(vm, LoaderTarget(vm, arg));
     Object* progress = vm.newObject();
     const Value bytes =
-        clip ? Value(static_cast<double>(vm.host().movieFacts(clip).bytes)) : Value();
+        clip ? Value(static_cast<double>(vm.host().movieFacts(clip).fileBytes)) : Value();
     progress->put("bytesLoaded", bytes);
     progress->put("bytesTotal", bytes);
     return Value(progress);

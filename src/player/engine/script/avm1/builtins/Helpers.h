@@ -48,11 +48,11 @@ std::string EscapeText(const std::string& text);
 std::string UnescapeText(const std::string& text);
 // "a=1&b=two" as properties of an object or variables of a clip.
 void DecodeVariables(Vm& vm, const Value& into, const std::string& text);
-// LoadVars and XML: load(url) into an object (false when it cannot be queued),
-// sendAndLoad(url, target) reading the local file into target, and the byte counts.
+// LoadVars and XML: load(url) into an object (false when it cannot be queued), and the
+// methods both share (send refused, sendAndLoad reading the local file into its target,
+// the byte counts) with contentType.
 bool QueueDataLoad(Vm& vm, const Value& into, const std::string& url);
-Value SendAndLoad(Vm& vm, CallInfo& c);
-Value LoadedBytes(Vm& vm, CallInfo& c);
+void InstallDataLoadMethods(Vm& vm, Object* proto);
 
 // A whole number from an argument, defaulting when it is missing or NaN.
 int IntArg(Vm& vm, CallInfo& c, std::size_t i, int fallback);

@@ -66,6 +66,8 @@ bool QueueDataLoad(Vm& vm, const Value& into, const std::string& url) {
     return vm.queueLoad(into, url, Vm::Load::LoadVars);
 }
 
+namespace {
+
 // sendAndLoad(url, target): nothing is sent anywhere; the target loads the local file.
 Value SendAndLoad(Vm& vm, CallInfo& c) {
     return Value(c.args.size() >= 2 && QueueDataLoad(vm, c.arg(1), vm.toString(c.arg(0))));
@@ -78,17 +80,22 @@ Value LoadedBytes(Vm& vm, CallInfo& c) {
              : Value();
 }
 
-void InstallLoadVarsBuiltins(Vm& vm) {
-    Object* proto = vm.defineClass("LoadVars", LoadVarsCtor,
-                                   {{"load", Load},
-                                    {"onData", OnData},
-                                    {"decode", Decode},
-                                    {"toString", ToText},
-                                    {"send", Refused},
-                                    {"sendAndLoad", SendAndLoad},
-                                    {"getBytesLoaded", LoadedBytes, 0},
-                                    {"getBytesTotal", LoadedBytes, 1}});
+} // namespace
+
+void InstallDataLoadMethods(Vm& vm, Object* proto) {
+    vm.methods(proto, {{"send", Refused},
+                       {"addRequestHeader", Refused},
+                       {"sendAndLoad", SendAndLoad},
+                       {"getBytesLoaded", LoadedBytes, 0},
+                       {"getBytesTotal", LoadedBytes, 1}});
     proto->define("contentType", Value("application/x-www-form-urlencoded"), DontEnum);
+}
+
+void InstallLoadVarsBuiltins(Vm& vm) {
+    Object* proto = vm.defineClass(
+        "LoadVars", LoadVarsCtor,
+        {{"load", Load}, {"onData", OnData}, {"decode", Decode}, {"toString", ToText}});
+    InstallDataLoadMethods(vm, proto);
 }
 
 } // namespace quillon::engine::avm1

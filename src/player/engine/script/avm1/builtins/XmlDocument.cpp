@@ -72,10 +72,6 @@ Value OnData(Vm& vm, CallInfo& c) {
     return Value();
 }
 
-Value Refused(Vm&, CallInfo&) {
-    return Value(false);
-}
-
 } // namespace
 
 void InstallXmlBuiltins(Vm& vm) {
@@ -85,14 +81,9 @@ void InstallXmlBuiltins(Vm& vm) {
                                     {"createTextNode", CreateNode, XmlText},
                                     {"parseXML", ParseMarkup},
                                     {"load", Load},
-                                    {"onData", OnData},
-                                    {"send", Refused},
-                                    {"sendAndLoad", SendAndLoad},
-                                    {"addRequestHeader", Refused},
-                                    {"getBytesLoaded", LoadedBytes, 0},
-                                    {"getBytesTotal", LoadedBytes, 1}});
+                                    {"onData", OnData}});
     proto->proto = vm.xmlNodeProto;
-    proto->define("contentType", Value("application/x-www-form-urlencoded"), DontEnum);
+    InstallDataLoadMethods(vm, proto);
     proto->define("ignoreWhite", Value(false), DontEnum);
 }
 
