@@ -26,8 +26,8 @@ std::vector<std::uint8_t> MainAbc(AbcWriter& abc, const std::vector<Emit>& trace
     const std::uint32_t movieClip = abc.qname(abc.ns(0x16, "flash.display"), "MovieClip");
     AbcCode ctor(abc);
     ctor.pushThisScope().getLocal(0).op(0x49).u30(0);
-    for (const Emit& emit : traced) {
-        emit(ctor);
+    for (const Emit& value : traced) {
+        value(ctor);
         ctor.traceTop();
     }
     ctor.op(0x47);
@@ -68,7 +68,7 @@ Emit This() {
     return [](AbcCode& c) { c.getLocal(0); };
 }
 
-struct Run {
+struct Played {
     Lines traces, warnings;
     engine::MovieEngine movie;
     void start(const std::string& path, int frames) {
@@ -120,7 +120,7 @@ TEST(Avm2Timeline, ScenesAndLabelsCountFramesWithinTheirScene) {
     movie.showFrame();
     TempDir dir;
     Write(dir.file("test.swf"), movie.bytes());
-    Run run;
+    Played run;
     run.start(dir.file("test.swf"), 1);
     EXPECT_EQ(run.traces,
               (Lines{"One", "2", "start", "undefined", "1", "Two", "second", "1", "1", "3"}));
@@ -158,7 +158,7 @@ TEST(Avm2Timeline, UrlLoaderReadsFilesBesideTheMovieOnTheNextFrame) {
     movie.showFrame();
     movie.showFrame();
     Write(dir.file("movie/test.swf"), movie.bytes());
-    Run run;
+    Played run;
     run.start(dir.file("movie/test.swf"), 2);
     // text as it is; variables decoded and written back; the refused file an ioError
     EXPECT_EQ(run.traces,
