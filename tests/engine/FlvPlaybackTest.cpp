@@ -11,8 +11,9 @@
 
 using namespace quillon;
 using namespace quillon::engine;
-using testing::FlvBytes;
-using testing::FlvTagSpec;
+namespace flv = quillon::testing;
+using flv::FlvBytes;
+using flv::FlvTagSpec;
 
 namespace {
 
@@ -41,15 +42,15 @@ int ColourShown(const FlvPlayback& playback) {
 }
 
 FlvBytes ColourFile(int codec) {
-    const testing::EncodedStream stream = testing::EncodeColours(codec, 32, 32, Colours);
+    const flv::EncodedStream stream = flv::EncodeColours(codec, 32, 32, Colours);
     if (stream.packets.empty()) {
         return {};
     }
-    std::vector<FlvTagSpec> tags = {{18, 0, testing::MetaDataBody(0.8, 32, 32)}};
-    for (FlvTagSpec& tag : testing::VideoTags(codec, stream, FrameMs)) {
+    std::vector<FlvTagSpec> tags = {{18, 0, flv::MetaDataBody(0.8, 32, 32)}};
+    for (FlvTagSpec& tag : flv::VideoTags(codec, stream, FrameMs)) {
         tags.push_back(std::move(tag));
     }
-    return testing::WriteFlv(tags);
+    return flv::WriteFlv(tags);
 }
 
 std::vector<std::string> Codes(const std::vector<StreamEvent>& events) {

@@ -10,16 +10,17 @@
 
 using namespace quillon;
 using namespace quillon::engine;
-using testing::FlvBytes;
-using testing::FlvTagSpec;
+namespace flv = quillon::testing;
+using flv::FlvBytes;
+using flv::FlvTagSpec;
 
 namespace {
 
 FlvBytes ThreeTags() {
-    return testing::WriteFlv({{18, 0, testing::MetaDataBody(2.5, 64, 48)},
-                              {9, 0, {0x12, 1, 2, 3}},
-                              {8, 40, {0x2f, 9, 9}},
-                              {9, 0x01000010, {0x22, 4, 5}}});
+    return flv::WriteFlv({{18, 0, flv::MetaDataBody(2.5, 64, 48)},
+                          {9, 0, {0x12, 1, 2, 3}},
+                          {8, 40, {0x2f, 9, 9}},
+                          {9, 0x01000010, {0x22, 4, 5}}});
 }
 
 std::vector<FlvTag> ReadAll(std::span<const std::uint8_t> bytes, FlvRead& last) {
@@ -125,11 +126,11 @@ TEST(FlvReader, VideoPacketsGiveCodecFrameTypeAndCompositionOffset) {
 }
 
 TEST(FlvReader, SeekPointsAreKeyFramesInTimeOrder) {
-    const FlvBytes file = testing::WriteFlv({{9, 0, {0x12, 1}},
-                                             {9, 100, {0x22, 1}},
-                                             {9, 200, {0x12, 1}},
-                                             {18, 250, testing::MetaDataBody(1, 1, 1)},
-                                             {9, 300, {0x22, 1}}});
+    const FlvBytes file = flv::WriteFlv({{9, 0, {0x12, 1}},
+                                         {9, 100, {0x22, 1}},
+                                         {9, 200, {0x12, 1}},
+                                         {18, 250, flv::MetaDataBody(1, 1, 1)},
+                                         {9, 300, {0x22, 1}}});
     const std::vector<FlvSeekPoint> points = IndexFlv(file, ReadFlvHeader(file)->firstTag);
     ASSERT_EQ(points.size(), 2u);
     EXPECT_EQ(points[0].timestamp, 0u);
@@ -141,7 +142,7 @@ TEST(FlvReader, SeekPointsAreKeyFramesInTimeOrder) {
 }
 
 TEST(Amf0, MetaDataReadsAsNamedMembers) {
-    const FlvBytes body = testing::MetaDataBody(2.5, 64, 48);
+    const FlvBytes body = flv::MetaDataBody(2.5, 64, 48);
     const auto data = ReadScriptData(body);
     ASSERT_TRUE(data);
     EXPECT_EQ(data->name, "onMetaData");
@@ -176,7 +177,7 @@ TEST(Amf0, EveryKindOfValueReads) {
 }
 
 TEST(Amf0, CutDeepAndUnknownDataFailsWithoutReadingPastTheEnd) {
-    const FlvBytes body = testing::MetaDataBody(2.5, 64, 48);
+    const FlvBytes body = flv::MetaDataBody(2.5, 64, 48);
     for (std::size_t size = 0; size < body.size(); ++size) {
         std::size_t pos = 0;
         const FlvBytes cut(body.begin(), body.begin() + static_cast<std::ptrdiff_t>(size));

@@ -6,6 +6,7 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavutil/log.h>
 #include <libavutil/opt.h>
 }
 
@@ -78,6 +79,7 @@ FlvBytes ConfigurationRecord(const std::uint8_t* data, std::size_t size) {
 }
 
 AVCodecContext* OpenEncoder(int codec, int w, int h) {
+    av_log_set_level(AV_LOG_QUIET); // the encoders' statistics are no test output
     const AVCodec* encoder = codec == 7 ? avcodec_find_encoder_by_name("libx264")
                                         : avcodec_find_encoder(AV_CODEC_ID_FLV1);
     if (!encoder) {

@@ -36,7 +36,8 @@ struct FlvPlayback::Impl {
     bool open = false, paused = false, appended = false;
     bool started = false; // Play.Start has been followed by Buffer.Full
     bool needHeader = true;
-    bool dataEnded = false; // the file ended, or endSequence came
+    bool dataEnded = false;  // no more tags can be read
+    bool bytesEnded = false; // appended streams: endSequence came
     bool stopped = false;
     std::vector<std::uint8_t> bytes;
     std::size_t offset = 0, total = 0;
@@ -87,7 +88,7 @@ bool FlvPlayback::Impl::readHeader() {
     }
     const auto header = ReadFlvHeader(std::span(bytes).subspan(std::min(offset, bytes.size())));
     if (!header) {
-        if (bytes.size() - offset >= 9 || !appended) {
+        if (bytes.size() - offset >= 9 || !appended || bytesEnded) {
             warn("the stream is not FLV data");
             pending.push_back(Status("NetStream.Play.FileStructureInvalid", {}, "error"));
             dataEnded = stopped = true;
@@ -111,7 +112,7 @@ FlvRead FlvPlayback::Impl::nextTag(FlvTag& tag) {
         warn("a damaged FLV tag ends the stream");
         dataEnded = true;
         offset = bytes.size();
-    } else if (read == FlvRead::Incomplete && !appended) {
+    } else if (read == FlvRead::Incomplete && (!appended || bytesEnded)) {
         if (offset < bytes.size()) {
             warn("the FLV data ends inside a tag");
         }
@@ -291,14 +292,14 @@ void FlvPlayback::append(std::span<const std::uint8_t> data) {
 void FlvPlayback::appendAction(std::string_view action) {
     Impl& s = *impl_;
     if (action == "endSequence") {
-        s.dataEnded = true;
+        s.bytesEnded = true;
         return;
     }
     if (action == "resetBegin" || action == "resetSeek") {
         s.bytes.clear();
         s.offset = 0;
         s.needHeader = action == "resetBegin";
-        s.dataEnded = s.stopped = false;
+        s.dataEnded = s.bytesEnded = s.stopped = false;
         s.restartDecoder();
     }
 }
@@ -332,7 +333,7 @@ void FlvPlayback::seek(double seconds) {
     if (s.appended) {
         s.bytes.clear(); // the script appends from the new place after resetSeek
         s.offset = 0;
-        s.dataEnded = false;
+        s.dataEnded = s.bytesEnded = false;
         s.clock = target;
     } else if (const auto point = SeekPointFor(s.index, static_cast<std::uint32_t>(target))) {
         s.offset = point->offset;

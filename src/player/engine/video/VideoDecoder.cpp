@@ -7,6 +7,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/log.h>
 #include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
@@ -109,6 +110,10 @@ bool VideoDecoder::isOpen() const {
 }
 
 void VideoDecoder::reset() {
+    // Damaged packets are reported by what plays them; libavcodec's own log would only
+    // repeat that on the standard error of every run.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
     impl_ = std::make_unique<Impl>();
     const AVCodec* codec = avcodec_find_decoder(CodecIdOf(codec_));
     if (!codec) {

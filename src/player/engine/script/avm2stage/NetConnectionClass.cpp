@@ -33,6 +33,13 @@ Value NetStatusToString(Vm& vm, const Value& self, std::span<const Value>) {
                          " info=" + ToString(vm, GetPublic(vm, self, "info")) + "]");
 }
 
+Value NetStatusClone(Vm& vm, const Value& self, std::span<const Value>) {
+    const EventRecord e = StateOf(vm).events[self.asObject()];
+    const Value args[4] = {Value::string(e.type), Value::boolean(e.bubbles),
+                           Value::boolean(e.cancelable), GetPublic(vm, self, "info")};
+    return ConstructClass(vm, self.asObject()->cls, args);
+}
+
 NetConnectionRecord& ConnectionOf(Vm& vm, const Value& self) {
     if (!self.isObject()) {
         ThrowNullAccess(vm, self);
@@ -102,7 +109,8 @@ void InstallNetClasses(Vm& vm) {
         .init(NetStatusInit)
         .constant("NET_STATUS", Value::string("netStatus"))
         .slot("info", Value::null())
-        .method("toString", NetStatusToString);
+        .method("toString", NetStatusToString)
+        .method("clone", NetStatusClone);
     NativeClass(vm, "NetConnection", BuiltinClass(vm, "flash.events", "EventDispatcher"),
                 "flash.net")
         .methods({{"connect", Connect}, {"close", Close}})
