@@ -6,6 +6,8 @@
 #include "script/ScriptTestSupport.h"
 #include "support/TempDir.h"
 
+#include <QImage>
+#include <QPainter>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -54,13 +56,11 @@ ActionAssembler StreamScript(const std::string& url) {
     return a;
 }
 
-std::vector<std::string> RunBeside(const std::string& folder, const ActionAssembler& code,
-                                   int frames) {
+// Writes the movie into folder and runs it there for frames frames.
+void RunBeside(engine::MovieEngine& engine, const std::string& folder, const Bytes& movie,
+               int frames, std::vector<std::string>& traces) {
     const std::string path = folder + "/movie.swf";
-    const Bytes movie = OneScriptMovie(code, 8);
     WriteFile(path, FlvBytes(movie.begin(), movie.end()));
-    std::vector<std::string> traces;
-    engine::MovieEngine engine;
     engine::ScriptOptions options;
     options.trace = [&traces](const std::string& line) { traces.push_back(line); };
     options.warning = [](const std::string&) {};
@@ -69,6 +69,13 @@ std::vector<std::string> RunBeside(const std::string& folder, const ActionAssemb
     for (int i = 1; i < frames; ++i) {
         engine.advance();
     }
+}
+
+std::vector<std::string> RunBeside(const std::string& folder, const ActionAssembler& code,
+                                   int frames) {
+    engine::MovieEngine engine;
+    std::vector<std::string> traces;
+    RunBeside(engine, folder, OneScriptMovie(code, 8), frames, traces);
     return traces;
 }
 
@@ -102,6 +109,39 @@ TEST(NetStreamScript, AFileOutsideTheMoviesFolderIsNotFound) {
                   (std::vector<std::string>{"false", "true", "NetStream.Play.StreamNotFound"}))
             << url;
     }
+}
+
+TEST(NetStreamScript, AttachVideoShowsTheStreamOnAPlacedVideoAtItsSize) {
+    const EncodedStream stream = EncodeColours(2, 16, 16, {0x00ff00, 0x00ff00});
+    ASSERT_FALSE(stream.packets.empty());
+    test::TempDir dir;
+    WriteFile(dir.file("clip.flv"), WriteFlv(VideoTags(2, stream, 100)));
+    ActionAssembler a = StreamScript("clip.flv");
+    a.push({"ns"}).op(Action::GetVariable).push({1, "v"}).op(Action::GetVariable);
+    a.push({"attachVideo"}).op(Action::CallMethod).op(Action::Pop);
+    MovieWriter movie(100, 100, 12, 8);
+    // DefineVideoStream: id 1, no frames of its own, 40 x 20, Sorenson H.263.
+    movie.tag(60, Bytes{1, 0, 0, 0, 40, 0, 20, 0, 0, 2});
+    Place place(1, 1);
+    place.name = "v";
+    movie.place(place.at(200, 200));
+    movie.doAction(a.block());
+    movie.showFrame();
+    engine::MovieEngine engine;
+    std::vector<std::string> traces;
+    RunBeside(engine, dir.path(), movie.bytes(), 2, traces);
+    QImage stage(100, 100, QImage::Format_ARGB32_Premultiplied);
+    stage.fill(Qt::white);
+    {
+        QPainter painter(&stage);
+        engine.render(painter, QRectF(0, 0, 100, 100), engine.frameRect(),
+                      engine::ScaleMode::ExactFit);
+    }
+    const QColor inside = stage.pixelColor(45, 25);
+    EXPECT_GT(inside.green(), 230);
+    EXPECT_LT(inside.red(), 40);
+    EXPECT_EQ(stage.pixel(55, 25), qRgb(255, 255, 255)) << "the Video is 40 pixels wide";
+    EXPECT_EQ(stage.pixel(45, 35), qRgb(255, 255, 255)) << "and 20 high";
 }
 
 } // namespace

@@ -57,6 +57,7 @@ Value AttachNetStream(Vm& vm, const Value& self, std::span<const Value> args) {
         return Value();
     }
     screen.feed = StreamOf(vm, stream).playback->feed();
+    screen.hiddenUpTo = 0;
     media.videoStreams[self.asObject()] = stream.asObject();
     const DisplayRecord& r = *DisplayOf(vm, self);
     if (r.clip) {

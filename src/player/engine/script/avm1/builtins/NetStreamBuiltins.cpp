@@ -139,6 +139,7 @@ Value AttachVideo(Vm& vm, CallInfo& c) {
         screen = std::make_shared<VideoScreen>();
     }
     screen->feed = nullptr;
+    screen->hiddenUpTo = 0;
     const Value& source = c.arg(0);
     for (auto& [object, playback] : streams.streams) {
         if (source.isObject() && source.o == object) {
@@ -149,11 +150,18 @@ Value AttachVideo(Vm& vm, CallInfo& c) {
     return Value();
 }
 
+// clear() takes the picture on show away; the stream's next one shows again.
 Value ClearVideo(Vm& vm, CallInfo& c) {
     Object* o = ThisObject(c);
-    const auto it = o ? StreamsOf(vm).screens.find(o->clip) : StreamsOf(vm).screens.end();
-    if (it != StreamsOf(vm).screens.end()) {
-        it->second->feed = nullptr;
+    NetStreams& streams = StreamsOf(vm);
+    const auto it = o ? streams.screens.find(o->clip) : streams.screens.end();
+    if (it == streams.screens.end()) {
+        return Value();
+    }
+    for (auto& [object, playback] : streams.streams) {
+        if (playback->feed() == it->second->feed) {
+            it->second->hiddenUpTo = playback->pictureSerial();
+        }
     }
     return Value();
 }
