@@ -7,20 +7,11 @@ namespace quillon::engine {
 
 namespace {
 
-enum Marker : std::uint8_t {
-    NumberMarker = 0,
-    BooleanMarker = 1,
-    StringMarker = 2,
-    ObjectMarker = 3,
-    NullMarker = 5,
-    UndefinedMarker = 6,
-    ReferenceMarker = 7,
-    EcmaArrayMarker = 8,
-    ObjectEndMarker = 9,
-    StrictArrayMarker = 10,
-    DateMarker = 11,
-    LongStringMarker = 12,
-};
+// The type markers; 4 (a movie clip) is reserved and never written.
+constexpr std::uint8_t NumberMarker = 0, BooleanMarker = 1, StringMarker = 2, ObjectMarker = 3,
+                       NullMarker = 5, UndefinedMarker = 6, ReferenceMarker = 7,
+                       EcmaArrayMarker = 8, ObjectEndMarker = 9, StrictArrayMarker = 10,
+                       DateMarker = 11, LongStringMarker = 12;
 
 class AmfReader {
 public:
