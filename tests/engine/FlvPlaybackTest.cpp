@@ -9,13 +9,12 @@
 
 #include <gtest/gtest.h>
 
-using namespace quillon;
+namespace {
+
 using namespace quillon::engine;
 namespace flv = quillon::testing;
 using flv::FlvBytes;
 using flv::FlvTagSpec;
-
-namespace {
 
 constexpr int FrameMs = 100;
 const std::vector<std::uint32_t> Colours = {0xff0000, 0x00ff00, 0x0000ff, 0xffff00,
