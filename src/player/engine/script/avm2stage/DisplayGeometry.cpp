@@ -85,7 +85,10 @@ const std::vector<DrawCommand>& DrawingOf(Vm& vm, const DisplayRecord& r) {
 
 // The box (twips) an object off the list covers with its own drawing under m.
 ClipBounds OffListBounds(Vm& vm, const DisplayRecord& r, const GeomMatrix& m) {
-    const ClipBounds b = StateOf(vm).host.drawingBounds(DrawingOf(vm, r));
+    // A Video covers its size; it has no drawing of its own.
+    const ClipBounds b =
+        r.video ? ClipBounds{0, 0, r.video->width * TwipsPerPixel, r.video->height * TwipsPerPixel}
+                : StateOf(vm).host.drawingBounds(DrawingOf(vm, r));
     if (b.xMax <= b.xMin && b.yMax <= b.yMin) {
         return b;
     }

@@ -6,7 +6,7 @@
 #include "player/engine/script/avm2/DoAbcTag.h"
 #include "player/engine/script/avm2/Globals.h"
 #include "player/engine/script/avm2/Properties.h"
-#include "player/engine/script/avm2stage/NetClasses.h"
+#include "player/engine/script/avm2stage/UrlLoadClasses.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -86,6 +86,7 @@ MovieRunner::MovieRunner(DisplayHost& host, const RunnerSetup& setup)
     state_->stageWidth = setup.stageWidth;
     state_->stageHeight = setup.stageHeight;
     state_->frameRate = setup.frameRate;
+    state_->readFile = setup.readFile;
     vm_->embedder = state_.get();
     vm_->random.seed(setup.seed);
     vm_->dateMs = setup.dateMs;
@@ -93,8 +94,8 @@ MovieRunner::MovieRunner(DisplayHost& host, const RunnerSetup& setup)
     InstallEventClasses(*vm_);
     InstallDisplayClasses(*vm_);
     InstallUtilityClasses(*vm_);
-    InstallNetClasses(*vm_);
-    state_->readFile = setup.readFile;
+    InstallMediaClasses(*vm_);
+    InstallUrlLoadClasses(*vm_);
 }
 
 MovieRunner::~MovieRunner() = default;
@@ -285,6 +286,7 @@ void MovieRunner::endFrame(double frameMs) {
     vm_->dateMs += frameMs;
     fireTimers();
     fireCallbacks();
+    AdvanceStreams(*vm_, frameMs);
 }
 
 void MovieRunner::clipRemoved(ClipId clip) {

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -41,6 +42,7 @@ struct DisplayRecord {
     std::string text;                  // a script-made text field's text
     double x = 0, y = 0, scaleX = 1, scaleY = 1, rotation = 0, alpha = 1;
     bool visible = true;
+    std::shared_ptr<VideoScreen> video; // a Video: what it shows
 };
 
 // Drawing commands one Graphics keeps, and all of a movie's together; more are dropped.
@@ -79,6 +81,8 @@ struct Callback {
     bool repeat = false;
 };
 
+struct MediaState; // NetConnection, NetStream and Video (MediaState.h)
+
 struct StageState : avm2::Embedder {
     explicit StageState(DisplayHost& host) : host(host) {}
     DisplayHost& host;
@@ -103,10 +107,12 @@ struct StageState : avm2::Embedder {
     std::unordered_map<ClipId, Object*> objectsByClip;
     std::map<std::uint16_t, std::string> symbolClasses;
     int instanceNames = 0; // the N of the last "instanceN" given
-    // URLLoader loads waiting for the next frame, and how files beside the movie are read.
+    // URLLoader loads waiting for the next frame.
     std::vector<std::pair<Object*, std::string>> urlLoads;
-    std::function<std::optional<std::string>(const std::string&)> readFile;
-    bool binding = false; // BindTimeline is running
+    bool binding = false;  // BindTimeline is running
+    // Files beside the movie (nothing when missing or not allowed), and the streams.
+    std::function<std::optional<std::string>(const std::string& url)> readFile;
+    std::shared_ptr<MediaState> media;
 };
 
 StageState& StateOf(avm2::Vm& vm);
@@ -120,6 +126,10 @@ DisplayRecord* DisplayOf(avm2::Vm& vm, const Value& v);
 void InstallEventClasses(avm2::Vm& vm);
 void InstallDisplayClasses(avm2::Vm& vm);
 void InstallUtilityClasses(avm2::Vm& vm);
+// flash.media.Video, flash.net.NetConnection and NetStream, flash.events.NetStatusEvent.
+void InstallMediaClasses(avm2::Vm& vm);
+// Plays the streams on by a frame's time and tells their scripts what happened.
+void AdvanceStreams(avm2::Vm& vm, double frameMs);
 
 // Gives every clip on the timeline below the root that has no object yet one of its
 // symbol's class (constructed after its own children), names it on its parent and

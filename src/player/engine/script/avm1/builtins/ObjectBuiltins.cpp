@@ -242,6 +242,7 @@ void InstallBuiltins(Vm& vm) {
     InstallClipBuiltins(vm);
     InstallDrawingBuiltins(vm);
     InstallMediaBuiltins(vm);
+    InstallNetStreamBuiltins(vm);
 }
 
 } // namespace quillon::engine::avm1

@@ -5,7 +5,7 @@
 
 namespace quillon::engine::avm2stage {
 
-void InstallNetClasses(avm2::Vm& vm);
+void InstallUrlLoadClasses(avm2::Vm& vm);
 // The URLLoader loads asked for since the last frame: each reads its file and sends
 // open, progress and complete, or ioError.
 void FinishUrlLoads(avm2::Vm& vm);

@@ -2,7 +2,7 @@
 // a load sends (ProgressEvent, IOErrorEvent and their bases). Nothing is ever sent: a
 // load reads a file beside the movie or below its folder, at the start of the next frame.
 
-#include "player/engine/script/avm2stage/NetClasses.h"
+#include "player/engine/script/avm2stage/UrlLoadClasses.h"
 
 #include "player/engine/script/avm2/Calls.h"
 #include "player/engine/script/avm2/Convert.h"
@@ -211,7 +211,7 @@ void FinishUrlLoads(Vm& vm) {
     }
 }
 
-void InstallNetClasses(Vm& vm) {
+void InstallUrlLoadClasses(Vm& vm) {
     InstallNetEvents(vm);
     NativeClass request(vm, "URLRequest", vm.core.object, "flash.net");
     request.init(RequestInit);
