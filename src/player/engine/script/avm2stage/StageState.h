@@ -109,7 +109,7 @@ struct StageState : avm2::Embedder {
     int instanceNames = 0; // the N of the last "instanceN" given
     // URLLoader loads waiting for the next frame.
     std::vector<std::pair<Object*, std::string>> urlLoads;
-    bool binding = false;  // BindTimeline is running
+    bool binding = false; // BindTimeline is running
     // Files beside the movie (nothing when missing or not allowed), and the streams.
     std::function<std::optional<std::string>(const std::string& url)> readFile;
     std::shared_ptr<MediaState> media;
