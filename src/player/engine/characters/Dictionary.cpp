@@ -77,4 +77,13 @@ int Timeline::frameOfLabel(const std::string& label) const {
     return -1;
 }
 
+FontSource FontsOf(const Dictionary& dictionary, std::uint32_t epoch) {
+    return {[&dictionary, epoch](std::uint16_t id) -> const FontCharacter* {
+                return dictionary.findAs<FontCharacter>(id, epoch).get();
+            },
+            [&dictionary, epoch](const std::string& name, bool bold, bool italic) {
+                return dictionary.findFont(name, bold, italic, epoch);
+            }};
+}
+
 } // namespace quillon::engine

@@ -335,7 +335,9 @@ ClipId ScriptStage::createEmpty(ClipId parent, const std::string& name, int dept
 ClipId ScriptStage::createText(ClipId parent, const std::string& name, int depth,
                                const ClipBounds& bounds) {
     auto edit = std::make_shared<EditTextCharacter>();
-    edit->area = QRectF(0, 0, bounds.xMax - bounds.xMin, bounds.yMax - bounds.yMin);
+    EditField& field = edit->field;
+    field.area = QRectF(0, 0, bounds.xMax - bounds.xMin, bounds.yMax - bounds.yMin);
+    field.fonts = FontsOf(runner_.dictionary(), UINT32_MAX);
     Instance fresh;
     fresh.character = edit;
     fresh.matrix = QTransform::fromTranslate(bounds.xMin, bounds.yMin);
@@ -429,35 +431,17 @@ void ScriptStage::setColor(ClipId clip, const ClipColor& color) {
     }
 }
 
-std::string ScriptStage::text(ClipId clip) {
-    const EditTextCharacter* edit = EditTextOf(runner_.resolve(clip).instance);
-    return edit ? edit->text : std::string();
-}
-
-void ScriptStage::setText(ClipId clip, const std::string& text, bool html) {
+EditField* ScriptStage::textField(ClipId clip) {
     Instance* i = runner_.resolve(clip).instance;
     const EditTextCharacter* edit = EditTextOf(i);
     if (!edit) {
-        return;
+        return nullptr;
     }
-    auto copy = std::make_shared<EditTextCharacter>(*edit);
-    copy->text = text;
-    copy->html = html && edit->html;
-    i->character = copy;
-}
-
-std::string ScriptStage::variableOf(ClipId clip) {
-    const EditTextCharacter* edit = EditTextOf(runner_.resolve(clip).instance);
-    return edit ? edit->variable : std::string();
-}
-
-void ScriptStage::setVariable(ClipId clip, const std::string& variable) {
-    Instance* i = runner_.resolve(clip).instance;
-    if (const EditTextCharacter* edit = EditTextOf(i)) {
-        auto copy = std::make_shared<EditTextCharacter>(*edit);
-        copy->variable = variable;
-        i->character = copy;
+    // the definition is shared with every placement of it: a placed field changes a copy
+    if (i->character.use_count() > 1) {
+        i->character = std::make_shared<EditTextCharacter>(*edit);
     }
+    return &static_cast<EditTextCharacter*>(i->character.get())->field;
 }
 
 void ScriptStage::collectBoundFields(Clip& clip, int nesting, std::vector<ClipId>& out) {
@@ -468,7 +452,7 @@ void ScriptStage::collectBoundFields(Clip& clip, int nesting, std::vector<ClipId
             return;
         }
         const EditTextCharacter* edit = EditTextOf(&instance);
-        if (edit && !edit->variable.empty()) {
+        if (edit && !edit->field.variable.empty()) {
             out.push_back(runner_.idOf(clip, depth));
         } else if (instance.clip && nesting < MaxFieldNesting) {
             collectBoundFields(*instance.clip, nesting + 1, out);

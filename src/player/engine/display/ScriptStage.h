@@ -59,10 +59,7 @@ public:
     void copyDrawing(ClipId from, ClipId to) override;
     ClipColor color(ClipId clip) override;
     void setColor(ClipId clip, const ClipColor& color) override;
-    std::string text(ClipId clip) override;
-    void setText(ClipId clip, const std::string& text, bool html) override;
-    std::string variableOf(ClipId clip) override;
-    void setVariable(ClipId clip, const std::string& variable) override;
+    EditField* textField(ClipId clip) override;
     std::vector<ClipId> boundTextFields() override;
     void callFrame(ClipId clip, int frame) override;
     bool loadMovie(ClipId clip, const std::string& url) override;

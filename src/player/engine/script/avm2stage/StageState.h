@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <span>
 #include <string>
 #include <unordered_map>
@@ -37,7 +38,7 @@ struct DisplayRecord {
     bool fromTimeline = false;         // placed by the timeline, not made by a script
     bool textField = false;            // a TextField: its clip is a text field
     Object* graphics = nullptr;        // its Graphics, once asked for
-    std::string text;                  // a script-made text field's text
+    std::shared_ptr<EditField> field;  // a script-made text field's model while it has no clip
     double x = 0, y = 0, scaleX = 1, scaleY = 1, rotation = 0, alpha = 1;
     bool visible = true;
 };

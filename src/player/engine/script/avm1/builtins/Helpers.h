@@ -15,6 +15,7 @@ void InstallObjectBuiltins(Vm&), InstallGlobalFunctions(Vm&), InstallNumberBuilt
     InstallColorBuiltins(Vm&), InstallLoadVarsBuiltins(Vm&), InstallXmlBuiltins(Vm&),
     InstallExternalInterface(Vm&);
 void InstallDrawingBuiltins(Vm&); // after the clip builtins, whose MovieClip it extends
+void InstallTextBuiltins(Vm&);    // after the clip builtins, whose TextField it extends
 // The package object flash.<name> (flash.external, flash.geom ...), made on first use.
 Object* FlashPackage(Vm& vm, const char* name);
 
