@@ -182,6 +182,8 @@ public:
     // style: bold and italic as asked first, then bold alone; nullptr when none has the name.
     const FontCharacter* findFont(const std::string& name, bool bold, bool italic,
                                   std::uint32_t epoch) const;
+    // The ids of every font defined, in the order they were.
+    std::vector<std::uint16_t> fontIds() const;
 
 private:
     std::unordered_map<std::uint16_t,

@@ -110,11 +110,9 @@ bool FormatInside(const HtmlTag& tag, TextFormat& f) {
         f.url = href ? *href : "";
         f.target = target ? *target : "";
     } else if (tag.name == "p") {
-        if (const auto* align = Attribute(tag, "align")) {
-            if (auto named = AlignNamed(*align)) {
-                f.align = named;
-            }
-        }
+        // a paragraph states its alignment: left unless it says otherwise
+        const auto* align = Attribute(tag, "align");
+        f.align = align ? AlignNamed(*align).value_or(TextAlign::Left) : TextAlign::Left;
     } else if (tag.name == "li") {
         f.bullet = true;
     } else if (tag.name == "textformat") {

@@ -41,8 +41,9 @@ SpanFace FaceOf(const EditField& field, const TextFormat& f, bool systemFonts) {
         face.font = EmbeddedFont(field, face);
         if (face.font) {
             const double scale = face.size / face.font->emSize;
-            face.ascent = face.font->hasLayout ? face.font->ascent * scale : face.size * 0.8;
-            face.descent = face.font->hasLayout ? face.font->descent * scale : face.size * 0.2;
+            // fields measure in whole twips
+            face.ascent = std::round(face.font->hasLayout ? face.font->ascent * scale : face.size * 0.8);
+            face.descent = std::round(face.font->hasLayout ? face.font->descent * scale : face.size * 0.2);
         }
         return face;
     }
@@ -52,8 +53,8 @@ SpanFace FaceOf(const EditField& field, const TextFormat& f, bool systemFonts) {
         system.setBold(face.bold);
         system.setItalic(face.italic);
         const QFontMetricsF metrics(system);
-        face.ascent = metrics.ascent();
-        face.descent = metrics.descent();
+        face.ascent = std::round(metrics.ascent());
+        face.descent = std::round(metrics.descent());
         face.system = system;
     } else {
         // measured by its size alone: a typical face's proportions
@@ -128,7 +129,7 @@ private:
                 placed.advance = face.size * 0.5;
             }
         } else if (metrics_[faceIndex]) {
-            placed.advance = metrics_[faceIndex]->horizontalAdvance(c);
+            placed.advance = std::round(metrics_[faceIndex]->horizontalAdvance(c));
         } else if (!field_.embedFonts) {
             placed.advance = std::round(face.size * (c == u' ' ? 0.25 : 0.5));
         } else {

@@ -54,6 +54,12 @@ struct ClipColor {
     double add[4] = {0, 0, 0, 0};
 };
 
+struct EmbeddedFont {
+    std::uint16_t id = 0;
+    std::string name;
+    bool bold = false, italic = false;
+};
+
 class DisplayHost {
 public:
     virtual ~DisplayHost() = default;
@@ -127,6 +133,10 @@ public:
     // A text field's model (text, formats, settings, layout), changed in place; null when
     // the clip is no text field. Valid until the display list next changes.
     virtual EditField* textField(ClipId clip) = 0;
+    // The movie's embedded fonts, in the order they are defined, and whether one has a
+    // glyph for every character of a text.
+    virtual std::vector<EmbeddedFont> embeddedFonts() = 0;
+    virtual bool fontHasGlyphs(std::uint16_t font, const std::string& text) = 0;
     // Every text field on the display list that follows a variable.
     virtual std::vector<ClipId> boundTextFields() = 0;
     // Replaces what a clip plays with the movie at url (beside the movie or below its

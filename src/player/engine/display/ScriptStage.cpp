@@ -444,6 +444,31 @@ EditField* ScriptStage::textField(ClipId clip) {
     return &static_cast<EditTextCharacter*>(i->character.get())->field;
 }
 
+std::vector<EmbeddedFont> ScriptStage::embeddedFonts() {
+    std::vector<EmbeddedFont> out;
+    const Dictionary& dictionary = runner_.dictionary();
+    for (const std::uint16_t id : dictionary.fontIds()) {
+        const auto font = dictionary.findAs<FontCharacter>(id, UINT32_MAX);
+        if (font && !font->name.empty()) {
+            out.push_back({id, font->name, font->bold, font->italic});
+        }
+    }
+    return out;
+}
+
+bool ScriptStage::fontHasGlyphs(std::uint16_t id, const std::string& text) {
+    const auto font = runner_.dictionary().findAs<FontCharacter>(id, UINT32_MAX);
+    if (!font) {
+        return false;
+    }
+    for (const QChar c : QString::fromStdString(text)) {
+        if (font->glyphFor(c.unicode()) < 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void ScriptStage::collectBoundFields(Clip& clip, int nesting, std::vector<ClipId>& out) {
     // Bounded like every walk of the tree: nesting and the number of fields.
     constexpr std::size_t MaxBoundFields = 4096;

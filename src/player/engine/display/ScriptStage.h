@@ -60,6 +60,8 @@ public:
     ClipColor color(ClipId clip) override;
     void setColor(ClipId clip, const ClipColor& color) override;
     EditField* textField(ClipId clip) override;
+    std::vector<EmbeddedFont> embeddedFonts() override;
+    bool fontHasGlyphs(std::uint16_t font, const std::string& text) override;
     std::vector<ClipId> boundTextFields() override;
     void callFrame(ClipId clip, int frame) override;
     bool loadMovie(ClipId clip, const std::string& url) override;

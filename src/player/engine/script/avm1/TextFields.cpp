@@ -99,7 +99,7 @@ constexpr FieldProperty FieldProperties[] = {
     {"backgroundColor", GetColor<&EditField::backgroundColor>,
      SetColor<&EditField::backgroundColor>},
     {"textColor", [](Vm&, EditField& f) {
-         return Value(static_cast<double>(f.charFormat(0).color.value_or(0))); },
+         return Value(static_cast<double>(f.newFormat.color.value_or(0))); },
      SetTextColor},
     {"autoSize", [](Vm&, EditField& f) {
          return Value(AutoSizeNames[static_cast<int>(f.autoSize)]); }, SetAutoSize},

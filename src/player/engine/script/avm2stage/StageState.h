@@ -102,6 +102,7 @@ struct StageState : avm2::Embedder {
     // Timeline children met so far, and the classes the movie binds to its characters.
     std::unordered_map<ClipId, Object*> objectsByClip;
     std::map<std::uint16_t, std::string> symbolClasses;
+    std::unordered_map<Object*, EmbeddedFont> fonts; // Font objects and the fonts they stand for
     int instanceNames = 0; // the N of the last "instanceN" given
     bool binding = false;  // BindTimeline is running
 };

@@ -85,7 +85,7 @@ constexpr FieldProperty FieldProperties[] = {
     {"backgroundColor", GetColor<&EditField::backgroundColor>,
      SetColor<&EditField::backgroundColor>},
     {"textColor", [](Vm&, EditField& f) {
-         return Value::unsignedInt(f.charFormat(0).color.value_or(0)); }, SetTextColor},
+         return Value::unsignedInt(f.newFormat.color.value_or(0)); }, SetTextColor},
     {"autoSize", [](Vm&, EditField& f) {
          return Value::string(AutoSizeNames[static_cast<int>(f.autoSize)]); }, SetAutoSize},
     {"type", [](Vm&, EditField& f) { return Value::string(f.editable ? "input" : "dynamic"); },
@@ -180,9 +180,11 @@ EditField* FieldOf(Vm& vm, const Value& self) {
 }
 
 void InstallTextFieldMethods(NativeClass& cls);
+void InstallFontClass(Vm& vm);
 
 void InstallTextFieldClass(Vm& vm, ClassObject* interactive) {
     InstallTextFormatClasses(vm);
+    InstallFontClass(vm);
     NativeClass cls(vm, "TextField", interactive, "flash.text");
     cls.init(TextFieldInit);
     AddProperties(cls, std::make_index_sequence<PropertyCount>());
