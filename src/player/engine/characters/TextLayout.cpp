@@ -20,7 +20,7 @@ const FontCharacter* EmbeddedFont(const EditField& field, const SpanFace& face) 
     if (!font && field.hasFont && field.fonts.byId) {
         const FontCharacter* own = field.fonts.byId(field.fontId);
         if (own && QString::fromStdString(own->name).compare(QString::fromStdString(face.name),
-                                                              Qt::CaseInsensitive) == 0) {
+                                                             Qt::CaseInsensitive) == 0) {
             font = own;
         }
     }
@@ -42,13 +42,16 @@ SpanFace FaceOf(const EditField& field, const TextFormat& f, bool systemFonts) {
         if (face.font) {
             const double scale = face.size / face.font->emSize;
             // fields measure in whole twips
-            face.ascent = std::round(face.font->hasLayout ? face.font->ascent * scale : face.size * 0.8);
-            face.descent = std::round(face.font->hasLayout ? face.font->descent * scale : face.size * 0.2);
+            face.ascent =
+                std::round(face.font->hasLayout ? face.font->ascent * scale : face.size * 0.8);
+            face.descent =
+                std::round(face.font->hasLayout ? face.font->descent * scale : face.size * 0.2);
         }
         return face;
     }
     if (systemFonts) {
-        QFont system(face.name.empty() ? QString("Times New Roman") : QString::fromStdString(face.name));
+        QFont system(face.name.empty() ? QString("Times New Roman")
+                                       : QString::fromStdString(face.name));
         system.setPixelSize(std::max(1, static_cast<int>(face.size)));
         system.setBold(face.bold);
         system.setItalic(face.italic);
@@ -85,7 +88,7 @@ public:
         for (const TextLine& line : layout_.lines) {
             layout_.textWidth = std::max(layout_.textWidth, line.width);
         }
-        if (!layout_.lines.empty()) {
+        if (!text_.isEmpty()) { // an empty field measures nothing, though it has a line
             const TextLine& last = layout_.lines.back();
             layout_.textHeight = last.baseline + last.descent - (field_.area.top() + FieldGutter);
         }
@@ -193,8 +196,8 @@ private:
         TextLine line;
         line.chars.assign(chars.begin() + static_cast<std::ptrdiff_t>(from),
                           chars.begin() + static_cast<std::ptrdiff_t>(to));
-        line.firstChar = from < chars.size() ? chars[from].index
-                                             : paragraphStart_ + static_cast<int>(from);
+        line.firstChar =
+            from < chars.size() ? chars[from].index : paragraphStart_ + static_cast<int>(from);
         line.length = static_cast<int>(to - from) + (last ? breakAfter_ : 0);
         arrange(line, first, last);
         line.leading = format_.leading.value_or(0) * Twips;
