@@ -54,7 +54,7 @@ void SetAutoSize(Vm& vm, EditField& f, const Value& v) {
         }
     }
     vm.throwError(ErrorKind::ArgumentError, 2008,
-                  "Error #2008: Parameter autoSize must be one of the accepted values.");
+                  "Parameter autoSize must be one of the accepted values.");
 }
 
 void SetTextColor(Vm& vm, EditField& f, const Value& v) {
@@ -93,7 +93,7 @@ constexpr FieldProperty FieldProperties[] = {
          const std::string type = ToString(vm, v);
          if (type != "input" && type != "dynamic") {
              vm.throwError(ErrorKind::ArgumentError, 2008,
-                           "Error #2008: Parameter type must be one of the accepted values.");
+                           "Parameter type must be one of the accepted values.");
          }
          f.editable = type == "input"; }},
     {"textWidth", [](Vm&, EditField& f) { return NumberValue(f.textWidth()); }, ReadOnly},
@@ -130,23 +130,14 @@ constexpr FieldProperty FieldProperties[] = {
 
 constexpr std::size_t PropertyCount = std::size(FieldProperties);
 
-EditField* Checked(Vm& vm, const Value& self) {
-    EditField* f = FieldOf(vm, self);
-    if (!f) {
-        vm.throwError(ErrorKind::TypeError, 1009,
-                      "Error #1009: Cannot access a property or method of a null object reference.");
-    }
-    return f;
-}
-
 template <std::size_t I> Value GetProperty(Vm& vm, const Value& self, std::span<const Value>) {
-    return FieldProperties[I].get(vm, *Checked(vm, self));
+    return FieldProperties[I].get(vm, FieldOrThrow(vm, self));
 }
 
 template <std::size_t I>
 Value SetProperty(Vm& vm, const Value& self, std::span<const Value> args) {
     const Value value = Arg(args, 0);
-    FieldProperties[I].set(vm, *Checked(vm, self), value);
+    FieldProperties[I].set(vm, FieldOrThrow(vm, self), value);
     return Value();
 }
 
@@ -177,6 +168,15 @@ EditField* FieldOf(Vm& vm, const Value& self) {
         return StateOf(vm).host.textField(r->clip);
     }
     return r->field.get();
+}
+
+EditField& FieldOrThrow(Vm& vm, const Value& self) {
+    EditField* f = FieldOf(vm, self);
+    if (!f) {
+        vm.throwError(ErrorKind::TypeError, 1009,
+                      "Cannot access a property or method of a null object reference.");
+    }
+    return *f;
 }
 
 void InstallTextFieldMethods(NativeClass& cls);

@@ -13,16 +13,7 @@ using namespace avm2;
 namespace {
 
 [[noreturn]] void OutOfRange(Vm& vm) {
-    vm.throwError(ErrorKind::RangeError, 2006, "Error #2006: The supplied index is out of bounds.");
-}
-
-EditField& Field(Vm& vm, const Value& self) {
-    EditField* f = FieldOf(vm, self);
-    if (!f) {
-        vm.throwError(ErrorKind::TypeError, 1009,
-                      "Error #1009: Cannot access a property or method of a null object reference.");
-    }
-    return *f;
+    vm.throwError(ErrorKind::RangeError, 2006, "The supplied index is out of bounds.");
 }
 
 int IntArg(Vm& vm, std::span<const Value> args, std::size_t i, int fallback) {
@@ -48,14 +39,14 @@ bool RangeOf(Vm& vm, std::span<const Value> args, std::size_t first, const EditF
 }
 
 Value AppendText(Vm& vm, const Value& self, std::span<const Value> args) {
-    EditField& f = Field(vm, self);
+    EditField& f = FieldOrThrow(vm, self);
     const QString text = QString::fromStdString(ToString(vm, Arg(args, 0)));
     f.replaceText(f.length(), f.length(), text);
     return Value();
 }
 
 Value ReplaceText(Vm& vm, const Value& self, std::span<const Value> args) {
-    EditField& f = Field(vm, self);
+    EditField& f = FieldOrThrow(vm, self);
     const int begin = IntArg(vm, args, 0, 0), end = IntArg(vm, args, 1, 0);
     const QString text = QString::fromStdString(ToString(vm, Arg(args, 2)));
     if (begin < 0 || end < begin || begin > f.length()) {
@@ -66,7 +57,7 @@ Value ReplaceText(Vm& vm, const Value& self, std::span<const Value> args) {
 }
 
 Value GetTextFormat(Vm& vm, const Value& self, std::span<const Value> args) {
-    EditField& f = Field(vm, self);
+    EditField& f = FieldOrThrow(vm, self);
     int begin = 0, end = 0;
     if (!RangeOf(vm, args, 0, f, begin, end) && !(f.length() == 0 && begin == 0)) {
         OutOfRange(vm);
@@ -75,9 +66,9 @@ Value GetTextFormat(Vm& vm, const Value& self, std::span<const Value> args) {
 }
 
 Value SetTextFormat(Vm& vm, const Value& self, std::span<const Value> args) {
-    EditField& f = Field(vm, self);
+    EditField& f = FieldOrThrow(vm, self);
     if (!Arg(args, 0).isObject()) {
-        vm.throwError(ErrorKind::TypeError, 2007, "Error #2007: Parameter format must be non-null.");
+        vm.throwError(ErrorKind::TypeError, 2007, "Parameter format must be non-null.");
     }
     const TextFormat format = ReadTextFormat(vm, Arg(args, 0));
     int begin = 0, end = 0;
@@ -98,25 +89,25 @@ LineMetrics LineAt(Vm& vm, const EditField& f, std::span<const Value> args) {
 }
 
 Value GetLineMetrics(Vm& vm, const Value& self, std::span<const Value> args) {
-    return NewLineMetrics(vm, LineAt(vm, Field(vm, self), args));
+    return NewLineMetrics(vm, LineAt(vm, FieldOrThrow(vm, self), args));
 }
 
 Value GetLineText(Vm& vm, const Value& self, std::span<const Value> args) {
-    const EditField& f = Field(vm, self);
+    const EditField& f = FieldOrThrow(vm, self);
     const LineMetrics line = LineAt(vm, f, args);
     return Value::string(f.text().mid(line.firstChar, line.length).toStdString());
 }
 
 Value GetLineOffset(Vm& vm, const Value& self, std::span<const Value> args) {
-    return Value::integer(LineAt(vm, Field(vm, self), args).firstChar);
+    return Value::integer(LineAt(vm, FieldOrThrow(vm, self), args).firstChar);
 }
 
 Value GetLineLength(Vm& vm, const Value& self, std::span<const Value> args) {
-    return Value::integer(LineAt(vm, Field(vm, self), args).length);
+    return Value::integer(LineAt(vm, FieldOrThrow(vm, self), args).length);
 }
 
 Value GetLineIndexOfChar(Vm& vm, const Value& self, std::span<const Value> args) {
-    const EditField& f = Field(vm, self);
+    const EditField& f = FieldOrThrow(vm, self);
     const int index = IntArg(vm, args, 0, 0);
     const std::vector<LineMetrics> lines = f.lines();
     for (std::size_t i = 0; i < lines.size(); ++i) {

@@ -20,61 +20,47 @@ namespace {
 // Arguments the constructor takes, in the order of the parts.
 constexpr int ConstructorParts = 13;
 
-Value ToScript(Vm& vm, const FormatValue& v, FormatKind kind) {
-    if (v.isNull) {
-        return Value::null();
-    }
-    switch (kind) {
-    case FormatKind::Text:
-    case FormatKind::Align:
-        return Value::string(v.text);
-    case FormatKind::Flag:
-        return Value::boolean(v.flag);
-    case FormatKind::List: {
+struct Maker {
+    Vm& vm;
+    Value null() { return Value::null(); }
+    Value text(const std::string& t) { return Value::string(t); }
+    Value flag(bool b) { return Value::boolean(b); }
+    Value color(double n) { return Value::unsignedInt(static_cast<std::uint32_t>(n)); }
+    Value number(double n) { return NumberValue(n); }
+    Value list(const std::vector<double>& numbers) {
         std::vector<Value> items;
-        for (double stop : v.list) {
-            items.push_back(NumberValue(stop));
+        for (double n : numbers) {
+            items.push_back(NumberValue(n));
         }
         return Value::object(vm.newArray(std::move(items)));
     }
-    case FormatKind::Color:
-        return Value::unsignedInt(static_cast<std::uint32_t>(v.number));
-    default:
-        return NumberValue(v.number);
+};
+
+struct Reader {
+    Vm& vm;
+    bool nullish(const Value& v) { return v.isNullish(); }
+    std::string text(const Value& v) { return ToString(vm, v); }
+    bool flag(const Value& v) { return ToBoolean(v); }
+    std::uint32_t color(const Value& v) { return ToUint32(vm, v); }
+    double number(const Value& v) { return ToNumber(vm, v); }
+    std::vector<double> list(const Value& v) {
+        std::vector<double> out;
+        auto* array = v.isObject() ? dynamic_cast<ArrayObject*>(v.asObject()) : nullptr;
+        for (std::size_t i = 0; array && i < array->items.size() && i < 1024; ++i) {
+            out.push_back(ToNumber(vm, array->items[i]));
+        }
+        return out;
     }
+};
+
+Value ToScript(Vm& vm, const FormatValue& v, FormatKind kind) {
+    Maker make{vm};
+    return ScriptValueOf(v, kind, make);
 }
 
 FormatValue FromScript(Vm& vm, const Value& v, FormatKind kind) {
-    FormatValue out;
-    if (v.isNullish()) {
-        return out;
-    }
-    out.isNull = false;
-    switch (kind) {
-    case FormatKind::Text:
-    case FormatKind::Align:
-        out.text = ToString(vm, v);
-        break;
-    case FormatKind::Flag:
-        out.flag = ToBoolean(v);
-        break;
-    case FormatKind::List:
-        if (v.isObject()) {
-            if (auto* array = dynamic_cast<ArrayObject*>(v.asObject())) {
-                for (std::size_t i = 0; i < array->items.size() && i < 1024; ++i) {
-                    out.list.push_back(ToNumber(vm, array->items[i]));
-                }
-            }
-        }
-        break;
-    case FormatKind::Color:
-        out.number = ToUint32(vm, v) & 0xffffff;
-        break;
-    default:
-        out.number = std::trunc(ToNumber(vm, v));
-        out.isNull = !std::isfinite(out.number);
-    }
-    return out;
+    Reader read{vm};
+    return FormatValueOf(v, kind, read);
 }
 
 Value TextFormatInit(Vm& vm, const Value& self, std::span<const Value> args) {

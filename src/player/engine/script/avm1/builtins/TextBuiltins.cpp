@@ -9,58 +9,44 @@ namespace quillon::engine::avm1 {
 
 namespace {
 
-Value ToScript(Vm& vm, const FormatValue& v, FormatKind kind) {
-    if (v.isNull) {
-        return Value::null();
-    }
-    switch (kind) {
-    case FormatKind::Text:
-    case FormatKind::Align:
-        return Value(v.text);
-    case FormatKind::Flag:
-        return Value(v.flag);
-    case FormatKind::List: {
-        std::vector<Value> items;
-        for (double stop : v.list) {
-            items.emplace_back(stop);
-        }
+struct Maker {
+    Vm& vm;
+    Value null() { return Value::null(); }
+    Value text(const std::string& t) { return Value(t); }
+    Value flag(bool b) { return Value(b); }
+    Value color(double n) { return Value(n); }
+    Value number(double n) { return Value(n); }
+    Value list(const std::vector<double>& numbers) {
+        std::vector<Value> items(numbers.begin(), numbers.end());
         return Value(vm.newArray(std::move(items)));
     }
-    default:
-        return Value(v.number);
+};
+
+struct Reader {
+    Vm& vm;
+    bool nullish(const Value& v) { return v.isNullish(); }
+    std::string text(const Value& v) { return vm.toString(v); }
+    bool flag(const Value& v) { return vm.toBool(v); }
+    std::uint32_t color(const Value& v) { return ToUint32(vm.toNumber(v)); }
+    double number(const Value& v) { return vm.toNumber(v); }
+    std::vector<double> list(const Value& v) {
+        std::vector<double> out;
+        const std::size_t n = v.isObject() ? std::min<std::size_t>(vm.arrayLength(v.o), 1024) : 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            out.push_back(vm.toNumber(vm.get(v, std::to_string(i))));
+        }
+        return out;
     }
+};
+
+Value ToScript(Vm& vm, const FormatValue& v, FormatKind kind) {
+    Maker make{vm};
+    return ScriptValueOf(v, kind, make);
 }
 
 FormatValue FromScript(Vm& vm, const Value& v, FormatKind kind) {
-    FormatValue out;
-    if (v.isNullish()) {
-        return out;
-    }
-    out.isNull = false;
-    switch (kind) {
-    case FormatKind::Text:
-    case FormatKind::Align:
-        out.text = vm.toString(v);
-        break;
-    case FormatKind::Flag:
-        out.flag = vm.toBool(v);
-        break;
-    case FormatKind::List:
-        if (v.isObject()) {
-            const std::size_t n = std::min<std::size_t>(vm.arrayLength(v.o), 1024);
-            for (std::size_t i = 0; i < n; ++i) {
-                out.list.push_back(vm.toNumber(vm.get(v, std::to_string(i))));
-            }
-        }
-        break;
-    case FormatKind::Color:
-        out.number = ToUint32(vm.toNumber(v));
-        break;
-    default:
-        out.number = std::trunc(vm.toNumber(v));
-        out.isNull = !std::isfinite(out.number);
-    }
-    return out;
+    Reader read{vm};
+    return FormatValueOf(v, kind, read);
 }
 
 Object* NewTextFormat(Vm& vm, const TextFormat& format) {
