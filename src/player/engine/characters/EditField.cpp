@@ -65,8 +65,9 @@ void EditField::setText(const QString& text) {
 void EditField::replaceText(int begin, int end, const QString& text, bool useNewFormat) {
     begin = std::clamp(begin, 0, length());
     end = std::clamp(end, begin, length());
-    const TextFormat format =
-        useNewFormat || text_.isEmpty() ? newFormat : charFormat(begin < length() ? begin : begin - 1);
+    const TextFormat format = useNewFormat || text_.isEmpty()
+                                  ? newFormat
+                                  : charFormat(begin < length() ? begin : begin - 1);
     text_.remove(begin, end - begin);
     formatOf_.erase(formatOf_.begin() + begin, formatOf_.begin() + end);
     insert(begin, WithCarriageReturns(text), formatIndex(format));

@@ -76,7 +76,7 @@ public:
     double textWidth() const;  // pixels
     double textHeight() const; // pixels
     std::vector<LineMetrics> lines() const;
-    int scroll = 1;   // first line shown, from 1
+    int scroll = 1;     // first line shown, from 1
     double hscroll = 0; // pixels
     int maxScroll() const;
     int bottomScroll() const;

@@ -59,8 +59,8 @@ void ReadFontTag(const HtmlTag& tag, TextFormat& f) {
         const bool relative = !size->empty() && ((*size)[0] == '+' || (*size)[0] == '-');
         f.size = std::max(0.0, (relative ? f.size.value_or(12) : 0) + number);
     }
-    if (const auto* color = Attribute(tag, "color"); color && color->size() == 7 &&
-                                                      (*color)[0] == '#') {
+    if (const auto* color = Attribute(tag, "color");
+        color && color->size() == 7 && (*color)[0] == '#') {
         std::uint32_t rgb = 0;
         const auto [ptr, ec] = std::from_chars(color->data() + 1, color->data() + 7, rgb, 16);
         if (ec == std::errc{} && ptr == color->data() + 7) {

@@ -26,12 +26,23 @@ std::string Escaped(const QString& text) {
     std::string out;
     for (const char c : text.toStdString()) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
-        default: out.push_back(c);
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&apos;";
+            break;
+        default:
+            out.push_back(c);
         }
     }
     return out;
@@ -59,12 +70,16 @@ struct FontState {
         std::string out;
         char hex[16];
         std::snprintf(hex, sizeof hex, "#%06X", color & 0xffffff);
-        if (!outer || face != outer->face) out += Attribute("FACE", Escaped(QString::fromStdString(face)));
-        if (!outer || size != outer->size) out += Attribute("SIZE", Number(size));
-        if (!outer || color != outer->color) out += Attribute("COLOR", hex);
+        if (!outer || face != outer->face)
+            out += Attribute("FACE", Escaped(QString::fromStdString(face)));
+        if (!outer || size != outer->size)
+            out += Attribute("SIZE", Number(size));
+        if (!outer || color != outer->color)
+            out += Attribute("COLOR", hex);
         if (!outer || letterSpacing != outer->letterSpacing)
             out += Attribute("LETTERSPACING", Number(letterSpacing));
-        if (!outer || kerning != outer->kerning) out += Attribute("KERNING", kerning ? "1" : "0");
+        if (!outer || kerning != outer->kerning)
+            out += Attribute("KERNING", kerning ? "1" : "0");
         return out;
     }
 };
@@ -93,19 +108,26 @@ std::string TextFormatAttributes(const TextFormat& f) {
 
 const char* AlignName(TextAlign align) {
     switch (align) {
-    case TextAlign::Right: return "RIGHT";
-    case TextAlign::Center: return "CENTER";
-    case TextAlign::Justify: return "JUSTIFY";
-    default: return "LEFT";
+    case TextAlign::Right:
+        return "RIGHT";
+    case TextAlign::Center:
+        return "CENTER";
+    case TextAlign::Justify:
+        return "JUSTIFY";
+    default:
+        return "LEFT";
     }
 }
 
 // A run of characters in one format, wrapped in its link and style tags.
 std::string RunMarkup(const QString& text, const TextFormat& f) {
     std::string inner = Escaped(text);
-    if (f.underline.value_or(false)) inner = "<U>" + inner + "</U>";
-    if (f.italic.value_or(false)) inner = "<I>" + inner + "</I>";
-    if (f.bold.value_or(false)) inner = "<B>" + inner + "</B>";
+    if (f.underline.value_or(false))
+        inner = "<U>" + inner + "</U>";
+    if (f.italic.value_or(false))
+        inner = "<I>" + inner + "</I>";
+    if (f.bold.value_or(false))
+        inner = "<B>" + inner + "</B>";
     if (!f.url.value_or("").empty()) {
         inner = "<A HREF=\"" + Escaped(QString::fromStdString(*f.url)) + "\" TARGET=\"" +
                 Escaped(QString::fromStdString(f.target.value_or(""))) + "\">" + inner + "</A>";
@@ -129,9 +151,10 @@ std::string EditField::htmlText() const {
         const TextFormat& paragraph = charFormat(start < length() ? start : length() - 1);
         const std::string outer = TextFormatAttributes(paragraph);
         const bool bullet = paragraph.bullet.value_or(false);
-        std::string body = bullet ? "<LI>" : std::string("<P ALIGN=\"") +
-                                                 AlignName(paragraph.align.value_or(TextAlign::Left)) +
-                                                 "\">";
+        std::string body = bullet
+                               ? "<LI>"
+                               : std::string("<P ALIGN=\"") +
+                                     AlignName(paragraph.align.value_or(TextAlign::Left)) + "\">";
         std::vector<FontState> fonts{FontState(paragraph)};
         body += "<FONT" + fonts.back().attributes(nullptr) + ">";
         for (int i = start; i < end;) {

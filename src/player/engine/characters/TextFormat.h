@@ -15,7 +15,7 @@ enum class TextAlign { Left = 0, Right = 1, Center = 2, Justify = 3 };
 struct TextFormat {
     // character parts
     std::optional<std::string> font;
-    std::optional<double> size; // pixels
+    std::optional<double> size;         // pixels
     std::optional<std::uint32_t> color; // 0xRRGGBB
     std::optional<bool> bold, italic, underline, kerning;
     std::optional<std::string> url, target;

@@ -27,9 +27,7 @@ public:
     void drawStaticText(const TextCharacter& text) override {
         DrawStaticText(painter_, text, cx_, fonts());
     }
-    void drawEditText(const EditTextCharacter& text) override {
-        DrawEditText(painter_, text, cx_);
-    }
+    void drawEditText(const EditTextCharacter& text) override { DrawEditText(painter_, text, cx_); }
     void drawBitmap(const QImage& image) override {
         painter_.setTransform(QTransform::fromScale(TwipsPerPixel, TwipsPerPixel) *
                               painter_.transform());
@@ -42,7 +40,6 @@ public:
 
 private:
     FontSource fonts() const { return FontsOf(dictionary_, epoch_); }
-
 
     QPainter& painter_;
     ShapePainter& shapes_;

@@ -66,7 +66,8 @@ void DrawLines(QPainter& painter, const TextLayout& layout, double dy, const Col
             if (face.underline) {
                 const PlacedChar& last = line.chars[end - 1];
                 painter.setPen(QPen(color, 20));
-                painter.drawLine(QPointF(c.x, baseline + 40), QPointF(last.x + last.advance, baseline + 40));
+                painter.drawLine(QPointF(c.x, baseline + 40),
+                                 QPointF(last.x + last.advance, baseline + 40));
             }
             i = end;
         }

@@ -58,8 +58,8 @@ Value FontStyle(Vm& vm, const Value& self, std::span<const Value>) {
     if (!font) {
         return Value::null();
     }
-    const char* style = font->bold ? (font->italic ? "boldItalic" : "bold")
-                                   : (font->italic ? "italic" : "regular");
+    const char* style =
+        font->bold ? (font->italic ? "boldItalic" : "bold") : (font->italic ? "italic" : "regular");
     return Value::string(style);
 }
 
@@ -69,7 +69,8 @@ Value FontType(Vm& vm, const Value& self, std::span<const Value>) {
 
 Value HasGlyphs(Vm& vm, const Value& self, std::span<const Value> args) {
     const EmbeddedFont* font = FontOf(vm, self);
-    return Value::boolean(font && StateOf(vm).host.fontHasGlyphs(font->id, ToString(vm, Arg(args, 0))));
+    return Value::boolean(font &&
+                          StateOf(vm).host.fontHasGlyphs(font->id, ToString(vm, Arg(args, 0))));
 }
 
 Value EnumerateFonts(Vm& vm, const Value&, std::span<const Value>) {
@@ -104,13 +105,16 @@ void InstallFontClass(Vm& vm) {
         .staticMethod("enumerateFonts", EnumerateFonts)
         .staticMethod("registerFont", RegisterFont);
     NativeClass styles(vm, "FontStyle", vm.core.object, "flash.text");
-    for (const auto& [name, value] : {std::pair{"REGULAR", "regular"}, {"BOLD", "bold"},
-                                      {"ITALIC", "italic"}, {"BOLD_ITALIC", "boldItalic"}}) {
+    for (const auto& [name, value] : {std::pair{"REGULAR", "regular"},
+                                      {"BOLD", "bold"},
+                                      {"ITALIC", "italic"},
+                                      {"BOLD_ITALIC", "boldItalic"}}) {
         styles.constant(name, Value::string(value));
     }
     NativeClass types(vm, "FontType", vm.core.object, "flash.text");
     for (const auto& [name, value] : {std::pair{"EMBEDDED", "embedded"},
-                                      {"EMBEDDED_CFF", "embeddedCFF"}, {"DEVICE", "device"}}) {
+                                      {"EMBEDDED_CFF", "embeddedCFF"},
+                                      {"DEVICE", "device"}}) {
         types.constant(name, Value::string(value));
     }
 }

@@ -103,8 +103,8 @@ struct StageState : avm2::Embedder {
     std::unordered_map<ClipId, Object*> objectsByClip;
     std::map<std::uint16_t, std::string> symbolClasses;
     std::unordered_map<Object*, EmbeddedFont> fonts; // Font objects and the fonts they stand for
-    int instanceNames = 0; // the N of the last "instanceN" given
-    bool binding = false;  // BindTimeline is running
+    int instanceNames = 0;                           // the N of the last "instanceN" given
+    bool binding = false;                            // BindTimeline is running
 };
 
 StageState& StateOf(avm2::Vm& vm);

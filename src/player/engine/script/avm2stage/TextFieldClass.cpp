@@ -134,8 +134,7 @@ template <std::size_t I> Value GetProperty(Vm& vm, const Value& self, std::span<
     return FieldProperties[I].get(vm, FieldOrThrow(vm, self));
 }
 
-template <std::size_t I>
-Value SetProperty(Vm& vm, const Value& self, std::span<const Value> args) {
+template <std::size_t I> Value SetProperty(Vm& vm, const Value& self, std::span<const Value> args) {
     const Value value = Arg(args, 0);
     FieldProperties[I].set(vm, FieldOrThrow(vm, self), value);
     return Value();
@@ -143,7 +142,9 @@ Value SetProperty(Vm& vm, const Value& self, std::span<const Value> args) {
 
 template <std::size_t... I> void AddProperties(NativeClass& cls, std::index_sequence<I...>) {
     ((cls.getter(FieldProperties[I].name, GetProperty<I>),
-      FieldProperties[I].set != &ReadOnly ? (void)cls.setter(FieldProperties[I].name, SetProperty<I>) : void()),
+      FieldProperties[I].set != &ReadOnly
+          ? (void)cls.setter(FieldProperties[I].name, SetProperty<I>)
+          : void()),
      ...);
 }
 

@@ -25,8 +25,8 @@ int IntArg(Vm& vm, std::span<const Value> args, std::size_t i, int fallback) {
 }
 
 // The range of beginIndex and endIndex, -1 meaning the whole text or one character.
-bool RangeOf(Vm& vm, std::span<const Value> args, std::size_t first, const EditField& f,
-             int& begin, int& end) {
+bool RangeOf(Vm& vm, std::span<const Value> args, std::size_t first, const EditField& f, int& begin,
+             int& end) {
     begin = IntArg(vm, args, first, -1);
     end = IntArg(vm, args, first + 1, -1);
     if (begin == -1) {

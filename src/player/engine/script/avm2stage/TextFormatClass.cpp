@@ -67,8 +67,9 @@ Value TextFormatInit(Vm& vm, const Value& self, std::span<const Value> args) {
     for (int part = 0; part < ConstructorParts; ++part) {
         const Value& arg = Arg(args, static_cast<std::size_t>(part));
         if (!arg.isNullish()) {
-            SetPublic(vm, self, FormatPartNames[part],
-                      ToScript(vm, FromScript(vm, arg, FormatPartKind(part)), FormatPartKind(part)));
+            SetPublic(
+                vm, self, FormatPartNames[part],
+                ToScript(vm, FromScript(vm, arg, FormatPartKind(part)), FormatPartKind(part)));
         }
     }
     return Value();
@@ -96,8 +97,9 @@ Value NewTextFormat(Vm& vm, const TextFormat& format) {
 TextFormat ReadTextFormat(Vm& vm, const Value& from) {
     TextFormat format;
     for (int part = 0; part < FormatPartCount; ++part) {
-        WriteFormatPart(format, part,
-                        FromScript(vm, GetPublic(vm, from, FormatPartNames[part]), FormatPartKind(part)));
+        WriteFormatPart(
+            format, part,
+            FromScript(vm, GetPublic(vm, from, FormatPartNames[part]), FormatPartKind(part)));
     }
     return format;
 }

@@ -55,7 +55,8 @@ template <class Maker> auto ScriptValueOf(const FormatValue& v, FormatKind kind,
 
 // A script value as a part, read by the interpreter's reader: nullish(v), text(v),
 // flag(v), list(v) (numbers), color(v) (an unsigned 32-bit number) and number(v).
-template <class Reader, class V> FormatValue FormatValueOf(const V& v, FormatKind kind, Reader& read) {
+template <class Reader, class V>
+FormatValue FormatValueOf(const V& v, FormatKind kind, Reader& read) {
     FormatValue out;
     if (read.nullish(v)) {
         return out;

@@ -77,7 +77,7 @@ Value TextFormatCtor(Vm& vm, CallInfo& c) {
                                   ? c.arg(static_cast<std::size_t>(part))
                                   : Value::null();
             const FormatKind kind = FormatPartKind(part);
-            o->put(FormatPartNames[part], arg.isNullish() ? Value::null()
+            o->put(FormatPartNames[part], arg.isNullish()            ? Value::null()
                                           : kind == FormatKind::Text ? Value(vm.toString(arg))
                                                                      : arg);
         }
