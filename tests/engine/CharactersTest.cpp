@@ -41,9 +41,9 @@ TEST(Characters, TextsCoverTheirAreaAndOnlyStaticTextMasks) {
     TextCharacter text;
     text.area = QRectF(10, 20, 100, 50);
     EditTextCharacter edit;
-    edit.area = QRectF(-5, 0, 30, 30);
+    edit.field.area = QRectF(-5, 0, 30, 30);
     EXPECT_EQ(text.bounds(0), text.area);
-    EXPECT_EQ(edit.bounds(0), edit.area);
+    EXPECT_EQ(edit.bounds(0), edit.field.area);
     // a rotated static text masks with the device rectangle around it
     QTransform turn;
     turn.rotate(90);

@@ -1,7 +1,7 @@
 // Edit fields drawn with embedded fonts: the font of each HTML run, run styles, line
 // breaks and wrapping, alignment, clipping to the field, and advances in whole twips.
 
-#include "player/engine/render/HtmlText.h"
+#include "player/engine/characters/EditField.h"
 #include "support/EngineTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -186,43 +186,36 @@ TEST(EngineEditText, AdvancesAreWholeTwips) {
 }
 
 TEST(EngineHtmlText, ParagraphsAlignmentAndEntities) {
-    engine::TextStyle base;
-    base.face = "Base";
-    const auto paragraphs = engine::ParseHtmlText(
-        "<P ALIGN='center'>a&amp;b&#65;&#x42;&bogus;</P><p>c<br/>d</p>", base, 1);
-    ASSERT_EQ(paragraphs.size(), 3u);
-    EXPECT_EQ(paragraphs[0].align, 2);
-    ASSERT_EQ(paragraphs[0].spans.size(), 1u);
-    EXPECT_EQ(paragraphs[0].spans[0].text, QString("a&bAB&bogus;"));
-    EXPECT_EQ(paragraphs[1].align, 1); // a paragraph without align keeps the field's
-    EXPECT_EQ(paragraphs[1].spans[0].text, QString("c"));
-    EXPECT_EQ(paragraphs[2].spans[0].text, QString("d"));
+    engine::EditField field;
+    field.newFormat.font = "Base";
+    field.newFormat.align = engine::TextAlign::Right;
+    field.setHtmlText("<P ALIGN='center'>a&amp;b&#65;&#x42;&bogus;</P><p>c<br/>d</p>");
+    EXPECT_EQ(field.text(), QString("a&bAB&bogus;\rc\rd"));
+    EXPECT_EQ(field.charFormat(0).align, engine::TextAlign::Center);
+    EXPECT_EQ(field.charFormat(13).align, engine::TextAlign::Left); // <p> states its own
     // text after an unfinished tag is dropped, text before it kept
-    const auto cut = engine::ParseHtmlText("ab<font", base, 0);
-    ASSERT_EQ(cut.size(), 1u);
-    EXPECT_EQ(cut[0].spans[0].text, QString("ab"));
+    field.setHtmlText("ab<font");
+    EXPECT_EQ(field.text(), QString("ab"));
+    // text after a closed paragraph stays in it; the next <p> starts a line
+    field.setHtmlText("<p>x</p>y<p>z</p>");
+    EXPECT_EQ(field.text(), QString("xy\rz"));
 }
 
 TEST(EngineHtmlText, NestedStylesOpenAndClose) {
-    engine::TextStyle base;
-    base.face = "Base";
-    base.size = 240;
-    base.color = QColor(1, 2, 3, 128);
-    const auto paragraphs =
-        engine::ParseHtmlText("<b>x<i>y</i>z</b><font face=\"F\" size=\"+2\" color=\"#ff0000\" "
-                              "letterSpacing=\"1.5\">w</font>v",
-                              base, 0);
-    ASSERT_EQ(paragraphs.size(), 1u);
-    const auto& spans = paragraphs[0].spans;
-    ASSERT_EQ(spans.size(), 5u);
-    EXPECT_TRUE(spans[0].style.bold && !spans[0].style.italic);
-    EXPECT_TRUE(spans[1].style.bold && spans[1].style.italic);
-    EXPECT_TRUE(spans[2].style.bold && !spans[2].style.italic);
-    EXPECT_EQ(spans[3].text, QString("w"));
-    EXPECT_EQ(spans[3].style.face, "F");
-    EXPECT_DOUBLE_EQ(spans[3].style.size, 280);
-    EXPECT_DOUBLE_EQ(spans[3].style.letterSpacing, 30);
-    EXPECT_EQ(spans[3].style.color, QColor(255, 0, 0, 128)); // the field's alpha stays
-    EXPECT_FALSE(spans[3].style.bold);
-    EXPECT_EQ(spans[4].style, base);
+    engine::EditField field;
+    field.newFormat.font = "Base";
+    field.newFormat.size = 12;
+    field.setHtmlText("<b>x<i>y</i>z</b><font face=\"F\" size=\"+2\" color=\"#ff0000\" "
+                      "letterSpacing=\"1.5\">w</font>v");
+    ASSERT_EQ(field.text(), QString("xyzwv"));
+    EXPECT_TRUE(*field.charFormat(0).bold && !*field.charFormat(0).italic);
+    EXPECT_TRUE(*field.charFormat(1).bold && *field.charFormat(1).italic);
+    EXPECT_TRUE(*field.charFormat(2).bold && !*field.charFormat(2).italic);
+    const engine::TextFormat& w = field.charFormat(3);
+    EXPECT_EQ(*w.font, "F");
+    EXPECT_DOUBLE_EQ(*w.size, 14);
+    EXPECT_DOUBLE_EQ(*w.letterSpacing, 1.5);
+    EXPECT_EQ(*w.color, 0xff0000u);
+    EXPECT_FALSE(*w.bold);
+    EXPECT_EQ(field.charFormat(4), field.newFormat);
 }

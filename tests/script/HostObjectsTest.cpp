@@ -267,6 +267,29 @@ TEST(ScriptTextFields, SettingsKeepThePlayersDefaultsAndCoercions) {
     EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "16777215\n0\ndynamic\nfalse\n");
 }
 
+// getTextFormat over a range, setTextFormat on part of it, htmlText and textWidth.
+TEST(ScriptTextFields, FormatsOverRangesAndMarkup) {
+    ActionAssembler a;
+    CallOn(a, "_root", "createTextField", {100, 20, 0, 2.7, 1, "tf"}).op(Action::Pop);
+    a.push({"tf"}).op(Action::GetVariable).push({"_x"}).op(Action::GetMember).op(Action::Trace);
+    a.push({"tf"}).op(Action::GetVariable).push({"text", "abcd"}).op(Action::SetMember);
+    a.push({"tf"}).op(Action::GetVariable).push({"html", true}).op(Action::SetMember);
+    // f = new TextFormat("Arial", 20); tf.setTextFormat(1, 3, f)
+    a.push({"f", 20, "Arial", 2, "TextFormat"}).op(Action::NewObject).op(Action::DefineLocal);
+    a.push({"f"}).op(Action::GetVariable).push({3, 1, 3, "tf"}).op(Action::GetVariable);
+    a.push({"setTextFormat"}).op(Action::CallMethod).op(Action::Pop);
+    CallOn(a, "tf", "getTextFormat", {4, 0}).push({"font"}).op(Action::GetMember);
+    a.op(Action::Trace);
+    CallOn(a, "tf", "getTextFormat", {3, 1}).push({"size"}).op(Action::GetMember);
+    a.op(Action::Trace);
+    a.push({"tf"}).op(Action::GetVariable).push({"htmlText"}).op(Action::GetMember);
+    a.op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(),
+              "2\nnull\n20\n<P ALIGN=\"LEFT\"><FONT FACE=\"Times New Roman\" SIZE=\"12\" "
+              "COLOR=\"#000000\" LETTERSPACING=\"0\" KERNING=\"0\">a<FONT FACE=\"Arial\" "
+              "SIZE=\"20\">bc</FONT>d</FONT></P>\n");
+}
+
 } // namespace
 
 namespace {

@@ -68,7 +68,7 @@ void TextCharacter::draw(CharacterCanvas& canvas, int) const {
 }
 
 QRectF EditTextCharacter::bounds(int) const {
-    return area;
+    return field.area;
 }
 
 void EditTextCharacter::draw(CharacterCanvas& canvas, int) const {

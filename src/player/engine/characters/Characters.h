@@ -3,6 +3,7 @@
 // defined again, so each definition keeps the position where it was made and a
 // lookup names the position it looks from.
 
+#include "player/engine/characters/EditField.h"
 #include "player/engine/characters/Records.h"
 #include "player/engine/characters/Shape.h"
 #include "player/engine/characters/Timeline.h"
@@ -111,17 +112,7 @@ struct TextCharacter : Character {
 };
 
 struct EditTextCharacter : Character {
-    QRectF area; // the bounds the tag gives
-    bool wordWrap = false, multiline = false, html = false, useOutlines = false;
-    bool border = false;
-    std::uint16_t fontId = 0;
-    bool hasFont = false;
-    double height = 240;
-    QColor color = Qt::black;
-    int align = 0; // 0 left, 1 right, 2 centre, 3 justify
-    double leftMargin = 0, rightMargin = 0, indent = 0, leading = 0;
-    std::string text;
-    std::string variable; // the script variable the text follows, if any
+    EditField field; // as the tag sets it up; placed copies change on their own
     QRectF bounds(int ratio) const override;
     void draw(CharacterCanvas& canvas, int ratio) const override;
 };
@@ -200,6 +191,8 @@ public:
     // style: bold and italic as asked first, then bold alone; nullptr when none has the name.
     const FontCharacter* findFont(const std::string& name, bool bold, bool italic,
                                   std::uint32_t epoch) const;
+    // The ids of every font defined, in the order they were.
+    std::vector<std::uint16_t> fontIds() const;
 
 private:
     std::unordered_map<std::uint16_t,
@@ -208,5 +201,8 @@ private:
     std::vector<std::pair<std::uint32_t, std::uint16_t>> fonts_; // when and which ids
     std::uint32_t epoch_ = 0;
 };
+
+// The fonts of a dictionary as seen from a position, for laying text out.
+FontSource FontsOf(const Dictionary& dictionary, std::uint32_t epoch);
 
 } // namespace quillon::engine

@@ -77,4 +77,23 @@ int Timeline::frameOfLabel(const std::string& label) const {
     return -1;
 }
 
+std::vector<std::uint16_t> Dictionary::fontIds() const {
+    std::vector<std::uint16_t> ids;
+    for (const auto& [when, id] : fonts_) {
+        if (std::find(ids.begin(), ids.end(), id) == ids.end()) {
+            ids.push_back(id);
+        }
+    }
+    return ids;
+}
+
+FontSource FontsOf(const Dictionary& dictionary, std::uint32_t epoch) {
+    return {[&dictionary, epoch](std::uint16_t id) -> const FontCharacter* {
+                return dictionary.findAs<FontCharacter>(id, epoch).get();
+            },
+            [&dictionary, epoch](const std::string& name, bool bold, bool italic) {
+                return dictionary.findFont(name, bold, italic, epoch);
+            }};
+}
+
 } // namespace quillon::engine

@@ -2,6 +2,7 @@
 // The one way scripts reach the display list. The script interpreter knows clips only
 // by their ids; the display side implements this interface and keeps the clips.
 
+#include "player/engine/characters/EditField.h"
 #include "player/engine/display/DrawCommand.h"
 #include "player/engine/video/VideoScreen.h"
 
@@ -73,6 +74,12 @@ struct SceneInfo {
 struct ClipColor {
     double multiply[4] = {1, 1, 1, 1};
     double add[4] = {0, 0, 0, 0};
+};
+
+struct EmbeddedFont {
+    std::uint16_t id = 0;
+    std::string name;
+    bool bold = false, italic = false;
 };
 
 class DisplayHost {
@@ -148,11 +155,13 @@ public:
     // Replaces what one clip has drawn with a copy of another's drawing.
     virtual void copyDrawing(ClipId from, ClipId to) = 0;
 
-    // Text fields.
-    virtual std::string text(ClipId clip) = 0;
-    virtual void setText(ClipId clip, const std::string& text, bool html) = 0;
-    virtual std::string variableOf(ClipId clip) = 0;
-    virtual void setVariable(ClipId clip, const std::string& variable) = 0;
+    // A text field's model (text, formats, settings, layout), changed in place; null when
+    // the clip is no text field. Valid until the display list next changes.
+    virtual EditField* textField(ClipId clip) = 0;
+    // The movie's embedded fonts, in the order they are defined, and whether one has a
+    // glyph for every character of a text.
+    virtual std::vector<EmbeddedFont> embeddedFonts() = 0;
+    virtual bool fontHasGlyphs(std::uint16_t font, const std::string& text) = 0;
     // Every text field on the display list that follows a variable.
     virtual std::vector<ClipId> boundTextFields() = 0;
     // Replaces what a clip plays with the movie at url (beside the movie or below its

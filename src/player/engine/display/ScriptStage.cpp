@@ -344,7 +344,9 @@ ClipId ScriptStage::createEmpty(ClipId parent, const std::string& name, int dept
 ClipId ScriptStage::createText(ClipId parent, const std::string& name, int depth,
                                const ClipBounds& bounds) {
     auto edit = std::make_shared<EditTextCharacter>();
-    edit->area = QRectF(0, 0, bounds.xMax - bounds.xMin, bounds.yMax - bounds.yMin);
+    EditField& field = edit->field;
+    field.area = QRectF(0, 0, bounds.xMax - bounds.xMin, bounds.yMax - bounds.yMin);
+    field.fonts = FontsOf(runner_.dictionary(), UINT32_MAX);
     Instance fresh;
     fresh.character = edit;
     fresh.matrix = QTransform::fromTranslate(bounds.xMin, bounds.yMin);
@@ -466,35 +468,42 @@ void ScriptStage::setColor(ClipId clip, const ClipColor& color) {
     }
 }
 
-std::string ScriptStage::text(ClipId clip) {
-    const EditTextCharacter* edit = EditTextOf(runner_.resolve(clip).instance);
-    return edit ? edit->text : std::string();
-}
-
-void ScriptStage::setText(ClipId clip, const std::string& text, bool html) {
+EditField* ScriptStage::textField(ClipId clip) {
     Instance* i = runner_.resolve(clip).instance;
     const EditTextCharacter* edit = EditTextOf(i);
     if (!edit) {
-        return;
+        return nullptr;
     }
-    auto copy = std::make_shared<EditTextCharacter>(*edit);
-    copy->text = text;
-    copy->html = html && edit->html;
-    i->character = copy;
+    // the definition is shared with every placement of it: a placed field changes a copy
+    if (i->character.use_count() > 1) {
+        i->character = std::make_shared<EditTextCharacter>(*edit);
+    }
+    return &static_cast<EditTextCharacter*>(i->character.get())->field;
 }
 
-std::string ScriptStage::variableOf(ClipId clip) {
-    const EditTextCharacter* edit = EditTextOf(runner_.resolve(clip).instance);
-    return edit ? edit->variable : std::string();
+std::vector<EmbeddedFont> ScriptStage::embeddedFonts() {
+    std::vector<EmbeddedFont> out;
+    const Dictionary& dictionary = runner_.dictionary();
+    for (const std::uint16_t id : dictionary.fontIds()) {
+        const auto font = dictionary.findAs<FontCharacter>(id, UINT32_MAX);
+        if (font && !font->name.empty()) {
+            out.push_back({id, font->name, font->bold, font->italic});
+        }
+    }
+    return out;
 }
 
-void ScriptStage::setVariable(ClipId clip, const std::string& variable) {
-    Instance* i = runner_.resolve(clip).instance;
-    if (const EditTextCharacter* edit = EditTextOf(i)) {
-        auto copy = std::make_shared<EditTextCharacter>(*edit);
-        copy->variable = variable;
-        i->character = copy;
+bool ScriptStage::fontHasGlyphs(std::uint16_t id, const std::string& text) {
+    const auto font = runner_.dictionary().findAs<FontCharacter>(id, UINT32_MAX);
+    if (!font) {
+        return false;
     }
+    for (const QChar c : QString::fromStdString(text)) {
+        if (font->glyphFor(c.unicode()) < 0) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void ScriptStage::collectBoundFields(Clip& clip, int nesting, std::vector<ClipId>& out) {
@@ -505,7 +514,7 @@ void ScriptStage::collectBoundFields(Clip& clip, int nesting, std::vector<ClipId
             return;
         }
         const EditTextCharacter* edit = EditTextOf(&instance);
-        if (edit && !edit->variable.empty()) {
+        if (edit && !edit->field.variable.empty()) {
             out.push_back(runner_.idOf(clip, depth));
         } else if (instance.clip && nesting < MaxFieldNesting) {
             collectBoundFields(*instance.clip, nesting + 1, out);

@@ -60,10 +60,9 @@ public:
     void copyDrawing(ClipId from, ClipId to) override;
     ClipColor color(ClipId clip) override;
     void setColor(ClipId clip, const ClipColor& color) override;
-    std::string text(ClipId clip) override;
-    void setText(ClipId clip, const std::string& text, bool html) override;
-    std::string variableOf(ClipId clip) override;
-    void setVariable(ClipId clip, const std::string& variable) override;
+    EditField* textField(ClipId clip) override;
+    std::vector<EmbeddedFont> embeddedFonts() override;
+    bool fontHasGlyphs(std::uint16_t font, const std::string& text) override;
     std::vector<ClipId> boundTextFields() override;
     void callFrame(ClipId clip, int frame) override;
     bool loadMovie(ClipId clip, const std::string& url) override;

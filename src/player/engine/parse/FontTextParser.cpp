@@ -179,44 +179,71 @@ void ParseTextTag(const Tag& tag, ParseContext& context) {
     context.dictionary.define(id, std::move(text));
 }
 
+namespace {
+
+// The tag's layout: alignment, margins, indent and leading.
+void ReadFieldLayout(swf::BitReader& in, TextFormat& format) {
+    const int align = in.u8();
+    format.align = align <= 3 ? static_cast<TextAlign>(align) : TextAlign::Left;
+    format.leftMargin = in.u16() / TwipsPerPixel;
+    format.rightMargin = in.u16() / TwipsPerPixel;
+    format.indent = in.u16() / TwipsPerPixel;
+    format.leading = in.s16() / TwipsPerPixel;
+}
+
+void ReadFieldFlags(std::uint8_t f1, std::uint8_t f2, EditField& field) {
+    field.wordWrap = f1 & 0x40;
+    field.multiline = f1 & 0x20;
+    field.password = f1 & 0x10;
+    field.editable = !(f1 & 0x08);
+    field.autoSize = (f2 & 0x40) ? AutoSize::Left : AutoSize::None;
+    field.selectable = !(f2 & 0x10);
+    field.border = field.background = f2 & 0x08;
+    field.html = f2 & 0x02;
+    field.embedFonts = f2 & 0x01;
+}
+
+} // namespace
+
 void ParseEditTextTag(const Tag& tag, ParseContext& context) {
     swf::BitReader in(tag.body);
     const std::uint16_t id = in.u16();
     auto edit = std::make_shared<EditTextCharacter>();
-    edit->area = ReadRect(in);
+    EditField& field = edit->field;
+    field.area = ReadRect(in);
     const std::uint8_t f1 = in.u8();
     const std::uint8_t f2 = in.u8();
-    edit->wordWrap = f1 & 0x40;
-    edit->multiline = f1 & 0x20;
-    edit->border = f2 & 0x08;
-    edit->html = f2 & 0x02;
-    edit->useOutlines = f2 & 0x01;
+    ReadFieldFlags(f1, f2, field);
+    field.fonts = FontsOf(context.dictionary, context.dictionary.epoch());
+    TextFormat& format = field.newFormat;
     if (f1 & 0x01) {
-        edit->fontId = in.u16();
-        edit->hasFont = true;
+        field.fontId = in.u16();
+        field.hasFont = true;
+        if (const FontCharacter* font = field.fonts.byId(field.fontId)) {
+            format.font = font->name;
+        }
     }
     if (f2 & 0x80) {
-        in.string(); // font class
+        format.font = in.string(); // a font class
     }
     if ((f1 & 0x01) || (f2 & 0x80)) {
-        edit->height = in.u16();
+        format.size = in.u16() / TwipsPerPixel;
     }
     if (f1 & 0x04) {
-        edit->color = ReadRgba(in);
+        const QColor color = ReadRgba(in);
+        format.color = color.rgb() & 0xffffff;
+        field.alpha = color.alpha();
     }
     if (f1 & 0x02) {
-        in.u16();
+        field.maxChars = in.u16();
     }
     if (f2 & 0x20) {
-        edit->align = in.u8();
-        edit->leftMargin = in.u16();
-        edit->rightMargin = in.u16();
-        edit->indent = in.u16();
-        edit->leading = in.s16();
+        ReadFieldLayout(in, format);
     }
-    edit->variable = in.string();
+    field.variable = in.string();
     if (f1 & 0x80) {
-        edit->text = in.string();
+        const std::string text = in.string();
+        field.html ? field.setHtmlText(text) : field.setText(QString::fromStdString(text));
     }
     context.dictionary.define(id, std::move(edit));
 }

@@ -27,9 +27,7 @@ public:
     void drawStaticText(const TextCharacter& text) override {
         DrawStaticText(painter_, text, cx_, fonts());
     }
-    void drawEditText(const EditTextCharacter& text) override {
-        DrawEditText(painter_, text, cx_, fonts());
-    }
+    void drawEditText(const EditTextCharacter& text) override { DrawEditText(painter_, text, cx_); }
     void drawBitmap(const QImage& image) override {
         painter_.setTransform(QTransform::fromScale(TwipsPerPixel, TwipsPerPixel) *
                               painter_.transform());
@@ -41,14 +39,7 @@ public:
     }
 
 private:
-    FontSource fonts() const {
-        return {[this](std::uint16_t id) -> const FontCharacter* {
-                    return dictionary_.findAs<FontCharacter>(id, epoch_).get();
-                },
-                [this](const std::string& name, bool bold, bool italic) {
-                    return dictionary_.findFont(name, bold, italic, epoch_);
-                }};
-    }
+    FontSource fonts() const { return FontsOf(dictionary_, epoch_); }
 
     QPainter& painter_;
     ShapePainter& shapes_;

@@ -26,49 +26,76 @@ void DrawStaticText(QPainter& painter, const TextCharacter& text, const ColorTra
     painter.setTransform(base);
 }
 
-void DrawEditText(QPainter& painter, const EditTextCharacter& text, const ColorTransform& cx,
-                  const FontSource& fonts) {
-    if (text.border) {
-        painter.fillRect(text.area, cx.apply(Qt::white));
-        painter.setPen(QPen(cx.apply(Qt::black), 0));
-        painter.drawRect(text.area);
-    }
-    // system fonts need a GUI application; without one only outlines draw
-    const bool systemFonts = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-    const TextLayout layout = LayOutEditText(text, fonts, systemFonts);
-    painter.save();
-    painter.setClipRect(text.area, Qt::IntersectClip);
+namespace {
+
+QColor Rgb(std::uint32_t rgb) {
+    return QColor((rgb >> 16) & 0xff, (rgb >> 8) & 0xff, rgb & 0xff);
+}
+
+// Lines of text the field shows from its scroll position: shifted up and clipped.
+void DrawLines(QPainter& painter, const TextLayout& layout, double dy, const ColorTransform& cx) {
     const QTransform base = painter.transform();
     for (const TextLine& line : layout.lines) {
+        const double baseline = line.baseline - dy;
         for (std::size_t i = 0; i < line.chars.size();) {
             const PlacedChar& c = line.chars[i];
             const SpanFace& face = layout.faces[c.face];
-            const QColor color = cx.apply(face.style.color);
-            if (face.font) {
-                const double scale = face.style.size / face.font->emSize;
-                if (c.glyph >= 0 && c.glyph < static_cast<int>(face.font->glyphs.size())) {
-                    painter.setTransform(QTransform(scale, 0, 0, scale, c.x, line.baseline) * base);
-                    painter.fillPath(face.font->glyphs[static_cast<std::size_t>(c.glyph)], color);
-                }
-                ++i;
-                continue;
-            }
-            // a system font draws the run of characters in one face at once
+            const QColor color = cx.apply(face.color);
+            // one face's run draws at once: its system text, or glyph by glyph
             std::size_t end = i;
             QString run;
             while (end < line.chars.size() && line.chars[end].face == c.face) {
                 run += line.chars[end++].c;
             }
-            if (face.system) {
+            if (face.font) {
+                const double scale = face.size / face.font->emSize;
+                for (std::size_t k = i; k < end; ++k) {
+                    const int glyph = line.chars[k].glyph;
+                    if (glyph >= 0 && glyph < static_cast<int>(face.font->glyphs.size())) {
+                        painter.setTransform(
+                            QTransform(scale, 0, 0, scale, line.chars[k].x, baseline) * base);
+                        painter.fillPath(face.font->glyphs[static_cast<std::size_t>(glyph)], color);
+                    }
+                }
                 painter.setTransform(base);
+            } else if (face.system) {
                 painter.setFont(*face.system);
                 painter.setPen(color);
-                painter.drawText(QPointF(c.x, line.baseline), run);
+                painter.drawText(QPointF(c.x, baseline), run);
+            }
+            if (face.underline) {
+                const PlacedChar& last = line.chars[end - 1];
+                painter.setPen(QPen(color, 20));
+                painter.drawLine(QPointF(c.x, baseline + 40),
+                                 QPointF(last.x + last.advance, baseline + 40));
             }
             i = end;
         }
     }
-    painter.setTransform(base);
+}
+
+} // namespace
+
+void DrawEditText(QPainter& painter, const EditTextCharacter& text, const ColorTransform& cx) {
+    const EditField& field = text.field;
+    if (field.background) {
+        painter.fillRect(field.area, cx.apply(Rgb(field.backgroundColor)));
+    }
+    if (field.border) {
+        painter.setPen(QPen(cx.apply(Rgb(field.borderColor)), 0));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(field.area);
+    }
+    const TextLayout layout = field.layout();
+    const std::size_t first = static_cast<std::size_t>(std::max(1, field.scroll) - 1);
+    const double dy = first < layout.lines.size() && first > 0
+                          ? layout.lines[first].baseline - layout.lines[first].ascent -
+                                layout.lines[0].baseline + layout.lines[0].ascent
+                          : 0;
+    painter.save();
+    painter.setClipRect(field.area, Qt::IntersectClip);
+    painter.translate(-field.hscroll * TwipsPerPixel, 0);
+    DrawLines(painter, layout, dy, cx);
     painter.restore();
 }
 

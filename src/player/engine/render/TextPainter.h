@@ -1,9 +1,9 @@
 #pragma once
-// Draws static text (DefineText) and the initial text of edit fields with the movie's
+// Draws static text (DefineText) and text fields with the movie's
 // embedded glyphs, or a system font for device text.
 
 #include "player/engine/characters/Characters.h"
-#include "player/engine/render/TextLayout.h"
+#include "player/engine/characters/TextLayout.h"
 
 #include <QPainter>
 
@@ -12,7 +12,7 @@ namespace quillon::engine {
 // The painter's transform maps the character's twips to the device.
 void DrawStaticText(QPainter& painter, const TextCharacter& text, const ColorTransform& cx,
                     const FontSource& fonts);
-void DrawEditText(QPainter& painter, const EditTextCharacter& text, const ColorTransform& cx,
-                  const FontSource& fonts);
+// A field draws with the fonts it was made with, its background and border under its text.
+void DrawEditText(QPainter& painter, const EditTextCharacter& text, const ColorTransform& cx);
 
 } // namespace quillon::engine

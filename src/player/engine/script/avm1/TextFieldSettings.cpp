@@ -1,6 +1,5 @@
-// Text field settings that only scripts see: colours of the background and border, the
-// field's kind and its anti-aliasing choices, kept on the field's object with the
-// player's defaults and its coercions.
+// Text field settings that only scripts see (anti-aliasing choices, the mouse wheel),
+// kept on the field's object with the player's defaults and its coercions.
 
 #include "player/engine/script/avm1/Frame.h"
 
@@ -20,15 +19,9 @@ struct Setting {
 };
 
 constexpr Setting Settings[] = {
-    {"backgroundColor", Coerce::Color, 0xffffff},
-    {"borderColor", Coerce::Color, 0},
-    {"background", Coerce::Flag, 0},
-    {"border", Coerce::Flag, 0},
-    {"condenseWhite", Coerce::Flag, 0},
     {"mouseWheelEnabled", Coerce::Flag, 1},
     {"thickness", Coerce::Number, 0},
     {"sharpness", Coerce::Number, 0},
-    {"type", Coerce::Choice, 0, {"dynamic", "input"}},
     {"antiAliasType", Coerce::Choice, 0, {"normal", "advanced"}},
     {"gridFitType", Coerce::Choice, 0, {"pixel", "none", "subpixel"}},
 };

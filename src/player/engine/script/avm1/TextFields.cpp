@@ -1,7 +1,9 @@
-// Text fields as scripts see them: text, htmlText, length and variable, and the fields
-// bound to a variable, whose text follows that variable's value.
+// Text fields as scripts see them: every property of a field reads and changes the
+// engine's model of it; fields bound to a variable follow that variable's value.
 
 #include "player/engine/script/avm1/Frame.h"
+
+#include <cmath>
 
 namespace quillon::engine::avm1 {
 
@@ -22,26 +24,166 @@ bool FieldFrame(Vm& vm, ClipId field, Frame& frame) {
     return true;
 }
 
-bool IsTextName(std::string_view name) {
-    return name == "text" || name == "htmlText" || name == "length" || name == "variable";
+std::string Utf8(const QString& text) {
+    return text.toStdString();
+}
+
+constexpr const char* AutoSizeNames[] = {"none", "left", "right", "center"};
+
+using Getter = Value (*)(Vm&, EditField&);
+using Setter = void (*)(Vm&, EditField&, const Value&);
+
+void ReadOnly(Vm&, EditField&, const Value&) {}
+
+struct FieldProperty {
+    const char* name;
+    Getter get;
+    Setter set; // ReadOnly: none
+};
+
+template <bool EditField::*Flag> Value GetFlag(Vm&, EditField& f) {
+    return Value(f.*Flag);
+}
+template <bool EditField::*Flag> void SetFlag(Vm& vm, EditField& f, const Value& v) {
+    f.*Flag = vm.toBool(v);
+    f.fitToText();
+}
+template <std::uint32_t EditField::*Color> Value GetColor(Vm&, EditField& f) {
+    return Value(static_cast<double>(f.*Color));
+}
+template <std::uint32_t EditField::*Color> void SetColor(Vm& vm, EditField& f, const Value& v) {
+    f.*Color = ToUint32(vm.toNumber(v)) & 0xffffff;
+}
+
+Value GetHtmlText(Vm&, EditField& f) {
+    return Value(f.html ? f.htmlText() : Utf8(f.text()));
+}
+void SetAutoSize(Vm& vm, EditField& f, const Value& v) {
+    if (v.type == Type::Boolean) {
+        f.autoSize = v.b ? AutoSize::Left : AutoSize::None;
+    } else {
+        const std::string name = vm.toString(v);
+        f.autoSize = AutoSize::None;
+        for (int i = 1; i < 4; ++i) {
+            if (name == AutoSizeNames[i]) {
+                f.autoSize = static_cast<AutoSize>(i);
+            }
+        }
+    }
+    f.fitToText();
+}
+void SetTextColor(Vm& vm, EditField& f, const Value& v) {
+    TextFormat color;
+    color.color = ToUint32(vm.toNumber(v)) & 0xffffff;
+    f.newFormat.apply(color);
+    f.setFormat(0, f.length(), color);
+}
+Value Pixels(double value) {
+    return Value(std::round(value));
+}
+
+// clang-format off
+constexpr FieldProperty FieldProperties[] = {
+    {"htmlText", GetHtmlText, ReadOnly},
+    {"html", GetFlag<&EditField::html>, SetFlag<&EditField::html>},
+    {"length", [](Vm&, EditField& f) { return Value(f.length()); }, ReadOnly},
+    {"multiline", GetFlag<&EditField::multiline>, SetFlag<&EditField::multiline>},
+    {"wordWrap", GetFlag<&EditField::wordWrap>, SetFlag<&EditField::wordWrap>},
+    {"border", GetFlag<&EditField::border>, SetFlag<&EditField::border>},
+    {"background", GetFlag<&EditField::background>, SetFlag<&EditField::background>},
+    {"password", GetFlag<&EditField::password>, SetFlag<&EditField::password>},
+    {"selectable", GetFlag<&EditField::selectable>, SetFlag<&EditField::selectable>},
+    {"embedFonts", GetFlag<&EditField::embedFonts>, SetFlag<&EditField::embedFonts>},
+    {"condenseWhite", GetFlag<&EditField::condenseWhite>, SetFlag<&EditField::condenseWhite>},
+    {"borderColor", GetColor<&EditField::borderColor>, SetColor<&EditField::borderColor>},
+    {"backgroundColor", GetColor<&EditField::backgroundColor>,
+     SetColor<&EditField::backgroundColor>},
+    {"textColor", [](Vm&, EditField& f) {
+         return Value(static_cast<double>(f.newFormat.color.value_or(0))); },
+     SetTextColor},
+    {"autoSize", [](Vm&, EditField& f) {
+         return Value(AutoSizeNames[static_cast<int>(f.autoSize)]); }, SetAutoSize},
+    {"type", [](Vm&, EditField& f) { return Value(f.editable ? "input" : "dynamic"); },
+     [](Vm& vm, EditField& f, const Value& v) {
+         const std::string type = vm.toString(v);
+         if (EqualsIgnoringCase(type, "input") || EqualsIgnoringCase(type, "dynamic")) {
+             f.editable = EqualsIgnoringCase(type, "input");
+         } }},
+    {"textWidth", [](Vm&, EditField& f) { return Pixels(f.textWidth()); }, ReadOnly},
+    {"textHeight", [](Vm&, EditField& f) { return Pixels(f.textHeight()); }, ReadOnly},
+    {"scroll", [](Vm&, EditField& f) {
+         return Value(std::clamp(f.scroll, 1, f.maxScroll())); },
+     [](Vm& vm, EditField& f, const Value& v) {
+         const double line = vm.toNumber(v);
+         if (std::isfinite(line)) {
+             f.scroll = std::clamp(static_cast<int>(line), 1, f.maxScroll());
+         } }},
+    {"maxscroll", [](Vm&, EditField& f) { return Value(f.maxScroll()); }, ReadOnly},
+    {"bottomScroll", [](Vm&, EditField& f) { return Value(f.bottomScroll()); }, ReadOnly},
+    {"hscroll", [](Vm&, EditField& f) { return Value(f.hscroll); },
+     [](Vm& vm, EditField& f, const Value& v) {
+         const double x = vm.toNumber(v);
+         f.hscroll = std::isfinite(x) ? std::clamp(std::trunc(x), 0.0, f.maxHScroll()) : 0;
+     }},
+    {"maxhscroll", [](Vm&, EditField& f) { return Value(f.maxHScroll()); }, ReadOnly},
+    {"maxChars", [](Vm&, EditField& f) {
+         return f.maxChars > 0 ? Value(f.maxChars) : Value::null(); },
+     [](Vm& vm, EditField& f, const Value& v) {
+         const double n = vm.toNumber(v);
+         f.maxChars = std::isfinite(n) && n > 0 ? static_cast<int>(std::min(n, 1e9)) : 0; }},
+    {"restrict", [](Vm&, EditField& f) {
+         return f.hasRestrict ? Value(f.restrict) : Value::null(); },
+     [](Vm& vm, EditField& f, const Value& v) {
+         f.hasRestrict = !v.isNullish() && !vm.toString(v).empty();
+         f.restrict = f.hasRestrict ? vm.toString(v) : std::string(); }},
+};
+// clang-format on
+
+const FieldProperty* FindProperty(Vm& vm, std::string_view name) {
+    for (const FieldProperty& p : FieldProperties) {
+        if (vm.caseSensitive() ? name == p.name : EqualsIgnoringCase(name, p.name)) {
+            return &p;
+        }
+    }
+    return nullptr;
+}
+
+bool Named(Vm& vm, std::string_view name, const char* expected) {
+    return vm.caseSensitive() ? name == expected : EqualsIgnoringCase(name, expected);
+}
+
+// Sets the field's text and the variable it follows.
+void PutText(Vm& vm, ClipId field, EditField& f, const Value& value, bool html) {
+    const std::string text = vm.toString(value);
+    html&& f.html ? f.setHtmlText(text) : f.setText(QString::fromStdString(text));
+    Frame frame;
+    if (!f.variable.empty() && FieldFrame(vm, field, frame)) {
+        SetVariable(vm, frame, f.variable, Value(text));
+    }
 }
 
 } // namespace
 
 void SyncTextField(Vm& vm, ClipId field) {
-    const std::string variable = vm.host().variableOf(field);
+    EditField* f = vm.host().textField(field);
     Frame frame;
-    if (variable.empty() || !FieldFrame(vm, field, frame)) {
+    if (!f || f->variable.empty() || !FieldFrame(vm, field, frame)) {
         return;
     }
+    const std::string variable = f->variable;
     const Value value = GetVariable(vm, frame, variable);
+    f = vm.host().textField(field); // a getter may have changed the display list
+    if (!f) {
+        return;
+    }
     if (value.isUndefined()) {
         // an unset variable takes the field's own text, as the player starts it
-        SetVariable(vm, frame, variable, Value(vm.host().text(field)));
+        SetVariable(vm, frame, variable, Value(Utf8(f->text())));
     } else {
         const std::string text = vm.toString(value);
-        if (text != vm.host().text(field)) {
-            vm.host().setText(field, text, false);
+        f = vm.host().textField(field);
+        if (f && (f->html ? text != f->htmlText() : text != Utf8(f->text()))) {
+            f->html ? f->setHtmlText(text) : f->setText(QString::fromStdString(text));
         }
     }
 }
@@ -59,40 +201,47 @@ void SyncTextFields(Vm& vm) {
 }
 
 bool GetTextFieldProperty(Vm& vm, ClipId field, std::string_view name, Value& out) {
-    if (!IsTextName(name)) {
-        return GetTextFieldSetting(vm, vm.clipObject(field), name, out);
+    if (Named(vm, name, "text") || Named(vm, name, "htmlText") || Named(vm, name, "length")) {
+        SyncTextField(vm, field);
     }
-    if (name == "variable") {
-        const std::string variable = vm.host().variableOf(field);
-        out = variable.empty() ? Value::null() : Value(variable);
+    EditField* f = vm.host().textField(field);
+    if (!f) {
+        return false;
+    }
+    if (Named(vm, name, "text")) {
+        out = Value(Utf8(f->text()));
         return true;
     }
-    SyncTextField(vm, field);
-    const std::string text = vm.host().text(field);
-    out = name == "length" ? Value(static_cast<double>(CharLength(text))) : Value(text);
-    return true;
+    if (Named(vm, name, "variable")) {
+        out = f->variable.empty() ? Value::null() : Value(f->variable);
+        return true;
+    }
+    if (const FieldProperty* p = FindProperty(vm, name)) {
+        out = p->get(vm, *f);
+        return true;
+    }
+    return GetTextFieldSetting(vm, vm.clipObject(field), name, out);
 }
 
 bool SetTextFieldProperty(Vm& vm, ClipId field, std::string_view name, const Value& value) {
-    if (!IsTextName(name)) {
-        return SetTextFieldSetting(vm, vm.clipObject(field), name, value);
+    EditField* f = vm.host().textField(field);
+    if (!f) {
+        return false;
     }
-    if (name == "length") {
-        return true; // read-only
+    if (Named(vm, name, "text") || Named(vm, name, "htmlText")) {
+        PutText(vm, field, *f, value, Named(vm, name, "htmlText"));
+        return true;
     }
-    if (name == "variable") {
-        vm.host().setVariable(field, value.isNullish() ? std::string() : vm.toString(value));
+    if (Named(vm, name, "variable")) {
+        f->variable = value.isNullish() ? std::string() : vm.toString(value);
         SyncTextField(vm, field);
         return true;
     }
-    const std::string text = vm.toString(value);
-    vm.host().setText(field, text, name == "htmlText");
-    const std::string variable = vm.host().variableOf(field);
-    Frame frame;
-    if (!variable.empty() && FieldFrame(vm, field, frame)) {
-        SetVariable(vm, frame, variable, Value(text));
+    if (const FieldProperty* p = FindProperty(vm, name)) {
+        p->set(vm, *f, value);
+        return true;
     }
-    return true;
+    return SetTextFieldSetting(vm, vm.clipObject(field), name, value);
 }
 
 } // namespace quillon::engine::avm1

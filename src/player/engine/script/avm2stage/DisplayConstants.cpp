@@ -1,8 +1,10 @@
-// The classes of flash.display that only name values: line scale modes, caps, joints,
-// gradient kinds and the commands of a drawn path.
+// The classes of flash.display and flash.text that only name values: line scale modes,
+// caps, joints, gradient kinds, the commands of a drawn path, text alignments and sizing.
 
 #include "player/engine/script/avm2/NativeClass.h"
 #include "player/engine/script/avm2/Vm.h"
+
+#include <span>
 
 namespace quillon::engine::avm2stage {
 
@@ -35,6 +37,31 @@ const ConstantClass StringClasses[] = {
     {"TriangleCulling", {{"NONE", "none"}, {"POSITIVE", "positive"}, {"NEGATIVE", "negative"}}},
 };
 
+const ConstantClass TextClasses[] = {
+    {"TextFieldAutoSize",
+     {{"NONE", "none"}, {"LEFT", "left"}, {"RIGHT", "right"}, {"CENTER", "center"}}},
+    {"TextFormatAlign",
+     {{"LEFT", "left"},
+      {"RIGHT", "right"},
+      {"CENTER", "center"},
+      {"JUSTIFY", "justify"},
+      {"START", "start"},
+      {"END", "end"}}},
+    {"TextFieldType", {{"DYNAMIC", "dynamic"}, {"INPUT", "input"}}},
+    {"AntiAliasType", {{"NORMAL", "normal"}, {"ADVANCED", "advanced"}}},
+    {"GridFitType", {{"NONE", "none"}, {"PIXEL", "pixel"}, {"SUBPIXEL", "subpixel"}}},
+    {"TextFormatDisplay", {{"BLOCK", "block"}, {"INLINE", "inline"}}},
+};
+
+void InstallConstants(Vm& vm, std::span<const ConstantClass> classes, const char* package) {
+    for (const ConstantClass& c : classes) {
+        NativeClass cls(vm, c.name, vm.core.object, package);
+        for (const Named& n : c.strings) {
+            cls.constant(n.name, Value::string(n.value));
+        }
+    }
+}
+
 constexpr std::pair<const char*, int> PathCommands[] = {
     {"NO_OP", 0},        {"MOVE_TO", 1},      {"LINE_TO", 2},        {"CURVE_TO", 3},
     {"WIDE_MOVE_TO", 4}, {"WIDE_LINE_TO", 5}, {"CUBIC_CURVE_TO", 6},
@@ -43,12 +70,8 @@ constexpr std::pair<const char*, int> PathCommands[] = {
 } // namespace
 
 void InstallDisplayConstants(Vm& vm) {
-    for (const ConstantClass& c : StringClasses) {
-        NativeClass cls(vm, c.name, vm.core.object, "flash.display");
-        for (const Named& n : c.strings) {
-            cls.constant(n.name, Value::string(n.value));
-        }
-    }
+    InstallConstants(vm, StringClasses, "flash.display");
+    InstallConstants(vm, TextClasses, "flash.text");
     NativeClass commands(vm, "GraphicsPathCommand", vm.core.object, "flash.display");
     for (const auto& [name, code] : PathCommands) {
         commands.constant(name, Value::integer(code));

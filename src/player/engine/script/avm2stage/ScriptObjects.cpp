@@ -38,8 +38,11 @@ void PushState(StageState& state, DisplayRecord& r) {
         state.host.setProperty(r.clip, m.property, r.*m.field * m.scale);
     }
     state.host.setProperty(r.clip, ClipProperty::Visible, r.visible ? 1 : 0);
-    if (r.textField && !r.text.empty()) {
-        state.host.setText(r.clip, r.text, false);
+    EditField* field = r.textField && r.field ? state.host.textField(r.clip) : nullptr;
+    if (field) {
+        const FontSource fonts = field->fonts; // the clip's movie has the fonts
+        *field = *r.field;
+        field->fonts = fonts;
     }
     if (r.graphics) {
         for (const DrawCommand& c : state.graphics[r.graphics].commands) {
@@ -53,8 +56,8 @@ void PullState(StageState& state, DisplayRecord& r) {
         r.*m.field = state.host.property(r.clip, m.property) / m.scale;
     }
     r.visible = state.host.property(r.clip, ClipProperty::Visible) != 0;
-    if (r.textField) {
-        r.text = state.host.text(r.clip);
+    if (const EditField* field = r.textField ? state.host.textField(r.clip) : nullptr) {
+        r.field = std::make_shared<EditField>(*field);
     }
 }
 

@@ -39,7 +39,7 @@ struct DisplayRecord {
     bool fromTimeline = false;         // placed by the timeline, not made by a script
     bool textField = false;            // a TextField: its clip is a text field
     Object* graphics = nullptr;        // its Graphics, once asked for
-    std::string text;                  // a script-made text field's text
+    std::shared_ptr<EditField> field;  // a script-made text field's model while it has no clip
     double x = 0, y = 0, scaleX = 1, scaleY = 1, rotation = 0, alpha = 1;
     bool visible = true;
     std::shared_ptr<VideoScreen> video; // a Video: what it shows
@@ -106,7 +106,8 @@ struct StageState : avm2::Embedder {
     // Timeline children met so far, and the classes the movie binds to its characters.
     std::unordered_map<ClipId, Object*> objectsByClip;
     std::map<std::uint16_t, std::string> symbolClasses;
-    int instanceNames = 0; // the N of the last "instanceN" given
+    std::unordered_map<Object*, EmbeddedFont> fonts; // Font objects and the fonts they stand for
+    int instanceNames = 0;                           // the N of the last "instanceN" given
     // URLLoader loads waiting for the next frame.
     std::vector<std::pair<Object*, std::string>> urlLoads;
     bool binding = false; // BindTimeline is running

@@ -1,9 +1,14 @@
-// flash.text.TextField as far as scripts read and set its text: through the display
-// host for a field the timeline placed, kept on the record for one a script made.
+// flash.text.TextField: every property reads and changes the engine's model of the
+// field, through the display host for a field with a clip, on the record for one a
+// script made and has not shown yet.
 
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/NativeClass.h"
 #include "player/engine/script/avm2stage/StageState.h"
+#include "player/engine/script/avm2stage/TextFields.h"
+
+#include <cmath>
+#include <utility>
 
 namespace quillon::engine::avm2stage {
 
@@ -11,53 +16,180 @@ using namespace avm2;
 
 namespace {
 
-Value GetText(Vm& vm, const Value& self, std::span<const Value>) {
-    const DisplayRecord* r = DisplayOf(vm, self);
-    if (r && r->clip) {
-        return Value::string(StateOf(vm).host.text(r->clip));
-    }
-    return Value::string(r ? r->text : std::string());
+constexpr const char* AutoSizeNames[] = {"none", "left", "right", "center"};
+
+void ReadOnly(Vm&, EditField&, const Value&) {}
+
+struct FieldProperty {
+    const char* name;
+    Value (*get)(Vm&, EditField&);
+    void (*set)(Vm&, EditField&, const Value&); // ReadOnly: none
+};
+
+template <bool EditField::*Flag> Value GetFlag(Vm&, EditField& f) {
+    return Value::boolean(f.*Flag);
+}
+template <bool EditField::*Flag> void SetFlag(Vm&, EditField& f, const Value& v) {
+    f.*Flag = ToBoolean(v);
+    f.fitToText();
+}
+template <std::uint32_t EditField::*Color> Value GetColor(Vm&, EditField& f) {
+    return Value::unsignedInt(f.*Color);
+}
+template <std::uint32_t EditField::*Color> void SetColor(Vm& vm, EditField& f, const Value& v) {
+    f.*Color = ToUint32(vm, v) & 0xffffff;
 }
 
-void PutText(Vm& vm, const Value& self, const std::string& text, bool html) {
-    if (DisplayRecord* r = DisplayOf(vm, self)) {
-        if (r->clip) {
-            StateOf(vm).host.setText(r->clip, text, html);
-        } else {
-            r->text = text;
+Value Text(const QString& text) {
+    return Value::string(text.toStdString());
+}
+
+void SetAutoSize(Vm& vm, EditField& f, const Value& v) {
+    const std::string name = ToString(vm, v);
+    for (int i = 0; i < 4; ++i) {
+        if (name == AutoSizeNames[i]) {
+            f.autoSize = static_cast<AutoSize>(i);
+            f.fitToText();
+            return;
         }
     }
+    vm.throwError(ErrorKind::ArgumentError, 2008,
+                  "Parameter autoSize must be one of the accepted values.");
 }
 
-template <bool Html> Value SetText(Vm& vm, const Value& self, std::span<const Value> args) {
-    PutText(vm, self, ToString(vm, Arg(args, 0)), Html);
+void SetTextColor(Vm& vm, EditField& f, const Value& v) {
+    TextFormat color;
+    color.color = ToUint32(vm, v) & 0xffffff;
+    f.newFormat.apply(color);
+    f.setFormat(0, f.length(), color);
+}
+
+// clang-format off
+constexpr FieldProperty FieldProperties[] = {
+    {"text", [](Vm&, EditField& f) { return Text(f.text()); },
+     [](Vm& vm, EditField& f, const Value& v) {
+         f.setText(QString::fromStdString(ToString(vm, v))); }},
+    {"htmlText", [](Vm&, EditField& f) { return Value::string(f.htmlText()); },
+     [](Vm& vm, EditField& f, const Value& v) { f.setHtmlText(ToString(vm, v)); }},
+    {"length", [](Vm&, EditField& f) { return Value::integer(f.length()); }, ReadOnly},
+    {"multiline", GetFlag<&EditField::multiline>, SetFlag<&EditField::multiline>},
+    {"wordWrap", GetFlag<&EditField::wordWrap>, SetFlag<&EditField::wordWrap>},
+    {"border", GetFlag<&EditField::border>, SetFlag<&EditField::border>},
+    {"background", GetFlag<&EditField::background>, SetFlag<&EditField::background>},
+    {"displayAsPassword", GetFlag<&EditField::password>, SetFlag<&EditField::password>},
+    {"selectable", GetFlag<&EditField::selectable>, SetFlag<&EditField::selectable>},
+    {"embedFonts", GetFlag<&EditField::embedFonts>, SetFlag<&EditField::embedFonts>},
+    {"condenseWhite", GetFlag<&EditField::condenseWhite>, SetFlag<&EditField::condenseWhite>},
+    {"useRichTextClipboard", GetFlag<&EditField::useRichText>, SetFlag<&EditField::useRichText>},
+    {"borderColor", GetColor<&EditField::borderColor>, SetColor<&EditField::borderColor>},
+    {"backgroundColor", GetColor<&EditField::backgroundColor>,
+     SetColor<&EditField::backgroundColor>},
+    {"textColor", [](Vm&, EditField& f) {
+         return Value::unsignedInt(f.newFormat.color.value_or(0)); }, SetTextColor},
+    {"autoSize", [](Vm&, EditField& f) {
+         return Value::string(AutoSizeNames[static_cast<int>(f.autoSize)]); }, SetAutoSize},
+    {"type", [](Vm&, EditField& f) { return Value::string(f.editable ? "input" : "dynamic"); },
+     [](Vm& vm, EditField& f, const Value& v) {
+         const std::string type = ToString(vm, v);
+         if (type != "input" && type != "dynamic") {
+             vm.throwError(ErrorKind::ArgumentError, 2008,
+                           "Parameter type must be one of the accepted values.");
+         }
+         f.editable = type == "input"; }},
+    {"textWidth", [](Vm&, EditField& f) { return NumberValue(f.textWidth()); }, ReadOnly},
+    {"textHeight", [](Vm&, EditField& f) { return NumberValue(f.textHeight()); }, ReadOnly},
+    {"numLines", [](Vm&, EditField& f) {
+         return Value::integer(static_cast<int>(f.lines().size())); }, ReadOnly},
+    {"scrollV", [](Vm&, EditField& f) {
+         return Value::integer(std::clamp(f.scroll, 1, f.maxScroll())); },
+     [](Vm& vm, EditField& f, const Value& v) {
+         const double line = ToNumber(vm, v);
+         f.scroll = std::isfinite(line) ? std::clamp(static_cast<int>(line), 1, f.maxScroll()) : 1; }},
+    {"maxScrollV", [](Vm&, EditField& f) { return Value::integer(f.maxScroll()); }, ReadOnly},
+    {"bottomScrollV", [](Vm&, EditField& f) { return Value::integer(f.bottomScroll()); }, ReadOnly},
+    {"scrollH", [](Vm&, EditField& f) { return NumberValue(f.hscroll); },
+     [](Vm& vm, EditField& f, const Value& v) {
+         const double x = ToNumber(vm, v);
+         f.hscroll = std::isfinite(x) ? std::clamp(std::trunc(x), 0.0, f.maxHScroll()) : 0; }},
+    {"maxScrollH", [](Vm&, EditField& f) { return NumberValue(f.maxHScroll()); }, ReadOnly},
+    {"maxChars", [](Vm&, EditField& f) { return Value::integer(f.maxChars); },
+     [](Vm& vm, EditField& f, const Value& v) {
+         f.maxChars = std::max(0, static_cast<int>(NumberToUint32(ToNumber(vm, v)) & 0x7fffffff)); }},
+    {"restrict", [](Vm&, EditField& f) {
+         return f.hasRestrict ? Value::string(f.restrict) : Value::null(); },
+     [](Vm& vm, EditField& f, const Value& v) {
+         f.hasRestrict = !v.isNullish();
+         f.restrict = f.hasRestrict ? ToString(vm, v) : std::string(); }},
+    {"defaultTextFormat", [](Vm& vm, EditField& f) { return NewTextFormat(vm, f.newFormat); },
+     [](Vm& vm, EditField& f, const Value& v) {
+         if (v.isObject()) {
+             f.newFormat.apply(ReadTextFormat(vm, v));
+         } }},
+};
+// clang-format on
+
+constexpr std::size_t PropertyCount = std::size(FieldProperties);
+
+template <std::size_t I> Value GetProperty(Vm& vm, const Value& self, std::span<const Value>) {
+    return FieldProperties[I].get(vm, FieldOrThrow(vm, self));
+}
+
+template <std::size_t I> Value SetProperty(Vm& vm, const Value& self, std::span<const Value> args) {
+    const Value value = Arg(args, 0);
+    FieldProperties[I].set(vm, FieldOrThrow(vm, self), value);
     return Value();
 }
 
-Value AppendText(Vm& vm, const Value& self, std::span<const Value> args) {
-    const std::string before = ToString(vm, GetText(vm, self, {}));
-    PutText(vm, self, before + ToString(vm, Arg(args, 0)), false);
-    return Value();
+template <std::size_t... I> void AddProperties(NativeClass& cls, std::index_sequence<I...>) {
+    ((cls.getter(FieldProperties[I].name, GetProperty<I>),
+      FieldProperties[I].set != &ReadOnly
+          ? (void)cls.setter(FieldProperties[I].name, SetProperty<I>)
+          : void()),
+     ...);
 }
 
 Value TextFieldInit(Vm& vm, const Value& self, std::span<const Value> args) {
     DisplayInit(vm, self, args);
     if (DisplayRecord* r = DisplayOf(vm, self); r && !r->clip) {
         r->textField = true;
+        r->field = std::make_shared<EditField>();
+        r->field->area = QRectF(0, 0, 2000, 2000);
     }
     return Value();
 }
 
 } // namespace
 
+EditField* FieldOf(Vm& vm, const Value& self) {
+    DisplayRecord* r = DisplayOf(vm, self);
+    if (!r) {
+        return nullptr;
+    }
+    if (r->clip) {
+        return StateOf(vm).host.textField(r->clip);
+    }
+    return r->field.get();
+}
+
+EditField& FieldOrThrow(Vm& vm, const Value& self) {
+    EditField* f = FieldOf(vm, self);
+    if (!f) {
+        vm.throwError(ErrorKind::TypeError, 1009,
+                      "Cannot access a property or method of a null object reference.");
+    }
+    return *f;
+}
+
+void InstallTextFieldMethods(NativeClass& cls);
+void InstallFontClass(Vm& vm);
+
 void InstallTextFieldClass(Vm& vm, ClassObject* interactive) {
-    NativeClass(vm, "TextField", interactive, "flash.text")
-        .init(TextFieldInit)
-        .getter("text", GetText)
-        .setter("text", SetText<false>)
-        .getter("htmlText", GetText)
-        .setter("htmlText", SetText<true>)
-        .method("appendText", AppendText);
+    InstallTextFormatClasses(vm);
+    InstallFontClass(vm);
+    NativeClass cls(vm, "TextField", interactive, "flash.text");
+    cls.init(TextFieldInit);
+    AddProperties(cls, std::make_index_sequence<PropertyCount>());
+    InstallTextFieldMethods(cls);
 }
 
 } // namespace quillon::engine::avm2stage

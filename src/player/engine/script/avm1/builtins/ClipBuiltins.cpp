@@ -120,10 +120,12 @@ Value CreateText(Vm& vm, CallInfo& c) {
         return Value();
     }
     ClipBounds b;
-    b.xMin = vm.toNumber(c.arg(2)) * 20;
-    b.yMin = vm.toNumber(c.arg(3)) * 20;
-    b.xMax = b.xMin + vm.toNumber(c.arg(4)) * 20;
-    b.yMax = b.yMin + vm.toNumber(c.arg(5)) * 20;
+    // the player places a new field in whole pixels
+    const auto pixels = [&](std::size_t i) { return ToInt32(vm.toNumber(c.arg(i))) * 20.0; };
+    b.xMin = pixels(2);
+    b.yMin = pixels(3);
+    b.xMax = b.xMin + pixels(4);
+    b.yMax = b.yMin + pixels(5);
     const ClipId made = vm.host().createText(clip, vm.toString(c.arg(0)), DepthArg(vm, c, 1), b);
     return made && vm.version() >= 8 ? NewClip(vm, made, nullptr) : Value();
 }

@@ -241,6 +241,7 @@ void InstallBuiltins(Vm& vm) {
     InstallDateBuiltins(vm);
     InstallClipBuiltins(vm);
     InstallDrawingBuiltins(vm);
+    InstallTextBuiltins(vm);
     InstallMediaBuiltins(vm);
     InstallNetStreamBuiltins(vm);
 }
