@@ -214,12 +214,12 @@ Value Exactly(Vm& vm, const Value& self, std::span<const Value> args) {
 template <double (*F)(double)> constexpr NativeFn Math1 = Exactly<Unary<F>, 1>;
 
 const std::pair<const char*, NativeFn> kMathFunctions[] = {
-    {"abs", Math1<Abs>},       {"floor", Math1<Floor>},        {"ceil", Math1<Ceil>},
-    {"round", Math1<Round>},   {"sqrt", Math1<Sqrt>},          {"sin", Math1<Sin>},
-    {"cos", Math1<Cos>},       {"tan", Math1<Tan>},            {"asin", Math1<Asin>},
-    {"acos", Math1<Acos>},     {"atan", Math1<Atan>},          {"exp", Math1<Exp>},
-    {"log", Math1<Log>},       {"atan2", Exactly<Atan2, 2>},   {"pow", Exactly<Pow, 2>},
-    {"max", Extreme<true>},    {"min", Extreme<false>},        {"random", Exactly<Random, 0>}};
+    {"abs", Math1<Abs>},     {"floor", Math1<Floor>},      {"ceil", Math1<Ceil>},
+    {"round", Math1<Round>}, {"sqrt", Math1<Sqrt>},        {"sin", Math1<Sin>},
+    {"cos", Math1<Cos>},     {"tan", Math1<Tan>},          {"asin", Math1<Asin>},
+    {"acos", Math1<Acos>},   {"atan", Math1<Atan>},        {"exp", Math1<Exp>},
+    {"log", Math1<Log>},     {"atan2", Exactly<Atan2, 2>}, {"pow", Exactly<Pow, 2>},
+    {"max", Extreme<true>},  {"min", Extreme<false>},      {"random", Exactly<Random, 0>}};
 
 } // namespace
 

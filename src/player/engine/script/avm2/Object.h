@@ -113,6 +113,7 @@ public:
     virtual std::uint32_t elementCount() const { return 0; }
     virtual Value elementName(Vm&, std::uint32_t i) const;
     virtual Value elementValue(Vm&, std::uint32_t) const { return {}; }
+    virtual bool elementMissing(std::uint32_t) const { return false; }
 
     DynamicProps& props() {
         if (!dyn) {
@@ -171,6 +172,7 @@ public:
     std::vector<Value> items;
     std::uint32_t elementCount() const override { return static_cast<std::uint32_t>(items.size()); }
     Value elementValue(Vm&, std::uint32_t i) const override { return items[i]; }
+    bool elementMissing(std::uint32_t i) const override { return items[i].isHole(); }
 };
 
 class ByteArrayObject : public Object {

@@ -180,7 +180,8 @@ Value GetProperty(Vm& vm, const Value& obj, PropName name) {
     }
     if (name.index >= 0) {
         if (ArrayObject* array = AsArray(obj)) {
-            if (static_cast<std::uint64_t>(name.index) < array->items.size()) {
+            if (static_cast<std::uint64_t>(name.index) < array->items.size() &&
+                !array->items[name.index].isHole()) {
                 return array->items[name.index];
             }
         }
@@ -216,7 +217,7 @@ void SetProperty(Vm& vm, const Value& obj, PropName name, const Value& value, bo
             vm.limitReached("an array longer than the limit");
         }
         if (static_cast<std::uint64_t>(name.index) >= array->items.size()) {
-            array->items.resize(name.index + 1);
+            array->items.resize(name.index + 1, Value::hole());
         }
         array->items[name.index] = value;
         return;
@@ -244,7 +245,7 @@ bool DeleteProperty(Vm& vm, const Value& obj, PropName name) {
     }
     if (ArrayObject* array = AsArray(obj); array && name.index >= 0) {
         if (static_cast<std::uint64_t>(name.index) < array->items.size()) {
-            array->items[name.index] = Value();
+            array->items[name.index] = Value::hole();
         }
         return true;
     }
@@ -264,7 +265,8 @@ bool HasOwnProperty(Vm& vm, const Value& obj, PropName name) {
         return has;
     }
     if (ArrayObject* array = AsArray(obj); array && name.index >= 0) {
-        return static_cast<std::uint64_t>(name.index) < array->items.size();
+        return static_cast<std::uint64_t>(name.index) < array->items.size() &&
+               !array->items[name.index].isHole();
     }
     if (FindBinding(TraitsOf(vm, obj), name)) {
         return true;
@@ -345,8 +347,10 @@ void SetPublic(Vm& vm, const Value& obj, std::string_view name, const Value& val
 
 int NextIndex(Object* obj, int index) {
     const int elements = static_cast<int>(obj->elementCount());
-    if (index < elements) {
-        return index + 1;
+    for (; index < elements; ++index) {
+        if (!obj->elementMissing(static_cast<std::uint32_t>(index))) {
+            return index + 1;
+        }
     }
     if (!obj->dyn) {
         return 0;
