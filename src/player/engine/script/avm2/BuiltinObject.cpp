@@ -24,7 +24,7 @@ Value ObjectToString(Vm& vm, const Value& self, std::span<const Value>) {
     if (self.isObject() && self.asObject()->kind == ObjectKind::Function) {
         return Value::string("function Function() {}");
     }
-    return Value::string("[object " + ClassName(vm, self) + "]");
+    return Value::string("[object " + LocalClassName(ClassName(vm, self)) + "]");
 }
 Value ValueOf(Vm&, const Value& self, std::span<const Value>) {
     return self;
@@ -88,7 +88,10 @@ Value FunctionApply(Vm& vm, const Value& self, std::span<const Value> args) {
         vm.throwError(ErrorKind::TypeError, 1116,
                       "second argument to Function.prototype.apply must be an array.");
     }
-    const std::vector<Value> items = static_cast<ArrayObject*>(list.asObject())->items;
+    std::vector<Value> items = static_cast<ArrayObject*>(list.asObject())->items;
+    for (Value& item : items) {
+        item = item.isHole() ? Value() : item; // a hole is passed as undefined
+    }
     return CallValue(vm, self, Arg(args, 0), items);
 }
 Value FunctionLength(Vm&, const Value& self, std::span<const Value>) {
