@@ -75,6 +75,9 @@ struct DynamicProps {
     bool erase(std::uint32_t atom);
 };
 
+// What an enumeration asks an object that enumerates by its own rules.
+enum class EnumQuery : std::uint8_t { NextIndex, Name, Value };
+
 enum class ObjectKind : std::uint8_t {
     Plain,
     Function,
@@ -109,6 +112,11 @@ public:
     virtual bool setOwn(Vm&, PropName&, const Value&) { return false; }
     virtual bool deleteOwn(Vm&, PropName&, bool& /*deleted*/) { return false; }
     virtual bool hasOwn(Vm&, PropName&, bool& /*has*/) { return false; }
+    virtual bool callOwn(Vm&, PropName&, std::span<const Value>, Value& /*result*/) {
+        return false;
+    }
+    // An object that enumerates by its own rules (Proxy) answers here with true.
+    virtual bool enumerate(Vm&, EnumQuery, int /*index*/, Value& /*out*/) { return false; }
     // Elements enumerated before the dynamic properties: their count, names and values.
     virtual std::uint32_t elementCount() const { return 0; }
     virtual Value elementName(Vm&, std::uint32_t i) const;

@@ -318,6 +318,10 @@ Value CallProperty(Vm& vm, const Value& obj, PropName name, std::span<const Valu
     if (b && b->kind == Binding::Kind::Method) {
         return InvokeMethod(vm, b->method, obj, args);
     }
+    if (Value result; obj.isObject() && obj.asObject()->exotic &&
+                      obj.asObject()->callOwn(vm, name, args, result)) {
+        return result;
+    }
     // XML reads names as children: its calls find the prototypes' methods first.
     Value* inherited = nullptr;
     for (Object* o = obj.isObject() && obj.asObject()->exotic ? obj.asObject()->proto : nullptr;
@@ -345,7 +349,10 @@ void SetPublic(Vm& vm, const Value& obj, std::string_view name, const Value& val
     SetProperty(vm, obj, PublicName(vm, name), value);
 }
 
-int NextIndex(Object* obj, int index) {
+int NextIndex(Vm& vm, Object* obj, int index) {
+    if (Value next; obj->exotic && obj->enumerate(vm, EnumQuery::NextIndex, index, next)) {
+        return ToInt32(vm, next);
+    }
     const int elements = static_cast<int>(obj->elementCount());
     for (; index < elements; ++index) {
         if (!obj->elementMissing(static_cast<std::uint32_t>(index))) {
@@ -378,6 +385,9 @@ const DynamicProps::Entry* EntryAt(Object* obj, int index) {
 } // namespace
 
 Value NameAt(Vm& vm, Object* obj, int index) {
+    if (Value name; obj->exotic && obj->enumerate(vm, EnumQuery::Name, index, name)) {
+        return name;
+    }
     if (index >= 1 && index <= static_cast<int>(obj->elementCount())) {
         return obj->elementName(vm, static_cast<std::uint32_t>(index - 1));
     }
@@ -386,6 +396,9 @@ Value NameAt(Vm& vm, Object* obj, int index) {
 }
 
 Value ValueAt(Vm& vm, Object* obj, int index) {
+    if (Value value; obj->exotic && obj->enumerate(vm, EnumQuery::Value, index, value)) {
+        return value;
+    }
     if (index >= 1 && index <= static_cast<int>(obj->elementCount())) {
         return obj->elementValue(vm, static_cast<std::uint32_t>(index - 1));
     }
