@@ -169,9 +169,12 @@ Value SortOnItems(Vm& vm, std::vector<Value>& target, const Value& self,
     const int first = fields.flags[0];
     return SortBy(vm, target, self, first, [&](std::size_t x, std::size_t y) {
         for (std::size_t f = 0; f < fields.names.size(); ++f) {
-            int c = CompareItems(vm, keys[x][f], keys[y][f], Value(), fields.flags[f]);
-            // A field sorted the other way from the first is turned round here.
-            c = ((fields.flags[f] ^ first) & 2) ? -c : c;
+            const Value &a = keys[x][f], &b = keys[y][f];
+            int c = CompareItems(vm, a, b, Value(), fields.flags[f]);
+            // A field sorted the other way from the first is turned round here; a
+            // missing field stays last once the first field's DESCENDING turns all.
+            const bool missing = a.isUndefined() != b.isUndefined();
+            c = ((missing ? first : fields.flags[f] ^ first) & 2) ? -c : c;
             if (c != 0) {
                 return c;
             }
