@@ -4,6 +4,7 @@
 #include "Avm2TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace quillon::test {
 namespace {
@@ -218,6 +219,26 @@ TEST(Avm2Library, ByteArrayDeflateRoundTripsAndDamageIsError2058) {
     EXPECT_LT(std::stoi(run.lines[0]), 12); // compressed, and raw: no zlib header
     EXPECT_EQ(run.lines[1], "abcabcabcabc");
     EXPECT_NE(run.error.find("2058"), std::string::npos) << run.error;
+}
+
+TEST(Avm2Library, StringParametersAreTyped) {
+    AbcWriter abc;
+    const Emit text = Str("abcdefg");
+    const Emit undefinedValue = [](AbcCode& c) { c.op(0x21); };
+    const Emit nullValue = [](AbcCode& c) { c.op(0x20); };
+    const std::vector<TraceCase> cases = {
+        {Call(abc, text, "slice", {Int(2), undefinedValue}), ""},
+        {Call(abc, text, "slice", {Int(2)}), "cdefg"},
+        {Call(abc, text, "substr", {Int(2), undefinedValue}), ""},
+        {Call(abc, text, "substring", {Int(2), undefinedValue}), "ab"},
+        {Call(abc, text, "charAt", {Double(std::numeric_limits<double>::quiet_NaN())}), "a"},
+        {Call(abc, Str("a null"), "indexOf", {nullValue}), "-1"},
+        {Call(abc, Str("an undefined"), "lastIndexOf", {undefinedValue}), "-1"},
+        {Call(abc, Str("an undefined"), "indexOf"), "3"},
+        // trace prints a NUL unit as nothing.
+        {Call(abc, Lex(abc, "String"), "fromCharCode", {Int(80), Int(0), Int(82)}), "PR"},
+    };
+    ExpectTraces(abc, cases);
 }
 
 } // namespace
