@@ -241,5 +241,21 @@ TEST(Avm2Library, StringParametersAreTyped) {
     ExpectTraces(abc, cases);
 }
 
+TEST(Avm2Library, ByteArrayIndexesReadAndWriteBytes) {
+    AbcWriter abc;
+    const std::uint32_t byteArray = abc.qname(abc.ns(0x16, "flash.utils"), "ByteArray");
+    const Emit bytes = [=](AbcCode& c) { c.nameOp(0x60, byteArray).op(0x42).u30(0); };
+    const Emit written = SetNamed(abc, bytes, "3", Int(258)); // kept modulo 256
+    const std::vector<TraceCase> cases = {
+        {Get(abc, written, "3"), "2"},
+        {Get(abc, written, "length"), "4"},
+        {Get(abc, written, "0"), "0"},
+        {Get(abc, written, "9"), "undefined"},
+        {Call(abc, written, "hasOwnProperty", {Int(3)}), "true"},
+        {Call(abc, written, "hasOwnProperty", {Int(4)}), "false"},
+    };
+    ExpectTraces(abc, cases);
+}
+
 } // namespace
 } // namespace quillon::test

@@ -185,7 +185,11 @@ public:
 
 class ByteArrayObject : public Object {
 public:
-    ByteArrayObject() : Object(ObjectKind::ByteArray) {}
+    ByteArrayObject() : Object(ObjectKind::ByteArray) { exotic = true; }
+    // Index names read and write single bytes; other names go the usual way.
+    bool getOwn(Vm& vm, PropName& name, Value& out) override;
+    bool setOwn(Vm& vm, PropName& name, const Value& value) override;
+    bool hasOwn(Vm& vm, PropName& name, bool& has) override;
     std::vector<std::uint8_t> bytes;
     std::uint32_t position = 0;
     bool littleEndian = false;
