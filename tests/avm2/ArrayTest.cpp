@@ -8,14 +8,6 @@
 namespace quillon::test {
 namespace {
 
-Emit ArrayOf(std::vector<Emit> items) {
-    return [=](AbcCode& c) {
-        for (const Emit& e : items) {
-            e(c);
-        }
-        c.op(0x56).u30(static_cast<std::uint32_t>(items.size()));
-    };
-}
 // { name: value, ... } built with newobject.
 Emit ObjectOf(std::vector<std::pair<std::string, Emit>> fields) {
     return [=](AbcCode& c) {

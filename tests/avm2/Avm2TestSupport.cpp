@@ -121,4 +121,13 @@ Emit New(AbcWriter& abc, const std::string& cls, std::vector<Emit> args) {
     return Global(abc, cls, std::move(args), 0x4a);
 }
 
+Emit ArrayOf(std::vector<Emit> items) {
+    return [=](AbcCode& c) {
+        for (const Emit& e : items) {
+            e(c);
+        }
+        c.op(0x56).u30(static_cast<std::uint32_t>(items.size()));
+    };
+}
+
 } // namespace quillon::test

@@ -9,16 +9,6 @@
 namespace quillon::test {
 namespace {
 
-// new Array(items...) built with newarray.
-Emit ArrayOf(std::vector<Emit> items) {
-    return [=](AbcCode& c) {
-        for (const Emit& e : items) {
-            e(c);
-        }
-        c.op(0x56).u30(static_cast<std::uint32_t>(items.size()));
-    };
-}
-
 TEST(Avm2Library, ArrayMethods) {
     AbcWriter abc;
     const Emit abc3 = ArrayOf({Str("b"), Str("c"), Str("a")});

@@ -73,10 +73,11 @@ Value SetLength(Vm& vm, const Value& self, std::span<const Value> args) {
     Items(vm, self).resize(n, Value::hole());
     return Value();
 }
-Value Push(Vm& vm, const Value& self, std::span<const Value> args) {
+// push and unshift: the arguments added at the end or the front; the new length.
+template <bool Front> Value Add(Vm& vm, const Value& self, std::span<const Value> args) {
     auto& items = Items(vm, self);
     Grow(vm, items.size() + args.size());
-    items.insert(items.end(), args.begin(), args.end());
+    items.insert(Front ? items.begin() : items.end(), args.begin(), args.end());
     return Value::unsignedInt(static_cast<std::uint32_t>(items.size()));
 }
 // Takes the element at pos out (shift, removeAt), the later ones moving down.
@@ -122,12 +123,6 @@ Value InsertAt(Vm& vm, const Value& self, std::span<const Value> args) {
     items.insert(items.begin() + static_cast<std::ptrdiff_t>(std::min(pos, items.size())),
                  Arg(args, 1));
     return Value();
-}
-Value Unshift(Vm& vm, const Value& self, std::span<const Value> args) {
-    auto& items = Items(vm, self);
-    Grow(vm, items.size() + args.size());
-    items.insert(items.begin(), args.begin(), args.end());
-    return Value::unsignedInt(static_cast<std::uint32_t>(items.size()));
 }
 Value Slice(Vm& vm, const Value& self, std::span<const Value> args) {
     const auto items = ResolvedCopy(vm, self);
@@ -204,7 +199,7 @@ void InstallArrayClass(Vm& vm) {
     array.getter("length", GetLength).setter("length", SetLength);
     // clang-format off
     array.methods({
-        {"push", Push}, {"pop", Pop}, {"shift", Shift}, {"unshift", Unshift}, {"slice", Slice},
+        {"push", Add<false>}, {"pop", Pop}, {"shift", Shift}, {"unshift", Add<true>}, {"slice", Slice},
         {"splice", Splice}, {"join", Join}, {"toString", ToStringMethod},
         {"toLocaleString", ToStringMethod}, {"concat", Concat}, {"reverse", Reverse},
         {"indexOf", Find<false>}, {"lastIndexOf", Find<true>}, {"forEach", Iterate<Each::ForEach>},

@@ -56,22 +56,14 @@ Value CharCodeAt(Vm& vm, const Value& self, std::span<const Value> args) {
     }
     return Value::number(std::numeric_limits<double>::quiet_NaN());
 }
-Value IndexOf(Vm& vm, const Value& self, std::span<const Value> args) {
+// indexOf and lastIndexOf: the search string, then where to start.
+template <bool Last> Value Find(Vm& vm, const Value& self, std::span<const Value> args) {
     if (!args.empty() && args[0].isNullish()) {
         return Value::integer(-1);
     }
     const std::u16string s = ToUnits(vm, self), needle = ToUtf16(ToString(vm, Arg(args, 0)));
-    const std::size_t from = Position(vm, Arg(args, 1), s.size(), 0);
-    const auto at = s.find(needle, from);
-    return Value::integer(at == std::u16string::npos ? -1 : static_cast<std::int32_t>(at));
-}
-Value LastIndexOf(Vm& vm, const Value& self, std::span<const Value> args) {
-    if (!args.empty() && args[0].isNullish()) {
-        return Value::integer(-1);
-    }
-    const std::u16string s = ToUnits(vm, self), needle = ToUtf16(ToString(vm, Arg(args, 0)));
-    const std::size_t from = Position(vm, Arg(args, 1), s.size(), 1e300);
-    const auto at = s.rfind(needle, from);
+    const std::size_t from = Position(vm, Arg(args, 1), s.size(), Last ? 1e300 : 0);
+    const auto at = Last ? s.rfind(needle, from) : s.find(needle, from);
     return Value::integer(at == std::u16string::npos ? -1 : static_cast<std::int32_t>(at));
 }
 Value Substring(Vm& vm, const Value& self, std::span<const Value> args) {
@@ -150,8 +142,8 @@ void InstallStringClass(Vm& vm) {
     string.staticMethod("fromCharCode", FromCharCode);
     // clang-format off
     string.methods({
-        {"charAt", CharAt}, {"charCodeAt", CharCodeAt}, {"indexOf", IndexOf},
-        {"lastIndexOf", LastIndexOf}, {"substring", Substring}, {"substr", Substr},
+        {"charAt", CharAt}, {"charCodeAt", CharCodeAt}, {"indexOf", Find<false>},
+        {"lastIndexOf", Find<true>}, {"substring", Substring}, {"substr", Substr},
         {"slice", Slice}, {"toUpperCase", ChangeCase<true>}, {"toLowerCase", ChangeCase<false>},
         {"toLocaleUpperCase", ChangeCase<true>}, {"toLocaleLowerCase", ChangeCase<false>},
         {"concat", Concat},

@@ -384,26 +384,33 @@ const DynamicProps::Entry* EntryAt(Object* obj, int index) {
 
 } // namespace
 
-Value NameAt(Vm& vm, Object* obj, int index) {
-    if (Value name; obj->exotic && obj->enumerate(vm, EnumQuery::Name, index, name)) {
-        return name;
+namespace {
+
+// The name (or value) an enumeration index stands for.
+template <bool Names> Value EnumeratedAt(Vm& vm, Object* obj, int index) {
+    const EnumQuery query = Names ? EnumQuery::Name : EnumQuery::Value;
+    if (Value answer; obj->exotic && obj->enumerate(vm, query, index, answer)) {
+        return answer;
     }
     if (index >= 1 && index <= static_cast<int>(obj->elementCount())) {
-        return obj->elementName(vm, static_cast<std::uint32_t>(index - 1));
+        const auto i = static_cast<std::uint32_t>(index - 1);
+        return Names ? obj->elementName(vm, i) : obj->elementValue(vm, i);
     }
     const DynamicProps::Entry* entry = EntryAt(obj, index);
-    return entry ? Value::string(vm.atomText(entry->atom)) : Value();
+    if (!entry) {
+        return Value();
+    }
+    return Names ? Value::string(vm.atomText(entry->atom)) : entry->value;
+}
+
+} // namespace
+
+Value NameAt(Vm& vm, Object* obj, int index) {
+    return EnumeratedAt<true>(vm, obj, index);
 }
 
 Value ValueAt(Vm& vm, Object* obj, int index) {
-    if (Value value; obj->exotic && obj->enumerate(vm, EnumQuery::Value, index, value)) {
-        return value;
-    }
-    if (index >= 1 && index <= static_cast<int>(obj->elementCount())) {
-        return obj->elementValue(vm, static_cast<std::uint32_t>(index - 1));
-    }
-    const DynamicProps::Entry* entry = EntryAt(obj, index);
-    return entry ? entry->value : Value();
+    return EnumeratedAt<false>(vm, obj, index);
 }
 
 } // namespace quillon::avm2
