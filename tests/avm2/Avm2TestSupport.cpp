@@ -156,4 +156,13 @@ std::vector<std::uint8_t> DocumentMovie(const std::function<void(AbcCode&, Names
     return movie.bytes();
 }
 
+Emit ArrayOf(std::vector<Emit> items) {
+    return [=](AbcCode& c) {
+        for (const Emit& e : items) {
+            e(c);
+        }
+        c.op(0x56).u30(static_cast<std::uint32_t>(items.size()));
+    };
+}
+
 } // namespace quillon::test

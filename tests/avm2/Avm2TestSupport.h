@@ -58,6 +58,8 @@ struct ErrorCase {
 std::string ErrorOf(const std::function<Emit(AbcWriter&)>& emit);
 // name(args...) through the scope chain with op (callproperty 0x46, constructprop 0x4a).
 Emit Global(AbcWriter& abc, const std::string& name, std::vector<Emit> args, std::uint8_t op);
+// new Array(items...) built with newarray.
+Emit ArrayOf(std::vector<Emit> items);
 // new cls(args...)
 Emit New(AbcWriter& abc, const std::string& cls, std::vector<Emit> args = {});
 

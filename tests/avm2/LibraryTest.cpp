@@ -4,19 +4,10 @@
 #include "Avm2TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace quillon::test {
 namespace {
-
-// new Array(items...) built with newarray.
-Emit ArrayOf(std::vector<Emit> items) {
-    return [=](AbcCode& c) {
-        for (const Emit& e : items) {
-            e(c);
-        }
-        c.op(0x56).u30(static_cast<std::uint32_t>(items.size()));
-    };
-}
 
 TEST(Avm2Library, ArrayMethods) {
     AbcWriter abc;
@@ -218,6 +209,42 @@ TEST(Avm2Library, ByteArrayDeflateRoundTripsAndDamageIsError2058) {
     EXPECT_LT(std::stoi(run.lines[0]), 12); // compressed, and raw: no zlib header
     EXPECT_EQ(run.lines[1], "abcabcabcabc");
     EXPECT_NE(run.error.find("2058"), std::string::npos) << run.error;
+}
+
+TEST(Avm2Library, StringParametersAreTyped) {
+    AbcWriter abc;
+    const Emit text = Str("abcdefg");
+    const Emit undefinedValue = [](AbcCode& c) { c.op(0x21); };
+    const Emit nullValue = [](AbcCode& c) { c.op(0x20); };
+    const std::vector<TraceCase> cases = {
+        {Call(abc, text, "slice", {Int(2), undefinedValue}), ""},
+        {Call(abc, text, "slice", {Int(2)}), "cdefg"},
+        {Call(abc, text, "substr", {Int(2), undefinedValue}), ""},
+        {Call(abc, text, "substring", {Int(2), undefinedValue}), "ab"},
+        {Call(abc, text, "charAt", {Double(std::numeric_limits<double>::quiet_NaN())}), "a"},
+        {Call(abc, Str("a null"), "indexOf", {nullValue}), "-1"},
+        {Call(abc, Str("an undefined"), "lastIndexOf", {undefinedValue}), "-1"},
+        {Call(abc, Str("an undefined"), "indexOf"), "3"},
+        // trace prints a NUL unit as nothing.
+        {Call(abc, Lex(abc, "String"), "fromCharCode", {Int(80), Int(0), Int(82)}), "PR"},
+    };
+    ExpectTraces(abc, cases);
+}
+
+TEST(Avm2Library, ByteArrayIndexesReadAndWriteBytes) {
+    AbcWriter abc;
+    const std::uint32_t byteArray = abc.qname(abc.ns(0x16, "flash.utils"), "ByteArray");
+    const Emit bytes = [=](AbcCode& c) { c.nameOp(0x60, byteArray).op(0x42).u30(0); };
+    const Emit written = SetNamed(abc, bytes, "3", Int(258)); // kept modulo 256
+    const std::vector<TraceCase> cases = {
+        {Get(abc, written, "3"), "2"},
+        {Get(abc, written, "length"), "4"},
+        {Get(abc, written, "0"), "0"},
+        {Get(abc, written, "9"), "undefined"},
+        {Call(abc, written, "hasOwnProperty", {Int(3)}), "true"},
+        {Call(abc, written, "hasOwnProperty", {Int(4)}), "false"},
+    };
+    ExpectTraces(abc, cases);
 }
 
 } // namespace

@@ -5,8 +5,10 @@
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/ItemAlgorithms.h"
 #include "player/engine/script/avm2/NativeClass.h"
+#include "player/engine/script/avm2/Properties.h"
 #include "player/engine/script/avm2/Vm.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -67,28 +69,31 @@ int CompareItems(Vm& vm, const Value& a, const Value& b, const Value& fn, int fl
     return x < y ? -1 : x > y ? 1 : 0;
 }
 
-} // namespace
-
-Value SortItems(Vm& vm, std::vector<Value>& target, const Value& self,
-                std::span<const Value> args) {
-    const bool fnFirst = Arg(args, 0).isObject();
-    const Value fn = fnFirst ? args[0] : Value();
-    const int flags = ToInt32(vm, fnFirst ? Arg(args, 1) : Arg(args, 0));
+// Sorts target by the compare of two item positions under the flags that apply to
+// the whole sort. As the player does, undefined items are set aside at the end in
+// their order, the rest sorted ascending and turned round for DESCENDING.
+Value SortBy(Vm& vm, std::vector<Value>& target, const Value& self, int flags,
+             const std::function<int(std::size_t, std::size_t)>& compare) {
     const std::vector<Value> items = target;
-    std::vector<std::size_t> order(items.size()), buffer(items.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        order[i] = i;
+    std::vector<std::size_t> order, undefinedOnes;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        (items[i].isUndefined() ? undefinedOnes : order).push_back(i);
     }
+    std::vector<std::size_t> buffer(order.size());
     bool duplicate = false;
     const Less less = [&](std::size_t x, std::size_t y) {
-        int c = CompareItems(vm, items[x], items[y], fn, flags);
+        const int c = compare(x, y);
         duplicate = duplicate || c == 0;
-        return (flags & 2) ? c > 0 : c < 0;
+        return c < 0;
     };
     MergeSort(order, buffer, 0, order.size(), less);
-    if ((flags & 4) && duplicate) {
+    if ((flags & 4) && (duplicate || undefinedOnes.size() > 1)) {
         return Value::integer(0);
     }
+    if (flags & 2) {
+        std::reverse(order.begin(), order.end());
+    }
+    order.insert(order.end(), undefinedOnes.begin(), undefinedOnes.end());
     std::vector<Value> sorted;
     sorted.reserve(order.size());
     for (std::size_t i : order) {
@@ -99,6 +104,83 @@ Value SortItems(Vm& vm, std::vector<Value>& target, const Value& self,
     }
     target = std::move(sorted);
     return self;
+}
+
+// sortOn's field names and their flags: one name or an array of names, with one flags
+// value for all or an array of one for each.
+struct SortFields {
+    std::vector<std::string> names;
+    std::vector<int> flags;
+};
+
+SortFields FieldsOf(Vm& vm, std::span<const Value> args) {
+    SortFields fields;
+    const Value& names = Arg(args, 0);
+    if (names.isObject() && names.asObject()->kind == ObjectKind::Array) {
+        for (const Value& n : static_cast<ArrayObject*>(names.asObject())->items) {
+            fields.names.push_back(ToString(vm, n));
+        }
+    } else if (!names.isNullish()) {
+        fields.names.push_back(ToString(vm, names));
+    }
+    const Value& options = Arg(args, 1);
+    const auto* list = options.isObject() && options.asObject()->kind == ObjectKind::Array
+                           ? &static_cast<ArrayObject*>(options.asObject())->items
+                           : nullptr;
+    for (std::size_t i = 0; i < fields.names.size(); ++i) {
+        const Value flag = !list ? options : i < list->size() ? (*list)[i] : Value();
+        fields.flags.push_back(ToInt32(vm, flag));
+    }
+    return fields;
+}
+
+// A field an item lacks reads as undefined, whatever kind of value the item is.
+Value FieldOf(Vm& vm, const Value& item, const std::string& name) {
+    const PropName field = PublicName(vm, name);
+    return HasProperty(vm, item, field) ? GetProperty(vm, item, field) : Value();
+}
+
+} // namespace
+
+Value SortItems(Vm& vm, std::vector<Value>& target, const Value& self,
+                std::span<const Value> args) {
+    const bool fnFirst = Arg(args, 0).isObject();
+    const Value fn = fnFirst ? args[0] : Value();
+    const int flags = ToInt32(vm, fnFirst ? Arg(args, 1) : Arg(args, 0));
+    const std::vector<Value> items = target;
+    return SortBy(vm, target, self, flags, [&](std::size_t x, std::size_t y) {
+        return CompareItems(vm, items[x], items[y], fn, flags);
+    });
+}
+
+Value SortOnItems(Vm& vm, std::vector<Value>& target, const Value& self,
+                  std::span<const Value> args) {
+    const SortFields fields = FieldsOf(vm, args);
+    if (fields.names.empty()) {
+        return self;
+    }
+    // Each item's fields are read once, before any comparison.
+    std::vector<std::vector<Value>> keys(target.size());
+    for (std::size_t i = 0; i < target.size(); ++i) {
+        for (const std::string& name : fields.names) {
+            keys[i].push_back(FieldOf(vm, target[i], name));
+        }
+    }
+    const int first = fields.flags[0];
+    return SortBy(vm, target, self, first, [&](std::size_t x, std::size_t y) {
+        for (std::size_t f = 0; f < fields.names.size(); ++f) {
+            const Value &a = keys[x][f], &b = keys[y][f];
+            int c = CompareItems(vm, a, b, Value(), fields.flags[f]);
+            // A field sorted the other way from the first is turned round here; a
+            // missing field stays last once the first field's DESCENDING turns all.
+            const bool missing = a.isUndefined() != b.isUndefined();
+            c = ((missing ? first : fields.flags[f] ^ first) & 2) ? -c : c;
+            if (c != 0) {
+                return c;
+            }
+        }
+        return 0;
+    });
 }
 
 } // namespace quillon::avm2

@@ -304,6 +304,37 @@ Value SetDomainMemory(Vm& vm, const Value&, std::span<const Value> args) {
 
 } // namespace
 
+// A byte past the end reads as undefined; writing one grows the array, zero-filled.
+bool ByteArrayObject::getOwn(Vm&, PropName& name, Value& out) {
+    if (name.index < 0) {
+        return false;
+    }
+    const auto at = static_cast<std::uint64_t>(name.index);
+    out = at < bytes.size() ? Value::integer(bytes[at]) : Value();
+    return true;
+}
+bool ByteArrayObject::setOwn(Vm& vm, PropName& name, const Value& value) {
+    if (name.index < 0) {
+        return false;
+    }
+    const auto at = static_cast<std::uint64_t>(name.index);
+    if (at >= vm.limits().maxStringLength) {
+        vm.limitReached("a byte array longer than the limit");
+    }
+    if (at >= bytes.size()) {
+        bytes.resize(at + 1);
+    }
+    bytes[at] = static_cast<std::uint8_t>(ToInt32(vm, value));
+    return true;
+}
+bool ByteArrayObject::hasOwn(Vm&, PropName& name, bool& has) {
+    if (name.index < 0) {
+        return false;
+    }
+    has = static_cast<std::uint64_t>(name.index) < bytes.size();
+    return true;
+}
+
 void InstallByteArray(Vm& vm) {
     NativeClass bytes(vm, "ByteArray", vm.core.object, "flash.utils");
     bytes.alloc(Allocate)

@@ -184,6 +184,7 @@ void InstallBuiltins(Vm& vm) {
     InstallDictionary(vm);
     InstallVectorClasses(vm);
     InstallXmlClasses(vm);
+    InstallProxy(vm);
     InstallDateClass(vm);
     InstallRegExpClass(vm);
     InstallJsonClass(vm);

@@ -42,7 +42,7 @@ std::vector<std::string> JsonKeys(Vm& vm, Object* o) {
     for (auto& [order, name] : fixed) {
         keys.push_back(std::move(name));
     }
-    for (int i = NextIndex(o, 0); i != 0; i = NextIndex(o, i)) {
+    for (int i = NextIndex(vm, o, 0); i != 0; i = NextIndex(vm, o, i)) {
         keys.push_back(ToString(vm, NameAt(vm, o, i)));
     }
     return keys;

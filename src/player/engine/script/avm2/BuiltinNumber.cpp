@@ -99,6 +99,11 @@ double Round(double x) {
     }
     return x < 0 && x >= -0.5 ? -0.0 : std::floor(x + 0.5);
 }
+// Number.round, unlike Math.round, answers +0 where Math.round gives -0.
+double RoundUnsigned(double x) {
+    const double r = Round(x);
+    return r == 0 ? 0.0 : r;
+}
 double Abs(double x) {
     return std::fabs(x);
 }
@@ -195,13 +200,26 @@ namespace {
 const std::pair<const char*, double> kMathConstants[] = {
     {"E", M_E},         {"LN10", M_LN10}, {"LN2", M_LN2},         {"LOG10E", M_LOG10E},
     {"LOG2E", M_LOG2E}, {"PI", M_PI},     {"SQRT1_2", M_SQRT1_2}, {"SQRT2", M_SQRT2}};
+// Math's functions declare their parameters without defaults or a rest (max and min
+// excepted), so a call with too few or too many arguments is ArgumentError #1063.
+template <NativeFn F, std::size_t Count>
+Value Exactly(Vm& vm, const Value& self, std::span<const Value> args) {
+    if (args.size() != Count) {
+        vm.throwError(ErrorKind::ArgumentError, 1063,
+                      "Argument count mismatch on Math$. Expected " + std::to_string(Count) +
+                          ", got " + std::to_string(args.size()) + ".");
+    }
+    return F(vm, self, args);
+}
+template <double (*F)(double)> constexpr NativeFn Math1 = Exactly<Unary<F>, 1>;
+
 const std::pair<const char*, NativeFn> kMathFunctions[] = {
-    {"abs", Unary<Abs>},     {"floor", Unary<Floor>}, {"ceil", Unary<Ceil>},
-    {"round", Unary<Round>}, {"sqrt", Unary<Sqrt>},   {"sin", Unary<Sin>},
-    {"cos", Unary<Cos>},     {"tan", Unary<Tan>},     {"asin", Unary<Asin>},
-    {"acos", Unary<Acos>},   {"atan", Unary<Atan>},   {"exp", Unary<Exp>},
-    {"log", Unary<Log>},     {"atan2", Atan2},        {"pow", Pow},
-    {"max", Extreme<true>},  {"min", Extreme<false>}, {"random", Random}};
+    {"abs", Math1<Abs>},     {"floor", Math1<Floor>},      {"ceil", Math1<Ceil>},
+    {"round", Math1<Round>}, {"sqrt", Math1<Sqrt>},        {"sin", Math1<Sin>},
+    {"cos", Math1<Cos>},     {"tan", Math1<Tan>},          {"asin", Math1<Asin>},
+    {"acos", Math1<Acos>},   {"atan", Math1<Atan>},        {"exp", Math1<Exp>},
+    {"log", Math1<Log>},     {"atan2", Exactly<Atan2, 2>}, {"pow", Exactly<Pow, 2>},
+    {"max", Extreme<true>},  {"min", Extreme<false>},      {"random", Exactly<Random, 0>}};
 
 } // namespace
 
@@ -215,7 +233,7 @@ void InstallMath(Vm& vm) {
     }
     for (const auto& [name, fn] : kMathFunctions) {
         math.staticMethod(name, fn);
-        number.staticMethod(name, fn);
+        number.staticMethod(name, fn == Math1<Round> ? Math1<RoundUnsigned> : fn);
     }
 }
 

@@ -88,7 +88,10 @@ Value FunctionApply(Vm& vm, const Value& self, std::span<const Value> args) {
         vm.throwError(ErrorKind::TypeError, 1116,
                       "second argument to Function.prototype.apply must be an array.");
     }
-    const std::vector<Value> items = static_cast<ArrayObject*>(list.asObject())->items;
+    std::vector<Value> items = static_cast<ArrayObject*>(list.asObject())->items;
+    for (Value& item : items) {
+        item = item.isHole() ? Value() : item; // a hole is passed as undefined
+    }
     return CallValue(vm, self, Arg(args, 0), items);
 }
 Value FunctionLength(Vm&, const Value& self, std::span<const Value>) {

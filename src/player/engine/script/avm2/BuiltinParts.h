@@ -10,7 +10,7 @@ void InstallObjectClasses(Vm&), InstallBooleanAndNamespace(Vm&), InstallNumberCl
     InstallMath(Vm&), InstallStringClass(Vm&), InstallArrayClass(Vm&), InstallErrorClasses(Vm&),
     InstallGlobalFunctions(Vm&), InstallByteArray(Vm&), InstallDictionary(Vm&);
 void InstallVectorClasses(Vm&);
-void InstallXmlClasses(Vm&), InstallQName(Vm&);
+void InstallXmlClasses(Vm&), InstallQName(Vm&), InstallProxy(Vm&);
 void InstallDateClass(Vm&), InstallRegExpClass(Vm&), InstallJsonClass(Vm&);
 void HideNumberMathStatics(Vm&), InstallUriFunctions(Vm&);
 

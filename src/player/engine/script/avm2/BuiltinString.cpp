@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cwctype>
+#include <limits>
 #include <locale.h>
 
 namespace quillon::avm2 {
@@ -21,6 +22,20 @@ std::size_t FromEnd(Vm& vm, const Value& v, std::size_t length, double fallback)
     return IndexArgument(vm, v, length, fallback, true);
 }
 
+// The methods' parameters are typed: a missing Number takes its default, but one given
+// as undefined reads as NaN; a String given as null or undefined is null, found nowhere.
+Value NumberParam(std::span<const Value> args, std::size_t i) {
+    if (i >= args.size()) {
+        return Value();
+    }
+    return args[i].isUndefined() ? Value::number(std::numeric_limits<double>::quiet_NaN())
+                                 : args[i];
+}
+double CharIndex(Vm& vm, std::span<const Value> args) {
+    const double i = args.empty() ? 0 : std::trunc(ToNumber(vm, args[0]));
+    return std::isnan(i) ? 0 : i;
+}
+
 Value Length(Vm& vm, const Value& self, std::span<const Value>) {
     const std::string text = ToString(vm, self);
     return Value::integer(
@@ -28,35 +43,33 @@ Value Length(Vm& vm, const Value& self, std::span<const Value>) {
 }
 Value CharAt(Vm& vm, const Value& self, std::span<const Value> args) {
     const std::u16string s = ToUnits(vm, self);
-    const double i = Arg(args, 0).isUndefined() ? 0 : ToNumber(vm, args[0]);
+    const double i = CharIndex(vm, args);
     return i >= 0 && i < static_cast<double>(s.size())
                ? FromUnits(s.substr(static_cast<std::size_t>(i), 1))
                : Value::string("");
 }
 Value CharCodeAt(Vm& vm, const Value& self, std::span<const Value> args) {
     const std::u16string s = ToUnits(vm, self);
-    const double i = Arg(args, 0).isUndefined() ? 0 : ToNumber(vm, args[0]);
+    const double i = CharIndex(vm, args);
     if (i >= 0 && i < static_cast<double>(s.size())) {
         return Value::integer(s[static_cast<std::size_t>(i)]);
     }
     return Value::number(std::numeric_limits<double>::quiet_NaN());
 }
-Value IndexOf(Vm& vm, const Value& self, std::span<const Value> args) {
+// indexOf and lastIndexOf: the search string, then where to start.
+template <bool Last> Value Find(Vm& vm, const Value& self, std::span<const Value> args) {
+    if (!args.empty() && args[0].isNullish()) {
+        return Value::integer(-1);
+    }
     const std::u16string s = ToUnits(vm, self), needle = ToUtf16(ToString(vm, Arg(args, 0)));
-    const std::size_t from = Position(vm, Arg(args, 1), s.size(), 0);
-    const auto at = s.find(needle, from);
-    return Value::integer(at == std::u16string::npos ? -1 : static_cast<std::int32_t>(at));
-}
-Value LastIndexOf(Vm& vm, const Value& self, std::span<const Value> args) {
-    const std::u16string s = ToUnits(vm, self), needle = ToUtf16(ToString(vm, Arg(args, 0)));
-    const std::size_t from = Position(vm, Arg(args, 1), s.size(), 1e300);
-    const auto at = s.rfind(needle, from);
+    const std::size_t from = Position(vm, Arg(args, 1), s.size(), Last ? 1e300 : 0);
+    const auto at = Last ? s.rfind(needle, from) : s.find(needle, from);
     return Value::integer(at == std::u16string::npos ? -1 : static_cast<std::int32_t>(at));
 }
 Value Substring(Vm& vm, const Value& self, std::span<const Value> args) {
     const std::u16string s = ToUnits(vm, self);
     std::size_t a = Position(vm, Arg(args, 0), s.size(), 0);
-    std::size_t b = Position(vm, Arg(args, 1), s.size(), 1e300);
+    std::size_t b = Position(vm, NumberParam(args, 1), s.size(), 1e300);
     if (a > b) {
         std::swap(a, b);
     }
@@ -65,13 +78,13 @@ Value Substring(Vm& vm, const Value& self, std::span<const Value> args) {
 Value Substr(Vm& vm, const Value& self, std::span<const Value> args) {
     const std::u16string s = ToUnits(vm, self);
     const std::size_t start = FromEnd(vm, Arg(args, 0), s.size(), 0);
-    const std::size_t count = Position(vm, Arg(args, 1), s.size() - start, 1e300);
+    const std::size_t count = Position(vm, NumberParam(args, 1), s.size() - start, 1e300);
     return FromUnits(std::u16string_view(s).substr(start, count));
 }
 Value Slice(Vm& vm, const Value& self, std::span<const Value> args) {
     const std::u16string s = ToUnits(vm, self);
     const std::size_t a = FromEnd(vm, Arg(args, 0), s.size(), 0);
-    const std::size_t b = FromEnd(vm, Arg(args, 1), s.size(), 1e300);
+    const std::size_t b = FromEnd(vm, NumberParam(args, 1), s.size(), 1e300);
     return b > a ? FromUnits(std::u16string_view(s).substr(a, b - a)) : Value::string("");
 }
 // Case mapping of every unit by the C library's Unicode tables; surrogates stay.
@@ -129,8 +142,8 @@ void InstallStringClass(Vm& vm) {
     string.staticMethod("fromCharCode", FromCharCode);
     // clang-format off
     string.methods({
-        {"charAt", CharAt}, {"charCodeAt", CharCodeAt}, {"indexOf", IndexOf},
-        {"lastIndexOf", LastIndexOf}, {"substring", Substring}, {"substr", Substr},
+        {"charAt", CharAt}, {"charCodeAt", CharCodeAt}, {"indexOf", Find<false>},
+        {"lastIndexOf", Find<true>}, {"substring", Substring}, {"substr", Substr},
         {"slice", Slice}, {"toUpperCase", ChangeCase<true>}, {"toLowerCase", ChangeCase<false>},
         {"toLocaleUpperCase", ChangeCase<true>}, {"toLocaleLowerCase", ChangeCase<false>},
         {"concat", Concat},

@@ -93,6 +93,12 @@ Value Construct(Vm& vm, const Value& ctor, std::span<const Value> args) {
         return ConstructClass(vm, static_cast<ClassObject*>(ctor.asObject()), args);
     }
     if (ctor.isObject() && ctor.asObject()->kind == ObjectKind::Function) {
+        if (const auto* fn = static_cast<FunctionObject*>(ctor.asObject()); fn->bound) {
+            // A method taken from its object is no constructor; only closures are.
+            vm.throwError(ErrorKind::TypeError, 1064,
+                          "Cannot call method " + (fn->method.abc ? fn->method.abc->name : "") +
+                              " as constructor.");
+        }
         Object* obj = vm.newObject();
         const Value proto = GetPublic(vm, ctor, "prototype");
         if (proto.isObject()) {

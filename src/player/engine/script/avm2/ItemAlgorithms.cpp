@@ -38,7 +38,7 @@ std::int32_t FindItem(Vm& vm, const std::vector<Value>& items, std::span<const V
     if (from < 0) {
         from += n;
     }
-    from = std::clamp(from, -1.0, static_cast<double>(n));
+    from = std::clamp(from, 0.0, static_cast<double>(n));
     for (std::int64_t i = last ? std::min<std::int64_t>(n - 1, static_cast<std::int64_t>(from))
                                : std::max<std::int64_t>(0, static_cast<std::int64_t>(from));
          last ? i >= 0 : i < n; last ? --i : ++i) {
@@ -67,7 +67,8 @@ Value EachItem(Vm& vm, Each each, const std::vector<Value>& items, const Value& 
                std::span<const Value> args, std::vector<Value>& out) {
     const std::vector<Value> copy = items; // the callback may change the list
     for (std::size_t i = 0; i < copy.size(); ++i) {
-        const Value call[3] = {copy[i], Value::integer(static_cast<std::int32_t>(i)), self};
+        const Value call[3] = {copy[i].isHole() ? Value() : copy[i],
+                               Value::integer(static_cast<std::int32_t>(i)), self};
         const Value r = CallValue(vm, Arg(args, 0), Arg(args, 1), call);
         if (each == Each::Map) {
             out.push_back(r);

@@ -34,5 +34,8 @@ Value EachItem(Vm& vm, Each each, const std::vector<Value>& items, const Value& 
 // sort(compareFunction | flags): sorts items in place and returns self, or returns 0
 // (a unique sort that met equal items) or the indexed array.
 Value SortItems(Vm& vm, std::vector<Value>& items, const Value& self, std::span<const Value> args);
+// sortOn(fieldName | names, flags | flagsList): sorts items by their named fields.
+Value SortOnItems(Vm& vm, std::vector<Value>& items, const Value& self,
+                  std::span<const Value> args);
 
 } // namespace quillon::avm2

@@ -75,6 +75,9 @@ struct DynamicProps {
     bool erase(std::uint32_t atom);
 };
 
+// What an enumeration asks an object that enumerates by its own rules.
+enum class EnumQuery : std::uint8_t { NextIndex, Name, Value };
+
 enum class ObjectKind : std::uint8_t {
     Plain,
     Function,
@@ -109,10 +112,16 @@ public:
     virtual bool setOwn(Vm&, PropName&, const Value&) { return false; }
     virtual bool deleteOwn(Vm&, PropName&, bool& /*deleted*/) { return false; }
     virtual bool hasOwn(Vm&, PropName&, bool& /*has*/) { return false; }
+    virtual bool callOwn(Vm&, PropName&, std::span<const Value>, Value& /*result*/) {
+        return false;
+    }
+    // An object that enumerates by its own rules (Proxy) answers here with true.
+    virtual bool enumerate(Vm&, EnumQuery, int /*index*/, Value& /*out*/) { return false; }
     // Elements enumerated before the dynamic properties: their count, names and values.
     virtual std::uint32_t elementCount() const { return 0; }
     virtual Value elementName(Vm&, std::uint32_t i) const;
     virtual Value elementValue(Vm&, std::uint32_t) const { return {}; }
+    virtual bool elementMissing(std::uint32_t) const { return false; }
 
     DynamicProps& props() {
         if (!dyn) {
@@ -171,11 +180,16 @@ public:
     std::vector<Value> items;
     std::uint32_t elementCount() const override { return static_cast<std::uint32_t>(items.size()); }
     Value elementValue(Vm&, std::uint32_t i) const override { return items[i]; }
+    bool elementMissing(std::uint32_t i) const override { return items[i].isHole(); }
 };
 
 class ByteArrayObject : public Object {
 public:
-    ByteArrayObject() : Object(ObjectKind::ByteArray) {}
+    ByteArrayObject() : Object(ObjectKind::ByteArray) { exotic = true; }
+    // Index names read and write single bytes; other names go the usual way.
+    bool getOwn(Vm& vm, PropName& name, Value& out) override;
+    bool setOwn(Vm& vm, PropName& name, const Value& value) override;
+    bool hasOwn(Vm& vm, PropName& name, bool& has) override;
     std::vector<std::uint8_t> bytes;
     std::uint32_t position = 0;
     bool littleEndian = false;

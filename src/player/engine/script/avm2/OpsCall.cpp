@@ -32,6 +32,20 @@ void CallStatic(Frame& f, const Instr& in) {
     f.push(InvokeMethod(f.vm, MethodRef{method, nullptr}, receiver, args));
 }
 
+// What super.name() calls when the base class declares no such method: a function on
+// the base's prototypes (Object's toString), never the receiver's own override.
+Value InheritedDynamic(Vm& vm, const ClassObject* base, const Value& receiver, PropName& name) {
+    if (name.hasPublic) {
+        for (Object* o = base->prototype; o; o = o->proto) {
+            if (Value* found = o->dyn ? o->dyn->find(NameAtom(vm, name)) : nullptr) {
+                return *found;
+            }
+        }
+    }
+    vm.throwError(ErrorKind::ReferenceError, 1070,
+                  "Method " + NameText(vm, name) + " not found on " + ClassName(vm, receiver));
+}
+
 template <bool Void> void CallSuper(Frame& f, const Instr& in) {
     const auto args = f.popArgs(in.b);
     PropName name = ReadName(f, *in.name);
@@ -45,8 +59,8 @@ template <bool Void> void CallSuper(Frame& f, const Instr& in) {
     if (b && b->kind == Binding::Kind::Method) {
         result = InvokeMethod(f.vm, b->method, receiver, args);
     } else {
-        const Value fn =
-            b ? ReadBinding(f.vm, receiver, *b, name) : GetProperty(f.vm, receiver, name);
+        const Value fn = b ? ReadBinding(f.vm, receiver, *b, name)
+                           : InheritedDynamic(f.vm, home->base, receiver, name);
         result = CallValue(f.vm, fn, receiver, args);
     }
     if (!Void) {

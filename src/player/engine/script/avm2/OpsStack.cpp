@@ -238,7 +238,7 @@ void HasNext2(Frame& f, const Instr& in) {
     Object* o = Enumerable(f.vm, f.locals[in.a]);
     int index = ToInt32(f.vm, f.locals[in.b]);
     while (o) {
-        index = NextIndex(o, index);
+        index = NextIndex(f.vm, o, index);
         if (index > 0) {
             break;
         }
@@ -251,7 +251,7 @@ void HasNext2(Frame& f, const Instr& in) {
 void HasNext(Frame& f, const Instr&) {
     const std::int32_t index = ToInt32(f.vm, f.pop());
     Object* o = Enumerable(f.vm, f.pop());
-    f.push(Value::integer(o && index >= 0 ? NextIndex(o, index) : 0));
+    f.push(Value::integer(o && index >= 0 ? NextIndex(f.vm, o, index) : 0));
 }
 template <bool Names> void Next(Frame& f, const Instr&) {
     const std::int32_t index = ToInt32(f.vm, f.pop());

@@ -180,7 +180,8 @@ Value GetProperty(Vm& vm, const Value& obj, PropName name) {
     }
     if (name.index >= 0) {
         if (ArrayObject* array = AsArray(obj)) {
-            if (static_cast<std::uint64_t>(name.index) < array->items.size()) {
+            if (static_cast<std::uint64_t>(name.index) < array->items.size() &&
+                !array->items[name.index].isHole()) {
                 return array->items[name.index];
             }
         }
@@ -216,7 +217,7 @@ void SetProperty(Vm& vm, const Value& obj, PropName name, const Value& value, bo
             vm.limitReached("an array longer than the limit");
         }
         if (static_cast<std::uint64_t>(name.index) >= array->items.size()) {
-            array->items.resize(name.index + 1);
+            array->items.resize(name.index + 1, Value::hole());
         }
         array->items[name.index] = value;
         return;
@@ -244,7 +245,7 @@ bool DeleteProperty(Vm& vm, const Value& obj, PropName name) {
     }
     if (ArrayObject* array = AsArray(obj); array && name.index >= 0) {
         if (static_cast<std::uint64_t>(name.index) < array->items.size()) {
-            array->items[name.index] = Value();
+            array->items[name.index] = Value::hole();
         }
         return true;
     }
@@ -264,7 +265,8 @@ bool HasOwnProperty(Vm& vm, const Value& obj, PropName name) {
         return has;
     }
     if (ArrayObject* array = AsArray(obj); array && name.index >= 0) {
-        return static_cast<std::uint64_t>(name.index) < array->items.size();
+        return static_cast<std::uint64_t>(name.index) < array->items.size() &&
+               !array->items[name.index].isHole();
     }
     if (FindBinding(TraitsOf(vm, obj), name)) {
         return true;
@@ -316,6 +318,10 @@ Value CallProperty(Vm& vm, const Value& obj, PropName name, std::span<const Valu
     if (b && b->kind == Binding::Kind::Method) {
         return InvokeMethod(vm, b->method, obj, args);
     }
+    if (Value result; obj.isObject() && obj.asObject()->exotic &&
+                      obj.asObject()->callOwn(vm, name, args, result)) {
+        return result;
+    }
     // XML reads names as children: its calls find the prototypes' methods first.
     Value* inherited = nullptr;
     for (Object* o = obj.isObject() && obj.asObject()->exotic ? obj.asObject()->proto : nullptr;
@@ -343,10 +349,15 @@ void SetPublic(Vm& vm, const Value& obj, std::string_view name, const Value& val
     SetProperty(vm, obj, PublicName(vm, name), value);
 }
 
-int NextIndex(Object* obj, int index) {
+int NextIndex(Vm& vm, Object* obj, int index) {
+    if (Value next; obj->exotic && obj->enumerate(vm, EnumQuery::NextIndex, index, next)) {
+        return ToInt32(vm, next);
+    }
     const int elements = static_cast<int>(obj->elementCount());
-    if (index < elements) {
-        return index + 1;
+    for (; index < elements; ++index) {
+        if (!obj->elementMissing(static_cast<std::uint32_t>(index))) {
+            return index + 1;
+        }
     }
     if (!obj->dyn) {
         return 0;
@@ -373,20 +384,33 @@ const DynamicProps::Entry* EntryAt(Object* obj, int index) {
 
 } // namespace
 
-Value NameAt(Vm& vm, Object* obj, int index) {
+namespace {
+
+// The name (or value) an enumeration index stands for.
+template <bool Names> Value EnumeratedAt(Vm& vm, Object* obj, int index) {
+    const EnumQuery query = Names ? EnumQuery::Name : EnumQuery::Value;
+    if (Value answer; obj->exotic && obj->enumerate(vm, query, index, answer)) {
+        return answer;
+    }
     if (index >= 1 && index <= static_cast<int>(obj->elementCount())) {
-        return obj->elementName(vm, static_cast<std::uint32_t>(index - 1));
+        const auto i = static_cast<std::uint32_t>(index - 1);
+        return Names ? obj->elementName(vm, i) : obj->elementValue(vm, i);
     }
     const DynamicProps::Entry* entry = EntryAt(obj, index);
-    return entry ? Value::string(vm.atomText(entry->atom)) : Value();
+    if (!entry) {
+        return Value();
+    }
+    return Names ? Value::string(vm.atomText(entry->atom)) : entry->value;
+}
+
+} // namespace
+
+Value NameAt(Vm& vm, Object* obj, int index) {
+    return EnumeratedAt<true>(vm, obj, index);
 }
 
 Value ValueAt(Vm& vm, Object* obj, int index) {
-    if (index >= 1 && index <= static_cast<int>(obj->elementCount())) {
-        return obj->elementValue(vm, static_cast<std::uint32_t>(index - 1));
-    }
-    const DynamicProps::Entry* entry = EntryAt(obj, index);
-    return entry ? entry->value : Value();
+    return EnumeratedAt<false>(vm, obj, index);
 }
 
 } // namespace quillon::avm2

@@ -37,7 +37,7 @@ void WriteBinding(Vm& vm, const Value& obj, const Binding& b, PropName& name, co
                   bool init);
 
 // Enumeration as hasnext2, nextname and nextvalue see it: index 0 starts, 0 ends.
-int NextIndex(Object* obj, int index);
+int NextIndex(Vm& vm, Object* obj, int index);
 Value NameAt(Vm& vm, Object* obj, int index);
 Value ValueAt(Vm& vm, Object* obj, int index);
 

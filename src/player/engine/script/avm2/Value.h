@@ -26,6 +26,7 @@ public:
     Value(const Value& other) : kind_(other.kind_), u_(other.u_) { retain(); }
     Value(Value&& other) noexcept : kind_(other.kind_), u_(other.u_) {
         other.kind_ = Kind::Undefined;
+        other.u_.i = 0;
     }
     Value& operator=(const Value& other) {
         if (this != &other) {
@@ -42,11 +43,19 @@ public:
             kind_ = other.kind_;
             u_ = other.u_;
             other.kind_ = Kind::Undefined;
+            other.u_.i = 0;
         }
         return *this;
     }
     ~Value() { release(); }
 
+    // An array element never set or deleted: undefined to every reader, but the
+    // array looks such an index up on its prototypes and enumeration skips it.
+    static Value hole() {
+        Value v;
+        v.u_.i = kHoleMark;
+        return v;
+    }
     static Value null() { return Value(Kind::Null); }
     static Value boolean(bool b) {
         Value v(Kind::Boolean);
@@ -79,6 +88,7 @@ public:
     Kind kind() const { return kind_; }
     bool isUndefined() const { return kind_ == Kind::Undefined; }
     bool isNull() const { return kind_ == Kind::Null; }
+    bool isHole() const { return kind_ == Kind::Undefined && u_.i == kHoleMark; }
     bool isNullish() const { return kind_ <= Kind::Null; }
     bool isInt() const { return kind_ == Kind::Int; }
     bool isNumeric() const { return kind_ == Kind::Int || kind_ == Kind::Number; }
@@ -93,6 +103,7 @@ public:
     Object* asObject() const { return u_.o; }
 
 private:
+    static constexpr std::int32_t kHoleMark = 0x486f6c65;
     explicit Value(Kind kind) : kind_(kind) { u_.i = 0; }
     void retain() const {
         if (kind_ == Kind::String) {

@@ -19,9 +19,34 @@ Vm::Vm(TraceSink trace, Limits limits) : trace_(std::move(trace)), limits_(limit
 
 Vm::~Vm() = default;
 
+namespace {
+
+// Strings keep a lone surrogate (half of a pair cut by charAt) as its three bytes, so
+// that joining the halves gives the pair back; printed, it is the replacement character.
+// A NUL unit prints as nothing, as the player's trace does.
+std::string Printable(const std::string& line) {
+    if (line.find('\xed') == std::string::npos && line.find('\0') == std::string::npos) {
+        return line;
+    }
+    std::string out;
+    out.reserve(line.size());
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const auto next = i + 1 < line.size() ? static_cast<unsigned char>(line[i + 1]) : 0u;
+        if (line[i] == '\xed' && next >= 0xa0 && i + 2 < line.size()) {
+            out += "\xef\xbf\xbd";
+            i += 2;
+        } else if (line[i] != '\0') {
+            out += line[i];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
 void Vm::trace(const std::string& line) const {
     if (trace_) {
-        trace_(line);
+        trace_(Printable(line));
     }
 }
 
