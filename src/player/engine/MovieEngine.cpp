@@ -77,6 +77,11 @@ void MovieEngine::startAs3Scripts(State& state) const {
 void MovieEngine::startScripts(State& state, const std::string& folder) const {
     const ScriptOptions& options = scriptOptions_;
     state.stage = std::make_unique<ScriptStage>(*state.runner, state.context.exports);
+    state.stage->setClipPainter([&state](QPainter& painter, const Placed& clip,
+                                         const QTransform& m, const ColorTransform& cx,
+                                         int blendMode) {
+        state.renderer->drawObject(painter, clip, m, cx, blendMode);
+    });
     const ParseContext& context = state.context;
     state.stage->setMovieLoader(
         [&context](const std::string& url,
@@ -159,7 +164,7 @@ void MovieEngine::loadBytes(std::vector<std::uint8_t> fileBytes, const std::stri
     next->runner = std::make_unique<ClipRunner>(next->context.dictionary, next->context.warnings);
     next->runner->setRoot(next->root);
     next->pointer = std::make_unique<ButtonPointer>(*next->runner);
-    next->renderer = std::make_unique<Renderer>(next->context.dictionary);
+    next->renderer = std::make_unique<Renderer>(next->context.dictionary, next->runner.get());
     next->sound.setFrameRate(next->header.frameRate8_8);
     next->sound.setEnabled(soundEnabled_);
     const double rate = next->header.frameRate8_8 / 256.0;

@@ -40,6 +40,8 @@ struct DisplayRecord {
     std::string text;                  // a script-made text field's text
     double x = 0, y = 0, scaleX = 1, scaleY = 1, rotation = 0, alpha = 1;
     bool visible = true;
+    Object* mask = nullptr;     // the object masking this one
+    Object* maskedBy = nullptr; // on a mask: the object it masks
 };
 
 // Drawing commands one Graphics keeps, and all of a movie's together; more are dropped.
@@ -136,6 +138,9 @@ Value GraphicsFor(avm2::Vm& vm, const Value& owner);
 void Realize(avm2::Vm& vm, Object* child);
 void Unrealize(avm2::Vm& vm, Object* child);
 void PlaceChildren(avm2::Vm& vm, Object* parent);
+// Hands what scripts set on an object that the engine draws (mask, scrollRect,
+// opaqueBackground) to the clip it has just got.
+void PushLook(avm2::Vm& vm, Object* o);
 
 // The instance constructor every display class shares: gives a script-made object its
 // record and an "instanceN" name.
