@@ -106,6 +106,8 @@ void MovieEngine::startScripts(State& state, const std::string& folder) const {
     vm.dateMs = options.dateMs;
     vm.onTrace = options.trace;
     vm.setLocalSandbox(state.context.useNetwork);
+    const auto& frame = state.header.frameRect;
+    vm.setStageSize((frame[1] - frame[0]) / TwipsPerPixel, (frame[3] - frame[2]) / TwipsPerPixel);
     vm.onWarning = WarningSink(options, state.context.warnings);
     if (options.request) {
         vm.onGetUrl = [request = options.request](const std::string& url, const std::string& target,

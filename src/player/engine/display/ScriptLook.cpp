@@ -43,6 +43,9 @@ void ScriptStage::setMask(ClipId clip, ClipId mask) {
     }
     instance->maskId = mask;
     maskInstance->masking = clip;
+    // a script's mask replaces what the timeline masked with either clip
+    instance->clipDepth = 0;
+    maskInstance->clipDepth = 0;
 }
 
 ClipId ScriptStage::mask(ClipId clip) {
