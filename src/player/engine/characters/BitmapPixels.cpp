@@ -1,5 +1,7 @@
 #include "player/engine/characters/BitmapImage.h"
 
+#include <QPainter>
+
 #include <algorithm>
 #include <cmath>
 #include <random>
@@ -415,6 +417,28 @@ void BitmapPixels::merge(const BitmapPixels& source, const PixelRect& area, Pixe
             setPixel32(p.x(), p.y(), Pack(mix(3, 24), mix(0, 16), mix(1, 8), mix(2, 0)));
         }
     }
+}
+
+void BitmapPixels::drawBitmap(const BitmapPixels& source, const std::array<double, 6>& matrix,
+                              const ChannelTransform& cx, const std::optional<PixelRect>& clip,
+                              bool smoothing) {
+    if (!std::all_of(matrix.begin(), matrix.end(), [](double v) { return std::isfinite(v); })) {
+        return;
+    }
+    QImage from = ImageOf(source).copy();
+    BitmapPixels tinted(std::make_unique<Picture>(Picture{from}), true);
+    tinted.colorTransform(PixelRect{0, 0, from.width(), from.height()}, cx);
+    {
+        QPainter painter(&picture_->image);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, smoothing);
+        if (clip) {
+            painter.setClipRect(ToQt(*clip));
+        }
+        painter.setTransform(
+            QTransform(matrix[0], matrix[1], matrix[2], matrix[3], matrix[4], matrix[5]));
+        painter.drawImage(QPointF(0, 0), ImageOf(tinted));
+    }
+    settle();
 }
 
 } // namespace quillon::engine

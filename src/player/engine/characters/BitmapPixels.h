@@ -82,6 +82,12 @@ public:
     void merge(const BitmapPixels& source, const PixelRect& area, PixelPoint at,
                const std::array<int, 4>& multipliers);
 
+    // Draws source onto this under matrix (a, b, c, d, tx, ty in pixels), with a colour
+    // transform, cropped to clip.
+    void drawBitmap(const BitmapPixels& source, const std::array<double, 6>& matrix,
+                    const ChannelTransform& cx, const std::optional<PixelRect>& clip,
+                    bool smoothing);
+
     struct Picture; // the pixels as the drawing side sees them (BitmapImage.h)
     Picture& picture() { return *picture_; }
     const Picture& picture() const { return *picture_; }

@@ -8,6 +8,7 @@
 #include "player/engine/script/avm2/Vm.h"
 
 #include <functional>
+#include <memory>
 #include <map>
 #include <span>
 #include <string>
@@ -42,6 +43,8 @@ struct DisplayRecord {
     bool visible = true;
     Object* mask = nullptr;     // the object masking this one
     Object* maskedBy = nullptr; // on a mask: the object it masks
+    Object* bitmapData = nullptr; // a Bitmap's BitmapData
+    bool smoothing = false;       // a Bitmap's smoothing
 };
 
 // Drawing commands one Graphics keeps, and all of a movie's together; more are dropped.
@@ -91,6 +94,8 @@ struct StageState : avm2::Embedder {
     std::unordered_map<Object*, DisplayRecord> displays;
     std::unordered_map<Object*, EventRecord> events;
     std::unordered_map<Object*, GraphicsRecord> graphics;
+    // The pixels of each BitmapData (none once disposed).
+    std::unordered_map<Object*, std::shared_ptr<BitmapPixels>> bitmaps;
     std::int64_t drawCommands = 0; // in every graphics together
     std::unordered_map<Object*, TimerRecord> timers;
     std::vector<Object*> timerOrder;

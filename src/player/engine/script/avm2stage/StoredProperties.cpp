@@ -4,6 +4,7 @@
 
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/Vm.h"
+#include "player/engine/script/avm2stage/Bitmaps.h"
 #include "player/engine/script/avm2stage/Geom.h"
 #include "player/engine/script/avm2stage/StageState.h"
 
@@ -128,6 +129,7 @@ void PushLook(Vm& vm, Object* o) {
             s.apply(vm, o, r, *v);
         }
     }
+    ShowBitmap(vm, o);
     if (r.maskedBy) {
         const DisplayRecord& masked = StateOf(vm).displays[r.maskedBy];
         if (masked.clip && masked.mask == o) {
