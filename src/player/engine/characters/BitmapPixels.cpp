@@ -1,21 +1,25 @@
 #include "player/engine/characters/BitmapImage.h"
 
 #include <QPainter>
-
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <random>
 #include <string>
-#include <optional>
 #include <vector>
 
 namespace quillon::engine {
 
 namespace {
 
-// Rounding to the nearest, halves to even, as the player's conversions do.
+// Rounding to the nearest, halves up when premultiplying and down when taking the alpha
+// back out, as the player reads pixels back.
 std::uint32_t RoundChannel(double v) {
-    return static_cast<std::uint32_t>(std::clamp(std::nearbyint(v), 0.0, 255.0));
+    return static_cast<std::uint32_t>(std::clamp(std::floor(v + 0.5), 0.0, 255.0));
+}
+
+std::uint32_t RoundChannelDown(double v) {
+    return static_cast<std::uint32_t>(std::clamp(std::ceil(v - 0.5), 0.0, 255.0));
 }
 
 std::uint32_t Channel(std::uint32_t argb, int shift) {
@@ -85,7 +89,9 @@ std::uint32_t Unpremultiply(std::uint32_t premultiplied) {
     if (a == 255 || a == 0) {
         return a == 0 ? 0 : premultiplied;
     }
-    const auto u = [&](int shift) { return RoundChannel(Channel(premultiplied, shift) * 255.0 / a); };
+    const auto u = [&](int shift) {
+        return RoundChannelDown(Channel(premultiplied, shift) * 255.0 / a);
+    };
     return Pack(a, u(16), u(8), u(0));
 }
 
@@ -170,7 +176,8 @@ void BitmapPixels::fillRect(const PixelRect& area, std::uint32_t argb) {
     const QRect r = ToQt(area).intersected(picture_->image.rect());
     const std::uint32_t value = Premultiply(transparent_ ? argb : argb | 0xff000000u);
     for (int y = r.top(); y <= r.bottom(); ++y) {
-        std::fill(Row(picture_->image, y) + r.left(), Row(picture_->image, y) + r.right() + 1, value);
+        std::fill(Row(picture_->image, y) + r.left(), Row(picture_->image, y) + r.right() + 1,
+                  value);
     }
 }
 
@@ -188,10 +195,10 @@ void BitmapPixels::copyPixels(const BitmapPixels& source, const PixelRect& area,
         for (int x = 0; x < from.width(); ++x) {
             std::uint32_t argb = source.transparent_ ? Unpremultiply(in[x]) : in[x];
             if (alphaSource) {
-                const std::uint32_t a = Channel(
-                    alphaSource->pixel32(alphaAt.x + span->from.x() - area.x + x,
-                                         alphaAt.y + span->from.y() - area.y + y),
-                    24);
+                const std::uint32_t a =
+                    Channel(alphaSource->pixel32(alphaAt.x + span->from.x() - area.x + x,
+                                                 alphaAt.y + span->from.y() - area.y + y),
+                            24);
                 argb = (argb & 0xffffff) | RoundChannel(Channel(argb, 24) * a / 255.0) << 24;
             }
             const std::uint32_t p = Premultiply(argb);
@@ -221,14 +228,14 @@ void BitmapPixels::colorTransform(const PixelRect& area, const ChannelTransform&
         for (int x = r.left(); x <= r.right(); ++x) {
             const std::uint32_t c = Unpremultiply(row[x]);
             const std::uint32_t a = transparent_ ? apply(Channel(c, 24), 3) : 255;
-            row[x] = Premultiply(
-                Pack(a, apply(Channel(c, 16), 0), apply(Channel(c, 8), 1), apply(Channel(c, 0), 2)));
+            row[x] = Premultiply(Pack(a, apply(Channel(c, 16), 0), apply(Channel(c, 8), 1),
+                                      apply(Channel(c, 0), 2)));
         }
     }
 }
 
-void BitmapPixels::copyChannel(const BitmapPixels& source, const PixelRect& area,
-                               PixelPoint at, unsigned from, unsigned to) {
+void BitmapPixels::copyChannel(const BitmapPixels& source, const PixelRect& area, PixelPoint at,
+                               unsigned from, unsigned to) {
     const auto shiftOf = [](unsigned channel) -> int {
         switch (channel) {
         case Red:
@@ -293,7 +300,8 @@ void BitmapPixels::floodFill(int x, int y, std::uint32_t argb) {
         stack.pop_back();
         for (const QPoint step : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)}) {
             const QPoint n = p + step;
-            if (picture_->image.rect().contains(n) && Row(picture_->image, n.y())[n.x()] == target) {
+            if (picture_->image.rect().contains(n) &&
+                Row(picture_->image, n.y())[n.x()] == target) {
                 Row(picture_->image, n.y())[n.x()] = fill;
                 stack.push_back(n);
             }
