@@ -7,6 +7,7 @@
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/NativeClass.h"
 #include "player/engine/script/avm2/Properties.h"
+#include "player/engine/script/avm2stage/Bitmaps.h"
 #include "player/engine/script/avm2stage/Geom.h"
 #include "player/engine/script/avm2stage/StageState.h"
 
@@ -85,7 +86,11 @@ const std::vector<DrawCommand>& DrawingOf(Vm& vm, const DisplayRecord& r) {
 
 // The box (twips) an object off the list covers with its own drawing under m.
 ClipBounds OffListBounds(Vm& vm, const DisplayRecord& r, const GeomMatrix& m) {
-    const ClipBounds b = StateOf(vm).host.drawingBounds(DrawingOf(vm, r));
+    ClipBounds b = StateOf(vm).host.drawingBounds(DrawingOf(vm, r));
+    if (const auto pixels = SharedPixels(vm, Value::object(r.bitmapData))) {
+        // a Bitmap covers its pixels (its drawing is empty)
+        b = {0, 0, pixels->width() * TwipsPerPixel, pixels->height() * TwipsPerPixel};
+    }
     if (b.xMax <= b.xMin && b.yMax <= b.yMin) {
         return b;
     }

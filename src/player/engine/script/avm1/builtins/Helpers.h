@@ -14,6 +14,7 @@ void InstallObjectBuiltins(Vm&), InstallGlobalFunctions(Vm&), InstallNumberBuilt
     InstallDateBuiltins(Vm&), InstallClipBuiltins(Vm&), InstallMediaBuiltins(Vm&),
     InstallColorBuiltins(Vm&), InstallLoadVarsBuiltins(Vm&), InstallXmlBuiltins(Vm&),
     InstallExternalInterface(Vm&);
+void InstallBitmapBuiltins(Vm&);
 void InstallDrawingBuiltins(Vm&); // after the clip builtins, whose MovieClip it extends
 // The package object flash.<name> (flash.external, flash.geom ...), made on first use.
 Object* FlashPackage(Vm& vm, const char* name);
@@ -48,6 +49,9 @@ std::string EscapeText(const std::string& text);
 std::string UnescapeText(const std::string& text);
 // "a=1&b=two" as properties of an object or variables of a clip.
 void DecodeVariables(Vm& vm, const Value& into, const std::string& text);
+// A property of proto read (and written, with a setter) by native functions.
+void Accessor(Vm& vm, Object* proto, const char* name, NativeFn getter, NativeFn setter,
+              int magic);
 // A whole number from an argument, defaulting when it is missing or NaN.
 int IntArg(Vm& vm, CallInfo& c, std::size_t i, int fallback);
 

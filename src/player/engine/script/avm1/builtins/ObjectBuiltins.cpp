@@ -241,6 +241,7 @@ void InstallBuiltins(Vm& vm) {
     InstallDateBuiltins(vm);
     InstallClipBuiltins(vm);
     InstallDrawingBuiltins(vm);
+    InstallBitmapBuiltins(vm);
     InstallMediaBuiltins(vm);
 }
 
