@@ -77,9 +77,8 @@ void MovieEngine::startAs3Scripts(State& state) const {
 void MovieEngine::startScripts(State& state, const std::string& folder) const {
     const ScriptOptions& options = scriptOptions_;
     state.stage = std::make_unique<ScriptStage>(*state.runner, state.context.exports);
-    state.stage->setClipPainter([&state](QPainter& painter, const Placed& clip,
-                                         const QTransform& m, const ColorTransform& cx,
-                                         int blendMode) {
+    state.stage->setClipPainter([&state](QPainter& painter, const Placed& clip, const QTransform& m,
+                                         const ColorTransform& cx, int blendMode) {
         state.renderer->drawObject(painter, clip, m, cx, blendMode);
     });
     const ParseContext& context = state.context;

@@ -95,9 +95,8 @@ bool ScriptStage::paintClip(ClipId clip, BitmapPixels& target, const PaintOption
     const DrawMatrix& m = options.matrix;
     const ClipColor& c = options.color;
     const auto f = [](double v) { return static_cast<float>(v); };
-    const ColorTransform cx{f(c.multiply[0]), f(c.multiply[1]), f(c.multiply[2]),
-                            f(c.multiply[3]), f(c.add[0]),      f(c.add[1]),
-                            f(c.add[2]),      f(c.add[3])};
+    const ColorTransform cx{f(c.multiply[0]), f(c.multiply[1]), f(c.multiply[2]), f(c.multiply[3]),
+                            f(c.add[0]),      f(c.add[1]),      f(c.add[2]),      f(c.add[3])};
     {
         QPainter painter(&ImageOf(target));
         painter.setRenderHint(QPainter::SmoothPixmapTransform, options.smoothing);

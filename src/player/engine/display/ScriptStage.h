@@ -63,9 +63,9 @@ public:
     // Who paints clips onto bitmaps (the drawing side, which this side cannot see): what
     // a placed clip shows under a matrix to the painter's device, with a colour
     // transform and a blend mode.
-    using ClipPainter = std::function<void(QPainter& painter, const Placed& clip,
-                                           const QTransform& m, const ColorTransform& cx,
-                                           int blendMode)>;
+    using ClipPainter =
+        std::function<void(QPainter& painter, const Placed& clip, const QTransform& m,
+                           const ColorTransform& cx, int blendMode)>;
     void setClipPainter(ClipPainter painter) { painter_ = std::move(painter); }
     bool draw(ClipId clip, const DrawCommand& command) override;
     void clearDrawing(ClipId clip) override;

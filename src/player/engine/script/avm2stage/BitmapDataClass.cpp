@@ -18,10 +18,9 @@ using namespace avm2;
 
 // The blend modes by name, numbered as the format numbers them.
 namespace {
-constexpr const char* BlendNames[] = {"normal",   "normal",     "layer",  "multiply", "screen",
-                                      "lighten",  "darken",     "difference", "add",
-                                      "subtract", "invert",     "alpha",  "erase",
-                                      "overlay",  "hardlight"};
+constexpr const char* BlendNames[] = {"normal",  "normal", "layer",      "multiply", "screen",
+                                      "lighten", "darken", "difference", "add",      "subtract",
+                                      "invert",  "alpha",  "erase",      "overlay",  "hardlight"};
 } // namespace
 
 int BlendModeNumber(Vm& vm, const Value& v) {

@@ -54,7 +54,8 @@ Value Draw(Vm& vm, const Value& self, std::span<const Value> args) {
     }
     DisplayRecord* r = DisplayOf(vm, source);
     if (!r) {
-        vm.throwError(ErrorKind::TypeError, 2007, "Error #2007: Parameter source must be non-null.");
+        vm.throwError(ErrorKind::TypeError, 2007,
+                      "Error #2007: Parameter source must be non-null.");
     }
     options.matrix = {m.a, m.b, m.c, m.d, m.tx * TwipsPerPixel, m.ty * TwipsPerPixel};
     StageState& state = StateOf(vm);
@@ -95,10 +96,10 @@ Value ColorBounds(Vm& vm, const Value& self, std::span<const Value> args) {
 Value Threshold(Vm& vm, const Value& self, std::span<const Value> args) {
     BitmapPixels& target = PixelsOf(vm, self);
     const std::uint32_t mask = args.size() < 7 ? 0xffffffffu : ToUint32(vm, args[6]);
-    const int count = target.threshold(
-        PixelsOf(vm, Arg(args, 0)), RectArg(vm, Arg(args, 1)), PointArg(vm, Arg(args, 2)),
-        ToString(vm, Arg(args, 3)), ToUint32(vm, Arg(args, 4)), ToUint32(vm, Arg(args, 5)), mask,
-        ToBoolean(Arg(args, 7)));
+    const int count = target.threshold(PixelsOf(vm, Arg(args, 0)), RectArg(vm, Arg(args, 1)),
+                                       PointArg(vm, Arg(args, 2)), ToString(vm, Arg(args, 3)),
+                                       ToUint32(vm, Arg(args, 4)), ToUint32(vm, Arg(args, 5)), mask,
+                                       ToBoolean(Arg(args, 7)));
     return Value::unsignedInt(static_cast<std::uint32_t>(count));
 }
 
@@ -170,8 +171,7 @@ void ShowBitmap(Vm& vm, Object* bitmap) {
     const DisplayRecord& r = state.displays[bitmap];
     if (r.clip && r.bitmapData) {
         const auto it = state.bitmaps.find(r.bitmapData);
-        state.host.setBitmap(r.clip, it == state.bitmaps.end() ? nullptr : it->second,
-                             r.smoothing);
+        state.host.setBitmap(r.clip, it == state.bitmaps.end() ? nullptr : it->second, r.smoothing);
     }
 }
 

@@ -6,8 +6,8 @@
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/NativeClass.h"
 #include "player/engine/script/avm2/Properties.h"
-#include "player/engine/script/avm2stage/Geom.h"
 #include "player/engine/script/avm2stage/Bitmaps.h"
+#include "player/engine/script/avm2stage/Geom.h"
 #include "player/engine/script/avm2stage/StageState.h"
 
 #include <algorithm>

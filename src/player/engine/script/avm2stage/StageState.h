@@ -8,8 +8,8 @@
 #include "player/engine/script/avm2/Vm.h"
 
 #include <functional>
-#include <memory>
 #include <map>
+#include <memory>
 #include <span>
 #include <string>
 #include <unordered_map>
@@ -41,8 +41,8 @@ struct DisplayRecord {
     std::string text;                  // a script-made text field's text
     double x = 0, y = 0, scaleX = 1, scaleY = 1, rotation = 0, alpha = 1;
     bool visible = true;
-    Object* mask = nullptr;     // the object masking this one
-    Object* maskedBy = nullptr; // on a mask: the object it masks
+    Object* mask = nullptr;       // the object masking this one
+    Object* maskedBy = nullptr;   // on a mask: the object it masks
     Object* bitmapData = nullptr; // a Bitmap's BitmapData
     bool smoothing = false;       // a Bitmap's smoothing
 };

@@ -87,10 +87,11 @@ Value Size(Vm& vm, CallInfo& c) {
 // getPixel (0), getPixel32 (1), setPixel (2), setPixel32 (3).
 Value Pixel(Vm& vm, CallInfo& c) {
     BitmapPixels* p = PixelsOf(c.thisValue);
-    if (!p) {
-        return Value(-1.0);
+    const std::size_t needed = c.callee->magic < 2 ? 2 : 3;
+    if (!p || c.args.size() < needed) {
+        return Value(-1.0); // disposed, or too few arguments
     }
-    const int x = IntArg(vm, c, 0, INT_MIN), y = IntArg(vm, c, 1, INT_MIN);
+    const int x = IntArg(vm, c, 0, 0), y = IntArg(vm, c, 1, 0);
     switch (c.callee->magic) {
     case 0:
         return Value(static_cast<double>(p->pixel32(x, y) & 0xffffff));
@@ -147,10 +148,12 @@ Value Dispose(Vm&, CallInfo& c) {
 }
 
 Value FloodFill(Vm& vm, CallInfo& c) {
-    if (BitmapPixels* p = PixelsOf(c.thisValue)) {
-        p->floodFill(IntArg(vm, c, 0, INT_MIN), IntArg(vm, c, 1, INT_MIN), ColorArg(vm, c, 2));
+    BitmapPixels* p = PixelsOf(c.thisValue);
+    if (!p || c.args.size() < 3) {
+        return Value(-1.0);
     }
-    return Value();
+    p->floodFill(IntArg(vm, c, 0, 0), IntArg(vm, c, 1, 0), ColorArg(vm, c, 2));
+    return Value(1.0);
 }
 
 Value Scroll(Vm& vm, CallInfo& c) {

@@ -219,8 +219,9 @@ Value SetMask(Vm& vm, CallInfo& c) {
         vm.host().setMask(clip, 0);
         return Value(true);
     }
-    const ClipId mask =
-        arg.isString() ? vm.clipOf(vm.resolvePath(arg.str(), vm.host().parent(clip))) : vm.clipOf(arg);
+    const ClipId mask = arg.isString()
+                            ? vm.clipOf(vm.resolvePath(arg.str(), vm.host().parent(clip)))
+                            : vm.clipOf(arg);
     if (!mask) {
         return Value(false);
     }

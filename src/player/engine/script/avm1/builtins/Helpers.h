@@ -50,8 +50,7 @@ std::string UnescapeText(const std::string& text);
 // "a=1&b=two" as properties of an object or variables of a clip.
 void DecodeVariables(Vm& vm, const Value& into, const std::string& text);
 // A property of proto read (and written, with a setter) by native functions.
-void Accessor(Vm& vm, Object* proto, const char* name, NativeFn getter, NativeFn setter,
-              int magic);
+void Accessor(Vm& vm, Object* proto, const char* name, NativeFn getter, NativeFn setter, int magic);
 // A whole number from an argument, defaulting when it is missing or NaN.
 int IntArg(Vm& vm, CallInfo& c, std::size_t i, int fallback);
 

@@ -104,7 +104,6 @@ Value SetField(Vm& vm, CallInfo& c) {
     return Value();
 }
 
-
 Value XmlNodeCtor(Vm& vm, CallInfo& c) {
     if (Object* o = ThisObject(c); o && c.construct) {
         const int type = IntArg(vm, c, 0, XmlElement) == XmlText ? XmlText : XmlElement;
