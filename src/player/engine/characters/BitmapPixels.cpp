@@ -449,4 +449,34 @@ void BitmapPixels::drawBitmap(const BitmapPixels& source, const std::array<doubl
     settle();
 }
 
+namespace {
+
+int WholeField(const ScriptField& field, const char* name) {
+    const double v = field(name);
+    return std::isfinite(v) ? static_cast<int>(std::clamp(v, -1e8, 1e8)) : 0;
+}
+
+} // namespace
+
+PixelRect ReadPixelRect(const ScriptField& field) {
+    return {WholeField(field, "x"), WholeField(field, "y"), WholeField(field, "width"),
+            WholeField(field, "height")};
+}
+
+PixelPoint ReadPixelPoint(const ScriptField& field) {
+    return {WholeField(field, "x"), WholeField(field, "y")};
+}
+
+ChannelTransform ReadChannelTransform(const ScriptField& field) {
+    const char* multipliers[] = {"redMultiplier", "greenMultiplier", "blueMultiplier",
+                                 "alphaMultiplier"};
+    const char* offsets[] = {"redOffset", "greenOffset", "blueOffset", "alphaOffset"};
+    ChannelTransform out;
+    for (int i = 0; i < 4; ++i) {
+        out.multiply[i] = field(multipliers[i]);
+        out.add[i] = field(offsets[i]);
+    }
+    return out;
+}
+
 } // namespace quillon::engine

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -98,6 +99,14 @@ private:
     std::unique_ptr<Picture> picture_;
     bool transparent_;
 };
+
+// The geometry a script passes (Rectangle, Point, ColorTransform), read through field,
+// which gives a named number of the script's object. Whole pixels; numbers past any
+// bitmap are held to a range that keeps the arithmetic in bounds.
+using ScriptField = std::function<double(const char* name)>;
+PixelRect ReadPixelRect(const ScriptField& field);
+PixelPoint ReadPixelPoint(const ScriptField& field);
+ChannelTransform ReadChannelTransform(const ScriptField& field);
 
 // Premultiplying and back with the player's rounding.
 std::uint32_t Premultiply(std::uint32_t argb);

@@ -106,19 +106,25 @@ void Renderer::drawObject(QPainter& painter, const Placed& placed, const QTransf
         return;
     }
     const QPaintDevice* device = painter.device();
-    QImage layer(device->width(), device->height(), QImage::Format_ARGB32_Premultiplied);
+    const QImage layer = paintLayer(painter, QSize(device->width(), device->height()), drawIt);
+    if (!layer.isNull()) {
+        CompositeLayer(painter, layer, blendMode, 1.0);
+    }
+}
+
+QImage Renderer::paintLayer(const QPainter& painter, QSize size,
+                            const std::function<void(QPainter&)>& paint) {
+    QImage layer(size, QImage::Format_ARGB32_Premultiplied);
     if (layer.isNull()) {
-        return;
+        return layer;
     }
     layer.fill(Qt::transparent);
-    {
-        QPainter layerPainter(&layer);
-        layerPainter.setRenderHints(painter.renderHints());
-        ++layers_;
-        drawIt(layerPainter);
-        --layers_;
-    }
-    CompositeLayer(painter, layer, blendMode, 1.0);
+    QPainter layerPainter(&layer);
+    layerPainter.setRenderHints(painter.renderHints());
+    ++layers_;
+    paint(layerPainter);
+    --layers_;
+    return layer;
 }
 
 void Renderer::drawList(QPainter& painter, const Clip& clip, const QTransform& m,
@@ -309,20 +315,15 @@ void Renderer::drawLayered(QPainter& painter, const Instance& instance, const QT
     if (!instance.filters.empty() && !fitFilterLayer(instance, m, nesting, area, placed)) {
         return; // nothing of it can show on the picture
     }
-    QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+    // masks a script set inside find the stage shifted as the layer is
+    const QTransform outer = stageToDevice_;
+    stageToDevice_ *= QTransform::fromTranslate(placed.dx() - m.dx(), placed.dy() - m.dy());
+    QImage layer = paintLayer(painter, area.size(), [&](QPainter& onto) {
+        drawContent(onto, instance, placed, inner, nesting);
+    });
+    stageToDevice_ = outer;
     if (layer.isNull()) {
         return;
-    }
-    layer.fill(Qt::transparent);
-    {
-        QPainter layerPainter(&layer);
-        layerPainter.setRenderHints(painter.renderHints());
-        ++layers_;
-        const QTransform outer = stageToDevice_;
-        stageToDevice_ *= QTransform::fromTranslate(placed.dx() - m.dx(), placed.dy() - m.dy());
-        drawContent(layerPainter, instance, placed, inner, nesting);
-        stageToDevice_ = outer;
-        --layers_;
     }
     // Filter sizes are in pixels of the stage: they grow with the view's scale, not with
     // the transforms of the clips around them.

@@ -6,6 +6,7 @@
 #include "player/engine/render/ShapePainter.h"
 
 #include <QPainter>
+#include <functional>
 #include <optional>
 
 namespace quillon::engine {
@@ -49,6 +50,9 @@ private:
     // pixels; false when nothing of it can show.
     bool fitFilterLayer(const Instance& instance, const QTransform& m, int nesting, QRect& area,
                         QTransform& placed) const;
+    // A transparent layer of size with what paint draws on it (null when memory runs out).
+    QImage paintLayer(const QPainter& painter, QSize size,
+                      const std::function<void(QPainter&)>& paint);
     QPainterPath maskPath(const Instance& instance, const QTransform& m, int nesting);
     // The device rectangle an instance covers (drawn parts only, masks left out).
     QRectF boundsOf(const Instance& instance, const QTransform& m, int nesting) const;

@@ -51,34 +51,27 @@ std::shared_ptr<BitmapPixels> SharedPixels(Vm& vm, const Value& v) {
     return it == state.bitmaps.end() ? nullptr : it->second;
 }
 
-int Whole(Vm& vm, const Value& o, const char* field) {
-    const double v = Field(vm, o, field);
-    return std::isfinite(v) ? static_cast<int>(std::clamp(v, -1e8, 1e8)) : 0;
+namespace {
+
+ScriptField FieldsOf(Vm& vm, const Value& o) {
+    return [&vm, o](const char* name) { return Field(vm, o, name); };
 }
+
+} // namespace
 
 PixelRect RectArg(Vm& vm, const Value& r) {
     if (!r.isObject()) {
         vm.throwError(ErrorKind::TypeError, 2007, "Error #2007: Parameter rect must be non-null.");
     }
-    return {Whole(vm, r, "x"), Whole(vm, r, "y"), Whole(vm, r, "width"), Whole(vm, r, "height")};
+    return ReadPixelRect(FieldsOf(vm, r));
 }
 
 PixelPoint PointArg(Vm& vm, const Value& p) {
-    return p.isObject() ? PixelPoint{Whole(vm, p, "x"), Whole(vm, p, "y")} : PixelPoint{};
+    return p.isObject() ? ReadPixelPoint(FieldsOf(vm, p)) : PixelPoint{};
 }
 
 ChannelTransform TransformArg(Vm& vm, const Value& ct) {
-    ChannelTransform out;
-    if (!ct.isObject()) {
-        return out;
-    }
-    const char* m[] = {"redMultiplier", "greenMultiplier", "blueMultiplier", "alphaMultiplier"};
-    const char* a[] = {"redOffset", "greenOffset", "blueOffset", "alphaOffset"};
-    for (int i = 0; i < 4; ++i) {
-        out.multiply[i] = Field(vm, ct, m[i]);
-        out.add[i] = Field(vm, ct, a[i]);
-    }
-    return out;
+    return ct.isObject() ? ReadChannelTransform(FieldsOf(vm, ct)) : ChannelTransform{};
 }
 
 namespace {
@@ -146,15 +139,11 @@ Value GetPixel32(Vm& vm, const Value& self, std::span<const Value> args) {
         PixelsOf(vm, self).pixel32(ToInt32(vm, Arg(args, 0)), ToInt32(vm, Arg(args, 1))));
 }
 
-Value SetPixel(Vm& vm, const Value& self, std::span<const Value> args) {
-    PixelsOf(vm, self).setPixel(ToInt32(vm, Arg(args, 0)), ToInt32(vm, Arg(args, 1)),
-                                ToUint32(vm, Arg(args, 2)));
-    return Value();
-}
-
-Value SetPixel32(Vm& vm, const Value& self, std::span<const Value> args) {
-    PixelsOf(vm, self).setPixel32(ToInt32(vm, Arg(args, 0)), ToInt32(vm, Arg(args, 1)),
-                                  ToUint32(vm, Arg(args, 2)));
+// setPixel keeps the pixel's alpha, setPixel32 sets it too.
+template <void (BitmapPixels::*Set)(int, int, std::uint32_t)>
+Value SetPixelWith(Vm& vm, const Value& self, std::span<const Value> args) {
+    (PixelsOf(vm, self).*Set)(ToInt32(vm, Arg(args, 0)), ToInt32(vm, Arg(args, 1)),
+                              ToUint32(vm, Arg(args, 2)));
     return Value();
 }
 
@@ -213,8 +202,8 @@ void InstallBitmapDataClass(Vm& vm) {
                   {"rect", SizeOf<3>}})
         .methods({{"getPixel", GetPixel},
                   {"getPixel32", GetPixel32},
-                  {"setPixel", SetPixel},
-                  {"setPixel32", SetPixel32},
+                  {"setPixel", SetPixelWith<&BitmapPixels::setPixel>},
+                  {"setPixel32", SetPixelWith<&BitmapPixels::setPixel32>},
                   {"fillRect", FillRect},
                   {"copyPixels", CopyPixels},
                   {"colorTransform", ColorTransformMethod},

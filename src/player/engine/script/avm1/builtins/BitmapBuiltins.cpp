@@ -16,34 +16,20 @@ BitmapPixels* PixelsOf(const Value& v) {
     return v.isObject() ? v.o->pixels.get() : nullptr;
 }
 
-int Whole(Vm& vm, const Value& o, const char* name) {
-    const double v = vm.toNumber(vm.get(o, name));
-    return std::isfinite(v) ? static_cast<int>(std::clamp(v, -1e8, 1e8)) : 0;
+ScriptField FieldsOf(Vm& vm, const Value& o) {
+    return [&vm, o](const char* name) { return vm.toNumber(vm.get(o, name)); };
 }
 
 PixelRect RectArg(Vm& vm, const Value& r) {
-    if (!r.isObject()) {
-        return {};
-    }
-    return {Whole(vm, r, "x"), Whole(vm, r, "y"), Whole(vm, r, "width"), Whole(vm, r, "height")};
+    return r.isObject() ? ReadPixelRect(FieldsOf(vm, r)) : PixelRect{};
 }
 
 PixelPoint PointArg(Vm& vm, const Value& p) {
-    return p.isObject() ? PixelPoint{Whole(vm, p, "x"), Whole(vm, p, "y")} : PixelPoint{};
+    return p.isObject() ? ReadPixelPoint(FieldsOf(vm, p)) : PixelPoint{};
 }
 
 ChannelTransform TransformArg(Vm& vm, const Value& ct) {
-    ChannelTransform out;
-    if (!ct.isObject()) {
-        return out;
-    }
-    const char* m[] = {"redMultiplier", "greenMultiplier", "blueMultiplier", "alphaMultiplier"};
-    const char* a[] = {"redOffset", "greenOffset", "blueOffset", "alphaOffset"};
-    for (int i = 0; i < 4; ++i) {
-        out.multiply[i] = vm.toNumber(vm.get(ct, m[i]));
-        out.add[i] = vm.toNumber(vm.get(ct, a[i]));
-    }
-    return out;
+    return ct.isObject() ? ReadChannelTransform(FieldsOf(vm, ct)) : ChannelTransform{};
 }
 
 std::uint32_t ColorArg(Vm& vm, CallInfo& c, std::size_t i) {
