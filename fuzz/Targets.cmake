@@ -8,4 +8,5 @@ set(QUILLON_FUZZ_TARGETS
     "ini IniFuzz.cpp quillon_settings"
     "engine EngineFuzz.cpp quillon_engine"
     "script ScriptFuzz.cpp quillon_engine"
-    "avm2 Avm2Fuzz.cpp quillon_avm2")
+    "avm2 Avm2Fuzz.cpp quillon_avm2"
+    "flv FlvFuzz.cpp quillon_video")

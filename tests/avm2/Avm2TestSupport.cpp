@@ -1,5 +1,7 @@
 #include "Avm2TestSupport.h"
 
+#include "support/MovieWriter.h"
+
 #include <gtest/gtest.h>
 
 namespace quillon::test {
@@ -119,6 +121,39 @@ Emit Global(AbcWriter& abc, const std::string& name, std::vector<Emit> args, std
 }
 Emit New(AbcWriter& abc, const std::string& cls, std::vector<Emit> args) {
     return Global(abc, cls, std::move(args), 0x4a);
+}
+
+// A movie whose document class Main runs body in its constructor.
+std::vector<std::uint8_t> DocumentMovie(const std::function<void(AbcCode&, Names&)>& body) {
+    AbcWriter abc;
+    Names names{abc};
+    const std::uint32_t movieClip = names.display("MovieClip");
+    const std::uint32_t main = abc.name("Main");
+    AbcCode ctor(abc);
+    ctor.pushThisScope().getLocal(0).op(0x49).u30(0);
+    body(ctor, names);
+    ctor.op(0x47);
+    AbcClassSpec klass;
+    klass.name = main;
+    klass.superName = movieClip;
+    klass.iinit = AddMethod(abc, ctor);
+    AbcCode empty(abc);
+    empty.op(0x47);
+    klass.cinit = AddMethod(abc, empty);
+    const std::uint32_t index = abc.addClass(klass);
+    AbcCode init(abc);
+    init.pushThisScope().op(0x65).u8(0).nameOp(0x60, movieClip).op(0x58).u30(index);
+    init.nameOp(0x68, main).op(0x47);
+    abc.script(AddMethod(abc, init), {{main, 4, 1, 0, 0, 0, index}});
+    const std::vector<std::uint8_t> bytes = abc.bytes();
+    testing::MovieWriter movie(100, 100, 10, 10);
+    movie.tag(69, testing::Bytes{0x08, 0, 0, 0});
+    testing::Bytes doAbc = {1, 0, 0, 0, 'f', '1', 0};
+    doAbc.insert(doAbc.end(), bytes.begin(), bytes.end());
+    movie.tag(82, doAbc);
+    movie.tag(76, testing::Bytes{1, 0, 0, 0, 'M', 'a', 'i', 'n', 0});
+    movie.showFrame();
+    return movie.bytes();
 }
 
 } // namespace quillon::test

@@ -56,4 +56,20 @@ Emit Global(AbcWriter& abc, const std::string& name, std::vector<Emit> args, std
 // new cls(args...)
 Emit New(AbcWriter& abc, const std::string& cls, std::vector<Emit> args = {});
 
+// The names a constructor body uses.
+struct Names {
+    AbcWriter& abc;
+    std::uint32_t display(const std::string& name) {
+        return abc.qname(abc.ns(0x16, "flash.display"), name);
+    }
+    std::uint32_t geom(const std::string& name) {
+        return abc.qname(abc.ns(0x16, "flash.geom"), name);
+    }
+    std::uint32_t operator()(const std::string& name) { return abc.name(name); }
+};
+
+// A movie whose document class Main (a MovieClip) runs body in its constructor, with
+// `this` in local 0 and locals 1 to 7 free.
+std::vector<std::uint8_t> DocumentMovie(const std::function<void(AbcCode&, Names&)>& body);
+
 } // namespace quillon::test

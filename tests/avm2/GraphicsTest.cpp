@@ -16,52 +16,6 @@ using Lines = std::vector<std::string>;
 using testing::Bytes;
 using testing::MovieWriter;
 
-// The names a constructor body uses.
-struct Names {
-    AbcWriter& abc;
-    std::uint32_t display(const std::string& name) {
-        return abc.qname(abc.ns(0x16, "flash.display"), name);
-    }
-    std::uint32_t geom(const std::string& name) {
-        return abc.qname(abc.ns(0x16, "flash.geom"), name);
-    }
-    std::uint32_t operator()(const std::string& name) { return abc.name(name); }
-};
-
-// A movie whose document class Main (a MovieClip) runs body in its constructor, with
-// `this` in local 0 and locals 1 to 7 free.
-Bytes DocumentMovie(const std::function<void(AbcCode&, Names&)>& body) {
-    AbcWriter abc;
-    Names names{abc};
-    const std::uint32_t movieClip = names.display("MovieClip");
-    const std::uint32_t main = abc.name("Main");
-    AbcCode ctor(abc);
-    ctor.pushThisScope().getLocal(0).op(0x49).u30(0);
-    body(ctor, names);
-    ctor.op(0x47);
-    AbcClassSpec klass;
-    klass.name = main;
-    klass.superName = movieClip;
-    klass.iinit = AddMethod(abc, ctor);
-    AbcCode empty(abc);
-    empty.op(0x47);
-    klass.cinit = AddMethod(abc, empty);
-    const std::uint32_t index = abc.addClass(klass);
-    AbcCode init(abc);
-    init.pushThisScope().op(0x65).u8(0).nameOp(0x60, movieClip).op(0x58).u30(index);
-    init.nameOp(0x68, main).op(0x47);
-    abc.script(AddMethod(abc, init), {{main, 4, 1, 0, 0, 0, index}});
-    const std::vector<std::uint8_t> bytes = abc.bytes();
-    MovieWriter movie(100, 100, 10, 10);
-    movie.tag(69, Bytes{0x08, 0, 0, 0});
-    Bytes doAbc = {1, 0, 0, 0, 'f', '1', 0};
-    doAbc.insert(doAbc.end(), bytes.begin(), bytes.end());
-    movie.tag(82, doAbc);
-    movie.tag(76, Bytes{1, 0, 0, 0, 'M', 'a', 'i', 'n', 0});
-    movie.showFrame();
-    return movie.bytes();
-}
-
 // new <cls>() into a local.
 void Make(AbcCode& code, std::uint32_t cls, std::uint32_t local) {
     code.nameOp(0x5d, cls).op(0x4a).u30(cls).u30(0).setLocal(local);

@@ -1,8 +1,8 @@
 // Edit fields drawn with embedded fonts: the font of each HTML run, run styles, line
 // breaks and wrapping, alignment, clipping to the field, and advances in whole twips.
 
-#include "support/EngineTestSupport.h"
 #include "player/engine/render/HtmlText.h"
+#include "support/EngineTestSupport.h"
 
 #include <gtest/gtest.h>
 

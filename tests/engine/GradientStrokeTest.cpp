@@ -1,8 +1,8 @@
 // Gradient ramps (repeated and falling ratios, padding, linear light), where gradients are
 // sampled, and how line widths follow scaling (non-scaling lines, the one-pixel minimum).
 
-#include "support/EngineTestSupport.h"
 #include "player/engine/render/GradientRamp.h"
+#include "support/EngineTestSupport.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>

@@ -2,10 +2,10 @@
 // at every level, bitmaps declared huge over a few bytes. Each loads and draws within
 // the engine's limits and says what it left out.
 
-#include "support/EngineTestSupport.h"
 #include "player/engine/display/DisplayList.h"
 #include "player/engine/parse/ParseContext.h"
 #include "player/engine/parse/ShapeParser.h"
+#include "support/EngineTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

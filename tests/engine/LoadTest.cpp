@@ -1,8 +1,8 @@
 // Loading movies: header values, the real frame count, plain and compressed forms, and
 // the errors for files that hold no movie.
 
-#include "support/EngineTestSupport.h"
 #include "codec/Errors.h"
+#include "support/EngineTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Damaged movies: truncated, with broken tags, or nested without end, load what they
 // can with warnings and never crash or hang.
 
-#include "support/EngineTestSupport.h"
 #include "codec/Errors.h"
+#include "support/EngineTestSupport.h"
 
 #include <gtest/gtest.h>
 

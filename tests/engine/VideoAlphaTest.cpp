@@ -1,7 +1,7 @@
 // Video with an alpha stream: its colours come premultiplied, so a decoded picture is
 // kept as premultiplied with each colour no higher than its alpha.
 
-#include "player/engine/characters/VideoDecoder.h"
+#include "player/engine/video/VideoDecoder.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>

@@ -70,6 +70,11 @@ void MovieEngine::startAs3Scripts(State& state) const {
     setup.stageWidth = (r[1] - r[0]) / TwipsPerPixel;
     setup.stageHeight = (r[3] - r[2]) / TwipsPerPixel;
     setup.frameRate = state.header.frameRate8_8 / 256.0;
+    if (!state.context.folder.empty()) {
+        setup.readFile = [folder = state.context.folder](const std::string& url) {
+            return ReadBesideMovie(folder, url);
+        };
+    }
     state.as3 = std::make_unique<avm2stage::MovieRunner>(*state.stage, setup);
     state.runner->setScripts(state.as3.get());
 }

@@ -1,5 +1,7 @@
 #include "player/engine/characters/Characters.h"
 
+#include "player/engine/video/VideoFeed.h"
+
 namespace quillon::engine {
 
 QRectF Character::bounds(int) const {
@@ -77,10 +79,49 @@ QRectF VideoCharacter::bounds(int) const {
     return PictureRect(width, height);
 }
 
+QImage VideoCharacter::frame(int number) const {
+    std::lock_guard lock(state_->mutex);
+    if (!state_->decoder) {
+        state_->decoder = std::make_unique<VideoDecoder>(codec);
+    }
+    if (number < state_->decoded) {
+        state_->decoder->reset();
+        state_->decoded = -1;
+        state_->picture = QImage();
+    }
+    for (auto it = frames.upper_bound(state_->decoded); it != frames.end() && it->first <= number;
+         ++it) {
+        QImage picture = state_->decoder->decode(it->second);
+        if (!picture.isNull()) {
+            state_->picture = picture;
+        }
+        state_->decoded = it->first;
+    }
+    if (state_->picture.width() > width && width > 0 && state_->picture.height() >= height) {
+        return state_->picture.copy(0, 0, width, height);
+    }
+    return state_->picture;
+}
+
 void VideoCharacter::draw(CharacterCanvas& canvas, int ratio) const {
     const QImage picture = frame(ratio);
     if (!picture.isNull()) {
         canvas.drawVideoFrame(picture, PictureRect(width, height), smoothing);
+    }
+}
+
+QRectF StreamVideoCharacter::bounds(int) const {
+    return screen ? QRectF(0, 0, screen->width * TwipsPerPixel, screen->height * TwipsPerPixel)
+                  : QRectF();
+}
+
+void StreamVideoCharacter::draw(CharacterCanvas& canvas, int) const {
+    if (!screen || !screen->feed || screen->feed->serial() <= screen->hiddenUpTo) {
+        return;
+    }
+    const QImage picture = screen->feed->picture();
+    if (!picture.isNull()) {
+        canvas.drawVideoFrame(picture, bounds(0), screen->smoothing);
     }
 }
 

@@ -6,7 +6,8 @@
 #include "player/engine/characters/Records.h"
 #include "player/engine/characters/Shape.h"
 #include "player/engine/characters/Timeline.h"
-#include "player/engine/characters/VideoDecoder.h"
+#include "player/engine/video/VideoDecoder.h"
+#include "player/engine/video/VideoScreen.h"
 
 #include <QImage>
 #include <QPainterPath>
@@ -174,6 +175,14 @@ private:
         QImage picture;
     };
     std::shared_ptr<DecodeState> state_ = std::make_shared<DecodeState>();
+};
+
+// A Video object that shows a script's stream: the stream's current picture stretched
+// over the screen's size.
+struct StreamVideoCharacter : Character {
+    std::shared_ptr<const VideoScreen> screen;
+    QRectF bounds(int ratio) const override;
+    void draw(CharacterCanvas& canvas, int ratio) const override;
 };
 
 class Dictionary {

@@ -4,6 +4,7 @@
 
 #include "player/engine/characters/BitmapPixels.h"
 #include "player/engine/display/DrawCommand.h"
+#include "player/engine/video/VideoScreen.h"
 
 #include <cstdint>
 #include <memory>
@@ -42,7 +43,7 @@ enum class ClipProperty : int {
 };
 inline constexpr int ClipPropertyCount = 22;
 
-enum class ClipKind { Sprite, Button, Text, Other };
+enum class ClipKind { Sprite, Button, Text, Video, Other };
 
 struct ClipBounds {
     double xMin = 0, yMin = 0, xMax = 0, yMax = 0; // twips
@@ -162,6 +163,17 @@ public:
     virtual void callFrame(ClipId clip, int frame) = 0;
     // The name of the frame's label, the frame count of a symbol and similar lookups.
     virtual bool hasSymbol(const std::string& exportName) = 0;
+
+    // Video objects that show what a script's stream plays: a new one (ActionScript 3's
+    // new Video), or a placed video stream switched over to the screen, whose size it
+    // fills in from the stream's definition. 0 or false when there is no such clip.
+    virtual ClipId createVideo(ClipId /*parent*/, const std::string& /*name*/, int /*depth*/,
+                               std::shared_ptr<VideoScreen> /*screen*/) {
+        return 0;
+    }
+    virtual bool showVideo(ClipId /*clip*/, std::shared_ptr<VideoScreen> /*screen*/) {
+        return false;
+    }
 };
 
 } // namespace quillon::engine

@@ -93,6 +93,10 @@ ClipKind ScriptStage::kind(ClipId clip) {
     if (p.instance && dynamic_cast<const EditTextCharacter*>(p.instance->character.get())) {
         return ClipKind::Text;
     }
+    if (p.instance && (dynamic_cast<const VideoCharacter*>(p.instance->character.get()) ||
+                       dynamic_cast<const StreamVideoCharacter*>(p.instance->character.get()))) {
+        return ClipKind::Video;
+    }
     return ClipKind::Other;
 }
 
@@ -340,6 +344,34 @@ ClipId ScriptStage::createText(ClipId parent, const std::string& name, int depth
     fresh.character = edit;
     fresh.matrix = QTransform::fromTranslate(bounds.xMin, bounds.yMin);
     return placeNew(parent, depth, std::move(fresh), name);
+}
+
+ClipId ScriptStage::createVideo(ClipId parent, const std::string& name, int depth,
+                                std::shared_ptr<VideoScreen> screen) {
+    auto video = std::make_shared<StreamVideoCharacter>();
+    video->screen = std::move(screen);
+    Instance fresh;
+    fresh.character = std::move(video);
+    return placeNew(parent, depth, std::move(fresh), name);
+}
+
+bool ScriptStage::showVideo(ClipId clip, std::shared_ptr<VideoScreen> screen) {
+    const Placed p = runner_.resolve(clip);
+    if (!p.instance || p.clip || !screen) {
+        return false;
+    }
+    if (auto* placed = dynamic_cast<const VideoCharacter*>(p.instance->character.get())) {
+        screen->width = placed->width;
+        screen->height = placed->height;
+        screen->smoothing = placed->smoothing;
+        screen->deblocking = placed->deblocking;
+    } else if (!dynamic_cast<const StreamVideoCharacter*>(p.instance->character.get())) {
+        return false;
+    }
+    auto video = std::make_shared<StreamVideoCharacter>();
+    video->screen = std::move(screen);
+    p.instance->character = std::move(video);
+    return true;
 }
 
 bool ScriptStage::remove(ClipId clip) {

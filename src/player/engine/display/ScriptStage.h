@@ -88,6 +88,9 @@ public:
                                                                   const Timeline*& timeline)>;
     void setMovieLoader(MovieLoader loader) { loader_ = std::move(loader); }
     bool hasSymbol(const std::string& exportName) override;
+    ClipId createVideo(ClipId parent, const std::string& name, int depth,
+                       std::shared_ptr<VideoScreen> screen) override;
+    bool showVideo(ClipId clip, std::shared_ptr<VideoScreen> screen) override;
 
 private:
     std::shared_ptr<Clip> clipOf(ClipId id);

@@ -2,6 +2,7 @@
 // registers DefineFunction2 preloads.
 
 #include "player/engine/script/avm1/Frame.h"
+#include "player/engine/script/avm1/NetStreams.h"
 
 namespace quillon::engine::avm1 {
 
@@ -94,11 +95,12 @@ Value Vm::callScript(Object* fn, const Value& thisValue, std::span<const Value> 
 
 void Vm::markRoots(const std::function<void(Object*)>& push,
                    const std::function<void(const Value&)>& pushValue) {
-    for (Object* root :
-         {global, objectProto, functionProto, arrayProto, stringProto, numberProto, booleanProto,
-          dateProto, errorProto, movieClipProto, textFieldProto, buttonProto, soundProto}) {
+    for (Object* root : {global, objectProto, functionProto, arrayProto, stringProto, numberProto,
+                         booleanProto, dateProto, errorProto, movieClipProto, textFieldProto,
+                         buttonProto, soundProto, videoProto}) {
         push(root);
     }
+    MarkNetStreams(*this, push);
     for (auto& [name, cls] : registeredClasses) {
         push(cls);
     }

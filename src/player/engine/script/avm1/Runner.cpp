@@ -1,6 +1,7 @@
 #include "player/engine/script/avm1/Runner.h"
 
 #include "player/engine/script/avm1/Frame.h"
+#include "player/engine/script/avm1/NetStreams.h"
 
 namespace quillon::engine::avm1 {
 
@@ -50,6 +51,7 @@ void Runner::endFrame(double frameMs) {
     SyncTextFields(vm_);
     fieldsSynced_ = false;
     vm_.advanceClock(frameMs);
+    AdvanceNetStreams(vm_, frameMs);
     // Collect once the heap has doubled since the last collection.
     if (vm_.objectCount() > 2 * lastCollected_ + 10000) {
         vm_.collectGarbage();

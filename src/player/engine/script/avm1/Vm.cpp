@@ -92,11 +92,14 @@ Object* Vm::clipObject(ClipId clip) {
         return it->second;
     }
     const ClipKind kind = host_.kind(clip);
-    Object* o = newObject(kind == ClipKind::Text     ? textFieldProto
-                          : kind == ClipKind::Button ? buttonProto
-                                                     : movieClipProto);
+    Object* o = newObject(kind == ClipKind::Text                  ? textFieldProto
+                          : kind == ClipKind::Button              ? buttonProto
+                          : kind == ClipKind::Video && videoProto ? videoProto
+                                                                  : movieClipProto);
     o->kind = Kind::Clip;
-    o->className = kind == ClipKind::Text ? "TextField" : "MovieClip";
+    o->className = kind == ClipKind::Text    ? "TextField"
+                   : kind == ClipKind::Video ? "Video"
+                                             : "MovieClip";
     o->clip = clip;
     clips_.emplace(clip, o);
     return o;

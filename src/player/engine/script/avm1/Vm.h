@@ -35,7 +35,8 @@ struct VmLimits {
     std::size_t maxObjects = 4'000'000;
 };
 
-struct Frame; // one running block: a frame script or a function call
+struct Frame;      // one running block: a frame script or a function call
+struct NetStreams; // the streams scripts play (NetStreams.h)
 
 class Vm {
 public:
@@ -172,6 +173,8 @@ public:
     Object *booleanProto = nullptr, *dateProto = nullptr, *errorProto = nullptr;
     Object *movieClipProto = nullptr, *textFieldProto = nullptr, *buttonProto = nullptr;
     Object* soundProto = nullptr;
+    Object* videoProto = nullptr;
+    std::shared_ptr<NetStreams> netStreams; // made by the first NetStream
     Object* xmlNodeProto = nullptr;
     std::unordered_map<std::string, Object*> registeredClasses; // attachMovie symbol -> class
 

@@ -24,7 +24,7 @@ Value ObjectToString(Vm& vm, const Value& self, std::span<const Value>) {
     if (self.isObject() && self.asObject()->kind == ObjectKind::Function) {
         return Value::string("function Function() {}");
     }
-    return Value::string("[object " + ClassName(vm, self) + "]");
+    return Value::string("[object " + LocalClassName(ClassName(vm, self)) + "]");
 }
 Value ValueOf(Vm&, const Value& self, std::span<const Value>) {
     return self;

@@ -86,9 +86,11 @@ const std::vector<DrawCommand>& DrawingOf(Vm& vm, const DisplayRecord& r) {
 
 // The box (twips) an object off the list covers with its own drawing under m.
 ClipBounds OffListBounds(Vm& vm, const DisplayRecord& r, const GeomMatrix& m) {
-    ClipBounds b = StateOf(vm).host.drawingBounds(DrawingOf(vm, r));
+    // A Video covers its size and a Bitmap its pixels; neither has a drawing of its own.
+    ClipBounds b =
+        r.video ? ClipBounds{0, 0, r.video->width * TwipsPerPixel, r.video->height * TwipsPerPixel}
+                : StateOf(vm).host.drawingBounds(DrawingOf(vm, r));
     if (const auto pixels = SharedPixels(vm, Value::object(r.bitmapData))) {
-        // a Bitmap covers its pixels (its drawing is empty)
         b = {0, 0, pixels->width() * TwipsPerPixel, pixels->height() * TwipsPerPixel};
     }
     if (b.xMax <= b.xMin && b.yMax <= b.yMin) {

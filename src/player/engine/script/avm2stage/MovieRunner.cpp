@@ -85,6 +85,7 @@ MovieRunner::MovieRunner(DisplayHost& host, const RunnerSetup& setup)
     state_->stageWidth = setup.stageWidth;
     state_->stageHeight = setup.stageHeight;
     state_->frameRate = setup.frameRate;
+    state_->readFile = setup.readFile;
     vm_->embedder = state_.get();
     vm_->random.seed(setup.seed);
     vm_->dateMs = setup.dateMs;
@@ -92,6 +93,7 @@ MovieRunner::MovieRunner(DisplayHost& host, const RunnerSetup& setup)
     InstallEventClasses(*vm_);
     InstallDisplayClasses(*vm_);
     InstallUtilityClasses(*vm_);
+    InstallMediaClasses(*vm_);
 }
 
 MovieRunner::~MovieRunner() = default;
@@ -252,6 +254,7 @@ void MovieRunner::endFrame(double frameMs) {
     vm_->dateMs += frameMs;
     fireTimers();
     fireCallbacks();
+    AdvanceStreams(*vm_, frameMs);
 }
 
 void MovieRunner::clipRemoved(ClipId clip) {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -29,6 +30,8 @@ struct RunnerSetup {
     double stageWidth = 550, stageHeight = 400, frameRate = 24;
     int swfVersion = 13;             // JSON came with version 13: older movies do not see it
     double dateMs = 1262304000000.0; // the clock new Date() reads, moved on frame by frame
+    // A file beside the movie, for NetStream.play; nothing when missing or not allowed.
+    std::function<std::optional<std::string>(const std::string& url)> readFile;
 };
 
 class MovieRunner : public ScriptEvents {

@@ -77,6 +77,7 @@ void RealizeAt(Vm& vm, Object* child, int nesting) {
     const int depth = state.host.nextHighestDepth(parentClip);
     const ClipId clip =
         r.textField ? state.host.createText(parentClip, r.name, depth, ClipBounds{0, 0, 2000, 2000})
+        : r.video   ? state.host.createVideo(parentClip, r.name, depth, r.video)
                     : state.host.createEmpty(parentClip, r.name, depth);
     if (!clip) {
         return;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <unordered_map>
@@ -45,6 +46,7 @@ struct DisplayRecord {
     Object* maskedBy = nullptr;   // on a mask: the object it masks
     Object* bitmapData = nullptr; // a Bitmap's BitmapData
     bool smoothing = false;       // a Bitmap's smoothing
+    std::shared_ptr<VideoScreen> video; // a Video: what it shows
 };
 
 // Drawing commands one Graphics keeps, and all of a movie's together; more are dropped.
@@ -83,6 +85,8 @@ struct Callback {
     bool repeat = false;
 };
 
+struct MediaState; // NetConnection, NetStream and Video (MediaState.h)
+
 struct StageState : avm2::Embedder {
     explicit StageState(DisplayHost& host) : host(host) {}
     DisplayHost& host;
@@ -110,6 +114,9 @@ struct StageState : avm2::Embedder {
     std::map<std::uint16_t, std::string> symbolClasses;
     int instanceNames = 0; // the N of the last "instanceN" given
     bool binding = false;  // BindTimeline is running
+    // Files beside the movie (nothing when missing or not allowed), and the streams.
+    std::function<std::optional<std::string>(const std::string& url)> readFile;
+    std::shared_ptr<MediaState> media;
 };
 
 StageState& StateOf(avm2::Vm& vm);
@@ -123,6 +130,10 @@ DisplayRecord* DisplayOf(avm2::Vm& vm, const Value& v);
 void InstallEventClasses(avm2::Vm& vm);
 void InstallDisplayClasses(avm2::Vm& vm);
 void InstallUtilityClasses(avm2::Vm& vm);
+// flash.media.Video, flash.net.NetConnection and NetStream, flash.events.NetStatusEvent.
+void InstallMediaClasses(avm2::Vm& vm);
+// Plays the streams on by a frame's time and tells their scripts what happened.
+void AdvanceStreams(avm2::Vm& vm, double frameMs);
 
 // Gives every clip on the timeline below the root that has no object yet one of its
 // symbol's class (constructed after its own children), names it on its parent and

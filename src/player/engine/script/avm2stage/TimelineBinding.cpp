@@ -46,6 +46,8 @@ ClassObject* ClassFor(Vm& vm, ClipId clip) {
         return BuiltinClass(vm, "flash.display", "SimpleButton");
     case ClipKind::Text:
         return BuiltinClass(vm, "flash.text", "TextField");
+    case ClipKind::Video:
+        return BuiltinClass(vm, "flash.media", "Video");
     case ClipKind::Other:
         break;
     }

@@ -16,6 +16,7 @@ void InstallObjectBuiltins(Vm&), InstallGlobalFunctions(Vm&), InstallNumberBuilt
     InstallExternalInterface(Vm&);
 void InstallBitmapBuiltins(Vm&);
 void InstallDrawingBuiltins(Vm&); // after the clip builtins, whose MovieClip it extends
+void InstallNetStreamBuiltins(Vm&);
 // The package object flash.<name> (flash.external, flash.geom ...), made on first use.
 Object* FlashPackage(Vm& vm, const char* name);
 

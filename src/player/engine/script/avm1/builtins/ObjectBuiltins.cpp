@@ -243,6 +243,7 @@ void InstallBuiltins(Vm& vm) {
     InstallDrawingBuiltins(vm);
     InstallBitmapBuiltins(vm);
     InstallMediaBuiltins(vm);
+    InstallNetStreamBuiltins(vm);
 }
 
 } // namespace quillon::engine::avm1

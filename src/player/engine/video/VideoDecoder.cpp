@@ -1,6 +1,4 @@
-#include "player/engine/characters/VideoDecoder.h"
-
-#include "player/engine/characters/Characters.h"
+#include "player/engine/video/VideoDecoder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,6 +7,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/log.h>
 #include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
@@ -29,6 +28,8 @@ AVCodecID CodecIdOf(int codec) {
         return AV_CODEC_ID_VP6A;
     case 6:
         return AV_CODEC_ID_FLASHSV2;
+    case 7:
+        return AV_CODEC_ID_H264;
     default:
         return AV_CODEC_ID_NONE;
     }
@@ -97,7 +98,8 @@ struct VideoDecoder::Impl {
     }
 };
 
-VideoDecoder::VideoDecoder(int codec) : impl_(std::make_unique<Impl>()), codec_(codec) {
+VideoDecoder::VideoDecoder(int codec, std::span<const std::uint8_t> setup)
+    : impl_(std::make_unique<Impl>()), codec_(codec), setup_(setup.begin(), setup.end()) {
     reset();
 }
 
@@ -108,6 +110,10 @@ bool VideoDecoder::isOpen() const {
 }
 
 void VideoDecoder::reset() {
+    // Damaged packets are reported by what plays them; libavcodec's own log would only
+    // repeat that on the standard error of every run.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
     impl_ = std::make_unique<Impl>();
     const AVCodec* codec = avcodec_find_decoder(CodecIdOf(codec_));
     if (!codec) {
@@ -117,6 +123,16 @@ void VideoDecoder::reset() {
     impl_->context = avcodec_alloc_context3(codec);
     impl_->frame = av_frame_alloc();
     impl_->packet = av_packet_alloc();
+    if (impl_->context && !setup_.empty()) {
+        // libavcodec owns the copy and wants it padded.
+        auto* extra =
+            static_cast<std::uint8_t*>(av_mallocz(setup_.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+        if (extra) {
+            std::copy(setup_.begin(), setup_.end(), extra);
+            impl_->context->extradata = extra;
+            impl_->context->extradata_size = static_cast<int>(setup_.size());
+        }
+    }
     if (!impl_->context || !impl_->frame || !impl_->packet ||
         avcodec_open2(impl_->context, codec, nullptr) < 0) {
         error_ = "the video decoder could not start";
@@ -124,50 +140,46 @@ void VideoDecoder::reset() {
     }
 }
 
-QImage VideoDecoder::decode(std::span<const std::uint8_t> data) {
-    if (!isOpen() || data.empty()) {
-        return QImage();
+void VideoDecoder::send(std::span<const std::uint8_t> data, std::int64_t dts, std::int64_t pts) {
+    if (!isOpen() || data.empty() || data.size() > INT32_MAX / 2) {
+        return;
     }
     AVPacket* packet = impl_->packet;
     if (av_new_packet(packet, static_cast<int>(data.size())) < 0) {
-        return QImage();
+        return;
     }
     std::copy(data.begin(), data.end(), packet->data);
-    const int sent = avcodec_send_packet(impl_->context, packet);
+    packet->dts = dts;
+    packet->pts = pts;
+    avcodec_send_packet(impl_->context, packet);
     av_packet_unref(packet);
-    if (sent < 0) {
-        return QImage();
+}
+
+void VideoDecoder::drain() {
+    if (isOpen()) {
+        avcodec_send_packet(impl_->context, nullptr);
     }
-    QImage out;
-    while (avcodec_receive_frame(impl_->context, impl_->frame) == 0) {
-        out = impl_->picture();
+}
+
+std::vector<TimedPicture> VideoDecoder::receive() {
+    std::vector<TimedPicture> out;
+    while (isOpen() && avcodec_receive_frame(impl_->context, impl_->frame) == 0) {
+        const std::int64_t pts = impl_->frame->best_effort_timestamp != AV_NOPTS_VALUE
+                                     ? impl_->frame->best_effort_timestamp
+                                     : impl_->frame->pts;
+        QImage picture = impl_->picture();
         av_frame_unref(impl_->frame);
+        if (!picture.isNull()) {
+            out.push_back({std::move(picture), pts});
+        }
     }
     return out;
 }
 
-QImage VideoCharacter::frame(int number) const {
-    std::lock_guard lock(state_->mutex);
-    if (!state_->decoder) {
-        state_->decoder = std::make_unique<VideoDecoder>(codec);
-    }
-    if (number < state_->decoded) {
-        state_->decoder->reset();
-        state_->decoded = -1;
-        state_->picture = QImage();
-    }
-    for (auto it = frames.upper_bound(state_->decoded); it != frames.end() && it->first <= number;
-         ++it) {
-        QImage picture = state_->decoder->decode(it->second);
-        if (!picture.isNull()) {
-            state_->picture = picture;
-        }
-        state_->decoded = it->first;
-    }
-    if (state_->picture.width() > width && width > 0 && state_->picture.height() >= height) {
-        return state_->picture.copy(0, 0, width, height);
-    }
-    return state_->picture;
+QImage VideoDecoder::decode(std::span<const std::uint8_t> data) {
+    send(data, AV_NOPTS_VALUE, AV_NOPTS_VALUE);
+    std::vector<TimedPicture> pictures = receive();
+    return pictures.empty() ? QImage() : std::move(pictures.back().picture);
 }
 
 } // namespace quillon::engine
