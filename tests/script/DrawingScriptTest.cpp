@@ -107,3 +107,52 @@ TEST(DrawingScript, BadGradientListsFillNothing) {
         EXPECT_TRUE(PixelIs(image, 70, 50, QColor(255, 255, 255))) << lastRatio;
     }
 }
+
+namespace {
+
+// name = _root.createEmptyMovieClip(name, depth), filled with a box of colour.
+void FilledClip(ActionAssembler& a, const std::string& name, int depth, int colour, int left,
+                int top, int right, int bottom) {
+    CallOn(a, "_root", "createEmptyMovieClip", {depth, name}).op(Action::Pop);
+    CallOn(a, name, "beginFill", {100, colour}).op(Action::Pop);
+    CallOn(a, name, "moveTo", {top, left}).op(Action::Pop);
+    CallOn(a, name, "lineTo", {top, right}).op(Action::Pop);
+    CallOn(a, name, "lineTo", {bottom, right}).op(Action::Pop);
+    CallOn(a, name, "lineTo", {bottom, left}).op(Action::Pop);
+    CallOn(a, name, "endFill", {}).op(Action::Pop);
+}
+
+} // namespace
+
+TEST(DrawingScript, SetMaskCropsToTheMaskWhichIsNotDrawnItself) {
+    struct Case {
+        bool removeAgain;
+        QColor left, middle, right;
+        const char* traces;
+    };
+    const QColor red(255, 0, 0), white(255, 255, 255);
+    const Case cases[] = {
+        {false, white, red, white, "true\nfalse\ntrue\n"},
+        {true, red, QColor(0, 0, 255), QColor(0, 0, 255), "true\ntrue\ntrue\n"},
+    };
+    for (const Case& c : cases) {
+        ActionAssembler a;
+        FilledClip(a, "c", 1, 0xff0000, 10, 10, 50, 60);
+        FilledClip(a, "m", 2, 0x0000ff, 30, 0, 90, 100);
+        CallOn(a, "c", "setMask", {"m"}).op(Action::Pop);
+        if (c.removeAgain) {
+            a.push({Null{}, 1, "c"}).op(Action::GetVariable).push({"setMask"});
+            a.op(Action::CallMethod).op(Action::Trace);
+        } else {
+            CallOn(a, "c", "setMask", {"m"}).op(Action::Trace);
+        }
+        CallOn(a, "c", "hitTest", {true, 30, 20}).op(Action::Trace);
+        CallOn(a, "c", "hitTest", {true, 30, 40}).op(Action::Trace);
+        const Bytes movie = OneScriptMovie(a);
+        EXPECT_EQ(RunMovie(movie).joined(), c.traces);
+        const QImage image = RenderFrame(movie);
+        EXPECT_PIXEL(image, 20, 30, c.left);
+        EXPECT_PIXEL(image, 40, 30, c.middle);
+        EXPECT_PIXEL(image, 70, 30, c.right);
+    }
+}

@@ -89,6 +89,10 @@ void MovieEngine::startAs3Scripts(State& state) const {
 void MovieEngine::startScripts(State& state, const std::string& folder) const {
     const ScriptOptions& options = scriptOptions_;
     state.stage = std::make_unique<ScriptStage>(*state.runner, state.context.exports);
+    state.stage->setClipPainter([&state](QPainter& painter, const Placed& clip, const QTransform& m,
+                                         const ColorTransform& cx, int blendMode) {
+        state.renderer->drawObject(painter, clip, m, cx, blendMode);
+    });
     const ParseContext& context = state.context;
     state.stage->setMovieLoader([&context](const std::string& url) {
         ScriptStage::LoadedMovie loaded;
@@ -116,6 +120,8 @@ void MovieEngine::startScripts(State& state, const std::string& folder) const {
     vm.dateMs = options.dateMs;
     vm.onTrace = options.trace;
     vm.setLocalSandbox(state.context.useNetwork);
+    const auto& frame = state.header.frameRect;
+    vm.setStageSize((frame[1] - frame[0]) / TwipsPerPixel, (frame[3] - frame[2]) / TwipsPerPixel);
     vm.onWarning = WarningSink(options, state.context.warnings);
     if (options.request) {
         vm.onGetUrl = [request = options.request](const std::string& url, const std::string& target,
@@ -179,7 +185,7 @@ void MovieEngine::loadBytes(std::vector<std::uint8_t> fileBytes, const std::stri
     next->runner = std::make_unique<ClipRunner>(next->context.dictionary, next->context.warnings);
     next->runner->setRoot(next->root);
     next->pointer = std::make_unique<ButtonPointer>(*next->runner);
-    next->renderer = std::make_unique<Renderer>(next->context.dictionary);
+    next->renderer = std::make_unique<Renderer>(next->context.dictionary, next->runner.get());
     next->sound.setFrameRate(next->header.frameRate8_8);
     next->sound.setEnabled(soundEnabled_);
     const double rate = next->header.frameRate8_8 / 256.0;

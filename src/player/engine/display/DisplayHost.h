@@ -2,6 +2,7 @@
 // The one way scripts reach the display list. The script interpreter knows clips only
 // by their ids; the display side implements this interface and keeps the clips.
 
+#include "player/engine/characters/BitmapPixels.h"
 #include "player/engine/characters/EditField.h"
 #include "player/engine/display/DrawCommand.h"
 #include "player/engine/video/VideoScreen.h"
@@ -49,8 +50,6 @@ struct ClipBounds {
     double xMin = 0, yMin = 0, xMax = 0, yMax = 0; // twips
 };
 
-// A clip's colour transform in the order red, green, blue, alpha: multipliers (1 keeps a
-// channel) and offsets added after them (-255 to 255 for the usual range).
 // The movie a clip's timeline came from: the main movie or one a script loaded.
 struct MovieFacts {
     std::string url;
@@ -71,10 +70,8 @@ struct SceneInfo {
     std::vector<FrameLabelInfo> labels;
 };
 
-struct ClipColor {
-    double multiply[4] = {1, 1, 1, 1};
-    double add[4] = {0, 0, 0, 0};
-};
+// A clip's colour transform.
+using ClipColor = ChannelTransform;
 
 struct EmbeddedFont {
     std::uint16_t id = 0;
@@ -141,6 +138,33 @@ public:
     // The colour transform a clip is placed with (Color, transform.colorTransform).
     virtual ClipColor color(ClipId clip) = 0;
     virtual void setColor(ClipId clip, const ClipColor& color) = 0;
+
+    // A mask scripts set: mask (0: none) crops what clip shows to the mask's shape where
+    // the mask stands; a clip masking another is not drawn itself. A mask masks one clip.
+    virtual void setMask(ClipId clip, ClipId mask) = 0;
+    virtual ClipId mask(ClipId clip) = 0;
+    // A rectangle of a clip's own space (twips) that crops it, its corner moved to the
+    // clip's origin; none shows it all.
+    virtual void setScrollRect(ClipId clip, const std::optional<ClipBounds>& rect) = 0;
+    // An opaque colour (0xRRGGBB) that fills the clip's bounds beneath it; none: none.
+    virtual void setOpaqueBackground(ClipId clip, std::optional<std::uint32_t> rgb) = 0;
+
+    // Pixels shown on a clip beneath its drawing (a Bitmap, attachBitmap); none: none.
+    virtual void setBitmap(ClipId clip, std::shared_ptr<const BitmapPixels> pixels,
+                           bool smoothing) = 0;
+    // Paints what a clip shows (without its own placement) onto pixels: matrix maps the
+    // clip's twips to the pixels' twips, clipArea (pixels) crops; false when it could not.
+    struct PaintOptions {
+        DrawMatrix matrix = IdentityDrawMatrix;
+        ClipColor color;
+        int blendMode = 0;
+        std::optional<PixelRect> clipArea;
+        bool smoothing = false;
+    };
+    virtual bool paintClip(ClipId clip, BitmapPixels& target, const PaintOptions& options) = 0;
+    // A bitmap of the movie (DefineBits*) by character id, or an exported name; none.
+    virtual std::shared_ptr<BitmapPixels> movieBitmap(std::uint16_t id,
+                                                      const std::string& exportName) = 0;
 
     // Drawing on a clip beneath its children (a script-made shape is a clip with no
     // children). False when the command was dropped: no such clip, or the drawing is full.

@@ -425,3 +425,35 @@ void ClipRunner::apply(Clip& clip, const PlaceCommand& command) {
 }
 
 } // namespace quillon::engine
+
+namespace quillon::engine {
+
+QRectF OwnBounds(const Clip& clip) {
+    QRectF out = clip.drawing && clip.drawing->edges() > 0 ? clip.drawing->bounds(true) : QRectF();
+    if (clip.bitmap) {
+        const QRectF pixels(0, 0, clip.bitmap->width() * TwipsPerPixel,
+                            clip.bitmap->height() * TwipsPerPixel);
+        out = out.isNull() ? pixels : out.united(pixels);
+    }
+    return out;
+}
+
+QTransform StageMatrixOf(const Clip& clip) {
+    QTransform m;
+    const Clip* c = &clip;
+    for (int guard = 0; guard <= MaxClipNesting; ++guard) {
+        const std::shared_ptr<Clip> parent = c->parent.lock();
+        if (!parent) {
+            break;
+        }
+        const auto it = parent->list.find(c->depth);
+        if (it == parent->list.end() || it->second.clip.get() != c) {
+            break; // no longer placed where it was
+        }
+        m = m * it->second.matrix;
+        c = parent.get();
+    }
+    return m;
+}
+
+} // namespace quillon::engine

@@ -2,11 +2,13 @@
 // The running movie: each clip (the main timeline, every placed sprite and button)
 // holds its display list, keyed by depth, and its own playhead.
 
+#include "player/engine/characters/BitmapPixels.h"
 #include "player/engine/characters/Characters.h"
 #include "player/engine/characters/Timeline.h"
 #include "player/engine/display/ClipDrawing.h"
 #include "player/engine/display/ScriptEvents.h"
 
+#include <QColor>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -73,6 +75,11 @@ struct Instance {
     ClipId scriptId = 0;             // given when scripts first reach it
     bool scripted = false;           // made by a script: its timeline going back keeps it
     ClipActions clipActions;
+    // What scripts set on top of the timeline's placement.
+    ClipId maskId = 0;                    // the clip that masks this one
+    ClipId masking = 0;                   // on a mask: the clip it masks (it is not drawn)
+    std::optional<QRectF> scrollRect;     // crops and scrolls the content (own twips)
+    std::optional<QRgb> opaqueBackground; // fills the content's bounds beneath it
 };
 
 struct Clip : std::enable_shared_from_this<Clip> {
@@ -87,7 +94,14 @@ struct Clip : std::enable_shared_from_this<Clip> {
     int depth = 0;
     ClipId scriptId = 0;
     std::shared_ptr<ClipDrawing> drawing; // what scripts drew, beneath the list
+    // Pixels a script shows on the clip, beneath its drawing (shared with the script, so
+    // its changes show at once), one pixel to TwipsPerPixel twips.
+    std::shared_ptr<const BitmapPixels> bitmap;
+    bool smoothBitmap = false;
 };
+
+// What a clip shows of its own (its bitmap and drawing) in its twips; null for nothing.
+QRectF OwnBounds(const Clip& clip);
 
 // Where a script id leads: the clip holding it, the instance and its own clip (if any).
 struct Placed {
@@ -95,6 +109,9 @@ struct Placed {
     Instance* instance = nullptr;
     Clip* clip = nullptr;
 };
+
+// The matrix from a clip's own space to the space of the clip at the top of its tree.
+QTransform StageMatrixOf(const Clip& clip);
 
 // Runs clips against a dictionary: frame moves, placement, and the frame actions.
 class ClipRunner {

@@ -83,12 +83,27 @@ bool ScriptStage::drawingCovers(const std::vector<DrawCommand>& commands, const 
     return DrawingShows(Replayed(commands), placed, QPointF(x, y));
 }
 
+bool ScriptStage::maskAllows(const Instance& instance, const QPointF& point) {
+    if (!instance.maskId) {
+        return true;
+    }
+    const Placed mask = runner_.resolve(instance.maskId);
+    if (!mask.instance || mask.instance->masking != instance.scriptId) {
+        return true; // the link has gone
+    }
+    const QTransform m = mask.instance->matrix * StageMatrixOf(*mask.parent);
+    return ContentShows(*mask.instance, m, point, 0);
+}
+
 bool ScriptStage::hitTest(ClipId clip, double x, double y, bool shapeFlag) {
     const Placed p = runner_.resolve(clip);
     if (!p.instance && !p.clip) {
         return false;
     }
     const QPointF point(x, y);
+    if (p.instance && !maskAllows(*p.instance, point)) {
+        return false;
+    }
     if (!shapeFlag) {
         const ClipBounds b = bounds(clip, 0);
         return x >= b.xMin && x <= b.xMax && y >= b.yMin && y <= b.yMax;

@@ -21,7 +21,7 @@ const EditTextCharacter* EditTextOf(const Instance* instance) {
 QRectF LocalBounds(const Instance& instance, int nesting);
 
 QRectF ListBounds(const Clip& clip, int nesting) {
-    QRectF out = clip.drawing ? clip.drawing->bounds(true) : QRectF();
+    QRectF out = OwnBounds(clip);
     for (const auto& [depth, child] : clip.list) {
         const QRectF b = LocalBounds(child, nesting + 1);
         if (!b.isNull()) {

@@ -52,6 +52,22 @@ public:
     bool hitTest(ClipId clip, double x, double y, bool shapeFlag) override;
     DrawMatrix matrix(ClipId clip) override;
     void setMatrix(ClipId clip, const DrawMatrix& matrix) override;
+    void setMask(ClipId clip, ClipId mask) override;
+    ClipId mask(ClipId clip) override;
+    void setScrollRect(ClipId clip, const std::optional<ClipBounds>& rect) override;
+    void setOpaqueBackground(ClipId clip, std::optional<std::uint32_t> rgb) override;
+    void setBitmap(ClipId clip, std::shared_ptr<const BitmapPixels> pixels,
+                   bool smoothing) override;
+    bool paintClip(ClipId clip, BitmapPixels& target, const PaintOptions& options) override;
+    std::shared_ptr<BitmapPixels> movieBitmap(std::uint16_t id,
+                                              const std::string& exportName) override;
+    // Who paints clips onto bitmaps (the drawing side, which this side cannot see): what
+    // a placed clip shows under a matrix to the painter's device, with a colour
+    // transform and a blend mode.
+    using ClipPainter =
+        std::function<void(QPainter& painter, const Placed& clip, const QTransform& m,
+                           const ColorTransform& cx, int blendMode)>;
+    void setClipPainter(ClipPainter painter) { painter_ = std::move(painter); }
     bool draw(ClipId clip, const DrawCommand& command) override;
     void clearDrawing(ClipId clip) override;
     ClipBounds drawingBounds(const std::vector<DrawCommand>& drawing) override;
@@ -89,6 +105,8 @@ private:
     std::shared_ptr<Clip> clipOf(ClipId id);
     std::vector<ClipId> childrenOf(ClipId clip, bool namedOnly);
     QTransform toStage(ClipId id);
+    // Whether a stage point (twips) lies inside the mask a script gave a clip, if any.
+    bool maskAllows(const Instance& instance, const QPointF& point);
     // A copy of a drawing for another clip; none when the movie's drawings are full.
     std::shared_ptr<ClipDrawing> copyOf(const std::shared_ptr<ClipDrawing>& drawing);
     void collectBoundFields(Clip& clip, int nesting, std::vector<ClipId>& out);
@@ -101,6 +119,7 @@ private:
     ClipRunner& runner_;
     MovieLoader loader_;
     std::string rootName_;
+    ClipPainter painter_;
     std::vector<std::shared_ptr<const void>> loaded_; // movies loaded into clips
     const std::map<std::string, std::uint16_t>& exports_;
     // The edges of every drawing scripts made, against MaxMovieDrawingEdges.

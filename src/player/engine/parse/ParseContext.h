@@ -2,6 +2,7 @@
 // What the tag parsers share while one movie is read.
 
 #include "codec/swf/TagStream.h"
+#include "player/engine/characters/BitmapPixels.h"
 #include "player/engine/characters/Characters.h"
 #include "player/engine/characters/ExportNames.h"
 #include "player/engine/characters/Sound.h"
@@ -20,8 +21,8 @@ namespace quillon::engine {
 
 // Nesting of sprites and buttons deeper than this is not followed.
 inline constexpr int MaxNestingDepth = 32;
-// Bitmaps larger than this many pixels are not decoded: the most a player ever showed.
-inline constexpr std::int64_t MaxBitmapPixels = 16777215;
+// Bitmaps larger than MaxBitmapPixels (BitmapPixels.h) are not decoded: the most a
+// player ever showed.
 // The bitmaps of one movie together hold at most this many pixels (512 MiB); any past it
 // are dropped, so a movie of many huge bitmaps cannot take all the memory.
 inline constexpr std::int64_t MaxMovieBitmapPixels = 128LL * 1024 * 1024;

@@ -1,5 +1,6 @@
 #include "player/engine/render/Renderer.h"
 
+#include "player/engine/characters/BitmapImage.h"
 #include "player/engine/render/Effects.h"
 #include "player/engine/render/TextPainter.h"
 
@@ -71,12 +72,61 @@ QTransform Renderer::ViewTransform(const QRectF& target, const QRectF& view, boo
 
 void Renderer::draw(QPainter& painter, const Clip& clip, const QTransform& transform) {
     viewScale_ = ScaleOf(transform);
+    stageToDevice_ = transform;
     shapes_.setViewScale(viewScale_);
     drawList(painter, clip, transform, ColorTransform{}, 0);
 }
 
+void Renderer::drawObject(QPainter& painter, const Placed& placed, const QTransform& m,
+                          const ColorTransform& cx, int blendMode) {
+    viewScale_ = ScaleOf(m);
+    shapes_.setViewScale(viewScale_);
+    const QTransform own = placed.instance && placed.parent
+                               ? placed.instance->matrix * StageMatrixOf(*placed.parent)
+                               : QTransform();
+    stageToDevice_ = own.inverted() * m;
+    const auto drawIt = [&](QPainter& onto) {
+        if (placed.instance) {
+            drawContent(onto, *placed.instance, m, cx, 0);
+        } else if (placed.clip) {
+            drawList(onto, *placed.clip, m, cx, 0);
+        }
+    };
+    if (!BlendNeedsLayer(blendMode)) {
+        drawIt(painter);
+        return;
+    }
+    const QPaintDevice* device = painter.device();
+    const QImage layer = paintLayer(painter, QSize(device->width(), device->height()), drawIt);
+    if (!layer.isNull()) {
+        CompositeLayer(painter, layer, blendMode, 1.0);
+    }
+}
+
+QImage Renderer::paintLayer(const QPainter& painter, QSize size,
+                            const std::function<void(QPainter&)>& paint) {
+    QImage layer(size, QImage::Format_ARGB32_Premultiplied);
+    if (layer.isNull()) {
+        return layer;
+    }
+    layer.fill(Qt::transparent);
+    QPainter layerPainter(&layer);
+    layerPainter.setRenderHints(painter.renderHints());
+    ++layers_;
+    paint(layerPainter);
+    --layers_;
+    return layer;
+}
+
 void Renderer::drawList(QPainter& painter, const Clip& clip, const QTransform& m,
                         const ColorTransform& cx, int nesting) {
+    if (clip.bitmap) {
+        painter.setTransform(QTransform::fromScale(TwipsPerPixel, TwipsPerPixel) * m);
+        painter.save();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, clip.smoothBitmap);
+        painter.drawImage(QPointF(0, 0), shapes_.transformed(ImageOf(*clip.bitmap), cx));
+        painter.restore();
+    }
     if (clip.drawing) {
         // what scripts drew lies beneath the children, with bitmaps of the whole movie
         painter.setTransform(m);
@@ -97,7 +147,7 @@ void Renderer::drawList(QPainter& painter, const Clip& clip, const QTransform& m
             masks.push_back(instance.clipDepth);
             continue;
         }
-        if (instance.visible) {
+        if (instance.visible && !servesAsMask(instance)) {
             drawInstance(painter, instance, m, cx, nesting);
         }
     }
@@ -133,8 +183,8 @@ QRectF Renderer::boundsOf(const Instance& instance, const QTransform& m, int nes
             instance.character ? instance.character->bounds(instance.ratio) : QRectF();
         return own.isNull() ? QRectF() : m.mapRect(own);
     }
-    const ClipDrawing* drawing = instance.clip->drawing.get();
-    QRectF out = drawing && drawing->edges() > 0 ? m.mapRect(drawing->bounds(true)) : QRectF();
+    const QRectF own = OwnBounds(*instance.clip);
+    QRectF out = own.isNull() ? QRectF() : m.mapRect(own);
     for (const auto& [depth, child] : instance.clip->list) {
         if (child.clipDepth == 0 && child.visible && nesting < MaxClipNesting) {
             out = out.united(boundsOf(child, child.matrix * m, nesting + 1));
@@ -150,11 +200,61 @@ void Renderer::drawInstance(QPainter& painter, const Instance& instance, const Q
     if (cx.am <= 0 && cx.aa <= 0) {
         return; // fully transparent
     }
+    if (instance.maskId || instance.scrollRect || instance.opaqueBackground) {
+        drawFramed(painter, instance, m, cx, nesting);
+        return;
+    }
+    drawPlain(painter, instance, m, cx, nesting);
+}
+
+void Renderer::drawPlain(QPainter& painter, const Instance& instance, const QTransform& m,
+                         const ColorTransform& cx, int nesting) {
     if (!instance.filters.empty() || BlendNeedsLayer(instance.blendMode)) {
         drawLayered(painter, instance, m, cx, nesting);
         return;
     }
     drawContent(painter, instance, m, cx, nesting);
+}
+
+void Renderer::drawFramed(QPainter& painter, const Instance& instance, QTransform m,
+                          const ColorTransform& cx, int nesting) {
+    painter.save();
+    if (const std::optional<QPainterPath> mask = scriptMaskPath(instance)) {
+        painter.resetTransform();
+        painter.setClipPath(*mask, Qt::IntersectClip);
+    }
+    painter.setTransform(m);
+    QRectF background;
+    if (instance.scrollRect) {
+        const QRectF& r = *instance.scrollRect;
+        background = QRectF(0, 0, r.width(), r.height());
+        painter.setClipRect(background, Qt::IntersectClip);
+        m = QTransform::fromTranslate(-r.x(), -r.y()) * m;
+    } else if (instance.opaqueBackground) {
+        background = boundsOf(instance, QTransform(), nesting);
+    }
+    if (instance.opaqueBackground && !background.isEmpty()) {
+        painter.fillRect(background, QColor(*instance.opaqueBackground));
+    }
+    drawPlain(painter, instance, m, cx, nesting);
+    painter.restore();
+}
+
+bool Renderer::servesAsMask(const Instance& instance) const {
+    if (!instance.masking || !runner_) {
+        return false;
+    }
+    const Instance* masked = runner_->resolve(instance.masking).instance;
+    return masked && masked->maskId == instance.scriptId;
+}
+
+std::optional<QPainterPath> Renderer::scriptMaskPath(const Instance& instance) {
+    const Placed mask = runner_ && instance.maskId ? runner_->resolve(instance.maskId) : Placed{};
+    if (!mask.instance || mask.instance->masking != instance.scriptId) {
+        return std::nullopt; // no mask, or the link has gone
+    }
+    // the mask crops where it stands on the stage, whoever holds it
+    return maskPath(*mask.instance, StageMatrixOf(*mask.parent) * stageToDevice_, 0);
 }
 
 bool Renderer::fitFilterLayer(const Instance& instance, const QTransform& m, int nesting,
@@ -206,17 +306,15 @@ void Renderer::drawLayered(QPainter& painter, const Instance& instance, const QT
     if (!instance.filters.empty() && !fitFilterLayer(instance, m, nesting, area, placed)) {
         return; // nothing of it can show on the picture
     }
-    QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+    // masks a script set inside find the stage shifted as the layer is
+    const QTransform outer = stageToDevice_;
+    stageToDevice_ *= QTransform::fromTranslate(placed.dx() - m.dx(), placed.dy() - m.dy());
+    QImage layer = paintLayer(painter, area.size(), [&](QPainter& onto) {
+        drawContent(onto, instance, placed, inner, nesting);
+    });
+    stageToDevice_ = outer;
     if (layer.isNull()) {
         return;
-    }
-    layer.fill(Qt::transparent);
-    {
-        QPainter layerPainter(&layer);
-        layerPainter.setRenderHints(painter.renderHints());
-        ++layers_;
-        drawContent(layerPainter, instance, placed, inner, nesting);
-        --layers_;
     }
     // Filter sizes are in pixels of the stage: they grow with the view's scale, not with
     // the transforms of the clips around them.

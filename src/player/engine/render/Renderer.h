@@ -6,15 +6,24 @@
 #include "player/engine/render/ShapePainter.h"
 
 #include <QPainter>
+#include <functional>
+#include <optional>
 
 namespace quillon::engine {
 
 class Renderer {
 public:
-    explicit Renderer(const Dictionary& dictionary) : dictionary_(dictionary) {}
+    // runner: where the masks scripts set are looked up (none: they are not drawn).
+    explicit Renderer(const Dictionary& dictionary, ClipRunner* runner = nullptr)
+        : dictionary_(dictionary), runner_(runner) {}
 
     // Draws clip with transform mapping its twips to the painter's device.
     void draw(QPainter& painter, const Clip& clip, const QTransform& transform);
+
+    // Draws what one placed clip shows, leaving out its own placement (onto a bitmap):
+    // m maps its twips to the painter's device; blendMode puts it on what is there.
+    void drawObject(QPainter& painter, const Placed& placed, const QTransform& m,
+                    const ColorTransform& cx, int blendMode);
 
     // The transform that maps view (twips) into target (device pixels).
     static QTransform ViewTransform(const QRectF& target, const QRectF& view, bool keepAspect);
@@ -24,6 +33,15 @@ private:
                   const ColorTransform& cx, int nesting);
     void drawInstance(QPainter& painter, const Instance& instance, const QTransform& parent,
                       const ColorTransform& parentCx, int nesting);
+    // An instance with what scripts set around it: mask, scroll rectangle, background.
+    void drawFramed(QPainter& painter, const Instance& instance, QTransform m,
+                    const ColorTransform& cx, int nesting);
+    void drawPlain(QPainter& painter, const Instance& instance, const QTransform& m,
+                   const ColorTransform& cx, int nesting);
+    // Whether an instance is a mask a script set, which is not drawn itself.
+    bool servesAsMask(const Instance& instance) const;
+    // The device area of the mask a script gave an instance, if it has one.
+    std::optional<QPainterPath> scriptMaskPath(const Instance& instance);
     void drawContent(QPainter& painter, const Instance& instance, const QTransform& m,
                      const ColorTransform& cx, int nesting);
     void drawLayered(QPainter& painter, const Instance& instance, const QTransform& m,
@@ -32,14 +50,19 @@ private:
     // pixels; false when nothing of it can show.
     bool fitFilterLayer(const Instance& instance, const QTransform& m, int nesting, QRect& area,
                         QTransform& placed) const;
+    // A transparent layer of size with what paint draws on it (null when memory runs out).
+    QImage paintLayer(const QPainter& painter, QSize size,
+                      const std::function<void(QPainter&)>& paint);
     QPainterPath maskPath(const Instance& instance, const QTransform& m, int nesting);
     // The device rectangle an instance covers (drawn parts only, masks left out).
     QRectF boundsOf(const Instance& instance, const QTransform& m, int nesting) const;
 
     const Dictionary& dictionary_;
+    ClipRunner* runner_;
     ShapePainter shapes_;
     int layers_ = 0;                         // layers being drawn into, outermost first
     double viewScale_ = 1.0 / TwipsPerPixel; // device pixels per twip of the stage
+    QTransform stageToDevice_;               // the stage onto the device drawn on now
 };
 
 } // namespace quillon::engine

@@ -110,6 +110,8 @@ public:
     std::unique_ptr<XmlNode> xml;
     // Text fields: the settings scripts changed (primitives only), by name.
     std::unique_ptr<std::unordered_map<std::string, Value>> fieldSettings;
+    // A BitmapData's pixels (none once disposed).
+    std::shared_ptr<BitmapPixels> pixels;
     // Interfaces a class prototype implements (ImplementsOp).
     std::vector<Object*> interfaces;
 

@@ -154,6 +154,8 @@ public:
     void warn(const std::string& text);
     // System.security.sandboxType of a movie read from a local file.
     void setLocalSandbox(bool useNetwork);
+    // Stage.width and Stage.height: the movie's size in pixels.
+    void setStageSize(double width, double height);
     // Runs script code to its end: what it throws and nobody catches is reported as the
     // player reports it (a log line), and a stopped script as a warning.
     template <typename Run> void runGuarded(Run&& run) {

@@ -6,6 +6,7 @@
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/NativeClass.h"
 #include "player/engine/script/avm2/Properties.h"
+#include "player/engine/script/avm2stage/Bitmaps.h"
 #include "player/engine/script/avm2stage/Geom.h"
 #include "player/engine/script/avm2stage/StageState.h"
 
@@ -399,7 +400,8 @@ void InstallDisplayClasses(Vm& vm) {
     NativeClass(vm, "Shape", object.get(), "flash.display")
         .init(DisplayInit)
         .getter("graphics", GetGraphics);
-    NativeClass(vm, "Bitmap", object.get(), "flash.display").init(DisplayInit);
+    InstallBitmapClass(vm, object.get());
+    InstallBitmapDataClass(vm);
     NativeClass container(vm, "DisplayObjectContainer", interactive.get(), "flash.display");
     InstallContainer(container);
     NativeClass(vm, "SimpleButton", interactive.get(), "flash.display").init(DisplayInit);

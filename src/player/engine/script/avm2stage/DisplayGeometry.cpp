@@ -7,6 +7,7 @@
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/NativeClass.h"
 #include "player/engine/script/avm2/Properties.h"
+#include "player/engine/script/avm2stage/Bitmaps.h"
 #include "player/engine/script/avm2stage/Geom.h"
 #include "player/engine/script/avm2stage/StageState.h"
 
@@ -85,10 +86,13 @@ const std::vector<DrawCommand>& DrawingOf(Vm& vm, const DisplayRecord& r) {
 
 // The box (twips) an object off the list covers with its own drawing under m.
 ClipBounds OffListBounds(Vm& vm, const DisplayRecord& r, const GeomMatrix& m) {
-    // A Video covers its size; it has no drawing of its own.
-    const ClipBounds b =
+    // A Video covers its size and a Bitmap its pixels; neither has a drawing of its own.
+    ClipBounds b =
         r.video ? ClipBounds{0, 0, r.video->width * TwipsPerPixel, r.video->height * TwipsPerPixel}
                 : StateOf(vm).host.drawingBounds(DrawingOf(vm, r));
+    if (const auto pixels = SharedPixels(vm, Value::object(r.bitmapData))) {
+        b = {0, 0, pixels->width() * TwipsPerPixel, pixels->height() * TwipsPerPixel};
+    }
     if (b.xMax <= b.xMin && b.yMax <= b.yMin) {
         return b;
     }

@@ -88,6 +88,7 @@ void RealizeAt(Vm& vm, Object* child, int nesting) {
     r.clip = clip;
     state.objectsByClip[clip] = child;
     PushState(state, r);
+    PushLook(vm, child);
     const std::vector<Object*> children = r.children;
     for (Object* kid : children) {
         RealizeAt(vm, kid, nesting + 1);

@@ -42,6 +42,10 @@ struct DisplayRecord {
     std::shared_ptr<EditField> field;  // a script-made text field's model while it has no clip
     double x = 0, y = 0, scaleX = 1, scaleY = 1, rotation = 0, alpha = 1;
     bool visible = true;
+    Object* mask = nullptr;       // the object masking this one
+    Object* maskedBy = nullptr;   // on a mask: the object it masks
+    Object* bitmapData = nullptr; // a Bitmap's BitmapData
+    bool smoothing = false;       // a Bitmap's smoothing
     std::shared_ptr<VideoScreen> video; // a Video: what it shows
 };
 
@@ -94,6 +98,8 @@ struct StageState : avm2::Embedder {
     std::unordered_map<Object*, DisplayRecord> displays;
     std::unordered_map<Object*, EventRecord> events;
     std::unordered_map<Object*, GraphicsRecord> graphics;
+    // The pixels of each BitmapData (none once disposed).
+    std::unordered_map<Object*, std::shared_ptr<BitmapPixels>> bitmaps;
     std::int64_t drawCommands = 0; // in every graphics together
     std::unordered_map<Object*, TimerRecord> timers;
     std::vector<Object*> timerOrder;
@@ -151,6 +157,9 @@ Value GraphicsFor(avm2::Vm& vm, const Value& owner);
 void Realize(avm2::Vm& vm, Object* child);
 void Unrealize(avm2::Vm& vm, Object* child);
 void PlaceChildren(avm2::Vm& vm, Object* parent);
+// Hands what scripts set on an object that the engine draws (mask, scrollRect,
+// opaqueBackground) to the clip it has just got.
+void PushLook(avm2::Vm& vm, Object* o);
 
 // The instance constructor every display class shares: gives a script-made object its
 // record and an "instanceN" name.

@@ -1,10 +1,14 @@
-// DisplayObject properties the engine does not act on yet: scripts read back what they
-// set, and the player's defaults before that.
+// DisplayObject properties scripts read back as they set them (the player's defaults
+// before that); the engine draws mask, scrollRect and opaqueBackground, which are handed
+// to the clip whenever the object has one.
 
+#include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/Vm.h"
+#include "player/engine/script/avm2stage/Bitmaps.h"
 #include "player/engine/script/avm2stage/Geom.h"
 #include "player/engine/script/avm2stage/StageState.h"
 
+#include <cmath>
 #include <iterator>
 #include <utility>
 
@@ -14,16 +18,65 @@ using namespace avm2;
 
 namespace {
 
+// Hands a stored value to the object's clip (which it has).
+using Apply = void (*)(Vm& vm, Object* self, DisplayRecord& r, const Value& value);
+
+// The mask is linked both ways, so that whichever of the two gets its clip last links
+// the clips.
+void ApplyMask(Vm& vm, Object* self, DisplayRecord& r, const Value& value) {
+    StageState& state = StateOf(vm);
+    DisplayRecord* mask = DisplayOf(vm, value);
+    if (r.mask && r.mask != (mask ? value.asObject() : nullptr)) {
+        state.displays[r.mask].maskedBy = nullptr;
+    }
+    r.mask = mask ? value.asObject() : nullptr;
+    if (mask) {
+        if (mask->maskedBy && mask->maskedBy != self) {
+            state.displays[mask->maskedBy].mask = nullptr; // a mask masks one object
+        }
+        mask->maskedBy = self;
+    }
+    if (r.clip) {
+        state.host.setMask(r.clip, mask ? mask->clip : 0);
+    }
+}
+
+// Rectangles come in pixels; a missing or unreadable one shows the whole object.
+void ApplyScrollRect(Vm& vm, Object*, DisplayRecord& r, const Value& value) {
+    std::optional<ClipBounds> rect;
+    if (value.isObject()) {
+        const double x = Field(vm, value, "x"), y = Field(vm, value, "y");
+        const double w = Field(vm, value, "width"), h = Field(vm, value, "height");
+        if (std::isfinite(x + y + w + h)) {
+            rect = ClipBounds{x * 20, y * 20, (x + w) * 20, (y + h) * 20};
+        }
+    }
+    if (r.clip) {
+        StateOf(vm).host.setScrollRect(r.clip, rect);
+    }
+}
+
+void ApplyOpaqueBackground(Vm& vm, Object*, DisplayRecord& r, const Value& value) {
+    std::optional<std::uint32_t> rgb;
+    if (!value.isNullish()) {
+        rgb = ToUint32(vm, value) & 0xffffff;
+    }
+    if (r.clip) {
+        StateOf(vm).host.setOpaqueBackground(r.clip, rgb);
+    }
+}
+
 struct Stored {
     const char* name;
     const char* key; // the hidden property holding the value
     enum class Default { Null, False, Normal } fallback;
+    Apply apply = nullptr;
 };
 
 constexpr Stored StoredProperties[] = {
-    {"mask", "$mask", Stored::Default::Null},
-    {"scrollRect", "$scrollRect", Stored::Default::Null},
-    {"opaqueBackground", "$opaqueBackground", Stored::Default::Null},
+    {"mask", "$mask", Stored::Default::Null, ApplyMask},
+    {"scrollRect", "$scrollRect", Stored::Default::Null, ApplyScrollRect},
+    {"opaqueBackground", "$opaqueBackground", Stored::Default::Null, ApplyOpaqueBackground},
     {"metaData", "$metaData", Stored::Default::Null},
     {"scale9Grid", "$scale9Grid", Stored::Default::Null},
     {"cacheAsBitmap", "$cacheAsBitmap", Stored::Default::False},
@@ -47,7 +100,13 @@ template <std::size_t N> Value GetStored(Vm& vm, const Value& self, std::span<co
 }
 
 template <std::size_t N> Value SetStored(Vm& vm, const Value& self, std::span<const Value> args) {
-    self.asObject()->props().set(vm.intern(StoredProperties[N].key), Arg(args, 0), false);
+    constexpr Stored s = StoredProperties[N];
+    self.asObject()->props().set(vm.intern(s.key), Arg(args, 0), false);
+    if constexpr (s.apply != nullptr) {
+        if (DisplayRecord* r = DisplayOf(vm, self)) {
+            s.apply(vm, self.asObject(), *r, Arg(args, 0));
+        }
+    }
     return Value();
 }
 
@@ -67,6 +126,26 @@ Value HiddenValue(Vm& vm, const Value& self, const char* key) {
 void KeepHidden(Vm& vm, const Value& self, const char* key, const Value& value) {
     if (self.isObject()) {
         self.asObject()->props().set(vm.intern(key), value, false);
+    }
+}
+
+void PushLook(Vm& vm, Object* o) {
+    DisplayRecord& r = StateOf(vm).displays[o];
+    if (!r.clip) {
+        return;
+    }
+    for (const Stored& s : StoredProperties) {
+        const Value* v = s.apply ? o->props().find(vm.intern(s.key)) : nullptr;
+        if (v && !v->isNullish()) {
+            s.apply(vm, o, r, *v);
+        }
+    }
+    ShowBitmap(vm, o);
+    if (r.maskedBy) {
+        const DisplayRecord& masked = StateOf(vm).displays[r.maskedBy];
+        if (masked.clip && masked.mask == o) {
+            StateOf(vm).host.setMask(masked.clip, r.clip);
+        }
     }
 }
 

@@ -211,6 +211,51 @@ Value Convert(Vm& vm, CallInfo& c) {
     return Value();
 }
 
+// setMask(clip or target path): the clip crops this one from now on; null or
+// undefined takes the mask away. True when done.
+Value SetMask(Vm& vm, CallInfo& c) {
+    const ClipId clip = ThisClip(vm, c);
+    if (!clip || c.args.empty()) {
+        return Value();
+    }
+    const Value& arg = c.arg(0);
+    if (arg.isNull() || arg.isUndefined()) {
+        vm.host().setMask(clip, 0);
+        return Value(true);
+    }
+    const ClipId mask = arg.isString()
+                            ? vm.clipOf(vm.resolvePath(arg.str(), vm.host().parent(clip)))
+                            : vm.clipOf(arg);
+    if (!mask) {
+        return Value(false);
+    }
+    vm.host().setMask(clip, mask);
+    return Value(true);
+}
+
+// hitTest(x, y, shapeFlag) with a stage point in pixels, or hitTest(clip): whether
+// the two clips' bounds on the stage meet.
+Value HitTest(Vm& vm, CallInfo& c) {
+    const ClipId clip = ThisClip(vm, c);
+    if (!clip || c.args.empty()) {
+        return Value(false);
+    }
+    DisplayHost& host = vm.host();
+    if (c.args.size() >= 2) {
+        const double x = vm.toNumber(c.arg(0)) * 20, y = vm.toNumber(c.arg(1)) * 20;
+        return Value(std::isfinite(x) && std::isfinite(y) &&
+                     host.hitTest(clip, x, y, vm.toBool(c.arg(2))));
+    }
+    const ClipId other = c.arg(0).isString()
+                             ? vm.clipOf(vm.resolvePath(c.arg(0).str(), host.parent(clip)))
+                             : vm.clipOf(c.arg(0));
+    if (!other) {
+        return Value(false);
+    }
+    const ClipBounds a = host.bounds(clip, host.root()), b = host.bounds(other, host.root());
+    return Value(a.xMin <= b.xMax && b.xMin <= a.xMax && a.yMin <= b.yMax && b.yMin <= a.yMax);
+}
+
 Value Constant(Vm&, CallInfo& c) {
     switch (c.callee->magic) {
     case 1:
@@ -250,13 +295,14 @@ void InstallClipBuiltins(Vm& vm) {
         {"removeMovieClip", RemoveClip}, {"swapDepths", SwapDepths}, {"getDepth", Depths, 0},
         {"getNextHighestDepth", Depths, 1}, {"getInstanceAtDepth", Depths, 2},
         {"getBounds", Bounds}, {"getRect", Bounds}, {"localToGlobal", Convert, 0},
-        {"globalToLocal", Convert, 1}, {"hitTest", Constant, 1},
+        {"globalToLocal", Convert, 1}, {"hitTest", HitTest},
         {"getBytesLoaded", MovieFact, 1}, {"getBytesTotal", MovieFact, 1},
         {"getSWFVersion", MovieFact, 0}, {"loadVariables", LoadIntoClip, 0},
-        {"loadMovie", LoadIntoClip, 1}, {"unloadMovie", LoadIntoClip, 2}});
+        {"loadMovie", LoadIntoClip, 1}, {"unloadMovie", LoadIntoClip, 2},
+        {"setMask", SetMask}});
     // clang-format on
     // the drawing methods live in DrawingBuiltins
-    for (const char* name : {"startDrag", "stopDrag", "setMask", "getURL"}) {
+    for (const char* name : {"startDrag", "stopDrag", "getURL"}) {
         vm.method(p, name, Constant, 0);
     }
     vm.buttonProto = vm.newObject();

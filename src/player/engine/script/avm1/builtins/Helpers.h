@@ -14,6 +14,7 @@ void InstallObjectBuiltins(Vm&), InstallGlobalFunctions(Vm&), InstallNumberBuilt
     InstallDateBuiltins(Vm&), InstallClipBuiltins(Vm&), InstallMediaBuiltins(Vm&),
     InstallColorBuiltins(Vm&), InstallLoadVarsBuiltins(Vm&), InstallXmlBuiltins(Vm&),
     InstallExternalInterface(Vm&), InstallClipLoaderBuiltins(Vm&);
+void InstallBitmapBuiltins(Vm&);
 void InstallDrawingBuiltins(Vm&); // after the clip builtins, whose MovieClip it extends
 void InstallNetStreamBuiltins(Vm&);
 void InstallTextBuiltins(Vm&);    // after the clip builtins, whose TextField it extends
@@ -56,6 +57,8 @@ void DecodeVariables(Vm& vm, const Value& into, const std::string& text);
 bool QueueDataLoad(Vm& vm, const Value& into, const std::string& url);
 void InstallDataLoadMethods(Vm& vm, Object* proto);
 
+// A property of proto read (and written, with a setter) by native functions.
+void Accessor(Vm& vm, Object* proto, const char* name, NativeFn getter, NativeFn setter, int magic);
 // A whole number from an argument, defaulting when it is missing or NaN.
 int IntArg(Vm& vm, CallInfo& c, std::size_t i, int fallback);
 

@@ -146,4 +146,12 @@ void InstallMediaBuiltins(Vm& vm) {
     InstallExternalInterface(vm);
 }
 
+void Vm::setStageSize(double width, double height) {
+    const Value stage = get(Value(global), "Stage");
+    if (stage.isObject()) {
+        stage.o->define("width", Value(width), DontDelete | ReadOnly);
+        stage.o->define("height", Value(height), DontDelete | ReadOnly);
+    }
+}
+
 } // namespace quillon::engine::avm1

@@ -242,6 +242,7 @@ void InstallBuiltins(Vm& vm) {
     InstallClipBuiltins(vm);
     InstallDrawingBuiltins(vm);
     InstallTextBuiltins(vm);
+    InstallBitmapBuiltins(vm);
     InstallMediaBuiltins(vm);
     InstallNetStreamBuiltins(vm);
 }

@@ -104,14 +104,6 @@ Value SetField(Vm& vm, CallInfo& c) {
     return Value();
 }
 
-void Accessor(Vm& vm, Object* proto, const char* name, NativeFn getter, NativeFn setter,
-              int magic) {
-    proto->define(name, Value(), DontEnum | DontDelete);
-    Property* p = proto->findAny(name);
-    p->getter = vm.newNative(getter, magic);
-    p->setter = setter ? vm.newNative(setter, magic) : nullptr;
-}
-
 Value XmlNodeCtor(Vm& vm, CallInfo& c) {
     if (Object* o = ThisObject(c); o && c.construct) {
         const int type = IntArg(vm, c, 0, XmlElement) == XmlText ? XmlText : XmlElement;
@@ -176,6 +168,14 @@ Value NodeToString(Vm& vm, CallInfo& c) {
 }
 
 } // namespace
+
+void Accessor(Vm& vm, Object* proto, const char* name, NativeFn getter, NativeFn setter,
+              int magic) {
+    proto->define(name, Value(), DontEnum | DontDelete);
+    Property* p = proto->findAny(name);
+    p->getter = vm.newNative(getter, magic);
+    p->setter = setter ? vm.newNative(setter, magic) : nullptr;
+}
 
 // Records the elements with an id attribute in the document's idMap (version 8 on).
 void FillIdMap(Vm& vm, Object* document) {
