@@ -38,8 +38,15 @@ const QRgb* Row(const QImage& image, int y) {
     return reinterpret_cast<const QRgb*>(image.constScanLine(y));
 }
 
+// Edges are clamped far outside any bitmap first, so a script's huge rectangle cuts to the
+// same pixels without overflowing QRect's int arithmetic.
 QRect ToQt(const PixelRect& r) {
-    return QRect(r.x, r.y, std::max(0, r.width), std::max(0, r.height));
+    static constexpr std::int64_t Far = 1 << 24;
+    const auto edge = [](std::int64_t v) { return static_cast<int>(std::clamp(v, -Far, Far)); };
+    const int left = edge(r.x), top = edge(r.y);
+    const int right = edge(std::int64_t{r.x} + std::max(0, r.width));
+    const int bottom = edge(std::int64_t{r.y} + std::max(0, r.height));
+    return QRect(left, top, right - left, bottom - top);
 }
 
 // The pixels of a source area that land inside a target at a point, in both frames.
