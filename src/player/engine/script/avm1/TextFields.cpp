@@ -2,6 +2,7 @@
 // engine's model of it; fields bound to a variable follow that variable's value.
 
 #include "player/engine/script/avm1/Frame.h"
+#include "player/engine/script/common/FieldSettings.h"
 
 #include <cmath>
 
@@ -28,8 +29,6 @@ std::string Utf8(const QString& text) {
     return text.toStdString();
 }
 
-constexpr const char* AutoSizeNames[] = {"none", "left", "right", "center"};
-
 using Getter = Value (*)(Vm&, EditField&);
 using Setter = void (*)(Vm&, EditField&, const Value&);
 
@@ -40,20 +39,6 @@ struct FieldProperty {
     Getter get;
     Setter set; // ReadOnly: none
 };
-
-template <bool EditField::*Flag> Value GetFlag(Vm&, EditField& f) {
-    return Value(f.*Flag);
-}
-template <bool EditField::*Flag> void SetFlag(Vm& vm, EditField& f, const Value& v) {
-    f.*Flag = vm.toBool(v);
-    f.fitToText();
-}
-template <std::uint32_t EditField::*Color> Value GetColor(Vm&, EditField& f) {
-    return Value(static_cast<double>(f.*Color));
-}
-template <std::uint32_t EditField::*Color> void SetColor(Vm& vm, EditField& f, const Value& v) {
-    f.*Color = ToUint32(vm.toNumber(v)) & 0xffffff;
-}
 
 Value GetHtmlText(Vm&, EditField& f) {
     return Value(f.html ? f.htmlText() : Utf8(f.text()));
@@ -72,12 +57,6 @@ void SetAutoSize(Vm& vm, EditField& f, const Value& v) {
     }
     f.fitToText();
 }
-void SetTextColor(Vm& vm, EditField& f, const Value& v) {
-    TextFormat color;
-    color.color = ToUint32(vm.toNumber(v)) & 0xffffff;
-    f.newFormat.apply(color);
-    f.setFormat(0, f.length(), color);
-}
 Value Pixels(double value) {
     return Value(std::round(value));
 }
@@ -85,22 +64,11 @@ Value Pixels(double value) {
 // clang-format off
 constexpr FieldProperty FieldProperties[] = {
     {"htmlText", GetHtmlText, ReadOnly},
-    {"html", GetFlag<&EditField::html>, SetFlag<&EditField::html>},
     {"length", [](Vm&, EditField& f) { return Value(f.length()); }, ReadOnly},
-    {"multiline", GetFlag<&EditField::multiline>, SetFlag<&EditField::multiline>},
-    {"wordWrap", GetFlag<&EditField::wordWrap>, SetFlag<&EditField::wordWrap>},
-    {"border", GetFlag<&EditField::border>, SetFlag<&EditField::border>},
-    {"background", GetFlag<&EditField::background>, SetFlag<&EditField::background>},
-    {"password", GetFlag<&EditField::password>, SetFlag<&EditField::password>},
-    {"selectable", GetFlag<&EditField::selectable>, SetFlag<&EditField::selectable>},
-    {"embedFonts", GetFlag<&EditField::embedFonts>, SetFlag<&EditField::embedFonts>},
-    {"condenseWhite", GetFlag<&EditField::condenseWhite>, SetFlag<&EditField::condenseWhite>},
-    {"borderColor", GetColor<&EditField::borderColor>, SetColor<&EditField::borderColor>},
-    {"backgroundColor", GetColor<&EditField::backgroundColor>,
-     SetColor<&EditField::backgroundColor>},
     {"textColor", [](Vm&, EditField& f) {
          return Value(static_cast<double>(f.newFormat.color.value_or(0))); },
-     SetTextColor},
+     [](Vm& vm, EditField& f, const Value& v) {
+         SetFieldTextColor(f, ToUint32(vm.toNumber(v))); }},
     {"autoSize", [](Vm&, EditField& f) {
          return Value(AutoSizeNames[static_cast<int>(f.autoSize)]); }, SetAutoSize},
     {"type", [](Vm&, EditField& f) { return Value(f.editable ? "input" : "dynamic"); },
@@ -139,17 +107,36 @@ constexpr FieldProperty FieldProperties[] = {
 };
 // clang-format on
 
+bool Named(Vm& vm, std::string_view name, const char* expected) {
+    return vm.caseSensitive() ? name == expected : EqualsIgnoringCase(name, expected);
+}
+
 const FieldProperty* FindProperty(Vm& vm, std::string_view name) {
     for (const FieldProperty& p : FieldProperties) {
-        if (vm.caseSensitive() ? name == p.name : EqualsIgnoringCase(name, p.name)) {
+        if (Named(vm, name, p.name)) {
             return &p;
         }
     }
     return nullptr;
 }
 
-bool Named(Vm& vm, std::string_view name, const char* expected) {
-    return vm.caseSensitive() ? name == expected : EqualsIgnoringCase(name, expected);
+// The flags and colours both languages share (FieldSettings.h).
+const FieldFlag* FindFlag(Vm& vm, std::string_view name) {
+    for (const FieldFlag& flag : FieldFlags) {
+        if (flag.as2Name && Named(vm, name, flag.as2Name)) {
+            return &flag;
+        }
+    }
+    return nullptr;
+}
+
+const FieldColor* FindColor(Vm& vm, std::string_view name) {
+    for (const FieldColor& color : FieldColors) {
+        if (Named(vm, name, color.name)) {
+            return &color;
+        }
+    }
+    return nullptr;
 }
 
 // Sets the field's text and the variable it follows.
@@ -220,6 +207,14 @@ bool GetTextFieldProperty(Vm& vm, ClipId field, std::string_view name, Value& ou
         out = p->get(vm, *f);
         return true;
     }
+    if (const FieldFlag* flag = FindFlag(vm, name)) {
+        out = Value(f->*flag->member);
+        return true;
+    }
+    if (const FieldColor* color = FindColor(vm, name)) {
+        out = Value(static_cast<double>(f->*color->member));
+        return true;
+    }
     return GetTextFieldSetting(vm, vm.clipObject(field), name, out);
 }
 
@@ -239,6 +234,14 @@ bool SetTextFieldProperty(Vm& vm, ClipId field, std::string_view name, const Val
     }
     if (const FieldProperty* p = FindProperty(vm, name)) {
         p->set(vm, *f, value);
+        return true;
+    }
+    if (const FieldFlag* flag = FindFlag(vm, name)) {
+        SetFieldFlag(*f, flag->member, vm.toBool(value));
+        return true;
+    }
+    if (const FieldColor* color = FindColor(vm, name)) {
+        SetFieldColor(*f, color->member, ToUint32(vm.toNumber(value)));
         return true;
     }
     return SetTextFieldSetting(vm, vm.clipObject(field), name, value);

@@ -6,6 +6,7 @@
 #include "player/engine/script/avm2/NativeClass.h"
 #include "player/engine/script/avm2stage/StageState.h"
 #include "player/engine/script/avm2stage/TextFields.h"
+#include "player/engine/script/common/FieldSettings.h"
 
 #include <cmath>
 #include <utility>
@@ -16,8 +17,6 @@ using namespace avm2;
 
 namespace {
 
-constexpr const char* AutoSizeNames[] = {"none", "left", "right", "center"};
-
 void ReadOnly(Vm&, EditField&, const Value&) {}
 
 struct FieldProperty {
@@ -25,20 +24,6 @@ struct FieldProperty {
     Value (*get)(Vm&, EditField&);
     void (*set)(Vm&, EditField&, const Value&); // ReadOnly: none
 };
-
-template <bool EditField::*Flag> Value GetFlag(Vm&, EditField& f) {
-    return Value::boolean(f.*Flag);
-}
-template <bool EditField::*Flag> void SetFlag(Vm&, EditField& f, const Value& v) {
-    f.*Flag = ToBoolean(v);
-    f.fitToText();
-}
-template <std::uint32_t EditField::*Color> Value GetColor(Vm&, EditField& f) {
-    return Value::unsignedInt(f.*Color);
-}
-template <std::uint32_t EditField::*Color> void SetColor(Vm& vm, EditField& f, const Value& v) {
-    f.*Color = ToUint32(vm, v) & 0xffffff;
-}
 
 Value Text(const QString& text) {
     return Value::string(text.toStdString());
@@ -57,13 +42,6 @@ void SetAutoSize(Vm& vm, EditField& f, const Value& v) {
                   "Parameter autoSize must be one of the accepted values.");
 }
 
-void SetTextColor(Vm& vm, EditField& f, const Value& v) {
-    TextFormat color;
-    color.color = ToUint32(vm, v) & 0xffffff;
-    f.newFormat.apply(color);
-    f.setFormat(0, f.length(), color);
-}
-
 // clang-format off
 constexpr FieldProperty FieldProperties[] = {
     {"text", [](Vm&, EditField& f) { return Text(f.text()); },
@@ -72,20 +50,9 @@ constexpr FieldProperty FieldProperties[] = {
     {"htmlText", [](Vm&, EditField& f) { return Value::string(f.htmlText()); },
      [](Vm& vm, EditField& f, const Value& v) { f.setHtmlText(ToString(vm, v)); }},
     {"length", [](Vm&, EditField& f) { return Value::integer(f.length()); }, ReadOnly},
-    {"multiline", GetFlag<&EditField::multiline>, SetFlag<&EditField::multiline>},
-    {"wordWrap", GetFlag<&EditField::wordWrap>, SetFlag<&EditField::wordWrap>},
-    {"border", GetFlag<&EditField::border>, SetFlag<&EditField::border>},
-    {"background", GetFlag<&EditField::background>, SetFlag<&EditField::background>},
-    {"displayAsPassword", GetFlag<&EditField::password>, SetFlag<&EditField::password>},
-    {"selectable", GetFlag<&EditField::selectable>, SetFlag<&EditField::selectable>},
-    {"embedFonts", GetFlag<&EditField::embedFonts>, SetFlag<&EditField::embedFonts>},
-    {"condenseWhite", GetFlag<&EditField::condenseWhite>, SetFlag<&EditField::condenseWhite>},
-    {"useRichTextClipboard", GetFlag<&EditField::useRichText>, SetFlag<&EditField::useRichText>},
-    {"borderColor", GetColor<&EditField::borderColor>, SetColor<&EditField::borderColor>},
-    {"backgroundColor", GetColor<&EditField::backgroundColor>,
-     SetColor<&EditField::backgroundColor>},
     {"textColor", [](Vm&, EditField& f) {
-         return Value::unsignedInt(f.newFormat.color.value_or(0)); }, SetTextColor},
+         return Value::unsignedInt(f.newFormat.color.value_or(0)); },
+     [](Vm& vm, EditField& f, const Value& v) { SetFieldTextColor(f, ToUint32(vm, v)); }},
     {"autoSize", [](Vm&, EditField& f) {
          return Value::string(AutoSizeNames[static_cast<int>(f.autoSize)]); }, SetAutoSize},
     {"type", [](Vm&, EditField& f) { return Value::string(f.editable ? "input" : "dynamic"); },
@@ -148,6 +115,42 @@ template <std::size_t... I> void AddProperties(NativeClass& cls, std::index_sequ
      ...);
 }
 
+// The flags and colours both languages share (FieldSettings.h).
+template <std::size_t I> Value GetFlag(Vm& vm, const Value& self, std::span<const Value>) {
+    return Value::boolean(FieldOrThrow(vm, self).*FieldFlags[I].member);
+}
+
+template <std::size_t I> Value SetFlag(Vm& vm, const Value& self, std::span<const Value> args) {
+    const bool on = ToBoolean(Arg(args, 0));
+    SetFieldFlag(FieldOrThrow(vm, self), FieldFlags[I].member, on);
+    return Value();
+}
+
+template <std::size_t I> Value GetColor(Vm& vm, const Value& self, std::span<const Value>) {
+    return Value::unsignedInt(FieldOrThrow(vm, self).*FieldColors[I].member);
+}
+
+template <std::size_t I> Value SetColor(Vm& vm, const Value& self, std::span<const Value> args) {
+    const std::uint32_t rgb = ToUint32(vm, Arg(args, 0));
+    SetFieldColor(FieldOrThrow(vm, self), FieldColors[I].member, rgb);
+    return Value();
+}
+
+template <std::size_t I> void AddFlag(NativeClass& cls) {
+    if constexpr (FieldFlags[I].as3Name != nullptr) {
+        cls.getter(FieldFlags[I].as3Name, GetFlag<I>).setter(FieldFlags[I].as3Name, SetFlag<I>);
+    }
+}
+
+template <std::size_t... I> void AddFlags(NativeClass& cls, std::index_sequence<I...>) {
+    (AddFlag<I>(cls), ...);
+}
+
+template <std::size_t... I> void AddColors(NativeClass& cls, std::index_sequence<I...>) {
+    ((cls.getter(FieldColors[I].name, GetColor<I>), cls.setter(FieldColors[I].name, SetColor<I>)),
+     ...);
+}
+
 Value TextFieldInit(Vm& vm, const Value& self, std::span<const Value> args) {
     DisplayInit(vm, self, args);
     if (DisplayRecord* r = DisplayOf(vm, self); r && !r->clip) {
@@ -189,6 +192,8 @@ void InstallTextFieldClass(Vm& vm, ClassObject* interactive) {
     NativeClass cls(vm, "TextField", interactive, "flash.text");
     cls.init(TextFieldInit);
     AddProperties(cls, std::make_index_sequence<PropertyCount>());
+    AddFlags(cls, std::make_index_sequence<std::size(FieldFlags)>());
+    AddColors(cls, std::make_index_sequence<std::size(FieldColors)>());
     InstallTextFieldMethods(cls);
 }
 

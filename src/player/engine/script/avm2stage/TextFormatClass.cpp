@@ -20,7 +20,8 @@ namespace {
 // Arguments the constructor takes, in the order of the parts.
 constexpr int ConstructorParts = 13;
 
-struct Maker {
+// The format parts as this interpreter's values (see FormatParts.h).
+struct FormatBridge {
     Vm& vm;
     Value null() { return Value::null(); }
     Value text(const std::string& t) { return Value::string(t); }
@@ -34,10 +35,6 @@ struct Maker {
         }
         return Value::object(vm.newArray(std::move(items)));
     }
-};
-
-struct Reader {
-    Vm& vm;
     bool nullish(const Value& v) { return v.isNullish(); }
     std::string text(const Value& v) { return ToString(vm, v); }
     bool flag(const Value& v) { return ToBoolean(v); }
@@ -51,25 +48,18 @@ struct Reader {
         }
         return out;
     }
+    Value get(const Value& o, const char* name) { return GetPublic(vm, o, name); }
+    void set(const Value& o, const char* name, const Value& v) { SetPublic(vm, o, name, v); }
 };
-
-Value ToScript(Vm& vm, const FormatValue& v, FormatKind kind) {
-    Maker make{vm};
-    return ScriptValueOf(v, kind, make);
-}
-
-FormatValue FromScript(Vm& vm, const Value& v, FormatKind kind) {
-    Reader read{vm};
-    return FormatValueOf(v, kind, read);
-}
 
 Value TextFormatInit(Vm& vm, const Value& self, std::span<const Value> args) {
     for (int part = 0; part < ConstructorParts; ++part) {
         const Value& arg = Arg(args, static_cast<std::size_t>(part));
         if (!arg.isNullish()) {
-            SetPublic(
-                vm, self, FormatPartNames[part],
-                ToScript(vm, FromScript(vm, arg, FormatPartKind(part)), FormatPartKind(part)));
+            FormatBridge bridge{vm};
+            const FormatKind kind = FormatPartKind(part);
+            bridge.set(self, FormatPartNames[part],
+                       ScriptValueOf(FormatValueOf(arg, kind, bridge), kind, bridge));
         }
     }
     return Value();
@@ -87,21 +77,14 @@ Value LineMetricsInit(Vm& vm, const Value& self, std::span<const Value> args) {
 
 Value NewTextFormat(Vm& vm, const TextFormat& format) {
     const Value made = ConstructClass(vm, BuiltinClass(vm, "flash.text", "TextFormat"), {});
-    for (int part = 0; part < FormatPartCount; ++part) {
-        SetPublic(vm, made, FormatPartNames[part],
-                  ToScript(vm, ReadFormatPart(format, part), FormatPartKind(part)));
-    }
+    FormatBridge bridge{vm};
+    StoreFormat(bridge, made, format);
     return made;
 }
 
 TextFormat ReadTextFormat(Vm& vm, const Value& from) {
-    TextFormat format;
-    for (int part = 0; part < FormatPartCount; ++part) {
-        WriteFormatPart(
-            format, part,
-            FromScript(vm, GetPublic(vm, from, FormatPartNames[part]), FormatPartKind(part)));
-    }
-    return format;
+    FormatBridge bridge{vm};
+    return LoadFormat(bridge, from);
 }
 
 Value NewLineMetrics(Vm& vm, const LineMetrics& m) {

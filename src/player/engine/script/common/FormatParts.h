@@ -83,6 +83,27 @@ FormatValue FormatValueOf(const V& v, FormatKind kind, Reader& read) {
     return out;
 }
 
+// Every part of a format stored on a script object, and read back from one, through an
+// interpreter's bridge: the maker and reader calls above plus get(object, name) and
+// set(object, name, value).
+template <class Bridge, class V>
+void StoreFormat(Bridge& bridge, const V& target, const TextFormat& format) {
+    for (int part = 0; part < FormatPartCount; ++part) {
+        bridge.set(target, FormatPartNames[part],
+                   ScriptValueOf(ReadFormatPart(format, part), FormatPartKind(part), bridge));
+    }
+}
+
+template <class Bridge, class V> TextFormat LoadFormat(Bridge& bridge, const V& from) {
+    TextFormat format;
+    for (int part = 0; part < FormatPartCount; ++part) {
+        WriteFormatPart(
+            format, part,
+            FormatValueOf(bridge.get(from, FormatPartNames[part]), FormatPartKind(part), bridge));
+    }
+    return format;
+}
+
 // The names of alignments as scripts write them.
 const char* AlignName(TextAlign align);
 

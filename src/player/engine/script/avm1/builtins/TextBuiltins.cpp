@@ -9,7 +9,8 @@ namespace quillon::engine::avm1 {
 
 namespace {
 
-struct Maker {
+// The format parts as this interpreter's values (see FormatParts.h).
+struct FormatBridge {
     Vm& vm;
     Value null() { return Value::null(); }
     Value text(const std::string& t) { return Value(t); }
@@ -20,10 +21,6 @@ struct Maker {
         std::vector<Value> items(numbers.begin(), numbers.end());
         return Value(vm.newArray(std::move(items)));
     }
-};
-
-struct Reader {
-    Vm& vm;
     bool nullish(const Value& v) { return v.isNullish(); }
     std::string text(const Value& v) { return vm.toString(v); }
     bool flag(const Value& v) { return vm.toBool(v); }
@@ -37,37 +34,23 @@ struct Reader {
         }
         return out;
     }
+    Value get(const Value& o, const char* name) { return vm.get(o, name); }
+    void set(const Value& o, const char* name, const Value& v) { vm.set(o, name, v); }
 };
-
-Value ToScript(Vm& vm, const FormatValue& v, FormatKind kind) {
-    Maker make{vm};
-    return ScriptValueOf(v, kind, make);
-}
-
-FormatValue FromScript(Vm& vm, const Value& v, FormatKind kind) {
-    Reader read{vm};
-    return FormatValueOf(v, kind, read);
-}
 
 Object* NewTextFormat(Vm& vm, const TextFormat& format) {
     const Value made = vm.construct(vm.get(Value(vm.global), "TextFormat"), {});
     if (!made.isObject()) {
         return nullptr;
     }
-    for (int part = 0; part < FormatPartCount; ++part) {
-        vm.set(made, FormatPartNames[part],
-               ToScript(vm, ReadFormatPart(format, part), FormatPartKind(part)));
-    }
+    FormatBridge bridge{vm};
+    StoreFormat(bridge, made, format);
     return made.o;
 }
 
 TextFormat ReadTextFormat(Vm& vm, const Value& from) {
-    TextFormat format;
-    for (int part = 0; part < FormatPartCount; ++part) {
-        WriteFormatPart(format, part,
-                        FromScript(vm, vm.get(from, FormatPartNames[part]), FormatPartKind(part)));
-    }
-    return format;
+    FormatBridge bridge{vm};
+    return LoadFormat(bridge, from);
 }
 
 Value TextFormatCtor(Vm& vm, CallInfo& c) {
