@@ -407,10 +407,12 @@ void ClipRunner::apply(Clip& clip, const PlaceCommand& command) {
         }
         Instance fresh;
         fresh.clipActions = command.clipActions;
+        // named before what it holds, as the player counts them
+        const std::string name = command.named ? command.name : defaultName();
         if (!makeInstance(fresh, *command.characterId, command.epoch, command.dictionary)) {
             return;
         }
-        instance = place(clip, command.depth, std::move(fresh), command.name);
+        instance = place(clip, command.depth, std::move(fresh), name);
     }
     Take(instance->matrix, command.matrix);
     Take(instance->colorTransform, command.colorTransform);

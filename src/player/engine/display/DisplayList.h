@@ -190,6 +190,8 @@ private:
     void fillButton(Clip& clip, const ButtonCharacter& button, std::uint32_t epoch,
                     std::uint8_t state, const Dictionary* from = nullptr);
     void warn(const std::string& text);
+    // The name a placement without one gets: instance1, instance2... across the movie.
+    std::string defaultName() { return "instance" + std::to_string(++unnamed_); }
     void adopt(Clip& parent, int depth, Instance& instance);
     struct Positions {
         std::size_t queue, initialize, construct;
@@ -213,7 +215,8 @@ private:
     int nesting_ = 0;
     std::uint64_t frameNumber_ = 0;
     std::shared_ptr<std::int64_t> liveInstances_ = std::make_shared<std::int64_t>(0);
-    std::int64_t placed_ = 0; // in this step
+    std::int64_t placed_ = 0;   // in this step
+    std::uint64_t unnamed_ = 0; // timeline placements that came without a name
 };
 
 } // namespace quillon::engine
