@@ -73,7 +73,8 @@ struct Instance {
     std::uint64_t placedInFrame = 0; // the runner's frame number at placement
     LiveCount counted;               // against MaxLiveInstances while it has a character
     ClipId scriptId = 0;             // given when scripts first reach it
-    bool scripted = false;           // made by a script: its timeline going back keeps it
+    bool scripted = false;           // made or moved by a script: the timeline leaves it be
+    int placedAt = -1;               // the frame of its parent's timeline that placed it
     ClipActions clipActions;
     // What scripts set on top of the timeline's placement.
     ClipId maskId = 0;                    // the clip that masks this one
@@ -186,7 +187,16 @@ private:
         std::weak_ptr<Clip> parent;
         int depth = 0;
     };
-    void apply(Clip& clip, const PlaceCommand& command);
+    // frame: the timeline frame the command comes from.
+    void apply(Clip& clip, const PlaceCommand& command, int frame);
+    // The commands of frames from..to folded into one a depth, in the order first met.
+    struct Folded {
+        PlaceCommand command;
+        int frame = -1; // of the placement; -1 for a move alone
+    };
+    static std::vector<Folded> fold(const Timeline& timeline, int from, int to);
+    // Moves a clip's playhead over several frames at once, or back.
+    void jump(const std::shared_ptr<Clip>& clip, int frame);
     void fillButton(Clip& clip, const ButtonCharacter& button, std::uint32_t epoch,
                     std::uint8_t state, const Dictionary* from = nullptr);
     void warn(const std::string& text);
