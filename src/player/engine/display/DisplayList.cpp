@@ -423,7 +423,9 @@ void ClipRunner::apply(Clip& clip, const PlaceCommand& command, int frame) {
         fresh.placedAt = frame;
         instance = place(clip, command.depth, std::move(fresh), name);
     }
-    Take(instance->matrix, command.matrix);
+    if (!instance->scriptMoved) {
+        Take(instance->matrix, command.matrix);
+    }
     Take(instance->colorTransform, command.colorTransform);
     Take(instance->ratio, command.ratio);
     Take(instance->clipDepth, command.clipDepth);

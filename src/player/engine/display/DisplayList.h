@@ -75,6 +75,7 @@ struct Instance {
     ClipId scriptId = 0;             // given when scripts first reach it
     bool scripted = false;           // made or moved by a script: the timeline leaves it be
     int placedAt = -1;               // the frame of its parent's timeline that placed it
+    bool scriptMoved = false;        // a script set its matrix: timeline moves keep off it
     ClipActions clipActions;
     // What scripts set on top of the timeline's placement.
     ClipId maskId = 0;                    // the clip that masks this one
@@ -175,6 +176,11 @@ public:
     // Shows a placed button's records of one state (ButtonUp, ButtonOver), replacing
     // the ones on show.
     void showButtonState(Instance& button, std::uint8_t state);
+    // A placement folded from the frames a jump passes.
+    struct Folded {
+        PlaceCommand command;
+        int frame = -1; // of the placement; -1 for a move alone
+    };
 
 private:
     struct Queued {
@@ -190,10 +196,6 @@ private:
     // frame: the timeline frame the command comes from.
     void apply(Clip& clip, const PlaceCommand& command, int frame);
     // The commands of frames from..to folded into one a depth, in the order first met.
-    struct Folded {
-        PlaceCommand command;
-        int frame = -1; // of the placement; -1 for a move alone
-    };
     static std::vector<Folded> fold(const Timeline& timeline, int from, int to);
     // Moves a clip's playhead over several frames at once, or back.
     void jump(const std::shared_ptr<Clip>& clip, int frame);

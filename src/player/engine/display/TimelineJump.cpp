@@ -1,6 +1,7 @@
 // A jump over several frames of a timeline: the placements of the frames passed are
 // folded into one command per depth first, so what appears and goes again in between is
-// never made, and going back keeps what was placed at or before the frame jumped to.
+// never made, and going back keeps a clip the target frame would place again alike: the
+// same character at the same depth with the same ratio.
 
 #include "player/engine/display/DisplayList.h"
 
@@ -34,6 +35,12 @@ void Merge(PlaceCommand& into, const PlaceCommand& move) {
         into.name = move.name;
         into.named = true;
     }
+}
+
+// Whether a placement going back would make again what is there.
+bool Alike(const ClipRunner::Folded& f, const Instance& instance) {
+    return !f.command.remove && !f.command.move && f.command.characterId == instance.characterId &&
+           f.command.ratio.value_or(0) == instance.ratio;
 }
 
 } // namespace
@@ -82,9 +89,7 @@ void ClipRunner::jump(const std::shared_ptr<Clip>& clip, int frame) {
                 continue;
             }
             const auto kept = std::find_if(plan.begin(), plan.end(), [&](const Folded& f) {
-                return f.command.depth == depth && !f.command.remove && !f.command.move &&
-                       f.frame == instance.placedAt &&
-                       f.command.characterId == instance.characterId;
+                return f.command.depth == depth && Alike(f, instance);
             });
             if (kept == plan.end()) {
                 leaving.push_back(depth);
@@ -99,12 +104,12 @@ void ClipRunner::jump(const std::shared_ptr<Clip>& clip, int frame) {
         if (back && step.command.remove) {
             continue;
         }
-        if (back && it != clip->list.end() && it->second.placedAt == step.frame &&
-            step.command.characterId == it->second.characterId && !it->second.scripted) {
+        if (back && it != clip->list.end() && !it->second.scripted && Alike(step, it->second)) {
             PlaceCommand update = step.command;
             update.move = true;
             update.characterId.reset();
-            update.named = false;
+            update.named = false; // the clip keeps its name
+            update.name.clear();
             apply(*clip, update, step.frame);
             continue;
         }
