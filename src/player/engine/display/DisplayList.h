@@ -152,6 +152,8 @@ public:
 
     // Scripts: who runs them, and the ids scripts know clips and instances by.
     void setScripts(ScriptEvents* events) { events_ = events; }
+    // Whether placements without a name get instance1, instance2... (on by default).
+    void setDefaultNames(bool on) { defaultNames_ = on; }
     void queueEnterFrame(const std::shared_ptr<Clip>& clip);
     ClipId idOf(Clip& clip);
     ClipId idOf(Clip& parent, int depth);
@@ -203,7 +205,9 @@ private:
                     std::uint8_t state, const Dictionary* from = nullptr);
     void warn(const std::string& text);
     // The name a placement without one gets: instance1, instance2... across the movie.
-    std::string defaultName() { return "instance" + std::to_string(++unnamed_); }
+    std::string defaultName() {
+        return defaultNames_ ? "instance" + std::to_string(++unnamed_) : std::string();
+    }
     void adopt(Clip& parent, int depth, Instance& instance);
     struct Positions {
         std::size_t queue, initialize, construct;
@@ -227,7 +231,8 @@ private:
     int nesting_ = 0;
     std::uint64_t frameNumber_ = 0;
     std::shared_ptr<std::int64_t> liveInstances_ = std::make_shared<std::int64_t>(0);
-    std::int64_t placed_ = 0;   // in this step
+    std::int64_t placed_ = 0; // in this step
+    bool defaultNames_ = true;
     std::uint64_t unnamed_ = 0; // timeline placements that came without a name
 };
 
