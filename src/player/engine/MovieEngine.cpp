@@ -193,6 +193,8 @@ void MovieEngine::loadBytes(std::vector<std::uint8_t> fileBytes, const std::stri
     if (scriptOptions_.scripts) {
         startScripts(*next, folder);
     }
+    // ActionScript 3 names its unnamed instances itself
+    next->runner->setDefaultNames(!next->as3);
     next->runner->start(next->root);
     next->runner->runQueuedActions();
     if (next->as3) {

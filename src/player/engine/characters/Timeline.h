@@ -53,6 +53,7 @@ struct PlaceCommand {
     std::optional<std::vector<Filter>> filters;
     std::optional<bool> visible;
     std::string name;
+    bool named = false; // a name was given, even an empty one
     ClipActions clipActions;
 };
 

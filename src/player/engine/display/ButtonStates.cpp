@@ -9,6 +9,7 @@ void ClipRunner::fillButton(Clip& clip, const ButtonCharacter& button, std::uint
             continue;
         }
         Instance child;
+        child.name = defaultName();
         if (!makeInstance(child, record.characterId, epoch, from)) {
             continue;
         }

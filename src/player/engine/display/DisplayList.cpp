@@ -136,22 +136,19 @@ void ClipRunner::gotoFrame(const std::shared_ptr<Clip>& clip, int frame) {
     if (frame == clip->frame || !clip->timeline) {
         return;
     }
-    if (frame < clip->frame) {
-        for (auto& [depth, instance] : clip->list) {
-            if (!instance.scripted) {
-                unloadEvents(instance);
-            }
-        }
-        std::erase_if(clip->list, [](const auto& entry) { return !entry.second.scripted; });
-        clip->frame = -1;
-    }
     std::size_t position = queue_.size();
-    for (int f = clip->frame + 1; f <= frame; ++f) {
-        const Frame& data = clip->timeline->frames[static_cast<std::size_t>(f)];
-        position = queueInitActions(data, position);
-        for (const PlaceCommand& command : data.commands) {
-            apply(*clip, command);
+    const bool back = frame < clip->frame;
+    const int first = back ? 0 : clip->frame + 1;
+    for (int f = first; f <= frame; ++f) {
+        position = queueInitActions(clip->timeline->frames[static_cast<std::size_t>(f)], position);
+    }
+    if (!back && first == frame) {
+        for (const PlaceCommand& command :
+             clip->timeline->frames[static_cast<std::size_t>(frame)].commands) {
+            apply(*clip, command, frame);
         }
+    } else {
+        jump(clip, frame);
     }
     clip->frame = frame;
     // the clip's own script runs before those of the clips it just placed
@@ -160,8 +157,11 @@ void ClipRunner::gotoFrame(const std::shared_ptr<Clip>& clip, int frame) {
     for (const auto& code : actions) {
         mine.push_back(Queued{clip, &code, std::nullopt, nullptr});
     }
-    queue_.insert(queue_.begin() + static_cast<long>(std::min(position, queue_.size())),
-                  mine.begin(), mine.end());
+    // an empty range inserted mid-deque would move its elements onto themselves
+    if (!mine.empty()) {
+        queue_.insert(queue_.begin() + static_cast<long>(std::min(position, queue_.size())),
+                      mine.begin(), mine.end());
+    }
 }
 
 void ClipRunner::tick(const std::shared_ptr<Clip>& clip) {
@@ -289,6 +289,11 @@ void ClipRunner::moveDepth(Clip& clip, int from, int to) {
         return;
     }
     auto b = clip.list.find(to);
+    // swapped clips belong to the script from now on: the timeline no longer moves them
+    a->second.scripted = true;
+    if (b != clip.list.end()) {
+        b->second.scripted = true;
+    }
     Instance moving = std::move(a->second);
     clip.list.erase(a);
     if (b != clip.list.end()) {
@@ -378,7 +383,7 @@ bool ClipRunner::makeInstance(Instance& instance, std::uint16_t id, std::uint32_
     return true;
 }
 
-void ClipRunner::apply(Clip& clip, const PlaceCommand& command) {
+void ClipRunner::apply(Clip& clip, const PlaceCommand& command, int frame) {
     if (command.remove) {
         removeAt(clip, command.depth);
         return;
@@ -390,6 +395,9 @@ void ClipRunner::apply(Clip& clip, const PlaceCommand& command) {
             return; // nothing to move
         }
         instance = &it->second;
+        if (instance->scripted) {
+            return; // a script took it over
+        }
         if (command.characterId && *command.characterId != instance->characterId) {
             Instance replaced;
             if (makeInstance(replaced, *command.characterId, command.epoch, command.dictionary)) {
@@ -407,12 +415,17 @@ void ClipRunner::apply(Clip& clip, const PlaceCommand& command) {
         }
         Instance fresh;
         fresh.clipActions = command.clipActions;
+        // named before what it holds, as the player counts them
+        const std::string name = command.named ? command.name : defaultName();
         if (!makeInstance(fresh, *command.characterId, command.epoch, command.dictionary)) {
             return;
         }
-        instance = place(clip, command.depth, std::move(fresh), command.name);
+        fresh.placedAt = frame;
+        instance = place(clip, command.depth, std::move(fresh), name);
     }
-    Take(instance->matrix, command.matrix);
+    if (!instance->scriptMoved) {
+        Take(instance->matrix, command.matrix);
+    }
     Take(instance->colorTransform, command.colorTransform);
     Take(instance->ratio, command.ratio);
     Take(instance->clipDepth, command.clipDepth);

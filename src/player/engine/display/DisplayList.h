@@ -73,7 +73,9 @@ struct Instance {
     std::uint64_t placedInFrame = 0; // the runner's frame number at placement
     LiveCount counted;               // against MaxLiveInstances while it has a character
     ClipId scriptId = 0;             // given when scripts first reach it
-    bool scripted = false;           // made by a script: its timeline going back keeps it
+    bool scripted = false;           // made or moved by a script: the timeline leaves it be
+    int placedAt = -1;               // the frame of its parent's timeline that placed it
+    bool scriptMoved = false;        // a script set its matrix: timeline moves keep off it
     ClipActions clipActions;
     // What scripts set on top of the timeline's placement.
     ClipId maskId = 0;                    // the clip that masks this one
@@ -150,6 +152,8 @@ public:
 
     // Scripts: who runs them, and the ids scripts know clips and instances by.
     void setScripts(ScriptEvents* events) { events_ = events; }
+    // Whether placements without a name get instance1, instance2... (on by default).
+    void setDefaultNames(bool on) { defaultNames_ = on; }
     void queueEnterFrame(const std::shared_ptr<Clip>& clip);
     ClipId idOf(Clip& clip);
     ClipId idOf(Clip& parent, int depth);
@@ -174,6 +178,11 @@ public:
     // Shows a placed button's records of one state (ButtonUp, ButtonOver), replacing
     // the ones on show.
     void showButtonState(Instance& button, std::uint8_t state);
+    // A placement folded from the frames a jump passes.
+    struct Folded {
+        PlaceCommand command;
+        int frame = -1; // of the placement; -1 for a move alone
+    };
 
 private:
     struct Queued {
@@ -186,10 +195,19 @@ private:
         std::weak_ptr<Clip> parent;
         int depth = 0;
     };
-    void apply(Clip& clip, const PlaceCommand& command);
+    // frame: the timeline frame the command comes from.
+    void apply(Clip& clip, const PlaceCommand& command, int frame);
+    // The commands of frames from..to folded into one a depth, in the order first met.
+    static std::vector<Folded> fold(const Timeline& timeline, int from, int to);
+    // Moves a clip's playhead over several frames at once, or back.
+    void jump(const std::shared_ptr<Clip>& clip, int frame);
     void fillButton(Clip& clip, const ButtonCharacter& button, std::uint32_t epoch,
                     std::uint8_t state, const Dictionary* from = nullptr);
     void warn(const std::string& text);
+    // The name a placement without one gets: instance1, instance2... across the movie.
+    std::string defaultName() {
+        return defaultNames_ ? "instance" + std::to_string(++unnamed_) : std::string();
+    }
     void adopt(Clip& parent, int depth, Instance& instance);
     struct Positions {
         std::size_t queue, initialize, construct;
@@ -214,6 +232,8 @@ private:
     std::uint64_t frameNumber_ = 0;
     std::shared_ptr<std::int64_t> liveInstances_ = std::make_shared<std::int64_t>(0);
     std::int64_t placed_ = 0; // in this step
+    bool defaultNames_ = true;
+    std::uint64_t unnamed_ = 0; // timeline placements that came without a name
 };
 
 } // namespace quillon::engine

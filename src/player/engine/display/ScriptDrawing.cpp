@@ -126,6 +126,7 @@ void ScriptStage::setMatrix(ClipId clip, const DrawMatrix& m) {
     const bool finite = std::all_of(m.begin(), m.end(), [](double v) { return std::isfinite(v); });
     if (i && finite) {
         i->matrix = QTransform(m[0], m[1], m[2], m[3], m[4], m[5]);
+        i->scriptMoved = true;
     }
 }
 

@@ -229,6 +229,15 @@ void ScriptStage::setProperty(ClipId clip, ClipProperty which, double value) {
         return;
     }
     QTransform& m = i->matrix;
+    const QTransform before = m;
+    setPropertyOf(*i, which, value);
+    // once a script has moved a clip, the timeline no longer moves it
+    i->scriptMoved = i->scriptMoved || m != before;
+}
+
+void ScriptStage::setPropertyOf(Instance& instance, ClipProperty which, double value) {
+    Instance* i = &instance;
+    QTransform& m = i->matrix;
     Decomposed d = Decompose(m);
     switch (which) {
     case ClipProperty::X:

@@ -31,6 +31,7 @@ public:
     int depth(ClipId clip) override;
     double property(ClipId clip, ClipProperty which) override;
     void setProperty(ClipId clip, ClipProperty which, double value) override;
+    static void setPropertyOf(Instance& instance, ClipProperty which, double value);
     void gotoFrame(ClipId clip, int frame, bool play) override;
     int frameOfLabel(ClipId clip, const std::string& label) override;
     std::vector<SceneInfo> scenes(ClipId clip) override;

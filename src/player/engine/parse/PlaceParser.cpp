@@ -63,6 +63,7 @@ void ReadPlace2Flags(swf::BitReader& in, const Tag& tag, PlaceCommand& cmd, int 
     }
     if (flags & HasName) {
         cmd.name = in.string();
+        cmd.named = true;
     }
     if (flags & HasClipDepth) {
         cmd.clipDepth = in.u16();

@@ -60,13 +60,27 @@ Value Vm::callScript(Object* fn, const Value& thisValue, std::span<const Value> 
     frame.block = code.body.get();
     frame.keep = code.body;
     frame.pool = fn->pool;
-    frame.target = frame.original = host_.exists(fn->target) ? fn->target : host_.root();
+    // The clip a call works on: where the function was made, or (before version 6, or
+    // once that clip is gone) `this` when it is a clip, else the root.
+    const ClipId thisClip =
+        thisValue.isObject() && thisValue.o->kind == Kind::Clip && host_.exists(thisValue.o->clip)
+            ? thisValue.o->clip
+            : 0;
+    const bool definerLives = host_.exists(fn->target);
+    ClipId base = definerLives ? fn->target : (thisClip ? thisClip : host_.root());
+    if (version_ < 6 && thisClip) {
+        base = thisClip;
+    }
+    frame.target = frame.original = base;
     frame.thisValue = thisValue;
     frame.callee = fn;
     frame.home = home;
     frame.activation = newObject(nullptr);
     frame.activation->kind = Kind::Activation;
-    frame.scope = std::make_shared<const Scope>(Scope{frame.activation, fn->scope});
+    // Functions of version 5 keep no scope: they see their locals and the clip they work on.
+    const ScopeRef outer =
+        version_ < 6 ? std::make_shared<const Scope>(Scope{clipObject(base), nullptr}) : fn->scope;
+    frame.scope = std::make_shared<const Scope>(Scope{frame.activation, outer});
     frame.baseScope = frame.scope;
     if (code.isFunction2) {
         frame.registers.assign(std::max<std::size_t>(code.registerCount, 1), Value());

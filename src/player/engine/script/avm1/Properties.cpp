@@ -76,7 +76,8 @@ bool ClipChild(Vm& vm, Object* o, std::string_view name, Value& out) {
     if (!child) {
         return false;
     }
-    out = Value(vm.clipObject(child));
+    // A shape has no object of its own: its name leads to the clip holding it.
+    out = Value(vm.clipObject(vm.host().kind(child) == ClipKind::Other ? o->clip : child));
     return true;
 }
 
@@ -341,7 +342,9 @@ std::vector<std::string> Vm::enumerate(Object* obj) {
         if (p == obj && p->kind == Kind::Clip && host_.exists(p->clip)) {
             const std::vector<ClipId> children = host_.children(p->clip);
             for (auto it = children.rbegin(); it != children.rend(); ++it) {
-                add(host_.name(*it), false);
+                if (host_.kind(*it) != ClipKind::Other) {
+                    add(host_.name(*it), false);
+                }
             }
         }
     }
