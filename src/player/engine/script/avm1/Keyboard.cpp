@@ -199,7 +199,7 @@ Value ReplaceSel(Vm& vm, CallInfo& c) {
     return Value();
 }
 
-// Enter and Space press a focused button or clip that shows the rectangle.
+// A press and release, as a click would make them.
 void PressFocused(Vm& vm, ClipId clip) {
     CallHandler(vm, clip, "onPress");
     CallHandler(vm, clip, "onRelease");
@@ -247,7 +247,8 @@ void KeyDown(Vm& vm, int code, bool shift) {
         return;
     }
     CallHandler(vm, focused, "onKeyDown");
-    if ((code == EnterKey || code == SpaceKey) && focused && focus->highlighted()) {
+    // Enter and Space press only an object that shows the rectangle.
+    if ((code == EnterKey || code == SpaceKey) && focused && focus->showsRectangle()) {
         PressFocused(vm, focused);
     }
 }

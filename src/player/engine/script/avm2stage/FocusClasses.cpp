@@ -117,7 +117,8 @@ Value GetStageFocus(Vm& vm, const Value&, std::span<const Value>) {
 
 Value SetStageFocus(Vm& vm, const Value&, std::span<const Value> args) {
     const Value& v = Arg(args, 0);
-    ChangeFocus(vm, v.isObject() && DisplayOf(vm, v) ? v.asObject() : nullptr, true);
+    // Focus a script gives shows no rectangle; the keyboard's does.
+    ChangeFocus(vm, v.isObject() && DisplayOf(vm, v) ? v.asObject() : nullptr, false);
     return Value();
 }
 
