@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
+#include "KeyPresses.h"
 #include "codec/Errors.h"
 #include "codec/FileIO.h"
 #include "player/engine/MovieEngine.h"
@@ -35,6 +36,7 @@ struct RenderOptions {
     // Hard edges by default, as the reference pictures of player test suites are drawn;
     // --quality high smooths them.
     bool antialiasing = false;
+    std::vector<KeyPress> keys;
 };
 
 QSize ParseSize(const std::string& text) {
@@ -70,6 +72,7 @@ RenderOptions ParseOptions(const Args& args) {
              options.antialiasing = quality == "high";
          }},
         {"--all-frames", [&] { options.allFramesDir = words.value(); }},
+        {"--key", [&] { options.keys.push_back(ParseKeyPress("render", words.value())); }},
     });
     if (options.allFramesDir.empty() && (options.frame == 0 || options.output.empty())) {
         throw UsageError{"render: give --frame N and --output OUT.png, or --all-frames DIR"};
@@ -152,6 +155,7 @@ int RunRenderCommand(const Args& args) {
             if (n > 1) {
                 movie.advance();
             }
+            PressKeys(movie, options.keys, n);
             std::string number = std::to_string(n);
             number.insert(0, static_cast<std::size_t>(digits) - number.size(), '0');
             WritePng(Draw(movie, options.size), options.allFramesDir + "/frame-" + number + ".png");
@@ -161,8 +165,10 @@ int RunRenderCommand(const Args& args) {
         if (!options.allFramesDir.empty()) {
             movie.load(options.source);
         }
+        PressKeys(movie, options.keys, 1);
         for (long n = 1; n < options.frame; ++n) {
             movie.advance();
+            PressKeys(movie, options.keys, n + 1);
         }
         WritePng(Draw(movie, options.size), options.output);
     }

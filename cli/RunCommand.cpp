@@ -3,6 +3,7 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
+#include "KeyPresses.h"
 #include "codec/Errors.h"
 #include "player/engine/MovieEngine.h"
 
@@ -22,6 +23,7 @@ struct RunOptions {
     std::uint32_t seed = 0;
     double dateMs = 1262304000000.0;
     bool verbose = false;
+    std::vector<KeyPress> keys;
 };
 
 long long DaysFromCivil(long long y, unsigned m, unsigned d) {
@@ -61,6 +63,7 @@ RunOptions ParseOptions(const Args& args) {
          }},
         {"--date", [&] { options.dateMs = ParseDate(words.value()); }},
         {"--verbose", [&] { options.verbose = true; }},
+        {"--key", [&] { options.keys.push_back(ParseKeyPress("run", words.value())); }},
     });
     return options;
 }
@@ -89,8 +92,10 @@ int RunRunCommand(const Args& args) {
     }
     movie.setScriptOptions(std::move(scripts));
     movie.load(options.source);
+    PressKeys(movie, options.keys, 1);
     for (long n = 1; n < options.frames; ++n) {
         movie.advance();
+        PressKeys(movie, options.keys, n + 1);
     }
     std::fflush(stdout);
     for (const std::string& warning : movie.warnings()) {

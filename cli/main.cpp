@@ -24,10 +24,12 @@ constexpr const char* Usage = R"(usage: quillon-cli COMMAND ...
         [--prefix TEXT] [--jobs N] [--level N|--best|--lzma] [--jsonl] [--quiet]
                                         transform every movie below FOLDER (or listed)
   render SOURCE (--frame N --output OUT.png | --all-frames DIR) [--size WxH] [--quality low|high]
-                                        draw a frame of a movie
+                [--key FRAME:KEY]...    draw a frame of a movie
   run SOURCE --frames N [--seed S] [--date YYYY-MM-DD[THH:MM:SS]] [--verbose]
-                                        run a movie's scripts without drawing, printing
-                                        its trace() lines
+             [--key FRAME:KEY]...       run a movie's scripts without drawing, printing
+                                        its trace() lines; --key presses KEY (tab,
+                                        shift+tab, enter, space, a letter or a code)
+                                        once frame FRAME has run
   verify [--json|--jsonl|--csv] [--jobs N] [--quiet] FILE...|--files-from LIST [--null]
                                         check movies for damage (exit 5 when any is)
   audio SOURCE OUT.wav [--frames N]     write the mixed sound of N frames as a WAV file

@@ -4,10 +4,12 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace quillon::player {
 
@@ -21,6 +23,26 @@ constexpr int FallbackFrameRate8_8 = 12 * 256;
 constexpr double SoundLeadMs = 30;
 // A player that falls further behind than this many frames gives up catching up.
 constexpr std::int64_t MaxCatchUpFrames = 8;
+
+// A key as the movie's scripts number it (Key.TAB is 9, Key.ENTER 13 ...); 0 for one
+// they have no number for.
+int MovieKeyCode(int qtKey) {
+    if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)) {
+        return qtKey; // digits and letters share their codes
+    }
+    static const std::pair<int, int> named[] = {
+        {Qt::Key_Backspace, 8}, {Qt::Key_Tab, 9},    {Qt::Key_Backtab, 9},  {Qt::Key_Return, 13},
+        {Qt::Key_Enter, 13},    {Qt::Key_Shift, 16}, {Qt::Key_Control, 17}, {Qt::Key_Alt, 18},
+        {Qt::Key_Escape, 27},   {Qt::Key_Space, 32}, {Qt::Key_PageUp, 33},  {Qt::Key_PageDown, 34},
+        {Qt::Key_End, 35},      {Qt::Key_Home, 36},  {Qt::Key_Left, 37},    {Qt::Key_Up, 38},
+        {Qt::Key_Right, 39},    {Qt::Key_Down, 40},  {Qt::Key_Insert, 45},  {Qt::Key_Delete, 46}};
+    for (const auto& [key, code] : named) {
+        if (key == qtKey) {
+            return code;
+        }
+    }
+    return 0;
+}
 
 PlayerFactory& Factory() {
     static PlayerFactory factory;
@@ -231,6 +253,31 @@ void TShockwaveFlash::leaveEvent(QEvent* event) {
     engine_->pointerLeft();
     update();
     QWidget::leaveEvent(event);
+}
+
+void TShockwaveFlash::keyPressEvent(QKeyEvent* event) {
+    const int code = MovieKeyCode(event->key());
+    if (!engine_->isLoaded() || code == 0) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const bool shift = event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
+    engine_->keyPressed(code, shift);
+    update();
+}
+
+void TShockwaveFlash::keyReleaseEvent(QKeyEvent* event) {
+    const int code = MovieKeyCode(event->key());
+    if (!engine_->isLoaded() || code == 0 || event->isAutoRepeat()) {
+        QWidget::keyReleaseEvent(event);
+        return;
+    }
+    engine_->keyReleased(code);
+    update();
+}
+
+bool TShockwaveFlash::focusNextPrevChild(bool next) {
+    return !engine_->isLoaded() && QWidget::focusNextPrevChild(next);
 }
 
 void TSF::mousePressEvent(QMouseEvent* event) {

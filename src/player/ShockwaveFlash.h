@@ -79,6 +79,10 @@ protected:
     // The pointer reaches the movie's buttons (roll over and out), never its presses.
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    // Keys reach the movie: Tab and Shift+Tab move its focus instead of the window's.
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     engine::ScaleMode engineMode() const;

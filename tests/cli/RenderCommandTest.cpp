@@ -99,8 +99,11 @@ TEST_F(RenderCommand, BadWordsAreUsageErrors) {
 
 // run reads its words through the same option table as render.
 TEST_F(RenderCommand, RunTakesItsOptionsInAnyOrderAndRefusesBadOnes) {
-    EXPECT_EQ(
-        RunCli({"--seed", "7", movie_, "--date", "2001-02-03", "--frames", "2"}, "run").status, 0);
+    EXPECT_EQ(RunCli({"--seed", "7", movie_, "--date", "2001-02-03", "--frames", "2", "--key",
+                      "1:tab", "--key", "2:Shift+Tab", "--key", "2:a", "--key", "1:65"},
+                     "run")
+                  .status,
+              0);
     const struct {
         QStringList words;
         const char* says;
@@ -111,6 +114,10 @@ TEST_F(RenderCommand, RunTakesItsOptionsInAnyOrderAndRefusesBadOnes) {
         {{movie_, "--frames"}, "--frames needs a value"},
         {{movie_, "--frames", "2", "--fast"}, "unknown option --fast"},
         {{movie_, movie_, "--frames", "2"}, "more than one source given"},
+        {{movie_, "--key", "tab"}, "--key takes FRAME:KEY"},
+        {{movie_, "--key", "1:nokey"}, "the key code of --key"},
+        {{movie_, "--key", "0:tab"}, "a frame from 1"},
+        {{movie_, "--key", "1:300"}, "a key code from 1 to 255"},
     };
     for (const auto& [words, says] : bad) {
         const CliResult result = RunCli(words, "run");

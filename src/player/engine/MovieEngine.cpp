@@ -291,8 +291,48 @@ void MovieEngine::render(QPainter& painter, const QRectF& target, const QRectF& 
         for (const auto& top : state_->runner->tops()) {
             state_->renderer->draw(painter, *top, view);
         }
+        drawFocusRect(painter, view);
     }
     painter.restore();
+}
+
+void MovieEngine::drawFocusRect(QPainter& painter, const QTransform& view) const {
+    FocusState* focus = state_->stage ? state_->stage->focus() : nullptr;
+    if (!focus || !focus->showsRectangle() || !state_->stage->exists(focus->focused())) {
+        return;
+    }
+    const ClipId clip = focus->focused();
+    const int level = state_->stage->levelOf(clip);
+    const ClipId top = level >= 0 ? state_->stage->level(level) : state_->stage->root();
+    const ClipBounds b = state_->stage->bounds(clip, top);
+    Renderer::DrawFocusRect(painter, QRectF(QPointF(b.xMin, b.yMin), QPointF(b.xMax, b.yMax)),
+                            view);
+}
+
+void MovieEngine::keyPressed(int keyCode, bool shift) {
+    if (!state_->loaded) {
+        return;
+    }
+    if (state_->scripts) {
+        state_->scripts->keyPressed(keyCode, shift);
+    }
+    if (state_->as3) {
+        state_->as3->keyPressed(keyCode, shift);
+    }
+    state_->runner->runQueuedActions();
+}
+
+void MovieEngine::keyReleased(int keyCode) {
+    if (!state_->loaded) {
+        return;
+    }
+    if (state_->scripts) {
+        state_->scripts->keyReleased(keyCode);
+    }
+    if (state_->as3) {
+        state_->as3->keyReleased(keyCode);
+    }
+    state_->runner->runQueuedActions();
 }
 
 QTransform MovieEngine::viewTransform(const QRectF& target, const QRectF& viewTwips,

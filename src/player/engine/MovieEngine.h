@@ -97,6 +97,12 @@ public:
     // The character id of the button under the pointer, 0 when none.
     std::uint16_t buttonUnderPointer() const;
 
+    // A key goes down or up (keyCode as scripts read it: 9 Tab, 13 Enter, 65 A ...).
+    // Scripts hear it; Tab and Shift+Tab move the keyboard focus along the tab order,
+    // and the yellow rectangle shows around the object that has it.
+    void keyPressed(int keyCode, bool shift = false);
+    void keyReleased(int keyCode);
+
     // Smooth (anti-aliased) edges, as a player's high quality; off draws hard edges, as
     // its low quality. On by default.
     void setAntialiasing(bool on);
@@ -131,6 +137,7 @@ private:
     void startAs3Scripts(State& state) const;
     void startDocument(State& state) const;
     void followRolls(const std::vector<ButtonRoll>& rolls);
+    void drawFocusRect(QPainter& painter, const QTransform& view) const;
     std::unique_ptr<State> state_;
     bool antialiasing_ = true;
     bool soundEnabled_ = true;

@@ -15,6 +15,7 @@
 
 namespace quillon::engine {
 
+class FocusState;
 using ClipId = std::uint64_t; // 0: no clip
 
 // The properties that GetProperty/SetProperty number, in the format's order.
@@ -216,6 +217,9 @@ public:
     virtual bool showVideo(ClipId /*clip*/, std::shared_ptr<VideoScreen> /*screen*/) {
         return false;
     }
+
+    // The keyboard focus and its rectangle (display/Focus.h); null where none is kept.
+    virtual FocusState* focus() { return nullptr; }
 };
 
 } // namespace quillon::engine

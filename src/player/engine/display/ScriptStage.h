@@ -3,6 +3,7 @@
 
 #include "player/engine/display/DisplayHost.h"
 #include "player/engine/display/DisplayList.h"
+#include "player/engine/display/Focus.h"
 
 #include <functional>
 #include <map>
@@ -101,6 +102,7 @@ public:
     ClipId createVideo(ClipId parent, const std::string& name, int depth,
                        std::shared_ptr<VideoScreen> screen) override;
     bool showVideo(ClipId clip, std::shared_ptr<VideoScreen> screen) override;
+    FocusState* focus() override { return &focus_; }
 
 private:
     std::shared_ptr<Clip> clipOf(ClipId id);
@@ -118,6 +120,7 @@ private:
     ClipId placeNew(ClipId parent, int depth, Instance instance, const std::string& name);
 
     ClipRunner& runner_;
+    FocusState focus_;
     MovieLoader loader_;
     std::string rootName_;
     ClipPainter painter_;

@@ -1,9 +1,11 @@
 #include "player/engine/render/Renderer.h"
 
 #include "player/engine/characters/BitmapImage.h"
+#include "player/engine/display/Focus.h"
 #include "player/engine/render/Effects.h"
 #include "player/engine/render/TextPainter.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quillon::engine {
@@ -68,6 +70,26 @@ QTransform Renderer::ViewTransform(const QRectF& target, const QRectF& view, boo
         oy += (target.height() - view.height() * sy) / 2;
     }
     return QTransform(sx, 0, 0, sy, ox - view.x() * sx, oy - view.y() * sy);
+}
+
+void Renderer::DrawFocusRect(QPainter& painter, const QRectF& bounds, const QTransform& view) {
+    const QRectF device = view.mapRect(bounds);
+    if (!device.isValid() || device.width() > 1e7 || device.height() > 1e7) {
+        return; // empty objects (no bounds) and absurd ones show no frame
+    }
+    const double width = FocusRectWidthTwips * ScaleOf(view);
+    const QRectF outer(QPointF(std::round(device.left()), std::round(device.top())),
+                       QPointF(std::round(device.right()), std::round(device.bottom())));
+    const double side = std::min({width, outer.width() / 2, outer.height() / 2});
+    const QColor color = QColor::fromRgb(FocusRectColor);
+    painter.save();
+    painter.resetTransform();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.fillRect(QRectF(outer.left(), outer.top(), outer.width(), side), color);
+    painter.fillRect(QRectF(outer.left(), outer.bottom() - side, outer.width(), side), color);
+    painter.fillRect(QRectF(outer.left(), outer.top(), side, outer.height()), color);
+    painter.fillRect(QRectF(outer.right() - side, outer.top(), side, outer.height()), color);
+    painter.restore();
 }
 
 void Renderer::draw(QPainter& painter, const Clip& clip, const QTransform& transform) {

@@ -25,6 +25,10 @@ public:
     void drawObject(QPainter& painter, const Placed& placed, const QTransform& m,
                     const ColorTransform& cx, int blendMode);
 
+    // The focus rectangle around stage bounds (twips): a yellow frame of the player's
+    // width inside them, view mapping the stage to the device.
+    static void DrawFocusRect(QPainter& painter, const QRectF& bounds, const QTransform& view);
+
     // The transform that maps view (twips) into target (device pixels).
     static QTransform ViewTransform(const QRectF& target, const QRectF& view, bool keepAspect);
 

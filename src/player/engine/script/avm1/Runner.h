@@ -4,6 +4,7 @@
 // clock.
 
 #include "player/engine/display/ScriptEvents.h"
+#include "player/engine/script/avm1/Keyboard.h"
 #include "player/engine/script/avm1/Vm.h"
 
 #include <unordered_map>
@@ -27,6 +28,13 @@ public:
     }
     // The frame is over: the clock moves on by its length, intervals fire, garbage goes.
     void endFrame(double frameMs);
+    // A key goes down or up: Key's listeners, the focused object, Tab moving the focus.
+    void keyPressed(int code, bool shift) {
+        vm_.runGuarded([&] { KeyDown(vm_, code, shift); });
+    }
+    void keyReleased(int code) {
+        vm_.runGuarded([&] { KeyUp(vm_, code); });
+    }
 
 private:
     std::shared_ptr<const Block> decoded(const std::vector<std::uint8_t>& code);

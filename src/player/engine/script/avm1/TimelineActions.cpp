@@ -2,6 +2,7 @@
 // carry out themselves (getURL, fscommand, loads).
 
 #include "player/engine/script/avm1/Frame.h"
+#include "player/engine/script/avm1/Keyboard.h"
 
 #include <algorithm>
 #include <array>
@@ -138,7 +139,7 @@ Value GetClipProperty(Vm& vm, ClipId clip, int index) {
     case ClipProperty::Visible:
         return Value(host.property(clip, ClipProperty::Visible) != 0);
     case ClipProperty::FocusRect:
-        return Value(true);
+        return FocusRectOf(vm, clip);
     default:
         return Value(host.property(clip, static_cast<ClipProperty>(index)));
     }
@@ -162,8 +163,16 @@ void SetClipProperty(Vm& vm, ClipId clip, int index, const Value& value) {
     case ClipProperty::YMouse:
     case ClipProperty::Quality:
         return;
-    case ClipProperty::Visible:
-        vm.host().setProperty(clip, ClipProperty::Visible, vm.toBool(value) ? 1 : 0);
+    case ClipProperty::Visible: {
+        const bool visible = vm.toBool(value);
+        vm.host().setProperty(clip, ClipProperty::Visible, visible ? 1 : 0);
+        if (!visible) {
+            FocusedTurnedInvisible(vm, clip);
+        }
+        return;
+    }
+    case ClipProperty::FocusRect:
+        SetFocusRect(vm, clip, value);
         return;
     default: {
         const double number = vm.toNumber(value);

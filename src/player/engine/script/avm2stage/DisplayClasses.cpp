@@ -8,6 +8,7 @@
 #include "player/engine/script/avm2/Properties.h"
 #include "player/engine/script/avm2stage/Bitmaps.h"
 #include "player/engine/script/avm2stage/Geom.h"
+#include "player/engine/script/avm2stage/Keyboard.h"
 #include "player/engine/script/avm2stage/StageState.h"
 
 #include <algorithm>
@@ -35,6 +36,9 @@ Value ValueOrNull(Object* o) {
 }
 
 Value GetName(Vm& vm, const Value& self, std::span<const Value>) {
+    if (self.isObject() && self.asObject() == StateOf(vm).stage) {
+        return Value::null(); // the stage has no name
+    }
     return Value::string(Rec(vm, self).name);
 }
 Value SetName(Vm& vm, const Value& self, std::span<const Value> args) {
@@ -397,6 +401,7 @@ void InstallDisplayClasses(Vm& vm) {
     InstallDisplayObject(vm, object);
     NativeClass interactive(vm, "InteractiveObject", object.get(), "flash.display");
     interactive.init(DisplayInit);
+    InstallInteractiveFocus(interactive);
     NativeClass(vm, "Shape", object.get(), "flash.display")
         .init(DisplayInit)
         .getter("graphics", GetGraphics);
@@ -404,6 +409,7 @@ void InstallDisplayClasses(Vm& vm) {
     InstallBitmapDataClass(vm);
     NativeClass container(vm, "DisplayObjectContainer", interactive.get(), "flash.display");
     InstallContainer(container);
+    InstallContainerFocus(container);
     NativeClass(vm, "SimpleButton", interactive.get(), "flash.display").init(DisplayInit);
     NativeClass sprite(vm, "Sprite", container.get(), "flash.display");
     sprite.init(DisplayInit)

@@ -261,8 +261,9 @@ void Constants(NativeClass& cls, std::initializer_list<const char*> pairs) {
     }
 }
 
-// The pointer and keys reach a movie only as positions and roll states, so these events
-// are made by scripts alone; their input fields read as at rest.
+// The pointer reaches a movie only as positions and roll states, so mouse events are
+// made by scripts alone and their input fields read as at rest; keys and focus events
+// get their own fields in FocusClasses.cpp.
 void InstallInputEvents(Vm& vm, ClassObject* event) {
     NativeClass mouse(vm, "MouseEvent", event, "flash.events");
     mouse.init(EventInit);

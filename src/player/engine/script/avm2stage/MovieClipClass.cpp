@@ -82,10 +82,6 @@ template <bool Exact> Value LabelHere(Vm& vm, const Value& self, std::span<const
     }
     return found;
 }
-Value NullValue(Vm&, const Value&, std::span<const Value>) {
-    return Value::null();
-}
-
 Value SetPlaying(Vm& vm, const Value& self, bool playing) {
     if (const ClipId clip = ClipOf(vm, self)) {
         StateOf(vm).host.setPlaying(clip, playing);
@@ -277,10 +273,9 @@ void InstallStageClass(Vm& vm, ClassObject* container) {
                   {"scaleMode", Constant<NoScale>},
                   {"align", Constant<TopLeft>},
                   {"quality", Constant<High>},
-                  {"displayState", Constant<Normal>},
-                  {"focus", NullValue}})
+                  {"displayState", Constant<Normal>}}) // focus: FocusClasses.cpp
         .setter("frameRate", SetFrameRate);
-    for (const char* ignored : {"scaleMode", "align", "quality", "displayState", "focus"}) {
+    for (const char* ignored : {"scaleMode", "align", "quality", "displayState"}) {
         stage.setter(ignored, Ignore);
     }
 }

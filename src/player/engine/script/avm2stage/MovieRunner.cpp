@@ -6,6 +6,7 @@
 #include "player/engine/script/avm2/DoAbcTag.h"
 #include "player/engine/script/avm2/Globals.h"
 #include "player/engine/script/avm2/Properties.h"
+#include "player/engine/script/avm2stage/Keyboard.h"
 #include "player/engine/script/avm2stage/UrlLoadClasses.h"
 
 #include <algorithm>
@@ -93,6 +94,7 @@ MovieRunner::MovieRunner(DisplayHost& host, const RunnerSetup& setup)
     HideNewerDefinitions(*vm_, setup.swfVersion);
     InstallEventClasses(*vm_);
     InstallDisplayClasses(*vm_);
+    InstallFocusClasses(*vm_);
     InstallUtilityClasses(*vm_);
     InstallMediaClasses(*vm_);
     InstallUrlLoadClasses(*vm_);
@@ -287,6 +289,14 @@ void MovieRunner::endFrame(double frameMs) {
     fireTimers();
     fireCallbacks();
     AdvanceStreams(*vm_, frameMs);
+}
+
+void MovieRunner::keyPressed(int code, bool shift) {
+    guarded([&] { KeyDown(*vm_, code, shift); });
+}
+
+void MovieRunner::keyReleased(int code) {
+    guarded([&] { KeyUp(*vm_, code); });
 }
 
 void MovieRunner::clipRemoved(ClipId clip) {

@@ -52,6 +52,9 @@ public:
     // The timeline has moved: enterFrame, the frame scripts, exitFrame, then the clock
     // moves on by frameMs and due timers fire.
     void endFrame(double frameMs);
+    // A key goes down or up: Tab and Shift+Tab move the stage's focus.
+    void keyPressed(int code, bool shift);
+    void keyReleased(int code);
 
     // ActionScript 3 movies have no action blocks; clips that go are forgotten.
     void runActions(ClipId, const std::vector<std::uint8_t>&) override {}

@@ -17,7 +17,10 @@ void InstallObjectBuiltins(Vm&), InstallGlobalFunctions(Vm&), InstallNumberBuilt
 void InstallBitmapBuiltins(Vm&);
 void InstallDrawingBuiltins(Vm&); // after the clip builtins, whose MovieClip it extends
 void InstallNetStreamBuiltins(Vm&);
-void InstallTextBuiltins(Vm&);    // after the clip builtins, whose TextField it extends
+void InstallTextBuiltins(Vm&);      // after the clip builtins, whose TextField it extends
+void InstallSelectionBuiltins(Vm&); // Selection, Key's state, replaceSel (Keyboard.cpp)
+// A global broadcaster object: addListener, removeListener, broadcastMessage, _listeners.
+Object* Broadcaster(Vm& vm, const char* name);
 // The package object flash.<name> (flash.external, flash.geom ...), made on first use.
 Object* FlashPackage(Vm& vm, const char* name);
 

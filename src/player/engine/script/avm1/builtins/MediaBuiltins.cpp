@@ -19,18 +19,6 @@ Value Zero(Vm&, CallInfo&) {
     return Value(0.0);
 }
 
-// A broadcaster object: addListener, removeListener, broadcastMessage and _listeners.
-Object* Broadcaster(Vm& vm, const char* name) {
-    Object* o = vm.newObject();
-    vm.global->define(name, Value(o), DontEnum);
-    const Value source = vm.get(Value(vm.global), "AsBroadcaster");
-    for (const char* method : {"addListener", "removeListener", "broadcastMessage"}) {
-        o->define(method, vm.get(source, method), DontEnum);
-    }
-    o->define("_listeners", Value(vm.newArray()), DontEnum);
-    return o;
-}
-
 Value SoundCtor(Vm& vm, CallInfo& c) {
     if (Object* o = ThisObject(c)) {
         o->define("__volume", Value(100.0), DontEnum);
@@ -88,8 +76,7 @@ void InstallSound(Vm& vm) {
 
 void InstallKeyAndMouse(Vm& vm) {
     Object* key = Broadcaster(vm, "Key");
-    vm.methods(key,
-               {{"isDown", False}, {"isToggled", False}, {"getCode", Zero}, {"getAscii", Zero}});
+    vm.methods(key, {{"isToggled", False}, {"getAscii", Zero}}); // isDown, getCode: Keyboard.cpp
     // clang-format off
     DefineConstants(key, {
         {"BACKSPACE", 8}, {"CAPSLOCK", 20}, {"CONTROL", 17}, {"DELETEKEY", 46}, {"DOWN", 40},
@@ -127,6 +114,17 @@ void InstallStageAndSystem(Vm& vm) {
 
 } // namespace
 
+Object* Broadcaster(Vm& vm, const char* name) {
+    Object* o = vm.newObject();
+    vm.global->define(name, Value(o), DontEnum);
+    const Value source = vm.get(Value(vm.global), "AsBroadcaster");
+    for (const char* method : {"addListener", "removeListener", "broadcastMessage"}) {
+        o->define(method, vm.get(source, method), DontEnum);
+    }
+    o->define("_listeners", Value(vm.newArray()), DontEnum);
+    return o;
+}
+
 void Vm::setLocalSandbox(bool useNetwork) {
     const Value security = get(get(Value(global), "System"), "security");
     if (security.isObject()) {
@@ -138,6 +136,7 @@ void Vm::setLocalSandbox(bool useNetwork) {
 void InstallMediaBuiltins(Vm& vm) {
     InstallSound(vm);
     InstallKeyAndMouse(vm);
+    InstallSelectionBuiltins(vm);
     InstallStageAndSystem(vm);
     InstallColorBuiltins(vm);
     InstallLoadVarsBuiltins(vm);
