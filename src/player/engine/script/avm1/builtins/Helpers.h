@@ -17,7 +17,9 @@ void InstallObjectBuiltins(Vm&), InstallGlobalFunctions(Vm&), InstallNumberBuilt
 void InstallBitmapBuiltins(Vm&);
 void InstallDrawingBuiltins(Vm&); // after the clip builtins, whose MovieClip it extends
 void InstallNetStreamBuiltins(Vm&);
-void InstallTextBuiltins(Vm&);    // after the clip builtins, whose TextField it extends
+void InstallTextBuiltins(Vm&); // after the clip builtins, whose TextField it extends
+// flash.geom and flash.filters, with the clip properties they stand for (after the clips).
+void InstallGeomBuiltins(Vm&), InstallFilterBuiltins(Vm&);
 // The package object flash.<name> (flash.external, flash.geom ...), made on first use.
 Object* FlashPackage(Vm& vm, const char* name);
 
