@@ -227,12 +227,13 @@ Value RectSetEmpty(Vm& vm, CallInfo& c) {
     }
     return Value();
 }
-// contains(x, y) and containsPoint(p): undefined when a coordinate is missing.
+// contains(x, y) and containsPoint(p): undefined when a coordinate is not a number.
 Value Contains(Vm& vm, const Value& self, const Value& x, const Value& y) {
-    if (x.isUndefined() || y.isUndefined()) {
+    const double px = vm.toNumber(x), py = vm.toNumber(y);
+    if (px != px || py != py) {
         return Value();
     }
-    return Value(BoxOf(vm, self).contains(vm.toNumber(x), vm.toNumber(y)));
+    return Value(BoxOf(vm, self).contains(px, py));
 }
 Value RectContains(Vm& vm, CallInfo& c) {
     return Contains(vm, c.thisValue, c.arg(0), c.arg(1));
@@ -255,9 +256,15 @@ Value RectIntersects(Vm& vm, CallInfo& c) {
 Value RectUnion(Vm& vm, CallInfo& c) {
     return NewRect(vm, BoxOf(vm, c.thisValue).united(BoxOf(vm, c.arg(0))));
 }
+// Whether a value is an instance of a flash.geom class.
+bool IsGeom(Vm& vm, const Value& v, const char* cls) {
+    const Value ctor = vm.get(Value(FlashPackage(vm, "geom")), cls);
+    return v.isObject() && ctor.isObject() && vm.instanceOf(v, ctor.o);
+}
+
 Value RectEquals(Vm& vm, CallInfo& c) {
     const Value& o = c.arg(0);
-    if (!o.isObject()) {
+    if (!IsGeom(vm, o, "Rectangle")) {
         return Value(false);
     }
     for (const char* k : RectFields) {
@@ -340,8 +347,8 @@ Value MatrixChange(Vm& vm, CallInfo& c) {
     case 5: // invert
         out = m.inverted();
         break;
-    case 6: // createBox
-        out = GeomMatrix::box(ArgNum(vm, c, 0, 1), ArgNum(vm, c, 1, 1), ArgNum(vm, c, 2, 0),
+    case 6: // createBox: a missing rotation is NaN, missing offsets 0
+        out = GeomMatrix::box(ArgNum(vm, c, 0, 1), ArgNum(vm, c, 1, 1), ArgNum(vm, c, 2, NAN),
                               ArgNum(vm, c, 3, 0), ArgNum(vm, c, 4, 0));
         break;
     default: // createGradientBox
