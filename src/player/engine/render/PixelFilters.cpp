@@ -1,4 +1,4 @@
-#include "player/engine/render/PixelFilters.h"
+#include "player/engine/characters/PixelFilters.h"
 
 #include "player/engine/characters/BitmapImage.h"
 #include "player/engine/render/Effects.h"

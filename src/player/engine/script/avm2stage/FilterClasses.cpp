@@ -2,7 +2,7 @@
 // scripts store in public fields; going onto an object it becomes the engine's record,
 // held to the player's limits, and reading the object's filters makes new copies.
 
-#include "player/engine/render/PixelFilters.h"
+#include "player/engine/characters/PixelFilters.h"
 #include "player/engine/script/avm2/Calls.h"
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/NativeClass.h"

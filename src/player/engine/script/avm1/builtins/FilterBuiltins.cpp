@@ -2,7 +2,7 @@
 // blendMode and cacheAsBitmap. A filter object keeps the shared settings record, held
 // to the player's units as each property is set; a clip's filters are copies both ways.
 
-#include "player/engine/render/PixelFilters.h"
+#include "player/engine/characters/PixelFilters.h"
 #include "player/engine/script/avm1/builtins/Helpers.h"
 #include "player/engine/script/common/FilterSettings.h"
 

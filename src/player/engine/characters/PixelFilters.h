@@ -1,6 +1,6 @@
 #pragma once
 // Filters run on a script's bitmap (BitmapData.applyFilter) through the same drawing as
-// filters on clips.
+// filters on clips: declared with the pixels, carried out by the drawing (render/).
 
 #include "player/engine/characters/BitmapPixels.h"
 #include "player/engine/characters/Records.h"
