@@ -5,6 +5,7 @@
 #include "player/engine/characters/Twips.h"
 
 #include <QColor>
+#include <QImage>
 #include <QRectF>
 #include <QTransform>
 #include <array>
@@ -61,7 +62,8 @@ enum class FilterKind : std::uint8_t {
     GradientGlow,
     Convolution,
     ColorMatrix,
-    GradientBevel
+    GradientBevel,
+    DisplacementMap // only scripts make these
 };
 
 // A colour ramp of the gradient glow and bevel: colours at ratios 0..255.
@@ -83,6 +85,21 @@ struct Filter {
     int passes = 1;
     std::array<float, 20> matrix{};
     std::vector<FilterStop> ramp; // gradient glow and bevel
+    // Convolution: a columns x rows kernel, its sum divided by divisor plus bias; color
+    // (with alpha) stands in for pixels past the edge unless clamp repeats the edge.
+    int columns = 0, rows = 0;
+    std::vector<float> kernel;
+    double divisor = 1, bias = 0;
+    bool preserveAlpha = true, clamp = true;
+    // Displacement map: a map's channels (1 red, 2 green, 4 blue, 8 alpha) move pixels
+    // by scale across and down; mapX/mapY place the map on the layer; mode is 0 wrap,
+    // 1 clamp, 2 ignore, 3 color. The map is a premultiplied ARGB picture.
+    QImage map;
+    int mapX = 0, mapY = 0;
+    int componentX = 0, componentY = 0;
+    double scaleX = 0, scaleY = 0;
+    int mode = 0;
+    bool operator==(const Filter&) const = default;
 };
 
 } // namespace quillon::engine

@@ -4,6 +4,7 @@
 
 #include "player/engine/characters/BitmapPixels.h"
 #include "player/engine/characters/EditField.h"
+#include "player/engine/characters/Records.h"
 #include "player/engine/display/DrawCommand.h"
 #include "player/engine/video/VideoScreen.h"
 
@@ -149,6 +150,12 @@ public:
     virtual void setScrollRect(ClipId clip, const std::optional<ClipBounds>& rect) = 0;
     // An opaque colour (0xRRGGBB) that fills the clip's bounds beneath it; none: none.
     virtual void setOpaqueBackground(ClipId clip, std::optional<std::uint32_t> rgb) = 0;
+    // The filters a clip is drawn through and its blend mode (numbered as the file numbers
+    // them, 0 as normal): what the timeline placed it with or a script set last.
+    virtual std::vector<Filter> filters(ClipId /*clip*/) { return {}; }
+    virtual void setFilters(ClipId /*clip*/, std::vector<Filter> /*filters*/) {}
+    virtual int blendMode(ClipId /*clip*/) { return 0; }
+    virtual void setBlendMode(ClipId /*clip*/, int /*mode*/) {}
 
     // Pixels shown on a clip beneath its drawing (a Bitmap, attachBitmap); none: none.
     virtual void setBitmap(ClipId clip, std::shared_ptr<const BitmapPixels> pixels,

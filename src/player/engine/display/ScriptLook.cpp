@@ -77,6 +77,28 @@ void ScriptStage::setOpaqueBackground(ClipId clip, std::optional<std::uint32_t> 
     }
 }
 
+std::vector<Filter> ScriptStage::filters(ClipId clip) {
+    const Instance* instance = runner_.resolve(clip).instance;
+    return instance ? instance->filters : std::vector<Filter>{};
+}
+
+void ScriptStage::setFilters(ClipId clip, std::vector<Filter> filters) {
+    if (Instance* instance = runner_.resolve(clip).instance) {
+        instance->filters = std::move(filters);
+    }
+}
+
+int ScriptStage::blendMode(ClipId clip) {
+    const Instance* instance = runner_.resolve(clip).instance;
+    return instance ? instance->blendMode : 0;
+}
+
+void ScriptStage::setBlendMode(ClipId clip, int mode) {
+    if (Instance* instance = runner_.resolve(clip).instance) {
+        instance->blendMode = mode;
+    }
+}
+
 void ScriptStage::setBitmap(ClipId clip, std::shared_ptr<const BitmapPixels> pixels,
                             bool smoothing) {
     if (Clip* c = runner_.resolve(clip).clip) {

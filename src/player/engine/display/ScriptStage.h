@@ -58,6 +58,10 @@ public:
     ClipId mask(ClipId clip) override;
     void setScrollRect(ClipId clip, const std::optional<ClipBounds>& rect) override;
     void setOpaqueBackground(ClipId clip, std::optional<std::uint32_t> rgb) override;
+    std::vector<Filter> filters(ClipId clip) override;
+    void setFilters(ClipId clip, std::vector<Filter> filters) override;
+    int blendMode(ClipId clip) override;
+    void setBlendMode(ClipId clip, int mode) override;
     void setBitmap(ClipId clip, std::shared_ptr<const BitmapPixels> pixels,
                    bool smoothing) override;
     bool paintClip(ClipId clip, BitmapPixels& target, const PaintOptions& options) override;

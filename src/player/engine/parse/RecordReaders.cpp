@@ -136,8 +136,18 @@ bool ReadFilter(swf::BitReader& in, Filter& f) {
         break;
     }
     case FilterKind::Convolution: {
-        const int w = in.u8(), h = in.u8();
-        in.skip(8 + static_cast<std::size_t>(w * h) * 4 + 4 + 1);
+        f.columns = in.u8();
+        f.rows = in.u8();
+        f.divisor = in.f32();
+        f.bias = in.f32();
+        f.kernel.resize(static_cast<std::size_t>(f.columns * f.rows));
+        for (float& v : f.kernel) {
+            v = in.f32();
+        }
+        f.color = ReadRgba(in);
+        const int flags = in.u8();
+        f.clamp = (flags & 2) != 0;
+        f.preserveAlpha = (flags & 1) != 0;
         break;
     }
     case FilterKind::ColorMatrix:
@@ -158,8 +168,9 @@ std::vector<Filter> ReadFilterList(swf::BitReader& in) {
     const int count = in.u8();
     for (int i = 0; i < count && !in.overrun(); ++i) {
         Filter f;
-        f.kind = static_cast<FilterKind>(in.u8());
-        if (!ReadFilter(in, f)) {
+        const int kind = in.u8();
+        f.kind = static_cast<FilterKind>(kind);
+        if (kind > static_cast<int>(FilterKind::GradientBevel) || !ReadFilter(in, f)) {
             return out;
         }
         out.push_back(f);

@@ -2,6 +2,7 @@
 
 #include "player/engine/render/AlphaFilters.h"
 #include "player/engine/render/BoxBlur.h"
+#include "player/engine/render/MapFilters.h"
 
 #include <algorithm>
 #include <cmath>
@@ -127,9 +128,11 @@ QRect DrawnBounds(const QImage& layer) {
 }
 
 // The part of the layer a filter can change: what is drawn, grown by the filter's margin.
-// Colour matrices may colour clear pixels too, so they get the whole layer.
+// Colour matrices, kernels and maps may colour clear pixels too, so they get the whole
+// layer.
 QRect Reach(const QImage& layer, const Filter& f, double scale) {
-    if (f.kind == FilterKind::ColorMatrix) {
+    if (f.kind == FilterKind::ColorMatrix || f.kind == FilterKind::Convolution ||
+        f.kind == FilterKind::DisplacementMap) {
         return layer.rect();
     }
     const int m = FilterMargin(f, scale);
@@ -153,8 +156,12 @@ void ApplyFilter(QImage& layer, const Filter& f, double scale) {
     case FilterKind::ColorMatrix:
         ColorMatrix(layer, f.matrix);
         break;
-    default:
-        break; // convolutions: the layer is shown unfiltered
+    case FilterKind::Convolution:
+        ApplyConvolution(layer, f);
+        break;
+    case FilterKind::DisplacementMap:
+        ApplyDisplacement(layer, f, scale);
+        break;
     }
 }
 

@@ -12,6 +12,10 @@
 #include <unordered_map>
 #include <vector>
 
+namespace quillon::engine {
+struct FilterSettings;
+}
+
 namespace quillon::engine::avm1 {
 
 enum PropertyFlag : std::uint16_t {
@@ -112,6 +116,8 @@ public:
     std::unique_ptr<std::unordered_map<std::string, Value>> fieldSettings;
     // A BitmapData's pixels (none once disposed).
     std::shared_ptr<BitmapPixels> pixels;
+    // A flash.filters object's settings.
+    std::shared_ptr<FilterSettings> filter;
     // Interfaces a class prototype implements (ImplementsOp).
     std::vector<Object*> interfaces;
 

@@ -9,6 +9,7 @@
 #include "player/engine/script/avm2stage/Bitmaps.h"
 #include "player/engine/script/avm2stage/Geom.h"
 #include "player/engine/script/avm2stage/StageState.h"
+#include "player/engine/script/common/FilterSettings.h"
 
 #include <cmath>
 
@@ -16,24 +17,8 @@ namespace quillon::engine::avm2stage {
 
 using namespace avm2;
 
-// The blend modes by name, numbered as the format numbers them.
-namespace {
-constexpr const char* BlendNames[] = {"normal",  "normal", "layer",      "multiply", "screen",
-                                      "lighten", "darken", "difference", "add",      "subtract",
-                                      "invert",  "alpha",  "erase",      "overlay",  "hardlight"};
-} // namespace
-
 int BlendModeNumber(Vm& vm, const Value& v) {
-    if (v.isNullish()) {
-        return 0;
-    }
-    const std::string name = ToString(vm, v);
-    for (int i = 1; i < static_cast<int>(std::size(BlendNames)); ++i) {
-        if (name == BlendNames[i]) {
-            return i;
-        }
-    }
-    return 0;
+    return v.isNullish() ? 0 : BlendModeNamed(ToString(vm, v));
 }
 
 BitmapPixels& PixelsOf(Vm& vm, const Value& self) {

@@ -176,6 +176,7 @@ void ShowBitmap(Vm& vm, Object* bitmap) {
 }
 
 void InstallBitmapDataMethods(Vm&, NativeClass& cls) {
+    InstallBitmapFilterMethods(cls);
     cls.methods({{"draw", Draw},
                  {"drawWithQuality", Draw},
                  {"floodFill", FloodFill},

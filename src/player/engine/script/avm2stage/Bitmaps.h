@@ -25,6 +25,8 @@ int BlendModeNumber(avm2::Vm& vm, const avm2::Value& v);
 void ShowBitmap(avm2::Vm& vm, avm2::Object* bitmap);
 
 void InstallBitmapDataMethods(avm2::Vm& vm, avm2::NativeClass& cls);
+// applyFilter and generateFilterRect (with the filter classes).
+void InstallBitmapFilterMethods(avm2::NativeClass& bitmapData);
 void InstallBitmapDataClass(avm2::Vm& vm);
 void InstallBitmapClass(avm2::Vm& vm, avm2::ClassObject* displayObject);
 

@@ -334,6 +334,7 @@ void InstallDisplayObject(Vm& vm, NativeClass& cls) {
     BindNumeric<0>(cls);
     InstallDisplayGeometry(vm, cls);
     InstallStoredProperties(cls);
+    InstallFilterClasses(vm, cls);
 }
 
 void InstallContainer(NativeClass& cls) {

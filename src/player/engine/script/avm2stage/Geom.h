@@ -4,24 +4,12 @@
 
 #include "player/engine/script/avm2/NativeClass.h"
 #include "player/engine/script/avm2/Vm.h"
+#include "player/engine/script/common/GeomMath.h"
 
 #include <initializer_list>
 #include <string>
 
 namespace quillon::engine::avm2stage {
-
-struct GeomMatrix {
-    double a = 1, b = 0, c = 0, d = 1, tx = 0, ty = 0;
-    // This matrix, then next.
-    GeomMatrix then(const GeomMatrix& next) const {
-        return {a * next.a + b * next.c,
-                a * next.b + b * next.d,
-                c * next.a + d * next.c,
-                c * next.b + d * next.d,
-                tx * next.a + ty * next.c + next.tx,
-                tx * next.b + ty * next.d + next.ty};
-    }
-};
 
 double Field(avm2::Vm& vm, const avm2::Value& o, const char* name);
 void PutField(avm2::Vm& vm, const avm2::Value& o, const char* name, double value);
@@ -39,5 +27,9 @@ void InstallDisplayGeometry(avm2::Vm& vm, avm2::NativeClass& displayObject);
 double OffListSize(avm2::Vm& vm, avm2::Object* o, bool width);
 // The properties DisplayObject keeps for scripts without drawing them (mask, blendMode...).
 void InstallStoredProperties(avm2::NativeClass& displayObject);
+// flash.filters and DisplayObject.filters; PushFilters hands what a script set before the
+// object had a clip to the clip.
+void InstallFilterClasses(avm2::Vm& vm, avm2::NativeClass& displayObject);
+void PushFilters(avm2::Vm& vm, avm2::Object* o);
 
 } // namespace quillon::engine::avm2stage

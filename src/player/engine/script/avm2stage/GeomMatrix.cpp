@@ -59,41 +59,25 @@ GeomMatrix Scale(Vm& vm, const GeomMatrix& m, std::span<const Value> args) {
     return m.then({Num(vm, args, 0, 1), 0, 0, Num(vm, args, 1, 1), 0, 0});
 }
 GeomMatrix Rotate(Vm& vm, const GeomMatrix& m, std::span<const Value> args) {
-    const double q = Num(vm, args, 0, 0);
-    return m.then({std::cos(q), std::sin(q), -std::sin(q), std::cos(q), 0, 0});
+    return m.then(GeomMatrix::rotation(Num(vm, args, 0, 0)));
 }
 GeomMatrix Invert(Vm&, const GeomMatrix& m, std::span<const Value>) {
-    const double det = m.a * m.d - m.b * m.c;
-    if (det == 0) {
-        return {0, 0, 0, 0, -m.tx, -m.ty};
-    }
-    return {m.d / det,
-            -m.b / det,
-            -m.c / det,
-            m.a / det,
-            (m.c * m.ty - m.d * m.tx) / det,
-            (m.b * m.tx - m.a * m.ty) / det};
-}
-GeomMatrix Box(double sx, double sy, double q, double tx, double ty) {
-    return {std::cos(q) * sx, std::sin(q) * sy, -std::sin(q) * sx, std::cos(q) * sy, tx, ty};
+    return m.inverted();
 }
 GeomMatrix CreateBox(Vm& vm, const GeomMatrix&, std::span<const Value> args) {
-    return Box(Num(vm, args, 0, 1), Num(vm, args, 1, 1), Num(vm, args, 2, 0), Num(vm, args, 3, 0),
-               Num(vm, args, 4, 0));
+    return GeomMatrix::box(Num(vm, args, 0, 1), Num(vm, args, 1, 1), Num(vm, args, 2, 0),
+                           Num(vm, args, 3, 0), Num(vm, args, 4, 0));
 }
 GeomMatrix CreateGradientBox(Vm& vm, const GeomMatrix&, std::span<const Value> args) {
-    const double w = Num(vm, args, 0, 0), h = Num(vm, args, 1, 0);
-    return Box(w / 1638.4, h / 1638.4, Num(vm, args, 2, 0), Num(vm, args, 3, 0) + w / 2,
-               Num(vm, args, 4, 0) + h / 2);
+    return GeomMatrix::gradientBox(Num(vm, args, 0, 0), Num(vm, args, 1, 0), Num(vm, args, 2, 0),
+                                   Num(vm, args, 3, 0), Num(vm, args, 4, 0));
 }
 
 // transformPoint (Delta false) and deltaTransformPoint.
 template <bool Delta> Value MapPoint(Vm& vm, const Value& self, std::span<const Value> args) {
-    const GeomMatrix m = ReadMatrix(vm, self);
-    const double x = Field(vm, Arg(args, 0), "x"), y = Field(vm, Arg(args, 0), "y");
-    return NewGeom(
-        vm, "Point",
-        {m.a * x + m.c * y + (Delta ? 0 : m.tx), m.b * x + m.d * y + (Delta ? 0 : m.ty)});
+    double x = Field(vm, Arg(args, 0), "x"), y = Field(vm, Arg(args, 0), "y");
+    ReadMatrix(vm, self).map(x, y, !Delta);
+    return NewGeom(vm, "Point", {x, y});
 }
 
 Value Clone(Vm& vm, const Value& self, std::span<const Value>) {

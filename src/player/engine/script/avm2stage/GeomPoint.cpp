@@ -30,17 +30,12 @@ void SetFields(Vm& vm, const Value& self, const char* const (&names)[N],
 constexpr const char* PointFields[] = {"x", "y"};
 constexpr const char* RectFields[] = {"x", "y", "width", "height"};
 
-struct Box {
-    double x, y, w, h;
-};
+using Box = GeomBox;
 Box BoxOf(Vm& vm, const Value& r) {
     return {Field(vm, r, "x"), Field(vm, r, "y"), Field(vm, r, "width"), Field(vm, r, "height")};
 }
 Value NewBox(Vm& vm, const Box& b) {
-    return NewGeom(vm, "Rectangle", {b.x, b.y, b.w, b.h});
-}
-bool Empty(const Box& b) {
-    return !(b.w > 0 && b.h > 0);
+    return NewGeom(vm, "Rectangle", {b.x, b.y, b.width, b.height});
 }
 
 Value PointInit(Vm& vm, const Value& self, std::span<const Value> args) {
@@ -121,7 +116,7 @@ Value RectInit(Vm& vm, const Value& self, std::span<const Value> args) {
 // left, top, right, bottom: N picks one.
 template <int N> Value RectEdge(Vm& vm, const Value& self, std::span<const Value>) {
     const Box b = BoxOf(vm, self);
-    const double edges[] = {b.x, b.y, b.x + b.w, b.y + b.h};
+    const double edges[] = {b.x, b.y, b.x + b.width, b.y + b.height};
     return NumberValue(edges[N]);
 }
 template <int N> Value SetRectEdge(Vm& vm, const Value& self, std::span<const Value> args) {
@@ -129,11 +124,11 @@ template <int N> Value SetRectEdge(Vm& vm, const Value& self, std::span<const Va
     const double v = Num(vm, args, 0);
     switch (N) {
     case 0:
-        PutField(vm, self, "width", b.w + b.x - v);
+        PutField(vm, self, "width", b.width + b.x - v);
         PutField(vm, self, "x", v);
         break;
     case 1:
-        PutField(vm, self, "height", b.h + b.y - v);
+        PutField(vm, self, "height", b.height + b.y - v);
         PutField(vm, self, "y", v);
         break;
     case 2:
@@ -148,44 +143,34 @@ Value RectClone(Vm& vm, const Value& self, std::span<const Value>) {
     return NewBox(vm, BoxOf(vm, self));
 }
 Value RectIsEmpty(Vm& vm, const Value& self, std::span<const Value>) {
-    return Value::boolean(Empty(BoxOf(vm, self)));
+    return Value::boolean(BoxOf(vm, self).empty());
 }
 Value RectContains(Vm& vm, const Value& self, std::span<const Value> args) {
     const Box b = BoxOf(vm, self);
     const double x = Num(vm, args, 0), y = Num(vm, args, 1);
-    return Value::boolean(x >= b.x && x < b.x + b.w && y >= b.y && y < b.y + b.h);
+    return Value::boolean(b.contains(x, y));
 }
 Value RectContainsPoint(Vm& vm, const Value& self, std::span<const Value> args) {
     const Value xy[] = {NumberValue(Field(vm, Arg(args, 0), "x")),
                         NumberValue(Field(vm, Arg(args, 0), "y"))};
     return RectContains(vm, self, xy);
 }
-Box Intersection(const Box& a, const Box& b) {
-    const double x = std::max(a.x, b.x), y = std::max(a.y, b.y);
-    const double r = std::min(a.x + a.w, b.x + b.w), btm = std::min(a.y + a.h, b.y + b.h);
-    return r > x && btm > y ? Box{x, y, r - x, btm - y} : Box{0, 0, 0, 0};
-}
 Value RectIntersection(Vm& vm, const Value& self, std::span<const Value> args) {
-    return NewBox(vm, Intersection(BoxOf(vm, self), BoxOf(vm, Arg(args, 0))));
+    return NewBox(vm, BoxOf(vm, self).intersection(BoxOf(vm, Arg(args, 0))));
 }
 Value RectIntersects(Vm& vm, const Value& self, std::span<const Value> args) {
-    return Value::boolean(!Empty(Intersection(BoxOf(vm, self), BoxOf(vm, Arg(args, 0)))));
+    return Value::boolean(!BoxOf(vm, self).intersection(BoxOf(vm, Arg(args, 0))).empty());
 }
 Value RectUnion(Vm& vm, const Value& self, std::span<const Value> args) {
-    const Box a = BoxOf(vm, self), b = BoxOf(vm, Arg(args, 0));
-    if (Empty(a) || Empty(b)) {
-        return NewBox(vm, Empty(a) ? b : a);
-    }
-    const double x = std::min(a.x, b.x), y = std::min(a.y, b.y);
-    return NewBox(vm,
-                  {x, y, std::max(a.x + a.w, b.x + b.w) - x, std::max(a.y + a.h, b.y + b.h) - y});
+    return NewBox(vm, BoxOf(vm, self).united(BoxOf(vm, Arg(args, 0))));
 }
 // offset (Grow false) moves the box; inflate grows it on every side.
 template <bool Grow> Value RectMove(Vm& vm, const Value& self, std::span<const Value> args) {
     const Box b = BoxOf(vm, self);
     const double dx = Num(vm, args, 0), dy = Num(vm, args, 1);
-    const Value moved = NewBox(vm, Grow ? Box{b.x - dx, b.y - dy, b.w + 2 * dx, b.h + 2 * dy}
-                                        : Box{b.x + dx, b.y + dy, b.w, b.h});
+    const Value moved =
+        NewBox(vm, Grow ? Box{b.x - dx, b.y - dy, b.width + 2 * dx, b.height + 2 * dy}
+                        : Box{b.x + dx, b.y + dy, b.width, b.height});
     for (const char* k : RectFields) {
         PutField(vm, self, k, Field(vm, moved, k));
     }
@@ -195,9 +180,7 @@ Value RectCopyFrom(Vm& vm, const Value& self, std::span<const Value> args) {
     return CopyFields(vm, self, RectFields, Arg(args, 0));
 }
 Value RectContainsRect(Vm& vm, const Value& self, std::span<const Value> args) {
-    const Box a = BoxOf(vm, self), b = BoxOf(vm, Arg(args, 0));
-    return Value::boolean(b.x >= a.x && b.y >= a.y && b.x + b.w <= a.x + a.w &&
-                          b.y + b.h <= a.y + a.h);
+    return Value::boolean(BoxOf(vm, self).containsBox(BoxOf(vm, Arg(args, 0))));
 }
 // offsetPoint and inflatePoint: offset and inflate by a point's x and y.
 template <bool Grow> Value RectMoveByPoint(Vm& vm, const Value& self, std::span<const Value> args) {
@@ -210,8 +193,8 @@ Value RectSetEmpty(Vm& vm, const Value& self, std::span<const Value>) {
 }
 Value RectEquals(Vm& vm, const Value& self, std::span<const Value> args) {
     const Box a = BoxOf(vm, self), b = BoxOf(vm, Arg(args, 0));
-    return Value::boolean(Arg(args, 0).isObject() && a.x == b.x && a.y == b.y && a.w == b.w &&
-                          a.h == b.h);
+    return Value::boolean(Arg(args, 0).isObject() && a.x == b.x && a.y == b.y &&
+                          a.width == b.width && a.height == b.height);
 }
 Value RectText(Vm& vm, const Value& self, std::span<const Value>) {
     return Value::string(
@@ -222,7 +205,7 @@ Value RectTopLeft(Vm& vm, const Value& self, std::span<const Value>) {
 }
 Value RectBottomRight(Vm& vm, const Value& self, std::span<const Value>) {
     const Box b = BoxOf(vm, self);
-    return NewGeom(vm, "Point", {b.x + b.w, b.y + b.h});
+    return NewGeom(vm, "Point", {b.x + b.width, b.y + b.height});
 }
 Value RectSize(Vm& vm, const Value& self, std::span<const Value>) {
     return NewGeom(vm, "Point", {Field(vm, self, "width"), Field(vm, self, "height")});

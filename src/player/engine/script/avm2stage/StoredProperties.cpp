@@ -66,6 +66,12 @@ void ApplyOpaqueBackground(Vm& vm, Object*, DisplayRecord& r, const Value& value
     }
 }
 
+void ApplyBlendMode(Vm& vm, Object*, DisplayRecord& r, const Value& value) {
+    if (r.clip) {
+        StateOf(vm).host.setBlendMode(r.clip, BlendModeNumber(vm, value));
+    }
+}
+
 struct Stored {
     const char* name;
     const char* key; // the hidden property holding the value
@@ -80,7 +86,7 @@ constexpr Stored StoredProperties[] = {
     {"metaData", "$metaData", Stored::Default::Null},
     {"scale9Grid", "$scale9Grid", Stored::Default::Null},
     {"cacheAsBitmap", "$cacheAsBitmap", Stored::Default::False},
-    {"blendMode", "$blendMode", Stored::Default::Normal},
+    {"blendMode", "$blendMode", Stored::Default::Normal, ApplyBlendMode},
 };
 
 template <std::size_t N> Value GetStored(Vm& vm, const Value& self, std::span<const Value>) {
@@ -141,6 +147,7 @@ void PushLook(Vm& vm, Object* o) {
         }
     }
     ShowBitmap(vm, o);
+    PushFilters(vm, o);
     if (r.maskedBy) {
         const DisplayRecord& masked = StateOf(vm).displays[r.maskedBy];
         if (masked.clip && masked.mask == o) {

@@ -70,10 +70,12 @@ Value Refused(Vm&, CallInfo&) {
 
 // The package objects flash.<name> hold the classes of later players; made on first use.
 Object* FlashPackage(Vm& vm, const char* name) {
-    Value flash = vm.getOf(vm.global, "flash", Value(vm.global));
+    // the packages came with version 8: older movies do not see them
+    const Property* found = vm.global->findAny("flash");
+    Value flash = found ? found->value : Value();
     if (!flash.isObject()) {
         flash = Value(vm.newObject());
-        vm.global->define("flash", flash, DontEnum);
+        vm.global->define("flash", flash, DontEnum | FromVersion8);
     }
     Value package = vm.getOf(flash.o, name, flash);
     if (!package.isObject()) {

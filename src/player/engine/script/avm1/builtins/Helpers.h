@@ -19,6 +19,8 @@ void InstallDrawingBuiltins(Vm&); // after the clip builtins, whose MovieClip it
 void InstallNetStreamBuiltins(Vm&);
 void InstallTextBuiltins(Vm&);      // after the clip builtins, whose TextField it extends
 void InstallSelectionBuiltins(Vm&); // Selection, Key's state, replaceSel (Keyboard.cpp)
+// flash.geom and flash.filters, with the clip properties they stand for (after the clips).
+void InstallGeomBuiltins(Vm&), InstallFilterBuiltins(Vm&);
 // A global broadcaster object: addListener, removeListener, broadcastMessage, _listeners.
 Object* Broadcaster(Vm& vm, const char* name);
 // The package object flash.<name> (flash.external, flash.geom ...), made on first use.

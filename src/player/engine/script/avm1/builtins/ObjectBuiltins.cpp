@@ -245,6 +245,8 @@ void InstallBuiltins(Vm& vm) {
     InstallBitmapBuiltins(vm);
     InstallMediaBuiltins(vm);
     InstallNetStreamBuiltins(vm);
+    InstallGeomBuiltins(vm);
+    InstallFilterBuiltins(vm);
 }
 
 } // namespace quillon::engine::avm1
