@@ -153,6 +153,7 @@ void MovieRunner::startDocument(const std::map<std::uint16_t, std::string>& symb
     BindTimeline(*vm_);
     guarded([&] { RunInstanceInit(*vm_, cls, Value::object(root), {}); });
     frameScriptsAndExit();
+    FinishDisplayLoads(*vm_);
 }
 
 void MovieRunner::beginFrame() {
@@ -287,6 +288,7 @@ void MovieRunner::endFrame(double frameMs) {
     fireTimers();
     fireCallbacks();
     AdvanceStreams(*vm_, frameMs);
+    FinishDisplayLoads(*vm_);
 }
 
 void MovieRunner::clipRemoved(ClipId clip) {
