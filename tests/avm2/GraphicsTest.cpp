@@ -48,6 +48,11 @@ Played Play(const Bytes& movie) {
     return Played{{testing::RunMovie(movie)}, testing::RenderFrame(movie)};
 }
 
+// flash.text.TextField's name.
+std::uint32_t TextFieldName(Names& n) {
+    return n.abc.qname(n.abc.ns(0x16, "flash.text"), "TextField");
+}
+
 // s = new Shape() with a red 40 by 30 box at (10, 10) on its graphics.
 void RedShape(AbcCode& code, Names& n, std::uint32_t local) {
     Make(code, n.display("Shape"), local);
@@ -191,6 +196,42 @@ TEST(Avm2Graphics, ChildrenOfTheStageAreDrawnOverTheTimeline) {
     }));
     EXPECT_PIXEL(run.image, 20, 20, QColor(0, 255, 0));
     EXPECT_PIXEL(run.image, 40, 30, QColor(255, 0, 0));
+}
+
+TEST(Avm2Graphics, ATextFieldsWidthAndHeightResizeItsBoxNotItsText) {
+    const Played run = Play(DocumentMovie([](AbcCode& code, Names& n) {
+        const std::uint32_t field = TextFieldName(n);
+        code.nameOp(0x5d, field).op(0x4a).u30(field).u30(0).setLocal(1);
+        code.getLocal(1).pushString("Hi").nameOp(0x61, n("text"));
+        AddChild(code, n, 0, 1);
+        SetNumber(code, n, 1, "width", 50);
+        SetNumber(code, n, 1, "height", 300);
+        for (const char* name : {"width", "height", "scaleX", "scaleY"}) {
+            code.getLocal(1).nameOp(0x66, n(name)).traceTop();
+        }
+        // a field that fits its text takes its own height again
+        code.getLocal(1).pushString("left").nameOp(0x61, n("autoSize"));
+        code.getLocal(1).nameOp(0x66, n("height")).pushDouble(100).op(0xad).traceTop(); // <
+        code.getLocal(1).nameOp(0x66, n("scaleY")).traceTop();
+    }));
+    EXPECT_EQ(run.warnings, Lines{});
+    EXPECT_EQ(run.traces, (Lines{"50", "300", "1", "1", "true", "1"}));
+}
+
+TEST(Avm2Graphics, SizingAnObjectOffTheListScalesIt) {
+    const Played run = Play(DocumentMovie([](AbcCode& code, Names& n) {
+        RedShape(code, n, 1); // 40 by 30 at (10, 10)
+        SetNumber(code, n, 1, "width", 80);
+        SetNumber(code, n, 1, "height", 15);
+        code.getLocal(1).nameOp(0x66, n("scaleX")).traceTop();
+        code.getLocal(1).nameOp(0x66, n("scaleY")).traceTop();
+        code.getLocal(1).nameOp(0x66, n("width")).traceTop();
+        AddChild(code, n, 0, 1);
+    }));
+    EXPECT_EQ(run.warnings, Lines{});
+    EXPECT_EQ(run.traces, (Lines{"2", "0.5", "80"}));
+    EXPECT_PIXEL(run.image, 85, 7, QColor(255, 0, 0)); // from (20, 5) to (100, 20)
+    EXPECT_PIXEL(run.image, 85, 25, QColor(255, 255, 255));
 }
 
 } // namespace

@@ -1,11 +1,13 @@
-// ActionScript 3 on scenes and labels of the main timeline, and URLLoader reading a file
-// beside the movie (and refusing one outside its folder).
+// ActionScript 3 on scenes and labels of the main timeline, URLLoader reading a file
+// beside the movie (and refusing one outside its folder), and Loader showing a picture.
 
 #include "Avm2TestSupport.h"
 #include "player/engine/MovieEngine.h"
+#include "support/EngineTestSupport.h"
 #include "support/MovieWriter.h"
 #include "support/TempDir.h"
 
+#include <QImage>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -21,8 +23,9 @@ constexpr int FrameLabelTag = 43;
 constexpr int SceneTag = 86;
 
 // A document class Main extends MovieClip whose constructor traces each emitted value in
-// turn; onDone(e) traces e.target.data.
-std::vector<std::uint8_t> MainAbc(AbcWriter& abc, const std::vector<Emit>& traced) {
+// turn; onDone(e) traces each of e.target's fields.
+std::vector<std::uint8_t> MainAbc(AbcWriter& abc, const std::vector<Emit>& traced,
+                                  const std::vector<std::string>& fields = {"data"}) {
     const std::uint32_t movieClip = abc.qname(abc.ns(0x16, "flash.display"), "MovieClip");
     AbcCode ctor(abc);
     ctor.pushThisScope().getLocal(0).op(0x49).u30(0);
@@ -32,8 +35,12 @@ std::vector<std::uint8_t> MainAbc(AbcWriter& abc, const std::vector<Emit>& trace
     }
     ctor.op(0x47);
     AbcCode done(abc);
-    done.pushThisScope().getLocal(1).nameOp(0x66, abc.name("target"));
-    done.nameOp(0x66, abc.name("data")).traceTop().op(0x47);
+    done.pushThisScope();
+    for (const std::string& field : fields) {
+        done.getLocal(1).nameOp(0x66, abc.name("target"));
+        done.nameOp(0x66, abc.name(field)).traceTop();
+    }
+    done.op(0x47);
     AbcCode empty(abc);
     empty.op(0x47);
     AbcClassSpec klass;
@@ -167,6 +174,57 @@ TEST(Avm2Timeline, UrlLoaderReadsFilesBesideTheMovieOnTheNextFrame) {
                          escaped}));
     ASSERT_EQ(run.warnings.size(), 1u);
     EXPECT_NE(run.warnings[0].find("vars.txt"), std::string::npos);
+}
+
+// loader = new Loader(); its contentLoaderInfo calls onDone on complete; it loads url
+// and goes on the stage at (10, 10).
+Emit LoadPicture(AbcWriter& abc, const std::string& url) {
+    const std::uint32_t loader = abc.qname(abc.ns(0x16, "flash.display"), "Loader");
+    const std::uint32_t request = abc.qname(abc.ns(0x16, "flash.net"), "URLRequest");
+    const std::uint32_t info = abc.name("contentLoaderInfo"), x = abc.name("x");
+    const std::uint32_t y = abc.name("y"), onDone = abc.name("onDone");
+    const std::uint32_t listen = abc.name("addEventListener"), load = abc.name("load");
+    const std::uint32_t addChild = abc.name("addChild"), content = abc.name("content");
+    return [=](AbcCode& c) {
+        c.nameOp(0x5d, loader).callProperty(0x4a, loader, 0).setLocal(1);
+        c.getLocal(1).pushInt(10).nameOp(0x61, x).getLocal(1).pushInt(10).nameOp(0x61, y);
+        c.getLocal(1).nameOp(0x66, info).pushString("complete").getLocal(0).nameOp(0x66, onDone);
+        c.callProperty(0x4f, listen, 2);
+        c.getLocal(1).nameOp(0x5d, request).pushString(url).callProperty(0x4a, request, 1);
+        c.callProperty(0x4f, load, 1);
+        c.getLocal(0).getLocal(1).callProperty(0x46, addChild, 1).op(0x29);
+        c.getLocal(1).nameOp(0x66, content); // nothing yet
+    };
+}
+
+TEST(Avm2Timeline, LoaderShowsAPictureBesideTheMovieAndTellsItsEvents) {
+    TempDir dir;
+    QImage picture(4, 3, QImage::Format_RGB32);
+    picture.fill(QColor(255, 0, 0));
+    ASSERT_TRUE(picture.save(QString::fromStdString(dir.file("pic.png")), "PNG"));
+    for (const char* url : {"pic.png", "missing.png"}) {
+        AbcWriter abc;
+        MovieWriter movie(100, 100, 10, 10);
+        Begin(movie, MainAbc(abc, {LoadPicture(abc, url)},
+                             {"contentType", "width", "height", "content", "bytesTotal"}));
+        movie.showFrame();
+        Write(dir.file("test.swf"), movie.bytes());
+        Played run;
+        run.start(dir.file("test.swf"), 1);
+        const QImage frame = testing::Draw(run.movie);
+        if (std::string(url) == "pic.png") {
+            EXPECT_EQ(run.traces,
+                      (Lines{"null", "image/png", "4", "3", "[object Bitmap]",
+                             std::to_string(std::filesystem::file_size(dir.file("pic.png")))}));
+            EXPECT_PIXEL(frame, 12, 11, QColor(255, 0, 0));
+            EXPECT_PIXEL(frame, 15, 14, QColor(255, 255, 255)); // past its 4 by 3 pixels
+        } else {
+            EXPECT_EQ(run.traces,
+                      (Lines{"null", "Error #2044: Unhandled ioError:. text=Error #2035: URL Not "
+                                     "Found. URL: missing.png"}));
+            EXPECT_PIXEL(frame, 12, 11, QColor(255, 255, 255));
+        }
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "player/engine/characters/EditField.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace quillon::engine;
@@ -67,6 +68,19 @@ TEST(EditField, ReplacedTextTakesTheFormatWhereItGoes) {
     EXPECT_EQ(*field.charFormat(3).size, 12);
     field.replaceText(10, 20, "!"); // past the end: appended
     EXPECT_EQ(field.text(), QString("aXYc!"));
+}
+
+TEST(EditField, DeviceFontLinesMeasureInWholePixels) {
+    for (const int size : {11, 12, 14, 17, 30}) {
+        EditField field = Field(200, 100);
+        field.newFormat.size = size;
+        field.setText("Ag");
+        const LineMetrics line = field.lines().at(0);
+        EXPECT_EQ(line.ascent, std::round(line.ascent)) << size;
+        EXPECT_EQ(line.descent, std::round(line.descent)) << size;
+        EXPECT_GT(line.ascent, size * 0.6) << size;
+        EXPECT_LT(line.descent, size * 0.5) << size;
+    }
 }
 
 TEST(EditField, LinesScrollAndAutoSize) {

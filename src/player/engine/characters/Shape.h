@@ -2,12 +2,15 @@
 // Shapes as parsed (styles and edge records) and as built (filled and stroked paths
 // per drawing layer).
 
+#include "player/engine/characters/BitmapPixels.h"
+
 #include <QColor>
 #include <QPainterPath>
 #include <QPointF>
 #include <QRectF>
 #include <QTransform>
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -28,6 +31,7 @@ struct FillStyle {
     int interpolation = 0; // 0 normal, 1 linear RGB
     float focal = 0;
     std::uint16_t bitmapId = 0;
+    std::shared_ptr<const BitmapPixels> pixels; // a script's bitmap instead of the character
     bool repeat = true;
     bool smooth = true;
 };

@@ -56,13 +56,14 @@ SpanFace FaceOf(const EditField& field, const TextFormat& f, bool systemFonts) {
         system.setBold(face.bold);
         system.setItalic(face.italic);
         const QFontMetricsF metrics(system);
-        face.ascent = std::round(metrics.ascent());
-        face.descent = std::round(metrics.descent());
+        // device fonts measure in whole pixels
+        face.ascent = std::round(metrics.ascent() / Twips) * Twips;
+        face.descent = std::round(metrics.descent() / Twips) * Twips;
         face.system = system;
     } else {
-        // measured by its size alone: a typical face's proportions
-        face.ascent = std::round(face.size * 0.9);
-        face.descent = std::round(face.size * 0.22);
+        // measured by its size alone: a typical face's proportions, in whole pixels
+        face.ascent = std::round(face.size * 0.9 / Twips) * Twips;
+        face.descent = std::round(face.size * 0.22 / Twips) * Twips;
     }
     return face;
 }

@@ -61,6 +61,7 @@ FillStyle FillStyleOf(const DrawPaint& paint) {
     case DrawPaint::Kind::Bitmap:
         style.kind = FillStyle::Kind::Bitmap;
         style.bitmapId = paint.bitmapId;
+        style.pixels = paint.pixels;
         style.repeat = paint.repeat;
         style.smooth = paint.smooth;
         break;

@@ -2,10 +2,13 @@
 // One step of a drawing a script makes on a clip, in plain terms: the display side turns
 // these into the shapes it draws, and the scripts need not know how.
 
+#include "player/engine/characters/BitmapPixels.h"
+
 #include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace quillon::engine {
@@ -27,8 +30,10 @@ struct DrawPaint {
     int spread = 0;        // 0 pad, 1 reflect, 2 repeat
     int interpolation = 0; // 0 normal, 1 linear RGB
     double focal = 0;      // -1..1, radial only
-    // Bitmaps: the matrix maps bitmap pixels onto twips.
+    // Bitmaps: the matrix maps bitmap pixels onto twips. A script's pixels, when set,
+    // stand in for the character and are drawn as they are at the time of drawing.
     std::uint16_t bitmapId = 0;
+    std::shared_ptr<const BitmapPixels> pixels;
     bool repeat = true, smooth = false;
     DrawMatrix matrix = IdentityDrawMatrix;
 };

@@ -1,5 +1,6 @@
 #include "player/engine/render/ShapePainter.h"
 
+#include "player/engine/characters/BitmapImage.h"
 #include "player/engine/render/GradientRamp.h"
 
 #include <QLinearGradient>
@@ -11,6 +12,11 @@ namespace quillon::engine {
 namespace {
 
 constexpr double GradientHalf = 16384.0;
+
+// A bitmap fill's picture: a script's pixels, or the movie's bitmap character.
+const QImage* ImageFor(const FillStyle& style, const BitmapLookup& bitmaps) {
+    return style.pixels ? &ImageOf(*style.pixels) : bitmaps(style.bitmapId);
+}
 
 // Players take a gradient's colour at each pixel's top-left corner rather than its centre, so
 // in device space the ramp sits half a pixel further right and down than the geometry says.
@@ -130,7 +136,7 @@ QBrush ShapePainter::brushFor(const FillStyle& style, const ColorTransform& cx,
         return gradientBrush(gradient, style, cx, painter);
     }
     case FillStyle::Kind::Bitmap: {
-        const QImage* image = bitmaps(style.bitmapId);
+        const QImage* image = ImageFor(style, bitmaps);
         if (!image || image->isNull()) {
             return QBrush(Qt::NoBrush);
         }
@@ -144,7 +150,7 @@ QBrush ShapePainter::brushFor(const FillStyle& style, const ColorTransform& cx,
 
 void ShapePainter::fillBitmap(QPainter& painter, const QPainterPath& path, const FillStyle& style,
                               const ColorTransform& cx, const BitmapLookup& bitmaps) {
-    const QImage* image = bitmaps(style.bitmapId);
+    const QImage* image = ImageFor(style, bitmaps);
     if (!image || image->isNull()) {
         // a missing bitmap fills with nothing rather than a default colour
         return;
@@ -154,11 +160,37 @@ void ShapePainter::fillBitmap(QPainter& painter, const QPainterPath& path, const
         painter.fillPath(path, brushFor(style, cx, bitmaps, painter));
         return;
     }
-    // A clipped bitmap: the picture once, inside the shape.
+    // A clipped bitmap: the picture once, inside the shape, and past its sides its edge
+    // pixels drawn on to the shape's ends.
+    bool invertible = false;
+    const QTransform toBitmap = style.matrix.inverted(&invertible);
+    if (!invertible) {
+        return;
+    }
+    const QImage& picture = transformed(*image, cx);
+    const double w = picture.width(), h = picture.height();
+    const QRectF reach = toBitmap.mapRect(path.boundingRect());
+    struct Span {
+        double from, to, source, size;
+    };
+    const Span columns[] = {{std::max(reach.left(), -1e7), 0, 0, 1},
+                            {0, w, 0, w},
+                            {w, std::min(reach.right(), 1e7), w - 1, 1}};
+    const Span rows[] = {{std::max(reach.top(), -1e7), 0, 0, 1},
+                         {0, h, 0, h},
+                         {h, std::min(reach.bottom(), 1e7), h - 1, 1}};
     painter.save();
     painter.setClipPath(path, Qt::IntersectClip);
     painter.setTransform(style.matrix * painter.transform());
-    painter.drawImage(QPointF(0, 0), transformed(*image, cx));
+    for (const Span& row : rows) {
+        for (const Span& column : columns) {
+            if (row.to > row.from && column.to > column.from) {
+                painter.drawImage(
+                    QRectF(column.from, row.from, column.to - column.from, row.to - row.from),
+                    picture, QRectF(column.source, row.source, column.size, row.size));
+            }
+        }
+    }
     painter.restore();
 }
 

@@ -59,8 +59,6 @@ ChannelTransform TransformArg(Vm& vm, const Value& ct) {
     return ct.isObject() ? ReadChannelTransform(FieldsOf(vm, ct)) : ChannelTransform{};
 }
 
-namespace {
-
 // A subclass bound to a bitmap of the movie gets that bitmap's pixels.
 std::shared_ptr<BitmapPixels> SymbolPixels(Vm& vm, Object* self) {
     StageState& state = StateOf(vm);
@@ -78,6 +76,8 @@ std::shared_ptr<BitmapPixels> SymbolPixels(Vm& vm, Object* self) {
     }
     return nullptr;
 }
+
+namespace {
 
 Value Init(Vm& vm, const Value& self, std::span<const Value> args) {
     StageState& state = StateOf(vm);

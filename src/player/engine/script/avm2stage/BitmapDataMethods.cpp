@@ -1,6 +1,7 @@
 // BitmapData's drawing and pixel-searching methods, and the Bitmap display object.
 
 #include "player/engine/characters/Twips.h"
+#include "player/engine/script/avm2/Calls.h"
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/NativeClass.h"
 #include "player/engine/script/avm2/Properties.h"
@@ -119,11 +120,33 @@ Value Merge(Vm& vm, const Value& self, std::span<const Value> args) {
     return Value();
 }
 
+Value GetSnapping(Vm& vm, const Value& self, std::span<const Value>) {
+    const Value* v = self.asObject()->props().find(vm.intern("$pixelSnapping"));
+    return v ? *v : Value::string("auto");
+}
+
+Value SetSnapping(Vm& vm, const Value& self, std::span<const Value> args) {
+    self.asObject()->props().set(vm.intern("$pixelSnapping"), Arg(args, 0), false);
+    return Value();
+}
+
 Value BitmapInit(Vm& vm, const Value& self, std::span<const Value> args) {
     DisplayInit(vm, self, args);
     DisplayRecord& r = StateOf(vm).displays[self.asObject()];
     r.bitmapData = SharedPixels(vm, Arg(args, 0)) ? Arg(args, 0).asObject() : nullptr;
-    r.smoothing = ToBoolean(Arg(args, 2));
+    // a Bitmap class bound to a bitmap of the movie shows it when given none
+    if (!r.bitmapData) {
+        if (std::shared_ptr<BitmapPixels> pixels = SymbolPixels(vm, self.asObject())) {
+            Object* data = AllocateInstance(vm, BuiltinClass(vm, "flash.display", "BitmapData"));
+            StateOf(vm).bitmaps[data] = std::move(pixels);
+            StateOf(vm).displays[self.asObject()].bitmapData = data;
+        }
+    }
+    DisplayRecord& shown = StateOf(vm).displays[self.asObject()];
+    shown.smoothing = ToBoolean(Arg(args, 2));
+    if (!Arg(args, 1).isUndefined()) {
+        SetSnapping(vm, self, args.subspan(1, 1));
+    }
     ShowBitmap(vm, self.asObject());
     return Value();
 }
@@ -151,16 +174,6 @@ Value SetSmoothing(Vm& vm, const Value& self, std::span<const Value> args) {
         r->smoothing = ToBoolean(Arg(args, 0));
         ShowBitmap(vm, self.asObject());
     }
-    return Value();
-}
-
-Value GetSnapping(Vm& vm, const Value& self, std::span<const Value>) {
-    const Value* v = self.asObject()->props().find(vm.intern("$pixelSnapping"));
-    return v ? *v : Value::string("auto");
-}
-
-Value SetSnapping(Vm& vm, const Value& self, std::span<const Value> args) {
-    self.asObject()->props().set(vm.intern("$pixelSnapping"), Arg(args, 0), false);
     return Value();
 }
 

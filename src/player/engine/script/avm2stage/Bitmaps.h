@@ -18,6 +18,8 @@ std::shared_ptr<BitmapPixels> SharedPixels(avm2::Vm& vm, const avm2::Value& v);
 PixelRect RectArg(avm2::Vm& vm, const avm2::Value& r);
 PixelPoint PointArg(avm2::Vm& vm, const avm2::Value& p);
 ChannelTransform TransformArg(avm2::Vm& vm, const avm2::Value& ct);
+// The pixels of the movie's bitmap that the object's class (or a base) is bound to.
+std::shared_ptr<BitmapPixels> SymbolPixels(avm2::Vm& vm, avm2::Object* self);
 // A blend mode's name as the format numbers it (normal: 0).
 int BlendModeNumber(avm2::Vm& vm, const avm2::Value& v);
 

@@ -119,11 +119,22 @@ template <ClipProperty P> Value GetSize(Vm& vm, const Value& self, std::span<con
     return NumberValue(r.clip ? StateOf(vm).host.property(r.clip, P)
                               : OffListSize(vm, self.asObject(), P == ClipProperty::Width));
 }
+// Off the list the size is a scale of what the object covers (nothing: no change).
 template <ClipProperty P> Value SetSize(Vm& vm, const Value& self, std::span<const Value> args) {
-    const DisplayRecord& r = Rec(vm, self);
+    DisplayRecord& r = Rec(vm, self);
     const double v = ToNumber(vm, Arg(args, 0));
-    if (r.clip && std::isfinite(v)) {
+    if (!std::isfinite(v)) {
+        return Value();
+    }
+    if (r.clip) {
         StateOf(vm).host.setProperty(r.clip, P, v);
+        return Value();
+    }
+    constexpr bool Width = P == ClipProperty::Width;
+    double& scale = Width ? r.scaleX : r.scaleY;
+    const double size = OffListSize(vm, self.asObject(), Width);
+    if (size > 0 && scale != 0) {
+        scale = std::max(0.0, v) / (size / std::abs(scale));
     }
     return Value();
 }
@@ -423,6 +434,7 @@ void InstallDisplayClasses(Vm& vm) {
     InstallDisplayConstants(vm);
     InstallMovieClipClass(vm, sprite.get());
     InstallStageClass(vm, container.get());
+    InstallLoaderClasses(vm, container.get());
     InstallTextFieldClass(vm, interactive.get());
 }
 

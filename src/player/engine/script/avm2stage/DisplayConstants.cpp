@@ -35,6 +35,7 @@ const ConstantClass StringClasses[] = {
     {"InterpolationMethod", {{"RGB", "rgb"}, {"LINEAR_RGB", "linearRGB"}}},
     {"GraphicsPathWinding", {{"EVEN_ODD", "evenOdd"}, {"NON_ZERO", "nonZero"}}},
     {"TriangleCulling", {{"NONE", "none"}, {"POSITIVE", "positive"}, {"NEGATIVE", "negative"}}},
+    {"PixelSnapping", {{"NEVER", "never"}, {"ALWAYS", "always"}, {"AUTO", "auto"}}},
 };
 
 const ConstantClass TextClasses[] = {

@@ -7,6 +7,7 @@
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/NativeClass.h"
 #include "player/engine/script/avm2/Properties.h"
+#include "player/engine/script/avm2stage/Bitmaps.h"
 #include "player/engine/script/avm2stage/StageState.h"
 
 #include <algorithm>
@@ -144,9 +145,29 @@ Value LineGradientStyle(Vm& vm, const Value& self, std::span<const Value> args) 
     return Value();
 }
 
-// A bitmap the engine knows: none yet from scripts, so the fill ends what came before.
-Value BeginBitmapFill(Vm& vm, const Value& self, std::span<const Value>) {
-    SendPaint(vm, self, Op::EndFill, DrawPaint{});
+// (bitmap, matrix, repeat, smooth): a BitmapData's pixels as they are when drawn. A
+// disposed or missing bitmap ends the fill before it (and leaves lines as they are).
+DrawPaint BitmapArgs(Vm& vm, std::span<const Value> args) {
+    DrawPaint paint;
+    paint.kind = DrawPaint::Kind::Bitmap;
+    paint.pixels = SharedPixels(vm, Arg(args, 0));
+    paint.matrix = MatrixArg(vm, Arg(args, 1), true);
+    paint.repeat = Arg(args, 2).isUndefined() || ToBoolean(Arg(args, 2));
+    paint.smooth = ToBoolean(Arg(args, 3));
+    return paint;
+}
+
+Value BeginBitmapFill(Vm& vm, const Value& self, std::span<const Value> args) {
+    const DrawPaint paint = BitmapArgs(vm, args);
+    SendPaint(vm, self, paint.pixels ? Op::BeginFill : Op::EndFill, paint);
+    return Value();
+}
+
+Value LineBitmapStyle(Vm& vm, const Value& self, std::span<const Value> args) {
+    const DrawPaint paint = BitmapArgs(vm, args);
+    if (paint.pixels) {
+        SendPaint(vm, self, Op::LinePaint, paint);
+    }
     return Value();
 }
 
@@ -276,6 +297,7 @@ Value DrawRoundRect(Vm& vm, const Value& self, std::span<const Value> args) {
 } // namespace
 
 void InstallGraphicsPathClass(Vm& vm, NativeClass& graphics);
+void InstallGraphicsDataClasses(Vm& vm, NativeClass& graphics);
 
 void InstallGraphicsClass(Vm& vm) {
     NativeClass graphics(vm, "Graphics", vm.core.object, "flash.display");
@@ -288,6 +310,7 @@ void InstallGraphicsClass(Vm& vm) {
                       {"beginBitmapFill", BeginBitmapFill},
                       {"lineStyle", LineStyle},
                       {"lineGradientStyle", LineGradientStyle},
+                      {"lineBitmapStyle", LineBitmapStyle},
                       {"endFill", EndFill},
                       {"clear", Clear},
                       {"copyFrom", CopyFrom},
@@ -296,6 +319,7 @@ void InstallGraphicsClass(Vm& vm) {
                       {"drawEllipse", DrawEllipse},
                       {"drawRoundRect", DrawRoundRect}});
     InstallGraphicsPathClass(vm, graphics);
+    InstallGraphicsDataClasses(vm, graphics);
 }
 
 void SendDrawCommand(Vm& vm, const Value& graphics, const DrawCommand& command) {

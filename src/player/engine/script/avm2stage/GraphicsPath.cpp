@@ -32,14 +32,16 @@ private:
     std::size_t next_ = 0;
 };
 
-// One drawPath command: 1 moveTo, 2 lineTo, 3 curveTo, 4 wide moveTo, 5 wide lineTo,
-// 6 cubicCurveTo; false when the coordinates run out.
+// The drawPath commands: 1 moveTo, 2 lineTo, 3 curveTo, 4 wide moveTo, 5 wide lineTo,
+// 6 cubicCurveTo (0 does nothing).
+constexpr struct {
+    Op op;
+    std::size_t values, skipped;
+} Steps[] = {{Op::MoveTo, 2, 0}, {Op::LineTo, 2, 0}, {Op::CurveTo, 4, 0},
+             {Op::MoveTo, 2, 2}, {Op::LineTo, 2, 2}, {Op::CubicCurveTo, 6, 0}};
+
+// One drawPath command; false when the coordinates run out.
 bool PathStep(Vm& vm, const Value& self, int code, Coordinates& data) {
-    static constexpr struct {
-        Op op;
-        std::size_t values, skipped;
-    } Steps[] = {{Op::MoveTo, 2, 0}, {Op::LineTo, 2, 0}, {Op::CurveTo, 4, 0},
-                 {Op::MoveTo, 2, 2}, {Op::LineTo, 2, 2}, {Op::CubicCurveTo, 6, 0}};
     if (code < 1 || code > 6) {
         return true; // no-ops take no coordinates
     }
@@ -57,12 +59,32 @@ bool PathStep(Vm& vm, const Value& self, int code, Coordinates& data) {
     return true;
 }
 
+// Checked before anything is drawn: coordinates that do not pair up when there are
+// commands, and a winding rule of another name (unknown commands are only skipped).
+void CheckPath(Vm& vm, std::size_t commands, std::size_t coordinates, const Value& winding) {
+    if (commands > 0 && coordinates % 2 == 1) {
+        vm.throwError(ErrorKind::ArgumentError, 2004, "One of the parameters is invalid.");
+    }
+    if (!winding.isNullish()) {
+        const std::string rule = ToString(vm, winding);
+        if (rule != "evenOdd" && rule != "nonZero") {
+            vm.throwError(ErrorKind::ArgumentError, 2008,
+                          "Parameter winding must be one of the accepted values.");
+        }
+    }
+}
+
 Value DrawPath(Vm& vm, const Value& self, std::span<const Value> args) {
     const Value& codes = Arg(args, 0);
     Coordinates data(vm, Arg(args, 1));
     const std::size_t count = std::min(ListLength(vm, codes), MaxGraphicsCommands);
+    std::vector<int> commands;
     for (std::size_t i = 0; i < count; ++i) {
-        if (!PathStep(vm, self, NumberToInt32(ToNumber(vm, ListItem(vm, codes, i))), data)) {
+        commands.push_back(NumberToInt32(ToNumber(vm, ListItem(vm, codes, i))));
+    }
+    CheckPath(vm, commands.size(), data.size(), Arg(args, 2));
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!PathStep(vm, self, commands[i], data)) {
             break;
         }
     }

@@ -155,6 +155,7 @@ void MovieRunner::startDocument(const std::map<std::uint16_t, std::string>& symb
     BindTimeline(*vm_);
     guarded([&] { RunInstanceInit(*vm_, cls, Value::object(root), {}); });
     frameScriptsAndExit();
+    FinishDisplayLoads(*vm_);
 }
 
 void MovieRunner::beginFrame() {
@@ -289,6 +290,7 @@ void MovieRunner::endFrame(double frameMs) {
     fireTimers();
     fireCallbacks();
     AdvanceStreams(*vm_, frameMs);
+    FinishDisplayLoads(*vm_);
 }
 
 void MovieRunner::keyPressed(int code, bool shift) {

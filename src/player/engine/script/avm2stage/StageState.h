@@ -87,6 +87,13 @@ struct Callback {
 
 struct MediaState; // NetConnection, NetStream and Video (MediaState.h)
 
+// A Loader's load waiting for the frame to end: a file's url, or the bytes given.
+struct DisplayLoad {
+    Object* loader = nullptr;
+    std::string url;
+    std::optional<std::string> bytes;
+};
+
 struct StageState : avm2::Embedder {
     explicit StageState(DisplayHost& host) : host(host) {}
     DisplayHost& host;
@@ -117,6 +124,8 @@ struct StageState : avm2::Embedder {
     // URLLoader loads waiting for the next frame.
     std::vector<std::pair<Object*, std::string>> urlLoads;
     bool binding = false; // BindTimeline is running
+    // Loader's loads waiting for the frame to end.
+    std::vector<DisplayLoad> displayLoads;
     // Files beside the movie (nothing when missing or not allowed), and the streams.
     std::function<std::optional<std::string>(const std::string& url)> readFile;
     std::shared_ptr<MediaState> media;
@@ -135,6 +144,9 @@ void InstallDisplayClasses(avm2::Vm& vm);
 void InstallUtilityClasses(avm2::Vm& vm);
 // flash.media.Video, flash.net.NetConnection and NetStream, flash.events.NetStatusEvent.
 void InstallMediaClasses(avm2::Vm& vm);
+// flash.display.Loader and LoaderInfo; FinishDisplayLoads ends the loads asked for so far.
+void InstallLoaderClasses(avm2::Vm& vm, avm2::ClassObject* container);
+void FinishDisplayLoads(avm2::Vm& vm);
 // Plays the streams on by a frame's time and tells their scripts what happened.
 void AdvanceStreams(avm2::Vm& vm, double frameMs);
 

@@ -161,6 +161,45 @@ Value TextFieldInit(Vm& vm, const Value& self, std::span<const Value> args) {
     return Value();
 }
 
+// A field's width and height are its box: set, they resize the box (then autoSize may
+// fit it to the text again) rather than scale what it shows.
+double ScaleOn(Vm& vm, const DisplayRecord& r, bool width) {
+    if (r.clip) {
+        return StateOf(vm).host.property(r.clip,
+                                         width ? ClipProperty::XScale : ClipProperty::YScale) /
+               100;
+    }
+    return width ? r.scaleX : r.scaleY;
+}
+
+template <bool Width> Value GetBox(Vm& vm, const Value& self, std::span<const Value>) {
+    DisplayRecord* r = DisplayOf(vm, self);
+    if (r && r->clip) {
+        return NumberValue(
+            StateOf(vm).host.property(r->clip, Width ? ClipProperty::Width : ClipProperty::Height));
+    }
+    const EditField& f = FieldOrThrow(vm, self);
+    const double side = (Width ? f.area.width() : f.area.height()) / 20;
+    return NumberValue(side * std::abs(ScaleOn(vm, *r, Width)));
+}
+
+template <bool Width> Value SetBox(Vm& vm, const Value& self, std::span<const Value> args) {
+    EditField& f = FieldOrThrow(vm, self);
+    const double scale = std::abs(ScaleOn(vm, *DisplayOf(vm, self), Width));
+    const double v = ToNumber(vm, Arg(args, 0));
+    if (!std::isfinite(v) || scale == 0) {
+        return Value();
+    }
+    const double twips = std::clamp(v / scale, 0.0, 107374182.0) * 20;
+    if (Width) {
+        f.area.setWidth(twips);
+    } else {
+        f.area.setHeight(twips);
+    }
+    f.fitToText();
+    return Value();
+}
+
 } // namespace
 
 EditField* FieldOf(Vm& vm, const Value& self) {
@@ -194,6 +233,10 @@ void InstallTextFieldClass(Vm& vm, ClassObject* interactive) {
     AddProperties(cls, std::make_index_sequence<PropertyCount>());
     AddFlags(cls, std::make_index_sequence<std::size(FieldFlags)>());
     AddColors(cls, std::make_index_sequence<std::size(FieldColors)>());
+    cls.getter("width", GetBox<true>)
+        .setter("width", SetBox<true>)
+        .getter("height", GetBox<false>)
+        .setter("height", SetBox<false>);
     InstallTextFieldMethods(cls);
 }
 

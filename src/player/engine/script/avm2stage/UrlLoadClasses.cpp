@@ -152,12 +152,6 @@ void InstallNetEvents(Vm& vm) {
         .constant("SECURITY_ERROR", Value::string("securityError"));
 }
 
-Value NewNetEvent(Vm& vm, const char* className, const char* type, Value a, Value b) {
-    const Value args[] = {Value::string(type), Value::boolean(false), Value::boolean(false),
-                          std::move(a), std::move(b)};
-    return ConstructClass(vm, BuiltinClass(vm, "flash.events", className), args);
-}
-
 // What a load gives as data: the text, a ByteArray of it, or URLVariables from it.
 Value DataOf(Vm& vm, const Value& loader, std::string text) {
     const std::string format = ToString(vm, HiddenValue(vm, loader, FormatKey));
@@ -182,14 +176,7 @@ void FinishUrlLoad(Vm& vm, Object* loader, const std::string& url) {
         state.readFile && !url.empty() ? state.readFile(url) : std::nullopt;
     if (!text) {
         state.warning("not loaded (only files beside the movie load): " + url);
-        const std::string message = "Error #2032: Stream Error. URL: " + url;
-        if (state.listeners[loader]["ioError"].empty()) {
-            vm.trace("Error #2044: Unhandled ioError:. text=" + message);
-            return;
-        }
-        Dispatch(vm, loader,
-                 NewNetEvent(vm, "IOErrorEvent", "ioError", Value::string(message),
-                             Value::integer(2032)));
+        SendIoError(vm, loader, "Error #2032: Stream Error. URL: " + url, 2032);
         return;
     }
     const Value size = NumberValue(static_cast<double>(text->size()));
@@ -202,6 +189,22 @@ void FinishUrlLoad(Vm& vm, Object* loader, const std::string& url) {
 }
 
 } // namespace
+
+Value NewNetEvent(Vm& vm, const char* className, const char* type, Value a, Value b) {
+    const Value args[] = {Value::string(type), Value::boolean(false), Value::boolean(false),
+                          std::move(a), std::move(b)};
+    return ConstructClass(vm, BuiltinClass(vm, "flash.events", className), args);
+}
+
+void SendIoError(Vm& vm, Object* target, const std::string& message, int id) {
+    if (StateOf(vm).listeners[target]["ioError"].empty()) {
+        vm.trace("Error #2044: Unhandled ioError:. text=" + message);
+        return;
+    }
+    Dispatch(
+        vm, target,
+        NewNetEvent(vm, "IOErrorEvent", "ioError", Value::string(message), Value::integer(id)));
+}
 
 void FinishUrlLoads(Vm& vm) {
     std::vector<std::pair<Object*, std::string>> loads;

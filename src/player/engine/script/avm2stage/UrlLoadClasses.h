@@ -10,4 +10,11 @@ void InstallUrlLoadClasses(avm2::Vm& vm);
 // open, progress and complete, or ioError.
 void FinishUrlLoads(avm2::Vm& vm);
 
+// An event of flash.events with two more constructor arguments (ProgressEvent's counts,
+// an error event's text and id).
+avm2::Value NewNetEvent(avm2::Vm& vm, const char* className, const char* type, avm2::Value a,
+                        avm2::Value b);
+// A failed load: an ioError to target, or when nothing listens, the player's line.
+void SendIoError(avm2::Vm& vm, avm2::Object* target, const std::string& message, int id);
+
 } // namespace quillon::engine::avm2stage

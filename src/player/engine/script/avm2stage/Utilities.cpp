@@ -1,6 +1,6 @@
 // flash.utils on the virtual clock: Timer, setTimeout/setInterval and getTimer; and the
 // class-name functions getQualifiedClassName, getQualifiedSuperclassName and
-// getDefinitionByName.
+// getDefinitionByName, which ApplicationDomain's definition lookups share.
 
 #include "player/engine/script/avm2/Calls.h"
 #include "player/engine/script/avm2/Convert.h"
@@ -140,6 +140,11 @@ Value DefinitionByName(Vm& vm, const Value&, std::span<const Value> args) {
     return found;
 }
 
+Value HasDefinition(Vm& vm, const Value&, std::span<const Value> args) {
+    return Value::boolean(
+        !FindDefinition(vm, NameFromText(vm, ToString(vm, Arg(args, 0)))).isUndefined());
+}
+
 void InstallTimerClass(Vm& vm, ClassObject* dispatcher);
 
 } // namespace
@@ -152,6 +157,10 @@ void InstallUtilityClasses(Vm& vm) {
     DefineGlobalFunction(vm, "clearTimeout", ClearCallback, utils);
     DefineGlobalFunction(vm, "clearInterval", ClearCallback, utils);
     DefineGlobalFunction(vm, "getTimer", GetTimer, utils);
+    // one domain holds every definition
+    NativeClass(vm, BuiltinClass(vm, "flash.system", "ApplicationDomain"))
+        .method("getDefinition", DefinitionByName)
+        .method("hasDefinition", HasDefinition);
     // Some movies look the class-name functions up in this second package.
     for (const char* package : {utils, "avmplus"}) {
         DefineGlobalFunction(vm, "getQualifiedClassName", GetQualifiedClassName, package);
