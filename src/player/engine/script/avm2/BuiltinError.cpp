@@ -174,7 +174,8 @@ void HideNewerDefinitions(Vm& vm, int swfVersion) {
 
 void InstallBuiltins(Vm& vm) {
     InstallObjectClasses(vm);
-    InstallBooleanAndNamespace(vm);
+    InstallBooleanClass(vm);
+    InstallNamespaceClass(vm);
     InstallNumberClasses(vm);
     InstallMath(vm);
     InstallStringClass(vm);
