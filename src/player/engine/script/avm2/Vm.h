@@ -49,6 +49,8 @@ enum class ErrorKind : std::uint8_t {
     SyntaxError,
     URIError,
     DefinitionError,
+    IOError,  // flash.errors
+    EOFError, // flash.errors, an IOError
     Count
 };
 
