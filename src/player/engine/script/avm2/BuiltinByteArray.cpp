@@ -2,8 +2,8 @@
 // zlib and raw deflate), flash.utils.Endian and flash.system.ApplicationDomain's
 // domainMemory.
 
-#include "codec/Zlib.h"
 #include "player/engine/script/avm2/BuiltinParts.h"
+#include "player/engine/script/avm2/ByteArrayCompression.h"
 #include "player/engine/script/avm2/Calls.h"
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/NativeClass.h"
@@ -16,8 +16,6 @@
 
 namespace quillon::avm2 {
 namespace {
-
-constexpr int CompressLevel = 9; // the player compresses at zlib's best
 
 ByteArrayObject* Bytes(Vm& vm, const Value& self) {
     return static_cast<ByteArrayObject*>(
@@ -44,7 +42,7 @@ std::uint8_t* Room(Vm& vm, ByteArrayObject* b, std::size_t n) {
 
 const std::uint8_t* Take(Vm& vm, ByteArrayObject* b, std::size_t n) {
     if (b->position > b->bytes.size() || b->bytes.size() - b->position < n) {
-        vm.throwError(ErrorKind::Error, 2030, "End of file was encountered.");
+        vm.throwError(ErrorKind::EOFError, 2030, "End of file was encountered.");
     }
     const std::uint8_t* at = b->bytes.data() + b->position;
     b->position += static_cast<std::uint32_t>(n);
@@ -229,53 +227,25 @@ Value BytesToString(Vm& vm, const Value& self, std::span<const Value>) {
     return Value::string(text);
 }
 
-// compress and uncompress: zlib by default, "deflate" for a raw stream; the whole array
-// in, the position at its end (compress) or start (uncompress).
-ZlibFraming FramingOf(Vm& vm, std::span<const Value> args) {
+// compress and uncompress: zlib by default, "deflate" for a raw stream, "lzma"; the
+// whole array in, the position at its end (compress) or start (uncompress).
+Algorithm AlgorithmOf(Vm& vm, std::span<const Value> args) {
     const Value& algorithm = Arg(args, 0);
-    return !algorithm.isUndefined() && ToString(vm, algorithm) == "deflate" ? ZlibFraming::Raw
-                                                                            : ZlibFraming::Zlib;
-}
-
-// The whole stream inflated, or nothing when it is damaged, cut short or would pass cap.
-std::optional<std::vector<std::uint8_t>> InflateAll(std::span<const std::uint8_t> input,
-                                                    ZlibFraming framing, std::size_t cap) {
-    const auto decoder = MakeZlibDecoder(input, framing);
-    std::vector<std::uint8_t> out;
-    for (int idle = 0; idle < 4;) {
-        const std::size_t at = out.size();
-        if (at >= cap) {
-            return std::nullopt;
-        }
-        out.resize(std::min(cap, at + 65536));
-        std::size_t written = 0;
-        const DecodeStatus status = decoder->decode(out.data() + at, out.size() - at, written);
-        out.resize(at + written);
-        if (status == DecodeStatus::StreamEnd) {
-            return out;
-        }
-        if (status != DecodeStatus::Progress) {
-            return std::nullopt;
-        }
-        idle = written == 0 ? idle + 1 : 0;
-    }
-    return std::nullopt;
+    return algorithm.isUndefined() ? Algorithm::Zlib : AlgorithmNamed(ToString(vm, algorithm));
 }
 
 Value Compress(Vm& vm, const Value& self, std::span<const Value> args) {
     ByteArrayObject* b = Bytes(vm, self);
-    std::vector<std::uint8_t> out;
-    AppendDeflated(b->bytes, CompressLevel, out, FramingOf(vm, args));
-    b->bytes = std::move(out);
+    b->bytes = CompressBytes(b->bytes, AlgorithmOf(vm, args));
     b->position = static_cast<std::uint32_t>(b->bytes.size());
     return Value();
 }
 Value Uncompress(Vm& vm, const Value& self, std::span<const Value> args) {
     ByteArrayObject* b = Bytes(vm, self);
     std::optional<std::vector<std::uint8_t>> out =
-        InflateAll(b->bytes, FramingOf(vm, args), vm.limits().maxStringLength);
+        UncompressBytes(b->bytes, AlgorithmOf(vm, args), vm.limits().maxStringLength);
     if (!out) {
-        vm.throwError(ErrorKind::Error, 2058, "There was an error decompressing the data.");
+        vm.throwError(ErrorKind::IOError, 2058, "There was an error decompressing the data.");
     }
     b->bytes = std::move(*out);
     b->position = 0;
@@ -380,6 +350,11 @@ void InstallByteArray(Vm& vm) {
     NativeClass(vm, "Endian", vm.core.object, "flash.utils")
         .constant("BIG_ENDIAN", Value::string("bigEndian"))
         .constant("LITTLE_ENDIAN", Value::string("littleEndian"))
+        .sealed();
+    NativeClass(vm, "CompressionAlgorithm", vm.core.object, "flash.utils")
+        .constant("ZLIB", Value::string("zlib"))
+        .constant("DEFLATE", Value::string("deflate"))
+        .constant("LZMA", Value::string("lzma"))
         .sealed();
     NativeClass(vm, "ApplicationDomain", vm.core.object, "flash.system")
         .staticGetter("currentDomain", CurrentDomain)

@@ -141,15 +141,17 @@ void InstallErrorClasses(Vm& vm) {
         return NativeClass(vm, name, base, package).init(ErrorInit).call(ErrorCall).get();
     };
     vm.core.errors[0] = error;
-    for (int i = 1; i < static_cast<int>(ErrorKind::Count); ++i) {
+    const int io = static_cast<int>(ErrorKind::IOError);
+    for (int i = 1; i < io; ++i) {
         vm.core.errors[i] = subclass(kErrorNames[i], error);
     }
+    vm.core.errors[io] = subclass("IOError", error, "flash.errors");
+    vm.core.errors[io + 1] = subclass("EOFError", vm.core.errors[io], "flash.errors");
     subclass("UninitializedError", error);
     for (const char* name : {"IllegalOperationError", "MemoryError", "InvalidSWFError",
                              "ScriptTimeoutError", "StackOverflowError"}) {
         subclass(name, error, "flash.errors");
     }
-    subclass("EOFError", subclass("IOError", error, "flash.errors"), "flash.errors");
 }
 
 void InstallGlobalFunctions(Vm& vm) {
@@ -174,7 +176,8 @@ void HideNewerDefinitions(Vm& vm, int swfVersion) {
 
 void InstallBuiltins(Vm& vm) {
     InstallObjectClasses(vm);
-    InstallBooleanAndNamespace(vm);
+    InstallBooleanClass(vm);
+    InstallNamespaceClass(vm);
     InstallNumberClasses(vm);
     InstallMath(vm);
     InstallStringClass(vm);

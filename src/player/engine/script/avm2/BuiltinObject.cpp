@@ -125,22 +125,6 @@ Value BooleanToString(Vm& vm, const Value& self, std::span<const Value>) {
                                    "Boolean.prototype.toString")));
 }
 
-Value NamespaceUri(Vm&, const Value& self, std::span<const Value>) {
-    if (!self.isObject() || self.asObject()->kind != ObjectKind::Namespace) {
-        return Value::string("");
-    }
-    return Value::string(static_cast<NamespaceObject*>(self.asObject())->uri);
-}
-Value NewNamespace(Vm& vm, const Value&, std::span<const Value> args) {
-    auto* ns = vm.make<NamespaceObject>();
-    ns->uri = ToString(vm, Arg(args, args.size() > 1 ? 1 : 0));
-    ns->ns = vm.internNs(NsKind::Namespace, ns->uri);
-    ns->cls = vm.core.ns;
-    ns->traits = vm.core.ns->instanceTraits.get();
-    ns->proto = vm.core.ns->prototype;
-    return Value::object(ns);
-}
-
 } // namespace
 
 void InstallObjectClasses(Vm& vm) {
@@ -161,6 +145,17 @@ void InstallObjectClasses(Vm& vm) {
     object->nativeCall = NewPlainObject;
     vm.builtins->cls = object;
     vm.builtins->proto = object->prototype;
+    // Global objects print as [object global] but are plain objects otherwise; the
+    // class is no definition scripts can name.
+    auto* global = vm.make<ClassObject>();
+    global->name = "global";
+    global->base = object;
+    global->cls = cls;
+    global->proto = cls->prototype;
+    global->prototype = object->prototype;
+    global->instanceTraits = object->instanceTraits;
+    global->staticTraits = std::make_shared<Traits>();
+    vm.core.global = global;
     vm.core.function = NativeClass(vm, "Function", object)
                            .method("call", FunctionCall)
                            .method("apply", FunctionApply)
@@ -186,7 +181,7 @@ void InstallObjectClasses(Vm& vm) {
     }
 }
 
-void InstallBooleanAndNamespace(Vm& vm) {
+void InstallBooleanClass(Vm& vm) {
     ClassObject* boolean = NativeClass(vm, "Boolean", vm.core.object)
                                .method("toString", BooleanToString)
                                .method("valueOf", BooleanValueOf)
@@ -197,12 +192,6 @@ void InstallBooleanAndNamespace(Vm& vm) {
     boolean->coercion = Coercion::Boolean;
     ExposeOnPrototype(vm, boolean);
     vm.core.boolean = boolean;
-    vm.core.ns = NativeClass(vm, "Namespace", vm.core.object)
-                     .getter("uri", NamespaceUri)
-                     .method("toString", NamespaceUri)
-                     .construct(NewNamespace)
-                     .call(NewNamespace)
-                     .get();
 }
 
 } // namespace quillon::avm2

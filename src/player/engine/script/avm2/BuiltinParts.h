@@ -6,9 +6,10 @@ namespace quillon::avm2 {
 class Vm;
 
 // One declaration for the lot: each part installs its classes.
-void InstallObjectClasses(Vm&), InstallBooleanAndNamespace(Vm&), InstallNumberClasses(Vm&),
-    InstallMath(Vm&), InstallStringClass(Vm&), InstallArrayClass(Vm&), InstallErrorClasses(Vm&),
-    InstallGlobalFunctions(Vm&), InstallByteArray(Vm&), InstallDictionary(Vm&);
+void InstallObjectClasses(Vm&), InstallBooleanClass(Vm&), InstallNamespaceClass(Vm&),
+    InstallNumberClasses(Vm&), InstallMath(Vm&), InstallStringClass(Vm&), InstallArrayClass(Vm&),
+    InstallErrorClasses(Vm&), InstallGlobalFunctions(Vm&), InstallByteArray(Vm&),
+    InstallDictionary(Vm&);
 void InstallVectorClasses(Vm&);
 void InstallXmlClasses(Vm&), InstallQName(Vm&), InstallProxy(Vm&);
 void InstallDateClass(Vm&), InstallRegExpClass(Vm&), InstallJsonClass(Vm&);

@@ -5,12 +5,11 @@
 #include "player/engine/script/avm2/NativeClass.h"
 #include "player/engine/script/avm2/Text.h"
 #include "player/engine/script/avm2/Vm.h"
+#include "player/engine/script/common/CaseMapping.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cwctype>
 #include <limits>
-#include <locale.h>
 
 namespace quillon::avm2 {
 namespace {
@@ -87,21 +86,10 @@ Value Slice(Vm& vm, const Value& self, std::span<const Value> args) {
     const std::size_t b = FromEnd(vm, NumberParam(args, 1), s.size(), 1e300);
     return b > a ? FromUnits(std::u16string_view(s).substr(a, b - a)) : Value::string("");
 }
-// Case mapping of every unit by the C library's Unicode tables; surrogates stay.
+// Case mapping of every character; an unpaired surrogate stays.
 template <bool Upper> Value ChangeCase(Vm& vm, const Value& self, std::span<const Value>) {
-    static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
-    std::u16string s = ToUnits(vm, self);
-    for (char16_t& c : s) {
-        if (c >= 0xd800 && c <= 0xdfff) {
-            continue;
-        }
-        const wint_t mapped = unicode ? (Upper ? towupper_l(c, unicode) : towlower_l(c, unicode))
-                                      : (Upper ? towupper(c) : towlower(c));
-        if (mapped <= 0xffff) {
-            c = static_cast<char16_t>(mapped);
-        }
-    }
-    return FromUnits(s);
+    const std::u16string s = ToUnits(vm, self);
+    return FromUnits(Upper ? engine::ToUpperUnits(s) : engine::ToLowerUnits(s));
 }
 Value Concat(Vm& vm, const Value& self, std::span<const Value> args) {
     Value result = ToStringValue(vm, self);

@@ -12,24 +12,8 @@
 namespace quillon::avm2 {
 namespace {
 
-XmlObject& Single(Vm& vm, const Value& self) {
-    if (self.isObject() && self.asObject()->kind == ObjectKind::Xml) {
-        return *static_cast<XmlObject*>(self.asObject());
-    }
-    if (self.isObject() && self.asObject()->kind == ObjectKind::XmlList) {
-        const auto& items = static_cast<XmlListObject*>(self.asObject())->items;
-        if (items.size() == 1) {
-            return *items[0];
-        }
-        vm.throwError(ErrorKind::TypeError, 1086,
-                      "The method only works on lists containing one item.");
-    }
-    vm.throwError(ErrorKind::TypeError, 1034,
-                  "Type Coercion failed: cannot convert " + ClassName(vm, self) + " to XML.");
-}
-
 Value ChildIndex(Vm& vm, const Value& self, std::span<const Value>) {
-    const XmlObject& node = Single(vm, self);
+    const XmlObject& node = OneXml(vm, self, "childIndex");
     if (!node.parent || node.nodeKind == XmlKind::Attribute) {
         return Value::integer(-1);
     }
@@ -39,22 +23,29 @@ Value ChildIndex(Vm& vm, const Value& self, std::span<const Value>) {
                                                : static_cast<std::int32_t>(at - siblings.begin()));
 }
 
+const std::string& CheckedName(Vm& vm, const std::string& name) {
+    if (!IsXmlName(name)) {
+        vm.throwError(ErrorKind::TypeError, 1117, "Invalid XML name: " + name + ".");
+    }
+    return name;
+}
+
 // Text and comments have no name to change.
 bool Nameless(const XmlObject& node) {
     return node.nodeKind == XmlKind::Text || node.nodeKind == XmlKind::Comment;
 }
 
 Value SetName(Vm& vm, const Value& self, std::span<const Value> args) {
-    XmlObject& node = Single(vm, self);
+    XmlObject& node = OneXml(vm, self, "setName");
     const Value& name = Arg(args, 0);
     if (Nameless(node)) {
         return Value();
     }
     if (const QNameObject* q = AsQName(name)) {
-        node.local = q->local;
+        node.local = CheckedName(vm, q->local);
         node.uri = q->anyUri ? std::string() : q->uri;
     } else {
-        node.local = ToString(vm, name);
+        node.local = CheckedName(vm, ToString(vm, name));
         node.uri.clear();
     }
     node.prefix.clear();
@@ -62,11 +53,11 @@ Value SetName(Vm& vm, const Value& self, std::span<const Value> args) {
 }
 
 Value SetLocalName(Vm& vm, const Value& self, std::span<const Value> args) {
-    XmlObject& node = Single(vm, self);
+    XmlObject& node = OneXml(vm, self, "setLocalName");
     const Value& name = Arg(args, 0);
     if (!Nameless(node)) {
         const QNameObject* q = AsQName(name);
-        node.local = q ? q->local : ToString(vm, name);
+        node.local = CheckedName(vm, q ? q->local : ToString(vm, name));
     }
     return Value();
 }
@@ -103,7 +94,7 @@ Value NormalizeMethod(Vm& vm, const Value& self, std::span<const Value>) {
             Normalize(*node);
         }
     } else {
-        Normalize(Single(vm, self));
+        Normalize(OneXml(vm, self, "normalize"));
     }
     return self;
 }
@@ -121,7 +112,8 @@ void InsertAt(Vm& vm, XmlObject& node, std::size_t index, const Value& value) {
 // insertChildBefore (After false) and insertChildAfter: a null reference child means
 // the end (before) or the start (after); one that is not a child changes nothing.
 template <bool After> Value InsertChild(Vm& vm, const Value& self, std::span<const Value> args) {
-    XmlObject& node = Single(vm, self);
+    const char* method = After ? "insertChildAfter" : "insertChildBefore";
+    XmlObject& node = OneXml(vm, self, method);
     if (node.nodeKind != XmlKind::Element) {
         return Value();
     }
@@ -130,7 +122,7 @@ template <bool After> Value InsertChild(Vm& vm, const Value& self, std::span<con
         InsertAt(vm, node, After ? 0 : node.children.size(), Arg(args, 1));
         return self;
     }
-    const XmlObject* target = &Single(vm, ref);
+    const XmlObject* target = &OneXml(vm, ref, method);
     const auto at = std::find(node.children.begin(), node.children.end(), target);
     if (at == node.children.end()) {
         return Value();

@@ -22,18 +22,6 @@ std::vector<XmlObject*> Nodes(Vm& vm, const Value& self) {
     return static_cast<XmlListObject*>(self.asObject())->items;
 }
 
-XmlObject& Node(Vm& vm, const Value& self) {
-    if (!self.isObject() || self.asObject()->kind != ObjectKind::Xml) {
-        const std::vector<XmlObject*> nodes = Nodes(vm, self);
-        if (nodes.size() != 1) {
-            vm.throwError(ErrorKind::TypeError, 1086,
-                          "The method only works on lists containing one item.");
-        }
-        return *nodes[0];
-    }
-    return *static_cast<XmlObject*>(self.asObject());
-}
-
 Value ListOf(Vm& vm, std::vector<XmlObject*> items) {
     XmlListObject* list = NewXmlList(vm);
     list->items = std::move(items);
@@ -126,7 +114,7 @@ template <bool Simple> Value Content(Vm& vm, const Value& self, std::span<const 
 }
 Value Copy(Vm& vm, const Value& self, std::span<const Value>) {
     if (self.isObject() && self.asObject()->kind == ObjectKind::Xml) {
-        return Value::object(XmlCopy(vm, Node(vm, self)));
+        return Value::object(XmlCopy(vm, OneXml(vm, self, "copy")));
     }
     std::vector<XmlObject*> copies;
     for (const XmlObject* n : Nodes(vm, self)) {
@@ -145,33 +133,33 @@ Value Parent(Vm& vm, const Value& self, std::span<const Value>) {
     }
     return parent ? Value::object(parent) : Value();
 }
-Value LocalName(Vm& vm, const Value& self, std::span<const Value>) {
-    const XmlObject& n = Node(vm, self);
+Value LocalNameOf(Vm& vm, const Value& self, std::string_view method) {
+    const XmlObject& n = OneXml(vm, self, method);
     if (n.nodeKind == XmlKind::Text || n.nodeKind == XmlKind::Comment) {
         return Value::null();
     }
     return Value::string(n.local);
 }
-Value NameMethod(Vm& vm, const Value& self, std::span<const Value> args) {
-    const XmlObject& n = Node(vm, self);
-    const Value local = LocalName(vm, self, args);
-    return n.uri.empty() || local.isNull() ? local : Value::string(n.uri + "::" + n.local);
+Value LocalName(Vm& vm, const Value& self, std::span<const Value>) {
+    return LocalNameOf(vm, self, "localName");
 }
-Value NamespaceMethod(Vm& vm, const Value& self, std::span<const Value>) {
-    const Value uri[1] = {Value::string(Node(vm, self).uri)};
-    return ConstructClass(vm, vm.core.ns, uri);
+Value NameMethod(Vm& vm, const Value& self, std::span<const Value>) {
+    const XmlObject& n = OneXml(vm, self, "name");
+    const Value local = LocalNameOf(vm, self, "name");
+    return n.uri.empty() || local.isNull() ? local : Value::string(n.uri + "::" + n.local);
 }
 Value NodeKind(Vm& vm, const Value& self, std::span<const Value>) {
     static const char* const names[] = {"element", "text", "comment", "processing-instruction",
                                         "attribute"};
-    return Value::string(names[static_cast<int>(Node(vm, self).nodeKind)]);
+    return Value::string(names[static_cast<int>(OneXml(vm, self, "nodeKind").nodeKind)]);
 }
 template <bool Prepend> Value AddChild(Vm& vm, const Value& self, std::span<const Value> args) {
-    XmlAppend(vm, Node(vm, self), Arg(args, 0), Prepend);
+    XmlAppend(vm, OneXml(vm, self, Prepend ? "prependChild" : "appendChild"), Arg(args, 0),
+              Prepend);
     return self;
 }
 Value SetChildren(Vm& vm, const Value& self, std::span<const Value> args) {
-    Node(vm, self).children.clear();
+    OneXml(vm, self, "setChildren").children.clear();
     return AddChild<false>(vm, self, args);
 }
 
@@ -189,12 +177,13 @@ void AddXmlMethods(NativeClass& xml, NativeClass& list) {
             {"descendants", Descendants}, {"length", Length},
             {"hasSimpleContent", Content<true>}, {"hasComplexContent", Content<false>},
             {"copy", Copy}, {"parent", Parent}, {"name", NameMethod}, {"localName", LocalName},
-            {"namespace", NamespaceMethod}, {"nodeKind", NodeKind},
+            {"nodeKind", NodeKind},
             {"appendChild", AddChild<false>}, {"prependChild", AddChild<true>},
             {"setChildren", SetChildren}});
         // clang-format on
     }
     AddXmlEditMethods(xml, list);
+    AddXmlNamespaceMethods(xml, list);
 }
 
 } // namespace quillon::avm2

@@ -200,6 +200,8 @@ public:
     NamespaceObject() : Object(ObjectKind::Namespace) {}
     std::uint32_t ns = 0;
     std::string uri;
+    std::string prefix; // meaningful when hasPrefix; an absent prefix reads undefined
+    bool hasPrefix = false;
 };
 
 } // namespace quillon::avm2

@@ -5,6 +5,7 @@
 #include "player/engine/script/avm2/Object.h"
 
 #include <string>
+#include <string_view>
 
 namespace quillon::avm2 {
 
@@ -23,5 +24,10 @@ const QNameObject* AsQName(const Value& value);
 PropName QNamePropName(Vm& vm, const QNameObject& qname);
 // How toString prints it: "uri::local", "local" in no namespace, "*::local" in any.
 std::string QNameText(const QNameObject& qname);
+
+// A Namespace object; a null prefix leaves it without one (its prefix reads undefined).
+Value MakeNamespace(Vm& vm, const std::string& uri, const std::string* prefix);
+// Whether text is an XML name without a colon, as prefixes and local names must be.
+bool IsXmlName(std::string_view text);
 
 } // namespace quillon::avm2

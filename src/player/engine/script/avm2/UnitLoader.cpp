@@ -101,6 +101,7 @@ void DescribeMethods(Vm& vm, AbcUnit& unit) {
 void MakeScripts(Vm& vm, AbcUnit& unit) {
     for (const AbcScript& script : unit.file.scripts) {
         Object* global = vm.newObject();
+        global->cls = vm.core.global ? vm.core.global : global->cls;
         auto chain = std::make_shared<ScopeChain>();
         chain->entries.push_back(ScopeEntry{Value::object(global), false});
         auto traits = std::make_shared<Traits>();

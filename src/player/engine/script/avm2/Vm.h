@@ -49,6 +49,8 @@ enum class ErrorKind : std::uint8_t {
     SyntaxError,
     URIError,
     DefinitionError,
+    IOError,  // flash.errors
+    EOFError, // flash.errors, an IOError
     Count
 };
 
@@ -59,6 +61,7 @@ struct CoreClasses {
     ClassObject *uintClass = nullptr, *boolean = nullptr, *ns = nullptr, *byteArray = nullptr;
     ClassObject* errors[static_cast<int>(ErrorKind::Count)] = {};
     ClassObject* regExp = nullptr;
+    ClassObject* global = nullptr; // the unnamed class of scripts' global objects
 };
 
 // What a program embedding the machine hangs on it: the movie's display side.

@@ -5,6 +5,7 @@
 #include "player/engine/script/avm2/Object.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillon::avm2 {
@@ -66,6 +67,9 @@ std::vector<XmlObject*> ParseXml(Vm& vm, const std::string& markup);
 XmlObject* ToXml(Vm& vm, const Value& v);
 XmlListObject* ToXmlList(Vm& vm, const Value& v);
 XmlObject* XmlCopy(Vm& vm, const XmlObject& node); // deep, without a parent
+// The one node a method of XML or XMLList works on: TypeError #1086 naming the method
+// for a list of any other length, #1034 for what is no XML at all.
+XmlObject& OneXml(Vm& vm, const Value& self, std::string_view method);
 
 std::string XmlToXmlString(Vm& vm, const XmlObject& node, int indent = 0);
 std::string XmlListToXmlString(Vm& vm, const XmlListObject& list);
@@ -90,5 +94,6 @@ class NativeClass;
 // The methods of XML and XMLList.
 void AddXmlMethods(NativeClass& xml, NativeClass& list);
 void AddXmlEditMethods(NativeClass& xml, NativeClass& list);
+void AddXmlNamespaceMethods(NativeClass& xml, NativeClass& list);
 
 } // namespace quillon::avm2

@@ -47,15 +47,39 @@ std::string TrimmedText(const std::string& s) {
     return s.substr(a, s.find_last_not_of(" \t\r\n") - a + 1);
 }
 
-std::string StartTag(const XmlObject& node) {
-    std::string s = "<" + QualifiedName(node);
-    for (const auto& [prefix, uri] : node.namespaces) {
+std::string Declarations(const std::vector<std::pair<std::string, std::string>>& namespaces) {
+    std::string s;
+    for (const auto& [prefix, uri] : namespaces) {
         s += (prefix.empty() ? " xmlns" : " xmlns:" + prefix) + "=\"" + Escaped(uri, true) + "\"";
     }
+    return s;
+}
+
+// A node printed on its own repeats what its ancestors declare, after its attributes,
+// so the markup reads the same names when parsed again.
+std::vector<std::pair<std::string, std::string>> Inherited(const XmlObject& node) {
+    std::vector<std::pair<std::string, std::string>> out;
+    const auto declared = [&](const std::string& prefix) {
+        const auto same = [&](const auto& d) { return d.first == prefix; };
+        return std::any_of(node.namespaces.begin(), node.namespaces.end(), same) ||
+               std::any_of(out.begin(), out.end(), same);
+    };
+    for (const XmlObject* e = node.parent; e; e = e->parent) {
+        for (const auto& d : e->namespaces) {
+            if (!declared(d.first)) {
+                out.push_back(d);
+            }
+        }
+    }
+    return out;
+}
+
+std::string StartTag(const XmlObject& node, bool top) {
+    std::string s = "<" + QualifiedName(node) + Declarations(node.namespaces);
     for (const XmlObject* a : node.attributes) {
         s += " " + QualifiedName(*a) + "=\"" + Escaped(a->text, true) + "\"";
     }
-    return s;
+    return top ? s + Declarations(Inherited(node)) : s;
 }
 
 void CheckLength(Vm& vm, const std::string& s) {
@@ -85,7 +109,9 @@ bool HasSimpleContent(const XmlObject& node) {
     return true;
 }
 
-std::string XmlToXmlString(Vm& vm, const XmlObject& node, int indent) {
+namespace {
+
+std::string Print(Vm& vm, const XmlObject& node, int indent, bool top) {
     const XmlSettings& settings = SettingsOf(vm);
     const bool pretty = settings.prettyPrinting;
     const std::string pad = pretty ? std::string(static_cast<std::size_t>(indent), ' ') : "";
@@ -105,7 +131,7 @@ std::string XmlToXmlString(Vm& vm, const XmlObject& node, int indent) {
         break;
     }
     const DepthGuard nesting(vm); // printing recurses once per level
-    std::string s = pad + StartTag(node);
+    std::string s = pad + StartTag(node, top);
     if (node.children.empty()) {
         return s + "/>";
     }
@@ -113,12 +139,18 @@ std::string XmlToXmlString(Vm& vm, const XmlObject& node, int indent) {
     const bool block =
         pretty && (node.children.size() > 1 || node.children[0]->nodeKind != XmlKind::Text);
     for (const XmlObject* child : node.children) {
-        s += block ? "\n" + XmlToXmlString(vm, *child,
-                                           indent + std::clamp(settings.prettyIndent, 0, 64))
-                   : XmlToXmlString(vm, *child, 0);
+        s += block ? "\n" +
+                         Print(vm, *child, indent + std::clamp(settings.prettyIndent, 0, 64), false)
+                   : Print(vm, *child, 0, false);
         CheckLength(vm, s);
     }
     return s + (block ? "\n" + pad : "") + "</" + QualifiedName(node) + ">";
+}
+
+} // namespace
+
+std::string XmlToXmlString(Vm& vm, const XmlObject& node, int indent) {
+    return Print(vm, node, indent, true);
 }
 
 std::string XmlListToXmlString(Vm& vm, const XmlListObject& list) {
