@@ -206,14 +206,6 @@ Value FocusInit(Vm& vm, const Value& self, std::span<const Value> args) {
     return Value();
 }
 
-template <const char* Key> Value GetHidden(Vm& vm, const Value& self, std::span<const Value>) {
-    return HiddenValue(vm, self, Key);
-}
-template <const char* Key> Value SetHidden(Vm& vm, const Value& self, std::span<const Value> args) {
-    KeepHidden(vm, self, Key, Arg(args, 0));
-    return Value();
-}
-
 constexpr char RelatedKey[] = "$relatedObject";
 constexpr char ShiftKey[] = "$shiftKey";
 constexpr char KeyCodeKey[] = "$keyCode";

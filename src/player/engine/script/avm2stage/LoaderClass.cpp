@@ -33,10 +33,6 @@ constexpr char TypeKey[] = "$contentType";
 constexpr char WidthKey[] = "$width";
 constexpr char HeightKey[] = "$height";
 
-template <const char* Key> Value Kept(Vm& vm, const Value& self, std::span<const Value>) {
-    return HiddenValue(vm, self, Key);
-}
-
 Value InfoOf(Vm& vm, const Value& loader) {
     return HiddenValue(vm, loader, InfoKey);
 }
@@ -197,14 +193,14 @@ void FinishDisplayLoads(Vm& vm) {
 void InstallLoaderClasses(Vm& vm, ClassObject* container) {
     NativeClass info(vm, "LoaderInfo", BuiltinClass(vm, "flash.events", "EventDispatcher"),
                      "flash.display");
-    info.getters({{"loader", Kept<LoaderKey>},
-                  {"content", Kept<ContentKey>},
-                  {"bytesLoaded", Kept<LoadedKey>},
-                  {"bytesTotal", Kept<TotalKey>},
-                  {"url", Kept<UrlKey>},
-                  {"contentType", Kept<TypeKey>},
-                  {"width", Kept<WidthKey>},
-                  {"height", Kept<HeightKey>}});
+    info.getters({{"loader", GetHidden<LoaderKey>},
+                  {"content", GetHidden<ContentKey>},
+                  {"bytesLoaded", GetHidden<LoadedKey>},
+                  {"bytesTotal", GetHidden<TotalKey>},
+                  {"url", GetHidden<UrlKey>},
+                  {"contentType", GetHidden<TypeKey>},
+                  {"width", GetHidden<WidthKey>},
+                  {"height", GetHidden<HeightKey>}});
     NativeClass(vm, "Loader", container, "flash.display")
         .init(LoaderInit)
         .getter("content", Content)

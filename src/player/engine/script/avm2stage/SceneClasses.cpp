@@ -14,10 +14,6 @@ using namespace avm2;
 
 namespace {
 
-template <const char* Key> Value GetHidden(Vm& vm, const Value& self, std::span<const Value>) {
-    return HiddenValue(vm, self, Key);
-}
-
 constexpr char NameKey[] = "$name";
 constexpr char FrameKey[] = "$frame";
 constexpr char LabelsKey[] = "$labels";

@@ -42,10 +42,10 @@ struct DisplayRecord {
     std::shared_ptr<EditField> field;  // a script-made text field's model while it has no clip
     double x = 0, y = 0, scaleX = 1, scaleY = 1, rotation = 0, alpha = 1;
     bool visible = true;
-    Object* mask = nullptr;       // the object masking this one
-    Object* maskedBy = nullptr;   // on a mask: the object it masks
-    Object* bitmapData = nullptr; // a Bitmap's BitmapData
-    bool smoothing = false;       // a Bitmap's smoothing
+    Object* mask = nullptr;             // the object masking this one
+    Object* maskedBy = nullptr;         // on a mask: the object it masks
+    Object* bitmapData = nullptr;       // a Bitmap's BitmapData
+    bool smoothing = false;             // a Bitmap's smoothing
     std::shared_ptr<VideoScreen> video; // a Video: what it shows
 };
 
@@ -203,6 +203,16 @@ Value EventInit(avm2::Vm& vm, const Value& self, std::span<const Value> args);
 // A value kept on an object out of the scripts' sight, null when never kept.
 Value HiddenValue(avm2::Vm& vm, const Value& self, const char* key);
 void KeepHidden(avm2::Vm& vm, const Value& self, const char* key, const Value& value);
+// A property kept hidden under Key and read back as written, as native getter and setter.
+template <const char* Key>
+Value GetHidden(avm2::Vm& vm, const Value& self, std::span<const Value>) {
+    return HiddenValue(vm, self, Key);
+}
+template <const char* Key>
+Value SetHidden(avm2::Vm& vm, const Value& self, std::span<const Value> args) {
+    KeepHidden(vm, self, Key, args.empty() ? Value() : args[0]);
+    return Value();
+}
 
 // Makes an Event of a built-in class (Event, TimerEvent) and sends it to target.
 Value NewEvent(avm2::Vm& vm, const char* className, const std::string& type, bool bubbles = false);

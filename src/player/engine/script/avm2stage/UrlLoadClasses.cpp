@@ -19,17 +19,9 @@ namespace {
 // Loads waiting at once; more fail at once with an error event.
 constexpr std::size_t MaxUrlLoads = 256;
 
-template <const char* Key> Value Get(Vm& vm, const Value& self, std::span<const Value>) {
-    return HiddenValue(vm, self, Key);
-}
-template <const char* Key> Value Set(Vm& vm, const Value& self, std::span<const Value> args) {
-    KeepHidden(vm, self, Key, Arg(args, 0));
-    return Value();
-}
-
 // A property kept on the object and read back as written.
 template <const char* Key> NativeClass& Kept(NativeClass& cls, std::string_view name) {
-    return cls.getter(name, Get<Key>).setter(name, Set<Key>);
+    return cls.getter(name, GetHidden<Key>).setter(name, SetHidden<Key>);
 }
 
 constexpr char UrlKey[] = "$url";
@@ -142,7 +134,7 @@ void InstallNetEvents(Vm& vm) {
     Kept<TextKey>(text.init(TextEventInit), "text");
     text.constant("LINK", Value::string("link")).constant("TEXT_INPUT", Value::string("textInput"));
     NativeClass error(vm, "ErrorEvent", text.get(), "flash.events");
-    error.init(TextEventInit).getter("errorID", Get<IdKey>);
+    error.init(TextEventInit).getter("errorID", GetHidden<IdKey>);
     error.constant("ERROR", Value::string("error"));
     NativeClass(vm, "IOErrorEvent", error.get(), "flash.events")
         .init(TextEventInit)
@@ -235,7 +227,7 @@ void InstallUrlLoadClasses(Vm& vm) {
     Kept<DataKey>(loader, "data");
     Kept<FormatKey>(loader, "dataFormat");
     loader.init(LoaderInit)
-        .getters({{"bytesLoaded", Get<LoadedKey>}, {"bytesTotal", Get<TotalKey>}})
+        .getters({{"bytesLoaded", GetHidden<LoadedKey>}, {"bytesTotal", GetHidden<TotalKey>}})
         .method("load", LoaderLoad)
         .method("close", [](Vm& vm, const Value& self, std::span<const Value>) {
             std::erase_if(StateOf(vm).urlLoads,
