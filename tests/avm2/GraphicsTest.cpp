@@ -74,6 +74,19 @@ TEST(Avm2Graphics, AShapeAddedToTheStageIsDrawnWhereItsPropertiesSay) {
     EXPECT_PIXEL(run.image, 20, 20, QColor(255, 255, 255));
 }
 
+// A MovieClip made by a script from no symbol stands on no frame, on the stage or off
+// it; the root stands on its first.
+TEST(Avm2Graphics, AScriptMadeMovieClipStandsOnFrameZero) {
+    const Played run = Play(DocumentMovie([](AbcCode& code, Names& n) {
+        Make(code, n.display("MovieClip"), 1);
+        code.getLocal(1).nameOp(0x66, n("currentFrame")).traceTop();
+        AddChild(code, n, 0, 1);
+        code.getLocal(1).nameOp(0x66, n("currentFrame")).traceTop();
+        code.getLocal(0).nameOp(0x66, n("currentFrame")).traceTop();
+    }));
+    EXPECT_EQ(run.traces, (Lines{"0", "0", "1"}));
+}
+
 TEST(Avm2Graphics, RemovedObjectsKeepTheirStateAndChildOrderIsDepthOrder) {
     const Played run = Play(DocumentMovie([](AbcCode& code, Names& n) {
         RedShape(code, n, 1);

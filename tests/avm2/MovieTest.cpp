@@ -20,6 +20,8 @@ struct DocumentSpec {
     std::vector<std::string> frameTraces; // frame script i traces frameTraces[i]
     bool stopInLastFrameScript = false;
     bool listenEnterFrame = false; // onEnter traces "enter " + currentFrame
+    bool listenArrivals = false;   // onArrival traces the type of added/removed events
+    bool gotoInEnterFrame = false; // onEnter then calls gotoAndStop(3) and traces "after"
 };
 
 std::uint32_t Method(AbcWriter& abc, const AbcCode& code, std::uint32_t params = 0) {
@@ -36,9 +38,21 @@ std::uint32_t FrameScript(AbcWriter& abc, const std::string& text, bool stop) {
     return Method(abc, code);
 }
 
-std::uint32_t EnterFrameHandler(AbcWriter& abc) {
+std::uint32_t EnterFrameHandler(AbcWriter& abc, bool gotoThree) {
     AbcCode code(abc);
     code.pushThisScope().pushString("enter ");
+    code.getLocal(0).nameOp(0x66, abc.name("currentFrame")).op(0xa0).traceTop();
+    if (gotoThree) {
+        code.getLocal(0).pushInt(3).callProperty(0x4f, abc.name("gotoAndStop"), 1);
+        code.trace("after");
+    }
+    code.op(0x47);
+    return Method(abc, code, 1);
+}
+
+std::uint32_t ArrivalHandler(AbcWriter& abc) {
+    AbcCode code(abc);
+    code.pushThisScope().getLocal(1).nameOp(0x66, abc.name("type")).pushString(" ").op(0xa0);
     code.getLocal(0).nameOp(0x66, abc.name("currentFrame")).op(0xa0).traceTop().op(0x47);
     return Method(abc, code, 1);
 }
@@ -59,6 +73,13 @@ AbcCode Constructor(AbcWriter& abc, const DocumentSpec& document) {
         code.getLocal(0).pushString("enterFrame");
         code.getLocal(0).nameOp(0x66, abc.name("onEnter"));
         code.callProperty(0x4f, abc.name("addEventListener"), 2);
+    }
+    if (document.listenArrivals) {
+        for (const char* type : {"added", "addedToStage", "removed"}) {
+            code.getLocal(0).pushString(type);
+            code.getLocal(0).nameOp(0x66, abc.name("onArrival"));
+            code.callProperty(0x4f, abc.name("addEventListener"), 2);
+        }
     }
     code.op(0x47);
     return code;
@@ -81,8 +102,11 @@ std::vector<std::uint8_t> DocumentAbc(const DocumentSpec& document) {
                                         FrameScript(abc, document.frameTraces[i], stop)});
     }
     if (document.listenEnterFrame) {
-        klass.instanceTraits.push_back(
-            {abc.name("onEnter"), 1, 0, 0, 0, 0, EnterFrameHandler(abc)});
+        klass.instanceTraits.push_back({abc.name("onEnter"), 1, 0, 0, 0, 0,
+                                        EnterFrameHandler(abc, document.gotoInEnterFrame)});
+    }
+    if (document.listenArrivals) {
+        klass.instanceTraits.push_back({abc.name("onArrival"), 1, 0, 0, 0, 0, ArrivalHandler(abc)});
     }
     const std::uint32_t index = abc.addClass(klass);
     AbcCode init(abc);
@@ -98,8 +122,9 @@ void DoAbc2(MovieWriter& movie, const std::vector<std::uint8_t>& abc, std::uint3
     movie.tag(DoAbc2Tag, body);
 }
 
-Bytes DocumentMovie(const std::vector<std::vector<std::uint8_t>>& blocks, int frames) {
-    MovieWriter movie(100, 100, 10, 10);
+Bytes DocumentMovie(const std::vector<std::vector<std::uint8_t>>& blocks, int frames,
+                    int version = 10) {
+    MovieWriter movie(100, 100, 10, version);
     movie.tag(FileAttributesTag, Bytes{0x08, 0, 0, 0});
     for (const auto& abc : blocks) {
         DoAbc2(movie, abc, 1);
@@ -170,6 +195,37 @@ TEST(Avm2Movie, StopInAFrameScriptHoldsTheFrameAndItsScriptRunsOnce) {
 TEST(Avm2Movie, EnterFrameListenersHearEveryFrameAfterTheFirst) {
     const auto run = Play(DocumentMovie({DocumentAbc({{}, false, true})}, 2), 4);
     EXPECT_EQ(run->traces, (Lines{"constructed", "enter 2", "enter 1", "enter 2"}));
+}
+
+// The stage takes the root after its constructor; a child the timeline removes is told
+// so, bubbling to the root, before the playhead moves and enterFrame goes out, and it
+// has left its parent's children by then.
+TEST(Avm2Movie, RootArrivalAndTimelineRemovalsReachListeners) {
+    MovieWriter movie(100, 100, 10, 10);
+    movie.tag(FileAttributesTag, Bytes{0x08, 0, 0, 0});
+    DoAbc2(movie, DocumentAbc({{}, false, true, true}), 1);
+    movie.tag(SymbolClassTag, Bytes{1, 0, 0, 0, 'M', 'a', 'i', 'n', 0});
+    testing::TagStream oneFrame;
+    oneFrame.showFrame();
+    const std::uint16_t sprite = movie.defineSprite(oneFrame);
+    movie.place(testing::Place(1, sprite));
+    movie.showFrame();
+    movie.remove(1);
+    movie.showFrame();
+    const auto run = Play(movie.bytes(), 2);
+    EXPECT_EQ(run->traces,
+              (Lines{"constructed", "added 1", "addedToStage 1", "removed 1", "enter 2"}));
+}
+
+// From version 10 a goto in an enterFrame listener finishes the new frame (its script
+// included) before the listener goes on; older movies run the script after it.
+TEST(Avm2Movie, AGotoInEnterFrameRunsTheFrameScriptAtOnceFromVersionTen) {
+    const DocumentSpec spec{{"one", "two", "three"}, false, true, false, true};
+    const auto now = Play(DocumentMovie({DocumentAbc(spec)}, 3, 10), 2);
+    EXPECT_EQ(now->traces, (Lines{"constructed", "one", "enter 2", "three", "after"}));
+    const auto later = Play(DocumentMovie({DocumentAbc(spec)}, 3, 9), 2);
+    EXPECT_EQ(later->traces, (Lines{"constructed", "one", "enter 2", "after", "three"}));
+    EXPECT_EQ(later->movie.currentFrame(), 2);
 }
 
 TEST(Avm2Movie, ADamagedAbcBlockIsAWarningAndTheMoviePlaysOn) {

@@ -82,6 +82,8 @@ void ClipRunner::jump(const std::shared_ptr<Clip>& clip, int frame) {
     const bool back = frame < clip->frame;
     const std::vector<Folded> plan = fold(*clip->timeline, back ? 0 : clip->frame + 1, frame);
     if (back) {
+        // going back starts over from the first frame: what leaves, leaves from there
+        clip->frame = 0;
         // what the timeline placed after the frame, or never placed, goes
         std::vector<int> leaving;
         for (auto& [depth, instance] : clip->list) {

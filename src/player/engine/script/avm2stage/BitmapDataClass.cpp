@@ -61,20 +61,8 @@ ChannelTransform TransformArg(Vm& vm, const Value& ct) {
 
 // A subclass bound to a bitmap of the movie gets that bitmap's pixels.
 std::shared_ptr<BitmapPixels> SymbolPixels(Vm& vm, Object* self) {
-    StageState& state = StateOf(vm);
-    for (const auto& [id, name] : state.symbolClasses) {
-        try {
-            const Value found = FindDefinition(vm, NameFromText(vm, name));
-            for (ClassObject* c = self->cls; c && found.isObject(); c = c->base) {
-                if (c == found.asObject()) {
-                    return state.host.movieBitmap(id, "");
-                }
-            }
-        } catch (const ScriptException&) {
-            // a class that cannot be found binds nothing
-        }
-    }
-    return nullptr;
+    const std::optional<std::uint16_t> id = SymbolOfObject(vm, self);
+    return id ? StateOf(vm).host.movieBitmap(*id, "") : nullptr;
 }
 
 namespace {

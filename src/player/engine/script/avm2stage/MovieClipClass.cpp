@@ -50,6 +50,13 @@ Playhead PlayheadOf(Vm& vm, const Value& self) {
 }
 
 Value CurrentFrame(Vm& vm, const Value& self, std::span<const Value>) {
+    // A clip a script made of a class bound to no symbol has no frame to stand on.
+    StageState& state = StateOf(vm);
+    const DisplayRecord* r = DisplayOf(vm, self);
+    if (r && !r->fromTimeline && self.asObject() != state.root &&
+        !SymbolOfObject(vm, self.asObject())) {
+        return Value::integer(0);
+    }
     const Playhead p = PlayheadOf(vm, self);
     return Value::integer(p.frame - p.current().offset + 1);
 }
@@ -142,15 +149,26 @@ int FrameArg(Vm& vm, const Value& self, const Value& frame, const Value& sceneNa
         std::min<std::int64_t>(INT_MAX, std::int64_t{in.offset} + std::max(0, index)));
 }
 
+// Moves the playhead and finishes the frame it lands on; a frame it moved to has its
+// script run again, even one whose script ran before the playhead last left.
+void MovePlayhead(Vm& vm, const Value& self, ClipId clip, int frame, bool play) {
+    DisplayHost& host = StateOf(vm).host;
+    const double before = host.property(clip, ClipProperty::CurrentFrame);
+    host.gotoFrame(clip, frame, play);
+    DisplayRecord* r = DisplayOf(vm, self);
+    if (r && host.property(clip, ClipProperty::CurrentFrame) != before) {
+        r->scriptedFrame = -1;
+    }
+    FinishGoto(vm);
+}
+
 Value Goto(Vm& vm, const Value& self, std::span<const Value> args, bool play) {
     const ClipId clip = ClipOf(vm, self);
     if (!clip) {
         return Value();
     }
     const int target = FrameArg(vm, self, Arg(args, 0), Arg(args, 1));
-    StateOf(vm).host.gotoFrame(clip, target, play);
-    // The new frame's children are there for the next line of the script.
-    BindTimeline(vm);
+    MovePlayhead(vm, self, clip, target, play);
     return Value();
 }
 Value GotoAndStop(Vm& vm, const Value& self, std::span<const Value> args) {
@@ -168,8 +186,7 @@ Value Step(Vm& vm, const Value& self, int by) {
     const int frame = static_cast<int>(host.property(clip, ClipProperty::CurrentFrame)) + by;
     const int total = static_cast<int>(host.property(clip, ClipProperty::TotalFrames));
     if (frame >= 1 && frame <= total) {
-        host.gotoFrame(clip, frame - 1, false);
-        BindTimeline(vm);
+        MovePlayhead(vm, self, clip, frame - 1, false);
     } else {
         host.setPlaying(clip, false);
     }
@@ -190,8 +207,8 @@ template <int By> Value StepScene(Vm& vm, const Value& self, std::span<const Val
     const auto to = static_cast<std::ptrdiff_t>(p.scene) + By;
     if (clip && to >= 0 && to < static_cast<std::ptrdiff_t>(p.scenes.size())) {
         DisplayHost& host = StateOf(vm).host;
-        host.gotoFrame(clip, p.scenes[static_cast<std::size_t>(to)].offset, host.playing(clip));
-        BindTimeline(vm);
+        MovePlayhead(vm, self, clip, p.scenes[static_cast<std::size_t>(to)].offset,
+                     host.playing(clip));
     }
     return Value();
 }

@@ -10,17 +10,12 @@
 #include "player/engine/script/avm2stage/UrlLoadClasses.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 namespace quillon::engine::avm2stage {
 
 using namespace avm2;
 
 namespace {
-
-// gotoAndStop inside frame scripts can move the playhead again; this many rounds a
-// frame at most.
-constexpr int MaxFrameScriptRounds = 16;
 
 Limits LimitsFor(const RunnerSetup& setup) {
     Limits limits;
@@ -87,6 +82,7 @@ MovieRunner::MovieRunner(DisplayHost& host, const RunnerSetup& setup)
     state_->stageWidth = setup.stageWidth;
     state_->stageHeight = setup.stageHeight;
     state_->frameRate = setup.frameRate;
+    state_->swfVersion = setup.swfVersion;
     state_->readFile = setup.readFile;
     vm_->embedder = state_.get();
     vm_->random.seed(setup.seed);
@@ -153,88 +149,18 @@ void MovieRunner::startDocument(const std::map<std::uint16_t, std::string>& symb
     state.objectsByClip[r.clip] = root;
     state.displays[state.stage].children.push_back(root);
     BindTimeline(*vm_);
+    state.inFrameScripts = true;
     guarded([&] { RunInstanceInit(*vm_, cls, Value::object(root), {}); });
-    frameScriptsAndExit();
+    state.inFrameScripts = false;
+    // The stage takes the root once it is built, so its constructor's listeners hear it.
+    guarded([&] { NotifyArrival(*vm_, root, "added", "addedToStage"); });
+    FinishFrame(*vm_);
     FinishDisplayLoads(*vm_);
 }
 
 void MovieRunner::beginFrame() {
     vm_->resetBudget();
     FinishUrlLoads(*vm_);
-}
-
-void MovieRunner::broadcast(const char* type) {
-    const std::vector<Object*> targets = state_->broadcasters[type];
-    for (Object* target : targets) {
-        if (state_->displays.contains(target)) {
-            guarded([&] { Dispatch(*vm_, target, NewEvent(*vm_, "Event", type)); });
-        }
-    }
-}
-
-void MovieRunner::frameScriptsAndExit() {
-    BindTimeline(*vm_);
-    broadcast("frameConstructed");
-    runFrameScripts();
-    broadcast("exitFrame");
-}
-
-namespace {
-
-// Display objects in the order frame scripts run: parents before their children, the
-// children in their list's order, from the stage down; then any off the list.
-std::vector<Object*> ScriptOrder(StageState& state) {
-    std::vector<Object*> order;
-    std::unordered_set<Object*> seen;
-    std::vector<Object*> work{state.stage};
-    while (!work.empty() && order.size() < state.displays.size()) {
-        Object* o = work.back();
-        work.pop_back();
-        const auto it = state.displays.find(o);
-        if (!o || it == state.displays.end() || !seen.insert(o).second) {
-            continue;
-        }
-        order.push_back(o);
-        work.insert(work.end(), it->second.children.rbegin(), it->second.children.rend());
-    }
-    for (auto& [object, record] : state.displays) {
-        if (!record.frameScripts.empty() && !seen.contains(object)) {
-            order.push_back(object);
-        }
-    }
-    return order;
-}
-
-} // namespace
-
-void MovieRunner::runFrameScripts() {
-    for (int round = 0; round < MaxFrameScriptRounds; ++round) {
-        std::vector<std::pair<Object*, Value>> due;
-        for (Object* object : ScriptOrder(*state_)) {
-            DisplayRecord& record = state_->displays[object];
-            if (!record.clip || record.frameScripts.empty()) {
-                continue;
-            }
-            const int frame =
-                static_cast<int>(state_->host.property(record.clip, ClipProperty::CurrentFrame)) -
-                1;
-            if (frame == record.scriptedFrame) {
-                continue;
-            }
-            record.scriptedFrame = frame;
-            const auto script = record.frameScripts.find(frame);
-            if (script != record.frameScripts.end()) {
-                due.emplace_back(object, script->second);
-            }
-        }
-        if (due.empty()) {
-            return;
-        }
-        for (const auto& [object, fn] : due) {
-            guarded([&] { CallValue(*vm_, fn, Value::object(object), {}); });
-        }
-        BindTimeline(*vm_);
-    }
 }
 
 void MovieRunner::fireTimers() {
@@ -283,8 +209,8 @@ void MovieRunner::fireCallbacks() {
 }
 
 void MovieRunner::endFrame(double frameMs) {
-    broadcast("enterFrame");
-    frameScriptsAndExit();
+    Broadcast(*vm_, "enterFrame");
+    FinishFrame(*vm_);
     state_->clockMs += frameMs;
     vm_->dateMs += frameMs;
     fireTimers();
@@ -302,6 +228,20 @@ void MovieRunner::keyReleased(int code) {
 }
 
 void MovieRunner::clipRemoved(ClipId clip) {
+    // A timeline removal is told before the playhead moves on, as the player tells it.
+    const auto known = state_->objectsByClip.find(clip);
+    if (known != state_->objectsByClip.end()) {
+        Object* child = known->second;
+        DisplayRecord& r = state_->displays[child];
+        if (r.fromTimeline && r.parent) {
+            guarded([&] { NotifyArrival(*vm_, child, "removed", "removedFromStage"); });
+            DisplayRecord& left = state_->displays[child];
+            if (left.parent) {
+                std::erase(state_->displays[left.parent].children, child);
+                left.parent = nullptr;
+            }
+        }
+    }
     state_->objectsByClip.erase(clip);
     for (auto& [object, record] : state_->displays) {
         if (record.clip == clip) {

@@ -66,9 +66,6 @@ public:
 
 private:
     template <class Body> void guarded(Body&& body);
-    void broadcast(const char* type);
-    void frameScriptsAndExit();
-    void runFrameScripts();
     void fireTimers();
     void fireCallbacks();
 

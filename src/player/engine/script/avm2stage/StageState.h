@@ -124,6 +124,11 @@ struct StageState : avm2::Embedder {
     // URLLoader loads waiting for the next frame.
     std::vector<std::pair<Object*, std::string>> urlLoads;
     bool binding = false; // BindTimeline is running
+    // Frame scripts (or the document's constructor) are running: a goto there leaves the
+    // new frame's scripts to the frame's next round.
+    bool inFrameScripts = false;
+    int finishingFrames = 0; // FinishFrame calls under way, nested by gotos
+    int swfVersion = 13;
     // Loader's loads waiting for the frame to end.
     std::vector<DisplayLoad> displayLoads;
     // Files beside the movie (nothing when missing or not allowed), and the streams.
@@ -154,6 +159,16 @@ void AdvanceStreams(avm2::Vm& vm, double frameMs);
 // symbol's class (constructed after its own children), names it on its parent and
 // brings the parents' child lists in line with the display list.
 void BindTimeline(avm2::Vm& vm);
+// The character a movie binds to the object's class or one it extends, if any.
+std::optional<std::uint16_t> SymbolOfObject(avm2::Vm& vm, Object* self);
+// The rest of a frame once its display list is built: objects for the new clips,
+// frameConstructed, the frame scripts, exitFrame.
+void FinishFrame(avm2::Vm& vm);
+// After a script's goto: the new frame finished at once, or only its objects made when
+// frame scripts are running (their next round runs the new frame's scripts).
+void FinishGoto(avm2::Vm& vm);
+// Sends an event of `type` to every display object that listens for it.
+void Broadcast(avm2::Vm& vm, const char* type);
 
 // Graphics: one drawing command, and the items of an Array or Vector argument.
 void SendDrawCommand(avm2::Vm& vm, const Value& graphics, const DrawCommand& command);

@@ -54,11 +54,12 @@ ClassObject* ClassFor(Vm& vm, ClipId clip) {
     return BuiltinClass(vm, "flash.display", "Shape");
 }
 
-void BindChildren(Vm& vm, Object* parent, int nesting);
+void BindChildren(Vm& vm, Object* parent, int nesting, std::vector<Object*>& arrivals);
 
 // A new object for a clip the timeline placed: its record first, its children, then
-// its constructor, then its arrival on the parent.
-Object* Adopt(Vm& vm, Object* parent, ClipId clip, int nesting) {
+// its constructor. Its arrival, then theirs, go to `arrivals` to be told once the pass
+// has put everything in place, so an event the children send bubbles past their parent.
+Object* Adopt(Vm& vm, Object* parent, ClipId clip, int nesting, std::vector<Object*>& arrivals) {
     StageState& state = StateOf(vm);
     ClassObject* cls = ClassFor(vm, clip);
     Object* child = AllocateInstance(vm, cls);
@@ -80,27 +81,28 @@ Object* Adopt(Vm& vm, Object* parent, ClipId clip, int nesting) {
             SetPublic(vm, parentValue, r.name, value);
         }
     });
-    BindChildren(vm, child, nesting + 1);
+    std::vector<Object*> inner;
+    BindChildren(vm, child, nesting + 1, inner);
     Guarded(vm, [&] { RunInstanceInit(vm, cls, value, {}); });
+    arrivals.push_back(child);
+    arrivals.insert(arrivals.end(), inner.begin(), inner.end());
     return child;
 }
 
-void BindChildren(Vm& vm, Object* parent, int nesting) {
+void BindChildren(Vm& vm, Object* parent, int nesting, std::vector<Object*>& arrivals) {
     StageState& state = StateOf(vm);
     const ClipId clip = state.displays[parent].clip;
     if (!clip || nesting > MaxBindNesting) {
         return;
     }
     std::vector<Object*> timeline;
-    std::vector<Object*> arrived;
     for (ClipId childClip : state.host.allChildren(clip)) {
         const auto known = state.objectsByClip.find(childClip);
         if (known != state.objectsByClip.end()) {
             timeline.push_back(known->second);
-            BindChildren(vm, known->second, nesting + 1);
+            BindChildren(vm, known->second, nesting + 1, arrivals);
         } else {
-            timeline.push_back(Adopt(vm, parent, childClip, nesting));
-            arrived.push_back(timeline.back());
+            timeline.push_back(Adopt(vm, parent, childClip, nesting, arrivals));
         }
     }
     // The timeline's children in depth order, then those a script added.
@@ -120,19 +122,40 @@ void BindChildren(Vm& vm, Object* parent, int nesting) {
         state.displays[child].parent = parent;
     }
     state.displays[parent].children = std::move(timeline);
-    for (Object* child : arrived) {
-        Guarded(vm, [&] { NotifyArrival(vm, child, "added", "addedToStage"); });
-    }
 }
 
 } // namespace
+
+std::optional<std::uint16_t> SymbolOfObject(Vm& vm, Object* self) {
+    StageState& state = StateOf(vm);
+    for (const auto& [id, name] : state.symbolClasses) {
+        try {
+            const Value found = FindDefinition(vm, NameFromText(vm, name));
+            for (ClassObject* c = self->cls; c && found.isObject(); c = c->base) {
+                if (c == found.asObject()) {
+                    return id;
+                }
+            }
+        } catch (const ScriptException&) {
+            // a class that cannot be found binds nothing
+        }
+    }
+    return std::nullopt;
+}
 
 void BindTimeline(Vm& vm) {
     StageState& state = StateOf(vm);
     // A constructor that moves a playhead is bound with the rest of the pass.
     if (state.root && !state.binding) {
         state.binding = true;
-        BindChildren(vm, state.root, 0);
+        std::vector<Object*> arrivals;
+        BindChildren(vm, state.root, 0, arrivals);
+        for (Object* child : arrivals) {
+            // one a listener took away again hears no arrival
+            if (state.displays[child].parent) {
+                Guarded(vm, [&] { NotifyArrival(vm, child, "added", "addedToStage"); });
+            }
+        }
         state.binding = false;
     }
 }
