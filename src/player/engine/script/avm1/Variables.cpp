@@ -253,7 +253,8 @@ Object* MakeSuper(Vm& vm, Frame& frame) {
 }
 
 void SetTarget(Vm& vm, Frame& frame, const Value& target) {
-    if (target.isUndefined() || (target.isString() && target.str().empty())) {
+    // from version 7 on undefined names no clip, as any other value that names none
+    if ((target.isUndefined() && vm.version() < 7) || (target.isString() && target.str().empty())) {
         frame.target = frame.original;
         frame.scope = frame.baseScope;
         return;
