@@ -372,3 +372,20 @@ TEST(ScriptLanguage, FunctionCalledPlainlyGivesBackItsArgument) {
 }
 
 } // namespace
+
+namespace {
+
+// delete F.prototype leaves the prototype of script functions and of built-in classes.
+TEST(ScriptLanguage, PrototypesCannotBeDeleted) {
+    for (const char* holder : {"F", "Object", "MovieClip"}) {
+        ActionAssembler body;
+        ActionAssembler a;
+        a.function(FunctionSpec("F"), body);
+        a.push({holder}).op(Action::GetVariable).push({"prototype"}).op(0x3a).op(Action::Trace);
+        a.push({holder}).op(Action::GetVariable).push({"prototype"}).op(Action::GetMember);
+        a.op(Action::TypeOf).op(Action::Trace);
+        EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "false\nobject\n") << holder;
+    }
+}
+
+} // namespace

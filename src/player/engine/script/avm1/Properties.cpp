@@ -60,6 +60,10 @@ bool ClipOwnValue(Vm& vm, Object* o, std::string_view name, Value& out) {
             out = vm.levelValue(level);
             return true;
         }
+        if (vm.version() >= 6 && EqualsIgnoringCase(name, "_global")) {
+            out = Value(vm.global);
+            return true;
+        }
         if (EqualsIgnoringCase(name, "_lockroot") && !o->find(name)) {
             out = Value(false);
             return true;

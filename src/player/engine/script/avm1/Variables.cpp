@@ -47,8 +47,13 @@ Value LookupSimple(Vm& vm, Frame& frame, std::string_view name) {
         return out;
     }
     for (const Scope* s = frame.scope.get(); s; s = s->parent.get()) {
-        if (s->object && vm.has(s->object, name)) {
-            return vm.getOf(s->object, name, Value(s->object));
+        Object* o = s->object;
+        if (o && o->kind == Kind::Clip && !vm.host().exists(o->clip)) {
+            // a removed clip holds nothing: its code reads the root's variables instead
+            o = vm.clipObject(vm.rootOf(o->clip));
+        }
+        if (o && vm.has(o, name)) {
+            return vm.getOf(o, name, Value(o));
         }
     }
     return Value();
@@ -239,7 +244,7 @@ Object* MakeFunction(Vm& vm, Frame& frame, const std::shared_ptr<const FunctionC
     fn->target = frame.target;
     Object* proto = vm.newObject();
     proto->define("constructor", Value(fn), DontEnum);
-    fn->define("prototype", Value(proto), DontEnum);
+    fn->define("prototype", Value(proto), DontEnum | DontDelete);
     return fn;
 }
 

@@ -50,7 +50,7 @@ void InstallInertBuiltins(Vm& vm) {
     vm.global->define("Accessibility", Value(vm.newObject()), DontEnum | FromVersion6);
     const Value system = vm.get(Value(vm.global), "System");
     if (system.isObject()) {
-        system.o->define("IME", Value(vm.newObject()), DontEnum | FromVersion6);
+        Broadcaster(vm, "IME", system.o, FromVersion6);
     }
     Object* net = FlashPackage(vm, "net");
     for (const char* name : {"FileReference", "FileReferenceList"}) {
