@@ -58,6 +58,9 @@ Outcome RunTry(Vm& vm, Frame& frame, const Instr& in, std::uint32_t pc) {
             pending = thrown;
         }
     }
+    if (outcome.flow == Flow::Jumped && outcome.pc == in.b) {
+        outcome.flow = Flow::Fell; // a jump to the finally block: it runs below, once
+    }
     if (hasFinally) {
         const Outcome fin = RunRange(vm, frame, in.b, in.c);
         if (fin.flow != Flow::Fell) {
