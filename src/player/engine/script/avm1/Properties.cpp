@@ -47,6 +47,9 @@ bool ClipOwnValue(Vm& vm, Object* o, std::string_view name, Value& out) {
             out = GetClipProperty(vm, o->clip, index);
             return true;
         }
+        if (o->find(name)) {
+            return false; // a variable set under _root, _parent or _global hides them
+        }
         if (EqualsIgnoringCase(name, "_parent")) {
             const ClipId parent = host.parent(o->clip);
             out = parent ? Value(vm.clipObject(parent)) : Value();

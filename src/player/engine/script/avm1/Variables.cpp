@@ -41,9 +41,23 @@ bool SpecialName(Vm& vm, Frame& frame, std::string_view name, Value& out) {
     return false;
 }
 
+// A variable a script set under a name such as _root or _global hides what it means.
+bool SetUnderSpecialName(Vm& vm, Frame& frame, std::string_view name, Value& out) {
+    if (name.empty() || name[0] != '_') {
+        return false;
+    }
+    for (const Scope* s = frame.scope.get(); s; s = s->parent.get()) {
+        if (s->object && s->object != vm.global && s->object->find(name)) {
+            out = vm.getOf(s->object, name, Value(s->object));
+            return true;
+        }
+    }
+    return false;
+}
+
 Value LookupSimple(Vm& vm, Frame& frame, std::string_view name) {
     Value out;
-    if (SpecialName(vm, frame, name, out)) {
+    if (SetUnderSpecialName(vm, frame, name, out) || SpecialName(vm, frame, name, out)) {
         return out;
     }
     for (const Scope* s = frame.scope.get(); s; s = s->parent.get()) {
@@ -215,6 +229,13 @@ void DefineLocal(Vm& vm, Frame& frame, std::string_view name, Value value) {
     } else if (SetByPath(vm, frame, name, value, false)) {
         return;
     } else if (Object* clip = vm.clipObject(frame.target)) {
+        // an object of a with block that holds the name itself takes the value
+        for (const Scope* s = frame.scope.get(); s && s->object != clip; s = s->parent.get()) {
+            if (s->object && s->object != vm.global && vm.hasOwn(s->object, name)) {
+                vm.set(Value(s->object), name, std::move(value));
+                return;
+            }
+        }
         vm.set(Value(clip), name, std::move(value));
     }
 }
