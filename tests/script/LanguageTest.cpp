@@ -4,6 +4,7 @@
 #include "script/ScriptTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <utility>
 
 using namespace quillon::testing;
 
@@ -240,32 +241,57 @@ TEST(ScriptLanguage, PrototypesAndSuper) {
     EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "derived+base\ntrue\n");
 }
 
+struct TryCase {
+    bool throws;
+    bool jumpsToFinally; // the try and catch blocks end with a jump to the finally block
+    const char* expected;
+};
+
+// try { [throw "boom";] } catch (e) { trace(e); } finally { trace("done"); } trace("after");
+// compilers end the try and catch blocks with a jump past the catch block, which lands on
+// the finally block: it still runs once.
 TEST(ScriptLanguage, TryCatchFinally) {
-    ActionAssembler a;
-    // try { throw "boom"; } catch (e) { trace(e); } finally { trace("done"); }
-    ActionAssembler tryBody, catchBody, finallyBody;
-    tryBody.push({"boom"}).op(Action::Throw);
-    catchBody.traceVariable("e");
-    finallyBody.trace("done");
-    const Bytes t = tryBody.code(), c = catchBody.code(), f = finallyBody.code();
-    BitWriter w;
-    w.u8(0x8f);
-    w.u16(static_cast<std::uint16_t>(7 + 2));
-    w.u8(3); // catch and finally blocks
-    w.u16(static_cast<std::uint16_t>(t.size()));
-    w.u16(static_cast<std::uint16_t>(c.size()));
-    w.u16(static_cast<std::uint16_t>(f.size()));
-    w.string("e");
-    Bytes block = w.take();
-    for (const Bytes* part : {&t, &c, &f}) {
-        block.insert(block.end(), part->begin(), part->end());
+    for (const TryCase& tc :
+         {TryCase{true, false, "boom\ndone\nafter\n"}, TryCase{true, true, "boom\ndone\nafter\n"},
+          TryCase{false, true, "ok\ndone\nafter\n"}}) {
+        ActionAssembler tryBody, catchBody, finallyBody;
+        tryBody.trace("ok");
+        if (tc.throws) {
+            tryBody = ActionAssembler();
+            tryBody.push({"boom"}).op(Action::Throw);
+        }
+        catchBody.traceVariable("e");
+        finallyBody.trace("done");
+        Bytes t = tryBody.code(), c = catchBody.code();
+        const Bytes f = finallyBody.code();
+        const auto jump = [](Bytes& code, std::size_t over) {
+            const Bytes j = {0x99, 2, 0, static_cast<std::uint8_t>(over & 0xff),
+                             static_cast<std::uint8_t>(over >> 8)};
+            code.insert(code.end(), j.begin(), j.end());
+        };
+        if (tc.jumpsToFinally) {
+            jump(c, 0);
+            jump(t, c.size());
+        }
+        BitWriter w;
+        w.u8(0x8f);
+        w.u16(static_cast<std::uint16_t>(7 + 2));
+        w.u8(3); // catch and finally blocks
+        w.u16(static_cast<std::uint16_t>(t.size()));
+        w.u16(static_cast<std::uint16_t>(c.size()));
+        w.u16(static_cast<std::uint16_t>(f.size()));
+        w.string("e");
+        Bytes block = w.take();
+        for (const Bytes* part : {&std::as_const(t), &std::as_const(c), &f}) {
+            block.insert(block.end(), part->begin(), part->end());
+        }
+        const Bytes tail = ActionAssembler().trace("after").block();
+        block.insert(block.end(), tail.begin(), tail.end());
+        MovieWriter movie(100, 100);
+        movie.doAction(block);
+        movie.showFrame();
+        EXPECT_EQ(RunMovie(movie.bytes()).joined(), tc.expected) << tc.throws << tc.jumpsToFinally;
     }
-    const Bytes tail = ActionAssembler().trace("after").block();
-    block.insert(block.end(), tail.begin(), tail.end());
-    MovieWriter movie(100, 100);
-    movie.doAction(block);
-    movie.showFrame();
-    EXPECT_EQ(RunMovie(movie.bytes()).joined(), "boom\ndone\nafter\n");
 }
 
 } // namespace
@@ -369,6 +395,78 @@ TEST(ScriptLanguage, FunctionCalledPlainlyGivesBackItsArgument) {
     a.push({0, "Function"}).op(Action::CallFunction).push({"__proto__"});
     a.op(Action::GetMember).op(Action::Trace);
     EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "text\nobject\nundefined\n");
+}
+
+} // namespace
+
+namespace {
+
+// delete F.prototype leaves the prototype of script functions and of built-in classes.
+TEST(ScriptLanguage, PrototypesCannotBeDeleted) {
+    for (const char* holder : {"F", "Object", "MovieClip"}) {
+        ActionAssembler body;
+        ActionAssembler a;
+        a.function(FunctionSpec("F"), body);
+        a.push({holder}).op(Action::GetVariable).push({"prototype"}).op(0x3a).op(Action::Trace);
+        a.push({holder}).op(Action::GetVariable).push({"prototype"}).op(Action::GetMember);
+        a.op(Action::TypeOf).op(Action::Trace);
+        EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "false\nobject\n") << holder;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// DefineFunction2 preloads _root, _global and _parent in that order of registers,
+// whatever the flags leave out.
+TEST(ScriptLanguage, PreloadedRegistersFollowTheirOrder) {
+    struct Case {
+        std::uint16_t flags; // _root 0x40, _parent 0x80, _global 0x100
+        const char* expected;
+    };
+    for (const Case& c : {Case{0x1c0, "_level0|object|undefined|undefined"},
+                          Case{0x180, "object|undefined|undefined|undefined"},
+                          Case{0x140, "_level0|object|undefined|undefined"}}) {
+        ActionAssembler body;
+        for (std::uint8_t r = 1; r <= 4; ++r) {
+            body.push({Register{r}});
+            // the global object is told by its type: its text depends on its prototype
+            body.op(Action::PushDuplicate).op(Action::TypeOf).push({"object"});
+            body.op(Action::StrictEquals).ifTrue("object" + std::to_string(r));
+            body.jump("text" + std::to_string(r));
+            body.label("object" + std::to_string(r)).op(Action::Pop).push({"object"});
+            body.label("text" + std::to_string(r));
+            if (r > 1) {
+                body.op(Action::Add2);
+            }
+            if (r < 4) {
+                body.push({"|"}).op(Action::Add2);
+            }
+        }
+        body.op(Action::Trace);
+        ActionAssembler a;
+        a.function(FunctionSpec("f", {}, 5, c.flags, true), body);
+        a.push({0, "f"}).op(Action::CallFunction).op(Action::Pop);
+        EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), std::string(c.expected) + "\n")
+            << c.flags;
+    }
+}
+
+// A variable set under _root hides what _root means; with(o) { var b = 1; } sets o.b when
+// o holds b itself.
+TEST(ScriptLanguage, VariablesHideSpecialNamesAndVarWritesToTheWithObject) {
+    ActionAssembler a;
+    a.set("_root", "fake").traceVariable("_root");
+    a.push({"o", 0}).op(Action::InitObject).op(Action::DefineLocal);
+    a.push({"o"}).op(Action::GetVariable).push({"b", 20}).op(Action::SetMember);
+    ActionAssembler inside;
+    inside.push({"b", 10}).op(Action::DefineLocal).push({"c", 10}).op(Action::DefineLocal);
+    a.push({"o"}).op(Action::GetVariable).with(inside);
+    a.push({"o"}).op(Action::GetVariable).push({"b"}).op(Action::GetMember).op(Action::Trace);
+    a.push({"o"}).op(Action::GetVariable).push({"c"}).op(Action::GetMember).op(Action::Trace);
+    a.traceVariable("c");
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "fake\n10\nundefined\n10\n");
 }
 
 } // namespace

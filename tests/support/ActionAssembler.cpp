@@ -118,6 +118,15 @@ ActionAssembler& ActionAssembler::function(const FunctionSpec& fn, const ActionA
     return *this;
 }
 
+ActionAssembler& ActionAssembler::with(const ActionAssembler& body) {
+    const Bytes code = body.code();
+    BitWriter w;
+    w.u16(static_cast<std::uint16_t>(code.size()));
+    record(0x94, w.take());
+    out_.insert(out_.end(), code.begin(), code.end());
+    return *this;
+}
+
 ActionAssembler& ActionAssembler::gotoFrame2(bool play) {
     record(0x9f, {static_cast<std::uint8_t>(play ? 1 : 0)});
     return *this;

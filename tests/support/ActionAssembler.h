@@ -97,6 +97,8 @@ public:
     ActionAssembler& jump(const std::string& label);
     ActionAssembler& ifTrue(const std::string& label);
     ActionAssembler& function(const FunctionSpec& fn, const ActionAssembler& body);
+    // with (popped object) { body }
+    ActionAssembler& with(const ActionAssembler& body);
     ActionAssembler& gotoFrame2(bool play);
     // GetURL2 with its flags (0x40 loads a movie, 0x80 variables): url and target popped.
     ActionAssembler& getUrl2(std::uint8_t flags);

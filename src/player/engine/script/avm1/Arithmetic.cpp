@@ -151,13 +151,14 @@ bool CompareAction(Vm& vm, const Instr& in) {
     case 0x48: // Less2, and Greater with the operands swapped
     case 0x67:
         OnPair(vm, [&vm, &in](const Value& a, const Value& b) {
-            return in.op == 0x48 ? vm.lessThan(a, b) : vm.lessThan(b, a, false);
+            const Value r = in.op == 0x48 ? vm.lessThan(a, b) : vm.lessThan(b, a, false);
+            return r.isBool() ? Truth(vm, r.b) : r;
         });
         return true;
     case 0x49:
     case 0x66:
         OnPair(vm, [&vm, &in](const Value& a, const Value& b) {
-            return Value(in.op == 0x49 ? vm.looseEquals(a, b) : vm.strictEquals(a, b));
+            return Truth(vm, in.op == 0x49 ? vm.looseEquals(a, b) : vm.strictEquals(a, b));
         });
         return true;
     case 0x60:

@@ -39,12 +39,13 @@ void Preload(Vm& vm, Frame& frame, const FunctionCode& code, std::span<const Val
     if (flags & PreloadRoot) {
         put(Value(vm.clipObject(vm.host().root())));
     }
+    // _global takes its register before _parent
+    if (flags & PreloadGlobal) {
+        put(Value(vm.global));
+    }
     if (flags & PreloadParent) {
         const ClipId parent = frame.target ? vm.host().parent(frame.target) : 0;
         put(parent ? Value(vm.clipObject(parent)) : Value());
-    }
-    if (flags & PreloadGlobal) {
-        put(Value(vm.global));
     }
 }
 

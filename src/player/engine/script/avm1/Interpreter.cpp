@@ -58,6 +58,9 @@ Outcome RunTry(Vm& vm, Frame& frame, const Instr& in, std::uint32_t pc) {
             pending = thrown;
         }
     }
+    if (outcome.flow == Flow::Jumped && outcome.pc == in.b) {
+        outcome.flow = Flow::Fell; // a jump to the finally block: it runs below, once
+    }
     if (hasFinally) {
         const Outcome fin = RunRange(vm, frame, in.b, in.c);
         if (fin.flow != Flow::Fell) {
@@ -191,9 +194,18 @@ Outcome RunRange(Vm& vm, Frame& frame, std::uint32_t pc, std::uint32_t end) {
                 return out;
             }
             break;
-        default:
+        default: {
+            // a call (but not a method call on nothing) that removed the clip this code
+            // runs for ends the code there
+            const bool onSomething = vm.stack.size() >= 2 && !vm.stack.end()[-2].isNullish();
+            const bool call =
+                in.op == 0x3d || in.op == 0x40 || ((in.op == 0x52 || in.op == 0x53) && onSomething);
             OtherAction(vm, frame, in);
+            if (call && frame.original && !vm.host().exists(frame.original)) {
+                return Outcome{Flow::Returned, pc, Value()};
+            }
             break;
+        }
         }
     }
     return Outcome{Flow::Fell, pc, Value()};

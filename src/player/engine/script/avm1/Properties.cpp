@@ -47,6 +47,9 @@ bool ClipOwnValue(Vm& vm, Object* o, std::string_view name, Value& out) {
             out = GetClipProperty(vm, o->clip, index);
             return true;
         }
+        if (o->find(name)) {
+            return false; // a variable set under _root, _parent or _global hides them
+        }
         if (EqualsIgnoringCase(name, "_parent")) {
             const ClipId parent = host.parent(o->clip);
             out = parent ? Value(vm.clipObject(parent)) : Value();
@@ -58,6 +61,10 @@ bool ClipOwnValue(Vm& vm, Object* o, std::string_view name, Value& out) {
         }
         if (const int level = LevelNumber(name); level >= 0) {
             out = vm.levelValue(level);
+            return true;
+        }
+        if (vm.version() >= 6 && EqualsIgnoringCase(name, "_global")) {
+            out = Value(vm.global);
             return true;
         }
         if (EqualsIgnoringCase(name, "_lockroot") && !o->find(name)) {

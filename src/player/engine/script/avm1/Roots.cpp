@@ -40,7 +40,8 @@ ClipId Vm::rootOf(ClipId clip) {
         }
         const ClipId parent = host_.parent(at);
         if (!parent) {
-            return at;
+            // code of a removed clip still finds the root it was under
+            return host_.exists(at) ? at : host_.root();
         }
         at = parent;
     }

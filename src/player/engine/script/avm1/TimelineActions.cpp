@@ -248,7 +248,7 @@ bool PlayheadActions(Vm& vm, Frame& frame, const Instr& in, ClipId clip) {
         host.setPlaying(clip, in.op == 0x06);
         return true;
     case 0x81:
-        Goto(vm, clip, static_cast<int>(in.a), host.playing(clip));
+        Goto(vm, clip, static_cast<int>(in.a), false); // gotoAndStop; Play follows for a play
         return true;
     case 0x8c: {
         const int frameIndex = host.frameOfLabel(clip, frame.block->literals[in.a].str());

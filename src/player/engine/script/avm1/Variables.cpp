@@ -41,14 +41,33 @@ bool SpecialName(Vm& vm, Frame& frame, std::string_view name, Value& out) {
     return false;
 }
 
+// A variable a script set under a name such as _root or _global hides what it means.
+bool SetUnderSpecialName(Vm& vm, Frame& frame, std::string_view name, Value& out) {
+    if (name.empty() || name[0] != '_') {
+        return false;
+    }
+    for (const Scope* s = frame.scope.get(); s; s = s->parent.get()) {
+        if (s->object && s->object != vm.global && s->object->find(name)) {
+            out = vm.getOf(s->object, name, Value(s->object));
+            return true;
+        }
+    }
+    return false;
+}
+
 Value LookupSimple(Vm& vm, Frame& frame, std::string_view name) {
     Value out;
-    if (SpecialName(vm, frame, name, out)) {
+    if (SetUnderSpecialName(vm, frame, name, out) || SpecialName(vm, frame, name, out)) {
         return out;
     }
     for (const Scope* s = frame.scope.get(); s; s = s->parent.get()) {
-        if (s->object && vm.has(s->object, name)) {
-            return vm.getOf(s->object, name, Value(s->object));
+        Object* o = s->object;
+        if (o && o->kind == Kind::Clip && !vm.host().exists(o->clip)) {
+            // a removed clip holds nothing: its code reads the root's variables instead
+            o = vm.clipObject(vm.rootOf(o->clip));
+        }
+        if (o && vm.has(o, name)) {
+            return vm.getOf(o, name, Value(o));
         }
     }
     return Value();
@@ -210,6 +229,13 @@ void DefineLocal(Vm& vm, Frame& frame, std::string_view name, Value value) {
     } else if (SetByPath(vm, frame, name, value, false)) {
         return;
     } else if (Object* clip = vm.clipObject(frame.target)) {
+        // an object of a with block that holds the name itself takes the value
+        for (const Scope* s = frame.scope.get(); s && s->object != clip; s = s->parent.get()) {
+            if (s->object && s->object != vm.global && vm.hasOwn(s->object, name)) {
+                vm.set(Value(s->object), name, std::move(value));
+                return;
+            }
+        }
         vm.set(Value(clip), name, std::move(value));
     }
 }
@@ -239,7 +265,7 @@ Object* MakeFunction(Vm& vm, Frame& frame, const std::shared_ptr<const FunctionC
     fn->target = frame.target;
     Object* proto = vm.newObject();
     proto->define("constructor", Value(fn), DontEnum);
-    fn->define("prototype", Value(proto), DontEnum);
+    fn->define("prototype", Value(proto), DontEnum | DontDelete);
     return fn;
 }
 
@@ -253,7 +279,8 @@ Object* MakeSuper(Vm& vm, Frame& frame) {
 }
 
 void SetTarget(Vm& vm, Frame& frame, const Value& target) {
-    if (target.isUndefined() || (target.isString() && target.str().empty())) {
+    // from version 7 on undefined names no clip, as any other value that names none
+    if ((target.isUndefined() && vm.version() < 7) || (target.isString() && target.str().empty())) {
         frame.target = frame.original;
         frame.scope = frame.baseScope;
         return;

@@ -86,7 +86,8 @@ Object* FlashPackage(Vm& vm, const char* name) {
 }
 
 void InstallExternalInterface(Vm& vm) {
-    Object* external = vm.newObject();
+    // a class of statics only: constructing one gives a plain object
+    Object* external = vm.newClass(nullptr, "ExternalInterface", Unavailable, nullptr);
     FlashPackage(vm, "external")->define("ExternalInterface", Value(external), DontEnum);
     external->define("available", Value(false), DontEnum | DontDelete | ReadOnly);
     vm.methods(external, {{"call", Unavailable},

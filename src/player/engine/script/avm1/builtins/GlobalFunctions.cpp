@@ -267,8 +267,7 @@ void InstallGlobalFunctions(Vm& vm) {
     // clang-format on
     g->define("NaN", Value(NaN), DontEnum);
     g->define("Infinity", Value(std::numeric_limits<double>::infinity()), DontEnum);
-    Object* broadcaster = vm.newNative(Nothing);
-    g->define("AsBroadcaster", Value(broadcaster), DontEnum);
+    Object* broadcaster = vm.newClass(g, "AsBroadcaster", Nothing, nullptr);
     // clang-format off
     vm.methods(broadcaster, {
         {"initialize", BroadcasterInitialize}, {"addListener", AddListener},

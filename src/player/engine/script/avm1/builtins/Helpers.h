@@ -17,12 +17,15 @@ void InstallObjectBuiltins(Vm&), InstallGlobalFunctions(Vm&), InstallNumberBuilt
 void InstallBitmapBuiltins(Vm&);
 void InstallDrawingBuiltins(Vm&); // after the clip builtins, whose MovieClip it extends
 void InstallNetStreamBuiltins(Vm&);
-void InstallTextBuiltins(Vm&);      // after the clip builtins, whose TextField it extends
+void InstallTextBuiltins(Vm&); // after the clip builtins, whose TextField it extends
+// Classes without behaviour (Camera, SharedObject ...), last: some hang off other globals.
+void InstallInertBuiltins(Vm&);
 void InstallSelectionBuiltins(Vm&); // Selection, Key's state, replaceSel (Keyboard.cpp)
 // flash.geom and flash.filters, with the clip properties they stand for (after the clips).
 void InstallGeomBuiltins(Vm&), InstallFilterBuiltins(Vm&);
-// A global broadcaster object: addListener, removeListener, broadcastMessage, _listeners.
-Object* Broadcaster(Vm& vm, const char* name);
+// A broadcaster object (global unless a holder is given): addListener, removeListener,
+// broadcastMessage, _listeners.
+Object* Broadcaster(Vm& vm, const char* name, Object* holder = nullptr, std::uint16_t flags = 0);
 // The package object flash.<name> (flash.external, flash.geom ...), made on first use.
 Object* FlashPackage(Vm& vm, const char* name);
 

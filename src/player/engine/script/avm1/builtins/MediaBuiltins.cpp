@@ -114,9 +114,9 @@ void InstallStageAndSystem(Vm& vm) {
 
 } // namespace
 
-Object* Broadcaster(Vm& vm, const char* name) {
+Object* Broadcaster(Vm& vm, const char* name, Object* holder, std::uint16_t flags) {
     Object* o = vm.newObject();
-    vm.global->define(name, Value(o), DontEnum);
+    (holder ? holder : vm.global)->define(name, Value(o), DontEnum | flags);
     const Value source = vm.get(Value(vm.global), "AsBroadcaster");
     for (const char* method : {"addListener", "removeListener", "broadcastMessage"}) {
         o->define(method, vm.get(source, method), DontEnum);

@@ -247,6 +247,7 @@ void InstallBuiltins(Vm& vm) {
     InstallNetStreamBuiltins(vm);
     InstallGeomBuiltins(vm);
     InstallFilterBuiltins(vm);
+    InstallInertBuiltins(vm);
 }
 
 } // namespace quillon::engine::avm1
