@@ -132,6 +132,36 @@ const std::vector<PixelCase>& PixelCases() {
              p.pixel(2, 0, 0);
          },
          {"ff000012", "ff000000"}},
+        {"copyChannel takes the channels BitmapDataChannel names",
+         [](Pixels& p) {
+             p.bitmap(1, 1, 1, true, 0xff123456);
+             p.bitmap(2, 1, 1, true, 0xff000000);
+             const auto channel = [&](const char* name) {
+                 p.code.nameOp(0x60, p.n.display("BitmapDataChannel")).nameOp(0x66, p.n(name));
+             };
+             for (const auto& [from, to] : {std::pair{"GREEN", "RED"}, {"ALPHA", "BLUE"}}) {
+                 p.call(2, "copyChannel", 5, [&] {
+                     p.code.getLocal(1);
+                     p.rect(0, 0, 1, 1);
+                     p.point(0, 0);
+                     channel(from);
+                     channel(to);
+                 });
+             }
+             p.pixel(2, 0, 0);
+             channel("ALPHA");
+             p.code.traceTop();
+             p.code.nameOp(0x60, p.n.display("BlendMode")).nameOp(0x66, p.n("HARDLIGHT"));
+             p.code.traceTop();
+             const auto filters = [&](const char* cls, const char* name) {
+                 const std::uint32_t qname = p.n.abc.qname(p.n.abc.ns(0x16, "flash.filters"), cls);
+                 p.code.nameOp(0x60, qname).nameOp(0x66, p.n(name)).traceTop();
+             };
+             filters("DisplacementMapFilterMode", "COLOR");
+             filters("BitmapFilterQuality", "HIGH");
+             filters("BitmapFilterType", "OUTER");
+         },
+         {"ff3400ff", "8", "hardlight", "color", "3", "outer"}},
         {"scroll moves the pixels and leaves what they uncover",
          [](Pixels& p) {
              p.bitmap(1, 4, 4, true, 0);

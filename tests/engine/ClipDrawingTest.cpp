@@ -3,6 +3,7 @@
 
 #include "player/engine/display/ClipDrawing.h"
 
+#include <QPainterPathStroker>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -65,6 +66,46 @@ TEST(ClipDrawing, AnOpenFillIsClosedAndEndFillStartsANewLayer) {
     ASSERT_EQ(d.shape().layers.size(), 3u);
     EXPECT_EQ(d.shape().layers[1].lines.size(), 1u);
     EXPECT_EQ(d.shape().layers[2].fills[0].first.color, QColor(0, 0, 255));
+}
+
+TEST(ClipDrawing, EndFillStrokesTheLineThatClosesAnOpenContour) {
+    struct Case {
+        bool filled, stroked, closedByHand;
+        std::int64_t edges; // counted edges after endFill
+        bool leftEdgeStroked;
+        const char* why;
+    };
+    const Case cases[] = {
+        {true, true, false, 4, true, "the closing line is drawn with the line style"},
+        {true, true, true, 4, true, "a contour closed by hand gets no second line"},
+        {false, true, false, 3, false, "lines alone are never closed"},
+        {true, false, false, 3, false, "no line style: the fill closes without a line"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        ClipDrawing d(Budget());
+        if (c.stroked) {
+            d.apply(Line(20));
+        }
+        if (c.filled) {
+            d.apply(Fill(0xffff0000));
+        }
+        Square(d, 200);
+        if (c.closedByHand) {
+            d.apply(At(DrawCommand::Op::LineTo, 0, 0));
+        }
+        d.apply(At(DrawCommand::Op::EndFill, 0, 0));
+        EXPECT_EQ(d.edges(), c.edges);
+        bool left = false;
+        for (const ShapeLayer& layer : d.shape().layers) {
+            for (const auto& [style, path] : layer.lines) {
+                QPainterPathStroker stroker;
+                stroker.setWidth(style.width);
+                left = left || stroker.createStroke(path).contains(QPointF(0, 100));
+            }
+        }
+        EXPECT_EQ(left, c.leftEdgeStroked);
+    }
 }
 
 TEST(ClipDrawing, BoundsTakeHalfTheLineWidthOnlyWhenAsked) {

@@ -156,3 +156,133 @@ TEST(DrawingScript, SetMaskCropsToTheMaskWhichIsNotDrawnItself) {
         EXPECT_PIXEL(image, 70, 30, c.right);
     }
 }
+
+namespace {
+
+// c.scrollRect = new flash.geom.Rectangle(x, y, width, height)
+void SetScrollRect(ActionAssembler& a, int x, int y, int width, int height) {
+    a.push({"c"}).op(Action::GetVariable).push({"scrollRect"});
+    a.push({height, width, y, x, 4, "flash"}).op(Action::GetVariable).push({"geom"});
+    a.op(Action::GetMember).push({"Rectangle"}).op(Action::NewMethod).op(Action::SetMember);
+}
+
+void SetMember(ActionAssembler& a, const std::string& object, const std::string& member,
+               const PushValue& value) {
+    a.push({object}).op(Action::GetVariable).push({member, value}).op(Action::SetMember);
+}
+
+} // namespace
+
+TEST(DrawingScript, ScrollRectCropsAndMovesTheClipAndReadsBack) {
+    struct Case {
+        bool crop, thenRemove;
+        QColor at15, at35, at55; // the clip is red from (10,10) to (60,60)
+        const char* traces;
+    };
+    const QColor red(255, 0, 0), white(255, 255, 255);
+    const Case cases[] = {
+        {false, false, red, red, red, "undefined\n"},
+        // the 20x20 window from (20,20) of the clip shows at its origin
+        {true, false, red, white, white, "(x=20, y=20, w=20, h=20)\n"},
+        {true, true, red, red, red, "undefined\n"},
+    };
+    for (const Case& c : cases) {
+        ActionAssembler a;
+        FilledClip(a, "c", 1, 0xff0000, 10, 10, 60, 60);
+        if (c.crop) {
+            SetScrollRect(a, 20, 20, 20, 20);
+        }
+        if (c.thenRemove) {
+            SetMember(a, "c", "scrollRect", Undefined{});
+        }
+        TraceMember(a, "c", "scrollRect");
+        const Bytes movie = OneScriptMovie(a);
+        EXPECT_EQ(RunMovie(movie).joined(), c.traces);
+        const QImage image = RenderFrame(movie);
+        EXPECT_PIXEL(image, 15, 15, c.at15);
+        EXPECT_PIXEL(image, 35, 35, c.at35);
+        EXPECT_PIXEL(image, 55, 55, c.at55);
+    }
+}
+
+TEST(DrawingScript, OpaqueBackgroundFillsTheClipBoundsBeneathItsDrawing) {
+    struct Case {
+        PushValue value;
+        QColor between;
+        const char* traces;
+    };
+    const QColor green(0, 255, 0), white(255, 255, 255);
+    const Case cases[] = {
+        {0x00ff00, green, "65280\n"},
+        {Null{}, white, "null\n"},
+        {"green", white, "null\n"},
+    };
+    for (const Case& c : cases) {
+        ActionAssembler a;
+        // two red squares, (10,10)-(20,20) and (50,50)-(60,60), in one clip
+        FilledClip(a, "c", 1, 0xff0000, 10, 10, 20, 20);
+        CallOn(a, "c", "beginFill", {100, 0xff0000}).op(Action::Pop);
+        CallOn(a, "c", "moveTo", {50, 50}).op(Action::Pop);
+        CallOn(a, "c", "lineTo", {50, 60}).op(Action::Pop);
+        CallOn(a, "c", "lineTo", {60, 60}).op(Action::Pop);
+        CallOn(a, "c", "lineTo", {60, 50}).op(Action::Pop);
+        CallOn(a, "c", "endFill", {}).op(Action::Pop);
+        SetMember(a, "c", "opaqueBackground", 0x0000ff);
+        SetMember(a, "c", "opaqueBackground", c.value);
+        TraceMember(a, "c", "opaqueBackground");
+        const Bytes movie = OneScriptMovie(a);
+        EXPECT_EQ(RunMovie(movie).joined(), c.traces);
+        const QImage image = RenderFrame(movie);
+        EXPECT_PIXEL(image, 15, 15, QColor(255, 0, 0));
+        EXPECT_PIXEL(image, 35, 35, c.between);
+        EXPECT_PIXEL(image, 80, 80, white);
+    }
+}
+
+TEST(DrawingScript, AGradientOfAnUnknownKindKeepsTheFillButNoKindEndsIt) {
+    struct Case {
+        PushValue kind;
+        QColor inside;
+    };
+    const QColor red(255, 0, 0), white(255, 255, 255);
+    const Case cases[] = {{Null{}, red}, {"conic", red}, {Undefined{}, white}};
+    for (const Case& c : cases) {
+        ActionAssembler a;
+        MakeClip(a);
+        CallOn(a, "c", "beginFill", {100, 0xff0000}).op(Action::Pop);
+        CallOn(a, "c", "beginGradientFill", {Null{}, Null{}, Null{}, Null{}, c.kind})
+            .op(Action::Pop);
+        CallOn(a, "c", "moveTo", {10, 10}).op(Action::Pop);
+        CallOn(a, "c", "lineTo", {10, 60}).op(Action::Pop);
+        CallOn(a, "c", "lineTo", {60, 60}).op(Action::Pop);
+        CallOn(a, "c", "lineTo", {60, 10}).op(Action::Pop);
+        CallOn(a, "c", "endFill", {}).op(Action::Pop);
+        const QImage image = RenderFrame(OneScriptMovie(a));
+        EXPECT_PIXEL(image, 30, 30, c.inside);
+    }
+}
+
+TEST(DrawingScript, AMaskWithAScrollRectIsMovedButNotCropped) {
+    ActionAssembler a;
+    FilledClip(a, "c", 1, 0xff0000, 0, 0, 100, 100);
+    FilledClip(a, "m", 2, 0x0000ff, 40, 40, 80, 80);
+    a.push({"m"}).op(Action::GetVariable).push({"scrollRect"});
+    a.push({10, 10, 20, 20, 4, "flash"}).op(Action::GetVariable).push({"geom"});
+    a.op(Action::GetMember).push({"Rectangle"}).op(Action::NewMethod).op(Action::SetMember);
+    CallOn(a, "c", "setMask", {"m"}).op(Action::Pop);
+    const QImage image = RenderFrame(OneScriptMovie(a));
+    const struct {
+        int x, y;
+        QColor color;
+        const char* why;
+    } spots[] = {
+        {25, 25, QColor(255, 0, 0), "the mask moved up and left by the rectangle's corner"},
+        {50, 50, QColor(255, 0, 0), "beyond the rectangle's size the mask still shows"},
+        {70, 70, QColor(255, 255, 255), "where the mask stood before it moved"},
+        {5, 5, QColor(255, 255, 255), "outside the moved mask"},
+    };
+    for (const auto& spot : spots) {
+        SCOPED_TRACE(spot.why);
+        EXPECT_PIXEL(image, spot.x, spot.y, spot.color);
+    }
+}

@@ -421,7 +421,8 @@ void TagStream::tag(int code, std::span<const std::uint8_t> body) {
 
 void TagStream::place(const Place& p) {
     BitWriter w;
-    const bool three = p.blendMode.has_value() || p.filters.has_value();
+    const bool three = p.blendMode.has_value() || p.filters.has_value() ||
+                       p.cacheAsBitmap.has_value() || p.opaqueBackground.has_value();
     std::uint8_t flags = 0;
     flags |= p.move ? 0x01 : 0;
     flags |= p.characterId ? 0x02 : 0;
@@ -432,7 +433,9 @@ void TagStream::place(const Place& p) {
     flags |= p.clipDepth ? 0x40 : 0;
     w.u8(flags);
     if (three) {
-        w.u8(static_cast<std::uint8_t>((p.filters ? 0x01 : 0) | (p.blendMode ? 0x02 : 0)));
+        w.u8(static_cast<std::uint8_t>((p.filters ? 0x01 : 0) | (p.blendMode ? 0x02 : 0) |
+                                       (p.cacheAsBitmap ? 0x04 : 0) |
+                                       (p.opaqueBackground ? 0x40 : 0)));
     }
     w.u16(static_cast<std::uint16_t>(p.depth));
     if (p.characterId) {
@@ -458,6 +461,15 @@ void TagStream::place(const Place& p) {
     }
     if (p.blendMode) {
         w.u8(*p.blendMode);
+    }
+    if (p.cacheAsBitmap) {
+        w.u8(*p.cacheAsBitmap ? 1 : 0);
+    }
+    if (p.opaqueBackground) {
+        w.u8(p.opaqueBackground->r);
+        w.u8(p.opaqueBackground->g);
+        w.u8(p.opaqueBackground->b);
+        w.u8(p.opaqueBackground->a);
     }
     tag(three ? tags::PlaceObject3 : tags::PlaceObject2, w.data());
 }

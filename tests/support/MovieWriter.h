@@ -154,6 +154,8 @@ struct Place {
     std::optional<std::string> name;
     std::optional<std::uint8_t> blendMode; // written as PlaceObject3
     std::optional<Bytes> filters;          // a filter list (see filters::List), PlaceObject3
+    std::optional<bool> cacheAsBitmap;     // PlaceObject3
+    std::optional<Rgba> opaqueBackground;  // PlaceObject3
     Place& at(std::int32_t x, std::int32_t y) {
         matrix = Matrix::translate(x, y);
         return *this;

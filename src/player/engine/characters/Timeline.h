@@ -52,6 +52,8 @@ struct PlaceCommand {
     std::optional<int> blendMode;
     std::optional<std::vector<Filter>> filters;
     std::optional<bool> visible;
+    std::optional<std::uint32_t> opaqueBackground; // 0xRRGGBB
+    std::optional<bool> cacheAsBitmap;
     std::string name;
     bool named = false; // a name was given, even an empty one
     ClipActions clipActions;

@@ -157,6 +157,10 @@ void ClipDrawing::beginFill(const DrawPaint& paint) {
 
 void ClipDrawing::endFill() {
     if (pending_.filling) {
+        // an open contour is closed by a line back to its start, stroked as the others
+        if (stroking_ && pen_ != contourStart_ && countEdge()) {
+            edge(contourStart_, nullptr, nullptr);
+        }
         closeContour();
         flush();
     }

@@ -148,8 +148,10 @@ public:
     // A rectangle of a clip's own space (twips) that crops it, its corner moved to the
     // clip's origin; none shows it all.
     virtual void setScrollRect(ClipId clip, const std::optional<ClipBounds>& rect) = 0;
+    virtual std::optional<ClipBounds> scrollRect(ClipId /*clip*/) { return std::nullopt; }
     // An opaque colour (0xRRGGBB) that fills the clip's bounds beneath it; none: none.
     virtual void setOpaqueBackground(ClipId clip, std::optional<std::uint32_t> rgb) = 0;
+    virtual std::optional<std::uint32_t> opaqueBackground(ClipId /*clip*/) { return std::nullopt; }
     // The filters a clip is drawn through and its blend mode (numbered as the file numbers
     // them, 0 as normal): what the timeline placed it with or a script set last.
     virtual std::vector<Filter> filters(ClipId /*clip*/) { return {}; }

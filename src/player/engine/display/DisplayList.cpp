@@ -432,6 +432,11 @@ void ClipRunner::apply(Clip& clip, const PlaceCommand& command, int frame) {
     Take(instance->blendMode, command.blendMode);
     Take(instance->filters, command.filters);
     Take(instance->visible, command.visible);
+    Take(instance->cacheAsBitmap, command.cacheAsBitmap);
+    if (command.opaqueBackground) {
+        const std::uint32_t rgb = *command.opaqueBackground;
+        instance->opaqueBackground = qRgb(rgb >> 16 & 0xff, rgb >> 8 & 0xff, rgb & 0xff);
+    }
     if (!command.name.empty()) {
         instance->name = command.name;
     }

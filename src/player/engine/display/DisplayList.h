@@ -82,6 +82,7 @@ struct Instance {
     ClipId masking = 0;                   // on a mask: the clip it masks (it is not drawn)
     std::optional<QRectF> scrollRect;     // crops and scrolls the content (own twips)
     std::optional<QRgb> opaqueBackground; // fills the content's bounds beneath it
+    bool cacheAsBitmap = false;           // drawn through a picture of whole pixels
 };
 
 struct Clip : std::enable_shared_from_this<Clip> {

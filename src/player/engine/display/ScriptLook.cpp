@@ -77,6 +77,23 @@ void ScriptStage::setOpaqueBackground(ClipId clip, std::optional<std::uint32_t> 
     }
 }
 
+std::optional<ClipBounds> ScriptStage::scrollRect(ClipId clip) {
+    const Instance* instance = runner_.resolve(clip).instance;
+    if (!instance || !instance->scrollRect) {
+        return std::nullopt;
+    }
+    const QRectF& r = *instance->scrollRect;
+    return ClipBounds{r.left(), r.top(), r.right(), r.bottom()};
+}
+
+std::optional<std::uint32_t> ScriptStage::opaqueBackground(ClipId clip) {
+    const Instance* instance = runner_.resolve(clip).instance;
+    if (!instance || !instance->opaqueBackground) {
+        return std::nullopt;
+    }
+    return *instance->opaqueBackground & 0xffffff;
+}
+
 std::vector<Filter> ScriptStage::filters(ClipId clip) {
     const Instance* instance = runner_.resolve(clip).instance;
     return instance ? instance->filters : std::vector<Filter>{};

@@ -58,6 +58,8 @@ public:
     ClipId mask(ClipId clip) override;
     void setScrollRect(ClipId clip, const std::optional<ClipBounds>& rect) override;
     void setOpaqueBackground(ClipId clip, std::optional<std::uint32_t> rgb) override;
+    std::optional<std::uint32_t> opaqueBackground(ClipId clip) override;
+    std::optional<ClipBounds> scrollRect(ClipId clip) override;
     std::vector<Filter> filters(ClipId clip) override;
     void setFilters(ClipId clip, std::vector<Filter> filters) override;
     int blendMode(ClipId clip) override;

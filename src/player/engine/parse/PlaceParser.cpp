@@ -75,13 +75,16 @@ void ReadPlace2Flags(swf::BitReader& in, const Tag& tag, PlaceCommand& cmd, int 
         cmd.blendMode = in.u8();
     }
     if (flags3 & HasCacheAsBitmap) {
-        in.u8();
+        cmd.cacheAsBitmap = in.u8() != 0;
     }
     if (flags3 & HasVisible) {
         cmd.visible = in.u8() != 0;
     }
     if (flags3 & HasOpaqueBackground) {
-        in.u32();
+        // RGBA: the background is opaque whatever its alpha says
+        const std::uint32_t r = in.u8(), g = in.u8(), b = in.u8();
+        in.u8();
+        cmd.opaqueBackground = r << 16 | g << 8 | b;
     }
     if ((flags & HasClipActions) && !in.overrun()) {
         cmd.clipActions = ReadClipActions(in, version);

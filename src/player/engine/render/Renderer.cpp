@@ -185,14 +185,19 @@ QPainterPath Renderer::maskPath(const Instance& instance, const QTransform& pare
         return instance.character ? instance.character->maskArea(m, instance.ratio)
                                   : QPainterPath();
     }
+    // a scroll rectangle moves what a mask holds but, in a mask, crops none of it
+    const QTransform content =
+        instance.scrollRect
+            ? QTransform::fromTranslate(-instance.scrollRect->x(), -instance.scrollRect->y()) * m
+            : m;
     QPainterPath out;
     if (instance.clip->drawing) {
-        out.addPath(m.map(ShapeOutline(instance.clip->drawing->shape())));
+        out.addPath(content.map(ShapeOutline(instance.clip->drawing->shape())));
     }
     if (nesting < MaxClipNesting) {
         for (const auto& [depth, child] : instance.clip->list) {
             if (child.clipDepth == 0) {
-                out.addPath(maskPath(child, m, nesting + 1));
+                out.addPath(maskPath(child, content, nesting + 1));
             }
         }
     }

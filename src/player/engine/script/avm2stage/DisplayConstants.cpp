@@ -1,5 +1,6 @@
-// The classes of flash.display and flash.text that only name values: line scale modes,
-// caps, joints, gradient kinds, the commands of a drawn path, text alignments and sizing.
+// The classes of flash.display, flash.filters and flash.text that only name values: line
+// scale modes, caps, joints, blend modes, gradient kinds, the commands of a drawn path, bitmap
+// channels, filter kinds and qualities, displacement modes, text alignments and sizing.
 
 #include "player/engine/script/avm2/NativeClass.h"
 #include "player/engine/script/avm2/Vm.h"
@@ -36,6 +37,22 @@ const ConstantClass StringClasses[] = {
     {"GraphicsPathWinding", {{"EVEN_ODD", "evenOdd"}, {"NON_ZERO", "nonZero"}}},
     {"TriangleCulling", {{"NONE", "none"}, {"POSITIVE", "positive"}, {"NEGATIVE", "negative"}}},
     {"PixelSnapping", {{"NEVER", "never"}, {"ALWAYS", "always"}, {"AUTO", "auto"}}},
+    {"BlendMode",
+     {{"NORMAL", "normal"},
+      {"LAYER", "layer"},
+      {"MULTIPLY", "multiply"},
+      {"SCREEN", "screen"},
+      {"LIGHTEN", "lighten"},
+      {"DARKEN", "darken"},
+      {"DIFFERENCE", "difference"},
+      {"ADD", "add"},
+      {"SUBTRACT", "subtract"},
+      {"INVERT", "invert"},
+      {"ALPHA", "alpha"},
+      {"ERASE", "erase"},
+      {"OVERLAY", "overlay"},
+      {"HARDLIGHT", "hardlight"},
+      {"SHADER", "shader"}}},
 };
 
 const ConstantClass TextClasses[] = {
@@ -54,6 +71,12 @@ const ConstantClass TextClasses[] = {
     {"TextFormatDisplay", {{"BLOCK", "block"}, {"INLINE", "inline"}}},
 };
 
+const ConstantClass FilterClasses[] = {
+    {"BitmapFilterType", {{"INNER", "inner"}, {"OUTER", "outer"}, {"FULL", "full"}}},
+    {"DisplacementMapFilterMode",
+     {{"WRAP", "wrap"}, {"CLAMP", "clamp"}, {"IGNORE", "ignore"}, {"COLOR", "color"}}},
+};
+
 void InstallConstants(Vm& vm, std::span<const ConstantClass> classes, const char* package) {
     for (const ConstantClass& c : classes) {
         NativeClass cls(vm, c.name, vm.core.object, package);
@@ -63,9 +86,26 @@ void InstallConstants(Vm& vm, std::span<const ConstantClass> classes, const char
     }
 }
 
-constexpr std::pair<const char*, int> PathCommands[] = {
-    {"NO_OP", 0},        {"MOVE_TO", 1},      {"LINE_TO", 2},        {"CURVE_TO", 3},
-    {"WIDE_MOVE_TO", 4}, {"WIDE_LINE_TO", 5}, {"CUBIC_CURVE_TO", 6},
+struct Numbered {
+    const char* name;
+    int value;
+};
+
+struct NumberClass {
+    const char* name;
+    std::initializer_list<Numbered> numbers;
+};
+
+const NumberClass NumberClasses[] = {
+    {"GraphicsPathCommand",
+     {{"NO_OP", 0},
+      {"MOVE_TO", 1},
+      {"LINE_TO", 2},
+      {"CURVE_TO", 3},
+      {"WIDE_MOVE_TO", 4},
+      {"WIDE_LINE_TO", 5},
+      {"CUBIC_CURVE_TO", 6}}},
+    {"BitmapDataChannel", {{"RED", 1}, {"GREEN", 2}, {"BLUE", 4}, {"ALPHA", 8}}},
 };
 
 } // namespace
@@ -73,9 +113,16 @@ constexpr std::pair<const char*, int> PathCommands[] = {
 void InstallDisplayConstants(Vm& vm) {
     InstallConstants(vm, StringClasses, "flash.display");
     InstallConstants(vm, TextClasses, "flash.text");
-    NativeClass commands(vm, "GraphicsPathCommand", vm.core.object, "flash.display");
-    for (const auto& [name, code] : PathCommands) {
-        commands.constant(name, Value::integer(code));
+    InstallConstants(vm, FilterClasses, "flash.filters");
+    NativeClass quality(vm, "BitmapFilterQuality", vm.core.object, "flash.filters");
+    for (const auto& [name, passes] : {std::pair{"LOW", 1}, {"MEDIUM", 2}, {"HIGH", 3}}) {
+        quality.constant(name, Value::integer(passes));
+    }
+    for (const NumberClass& c : NumberClasses) {
+        NativeClass cls(vm, c.name, vm.core.object, "flash.display");
+        for (const Numbered& n : c.numbers) {
+            cls.constant(n.name, Value::integer(n.value));
+        }
     }
 }
 

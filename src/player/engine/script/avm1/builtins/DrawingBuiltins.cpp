@@ -165,11 +165,12 @@ Value Paint(Vm& vm, CallInfo& c) {
             magic == 2 ? BitmapArgs(vm, c, command.paint) : GradientArgs(vm, c, command.paint);
     }
     if (!painted) {
-        // a fill that names nothing still ends the fill before it
-        command.op = DrawCommand::Op::EndFill;
-        if (magic == 3) {
+        // a fill that names nothing still ends the fill before it; a gradient of a kind
+        // given but unknown (or of lists that do not pair up) leaves the fill as it is
+        if (magic == 3 || (magic == 1 && !c.arg(0).isUndefined())) {
             return Value();
         }
+        command.op = DrawCommand::Op::EndFill;
     }
     Send(vm, c, command);
     return Value();

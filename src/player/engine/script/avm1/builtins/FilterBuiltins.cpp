@@ -228,6 +228,28 @@ Value SetCacheAsBitmap(Vm& vm, CallInfo& c) {
     return Value();
 }
 
+// opaqueBackground: a colour number fills the clip's bounds beneath it; null, undefined
+// or anything not a number takes it away.
+Value GetOpaqueBackground(Vm& vm, CallInfo& c) {
+    const ClipId clip = vm.clipOf(c.thisValue);
+    const std::optional<std::uint32_t> rgb = clip ? vm.host().opaqueBackground(clip) : std::nullopt;
+    return rgb ? Value(static_cast<double>(*rgb)) : Value::null();
+}
+
+Value SetOpaqueBackground(Vm& vm, CallInfo& c) {
+    const ClipId clip = vm.clipOf(c.thisValue);
+    if (!clip) {
+        return Value();
+    }
+    const Value& v = c.arg(0);
+    std::optional<std::uint32_t> rgb;
+    if (v.isNumber() && std::isfinite(v.n)) {
+        rgb = static_cast<std::uint32_t>(static_cast<std::int64_t>(v.n)) & 0xffffff;
+    }
+    vm.host().setOpaqueBackground(clip, rgb);
+    return Value();
+}
+
 ScriptField FieldsOf(Vm& vm, const Value& o) {
     return [&vm, o](const char* name) { return vm.toNumber(vm.get(o, name)); };
 }
@@ -301,6 +323,7 @@ void InstallFilterBuiltins(Vm& vm) {
         Define(vm, proto, "filters", GetFilters, SetFilters, 0, flags);
         Define(vm, proto, "blendMode", GetBlendMode, SetBlendMode, 0, flags);
         Define(vm, proto, "cacheAsBitmap", GetCacheAsBitmap, SetCacheAsBitmap, 0, flags);
+        Define(vm, proto, "opaqueBackground", GetOpaqueBackground, SetOpaqueBackground, 0, flags);
     }
 }
 

@@ -561,6 +561,33 @@ Value SetClipTransform(Vm& vm, CallInfo& c) {
     return Value();
 }
 
+// scrollRect: a Rectangle (pixels) of the clip's own space that crops it, its corner
+// moved to the clip's origin; anything but an object shows the clip whole again.
+Value ClipScrollRect(Vm& vm, CallInfo& c) {
+    const ClipId clip = vm.clipOf(c.thisValue);
+    const std::optional<ClipBounds> r = clip ? vm.host().scrollRect(clip) : std::nullopt;
+    if (!r) {
+        return Value();
+    }
+    return NewRect(vm, {r->xMin / TwipsPerPixel, r->yMin / TwipsPerPixel,
+                        (r->xMax - r->xMin) / TwipsPerPixel, (r->yMax - r->yMin) / TwipsPerPixel});
+}
+
+Value SetClipScrollRect(Vm& vm, CallInfo& c) {
+    const ClipId clip = vm.clipOf(c.thisValue);
+    if (!clip) {
+        return Value();
+    }
+    std::optional<ClipBounds> rect;
+    if (c.arg(0).isObject()) {
+        const GeomBox b = BoxOf(vm, c.arg(0));
+        rect = ClipBounds{b.x * TwipsPerPixel, b.y * TwipsPerPixel, (b.x + b.width) * TwipsPerPixel,
+                          (b.y + b.height) * TwipsPerPixel};
+    }
+    vm.host().setScrollRect(clip, rect);
+    return Value();
+}
+
 Object* Class(Vm& vm, const char* name, NativeFn ctor) {
     Object* proto = vm.newObject();
     vm.newClass(FlashPackage(vm, "geom"), name, ctor, proto);
@@ -638,6 +665,8 @@ void InstallGeomBuiltins(Vm& vm) {
         if (proto) {
             Accessor(vm, proto, "transform", ClipTransform, SetClipTransform, 0);
             proto->findAny("transform")->flags |= FromVersion8;
+            Accessor(vm, proto, "scrollRect", ClipScrollRect, SetClipScrollRect, 0);
+            proto->findAny("scrollRect")->flags |= FromVersion8;
         }
     }
 }
