@@ -122,6 +122,35 @@ TEST(BitmapScript, MethodsAnswerWithThePlayersNumbers) {
              TraceCall(a, "b", "merge", {256, 256, 256, "$p", "$r", "$s"});
          },
          "-1\n16777215\n-1\n"},
+        {"merge without an alpha multiplier still merges",
+         [](ActionAssembler& a) {
+             Bitmap(a, "b", 1, 1, false, 0);
+             Bitmap(a, "s", 1, 1, false, 0xffffff);
+             Geom(a, "r", "Rectangle", {1, 1, 0, 0});
+             Geom(a, "p", "Point", {0, 0});
+             TraceCall(a, "b", "merge", {128, 128, 128, "$p", "$r", "$s"});
+             TraceCall(a, "b", "getPixel", {0, 0});
+         },
+         "-1\n8355711\n"},
+        {"threshold tests premultiplied pixels, an unknown operation as <",
+         [](ActionAssembler& a) {
+             Bitmap(a, "b", 1, 1, true, 0x12395571);
+             Geom(a, "r", "Rectangle", {1, 1, 0, 0});
+             Geom(a, "p", "Point", {0, 0});
+             TraceCall(a, "b", "threshold", {0xff0000, 0, 0x330000, "<", "$p", "$r", "$b"});
+             TraceCall(a, "b", "threshold", {0xff0000, 0, 0x330000, "?", "$p", "$r", "$b"});
+         },
+         "1\n1\n"},
+        {"the channel numbers are plain properties of the class",
+         [](ActionAssembler& a) {
+             for (const char* name :
+                  {"RED_CHANNEL", "GREEN_CHANNEL", "BLUE_CHANNEL", "ALPHA_CHANNEL"}) {
+                 a.push({"flash"}).op(Action::GetVariable).push({"display"}).op(Action::GetMember);
+                 a.push({"BitmapData"}).op(Action::GetMember).push({name}).op(Action::GetMember);
+                 a.op(Action::Trace);
+             }
+         },
+         "1\n2\n4\n8\n"},
     });
 }
 

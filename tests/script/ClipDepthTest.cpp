@@ -87,6 +87,25 @@ TEST(ClipDepths, BlendModesTakeNumbersAsBytes) {
     }
 }
 
+TEST(ClipDepths, SetMaskTakesClipsPathsAndNothingElse) {
+    struct Case {
+        PushValue mask;
+        const char* expected;
+    };
+    const Case cases[] = {{"b", "true"},         {"_root.b", "true"},
+                          {"_level0:b", "true"}, {"_level0:_root.b", "true"},
+                          {"nothing", "false"},  {5, "true"},
+                          {Null{}, "true"}};
+    for (const Case& c : cases) {
+        ActionAssembler a;
+        CallOn(a, "_root", "createEmptyMovieClip", {1, "a"}).op(Action::Pop);
+        CallOn(a, "_root", "createEmptyMovieClip", {2, "b"}).op(Action::Pop);
+        CallOn(a, "a", "setMask", {c.mask}).op(Action::Trace);
+        EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), std::string(c.expected) + "\n")
+            << c.expected;
+    }
+}
+
 TEST(ClipDepths, BlocksShareTheStackAndTheConstantPool) {
     MovieWriter movie(100, 100, 12, 6);
     ActionAssembler first;

@@ -365,13 +365,15 @@ int BitmapPixels::threshold(const BitmapPixels& source, const PixelRect& area, P
     int count = 0;
     for (int y = 0; y < copy.height(); ++y) {
         for (int x = 0; x < copy.width(); ++x) {
-            const std::uint32_t value = ReadPixel(copy, x, y);
+            // the player tests the pixels as it keeps them, premultiplied
+            const std::uint32_t value = Row(copy, y)[x];
             const QPoint p = span->to + QPoint(x, y);
             if (Passes(operation, value & mask, threshold & mask)) {
                 setPixel32(p.x(), p.y(), color);
                 ++count;
             } else if (copySource) {
-                setPixel32(p.x(), p.y(), value);
+                Row(picture_->image, p.y())[p.x()] =
+                    transparent_ ? value : Premultiply(Unpremultiply(value) | 0xff000000u);
             }
         }
     }

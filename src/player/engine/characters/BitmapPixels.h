@@ -85,8 +85,9 @@ public:
     // The smallest rectangle holding every pixel whose (argb & mask) equals (or with
     // find false differs from) color.
     PixelRect colorBounds(std::uint32_t mask, std::uint32_t color, bool find) const;
-    // Pixels of source whose (argb & mask) passes operation against threshold become
-    // color (others are copied from source with copySource); returns how many passed.
+    // Pixels of source whose premultiplied (argb & mask) passes operation against
+    // threshold become color (others are copied from source with copySource); returns
+    // how many passed.
     int threshold(const BitmapPixels& source, const PixelRect& area, PixelPoint at,
                   const std::string& operation, std::uint32_t threshold, std::uint32_t color,
                   std::uint32_t mask, bool copySource);

@@ -1,14 +1,18 @@
 #include "player/engine/characters/BitmapQueries.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 
 namespace quillon::engine {
 
 namespace {
 
+// How opaque a pixel is, for a threshold: a clear pixel never counts, whatever the
+// threshold.
 int AlphaOf(const BitmapPixels& bitmap, int x, int y) {
-    return static_cast<int>(bitmap.pixel32(x, y) >> 24);
+    const int alpha = static_cast<int>(bitmap.pixel32(x, y) >> 24);
+    return alpha == 0 ? INT_MIN : alpha;
 }
 
 std::uint32_t Difference(std::uint32_t a, std::uint32_t b) {

@@ -11,7 +11,8 @@ namespace quillon::engine {
 // with the alpha difference; nothing elsewhere. None when every pixel is equal.
 std::shared_ptr<BitmapPixels> BitmapDifference(const BitmapPixels& a, const BitmapPixels& b);
 
-// Whether any pixel of the area (in the bitmap's pixels) has at least the alpha given.
+// Whether any pixel of the area (in the bitmap's pixels) has at least the alpha given
+// (fully clear pixels never count).
 bool OpaqueWithin(const BitmapPixels& bitmap, const PixelRect& area, int alphaThreshold);
 
 // Whether the two bitmaps, their corners at aAt and bAt, have a place where both are at

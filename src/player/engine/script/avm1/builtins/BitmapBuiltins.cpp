@@ -233,16 +233,23 @@ Value Threshold(Vm& vm, CallInfo& c) {
         return Value(BadRect);
     }
     const std::uint32_t mask = c.args.size() > 6 ? ColorArg(vm, c, 6) : 0xffffffffu;
+    // an operation the player does not know tests as "<"
+    std::string operation = c.arg(3).isString() ? c.arg(3).str() : std::string();
+    static constexpr std::array<std::string_view, 6> Known{"<", "<=", ">", ">=", "==", "!="};
+    if (std::find(Known.begin(), Known.end(), operation) == Known.end()) {
+        operation = "<";
+    }
     const int count = p->threshold(
-        *source, RectArg(vm, c.arg(1)), PointArg(vm, c.arg(2)), vm.toString(c.arg(3)),
-        ColorArg(vm, c, 4), c.args.size() > 5 ? ColorArg(vm, c, 5) : 0, mask, vm.toBool(c.arg(7)));
+        *source, RectArg(vm, c.arg(1)), PointArg(vm, c.arg(2)), operation, ColorArg(vm, c, 4),
+        c.args.size() > 5 ? ColorArg(vm, c, 5) : 0, mask, vm.toBool(c.arg(7)));
     return Value(static_cast<double>(count));
 }
 
-// merge(source, rect, point, red, green, blue, alpha multipliers): -1 even when done.
+// merge(source, rect, point, red, green, blue, alpha = 256 multipliers): -1 even when
+// done.
 Value Merge(Vm& vm, CallInfo& c) {
     BitmapPixels* p = PixelsOf(c.thisValue);
-    if (!p || c.args.size() < 7) {
+    if (!p || c.args.size() < 6) {
         return Value(Refused);
     }
     double refusal = 0;
@@ -254,7 +261,8 @@ Value Merge(Vm& vm, CallInfo& c) {
         return Value(BadRect);
     }
     const std::array<int, 4> multipliers{IntArg(vm, c, 3, 0), IntArg(vm, c, 4, 0),
-                                         IntArg(vm, c, 5, 0), IntArg(vm, c, 6, 0)};
+                                         IntArg(vm, c, 5, 0),
+                                         c.args.size() > 6 ? IntArg(vm, c, 6, 0) : 256};
     p->merge(*source, RectArg(vm, c.arg(1)), PointArg(vm, c.arg(2)), multipliers);
     return Value(Refused);
 }
@@ -438,6 +446,11 @@ void InstallBitmapBuiltins(Vm& vm) {
                        {"compare", Compare},
                        {"hitTest", BitmapHitTest}});
     vm.method(cls, "loadBitmap", LoadBitmap);
+    // plain properties, as the player has them: listed, writable, deletable
+    cls->put("RED_CHANNEL", Value(1.0));
+    cls->put("GREEN_CHANNEL", Value(2.0));
+    cls->put("BLUE_CHANNEL", Value(4.0));
+    cls->put("ALPHA_CHANNEL", Value(8.0));
     vm.method(vm.movieClipProto, "attachBitmap", AttachBitmap);
 }
 

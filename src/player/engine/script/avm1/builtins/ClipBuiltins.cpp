@@ -244,13 +244,17 @@ Value SetMask(Vm& vm, CallInfo& c) {
         return Value();
     }
     const Value& arg = c.arg(0);
-    if (arg.isNull() || arg.isUndefined()) {
+    // numbers and booleans name no clip: like null they take the mask away
+    if (arg.isNull() || arg.isUndefined() || arg.isNumber() || arg.isBool()) {
         vm.host().setMask(clip, 0);
         return Value(true);
     }
-    const ClipId mask = arg.isString()
-                            ? vm.clipOf(vm.resolvePath(arg.str(), vm.host().parent(clip)))
-                            : vm.clipOf(arg);
+    std::string path = arg.isString() ? arg.str() : std::string();
+    if (path.find('/') == std::string::npos) {
+        std::replace(path.begin(), path.end(), ':', '.'); // "_level0:mask" names a clip too
+    }
+    const ClipId mask =
+        arg.isString() ? vm.clipOf(vm.resolvePath(path, vm.host().parent(clip))) : vm.clipOf(arg);
     if (!mask) {
         return Value(false);
     }
