@@ -2,6 +2,7 @@
 // rectangles from scripts that reach past the bitmaps.
 
 #include "player/engine/characters/BitmapImage.h"
+#include "player/engine/characters/BitmapQueries.h"
 
 #include <gtest/gtest.h>
 
@@ -98,6 +99,56 @@ TEST(BitmapPixels, ThresholdCountsAndScrollMoves) {
     EXPECT_EQ(pixels->pixel32(2, 0), 0xffffffffu);
     EXPECT_EQ(pixels->pixel32(3, 0), 0xff202020u);
     pixels->scroll(1000000, -5); // far off: nothing moves, nothing breaks
+}
+
+TEST(BitmapPixels, NoiseNumbersFollowTheMinimalStandardGenerator) {
+    struct Case {
+        int seed;
+        std::int64_t first, second;
+    };
+    const Case cases[] = {
+        {1, 16807, 282475249},
+        {0, 16807, 282475249},  // zero starts as one
+        {-1, 33614, 564950498}, // and negatives count up from it
+        {2, 33614, 564950498},
+    };
+    for (const Case& c : cases) {
+        NoiseRandom random(c.seed);
+        EXPECT_EQ(random.next(), c.first) << c.seed;
+        EXPECT_EQ(random.next(), c.second) << c.seed;
+    }
+    NoiseRandom ranged(1);
+    EXPECT_EQ(ranged.between(10, 11), 11); // 16807 is odd
+    EXPECT_EQ(ranged.between(10, 2), 10);  // no span: the low end
+}
+
+TEST(BitmapPixels, DifferencesOfTwoBitmaps) {
+    auto a = BitmapPixels::make(3, 1, true, 0xff102030);
+    auto b = BitmapPixels::make(3, 1, true, 0xff102030);
+    ASSERT_TRUE(a && b);
+    EXPECT_FALSE(BitmapDifference(*a, *b)) << "alike";
+    b->setPixel32(1, 0, 0xff0f2031);
+    b->setPixel32(2, 0, 0xfe102030);
+    const auto d = BitmapDifference(*a, *b);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->pixel32(0, 0), 0u);
+    EXPECT_EQ(d->pixel32(1, 0), 0xff0100ffu); // colour: each channel's difference, wrapped
+    EXPECT_EQ(d->pixel32(2, 0), 0x01ffffffu); // alpha only: white with the difference
+}
+
+TEST(BitmapPixels, OpaqueEnoughPixelsMeetAreasAndOtherBitmaps) {
+    auto a = BitmapPixels::make(4, 4, true, 0);
+    auto b = BitmapPixels::make(2, 2, true, 0x80000000);
+    ASSERT_TRUE(a && b);
+    a->fillRect({2, 2, 2, 2}, 0xff000000);
+    EXPECT_TRUE(OpaqueWithin(*a, {3, 3, 1, 1}, 255));
+    EXPECT_FALSE(OpaqueWithin(*a, {0, 0, 2, 2}, 1));
+    EXPECT_TRUE(OpaqueWithin(*a, {-5, -5, 8, 8}, 1)) << "cut to the bitmap";
+    EXPECT_FALSE(OpaqueWithin(*a, {1000000, 0, 2000000000, 1}, 1));
+    EXPECT_TRUE(BitmapsOverlap(*a, {0, 0}, 1, *b, {1, 1}, 0x80));
+    EXPECT_FALSE(BitmapsOverlap(*a, {0, 0}, 1, *b, {1, 1}, 0x81)) << "b not opaque enough";
+    EXPECT_FALSE(BitmapsOverlap(*a, {0, 0}, 1, *b, {-1, -1}, 1)) << "only a's clear corner";
+    EXPECT_FALSE(BitmapsOverlap(*a, {0, 0}, 1, *b, {2000000000, 0}, 1));
 }
 
 } // namespace

@@ -24,6 +24,53 @@ public:
     }
 };
 
+// A square of side 100 with a square hole of side 50 drawn the same way round: the
+// hole is empty by the even-odd rule and filled by the non-zero one.
+ShapeCharacter SquareWithHole(bool windingFill) {
+    ShapeData data;
+    data.bounds = QRectF(0, 0, 100, 100);
+    data.windingFill = windingFill;
+    data.styleSets.push_back(StyleSet{{FillStyle{}}, {}});
+    for (const double lo : {0.0, 25.0}) {
+        const double hi = 100 - lo;
+        ShapeRecord start;
+        start.moveTo = true;
+        start.to = QPointF(lo, lo);
+        start.fill1 = 1;
+        data.records.push_back(start);
+        for (const QPointF to :
+             {QPointF(hi, lo), QPointF(hi, hi), QPointF(lo, hi), QPointF(lo, lo)}) {
+            ShapeRecord edge;
+            edge.type = ShapeRecord::Type::Straight;
+            edge.to = to;
+            data.records.push_back(edge);
+        }
+    }
+    ShapeCharacter shape;
+    shape.shape = BuildShape(data);
+    return shape;
+}
+
+TEST(Characters, ShapesCoverPointsByTheirFillRule) {
+    struct Case {
+        bool winding;
+        QPointF point;
+        bool covered;
+    };
+    const Case cases[] = {
+        {false, {10, 10}, true}, {false, {50, 50}, false}, {false, {150, 50}, false},
+        {true, {10, 10}, true},  {true, {50, 50}, true},   {true, {150, 50}, false},
+    };
+    for (const Case& c : cases) {
+        const ShapeCharacter shape = SquareWithHole(c.winding);
+        const QTransform doubled = QTransform::fromScale(2, 2);
+        EXPECT_EQ(shape.covers(doubled, 0, c.point * 2), c.covered)
+            << c.winding << " " << c.point.x();
+    }
+    EXPECT_FALSE(SquareWithHole(true).covers(QTransform::fromScale(0, 0), 0, QPointF(0, 0)))
+        << "a flattened shape covers nothing";
+}
+
 TEST(Characters, PicturesCoverTwentyTwipsAPixel) {
     BitmapCharacter bitmap;
     bitmap.image = QImage(3, 2, QImage::Format_ARGB32_Premultiplied);

@@ -10,19 +10,6 @@ using namespace quillon::testing;
 
 namespace {
 
-// new flash.<package>.<cls>(args), the arguments given last to first; left on the stack.
-ActionAssembler& New(ActionAssembler& a, const std::string& package, const std::string& cls,
-                     std::initializer_list<PushValue> argsLastFirst) {
-    a.push(argsLastFirst)
-        .push({static_cast<int>(argsLastFirst.size()), "flash"})
-        .op(Action::GetVariable)
-        .push({package})
-        .op(Action::GetMember)
-        .push({cls})
-        .op(Action::NewMethod);
-    return a;
-}
-
 // name = new flash.<package>.<cls>(args)
 void Make(ActionAssembler& a, const std::string& name, const std::string& package,
           const std::string& cls, std::initializer_list<PushValue> argsLastFirst) {

@@ -48,6 +48,19 @@ inline ActionAssembler& CallOn(ActionAssembler& a, const std::string& object,
     return a;
 }
 
+// new flash.<package>.<cls>(args), the arguments given last to first; left on the stack.
+inline ActionAssembler& New(ActionAssembler& a, const std::string& package, const std::string& cls,
+                            std::initializer_list<PushValue> argsLastFirst) {
+    a.push(argsLastFirst)
+        .push({static_cast<int>(argsLastFirst.size()), "flash"})
+        .op(Action::GetVariable)
+        .push({package})
+        .op(Action::GetMember)
+        .push({cls})
+        .op(Action::NewMethod);
+    return a;
+}
+
 // A movie of one frame holding one action block, of a version.
 inline Bytes OneScriptMovie(const ActionAssembler& code, int version = 10) {
     MovieWriter movie(100, 100, 12, version);

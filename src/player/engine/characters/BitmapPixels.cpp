@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -290,14 +289,14 @@ void BitmapPixels::scroll(int dx, int dy) {
     }
 }
 
-void BitmapPixels::floodFill(int x, int y, std::uint32_t argb) {
+bool BitmapPixels::floodFill(int x, int y, std::uint32_t argb) {
     if (!picture_->image.rect().contains(x, y)) {
-        return;
+        return false;
     }
     const QRgb target = Row(picture_->image, y)[x];
     const QRgb fill = Premultiply(transparent_ ? argb : argb | 0xff000000u);
     if (target == fill) {
-        return;
+        return false;
     }
     // the stack holds each pixel at most once: a pixel is painted before it is pushed
     std::vector<QPoint> stack{QPoint(x, y)};
@@ -314,6 +313,7 @@ void BitmapPixels::floodFill(int x, int y, std::uint32_t argb) {
             }
         }
     }
+    return true;
 }
 
 PixelRect BitmapPixels::colorBounds(std::uint32_t mask, std::uint32_t color, bool find) const {
@@ -365,34 +365,50 @@ int BitmapPixels::threshold(const BitmapPixels& source, const PixelRect& area, P
     int count = 0;
     for (int y = 0; y < copy.height(); ++y) {
         for (int x = 0; x < copy.width(); ++x) {
-            const std::uint32_t value = ReadPixel(copy, x, y);
+            // the player tests the pixels as it keeps them, premultiplied
+            const std::uint32_t value = Row(copy, y)[x];
             const QPoint p = span->to + QPoint(x, y);
             if (Passes(operation, value & mask, threshold & mask)) {
                 setPixel32(p.x(), p.y(), color);
                 ++count;
             } else if (copySource) {
-                setPixel32(p.x(), p.y(), value);
+                Row(picture_->image, p.y())[p.x()] =
+                    transparent_ ? value : Premultiply(Unpremultiply(value) | 0xff000000u);
             }
         }
     }
     return count;
 }
 
+NoiseRandom::NoiseRandom(int seed) {
+    // zero and negative seeds count up from one, as the player's do
+    const std::int64_t s = seed > 0 ? std::int64_t{seed} : 1 - std::int64_t{seed};
+    state_ = s % Modulus == 0 ? 1 : s % Modulus;
+}
+
+std::int64_t NoiseRandom::next() {
+    state_ = state_ * 16807 % Modulus;
+    return state_;
+}
+
+int NoiseRandom::between(int low, int high) {
+    const std::int64_t r = next();
+    return high > low ? static_cast<int>(low + r % (std::int64_t{high} - low + 1)) : low;
+}
+
 void BitmapPixels::noise(int seed, int low, int high, unsigned channels, bool grey) {
-    std::minstd_rand random(static_cast<std::uint32_t>(seed));
+    NoiseRandom random(seed);
     low = std::clamp(low, 0, 255);
-    high = std::clamp(high, low, 255);
-    std::uniform_int_distribution<int> value(low, high);
+    high = std::clamp(high, 0, 255);
+    const auto value = [&] { return static_cast<std::uint32_t>(random.between(low, high)); };
     for (int y = 0; y < height(); ++y) {
         for (int x = 0; x < width(); ++x) {
-            const std::uint32_t g = grey ? static_cast<std::uint32_t>(value(random)) : 0;
+            const std::uint32_t g = grey ? value() : 0;
             const auto pick = [&](unsigned bit) -> std::uint32_t {
-                return grey ? g : (channels & bit) ? static_cast<std::uint32_t>(value(random)) : 0;
+                return grey ? g : (channels & bit) ? value() : 0;
             };
             const std::uint32_t r = pick(Red), gr = pick(Green), b = pick(Blue);
-            const std::uint32_t a = (channels & Alpha) && transparent_
-                                        ? static_cast<std::uint32_t>(value(random))
-                                        : 255;
+            const std::uint32_t a = (channels & Alpha) && transparent_ ? value() : 255;
             Row(picture_->image, y)[x] = Premultiply(Pack(a, r, gr, b));
         }
     }

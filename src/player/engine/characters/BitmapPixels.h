@@ -35,6 +35,20 @@ struct ChannelTransform {
 // Channel bits as scripts number them.
 enum BitmapChannel : unsigned { Red = 1, Green = 2, Blue = 4, Alpha = 8 };
 
+// The random numbers noise fills with: the minimal standard generator (multiplier 16807,
+// modulus 2^31 - 1), so a seed gives the player's pixels.
+class NoiseRandom {
+public:
+    explicit NoiseRandom(int seed);
+    std::int64_t next();
+    // low + the next number modulo the span up to high; low when high is not above it.
+    int between(int low, int high);
+
+private:
+    static constexpr std::int64_t Modulus = 2147483647;
+    std::int64_t state_ = 1;
+};
+
 class BitmapPixels {
 public:
     // A bitmap of that size filled with argb (its alpha ignored when not transparent);
@@ -65,13 +79,15 @@ public:
     void copyChannel(const BitmapPixels& source, const PixelRect& area, PixelPoint at,
                      unsigned from, unsigned to);
     void scroll(int dx, int dy);
-    // Fills the area of like colour around a pixel.
-    void floodFill(int x, int y, std::uint32_t argb);
+    // Fills the area of like colour around a pixel; false when the pixel is outside or
+    // already has the colour.
+    bool floodFill(int x, int y, std::uint32_t argb);
     // The smallest rectangle holding every pixel whose (argb & mask) equals (or with
     // find false differs from) color.
     PixelRect colorBounds(std::uint32_t mask, std::uint32_t color, bool find) const;
-    // Pixels of source whose (argb & mask) passes operation against threshold become
-    // color (others are copied from source with copySource); returns how many passed.
+    // Pixels of source whose premultiplied (argb & mask) passes operation against
+    // threshold become color (others are copied from source with copySource); returns
+    // how many passed.
     int threshold(const BitmapPixels& source, const PixelRect& area, PixelPoint at,
                   const std::string& operation, std::uint32_t threshold, std::uint32_t color,
                   std::uint32_t mask, bool copySource);

@@ -2,6 +2,8 @@
 
 #include "player/engine/video/VideoFeed.h"
 
+#include <optional>
+
 namespace quillon::engine {
 
 QRectF Character::bounds(int) const {
@@ -12,7 +14,22 @@ QPainterPath Character::maskArea(const QTransform&, int) const {
     return {};
 }
 
+bool Character::covers(const QTransform& m, int ratio, const QPointF& point) const {
+    return maskArea(m, ratio).contains(point);
+}
+
 void Character::draw(CharacterCanvas&, int) const {}
+
+namespace {
+
+// A device point in a shape's own twips; none under a matrix that flattens it.
+std::optional<QPointF> ShapePoint(const QTransform& m, const QPointF& point) {
+    bool invertible = false;
+    const QTransform inverse = m.inverted(&invertible);
+    return invertible ? std::optional<QPointF>(inverse.map(point)) : std::nullopt;
+}
+
+} // namespace
 
 QRectF ShapeCharacter::bounds(int) const {
     return shape.bounds;
@@ -20,6 +37,11 @@ QRectF ShapeCharacter::bounds(int) const {
 
 QPainterPath ShapeCharacter::maskArea(const QTransform& m, int) const {
     return m.map(ShapeOutline(shape));
+}
+
+bool ShapeCharacter::covers(const QTransform& m, int, const QPointF& point) const {
+    const std::optional<QPointF> at = ShapePoint(m, point);
+    return at && ShapeContains(shape, *at);
 }
 
 void ShapeCharacter::draw(CharacterCanvas& canvas, int) const {
@@ -32,6 +54,11 @@ QRectF MorphCharacter::bounds(int ratio) const {
 
 QPainterPath MorphCharacter::maskArea(const QTransform& m, int ratio) const {
     return m.map(ShapeOutline(*at(ratio)));
+}
+
+bool MorphCharacter::covers(const QTransform& m, int ratio, const QPointF& point) const {
+    const std::optional<QPointF> at = ShapePoint(m, point);
+    return at && ShapeContains(*this->at(ratio), *at);
 }
 
 void MorphCharacter::draw(CharacterCanvas& canvas, int ratio) const {

@@ -49,6 +49,8 @@ struct Character {
     virtual QRectF bounds(int ratio) const;
     // The device area the character masks with when placed as a mask under m.
     virtual QPainterPath maskArea(const QTransform& m, int ratio) const;
+    // Whether the device point falls on what the character fills when placed under m.
+    virtual bool covers(const QTransform& m, int ratio, const QPointF& point) const;
     virtual void draw(CharacterCanvas& canvas, int ratio) const;
 };
 
@@ -56,6 +58,7 @@ struct ShapeCharacter : Character {
     Shape shape;
     QRectF bounds(int ratio) const override;
     QPainterPath maskArea(const QTransform& m, int ratio) const override;
+    bool covers(const QTransform& m, int ratio, const QPointF& point) const override;
     void draw(CharacterCanvas& canvas, int ratio) const override;
 };
 
@@ -68,6 +71,7 @@ struct MorphCharacter : Character {
     std::shared_ptr<const Shape> at(int ratio) const;
     QRectF bounds(int ratio) const override;
     QPainterPath maskArea(const QTransform& m, int ratio) const override;
+    bool covers(const QTransform& m, int ratio, const QPointF& point) const override;
     void draw(CharacterCanvas& canvas, int ratio) const override;
 
 private:

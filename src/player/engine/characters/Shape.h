@@ -70,6 +70,7 @@ struct ShapeData {
     QRectF bounds;
     std::vector<StyleSet> styleSets; // [0] is the shape's first style set
     std::vector<ShapeRecord> records;
+    bool windingFill = false; // fills by the non-zero rule rather than even-odd
 };
 
 struct ShapeLayer {
@@ -88,5 +89,8 @@ Shape BuildShape(const ShapeData& data);
 
 // The outline of everything a shape fills, for glyphs and masks.
 QPainterPath ShapeOutline(const Shape& shape);
+// Whether a point (in the shape's twips) falls inside any of its fills, each filled by
+// its own rule.
+bool ShapeContains(const Shape& shape, const QPointF& point);
 
 } // namespace quillon::engine

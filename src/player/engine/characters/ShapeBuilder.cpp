@@ -135,7 +135,11 @@ private:
         ShapeLayer layer;
         for (std::size_t i = 0; i < fillEdges_.size(); ++i) {
             if (!fillEdges_[i].empty()) {
-                layer.fills.emplace_back(styles_->fills[i], LinkContours(fillEdges_[i]));
+                QPainterPath path = LinkContours(fillEdges_[i]);
+                if (data_.windingFill) {
+                    path.setFillRule(Qt::WindingFill);
+                }
+                layer.fills.emplace_back(styles_->fills[i], std::move(path));
             }
         }
         for (std::size_t i = 0; i < lineEdges_.size(); ++i) {
@@ -170,6 +174,20 @@ QPainterPath ShapeOutline(const Shape& shape) {
         }
     }
     return out;
+}
+
+bool ShapeContains(const Shape& shape, const QPointF& point) {
+    if (!shape.bounds.contains(point)) {
+        return false;
+    }
+    for (const ShapeLayer& layer : shape.layers) {
+        for (const auto& [style, path] : layer.fills) {
+            if (path.contains(point)) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 } // namespace quillon::engine

@@ -10,7 +10,7 @@ bool ButtonPointer::inHitArea(const Instance& instance, const QTransform& m, QPo
             continue;
         }
         const auto character = dictionary.find(record.characterId, instance.epoch);
-        if (character && character->maskArea(record.matrix * m, 0).contains(point)) {
+        if (character && character->covers(record.matrix * m, 0, point)) {
             return true;
         }
     }

@@ -40,7 +40,7 @@ bool ContentShows(const Instance& instance, const QTransform& m, const QPointF& 
     if (instance.clip) {
         return ClipShows(*instance.clip, m, point, nesting + 1);
     }
-    return instance.character && instance.character->maskArea(m, instance.ratio).contains(point);
+    return instance.character && instance.character->covers(m, instance.ratio, point);
 }
 
 bool InstanceShows(const Instance& instance, const QTransform& parent, const QPointF& point,

@@ -84,10 +84,12 @@ void ClipRunner::jump(const std::shared_ptr<Clip>& clip, int frame) {
     if (back) {
         // going back starts over from the first frame: what leaves, leaves from there
         clip->frame = 0;
-        // what the timeline placed after the frame, or never placed, goes
+        // what the timeline placed after the frame, or never placed, goes, and so do
+        // scripts' clips left among the timeline's depths
+        constexpr int FirstScriptDepth = 16384;
         std::vector<int> leaving;
         for (auto& [depth, instance] : clip->list) {
-            if (instance.scripted) {
+            if (instance.scripted && depth >= FirstScriptDepth) {
                 continue;
             }
             const auto kept = std::find_if(plan.begin(), plan.end(), [&](const Folded& f) {

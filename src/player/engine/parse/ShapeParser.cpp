@@ -293,7 +293,8 @@ ShapeData ReadDefineShape(swf::BitReader& in, int version, bool& complete) {
     data.bounds = ReadRect(in);
     if (version >= 4) {
         ReadRect(in); // edge bounds
-        in.u8();      // stroke flags
+        constexpr std::uint8_t UsesFillWindingRule = 0x04;
+        data.windingFill = (in.u8() & UsesFillWindingRule) != 0;
     }
     data.styleSets.emplace_back();
     ReadStyleSet(in, opt, data.styleSets[0], nullptr);

@@ -211,11 +211,13 @@ Outcome RunRange(Vm& vm, Frame& frame, std::uint32_t pc, std::uint32_t end) {
     return Outcome{Flow::Fell, pc, Value()};
 }
 
-Value Vm::execute(Frame& frame) {
+Value Vm::execute(Frame& frame, bool keepStack) {
     frame.stackBase = stack.size();
     Outcome outcome =
         RunRange(*this, frame, 0, static_cast<std::uint32_t>(frame.block->code.size()));
-    stack.resize(std::min(stack.size(), frame.stackBase));
+    if (!keepStack) {
+        stack.resize(std::min(stack.size(), frame.stackBase));
+    }
     return outcome.flow == Flow::Returned ? outcome.value : Value();
 }
 

@@ -89,9 +89,10 @@ bool ClipListActions(Vm& vm, Frame& frame, const Instr& in, ClipId clip) {
         return true;
     }
     case 0x24: {
-        const int depth = static_cast<int>(vm.toNumber(vm.pop()));
+        const int depth = PlaceableDepth(ToInt32(vm.toNumber(vm.pop())));
         const std::string name = vm.toString(vm.pop());
-        if (const ClipId source = TargetOf(vm, frame, vm.pop())) {
+        const ClipId source = TargetOf(vm, frame, vm.pop());
+        if (source && depth >= 0) {
             host.duplicate(source, name, depth);
         }
         return true;

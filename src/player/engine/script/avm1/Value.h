@@ -64,6 +64,18 @@ std::uint32_t ToUint32(double number);
 inline int FrameIndex(double number) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(ToInt32(number)) - 1u);
 }
+// Scripts see depths shifted by this from the depths the timeline places at.
+inline constexpr int ScriptDepthOffset = 16384;
+// A script's depth (its number taken as a 32-bit integer) as a timeline depth, or -1
+// where the player refuses to place a clip: below the timeline's own depths or past
+// its highest.
+inline int PlaceableDepth(std::int64_t timelineDepth) {
+    constexpr std::int64_t Highest = 2130706428;
+    return timelineDepth >= 0 && timelineDepth <= Highest ? static_cast<int>(timelineDepth) : -1;
+}
+inline int ScriptDepth(double number) {
+    return PlaceableDepth(std::int64_t{ToInt32(number)} + ScriptDepthOffset);
+}
 // Text equal ignoring case, as identifiers up to version 6 compare: ASCII letters and the
 // two-byte UTF-8 letters of Latin, Greek and Cyrillic.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);

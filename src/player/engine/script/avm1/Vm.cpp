@@ -201,11 +201,31 @@ void Vm::runBlock(const std::shared_ptr<const Block>& block, ClipId target) {
         Scope{clip, std::make_shared<const Scope>(Scope{global, nullptr})});
     frame.baseScope = frame.scope;
     frame.thisValue = Value(clip);
+    // Blocks run one after another share the stack and the constant pool, as the
+    // player's do: what one leaves the next finds. A block run inside another (a frame
+    // run by Call) leaves its caller's stack and pool alone.
+    const bool outermost = blockNesting_ == 0;
+    frame.pool = carriedPool_;
     const std::size_t depth = stack.size();
+    bool finished = false;
     ++callDepth; // the block's registers and scopes are not garbage-collector roots
-    runGuarded([&] { execute(frame); });
+    ++blockNesting_;
+    runGuarded([&] {
+        execute(frame, outermost);
+        finished = true;
+    });
+    --blockNesting_;
     --callDepth;
-    stack.resize(std::min(depth, stack.size()));
+    if (!outermost || !finished) {
+        stack.resize(std::min(depth, stack.size()));
+    }
+    if (outermost) {
+        carriedPool_ = frame.pool;
+        constexpr std::size_t MaxCarried = 256; // what a careless movie leaves stays bounded
+        if (stack.size() > MaxCarried) {
+            stack.erase(stack.begin(), stack.end() - MaxCarried);
+        }
+    }
 }
 
 void Vm::runBytes(std::span<const std::uint8_t> code, ClipId target) {

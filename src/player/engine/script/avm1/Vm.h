@@ -189,9 +189,12 @@ public:
     std::vector<Value> stack;
     void push(Value v) { stack.push_back(std::move(v)); }
     Value pop();
-    Value execute(Frame& frame);
+    // Runs a block; keepStack leaves what it pushed for the blocks after it.
+    Value execute(Frame& frame, bool keepStack = false);
     Value callScript(Object* fn, const Value& thisValue, std::span<const Value> args, Object* home);
     int callDepth = 0;
+    int blockNesting_ = 0; // runBlock calls running
+    Pool carriedPool_;     // the constant pool the last outermost block left
     int functionDepth = 0; // script functions running
     // Version 4's answers (1 and 0, "#ERROR#") hold in frame scripts only: a function is a
     // later construct and runs by later rules.

@@ -1,6 +1,7 @@
 // flash.display.BitmapData for ActionScript 1/2 and MovieClip.attachBitmap: the pixels
 // live in the engine's BitmapPixels, shared with the clips that show them.
 
+#include "player/engine/characters/BitmapQueries.h"
 #include "player/engine/characters/Twips.h"
 #include "player/engine/script/avm1/builtins/Helpers.h"
 
@@ -12,8 +13,44 @@ namespace quillon::engine::avm1 {
 
 namespace {
 
+// The player answers a call it refuses with a number: -1 for too few arguments or a
+// disposed bitmap, and a lower one naming the first argument it rejects.
+constexpr double Refused = -1, BadSource = -2, DisposedSource = -3, BadRect = -4;
+
+constexpr std::string_view BitmapClassName = "BitmapData";
+
 BitmapPixels* PixelsOf(const Value& v) {
     return v.isObject() ? v.o->pixels.get() : nullptr;
+}
+
+// A BitmapData, disposed or not.
+bool IsBitmap(const Value& v) {
+    return v.isObject() && v.o->className == BitmapClassName;
+}
+
+Object* NewBitmapObject(Vm& vm, std::shared_ptr<BitmapPixels> pixels) {
+    const Value bitmapClass = vm.get(Value(FlashPackage(vm, "display")), "BitmapData");
+    const Value proto = vm.get(bitmapClass, "prototype");
+    Object* o = vm.newObject(proto.isObject() ? proto.o : vm.objectProto);
+    o->className = BitmapClassName.data();
+    o->pixels = std::move(pixels);
+    return o;
+}
+
+// Whether an object gives every one of the named fields (a Rectangle, a Point, or a
+// plain object standing for one).
+bool HasFields(Vm& vm, const Value& v, std::initializer_list<const char*> names) {
+    return v.isObject() && std::all_of(names.begin(), names.end(), [&](const char* name) {
+               return !vm.get(v, name).isUndefined();
+           });
+}
+
+bool IsRect(Vm& vm, const Value& v) {
+    return HasFields(vm, v, {"x", "y", "width", "height"});
+}
+
+bool IsPoint(Vm& vm, const Value& v) {
+    return HasFields(vm, v, {"x", "y"});
 }
 
 ScriptField FieldsOf(Vm& vm, const Value& o) {
@@ -44,6 +81,7 @@ Value BitmapCtor(Vm& vm, CallInfo& c) {
     const bool transparent = c.args.size() < 3 || vm.toBool(c.arg(2));
     const std::uint32_t fill = c.args.size() < 4 ? 0xffffffffu : ColorArg(vm, c, 3);
     o->pixels = BitmapPixels::make(IntArg(vm, c, 0, 0), IntArg(vm, c, 1, 0), transparent, fill);
+    o->className = BitmapClassName.data();
     return c.thisValue;
 }
 
@@ -85,10 +123,10 @@ Value Pixel(Vm& vm, CallInfo& c) {
         return Value(static_cast<double>(static_cast<std::int32_t>(p->pixel32(x, y))));
     case 2:
         p->setPixel(x, y, ColorArg(vm, c, 2));
-        return Value();
+        return Value(0.0);
     default:
         p->setPixel32(x, y, ColorArg(vm, c, 2));
-        return Value();
+        return Value(0.0);
     }
 }
 
@@ -122,6 +160,7 @@ Value Clone(Vm& vm, CallInfo& c) {
         return Value();
     }
     Object* copy = vm.newObject(c.thisValue.o->proto);
+    copy->className = BitmapClassName.data();
     copy->pixels = p->clone();
     return Value(copy);
 }
@@ -138,15 +177,190 @@ Value FloodFill(Vm& vm, CallInfo& c) {
     if (!p || c.args.size() < 3) {
         return Value(-1.0);
     }
-    p->floodFill(IntArg(vm, c, 0, 0), IntArg(vm, c, 1, 0), ColorArg(vm, c, 2));
-    return Value(1.0);
+    return Value(p->floodFill(IntArg(vm, c, 0, 0), IntArg(vm, c, 1, 0), ColorArg(vm, c, 2)) ? 1.0
+                                                                                            : 0.0);
 }
 
 Value Scroll(Vm& vm, CallInfo& c) {
-    if (BitmapPixels* p = PixelsOf(c.thisValue)) {
-        p->scroll(IntArg(vm, c, 0, 0), IntArg(vm, c, 1, 0));
+    BitmapPixels* p = PixelsOf(c.thisValue);
+    if (!p || c.args.size() < 2) {
+        return Value(Refused);
     }
-    return Value();
+    p->scroll(IntArg(vm, c, 0, 0), IntArg(vm, c, 1, 0));
+    return Value(0.0);
+}
+
+// A whole-number argument, or fallback when the call leaves it out.
+int OptionalInt(Vm& vm, CallInfo& c, std::size_t i, int fallback) {
+    return i < c.args.size() ? ToInt32(vm.toNumber(c.args[i])) : fallback;
+}
+
+// noise(seed, low = 0, high = 255, channels = 7, greyscale = false)
+Value Noise(Vm& vm, CallInfo& c) {
+    BitmapPixels* p = PixelsOf(c.thisValue);
+    if (!p || c.args.empty()) {
+        return Value(Refused);
+    }
+    const unsigned channels = c.args.size() > 3 ? ToUint32(vm.toNumber(c.args[3])) : 7u;
+    p->noise(ToInt32(vm.toNumber(c.arg(0))), OptionalInt(vm, c, 1, 0), OptionalInt(vm, c, 2, 255),
+             channels, vm.toBool(c.arg(4)));
+    return Value(0.0);
+}
+
+// The source bitmap of a copying method, or the refusal it earns.
+BitmapPixels* SourceArg(const Value& v, double& refusal) {
+    if (!IsBitmap(v)) {
+        refusal = BadSource;
+    } else if (!v.o->pixels) {
+        refusal = DisposedSource;
+    }
+    return PixelsOf(v);
+}
+
+// threshold(source, rect, point, operation, threshold, color = 0, mask = ~0, copySource):
+// how many pixels passed.
+Value Threshold(Vm& vm, CallInfo& c) {
+    BitmapPixels* p = PixelsOf(c.thisValue);
+    if (!p || c.args.size() < 5) {
+        return Value(Refused);
+    }
+    double refusal = 0;
+    const BitmapPixels* source = SourceArg(c.arg(0), refusal);
+    if (!source) {
+        return Value(refusal);
+    }
+    if (!IsRect(vm, c.arg(1))) {
+        return Value(BadRect);
+    }
+    const std::uint32_t mask = c.args.size() > 6 ? ColorArg(vm, c, 6) : 0xffffffffu;
+    // an operation the player does not know tests as "<"
+    std::string operation = c.arg(3).isString() ? c.arg(3).str() : std::string();
+    static constexpr std::array<std::string_view, 6> Known{"<", "<=", ">", ">=", "==", "!="};
+    if (std::find(Known.begin(), Known.end(), operation) == Known.end()) {
+        operation = "<";
+    }
+    const int count = p->threshold(
+        *source, RectArg(vm, c.arg(1)), PointArg(vm, c.arg(2)), operation, ColorArg(vm, c, 4),
+        c.args.size() > 5 ? ColorArg(vm, c, 5) : 0, mask, vm.toBool(c.arg(7)));
+    return Value(static_cast<double>(count));
+}
+
+// merge(source, rect, point, red, green, blue, alpha = 256 multipliers): -1 even when
+// done.
+Value Merge(Vm& vm, CallInfo& c) {
+    BitmapPixels* p = PixelsOf(c.thisValue);
+    if (!p || c.args.size() < 6) {
+        return Value(Refused);
+    }
+    double refusal = 0;
+    const BitmapPixels* source = SourceArg(c.arg(0), refusal);
+    if (!source) {
+        return Value(refusal);
+    }
+    if (!IsRect(vm, c.arg(1))) {
+        return Value(BadRect);
+    }
+    const std::array<int, 4> multipliers{IntArg(vm, c, 3, 0), IntArg(vm, c, 4, 0),
+                                         IntArg(vm, c, 5, 0),
+                                         c.args.size() > 6 ? IntArg(vm, c, 6, 0) : 256};
+    p->merge(*source, RectArg(vm, c.arg(1)), PointArg(vm, c.arg(2)), multipliers);
+    return Value(Refused);
+}
+
+// copyChannel(source, rect, point, sourceChannel, destChannel)
+Value CopyChannel(Vm& vm, CallInfo& c) {
+    BitmapPixels* p = PixelsOf(c.thisValue);
+    if (!p || c.args.size() < 5) {
+        return Value(Refused);
+    }
+    double refusal = 0;
+    const BitmapPixels* source = SourceArg(c.arg(0), refusal);
+    if (!source) {
+        return Value(refusal);
+    }
+    if (!IsRect(vm, c.arg(1))) {
+        return Value(BadRect);
+    }
+    p->copyChannel(*source, RectArg(vm, c.arg(1)), PointArg(vm, c.arg(2)), ColorArg(vm, c, 3),
+                   ColorArg(vm, c, 4));
+    return Value(0.0);
+}
+
+// getColorBoundsRect(mask, color, findColor = true)
+Value ColorBounds(Vm& vm, CallInfo& c) {
+    const BitmapPixels* p = PixelsOf(c.thisValue);
+    if (!p || c.args.size() < 2) {
+        return Value(Refused);
+    }
+    const bool find = c.args.size() < 3 || vm.toBool(c.arg(2));
+    const PixelRect r = p->colorBounds(ColorArg(vm, c, 0), ColorArg(vm, c, 1), find);
+    const Value rect = vm.get(Value(FlashPackage(vm, "geom")), "Rectangle");
+    const std::array<Value, 4> args{
+        Value(static_cast<double>(r.x)), Value(static_cast<double>(r.y)),
+        Value(static_cast<double>(r.width)), Value(static_cast<double>(r.height))};
+    return vm.construct(rect, args);
+}
+
+// compare(other): 0 when alike, a bitmap of the differences, or a negative code for
+// bitmaps that cannot be compared.
+Value Compare(Vm& vm, CallInfo& c) {
+    const BitmapPixels* p = PixelsOf(c.thisValue);
+    if (!p) {
+        return Value(Refused);
+    }
+    const BitmapPixels* other = PixelsOf(c.arg(0));
+    if (!other) {
+        return Value(BadSource);
+    }
+    if (p->width() != other->width()) {
+        return Value(-3.0);
+    }
+    if (p->height() != other->height()) {
+        return Value(-4.0);
+    }
+    std::shared_ptr<BitmapPixels> difference = BitmapDifference(*p, *other);
+    if (!difference) {
+        return Value(0.0);
+    }
+    return Value(NewBitmapObject(vm, std::move(difference)));
+}
+
+// hitTest(firstPoint, firstAlphaThreshold, secondObject, secondBitmapPoint,
+// secondAlphaThreshold): whether opaque enough pixels meet a point, a rectangle or
+// another bitmap, all in one space where this bitmap's corner is at firstPoint.
+Value BitmapHitTest(Vm& vm, CallInfo& c) {
+    const BitmapPixels* p = PixelsOf(c.thisValue);
+    if (!p || c.args.size() < 3) {
+        return Value(Refused);
+    }
+    if (!IsPoint(vm, c.arg(0))) {
+        return Value(BadSource);
+    }
+    const PixelPoint at = PointArg(vm, c.arg(0));
+    const int threshold = IntArg(vm, c, 1, 0);
+    const Value& second = c.arg(2);
+    if (IsBitmap(second)) {
+        if (!second.o->pixels) {
+            return Value(DisposedSource);
+        }
+        if (c.args.size() > 3 && !IsPoint(vm, c.arg(3))) {
+            return Value(BadRect);
+        }
+        const PixelPoint secondAt = c.args.size() > 3 ? PointArg(vm, c.arg(3)) : PixelPoint{};
+        return Value(BitmapsOverlap(*p, at, threshold, *second.o->pixels, secondAt,
+                                    OptionalInt(vm, c, 4, 1)));
+    }
+    if (IsRect(vm, second)) {
+        PixelRect r = RectArg(vm, second);
+        r.x -= at.x;
+        r.y -= at.y;
+        return Value(OpaqueWithin(*p, r, threshold));
+    }
+    if (IsPoint(vm, second)) {
+        const PixelPoint q = PointArg(vm, second);
+        return Value(OpaqueWithin(*p, PixelRect{q.x - at.x, q.y - at.y, 1, 1}, threshold));
+    }
+    return Value(DisposedSource);
 }
 
 Value Draw(Vm& vm, CallInfo& c) {
@@ -184,14 +398,7 @@ Value Draw(Vm& vm, CallInfo& c) {
 
 Value LoadBitmap(Vm& vm, CallInfo& c) {
     std::shared_ptr<BitmapPixels> pixels = vm.host().movieBitmap(0, vm.toString(c.arg(0)));
-    if (!pixels) {
-        return Value();
-    }
-    const Value bitmapClass = vm.get(Value(FlashPackage(vm, "display")), "BitmapData");
-    const Value proto = vm.get(bitmapClass, "prototype");
-    Object* o = vm.newObject(proto.isObject() ? proto.o : vm.objectProto);
-    o->pixels = std::move(pixels);
-    return Value(o);
+    return pixels ? Value(NewBitmapObject(vm, std::move(pixels))) : Value();
 }
 
 // MovieClip.attachBitmap(bitmap, depth, pixelSnapping, smoothing): a new clip showing
@@ -202,10 +409,8 @@ Value AttachBitmap(Vm& vm, CallInfo& c) {
     if (!clip || !bitmap.isObject() || !bitmap.o->pixels) {
         return Value();
     }
-    constexpr int DepthOffset = 16384; // scripts count depths from the timeline's 16384
-    const std::int64_t depth = std::int64_t{IntArg(vm, c, 1, 0)} + DepthOffset;
-    const ClipId child = vm.host().createEmpty(
-        clip, "", static_cast<int>(std::clamp<std::int64_t>(depth, INT_MIN, INT_MAX)));
+    const int depth = ScriptDepth(vm.toNumber(c.arg(1)));
+    const ClipId child = depth < 0 ? 0 : vm.host().createEmpty(clip, "", depth);
     if (child) {
         vm.host().setBitmap(child, bitmap.o->pixels, vm.toBool(c.arg(3)));
     }
@@ -232,8 +437,20 @@ void InstallBitmapBuiltins(Vm& vm) {
                        {"dispose", Dispose},
                        {"floodFill", FloodFill},
                        {"scroll", Scroll},
-                       {"draw", Draw}});
+                       {"draw", Draw},
+                       {"noise", Noise},
+                       {"threshold", Threshold},
+                       {"merge", Merge},
+                       {"copyChannel", CopyChannel},
+                       {"getColorBoundsRect", ColorBounds},
+                       {"compare", Compare},
+                       {"hitTest", BitmapHitTest}});
     vm.method(cls, "loadBitmap", LoadBitmap);
+    // plain properties, as the player has them: listed, writable, deletable
+    cls->put("RED_CHANNEL", Value(1.0));
+    cls->put("GREEN_CHANNEL", Value(2.0));
+    cls->put("BLUE_CHANNEL", Value(4.0));
+    cls->put("ALPHA_CHANNEL", Value(8.0));
     vm.method(vm.movieClipProto, "attachBitmap", AttachBitmap);
 }
 

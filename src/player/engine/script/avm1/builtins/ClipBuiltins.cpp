@@ -11,11 +11,16 @@ namespace quillon::engine::avm1 {
 
 namespace {
 
-// Scripts see depths shifted by this from the depths the timeline places at.
-constexpr int DepthOffset = 16384;
+constexpr int DepthOffset = ScriptDepthOffset;
 
-// A script depth as a timeline depth; far-off depths saturate rather than overflow.
+// A script depth as a timeline depth, -1 where no clip may go.
 int DepthArg(Vm& vm, CallInfo& c, std::size_t i) {
+    return ScriptDepth(vm.toNumber(c.arg(i)));
+}
+
+// A script depth for swapping, finding and text fields: far-off depths saturating rather than
+// overflowing.
+int ClampedDepthArg(Vm& vm, CallInfo& c, std::size_t i) {
     const std::int64_t depth = std::int64_t{IntArg(vm, c, i, 0)} + DepthOffset;
     return static_cast<int>(std::clamp<std::int64_t>(depth, INT_MIN, INT_MAX));
 }
@@ -24,12 +29,24 @@ ClipId ThisClip(Vm& vm, CallInfo& c) {
     return vm.clipOf(c.thisValue);
 }
 
-int FrameArg(Vm& vm, ClipId clip, const Value& given) {
-    // an object names the frame its primitive names: a label when that is a string
-    const Value v = given.isObject() ? vm.toPrimitive(given) : given;
+// The frame a goto names; "path:frame" moves the clip the path names instead.
+int FrameArg(Vm& vm, ClipId& clip, const Value& given) {
+    // an object names the frame its primitive names, its text when valueOf gives none
+    Value v = given.isObject() ? vm.toPrimitive(given) : given;
+    if (v.isObject()) {
+        v = Value(vm.toString(v));
+    }
     if (v.isString()) {
-        const double n = StringToNumber(v.str(), vm.version());
-        return std::isfinite(n) ? FrameIndex(n) : vm.host().frameOfLabel(clip, v.str());
+        std::string text = v.str();
+        if (const std::size_t colon = text.rfind(':'); colon != std::string::npos) {
+            clip = vm.clipOf(vm.resolvePath(text.substr(0, colon), clip));
+            text.erase(0, colon + 1);
+            if (!clip) {
+                return -1;
+            }
+        }
+        const double n = StringToNumber(text, vm.version());
+        return std::isfinite(n) ? FrameIndex(n) : vm.host().frameOfLabel(clip, text);
     }
     const double n = vm.toNumber(v);
     return FrameIndex(n);
@@ -51,9 +68,10 @@ Value Timeline(Vm& vm, CallInfo& c) {
         break;
     case 2:
     case 3: {
-        const int frame = FrameArg(vm, clip, c.arg(0));
+        ClipId moved = clip;
+        const int frame = FrameArg(vm, moved, c.arg(0));
         if (frame >= 0) {
-            host.gotoFrame(clip, frame, c.callee->magic == 2);
+            host.gotoFrame(moved, frame, c.callee->magic == 2);
         }
         break;
     }
@@ -83,7 +101,9 @@ Value AttachMovie(Vm& vm, CallInfo& c) {
         return Value();
     }
     const std::string symbol = vm.toString(c.arg(0));
-    const ClipId made = vm.host().attach(clip, symbol, vm.toString(c.arg(1)), DepthArg(vm, c, 2));
+    const int depth = DepthArg(vm, c, 2);
+    const ClipId made =
+        depth < 0 ? 0 : vm.host().attach(clip, symbol, vm.toString(c.arg(1)), depth);
     if (!made) {
         return Value();
     }
@@ -108,8 +128,12 @@ Value DuplicateOrCreate(Vm& vm, CallInfo& c) {
     }
     const std::string name = vm.toString(c.arg(0));
     const bool copy = c.callee->magic == 0;
-    const ClipId made = copy ? vm.host().duplicate(clip, name, DepthArg(vm, c, 1))
-                             : vm.host().createEmpty(clip, name, DepthArg(vm, c, 1));
+    const int depth = DepthArg(vm, c, 1);
+    if (depth < 0) {
+        return Value();
+    }
+    const ClipId made =
+        copy ? vm.host().duplicate(clip, name, depth) : vm.host().createEmpty(clip, name, depth);
     Object* init = copy && c.arg(2).isObject() ? c.arg(2).o : nullptr;
     return made ? NewClip(vm, made, init) : Value();
 }
@@ -126,7 +150,8 @@ Value CreateText(Vm& vm, CallInfo& c) {
     b.yMin = pixels(3);
     b.xMax = b.xMin + pixels(4);
     b.yMax = b.yMin + pixels(5);
-    const ClipId made = vm.host().createText(clip, vm.toString(c.arg(0)), DepthArg(vm, c, 1), b);
+    const ClipId made =
+        vm.host().createText(clip, vm.toString(c.arg(0)), ClampedDepthArg(vm, c, 1), b);
     return made && vm.version() >= 8 ? NewClip(vm, made, nullptr) : Value();
 }
 
@@ -146,7 +171,7 @@ Value SwapDepths(Vm& vm, CallInfo& c) {
     if (const ClipId other = vm.clipOf(c.arg(0))) {
         vm.host().swapDepths(clip, vm.host().depth(other));
     } else if (!c.arg(0).isUndefined()) {
-        vm.host().swapDepths(clip, DepthArg(vm, c, 0));
+        vm.host().swapDepths(clip, ClampedDepthArg(vm, c, 0));
     }
     return Value();
 }
@@ -163,7 +188,7 @@ Value Depths(Vm& vm, CallInfo& c) {
         return Value(
             std::max(0.0, static_cast<double>(vm.host().nextHighestDepth(clip)) - DepthOffset));
     default: {
-        const ClipId at = vm.host().atDepth(clip, DepthArg(vm, c, 0));
+        const ClipId at = vm.host().atDepth(clip, ClampedDepthArg(vm, c, 0));
         return at ? Value(vm.clipObject(at)) : Value();
     }
     }
@@ -219,13 +244,17 @@ Value SetMask(Vm& vm, CallInfo& c) {
         return Value();
     }
     const Value& arg = c.arg(0);
-    if (arg.isNull() || arg.isUndefined()) {
+    // numbers and booleans name no clip: like null they take the mask away
+    if (arg.isNull() || arg.isUndefined() || arg.isNumber() || arg.isBool()) {
         vm.host().setMask(clip, 0);
         return Value(true);
     }
-    const ClipId mask = arg.isString()
-                            ? vm.clipOf(vm.resolvePath(arg.str(), vm.host().parent(clip)))
-                            : vm.clipOf(arg);
+    std::string path = arg.isString() ? arg.str() : std::string();
+    if (path.find('/') == std::string::npos) {
+        std::replace(path.begin(), path.end(), ':', '.'); // "_level0:mask" names a clip too
+    }
+    const ClipId mask =
+        arg.isString() ? vm.clipOf(vm.resolvePath(path, vm.host().parent(clip))) : vm.clipOf(arg);
     if (!mask) {
         return Value(false);
     }

@@ -195,14 +195,17 @@ Value GetBlendMode(Vm& vm, CallInfo& c) {
     return clip ? Value(BlendModeName(vm.host().blendMode(clip))) : Value();
 }
 
-// A name or the format's number (1 to 14); others leave the mode as it is.
+// A name or the format's number (1 to 14, read as a byte); null and undefined mean
+// normal; others leave the mode as it is.
 Value SetBlendMode(Vm& vm, CallInfo& c) {
     const ClipId clip = vm.clipOf(c.thisValue);
     const Value& v = c.arg(0);
     int mode = 0;
     if (v.isNumber()) {
-        const double n = v.n;
-        mode = n >= 1 && n <= 14 ? static_cast<int>(n) : 0;
+        const int n = ToInt32(v.n) & 0xff;
+        mode = n >= 1 && n <= 14 ? n : 0;
+    } else if (v.isNull() || v.isUndefined()) {
+        mode = 1;
     } else if (v.isString()) {
         mode = BlendModeNamed(v.str());
     }
