@@ -249,6 +249,11 @@ TEST(ScriptTextFields, SettingsKeepThePlayersDefaultsAndCoercions) {
         {"type", "invalid", "dynamic"},
         {"border", "yes", "true"},
         {"gridFitType", "subpixel", "subpixel"},
+        {"autoSize", "RIght", "right"},
+        {"autoSize", "rightf", "none"},
+        {"tabIndex", -4, "4294967292"},
+        {"tabIndex", "x", "0"},
+        {"tabIndex", Null{}, "undefined"},
     };
     for (const Case& c : cases) {
         ActionAssembler a;

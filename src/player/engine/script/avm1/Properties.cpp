@@ -236,7 +236,10 @@ bool Vm::hasOwn(Object* obj, std::string_view name) {
         return true;
     }
     Value out;
-    if (obj->kind == Kind::Clip &&
+    const bool inherited = obj->kind == Kind::Clip && host_.exists(obj->clip) &&
+                           host_.kind(obj->clip) == ClipKind::Text &&
+                           IsTextFieldPrototypeName(*this, name);
+    if (obj->kind == Kind::Clip && !inherited &&
         (ClipOwnValue(*this, obj, name, out) || ClipChild(*this, obj, name, out))) {
         return true;
     }

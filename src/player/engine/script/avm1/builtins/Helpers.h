@@ -17,7 +17,9 @@ void InstallObjectBuiltins(Vm&), InstallGlobalFunctions(Vm&), InstallNumberBuilt
 void InstallBitmapBuiltins(Vm&);
 void InstallDrawingBuiltins(Vm&); // after the clip builtins, whose MovieClip it extends
 void InstallNetStreamBuiltins(Vm&);
-void InstallTextBuiltins(Vm&);      // after the clip builtins, whose TextField it extends
+void InstallTextBuiltins(Vm&);     // after the clip builtins, whose TextField it extends
+void InstallSnapshotBuiltins(Vm&); // after the clip builtins (getTextSnapshot)
+void InstallSoundBuiltins(Vm&), InstallPrintJobBuiltins(Vm&), InstallLocalConnectionBuiltins(Vm&);
 void InstallSelectionBuiltins(Vm&); // Selection, Key's state, replaceSel (Keyboard.cpp)
 // flash.geom and flash.filters, with the clip properties they stand for (after the clips).
 void InstallGeomBuiltins(Vm&), InstallFilterBuiltins(Vm&);
