@@ -120,13 +120,16 @@ TEST(LocalConnections, DeliverAfterTheFrame) {
     CallOn(a, "tx", "send", {7, "ping", "CHAN"}).op(Action::Trace);
     CallOn(a, "tx", "send", {"close", "nobody"}).op(Action::Trace);
     CallOn(a, "tx", "send", {"ping", "nobody"}).op(Action::Pop);
+    CallOn(a, "tx", "send", {9, "ping", "localhost:chan"}).op(Action::Pop);
+    CallOn(a, "tx", "send", {"ping", "late"}).op(Action::Pop); // sent before it connects
+    CallOn(a, "other", "connect", {"late"}).op(Action::Pop);
     a.trace("end of frame");
     MovieWriter movie(100, 100, 12, 8);
     movie.doAction(a.block());
     movie.showFrame();
     movie.showFrame();
     EXPECT_EQ(RunMovie(movie.bytes(), 2).joined(),
-              "true\nfalse\ntrue\nfalse\nend of frame\nstatus\nping 7\nerror\n");
+              "true\nfalse\ntrue\nfalse\nend of frame\nstatus\nping 7\nerror\nstatus\nping 9\nerror\n");
 }
 
 // No printer: the job's sizes read 0 and cannot be written; start refuses.

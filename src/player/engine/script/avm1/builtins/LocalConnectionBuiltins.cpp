@@ -11,11 +11,13 @@ namespace {
 constexpr const char* Domain = "localhost";
 constexpr const char* ChannelsKey = "__channels";
 
-// Channels are named regardless of case; a name without a leading "_" belongs to the
-// movie's domain.
+// Channels are named regardless of case; a name with neither a leading "_" nor a host
+// ("host:name") belongs to the movie's domain.
 std::string ChannelKey(const std::string& name) {
     const std::string folded = FoldCase(name);
-    return !folded.empty() && folded[0] == '_' ? folded : std::string(Domain) + ":" + folded;
+    const bool qualified =
+        folded.find(':') != std::string::npos || (!folded.empty() && folded[0] == '_');
+    return qualified ? folded : std::string(Domain) + ":" + folded;
 }
 
 // The connected receivers by channel, kept on the class.
@@ -74,17 +76,19 @@ Value DomainOf(Vm&, CallInfo&) {
     return Value(Domain);
 }
 
-// Runs after the frame: the call reaches whoever holds the channel by then.
+// Runs after the frame: the call reaches the receiver that held the channel when it was
+// sent, if it still holds it.
 Value Deliver(Vm& vm, CallInfo& c) {
     Object* channels = Channels(vm);
     const Property* held = channels ? channels->findAny(vm.toString(c.arg(0))) : nullptr;
-    const Value receiver = held ? held->value : Value();
+    const bool there =
+        held && c.arg(2).isObject() && held->value.isObject() && held->value.o == c.arg(2).o;
     Object* status = vm.newObject();
-    status->put("level", Value(receiver.isObject() ? "status" : "error"));
+    status->put("level", Value(there ? "status" : "error"));
     const Value statusArgs[] = {Value(status)};
     vm.callMethodSafely(c.thisValue, "onStatus", statusArgs);
-    if (receiver.isObject()) {
-        vm.callMethodSafely(receiver, vm.toString(c.arg(1)), c.args.subspan(2));
+    if (there) {
+        vm.callMethodSafely(c.arg(2), vm.toString(c.arg(1)), c.args.subspan(3));
     }
     return Value();
 }
@@ -105,7 +109,10 @@ Value Send(Vm& vm, CallInfo& c) {
     if (method.empty() || vm.toString(c.arg(0)).empty()) {
         return Value(false);
     }
-    std::vector<Value> args{Value(ChannelKey(vm.toString(c.arg(0)))), Value(method)};
+    const std::string key = ChannelKey(vm.toString(c.arg(0)));
+    Object* channels = Channels(vm);
+    const Property* held = channels ? channels->findAny(key) : nullptr;
+    std::vector<Value> args{Value(key), Value(method), held ? held->value : Value()};
     args.insert(args.end(), c.args.begin() + 2, c.args.end());
     vm.addInterval(Value(vm.newNative(Deliver)), c.thisValue, std::string(), std::move(args), 0,
                    true);
