@@ -249,6 +249,11 @@ TEST(ScriptTextFields, SettingsKeepThePlayersDefaultsAndCoercions) {
         {"type", "invalid", "dynamic"},
         {"border", "yes", "true"},
         {"gridFitType", "subpixel", "subpixel"},
+        {"autoSize", "RIght", "right"},
+        {"autoSize", "rightf", "none"},
+        {"tabIndex", -4, "4294967292"},
+        {"tabIndex", "x", "0"},
+        {"tabIndex", Null{}, "undefined"},
     };
     for (const Case& c : cases) {
         ActionAssembler a;
@@ -288,6 +293,23 @@ TEST(ScriptTextFields, FormatsOverRangesAndMarkup) {
               "2\nnull\n20\n<P ALIGN=\"LEFT\"><FONT FACE=\"Times New Roman\" SIZE=\"12\" "
               "COLOR=\"#000000\" LETTERSPACING=\"0\" KERNING=\"0\">a<FONT FACE=\"Arial\" "
               "SIZE=\"20\">bc</FONT>d</FONT></P>\n");
+}
+
+// condenseWhite: blanks and line ends collapse to one blank, none at a line's start.
+TEST(ScriptTextFields, CondensedMarkupDropsBlanksAtLineStarts) {
+    const std::vector<std::pair<const char*, const char*>> cases = {
+        {"\n", ""}, {" \t\n a  \n b \n", "a b "}, {"x<br>  y", "x\ny"}, {"<b>a </b> b", "a b"}};
+    for (const auto& [html, text] : cases) {
+        ActionAssembler a;
+        CallOn(a, "_root", "createTextField", {100, 100, 0, 0, 1, "tf"}).op(Action::Pop);
+        for (const char* flag : {"html", "condenseWhite"}) {
+            a.push({"tf"}).op(Action::GetVariable).push({flag, true}).op(Action::SetMember);
+        }
+        a.push({"tf"}).op(Action::GetVariable).push({"htmlText", html}).op(Action::SetMember);
+        a.push({"tf"}).op(Action::GetVariable).push({"text"}).op(Action::GetMember);
+        a.op(Action::Trace);
+        EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), std::string(text) + "\n") << html;
+    }
 }
 
 } // namespace

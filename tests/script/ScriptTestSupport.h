@@ -61,6 +61,17 @@ inline ActionAssembler& New(ActionAssembler& a, const std::string& package, cons
     return a;
 }
 
+// The same with the arguments kept in a table, as table-driven cases hold them.
+inline ActionAssembler& CallWith(ActionAssembler& a, const std::string& object,
+                                 const std::string& method,
+                                 const std::vector<PushValue>& argsLastFirst) {
+    for (const PushValue& value : argsLastFirst) {
+        a.push({value});
+    }
+    a.push({static_cast<int>(argsLastFirst.size()), object}).op(Action::GetVariable);
+    return a.push({method}).op(Action::CallMethod);
+}
+
 // A movie of one frame holding one action block, of a version.
 inline Bytes OneScriptMovie(const ActionAssembler& code, int version = 10) {
     MovieWriter movie(100, 100, 12, version);

@@ -160,7 +160,8 @@ private:
         const char c = html[i];
         const bool space = c == ' ' || c == '\t' || c == '\r' || c == '\n';
         if (condense_ && space) {
-            if (!lastWasSpace_) {
+            // blanks collapse to one, and none starts a line
+            if (!lastWasSpace_ && !atLineStart()) {
                 pending_.push_back(' ');
             }
             lastWasSpace_ = true;
@@ -190,6 +191,13 @@ private:
         }
     }
 
+    bool atLineStart() const {
+        if (!pending_.empty()) {
+            return pending_.back() == '\r';
+        }
+        return pieces_.empty() || pieces_.back().first.endsWith(u'\r');
+    }
+
     void breakParagraph() {
         pending_.push_back('\r');
         flush();
@@ -205,8 +213,7 @@ private:
     }
 
     void handle(const HtmlTag& tag) {
-        flush();
-        lastWasSpace_ = false;
+        flush(); // a blank before a tag and one after it condense to one
         const bool paragraph = tag.name == "p" || tag.name == "li";
         if (tag.name == "br" || tag.name == "sbr") {
             breakParagraph();

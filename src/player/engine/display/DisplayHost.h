@@ -198,6 +198,11 @@ public:
     virtual bool fontHasGlyphs(std::uint16_t font, const std::string& text) = 0;
     // Every text field on the display list that follows a variable.
     virtual std::vector<ClipId> boundTextFields() = 0;
+    // The characters of the static texts a clip holds, in depth order, one entry a line
+    // (a text's records at one height); what a text snapshot reads.
+    virtual std::vector<std::u16string> staticTextLines(ClipId /*clip*/) { return {}; }
+    // The length in milliseconds of the sound exported under a name; none without one.
+    virtual std::optional<double> soundLength(const std::string& /*exportName*/) { return {}; }
     // Replaces what a clip plays with the movie at url (beside the movie or below its
     // folder); an empty url empties the clip. False when nothing could be loaded.
     virtual bool loadMovie(ClipId clip, const std::string& url) = 0;

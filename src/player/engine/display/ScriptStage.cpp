@@ -1,6 +1,7 @@
 #include "player/engine/display/ScriptStage.h"
 
 #include "player/engine/characters/ExportNames.h"
+#include "player/engine/characters/Sound.h"
 
 #include <cmath>
 #include <numbers>
@@ -513,6 +514,46 @@ bool ScriptStage::fontHasGlyphs(std::uint16_t id, const std::string& text) {
         }
     }
     return true;
+}
+
+std::vector<std::u16string> ScriptStage::staticTextLines(ClipId clip) {
+    std::vector<std::u16string> lines;
+    const Placed p = runner_.resolve(clip);
+    if (!p.clip) {
+        return lines;
+    }
+    for (const auto& [depth, instance] : p.clip->list) {
+        const auto* text = dynamic_cast<const TextCharacter*>(instance.character.get());
+        if (!text) {
+            continue;
+        }
+        std::optional<double> lineY;
+        for (const TextRun& run : text->runs) {
+            if (!lineY || *lineY != run.y) {
+                lines.emplace_back();
+                lineY = run.y;
+            }
+            const auto font = runner_.dictionary().findAs<FontCharacter>(run.fontId, UINT32_MAX);
+            for (const auto& [glyph, advance] : run.glyphs) {
+                if (font && glyph >= 0 && static_cast<std::size_t>(glyph) < font->codes.size()) {
+                    lines.back().push_back(static_cast<char16_t>(font->codes[glyph]));
+                }
+            }
+        }
+    }
+    return lines;
+}
+
+std::optional<double> ScriptStage::soundLength(const std::string& exportName) {
+    const auto it = exports_.find(AsciiLowerName(exportName));
+    if (it == exports_.end()) {
+        return {};
+    }
+    const auto sound = runner_.dictionary().findAs<const SoundCharacter>(it->second, UINT32_MAX);
+    if (!sound || sound->format.rate <= 0) {
+        return {};
+    }
+    return sound->sampleCount * 1000.0 / sound->format.rate;
 }
 
 void ScriptStage::collectBoundFields(Clip& clip, int nesting, std::vector<ClipId>& out) {

@@ -88,6 +88,8 @@ public:
     std::vector<EmbeddedFont> embeddedFonts() override;
     bool fontHasGlyphs(std::uint16_t font, const std::string& text) override;
     std::vector<ClipId> boundTextFields() override;
+    std::vector<std::u16string> staticTextLines(ClipId clip) override;
+    std::optional<double> soundLength(const std::string& exportName) override;
     void callFrame(ClipId clip, int frame) override;
     bool loadMovie(ClipId clip, const std::string& url) override;
     ClipId level(int number) override;

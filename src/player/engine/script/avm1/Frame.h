@@ -64,6 +64,10 @@ bool SetTextFieldProperty(Vm& vm, ClipId field, std::string_view name, const Val
 bool GetTextFieldSetting(Vm& vm, Object* field, std::string_view name, Value& out);
 bool SetTextFieldSetting(Vm& vm, Object* field, std::string_view name, const Value& value);
 void SyncTextField(Vm& vm, ClipId field);
+// TextField.prototype's properties (after the filters, whose functions it keeps), and
+// whether a name is one of them: those a field holds through its prototype, not its own.
+void DefineTextFieldPrototype(Vm& vm);
+bool IsTextFieldPrototypeName(Vm& vm, std::string_view name);
 void SyncTextFields(Vm& vm);
 
 // Text measured in characters (the strings hold UTF-8).

@@ -112,7 +112,8 @@ public:
     // `watch`: property name -> callback and its extra argument.
     std::vector<std::pair<std::string, std::pair<Value, Value>>> watchers;
     std::unique_ptr<XmlNode> xml;
-    // Text fields: the settings scripts changed (primitives only), by name.
+    // Settings only native code reads (a text field's extras, a sound's and its clip's),
+    // primitives only, by name.
     std::unique_ptr<std::unordered_map<std::string, Value>> fieldSettings;
     // A BitmapData's pixels (none once disposed).
     std::shared_ptr<BitmapPixels> pixels;

@@ -243,7 +243,12 @@ bool Vm::hasOwn(Object* obj, std::string_view name) {
         return true;
     }
     Value out;
-    if (obj->kind == Kind::Clip &&
+    // a text field holds none of its properties itself: they come from its prototype,
+    // or from the player as every display object's
+    const bool inherited = obj->kind == Kind::Clip && host_.exists(obj->clip) &&
+                           host_.kind(obj->clip) == ClipKind::Text &&
+                           (name.starts_with('_') || IsTextFieldPrototypeName(*this, name));
+    if (obj->kind == Kind::Clip && !inherited &&
         (ClipOwnValue(*this, obj, name, out) || ClipChild(*this, obj, name, out))) {
         return true;
     }

@@ -9,7 +9,7 @@ namespace quillon::engine::avm1 {
 
 namespace {
 
-enum class Coerce { Color, Flag, Number, Choice };
+enum class Coerce { Color, Flag, Number, Choice, Keep, Index };
 
 struct Setting {
     const char* name;
@@ -24,6 +24,9 @@ constexpr Setting Settings[] = {
     {"sharpness", Coerce::Number, 0},
     {"antiAliasType", Coerce::Choice, 0, {"normal", "advanced"}},
     {"gridFitType", Coerce::Choice, 0, {"pixel", "none", "subpixel"}},
+    // kept as given, undefined until set
+    {"styleSheet", Coerce::Keep, 0},
+    {"tabIndex", Coerce::Index, 0}, // an unsigned whole number, or undefined
 };
 
 const Setting* FindSetting(std::string_view name) {
@@ -41,6 +44,9 @@ Value DefaultOf(const Setting& s) {
         return Value(s.number != 0);
     case Coerce::Choice:
         return Value(s.choices[0]);
+    case Coerce::Keep:
+    case Coerce::Index:
+        return Value();
     default:
         return Value(s.number);
     }
@@ -55,6 +61,11 @@ Value Coerced(Vm& vm, const Setting& s, const Value& value) {
         return Value(vm.toBool(value));
     case Coerce::Number:
         return Value(vm.toNumber(value));
+    case Coerce::Keep:
+        return value;
+    case Coerce::Index:
+        return value.isNullish() ? Value()
+                                 : Value(static_cast<double>(ToUint32(vm.toNumber(value))));
     default:
         break;
     }
@@ -91,7 +102,7 @@ bool SetTextFieldSetting(Vm& vm, Object* field, std::string_view name, const Val
         return false;
     }
     Value kept = Coerced(vm, *s, value);
-    if (kept.isUndefined()) {
+    if (kept.isUndefined() && s->coerce != Coerce::Keep && s->coerce != Coerce::Index) {
         return true; // an unknown choice leaves the setting as it was
     }
     if (!field->fieldSettings) {

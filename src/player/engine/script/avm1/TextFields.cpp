@@ -50,7 +50,7 @@ void SetAutoSize(Vm& vm, EditField& f, const Value& v) {
         const std::string name = vm.toString(v);
         f.autoSize = AutoSize::None;
         for (int i = 1; i < 4; ++i) {
-            if (name == AutoSizeNames[i]) {
+            if (EqualsIgnoringCase(name, AutoSizeNames[i])) {
                 f.autoSize = static_cast<AutoSize>(i);
             }
         }
@@ -149,7 +149,100 @@ void PutText(Vm& vm, ClipId field, EditField& f, const Value& value, bool html) 
     }
 }
 
+// TextField.prototype's properties as scripts enumerate them; the last five are plain
+// values before version 8.
+constexpr const char* PrototypeNames[] = {"styleSheet",
+                                          "mouseWheelEnabled",
+                                          "condenseWhite",
+                                          "restrict",
+                                          "textHeight",
+                                          "textWidth",
+                                          "bottomScroll",
+                                          "length",
+                                          "selectable",
+                                          "multiline",
+                                          "password",
+                                          "wordWrap",
+                                          "background",
+                                          "border",
+                                          "html",
+                                          "embedFonts",
+                                          "maxChars",
+                                          "maxhscroll",
+                                          "hscroll",
+                                          "variable",
+                                          "htmlText",
+                                          "type",
+                                          "text",
+                                          "autoSize",
+                                          "tabIndex",
+                                          "textColor",
+                                          "backgroundColor",
+                                          "borderColor",
+                                          "maxscroll",
+                                          "scroll",
+                                          "filters",
+                                          "sharpness",
+                                          "thickness",
+                                          "antiAliasType",
+                                          "gridFitType"};
+constexpr std::size_t FirstVersion8Name = 30;
+
+// The field `this` stands for, or 0 (a TextField made with new is no field).
+ClipId ThisField(Vm& vm, CallInfo& c) {
+    const ClipId clip = vm.clipOf(c.thisValue);
+    return clip && vm.host().kind(clip) == ClipKind::Text ? clip : 0;
+}
+
+Value GetPrototypeProperty(Vm& vm, CallInfo& c) {
+    Value out;
+    const ClipId field = ThisField(vm, c);
+    if (field) {
+        GetTextFieldProperty(vm, field, PrototypeNames[c.callee->magic], out);
+    }
+    return out;
+}
+
+Value SetPrototypeProperty(Vm& vm, CallInfo& c) {
+    if (const ClipId field = ThisField(vm, c)) {
+        SetTextFieldProperty(vm, field, PrototypeNames[c.callee->magic], c.arg(0));
+    }
+    return Value();
+}
+
 } // namespace
+
+void DefineTextFieldPrototype(Vm& vm) {
+    Object* proto = vm.textFieldProto;
+    // enumeration lists the newest first: define from the last name back
+    for (std::size_t i = std::size(PrototypeNames); i-- > 0;) {
+        const char* name = PrototypeNames[i];
+        Object *getter = nullptr, *setter = nullptr;
+        if (Property* had = proto->findAny(name)) {
+            // one defined before keeps its functions and moves to its place here
+            getter = had->getter;
+            setter = had->setter;
+            had->flags = 0;
+            proto->remove(name);
+        }
+        proto->define(name, Value(), 0);
+        if (i >= FirstVersion8Name && vm.version() < 8) {
+            continue;
+        }
+        Property* p = proto->findAny(name);
+        p->getter = getter ? getter : vm.newNative(GetPrototypeProperty, static_cast<int>(i));
+        p->setter = setter ? setter : vm.newNative(SetPrototypeProperty, static_cast<int>(i));
+    }
+}
+
+bool IsTextFieldPrototypeName(Vm& vm, std::string_view name) {
+    for (const char* known : PrototypeNames) {
+        if (Named(vm, name, known)) {
+            return true;
+        }
+    }
+    return false;
+}
 
 void SyncTextField(Vm& vm, ClipId field) {
     EditField* f = vm.host().textField(field);

@@ -102,6 +102,14 @@ Object* Vm::clipObject(ClipId clip) {
                                              : "MovieClip";
     o->clip = clip;
     clips_.emplace(clip, o);
+    if (kind == ClipKind::Text && version_ >= 6) {
+        // a field broadcasts its events to its listeners, itself the first of them
+        const Value source = get(Value(global), "AsBroadcaster");
+        for (const char* method : {"addListener", "removeListener", "broadcastMessage"}) {
+            o->define(method, get(source, method), DontEnum);
+        }
+        o->define("_listeners", Value(newArray({Value(o)})), DontEnum);
+    }
     return o;
 }
 

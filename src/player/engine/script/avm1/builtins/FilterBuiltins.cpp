@@ -164,11 +164,12 @@ Value Clone(Vm& vm, CallInfo& c) {
 // MovieClip (and Button, TextField) filters: copies of what the clip is drawn through.
 Value GetFilters(Vm& vm, CallInfo& c) {
     const ClipId clip = vm.clipOf(c.thisValue);
+    if (!clip) {
+        return Value(); // a prototype or an object made with new shows nothing
+    }
     std::vector<Value> out;
-    if (clip) {
-        for (const Filter& record : vm.host().filters(clip)) {
-            out.push_back(NewFilterObject(vm, FromFilterRecord(record)));
-        }
+    for (const Filter& record : vm.host().filters(clip)) {
+        out.push_back(NewFilterObject(vm, FromFilterRecord(record)));
     }
     return Value(vm.newArray(std::move(out)));
 }

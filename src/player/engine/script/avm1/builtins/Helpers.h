@@ -17,7 +17,9 @@ void InstallObjectBuiltins(Vm&), InstallGlobalFunctions(Vm&), InstallNumberBuilt
 void InstallBitmapBuiltins(Vm&);
 void InstallDrawingBuiltins(Vm&); // after the clip builtins, whose MovieClip it extends
 void InstallNetStreamBuiltins(Vm&);
-void InstallTextBuiltins(Vm&); // after the clip builtins, whose TextField it extends
+void InstallTextBuiltins(Vm&);     // after the clip builtins, whose TextField it extends
+void InstallSnapshotBuiltins(Vm&); // after the clip builtins (getTextSnapshot)
+void InstallSoundBuiltins(Vm&), InstallPrintJobBuiltins(Vm&), InstallLocalConnectionBuiltins(Vm&);
 // Classes without behaviour (Camera, SharedObject ...), last: some hang off other globals.
 void InstallInertBuiltins(Vm&);
 void InstallSelectionBuiltins(Vm&); // Selection, Key's state, replaceSel (Keyboard.cpp)

@@ -22,11 +22,8 @@ constexpr InertClass Classes[] = {
     {nullptr, "Camera", FromVersion6},
     {nullptr, "ContextMenu", FromVersion6},
     {nullptr, "ContextMenuItem", FromVersion6},
-    {nullptr, "LocalConnection", FromVersion6},
     {nullptr, "Microphone", FromVersion6},
-    {nullptr, "PrintJob", FromVersion6},
     {nullptr, "SharedObject", FromVersion6},
-    {nullptr, "TextSnapshot", FromVersion6},
     {nullptr, "XMLSocket", FromVersion6},
     {"TextField", "StyleSheet", FromVersion7},
 };
@@ -43,6 +40,9 @@ void InstallInertBuiltins(Vm& vm) {
                 continue;
             }
             holder = found.o;
+        }
+        if (holder->findAny(entry.name)) {
+            continue; // a class with behaviour of its own is there already
         }
         Object* ctor = vm.newClass(nullptr, entry.name, Inert, nullptr);
         holder->define(entry.name, Value(ctor), DontEnum | entry.flags);

@@ -1,5 +1,4 @@
-// Key, Mouse, Stage, System and Sound. Sound is silent: it keeps what scripts set
-// (volume, pan, transform) and hands calls to the mixer hook once one is attached.
+// Key, Mouse, Stage and System, and the other media classes installed in turn.
 
 #include "player/engine/script/avm1/builtins/Helpers.h"
 
@@ -19,61 +18,6 @@ Value Zero(Vm&, CallInfo&) {
     return Value(0.0);
 }
 
-Value SoundCtor(Vm& vm, CallInfo& c) {
-    if (Object* o = ThisObject(c)) {
-        o->define("__volume", Value(100.0), DontEnum);
-        o->define("__pan", Value(0.0), DontEnum);
-        o->define("__target", c.arg(0), DontEnum);
-        (void)vm;
-    }
-    return c.thisValue;
-}
-
-// Sound state lives in hidden properties; a mixer reads them through SoundHook.
-Value SoundSet(Vm&, CallInfo& c) {
-    Object* o = ThisObject(c);
-    if (o) {
-        static const char* names[] = {"__volume", "__pan", "__transform"};
-        o->define(names[c.callee->magic], c.arg(0), DontEnum);
-    }
-    return Value();
-}
-
-Value SoundGet(Vm& vm, CallInfo& c) {
-    Object* o = ThisObject(c);
-    if (!o) {
-        return Value();
-    }
-    static const char* names[] = {"__volume", "__pan", "__transform"};
-    const Value v = vm.getOf(o, names[c.callee->magic], c.thisValue);
-    if (c.callee->magic == 2 && !v.isObject()) {
-        Object* t = vm.newObject();
-        t->put("ll", Value(100.0));
-        t->put("lr", Value(0.0));
-        t->put("rr", Value(100.0));
-        t->put("rl", Value(0.0));
-        return Value(t);
-    }
-    return v;
-}
-
-void InstallSound(Vm& vm) {
-    vm.soundProto = vm.newObject();
-    vm.newClass(vm.global, "Sound", SoundCtor, vm.soundProto);
-    Object* p = vm.soundProto;
-    // clang-format off
-    vm.methods(p, {
-        {"setVolume", SoundSet, 0}, {"setPan", SoundSet, 1}, {"setTransform", SoundSet, 2},
-        {"getVolume", SoundGet, 0}, {"getPan", SoundGet, 1}, {"getTransform", SoundGet, 2}});
-    // clang-format on
-    for (const char* name : {"attachSound", "start", "stop", "loadSound"}) {
-        vm.method(p, name, Nothing);
-    }
-    for (const char* name : {"getBytesLoaded", "getBytesTotal"}) {
-        vm.method(p, name, Zero);
-    }
-}
-
 void InstallKeyAndMouse(Vm& vm) {
     Object* key = Broadcaster(vm, "Key");
     vm.methods(key, {{"isToggled", False}, {"getAscii", Zero}}); // isDown, getCode: Keyboard.cpp
@@ -88,10 +32,52 @@ void InstallKeyAndMouse(Vm& vm) {
     vm.methods(mouse, {{"show", Zero}, {"hide", Zero}});
 }
 
+// Stage.align keeps the edges named by the letters L, T, R and B (any case, anywhere in
+// the text), written back in that order.
+Value SetAlign(Vm& vm, CallInfo& c) {
+    if (Object* stage = ThisObject(c)) {
+        std::string edges;
+        const std::string text = FoldCase(vm.toString(c.arg(0)));
+        for (const char edge : {'l', 't', 'r', 'b'}) {
+            if (text.find(edge) != std::string::npos) {
+                edges.push_back(static_cast<char>(edge - 'a' + 'A'));
+            }
+        }
+        stage->define("__align", Value(edges), DontEnum);
+    }
+    return Value();
+}
+
+constexpr const char* ScaleModes[] = {"showAll", "exactFit", "noBorder", "noScale"};
+
+// Stage.scaleMode takes one of the modes in any case; anything else is showAll.
+Value SetScaleMode(Vm& vm, CallInfo& c) {
+    if (Object* stage = ThisObject(c)) {
+        const std::string text = vm.toString(c.arg(0));
+        const char* mode = ScaleModes[0];
+        for (const char* known : ScaleModes) {
+            if (EqualsIgnoringCase(text, known)) {
+                mode = known;
+            }
+        }
+        stage->define("__scaleMode", Value(mode), DontEnum);
+    }
+    return Value();
+}
+
+Value GetStageSetting(Vm&, CallInfo& c) {
+    Object* stage = ThisObject(c);
+    if (!stage) {
+        return Value();
+    }
+    const Property* kept = stage->findAny(c.callee->magic == 0 ? "__align" : "__scaleMode");
+    return kept ? kept->value : Value(c.callee->magic == 0 ? "" : ScaleModes[0]);
+}
+
 void InstallStageAndSystem(Vm& vm) {
     Object* stage = Broadcaster(vm, "Stage");
-    stage->put("scaleMode", Value("showAll"));
-    stage->put("align", Value(""));
+    Accessor(vm, stage, "scaleMode", GetStageSetting, SetScaleMode, 1);
+    Accessor(vm, stage, "align", GetStageSetting, SetAlign, 0);
     stage->put("showMenu", Value(true));
     Object* system = vm.newObject();
     vm.global->define("System", Value(system), DontEnum);
@@ -134,7 +120,9 @@ void Vm::setLocalSandbox(bool useNetwork) {
 }
 
 void InstallMediaBuiltins(Vm& vm) {
-    InstallSound(vm);
+    InstallSoundBuiltins(vm);
+    InstallPrintJobBuiltins(vm);
+    InstallLocalConnectionBuiltins(vm);
     InstallKeyAndMouse(vm);
     InstallSelectionBuiltins(vm);
     InstallStageAndSystem(vm);

@@ -242,11 +242,13 @@ void InstallBuiltins(Vm& vm) {
     InstallClipBuiltins(vm);
     InstallDrawingBuiltins(vm);
     InstallTextBuiltins(vm);
+    InstallSnapshotBuiltins(vm);
     InstallBitmapBuiltins(vm);
     InstallMediaBuiltins(vm);
     InstallNetStreamBuiltins(vm);
     InstallGeomBuiltins(vm);
     InstallFilterBuiltins(vm);
+    DefineTextFieldPrototype(vm);
     InstallInertBuiltins(vm);
 }
 

@@ -184,6 +184,7 @@ void InstallTextBuiltins(Vm& vm) {
         {"getNewTextFormat", NewFormat, 0}, {"setNewTextFormat", NewFormat, 1},
         {"replaceText", ReplaceText}});
     // clang-format on
+    vm.textFieldProto->findAny("replaceText")->flags |= FromVersion7;
 }
 
 } // namespace quillon::engine::avm1

@@ -1,0 +1,218 @@
+// Sound. Sound is silent here: it keeps what scripts set and answers with it. Volume,
+// pan and transform belong to the clip a sound was made for (every sound of that clip
+// shares them; the global sound, made with no clip, has its own), and a sound whose clip
+// is gone answers undefined until a clip of that path is back.
+
+#include "player/engine/script/avm1/builtins/Helpers.h"
+
+#include <climits>
+#include <cmath>
+
+namespace quillon::engine::avm1 {
+
+namespace {
+
+// The transform's parts and the volume, kept on the owner's object.
+constexpr const char* TransformParts[] = {"ll", "lr", "rr", "rl"};
+constexpr double TransformDefaults[] = {100, 0, 100, 0};
+constexpr const char* VolumeKey = "sound.volume";
+
+std::string TransformKey(const char* part) {
+    return std::string("sound.") + part;
+}
+
+Value Stored(Object* owner, const std::string& key) {
+    if (owner->fieldSettings) {
+        const auto it = owner->fieldSettings->find(key);
+        if (it != owner->fieldSettings->end()) {
+            return it->second;
+        }
+    }
+    return Value();
+}
+
+void Store(Object* owner, const std::string& key, double value) {
+    if (!owner->fieldSettings) {
+        owner->fieldSettings = std::make_unique<std::unordered_map<std::string, Value>>();
+    }
+    (*owner->fieldSettings)[key] = Value(value);
+}
+
+double StoredOr(Object* owner, const std::string& key, double fallback) {
+    const Value v = Stored(owner, key);
+    return v.type == Type::Number ? v.n : fallback;
+}
+
+// A whole number as the sound settings take it: out of range or not a number is the
+// smallest one, a missing argument 0.
+double SoundInt(Vm& vm, CallInfo& c) {
+    if (c.args.empty()) {
+        return 0;
+    }
+    const double n = std::trunc(vm.toNumber(c.arg(0)));
+    return std::isfinite(n) && n >= INT_MIN && n <= INT_MAX ? n : INT_MIN;
+}
+
+// The sound object's own record: the clip it was made for (primitive holds its path, or
+// false when none was found; undefined for the global sound) and the attached sound.
+Value SoundCtor(Vm& vm, CallInfo& c) {
+    Object* o = ThisObject(c);
+    if (!o) {
+        return c.thisValue;
+    }
+    if (c.args.empty()) {
+        return c.thisValue;
+    }
+    ClipId clip = vm.clipOf(c.arg(0));
+    if (!clip && c.arg(0).isString()) {
+        clip = vm.clipOf(vm.resolvePath(vm.toString(c.arg(0)), vm.host().root()));
+    }
+    o->target = clip;
+    o->primitive = clip ? Value(vm.targetPath(clip, false)) : Value(false);
+    return c.thisValue;
+}
+
+// Where the settings of a sound live; null when its clip is gone.
+Object* Owner(Vm& vm, CallInfo& c) {
+    Object* o = ThisObject(c);
+    if (!o || o->kind != Kind::Plain) {
+        return nullptr;
+    }
+    if (o->primitive.isUndefined()) {
+        return vm.global;
+    }
+    if (!o->primitive.isString()) {
+        return nullptr;
+    }
+    if (!vm.host().exists(o->target)) {
+        o->target = vm.clipOf(vm.resolvePath(o->primitive.str(), vm.host().root()));
+    }
+    return o->target ? vm.clipObject(o->target) : nullptr;
+}
+
+Value SetVolume(Vm& vm, CallInfo& c) {
+    if (Object* owner = Owner(vm, c)) {
+        Store(owner, VolumeKey, SoundInt(vm, c));
+    }
+    return Value();
+}
+
+Value GetVolume(Vm& vm, CallInfo& c) {
+    Object* owner = Owner(vm, c);
+    return owner ? Value(StoredOr(owner, VolumeKey, 100)) : Value();
+}
+
+double Part(Object* owner, int i) {
+    return StoredOr(owner, TransformKey(TransformParts[i]), TransformDefaults[i]);
+}
+
+// Panning right quietens the left channel, panning left the right one.
+Value SetPan(Vm& vm, CallInfo& c) {
+    if (Object* owner = Owner(vm, c)) {
+        const double pan = SoundInt(vm, c);
+        Store(owner, TransformKey("ll"), pan >= 0 ? 100 - pan : 100);
+        Store(owner, TransformKey("rr"), pan >= 0 ? 100 : 100 + pan);
+    }
+    return Value();
+}
+
+// The pan a transform stands for: a quieter left channel pans right, else the right
+// channel's difference from full.
+Value GetPan(Vm& vm, CallInfo& c) {
+    Object* owner = Owner(vm, c);
+    if (!owner) {
+        return Value();
+    }
+    const double left = std::abs(Part(owner, 0)), right = std::abs(Part(owner, 2));
+    return Value(left != 100 ? 100 - left : right - 100);
+}
+
+// setTransform takes the parts given as whole numbers (wrapped to 32 bits; not a number
+// is 0) and keeps the others.
+Value SetTransform(Vm& vm, CallInfo& c) {
+    Object* owner = Owner(vm, c);
+    if (!owner || !c.arg(0).isObject()) {
+        return Value();
+    }
+    for (const char* part : TransformParts) {
+        const Value v = vm.get(c.arg(0), part);
+        const double n = v.isUndefined() ? 0.5 : vm.toNumber(v);
+        if ((std::isnan(n) || n == std::trunc(n)) && (owner = Owner(vm, c))) {
+            Store(owner, TransformKey(part), static_cast<double>(ToInt32(n)));
+        }
+    }
+    return Value();
+}
+
+Value GetTransform(Vm& vm, CallInfo& c) {
+    Object* owner = Owner(vm, c);
+    if (!owner) {
+        return Value();
+    }
+    Object* t = vm.newObject();
+    for (int i = 0; i < 4; ++i) {
+        t->put(TransformParts[i], Value(Part(owner, i)));
+    }
+    return Value(t);
+}
+
+// attachSound keeps the length of the exported sound; position stays at the start, as
+// nothing plays.
+Value AttachSound(Vm& vm, CallInfo& c) {
+    Object* o = ThisObject(c);
+    if (!o || c.args.empty()) {
+        return Value();
+    }
+    if (const std::optional<double> ms = vm.host().soundLength(vm.toString(c.arg(0)))) {
+        Store(o, "sound.duration", std::round(*ms));
+    }
+    return Value();
+}
+
+// magic 0: duration, 1: position; undefined before a sound is attached.
+Value SoundTime(Vm&, CallInfo& c) {
+    Object* o = ThisObject(c);
+    const Value duration = o ? Stored(o, "sound.duration") : Value();
+    if (duration.isUndefined()) {
+        return Value();
+    }
+    return c.callee->magic == 0 ? duration : Value(0.0);
+}
+
+Value Nothing(Vm&, CallInfo&) {
+    return Value();
+}
+
+Value Zero(Vm&, CallInfo&) {
+    return Value(0.0);
+}
+
+} // namespace
+
+void InstallSoundBuiltins(Vm& vm) {
+    vm.soundProto = vm.newObject();
+    vm.newClass(vm.global, "Sound", SoundCtor, vm.soundProto);
+    Object* p = vm.soundProto;
+    // clang-format off
+    vm.methods(p, {
+        {"setVolume", SetVolume}, {"setPan", SetPan}, {"setTransform", SetTransform},
+        {"getVolume", GetVolume}, {"getPan", GetPan}, {"getTransform", GetTransform},
+        {"attachSound", AttachSound}, {"start", Nothing}, {"stop", Nothing}});
+    // clang-format on
+    const Vm::MethodEntry later[] = {{"getDuration", SoundTime, 0}, {"setDuration", Nothing},
+                                     {"getPosition", SoundTime, 1}, {"setPosition", Nothing},
+                                     {"loadSound", Nothing},        {"getBytesLoaded", Zero},
+                                     {"getBytesTotal", Zero}};
+    for (const Vm::MethodEntry& entry : later) {
+        vm.method(p, entry.name, entry.fn, entry.magic);
+        p->findAny(entry.name)->flags |= FromVersion6;
+    }
+    Accessor(vm, p, "duration", SoundTime, nullptr, 0);
+    Accessor(vm, p, "position", SoundTime, nullptr, 1);
+    p->define("id3", Value(), DontEnum | FromVersion6);
+    for (const char* name : {"duration", "position"}) {
+        p->findAny(name)->flags |= FromVersion6;
+    }
+}
+
+} // namespace quillon::engine::avm1
