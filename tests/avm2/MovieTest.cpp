@@ -220,10 +220,10 @@ TEST(Avm2Movie, RootArrivalAndTimelineRemovalsReachListeners) {
 // From version 10 a goto in an enterFrame listener finishes the new frame (its script
 // included) before the listener goes on; older movies run the script after it.
 TEST(Avm2Movie, AGotoInEnterFrameRunsTheFrameScriptAtOnceFromVersionTen) {
-    const DocumentSpec spec{{"one", "two", "three"}, false, true, false, true};
-    const auto now = Play(DocumentMovie({DocumentAbc(spec)}, 3, 10), 2);
+    const DocumentSpec document{{"one", "two", "three"}, false, true, false, true};
+    const auto now = Play(DocumentMovie({DocumentAbc(document)}, 3, 10), 2);
     EXPECT_EQ(now->traces, (Lines{"constructed", "one", "enter 2", "three", "after"}));
-    const auto later = Play(DocumentMovie({DocumentAbc(spec)}, 3, 9), 2);
+    const auto later = Play(DocumentMovie({DocumentAbc(document)}, 3, 9), 2);
     EXPECT_EQ(later->traces, (Lines{"constructed", "one", "enter 2", "after", "three"}));
     EXPECT_EQ(later->movie.currentFrame(), 2);
 }

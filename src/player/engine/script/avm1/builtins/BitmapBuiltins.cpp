@@ -207,30 +207,36 @@ Value Noise(Vm& vm, CallInfo& c) {
     return Value(0.0);
 }
 
-// The source bitmap of a copying method, or the refusal it earns.
-BitmapPixels* SourceArg(const Value& v, double& refusal) {
-    if (!IsBitmap(v)) {
-        refusal = BadSource;
-    } else if (!v.o->pixels) {
-        refusal = DisposedSource;
+// What every copying method (source, rect, point, ...) checks first: the two bitmaps,
+// or the refusal the player answers with (0 when there is none).
+struct CopyCall {
+    BitmapPixels* target = nullptr;
+    const BitmapPixels* source = nullptr;
+    double refusal = 0;
+};
+
+CopyCall CheckCopy(Vm& vm, CallInfo& c, std::size_t minArgs) {
+    CopyCall call;
+    call.target = PixelsOf(c.thisValue);
+    if (!call.target || c.args.size() < minArgs) {
+        call.refusal = Refused;
+    } else if (!IsBitmap(c.arg(0))) {
+        call.refusal = BadSource;
+    } else if (!c.arg(0).o->pixels) {
+        call.refusal = DisposedSource;
+    } else if (!IsRect(vm, c.arg(1))) {
+        call.refusal = BadRect;
     }
-    return PixelsOf(v);
+    call.source = PixelsOf(c.arg(0));
+    return call;
 }
 
 // threshold(source, rect, point, operation, threshold, color = 0, mask = ~0, copySource):
 // how many pixels passed.
 Value Threshold(Vm& vm, CallInfo& c) {
-    BitmapPixels* p = PixelsOf(c.thisValue);
-    if (!p || c.args.size() < 5) {
-        return Value(Refused);
-    }
-    double refusal = 0;
-    const BitmapPixels* source = SourceArg(c.arg(0), refusal);
-    if (!source) {
-        return Value(refusal);
-    }
-    if (!IsRect(vm, c.arg(1))) {
-        return Value(BadRect);
+    const CopyCall call = CheckCopy(vm, c, 5);
+    if (call.refusal != 0) {
+        return Value(call.refusal);
     }
     const std::uint32_t mask = c.args.size() > 6 ? ColorArg(vm, c, 6) : 0xffffffffu;
     // an operation the player does not know tests as "<"
@@ -239,8 +245,8 @@ Value Threshold(Vm& vm, CallInfo& c) {
     if (std::find(Known.begin(), Known.end(), operation) == Known.end()) {
         operation = "<";
     }
-    const int count = p->threshold(
-        *source, RectArg(vm, c.arg(1)), PointArg(vm, c.arg(2)), operation, ColorArg(vm, c, 4),
+    const int count = call.target->threshold(
+        *call.source, RectArg(vm, c.arg(1)), PointArg(vm, c.arg(2)), operation, ColorArg(vm, c, 4),
         c.args.size() > 5 ? ColorArg(vm, c, 5) : 0, mask, vm.toBool(c.arg(7)));
     return Value(static_cast<double>(count));
 }
@@ -248,41 +254,25 @@ Value Threshold(Vm& vm, CallInfo& c) {
 // merge(source, rect, point, red, green, blue, alpha = 256 multipliers): -1 even when
 // done.
 Value Merge(Vm& vm, CallInfo& c) {
-    BitmapPixels* p = PixelsOf(c.thisValue);
-    if (!p || c.args.size() < 6) {
-        return Value(Refused);
-    }
-    double refusal = 0;
-    const BitmapPixels* source = SourceArg(c.arg(0), refusal);
-    if (!source) {
-        return Value(refusal);
-    }
-    if (!IsRect(vm, c.arg(1))) {
-        return Value(BadRect);
+    const CopyCall call = CheckCopy(vm, c, 6);
+    if (call.refusal != 0) {
+        return Value(call.refusal);
     }
     const std::array<int, 4> multipliers{IntArg(vm, c, 3, 0), IntArg(vm, c, 4, 0),
                                          IntArg(vm, c, 5, 0),
                                          c.args.size() > 6 ? IntArg(vm, c, 6, 0) : 256};
-    p->merge(*source, RectArg(vm, c.arg(1)), PointArg(vm, c.arg(2)), multipliers);
+    call.target->merge(*call.source, RectArg(vm, c.arg(1)), PointArg(vm, c.arg(2)), multipliers);
     return Value(Refused);
 }
 
 // copyChannel(source, rect, point, sourceChannel, destChannel)
 Value CopyChannel(Vm& vm, CallInfo& c) {
-    BitmapPixels* p = PixelsOf(c.thisValue);
-    if (!p || c.args.size() < 5) {
-        return Value(Refused);
+    const CopyCall call = CheckCopy(vm, c, 5);
+    if (call.refusal != 0) {
+        return Value(call.refusal);
     }
-    double refusal = 0;
-    const BitmapPixels* source = SourceArg(c.arg(0), refusal);
-    if (!source) {
-        return Value(refusal);
-    }
-    if (!IsRect(vm, c.arg(1))) {
-        return Value(BadRect);
-    }
-    p->copyChannel(*source, RectArg(vm, c.arg(1)), PointArg(vm, c.arg(2)), ColorArg(vm, c, 3),
-                   ColorArg(vm, c, 4));
+    call.target->copyChannel(*call.source, RectArg(vm, c.arg(1)), PointArg(vm, c.arg(2)),
+                             ColorArg(vm, c, 3), ColorArg(vm, c, 4));
     return Value(0.0);
 }
 
