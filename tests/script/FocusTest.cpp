@@ -199,8 +199,8 @@ TEST(Focus, FocusRectIsTheMoviesOnTheRootAndEachObjectsOwnElsewhere) {
 }
 
 // A red 60-pixel square in a clip named mc, from (20, 20), on white; script runs after.
-Bytes SquareMovie(const ActionAssembler& script) {
-    MovieWriter movie(100, 100, 12, 8);
+Bytes SquareMovie(const ActionAssembler& script, int version = 8) {
+    MovieWriter movie(100, 100, 12, version);
     movie.setBackground({255, 255, 255});
     ShapeBuilder square;
     square.setFill1(square.addSolidFill({255, 0, 0}));
@@ -267,6 +267,169 @@ TEST(Focus, NoRectangleWhenTurnedOffForTheMovieOrTheObjectOrWithoutFocus) {
             std::vector<std::pair<int, bool>>(static_cast<std::size_t>(c.tabs), {Tab, false}));
         EXPECT_PIXEL(out.image, 21, 50, Red) << c.what;
     }
+}
+
+// obj.name = value, obj a variable.
+void SetOn(ActionAssembler& a, const std::string& obj, const std::string& name, PushValue value) {
+    a.push({obj}).op(Action::GetVariable).push({name, std::move(value)}).op(Action::SetMember);
+}
+
+// mc tabs; after, the case's script; then one Tab shows whether mc is framed.
+TEST(Focus, TheRectangleSettingsFollowTheMoviesVersion) {
+    struct Case {
+        int version;
+        const char* what;
+        std::function<void(ActionAssembler&)> script;
+        bool framed;
+    };
+    const auto own = [](PushValue v) {
+        return [v](ActionAssembler& a) { SetOn(a, "mc", "_focusrect", v); };
+    };
+    const auto movieOffObjectOn = [](ActionAssembler& a) {
+        a.set("_focusrect", false);
+        SetOn(a, "mc", "_focusrect", true);
+    };
+    const std::vector<Case> cases = {
+        // before version 6 an object's _focusrect is the movie's
+        {5, "mc._focusrect = false", own(false), false},
+        {5, "_focusrect = false, mc._focusrect = true", movieOffObjectOn, true},
+        {5, "mc._focusrect = null leaves it", own(Null{}), true},
+        {5, "mc._focusrect = true, _focusrect = false",
+         [](ActionAssembler& a) {
+             SetOn(a, "mc", "_focusrect", true);
+             a.set("_focusrect", false);
+         },
+         false},
+        {6, "an object is true",
+         [](ActionAssembler& a) {
+             a.push({"mc"}).op(Action::GetVariable).push({"_focusrect", 0, "Object"});
+             a.op(Action::NewObject).op(Action::SetMember);
+         },
+         true},
+        {6, "mc._focusrect = false", own(false), false},
+        {6, "_focusrect = false, mc._focusrect = true", movieOffObjectOn, true},
+        {6, "a string reads by its number", own("0"), false},
+        {6, "a word reads as no number", own("yes"), false},
+        {7, "a string is true unless empty", own("0"), true},
+        {7, "an empty string", own(""), false},
+        {8, "mc._focusrect = 2", own(2), true},
+    };
+    for (const Case& c : cases) {
+        ActionAssembler a;
+        SetOn(a, "mc", "tabEnabled", true);
+        c.script(a);
+        const KeyRun out = PressKeys(SquareMovie(a, c.version), {{Tab, false}});
+        EXPECT_PIXEL(out.image, 21, 50, c.framed ? Yellow : Red)
+            << "version " << c.version << ": " << c.what;
+    }
+}
+
+TEST(Focus, AnObjectsRectangleSettingIsTheMoviesBeforeVersion6) {
+    for (const auto& [version, expected] :
+         std::vector<std::pair<int, std::string>>{{5, "false\nfalse\n"}, {6, "true\nfalse\n"}}) {
+        ActionAssembler a;
+        SetOn(a, "mc", "_focusrect", false);
+        a.traceVariable("_focusrect").traceVariable("mc._focusrect");
+        EXPECT_EQ(RunMovie(SquareMovie(a, version)).joined(), expected) << "version " << version;
+    }
+}
+
+// Key.addListener({onKeyUp: function () { <body> }}): runs once the Tab has moved the focus.
+void AfterTheKey(ActionAssembler& a, const ActionAssembler& body) {
+    a.push({"k", 0, "Object"}).op(Action::NewObject).op(Action::SetVariable);
+    a.push({"k"}).op(Action::GetVariable).push({"onKeyUp"});
+    a.function(FunctionSpec("", {}), body).op(Action::SetMember);
+    a.push({"k"}).op(Action::GetVariable).push({1, "Key"}).op(Action::GetVariable);
+    a.push({"addListener"}).op(Action::CallMethod).op(Action::Pop);
+}
+
+TEST(Focus, TheRectangleFollowsItsObjectAndStaysUntilTheFocusMoves) {
+    struct Case {
+        const char* what;
+        std::function<void(ActionAssembler&)> after;
+        int framedX, clearX; // a column on the frame's left side, one left of it
+    };
+    const std::vector<Case> cases = {
+        {"mc moves 10 right",
+         [](ActionAssembler& b) {
+             b.push({"mc"}).op(Action::GetVariable).push({"_x", 10}).op(Action::SetMember);
+         },
+         31, 29},
+        {"mc doubles its width",
+         [](ActionAssembler& b) {
+             b.push({"mc"}).op(Action::GetVariable).push({"_xscale", 200}).op(Action::SetMember);
+         },
+         41, 39},
+        {"mc._focusrect = false", [](ActionAssembler& b) { SetOn(b, "mc", "_focusrect", false); },
+         21, 19},
+        {"_focusrect = false", [](ActionAssembler& b) { b.set("_focusrect", false); }, 21, 19},
+    };
+    for (const Case& c : cases) {
+        ActionAssembler a, body;
+        SetOn(a, "mc", "tabEnabled", true);
+        c.after(body);
+        AfterTheKey(a, body);
+        const KeyRun out = PressKeys(SquareMovie(a), {{Tab, false}});
+        EXPECT_PIXEL(out.image, c.framedX, 50, Yellow) << c.what;
+        EXPECT_PIXEL(out.image, c.clearX, 50, White) << c.what;
+    }
+}
+
+// A red square button named btn and an empty clip named mc.
+Bytes ButtonMovie(const ActionAssembler& script) {
+    MovieWriter movie(100, 100, 12, 8);
+    ShapeBuilder square;
+    square.setFill1(square.addSolidFill({255, 0, 0}));
+    square.rectangle(0, 0, 400, 400);
+    const auto shape = movie.defineShape(square);
+    Place button(1, movie.defineButton2({ButtonRecordSpec{15, shape, 1, Matrix{}}}));
+    button.name = "btn";
+    movie.place(button);
+    TagStream inner;
+    inner.showFrame();
+    Place clip(2, movie.defineSprite(inner));
+    clip.name = "mc";
+    movie.place(clip);
+    movie.doAction(script.block());
+    movie.showFrame();
+    return movie.bytes();
+}
+
+TEST(Focus, TabIndexOfButtonsAndClipsIsAWholeNumber) {
+    struct Case {
+        PushValue value;
+        const char* expected;
+    };
+    const std::vector<Case> cases = {
+        {3, "3"},
+        {-4, "-4"},
+        {1.9, "1"},
+        {"x", "-2147483648"},
+        {2147483648.0, "-2147483648"},
+        {Null{}, "undefined"},
+    };
+    for (const char* target : {"btn", "mc"}) {
+        for (const Case& c : cases) {
+            ActionAssembler a;
+            SetOn(a, target, "tabIndex", c.value);
+            a.traceVariable(std::string(target) + ".tabIndex");
+            EXPECT_EQ(RunMovie(ButtonMovie(a)).joined(), std::string(c.expected) + "\n")
+                << target << " " << c.expected;
+        }
+    }
+}
+
+// The names for (n in target) lists, after target.tabIndex = 1.
+std::string Enumerated(const std::string& target) {
+    ActionAssembler a;
+    SetOn(a, target, "tabIndex", 1);
+    TraceNamesOf(a, target);
+    return RunMovie(ButtonMovie(a)).joined();
+}
+
+TEST(Focus, EnumerationListsAButtonsTabIndexButNotAClips) {
+    EXPECT_NE(Enumerated("btn").find("tabIndex\n"), std::string::npos);
+    EXPECT_EQ(Enumerated("mc").find("tabIndex"), std::string::npos);
 }
 
 } // namespace

@@ -9,15 +9,6 @@ using namespace quillon::testing;
 
 namespace {
 
-// for (n in var) trace(n);
-void TraceNames(ActionAssembler& a, const std::string& var) {
-    static int loops = 0; // labels are unique within an assembler
-    const std::string next = "next" + std::to_string(++loops), done = "done" + next;
-    a.push({var}).op(Action::GetVariable).op(Action::Enumerate2);
-    a.label(next).storeRegister(0).push({Null{}}).op(Action::Equals2).ifTrue(done);
-    a.push({Register{0}}).op(Action::Trace).jump(next).label(done);
-}
-
 // var = []; var[index] = value
 void SparseArray(ActionAssembler& a, const std::string& var, int index) {
     a.push({var, 0}).op(Action::InitArray).op(Action::SetVariable);
@@ -36,10 +27,10 @@ TEST(ScriptOrder, NewestPropertiesEnumerateFirst) {
     a.push({"o", 0, "Object"}).op(Action::NewObject).op(Action::SetVariable);
     a.push({"o"}).op(Action::GetVariable).push({"x", 1}).op(Action::SetMember);
     a.push({"o"}).op(Action::GetVariable).push({"y", 2}).op(Action::SetMember);
-    TraceNames(a, "o");
+    TraceNamesOf(a, "o");
     // a literal {a: 1, b: 2} is written last pair first
     a.push({"l", "a", 1, "b", 2, 2}).op(Action::InitObject).op(Action::SetVariable);
-    TraceNames(a, "l");
+    TraceNamesOf(a, "l");
     EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "y\nx\na\nb\n");
 }
 
@@ -50,7 +41,7 @@ TEST(ScriptOrder, PrototypeNamesEnumerateBeforeOwnNames) {
     a.push({"o", "c", 3, "a", 4, 2}).op(Action::InitObject).op(Action::SetVariable);
     a.push({"o"}).op(Action::GetVariable).push({"__proto__", "p"}).op(Action::GetVariable);
     a.op(Action::SetMember);
-    TraceNames(a, "o");
+    TraceNamesOf(a, "o");
     EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "b\nc\na\n");
 }
 
@@ -67,11 +58,11 @@ TEST(ScriptOrder, InitActionsWithTooLargeACountBuildNothing) {
 TEST(ScriptOrder, HolesAreNotEnumerated) {
     ActionAssembler a;
     SparseArray(a, "s", 3);
-    TraceNames(a, "s");
+    TraceNamesOf(a, "s");
     a.push({"s"}).op(Action::GetVariable).push({"length"}).op(Action::GetMember);
     a.op(Action::Trace);
     a.push({"s"}).op(Action::GetVariable).push({"3"}).op(0x3a).op(Action::Pop); // delete s[3]
-    TraceNames(a, "s");
+    TraceNamesOf(a, "s");
     EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "3\n4\n");
 }
 
@@ -95,7 +86,7 @@ TEST(ScriptOrder, ArrayMethodsWriteInThePlayersOrder) {
         }
         a.push({static_cast<int>(c.argsLastFirst.size()), "s"}).op(Action::GetVariable);
         a.push({c.method}).op(Action::CallMethod).op(Action::Pop);
-        TraceNames(a, "s");
+        TraceNamesOf(a, "s");
         EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), c.names) << c.method;
     }
 }

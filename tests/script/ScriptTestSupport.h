@@ -72,6 +72,15 @@ inline ActionAssembler& CallWith(ActionAssembler& a, const std::string& object,
     return a.push({method}).op(Action::CallMethod);
 }
 
+// for (n in var) trace(n);
+inline void TraceNamesOf(ActionAssembler& a, const std::string& var) {
+    static int loops = 0; // labels are unique within an assembler
+    const std::string next = "next" + std::to_string(++loops), done = "done" + next;
+    a.push({var}).op(Action::GetVariable).op(Action::Enumerate2);
+    a.label(next).storeRegister(0).push({Null{}}).op(Action::Equals2).ifTrue(done);
+    a.push({Register{0}}).op(Action::Trace).jump(next).label(done);
+}
+
 // A movie of one frame holding one action block, of a version.
 inline Bytes OneScriptMovie(const ActionAssembler& code, int version = 10) {
     MovieWriter movie(100, 100, 12, version);

@@ -103,6 +103,7 @@ bool FocusState::set(ClipId clip, bool highlight) {
     const bool changed = clip != focused_;
     focused_ = clip;
     highlight_ = clip != 0 && highlight;
+    refreshRectangle();
     if (changed) {
         selectionBegin = selectionEnd = 0;
     }

@@ -49,7 +49,9 @@ class FocusState {
 public:
     ClipId focused() const { return focused_; }
     // Moves the focus (0: none); highlight shows the rectangle (the keyboard moved it, or
-    // a script did). False when nothing changed.
+    // a script did). Whether the settings let it show is decided now, as the player
+    // draws it once per move: settings changed later leave it (see refreshRectangle).
+    // False when nothing changed.
     bool set(ClipId clip, bool highlight);
     bool highlighted() const { return focused_ != 0 && highlight_; }
     void hideHighlight() { highlight_ = false; }
@@ -61,9 +63,9 @@ public:
     void setObjectRectangle(ClipId clip, std::optional<bool> on);
     std::optional<bool> objectRectangle(ClipId clip) const;
     // Whether the rectangle shows now around the focused object.
-    bool showsRectangle() const {
-        return highlighted() && objectRectangle(focused_).value_or(rectangle_);
-    }
+    bool showsRectangle() const { return highlighted() && shown_; }
+    // Decides again from the settings as they are now whether the rectangle shows.
+    void refreshRectangle() { shown_ = objectRectangle(focused_).value_or(rectangle_); }
 
     // Text selection in the focused field: characters [begin, end), the caret at end.
     int selectionBegin = 0, selectionEnd = 0;
@@ -74,6 +76,7 @@ public:
 private:
     ClipId focused_ = 0;
     bool highlight_ = false;
+    bool shown_ = false; // the settings let the rectangle show at the last move
     bool rectangle_ = true;
     std::unordered_map<ClipId, bool> objectRectangles_;
 };

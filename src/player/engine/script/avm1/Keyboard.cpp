@@ -6,6 +6,7 @@
 #include <QString>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace quillon::engine::avm1 {
 
@@ -205,6 +206,49 @@ void PressFocused(Vm& vm, ClipId clip) {
     CallHandler(vm, clip, "onRelease");
 }
 
+// Whether clip's _focusrect is the movie's own setting: the root's always, and every
+// object's before version 6, where objects had no setting of their own.
+bool MoviesRectangle(Vm& vm, ClipId clip) {
+    return vm.version() <= 5 || vm.rootOf(clip) == clip;
+}
+
+// A button's or clip's tabIndex: kept as a whole number, where a value that is none (or
+// lies past the 32-bit range) reads as the smallest one; null and undefined unset it.
+Value TabIndexSetting(Vm& vm, const Value& value) {
+    if (value.isNullish()) {
+        return Value();
+    }
+    const double n = std::trunc(vm.toNumber(value));
+    constexpr double Smallest = std::numeric_limits<std::int32_t>::min();
+    const bool fits = n >= Smallest && n <= std::numeric_limits<std::int32_t>::max();
+    return Value(fits ? n : Smallest);
+}
+
+constexpr const char* TabIndexKey = "tabIndex";
+
+Value GetTabIndex(Vm&, CallInfo& c) {
+    Object* self = ThisObject(c);
+    return self ? self->setting(TabIndexKey) : Value();
+}
+
+Value SetTabIndex(Vm& vm, CallInfo& c) {
+    if (Object* self = ThisObject(c)) {
+        self->keepSetting(TabIndexKey, TabIndexSetting(vm, c.arg(0)));
+    }
+    return Value();
+}
+
+// tabIndex on buttons (listed by enumeration) and clips (not listed), from version 6.
+void DefineTabIndex(Vm& vm, Object* proto, std::uint16_t flags) {
+    if (!proto) {
+        return;
+    }
+    proto->define(TabIndexKey, Value(), flags | DontDelete | FromVersion6);
+    Property* p = proto->findAny(TabIndexKey);
+    p->getter = vm.newNative(GetTabIndex);
+    p->setter = vm.newNative(SetTabIndex);
+}
+
 } // namespace
 
 bool MoveFocus(Vm& vm, ClipId to, bool highlight) {
@@ -269,7 +313,7 @@ Value FocusRectOf(Vm& vm, ClipId clip) {
     if (!focus) {
         return Value(true);
     }
-    if (vm.rootOf(clip) == clip) {
+    if (MoviesRectangle(vm, clip)) {
         return Value(focus->rectangleOn());
     }
     const std::optional<bool> own = focus->objectRectangle(clip);
@@ -281,7 +325,7 @@ void SetFocusRect(Vm& vm, ClipId clip, const Value& value) {
     if (!focus) {
         return;
     }
-    if (vm.rootOf(clip) == clip) {
+    if (MoviesRectangle(vm, clip)) {
         // The movie's setting: null and undefined leave it, an object turns it off, and
         // otherwise it is on unless the value reads as 0.
         if (!value.isNullish()) {
@@ -289,14 +333,10 @@ void SetFocusRect(Vm& vm, ClipId clip, const Value& value) {
         }
         return;
     }
-    if (value.isNullish()) {
-        focus->setObjectRectangle(clip, std::nullopt);
-    } else if (vm.version() <= 6 && !value.isBool()) {
-        const double n = vm.toNumber(value);
-        focus->setObjectRectangle(clip, std::isfinite(n) && n != 0);
-    } else {
-        focus->setObjectRectangle(clip, vm.toBool(value));
-    }
+    // An object's own setting reads its value as a condition (strings by their number
+    // before version 7); null and undefined give the choice back to the movie.
+    focus->setObjectRectangle(clip, value.isNullish() ? std::nullopt
+                                                      : std::optional<bool>(vm.toBool(value)));
 }
 
 void InstallSelectionBuiltins(Vm& vm) {
@@ -312,6 +352,8 @@ void InstallSelectionBuiltins(Vm& vm) {
         vm.methods(key.o, {{"isDown", KeyIsDown}, {"getCode", KeyGetCode}});
     }
     vm.method(vm.textFieldProto, "replaceSel", ReplaceSel);
+    DefineTabIndex(vm, vm.buttonProto, 0);
+    DefineTabIndex(vm, vm.movieClipProto, DontEnum);
 }
 
 } // namespace quillon::engine::avm1

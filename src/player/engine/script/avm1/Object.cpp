@@ -127,6 +127,23 @@ void Object::stampElements(std::span<const std::size_t> order) {
     }
 }
 
+Value Object::setting(const std::string& key) const {
+    if (fieldSettings) {
+        const auto it = fieldSettings->find(key);
+        if (it != fieldSettings->end()) {
+            return it->second;
+        }
+    }
+    return Value();
+}
+
+void Object::keepSetting(const std::string& key, Value value) {
+    if (!fieldSettings) {
+        fieldSettings = std::make_unique<std::unordered_map<std::string, Value>>();
+    }
+    (*fieldSettings)[key] = std::move(value);
+}
+
 bool Object::remove(std::string_view name) {
     Property* p = findAny(name);
     if (!p || (p->flags & DontDelete)) {

@@ -115,6 +115,9 @@ public:
     // Settings only native code reads (a text field's extras, a sound's and its clip's),
     // primitives only, by name.
     std::unique_ptr<std::unordered_map<std::string, Value>> fieldSettings;
+    // One of those settings (undefined when never kept), and keeping one.
+    Value setting(const std::string& key) const;
+    void keepSetting(const std::string& key, Value value);
     // A BitmapData's pixels (none once disposed).
     std::shared_ptr<BitmapPixels> pixels;
     // A flash.filters object's settings.

@@ -83,6 +83,7 @@ void ShareRectSetting(Vm& vm, Object* o) {
     focus->setObjectRectangle(clip, Hidden(vm, o, "$focusRect", own)
                                         ? std::optional<bool>(ToBoolean(own))
                                         : std::nullopt);
+    focus->refreshRectangle();
 }
 
 // The stage's focus moves: the one losing it hears focusOut, then the one taking it
@@ -130,6 +131,7 @@ Value GetStageFocusRect(Vm& vm, const Value&, std::span<const Value>) {
 Value SetStageFocusRect(Vm& vm, const Value&, std::span<const Value> args) {
     if (FocusState* focus = Focus(vm)) {
         focus->setRectangleOn(ToBoolean(Arg(args, 0)));
+        focus->refreshRectangle(); // the stage's setting holds at once
     }
     return Value();
 }

@@ -22,20 +22,11 @@ std::string TransformKey(const char* part) {
 }
 
 Value Stored(Object* owner, const std::string& key) {
-    if (owner->fieldSettings) {
-        const auto it = owner->fieldSettings->find(key);
-        if (it != owner->fieldSettings->end()) {
-            return it->second;
-        }
-    }
-    return Value();
+    return owner->setting(key);
 }
 
 void Store(Object* owner, const std::string& key, double value) {
-    if (!owner->fieldSettings) {
-        owner->fieldSettings = std::make_unique<std::unordered_map<std::string, Value>>();
-    }
-    (*owner->fieldSettings)[key] = Value(value);
+    owner->keepSetting(key, Value(value));
 }
 
 double StoredOr(Object* owner, const std::string& key, double fallback) {
