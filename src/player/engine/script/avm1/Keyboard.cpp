@@ -212,7 +212,7 @@ bool MoviesRectangle(Vm& vm, ClipId clip) {
     return vm.version() <= 5 || vm.rootOf(clip) == clip;
 }
 
-// A button's or clip's tabIndex: kept as a whole number, where a value that is none (or
+// A button's tabIndex: kept as a whole number, where a value that is none (or
 // lies past the 32-bit range) reads as the smallest one; null and undefined unset it.
 Value TabIndexSetting(Vm& vm, const Value& value) {
     if (value.isNullish()) {
@@ -238,12 +238,12 @@ Value SetTabIndex(Vm& vm, CallInfo& c) {
     return Value();
 }
 
-// tabIndex on buttons (listed by enumeration) and clips (not listed), from version 6.
-void DefineTabIndex(Vm& vm, Object* proto, std::uint16_t flags) {
+// tabIndex on buttons, from version 6. A clip's is a plain variable, kept as given.
+void DefineTabIndex(Vm& vm, Object* proto) {
     if (!proto) {
         return;
     }
-    proto->define(TabIndexKey, Value(), flags | DontDelete | FromVersion6);
+    proto->define(TabIndexKey, Value(), DontDelete | FromVersion6);
     Property* p = proto->findAny(TabIndexKey);
     p->getter = vm.newNative(GetTabIndex);
     p->setter = vm.newNative(SetTabIndex);
@@ -352,8 +352,7 @@ void InstallSelectionBuiltins(Vm& vm) {
         vm.methods(key.o, {{"isDown", KeyIsDown}, {"getCode", KeyGetCode}});
     }
     vm.method(vm.textFieldProto, "replaceSel", ReplaceSel);
-    DefineTabIndex(vm, vm.buttonProto, 0);
-    DefineTabIndex(vm, vm.movieClipProto, DontEnum);
+    DefineTabIndex(vm, vm.buttonProto);
 }
 
 } // namespace quillon::engine::avm1
