@@ -198,8 +198,9 @@ TEST(Focus, FocusRectIsTheMoviesOnTheRootAndEachObjectsOwnElsewhere) {
               "true\nnull\nfalse\nfalse\nfalse\ntrue\nnull\n");
 }
 
-// A red 60-pixel square in a clip named mc, from (20, 20), on white; script runs after.
-Bytes SquareMovie(const ActionAssembler& script, int version = 8) {
+// A red 60-pixel square in a clip named mc, from (20, 20), on white (and above it a
+// button named btn showing the square); script runs after.
+Bytes SquareMovie(const ActionAssembler& script, int version = 8, bool button = false) {
     MovieWriter movie(100, 100, 12, version);
     movie.setBackground({255, 255, 255});
     ShapeBuilder square;
@@ -212,6 +213,11 @@ Bytes SquareMovie(const ActionAssembler& script, int version = 8) {
     Place clip(1, movie.defineSprite(inner));
     clip.name = "mc";
     movie.place(clip);
+    if (button) {
+        Place btn(2, movie.defineButton2({ButtonRecordSpec{15, shape, 1, Matrix{}}}));
+        btn.name = "btn";
+        movie.place(btn);
+    }
     movie.doAction(script.block());
     movie.showFrame();
     return movie.bytes();
@@ -375,26 +381,6 @@ TEST(Focus, TheRectangleFollowsItsObjectAndStaysUntilTheFocusMoves) {
     }
 }
 
-// A red square button named btn and an empty clip named mc.
-Bytes ButtonMovie(const ActionAssembler& script) {
-    MovieWriter movie(100, 100, 12, 8);
-    ShapeBuilder square;
-    square.setFill1(square.addSolidFill({255, 0, 0}));
-    square.rectangle(0, 0, 400, 400);
-    const auto shape = movie.defineShape(square);
-    Place button(1, movie.defineButton2({ButtonRecordSpec{15, shape, 1, Matrix{}}}));
-    button.name = "btn";
-    movie.place(button);
-    TagStream inner;
-    inner.showFrame();
-    Place clip(2, movie.defineSprite(inner));
-    clip.name = "mc";
-    movie.place(clip);
-    movie.doAction(script.block());
-    movie.showFrame();
-    return movie.bytes();
-}
-
 TEST(Focus, TabIndexOfAButtonIsAWholeNumberAndAClipsAsGiven) {
     struct Case {
         PushValue value;
@@ -415,7 +401,7 @@ TEST(Focus, TabIndexOfAButtonIsAWholeNumberAndAClipsAsGiven) {
             ActionAssembler a;
             SetOn(a, target, "tabIndex", c.value);
             a.traceVariable(target + ".tabIndex");
-            EXPECT_EQ(RunMovie(ButtonMovie(a)).joined(), expected + "\n") << target;
+            EXPECT_EQ(RunMovie(SquareMovie(a, 8, true)).joined(), expected + "\n") << target;
         }
     }
 }
@@ -426,7 +412,7 @@ TEST(Focus, EnumerationListsAButtonsTabIndexUnset) {
     ActionAssembler a;
     TraceNamesOf(a, "btn");
     a.traceVariable("btn.tabIndex");
-    const std::string names = RunMovie(ButtonMovie(a)).joined();
+    const std::string names = RunMovie(SquareMovie(a, 8, true)).joined();
     EXPECT_NE(names.find("tabIndex\n"), std::string::npos) << names;
     EXPECT_TRUE(names.ends_with("\nundefined\n")) << names;
 }
