@@ -75,7 +75,10 @@ inline ActionAssembler& CallWith(ActionAssembler& a, const std::string& object,
 // for (n in var) trace(n);
 inline void TraceNamesOf(ActionAssembler& a, const std::string& var) {
     static int loops = 0; // labels are unique within an assembler
-    const std::string next = "next" + std::to_string(++loops), done = "done" + next;
+    // appended rather than concatenated: GCC 12 misreports "literal" + string at -O2
+    std::string next = "next", done = "donenext";
+    next += std::to_string(++loops);
+    done += std::to_string(loops);
     a.push({var}).op(Action::GetVariable).op(Action::Enumerate2);
     a.label(next).storeRegister(0).push({Null{}}).op(Action::Equals2).ifTrue(done);
     a.push({Register{0}}).op(Action::Trace).jump(next).label(done);
