@@ -14,6 +14,12 @@ namespace {
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 }
 
+double Vm::toWholeOrSmallest(const Value& v) {
+    const double n = std::trunc(toNumber(v));
+    constexpr double Smallest = std::numeric_limits<std::int32_t>::min();
+    return n >= Smallest && n <= std::numeric_limits<std::int32_t>::max() ? n : Smallest;
+}
+
 double Vm::toNumber(const Value& v) {
     switch (v.type) {
     case Type::Undefined:

@@ -6,7 +6,6 @@
 #include <QString>
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace quillon::engine::avm1 {
 
@@ -218,10 +217,7 @@ Value TabIndexSetting(Vm& vm, const Value& value) {
     if (value.isNullish()) {
         return Value();
     }
-    const double n = std::trunc(vm.toNumber(value));
-    constexpr double Smallest = std::numeric_limits<std::int32_t>::min();
-    const bool fits = n >= Smallest && n <= std::numeric_limits<std::int32_t>::max();
-    return Value(fits ? n : Smallest);
+    return Value(vm.toWholeOrSmallest(value));
 }
 
 constexpr const char* TabIndexKey = "tabIndex";

@@ -127,14 +127,12 @@ void Object::stampElements(std::span<const std::size_t> order) {
     }
 }
 
-Value Object::setting(const std::string& key) const {
-    if (fieldSettings) {
-        const auto it = fieldSettings->find(key);
-        if (it != fieldSettings->end()) {
-            return it->second;
-        }
+const Value* Object::keptSetting(const std::string& key) const {
+    if (!fieldSettings) {
+        return nullptr;
     }
-    return Value();
+    const auto it = fieldSettings->find(key);
+    return it != fieldSettings->end() ? &it->second : nullptr;
 }
 
 void Object::keepSetting(const std::string& key, Value value) {

@@ -115,8 +115,13 @@ public:
     // Settings only native code reads (a text field's extras, a sound's and its clip's),
     // primitives only, by name.
     std::unique_ptr<std::unordered_map<std::string, Value>> fieldSettings;
-    // One of those settings (undefined when never kept), and keeping one.
-    Value setting(const std::string& key) const;
+    // One of those settings (null when never kept; undefined in the second form), and
+    // keeping one.
+    const Value* keptSetting(const std::string& key) const;
+    Value setting(const std::string& key) const {
+        const Value* kept = keptSetting(key);
+        return kept ? *kept : Value();
+    }
     void keepSetting(const std::string& key, Value value);
     // A BitmapData's pixels (none once disposed).
     std::shared_ptr<BitmapPixels> pixels;

@@ -85,14 +85,8 @@ bool GetTextFieldSetting(Vm&, Object* field, std::string_view name, Value& out) 
     if (!s || !field) {
         return false;
     }
-    if (field->fieldSettings) {
-        const auto it = field->fieldSettings->find(s->name);
-        if (it != field->fieldSettings->end()) {
-            out = it->second;
-            return true;
-        }
-    }
-    out = DefaultOf(*s);
+    const Value* kept = field->keptSetting(s->name);
+    out = kept ? *kept : DefaultOf(*s);
     return true;
 }
 
@@ -105,10 +99,7 @@ bool SetTextFieldSetting(Vm& vm, Object* field, std::string_view name, const Val
     if (kept.isUndefined() && s->coerce != Coerce::Keep && s->coerce != Coerce::Index) {
         return true; // an unknown choice leaves the setting as it was
     }
-    if (!field->fieldSettings) {
-        field->fieldSettings = std::make_unique<std::unordered_map<std::string, Value>>();
-    }
-    (*field->fieldSettings)[s->name] = std::move(kept);
+    field->keepSetting(s->name, std::move(kept));
     return true;
 }
 

@@ -110,6 +110,9 @@ public:
 
     // Conversions.
     double toNumber(const Value& v);
+    // v cut to a 32-bit whole number as native settings keep one (a sound's volume and
+    // pan, a button's tabIndex): not a number or out of range reads as the smallest.
+    double toWholeOrSmallest(const Value& v);
     Str toStr(const Value& v);
     std::string toString(const Value& v) { return *toStr(v); }
     bool toBool(const Value& v);

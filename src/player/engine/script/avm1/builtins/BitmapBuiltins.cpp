@@ -240,11 +240,10 @@ Value Threshold(Vm& vm, CallInfo& c) {
     }
     const std::uint32_t mask = c.args.size() > 6 ? ColorArg(vm, c, 6) : 0xffffffffu;
     // an operation the player does not know tests as "<"
-    std::string operation = c.arg(3).isString() ? c.arg(3).str() : std::string();
     static constexpr std::array<std::string_view, 6> Known{"<", "<=", ">", ">=", "==", "!="};
-    if (std::find(Known.begin(), Known.end(), operation) == Known.end()) {
-        operation = "<";
-    }
+    const std::string given = c.arg(3).isString() ? c.arg(3).str() : std::string();
+    const auto known = std::find(Known.begin(), Known.end(), given);
+    const std::string operation(known != Known.end() ? *known : Known[0]);
     const int count = call.target->threshold(
         *call.source, RectArg(vm, c.arg(1)), PointArg(vm, c.arg(2)), operation, ColorArg(vm, c, 4),
         c.args.size() > 5 ? ColorArg(vm, c, 5) : 0, mask, vm.toBool(c.arg(7)));

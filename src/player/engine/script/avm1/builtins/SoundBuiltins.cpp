@@ -5,7 +5,6 @@
 
 #include "player/engine/script/avm1/builtins/Helpers.h"
 
-#include <climits>
 #include <cmath>
 
 namespace quillon::engine::avm1 {
@@ -21,16 +20,8 @@ std::string TransformKey(const char* part) {
     return std::string("sound.") + part;
 }
 
-Value Stored(Object* owner, const std::string& key) {
-    return owner->setting(key);
-}
-
-void Store(Object* owner, const std::string& key, double value) {
-    owner->keepSetting(key, Value(value));
-}
-
 double StoredOr(Object* owner, const std::string& key, double fallback) {
-    const Value v = Stored(owner, key);
+    const Value v = owner->setting(key);
     return v.type == Type::Number ? v.n : fallback;
 }
 
@@ -40,8 +31,7 @@ double SoundInt(Vm& vm, CallInfo& c) {
     if (c.args.empty()) {
         return 0;
     }
-    const double n = std::trunc(vm.toNumber(c.arg(0)));
-    return std::isfinite(n) && n >= INT_MIN && n <= INT_MAX ? n : INT_MIN;
+    return vm.toWholeOrSmallest(c.arg(0));
 }
 
 // The sound object's own record: the clip it was made for (primitive holds its path, or
@@ -83,7 +73,7 @@ Object* Owner(Vm& vm, CallInfo& c) {
 
 Value SetVolume(Vm& vm, CallInfo& c) {
     if (Object* owner = Owner(vm, c)) {
-        Store(owner, VolumeKey, SoundInt(vm, c));
+        owner->keepSetting(VolumeKey, Value(SoundInt(vm, c)));
     }
     return Value();
 }
@@ -101,8 +91,8 @@ double Part(Object* owner, int i) {
 Value SetPan(Vm& vm, CallInfo& c) {
     if (Object* owner = Owner(vm, c)) {
         const double pan = SoundInt(vm, c);
-        Store(owner, TransformKey("ll"), pan >= 0 ? 100 - pan : 100);
-        Store(owner, TransformKey("rr"), pan >= 0 ? 100 : 100 + pan);
+        owner->keepSetting(TransformKey("ll"), Value(pan >= 0 ? 100 - pan : 100));
+        owner->keepSetting(TransformKey("rr"), Value(pan >= 0 ? 100 : 100 + pan));
     }
     return Value();
 }
@@ -129,7 +119,7 @@ Value SetTransform(Vm& vm, CallInfo& c) {
         const Value v = vm.get(c.arg(0), part);
         const double n = v.isUndefined() ? 0.5 : vm.toNumber(v);
         if ((std::isnan(n) || n == std::trunc(n)) && (owner = Owner(vm, c))) {
-            Store(owner, TransformKey(part), static_cast<double>(ToInt32(n)));
+            owner->keepSetting(TransformKey(part), Value(static_cast<double>(ToInt32(n))));
         }
     }
     return Value();
@@ -155,7 +145,7 @@ Value AttachSound(Vm& vm, CallInfo& c) {
         return Value();
     }
     if (const std::optional<double> ms = vm.host().soundLength(vm.toString(c.arg(0)))) {
-        Store(o, "sound.duration", std::round(*ms));
+        o->keepSetting("sound.duration", Value(std::round(*ms)));
     }
     return Value();
 }
@@ -163,7 +153,7 @@ Value AttachSound(Vm& vm, CallInfo& c) {
 // magic 0: duration, 1: position; undefined before a sound is attached.
 Value SoundTime(Vm&, CallInfo& c) {
     Object* o = ThisObject(c);
-    const Value duration = o ? Stored(o, "sound.duration") : Value();
+    const Value duration = o ? o->setting("sound.duration") : Value();
     if (duration.isUndefined()) {
         return Value();
     }
