@@ -45,7 +45,7 @@ void ExpectTraces(AbcWriter& abc, const std::vector<TraceCase>& cases) {
     }
     code.op(0x47);
     const ScriptRun run = RunMain(abc, code);
-    ASSERT_EQ(run.error, "");
+    ASSERT_EQ(run.error, "") << "after " << run.lines.size() << " of the cases";
     ASSERT_EQ(run.lines.size(), cases.size());
     for (std::size_t i = 0; i < cases.size(); ++i) {
         EXPECT_EQ(run.lines[i], cases[i].expected) << "case " << i;

@@ -93,13 +93,30 @@ TEST(Avm2Library, ErrorsCarryTheirIds) {
     const auto make = [&](const std::string& cls, std::vector<Emit> args) {
         return New(abc, cls, std::move(args));
     };
+    const std::uint32_t illegal = abc.qname(abc.ns(0x16, "flash.errors"), "IllegalOperationError");
+    const auto flashError = [illegal]() -> Emit {
+        return [illegal](AbcCode& c) {
+            c.nameOp(0x5d, illegal);
+            c.pushString("odd");
+            c.callProperty(0x4a, illegal, 1);
+        };
+    };
     const std::vector<TraceCase> cases = {
         {make("Error", {Str("plain")}), "Error: plain"},
+        {flashError(), "Error: odd"},
         {make("RangeError", {Str("far"), Int(1125)}), "RangeError: far"},
         {Get(abc, make("RangeError", {Str("far"), Int(1125)}), "errorID"), "1125"},
         {Get(abc, make("TypeError", {}), "message"), ""},
         {Then(make("ArgumentError", {}), 0x95), "object"},
         {Call(abc, Double(1.5), "toFixed", {Int(1)}), "1.5"},
+        // each class's prototype names it, while the flash.errors classes' instances
+        // keep the name of Error, their nearest top-level class
+        {Get(abc, Get(abc, Lex(abc, "RangeError"), "prototype"), "name"), "RangeError"},
+        {Get(abc,
+             Get(
+                 abc, [illegal](AbcCode& c) { c.nameOp(0x60, illegal); }, "prototype"),
+             "name"),
+         "IllegalOperationError"},
     };
     ExpectTraces(abc, cases);
     // A radix out of range is a RangeError with the player's text.

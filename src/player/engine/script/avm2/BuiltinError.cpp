@@ -22,11 +22,13 @@ constexpr const char* kErrorNames[] = {
 
 Value ErrorInit(Vm& vm, const Value& self, std::span<const Value> args) {
     Object* o = self.asObject();
-    // The name is the nearest built-in error class's; script subclasses keep it.
+    // An instance is named after the nearest top-level error class: script subclasses
+    // and the flash.errors classes keep that name, while each class's prototype
+    // carries its own.
     std::string name = "Error";
     for (const ClassObject* c = o->cls; c; c = c->base) {
-        if (c->init.native == ErrorInit) {
-            name = LocalClassName(c->name);
+        if (c->init.native == ErrorInit && LocalClassName(c->name) == c->name) {
+            name = c->name;
             break;
         }
     }
@@ -47,6 +49,18 @@ Value ErrorToString(Vm& vm, const Value& self, std::span<const Value>) {
     const std::string message = ToString(vm, GetPublic(vm, self, "message"));
     const std::string name = ToString(vm, GetPublic(vm, self, "name"));
     return Value::string(message.empty() ? name : name + ": " + message);
+}
+// DRM errors carry a third number and print all three.
+Value DrmErrorInit(Vm& vm, const Value& self, std::span<const Value> args) {
+    ErrorInit(vm, self, args.subspan(0, std::min<std::size_t>(args.size(), 2)));
+    SetPublic(vm, self, "subErrorID", Value::integer(ToInt32(vm, Arg(args, 2))));
+    return Value();
+}
+Value DrmErrorToString(Vm& vm, const Value& self, std::span<const Value>) {
+    const auto field = [&](const char* name) { return ToString(vm, GetPublic(vm, self, name)); };
+    return Value::string("DRMManagerError: '" + field("message") + "', error ID:'" +
+                         ToString(vm, ErrorId(vm, self, {})) + "', subErrorID:'" +
+                         field("subErrorID") + "'");
 }
 Value StackTrace(Vm&, const Value&, std::span<const Value>) {
     return Value::null();
@@ -138,8 +152,12 @@ void InstallErrorClasses(Vm& vm) {
                              .call(ErrorCall)
                              .get();
     const auto subclass = [&vm](const char* name, ClassObject* base, const char* package = "") {
-        return NativeClass(vm, name, base, package).init(ErrorInit).call(ErrorCall).get();
+        ClassObject* cls =
+            NativeClass(vm, name, base, package).init(ErrorInit).call(ErrorCall).get();
+        SetPublic(vm, Value::object(cls->prototype), "name", Value::string(name));
+        return cls;
     };
+    SetPublic(vm, Value::object(error->prototype), "name", Value::string("Error"));
     vm.core.errors[0] = error;
     const int io = static_cast<int>(ErrorKind::IOError);
     for (int i = 1; i < io; ++i) {
@@ -152,6 +170,11 @@ void InstallErrorClasses(Vm& vm) {
                              "ScriptTimeoutError", "StackOverflowError"}) {
         subclass(name, error, "flash.errors");
     }
+    NativeClass(vm, "DRMManagerError", error, "flash.errors")
+        .slot("subErrorID", Value::integer(0))
+        .method("toString", DrmErrorToString)
+        .init(DrmErrorInit)
+        .call(ErrorCall);
 }
 
 void InstallGlobalFunctions(Vm& vm) {
