@@ -1,5 +1,5 @@
-// Arrays with holes, sortOn and the sort flags, insertAt and removeAt, and Math's
-// argument counts.
+// Arrays with holes, sortOn and the sort flags, insertAt, removeAt and toLocaleString,
+// and Math's argument counts.
 
 #include "Avm2TestSupport.h"
 
@@ -84,6 +84,9 @@ TEST(Avm2Array, InsertAtAndRemoveAt) {
         {Call(abc, abc3, "removeAt", {Int(-1)}), "c"},
         {Then(Call(abc, Then(abc3, 0x2a), "removeAt", {Int(0)}), 0x29), "b,c"},
         {Call(abc, abc3, "splice"), "undefined"},
+        // each item is asked for its own toLocaleString: a string has only Object's
+        {Call(abc, ArrayOf({Str("a"), kUndefined, Int(2), ArrayOf({Str("b")})}), "toLocaleString"),
+         "[object String],,2,[object String]"},
     };
     ExpectTraces(abc, cases);
 }

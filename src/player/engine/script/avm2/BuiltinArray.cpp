@@ -148,6 +148,9 @@ Value Splice(Vm& vm, const Value& self, std::span<const Value> args) {
 Value Join(Vm& vm, const Value& self, std::span<const Value> args) {
     return Value::string(JoinItems(vm, ResolvedCopy(vm, self), Arg(args, 0)));
 }
+Value ToLocaleStringMethod(Vm& vm, const Value& self, std::span<const Value>) {
+    return Value::string(JoinItems(vm, ResolvedCopy(vm, self), Value(), true));
+}
 Value ToStringMethod(Vm& vm, const Value& self, std::span<const Value>) {
     return Join(vm, self, {});
 }
@@ -201,7 +204,7 @@ void InstallArrayClass(Vm& vm) {
     array.methods({
         {"push", Add<false>}, {"pop", Pop}, {"shift", Shift}, {"unshift", Add<true>}, {"slice", Slice},
         {"splice", Splice}, {"join", Join}, {"toString", ToStringMethod},
-        {"toLocaleString", ToStringMethod}, {"concat", Concat}, {"reverse", Reverse},
+        {"toLocaleString", ToLocaleStringMethod}, {"concat", Concat}, {"reverse", Reverse},
         {"indexOf", Find<false>}, {"lastIndexOf", Find<true>}, {"forEach", Iterate<Each::ForEach>},
         {"map", Iterate<Each::Map>}, {"filter", Iterate<Each::Filter>},
         {"some", Iterate<Each::Some>}, {"every", Iterate<Each::Every>}, {"sort", SortArray<SortItems>},

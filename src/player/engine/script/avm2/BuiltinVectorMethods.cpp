@@ -132,6 +132,9 @@ Value Concat(Vm& vm, const Value& self, std::span<const Value> args) {
 Value Join(Vm& vm, const Value& self, std::span<const Value> args) {
     return Value::string(JoinItems(vm, Self(vm, self)->items, Arg(args, 0)));
 }
+Value ToLocaleStringMethod(Vm& vm, const Value& self, std::span<const Value>) {
+    return Value::string(JoinItems(vm, Self(vm, self)->items, Value(), true));
+}
 Value ToStringMethod(Vm& vm, const Value& self, std::span<const Value>) {
     return Join(vm, self, {});
 }
@@ -202,7 +205,7 @@ void AddVectorMethods(NativeClass& cls) {
     cls.methods({
         {"push", Push}, {"pop", Pop}, {"shift", Shift}, {"unshift", Unshift},
         {"insertAt", InsertAt}, {"removeAt", RemoveAt}, {"slice", Slice}, {"splice", Splice},
-        {"join", Join}, {"toString", ToStringMethod}, {"toLocaleString", ToStringMethod},
+        {"join", Join}, {"toString", ToStringMethod}, {"toLocaleString", ToLocaleStringMethod},
         {"concat", Concat}, {"reverse", Reverse}, {"indexOf", Find<false>},
         {"lastIndexOf", Find<true>}, {"forEach", Iterate<Each::ForEach>},
         {"map", Iterate<Each::Map>}, {"filter", Iterate<Each::Filter>},

@@ -3,6 +3,7 @@
 #include "player/engine/script/avm2/Calls.h"
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/NativeClass.h"
+#include "player/engine/script/avm2/Properties.h"
 #include "player/engine/script/avm2/Vm.h"
 
 #include <algorithm>
@@ -10,7 +11,8 @@
 
 namespace quillon::avm2 {
 
-std::string JoinItems(Vm& vm, const std::vector<Value>& items, const Value& separator) {
+std::string JoinItems(Vm& vm, const std::vector<Value>& items, const Value& separator,
+                      bool localized) {
     const std::vector<Value> copy = items; // a toString may change the list
     const std::string sep = separator.isUndefined() ? "," : ToString(vm, separator);
     std::string out;
@@ -18,9 +20,12 @@ std::string JoinItems(Vm& vm, const std::vector<Value>& items, const Value& sepa
         if (i) {
             out += sep;
         }
-        if (!copy[i].isNullish()) {
-            out += ToString(vm, copy[i]);
+        const Value& item = copy[i];
+        if (item.isNullish()) {
+            continue;
         }
+        out += ToString(vm, localized ? CallProperty(vm, item, PublicName(vm, "toLocaleString"), {})
+                                      : item);
         if (out.size() > vm.limits().maxStringLength) {
             vm.limitReached("a string longer than the limit");
         }

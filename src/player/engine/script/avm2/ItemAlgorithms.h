@@ -13,7 +13,10 @@ namespace quillon::avm2 {
 
 class Vm;
 
-std::string JoinItems(Vm& vm, const std::vector<Value>& items, const Value& separator);
+// The items as text between separators (null and undefined as nothing); localized asks
+// each item for its toLocaleString instead, as the lists' toLocaleString do.
+std::string JoinItems(Vm& vm, const std::vector<Value>& items, const Value& separator,
+                      bool localized = false);
 // indexOf / lastIndexOf with their (search, fromIndex) arguments.
 std::int32_t FindItem(Vm& vm, const std::vector<Value>& items, std::span<const Value> args,
                       bool last);
