@@ -60,11 +60,17 @@ Value IsDefaultPrevented(Vm& vm, const Value& self, std::span<const Value>) {
     return Value::boolean(EventOf(vm, self).prevented);
 }
 
+// A script's subclass that keeps the built-in clone gets a copy of the built-in class it
+// extends: its own constructor might need other arguments.
 Value EventClone(Vm& vm, const Value& self, std::span<const Value>) {
     const EventRecord e = EventOf(vm, self);
     const Value args[3] = {Value::string(e.type), Value::boolean(e.bubbles),
                            Value::boolean(e.cancelable)};
-    return ConstructClass(vm, self.asObject()->cls, args);
+    ClassObject* cls = self.asObject()->cls;
+    while (cls->init.abc && cls->base) {
+        cls = cls->base;
+    }
+    return ConstructClass(vm, cls, args);
 }
 
 std::string ShortClassName(Vm& vm, const Value& v) {
