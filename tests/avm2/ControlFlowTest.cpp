@@ -37,6 +37,38 @@ TEST(Avm2Control, ClosuresKeepTheirActivation) {
     EXPECT_EQ(run.lines, (Lines{"1", "2", "1", "3"}));
 }
 
+// An activation is sealed and has no prototype: reading a name it lacks, or adding one, is
+// a ReferenceError, while its own variables stay writable.
+TEST(Avm2Control, AnActivationIsSealed) {
+    AbcWriter abc;
+    const std::uint32_t n = abc.name("n");
+    // function scope() { var n; return <this call's activation>; }
+    AbcCode make(abc);
+    make.op(0x57).op(0x48);
+    const std::uint32_t makeMethod = AddMethod(abc, make, 0, 0x02, {}, {AbcTraitSpec{n, 0, 1}});
+    const auto run = [&](const std::function<void(AbcCode&)>& use) {
+        AbcCode main(abc);
+        main.pushThisScope().op(0x40).u30(makeMethod).op(0x20).op(0x41).u30(0).setLocal(1);
+        use(main);
+        main.op(0x47);
+        return RunMain(abc, main);
+    };
+    const ScriptRun own = run([&](AbcCode& c) {
+        c.getLocal(1).pushInt(4).nameOp(0x61, n);
+        c.getLocal(1).nameOp(0x66, n).traceTop();
+    });
+    EXPECT_EQ(own.error, "");
+    EXPECT_EQ(own.lines, (Lines{"4"}));
+    EXPECT_NE(run([&](AbcCode& c) {
+                  c.getLocal(1).nameOp(0x66, abc.name("other")).traceTop();
+              }).error.find("Error #1069"),
+              std::string::npos);
+    EXPECT_NE(run([&](AbcCode& c) {
+                  c.getLocal(1).pushInt(1).nameOp(0x61, abc.name("other"));
+              }).error.find("Error #1056"),
+              std::string::npos);
+}
+
 TEST(Avm2Control, ExceptionsCrossCallsToTheirHandler) {
     AbcWriter abc;
     const std::uint32_t typeError = abc.name("TypeError");

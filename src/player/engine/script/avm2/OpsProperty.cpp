@@ -106,9 +106,12 @@ void SetGlobalSlot(Frame& f, const Instr& in) {
     SetSlotOn(f, GlobalObject(f), in.a, f.pop());
 }
 
+// Activation and catch scopes are sealed, with no prototype: a name they lack is a
+// ReferenceError, as on any sealed object.
 void NewActivation(Frame& f, const Instr&) {
     Object* obj = f.vm.newObject();
     obj->proto = nullptr;
+    obj->dynamic = false;
     if (f.method.activation) {
         InitSlots(obj, *f.method.activation);
     }
@@ -131,6 +134,7 @@ void NewCatch(Frame& f, const Instr& in) {
     }
     Object* obj = f.vm.newObject();
     obj->proto = nullptr;
+    obj->dynamic = false;
     InitSlots(obj, *traits);
     f.push(Value::object(obj));
 }
