@@ -87,6 +87,27 @@ TEST(Avm2Graphics, AScriptMadeMovieClipStandsOnFrameZero) {
     EXPECT_EQ(run.traces, (Lines{"0", "0", "1"}));
 }
 
+// The pointer settings start as the player's and read back as set, booleans as booleans;
+// an object-typed setting reads undefined back as null.
+TEST(Avm2Graphics, PointerSettingsReadBackAsSet) {
+    const Played run = Play(DocumentMovie([](AbcCode& code, Names& n) {
+        Make(code, n.display("Sprite"), 1);
+        const char* names[] = {"mouseEnabled", "doubleClickEnabled", "mouseChildren", "buttonMode",
+                               "useHandCursor"};
+        for (const char* name : names) {
+            code.getLocal(1).nameOp(0x66, n(name)).traceTop();
+        }
+        for (const char* name : names) {
+            code.getLocal(1).pushInt(1).nameOp(0x61, n(name)); // 1 is stored as true
+            code.getLocal(1).nameOp(0x66, n(name)).traceTop();
+        }
+        code.getLocal(1).op(0x21).nameOp(0x61, n("opaqueBackground"));
+        code.getLocal(1).nameOp(0x66, n("opaqueBackground")).traceTop();
+    }));
+    EXPECT_EQ(run.traces, (Lines{"true", "false", "true", "false", "true", "true", "true", "true",
+                                 "true", "true", "null"}));
+}
+
 TEST(Avm2Graphics, RemovedObjectsKeepTheirStateAndChildOrderIsDepthOrder) {
     const Played run = Play(DocumentMovie([](AbcCode& code, Names& n) {
         RedShape(code, n, 1);

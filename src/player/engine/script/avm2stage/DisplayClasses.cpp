@@ -369,6 +369,14 @@ Value GetGraphics(Vm& vm, const Value& self, std::span<const Value>) {
     return GraphicsFor(vm, self);
 }
 
+// Pointer settings scripts read back as they set them; only roll-overs reach a movie
+// here, and those are decided by the engine's own hit tests.
+constexpr char MouseEnabledKey[] = "$mouseEnabled";
+constexpr char DoubleClickKey[] = "$doubleClickEnabled";
+constexpr char MouseChildrenKey[] = "$mouseChildren";
+constexpr char ButtonModeKey[] = "$buttonMode";
+constexpr char HandCursorKey[] = "$useHandCursor";
+
 } // namespace
 
 Value DisplayInit(Vm& vm, const Value& self, std::span<const Value>) {
@@ -412,7 +420,11 @@ void InstallDisplayClasses(Vm& vm) {
     NativeClass object(vm, "DisplayObject", base, "flash.display");
     InstallDisplayObject(vm, object);
     NativeClass interactive(vm, "InteractiveObject", object.get(), "flash.display");
-    interactive.init(DisplayInit);
+    interactive.init(DisplayInit)
+        .getter("mouseEnabled", GetHiddenFlag<MouseEnabledKey, true>)
+        .setter("mouseEnabled", SetHiddenFlag<MouseEnabledKey>)
+        .getter("doubleClickEnabled", GetHiddenFlag<DoubleClickKey, false>)
+        .setter("doubleClickEnabled", SetHiddenFlag<DoubleClickKey>);
     InstallInteractiveFocus(interactive);
     NativeClass(vm, "Shape", object.get(), "flash.display")
         .init(DisplayInit)
@@ -422,12 +434,16 @@ void InstallDisplayClasses(Vm& vm) {
     NativeClass container(vm, "DisplayObjectContainer", interactive.get(), "flash.display");
     InstallContainer(container);
     InstallContainerFocus(container);
+    container.getter("mouseChildren", GetHiddenFlag<MouseChildrenKey, true>)
+        .setter("mouseChildren", SetHiddenFlag<MouseChildrenKey>);
     NativeClass(vm, "SimpleButton", interactive.get(), "flash.display").init(DisplayInit);
     NativeClass sprite(vm, "Sprite", container.get(), "flash.display");
     sprite.init(DisplayInit)
         .getter("graphics", GetGraphics)
-        .getter("buttonMode", GetZero)
-        .setter("buttonMode", Ignore)
+        .getter("buttonMode", GetHiddenFlag<ButtonModeKey, false>)
+        .setter("buttonMode", SetHiddenFlag<ButtonModeKey>)
+        .getter("useHandCursor", GetHiddenFlag<HandCursorKey, true>)
+        .setter("useHandCursor", SetHiddenFlag<HandCursorKey>)
         .method("startDrag", Ignore)
         .method("stopDrag", Ignore);
     InstallGraphicsClass(vm);

@@ -169,16 +169,6 @@ Value SetTabIndex(Vm& vm, const Value& self, std::span<const Value> args) {
     return Value();
 }
 
-Value GetTabChildren(Vm& vm, const Value& self, std::span<const Value>) {
-    Value own;
-    return Hidden(vm, self.asObject(), "$tabChildren", own) ? own : Value::boolean(true);
-}
-
-template <const char* Key> Value SetFlag(Vm& vm, const Value& self, std::span<const Value> args) {
-    KeepHidden(vm, self, Key, Value::boolean(ToBoolean(Arg(args, 0))));
-    return Value();
-}
-
 Value GetFocusRect(Vm& vm, const Value& self, std::span<const Value>) {
     return HiddenValue(vm, self, "$focusRect");
 }
@@ -326,7 +316,7 @@ void KeyUp(Vm& vm, int code) {
 
 void InstallInteractiveFocus(NativeClass& interactive) {
     interactive.getter("tabEnabled", GetTabEnabled)
-        .setter("tabEnabled", SetFlag<TabEnabledKey>)
+        .setter("tabEnabled", SetHiddenFlag<TabEnabledKey>)
         .getter("tabIndex", GetTabIndex)
         .setter("tabIndex", SetTabIndex)
         .getter("focusRect", GetFocusRect)
@@ -334,7 +324,8 @@ void InstallInteractiveFocus(NativeClass& interactive) {
 }
 
 void InstallContainerFocus(NativeClass& container) {
-    container.getter("tabChildren", GetTabChildren).setter("tabChildren", SetFlag<TabChildrenKey>);
+    container.getter("tabChildren", GetHiddenFlag<TabChildrenKey, true>)
+        .setter("tabChildren", SetHiddenFlag<TabChildrenKey>);
 }
 
 void InstallFocusClasses(Vm& vm) {

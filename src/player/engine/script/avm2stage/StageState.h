@@ -5,6 +5,7 @@
 
 #include "codec/Errors.h"
 #include "player/engine/display/DisplayHost.h"
+#include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/Vm.h"
 
 #include <functional>
@@ -226,6 +227,17 @@ Value GetHidden(avm2::Vm& vm, const Value& self, std::span<const Value>) {
 template <const char* Key>
 Value SetHidden(avm2::Vm& vm, const Value& self, std::span<const Value> args) {
     KeepHidden(vm, self, Key, args.empty() ? Value() : args[0]);
+    return Value();
+}
+// A true/false property kept hidden under Key, reading Default until a script sets it.
+template <const char* Key, bool Default>
+Value GetHiddenFlag(avm2::Vm& vm, const Value& self, std::span<const Value>) {
+    const Value own = HiddenValue(vm, self, Key);
+    return own.isNull() ? Value::boolean(Default) : own;
+}
+template <const char* Key>
+Value SetHiddenFlag(avm2::Vm& vm, const Value& self, std::span<const Value> args) {
+    KeepHidden(vm, self, Key, Value::boolean(avm2::ToBoolean(args.empty() ? Value() : args[0])));
     return Value();
 }
 

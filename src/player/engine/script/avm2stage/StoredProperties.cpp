@@ -107,10 +107,14 @@ template <std::size_t N> Value GetStored(Vm& vm, const Value& self, std::span<co
 
 template <std::size_t N> Value SetStored(Vm& vm, const Value& self, std::span<const Value> args) {
     constexpr Stored s = StoredProperties[N];
-    self.asObject()->props().set(vm.intern(s.key), Arg(args, 0), false);
+    // the object-typed ones read back undefined as null
+    const Value& given = Arg(args, 0);
+    const Value value =
+        s.fallback == Stored::Default::Null && given.isUndefined() ? Value::null() : given;
+    self.asObject()->props().set(vm.intern(s.key), value, false);
     if constexpr (s.apply != nullptr) {
         if (DisplayRecord* r = DisplayOf(vm, self)) {
-            s.apply(vm, self.asObject(), *r, Arg(args, 0));
+            s.apply(vm, self.asObject(), *r, value);
         }
     }
     return Value();
