@@ -1,8 +1,9 @@
 // ActionScript 3 in movies: the document class built on the main timeline, frame
-// scripts in the frame cycle, enterFrame listeners, and damaged ABC blocks.
+// scripts in the frame cycle, enterFrame listeners, damaged ABC blocks and cloned events.
 
 #include "Avm2TestSupport.h"
 #include "player/engine/MovieEngine.h"
+#include "script/ScriptTestSupport.h"
 #include "support/MovieWriter.h"
 
 #include <gtest/gtest.h>
@@ -306,6 +307,36 @@ TEST(Avm2Movie, TimelineChildrenAreBoundToTheirClassesBeforeTheDocumentIsBuilt) 
     EXPECT_EQ(run->traces, (Lines{"kid constructed", "kid constructed", "children 2", "kid",
                                   "instance2", "kid"}));
     EXPECT_EQ(run->warnings, Lines{});
+}
+
+// A script's Event subclass without a clone of its own is copied as the built-in class it
+// extends, keeping the type; its own constructor might want other arguments.
+TEST(Avm2Movie, CloningAScriptEventGivesTheBuiltInEvent) {
+    const testing::ScriptRun run =
+        testing::RunMovie(test::DocumentMovie([](AbcCode& code, Names& n) {
+            AbcWriter& abc = n.abc;
+            const std::uint32_t event = abc.qname(abc.ns(0x16, "flash.events"), "Event");
+            const std::uint32_t mine = abc.name("MyEvent");
+            AbcCode init(abc); // MyEvent(type) { super(type) }
+            init.getLocal(0).getLocal(1).op(0x49).u30(1).op(0x47);
+            AbcCode empty(abc);
+            empty.op(0x47);
+            AbcClassSpec spec;
+            spec.name = mine;
+            spec.superName = event;
+            spec.flags = 0;
+            spec.iinit = AddMethod(abc, init, 1);
+            spec.cinit = AddMethod(abc, empty);
+            const std::uint32_t index = abc.addClass(spec);
+            code.op(0x64).nameOp(0x60, event).op(0x58).u30(index).nameOp(0x68, mine);
+            code.nameOp(0x5d, mine).pushString("ping").callProperty(0x4a, mine, 1);
+            code.callProperty(0x46, n("clone"), 0).setLocal(1);
+            code.getLocal(1).nameOp(0x66, n("type")).traceTop();
+            code.getLocal(1).nameOp(0x60, mine).op(0xb3).traceTop();  // is MyEvent
+            code.getLocal(1).nameOp(0x60, event).op(0xb3).traceTop(); // is Event
+        }));
+    EXPECT_EQ(run.warnings, Lines{});
+    EXPECT_EQ(run.traces, (Lines{"ping", "false", "true"}));
 }
 
 } // namespace
