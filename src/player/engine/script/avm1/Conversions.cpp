@@ -98,7 +98,8 @@ Value Vm::toPrimitive(const Value& v, bool preferString) {
     }
     // One method only: an object it returns (a clip, a plain object) stays an object, which
     // counts as NaN in arithmetic; an object without valueOf reads as undefined.
-    const bool asText = preferString || v.o->kind == Kind::Date;
+    // a Date gives its text first from version 6; version 5 asks it for valueOf like any object
+    const bool asText = preferString || (v.o->kind == Kind::Date && version_ >= 6);
     const Value fn = getOf(v.o, asText ? "toString" : "valueOf", v);
     if (fn.isObject() && fn.o->isFunction()) {
         return call(fn, v, {});

@@ -204,9 +204,6 @@ Value Vm::getOf(Object* obj, std::string_view name, const Value& thisValue) {
                 return index < p->elements.size() ? p->elements[index] : Value();
             }
         }
-        if (p->kind == Kind::Boxed && p->primitive.isString() && name == "length") {
-            return Value(static_cast<double>(CharLength(p->primitive.str())));
-        }
         if (const Property* prop = p->find(name)) {
             if (prop->getter) {
                 return call(Value(prop->getter), thisValue, {});
@@ -215,6 +212,9 @@ Value Vm::getOf(Object* obj, std::string_view name, const Value& thisValue) {
                 return Value();
             }
             return prop->value;
+        }
+        if (p->kind == Kind::Boxed && p->primitive.isString() && name == "length") {
+            return Value(static_cast<double>(CharLength(p->primitive.str())));
         }
         if (p == obj && ClipChild(*this, p, name, out)) {
             return out;

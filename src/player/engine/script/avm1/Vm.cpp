@@ -139,6 +139,14 @@ void Vm::warn(const std::string& text) {
     }
 }
 
+void Vm::trace(const Value& v) {
+    if (onTrace) {
+        std::string line = v.isUndefined() ? std::string("undefined") : toString(v);
+        std::replace(line.begin(), line.end(), '\r', '\n'); // the log ends lines at CR too
+        onTrace(line);
+    }
+}
+
 Value Vm::call(const Value& fn, const Value& thisValue, std::span<const Value> args, Object* home) {
     if (!fn.isObject() || !fn.o->isFunction()) {
         return Value();

@@ -155,6 +155,8 @@ public:
     std::mt19937 random{0};
     void advanceClock(double ms);
     void warn(const std::string& text);
+    // One line of the log from trace: the value as text, undefined in every version.
+    void trace(const Value& v);
     // System.security.sandboxType of a movie read from a local file.
     void setLocalSandbox(bool useNetwork);
     // Stage.width and Stage.height: the movie's size in pixels.
@@ -187,6 +189,12 @@ public:
     std::shared_ptr<NetStreams> netStreams; // made by the first NetStream
     Object* xmlNodeProto = nullptr;
     std::unordered_map<std::string, Object*> registeredClasses; // attachMovie symbol -> class
+    // ASnative's table: (category << 32 | index) -> the native function and its magic.
+    struct NativeEntry {
+        NativeFn fn;
+        int magic;
+    };
+    std::unordered_map<std::uint64_t, NativeEntry> nativeTable;
 
     // Interpreter internals shared by the loop's helpers.
     std::vector<Value> stack;

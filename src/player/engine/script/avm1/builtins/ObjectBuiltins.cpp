@@ -250,6 +250,7 @@ void InstallBuiltins(Vm& vm) {
     InstallFilterBuiltins(vm);
     DefineTextFieldPrototype(vm);
     InstallInertBuiltins(vm);
+    InstallNativeTable(vm);
 }
 
 } // namespace quillon::engine::avm1

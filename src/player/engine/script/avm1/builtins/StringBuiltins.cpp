@@ -36,6 +36,10 @@ std::size_t Position(Vm& vm, CallInfo& c, std::size_t i, std::size_t length, dou
 
 Value StringCtor(Vm& vm, CallInfo& c) {
     const Str text = c.args.empty() ? EmptyStr() : vm.toStr(c.arg(0));
+    if (Object* o = c.construct ? ThisObject(c) : nullptr) {
+        // a String object holds its length as a plain property scripts may overwrite
+        o->define("length", Value(static_cast<double>(CharLength(*text))), DontEnum | DontDelete);
+    }
     return BoxOrConvert(c, "String", Value(text));
 }
 
