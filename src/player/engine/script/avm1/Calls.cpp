@@ -78,9 +78,12 @@ Value Vm::callScript(Object* fn, const Value& thisValue, std::span<const Value> 
     frame.home = home;
     frame.activation = newObject(nullptr);
     frame.activation->kind = Kind::Activation;
-    // Functions of version 5 keep no scope: they see their locals and the clip they work on.
+    // Functions of version 5 keep no scope: they see their locals, the clip they work on
+    // and the globals.
     const ScopeRef outer =
-        version_ < 6 ? std::make_shared<const Scope>(Scope{clipObject(base), nullptr}) : fn->scope;
+        version_ < 6 ? std::make_shared<const Scope>(Scope{
+                           clipObject(base), std::make_shared<const Scope>(Scope{global, nullptr})})
+                     : fn->scope;
     frame.scope = std::make_shared<const Scope>(Scope{frame.activation, outer});
     frame.baseScope = frame.scope;
     if (code.isFunction2) {

@@ -174,6 +174,11 @@ bool Vm::strictEquals(const Value& a, const Value& b) {
 }
 
 bool Vm::looseEquals(const Value& a, const Value& b) {
+    if (a.isObject() && b.isObject() && a.o != b.o && version_ < 6) {
+        // version 5 compares two objects by their valueOf: two Numbers of 1 are equal
+        const Value pa = toPrimitive(a), pb = toPrimitive(b);
+        return !pa.isObject() && !pb.isObject() && looseEquals(pa, pb);
+    }
     if (a.type == b.type) {
         return strictEquals(a, b);
     }
