@@ -163,4 +163,56 @@ TEST(ScriptValues, MethodNamedByEmptyTextCallsTheTarget) {
     EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "called\n");
 }
 
+// var = {method: function() { trace(var); return result; }}
+void NoisyObject(ActionAssembler& a, const std::string& var, const std::string& method,
+                 PushValue result) {
+    ActionAssembler body;
+    body.trace(var).push({result}).op(Action::Return);
+    a.push({var, method}).function(FunctionSpec(), body).push({1}).op(Action::InitObject);
+    a.op(Action::SetVariable);
+}
+
+// The version 4 substring action converts its count, then its index, then the text.
+TEST(ScriptValues, ExtractConvertsCountIndexThenText) {
+    ActionAssembler a;
+    NoisyObject(a, "text", "toString", "abc");
+    NoisyObject(a, "index", "valueOf", 2);
+    NoisyObject(a, "count", "valueOf", 4294967297.0); // wraps to 1
+    for (const char* name : {"text", "index", "count"}) {
+        a.push({name}).op(Action::GetVariable);
+    }
+    a.op(0x15).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 6)).joined(), "count\nindex\ntext\nb\n");
+}
+
+// setProperty on a clip that is not there still converts the value as the property would.
+TEST(ScriptValues, SetPropertyConvertsForAMissingClip) {
+    ActionAssembler a;
+    NoisyObject(a, "x", "valueOf", 5);
+    NoisyObject(a, "name", "toString", "n");
+    a.push({"nowhere", 0, "x"}).op(Action::GetVariable).op(Action::SetProperty);
+    a.push({"nowhere", 5, "x"}).op(Action::GetVariable).op(Action::SetProperty); // read-only
+    a.push({"nowhere", 13, "name"}).op(Action::GetVariable).op(Action::SetProperty);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 6)).joined(), "x\nx\nname\n");
+}
+
+TEST(ScriptValues, AddPropertyWantsASetterOrNull) {
+    ActionAssembler ten;
+    ten.push({10}).op(Action::Return);
+    ActionAssembler a;
+    a.function(FunctionSpec("ten"), ten);
+    a.push({"o", 0}).op(Action::InitObject).op(Action::SetVariable);
+    a.push({"ten"}).op(Action::GetVariable).push({"p", 2, "o"}).op(Action::GetVariable);
+    a.push({"addProperty"}).op(Action::CallMethod).op(Action::Trace); // no setter: refused
+    a.push({Null{}, "ten"}).op(Action::GetVariable).push({"p", 3, "o"}).op(Action::GetVariable);
+    a.push({"addProperty"}).op(Action::CallMethod).op(Action::Trace);
+    // an array's length and elements give way to one
+    a.push({"list", 1, 2, 2}).op(Action::InitArray).op(Action::SetVariable);
+    a.push({Null{}, "ten"}).op(Action::GetVariable).push({"length", 3, "list"});
+    a.op(Action::GetVariable).push({"addProperty"}).op(Action::CallMethod).op(Action::Pop);
+    a.push({"list"}).op(Action::GetVariable).push({"length"}).op(Action::GetMember);
+    a.op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "false\ntrue\n10\n");
+}
+
 } // namespace

@@ -195,7 +195,9 @@ Value Vm::getOf(Object* obj, std::string_view name, const Value& thisValue) {
     }
     int guard = 0;
     for (Object* p = obj; p && guard < MaxChain; p = p->proto, ++guard) {
-        if (p->kind == Kind::Array) {
+        // a property added with addProperty comes before the array's own length and elements
+        const Property* added = p->kind == Kind::Array ? p->find(name) : nullptr;
+        if (p->kind == Kind::Array && !(added && added->getter)) {
             std::size_t index = 0;
             if (name == "length") {
                 return Value(static_cast<double>(p->elements.size()));

@@ -22,12 +22,12 @@ bool IsAscii(const std::string& text) {
     return true;
 }
 
-// Character index, 1-based, and count as the extract actions take them.
-std::string Extract(Vm& vm, const std::string& text, const Value& indexV, const Value& countV) {
-    // both are taken as 32-bit integers, so large ones wrap
+// Character index, 1-based, and count as the extract actions take them: both are 32-bit
+// integers, so large ones wrap.
+std::string Extract(const std::string& text, double index, double count) {
     const auto whole = [](double n) { return std::isnan(n) ? n : static_cast<double>(ToInt32(n)); };
-    double index = whole(vm.toNumber(indexV));
-    double count = whole(vm.toNumber(countV));
+    index = whole(index);
+    count = whole(count);
     if (std::isnan(index) || index < 1) {
         index = 1;
     }
@@ -127,9 +127,10 @@ bool ExecStringAction(Vm& vm, Frame&, const Instr& in) {
         return true;
     case 0x15:
     case 0x35: {
-        const Value count = vm.pop();
-        const Value index = vm.pop();
-        vm.push(vm.makeString(Extract(vm, vm.toString(vm.pop()), index, count)));
+        // the count converts first, then the index, then the text
+        const double count = vm.toNumber(vm.pop());
+        const double index = vm.toNumber(vm.pop());
+        vm.push(vm.makeString(Extract(vm.toString(vm.pop()), index, count)));
         return true;
     }
     case 0x21: {
