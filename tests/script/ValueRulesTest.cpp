@@ -215,4 +215,24 @@ TEST(ScriptValues, AddPropertyWantsASetterOrNull) {
     EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "false\ntrue\n10\n");
 }
 
+// startDrag converts the target, then its two flags (an object by valueOf), and the
+// bounds only when constrained.
+TEST(ScriptValues, StartDragConvertsInOrder) {
+    ActionAssembler a;
+    NoisyObject(a, "target", "toString", "nowhere");
+    NoisyObject(a, "lock", "valueOf", 1);
+    NoisyObject(a, "loose", "valueOf", 0);
+    NoisyObject(a, "bound", "valueOf", 5);
+    for (const char* name : {"loose", "lock", "target"}) {
+        a.push({name}).op(Action::GetVariable);
+    }
+    a.op(0x27);
+    for (const char* name : {"bound", "bound", "bound", "bound", "lock", "lock", "target"}) {
+        a.push({name}).op(Action::GetVariable);
+    }
+    a.op(0x27);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(),
+              "target\nlock\nloose\ntarget\nlock\nlock\nbound\nbound\nbound\nbound\n");
+}
+
 } // namespace

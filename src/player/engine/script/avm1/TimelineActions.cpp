@@ -57,12 +57,19 @@ void GetUrl(Vm& vm, Frame& frame, const std::string& url, const std::string& tar
     }
 }
 
+// A flag an action takes: an object by its valueOf.
+bool ActionFlag(Vm& vm, const Value& v) {
+    return vm.toBool(v.isObject() ? vm.toPrimitive(v) : v);
+}
+
+// Dragging is the host's; the action still converts what it takes, in the player's order:
+// the target, the centre flag, the constrain flag and then the four bounds.
 void StartDrag(Vm& vm) {
-    vm.pop();
-    vm.pop();
-    if (vm.toBool(vm.pop())) {
+    vm.toStr(vm.pop());
+    ActionFlag(vm, vm.pop());
+    if (ActionFlag(vm, vm.pop())) {
         for (int i = 0; i < 4; ++i) {
-            vm.pop();
+            vm.toNumber(vm.pop());
         }
     }
 }
@@ -177,7 +184,7 @@ void SetClipProperty(Vm& vm, ClipId clip, int index, const Value& value) {
     case ClipProperty::Quality:
         return;
     case ClipProperty::Visible: {
-        const bool visible = vm.toBool(value);
+        const bool visible = ActionFlag(vm, value);
         if (!clip) {
             return;
         }
