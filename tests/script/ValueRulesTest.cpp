@@ -235,4 +235,23 @@ TEST(ScriptValues, StartDragConvertsInOrder) {
               "target\nlock\nloose\ntarget\nlock\nlock\nbound\nbound\nbound\nbound\n");
 }
 
+// An object is an instance of the interfaces its class implements and of the ones those
+// extend.
+TEST(ScriptValues, InstanceOfFollowsExtendedInterfaces) {
+    ActionAssembler empty;
+    ActionAssembler a;
+    for (const char* name : {"Blue", "Pink", "Cls", "Other"}) {
+        a.function(FunctionSpec(name), empty);
+    }
+    a.push({"Pink"}).op(Action::GetVariable).push({"Blue"}).op(Action::GetVariable);
+    a.op(Action::Extends); // interface Pink extends Blue
+    a.push({"Pink"}).op(Action::GetVariable).push({1, "Cls"}).op(Action::GetVariable);
+    a.op(0x2c); // Cls implements Pink
+    for (const char* name : {"Pink", "Blue", "Other"}) {
+        a.push({0, "Cls"}).op(Action::NewObject).push({name}).op(Action::GetVariable);
+        a.op(Action::InstanceOf).op(Action::Trace);
+    }
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 7)).joined(), "true\ntrue\nfalse\n");
+}
+
 } // namespace

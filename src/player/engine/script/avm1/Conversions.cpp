@@ -256,28 +256,34 @@ Value Vm::add(const Value& a, const Value& b) {
     return Value(toNumber(ua) + toNumber(ub));
 }
 
-bool Vm::instanceOf(const Value& v, Object* ctor) {
-    if (!v.isObject()) {
-        return false;
-    }
-    const Value protoValue = getOf(ctor, "prototype", Value(ctor));
-    if (!protoValue.isObject()) {
-        return false;
-    }
-    Object* target = protoValue.o;
+namespace {
+
+// Whether target is on the chain from proto or among the prototypes of the interfaces its
+// links implement, and of the interfaces those extend in turn.
+bool ChainHolds(Vm& vm, Object* proto, Object* target, int depth) {
     int guard = 0;
-    for (Object* p = v.o->proto; p && guard < 256; p = p->proto, ++guard) {
+    for (Object* p = proto; p && guard < 256 && depth < 16; p = p->proto, ++guard) {
         if (p == target) {
             return true;
         }
         for (Object* i : p->interfaces) {
-            const Value ip = getOf(i, "prototype", Value(i));
-            if (ip.isObject() && ip.o == target) {
+            const Value ip = vm.getOf(i, "prototype", Value(i));
+            if (ip.isObject() && ChainHolds(vm, ip.o, target, depth + 1)) {
                 return true;
             }
         }
     }
     return false;
+}
+
+} // namespace
+
+bool Vm::instanceOf(const Value& v, Object* ctor) {
+    if (!v.isObject()) {
+        return false;
+    }
+    const Value protoValue = getOf(ctor, "prototype", Value(ctor));
+    return protoValue.isObject() && ChainHolds(*this, v.o->proto, protoValue.o, 0);
 }
 
 Value Vm::makeString(std::string text) {
