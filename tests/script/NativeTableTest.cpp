@@ -104,4 +104,21 @@ TEST(ScriptNatives, SetNativeAccessorReadsThroughTheTable) {
     EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "-Infinity\n-Infinity\n");
 }
 
+// ASnative(2, 0) tells whether the script function running was called by new; a function
+// it calls in turn was not.
+TEST(ScriptNatives, NewTellsHowTheFunctionWasCalled) {
+    ActionAssembler asked; // trace(ASnative(2, 0)())
+    asked.push({0, 0, 2, 2, "ASnative"}).op(Action::CallFunction);
+    asked.push({Undefined{}}).op(Action::CallMethod).op(Action::Trace);
+    ActionAssembler nested = asked;
+    nested.push({0, "inner"}).op(Action::CallFunction).op(Action::Pop);
+    ActionAssembler a;
+    a.function(FunctionSpec("inner"), asked).function(FunctionSpec("F"), nested);
+    a.push({0, "F"}).op(Action::CallFunction).op(Action::Pop);
+    a.push({0, "F"}).op(Action::NewObject).op(Action::Pop);
+    a.push({0, 0, 2, 2, "ASnative"}).op(Action::CallFunction); // in a frame script
+    a.push({Undefined{}}).op(Action::CallMethod).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "false\nfalse\ntrue\nfalse\nfalse\n");
+}
+
 } // namespace

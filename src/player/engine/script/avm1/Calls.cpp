@@ -4,6 +4,8 @@
 #include "player/engine/script/avm1/Frame.h"
 #include "player/engine/script/avm1/NetStreams.h"
 
+#include <utility>
+
 namespace quillon::engine::avm1 {
 
 namespace {
@@ -104,10 +106,16 @@ Value Vm::callScript(Object* fn, const Value& thisValue, std::span<const Value> 
         }
     }
     struct InFunction {
-        int& depth;
-        explicit InFunction(int& d) : depth(d) { ++depth; }
-        ~InFunction() { --depth; }
-    } inFunction(functionDepth);
+        Vm& vm;
+        explicit InFunction(Vm& v) : vm(v) {
+            ++vm.functionDepth;
+            vm.constructing.push_back(std::exchange(vm.constructNext, false));
+        }
+        ~InFunction() {
+            --vm.functionDepth;
+            vm.constructing.pop_back();
+        }
+    } inFunction(*this);
     return execute(frame);
 }
 

@@ -186,6 +186,11 @@ Value Vm::construct(const Value& ctor, std::span<const Value> args) {
         const Value result = ctor.o->native(*this, info);
         return result.isObject() ? result : Value(object);
     }
+    constructNext = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{constructNext};
     call(ctor, Value(object), args, protoValue.isObject() ? protoValue.o : nullptr);
     return Value(object);
 }

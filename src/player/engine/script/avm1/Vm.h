@@ -207,6 +207,10 @@ public:
     int blockNesting_ = 0; // runBlock calls running
     Pool carriedPool_;     // the constant pool the last outermost block left
     int functionDepth = 0; // script functions running
+    // Whether each running script function was called by `new` (innermost last), and the
+    // mark construct leaves for the call it makes.
+    std::vector<bool> constructing;
+    bool constructNext = false;
     // Version 4's answers (1 and 0, "#ERROR#") hold in frame scripts only: a function is a
     // later construct and runs by later rules.
     bool versionFourRules() const { return version_ < 5 && functionDepth == 0; }

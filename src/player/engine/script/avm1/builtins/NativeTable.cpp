@@ -56,6 +56,13 @@ constexpr NativeRun NativeRuns[] = {
 
 // trace as a function: the trace action's text, a line of the log.
 constexpr int TraceCategory = 100, TraceIndex = 4;
+// Whether the script function running was called by `new`: natives it calls (a getter, a
+// valueOf) answer for it.
+constexpr int NewCategory = 2, NewIndex = 0;
+
+Value CalledByNew(Vm& vm, CallInfo&) {
+    return Value(!vm.constructing.empty() && vm.constructing.back());
+}
 
 std::uint64_t NativeKey(std::int32_t category, std::int32_t index) {
     return (std::uint64_t{static_cast<std::uint32_t>(category)} << 32) |
@@ -225,6 +232,7 @@ void InstallNativeTable(Vm& vm) {
         });
     }
     vm.nativeTable[NativeKey(TraceCategory, TraceIndex)] = {NativeTrace, 0};
+    vm.nativeTable[NativeKey(NewCategory, NewIndex)] = {CalledByNew, 0};
     vm.global->define("ASnative", Value(vm.newNative(AsNative)), DontEnum);
     vm.global->define("ASSetNative", Value(vm.newNative(AsSetNative)), DontEnum);
     vm.global->define("ASSetNativeAccessor", Value(vm.newNative(AsSetNativeAccessor)), DontEnum);
