@@ -254,4 +254,20 @@ TEST(ScriptValues, InstanceOfFollowsExtendedInterfaces) {
     EXPECT_EQ(RunMovie(OneScriptMovie(a, 7)).joined(), "true\ntrue\nfalse\n");
 }
 
+// A property found nowhere is asked of __resolve, with its name; found ones are not.
+TEST(ScriptValues, MissingPropertiesGoToResolve) {
+    ActionAssembler resolve; // return name + "!"
+    resolve.push({"name"}).op(Action::GetVariable).push({"!"}).op(Action::Add2);
+    resolve.op(Action::Return);
+    ActionAssembler a;
+    a.push({"o", "here", 1, "__resolve"});
+    a.function(FunctionSpec("", {{0, "name"}}), resolve).push({2}).op(Action::InitObject);
+    a.op(Action::SetVariable);
+    for (const char* name : {"here", "gone"}) {
+        a.push({"o"}).op(Action::GetVariable).push({name}).op(Action::GetMember);
+        a.op(Action::Trace);
+    }
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "1\ngone!\n");
+}
+
 } // namespace

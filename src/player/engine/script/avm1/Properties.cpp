@@ -166,8 +166,21 @@ void OwnNamesNewestFirst(Object* p, const std::function<void(const std::string&,
 
 Value Vm::get(const Value& obj, std::string_view name) {
     switch (obj.type) {
-    case Type::Object:
-        return getOf(obj.o, name, obj);
+    case Type::Object: {
+        // a member found nowhere goes to the object's __resolve, when it has one (the
+        // player's own lookups, valueOf and toString among them, do not)
+        Value found = getOf(obj.o, name, obj);
+        if (!found.isUndefined() || name == "__resolve" || name == "__proto__" ||
+            has(obj.o, name)) {
+            return found;
+        }
+        const Value resolve = getOf(obj.o, "__resolve", obj);
+        if (resolve.isObject() && resolve.o->isFunction()) {
+            const Value asked(std::string{name});
+            return call(resolve, obj, std::span<const Value>(&asked, 1));
+        }
+        return found;
+    }
     case Type::String:
         if (name == "length") {
             return Value(static_cast<double>(CharLength(*obj.s)));
