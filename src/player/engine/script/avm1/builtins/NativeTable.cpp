@@ -129,37 +129,29 @@ Value AsNative(Vm& vm, CallInfo& c) {
 // A name's leading version ("6name" .. "9name", "10name") as the flag that hides it from
 // older movies; a lone leading "1" is dropped and hides nothing.
 std::uint16_t TakeVersion(std::string_view& name) {
+    constexpr std::uint16_t SixToNine[] = {FromVersion6, FromVersion7, FromVersion8, FromVersion9};
     if (name.empty()) {
         return 0;
     }
-    switch (name[0]) {
-    case '6':
+    if (name[0] >= '6' && name[0] <= '9') {
+        const std::uint16_t flag = SixToNine[name[0] - '6'];
         name.remove_prefix(1);
-        return FromVersion6;
-    case '7':
-        name.remove_prefix(1);
-        return FromVersion7;
-    case '8':
-        name.remove_prefix(1);
-        return FromVersion8;
-    case '9':
-        name.remove_prefix(1);
-        return FromVersion9;
-    case '1':
+        return flag;
+    }
+    if (name[0] == '1') {
         name.remove_prefix(1);
         if (!name.empty() && name[0] == '0') {
             name.remove_prefix(1);
             return FromVersion10;
         }
-        return 0;
-    default:
-        return 0;
     }
+    return 0;
 }
 
-// ASSetNative(object, category, "a,b,c"[, first]): object.a = ASnative(category, first) and
-// on; a property already there keeps its flags.
-Value AsSetNative(Vm& vm, CallInfo& c) {
+// The run ASSetNative and ASSetNativeAccessor take: (object, category, "a,b,c"[, first]),
+// each name put on the object with its version flag and number; a name takes step numbers,
+// an empty one too.
+template <typename Put> Value EachNamedNative(Vm& vm, CallInfo& c, int step, Put&& put) {
     if (c.args.size() < 3 || !c.args[0].isObject()) {
         return Value();
     }
@@ -170,50 +162,49 @@ Value AsSetNative(Vm& vm, CallInfo& c) {
     ForEachPart(list, [&](std::string_view name) {
         const std::uint16_t flags = TakeVersion(name);
         if (!name.empty()) {
-            const Value fn = NativeFunction(vm, category, index);
-            if (Property* p = o->findAny(name)) {
-                p->value = fn;
-                p->getter = p->setter = nullptr;
-            } else {
-                o->define(name, fn, flags);
-            }
+            put(o, name, flags, category, index);
         }
-        ++index;
+        index += step;
     });
     return Value();
 }
 
-// ASSetNativeAccessor(object, category, "a,b"[, first]): each name a property read by
-// ASnative(category, n) and written by n + 1, replacing what was there.
+// object.a = ASnative(category, first) and on; a property already there keeps its flags.
+Value AsSetNative(Vm& vm, CallInfo& c) {
+    return EachNamedNative(vm, c, 1,
+                           [&vm](Object* o, std::string_view name, std::uint16_t flags,
+                                 std::int32_t category, std::int32_t index) {
+                               const Value fn = NativeFunction(vm, category, index);
+                               if (Property* p = o->findAny(name)) {
+                                   p->value = fn;
+                                   p->getter = p->setter = nullptr;
+                               } else {
+                                   o->define(name, fn, flags);
+                               }
+                           });
+}
+
+// Each name a property read by ASnative(category, n) and written by n + 1, replacing what
+// was there.
 Value AsSetNativeAccessor(Vm& vm, CallInfo& c) {
     if (c.args.empty()) {
         return Value(c.callee);
     }
-    if (c.args.size() < 3 || !c.args[0].isObject()) {
-        return Value();
-    }
-    Object* o = c.args[0].o;
-    const std::int32_t category = ToInt32(vm.toNumber(c.args[1]));
-    std::int32_t index = c.args.size() > 3 ? ToInt32(vm.toNumber(c.args[3])) : 0;
-    const std::string list = vm.toString(c.args[2]);
-    ForEachPart(list, [&](std::string_view name) {
-        const std::uint16_t flags = TakeVersion(name);
-        if (!name.empty()) {
-            const Value getter = NativeFunction(vm, category, index);
-            const Value setter = NativeFunction(vm, category, index + 1);
-            Property* p = o->findAny(name);
-            if (!p) {
-                o->define(name, Value(), flags);
-                p = o->findAny(name);
-            }
-            p->value = Value();
-            p->flags = flags;
-            p->getter = getter.isObject() ? getter.o : nullptr;
-            p->setter = setter.isObject() ? setter.o : nullptr;
-        }
-        index += 2;
-    });
-    return Value();
+    return EachNamedNative(vm, c, 2,
+                           [&vm](Object* o, std::string_view name, std::uint16_t flags,
+                                 std::int32_t category, std::int32_t index) {
+                               const Value getter = NativeFunction(vm, category, index);
+                               const Value setter = NativeFunction(vm, category, index + 1);
+                               Property* p = o->findAny(name);
+                               if (!p) {
+                                   o->define(name, Value(), flags);
+                                   p = o->findAny(name);
+                               }
+                               p->value = Value();
+                               p->flags = flags;
+                               p->getter = getter.isObject() ? getter.o : nullptr;
+                               p->setter = setter.isObject() ? setter.o : nullptr;
+                           });
 }
 
 } // namespace
