@@ -4,6 +4,8 @@
 #include "player/engine/script/avm1/Frame.h"
 #include "player/engine/script/avm1/NetStreams.h"
 
+#include <utility>
+
 namespace quillon::engine::avm1 {
 
 namespace {
@@ -78,9 +80,12 @@ Value Vm::callScript(Object* fn, const Value& thisValue, std::span<const Value> 
     frame.home = home;
     frame.activation = newObject(nullptr);
     frame.activation->kind = Kind::Activation;
-    // Functions of version 5 keep no scope: they see their locals and the clip they work on.
+    // Functions of version 5 keep no scope: they see their locals, the clip they work on
+    // and the globals.
     const ScopeRef outer =
-        version_ < 6 ? std::make_shared<const Scope>(Scope{clipObject(base), nullptr}) : fn->scope;
+        version_ < 6 ? std::make_shared<const Scope>(Scope{
+                           clipObject(base), std::make_shared<const Scope>(Scope{global, nullptr})})
+                     : fn->scope;
     frame.scope = std::make_shared<const Scope>(Scope{frame.activation, outer});
     frame.baseScope = frame.scope;
     if (code.isFunction2) {
@@ -101,10 +106,16 @@ Value Vm::callScript(Object* fn, const Value& thisValue, std::span<const Value> 
         }
     }
     struct InFunction {
-        int& depth;
-        explicit InFunction(int& d) : depth(d) { ++depth; }
-        ~InFunction() { --depth; }
-    } inFunction(functionDepth);
+        Vm& vm;
+        explicit InFunction(Vm& v) : vm(v) {
+            ++vm.functionDepth;
+            vm.constructing.push_back(std::exchange(vm.constructNext, false));
+        }
+        ~InFunction() {
+            --vm.functionDepth;
+            vm.constructing.pop_back();
+        }
+    } inFunction(*this);
     return execute(frame);
 }
 

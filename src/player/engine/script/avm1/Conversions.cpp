@@ -98,7 +98,8 @@ Value Vm::toPrimitive(const Value& v, bool preferString) {
     }
     // One method only: an object it returns (a clip, a plain object) stays an object, which
     // counts as NaN in arithmetic; an object without valueOf reads as undefined.
-    const bool asText = preferString || v.o->kind == Kind::Date;
+    // a Date gives its text first from version 6; version 5 asks it for valueOf like any object
+    const bool asText = preferString || (v.o->kind == Kind::Date && version_ >= 6);
     const Value fn = getOf(v.o, asText ? "toString" : "valueOf", v);
     if (fn.isObject() && fn.o->isFunction()) {
         return call(fn, v, {});
@@ -173,6 +174,11 @@ bool Vm::strictEquals(const Value& a, const Value& b) {
 }
 
 bool Vm::looseEquals(const Value& a, const Value& b) {
+    if (a.isObject() && b.isObject() && a.o != b.o && version_ < 6) {
+        // version 5 compares two objects by their valueOf: two Numbers of 1 are equal
+        const Value pa = toPrimitive(a), pb = toPrimitive(b);
+        return !pa.isObject() && !pb.isObject() && looseEquals(pa, pb);
+    }
     if (a.type == b.type) {
         return strictEquals(a, b);
     }
@@ -250,28 +256,34 @@ Value Vm::add(const Value& a, const Value& b) {
     return Value(toNumber(ua) + toNumber(ub));
 }
 
-bool Vm::instanceOf(const Value& v, Object* ctor) {
-    if (!v.isObject()) {
-        return false;
-    }
-    const Value protoValue = getOf(ctor, "prototype", Value(ctor));
-    if (!protoValue.isObject()) {
-        return false;
-    }
-    Object* target = protoValue.o;
+namespace {
+
+// Whether target is on the chain from proto or among the prototypes of the interfaces its
+// links implement, and of the interfaces those extend in turn.
+bool ChainHolds(Vm& vm, Object* proto, Object* target, int depth) {
     int guard = 0;
-    for (Object* p = v.o->proto; p && guard < 256; p = p->proto, ++guard) {
+    for (Object* p = proto; p && guard < 256 && depth < 16; p = p->proto, ++guard) {
         if (p == target) {
             return true;
         }
         for (Object* i : p->interfaces) {
-            const Value ip = getOf(i, "prototype", Value(i));
-            if (ip.isObject() && ip.o == target) {
+            const Value ip = vm.getOf(i, "prototype", Value(i));
+            if (ip.isObject() && ChainHolds(vm, ip.o, target, depth + 1)) {
                 return true;
             }
         }
     }
     return false;
+}
+
+} // namespace
+
+bool Vm::instanceOf(const Value& v, Object* ctor) {
+    if (!v.isObject()) {
+        return false;
+    }
+    const Value protoValue = getOf(ctor, "prototype", Value(ctor));
+    return protoValue.isObject() && ChainHolds(*this, v.o->proto, protoValue.o, 0);
 }
 
 Value Vm::makeString(std::string text) {

@@ -118,9 +118,14 @@ bool StackAction(Vm& vm, Frame& frame, const Instr& in) {
         return true;
     case 0x8a:
         return true; // everything is loaded: never skip
-    case 0x8d:
-        vm.pop();
+    case 0x8d: {
+        // everything is loaded, but an object naming the frame still gives its text
+        const Value frameName = vm.pop();
+        if (frameName.isObject()) {
+            vm.toStr(frameName);
+        }
         return true;
+    }
     case 0:
         return true;
     default:

@@ -32,7 +32,9 @@ void CallMethodAction(Vm& vm) {
     const Value name = vm.pop();
     const Value target = vm.pop();
     const std::vector<Value> args = PopArgs(vm);
-    const bool noName = name.isUndefined() || (name.isString() && name.str().empty());
+    // a name that reads as empty text (an object's toString too) calls the target itself
+    const std::string key = name.isUndefined() ? std::string() : vm.toString(name);
+    const bool noName = key.empty();
     if (target.isObject() && target.o->kind == Kind::Super) {
         Object* super = target.o;
         Object* from = super->superHome ? super->superHome->proto : nullptr;
@@ -46,7 +48,6 @@ void CallMethodAction(Vm& vm) {
             vm.push(vm.call(ctor, Value(super->superThis), args, from));
             return;
         }
-        const std::string key = vm.toString(name);
         Object* holder = from ? vm.holderOf(from, key) : nullptr;
         const Value fn = from ? vm.getOf(from, key, Value(super->superThis)) : Value();
         vm.push(vm.call(fn, Value(super->superThis), args, holder));
@@ -56,7 +57,6 @@ void CallMethodAction(Vm& vm) {
         vm.push(vm.call(target, Value(), args));
         return;
     }
-    const std::string key = vm.toString(name);
     Object* object = vm.toObject(target);
     if (!object) {
         vm.push(Value());
@@ -74,8 +74,8 @@ void NewAction(Vm& vm, Frame& frame, bool method) {
     Value ctor;
     if (method) {
         const Value target = vm.pop();
-        const bool noName = name.isUndefined() || (name.isString() && name.str().empty());
-        ctor = noName ? target : vm.get(target, vm.toString(name));
+        const std::string key = name.isUndefined() ? std::string() : vm.toString(name);
+        ctor = key.empty() ? target : vm.get(target, key);
     } else {
         ctor = GetVariable(vm, frame, vm.toString(name));
     }
@@ -319,15 +319,9 @@ bool ExecObjectAction(Vm& vm, Frame& frame, const Instr& in) {
         vm.push(clip ? Value(vm.targetPath(clip, false)) : Value());
         return true;
     }
-    case 0x26: {
-        const Value v = vm.pop();
-        if (vm.onTrace) {
-            std::string line = v.isUndefined() ? std::string("undefined") : vm.toString(v);
-            std::replace(line.begin(), line.end(), '\r', '\n'); // the log ends lines at CR too
-            vm.onTrace(line);
-        }
+    case 0x26:
+        vm.trace(vm.pop());
         return true;
-    }
     default:
         return false;
     }

@@ -166,8 +166,21 @@ void OwnNamesNewestFirst(Object* p, const std::function<void(const std::string&,
 
 Value Vm::get(const Value& obj, std::string_view name) {
     switch (obj.type) {
-    case Type::Object:
-        return getOf(obj.o, name, obj);
+    case Type::Object: {
+        // a member found nowhere goes to the object's __resolve, when it has one (the
+        // player's own lookups, valueOf and toString among them, do not)
+        Value found = getOf(obj.o, name, obj);
+        if (!found.isUndefined() || name == "__resolve" || name == "__proto__" ||
+            has(obj.o, name)) {
+            return found;
+        }
+        const Value resolve = getOf(obj.o, "__resolve", obj);
+        if (resolve.isObject() && resolve.o->isFunction()) {
+            const Value asked(std::string{name});
+            return call(resolve, obj, std::span<const Value>(&asked, 1));
+        }
+        return found;
+    }
     case Type::String:
         if (name == "length") {
             return Value(static_cast<double>(CharLength(*obj.s)));
@@ -195,7 +208,9 @@ Value Vm::getOf(Object* obj, std::string_view name, const Value& thisValue) {
     }
     int guard = 0;
     for (Object* p = obj; p && guard < MaxChain; p = p->proto, ++guard) {
-        if (p->kind == Kind::Array) {
+        // a property added with addProperty comes before the array's own length and elements
+        const Property* added = p->kind == Kind::Array ? p->find(name) : nullptr;
+        if (p->kind == Kind::Array && !(added && added->getter)) {
             std::size_t index = 0;
             if (name == "length") {
                 return Value(static_cast<double>(p->elements.size()));
@@ -203,9 +218,6 @@ Value Vm::getOf(Object* obj, std::string_view name, const Value& thisValue) {
             if (ArrayIndex(name, index)) {
                 return index < p->elements.size() ? p->elements[index] : Value();
             }
-        }
-        if (p->kind == Kind::Boxed && p->primitive.isString() && name == "length") {
-            return Value(static_cast<double>(CharLength(p->primitive.str())));
         }
         if (const Property* prop = p->find(name)) {
             if (prop->getter) {
@@ -215,6 +227,9 @@ Value Vm::getOf(Object* obj, std::string_view name, const Value& thisValue) {
                 return Value();
             }
             return prop->value;
+        }
+        if (p->kind == Kind::Boxed && p->primitive.isString() && name == "length") {
+            return Value(static_cast<double>(CharLength(p->primitive.str())));
         }
         if (p == obj && ClipChild(*this, p, name, out)) {
             return out;

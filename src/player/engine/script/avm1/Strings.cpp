@@ -9,6 +9,10 @@ namespace quillon::engine::avm1 {
 
 namespace {
 
+bool IsSurrogate(std::uint32_t unit) {
+    return unit >= 0xd800 && unit < 0xe000;
+}
+
 bool IsAscii(const std::string& text) {
     for (unsigned char c : text) {
         if (c >= 0x80) {
@@ -18,10 +22,12 @@ bool IsAscii(const std::string& text) {
     return true;
 }
 
-// Character index, 1-based, and count as the extract actions take them.
-std::string Extract(Vm& vm, const std::string& text, const Value& indexV, const Value& countV) {
-    double index = vm.toNumber(indexV);
-    double count = vm.toNumber(countV);
+// Character index, 1-based, and count as the extract actions take them: both are 32-bit
+// integers, so large ones wrap.
+std::string Extract(const std::string& text, double index, double count) {
+    const auto whole = [](double n) { return std::isnan(n) ? n : static_cast<double>(ToInt32(n)); };
+    index = whole(index);
+    count = whole(count);
     if (std::isnan(index) || index < 1) {
         index = 1;
     }
@@ -121,9 +127,10 @@ bool ExecStringAction(Vm& vm, Frame&, const Instr& in) {
         return true;
     case 0x15:
     case 0x35: {
-        const Value count = vm.pop();
-        const Value index = vm.pop();
-        vm.push(vm.makeString(Extract(vm, vm.toString(vm.pop()), index, count)));
+        // the count converts first, then the index, then the text
+        const double count = vm.toNumber(vm.pop());
+        const double index = vm.toNumber(vm.pop());
+        vm.push(vm.makeString(Extract(vm.toString(vm.pop()), index, count)));
         return true;
     }
     case 0x21: {
@@ -134,14 +141,15 @@ bool ExecStringAction(Vm& vm, Frame&, const Instr& in) {
     }
     case 0x32:
     case 0x36: {
+        // half of a pair is no character: it reads as the replacement character
         const std::u16string text = ToUtf16(vm.toString(vm.pop()));
-        vm.push(text.empty() ? 0.0 : static_cast<double>(text[0]));
+        vm.push(text.empty() ? 0.0 : static_cast<double>(IsSurrogate(text[0]) ? 0xfffd : text[0]));
         return true;
     }
     case 0x33:
     case 0x37: {
         const auto code = static_cast<std::uint32_t>(ToUint32(vm.toNumber(vm.pop())) & 0xffff);
-        vm.push(code == 0 ? std::string() : CodeToString(code));
+        vm.push(code == 0 ? std::string() : CodeToString(IsSurrogate(code) ? 0xfffd : code));
         return true;
     }
     case 0x4b:

@@ -57,14 +57,26 @@ void GetUrl(Vm& vm, Frame& frame, const std::string& url, const std::string& tar
     }
 }
 
+// A flag an action takes: an object by its valueOf.
+bool ActionFlag(Vm& vm, const Value& v) {
+    return vm.toBool(v.isObject() ? vm.toPrimitive(v) : v);
+}
+
+// Dragging is the host's; the action still converts what it takes, in the player's order:
+// the target, the centre flag, the constrain flag and then the four bounds.
 void StartDrag(Vm& vm) {
-    vm.pop();
-    vm.pop();
-    if (vm.toBool(vm.pop())) {
+    vm.toStr(vm.pop());
+    ActionFlag(vm, vm.pop());
+    if (ActionFlag(vm, vm.pop())) {
         for (int i = 0; i < 4; ++i) {
-            vm.pop();
+            vm.toNumber(vm.pop());
         }
     }
+}
+
+// A property's number, or -1 for one that names none (NaN, out of range).
+int PropertyNumber(double n) {
+    return n > -1 && n < ClipPropertyCount ? static_cast<int>(n) : -1;
 }
 
 // GetProperty, SetProperty, CloneSprite and RemoveSprite.
@@ -72,7 +84,7 @@ bool ClipListActions(Vm& vm, Frame& frame, const Instr& in, ClipId clip) {
     DisplayHost& host = vm.host();
     switch (in.op) {
     case 0x22: {
-        const int index = static_cast<int>(vm.toNumber(vm.pop()));
+        const int index = PropertyNumber(vm.toNumber(vm.pop()));
         const Value target = vm.pop();
         const ClipId of =
             target.isString() && target.str().empty() ? clip : TargetOf(vm, frame, target);
@@ -81,7 +93,7 @@ bool ClipListActions(Vm& vm, Frame& frame, const Instr& in, ClipId clip) {
     }
     case 0x23: {
         const Value value = vm.pop();
-        const int index = static_cast<int>(vm.toNumber(vm.pop()));
+        const int index = PropertyNumber(vm.toNumber(vm.pop()));
         const Value target = vm.pop();
         const ClipId of =
             target.isString() && target.str().empty() ? clip : TargetOf(vm, frame, target);
@@ -147,25 +159,35 @@ Value GetClipProperty(Vm& vm, ClipId clip, int index) {
 }
 
 void SetClipProperty(Vm& vm, ClipId clip, int index, const Value& value) {
-    if (!clip || index < 0 || index >= ClipPropertyCount) {
+    if (index < 0 || index >= ClipPropertyCount) {
         return;
     }
+    // the value converts as the property takes it, whether the clip is there or not
     switch (static_cast<ClipProperty>(index)) {
-    case ClipProperty::Name:
-        vm.host().setName(clip, vm.toString(value));
+    case ClipProperty::Name: {
+        const std::string name = vm.toString(value);
+        if (clip) {
+            vm.host().setName(clip, name);
+        }
         return;
-    case ClipProperty::Target:
+    }
     case ClipProperty::CurrentFrame:
     case ClipProperty::TotalFrames:
     case ClipProperty::FramesLoaded:
-    case ClipProperty::DropTarget:
-    case ClipProperty::Url:
     case ClipProperty::XMouse:
     case ClipProperty::YMouse:
+        vm.toNumber(value); // read-only numbers: converted, then dropped
+        return;
+    case ClipProperty::Target:
+    case ClipProperty::DropTarget:
+    case ClipProperty::Url:
     case ClipProperty::Quality:
         return;
     case ClipProperty::Visible: {
-        const bool visible = vm.toBool(value);
+        const bool visible = ActionFlag(vm, value);
+        if (!clip) {
+            return;
+        }
         vm.host().setProperty(clip, ClipProperty::Visible, visible ? 1 : 0);
         if (!visible) {
             FocusedTurnedInvisible(vm, clip);
@@ -173,11 +195,13 @@ void SetClipProperty(Vm& vm, ClipId clip, int index, const Value& value) {
         return;
     }
     case ClipProperty::FocusRect:
-        SetFocusRect(vm, clip, value);
+        if (clip) {
+            SetFocusRect(vm, clip, value);
+        }
         return;
     default: {
         const double number = vm.toNumber(value);
-        if (std::isfinite(number)) {
+        if (clip && std::isfinite(number)) {
             vm.host().setProperty(clip, static_cast<ClipProperty>(index), number);
         }
         return;
@@ -210,9 +234,11 @@ int Biased(int index, int bias) {
 
 } // namespace
 
-void GotoFrame2(Vm& vm, Frame& frame, const Value& where, bool play, int bias) {
+void GotoFrame2(Vm& vm, Frame& frame, const Value& given, bool play, int bias) {
     ClipId clip = frame.target;
     int index = -1;
+    // an object names its frame by its text
+    const Value where = given.isObject() ? Value(vm.toStr(given)) : given;
     if (where.isString()) {
         const bool label = !std::isfinite(StringToNumber(where.str(), vm.version()));
         index = FrameOfText(vm, frame, where.str(), clip);

@@ -85,19 +85,21 @@ std::string NumberToRadix(double number, int radix) {
     if (radix == 10 || radix < 2 || radix > 36) {
         return NumberToString(number);
     }
-    if (!std::isfinite(number)) {
-        return NumberToString(number);
-    }
-    const bool negative = number < 0;
-    auto value = static_cast<std::uint64_t>(
-        std::fabs(std::trunc(number)) > 9.0e18 ? 0 : std::fabs(std::trunc(number)));
+    // The player takes the number as a 32-bit integer, NaN and numbers out of range as the
+    // lowest one, and writes digits of the signed remainders: the lowest integer, which
+    // stays negative when negated, comes out as characters below '0'.
+    const bool inRange = number > -2147483649.0 && number < 2147483648.0;
+    const std::int32_t whole = inRange ? static_cast<std::int32_t>(std::trunc(number))
+                                       : std::numeric_limits<std::int32_t>::min();
+    std::int32_t value =
+        whole < 0 ? static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(whole)) : whole;
     std::string out;
     do {
-        const int digit = static_cast<int>(value % static_cast<unsigned>(radix));
+        const int digit = value % radix;
         out.insert(out.begin(), static_cast<char>(digit < 10 ? '0' + digit : 'a' + digit - 10));
-        value /= static_cast<unsigned>(radix);
-    } while (value);
-    return negative ? "-" + out : out;
+        value /= radix;
+    } while (value != 0);
+    return whole < 0 ? "-" + out : out;
 }
 
 namespace {

@@ -139,6 +139,14 @@ void Vm::warn(const std::string& text) {
     }
 }
 
+void Vm::trace(const Value& v) {
+    if (onTrace) {
+        std::string line = v.isUndefined() ? std::string("undefined") : toString(v);
+        std::replace(line.begin(), line.end(), '\r', '\n'); // the log ends lines at CR too
+        onTrace(line);
+    }
+}
+
 Value Vm::call(const Value& fn, const Value& thisValue, std::span<const Value> args, Object* home) {
     if (!fn.isObject() || !fn.o->isFunction()) {
         return Value();
@@ -178,6 +186,11 @@ Value Vm::construct(const Value& ctor, std::span<const Value> args) {
         const Value result = ctor.o->native(*this, info);
         return result.isObject() ? result : Value(object);
     }
+    constructNext = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{constructNext};
     call(ctor, Value(object), args, protoValue.isObject() ? protoValue.o : nullptr);
     return Value(object);
 }

@@ -155,6 +155,8 @@ public:
     std::mt19937 random{0};
     void advanceClock(double ms);
     void warn(const std::string& text);
+    // One line of the log from trace: the value as text, undefined in every version.
+    void trace(const Value& v);
     // System.security.sandboxType of a movie read from a local file.
     void setLocalSandbox(bool useNetwork);
     // Stage.width and Stage.height: the movie's size in pixels.
@@ -187,6 +189,12 @@ public:
     std::shared_ptr<NetStreams> netStreams; // made by the first NetStream
     Object* xmlNodeProto = nullptr;
     std::unordered_map<std::string, Object*> registeredClasses; // attachMovie symbol -> class
+    // ASnative's table: (category << 32 | index) -> the native function and its magic.
+    struct NativeEntry {
+        NativeFn fn;
+        int magic;
+    };
+    std::unordered_map<std::uint64_t, NativeEntry> nativeTable;
 
     // Interpreter internals shared by the loop's helpers.
     std::vector<Value> stack;
@@ -199,6 +207,10 @@ public:
     int blockNesting_ = 0; // runBlock calls running
     Pool carriedPool_;     // the constant pool the last outermost block left
     int functionDepth = 0; // script functions running
+    // Whether each running script function was called by `new` (innermost last), and the
+    // mark construct leaves for the call it makes.
+    std::vector<bool> constructing;
+    bool constructNext = false;
     // Version 4's answers (1 and 0, "#ERROR#") hold in frame scripts only: a function is a
     // later construct and runs by later rules.
     bool versionFourRules() const { return version_ < 5 && functionDepth == 0; }

@@ -214,7 +214,8 @@ Value Reverse(Vm& vm, CallInfo& c) {
 // -1, 0, 1 as the flags order two values.
 int CompareByFlags(Vm& vm, const Value& a, const Value& b, int flags) {
     int result;
-    if (flags & Numeric) {
+    // numeric order holds between two numbers only; anything else compares as text
+    if ((flags & Numeric) && a.isNumber() && b.isNumber()) {
         const double x = vm.toNumber(a), y = vm.toNumber(b);
         result = x < y ? -1 : x > y ? 1 : 0;
         if (std::isnan(x) || std::isnan(y)) {
@@ -227,8 +228,8 @@ int CompareByFlags(Vm& vm, const Value& a, const Value& b, int flags) {
         if (b.isUndefined())
             y = "undefined";
         if (flags & CaseInsensitive) {
-            x = AsciiLower(x);
-            y = AsciiLower(y);
+            x = FoldCase(x);
+            y = FoldCase(y);
         }
         result = x < y ? -1 : x > y ? 1 : 0;
     }
@@ -299,14 +300,19 @@ Value Sort(Vm& vm, CallInfo& c) {
 Value SortOn(Vm& vm, CallInfo& c) {
     std::vector<std::string> fields;
     std::vector<int> fieldFlags;
+    if (c.args.empty()) {
+        return Value();
+    }
     const Value names = c.arg(0);
     const Value flagsValue = c.arg(1);
     if (names.isObject() && names.o->kind == Kind::Array) {
+        // flags by field count only when there is one for each field; otherwise none
+        const bool listed = flagsValue.isObject() && flagsValue.o->kind == Kind::Array;
+        const bool perField = listed && flagsValue.o->elements.size() == names.o->elements.size();
         for (std::size_t i = 0; i < names.o->elements.size(); ++i) {
             fields.push_back(vm.toString(names.o->elements[i]));
-            const bool perField = flagsValue.isObject() && flagsValue.o->kind == Kind::Array &&
-                                  i < flagsValue.o->elements.size();
             fieldFlags.push_back(perField ? ToInt32(vm.toNumber(flagsValue.o->elements[i]))
+                                 : listed ? 0
                                           : IntArg(vm, c, 1, 0));
         }
     } else {
@@ -317,9 +323,13 @@ Value SortOn(Vm& vm, CallInfo& c) {
     return SortWith(
         vm, c,
         [&](const Value& a, const Value& b) {
+            // an element that is no object has no fields: it stands for itself
+            const auto field = [&vm](const Value& v, const std::string& name) {
+                return v.isObject() ? vm.get(v, name) : v;
+            };
             for (std::size_t i = 0; i < fields.size(); ++i) {
                 const int r =
-                    CompareByFlags(vm, vm.get(a, fields[i]), vm.get(b, fields[i]), fieldFlags[i]);
+                    CompareByFlags(vm, field(a, fields[i]), field(b, fields[i]), fieldFlags[i]);
                 if (r != 0) {
                     return r;
                 }

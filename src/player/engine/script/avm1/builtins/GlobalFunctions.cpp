@@ -241,11 +241,15 @@ std::string EscapeText(const std::string& text) {
 
 std::string UnescapeText(const std::string& text) {
     std::string out;
+    const auto hex = [&text](std::size_t i) { return i < text.size() && DigitOf(text[i]) < 16; };
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && DigitOf(text[i + 1]) < 16 &&
-            DigitOf(text[i + 2]) < 16) {
-            out += static_cast<char>(DigitOf(text[i + 1]) * 16 + DigitOf(text[i + 2]));
-            i += 2;
+        if (text[i] == '%') {
+            // "%" takes the next character, and one more after a hex digit; a pair that is
+            // no byte is dropped with it
+            if (hex(i + 1) && hex(i + 2)) {
+                out += static_cast<char>(DigitOf(text[i + 1]) * 16 + DigitOf(text[i + 2]));
+            }
+            i += hex(i + 1) ? 2 : 1;
         } else if (text[i] == '+') {
             out += ' ';
         } else {

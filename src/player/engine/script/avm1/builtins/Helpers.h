@@ -22,6 +22,8 @@ void InstallSnapshotBuiltins(Vm&); // after the clip builtins (getTextSnapshot)
 void InstallSoundBuiltins(Vm&), InstallPrintJobBuiltins(Vm&), InstallLocalConnectionBuiltins(Vm&);
 // Classes without behaviour (Camera, SharedObject ...), last: some hang off other globals.
 void InstallInertBuiltins(Vm&);
+// ASnative and its table, taken from the built-ins: last of all.
+void InstallNativeTable(Vm&);
 void InstallSelectionBuiltins(Vm&); // Selection, Key's state, replaceSel (Keyboard.cpp)
 // flash.geom and flash.filters, with the clip properties they stand for (after the clips).
 void InstallGeomBuiltins(Vm&), InstallFilterBuiltins(Vm&);

@@ -31,6 +31,9 @@ Value PrimitiveValue(Vm&, CallInfo& c) {
 }
 
 Value BooleanCtor(Vm& vm, CallInfo& c) {
+    if (c.args.empty() && !c.construct) {
+        return Value(); // Boolean() converts nothing
+    }
     const bool b = !c.args.empty() && vm.toBool(c.arg(0));
     return BoxOrConvert(c, "Boolean", Value(b));
 }

@@ -65,7 +65,9 @@ Value AddProperty(Vm& vm, CallInfo& c) {
     Object* o = ThisObject(c);
     const std::string name = vm.toString(c.arg(0));
     const Value getter = c.arg(1), setter = c.arg(2);
-    if (!o || name.empty() || !getter.isObject() || !getter.o->isFunction()) {
+    // the setter must be given: a function, or null for a property scripts cannot write
+    if (!o || name.empty() || !getter.isObject() || !getter.o->isFunction() ||
+        setter.isUndefined()) {
         return Value(false);
     }
     Property* p = o->find(name);
@@ -250,6 +252,7 @@ void InstallBuiltins(Vm& vm) {
     InstallFilterBuiltins(vm);
     DefineTextFieldPrototype(vm);
     InstallInertBuiltins(vm);
+    InstallNativeTable(vm);
 }
 
 } // namespace quillon::engine::avm1

@@ -33,7 +33,10 @@ void InstallPrintJobBuiltins(Vm& vm) {
         Accessor(vm, proto, name, NoSize, nullptr, 0);
         proto->findAny(name)->flags = 0;
     }
-    vm.global->findAny("PrintJob")->flags |= FromVersion7;
+    // the class is there for every movie; its methods only from version 7
+    for (const char* name : {"start", "addPage", "send"}) {
+        proto->findAny(name)->flags |= FromVersion7;
+    }
 }
 
 } // namespace quillon::engine::avm1

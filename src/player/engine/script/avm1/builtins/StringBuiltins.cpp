@@ -24,10 +24,8 @@ Value Out(Vm& vm, const std::u16string& text) {
 std::size_t Position(Vm& vm, CallInfo& c, std::size_t i, std::size_t length, double fallback,
                      bool fromEnd) {
     double n = i < c.args.size() && !c.args[i].isUndefined() ? vm.toNumber(c.args[i]) : fallback;
-    if (std::isnan(n)) {
-        n = 0;
-    }
-    n = std::trunc(n);
+    // taken as a 32-bit integer, so large ones wrap
+    n = std::isnan(n) ? 0 : static_cast<double>(ToInt32(n));
     if (n < 0) {
         n = fromEnd ? std::max(0.0, static_cast<double>(length) + n) : 0;
     }
@@ -36,6 +34,10 @@ std::size_t Position(Vm& vm, CallInfo& c, std::size_t i, std::size_t length, dou
 
 Value StringCtor(Vm& vm, CallInfo& c) {
     const Str text = c.args.empty() ? EmptyStr() : vm.toStr(c.arg(0));
+    if (Object* o = c.construct ? ThisObject(c) : nullptr) {
+        // a String object holds its length as a plain property scripts may overwrite
+        o->define("length", Value(static_cast<double>(CharLength(*text))), DontEnum | DontDelete);
+    }
     return BoxOrConvert(c, "String", Value(text));
 }
 
@@ -99,7 +101,15 @@ Value IndexOf(Vm& vm, CallInfo& c) {
     return Value(at == std::u16string::npos ? -1.0 : static_cast<double>(at));
 }
 
+// Version 5's slice, substr and substring called with nothing give undefined.
+bool NothingToCut(Vm& vm, CallInfo& c) {
+    return c.args.empty() && vm.version() < 6;
+}
+
 Value Slice(Vm& vm, CallInfo& c) {
+    if (NothingToCut(vm, c)) {
+        return Value();
+    }
     const std::u16string s = ThisText(vm, c);
     const std::size_t start = Position(vm, c, 0, s.size(), 0, true);
     const std::size_t end = Position(vm, c, 1, s.size(), static_cast<double>(s.size()), true);
@@ -107,6 +117,9 @@ Value Slice(Vm& vm, CallInfo& c) {
 }
 
 Value Substring(Vm& vm, CallInfo& c) {
+    if (NothingToCut(vm, c)) {
+        return Value();
+    }
     const std::u16string s = ThisText(vm, c);
     std::size_t start = Position(vm, c, 0, s.size(), 0, false);
     std::size_t end = Position(vm, c, 1, s.size(), static_cast<double>(s.size()), false);
@@ -117,10 +130,14 @@ Value Substring(Vm& vm, CallInfo& c) {
 }
 
 Value Substr(Vm& vm, CallInfo& c) {
+    if (NothingToCut(vm, c)) {
+        return Value();
+    }
     const std::u16string s = ThisText(vm, c);
     const std::size_t start = Position(vm, c, 0, s.size(), 0, true);
     double count = c.args.size() > 1 && !c.args[1].isUndefined() ? vm.toNumber(c.args[1])
                                                                  : static_cast<double>(s.size());
+    count = std::isnan(count) ? count : static_cast<double>(ToInt32(count));
     if (count < 0) {
         // a negative count is taken from the length; reaching the end that way gives nothing
         count += static_cast<double>(s.size());
@@ -141,11 +158,19 @@ Value Split(Vm& vm, CallInfo& c) {
         c.args.size() > 1 && !c.args[1].isUndefined() ? vm.toNumber(c.args[1]) : 4294967295.0;
     const auto limit = static_cast<std::size_t>(
         std::isnan(limitValue) || limitValue < 0 ? 0 : std::min(limitValue, 1e9));
-    if (c.arg(0).isUndefined()) {
+    // Version 5 splits at commas when given no separator, and not at all at an empty one.
+    const bool five = vm.version() < 6;
+    if (c.arg(0).isUndefined() && !five) {
         out->elements.push_back(Out(vm, s));
         return Value(out);
     }
-    const std::u16string sep = ToUtf16(vm.toString(c.arg(0)));
+    const std::u16string sep = c.arg(0).isUndefined() ? u"," : ToUtf16(vm.toString(c.arg(0)));
+    if (sep.empty() && five) {
+        if (limit > 0) {
+            out->elements.push_back(Out(vm, s));
+        }
+        return Value(out);
+    }
     if (sep.empty()) {
         for (std::size_t i = 0; i < s.size() && out->elements.size() < limit; ++i) {
             out->elements.push_back(Out(vm, s.substr(i, 1)));
