@@ -143,6 +143,29 @@ bool SplitPath(Vm& vm, Frame& frame, std::string_view name, Value& object, std::
     return false;
 }
 
+// The chain with its timeline (the farthest clip on it) replaced by another clip: a
+// target set by SetTarget stands where the timeline stood, under what a block added.
+ScopeRef WithTimeline(const ScopeRef& chain, Object* clip) {
+    std::vector<const Scope*> above;
+    const Scope* timeline = nullptr;
+    for (const Scope* s = chain.get(); s; s = s->parent.get()) {
+        if (s->object && s->object->kind == Kind::Clip) {
+            timeline = s;
+        }
+    }
+    if (!timeline) {
+        return std::make_shared<const Scope>(Scope{clip, chain});
+    }
+    for (const Scope* s = chain.get(); s != timeline; s = s->parent.get()) {
+        above.push_back(s);
+    }
+    ScopeRef out = std::make_shared<const Scope>(Scope{clip, timeline->parent});
+    for (auto it = above.rbegin(); it != above.rend(); ++it) {
+        out = std::make_shared<const Scope>(Scope{(*it)->object, out});
+    }
+    return out;
+}
+
 } // namespace
 
 Value GetFunction(Vm& vm, Frame& frame, std::string_view name, Value& thisValue) {
@@ -208,6 +231,11 @@ bool SetByPath(Vm& vm, Frame& frame, std::string_view name, Value value, bool de
 }
 
 void SetVariable(Vm& vm, Frame& frame, std::string_view name, Value value) {
+    if (Same(vm, name, "this")) {
+        // `this` is a name like others to SetVariable: the running block sees the new value
+        frame.thisValue = std::move(value);
+        return;
+    }
     if (SetByPath(vm, frame, name, value, false)) {
         return;
     }
@@ -306,7 +334,7 @@ void SetTarget(Vm& vm, Frame& frame, const Value& target) {
     }
     frame.target = clip;
     if (Object* object = vm.clipObject(clip)) {
-        frame.scope = std::make_shared<const Scope>(Scope{object, frame.baseScope});
+        frame.scope = WithTimeline(frame.baseScope, object);
     }
 }
 
