@@ -55,17 +55,22 @@ bool SetUnderSpecialName(Vm& vm, Frame& frame, std::string_view name, Value& out
     return false;
 }
 
+// A removed clip on the scope chain holds nothing: the clip code acts on instead stands
+// in for it.
+Object* LiveScope(Vm& vm, Frame& frame, Object* o) {
+    if (o && o->kind == Kind::Clip && !vm.host().exists(o->clip)) {
+        return vm.clipObject(LiveTarget(vm, frame));
+    }
+    return o;
+}
+
 Value LookupSimple(Vm& vm, Frame& frame, std::string_view name) {
     Value out;
     if (SetUnderSpecialName(vm, frame, name, out) || SpecialName(vm, frame, name, out)) {
         return out;
     }
     for (const Scope* s = frame.scope.get(); s; s = s->parent.get()) {
-        Object* o = s->object;
-        if (o && o->kind == Kind::Clip && !vm.host().exists(o->clip)) {
-            // a removed clip holds nothing: its code reads the root's variables instead
-            o = vm.clipObject(vm.rootOf(o->clip));
-        }
+        Object* o = LiveScope(vm, frame, s->object);
         if (o && vm.has(o, name)) {
             return vm.getOf(o, name, Value(o));
         }
@@ -168,6 +173,13 @@ ScopeRef WithTimeline(const ScopeRef& chain, Object* clip) {
 
 } // namespace
 
+ClipId LiveTarget(Vm& vm, Frame& frame) {
+    if (vm.host().exists(frame.target)) {
+        return frame.target;
+    }
+    return vm.host().exists(frame.original) ? frame.original : vm.rootOf(frame.original);
+}
+
 Value GetFunction(Vm& vm, Frame& frame, std::string_view name, Value& thisValue) {
     thisValue = Value();
     if (name.find_first_of(":./") != std::string_view::npos) {
@@ -240,12 +252,13 @@ void SetVariable(Vm& vm, Frame& frame, std::string_view name, Value value) {
         return;
     }
     for (const Scope* s = frame.scope.get(); s && s->parent; s = s->parent.get()) {
-        if (s->object && vm.has(s->object, name)) {
-            vm.set(Value(s->object), name, std::move(value));
+        Object* o = LiveScope(vm, frame, s->object);
+        if (o && vm.has(o, name)) {
+            vm.set(Value(o), name, std::move(value));
             return;
         }
     }
-    if (Object* clip = vm.clipObject(frame.target)) {
+    if (Object* clip = vm.clipObject(LiveTarget(vm, frame))) {
         vm.set(Value(clip), name, std::move(value));
     }
 }
@@ -314,7 +327,8 @@ void SetTarget(Vm& vm, Frame& frame, const Value& target) {
         return;
     }
     ClipId clip = vm.clipOf(target);
-    if (!clip && !target.isObject()) {
+    // any other object names a clip by what it converts to
+    if (!clip && !(target.isObject() && target.o->kind == Kind::Clip)) {
         const std::string path = vm.toString(target);
         Value found = vm.resolvePath(path, frame.target);
         if (found.isUndefined() && path.find('.') != std::string::npos) {
