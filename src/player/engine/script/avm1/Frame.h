@@ -50,6 +50,8 @@ void DefineLocal(Vm& vm, Frame& frame, std::string_view name, Value value);
 bool DeleteVariable(Vm& vm, Frame& frame, std::string_view name);
 Object* MakeFunction(Vm& vm, Frame& frame, const std::shared_ptr<const FunctionCode>& code);
 Object* MakeSuper(Vm& vm, Frame& frame);
+// Where `super` finds what it names: the prototype after the running method's holder.
+Object* SuperBase(Object* super);
 void SetTarget(Vm& vm, Frame& frame, const Value& target);
 void GotoFrame2(Vm& vm, Frame& frame, const Value& where, bool play, int bias);
 Value GetClipProperty(Vm& vm, ClipId clip, int index);

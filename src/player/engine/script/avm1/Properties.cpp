@@ -186,6 +186,11 @@ Value Vm::getOf(Object* obj, std::string_view name, const Value& thisValue) {
     if (!obj) {
         return Value();
     }
+    if (obj->kind == Kind::Super) {
+        // super.x reads x from where super starts, with the running `this`
+        Object* from = SuperBase(obj);
+        return from ? getOf(from, name, Value(obj->superThis)) : Value();
+    }
     if (name == "__proto__") {
         return obj->proto ? Value(obj->proto) : Value();
     }

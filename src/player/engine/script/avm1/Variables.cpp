@@ -319,6 +319,12 @@ Object* MakeSuper(Vm& vm, Frame& frame) {
     return super;
 }
 
+Object* SuperBase(Object* super) {
+    Object* from = super->superHome ? super->superHome->proto : nullptr;
+    // a clip as a prototype lends `super` nothing
+    return from && from->kind != Kind::Clip ? from : nullptr;
+}
+
 void SetTarget(Vm& vm, Frame& frame, const Value& target) {
     // from version 7 on undefined names no clip, as any other value that names none
     if ((target.isUndefined() && vm.version() < 7) || (target.isString() && target.str().empty())) {
