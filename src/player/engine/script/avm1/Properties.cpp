@@ -192,7 +192,8 @@ Value Vm::getOf(Object* obj, std::string_view name, const Value& thisValue) {
         return from ? getOf(from, name, Value(obj->superThis)) : Value();
     }
     if (name == "__proto__") {
-        return obj->proto ? Value(obj->proto) : Value();
+        const Property* kept = obj->proto ? nullptr : obj->find(name);
+        return obj->proto ? Value(obj->proto) : kept ? kept->value : Value();
     }
     Value out;
     if (obj->kind == Kind::Clip && ClipOwnValue(*this, obj, name, out)) {
@@ -276,7 +277,13 @@ void Vm::set(const Value& target, std::string_view name, Value value) {
     }
     Object* o = target.o;
     if (name == "__proto__") {
+        // a value that is no object ends the chain, yet reads back as it was set
         o->proto = value.isObject() ? value.o : nullptr;
+        if (value.isObject() || value.isUndefined()) {
+            o->remove(name);
+        } else {
+            o->define(name, std::move(value), DontEnum);
+        }
         return;
     }
     for (auto& [watched, callback] : o->watchers) {

@@ -183,6 +183,12 @@ ClipId LiveTarget(Vm& vm, Frame& frame) {
 Value GetFunction(Vm& vm, Frame& frame, std::string_view name, Value& thisValue) {
     thisValue = Value();
     if (name.find_first_of(":./") != std::string_view::npos) {
+        // a function named by a path runs on the object the path leads to
+        Value object;
+        std::string_view var;
+        if (SplitPath(vm, frame, name, object, var) && object.isObject()) {
+            thisValue = object;
+        }
         return GetVariable(vm, frame, name);
     }
     Value out;
@@ -207,10 +213,15 @@ Value GetVariable(Vm& vm, Frame& frame, std::string_view name) {
     }
     Value object;
     std::string_view var;
-    if (name.find(':') == std::string_view::npos && name.find('/') != std::string_view::npos) {
+    const bool colon = name.find(':') != std::string_view::npos;
+    const std::size_t slash = name.rfind('/');
+    const std::size_t dot = name.rfind('.');
+    // "a/b" is a clip; "a/b.c" is c of the clip a/b, split below
+    if (!colon && slash != std::string_view::npos &&
+        (dot == std::string_view::npos || dot < slash)) {
         return vm.resolvePath(name, frame.target);
     }
-    if (name.find(':') == std::string_view::npos && name.front() != '.' && name.back() != '.') {
+    if (!colon && slash == std::string_view::npos && name.front() != '.' && name.back() != '.') {
         return ResolveDotted(vm, frame, name);
     }
     if (SplitPath(vm, frame, name, object, var)) {
