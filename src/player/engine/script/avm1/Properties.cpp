@@ -130,6 +130,40 @@ bool SetSpecial(Vm& vm, Object* o, std::string_view name, Value& value) {
     return true;
 }
 
+// Marks a property's accessors running for as long as it lives.
+class AccessorRun {
+public:
+    AccessorRun(Vm& vm, const Object* holder, const std::string& name) : vm_(vm) {
+        vm_.busyAccessors.emplace_back(holder, name);
+    }
+    ~AccessorRun() { vm_.busyAccessors.pop_back(); }
+    AccessorRun(const AccessorRun&) = delete;
+    AccessorRun& operator=(const AccessorRun&) = delete;
+
+    // Up to version 6 a property's accessors do not run again while one runs; later
+    // they do, to a depth past which they are not called.
+    static bool running(Vm& vm, const Object* holder, const std::string& name) {
+        if (vm.version() >= 7) {
+            return false;
+        }
+        return std::find(vm.busyAccessors.begin(), vm.busyAccessors.end(),
+                         std::pair<const Object*, std::string>(holder, name)) !=
+               vm.busyAccessors.end();
+    }
+
+private:
+    Vm& vm_;
+};
+
+constexpr std::size_t MaxAccessorDepth = 64;
+
+// Each property's accessors nest to a depth of their own.
+bool AccessorsTooDeep(Vm& vm, const Object* holder, const std::string& name) {
+    const auto count = std::count(vm.busyAccessors.begin(), vm.busyAccessors.end(),
+                                  std::pair<const Object*, std::string>(holder, name));
+    return static_cast<std::size_t>(count) > MaxAccessorDepth;
+}
+
 bool ElementPresent(Object* o, std::size_t index) {
     o->syncStamps();
     return index < o->elements.size() && o->elementStamps[index] != 0;
@@ -214,8 +248,14 @@ Value Vm::getOf(Object* obj, std::string_view name, const Value& thisValue) {
             return Value(static_cast<double>(CharLength(p->primitive.str())));
         }
         if (const Property* prop = p->find(name)) {
+            if ((prop->getter || prop->setter) && (AccessorRun::running(*this, p, prop->name) ||
+                                                   AccessorsTooDeep(*this, p, prop->name))) {
+                return prop->value;
+            }
             if (prop->getter) {
-                return call(Value(prop->getter), thisValue, {});
+                Object* getter = prop->getter;
+                const AccessorRun run(*this, p, prop->name);
+                return call(Value(getter), thisValue, {});
             }
             if (prop->setter) {
                 return Value();
@@ -308,9 +348,19 @@ void Vm::set(const Value& target, std::string_view name, Value value) {
             continue;
         }
         if (prop->setter || prop->getter) {
-            if (prop->setter) {
+            const std::string held = prop->name;
+            if (AccessorRun::running(*this, p, held) || AccessorsTooDeep(*this, p, held)) {
+                prop->value = std::move(value);
+            } else if (Object* setter = prop->setter) {
                 const Value args[] = {value};
-                call(Value(prop->setter), target, args);
+                {
+                    const AccessorRun run(*this, p, held);
+                    call(Value(setter), target, args);
+                }
+                // the setter may have changed the object's properties: look again
+                if (Property* again = p->find(held); again && again->setter == setter) {
+                    again->value = std::move(value);
+                }
             }
             return;
         }
