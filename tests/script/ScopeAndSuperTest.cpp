@@ -159,3 +159,61 @@ TEST(ScriptSuper, ConvertsByWhatLiesPastWhereItStarts) {
 }
 
 } // namespace
+
+namespace {
+
+// A function named by a path ("_root.mc.f", "/mc.f") runs on the object the path leads to.
+TEST(ScriptScopes, AFunctionNamedByAPathRunsOnWhatThePathLeadsTo) {
+    for (const char* path : {"_root.mc.who", "/mc.who", "_root/mc.who"}) {
+        ActionAssembler who;
+        who.push({"this"}).op(Action::GetVariable).push({"_name"}).op(Action::GetMember);
+        who.op(Action::Return);
+        ActionAssembler a;
+        MakeClip(a, "mc", 1);
+        a.push({"mc"}).op(Action::GetVariable).push({"who"}).function({}, who);
+        a.op(Action::SetMember);
+        a.push({0, path}).op(Action::CallFunction).op(Action::Trace);
+        EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "mc\n") << path;
+    }
+}
+
+TEST(ScriptScopes, APrimitivePrototypeReadsBackAndEndsTheChain) {
+    ActionAssembler a;
+    a.push({"o", 0}).op(Action::InitObject).op(Action::SetVariable);
+    a.push({"o"}).op(Action::GetVariable).push({"__proto__", 123}).op(Action::SetMember);
+    a.push({"o"}).op(Action::GetVariable).push({"__proto__"}).op(Action::GetMember);
+    a.op(Action::Trace);
+    a.push({"o"}).op(Action::GetVariable).push({"toString"}).op(Action::GetMember);
+    a.op(Action::TypeOf).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "123\nundefined\n");
+}
+
+// o.addProperty("p", getter, setter) where the setter sets p again and the getter reads
+// it: up to version 6 neither runs inside itself; later they nest 64 deep, then the
+// plain value serves.
+TEST(ScriptAccessors, RecursionStopsByVersion) {
+    struct Case {
+        int version;
+        int setterRuns;
+        std::string value;
+    };
+    for (const Case& c : {Case{6, 1, "set"}, Case{8, 65, "set"}}) {
+        ActionAssembler setter, getter;
+        setter.push({"runs", "runs"}).op(Action::GetVariable).op(Action::Increment);
+        setter.op(Action::SetVariable);
+        setter.push({"o"}).op(Action::GetVariable).push({"p", "inner"}).op(Action::SetMember);
+        getter.push({"o"}).op(Action::GetVariable).push({"p"}).op(Action::GetMember);
+        getter.op(Action::Return);
+        ActionAssembler a;
+        a.set("runs", 0).push({"o", 0}).op(Action::InitObject).op(Action::SetVariable);
+        a.function({}, setter).function({}, getter).push({"p", 3, "o"}).op(Action::GetVariable);
+        a.push({"addProperty"}).op(Action::CallMethod).op(Action::Pop);
+        a.push({"o"}).op(Action::GetVariable).push({"p", "set"}).op(Action::SetMember);
+        a.traceVariable("runs").traceVariable("o.p");
+        EXPECT_EQ(RunMovie(OneScriptMovie(a, c.version)).joined(),
+                  std::to_string(c.setterRuns) + "\n" + c.value + "\n")
+            << "version " << c.version;
+    }
+}
+
+} // namespace
