@@ -146,8 +146,19 @@ public:
         if (vm.version() >= 7) {
             return false;
         }
+        if (held(vm, holder, name)) {
+            return true;
+        }
         return std::find(vm.busyAccessors.begin(), vm.busyAccessors.end(),
                          std::pair<const Object*, std::string>(holder, name)) !=
+               vm.busyAccessors.end();
+    }
+
+    // A property being watched: up to version 6 its watcher sees the plain value.
+    static std::string holdKey(const std::string& name) { return "\x02" + name; }
+    static bool held(Vm& vm, const Object* holder, const std::string& name) {
+        return std::find(vm.busyAccessors.begin(), vm.busyAccessors.end(),
+                         std::pair<const Object*, std::string>(holder, holdKey(name))) !=
                vm.busyAccessors.end();
     }
 
@@ -326,17 +337,28 @@ void Vm::set(const Value& target, std::string_view name, Value value) {
         }
         return;
     }
-    for (auto& [watched, callback] : o->watchers) {
-        if (SameName(*this, watched, name)) {
-            // a clip's built-in properties are not stored ones: the watcher sees no old value
-            const Property* own = o->kind == Kind::Clip ? o->find(name) : nullptr;
-            const Value old = o->kind != Kind::Clip ? getOf(o, name, target)
-                              : own                 ? own->value
-                                                    : Value();
-            const Value args[] = {Value(watched), old, value, callback.second};
-            value = call(callback.first, target, args);
+    for (const auto& [watchedName, callback] : o->watchers) {
+        if (!SameName(*this, watchedName, name)) {
+            continue;
+        }
+        // a watcher runs by the rules of accessors (it may unwatch: work from copies)
+        const std::string watched = watchedName;
+        const auto [fn, data] = callback;
+        const std::string key = "\x01watch " + watched;
+        if (AccessorRun::running(*this, o, key) || AccessorsTooDeep(*this, o, key)) {
             break;
         }
+        // a clip's built-in properties are not stored ones, nor is what accessors give:
+        // the watcher sees the plain value as the old one
+        const Property* own = o->find(name);
+        const bool plain = o->kind == Kind::Clip || (own && (own->getter || own->setter));
+        const Value old = !plain ? getOf(o, name, target) : own ? own->value : Value();
+        const std::string ownName = own ? own->name : std::string(name);
+        const Value args[] = {Value(watched), old, value, data};
+        const AccessorRun run(*this, o, key);
+        const AccessorRun hold(*this, o, AccessorRun::holdKey(ownName));
+        value = call(fn, target, args);
+        break;
     }
     if (SetSpecial(*this, o, name, value)) {
         return;
