@@ -217,3 +217,33 @@ TEST(ScriptAccessors, RecursionStopsByVersion) {
 }
 
 } // namespace
+
+namespace {
+
+// o.watch("p", w) where w sets o.p again and then unwatches: up to version 6 the inner set
+// stores directly; later the watcher nests 64 deep before its unwatch is reached. Either way
+// the outer set stores what w returns.
+TEST(ScriptAccessors, AWatcherSettingItsPropertyByVersion) {
+    struct Case {
+        int version;
+        std::string expected;
+    };
+    for (const Case& c : {Case{6, "1\nouter\n"}, Case{8, "65\nouter\n"}}) {
+        ActionAssembler watcher;
+        watcher.push({"runs", "runs"}).op(Action::GetVariable).op(Action::Increment);
+        watcher.op(Action::SetVariable);
+        watcher.push({"o"}).op(Action::GetVariable).push({"p", "inner"}).op(Action::SetMember);
+        CallOn(watcher, "o", "unwatch", {"p"}).op(Action::Pop);
+        watcher.push({"outer"}).op(Action::Return);
+        ActionAssembler a;
+        a.set("runs", 0).push({"o", 0}).op(Action::InitObject).op(Action::SetVariable);
+        a.function({}, watcher).push({"p", 2, "o"}).op(Action::GetVariable);
+        a.push({"watch"}).op(Action::CallMethod).op(Action::Pop);
+        a.push({"o"}).op(Action::GetVariable).push({"p", "first"}).op(Action::SetMember);
+        a.traceVariable("runs").traceVariable("o.p");
+        EXPECT_EQ(RunMovie(OneScriptMovie(a, c.version)).joined(), c.expected)
+            << "version " << c.version;
+    }
+}
+
+} // namespace
