@@ -246,7 +246,9 @@ Value Vm::getOf(Object* obj, std::string_view name, const Value& thisValue) {
     }
     int guard = 0;
     for (Object* p = obj; p && guard < MaxChain; p = p->proto, ++guard) {
-        if (p->kind == Kind::Array) {
+        const Property* accessor = p->kind == Kind::Array ? p->find(name) : nullptr;
+        // addProperty may put a getter over an array's length or elements
+        if (p->kind == Kind::Array && !(accessor && accessor->getter)) {
             std::size_t index = 0;
             if (name == "length") {
                 return Value(static_cast<double>(p->elements.size()));
