@@ -59,7 +59,9 @@ bool ClipOwnValue(Vm& vm, Object* o, std::string_view name, Value& out) {
             out = Value(vm.clipObject(vm.rootOf(o->clip)));
             return true;
         }
-        if (const int level = LevelNumber(name); level >= 0) {
+        // from version 7 on _levelN is spelled so
+        if (const int level = LevelNumber(name);
+            level >= 0 && (!vm.caseSensitive() || name.starts_with("_level"))) {
             out = vm.levelValue(level);
             return true;
         }
