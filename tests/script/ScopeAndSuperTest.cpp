@@ -247,3 +247,34 @@ TEST(ScriptAccessors, AWatcherSettingItsPropertyByVersion) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ScriptAccessors, AddPropertyNeedsASetterOrNull) {
+    ActionAssembler ten;
+    ten.push({10}).op(Action::Return);
+    ActionAssembler a;
+    a.push({"o", 0}).op(Action::InitObject).op(Action::SetVariable);
+    a.function({}, ten).push({"a", 2, "o"}).op(Action::GetVariable); // no setter given
+    a.push({"addProperty"}).op(Action::CallMethod).op(Action::Trace);
+    a.push({Null{}}).function({}, ten).push({"b", 3, "o"}).op(Action::GetVariable);
+    a.push({"addProperty"}).op(Action::CallMethod).op(Action::Trace);
+    a.push({"o"}).op(Action::GetVariable).push({"b", 0}).op(Action::SetMember); // read-only
+    a.traceVariable("o.b");
+    // a getter over an array's length
+    a.push({"list", 3, 2, 1, 3}).op(Action::InitArray).op(Action::SetVariable);
+    a.push({Null{}}).function({}, ten).push({"length", 3, "list"}).op(Action::GetVariable);
+    a.push({"addProperty"}).op(Action::CallMethod).op(Action::Pop).traceVariable("list.length");
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "false\ntrue\n10\n10\n");
+}
+
+TEST(ScriptScopes, LevelNamesFollowTheVersionsCaseRules) {
+    for (const auto& [version, expected] :
+         {std::pair{6, "_level0\n"}, std::pair{7, "undefined\n"}}) {
+        ActionAssembler a;
+        a.traceVariable("_LeVeL0");
+        EXPECT_EQ(RunMovie(OneScriptMovie(a, version)).joined(), expected) << version;
+    }
+}
+
+} // namespace
