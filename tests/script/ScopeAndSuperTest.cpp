@@ -278,3 +278,22 @@ TEST(ScriptScopes, LevelNamesFollowTheVersionsCaseRules) {
 }
 
 } // namespace
+
+namespace {
+
+// A function called by a local's name runs with the call's locals as `this`.
+TEST(ScriptScopes, AFunctionFoundAmongLocalsRunsOnThem) {
+    ActionAssembler inner;
+    inner.push({"this"}).op(Action::GetVariable).push({"x"}).op(Action::GetMember);
+    inner.op(Action::Trace);
+    ActionAssembler outer;
+    outer.push({"g"}).function({}, inner).op(Action::DefineLocal);
+    outer.push({"x", "local"}).op(Action::DefineLocal);
+    outer.push({0, "g"}).op(Action::CallFunction).op(Action::Pop);
+    ActionAssembler a;
+    a.set("x", "timeline").function({"f"}, outer);
+    a.push({0, "f"}).op(Action::CallFunction).op(Action::Pop);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "local\n");
+}
+
+} // namespace

@@ -197,8 +197,8 @@ Value GetFunction(Vm& vm, Frame& frame, std::string_view name, Value& thisValue)
     }
     for (const Scope* s = frame.scope.get(); s; s = s->parent.get()) {
         if (s->object && vm.has(s->object, name)) {
-            // a function found on a clip or a with-object runs with it as `this`
-            if (s->object != vm.global && s->object->kind != Kind::Activation) {
+            // a function found on a clip, a with-object or a call's locals runs with it as `this`
+            if (s->object != vm.global) {
                 thisValue = Value(s->object);
             }
             return vm.getOf(s->object, name, Value(s->object));
