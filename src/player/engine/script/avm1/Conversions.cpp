@@ -1,5 +1,6 @@
 // Conversions and comparisons, with the version differences of the player.
 
+#include "player/engine/script/avm1/Frame.h"
 #include "player/engine/script/avm1/Vm.h"
 
 #include <bit>
@@ -100,7 +101,10 @@ Value Vm::toPrimitive(const Value& v, bool preferString) {
     // counts as NaN in arithmetic; an object without valueOf reads as undefined.
     // a Date gives its text first from version 6; version 5 asks it for valueOf like any object
     const bool asText = preferString || (v.o->kind == Kind::Date && version_ >= 6);
-    const Value fn = getOf(v.o, asText ? "toString" : "valueOf", v);
+    // `super` converts by what lies past where it starts
+    Object* from = v.o->kind == Kind::Super ? SuperBase(v.o) : v.o;
+    Object* holder = v.o->kind == Kind::Super && from ? from->proto : from;
+    const Value fn = getOf(holder, asText ? "toString" : "valueOf", v);
     if (fn.isObject() && fn.o->isFunction()) {
         return call(fn, v, {});
     }

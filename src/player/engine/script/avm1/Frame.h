@@ -37,6 +37,9 @@ Outcome RunRange(Vm& vm, Frame& frame, std::uint32_t pc, std::uint32_t end);
 
 // Helpers the loop uses, grouped by what they act on.
 Value GetVariable(Vm& vm, Frame& frame, std::string_view name);
+// The clip a block acts on: its target, or once that is removed the clip the block ran
+// for, or once that is gone too its root.
+ClipId LiveTarget(Vm& vm, Frame& frame);
 // A function by name for CallFunction, and the `this` it runs with.
 Value GetFunction(Vm& vm, Frame& frame, std::string_view name, Value& thisValue);
 // A name with a path ("/a:b", "a.b") set on the object it names (only when missing if
@@ -47,6 +50,8 @@ void DefineLocal(Vm& vm, Frame& frame, std::string_view name, Value value);
 bool DeleteVariable(Vm& vm, Frame& frame, std::string_view name);
 Object* MakeFunction(Vm& vm, Frame& frame, const std::shared_ptr<const FunctionCode>& code);
 Object* MakeSuper(Vm& vm, Frame& frame);
+// Where `super` finds what it names: the prototype after the running method's holder.
+Object* SuperBase(Object* super);
 void SetTarget(Vm& vm, Frame& frame, const Value& target);
 void GotoFrame2(Vm& vm, Frame& frame, const Value& where, bool play, int bias);
 Value GetClipProperty(Vm& vm, ClipId clip, int index);

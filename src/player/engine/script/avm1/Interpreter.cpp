@@ -203,8 +203,8 @@ Outcome RunRange(Vm& vm, Frame& frame, std::uint32_t pc, std::uint32_t end) {
             // a call (but not a method call on nothing) that removed the clip this code
             // runs for ends the code there
             const bool onSomething = vm.stack.size() >= 2 && !vm.stack.end()[-2].isNullish();
-            const bool call =
-                in.op == 0x3d || in.op == 0x40 || ((in.op == 0x52 || in.op == 0x53) && onSomething);
+            const bool call = in.op == 0x3d || in.op == 0x40 || in.op == 0x9e ||
+                              ((in.op == 0x52 || in.op == 0x53) && onSomething);
             OtherAction(vm, frame, in);
             if (call && frame.original && !vm.host().exists(frame.original)) {
                 return Outcome{Flow::Returned, pc, Value()};

@@ -28,6 +28,28 @@ std::vector<Value> PopArgs(Vm& vm) {
     return args;
 }
 
+// A call on `super`: the constructor of the prototype the running method's holder
+// inherits from (never a function found another way), or a method found from there.
+Value CallSuper(Vm& vm, Object* super, const Value& name, std::span<const Value> args) {
+    Object* from = SuperBase(super);
+    if (!from) {
+        return Value();
+    }
+    const Value thisValue(super->superThis);
+    if (name.isUndefined() || (name.isString() && name.str().empty())) {
+        // the constructor the running method's prototype records (a method the object
+        // holds itself belongs to no prototype), else one recorded further up
+        Object* home = super->superHome;
+        const Property* own = home != super->superThis ? home->find("__constructor__") : nullptr;
+        const Value ctor = own && !own->getter && !own->setter
+                               ? own->value
+                               : vm.getOf(from, "__constructor__", thisValue);
+        return vm.call(ctor, thisValue, args, from);
+    }
+    const std::string key = vm.toString(name);
+    return vm.call(vm.getOf(from, key, thisValue), thisValue, args, vm.holderOf(from, key));
+}
+
 void CallMethodAction(Vm& vm) {
     const Value name = vm.pop();
     const Value target = vm.pop();
@@ -36,21 +58,7 @@ void CallMethodAction(Vm& vm) {
     const std::string key = name.isUndefined() ? std::string() : vm.toString(name);
     const bool noName = key.empty();
     if (target.isObject() && target.o->kind == Kind::Super) {
-        Object* super = target.o;
-        Object* from = super->superHome ? super->superHome->proto : nullptr;
-        if (noName) {
-            Value ctor =
-                from ? vm.getOf(super->superHome, "__constructor__", Value(super->superThis))
-                     : Value();
-            if (!ctor.isObject() && from) {
-                ctor = vm.getOf(from, "constructor", Value(super->superThis));
-            }
-            vm.push(vm.call(ctor, Value(super->superThis), args, from));
-            return;
-        }
-        Object* holder = from ? vm.holderOf(from, key) : nullptr;
-        const Value fn = from ? vm.getOf(from, key, Value(super->superThis)) : Value();
-        vm.push(vm.call(fn, Value(super->superThis), args, holder));
+        vm.push(CallSuper(vm, target.o, name, args));
         return;
     }
     if (noName) {
@@ -285,6 +293,10 @@ bool ExecObjectAction(Vm& vm, Frame& frame, const Instr& in) {
         const std::string key = vm.toString(name);
         Value thisValue;
         const Value fn = GetFunction(vm, frame, key, thisValue);
+        if (fn.isObject() && fn.o->kind == Kind::Super) {
+            vm.push(CallSuper(vm, fn.o, Value(), args)); // super(...) called by name
+            return true;
+        }
         if (!fn.isObject() || !fn.o->isFunction()) {
             vm.warn("called " + key + ", which is not a function");
         }

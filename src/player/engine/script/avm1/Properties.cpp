@@ -59,7 +59,9 @@ bool ClipOwnValue(Vm& vm, Object* o, std::string_view name, Value& out) {
             out = Value(vm.clipObject(vm.rootOf(o->clip)));
             return true;
         }
-        if (const int level = LevelNumber(name); level >= 0) {
+        // from version 7 on _levelN is spelled so
+        if (const int level = LevelNumber(name);
+            level >= 0 && (!vm.caseSensitive() || name.starts_with("_level"))) {
             out = vm.levelValue(level);
             return true;
         }
@@ -128,6 +130,51 @@ bool SetSpecial(Vm& vm, Object* o, std::string_view name, Value& value) {
     }
     o->setElement(index, std::move(value));
     return true;
+}
+
+// Marks a property's accessors running for as long as it lives.
+class AccessorRun {
+public:
+    AccessorRun(Vm& vm, const Object* holder, const std::string& name) : vm_(vm) {
+        vm_.busyAccessors.emplace_back(holder, name);
+    }
+    ~AccessorRun() { vm_.busyAccessors.pop_back(); }
+    AccessorRun(const AccessorRun&) = delete;
+    AccessorRun& operator=(const AccessorRun&) = delete;
+
+    // Up to version 6 a property's accessors do not run again while one runs; later
+    // they do, to a depth past which they are not called.
+    static bool running(Vm& vm, const Object* holder, const std::string& name) {
+        if (vm.version() >= 7) {
+            return false;
+        }
+        if (held(vm, holder, name)) {
+            return true;
+        }
+        return std::find(vm.busyAccessors.begin(), vm.busyAccessors.end(),
+                         std::pair<const Object*, std::string>(holder, name)) !=
+               vm.busyAccessors.end();
+    }
+
+    // A property being watched: up to version 6 its watcher sees the plain value.
+    static std::string holdKey(const std::string& name) { return "\x02" + name; }
+    static bool held(Vm& vm, const Object* holder, const std::string& name) {
+        return std::find(vm.busyAccessors.begin(), vm.busyAccessors.end(),
+                         std::pair<const Object*, std::string>(holder, holdKey(name))) !=
+               vm.busyAccessors.end();
+    }
+
+private:
+    Vm& vm_;
+};
+
+constexpr std::size_t MaxAccessorDepth = 64;
+
+// Each property's accessors nest to a depth of their own.
+bool AccessorsTooDeep(Vm& vm, const Object* holder, const std::string& name) {
+    const auto count = std::count(vm.busyAccessors.begin(), vm.busyAccessors.end(),
+                                  std::pair<const Object*, std::string>(holder, name));
+    return static_cast<std::size_t>(count) > MaxAccessorDepth;
 }
 
 bool ElementPresent(Object* o, std::size_t index) {
@@ -199,8 +246,14 @@ Value Vm::getOf(Object* obj, std::string_view name, const Value& thisValue) {
     if (!obj) {
         return Value();
     }
+    if (obj->kind == Kind::Super) {
+        // super.x reads x from where super starts, with the running `this`
+        Object* from = SuperBase(obj);
+        return from ? getOf(from, name, Value(obj->superThis)) : Value();
+    }
     if (name == "__proto__") {
-        return obj->proto ? Value(obj->proto) : Value();
+        const Property* kept = obj->proto ? nullptr : obj->find(name);
+        return obj->proto ? Value(obj->proto) : kept ? kept->value : Value();
     }
     Value out;
     if (obj->kind == Kind::Clip && ClipOwnValue(*this, obj, name, out)) {
@@ -208,9 +261,9 @@ Value Vm::getOf(Object* obj, std::string_view name, const Value& thisValue) {
     }
     int guard = 0;
     for (Object* p = obj; p && guard < MaxChain; p = p->proto, ++guard) {
-        // a property added with addProperty comes before the array's own length and elements
-        const Property* added = p->kind == Kind::Array ? p->find(name) : nullptr;
-        if (p->kind == Kind::Array && !(added && added->getter)) {
+        const Property* accessor = p->kind == Kind::Array ? p->find(name) : nullptr;
+        // addProperty may put a getter over an array's length or elements
+        if (p->kind == Kind::Array && !(accessor && accessor->getter)) {
             std::size_t index = 0;
             if (name == "length") {
                 return Value(static_cast<double>(p->elements.size()));
@@ -220,8 +273,14 @@ Value Vm::getOf(Object* obj, std::string_view name, const Value& thisValue) {
             }
         }
         if (const Property* prop = p->find(name)) {
+            if ((prop->getter || prop->setter) && (AccessorRun::running(*this, p, prop->name) ||
+                                                   AccessorsTooDeep(*this, p, prop->name))) {
+                return prop->value;
+            }
             if (prop->getter) {
-                return call(Value(prop->getter), thisValue, {});
+                Object* getter = prop->getter;
+                const AccessorRun run(*this, p, prop->name);
+                return call(Value(getter), thisValue, {});
             }
             if (prop->setter) {
                 return Value();
@@ -286,20 +345,37 @@ void Vm::set(const Value& target, std::string_view name, Value value) {
     }
     Object* o = target.o;
     if (name == "__proto__") {
+        // a value that is no object ends the chain, yet reads back as it was set
         o->proto = value.isObject() ? value.o : nullptr;
+        if (value.isObject() || value.isUndefined()) {
+            o->remove(name);
+        } else {
+            o->define(name, std::move(value), DontEnum);
+        }
         return;
     }
-    for (auto& [watched, callback] : o->watchers) {
-        if (SameName(*this, watched, name)) {
-            // a clip's built-in properties are not stored ones: the watcher sees no old value
-            const Property* own = o->kind == Kind::Clip ? o->find(name) : nullptr;
-            const Value old = o->kind != Kind::Clip ? getOf(o, name, target)
-                              : own                 ? own->value
-                                                    : Value();
-            const Value args[] = {Value(watched), old, value, callback.second};
-            value = call(callback.first, target, args);
+    for (const auto& [watchedName, callback] : o->watchers) {
+        if (!SameName(*this, watchedName, name)) {
+            continue;
+        }
+        // a watcher runs by the rules of accessors (it may unwatch: work from copies)
+        const std::string watched = watchedName;
+        const auto [fn, data] = callback;
+        const std::string key = "\x01watch " + watched;
+        if (AccessorRun::running(*this, o, key) || AccessorsTooDeep(*this, o, key)) {
             break;
         }
+        // a clip's built-in properties are not stored ones, nor is what accessors give:
+        // the watcher sees the plain value as the old one
+        const Property* own = o->find(name);
+        const bool plain = o->kind == Kind::Clip || (own && (own->getter || own->setter));
+        const Value old = !plain ? getOf(o, name, target) : own ? own->value : Value();
+        const std::string ownName = own ? own->name : std::string(name);
+        const Value args[] = {Value(watched), old, value, data};
+        const AccessorRun run(*this, o, key);
+        const AccessorRun hold(*this, o, AccessorRun::holdKey(ownName));
+        value = call(fn, target, args);
+        break;
     }
     if (SetSpecial(*this, o, name, value)) {
         return;
@@ -311,9 +387,19 @@ void Vm::set(const Value& target, std::string_view name, Value value) {
             continue;
         }
         if (prop->setter || prop->getter) {
-            if (prop->setter) {
+            const std::string held = prop->name;
+            if (AccessorRun::running(*this, p, held) || AccessorsTooDeep(*this, p, held)) {
+                prop->value = std::move(value);
+            } else if (Object* setter = prop->setter) {
                 const Value args[] = {value};
-                call(Value(prop->setter), target, args);
+                {
+                    const AccessorRun run(*this, p, held);
+                    call(Value(setter), target, args);
+                }
+                // the setter may have changed the object's properties: look again
+                if (Property* again = p->find(held); again && again->setter == setter) {
+                    again->value = std::move(value);
+                }
             }
             return;
         }

@@ -49,6 +49,9 @@ ClipId Vm::rootOf(ClipId clip) {
 }
 
 std::string Vm::targetPath(ClipId clip, bool slashes) {
+    if (!host_.exists(clip)) {
+        return ""; // a removed clip is on no path
+    }
     std::vector<std::string> names;
     ClipId at = clip;
     for (int walk = 0; at && walk < MaxWalk; ++walk) {

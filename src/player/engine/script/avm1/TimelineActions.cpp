@@ -214,7 +214,7 @@ namespace {
 // A frame named "path:frame" or "frame": the clip the path names (the frame's target
 // without one) and the frame index, by number or label; -1 for none.
 int FrameOfText(Vm& vm, Frame& frame, std::string text, ClipId& clip) {
-    clip = frame.target;
+    clip = LiveTarget(vm, frame);
     const std::size_t colon = text.rfind(':');
     if (colon != std::string::npos) {
         clip = TargetOf(vm, frame, Value(text.substr(0, colon)));

@@ -55,17 +55,22 @@ bool SetUnderSpecialName(Vm& vm, Frame& frame, std::string_view name, Value& out
     return false;
 }
 
+// A removed clip on the scope chain holds nothing: the clip code acts on instead stands
+// in for it.
+Object* LiveScope(Vm& vm, Frame& frame, Object* o) {
+    if (o && o->kind == Kind::Clip && !vm.host().exists(o->clip)) {
+        return vm.clipObject(LiveTarget(vm, frame));
+    }
+    return o;
+}
+
 Value LookupSimple(Vm& vm, Frame& frame, std::string_view name) {
     Value out;
     if (SetUnderSpecialName(vm, frame, name, out) || SpecialName(vm, frame, name, out)) {
         return out;
     }
     for (const Scope* s = frame.scope.get(); s; s = s->parent.get()) {
-        Object* o = s->object;
-        if (o && o->kind == Kind::Clip && !vm.host().exists(o->clip)) {
-            // a removed clip holds nothing: its code reads the root's variables instead
-            o = vm.clipObject(vm.rootOf(o->clip));
-        }
+        Object* o = LiveScope(vm, frame, s->object);
         if (o && vm.has(o, name)) {
             return vm.getOf(o, name, Value(o));
         }
@@ -143,11 +148,47 @@ bool SplitPath(Vm& vm, Frame& frame, std::string_view name, Value& object, std::
     return false;
 }
 
+// The chain with its timeline (the farthest clip on it) replaced by another clip: a
+// target set by SetTarget stands where the timeline stood, under what a block added.
+ScopeRef WithTimeline(const ScopeRef& chain, Object* clip) {
+    std::vector<const Scope*> above;
+    const Scope* timeline = nullptr;
+    for (const Scope* s = chain.get(); s; s = s->parent.get()) {
+        if (s->object && s->object->kind == Kind::Clip) {
+            timeline = s;
+        }
+    }
+    if (!timeline) {
+        return std::make_shared<const Scope>(Scope{clip, chain});
+    }
+    for (const Scope* s = chain.get(); s != timeline; s = s->parent.get()) {
+        above.push_back(s);
+    }
+    ScopeRef out = std::make_shared<const Scope>(Scope{clip, timeline->parent});
+    for (auto it = above.rbegin(); it != above.rend(); ++it) {
+        out = std::make_shared<const Scope>(Scope{(*it)->object, out});
+    }
+    return out;
+}
+
 } // namespace
+
+ClipId LiveTarget(Vm& vm, Frame& frame) {
+    if (vm.host().exists(frame.target)) {
+        return frame.target;
+    }
+    return vm.host().exists(frame.original) ? frame.original : vm.rootOf(frame.original);
+}
 
 Value GetFunction(Vm& vm, Frame& frame, std::string_view name, Value& thisValue) {
     thisValue = Value();
     if (name.find_first_of(":./") != std::string_view::npos) {
+        // a function named by a path runs on the object the path leads to
+        Value object;
+        std::string_view var;
+        if (SplitPath(vm, frame, name, object, var) && object.isObject()) {
+            thisValue = object;
+        }
         return GetVariable(vm, frame, name);
     }
     Value out;
@@ -156,8 +197,8 @@ Value GetFunction(Vm& vm, Frame& frame, std::string_view name, Value& thisValue)
     }
     for (const Scope* s = frame.scope.get(); s; s = s->parent.get()) {
         if (s->object && vm.has(s->object, name)) {
-            // a function found on a clip or a with-object runs with it as `this`
-            if (s->object != vm.global && s->object->kind != Kind::Activation) {
+            // a function found on a clip, a with-object or a call's locals runs with it as `this`
+            if (s->object != vm.global) {
                 thisValue = Value(s->object);
             }
             return vm.getOf(s->object, name, Value(s->object));
@@ -172,10 +213,15 @@ Value GetVariable(Vm& vm, Frame& frame, std::string_view name) {
     }
     Value object;
     std::string_view var;
-    if (name.find(':') == std::string_view::npos && name.find('/') != std::string_view::npos) {
+    const bool colon = name.find(':') != std::string_view::npos;
+    const std::size_t slash = name.rfind('/');
+    const std::size_t dot = name.rfind('.');
+    // "a/b" is a clip; "a/b.c" is c of the clip a/b, split below
+    if (!colon && slash != std::string_view::npos &&
+        (dot == std::string_view::npos || dot < slash)) {
         return vm.resolvePath(name, frame.target);
     }
-    if (name.find(':') == std::string_view::npos && name.front() != '.' && name.back() != '.') {
+    if (!colon && slash == std::string_view::npos && name.front() != '.' && name.back() != '.') {
         return ResolveDotted(vm, frame, name);
     }
     if (SplitPath(vm, frame, name, object, var)) {
@@ -208,16 +254,22 @@ bool SetByPath(Vm& vm, Frame& frame, std::string_view name, Value value, bool de
 }
 
 void SetVariable(Vm& vm, Frame& frame, std::string_view name, Value value) {
+    if (Same(vm, name, "this")) {
+        // `this` is a name like others to SetVariable: the running block sees the new value
+        frame.thisValue = std::move(value);
+        return;
+    }
     if (SetByPath(vm, frame, name, value, false)) {
         return;
     }
     for (const Scope* s = frame.scope.get(); s && s->parent; s = s->parent.get()) {
-        if (s->object && vm.has(s->object, name)) {
-            vm.set(Value(s->object), name, std::move(value));
+        Object* o = LiveScope(vm, frame, s->object);
+        if (o && vm.has(o, name)) {
+            vm.set(Value(o), name, std::move(value));
             return;
         }
     }
-    if (Object* clip = vm.clipObject(frame.target)) {
+    if (Object* clip = vm.clipObject(LiveTarget(vm, frame))) {
         vm.set(Value(clip), name, std::move(value));
     }
 }
@@ -278,6 +330,12 @@ Object* MakeSuper(Vm& vm, Frame& frame) {
     return super;
 }
 
+Object* SuperBase(Object* super) {
+    Object* from = super->superHome ? super->superHome->proto : nullptr;
+    // a clip as a prototype lends `super` nothing
+    return from && from->kind != Kind::Clip ? from : nullptr;
+}
+
 void SetTarget(Vm& vm, Frame& frame, const Value& target) {
     // from version 7 on undefined names no clip, as any other value that names none
     if ((target.isUndefined() && vm.version() < 7) || (target.isString() && target.str().empty())) {
@@ -286,7 +344,8 @@ void SetTarget(Vm& vm, Frame& frame, const Value& target) {
         return;
     }
     ClipId clip = vm.clipOf(target);
-    if (!clip && !target.isObject()) {
+    // any other object names a clip by what it converts to
+    if (!clip && !(target.isObject() && target.o->kind == Kind::Clip)) {
         const std::string path = vm.toString(target);
         Value found = vm.resolvePath(path, frame.target);
         if (found.isUndefined() && path.find('.') != std::string::npos) {
@@ -306,7 +365,7 @@ void SetTarget(Vm& vm, Frame& frame, const Value& target) {
     }
     frame.target = clip;
     if (Object* object = vm.clipObject(clip)) {
-        frame.scope = std::make_shared<const Scope>(Scope{object, frame.baseScope});
+        frame.scope = WithTimeline(frame.baseScope, object);
     }
 }
 

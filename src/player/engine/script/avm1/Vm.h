@@ -215,6 +215,9 @@ public:
     // later construct and runs by later rules.
     bool versionFourRules() const { return version_ < 5 && functionDepth == 0; }
     std::int64_t steps_ = 0;
+    // Properties whose getter or setter is running: while one runs, the property reads
+    // and writes its plain value instead of calling them again.
+    std::vector<std::pair<const Object*, std::string>> busyAccessors;
 
 private:
     std::optional<Value> comparable(const Value& v, Value& out, bool objectEnds);

@@ -65,9 +65,9 @@ Value AddProperty(Vm& vm, CallInfo& c) {
     Object* o = ThisObject(c);
     const std::string name = vm.toString(c.arg(0));
     const Value getter = c.arg(1), setter = c.arg(2);
-    // the setter must be given: a function, or null for a property scripts cannot write
-    if (!o || name.empty() || !getter.isObject() || !getter.o->isFunction() ||
-        setter.isUndefined()) {
+    // the setter may be null (a read-only property) but not left out
+    const bool setterFits = setter.isNull() || (setter.isObject() && setter.o->isFunction());
+    if (!o || name.empty() || !getter.isObject() || !getter.o->isFunction() || !setterFits) {
         return Value(false);
     }
     Property* p = o->find(name);
