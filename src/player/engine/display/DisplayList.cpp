@@ -49,6 +49,14 @@ std::uint32_t BitOf(ClipEvent event) {
     return 0;
 }
 
+// Whether scripts reach a character's instances, which the player names when the timeline
+// gives no name: sprites, buttons, edit fields and videos, not shapes or static text.
+bool Scriptable(const Character* c) {
+    return dynamic_cast<const SpriteCharacter*>(c) || dynamic_cast<const ButtonCharacter*>(c) ||
+           dynamic_cast<const EditTextCharacter*>(c) || dynamic_cast<const VideoCharacter*>(c) ||
+           dynamic_cast<const StreamVideoCharacter*>(c);
+}
+
 } // namespace
 
 void ClipRunner::warn(const std::string& text) {
@@ -120,15 +128,12 @@ void ClipRunner::start(const std::shared_ptr<Clip>& clip) {
     gotoFrame(clip, 0);
 }
 
-std::size_t ClipRunner::queueInitActions(const Frame& frame, std::size_t position) {
+void ClipRunner::queueInitActions(const Frame& frame) {
     for (const InitAction& init : frame.initActions) {
         if (root_ && initDone_.insert(init.spriteId).second) {
-            queue_.insert(queue_.begin() + static_cast<long>(std::min(position, queue_.size())),
-                          Queued{root_, &init.code, std::nullopt, nullptr});
-            ++position;
+            initActions_.push_back(Queued{root_, &init.code, std::nullopt, nullptr});
         }
     }
-    return position;
 }
 
 void ClipRunner::gotoFrame(const std::shared_ptr<Clip>& clip, int frame) {
@@ -136,11 +141,11 @@ void ClipRunner::gotoFrame(const std::shared_ptr<Clip>& clip, int frame) {
     if (frame == clip->frame || !clip->timeline) {
         return;
     }
-    std::size_t position = queue_.size();
+    const std::size_t position = queue_.size();
     const bool back = frame < clip->frame;
     const int first = back ? 0 : clip->frame + 1;
     for (int f = first; f <= frame; ++f) {
-        position = queueInitActions(clip->timeline->frames[static_cast<std::size_t>(f)], position);
+        queueInitActions(clip->timeline->frames[static_cast<std::size_t>(f)]);
     }
     if (!back && first == frame) {
         for (const PlaceCommand& command :
@@ -216,9 +221,10 @@ void ClipRunner::runItem(Queued& item) {
 void ClipRunner::runQueuedActions() {
     int budget = MaxActionsPerFrame;
     while (budget-- > 0) {
-        std::deque<Queued>& from = !initialize_.empty()  ? initialize_
-                                   : !construct_.empty() ? construct_
-                                                         : queue_;
+        std::deque<Queued>& from = !initActions_.empty()  ? initActions_
+                                   : !initialize_.empty() ? initialize_
+                                   : !construct_.empty()  ? construct_
+                                                          : queue_;
         if (from.empty()) {
             break;
         }
@@ -226,6 +232,7 @@ void ClipRunner::runQueuedActions() {
         from.pop_front();
         runItem(item);
     }
+    initActions_.clear();
     initialize_.clear();
     construct_.clear();
     if (!queue_.empty()) {
@@ -416,7 +423,11 @@ void ClipRunner::apply(Clip& clip, const PlaceCommand& command, int frame) {
         Instance fresh;
         fresh.clipActions = command.clipActions;
         // named before what it holds, as the player counts them
-        const std::string name = command.named ? command.name : defaultName();
+        const Dictionary& from = command.dictionary ? *command.dictionary : dictionary_;
+        const std::string name = command.named ? command.name
+                                 : Scriptable(from.find(*command.characterId, command.epoch).get())
+                                     ? defaultName()
+                                     : std::string();
         if (!makeInstance(fresh, *command.characterId, command.epoch, command.dictionary)) {
             return;
         }

@@ -152,6 +152,22 @@ std::uint16_t ScriptStage::characterId(ClipId clip) {
     return p.instance ? p.instance->characterId : 0;
 }
 
+std::vector<std::string> ScriptStage::symbolNames(ClipId clip) {
+    const Placed p = runner_.resolve(clip);
+    std::vector<std::string> names;
+    if (!p.instance || !p.instance->character) {
+        return names;
+    }
+    for (const auto& [name, id] : exports_) {
+        // the same character, not one of that id in a movie loaded into a clip
+        if (id == p.instance->characterId &&
+            runner_.dictionary().find(id, p.instance->epoch) == p.instance->character) {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
 std::string ScriptStage::name(ClipId clip) {
     if (clip == root()) {
         return rootName_;

@@ -154,6 +154,7 @@ void Vm::resetClipObject(ClipId clip) {
     }
     o->watchers.clear();
     o->proto = movieClipProto;
+    classed_.erase(clip);
 }
 
 void Vm::finishInits() {
