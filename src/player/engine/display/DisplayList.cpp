@@ -170,19 +170,20 @@ void ClipRunner::gotoFrame(const std::shared_ptr<Clip>& clip, int frame) {
 }
 
 void ClipRunner::tick(const std::shared_ptr<Clip>& clip) {
-    if (clip->playing && FrameCountOf(*clip) > 1 && clip->loadedInFrame != frameNumber_) {
-        const int next = clip->frame + 1;
-        gotoFrame(clip, next >= FrameCountOf(*clip) ? 0 : next);
-    }
     std::vector<std::shared_ptr<Clip>> children;
     for (auto& [depth, instance] : clip->list) {
         if (instance.clip && instance.placedInFrame != frameNumber_) {
             children.push_back(instance.clip);
         }
     }
-    // the player moves the highest depth on first, as it runs their enterFrame
+    // the player moves the highest depth on first, as it runs their enterFrame, and the
+    // clips a clip held already before the clip itself: their frame scripts run first
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
         tick(*it);
+    }
+    if (clip->playing && FrameCountOf(*clip) > 1 && clip->loadedInFrame != frameNumber_) {
+        const int next = clip->frame + 1;
+        gotoFrame(clip, next >= FrameCountOf(*clip) ? 0 : next);
     }
 }
 
