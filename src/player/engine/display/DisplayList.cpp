@@ -183,7 +183,9 @@ void ClipRunner::tick(const std::shared_ptr<Clip>& clip) {
     }
     if (clip->playing && FrameCountOf(*clip) > 1 && clip->loadedInFrame != frameNumber_) {
         const int next = clip->frame + 1;
-        gotoFrame(clip, next >= FrameCountOf(*clip) ? 0 : next);
+        if (next < FrameCountOf(*clip) || clip->timeline->loops) {
+            gotoFrame(clip, next >= FrameCountOf(*clip) ? 0 : next);
+        }
     }
 }
 
