@@ -239,8 +239,9 @@ Value Convert(Vm& vm, CallInfo& c) {
     } else {
         vm.host().globalToLocal(clip, x, y);
     }
-    vm.set(point, "x", Value(x / 20));
-    vm.set(point, "y", Value(y / 20));
+    // the player answers in whole twips
+    vm.set(point, "x", Value(std::round(x) / 20));
+    vm.set(point, "y", Value(std::round(y) / 20));
     return Value();
 }
 
