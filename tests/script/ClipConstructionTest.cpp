@@ -184,3 +184,53 @@ TEST(ClipConstruction, DepthsFollowTheClipsScriptsName) {
     EXPECT_EQ(RunMovie(movie.bytes()).joined(),
               "-16381\n-16382\n-16382\n7\n_level0\n_level0.instance1\n-16384\n");
 }
+
+TEST(ClipConstruction, OnlySpritesEndingInAWholeFrameGoRound) {
+    MovieWriter movie(100, 100, 12, 8);
+    TagStream cut;
+    cut.doAction(ActionAssembler().trace("cut 1").block());
+    cut.showFrame();
+    cut.doAction(ActionAssembler().trace("cut 2").block()); // no ShowFrame after it
+    TagStream whole;
+    whole.doAction(ActionAssembler().trace("whole 1").block());
+    whole.showFrame();
+    whole.doAction(ActionAssembler().trace("whole 2").block());
+    whole.showFrame();
+    movie.place(Place(1, movie.defineSprite(cut)));
+    movie.place(Place(2, movie.defineSprite(whole)));
+    movie.showFrame();
+    EXPECT_EQ(RunMovie(movie.bytes(), 4).joined(),
+              "cut 1\nwhole 1\nwhole 2\ncut 2\nwhole 1\nwhole 2\n");
+}
+
+TEST(ClipConstruction, UnloadingAClipsMovieUnloadsItsClipsThenTellsTheClip) {
+    ActionAssembler gone, kidGone;
+    gone.trace("gone");
+    kidGone.trace("kid gone");
+    ActionAssembler a;
+    CallOn(a, "_root", "createEmptyMovieClip", {1, "c"}).op(Action::Pop);
+    CallOn(a, "c", "createEmptyMovieClip", {1, "k"}).op(Action::Pop);
+    a.push({"c"}).op(Action::GetVariable).push({"onUnload"});
+    a.function(FunctionSpec(), gone).op(Action::SetMember);
+    Member(a, "c", "k").push({"onUnload"}).function(FunctionSpec(), kidGone);
+    a.op(Action::SetMember);
+    CallOn(a, "c", "unloadMovie", {}).op(Action::Pop);
+    a.trace("asked");
+    MovieWriter movie(100, 100, 12, 8);
+    movie.doAction(a.block());
+    movie.showFrame();
+    movie.showFrame();
+    EXPECT_EQ(RunMovie(movie.bytes(), 2).joined(), "asked\nkid gone\ngone\n");
+}
+
+TEST(ClipConstruction, PointsConvertToWholeTwips) {
+    ActionAssembler a;
+    CallOn(a, "_root", "createEmptyMovieClip", {1, "m"}).op(Action::Pop);
+    a.push({"m"}).op(Action::GetVariable).push({"_rotation", 30}).op(Action::SetMember);
+    a.push({"p", "x", 10, "y", 10, 2}).op(Action::InitObject).op(Action::SetVariable);
+    a.push({"p"}).op(Action::GetVariable).push({1, "m"}).op(Action::GetVariable);
+    a.push({"localToGlobal"}).op(Action::CallMethod).op(Action::Pop);
+    Member(a, "p", "x").op(Action::Trace);
+    Member(a, "p", "y").op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "3.65\n13.65\n");
+}

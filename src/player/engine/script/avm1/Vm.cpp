@@ -120,7 +120,8 @@ void Vm::forgetClip(ClipId clip) {
 
 Object* Vm::giveClass(ClipId clip) {
     // buttons and fields keep their own classes
-    if (classed_.contains(clip) || host_.kind(clip) != ClipKind::Sprite) {
+    if (registeredClasses.empty() || classed_.contains(clip) ||
+        host_.kind(clip) != ClipKind::Sprite) {
         return nullptr;
     }
     Object* cls = nullptr;
