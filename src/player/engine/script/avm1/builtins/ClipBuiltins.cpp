@@ -157,6 +157,20 @@ Value RemoveClip(Vm& vm, CallInfo& c) {
     return Value();
 }
 
+// A depth to swap to as the player takes the number: a 64-bit integer cut to its low 32
+// bits (NaN is 0); one past what 64 bits hold names no depth (-1).
+int SwapDepthArg(double number) {
+    if (std::isnan(number)) {
+        number = 0;
+    }
+    if (!(std::fabs(number) < 9.2e18)) {
+        return -1;
+    }
+    const auto low = static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(static_cast<std::int64_t>(number) & 0xffffffff));
+    return PlaceableDepth(std::int64_t{low} + DepthOffset);
+}
+
 // swapDepths(clip or path): trades places with a clip of the same parent;
 // swapDepths(depth): moves to the depth, its number taken as a 32-bit integer.
 Value SwapDepths(Vm& vm, CallInfo& c) {
@@ -174,7 +188,7 @@ Value SwapDepths(Vm& vm, CallInfo& c) {
         if (host.parent(other) == host.parent(clip)) {
             host.swapDepths(clip, host.depth(other));
         }
-    } else if (const int depth = ScriptDepth(vm.toNumber(arg)); depth >= 0) {
+    } else if (const int depth = SwapDepthArg(vm.toNumber(arg)); depth >= 0) {
         host.swapDepths(clip, depth);
     }
     return Value();
