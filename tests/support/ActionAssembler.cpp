@@ -127,8 +127,13 @@ ActionAssembler& ActionAssembler::with(const ActionAssembler& body) {
     return *this;
 }
 
-ActionAssembler& ActionAssembler::gotoFrame2(bool play) {
-    record(0x9f, {static_cast<std::uint8_t>(play ? 1 : 0)});
+ActionAssembler& ActionAssembler::gotoFrame2(bool play, std::optional<std::uint16_t> sceneBias) {
+    Bytes body{static_cast<std::uint8_t>((play ? 1 : 0) | (sceneBias ? 2 : 0))};
+    if (sceneBias) {
+        body.push_back(static_cast<std::uint8_t>(*sceneBias & 0xff));
+        body.push_back(static_cast<std::uint8_t>(*sceneBias >> 8));
+    }
+    record(0x9f, body);
     return *this;
 }
 

@@ -12,6 +12,7 @@
 #include "support/MovieWriter.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -99,7 +100,8 @@ public:
     ActionAssembler& function(const FunctionSpec& fn, const ActionAssembler& body);
     // with (popped object) { body }
     ActionAssembler& with(const ActionAssembler& body);
-    ActionAssembler& gotoFrame2(bool play);
+    // GotoFrame2 to the popped frame; a scene bias adds to the frame it names.
+    ActionAssembler& gotoFrame2(bool play, std::optional<std::uint16_t> sceneBias = {});
     // GetURL2 with its flags (0x40 loads a movie, 0x80 variables): url and target popped.
     ActionAssembler& getUrl2(std::uint8_t flags);
     // trace(value) and name = value, the two things tests write most.

@@ -599,6 +599,12 @@ void TagStream::doAction(const Bytes& body) {
     tag(tags::DoAction, body);
 }
 
+void TagStream::doInitAction(std::uint16_t spriteId, const Bytes& body) {
+    Bytes out{static_cast<std::uint8_t>(spriteId & 0xff), static_cast<std::uint8_t>(spriteId >> 8)};
+    out.insert(out.end(), body.begin(), body.end());
+    tag(tags::DoInitAction, out);
+}
+
 // ---- MovieWriter
 
 MovieWriter::MovieWriter(int widthPx, int heightPx, double fps, int version)

@@ -235,6 +235,8 @@ public:
     void showFrame();
     void frameLabel(const std::string& name);
     void doAction(const Bytes& body);
+    // Actions run once, before the first frame actions, for the sprite of that id.
+    void doInitAction(std::uint16_t spriteId, const Bytes& body);
     // Sound: a start of a defined sound, by id or (StartSound2) by class name; the stream
     // head (SoundStreamHead2; latency for MP3) and one block (for MP3 its sample count and
     // seek samples go before the frames).

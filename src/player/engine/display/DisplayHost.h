@@ -96,6 +96,9 @@ public:
     virtual std::vector<ClipId> allChildren(ClipId clip) = 0;
     // The character a clip was placed from; 0 for one a script made.
     virtual std::uint16_t characterId(ClipId clip) = 0;
+    // The names (lower-cased) the movie exports the clip's symbol under; none for a clip
+    // a script made or one from another movie.
+    virtual std::vector<std::string> symbolNames(ClipId clip) = 0;
     virtual std::string name(ClipId clip) = 0;
     virtual void setName(ClipId clip, const std::string& name) = 0;
     virtual int depth(ClipId clip) = 0;

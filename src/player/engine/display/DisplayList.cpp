@@ -49,6 +49,14 @@ std::uint32_t BitOf(ClipEvent event) {
     return 0;
 }
 
+// Whether scripts reach a character's instances, which the player names when the timeline
+// gives no name: sprites, buttons, edit fields and videos, not shapes or static text.
+bool Scriptable(const Character* c) {
+    return dynamic_cast<const SpriteCharacter*>(c) || dynamic_cast<const ButtonCharacter*>(c) ||
+           dynamic_cast<const EditTextCharacter*>(c) || dynamic_cast<const VideoCharacter*>(c) ||
+           dynamic_cast<const StreamVideoCharacter*>(c);
+}
+
 } // namespace
 
 void ClipRunner::warn(const std::string& text) {
@@ -120,15 +128,12 @@ void ClipRunner::start(const std::shared_ptr<Clip>& clip) {
     gotoFrame(clip, 0);
 }
 
-std::size_t ClipRunner::queueInitActions(const Frame& frame, std::size_t position) {
+void ClipRunner::queueInitActions(const Frame& frame) {
     for (const InitAction& init : frame.initActions) {
         if (root_ && initDone_.insert(init.spriteId).second) {
-            queue_.insert(queue_.begin() + static_cast<long>(std::min(position, queue_.size())),
-                          Queued{root_, &init.code, std::nullopt, nullptr});
-            ++position;
+            initActions_.push_back(Queued{root_, &init.code, std::nullopt, nullptr});
         }
     }
-    return position;
 }
 
 void ClipRunner::gotoFrame(const std::shared_ptr<Clip>& clip, int frame) {
@@ -136,11 +141,11 @@ void ClipRunner::gotoFrame(const std::shared_ptr<Clip>& clip, int frame) {
     if (frame == clip->frame || !clip->timeline) {
         return;
     }
-    std::size_t position = queue_.size();
+    const std::size_t position = queue_.size();
     const bool back = frame < clip->frame;
     const int first = back ? 0 : clip->frame + 1;
     for (int f = first; f <= frame; ++f) {
-        position = queueInitActions(clip->timeline->frames[static_cast<std::size_t>(f)], position);
+        queueInitActions(clip->timeline->frames[static_cast<std::size_t>(f)]);
     }
     if (!back && first == frame) {
         for (const PlaceCommand& command :
@@ -165,19 +170,22 @@ void ClipRunner::gotoFrame(const std::shared_ptr<Clip>& clip, int frame) {
 }
 
 void ClipRunner::tick(const std::shared_ptr<Clip>& clip) {
-    if (clip->playing && FrameCountOf(*clip) > 1 && clip->loadedInFrame != frameNumber_) {
-        const int next = clip->frame + 1;
-        gotoFrame(clip, next >= FrameCountOf(*clip) ? 0 : next);
-    }
     std::vector<std::shared_ptr<Clip>> children;
     for (auto& [depth, instance] : clip->list) {
         if (instance.clip && instance.placedInFrame != frameNumber_) {
             children.push_back(instance.clip);
         }
     }
-    // the player moves the highest depth on first, as it runs their enterFrame
+    // the player moves the highest depth on first, as it runs their enterFrame, and the
+    // clips a clip held already before the clip itself: their frame scripts run first
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
         tick(*it);
+    }
+    if (clip->playing && FrameCountOf(*clip) > 1 && clip->loadedInFrame != frameNumber_) {
+        const int next = clip->frame + 1;
+        if (next < FrameCountOf(*clip) || clip->timeline->loops) {
+            gotoFrame(clip, next >= FrameCountOf(*clip) ? 0 : next);
+        }
     }
 }
 
@@ -216,9 +224,10 @@ void ClipRunner::runItem(Queued& item) {
 void ClipRunner::runQueuedActions() {
     int budget = MaxActionsPerFrame;
     while (budget-- > 0) {
-        std::deque<Queued>& from = !initialize_.empty()  ? initialize_
-                                   : !construct_.empty() ? construct_
-                                                         : queue_;
+        std::deque<Queued>& from = !initActions_.empty()  ? initActions_
+                                   : !initialize_.empty() ? initialize_
+                                   : !construct_.empty()  ? construct_
+                                                          : queue_;
         if (from.empty()) {
             break;
         }
@@ -226,6 +235,7 @@ void ClipRunner::runQueuedActions() {
         from.pop_front();
         runItem(item);
     }
+    initActions_.clear();
     initialize_.clear();
     construct_.clear();
     if (!queue_.empty()) {
@@ -416,7 +426,11 @@ void ClipRunner::apply(Clip& clip, const PlaceCommand& command, int frame) {
         Instance fresh;
         fresh.clipActions = command.clipActions;
         // named before what it holds, as the player counts them
-        const std::string name = command.named ? command.name : defaultName();
+        const Dictionary& from = command.dictionary ? *command.dictionary : dictionary_;
+        const std::string name = command.named ? command.name
+                                 : Scriptable(from.find(*command.characterId, command.epoch).get())
+                                     ? defaultName()
+                                     : std::string();
         if (!makeInstance(fresh, *command.characterId, command.epoch, command.dictionary)) {
             return;
         }

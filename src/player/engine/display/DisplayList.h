@@ -147,6 +147,7 @@ public:
     // Drops queued actions (a seek shows a frame without running its script).
     void dropQueuedActions() {
         queue_.clear();
+        initActions_.clear();
         initialize_.clear();
         construct_.clear();
     }
@@ -217,12 +218,14 @@ private:
     void queueLoad(Instance& instance, const Positions& at);
     void runItem(Queued& item);
     void unloadEvents(Instance& instance);
-    std::size_t queueInitActions(const Frame& frame, std::size_t position);
+    void queueInitActions(const Frame& frame);
 
     const Dictionary& dictionary_;
     std::vector<std::string>& warnings_;
     std::deque<Queued> queue_;
-    std::deque<Queued> initialize_, construct_; // run before the queue, in placement order
+    // Run before the queue: a symbol's init actions first, as the clips placed alongside
+    // may be of the class they register, then clip events in placement order.
+    std::deque<Queued> initActions_, initialize_, construct_;
     ScriptEvents* events_ = nullptr;
     std::shared_ptr<Clip> root_;
     std::unordered_map<ClipId, Registered> ids_;

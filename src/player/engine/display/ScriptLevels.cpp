@@ -55,6 +55,14 @@ bool ScriptStage::loadMovie(ClipId clip, const std::string& url) {
             return false;
         }
     }
+    // the clips of the movie that was there hear that they go
+    std::vector<int> depths;
+    for (const auto& entry : c->list) {
+        depths.push_back(entry.first);
+    }
+    for (const int depth : depths) {
+        runner_.removeAt(*c, depth);
+    }
     c->timeline = movie.timeline ? movie.timeline : &Empty;
     c->movie = movie.facts;
     c->playing = true;

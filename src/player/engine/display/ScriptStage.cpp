@@ -152,6 +152,22 @@ std::uint16_t ScriptStage::characterId(ClipId clip) {
     return p.instance ? p.instance->characterId : 0;
 }
 
+std::vector<std::string> ScriptStage::symbolNames(ClipId clip) {
+    const Placed p = runner_.resolve(clip);
+    std::vector<std::string> names;
+    if (!p.instance || !p.instance->character) {
+        return names;
+    }
+    for (const auto& [name, id] : exports_) {
+        // the same character, not one of that id in a movie loaded into a clip
+        if (id == p.instance->characterId &&
+            runner_.dictionary().find(id, p.instance->epoch) == p.instance->character) {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
 std::string ScriptStage::name(ClipId clip) {
     if (clip == root()) {
         return rootName_;
@@ -334,12 +350,13 @@ ClipId ScriptStage::duplicate(ClipId clip, const std::string& name, int depth) {
     // a clip a script made empty has no character to make it from again
     const bool scriptMade = p.instance->characterId == 0 && p.clip;
     Instance fresh = scriptMade ? EmptyClipInstance() : Instance{};
+    // the copy's load and construct events are queued as it is made: its actions go first
+    fresh.clipActions = p.instance->clipActions;
     if (!scriptMade && !runner_.makeInstance(fresh, p.instance->characterId, p.instance->epoch)) {
         return 0;
     }
     fresh.matrix = p.instance->matrix;
     fresh.colorTransform = p.instance->colorTransform;
-    fresh.clipActions = p.instance->clipActions;
     fresh.visible = p.instance->visible;
     if (fresh.clip && p.clip) {
         fresh.clip->drawing = copyOf(p.clip->drawing);

@@ -27,6 +27,7 @@ public:
     std::vector<ClipId> children(ClipId clip) override;
     std::vector<ClipId> allChildren(ClipId clip) override;
     std::uint16_t characterId(ClipId clip) override;
+    std::vector<std::string> symbolNames(ClipId clip) override;
     std::string name(ClipId clip) override;
     void setName(ClipId clip, const std::string& name) override;
     int depth(ClipId clip) override;

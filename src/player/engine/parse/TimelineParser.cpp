@@ -200,10 +200,12 @@ void ParseTimeline(std::span<const std::uint8_t> body, ParseContext& context, Ti
             context.warn("tag " + std::to_string(tag.code) + " skipped: " + error.what());
         }
     }
-    if (!frame.commands.empty() || !frame.actions.empty() || !frame.sounds.empty() ||
-        !frame.initActions.empty() || timeline.frames.empty()) {
+    const bool partFrame = !frame.commands.empty() || !frame.actions.empty() ||
+                           !frame.sounds.empty() || !frame.initActions.empty();
+    if (partFrame || timeline.frames.empty()) {
         timeline.frames.push_back(std::move(frame));
     }
+    timeline.loops = depth == 0 || (ended && !partFrame);
     if (depth == 0 && timeline.stream && !timeline.stream->blocks.empty()) {
         context.sounds.streams.emplace_back(0, timeline.stream);
     }

@@ -79,6 +79,10 @@ void Vm::finishLoad(const PendingLoad& load) {
             warn("not loaded (only movies beside the movie load, at most " +
                  std::to_string(MaxMovieLoads) + "): " + load.url);
         }
+        if (done && load.url.empty() && !level) {
+            // a clip whose movie is unloaded hears of it as of its own removal
+            callMethodSafely(Value(clipObject(clip)), "onUnload", {});
+        }
         if (done && !load.url.empty()) {
             ++loadedMovies_;
             if (!level) {
@@ -154,6 +158,7 @@ void Vm::resetClipObject(ClipId clip) {
     }
     o->watchers.clear();
     o->proto = movieClipProto;
+    classed_.erase(clip);
 }
 
 void Vm::finishInits() {

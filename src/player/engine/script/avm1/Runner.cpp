@@ -30,8 +30,14 @@ void Runner::runActions(ClipId clip, const std::vector<std::uint8_t>& code) {
 
 void Runner::clipEvent(ClipId clip, ClipEvent event,
                        const std::vector<const std::vector<std::uint8_t>*>& actions) {
+    // a clip of a registered symbol has its class's methods in its construct actions,
+    // and the class's constructor runs after them
+    Object* cls = event == ClipEvent::Construct ? vm_.giveClass(clip) : nullptr;
     for (const auto* code : actions) {
         runActions(clip, *code);
+    }
+    if (cls) {
+        vm_.runGuarded([&] { vm_.constructClip(clip, cls); });
     }
     const char* handler = event == ClipEvent::Load         ? "onLoad"
                           : event == ClipEvent::EnterFrame ? "onEnterFrame"

@@ -212,19 +212,25 @@ void SetClipProperty(Vm& vm, ClipId clip, int index, const Value& value) {
 namespace {
 
 // A frame named "path:frame" or "frame": the clip the path names (the frame's target
-// without one) and the frame index, by number or label; -1 for none.
-int FrameOfText(Vm& vm, Frame& frame, std::string text, ClipId& clip) {
+// without one; 0 when it names none) and the frame's part of the text.
+std::string FramePart(Vm& vm, Frame& frame, std::string text, ClipId& clip) {
     clip = LiveTarget(vm, frame);
     const std::size_t colon = text.rfind(':');
     if (colon != std::string::npos) {
         clip = TargetOf(vm, frame, Value(text.substr(0, colon)));
         text = text.substr(colon + 1);
     }
+    return text;
+}
+
+// The frame index such a text names, by number or label; -1 for none.
+int FrameOfText(Vm& vm, Frame& frame, const std::string& text, ClipId& clip) {
+    const std::string part = FramePart(vm, frame, text, clip);
     if (!clip) {
         return -1;
     }
-    const double number = StringToNumber(text, vm.version());
-    return std::isfinite(number) ? FrameIndex(number) : vm.host().frameOfLabel(clip, text);
+    const double number = StringToNumber(part, vm.version());
+    return std::isfinite(number) ? FrameIndex(number) : vm.host().frameOfLabel(clip, part);
 }
 
 // A frame index moved by a scene bias, kept within an int (the far end is past any frame).
@@ -234,19 +240,23 @@ int Biased(int index, int bias) {
 
 } // namespace
 
-void GotoFrame2(Vm& vm, Frame& frame, const Value& given, bool play, int bias) {
+void GotoFrame2(Vm& vm, Frame& frame, const Value& where, bool play, int bias) {
     ClipId clip = frame.target;
     int index = -1;
-    // an object names its frame by its text
-    const Value where = given.isObject() ? Value(vm.toStr(given)) : given;
-    if (where.isString()) {
-        const bool label = !std::isfinite(StringToNumber(where.str(), vm.version()));
-        index = FrameOfText(vm, frame, where.str(), clip);
-        // the scene bias moves numbered frames only
-        index = index >= 0 && !label ? Biased(index, bias) : index;
-    } else if (const double number = vm.toNumber(where); std::isfinite(number)) {
-        index = FrameIndex(number) >= 0 ? Biased(FrameIndex(number), bias) : -1;
+    if (where.isNumber() && std::trunc(where.n) == where.n) {
+        index = FrameIndex(where.n);
+    } else if (!where.isNumber() || std::isfinite(where.n)) {
+        // anything else names a frame by its text: undefined the frame labelled so, and a
+        // fraction a label too (no frame is numbered so)
+        const std::string text = where.isNumber() ? NumberToString(where.n) : vm.toString(where);
+        const std::string part = FramePart(vm, frame, text, clip);
+        const double number = where.isNumber() ? NAN : StringToNumber(part, vm.version());
+        if (clip) {
+            index = std::isfinite(number) ? FrameIndex(number) : vm.host().frameOfLabel(clip, part);
+        }
     }
+    // the scene's first frame moves numbers and labels alike
+    index = index >= 0 ? Biased(index, bias) : -1;
     if (clip && index >= 0) {
         Goto(vm, clip, index, play);
     }

@@ -115,6 +115,40 @@ Object* Vm::clipObject(ClipId clip) {
 
 void Vm::forgetClip(ClipId clip) {
     clips_.erase(clip);
+    classed_.erase(clip);
+}
+
+Object* Vm::giveClass(ClipId clip) {
+    // buttons and fields keep their own classes
+    if (registeredClasses.empty() || classed_.contains(clip) ||
+        host_.kind(clip) != ClipKind::Sprite) {
+        return nullptr;
+    }
+    Object* cls = nullptr;
+    for (const std::string& name : host_.symbolNames(clip)) {
+        if (const auto it = registeredClasses.find(name); it != registeredClasses.end()) {
+            cls = it->second;
+            break;
+        }
+    }
+    Object* o = cls ? clipObject(clip) : nullptr;
+    if (!o) {
+        return nullptr;
+    }
+    classed_.insert(clip);
+    const Value proto = getOf(cls, "prototype", Value(cls));
+    o->proto = proto.isObject() ? proto.o : movieClipProto;
+    o->define("__constructor__", Value(cls), DontEnum);
+    if (version_ < 7) {
+        o->define("constructor", Value(cls), DontEnum);
+    }
+    return cls;
+}
+
+void Vm::constructClip(ClipId clip, Object* cls) {
+    if (Object* o = cls ? clipObject(clip) : nullptr) {
+        call(Value(cls), Value(o), {}, o->proto);
+    }
 }
 
 void Vm::reportUncaught(const Value& thrown) {

@@ -14,6 +14,7 @@
 #include <random>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace quillon::engine::avm1 {
@@ -105,6 +106,11 @@ public:
                         std::initializer_list<MethodEntry> statics = {});
     Object* clipObject(ClipId clip);
     void forgetClip(ClipId clip);
+    // A clip of a symbol with a registered class takes the class's prototype, once; the
+    // class to construct it with, or none when there is none or it was given before.
+    Object* giveClass(ClipId clip);
+    // Runs that class on the clip as its constructor.
+    void constructClip(ClipId clip, Object* cls);
     void collectGarbage();
     std::size_t objectCount() const { return objects_.size(); }
 
@@ -188,7 +194,8 @@ public:
     Object* videoProto = nullptr;
     std::shared_ptr<NetStreams> netStreams; // made by the first NetStream
     Object* xmlNodeProto = nullptr;
-    std::unordered_map<std::string, Object*> registeredClasses; // attachMovie symbol -> class
+    // Object.registerClass: lower-cased symbol name -> class.
+    std::unordered_map<std::string, Object*> registeredClasses;
     // ASnative's table: (category << 32 | index) -> the native function and its magic.
     struct NativeEntry {
         NativeFn fn;
@@ -239,6 +246,7 @@ private:
     VmLimits limits_;
     std::vector<std::unique_ptr<Object>> objects_;
     std::unordered_map<ClipId, Object*> clips_;
+    std::unordered_set<ClipId> classed_; // clips giveClass gave their class
     std::vector<Interval> intervals_;
     struct PendingLoad {
         Value into;

@@ -85,14 +85,21 @@ Value Timeline(Vm& vm, CallInfo& c) {
     return Value();
 }
 
+// A clip a script just made: its class (for a symbol registered with one), the init
+// object's properties, then the class's constructor.
 Value NewClip(Vm& vm, ClipId clip, Object* init) {
     Object* o = vm.clipObject(clip);
-    if (o && init) {
+    if (!o) {
+        return Value();
+    }
+    Object* cls = vm.giveClass(clip);
+    if (init) {
         for (const Property& p : init->properties()) {
             vm.set(Value(o), p.name, p.value);
         }
     }
-    return o ? Value(o) : Value();
+    vm.constructClip(clip, cls);
+    return Value(o);
 }
 
 Value AttachMovie(Vm& vm, CallInfo& c) {
@@ -100,23 +107,10 @@ Value AttachMovie(Vm& vm, CallInfo& c) {
     if (!clip || c.args.size() < 3) {
         return Value();
     }
-    const std::string symbol = vm.toString(c.arg(0));
     const int depth = DepthArg(vm, c, 2);
     const ClipId made =
-        depth < 0 ? 0 : vm.host().attach(clip, symbol, vm.toString(c.arg(1)), depth);
-    if (!made) {
-        return Value();
-    }
-    Object* o = vm.clipObject(made);
-    auto registered = vm.registeredClasses.find(symbol);
-    if (o && registered != vm.registeredClasses.end()) {
-        const Value proto = vm.get(Value(registered->second), "prototype");
-        o->proto = proto.isObject() ? proto.o : vm.movieClipProto;
-        NewClip(vm, made, c.arg(3).isObject() ? c.arg(3).o : nullptr);
-        vm.call(Value(registered->second), Value(o), {}, o->proto);
-        return Value(o);
-    }
-    return NewClip(vm, made, c.arg(3).isObject() ? c.arg(3).o : nullptr);
+        depth < 0 ? 0 : vm.host().attach(clip, vm.toString(c.arg(0)), vm.toString(c.arg(1)), depth);
+    return made ? NewClip(vm, made, c.arg(3).isObject() ? c.arg(3).o : nullptr) : Value();
 }
 
 // duplicateMovieClip (magic 0: name, depth, init object) and createEmptyMovieClip (1:
@@ -163,15 +157,39 @@ Value RemoveClip(Vm& vm, CallInfo& c) {
     return Value();
 }
 
+// A depth to swap to as the player takes the number: a 64-bit integer cut to its low 32
+// bits (NaN is 0); one past what 64 bits hold names no depth (-1).
+int SwapDepthArg(double number) {
+    if (std::isnan(number)) {
+        number = 0;
+    }
+    if (!(std::fabs(number) < 9.2e18)) {
+        return -1;
+    }
+    const auto low = static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(static_cast<std::int64_t>(number) & 0xffffffff));
+    return PlaceableDepth(std::int64_t{low} + DepthOffset);
+}
+
+// swapDepths(clip or path): trades places with a clip of the same parent;
+// swapDepths(depth): moves to the depth, its number taken as a 32-bit integer.
 Value SwapDepths(Vm& vm, CallInfo& c) {
     const ClipId clip = ThisClip(vm, c);
-    if (!clip) {
+    const Value& arg = c.arg(0);
+    if (!clip || arg.isUndefined()) {
         return Value();
     }
-    if (const ClipId other = vm.clipOf(c.arg(0))) {
-        vm.host().swapDepths(clip, vm.host().depth(other));
-    } else if (!c.arg(0).isUndefined()) {
-        vm.host().swapDepths(clip, ClampedDepthArg(vm, c, 0));
+    DisplayHost& host = vm.host();
+    ClipId other = vm.clipOf(arg);
+    if (!other && arg.isString()) {
+        other = vm.clipOf(vm.resolvePath(arg.str(), clip));
+    }
+    if (other) {
+        if (host.parent(other) == host.parent(clip)) {
+            host.swapDepths(clip, host.depth(other));
+        }
+    } else if (const int depth = SwapDepthArg(vm.toNumber(arg)); depth >= 0) {
+        host.swapDepths(clip, depth);
     }
     return Value();
 }
@@ -181,15 +199,19 @@ Value Depths(Vm& vm, CallInfo& c) {
     if (!clip) {
         return Value();
     }
+    DisplayHost& host = vm.host();
     switch (c.callee->magic) {
     case 0:
-        return Value(static_cast<double>(vm.host().depth(clip)) - DepthOffset);
+        // a level sits at the depth of its number
+        return Value(static_cast<double>(host.parent(clip) ? host.depth(clip)
+                                                           : std::max(0, host.levelOf(clip))) -
+                     DepthOffset);
     case 1:
-        return Value(
-            std::max(0.0, static_cast<double>(vm.host().nextHighestDepth(clip)) - DepthOffset));
+        return Value(std::max(0.0, static_cast<double>(host.nextHighestDepth(clip)) - DepthOffset));
     default: {
-        const ClipId at = vm.host().atDepth(clip, ClampedDepthArg(vm, c, 0));
-        return at ? Value(vm.clipObject(at)) : Value();
+        // what scripts cannot reach there (a shape, static text) stands for this clip
+        const ClipId at = host.atDepth(clip, ClampedDepthArg(vm, c, 0));
+        return !at ? Value() : Value(vm.clipObject(host.kind(at) == ClipKind::Other ? clip : at));
     }
     }
 }
@@ -231,8 +253,9 @@ Value Convert(Vm& vm, CallInfo& c) {
     } else {
         vm.host().globalToLocal(clip, x, y);
     }
-    vm.set(point, "x", Value(x / 20));
-    vm.set(point, "y", Value(y / 20));
+    // the player answers in whole twips
+    vm.set(point, "x", Value(std::round(x) / 20));
+    vm.set(point, "y", Value(std::round(y) / 20));
     return Value();
 }
 

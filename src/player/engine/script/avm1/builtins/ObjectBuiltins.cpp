@@ -1,5 +1,6 @@
 // Object, Function, Error and ASSetPropFlags.
 
+#include "player/engine/characters/ExportNames.h"
 #include "player/engine/script/avm1/builtins/Helpers.h"
 
 #include <cmath>
@@ -101,15 +102,23 @@ Value Unwatch(Vm& vm, CallInfo& c) {
     return Value(std::erase_if(o->watchers, [&](const auto& w) { return w.first == name; }) > 0);
 }
 
+// Object.registerClass(symbol, class): null takes the registration back; true unless a
+// class that is no function is given, or too little.
 Value RegisterClass(Vm& vm, CallInfo& c) {
-    const std::string name = vm.toString(c.arg(0));
+    if (c.args.size() < 2) {
+        return Value(false);
+    }
+    const std::string name = AsciiLowerName(vm.toString(c.arg(0)));
     const Value cls = c.arg(1);
     if (cls.isObject() && cls.o->isFunction()) {
         vm.registeredClasses[name] = cls.o;
         return Value(true);
     }
+    if (!cls.isNullish()) {
+        return Value(false);
+    }
     vm.registeredClasses.erase(name);
-    return Value(false);
+    return Value(true);
 }
 
 Value FunctionCall(Vm& vm, CallInfo& c) {
