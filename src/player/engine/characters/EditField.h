@@ -83,6 +83,10 @@ public:
     double maxHScroll() const;
     // Resizes the area round the text when autoSize asks.
     void fitToText();
+    // How far (twips) fitting has moved the area's left edge since last asked; moves it
+    // back, for the field's placement to take the move instead.
+    double takeShift();
+    bool hasShift() const { return shift_ != 0; }
 
 private:
     void insert(int at, const QString& text, std::uint32_t format);
@@ -92,6 +96,7 @@ private:
     QString text_;
     std::vector<std::uint32_t> formatOf_; // per character, into formats_
     std::vector<TextFormat> formats_;
+    double shift_ = 0;
 };
 
 // Whether a character ends a paragraph.

@@ -41,11 +41,11 @@ SpanFace FaceOf(const EditField& field, const TextFormat& f, bool systemFonts) {
         face.font = EmbeddedFont(field, face);
         if (face.font) {
             const double scale = face.size / face.font->emSize;
-            // fields measure in whole twips
+            // fields measure in whole twips, rounded down
             face.ascent =
-                std::round(face.font->hasLayout ? face.font->ascent * scale : face.size * 0.8);
+                std::floor(face.font->hasLayout ? face.font->ascent * scale : face.size * 0.8);
             face.descent =
-                std::round(face.font->hasLayout ? face.font->descent * scale : face.size * 0.2);
+                std::floor(face.font->hasLayout ? face.font->descent * scale : face.size * 0.2);
         }
         return face;
     }
@@ -90,8 +90,10 @@ public:
             layout_.textWidth = std::max(layout_.textWidth, line.width);
         }
         if (!text_.isEmpty()) { // an empty field measures nothing, though it has a line
+            // the last line's leading counts only when it is the first too
             const TextLine& last = layout_.lines.back();
-            layout_.textHeight = last.baseline + last.descent - (field_.area.top() + FieldGutter);
+            layout_.textHeight = last.baseline + last.descent - (field_.area.top() + FieldGutter) +
+                                 (layout_.lines.size() == 1 ? last.leading : 0);
         }
         return std::move(layout_);
     }

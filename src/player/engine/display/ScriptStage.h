@@ -125,6 +125,8 @@ private:
     // cannot be loaded.
     LoadedMovie fetch(const std::string& url);
     Clip* topOf(ClipId clip);
+    // A clip's placement, which first takes any sideways move autoSize gave its field.
+    Instance* settled(ClipId clip);
     ClipId placeNew(ClipId parent, int depth, Instance instance, const std::string& name);
 
     ClipRunner& runner_;

@@ -57,8 +57,9 @@ void SetAutoSize(Vm& vm, EditField& f, const Value& v) {
     }
     f.fitToText();
 }
+// Sizes read in whole pixels, the part pixel dropped.
 Value Pixels(double value) {
-    return Value(std::round(value));
+    return Value(std::trunc(value));
 }
 
 // clang-format off
