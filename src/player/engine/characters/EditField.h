@@ -42,6 +42,9 @@ public:
     bool border = false, background = false, password = false, selectable = true;
     bool editable = false, condenseWhite = false, useRichText = true;
     AutoSize autoSize = AutoSize::None;
+    // Movies before version 8 count a line's trailing spaces in its width in every
+    // alignment; later ones only in left-aligned lines.
+    bool spacesAlwaysTakeRoom = false;
     std::uint32_t borderColor = 0, backgroundColor = 0xffffff;
     int alpha = 255; // the text's opacity from the field tag
     int maxChars = 0;

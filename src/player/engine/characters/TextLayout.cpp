@@ -213,9 +213,12 @@ private:
 
     // Places a line's characters by its paragraph's alignment; measures its height.
     void arrange(TextLine& line, bool first, bool last) {
-        std::size_t used = line.chars.size(); // trailing spaces take no room
-        while (used > 0 && line.chars[used - 1].c == ' ') {
-            --used;
+        const TextAlign align = format_.align.value_or(TextAlign::Left);
+        std::size_t used = line.chars.size();
+        if (align != TextAlign::Left && !field_.spacesAlwaysTakeRoom) {
+            while (used > 0 && line.chars[used - 1].c == ' ') { // trailing spaces take no room
+                --used;
+            }
         }
         int spaces = 0;
         for (std::size_t i = 0; i < used; ++i) {
@@ -226,7 +229,6 @@ private:
         double x = field_.area.left() + FieldGutter + leftEdge() +
                    (first ? format_.indent.value_or(0) * Twips : 0);
         double stretch = 0; // justified lines widen their spaces, all but the last line
-        const TextAlign align = format_.align.value_or(TextAlign::Left);
         if (align == TextAlign::Right) {
             x += std::max(0.0, free);
         } else if (align == TextAlign::Center) {
