@@ -248,6 +248,9 @@ private:
             pop(tag.name);
             return;
         }
+        if (multiline_ && tag.name == "li" && !atLineStart()) {
+            breakParagraph(); // a list item starts its own line, a paragraph does not
+        }
         TextFormat inside = format();
         if (FormatInside(tag, inside) && stack_.size() < MaxTagNesting) {
             stack_.push_back({tag.name, std::move(inside)});

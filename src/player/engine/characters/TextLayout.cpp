@@ -80,8 +80,8 @@ public:
             while (end < n && !IsParagraphEnd(text_[end])) {
                 ++end;
             }
-            paragraph(start, end);
-            if (end >= n || !field_.multiline) {
+            paragraph(start, end); // a single-line field too shows each paragraph on a line
+            if (end >= n) {
                 break;
             }
             start = end + 1;

@@ -369,7 +369,7 @@ ClipId ScriptStage::createText(ClipId parent, const std::string& name, int depth
     auto edit = std::make_shared<EditTextCharacter>();
     EditField& field = edit->field;
     field.area = QRectF(0, 0, bounds.xMax - bounds.xMin, bounds.yMax - bounds.yMin);
-    field.fonts = FontsOf(runner_.dictionary(), UINT32_MAX);
+    field.fonts = fieldFonts();
     Instance fresh;
     fresh.character = edit;
     fresh.matrix = QTransform::fromTranslate(bounds.xMin, bounds.yMin);
@@ -493,6 +493,10 @@ void ScriptStage::setColor(ClipId clip, const ClipColor& color) {
 
 EditField* ScriptStage::textField(ClipId clip) {
     return OwnField(runner_.resolve(clip).instance);
+}
+
+FontSource ScriptStage::fieldFonts() {
+    return FontsOf(runner_.dictionary(), UINT32_MAX);
 }
 
 Instance* ScriptStage::settled(ClipId clip) {

@@ -85,6 +85,7 @@ public:
     ClipColor color(ClipId clip) override;
     void setColor(ClipId clip, const ClipColor& color) override;
     EditField* textField(ClipId clip) override;
+    FontSource fieldFonts() override;
     std::vector<EmbeddedFont> embeddedFonts() override;
     bool fontHasGlyphs(std::uint16_t font, const std::string& text) override;
     std::vector<ClipId> boundTextFields() override;
