@@ -212,6 +212,13 @@ TEST(EditField, AutoSizeMovesTheAreaOnlyUntilThePlacementTakesTheMove) {
     EXPECT_FALSE(field.hasShift());
 }
 
+TEST(EditField, SingleLineFieldsShowEachParagraphOnALine) {
+    EditField field = Field(100, 100);
+    field.setText("a\nb\r\nc");
+    ASSERT_EQ(field.lines().size(), 3u);
+    EXPECT_EQ(field.lines()[2].firstChar, 4);
+}
+
 TEST(EditField, OnlyMultilineFieldsBreakAtParagraphTags) {
     struct Case {
         const char* html;
@@ -227,6 +234,8 @@ TEST(EditField, OnlyMultilineFieldsBreakAtParagraphTags) {
         {"a <br> b", false, "a  b"},
         {"a <br> b", true, "a \r b"},
         {"<li>x</li>", true, "x\r"},
+        {"a<li>x</li>", true, "a\rx\r"}, // a list item starts a line, a paragraph not
+        {"a<p>x</p>", true, "ax\r"},
         {"<p></p>", false, ""},
         {"<p></p>", true, "\r"},
     };
