@@ -3,6 +3,8 @@
 
 #include "player/engine/characters/EditField.h"
 
+#include "player/engine/characters/Characters.h"
+
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -42,6 +44,7 @@ TEST(EditField, FormatsOverRangesKeepOnlyWhatIsCommon) {
 
 TEST(EditField, MarkupIsWrittenAsThePlayerWritesIt) {
     EditField field = Field(100, 100);
+    field.multiline = true;
     field.newFormat.leading = 2;
     field.setHtmlText("<p>hello <b>bold</b></p><p align=\"right\"><font size=\"14\">x</font>"
                       "<a href=\"u\">&lt;</a></p>");
@@ -112,6 +115,170 @@ TEST(EditField, WordsWrapAtTheWidth) {
     EXPECT_EQ(lines[0].firstChar, 0);
     EXPECT_EQ(field.text().mid(lines[1].firstChar, 3), QString("bbb"));
     EXPECT_DOUBLE_EQ(field.maxHScroll(), 0);
+}
+
+// A font of 20480 units to the em with one glyph per character: "w" 0.55 em wide, the
+// space 0.25 em, ascent 0.8 em and descent 0.2 em plus a little, so that at most sizes
+// the twips come out in fractions.
+std::shared_ptr<FontCharacter> MeasuredFont() {
+    auto font = std::make_shared<FontCharacter>();
+    font->name = "Measured";
+    font->emSize = 20480;
+    font->hasLayout = true;
+    font->ascent = 16400;
+    font->descent = 4150;
+    for (const auto& [code, advance] : {std::pair{u'w', 11264.0}, std::pair{u' ', 5120.0}}) {
+        font->codes.push_back(code);
+        font->advances.push_back(advance);
+        QPainterPath box;
+        box.addRect(0, -10000, advance, 10000);
+        font->glyphs.push_back(box);
+    }
+    return font;
+}
+
+EditField EmbeddedField(const std::shared_ptr<FontCharacter>& font, double widthPx, double size) {
+    EditField field = Field(widthPx, 100);
+    field.embedFonts = true;
+    field.fonts.byStyle = [font](const std::string& name, bool, bool) {
+        return name == font->name ? font.get() : nullptr;
+    };
+    field.newFormat.font = font->name;
+    field.newFormat.size = size;
+    return field;
+}
+
+TEST(EditField, EmbeddedFontsMeasureInWholeTwipsRoundedDown) {
+    const auto font = MeasuredFont();
+    struct Case {
+        double size;
+        double ascent, descent; // pixels
+    };
+    // ascent 16400 / 20480 em and descent 4150 / 20480 em, to whole twips below
+    for (const Case c : {Case{10, 8, 2.00}, Case{12, 9.6, 2.4}, Case{13, 10.4, 2.6},
+                         Case{17, 13.6, 3.40}, Case{30, 24, 6.05}}) {
+        EditField field = EmbeddedField(font, 200, c.size);
+        field.setText("w");
+        const LineMetrics line = field.lines().at(0);
+        EXPECT_DOUBLE_EQ(line.ascent, c.ascent) << c.size;
+        EXPECT_DOUBLE_EQ(line.descent, c.descent) << c.size;
+    }
+}
+
+TEST(EditField, TextHeightCountsTheLeadingOfALoneLineOnly) {
+    const auto font = MeasuredFont();
+    EditField field = EmbeddedField(font, 200, 20); // lines of 16 + 4.05 px
+    field.multiline = true;
+    field.newFormat.leading = 5;
+    field.setText("w");
+    EXPECT_DOUBLE_EQ(field.textHeight(), 25.05);
+    field.setText("w\rw\rw");
+    EXPECT_DOUBLE_EQ(field.textHeight(), 3 * 20.05 + 2 * 5);
+    field.autoSize = AutoSize::Left;
+    field.fitToText();
+    EXPECT_DOUBLE_EQ(field.area.height(), (3 * 20.05 + 2 * 5 + 4) * 20);
+}
+
+TEST(EditField, TrailingSpacesTakeRoomInLeftAlignedLines) {
+    const auto font = MeasuredFont();
+    struct Case {
+        TextAlign align;
+        bool always;  // a movie before version 8
+        double width; // pixels: "w" is 11 px, a space 5 px at 20 px
+    };
+    for (const Case c : {Case{TextAlign::Left, false, 21}, Case{TextAlign::Right, false, 11},
+                         Case{TextAlign::Center, false, 11}, Case{TextAlign::Right, true, 21},
+                         Case{TextAlign::Center, true, 21}}) {
+        EditField field = EmbeddedField(font, 200, 20);
+        field.spacesAlwaysTakeRoom = c.always;
+        field.newFormat.align = c.align;
+        field.setText("w  ");
+        EXPECT_DOUBLE_EQ(field.textWidth(), c.width) << static_cast<int>(c.align) << c.always;
+    }
+}
+
+TEST(EditField, AutoSizeMovesTheAreaOnlyUntilThePlacementTakesTheMove) {
+    const auto font = MeasuredFont();
+    EditField field = EmbeddedField(font, 100, 20);
+    field.setText("ww");
+    field.autoSize = AutoSize::Right;
+    field.fitToText();
+    // 22 px of text and the 2 px gutters: the right edge stays at 100 px
+    EXPECT_DOUBLE_EQ(field.area.left(), (100 - 26) * 20);
+    EXPECT_TRUE(field.hasShift());
+    EXPECT_DOUBLE_EQ(field.takeShift(), (100 - 26) * 20);
+    EXPECT_DOUBLE_EQ(field.area.left(), 0);
+    EXPECT_DOUBLE_EQ(field.area.width(), 26 * 20);
+    EXPECT_FALSE(field.hasShift());
+}
+
+TEST(EditField, SingleLineFieldsShowEachParagraphOnALine) {
+    EditField field = Field(100, 100);
+    field.setText("a\nb\r\nc");
+    ASSERT_EQ(field.lines().size(), 3u);
+    EXPECT_EQ(field.lines()[2].firstChar, 4);
+}
+
+TEST(EditField, OnlyMultilineFieldsBreakAtParagraphTags) {
+    struct Case {
+        const char* html;
+        bool multiline;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"<p>test</p>\n", false, "test\r"},
+        {"<p>test</p>\n", true, "test\r\r"},
+        {"<p>a</p><p>b</p>", false, "ab"},
+        {"<p>a</p><p>b</p>", true, "a\rb\r"},
+        {" <p>a</p> <p>b</p> ", true, " a\r b\r "},
+        {"a <br> b", false, "a  b"},
+        {"a <br> b", true, "a \r b"},
+        {"<li>x</li>", true, "x\r"},
+        {"a<li>x</li>", true, "a\rx\r"}, // a list item starts a line, a paragraph not
+        {"a<p>x</p>", true, "ax\r"},
+        {"<p></p>", false, ""},
+        {"<p></p>", true, "\r"},
+    };
+    for (const Case& c : cases) {
+        EditField field = Field(100, 100);
+        field.multiline = c.multiline;
+        field.setHtmlText(c.html);
+        EXPECT_EQ(field.text(), QString(c.text)) << c.html << " multiline " << c.multiline;
+    }
+}
+
+TEST(EditField, MarkupWritesEachParagraphWithTheReturnThatEndsIt) {
+    const std::string font = "<FONT FACE=\"Times New Roman\" SIZE=\"12\" COLOR=\"#000000\" "
+                             "LETTERSPACING=\"0\" KERNING=\"0\">";
+    const std::string p = "<P ALIGN=\"LEFT\">" + font;
+    const std::string end = "</FONT></P>";
+    struct Case {
+        const char* html;
+        std::string written;
+    };
+    const Case cases[] = {
+        // a return at the very end opens no paragraph
+        {"test\n", p + "test" + end},
+        {"\n\n", p + end + p + end},
+        // an empty paragraph shows its return's style
+        {"<b>\n</b>", p + "<B></B>" + end},
+        {"<b></b>\n", p + end},
+        // the closing return takes the format of the paragraph's last character
+        {"<p><font color=\"#111111\">x</font></p>",
+         "<P ALIGN=\"LEFT\"><FONT FACE=\"Times New Roman\" SIZE=\"12\" COLOR=\"#111111\" "
+         "LETTERSPACING=\"0\" KERNING=\"0\">x" +
+             end},
+        {"<font color=\"#111111\">x</font>\n",
+         "<P ALIGN=\"LEFT\"><FONT FACE=\"Times New Roman\" SIZE=\"12\" COLOR=\"#111111\" "
+         "LETTERSPACING=\"0\" KERNING=\"0\">x<FONT COLOR=\"#000000\"></FONT>" +
+             end},
+    };
+    for (const Case& c : cases) {
+        EditField field = Field(100, 100);
+        field.multiline = true;
+        field.setHtmlText(c.html);
+        EXPECT_EQ(field.htmlText(), c.written) << c.html;
+    }
 }
 
 } // namespace

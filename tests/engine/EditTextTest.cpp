@@ -131,9 +131,11 @@ TEST(EngineEditText, PlainFieldLinesFollowTheFontLayoutAndStayInTheField) {
     EXPECT_PIXEL(tall, 4, 39, Ink);
     EXPECT_PIXEL(tall, 4, 42, White);
 
-    const QImage single = draw(false, 1600); // a single-line field shows the first line only
+    // a single-line field too shows each paragraph of its text on a line of its own
+    const QImage single = draw(false, 1600);
     EXPECT_PIXEL(single, 4, 10, Ink);
-    EXPECT_PIXEL(single, 4, 30, White);
+    EXPECT_PIXEL(single, 4, 30, Ink);
+    EXPECT_PIXEL(single, 4, 42, White);
 
     const QImage shortField = draw(true, 600); // 30 px: line 2 is cut at the field's edge
     EXPECT_PIXEL(shortField, 4, 28, Ink);
@@ -187,18 +189,19 @@ TEST(EngineEditText, AdvancesAreWholeTwips) {
 
 TEST(EngineHtmlText, ParagraphsAlignmentAndEntities) {
     engine::EditField field;
+    field.multiline = true;
     field.newFormat.font = "Base";
     field.newFormat.align = engine::TextAlign::Right;
     field.setHtmlText("<P ALIGN='center'>a&amp;b&#65;&#x42;&bogus;</P><p>c<br/>d</p>");
-    EXPECT_EQ(field.text(), QString("a&bAB&bogus;\rc\rd"));
+    EXPECT_EQ(field.text(), QString("a&bAB&bogus;\rc\rd\r"));
     EXPECT_EQ(field.charFormat(0).align, engine::TextAlign::Center);
     EXPECT_EQ(field.charFormat(13).align, engine::TextAlign::Left); // <p> states its own
     // text after an unfinished tag is dropped, text before it kept
     field.setHtmlText("ab<font");
     EXPECT_EQ(field.text(), QString("ab"));
-    // text after a closed paragraph stays in it; the next <p> starts a line
+    // a closing </p> ends the line; an opening <p> does not start one
     field.setHtmlText("<p>x</p>y<p>z</p>");
-    EXPECT_EQ(field.text(), QString("xy\rz"));
+    EXPECT_EQ(field.text(), QString("x\ryz\r"));
 }
 
 TEST(EngineHtmlText, NestedStylesOpenAndClose) {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <variant>
 
 using namespace quillon::testing;
@@ -295,6 +296,62 @@ TEST(ScriptTextFields, FormatsOverRangesAndMarkup) {
               "SIZE=\"20\">bc</FONT>d</FONT></P>\n");
 }
 
+// autoSize keeps the left edge, the centre or the right edge where it was, and the field's
+// _x shows the move.
+TEST(ScriptTextFields, AutoSizeMovesTheFieldItself) {
+    struct Case {
+        const char* mode;
+        double fraction; // of the width that stays at the old place: left 0, right 1
+        double edge;     // pixels: where that point was
+    };
+    for (const Case c : {Case{"left", 0, 50}, Case{"center", 0.5, 100}, Case{"right", 1, 150}}) {
+        ActionAssembler a;
+        CallOn(a, "_root", "createTextField", {20, 100, 0, 50, 1, "tf"}).op(Action::Pop);
+        a.push({"tf"}).op(Action::GetVariable).push({"text", "abc"}).op(Action::SetMember);
+        a.push({"tf"}).op(Action::GetVariable).push({"autoSize", c.mode}).op(Action::SetMember);
+        for (const char* property : {"_x", "_width"}) {
+            a.push({"tf"}).op(Action::GetVariable).push({property}).op(Action::GetMember);
+            a.op(Action::Trace);
+        }
+        std::istringstream lines(RunMovie(OneScriptMovie(a, 8)).joined());
+        double x = 0, width = 0;
+        lines >> x >> width;
+        EXPECT_LT(width, 100) << c.mode;
+        EXPECT_NEAR(x + c.fraction * width, c.edge, 0.01) << c.mode;
+    }
+}
+
+// scroll takes a 32-bit whole number, counted from 0 inside: the lowest wraps to the top.
+TEST(ScriptTextFields, ScrollTakesA32BitLineNumber) {
+    struct Case {
+        PushValue line;
+        const char* atMost; // whether the field then shows its last lines
+    };
+    const Case cases[] = {{2147483647.0, "true"},
+                          {767100486418432.0, "true"},
+                          {767100486418433.0, "false"},
+                          {Null{}, "false"},
+                          {-3, "false"}};
+    for (const Case& c : cases) {
+        ActionAssembler a;
+        CallOn(a, "_root", "createTextField", {30, 100, 0, 0, 1, "tf"}).op(Action::Pop);
+        a.push({"tf"}).op(Action::GetVariable).push({"multiline", true}).op(Action::SetMember);
+        a.push({"tf"}).op(Action::GetVariable).push({"text", "1\r2\r3\r4\r5\r6\r7"});
+        a.op(Action::SetMember);
+        a.push({"tf"}).op(Action::GetVariable).push({"scroll", c.line}).op(Action::SetMember);
+        a.push({"tf"}).op(Action::GetVariable).push({"scroll"}).op(Action::GetMember);
+        a.push({"tf"}).op(Action::GetVariable).push({"maxscroll"}).op(Action::GetMember);
+        a.op(Action::Equals2).op(Action::Trace);
+        a.push({"tf"}).op(Action::GetVariable).push({"scroll"}).op(Action::GetMember);
+        a.op(Action::Trace);
+        const std::string out = RunMovie(OneScriptMovie(a, 8)).joined();
+        EXPECT_EQ(out.substr(0, out.find('\n')), c.atMost);
+        if (std::string(c.atMost) == "false") {
+            EXPECT_EQ(out.substr(out.find('\n') + 1), "1\n");
+        }
+    }
+}
+
 // condenseWhite: blanks and line ends collapse to one blank, none at a line's start.
 TEST(ScriptTextFields, CondensedMarkupDropsBlanksAtLineStarts) {
     const std::vector<std::pair<const char*, const char*>> cases = {
@@ -302,7 +359,7 @@ TEST(ScriptTextFields, CondensedMarkupDropsBlanksAtLineStarts) {
     for (const auto& [html, text] : cases) {
         ActionAssembler a;
         CallOn(a, "_root", "createTextField", {100, 100, 0, 0, 1, "tf"}).op(Action::Pop);
-        for (const char* flag : {"html", "condenseWhite"}) {
+        for (const char* flag : {"html", "multiline", "condenseWhite"}) {
             a.push({"tf"}).op(Action::GetVariable).push({flag, true}).op(Action::SetMember);
         }
         a.push({"tf"}).op(Action::GetVariable).push({"htmlText", html}).op(Action::SetMember);

@@ -42,6 +42,9 @@ public:
     bool border = false, background = false, password = false, selectable = true;
     bool editable = false, condenseWhite = false, useRichText = true;
     AutoSize autoSize = AutoSize::None;
+    // Movies before version 8 count a line's trailing spaces in its width in every
+    // alignment; later ones only in left-aligned lines.
+    bool spacesAlwaysTakeRoom = false;
     std::uint32_t borderColor = 0, backgroundColor = 0xffffff;
     int alpha = 255; // the text's opacity from the field tag
     int maxChars = 0;
@@ -83,6 +86,10 @@ public:
     double maxHScroll() const;
     // Resizes the area round the text when autoSize asks.
     void fitToText();
+    // How far (twips) fitting has moved the area's left edge since last asked; moves it
+    // back, for the field's placement to take the move instead.
+    double takeShift();
+    bool hasShift() const { return shift_ != 0; }
 
 private:
     void insert(int at, const QString& text, std::uint32_t format);
@@ -92,6 +99,7 @@ private:
     QString text_;
     std::vector<std::uint32_t> formatOf_; // per character, into formats_
     std::vector<TextFormat> formats_;
+    double shift_ = 0;
 };
 
 // Whether a character ends a paragraph.

@@ -125,7 +125,8 @@ bool FormatInside(const HtmlTag& tag, TextFormat& f) {
 
 class HtmlReader {
 public:
-    HtmlReader(const TextFormat& base, bool condenseWhite) : condense_(condenseWhite) {
+    HtmlReader(const TextFormat& base, bool condenseWhite, bool multiline)
+        : condense_(condenseWhite), multiline_(multiline) {
         stack_.push_back({"", base});
     }
 
@@ -203,6 +204,15 @@ private:
         flush();
     }
 
+    bool isOpen(const std::string& name) const {
+        for (std::size_t i = stack_.size(); i-- > 1;) {
+            if (stack_[i].first == name) {
+                return true;
+            }
+        }
+        return false;
+    }
+
     void pop(const std::string& name) {
         for (std::size_t i = stack_.size(); i-- > 1;) {
             if (stack_[i].first == name) {
@@ -212,20 +222,34 @@ private:
         }
     }
 
+    // The end of a <p> or <li>: a carriage return in the format of the paragraph's last
+    // character, or the paragraph's own when it is empty.
+    void endParagraph() {
+        if (!pieces_.empty() && !pieces_.back().first.endsWith(u'\r')) {
+            pieces_.back().first += u'\r';
+        } else {
+            breakParagraph();
+        }
+    }
+
     void handle(const HtmlTag& tag) {
         flush(); // a blank before a tag and one after it condense to one
-        const bool paragraph = tag.name == "p" || tag.name == "li";
+        // only a multiline field breaks lines at tags; a line end in the text breaks any
         if (tag.name == "br" || tag.name == "sbr") {
-            breakParagraph();
+            if (multiline_) {
+                breakParagraph();
+            }
             return;
         }
         if (tag.closing) {
-            // the next paragraph's start breaks the line, not this end
+            if (multiline_ && (tag.name == "p" || tag.name == "li") && isOpen(tag.name)) {
+                endParagraph();
+            }
             pop(tag.name);
             return;
         }
-        if (paragraph && !pieces_.empty() && !pieces_.back().first.endsWith(u'\r')) {
-            breakParagraph();
+        if (multiline_ && tag.name == "li" && !atLineStart()) {
+            breakParagraph(); // a list item starts its own line, a paragraph does not
         }
         TextFormat inside = format();
         if (FormatInside(tag, inside) && stack_.size() < MaxTagNesting) {
@@ -234,6 +258,7 @@ private:
     }
 
     bool condense_;
+    bool multiline_;
     bool lastWasSpace_ = false;
     std::vector<std::pair<std::string, TextFormat>> stack_; // open tags and their formats
     std::vector<std::pair<QString, TextFormat>> pieces_;
@@ -246,7 +271,7 @@ void EditField::setHtmlText(const std::string& html) {
     text_.clear();
     formatOf_.clear();
     formats_.clear();
-    for (auto& [text, format] : HtmlReader(newFormat, condenseWhite).read(html)) {
+    for (auto& [text, format] : HtmlReader(newFormat, condenseWhite, multiline).read(html)) {
         insert(length(), text, formatIndex(format));
     }
     fitToText();

@@ -139,16 +139,16 @@ std::string RunMarkup(const QString& text, const TextFormat& f) {
 
 std::string EditField::htmlText() const {
     std::string out;
-    if (text_.isEmpty()) {
-        return out; // an empty field writes no paragraph
-    }
-    int start = 0;
-    while (start <= length()) {
+    // each paragraph with the carriage return that ends it: the return's format counts
+    // in the runs though it is not written, and a return at the very end opens no
+    // paragraph
+    for (int start = 0; start < length();) {
         int end = start;
         while (end < length() && !IsParagraphEnd(text_[end])) {
             ++end;
         }
-        const TextFormat& paragraph = charFormat(start < length() ? start : length() - 1);
+        const int next = std::min(end + 1, length());
+        const TextFormat& paragraph = charFormat(start);
         const std::string outer = TextFormatAttributes(paragraph);
         const bool bullet = paragraph.bullet.value_or(false);
         std::string body = bullet
@@ -157,9 +157,9 @@ std::string EditField::htmlText() const {
                                      AlignName(paragraph.align.value_or(TextAlign::Left)) + "\">";
         std::vector<FontState> fonts{FontState(paragraph)};
         body += "<FONT" + fonts.back().attributes(nullptr) + ">";
-        for (int i = start; i < end;) {
+        for (int i = start; i < next;) {
             int runEnd = i + 1;
-            while (runEnd < end && charFormat(runEnd) == charFormat(i)) {
+            while (runEnd < next && charFormat(runEnd) == charFormat(i)) {
                 ++runEnd;
             }
             const FontState state(charFormat(i));
@@ -178,7 +178,7 @@ std::string EditField::htmlText() const {
                 body += "<FONT" + state.attributes(&fonts.back()) + ">";
                 fonts.push_back(state);
             }
-            body += RunMarkup(text_.mid(i, runEnd - i), charFormat(i));
+            body += RunMarkup(text_.mid(i, std::min(runEnd, end) - i), charFormat(i));
             i = runEnd;
         }
         for (std::size_t level = 0; level < fonts.size(); ++level) {
@@ -186,10 +186,7 @@ std::string EditField::htmlText() const {
         }
         body += bullet ? "</LI>" : "</P>";
         out += outer.empty() ? body : "<TEXTFORMAT" + outer + ">" + body + "</TEXTFORMAT>";
-        if (end >= length()) {
-            break;
-        }
-        start = end + 1;
+        start = next;
     }
     return out;
 }

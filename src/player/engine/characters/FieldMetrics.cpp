@@ -90,7 +90,15 @@ void EditField::fitToText() {
     const double left = autoSize == AutoSize::Left    ? area.left()
                         : autoSize == AutoSize::Right ? area.right() - width
                                                       : area.center().x() - width / 2;
+    shift_ += left - area.left();
     area = QRectF(left, area.top(), width, height);
+}
+
+double EditField::takeShift() {
+    const double shift = shift_;
+    area.translate(-shift, 0);
+    shift_ = 0;
+    return shift;
 }
 
 } // namespace quillon::engine

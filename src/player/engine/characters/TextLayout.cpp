@@ -41,11 +41,11 @@ SpanFace FaceOf(const EditField& field, const TextFormat& f, bool systemFonts) {
         face.font = EmbeddedFont(field, face);
         if (face.font) {
             const double scale = face.size / face.font->emSize;
-            // fields measure in whole twips
+            // fields measure in whole twips, rounded down
             face.ascent =
-                std::round(face.font->hasLayout ? face.font->ascent * scale : face.size * 0.8);
+                std::floor(face.font->hasLayout ? face.font->ascent * scale : face.size * 0.8);
             face.descent =
-                std::round(face.font->hasLayout ? face.font->descent * scale : face.size * 0.2);
+                std::floor(face.font->hasLayout ? face.font->descent * scale : face.size * 0.2);
         }
         return face;
     }
@@ -80,8 +80,8 @@ public:
             while (end < n && !IsParagraphEnd(text_[end])) {
                 ++end;
             }
-            paragraph(start, end);
-            if (end >= n || !field_.multiline) {
+            paragraph(start, end); // a single-line field too shows each paragraph on a line
+            if (end >= n) {
                 break;
             }
             start = end + 1;
@@ -90,8 +90,10 @@ public:
             layout_.textWidth = std::max(layout_.textWidth, line.width);
         }
         if (!text_.isEmpty()) { // an empty field measures nothing, though it has a line
+            // the last line's leading counts only when it is the first too
             const TextLine& last = layout_.lines.back();
-            layout_.textHeight = last.baseline + last.descent - (field_.area.top() + FieldGutter);
+            layout_.textHeight = last.baseline + last.descent - (field_.area.top() + FieldGutter) +
+                                 (layout_.lines.size() == 1 ? last.leading : 0);
         }
         return std::move(layout_);
     }
@@ -211,9 +213,12 @@ private:
 
     // Places a line's characters by its paragraph's alignment; measures its height.
     void arrange(TextLine& line, bool first, bool last) {
-        std::size_t used = line.chars.size(); // trailing spaces take no room
-        while (used > 0 && line.chars[used - 1].c == ' ') {
-            --used;
+        const TextAlign align = format_.align.value_or(TextAlign::Left);
+        std::size_t used = line.chars.size();
+        if (align != TextAlign::Left && !field_.spacesAlwaysTakeRoom) {
+            while (used > 0 && line.chars[used - 1].c == ' ') { // trailing spaces take no room
+                --used;
+            }
         }
         int spaces = 0;
         for (std::size_t i = 0; i < used; ++i) {
@@ -224,7 +229,6 @@ private:
         double x = field_.area.left() + FieldGutter + leftEdge() +
                    (first ? format_.indent.value_or(0) * Twips : 0);
         double stretch = 0; // justified lines widen their spaces, all but the last line
-        const TextAlign align = format_.align.value_or(TextAlign::Left);
         if (align == TextAlign::Right) {
             x += std::max(0.0, free);
         } else if (align == TextAlign::Center) {

@@ -199,6 +199,8 @@ public:
     // glyph for every character of a text.
     virtual std::vector<EmbeddedFont> embeddedFonts() = 0;
     virtual bool fontHasGlyphs(std::uint16_t font, const std::string& text) = 0;
+    // The movie's fonts as a field made by a script looks them up before it is shown.
+    virtual FontSource fieldFonts() = 0;
     // Every text field on the display list that follows a variable.
     virtual std::vector<ClipId> boundTextFields() = 0;
     // The characters of the static texts a clip holds, in depth order, one entry a line

@@ -113,7 +113,7 @@ bool ScriptStage::hitTest(ClipId clip, double x, double y, bool shapeFlag) {
 }
 
 DrawMatrix ScriptStage::matrix(ClipId clip) {
-    const Instance* i = runner_.resolve(clip).instance;
+    const Instance* i = settled(clip);
     if (!i) {
         return IdentityDrawMatrix;
     }
@@ -122,7 +122,7 @@ DrawMatrix ScriptStage::matrix(ClipId clip) {
 }
 
 void ScriptStage::setMatrix(ClipId clip, const DrawMatrix& m) {
-    Instance* i = runner_.resolve(clip).instance;
+    Instance* i = settled(clip);
     const bool finite = std::all_of(m.begin(), m.end(), [](double v) { return std::isfinite(v); });
     if (i && finite) {
         i->matrix = QTransform(m[0], m[1], m[2], m[3], m[4], m[5]);

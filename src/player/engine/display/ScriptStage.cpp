@@ -19,6 +19,19 @@ const EditTextCharacter* EditTextOf(const Instance* instance) {
     return instance ? dynamic_cast<const EditTextCharacter*>(instance->character.get()) : nullptr;
 }
 
+// The field an instance shows, its own copy: the definition is shared with every
+// placement of it.
+EditField* OwnField(Instance* instance) {
+    const EditTextCharacter* edit = EditTextOf(instance);
+    if (!edit) {
+        return nullptr;
+    }
+    if (instance->character.use_count() > 1) {
+        instance->character = std::make_shared<EditTextCharacter>(*edit);
+    }
+    return &static_cast<EditTextCharacter*>(instance->character.get())->field;
+}
+
 QRectF LocalBounds(const Instance& instance, int nesting);
 
 QRectF ListBounds(const Clip& clip, int nesting) {
@@ -198,8 +211,8 @@ int ScriptStage::depth(ClipId clip) {
 }
 
 double ScriptStage::property(ClipId clip, ClipProperty which) {
+    const Instance* i = settled(clip);
     const Placed p = runner_.resolve(clip);
-    const Instance* i = p.instance;
     const Decomposed d = i ? Decompose(i->matrix) : Decomposed{1, 1, 0};
     switch (which) {
     case ClipProperty::X:
@@ -241,7 +254,7 @@ double ScriptStage::property(ClipId clip, ClipProperty which) {
 }
 
 void ScriptStage::setProperty(ClipId clip, ClipProperty which, double value) {
-    Instance* i = runner_.resolve(clip).instance;
+    Instance* i = settled(clip);
     if (!i) {
         return;
     }
@@ -373,7 +386,7 @@ ClipId ScriptStage::createText(ClipId parent, const std::string& name, int depth
     auto edit = std::make_shared<EditTextCharacter>();
     EditField& field = edit->field;
     field.area = QRectF(0, 0, bounds.xMax - bounds.xMin, bounds.yMax - bounds.yMin);
-    field.fonts = FontsOf(runner_.dictionary(), UINT32_MAX);
+    field.fonts = fieldFonts();
     Instance fresh;
     fresh.character = edit;
     fresh.matrix = QTransform::fromTranslate(bounds.xMin, bounds.yMin);
@@ -496,16 +509,22 @@ void ScriptStage::setColor(ClipId clip, const ClipColor& color) {
 }
 
 EditField* ScriptStage::textField(ClipId clip) {
+    return OwnField(runner_.resolve(clip).instance);
+}
+
+FontSource ScriptStage::fieldFonts() {
+    return FontsOf(runner_.dictionary(), UINT32_MAX);
+}
+
+Instance* ScriptStage::settled(ClipId clip) {
     Instance* i = runner_.resolve(clip).instance;
     const EditTextCharacter* edit = EditTextOf(i);
-    if (!edit) {
-        return nullptr;
+    if (edit && edit->field.hasShift()) {
+        // a field that autoSize moved sideways reads as moved: its placement takes the move
+        const double shift = OwnField(i)->takeShift();
+        i->matrix.translate(shift, 0);
     }
-    // the definition is shared with every placement of it: a placed field changes a copy
-    if (i->character.use_count() > 1) {
-        i->character = std::make_shared<EditTextCharacter>(*edit);
-    }
-    return &static_cast<EditTextCharacter*>(i->character.get())->field;
+    return i;
 }
 
 std::vector<EmbeddedFont> ScriptStage::embeddedFonts() {

@@ -86,6 +86,7 @@ public:
     ClipColor color(ClipId clip) override;
     void setColor(ClipId clip, const ClipColor& color) override;
     EditField* textField(ClipId clip) override;
+    FontSource fieldFonts() override;
     std::vector<EmbeddedFont> embeddedFonts() override;
     bool fontHasGlyphs(std::uint16_t font, const std::string& text) override;
     std::vector<ClipId> boundTextFields() override;
@@ -126,6 +127,8 @@ private:
     // cannot be loaded.
     LoadedMovie fetch(const std::string& url);
     Clip* topOf(ClipId clip);
+    // A clip's placement, which first takes any sideways move autoSize gave its field.
+    Instance* settled(ClipId clip);
     ClipId placeNew(ClipId parent, int depth, Instance instance, const std::string& name);
 
     ClipRunner& runner_;

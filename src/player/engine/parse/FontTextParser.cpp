@@ -214,6 +214,7 @@ void ParseEditTextTag(const Tag& tag, ParseContext& context) {
     const std::uint8_t f1 = in.u8();
     const std::uint8_t f2 = in.u8();
     ReadFieldFlags(f1, f2, field);
+    field.spacesAlwaysTakeRoom = context.version < 8;
     field.fonts = FontsOf(context.dictionary, context.dictionary.epoch());
     TextFormat& format = field.newFormat;
     if (f1 & 0x01) {

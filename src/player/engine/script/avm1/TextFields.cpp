@@ -57,8 +57,9 @@ void SetAutoSize(Vm& vm, EditField& f, const Value& v) {
     }
     f.fitToText();
 }
+// Sizes read in whole pixels, the part pixel dropped.
 Value Pixels(double value) {
-    return Value(std::round(value));
+    return Value(std::trunc(value));
 }
 
 // clang-format off
@@ -82,10 +83,10 @@ constexpr FieldProperty FieldProperties[] = {
     {"scroll", [](Vm&, EditField& f) {
          return Value(std::clamp(f.scroll, 1, f.maxScroll())); },
      [](Vm& vm, EditField& f, const Value& v) {
-         const double line = vm.toNumber(v);
-         if (std::isfinite(line)) {
-             f.scroll = std::clamp(static_cast<int>(line), 1, f.maxScroll());
-         } }},
+         // a 32-bit line number, counted from 0 inside the player: the lowest wraps round
+         const std::uint32_t line = static_cast<std::uint32_t>(ToInt32(vm.toNumber(v)));
+         const std::int32_t fromZero = static_cast<std::int32_t>(line - 1u);
+         f.scroll = std::clamp(fromZero, 0, f.maxScroll() - 1) + 1; }},
     {"maxscroll", [](Vm&, EditField& f) { return Value(f.maxScroll()); }, ReadOnly},
     {"bottomScroll", [](Vm&, EditField& f) { return Value(f.bottomScroll()); }, ReadOnly},
     {"hscroll", [](Vm&, EditField& f) { return Value(f.hscroll); },

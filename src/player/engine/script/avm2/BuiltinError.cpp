@@ -9,6 +9,7 @@
 #include "player/engine/script/avm2/Properties.h"
 #include "player/engine/script/avm2/Vm.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -71,6 +72,7 @@ Value Trace(Vm& vm, const Value&, std::span<const Value> args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         line += (i ? " " : "") + ToString(vm, args[i]);
     }
+    std::replace(line.begin(), line.end(), '\r', '\n'); // the log ends lines at CR too
     vm.trace(line);
     return Value();
 }

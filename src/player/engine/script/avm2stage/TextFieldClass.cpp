@@ -157,6 +157,7 @@ Value TextFieldInit(Vm& vm, const Value& self, std::span<const Value> args) {
         r->textField = true;
         r->field = std::make_shared<EditField>();
         r->field->area = QRectF(0, 0, 2000, 2000);
+        r->field->fonts = StateOf(vm).host.fieldFonts(); // it measures before it is shown
     }
     return Value();
 }

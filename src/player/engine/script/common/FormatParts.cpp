@@ -12,11 +12,11 @@ const char* const FormatPartNames[FormatPartCount] = {
 namespace {
 
 constexpr FormatKind Kinds[FormatPartCount] = {
-    FormatKind::Text,   FormatKind::Number, FormatKind::Color,  FormatKind::Flag,
-    FormatKind::Flag,   FormatKind::Flag,   FormatKind::Text,   FormatKind::Text,
-    FormatKind::Align,  FormatKind::Number, FormatKind::Number, FormatKind::Number,
-    FormatKind::Number, FormatKind::Number, FormatKind::Flag,   FormatKind::Flag,
-    FormatKind::Number, FormatKind::List};
+    FormatKind::Text,     FormatKind::Number, FormatKind::Color,  FormatKind::Flag,
+    FormatKind::Flag,     FormatKind::Flag,   FormatKind::Text,   FormatKind::Text,
+    FormatKind::Align,    FormatKind::Number, FormatKind::Number, FormatKind::Number,
+    FormatKind::Number,   FormatKind::Number, FormatKind::Flag,   FormatKind::Flag,
+    FormatKind::Fraction, FormatKind::List};
 
 constexpr const char* AlignNames[] = {"left", "right", "center", "justify"};
 

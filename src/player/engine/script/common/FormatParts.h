@@ -12,7 +12,8 @@
 
 namespace quillon::engine {
 
-enum class FormatKind { Text, Number, Color, Flag, Align, List };
+// Number parts keep whole numbers, Fraction parts any number.
+enum class FormatKind { Text, Number, Fraction, Color, Flag, Align, List };
 
 struct FormatValue {
     bool isNull = true;
@@ -75,6 +76,10 @@ FormatValue FormatValueOf(const V& v, FormatKind kind, Reader& read) {
         break;
     case FormatKind::Color:
         out.number = read.color(v) & 0xffffff;
+        break;
+    case FormatKind::Fraction:
+        out.number = read.number(v);
+        out.isNull = !std::isfinite(out.number);
         break;
     default:
         out.number = std::trunc(read.number(v));

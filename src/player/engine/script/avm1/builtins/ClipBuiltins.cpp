@@ -146,6 +146,9 @@ Value CreateText(Vm& vm, CallInfo& c) {
     b.yMax = b.yMin + pixels(5);
     const ClipId made =
         vm.host().createText(clip, vm.toString(c.arg(0)), ClampedDepthArg(vm, c, 1), b);
+    if (EditField* field = made ? vm.host().textField(made) : nullptr) {
+        field->spacesAlwaysTakeRoom = vm.version() < 8;
+    }
     return made && vm.version() >= 8 ? NewClip(vm, made, nullptr) : Value();
 }
 
