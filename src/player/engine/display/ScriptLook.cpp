@@ -160,7 +160,7 @@ std::shared_ptr<BitmapPixels> ScriptStage::movieBitmap(std::uint16_t id,
         id = it == exports_.end() ? 0 : it->second;
     }
     const auto bitmap = id ? runner_.dictionary().findAs<BitmapCharacter>(id, UINT32_MAX) : nullptr;
-    return bitmap ? PixelsFromImage(bitmap->image, true) : nullptr;
+    return bitmap ? PixelsFromImage(bitmap->image, !bitmap->opaque) : nullptr;
 }
 
 } // namespace quillon::engine
