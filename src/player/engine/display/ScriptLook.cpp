@@ -116,6 +116,12 @@ void ScriptStage::setBlendMode(ClipId clip, int mode) {
     }
 }
 
+void ScriptStage::setCacheAsBitmap(ClipId clip, bool cached) {
+    if (Instance* instance = runner_.resolve(clip).instance) {
+        instance->cacheAsBitmap = cached;
+    }
+}
+
 void ScriptStage::setBitmap(ClipId clip, std::shared_ptr<const BitmapPixels> pixels,
                             bool smoothing) {
     if (Clip* c = runner_.resolve(clip).clip) {
