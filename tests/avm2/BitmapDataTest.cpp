@@ -262,6 +262,22 @@ const std::vector<PixelCase>& PixelCases() {
              p.pixel(5, 1, 4);
          },
          {"ffff0000", "ffff0000", "0", "0", "ff0000ff", "ffffffff"}},
+        {"draw puts a bitmap on with its blend mode",
+         [](Pixels& p) {
+             p.bitmap(1, 2, 2, false, 0xff8ccccc);
+             p.bitmap(2, 2, 2, false, 0xffff2222);
+             p.bitmap(3, 2, 2, false, 0xff102030);
+             p.bitmap(4, 2, 2, false, 0xffaaaaaa);
+             const auto draw = [&](std::uint32_t onto, std::uint32_t source, const char* mode) {
+                 p.call(onto, "draw", 4,
+                        [&] { p.code.getLocal(source).op(0x20).op(0x20).pushString(mode); });
+             };
+             draw(2, 1, "difference");
+             draw(4, 3, "subtract");
+             p.pixel(2, 1, 1);
+             p.pixel(4, 0, 0);
+         },
+         {"ff73aaaa", "ff9a8a7a"}},
     };
     return cases;
 }

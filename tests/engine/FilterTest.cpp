@@ -1,6 +1,8 @@
 // Filters drawn on placed objects: bevels (inner, outer, full, knockout, gradient), glows and
 // shadows (solid and through a colour ramp), and the size of the blur box at any view scale.
 
+#include "player/engine/characters/BitmapImage.h"
+#include "player/engine/characters/PixelFilters.h"
 #include "support/EngineTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -125,6 +127,39 @@ TEST(EngineFilters, BlurBoxIsTheWidestOddBoxWithinTheSize) {
                         {19, 40, QColor(170, 170, 170)},
                         {20, 40, QColor(85, 85, 85)},
                         {21, 40, Qt::black}});
+}
+
+TEST(EngineFilters, ScriptBitmapsBlurByTheExactSize) {
+    // one white pixel in a black row: the blur spreads it into the box's weights
+    struct Case {
+        double size;
+        int quality;
+        std::vector<int> around; // red at the pixel's neighbours, -3 to +3
+    };
+    const Case cases[] = {
+        {1, 1, {0, 0, 0, 255, 0, 0, 0}},     // a box of one pixel leaves it
+        {1.5, 1, {0, 0, 43, 170, 43, 0, 0}}, // a quarter of each neighbour
+        {2, 1, {0, 0, 64, 128, 64, 0, 0}},   // 1:2:1
+        {3, 1, {0, 0, 85, 85, 85, 0, 0}},    // whole pixels
+        {4, 1, {0, 32, 64, 64, 64, 32, 0}},  // halves at the ends
+        {2, 2, {0, 16, 64, 96, 64, 16, 0}},  // twice over
+        {5, 0, {0, 0, 0, 255, 0, 0, 0}},     // quality 0 does not blur
+    };
+    for (const Case& c : cases) {
+        auto pixels = engine::BitmapPixels::make(21, 1, false, 0xff000000u);
+        ASSERT_TRUE(pixels);
+        pixels->setPixel32(10, 0, 0xffffffffu);
+        engine::Filter blur;
+        blur.blurX = c.size;
+        blur.passes = c.quality;
+        engine::FilterPixels(*pixels, *pixels, {0, 0, 21, 1}, {0, 0}, blur);
+        for (int i = 0; i < 7; ++i) {
+            const std::uint32_t px = pixels->pixel32(7 + i, 0);
+            EXPECT_EQ(int((px >> 16) & 0xff), c.around[static_cast<std::size_t>(i)])
+                << "size " << c.size << " quality " << c.quality << " at " << i - 3;
+            EXPECT_EQ(px >> 24, 0xffu) << "an opaque bitmap stays opaque";
+        }
+    }
 }
 
 TEST(EngineFilters, BlurGrowsWithTheViewScale) {

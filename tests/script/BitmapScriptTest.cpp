@@ -176,6 +176,31 @@ TEST(BitmapScript, NoiseFollowsTheSeededSequence) {
     });
 }
 
+TEST(BitmapScript, LibraryBitmapsWithoutAlphaAreOpaque) {
+    MovieWriter movie(100, 100, 12, 8);
+    movie.exportAsset(movie.defineJpeg(EncodeJpeg(4, 4, std::vector<std::uint32_t>(16, 0x808080))),
+                      "photo");
+    movie.exportAsset(movie.defineBitmap(1, 1, {0x80ff0000u}), "icon");
+    ActionAssembler a;
+    for (const char* name : {"photo", "icon"}) {
+        // trace(flash.display.BitmapData.loadBitmap(name).transparent)
+        a.push({name, 1, "flash"})
+            .op(Action::GetVariable)
+            .push({"display"})
+            .op(Action::GetMember)
+            .push({"BitmapData"})
+            .op(Action::GetMember)
+            .push({"loadBitmap"})
+            .op(Action::CallMethod)
+            .push({"transparent"})
+            .op(Action::GetMember)
+            .op(Action::Trace);
+    }
+    movie.doAction(a.block());
+    movie.showFrame();
+    EXPECT_EQ(RunMovie(movie.bytes()).joined(), "false\ntrue\n");
+}
+
 TEST(BitmapScript, CompareAndHitTest) {
     RunCases({
         {"compare: alike, other sizes, a difference bitmap",

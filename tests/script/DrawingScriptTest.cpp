@@ -286,3 +286,30 @@ TEST(DrawingScript, AMaskWithAScrollRectIsMovedButNotCropped) {
         EXPECT_PIXEL(image, spot.x, spot.y, spot.color);
     }
 }
+
+TEST(DrawingScript, AMaskCropsByItsAlphaWhenBothAreCachedAsBitmaps) {
+    struct Case {
+        bool clipCached, maskCached;
+        QColor middle;
+    };
+    const QColor red(255, 0, 0), halfRed(255, 128, 128);
+    const Case cases[] = {
+        {true, true, halfRed}, // the half-transparent mask lets half the clip through
+        {true, false, red},    // otherwise its outline crops
+        {false, true, red},
+    };
+    for (const Case& c : cases) {
+        ActionAssembler a;
+        FilledClip(a, "c", 1, 0xff0000, 10, 10, 50, 60);
+        FilledClip(a, "m", 2, 0x0000ff, 30, 0, 90, 100);
+        SetMember(a, "m", "_alpha", 50);
+        SetMember(a, "c", "cacheAsBitmap", c.clipCached);
+        SetMember(a, "m", "cacheAsBitmap", c.maskCached);
+        CallOn(a, "c", "setMask", {"m"}).op(Action::Pop);
+        const QImage image = RenderFrame(OneScriptMovie(a));
+        EXPECT_TRUE(PixelIs(image, 40, 30, c.middle, 2))
+            << c.clipCached << c.maskCached << " " << Describe(image, 40, 30);
+        EXPECT_PIXEL(image, 20, 30, QColor(255, 255, 255)); // outside the mask
+        EXPECT_PIXEL(image, 70, 30, QColor(255, 255, 255)); // the mask is not drawn
+    }
+}

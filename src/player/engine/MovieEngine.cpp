@@ -186,6 +186,7 @@ void MovieEngine::loadBytes(std::vector<std::uint8_t> fileBytes, const std::stri
     next->runner->setRoot(next->root);
     next->pointer = std::make_unique<ButtonPointer>(*next->runner);
     next->renderer = std::make_unique<Renderer>(next->context.dictionary, next->runner.get());
+    next->renderer->setMovieVersion(next->header.version);
     next->sound.setFrameRate(next->header.frameRate8_8);
     next->sound.setEnabled(soundEnabled_);
     const double rate = next->header.frameRate8_8 / 256.0;

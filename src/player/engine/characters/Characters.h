@@ -80,7 +80,8 @@ private:
 };
 
 struct BitmapCharacter : Character {
-    QImage image; // premultiplied ARGB
+    QImage image;        // premultiplied ARGB
+    bool opaque = false; // no alpha channel in the movie (JPEG, lossless without alpha)
     QRectF bounds(int ratio) const override;
     QPainterPath maskArea(const QTransform& m, int ratio) const override;
     void draw(CharacterCanvas& canvas, int ratio) const override;

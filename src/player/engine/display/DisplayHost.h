@@ -161,6 +161,9 @@ public:
     virtual void setFilters(ClipId /*clip*/, std::vector<Filter> /*filters*/) {}
     virtual int blendMode(ClipId /*clip*/) { return 0; }
     virtual void setBlendMode(ClipId /*clip*/, int /*mode*/) {}
+    // Whether a clip is drawn as a picture of its own: with its mask drawn so as well, the
+    // mask's alpha crops it rather than the mask's outline.
+    virtual void setCacheAsBitmap(ClipId /*clip*/, bool /*cached*/) {}
 
     // Pixels shown on a clip beneath its drawing (a Bitmap, attachBitmap); none: none.
     virtual void setBitmap(ClipId clip, std::shared_ptr<const BitmapPixels> pixels,

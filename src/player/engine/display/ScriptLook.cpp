@@ -116,6 +116,12 @@ void ScriptStage::setBlendMode(ClipId clip, int mode) {
     }
 }
 
+void ScriptStage::setCacheAsBitmap(ClipId clip, bool cached) {
+    if (Instance* instance = runner_.resolve(clip).instance) {
+        instance->cacheAsBitmap = cached;
+    }
+}
+
 void ScriptStage::setBitmap(ClipId clip, std::shared_ptr<const BitmapPixels> pixels,
                             bool smoothing) {
     if (Clip* c = runner_.resolve(clip).clip) {
@@ -160,7 +166,7 @@ std::shared_ptr<BitmapPixels> ScriptStage::movieBitmap(std::uint16_t id,
         id = it == exports_.end() ? 0 : it->second;
     }
     const auto bitmap = id ? runner_.dictionary().findAs<BitmapCharacter>(id, UINT32_MAX) : nullptr;
-    return bitmap ? PixelsFromImage(bitmap->image, true) : nullptr;
+    return bitmap ? PixelsFromImage(bitmap->image, !bitmap->opaque) : nullptr;
 }
 
 } // namespace quillon::engine

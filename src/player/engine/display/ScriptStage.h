@@ -65,6 +65,7 @@ public:
     void setFilters(ClipId clip, std::vector<Filter> filters) override;
     int blendMode(ClipId clip) override;
     void setBlendMode(ClipId clip, int mode) override;
+    void setCacheAsBitmap(ClipId clip, bool cached) override;
     void setBitmap(ClipId clip, std::shared_ptr<const BitmapPixels> pixels,
                    bool smoothing) override;
     bool paintClip(ClipId clip, BitmapPixels& target, const PaintOptions& options) override;

@@ -173,13 +173,19 @@ void ParseBitmapTag(const Tag& tag, ParseContext& context) {
     const std::uint16_t id = in.u16();
     std::string error;
     QImage image;
+    // pictures without an alpha channel of their own make bitmaps scripts see as opaque
+    bool opaque = false;
     switch (tag.code) {
     case DefineBits:
         image = DecodeImageData(in.rest(), context.jpegTables, error);
+        opaque = true;
         break;
-    case DefineBitsJpeg2:
-        image = DecodeImageData(in.rest(), {}, error);
+    case DefineBitsJpeg2: {
+        const auto picture = in.rest();
+        image = DecodeImageData(picture, {}, error);
+        opaque = IsJpeg(picture);
         break;
+    }
     case DefineBitsJpeg3:
     case DefineBitsJpeg4: {
         const std::uint32_t size = in.u32();
@@ -196,6 +202,7 @@ void ParseBitmapTag(const Tag& tag, ParseContext& context) {
     case DefineBitsLossless:
     case DefineBitsLossless2:
         image = DecodeLossless(in, tag.code == DefineBitsLossless2, error);
+        opaque = tag.code == DefineBitsLossless;
         break;
     default:
         return;
@@ -215,6 +222,7 @@ void ParseBitmapTag(const Tag& tag, ParseContext& context) {
     context.bitmapBytes += static_cast<std::size_t>(image.sizeInBytes());
     auto character = std::make_shared<BitmapCharacter>();
     character->image = std::move(image);
+    character->opaque = opaque;
     context.dictionary.define(id, std::move(character));
 }
 

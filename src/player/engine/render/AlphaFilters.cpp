@@ -42,10 +42,10 @@ Plane AlphaOf(const QImage& layer, QPoint shift = {}) {
     return out;
 }
 
-void Blur(Plane& plane, const Filter& f, double scale, bool cover) {
+void Blur(Plane& plane, const Filter& f, double scale, BoxFit fit) {
     BlurPlane<1>(plane.values.data(), plane.width, plane.height, plane.width,
-                 BlurRadius(f.blurX * scale, cover), BlurRadius(f.blurY * scale, cover),
-                 std::clamp(f.passes, 1, 15));
+                 BlurBoxOf(f.blurX * scale, fit), BlurBoxOf(f.blurY * scale, fit),
+                 BlurPasses(f.passes));
 }
 
 QRgb Premultiplied(const QColor& color, int alpha) {
@@ -131,13 +131,14 @@ QPoint Offset(const Filter& f, double scale) {
 
 } // namespace
 
-void ApplyShadowOrGlow(QImage& layer, const Filter& f, double scale) {
+void ApplyShadowOrGlow(QImage& layer, const Filter& f, double scale, bool exact) {
     const bool gradient = f.kind == FilterKind::GradientGlow;
     const std::array<QRgb, 256> ramp = RampTable(f.ramp);
     const QColor solid = f.color.isValid() ? f.color : QColor(Qt::black);
     // The shape moved along the angle and blurred; inner kinds use the uncovered part.
     Plane cover = AlphaOf(layer, Offset(f, scale));
-    Blur(cover, f, scale, f.kind != FilterKind::DropShadow);
+    const BoxFit fit = f.kind == FilterKind::DropShadow ? BoxFit::Within : BoxFit::Covering;
+    Blur(cover, f, scale, exact ? BoxFit::Exact : fit);
     const Plane source = f.inner || f.knockout ? AlphaOf(layer) : Plane{};
     const int w = layer.width();
     std::vector<QRgb> effect(static_cast<std::size_t>(w) * layer.height(), 0);
@@ -167,12 +168,12 @@ void ApplyShadowOrGlow(QImage& layer, const Filter& f, double scale) {
     Composite(layer, effect, false, f.compositeSource && !f.knockout);
 }
 
-void ApplyBevel(QImage& layer, const Filter& f, double scale) {
+void ApplyBevel(QImage& layer, const Filter& f, double scale, bool exact) {
     const bool gradient = f.kind == FilterKind::GradientBevel;
     const std::array<QRgb, 256> ramp = RampTable(f.ramp);
     const Plane source = AlphaOf(layer);
     Plane blurred = source;
-    Blur(blurred, f, scale, false);
+    Blur(blurred, f, scale, exact ? BoxFit::Exact : BoxFit::Within);
     // The edge facing away from the light has the shape on the lit side of it and none on the
     // far side: the difference of the blurred shape seen both ways along the angle.
     const QPoint off = Offset(f, scale);

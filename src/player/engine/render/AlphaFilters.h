@@ -9,11 +9,11 @@
 namespace quillon::engine {
 
 // Drop shadow, glow and gradient glow, outer or inner; scale turns filter pixels into
-// device pixels. The layer is premultiplied ARGB.
-void ApplyShadowOrGlow(QImage& layer, const Filter& filter, double scale);
+// device pixels; exact blurs by the exact sizes (see BoxFit). The layer is premultiplied ARGB.
+void ApplyShadowOrGlow(QImage& layer, const Filter& filter, double scale, bool exact);
 
 // Bevel and gradient bevel: inner, outer or both (on top), lit side towards the angle's
 // opposite, dark side along it.
-void ApplyBevel(QImage& layer, const Filter& filter, double scale);
+void ApplyBevel(QImage& layer, const Filter& filter, double scale, bool exact);
 
 } // namespace quillon::engine

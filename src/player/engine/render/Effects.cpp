@@ -83,21 +83,33 @@ QImage AlphaSource(const QImage& layer) {
 
 } // namespace
 
-int BlurRadius(double size, bool cover) {
+BlurBox BlurBoxOf(double size, BoxFit fit) {
     if (!(size > 1)) {
-        return 0; // also for NaN
+        return {}; // also for NaN
     }
+    constexpr std::int64_t One = 1 << 16;
     const double half = (std::min(size, 511.0) - 1) / 2;
     // a hair of slack so sizes that are whole numbers after scaling stay whole
-    return static_cast<int>(cover ? std::ceil(half - 1e-6) : std::floor(half + 1e-6));
+    const int radius =
+        static_cast<int>(fit == BoxFit::Within ? std::floor(half + 1e-6) : std::ceil(half - 1e-6));
+    if (fit != BoxFit::Exact) {
+        return {radius, One, One};
+    }
+    // the end pixels count by how far the box reaches into them
+    const double edge = std::clamp(half - (radius - 1), 0.0, 1.0);
+    return {radius, One, std::max<std::int64_t>(1, std::llround(edge * One))};
 }
 
-void BoxBlur(QImage& image, double blurX, double blurY, int passes) {
+int BlurPasses(int quality) {
+    return std::clamp(quality, 0, 15);
+}
+
+void BoxBlur(QImage& image, double blurX, double blurY, int passes, BoxFit fit) {
     if (image.format() != QImage::Format_ARGB32_Premultiplied) {
         image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     }
     BlurPlane<4>(image.bits(), image.width(), image.height(), image.bytesPerLine(),
-                 BlurRadius(blurX, false), BlurRadius(blurY, false), std::clamp(passes, 1, 15));
+                 BlurBoxOf(blurX, fit), BlurBoxOf(blurY, fit), BlurPasses(passes));
 }
 
 namespace {
@@ -139,19 +151,20 @@ QRect Reach(const QImage& layer, const Filter& f, double scale) {
     return DrawnBounds(layer).adjusted(-m, -m, m, m).intersected(layer.rect());
 }
 
-void ApplyFilter(QImage& layer, const Filter& f, double scale) {
+void ApplyFilter(QImage& layer, const Filter& f, double scale, bool exact) {
     switch (f.kind) {
     case FilterKind::Blur:
-        BoxBlur(layer, f.blurX * scale, f.blurY * scale, f.passes);
+        BoxBlur(layer, f.blurX * scale, f.blurY * scale, f.passes,
+                exact ? BoxFit::Exact : BoxFit::Within);
         break;
     case FilterKind::DropShadow:
     case FilterKind::Glow:
     case FilterKind::GradientGlow:
-        ApplyShadowOrGlow(layer, f, scale);
+        ApplyShadowOrGlow(layer, f, scale, exact);
         break;
     case FilterKind::Bevel:
     case FilterKind::GradientBevel:
-        ApplyBevel(layer, f, scale);
+        ApplyBevel(layer, f, scale, exact);
         break;
     case FilterKind::ColorMatrix:
         ColorMatrix(layer, f.matrix);
@@ -168,14 +181,16 @@ void ApplyFilter(QImage& layer, const Filter& f, double scale) {
 } // namespace
 
 int FilterMargin(const Filter& f, double scale) {
-    const int passes = std::clamp(f.passes, 1, 15);
+    const int passes = BlurPasses(f.passes);
     const double d = std::isfinite(f.distance) ? std::abs(f.distance * scale) : 0.0;
     const int shift = static_cast<int>(std::ceil(std::min(d, 1e5))) + 1;
-    const int blur = std::max(BlurRadius(f.blurX * scale, true), BlurRadius(f.blurY * scale, true));
+    const int blur = std::max(BlurBoxOf(f.blurX * scale, BoxFit::Covering).radius,
+                              BlurBoxOf(f.blurY * scale, BoxFit::Covering).radius);
     return (blur + 1) * passes + shift;
 }
 
-void ApplyFilters(QImage& layer, const std::vector<Filter>& filters, double scale) {
+void ApplyFilters(QImage& layer, const std::vector<Filter>& filters, double scale,
+                  bool exactSizes) {
     for (const Filter& f : filters) {
         // Layers cover the whole picture; filter only the part that can change.
         const QRect reach = Reach(layer, f, scale);
@@ -183,11 +198,11 @@ void ApplyFilters(QImage& layer, const std::vector<Filter>& filters, double scal
             continue;
         }
         if (reach == layer.rect()) {
-            ApplyFilter(layer, f, scale);
+            ApplyFilter(layer, f, scale, exactSizes);
             continue;
         }
         QImage part = layer.copy(reach);
-        ApplyFilter(part, f, scale);
+        ApplyFilter(part, f, scale, exactSizes);
         QPainter p(&layer);
         p.setCompositionMode(QPainter::CompositionMode_Source);
         p.drawImage(reach.topLeft(), part);

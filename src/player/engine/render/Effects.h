@@ -3,6 +3,7 @@
 // modes a layer is put onto the picture with.
 
 #include "player/engine/characters/Records.h"
+#include "player/engine/render/BoxBlur.h"
 
 #include <QImage>
 #include <QPainter>
@@ -11,10 +12,13 @@
 namespace quillon::engine {
 
 // Applies filters to a premultiplied layer; scale turns filter pixels into device pixels.
-void ApplyFilters(QImage& layer, const std::vector<Filter>& filters, double scale);
+// exactSizes: blur by the exact sizes (a script's bitmap) rather than whole boxes (an
+// object on the stage).
+void ApplyFilters(QImage& layer, const std::vector<Filter>& filters, double scale,
+                  bool exactSizes = false);
 
 // Box blur over all four channels, sizes in device pixels.
-void BoxBlur(QImage& image, double blurX, double blurY, int passes);
+void BoxBlur(QImage& image, double blurX, double blurY, int passes, BoxFit fit);
 
 // How far past the drawn pixels a filter can change the layer, in device pixels.
 int FilterMargin(const Filter& filter, double scale);

@@ -25,7 +25,8 @@ void FilterPixels(BitmapPixels& target, const BitmapPixels& source, const PixelR
         p.setCompositionMode(QPainter::CompositionMode_Source);
         p.drawImage(QPoint(0, 0), from, cut);
     }
-    ApplyFilters(part, {filter}, 1.0);
+    // a bitmap's own pixels blur by the exact sizes asked for
+    ApplyFilters(part, {filter}, 1.0, true);
     QImage& to = ImageOf(target);
     {
         QPainter p(&to);

@@ -243,13 +243,65 @@ void Renderer::drawPlain(QPainter& painter, const Instance& instance, const QTra
     drawContent(painter, instance, m, cx, nesting);
 }
 
-void Renderer::drawFramed(QPainter& painter, const Instance& instance, QTransform m,
+bool Renderer::cacheable(const QRectF& bounds) const {
+    constexpr double MaxPixels = 16777215;
+    const double width = std::round(bounds.width()), height = std::round(bounds.height());
+    return width < cacheLimit_ && height < cacheLimit_ && width * height < MaxPixels; // NaN: no
+}
+
+void Renderer::drawFramed(QPainter& painter, const Instance& instance, const QTransform& m,
                           const ColorTransform& cx, int nesting) {
-    painter.save();
-    if (const std::optional<QPainterPath> mask = scriptMaskPath(instance)) {
-        painter.resetTransform();
-        painter.setClipPath(*mask, Qt::IntersectClip);
+    const Placed mask = scriptMask(instance);
+    if (mask.instance && mask.instance->cacheAsBitmap && instance.cacheAsBitmap &&
+        cacheable(boundsOf(instance, m, nesting)) &&
+        cacheable(boundsOf(*mask.instance,
+                           mask.instance->matrix * StageMatrixOf(*mask.parent) * stageToDevice_,
+                           0))) {
+        drawAlphaMasked(painter, instance, mask, m, cx, nesting);
+        return;
     }
+    painter.save();
+    if (mask.instance) {
+        // the mask crops where it stands on the stage, whoever holds it
+        painter.resetTransform();
+        painter.setClipPath(
+            maskPath(*mask.instance, StageMatrixOf(*mask.parent) * stageToDevice_, 0),
+            Qt::IntersectClip);
+    }
+    drawCropped(painter, instance, m, cx, nesting);
+    painter.restore();
+}
+
+void Renderer::drawAlphaMasked(QPainter& painter, const Instance& instance, const Placed& mask,
+                               const QTransform& m, const ColorTransform& cx, int nesting) {
+    const QPaintDevice* device = painter.device();
+    const QSize size(device->width(), device->height());
+    QImage layer = paintLayer(painter, size, [&](QPainter& onto) {
+        onto.save();
+        drawCropped(onto, instance, m, cx, nesting);
+        onto.restore();
+    });
+    const QImage alpha = paintLayer(painter, size, [&](QPainter& onto) {
+        const QTransform at = mask.instance->matrix * StageMatrixOf(*mask.parent) * stageToDevice_;
+        drawContent(onto, *mask.instance, at, ColorTransform{}.after(mask.instance->colorTransform),
+                    0);
+    });
+    if (layer.isNull() || alpha.isNull()) {
+        return;
+    }
+    {
+        QPainter keep(&layer);
+        keep.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        keep.drawImage(0, 0, alpha);
+    }
+    painter.save();
+    painter.resetTransform();
+    painter.drawImage(0, 0, layer);
+    painter.restore();
+}
+
+void Renderer::drawCropped(QPainter& painter, const Instance& instance, QTransform m,
+                           const ColorTransform& cx, int nesting) {
     painter.setTransform(m);
     QRectF background;
     if (instance.scrollRect) {
@@ -264,7 +316,6 @@ void Renderer::drawFramed(QPainter& painter, const Instance& instance, QTransfor
         painter.fillRect(background, QColor(*instance.opaqueBackground));
     }
     drawPlain(painter, instance, m, cx, nesting);
-    painter.restore();
 }
 
 bool Renderer::servesAsMask(const Instance& instance) const {
@@ -275,13 +326,12 @@ bool Renderer::servesAsMask(const Instance& instance) const {
     return masked && masked->maskId == instance.scriptId;
 }
 
-std::optional<QPainterPath> Renderer::scriptMaskPath(const Instance& instance) {
+Placed Renderer::scriptMask(const Instance& instance) {
     const Placed mask = runner_ && instance.maskId ? runner_->resolve(instance.maskId) : Placed{};
-    if (!mask.instance || mask.instance->masking != instance.scriptId) {
-        return std::nullopt; // no mask, or the link has gone
+    if (!mask.instance || !mask.parent || mask.instance->masking != instance.scriptId) {
+        return {}; // no mask, or the link has gone
     }
-    // the mask crops where it stands on the stage, whoever holds it
-    return maskPath(*mask.instance, StageMatrixOf(*mask.parent) * stageToDevice_, 0);
+    return mask;
 }
 
 bool Renderer::fitFilterLayer(const Instance& instance, const QTransform& m, int nesting,

@@ -17,6 +17,9 @@ public:
     explicit Renderer(const Dictionary& dictionary, ClipRunner* runner = nullptr)
         : dictionary_(dictionary), runner_(runner) {}
 
+    // The version of the movie drawn, which sets how large a cached picture may grow.
+    void setMovieVersion(int version) { cacheLimit_ = version >= 10 ? 8191 : 2880; }
+
     // Draws clip with transform mapping its twips to the painter's device.
     void draw(QPainter& painter, const Clip& clip, const QTransform& transform);
 
@@ -38,14 +41,20 @@ private:
     void drawInstance(QPainter& painter, const Instance& instance, const QTransform& parent,
                       const ColorTransform& parentCx, int nesting);
     // An instance with what scripts set around it: mask, scroll rectangle, background.
-    void drawFramed(QPainter& painter, const Instance& instance, QTransform m,
+    void drawFramed(QPainter& painter, const Instance& instance, const QTransform& m,
                     const ColorTransform& cx, int nesting);
+    // Both drawn as pictures of their own: the mask's alpha crops the instance.
+    void drawAlphaMasked(QPainter& painter, const Instance& instance, const Placed& mask,
+                         const QTransform& m, const ColorTransform& cx, int nesting);
+    // The instance inside its scroll rectangle, over its background.
+    void drawCropped(QPainter& painter, const Instance& instance, QTransform m,
+                     const ColorTransform& cx, int nesting);
     void drawPlain(QPainter& painter, const Instance& instance, const QTransform& m,
                    const ColorTransform& cx, int nesting);
     // Whether an instance is a mask a script set, which is not drawn itself.
     bool servesAsMask(const Instance& instance) const;
-    // The device area of the mask a script gave an instance, if it has one.
-    std::optional<QPainterPath> scriptMaskPath(const Instance& instance);
+    // The mask a script gave an instance, if it still masks it.
+    Placed scriptMask(const Instance& instance);
     void drawContent(QPainter& painter, const Instance& instance, const QTransform& m,
                      const ColorTransform& cx, int nesting);
     void drawLayered(QPainter& painter, const Instance& instance, const QTransform& m,
@@ -60,6 +69,10 @@ private:
     QPainterPath maskPath(const Instance& instance, const QTransform& m, int nesting);
     // The device rectangle an instance covers (drawn parts only, masks left out).
     QRectF boundsOf(const Instance& instance, const QTransform& m, int nesting) const;
+    // Whether a picture of these device bounds can be cached: players give up on bitmaps
+    // as wide or tall as the limit, or of 16777215 pixels or more, and draw the object as
+    // if it were not cached.
+    bool cacheable(const QRectF& bounds) const;
 
     const Dictionary& dictionary_;
     ClipRunner* runner_;
@@ -67,6 +80,7 @@ private:
     int layers_ = 0;                         // layers being drawn into, outermost first
     double viewScale_ = 1.0 / TwipsPerPixel; // device pixels per twip of the stage
     QTransform stageToDevice_;               // the stage onto the device drawn on now
+    int cacheLimit_ = 8191;                  // cached pictures are narrower and lower than this
 };
 
 } // namespace quillon::engine

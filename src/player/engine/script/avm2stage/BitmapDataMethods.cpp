@@ -15,26 +15,35 @@ using namespace avm2;
 
 namespace {
 
-// Paints a display object with no clip (one off the display list) through a clip made
-// for the moment from its drawing.
-bool PaintOffList(StageState& state, DisplayRecord& r, BitmapPixels& target,
-                  const DisplayHost::PaintOptions& options) {
+// Paints through a clip made for the moment: a drawing's commands and a bitmap.
+bool PaintThroughTemporaryClip(StageState& state, const std::vector<DrawCommand>* commands,
+                               std::shared_ptr<BitmapPixels> bitmap, bool smoothing,
+                               BitmapPixels& target, const DisplayHost::PaintOptions& options) {
     DisplayHost& host = state.host;
     const ClipId temporary = host.createEmpty(host.root(), "", host.nextHighestDepth(host.root()));
     if (!temporary) {
         return false;
     }
-    if (r.graphics) {
-        for (const DrawCommand& c : state.graphics[r.graphics].commands) {
+    if (commands) {
+        for (const DrawCommand& c : *commands) {
             host.draw(temporary, c);
         }
     }
-    if (r.bitmapData && state.bitmaps[r.bitmapData]) {
-        host.setBitmap(temporary, state.bitmaps[r.bitmapData], r.smoothing);
+    if (bitmap) {
+        host.setBitmap(temporary, std::move(bitmap), smoothing);
     }
     const bool done = host.paintClip(temporary, target, options);
     host.remove(temporary);
     return done;
+}
+
+// Paints a display object with no clip (one off the display list) through a clip made
+// for the moment from its drawing.
+bool PaintOffList(StageState& state, DisplayRecord& r, BitmapPixels& target,
+                  const DisplayHost::PaintOptions& options) {
+    return PaintThroughTemporaryClip(
+        state, r.graphics ? &state.graphics[r.graphics].commands : nullptr,
+        r.bitmapData ? state.bitmaps[r.bitmapData] : nullptr, r.smoothing, target, options);
 }
 
 Value Draw(Vm& vm, const Value& self, std::span<const Value> args) {
@@ -48,7 +57,15 @@ Value Draw(Vm& vm, const Value& self, std::span<const Value> args) {
         options.clipArea = RectArg(vm, Arg(args, 4));
     }
     options.smoothing = ToBoolean(Arg(args, 5));
-    if (const std::shared_ptr<BitmapPixels> pixels = SharedPixels(vm, source)) {
+    options.matrix = {m.a, m.b, m.c, m.d, m.tx * TwipsPerPixel, m.ty * TwipsPerPixel};
+    StageState& state = StateOf(vm);
+    if (std::shared_ptr<BitmapPixels> pixels = SharedPixels(vm, source)) {
+        if (options.blendMode > blend::Normal) {
+            // blend modes are the drawing's: the bitmap goes through a clip of its own
+            PaintThroughTemporaryClip(state, nullptr, std::move(pixels), options.smoothing, target,
+                                      options);
+            return Value();
+        }
         target.drawBitmap(*pixels, {m.a, m.b, m.c, m.d, m.tx, m.ty}, options.color,
                           options.clipArea, options.smoothing);
         return Value();
@@ -58,8 +75,6 @@ Value Draw(Vm& vm, const Value& self, std::span<const Value> args) {
         vm.throwError(ErrorKind::TypeError, 2007,
                       "Error #2007: Parameter source must be non-null.");
     }
-    options.matrix = {m.a, m.b, m.c, m.d, m.tx * TwipsPerPixel, m.ty * TwipsPerPixel};
-    StageState& state = StateOf(vm);
     if (r->clip) {
         state.host.paintClip(r->clip, target, options);
     } else {

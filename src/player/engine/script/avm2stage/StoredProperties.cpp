@@ -72,6 +72,12 @@ void ApplyBlendMode(Vm& vm, Object*, DisplayRecord& r, const Value& value) {
     }
 }
 
+void ApplyCacheAsBitmap(Vm& vm, Object*, DisplayRecord& r, const Value& value) {
+    if (r.clip) {
+        StateOf(vm).host.setCacheAsBitmap(r.clip, ToBoolean(value));
+    }
+}
+
 struct Stored {
     const char* name;
     const char* key; // the hidden property holding the value
@@ -85,7 +91,7 @@ constexpr Stored StoredProperties[] = {
     {"opaqueBackground", "$opaqueBackground", Stored::Default::Null, ApplyOpaqueBackground},
     {"metaData", "$metaData", Stored::Default::Null},
     {"scale9Grid", "$scale9Grid", Stored::Default::Null},
-    {"cacheAsBitmap", "$cacheAsBitmap", Stored::Default::False},
+    {"cacheAsBitmap", "$cacheAsBitmap", Stored::Default::False, ApplyCacheAsBitmap},
     {"blendMode", "$blendMode", Stored::Default::Normal, ApplyBlendMode},
 };
 

@@ -216,7 +216,7 @@ Value SetBlendMode(Vm& vm, CallInfo& c) {
     return Value();
 }
 
-// cacheAsBitmap changes nothing drawn here; scripts read back what they set.
+// cacheAsBitmap: scripts read back what they set; the drawing learns it for alpha masks.
 constexpr const char* CacheKey = "__cacheAsBitmap";
 
 Value GetCacheAsBitmap(Vm& vm, CallInfo& c) {
@@ -228,6 +228,9 @@ Value GetCacheAsBitmap(Vm& vm, CallInfo& c) {
 Value SetCacheAsBitmap(Vm& vm, CallInfo& c) {
     if (Object* o = ThisObject(c)) {
         o->define(CacheKey, Value(vm.toBool(c.arg(0))), DontEnum);
+    }
+    if (const ClipId clip = vm.clipOf(c.thisValue)) {
+        vm.host().setCacheAsBitmap(clip, vm.toBool(c.arg(0)));
     }
     return Value();
 }
