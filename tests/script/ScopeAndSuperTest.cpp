@@ -59,6 +59,17 @@ TEST(ScriptScopes, SetTargetToAnObjectNamesTheClipItsTextNames) {
     EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "/mc\n");
 }
 
+// A path the target lacks names from the timeline the code is in.
+TEST(ScriptScopes, ANestedSetTargetFindsAPathFromTheTimeline) {
+    ActionAssembler a;
+    MakeClip(a, "a", 1);
+    CallOn(a, "a", "createEmptyMovieClip", {1, "b"}).op(Action::Pop);
+    a.push({"a"}).op(SetTarget2);
+    a.push({"a.b"}).op(SetTarget2);
+    a.push({"", 11}).op(Action::GetProperty).op(Action::Trace); // _target
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "/a/b\n");
+}
+
 // Once the target is removed, code reads and writes the clip it runs for, and a
 // reference to the removed clip converts to empty text.
 TEST(ScriptScopes, ARemovedTargetLeavesTheBlocksOwnClip) {

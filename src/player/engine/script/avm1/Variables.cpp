@@ -348,6 +348,12 @@ void SetTarget(Vm& vm, Frame& frame, const Value& target) {
     if (!clip && !(target.isObject() && target.o->kind == Kind::Clip)) {
         const std::string path = vm.toString(target);
         Value found = vm.resolvePath(path, frame.target);
+        if (found.isUndefined() && frame.target != frame.original &&
+            vm.host().exists(frame.original)) {
+            // a path the target lacks may name from the timeline the code is in, which the
+            // target's scope chain no longer holds
+            found = vm.resolvePath(path, frame.original);
+        }
         if (found.isUndefined() && path.find('.') != std::string::npos) {
             found = GetVariable(vm, frame, path);
         }
