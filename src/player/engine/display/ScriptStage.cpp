@@ -32,6 +32,17 @@ EditField* OwnField(Instance* instance) {
     return &static_cast<EditTextCharacter*>(instance->character.get())->field;
 }
 
+// A placement, which first takes any sideways move autoSize gave its field: a field
+// that autoSize moved reads as moved.
+Instance* Settle(Instance* i) {
+    const EditTextCharacter* edit = EditTextOf(i);
+    if (edit && edit->field.hasShift()) {
+        const double shift = OwnField(i)->takeShift();
+        i->matrix.translate(shift, 0);
+    }
+    return i;
+}
+
 QRectF LocalBounds(const Instance& instance, int nesting);
 
 QRectF ListBounds(const Clip& clip, int nesting) {
@@ -211,8 +222,8 @@ int ScriptStage::depth(ClipId clip) {
 }
 
 double ScriptStage::property(ClipId clip, ClipProperty which) {
-    const Instance* i = settled(clip);
     const Placed p = runner_.resolve(clip);
+    const Instance* i = Settle(p.instance);
     const Decomposed d = i ? Decompose(i->matrix) : Decomposed{1, 1, 0};
     switch (which) {
     case ClipProperty::X:
@@ -517,14 +528,7 @@ FontSource ScriptStage::fieldFonts() {
 }
 
 Instance* ScriptStage::settled(ClipId clip) {
-    Instance* i = runner_.resolve(clip).instance;
-    const EditTextCharacter* edit = EditTextOf(i);
-    if (edit && edit->field.hasShift()) {
-        // a field that autoSize moved sideways reads as moved: its placement takes the move
-        const double shift = OwnField(i)->takeShift();
-        i->matrix.translate(shift, 0);
-    }
-    return i;
+    return Settle(runner_.resolve(clip).instance);
 }
 
 std::vector<EmbeddedFont> ScriptStage::embeddedFonts() {

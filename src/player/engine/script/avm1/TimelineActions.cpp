@@ -245,15 +245,13 @@ void GotoFrame2(Vm& vm, Frame& frame, const Value& where, bool play, int bias) {
     int index = -1;
     if (where.isNumber() && std::trunc(where.n) == where.n) {
         index = FrameIndex(where.n);
-    } else if (!where.isNumber() || std::isfinite(where.n)) {
-        // anything else names a frame by its text: undefined the frame labelled so, and a
-        // fraction a label too (no frame is numbered so)
-        const std::string text = where.isNumber() ? NumberToString(where.n) : vm.toString(where);
-        const std::string part = FramePart(vm, frame, text, clip);
-        const double number = where.isNumber() ? NAN : StringToNumber(part, vm.version());
-        if (clip) {
-            index = std::isfinite(number) ? FrameIndex(number) : vm.host().frameOfLabel(clip, part);
-        }
+    } else if (!where.isNumber()) {
+        // anything else names a frame by its text: undefined the frame labelled so
+        index = FrameOfText(vm, frame, vm.toString(where), clip);
+    } else if (std::isfinite(where.n)) {
+        // a fraction is a label too: no frame is numbered so
+        clip = LiveTarget(vm, frame);
+        index = clip ? vm.host().frameOfLabel(clip, NumberToString(where.n)) : -1;
     }
     // the scene's first frame moves numbers and labels alike
     index = index >= 0 ? Biased(index, bias) : -1;
