@@ -1,5 +1,6 @@
 // flash.text.TextFormat's typed properties: what each kind of part keeps of the value a
-// script gives it, and how a field's own format reads back through them.
+// script gives it, and how a field's own format reads back through them; and the
+// smoothing settings of a TextField.
 
 #include "Avm2TestSupport.h"
 #include "script/ScriptTestSupport.h"
@@ -98,6 +99,42 @@ TEST(Avm2TextFormat, DisplayRefusesNullAndTheConstructorCoercesItsArguments) {
     EXPECT_EQ(run.traces, (Lines{std::string(64, 'g'), "10", longName}));
     ASSERT_EQ(run.warnings.size(), 1u);
     EXPECT_NE(run.warnings[0].find("#2007"), std::string::npos) << run.warnings[0];
+}
+
+TEST(Avm2TextFormat, AFieldsSmoothingKeepsToItsChoicesAndRanges) {
+    struct Case {
+        const char* name;
+        std::function<void(AbcCode&)> push;
+        const char* expected;
+    };
+    const auto number = [](double d) { return [d](AbcCode& c) { c.pushDouble(d); }; };
+    const auto text = [](const char* s) { return [s](AbcCode& c) { c.pushString(s); }; };
+    const std::vector<Case> cases = {
+        {"antiAliasType", text("advanced"), "advanced"},
+        {"antiAliasType", text("blurry"), "advanced"}, // unknown: as it was
+        {"gridFitType", text("subpixel"), "subpixel"},
+        {"gridFitType", text("edges"), "none"}, // unknown: fits to nothing
+        {"thickness", number(-539), "-200"},
+        {"thickness", number(NAN), "NaN"},
+        {"sharpness", number(300), "300"},
+        {"sharpness", number(INFINITY), "400"},
+    };
+    Lines expected = {"normal", "pixel", "0", "0"};
+    const testing::ScriptRun run = testing::RunMovie(DocumentMovie([&](AbcCode& code, Names& n) {
+        Make(code, n, "TextField", 1);
+        for (const char* name : {"antiAliasType", "gridFitType", "thickness", "sharpness"}) {
+            code.getLocal(1).nameOp(GetProperty, n(name)).traceTop();
+        }
+        for (const Case& c : cases) {
+            code.getLocal(1);
+            c.push(code);
+            code.nameOp(SetProperty, n(c.name));
+            code.getLocal(1).nameOp(GetProperty, n(c.name)).traceTop();
+            expected.push_back(c.expected);
+        }
+    }));
+    EXPECT_EQ(run.warnings, Lines{});
+    EXPECT_EQ(run.traces, expected);
 }
 
 } // namespace

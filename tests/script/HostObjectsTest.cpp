@@ -5,10 +5,12 @@
 #include "script/ScriptTestSupport.h"
 #include "support/TempDir.h"
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <tuple>
 #include <variant>
 
 using namespace quillon::testing;
@@ -59,6 +61,48 @@ TEST(HostObjects, BoundTextFieldFollowsItsVariable) {
     movie.doAction(a.block());
     movie.showFrame();
     EXPECT_EQ(RunMovie(movie.bytes()).joined(), "start\nstart\n42\ntyped\nscore\n5\n");
+}
+
+// A text settings tag for a field: the smoothing kind, grid fitting, thickness, sharpness.
+Bytes TextSettings(std::uint16_t id, int kind, int gridFit, float thickness, float sharpness) {
+    Bytes body = {static_cast<std::uint8_t>(id & 0xff), static_cast<std::uint8_t>(id >> 8),
+                  static_cast<std::uint8_t>(kind << 6 | gridFit << 3)};
+    for (float f : {thickness, sharpness}) {
+        std::uint32_t bits = 0;
+        std::memcpy(&bits, &f, sizeof bits);
+        for (int i = 0; i < 4; ++i) {
+            body.push_back(static_cast<std::uint8_t>(bits >> (8 * i)));
+        }
+    }
+    body.push_back(0);
+    return body;
+}
+
+TEST(HostObjects, TextSettingsTagSmoothsOnlyItsFieldUntilAScriptChangesIt) {
+    MovieWriter movie(100, 100, 12, 8);
+    EditTextSpec spec;
+    const std::uint16_t smooth = movie.defineEditText(spec);
+    movie.tag(74, TextSettings(smooth, 1, 2, 1.5f, -50));
+    const std::uint16_t plain = movie.defineEditText(spec);
+    for (auto [depth, id, name] : {std::tuple{1, smooth, "a"}, std::tuple{2, plain, "b"}}) {
+        Place place(static_cast<std::uint16_t>(depth), id);
+        place.name = name;
+        movie.place(place);
+    }
+    ActionAssembler a;
+    for (const char* field : {"a", "b"}) {
+        for (const char* name : {"antiAliasType", "gridFitType", "thickness", "sharpness"}) {
+            a.traceVariable(std::string(field) + "." + name);
+        }
+    }
+    // names in any case change it, unknown ones do not
+    a.push({"a"}).op(Action::GetVariable).push({"antiAliasType", "NORMAL"}).op(Action::SetMember);
+    a.push({"a"}).op(Action::GetVariable).push({"gridFitType", "edges"}).op(Action::SetMember);
+    a.traceVariable("a.antiAliasType").traceVariable("a.gridFitType");
+    movie.doAction(a.block());
+    movie.showFrame();
+    EXPECT_EQ(RunMovie(movie.bytes()).joined(),
+              "advanced\nsubpixel\n1.5\n-50\nnormal\npixel\n0\n0\nnormal\nsubpixel\n");
 }
 
 class ScriptLoads : public ::testing::Test {

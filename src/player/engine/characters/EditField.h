@@ -46,6 +46,11 @@ public:
     // alignment; later ones only in left-aligned lines.
     bool spacesAlwaysTakeRoom = false;
     std::uint32_t borderColor = 0, backgroundColor = 0xffffff;
+    // How the glyphs ask to be smoothed (the text settings tag or scripts); kept for
+    // scripts, the drawing does not vary by them.
+    bool advancedAntiAlias = false;
+    int gridFit = 1; // an index into GridFitNames
+    double thickness = 0, sharpness = 0;
     int alpha = 255; // the text's opacity from the field tag
     int maxChars = 0;
     std::string restrict;

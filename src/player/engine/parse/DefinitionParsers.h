@@ -11,6 +11,7 @@ void ParseMorphShapeTag(const Tag& tag, ParseContext& context);
 void ParseFontTag(const Tag& tag, ParseContext& context);
 void ParseTextTag(const Tag& tag, ParseContext& context);
 void ParseEditTextTag(const Tag& tag, ParseContext& context);
+void ParseTextSettingsTag(const Tag& tag, ParseContext& context);
 void ParseButtonTag(const Tag& tag, ParseContext& context);
 void ParseVideoTag(const Tag& tag, ParseContext& context);
 

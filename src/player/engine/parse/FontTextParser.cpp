@@ -249,4 +249,22 @@ void ParseEditTextTag(const Tag& tag, ParseContext& context) {
     context.dictionary.define(id, std::move(edit));
 }
 
+// CSMTextSettings: how a text field's glyphs ask to be smoothed. Static text draws
+// the same either way, so only fields keep it.
+void ParseTextSettingsTag(const Tag& tag, ParseContext& context) {
+    swf::BitReader in(tag.body);
+    const std::uint16_t id = in.u16();
+    const std::uint8_t flags = in.u8();
+    const float thickness = in.f32();
+    const float sharpness = in.f32();
+    auto edit = context.dictionary.findAs<EditTextCharacter>(id, context.dictionary.epoch());
+    if (!edit || in.overrun()) {
+        return;
+    }
+    edit->field.advancedAntiAlias = (flags >> 6) == 1;
+    edit->field.gridFit = std::min((flags >> 3) & 0x07, 2);
+    edit->field.thickness = thickness;
+    edit->field.sharpness = sharpness;
+}
+
 } // namespace quillon::engine

@@ -21,7 +21,7 @@ const std::set<int> QuietTags = {
     t::DefineSound, t::StartSound, t::SoundStreamHead, t::SoundStreamBlock, t::Protect,
     t::ProductInfo, t::SoundStreamHead2, t::ImportAssets, t::EnableDebugger,
     t::DebugId, t::EnableDebugger2, t::ScriptLimits, t::SetTabIndex, t::FileAttributes,
-    t::ImportAssets2, t::DoAbcDefine, t::DefineFontAlignZones, t::TextSettings, t::SymbolClass,
+    t::ImportAssets2, t::DoAbcDefine, t::DefineFontAlignZones, t::SymbolClass,
     t::Metadata, t::DefineScalingGrid, t::DoAbc, t::DefineSceneAndFrameLabels,
     t::DefineBinaryData, t::DefineFontName, t::StartSound2, t::DefineFont4, t::EnableTelemetry,
     t::FreeCharacter, t::DefineButtonSound, t::DefineButtonColorTransform,
@@ -62,6 +62,7 @@ const std::map<int, DefinitionParser>& DefinitionParsers() {
             ParseFontTag);
         route({t::DefineText, t::DefineText2}, ParseTextTag);
         route({t::DefineEditText}, ParseEditTextTag);
+        route({t::TextSettings}, ParseTextSettingsTag);
         route({t::DefineButton, t::DefineButton2}, ParseButtonTag);
         route({t::DefineVideoStream, t::VideoFrame}, ParseVideoTag);
         return out;

@@ -66,8 +66,9 @@ bool ExecArithmeticAction(Vm& vm, const Instr& in);
 bool GetTextFieldProperty(Vm& vm, ClipId field, std::string_view name, Value& out);
 bool SetTextFieldProperty(Vm& vm, ClipId field, std::string_view name, const Value& value);
 // The settings of a text field only scripts see (colours, kind, flags); false for others.
-bool GetTextFieldSetting(Vm& vm, Object* field, std::string_view name, Value& out);
-bool SetTextFieldSetting(Vm& vm, Object* field, std::string_view name, const Value& value);
+bool GetTextFieldSetting(Vm& vm, Object* field, EditField& f, std::string_view name, Value& out);
+bool SetTextFieldSetting(Vm& vm, Object* field, EditField& f, std::string_view name,
+                         const Value& value);
 void SyncTextField(Vm& vm, ClipId field);
 // TextField.prototype's properties (after the filters, whose functions it keeps), and
 // whether a name is one of them: those a field holds through its prototype, not its own.

@@ -1,7 +1,9 @@
-// Text field settings that only scripts see (anti-aliasing choices, the mouse wheel),
-// kept on the field's object with the player's defaults and its coercions.
+// Text field settings that only scripts see (the mouse wheel, the style sheet, the tab
+// order), kept on the field's object with the player's defaults and its coercions, and
+// the glyph smoothing choices, kept on the field.
 
 #include "player/engine/script/avm1/Frame.h"
+#include "player/engine/script/common/FieldSettings.h"
 
 #include <array>
 
@@ -20,10 +22,6 @@ struct Setting {
 
 constexpr Setting Settings[] = {
     {"mouseWheelEnabled", Coerce::Flag, 1},
-    {"thickness", Coerce::Number, 0},
-    {"sharpness", Coerce::Number, 0},
-    {"antiAliasType", Coerce::Choice, 0, {"normal", "advanced"}},
-    {"gridFitType", Coerce::Choice, 0, {"pixel", "none", "subpixel"}},
     // kept as given, undefined until set
     {"styleSheet", Coerce::Keep, 0},
     {"tabIndex", Coerce::Index, 0}, // an unsigned whole number, or undefined
@@ -78,9 +76,56 @@ Value Coerced(Vm& vm, const Setting& s, const Value& value) {
     return Value();
 }
 
+// A choice by name, any case; -1 for none of them.
+template <std::size_t N> int ChoiceOf(const std::string& name, const char* const (&names)[N]) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (EqualsIgnoringCase(name, names[i])) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+bool GetLook(const EditField& f, std::string_view name, Value& out) {
+    if (name == "antiAliasType") {
+        out = Value(AntiAliasNames[f.advancedAntiAlias ? 1 : 0]);
+    } else if (name == "gridFitType") {
+        out = Value(GridFitNames[f.gridFit]);
+    } else if (name == "thickness" || name == "sharpness") {
+        out = Value(name == "thickness" ? f.thickness : f.sharpness);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// An unknown choice leaves the field as it was; the numbers are kept as given.
+bool SetLook(Vm& vm, EditField& f, std::string_view name, const Value& value) {
+    if (name == "antiAliasType" || name == "gridFitType") {
+        const std::string text = vm.toString(value);
+        const bool antiAlias = name == "antiAliasType";
+        const int choice =
+            antiAlias ? ChoiceOf(text, AntiAliasNames) : ChoiceOf(text, GridFitNames);
+        if (choice >= 0 && antiAlias) {
+            f.advancedAntiAlias = choice == 1;
+        } else if (choice >= 0) {
+            f.gridFit = choice;
+        }
+        return true;
+    }
+    if (name == "thickness" || name == "sharpness") {
+        (name == "thickness" ? f.thickness : f.sharpness) = vm.toNumber(value);
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
-bool GetTextFieldSetting(Vm&, Object* field, std::string_view name, Value& out) {
+bool GetTextFieldSetting(Vm&, Object* field, EditField& f, std::string_view name, Value& out) {
+    if (GetLook(f, name, out)) {
+        return true;
+    }
     const Setting* s = FindSetting(name);
     if (!s || !field) {
         return false;
@@ -90,7 +135,11 @@ bool GetTextFieldSetting(Vm&, Object* field, std::string_view name, Value& out) 
     return true;
 }
 
-bool SetTextFieldSetting(Vm& vm, Object* field, std::string_view name, const Value& value) {
+bool SetTextFieldSetting(Vm& vm, Object* field, EditField& f, std::string_view name,
+                         const Value& value) {
+    if (SetLook(vm, f, name, value)) {
+        return true;
+    }
     const Setting* s = FindSetting(name);
     if (!s || !field) {
         return false;

@@ -309,7 +309,7 @@ bool GetTextFieldProperty(Vm& vm, ClipId field, std::string_view name, Value& ou
         out = Value(static_cast<double>(f->*color->member));
         return true;
     }
-    return GetTextFieldSetting(vm, vm.clipObject(field), name, out);
+    return GetTextFieldSetting(vm, vm.clipObject(field), *f, name, out);
 }
 
 bool SetTextFieldProperty(Vm& vm, ClipId field, std::string_view name, const Value& value) {
@@ -338,7 +338,7 @@ bool SetTextFieldProperty(Vm& vm, ClipId field, std::string_view name, const Val
         SetFieldColor(*f, color->member, ToUint32(vm.toNumber(value)));
         return true;
     }
-    return SetTextFieldSetting(vm, vm.clipObject(field), name, value);
+    return SetTextFieldSetting(vm, vm.clipObject(field), *f, name, value);
 }
 
 } // namespace quillon::engine::avm1

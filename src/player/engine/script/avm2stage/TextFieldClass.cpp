@@ -42,6 +42,31 @@ void SetAutoSize(Vm& vm, EditField& f, const Value& v) {
                   "Parameter autoSize must be one of the accepted values.");
 }
 
+// An unknown anti-aliasing name leaves the field as it was; an unknown grid fitting fits
+// to nothing.
+void SetAntiAliasType(Vm& vm, EditField& f, const Value& v) {
+    const std::string name = ToString(vm, v);
+    if (name == AntiAliasNames[0] || name == AntiAliasNames[1]) {
+        f.advancedAntiAlias = name == AntiAliasNames[1];
+    }
+}
+
+void SetGridFitType(Vm& vm, EditField& f, const Value& v) {
+    const std::string name = ToString(vm, v);
+    f.gridFit = 0;
+    for (int i = 1; i < 3; ++i) {
+        if (name == GridFitNames[i]) {
+            f.gridFit = i;
+        }
+    }
+}
+
+// Thickness and sharpness keep to the ranges the smoothing takes; NaN stays.
+double Limited(Vm& vm, const Value& v, double limit) {
+    const double n = ToNumber(vm, v);
+    return std::isnan(n) ? n : std::clamp(n, -limit, limit);
+}
+
 // clang-format off
 constexpr FieldProperty FieldProperties[] = {
     {"text", [](Vm&, EditField& f) { return Text(f.text()); },
@@ -87,6 +112,14 @@ constexpr FieldProperty FieldProperties[] = {
      [](Vm& vm, EditField& f, const Value& v) {
          f.hasRestrict = !v.isNullish();
          f.restrict = f.hasRestrict ? ToString(vm, v) : std::string(); }},
+    {"antiAliasType", [](Vm&, EditField& f) {
+         return Value::string(AntiAliasNames[f.advancedAntiAlias ? 1 : 0]); }, SetAntiAliasType},
+    {"gridFitType", [](Vm&, EditField& f) { return Value::string(GridFitNames[f.gridFit]); },
+     SetGridFitType},
+    {"thickness", [](Vm&, EditField& f) { return NumberValue(f.thickness); },
+     [](Vm& vm, EditField& f, const Value& v) { f.thickness = Limited(vm, v, 200); }},
+    {"sharpness", [](Vm&, EditField& f) { return NumberValue(f.sharpness); },
+     [](Vm& vm, EditField& f, const Value& v) { f.sharpness = Limited(vm, v, 400); }},
     {"defaultTextFormat", [](Vm& vm, EditField& f) { return NewTextFormat(vm, f.newFormat); },
      [](Vm& vm, EditField& f, const Value& v) {
          if (v.isObject()) {

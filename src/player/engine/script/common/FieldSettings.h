@@ -38,6 +38,8 @@ inline constexpr FieldColor FieldColors[] = {
 };
 
 inline constexpr const char* AutoSizeNames[] = {"none", "left", "right", "center"};
+inline constexpr const char* AntiAliasNames[] = {"normal", "advanced"};
+inline constexpr const char* GridFitNames[] = {"none", "pixel", "subpixel"};
 
 // Any flag may change how much room the text takes.
 inline void SetFieldFlag(EditField& f, bool EditField::*member, bool on) {
