@@ -197,6 +197,39 @@ TEST(EditField, TrailingSpacesTakeRoomInLeftAlignedLines) {
     }
 }
 
+TEST(EditField, TabsReachTheNextStop) {
+    const auto font = MeasuredFont();
+    struct Case {
+        std::vector<double> stops; // none: the font's own, every 2 x (16 + 4.05) px
+        const char* text;
+        double width; // pixels: "w" is 11 px at 20 px
+    };
+    const std::vector<Case> cases = {
+        {{30, 50}, "w\tw\tw\tw", 72}, // past the last stop a tab takes no room
+        {{5, 30}, "w\tw", 41},        // stops behind the text are passed by
+        {{5}, "w\tw", 22},
+        {{}, "w\tw\tw", 91.2},
+        {{}, "\tw", 51.1},
+    };
+    for (const Case& c : cases) {
+        EditField field = EmbeddedField(font, 400, 20);
+        if (!c.stops.empty()) {
+            field.newFormat.tabStops = c.stops;
+        }
+        field.setText(c.text);
+        EXPECT_NEAR(field.textWidth(), c.width, 1e-9) << c.text << " " << c.stops.size();
+    }
+    // a tab is no place to break: a line too long for its width breaks where it runs out
+    EditField field = EmbeddedField(font, 60, 20);
+    field.wordWrap = field.multiline = true;
+    field.newFormat.tabStops = std::vector<double>{50};
+    field.setText("w\tww");
+    const auto lines = field.lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1].firstChar, 2);
+    EXPECT_DOUBLE_EQ(field.textWidth(), 50);
+}
+
 TEST(EditField, AutoSizeMovesTheAreaOnlyUntilThePlacementTakesTheMove) {
     const auto font = MeasuredFont();
     EditField field = EmbeddedField(font, 100, 20);

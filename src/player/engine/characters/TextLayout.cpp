@@ -167,6 +167,32 @@ private:
                (first ? format_.indent.value_or(0) * Twips : 0);
     }
 
+    // How far a tab at `at` (twips into a line) reaches: to the paragraph's next stop,
+    // nowhere past its last one. Without stops of its own a paragraph has one at every
+    // twice the height of its font.
+    double tabAdvance(double at, bool first) const {
+        const double from = at + (first ? format_.indent.value_or(0) * Twips : 0);
+        if (format_.tabStops && !format_.tabStops->empty()) {
+            for (double stop : *format_.tabStops) {
+                if (stop * Twips > from) {
+                    return stop * Twips - from;
+                }
+            }
+            return 0;
+        }
+        const SpanFace& face = layout_.faces[baseFace_];
+        const double every = 2 * (face.ascent + face.descent);
+        return every > 0 ? (std::floor(from / every) + 1) * every - from : 0;
+    }
+
+    // Gives a character its advance at `at` (tabs reach by where they are); returns it.
+    double advanceAt(PlacedChar& c, double at, bool first) const {
+        if (c.c == u'\t') {
+            c.advance = tabAdvance(at, first);
+        }
+        return c.advance;
+    }
+
     // Breaks a paragraph into lines: at its width when words wrap, after the last space.
     void breakLines(std::vector<PlacedChar>& chars) {
         std::size_t start = 0;
@@ -175,7 +201,7 @@ private:
         bool first = true;
         for (std::size_t i = 0; i < chars.size(); ++i) {
             if (chars[i].c != ' ' && field_.wordWrap && i > start &&
-                width + chars[i].advance > room(first)) {
+                width + advanceAt(chars[i], width, first) > room(first)) {
                 const std::size_t end = lastSpace ? *lastSpace + 1 : i;
                 emitLine(chars, start, end, first, false);
                 first = false;
@@ -183,13 +209,13 @@ private:
                 lastSpace.reset();
                 width = 0;
                 for (std::size_t j = start; j < i; ++j) {
-                    width += chars[j].advance;
+                    width += advanceAt(chars[j], width, first);
                 }
             }
             if (chars[i].c == ' ') {
                 lastSpace = i;
             }
-            width += chars[i].advance;
+            width += advanceAt(chars[i], width, first);
         }
         emitLine(chars, start, chars.size(), first, true);
     }
