@@ -4,6 +4,7 @@
 #include "player/engine/characters/EditField.h"
 
 #include "player/engine/characters/Characters.h"
+#include "player/engine/characters/TextLayout.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -228,6 +229,27 @@ TEST(EditField, TabsReachTheNextStop) {
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1].firstChar, 2);
     EXPECT_DOUBLE_EQ(field.textWidth(), 50);
+}
+
+TEST(EditField, BulletedParagraphsStandInAndMarkTheirFirstLine) {
+    const auto font = MeasuredFont();
+    EditField field = EmbeddedField(font, 4 + 36 + 40, 20); // room for 40 px of text
+    field.wordWrap = field.multiline = true;
+    field.setText("ww ww\rww"); // "ww ww" is 49 px: too wide
+    TextFormat bullet;
+    bullet.bullet = true;
+    field.setFormat(0, 1, bullet);
+    const TextLayout layout = field.layout();
+    ASSERT_EQ(layout.lines.size(), 3u);
+    EXPECT_DOUBLE_EQ(layout.lines[0].left, 40 + 36 * 20);
+    EXPECT_DOUBLE_EQ(layout.lines[1].left, 40 + 36 * 20);
+    EXPECT_DOUBLE_EQ(layout.lines[2].left, 40); // the next paragraph has no bullet
+    ASSERT_TRUE(layout.lines[0].bullet.has_value());
+    EXPECT_LT(layout.lines[0].bullet->x, layout.lines[0].left);
+    EXPECT_FALSE(layout.lines[1].bullet.has_value());
+    EXPECT_FALSE(layout.lines[2].bullet.has_value());
+    // "ww " with its space: the stand-in is no part of the text's width
+    EXPECT_DOUBLE_EQ(field.textWidth(), 27);
 }
 
 TEST(EditField, AutoSizeMovesTheAreaOnlyUntilThePlacementTakesTheMove) {

@@ -159,7 +159,8 @@ private:
     }
 
     double leftEdge() const {
-        return (format_.leftMargin.value_or(0) + format_.blockIndent.value_or(0)) * Twips;
+        return (format_.leftMargin.value_or(0) + format_.blockIndent.value_or(0)) * Twips +
+               (format_.bullet.value_or(false) ? BulletIndent : 0);
     }
     double room(bool first) const {
         return field_.area.width() - 2 * FieldGutter - leftEdge() -
@@ -263,6 +264,10 @@ private:
             stretch = free / spaces;
         }
         line.left = x;
+        if (first && format_.bullet.value_or(false)) {
+            line.bullet = place(u'\u2022', baseFace_, line.firstChar);
+            line.bullet->x = x - BulletIndent + line.bullet->advance;
+        }
         for (PlacedChar& c : line.chars) {
             c.x = x;
             x += c.advance + (c.c == ' ' ? stretch : 0);

@@ -41,8 +41,12 @@ struct PlacedChar {
     int index = 0;        // in the field's text
 };
 
+// How far a bulleted paragraph's text stands in from its margin; its bullet goes there.
+inline constexpr double BulletIndent = 36 * 20; // twips
+
 struct TextLine {
     std::vector<PlacedChar> chars;
+    std::optional<PlacedChar> bullet;            // the first line of a bulleted paragraph shows one
     double baseline = 0;                         // twips from the field's top edge
     double ascent = 0, descent = 0, leading = 0; // twips
     double left = 0, width = 0;                  // twips: where the text starts, how wide

@@ -1,6 +1,7 @@
 #include "player/engine/render/TextPainter.h"
 
 #include <QGuiApplication>
+#include <span>
 
 namespace quillon::engine {
 
@@ -32,42 +33,51 @@ QColor Rgb(std::uint32_t rgb) {
     return QColor((rgb >> 16) & 0xff, (rgb >> 8) & 0xff, rgb & 0xff);
 }
 
+// Characters of one face on a baseline: its system text, or glyph by glyph.
+void DrawRun(QPainter& painter, const TextLayout& layout, std::span<const PlacedChar> chars,
+             double baseline, const ColorTransform& cx) {
+    const SpanFace& face = layout.faces[chars.front().face];
+    const QColor color = cx.apply(face.color);
+    if (face.font) {
+        const QTransform base = painter.transform();
+        const double scale = face.size / face.font->emSize;
+        for (const PlacedChar& c : chars) {
+            if (c.glyph >= 0 && c.glyph < static_cast<int>(face.font->glyphs.size())) {
+                painter.setTransform(QTransform(scale, 0, 0, scale, c.x, baseline) * base);
+                painter.fillPath(face.font->glyphs[static_cast<std::size_t>(c.glyph)], color);
+            }
+        }
+        painter.setTransform(base);
+    } else if (face.system) {
+        QString run;
+        for (const PlacedChar& c : chars) {
+            run += c.c;
+        }
+        painter.setFont(*face.system);
+        painter.setPen(color);
+        painter.drawText(QPointF(chars.front().x, baseline), run);
+    }
+}
+
 // Lines of text the field shows from its scroll position: shifted up and clipped.
 void DrawLines(QPainter& painter, const TextLayout& layout, double dy, const ColorTransform& cx) {
-    const QTransform base = painter.transform();
     for (const TextLine& line : layout.lines) {
         const double baseline = line.baseline - dy;
+        if (line.bullet) {
+            DrawRun(painter, layout, std::span(&*line.bullet, 1), baseline, cx);
+        }
         for (std::size_t i = 0; i < line.chars.size();) {
-            const PlacedChar& c = line.chars[i];
-            const SpanFace& face = layout.faces[c.face];
-            const QColor color = cx.apply(face.color);
-            // one face's run draws at once: its system text, or glyph by glyph
             std::size_t end = i;
-            QString run;
-            while (end < line.chars.size() && line.chars[end].face == c.face) {
-                run += line.chars[end++].c;
+            while (end < line.chars.size() && line.chars[end].face == line.chars[i].face) {
+                ++end;
             }
-            if (face.font) {
-                const double scale = face.size / face.font->emSize;
-                for (std::size_t k = i; k < end; ++k) {
-                    const int glyph = line.chars[k].glyph;
-                    if (glyph >= 0 && glyph < static_cast<int>(face.font->glyphs.size())) {
-                        painter.setTransform(
-                            QTransform(scale, 0, 0, scale, line.chars[k].x, baseline) * base);
-                        painter.fillPath(face.font->glyphs[static_cast<std::size_t>(glyph)], color);
-                    }
-                }
-                painter.setTransform(base);
-            } else if (face.system) {
-                painter.setFont(*face.system);
-                painter.setPen(color);
-                painter.drawText(QPointF(c.x, baseline), run);
-            }
+            const std::span<const PlacedChar> run(line.chars.data() + i, end - i);
+            DrawRun(painter, layout, run, baseline, cx);
+            const SpanFace& face = layout.faces[run.front().face];
             if (face.underline) {
-                const PlacedChar& last = line.chars[end - 1];
-                painter.setPen(QPen(color, 20));
-                painter.drawLine(QPointF(c.x, baseline + 40),
-                                 QPointF(last.x + last.advance, baseline + 40));
+                painter.setPen(QPen(cx.apply(face.color), 20));
+                painter.drawLine(QPointF(run.front().x, baseline + 40),
+                                 QPointF(run.back().x + run.back().advance, baseline + 40));
             }
             i = end;
         }
