@@ -22,8 +22,8 @@ EditField Field(double widthPx, double heightPx) {
 TEST(EditField, PlainTextTakesTheNewFormatAndCarriageReturns) {
     EditField field = Field(100, 100);
     field.newFormat.size = 20;
-    field.setText("a\r\nb\nc");
-    EXPECT_EQ(field.text(), QString("a\rb\rc"));
+    field.setText("a\r\nb\nc"); // a line feed ends a paragraph after a carriage return too
+    EXPECT_EQ(field.text(), QString("a\r\rb\rc"));
     EXPECT_EQ(*field.format(0, field.length()).size, 20);
 }
 
@@ -270,8 +270,9 @@ TEST(EditField, AutoSizeMovesTheAreaOnlyUntilThePlacementTakesTheMove) {
 TEST(EditField, SingleLineFieldsShowEachParagraphOnALine) {
     EditField field = Field(100, 100);
     field.setText("a\nb\r\nc");
-    ASSERT_EQ(field.lines().size(), 3u);
+    ASSERT_EQ(field.lines().size(), 4u);
     EXPECT_EQ(field.lines()[2].firstChar, 4);
+    EXPECT_EQ(field.lines()[3].firstChar, 5);
 }
 
 TEST(EditField, OnlyMultilineFieldsBreakAtParagraphTags) {

@@ -9,8 +9,9 @@ namespace {
 // Distinct formats a field keeps before it drops the unused ones.
 constexpr std::size_t MaxFieldFormats = 256;
 
+// Each line feed is a paragraph end of its own, one after a carriage return too.
 QString WithCarriageReturns(QString text) {
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\r")).replace(u'\n', u'\r');
+    return text.replace(u'\n', u'\r');
 }
 
 } // namespace
