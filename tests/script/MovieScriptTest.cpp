@@ -121,6 +121,33 @@ TEST(ScriptMovie, PropertiesMoveTheClip) {
     EXPECT_EQ(RunMovie(movie.bytes()).joined(), "10\n20\n30\n50\nclip frame 1\n");
 }
 
+// Positions are whole twips; a text field's width and height size its box, in whole
+// twips too, and a field made with a negative size takes its length.
+TEST(ScriptMovie, FieldsAndClipsMoveAndSizeInWholeTwips) {
+    MovieWriter movie(100, 100, 12, 8);
+    Place place(1, TracingSprite(movie, "clip"));
+    place.name = "a";
+    movie.place(place);
+    ActionAssembler b;
+    CallOn(b, "_root", "createTextField", {-30, -20, 4, 3, 1, "t"}).op(Action::Pop);
+    b.traceVariable("t._width").traceVariable("t._height");
+    for (const char* target : {"a", "t"}) {
+        for (auto [name, value] : {std::pair{"_x", 2.14}, std::pair{"_y", -3.94}}) {
+            b.push({target}).op(Action::GetVariable).push({name, value}).op(Action::SetMember);
+            b.traceVariable(std::string(target) + "." + name);
+        }
+    }
+    for (auto [name, value] : {std::pair{"_width", 40.27}, std::pair{"_height", 12.5}}) {
+        b.push({"t"}).op(Action::GetVariable).push({name, value}).op(Action::SetMember);
+        b.traceVariable(std::string("t.") + name);
+    }
+    b.traceVariable("t._xscale").traceVariable("t._yscale");
+    movie.doAction(b.block());
+    movie.showFrame();
+    EXPECT_EQ(RunMovie(movie.bytes()).joined(),
+              "20\n30\n2.1\n-3.9\n2.1\n-3.9\n40.25\n12.5\n100\n100\nclip frame 1\n");
+}
+
 TEST(ScriptMovie, EndlessLoopEndsAsAWarningAndTheNextFrameRuns) {
     MovieWriter movie(100, 100);
     movie.doAction(ActionAssembler().label("top").jump("top").block());

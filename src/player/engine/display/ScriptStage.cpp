@@ -281,11 +281,12 @@ void ScriptStage::setPropertyOf(Instance& instance, ClipProperty which, double v
     QTransform& m = i->matrix;
     Decomposed d = Decompose(m);
     switch (which) {
+    // positions are whole twips, the fraction cut off
     case ClipProperty::X:
-        m = QTransform(m.m11(), m.m12(), m.m21(), m.m22(), value * 20, m.dy());
+        m = QTransform(m.m11(), m.m12(), m.m21(), m.m22(), std::trunc(value * 20), m.dy());
         break;
     case ClipProperty::Y:
-        m = QTransform(m.m11(), m.m12(), m.m21(), m.m22(), m.dx(), value * 20);
+        m = QTransform(m.m11(), m.m12(), m.m21(), m.m22(), m.dx(), std::trunc(value * 20));
         break;
     case ClipProperty::XScale:
         d.xScale = value / 100;
@@ -307,10 +308,21 @@ void ScriptStage::setPropertyOf(Instance& instance, ClipProperty which, double v
         break;
     case ClipProperty::Width:
     case ClipProperty::Height: {
+        const bool width = which == ClipProperty::Width;
+        if (EditField* field = OwnField(i)) {
+            // a field's box takes the size (in whole twips), its text keeps its scale
+            const double scale = width ? d.xScale : d.yScale;
+            if (std::isfinite(value) && scale != 0) {
+                const double twips = std::trunc(std::clamp(value / std::abs(scale), 0.0, 1e8) * 20);
+                width ? field->area.setWidth(twips) : field->area.setHeight(twips);
+                field->fitToText();
+            }
+            break;
+        }
         const QRectF local = LocalBounds(*i, 0);
-        const double size = which == ClipProperty::Width ? local.width() : local.height();
+        const double size = width ? local.width() : local.height();
         if (size > 0) {
-            (which == ClipProperty::Width ? d.xScale : d.yScale) = value * 20 / size;
+            (width ? d.xScale : d.yScale) = value * 20 / size;
             m = Compose(m, d);
         }
         break;
