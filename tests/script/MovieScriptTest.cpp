@@ -142,10 +142,14 @@ TEST(ScriptMovie, FieldsAndClipsMoveAndSizeInWholeTwips) {
         b.traceVariable(std::string("t.") + name);
     }
     b.traceVariable("t._xscale").traceVariable("t._yscale");
+    // the box takes the size as given, which its scale then stretches
+    b.push({"t"}).op(Action::GetVariable).push({"_xscale", 200}).op(Action::SetMember);
+    b.push({"t"}).op(Action::GetVariable).push({"_width", 20}).op(Action::SetMember);
+    b.traceVariable("t._width");
     movie.doAction(b.block());
     movie.showFrame();
     EXPECT_EQ(RunMovie(movie.bytes()).joined(),
-              "20\n30\n2.1\n-3.9\n2.1\n-3.9\n40.25\n12.5\n100\n100\nclip frame 1\n");
+              "20\n30\n2.1\n-3.9\n2.1\n-3.9\n40.25\n12.5\n100\n100\n40\nclip frame 1\n");
 }
 
 TEST(ScriptMovie, EndlessLoopEndsAsAWarningAndTheNextFrameRuns) {

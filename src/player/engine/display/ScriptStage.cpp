@@ -310,10 +310,9 @@ void ScriptStage::setPropertyOf(Instance& instance, ClipProperty which, double v
     case ClipProperty::Height: {
         const bool width = which == ClipProperty::Width;
         if (EditField* field = OwnField(i)) {
-            // a field's box takes the size (in whole twips), its text keeps its scale
-            const double scale = width ? d.xScale : d.yScale;
-            if (std::isfinite(value) && scale != 0) {
-                const double twips = std::trunc(std::clamp(value / std::abs(scale), 0.0, 1e8) * 20);
+            // a field's box takes the size as it is (in whole twips), whatever its scale
+            if (std::isfinite(value)) {
+                const double twips = std::trunc(std::clamp(value, 0.0, 1e8) * 20);
                 width ? field->area.setWidth(twips) : field->area.setHeight(twips);
                 field->fitToText();
             }
