@@ -407,7 +407,8 @@ ClipId ScriptStage::createText(ClipId parent, const std::string& name, int depth
                                const ClipBounds& bounds) {
     auto edit = std::make_shared<EditTextCharacter>();
     EditField& field = edit->field;
-    field.area = QRectF(0, 0, bounds.xMax - bounds.xMin, bounds.yMax - bounds.yMin);
+    // a negative size reaches back from the field's position
+    field.area = QRectF(0, 0, bounds.xMax - bounds.xMin, bounds.yMax - bounds.yMin).normalized();
     field.fonts = fieldFonts();
     Instance fresh;
     fresh.character = edit;

@@ -142,8 +142,8 @@ Value CreateText(Vm& vm, CallInfo& c) {
     const auto pixels = [&](std::size_t i) { return ToInt32(vm.toNumber(c.arg(i))) * 20.0; };
     b.xMin = pixels(2);
     b.yMin = pixels(3);
-    b.xMax = b.xMin + std::abs(pixels(4)); // a negative size is taken as its length
-    b.yMax = b.yMin + std::abs(pixels(5));
+    b.xMax = b.xMin + pixels(4);
+    b.yMax = b.yMin + pixels(5);
     const ClipId made =
         vm.host().createText(clip, vm.toString(c.arg(0)), ClampedDepthArg(vm, c, 1), b);
     if (EditField* field = made ? vm.host().textField(made) : nullptr) {
