@@ -149,9 +149,8 @@ void MovieRunner::startDocument(const std::map<std::uint16_t, std::string>& symb
     state.objectsByClip[r.clip] = root;
     state.displays[state.stage].children.push_back(root);
     BindTimeline(*vm_);
-    state.inFrameScripts = true;
+    // A goto in the document constructor runs the frame scripts due at once.
     guarded([&] { RunInstanceInit(*vm_, cls, Value::object(root), {}); });
-    state.inFrameScripts = false;
     // The stage takes the root once it is built, so its constructor's listeners hear it.
     guarded([&] { NotifyArrival(*vm_, root, "added", "addedToStage"); });
     FinishFrame(*vm_);

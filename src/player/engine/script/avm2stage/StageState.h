@@ -30,6 +30,12 @@ struct Listener {
 
 // A display object: the clip behind it (0 for one made by a script and never shown),
 // its place in the script-side tree and its frame scripts.
+// A goto made while the clip's own frame script runs, done when the script ends.
+struct QueuedGoto {
+    int frame = 0;
+    bool play = false;
+};
+
 struct DisplayRecord {
     ClipId clip = 0;
     Object* parent = nullptr;
@@ -37,10 +43,12 @@ struct DisplayRecord {
     std::string name;
     std::map<int, Value> frameScripts; // frame (0-based) -> function
     int scriptedFrame = -1;            // the frame whose script ran last
-    bool fromTimeline = false;         // placed by the timeline, not made by a script
-    bool textField = false;            // a TextField: its clip is a text field
-    Object* graphics = nullptr;        // its Graphics, once asked for
-    std::shared_ptr<EditField> field;  // a script-made text field's model while it has no clip
+    bool runningScript = false;        // its frame script is running
+    std::optional<QueuedGoto> queuedGoto;
+    bool fromTimeline = false;        // placed by the timeline, not made by a script
+    bool textField = false;           // a TextField: its clip is a text field
+    Object* graphics = nullptr;       // its Graphics, once asked for
+    std::shared_ptr<EditField> field; // a script-made text field's model while it has no clip
     double x = 0, y = 0, scaleX = 1, scaleY = 1, rotation = 0, alpha = 1;
     bool visible = true;
     Object* mask = nullptr;             // the object masking this one
@@ -165,9 +173,11 @@ std::optional<std::uint16_t> SymbolOfObject(avm2::Vm& vm, Object* self);
 // The rest of a frame once its display list is built: objects for the new clips,
 // frameConstructed, the frame scripts, exitFrame.
 void FinishFrame(avm2::Vm& vm);
-// After a script's goto: the new frame finished at once, or only its objects made when
-// frame scripts are running (their next round runs the new frame's scripts).
-void FinishGoto(avm2::Vm& vm);
+// After a script's goto: the new frame finished at once, or when frame scripts are
+// running, its objects made and the scripts of the clip moved and its children run.
+void FinishGoto(avm2::Vm& vm, Object* moved);
+// Moves a clip's playhead at once (the frame's objects are made by the caller).
+void MovePlayheadNow(avm2::Vm& vm, DisplayRecord* record, ClipId clip, int frame, bool play);
 // Sends an event of `type` to every display object that listens for it.
 void Broadcast(avm2::Vm& vm, const char* type);
 
