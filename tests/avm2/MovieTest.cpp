@@ -31,7 +31,7 @@ std::uint32_t Method(AbcWriter& abc, const AbcCode& code, std::uint32_t params =
     return AddMethod(abc, code, params);
 }
 
-// Goto arguments pushed in turn by frame script 0, each traced as "at " + currentFrame.
+// Goto arguments pushed in turn by a frame script, each traced as "at " + currentFrame.
 using Gotos = std::vector<std::function<void(AbcCode&)>>;
 
 std::uint32_t FrameScript(AbcWriter& abc, const std::string& text, bool stop, const Gotos& gotos) {
@@ -98,7 +98,7 @@ AbcCode Constructor(AbcWriter& abc, const DocumentSpec& document) {
 }
 
 std::vector<std::uint8_t> DocumentAbc(const DocumentSpec& document,
-                                      const Gotos& firstScriptGotos = {}) {
+                                      const std::vector<Gotos>& scriptGotos = {}) {
     AbcWriter abc;
     const std::uint32_t movieClip = abc.qname(abc.ns(0x16, "flash.display"), "MovieClip");
     const std::uint32_t main = abc.name("Main");
@@ -113,7 +113,8 @@ std::vector<std::uint8_t> DocumentAbc(const DocumentSpec& document,
         const bool stop = document.stopInLastFrameScript && i + 1 == document.frameTraces.size();
         klass.instanceTraits.push_back(
             {abc.name("frame" + std::to_string(i)), 1, 0, 0, 0, 0,
-             FrameScript(abc, document.frameTraces[i], stop, i == 0 ? firstScriptGotos : Gotos{})});
+             FrameScript(abc, document.frameTraces[i], stop,
+                         i < scriptGotos.size() ? scriptGotos[i] : Gotos{})});
     }
     if (document.listenEnterFrame) {
         klass.instanceTraits.push_back({abc.name("onEnter"), 1, 0, 0, 0, 0,
@@ -248,8 +249,9 @@ TEST(Avm2Movie, AGotoInEnterFrameRunsTheFrameScriptAtOnceFromVersionTen) {
 // From version 10 a clip's goto in its own frame script waits for the script to end and
 // a later one replaces it; older movies move the playhead at once.
 TEST(Avm2Movie, AGotoInAClipsOwnFrameScriptWaitsForTheScriptFromVersionTen) {
-    const auto abc = DocumentAbc({{"one", "two", "three"}}, {[](AbcCode& c) { c.pushInt(3); },
-                                                             [](AbcCode& c) { c.pushInt(2); }});
+    const auto abc =
+        DocumentAbc({{"one", "two", "three"}},
+                    {{[](AbcCode& c) { c.pushInt(3); }, [](AbcCode& c) { c.pushInt(2); }}});
     const auto queued = Play(DocumentMovie({abc}, 3, 10), 1);
     EXPECT_EQ(queued->traces, (Lines{"constructed", "one", "at 1", "at 1", "two"}));
     EXPECT_EQ(queued->movie.currentFrame(), 1);
@@ -262,13 +264,23 @@ TEST(Avm2Movie, AGotoInAClipsOwnFrameScriptWaitsForTheScriptFromVersionTen) {
 TEST(Avm2Movie, GotoArgumentsAreFrameNumbersOrLabelsByTheirValue) {
     const std::map<int, std::string> labels{{1, "3"}, {3, "1.5"}};
     const auto frameOf = [&](std::function<void(AbcCode&)> frame) {
-        const auto abc = DocumentAbc({{"one"}}, {std::move(frame)});
+        const auto abc = DocumentAbc({{"one"}}, {{std::move(frame)}});
         const auto run = Play(DocumentMovie({abc}, 4, 9, labels), 1);
         return run->traces.back();
     };
     EXPECT_EQ(frameOf([](AbcCode& c) { c.pushString("3"); }), "at 3");
     EXPECT_EQ(frameOf([](AbcCode& c) { c.pushDouble(1.5); }), "at 4");
     EXPECT_EQ(frameOf([](AbcCode& c) { c.pushDouble(2.5); }), "at 2");
+}
+
+// Two frame scripts that send the playhead to each other end the frame, not the run.
+TEST(Avm2Movie, FrameScriptsThatGoToEachOtherEndTheFrame) {
+    const auto abc = DocumentAbc(
+        {{"one", "two"}}, {{[](AbcCode& c) { c.pushInt(2); }}, {[](AbcCode& c) { c.pushInt(1); }}});
+    const auto run = Play(DocumentMovie({abc}, 2, 10), 2);
+    ASSERT_GT(run->traces.size(), 4u);
+    EXPECT_EQ(run->traces[1], "one");
+    EXPECT_EQ(run->traces[3], "two");
 }
 
 TEST(Avm2Movie, ADamagedAbcBlockIsAWarningAndTheMoviePlaysOn) {

@@ -19,6 +19,9 @@ namespace {
 constexpr int MaxFrameScriptRounds = 16;
 // Gotos in the handlers of a goto's own frame events nest this deep at most.
 constexpr int MaxNestedFrames = 4;
+// Frame scripts run at once for gotos made in frame scripts nest this deep at most;
+// deeper ones wait for the next round.
+constexpr int MaxNestedScriptRuns = 16;
 
 // Display objects in the order frame scripts run: parents before their children, the
 // children in their list's order, from `top` down; from the stage, also any off the list.
@@ -46,6 +49,8 @@ std::vector<Object*> ScriptOrder(StageState& state, Object* top) {
     }
     return order;
 }
+
+void RunFrameScripts(Vm& vm, Object* top);
 
 // Runs the script of the frame an object stands on, once per visit of the frame. The
 // frame is read just before: an earlier script may have moved the playhead. A clip
@@ -78,14 +83,20 @@ bool RunDueScript(Vm& vm, Object* object) {
     DisplayRecord& done = after->second;
     done.runningScript = false;
     if (const auto go = std::exchange(done.queuedGoto, std::nullopt); go && done.clip) {
+        // The goto is done now, its new frame's scripts before any other clip's.
         MovePlayheadNow(vm, &done, done.clip, go->frame, go->play);
         BindTimeline(vm);
+        RunFrameScripts(vm, object);
     }
     return true;
 }
 
 void RunFrameScripts(Vm& vm, Object* top) {
     StageState& state = StateOf(vm);
+    if (state.scriptRuns >= MaxNestedScriptRuns) {
+        return;
+    }
+    ++state.scriptRuns;
     const bool outer = state.inFrameScripts;
     state.inFrameScripts = true;
     for (int round = 0; round < MaxFrameScriptRounds; ++round) {
@@ -99,6 +110,7 @@ void RunFrameScripts(Vm& vm, Object* top) {
         BindTimeline(vm);
     }
     state.inFrameScripts = outer;
+    --state.scriptRuns;
 }
 
 } // namespace

@@ -137,6 +137,7 @@ struct StageState : avm2::Embedder {
     // new frame's scripts to the frame's next round.
     bool inFrameScripts = false;
     int finishingFrames = 0; // FinishFrame calls under way, nested by gotos
+    int scriptRuns = 0;      // frame-script runs under way, nested by gotos
     int swfVersion = 13;
     // Loader's loads waiting for the frame to end.
     std::vector<DisplayLoad> displayLoads;
