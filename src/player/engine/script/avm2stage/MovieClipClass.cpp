@@ -77,17 +77,21 @@ Value Scenes(Vm& vm, const Value& self, std::span<const Value>) {
 Value CurrentLabels(Vm& vm, const Value& self, std::span<const Value>) {
     return NewLabels(vm, PlayheadOf(vm, self).current());
 }
-// currentLabel (Exact false: the last label at or before the playhead in its scene) and
-// currentFrameLabel (true: the label of this very frame); null when there is none.
+// currentLabel (Exact false: the last label at or before the playhead, in this scene or
+// an earlier one) and currentFrameLabel (true: the label of this very frame); null when
+// there is none.
 template <bool Exact> Value LabelHere(Vm& vm, const Value& self, std::span<const Value>) {
     const Playhead p = PlayheadOf(vm, self);
-    Value found = Value::null();
-    for (const FrameLabelInfo& label : p.current().labels) {
-        if (Exact ? label.frame == p.frame : label.frame <= p.frame) {
-            found = Value::string(label.name);
+    const FrameLabelInfo* found = nullptr;
+    for (const SceneInfo& scene : p.scenes) {
+        for (const FrameLabelInfo& label : scene.labels) {
+            if (Exact ? label.frame == p.frame
+                      : label.frame <= p.frame && (!found || label.frame >= found->frame)) {
+                found = &label;
+            }
         }
     }
-    return found;
+    return found ? Value::string(found->name) : Value::null();
 }
 Value SetPlaying(Vm& vm, const Value& self, bool playing) {
     if (const ClipId clip = ClipOf(vm, self)) {
@@ -136,9 +140,12 @@ int FrameArg(Vm& vm, const Value& self, const Value& frame, const Value& sceneNa
                 return l.frame;
             }
         }
-        const int anywhere = StateOf(vm).host.frameOfLabel(ClipOf(vm, self), label);
-        if (anywhere >= 0 && sceneName.isNullish()) {
-            return anywhere;
+        for (const SceneInfo& other : p.scenes) {
+            for (const FrameLabelInfo& l : other.labels) {
+                if (l.name == label && sceneName.isNullish()) {
+                    return l.frame;
+                }
+            }
         }
         if (std::isnan(StringToNumber(label))) {
             vm.throwError(ErrorKind::ArgumentError, 2109,
