@@ -22,9 +22,10 @@ using testing::MovieWriter;
 struct DocumentSpec {
     std::vector<std::string> frameTraces; // frame script i traces frameTraces[i]
     bool stopInLastFrameScript = false;
-    bool listenEnterFrame = false; // onEnter traces "enter " + currentFrame
-    bool listenArrivals = false;   // onArrival traces the type of added/removed events
-    bool gotoInEnterFrame = false; // onEnter then calls gotoAndStop(3) and traces "after"
+    bool listenEnterFrame = false;  // onEnter traces "enter " + currentFrame
+    bool listenArrivals = false;    // onArrival traces the type of added/removed events
+    bool gotoInEnterFrame = false;  // onEnter then calls gotoAndStop(3) and traces "after"
+    bool listenFrameEvents = false; // onArrival also hears frameConstructed and exitFrame
 };
 
 std::uint32_t Method(AbcWriter& abc, const AbcCode& code, std::uint32_t params = 0) {
@@ -86,12 +87,17 @@ AbcCode Constructor(AbcWriter& abc, const DocumentSpec& document) {
         code.getLocal(0).nameOp(0x66, abc.name("onEnter"));
         code.callProperty(0x4f, abc.name("addEventListener"), 2);
     }
+    std::vector<const char*> heard;
     if (document.listenArrivals) {
-        for (const char* type : {"added", "addedToStage", "removed"}) {
-            code.getLocal(0).pushString(type);
-            code.getLocal(0).nameOp(0x66, abc.name("onArrival"));
-            code.callProperty(0x4f, abc.name("addEventListener"), 2);
-        }
+        heard = {"added", "addedToStage", "removed"};
+    }
+    if (document.listenFrameEvents) {
+        heard.insert(heard.end(), {"frameConstructed", "exitFrame"});
+    }
+    for (const char* type : heard) {
+        code.getLocal(0).pushString(type);
+        code.getLocal(0).nameOp(0x66, abc.name("onArrival"));
+        code.callProperty(0x4f, abc.name("addEventListener"), 2);
     }
     code.op(0x47);
     return code;
@@ -120,7 +126,7 @@ std::vector<std::uint8_t> DocumentAbc(const DocumentSpec& document,
         klass.instanceTraits.push_back({abc.name("onEnter"), 1, 0, 0, 0, 0,
                                         EnterFrameHandler(abc, document.gotoInEnterFrame)});
     }
-    if (document.listenArrivals) {
+    if (document.listenArrivals || document.listenFrameEvents) {
         klass.instanceTraits.push_back({abc.name("onArrival"), 1, 0, 0, 0, 0, ArrivalHandler(abc)});
     }
     const std::uint32_t index = abc.addClass(klass);
@@ -271,6 +277,17 @@ TEST(Avm2Movie, GotoArgumentsAreFrameNumbersOrLabelsByTheirValue) {
     EXPECT_EQ(frameOf([](AbcCode& c) { c.pushString("3"); }), "at 3");
     EXPECT_EQ(frameOf([](AbcCode& c) { c.pushDouble(1.5); }), "at 4");
     EXPECT_EQ(frameOf([](AbcCode& c) { c.pushDouble(2.5); }), "at 2");
+}
+
+// The queued goto is a frame of its own, even to the frame the clip is on: its frame
+// events go out before the frame's own exitFrame.
+TEST(Avm2Movie, AQueuedGotoToTheSameFrameSendsItsOwnFrameEvents) {
+    DocumentSpec document{{"one"}};
+    document.listenFrameEvents = true;
+    const auto abc = DocumentAbc(document, {{[](AbcCode& c) { c.pushInt(1); }}});
+    const auto run = Play(DocumentMovie({abc}, 2, 10), 1);
+    EXPECT_EQ(run->traces, (Lines{"constructed", "frameConstructed 1", "one", "at 1",
+                                  "frameConstructed 1", "exitFrame 1", "exitFrame 1"}));
 }
 
 // Two frame scripts that send the playhead to each other end the frame, not the run.

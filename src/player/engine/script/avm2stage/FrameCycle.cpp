@@ -83,10 +83,15 @@ bool RunDueScript(Vm& vm, Object* object) {
     DisplayRecord& done = after->second;
     done.runningScript = false;
     if (const auto go = std::exchange(done.queuedGoto, std::nullopt); go && done.clip) {
-        // The goto is done now, its new frame's scripts before any other clip's.
+        // The goto is done now, as a frame of its own (even to the same frame): its
+        // new frame's scripts run before any other clip's.
         MovePlayheadNow(vm, &done, done.clip, go->frame, go->play);
-        BindTimeline(vm);
-        RunFrameScripts(vm, object);
+        if (state.finishingFrames < MaxNestedFrames) {
+            FinishFrame(vm);
+        } else {
+            BindTimeline(vm);
+            RunFrameScripts(vm, object);
+        }
     }
     return true;
 }
