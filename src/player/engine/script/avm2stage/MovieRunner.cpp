@@ -84,6 +84,7 @@ MovieRunner::MovieRunner(DisplayHost& host, const RunnerSetup& setup)
     state_->frameRate = setup.frameRate;
     state_->swfVersion = setup.swfVersion;
     state_->readFile = setup.readFile;
+    state_->useNetwork = setup.useNetwork;
     vm_->embedder = state_.get();
     vm_->random.seed(setup.seed);
     vm_->dateMs = setup.dateMs;
@@ -91,6 +92,7 @@ MovieRunner::MovieRunner(DisplayHost& host, const RunnerSetup& setup)
     InstallEventClasses(*vm_);
     InstallDisplayClasses(*vm_);
     InstallFocusClasses(*vm_);
+    InstallSystemClasses(*vm_);
     InstallUtilityClasses(*vm_);
     InstallMediaClasses(*vm_);
     InstallUrlLoadClasses(*vm_);

@@ -111,6 +111,8 @@ struct StageState : avm2::Embedder {
     std::function<void(const std::string&)> warning;
     Object* stage = nullptr;
     Object* root = nullptr;
+    Object* securityDomain = nullptr; // SecurityDomain.currentDomain, once asked for
+    bool useNetwork = false;          // the movie asks for network access, not local files
     std::unordered_map<Object*, DisplayRecord> displays;
     std::unordered_map<Object*, EventRecord> events;
     std::unordered_map<Object*, GraphicsRecord> graphics;
@@ -156,6 +158,7 @@ DisplayRecord* DisplayOf(avm2::Vm& vm, const Value& v);
 // Installs flash.events, flash.display and the flash.utils timing functions.
 void InstallEventClasses(avm2::Vm& vm);
 void InstallDisplayClasses(avm2::Vm& vm);
+void InstallSystemClasses(avm2::Vm& vm);
 void InstallUtilityClasses(avm2::Vm& vm);
 // flash.media.Video, flash.net.NetConnection and NetStream, flash.events.NetStatusEvent.
 void InstallMediaClasses(avm2::Vm& vm);
