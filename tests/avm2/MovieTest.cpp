@@ -6,7 +6,9 @@
 #include "script/ScriptTestSupport.h"
 #include "support/MovieWriter.h"
 
+#include <functional>
 #include <gtest/gtest.h>
+#include <map>
 #include <memory>
 
 namespace quillon::test {
@@ -20,18 +22,28 @@ using testing::MovieWriter;
 struct DocumentSpec {
     std::vector<std::string> frameTraces; // frame script i traces frameTraces[i]
     bool stopInLastFrameScript = false;
-    bool listenEnterFrame = false; // onEnter traces "enter " + currentFrame
-    bool listenArrivals = false;   // onArrival traces the type of added/removed events
-    bool gotoInEnterFrame = false; // onEnter then calls gotoAndStop(3) and traces "after"
+    bool listenEnterFrame = false;  // onEnter traces "enter " + currentFrame
+    bool listenArrivals = false;    // onArrival traces the type of added/removed events
+    bool gotoInEnterFrame = false;  // onEnter then calls gotoAndStop(3) and traces "after"
+    bool listenFrameEvents = false; // onArrival also hears frameConstructed and exitFrame
 };
 
 std::uint32_t Method(AbcWriter& abc, const AbcCode& code, std::uint32_t params = 0) {
     return AddMethod(abc, code, params);
 }
 
-std::uint32_t FrameScript(AbcWriter& abc, const std::string& text, bool stop) {
+// Goto arguments pushed in turn by a frame script, each traced as "at " + currentFrame.
+using Gotos = std::vector<std::function<void(AbcCode&)>>;
+
+std::uint32_t FrameScript(AbcWriter& abc, const std::string& text, bool stop, const Gotos& gotos) {
     AbcCode code(abc);
     code.pushThisScope().trace(text);
+    for (const auto& pushFrame : gotos) {
+        code.getLocal(0);
+        pushFrame(code);
+        code.callProperty(0x4f, abc.name("gotoAndStop"), 1).pushString("at ");
+        code.getLocal(0).nameOp(0x66, abc.name("currentFrame")).op(0xa0).traceTop();
+    }
     if (stop) {
         code.getLocal(0).callProperty(0x4f, abc.name("stop"), 0);
     }
@@ -75,18 +87,24 @@ AbcCode Constructor(AbcWriter& abc, const DocumentSpec& document) {
         code.getLocal(0).nameOp(0x66, abc.name("onEnter"));
         code.callProperty(0x4f, abc.name("addEventListener"), 2);
     }
+    std::vector<const char*> heard;
     if (document.listenArrivals) {
-        for (const char* type : {"added", "addedToStage", "removed"}) {
-            code.getLocal(0).pushString(type);
-            code.getLocal(0).nameOp(0x66, abc.name("onArrival"));
-            code.callProperty(0x4f, abc.name("addEventListener"), 2);
-        }
+        heard = {"added", "addedToStage", "removed"};
+    }
+    if (document.listenFrameEvents) {
+        heard.insert(heard.end(), {"frameConstructed", "exitFrame"});
+    }
+    for (const char* type : heard) {
+        code.getLocal(0).pushString(type);
+        code.getLocal(0).nameOp(0x66, abc.name("onArrival"));
+        code.callProperty(0x4f, abc.name("addEventListener"), 2);
     }
     code.op(0x47);
     return code;
 }
 
-std::vector<std::uint8_t> DocumentAbc(const DocumentSpec& document) {
+std::vector<std::uint8_t> DocumentAbc(const DocumentSpec& document,
+                                      const std::vector<Gotos>& scriptGotos = {}) {
     AbcWriter abc;
     const std::uint32_t movieClip = abc.qname(abc.ns(0x16, "flash.display"), "MovieClip");
     const std::uint32_t main = abc.name("Main");
@@ -99,14 +117,16 @@ std::vector<std::uint8_t> DocumentAbc(const DocumentSpec& document) {
     klass.cinit = Method(abc, empty);
     for (std::size_t i = 0; i < document.frameTraces.size(); ++i) {
         const bool stop = document.stopInLastFrameScript && i + 1 == document.frameTraces.size();
-        klass.instanceTraits.push_back({abc.name("frame" + std::to_string(i)), 1, 0, 0, 0, 0,
-                                        FrameScript(abc, document.frameTraces[i], stop)});
+        klass.instanceTraits.push_back(
+            {abc.name("frame" + std::to_string(i)), 1, 0, 0, 0, 0,
+             FrameScript(abc, document.frameTraces[i], stop,
+                         i < scriptGotos.size() ? scriptGotos[i] : Gotos{})});
     }
     if (document.listenEnterFrame) {
         klass.instanceTraits.push_back({abc.name("onEnter"), 1, 0, 0, 0, 0,
                                         EnterFrameHandler(abc, document.gotoInEnterFrame)});
     }
-    if (document.listenArrivals) {
+    if (document.listenArrivals || document.listenFrameEvents) {
         klass.instanceTraits.push_back({abc.name("onArrival"), 1, 0, 0, 0, 0, ArrivalHandler(abc)});
     }
     const std::uint32_t index = abc.addClass(klass);
@@ -124,7 +144,7 @@ void DoAbc2(MovieWriter& movie, const std::vector<std::uint8_t>& abc, std::uint3
 }
 
 Bytes DocumentMovie(const std::vector<std::vector<std::uint8_t>>& blocks, int frames,
-                    int version = 10) {
+                    int version = 10, const std::map<int, std::string>& labels = {}) {
     MovieWriter movie(100, 100, 10, version);
     movie.tag(FileAttributesTag, Bytes{0x08, 0, 0, 0});
     for (const auto& abc : blocks) {
@@ -132,6 +152,9 @@ Bytes DocumentMovie(const std::vector<std::vector<std::uint8_t>>& blocks, int fr
     }
     movie.tag(SymbolClassTag, Bytes{1, 0, 0, 0, 'M', 'a', 'i', 'n', 0});
     for (int i = 0; i < frames; ++i) {
+        if (const auto label = labels.find(i); label != labels.end()) {
+            movie.frameLabel(label->second);
+        }
         movie.showFrame();
     }
     return movie.bytes();
@@ -227,6 +250,54 @@ TEST(Avm2Movie, AGotoInEnterFrameRunsTheFrameScriptAtOnceFromVersionTen) {
     const auto later = Play(DocumentMovie({DocumentAbc(document)}, 3, 9), 2);
     EXPECT_EQ(later->traces, (Lines{"constructed", "one", "enter 2", "after", "three"}));
     EXPECT_EQ(later->movie.currentFrame(), 2);
+}
+
+// From version 10 a clip's goto in its own frame script waits for the script to end and
+// a later one replaces it; older movies move the playhead at once.
+TEST(Avm2Movie, AGotoInAClipsOwnFrameScriptWaitsForTheScriptFromVersionTen) {
+    const auto abc =
+        DocumentAbc({{"one", "two", "three"}},
+                    {{[](AbcCode& c) { c.pushInt(3); }, [](AbcCode& c) { c.pushInt(2); }}});
+    const auto queued = Play(DocumentMovie({abc}, 3, 10), 1);
+    EXPECT_EQ(queued->traces, (Lines{"constructed", "one", "at 1", "at 1", "two"}));
+    EXPECT_EQ(queued->movie.currentFrame(), 1);
+    const auto direct = Play(DocumentMovie({abc}, 3, 9), 1);
+    EXPECT_EQ(direct->traces, (Lines{"constructed", "one", "at 3", "at 2", "two"}));
+}
+
+// A whole number, also one written as text, names a frame even where a label reads the
+// same; a fraction is looked up as a label.
+TEST(Avm2Movie, GotoArgumentsAreFrameNumbersOrLabelsByTheirValue) {
+    const std::map<int, std::string> labels{{1, "3"}, {3, "1.5"}};
+    const auto frameOf = [&](std::function<void(AbcCode&)> frame) {
+        const auto abc = DocumentAbc({{"one"}}, {{std::move(frame)}});
+        const auto run = Play(DocumentMovie({abc}, 4, 9, labels), 1);
+        return run->traces.back();
+    };
+    EXPECT_EQ(frameOf([](AbcCode& c) { c.pushString("3"); }), "at 3");
+    EXPECT_EQ(frameOf([](AbcCode& c) { c.pushDouble(1.5); }), "at 4");
+    EXPECT_EQ(frameOf([](AbcCode& c) { c.pushDouble(2.5); }), "at 2");
+}
+
+// The queued goto is a frame of its own, even to the frame the clip is on: its frame
+// events go out before the frame's own exitFrame.
+TEST(Avm2Movie, AQueuedGotoToTheSameFrameSendsItsOwnFrameEvents) {
+    DocumentSpec document{{"one"}};
+    document.listenFrameEvents = true;
+    const auto abc = DocumentAbc(document, {{[](AbcCode& c) { c.pushInt(1); }}});
+    const auto run = Play(DocumentMovie({abc}, 2, 10), 1);
+    EXPECT_EQ(run->traces, (Lines{"constructed", "frameConstructed 1", "one", "at 1",
+                                  "frameConstructed 1", "exitFrame 1", "exitFrame 1"}));
+}
+
+// Two frame scripts that send the playhead to each other end the frame, not the run.
+TEST(Avm2Movie, FrameScriptsThatGoToEachOtherEndTheFrame) {
+    const auto abc = DocumentAbc(
+        {{"one", "two"}}, {{[](AbcCode& c) { c.pushInt(2); }}, {[](AbcCode& c) { c.pushInt(1); }}});
+    const auto run = Play(DocumentMovie({abc}, 2, 10), 2);
+    ASSERT_GT(run->traces.size(), 4u);
+    EXPECT_EQ(run->traces[1], "one");
+    EXPECT_EQ(run->traces[3], "two");
 }
 
 TEST(Avm2Movie, ADamagedAbcBlockIsAWarningAndTheMoviePlaysOn) {

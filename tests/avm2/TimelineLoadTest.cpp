@@ -133,6 +133,36 @@ TEST(Avm2Timeline, ScenesAndLabelsCountFramesWithinTheirScene) {
               (Lines{"One", "2", "start", "undefined", "1", "Two", "second", "1", "1", "3"}));
 }
 
+// Where the timeline lists its labels with its scenes, those are the labels ActionScript 3
+// sees, not the FrameLabel tags; the current label may come from an earlier scene.
+TEST(Avm2Timeline, TheScenesTagsLabelsReplaceTheFrameLabelTags) {
+    AbcWriter abc;
+    const std::vector<Emit> traced = {
+        Get(abc, This(), "currentLabel"),
+        Call(abc, This(), "gotoAndStop", {Int(1), Str("Two")}),
+        Get(abc, This(), "currentLabel"),
+        Get(abc, This(), "currentFrameLabel"),
+        Get(abc, Get(abc, Get(abc, This(), "currentScene"), "labels"), "length"),
+    };
+    MovieWriter movie(100, 100, 10, 10);
+    Begin(movie, MainAbc(abc, traced));
+    // scenes One (frame 1) and Two (frame 2); one label, listed, on frame 1
+    Bytes scenes = {2, 0};
+    for (const Bytes& part : {Text("One"), Bytes{1}, Text("Two"), Bytes{1, 0}, Text("listed")}) {
+        scenes.insert(scenes.end(), part.begin(), part.end());
+    }
+    movie.tag(SceneTag, scenes);
+    movie.tag(FrameLabelTag, Text("tagged"));
+    movie.showFrame();
+    movie.tag(FrameLabelTag, Text("taggedToo"));
+    movie.showFrame();
+    TempDir dir;
+    Write(dir.file("test.swf"), movie.bytes());
+    Played run;
+    run.start(dir.file("test.swf"), 1);
+    EXPECT_EQ(run.traces, (Lines{"listed", "undefined", "listed", "null", "0"}));
+}
+
 // new URLLoader(); addEventListener("complete", onDone); load(new URLRequest(url))
 Emit LoadInto(AbcWriter& abc, const std::string& url, const std::string& format) {
     const std::uint32_t loader = abc.qname(abc.ns(0x16, "flash.net"), "URLLoader");

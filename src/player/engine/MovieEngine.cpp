@@ -70,6 +70,7 @@ void MovieEngine::startAs3Scripts(State& state) const {
     setup.seed = options.seed;
     setup.dateMs = options.dateMs;
     setup.swfVersion = state.header.version;
+    setup.useNetwork = state.context.useNetwork;
     setup.trace = options.trace;
     setup.warning = WarningSink(options, state.context.warnings);
     setup.stepsPerFrame = options.stepsPerFrame;

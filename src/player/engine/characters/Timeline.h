@@ -82,6 +82,9 @@ struct Timeline {
     std::vector<Frame> frames;
     std::shared_ptr<StreamSound> stream; // none when it streams no sound
     std::vector<SceneStart> scenes;      // from DefineSceneAndFrameLabelData; none: one scene
+    // The labels of DefineSceneAndFrameLabelData, which ActionScript 3 reads instead of
+    // the FrameLabel tags when the timeline has one.
+    std::optional<std::vector<SceneStart>> sceneLabels;
     // A sprite whose tags end in a whole frame and an End tag goes round again; one cut
     // short stays on its last frame.
     bool loops = true;

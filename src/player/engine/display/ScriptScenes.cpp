@@ -23,6 +23,14 @@ std::vector<SceneInfo> ScriptStage::scenes(ClipId clip) {
     for (std::size_t i = 0; i < out.size(); ++i) {
         const int end = i + 1 < out.size() ? out[i + 1].offset : total;
         out[i].frames = std::max(0, end - out[i].offset);
+        if (timeline.sceneLabels) {
+            for (const SceneStart& label : *timeline.sceneLabels) {
+                if (label.frame >= out[i].offset && label.frame < end) {
+                    out[i].labels.push_back(FrameLabelInfo{label.name, label.frame});
+                }
+            }
+            continue;
+        }
         for (int f = out[i].offset; f < end; ++f) {
             const std::string& label = timeline.frames[static_cast<std::size_t>(f)].label;
             if (!label.empty()) {

@@ -98,20 +98,24 @@ void ParseDefinition(const Tag& tag, ParseContext& context, int depth) {
     }
 }
 
-// The scenes of DefineSceneAndFrameLabelData (its labels repeat the FrameLabel tags).
+// The scenes and labels of DefineSceneAndFrameLabelData.
 void ReadScenes(const Tag& tag, Timeline& timeline) {
-    constexpr std::uint32_t MaxScenes = 16000;
+    constexpr std::uint32_t MaxEntries = 16000;
     swf::BitReader in(tag.body);
-    const std::uint32_t count = in.encodedU32();
-    std::vector<SceneStart> scenes;
-    for (std::uint32_t i = 0; i < count && i < MaxScenes && !in.overrun(); ++i) {
-        const std::uint32_t offset = in.encodedU32();
-        std::string name = in.string();
-        if (!in.overrun() && offset < MaxScenes * 1000) {
-            scenes.push_back(SceneStart{static_cast<int>(offset), std::move(name)});
+    const auto readList = [&in] {
+        const std::uint32_t count = in.encodedU32();
+        std::vector<SceneStart> list;
+        for (std::uint32_t i = 0; i < count && i < MaxEntries && !in.overrun(); ++i) {
+            const std::uint32_t offset = in.encodedU32();
+            std::string name = in.string();
+            if (!in.overrun() && offset < MaxEntries * 1000) {
+                list.push_back(SceneStart{static_cast<int>(offset), std::move(name)});
+            }
         }
-    }
-    timeline.scenes = std::move(scenes);
+        return list;
+    };
+    timeline.scenes = readList();
+    timeline.sceneLabels = readList();
 }
 
 // One tag of a timeline: a frame ends, a frame's contents, or a definition.

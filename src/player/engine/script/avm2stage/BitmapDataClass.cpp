@@ -25,7 +25,7 @@ BitmapPixels& PixelsOf(Vm& vm, const Value& self) {
     StageState& state = StateOf(vm);
     const auto it = self.isObject() ? state.bitmaps.find(self.asObject()) : state.bitmaps.end();
     if (it == state.bitmaps.end() || !it->second) {
-        vm.throwError(ErrorKind::ArgumentError, 2015, "Error #2015: Invalid BitmapData.");
+        vm.throwError(ErrorKind::ArgumentError, 2015, "Invalid BitmapData.");
     }
     return *it->second;
 }
@@ -46,7 +46,7 @@ ScriptField FieldsOf(Vm& vm, const Value& o) {
 
 PixelRect RectArg(Vm& vm, const Value& r) {
     if (!r.isObject()) {
-        vm.throwError(ErrorKind::TypeError, 2007, "Error #2007: Parameter rect must be non-null.");
+        vm.throwError(ErrorKind::TypeError, 2007, "Parameter rect must be non-null.");
     }
     return ReadPixelRect(FieldsOf(vm, r));
 }
@@ -77,7 +77,7 @@ Value Init(Vm& vm, const Value& self, std::span<const Value> args) {
                                     transparent, fill);
     }
     if (!pixels) {
-        vm.throwError(ErrorKind::ArgumentError, 2015, "Error #2015: Invalid BitmapData.");
+        vm.throwError(ErrorKind::ArgumentError, 2015, "Invalid BitmapData.");
     }
     state.bitmaps[self.asObject()] = std::move(pixels);
     return Value();
@@ -142,7 +142,7 @@ Value ColorTransformMethod(Vm& vm, const Value& self, std::span<const Value> arg
 Value Clone(Vm& vm, const Value& self, std::span<const Value>) {
     std::shared_ptr<BitmapPixels> copy = PixelsOf(vm, self).clone();
     if (!copy) {
-        vm.throwError(ErrorKind::ArgumentError, 2015, "Error #2015: Invalid BitmapData.");
+        vm.throwError(ErrorKind::ArgumentError, 2015, "Invalid BitmapData.");
     }
     Object* o = AllocateInstance(vm, BuiltinClass(vm, "flash.display", "BitmapData"));
     StateOf(vm).bitmaps[o] = std::move(copy);

@@ -77,17 +77,21 @@ Value Scenes(Vm& vm, const Value& self, std::span<const Value>) {
 Value CurrentLabels(Vm& vm, const Value& self, std::span<const Value>) {
     return NewLabels(vm, PlayheadOf(vm, self).current());
 }
-// currentLabel (Exact false: the last label at or before the playhead in its scene) and
-// currentFrameLabel (true: the label of this very frame); null when there is none.
+// currentLabel (Exact false: the last label at or before the playhead, in this scene or
+// an earlier one) and currentFrameLabel (true: the label of this very frame); null when
+// there is none.
 template <bool Exact> Value LabelHere(Vm& vm, const Value& self, std::span<const Value>) {
     const Playhead p = PlayheadOf(vm, self);
-    Value found = Value::null();
-    for (const FrameLabelInfo& label : p.current().labels) {
-        if (Exact ? label.frame == p.frame : label.frame <= p.frame) {
-            found = Value::string(label.name);
+    const FrameLabelInfo* found = nullptr;
+    for (const SceneInfo& scene : p.scenes) {
+        for (const FrameLabelInfo& label : scene.labels) {
+            if (Exact ? label.frame == p.frame
+                      : label.frame <= p.frame && (!found || label.frame >= found->frame)) {
+                found = &label;
+            }
         }
     }
-    return found;
+    return found ? Value::string(found->name) : Value::null();
 }
 Value SetPlaying(Vm& vm, const Value& self, bool playing) {
     if (const ClipId clip = ClipOf(vm, self)) {
@@ -106,8 +110,8 @@ Value IsPlaying(Vm& vm, const Value& self, std::span<const Value>) {
     return Value::boolean(clip && StateOf(vm).host.playing(clip));
 }
 
-// The frame (0-based on the whole timeline) a goto names: a number counts from 1 in the
-// scene given, or the current one; a label is looked up in that scene first. Throws the
+// The frame (0-based on the whole timeline) a goto names: a whole number counts from 1
+// in the scene given, or the current one; a label is looked up in that scene first. Throws the
 // player's ArgumentError for an unknown scene or label.
 int FrameArg(Vm& vm, const Value& self, const Value& frame, const Value& sceneName) {
     const Playhead p = PlayheadOf(vm, self);
@@ -123,16 +127,25 @@ int FrameArg(Vm& vm, const Value& self, const Value& frame, const Value& sceneNa
         }
     }
     const SceneInfo& in = p.scenes[scene];
-    if (frame.isString()) {
+    // A whole number, also one written as text, is a frame number; other texts and
+    // fractions are labels first.
+    const double asNumber =
+        frame.isString() ? StringToNumber(ToString(vm, frame)) : ToNumber(vm, frame);
+    const bool whole = std::isfinite(asNumber) && asNumber == std::trunc(asNumber);
+    const bool fraction = frame.isNumeric() && std::isfinite(asNumber) && !whole;
+    if ((frame.isString() && !whole) || fraction) {
         const std::string label = ToString(vm, frame);
         for (const FrameLabelInfo& l : in.labels) {
             if (l.name == label) {
                 return l.frame;
             }
         }
-        const int anywhere = StateOf(vm).host.frameOfLabel(ClipOf(vm, self), label);
-        if (anywhere >= 0 && sceneName.isNullish()) {
-            return anywhere;
+        for (const SceneInfo& other : p.scenes) {
+            for (const FrameLabelInfo& l : other.labels) {
+                if (l.name == label && sceneName.isNullish()) {
+                    return l.frame;
+                }
+            }
         }
         if (std::isnan(StringToNumber(label))) {
             vm.throwError(ErrorKind::ArgumentError, 2109,
@@ -149,17 +162,17 @@ int FrameArg(Vm& vm, const Value& self, const Value& frame, const Value& sceneNa
         std::min<std::int64_t>(INT_MAX, std::int64_t{in.offset} + std::max(0, index)));
 }
 
-// Moves the playhead and finishes the frame it lands on; a frame it moved to has its
-// script run again, even one whose script ran before the playhead last left.
+// Moves the playhead and finishes the frame it lands on. From version 10, a clip's goto
+// from its own running frame script waits until the script ends, and a later goto
+// replaces it.
 void MovePlayhead(Vm& vm, const Value& self, ClipId clip, int frame, bool play) {
-    DisplayHost& host = StateOf(vm).host;
-    const double before = host.property(clip, ClipProperty::CurrentFrame);
-    host.gotoFrame(clip, frame, play);
     DisplayRecord* r = DisplayOf(vm, self);
-    if (r && host.property(clip, ClipProperty::CurrentFrame) != before) {
-        r->scriptedFrame = -1;
+    if (r && r->runningScript && StateOf(vm).swfVersion >= 10) {
+        r->queuedGoto = QueuedGoto{frame, play};
+        return;
     }
-    FinishGoto(vm);
+    MovePlayheadNow(vm, r, clip, frame, play);
+    FinishGoto(vm, self.isObject() ? self.asObject() : nullptr);
 }
 
 Value Goto(Vm& vm, const Value& self, std::span<const Value> args, bool play) {

@@ -84,6 +84,7 @@ MovieRunner::MovieRunner(DisplayHost& host, const RunnerSetup& setup)
     state_->frameRate = setup.frameRate;
     state_->swfVersion = setup.swfVersion;
     state_->readFile = setup.readFile;
+    state_->useNetwork = setup.useNetwork;
     vm_->embedder = state_.get();
     vm_->random.seed(setup.seed);
     vm_->dateMs = setup.dateMs;
@@ -91,6 +92,7 @@ MovieRunner::MovieRunner(DisplayHost& host, const RunnerSetup& setup)
     InstallEventClasses(*vm_);
     InstallDisplayClasses(*vm_);
     InstallFocusClasses(*vm_);
+    InstallSystemClasses(*vm_);
     InstallUtilityClasses(*vm_);
     InstallMediaClasses(*vm_);
     InstallUrlLoadClasses(*vm_);
@@ -149,9 +151,8 @@ void MovieRunner::startDocument(const std::map<std::uint16_t, std::string>& symb
     state.objectsByClip[r.clip] = root;
     state.displays[state.stage].children.push_back(root);
     BindTimeline(*vm_);
-    state.inFrameScripts = true;
+    // A goto in the document constructor runs the frame scripts due at once.
     guarded([&] { RunInstanceInit(*vm_, cls, Value::object(root), {}); });
-    state.inFrameScripts = false;
     // The stage takes the root once it is built, so its constructor's listeners hear it.
     guarded([&] { NotifyArrival(*vm_, root, "added", "addedToStage"); });
     FinishFrame(*vm_);

@@ -29,6 +29,7 @@ struct RunnerSetup {
     std::int64_t stepsPerFrame = 0; // 0: the machine's own budget
     double stageWidth = 550, stageHeight = 400, frameRate = 24;
     int swfVersion = 13;             // JSON came with version 13: older movies do not see it
+    bool useNetwork = false;         // the movie's file attributes ask for network access
     double dateMs = 1262304000000.0; // the clock new Date() reads, moved on frame by frame
     // A file beside the movie or below its folder (NetStream.play, URLLoader); nothing
     // when missing or not allowed.

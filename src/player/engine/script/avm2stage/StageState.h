@@ -30,6 +30,12 @@ struct Listener {
 
 // A display object: the clip behind it (0 for one made by a script and never shown),
 // its place in the script-side tree and its frame scripts.
+// A goto made while the clip's own frame script runs, done when the script ends.
+struct QueuedGoto {
+    int frame = 0;
+    bool play = false;
+};
+
 struct DisplayRecord {
     ClipId clip = 0;
     Object* parent = nullptr;
@@ -37,10 +43,12 @@ struct DisplayRecord {
     std::string name;
     std::map<int, Value> frameScripts; // frame (0-based) -> function
     int scriptedFrame = -1;            // the frame whose script ran last
-    bool fromTimeline = false;         // placed by the timeline, not made by a script
-    bool textField = false;            // a TextField: its clip is a text field
-    Object* graphics = nullptr;        // its Graphics, once asked for
-    std::shared_ptr<EditField> field;  // a script-made text field's model while it has no clip
+    bool runningScript = false;        // its frame script is running
+    std::optional<QueuedGoto> queuedGoto;
+    bool fromTimeline = false;        // placed by the timeline, not made by a script
+    bool textField = false;           // a TextField: its clip is a text field
+    Object* graphics = nullptr;       // its Graphics, once asked for
+    std::shared_ptr<EditField> field; // a script-made text field's model while it has no clip
     double x = 0, y = 0, scaleX = 1, scaleY = 1, rotation = 0, alpha = 1;
     bool visible = true;
     Object* mask = nullptr;             // the object masking this one
@@ -103,6 +111,8 @@ struct StageState : avm2::Embedder {
     std::function<void(const std::string&)> warning;
     Object* stage = nullptr;
     Object* root = nullptr;
+    Object* securityDomain = nullptr; // SecurityDomain.currentDomain, once asked for
+    bool useNetwork = false;          // the movie asks for network access, not local files
     std::unordered_map<Object*, DisplayRecord> displays;
     std::unordered_map<Object*, EventRecord> events;
     std::unordered_map<Object*, GraphicsRecord> graphics;
@@ -129,6 +139,7 @@ struct StageState : avm2::Embedder {
     // new frame's scripts to the frame's next round.
     bool inFrameScripts = false;
     int finishingFrames = 0; // FinishFrame calls under way, nested by gotos
+    int scriptRuns = 0;      // frame-script runs under way, nested by gotos
     int swfVersion = 13;
     // Loader's loads waiting for the frame to end.
     std::vector<DisplayLoad> displayLoads;
@@ -147,6 +158,7 @@ DisplayRecord* DisplayOf(avm2::Vm& vm, const Value& v);
 // Installs flash.events, flash.display and the flash.utils timing functions.
 void InstallEventClasses(avm2::Vm& vm);
 void InstallDisplayClasses(avm2::Vm& vm);
+void InstallSystemClasses(avm2::Vm& vm);
 void InstallUtilityClasses(avm2::Vm& vm);
 // flash.media.Video, flash.net.NetConnection and NetStream, flash.events.NetStatusEvent.
 void InstallMediaClasses(avm2::Vm& vm);
@@ -165,9 +177,11 @@ std::optional<std::uint16_t> SymbolOfObject(avm2::Vm& vm, Object* self);
 // The rest of a frame once its display list is built: objects for the new clips,
 // frameConstructed, the frame scripts, exitFrame.
 void FinishFrame(avm2::Vm& vm);
-// After a script's goto: the new frame finished at once, or only its objects made when
-// frame scripts are running (their next round runs the new frame's scripts).
-void FinishGoto(avm2::Vm& vm);
+// After a script's goto: the new frame finished at once, or when frame scripts are
+// running, its objects made and the scripts of the clip moved and its children run.
+void FinishGoto(avm2::Vm& vm, Object* moved);
+// Moves a clip's playhead at once (the frame's objects are made by the caller).
+void MovePlayheadNow(avm2::Vm& vm, DisplayRecord* record, ClipId clip, int frame, bool play);
 // Sends an event of `type` to every display object that listens for it.
 void Broadcast(avm2::Vm& vm, const char* type);
 

@@ -1,6 +1,7 @@
 // Key, Mouse, Stage and System, and the other media classes installed in turn.
 
 #include "player/engine/script/avm1/builtins/Helpers.h"
+#include "player/engine/script/common/PlayerFacts.h"
 
 namespace quillon::engine::avm1 {
 
@@ -83,13 +84,13 @@ void InstallStageAndSystem(Vm& vm) {
     vm.global->define("System", Value(system), DontEnum);
     Object* capabilities = vm.newObject();
     system->put("capabilities", Value(capabilities));
-    capabilities->put("version", Value("LNX 10,0,0,0"));
-    capabilities->put("os", Value("Linux"));
-    capabilities->put("playerType", Value("StandAlone"));
+    capabilities->put("version", Value(player_facts::Version));
+    capabilities->put("os", Value(player_facts::Os));
+    capabilities->put("playerType", Value(player_facts::PlayerType));
     capabilities->put("hasAudio", Value(true));
-    capabilities->put("language", Value("en"));
-    capabilities->put("screenResolutionX", Value(1024.0));
-    capabilities->put("screenResolutionY", Value(768.0));
+    capabilities->put("language", Value(player_facts::Language));
+    capabilities->put("screenResolutionX", Value(player_facts::ScreenWidth));
+    capabilities->put("screenResolutionY", Value(player_facts::ScreenHeight));
     Object* security = vm.newObject();
     system->put("security", Value(security));
     vm.methods(
