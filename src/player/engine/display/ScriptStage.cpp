@@ -4,6 +4,7 @@
 #include "player/engine/characters/Sound.h"
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace quillon::engine {
@@ -65,6 +66,20 @@ QRectF LocalBounds(const Instance& instance, int nesting) {
         return ListBounds(*instance.clip, nesting);
     }
     return instance.character ? instance.character->bounds(instance.ratio) : QRectF();
+}
+
+// What a clip or placed character covers in its own twips; null for nothing.
+QRectF ContentBounds(const Placed& p) {
+    return p.clip ? ListBounds(*p.clip, 0) : p.instance ? LocalBounds(*p.instance, 0) : QRectF();
+}
+
+// A position as the player keeps it, in whole twips: cut toward zero, and beyond the
+// range of twips the most negative one.
+double WholeTwips(double pixels) {
+    const double twips = std::trunc(pixels * 20);
+    constexpr double Lowest = std::numeric_limits<std::int32_t>::min();
+    constexpr double Highest = std::numeric_limits<std::int32_t>::max();
+    return twips >= Lowest && twips <= Highest ? twips : Lowest;
 }
 
 struct Decomposed {
@@ -223,7 +238,7 @@ int ScriptStage::depth(ClipId clip) {
 
 double ScriptStage::property(ClipId clip, ClipProperty which) {
     const Placed p = runner_.resolve(clip);
-    const Instance* i = Settle(p.instance);
+    const Instance* i = placementOf(p);
     const Decomposed d = i ? Decompose(i->matrix) : Decomposed{1, 1, 0};
     switch (which) {
     case ClipProperty::X:
@@ -248,11 +263,10 @@ double ScriptStage::property(ClipId clip, ClipProperty which) {
                                           : 1;
     case ClipProperty::Width:
     case ClipProperty::Height: {
-        if (!i && !p.clip) {
+        if (!i) {
             return 0;
         }
-        const QRectF local = i ? LocalBounds(*i, 0) : ListBounds(*p.clip, 0);
-        const QRectF b = i ? i->matrix.mapRect(local) : local;
+        const QRectF b = i->matrix.mapRect(ContentBounds(p));
         return (which == ClipProperty::Width ? b.width() : b.height()) / 20;
     }
     case ClipProperty::HighQuality:
@@ -265,27 +279,34 @@ double ScriptStage::property(ClipId clip, ClipProperty which) {
 }
 
 void ScriptStage::setProperty(ClipId clip, ClipProperty which, double value) {
-    Instance* i = settled(clip);
+    const Placed p = runner_.resolve(clip);
+    Instance* i = placementOf(p);
     if (!i) {
         return;
     }
     QTransform& m = i->matrix;
     const QTransform before = m;
-    setPropertyOf(*i, which, value);
+    setPropertyOf(*i, ContentBounds(p), which, value);
     // once a script has moved a clip, the timeline no longer moves it
     i->scriptMoved = i->scriptMoved || m != before;
 }
 
-void ScriptStage::setPropertyOf(Instance& instance, ClipProperty which, double value) {
+void ScriptStage::setPropertyOf(Instance& instance, const QRectF& local, ClipProperty which,
+                                double value) {
     Instance* i = &instance;
     QTransform& m = i->matrix;
+    const bool position = which == ClipProperty::X || which == ClipProperty::Y;
+    // no number changes nothing; an endless position is still a position
+    if (std::isnan(value) || (!position && !std::isfinite(value))) {
+        return;
+    }
     Decomposed d = Decompose(m);
     switch (which) {
     case ClipProperty::X:
-        m = QTransform(m.m11(), m.m12(), m.m21(), m.m22(), value * 20, m.dy());
+        m = QTransform(m.m11(), m.m12(), m.m21(), m.m22(), WholeTwips(value), m.dy());
         break;
     case ClipProperty::Y:
-        m = QTransform(m.m11(), m.m12(), m.m21(), m.m22(), m.dx(), value * 20);
+        m = QTransform(m.m11(), m.m12(), m.m21(), m.m22(), m.dx(), WholeTwips(value));
         break;
     case ClipProperty::XScale:
         d.xScale = value / 100;
@@ -307,7 +328,6 @@ void ScriptStage::setPropertyOf(Instance& instance, ClipProperty which, double v
         break;
     case ClipProperty::Width:
     case ClipProperty::Height: {
-        const QRectF local = LocalBounds(*i, 0);
         const double size = which == ClipProperty::Width ? local.width() : local.height();
         if (size > 0) {
             (which == ClipProperty::Width ? d.xScale : d.yScale) = value * 20 / size;
@@ -465,28 +485,31 @@ QTransform ScriptStage::toStage(ClipId id) {
     QTransform m;
     for (int guard = 0; id && guard < 256; ++guard) {
         const Placed p = runner_.resolve(id);
-        if (!p.instance) {
+        const Instance* i = placementOf(p);
+        if (!i) {
             break;
         }
-        m = m * p.instance->matrix;
+        m = m * i->matrix;
         id = p.parent ? runner_.idOf(*p.parent) : 0;
     }
     return m;
 }
 
 ClipBounds ScriptStage::bounds(ClipId clip, ClipId space) {
-    const Placed p = runner_.resolve(clip);
-    QRectF local = p.instance ? LocalBounds(*p.instance, 0)
-                   : p.clip   ? ListBounds(*p.clip, 0)
-                              : QRectF();
+    QRectF local = ContentBounds(runner_.resolve(clip));
     if (local.isNull()) {
-        return ClipBounds{6710886.4 * 20, 6710886.4 * 20, 6710886.4 * 20, 6710886.4 * 20};
+        // nothing covered: every edge at the far corner of twips, one short of it for
+        // movies before version 8
+        const double corner = movieFacts(root()).version >= 8 ? 134217728 : 134217727;
+        return ClipBounds{corner, corner, corner, corner};
     }
     if (space != clip) {
         const QTransform m = toStage(clip) * toStage(space).inverted();
         local = m.mapRect(local);
     }
-    return ClipBounds{local.left(), local.top(), local.right(), local.bottom()};
+    // bounds are kept in whole twips
+    return ClipBounds{std::round(local.left()), std::round(local.top()), std::round(local.right()),
+                      std::round(local.bottom())};
 }
 
 void ScriptStage::localToGlobal(ClipId clip, double& x, double& y) {
@@ -503,7 +526,7 @@ void ScriptStage::globalToLocal(ClipId clip, double& x, double& y) {
 
 ClipColor ScriptStage::color(ClipId clip) {
     ClipColor out;
-    if (const Instance* i = runner_.resolve(clip).instance) {
+    if (const Instance* i = placementOf(runner_.resolve(clip))) {
         const ColorTransform& c = i->colorTransform;
         out = ClipColor{{c.rm, c.gm, c.bm, c.am}, {c.ra, c.ga, c.ba, c.aa}};
     }
@@ -511,7 +534,7 @@ ClipColor ScriptStage::color(ClipId clip) {
 }
 
 void ScriptStage::setColor(ClipId clip, const ClipColor& color) {
-    if (Instance* i = runner_.resolve(clip).instance) {
+    if (Instance* i = placementOf(runner_.resolve(clip))) {
         const auto f = [](double v) { return static_cast<float>(v); };
         i->colorTransform = ColorTransform{
             f(color.multiply[0]), f(color.multiply[1]), f(color.multiply[2]), f(color.multiply[3]),
@@ -528,7 +551,14 @@ FontSource ScriptStage::fieldFonts() {
 }
 
 Instance* ScriptStage::settled(ClipId clip) {
-    return Settle(runner_.resolve(clip).instance);
+    return placementOf(runner_.resolve(clip));
+}
+
+Instance* ScriptStage::placementOf(const Placed& p) {
+    if (p.instance) {
+        return Settle(p.instance);
+    }
+    return p.clip ? &p.clip->placement : nullptr;
 }
 
 std::vector<EmbeddedFont> ScriptStage::embeddedFonts() {

@@ -33,7 +33,9 @@ public:
     int depth(ClipId clip) override;
     double property(ClipId clip, ClipProperty which) override;
     void setProperty(ClipId clip, ClipProperty which, double value) override;
-    static void setPropertyOf(Instance& instance, ClipProperty which, double value);
+    // Sets a property on a placement whose content covers local (its own twips).
+    static void setPropertyOf(Instance& instance, const QRectF& local, ClipProperty which,
+                              double value);
     void gotoFrame(ClipId clip, int frame, bool play) override;
     int frameOfLabel(ClipId clip, const std::string& label) override;
     std::vector<SceneInfo> scenes(ClipId clip) override;
@@ -128,8 +130,10 @@ private:
     // cannot be loaded.
     LoadedMovie fetch(const std::string& url);
     Clip* topOf(ClipId clip);
-    // A clip's placement, which first takes any sideways move autoSize gave its field.
+    // A clip's placement, which first takes any sideways move autoSize gave its field;
+    // for the main timeline or a level, its own placement on the stage.
     Instance* settled(ClipId clip);
+    Instance* placementOf(const Placed& p);
     ClipId placeNew(ClipId parent, int depth, Instance instance, const std::string& name);
 
     ClipRunner& runner_;

@@ -201,7 +201,7 @@ void SetClipProperty(Vm& vm, ClipId clip, int index, const Value& value) {
         return;
     default: {
         const double number = vm.toNumber(value);
-        if (clip && std::isfinite(number)) {
+        if (clip && !std::isnan(number)) {
             vm.host().setProperty(clip, static_cast<ClipProperty>(index), number);
         }
         return;

@@ -1,0 +1,198 @@
+// Where clips stand as scripts see them: the main timeline's own placement, positions
+// kept in whole twips, getBounds and hitTest with the targets they take.
+
+#include "script/ScriptTestSupport.h"
+#include "support/EngineTestSupport.h"
+#include "support/MovieWriter.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+
+using namespace quillon::testing;
+
+namespace {
+
+// c: a red 40 by 50 pixel box at (10, 10) that a script drew, without a line.
+void RedClip(ActionAssembler& a) {
+    CallOn(a, "_root", "createEmptyMovieClip", {1, "c"}).op(Action::Pop);
+    CallOn(a, "c", "beginFill", {100, 0xff0000}).op(Action::Pop);
+    CallOn(a, "c", "moveTo", {10, 10}).op(Action::Pop);
+    CallOn(a, "c", "lineTo", {10, 60}).op(Action::Pop);
+    CallOn(a, "c", "lineTo", {50, 60}).op(Action::Pop);
+    CallOn(a, "c", "lineTo", {50, 10}).op(Action::Pop);
+    CallOn(a, "c", "lineTo", {10, 10}).op(Action::Pop);
+    CallOn(a, "c", "endFill", {}).op(Action::Pop);
+}
+
+void SetMember(ActionAssembler& a, const std::string& object, const std::string& member,
+               const PushValue& value) {
+    a.push({object}).op(Action::GetVariable).push({member, value}).op(Action::SetMember);
+}
+
+void TraceMember(ActionAssembler& a, const std::string& object, const std::string& member) {
+    a.push({object}).op(Action::GetVariable).push({member}).op(Action::GetMember).op(Action::Trace);
+}
+
+// trace(object.getBounds(args...).xMin), or trace of the answer itself when asked for.
+void TraceBoundsLeft(ActionAssembler& a, const std::string& object,
+                     std::initializer_list<PushValue> args, bool whole = false) {
+    CallOn(a, object, "getBounds", args);
+    if (!whole) {
+        a.push({"xMin"}).op(Action::GetMember);
+    }
+    a.op(Action::Trace);
+}
+
+} // namespace
+
+TEST(ClipGeometry, TheMainTimelineMovesScalesAndReadsBackItsPlacement) {
+    ActionAssembler a;
+    RedClip(a);
+    SetMember(a, "_root", "_x", 30);
+    SetMember(a, "_root", "_y", 5);
+    SetMember(a, "_root", "_xscale", 50);
+    SetMember(a, "_root", "_yscale", 200);
+    for (const char* property : {"_x", "_y", "_xscale", "_yscale"}) {
+        TraceMember(a, "_root", property);
+    }
+    // a child's point reaches the stage through the main timeline's placement
+    a.push({"y", 20, "x", 20, 2}).op(Action::InitObject).storeRegister(1).op(Action::Pop);
+    CallOn(a, "c", "localToGlobal", {Register{1}}).op(Action::Pop);
+    a.push({Register{1}}).push({"x"}).op(Action::GetMember).op(Action::Trace);
+    a.push({Register{1}}).push({"y"}).op(Action::GetMember).op(Action::Trace);
+    // bounds in the main timeline's own space stay as they were
+    TraceBoundsLeft(a, "c", {"_root"});
+    const Bytes movie = OneScriptMovie(a);
+    EXPECT_EQ(RunMovie(movie).joined(), "30\n5\n50\n200\n40\n45\n10\n");
+    // the box now spans x 35..55 and y 25..125 on the stage
+    const QImage image = RenderFrame(movie);
+    EXPECT_PIXEL(image, 45, 60, QColor(255, 0, 0));
+    EXPECT_PIXEL(image, 20, 60, QColor(255, 255, 255));
+    EXPECT_PIXEL(image, 45, 15, QColor(255, 255, 255));
+}
+
+// Each look property of the main timeline reaches the drawing.
+TEST(ClipGeometry, TheMainTimelinesAlphaAndVisibilityReachTheDrawing) {
+    struct Case {
+        const char* property;
+        PushValue value;
+        QColor inside;
+    };
+    const Case cases[] = {
+        {"_alpha", 50, QColor(255, 127, 127)},
+        {"_visible", false, QColor(255, 255, 255)},
+        {"_rotation", 90, QColor(255, 255, 255)}, // turned off the stage to the left
+    };
+    for (const Case& c : cases) {
+        ActionAssembler a;
+        RedClip(a);
+        SetMember(a, "_root", c.property, c.value);
+        const QImage image = RenderFrame(OneScriptMovie(a));
+        EXPECT_TRUE(PixelIs(image, 30, 30, c.inside, 10)) << c.property;
+    }
+}
+
+// A point given to hitTest is in the main timeline's space, so it moves with it.
+TEST(ClipGeometry, HitTestPointsAreInTheMainTimelinesSpace) {
+    ActionAssembler a;
+    RedClip(a);
+    SetMember(a, "_root", "_x", 100);
+    CallOn(a, "c", "hitTest", {true, 30, 30}).op(Action::Trace);
+    CallOn(a, "c", "hitTest", {false, 30, 30}).op(Action::Trace);
+    CallOn(a, "c", "hitTest", {true, 30, 130}).op(Action::Trace); // y, x: last first
+    CallOn(a, "c", "hitTest", {false, 30, 130}).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "true\ntrue\nfalse\nfalse\n");
+}
+
+// Positions are kept in whole twips, cut toward zero; an endless one becomes the lowest
+// position there is, and no number leaves the position be.
+TEST(ClipGeometry, PositionsAreKeptInWholeTwips) {
+    struct Case {
+        double value;
+        const char* reads;
+    };
+    const Case cases[] = {
+        {1.5, "1.5"},
+        {0.07, "0.05"},
+        {-0.07, "-0.05"},
+        {12.34, "12.3"},
+        {std::numeric_limits<double>::infinity(), "-107374182.4"},
+        {-std::numeric_limits<double>::infinity(), "-107374182.4"},
+        {1e12, "-107374182.4"},
+        {std::nan(""), "3"},
+    };
+    for (const Case& c : cases) {
+        for (const char* property : {"_x", "_y"}) {
+            ActionAssembler a;
+            RedClip(a);
+            SetMember(a, "c", property, 3);
+            SetMember(a, "c", property, c.value);
+            TraceMember(a, "c", property);
+            EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), std::string(c.reads) + "\n")
+                << property << " = " << c.value;
+        }
+    }
+}
+
+// getBounds takes a clip or a target path for its space; anything naming no clip gets
+// no answer, and a clip that covers nothing answers the far corner of twips.
+TEST(ClipGeometry, GetBoundsTakesTargetsAndReportsEmptyClips) {
+    ActionAssembler a;
+    RedClip(a);
+    SetMember(a, "c", "_x", 7);
+    TraceBoundsLeft(a, "c", {});
+    TraceBoundsLeft(a, "c", {"/"});
+    TraceBoundsLeft(a, "c", {"../c"});
+    TraceBoundsLeft(a, "c", {Undefined{}}, true);
+    TraceBoundsLeft(a, "c", {""}, true);
+    TraceBoundsLeft(a, "c", {"nowhere"}, true);
+    CallOn(a, "_root", "createEmptyMovieClip", {2, "e"}).op(Action::Pop);
+    TraceBoundsLeft(a, "e", {});
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 7)).joined(),
+              "10\n17\n10\nundefined\nundefined\nundefined\n6710886.35\n");
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).traces.back(), "6710886.4");
+}
+
+// hitTest with a clip compares bounds; a path is read from the clip asked, and the
+// empty path names nothing.
+TEST(ClipGeometry, HitTestWithATargetReadsPathsFromTheClip) {
+    ActionAssembler a;
+    RedClip(a);
+    CallOn(a, "_root", "createEmptyMovieClip", {2, "d"}).op(Action::Pop);
+    CallOn(a, "d", "beginFill", {100, 0xff}).op(Action::Pop);
+    CallOn(a, "d", "moveTo", {40, 40}).op(Action::Pop);
+    CallOn(a, "d", "lineTo", {90, 40}).op(Action::Pop);
+    CallOn(a, "d", "lineTo", {90, 90}).op(Action::Pop);
+    CallOn(a, "d", "endFill", {}).op(Action::Pop);
+    CallOn(a, "c", "hitTest", {"../d"}).op(Action::Trace);
+    CallOn(a, "c", "hitTest", {"_root.d"}).op(Action::Trace);
+    CallOn(a, "c", "hitTest", {""}).op(Action::Trace);
+    SetMember(a, "d", "_x", 100);
+    CallOn(a, "c", "hitTest", {"../d"}).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "true\ntrue\nfalse\nfalse\n");
+}
+
+// With shapeFlag a shape's lines count as well as its fills.
+TEST(ClipGeometry, ShapeHitTestsCountLines) {
+    MovieWriter movie(100, 100, 12, 8);
+    ShapeBuilder line;
+    line.setLine(line.addLineStyle(200, {0, 0, 0}));
+    line.moveTo(200, 1000);
+    line.lineTo(1800, 1000);
+    const std::uint16_t shape = movie.defineShape(line);
+    TagStream sprite;
+    sprite.place(Place{1, shape});
+    sprite.showFrame();
+    const std::uint16_t clip = movie.defineSprite(sprite);
+    Place placed{1, clip};
+    placed.name = "s";
+    movie.place(placed);
+    ActionAssembler a;
+    CallOn(a, "s", "hitTest", {true, 50, 50}).op(Action::Trace);
+    CallOn(a, "s", "hitTest", {true, 54, 50}).op(Action::Trace); // y, x: last first
+    CallOn(a, "s", "hitTest", {true, 60, 50}).op(Action::Trace);
+    movie.doAction(a.block());
+    movie.showFrame();
+    EXPECT_EQ(RunMovie(movie.bytes()).joined(), "true\ntrue\nfalse\n");
+}
