@@ -61,10 +61,12 @@ TEST(ClipGeometry, TheMainTimelineMovesScalesAndReadsBackItsPlacement) {
     CallOn(a, "c", "localToGlobal", {Register{1}}).op(Action::Pop);
     a.push({Register{1}}).push({"x"}).op(Action::GetMember).op(Action::Trace);
     a.push({Register{1}}).push({"y"}).op(Action::GetMember).op(Action::Trace);
-    // bounds in the main timeline's own space stay as they were
+    // bounds in the main timeline's own space stay as they were, and so do hitTest points
     TraceBoundsLeft(a, "c", {"_root"});
+    CallOn(a, "c", "hitTest", {true, 30, 20}).op(Action::Trace); // y, x: last first
+    CallOn(a, "c", "hitTest", {true, 30, 70}).op(Action::Trace);
     const Bytes movie = OneScriptMovie(a);
-    EXPECT_EQ(RunMovie(movie).joined(), "30\n5\n50\n200\n40\n45\n10\n");
+    EXPECT_EQ(RunMovie(movie).joined(), "30\n5\n50\n200\n40\n45\n10\ntrue\nfalse\n");
     // the box now spans x 35..55 and y 25..125 on the stage
     const QImage image = RenderFrame(movie);
     EXPECT_PIXEL(image, 45, 60, QColor(255, 0, 0));
@@ -91,18 +93,6 @@ TEST(ClipGeometry, TheMainTimelinesAlphaAndVisibilityReachTheDrawing) {
         const QImage image = RenderFrame(OneScriptMovie(a));
         EXPECT_TRUE(PixelIs(image, 30, 30, c.inside, 10)) << c.property;
     }
-}
-
-// A point given to hitTest is in the main timeline's space, so it moves with it.
-TEST(ClipGeometry, HitTestPointsAreInTheMainTimelinesSpace) {
-    ActionAssembler a;
-    RedClip(a);
-    SetMember(a, "_root", "_x", 100);
-    CallOn(a, "c", "hitTest", {true, 30, 30}).op(Action::Trace);
-    CallOn(a, "c", "hitTest", {false, 30, 30}).op(Action::Trace);
-    CallOn(a, "c", "hitTest", {true, 30, 130}).op(Action::Trace); // y, x: last first
-    CallOn(a, "c", "hitTest", {false, 30, 130}).op(Action::Trace);
-    EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "true\ntrue\nfalse\nfalse\n");
 }
 
 // Positions are kept in whole twips, cut toward zero; an endless one becomes the lowest
@@ -159,16 +149,11 @@ TEST(ClipGeometry, GetBoundsTakesTargetsAndReportsEmptyClips) {
 TEST(ClipGeometry, HitTestWithATargetReadsPathsFromTheClip) {
     ActionAssembler a;
     RedClip(a);
-    CallOn(a, "_root", "createEmptyMovieClip", {2, "d"}).op(Action::Pop);
-    CallOn(a, "d", "beginFill", {100, 0xff}).op(Action::Pop);
-    CallOn(a, "d", "moveTo", {40, 40}).op(Action::Pop);
-    CallOn(a, "d", "lineTo", {90, 40}).op(Action::Pop);
-    CallOn(a, "d", "lineTo", {90, 90}).op(Action::Pop);
-    CallOn(a, "d", "endFill", {}).op(Action::Pop);
+    CallOn(a, "c", "duplicateMovieClip", {2, "d"}).op(Action::Pop);
     CallOn(a, "c", "hitTest", {"../d"}).op(Action::Trace);
     CallOn(a, "c", "hitTest", {"_root.d"}).op(Action::Trace);
     CallOn(a, "c", "hitTest", {""}).op(Action::Trace);
-    SetMember(a, "d", "_x", 100);
+    SetMember(a, "d", "_x", 60);
     CallOn(a, "c", "hitTest", {"../d"}).op(Action::Trace);
     EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "true\ntrue\nfalse\nfalse\n");
 }
@@ -195,4 +180,32 @@ TEST(ClipGeometry, ShapeHitTestsCountLines) {
     movie.doAction(a.block());
     movie.showFrame();
     EXPECT_EQ(RunMovie(movie.bytes()).joined(), "true\ntrue\nfalse\n");
+}
+
+// _xmouse and _ymouse: the pointer in a clip's own space, through the main timeline's
+// placement; nothing moves them while the pointer is away.
+TEST(ClipGeometry, ThePointerIsReadInEachClipsSpace) {
+    MovieWriter movie(100, 100, 12, 8);
+    ActionAssembler first, second;
+    SetMember(first, "_root", "_x", 40);
+    CallOn(first, "_root", "createEmptyMovieClip", {1, "c"}).op(Action::Pop);
+    SetMember(first, "c", "_xscale", 200);
+    TraceMember(first, "_root", "_xmouse");
+    for (const char* clip : {"_root", "c"}) {
+        TraceMember(second, clip, "_xmouse");
+        TraceMember(second, clip, "_ymouse");
+    }
+    movie.doAction(first.block());
+    movie.showFrame();
+    movie.doAction(second.block());
+    movie.showFrame();
+    ScriptRun run;
+    quillon::engine::MovieEngine engine;
+    quillon::engine::ScriptOptions options;
+    options.trace = [&run](const std::string& line) { run.traces.push_back(line); };
+    engine.setScriptOptions(options);
+    engine.loadBytes(movie.bytes());
+    engine.pointerMoved(QPointF(1000, 600)); // (50, 30) on the stage
+    engine.advance();
+    EXPECT_EQ(run.joined(), "0\n10\n30\n5\n30\n");
 }

@@ -73,6 +73,12 @@ QRectF ContentBounds(const Placed& p) {
     return p.clip ? ListBounds(*p.clip, 0) : p.instance ? LocalBounds(*p.instance, 0) : QRectF();
 }
 
+// Bounds as the player keeps them, in whole twips.
+QRectF WholeTwipsRect(const QRectF& r) {
+    return QRectF(QPointF(std::round(r.left()), std::round(r.top())),
+                  QPointF(std::round(r.right()), std::round(r.bottom())));
+}
+
 // A position as the player keeps it, in whole twips: cut toward zero, and beyond the
 // range of twips the most negative one.
 double WholeTwips(double pixels) {
@@ -266,8 +272,19 @@ double ScriptStage::property(ClipId clip, ClipProperty which) {
         if (!i) {
             return 0;
         }
-        const QRectF b = i->matrix.mapRect(ContentBounds(p));
+        const QRectF b = WholeTwipsRect(i->matrix.mapRect(ContentBounds(p)));
         return (which == ClipProperty::Width ? b.width() : b.height()) / 20;
+    }
+    case ClipProperty::XMouse:
+    case ClipProperty::YMouse: {
+        // the pointer in the clip's own space, in whole twips; at the origin when away
+        const std::optional<QPointF> at = pointer_ ? pointer_() : std::nullopt;
+        if (!at) {
+            return 0;
+        }
+        double x = at->x(), y = at->y();
+        globalToLocal(clip, x, y);
+        return std::round(which == ClipProperty::XMouse ? x : y) / 20;
     }
     case ClipProperty::HighQuality:
         return 1;
@@ -296,9 +313,12 @@ void ScriptStage::setPropertyOf(Instance& instance, const QRectF& local, ClipPro
     Instance* i = &instance;
     QTransform& m = i->matrix;
     const bool position = which == ClipProperty::X || which == ClipProperty::Y;
-    // no number changes nothing; an endless position is still a position
-    if (std::isnan(value) || (!position && !std::isfinite(value))) {
+    // only positions take endless values, and no number puts them at 0
+    if (!position && !std::isfinite(value)) {
         return;
+    }
+    if (std::isnan(value)) {
+        value = 0;
     }
     Decomposed d = Decompose(m);
     switch (which) {
@@ -507,9 +527,8 @@ ClipBounds ScriptStage::bounds(ClipId clip, ClipId space) {
         const QTransform m = toStage(clip) * toStage(space).inverted();
         local = m.mapRect(local);
     }
-    // bounds are kept in whole twips
-    return ClipBounds{std::round(local.left()), std::round(local.top()), std::round(local.right()),
-                      std::round(local.bottom())};
+    local = WholeTwipsRect(local);
+    return ClipBounds{local.left(), local.top(), local.right(), local.bottom()};
 }
 
 void ScriptStage::localToGlobal(ClipId clip, double& x, double& y) {
@@ -519,7 +538,12 @@ void ScriptStage::localToGlobal(ClipId clip, double& x, double& y) {
 }
 
 void ScriptStage::globalToLocal(ClipId clip, double& x, double& y) {
-    const QPointF p = toStage(clip).inverted().map(QPointF(x, y));
+    bool invertible = false;
+    const QTransform inverse = toStage(clip).inverted(&invertible);
+    if (!invertible) {
+        return; // a flattened clip has no point for it: the point stays
+    }
+    const QPointF p = inverse.map(QPointF(x, y));
     x = p.x();
     y = p.y();
 }

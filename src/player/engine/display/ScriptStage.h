@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace quillon::engine {
@@ -80,6 +81,9 @@ public:
         std::function<void(QPainter& painter, const Placed& clip, const QTransform& m,
                            const ColorTransform& cx, int blendMode)>;
     void setClipPainter(ClipPainter painter) { painter_ = std::move(painter); }
+    // Where the pointer is on the stage (twips), none when it is off the movie.
+    using PointerSource = std::function<std::optional<QPointF>()>;
+    void setPointer(PointerSource pointer) { pointer_ = std::move(pointer); }
     bool draw(ClipId clip, const DrawCommand& command) override;
     void clearDrawing(ClipId clip) override;
     ClipBounds drawingBounds(const std::vector<DrawCommand>& drawing) override;
@@ -141,6 +145,7 @@ private:
     MovieLoader loader_;
     std::string rootName_;
     ClipPainter painter_;
+    PointerSource pointer_;
     std::vector<std::shared_ptr<const void>> loaded_; // movies loaded into clips
     const std::map<std::string, std::uint16_t>& exports_;
     // The edges of every drawing scripts made, against MaxMovieDrawingEdges.

@@ -264,10 +264,15 @@ Value Bounds(Vm& vm, CallInfo& c) {
 Value Convert(Vm& vm, CallInfo& c) {
     const ClipId clip = ThisClip(vm, c);
     const Value point = c.arg(0);
-    if (!clip || !point.isObject()) {
+    // only a point of its own numbers x and y is moved
+    if (!clip || !point.isObject() || !point.o->find("x") || !point.o->find("y")) {
         return Value();
     }
-    double x = vm.toNumber(vm.get(point, "x")) * 20, y = vm.toNumber(vm.get(point, "y")) * 20;
+    const Value px = vm.get(point, "x"), py = vm.get(point, "y");
+    if (!px.isNumber() || !py.isNumber()) {
+        return Value();
+    }
+    double x = px.n * 20, y = py.n * 20;
     if (c.callee->magic == 0) {
         vm.host().localToGlobal(clip, x, y);
     } else {
