@@ -125,6 +125,33 @@ TEST(ClipGeometry, PositionsAreKeptInWholeTwips) {
     }
 }
 
+// Look properties read back as the player keeps them: alpha in 256ths, scales and turns
+// as given (signs kept, turns within half a turn), and no number changes nothing.
+TEST(ClipGeometry, LookPropertiesReadBackAsThePlayerKeepsThem) {
+    const double endless = std::numeric_limits<double>::infinity();
+    struct Case {
+        const char* property;
+        PushValue before, value;
+        const char* reads;
+    };
+    const Case cases[] = {
+        {"_alpha", 100, 2, "1.953125"},      {"_alpha", 100, endless, "0"},
+        {"_xscale", 100, -5, "-5"},          {"_yscale", 100, endless, "Infinity"},
+        {"_rotation", 0, 370, "10"},         {"_rotation", 0, endless, "NaN"},
+        {"_visible", false, "abc", "false"}, {"_x", 3, Undefined{}, "3"},
+        {"_xscale", 50, Null{}, "50"},
+    };
+    for (const Case& c : cases) {
+        ActionAssembler a;
+        RedClip(a);
+        SetMember(a, "c", c.property, c.before);
+        SetMember(a, "c", c.property, c.value);
+        TraceMember(a, "c", c.property);
+        EXPECT_EQ(RunMovie(OneScriptMovie(a, 6)).joined(), std::string(c.reads) + "\n")
+            << c.property << " then " << c.reads;
+    }
+}
+
 // getBounds takes a clip or a target path for its space; anything naming no clip gets
 // no answer, and a clip that covers nothing answers the far corner of twips.
 TEST(ClipGeometry, GetBoundsTakesTargetsAndReportsEmptyClips) {

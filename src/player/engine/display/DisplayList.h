@@ -83,6 +83,14 @@ struct Instance {
     std::optional<QRectF> scrollRect;     // crops and scrolls the content (own twips)
     std::optional<QRgb> opaqueBackground; // fills the content's bounds beneath it
     bool cacheAsBitmap = false;           // drawn through a picture of whole pixels
+    // The scales and turn (radians) a script last gave, which read back as given (signs,
+    // angles past a half turn, endless values) while the matrix keeps the turn and scale
+    // they made.
+    struct ScaleAndTurn {
+        QTransform made;
+        double xScale = 1, yScale = 1, rotation = 0;
+    };
+    std::optional<ScaleAndTurn> scaleAndTurn;
 };
 
 struct Clip : std::enable_shared_from_this<Clip> {

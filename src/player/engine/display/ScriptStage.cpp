@@ -3,6 +3,7 @@
 #include "player/engine/characters/ExportNames.h"
 #include "player/engine/characters/Sound.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -79,27 +80,58 @@ QRectF WholeTwipsRect(const QRectF& r) {
                   QPointF(std::round(r.right()), std::round(r.bottom())));
 }
 
-// A position as the player keeps it, in whole twips: cut toward zero, and beyond the
-// range of twips the most negative one.
-double WholeTwips(double pixels) {
-    const double twips = std::trunc(pixels * 20);
+// A number as the player makes it whole: cut toward zero, and past 32 bits (or
+// endless, or no number) the most negative one.
+std::int32_t PlayerWhole(double value) {
+    const double whole = std::trunc(value);
     constexpr double Lowest = std::numeric_limits<std::int32_t>::min();
     constexpr double Highest = std::numeric_limits<std::int32_t>::max();
-    return twips >= Lowest && twips <= Highest ? twips : Lowest;
+    return whole >= Lowest && whole <= Highest ? static_cast<std::int32_t>(whole)
+                                               : std::numeric_limits<std::int32_t>::min();
+}
+
+// A position as the player keeps it, in whole twips.
+double WholeTwips(double pixels) {
+    return PlayerWhole(pixels * 20);
+}
+
+// An alpha percentage as the player keeps it: a multiplier of 16 bits in 256ths.
+float AlphaMultiplier(double percent) {
+    const auto steps = static_cast<std::int16_t>(PlayerWhole(percent * 256 / 100) & 0xffff);
+    return static_cast<float>(steps / 256.0);
 }
 
 struct Decomposed {
     double xScale, yScale, rotation;
 };
 
-Decomposed Decompose(const QTransform& m) {
+bool SameTurnAndScale(const QTransform& a, const QTransform& b) {
+    return a.m11() == b.m11() && a.m12() == b.m12() && a.m21() == b.m21() && a.m22() == b.m22();
+}
+
+// A placement's scales and turn: as a script gave them while its matrix is the one they
+// made, otherwise read off the matrix.
+Decomposed Decompose(const Instance& i) {
+    if (i.scaleAndTurn && SameTurnAndScale(i.scaleAndTurn->made, i.matrix)) {
+        return {i.scaleAndTurn->xScale, i.scaleAndTurn->yScale, i.scaleAndTurn->rotation};
+    }
+    const QTransform& m = i.matrix;
     return {std::hypot(m.m11(), m.m12()), std::hypot(m.m21(), m.m22()),
             std::atan2(m.m12(), m.m11())};
 }
 
-QTransform Compose(const QTransform& old, const Decomposed& d) {
-    const double c = std::cos(d.rotation), s = std::sin(d.rotation);
-    return QTransform(d.xScale * c, d.xScale * s, -d.yScale * s, d.yScale * c, old.dx(), old.dy());
+// Gives a placement scales and a turn, kept as given; the matrix takes the largest
+// scale it can hold for an endless one, and keeps its turn for a turn of no number.
+void Compose(Instance& i, const Decomposed& d) {
+    const auto held = [](double v) {
+        return std::isnan(v) ? 0.0 : std::clamp(v, -32768.0, 32768.0);
+    };
+    const double xScale = held(d.xScale), yScale = held(d.yScale);
+    const QTransform& old = i.matrix;
+    const double turn = std::isfinite(d.rotation) ? d.rotation : std::atan2(old.m12(), old.m11());
+    const double c = std::cos(turn), s = std::sin(turn);
+    i.matrix = QTransform(xScale * c, xScale * s, -yScale * s, yScale * c, old.dx(), old.dy());
+    i.scaleAndTurn = Instance::ScaleAndTurn{i.matrix, d.xScale, d.yScale, d.rotation};
 }
 
 const std::shared_ptr<SpriteCharacter>& EmptySprite() {
@@ -245,7 +277,7 @@ int ScriptStage::depth(ClipId clip) {
 double ScriptStage::property(ClipId clip, ClipProperty which) {
     const Placed p = runner_.resolve(clip);
     const Instance* i = placementOf(p);
-    const Decomposed d = i ? Decompose(i->matrix) : Decomposed{1, 1, 0};
+    const Decomposed d = i ? Decompose(*i) : Decomposed{1, 1, 0};
     switch (which) {
     case ClipProperty::X:
         return i ? i->matrix.dx() / 20 : 0;
@@ -313,14 +345,19 @@ void ScriptStage::setPropertyOf(Instance& instance, const QRectF& local, ClipPro
     Instance* i = &instance;
     QTransform& m = i->matrix;
     const bool position = which == ClipProperty::X || which == ClipProperty::Y;
-    // only positions take endless values, and no number puts them at 0
-    if (!position && !std::isfinite(value)) {
+    // Positions, scales, turns and alpha take endless values. No number puts a position
+    // at 0 and makes a turn of no number; it changes nothing else.
+    const bool endless = position || which == ClipProperty::XScale ||
+                         which == ClipProperty::YScale || which == ClipProperty::Rotation ||
+                         which == ClipProperty::Alpha;
+    const bool none = std::isnan(value) && !position && which != ClipProperty::Rotation;
+    if ((!endless && !std::isfinite(value)) || none) {
         return;
     }
-    if (std::isnan(value)) {
+    if (position && std::isnan(value)) {
         value = 0;
     }
-    Decomposed d = Decompose(m);
+    Decomposed d = Decompose(*i);
     switch (which) {
     case ClipProperty::X:
         m = QTransform(m.m11(), m.m12(), m.m21(), m.m22(), WholeTwips(value), m.dy());
@@ -330,18 +367,19 @@ void ScriptStage::setPropertyOf(Instance& instance, const QRectF& local, ClipPro
         break;
     case ClipProperty::XScale:
         d.xScale = value / 100;
-        m = Compose(m, d);
+        Compose(*i, d);
         break;
     case ClipProperty::YScale:
         d.yScale = value / 100;
-        m = Compose(m, d);
+        Compose(*i, d);
         break;
     case ClipProperty::Rotation:
-        d.rotation = value * std::numbers::pi / 180;
-        m = Compose(m, d);
+        // within a half turn either way; an endless turn is no number
+        d.rotation = std::remainder(value, 360) * std::numbers::pi / 180;
+        Compose(*i, d);
         break;
     case ClipProperty::Alpha:
-        i->colorTransform.am = static_cast<float>(value / 100);
+        i->colorTransform.am = AlphaMultiplier(value);
         break;
     case ClipProperty::Visible:
         i->visible = value != 0;
@@ -351,7 +389,7 @@ void ScriptStage::setPropertyOf(Instance& instance, const QRectF& local, ClipPro
         const double size = which == ClipProperty::Width ? local.width() : local.height();
         if (size > 0) {
             (which == ClipProperty::Width ? d.xScale : d.yScale) = value * 20 / size;
-            m = Compose(m, d);
+            Compose(*i, d);
         }
         break;
     }
