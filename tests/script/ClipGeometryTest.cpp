@@ -13,25 +13,17 @@ using namespace quillon::testing;
 
 namespace {
 
-// c: a red 40 by 50 pixel box at (10, 10) that a script drew, without a line.
+// c: a red 50 by 40 pixel box at (10, 10) that a script drew, without a line.
 void RedClip(ActionAssembler& a) {
     CallOn(a, "_root", "createEmptyMovieClip", {1, "c"}).op(Action::Pop);
     CallOn(a, "c", "beginFill", {100, 0xff0000}).op(Action::Pop);
-    CallOn(a, "c", "moveTo", {10, 10}).op(Action::Pop);
-    CallOn(a, "c", "lineTo", {10, 60}).op(Action::Pop);
-    CallOn(a, "c", "lineTo", {50, 60}).op(Action::Pop);
-    CallOn(a, "c", "lineTo", {50, 10}).op(Action::Pop);
-    CallOn(a, "c", "lineTo", {10, 10}).op(Action::Pop);
+    DrawBox(a, "c", 10, 10, 60, 50);
     CallOn(a, "c", "endFill", {}).op(Action::Pop);
 }
 
 void SetMember(ActionAssembler& a, const std::string& object, const std::string& member,
                const PushValue& value) {
     a.push({object}).op(Action::GetVariable).push({member, value}).op(Action::SetMember);
-}
-
-void TraceMember(ActionAssembler& a, const std::string& object, const std::string& member) {
-    a.push({object}).op(Action::GetVariable).push({member}).op(Action::GetMember).op(Action::Trace);
 }
 
 // trace(object.getBounds(args...).xMin), or trace of the answer itself when asked for.
@@ -67,7 +59,7 @@ TEST(ClipGeometry, TheMainTimelineMovesScalesAndReadsBackItsPlacement) {
     CallOn(a, "c", "hitTest", {true, 30, 70}).op(Action::Trace);
     const Bytes movie = OneScriptMovie(a);
     EXPECT_EQ(RunMovie(movie).joined(), "30\n5\n50\n200\n40\n45\n10\ntrue\nfalse\n");
-    // the box now spans x 35..55 and y 25..125 on the stage
+    // the box now spans x 35..60 and y 25..105 on the stage
     const QImage image = RenderFrame(movie);
     EXPECT_PIXEL(image, 45, 60, QColor(255, 0, 0));
     EXPECT_PIXEL(image, 20, 60, QColor(255, 255, 255));
