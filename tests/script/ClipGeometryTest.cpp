@@ -87,39 +87,10 @@ TEST(ClipGeometry, TheMainTimelinesAlphaAndVisibilityReachTheDrawing) {
     }
 }
 
-// Positions are kept in whole twips, cut toward zero; an endless one becomes the lowest
-// position there is, and no number leaves the position be.
-TEST(ClipGeometry, PositionsAreKeptInWholeTwips) {
-    struct Case {
-        double value;
-        const char* reads;
-    };
-    const Case cases[] = {
-        {1.5, "1.5"},
-        {0.07, "0.05"},
-        {-0.07, "-0.05"},
-        {12.34, "12.3"},
-        {std::numeric_limits<double>::infinity(), "-107374182.4"},
-        {-std::numeric_limits<double>::infinity(), "-107374182.4"},
-        {1e12, "-107374182.4"},
-        {std::nan(""), "3"},
-    };
-    for (const Case& c : cases) {
-        for (const char* property : {"_x", "_y"}) {
-            ActionAssembler a;
-            RedClip(a);
-            SetMember(a, "c", property, 3);
-            SetMember(a, "c", property, c.value);
-            TraceMember(a, "c", property);
-            EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), std::string(c.reads) + "\n")
-                << property << " = " << c.value;
-        }
-    }
-}
-
-// Look properties read back as the player keeps them: alpha in 256ths, scales and turns
-// as given (signs kept, turns within half a turn), and no number changes nothing.
-TEST(ClipGeometry, LookPropertiesReadBackAsThePlayerKeepsThem) {
+// Positions and looks read back as the player keeps them: positions in whole twips cut
+// toward zero (endless ones the lowest there is), alpha in 256ths, scales and turns as
+// given (signs kept, turns within half a turn); no number changes nothing.
+TEST(ClipGeometry, PropertiesReadBackAsThePlayerKeepsThem) {
     const double endless = std::numeric_limits<double>::infinity();
     struct Case {
         const char* property;
@@ -127,10 +98,19 @@ TEST(ClipGeometry, LookPropertiesReadBackAsThePlayerKeepsThem) {
         const char* reads;
     };
     const Case cases[] = {
-        {"_alpha", 100, 2, "1.953125"},      {"_alpha", 100, endless, "0"},
-        {"_xscale", 100, -5, "-5"},          {"_yscale", 100, endless, "Infinity"},
-        {"_rotation", 0, 370, "10"},         {"_rotation", 0, endless, "NaN"},
-        {"_visible", false, "abc", "false"}, {"_x", 3, Undefined{}, "3"},
+        {"_x", 3, 0.07, "0.05"},
+        {"_y", 3, -12.34, "-12.3"},
+        {"_x", 3, -endless, "-107374182.4"},
+        {"_y", 3, 1e12, "-107374182.4"},
+        {"_x", 3, std::nan(""), "3"},
+        {"_alpha", 100, 2, "1.953125"},
+        {"_alpha", 100, endless, "0"},
+        {"_xscale", 100, -5, "-5"},
+        {"_yscale", 100, endless, "Infinity"},
+        {"_rotation", 0, 370, "10"},
+        {"_rotation", 0, endless, "NaN"},
+        {"_visible", false, "abc", "false"},
+        {"_x", 3, Undefined{}, "3"},
         {"_xscale", 50, Null{}, "50"},
     };
     for (const Case& c : cases) {
