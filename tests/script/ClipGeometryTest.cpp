@@ -208,3 +208,26 @@ TEST(ClipGeometry, ThePointerIsReadInEachClipsSpace) {
     engine.advance();
     EXPECT_EQ(run.joined(), "0\n10\n30\n5\n30\n");
 }
+
+// With shapeFlag, what a mask layer inside a clip crops away is not hit.
+TEST(ClipGeometry, ShapeHitTestsKeepToMaskLayers) {
+    MovieWriter movie(100, 100, 12, 8);
+    const std::uint16_t mask = movie.defineRectangle(0, 0, 400, 400, {0, 0, 0});
+    const std::uint16_t box = movie.defineRectangle(0, 0, 1600, 1600, {255, 0, 0});
+    TagStream sprite;
+    Place layer{1, mask};
+    layer.clipDepth = 2;
+    sprite.place(layer);
+    sprite.place(Place{2, box});
+    sprite.showFrame();
+    Place placed{1, movie.defineSprite(sprite)};
+    placed.name = "s";
+    movie.place(placed);
+    ActionAssembler a;
+    CallOn(a, "s", "hitTest", {true, 10, 10}).op(Action::Trace);
+    CallOn(a, "s", "hitTest", {true, 50, 50}).op(Action::Trace);
+    CallOn(a, "s", "hitTest", {false, 50, 50}).op(Action::Trace);
+    movie.doAction(a.block());
+    movie.showFrame();
+    EXPECT_EQ(RunMovie(movie.bytes()).joined(), "true\nfalse\ntrue\n");
+}

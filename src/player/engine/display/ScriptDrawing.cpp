@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace quillon::engine {
 
@@ -40,8 +43,27 @@ bool ClipShows(const Clip& clip, const QTransform& m, const QPointF& point, int 
     if (clip.drawing && DrawingShows(*clip.drawing, m, point)) {
         return true;
     }
+    // the mask layers in force, innermost last, each asked at most once: what they
+    // crop away is not hit
+    std::vector<std::pair<const Instance*, std::optional<bool>>> masks;
     for (const auto& [depth, child] : clip.list) {
-        if (InstanceShows(child, m, point, nesting)) {
+        while (!masks.empty() && depth > masks.back().first->clipDepth) {
+            masks.pop_back();
+        }
+        if (child.clipDepth > 0) {
+            masks.emplace_back(&child, std::nullopt);
+            continue;
+        }
+        if (!InstanceShows(child, m, point, nesting)) {
+            continue;
+        }
+        const bool masked = std::any_of(masks.begin(), masks.end(), [&](auto& mask) {
+            if (!mask.second) {
+                mask.second = ContentShows(*mask.first, mask.first->matrix * m, point, nesting);
+            }
+            return !*mask.second;
+        });
+        if (!masked) {
             return true;
         }
     }
