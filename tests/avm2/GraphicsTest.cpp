@@ -74,6 +74,27 @@ TEST(Avm2Graphics, AShapeAddedToTheStageIsDrawnWhereItsPropertiesSay) {
     EXPECT_PIXEL(run.image, 20, 20, QColor(255, 255, 255));
 }
 
+// The root has a placement of its own: it moves what it holds, reads back in whole
+// twips, and hitTestPoint takes points in its space; the stage measures it.
+TEST(Avm2Graphics, TheRootIsPlacedOnTheStageLikeAnyObject) {
+    const Played run = Play(DocumentMovie([](AbcCode& code, Names& n) {
+        RedShape(code, n, 1);
+        AddChild(code, n, 0, 1);
+        SetNumber(code, n, 0, "x", 30);
+        SetNumber(code, n, 0, "y", 0.07);
+        code.getLocal(0).nameOp(0x66, n("x")).traceTop();
+        code.getLocal(0).nameOp(0x66, n("y")).traceTop();
+        for (double x : {45, 75}) {
+            code.getLocal(1).pushDouble(x).pushDouble(20).op(0x26); // pushtrue
+            code.callProperty(0x46, n("hitTestPoint"), 3).traceTop();
+        }
+        code.getLocal(0).nameOp(0x66, n("stage")).nameOp(0x66, n("width")).traceTop();
+    }));
+    EXPECT_EQ(run.traces, (Lines{"30", "0.05", "true", "false", "40"}));
+    EXPECT_PIXEL(run.image, 60, 25, QColor(255, 0, 0));
+    EXPECT_PIXEL(run.image, 20, 25, QColor(255, 255, 255));
+}
+
 // A MovieClip made by a script from no symbol stands on no frame, on the stage or off
 // it; the root stands on its first.
 TEST(Avm2Graphics, AScriptMadeMovieClipStandsOnFrameZero) {

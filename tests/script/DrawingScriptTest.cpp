@@ -20,16 +20,8 @@ void MakeClip(ActionAssembler& a) {
 void RedBox(ActionAssembler& a) {
     CallOn(a, "c", "lineStyle", {100, 0, 4}).op(Action::Pop);
     CallOn(a, "c", "beginFill", {100, 0xff0000}).op(Action::Pop);
-    CallOn(a, "c", "moveTo", {10, 10}).op(Action::Pop);
-    CallOn(a, "c", "lineTo", {10, 60}).op(Action::Pop);
-    CallOn(a, "c", "lineTo", {50, 60}).op(Action::Pop);
-    CallOn(a, "c", "lineTo", {50, 10}).op(Action::Pop);
-    CallOn(a, "c", "lineTo", {10, 10}).op(Action::Pop);
+    DrawBox(a, "c", 10, 10, 60, 50);
     CallOn(a, "c", "endFill", {}).op(Action::Pop);
-}
-
-void TraceMember(ActionAssembler& a, const std::string& object, const std::string& member) {
-    a.push({object}).op(Action::GetVariable).push({member}).op(Action::GetMember).op(Action::Trace);
 }
 
 // c.beginGradientFill("linear", [red, blue], [100, 100], [0, lastRatio], box of 0,0,100,100)

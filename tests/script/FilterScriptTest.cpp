@@ -34,10 +34,7 @@ void TraceVariable(ActionAssembler& a, const std::string& name) {
 void RedBoxClip(ActionAssembler& a) {
     CallOn(a, "_root", "createEmptyMovieClip", {1, "c"}).op(Action::Pop);
     CallOn(a, "c", "beginFill", {100, 0xff0000}).op(Action::Pop);
-    CallOn(a, "c", "moveTo", {40, 40}).op(Action::Pop);
-    CallOn(a, "c", "lineTo", {60, 40}).op(Action::Pop);
-    CallOn(a, "c", "lineTo", {60, 60}).op(Action::Pop);
-    CallOn(a, "c", "lineTo", {40, 60}).op(Action::Pop);
+    DrawBox(a, "c", 40, 40, 60, 60);
     CallOn(a, "c", "endFill", {}).op(Action::Pop);
 }
 

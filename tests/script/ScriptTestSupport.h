@@ -72,6 +72,22 @@ inline ActionAssembler& CallWith(ActionAssembler& a, const std::string& object,
     return a.push({method}).op(Action::CallMethod);
 }
 
+// trace(object.member)
+inline void TraceMember(ActionAssembler& a, const std::string& object, const std::string& member) {
+    a.push({object}).op(Action::GetVariable).push({member}).op(Action::GetMember).op(Action::Trace);
+}
+
+// clip.moveTo(left, top) and lines around the box (pixels) back to it, with the clip's
+// current styles.
+inline void DrawBox(ActionAssembler& a, const std::string& clip, int left, int top, int right,
+                    int bottom) {
+    CallOn(a, clip, "moveTo", {top, left}).op(Action::Pop);
+    CallOn(a, clip, "lineTo", {bottom, left}).op(Action::Pop);
+    CallOn(a, clip, "lineTo", {bottom, right}).op(Action::Pop);
+    CallOn(a, clip, "lineTo", {top, right}).op(Action::Pop);
+    CallOn(a, clip, "lineTo", {top, left}).op(Action::Pop);
+}
+
 // for (n in var) trace(n);
 inline void TraceNamesOf(ActionAssembler& a, const std::string& var) {
     static int loops = 0; // labels are unique within an assembler

@@ -94,6 +94,7 @@ void MovieEngine::startScripts(State& state, const std::string& folder) const {
                                          const ColorTransform& cx, int blendMode) {
         state.renderer->drawObject(painter, clip, m, cx, blendMode);
     });
+    state.stage->setPointer([&state] { return state.pointer->point(); });
     const ParseContext& context = state.context;
     state.stage->setMovieLoader([&context](const std::string& url) {
         ScriptStage::LoadedMovie loaded;

@@ -92,5 +92,7 @@ QPainterPath ShapeOutline(const Shape& shape);
 // Whether a point (in the shape's twips) falls inside any of its fills, each filled by
 // its own rule.
 bool ShapeContains(const Shape& shape, const QPointF& point);
+// Whether a point lies on a line drawn along path; thin lines count one pixel wide.
+bool LineContains(const LineStyle& style, const QPainterPath& path, const QPointF& point);
 
 } // namespace quillon::engine

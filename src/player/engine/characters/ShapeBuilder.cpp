@@ -1,5 +1,7 @@
 #include "player/engine/characters/Shape.h"
 
+#include <QPainterPathStroker>
+#include <algorithm>
 #include <map>
 
 // Fill edges arrive in any order and direction: an edge with a style on its right (fill1)
@@ -186,8 +188,24 @@ bool ShapeContains(const Shape& shape, const QPointF& point) {
                 return true;
             }
         }
+        for (const auto& [style, path] : layer.lines) {
+            if (LineContains(style, path, point)) {
+                return true;
+            }
+        }
     }
     return false;
+}
+
+bool LineContains(const LineStyle& style, const QPainterPath& path, const QPointF& point) {
+    const double width = std::max(style.width, 20.0);
+    const double reach = width / 2;
+    if (!path.controlPointRect().adjusted(-reach, -reach, reach, reach).contains(point)) {
+        return false; // far from the line: no outline to build
+    }
+    QPainterPathStroker stroker;
+    stroker.setWidth(width);
+    return stroker.createStroke(path).contains(point);
 }
 
 } // namespace quillon::engine

@@ -66,7 +66,7 @@ std::vector<ButtonRoll> ButtonPointer::moveTo(std::optional<QPointF> point) {
     point_ = point;
     std::optional<Hit> hit;
     if (point_ && runner_.root()) {
-        hit = hitTest(*runner_.root(), QTransform(), 0);
+        hit = hitTest(*runner_.root(), StageMatrixOf(*runner_.root()), 0);
     }
     const std::shared_ptr<Clip> now = hit ? hit->parent->list.at(hit->depth).clip : nullptr;
     const std::shared_ptr<Clip> before = over_.lock();

@@ -32,6 +32,8 @@ public:
     std::vector<ButtonRoll> refresh() { return moveTo(point_); }
     // The button under the pointer (its character id), 0 for none.
     std::uint16_t overButton() const { return over_.lock() ? overId_ : 0; }
+    // Where the pointer is on the stage (twips); none when it is off the movie.
+    std::optional<QPointF> point() const { return point_; }
 
 private:
     struct Hit {

@@ -476,6 +476,7 @@ QTransform StageMatrixOf(const Clip& clip) {
     for (int guard = 0; guard <= MaxClipNesting; ++guard) {
         const std::shared_ptr<Clip> parent = c->parent.lock();
         if (!parent) {
+            m = m * c->placement.matrix;
             break;
         }
         const auto it = parent->list.find(c->depth);

@@ -83,6 +83,14 @@ struct Instance {
     std::optional<QRectF> scrollRect;     // crops and scrolls the content (own twips)
     std::optional<QRgb> opaqueBackground; // fills the content's bounds beneath it
     bool cacheAsBitmap = false;           // drawn through a picture of whole pixels
+    // The scales and turn (radians) a script last gave, which read back as given (signs,
+    // angles past a half turn, endless values) while the matrix keeps the turn and scale
+    // they made.
+    struct ScaleAndTurn {
+        QTransform made;
+        double xScale = 1, yScale = 1, rotation = 0;
+    };
+    std::optional<ScaleAndTurn> scaleAndTurn;
 };
 
 struct Clip : std::enable_shared_from_this<Clip> {
@@ -101,6 +109,10 @@ struct Clip : std::enable_shared_from_this<Clip> {
     // its changes show at once), one pixel to TwipsPerPixel twips.
     std::shared_ptr<const BitmapPixels> bitmap;
     bool smoothBitmap = false;
+    // On a clip at the top of a tree (the main timeline, a level): where it sits on the
+    // stage, as a parent's list places every other clip. Only its matrix, colour
+    // transform and visibility count.
+    Instance placement;
 };
 
 // What a clip shows of its own (its bitmap and drawing) in its twips; null for nothing.
@@ -113,7 +125,8 @@ struct Placed {
     Clip* clip = nullptr;
 };
 
-// The matrix from a clip's own space to the space of the clip at the top of its tree.
+// The matrix from a clip's own space to the stage, through the placement of the clip at
+// the top of its tree.
 QTransform StageMatrixOf(const Clip& clip);
 
 // Runs clips against a dictionary: frame moves, placement, and the frame actions.

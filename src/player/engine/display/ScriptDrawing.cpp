@@ -3,30 +3,20 @@
 
 #include "player/engine/display/ScriptStage.h"
 
-#include <QPainterPathStroker>
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace quillon::engine {
 
 namespace {
 
 bool DrawingShows(const ClipDrawing& drawing, const QTransform& m, const QPointF& point) {
-    for (const ShapeLayer& layer : drawing.shape().layers) {
-        for (const auto& [style, path] : layer.fills) {
-            if (m.map(path).contains(point)) {
-                return true;
-            }
-        }
-        for (const auto& [style, path] : layer.lines) {
-            QPainterPathStroker stroker;
-            stroker.setWidth(std::max(style.width, 20.0));
-            if (m.map(stroker.createStroke(path)).contains(point)) {
-                return true;
-            }
-        }
-    }
-    return false;
+    bool invertible = false;
+    const QTransform inverse = m.inverted(&invertible);
+    return invertible && ShapeContains(drawing.shape(), inverse.map(point));
 }
 
 bool ClipShows(const Clip& clip, const QTransform& m, const QPointF& point, int nesting);
@@ -53,8 +43,27 @@ bool ClipShows(const Clip& clip, const QTransform& m, const QPointF& point, int 
     if (clip.drawing && DrawingShows(*clip.drawing, m, point)) {
         return true;
     }
+    // the mask layers in force, innermost last, each asked at most once: what they
+    // crop away is not hit
+    std::vector<std::pair<const Instance*, std::optional<bool>>> masks;
     for (const auto& [depth, child] : clip.list) {
-        if (InstanceShows(child, m, point, nesting)) {
+        while (!masks.empty() && depth > masks.back().first->clipDepth) {
+            masks.pop_back();
+        }
+        if (child.clipDepth > 0) {
+            masks.emplace_back(&child, std::nullopt);
+            continue;
+        }
+        if (!InstanceShows(child, m, point, nesting)) {
+            continue;
+        }
+        const bool masked = std::any_of(masks.begin(), masks.end(), [&](auto& mask) {
+            if (!mask.second) {
+                mask.second = ContentShows(*mask.first, mask.first->matrix * m, point, nesting);
+            }
+            return !*mask.second;
+        });
+        if (!masked) {
             return true;
         }
     }
@@ -100,13 +109,16 @@ bool ScriptStage::hitTest(ClipId clip, double x, double y, bool shapeFlag) {
     if (!p.instance && !p.clip) {
         return false;
     }
-    const QPointF point(x, y);
+    // the point is given in the space of the top of the clip's tree, which may itself
+    // be moved on the stage
+    const QPointF point = toStage(movieRoot(clip)).map(QPointF(x, y));
     if (p.instance && !maskAllows(*p.instance, point)) {
         return false;
     }
     if (!shapeFlag) {
         const ClipBounds b = bounds(clip, 0);
-        return x >= b.xMin && x <= b.xMax && y >= b.yMin && y <= b.yMax;
+        return point.x() >= b.xMin && point.x() <= b.xMax && point.y() >= b.yMin &&
+               point.y() <= b.yMax;
     }
     const QTransform m = toStage(clip);
     return p.instance ? ContentShows(*p.instance, m, point, 0) : ClipShows(*p.clip, m, point, 0);

@@ -3,7 +3,9 @@
 #include "player/engine/characters/ExportNames.h"
 #include "player/engine/characters/Sound.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace quillon::engine {
@@ -67,18 +69,69 @@ QRectF LocalBounds(const Instance& instance, int nesting) {
     return instance.character ? instance.character->bounds(instance.ratio) : QRectF();
 }
 
+// What a clip or placed character covers in its own twips; null for nothing.
+QRectF ContentBounds(const Placed& p) {
+    return p.clip ? ListBounds(*p.clip, 0) : p.instance ? LocalBounds(*p.instance, 0) : QRectF();
+}
+
+// Bounds as the player keeps them, in whole twips.
+QRectF WholeTwipsRect(const QRectF& r) {
+    return QRectF(QPointF(std::round(r.left()), std::round(r.top())),
+                  QPointF(std::round(r.right()), std::round(r.bottom())));
+}
+
+// A number as the player makes it whole: cut toward zero, and past 32 bits (or
+// endless, or no number) the most negative one.
+std::int32_t PlayerWhole(double value) {
+    const double whole = std::trunc(value);
+    constexpr double Lowest = std::numeric_limits<std::int32_t>::min();
+    constexpr double Highest = std::numeric_limits<std::int32_t>::max();
+    return whole >= Lowest && whole <= Highest ? static_cast<std::int32_t>(whole)
+                                               : std::numeric_limits<std::int32_t>::min();
+}
+
+// A position as the player keeps it, in whole twips.
+double WholeTwips(double pixels) {
+    return PlayerWhole(pixels * 20);
+}
+
+// An alpha percentage as the player keeps it: a multiplier of 16 bits in 256ths.
+float AlphaMultiplier(double percent) {
+    const auto steps = static_cast<std::int16_t>(PlayerWhole(percent * 256 / 100) & 0xffff);
+    return static_cast<float>(steps / 256.0);
+}
+
 struct Decomposed {
     double xScale, yScale, rotation;
 };
 
-Decomposed Decompose(const QTransform& m) {
+bool SameTurnAndScale(const QTransform& a, const QTransform& b) {
+    return a.m11() == b.m11() && a.m12() == b.m12() && a.m21() == b.m21() && a.m22() == b.m22();
+}
+
+// A placement's scales and turn: as a script gave them while its matrix is the one they
+// made, otherwise read off the matrix.
+Decomposed Decompose(const Instance& i) {
+    if (i.scaleAndTurn && SameTurnAndScale(i.scaleAndTurn->made, i.matrix)) {
+        return {i.scaleAndTurn->xScale, i.scaleAndTurn->yScale, i.scaleAndTurn->rotation};
+    }
+    const QTransform& m = i.matrix;
     return {std::hypot(m.m11(), m.m12()), std::hypot(m.m21(), m.m22()),
             std::atan2(m.m12(), m.m11())};
 }
 
-QTransform Compose(const QTransform& old, const Decomposed& d) {
-    const double c = std::cos(d.rotation), s = std::sin(d.rotation);
-    return QTransform(d.xScale * c, d.xScale * s, -d.yScale * s, d.yScale * c, old.dx(), old.dy());
+// Gives a placement scales and a turn, kept as given; the matrix takes the largest
+// scale it can hold for an endless one, and keeps its turn for a turn of no number.
+void Compose(Instance& i, const Decomposed& d) {
+    const auto held = [](double v) {
+        return std::isnan(v) ? 0.0 : std::clamp(v, -32768.0, 32768.0);
+    };
+    const double xScale = held(d.xScale), yScale = held(d.yScale);
+    const QTransform& old = i.matrix;
+    const double turn = std::isfinite(d.rotation) ? d.rotation : std::atan2(old.m12(), old.m11());
+    const double c = std::cos(turn), s = std::sin(turn);
+    i.matrix = QTransform(xScale * c, xScale * s, -yScale * s, yScale * c, old.dx(), old.dy());
+    i.scaleAndTurn = Instance::ScaleAndTurn{i.matrix, d.xScale, d.yScale, d.rotation};
 }
 
 const std::shared_ptr<SpriteCharacter>& EmptySprite() {
@@ -223,8 +276,8 @@ int ScriptStage::depth(ClipId clip) {
 
 double ScriptStage::property(ClipId clip, ClipProperty which) {
     const Placed p = runner_.resolve(clip);
-    const Instance* i = Settle(p.instance);
-    const Decomposed d = i ? Decompose(i->matrix) : Decomposed{1, 1, 0};
+    const Instance* i = placementOf(p);
+    const Decomposed d = i ? Decompose(*i) : Decomposed{1, 1, 0};
     switch (which) {
     case ClipProperty::X:
         return i ? i->matrix.dx() / 20 : 0;
@@ -248,12 +301,22 @@ double ScriptStage::property(ClipId clip, ClipProperty which) {
                                           : 1;
     case ClipProperty::Width:
     case ClipProperty::Height: {
-        if (!i && !p.clip) {
+        if (!i) {
             return 0;
         }
-        const QRectF local = i ? LocalBounds(*i, 0) : ListBounds(*p.clip, 0);
-        const QRectF b = i ? i->matrix.mapRect(local) : local;
+        const QRectF b = WholeTwipsRect(i->matrix.mapRect(ContentBounds(p)));
         return (which == ClipProperty::Width ? b.width() : b.height()) / 20;
+    }
+    case ClipProperty::XMouse:
+    case ClipProperty::YMouse: {
+        // the pointer in the clip's own space, in whole twips; at the origin when away
+        const std::optional<QPointF> at = pointer_ ? pointer_() : std::nullopt;
+        if (!at) {
+            return 0;
+        }
+        double x = at->x(), y = at->y();
+        globalToLocal(clip, x, y);
+        return std::round(which == ClipProperty::XMouse ? x : y) / 20;
     }
     case ClipProperty::HighQuality:
         return 1;
@@ -265,43 +328,59 @@ double ScriptStage::property(ClipId clip, ClipProperty which) {
 }
 
 void ScriptStage::setProperty(ClipId clip, ClipProperty which, double value) {
-    Instance* i = settled(clip);
+    const Placed p = runner_.resolve(clip);
+    Instance* i = placementOf(p);
     if (!i) {
         return;
     }
     QTransform& m = i->matrix;
     const QTransform before = m;
-    setPropertyOf(*i, which, value);
+    setPropertyOf(*i, ContentBounds(p), which, value);
     // once a script has moved a clip, the timeline no longer moves it
     i->scriptMoved = i->scriptMoved || m != before;
 }
 
-void ScriptStage::setPropertyOf(Instance& instance, ClipProperty which, double value) {
+void ScriptStage::setPropertyOf(Instance& instance, const QRectF& local, ClipProperty which,
+                                double value) {
     Instance* i = &instance;
     QTransform& m = i->matrix;
-    Decomposed d = Decompose(m);
+    const bool position = which == ClipProperty::X || which == ClipProperty::Y;
+    // Positions, scales, turns and alpha take endless values. No number puts a position
+    // at 0 and makes a turn of no number; it changes nothing else.
+    const bool endless = position || which == ClipProperty::XScale ||
+                         which == ClipProperty::YScale || which == ClipProperty::Rotation ||
+                         which == ClipProperty::Alpha;
+    const bool none = std::isnan(value) && !position && which != ClipProperty::Rotation;
+    if ((!endless && !std::isfinite(value)) || none) {
+        return;
+    }
+    if (position && std::isnan(value)) {
+        value = 0;
+    }
+    Decomposed d = Decompose(*i);
     switch (which) {
     // positions are whole twips, the fraction cut off
     case ClipProperty::X:
-        m = QTransform(m.m11(), m.m12(), m.m21(), m.m22(), std::trunc(value * 20), m.dy());
+        m = QTransform(m.m11(), m.m12(), m.m21(), m.m22(), WholeTwips(value), m.dy());
         break;
     case ClipProperty::Y:
-        m = QTransform(m.m11(), m.m12(), m.m21(), m.m22(), m.dx(), std::trunc(value * 20));
+        m = QTransform(m.m11(), m.m12(), m.m21(), m.m22(), m.dx(), WholeTwips(value));
         break;
     case ClipProperty::XScale:
         d.xScale = value / 100;
-        m = Compose(m, d);
+        Compose(*i, d);
         break;
     case ClipProperty::YScale:
         d.yScale = value / 100;
-        m = Compose(m, d);
+        Compose(*i, d);
         break;
     case ClipProperty::Rotation:
-        d.rotation = value * std::numbers::pi / 180;
-        m = Compose(m, d);
+        // within a half turn either way; an endless turn is no number
+        d.rotation = std::remainder(value, 360) * std::numbers::pi / 180;
+        Compose(*i, d);
         break;
     case ClipProperty::Alpha:
-        i->colorTransform.am = static_cast<float>(value / 100);
+        i->colorTransform.am = AlphaMultiplier(value);
         break;
     case ClipProperty::Visible:
         i->visible = value != 0;
@@ -318,11 +397,10 @@ void ScriptStage::setPropertyOf(Instance& instance, ClipProperty which, double v
             }
             break;
         }
-        const QRectF local = LocalBounds(*i, 0);
         const double size = width ? local.width() : local.height();
         if (size > 0) {
             (width ? d.xScale : d.yScale) = value * 20 / size;
-            m = Compose(m, d);
+            Compose(*i, d);
         }
         break;
     }
@@ -477,27 +555,29 @@ QTransform ScriptStage::toStage(ClipId id) {
     QTransform m;
     for (int guard = 0; id && guard < 256; ++guard) {
         const Placed p = runner_.resolve(id);
-        if (!p.instance) {
+        const Instance* i = placementOf(p);
+        if (!i) {
             break;
         }
-        m = m * p.instance->matrix;
+        m = m * i->matrix;
         id = p.parent ? runner_.idOf(*p.parent) : 0;
     }
     return m;
 }
 
 ClipBounds ScriptStage::bounds(ClipId clip, ClipId space) {
-    const Placed p = runner_.resolve(clip);
-    QRectF local = p.instance ? LocalBounds(*p.instance, 0)
-                   : p.clip   ? ListBounds(*p.clip, 0)
-                              : QRectF();
+    QRectF local = ContentBounds(runner_.resolve(clip));
     if (local.isNull()) {
-        return ClipBounds{6710886.4 * 20, 6710886.4 * 20, 6710886.4 * 20, 6710886.4 * 20};
+        // nothing covered: every edge at the far corner of twips, one short of it for
+        // movies before version 8
+        const double corner = movieFacts(root()).version >= 8 ? 134217728 : 134217727;
+        return ClipBounds{corner, corner, corner, corner};
     }
     if (space != clip) {
         const QTransform m = toStage(clip) * toStage(space).inverted();
         local = m.mapRect(local);
     }
+    local = WholeTwipsRect(local);
     return ClipBounds{local.left(), local.top(), local.right(), local.bottom()};
 }
 
@@ -508,14 +588,19 @@ void ScriptStage::localToGlobal(ClipId clip, double& x, double& y) {
 }
 
 void ScriptStage::globalToLocal(ClipId clip, double& x, double& y) {
-    const QPointF p = toStage(clip).inverted().map(QPointF(x, y));
+    bool invertible = false;
+    const QTransform inverse = toStage(clip).inverted(&invertible);
+    if (!invertible) {
+        return; // a flattened clip has no point for it: the point stays
+    }
+    const QPointF p = inverse.map(QPointF(x, y));
     x = p.x();
     y = p.y();
 }
 
 ClipColor ScriptStage::color(ClipId clip) {
     ClipColor out;
-    if (const Instance* i = runner_.resolve(clip).instance) {
+    if (const Instance* i = placementOf(runner_.resolve(clip))) {
         const ColorTransform& c = i->colorTransform;
         out = ClipColor{{c.rm, c.gm, c.bm, c.am}, {c.ra, c.ga, c.ba, c.aa}};
     }
@@ -523,7 +608,7 @@ ClipColor ScriptStage::color(ClipId clip) {
 }
 
 void ScriptStage::setColor(ClipId clip, const ClipColor& color) {
-    if (Instance* i = runner_.resolve(clip).instance) {
+    if (Instance* i = placementOf(runner_.resolve(clip))) {
         const auto f = [](double v) { return static_cast<float>(v); };
         i->colorTransform = ColorTransform{
             f(color.multiply[0]), f(color.multiply[1]), f(color.multiply[2]), f(color.multiply[3]),
@@ -540,7 +625,14 @@ FontSource ScriptStage::fieldFonts() {
 }
 
 Instance* ScriptStage::settled(ClipId clip) {
-    return Settle(runner_.resolve(clip).instance);
+    return placementOf(runner_.resolve(clip));
+}
+
+Instance* ScriptStage::placementOf(const Placed& p) {
+    if (p.instance) {
+        return Settle(p.instance);
+    }
+    return p.clip ? &p.clip->placement : nullptr;
 }
 
 std::vector<EmbeddedFont> ScriptStage::embeddedFonts() {

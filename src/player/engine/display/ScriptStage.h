@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace quillon::engine {
@@ -33,7 +34,9 @@ public:
     int depth(ClipId clip) override;
     double property(ClipId clip, ClipProperty which) override;
     void setProperty(ClipId clip, ClipProperty which, double value) override;
-    static void setPropertyOf(Instance& instance, ClipProperty which, double value);
+    // Sets a property on a placement whose content covers local (its own twips).
+    static void setPropertyOf(Instance& instance, const QRectF& local, ClipProperty which,
+                              double value);
     void gotoFrame(ClipId clip, int frame, bool play) override;
     int frameOfLabel(ClipId clip, const std::string& label) override;
     std::vector<SceneInfo> scenes(ClipId clip) override;
@@ -78,6 +81,9 @@ public:
         std::function<void(QPainter& painter, const Placed& clip, const QTransform& m,
                            const ColorTransform& cx, int blendMode)>;
     void setClipPainter(ClipPainter painter) { painter_ = std::move(painter); }
+    // Where the pointer is on the stage (twips), none when it is off the movie.
+    using PointerSource = std::function<std::optional<QPointF>()>;
+    void setPointer(PointerSource pointer) { pointer_ = std::move(pointer); }
     bool draw(ClipId clip, const DrawCommand& command) override;
     void clearDrawing(ClipId clip) override;
     ClipBounds drawingBounds(const std::vector<DrawCommand>& drawing) override;
@@ -128,8 +134,10 @@ private:
     // cannot be loaded.
     LoadedMovie fetch(const std::string& url);
     Clip* topOf(ClipId clip);
-    // A clip's placement, which first takes any sideways move autoSize gave its field.
+    // A clip's placement, which first takes any sideways move autoSize gave its field;
+    // for the main timeline or a level, its own placement on the stage.
     Instance* settled(ClipId clip);
+    Instance* placementOf(const Placed& p);
     ClipId placeNew(ClipId parent, int depth, Instance instance, const std::string& name);
 
     ClipRunner& runner_;
@@ -137,6 +145,7 @@ private:
     MovieLoader loader_;
     std::string rootName_;
     ClipPainter painter_;
+    PointerSource pointer_;
     std::vector<std::shared_ptr<const void>> loaded_; // movies loaded into clips
     const std::map<std::string, std::uint16_t>& exports_;
     // The edges of every drawing scripts made, against MaxMovieDrawingEdges.

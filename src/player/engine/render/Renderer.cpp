@@ -96,7 +96,11 @@ void Renderer::draw(QPainter& painter, const Clip& clip, const QTransform& trans
     viewScale_ = ScaleOf(transform);
     stageToDevice_ = transform;
     shapes_.setViewScale(viewScale_);
-    drawList(painter, clip, transform, ColorTransform{}, 0);
+    // a clip at the top of its tree sits on the stage by a placement of its own
+    const Instance& placed = clip.placement;
+    if (placed.visible) {
+        drawList(painter, clip, StageMatrixOf(clip) * transform, placed.colorTransform, 0);
+    }
 }
 
 void Renderer::drawObject(QPainter& painter, const Placed& placed, const QTransform& m,
@@ -105,7 +109,8 @@ void Renderer::drawObject(QPainter& painter, const Placed& placed, const QTransf
     shapes_.setViewScale(viewScale_);
     const QTransform own = placed.instance && placed.parent
                                ? placed.instance->matrix * StageMatrixOf(*placed.parent)
-                               : QTransform();
+                           : placed.clip ? StageMatrixOf(*placed.clip)
+                                         : QTransform();
     stageToDevice_ = own.inverted() * m;
     const auto drawIt = [&](QPainter& onto) {
         if (placed.instance) {

@@ -8,6 +8,7 @@
 #include <array>
 #include <climits>
 #include <cmath>
+#include <limits>
 
 namespace quillon::engine::avm1 {
 
@@ -158,6 +159,15 @@ Value GetClipProperty(Vm& vm, ClipId clip, int index) {
     }
 }
 
+namespace {
+
+// The number a clip property takes: undefined and null are none, in every version.
+double PropertyNumber(Vm& vm, const Value& value) {
+    return value.isNullish() ? std::numeric_limits<double>::quiet_NaN() : vm.toNumber(value);
+}
+
+} // namespace
+
 void SetClipProperty(Vm& vm, ClipId clip, int index, const Value& value) {
     if (index < 0 || index >= ClipPropertyCount) {
         return;
@@ -184,8 +194,10 @@ void SetClipProperty(Vm& vm, ClipId clip, int index, const Value& value) {
     case ClipProperty::Quality:
         return;
     case ClipProperty::Visible: {
-        const bool visible = ActionFlag(vm, value);
-        if (!clip) {
+        // a number, not a flag: what is no number leaves the clip as it was
+        const double number = PropertyNumber(vm, value);
+        const bool visible = number != 0;
+        if (!clip || std::isnan(number)) {
             return;
         }
         vm.host().setProperty(clip, ClipProperty::Visible, visible ? 1 : 0);
@@ -200,8 +212,8 @@ void SetClipProperty(Vm& vm, ClipId clip, int index, const Value& value) {
         }
         return;
     default: {
-        const double number = vm.toNumber(value);
-        if (clip && std::isfinite(number)) {
+        const double number = PropertyNumber(vm, value);
+        if (clip && !std::isnan(number)) {
             vm.host().setProperty(clip, static_cast<ClipProperty>(index), number);
         }
         return;

@@ -54,6 +54,9 @@ Value GetStage(Vm& vm, const Value& self, std::span<const Value>) {
 }
 Value GetRoot(Vm& vm, const Value& self, std::span<const Value>) {
     StageState& state = StateOf(vm);
+    if (self.isObject() && self.asObject() == state.stage) {
+        return self; // the stage is the root of itself
+    }
     return OnStage(state, self.asObject()) ? ValueOrNull(state.root) : Value::null();
 }
 
@@ -115,6 +118,11 @@ Value SetVisible(Vm& vm, const Value& self, std::span<const Value> args) {
 }
 // The size on the parent: only what has a clip has one.
 template <ClipProperty P> Value GetSize(Vm& vm, const Value& self, std::span<const Value>) {
+    StageState& state = StateOf(vm);
+    if (self.isObject() && self.asObject() == state.stage) {
+        // the stage measures what it shows: the main timeline where it stands
+        return NumberValue(state.host.property(state.host.root(), P));
+    }
     const DisplayRecord& r = Rec(vm, self);
     return NumberValue(r.clip ? StateOf(vm).host.property(r.clip, P)
                               : OffListSize(vm, self.asObject(), P == ClipProperty::Width));
@@ -139,8 +147,10 @@ template <ClipProperty P> Value SetSize(Vm& vm, const Value& self, std::span<con
     return Value();
 }
 
-Value GetZero(Vm&, const Value&, std::span<const Value>) {
-    return Value::integer(0);
+// The pointer in the object's own space; only what has a clip knows it.
+template <ClipProperty P> Value GetMouse(Vm& vm, const Value& self, std::span<const Value>) {
+    const DisplayRecord& r = Rec(vm, self);
+    return NumberValue(r.clip ? StateOf(vm).host.property(r.clip, P) : 0);
 }
 Value Ignore(Vm&, const Value&, std::span<const Value>) {
     return Value();
@@ -336,8 +346,8 @@ void InstallDisplayObject(Vm& vm, NativeClass& cls) {
         .getter("root", GetRoot)
         .getter("visible", GetVisible)
         .setter("visible", SetVisible)
-        .getter("mouseX", GetZero)
-        .getter("mouseY", GetZero)
+        .getter("mouseX", GetMouse<ClipProperty::XMouse>)
+        .getter("mouseY", GetMouse<ClipProperty::YMouse>)
         .getter("width", GetSize<ClipProperty::Width>)
         .setter("width", SetSize<ClipProperty::Width>)
         .getter("height", GetSize<ClipProperty::Height>)

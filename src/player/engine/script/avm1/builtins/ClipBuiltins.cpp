@@ -229,12 +229,29 @@ Value LoadIntoClip(Vm& vm, CallInfo& c) {
     return Value();
 }
 
+// The clip an argument names: a clip, or anything else as a target path from the clip
+// asked ("../a", "/a/b", "a:b", "_root.a"); 0 when it names none.
+ClipId TargetArg(Vm& vm, const Value& target, ClipId clip) {
+    if (const ClipId named = vm.clipOf(target)) {
+        return named;
+    }
+    std::string path = vm.toString(target);
+    if (path.empty()) {
+        return 0;
+    }
+    std::replace(path.begin(), path.end(), ':', '/');
+    return vm.clipOf(vm.resolvePath(path, clip));
+}
+
 Value Bounds(Vm& vm, CallInfo& c) {
     const ClipId clip = ThisClip(vm, c);
     if (!clip) {
         return Value();
     }
-    const ClipId space = c.arg(0).isUndefined() ? clip : vm.clipOf(c.arg(0));
+    const ClipId space = c.args.empty() ? clip : TargetArg(vm, c.arg(0), clip);
+    if (!space) {
+        return Value(); // a space named but not found
+    }
     const ClipBounds b = vm.host().bounds(clip, space);
     Object* o = vm.newObject();
     o->put("xMin", Value(b.xMin / 20));
@@ -247,10 +264,15 @@ Value Bounds(Vm& vm, CallInfo& c) {
 Value Convert(Vm& vm, CallInfo& c) {
     const ClipId clip = ThisClip(vm, c);
     const Value point = c.arg(0);
-    if (!clip || !point.isObject()) {
+    // only a point of its own numbers x and y is moved
+    if (!clip || !point.isObject() || !point.o->find("x") || !point.o->find("y")) {
         return Value();
     }
-    double x = vm.toNumber(vm.get(point, "x")) * 20, y = vm.toNumber(vm.get(point, "y")) * 20;
+    const Value px = vm.get(point, "x"), py = vm.get(point, "y");
+    if (!px.isNumber() || !py.isNumber()) {
+        return Value();
+    }
+    double x = px.n * 20, y = py.n * 20;
     if (c.callee->magic == 0) {
         vm.host().localToGlobal(clip, x, y);
     } else {
@@ -288,8 +310,8 @@ Value SetMask(Vm& vm, CallInfo& c) {
     return Value(true);
 }
 
-// hitTest(x, y, shapeFlag) with a stage point in pixels, or hitTest(clip): whether
-// the two clips' bounds on the stage meet.
+// hitTest(x, y, shapeFlag) with a point in pixels of the main timeline, or
+// hitTest(clip): whether the two clips' bounds on the stage meet.
 Value HitTest(Vm& vm, CallInfo& c) {
     const ClipId clip = ThisClip(vm, c);
     if (!clip || c.args.empty()) {
@@ -301,13 +323,11 @@ Value HitTest(Vm& vm, CallInfo& c) {
         return Value(std::isfinite(x) && std::isfinite(y) &&
                      host.hitTest(clip, x, y, vm.toBool(c.arg(2))));
     }
-    const ClipId other = c.arg(0).isString()
-                             ? vm.clipOf(vm.resolvePath(c.arg(0).str(), host.parent(clip)))
-                             : vm.clipOf(c.arg(0));
+    const ClipId other = TargetArg(vm, c.arg(0), clip);
     if (!other) {
         return Value(false);
     }
-    const ClipBounds a = host.bounds(clip, host.root()), b = host.bounds(other, host.root());
+    const ClipBounds a = host.bounds(clip, 0), b = host.bounds(other, 0); // on the stage
     return Value(a.xMin <= b.xMax && b.xMin <= a.xMax && a.yMin <= b.yMax && b.yMin <= a.yMax);
 }
 
