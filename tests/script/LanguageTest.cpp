@@ -324,6 +324,49 @@ TEST(ScriptLanguage, DottedNamesTryEachScopeHoldingTheirFirstPart) {
 
 namespace {
 
+// Names in every spelling of a path, read with eval and getProperty: dots separate up to
+// the first slash, the last dot or colon before a variable splits it off, and getProperty
+// reads names of the clip it acts on only.
+TEST(ScriptLanguage, PathsInEverySpelling) {
+    struct Case {
+        const char* path;
+        bool property; // getProperty(path, _name) rather than eval(path)
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"c1/c2/c3", false, "_level0.c1.c2.c3"},
+        {"c1.c2/c3._name", false, "c3"},
+        {"c1/c2.c3._name", false, "undefined"},
+        {"c1.c2/c3", false, "undefined"},
+        {"_level0.c1/c2:c3", false, "_level0.c1.c2.c3"},
+        {"c1:c2.c3:_name", false, "c3"},
+        {"_root._parent", false, "undefined"},
+        {"_level0.", false, "undefined"},
+        {"_level0more", false, "_level0"},
+        {"v", true, "c1"},
+        {"g", true, "undefined"},
+        {"/:v", true, "c1"},
+    };
+    for (const Case& c : cases) {
+        ActionAssembler a;
+        CallOn(a, "_root", "createEmptyMovieClip", {1, "c1"}).op(Action::Pop);
+        CallOn(a, "c1", "createEmptyMovieClip", {1, "c2"}).op(Action::Pop);
+        a.push({1, "c3", 2, "c1"}).op(Action::GetVariable).push({"c2"}).op(Action::GetMember);
+        a.push({"createEmptyMovieClip"}).op(Action::CallMethod).op(Action::Pop);
+        a.push({"v", "c1"}).op(Action::GetVariable).op(Action::SetVariable);
+        a.push({"_global"}).op(Action::GetVariable).push({"g", "c1"}).op(Action::GetVariable);
+        a.op(Action::SetMember);
+        if (c.property) {
+            a.push({c.path, 13}).op(Action::GetProperty);
+        } else {
+            a.push({c.path}).op(Action::GetVariable);
+        }
+        a.op(Action::Trace);
+        EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), std::string(c.expected) + "\n")
+            << c.path;
+    }
+}
+
 TEST(ScriptLanguage, TextToNumberByVersion) {
     struct Case {
         int version;

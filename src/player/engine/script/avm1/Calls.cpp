@@ -65,12 +65,9 @@ Value Vm::callScript(Object* fn, const Value& thisValue, std::span<const Value> 
     frame.pool = fn->pool;
     // The clip a call works on: where the function was made, or (before version 6, or
     // once that clip is gone) `this` when it is a clip, else the root.
-    const ClipId thisClip =
-        thisValue.isObject() && thisValue.o->kind == Kind::Clip && host_.exists(thisValue.o->clip)
-            ? thisValue.o->clip
-            : 0;
-    const bool definerLives = host_.exists(fn->target);
-    ClipId base = definerLives ? fn->target : (thisClip ? thisClip : host_.root());
+    const ClipId thisClip = clipOf(thisValue);
+    const Object* definer = liveObject(fn->baseClip);
+    ClipId base = definer ? definer->clip : (thisClip ? thisClip : host_.root());
     if (version_ < 6 && thisClip) {
         base = thisClip;
     }
@@ -181,6 +178,7 @@ void Vm::mark() {
         pushValue(o->primitive);
         push(o->superThis);
         push(o->superHome);
+        push(o->baseClip);
         for (const Scope* s = o->scope.get(); s; s = s->parent.get()) {
             push(s->object);
         }

@@ -104,8 +104,13 @@ public:
     void syncStamps();
     // Boxed primitives and dates.
     Value primitive;
-    // Clips (and text fields) on the display list.
+    // Clips (and text fields) on the display list. A reference to a clip that was removed
+    // leads to whatever clip its path (as it was when first referenced) names now.
     ClipId clip = 0;
+    ClipKind clipKind = ClipKind::Other;
+    std::string clipPath;
+    // Functions: the clip they were made on, their base clip when called.
+    Object* baseClip = nullptr;
     // `super`: the object it stands for and where the running method was found.
     Object* superThis = nullptr;
     Object* superHome = nullptr;

@@ -70,11 +70,13 @@ void CallMethodAction(Vm& vm) {
         vm.push(Value());
         return;
     }
-    const Value fn = vm.getOf(object, key, target);
+    // a removed clip's reference calls on the clip now at its path
+    const Value self = target.isObject() ? Value(object) : target;
+    const Value fn = vm.getOf(object, key, self);
     if (!fn.isObject() || !fn.o->isFunction()) {
         vm.warn("called " + key + ", which is not a function");
     }
-    vm.push(vm.call(fn, target, args, vm.holderOf(object, key)));
+    vm.push(vm.call(fn, self, args, vm.holderOf(object, key)));
 }
 
 void NewAction(Vm& vm, Frame& frame, bool method) {

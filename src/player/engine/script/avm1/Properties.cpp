@@ -214,6 +214,11 @@ void OwnNamesNewestFirst(Object* p, const std::function<void(const std::string&,
 Value Vm::get(const Value& obj, std::string_view name) {
     switch (obj.type) {
     case Type::Object: {
+        if (obj.o->kind == Kind::Clip) {
+            if (Object* o = liveObject(obj.o); o != obj.o) {
+                return o ? get(Value(o), name) : Value();
+            }
+        }
         // a member found nowhere goes to the object's __resolve, when it has one (the
         // player's own lookups, valueOf and toString among them, do not)
         Value found = getOf(obj.o, name, obj);
@@ -343,7 +348,14 @@ void Vm::set(const Value& target, std::string_view name, Value value) {
     if (!target.isObject()) {
         return;
     }
-    Object* o = target.o;
+    Object* o = liveObject(target.o);
+    if (!o) {
+        return; // a removed clip's reference that leads nowhere
+    }
+    if (o != target.o) {
+        set(Value(o), name, std::move(value));
+        return;
+    }
     if (name == "__proto__") {
         // a value that is no object ends the chain, yet reads back as it was set
         o->proto = value.isObject() ? value.o : nullptr;
