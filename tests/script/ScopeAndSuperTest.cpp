@@ -261,6 +261,38 @@ TEST(ScriptAccessors, AWatcherSettingItsPropertyByVersion) {
 
 namespace {
 
+// A watcher that throws leaves its property undefined; the error goes on to the catcher.
+TEST(ScriptAccessors, AThrowingWatcherLeavesThePropertyUndefined) {
+    ActionAssembler watcher;
+    watcher.push({"no"}).op(Action::Throw);
+    ActionAssembler a;
+    a.push({"o", 0}).op(Action::InitObject).op(Action::SetVariable);
+    a.push({"o"}).op(Action::GetVariable).push({"p", "before"}).op(Action::SetMember);
+    a.function({}, watcher).push({"p", 2, "o"}).op(Action::GetVariable);
+    a.push({"watch"}).op(Action::CallMethod).op(Action::Pop);
+    a.push({"o"}).op(Action::GetVariable).push({"p", "after"}).op(Action::SetMember);
+    a.trace("not reached");
+    ActionAssembler next;
+    next.traceVariable("o.p");
+    MovieWriter movie(100, 100, 12, 8);
+    movie.doAction(a.block());
+    movie.doAction(next.block());
+    movie.showFrame();
+    const ScriptRun run = RunMovie(movie.bytes());
+    EXPECT_EQ(run.traces.back(), "undefined");
+    EXPECT_EQ(run.joined().find("not reached"), std::string::npos);
+}
+
+// Reading along a prototype chain that loops stops the script.
+TEST(ScriptAccessors, AChainThatLoopsStopsTheScript) {
+    ActionAssembler a;
+    a.push({"o", 0}).op(Action::InitObject).op(Action::SetVariable);
+    a.push({"o"}).op(Action::GetVariable).push({"__proto__", "o"}).op(Action::GetVariable);
+    a.op(Action::SetMember);
+    a.trace("before").traceVariable("o.missing").trace("not reached");
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "before\n");
+}
+
 TEST(ScriptAccessors, AddPropertyNeedsASetterOrNull) {
     ActionAssembler ten;
     ten.push({10}).op(Action::Return);

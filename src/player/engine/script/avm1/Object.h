@@ -44,6 +44,11 @@ struct Property {
 
 enum class Kind : std::uint8_t { Plain, Function, Array, Boxed, Date, Clip, Super, Activation };
 
+// "__proto__" in the case the version compares names in.
+inline bool IsProtoName(std::string_view name, bool caseSensitive) {
+    return caseSensitive ? name == "__proto__" : EqualsIgnoringCase(name, "__proto__");
+}
+
 struct FunctionCode;
 class Vm;
 class Object;
@@ -134,6 +139,8 @@ public:
     std::shared_ptr<FilterSettings> filter;
     // Interfaces a class prototype implements (ImplementsOp).
     std::vector<Object*> interfaces;
+    // The flags of __proto__, which lives in proto rather than among the properties.
+    std::uint16_t protoFlags = DontEnum | DontDelete;
 
     Property* find(std::string_view name);
     const Property* find(std::string_view name) const;

@@ -307,6 +307,11 @@ bool DeleteVariable(Vm& vm, Frame& frame, std::string_view name) {
     Value object;
     std::string_view var;
     if (SplitPath(vm, frame, name, object, var)) {
+        if (!object.isNullish() && !object.isObject() && vm.onTrace) {
+            // the player logs a path through a primitive, which names nothing to delete from
+            vm.onTrace("Parameters of primitive types are no longer coerced into the required "
+                       "type - Object.");
+        }
         return object.isObject() && vm.removeProperty(object.o, var);
     }
     for (const Scope* s = frame.scope.get(); s; s = s->parent.get()) {
