@@ -191,7 +191,11 @@ bool MemberActions(Vm& vm, Frame& frame, const Instr& in) {
     switch (in.op) {
     case 0x1c: {
         const Value name = vm.pop();
-        vm.push(GetVariable(vm, frame, vm.toString(name)));
+        Value found = GetVariable(vm, frame, vm.toString(name));
+        if (vm.version() < 5 && found.isObject() && found.o->kind == Kind::Clip) {
+            found = Value(); // clips are no values to a version 4 movie's variables
+        }
+        vm.push(std::move(found));
         return true;
     }
     case 0x1d: {
