@@ -155,6 +155,28 @@ TEST(ScriptSuper, WhatSuperFindsFromAMethodTheObjectHolds) {
     }
 }
 
+// super counts its links along `this`'s chain as the chain is when used: a method that
+// gives its object a new prototype calls that prototype's constructor, and a built-in
+// class's constructor builds on the object as under new.
+TEST(ScriptSuper, FollowsTheChainAsItIsWhenUsed) {
+    ActionAssembler method;
+    method.push({"this"}).op(Action::GetVariable).push({"__proto__"});
+    method.push({"__proto__", "Number"}).op(Action::GetVariable).push({"prototype"});
+    method.op(Action::GetMember).push({"__constructor__", "Number"}).op(Action::GetVariable);
+    method.push({2}).op(Action::InitObject).op(Action::SetMember);
+    method.push({"v"}).op(Action::GetVariable).push({1, "super"}).op(Action::CallFunction);
+    method.op(Action::Trace);
+    method.push({"this"}).op(Action::GetVariable).push({1}).op(Action::Add2).op(Action::Trace);
+    ActionAssembler a;
+    a.function(FunctionSpec("T"), ActionAssembler());
+    a.push({"T"}).op(Action::GetVariable).push({"prototype"}).op(Action::GetMember);
+    a.push({"m"}).function(FunctionSpec({}, {{0, "v"}}), method).op(Action::SetMember);
+    a.push({"o", 0, "T"}).op(Action::NewObject).op(Action::SetVariable);
+    a.push({5, 1, "o"}).op(Action::GetVariable).push({"m"}).op(Action::CallMethod);
+    a.op(Action::Pop);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "5\n6\n");
+}
+
 TEST(ScriptSuper, ConvertsByWhatLiesPastWhereItStarts) {
     ActionAssembler show;
     show.push({"super"}).op(Action::GetVariable).op(Action::Trace);

@@ -75,6 +75,15 @@ Value Vm::callScript(Object* fn, const Value& thisValue, std::span<const Value> 
     frame.thisValue = thisValue;
     frame.callee = fn;
     frame.home = home;
+    if (home && thisValue.isObject()) {
+        int depth = 1;
+        for (const Object* p = thisValue.o->proto; p && depth <= 256; p = p->proto, ++depth) {
+            if (p == home) {
+                frame.homeDepth = depth;
+                break;
+            }
+        }
+    }
     frame.activation = newObject(nullptr);
     frame.activation->kind = Kind::Activation;
     // Functions of version 5 keep no scope: they see their locals, the clip they work on

@@ -116,9 +116,11 @@ public:
     std::string clipPath;
     // Functions: the clip they were made on, their base clip when called.
     Object* baseClip = nullptr;
-    // `super`: the object it stands for and where the running method was found.
+    // `super`: the object it stands for and where the running method was found, also as
+    // the number of links along the object's chain (0: not on it).
     Object* superThis = nullptr;
     Object* superHome = nullptr;
+    int superDepth = 0;
     // `watch`: property name -> callback and its extra argument.
     std::vector<std::pair<std::string, std::pair<Value, Value>>> watchers;
     std::unique_ptr<XmlNode> xml;

@@ -39,11 +39,16 @@ Value CallSuper(Vm& vm, Object* super, const Value& name, std::span<const Value>
     if (name.isUndefined() || (name.isString() && name.str().empty())) {
         // the constructor the running method's prototype records (a method the object
         // holds itself belongs to no prototype), else one recorded further up
-        Object* home = super->superHome;
+        Object* home = SuperHome(super);
         const Property* own = home != super->superThis ? home->find("__constructor__") : nullptr;
         const Value ctor = own && !own->getter && !own->setter
                                ? own->value
                                : vm.getOf(from, "__constructor__", thisValue);
+        if (ctor.isObject() && ctor.o->native) {
+            // a built-in class's constructor builds on the object, as under new
+            CallInfo info{thisValue, args, ctor.o, true};
+            return ctor.o->native(vm, info);
+        }
         return vm.call(ctor, thisValue, args, from);
     }
     const std::string key = vm.toString(name);

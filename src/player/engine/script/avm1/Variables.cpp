@@ -340,13 +340,28 @@ Object* MakeSuper(Vm& vm, Frame& frame) {
     Object* super = vm.newObject(nullptr);
     super->kind = Kind::Super;
     super->superThis = frame.thisValue.isObject() ? frame.thisValue.o : nullptr;
-    super->superHome =
-        frame.home ? frame.home : (super->superThis ? super->superThis->proto : nullptr);
+    super->superHome = frame.home;
+    // a function found on no prototype works from `this`'s own prototype
+    super->superDepth = frame.home ? frame.homeDepth : 1;
     return super;
 }
 
+Object* SuperHome(Object* super) {
+    // the prototype as many links along `this`'s chain as the method was found, as the
+    // chain is when used: a script may have changed it since
+    if (super->superDepth > 0 && super->superThis) {
+        Object* at = super->superThis;
+        for (int i = 0; at && i < super->superDepth; ++i) {
+            at = at->proto;
+        }
+        return at;
+    }
+    return super->superHome;
+}
+
 Object* SuperBase(Object* super) {
-    Object* from = super->superHome ? super->superHome->proto : nullptr;
+    Object* home = SuperHome(super);
+    Object* from = home ? home->proto : nullptr;
     // a clip as a prototype lends `super` nothing
     return from && from->kind != Kind::Clip ? from : nullptr;
 }

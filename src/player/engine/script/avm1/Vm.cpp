@@ -286,9 +286,9 @@ void Vm::runBlock(const std::shared_ptr<const Block>& block, ClipId target) {
         Scope{clip, std::make_shared<const Scope>(Scope{global, nullptr})});
     frame.baseScope = frame.scope;
     frame.thisValue = Value(clip);
-    // Blocks run one after another share the stack and the constant pool, as the
-    // player's do: what one leaves the next finds. A block run inside another (a frame
-    // run by Call) leaves its caller's stack and pool alone.
+    // Blocks run one after another in a frame share the stack and the constant pool, as
+    // the player's do: what one leaves the next finds, a frame run by Call included (it
+    // leaves its caller's pool alone).
     const bool outermost = blockNesting_ == 0;
     frame.pool = carriedPool_;
     const std::size_t depth = stack.size();
@@ -296,12 +296,12 @@ void Vm::runBlock(const std::shared_ptr<const Block>& block, ClipId target) {
     ++callDepth; // the block's registers and scopes are not garbage-collector roots
     ++blockNesting_;
     runGuarded([&] {
-        execute(frame, outermost);
+        execute(frame, true);
         finished = true;
     });
     --blockNesting_;
     --callDepth;
-    if (!outermost || !finished) {
+    if (!finished) {
         stack.resize(std::min(depth, stack.size()));
     }
     if (outermost) {
