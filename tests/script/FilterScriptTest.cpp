@@ -73,6 +73,18 @@ TEST(FilterScript, FilterPropertiesAreHeldAsThePlayerHoldsThem) {
               "1193046\nfalse\n");
 }
 
+// Constructing a filter again converts the arguments but keeps the first settings.
+TEST(FilterScript, ASecondConstructionKeepsTheFirstSettings) {
+    ActionAssembler a;
+    Make(a, "f", "filters", "BlurFilter", {2, 20, 10});
+    a.push({2, 30, 40, 3, "f"}).op(Action::GetVariable).push({"flash"}).op(Action::GetVariable);
+    a.push({"filters"}).op(Action::GetMember).push({"BlurFilter"}).op(Action::GetMember);
+    a.push({"call"}).op(Action::CallMethod).op(Action::Pop);
+    Trace(a, "f", "blurX");
+    Trace(a, "f", "quality");
+    EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "10\n2\n");
+}
+
 TEST(FilterScript, GeometryPrintsAsThePlayerPrintsIt) {
     ActionAssembler a;
     New(a, "geom", "Rectangle", {4, 3, 2, 1}).op(Action::Trace);

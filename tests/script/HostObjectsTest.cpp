@@ -440,4 +440,26 @@ TEST(HostObjects, GlobalsCalledWithNothing) {
     EXPECT_EQ(RunMovie(OneScriptMovie(a, 6)).joined(), "false\ntrue\n[type Object]\n");
 }
 
+// A listener is on a broadcaster's list once (undefined and null naming each other), and
+// an empty message calls each listener itself.
+TEST(HostObjects, BroadcastersKeepEachListenerOnce) {
+    ActionAssembler listener;
+    listener.push({"called "}).push({"arguments"}).op(Action::GetVariable);
+    listener.push({"length"}).op(Action::GetMember).op(Action::Add2).op(Action::Trace);
+    ActionAssembler a;
+    a.push({"b", 0}).op(Action::InitObject).op(Action::SetVariable);
+    a.push({"b"}).op(Action::GetVariable).push({1, "AsBroadcaster"}).op(Action::GetVariable);
+    a.push({"initialize"}).op(Action::CallMethod).op(Action::Pop);
+    CallOn(a, "b", "addListener", {}).op(Action::Pop);
+    CallOn(a, "b", "addListener", {Null{}}).op(Action::Pop);
+    CallOn(a, "b", "addListener", {false}).op(Action::Pop);
+    a.traceVariable("b._listeners");
+    CallOn(a, "b", "removeListener", {Undefined{}}).op(Action::Trace);
+    a.traceVariable("b._listeners");
+    a.push({"b"}).op(Action::GetVariable).push({"_listeners"}).function({}, listener);
+    a.push({1}).op(Action::InitArray).op(Action::SetMember);
+    CallOn(a, "b", "broadcastMessage", {7, ""}).op(Action::Pop);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "null,false\ntrue\nfalse\ncalled 1\n");
+}
+
 } // namespace

@@ -64,6 +64,35 @@ TEST(ScriptLanguage, IdentifiersIgnoreTheCaseOfLettersPastAscii) {
     }
 }
 
+// Letters past ASCII pair as the player's character tables pair them: later additions to
+// the tables (U+03F7) stay apart. Clip names fold the same way.
+TEST(ScriptLanguage, LettersPastAsciiFoldByThePlayersTables) {
+    struct Case {
+        const char* set;
+        const char* read;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"\xd3\xa4", "\xd3\xa5", "found"},     // Cyrillic Ӥ, ӥ
+        {"\xc7\xb1", "\xc7\xb2", "found"},     // DZ and Dz both fold to dz
+        {"\xc7\xb2", "\xc7\xb3", "found"},     //
+        {"\xd4\xb1", "\xd5\xa1", "found"},     // Armenian
+        {"\xc5\xb8", "\xc3\xbf", "found"},     // Ÿ, ÿ
+        {"\xc6\x86", "\xc9\x94", "found"},     // open O
+        {"\xcf\xb7", "\xcf\xb8", "undefined"}, // a later pair
+        {"\xc3\x97", "\xc3\xb7", "undefined"}, // ×, ÷: no letters
+    };
+    for (const Case& c : cases) {
+        ActionAssembler a;
+        a.set(c.set, "found").traceVariable(c.read);
+        EXPECT_EQ(RunMovie(OneScriptMovie(a, 6)).joined(), std::string(c.expected) + "\n") << c.set;
+    }
+    ActionAssembler a;
+    CallOn(a, "_root", "createEmptyMovieClip", {1, "clip\xc3\xa4\xc7\xb1"}).op(Action::Pop);
+    a.traceVariable("CLIP\xc3\x84\xc7\xb3");
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 6)).joined(), "_level0.clip\xc3\xa4\xc7\xb1\n");
+}
+
 TEST(ScriptLanguage, IdentifiersIgnoreCaseUpToVersion6) {
     for (const VersionCase& c : {VersionCase{6, "5"}, VersionCase{7, "undefined"}}) {
         ActionAssembler a;
@@ -324,6 +353,49 @@ TEST(ScriptLanguage, DottedNamesTryEachScopeHoldingTheirFirstPart) {
 
 namespace {
 
+// Names in every spelling of a path, read with eval and getProperty: dots separate up to
+// the first slash, the last dot or colon before a variable splits it off, and getProperty
+// reads names of the clip it acts on only.
+TEST(ScriptLanguage, PathsInEverySpelling) {
+    struct Case {
+        const char* path;
+        bool property; // getProperty(path, _name) rather than eval(path)
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"c1/c2/c3", false, "_level0.c1.c2.c3"},
+        {"c1.c2/c3._name", false, "c3"},
+        {"c1/c2.c3._name", false, "undefined"},
+        {"c1.c2/c3", false, "undefined"},
+        {"_level0.c1/c2:c3", false, "_level0.c1.c2.c3"},
+        {"c1:c2.c3:_name", false, "c3"},
+        {"_root._parent", false, "undefined"},
+        {"_level0.", false, "undefined"},
+        {"_level0more", false, "_level0"},
+        {"v", true, "c1"},
+        {"g", true, "undefined"},
+        {"/:v", true, "c1"},
+    };
+    for (const Case& c : cases) {
+        ActionAssembler a;
+        CallOn(a, "_root", "createEmptyMovieClip", {1, "c1"}).op(Action::Pop);
+        CallOn(a, "c1", "createEmptyMovieClip", {1, "c2"}).op(Action::Pop);
+        a.push({1, "c3", 2, "c1"}).op(Action::GetVariable).push({"c2"}).op(Action::GetMember);
+        a.push({"createEmptyMovieClip"}).op(Action::CallMethod).op(Action::Pop);
+        a.push({"v", "c1"}).op(Action::GetVariable).op(Action::SetVariable);
+        a.push({"_global"}).op(Action::GetVariable).push({"g", "c1"}).op(Action::GetVariable);
+        a.op(Action::SetMember);
+        if (c.property) {
+            a.push({c.path, 13}).op(Action::GetProperty);
+        } else {
+            a.push({c.path}).op(Action::GetVariable);
+        }
+        a.op(Action::Trace);
+        EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), std::string(c.expected) + "\n")
+            << c.path;
+    }
+}
+
 TEST(ScriptLanguage, TextToNumberByVersion) {
     struct Case {
         int version;
@@ -400,6 +472,49 @@ TEST(ScriptLanguage, FunctionCalledPlainlyGivesBackItsArgument) {
 } // namespace
 
 namespace {
+
+// __proto__ is a property of flags of its own: hidden and kept from delete until
+// ASSetPropFlags clears them, watched as others are, named in any case up to version 6.
+TEST(ScriptLanguage, ProtoTakesFlagsWatchersAndCase) {
+    ActionAssembler watcher;
+    watcher.trace("watched");
+    ActionAssembler a;
+    a.push({"o", 0}).op(Action::InitObject).op(Action::SetVariable);
+    a.push({"o"}).op(Action::GetVariable).push({"__proto__"}).op(0x3a).op(Action::Trace);
+    a.push({"o"}).op(Action::GetVariable).push({"__PROTO__"}).op(Action::GetMember);
+    a.op(Action::TypeOf).op(Action::Trace);
+    a.push({7, 0, "__proto__", "o"}).op(Action::GetVariable);
+    a.push({4, "ASSetPropFlags"}).op(Action::CallFunction).op(Action::Pop);
+    a.push({"o"}).op(Action::GetVariable).push({"__proto__"}).op(0x3a).op(Action::Trace);
+    a.push({"o"}).op(Action::GetVariable).push({"toString"}).op(Action::GetMember);
+    a.op(Action::TypeOf).op(Action::Trace);
+    a.push({"w", 0}).op(Action::InitObject).op(Action::SetVariable);
+    a.function({}, watcher).push({"__proto__", 2, "w"}).op(Action::GetVariable);
+    a.push({"watch"}).op(Action::CallMethod).op(Action::Pop);
+    a.push({"w"}).op(Action::GetVariable).push({"__proto__", "x"}).op(Action::SetMember);
+    a.push({"w"}).op(Action::GetVariable).push({"__proto__"}).op(Action::GetMember);
+    a.op(Action::TypeOf).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 6)).joined(),
+              "false\nobject\ntrue\nundefined\nwatched\nundefined\n");
+}
+
+// Deleting through a path that meets a primitive deletes nothing, and the player logs it.
+TEST(ScriptLanguage, DeleteThroughAPrimitiveIsLogged) {
+    for (const auto& [value, logged] :
+         {std::pair<PushValue, bool>{"text", true}, std::pair<PushValue, bool>{2, true},
+          std::pair<PushValue, bool>{Undefined{}, false}}) {
+        ActionAssembler a;
+        a.push({"o", 0}).op(Action::InitObject).op(Action::SetVariable);
+        a.push({"o"}).op(Action::GetVariable).push({"t", value}).op(Action::SetMember);
+        a.push({"o.t.y"}).op(0x3b).op(Action::Trace); // Delete2
+        const ScriptRun run = RunMovie(OneScriptMovie(a, 8));
+        ASSERT_EQ(run.traces.size(), logged ? 2u : 1u);
+        EXPECT_EQ(run.traces.back(), "false");
+        if (logged) {
+            EXPECT_NE(run.traces.front().find("primitive"), std::string::npos);
+        }
+    }
+}
 
 // delete F.prototype leaves the prototype of script functions and of built-in classes.
 TEST(ScriptLanguage, PrototypesCannotBeDeleted) {

@@ -128,8 +128,9 @@ TEST(LocalConnections, DeliverAfterTheFrame) {
     movie.doAction(a.block());
     movie.showFrame();
     movie.showFrame();
-    EXPECT_EQ(RunMovie(movie.bytes(), 2).joined(),
-              "true\nfalse\ntrue\nfalse\nend of frame\nstatus\nping 7\nerror\nstatus\nping 9\nerror\n");
+    EXPECT_EQ(
+        RunMovie(movie.bytes(), 2).joined(),
+        "true\nfalse\ntrue\nfalse\nend of frame\nstatus\nping 7\nerror\nstatus\nping 9\nerror\n");
 }
 
 // No printer: the job's sizes read 0 and cannot be written; start refuses.

@@ -1,5 +1,6 @@
 // Code of a clip that is removed while it runs: it stops after the call that removed the
-// clip, and what it still reads comes from the root it was under.
+// clip, and what it still reads comes from the root it was under. References to a removed
+// clip lead to the clip placed again at its path.
 
 #include "script/ScriptTestSupport.h"
 
@@ -61,6 +62,73 @@ TEST(ScriptRemovedClip, ClipsHoldTheGlobalObject) {
         a.push({"_global"}).op(Action::GetVariable).op(Action::StrictEquals).op(Action::Trace);
         EXPECT_EQ(RunMovie(OneScriptMovie(a, 6)).joined(), "true\n") << name;
     }
+}
+
+// r = a reference to _root.a; a is removed, then a new a is made at another depth.
+ActionAssembler ReferenceToARemovedClip(const std::string& renameTo = {}) {
+    ActionAssembler a;
+    CallOn(a, "_root", "createEmptyMovieClip", {1, "a"}).op(Action::Pop);
+    a.push({"r", "a"}).op(Action::GetVariable).op(Action::SetVariable);
+    a.push({"r"}).op(Action::GetVariable).push({"v", "old"}).op(Action::SetMember);
+    if (!renameTo.empty()) {
+        a.push({"r"}).op(Action::GetVariable).push({"_name", renameTo}).op(Action::SetMember);
+    }
+    CallOn(a, "r", "removeMovieClip", {}).op(Action::Pop);
+    a.push({"r"}).op(Action::GetVariable).op(Action::TypeOf).op(Action::Trace);
+    a.push({"r"}).op(Action::GetVariable).push({"_name"}).op(Action::GetMember);
+    a.op(Action::Trace);
+    CallOn(a, "_root", "createEmptyMovieClip", {2, "a"}).op(Action::Pop);
+    a.push({"a"}).op(Action::GetVariable).push({"w", "new"}).op(Action::SetMember);
+    return a;
+}
+
+TEST(ScriptRemovedClip, AReferenceLeadsToTheClipPlacedAgainAtItsPath) {
+    ActionAssembler a = ReferenceToARemovedClip();
+    a.traceVariable("r");
+    for (const char* name : {"v", "w"}) {
+        a.push({"r"}).op(Action::GetVariable).push({name}).op(Action::GetMember);
+        a.op(Action::Trace);
+    }
+    CallOn(a, "r", "getDepth", {}).op(Action::Trace);
+    a.push({"r"}).op(Action::GetVariable).push({"a"}).op(Action::GetVariable);
+    a.op(Action::Equals2).op(Action::Trace);
+    // a write through the reference reaches the new clip
+    a.push({"r"}).op(Action::GetVariable).push({"x", 3}).op(Action::SetMember);
+    a.push({"a"}).op(Action::GetVariable).push({"x"}).op(Action::GetMember).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(),
+              "movieclip\nundefined\n_level0.a\nundefined\nnew\n2\ntrue\n3\n");
+}
+
+// The path a reference keeps is the clip's when first referenced, not a later name.
+TEST(ScriptRemovedClip, AReferenceKeepsThePathItWasMadeWith) {
+    ActionAssembler a = ReferenceToARemovedClip("b");
+    a.traceVariable("r");
+    CallOn(a, "_root", "createEmptyMovieClip", {3, "b"}).op(Action::Pop);
+    a.traceVariable("r");
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(),
+              "movieclip\nundefined\n_level0.a\n_level0.a\n");
+}
+
+// A function made in a clip's code keeps the clip as its base: once the clip is removed
+// and placed again, the new one; while none is there, the root.
+TEST(ScriptRemovedClip, AFunctionsBaseClipIsPlacedAgainToo) {
+    ActionAssembler body;
+    body.traceVariable("w");
+    ActionAssembler a;
+    a.set("w", "root's");
+    CallOn(a, "_root", "createEmptyMovieClip", {1, "a"}).op(Action::Pop);
+    a.push({"a"}).op(Action::GetVariable).push({"w", "first"}).op(Action::SetMember);
+    a.push({"a"}).op(0x20); // SetTarget2
+    a.push({"_global"}).op(Action::GetVariable).push({"f"});
+    a.function(FunctionSpec(), body).op(Action::SetMember);
+    a.push({""}).op(0x20);
+    CallOn(a, "f", "call", {}).op(Action::Pop);
+    CallOn(a, "a", "removeMovieClip", {}).op(Action::Pop);
+    CallOn(a, "f", "call", {}).op(Action::Pop);
+    CallOn(a, "_root", "createEmptyMovieClip", {5, "a"}).op(Action::Pop);
+    a.push({"a"}).op(Action::GetVariable).push({"w", "second"}).op(Action::SetMember);
+    CallOn(a, "f", "call", {}).op(Action::Pop);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "first\nroot's\nsecond\n");
 }
 
 } // namespace

@@ -155,6 +155,28 @@ TEST(ScriptSuper, WhatSuperFindsFromAMethodTheObjectHolds) {
     }
 }
 
+// super counts its links along `this`'s chain as the chain is when used: a method that
+// gives its object a new prototype calls that prototype's constructor, and a built-in
+// class's constructor builds on the object as under new.
+TEST(ScriptSuper, FollowsTheChainAsItIsWhenUsed) {
+    ActionAssembler method;
+    method.push({"this"}).op(Action::GetVariable).push({"__proto__"});
+    method.push({"__proto__", "Number"}).op(Action::GetVariable).push({"prototype"});
+    method.op(Action::GetMember).push({"__constructor__", "Number"}).op(Action::GetVariable);
+    method.push({2}).op(Action::InitObject).op(Action::SetMember);
+    method.push({"v"}).op(Action::GetVariable).push({1, "super"}).op(Action::CallFunction);
+    method.op(Action::Trace);
+    method.push({"this"}).op(Action::GetVariable).push({1}).op(Action::Add2).op(Action::Trace);
+    ActionAssembler a;
+    a.function(FunctionSpec("T"), ActionAssembler());
+    a.push({"T"}).op(Action::GetVariable).push({"prototype"}).op(Action::GetMember);
+    a.push({"m"}).function(FunctionSpec({}, {{0, "v"}}), method).op(Action::SetMember);
+    a.push({"o", 0, "T"}).op(Action::NewObject).op(Action::SetVariable);
+    a.push({5, 1, "o"}).op(Action::GetVariable).push({"m"}).op(Action::CallMethod);
+    a.op(Action::Pop);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "5\n6\n");
+}
+
 TEST(ScriptSuper, ConvertsByWhatLiesPastWhereItStarts) {
     ActionAssembler show;
     show.push({"super"}).op(Action::GetVariable).op(Action::Trace);
@@ -260,6 +282,38 @@ TEST(ScriptAccessors, AWatcherSettingItsPropertyByVersion) {
 } // namespace
 
 namespace {
+
+// A watcher that throws leaves its property undefined; the error goes on to the catcher.
+TEST(ScriptAccessors, AThrowingWatcherLeavesThePropertyUndefined) {
+    ActionAssembler watcher;
+    watcher.push({"no"}).op(Action::Throw);
+    ActionAssembler a;
+    a.push({"o", 0}).op(Action::InitObject).op(Action::SetVariable);
+    a.push({"o"}).op(Action::GetVariable).push({"p", "before"}).op(Action::SetMember);
+    a.function({}, watcher).push({"p", 2, "o"}).op(Action::GetVariable);
+    a.push({"watch"}).op(Action::CallMethod).op(Action::Pop);
+    a.push({"o"}).op(Action::GetVariable).push({"p", "after"}).op(Action::SetMember);
+    a.trace("not reached");
+    ActionAssembler next;
+    next.traceVariable("o.p");
+    MovieWriter movie(100, 100, 12, 8);
+    movie.doAction(a.block());
+    movie.doAction(next.block());
+    movie.showFrame();
+    const ScriptRun run = RunMovie(movie.bytes());
+    EXPECT_EQ(run.traces.back(), "undefined");
+    EXPECT_EQ(run.joined().find("not reached"), std::string::npos);
+}
+
+// Reading along a prototype chain that loops stops the script.
+TEST(ScriptAccessors, AChainThatLoopsStopsTheScript) {
+    ActionAssembler a;
+    a.push({"o", 0}).op(Action::InitObject).op(Action::SetVariable);
+    a.push({"o"}).op(Action::GetVariable).push({"__proto__", "o"}).op(Action::GetVariable);
+    a.op(Action::SetMember);
+    a.trace("before").traceVariable("o.missing").trace("not reached");
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "before\n");
+}
 
 TEST(ScriptAccessors, AddPropertyNeedsASetterOrNull) {
     ActionAssembler ten;

@@ -95,6 +95,20 @@ TEST(ScriptTimeline, JumpingForwardSkipsWhatComesAndGoesInBetween) {
 
 // function where() { trace(_target) }, made on the root and called as a method of a clip:
 // version 5 works on the clip it is called on, later versions on the clip that made it.
+// What a block leaves on the stack the next blocks of the frame find, a frame run by
+// Call included; the next frame starts with none.
+TEST(ScriptTimeline, TheStackLastsAFrame) {
+    MovieWriter movie(100, 100, 12, 6);
+    movie.doAction(ActionAssembler().push({"a"}).block());
+    movie.showFrame();
+    movie.doAction(actions::Block({ActionAssembler().op(Action::Trace).push({"1"}).code(),
+                                   Bytes{0x9e, 0, 0}, // Call: frame 1 pushes "a" again
+                                   ActionAssembler().push({"b"}).op(Action::Add2).code(),
+                                   ActionAssembler().op(Action::Trace).code(), actions::Stop()}));
+    movie.showFrame();
+    EXPECT_EQ(RunMovie(movie.bytes(), 2).joined(), "undefined\nab\n");
+}
+
 TEST(ScriptTimeline, TheClipACallWorksOnByVersion) {
     for (const auto& [version, expected] :
          {std::pair{5, "/clip\n"}, std::pair{6, "/\n"}, std::pair{7, "/\n"}}) {

@@ -83,6 +83,28 @@ TEST(ScriptVersionRules, TellTargetOfUndefinedByVersion) {
     }
 }
 
+// Clips are no values to a version 4 movie's variables: a clip's name or path reads as
+// undefined there, while a variable beside it and the clip's properties read as usual.
+TEST(ScriptVersionRules, ClipsAreNoVariablesInVersion4) {
+    for (const auto& [version, expected] :
+         {std::pair{4, "undefined\nundefined\nset\nchild\n"},
+          std::pair{5, "_level0.child\n_level0.child\nset\nchild\n"}}) {
+        MovieWriter movie(100, 100, 12, version);
+        TagStream timeline;
+        timeline.showFrame();
+        Place child(1, movie.defineSprite(timeline));
+        child.name = "child";
+        movie.place(child);
+        ActionAssembler a;
+        a.set("v", "set").traceVariable("child").traceVariable("/child").traceVariable("v");
+        a.push({"", "child", 13}).op(Action::GetProperty).op(Action::StringAdd);
+        a.op(Action::Trace);
+        movie.doAction(a.block());
+        movie.showFrame();
+        EXPECT_EQ(RunMovie(movie.bytes()).joined(), expected) << "version " << version;
+    }
+}
+
 // GotoFrame is a gotoAndStop: the playhead stays on the frame it went to.
 TEST(ScriptVersionRules, GotoFrameStopsThePlayhead) {
     MovieWriter movie(100, 100);

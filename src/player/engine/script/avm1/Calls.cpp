@@ -65,12 +65,9 @@ Value Vm::callScript(Object* fn, const Value& thisValue, std::span<const Value> 
     frame.pool = fn->pool;
     // The clip a call works on: where the function was made, or (before version 6, or
     // once that clip is gone) `this` when it is a clip, else the root.
-    const ClipId thisClip =
-        thisValue.isObject() && thisValue.o->kind == Kind::Clip && host_.exists(thisValue.o->clip)
-            ? thisValue.o->clip
-            : 0;
-    const bool definerLives = host_.exists(fn->target);
-    ClipId base = definerLives ? fn->target : (thisClip ? thisClip : host_.root());
+    const ClipId thisClip = clipOf(thisValue);
+    const Object* definer = liveObject(fn->baseClip);
+    ClipId base = definer ? definer->clip : (thisClip ? thisClip : host_.root());
     if (version_ < 6 && thisClip) {
         base = thisClip;
     }
@@ -78,6 +75,15 @@ Value Vm::callScript(Object* fn, const Value& thisValue, std::span<const Value> 
     frame.thisValue = thisValue;
     frame.callee = fn;
     frame.home = home;
+    if (home && thisValue.isObject()) {
+        int depth = 1;
+        for (const Object* p = thisValue.o->proto; p && depth <= 256; p = p->proto, ++depth) {
+            if (p == home) {
+                frame.homeDepth = depth;
+                break;
+            }
+        }
+    }
     frame.activation = newObject(nullptr);
     frame.activation->kind = Kind::Activation;
     // Functions of version 5 keep no scope: they see their locals, the clip they work on
@@ -181,6 +187,7 @@ void Vm::mark() {
         pushValue(o->primitive);
         push(o->superThis);
         push(o->superHome);
+        push(o->baseClip);
         for (const Scope* s = o->scope.get(); s; s = s->parent.get()) {
             push(s->object);
         }

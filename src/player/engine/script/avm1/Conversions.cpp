@@ -59,7 +59,8 @@ Str Vm::toStr(const Value& v) {
         return v.s;
     case Type::Object: {
         if (v.o->kind == Kind::Clip) {
-            return MakeStr(targetPath(v.o->clip, false));
+            const ClipId clip = clipOf(v);
+            return clip ? MakeStr(targetPath(clip, false)) : EmptyStr();
         }
         const Value p = toPrimitive(v, true);
         if (!p.isString()) { // a toString that gives no text
@@ -114,7 +115,7 @@ Value Vm::toPrimitive(const Value& v, bool preferString) {
 Object* Vm::toObject(const Value& v) {
     switch (v.type) {
     case Type::Object:
-        return v.o;
+        return liveObject(v.o);
     case Type::String:
     case Type::Number:
     case Type::Boolean: {
@@ -146,7 +147,9 @@ std::string Vm::typeOf(const Value& v) {
     case Type::Object:
         if (v.o->kind == Kind::Clip) {
             // buttons and text fields are objects to typeof
-            return host_.kind(v.o->clip) == ClipKind::Sprite ? "movieclip" : "object";
+            // a removed clip's reference stays one, whether its path leads anywhere or not
+            const Object* o = liveObject(v.o);
+            return (o ? o : v.o)->clipKind == ClipKind::Sprite ? "movieclip" : "object";
         }
         return v.o->isFunction() ? "function" : "object";
     }
@@ -172,6 +175,11 @@ bool Vm::strictEquals(const Value& a, const Value& b) {
     case Type::String:
         return *a.s == *b.s;
     case Type::Object:
+        if (a.o != b.o && a.o->kind == Kind::Clip && b.o->kind == Kind::Clip) {
+            // references to a removed clip equal those to the clip now at its path
+            const Object* live = liveObject(a.o);
+            return live && live == liveObject(b.o);
+        }
         return a.o == b.o;
     }
     return false;

@@ -20,6 +20,7 @@ struct Frame {
     Object* activation = nullptr; // locals of a function call; none in frame scripts
     Object* callee = nullptr;
     Object* home = nullptr; // the prototype the running method was found on
+    int homeDepth = 0;      // its links along `this`'s chain when called (0: not on it)
     Object* argumentsObject = nullptr;
     std::size_t stackBase = 0;
 };
@@ -52,6 +53,8 @@ Object* MakeFunction(Vm& vm, Frame& frame, const std::shared_ptr<const FunctionC
 Object* MakeSuper(Vm& vm, Frame& frame);
 // Where `super` finds what it names: the prototype after the running method's holder.
 Object* SuperBase(Object* super);
+// The prototype the running method was found on, which `super` starts after.
+Object* SuperHome(Object* super);
 void SetTarget(Vm& vm, Frame& frame, const Value& target);
 void GotoFrame2(Vm& vm, Frame& frame, const Value& where, bool play, int bias);
 Value GetClipProperty(Vm& vm, ClipId clip, int index);

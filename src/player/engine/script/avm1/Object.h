@@ -44,6 +44,11 @@ struct Property {
 
 enum class Kind : std::uint8_t { Plain, Function, Array, Boxed, Date, Clip, Super, Activation };
 
+// "__proto__" in the case the version compares names in.
+inline bool IsProtoName(std::string_view name, bool caseSensitive) {
+    return caseSensitive ? name == "__proto__" : EqualsIgnoringCase(name, "__proto__");
+}
+
 struct FunctionCode;
 class Vm;
 class Object;
@@ -104,11 +109,18 @@ public:
     void syncStamps();
     // Boxed primitives and dates.
     Value primitive;
-    // Clips (and text fields) on the display list.
+    // Clips (and text fields) on the display list. A reference to a clip that was removed
+    // leads to whatever clip its path (as it was when first referenced) names now.
     ClipId clip = 0;
-    // `super`: the object it stands for and where the running method was found.
+    ClipKind clipKind = ClipKind::Other;
+    std::string clipPath;
+    // Functions: the clip they were made on, their base clip when called.
+    Object* baseClip = nullptr;
+    // `super`: the object it stands for and where the running method was found, also as
+    // the number of links along the object's chain (0: not on it).
     Object* superThis = nullptr;
     Object* superHome = nullptr;
+    int superDepth = 0;
     // `watch`: property name -> callback and its extra argument.
     std::vector<std::pair<std::string, std::pair<Value, Value>>> watchers;
     std::unique_ptr<XmlNode> xml;
@@ -129,6 +141,8 @@ public:
     std::shared_ptr<FilterSettings> filter;
     // Interfaces a class prototype implements (ImplementsOp).
     std::vector<Object*> interfaces;
+    // The flags of __proto__, which lives in proto rather than among the properties.
+    std::uint16_t protoFlags = DontEnum | DontDelete;
 
     Property* find(std::string_view name);
     const Property* find(std::string_view name) const;

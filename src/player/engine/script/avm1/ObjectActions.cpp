@@ -39,11 +39,16 @@ Value CallSuper(Vm& vm, Object* super, const Value& name, std::span<const Value>
     if (name.isUndefined() || (name.isString() && name.str().empty())) {
         // the constructor the running method's prototype records (a method the object
         // holds itself belongs to no prototype), else one recorded further up
-        Object* home = super->superHome;
+        Object* home = SuperHome(super);
         const Property* own = home != super->superThis ? home->find("__constructor__") : nullptr;
         const Value ctor = own && !own->getter && !own->setter
                                ? own->value
                                : vm.getOf(from, "__constructor__", thisValue);
+        if (ctor.isObject() && ctor.o->native) {
+            // a built-in class's constructor builds on the object, as under new
+            CallInfo info{thisValue, args, ctor.o, true};
+            return ctor.o->native(vm, info);
+        }
         return vm.call(ctor, thisValue, args, from);
     }
     const std::string key = vm.toString(name);
@@ -70,11 +75,13 @@ void CallMethodAction(Vm& vm) {
         vm.push(Value());
         return;
     }
-    const Value fn = vm.getOf(object, key, target);
+    // a removed clip's reference calls on the clip now at its path
+    const Value self = target.isObject() ? Value(object) : target;
+    const Value fn = vm.getOf(object, key, self);
     if (!fn.isObject() || !fn.o->isFunction()) {
         vm.warn("called " + key + ", which is not a function");
     }
-    vm.push(vm.call(fn, target, args, vm.holderOf(object, key)));
+    vm.push(vm.call(fn, self, args, vm.holderOf(object, key)));
 }
 
 void NewAction(Vm& vm, Frame& frame, bool method) {
@@ -189,7 +196,11 @@ bool MemberActions(Vm& vm, Frame& frame, const Instr& in) {
     switch (in.op) {
     case 0x1c: {
         const Value name = vm.pop();
-        vm.push(GetVariable(vm, frame, vm.toString(name)));
+        Value found = GetVariable(vm, frame, vm.toString(name));
+        if (vm.version() < 5 && found.isObject() && found.o->kind == Kind::Clip) {
+            found = Value(); // clips are no values to a version 4 movie's variables
+        }
+        vm.push(std::move(found));
         return true;
     }
     case 0x1d: {

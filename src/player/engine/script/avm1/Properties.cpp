@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <set>
 
 namespace quillon::engine::avm1 {
@@ -81,12 +82,23 @@ bool ClipChild(Vm& vm, Object* o, std::string_view name, Value& out) {
     if (o->kind != Kind::Clip || !vm.host().exists(o->clip)) {
         return false;
     }
-    const ClipId child = vm.host().childByName(o->clip, std::string(name), vm.caseSensitive());
+    DisplayHost& host = vm.host();
+    ClipId child = host.childByName(o->clip, std::string(name), vm.caseSensitive());
+    const bool pastAscii = std::any_of(name.begin(), name.end(), [](char c) { return c & 0x80; });
+    if (!child && !vm.caseSensitive() && pastAscii) {
+        // letters past ASCII fold as identifiers do
+        for (const ClipId c : host.children(o->clip)) {
+            if (EqualsIgnoringCase(host.name(c), name)) {
+                child = c;
+                break;
+            }
+        }
+    }
     if (!child) {
         return false;
     }
     // A shape has no object of its own: its name leads to the clip holding it.
-    out = Value(vm.clipObject(vm.host().kind(child) == ClipKind::Other ? o->clip : child));
+    out = Value(vm.clipObject(host.kind(child) == ClipKind::Other ? o->clip : child));
     return true;
 }
 
@@ -209,15 +221,60 @@ void OwnNamesNewestFirst(Object* p, const std::function<void(const std::string&,
     }
 }
 
+// Stores a value past the watchers: clip properties, array elements, setters, or a plain
+// property of the object.
+void Store(Vm& vm, Object* o, const Value& target, std::string_view name, Value value) {
+    if (SetSpecial(vm, o, name, value)) {
+        return;
+    }
+    int guard = 0;
+    for (Object* p = o; p && guard < MaxChain; p = p->proto, ++guard) {
+        Property* prop = p->find(name);
+        if (!prop) {
+            continue;
+        }
+        if (prop->setter || prop->getter) {
+            const std::string held = prop->name;
+            if (AccessorRun::running(vm, p, held) || AccessorsTooDeep(vm, p, held)) {
+                prop->value = std::move(value);
+            } else if (Object* setter = prop->setter) {
+                const Value args[] = {value};
+                {
+                    const AccessorRun run(vm, p, held);
+                    vm.call(Value(setter), target, args);
+                }
+                // the setter may have changed the object's properties: look again
+                if (Property* again = p->find(held); again && again->setter == setter) {
+                    again->value = std::move(value);
+                }
+            }
+            return;
+        }
+        if (p == o) {
+            if (!(prop->flags & ReadOnly)) {
+                prop->value = std::move(value);
+            }
+            return;
+        }
+        break;
+    }
+    o->define(name, std::move(value), 0);
+}
+
 } // namespace
 
 Value Vm::get(const Value& obj, std::string_view name) {
     switch (obj.type) {
     case Type::Object: {
+        if (obj.o->kind == Kind::Clip) {
+            if (Object* o = liveObject(obj.o); o != obj.o) {
+                return o ? get(Value(o), name) : Value();
+            }
+        }
         // a member found nowhere goes to the object's __resolve, when it has one (the
         // player's own lookups, valueOf and toString among them, do not)
         Value found = getOf(obj.o, name, obj);
-        if (!found.isUndefined() || name == "__resolve" || name == "__proto__" ||
+        if (!found.isUndefined() || name == "__resolve" || IsProtoName(name, caseSensitive()) ||
             has(obj.o, name)) {
             return found;
         }
@@ -251,7 +308,7 @@ Value Vm::getOf(Object* obj, std::string_view name, const Value& thisValue) {
         Object* from = SuperBase(obj);
         return from ? getOf(from, name, Value(obj->superThis)) : Value();
     }
-    if (name == "__proto__") {
+    if (IsProtoName(name, caseSensitive())) {
         const Property* kept = obj->proto ? nullptr : obj->find(name);
         return obj->proto ? Value(obj->proto) : kept ? kept->value : Value();
     }
@@ -293,6 +350,10 @@ Value Vm::getOf(Object* obj, std::string_view name, const Value& thisValue) {
         if (p == obj && ClipChild(*this, p, name, out)) {
             return out;
         }
+    }
+    if (guard >= MaxChain) {
+        // the player stops the script at a chain this long, as at one that loops
+        throw ScriptAbort{"a prototype chain loops or is too long"};
     }
     return Value();
 }
@@ -343,17 +404,15 @@ void Vm::set(const Value& target, std::string_view name, Value value) {
     if (!target.isObject()) {
         return;
     }
-    Object* o = target.o;
-    if (name == "__proto__") {
-        // a value that is no object ends the chain, yet reads back as it was set
-        o->proto = value.isObject() ? value.o : nullptr;
-        if (value.isObject() || value.isUndefined()) {
-            o->remove(name);
-        } else {
-            o->define(name, std::move(value), DontEnum);
-        }
+    Object* o = liveObject(target.o);
+    if (!o) {
+        return; // a removed clip's reference that leads nowhere
+    }
+    if (o != target.o) {
+        set(Value(o), name, std::move(value));
         return;
     }
+    std::optional<ScriptThrow> thrown;
     for (const auto& [watchedName, callback] : o->watchers) {
         if (!SameName(*this, watchedName, name)) {
             continue;
@@ -374,47 +433,41 @@ void Vm::set(const Value& target, std::string_view name, Value value) {
         const Value args[] = {Value(watched), old, value, data};
         const AccessorRun run(*this, o, key);
         const AccessorRun hold(*this, o, AccessorRun::holdKey(ownName));
-        value = call(fn, target, args);
-        break;
-    }
-    if (SetSpecial(*this, o, name, value)) {
-        return;
-    }
-    int guard = 0;
-    for (Object* p = o; p && guard < MaxChain; p = p->proto, ++guard) {
-        Property* prop = p->find(name);
-        if (!prop) {
-            continue;
-        }
-        if (prop->setter || prop->getter) {
-            const std::string held = prop->name;
-            if (AccessorRun::running(*this, p, held) || AccessorsTooDeep(*this, p, held)) {
-                prop->value = std::move(value);
-            } else if (Object* setter = prop->setter) {
-                const Value args[] = {value};
-                {
-                    const AccessorRun run(*this, p, held);
-                    call(Value(setter), target, args);
-                }
-                // the setter may have changed the object's properties: look again
-                if (Property* again = p->find(held); again && again->setter == setter) {
-                    again->value = std::move(value);
-                }
-            }
-            return;
-        }
-        if (p == o) {
-            if (!(prop->flags & ReadOnly)) {
-                prop->value = std::move(value);
-            }
-            return;
+        try {
+            value = call(fn, target, args);
+        } catch (const ScriptThrow& error) {
+            thrown = error;
         }
         break;
     }
-    o->define(name, std::move(value), 0);
+    if (thrown) {
+        value = Value(); // a watcher that throws leaves the property undefined
+    }
+    if (IsProtoName(name, caseSensitive())) {
+        // a value that is no object ends the chain, yet reads back as it was set
+        o->proto = value.isObject() ? value.o : nullptr;
+        if (value.isObject() || value.isUndefined()) {
+            o->remove(name);
+        } else {
+            o->define(name, std::move(value), DontEnum);
+        }
+    } else {
+        Store(*this, o, target, name, std::move(value));
+    }
+    if (thrown) {
+        throw *thrown;
+    }
 }
 
 bool Vm::removeProperty(Object* obj, std::string_view name) {
+    if (IsProtoName(name, caseSensitive())) {
+        if (obj->protoFlags & DontDelete) {
+            return false;
+        }
+        const bool had = obj->remove(name) || obj->proto;
+        obj->proto = nullptr;
+        return had;
+    }
     std::size_t index = 0;
     if (obj->kind == Kind::Array && ArrayIndex(name, index)) {
         if (!ElementPresent(obj, index)) {

@@ -18,8 +18,11 @@ int LevelNumber(std::string_view name) {
     }
     int number = -1;
     const char* end = name.data() + name.size();
+    // the player reads the number's digits and ignores what follows them, unless a path
+    // goes on from the level
     const auto [at, error] = std::from_chars(name.data() + 6, end, number);
-    return error == std::errc() && at == end && number >= 0 ? number : -1;
+    const bool path = std::string_view(at, end).find_first_of("./:") != std::string_view::npos;
+    return error == std::errc() && number >= 0 && !path ? number : -1;
 }
 
 Value Vm::levelValue(int number) {

@@ -20,9 +20,11 @@ public:
     void clipEvent(ClipId clip, ClipEvent event,
                    const std::vector<const std::vector<std::uint8_t>*>& actions) override;
     void clipRemoved(ClipId clip) override { vm_.forgetClip(clip); }
-    // A new frame: a fresh step budget; the loads the last frame asked for finish first.
+    // A new frame: a fresh step budget and an empty stack (what blocks leave for the ones
+    // after them lasts the frame); the loads the last frame asked for finish first.
     void beginFrame() {
         vm_.resetBudget();
+        vm_.stack.clear();
         vm_.finishLoads();
         fieldsSynced_ = false;
     }

@@ -31,9 +31,11 @@ ClipId TargetOf(Vm& vm, Frame& frame, const Value& v) {
     if (const ClipId clip = vm.clipOf(v)) {
         return clip;
     }
+    // a name is a clip's child or a variable of the clip code acts on, not one of the
+    // scope chain; once that clip is removed, of the clip the code is in
     const std::string path = vm.toString(v);
-    Value found = vm.resolvePath(path, frame.target);
-    if (found.isUndefined()) {
+    Value found = vm.resolvePath(path, LiveTarget(vm, frame));
+    if (found.isUndefined() && path.find_first_of(".:") != std::string::npos) {
         found = GetVariable(vm, frame, path);
     }
     return vm.clipOf(found);

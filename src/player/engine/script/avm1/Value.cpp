@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 
 namespace quillon::engine::avm1 {
 
@@ -201,21 +202,66 @@ std::int32_t ToInt32(double number) {
 
 namespace {
 
-// Lowers the letter of one two-byte UTF-8 sequence in place: Latin-1 capitals (but the
-// multiplication sign), Greek and Cyrillic capitals, and Latin Extended-A pairs.
-void FoldPair(unsigned char& lead, unsigned char& next) {
-    const unsigned code = ((lead & 0x1fu) << 6) | (next & 0x3fu);
-    unsigned lower = code;
-    if ((code >= 0xc0 && code <= 0xde && code != 0xd7) || (code >= 0x391 && code <= 0x3a9) ||
+// Capitals of the two-byte range that pair with the small letter after them, from a
+// first capital to a last one.
+struct PairRun {
+    unsigned first, last;
+};
+constexpr PairRun EvenPairs[] = {{0x100, 0x12e}, {0x132, 0x136}, {0x14a, 0x176}, {0x182, 0x184},
+                                 {0x1a0, 0x1a4}, {0x1de, 0x1ee}, {0x1f8, 0x21e}, {0x222, 0x232},
+                                 {0x3d8, 0x3ee}, {0x460, 0x480}, {0x48a, 0x4be}, {0x4d0, 0x4f4},
+                                 {0x4f8, 0x4f8}, {0x500, 0x50e}};
+constexpr PairRun OddPairs[] = {{0x139, 0x147}, {0x179, 0x17d}, {0x187, 0x187}, {0x18b, 0x18b},
+                                {0x191, 0x191}, {0x198, 0x198}, {0x1a7, 0x1a7}, {0x1ac, 0x1ac},
+                                {0x1af, 0x1af}, {0x1b3, 0x1b5}, {0x1b8, 0x1b8}, {0x1bc, 0x1bc},
+                                {0x1cd, 0x1db}, {0x1f4, 0x1f4}, {0x4c1, 0x4cd}};
+// Capitals whose small letter lies elsewhere.
+constexpr std::pair<unsigned, unsigned> Singles[] = {
+    {0x178, 0xff},  {0x181, 0x253}, {0x186, 0x254}, {0x189, 0x256}, {0x18a, 0x257}, {0x18e, 0x1dd},
+    {0x18f, 0x259}, {0x190, 0x25b}, {0x193, 0x260}, {0x194, 0x263}, {0x196, 0x269}, {0x197, 0x268},
+    {0x19c, 0x26f}, {0x19d, 0x272}, {0x19f, 0x275}, {0x1a6, 0x280}, {0x1a9, 0x283}, {0x1ae, 0x288},
+    {0x1b1, 0x28a}, {0x1b2, 0x28b}, {0x1b7, 0x292}, {0x1c4, 0x1c6}, {0x1c5, 0x1c6}, {0x1c7, 0x1c9},
+    {0x1c8, 0x1c9}, {0x1ca, 0x1cc}, {0x1cb, 0x1cc}, {0x1f1, 0x1f3}, {0x1f2, 0x1f3}, {0x1f6, 0x195},
+    {0x1f7, 0x1bf}, {0x220, 0x19e}, {0x386, 0x3ac}, {0x38c, 0x3cc}, {0x38e, 0x3cd}, {0x38f, 0x3ce},
+    {0x3f4, 0x3b8}};
+
+// The small letter of a code point below 0x800, by the case pairs of the player's
+// (older) character tables: later additions such as U+03F7 stay as they are.
+unsigned LowerLetter(unsigned code) {
+    if ((code >= 0xc0 && code <= 0xde && code != 0xd7) || (code >= 0x391 && code <= 0x3ab) ||
         (code >= 0x410 && code <= 0x42f)) {
-        lower = code + 0x20;
-    } else if (code >= 0x400 && code <= 0x40f) {
-        lower = code + 0x50;
-    } else if (code >= 0x100 && code <= 0x17f && code != 0x130 && code != 0x131 && code != 0x138 &&
-               code != 0x149 && code != 0x17f) {
-        const bool oddCapitals = (code >= 0x139 && code <= 0x148) || code >= 0x179;
-        lower = (code % 2 == (oddCapitals ? 1u : 0u)) ? code + 1 : code;
+        return code + 0x20;
     }
+    if (code >= 0x388 && code <= 0x38a) {
+        return code + 0x25;
+    }
+    if (code >= 0x400 && code <= 0x40f) {
+        return code + 0x50;
+    }
+    if (code >= 0x531 && code <= 0x556) {
+        return code + 0x30;
+    }
+    for (const PairRun& run : EvenPairs) {
+        if (code >= run.first && code <= run.last && code % 2 == 0) {
+            return code + 1;
+        }
+    }
+    for (const PairRun& run : OddPairs) {
+        if (code >= run.first && code <= run.last && code % 2 == 1) {
+            return code + 1;
+        }
+    }
+    for (const auto& [capital, small] : Singles) {
+        if (code == capital) {
+            return small;
+        }
+    }
+    return code;
+}
+
+// Lowers the letter of one two-byte UTF-8 sequence in place.
+void FoldPair(unsigned char& lead, unsigned char& next) {
+    const unsigned lower = LowerLetter(((lead & 0x1fu) << 6) | (next & 0x3fu));
     lead = static_cast<unsigned char>(0xc0 | (lower >> 6));
     next = static_cast<unsigned char>(0x80 | (lower & 0x3f));
 }

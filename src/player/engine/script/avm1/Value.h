@@ -77,7 +77,7 @@ inline int ScriptDepth(double number) {
     return PlaceableDepth(std::int64_t{ToInt32(number)} + ScriptDepthOffset);
 }
 // Text equal ignoring case, as identifiers up to version 6 compare: ASCII letters and the
-// two-byte UTF-8 letters of Latin, Greek and Cyrillic.
+// two-byte UTF-8 letters of Latin, Greek, Cyrillic and Armenian.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 // The lower-case key EqualsIgnoringCase compares.
 std::string FoldCase(std::string_view text);

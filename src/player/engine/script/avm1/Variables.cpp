@@ -55,6 +55,13 @@ bool SetUnderSpecialName(Vm& vm, Frame& frame, std::string_view name, Value& out
     return false;
 }
 
+// A clip's parent; undefined for no clip and for a top clip.
+Value ParentOf(Vm& vm, const Value& v) {
+    const ClipId clip = vm.clipOf(v);
+    Object* parent = clip ? vm.clipObject(vm.host().parent(clip)) : nullptr;
+    return parent ? Value(parent) : Value();
+}
+
 // A removed clip on the scope chain holds nothing: the clip code acts on instead stands
 // in for it.
 Object* LiveScope(Vm& vm, Frame& frame, Object* o) {
@@ -87,8 +94,7 @@ Value FollowDotted(Vm& vm, Value current, std::string_view path, std::size_t sta
         }
         const std::string_view part = path.substr(start, dot - start);
         if (Same(vm, part, "_parent") || part == "..") {
-            const ClipId clip = vm.clipOf(current);
-            current = clip ? Value(vm.clipObject(vm.host().parent(clip))) : Value();
+            current = ParentOf(vm, current);
         } else {
             current = vm.get(current, part);
         }
@@ -216,9 +222,9 @@ Value GetVariable(Vm& vm, Frame& frame, std::string_view name) {
     const bool colon = name.find(':') != std::string_view::npos;
     const std::size_t slash = name.rfind('/');
     const std::size_t dot = name.rfind('.');
-    // "a/b" is a clip; "a/b.c" is c of the clip a/b, split below
-    if (!colon && slash != std::string_view::npos &&
-        (dot == std::string_view::npos || dot < slash)) {
+    // "a/b" is a clip; "a/b.c" is c of the clip a/b and "a.b/c" the member "b/c" of a,
+    // both split below
+    if (!colon && slash != std::string_view::npos && dot == std::string_view::npos) {
         return vm.resolvePath(name, frame.target);
     }
     if (!colon && slash == std::string_view::npos && name.front() != '.' && name.back() != '.') {
@@ -226,10 +232,14 @@ Value GetVariable(Vm& vm, Frame& frame, std::string_view name) {
     }
     if (SplitPath(vm, frame, name, object, var)) {
         if (Same(vm, var, "_parent")) {
-            const ClipId clip = vm.clipOf(object);
-            return clip ? Value(vm.clipObject(vm.host().parent(clip))) : Value();
+            return ParentOf(vm, object);
         }
         return object.isNullish() ? Value() : vm.get(object, var);
+    }
+    if (name.size() > 1 && name.back() == '.') {
+        // "a." names the empty name of a: nothing a level or variable answers to
+        object = ResolveObjectPath(vm, frame, name.substr(0, name.size() - 1));
+        return object.isNullish() ? Value() : vm.get(object, "");
     }
     return LookupSimple(vm, frame, name);
 }
@@ -297,6 +307,11 @@ bool DeleteVariable(Vm& vm, Frame& frame, std::string_view name) {
     Value object;
     std::string_view var;
     if (SplitPath(vm, frame, name, object, var)) {
+        if (!object.isNullish() && !object.isObject() && vm.onTrace) {
+            // the player logs a path through a primitive, which names nothing to delete from
+            vm.onTrace("Parameters of primitive types are no longer coerced into the required "
+                       "type - Object.");
+        }
         return object.isObject() && vm.removeProperty(object.o, var);
     }
     for (const Scope* s = frame.scope.get(); s; s = s->parent.get()) {
@@ -314,7 +329,7 @@ Object* MakeFunction(Vm& vm, Frame& frame, const std::shared_ptr<const FunctionC
     fn->code = code;
     fn->scope = frame.scope;
     fn->pool = frame.pool;
-    fn->target = frame.target;
+    fn->baseClip = vm.clipObject(frame.target);
     Object* proto = vm.newObject();
     proto->define("constructor", Value(fn), DontEnum);
     fn->define("prototype", Value(proto), DontEnum | DontDelete);
@@ -325,13 +340,28 @@ Object* MakeSuper(Vm& vm, Frame& frame) {
     Object* super = vm.newObject(nullptr);
     super->kind = Kind::Super;
     super->superThis = frame.thisValue.isObject() ? frame.thisValue.o : nullptr;
-    super->superHome =
-        frame.home ? frame.home : (super->superThis ? super->superThis->proto : nullptr);
+    super->superHome = frame.home;
+    // a function found on no prototype works from `this`'s own prototype
+    super->superDepth = frame.home ? frame.homeDepth : 1;
     return super;
 }
 
+Object* SuperHome(Object* super) {
+    // the prototype as many links along `this`'s chain as the method was found, as the
+    // chain is when used: a script may have changed it since
+    if (super->superDepth > 0 && super->superThis) {
+        Object* at = super->superThis;
+        for (int i = 0; at && i < super->superDepth; ++i) {
+            at = at->proto;
+        }
+        return at;
+    }
+    return super->superHome;
+}
+
 Object* SuperBase(Object* super) {
-    Object* from = super->superHome ? super->superHome->proto : nullptr;
+    Object* home = SuperHome(super);
+    Object* from = home ? home->proto : nullptr;
     // a clip as a prototype lends `super` nothing
     return from && from->kind != Kind::Clip ? from : nullptr;
 }
@@ -380,7 +410,8 @@ Value Vm::resolvePath(std::string_view path, ClipId base) {
     if (path.empty()) {
         return Value(clipObject(clip));
     }
-    const char separator = path.find('/') != std::string_view::npos ? '/' : '.';
+    // dots separate names up to the first slash; after it only slashes do
+    const std::size_t firstSlash = path.find('/');
     std::size_t start = 0;
     if (path[0] == '/') {
         clip = rootOf(base);
@@ -388,10 +419,13 @@ Value Vm::resolvePath(std::string_view path, ClipId base) {
     }
     Value current(clipObject(clip));
     while (start < path.size() && !current.isNullish()) {
-        std::size_t end = path.find(separator, start);
-        if (end == std::string_view::npos) {
-            end = path.size();
+        std::size_t end = path.find('/', start);
+        if (start < firstSlash && !path.substr(start).starts_with("..")) {
+            end = std::min(end, path.find('.', start));
+        } else if (start < firstSlash) {
+            end = start + 2;
         }
+        end = std::min(end, path.size());
         const std::string_view part = path.substr(start, end - start);
         start = end + 1;
         if (part.empty()) {
@@ -415,7 +449,8 @@ Value Vm::resolvePath(std::string_view path, ClipId base) {
 }
 
 ClipId Vm::clipOf(const Value& v) {
-    return v.isObject() && v.o->kind == Kind::Clip && host_.exists(v.o->clip) ? v.o->clip : 0;
+    Object* o = v.isObject() && v.o->kind == Kind::Clip ? liveObject(v.o) : nullptr;
+    return o ? o->clip : 0;
 }
 
 } // namespace quillon::engine::avm1

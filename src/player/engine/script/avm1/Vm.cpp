@@ -101,6 +101,8 @@ Object* Vm::clipObject(ClipId clip) {
                    : kind == ClipKind::Video ? "Video"
                                              : "MovieClip";
     o->clip = clip;
+    o->clipKind = kind;
+    o->clipPath = targetPath(clip, false);
     clips_.emplace(clip, o);
     if (kind == ClipKind::Text && version_ >= 6) {
         // a field broadcasts its events to its listeners, itself the first of them
@@ -116,6 +118,34 @@ Object* Vm::clipObject(ClipId clip) {
 void Vm::forgetClip(ClipId clip) {
     clips_.erase(clip);
     classed_.erase(clip);
+}
+
+Object* Vm::liveObject(Object* o) {
+    if (!o || o->kind != Kind::Clip) {
+        return o;
+    }
+    if (const auto it = clips_.find(o->clip); it != clips_.end() && it->second == o) {
+        return host_.exists(o->clip) ? o : nullptr;
+    }
+    // "_levelN.a.b": the level, then each child by name
+    const std::string_view path = o->clipPath;
+    std::size_t dot = path.find('.');
+    const int level = LevelNumber(path.substr(0, dot));
+    ClipId at = level >= 0 ? host_.level(level) : 0;
+    while (at && dot != std::string_view::npos) {
+        const std::size_t start = dot + 1;
+        dot = path.find('.', start);
+        at = host_.childByName(at, std::string(path.substr(start, dot - start)), caseSensitive());
+    }
+    return at && host_.kind(at) != ClipKind::Other ? clipObject(at) : nullptr;
+}
+
+Value Vm::live(const Value& v) {
+    if (!v.isObject() || v.o->kind != Kind::Clip) {
+        return v;
+    }
+    Object* o = liveObject(v.o);
+    return o ? Value(o) : Value();
 }
 
 Object* Vm::giveClass(ClipId clip) {
@@ -256,9 +286,9 @@ void Vm::runBlock(const std::shared_ptr<const Block>& block, ClipId target) {
         Scope{clip, std::make_shared<const Scope>(Scope{global, nullptr})});
     frame.baseScope = frame.scope;
     frame.thisValue = Value(clip);
-    // Blocks run one after another share the stack and the constant pool, as the
-    // player's do: what one leaves the next finds. A block run inside another (a frame
-    // run by Call) leaves its caller's stack and pool alone.
+    // Blocks run one after another in a frame share the stack and the constant pool, as
+    // the player's do: what one leaves the next finds, a frame run by Call included (it
+    // leaves its caller's pool alone).
     const bool outermost = blockNesting_ == 0;
     frame.pool = carriedPool_;
     const std::size_t depth = stack.size();
@@ -266,12 +296,12 @@ void Vm::runBlock(const std::shared_ptr<const Block>& block, ClipId target) {
     ++callDepth; // the block's registers and scopes are not garbage-collector roots
     ++blockNesting_;
     runGuarded([&] {
-        execute(frame, outermost);
+        execute(frame, true);
         finished = true;
     });
     --blockNesting_;
     --callDepth;
-    if (!outermost || !finished) {
+    if (!finished) {
         stack.resize(std::min(depth, stack.size()));
     }
     if (outermost) {

@@ -106,6 +106,12 @@ public:
                         std::initializer_list<MethodEntry> statics = {});
     Object* clipObject(ClipId clip);
     void forgetClip(ClipId clip);
+    // The object a clip reference acts on: itself while its clip is on the display list,
+    // once removed the object of the clip now at its path, or none. Other objects are
+    // themselves.
+    Object* liveObject(Object* o);
+    // The same for a value: a removed clip's reference that finds no clip is undefined.
+    Value live(const Value& v);
     // A clip of a symbol with a registered class takes the class's prototype, once; the
     // class to construct it with, or none when there is none or it was given before.
     Object* giveClass(ClipId clip);
@@ -265,7 +271,8 @@ private:
     std::size_t warnings_ = 0;
 };
 
-// The N of "_levelN" (any case), or -1 for another name.
+// The N of "_levelN" (any case; digits may be followed by more than a path), or -1 for
+// another name.
 int LevelNumber(std::string_view name);
 
 // Builds the global object and the built-in classes.

@@ -118,12 +118,17 @@ Value FilterCtor(Vm& vm, CallInfo& c) {
         return Value();
     }
     const auto cls = static_cast<FilterClass>(c.callee->magic);
-    o->filter = std::make_shared<FilterSettings>(DefaultFilter(cls, FilterDialect::Avm1));
+    auto settings = std::make_shared<FilterSettings>(DefaultFilter(cls, FilterDialect::Avm1));
     const auto fields = FilterFields(cls);
     for (std::size_t i = 0; i < fields.size() && i < c.args.size(); ++i) {
         if (!c.args[i].isUndefined()) {
-            Assign(vm, *o->filter, fields[i], c.args[i]);
+            Assign(vm, *settings, fields[i], c.args[i]);
         }
+    }
+    // constructing a filter again (a subclass calling super twice) converts the arguments
+    // but keeps what the first construction set
+    if (!o->filter) {
+        o->filter = std::move(settings);
     }
     return c.thisValue;
 }

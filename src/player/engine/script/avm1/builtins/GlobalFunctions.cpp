@@ -168,31 +168,40 @@ Value Nothing(Vm&, CallInfo&) {
     return Value();
 }
 
+// The listener a value names: itself, where undefined and null name each other.
+bool SameListener(Vm& vm, const Value& a, const Value& b) {
+    return vm.strictEquals(a, b) || (a.isNullish() && b.isNullish());
+}
+
+// Takes the first listener the value names off the list; whether there was one.
+bool TakeListener(Vm& vm, const Value& list, const Value& listener) {
+    if (!list.isObject() || list.o->kind != Kind::Array) {
+        return false;
+    }
+    list.o->syncStamps();
+    auto& e = list.o->elements;
+    for (auto it = e.begin(); it != e.end(); ++it) {
+        if (SameListener(vm, *it, listener)) {
+            list.o->elementStamps.erase(list.o->elementStamps.begin() + (it - e.begin()));
+            e.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+// A listener added again moves to the end of the list.
 Value AddListener(Vm& vm, CallInfo& c) {
     const Value list = vm.get(c.thisValue, "_listeners");
     if (list.isObject() && list.o->kind == Kind::Array) {
-        for (const Value& v : list.o->elements) {
-            if (vm.strictEquals(v, c.arg(0))) {
-                return Value(true);
-            }
-        }
-        list.o->elements.push_back(c.arg(0));
+        TakeListener(vm, list, c.arg(0));
+        list.o->setElement(list.o->elements.size(), c.arg(0));
     }
     return Value(true);
 }
 
 Value RemoveListener(Vm& vm, CallInfo& c) {
-    const Value list = vm.get(c.thisValue, "_listeners");
-    if (list.isObject() && list.o->kind == Kind::Array) {
-        auto& e = list.o->elements;
-        for (auto it = e.begin(); it != e.end(); ++it) {
-            if (vm.strictEquals(*it, c.arg(0))) {
-                e.erase(it);
-                return Value(true);
-            }
-        }
-    }
-    return Value(false);
+    return Value(TakeListener(vm, vm.get(c.thisValue, "_listeners"), c.arg(0)));
 }
 
 Value BroadcastMessage(Vm& vm, CallInfo& c) {
@@ -204,7 +213,12 @@ Value BroadcastMessage(Vm& vm, CallInfo& c) {
     const std::vector<Value> listeners = list.o->elements;
     const std::span<const Value> rest = c.args.subspan(1);
     for (const Value& l : listeners) {
-        vm.callMethod(l, name, rest);
+        // an empty name calls each listener itself, as a method call of no name does
+        if (name.empty()) {
+            vm.call(l, Value(), rest);
+        } else {
+            vm.callMethod(l, name, rest);
+        }
     }
     return Value(!listeners.empty());
 }

@@ -164,6 +164,9 @@ Value ErrorToString(Vm& vm, CallInfo& c) {
 }
 
 void SetFlagsOn(Object* o, const std::string& name, int set, int clear) {
+    if (IsProtoName(name, o->caseSensitive())) {
+        o->protoFlags = static_cast<std::uint16_t>((o->protoFlags & ~clear) | set);
+    }
     if (Property* p = o->findAny(name)) {
         p->flags = static_cast<std::uint16_t>((p->flags & ~clear) | set);
     }
