@@ -76,6 +76,14 @@ struct Instance {
     bool scripted = false;           // made or moved by a script: the timeline leaves it be
     int placedAt = -1;               // the frame of its parent's timeline that placed it
     bool scriptMoved = false;        // a script set its matrix: timeline moves keep off it
+    // The scales and rotation (radians) a script last set, read back as it set them (a
+    // flip stays a negative scale, not half a turn) while the matrix keeps the linear
+    // part they made.
+    struct ScaleRotation {
+        double xScale = 1, yScale = 1, rotation = 0;
+        double m11 = 1, m12 = 0, m21 = 0, m22 = 1;
+    };
+    std::optional<ScaleRotation> scriptScale;
     ClipActions clipActions;
     // What scripts set on top of the timeline's placement.
     ClipId maskId = 0;                    // the clip that masks this one

@@ -81,6 +81,25 @@ QTransform Compose(const QTransform& old, const Decomposed& d) {
     return QTransform(d.xScale * c, d.xScale * s, -d.yScale * s, d.yScale * c, old.dx(), old.dy());
 }
 
+// The scales and rotation of an instance: as a script last set them while its matrix
+// still holds what they made, else read from the matrix.
+Decomposed ScalesOf(const Instance& i) {
+    const QTransform& m = i.matrix;
+    if (const auto& k = i.scriptScale;
+        k && k->m11 == m.m11() && k->m12 == m.m12() && k->m21 == m.m21() && k->m22 == m.m22()) {
+        return {k->xScale, k->yScale, k->rotation};
+    }
+    return Decompose(m);
+}
+
+void KeepScales(Instance& i, const Decomposed& d) {
+    const QTransform& m = i.matrix;
+    // the rotation reads back within one turn, as when read from the matrix
+    const double rotation = std::remainder(d.rotation, 2 * std::numbers::pi);
+    i.scriptScale =
+        Instance::ScaleRotation{d.xScale, d.yScale, rotation, m.m11(), m.m12(), m.m21(), m.m22()};
+}
+
 const std::shared_ptr<SpriteCharacter>& EmptySprite() {
     static const auto sprite = [] {
         auto s = std::make_shared<SpriteCharacter>();
@@ -224,7 +243,7 @@ int ScriptStage::depth(ClipId clip) {
 double ScriptStage::property(ClipId clip, ClipProperty which) {
     const Placed p = runner_.resolve(clip);
     const Instance* i = Settle(p.instance);
-    const Decomposed d = i ? Decompose(i->matrix) : Decomposed{1, 1, 0};
+    const Decomposed d = i ? ScalesOf(*i) : Decomposed{1, 1, 0};
     switch (which) {
     case ClipProperty::X:
         return i ? i->matrix.dx() / 20 : 0;
@@ -279,7 +298,7 @@ void ScriptStage::setProperty(ClipId clip, ClipProperty which, double value) {
 void ScriptStage::setPropertyOf(Instance& instance, ClipProperty which, double value) {
     Instance* i = &instance;
     QTransform& m = i->matrix;
-    Decomposed d = Decompose(m);
+    Decomposed d = ScalesOf(*i);
     switch (which) {
     case ClipProperty::X:
         m = QTransform(m.m11(), m.m12(), m.m21(), m.m22(), value * 20, m.dy());
@@ -290,14 +309,17 @@ void ScriptStage::setPropertyOf(Instance& instance, ClipProperty which, double v
     case ClipProperty::XScale:
         d.xScale = value / 100;
         m = Compose(m, d);
+        KeepScales(*i, d);
         break;
     case ClipProperty::YScale:
         d.yScale = value / 100;
         m = Compose(m, d);
+        KeepScales(*i, d);
         break;
     case ClipProperty::Rotation:
         d.rotation = value * std::numbers::pi / 180;
         m = Compose(m, d);
+        KeepScales(*i, d);
         break;
     case ClipProperty::Alpha:
         i->colorTransform.am = static_cast<float>(value / 100);
@@ -312,6 +334,7 @@ void ScriptStage::setPropertyOf(Instance& instance, ClipProperty which, double v
         if (size > 0) {
             (which == ClipProperty::Width ? d.xScale : d.yScale) = value * 20 / size;
             m = Compose(m, d);
+            KeepScales(*i, d);
         }
         break;
     }

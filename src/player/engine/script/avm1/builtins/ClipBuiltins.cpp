@@ -328,7 +328,9 @@ Value MovieFact(Vm& vm, CallInfo& c) {
         return Value();
     }
     const MovieFacts facts = vm.host().movieFacts(clip);
-    return Value(static_cast<double>(c.callee->magic == 0 ? facts.version : facts.bytes));
+    // a picture loaded into the clip has version -1, which must stay negative
+    return Value(c.callee->magic == 0 ? static_cast<double>(facts.version)
+                                      : static_cast<double>(facts.bytes));
 }
 
 } // namespace
