@@ -126,25 +126,29 @@ void FilledClip(ActionAssembler& a, const std::string& name, int depth, int colo
 
 TEST(DrawingScript, SetMaskCropsToTheMaskWhichIsNotDrawnItself) {
     struct Case {
+        PushValue mask; // a number names the clip _root holds under it
         bool removeAgain;
         QColor left, middle, right;
         const char* traces;
     };
     const QColor red(255, 0, 0), white(255, 255, 255);
     const Case cases[] = {
-        {false, white, red, white, "true\nfalse\ntrue\n"},
-        {true, red, QColor(0, 0, 255), QColor(0, 0, 255), "true\ntrue\ntrue\n"},
+        {"m", false, white, red, white, "true\nfalse\ntrue\n"},
+        {7, false, white, red, white, "true\nfalse\ntrue\n"},
+        {"m", true, red, QColor(0, 0, 255), QColor(0, 0, 255), "true\ntrue\ntrue\n"},
     };
     for (const Case& c : cases) {
         ActionAssembler a;
         FilledClip(a, "c", 1, 0xff0000, 10, 10, 50, 60);
         FilledClip(a, "m", 2, 0x0000ff, 30, 0, 90, 100);
-        CallOn(a, "c", "setMask", {"m"}).op(Action::Pop);
+        a.push({"_root"}).op(Action::GetVariable).push({"7", "m"}).op(Action::GetVariable);
+        a.op(Action::SetMember);
+        CallOn(a, "c", "setMask", {c.mask}).op(Action::Pop);
         if (c.removeAgain) {
             a.push({Null{}, 1, "c"}).op(Action::GetVariable).push({"setMask"});
             a.op(Action::CallMethod).op(Action::Trace);
         } else {
-            CallOn(a, "c", "setMask", {"m"}).op(Action::Trace);
+            CallOn(a, "c", "setMask", {c.mask}).op(Action::Trace);
         }
         CallOn(a, "c", "hitTest", {true, 30, 20}).op(Action::Trace);
         CallOn(a, "c", "hitTest", {true, 30, 40}).op(Action::Trace);
