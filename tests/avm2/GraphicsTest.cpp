@@ -74,6 +74,43 @@ TEST(Avm2Graphics, AShapeAddedToTheStageIsDrawnWhereItsPropertiesSay) {
     EXPECT_PIXEL(run.image, 20, 20, QColor(255, 255, 255));
 }
 
+// A colour transform holds whenever it was set: before the object is on the stage, once
+// it is, and across leaving the stage and coming back.
+TEST(Avm2Graphics, ColorTransformsHoldOnAndOffTheStage) {
+    enum class When { BeforeAdding, AfterAdding, BeforeReadding };
+    for (const When when : {When::BeforeAdding, When::AfterAdding, When::BeforeReadding}) {
+        const Played run = Play(DocumentMovie([when](AbcCode& code, Names& n) {
+            RedShape(code, n, 1);
+            // s.transform.colorTransform = new ColorTransform(0, 1, 1, 1, 0, 255, 0, 0)
+            const auto setColor = [&] {
+                const std::uint32_t cls = n.geom("ColorTransform");
+                code.getLocal(1).nameOp(0x66, n("transform")).nameOp(0x5d, cls);
+                for (const double v : {0, 1, 1, 1, 0, 255, 0, 0}) {
+                    code.pushDouble(v);
+                }
+                code.op(0x4a).u30(cls).u30(8).nameOp(0x61, n("colorTransform"));
+            };
+            if (when != When::AfterAdding) {
+                setColor();
+            }
+            AddChild(code, n, 0, 1);
+            if (when == When::AfterAdding) {
+                setColor();
+            }
+            if (when == When::BeforeReadding) {
+                code.getLocal(0).getLocal(1).callProperty(0x4f, n("removeChild"), 1);
+                AddChild(code, n, 0, 1);
+            }
+            code.getLocal(1).nameOp(0x66, n("transform")).nameOp(0x66, n("colorTransform"));
+            code.nameOp(0x66, n("greenOffset")).traceTop();
+        }));
+        EXPECT_EQ(run.warnings, Lines{});
+        EXPECT_EQ(run.traces, Lines{"255"});
+        EXPECT_PIXEL(run.image, 20, 20, QColor(0, 255, 0));
+        EXPECT_PIXEL(run.image, 5, 5, QColor(255, 255, 255));
+    }
+}
+
 // A MovieClip made by a script from no symbol stands on no frame, on the stage or off
 // it; the root stands on its first.
 TEST(Avm2Graphics, AScriptMadeMovieClipStandsOnFrameZero) {

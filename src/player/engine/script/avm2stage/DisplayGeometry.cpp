@@ -131,6 +131,7 @@ Value GetColorTransform(Vm& vm, const Value& self, std::span<const Value>) {
     if (r && r->clip) {
         color = StateOf(vm).host.color(r->clip);
     } else if (r) {
+        color = r->color.value_or(ClipColor{});
         color.multiply[3] = r->alpha;
     }
     const ClipColor& c = color;
@@ -154,6 +155,8 @@ Value SetColorTransform(Vm& vm, const Value& self, std::span<const Value> args) 
     if (r->clip) {
         StateOf(vm).host.setColor(r->clip, color);
     } else {
+        // kept until it gets a clip
+        r->color = color;
         r->alpha = color.multiply[3];
     }
     return Value();

@@ -38,6 +38,11 @@ void PushState(StageState& state, DisplayRecord& r) {
         state.host.setProperty(r.clip, m.property, r.*m.field * m.scale);
     }
     state.host.setProperty(r.clip, ClipProperty::Visible, r.visible ? 1 : 0);
+    if (r.color) {
+        ClipColor color = *r.color;
+        color.multiply[3] = r.alpha; // alpha may have changed since
+        state.host.setColor(r.clip, color);
+    }
     EditField* field = r.textField && r.field ? state.host.textField(r.clip) : nullptr;
     if (field) {
         const FontSource fonts = field->fonts; // the clip's movie has the fonts
@@ -56,6 +61,7 @@ void PullState(StageState& state, DisplayRecord& r) {
         r.*m.field = state.host.property(r.clip, m.property) / m.scale;
     }
     r.visible = state.host.property(r.clip, ClipProperty::Visible) != 0;
+    r.color = state.host.color(r.clip);
     if (const EditField* field = r.textField ? state.host.textField(r.clip) : nullptr) {
         r.field = std::make_shared<EditField>(*field);
     }

@@ -42,6 +42,8 @@ struct DisplayRecord {
     Object* graphics = nullptr;        // its Graphics, once asked for
     std::shared_ptr<EditField> field;  // a script-made text field's model while it has no clip
     double x = 0, y = 0, scaleX = 1, scaleY = 1, rotation = 0, alpha = 1;
+    // Its colour transform while it has no clip (the alpha multiplier is alpha's).
+    std::optional<ClipColor> color;
     bool visible = true;
     Object* mask = nullptr;             // the object masking this one
     Object* maskedBy = nullptr;         // on a mask: the object it masks
