@@ -111,6 +111,35 @@ TEST(Avm2Graphics, ColorTransformsHoldOnAndOffTheStage) {
     }
 }
 
+// A matrix set before the object is on the stage keeps its flips and skew.
+TEST(Avm2Graphics, MatricesSetOffTheStageKeepFlipsAndSkew) {
+    struct Case {
+        double a, b, c, d, tx;
+        int redX, whiteX; // along the row y = 20
+        const char* traced;
+    };
+    const Case cases[] = {
+        {-1, 0, 0, 1, 100, 70, 20, "(a=-1, b=0, c=0, d=1, tx=100, ty=0)"},
+        {1, 0, 1, 1, 0, 60, 25, "(a=1, b=0, c=1, d=1, tx=0, ty=0)"},
+    };
+    for (const Case& k : cases) {
+        const Played run = Play(DocumentMovie([&k](AbcCode& code, Names& n) {
+            RedShape(code, n, 1);
+            const std::uint32_t cls = n.geom("Matrix");
+            code.getLocal(1).nameOp(0x66, n("transform")).nameOp(0x5d, cls);
+            for (const double v : {k.a, k.b, k.c, k.d, k.tx, 0.0}) {
+                code.pushDouble(v);
+            }
+            code.op(0x4a).u30(cls).u30(6).nameOp(0x61, n("matrix"));
+            AddChild(code, n, 0, 1);
+            code.getLocal(1).nameOp(0x66, n("transform")).nameOp(0x66, n("matrix")).traceTop();
+        }));
+        EXPECT_EQ(run.traces, Lines{k.traced});
+        EXPECT_PIXEL(run.image, k.redX, 20, QColor(255, 0, 0));
+        EXPECT_PIXEL(run.image, k.whiteX, 20, QColor(255, 255, 255));
+    }
+}
+
 // A MovieClip made by a script from no symbol stands on no frame, on the stage or off
 // it; the root stands on its first.
 TEST(Avm2Graphics, AScriptMadeMovieClipStandsOnFrameZero) {
