@@ -140,6 +140,24 @@ TEST(Avm2Graphics, MatricesSetOffTheStageKeepFlipsAndSkew) {
     }
 }
 
+// A Bitmap masking an object that is not cached as a bitmap masks with its rectangle,
+// even where its pixels are transparent.
+TEST(Avm2Graphics, ABitmapMaskCropsToItsRectangle) {
+    const Played run = Play(DocumentMovie([](AbcCode& code, Names& n) {
+        RedShape(code, n, 1);
+        const std::uint32_t data = n.display("BitmapData"), bitmap = n.display("Bitmap");
+        code.nameOp(0x5d, bitmap).nameOp(0x5d, data).pushInt(20).pushInt(20).op(0x26);
+        code.pushInt(0).op(0x4a).u30(data).u30(4).op(0x4a).u30(bitmap).u30(1).setLocal(2);
+        AddChild(code, n, 0, 1);
+        AddChild(code, n, 0, 2);
+        code.getLocal(1).getLocal(2).nameOp(0x61, n("mask"));
+    }));
+    EXPECT_EQ(run.warnings, Lines{});
+    EXPECT_PIXEL(run.image, 15, 15, QColor(255, 0, 0));
+    EXPECT_PIXEL(run.image, 30, 20, QColor(255, 255, 255));
+    EXPECT_PIXEL(run.image, 15, 25, QColor(255, 255, 255));
+}
+
 // A MovieClip made by a script from no symbol stands on no frame, on the stage or off
 // it; the root stands on its first.
 TEST(Avm2Graphics, AScriptMadeMovieClipStandsOnFrameZero) {
