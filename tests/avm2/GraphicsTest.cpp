@@ -158,6 +158,35 @@ TEST(Avm2Graphics, ABitmapMaskCropsToItsRectangle) {
     EXPECT_PIXEL(run.image, 15, 25, QColor(255, 255, 255));
 }
 
+// drawPath's winding rule: where two contours running the same way overlap, the non-zero
+// rule fills and the even-odd rule leaves a hole.
+TEST(Avm2Graphics, DrawPathFillsByItsWindingRule) {
+    for (const char* winding : {"nonZero", "evenOdd"}) {
+        const Played run = Play(DocumentMovie([winding](AbcCode& code, Names& n) {
+            Make(code, n.display("Shape"), 1);
+            Draw(code, n, 1, "beginFill", {0xff0000});
+            code.getLocal(1).nameOp(0x66, n("graphics"));
+            for (int square = 0; square < 2; ++square) {
+                code.pushInt(1).pushInt(2).pushInt(2).pushInt(2).pushInt(2);
+            }
+            code.op(0x56).u30(10);
+            for (const int side : {10, 20}) { // two squares, both drawn clockwise
+                const int far = 60 - side;
+                for (const int v : {side, side, far, side, far, far, side, far, side, side}) {
+                    code.pushInt(v);
+                }
+            }
+            code.op(0x56).u30(20).pushString(winding);
+            code.callProperty(0x4f, n("drawPath"), 3);
+            AddChild(code, n, 0, 1);
+        }));
+        EXPECT_EQ(run.warnings, Lines{}) << winding;
+        EXPECT_PIXEL(run.image, 15, 15, QColor(255, 0, 0));
+        EXPECT_PIXEL(run.image, 30, 30,
+                     std::string(winding) == "nonZero" ? QColor(255, 0, 0) : QColor(255, 255, 255));
+    }
+}
+
 // A MovieClip made by a script from no symbol stands on no frame, on the stage or off
 // it; the root stands on its first.
 TEST(Avm2Graphics, AScriptMadeMovieClipStandsOnFrameZero) {
