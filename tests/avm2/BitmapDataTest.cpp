@@ -276,8 +276,15 @@ const std::vector<PixelCase>& PixelCases() {
              draw(4, 3, "subtract");
              p.pixel(2, 1, 1);
              p.pixel(4, 0, 0);
+             // alpha and erase work through a display object's layer: a bare bitmap
+             // leaves the target as it was
+             p.bitmap(5, 2, 2, true, 0xff224466);
+             p.bitmap(6, 2, 2, true, 0x44000000);
+             draw(5, 6, "alpha");
+             draw(5, 6, "erase");
+             p.pixel(5, 0, 0);
          },
-         {"ff73aaaa", "ff9a8a7a"}},
+         {"ff73aaaa", "ff9a8a7a", "ff224466"}},
     };
     return cases;
 }

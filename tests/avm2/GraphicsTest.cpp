@@ -95,6 +95,119 @@ TEST(Avm2Graphics, TheRootIsPlacedOnTheStageLikeAnyObject) {
     EXPECT_PIXEL(run.image, 20, 25, QColor(255, 255, 255));
 }
 
+// A colour transform holds whenever it was set: before the object is on the stage, once
+// it is, and across leaving the stage and coming back.
+TEST(Avm2Graphics, ColorTransformsHoldOnAndOffTheStage) {
+    enum class When { BeforeAdding, AfterAdding, BeforeReadding };
+    for (const When when : {When::BeforeAdding, When::AfterAdding, When::BeforeReadding}) {
+        const Played run = Play(DocumentMovie([when](AbcCode& code, Names& n) {
+            RedShape(code, n, 1);
+            // s.transform.colorTransform = new ColorTransform(0, 1, 1, 1, 0, 255, 0, 0)
+            const auto setColor = [&] {
+                const std::uint32_t cls = n.geom("ColorTransform");
+                code.getLocal(1).nameOp(0x66, n("transform")).nameOp(0x5d, cls);
+                for (const double v : {0, 1, 1, 1, 0, 255, 0, 0}) {
+                    code.pushDouble(v);
+                }
+                code.op(0x4a).u30(cls).u30(8).nameOp(0x61, n("colorTransform"));
+            };
+            if (when != When::AfterAdding) {
+                setColor();
+            }
+            AddChild(code, n, 0, 1);
+            if (when == When::AfterAdding) {
+                setColor();
+            }
+            if (when == When::BeforeReadding) {
+                code.getLocal(0).getLocal(1).callProperty(0x4f, n("removeChild"), 1);
+                AddChild(code, n, 0, 1);
+            }
+            code.getLocal(1).nameOp(0x66, n("transform")).nameOp(0x66, n("colorTransform"));
+            code.nameOp(0x66, n("greenOffset")).traceTop();
+        }));
+        EXPECT_EQ(run.warnings, Lines{});
+        EXPECT_EQ(run.traces, Lines{"255"});
+        EXPECT_PIXEL(run.image, 20, 20, QColor(0, 255, 0));
+        EXPECT_PIXEL(run.image, 5, 5, QColor(255, 255, 255));
+    }
+}
+
+// A matrix set before the object is on the stage keeps its flips and skew.
+TEST(Avm2Graphics, MatricesSetOffTheStageKeepFlipsAndSkew) {
+    struct Case {
+        double a, b, c, d, tx;
+        int redX, whiteX; // along the row y = 20
+        const char* traced;
+    };
+    const Case cases[] = {
+        {-1, 0, 0, 1, 100, 70, 20, "(a=-1, b=0, c=0, d=1, tx=100, ty=0)"},
+        {1, 0, 1, 1, 0, 60, 25, "(a=1, b=0, c=1, d=1, tx=0, ty=0)"},
+    };
+    for (const Case& k : cases) {
+        const Played run = Play(DocumentMovie([&k](AbcCode& code, Names& n) {
+            RedShape(code, n, 1);
+            const std::uint32_t cls = n.geom("Matrix");
+            code.getLocal(1).nameOp(0x66, n("transform")).nameOp(0x5d, cls);
+            for (const double v : {k.a, k.b, k.c, k.d, k.tx, 0.0}) {
+                code.pushDouble(v);
+            }
+            code.op(0x4a).u30(cls).u30(6).nameOp(0x61, n("matrix"));
+            AddChild(code, n, 0, 1);
+            code.getLocal(1).nameOp(0x66, n("transform")).nameOp(0x66, n("matrix")).traceTop();
+        }));
+        EXPECT_EQ(run.traces, Lines{k.traced});
+        EXPECT_PIXEL(run.image, k.redX, 20, QColor(255, 0, 0));
+        EXPECT_PIXEL(run.image, k.whiteX, 20, QColor(255, 255, 255));
+    }
+}
+
+// A Bitmap masking an object that is not cached as a bitmap masks with its rectangle,
+// even where its pixels are transparent.
+TEST(Avm2Graphics, ABitmapMaskCropsToItsRectangle) {
+    const Played run = Play(DocumentMovie([](AbcCode& code, Names& n) {
+        RedShape(code, n, 1);
+        const std::uint32_t data = n.display("BitmapData"), bitmap = n.display("Bitmap");
+        code.nameOp(0x5d, bitmap).nameOp(0x5d, data).pushInt(20).pushInt(20).op(0x26);
+        code.pushInt(0).op(0x4a).u30(data).u30(4).op(0x4a).u30(bitmap).u30(1).setLocal(2);
+        AddChild(code, n, 0, 1);
+        AddChild(code, n, 0, 2);
+        code.getLocal(1).getLocal(2).nameOp(0x61, n("mask"));
+    }));
+    EXPECT_EQ(run.warnings, Lines{});
+    EXPECT_PIXEL(run.image, 15, 15, QColor(255, 0, 0));
+    EXPECT_PIXEL(run.image, 30, 20, QColor(255, 255, 255));
+    EXPECT_PIXEL(run.image, 15, 25, QColor(255, 255, 255));
+}
+
+// drawPath's winding rule: where two contours running the same way overlap, the non-zero
+// rule fills and the even-odd rule leaves a hole.
+TEST(Avm2Graphics, DrawPathFillsByItsWindingRule) {
+    for (const char* winding : {"nonZero", "evenOdd"}) {
+        const Played run = Play(DocumentMovie([winding](AbcCode& code, Names& n) {
+            Make(code, n.display("Shape"), 1);
+            Draw(code, n, 1, "beginFill", {0xff0000});
+            code.getLocal(1).nameOp(0x66, n("graphics"));
+            for (int square = 0; square < 2; ++square) {
+                code.pushInt(1).pushInt(2).pushInt(2).pushInt(2).pushInt(2);
+            }
+            code.op(0x56).u30(10);
+            for (const int side : {10, 20}) { // two squares, both drawn clockwise
+                const int far = 60 - side;
+                for (const int v : {side, side, far, side, far, far, side, far, side, side}) {
+                    code.pushInt(v);
+                }
+            }
+            code.op(0x56).u30(20).pushString(winding);
+            code.callProperty(0x4f, n("drawPath"), 3);
+            AddChild(code, n, 0, 1);
+        }));
+        EXPECT_EQ(run.warnings, Lines{}) << winding;
+        EXPECT_PIXEL(run.image, 15, 15, QColor(255, 0, 0));
+        EXPECT_PIXEL(run.image, 30, 30,
+                     std::string(winding) == "nonZero" ? QColor(255, 0, 0) : QColor(255, 255, 255));
+    }
+}
+
 // A MovieClip made by a script from no symbol stands on no frame, on the stage or off
 // it; the root stands on its first.
 TEST(Avm2Graphics, AScriptMadeMovieClipStandsOnFrameZero) {

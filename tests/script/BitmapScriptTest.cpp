@@ -181,8 +181,10 @@ TEST(BitmapScript, LibraryBitmapsWithoutAlphaAreOpaque) {
     movie.exportAsset(movie.defineJpeg(EncodeJpeg(4, 4, std::vector<std::uint32_t>(16, 0x808080))),
                       "photo");
     movie.exportAsset(movie.defineBitmap(1, 1, {0x80ff0000u}), "icon");
+    // export names are found whatever their case
+    movie.exportAsset(movie.defineBitmap(1, 1, {0x80ff0000u}), "MixedCase");
     ActionAssembler a;
-    for (const char* name : {"photo", "icon"}) {
+    for (const char* name : {"photo", "icon", "MixedCase"}) {
         // trace(flash.display.BitmapData.loadBitmap(name).transparent)
         a.push({name, 1, "flash"})
             .op(Action::GetVariable)
@@ -198,7 +200,7 @@ TEST(BitmapScript, LibraryBitmapsWithoutAlphaAreOpaque) {
     }
     movie.doAction(a.block());
     movie.showFrame();
-    EXPECT_EQ(RunMovie(movie.bytes()).joined(), "false\ntrue\n");
+    EXPECT_EQ(RunMovie(movie.bytes()).joined(), "false\ntrue\ntrue\n");
 }
 
 TEST(BitmapScript, CompareAndHitTest) {

@@ -24,8 +24,13 @@ void RedBox(ActionAssembler& a) {
     CallOn(a, "c", "endFill", {}).op(Action::Pop);
 }
 
-// c.beginGradientFill("linear", [red, blue], [100, 100], [0, lastRatio], box of 0,0,100,100)
-void RedToBlueBoxGradient(ActionAssembler& a, int lastRatio) {
+// c.beginGradientFill("linear", [red, blue], [100, 100], [0, lastRatio], box of 0,0,100,100),
+// with "pad", "RGB", 0 and "more" after the box as far as `more` asks.
+void RedToBlueBoxGradient(ActionAssembler& a, int lastRatio, int more = 0) {
+    const PushValue after[] = {"more", 0, "RGB", "pad"};
+    for (int i = 4 - more; i < 4; ++i) {
+        a.push({after[i]});
+    }
     a.push({"r", 0, "h", 100, "w", 100, "y", 0, "x", 0, "matrixType", "box", 6})
         .op(Action::InitObject)
         .push({lastRatio, 0, 2})
@@ -34,7 +39,7 @@ void RedToBlueBoxGradient(ActionAssembler& a, int lastRatio) {
         .op(Action::InitArray)
         .push({0x0000ff, 0xff0000, 2})
         .op(Action::InitArray)
-        .push({"linear", 5, "c"})
+        .push({"linear", 5 + more, "c"})
         .op(Action::GetVariable)
         .push({"beginGradientFill"})
         .op(Action::CallMethod)
@@ -87,16 +92,23 @@ TEST(DrawingScript, ABoxGradientRunsAcrossTheBox) {
 }
 
 // Gradients whose lists do not pair up or whose ratios leave 0..255 are no gradients: the
-// fill before them ends and nothing is filled.
+// fill before them ends and nothing is filled. A call with more arguments than the eight
+// the method takes is refused as well.
 TEST(DrawingScript, BadGradientListsFillNothing) {
-    for (const int lastRatio : {256, -1}) {
+    struct Case {
+        int lastRatio, more;
+        bool filled;
+    };
+    for (const Case& k :
+         {Case{256, 0, false}, Case{-1, 0, false}, Case{255, 3, true}, Case{255, 4, false}}) {
         ActionAssembler a;
         MakeClip(a);
-        RedToBlueBoxGradient(a, lastRatio);
+        RedToBlueBoxGradient(a, k.lastRatio, k.more);
         CallOn(a, "c", "lineTo", {0, 100}).op(Action::Pop);
         CallOn(a, "c", "lineTo", {100, 100}).op(Action::Pop);
         const QImage image = RenderFrame(OneScriptMovie(a));
-        EXPECT_TRUE(PixelIs(image, 70, 50, QColor(255, 255, 255))) << lastRatio;
+        EXPECT_EQ(PixelIs(image, 70, 50, QColor(255, 255, 255)), !k.filled)
+            << k.lastRatio << " " << k.more << ": " << Describe(image, 70, 50);
     }
 }
 
@@ -118,25 +130,29 @@ void FilledClip(ActionAssembler& a, const std::string& name, int depth, int colo
 
 TEST(DrawingScript, SetMaskCropsToTheMaskWhichIsNotDrawnItself) {
     struct Case {
+        PushValue mask; // a number names the clip _root holds under it
         bool removeAgain;
         QColor left, middle, right;
         const char* traces;
     };
     const QColor red(255, 0, 0), white(255, 255, 255);
     const Case cases[] = {
-        {false, white, red, white, "true\nfalse\ntrue\n"},
-        {true, red, QColor(0, 0, 255), QColor(0, 0, 255), "true\ntrue\ntrue\n"},
+        {"m", false, white, red, white, "true\nfalse\ntrue\n"},
+        {7, false, white, red, white, "true\nfalse\ntrue\n"},
+        {"m", true, red, QColor(0, 0, 255), QColor(0, 0, 255), "true\ntrue\ntrue\n"},
     };
     for (const Case& c : cases) {
         ActionAssembler a;
         FilledClip(a, "c", 1, 0xff0000, 10, 10, 50, 60);
         FilledClip(a, "m", 2, 0x0000ff, 30, 0, 90, 100);
-        CallOn(a, "c", "setMask", {"m"}).op(Action::Pop);
+        a.push({"_root"}).op(Action::GetVariable).push({"7", "m"}).op(Action::GetVariable);
+        a.op(Action::SetMember);
+        CallOn(a, "c", "setMask", {c.mask}).op(Action::Pop);
         if (c.removeAgain) {
             a.push({Null{}, 1, "c"}).op(Action::GetVariable).push({"setMask"});
             a.op(Action::CallMethod).op(Action::Trace);
         } else {
-            CallOn(a, "c", "setMask", {"m"}).op(Action::Trace);
+            CallOn(a, "c", "setMask", {c.mask}).op(Action::Trace);
         }
         CallOn(a, "c", "hitTest", {true, 30, 20}).op(Action::Trace);
         CallOn(a, "c", "hitTest", {true, 30, 40}).op(Action::Trace);

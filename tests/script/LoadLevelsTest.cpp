@@ -2,8 +2,10 @@
 // what _root, _levelN and _target mean inside them, and paths that are refused.
 
 #include "script/ScriptTestSupport.h"
+#include "support/EngineTestSupport.h"
 #include "support/TempDir.h"
 
+#include <QImage>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -38,7 +40,8 @@ protected:
     std::string outsidePath() const {
         return "../" + fs::path(outside_.path()).filename().string() + "/child.swf";
     }
-    ScriptRun Run(MovieWriter& movie, int frames) {
+    // Runs frames of movie from the folder; picture, when given, receives the last frame.
+    ScriptRun Run(MovieWriter& movie, int frames, QImage* picture = nullptr) {
         Write(folder() + "/test.swf", movie.bytes());
         ScriptRun run;
         quillon::engine::MovieEngine engine;
@@ -49,6 +52,9 @@ protected:
         engine.load(folder() + "/test.swf");
         for (int i = 1; i < frames; ++i) {
             engine.advance();
+        }
+        if (picture) {
+            *picture = Draw(engine);
         }
         return run;
     }
@@ -144,6 +150,39 @@ TEST_F(LoadLevels, AMovieThatLoadsItselfStopsAtTheCap) {
     EXPECT_LE(run.traces.size(), 66u);
     ASSERT_FALSE(run.warnings.empty());
     EXPECT_NE(run.warnings.back().find("test.swf"), std::string::npos) << run.warnings.back();
+}
+
+// A picture file loads into a clip as its only content, at the clip's corner, and has no
+// movie version; a file that is neither movie nor picture loads nothing.
+TEST_F(LoadLevels, PictureFilesLoadIntoClipsAndOtherFilesDoNot) {
+    QImage red(8, 4, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(QString::fromStdString(folder() + "/red.png")));
+    Write(folder() + "/notes.png", Bytes{'n', 'o', 't', 'e', 's'});
+    MovieWriter movie(40, 40);
+    ActionAssembler a;
+    CallOn(a, "this", "createEmptyMovieClip", {1, "pic"}).op(Action::Pop);
+    CallOn(a, "this", "createEmptyMovieClip", {2, "other"}).op(Action::Pop);
+    a.push({"pic"}).op(Action::GetVariable).push({"_x", 20}).op(Action::SetMember);
+    CallOn(a, "pic", "loadMovie", {"red.png"}).op(Action::Pop);
+    CallOn(a, "other", "loadMovie", {"notes.png"}).op(Action::Pop);
+    movie.doAction(a.block());
+    movie.showFrame();
+    ActionAssembler second;
+    CallOn(second, "pic", "getSWFVersion", {}).op(Action::Trace);
+    second.traceVariable("pic._width").traceVariable("pic._height").op(Action::Stop);
+    movie.doAction(second.block());
+    movie.showFrame();
+
+    QImage picture;
+    const ScriptRun run = Run(movie, 2, &picture);
+    EXPECT_EQ(run.joined(), "-1\n8\n4\n");
+    ASSERT_EQ(run.warnings.size(), 1u);
+    EXPECT_NE(run.warnings[0].find("notes.png"), std::string::npos) << run.warnings[0];
+    EXPECT_PIXEL(picture, 21, 1, Red);
+    EXPECT_PIXEL(picture, 27, 3, Red);
+    EXPECT_PIXEL(picture, 18, 1, White);
+    EXPECT_PIXEL(picture, 21, 6, White);
 }
 
 } // namespace

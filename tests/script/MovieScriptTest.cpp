@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 #include <optional>
+#include <utility>
+#include <vector>
 
 using namespace quillon::testing;
 
@@ -150,6 +152,39 @@ TEST(ScriptMovie, FieldsAndClipsMoveAndSizeInWholeTwips) {
     movie.showFrame();
     EXPECT_EQ(RunMovie(movie.bytes()).joined(),
               "20\n30\n2.1\n-3.9\n2.1\n-3.9\n40.25\n12.5\n100\n100\n40\nclip frame 1\n");
+}
+
+// Scales and rotation read back as a script set them, not as the matrix they make would
+// give them: a flip stays a negative scale, and setting it again changes nothing.
+TEST(ScriptMovie, ScalesAndRotationReadBackAsSet) {
+    struct Case {
+        std::vector<std::pair<const char*, double>> sets;
+        const char* reads; // _xscale, _yscale, _rotation
+    };
+    const Case cases[] = {
+        {{{"_xscale", -100}}, "-100\n100\n0\n"},
+        {{{"_xscale", -100}, {"_xscale", -100}}, "-100\n100\n0\n"},
+        {{{"_yscale", -50}, {"_rotation", 90}}, "100\n-50\n90\n"},
+        {{{"_rotation", 370}}, "100\n100\n10\n"},
+        {{{"_xscale", -200}, {"_rotation", -30}, {"_yscale", 300}}, "-200\n300\n-30\n"},
+    };
+    for (const Case& c : cases) {
+        MovieWriter movie(100, 100);
+        ActionAssembler a;
+        CallOn(a, "this", "createEmptyMovieClip", {1, "a"}).op(Action::Pop);
+        for (const auto& [name, value] : c.sets) {
+            a.push({"a"}).op(Action::GetVariable).push({name, value}).op(Action::SetMember);
+        }
+        for (const char* name : {"_xscale", "_yscale", "_rotation"}) {
+            // whole numbers, as sines and cosines leave tiny remainders
+            a.push({std::string("a.") + name}).op(Action::GetVariable);
+            a.push({1, "Math"}).op(Action::GetVariable).push({"round"});
+            a.op(Action::CallMethod).op(Action::Trace);
+        }
+        movie.doAction(a.block());
+        movie.showFrame();
+        EXPECT_EQ(RunMovie(movie.bytes()).joined(), c.reads) << c.sets.front().first;
+    }
 }
 
 TEST(ScriptMovie, EndlessLoopEndsAsAWarningAndTheNextFrameRuns) {

@@ -5,6 +5,7 @@
 #include "codec/SwfHeader.h"
 #include "codec/SwfImage.h"
 #include "player/engine/MovieFiles.h"
+#include "player/engine/characters/BitmapImage.h"
 #include "player/engine/characters/Records.h"
 #include "player/engine/display/ButtonPointer.h"
 #include "player/engine/display/DisplayList.h"
@@ -105,6 +106,16 @@ void MovieEngine::startScripts(State& state, const std::string& folder) const {
                 MovieFacts{FileUrl(context.folder + "/" + url), movie->declaredLength,
                            movie->fileBytes, movie->context.version});
             loaded.owner = std::move(movie);
+            return loaded;
+        }
+        // a picture file loads as well; it has no movie version
+        const std::optional<std::string> data =
+            context.folder.empty() ? std::nullopt : ReadBesideMovie(context.folder, url);
+        loaded.picture = data ? DecodePictureFile(*data) : nullptr;
+        if (loaded.picture) {
+            loaded.facts = std::make_shared<MovieFacts>(
+                MovieFacts{FileUrl(context.folder + "/" + url), data->size(), data->size(), -1});
+            loaded.owner = loaded.picture;
         }
         return loaded;
     });

@@ -23,4 +23,12 @@ inline const QImage& ImageOf(const BitmapPixels& pixels) {
 // A copy of a picture (a bitmap of the movie); none when it is too large.
 std::shared_ptr<BitmapPixels> PixelsFromImage(const QImage& image, bool transparent);
 
+// The picture file (PNG, JPEG or GIF) in data as a bitmap, transparent when the file has
+// an alpha channel; none for anything else or a picture past the bitmap limits. type,
+// when given, receives the file's media type.
+// Whether data begins as a movie file does (plain, zlib or LZMA).
+bool IsMovieFile(const std::string& data);
+std::shared_ptr<BitmapPixels> DecodePictureFile(const std::string& data,
+                                                std::string* type = nullptr);
+
 } // namespace quillon::engine

@@ -1,5 +1,7 @@
 #include "player/engine/characters/BitmapImage.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -135,6 +137,35 @@ std::shared_ptr<BitmapPixels> PixelsFromImage(const QImage& image, bool transpar
         out->settle();
     }
     return out;
+}
+
+bool IsMovieFile(const std::string& data) {
+    return data.size() >= 3 && (data[0] == 'F' || data[0] == 'C' || data[0] == 'Z') &&
+           data[1] == 'W' && data[2] == 'S';
+}
+
+std::shared_ptr<BitmapPixels> DecodePictureFile(const std::string& data, std::string* type) {
+    if (IsMovieFile(data)) {
+        return nullptr;
+    }
+    QByteArray bytes = QByteArray::fromRawData(data.data(), static_cast<qsizetype>(data.size()));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QByteArray format = reader.format();
+    if (format != "png" && format != "gif" && format != "jpeg" && format != "jpg") {
+        return nullptr; // the player shows no other kind of picture
+    }
+    if (type) {
+        *type = format == "png" ? "image/png" : format == "gif" ? "image/gif" : "image/jpeg";
+    }
+    // the size is checked before decoding, so a huge header costs no memory
+    const QSize size = reader.size();
+    if (!size.isValid() || !SizeAllowed(size.width(), size.height())) {
+        return nullptr;
+    }
+    const QImage image = reader.read();
+    return image.isNull() ? nullptr : PixelsFromImage(image, image.hasAlphaChannel());
 }
 
 void BitmapPixels::settle() {

@@ -241,6 +241,9 @@ bool ClipDrawing::apply(const DrawCommand& c) {
     case Op::CubicCurveTo:
         edge(p2, &p0, &p1);
         break;
+    case Op::FillRule:
+        pending_.fillPath.setFillRule(c.nonZero ? Qt::WindingFill : Qt::OddEvenFill);
+        break;
     }
     dirty_ = true;
     return true;

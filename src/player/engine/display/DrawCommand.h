@@ -59,8 +59,10 @@ struct DrawCommand {
         LineTo,       // points[0]
         CurveTo,      // points[0] control, points[1] anchor
         CubicCurveTo, // points[0], points[1] controls, points[2] anchor
+        FillRule,     // nonZero: how the fill being drawn covers where contours cross
     } op = Op::MoveTo;
     std::array<double, 6> points{}; // x, y pairs in twips
+    bool nonZero = false;           // the non-zero rule rather than even-odd
     DrawPaint paint;
     DrawLine line;
 };

@@ -29,18 +29,25 @@ ScriptStage::LoadedMovie ScriptStage::fetch(const std::string& url) {
         return {};
     }
     LoadedMovie movie = loader_(url);
+    if (movie.picture && !movie.timeline) {
+        movie.timeline = &EmptyTimeline();
+    }
     if (movie.timeline) {
         loaded_.push_back(movie.owner);
     }
     return movie;
 }
 
-bool ScriptStage::loadMovie(ClipId clip, const std::string& url) {
+const Timeline& ScriptStage::EmptyTimeline() {
     static const Timeline Empty = [] {
         Timeline empty;
         empty.frames.resize(1);
         return empty;
     }();
+    return Empty;
+}
+
+bool ScriptStage::loadMovie(ClipId clip, const std::string& url) {
     if (clip == root() && url.empty()) {
         return false; // the main timeline stays; only levels above it unload
     }
@@ -63,8 +70,10 @@ bool ScriptStage::loadMovie(ClipId clip, const std::string& url) {
     for (const int depth : depths) {
         runner_.removeAt(*c, depth);
     }
-    c->timeline = movie.timeline ? movie.timeline : &Empty;
+    c->timeline = movie.timeline ? movie.timeline : &EmptyTimeline();
     c->movie = movie.facts;
+    c->bitmap = movie.picture;
+    c->smoothBitmap = false;
     c->playing = true;
     runner_.startLoaded(c);
     return true;
@@ -126,6 +135,7 @@ bool ScriptStage::loadLevel(int number, const std::string& url) {
     auto clip = std::make_shared<Clip>();
     clip->timeline = movie.timeline;
     clip->movie = movie.facts;
+    clip->bitmap = movie.picture;
     runner_.setLevel(number, clip);
     runner_.startLoaded(clip);
     return true;

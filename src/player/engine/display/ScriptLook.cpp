@@ -2,6 +2,7 @@
 // backgrounds and bitmaps, and clips painted onto bitmaps.
 
 #include "player/engine/characters/BitmapImage.h"
+#include "player/engine/characters/ExportNames.h"
 #include "player/engine/display/ScriptStage.h"
 
 #include <QPainter>
@@ -162,7 +163,7 @@ bool ScriptStage::paintClip(ClipId clip, BitmapPixels& target, const PaintOption
 std::shared_ptr<BitmapPixels> ScriptStage::movieBitmap(std::uint16_t id,
                                                        const std::string& exportName) {
     if (!exportName.empty()) {
-        const auto it = exports_.find(exportName);
+        const auto it = exports_.find(AsciiLowerName(exportName));
         id = it == exports_.end() ? 0 : it->second;
     }
     const auto bitmap = id ? runner_.dictionary().findAs<BitmapCharacter>(id, UINT32_MAX) : nullptr;

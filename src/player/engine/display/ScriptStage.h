@@ -107,10 +107,12 @@ public:
     MovieFacts movieFacts(ClipId clip) override;
     ClipId movieRoot(ClipId clip) override;
     // Where loadMovie finds movies: the timeline of the movie at a url, kept alive by
-    // owner; no timeline when there is none to load.
+    // owner, or a picture file shown as the clip's only content; neither when there is
+    // nothing to load.
     struct LoadedMovie {
         std::shared_ptr<const void> owner;
         const Timeline* timeline = nullptr;
+        std::shared_ptr<const BitmapPixels> picture;
         std::shared_ptr<const MovieFacts> facts;
     };
     using MovieLoader = std::function<LoadedMovie(const std::string& url)>;
@@ -133,6 +135,8 @@ private:
     // The movie at url, counted against the cap on loaded movies; no timeline when it
     // cannot be loaded.
     LoadedMovie fetch(const std::string& url);
+    // The one frame, with nothing in it, of a clip emptied or showing a picture.
+    static const Timeline& EmptyTimeline();
     Clip* topOf(ClipId clip);
     // A clip's placement, which first takes any sideways move autoSize gave its field;
     // for the main timeline or a level, its own placement on the stage.

@@ -196,6 +196,12 @@ QPainterPath Renderer::maskPath(const Instance& instance, const QTransform& pare
             ? QTransform::fromTranslate(-instance.scrollRect->x(), -instance.scrollRect->y()) * m
             : m;
     QPainterPath out;
+    if (const auto& bitmap = instance.clip->bitmap) {
+        // a bitmap masks with its whole rectangle, whatever its pixels' alpha
+        out.addPolygon(content.map(QPolygonF(
+            QRectF(0, 0, bitmap->width() * TwipsPerPixel, bitmap->height() * TwipsPerPixel))));
+        out.closeSubpath();
+    }
     if (instance.clip->drawing) {
         out.addPath(content.map(ShapeOutline(instance.clip->drawing->shape())));
     }

@@ -60,6 +60,11 @@ Value Draw(Vm& vm, const Value& self, std::span<const Value> args) {
     options.matrix = {m.a, m.b, m.c, m.d, m.tx * TwipsPerPixel, m.ty * TwipsPerPixel};
     StageState& state = StateOf(vm);
     if (std::shared_ptr<BitmapPixels> pixels = SharedPixels(vm, source)) {
+        if (options.blendMode == blend::Alpha || options.blendMode == blend::Erase) {
+            // these act through a display object's layer; a bare bitmap has none, and
+            // the target is left as it was
+            return Value();
+        }
         if (options.blendMode > blend::Normal) {
             // blend modes are the drawing's: the bitmap goes through a clip of its own
             PaintThroughTemporaryClip(state, nullptr, std::move(pixels), options.smoothing, target,

@@ -32,6 +32,9 @@ GeomMatrix MatrixOf(Vm& vm, Object* o) {
         const DrawMatrix m = StateOf(vm).host.matrix(r->clip);
         return {m[0], m[1], m[2], m[3], m[4] / TwipsPerPixel, m[5] / TwipsPerPixel};
     }
+    if (const auto* k = r->keptLinear()) {
+        return {k->a, k->b, k->c, k->d, r->x, r->y};
+    }
     const double q = r->rotation / Degrees;
     return {r->scaleX * std::cos(q),
             r->scaleX * std::sin(q),
@@ -56,6 +59,7 @@ void SetMatrixOf(Vm& vm, Object* o, const GeomMatrix& m) {
     r->scaleX = std::hypot(m.a, m.b);
     r->scaleY = std::hypot(m.c, m.d);
     r->rotation = std::atan2(m.b, m.a) * Degrees;
+    r->linear = DisplayRecord::Linear{m.a, m.b, m.c, m.d, r->scaleX, r->scaleY, r->rotation};
 }
 
 Object* OwnerOf(Vm& vm, const Value& transform) {
@@ -131,6 +135,7 @@ Value GetColorTransform(Vm& vm, const Value& self, std::span<const Value>) {
     if (r && r->clip) {
         color = StateOf(vm).host.color(r->clip);
     } else if (r) {
+        color = r->color.value_or(ClipColor{});
         color.multiply[3] = r->alpha;
     }
     const ClipColor& c = color;
@@ -154,6 +159,8 @@ Value SetColorTransform(Vm& vm, const Value& self, std::span<const Value> args) 
     if (r->clip) {
         StateOf(vm).host.setColor(r->clip, color);
     } else {
+        // kept until it gets a clip
+        r->color = color;
         r->alpha = color.multiply[3];
     }
     return Value();

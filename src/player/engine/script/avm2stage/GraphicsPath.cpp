@@ -83,6 +83,11 @@ Value DrawPath(Vm& vm, const Value& self, std::span<const Value> args) {
         commands.push_back(NumberToInt32(ToNumber(vm, ListItem(vm, codes, i))));
     }
     CheckPath(vm, commands.size(), data.size(), Arg(args, 2));
+    // the rule holds for the fill being drawn, from this path on
+    DrawCommand rule;
+    rule.op = Op::FillRule;
+    rule.nonZero = !Arg(args, 2).isNullish() && ToString(vm, Arg(args, 2)) == "nonZero";
+    SendDrawCommand(vm, self, rule);
     for (std::size_t i = 0; i < count; ++i) {
         if (!PathStep(vm, self, commands[i], data)) {
             break;

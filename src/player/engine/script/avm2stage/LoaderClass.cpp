@@ -11,9 +11,6 @@
 #include "player/engine/script/avm2stage/Bitmaps.h"
 #include "player/engine/script/avm2stage/UrlLoadClasses.h"
 
-#include <QBuffer>
-#include <QImageReader>
-
 namespace quillon::engine::avm2stage {
 
 using namespace avm2;
@@ -111,26 +108,6 @@ Value ContentInfo(Vm& vm, const Value& self, std::span<const Value>) {
     return InfoOf(vm, self);
 }
 
-// The picture in the bytes and its type's name; a null image when there is none.
-QImage Decode(const std::string& data, std::string& type) {
-    QByteArray bytes = QByteArray::fromRawData(data.data(), static_cast<qsizetype>(data.size()));
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    const QByteArray format = reader.format();
-    type = format == "png" ? "image/png" : format == "gif" ? "image/gif" : "image/jpeg";
-    const QSize size = reader.size();
-    if (!size.isValid() || size.width() > MaxBitmapSide || size.height() > MaxBitmapSide) {
-        return QImage();
-    }
-    return reader.read();
-}
-
-bool IsMovie(const std::string& data) {
-    return data.size() >= 3 && (data[0] == 'F' || data[0] == 'C' || data[0] == 'Z') &&
-           data[1] == 'W' && data[2] == 'S';
-}
-
 void FinishLoad(Vm& vm, const DisplayLoad& load) {
     StageState& state = StateOf(vm);
     const Value loader = Value::object(load.loader);
@@ -154,12 +131,10 @@ void FinishLoad(Vm& vm, const DisplayLoad& load) {
     KeepHidden(vm, info, LoadedKey, total);
     Dispatch(vm, target, NewNetEvent(vm, "ProgressEvent", "progress", total, total));
     std::string type;
-    const QImage image = IsMovie(*data) ? QImage() : Decode(*data, type);
-    const std::shared_ptr<BitmapPixels> pixels =
-        image.isNull() ? nullptr : PixelsFromImage(image, image.hasAlphaChannel());
+    const std::shared_ptr<BitmapPixels> pixels = DecodePictureFile(*data, &type);
     if (!pixels) {
-        state.warning(IsMovie(*data) ? "a script's Loader does not load movies: " + load.url
-                                     : "not a picture a Loader shows: " + load.url);
+        state.warning(IsMovieFile(*data) ? "a script's Loader does not load movies: " + load.url
+                                         : "not a picture a Loader shows: " + load.url);
         SendIoError(vm, target, "Error #2124: Loaded file is an unknown type.", 2124);
         return;
     }

@@ -38,6 +38,15 @@ void PushState(StageState& state, DisplayRecord& r) {
         state.host.setProperty(r.clip, m.property, r.*m.field * m.scale);
     }
     state.host.setProperty(r.clip, ClipProperty::Visible, r.visible ? 1 : 0);
+    if (const auto* k = r.keptLinear()) {
+        state.host.setMatrix(r.clip,
+                             {k->a, k->b, k->c, k->d, r.x * TwipsPerPixel, r.y * TwipsPerPixel});
+    }
+    if (r.color) {
+        ClipColor color = *r.color;
+        color.multiply[3] = r.alpha; // alpha may have changed since
+        state.host.setColor(r.clip, color);
+    }
     EditField* field = r.textField && r.field ? state.host.textField(r.clip) : nullptr;
     if (field) {
         const FontSource fonts = field->fonts; // the clip's movie has the fonts
@@ -56,6 +65,9 @@ void PullState(StageState& state, DisplayRecord& r) {
         r.*m.field = state.host.property(r.clip, m.property) / m.scale;
     }
     r.visible = state.host.property(r.clip, ClipProperty::Visible) != 0;
+    r.color = state.host.color(r.clip);
+    const DrawMatrix m = state.host.matrix(r.clip);
+    r.linear = DisplayRecord::Linear{m[0], m[1], m[2], m[3], r.scaleX, r.scaleY, r.rotation};
     if (const EditField* field = r.textField ? state.host.textField(r.clip) : nullptr) {
         r.field = std::make_shared<EditField>(*field);
     }

@@ -50,6 +50,21 @@ struct DisplayRecord {
     Object* graphics = nullptr;       // its Graphics, once asked for
     std::shared_ptr<EditField> field; // a script-made text field's model while it has no clip
     double x = 0, y = 0, scaleX = 1, scaleY = 1, rotation = 0, alpha = 1;
+    // Its colour transform while it has no clip (the alpha multiplier is alpha's).
+    std::optional<ClipColor> color;
+    // A matrix a script set while it has no clip keeps its skew and flips: its linear
+    // part holds as long as scales and rotation stay as it gave them.
+    struct Linear {
+        double a, b, c, d;
+        double scaleX, scaleY, rotation;
+    };
+    std::optional<Linear> linear;
+    const Linear* keptLinear() const {
+        return linear && linear->scaleX == scaleX && linear->scaleY == scaleY &&
+                       linear->rotation == rotation
+                   ? &*linear
+                   : nullptr;
+    }
     bool visible = true;
     Object* mask = nullptr;             // the object masking this one
     Object* maskedBy = nullptr;         // on a mask: the object it masks

@@ -292,7 +292,14 @@ Value SetMask(Vm& vm, CallInfo& c) {
         return Value();
     }
     const Value& arg = c.arg(0);
-    // numbers and booleans name no clip: like null they take the mask away
+    // a number names a clip by its text, as a path does; numbers naming none and
+    // booleans take the mask away as null does
+    const ClipId named =
+        arg.isNumber() ? vm.clipOf(vm.resolvePath(vm.toString(arg), vm.host().parent(clip))) : 0;
+    if (named) {
+        vm.host().setMask(clip, named);
+        return Value(true);
+    }
     if (arg.isNull() || arg.isUndefined() || arg.isNumber() || arg.isBool()) {
         vm.host().setMask(clip, 0);
         return Value(true);
@@ -348,7 +355,9 @@ Value MovieFact(Vm& vm, CallInfo& c) {
         return Value();
     }
     const MovieFacts facts = vm.host().movieFacts(clip);
-    return Value(static_cast<double>(c.callee->magic == 0 ? facts.version : facts.bytes));
+    // a picture loaded into the clip has version -1, which must stay negative
+    return Value(c.callee->magic == 0 ? static_cast<double>(facts.version)
+                                      : static_cast<double>(facts.bytes));
 }
 
 } // namespace

@@ -52,6 +52,10 @@ int SpreadArg(Vm& vm, const Value& v) {
 // (type, colors, alphas, ratios, matrix, spread, interpolation, focal) as a paint;
 // false when the arguments describe none.
 bool GradientArgs(Vm& vm, CallInfo& c, DrawPaint& paint) {
+    constexpr std::size_t MostArgs = 8;
+    if (c.args.size() > MostArgs) {
+        return false; // the player refuses a call with more than the method takes
+    }
     const std::string type = vm.toString(c.arg(0));
     const Value colors = c.arg(1), alphas = c.arg(2), ratios = c.arg(3);
     if ((type != "linear" && type != "radial") || !colors.isObject() || !alphas.isObject() ||
