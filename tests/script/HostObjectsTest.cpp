@@ -80,10 +80,10 @@ Bytes TextSettings(std::uint16_t id, int kind, int gridFit, float thickness, flo
 
 TEST(HostObjects, TextSettingsTagSmoothsOnlyItsFieldUntilAScriptChangesIt) {
     MovieWriter movie(100, 100, 12, 8);
-    EditTextSpec spec;
-    const std::uint16_t smooth = movie.defineEditText(spec);
+    EditTextSpec field;
+    const std::uint16_t smooth = movie.defineEditText(field);
     movie.tag(74, TextSettings(smooth, 1, 2, 1.5f, -50));
-    const std::uint16_t plain = movie.defineEditText(spec);
+    const std::uint16_t plain = movie.defineEditText(field);
     for (auto [depth, id, name] : {std::tuple{1, smooth, "a"}, std::tuple{2, plain, "b"}}) {
         Place place(static_cast<std::uint16_t>(depth), id);
         place.name = name;
