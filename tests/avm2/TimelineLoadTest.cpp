@@ -96,6 +96,15 @@ void Write(const std::string& path, const Bytes& bytes) {
                static_cast<std::streamsize>(bytes.size()));
 }
 
+// The traces of a movie's first frame, played from a file.
+Lines FirstFrameTraces(const MovieWriter& movie) {
+    TempDir dir;
+    Write(dir.file("test.swf"), movie.bytes());
+    Played run;
+    run.start(dir.file("test.swf"), 1);
+    return run.traces;
+}
+
 TEST(Avm2Timeline, ScenesAndLabelsCountFramesWithinTheirScene) {
     AbcWriter abc;
     const Emit scene = Get(abc, This(), "currentScene");
@@ -125,11 +134,7 @@ TEST(Avm2Timeline, ScenesAndLabelsCountFramesWithinTheirScene) {
     movie.showFrame();
     movie.tag(FrameLabelTag, Text("second"));
     movie.showFrame();
-    TempDir dir;
-    Write(dir.file("test.swf"), movie.bytes());
-    Played run;
-    run.start(dir.file("test.swf"), 1);
-    EXPECT_EQ(run.traces,
+    EXPECT_EQ(FirstFrameTraces(movie),
               (Lines{"One", "2", "start", "undefined", "1", "Two", "second", "1", "1", "3"}));
 }
 
@@ -156,11 +161,7 @@ TEST(Avm2Timeline, TheScenesTagsLabelsReplaceTheFrameLabelTags) {
     movie.showFrame();
     movie.tag(FrameLabelTag, Text("taggedToo"));
     movie.showFrame();
-    TempDir dir;
-    Write(dir.file("test.swf"), movie.bytes());
-    Played run;
-    run.start(dir.file("test.swf"), 1);
-    EXPECT_EQ(run.traces, (Lines{"listed", "undefined", "listed", "null", "0"}));
+    EXPECT_EQ(FirstFrameTraces(movie), (Lines{"listed", "undefined", "listed", "null", "0"}));
 }
 
 // new URLLoader(); addEventListener("complete", onDone); load(new URLRequest(url))

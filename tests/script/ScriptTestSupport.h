@@ -100,6 +100,15 @@ inline void TraceNamesOf(ActionAssembler& a, const std::string& var) {
     a.push({Register{0}}).op(Action::Trace).jump(next).label(done);
 }
 
+// Places an empty one-frame sprite named `name` at `depth` of the main timeline.
+inline void PlaceEmptyClip(MovieWriter& movie, std::uint16_t depth, const std::string& name) {
+    TagStream empty;
+    empty.showFrame();
+    Place place(depth, movie.defineSprite(empty));
+    place.name = name;
+    movie.place(place);
+}
+
 // A movie of one frame holding one action block, of a version.
 inline Bytes OneScriptMovie(const ActionAssembler& code, int version = 10) {
     MovieWriter movie(100, 100, 12, version);

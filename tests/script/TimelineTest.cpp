@@ -113,11 +113,7 @@ TEST(ScriptTimeline, TheClipACallWorksOnByVersion) {
     for (const auto& [version, expected] :
          {std::pair{5, "/clip\n"}, std::pair{6, "/\n"}, std::pair{7, "/\n"}}) {
         MovieWriter movie(100, 100, 12, version);
-        TagStream empty;
-        empty.showFrame();
-        Place place(1, movie.defineSprite(empty));
-        place.name = "clip";
-        movie.place(place);
+        PlaceEmptyClip(movie, 1, "clip");
         ActionAssembler body;
         body.push({"", 11}).op(Action::GetProperty).op(Action::Trace);
         ActionAssembler a;

@@ -90,11 +90,7 @@ TEST(ScriptVersionRules, ClipsAreNoVariablesInVersion4) {
          {std::pair{4, "undefined\nundefined\nset\nchild\n"},
           std::pair{5, "_level0.child\n_level0.child\nset\nchild\n"}}) {
         MovieWriter movie(100, 100, 12, version);
-        TagStream timeline;
-        timeline.showFrame();
-        Place child(1, movie.defineSprite(timeline));
-        child.name = "child";
-        movie.place(child);
+        PlaceEmptyClip(movie, 1, "child");
         ActionAssembler a;
         a.set("v", "set").traceVariable("child").traceVariable("/child").traceVariable("v");
         a.push({"", "child", 13}).op(Action::GetProperty).op(Action::StringAdd);
