@@ -27,6 +27,12 @@ TEST(Avm2Language, BuiltinFunctionsDeclareTheirLength) {
         {Get(abc, Get(abc, Lex(abc, "Number"), "atan2"), "length"), "2"},
         {Get(abc, Lex(abc, "Array"), "length"), "1"},
         {Get(abc, Lex(abc, "Date"), "length"), "7"},
+        // every top-level class says one argument unless it takes more
+        {Get(abc, Lex(abc, "RegExp"), "length"), "1"},
+        {Get(abc, Lex(abc, "TypeError"), "length"), "1"},
+        {Get(abc, Lex(abc, "uint"), "length"), "1"},
+        {Get(abc, Lex(abc, "Namespace"), "length"), "2"},
+        {Get(abc, Lex(abc, "Math"), "length"), "undefined"},
     };
     ExpectTraces(abc, cases);
 }

@@ -73,8 +73,11 @@ NativeClass::NativeClass(Vm& vm, std::string_view name, ClassObject* base, std::
     if (vm.builtins) {
         DefineGlobal(vm, name, Value::object(cls_), package);
     }
-    if (const int length = NativeLength(name, "")) {
-        constant("length", Value::integer(length));
+    // The top-level classes declare how many arguments their constructors take, one
+    // unless listed; Math and JSON are not constructed.
+    if (package.empty() && name != "Math" && name != "JSON") {
+        const int length = NativeLength(name, "");
+        constant("length", Value::integer(length ? length : 1));
     }
 }
 
