@@ -290,7 +290,8 @@ TEST(Avm2Movie, AQueuedGotoToTheSameFrameSendsItsOwnFrameEvents) {
                                   "frameConstructed 1", "exitFrame 1", "exitFrame 1"}));
 }
 
-// Two frame scripts that send the playhead to each other end the frame, not the run.
+// Two frame scripts that send the playhead to each other end the frame (each frame, with
+// a warning), not the run.
 TEST(Avm2Movie, FrameScriptsThatGoToEachOtherEndTheFrame) {
     const auto abc = DocumentAbc(
         {{"one", "two"}}, {{[](AbcCode& c) { c.pushInt(2); }}, {[](AbcCode& c) { c.pushInt(1); }}});
@@ -298,6 +299,8 @@ TEST(Avm2Movie, FrameScriptsThatGoToEachOtherEndTheFrame) {
     ASSERT_GT(run->traces.size(), 4u);
     EXPECT_EQ(run->traces[1], "one");
     EXPECT_EQ(run->traces[3], "two");
+    EXPECT_EQ(run->warnings, (Lines{"frame scripts stopped: too many gotos in one frame",
+                                    "frame scripts stopped: too many gotos in one frame"}));
 }
 
 TEST(Avm2Movie, ADamagedAbcBlockIsAWarningAndTheMoviePlaysOn) {

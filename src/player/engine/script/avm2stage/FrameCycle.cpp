@@ -22,6 +22,8 @@ constexpr int MaxNestedFrames = 4;
 // Frame scripts run at once for gotos made in frame scripts nest this deep at most;
 // deeper ones wait for the next round.
 constexpr int MaxNestedScriptRuns = 16;
+// Frame scripts that run in one frame, gotos' included, at most.
+constexpr int MaxFrameScriptsPerFrame = 1000;
 
 // Display objects in the order frame scripts run: parents before their children, the
 // children in their list's order, from `top` down; from the stage, also any off the list.
@@ -68,11 +70,20 @@ bool RunDueScript(Vm& vm, Object* object) {
     if (frame == record.scriptedFrame) {
         return false;
     }
-    record.scriptedFrame = frame;
     const auto script = record.frameScripts.find(frame);
+    if (script != record.frameScripts.end() && state.frameScriptRuns >= MaxFrameScriptsPerFrame) {
+        // Scripts that keep sending playheads back and forth end the frame; the frame's
+        // script still runs on a later frame.
+        if (state.frameScriptRuns++ == MaxFrameScriptsPerFrame) {
+            state.warning("frame scripts stopped: too many gotos in one frame");
+        }
+        return false;
+    }
+    record.scriptedFrame = frame;
     if (script == record.frameScripts.end()) {
         return false;
     }
+    ++state.frameScriptRuns;
     const Value fn = script->second;
     record.runningScript = true;
     Guarded(vm, [&] { CallValue(vm, fn, Value::object(object), {}); });

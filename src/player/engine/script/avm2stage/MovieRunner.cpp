@@ -161,6 +161,7 @@ void MovieRunner::startDocument(const std::map<std::uint16_t, std::string>& symb
 
 void MovieRunner::beginFrame() {
     vm_->resetBudget();
+    state_->frameScriptRuns = 0;
     FinishUrlLoads(*vm_);
 }
 

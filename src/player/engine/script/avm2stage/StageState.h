@@ -155,6 +155,7 @@ struct StageState : avm2::Embedder {
     bool inFrameScripts = false;
     int finishingFrames = 0; // FinishFrame calls under way, nested by gotos
     int scriptRuns = 0;      // frame-script runs under way, nested by gotos
+    int frameScriptRuns = 0; // frame scripts run in this frame
     int swfVersion = 13;
     // Loader's loads waiting for the frame to end.
     std::vector<DisplayLoad> displayLoads;
