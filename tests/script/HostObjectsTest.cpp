@@ -39,9 +39,14 @@ TEST(HostObjects, ColorTintsTheClipInFixedPoint) {
     for (const char* key : {"t.ra", "t.ga", "t.rb", "t.bb", "t.ab"}) {
         a.traceVariable(key);
     }
+    // an empty path names no clip, not the root: nothing is tinted
+    a.push({"e", "", 1, "Color"}).op(Action::NewObject).op(Action::SetVariable);
+    CallOn(a, "e", "setRGB", {0x333333}).op(Action::Pop);
+    CallOn(a, "e", "getRGB", {}).op(Action::Trace);
     movie.doAction(a.block());
     movie.showFrame();
-    EXPECT_EQ(RunMovie(movie.bytes()).joined(), "16711782\n0.78125\n0\n255\n102\n4464\n");
+    EXPECT_EQ(RunMovie(movie.bytes()).joined(),
+              "16711782\n0.78125\n0\n255\n102\n4464\nundefined\n");
 }
 
 TEST(HostObjects, BoundTextFieldFollowsItsVariable) {

@@ -18,13 +18,17 @@ double Wrap16(double number) {
     return static_cast<double>(static_cast<std::int16_t>(ToInt32(number)));
 }
 
-// The clip a Color acts on: its target, a clip or a path from the root.
+// The clip a Color acts on: its target, a clip or a path from the root. An empty path
+// names no clip.
 ClipId TargetClip(Vm& vm, CallInfo& c) {
     Object* o = ThisObject(c);
     if (!o) {
         return 0;
     }
     const Value target = vm.getOf(o, "target", c.thisValue);
+    if (target.isString() && target.str().empty()) {
+        return 0;
+    }
     if (target.isString()) {
         return vm.clipOf(vm.resolvePath(target.str(), vm.host().root()));
     }
