@@ -144,37 +144,19 @@ bool SetSpecial(Vm& vm, Object* o, std::string_view name, Value& value) {
     return true;
 }
 
-// Marks a property's accessors running for as long as it lives.
+using Role = Vm::BusyAccessor::Role;
+
+// Marks a property's accessors (or watcher, or the property a watcher runs for) busy
+// for as long as it lives.
 class AccessorRun {
 public:
-    AccessorRun(Vm& vm, const Object* holder, const std::string& name) : vm_(vm) {
-        vm_.busyAccessors.emplace_back(holder, name);
+    AccessorRun(Vm& vm, const Object* holder, const std::string& name, Role role = Role::Accessor)
+        : vm_(vm) {
+        vm_.busyAccessors.push_back({holder, name, role});
     }
     ~AccessorRun() { vm_.busyAccessors.pop_back(); }
     AccessorRun(const AccessorRun&) = delete;
     AccessorRun& operator=(const AccessorRun&) = delete;
-
-    // Up to version 6 a property's accessors do not run again while one runs; later
-    // they do, to a depth past which they are not called.
-    static bool running(Vm& vm, const Object* holder, const std::string& name) {
-        if (vm.version() >= 7) {
-            return false;
-        }
-        if (held(vm, holder, name)) {
-            return true;
-        }
-        return std::find(vm.busyAccessors.begin(), vm.busyAccessors.end(),
-                         std::pair<const Object*, std::string>(holder, name)) !=
-               vm.busyAccessors.end();
-    }
-
-    // A property being watched: up to version 6 its watcher sees the plain value.
-    static std::string holdKey(const std::string& name) { return "\x02" + name; }
-    static bool held(Vm& vm, const Object* holder, const std::string& name) {
-        return std::find(vm.busyAccessors.begin(), vm.busyAccessors.end(),
-                         std::pair<const Object*, std::string>(holder, holdKey(name))) !=
-               vm.busyAccessors.end();
-    }
 
 private:
     Vm& vm_;
@@ -182,11 +164,26 @@ private:
 
 constexpr std::size_t MaxAccessorDepth = 64;
 
-// Each property's accessors nest to a depth of their own.
-bool AccessorsTooDeep(Vm& vm, const Object* holder, const std::string& name) {
-    const auto count = std::count(vm.busyAccessors.begin(), vm.busyAccessors.end(),
-                                  std::pair<const Object*, std::string>(holder, name));
-    return static_cast<std::size_t>(count) > MaxAccessorDepth;
+// Whether a property's accessors (or its watcher) are not to be called now. Up to
+// version 6 they do not run again while one runs, and a watched property's watcher
+// sees its plain value; later they do, each property's to a depth of its own.
+bool AccessorsBlocked(Vm& vm, const Object* holder, const std::string& name,
+                      Role role = Role::Accessor) {
+    const bool reentry = vm.version() < 7;
+    std::size_t depth = 0;
+    for (const Vm::BusyAccessor& busy : vm.busyAccessors) {
+        if (busy.holder != holder || busy.name != name) {
+            continue;
+        }
+        if (busy.role == role) {
+            ++depth;
+        }
+        if (reentry &&
+            (busy.role == role || (role == Role::Accessor && busy.role == Role::Watched))) {
+            return true;
+        }
+    }
+    return depth > MaxAccessorDepth;
 }
 
 bool ElementPresent(Object* o, std::size_t index) {
@@ -235,7 +232,7 @@ void Store(Vm& vm, Object* o, const Value& target, std::string_view name, Value 
         }
         if (prop->setter || prop->getter) {
             const std::string held = prop->name;
-            if (AccessorRun::running(vm, p, held) || AccessorsTooDeep(vm, p, held)) {
+            if (AccessorsBlocked(vm, p, held)) {
                 prop->value = std::move(value);
             } else if (Object* setter = prop->setter) {
                 const Value args[] = {value};
@@ -330,8 +327,7 @@ Value Vm::getOf(Object* obj, std::string_view name, const Value& thisValue) {
             }
         }
         if (const Property* prop = p->find(name)) {
-            if ((prop->getter || prop->setter) && (AccessorRun::running(*this, p, prop->name) ||
-                                                   AccessorsTooDeep(*this, p, prop->name))) {
+            if ((prop->getter || prop->setter) && AccessorsBlocked(*this, p, prop->name)) {
                 return prop->value;
             }
             if (prop->getter) {
@@ -420,8 +416,7 @@ void Vm::set(const Value& target, std::string_view name, Value value) {
         // a watcher runs by the rules of accessors (it may unwatch: work from copies)
         const std::string watched = watchedName;
         const auto [fn, data] = callback;
-        const std::string key = "\x01watch " + watched;
-        if (AccessorRun::running(*this, o, key) || AccessorsTooDeep(*this, o, key)) {
+        if (AccessorsBlocked(*this, o, watched, Role::Watcher)) {
             break;
         }
         // a clip's built-in properties are not stored ones, nor is what accessors give:
@@ -431,8 +426,8 @@ void Vm::set(const Value& target, std::string_view name, Value value) {
         const Value old = !plain ? getOf(o, name, target) : own ? own->value : Value();
         const std::string ownName = own ? own->name : std::string(name);
         const Value args[] = {Value(watched), old, value, data};
-        const AccessorRun run(*this, o, key);
-        const AccessorRun hold(*this, o, AccessorRun::holdKey(ownName));
+        const AccessorRun run(*this, o, watched, Role::Watcher);
+        const AccessorRun hold(*this, o, ownName, Role::Watched);
         try {
             value = call(fn, target, args);
         } catch (const ScriptThrow& error) {

@@ -228,9 +228,17 @@ public:
     // later construct and runs by later rules.
     bool versionFourRules() const { return version_ < 5 && functionDepth == 0; }
     std::int64_t steps_ = 0;
-    // Properties whose getter or setter is running: while one runs, the property reads
-    // and writes its plain value instead of calling them again.
-    std::vector<std::pair<const Object*, std::string>> busyAccessors;
+    // A property's getter or setter, or its watcher, running; or a property whose
+    // watcher runs. While one runs, the property may read and write its plain value
+    // instead of calling them again.
+    struct BusyAccessor {
+        enum class Role { Accessor, Watcher, Watched };
+        const Object* holder;
+        std::string name;
+        Role role;
+        bool operator==(const BusyAccessor&) const = default;
+    };
+    std::vector<BusyAccessor> busyAccessors;
 
 private:
     std::optional<Value> comparable(const Value& v, Value& out, bool objectEnds);
