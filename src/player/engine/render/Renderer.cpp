@@ -263,28 +263,28 @@ bool Renderer::cacheable(const QRectF& bounds) const {
 void Renderer::drawFramed(QPainter& painter, const Instance& instance, const QTransform& m,
                           const ColorTransform& cx, int nesting) {
     const Placed mask = scriptMask(instance);
+    // the mask crops where it stands on the stage, whoever holds it
+    const QTransform maskParent =
+        mask.instance ? StageMatrixOf(*mask.parent) * stageToDevice_ : QTransform();
     if (mask.instance && mask.instance->cacheAsBitmap && instance.cacheAsBitmap &&
         cacheable(boundsOf(instance, m, nesting)) &&
-        cacheable(boundsOf(*mask.instance,
-                           mask.instance->matrix * StageMatrixOf(*mask.parent) * stageToDevice_,
-                           0))) {
-        drawAlphaMasked(painter, instance, mask, m, cx, nesting);
+        cacheable(boundsOf(*mask.instance, mask.instance->matrix * maskParent, 0))) {
+        drawAlphaMasked(painter, instance, *mask.instance, mask.instance->matrix * maskParent, m,
+                        cx, nesting);
         return;
     }
     painter.save();
     if (mask.instance) {
-        // the mask crops where it stands on the stage, whoever holds it
         painter.resetTransform();
-        painter.setClipPath(
-            maskPath(*mask.instance, StageMatrixOf(*mask.parent) * stageToDevice_, 0),
-            Qt::IntersectClip);
+        painter.setClipPath(maskPath(*mask.instance, maskParent, 0), Qt::IntersectClip);
     }
     drawCropped(painter, instance, m, cx, nesting);
     painter.restore();
 }
 
-void Renderer::drawAlphaMasked(QPainter& painter, const Instance& instance, const Placed& mask,
-                               const QTransform& m, const ColorTransform& cx, int nesting) {
+void Renderer::drawAlphaMasked(QPainter& painter, const Instance& instance, const Instance& mask,
+                               const QTransform& maskAt, const QTransform& m,
+                               const ColorTransform& cx, int nesting) {
     const QPaintDevice* device = painter.device();
     const QSize size(device->width(), device->height());
     QImage layer = paintLayer(painter, size, [&](QPainter& onto) {
@@ -293,9 +293,7 @@ void Renderer::drawAlphaMasked(QPainter& painter, const Instance& instance, cons
         onto.restore();
     });
     const QImage alpha = paintLayer(painter, size, [&](QPainter& onto) {
-        const QTransform at = mask.instance->matrix * StageMatrixOf(*mask.parent) * stageToDevice_;
-        drawContent(onto, *mask.instance, at, ColorTransform{}.after(mask.instance->colorTransform),
-                    0);
+        drawContent(onto, mask, maskAt, ColorTransform{}.after(mask.colorTransform), 0);
     });
     if (layer.isNull() || alpha.isNull()) {
         return;

@@ -43,9 +43,11 @@ private:
     // An instance with what scripts set around it: mask, scroll rectangle, background.
     void drawFramed(QPainter& painter, const Instance& instance, const QTransform& m,
                     const ColorTransform& cx, int nesting);
-    // Both drawn as pictures of their own: the mask's alpha crops the instance.
-    void drawAlphaMasked(QPainter& painter, const Instance& instance, const Placed& mask,
-                         const QTransform& m, const ColorTransform& cx, int nesting);
+    // Both drawn as pictures of their own: the mask's alpha (drawn at maskAt) crops the
+    // instance.
+    void drawAlphaMasked(QPainter& painter, const Instance& instance, const Instance& mask,
+                         const QTransform& maskAt, const QTransform& m, const ColorTransform& cx,
+                         int nesting);
     // The instance inside its scroll rectangle, over its background.
     void drawCropped(QPainter& painter, const Instance& instance, QTransform m,
                      const ColorTransform& cx, int nesting);
