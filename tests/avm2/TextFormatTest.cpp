@@ -98,7 +98,9 @@ TEST(Avm2TextFormat, DisplayRefusesNullAndTheConstructorCoercesItsArguments) {
     }));
     EXPECT_EQ(run.traces, (Lines{std::string(64, 'g'), "10", longName}));
     ASSERT_EQ(run.warnings.size(), 1u);
-    EXPECT_NE(run.warnings[0].find("#2007"), std::string::npos) << run.warnings[0];
+    EXPECT_NE(run.warnings[0].find("TypeError: Error #2007: Parameter display must be non-null."),
+              std::string::npos)
+        << run.warnings[0];
 }
 
 TEST(Avm2TextFormat, AFieldsSmoothingKeepsToItsChoicesAndRanges) {

@@ -77,8 +77,7 @@ Value Draw(Vm& vm, const Value& self, std::span<const Value> args) {
     }
     DisplayRecord* r = DisplayOf(vm, source);
     if (!r) {
-        vm.throwError(ErrorKind::TypeError, 2007,
-                      "Error #2007: Parameter source must be non-null.");
+        vm.throwError(ErrorKind::TypeError, 2007, "Parameter source must be non-null.");
     }
     if (r->clip) {
         state.host.paintClip(r->clip, target, options);

@@ -174,7 +174,7 @@ std::vector<Filter> RecordsOf(Vm& vm, const Value& list) {
         const auto cls = ClassOfFilter(vm, e);
         if (!cls) {
             vm.throwError(ErrorKind::ArgumentError, 2005,
-                          "Error #2005: Parameter 0 is of the incorrect type. Should be type "
+                          "Parameter 0 is of the incorrect type. Should be type "
                           "Filter.");
         }
         if (records.size() < MaxObjectFilters) {
@@ -214,8 +214,7 @@ Value SetFilters(Vm& vm, const Value& self, std::span<const Value> args) {
 Filter FilterArg(Vm& vm, const Value& v) {
     const auto cls = ClassOfFilter(vm, v);
     if (!cls) {
-        vm.throwError(ErrorKind::TypeError, 2007,
-                      "Error #2007: Parameter filter must be non-null.");
+        vm.throwError(ErrorKind::TypeError, 2007, "Parameter filter must be non-null.");
     }
     return ToFilterRecord(SettingsOf(vm, v, *cls));
 }
@@ -224,8 +223,7 @@ Value ApplyFilter(Vm& vm, const Value& self, std::span<const Value> args) {
     BitmapPixels& target = PixelsOf(vm, self);
     const std::shared_ptr<BitmapPixels> source = SharedPixels(vm, Arg(args, 0));
     if (!source) {
-        vm.throwError(ErrorKind::TypeError, 2007,
-                      "Error #2007: Parameter sourceBitmapData must be non-null.");
+        vm.throwError(ErrorKind::TypeError, 2007, "Parameter sourceBitmapData must be non-null.");
     }
     const PixelRect area = RectArg(vm, Arg(args, 1));
     const PixelPoint at = PointArg(vm, Arg(args, 2));

@@ -121,8 +121,7 @@ Value GetDisplay(Vm& vm, const Value& self, std::span<const Value>) {
 Value SetDisplay(Vm& vm, const Value& self, std::span<const Value> args) {
     const Value& given = Arg(args, 0);
     if (given.isNullish()) {
-        vm.throwError(ErrorKind::TypeError, 2007,
-                      "Error #2007: Parameter display must be non-null.");
+        vm.throwError(ErrorKind::TypeError, 2007, "Parameter display must be non-null.");
     }
     const std::string name = ToString(vm, given);
     const bool known = name == "block" || name == "inline" || name == "none";

@@ -58,7 +58,7 @@ Value VariablesDecode(Vm& vm, const Value& self, std::span<const Value> args) {
         const std::size_t equals = pair.find('=');
         if (equals == std::string::npos) {
             vm.throwError(ErrorKind::Error, 2101,
-                          "Error #2101: The String passed to URLVariables.decode() must be a "
+                          "The String passed to URLVariables.decode() must be a "
                           "URL-encoded query string containing name/value pairs.");
         }
         const std::string name = CallGlobal(vm, "unescape", pair.substr(0, equals));
