@@ -149,6 +149,120 @@ TEST(Avm2Language, ReturnedValuesTakeTheDeclaredType) {
     ExpectTraces(abc, cases);
 }
 
+// A closure typed (param) -> returnType whose body is given, called at once with arg.
+Emit TypedClosure(AbcWriter& abc, const std::string& param, const std::string& returnType,
+                  Emit body, Emit arg) {
+    AbcCode code(abc);
+    body(code);
+    code.op(0x48); // returnvalue
+    const std::uint32_t method = abc.method(1, 0, {}, "", {abc.name(param)}, abc.name(returnType));
+    abc.body(method, code);
+    return [method, arg](AbcCode& c) {
+        c.op(0x40).u30(method).op(0x20);
+        arg(c);
+        c.op(0x41).u30(1);
+    };
+}
+
+TEST(Avm2Language, ClassTypedParametersAndResultsAreChecked) {
+    const auto local1 = [](AbcCode& c) { c.getLocal(1); };
+    const std::vector<ErrorCase> cases = {
+        {[&](AbcWriter& a) { return TypedClosure(a, "*", "Date", local1, Int(1)); },
+         "TypeError: Error #1034: Type Coercion failed: cannot convert 1 to Date."},
+        {[&](AbcWriter& a) { return TypedClosure(a, "*", "Date", local1, Str("x")); },
+         "TypeError: Error #1034: Type Coercion failed: cannot convert \"x\" to Date."},
+        {[&](AbcWriter& a) { return TypedClosure(a, "Date", "*", local1, New(a, "Array")); },
+         "TypeError: Error #1034: Type Coercion failed: cannot convert Array@00000000000 to "
+         "Date."},
+        {[&](AbcWriter& a) { return TypedClosure(a, "*", "Date", local1, New(a, "Date")); }, ""},
+        {[&](AbcWriter& a) {
+             return TypedClosure(a, "Date", "Date", local1, [](AbcCode& c) { c.op(0x21); });
+         },
+         ""},
+    };
+    for (const ErrorCase& c : cases) {
+        EXPECT_EQ(ErrorOf(c.emit), c.error);
+    }
+}
+
+TEST(Avm2Language, NumbersStringsAndLookupsFollowThePlayer) {
+    AbcWriter abc;
+    const auto parse = [&abc](const char* fn, std::vector<Emit> args) {
+        return Global(abc, fn, std::move(args), 0x46);
+    };
+    const Emit undefinedValue = [](AbcCode& c) { c.op(0x21); };
+    const auto instanceOf = [&abc](Emit value, const std::string& cls) -> Emit {
+        const Emit type = Lex(abc, cls);
+        return [=](AbcCode& c) {
+            value(c);
+            type(c);
+            c.op(0xb1);
+        };
+    };
+    AbcCode seven(abc);
+    seven.pushInt(7).op(0x48);
+    const std::uint32_t sevenMethod = AddMethod(abc, seven);
+    const Emit valueOfSeven = SetNamed(abc, New(abc, "Object"), "valueOf",
+                                       [=](AbcCode& c) { c.op(0x40).u30(sevenMethod); });
+    const auto add = [](Emit a, Emit b) -> Emit {
+        return [=](AbcCode& c) {
+            a(c);
+            b(c);
+            c.op(0xa0);
+        };
+    };
+    const Emit numberProto = Get(abc, Lex(abc, "Number"), "prototype");
+    const Emit inheritedByInts = [=, &abc](AbcCode& c) {
+        SetNamed(abc, numberProto, "seven", Int(7))(c);
+        c.op(0x29);
+        Get(abc, Int(3), "seven")(c);
+    };
+    const std::uint32_t late = abc.multinameL(abc.nsSet({abc.publicNs()}));
+    const Emit deleteFromSealed = [=, &abc](AbcCode& c) {
+        New(abc, "QName", {Str("a")})(c);
+        c.pushString("x").nameOp(0x6a, late);
+    };
+    // A script's own global variable does not hide a definition of the same name.
+    const Emit lexInt = Lex(abc, "int"), lexOther = Lex(abc, "other");
+    const Emit globalVariables = [=](AbcCode& c) {
+        c.op(0x64).pushString("int").pushString("global").nameOp(0x61, late);
+        c.op(0x64).pushString("other").pushString("set").nameOp(0x61, late);
+        lexInt(c);
+        lexOther(c);
+        c.op(0xa0);
+    };
+    const Emit abcdefg = Str("abcdefg");
+    const std::vector<TraceCase> cases = {
+        // A negative length sets the end from the string's end.
+        {Call(abc, abcdefg, "substr", {Int(1), Int(-2)}), "bcdef"},
+        {Call(abc, abcdefg, "substr", {Int(2), Int(-2)}), ""},
+        {Call(abc, abcdefg, "substr", {Int(0), Int(-3)}), "abcd"},
+        {Call(abc, abcdefg, "substr", {Int(-3)}), "efg"},
+        {Call(abc, abcdefg, "substr", {Int(2), Int(9)}), "cdefg"},
+        // parseFloat's exponent wraps in 32 bits and overflows to Infinity.
+        {parse("parseFloat", {Str("9e99999")}), "Infinity"},
+        {parse("parseFloat", {Str("1e4294967297")}), "10"},
+        {parse("parseFloat", {Str("1e2147483648")}), "0"},
+        {parse("parseFloat", {Str("10e")}), "10"},
+        {parse("parseFloat", {Str("10e-")}), "NaN"},
+        {parse("parseFloat", {Str("-.5e1x")}), "-5"},
+        {parse("parseFloat", {Str("\xe2\x80\x80\xc2\xa0 12.5")}), "12.5"},
+        {parse("parseInt", {Str("\xe3\x80\x80 42")}), "42"},
+        {parse("parseInt", {undefinedValue, Int(32)}), "785077"}, // "null" in base 32
+        {parse("parseInt", {}), "NaN"},
+        // Every number inherits from Number's prototype, ints too.
+        {instanceOf(Int(3), "int"), "false"},
+        {instanceOf(Int(3), "Number"), "true"},
+        {inheritedByInts, "7"},
+        // Beside a string an object is made text by toString, elsewhere by valueOf.
+        {add(Str("v"), valueOfSeven), "v[object Object]"},
+        {add(Int(1), valueOfSeven), "8"},
+        {deleteFromSealed, "false"},
+        {globalVariables, "[class int]set"},
+    };
+    ExpectTraces(abc, cases);
+}
+
 TEST(Avm2Language, ErrorClassesNameThemselves) {
     AbcWriter abc;
     const std::vector<TraceCase> cases = {

@@ -413,5 +413,52 @@ TEST(Avm2Movie, CloningAScriptEventGivesTheBuiltInEvent) {
     EXPECT_EQ(run.traces, (Lines{"ping", "false", "true"}));
 }
 
+// An error keeps the script methods that were running when it was made, and prints
+// them under what its toString says.
+TEST(Avm2Movie, ErrorsRememberTheirStackTrace) {
+    const testing::ScriptRun run =
+        testing::RunMovie(test::DocumentMovie([](AbcCode& code, Names& n) {
+            AbcWriter& abc = n.abc;
+            const std::uint32_t error = abc.name("Error"), stack = n("getStackTrace");
+            AbcCode inner(abc); // function() { return new Error("deep") }
+            inner.nameOp(0x5d, error).pushString("deep").callProperty(0x4a, error, 1).op(0x48);
+            const std::uint32_t method = AddMethod(abc, inner);
+            code.nameOp(0x5d, error).pushString("m").callProperty(0x4a, error, 1);
+            code.callProperty(0x46, stack, 0).traceTop();
+            code.op(0x40).u30(method).op(0x20).op(0x41).u30(0);
+            code.callProperty(0x46, stack, 0).traceTop();
+        }));
+    EXPECT_EQ(run.warnings, Lines{});
+    ASSERT_EQ(run.traces.size(), 2u);
+    EXPECT_EQ(run.traces[0], "Error: m\n\tat Main()");
+    EXPECT_TRUE(run.traces[1].starts_with("Error: deep\n\tat MethodInfo-")) << run.traces[1];
+    EXPECT_TRUE(run.traces[1].ends_with("()\n\tat Main()")) << run.traces[1];
+}
+
+// A listener that is a plain function runs on the top-level global object: it sees the
+// built-in definitions but not the movie script's own global variables.
+TEST(Avm2Movie, AFunctionListenerRunsOnTheTopLevelGlobal) {
+    const testing::ScriptRun run =
+        testing::RunMovie(test::DocumentMovie([](AbcCode& code, Names& n) {
+            AbcWriter& abc = n.abc;
+            const std::uint32_t late = abc.multinameL(abc.nsSet({abc.publicNs()}));
+            AbcCode listener(
+                abc); // function(e) { trace(this); trace(this.mine); trace(typeof this.parseInt) }
+            listener.getLocal(0).traceTop();
+            listener.getLocal(0).nameOp(0x66, n("mine")).traceTop();
+            listener.getLocal(0).nameOp(0x66, n("parseInt")).op(0x95).traceTop();
+            listener.op(0x47);
+            const std::uint32_t method = AddMethod(abc, listener, 1);
+            code.op(0x64).pushString("mine").pushString("script's").nameOp(0x61, late);
+            code.getLocal(0).pushString("ping").op(0x40).u30(method);
+            code.callProperty(0x4f, n("addEventListener"), 2);
+            const std::uint32_t event = abc.qname(abc.ns(0x16, "flash.events"), "Event");
+            code.getLocal(0).nameOp(0x5d, event).pushString("ping").callProperty(0x4a, event, 1);
+            code.callProperty(0x4f, n("dispatchEvent"), 1);
+        }));
+    EXPECT_EQ(run.warnings, Lines{});
+    EXPECT_EQ(run.traces, (Lines{"[object global]", "undefined", "function"}));
+}
+
 } // namespace
 } // namespace quillon::test

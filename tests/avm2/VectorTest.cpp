@@ -138,7 +138,7 @@ TEST(Avm2Vector, RangeAndTypeErrors) {
          },
          "RangeError: Error #1126: Cannot change the length of a fixed Vector."},
         {[&](AbcWriter& abc) { return VectorOf(abc, "Array", {Str("x")}); },
-         "TypeError: Error #1034: Type Coercion failed: cannot convert String to Array."},
+         "TypeError: Error #1034: Type Coercion failed: cannot convert \"x\" to Array."},
         {[&](AbcWriter& abc) {
              return [cls = VectorClass(abc, "int")](AbcCode& c) {
                  cls(c);

@@ -163,5 +163,61 @@ TEST(XmlEntities, KnownReferencesDecodeAndTheRestStaysAsWritten) {
     }
 }
 
+// flash.xml's XMLDocument reads markup into XMLNode trees the way the older XML object does.
+TEST(Avm2XmlDocument, ReadsNavigatesCopiesAndPrintsNodes) {
+    AbcWriter abc;
+    const std::uint32_t documentClass = abc.qname(abc.ns(0x16, "flash.xml"), "XMLDocument");
+    const auto document = [=](const std::string& markup) -> Emit {
+        return [=](AbcCode& c) {
+            c.nameOp(0x5d, documentClass).pushString(markup).callProperty(0x4a, documentClass, 1);
+        };
+    };
+    const Emit doc = document("<?xml v?><a x=\"1\" y='&lt;'>t<b/><![CDATA[<c>]]></a><d>e</d>");
+    const Emit a = Get(abc, doc, "firstChild");
+    const Emit yes = [](AbcCode& c) { c.op(0x26); };
+    const Emit no = [](AbcCode& c) { c.op(0x27); };
+    const std::uint32_t parse = abc.name("parseXML"), append = abc.name("appendChild");
+    const Emit ignoring = SetNamed(abc, document(""), "ignoreWhite", yes);
+    const Emit ignoredWhite = [=](AbcCode& c) {
+        ignoring(c);
+        c.op(0x2a)
+            .pushString("<a> <b>\t</b> <c><![CDATA[ ]]></c></a>")
+            .callProperty(0x4f, parse, 1);
+    };
+    const Emit element = Call(abc, document(""), "createElement", {Str("x")});
+    const Emit intoItself = [=](AbcCode& c) {
+        element(c);
+        c.op(0x2a).op(0x2a).callProperty(0x4f, append, 1);
+    };
+    const std::vector<TraceCase> cases = {
+        {doc, "<?xml v?><a x=\"1\" y=\"&lt;\">t<b />&lt;c&gt;</a><d>e</d>"},
+        {Get(abc, doc, "nodeName"), "null"},
+        {Get(abc, doc, "nodeType"), "1"},
+        {Get(abc, Get(abc, doc, "childNodes"), "length"), "2"},
+        {Get(abc, a, "nodeName"), "a"},
+        {Get(abc, Get(abc, a, "attributes"), "y"), "<"},
+        {Get(abc, Get(abc, a, "firstChild"), "nodeType"), "3"},
+        {Get(abc, Get(abc, a, "firstChild"), "nodeValue"), "t"},
+        {Get(abc, Get(abc, a, "nextSibling"), "nodeName"), "d"},
+        {Get(abc, Get(abc, Get(abc, a, "lastChild"), "previousSibling"), "nodeName"), "b"},
+        {Call(abc, a, "cloneNode", {no}), "<a x=\"1\" y=\"&lt;\" />"},
+        {Get(abc, Call(abc, a, "cloneNode", {yes}), "parentNode"), "null"},
+        {Get(abc, Get(abc, Call(abc, a, "cloneNode", {yes}), "childNodes"), "length"), "3"},
+        {Get(abc, Get(abc, document("<r xmlns:p=\"urn:p\"><p:k/></r>"), "firstChild"),
+             "firstChild"),
+         "<p:k />"},
+        {Get(abc,
+             Get(abc, Get(abc, document("<r xmlns:p=\"urn:p\"><p:k/></r>"), "firstChild"),
+                 "firstChild"),
+             "namespaceURI"),
+         "urn:p"},
+        // Blank text goes, a blank CDATA section stays.
+        {ignoredWhite, "<a><b /><c> </c></a>"},
+        // A node put inside itself stays where it was.
+        {intoItself, "<x />"},
+    };
+    ExpectTraces(abc, cases);
+}
+
 } // namespace
 } // namespace quillon::test

@@ -3,7 +3,9 @@
 #include "player/engine/script/avm2/BuiltinParts.h"
 #include "player/engine/script/avm2/Builtins.h"
 #include "player/engine/script/avm2/Calls.h"
+#include "player/engine/script/avm2/Code.h"
 #include "player/engine/script/avm2/Convert.h"
+#include "player/engine/script/avm2/Interpreter.h"
 #include "player/engine/script/avm2/NativeClass.h"
 #include "player/engine/script/avm2/NumberFormat.h"
 #include "player/engine/script/avm2/Properties.h"
@@ -21,8 +23,23 @@ constexpr const char* kErrorNames[] = {
     "Error",     "TypeError",     "RangeError",  "ReferenceError", "ArgumentError",  "VerifyError",
     "EvalError", "SecurityError", "SyntaxError", "URIError",       "DefinitionError"};
 
+// An error remembers the script methods that were running when it was made.
+class ErrorObject : public Object {
+public:
+    std::vector<const MethodInfo*> stack; // innermost first
+};
+
+Object* AllocateError(Vm& vm) {
+    return vm.make<ErrorObject>();
+}
+
 Value ErrorInit(Vm& vm, const Value& self, std::span<const Value> args) {
     Object* o = self.asObject();
+    if (auto* error = dynamic_cast<ErrorObject*>(o)) {
+        for (const Frame* f = vm.runningFrame; f; f = f->caller) {
+            error->stack.push_back(&f->method);
+        }
+    }
     // An instance is named after the nearest top-level error class: script subclasses
     // and the flash.errors classes keep that name, while each class's prototype
     // carries its own.
@@ -63,8 +80,32 @@ Value DrmErrorToString(Vm& vm, const Value& self, std::span<const Value>) {
                          ToString(vm, ErrorId(vm, self, {})) + "', subErrorID:'" +
                          field("subErrorID") + "'");
 }
-Value StackTrace(Vm&, const Value&, std::span<const Value>) {
-    return Value::null();
+// What the error prints, then a line for each method that was running, innermost first.
+Value StackTrace(Vm& vm, const Value& self, std::span<const Value>) {
+    const auto* error =
+        self.isObject() ? dynamic_cast<const ErrorObject*>(self.asObject()) : nullptr;
+    if (!error) {
+        return Value::null();
+    }
+    // A toString put on a prototype (Error.prototype.toString = ...) is the one used.
+    const std::uint32_t toString = vm.intern("toString");
+    Value printer;
+    const Object* last = vm.core.object->prototype;
+    for (const Object* o = self.asObject()->proto; o && o != last && printer.isUndefined();
+         o = o->proto) {
+        if (const Value* found = o->dyn ? o->dyn->find(toString) : nullptr) {
+            printer = *found;
+        }
+    }
+    std::string text = ToString(
+        vm, printer.isUndefined() ? CallProperty(vm, self, PublicName(vm, "toString"), {}, false)
+                                  : CallValue(vm, printer, self, {}));
+    for (const MethodInfo* m : error->stack) {
+        text += "\n\tat " +
+                (m->traceName.empty() ? "MethodInfo-" + std::to_string(m->index) : m->traceName) +
+                "()";
+    }
+    return Value::string(text);
 }
 
 Value Trace(Vm& vm, const Value&, std::span<const Value> args) {
@@ -83,11 +124,37 @@ Value IsFinite(Vm& vm, const Value&, std::span<const Value> args) {
     return Value::boolean(std::isfinite(ToNumber(vm, Arg(args, 0))));
 }
 
+// Leading blanks: ASCII space and controls, and the Unicode spaces (U+00A0, U+1680,
+// U+2000 to U+200B, U+2028, U+2029, U+202F, U+205F, U+3000, U+FEFF) in their UTF-8 form.
+std::size_t UnicodeSpaceLength(std::string_view s) {
+    const auto at = [&s](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    if (s.size() >= 2 && at(0) == 0xC2 && at(1) == 0xA0) {
+        return 2;
+    }
+    if (s.size() < 3) {
+        return 0;
+    }
+    const unsigned c = at(0) << 16 | at(1) << 8 | at(2);
+    const bool space = c == 0xE19A80 || (c >= 0xE28080 && c <= 0xE2808B) || c == 0xE280A8 ||
+                       c == 0xE280A9 || c == 0xE280AF || c == 0xE2819F || c == 0xE38080 ||
+                       c == 0xEFBBBF;
+    return space ? 3 : 0;
+}
 std::string_view TrimStart(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || (s.front() >= '\t' && s.front() <= '\r'))) {
-        s.remove_prefix(1);
+    while (!s.empty()) {
+        if (s.front() == ' ' || (s.front() >= '\t' && s.front() <= '\r')) {
+            s.remove_prefix(1);
+        } else if (const std::size_t n = UnicodeSpaceLength(s)) {
+            s.remove_prefix(n);
+        } else {
+            break;
+        }
     }
     return s;
+}
+// The parse functions take a String: undefined given as an argument reads "null".
+std::string TextArgument(Vm& vm, std::span<const Value> args) {
+    return !args.empty() && args[0].isUndefined() ? "null" : ToString(vm, Arg(args, 0));
 }
 double Sign(std::string_view& s) {
     if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
@@ -98,7 +165,7 @@ double Sign(std::string_view& s) {
     return 1;
 }
 Value ParseInt(Vm& vm, const Value&, std::span<const Value> args) {
-    const std::string text = ToString(vm, Arg(args, 0));
+    const std::string text = TextArgument(vm, args);
     std::string_view s = TrimStart(text);
     const double sign = Sign(s);
     int radix = ToInt32(vm, Arg(args, 1));
@@ -126,17 +193,53 @@ Value ParseInt(Vm& vm, const Value&, std::span<const Value> args) {
     return used ? NumberValue(sign * value)
                 : Value::number(std::numeric_limits<double>::quiet_NaN());
 }
+// The longest number at the start: digits with at most one point, then an exponent. An
+// "e" at the very end is left off, but an exponent sign with no digit spoils the number.
+// The exponent is summed in 32 bits and wraps as the player's does.
 Value ParseFloat(Vm& vm, const Value&, std::span<const Value> args) {
-    const std::string text = ToString(vm, Arg(args, 0));
+    const std::string text = TextArgument(vm, args);
     std::string_view s = TrimStart(text);
     const double sign = Sign(s);
+    constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
     if (s.substr(0, 8) == "Infinity") {
         return Value::number(sign * std::numeric_limits<double>::infinity());
     }
+    const auto digit = [&s](std::size_t i) {
+        return i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]));
+    };
+    std::size_t end = 0;
+    bool digits = false, point = false;
+    for (; end < s.size(); ++end) {
+        if (digit(end)) {
+            digits = true;
+        } else if (s[end] == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (!digits) {
+        return Value::number(NaN);
+    }
+    std::int32_t exponent = 0;
+    if (end + 1 < s.size() && (s[end] | 0x20) == 'e') {
+        std::size_t i = end + 1;
+        const bool negative = s[i] == '-';
+        i += s[i] == '-' || s[i] == '+';
+        if (!digit(i)) {
+            return Value::number(NaN);
+        }
+        std::uint32_t sum = 0;
+        for (; digit(i); ++i) {
+            sum = sum * 10 + static_cast<std::uint32_t>(s[i] - '0');
+        }
+        exponent = static_cast<std::int32_t>(negative ? 0u - sum : sum);
+    }
+    const std::string number = std::string(s.substr(0, end)) + "e" + std::to_string(exponent);
     double value = 0;
-    if (s.empty() || !(std::isdigit(static_cast<unsigned char>(s[0])) || s[0] == '.') ||
-        std::from_chars(s.data(), s.data() + s.size(), value).ec != std::errc()) {
-        return Value::number(std::numeric_limits<double>::quiet_NaN());
+    if (std::from_chars(number.data(), number.data() + number.size(), value).ec ==
+        std::errc::result_out_of_range) {
+        value = exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
     }
     return NumberValue(sign * value);
 }
@@ -147,6 +250,7 @@ void InstallErrorClasses(Vm& vm) {
     ClassObject* error = NativeClass(vm, "Error", vm.core.object)
                              .slot("message", Value::string(""))
                              .slot("name", Value::string("Error"))
+                             .alloc(AllocateError)
                              .getter("errorID", ErrorId)
                              .method("toString", ErrorToString)
                              .method("getStackTrace", StackTrace)
@@ -212,6 +316,7 @@ void InstallBuiltins(Vm& vm) {
     InstallDictionary(vm);
     InstallVectorClasses(vm);
     InstallXmlClasses(vm);
+    InstallXmlDocumentClasses(vm);
     InstallProxy(vm);
     InstallDateClass(vm);
     InstallRegExpClass(vm);

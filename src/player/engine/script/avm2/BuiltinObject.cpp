@@ -156,6 +156,7 @@ void InstallObjectClasses(Vm& vm) {
     global->instanceTraits = object->instanceTraits;
     global->staticTraits = std::make_shared<Traits>();
     vm.core.global = global;
+    vm.builtins->cls = global;
     vm.core.function = NativeClass(vm, "Function", object)
                            .method("call", FunctionCall)
                            .method("apply", FunctionApply)

@@ -11,7 +11,7 @@ void InstallObjectClasses(Vm&), InstallBooleanClass(Vm&), InstallNamespaceClass(
     InstallErrorClasses(Vm&), InstallGlobalFunctions(Vm&), InstallByteArray(Vm&),
     InstallDictionary(Vm&);
 void InstallVectorClasses(Vm&);
-void InstallXmlClasses(Vm&), InstallQName(Vm&), InstallProxy(Vm&);
+void InstallXmlClasses(Vm&), InstallQName(Vm&), InstallProxy(Vm&), InstallXmlDocumentClasses(Vm&);
 void InstallDateClass(Vm&), InstallRegExpClass(Vm&), InstallJsonClass(Vm&);
 void HideNumberMathStatics(Vm&), InstallUriFunctions(Vm&);
 

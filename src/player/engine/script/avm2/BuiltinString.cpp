@@ -77,8 +77,14 @@ Value Substring(Vm& vm, const Value& self, std::span<const Value> args) {
 Value Substr(Vm& vm, const Value& self, std::span<const Value> args) {
     const std::u16string s = ToUnits(vm, self);
     const std::size_t start = FromEnd(vm, Arg(args, 0), s.size(), 0);
-    const std::size_t count = Position(vm, NumberParam(args, 1), s.size() - start, 1e300);
-    return FromUnits(std::u16string_view(s).substr(start, count));
+    // The length only sets where the piece ends: a negative end counts back from the
+    // string's end, so "abcdefg".substr(1, -2) is "bcdef" but substr(2, -2) is empty.
+    const Value count = NumberParam(args, 1);
+    const double length = count.isUndefined() ? 1e300 : std::trunc(ToNumber(vm, count));
+    const std::size_t end =
+        FromEnd(vm, Value::number(static_cast<double>(start) + length), s.size(), 0);
+    return end > start ? FromUnits(std::u16string_view(s).substr(start, end - start))
+                       : Value::string("");
 }
 Value Slice(Vm& vm, const Value& self, std::span<const Value> args) {
     const std::u16string s = ToUnits(vm, self);

@@ -208,7 +208,8 @@ bool VectorObject::deleteOwn(Vm& vm, PropName& name, bool& deleted) {
     std::int64_t index = -1;
     std::string text;
     deleted = true; // elements stay: deleting one is allowed and changes nothing
-    return ElementName(vm, name, index, text);
+    // Any other name is no element either; only the class's own properties refuse.
+    return ElementName(vm, name, index, text) || !FindBinding(traits, name);
 }
 
 bool VectorObject::hasOwn(Vm& vm, PropName& name, bool& has) {

@@ -76,6 +76,13 @@ void RunInstanceInit(Vm& vm, ClassObject* cls, const Value& self, std::span<cons
     }
 }
 
+ClassObject* BuiltinClass(Vm& vm, const char* package, const char* name) {
+    const Value cls =
+        GetProperty(vm, Value::object(vm.builtins),
+                    PropName{vm.intern(name), nullptr, vm.internNs(NsKind::Package, package)});
+    return static_cast<ClassObject*>(cls.asObject());
+}
+
 Value ConstructClass(Vm& vm, ClassObject* cls, std::span<const Value> args) {
     if (cls->nativeConstruct) {
         return cls->nativeConstruct(vm, Value::object(cls), args);

@@ -28,6 +28,8 @@ Value InvokeMethod(Vm& vm, const MethodRef& method, const Value& thisv, std::spa
                    const std::shared_ptr<const ScopeChain>& scope = nullptr);
 Value Construct(Vm& vm, const Value& ctor, std::span<const Value> args);
 Value ConstructClass(Vm& vm, ClassObject* cls, std::span<const Value> args);
+// A built-in class by package and name.
+ClassObject* BuiltinClass(Vm& vm, const char* package, const char* name);
 // A fresh instance of cls with its slots at their initial values, not yet initialised.
 Object* AllocateInstance(Vm& vm, ClassObject* cls);
 // Runs the instance initialisers of cls and its bases on an allocated object.

@@ -1,6 +1,7 @@
 #include "player/engine/script/avm2/ClassBuilder.h"
 
 #include "player/engine/script/avm2/Calls.h"
+#include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/Globals.h"
 #include "player/engine/script/avm2/Vm.h"
 
@@ -47,11 +48,30 @@ std::uint32_t SlotIndex(Traits& traits, std::uint32_t slotId, std::size_t baseSl
     return static_cast<std::uint32_t>(index);
 }
 
+// A trait's name in a stack trace: a method in a namespace of the script's own shows
+// the namespace's URI ("uri::f"); any other shows its local name.
+std::string TraceLocalName(const AbcUnit& unit, std::uint32_t multiname) {
+    const AbcFile& file = unit.file;
+    const AbcMultiname& m = file.multinames[multiname];
+    const std::string& local = file.strings[m.name];
+    if (m.kind != MultinameKind::QName || m.ns >= file.namespaces.size()) {
+        return local;
+    }
+    const AbcNamespace& ns = file.namespaces[m.ns];
+    return ns.kind == NsKind::Namespace && ns.name ? file.strings[ns.name] + "::" + local : local;
+}
+
 void AddMethodTrait(AbcUnit& unit, Traits& traits, std::uint64_t key, const AbcTrait& trait,
                     const TraitsContext& context) {
     MethodInfo* method = unit.methods[trait.index].get();
     method->home = context.home;
     method->scope = context.scope;
+    if (!context.owner.empty()) {
+        const char* kind = trait.kind == TraitKind::Getter   ? "get "
+                           : trait.kind == TraitKind::Setter ? "set "
+                                                             : "";
+        method->traceName = context.owner + "/" + kind + TraceLocalName(unit, trait.name);
+    }
     const MethodRef ref{method, nullptr};
     Binding& b = traits.bindings[key];
     if (trait.kind == TraitKind::Method) {
@@ -218,19 +238,23 @@ ClassObject* NewClass(Vm& vm, AbcUnit& unit, std::uint32_t index, const Value& b
     auto classScope = std::make_shared<ScopeChain>(*scope);
     classScope->entries.push_back(ScopeEntry{Value::object(cls), false});
     cls->scope = classScope;
-    const TraitsContext context{cls, classScope};
-    AddTraits(vm, unit, *cls->instanceTraits, inst.traits, context);
+    const std::string traceName = QualifiedClassName(cls->name);
+    AddTraits(vm, unit, *cls->instanceTraits, inst.traits,
+              TraitsContext{cls, classScope, traceName});
     // A class object answers to what every class has (prototype...) and its statics.
     cls->staticTraits = std::make_shared<Traits>(*vm.core.classClass->instanceTraits);
-    AddTraits(vm, unit, *cls->staticTraits, info.traits, context);
+    AddTraits(vm, unit, *cls->staticTraits, info.traits,
+              TraitsContext{cls, classScope, traceName + "$"});
     InitSlots(cls, *cls->staticTraits);
     MethodInfo* init = unit.methods[inst.init].get();
     init->home = cls;
     init->scope = classScope;
+    init->traceName = traceName;
     cls->init = MethodRef{init, nullptr};
     unit.classes[index] = cls;
     MethodInfo* cinit = unit.methods[info.init].get();
     cinit->home = cls;
+    cinit->traceName = traceName + "$cinit";
     InvokeMethod(vm, MethodRef{cinit, nullptr}, Value::object(cls), {}, classScope);
     return cls;
 }

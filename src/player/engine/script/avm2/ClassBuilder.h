@@ -13,6 +13,7 @@ class Vm;
 struct TraitsContext {
     ClassObject* home = nullptr;
     std::shared_ptr<const ScopeChain> scope;
+    std::string owner; // how stack traces name the traits' holder ("a::B", "a::B$")
 };
 
 void AddTraits(Vm& vm, AbcUnit& unit, Traits& traits, const AbcTraits& list,

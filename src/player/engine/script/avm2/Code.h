@@ -39,6 +39,12 @@ struct MethodCode {
     mutable std::vector<std::shared_ptr<Traits>> catchScopes; // newcatch, made on first use
 };
 
+// The class a parameter or return type names, found on first use.
+struct TypedClass {
+    const Name* name = nullptr; // null: not a class type
+    mutable ClassObject* found = nullptr;
+};
+
 struct MethodInfo {
     AbcUnit* unit = nullptr;
     std::uint32_t index = 0;
@@ -47,12 +53,15 @@ struct MethodInfo {
     std::uint8_t flags = 0;
     std::vector<Coercion> params;
     Coercion returns = Coercion::Any; // what returnvalue converts its value to
+    std::vector<TypedClass> paramClasses; // beside params, for Coercion::Object
+    TypedClass returnClass;
     std::vector<Value> defaults;      // for the last params
     std::shared_ptr<Traits> activation;
     // Decoded on first call; a body that does not decode keeps its error.
     mutable std::unique_ptr<MethodCode> code;
     mutable std::string invalid;
     ClassObject* home = nullptr;             // the class whose method this is, for super
+    std::string traceName; // how a stack trace names it; empty: "MethodInfo-<index>"
     std::shared_ptr<const ScopeChain> scope; // where a method (not a closure) runs
 };
 

@@ -1,6 +1,8 @@
 // Types, equality, ordering and addition.
 
+#include "player/engine/script/avm2/Code.h"
 #include "player/engine/script/avm2/Convert.h"
+#include "player/engine/script/avm2/Globals.h"
 #include "player/engine/script/avm2/Vm.h"
 #include "player/engine/script/avm2/XmlObject.h"
 
@@ -64,10 +66,32 @@ Value CoerceToClass(Vm& vm, const Value& v, ClassObject* cls) {
     }
     if (!IsType(vm, v, cls)) {
         vm.throwError(ErrorKind::TypeError, 1034,
-                      "Type Coercion failed: cannot convert " + ClassName(vm, v) + " to " +
+                      "Type Coercion failed: cannot convert " + CoercedText(vm, v) + " to " +
                           cls->name + ".");
     }
     return v;
+}
+
+Value CoerceTyped(Vm& vm, const Value& v, Coercion coercion, const TypedClass& type) {
+    if (!type.name || v.isNullish()) {
+        return Coerce(vm, v, coercion);
+    }
+    if (!type.found) {
+        type.found = DefinedClass(vm, *type.name);
+    }
+    // A class whose script has not run has no instances yet to tell apart.
+    return type.found ? CoerceToClass(vm, v, type.found) : v;
+}
+
+// A primitive shows its value, a string in quotes; an object its class and a blank address.
+std::string CoercedText(Vm& vm, const Value& v) {
+    if (v.isString()) {
+        return "\"" + ToString(vm, v) + "\"";
+    }
+    if (!v.isObject()) {
+        return ToString(vm, v);
+    }
+    return QualifiedClassName(ClassName(vm, v)) + "@00000000000";
 }
 
 std::string TypeOf(const Value& v) {
@@ -187,14 +211,18 @@ Value Add(Vm& vm, const Value& a, const Value& b) {
     if (a.isNumeric() && b.isNumeric()) {
         return Value::number(a.asNumber() + b.asNumber());
     }
-    const Value pa = ToPrimitive(vm, a, DefaultHint(a)), pb = ToPrimitive(vm, b, DefaultHint(b));
+    // With a string on either side the other side is made a string directly, by its
+    // toString rather than its valueOf.
+    const bool text = a.isString() || b.isString();
+    const Value pa = text ? a : ToPrimitive(vm, a, DefaultHint(a));
+    const Value pb = text ? b : ToPrimitive(vm, b, DefaultHint(b));
     if (pa.isString() || pb.isString()) {
-        std::string text = ToString(vm, pa);
+        std::string left = ToString(vm, pa);
         const std::string right = ToString(vm, pb);
-        if (text.size() + right.size() > vm.limits().maxStringLength) {
+        if (left.size() + right.size() > vm.limits().maxStringLength) {
             vm.limitReached("a string longer than the limit");
         }
-        return Value::string(text + right);
+        return Value::string(left + right);
     }
     return Value::number(ToNumber(vm, pa) + ToNumber(vm, pb));
 }

@@ -38,6 +38,12 @@ Value CoerceString(Vm& vm, const Value& v);
 Value Coerce(Vm& vm, const Value& v, Coercion coercion);
 // coerce to a class: null passes, anything else must be an instance (TypeError #1034).
 Value CoerceToClass(Vm& vm, const Value& v, ClassObject* cls);
+struct TypedClass;
+// A method's parameter or return value: converted by its coercion, and when its type is
+// a class, checked against that class (TypeError #1034).
+Value CoerceTyped(Vm& vm, const Value& v, Coercion coercion, const TypedClass& type);
+// How a value that fails a coercion is named in the error's message.
+std::string CoercedText(Vm& vm, const Value& v);
 
 // An index argument of a String or Array method, clamped to 0..length; NaN is 0,
 // undefined is fallback, and with fromEnd a negative index counts from the end.

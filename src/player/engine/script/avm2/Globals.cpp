@@ -46,6 +46,26 @@ Object* FindGlobalFor(Vm& vm, const PropName& name) {
     return nullptr;
 }
 
+ClassObject* DefinedClass(Vm& vm, const Name& name) {
+    if (name.typeBase) {
+        return nullptr;
+    }
+    const PropName p = NameOf(name);
+    Object* holder = FindBinding(vm.builtins->traits, p) ? vm.builtins : nullptr;
+    for (std::size_t u = 0; u < vm.units.size() && !holder; ++u) {
+        for (const ScriptState& script : vm.units[u]->scripts) {
+            if (script.global && script.started && FindBinding(script.global->traits, p)) {
+                holder = script.global;
+                break;
+            }
+        }
+    }
+    const Value v = holder ? GetProperty(vm, Value::object(holder), p) : Value();
+    return v.isObject() && v.asObject()->kind == ObjectKind::Class
+               ? static_cast<ClassObject*>(v.asObject())
+               : nullptr;
+}
+
 Value FindDefinition(Vm& vm, const Name& name) {
     if (name.typeBase) {
         std::vector<Value> params;
@@ -61,31 +81,47 @@ Value FindDefinition(Vm& vm, const Name& name) {
 
 Value FindProperty(Frame& f, PropName& name, bool strict) {
     Vm& vm = f.vm;
+    // The outermost scope is the script's global object. Its own traits come first, then
+    // the definitions of every script, and only then what was stored on it at run time,
+    // so a global variable named "int" cannot hide the class int.
+    const bool outerHoldsGlobal = f.outer && !f.outer->entries.empty();
+    const ScopeEntry* bottom = outerHoldsGlobal ? &f.outer->entries.front()
+                               : f.scopeTop > 0 ? &f.scopes[0]
+                                                : nullptr;
+    Object* global = bottom && bottom->value.isObject() ? bottom->value.asObject() : nullptr;
+    const auto defines = [&](const ScopeEntry& e) {
+        if (!e.value.isObject()) {
+            return false;
+        }
+        if (e.value.asObject() == global && !e.isWith) {
+            return FindBinding(e.value.asObject()->traits, name) != nullptr;
+        }
+        return Defines(vm, e.value.asObject(), name, e.isWith);
+    };
     for (int i = f.scopeTop - 1; i >= 0; --i) {
-        const ScopeEntry& e = f.scopes[i];
-        if (e.value.isObject() && Defines(vm, e.value.asObject(), name, e.isWith)) {
-            return e.value;
+        if (defines(f.scopes[i])) {
+            return f.scopes[i].value;
         }
     }
     if (f.outer) {
         const auto& entries = f.outer->entries;
         for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
-            if (it->value.isObject() && Defines(vm, it->value.asObject(), name, it->isWith)) {
+            if (defines(*it)) {
                 return it->value;
             }
         }
     }
-    if (Object* global = FindGlobalFor(vm, name)) {
-        return Value::object(global);
+    if (Object* definer = FindGlobalFor(vm, name)) {
+        return Value::object(definer);
+    }
+    if (global && !bottom->isWith && Defines(vm, global, name, false)) {
+        return bottom->value;
     }
     if (strict) {
         vm.throwError(ErrorKind::ReferenceError, 1065,
                       "Variable " + NameText(vm, name) + " is not defined.");
     }
-    if (f.outer && !f.outer->entries.empty()) {
-        return f.outer->entries.front().value;
-    }
-    return f.scopeTop > 0 ? f.scopes[0].value : Value::object(vm.builtins);
+    return bottom ? bottom->value : Value::object(vm.builtins);
 }
 
 } // namespace quillon::avm2

@@ -15,6 +15,9 @@ struct Frame;
 Object* FindGlobalFor(Vm& vm, const PropName& name);
 // The value of a definition (a class, a function, a global variable), or undefined.
 Value FindDefinition(Vm& vm, const Name& name);
+// The class a name stands for when its script has already run, else null; never runs
+// a script.
+ClassObject* DefinedClass(Vm& vm, const Name& name);
 // findproperty/findpropstrict: the object on the scope chain that has the name.
 Value FindProperty(Frame& f, PropName& name, bool strict);
 

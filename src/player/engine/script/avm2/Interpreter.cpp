@@ -55,7 +55,7 @@ void BindArguments(Frame& f, const Value& thisv, std::span<const Value> args) {
         const Value& v = i < args.size() ? args[i]
                          : i < required  ? undefined
                                          : m.defaults[i - required];
-        f.locals[i + 1] = Coerce(f.vm, v, m.params[i]);
+        f.locals[i + 1] = CoerceTyped(f.vm, v, m.params[i], m.paramClasses[i]);
     }
     if (m.flags & NeedRest) {
         std::vector<Value> rest;
@@ -161,6 +161,14 @@ Value RunMethod(Vm& vm, const MethodInfo& method, const Value& thisv, std::span<
         self = scope->entries.front().value; // a plain function call's this is the global
     }
     BindArguments(f, self, args);
+    // The frame joins the chain stack traces walk, for as long as it runs.
+    struct Running {
+        Vm& vm;
+        ~Running() { vm.runningFrame = vm.runningFrame->caller; }
+    };
+    f.caller = vm.runningFrame;
+    vm.runningFrame = &f;
+    const Running running{vm};
     return Execute(f);
 }
 

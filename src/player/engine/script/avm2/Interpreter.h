@@ -26,6 +26,7 @@ struct Frame {
     std::shared_ptr<const ScopeChain> outer;
     int pc = 0;
     bool done = false;
+    const Frame* caller = nullptr; // the frame that was running when this one began
     Value result;
 
     void push(Value v) {

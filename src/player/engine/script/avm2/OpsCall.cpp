@@ -93,6 +93,11 @@ void ConstructProp(Frame& f, const Instr& in) {
     const auto args = f.popArgs(in.b);
     PropName name = ReadName(f, *in.name);
     const Value obj = f.pop();
+    // A primitive lacking the property has nothing to construct, rather than nothing to read.
+    if (!obj.isObject() && !obj.isNullish() && !HasProperty(f.vm, obj, name)) {
+        f.vm.throwError(ErrorKind::TypeError, 1007,
+                        "Instantiation attempted on a non-constructor.");
+    }
     const Value ctor = GetProperty(f.vm, obj, name);
     f.push(Construct(f.vm, ctor, args));
 }

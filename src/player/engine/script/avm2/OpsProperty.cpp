@@ -196,7 +196,9 @@ void InstanceOf(Frame& f, const Instr&) {
         f.vm.throwError(ErrorKind::TypeError, 1040,
                         "The right-hand side of instanceof must be a class or function.");
     }
-    const ClassObject* own = ClassOf(f.vm, v);
+    // Every number, int and uint alike, inherits from Number's prototype: 3 is no
+    // instance of int by this test, though `is int` holds.
+    const ClassObject* own = v.isNumeric() ? f.vm.core.number : ClassOf(f.vm, v);
     Object* start = v.isObject() ? v.asObject()->proto : (own ? own->prototype : nullptr);
     bool found = false;
     for (Object* p = start; p && !found; p = p->proto) {

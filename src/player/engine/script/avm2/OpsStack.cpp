@@ -178,7 +178,7 @@ void ReturnVoid(Frame& f, const Instr&) {
     f.done = true;
 }
 void ReturnValue(Frame& f, const Instr&) {
-    f.result = Coerce(f.vm, f.pop(), f.method.returns);
+    f.result = CoerceTyped(f.vm, f.pop(), f.method.returns, f.method.returnClass);
     f.done = true;
 }
 

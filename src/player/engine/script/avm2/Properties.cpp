@@ -30,12 +30,13 @@ ArrayObject* AsArray(const Value& v) {
                : nullptr;
 }
 
-// The object where dynamic lookups start: the object, or a primitive's prototype.
+// The object where dynamic lookups start: the object, or a primitive's prototype. An
+// int or uint inherits from Number's prototype like any number.
 Object* LookupStart(Vm& vm, const Value& v) {
     if (v.isObject()) {
         return v.asObject();
     }
-    const ClassObject* cls = ClassOf(vm, v);
+    const ClassObject* cls = v.isNumeric() ? vm.core.number : ClassOf(vm, v);
     return cls ? cls->prototype : nullptr;
 }
 
@@ -249,10 +250,11 @@ bool DeleteProperty(Vm& vm, const Value& obj, PropName name) {
         }
         return true;
     }
-    if (FindBinding(obj.asObject()->traits, name)) {
+    Object* o = obj.asObject();
+    // A sealed object (a ByteArray, say) has nothing to delete, not even its elements.
+    if (!o->dynamic || FindBinding(o->traits, name)) {
         return false;
     }
-    Object* o = obj.asObject();
     if (o->dyn) {
         o->dyn->erase(NameAtom(vm, name));
     }

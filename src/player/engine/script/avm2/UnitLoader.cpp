@@ -83,9 +83,14 @@ void DescribeMethods(Vm& vm, AbcUnit& unit) {
         info->name = f.strings[abc.name];
         info->flags = abc.flags;
         info->body = abc.body >= 0 ? &f.bodies[abc.body] : nullptr;
+        const auto typed = [&](std::uint32_t type, Coercion coercion) {
+            return TypedClass{coercion == Coercion::Object && type ? &unit.names[type] : nullptr};
+        };
         info->returns = CoercionOf(vm, unit, abc.returnType);
+        info->returnClass = typed(abc.returnType, info->returns);
         for (std::uint32_t type : abc.paramTypes) {
             info->params.push_back(CoercionOf(vm, unit, type));
+            info->paramClasses.push_back(typed(type, info->params.back()));
         }
         for (const AbcConstant& c : abc.optional) {
             info->defaults.push_back(ConstantValue(vm, unit, c));
@@ -105,10 +110,11 @@ void MakeScripts(Vm& vm, AbcUnit& unit) {
         auto chain = std::make_shared<ScopeChain>();
         chain->entries.push_back(ScopeEntry{Value::object(global), false});
         auto traits = std::make_shared<Traits>();
-        AddTraits(vm, unit, *traits, script.traits, TraitsContext{nullptr, chain});
+        AddTraits(vm, unit, *traits, script.traits, TraitsContext{nullptr, chain, {}});
         InitSlots(global, *traits);
         MethodInfo* init = unit.methods[script.init].get();
         init->scope = chain;
+        init->traceName = "global$init";
         unit.ownedTraits.push_back(std::move(traits));
         unit.scriptScopes.push_back(chain);
         unit.scripts.push_back(ScriptState{global, init, false});

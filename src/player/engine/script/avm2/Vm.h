@@ -20,6 +20,8 @@
 
 namespace quillon::avm2 {
 
+struct Frame;
+
 struct Limits {
     std::uint64_t steps = 200'000'000; // per run, about a second of work
     int maxDepth = 256;                // nested calls
@@ -124,6 +126,7 @@ public:
     Embedder* embedder = nullptr;
     std::unordered_map<const Object*, ClassObject*> vectorTypes; // Vector.<T> by T, * as null
     Object* xmlState = nullptr;                                  // the XML class's settings
+    const Frame* runningFrame = nullptr; // the innermost script frame, for stack traces
 
 private:
     void checkHeap();

@@ -206,8 +206,10 @@ void Deliver(Vm& vm, Object* at, const Value& event, EventRecord& e, int phase) 
         }
         e.phase = phase;
         e.currentTarget = Value::object(at);
+        // A listener that is a plain function runs on the top-level global object, which
+        // holds the built-in definitions but none of the movie's own script variables.
         const Value args[1] = {event};
-        CallHandler(vm, l.fn, args);
+        CallValue(vm, l.fn, Value::object(vm.builtins), args);
     }
 }
 

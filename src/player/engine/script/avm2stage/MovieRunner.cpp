@@ -58,13 +58,6 @@ DisplayRecord* DisplayOf(Vm& vm, const Value& v) {
     return it == state.displays.end() ? nullptr : &it->second;
 }
 
-ClassObject* BuiltinClass(Vm& vm, const char* package, const char* name) {
-    const Value cls =
-        GetProperty(vm, Value::object(vm.builtins),
-                    PropName{vm.intern(name), nullptr, vm.internNs(NsKind::Package, package)});
-    return static_cast<ClassObject*>(cls.asObject());
-}
-
 void ReportUncaught(Vm& vm, const ScriptException& e) {
     std::string text = "Error";
     try {

@@ -5,6 +5,7 @@
 
 #include "codec/Errors.h"
 #include "player/engine/display/DisplayHost.h"
+#include "player/engine/script/avm2/Calls.h"
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/Vm.h"
 
@@ -167,8 +168,7 @@ struct StageState : avm2::Embedder {
 StageState& StateOf(avm2::Vm& vm);
 // "pkg.Name" or "pkg::Name" as a name to look up.
 avm2::Name NameFromText(avm2::Vm& vm, const std::string& text);
-// A built-in class by package and name.
-avm2::ClassObject* BuiltinClass(avm2::Vm& vm, const char* package, const char* name);
+using avm2::BuiltinClass;
 DisplayRecord* DisplayOf(avm2::Vm& vm, const Value& v);
 
 // Installs flash.events, flash.display and the flash.utils timing functions.

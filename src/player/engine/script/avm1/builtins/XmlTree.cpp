@@ -1,5 +1,7 @@
 #include "player/engine/script/avm1/builtins/XmlTree.h"
 
+#include "player/engine/script/common/XmlEntities.h"
+
 #include <algorithm>
 
 namespace quillon::engine::avm1 {
@@ -125,18 +127,7 @@ std::string XmlToString(Vm& vm, Object* node, int depth) {
 }
 
 std::string EscapeXml(const std::string& text) {
-    static constexpr std::pair<char, const char*> Entities[] = {
-        {'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}, {'\'', "&apos;"}};
-    std::string out;
-    for (const char c : text) {
-        const auto* entity = std::ranges::find(Entities, c, &std::pair<char, const char*>::first);
-        if (entity != std::end(Entities)) {
-            out += entity->second;
-        } else {
-            out += c;
-        }
-    }
-    return out;
+    return EncodeXmlEntities(text);
 }
 
 } // namespace quillon::engine::avm1
