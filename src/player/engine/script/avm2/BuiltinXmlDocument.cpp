@@ -12,6 +12,7 @@
 #include "player/engine/script/common/XmlMarkup.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace quillon::avm2 {
 namespace {
@@ -153,8 +154,20 @@ Value NamespaceFor(Vm& vm, const XmlNodeObject& node, const std::string& prefix)
     return Value::null();
 }
 
-std::string NameText(Vm& vm, const XmlNodeObject& node) {
-    return node.type == ElementNode && !node.name.isNullish() ? ToString(vm, node.name) : "";
+// A named node's name split at its colon; nothing for a node without a name.
+struct NameParts {
+    std::string prefix, local;
+};
+std::optional<NameParts> PartsOf(Vm& vm, const XmlNodeObject& node) {
+    if (node.name.isNullish()) {
+        return std::nullopt;
+    }
+    const std::string name = ToString(vm, node.name);
+    const std::size_t colon = name.find(':');
+    if (colon == std::string::npos) {
+        return NameParts{"", name};
+    }
+    return NameParts{name.substr(0, colon), name.substr(colon + 1)};
 }
 
 Value NodeInit(Vm& vm, const Value& self, std::span<const Value> args) {
@@ -230,31 +243,17 @@ Value ParentNode(Vm& vm, const Value& self, std::span<const Value>) {
     return NodeValue(Self(vm, self).parent);
 }
 Value LocalName(Vm& vm, const Value& self, std::span<const Value>) {
-    XmlNodeObject& node = Self(vm, self);
-    if (node.name.isNullish()) {
-        return Value::null();
-    }
-    const std::string name = NameText(vm, node);
-    const std::size_t colon = name.find(':');
-    return Value::string(colon == std::string::npos ? name : name.substr(colon + 1));
+    const auto parts = PartsOf(vm, Self(vm, self));
+    return parts ? Value::string(parts->local) : Value::null();
 }
 Value Prefix(Vm& vm, const Value& self, std::span<const Value>) {
-    XmlNodeObject& node = Self(vm, self);
-    if (node.name.isNullish()) {
-        return Value::null();
-    }
-    const std::string name = NameText(vm, node);
-    const std::size_t colon = name.find(':');
-    return Value::string(colon == std::string::npos ? "" : name.substr(0, colon));
+    const auto parts = PartsOf(vm, Self(vm, self));
+    return parts ? Value::string(parts->prefix) : Value::null();
 }
 Value NamespaceUri(Vm& vm, const Value& self, std::span<const Value>) {
     XmlNodeObject& node = Self(vm, self);
-    if (node.name.isNullish()) {
-        return Value::null();
-    }
-    const std::string name = NameText(vm, node);
-    const std::size_t colon = name.find(':');
-    return NamespaceFor(vm, node, colon == std::string::npos ? "" : name.substr(0, colon));
+    const auto parts = PartsOf(vm, node);
+    return parts ? NamespaceFor(vm, node, parts->prefix) : Value::null();
 }
 Value NamespaceForPrefix(Vm& vm, const Value& self, std::span<const Value> args) {
     return NamespaceFor(vm, Self(vm, self), ToString(vm, Arg(args, 0)));

@@ -2,6 +2,7 @@
 
 #include "player/engine/script/common/Utf8.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <optional>
@@ -60,26 +61,16 @@ std::string DecodeXmlEntities(std::string_view text) {
 }
 
 std::string EncodeXmlEntities(std::string_view text) {
+    static constexpr std::pair<char, std::string_view> Entities[] = {
+        {'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}, {'\'', "&apos;"}};
     std::string out;
     out.reserve(text.size());
     for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&apos;";
-            break;
-        default:
+        const auto* entity = std::find_if(std::begin(Entities), std::end(Entities),
+                                          [c](const auto& e) { return e.first == c; });
+        if (entity != std::end(Entities)) {
+            out += entity->second;
+        } else {
             out += c;
         }
     }
