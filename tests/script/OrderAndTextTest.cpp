@@ -142,6 +142,24 @@ TEST(ScriptOrder, ArraysOfOddLengthsKeepTheLengthGiven) {
     EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "\n-1\n1\n");
 }
 
+// TextFormat's parts are accessors on its prototype: no own properties, none listed by
+// for..in, each made its kind when set; a font name is cut at 64 characters.
+TEST(ScriptText, TextFormatPartsAreAccessorsOnThePrototype) {
+    ActionAssembler a;
+    a.push({"tf", 0, "TextFormat"}).op(Action::NewObject).op(Action::SetVariable);
+    a.push({"tf"}).op(Action::GetVariable).push({"size", "12"}).op(Action::SetMember);
+    a.push({"tf"}).op(Action::GetVariable).push({"size"}).op(Action::GetMember);
+    a.push({1}).op(Action::Add2).op(Action::Trace);
+    CallOn(a, "tf", "hasOwnProperty", {"size"}).op(Action::Trace);
+    a.push({"tf"}).op(Action::GetVariable).push({"font", std::string(70, 'f')});
+    a.op(Action::SetMember);
+    a.push({"tf"}).op(Action::GetVariable).push({"font"}).op(Action::GetMember);
+    a.op(0x14).op(Action::Trace); // length
+    TraceNamesOf(a, "tf");
+    TraceMember(a, "tf", "bold");
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "13\nfalse\n64\nnull\n");
+}
+
 TEST(ScriptText, SubstrTakesNegativeCountsFromTheLength) {
     const std::vector<std::pair<std::vector<PushValue>, std::string>> cases = {
         {{-1, 0}, "hello worl"}, {{-3, 3}, ""}, {{-5, 4}, "o worl"}, {{-4, 8}, ""}, {{2, -5}, "wo"},
