@@ -98,15 +98,28 @@ public:
     Slots(Vm& vm, CallInfo& c) : vm_(vm), self_(c.thisValue), o_(ThisObject(c)) {}
     explicit operator bool() const { return o_ != nullptr; }
     std::size_t length() const { return vm_.arrayLength(o_); }
-    // an array's own elements are read as stored, past any accessor put over them
+    // An array's own elements are read and written as stored, past any accessor or
+    // watcher put over them (and without making names of their indices).
     Value get(std::size_t i) {
-        if (o_->kind == Kind::Array) {
+        if (array()) {
             return o_->hasElement(i) ? o_->elements[i] : Value();
         }
         return vm_.getOf(o_, std::to_string(i), self_);
     }
-    void remove(std::size_t i) { vm_.removeProperty(o_, std::to_string(i)); }
-    void put(std::size_t i, Value v) { vm_.set(self_, std::to_string(i), std::move(v)); }
+    void remove(std::size_t i) {
+        if (array() && i < o_->elements.size()) {
+            o_->removeElement(i);
+        } else {
+            vm_.removeProperty(o_, std::to_string(i));
+        }
+    }
+    void put(std::size_t i, Value v) {
+        if (array() && i < o_->elements.size()) {
+            o_->setElement(i, std::move(v));
+        } else {
+            vm_.set(self_, std::to_string(i), std::move(v));
+        }
+    }
     // Deleting the place first puts it at the end of enumeration order, as a new one.
     void move(std::size_t from, std::size_t to) {
         Value v = get(from);
@@ -122,6 +135,8 @@ public:
     }
 
 private:
+    bool array() const { return o_->kind == Kind::Array; }
+
     Vm& vm_;
     Value self_;
     Object* o_;
