@@ -375,6 +375,9 @@ TEST(ScriptLanguage, PathsInEverySpelling) {
         {"v", true, "c1"},
         {"g", true, "undefined"},
         {"/:v", true, "c1"},
+        {"c1/c2/", true, "c2"}, // a slash at the end names what is before it
+        {"c1//c2", true, "undefined"},
+        {"//c1", true, "undefined"},
     };
     for (const Case& c : cases) {
         ActionAssembler a;
