@@ -375,6 +375,9 @@ TEST(ScriptLanguage, PathsInEverySpelling) {
         {"v", true, "c1"},
         {"g", true, "undefined"},
         {"/:v", true, "c1"},
+        {"c1/c2/", true, "c2"}, // a slash at the end names what is before it
+        {"c1//c2", true, "undefined"},
+        {"//c1", true, "undefined"},
     };
     for (const Case& c : cases) {
         ActionAssembler a;
@@ -582,6 +585,46 @@ TEST(ScriptLanguage, VariablesHideSpecialNamesAndVarWritesToTheWithObject) {
     a.push({"o"}).op(Action::GetVariable).push({"c"}).op(Action::GetMember).op(Action::Trace);
     a.traceVariable("c");
     EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "fake\n10\nundefined\n10\n");
+}
+
+// A primitive becomes an object through the class _global holds under its type's name
+// now; call runs on that object, or on _global for null.
+TEST(ScriptLanguage, PrimitivesBecomeObjectsThroughTheClassesInGlobal) {
+    ActionAssembler a;
+    ActionAssembler ctor; // function (v) { trace("made " + v); this.k = "mine"; }
+    ctor.push({"made ", "v"}).op(Action::GetVariable).op(Action::Add2).op(Action::Trace);
+    ctor.push({"this"}).op(Action::GetVariable).push({"k", "mine"}).op(Action::SetMember);
+    a.push({"_global"}).op(Action::GetVariable).push({"Number"});
+    a.function({"", {{0, "v"}}}, ctor).op(Action::SetMember);
+    a.push({5, "k"}).op(Action::GetMember).op(Action::Trace);
+    ActionAssembler f; // function f() { trace(typeof this); trace(this === _global); }
+    f.push({"this"}).op(Action::GetVariable).op(Action::TypeOf).op(Action::Trace);
+    f.push({"this"}).op(Action::GetVariable).push({"_global"}).op(Action::GetVariable);
+    f.op(Action::StrictEquals).op(Action::Trace);
+    a.function({"f"}, f);
+    CallOn(a, "f", "call", {Null{}}).op(Action::Pop);
+    CallOn(a, "f", "call", {"text"}).op(Action::Pop);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(),
+              "made 5\nmine\nobject\ntrue\nobject\nfalse\n");
+}
+
+// instanceof reads the class's own prototype as stored, calling no getter; a primitive is
+// an instance of nothing.
+TEST(ScriptLanguage, InstanceOfReadsTheStoredPrototype) {
+    ActionAssembler a;
+    a.push({"o", 0}).op(Action::InitObject).op(Action::SetVariable);
+    a.push({"C", 0}).op(Action::InitObject).op(Action::SetVariable);
+    ActionAssembler getter; // function () { trace("getter"); return Object.prototype; }
+    getter.trace("getter").push({"Object"}).op(Action::GetVariable).push({"prototype"});
+    getter.op(Action::GetMember).op(0x3e);
+    a.push({Null{}}).function({}, getter).push({"prototype", 3, "C"}).op(Action::GetVariable);
+    a.push({"addProperty"}).op(Action::CallMethod).op(Action::Pop);
+    a.push({"o"}).op(Action::GetVariable).push({"C"}).op(Action::GetVariable);
+    a.op(Action::InstanceOf).op(Action::Trace);
+    a.push({"x", "String"}).op(Action::GetVariable).op(Action::InstanceOf).op(Action::Trace);
+    a.push({"o"}).op(Action::GetVariable).push({"Object"}).op(Action::GetVariable);
+    a.op(Action::InstanceOf).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "false\nfalse\ntrue\n");
 }
 
 } // namespace

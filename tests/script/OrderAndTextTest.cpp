@@ -91,6 +91,75 @@ TEST(ScriptOrder, ArrayMethodsWriteInThePlayersOrder) {
     }
 }
 
+// Elements that ASSetPropFlags made undeletable stay in their place in enumeration order
+// when a method moves the others, read-only ones keep their value, and hidden ones lose
+// that once moved.
+TEST(ScriptOrder, ArrayMethodsHonourElementFlags) {
+    struct Case {
+        const char* method;
+        std::vector<PushValue> argsLastFirst;
+        int index, flags;
+        std::string values, names;
+    };
+    const std::vector<Case> cases = {
+        {"reverse", {}, 2, 2, "3,2,1", "0\n2\n1\n"},
+        {"reverse", {}, 2, 6, "3,2,3", "0\n2\n1\n"},
+        {"reverse", {}, 0, 1, "3,2,1", "2\n0\n1\n"},
+        {"shift", {}, 2, 2, "2,3", "1\n0\n2\n"}, // the last one outlives the shorter length
+        {"shift", {}, 1, 6, "2,2", "0\n1\n"},
+        {"shift", {}, 0, 3, "2,3", "1\n"},
+        {"unshift", {42}, 0, 2, "42,1,2,3", "1\n2\n3\n0\n"},
+        {"unshift", {42}, 0, 6, "1,1,2,3", "1\n2\n3\n0\n"},
+        {"splice", {1, 1}, 2, 2, "1,3", "1\n2\n0\n"},
+        {"splice", {"x", 0, 1}, 0, 1, "1,x,2,3", "1\n2\n3\n"},
+    };
+    for (const Case& c : cases) {
+        ActionAssembler a;
+        a.push({3, 2, 1, 3}).op(Action::InitArray).storeRegister(1).op(Action::Pop);
+        a.push({"s", Register{1}}).op(Action::SetVariable);
+        a.push({c.flags, c.index, "s"}).op(Action::GetVariable).push({3, "ASSetPropFlags"});
+        a.op(Action::CallFunction).op(Action::Pop);
+        for (const PushValue& v : c.argsLastFirst) {
+            a.push({v});
+        }
+        a.push({static_cast<int>(c.argsLastFirst.size()), "s"}).op(Action::GetVariable);
+        a.push({c.method}).op(Action::CallMethod).op(Action::Pop);
+        a.push({"s"}).op(Action::GetVariable).op(Action::Trace);
+        TraceNamesOf(a, "s");
+        EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), c.values + "\n" + c.names)
+            << c.method << " " << c.index << " " << c.flags;
+    }
+}
+
+// new Array(n) with n no length an array can have: no elements, and n read back.
+TEST(ScriptOrder, ArraysOfOddLengthsKeepTheLengthGiven) {
+    ActionAssembler a;
+    a.push({"s", -1, 1, "Array"}).op(Action::NewObject).op(Action::SetVariable);
+    a.push({"s"}).op(Action::GetVariable).op(Action::Trace);
+    TraceMember(a, "s", "length");
+    a.push({"s"}).op(Action::GetVariable).push({0, "a"}).op(Action::SetMember);
+    TraceMember(a, "s", "length");
+    EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "\n-1\n1\n");
+}
+
+// TextFormat's parts are accessors on its prototype: no own properties, none listed by
+// for..in, each made its kind when set; a font name is cut at 64 characters.
+TEST(ScriptText, TextFormatPartsAreAccessorsOnThePrototype) {
+    ActionAssembler a;
+    a.push({"tf", 0, "TextFormat"}).op(Action::NewObject).op(Action::SetVariable);
+    a.push({"tf"}).op(Action::GetVariable).push({"size", "12"}).op(Action::SetMember);
+    a.push({"tf"}).op(Action::GetVariable).push({"size"}).op(Action::GetMember);
+    a.push({1}).op(Action::Add2).op(Action::Trace);
+    CallOn(a, "tf", "hasOwnProperty", {"size"}).op(Action::Trace);
+    a.push({"tf"}).op(Action::GetVariable).push({"font", std::string(70, 'f')});
+    a.op(Action::SetMember);
+    a.push({"tf"}).op(Action::GetVariable).push({"font"}).op(Action::GetMember);
+    a.op(0x14).op(Action::Trace); // length
+    TraceNamesOf(a, "tf");
+    TraceMember(a, "tf", "bold");
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "13\nfalse\n64\nnull\n");
+}
+
 TEST(ScriptText, SubstrTakesNegativeCountsFromTheLength) {
     const std::vector<std::pair<std::vector<PushValue>, std::string>> cases = {
         {{-1, 0}, "hello worl"}, {{-3, 3}, ""}, {{-5, 4}, "o worl"}, {{-4, 8}, ""}, {{2, -5}, "wo"},

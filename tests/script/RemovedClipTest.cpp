@@ -131,4 +131,38 @@ TEST(ScriptRemovedClip, AFunctionsBaseClipIsPlacedAgainToo) {
     EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "first\nroot's\nsecond\n");
 }
 
+// A clip removed while code acts on its child through tellTarget takes the child with
+// it: the code then reads the root's variables. With an unload handler of its own, what
+// it holds stays reachable until the frame's actions are done.
+TEST(ScriptRemovedClip, ItsChildrenGoWithItUnlessItHandlesUnload) {
+    for (const bool handler : {false, true}) {
+        MovieWriter movie(100, 100, 12, 8);
+        TagStream inner;
+        inner.showFrame();
+        const auto child = movie.defineSprite(inner);
+        ActionAssembler code;
+        if (handler) {
+            code.push({"this"}).op(Action::GetVariable).push({"onUnload"});
+            code.function({}, ActionAssembler()).op(Action::SetMember);
+        }
+        code.push({"c"}).op(Action::GetVariable).op(0x20);
+        code.set("v", "child's");
+        code.push({"this"}).op(Action::GetVariable).op(0x25);
+        code.traceVariable("v");
+        TagStream outer;
+        Place place(1, child);
+        place.name = "c";
+        outer.place(place);
+        outer.doAction(code.block());
+        outer.showFrame();
+        const auto parent = movie.defineSprite(outer);
+        movie.doAction(ActionAssembler().set("v", "root's").block());
+        Place placeParent(1, parent);
+        placeParent.name = "p";
+        movie.place(placeParent);
+        movie.showFrame();
+        EXPECT_EQ(RunMovie(movie.bytes()).joined(), handler ? "child's\n" : "root's\n") << handler;
+    }
+}
+
 } // namespace

@@ -126,4 +126,21 @@ TEST(ScriptTimeline, TheClipACallWorksOnByVersion) {
     }
 }
 
+// A goto past the last frame stops on it without running its script; one to frame 0
+// goes nowhere.
+TEST(ScriptTimeline, GotosPastTheEndStopOnTheLastFrameWithoutItsScript) {
+    MovieWriter movie(100, 100, 12, 8);
+    ActionAssembler first;
+    first.push({0}).gotoFrame2(false);
+    first.push({"", 4}).op(Action::GetProperty).op(Action::Trace);
+    first.push({10}).gotoFrame2(false);
+    first.push({"", 4}).op(Action::GetProperty).op(Action::Trace);
+    movie.doAction(first.block());
+    movie.showFrame();
+    movie.showFrame();
+    movie.doAction(ActionAssembler().trace("last frame ran").block());
+    movie.showFrame();
+    EXPECT_EQ(RunMovie(movie.bytes(), 3).joined(), "1\n3\n");
+}
+
 } // namespace

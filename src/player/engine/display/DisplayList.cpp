@@ -20,6 +20,9 @@ int FrameCountOf(const Clip& clip) {
     return clip.timeline ? static_cast<int>(clip.timeline->frames.size()) : 1;
 }
 
+// Removed clips whose children stay reachable until the frame's actions are done.
+constexpr std::size_t MaxUnloading = 4096;
+
 std::vector<const std::vector<std::uint8_t>*> Matching(const ClipActions& actions,
                                                        std::uint32_t bit) {
     std::vector<const std::vector<std::uint8_t>*> out;
@@ -119,7 +122,31 @@ Placed ClipRunner::resolve(ClipId id) {
         ids_.erase(it);
         return {};
     }
+    if (!attached(*parent)) {
+        return {};
+    }
     return Placed{parent.get(), &found->second, found->second.clip.get()};
+}
+
+bool ClipRunner::attached(const Clip& clip, bool unloading) const {
+    const Clip* at = &clip;
+    for (int guard = 0; guard <= MaxClipNesting + 1; ++guard) {
+        const std::shared_ptr<Clip> parent = at->parent.lock();
+        if (!parent) {
+            return at == root_.get() ||
+                   std::any_of(levels_.begin(), levels_.end(),
+                               [at](const auto& level) { return level.second.get() == at; });
+        }
+        const auto it = parent->list.find(at->depth);
+        const bool placed = it != parent->list.end() && it->second.clip.get() == at;
+        if (!placed &&
+            (!unloading || std::none_of(unloading_.begin(), unloading_.end(),
+                                        [at](const auto& c) { return c.get() == at; }))) {
+            return false;
+        }
+        at = parent.get();
+    }
+    return false;
 }
 
 void ClipRunner::start(const std::shared_ptr<Clip>& clip) {
@@ -137,6 +164,8 @@ void ClipRunner::queueInitActions(const Frame& frame) {
 }
 
 void ClipRunner::gotoFrame(const std::shared_ptr<Clip>& clip, int frame) {
+    // past the last frame the playhead stops on it, yet that frame's script does not run
+    const bool past = frame > FrameCountOf(*clip) - 1;
     frame = std::clamp(frame, 0, FrameCountOf(*clip) - 1);
     if (frame == clip->frame || !clip->timeline) {
         return;
@@ -159,8 +188,8 @@ void ClipRunner::gotoFrame(const std::shared_ptr<Clip>& clip, int frame) {
     // the clip's own script runs before those of the clips it just placed
     const auto& actions = clip->timeline->frames[static_cast<std::size_t>(frame)].actions;
     std::vector<Queued> mine;
-    for (const auto& code : actions) {
-        mine.push_back(Queued{clip, &code, std::nullopt, nullptr});
+    for (std::size_t i = 0; !past && i < actions.size(); ++i) {
+        mine.push_back(Queued{clip, &actions[i], std::nullopt, nullptr});
     }
     // an empty range inserted mid-deque would move its elements onto themselves
     if (!mine.empty()) {
@@ -211,7 +240,8 @@ void ClipRunner::runItem(Queued& item) {
         return;
     }
     const ClipId id = idOf(*clip);
-    if (!id) {
+    // what a clip waiting for its unload handler holds is reachable, yet runs no more
+    if (!id || (!unloading_.empty() && attached(*clip) && !attached(*clip, false))) {
         return;
     }
     if (item.code) {
@@ -238,6 +268,7 @@ void ClipRunner::runQueuedActions() {
     initActions_.clear();
     initialize_.clear();
     construct_.clear();
+    unloading_.clear();
     if (!queue_.empty()) {
         warn("frame actions kept jumping; the rest were dropped");
         queue_.clear();
@@ -271,7 +302,12 @@ void ClipRunner::unloadEvents(Instance& instance) {
         }
     }
     if (events_ && scriptId) {
-        events_->clipEvent(scriptId, ClipEvent::Unload, Matching(clipActions, EventUnload));
+        const auto unloadActions = Matching(clipActions, EventUnload);
+        if ((!unloadActions.empty() || events_->handlesUnload(scriptId)) &&
+            unloading_.size() < MaxUnloading) {
+            unloading_.push_back(clip);
+        }
+        events_->clipEvent(scriptId, ClipEvent::Unload, unloadActions);
         events_->clipRemoved(scriptId);
     } else if (events_ && clipActions) {
         // reached by no script yet, but it has unload actions of its own

@@ -172,6 +172,8 @@ public:
     void queueEnterFrame(const std::shared_ptr<Clip>& clip);
     ClipId idOf(Clip& clip);
     ClipId idOf(Clip& parent, int depth);
+    // Nothing for a clip no longer on show: one taken off its parent, or whose parent or
+    // any clip above was, even while something still holds it.
     Placed resolve(ClipId id);
     void setRoot(const std::shared_ptr<Clip>& root) { root_ = root; }
     // Movies loaded into levels above the main timeline (_level1 and up), by number.
@@ -243,6 +245,12 @@ private:
     std::shared_ptr<Clip> root_;
     std::unordered_map<ClipId, Registered> ids_;
     std::map<int, std::shared_ptr<Clip>> levels_;
+    // Whether a clip hangs from the main timeline or a level, through clips still waiting
+    // for their unload handlers when `unloading` says so.
+    bool attached(const Clip& clip, bool unloading = true) const;
+    // Clips removed with an unload handler: what they hold stays there until the frame's
+    // actions are done.
+    std::vector<std::shared_ptr<Clip>> unloading_;
     ClipId nextId_ = 2; // 1 is the main timeline
     std::set<std::uint16_t> initDone_;
     int nesting_ = 0;

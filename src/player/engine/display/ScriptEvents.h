@@ -22,6 +22,8 @@ public:
                            const std::vector<const std::vector<std::uint8_t>*>& actions) = 0;
     // The clip left the display list.
     virtual void clipRemoved(ClipId clip) = 0;
+    // Whether a script gave the clip an unload handler of its own.
+    virtual bool handlesUnload(ClipId) { return false; }
 };
 
 } // namespace quillon::engine

@@ -185,6 +185,11 @@ void Vm::mark() {
             pushValue(v);
         }
         pushValue(o->primitive);
+        if (o->fieldSettings) {
+            for (const auto& [key, v] : *o->fieldSettings) {
+                pushValue(v);
+            }
+        }
         push(o->superThis);
         push(o->superHome);
         push(o->baseClip);

@@ -112,6 +112,26 @@ Value Vm::toPrimitive(const Value& v, bool preferString) {
     return asText ? v : Value();
 }
 
+namespace {
+
+const char* BoxClassName(const Value& v) {
+    return v.isString() ? "String" : v.isNumber() ? "Number" : "Boolean";
+}
+
+} // namespace
+
+Object* Vm::builtinBoxProto(const Value& v) {
+    Object* proto = v.isString() ? stringProto : v.isNumber() ? numberProto : booleanProto;
+    const Property* p = global->find(BoxClassName(v));
+    if (!p || p->getter || p->setter || !p->value.isObject()) {
+        return nullptr;
+    }
+    const Property* kept = p->value.o->find("prototype");
+    const bool builtin = p->value.o->native && kept && !kept->getter && kept->value.isObject() &&
+                         kept->value.o == proto;
+    return builtin ? proto : nullptr;
+}
+
 Object* Vm::toObject(const Value& v) {
     switch (v.type) {
     case Type::Object:
@@ -119,9 +139,18 @@ Object* Vm::toObject(const Value& v) {
     case Type::String:
     case Type::Number:
     case Type::Boolean: {
-        Object* box = newObject(v.isString()   ? stringProto
-                                : v.isNumber() ? numberProto
-                                               : booleanProto);
+        Object* proto = builtinBoxProto(v);
+        if (!proto) {
+            // the class as it is now, getter and all (yet no __resolve), made with the
+            // primitive
+            const Value ctor = getOf(global, BoxClassName(v), Value(global));
+            if (!ctor.isObject() || !ctor.o->isFunction()) {
+                return nullptr;
+            }
+            const Value made = construct(ctor, std::span<const Value>(&v, 1));
+            return made.isObject() ? made.o : nullptr;
+        }
+        Object* box = newObject(proto);
         box->kind = Kind::Boxed;
         box->primitive = v;
         box->className = v.isString() ? "String" : v.isNumber() ? "Number" : "Boolean";
@@ -290,12 +319,19 @@ bool ChainHolds(Vm& vm, Object* proto, Object* target, int depth) {
 
 } // namespace
 
-bool Vm::instanceOf(const Value& v, Object* ctor) {
+bool Vm::instanceOf(const Value& v, const Value& ctor) {
+    // A primitive is an instance of nothing. The class and its prototype become objects
+    // (a class a script put in place of String sees that); the prototype is the class's
+    // own, as stored: no getter runs, and no version hides it.
     if (!v.isObject()) {
         return false;
     }
-    const Value protoValue = getOf(ctor, "prototype", Value(ctor));
-    return protoValue.isObject() && ChainHolds(*this, v.o->proto, protoValue.o, 0);
+    Object* cls = toObject(ctor);
+    const Property* kept = cls ? cls->findAny("prototype") : nullptr;
+    Object* proto = kept && !kept->getter ? toObject(kept->value) : nullptr;
+    // a removed clip's reference has no chain left to look along
+    Object* object = liveObject(v.o);
+    return proto && object && ChainHolds(*this, object->proto, proto, 0);
 }
 
 Value Vm::makeString(std::string text) {

@@ -9,6 +9,24 @@ namespace {
 constexpr std::size_t IndexFrom = 12;
 } // namespace
 
+bool ArrayIndex(std::string_view name, std::size_t& index) {
+    if (name.empty() || name.size() > 10 || (name.size() > 1 && name[0] == '0')) {
+        return false;
+    }
+    std::uint64_t value = 0;
+    for (char c : name) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (value >= 0x7fffffff) {
+        return false;
+    }
+    index = static_cast<std::size_t>(value);
+    return true;
+}
+
 std::string Object::key(std::string_view name) const {
     return caseSensitive_ ? std::string(name) : FoldCase(name);
 }
@@ -103,8 +121,19 @@ void Object::syncStamps() {
 
 void Object::resizeElements(std::size_t length) {
     syncStamps();
+    oddLength.reset();
+    // A shorter length deletes the elements past it, yet undeletable ones stay on as
+    // plain properties, where enumeration still lists them in their place.
+    for (std::size_t i = length; i < elementFlags.size() && i < elements.size(); ++i) {
+        if ((elementFlags[i] & DontDelete) && elementStamps[i] != 0) {
+            const std::string name = std::to_string(i);
+            define(name, elements[i], elementFlags[i]);
+            findAny(name)->stamp = elementStamps[i];
+        }
+    }
     elements.resize(length);
     elementStamps.resize(length, 0);
+    elementFlags.resize(std::min(elementFlags.size(), length));
 }
 
 void Object::setElement(std::size_t index, Value value) {
@@ -112,18 +141,51 @@ void Object::setElement(std::size_t index, Value value) {
         resizeElements(index + 1);
     }
     syncStamps();
+    oddLength.reset();
+    if (elementStamps[index] != 0 && (elementFlagsAt(index) & ReadOnly)) {
+        return;
+    }
     elements[index] = std::move(value);
     if (elementStamps[index] == 0) {
         elementStamps[index] = ++nextStamp;
     }
 }
 
-void Object::stampElements(std::span<const std::size_t> order) {
-    syncStamps();
-    for (const std::size_t index : order) {
-        if (index < elementStamps.size()) {
-            elementStamps[index] = ++nextStamp;
+bool Object::hasElement(std::size_t index) const {
+    // elements not stamped yet are all present
+    return index < elements.size() && (index >= elementStamps.size() || elementStamps[index] != 0);
+}
+
+void Object::setElementFlags(std::size_t index, std::uint16_t flags) {
+    if (!hasElement(index)) {
+        return;
+    }
+    if (elementFlags.size() <= index) {
+        if (flags == 0) {
+            return;
         }
+        elementFlags.resize(index + 1, 0);
+    }
+    elementFlags[index] = flags;
+}
+
+bool Object::removeElement(std::size_t index) {
+    if (!hasElement(index) || (elementFlagsAt(index) & DontDelete)) {
+        return false;
+    }
+    syncStamps();
+    elements[index] = Value();
+    elementStamps[index] = 0;
+    if (index < elementFlags.size()) {
+        elementFlags[index] = 0;
+    }
+    return true;
+}
+
+void Object::restampElements() {
+    syncStamps();
+    for (std::uint32_t& stamp : elementStamps) {
+        stamp = ++nextStamp;
     }
 }
 

@@ -6,6 +6,7 @@
 #include "player/engine/script/avm1/Value.h"
 
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -32,6 +33,9 @@ enum PropertyFlag : std::uint16_t {
 };
 // The version flags that hide a property from movies of a version.
 std::uint16_t HiddenFlagsFor(int version);
+
+// "0", "17": an array index; "01", "-1", "1.5": a plain name.
+bool ArrayIndex(std::string_view name, std::size_t& index);
 
 struct Property {
     std::string name;
@@ -103,10 +107,22 @@ public:
     void setElement(std::size_t index, Value value);
     // A new length: new places are holes.
     void resizeElements(std::size_t length);
-    // Restamps elements in the order given (indices within the array).
-    void stampElements(std::span<const std::size_t> order);
+    // Restamps every element in index order, as written anew.
+    void restampElements();
     // Elements added without a stamp count as written in index order now.
     void syncStamps();
+    // The length `new Array(n)` gave when n was no length an array can have: read back
+    // as given, until the array is written.
+    std::optional<double> oddLength;
+    // ASSetPropFlags flags of present elements (shorter while the rest have none).
+    std::vector<std::uint16_t> elementFlags;
+    std::uint16_t elementFlagsAt(std::size_t index) const {
+        return index < elementFlags.size() ? elementFlags[index] : 0;
+    }
+    void setElementFlags(std::size_t index, std::uint16_t flags);
+    bool hasElement(std::size_t index) const;
+    // Deletes a present element unless it is undeletable; false when nothing went.
+    bool removeElement(std::size_t index);
     // Boxed primitives and dates.
     Value primitive;
     // Clips (and text fields) on the display list. A reference to a clip that was removed
@@ -124,8 +140,8 @@ public:
     // `watch`: property name -> callback and its extra argument.
     std::vector<std::pair<std::string, std::pair<Value, Value>>> watchers;
     std::unique_ptr<XmlNode> xml;
-    // Settings only native code reads (a text field's extras, a sound's and its clip's),
-    // primitives only, by name.
+    // Settings only native code reads (a text field's extras, a sound's and its clip's, a
+    // text format's parts), by name.
     std::unique_ptr<std::unordered_map<std::string, Value>> fieldSettings;
     // One of those settings (null when never kept; undefined in the second form), and
     // keeping one.

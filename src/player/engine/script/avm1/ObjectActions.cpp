@@ -55,6 +55,14 @@ Value CallSuper(Vm& vm, Object* super, const Value& name, std::span<const Value>
     return vm.call(vm.getOf(from, key, thisValue), thisValue, args, vm.holderOf(from, key));
 }
 
+// A primitive called or constructed becomes an object first, which a class a script put
+// in place of the built-in one sees; the call itself then finds no function.
+void CoerceCallee(Vm& vm, const Value& v) {
+    if ((v.isString() || v.isNumber() || v.isBool()) && !vm.builtinBoxProto(v)) {
+        (void)vm.toObject(v);
+    }
+}
+
 void CallMethodAction(Vm& vm) {
     const Value name = vm.pop();
     const Value target = vm.pop();
@@ -67,6 +75,7 @@ void CallMethodAction(Vm& vm) {
         return;
     }
     if (noName) {
+        CoerceCallee(vm, target);
         vm.push(vm.call(target, Value(), args));
         return;
     }
@@ -75,9 +84,11 @@ void CallMethodAction(Vm& vm) {
         vm.push(Value());
         return;
     }
-    // a removed clip's reference calls on the clip now at its path
-    const Value self = target.isObject() ? Value(object) : target;
-    const Value fn = vm.getOf(object, key, self);
+    // a removed clip's reference calls on the clip now at its path; a script method
+    // called on a primitive gets the object it became
+    const Value fn = vm.getOf(object, key, target.isObject() ? Value(object) : target);
+    const bool script = fn.isObject() && fn.o->code;
+    const Value self = target.isObject() || script ? Value(object) : target;
     if (!fn.isObject() || !fn.o->isFunction()) {
         vm.warn("called " + key + ", which is not a function");
     }
@@ -90,6 +101,9 @@ void NewAction(Vm& vm, Frame& frame, bool method) {
     if (method) {
         const Value target = vm.pop();
         const std::string key = name.isUndefined() ? std::string() : vm.toString(name);
+        if (key.empty()) {
+            CoerceCallee(vm, target);
+        }
         ctor = key.empty() ? target : vm.get(target, key);
     } else {
         ctor = GetVariable(vm, frame, vm.toString(name));
@@ -271,13 +285,17 @@ bool TypeActions(Vm& vm, Frame& frame, const Instr& in) {
     case 0x54: {
         const Value ctor = vm.pop();
         const Value object = vm.pop();
-        vm.push(ctor.isObject() && vm.instanceOf(object, ctor.o));
+        vm.push(vm.instanceOf(object, ctor));
         return true;
     }
     case 0x2b: {
         const Value object = vm.pop();
         const Value ctor = vm.pop();
-        vm.push(ctor.isObject() && vm.instanceOf(object, ctor.o) ? object : Value::null());
+        if (!object.isObject()) {
+            // a primitive becomes an object (for a class that sees it) yet casts to nothing
+            (void)vm.toObject(object);
+        }
+        vm.push(vm.instanceOf(object, ctor) ? object : Value::null());
         return true;
     }
     case 0x2c:

@@ -14,25 +14,6 @@ namespace {
 
 constexpr int MaxChain = 256;
 
-// "0", "17": an array index; "01", "-1", "1.5": a plain name.
-bool ArrayIndex(std::string_view name, std::size_t& index) {
-    if (name.empty() || name.size() > 10 || (name.size() > 1 && name[0] == '0')) {
-        return false;
-    }
-    std::uint64_t value = 0;
-    for (char c : name) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    if (value >= 0x7fffffff) {
-        return false;
-    }
-    index = static_cast<std::size_t>(value);
-    return true;
-}
-
 bool SameName(const Vm& vm, std::string_view a, std::string_view b) {
     return vm.caseSensitive() ? a == b : EqualsIgnoringCase(a, b);
 }
@@ -134,7 +115,8 @@ bool SetSpecial(Vm& vm, Object* o, std::string_view name, Value& value) {
         SetArrayLength(vm, o, vm.toNumber(value));
         return true;
     }
-    if (!ArrayIndex(name, index)) {
+    // past the end, an undeletable element that a shorter length left behind
+    if (!ArrayIndex(name, index) || (index >= o->elements.size() && o->find(name))) {
         return false;
     }
     if (index >= o->elements.size()) {
@@ -186,11 +168,6 @@ bool AccessorsBlocked(Vm& vm, const Object* holder, const std::string& name,
     return depth > MaxAccessorDepth;
 }
 
-bool ElementPresent(Object* o, std::size_t index) {
-    o->syncStamps();
-    return index < o->elements.size() && o->elementStamps[index] != 0;
-}
-
 // The own names of one object, the newest first, each with whether enumeration skips it.
 void OwnNamesNewestFirst(Object* p, const std::function<void(const std::string&, bool)>& add) {
     struct Entry {
@@ -203,7 +180,8 @@ void OwnNamesNewestFirst(Object* p, const std::function<void(const std::string&,
         p->syncStamps();
         for (std::size_t i = 0; i < p->elements.size(); ++i) {
             if (p->elementStamps[i] != 0) {
-                own.push_back({p->elementStamps[i], std::to_string(i), false});
+                own.push_back({p->elementStamps[i], std::to_string(i),
+                               (p->elementFlagsAt(i) & DontEnum) != 0});
             }
         }
     }
@@ -283,14 +261,16 @@ Value Vm::get(const Value& obj, std::string_view name) {
         return found;
     }
     case Type::String:
-        if (name == "length") {
+    case Type::Number:
+    case Type::Boolean: {
+        Object* proto = builtinBoxProto(obj);
+        // through a replaced class the primitive becomes an object first, calls and all
+        Object* box = proto ? nullptr : toObject(obj);
+        if (obj.isString() && name == "length") {
             return Value(static_cast<double>(CharLength(*obj.s)));
         }
-        return getOf(stringProto, name, obj);
-    case Type::Number:
-        return getOf(numberProto, name, obj);
-    case Type::Boolean:
-        return getOf(booleanProto, name, obj);
+        return proto ? getOf(proto, name, obj) : box ? getOf(box, name, Value(box)) : Value();
+    }
     default:
         return Value();
     }
@@ -320,10 +300,11 @@ Value Vm::getOf(Object* obj, std::string_view name, const Value& thisValue) {
         if (p->kind == Kind::Array && !(accessor && accessor->getter)) {
             std::size_t index = 0;
             if (name == "length") {
-                return Value(static_cast<double>(p->elements.size()));
+                return Value(p->oddLength.value_or(static_cast<double>(p->elements.size())));
             }
-            if (ArrayIndex(name, index)) {
-                return index < p->elements.size() ? p->elements[index] : Value();
+            // a hole is no element: the name is looked for further on
+            if (ArrayIndex(name, index) && p->hasElement(index)) {
+                return p->elements[index];
             }
         }
         if (const Property* prop = p->find(name)) {
@@ -370,7 +351,7 @@ bool Vm::hasOwn(Object* obj, std::string_view name) {
     }
     std::size_t index = 0;
     if (obj->kind == Kind::Array &&
-        (name == "length" || (ArrayIndex(name, index) && ElementPresent(obj, index)))) {
+        (name == "length" || (ArrayIndex(name, index) && obj->hasElement(index)))) {
         return true;
     }
     Value out;
@@ -464,13 +445,8 @@ bool Vm::removeProperty(Object* obj, std::string_view name) {
         return had;
     }
     std::size_t index = 0;
-    if (obj->kind == Kind::Array && ArrayIndex(name, index)) {
-        if (!ElementPresent(obj, index)) {
-            return false;
-        }
-        obj->elements[index] = Value();
-        obj->elementStamps[index] = 0;
-        return true;
+    if (obj->kind == Kind::Array && ArrayIndex(name, index) && index < obj->elements.size()) {
+        return obj->removeElement(index);
     }
     return obj->remove(name);
 }

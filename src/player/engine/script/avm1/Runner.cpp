@@ -52,6 +52,11 @@ void Runner::clipEvent(ClipId clip, ClipEvent event,
     }
 }
 
+bool Runner::handlesUnload(ClipId clip) {
+    Object* object = vm_.clipObject(clip);
+    return object && vm_.holderOf(object, "onUnload");
+}
+
 void Runner::endFrame(double frameMs) {
     vm_.finishInits();
     vm_.resetBudgetIfSpent();

@@ -20,6 +20,7 @@ public:
     void clipEvent(ClipId clip, ClipEvent event,
                    const std::vector<const std::vector<std::uint8_t>*>& actions) override;
     void clipRemoved(ClipId clip) override { vm_.forgetClip(clip); }
+    bool handlesUnload(ClipId clip) override;
     // A new frame: a fresh step budget and an empty stack (what blocks leave for the ones
     // after them lasts the frame); the loads the last frame asked for finish first.
     void beginFrame() {

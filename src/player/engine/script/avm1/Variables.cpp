@@ -429,6 +429,10 @@ Value Vm::resolvePath(std::string_view path, ClipId base) {
         const std::string_view part = path.substr(start, end - start);
         start = end + 1;
         if (part.empty()) {
+            // "a/" names a, yet "//a" and "a//b" name nothing
+            if (end < path.size()) {
+                return Value();
+            }
             continue;
         }
         const ClipId here = clipOf(current);

@@ -238,6 +238,11 @@ Value Vm::construct(const Value& ctor, std::span<const Value> args) {
     }
     const Value protoValue = getOf(ctor.o, "prototype", ctor);
     Object* object = newObject(protoValue.isObject() ? protoValue.o : objectProto);
+    if (!protoValue.isObject() && !protoValue.isNullish()) {
+        // a primitive prototype ends the new object's chain, yet reads back as it was
+        object->proto = nullptr;
+        object->define("__proto__", protoValue, DontEnum);
+    }
     object->define("__constructor__", ctor, DontEnum);
     if (version_ < 7) {
         object->define("constructor", ctor, DontEnum);

@@ -130,13 +130,17 @@ public:
     bool toBool(const Value& v);
     Value toPrimitive(const Value& v, bool preferString = false);
     Object* toObject(const Value& v);
+    // The prototype a primitive reads its members from while _global's String, Number or
+    // Boolean is the built-in class, untouched; null when a script replaced it, and
+    // toObject then has to construct through what is there now.
+    Object* builtinBoxProto(const Value& v);
     std::string typeOf(const Value& v);
     bool looseEquals(const Value& a, const Value& b);
     bool strictEquals(const Value& a, const Value& b);
     // Less2 stops at a left operand that stays an object; Greater compares b < a without that.
     Value lessThan(const Value& a, const Value& b, bool leftObjectEnds = true);
     Value add(const Value& a, const Value& b);
-    bool instanceOf(const Value& v, Object* ctor);
+    bool instanceOf(const Value& v, const Value& ctor);
 
     // Properties with prototype chains, getters and setters, clips and arrays.
     Value get(const Value& obj, std::string_view name);

@@ -35,36 +35,19 @@ std::vector<Value> Elements(Vm& vm, CallInfo& c) {
     return out;
 }
 
-// Every index in order, as most methods write them.
-std::vector<std::size_t> IndexOrder(std::size_t length) {
-    std::vector<std::size_t> order(length);
-    for (std::size_t i = 0; i < length; ++i) {
-        order[i] = i;
-    }
-    return order;
-}
-
-// Writes the elements back in the order given (each index once); an array keeps the old
-// state of indices the order leaves out, which matters for holes and enumeration order.
-void Store(Vm& vm, CallInfo& c, std::vector<Value> elements, std::vector<std::size_t> order = {}) {
-    if (order.empty()) {
-        order = IndexOrder(elements.size());
-    }
+// Writes the elements back in index order.
+void Store(Vm& vm, CallInfo& c, std::vector<Value> elements) {
     Object* o = ThisObject(c);
     if (!o) {
         return;
     }
-    if (elements.size() > vm.limits().maxArrayLength) {
-        throw ScriptAbort{"an array grew past its size cap"};
-    }
     if (o->kind == Kind::Array) {
-        o->syncStamps();
-        o->elementStamps.resize(elements.size(), 0);
         o->elements = std::move(elements);
-        o->stampElements(order);
+        o->elementFlags.clear();
+        o->restampElements();
         return;
     }
-    for (const std::size_t i : order) {
+    for (std::size_t i = 0; i < elements.size(); ++i) {
         vm.set(c.thisValue, std::to_string(i), elements[i]);
     }
     vm.set(c.thisValue, "length", Value(static_cast<double>(elements.size())));
@@ -78,6 +61,8 @@ Value ArrayCtor(Vm& vm, CallInfo& c) {
         const double n = c.args[0].n;
         if (n >= 0 && n <= static_cast<double>(vm.limits().maxArrayLength) && n == std::trunc(n)) {
             o->resizeElements(static_cast<std::size_t>(n));
+        } else {
+            o->oddLength = n;
         }
         return Value(o);
     }
@@ -105,36 +90,98 @@ Value Join(Vm& vm, CallInfo& c) {
     return vm.makeString(std::move(out));
 }
 
+// Elements as the methods that move them in place see them: one at a time, so an
+// undeletable element stays where enumeration lists it and a read-only one keeps its
+// value. The same steps serve arrays and array-like objects.
+class Slots {
+public:
+    Slots(Vm& vm, CallInfo& c) : vm_(vm), self_(c.thisValue), o_(ThisObject(c)) {}
+    explicit operator bool() const { return o_ != nullptr; }
+    std::size_t length() const { return vm_.arrayLength(o_); }
+    // An array's own elements are read and written as stored, past any accessor or
+    // watcher put over them (and without making names of their indices).
+    Value get(std::size_t i) {
+        if (array()) {
+            return o_->hasElement(i) ? o_->elements[i] : Value();
+        }
+        return vm_.getOf(o_, std::to_string(i), self_);
+    }
+    void remove(std::size_t i) {
+        if (array() && i < o_->elements.size()) {
+            o_->removeElement(i);
+        } else {
+            vm_.removeProperty(o_, std::to_string(i));
+        }
+    }
+    void put(std::size_t i, Value v) {
+        if (array() && i < o_->elements.size()) {
+            o_->setElement(i, std::move(v));
+        } else {
+            vm_.set(self_, std::to_string(i), std::move(v));
+        }
+    }
+    // Deleting the place first puts it at the end of enumeration order, as a new one.
+    void move(std::size_t from, std::size_t to) {
+        Value v = get(from);
+        remove(to);
+        put(to, std::move(v));
+        remove(from);
+    }
+    void setLength(std::size_t n) {
+        if (n > vm_.limits().maxArrayLength) {
+            throw ScriptAbort{"an array grew past its size cap"};
+        }
+        vm_.set(self_, "length", Value(static_cast<double>(n)));
+    }
+
+private:
+    bool array() const { return o_->kind == Kind::Array; }
+
+    Vm& vm_;
+    Value self_;
+    Object* o_;
+};
+
 // push (magic 0) and unshift (1): the arguments at the end or the start; the new length.
 Value PushUnshift(Vm& vm, CallInfo& c) {
-    std::vector<Value> e = Elements(vm, c);
-    e.insert(c.callee->magic == 0 ? e.end() : e.begin(), c.args.begin(), c.args.end());
-    const std::size_t size = e.size();
-    std::vector<std::size_t> order = IndexOrder(size);
+    Slots slots(vm, c);
+    if (!slots) {
+        return Value();
+    }
+    const std::size_t length = slots.length();
+    const std::size_t added = c.args.size();
+    std::size_t at = length;
     if (c.callee->magic == 1) {
         // unshift moves the old elements up from the top, then writes the new ones
-        const std::size_t added = c.args.size();
-        std::reverse(order.begin() + static_cast<long>(added), order.end());
-        std::rotate(order.begin(), order.begin() + static_cast<long>(added), order.end());
+        for (std::size_t i = length; i-- > 0;) {
+            slots.move(i, i + added);
+        }
+        at = 0;
     }
-    Store(vm, c, std::move(e), std::move(order));
-    return Value(static_cast<double>(size));
+    for (std::size_t i = 0; i < added; ++i) {
+        slots.put(at + i, c.args[i]);
+    }
+    slots.setLength(length + added);
+    return Value(static_cast<double>(length + added));
 }
 
 Value PopShift(Vm& vm, CallInfo& c) {
-    std::vector<Value> e = Elements(vm, c);
-    if (e.empty()) {
+    Slots slots(vm, c);
+    const std::size_t length = slots ? slots.length() : 0;
+    if (length == 0) {
         return Value();
     }
     Value out;
     if (c.callee->magic == 0) {
-        out = e.back();
-        e.pop_back();
+        out = slots.get(length - 1);
+        slots.remove(length - 1);
     } else {
-        out = e.front();
-        e.erase(e.begin());
+        out = slots.get(0);
+        for (std::size_t i = 1; i < length; ++i) {
+            slots.move(i, i - 1);
+        }
     }
-    Store(vm, c, std::move(e));
+    slots.setLength(length - 1);
     return out;
 }
 
@@ -162,23 +209,39 @@ Value SliceArray(Vm& vm, CallInfo& c) {
 }
 
 Value Splice(Vm& vm, CallInfo& c) {
-    std::vector<Value> e = Elements(vm, c);
-    if (c.args.empty()) {
+    Slots slots(vm, c);
+    if (c.args.empty() || !slots) {
         return Value();
     }
-    const std::size_t start = Index(vm, c.arg(0), e.size(), 0);
-    std::size_t count = e.size() - start;
+    const std::size_t length = slots.length();
+    const std::size_t start = Index(vm, c.arg(0), length, 0);
+    std::size_t count = length - start;
     if (c.args.size() > 1) {
         const double n = std::trunc(vm.toNumber(c.arg(1)));
         count = n > 0 ? std::min(count, static_cast<std::size_t>(std::min(n, 1e9))) : 0;
     }
-    const auto first = e.begin() + static_cast<long>(start);
-    std::vector<Value> removed(first, first + static_cast<long>(count));
-    e.erase(first, first + static_cast<long>(count));
-    if (c.args.size() > 2) {
-        e.insert(e.begin() + static_cast<long>(start), c.args.begin() + 2, c.args.end());
+    const std::size_t added = c.args.size() > 2 ? c.args.size() - 2 : 0;
+    std::vector<Value> removed;
+    for (std::size_t i = start; i < start + count; ++i) {
+        removed.push_back(slots.get(i));
     }
-    Store(vm, c, std::move(e));
+    const std::size_t newLength = length - count + added;
+    if (added < count) {
+        for (std::size_t i = start + count; i < length; ++i) {
+            slots.move(i, i - count + added);
+        }
+        for (std::size_t i = newLength; i < length; ++i) {
+            slots.remove(i);
+        }
+    } else if (added > count) {
+        for (std::size_t i = length; i-- > start + count;) {
+            slots.move(i, i + added - count);
+        }
+    }
+    for (std::size_t i = 0; i < added; ++i) {
+        slots.put(start + i, c.args[i + 2]);
+    }
+    slots.setLength(newLength);
     return Value(vm.newArray(std::move(removed)));
 }
 
@@ -198,16 +261,19 @@ Value Concat(Vm& vm, CallInfo& c) {
 }
 
 Value Reverse(Vm& vm, CallInfo& c) {
-    std::vector<Value> e = Elements(vm, c);
-    std::reverse(e.begin(), e.end());
-    // swapped in pairs from the ends; an odd middle is left alone
-    std::vector<std::size_t> order;
-    for (std::size_t low = 0, high = e.size(); low + 1 < high; ++low) {
-        --high;
-        order.push_back(low);
-        order.push_back(high);
+    Slots slots(vm, c);
+    if (!slots) {
+        return c.thisValue;
     }
-    Store(vm, c, std::move(e), std::move(order));
+    // swapped in pairs from the ends; an odd middle is left alone
+    for (std::size_t low = 0, high = slots.length(); low + 1 < high; ++low) {
+        --high;
+        Value lowValue = slots.get(low), highValue = slots.get(high);
+        slots.remove(low);
+        slots.remove(high);
+        slots.put(low, std::move(highValue));
+        slots.put(high, std::move(lowValue));
+    }
     return c.thisValue;
 }
 

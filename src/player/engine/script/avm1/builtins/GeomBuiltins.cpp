@@ -259,7 +259,7 @@ Value RectUnion(Vm& vm, CallInfo& c) {
 // Whether a value is an instance of a flash.geom class.
 bool IsGeom(Vm& vm, const Value& v, const char* cls) {
     const Value ctor = vm.get(Value(FlashPackage(vm, "geom")), cls);
-    return v.isObject() && ctor.isObject() && vm.instanceOf(v, ctor.o);
+    return v.isObject() && ctor.isObject() && vm.instanceOf(v, ctor);
 }
 
 Value RectEquals(Vm& vm, CallInfo& c) {

@@ -43,8 +43,13 @@ Value IsPropertyEnumerable(Vm& vm, CallInfo& c) {
     if (!o) {
         return Value(false);
     }
-    const Property* p = o->find(vm.toString(c.arg(0)));
-    return Value(p ? !(p->flags & DontEnum) : vm.hasOwn(o, vm.toString(c.arg(0))));
+    const std::string name = vm.toString(c.arg(0));
+    std::size_t index = 0;
+    if (o->kind == Kind::Array && ArrayIndex(name, index) && o->hasElement(index)) {
+        return Value(!(o->elementFlagsAt(index) & DontEnum));
+    }
+    const Property* p = o->find(name);
+    return Value(p ? !(p->flags & DontEnum) : vm.hasOwn(o, name));
 }
 
 Value IsPrototypeOf(Vm&, CallInfo& c) {
@@ -121,10 +126,16 @@ Value RegisterClass(Vm& vm, CallInfo& c) {
     return Value(true);
 }
 
+// call and apply run a function on the object their first argument becomes; on the
+// global object when it is null or undefined, or becomes none.
+Value CalledThis(Vm& vm, const Value& thisArg) {
+    Object* o = thisArg.isNullish() ? nullptr : vm.toObject(thisArg);
+    return Value(o ? o : vm.global);
+}
+
 Value FunctionCall(Vm& vm, CallInfo& c) {
-    const Value thisArg = c.arg(0);
     const std::span<const Value> rest = c.args.empty() ? c.args : c.args.subspan(1);
-    return vm.call(c.thisValue, thisArg.isNullish() ? Value() : thisArg, rest);
+    return vm.call(c.thisValue, CalledThis(vm, c.arg(0)), rest);
 }
 
 Value FunctionApply(Vm& vm, CallInfo& c) {
@@ -136,8 +147,7 @@ Value FunctionApply(Vm& vm, CallInfo& c) {
             args.push_back(vm.get(list, std::to_string(i)));
         }
     }
-    const Value thisArg = c.arg(0);
-    return vm.call(c.thisValue, thisArg.isNullish() ? Value() : thisArg, args);
+    return vm.call(c.thisValue, CalledThis(vm, c.arg(0)), args);
 }
 
 // Function(x) called plainly gives back what it is given; with nothing, a bare object.
@@ -170,6 +180,11 @@ void SetFlagsOn(Object* o, const std::string& name, int set, int clear) {
     if (Property* p = o->findAny(name)) {
         p->flags = static_cast<std::uint16_t>((p->flags & ~clear) | set);
     }
+    std::size_t index = 0;
+    if (o->kind == Kind::Array && ArrayIndex(name, index)) {
+        o->setElementFlags(index,
+                           static_cast<std::uint16_t>((o->elementFlagsAt(index) & ~clear) | set));
+    }
 }
 
 Value SetPropFlags(Vm& vm, CallInfo& c) {
@@ -184,6 +199,10 @@ Value SetPropFlags(Vm& vm, CallInfo& c) {
     if (names.isNull()) { // undefined names the property "undefined"
         for (Property& p : o->properties()) {
             p.flags = static_cast<std::uint16_t>((p.flags & ~clear) | set);
+        }
+        for (std::size_t i = 0; o->kind == Kind::Array && i < o->elements.size(); ++i) {
+            o->setElementFlags(i,
+                               static_cast<std::uint16_t>((o->elementFlagsAt(i) & ~clear) | set));
         }
     } else if (names.isObject() && names.o->kind == Kind::Array) {
         for (const Value& n : names.o->elements) {

@@ -53,19 +53,55 @@ TextFormat ReadTextFormat(Vm& vm, const Value& from) {
     return LoadFormat(bridge, from);
 }
 
+// A TextFormat's parts are accessors on its prototype, as the player keeps them: each
+// format object holds its values among its settings, made the part's kind when set.
+constexpr std::size_t MaxFontName = 64;
+
+Value FormatPartValue(Vm& vm, int part, const Value& v) {
+    FormatBridge bridge{vm};
+    const FormatKind kind = FormatPartKind(part);
+    FormatValue value = FormatValueOf(v, kind, bridge);
+    if (part == 0 && value.text.size() > MaxFontName) {
+        value.text.resize(MaxFontName); // font names longer than this are cut
+    }
+    return ScriptValueOf(value, kind, bridge);
+}
+
+Value GetFormatPart(Vm&, CallInfo& c) {
+    Object* o = ThisObject(c);
+    const Value* kept = o ? o->keptSetting(FormatPartNames[c.callee->magic]) : nullptr;
+    return kept ? *kept : Value::null();
+}
+
+Value SetFormatPart(Vm& vm, CallInfo& c) {
+    if (Object* o = ThisObject(c)) {
+        const int part = c.callee->magic;
+        o->keepSetting(FormatPartNames[part], FormatPartValue(vm, part, c.arg(0)));
+    }
+    return Value();
+}
+
 Value TextFormatCtor(Vm& vm, CallInfo& c) {
     if (Object* o = ThisObject(c)) {
         for (int part = 0; part < FormatPartCount; ++part) {
-            const Value arg = static_cast<std::size_t>(part) < c.args.size() && part < 13
-                                  ? c.arg(static_cast<std::size_t>(part))
-                                  : Value::null();
-            const FormatKind kind = FormatPartKind(part);
-            o->put(FormatPartNames[part], arg.isNullish()            ? Value::null()
-                                          : kind == FormatKind::Text ? Value(vm.toString(arg))
-                                                                     : arg);
+            const auto index = static_cast<std::size_t>(part);
+            const Value arg = index < c.args.size() && part < 13 ? c.arg(index) : Value::null();
+            o->keepSetting(FormatPartNames[part], FormatPartValue(vm, part, arg));
         }
     }
     return c.thisValue;
+}
+
+void DefineFormatParts(Vm& vm, Object* proto) {
+    for (int part = 0; part < FormatPartCount; ++part) {
+        const std::string_view name = FormatPartNames[part];
+        // only the texts may be written over plainly
+        const bool text = name == "font" || name == "url" || name == "target";
+        proto->define(name, Value(), DontEnum | DontDelete | (text ? 0 : ReadOnly));
+        Property* p = proto->findAny(name);
+        p->getter = vm.newNative(GetFormatPart, part);
+        p->setter = vm.newNative(SetFormatPart, part);
+    }
 }
 
 EditField* ThisField(Vm& vm, CallInfo& c) {
@@ -177,7 +213,8 @@ Value TextExtent(Vm& vm, CallInfo& c) {
 } // namespace
 
 void InstallTextBuiltins(Vm& vm) {
-    vm.defineClass("TextFormat", TextFormatCtor, {{"getTextExtent", TextExtent}});
+    DefineFormatParts(
+        vm, vm.defineClass("TextFormat", TextFormatCtor, {{"getTextExtent", TextExtent}}));
     // clang-format off
     vm.methods(vm.textFieldProto, {
         {"getTextFormat", GetTextFormatOf}, {"setTextFormat", SetTextFormatOf},
