@@ -266,3 +266,24 @@ TEST(ClipGeometry, FieldBordersStayOnWholePixelsWhenTurnedAHair) {
         }
     }
 }
+
+// Between pixels, a border keeps to the pixel its corner lies in, unless the corner is
+// within a quarter pixel of the next one.
+TEST(ClipGeometry, FieldBordersBetweenPixelsKeepToThePixelTheyLieIn) {
+    const QColor magenta(255, 0, 255), white(255, 255, 255);
+    for (const double x : {30.0, 30.6, 29.85}) {
+        ActionAssembler a;
+        CallOn(a, "_root", "createTextField", {10, 10, 30, 0, 1, "f"}).op(Action::Pop);
+        a.push({"f"}).op(Action::GetVariable).storeRegister(1).op(Action::Pop);
+        a.push({Register{1}, "_x", x}).op(Action::SetMember);
+        a.push({Register{1}, "border", true}).op(Action::SetMember);
+        a.push({Register{1}, "borderColor", 0xff00ff}).op(Action::SetMember);
+        const QImage image = RenderFrame(OneScriptMovie(a));
+        SCOPED_TRACE("x " + std::to_string(x));
+        EXPECT_PIXEL(image, 30, 35, magenta);
+        EXPECT_PIXEL(image, 40, 35, magenta);
+        EXPECT_PIXEL(image, 29, 35, white);
+        EXPECT_PIXEL(image, 31, 35, white);
+        EXPECT_PIXEL(image, 41, 35, white);
+    }
+}

@@ -94,12 +94,13 @@ void DrawEditText(QPainter& painter, const EditTextCharacter& text, const ColorT
         painter.fillRect(field.area, cx.apply(Rgb(field.backgroundColor)));
     }
     if (field.border) {
-        // The border is one device pixel wide and sits on whole pixels: each corner goes to
-        // the nearest pixel, so a field turned a hair or placed between pixels keeps a
-        // straight, unbroken frame where an unturned one would have it.
+        // The border is one device pixel wide and sits on whole pixels: a corner keeps to
+        // the pixel it lies in unless it is within a quarter pixel of the next one, so a
+        // field turned a hair keeps a straight, unbroken frame where an unturned one has it.
+        const auto snap = [](double v) { return std::floor(v + 0.25) + 0.5; };
         QPolygonF corners = painter.transform().map(QPolygonF(field.area));
         for (QPointF& p : corners) {
-            p = QPointF(std::floor(p.x() + 0.5) + 0.5, std::floor(p.y() + 0.5) + 0.5);
+            p = QPointF(snap(p.x()), snap(p.y()));
         }
         QPainterPath frame;
         frame.addPolygon(corners);
