@@ -231,3 +231,59 @@ TEST(ClipGeometry, ShapeHitTestsKeepToMaskLayers) {
     movie.showFrame();
     EXPECT_EQ(RunMovie(movie.bytes()).joined(), "true\nfalse\ntrue\n");
 }
+
+// A field's border is a one-pixel frame on whole pixels: turning the field a hair (itself or
+// through its parent) neither breaks its corners nor moves a side by a pixel.
+TEST(ClipGeometry, FieldBordersStayOnWholePixelsWhenTurnedAHair) {
+    const QColor magenta(255, 0, 255), white(255, 255, 255);
+    const double rotations[] = {0, 0.0001, 0.01, 0.2, 0.3};
+    for (const double rotation : rotations) {
+        for (const bool turnParent : {false, true}) {
+            ActionAssembler a;
+            CallOn(a, "_root", "createEmptyMovieClip", {1, "m"}).op(Action::Pop);
+            CallOn(a, "m", "createTextField", {10, 10, 30, 30, 1, "f"}).op(Action::Pop);
+            a.push({"m"}).op(Action::GetVariable).push({"f"}).op(Action::GetMember);
+            a.storeRegister(1).op(Action::Pop);
+            a.push({Register{1}, "border", true}).op(Action::SetMember);
+            a.push({Register{1}, "borderColor", 0xff00ff}).op(Action::SetMember);
+            if (turnParent) {
+                SetMember(a, "m", "_rotation", rotation);
+            } else {
+                a.push({Register{1}, "_rotation", rotation}).op(Action::SetMember);
+            }
+            const QImage image = RenderFrame(OneScriptMovie(a));
+            SCOPED_TRACE("rotation " + std::to_string(rotation) + (turnParent ? " of parent" : ""));
+            for (const int along : {30, 35, 40}) {
+                EXPECT_PIXEL(image, 30, along, magenta); // left side
+                EXPECT_PIXEL(image, 40, along, magenta); // right side
+                EXPECT_PIXEL(image, along, 30, magenta); // top
+                EXPECT_PIXEL(image, along, 40, magenta); // bottom
+            }
+            EXPECT_PIXEL(image, 29, 35, white);
+            EXPECT_PIXEL(image, 31, 35, white);
+            EXPECT_PIXEL(image, 35, 29, white);
+            EXPECT_PIXEL(image, 35, 41, white);
+        }
+    }
+}
+
+// Between pixels, a border keeps to the pixel its corner lies in, unless the corner is
+// within a quarter pixel of the next one.
+TEST(ClipGeometry, FieldBordersBetweenPixelsKeepToThePixelTheyLieIn) {
+    const QColor magenta(255, 0, 255), white(255, 255, 255);
+    for (const double x : {30.0, 30.6, 29.85}) {
+        ActionAssembler a;
+        CallOn(a, "_root", "createTextField", {10, 10, 30, 0, 1, "f"}).op(Action::Pop);
+        a.push({"f"}).op(Action::GetVariable).storeRegister(1).op(Action::Pop);
+        a.push({Register{1}, "_x", x}).op(Action::SetMember);
+        a.push({Register{1}, "border", true}).op(Action::SetMember);
+        a.push({Register{1}, "borderColor", 0xff00ff}).op(Action::SetMember);
+        const QImage image = RenderFrame(OneScriptMovie(a));
+        SCOPED_TRACE("x " + std::to_string(x));
+        EXPECT_PIXEL(image, 30, 35, magenta);
+        EXPECT_PIXEL(image, 40, 35, magenta);
+        EXPECT_PIXEL(image, 29, 35, white);
+        EXPECT_PIXEL(image, 31, 35, white);
+        EXPECT_PIXEL(image, 41, 35, white);
+    }
+}

@@ -1,6 +1,8 @@
 #include "player/engine/render/TextPainter.h"
 
 #include <QGuiApplication>
+#include <QPainterPathStroker>
+#include <cmath>
 #include <span>
 
 namespace quillon::engine {
@@ -92,9 +94,24 @@ void DrawEditText(QPainter& painter, const EditTextCharacter& text, const ColorT
         painter.fillRect(field.area, cx.apply(Rgb(field.backgroundColor)));
     }
     if (field.border) {
-        painter.setPen(QPen(cx.apply(Rgb(field.borderColor)), 0));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(field.area);
+        // The border is one device pixel wide and sits on whole pixels: a corner keeps to
+        // the pixel it lies in unless it is within a quarter pixel of the next one, so a
+        // field turned a hair keeps a straight, unbroken frame where an unturned one has it.
+        const auto snap = [](double v) { return std::floor(v + 0.25) + 0.5; };
+        QPolygonF corners = painter.transform().map(QPolygonF(field.area));
+        for (QPointF& p : corners) {
+            p = QPointF(snap(p.x()), snap(p.y()));
+        }
+        QPainterPath frame;
+        frame.addPolygon(corners);
+        frame.closeSubpath();
+        QPainterPathStroker stroker;
+        stroker.setWidth(1);
+        stroker.setJoinStyle(Qt::MiterJoin);
+        painter.save();
+        painter.resetTransform();
+        painter.fillPath(stroker.createStroke(frame), cx.apply(Rgb(field.borderColor)));
+        painter.restore();
     }
     const TextLayout layout = field.layout();
     const std::size_t first = static_cast<std::size_t>(std::max(1, field.scroll) - 1);
