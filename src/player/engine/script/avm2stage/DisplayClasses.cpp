@@ -261,7 +261,10 @@ Value RemoveChildren(Vm& vm, const Value& self, std::span<const Value> args) {
 
 Value GetChildAt(Vm& vm, const Value& self, std::span<const Value> args) {
     auto& children = ChildrenOf(vm, self);
-    return Value::object(children[IndexArg(vm, args, 0, children.size())]);
+    Object* child = children[IndexArg(vm, args, 0, children.size())];
+    // A child the timeline placed counts at once but is there only once constructed.
+    const DisplayRecord* r = DisplayOf(vm, Value::object(child));
+    return r && r->constructPending ? Value::null() : Value::object(child);
 }
 Value GetChildIndex(Vm& vm, const Value& self, std::span<const Value> args) {
     auto& children = ChildrenOf(vm, self);
@@ -395,6 +398,9 @@ Value DisplayInit(Vm& vm, const Value& self, std::span<const Value>) {
     DisplayRecord& r = state.displays[self.asObject()];
     if (!known) {
         r.name = "instance" + std::to_string(++state.instanceNames);
+    } else if (r.clip) {
+        // The timeline's children are constructed as their parent's base is.
+        ConstructPlacedChildren(vm, self.asObject());
     }
     return Value();
 }
