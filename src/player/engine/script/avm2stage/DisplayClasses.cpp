@@ -21,6 +21,8 @@ using namespace avm2;
 namespace {
 
 constexpr std::size_t MaxChildren = 100000;
+// Objects nested deeper than this below one joining the stage are not told.
+constexpr int MaxSubtreeNesting = 64;
 
 DisplayRecord& Rec(Vm& vm, const Value& self) {
     DisplayRecord* r = DisplayOf(vm, self);
@@ -192,6 +194,16 @@ Value InsertChild(Vm& vm, const Value& self, Object* child, std::size_t index) {
                           "An object cannot be added as a child to one of it's children "
                           "(or children's children, etc.).");
         }
+    }
+    if (state.displays[child].parent == self.asObject()) {
+        // One already there only moves, and hears nothing.
+        auto& siblings = ChildrenOf(vm, self);
+        std::erase(siblings, child);
+        siblings.insert(siblings.begin() +
+                            static_cast<std::ptrdiff_t>(std::min(index, siblings.size())),
+                        child);
+        PlaceChildren(vm, self.asObject());
+        return Value::object(child);
     }
     Detach(vm, child);
     auto& children = ChildrenOf(vm, self);
@@ -416,11 +428,34 @@ bool OnStage(StageState& state, Object* o) {
     return false;
 }
 
+namespace {
+
+// An object and those below it, each before its children; those the timeline placed but
+// has not constructed yet are left out, with what is below them.
+void Subtree(StageState& state, Object* o, int nesting, std::vector<Object*>& out) {
+    const auto it = state.displays.find(o);
+    if (it == state.displays.end() || it->second.constructPending || nesting > MaxSubtreeNesting) {
+        return;
+    }
+    out.push_back(o);
+    for (Object* child : it->second.children) {
+        Subtree(state, child, nesting + 1, out);
+    }
+}
+
+} // namespace
+
 void NotifyArrival(Vm& vm, Object* child, const char* type, const char* stageType) {
-    const bool onStage = OnStage(StateOf(vm), child);
+    StageState& state = StateOf(vm);
+    const bool onStage = OnStage(state, child);
     Dispatch(vm, child, NewEvent(vm, "Event", type, true));
     if (onStage) {
-        Dispatch(vm, child, NewEvent(vm, "Event", stageType));
+        // Everything below the object joins or leaves the stage with it.
+        std::vector<Object*> below;
+        Subtree(state, child, 0, below);
+        for (Object* o : below) {
+            Dispatch(vm, o, NewEvent(vm, "Event", stageType));
+        }
     }
 }
 

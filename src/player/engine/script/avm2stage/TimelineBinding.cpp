@@ -69,7 +69,7 @@ ClassObject* ClassFor(Vm& vm, ClipId clip) {
     return BuiltinClass(vm, "flash.display", "Shape");
 }
 
-void PlaceChildren(Vm& vm, Object* parent, int nesting);
+void PlaceTimelineChildren(Vm& vm, Object* parent, int nesting);
 
 // A new object for a clip the timeline placed, in its parent's list at once but not yet
 // constructed: its constructor runs when the frame is constructed, or when its parent's
@@ -89,11 +89,11 @@ Object* Adopt(Vm& vm, ClipId clip, int nesting) {
     if (r.name.empty()) {
         r.name = automatic;
     }
-    PlaceChildren(vm, child, nesting + 1);
+    PlaceTimelineChildren(vm, child, nesting + 1);
     return child;
 }
 
-void PlaceChildren(Vm& vm, Object* parent, int nesting) {
+void PlaceTimelineChildren(Vm& vm, Object* parent, int nesting) {
     StageState& state = StateOf(vm);
     const ClipId clip = state.displays[parent].clip;
     if (!clip || nesting > MaxBindNesting) {
@@ -104,7 +104,7 @@ void PlaceChildren(Vm& vm, Object* parent, int nesting) {
         const auto known = state.objectsByClip.find(childClip);
         if (known != state.objectsByClip.end()) {
             timeline.push_back(known->second);
-            PlaceChildren(vm, known->second, nesting + 1);
+            PlaceTimelineChildren(vm, known->second, nesting + 1);
         } else {
             timeline.push_back(Adopt(vm, childClip, nesting));
         }
@@ -197,7 +197,7 @@ std::optional<std::uint16_t> SymbolOfObject(Vm& vm, Object* self) {
 void PlaceTimeline(Vm& vm) {
     StageState& state = StateOf(vm);
     if (state.root) {
-        PlaceChildren(vm, state.root, 0);
+        PlaceTimelineChildren(vm, state.root, 0);
     }
 }
 
