@@ -83,11 +83,10 @@ Object* Adopt(Vm& vm, ClipId clip, int nesting) {
     r.clip = clip;
     r.fromTimeline = true;
     r.constructPending = true;
-    // Every display object takes a number, named or not.
-    const std::string automatic = "instance" + std::to_string(++state.instanceNames);
+    // Only one the timeline leaves unnamed takes a number.
     r.name = state.host.name(clip);
     if (r.name.empty()) {
-        r.name = automatic;
+        r.name = "instance" + std::to_string(++state.instanceNames);
     }
     PlaceTimelineChildren(vm, child, nesting + 1);
     return child;
