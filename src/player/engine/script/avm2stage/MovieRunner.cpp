@@ -155,8 +155,12 @@ void MovieRunner::startDocument(const std::map<std::uint16_t, std::string>& symb
     // frame's children are constructed as the document's base class is.
     guarded([&] { RunInstanceInit(*vm_, cls, Value::object(root), {}); });
     ConstructPlacedChildren(*vm_, root);
-    // The stage takes the root once it is built, so its constructor's listeners hear it.
-    guarded([&] { NotifyArrival(*vm_, root, "added", "addedToStage"); });
+    // The stage takes the root once it is built, so its constructor's listeners hear it;
+    // its children heard addedToStage as they were constructed.
+    guarded([&] {
+        Dispatch(*vm_, root, NewEvent(*vm_, "Event", "added", true));
+        Dispatch(*vm_, root, NewEvent(*vm_, "Event", "addedToStage"));
+    });
     FinishFrame(*vm_);
     FinishDisplayLoads(*vm_);
 }
