@@ -459,6 +459,13 @@ void NotifyArrival(Vm& vm, Object* child, const char* type, const char* stageTyp
     }
 }
 
+void NotifyTimelineArrival(Vm& vm, Object* child) {
+    Dispatch(vm, child, NewEvent(vm, "Event", "added", true));
+    if (OnStage(StateOf(vm), child)) {
+        Dispatch(vm, child, NewEvent(vm, "Event", "addedToStage"));
+    }
+}
+
 void InstallMovieClipClass(Vm& vm, ClassObject* sprite);
 void InstallGraphicsClass(Vm& vm);
 void InstallDisplayConstants(Vm& vm);

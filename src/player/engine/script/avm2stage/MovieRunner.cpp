@@ -157,10 +157,7 @@ void MovieRunner::startDocument(const std::map<std::uint16_t, std::string>& symb
     ConstructPlacedChildren(*vm_, root);
     // The stage takes the root once it is built, so its constructor's listeners hear it;
     // its children heard addedToStage as they were constructed.
-    guarded([&] {
-        Dispatch(*vm_, root, NewEvent(*vm_, "Event", "added", true));
-        Dispatch(*vm_, root, NewEvent(*vm_, "Event", "addedToStage"));
-    });
+    guarded([&] { NotifyTimelineArrival(*vm_, root); });
     FinishFrame(*vm_);
     FinishDisplayLoads(*vm_);
 }

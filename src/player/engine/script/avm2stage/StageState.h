@@ -233,8 +233,12 @@ avm2::Value DisplayInit(avm2::Vm& vm, const avm2::Value& self, std::span<const a
 // True when the object is below the stage.
 bool OnStage(StageState& state, Object* o);
 // Tells a child it arrived or left: type ("added", "removed") bubbles, and stageType
-// ("addedToStage", "removedFromStage") follows when it is on the stage.
+// ("addedToStage", "removedFromStage") follows when it is on the stage, to it and to
+// everything below it.
 void NotifyArrival(avm2::Vm& vm, Object* child, const char* type, const char* stageType);
+// An object the timeline placed (or the root) arrives after its children, which heard
+// theirs as they were constructed: added and addedToStage go to it alone.
+void NotifyTimelineArrival(avm2::Vm& vm, Object* child);
 
 // Reports a script error that no handler caught as the movie's warning.
 void ReportUncaught(avm2::Vm& vm, const avm2::ScriptException& e);

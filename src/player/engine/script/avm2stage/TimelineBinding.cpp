@@ -149,7 +149,7 @@ void Construct(Vm& vm, Object* child, int nesting) {
         const std::string name = it->second.name;
         Guarded(vm, [&] { SetPublic(vm, Value::object(parent), name, value); });
     }
-    Guarded(vm, [&] { NotifyArrival(vm, child, "added", "addedToStage"); });
+    Guarded(vm, [&] { NotifyTimelineArrival(vm, child); });
 }
 
 // Constructs the children placed but not yet constructed below `parent`, each
