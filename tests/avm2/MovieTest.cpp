@@ -505,5 +505,43 @@ TEST(Avm2Movie, CloningAScriptEventGivesTheBuiltInEvent) {
     EXPECT_EQ(run.traces, (Lines{"ping", "false", "true"}));
 }
 
+// A parent joining or leaving the stage takes its children with it: they hear
+// addedToStage and removedFromStage after it, but not added or removed; adding a child
+// to the parent it is in again only moves it, and nobody hears anything.
+TEST(Avm2Movie, TheStageEventsOfAParentReachItsChildren) {
+    const testing::ScriptRun run =
+        testing::RunMovie(test::DocumentMovie([](AbcCode& code, Names& n) {
+            AbcWriter& abc = n.abc;
+            const std::uint32_t sprite = n.display("Sprite");
+            const auto listen = [&](std::uint32_t local, const std::string& type) {
+                AbcCode heard(abc);
+                heard.trace(std::to_string(local) + " " + type).op(0x47);
+                code.getLocal(local).pushString(type).op(0x40).u30(AddMethod(abc, heard, 1));
+                code.callProperty(0x4f, n("addEventListener"), 2);
+            };
+            for (std::uint32_t local : {1u, 2u}) {
+                code.nameOp(0x5d, sprite).callProperty(0x4a, sprite, 0).setLocal(local);
+            }
+            code.getLocal(1).getLocal(2).callProperty(0x4f, n("addChild"), 1);
+            for (std::uint32_t local : {1u, 2u}) {
+                for (const char* type : {"added", "addedToStage", "removed", "removedFromStage"}) {
+                    listen(local, type);
+                }
+            }
+            const struct {
+                const char* method;
+                std::uint32_t target;
+            } steps[] = {{"addChild", 1}, {"addChild", 1}, {"removeChild", 1}};
+            for (const auto& step : steps) {
+                code.getLocal(0).getLocal(step.target).callProperty(0x4f, n(step.method), 1);
+                code.trace(std::string("after ") + step.method);
+            }
+        }));
+    EXPECT_EQ(run.warnings, Lines{});
+    EXPECT_EQ(run.traces, (Lines{"1 added", "1 addedToStage", "2 addedToStage", "after addChild",
+                                 "after addChild", "1 removed", "1 removedFromStage",
+                                 "2 removedFromStage", "after removeChild"}));
+}
+
 } // namespace
 } // namespace quillon::test
