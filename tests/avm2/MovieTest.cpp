@@ -266,7 +266,7 @@ TEST(Avm2Movie, AGotoInAClipsOwnFrameScriptWaitsForTheScriptFromVersionTen) {
 }
 
 // A whole number, also one written as text, names a frame even where a label reads the
-// same; a fraction is looked up as a label.
+// same; a fraction is looked up as a label, and an object is read as its text.
 TEST(Avm2Movie, GotoArgumentsAreFrameNumbersOrLabelsByTheirValue) {
     const std::map<int, std::string> labels{{1, "3"}, {3, "1.5"}};
     const auto frameOf = [&](std::function<void(AbcCode&)> frame) {
@@ -277,6 +277,8 @@ TEST(Avm2Movie, GotoArgumentsAreFrameNumbersOrLabelsByTheirValue) {
     EXPECT_EQ(frameOf([](AbcCode& c) { c.pushString("3"); }), "at 3");
     EXPECT_EQ(frameOf([](AbcCode& c) { c.pushDouble(1.5); }), "at 4");
     EXPECT_EQ(frameOf([](AbcCode& c) { c.pushDouble(2.5); }), "at 2");
+    // an object by its text: ["1.5"] is the label
+    EXPECT_EQ(frameOf([](AbcCode& c) { c.pushString("1.5").op(0x56).u30(1); }), "at 4");
 }
 
 // The queued goto is a frame of its own, even to the frame the clip is on: its frame
@@ -379,8 +381,98 @@ TEST(Avm2Movie, TimelineChildrenAreBoundToTheirClassesBeforeTheDocumentIsBuilt) 
     movie.showFrame();
     const auto run = Play(movie.bytes(), 1);
     EXPECT_EQ(run->traces, (Lines{"kid constructed", "kid constructed", "children 2", "kid",
-                                  "instance2", "kid"}));
+                                  "instance1", "kid"}));
     EXPECT_EQ(run->warnings, Lines{});
+}
+
+// Main hears added before its base constructor runs and traces its children as it is
+// built and at enterFrame (their count and the newest); Kid traces its name when built.
+std::vector<std::uint8_t> ConstructionOrderAbc() {
+    AbcWriter abc;
+    const std::uint32_t movieClip = abc.qname(abc.ns(0x16, "flash.display"), "MovieClip");
+    const std::uint32_t numChildren = abc.name("numChildren");
+    AbcCode empty(abc);
+    empty.op(0x47);
+    const std::uint32_t emptyMethod = Method(abc, empty);
+    const auto makeClass = [&](const std::string& name, const AbcCode& body,
+                               std::vector<AbcTraitSpec> traits) {
+        AbcClassSpec klass;
+        klass.name = abc.name(name);
+        klass.superName = movieClip;
+        klass.iinit = Method(abc, body);
+        klass.cinit = emptyMethod;
+        klass.instanceTraits = std::move(traits);
+        return abc.addClass(klass);
+    };
+    AbcCode kid(abc);
+    kid.pushThisScope().getLocal(0).op(0x49).u30(0).pushString("kid ");
+    kid.getLocal(0).nameOp(0x66, abc.name("name")).op(0xa0).traceTop().op(0x47);
+    AbcCode enter(abc); // "enter " + numChildren + " " + getChildAt(numChildren - 1)
+    enter.pushThisScope().pushString("enter ").getLocal(0).nameOp(0x66, numChildren).op(0xa0);
+    enter.pushString(" ").op(0xa0).getLocal(0).getLocal(0).nameOp(0x66, numChildren);
+    enter.pushInt(1).op(0xa1).callProperty(0x46, abc.name("getChildAt"), 1).op(0xa0);
+    enter.traceTop().op(0x47);
+    AbcCode main(abc);
+    main.pushThisScope();
+    for (const char* type : {"added", "enterFrame"}) {
+        main.getLocal(0).pushString(type);
+        main.getLocal(0).nameOp(0x66,
+                                abc.name(type == std::string("added") ? "onArrival" : "onEnter"));
+        main.callProperty(0x4f, abc.name("addEventListener"), 2);
+    }
+    main.pushString("before super ").getLocal(0).nameOp(0x66, numChildren).op(0xa0).traceTop();
+    main.getLocal(0).op(0x49).u30(0).trace("after super").op(0x47);
+    const std::uint32_t kidIndex = makeClass("Kid", kid, {});
+    const std::uint32_t mainIndex =
+        makeClass("Main", main,
+                  {{abc.name("first"), 0, 0, 0, 0, 0, 0},
+                   {abc.name("onArrival"), 1, 0, 0, 0, 0, ArrivalHandler(abc)},
+                   {abc.name("onEnter"), 1, 0, 0, 0, 0, Method(abc, enter, 1)}});
+    AbcCode init(abc);
+    init.pushThisScope();
+    for (const auto& [name, index] : {std::pair{"Kid", kidIndex}, std::pair{"Main", mainIndex}}) {
+        init.op(0x65).u8(0).nameOp(0x60, movieClip).op(0x58).u30(index);
+        init.nameOp(0x68, abc.name(name));
+    }
+    init.op(0x47);
+    abc.script(Method(abc, init), {{abc.name("Kid"), 4, 1, 0, 0, 0, kidIndex},
+                                   {abc.name("Main"), 4, 2, 0, 0, 0, mainIndex}});
+    return abc.bytes();
+}
+
+// The first frame's children are constructed as the document's base class is, each
+// heard arriving right after its constructor; a later frame's new child is on the list
+// (but not yet to be had) during enterFrame and constructed after it.
+TEST(Avm2Movie, TimelineChildrenAreConstructedInTheirParentsBaseAndAfterEnterFrame) {
+    MovieWriter movie(100, 100, 10, 10);
+    movie.tag(FileAttributesTag, Bytes{0x08, 0, 0, 0});
+    DoAbc2(movie, ConstructionOrderAbc(), 1);
+    testing::TagStream empty;
+    empty.showFrame();
+    const std::uint16_t sprite = movie.defineSprite(empty);
+    movie.tag(SymbolClassTag, Bytes{2, 0, 0, 0, 'M', 'a', 'i', 'n', 0,
+                                    static_cast<std::uint8_t>(sprite), 0, 'K', 'i', 'd', 0});
+    testing::Place named{1, sprite};
+    named.name = "first";
+    movie.place(named);
+    movie.showFrame();
+    movie.place(testing::Place{2, sprite});
+    movie.showFrame();
+    movie.showFrame();
+    const struct {
+        int frames;
+        Lines traces;
+    } cases[] = {
+        {1, {"before super 1", "kid first", "added 1", "after super", "added 1"}},
+        {2,
+         {"before super 1", "kid first", "added 1", "after super", "added 1", "enter 2 null",
+          "kid instance1", "added 2"}},
+    };
+    for (const auto& c : cases) {
+        const auto run = Play(movie.bytes(), c.frames);
+        EXPECT_EQ(run->traces, c.traces) << c.frames << " frames";
+        EXPECT_EQ(run->warnings, Lines{});
+    }
 }
 
 // A script's Event subclass without a clone of its own is copied as the built-in class it
@@ -458,6 +550,44 @@ TEST(Avm2Movie, AFunctionListenerRunsOnTheTopLevelGlobal) {
         }));
     EXPECT_EQ(run.warnings, Lines{});
     EXPECT_EQ(run.traces, (Lines{"[object global]", "undefined", "function"}));
+}
+
+// A parent joining or leaving the stage takes its children with it: they hear
+// addedToStage and removedFromStage after it, but not added or removed; adding a child
+// to the parent it is in again only moves it, and nobody hears anything.
+TEST(Avm2Movie, TheStageEventsOfAParentReachItsChildren) {
+    const testing::ScriptRun run =
+        testing::RunMovie(test::DocumentMovie([](AbcCode& code, Names& n) {
+            AbcWriter& abc = n.abc;
+            const std::uint32_t sprite = n.display("Sprite");
+            const auto listen = [&](std::uint32_t local, const std::string& type) {
+                AbcCode heard(abc);
+                heard.trace(std::to_string(local) + " " + type).op(0x47);
+                code.getLocal(local).pushString(type).op(0x40).u30(AddMethod(abc, heard, 1));
+                code.callProperty(0x4f, n("addEventListener"), 2);
+            };
+            for (std::uint32_t local : {1u, 2u}) {
+                code.nameOp(0x5d, sprite).callProperty(0x4a, sprite, 0).setLocal(local);
+            }
+            code.getLocal(1).getLocal(2).callProperty(0x4f, n("addChild"), 1);
+            for (std::uint32_t local : {1u, 2u}) {
+                for (const char* type : {"added", "addedToStage", "removed", "removedFromStage"}) {
+                    listen(local, type);
+                }
+            }
+            const struct {
+                const char* method;
+                std::uint32_t target;
+            } steps[] = {{"addChild", 1}, {"addChild", 1}, {"removeChild", 1}};
+            for (const auto& step : steps) {
+                code.getLocal(0).getLocal(step.target).callProperty(0x4f, n(step.method), 1);
+                code.trace(std::string("after ") + step.method);
+            }
+        }));
+    EXPECT_EQ(run.warnings, Lines{});
+    EXPECT_EQ(run.traces, (Lines{"1 added", "1 addedToStage", "2 addedToStage", "after addChild",
+                                 "after addChild", "1 removed", "1 removedFromStage",
+                                 "2 removedFromStage", "after removeChild"}));
 }
 
 } // namespace

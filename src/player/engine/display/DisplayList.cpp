@@ -325,6 +325,10 @@ void ClipRunner::removeAt(Clip& clip, int depth) {
     if (it == clip.list.end()) {
         return;
     }
+    if (events_ && !it->second.clip && it->second.scriptId) {
+        // A shape or text a script has reached is told it leaves, as a clip is.
+        events_->clipRemoved(it->second.scriptId);
+    }
     unloadEvents(it->second);
     clip.list.erase(depth);
 }

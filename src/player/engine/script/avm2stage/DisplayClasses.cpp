@@ -21,6 +21,8 @@ using namespace avm2;
 namespace {
 
 constexpr std::size_t MaxChildren = 100000;
+// Objects nested deeper than this below one joining the stage are not told.
+constexpr int MaxSubtreeNesting = 64;
 
 DisplayRecord& Rec(Vm& vm, const Value& self) {
     DisplayRecord* r = DisplayOf(vm, self);
@@ -193,6 +195,16 @@ Value InsertChild(Vm& vm, const Value& self, Object* child, std::size_t index) {
                           "(or children's children, etc.).");
         }
     }
+    if (state.displays[child].parent == self.asObject()) {
+        // One already there only moves, and hears nothing.
+        auto& siblings = ChildrenOf(vm, self);
+        std::erase(siblings, child);
+        siblings.insert(siblings.begin() +
+                            static_cast<std::ptrdiff_t>(std::min(index, siblings.size())),
+                        child);
+        PlaceChildren(vm, self.asObject());
+        return Value::object(child);
+    }
     Detach(vm, child);
     auto& children = ChildrenOf(vm, self);
     if (children.size() >= MaxChildren) {
@@ -261,7 +273,10 @@ Value RemoveChildren(Vm& vm, const Value& self, std::span<const Value> args) {
 
 Value GetChildAt(Vm& vm, const Value& self, std::span<const Value> args) {
     auto& children = ChildrenOf(vm, self);
-    return Value::object(children[IndexArg(vm, args, 0, children.size())]);
+    Object* child = children[IndexArg(vm, args, 0, children.size())];
+    // A child the timeline placed counts at once but is there only once constructed.
+    const DisplayRecord* r = DisplayOf(vm, Value::object(child));
+    return r && r->constructPending ? Value::null() : Value::object(child);
 }
 Value GetChildIndex(Vm& vm, const Value& self, std::span<const Value> args) {
     auto& children = ChildrenOf(vm, self);
@@ -395,6 +410,9 @@ Value DisplayInit(Vm& vm, const Value& self, std::span<const Value>) {
     DisplayRecord& r = state.displays[self.asObject()];
     if (!known) {
         r.name = "instance" + std::to_string(++state.instanceNames);
+    } else if (r.clip) {
+        // The timeline's children are constructed as their parent's base is.
+        ConstructPlacedChildren(vm, self.asObject());
     }
     return Value();
 }
@@ -410,11 +428,41 @@ bool OnStage(StageState& state, Object* o) {
     return false;
 }
 
+namespace {
+
+// An object and those below it, each before its children; those the timeline placed but
+// has not constructed yet are left out, with what is below them.
+void Subtree(StageState& state, Object* o, int nesting, std::vector<Object*>& out) {
+    const auto it = state.displays.find(o);
+    if (it == state.displays.end() || it->second.constructPending || nesting > MaxSubtreeNesting) {
+        return;
+    }
+    out.push_back(o);
+    for (Object* child : it->second.children) {
+        Subtree(state, child, nesting + 1, out);
+    }
+}
+
+} // namespace
+
 void NotifyArrival(Vm& vm, Object* child, const char* type, const char* stageType) {
-    const bool onStage = OnStage(StateOf(vm), child);
+    StageState& state = StateOf(vm);
+    const bool onStage = OnStage(state, child);
     Dispatch(vm, child, NewEvent(vm, "Event", type, true));
     if (onStage) {
-        Dispatch(vm, child, NewEvent(vm, "Event", stageType));
+        // Everything below the object joins or leaves the stage with it.
+        std::vector<Object*> below;
+        Subtree(state, child, 0, below);
+        for (Object* o : below) {
+            Dispatch(vm, o, NewEvent(vm, "Event", stageType));
+        }
+    }
+}
+
+void NotifyTimelineArrival(Vm& vm, Object* child) {
+    Dispatch(vm, child, NewEvent(vm, "Event", "added", true));
+    if (OnStage(StateOf(vm), child)) {
+        Dispatch(vm, child, NewEvent(vm, "Event", "addedToStage"));
     }
 }
 

@@ -166,6 +166,12 @@ void FinishGoto(Vm& vm, Object* moved) {
     StageState& state = StateOf(vm);
     // Movies before version 10 leave the new frame's events and scripts to the frame's
     // own round.
+    if (state.swfVersion < 10 && state.inFrameScripts) {
+        // The new frame's children are on the list at once and constructed once the
+        // script has ended.
+        PlaceTimeline(vm);
+        return;
+    }
     if (state.swfVersion < 10 || state.binding || state.finishingFrames >= MaxNestedFrames) {
         // The new frame's children are there for the next line of the script.
         BindTimeline(vm);

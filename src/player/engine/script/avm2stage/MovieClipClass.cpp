@@ -113,7 +113,9 @@ Value IsPlaying(Vm& vm, const Value& self, std::span<const Value>) {
 // The frame (0-based on the whole timeline) a goto names: a whole number counts from 1
 // in the scene given, or the current one; a label is looked up in that scene first. Throws the
 // player's ArgumentError for an unknown scene or label.
-int FrameArg(Vm& vm, const Value& self, const Value& frame, const Value& sceneName) {
+int FrameArg(Vm& vm, const Value& self, const Value& given, const Value& sceneName) {
+    // An object names its frame by its text, as a string would.
+    const Value frame = given.isObject() ? Value::string(ToString(vm, given)) : given;
     const Playhead p = PlayheadOf(vm, self);
     std::size_t scene = p.scene;
     if (!sceneName.isNullish()) {

@@ -143,11 +143,14 @@ void MovieRunner::startDocument(const std::map<std::uint16_t, std::string>& symb
     r.name = "root1";
     state.objectsByClip[r.clip] = root;
     state.displays[state.stage].children.push_back(root);
-    BindTimeline(*vm_);
-    // A goto in the document constructor runs the frame scripts due at once.
+    PlaceTimeline(*vm_);
+    // A goto in the document constructor runs the frame scripts due at once. The first
+    // frame's children are constructed as the document's base class is.
     guarded([&] { RunInstanceInit(*vm_, cls, Value::object(root), {}); });
-    // The stage takes the root once it is built, so its constructor's listeners hear it.
-    guarded([&] { NotifyArrival(*vm_, root, "added", "addedToStage"); });
+    ConstructPlacedChildren(*vm_, root);
+    // The stage takes the root once it is built, so its constructor's listeners hear it;
+    // its children heard addedToStage as they were constructed.
+    guarded([&] { NotifyTimelineArrival(*vm_, root); });
     FinishFrame(*vm_);
     FinishDisplayLoads(*vm_);
 }
@@ -204,6 +207,9 @@ void MovieRunner::fireCallbacks() {
 }
 
 void MovieRunner::endFrame(double frameMs) {
+    // The frame's new children are on their parents' lists when enterFrame goes out, and
+    // constructed after it.
+    PlaceTimeline(*vm_);
     Broadcast(*vm_, "enterFrame");
     FinishFrame(*vm_);
     state_->clockMs += frameMs;
@@ -227,9 +233,12 @@ void MovieRunner::clipRemoved(ClipId clip) {
     const auto known = state_->objectsByClip.find(clip);
     if (known != state_->objectsByClip.end()) {
         Object* child = known->second;
-        DisplayRecord& r = state_->displays[child];
+        const DisplayRecord& r = state_->displays[child];
         if (r.fromTimeline && r.parent) {
-            guarded([&] { NotifyArrival(*vm_, child, "removed", "removedFromStage"); });
+            // One never constructed never heard it arrived, and hears nothing now.
+            if (!r.constructPending) {
+                guarded([&] { NotifyArrival(*vm_, child, "removed", "removedFromStage"); });
+            }
             DisplayRecord& left = state_->displays[child];
             if (left.parent) {
                 std::erase(state_->displays[left.parent].children, child);

@@ -47,6 +47,7 @@ struct DisplayRecord {
     bool runningScript = false;        // its frame script is running
     std::optional<QueuedGoto> queuedGoto;
     bool fromTimeline = false;        // placed by the timeline, not made by a script
+    bool constructPending = false;    // placed by the timeline, its constructor not yet run
     bool textField = false;           // a TextField: its clip is a text field
     Object* graphics = nullptr;       // its Graphics, once asked for
     std::shared_ptr<EditField> field; // a script-made text field's model while it has no clip
@@ -185,8 +186,14 @@ void FinishDisplayLoads(avm2::Vm& vm);
 void AdvanceStreams(avm2::Vm& vm, double frameMs);
 
 // Gives every clip on the timeline below the root that has no object yet one of its
-// symbol's class (constructed after its own children), names it on its parent and
-// brings the parents' child lists in line with the display list.
+// symbol's class, not yet constructed, and brings the parents' child lists in line with
+// the display list.
+void PlaceTimeline(avm2::Vm& vm);
+// Constructs the placed objects below `parent`: each constructor constructs its own
+// children when it reaches the display classes' part; after it the object is named on
+// its parent and hears added (and addedToStage).
+void ConstructPlacedChildren(avm2::Vm& vm, Object* parent);
+// PlaceTimeline, then every placed object constructed.
 void BindTimeline(avm2::Vm& vm);
 // The character a movie binds to the object's class or one it extends, if any.
 std::optional<std::uint16_t> SymbolOfObject(avm2::Vm& vm, Object* self);
@@ -226,8 +233,12 @@ avm2::Value DisplayInit(avm2::Vm& vm, const avm2::Value& self, std::span<const a
 // True when the object is below the stage.
 bool OnStage(StageState& state, Object* o);
 // Tells a child it arrived or left: type ("added", "removed") bubbles, and stageType
-// ("addedToStage", "removedFromStage") follows when it is on the stage.
+// ("addedToStage", "removedFromStage") follows when it is on the stage, to it and to
+// everything below it.
 void NotifyArrival(avm2::Vm& vm, Object* child, const char* type, const char* stageType);
+// An object the timeline placed (or the root) arrives after its children, which heard
+// theirs as they were constructed: added and addedToStage go to it alone.
+void NotifyTimelineArrival(avm2::Vm& vm, Object* child);
 
 // Reports a script error that no handler caught as the movie's warning.
 void ReportUncaught(avm2::Vm& vm, const avm2::ScriptException& e);

@@ -7,6 +7,7 @@
 #include "player/engine/script/avm2stage/StageState.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace quillon::engine::avm2stage {
 
@@ -16,6 +17,20 @@ namespace {
 
 // Nesting past this (a sprite that holds itself) is not bound.
 constexpr int MaxBindNesting = 64;
+// Constructors that keep moving playheads get this many passes a frame.
+constexpr int MaxBindRounds = 8;
+
+bool HasPending(StageState& state, Object* parent, int nesting) {
+    const auto it = state.displays.find(parent);
+    if (it == state.displays.end() || nesting > MaxBindNesting) {
+        return false;
+    }
+    return std::any_of(it->second.children.begin(), it->second.children.end(), [&](Object* o) {
+        const auto c = state.displays.find(o);
+        return c != state.displays.end() &&
+               (c->second.constructPending || HasPending(state, o, nesting + 1));
+    });
+}
 
 ClassObject* SymbolClass(Vm& vm, std::uint16_t character) {
     StageState& state = StateOf(vm);
@@ -54,12 +69,12 @@ ClassObject* ClassFor(Vm& vm, ClipId clip) {
     return BuiltinClass(vm, "flash.display", "Shape");
 }
 
-void BindChildren(Vm& vm, Object* parent, int nesting, std::vector<Object*>& arrivals);
+void PlaceTimelineChildren(Vm& vm, Object* parent, int nesting);
 
-// A new object for a clip the timeline placed: its record first, its children, then
-// its constructor. Its arrival, then theirs, go to `arrivals` to be told once the pass
-// has put everything in place, so an event the children send bubbles past their parent.
-Object* Adopt(Vm& vm, Object* parent, ClipId clip, int nesting, std::vector<Object*>& arrivals) {
+// A new object for a clip the timeline placed, in its parent's list at once but not yet
+// constructed: its constructor runs when the frame is constructed, or when its parent's
+// own constructor reaches the display classes' part.
+Object* Adopt(Vm& vm, ClipId clip, int nesting) {
     StageState& state = StateOf(vm);
     ClassObject* cls = ClassFor(vm, clip);
     Object* child = AllocateInstance(vm, cls);
@@ -67,29 +82,17 @@ Object* Adopt(Vm& vm, Object* parent, ClipId clip, int nesting, std::vector<Obje
     DisplayRecord& r = state.displays[child];
     r.clip = clip;
     r.fromTimeline = true;
-    // Every display object takes a number, named or not.
-    const std::string automatic = "instance" + std::to_string(++state.instanceNames);
+    r.constructPending = true;
+    // Only one the timeline leaves unnamed takes a number.
     r.name = state.host.name(clip);
     if (r.name.empty()) {
-        r.name = automatic;
+        r.name = "instance" + std::to_string(++state.instanceNames);
     }
-    const Value value = Value::object(child);
-    Guarded(vm, [&] {
-        // A sealed parent without a property of that name simply does not get one.
-        const Value parentValue = Value::object(parent);
-        if (!state.host.name(clip).empty()) {
-            SetPublic(vm, parentValue, r.name, value);
-        }
-    });
-    std::vector<Object*> inner;
-    BindChildren(vm, child, nesting + 1, inner);
-    Guarded(vm, [&] { RunInstanceInit(vm, cls, value, {}); });
-    arrivals.push_back(child);
-    arrivals.insert(arrivals.end(), inner.begin(), inner.end());
+    PlaceTimelineChildren(vm, child, nesting + 1);
     return child;
 }
 
-void BindChildren(Vm& vm, Object* parent, int nesting, std::vector<Object*>& arrivals) {
+void PlaceTimelineChildren(Vm& vm, Object* parent, int nesting) {
     StageState& state = StateOf(vm);
     const ClipId clip = state.displays[parent].clip;
     if (!clip || nesting > MaxBindNesting) {
@@ -100,9 +103,9 @@ void BindChildren(Vm& vm, Object* parent, int nesting, std::vector<Object*>& arr
         const auto known = state.objectsByClip.find(childClip);
         if (known != state.objectsByClip.end()) {
             timeline.push_back(known->second);
-            BindChildren(vm, known->second, nesting + 1, arrivals);
+            PlaceTimelineChildren(vm, known->second, nesting + 1);
         } else {
-            timeline.push_back(Adopt(vm, parent, childClip, nesting, arrivals));
+            timeline.push_back(Adopt(vm, childClip, nesting));
         }
     }
     // The timeline's children in depth order, then those a script added.
@@ -124,6 +127,53 @@ void BindChildren(Vm& vm, Object* parent, int nesting, std::vector<Object*>& arr
     state.displays[parent].children = std::move(timeline);
 }
 
+void ConstructChildrenAt(Vm& vm, Object* parent, int nesting);
+
+// Runs a placed object's constructor, which constructs its own children as it reaches
+// the display classes' part; then it is named on its parent and told it arrived.
+void Construct(Vm& vm, Object* child, int nesting) {
+    StageState& state = StateOf(vm);
+    state.displays[child].constructPending = false;
+    const Value value = Value::object(child);
+    Guarded(vm, [&] { RunInstanceInit(vm, child->cls, value, {}); });
+    // A constructor that never reached its base still gets its children.
+    ConstructChildrenAt(vm, child, nesting + 1);
+    const auto it = state.displays.find(child);
+    if (it == state.displays.end() || !it->second.parent) {
+        // one taken away again hears no arrival
+        return;
+    }
+    Object* parent = it->second.parent;
+    if (it->second.clip && !state.host.name(it->second.clip).empty()) {
+        // A sealed parent without a property of that name simply does not get one.
+        const std::string name = it->second.name;
+        Guarded(vm, [&] { SetPublic(vm, Value::object(parent), name, value); });
+    }
+    Guarded(vm, [&] { NotifyTimelineArrival(vm, child); });
+}
+
+// Constructs the children placed but not yet constructed below `parent`, each
+// container's own in depth order before those further down.
+void ConstructChildrenAt(Vm& vm, Object* parent, int nesting) {
+    StageState& state = StateOf(vm);
+    const auto it = state.displays.find(parent);
+    if (it == state.displays.end() || nesting > MaxBindNesting) {
+        return;
+    }
+    const std::vector<Object*> children = it->second.children;
+    for (Object* child : children) {
+        const auto c = state.displays.find(child);
+        if (c == state.displays.end() || c->second.parent != parent) {
+            continue;
+        }
+        if (c->second.constructPending) {
+            Construct(vm, child, nesting);
+        } else {
+            ConstructChildrenAt(vm, child, nesting + 1);
+        }
+    }
+}
+
 } // namespace
 
 std::optional<std::uint16_t> SymbolOfObject(Vm& vm, Object* self) {
@@ -143,17 +193,33 @@ std::optional<std::uint16_t> SymbolOfObject(Vm& vm, Object* self) {
     return std::nullopt;
 }
 
+void PlaceTimeline(Vm& vm) {
+    StageState& state = StateOf(vm);
+    if (state.root) {
+        PlaceTimelineChildren(vm, state.root, 0);
+    }
+}
+
+void ConstructPlacedChildren(Vm& vm, Object* parent) {
+    StageState& state = StateOf(vm);
+    // A goto in one of these constructors leaves the frame's events for later.
+    const bool outer = std::exchange(state.binding, true);
+    ConstructChildrenAt(vm, parent, 0);
+    state.binding = outer;
+}
+
 void BindTimeline(Vm& vm) {
     StageState& state = StateOf(vm);
-    // A constructor that moves a playhead is bound with the rest of the pass.
+    PlaceTimeline(vm);
+    // A constructor that moves a playhead has its new children placed at once; they are
+    // constructed with the rest of the pass.
     if (state.root && !state.binding) {
         state.binding = true;
-        std::vector<Object*> arrivals;
-        BindChildren(vm, state.root, 0, arrivals);
-        for (Object* child : arrivals) {
-            // one a listener took away again hears no arrival
-            if (state.displays[child].parent) {
-                Guarded(vm, [&] { NotifyArrival(vm, child, "added", "addedToStage"); });
+        for (int round = 0; round < MaxBindRounds; ++round) {
+            ConstructChildrenAt(vm, state.root, 0);
+            PlaceTimeline(vm);
+            if (!HasPending(state, state.root, 0)) {
+                break;
             }
         }
         state.binding = false;
