@@ -17,10 +17,19 @@ namespace {
 // Nesting past this (a sprite that holds itself) is not bound.
 constexpr int MaxBindNesting = 64;
 
-ClassObject* SymbolClass(Vm& vm, std::uint16_t character) {
+// The class bound to a clip's character by the movie the clip came from: a loaded
+// movie's own bindings, or the main movie's.
+ClassObject* SymbolClass(Vm& vm, ClipId clip) {
     StageState& state = StateOf(vm);
-    const auto named = state.symbolClasses.find(character);
-    if (named == state.symbolClasses.end()) {
+    const std::map<std::uint16_t, std::string>* classes = &state.symbolClasses;
+    if (const auto top = state.objectsByClip.find(state.host.movieRoot(clip));
+        top != state.objectsByClip.end()) {
+        if (const auto& movie = state.displays[top->second].movie) {
+            classes = &movie->symbolClasses;
+        }
+    }
+    const auto named = classes->find(state.host.characterId(clip));
+    if (named == classes->end()) {
         return nullptr;
     }
     try {
@@ -36,7 +45,7 @@ ClassObject* SymbolClass(Vm& vm, std::uint16_t character) {
 
 ClassObject* ClassFor(Vm& vm, ClipId clip) {
     StageState& state = StateOf(vm);
-    if (ClassObject* cls = SymbolClass(vm, state.host.characterId(clip))) {
+    if (ClassObject* cls = SymbolClass(vm, clip)) {
         return cls;
     }
     switch (state.host.kind(clip)) {
@@ -91,8 +100,10 @@ Object* Adopt(Vm& vm, Object* parent, ClipId clip, int nesting, std::vector<Obje
 
 void BindChildren(Vm& vm, Object* parent, int nesting, std::vector<Object*>& arrivals) {
     StageState& state = StateOf(vm);
-    const ClipId clip = state.displays[parent].clip;
-    if (!clip || nesting > MaxBindNesting) {
+    const DisplayRecord& record = state.displays[parent];
+    const ClipId clip = record.clip;
+    // an ActionScript 1 or 2 movie a Loader shows keeps its clips to itself
+    if (!clip || nesting > MaxBindNesting || (record.movie && !record.movie->actionScript3)) {
         return;
     }
     std::vector<Object*> timeline;
@@ -144,12 +155,16 @@ std::optional<std::uint16_t> SymbolOfObject(Vm& vm, Object* self) {
 }
 
 void BindTimeline(Vm& vm) {
+    BindTimelineOf(vm, StateOf(vm).root);
+}
+
+void BindTimelineOf(Vm& vm, Object* top) {
     StageState& state = StateOf(vm);
     // A constructor that moves a playhead is bound with the rest of the pass.
-    if (state.root && !state.binding) {
+    if (top && !state.binding) {
         state.binding = true;
         std::vector<Object*> arrivals;
-        BindChildren(vm, state.root, 0, arrivals);
+        BindChildren(vm, top, 0, arrivals);
         for (Object* child : arrivals) {
             // one a listener took away again hears no arrival
             if (state.displays[child].parent) {

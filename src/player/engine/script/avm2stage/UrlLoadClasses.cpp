@@ -49,8 +49,9 @@ std::string CallGlobal(Vm& vm, const char* name, const std::string& text) {
     return ToString(vm, CallValue(vm, fn, Value(), std::span<const Value>(&arg, 1)));
 }
 
-Value VariablesDecode(Vm& vm, const Value& self, std::span<const Value> args) {
-    const std::string text = ToString(vm, Arg(args, 0));
+} // namespace
+
+void DecodeVariables(Vm& vm, const Value& self, const std::string& text) {
     std::size_t start = 0;
     while (start < text.size()) {
         const std::size_t end = std::min(text.find('&', start), text.size());
@@ -66,6 +67,12 @@ Value VariablesDecode(Vm& vm, const Value& self, std::span<const Value> args) {
             vm.intern(name), Value::string(CallGlobal(vm, "unescape", pair.substr(equals + 1))));
         start = end + 1;
     }
+}
+
+namespace {
+
+Value VariablesDecode(Vm& vm, const Value& self, std::span<const Value> args) {
+    DecodeVariables(vm, self, ToString(vm, Arg(args, 0)));
     return Value();
 }
 
