@@ -5,6 +5,7 @@
 // end once the frame that asked for them has run, and the LoaderInfo tells their events.
 
 #include "player/engine/characters/BitmapImage.h"
+#include "player/engine/script/avm2/ByteArrayCompression.h"
 #include "player/engine/script/avm2/Calls.h"
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/NativeClass.h"
@@ -24,6 +25,8 @@ namespace {
 constexpr std::size_t MaxDisplayLoads = 256;
 // Movies loaded into movies loaded into ... go this deep at most.
 constexpr int MaxMovieNesting = 8;
+// The most LoaderInfo.bytes shows of a compressed movie in its plain form.
+constexpr std::size_t MaxPlainMovieBytes = 16u << 20;
 // How far a walk up the display tree goes.
 constexpr int MaxWalk = 10000;
 
@@ -54,6 +57,22 @@ Value InfoOf(Vm& vm, const Value& loader) {
 
 Value NewObject(Vm& vm) {
     return ConstructClass(vm, vm.core.object, {});
+}
+
+// LoaderInfo.bytes of a movie: its file, a zlib-compressed one as its plain form.
+std::string PlainMovie(const std::string& file) {
+    if (file.size() < 8 || file.compare(0, 3, "CWS") != 0) {
+        return file;
+    }
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(file.data());
+    const auto body =
+        UncompressBytes(std::span(bytes + 8, file.size() - 8), Algorithm::Zlib, MaxPlainMovieBytes);
+    if (!body) {
+        return file;
+    }
+    std::string plain = "FWS" + file.substr(3, 5);
+    plain.append(body->begin(), body->end());
+    return plain;
 }
 
 Value NewBytes(Vm& vm, const std::string& data) {
@@ -101,12 +120,13 @@ void KeepMovieFacts(Vm& vm, const Value& info, int swfVersion, bool actionScript
                ConstructClass(vm, BuiltinClass(vm, "flash.system", "ApplicationDomain"), {}));
 }
 
-// The main movie's LoaderInfo: no loader, the movie's own facts.
-Object* MainInfo(Vm& vm) {
+// The main movie's LoaderInfo, or the stage's (which tells the same but never sends
+// the main movie's events): no loader, the movie's own facts.
+Object* MainInfo(Vm& vm, Object*& slot) {
     StageState& state = StateOf(vm);
-    if (!state.mainInfo) {
+    if (!slot) {
         const Value info = NewInfo(vm, Value::null());
-        state.mainInfo = info.asObject();
+        slot = info.asObject();
         const MovieFacts facts = state.host.movieFacts(state.host.root());
         KeepHidden(vm, info, ContentKey, Value::object(state.root));
         KeepHidden(vm, info, UrlKey, Value::string(facts.url));
@@ -116,7 +136,7 @@ Object* MainInfo(Vm& vm) {
                        state.stageHeight);
         KeepHidden(vm, info, AllowsKey, Value::boolean(true));
     }
-    return state.mainInfo;
+    return slot;
 }
 
 // A property only a loaded movie has: error 2099 before the load is that far, 2098
@@ -243,6 +263,19 @@ int MovieNesting(StageState& state, Object* o) {
     return nesting;
 }
 
+// The objects below o that scripts placed, parents first.
+void CollectScriptChildren(StageState& state, Object* o, int nesting, std::vector<Object*>& out) {
+    if (nesting > MaxMovieNesting * 8) {
+        return;
+    }
+    for (Object* child : state.displays[o].children) {
+        if (!state.displays[child].fromTimeline && out.size() < std::size_t{MaxWalk}) {
+            out.push_back(child);
+            CollectScriptChildren(state, child, nesting + 1, out);
+        }
+    }
+}
+
 void Attach(StageState& state, Object* loader, Object* content) {
     state.displays[content].parent = loader;
     auto& children = state.displays[loader].children;
@@ -285,6 +318,14 @@ void ShowMovie(Vm& vm, const Value& loader, const Value& info,
     }
     Attach(state, loaderObject, content);
     Guarded(vm, [&] { NotifyArrival(vm, content, "added", "addedToStage"); });
+    if (OnStage(state, content)) {
+        // what its constructor added, off the stage then, is on it now
+        std::vector<Object*> added;
+        CollectScriptChildren(state, content, 0, added);
+        for (Object* child : added) {
+            Guarded(vm, [&] { Dispatch(vm, child, NewEvent(vm, "Event", "addedToStage")); });
+        }
+    }
     RunFrameScripts(vm, content);
 }
 
@@ -309,9 +350,10 @@ void FinishLoad(Vm& vm, const DisplayLoad& load) {
     KeepHidden(vm, info, TotalKey, total);
     Dispatch(vm, target, NewNetEvent(vm, "ProgressEvent", "progress", Value::integer(0), total));
     KeepHidden(vm, info, LoadedKey, total);
-    KeepHidden(vm, info, BytesKey, NewBytes(vm, *data));
+    KeepHidden(vm, info, BytesKey, NewBytes(vm, IsMovieFile(*data) ? PlainMovie(*data) : *data));
     KeepParameters(vm, info, load.url);
     Dispatch(vm, target, NewNetEvent(vm, "ProgressEvent", "progress", total, total));
+    const std::string shownUrl = load.url.empty() ? MainUrl(state) : load.url;
     if (IsMovieFile(*data)) {
         if (MovieNesting(state, load.loader) >= MaxMovieNesting) {
             state.warning("movies loaded into loaded movies nest too deep; " + load.url +
@@ -323,7 +365,8 @@ void FinishLoad(Vm& vm, const DisplayLoad& load) {
             state.warning("a Loader could not load the movie " +
                           (load.url.empty() ? std::string("given as bytes") : load.url) +
                           ": too many movies loaded, or it cannot be read");
-            SendIoError(vm, target, "Error #2124: Loaded file is an unknown type.", 2124);
+            SendIoError(vm, target, "Error #2124: Loaded file is an unknown type. URL: " + shownUrl,
+                        2124);
             return;
         }
         KeepHidden(vm, info, UrlKey, Value::string(movie->facts->url));
@@ -336,7 +379,8 @@ void FinishLoad(Vm& vm, const DisplayLoad& load) {
         const std::shared_ptr<BitmapPixels> pixels = DecodePictureFile(*data, &type);
         if (!pixels) {
             state.warning("not a picture or movie a Loader shows: " + load.url);
-            SendIoError(vm, target, "Error #2124: Loaded file is an unknown type.", 2124);
+            SendIoError(vm, target, "Error #2124: Loaded file is an unknown type. URL: " + shownUrl,
+                        2124);
             return;
         }
         Object* bitmapData = AllocateInstance(vm, BuiltinClass(vm, "flash.display", "BitmapData"));
@@ -381,10 +425,20 @@ Value GetLoaderInfo(Vm& vm, const Value& self, std::span<const Value>) {
     if (!top) {
         return Value::null();
     }
+    if (self.asObject() == state.stage) {
+        return Value::object(MainInfo(vm, state.stageInfo));
+    }
     if (top == state.root) {
-        return Value::object(MainInfo(vm));
+        return Value::object(MainInfo(vm, state.mainInfo));
     }
     return Value::object(state.displays[top].loaderInfo);
+}
+
+void MainMovieLoaded(Vm& vm) {
+    if (Object* info = StateOf(vm).mainInfo) {
+        Dispatch(vm, info, NewEvent(vm, "Event", "init"));
+        Dispatch(vm, info, NewEvent(vm, "Event", "complete"));
+    }
 }
 
 void FinishDisplayLoads(Vm& vm) {

@@ -165,6 +165,7 @@ void MovieRunner::startDocument(const std::map<std::uint16_t, std::string>& symb
     // The stage takes the root once it is built, so its constructor's listeners hear it.
     guarded([&] { NotifyArrival(*vm_, root, "added", "addedToStage"); });
     FinishFrame(*vm_);
+    guarded([&] { MainMovieLoaded(*vm_); });
     FinishDisplayLoads(*vm_);
 }
 

@@ -165,7 +165,8 @@ struct StageState : avm2::Embedder {
     // Files beside the movie (nothing when missing or not allowed), and the streams.
     std::function<std::optional<std::string>(const std::string& url)> readFile;
     std::shared_ptr<MediaState> media;
-    Object* mainInfo = nullptr; // the main movie's LoaderInfo, once asked for
+    Object* mainInfo = nullptr;  // the main movie's LoaderInfo, once asked for
+    Object* stageInfo = nullptr; // the stage's, once asked for
 };
 
 StageState& StateOf(avm2::Vm& vm);
@@ -187,6 +188,9 @@ void InstallLoaderClasses(avm2::Vm& vm, avm2::ClassObject* container);
 void FinishDisplayLoads(avm2::Vm& vm);
 // DisplayObject.loaderInfo: the LoaderInfo of the movie the object belongs to.
 avm2::Value GetLoaderInfo(avm2::Vm& vm, const avm2::Value& self, std::span<const avm2::Value>);
+// The main movie's first frame is built: its LoaderInfo, if a script asked for it,
+// sends init and complete.
+void MainMovieLoaded(avm2::Vm& vm);
 // The root of the movie an object belongs to: the main timeline, or a loaded movie's root
 // as far as the object hangs from one; null for one off the display list.
 Object* MovieRootOf(StageState& state, Object* o);

@@ -33,6 +33,9 @@ constexpr char LoadedKey[] = "$bytesLoaded";
 constexpr char TotalKey[] = "$bytesTotal";
 constexpr char TextKey[] = "$text";
 constexpr char IdKey[] = "$errorID";
+constexpr char StatusKey[] = "$status";
+constexpr char RedirectedKey[] = "$redirected";
+constexpr char ResponseUrlKey[] = "$responseURL";
 
 Value RequestInit(Vm& vm, const Value& self, std::span<const Value> args) {
     KeepHidden(vm, self, UrlKey,
@@ -129,6 +132,15 @@ Value ProgressInit(Vm& vm, const Value& self, std::span<const Value> args) {
     return Value();
 }
 
+// HTTPStatusEvent: (type, bubbles, cancelable, status, redirected). Local loads send
+// none, but movies name the class.
+Value HttpStatusInit(Vm& vm, const Value& self, std::span<const Value> args) {
+    EventInit(vm, self, args);
+    KeepHidden(vm, self, StatusKey, Value::integer(args.size() > 3 ? ToInt32(vm, args[3]) : 0));
+    KeepHidden(vm, self, RedirectedKey, Value::boolean(args.size() > 4 && ToBoolean(args[4])));
+    return Value();
+}
+
 void InstallNetEvents(Vm& vm) {
     ClassObject* event = BuiltinClass(vm, "flash.events", "Event");
     NativeClass progress(vm, "ProgressEvent", event, "flash.events");
@@ -149,6 +161,13 @@ void InstallNetEvents(Vm& vm) {
     NativeClass(vm, "SecurityErrorEvent", error.get(), "flash.events")
         .init(TextEventInit)
         .constant("SECURITY_ERROR", Value::string("securityError"));
+    NativeClass status(vm, "HTTPStatusEvent", event, "flash.events");
+    status.init(HttpStatusInit)
+        .constant("HTTP_STATUS", Value::string("httpStatus"))
+        .constant("HTTP_RESPONSE_STATUS", Value::string("httpResponseStatus"))
+        .getter("responseURL", GetHidden<ResponseUrlKey>);
+    Kept<StatusKey>(status, "status");
+    Kept<RedirectedKey>(status, "redirected");
 }
 
 // What a load gives as data: the text, a ByteArray of it, or URLVariables from it.
