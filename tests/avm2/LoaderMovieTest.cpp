@@ -28,6 +28,8 @@ constexpr std::uint8_t GetProperty = 0x66, SetProperty = 0x61, CallPropVoid = 0x
                        ReturnVoid = 0x47, GetScopeObject = 0x65, NewClass = 0x58,
                        InitProperty = 0x68, ConstructSuper = 0x49, GetLex = 0x60;
 
+constexpr int DefineBinaryDataTag = 87;
+
 using Body = std::function<void(AbcCode&)>;
 
 struct MovieSpec {
@@ -38,6 +40,9 @@ struct MovieSpec {
     std::vector<std::string> helpers; // more classes, empty Sprites
     bool square = false;              // a red 20 by 20 pixel square at its origin
     int frames = 2;
+    // Binary data of the movie, bound to a class Embedded that extends ByteArray.
+    std::optional<Bytes> embedded;
+    bool compressed = false; // a CWS movie
 };
 
 Bytes As3Movie(AbcWriter& abc, const MovieSpec& spec) {
@@ -79,6 +84,9 @@ Bytes As3Movie(AbcWriter& abc, const MovieSpec& spec) {
     for (const std::string& helper : spec.helpers) {
         define(helper, sprite, {}, {});
     }
+    if (spec.embedded) {
+        define("Embedded", abc.qname(abc.ns(0x16, "flash.utils"), "ByteArray"), {}, {});
+    }
     init.op(ReturnVoid);
     abc.script(AddMethod(abc, init), traits);
     const std::vector<std::uint8_t> code = abc.bytes();
@@ -87,9 +95,22 @@ Bytes As3Movie(AbcWriter& abc, const MovieSpec& spec) {
     Bytes doAbc = {1, 0, 0, 0, 'f', '1', 0};
     doAbc.insert(doAbc.end(), code.begin(), code.end());
     movie.tag(DoAbc2Tag, doAbc);
-    Bytes symbols = {1, 0, 0, 0};
+    Bytes symbols = {static_cast<std::uint8_t>(spec.embedded ? 2 : 1), 0, 0, 0};
     symbols.insert(symbols.end(), spec.main.begin(), spec.main.end());
     symbols.push_back(0);
+    if (spec.embedded) {
+        const std::uint16_t id = movie.takeId();
+        Bytes data = {
+            static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8), 0, 0, 0, 0};
+        data.insert(data.end(), spec.embedded->begin(), spec.embedded->end());
+        movie.tag(DefineBinaryDataTag, data);
+        for (const std::uint8_t b :
+             {static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8), std::uint8_t{'E'},
+              std::uint8_t{'m'}, std::uint8_t{'b'}, std::uint8_t{'e'}, std::uint8_t{'d'},
+              std::uint8_t{'d'}, std::uint8_t{'e'}, std::uint8_t{'d'}, std::uint8_t{0}}) {
+            symbols.push_back(b);
+        }
+    }
     movie.tag(SymbolClassTag, symbols);
     if (spec.square) {
         movie.place(testing::Place{1, movie.defineRectangle(0, 0, 400, 400, {255, 0, 0})});
@@ -97,7 +118,7 @@ Bytes As3Movie(AbcWriter& abc, const MovieSpec& spec) {
     for (int i = 0; i < spec.frames; ++i) {
         movie.showFrame();
     }
-    return movie.bytes();
+    return spec.compressed ? movie.compressedBytes() : movie.bytes();
 }
 
 // An ActionScript 2 movie of the red square.
@@ -177,12 +198,13 @@ const std::vector<std::string> LoadEvents = {"open",     "progress", "init",
 
 // The child: class Child traces its parent and its LoaderInfo's version as it is built;
 // a class Helper beside it.
-Bytes ChildMovie(bool square = true) {
+Bytes ChildMovie(bool square = true, bool compressed = false) {
     AbcWriter abc;
     MovieSpec child;
     child.main = "Child";
     child.helpers = {"Helper"};
     child.square = square;
+    child.compressed = compressed;
     child.ctor = [&abc](AbcCode& c) {
         c.pushString("built, parent ").getLocal(0).nameOp(GetProperty, abc.name("parent"));
         c.op(Add).pushString(", script ").op(Add).getLocal(0);
@@ -226,18 +248,29 @@ const Lines LoadedLines = {"open null",
                            "[object Loader]",
                            "true"};
 
+enum class Source { File, ReadBytes, EmbeddedBytes };
+
 TEST(Avm2LoaderMovie, AMovieFromAFileOrBytesPlaysAsTheLoadersContent) {
-    for (const bool fromBytes : {false, true}) {
-        SCOPED_TRACE(fromBytes ? "bytes" : "file");
+    for (const Source source : {Source::File, Source::ReadBytes, Source::EmbeddedBytes}) {
+        SCOPED_TRACE(static_cast<int>(source));
+        const bool fromBytes = source != Source::File;
         TempDir dir;
         Write(dir.file("child.swf"), ChildMovie());
         AbcWriter abc;
         MovieSpec parent;
         parent.frames = 3;
         const Body make = MakeLoader(abc, LoadEvents);
+        if (source == Source::EmbeddedBytes) {
+            parent.embedded = ChildMovie(true, true); // compressed, as movies embed them
+        }
         parent.ctor = [&](AbcCode& c) {
             make(c);
-            if (fromBytes) {
+            if (source == Source::EmbeddedBytes) {
+                const std::uint32_t embedded = abc.name("Embedded");
+                c.getLocal(1).nameOp(FindPropStrict, embedded);
+                c.callProperty(ConstructProp, embedded, 0);
+                c.callProperty(CallPropVoid, abc.name("loadBytes"), 1);
+            } else if (fromBytes) {
                 // the file read by a URLLoader, its bytes handed to loadBytes
                 const std::uint32_t urlLoader = Net(abc, "URLLoader");
                 c.nameOp(FindPropStrict, urlLoader).callProperty(ConstructProp, urlLoader, 0);
@@ -270,8 +303,13 @@ TEST(Avm2LoaderMovie, AMovieFromAFileOrBytesPlaysAsTheLoadersContent) {
             c.callProperty(CallPropVoid, abc.name("loadBytes"), 1);
         };
         Write(dir.file("test.swf"), As3Movie(abc, parent));
-        Played run(dir.file("test.swf"), fromBytes ? 2 : 1);
-        EXPECT_EQ(run.traces, LoadedLines);
+        Played run(dir.file("test.swf"), source == Source::ReadBytes ? 2 : 1);
+        // bytes given are not opened
+        Lines expected = LoadedLines;
+        if (fromBytes) {
+            expected.erase(expected.begin());
+        }
+        EXPECT_EQ(run.traces, expected);
         // the child's square stands where the loader is
         const QImage frame = testing::Draw(run.movie);
         EXPECT_PIXEL(frame, 15, 15, QColor(255, 0, 0));

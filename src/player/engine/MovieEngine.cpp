@@ -146,6 +146,7 @@ void MovieEngine::startScripts(State& state, const std::string& folder) const {
         }
         return loaded;
     });
+    state.stage->setBinaryData(&state.context.binaryData);
     state.stage->setScriptMovieReader([&state](const std::string& url, const std::string* bytes) {
         return ReadScriptMovie(state.context, url, bytes, state.root->movie->url);
     });

@@ -250,6 +250,10 @@ public:
     }
     // Replaces what a clip plays with a movie read so; false when it nests too deep.
     virtual bool playMovie(ClipId /*clip*/, const ScriptMovie& /*movie*/) { return false; }
+    // The bytes of the movie's DefineBinaryData of an id; none without one.
+    virtual std::shared_ptr<const std::vector<std::uint8_t>> binaryData(std::uint16_t /*id*/) {
+        return nullptr;
+    }
     // Runs the actions of one frame of a clip's timeline now (the Call action).
     virtual void callFrame(ClipId clip, int frame) = 0;
     // The name of the frame's label, the frame count of a symbol and similar lookups.

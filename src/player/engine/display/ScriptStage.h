@@ -109,6 +109,12 @@ public:
     std::shared_ptr<const ScriptMovie> readMovie(const std::string& url,
                                                  const std::string* bytes) override;
     bool playMovie(ClipId clip, const ScriptMovie& movie) override;
+    std::shared_ptr<const std::vector<std::uint8_t>> binaryData(std::uint16_t id) override {
+        const auto it = binaryData_ ? binaryData_->find(id) : BinaryData::const_iterator{};
+        return binaryData_ && it != binaryData_->end() ? it->second : nullptr;
+    }
+    using BinaryData = std::map<std::uint16_t, std::shared_ptr<const std::vector<std::uint8_t>>>;
+    void setBinaryData(const BinaryData* data) { binaryData_ = data; }
     // Where loadMovie finds movies: the timeline of the movie at a url, kept alive by
     // owner, or a picture file shown as the clip's only content; neither when there is
     // nothing to load.
@@ -160,6 +166,7 @@ private:
     FocusState focus_;
     MovieLoader loader_;
     ScriptMovieReader reader_;
+    const BinaryData* binaryData_ = nullptr;
     std::string rootName_;
     ClipPainter painter_;
     PointerSource pointer_;

@@ -346,7 +346,9 @@ void FinishLoad(Vm& vm, const DisplayLoad& load) {
         return;
     }
     const Value total = NumberValue(static_cast<double>(data->size()));
-    Dispatch(vm, target, NewEvent(vm, "Event", "open"));
+    if (!load.bytes) {
+        Dispatch(vm, target, NewEvent(vm, "Event", "open")); // bytes are not opened
+    }
     KeepHidden(vm, info, TotalKey, total);
     Dispatch(vm, target, NewNetEvent(vm, "ProgressEvent", "progress", Value::integer(0), total));
     KeepHidden(vm, info, LoadedKey, total);
