@@ -62,6 +62,33 @@ std::string FileUrl(const std::string& path) {
     return "file://" + (error ? path : full.lexically_normal().string());
 }
 
+// A movie a script asked for: from a file beside the movie, or from bytes already read;
+// bytes with no url take the address of the movie that asked.
+std::shared_ptr<const ScriptMovie> ReadScriptMovie(const ParseContext& context,
+                                                   const std::string& url, const std::string* bytes,
+                                                   const std::string& ownUrl) {
+    std::shared_ptr<ImportedLibrary> movie =
+        bytes ? ReadMovieBytes(*bytes, context) : ReadMovieBeside(url, context);
+    if (!movie) {
+        return nullptr;
+    }
+    auto read = std::make_shared<ScriptMovie>();
+    read->timeline = &movie->timeline;
+    read->facts = std::make_shared<MovieFacts>(
+        MovieFacts{url.empty() ? ownUrl : FileUrl(context.folder + "/" + url),
+                   movie->declaredLength, movie->fileBytes, movie->context.version});
+    read->actionScript3 = movie->context.actionScript3;
+    read->width = movie->width;
+    read->height = movie->height;
+    read->frameRate = movie->frameRate;
+    for (const AbcBlock& block : movie->context.abcBlocks) {
+        read->abcBlocks.emplace_back(block.tagCode, block.body);
+    }
+    read->symbolClasses = movie->context.symbolClasses;
+    read->owner = std::move(movie);
+    return read;
+}
+
 } // namespace
 
 // ActionScript 3 runs on its own machine; its ABC blocks load in tag order.
@@ -118,6 +145,10 @@ void MovieEngine::startScripts(State& state, const std::string& folder) const {
             loaded.owner = loaded.picture;
         }
         return loaded;
+    });
+    state.stage->setBinaryData(&state.context.binaryData);
+    state.stage->setScriptMovieReader([&state](const std::string& url, const std::string* bytes) {
+        return ReadScriptMovie(state.context, url, bytes, state.root->movie->url);
     });
     if (state.context.actionScript3) {
         startAs3Scripts(state);

@@ -9,14 +9,17 @@
 #include "player/engine/video/VideoScreen.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace quillon::engine {
 
 class FocusState;
+struct Timeline;
 using ClipId = std::uint64_t; // 0: no clip
 
 // The properties that GetProperty/SetProperty number, in the format's order.
@@ -58,6 +61,20 @@ struct MovieFacts {
     std::size_t bytes = 0;     // the movie's declared (uncompressed) length
     std::size_t fileBytes = 0; // the size of its file, as it was read
     int version = 0;
+};
+
+// A movie a script read for itself (ActionScript 3's Loader): what the script learns of
+// it, and the timeline a clip plays, kept alive by owner.
+struct ScriptMovie {
+    std::shared_ptr<const void> owner;
+    const Timeline* timeline = nullptr;
+    std::shared_ptr<const MovieFacts> facts;
+    bool actionScript3 = false;
+    double width = 0, height = 0, frameRate = 0; // pixels, frames a second
+    // Its DoABC and DoABC2 tags (code, body) in tag order, the bodies held by owner, and
+    // its SymbolClass bindings (character id -> class name; 0 is its main timeline).
+    std::vector<std::pair<std::uint16_t, std::span<const std::uint8_t>>> abcBlocks;
+    std::map<std::uint16_t, std::string> symbolClasses;
 };
 
 // A scene of a timeline and the labels in it (frames count from 0 on the whole timeline).
@@ -224,6 +241,19 @@ public:
     // is that clip (a level's root or a clip loaded into).
     virtual MovieFacts movieFacts(ClipId clip) = 0;
     virtual ClipId movieRoot(ClipId clip) = 0;
+    // A movie for a script to show: read from a file beside the movie or below its
+    // folder (url), or from the bytes given; it counts against the movies a run may
+    // load. Nothing when there is no movie there or too many were loaded.
+    virtual std::shared_ptr<const ScriptMovie> readMovie(const std::string& /*url*/,
+                                                         const std::string* /*bytes*/) {
+        return nullptr;
+    }
+    // Replaces what a clip plays with a movie read so; false when it nests too deep.
+    virtual bool playMovie(ClipId /*clip*/, const ScriptMovie& /*movie*/) { return false; }
+    // The bytes of the movie's DefineBinaryData of an id; none without one.
+    virtual std::shared_ptr<const std::vector<std::uint8_t>> binaryData(std::uint16_t /*id*/) {
+        return nullptr;
+    }
     // Runs the actions of one frame of a clip's timeline now (the Call action).
     virtual void callFrame(ClipId clip, int frame) = 0;
     // The name of the frame's label, the frame count of a symbol and similar lookups.

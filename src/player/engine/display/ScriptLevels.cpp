@@ -62,6 +62,16 @@ bool ScriptStage::loadMovie(ClipId clip, const std::string& url) {
             return false;
         }
     }
+    return replaceMovie(clip, movie.timeline, movie.facts, movie.picture);
+}
+
+bool ScriptStage::replaceMovie(ClipId clip, const Timeline* timeline,
+                               std::shared_ptr<const MovieFacts> facts,
+                               std::shared_ptr<const BitmapPixels> picture) {
+    auto c = clipOf(clip);
+    if (!c || DepthInTree(*c) >= MaxClipNesting) {
+        return false;
+    }
     // the clips of the movie that was there hear that they go
     std::vector<int> depths;
     for (const auto& entry : c->list) {
@@ -70,13 +80,29 @@ bool ScriptStage::loadMovie(ClipId clip, const std::string& url) {
     for (const int depth : depths) {
         runner_.removeAt(*c, depth);
     }
-    c->timeline = movie.timeline ? movie.timeline : &EmptyTimeline();
-    c->movie = movie.facts;
-    c->bitmap = movie.picture;
+    c->timeline = timeline ? timeline : &EmptyTimeline();
+    c->movie = std::move(facts);
+    c->bitmap = std::move(picture);
     c->smoothBitmap = false;
     c->playing = true;
     runner_.startLoaded(c);
     return true;
+}
+
+std::shared_ptr<const ScriptMovie> ScriptStage::readMovie(const std::string& url,
+                                                          const std::string* bytes) {
+    if (!reader_ || loaded_.size() >= MaxLoadedMovies) {
+        return nullptr;
+    }
+    auto movie = reader_(url, bytes);
+    if (movie) {
+        loaded_.push_back(movie->owner);
+    }
+    return movie;
+}
+
+bool ScriptStage::playMovie(ClipId clip, const ScriptMovie& movie) {
+    return movie.timeline && replaceMovie(clip, movie.timeline, movie.facts, nullptr);
 }
 
 ClipId ScriptStage::level(int number) {

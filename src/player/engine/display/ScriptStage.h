@@ -106,6 +106,15 @@ public:
     bool loadLevel(int number, const std::string& url) override;
     MovieFacts movieFacts(ClipId clip) override;
     ClipId movieRoot(ClipId clip) override;
+    std::shared_ptr<const ScriptMovie> readMovie(const std::string& url,
+                                                 const std::string* bytes) override;
+    bool playMovie(ClipId clip, const ScriptMovie& movie) override;
+    std::shared_ptr<const std::vector<std::uint8_t>> binaryData(std::uint16_t id) override {
+        const auto it = binaryData_ ? binaryData_->find(id) : BinaryData::const_iterator{};
+        return binaryData_ && it != binaryData_->end() ? it->second : nullptr;
+    }
+    using BinaryData = std::map<std::uint16_t, std::shared_ptr<const std::vector<std::uint8_t>>>;
+    void setBinaryData(const BinaryData* data) { binaryData_ = data; }
     // Where loadMovie finds movies: the timeline of the movie at a url, kept alive by
     // owner, or a picture file shown as the clip's only content; neither when there is
     // nothing to load.
@@ -117,6 +126,10 @@ public:
     };
     using MovieLoader = std::function<LoadedMovie(const std::string& url)>;
     void setMovieLoader(MovieLoader loader) { loader_ = std::move(loader); }
+    // Where readMovie finds movies.
+    using ScriptMovieReader = std::function<std::shared_ptr<const ScriptMovie>(
+        const std::string& url, const std::string* bytes)>;
+    void setScriptMovieReader(ScriptMovieReader reader) { reader_ = std::move(reader); }
     bool hasSymbol(const std::string& exportName) override;
     ClipId createVideo(ClipId parent, const std::string& name, int depth,
                        std::shared_ptr<VideoScreen> screen) override;
@@ -137,6 +150,11 @@ private:
     LoadedMovie fetch(const std::string& url);
     // The one frame, with nothing in it, of a clip emptied or showing a picture.
     static const Timeline& EmptyTimeline();
+    // Puts a movie (or nothing) on a clip in place of what it played; false when the
+    // clip is gone or nests too deep.
+    bool replaceMovie(ClipId clip, const Timeline* timeline,
+                      std::shared_ptr<const MovieFacts> facts,
+                      std::shared_ptr<const BitmapPixels> picture);
     Clip* topOf(ClipId clip);
     // A clip's placement, which first takes any sideways move autoSize gave its field;
     // for the main timeline or a level, its own placement on the stage.
@@ -147,6 +165,8 @@ private:
     ClipRunner& runner_;
     FocusState focus_;
     MovieLoader loader_;
+    ScriptMovieReader reader_;
+    const BinaryData* binaryData_ = nullptr;
     std::string rootName_;
     ClipPainter painter_;
     PointerSource pointer_;

@@ -21,14 +21,19 @@ constexpr std::size_t MaxLibraries = 16;
 
 std::shared_ptr<ImportedLibrary> ReadMovieBeside(const std::string& url,
                                                  const ParseContext& context) {
-    std::optional<std::string> file = ReadBesideMovie(context.folder, url);
-    if (!file || file->size() < 8 || (*file)[1] != 'W' || (*file)[2] != 'S') {
+    const std::optional<std::string> file = ReadBesideMovie(context.folder, url);
+    return file ? ReadMovieBytes(*file, context) : nullptr;
+}
+
+std::shared_ptr<ImportedLibrary> ReadMovieBytes(const std::string& file,
+                                                const ParseContext& context) {
+    if (file.size() < 8 || file[1] != 'W' || file[2] != 'S') {
         return nullptr;
     }
-    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(file->data()),
-                                              file->size());
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(file.data()),
+                                              file.size());
     std::vector<std::uint8_t> image;
-    if ((*file)[0] == 'F') {
+    if (file[0] == 'F') {
         image.assign(bytes.begin(), bytes.end());
     } else {
         DecompressSwfImage(bytes, image); // a damaged library gives what could be read
@@ -40,7 +45,11 @@ std::shared_ptr<ImportedLibrary> ReadMovieBeside(const std::string& url,
     auto library = std::make_shared<ImportedLibrary>();
     library->context.version = header.version;
     library->declaredLength = header.declaredLength;
-    library->fileBytes = file->size();
+    library->fileBytes = file.size();
+    const auto& r = header.frameRect;
+    library->width = (r[1] - r[0]) / 20.0;
+    library->height = (r[3] - r[2]) / 20.0;
+    library->frameRate = header.frameRate8_8 / 256.0;
     library->context.folder = context.folder;
     library->context.library = true;
     library->context.importNesting = context.importNesting + 1;

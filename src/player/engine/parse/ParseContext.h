@@ -63,6 +63,9 @@ struct ParseContext {
     bool useNetwork = false;
     std::vector<AbcBlock> abcBlocks;
     std::map<std::uint16_t, std::string> symbolClasses;
+    // DefineBinaryData by character id, and their bytes together.
+    std::map<std::uint16_t, std::shared_ptr<const std::vector<std::uint8_t>>> binaryData;
+    std::size_t binaryBytes = 0;
 
     // Records a warning once per text; the list stays short on badly damaged files.
     void warn(const std::string& text);

@@ -11,6 +11,25 @@ constexpr std::uint8_t ActionScript3Flag = 0x08;
 constexpr std::uint8_t UseNetworkFlag = 0x01;
 // More classes than this in one movie's SymbolClass tags are ignored.
 constexpr std::size_t MaxSymbolClasses = 65536;
+// The binary data of one movie together holds at most this many bytes.
+constexpr std::size_t MaxMovieBinaryBytes = 64u << 20;
+
+// DefineBinaryData: a character id, four reserved bytes, then the data, which a class
+// bound to the id holds as a ByteArray.
+void ReadBinaryData(const Tag& tag, ParseContext& context) {
+    if (tag.body.size() < 6) {
+        return;
+    }
+    const std::size_t size = tag.body.size() - 6;
+    if (context.binaryBytes + size > MaxMovieBinaryBytes) {
+        context.warn("the movie's binary data is too large; some is dropped");
+        return;
+    }
+    context.binaryBytes += size;
+    const auto id = static_cast<std::uint16_t>(tag.body[0] | (tag.body[1] << 8));
+    context.binaryData[id] =
+        std::make_shared<const std::vector<std::uint8_t>>(tag.body.begin() + 6, tag.body.end());
+}
 
 void ReadSymbolClasses(const Tag& tag, ParseContext& context) {
     swf::BitReader in(tag.body);
@@ -37,7 +56,7 @@ void ReadAbc(const Tag& tag, ParseContext& context, int frame) {
 bool IsScriptTag(std::uint16_t code) {
     namespace t = swf::tags;
     return code == t::FileAttributes || code == t::DoAbcDefine || code == t::DoAbc ||
-           code == t::SymbolClass;
+           code == t::SymbolClass || code == t::DefineBinaryData;
 }
 
 void ParseScriptTag(const Tag& tag, ParseContext& context, int frame, int depth) {
@@ -49,6 +68,8 @@ void ParseScriptTag(const Tag& tag, ParseContext& context, int frame, int depth)
         }
     } else if (tag.code == t::SymbolClass) {
         ReadSymbolClasses(tag, context);
+    } else if (tag.code == t::DefineBinaryData) {
+        ReadBinaryData(tag, context);
     } else if (depth == 0) {
         ReadAbc(tag, context, frame);
     }

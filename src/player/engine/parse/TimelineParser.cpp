@@ -23,7 +23,7 @@ const std::set<int> QuietTags = {
     t::DebugId, t::EnableDebugger2, t::ScriptLimits, t::SetTabIndex, t::FileAttributes,
     t::ImportAssets2, t::DoAbcDefine, t::DefineFontAlignZones, t::SymbolClass,
     t::Metadata, t::DefineScalingGrid, t::DoAbc, t::DefineSceneAndFrameLabels,
-    t::DefineBinaryData, t::DefineFontName, t::StartSound2, t::DefineFont4, t::EnableTelemetry,
+    t::DefineFontName, t::StartSound2, t::DefineFont4, t::EnableTelemetry,
     t::FreeCharacter, t::DefineButtonSound, t::DefineButtonColorTransform,
     t::PathsArePostScript, t::StopSound, t::NameCharacter, t::GeneratorText, t::ToolMarker};
 // clang-format on

@@ -59,7 +59,7 @@ Value GetRoot(Vm& vm, const Value& self, std::span<const Value>) {
     if (self.isObject() && self.asObject() == state.stage) {
         return self; // the stage is the root of itself
     }
-    return OnStage(state, self.asObject()) ? ValueOrNull(state.root) : Value::null();
+    return ValueOrNull(MovieRootOf(state, self.asObject()));
 }
 
 // Numeric properties: the host's value for a clip, the record's for the others.
@@ -359,6 +359,7 @@ void InstallDisplayObject(Vm& vm, NativeClass& cls) {
         .getter("parent", GetParent)
         .getter("stage", GetStage)
         .getter("root", GetRoot)
+        .getter("loaderInfo", GetLoaderInfo)
         .getter("visible", GetVisible)
         .setter("visible", SetVisible)
         .getter("mouseX", GetMouse<ClipProperty::XMouse>)

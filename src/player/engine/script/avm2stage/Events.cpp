@@ -79,12 +79,30 @@ std::string ShortClassName(Vm& vm, const Value& v) {
     return end == std::string::npos ? name : name.substr(end + 1);
 }
 
+// What the load events of flash.events add after the fields every event has.
+std::string MoreFields(Vm& vm, const Value& self) {
+    const auto field = [&](const char* name) { return ToString(vm, GetPublic(vm, self, name)); };
+    for (const ClassObject* c = self.asObject()->cls; c; c = c->base) {
+        if (c->name == "flash.events.ProgressEvent") {
+            return " bytesLoaded=" + field("bytesLoaded") + " bytesTotal=" + field("bytesTotal");
+        }
+        if (c->name == "flash.events.ErrorEvent") {
+            return " text=\"" + field("text") + "\" errorID=" + field("errorID");
+        }
+        if (c->name == "flash.events.TextEvent") {
+            return " text=\"" + field("text") + "\"";
+        }
+    }
+    return "";
+}
+
 Value EventToString(Vm& vm, const Value& self, std::span<const Value>) {
     const EventRecord& e = EventOf(vm, self);
-    return Value::string("[" + ShortClassName(vm, self) + " type=\"" + e.type +
-                         "\" bubbles=" + (e.bubbles ? "true" : "false") +
-                         " cancelable=" + (e.cancelable ? "true" : "false") +
-                         " eventPhase=" + std::to_string(e.phase) + "]");
+    std::string text = "[" + ShortClassName(vm, self) + " type=\"" + e.type +
+                       "\" bubbles=" + (e.bubbles ? "true" : "false") +
+                       " cancelable=" + (e.cancelable ? "true" : "false") +
+                       " eventPhase=" + std::to_string(e.phase);
+    return Value::string(text + MoreFields(vm, self) + "]");
 }
 
 // formatToString(className, ...names): "[className name=value ...]", strings quoted.

@@ -52,8 +52,6 @@ std::vector<Object*> ScriptOrder(StageState& state, Object* top) {
     return order;
 }
 
-void RunFrameScripts(Vm& vm, Object* top);
-
 // Runs the script of the frame an object stands on, once per visit of the frame. The
 // frame is read just before: an earlier script may have moved the playhead. A clip
 // whose frame script is still running leaves its new frame's script for later.
@@ -107,6 +105,8 @@ bool RunDueScript(Vm& vm, Object* object) {
     return true;
 }
 
+} // namespace
+
 void RunFrameScripts(Vm& vm, Object* top) {
     StageState& state = StateOf(vm);
     if (state.scriptRuns >= MaxNestedScriptRuns) {
@@ -128,8 +128,6 @@ void RunFrameScripts(Vm& vm, Object* top) {
     state.inFrameScripts = outer;
     --state.scriptRuns;
 }
-
-} // namespace
 
 void MovePlayheadNow(Vm& vm, DisplayRecord* record, ClipId clip, int frame, bool play) {
     DisplayHost& host = StateOf(vm).host;

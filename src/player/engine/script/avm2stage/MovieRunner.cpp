@@ -97,44 +97,53 @@ template <class Body> void MovieRunner::guarded(Body&& body) {
     Guarded(*vm_, std::forward<Body>(body));
 }
 
-void MovieRunner::loadAbcTag(std::uint16_t tagCode, std::span<const std::uint8_t> body) {
-    guarded([&] {
+void LoadAbcBlock(Vm& vm, std::uint16_t tagCode, std::span<const std::uint8_t> body) {
+    Guarded(vm, [&] {
         const DoAbcBody tag = ReadDoAbcBody(tagCode, body);
-        AbcUnit& unit = vm_->load(tag.abc);
+        AbcUnit& unit = vm.load(tag.abc);
         if (!tag.lazy() && !unit.scripts.empty()) {
-            vm_->runScript(unit, unit.scripts.size() - 1);
+            vm.runScript(unit, unit.scripts.size() - 1);
         }
     });
 }
 
-void MovieRunner::startDocument(const std::map<std::uint16_t, std::string>& symbolClasses) {
-    StageState& state = *state_;
-    state.symbolClasses = symbolClasses;
+ClassObject* DocumentClass(Vm& vm, const std::map<std::uint16_t, std::string>& symbolClasses) {
+    ClassObject* cls = BuiltinClass(vm, "flash.display", "MovieClip");
     const auto document = symbolClasses.find(0);
-    const std::string className = document == symbolClasses.end() ? "" : document->second;
-    ClassObject* stageClass = BuiltinClass(*vm_, "flash.display", "Stage");
-    state.stage = AllocateInstance(*vm_, stageClass);
-    state.displays[state.stage].name = "";
-    ClassObject* cls = BuiltinClass(*vm_, "flash.display", "MovieClip");
-    guarded([&] {
-        if (className.empty()) {
-            return;
-        }
-        const Value found = FindDefinition(*vm_, NameFromText(*vm_, className));
-        ClassObject* sprite = BuiltinClass(*vm_, "flash.display", "Sprite");
+    if (document == symbolClasses.end() || document->second.empty()) {
+        return cls;
+    }
+    const std::string& className = document->second;
+    Guarded(vm, [&] {
+        const Value found = FindDefinition(vm, NameFromText(vm, className));
+        ClassObject* sprite = BuiltinClass(vm, "flash.display", "Sprite");
         const auto* foundClass = found.isObject() && found.asObject()->kind == ObjectKind::Class
                                      ? static_cast<ClassObject*>(found.asObject())
                                      : nullptr;
         if (foundClass && !foundClass->isSubclassOf(sprite)) {
             // The player reports this in the movie's log and keeps a plain timeline.
-            vm_->trace("TypeError: Error #2023: Class " + foundClass->name +
-                       "$ must inherit from Sprite to link to the root.");
+            vm.trace("TypeError: Error #2023: Class " + foundClass->name +
+                     "$ must inherit from Sprite to link to the root.");
         } else if (foundClass) {
             cls = const_cast<ClassObject*>(foundClass);
         } else {
-            state_->warning("the document class " + className + " is not defined");
+            StateOf(vm).warning("the document class " + className + " is not defined");
         }
     });
+    return cls;
+}
+
+void MovieRunner::loadAbcTag(std::uint16_t tagCode, std::span<const std::uint8_t> body) {
+    LoadAbcBlock(*vm_, tagCode, body);
+}
+
+void MovieRunner::startDocument(const std::map<std::uint16_t, std::string>& symbolClasses) {
+    StageState& state = *state_;
+    state.symbolClasses = symbolClasses;
+    ClassObject* stageClass = BuiltinClass(*vm_, "flash.display", "Stage");
+    state.stage = AllocateInstance(*vm_, stageClass);
+    state.displays[state.stage].name = "";
+    ClassObject* cls = DocumentClass(*vm_, symbolClasses);
     Object* root = AllocateInstance(*vm_, cls);
     state.root = root;
     DisplayRecord& r = state.displays[root];
@@ -152,6 +161,7 @@ void MovieRunner::startDocument(const std::map<std::uint16_t, std::string>& symb
     // its children heard addedToStage as they were constructed.
     guarded([&] { NotifyTimelineArrival(*vm_, root); });
     FinishFrame(*vm_);
+    guarded([&] { MainMovieLoaded(*vm_); });
     FinishDisplayLoads(*vm_);
 }
 

@@ -99,6 +99,9 @@ void RealizeAt(Vm& vm, Object* child, int nesting) {
     }
     r.clip = clip;
     state.objectsByClip[clip] = child;
+    if (r.movie && !state.host.playMovie(clip, *r.movie)) {
+        state.warning("a loaded movie nests too deep to be shown");
+    }
     PushState(state, r);
     PushLook(vm, child);
     const std::vector<Object*> children = r.children;

@@ -73,6 +73,9 @@ struct DisplayRecord {
     Object* bitmapData = nullptr;       // a Bitmap's BitmapData
     bool smoothing = false;             // a Bitmap's smoothing
     std::shared_ptr<VideoScreen> video; // a Video: what it shows
+    // A loaded movie's root: the movie its clip plays and its LoaderInfo.
+    std::shared_ptr<const ScriptMovie> movie;
+    Object* loaderInfo = nullptr;
 };
 
 // Drawing commands one Graphics keeps, and all of a movie's together; more are dropped.
@@ -164,6 +167,8 @@ struct StageState : avm2::Embedder {
     // Files beside the movie (nothing when missing or not allowed), and the streams.
     std::function<std::optional<std::string>(const std::string& url)> readFile;
     std::shared_ptr<MediaState> media;
+    Object* mainInfo = nullptr;  // the main movie's LoaderInfo, once asked for
+    Object* stageInfo = nullptr; // the stage's, once asked for
 };
 
 StageState& StateOf(avm2::Vm& vm);
@@ -182,6 +187,21 @@ void InstallMediaClasses(avm2::Vm& vm);
 // flash.display.Loader and LoaderInfo; FinishDisplayLoads ends the loads asked for so far.
 void InstallLoaderClasses(avm2::Vm& vm, avm2::ClassObject* container);
 void FinishDisplayLoads(avm2::Vm& vm);
+// DisplayObject.loaderInfo: the LoaderInfo of the movie the object belongs to.
+avm2::Value GetLoaderInfo(avm2::Vm& vm, const avm2::Value& self, std::span<const avm2::Value>);
+// The main movie's first frame is built: its LoaderInfo, if a script asked for it,
+// sends init and complete.
+void MainMovieLoaded(avm2::Vm& vm);
+// The root of the movie an object belongs to: the main timeline, or a loaded movie's root
+// as far as the object hangs from one; null for one off the display list.
+Object* MovieRootOf(StageState& state, Object* o);
+// Reads a DoABC or DoABC2 tag's ABC and, unless marked lazy, runs its entry script; a
+// damaged block is a warning.
+void LoadAbcBlock(avm2::Vm& vm, std::uint16_t tagCode, std::span<const std::uint8_t> body);
+// The class a movie binds to its main timeline: MovieClip when it names none or one it
+// does not define, or one that is no Sprite (which the player reports).
+avm2::ClassObject* DocumentClass(avm2::Vm& vm,
+                                 const std::map<std::uint16_t, std::string>& symbolClasses);
 // Plays the streams on by a frame's time and tells their scripts what happened.
 void AdvanceStreams(avm2::Vm& vm, double frameMs);
 
@@ -195,6 +215,8 @@ void PlaceTimeline(avm2::Vm& vm);
 void ConstructPlacedChildren(avm2::Vm& vm, Object* parent);
 // PlaceTimeline, then every placed object constructed.
 void BindTimeline(avm2::Vm& vm);
+// The same below one object (a loaded movie's root), whose new clips hear they arrived.
+void BindTimelineOf(avm2::Vm& vm, Object* top);
 // The character a movie binds to the object's class or one it extends, if any.
 std::optional<std::uint16_t> SymbolOfObject(avm2::Vm& vm, Object* self);
 // The rest of a frame once its display list is built: objects for the new clips,
@@ -203,6 +225,8 @@ void FinishFrame(avm2::Vm& vm);
 // After a script's goto: the new frame finished at once, or when frame scripts are
 // running, its objects made and the scripts of the clip moved and its children run.
 void FinishGoto(avm2::Vm& vm, Object* moved);
+// Runs the frame scripts due on an object and below it, parents first.
+void RunFrameScripts(avm2::Vm& vm, Object* top);
 // Moves a clip's playhead at once (the frame's objects are made by the caller).
 void MovePlayheadNow(avm2::Vm& vm, DisplayRecord* record, ClipId clip, int frame, bool play);
 // Sends an event of `type` to every display object that listens for it.

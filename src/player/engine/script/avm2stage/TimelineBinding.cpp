@@ -32,10 +32,19 @@ bool HasPending(StageState& state, Object* parent, int nesting) {
     });
 }
 
-ClassObject* SymbolClass(Vm& vm, std::uint16_t character) {
+// The class bound to a clip's character by the movie the clip came from: a loaded
+// movie's own bindings, or the main movie's.
+ClassObject* SymbolClass(Vm& vm, ClipId clip) {
     StageState& state = StateOf(vm);
-    const auto named = state.symbolClasses.find(character);
-    if (named == state.symbolClasses.end()) {
+    const std::map<std::uint16_t, std::string>* classes = &state.symbolClasses;
+    if (const auto top = state.objectsByClip.find(state.host.movieRoot(clip));
+        top != state.objectsByClip.end()) {
+        if (const auto& movie = state.displays[top->second].movie) {
+            classes = &movie->symbolClasses;
+        }
+    }
+    const auto named = classes->find(state.host.characterId(clip));
+    if (named == classes->end()) {
         return nullptr;
     }
     try {
@@ -51,7 +60,7 @@ ClassObject* SymbolClass(Vm& vm, std::uint16_t character) {
 
 ClassObject* ClassFor(Vm& vm, ClipId clip) {
     StageState& state = StateOf(vm);
-    if (ClassObject* cls = SymbolClass(vm, state.host.characterId(clip))) {
+    if (ClassObject* cls = SymbolClass(vm, clip)) {
         return cls;
     }
     switch (state.host.kind(clip)) {
@@ -94,8 +103,10 @@ Object* Adopt(Vm& vm, ClipId clip, int nesting) {
 
 void PlaceTimelineChildren(Vm& vm, Object* parent, int nesting) {
     StageState& state = StateOf(vm);
-    const ClipId clip = state.displays[parent].clip;
-    if (!clip || nesting > MaxBindNesting) {
+    const DisplayRecord& record = state.displays[parent];
+    const ClipId clip = record.clip;
+    // an ActionScript 1 or 2 movie a Loader shows keeps its clips to itself
+    if (!clip || nesting > MaxBindNesting || (record.movie && !record.movie->actionScript3)) {
         return;
     }
     std::vector<Object*> timeline;
@@ -209,16 +220,22 @@ void ConstructPlacedChildren(Vm& vm, Object* parent) {
 }
 
 void BindTimeline(Vm& vm) {
+    BindTimelineOf(vm, StateOf(vm).root);
+}
+
+void BindTimelineOf(Vm& vm, Object* top) {
     StageState& state = StateOf(vm);
-    PlaceTimeline(vm);
+    if (top) {
+        PlaceTimelineChildren(vm, top, 0);
+    }
     // A constructor that moves a playhead has its new children placed at once; they are
     // constructed with the rest of the pass.
-    if (state.root && !state.binding) {
+    if (top && !state.binding) {
         state.binding = true;
         for (int round = 0; round < MaxBindRounds; ++round) {
-            ConstructChildrenAt(vm, state.root, 0);
-            PlaceTimeline(vm);
-            if (!HasPending(state, state.root, 0)) {
+            ConstructChildrenAt(vm, top, 0);
+            PlaceTimelineChildren(vm, top, 0);
+            if (!HasPending(state, top, 0)) {
                 break;
             }
         }

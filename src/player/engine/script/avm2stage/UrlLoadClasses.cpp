@@ -33,6 +33,9 @@ constexpr char LoadedKey[] = "$bytesLoaded";
 constexpr char TotalKey[] = "$bytesTotal";
 constexpr char TextKey[] = "$text";
 constexpr char IdKey[] = "$errorID";
+constexpr char StatusKey[] = "$status";
+constexpr char RedirectedKey[] = "$redirected";
+constexpr char ResponseUrlKey[] = "$responseURL";
 
 Value RequestInit(Vm& vm, const Value& self, std::span<const Value> args) {
     KeepHidden(vm, self, UrlKey,
@@ -49,8 +52,9 @@ std::string CallGlobal(Vm& vm, const char* name, const std::string& text) {
     return ToString(vm, CallValue(vm, fn, Value(), std::span<const Value>(&arg, 1)));
 }
 
-Value VariablesDecode(Vm& vm, const Value& self, std::span<const Value> args) {
-    const std::string text = ToString(vm, Arg(args, 0));
+} // namespace
+
+void DecodeVariables(Vm& vm, const Value& self, const std::string& text) {
     std::size_t start = 0;
     while (start < text.size()) {
         const std::size_t end = std::min(text.find('&', start), text.size());
@@ -66,6 +70,12 @@ Value VariablesDecode(Vm& vm, const Value& self, std::span<const Value> args) {
             vm.intern(name), Value::string(CallGlobal(vm, "unescape", pair.substr(equals + 1))));
         start = end + 1;
     }
+}
+
+namespace {
+
+Value VariablesDecode(Vm& vm, const Value& self, std::span<const Value> args) {
+    DecodeVariables(vm, self, ToString(vm, Arg(args, 0)));
     return Value();
 }
 
@@ -122,6 +132,15 @@ Value ProgressInit(Vm& vm, const Value& self, std::span<const Value> args) {
     return Value();
 }
 
+// HTTPStatusEvent: (type, bubbles, cancelable, status, redirected). Local loads send
+// none, but movies name the class.
+Value HttpStatusInit(Vm& vm, const Value& self, std::span<const Value> args) {
+    EventInit(vm, self, args);
+    KeepHidden(vm, self, StatusKey, Value::integer(args.size() > 3 ? ToInt32(vm, args[3]) : 0));
+    KeepHidden(vm, self, RedirectedKey, Value::boolean(args.size() > 4 && ToBoolean(args[4])));
+    return Value();
+}
+
 void InstallNetEvents(Vm& vm) {
     ClassObject* event = BuiltinClass(vm, "flash.events", "Event");
     NativeClass progress(vm, "ProgressEvent", event, "flash.events");
@@ -142,6 +161,13 @@ void InstallNetEvents(Vm& vm) {
     NativeClass(vm, "SecurityErrorEvent", error.get(), "flash.events")
         .init(TextEventInit)
         .constant("SECURITY_ERROR", Value::string("securityError"));
+    NativeClass status(vm, "HTTPStatusEvent", event, "flash.events");
+    status.init(HttpStatusInit)
+        .constant("HTTP_STATUS", Value::string("httpStatus"))
+        .constant("HTTP_RESPONSE_STATUS", Value::string("httpResponseStatus"))
+        .getter("responseURL", GetHidden<ResponseUrlKey>);
+    Kept<StatusKey>(status, "status");
+    Kept<RedirectedKey>(status, "redirected");
 }
 
 // What a load gives as data: the text, a ByteArray of it, or URLVariables from it.

@@ -14,6 +14,9 @@ void FinishUrlLoads(avm2::Vm& vm);
 // an error event's text and id).
 avm2::Value NewNetEvent(avm2::Vm& vm, const char* className, const char* type, avm2::Value a,
                         avm2::Value b);
+// Sets the name=value pairs of a URL-encoded query on an object (URLVariables.decode);
+// error 2101 for text that is no such list.
+void DecodeVariables(avm2::Vm& vm, const avm2::Value& self, const std::string& text);
 // A failed load: an ioError to target, or when nothing listens, the player's line.
 void SendIoError(avm2::Vm& vm, avm2::Object* target, const std::string& message, int id);
 

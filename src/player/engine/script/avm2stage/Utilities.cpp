@@ -145,6 +145,20 @@ Value HasDefinition(Vm& vm, const Value&, std::span<const Value> args) {
         !FindDefinition(vm, NameFromText(vm, ToString(vm, Arg(args, 0)))).isUndefined());
 }
 
+// A subclass of ByteArray bound to the movie's binary data starts with its bytes.
+Value ByteArrayInit(Vm& vm, const Value& self, std::span<const Value>) {
+    if (self.asObject()->kind != ObjectKind::ByteArray ||
+        self.asObject()->cls == vm.core.byteArray) {
+        return Value();
+    }
+    const std::optional<std::uint16_t> id = SymbolOfObject(vm, self.asObject());
+    if (const auto data = id ? StateOf(vm).host.binaryData(*id) : nullptr) {
+        auto& bytes = static_cast<ByteArrayObject*>(self.asObject())->bytes;
+        bytes.assign(data->begin(), data->end());
+    }
+    return Value();
+}
+
 void InstallTimerClass(Vm& vm, ClassObject* dispatcher);
 
 } // namespace
@@ -157,6 +171,7 @@ void InstallUtilityClasses(Vm& vm) {
     DefineGlobalFunction(vm, "clearTimeout", ClearCallback, utils);
     DefineGlobalFunction(vm, "clearInterval", ClearCallback, utils);
     DefineGlobalFunction(vm, "getTimer", GetTimer, utils);
+    NativeClass(vm, vm.core.byteArray).init(ByteArrayInit);
     // one domain holds every definition
     NativeClass(vm, BuiltinClass(vm, "flash.system", "ApplicationDomain"))
         .method("getDefinition", DefinitionByName)
