@@ -5,6 +5,7 @@
 // loads itself stops.
 
 #include "Avm2TestSupport.h"
+#include "PlayedFile.h"
 #include "player/engine/MovieEngine.h"
 #include "support/EngineTestSupport.h"
 #include "support/MovieWriter.h"
@@ -32,7 +33,7 @@ constexpr int DefineBinaryDataTag = 87;
 
 using Body = std::function<void(AbcCode&)>;
 
-struct MovieSpec {
+struct MoviePlan {
     std::string main = "Main"; // the document class, a MovieClip
     Body ctor;                 // its constructor: this in local 0, locals 1 to 7 free
     // Its methods of one argument (an event, in local 1).
@@ -45,7 +46,7 @@ struct MovieSpec {
     bool compressed = false; // a CWS movie
 };
 
-Bytes As3Movie(AbcWriter& abc, const MovieSpec& spec) {
+Bytes As3Movie(AbcWriter& abc, const MoviePlan& plan) {
     const std::uint32_t sprite = abc.qname(abc.ns(0x16, "flash.display"), "Sprite");
     const std::uint32_t movieClip = abc.qname(abc.ns(0x16, "flash.display"), "MovieClip");
     AbcCode empty(abc);
@@ -80,11 +81,11 @@ Bytes As3Movie(AbcWriter& abc, const MovieSpec& spec) {
         traits.push_back(
             {klass.name, 4, static_cast<std::uint32_t>(traits.size() + 1), 0, 0, 0, index});
     };
-    define(spec.main, movieClip, spec.ctor, spec.handlers);
-    for (const std::string& helper : spec.helpers) {
+    define(plan.main, movieClip, plan.ctor, plan.handlers);
+    for (const std::string& helper : plan.helpers) {
         define(helper, sprite, {}, {});
     }
-    if (spec.embedded) {
+    if (plan.embedded) {
         define("Embedded", abc.qname(abc.ns(0x16, "flash.utils"), "ByteArray"), {}, {});
     }
     init.op(ReturnVoid);
@@ -95,14 +96,14 @@ Bytes As3Movie(AbcWriter& abc, const MovieSpec& spec) {
     Bytes doAbc = {1, 0, 0, 0, 'f', '1', 0};
     doAbc.insert(doAbc.end(), code.begin(), code.end());
     movie.tag(DoAbc2Tag, doAbc);
-    Bytes symbols = {static_cast<std::uint8_t>(spec.embedded ? 2 : 1), 0, 0, 0};
-    symbols.insert(symbols.end(), spec.main.begin(), spec.main.end());
+    Bytes symbols = {static_cast<std::uint8_t>(plan.embedded ? 2 : 1), 0, 0, 0};
+    symbols.insert(symbols.end(), plan.main.begin(), plan.main.end());
     symbols.push_back(0);
-    if (spec.embedded) {
+    if (plan.embedded) {
         const std::uint16_t id = movie.takeId();
         Bytes data = {
             static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8), 0, 0, 0, 0};
-        data.insert(data.end(), spec.embedded->begin(), spec.embedded->end());
+        data.insert(data.end(), plan.embedded->begin(), plan.embedded->end());
         movie.tag(DefineBinaryDataTag, data);
         for (const std::uint8_t b :
              {static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8), std::uint8_t{'E'},
@@ -112,13 +113,13 @@ Bytes As3Movie(AbcWriter& abc, const MovieSpec& spec) {
         }
     }
     movie.tag(SymbolClassTag, symbols);
-    if (spec.square) {
+    if (plan.square) {
         movie.place(testing::Place{1, movie.defineRectangle(0, 0, 400, 400, {255, 0, 0})});
     }
-    for (int i = 0; i < spec.frames; ++i) {
+    for (int i = 0; i < plan.frames; ++i) {
         movie.showFrame();
     }
-    return spec.compressed ? movie.compressedBytes() : movie.bytes();
+    return plan.compressed ? movie.compressedBytes() : movie.bytes();
 }
 
 // An ActionScript 2 movie of the red square.
@@ -135,19 +136,8 @@ void Write(const std::string& path, const Bytes& bytes) {
                static_cast<std::streamsize>(bytes.size()));
 }
 
-struct Played {
-    Lines traces, warnings;
-    engine::MovieEngine movie;
-    Played(const std::string& path, int frames) {
-        engine::ScriptOptions options;
-        options.trace = [this](const std::string& line) { traces.push_back(line); };
-        options.warning = [this](const std::string& line) { warnings.push_back(line); };
-        movie.setScriptOptions(std::move(options));
-        movie.load(path);
-        for (int i = 1; i < frames; ++i) {
-            movie.advance();
-        }
-    }
+struct Played : PlayedFile {
+    Played(const std::string& path, int frames) { start(path, frames); }
     bool warned(const std::string& part) const {
         return std::any_of(warnings.begin(), warnings.end(),
                            [&](const std::string& w) { return w.find(part) != std::string::npos; });
@@ -200,7 +190,7 @@ const std::vector<std::string> LoadEvents = {"open",     "progress", "init",
 // a class Helper beside it.
 Bytes ChildMovie(bool square = true, bool compressed = false) {
     AbcWriter abc;
-    MovieSpec child;
+    MoviePlan child;
     child.main = "Child";
     child.helpers = {"Helper"};
     child.square = square;
@@ -257,7 +247,7 @@ TEST(Avm2LoaderMovie, AMovieFromAFileOrBytesPlaysAsTheLoadersContent) {
         TempDir dir;
         Write(dir.file("child.swf"), ChildMovie());
         AbcWriter abc;
-        MovieSpec parent;
+        MoviePlan parent;
         parent.frames = 3;
         const Body make = MakeLoader(abc, LoadEvents);
         if (source == Source::EmbeddedBytes) {
@@ -323,7 +313,7 @@ TEST(Avm2LoaderMovie, MissingFilesAndEarlyQuestionsAreErrorsAndUnloadIsTold) {
     TempDir dir;
     Write(dir.file("child.swf"), ChildMovie());
     AbcWriter abc;
-    MovieSpec parent;
+    MoviePlan parent;
     parent.frames = 4;
     const Body make = MakeLoader(abc, LoadEvents);
     parent.ctor = [&](AbcCode& c) {
@@ -381,7 +371,7 @@ TEST(Avm2LoaderMovie, AnActionScript2MovieIsDrawnAsAnAvm1Movie) {
     TempDir dir;
     Write(dir.file("old.swf"), As2Movie());
     AbcWriter abc;
-    MovieSpec parent;
+    MoviePlan parent;
     const Body make = MakeLoader(abc, {"complete"});
     parent.ctor = [&](AbcCode& c) {
         make(c);
@@ -407,7 +397,7 @@ TEST(Avm2LoaderMovie, AnActionScript2MovieIsDrawnAsAnAvm1Movie) {
 TEST(Avm2LoaderMovie, AMovieThatLoadsItselfStops) {
     TempDir dir;
     AbcWriter abc;
-    MovieSpec self;
+    MoviePlan self;
     const Body make = MakeLoader(abc, {});
     self.ctor = [&](AbcCode& c) {
         c.pushString("built").traceTop();

@@ -321,6 +321,34 @@ TEST(Avm2Movie, AnotherBlockStillLoadsAfterADamagedOne) {
     EXPECT_EQ(run->warnings.size(), 1u);
 }
 
+// Defines the classes Kid and Main, both MovieClips, on the script's global object.
+std::vector<std::uint8_t> KidAndMainScript(AbcWriter& abc, std::uint32_t movieClip,
+                                           std::uint32_t kidIndex, std::uint32_t mainIndex) {
+    AbcCode init(abc);
+    init.pushThisScope();
+    for (const auto& [name, index] : {std::pair{"Kid", kidIndex}, std::pair{"Main", mainIndex}}) {
+        init.op(0x65).u8(0).nameOp(0x60, movieClip).op(0x58).u30(index);
+        init.nameOp(0x68, abc.name(name));
+    }
+    init.op(0x47);
+    abc.script(Method(abc, init), {{abc.name("Kid"), 4, 1, 0, 0, 0, kidIndex},
+                                   {abc.name("Main"), 4, 2, 0, 0, 0, mainIndex}});
+    return abc.bytes();
+}
+
+// Makes movie an ActionScript 3 movie running abc, with Main its document class and a
+// one-frame sprite, which it returns, bound to Kid.
+std::uint16_t BindKidAndMain(MovieWriter& movie, const std::vector<std::uint8_t>& abc) {
+    movie.tag(FileAttributesTag, Bytes{0x08, 0, 0, 0});
+    DoAbc2(movie, abc, 1);
+    testing::TagStream empty;
+    empty.showFrame();
+    const std::uint16_t sprite = movie.defineSprite(empty);
+    movie.tag(SymbolClassTag, Bytes{2, 0, 0, 0, 'M', 'a', 'i', 'n', 0,
+                                    static_cast<std::uint8_t>(sprite), 0, 'K', 'i', 'd', 0});
+    return sprite;
+}
+
 // Main's constructor traces what it sees of its timeline children, the named one also
 // through its property; Kid, bound to the sprite, traces its own construction.
 std::vector<std::uint8_t> ChildrenAbc() {
@@ -353,27 +381,12 @@ std::vector<std::uint8_t> ChildrenAbc() {
     main.op(0x47);
     const std::uint32_t kidIndex = makeClass("Kid", kid, false);
     const std::uint32_t mainIndex = makeClass("Main", main, true);
-    AbcCode init(abc);
-    init.pushThisScope();
-    for (const auto& [name, index] : {std::pair{"Kid", kidIndex}, std::pair{"Main", mainIndex}}) {
-        init.op(0x65).u8(0).nameOp(0x60, movieClip).op(0x58).u30(index);
-        init.nameOp(0x68, abc.name(name));
-    }
-    init.op(0x47);
-    abc.script(Method(abc, init), {{abc.name("Kid"), 4, 1, 0, 0, 0, kidIndex},
-                                   {abc.name("Main"), 4, 2, 0, 0, 0, mainIndex}});
-    return abc.bytes();
+    return KidAndMainScript(abc, movieClip, kidIndex, mainIndex);
 }
 
 TEST(Avm2Movie, TimelineChildrenAreBoundToTheirClassesBeforeTheDocumentIsBuilt) {
     MovieWriter movie(100, 100, 10, 10);
-    movie.tag(FileAttributesTag, Bytes{0x08, 0, 0, 0});
-    DoAbc2(movie, ChildrenAbc(), 1);
-    testing::TagStream empty;
-    empty.showFrame();
-    const std::uint16_t sprite = movie.defineSprite(empty);
-    movie.tag(SymbolClassTag, Bytes{2, 0, 0, 0, 'M', 'a', 'i', 'n', 0,
-                                    static_cast<std::uint8_t>(sprite), 0, 'K', 'i', 'd', 0});
+    const std::uint16_t sprite = BindKidAndMain(movie, ChildrenAbc());
     testing::Place named{1, sprite};
     named.name = "kid";
     movie.place(named);
@@ -428,16 +441,7 @@ std::vector<std::uint8_t> ConstructionOrderAbc() {
                   {{abc.name("first"), 0, 0, 0, 0, 0, 0},
                    {abc.name("onArrival"), 1, 0, 0, 0, 0, ArrivalHandler(abc)},
                    {abc.name("onEnter"), 1, 0, 0, 0, 0, Method(abc, enter, 1)}});
-    AbcCode init(abc);
-    init.pushThisScope();
-    for (const auto& [name, index] : {std::pair{"Kid", kidIndex}, std::pair{"Main", mainIndex}}) {
-        init.op(0x65).u8(0).nameOp(0x60, movieClip).op(0x58).u30(index);
-        init.nameOp(0x68, abc.name(name));
-    }
-    init.op(0x47);
-    abc.script(Method(abc, init), {{abc.name("Kid"), 4, 1, 0, 0, 0, kidIndex},
-                                   {abc.name("Main"), 4, 2, 0, 0, 0, mainIndex}});
-    return abc.bytes();
+    return KidAndMainScript(abc, movieClip, kidIndex, mainIndex);
 }
 
 // The first frame's children are constructed as the document's base class is, each
@@ -445,13 +449,7 @@ std::vector<std::uint8_t> ConstructionOrderAbc() {
 // (but not yet to be had) during enterFrame and constructed after it.
 TEST(Avm2Movie, TimelineChildrenAreConstructedInTheirParentsBaseAndAfterEnterFrame) {
     MovieWriter movie(100, 100, 10, 10);
-    movie.tag(FileAttributesTag, Bytes{0x08, 0, 0, 0});
-    DoAbc2(movie, ConstructionOrderAbc(), 1);
-    testing::TagStream empty;
-    empty.showFrame();
-    const std::uint16_t sprite = movie.defineSprite(empty);
-    movie.tag(SymbolClassTag, Bytes{2, 0, 0, 0, 'M', 'a', 'i', 'n', 0,
-                                    static_cast<std::uint8_t>(sprite), 0, 'K', 'i', 'd', 0});
+    const std::uint16_t sprite = BindKidAndMain(movie, ConstructionOrderAbc());
     testing::Place named{1, sprite};
     named.name = "first";
     movie.place(named);

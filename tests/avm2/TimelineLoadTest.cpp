@@ -2,6 +2,7 @@
 // beside the movie (and refusing one outside its folder), and Loader showing a picture.
 
 #include "Avm2TestSupport.h"
+#include "PlayedFile.h"
 #include "player/engine/MovieEngine.h"
 #include "support/EngineTestSupport.h"
 #include "support/MovieWriter.h"
@@ -75,20 +76,7 @@ Emit This() {
     return [](AbcCode& c) { c.getLocal(0); };
 }
 
-struct Played {
-    Lines traces, warnings;
-    engine::MovieEngine movie;
-    void start(const std::string& path, int frames) {
-        engine::ScriptOptions options;
-        options.trace = [this](const std::string& line) { traces.push_back(line); };
-        options.warning = [this](const std::string& line) { warnings.push_back(line); };
-        movie.setScriptOptions(std::move(options));
-        movie.load(path);
-        for (int i = 1; i < frames; ++i) {
-            movie.advance();
-        }
-    }
-};
+using Played = PlayedFile;
 
 void Write(const std::string& path, const Bytes& bytes) {
     std::ofstream(path, std::ios::binary)
