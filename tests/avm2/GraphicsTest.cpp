@@ -132,6 +132,34 @@ TEST(Avm2Graphics, ColorTransformsHoldOnAndOffTheStage) {
     }
 }
 
+// blendMode takes the names BlendMode has and keeps them; anything else is refused.
+TEST(Avm2Graphics, BlendModeTakesOnlyItsNames) {
+    const struct {
+        std::function<void(AbcCode&)> push;
+        const char* error;
+    } cases[] = {
+        {[](AbcCode& c) { c.op(0x20); },
+         "TypeError: Error #2007: Parameter blendMode must be non-null."},
+        {[](AbcCode& c) { c.pushString("bogus"); },
+         "ArgumentError: Error #2008: Parameter blendMode must be one of the accepted values."},
+    };
+    for (const auto& [push, error] : cases) {
+        const Played run = Play(DocumentMovie([&push](AbcCode& code, Names& n) {
+            for (const char* name : {"difference", "shader"}) {
+                code.getLocal(0).pushString(name).nameOp(0x61, n("blendMode"));
+                code.getLocal(0).nameOp(0x66, n("blendMode")).traceTop();
+            }
+            code.getLocal(0);
+            push(code);
+            code.nameOp(0x61, n("blendMode"));
+            code.trace("not reached");
+        }));
+        EXPECT_EQ(run.traces, (Lines{"difference", "shader"}));
+        ASSERT_EQ(run.warnings.size(), 1u);
+        EXPECT_NE(run.warnings[0].find(error), std::string::npos) << run.warnings[0];
+    }
+}
+
 // A matrix set before the object is on the stage keeps its flips and skew.
 TEST(Avm2Graphics, MatricesSetOffTheStageKeepFlipsAndSkew) {
     struct Case {

@@ -7,6 +7,7 @@
 #include "player/engine/script/avm2stage/Bitmaps.h"
 #include "player/engine/script/avm2stage/Geom.h"
 #include "player/engine/script/avm2stage/StageState.h"
+#include "player/engine/script/common/FilterSettings.h"
 
 #include <cmath>
 #include <iterator>
@@ -72,6 +73,18 @@ void ApplyBlendMode(Vm& vm, Object*, DisplayRecord& r, const Value& value) {
     }
 }
 
+// blendMode takes only the names of BlendMode ("shader" too, drawn as "normal").
+void CheckBlendModeName(Vm& vm, const Value& given) {
+    if (given.isNullish()) {
+        vm.throwError(ErrorKind::TypeError, 2007, "Parameter blendMode must be non-null.");
+    }
+    const std::string name = ToString(vm, given);
+    if (name != "shader" && BlendModeNamed(name) == 0) {
+        vm.throwError(ErrorKind::ArgumentError, 2008,
+                      "Parameter blendMode must be one of the accepted values.");
+    }
+}
+
 void ApplyCacheAsBitmap(Vm& vm, Object*, DisplayRecord& r, const Value& value) {
     if (r.clip) {
         StateOf(vm).host.setCacheAsBitmap(r.clip, ToBoolean(value));
@@ -115,6 +128,9 @@ template <std::size_t N> Value SetStored(Vm& vm, const Value& self, std::span<co
     constexpr Stored s = StoredProperties[N];
     // the object-typed ones read back undefined as null
     const Value& given = Arg(args, 0);
+    if constexpr (s.fallback == Stored::Default::Normal) {
+        CheckBlendModeName(vm, given);
+    }
     const Value value =
         s.fallback == Stored::Default::Null && given.isUndefined() ? Value::null() : given;
     self.asObject()->props().set(vm.intern(s.key), value, false);
