@@ -156,17 +156,6 @@ template <const char* Key> Value GetMovieFact(Vm& vm, const Value& self, std::sp
                   "from it.");
 }
 
-// childAllowsParent, parentAllowsChild, sameDomain: local movies trust each other.
-Value GetAllows(Vm& vm, const Value& self, std::span<const Value>) {
-    const Value v = HiddenValue(vm, self, AllowsKey);
-    if (v.isNull()) {
-        vm.throwError(ErrorKind::Error, 2099,
-                      "The loading object is not sufficiently loaded to provide this "
-                      "information.");
-    }
-    return v;
-}
-
 Value LoaderInit(Vm& vm, const Value& self, std::span<const Value> args) {
     DisplayInit(vm, self, args);
     KeepHidden(vm, self, InfoKey, NewInfo(vm, self));
@@ -395,7 +384,7 @@ void FinishLoad(Vm& vm, const DisplayLoad& load) {
         KeepHidden(vm, info, WidthKey, Value::integer(pixels->width()));
         KeepHidden(vm, info, HeightKey, Value::integer(pixels->height()));
         KeepHidden(vm, info, AllowsKey, Value::boolean(true));
-        KeepHidden(vm, info, UrlKey, Value::string(load.url.empty() ? MainUrl(state) : load.url));
+        KeepHidden(vm, info, UrlKey, Value::string(shownUrl));
         CallProperty(vm, loader, PublicName(vm, "addChild"), std::span<const Value>(&bitmap, 1));
     }
     Dispatch(vm, target, NewEvent(vm, "Event", "init"));
@@ -470,9 +459,10 @@ void InstallLoaderClasses(Vm& vm, ClassObject* container) {
                   {"frameRate", GetMovieFact<RateKey>},
                   {"swfVersion", GetMovieFact<VersionKey>},
                   {"actionScriptVersion", GetMovieFact<ScriptVersionKey>},
-                  {"childAllowsParent", GetAllows},
-                  {"parentAllowsChild", GetAllows},
-                  {"sameDomain", GetAllows}});
+                  // local movies and pictures trust each other
+                  {"childAllowsParent", GetMovieFact<AllowsKey>},
+                  {"parentAllowsChild", GetMovieFact<AllowsKey>},
+                  {"sameDomain", GetMovieFact<AllowsKey>}});
     NativeClass(vm, "Loader", container, "flash.display")
         .init(LoaderInit)
         .getter("content", Content)
