@@ -124,7 +124,9 @@ Emit New(AbcWriter& abc, const std::string& cls, std::vector<Emit> args) {
 }
 
 // A movie whose document class Main runs body in its constructor.
-std::vector<std::uint8_t> DocumentMovie(const std::function<void(AbcCode&, Names&)>& body) {
+std::vector<std::uint8_t>
+DocumentMovie(const std::function<void(AbcCode&, Names&)>& body,
+              const std::function<void(testing::MovieWriter&)>& timeline) {
     AbcWriter abc;
     Names names{abc};
     const std::uint32_t movieClip = names.display("MovieClip");
@@ -152,6 +154,9 @@ std::vector<std::uint8_t> DocumentMovie(const std::function<void(AbcCode&, Names
     doAbc.insert(doAbc.end(), bytes.begin(), bytes.end());
     movie.tag(82, doAbc);
     movie.tag(76, testing::Bytes{1, 0, 0, 0, 'M', 'a', 'i', 'n', 0});
+    if (timeline) {
+        timeline(movie);
+    }
     movie.showFrame();
     return movie.bytes();
 }

@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+namespace quillon::testing {
+class MovieWriter;
+}
+
 namespace quillon::test {
 
 // Tags of the ActionScript 3 movies tests write.
@@ -76,7 +80,10 @@ struct Names {
 };
 
 // A movie whose document class Main (a MovieClip) runs body in its constructor, with
-// `this` in local 0 and locals 1 to 7 free.
-std::vector<std::uint8_t> DocumentMovie(const std::function<void(AbcCode&, Names&)>& body);
+// `this` in local 0 and locals 1 to 7 free; timeline writes the first frame's
+// definitions and placements.
+std::vector<std::uint8_t>
+DocumentMovie(const std::function<void(AbcCode&, Names&)>& body,
+              const std::function<void(testing::MovieWriter&)>& timeline = {});
 
 } // namespace quillon::test

@@ -98,6 +98,16 @@ struct EmbeddedFont {
     bool bold = false, italic = false;
 };
 
+// One record of a placed button's state, as the movie defines it: what a script sees of
+// a state that is not on show.
+struct ButtonPart {
+    std::uint16_t characterId = 0;
+    int depth = 0;
+    ClipKind kind = ClipKind::Other;
+    DrawMatrix matrix = IdentityDrawMatrix; // its offset in twips
+    std::shared_ptr<EditField> field;       // a text's own model
+};
+
 class DisplayHost {
 public:
     virtual ~DisplayHost() = default;
@@ -268,6 +278,12 @@ public:
     }
     virtual bool showVideo(ClipId /*clip*/, std::shared_ptr<VideoScreen> /*screen*/) {
         return false;
+    }
+
+    // The records of a placed button for one state (ButtonUp, ButtonOver, ButtonDown,
+    // ButtonHit) in depth order; none for a clip that is no button.
+    virtual std::vector<ButtonPart> buttonParts(ClipId /*button*/, std::uint8_t /*state*/) {
+        return {};
     }
 
     // The keyboard focus and its rectangle (display/Focus.h); null where none is kept.

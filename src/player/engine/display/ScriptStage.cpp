@@ -739,3 +739,55 @@ bool ScriptStage::hasSymbol(const std::string& exportName) {
 }
 
 } // namespace quillon::engine
+
+namespace quillon::engine {
+
+std::vector<ButtonPart> ScriptStage::buttonParts(ClipId button, std::uint8_t state) {
+    const Placed p = runner_.resolve(button);
+    const auto character =
+        p.instance ? std::dynamic_pointer_cast<ButtonCharacter>(p.instance->character) : nullptr;
+    if (!character) {
+        return {};
+    }
+    std::vector<ButtonPart> parts;
+    for (const ButtonRecord& record : character->records) {
+        if (!(record.states & state)) {
+            continue;
+        }
+        const auto found = runner_.dictionary().find(record.characterId, p.instance->epoch);
+        if (!found) {
+            continue;
+        }
+        ButtonPart part;
+        part.characterId = record.characterId;
+        part.depth = record.depth;
+        const QTransform& m = record.matrix;
+        part.matrix = {m.m11(), m.m12(), m.m21(), m.m22(), m.dx(), m.dy()};
+        if (const auto* edit = dynamic_cast<const EditTextCharacter*>(found.get())) {
+            part.kind = ClipKind::Text;
+            part.field = std::make_shared<EditField>(edit->field);
+        } else if (dynamic_cast<const SpriteCharacter*>(found.get())) {
+            part.kind = ClipKind::Sprite;
+        } else if (dynamic_cast<const ButtonCharacter*>(found.get())) {
+            part.kind = ClipKind::Button;
+        } else if (dynamic_cast<const VideoCharacter*>(found.get()) ||
+                   dynamic_cast<const StreamVideoCharacter*>(found.get())) {
+            part.kind = ClipKind::Video;
+        }
+        parts.push_back(std::move(part));
+    }
+    // A later record at the same depth takes the place, as on the display list.
+    std::stable_sort(parts.begin(), parts.end(),
+                     [](const ButtonPart& a, const ButtonPart& b) { return a.depth < b.depth; });
+    std::vector<ButtonPart> unique;
+    for (ButtonPart& part : parts) {
+        if (!unique.empty() && unique.back().depth == part.depth) {
+            unique.back() = std::move(part);
+        } else {
+            unique.push_back(std::move(part));
+        }
+    }
+    return unique;
+}
+
+} // namespace quillon::engine

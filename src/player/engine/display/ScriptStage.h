@@ -134,6 +134,7 @@ public:
     ClipId createVideo(ClipId parent, const std::string& name, int depth,
                        std::shared_ptr<VideoScreen> screen) override;
     bool showVideo(ClipId clip, std::shared_ptr<VideoScreen> screen) override;
+    std::vector<ButtonPart> buttonParts(ClipId button, std::uint8_t state) override;
     FocusState* focus() override { return &focus_; }
 
 private:

@@ -48,7 +48,9 @@ Value SetName(Vm& vm, const Value& self, std::span<const Value> args) {
     return Value();
 }
 Value GetParent(Vm& vm, const Value& self, std::span<const Value>) {
-    return ValueOrNull(Rec(vm, self).parent);
+    Object* parent = Rec(vm, self).parent;
+    // a button shows its state without being its parent
+    return ValueOrNull(IsButton(StateOf(vm), parent) ? nullptr : parent);
 }
 Value GetStage(Vm& vm, const Value& self, std::span<const Value>) {
     StageState& state = StateOf(vm);
@@ -472,6 +474,7 @@ void InstallGraphicsClass(Vm& vm);
 void InstallDisplayConstants(Vm& vm);
 void InstallStageClass(Vm& vm, ClassObject* container);
 void InstallTextFieldClass(Vm& vm, ClassObject* interactive);
+void InstallButtonClass(Vm& vm, ClassObject* interactive);
 
 void InstallDisplayClasses(Vm& vm) {
     InstallGeomClasses(vm);
@@ -495,7 +498,7 @@ void InstallDisplayClasses(Vm& vm) {
     InstallContainerFocus(container);
     container.getter("mouseChildren", GetHiddenFlag<MouseChildrenKey, true>)
         .setter("mouseChildren", SetHiddenFlag<MouseChildrenKey>);
-    NativeClass(vm, "SimpleButton", interactive.get(), "flash.display").init(DisplayInit);
+    InstallButtonClass(vm, interactive.get());
     NativeClass sprite(vm, "Sprite", container.get(), "flash.display");
     sprite.init(DisplayInit)
         .getter("graphics", GetGraphics)

@@ -141,6 +141,33 @@ void Unrealize(Vm& vm, Object* child) {
     state.host.remove(clip);
 }
 
+namespace {
+
+void WithdrawAt(StageState& state, Object* o, int nesting) {
+    DisplayRecord& r = state.displays[o];
+    if (nesting > MaxRealizeNesting) {
+        return;
+    }
+    r.fromTimeline = false;
+    if (r.clip) {
+        const ClipId clip = r.clip;
+        Forget(state, o, nesting);
+        state.host.remove(clip);
+        return;
+    }
+    // a wrapper of the scripts' own whose children stand on the parent's clip
+    const std::vector<Object*> children = r.children;
+    for (Object* kid : children) {
+        WithdrawAt(state, kid, nesting + 1);
+    }
+}
+
+} // namespace
+
+void Withdraw(Vm& vm, Object* o) {
+    WithdrawAt(StateOf(vm), o, 0);
+}
+
 void PlaceChildren(Vm& vm, Object* parent) {
     StageState& state = StateOf(vm);
     const std::vector<Object*> children = state.displays[parent].children;

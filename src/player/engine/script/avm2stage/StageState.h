@@ -9,6 +9,7 @@
 #include "player/engine/script/avm2/Convert.h"
 #include "player/engine/script/avm2/Vm.h"
 
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -123,6 +124,14 @@ struct DisplayLoad {
     std::optional<std::string> bytes;
 };
 
+// A SimpleButton's states (up, over, down, hit; null for none) and the one it shows,
+// which alone hangs below it; a timeline button makes its states once.
+struct ButtonStates {
+    std::array<Object*, 4> states{};
+    int shown = 0;
+    bool built = false;
+};
+
 struct StageState : avm2::Embedder {
     explicit StageState(DisplayHost& host) : host(host) {}
     DisplayHost& host;
@@ -136,6 +145,7 @@ struct StageState : avm2::Embedder {
     std::unordered_map<Object*, DisplayRecord> displays;
     std::unordered_map<Object*, EventRecord> events;
     std::unordered_map<Object*, GraphicsRecord> graphics;
+    std::unordered_map<Object*, ButtonStates> buttons;
     // The pixels of each BitmapData (none once disposed).
     std::unordered_map<Object*, std::shared_ptr<BitmapPixels>> bitmaps;
     std::int64_t drawCommands = 0; // in every graphics together
@@ -213,6 +223,9 @@ void PlaceTimeline(avm2::Vm& vm);
 // children when it reaches the display classes' part; after it the object is named on
 // its parent and hears added (and addedToStage).
 void ConstructPlacedChildren(avm2::Vm& vm, Object* parent);
+// A SimpleButton: its states, and which one it shows (set when it first takes one).
+bool IsButton(StageState& state, Object* o);
+void SetButtonState(avm2::Vm& vm, Object* button, int which, Object* shownOrNot);
 // PlaceTimeline, then every placed object constructed.
 void BindTimeline(avm2::Vm& vm);
 // The same below one object (a loaded movie's root), whose new clips hear they arrived.
@@ -245,6 +258,9 @@ Value GraphicsFor(avm2::Vm& vm, const Value& owner);
 // the depths of a parent's script-made children in line with their order.
 void Realize(avm2::Vm& vm, Object* child);
 void Unrealize(avm2::Vm& vm, Object* child);
+// Takes an object's clips off the display list even when the timeline placed them (a
+// button's state swapped out): from then on it is the scripts' own.
+void Withdraw(avm2::Vm& vm, Object* o);
 void PlaceChildren(avm2::Vm& vm, Object* parent);
 // Hands what scripts set on an object that the engine draws (mask, scrollRect,
 // opaqueBackground) to the clip it has just got.

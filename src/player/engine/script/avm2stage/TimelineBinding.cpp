@@ -1,12 +1,15 @@
 // The timeline's side of the display tree: clips the timeline places get objects of
 // their symbols' classes, named on their parents, in the parents' child lists.
 
+#include "player/engine/characters/Twips.h"
 #include "player/engine/script/avm2/Calls.h"
 #include "player/engine/script/avm2/Globals.h"
 #include "player/engine/script/avm2/Properties.h"
 #include "player/engine/script/avm2stage/StageState.h"
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 #include <utility>
 
 namespace quillon::engine::avm2stage {
@@ -34,7 +37,7 @@ bool HasPending(StageState& state, Object* parent, int nesting) {
 
 // The class bound to a clip's character by the movie the clip came from: a loaded
 // movie's own bindings, or the main movie's.
-ClassObject* SymbolClass(Vm& vm, ClipId clip) {
+ClassObject* SymbolClass(Vm& vm, ClipId clip, std::uint16_t character) {
     StageState& state = StateOf(vm);
     const std::map<std::uint16_t, std::string>* classes = &state.symbolClasses;
     if (const auto top = state.objectsByClip.find(state.host.movieRoot(clip));
@@ -43,7 +46,7 @@ ClassObject* SymbolClass(Vm& vm, ClipId clip) {
             classes = &movie->symbolClasses;
         }
     }
-    const auto named = classes->find(state.host.characterId(clip));
+    const auto named = classes->find(character);
     if (named == classes->end()) {
         return nullptr;
     }
@@ -58,12 +61,13 @@ ClassObject* SymbolClass(Vm& vm, ClipId clip) {
     return nullptr;
 }
 
-ClassObject* ClassFor(Vm& vm, ClipId clip) {
-    StageState& state = StateOf(vm);
-    if (ClassObject* cls = SymbolClass(vm, clip)) {
+// The class of an object made from a character: its symbol's, or the plain kind's.
+// clip: one from the same movie, whose bindings count.
+ClassObject* ClassFor(Vm& vm, ClipId clip, std::uint16_t character, ClipKind kind) {
+    if (ClassObject* cls = SymbolClass(vm, clip, character)) {
         return cls;
     }
-    switch (state.host.kind(clip)) {
+    switch (kind) {
     case ClipKind::Sprite:
         return BuiltinClass(vm, "flash.display", "MovieClip");
     case ClipKind::Button:
@@ -77,6 +81,13 @@ ClassObject* ClassFor(Vm& vm, ClipId clip) {
     }
     return BuiltinClass(vm, "flash.display", "Shape");
 }
+
+ClassObject* ClassFor(Vm& vm, ClipId clip) {
+    StageState& state = StateOf(vm);
+    return ClassFor(vm, clip, state.host.characterId(clip), state.host.kind(clip));
+}
+
+void PlaceButtonStates(Vm& vm, Object* button, int nesting);
 
 void PlaceTimelineChildren(Vm& vm, Object* parent, int nesting);
 
@@ -109,6 +120,10 @@ void PlaceTimelineChildren(Vm& vm, Object* parent, int nesting) {
     if (!clip || nesting > MaxBindNesting || (record.movie && !record.movie->actionScript3)) {
         return;
     }
+    if (state.host.kind(clip) == ClipKind::Button) {
+        PlaceButtonStates(vm, parent, nesting);
+        return;
+    }
     std::vector<Object*> timeline;
     for (ClipId childClip : state.host.allChildren(clip)) {
         const auto known = state.objectsByClip.find(childClip);
@@ -138,7 +153,109 @@ void PlaceTimelineChildren(Vm& vm, Object* parent, int nesting) {
     state.displays[parent].children = std::move(timeline);
 }
 
+// An object for a record of a button's state that is not on show: not yet constructed,
+// standing where the record places it, off the display list.
+Object* AdoptPart(Vm& vm, ClipId button, const ButtonPart& part) {
+    StageState& state = StateOf(vm);
+    Object* o = AllocateInstance(vm, ClassFor(vm, button, part.characterId, part.kind));
+    DisplayRecord& r = state.displays[o];
+    r.constructPending = true;
+    r.name = "instance" + std::to_string(++state.instanceNames);
+    const DrawMatrix& m = part.matrix;
+    r.x = m[4] / TwipsPerPixel;
+    r.y = m[5] / TwipsPerPixel;
+    r.scaleX = std::hypot(m[0], m[1]);
+    r.scaleY = std::hypot(m[2], m[3]);
+    r.rotation = std::atan2(m[1], m[0]) * 180 / std::numbers::pi;
+    if (part.field) {
+        r.textField = true;
+        r.field = part.field;
+    }
+    return o;
+}
+
+// A state of several records is a Sprite holding them in depth order; one of a single
+// record is that object itself.
+Object* WrapState(Vm& vm, const std::vector<Object*>& parts) {
+    if (parts.size() < 2) {
+        return parts.empty() ? nullptr : parts.front();
+    }
+    StageState& state = StateOf(vm);
+    ClassObject* sprite = BuiltinClass(vm, "flash.display", "Sprite");
+    Object* wrapper = AllocateInstance(vm, sprite);
+    Guarded(vm, [&] { RunInstanceInit(vm, sprite, Value::object(wrapper), {}); });
+    state.displays[wrapper].children = parts;
+    for (Object* part : parts) {
+        state.displays[part].parent = wrapper;
+    }
+    return wrapper;
+}
+
+// A placed button gets its four states once: the one on show from the clips the engine
+// shows, the others from the button's records.
+void PlaceButtonStates(Vm& vm, Object* button, int nesting) {
+    StageState& state = StateOf(vm);
+    const ClipId clip = state.displays[button].clip;
+    ButtonStates& made = state.buttons[button];
+    if (made.built) {
+        // the clips of the state on show play on
+        for (Object* o : state.displays[button].children) {
+            PlaceTimelineChildren(vm, o, nesting + 1);
+            const std::vector<Object*> parts = state.displays[o].children;
+            if (!state.displays[o].clip) {
+                for (Object* part : parts) {
+                    PlaceTimelineChildren(vm, part, nesting + 1);
+                }
+            }
+        }
+        return;
+    }
+    made.built = true;
+    std::array<std::vector<Object*>, 4> parts;
+    for (ClipId childClip : state.host.allChildren(clip)) {
+        const auto known = state.objectsByClip.find(childClip);
+        parts[0].push_back(known != state.objectsByClip.end() ? known->second
+                                                              : Adopt(vm, childClip, nesting));
+    }
+    for (std::size_t k = 1; k < parts.size(); ++k) {
+        for (const ButtonPart& part : state.host.buttonParts(clip, std::uint8_t(1u << k))) {
+            parts[k].push_back(AdoptPart(vm, clip, part));
+        }
+    }
+    for (std::size_t k = 0; k < parts.size(); ++k) {
+        state.buttons[button].states[k] = WrapState(vm, parts[k]);
+    }
+    Object* up = state.buttons[button].states[0];
+    state.displays[button].children.clear();
+    if (up) {
+        state.displays[button].children.push_back(up);
+        state.displays[up].parent = button;
+    }
+}
+
 void ConstructChildrenAt(Vm& vm, Object* parent, int nesting);
+void Construct(Vm& vm, Object* child, int nesting);
+
+// A button's states not on show are constructed with the one on show, but hear nothing
+// of the stage.
+void ConstructHiddenStates(Vm& vm, Object* button, int nesting) {
+    StageState& state = StateOf(vm);
+    const auto it = state.buttons.find(button);
+    if (it == state.buttons.end()) {
+        return;
+    }
+    const std::array<Object*, 4> states = it->second.states;
+    for (Object* o : states) {
+        if (!o || state.displays[o].parent == button) {
+            continue;
+        }
+        if (state.displays[o].constructPending) {
+            Construct(vm, o, nesting);
+        } else {
+            ConstructChildrenAt(vm, o, nesting + 1);
+        }
+    }
+}
 
 // Runs a placed object's constructor, which constructs its own children as it reaches
 // the display classes' part; then it is named on its parent and told it arrived.
@@ -146,7 +263,12 @@ void Construct(Vm& vm, Object* child, int nesting) {
     StageState& state = StateOf(vm);
     state.displays[child].constructPending = false;
     const Value value = Value::object(child);
+    // a text of a button's state keeps the model its record gave it
+    const std::shared_ptr<EditField> field = state.displays[child].field;
     Guarded(vm, [&] { RunInstanceInit(vm, child->cls, value, {}); });
+    if (field && state.displays.contains(child)) {
+        state.displays[child].field = field;
+    }
     // A constructor that never reached its base still gets its children.
     ConstructChildrenAt(vm, child, nesting + 1);
     const auto it = state.displays.find(child);
@@ -183,6 +305,7 @@ void ConstructChildrenAt(Vm& vm, Object* parent, int nesting) {
             ConstructChildrenAt(vm, child, nesting + 1);
         }
     }
+    ConstructHiddenStates(vm, parent, nesting);
 }
 
 } // namespace
