@@ -83,6 +83,22 @@ TEST(Avm2Button, ATimelineButtonsStatesAreBuiltFromItsRecords) {
     EXPECT_PIXEL(run.image, 30, 30, QColor(255, 0, 0));
 }
 
+// A button measures what it shows; the size is the difference of the sides in pixels,
+// rounding and all.
+TEST(Avm2Button, ABoundsSizeIsTheDifferenceOfItsSidesInPixels) {
+    const Played run = Play(DocumentMovie(
+        [](AbcCode& code, Names& n) {
+            code.getLocal(0).pushInt(0).callProperty(0x46, n("getChildAt"), 1).setLocal(1);
+            code.getLocal(1).getLocal(0).callProperty(0x46, n("getBounds"), 1).traceTop();
+        },
+        [](MovieWriter& m) {
+            const std::uint16_t box = m.defineRectangle(3776, 2252, 1833, 424, Rgba{0, 0, 255});
+            const std::uint16_t button = m.defineButton2({{15, box, 1, {}}});
+            m.place(testing::Place(1, button));
+        }));
+    EXPECT_EQ(run.traces, Lines{"(x=188.8, y=112.6, w=91.64999999999998, h=21.200000000000017)"});
+}
+
 // s = new Shape() with a box of a colour on its graphics, in a local.
 void Box(AbcCode& code, Names& n, std::uint32_t local, double color, double w, double h) {
     const std::uint32_t shape = n.display("Shape");

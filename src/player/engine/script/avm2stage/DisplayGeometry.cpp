@@ -185,6 +185,14 @@ ClipId ClipOfArg(Vm& vm, const Value& v) {
     return r ? r->clip : 0;
 }
 
+// The sides are taken to pixels first and the size is their difference, with the
+// rounding that brings (280.45 - 188.8 is 91.64999999999998).
+Value BoundsRectangle(Vm& vm, const ClipBounds& b) {
+    const double left = b.xMin / TwipsPerPixel, top = b.yMin / TwipsPerPixel;
+    return NewGeom(vm, "Rectangle",
+                   {left, top, b.xMax / TwipsPerPixel - left, b.yMax / TwipsPerPixel - top});
+}
+
 Value GetBounds(Vm& vm, const Value& self, std::span<const Value> args) {
     const ClipId clip = ClipOfArg(vm, self);
     if (!clip) {
@@ -197,18 +205,14 @@ Value GetBounds(Vm& vm, const Value& self, std::span<const Value> args) {
         if (b.xMax < b.xMin) {
             return NewGeom(vm, "Rectangle", {0, 0, 0, 0});
         }
-        return NewGeom(vm, "Rectangle",
-                       {b.xMin / TwipsPerPixel, b.yMin / TwipsPerPixel,
-                        (b.xMax - b.xMin) / TwipsPerPixel, (b.yMax - b.yMin) / TwipsPerPixel});
+        return BoundsRectangle(vm, b);
     }
     const ClipId space = Arg(args, 0).isNullish() ? 0 : ClipOfArg(vm, Arg(args, 0));
     const ClipBounds b = StateOf(vm).host.bounds(clip, space);
     if (b.xMin > 1e8) {
         return NewGeom(vm, "Rectangle", {0, 0, 0, 0}); // covers nothing
     }
-    return NewGeom(vm, "Rectangle",
-                   {b.xMin / TwipsPerPixel, b.yMin / TwipsPerPixel,
-                    (b.xMax - b.xMin) / TwipsPerPixel, (b.yMax - b.yMin) / TwipsPerPixel});
+    return BoundsRectangle(vm, b);
 }
 
 // localToGlobal (Global true) and globalToLocal.
