@@ -588,5 +588,104 @@ TEST(Avm2Movie, TheStageEventsOfAParentReachItsChildren) {
                                  "2 removedFromStage", "after removeChild"}));
 }
 
+// Kid, Box and Main, all MovieClips: Kid traces its name when built, Box its children
+// once its base is done; Main makes a Box with `new`, traces what it holds, puts it on
+// the stage, takes it off and traces it again.
+std::vector<std::uint8_t> NewSymbolAbc() {
+    AbcWriter abc;
+    const std::uint32_t movieClip = abc.qname(abc.ns(0x16, "flash.display"), "MovieClip");
+    const std::uint32_t numChildren = abc.name("numChildren");
+    AbcCode empty(abc);
+    empty.op(0x47);
+    const std::uint32_t emptyMethod = Method(abc, empty);
+    const auto makeClass = [&](const std::string& name, const AbcCode& body,
+                               std::vector<AbcTraitSpec> traits = {}) {
+        AbcClassSpec klass;
+        klass.name = abc.name(name);
+        klass.superName = movieClip;
+        klass.iinit = Method(abc, body);
+        klass.cinit = emptyMethod;
+        klass.instanceTraits = std::move(traits);
+        return abc.addClass(klass);
+    };
+    AbcCode kid(abc);
+    kid.pushThisScope().getLocal(0).op(0x49).u30(0).pushString("kid ");
+    kid.getLocal(0).nameOp(0x66, abc.name("name")).op(0xa0).traceTop().op(0x47);
+    AbcCode box(abc);
+    box.pushThisScope().trace("box begins").getLocal(0).op(0x49).u30(0);
+    box.pushString("box built ").getLocal(0).nameOp(0x66, numChildren).op(0xa0).traceTop();
+    box.op(0x47);
+    // "what " + numChildren + " " + totalFrames + " " + currentFrame + " " + getChildAt(0).name
+    const auto describe = [&](AbcCode& code, const std::string& what) {
+        code.pushString(what + " ").getLocal(1).nameOp(0x66, numChildren).op(0xa0);
+        for (const char* property : {"totalFrames", "currentFrame"}) {
+            code.pushString(" ").op(0xa0).getLocal(1).nameOp(0x66, abc.name(property)).op(0xa0);
+        }
+        code.pushString(" ").op(0xa0).getLocal(1).pushInt(0);
+        code.callProperty(0x46, abc.name("getChildAt"), 1).nameOp(0x66, abc.name("name"));
+        code.op(0xa0).traceTop();
+    };
+    AbcCode main(abc);
+    main.pushThisScope().getLocal(0).op(0x49).u30(0);
+    main.nameOp(0x5d, abc.name("Box")).callProperty(0x4a, abc.name("Box"), 0).setLocal(1);
+    describe(main, "new");
+    main.getLocal(0).getLocal(1).callProperty(0x4f, abc.name("addChild"), 1);
+    describe(main, "shown");
+    main.getLocal(0).getLocal(1).callProperty(0x4f, abc.name("removeChild"), 1);
+    describe(main, "taken off");
+    main.op(0x47);
+    const std::uint32_t kidIndex = makeClass("Kid", kid);
+    const std::uint32_t boxIndex = makeClass("Box", box, {{abc.name("inner"), 0, 0, 0, 0, 0, 0}});
+    const std::uint32_t mainIndex = makeClass("Main", main);
+    AbcCode init(abc);
+    init.pushThisScope();
+    for (const auto& [name, index] :
+         {std::pair{"Kid", kidIndex}, std::pair{"Box", boxIndex}, std::pair{"Main", mainIndex}}) {
+        init.op(0x65).u8(0).nameOp(0x60, movieClip).op(0x58).u30(index);
+        init.nameOp(0x68, abc.name(name));
+    }
+    init.op(0x47);
+    abc.script(Method(abc, init), {{abc.name("Kid"), 4, 1, 0, 0, 0, kidIndex},
+                                   {abc.name("Box"), 4, 2, 0, 0, 0, boxIndex},
+                                   {abc.name("Main"), 4, 3, 0, 0, 0, mainIndex}});
+    return abc.bytes();
+}
+
+// A class bound to a sprite that a script constructs gets the sprite's timeline: its
+// first frame's children, built as its base class is, and its frames; it keeps them
+// on the display list and off it again.
+TEST(Avm2Movie, NewOfASymbolsClassPlaysTheSymbolsTimeline) {
+    MovieWriter movie(100, 100, 10, 10);
+    movie.tag(FileAttributesTag, Bytes{0x08, 0, 0, 0});
+    DoAbc2(movie, NewSymbolAbc(), 1);
+    testing::TagStream kidFrames;
+    kidFrames.showFrame();
+    const std::uint16_t kid = movie.defineSprite(kidFrames);
+    testing::TagStream boxFrames;
+    testing::Place inner{1, kid};
+    inner.name = "inner";
+    boxFrames.place(inner);
+    boxFrames.showFrame();
+    boxFrames.showFrame();
+    boxFrames.showFrame();
+    const std::uint16_t box = movie.defineSprite(boxFrames);
+    movie.tag(SymbolClassTag, Bytes{3,   0,
+                                    0,   0,
+                                    'M', 'a',
+                                    'i', 'n',
+                                    0,   static_cast<std::uint8_t>(kid),
+                                    0,   'K',
+                                    'i', 'd',
+                                    0,   static_cast<std::uint8_t>(box),
+                                    0,   'B',
+                                    'o', 'x',
+                                    0});
+    movie.showFrame();
+    const auto run = Play(movie.bytes(), 1);
+    EXPECT_EQ(run->traces, (Lines{"box begins", "kid inner", "box built 1", "new 1 3 1 inner",
+                                  "shown 1 3 1 inner", "taken off 1 3 1 inner"}));
+    EXPECT_EQ(run->warnings, Lines{});
+}
+
 } // namespace
 } // namespace quillon::test

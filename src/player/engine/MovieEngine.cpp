@@ -297,6 +297,9 @@ void MovieEngine::advance() {
     for (const auto& top : tops) {
         state_->runner->tick(top);
     }
+    if (const auto offstage = state_->runner->offstageIfAny()) {
+        state_->runner->tick(offstage);
+    }
     state_->runner->runQueuedActions();
     if (state_->scripts) {
         state_->scripts->endFrame(state_->frameMs);

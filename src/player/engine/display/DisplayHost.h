@@ -151,6 +151,12 @@ public:
     virtual ClipId createText(ClipId parent, const std::string& name, int depth,
                               const ClipBounds& bounds) = 0;
     virtual bool remove(ClipId clip) = 0;
+    // A clip of a sprite for an object a script made of the class bound to it, held off
+    // the display list (it plays on, drawn nowhere); 0 when the character is no sprite.
+    virtual ClipId createSymbol(std::uint16_t /*characterId*/) { return 0; }
+    // Moves a clip, with its id and what it holds, to a depth of another (parent 0: off the
+    // display list); false when there is no such clip or it would go inside itself.
+    virtual bool moveClip(ClipId /*clip*/, ClipId /*parent*/, int /*depth*/) { return false; }
     virtual void swapDepths(ClipId clip, int depth) = 0;
     virtual int nextHighestDepth(ClipId clip) = 0;
     virtual ClipId atDepth(ClipId parent, int depth) = 0;

@@ -133,7 +133,7 @@ bool ClipRunner::attached(const Clip& clip, bool unloading) const {
     for (int guard = 0; guard <= MaxClipNesting + 1; ++guard) {
         const std::shared_ptr<Clip> parent = at->parent.lock();
         if (!parent) {
-            return at == root_.get() ||
+            return at == root_.get() || at == offstage_.get() ||
                    std::any_of(levels_.begin(), levels_.end(),
                                [at](const auto& level) { return level.second.get() == at; });
         }

@@ -191,6 +191,13 @@ public:
                       const Dictionary* from = nullptr);
     void removeAt(Clip& clip, int depth);
     void moveDepth(Clip& clip, int from, int to);
+    // Clips scripts made of a symbol and hold off the display list: they play on, drawn
+    // nowhere, until a script puts them on it. Made on first use.
+    const std::shared_ptr<Clip>& offstage();
+    const std::shared_ptr<Clip>& offstageIfAny() const { return offstage_; }
+    // Takes a placed instance, with its id and everything it holds, to a depth of another
+    // clip; false when there is no such instance or the move would put it inside itself.
+    bool moveInstance(ClipId id, Clip& to, int depth);
     void runNow(Clip& clip, const std::vector<std::uint8_t>& code);
     // Shows a placed button's records of one state (ButtonUp, ButtonOver), replacing
     // the ones on show.
@@ -245,6 +252,7 @@ private:
     std::shared_ptr<Clip> root_;
     std::unordered_map<ClipId, Registered> ids_;
     std::map<int, std::shared_ptr<Clip>> levels_;
+    std::shared_ptr<Clip> offstage_;
     // Whether a clip hangs from the main timeline or a level, through clips still waiting
     // for their unload handlers when `unloading` says so.
     bool attached(const Clip& clip, bool unloading = true) const;

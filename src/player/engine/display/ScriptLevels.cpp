@@ -174,6 +174,9 @@ ClipId ScriptStage::movieRoot(ClipId clip) {
     }
     for (int walk = 0; c && walk < MaxWalk; ++walk) {
         auto parent = c->parent.lock();
+        if (parent && parent == runner_.offstageIfAny()) {
+            return root(); // held off the display list: the main movie's
+        }
         if (c->movie || !parent) {
             return runner_.idOf(*c);
         }

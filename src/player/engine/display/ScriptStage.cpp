@@ -180,7 +180,8 @@ ClipKind ScriptStage::kind(ClipId clip) {
 
 ClipId ScriptStage::parent(ClipId clip) {
     const Placed p = runner_.resolve(clip);
-    return p.parent ? runner_.idOf(*p.parent) : 0;
+    // what is held off the display list has no parent
+    return p.parent && p.parent != runner_.offstageIfAny().get() ? runner_.idOf(*p.parent) : 0;
 }
 
 ClipId ScriptStage::childByName(ClipId clip, const std::string& name, bool caseSensitive) {
@@ -529,6 +530,33 @@ bool ScriptStage::remove(ClipId clip) {
     }
     runner_.removeAt(*p.parent, depth(clip));
     return true;
+}
+
+ClipId ScriptStage::createSymbol(std::uint16_t characterId) {
+    Instance fresh;
+    if (!runner_.makeInstance(fresh, characterId, UINT32_MAX) || !fresh.clip ||
+        !fresh.clip->timeline) {
+        return 0;
+    }
+    Clip& holder = *runner_.offstage();
+    const int depth = holder.list.empty() ? 0 : holder.list.rbegin()->first + 1;
+    if (depth == std::numeric_limits<int>::max()) {
+        return 0;
+    }
+    fresh.scripted = true;
+    runner_.place(holder, depth, std::move(fresh), std::string());
+    return runner_.idOf(holder, depth);
+}
+
+bool ScriptStage::moveClip(ClipId clip, ClipId parent, int depth) {
+    if (!parent) {
+        Clip& holder = *runner_.offstage();
+        const int last = holder.list.empty() ? -1 : holder.list.rbegin()->first;
+        return last < std::numeric_limits<int>::max() &&
+               runner_.moveInstance(clip, holder, last + 1);
+    }
+    auto c = clipOf(parent);
+    return c && depth >= -16384 && depth <= MaxScriptDepth && runner_.moveInstance(clip, *c, depth);
 }
 
 void ScriptStage::swapDepths(ClipId clip, int depth) {

@@ -49,6 +49,8 @@ public:
     ClipId createText(ClipId parent, const std::string& name, int depth,
                       const ClipBounds& bounds) override;
     bool remove(ClipId clip) override;
+    ClipId createSymbol(std::uint16_t characterId) override;
+    bool moveClip(ClipId clip, ClipId parent, int depth) override;
     void swapDepths(ClipId clip, int depth) override;
     int nextHighestDepth(ClipId clip) override;
     ClipId atDepth(ClipId parent, int depth) override;

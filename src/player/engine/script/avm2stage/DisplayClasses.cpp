@@ -413,6 +413,7 @@ Value DisplayInit(Vm& vm, const Value& self, std::span<const Value>) {
     DisplayRecord& r = state.displays[self.asObject()];
     if (!known) {
         r.name = "instance" + std::to_string(++state.instanceNames);
+        GiveSymbol(vm, self.asObject());
     } else if (r.clip) {
         // The timeline's children are constructed as their parent's base is.
         ConstructPlacedChildren(vm, self.asObject());

@@ -86,6 +86,11 @@ void RealizeAt(Vm& vm, Object* child, int nesting) {
     StageState& state = StateOf(vm);
     DisplayRecord& r = state.displays[child];
     const ClipId parentClip = ClipForChildren(state, r.parent);
+    if (r.symbol && r.clip && parentClip && state.host.parent(r.clip) != parentClip) {
+        // a symbol's clip comes in from off the list with all it holds
+        state.host.moveClip(r.clip, parentClip, state.host.nextHighestDepth(parentClip));
+        return;
+    }
     if (r.clip || !parentClip || nesting > MaxRealizeNesting) {
         return;
     }
@@ -116,6 +121,11 @@ void Forget(StageState& state, Object* o, int nesting) {
     if (!r.clip || nesting > MaxRealizeNesting) {
         return;
     }
+    if (r.symbol) {
+        // it keeps its clip, and its timeline, off the list
+        state.host.moveClip(r.clip, 0, 0);
+        return;
+    }
     PullState(state, r);
     for (Object* kid : r.children) {
         Forget(state, kid, nesting + 1);
@@ -134,6 +144,10 @@ void Unrealize(Vm& vm, Object* child) {
     StageState& state = StateOf(vm);
     DisplayRecord& r = state.displays[child];
     if (!r.clip || r.fromTimeline) {
+        return;
+    }
+    if (r.symbol) {
+        state.host.moveClip(r.clip, 0, 0);
         return;
     }
     const ClipId clip = r.clip;

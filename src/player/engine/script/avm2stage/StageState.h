@@ -47,7 +47,8 @@ struct DisplayRecord {
     int scriptedFrame = -1;            // the frame whose script ran last
     bool runningScript = false;        // its frame script is running
     std::optional<QueuedGoto> queuedGoto;
-    bool fromTimeline = false;        // placed by the timeline, not made by a script
+    bool fromTimeline = false; // placed by the timeline, not made by a script
+    bool symbol = false;       // made by a script of a sprite's class: its clip plays the sprite
     bool constructPending = false;    // placed by the timeline, its constructor not yet run
     bool textField = false;           // a TextField: its clip is a text field
     Object* graphics = nullptr;       // its Graphics, once asked for
@@ -192,6 +193,8 @@ void InstallEventClasses(avm2::Vm& vm);
 void InstallDisplayClasses(avm2::Vm& vm);
 void InstallSystemClasses(avm2::Vm& vm);
 void InstallUtilityClasses(avm2::Vm& vm);
+// flash.utils.describeType.
+void InstallDescribeType(avm2::Vm& vm);
 // flash.media.Video, flash.net.NetConnection and NetStream, flash.events.NetStatusEvent.
 void InstallMediaClasses(avm2::Vm& vm);
 // flash.display.Loader and LoaderInfo; FinishDisplayLoads ends the loads asked for so far.
@@ -226,6 +229,10 @@ void ConstructPlacedChildren(avm2::Vm& vm, Object* parent);
 // A SimpleButton: its states, and which one it shows (set when it first takes one).
 bool IsButton(StageState& state, Object* o);
 void SetButtonState(avm2::Vm& vm, Object* button, int which, Object* shownOrNot);
+// An object a script made of a class the movie binds to a sprite gets a clip playing that
+// sprite, held off the display list, with its first frame's children placed and
+// constructed, as the timeline would give them.
+void GiveSymbol(avm2::Vm& vm, Object* o);
 // PlaceTimeline, then every placed object constructed.
 void BindTimeline(avm2::Vm& vm);
 // The same below one object (a loaded movie's root), whose new clips hear they arrived.

@@ -327,6 +327,22 @@ std::optional<std::uint16_t> SymbolOfObject(Vm& vm, Object* self) {
     return std::nullopt;
 }
 
+void GiveSymbol(Vm& vm, Object* o) {
+    StageState& state = StateOf(vm);
+    const std::optional<std::uint16_t> id = SymbolOfObject(vm, o);
+    // 0 is the main timeline, which has its one object already
+    const ClipId clip = id && *id ? state.host.createSymbol(*id) : 0;
+    if (!clip) {
+        return;
+    }
+    DisplayRecord& r = state.displays[o];
+    r.clip = clip;
+    r.symbol = true;
+    state.objectsByClip[clip] = o;
+    PlaceTimelineChildren(vm, o, 0);
+    ConstructPlacedChildren(vm, o);
+}
+
 void PlaceTimeline(Vm& vm) {
     StageState& state = StateOf(vm);
     if (state.root) {

@@ -182,6 +182,7 @@ void InstallUtilityClasses(Vm& vm) {
         DefineGlobalFunction(vm, "getQualifiedSuperclassName", QualifiedSuperclassName, package);
         DefineGlobalFunction(vm, "getDefinitionByName", DefinitionByName, package);
     }
+    InstallDescribeType(vm);
 }
 
 namespace {
