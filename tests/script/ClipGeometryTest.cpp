@@ -325,3 +325,13 @@ TEST(ClipGeometry, ChainedAndInvertedMatricesShiftByWholeTwips) {
     movie.showFrame();
     EXPECT_EQ(RunMovie(movie.bytes()).joined(), "210\n209.95\n189.2\n281.6\n");
 }
+
+// pixelBounds is on the stage: the main timeline's own placement moves it too.
+TEST(ClipGeometry, PixelBoundsTakeTheMainTimelinesPlacement) {
+    ActionAssembler a;
+    RedClip(a);
+    SetMember(a, "_root", "_x", 30);
+    a.push({"c"}).op(Action::GetVariable).push({"transform"}).op(Action::GetMember);
+    a.push({"pixelBounds"}).op(Action::GetMember).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "(x=40, y=10, w=50, h=40)\n");
+}
