@@ -287,3 +287,51 @@ TEST(ClipGeometry, FieldBordersBetweenPixelsKeepToThePixelTheyLieIn) {
         EXPECT_PIXEL(image, 41, 35, white);
     }
 }
+
+// Matrices keep their shift in whole twips, an inverted one and each step of a chain
+// alike, so points carried through a turned, shrunk parent land a twip off from exact.
+TEST(ClipGeometry, ChainedAndInvertedMatricesShiftByWholeTwips) {
+    MovieWriter movie(400, 400);
+    TagStream empty;
+    empty.showFrame();
+    TagStream holder;
+    Place innerPlace(1, movie.defineSprite(empty));
+    innerPlace.name = "inner";
+    holder.place(innerPlace.at(4000, 4000));
+    holder.showFrame();
+    Place outerPlace(1, movie.defineSprite(holder));
+    outerPlace.name = "outer";
+    // about a quarter size, turned by some 25 degrees
+    outerPlace.matrix =
+        Matrix{14849 / 65536.0, 6924 / 65536.0, -6924 / 65536.0, 14849 / 65536.0, 4000, 4000};
+    movie.place(outerPlace);
+    ActionAssembler a;
+    const auto tracePoint = [&a] {
+        a.push({"p"}).op(Action::GetVariable).push({"x"}).op(Action::GetMember).op(Action::Trace);
+        a.push({"p"}).op(Action::GetVariable).push({"y"}).op(Action::GetMember).op(Action::Trace);
+    };
+    a.push({"p", "x", 225.4, "y", 269.75, 2}).op(Action::InitObject).op(Action::SetVariable);
+    a.push({"p"}).op(Action::GetVariable).push({1, "outer"}).op(Action::GetVariable);
+    a.push({"globalToLocal"}).op(Action::CallMethod).op(Action::Pop);
+    tracePoint();
+    a.push({"_root"}).op(Action::GetVariable).push({"_x", -10}).op(Action::SetMember);
+    a.push({"_root"}).op(Action::GetVariable).push({"_rotation", 5}).op(Action::SetMember);
+    a.push({"p", "x", -10, "y", -10, 2}).op(Action::InitObject).op(Action::SetVariable);
+    a.push({"p"}).op(Action::GetVariable).push({1, "outer"}).op(Action::GetVariable);
+    a.push({"inner"}).op(Action::GetMember).push({"localToGlobal"}).op(Action::CallMethod);
+    a.op(Action::Pop);
+    tracePoint();
+    movie.doAction(a.block());
+    movie.showFrame();
+    EXPECT_EQ(RunMovie(movie.bytes()).joined(), "210\n209.95\n189.2\n281.6\n");
+}
+
+// pixelBounds is on the stage: the main timeline's own placement moves it too.
+TEST(ClipGeometry, PixelBoundsTakeTheMainTimelinesPlacement) {
+    ActionAssembler a;
+    RedClip(a);
+    SetMember(a, "_root", "_x", 30);
+    a.push({"c"}).op(Action::GetVariable).push({"transform"}).op(Action::GetMember);
+    a.push({"pixelBounds"}).op(Action::GetMember).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a)).joined(), "(x=40, y=10, w=50, h=40)\n");
+}

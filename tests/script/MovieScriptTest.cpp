@@ -257,7 +257,20 @@ TEST(ScriptMovie, IntervalsFollowTheVirtualClock) {
     MovieWriter movie(100, 100, 10);
     movie.doAction(a.block());
     movie.showFrame();
-    EXPECT_EQ(RunMovie(movie.bytes(), 4).joined(), "100\n200\n300\n");
+    // the first frame's time passes as every other's does, so four frames tick four times
+    EXPECT_EQ(RunMovie(movie.bytes(), 4).joined(), "100\n200\n300\n400\n");
+}
+
+TEST(ScriptMovie, EachFrameSeesTheTimeOfTheFramesBeforeIt) {
+    // trace(getTimer()) in each of three frames at 10 frames a second
+    MovieWriter movie(100, 100, 10);
+    for (int frame = 0; frame < 3; ++frame) {
+        ActionAssembler a;
+        a.push({0, "getTimer"}).op(Action::CallFunction).op(Action::Trace);
+        movie.doAction(a.block());
+        movie.showFrame();
+    }
+    EXPECT_EQ(RunMovie(movie.bytes(), 3).joined(), "0\n100\n200\n");
 }
 
 TEST(ScriptMovie, FarOffDepthsNeitherOverflowNorMoveTheClip) {

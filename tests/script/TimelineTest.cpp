@@ -144,3 +144,44 @@ TEST(ScriptTimeline, GotosPastTheEndStopOnTheLastFrameWithoutItsScript) {
 }
 
 } // namespace
+
+// What a script set on a clip outlasts the timeline's later moves of it: a tint through
+// Color keeps both its matrix and its colours off the timeline, as a changed _alpha does;
+// an untouched clip still follows.
+TEST(ScriptTimeline, AClipAScriptTintedKeepsOffTheTimelinesMoves) {
+    MovieWriter movie(100, 100);
+    TagStream empty;
+    empty.showFrame();
+    const auto sprite = movie.defineSprite(empty);
+    const char* names[] = {"tinted", "faded", "plain"};
+    for (int depth = 1; depth <= 3; ++depth) {
+        Place place(depth, sprite);
+        place.name = names[depth - 1];
+        movie.place(place.at(0, 0));
+    }
+    ActionAssembler first;
+    first.push({"c", "tinted"}).op(Action::GetVariable).push({1, "Color"});
+    first.op(Action::NewObject).op(Action::SetVariable);
+    first.push({"rb", -25, 1}).op(Action::InitObject).push({1, "c"}).op(Action::GetVariable);
+    first.push({"setTransform"}).op(Action::CallMethod).op(Action::Pop);
+    first.push({"faded"}).op(Action::GetVariable).push({"_alpha", 50}).op(Action::SetMember);
+    movie.doAction(first.block());
+    movie.showFrame();
+    ColorXf half;
+    half.am = 64;
+    for (int depth = 1; depth <= 3; ++depth) {
+        Place move(depth, std::nullopt);
+        move.move = true;
+        move.colorXf = half;
+        movie.place(move.at(2000, 0));
+    }
+    ActionAssembler second;
+    for (const char* name : names) {
+        TraceMember(second, name, "_x");
+        TraceMember(second, name, "_alpha");
+    }
+    second.op(Action::Stop);
+    movie.doAction(second.block());
+    movie.showFrame();
+    EXPECT_EQ(RunMovie(movie.bytes(), 2).joined(), "0\n100\n0\n50\n100\n25\n");
+}

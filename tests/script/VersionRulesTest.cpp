@@ -114,3 +114,33 @@ TEST(ScriptVersionRules, GotoFrameStopsThePlayhead) {
 }
 
 } // namespace
+
+// MovieClip methods later players brought are not there for older movies; the ones
+// version 5 had stay.
+TEST(ScriptVersionRules, ClipMethodsAppearWithTheirVersion) {
+    struct Case {
+        const char* method;
+        int since;
+    };
+    const Case cases[] = {{"getDepth", 6},
+                          {"createEmptyMovieClip", 6},
+                          {"createTextField", 6},
+                          {"setMask", 6},
+                          {"getNextHighestDepth", 7},
+                          {"getInstanceAtDepth", 7},
+                          {"swapDepths", 5},
+                          {"getBounds", 5}};
+    for (const Case& c : cases) {
+        for (const int version : {c.since - 1, c.since}) {
+            ActionAssembler a;
+            a.push({"_root"}).op(Action::GetVariable).push({c.method}).op(Action::GetMember);
+            a.op(Action::TypeOf).op(Action::Trace);
+            const char* expected = version < c.since && version >= 5 ? "undefined\n" : "function\n";
+            if (version < 5) {
+                continue; // a version 4 movie has no such objects to ask
+            }
+            EXPECT_EQ(RunMovie(OneScriptMovie(a, version)).joined(), expected)
+                << c.method << " version " << version;
+        }
+    }
+}

@@ -242,6 +242,11 @@ void MovieEngine::loadBytes(std::vector<std::uint8_t> fileBytes, const std::stri
     next->runner->setDefaultNames(!next->as3);
     next->runner->start(next->root);
     next->runner->runQueuedActions();
+    // the first frame ends as every other does: its time passes before the next one
+    if (next->scripts) {
+        next->scripts->endFrame(next->frameMs);
+        next->runner->runQueuedActions();
+    }
     if (next->as3) {
         startDocument(*next);
     }

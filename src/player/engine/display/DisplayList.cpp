@@ -477,10 +477,11 @@ void ClipRunner::apply(Clip& clip, const PlaceCommand& command, int frame) {
         fresh.placedAt = frame;
         instance = place(clip, command.depth, std::move(fresh), name);
     }
+    // what a script has set on the clip stays: its matrix and its colours alike
     if (!instance->scriptMoved) {
         Take(instance->matrix, command.matrix);
+        Take(instance->colorTransform, command.colorTransform);
     }
-    Take(instance->colorTransform, command.colorTransform);
     Take(instance->ratio, command.ratio);
     Take(instance->clipDepth, command.clipDepth);
     Take(instance->blendMode, command.blendMode);

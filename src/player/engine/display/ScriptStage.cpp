@@ -80,6 +80,12 @@ QRectF WholeTwipsRect(const QRectF& r) {
                   QPointF(std::round(r.right()), std::round(r.bottom())));
 }
 
+// A matrix as the player keeps it: its shift in whole twips. Each step of a chain of
+// matrices is kept so, which the points it maps show.
+QTransform WholeTwipsShift(const QTransform& m) {
+    return QTransform(m.m11(), m.m12(), m.m21(), m.m22(), std::round(m.dx()), std::round(m.dy()));
+}
+
 // A number as the player makes it whole: cut toward zero, and past 32 bits (or
 // endless, or no number) the most negative one.
 std::int32_t PlayerWhole(double value) {
@@ -336,9 +342,10 @@ void ScriptStage::setProperty(ClipId clip, ClipProperty which, double value) {
     }
     QTransform& m = i->matrix;
     const QTransform before = m;
+    const ColorTransform colorBefore = i->colorTransform;
     setPropertyOf(*i, ContentBounds(p), which, value);
-    // once a script has moved a clip, the timeline no longer moves it
-    i->scriptMoved = i->scriptMoved || m != before;
+    // once a script has moved or tinted a clip, the timeline no longer does
+    i->scriptMoved = i->scriptMoved || m != before || !(i->colorTransform == colorBefore);
 }
 
 void ScriptStage::setPropertyOf(Instance& instance, const QRectF& local, ClipProperty which,
@@ -587,7 +594,7 @@ QTransform ScriptStage::toStage(ClipId id) {
         if (!i) {
             break;
         }
-        m = m * i->matrix;
+        m = WholeTwipsShift(m * i->matrix);
         id = p.parent ? runner_.idOf(*p.parent) : 0;
     }
     return m;
@@ -602,7 +609,8 @@ ClipBounds ScriptStage::bounds(ClipId clip, ClipId space) {
         return ClipBounds{corner, corner, corner, corner};
     }
     if (space != clip) {
-        const QTransform m = toStage(clip) * toStage(space).inverted();
+        const QTransform m =
+            WholeTwipsShift(toStage(clip) * WholeTwipsShift(toStage(space).inverted()));
         local = m.mapRect(local);
     }
     local = WholeTwipsRect(local);
@@ -617,7 +625,7 @@ void ScriptStage::localToGlobal(ClipId clip, double& x, double& y) {
 
 void ScriptStage::globalToLocal(ClipId clip, double& x, double& y) {
     bool invertible = false;
-    const QTransform inverse = toStage(clip).inverted(&invertible);
+    const QTransform inverse = WholeTwipsShift(toStage(clip).inverted(&invertible));
     if (!invertible) {
         return; // a flattened clip has no point for it: the point stays
     }
@@ -641,6 +649,7 @@ void ScriptStage::setColor(ClipId clip, const ClipColor& color) {
         i->colorTransform = ColorTransform{
             f(color.multiply[0]), f(color.multiply[1]), f(color.multiply[2]), f(color.multiply[3]),
             f(color.add[0]),      f(color.add[1]),      f(color.add[2]),      f(color.add[3])};
+        i->scriptMoved = true;
     }
 }
 

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 namespace quillon::engine::avm1 {
 
@@ -385,6 +386,16 @@ void InstallClipBuiltins(Vm& vm) {
         {"loadMovie", LoadIntoClip, 1}, {"unloadMovie", LoadIntoClip, 2},
         {"setMask", SetMask}});
     // clang-format on
+    // methods later players brought are not there for older movies
+    const std::pair<const char*, std::uint16_t> later[] = {
+        {"getDepth", FromVersion6},           {"createEmptyMovieClip", FromVersion6},
+        {"createTextField", FromVersion6},    {"setMask", FromVersion6},
+        {"getInstanceAtDepth", FromVersion7}, {"getNextHighestDepth", FromVersion7}};
+    for (const auto& [name, since] : later) {
+        if (Property* method = p->findAny(name)) {
+            method->flags |= since;
+        }
+    }
     // the drawing methods live in DrawingBuiltins
     for (const char* name : {"startDrag", "stopDrag", "getURL"}) {
         vm.method(p, name, Constant, 0);

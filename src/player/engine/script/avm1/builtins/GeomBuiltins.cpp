@@ -520,7 +520,8 @@ Value TransformGet(Vm& vm, CallInfo& c) {
     case 3:
         return NewColorTransform(vm, ConcatenatedColor(vm, clip));
     default: {
-        const ClipBounds b = vm.host().bounds(clip, vm.host().root());
+        // on the stage, through the main timeline's own placement too
+        const ClipBounds b = vm.host().bounds(clip, 0);
         return NewRect(vm, {b.xMin / TwipsPerPixel, b.yMin / TwipsPerPixel,
                             (b.xMax - b.xMin) / TwipsPerPixel, (b.yMax - b.yMin) / TwipsPerPixel});
     }
