@@ -3,6 +3,7 @@
 
 #include "script/ScriptTestSupport.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace quillon::testing;
@@ -131,15 +132,13 @@ TEST(ScriptVersionRules, ClipMethodsAppearWithTheirVersion) {
                           {"swapDepths", 5},
                           {"getBounds", 5}};
     for (const Case& c : cases) {
-        for (const int version : {c.since - 1, c.since}) {
+        // version 4 movies have no such objects to ask: the older movie is at least 5
+        for (const int version : {std::max(5, c.since - 1), c.since}) {
             ActionAssembler a;
             a.push({"_root"}).op(Action::GetVariable).push({c.method}).op(Action::GetMember);
             a.op(Action::TypeOf).op(Action::Trace);
-            const char* expected = version < c.since && version >= 5 ? "undefined\n" : "function\n";
-            if (version < 5) {
-                continue; // a version 4 movie has no such objects to ask
-            }
-            EXPECT_EQ(RunMovie(OneScriptMovie(a, version)).joined(), expected)
+            EXPECT_EQ(RunMovie(OneScriptMovie(a, version)).joined(),
+                      version < c.since ? "undefined\n" : "function\n")
                 << c.method << " version " << version;
         }
     }
