@@ -284,8 +284,11 @@ Value ApplyFilter(Vm& vm, CallInfo& c) {
 
 // BitmapData.generateFilterRect(sourceRect, filter): the rectangle the result covers.
 Value GenerateFilterRect(Vm& vm, CallInfo& c) {
+    if (!c.thisValue.isObject() || !c.thisValue.o->pixels) {
+        return Value(-1); // disposed
+    }
     const FilterSettings* settings = SettingsOf(c.arg(1));
-    if (!c.thisValue.isObject() || !c.thisValue.o->pixels || !c.arg(0).isObject() || !settings) {
+    if (!c.arg(0).isObject() || !settings) {
         return Value();
     }
     const PixelRect r =
