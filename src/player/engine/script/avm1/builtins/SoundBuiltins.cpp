@@ -109,15 +109,17 @@ Value GetPan(Vm& vm, CallInfo& c) {
     return Value(left != 100 ? 100 - left : right - 100);
 }
 
-// setTransform takes the parts given as whole numbers (wrapped to 32 bits; not a number
-// is 0) and keeps the others.
+// setTransform takes the parts the object holds itself as whole numbers (wrapped to 32
+// bits; not a number is 0) and keeps the others.
 Value SetTransform(Vm& vm, CallInfo& c) {
     Object* owner = Owner(vm, c);
     if (!owner || !c.arg(0).isObject()) {
         return Value();
     }
+    Object* given = c.arg(0).o;
     for (const char* part : TransformParts) {
-        const Value v = vm.get(c.arg(0), part);
+        // only the object's own parts count, none it inherits
+        const Value v = given->find(part) ? vm.get(c.arg(0), part) : Value();
         const double n = v.isUndefined() ? 0.5 : vm.toNumber(v);
         if ((std::isnan(n) || n == std::trunc(n)) && (owner = Owner(vm, c))) {
             owner->keepSetting(TransformKey(part), Value(static_cast<double>(ToInt32(n))));
