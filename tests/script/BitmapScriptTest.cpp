@@ -94,8 +94,40 @@ TEST(BitmapScript, MethodsAnswerWithThePlayersNumbers) {
              TraceCall(a, "b", "dispose", {});
              TraceCall(a, "b", "noise", {1});
              TraceCall(a, "b", "setPixel", {0, 1, 1});
+             for (const char* method : {"dispose", "clone", "fillRect", "colorTransform",
+                                        "copyPixels", "draw", "perlinNoise", "pixelDissolve"}) {
+                 TraceCall(a, "b", method, {});
+             }
          },
-         "undefined\n-1\n-1\n"},
+         "undefined\n-1\n-1\n-1\n-1\n-1\n-1\n-1\n-1\n-1\n-1\n"},
+        {"new gives undefined for a size left out, not a number or out of the limits",
+         [](ActionAssembler& a) {
+             a.push({"undefined"});
+             New(a, "display", "BitmapData", {5}).op(Action::Trace);
+             New(a, "display", "BitmapData", {6, Null{}}).op(Action::Trace);
+             New(a, "display", "BitmapData", {0, 6}).op(Action::Trace);
+             New(a, "display", "BitmapData", {1, 100000}).op(Action::Trace);
+             a.push({"flash"}).op(Action::GetVariable).push({"display"}).op(Action::GetMember);
+             a.push({"BitmapData"}).op(Action::GetMember).push({"x"}).op(Action::GetMember);
+             a.op(Action::Trace);
+             Bitmap(a, "b", 5, 6, true, 0);
+             a.push({"b"}).op(Action::GetVariable).push({"width"}).op(Action::GetMember);
+             a.op(Action::Trace);
+         },
+         "undefined\nundefined\nundefined\nundefined\nundefined\n5\n"},
+        {"only a ColorTransform transforms the colours",
+         [](ActionAssembler& a) {
+             Bitmap(a, "b", 1, 1, false, 0xffffff);
+             Geom(a, "r", "Rectangle", {1, 1, 0, 0});
+             a.push({"plain", "redMultiplier", 0, "greenMultiplier", 0, "blueMultiplier", 0, 3});
+             a.op(Action::InitObject).op(Action::SetVariable);
+             TraceCall(a, "b", "colorTransform", {"$plain", "$r"});
+             TraceCall(a, "b", "getPixel", {0, 0});
+             Geom(a, "ct", "ColorTransform", {0, 0, 0, 0, 1, 0, 0, 0});
+             TraceCall(a, "b", "colorTransform", {"$ct", "$r"});
+             TraceCall(a, "b", "getPixel", {0, 0});
+         },
+         "undefined\n16777215\nundefined\n0\n"},
         {"threshold names the argument it rejects, else counts",
          [](ActionAssembler& a) {
              Bitmap(a, "b", 2, 2, false, 0x808080);

@@ -73,6 +73,22 @@ TEST(FilterScript, FilterPropertiesAreHeldAsThePlayerHoldsThem) {
               "1193046\nfalse\n");
 }
 
+// A for-in lists a filter's properties in the player's own order (not the constructor's),
+// clone at the end; the names are joined last to first as the loop finds them.
+TEST(FilterScript, ForInListsThePropertiesInThePlayersOrder) {
+    ActionAssembler a;
+    Make(a, "g", "filters", "GlowFilter", {});
+    a.set("names", "");
+    a.push({"g"}).op(Action::GetVariable).op(Action::Enumerate2).label("loop");
+    a.storeRegister(0).push({Null{}}).op(Action::Equals2).ifTrue("end");
+    a.push({"names", Register{0}, " "}).op(Action::Add2);
+    a.push({"names"}).op(Action::GetVariable).op(Action::Add2).op(Action::SetVariable);
+    a.jump("loop").label("end");
+    a.traceVariable("names");
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(),
+              "color alpha quality inner knockout blurX blurY strength clone \n");
+}
+
 // Constructing a filter again converts the arguments but keeps the first settings.
 TEST(FilterScript, ASecondConstructionKeepsTheFirstSettings) {
     ActionAssembler a;

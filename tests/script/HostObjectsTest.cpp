@@ -68,6 +68,63 @@ TEST(HostObjects, BoundTextFieldFollowsItsVariable) {
     EXPECT_EQ(RunMovie(movie.bytes()).joined(), "start\nstart\n42\ntyped\nscore\n5\n");
 }
 
+// Bound to a variable that is unset, a field shows its defined text again and gives it to
+// the variable; a field defined empty leaves the variable unset.
+TEST(HostObjects, RebindingAFieldRestoresItsDefinedText) {
+    MovieWriter movie(100, 100);
+    EditTextSpec field;
+    field.text = "Hello";
+    Place place(1, movie.defineEditText(field));
+    place.name = "field";
+    movie.place(place);
+    EditTextSpec empty;
+    Place second(2, movie.defineEditText(empty));
+    second.name = "blank";
+    movie.place(second);
+    ActionAssembler a;
+    a.push({"field"}).op(Action::GetVariable).push({"text", "changed"}).op(Action::SetMember);
+    a.push({"field"}).op(Action::GetVariable).push({"variable", "foo"}).op(Action::SetMember);
+    a.traceVariable("foo").traceVariable("field.text");
+    a.push({"blank"}).op(Action::GetVariable).push({"variable", "bar"}).op(Action::SetMember);
+    a.traceVariable("bar").traceVariable("blank.text");
+    movie.doAction(a.block());
+    movie.showFrame();
+    EXPECT_EQ(RunMovie(movie.bytes()).joined(), "Hello\nHello\nundefined\n\n");
+}
+
+// An HTML field's layout alignment gives way to the markup's (left unless a paragraph
+// says otherwise), and setting htmlText makes new text left-aligned too.
+TEST(HostObjects, HtmlTextIsLeftAlignedUnlessItSaysOtherwise) {
+    MovieWriter movie(100, 100);
+    EditTextSpec plain;
+    plain.align = 2;
+    plain.text = "a";
+    Place first(1, movie.defineEditText(plain));
+    first.name = "plain";
+    movie.place(first);
+    EditTextSpec html = plain;
+    html.html = true;
+    Place second(2, movie.defineEditText(html));
+    second.name = "marked";
+    movie.place(second);
+    ActionAssembler a;
+    for (const char* name : {"plain", "marked"}) {
+        CallOn(a, name, "getNewTextFormat", {}).push({"align"}).op(Action::GetMember);
+        a.op(Action::Trace);
+    }
+    a.push({"plain"}).op(Action::GetVariable).push({"html", true}).op(Action::SetMember);
+    a.push({"plain"}).op(Action::GetVariable).push({"htmlText", "b"}).op(Action::SetMember);
+    CallOn(a, "plain", "getNewTextFormat", {}).push({"align"}).op(Action::GetMember);
+    a.op(Action::Trace);
+    a.push({"plain"}).op(Action::GetVariable).push({"htmlText", "<p align='right'>b</p>"});
+    a.op(Action::SetMember);
+    CallOn(a, "plain", "getTextFormat", {}).push({"align"}).op(Action::GetMember);
+    a.op(Action::Trace);
+    movie.doAction(a.block());
+    movie.showFrame();
+    EXPECT_EQ(RunMovie(movie.bytes()).joined(), "center\nleft\nleft\nright\n");
+}
+
 // A text settings tag for a field: the smoothing kind, grid fitting, thickness, sharpness.
 Bytes TextSettings(std::uint16_t id, int kind, int gridFit, float thickness, float sharpness) {
     Bytes body = {static_cast<std::uint8_t>(id & 0xff), static_cast<std::uint8_t>(id >> 8),

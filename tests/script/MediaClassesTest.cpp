@@ -61,6 +61,41 @@ TEST(SoundSettings, BelongToTheClip) {
     EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "30\nundefined\n10\n100\n90\n");
 }
 
+// A sound finds its clip by path each time: one made with a path answers once a clip of
+// that name appears, and a clip renamed away no longer takes the sound's settings.
+TEST(SoundSettings, FindTheClipByPath) {
+    ActionAssembler a;
+    a.push({"s", "later", 1, "Sound"}).op(Action::NewObject).op(Action::DefineLocal);
+    CallOn(a, "s", "getVolume", {}).op(Action::Trace);
+    CallOn(a, "_root", "createEmptyMovieClip", {1, "later"}).op(Action::Pop);
+    CallOn(a, "s", "getVolume", {}).op(Action::Trace);
+    CallOn(a, "s", "setVolume", {40}).op(Action::Pop);
+    a.push({"later"}).op(Action::GetVariable).push({"_name", "away"}).op(Action::SetMember);
+    CallOn(a, "s", "setVolume", {10}).op(Action::Pop); // no clip named later: lost
+    CallOn(a, "s", "getVolume", {}).op(Action::Trace);
+    a.push({"away"}).op(Action::GetVariable).push({"_name", "later"}).op(Action::SetMember);
+    CallOn(a, "s", "getVolume", {}).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "undefined\n100\nundefined\n40\n");
+}
+
+// setTransform reads only the parts the object holds itself, never inherited ones.
+TEST(SoundSettings, SetTransformTakesOnlyOwnParts) {
+    ActionAssembler a;
+    a.push({"s", 0, "Sound"}).op(Action::NewObject).op(Action::DefineLocal);
+    a.push({"o", 0}).op(Action::InitObject).op(Action::DefineLocal);
+    a.push({"o"}).op(Action::GetVariable);
+    a.push({"__proto__", "ll", 22, "rr", 22, 2}).op(Action::InitObject).op(Action::SetMember);
+    a.push({"o"}).op(Action::GetVariable).push({1, "s"}).op(Action::GetVariable);
+    a.push({"setTransform"}).op(Action::CallMethod).op(Action::Pop);
+    CallOn(a, "s", "getTransform", {}).push({"ll"}).op(Action::GetMember).op(Action::Trace);
+    a.push({"o"}).op(Action::GetVariable).push({"ll", 30}).op(Action::SetMember);
+    a.push({"o"}).op(Action::GetVariable).push({1, "s"}).op(Action::GetVariable);
+    a.push({"setTransform"}).op(Action::CallMethod).op(Action::Pop);
+    CallOn(a, "s", "getTransform", {}).push({"ll"}).op(Action::GetMember).op(Action::Trace);
+    CallOn(a, "s", "getTransform", {}).push({"rr"}).op(Action::GetMember).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(), "100\n30\n100\n");
+}
+
 // duration comes from the attached sound (44 kHz, 11025 samples: 250 ms); none before.
 TEST(SoundSettings, DurationOfTheAttachedSound) {
     MovieWriter movie(100, 100, 12, 8);

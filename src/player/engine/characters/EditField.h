@@ -56,6 +56,7 @@ public:
     std::string restrict;
     bool hasRestrict = false;
     std::string variable;
+    std::string definedText;  // the text the field tag gave, as written (HTML or plain)
     std::uint16_t fontId = 0; // the field tag's font, used when no font of the name is found
     bool hasFont = false;
     FontSource fonts;

@@ -271,6 +271,8 @@ void EditField::setHtmlText(const std::string& html) {
     text_.clear();
     formatOf_.clear();
     formats_.clear();
+    // a paragraph the markup does not align is left-aligned, and so is new text after it
+    newFormat.align = TextAlign::Left;
     for (auto& [text, format] : HtmlReader(newFormat, condenseWhite, multiline).read(html)) {
         insert(length(), text, formatIndex(format));
     }

@@ -240,10 +240,14 @@ void ParseEditTextTag(const Tag& tag, ParseContext& context) {
     }
     if (f2 & 0x20) {
         ReadFieldLayout(in, format);
+        if (field.html) {
+            format.align = TextAlign::Left; // HTML text states its own alignment
+        }
     }
     field.variable = in.string();
     if (f1 & 0x80) {
-        const std::string text = in.string();
+        field.definedText = in.string();
+        const std::string& text = field.definedText;
         field.html ? field.setHtmlText(text) : field.setText(QString::fromStdString(text));
     }
     context.dictionary.define(id, std::move(edit));

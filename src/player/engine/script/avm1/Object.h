@@ -79,6 +79,8 @@ struct CallInfo {
     std::span<const Value> args;
     Object* callee = nullptr;
     bool construct = false;
+    // Set by a native constructor that refuses its arguments: `new` then gives undefined.
+    bool refused = false;
     Value arg(std::size_t i) const { return i < args.size() ? args[i] : Value(); }
 };
 using NativeFn = Value (*)(Vm&, CallInfo&);

@@ -258,8 +258,13 @@ void SyncTextField(Vm& vm, ClipId field) {
         return;
     }
     if (value.isUndefined()) {
-        // an unset variable takes the field's own text, as the player starts it
-        SetVariable(vm, frame, variable, Value(Utf8(f->text())));
+        // an unset variable takes the text the field was defined with, which the field
+        // shows again; a field defined empty leaves it unset
+        if (!f->definedText.empty()) {
+            const std::string& defined = f->definedText;
+            f->html ? f->setHtmlText(defined) : f->setText(QString::fromStdString(defined));
+            SetVariable(vm, frame, variable, Value(Utf8(f->text())));
+        }
     } else {
         const std::string text = vm.toString(value);
         f = vm.host().textField(field);

@@ -253,6 +253,9 @@ Value Vm::construct(const Value& ctor, std::span<const Value> args) {
         }
         CallInfo info{Value(object), args, ctor.o, true};
         const Value result = ctor.o->native(*this, info);
+        if (info.refused) {
+            return Value();
+        }
         return result.isObject() ? result : Value(object);
     }
     constructNext = true;

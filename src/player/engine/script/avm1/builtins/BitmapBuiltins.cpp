@@ -82,6 +82,8 @@ Value BitmapCtor(Vm& vm, CallInfo& c) {
     const std::uint32_t fill = c.args.size() < 4 ? 0xffffffffu : ColorArg(vm, c, 3);
     o->pixels = BitmapPixels::make(IntArg(vm, c, 0, 0), IntArg(vm, c, 1, 0), transparent, fill);
     o->className = BitmapClassName.data();
+    // a size left out or out of the limits makes no bitmap at all
+    c.refused = !o->pixels;
     return c.thisValue;
 }
 
@@ -131,24 +133,22 @@ Value Pixel(Vm& vm, CallInfo& c) {
 }
 
 Value FillRect(Vm& vm, CallInfo& c) {
-    if (BitmapPixels* p = PixelsOf(c.thisValue)) {
-        p->fillRect(RectArg(vm, c.arg(0)), ColorArg(vm, c, 1));
-    }
-    return Value();
-}
-
-Value CopyPixels(Vm& vm, CallInfo& c) {
     BitmapPixels* p = PixelsOf(c.thisValue);
-    const BitmapPixels* source = PixelsOf(c.arg(0));
-    if (p && source) {
-        p->copyPixels(*source, RectArg(vm, c.arg(1)), PointArg(vm, c.arg(2)), PixelsOf(c.arg(3)),
-                      PointArg(vm, c.arg(4)), vm.toBool(c.arg(5)));
+    if (!p) {
+        return Value(Refused);
     }
+    p->fillRect(RectArg(vm, c.arg(0)), ColorArg(vm, c, 1));
     return Value();
 }
 
+// Only a real ColorTransform is applied; a plain object with the same fields is not.
 Value ColorTransformMethod(Vm& vm, CallInfo& c) {
-    if (BitmapPixels* p = PixelsOf(c.thisValue)) {
+    BitmapPixels* p = PixelsOf(c.thisValue);
+    if (!p) {
+        return Value(Refused);
+    }
+    const Value ctClass = vm.get(Value(FlashPackage(vm, "geom")), "ColorTransform");
+    if (c.arg(1).isObject() && vm.instanceOf(c.arg(1), ctClass)) {
         p->colorTransform(RectArg(vm, c.arg(0)), TransformArg(vm, c.arg(1)));
     }
     return Value();
@@ -157,7 +157,7 @@ Value ColorTransformMethod(Vm& vm, CallInfo& c) {
 Value Clone(Vm& vm, CallInfo& c) {
     const BitmapPixels* p = PixelsOf(c.thisValue);
     if (!p) {
-        return Value();
+        return Value(Refused);
     }
     Object* copy = vm.newObject(c.thisValue.o->proto);
     copy->className = BitmapClassName.data();
@@ -166,10 +166,17 @@ Value Clone(Vm& vm, CallInfo& c) {
 }
 
 Value Dispose(Vm&, CallInfo& c) {
-    if (Object* o = ThisObject(c)) {
-        o->pixels.reset();
+    if (!PixelsOf(c.thisValue)) {
+        return Value(Refused);
     }
+    c.thisValue.o->pixels.reset();
     return Value();
+}
+
+// What the player has but this preview does not draw: refused on a disposed bitmap,
+// nothing done otherwise.
+Value Undrawn(Vm&, CallInfo& c) {
+    return PixelsOf(c.thisValue) ? Value() : Value(Refused);
 }
 
 Value FloodFill(Vm& vm, CallInfo& c) {
@@ -229,6 +236,17 @@ CopyCall CheckCopy(Vm& vm, CallInfo& c, std::size_t minArgs) {
     }
     call.source = PixelsOf(c.arg(0));
     return call;
+}
+
+// copyPixels(source, rect, point, alphaSource, alphaPoint, mergeAlpha): 0 when done.
+Value CopyPixels(Vm& vm, CallInfo& c) {
+    const CopyCall call = CheckCopy(vm, c, 3);
+    if (call.refusal != 0) {
+        return Value(call.refusal);
+    }
+    call.target->copyPixels(*call.source, RectArg(vm, c.arg(1)), PointArg(vm, c.arg(2)),
+                            PixelsOf(c.arg(3)), PointArg(vm, c.arg(4)), vm.toBool(c.arg(5)));
+    return Value(0.0);
 }
 
 // threshold(source, rect, point, operation, threshold, color = 0, mask = ~0, copySource):
@@ -355,7 +373,7 @@ Value BitmapHitTest(Vm& vm, CallInfo& c) {
 Value Draw(Vm& vm, CallInfo& c) {
     BitmapPixels* p = PixelsOf(c.thisValue);
     if (!p) {
-        return Value();
+        return Value(Refused);
     }
     const Value& m = c.arg(1);
     const auto field = [&](const char* name, double fallback) {
@@ -414,6 +432,7 @@ void InstallBitmapBuiltins(Vm& vm) {
     const char* sizes[] = {"width", "height", "transparent", "rectangle"};
     for (int i = 0; i < 4; ++i) {
         Accessor(vm, proto, sizes[i], Size, nullptr, i);
+        proto->findAny(sizes[i])->flags &= ~DontEnum; // a for-in lists them
     }
     vm.methods(proto, {{"getPixel", Pixel, 0},
                        {"getPixel32", Pixel, 1},
@@ -433,7 +452,10 @@ void InstallBitmapBuiltins(Vm& vm) {
                        {"copyChannel", CopyChannel},
                        {"getColorBoundsRect", ColorBounds},
                        {"compare", Compare},
-                       {"hitTest", BitmapHitTest}});
+                       {"hitTest", BitmapHitTest},
+                       {"paletteMap", Undrawn},
+                       {"perlinNoise", Undrawn},
+                       {"pixelDissolve", Undrawn}});
     vm.method(cls, "loadBitmap", LoadBitmap);
     // plain properties, as the player has them: listed, writable, deletable
     cls->put("RED_CHANNEL", Value(1.0));

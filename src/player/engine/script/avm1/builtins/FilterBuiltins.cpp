@@ -6,7 +6,9 @@
 #include "player/engine/script/avm1/builtins/Helpers.h"
 #include "player/engine/script/common/FilterSettings.h"
 
+#include <algorithm>
 #include <array>
+#include <vector>
 
 namespace quillon::engine::avm1 {
 
@@ -284,8 +286,11 @@ Value ApplyFilter(Vm& vm, CallInfo& c) {
 
 // BitmapData.generateFilterRect(sourceRect, filter): the rectangle the result covers.
 Value GenerateFilterRect(Vm& vm, CallInfo& c) {
+    if (!c.thisValue.isObject() || !c.thisValue.o->pixels) {
+        return Value(-1); // disposed
+    }
     const FilterSettings* settings = SettingsOf(c.arg(1));
-    if (!c.thisValue.isObject() || !c.thisValue.o->pixels || !c.arg(0).isObject() || !settings) {
+    if (!c.arg(0).isObject() || !settings) {
         return Value();
     }
     const PixelRect r =
@@ -302,6 +307,32 @@ void Define(Vm& vm, Object* proto, const char* name, NativeFn getter, NativeFn s
     p->setter = vm.newNative(setter, magic);
 }
 
+// The order a for-in lists a filter's properties in, which is not its constructor's.
+std::vector<const char*> ListingOrder(FilterClass cls) {
+    switch (cls) {
+    case FilterClass::Bevel:
+        return {"distance",    "angle",       "highlightColor", "highlightAlpha",
+                "shadowColor", "shadowAlpha", "quality",        "strength",
+                "knockout",    "blurX",       "blurY",          "type"};
+    case FilterClass::DropShadow:
+        return {"distance", "angle", "color", "alpha",    "quality",   "inner",
+                "knockout", "blurX", "blurY", "strength", "hideObject"};
+    case FilterClass::Glow:
+        return {"color", "alpha", "quality", "inner", "knockout", "blurX", "blurY", "strength"};
+    case FilterClass::GradientBevel:
+    case FilterClass::GradientGlow:
+        return {"distance", "angle",   "colors",   "alphas",   "ratios", "blurX",
+                "blurY",    "quality", "strength", "knockout", "type"};
+    default: {
+        std::vector<const char*> names;
+        for (const FilterField& field : FilterFields(cls)) {
+            names.push_back(field.name);
+        }
+        return names;
+    }
+    }
+}
+
 } // namespace
 
 void InstallFilterBuiltins(Vm& vm) {
@@ -314,13 +345,18 @@ void InstallFilterBuiltins(Vm& vm) {
         Object* proto = vm.newObject(baseProto);
         Object* ctor = vm.newClass(package, FilterClassName(cls), FilterCtor, proto);
         ctor->magic = i;
-        // enumeration lists the newest first: clone last, the properties in order
-        proto->define("clone", Value(vm.newNative(Clone)), 0);
+        // a for-in lists the properties in the player's order, clone last
         const auto fields = FilterFields(cls);
-        for (std::size_t k = fields.size(); k-- > 0;) {
-            Define(vm, proto, fields[k].name, GetField, SetField,
-                   i * ClassStride + static_cast<int>(k), 0);
+        for (const char* name : ListingOrder(cls)) {
+            const auto field = std::find_if(fields.begin(), fields.end(), [&](const auto& f) {
+                return std::string_view(f.name) == name;
+            });
+            if (field != fields.end()) {
+                Define(vm, proto, name, GetField, SetField,
+                       i * ClassStride + static_cast<int>(field - fields.begin()), 0);
+            }
         }
+        proto->define("clone", Value(vm.newNative(Clone)), 0);
     }
     const Value bitmapData = vm.get(Value(FlashPackage(vm, "display")), "BitmapData");
     if (const Value proto = vm.get(bitmapData, "prototype"); proto.isObject()) {

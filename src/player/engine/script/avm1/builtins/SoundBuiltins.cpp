@@ -1,7 +1,7 @@
 // Sound. Sound is silent here: it keeps what scripts set and answers with it. Volume,
 // pan and transform belong to the clip a sound was made for (every sound of that clip
-// shares them; the global sound, made with no clip, has its own), and a sound whose clip
-// is gone answers undefined until a clip of that path is back.
+// shares them; the global sound, made with no clip, has its own). A sound finds its clip
+// by path each time, so it answers undefined while no clip has that path.
 
 #include "player/engine/script/avm1/builtins/Helpers.h"
 
@@ -44,12 +44,14 @@ Value SoundCtor(Vm& vm, CallInfo& c) {
     if (c.args.empty()) {
         return c.thisValue;
     }
-    ClipId clip = vm.clipOf(c.arg(0));
-    if (!clip && c.arg(0).isString()) {
-        clip = vm.clipOf(vm.resolvePath(vm.toString(c.arg(0)), vm.host().root()));
-    }
+    const ClipId clip = vm.clipOf(c.arg(0));
     o->target = clip;
-    o->primitive = clip ? Value(vm.targetPath(clip, false)) : Value(false);
+    if (clip) {
+        o->primitive = Value(vm.targetPath(clip, false));
+    } else {
+        // a path kept as written: the clip it names may come later
+        o->primitive = c.arg(0).isString() ? c.arg(0) : Value(false);
+    }
     return c.thisValue;
 }
 
@@ -65,9 +67,8 @@ Object* Owner(Vm& vm, CallInfo& c) {
     if (!o->primitive.isString()) {
         return nullptr;
     }
-    if (!vm.host().exists(o->target)) {
-        o->target = vm.clipOf(vm.resolvePath(o->primitive.str(), vm.host().root()));
-    }
+    // found by its path each time: a clip renamed away no longer owns the sound
+    o->target = vm.clipOf(vm.resolvePath(o->primitive.str(), vm.host().root()));
     return o->target ? vm.clipObject(o->target) : nullptr;
 }
 
@@ -108,15 +109,17 @@ Value GetPan(Vm& vm, CallInfo& c) {
     return Value(left != 100 ? 100 - left : right - 100);
 }
 
-// setTransform takes the parts given as whole numbers (wrapped to 32 bits; not a number
-// is 0) and keeps the others.
+// setTransform takes the parts the object holds itself as whole numbers (wrapped to 32
+// bits; not a number is 0) and keeps the others.
 Value SetTransform(Vm& vm, CallInfo& c) {
     Object* owner = Owner(vm, c);
     if (!owner || !c.arg(0).isObject()) {
         return Value();
     }
+    Object* given = c.arg(0).o;
     for (const char* part : TransformParts) {
-        const Value v = vm.get(c.arg(0), part);
+        // only the object's own parts count, none it inherits
+        const Value v = given->find(part) ? vm.get(c.arg(0), part) : Value();
         const double n = v.isUndefined() ? 0.5 : vm.toNumber(v);
         if ((std::isnan(n) || n == std::trunc(n)) && (owner = Owner(vm, c))) {
             owner->keepSetting(TransformKey(part), Value(static_cast<double>(ToInt32(n))));
