@@ -109,4 +109,38 @@ TEST(ExternalInterfaceXml, ValuesArraysAndObjectsAsACallCarriesThem) {
     EXPECT_LT(run.traces[7].size(), 10000u);
 }
 
+// A menu holds its handler, the built-in entries (all on) and its custom items; a copy is
+// a menu of its own, with copies of the items.
+TEST(ContextMenuObjects, MenusAndItemsKeepTheirFieldsAndCopyThem) {
+    ActionAssembler a;
+    a.push({"m", 0, "ContextMenu"}).op(Action::NewObject).op(Action::DefineLocal);
+    TraceNamesOf(a, "m");
+    a.push({"item", "go", 1, "ContextMenuItem"}).op(Action::NewObject).op(Action::DefineLocal);
+    TraceNamesOf(a, "item");
+    a.push({"m"}).op(Action::GetVariable).push({"builtInItems"}).op(Action::GetMember);
+    a.push({"zoom", false}).op(Action::SetMember);
+    a.push({"item"}).op(Action::GetVariable).push({1, "m"}).op(Action::GetVariable);
+    a.push({"customItems"}).op(Action::GetMember);
+    a.push({"push"}).op(Action::CallMethod).op(Action::Pop);
+    a.push({"c"});
+    CallOn(a, "m", "copy", {}).op(Action::DefineLocal);
+    CallOn(a, "m", "hideBuiltInItems", {}).op(Action::Pop);
+    a.traceVariable("c.builtInItems.zoom").traceVariable("c.builtInItems.play");
+    a.traceVariable("m.builtInItems.play");
+    a.push({"c"}).op(Action::GetVariable).push({"customItems"}).op(Action::GetMember);
+    a.push({"0"}).op(Action::GetMember).push({"caption"}).op(Action::GetMember).op(Action::Trace);
+    // the copied item is another object
+    a.push({"c"}).op(Action::GetVariable).push({"customItems"}).op(Action::GetMember);
+    a.push({"0"}).op(Action::GetMember).push({"item"}).op(Action::GetVariable);
+    a.op(Action::StrictEquals).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8)).joined(),
+              "customItems\nbuiltInItems\nonSelect\n"
+              "visible\nenabled\nseparatorBefore\nonSelect\ncaption\n"
+              "false\ntrue\nfalse\ngo\nfalse\n");
+    // version 5 has neither class
+    ActionAssembler old;
+    old.push({"ContextMenu"}).op(Action::GetVariable).op(Action::TypeOf).op(Action::Trace);
+    EXPECT_EQ(RunMovie(OneScriptMovie(old, 5)).joined(), "undefined\n");
+}
+
 } // namespace

@@ -20,8 +20,6 @@ struct InertClass {
 // clang-format off
 constexpr InertClass Classes[] = {
     {nullptr, "Camera", FromVersion6},
-    {nullptr, "ContextMenu", FromVersion6},
-    {nullptr, "ContextMenuItem", FromVersion6},
     {nullptr, "Microphone", FromVersion6},
     {nullptr, "SharedObject", FromVersion6},
     {nullptr, "XMLSocket", FromVersion6},

@@ -132,6 +132,7 @@ void InstallMediaBuiltins(Vm& vm) {
     InstallClipLoaderBuiltins(vm);
     InstallXmlBuiltins(vm);
     InstallExternalInterface(vm);
+    InstallMenuBuiltins(vm);
 }
 
 void Vm::setStageSize(double width, double height) {
