@@ -143,4 +143,26 @@ TEST(ContextMenuObjects, MenusAndItemsKeepTheirFieldsAndCopyThem) {
     EXPECT_EQ(RunMovie(OneScriptMovie(old, 5)).joined(), "undefined\n");
 }
 
+// With no file dialog to show, browse is accepted and answered as cancelled after the frame:
+// the listeners hear onCancel with the object, and no file is chosen.
+TEST(FileReferenceObjects, ADialogIsAnsweredAsCancelled) {
+    ActionAssembler a;
+    a.push({"f"});
+    New(a, "net", "FileReference", {}).op(Action::DefineLocal);
+    a.push({"l", 0}).op(Action::InitObject).op(Action::DefineLocal);
+    a.push({"l"}).op(Action::GetVariable).push({"onCancel"});
+    ActionAssembler handler;
+    handler.push({"cancelled "}).push({"file"}).op(Action::GetVariable);
+    handler.push({"name"}).op(Action::GetMember).op(Action::Add2).op(Action::Trace);
+    a.function(FunctionSpec("", {{0, "file"}}), handler).op(Action::SetMember);
+    a.push({"l"}).op(Action::GetVariable);
+    a.push({1, "f"}).op(Action::GetVariable).push({"addListener"}).op(Action::CallMethod);
+    a.op(Action::Pop);
+    CallOn(a, "f", "browse", {}).op(Action::Trace);
+    CallOn(a, "f", "upload", {"x.php"}).op(Action::Trace);
+    a.trace("frame done");
+    EXPECT_EQ(RunMovie(OneScriptMovie(a, 8), 2).joined(),
+              "true\nfalse\nframe done\ncancelled undefined\n");
+}
+
 } // namespace

@@ -16,6 +16,7 @@ void InstallObjectBuiltins(Vm&), InstallGlobalFunctions(Vm&), InstallNumberBuilt
     InstallExternalInterface(Vm&), InstallClipLoaderBuiltins(Vm&);
 void InstallBitmapBuiltins(Vm&);
 void InstallMenuBuiltins(Vm&);    // ContextMenu and ContextMenuItem
+void InstallFileBuiltins(Vm&);    // flash.net.FileReference and FileReferenceList
 void InstallDrawingBuiltins(Vm&); // after the clip builtins, whose MovieClip it extends
 void InstallNetStreamBuiltins(Vm&);
 void InstallTextBuiltins(Vm&);     // after the clip builtins, whose TextField it extends

@@ -50,10 +50,6 @@ void InstallInertBuiltins(Vm& vm) {
     if (system.isObject()) {
         Broadcaster(vm, "IME", system.o, FromVersion6);
     }
-    Object* net = FlashPackage(vm, "net");
-    for (const char* name : {"FileReference", "FileReferenceList"}) {
-        net->define(name, Value(vm.newClass(nullptr, name, Inert, nullptr)), DontEnum);
-    }
     Object* text = FlashPackage(vm, "text");
     text->define("TextRenderer", Value(vm.newClass(nullptr, "TextRenderer", Inert, nullptr)),
                  DontEnum);

@@ -133,6 +133,7 @@ void InstallMediaBuiltins(Vm& vm) {
     InstallXmlBuiltins(vm);
     InstallExternalInterface(vm);
     InstallMenuBuiltins(vm);
+    InstallFileBuiltins(vm);
 }
 
 void Vm::setStageSize(double width, double height) {
