@@ -49,6 +49,28 @@ TEST(HostObjects, ColorTintsTheClipInFixedPoint) {
               "16711782\n0.78125\n0\n255\n102\n4464\nundefined\n");
 }
 
+// setTransform reads only the object's own keys: one inherited from Object.prototype is
+// not a setting, and a key present but not a number counts as 0.
+TEST(HostObjects, ColorSetTransformReadsOnlyOwnKeys) {
+    MovieWriter movie(100, 100);
+    PlaceEmptyClip(movie, 1, "mc");
+    ActionAssembler a;
+    a.push({"c", "mc"}).op(Action::GetVariable).push({1, "Color"}).op(Action::NewObject);
+    a.op(Action::SetVariable);
+    a.push({"ab", 25, "ga", 50, 2}).op(Action::InitObject).push({1, "c"});
+    a.op(Action::GetVariable).push({"setTransform"}).op(Action::CallMethod).op(Action::Pop);
+    a.push({"Object"}).op(Action::GetVariable).push({"prototype"}).op(Action::GetMember);
+    a.push({"ab", -66}).op(Action::SetMember);
+    a.push({"ga", Undefined{}, 1}).op(Action::InitObject).push({1, "c"});
+    a.op(Action::GetVariable).push({"setTransform"}).op(Action::CallMethod).op(Action::Pop);
+    a.push({"t"});
+    CallOn(a, "c", "getTransform", {}).op(Action::SetVariable);
+    a.traceVariable("t.ab").traceVariable("t.ga");
+    movie.doAction(a.block());
+    movie.showFrame();
+    EXPECT_EQ(RunMovie(movie.bytes()).joined(), "25\n0\n");
+}
+
 TEST(HostObjects, BoundTextFieldFollowsItsVariable) {
     MovieWriter movie(100, 100);
     EditTextSpec field;

@@ -4,6 +4,7 @@
 #include "script/ScriptTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 #include <utility>
 
 using namespace quillon::testing;
@@ -40,11 +41,21 @@ TEST(ScriptLanguage, UndefinedConvertsByVersion) {
 
 TEST(ScriptLanguage, NumbersPrintAsThePlayerPrintsThem) {
     const std::vector<std::pair<double, std::string>> cases = {
-        {0.1 + 0.2, "0.3"},  {1.0 / 3, "0.333333333333333"},
-        {1e21, "1e+21"},     {123456789012345680000.0, "1.23456789012346e+20"},
-        {0.000001, "1e-6"},  {0.00001, "0.00001"},
-        {0.0000001, "1e-7"}, {-2.5, "-2.5"},
-        {1e15, "1e+15"},     {999999999999999.0, "999999999999999"},
+        {0.1 + 0.2, "0.3"},
+        {1.0 / 3, "0.333333333333333"},
+        {1e21, "1e+21"},
+        {123456789012345680000.0, "1.23456789012346e+20"},
+        {0.000001, "1e-6"},
+        {0.00001, "0.00001"},
+        {0.0000001, "1e-7"},
+        {-2.5, "-2.5"},
+        {1e15, "1e+15"},
+        {999999999999999.0, "999999999999999"},
+        // rounding the largest number up would read back as Infinity: its digits are cut
+        {std::numeric_limits<double>::max(), "1.79769313486231e+308"},
+        {-std::numeric_limits<double>::max(), "-1.79769313486231e+308"},
+        {1.7976931348623e308, "1.7976931348623e+308"},
+        {4.9406564584124654e-324, "4.94065645841247e-324"},
     };
     for (const auto& [value, text] : cases) {
         ActionAssembler a;

@@ -10,8 +10,8 @@ using namespace quillon::testing;
 namespace {
 
 // Static text "AB" at depth 1 and "C" at depth 2 (one line each), then the script.
-Bytes StaticTextMovie(const ActionAssembler& code) {
-    MovieWriter movie(100, 100, 12, 8);
+Bytes StaticTextMovie(const ActionAssembler& code, int version = 8) {
+    MovieWriter movie(100, 100, 12, version);
     FontSpec font;
     font.name = "Letters";
     for (const char letter : {'A', 'B', 'C'}) {
@@ -55,6 +55,23 @@ TEST(TextSnapshot, ReadsStaticTextInDepthOrder) {
     CallOn(a, "ts", "findText", {false, "bc", 0}).op(Action::Trace);
     CallOn(a, "ts", "findText", {true, "bc", 0}).op(Action::Trace);
     EXPECT_EQ(RunMovie(StaticTextMovie(a)).joined(), "3\n1\n-1\n");
+}
+
+// Before version 6 the methods are listed by enumeration yet read as undefined.
+TEST(TextSnapshot, MethodsAreHiddenFromVersion5Reads) {
+    for (const int version : {5, 6}) {
+        ActionAssembler a;
+        a.push({"ts", "_root"}).op(Action::GetVariable).push({1, "TextSnapshot"});
+        a.op(Action::NewObject).op(Action::DefineLocal);
+        a.push({"ts"}).op(Action::GetVariable).push({"getCount"}).op(Action::GetMember);
+        a.op(Action::TypeOf).op(Action::Trace);
+        TraceNamesOf(a, "ts");
+        const ScriptRun run = RunMovie(StaticTextMovie(a, version));
+        ASSERT_EQ(run.traces.size(), 10u) << version;
+        EXPECT_EQ(run.traces[0], version < 6 ? "undefined" : "function") << version;
+        EXPECT_EQ(run.traces[1], "getTextRunInfo") << version;
+        EXPECT_EQ(run.traces[9], "getCount") << version;
+    }
 }
 
 // for (p in o) trace(p) over the object on the stack.

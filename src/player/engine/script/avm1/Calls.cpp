@@ -149,6 +149,9 @@ void Vm::markRoots(const std::function<void(Object*)>& push,
     for (const Value& v : stack) {
         pushValue(v);
     }
+    for (const Value& owner : dialogs_) {
+        pushValue(owner);
+    }
     for (const PendingLoad& load : loads_) {
         pushValue(load.into);
         pushValue(load.loader);

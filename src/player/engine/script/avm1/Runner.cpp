@@ -58,6 +58,7 @@ bool Runner::handlesUnload(ClipId clip) {
 }
 
 void Runner::endFrame(double frameMs) {
+    vm_.answerDialogs();
     vm_.finishInits();
     vm_.resetBudgetIfSpent();
     SyncTextFields(vm_);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -65,6 +66,13 @@ std::string NumberToString(double number) {
     }
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(number));
+    if (std::isinf(std::strtod(buffer, nullptr))) {
+        // rounding up would pass the largest number (Number.MAX_VALUE): the digits are cut
+        // instead, so the text still reads back as a finite number
+        std::snprintf(buffer, sizeof buffer, "%.20e", std::fabs(number));
+        char* cut = std::strchr(buffer, 'e');
+        std::memmove(buffer + 16, cut, std::strlen(cut) + 1);
+    }
     std::string digits;
     const char* p = buffer;
     for (; *p && *p != 'e'; ++p) {

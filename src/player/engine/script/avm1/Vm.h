@@ -60,6 +60,10 @@ public:
     // Clip); loader: the MovieClipLoader told of a Clip load.
     bool queueLoad(Value into, std::string url, Load kind, Value loader = Value());
     void finishLoads();
+    // A file dialog the object opened; with no dialog to show, it is answered as cancelled
+    // (onCancel) once the frame's scripts have run. False when too many are open.
+    bool queueCancelledDialog(const Value& owner);
+    void answerDialogs();
     // onLoadInit of the movies loaded this frame, once their first frame has run.
     void finishInits();
 
@@ -277,6 +281,7 @@ private:
     void resetClipObject(ClipId clip);
     void finishClipLoad(const PendingLoad& load);
     std::vector<PendingLoad> loads_;
+    std::vector<Value> dialogs_;                  // objects whose file dialog awaits its answer
     std::vector<std::pair<Value, ClipId>> inits_; // loader and clip awaiting onLoadInit
     int loadedMovies_ = 0;
     int nextInterval_ = 1;

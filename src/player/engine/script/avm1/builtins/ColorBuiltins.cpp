@@ -80,11 +80,11 @@ Value SetTransform(Vm& vm, CallInfo& c) {
     const Value from = c.arg(0);
     return ChangeColor(vm, c, [&vm, &from](ClipColor& color) {
         for (int channel = 0; channel < 4; ++channel) {
-            if (vm.has(from.o, MultiplyKeys[channel])) {
+            if (vm.hasOwn(from.o, MultiplyKeys[channel])) {
                 const double percent = vm.toNumber(vm.get(from, MultiplyKeys[channel]));
                 color.multiply[channel] = Wrap16(percent * 256 / 100) / 256;
             }
-            if (vm.has(from.o, AddKeys[channel])) {
+            if (vm.hasOwn(from.o, AddKeys[channel])) {
                 color.add[channel] = Wrap16(vm.toNumber(vm.get(from, AddKeys[channel])));
             }
         }

@@ -7,8 +7,10 @@
 #include "player/engine/script/avm1/builtins/Helpers.h"
 #include "player/engine/script/common/GeomMath.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 namespace quillon::engine::avm1 {
 
@@ -241,20 +243,57 @@ Value RectContains(Vm& vm, CallInfo& c) {
 Value RectContainsPoint(Vm& vm, CallInfo& c) {
     return Contains(vm, c.thisValue, Get(vm, c.arg(0), "x"), Get(vm, c.arg(0), "y"));
 }
+// Each edge is compared in turn as the language compares: a comparison with NaN gives
+// undefined, and that or a false one ends the test.
 Value RectContainsRect(Vm& vm, CallInfo& c) {
     if (!c.arg(0).isObject()) {
         return Value();
     }
-    return Value(BoxOf(vm, c.thisValue).containsBox(BoxOf(vm, c.arg(0))));
+    const GeomBox self = BoxOf(vm, c.thisValue), other = BoxOf(vm, c.arg(0));
+    const std::array<std::pair<double, double>, 4> atLeast = {{
+        {other.x, self.x},
+        {other.y, self.y},
+        {self.x + self.width, other.x + other.width},
+        {self.y + self.height, other.y + other.height},
+    }};
+    for (const auto& [big, small] : atLeast) {
+        if (big != big || small != small) {
+            return Value();
+        }
+        if (big < small) {
+            return Value(false);
+        }
+    }
+    return Value(true);
 }
+bool HasNaN(const GeomBox& box) {
+    return box.x != box.x || box.y != box.y || box.width != box.width || box.height != box.height;
+}
+// A box with a field that is not a number meets nothing.
 Value RectIntersection(Vm& vm, CallInfo& c) {
-    return NewRect(vm, BoxOf(vm, c.thisValue).intersection(BoxOf(vm, c.arg(0))));
+    const GeomBox self = BoxOf(vm, c.thisValue), other = BoxOf(vm, c.arg(0));
+    if (HasNaN(self) || HasNaN(other)) {
+        return NewRect(vm, GeomBox{});
+    }
+    return NewRect(vm, self.intersection(other));
 }
 Value RectIntersects(Vm& vm, CallInfo& c) {
-    return Value(!BoxOf(vm, c.thisValue).intersection(BoxOf(vm, c.arg(0))).empty());
+    const GeomBox self = BoxOf(vm, c.thisValue), other = BoxOf(vm, c.arg(0));
+    return Value(!HasNaN(self) && !HasNaN(other) && !self.intersection(other).empty());
 }
+// A field that is not a number spreads to the edges it takes part in.
 Value RectUnion(Vm& vm, CallInfo& c) {
-    return NewRect(vm, BoxOf(vm, c.thisValue).united(BoxOf(vm, c.arg(0))));
+    const GeomBox self = BoxOf(vm, c.thisValue), other = BoxOf(vm, c.arg(0));
+    if (!HasNaN(self) && !HasNaN(other)) {
+        return NewRect(vm, self.united(other));
+    }
+    const auto pick = [](double a, double b, bool least) {
+        return a != a || b != b ? std::nan("") : least ? std::min(a, b) : std::max(a, b);
+    };
+    const double left = pick(self.x, other.x, true), top = pick(self.y, other.y, true);
+    const double right = pick(self.x + self.width, other.x + other.width, false);
+    const double bottom = pick(self.y + self.height, other.y + other.height, false);
+    return NewRect(vm, GeomBox{left, top, right - left, bottom - top});
 }
 // Whether a value is an instance of a flash.geom class.
 bool IsGeom(Vm& vm, const Value& v, const char* cls) {

@@ -15,6 +15,8 @@ void InstallObjectBuiltins(Vm&), InstallGlobalFunctions(Vm&), InstallNumberBuilt
     InstallColorBuiltins(Vm&), InstallLoadVarsBuiltins(Vm&), InstallXmlBuiltins(Vm&),
     InstallExternalInterface(Vm&), InstallClipLoaderBuiltins(Vm&);
 void InstallBitmapBuiltins(Vm&);
+void InstallMenuBuiltins(Vm&);    // ContextMenu and ContextMenuItem
+void InstallFileBuiltins(Vm&);    // flash.net.FileReference and FileReferenceList
 void InstallDrawingBuiltins(Vm&); // after the clip builtins, whose MovieClip it extends
 void InstallNetStreamBuiltins(Vm&);
 void InstallTextBuiltins(Vm&);     // after the clip builtins, whose TextField it extends

@@ -20,8 +20,6 @@ struct InertClass {
 // clang-format off
 constexpr InertClass Classes[] = {
     {nullptr, "Camera", FromVersion6},
-    {nullptr, "ContextMenu", FromVersion6},
-    {nullptr, "ContextMenuItem", FromVersion6},
     {nullptr, "Microphone", FromVersion6},
     {nullptr, "SharedObject", FromVersion6},
     {nullptr, "XMLSocket", FromVersion6},
@@ -51,10 +49,6 @@ void InstallInertBuiltins(Vm& vm) {
     const Value system = vm.get(Value(vm.global), "System");
     if (system.isObject()) {
         Broadcaster(vm, "IME", system.o, FromVersion6);
-    }
-    Object* net = FlashPackage(vm, "net");
-    for (const char* name : {"FileReference", "FileReferenceList"}) {
-        net->define(name, Value(vm.newClass(nullptr, name, Inert, nullptr)), DontEnum);
     }
     Object* text = FlashPackage(vm, "text");
     text->define("TextRenderer", Value(vm.newClass(nullptr, "TextRenderer", Inert, nullptr)),

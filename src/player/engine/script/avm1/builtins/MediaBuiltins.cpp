@@ -132,6 +132,8 @@ void InstallMediaBuiltins(Vm& vm) {
     InstallClipLoaderBuiltins(vm);
     InstallXmlBuiltins(vm);
     InstallExternalInterface(vm);
+    InstallMenuBuiltins(vm);
+    InstallFileBuiltins(vm);
 }
 
 void Vm::setStageSize(double width, double height) {

@@ -121,7 +121,8 @@ Value GetTextSnapshot(Vm& vm, CallInfo& c) {
 
 void InstallSnapshotBuiltins(Vm& vm) {
     Object* proto = vm.defineClass("TextSnapshot", SnapshotCtor, {});
-    // the methods are listed by enumeration, the newest first
+    // the methods are listed by enumeration, the newest first; movies before version 6
+    // enumerate them but read them as undefined
     const std::pair<const char*, std::pair<NativeFn, int>> methods[] = {
         {"getCount", {GetCount, 0}},        {"setSelected", {Constant, 4}},
         {"getSelected", {Constant, 0}},     {"getText", {GetText, 0}},
@@ -129,7 +130,7 @@ void InstallSnapshotBuiltins(Vm& vm) {
         {"findText", {FindText, 0}},        {"setSelectColor", {Constant, 4}},
         {"getTextRunInfo", {Constant, 3}}};
     for (const auto& [name, fn] : methods) {
-        proto->define(name, Value(vm.newNative(fn.first, fn.second)), 0);
+        proto->define(name, Value(vm.newNative(fn.first, fn.second)), FromVersion6);
     }
     vm.method(vm.movieClipProto, "getTextSnapshot", GetTextSnapshot);
 }
