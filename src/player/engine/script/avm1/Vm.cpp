@@ -203,6 +203,12 @@ void Vm::warn(const std::string& text) {
     }
 }
 
+void Vm::warnOnce(const std::string& text) {
+    if (warnedOnce_.insert(text).second) {
+        warn(text);
+    }
+}
+
 void Vm::trace(const Value& v) {
     if (onTrace) {
         std::string line = v.isUndefined() ? std::string("undefined") : toString(v);

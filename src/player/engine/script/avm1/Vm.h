@@ -175,6 +175,8 @@ public:
     std::mt19937 random{0};
     void advanceClock(double ms);
     void warn(const std::string& text);
+    // A warning given at most once a run, for what a movie may call every frame.
+    void warnOnce(const std::string& text);
     // One line of the log from trace: the value as text, undefined in every version.
     void trace(const Value& v);
     // System.security.sandboxType of a movie read from a local file.
@@ -268,6 +270,7 @@ private:
     VmLimits limits_;
     std::vector<std::unique_ptr<Object>> objects_;
     std::unordered_map<ClipId, Object*> clips_;
+    std::unordered_set<std::string> warnedOnce_;
     std::unordered_set<ClipId> classed_; // clips giveClass gave their class
     std::vector<Interval> intervals_;
     struct PendingLoad {

@@ -174,9 +174,19 @@ Value Dispose(Vm&, CallInfo& c) {
 }
 
 // What the player has but this preview does not draw: refused on a disposed bitmap,
-// nothing done otherwise.
-Value Undrawn(Vm&, CallInfo& c) {
-    return PixelsOf(c.thisValue) ? Value() : Value(Refused);
+// otherwise left undone with a warning.
+constexpr const char* UndrawnNames[] = {"paletteMap", "perlinNoise", "pixelDissolve"};
+
+Value Undrawn(Vm& vm, CallInfo& c) {
+    if (!PixelsOf(c.thisValue)) {
+        return Value(Refused);
+    }
+    const auto which = static_cast<std::size_t>(c.callee->magic);
+    if (which < std::size(UndrawnNames)) {
+        vm.warnOnce(std::string("BitmapData.") + UndrawnNames[which] +
+                    " is not drawn in this preview");
+    }
+    return Value();
 }
 
 Value FloodFill(Vm& vm, CallInfo& c) {
@@ -453,9 +463,9 @@ void InstallBitmapBuiltins(Vm& vm) {
                        {"getColorBoundsRect", ColorBounds},
                        {"compare", Compare},
                        {"hitTest", BitmapHitTest},
-                       {"paletteMap", Undrawn},
-                       {"perlinNoise", Undrawn},
-                       {"pixelDissolve", Undrawn}});
+                       {"paletteMap", Undrawn, 0},
+                       {"perlinNoise", Undrawn, 1},
+                       {"pixelDissolve", Undrawn, 2}});
     vm.method(cls, "loadBitmap", LoadBitmap);
     // plain properties, as the player has them: listed, writable, deletable
     cls->put("RED_CHANNEL", Value(1.0));
