@@ -63,6 +63,19 @@ constexpr double Blue = 0xff0000ff;
 
 } // namespace
 
+TEST(BitmapScript, UndrawnMethodsWarnOnceEach) {
+    ActionAssembler a;
+    Bitmap(a, "b", 3, 3, false, 0);
+    for (const char* method : {"perlinNoise", "perlinNoise", "paletteMap", "perlinNoise"}) {
+        TraceCall(a, "b", method, {});
+    }
+    const auto run = RunMovie(OneScriptMovie(a, 8));
+    EXPECT_EQ(run.joined(), "undefined\nundefined\nundefined\nundefined\n");
+    ASSERT_EQ(run.warnings.size(), 2u);
+    EXPECT_NE(run.warnings[0].find("perlinNoise"), std::string::npos) << run.warnings[0];
+    EXPECT_NE(run.warnings[1].find("paletteMap"), std::string::npos) << run.warnings[1];
+}
+
 TEST(BitmapScript, MethodsAnswerWithThePlayersNumbers) {
     RunCases({
         {"setPixel answers 0, or -1 when short of arguments",
