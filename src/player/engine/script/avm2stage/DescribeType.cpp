@@ -7,6 +7,7 @@
 #include "player/engine/script/avm2/NativeClass.h"
 #include "player/engine/script/avm2/XmlObject.h"
 #include "player/engine/script/avm2stage/StageState.h"
+#include "player/engine/script/common/XmlEntities.h"
 
 #include <algorithm>
 #include <map>
@@ -23,29 +24,6 @@ constexpr int MaxBases = 256;
 // Type names nest (Vector.<Vector.<int>>) this deep at most.
 constexpr int MaxTypeNesting = 16;
 
-std::string Escaped(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 // name="value" pairs, in the order given.
 using Attributes = std::vector<std::pair<std::string, std::string>>;
 
@@ -53,7 +31,7 @@ std::string Element(const std::string& tag, const Attributes& attributes,
                     const std::string& inner = {}) {
     std::string out = "<" + tag;
     for (const auto& [name, value] : attributes) {
-        out += " " + name + "=\"" + Escaped(value) + "\"";
+        out += " " + name + "=\"" + EncodeXmlEntities(value) + "\"";
     }
     return inner.empty() ? out + "/>" : out + ">" + inner + "</" + tag + ">";
 }
@@ -439,16 +417,16 @@ std::string Describe(Vm& vm, const Value& value) {
         }
         inner += MemberText(statics);
         inner += Element("factory", {{"type", name}}, InstancePart(vm, cls));
-        return "<type name=\"" + Escaped(name) + "\" base=\"Class\"" + Flags(true, true, true) +
-               ">" + inner + "</type>";
+        return "<type name=\"" + EncodeXmlEntities(name) + "\" base=\"Class\"" +
+               Flags(true, true, true) + ">" + inner + "</type>";
     }
     const ClassObject* cls = ClassOf(vm, value);
     if (!cls) {
         return Element("type", {{"name", "Object"}});
     }
-    std::string head = "<type name=\"" + Escaped(ClassText(vm, cls)) + "\"";
+    std::string head = "<type name=\"" + EncodeXmlEntities(ClassText(vm, cls)) + "\"";
     if (cls->base) {
-        head += " base=\"" + Escaped(ClassText(vm, cls->base)) + "\"";
+        head += " base=\"" + EncodeXmlEntities(ClassText(vm, cls->base)) + "\"";
     }
     head += Flags(!cls->sealed, IsFinal(vm, cls), false);
     const std::string inner = InstancePart(vm, cls);
