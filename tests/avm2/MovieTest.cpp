@@ -321,19 +321,59 @@ TEST(Avm2Movie, AnotherBlockStillLoadsAfterADamagedOne) {
     EXPECT_EQ(run->warnings.size(), 1u);
 }
 
+// Defines the classes, all MovieClips, on the script's global object, in slots 1, 2, ...
+std::vector<std::uint8_t>
+ClassesScript(AbcWriter& abc, std::uint32_t movieClip,
+              std::initializer_list<std::pair<const char*, std::uint32_t>> classes) {
+    AbcCode init(abc);
+    init.pushThisScope();
+    std::vector<AbcTraitSpec> globals;
+    for (const auto& [name, index] : classes) {
+        init.op(0x65).u8(0).nameOp(0x60, movieClip).op(0x58).u30(index);
+        init.nameOp(0x68, abc.name(name));
+        const auto slot = static_cast<std::uint32_t>(globals.size() + 1);
+        globals.push_back({abc.name(name), 4, slot, 0, 0, 0, index});
+    }
+    init.op(0x47);
+    abc.script(Method(abc, init), std::move(globals));
+    return abc.bytes();
+}
+
 // Defines the classes Kid and Main, both MovieClips, on the script's global object.
 std::vector<std::uint8_t> KidAndMainScript(AbcWriter& abc, std::uint32_t movieClip,
                                            std::uint32_t kidIndex, std::uint32_t mainIndex) {
-    AbcCode init(abc);
-    init.pushThisScope();
-    for (const auto& [name, index] : {std::pair{"Kid", kidIndex}, std::pair{"Main", mainIndex}}) {
-        init.op(0x65).u8(0).nameOp(0x60, movieClip).op(0x58).u30(index);
-        init.nameOp(0x68, abc.name(name));
+    return ClassesScript(abc, movieClip, {{"Kid", kidIndex}, {"Main", mainIndex}});
+}
+
+// MovieClip subclasses with an empty static initialiser, as the timeline tests make them.
+struct ClipClassMaker {
+    explicit ClipClassMaker(AbcWriter& writer)
+        : abc(writer), movieClip(abc.qname(abc.ns(0x16, "flash.display"), "MovieClip")) {
+        AbcCode empty(abc);
+        empty.op(0x47);
+        emptyMethod = Method(abc, empty);
     }
-    init.op(0x47);
-    abc.script(Method(abc, init), {{abc.name("Kid"), 4, 1, 0, 0, 0, kidIndex},
-                                   {abc.name("Main"), 4, 2, 0, 0, 0, mainIndex}});
-    return abc.bytes();
+    std::uint32_t operator()(const std::string& name, const AbcCode& body,
+                             std::vector<AbcTraitSpec> traits = {}) const {
+        AbcClassSpec klass;
+        klass.name = abc.name(name);
+        klass.superName = movieClip;
+        klass.iinit = Method(abc, body);
+        klass.cinit = emptyMethod;
+        klass.instanceTraits = std::move(traits);
+        return abc.addClass(klass);
+    }
+    AbcWriter& abc;
+    std::uint32_t movieClip;
+    std::uint32_t emptyMethod = 0;
+};
+
+// Kid's constructor: builds its base, then traces "kid " + name.
+AbcCode KidTracesItsName(AbcWriter& abc) {
+    AbcCode kid(abc);
+    kid.pushThisScope().getLocal(0).op(0x49).u30(0).pushString("kid ");
+    kid.getLocal(0).nameOp(0x66, abc.name("name")).op(0xa0).traceTop().op(0x47);
+    return kid;
 }
 
 // Makes movie an ActionScript 3 movie running abc, with Main its document class and a
@@ -402,24 +442,10 @@ TEST(Avm2Movie, TimelineChildrenAreBoundToTheirClassesBeforeTheDocumentIsBuilt) 
 // built and at enterFrame (their count and the newest); Kid traces its name when built.
 std::vector<std::uint8_t> ConstructionOrderAbc() {
     AbcWriter abc;
-    const std::uint32_t movieClip = abc.qname(abc.ns(0x16, "flash.display"), "MovieClip");
+    const ClipClassMaker makeClass(abc);
+    const std::uint32_t movieClip = makeClass.movieClip;
     const std::uint32_t numChildren = abc.name("numChildren");
-    AbcCode empty(abc);
-    empty.op(0x47);
-    const std::uint32_t emptyMethod = Method(abc, empty);
-    const auto makeClass = [&](const std::string& name, const AbcCode& body,
-                               std::vector<AbcTraitSpec> traits) {
-        AbcClassSpec klass;
-        klass.name = abc.name(name);
-        klass.superName = movieClip;
-        klass.iinit = Method(abc, body);
-        klass.cinit = emptyMethod;
-        klass.instanceTraits = std::move(traits);
-        return abc.addClass(klass);
-    };
-    AbcCode kid(abc);
-    kid.pushThisScope().getLocal(0).op(0x49).u30(0).pushString("kid ");
-    kid.getLocal(0).nameOp(0x66, abc.name("name")).op(0xa0).traceTop().op(0x47);
+    const AbcCode kid = KidTracesItsName(abc);
     AbcCode enter(abc); // "enter " + numChildren + " " + getChildAt(numChildren - 1)
     enter.pushThisScope().pushString("enter ").getLocal(0).nameOp(0x66, numChildren).op(0xa0);
     enter.pushString(" ").op(0xa0).getLocal(0).getLocal(0).nameOp(0x66, numChildren);
@@ -593,24 +619,10 @@ TEST(Avm2Movie, TheStageEventsOfAParentReachItsChildren) {
 // the stage, takes it off and traces it again.
 std::vector<std::uint8_t> NewSymbolAbc() {
     AbcWriter abc;
-    const std::uint32_t movieClip = abc.qname(abc.ns(0x16, "flash.display"), "MovieClip");
+    const ClipClassMaker makeClass(abc);
+    const std::uint32_t movieClip = makeClass.movieClip;
     const std::uint32_t numChildren = abc.name("numChildren");
-    AbcCode empty(abc);
-    empty.op(0x47);
-    const std::uint32_t emptyMethod = Method(abc, empty);
-    const auto makeClass = [&](const std::string& name, const AbcCode& body,
-                               std::vector<AbcTraitSpec> traits = {}) {
-        AbcClassSpec klass;
-        klass.name = abc.name(name);
-        klass.superName = movieClip;
-        klass.iinit = Method(abc, body);
-        klass.cinit = emptyMethod;
-        klass.instanceTraits = std::move(traits);
-        return abc.addClass(klass);
-    };
-    AbcCode kid(abc);
-    kid.pushThisScope().getLocal(0).op(0x49).u30(0).pushString("kid ");
-    kid.getLocal(0).nameOp(0x66, abc.name("name")).op(0xa0).traceTop().op(0x47);
+    const AbcCode kid = KidTracesItsName(abc);
     AbcCode box(abc);
     box.pushThisScope().trace("box begins").getLocal(0).op(0x49).u30(0);
     box.pushString("box built ").getLocal(0).nameOp(0x66, numChildren).op(0xa0).traceTop();
@@ -637,18 +649,8 @@ std::vector<std::uint8_t> NewSymbolAbc() {
     const std::uint32_t kidIndex = makeClass("Kid", kid);
     const std::uint32_t boxIndex = makeClass("Box", box, {{abc.name("inner"), 0, 0, 0, 0, 0, 0}});
     const std::uint32_t mainIndex = makeClass("Main", main);
-    AbcCode init(abc);
-    init.pushThisScope();
-    for (const auto& [name, index] :
-         {std::pair{"Kid", kidIndex}, std::pair{"Box", boxIndex}, std::pair{"Main", mainIndex}}) {
-        init.op(0x65).u8(0).nameOp(0x60, movieClip).op(0x58).u30(index);
-        init.nameOp(0x68, abc.name(name));
-    }
-    init.op(0x47);
-    abc.script(Method(abc, init), {{abc.name("Kid"), 4, 1, 0, 0, 0, kidIndex},
-                                   {abc.name("Box"), 4, 2, 0, 0, 0, boxIndex},
-                                   {abc.name("Main"), 4, 3, 0, 0, 0, mainIndex}});
-    return abc.bytes();
+    return ClassesScript(abc, movieClip,
+                         {{"Kid", kidIndex}, {"Box", boxIndex}, {"Main", mainIndex}});
 }
 
 // A class bound to a sprite that a script constructs gets the sprite's timeline: its
