@@ -174,6 +174,12 @@ void Request(AbcWriter& abc, AbcCode& c, const std::string& url) {
     c.callProperty(ConstructProp, Net(abc, "URLRequest"), 1);
 }
 
+// (what is on the stack).load(new URLRequest(url))
+void Load(AbcWriter& abc, AbcCode& c, const std::string& url) {
+    Request(abc, c, url);
+    c.callProperty(CallPropVoid, abc.name("load"), 1);
+}
+
 // onEvent(e): trace(e.type + " " + e.target.content); on complete, each of `done` too.
 Body TraceEvent(AbcWriter& abc) {
     return [&abc](AbcCode& c) {
@@ -269,12 +275,10 @@ TEST(Avm2LoaderMovie, AMovieFromAFileOrBytesPlaysAsTheLoadersContent) {
                 c.getLocal(2).pushString("complete").getLocal(0);
                 c.nameOp(GetProperty, abc.name("onBytes"));
                 c.callProperty(CallPropVoid, abc.name("addEventListener"), 2).getLocal(2);
-                Request(abc, c, "child.swf");
-                c.callProperty(CallPropVoid, abc.name("load"), 1);
+                Load(abc, c, "child.swf");
             } else {
                 c.getLocal(1);
-                Request(abc, c, "child.swf");
-                c.callProperty(CallPropVoid, abc.name("load"), 1);
+                Load(abc, c, "child.swf");
             }
         };
         const Body traceEvent = TraceEvent(abc);
@@ -331,8 +335,7 @@ TEST(Avm2LoaderMovie, MissingFilesAndEarlyQuestionsAreErrorsAndUnloadIsTold) {
         c.nameOp(GetProperty, abc.name("loaderInfo")).traceTop();
         make(c);
         c.getLocal(1);
-        Request(abc, c, "../child.swf"); // outside the folder: as if missing
-        c.callProperty(CallPropVoid, abc.name("load"), 1);
+        Load(abc, c, "../child.swf"); // outside the folder: as if missing
         // nothing loaded yet: the reference's error 2099, uncaught, ends the constructor
         c.getLocal(1).nameOp(GetProperty, abc.name("contentLoaderInfo"));
         c.nameOp(GetProperty, abc.name("swfVersion")).traceTop();
@@ -350,8 +353,7 @@ TEST(Avm2LoaderMovie, MissingFilesAndEarlyQuestionsAreErrorsAndUnloadIsTold) {
         c.place(load);
         c.getLocal(1).nameOp(GetProperty, abc.name("target"));
         c.nameOp(GetProperty, abc.name("loader"));
-        Request(abc, c, "child.swf");
-        c.callProperty(CallPropVoid, abc.name("load"), 1);
+        Load(abc, c, "child.swf");
         c.place(skip);
     };
     Write(dir.file("test.swf"), As3Movie(abc, parent));
@@ -376,8 +378,7 @@ TEST(Avm2LoaderMovie, AnActionScript2MovieIsDrawnAsAnAvm1Movie) {
     parent.ctor = [&](AbcCode& c) {
         make(c);
         c.getLocal(1);
-        Request(abc, c, "old.swf");
-        c.callProperty(CallPropVoid, abc.name("load"), 1);
+        Load(abc, c, "old.swf");
     };
     const Body traceEvent = TraceEvent(abc);
     parent.handlers["onEvent"] = [&](AbcCode& c) {
@@ -403,8 +404,7 @@ TEST(Avm2LoaderMovie, AMovieThatLoadsItselfStops) {
         c.pushString("built").traceTop();
         make(c);
         c.getLocal(1);
-        Request(abc, c, "test.swf");
-        c.callProperty(CallPropVoid, abc.name("load"), 1);
+        Load(abc, c, "test.swf");
     };
     Write(dir.file("test.swf"), As3Movie(abc, self));
     Played run(dir.file("test.swf"), 12);
